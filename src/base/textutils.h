@@ -1,0 +1,22 @@
+#pragma once
+// Text routines whose exact behaviour stored files and other programs rely on.
+#include <QString>
+#include <QStringView>
+
+// Removes characters up to U+0020 from both ends (not the Unicode notion of blanks).
+QString Trim(QStringView s);
+QString TrimLeft(QStringView s);
+QString TrimRight(QStringView s);
+
+// Integer conversion with the run-time library's rules: leading blanks and tabs, a sign,
+// "$", "x", "0x" (hex), "%" (binary) and "&" (octal) prefixes; nothing may follow the digits.
+bool TryStrToInt(QStringView s, int &value);
+int StrToIntDef(QStringView s, int defaultValue);
+
+// Case mapping and comparison by ASCII rules only; other characters stay as they are.
+QString UpperCaseAscii(QStringView s);
+QString LowerCaseAscii(QStringView s);
+bool SameTextAscii(QStringView a, QStringView b);
+int CompareTextAscii(QStringView a, QStringView b);
+inline char16_t UpCaseAscii(char16_t c) { return (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c; }
+inline char16_t LowCaseAscii(char16_t c) { return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c; }

@@ -1,0 +1,139 @@
+#pragma once
+// A small DOM that keeps everything a page file holds: node order, whitespace when asked,
+// comments, processing instructions, the document type and the declaration's details.
+#include <QString>
+#include <memory>
+#include <vector>
+
+enum class XmlNodeType {
+    Document,
+    Element,
+    Text,
+    CDataSection,
+    Comment,
+    ProcessingInstruction,
+    DocumentType,
+    EntityReference,
+};
+
+class XmlElement;
+class XmlDocument;
+
+class XmlNode {
+public:
+    using Children = std::vector<std::unique_ptr<XmlNode>>;
+
+    virtual ~XmlNode();
+    XmlNode(const XmlNode &) = delete;
+    XmlNode &operator=(const XmlNode &) = delete;
+
+    XmlNodeType nodeType() const { return m_type; }
+    // "#text", "#cdata-section", "#comment", "#document", else the element, PI target,
+    // document type or entity name.
+    QString nodeName() const;
+    // Element tag, PI target, document type name or entity name.
+    const QString &name() const { return m_name; }
+    // Character data of text, CDATA and comment nodes; the data of a PI.
+    const QString &data() const { return m_data; }
+    void setData(const QString &data) { m_data = data; }
+
+    bool isElement() const { return m_type == XmlNodeType::Element; }
+    bool isText() const { return m_type == XmlNodeType::Text; }
+    bool isCData() const { return m_type == XmlNodeType::CDataSection; }
+    bool isTextOrCData() const { return isText() || isCData(); }
+    // A text or CDATA node whose data holds only blanks, tabs, CRs and LFs (or nothing).
+    bool isWhitespaceText() const;
+
+    XmlElement *toElement();
+    const XmlElement *toElement() const;
+
+    XmlNode *parentNode() const { return m_parent; }
+    const Children &childNodes() const { return m_children; }
+    bool hasChildNodes() const { return !m_children.empty(); }
+    XmlNode *firstChild() const { return m_children.empty() ? nullptr : m_children.front().get(); }
+    XmlNode *lastChild() const { return m_children.empty() ? nullptr : m_children.back().get(); }
+    XmlNode *nextSibling() const;
+    XmlNode *previousSibling() const;
+    // First child element named exactly name, or none.
+    XmlElement *firstChildElement(const QString &name) const;
+
+    XmlNode *appendChild(std::unique_ptr<XmlNode> child);
+    // Before ref, or at the end when ref is none.
+    XmlNode *insertBefore(std::unique_ptr<XmlNode> child, XmlNode *ref);
+    std::unique_ptr<XmlNode> removeChild(XmlNode *child);
+    void removeChildren();
+
+    // All text and CDATA data below the node in document order (comments and PIs excluded);
+    // a character-data node's own data.
+    QString textContent() const;
+    // Replaces the children by one plain text node (none for an empty text); for a
+    // character-data node, replaces its data and the node keeps its kind.
+    void setTextContent(const QString &text);
+
+protected:
+    XmlNode(XmlNodeType type, QString name, QString data);
+
+private:
+    XmlNodeType m_type;
+    QString m_name;
+    QString m_data;
+    XmlNode *m_parent = nullptr;
+    size_t m_index = 0; // position among the parent's children
+    Children m_children;
+};
+
+struct XmlAttribute {
+    QString name;
+    QString value;
+};
+
+class XmlElement : public XmlNode {
+public:
+    explicit XmlElement(QString name) : XmlNode(XmlNodeType::Element, std::move(name), {}) {}
+
+    const std::vector<XmlAttribute> &attributes() const { return m_attributes; }
+    bool hasAttribute(const QString &name) const;
+    QString attribute(const QString &name) const;
+    // Replaces the value of an existing attribute in place, else appends it.
+    void setAttribute(const QString &name, const QString &value);
+    void removeAttribute(const QString &name);
+
+private:
+    std::vector<XmlAttribute> m_attributes;
+};
+
+class XmlDocumentType : public XmlNode {
+public:
+    XmlDocumentType(QString name, QString publicId, QString systemId, QString internalSubset)
+        : XmlNode(XmlNodeType::DocumentType, std::move(name), {}), m_publicId(std::move(publicId)),
+          m_systemId(std::move(systemId)), m_internalSubset(std::move(internalSubset))
+    {
+    }
+    const QString &publicId() const { return m_publicId; }
+    const QString &systemId() const { return m_systemId; }
+    const QString &internalSubset() const { return m_internalSubset; }
+
+private:
+    QString m_publicId, m_systemId, m_internalSubset;
+};
+
+class XmlDocument : public XmlNode {
+public:
+    XmlDocument() : XmlNode(XmlNodeType::Document, {}, {}) {}
+
+    // The declaration as read: version and encoding name exactly as written (empty when
+    // not declared), standalone only for "yes".
+    QString xmlVersion;
+    QString xmlEncoding;
+    bool xmlStandalone = false;
+
+    XmlElement *documentElement() const;
+    XmlDocumentType *doctype() const;
+};
+
+std::unique_ptr<XmlElement> NewElement(const QString &name);
+std::unique_ptr<XmlNode> NewText(const QString &data);
+std::unique_ptr<XmlNode> NewCData(const QString &data);
+std::unique_ptr<XmlNode> NewComment(const QString &data);
+std::unique_ptr<XmlNode> NewProcessingInstruction(const QString &target, const QString &data);
+std::unique_ptr<XmlNode> NewEntityReference(const QString &name);

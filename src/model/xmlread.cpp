@@ -1,0 +1,199 @@
+#include "xmlread.h"
+
+#include <QFileDevice>
+#include <QXmlStreamReader>
+
+namespace {
+
+bool isXmlBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+bool allBlank(QStringView s)
+{
+    for (QChar c : s)
+        if (!isXmlBlank(c))
+            return false;
+    return true;
+}
+
+// The reader only knows XML 1.0; a 1.1 declaration is read as 1.0 and recorded as written.
+bool patchVersion11(QByteArray &bytes)
+{
+    qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (bytes.mid(start, 5) != "<?xml")
+        return false;
+    const qsizetype end = bytes.indexOf("?>", start);
+    const qsizetype v = bytes.indexOf("version", start);
+    if (v < 0 || (end >= 0 && v > end))
+        return false;
+    qsizetype i = v + 7;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+        ++i;
+    if (i >= bytes.size() || bytes[i] != '=')
+        return false;
+    ++i;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+        ++i;
+    if (i + 4 < bytes.size() && (bytes[i] == '"' || bytes[i] == '\'') && bytes.mid(i + 1, 3) == "1.1" &&
+        bytes[i + 4] == bytes[i]) {
+        bytes[i + 3] = '0';
+        return true;
+    }
+    return false;
+}
+
+// The part of "<!DOCTYPE name ... [subset]>" between the brackets, outside quoted literals.
+QString internalSubset(QStringView dtd)
+{
+    qsizetype open = -1;
+    QChar quote;
+    for (qsizetype i = 0; i < dtd.size(); ++i) {
+        const QChar c = dtd[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'[') {
+            open = i;
+            break;
+        }
+    }
+    if (open < 0)
+        return {};
+    const qsizetype close = dtd.lastIndexOf(u']');
+    if (close <= open)
+        return {};
+    return dtd.mid(open + 1, close - open - 1).toString();
+}
+
+// Element names repeat endlessly in a page; share one string per name.
+class NameCache {
+public:
+    QString get(QStringView name)
+    {
+        for (const QString &s : m_names)
+            if (s == name)
+                return s;
+        QString s = name.toString();
+        if (m_names.size() < 64)
+            m_names.push_back(s);
+        return s;
+    }
+
+private:
+    std::vector<QString> m_names;
+};
+
+class Builder {
+public:
+    Builder(bool keepWhitespace) : m_keep(keepWhitespace), m_doc(std::make_unique<XmlDocument>()) { m_open.push_back(m_doc.get()); }
+
+    std::unique_ptr<XmlDocument> run(const QByteArray &input)
+    {
+        QByteArray bytes = input;
+        const bool version11 = patchVersion11(bytes);
+        QXmlStreamReader r(bytes);
+        r.setNamespaceProcessing(false);
+        while (!r.atEnd()) {
+            switch (r.readNext()) {
+            case QXmlStreamReader::StartDocument:
+                m_doc->xmlVersion = r.documentVersion().toString();
+                if (version11)
+                    m_doc->xmlVersion = QStringLiteral("1.1");
+                m_doc->xmlEncoding = r.documentEncoding().toString();
+                m_doc->xmlStandalone = r.isStandaloneDocument();
+                break;
+            case QXmlStreamReader::StartElement: {
+                flushText();
+                auto element = NewElement(m_names.get(r.qualifiedName()));
+                for (const QXmlStreamAttribute &a : r.attributes())
+                    if (!a.isDefault()) // defaults of the document type are not part of the page
+                        element->setAttribute(a.qualifiedName().toString(), a.value().toString());
+                m_open.push_back(m_open.back()->appendChild(std::move(element)));
+                break;
+            }
+            case QXmlStreamReader::EndElement:
+                flushText();
+                m_open.pop_back();
+                break;
+            case QXmlStreamReader::Characters:
+                if (r.isCDATA()) {
+                    flushText();
+                    m_open.back()->appendChild(NewCData(r.text().toString()));
+                } else if (m_open.size() > 1) { // never text outside the root
+                    m_text += r.text();
+                }
+                break;
+            case QXmlStreamReader::Comment:
+                flushText();
+                m_open.back()->appendChild(NewComment(r.text().toString()));
+                break;
+            case QXmlStreamReader::ProcessingInstruction:
+                flushText();
+                m_open.back()->appendChild(NewProcessingInstruction(r.processingInstructionTarget().toString(),
+                                                                    r.processingInstructionData().toString()));
+                break;
+            case QXmlStreamReader::DTD:
+                m_doc->appendChild(std::make_unique<XmlDocumentType>(r.dtdName().toString(), r.dtdPublicId().toString(),
+                                                                     r.dtdSystemId().toString(), internalSubset(r.text())));
+                break;
+            case QXmlStreamReader::EntityReference:
+                flushText();
+                m_open.back()->appendChild(NewEntityReference(r.name().toString()));
+                break;
+            default:
+                break;
+            }
+        }
+        if (r.hasError())
+            throw EXMLReadError(QStringLiteral("In 'stream:' (line %1 pos %2): %3")
+                                    .arg(r.lineNumber())
+                                    .arg(r.columnNumber())
+                                    .arg(r.errorString()));
+        return std::move(m_doc);
+    }
+
+private:
+    // Adjacent character tokens make one text node; whitespace-only text is judged whole.
+    void flushText()
+    {
+        if (m_text.isEmpty())
+            return;
+        if (m_keep || !allBlank(m_text))
+            m_open.back()->appendChild(NewText(m_text));
+        m_text.clear();
+    }
+
+    bool m_keep;
+    std::unique_ptr<XmlDocument> m_doc;
+    std::vector<XmlNode *> m_open;
+    QString m_text;
+    NameCache m_names;
+};
+
+QByteArray readAllOrThrow(QIODevice &stream)
+{
+    if (!stream.isReadable())
+        throw EXMLReadError(QStringLiteral("Stream read error"));
+    QByteArray bytes = stream.readAll();
+    auto *file = qobject_cast<QFileDevice *>(&stream);
+    if (file && file->error() != QFileDevice::NoError)
+        throw EXMLReadError(file->errorString());
+    return bytes;
+}
+} // namespace
+
+std::unique_ptr<XmlDocument> ReadXMLBytes(const QByteArray &data, bool preserveWhitespace)
+{
+    return Builder(preserveWhitespace).run(data);
+}
+
+std::unique_ptr<XmlDocument> ReadXMLFile(QIODevice &stream)
+{
+    return ReadXMLBytes(readAllOrThrow(stream), false);
+}
+
+std::unique_ptr<XmlDocument> ReadXMLFilePreservingWhitespace(QIODevice &stream)
+{
+    return ReadXMLBytes(readAllOrThrow(stream), true);
+}

@@ -1,0 +1,34 @@
+#include "fileattr.h"
+
+#include <QFile>
+#include <sys/stat.h>
+
+namespace platform {
+
+std::optional<unsigned> FileMode(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return unsigned(st.st_mode & 07777);
+}
+
+bool SetFileMode(const QString &path, unsigned mode)
+{
+    return ::chmod(QFile::encodeName(path).constData(), mode_t(mode & 07777)) == 0;
+}
+
+bool FileIsReadOnly(const QString &path)
+{
+    const auto mode = FileMode(path);
+    return mode && (*mode & S_IWUSR) == 0;
+}
+
+bool SetFileReadOnly(const QString &path, bool readOnly)
+{
+    const auto mode = FileMode(path);
+    if (!mode)
+        return false;
+    return SetFileMode(path, readOnly ? (*mode & ~unsigned(S_IWUSR)) : (*mode | S_IWUSR));
+}
+} // namespace platform

@@ -1,0 +1,14 @@
+#pragma once
+// The read-only attribute of a file is its owner-write bit.
+#include <QString>
+#include <optional>
+
+namespace platform {
+// The file's full mode bits, or nothing when it cannot be examined.
+std::optional<unsigned> FileMode(const QString &path);
+bool SetFileMode(const QString &path, unsigned mode);
+
+bool FileIsReadOnly(const QString &path);
+// Clears or sets the owner-write bit only; false when the file cannot be changed.
+bool SetFileReadOnly(const QString &path, bool readOnly);
+}

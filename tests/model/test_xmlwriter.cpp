@@ -1,0 +1,196 @@
+#include "base/exception.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "model/xmlread.h"
+#include "model/xmlwrite2.h"
+
+#include <QBuffer>
+#include <QTest>
+
+using pellorin_test::visible;
+
+namespace {
+QByteArray roundTrip(const QByteArray &in, bool keep, uint8_t flags)
+{
+    auto doc = ReadXMLBytes(in, keep);
+    return WriteXMLToBytes(*doc, flags);
+}
+} // namespace
+
+class TestXmlWriter : public QObject {
+    Q_OBJECT
+private slots:
+    void bytes_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QByteArray>("out");
+
+        QTest::newRow("no declaration, no flag") << QByteArray("<a/>") << false << 0 << QByteArray("\r\n<a/>\r\n");
+        QTest::newRow("forced header") << QByteArray("<a/>") << false << int(wfForceHeader)
+                                       << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n\r\n<a/>\r\n");
+        QTest::newRow("declaration without encoding dropped")
+            << QByteArray("<?xml version=\"1.0\"?><a/>") << false << 0 << QByteArray("\r\n<a/>\r\n");
+        QTest::newRow("encoding in capitals kept")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>") << false << 0
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<a/>\r\n");
+        QTest::newRow("foreign encoding becomes utf-8")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xe9</a>") << false << 0
+            << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n\r\n<a>\xc3\xa9</a>\r\n");
+        QTest::newRow("standalone yes kept")
+            << QByteArray("<?xml version=\"1.0\" standalone=\"yes\"?><a/>") << false << int(wfForceHeader)
+            << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"yes\"?>\r\n\r\n<a/>\r\n");
+        QTest::newRow("standalone no dropped")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?><a/>") << false << 0
+            << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n\r\n<a/>\r\n");
+        QTest::newRow("no indent") << QByteArray("<a><b/></a>") << false << int(wfNoIndent)
+                                   << QByteArray("<a><b/></a>\r\n");
+        QTest::newRow("no final eol") << QByteArray("<a><b/></a>") << false << int(wfNoFinalEol)
+                                      << QByteArray("\r\n<a>\r\n  <b/>\r\n</a>");
+        QTest::newRow("all flags") << QByteArray("<a>\n <b/>\n</a>") << true << 7
+                                   << QByteArray("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<a>\r\n <b/>\r\n</a>");
+        QTest::newRow("nesting") << QByteArray("<a><b><c>t</c><d/></b></a>") << false << 0
+                                 << QByteArray("\r\n<a>\r\n  <b>\r\n    <c>t</c>\r\n    <d/>\r\n  </b>\r\n</a>\r\n");
+        QTest::newRow("mixed content keeps the text's line")
+            << QByteArray("<a><m>t<b><c/></b>u</m></a>") << false << 0
+            << QByteArray("\r\n<a>\r\n  <m>t<b>\r\n      <c/>\r\n    </b>u</m>\r\n</a>\r\n");
+        QTest::newRow("element after text gets its end indent")
+            << QByteArray("<a><m>t<b/></m></a>") << false << 0 << QByteArray("\r\n<a>\r\n  <m>t<b/>\r\n  </m>\r\n</a>\r\n");
+        QTest::newRow("empty cdata") << QByteArray("<a><![CDATA[]]></a>") << false << 0
+                                     << QByteArray("\r\n<a><![CDATA[]]></a>\r\n");
+        QTest::newRow("cdata after element is indented")
+            << QByteArray("<a><b/><![CDATA[x]]></a>") << false << 0
+            << QByteArray("\r\n<a>\r\n  <b/>\r\n  <![CDATA[x]]></a>\r\n");
+        QTest::newRow("cdata split") << QByteArray("<a><![CDATA[x]]]]><![CDATA[>y]]></a>") << false << 0
+                                     << QByteArray("\r\n<a><![CDATA[x]]]]><![CDATA[>y]]></a>\r\n");
+        QTest::newRow("text escaping") << QByteArray("<a>&amp;&lt;&gt;\"'\t&#13;&#10;x&#13;y&#10;</a>") << false
+                                       << 0 << QByteArray("\r\n<a>&amp;&lt;&gt;\"'\t\r\nx\r\ny\r\n</a>\r\n");
+        QTest::newRow("cdata keeps line breaks") << QByteArray("<a><![CDATA[x\ny\tz<&>]]></a>") << false << 0
+                                                 << QByteArray("\r\n<a><![CDATA[x\ny\tz<&>]]></a>\r\n");
+        QTest::newRow("attribute escaping")
+            << QByteArray("<a v='&quot;&amp;&lt;&gt;&#9;&#10;&#13;&apos;'/>") << false << 0
+            << QByteArray("\r\n<a v=\"&quot;&amp;&lt;&gt;&#x9;&#xA;&#xD;'\"/>\r\n");
+        QTest::newRow("attribute order") << QByteArray("<a z=\"1\" b=\"2\" m=\"3\"/>") << false << 0
+                                         << QByteArray("\r\n<a z=\"1\" b=\"2\" m=\"3\"/>\r\n");
+        QTest::newRow("comment line breaks") << QByteArray("<a><!-- x\ny&amp; --></a>") << false << 0
+                                             << QByteArray("\r\n<a>\r\n  <!-- x\r\ny&amp; -->\r\n</a>\r\n");
+        QTest::newRow("processing instructions") << QByteArray("<a><?p  d\ne?><?q?></a>") << false << 0
+                                                 << QByteArray("\r\n<a>\r\n  <?p d\r\ne?>\r\n  <?q?>\r\n</a>\r\n");
+        QTest::newRow("document level nodes")
+            << QByteArray("<!--c--><?p x?><a/><!--d-->") << false << 0
+            << QByteArray("\r\n<!--c-->\r\n<?p x?>\r\n<a/>\r\n<!--d-->\r\n");
+        QTest::newRow("doctype system") << QByteArray("<!DOCTYPE a SYSTEM \"a.dtd\"><a/>") << false << 0
+                                        << QByteArray("\r\n<!DOCTYPE a SYSTEM \"a.dtd\">\r\n<a/>\r\n");
+        QTest::newRow("doctype public with quote")
+            << QByteArray("<!DOCTYPE a PUBLIC \"-//p\" 'say\"x'><a/>") << false << int(wfNoIndent)
+            << QByteArray("\r\n<!DOCTYPE a PUBLIC \"-//p\" 'say\"x'><a/>\r\n");
+        QTest::newRow("doctype subset only")
+            << QByteArray("<!DOCTYPE a [\r\n<!ELEMENT a ANY>\r\n]><a/>") << false << 0
+            << QByteArray("\r\n<!DOCTYPE a [\r\n<!ELEMENT a ANY>\r\n]>\r\n<a/>\r\n");
+        QTest::newRow("doctype default attribute not written")
+            << QByteArray("<!DOCTYPE a [<!ATTLIST a d CDATA \"v\">]><a/>") << false << int(wfNoIndent)
+            << QByteArray("\r\n<!DOCTYPE a [<!ATTLIST a d CDATA \"v\">]><a/>\r\n");
+        QTest::newRow("utf-8 and surrogate pair")
+            << QByteArray("<a>\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80</a>") << false << 0
+            << QByteArray("\r\n<a>\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80</a>\r\n");
+        QTest::newRow("version 1.1 kept") << QByteArray("<?xml version='1.1'?><a/>") << false << int(wfForceHeader)
+                                          << QByteArray("<?xml version=\"1.1\" encoding=\"utf-8\"?>\r\n\r\n<a/>\r\n");
+    }
+    void bytes()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(bool, keep);
+        QFETCH(int, flags);
+        QFETCH(QByteArray, out);
+        const QByteArray got = roundTrip(in, keep, uint8_t(flags));
+        if (got != out)
+            qWarning().noquote() << "got:\n" << visible(got) << "\nexpected:\n" << visible(out);
+        QCOMPARE(got, out);
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("inAttribute");
+        QTest::addColumn<bool>("inCData");
+        QTest::addColumn<QString>("error");
+        const QString illegal = "Illegal character";
+        QTest::newRow("U+0001 text") << QString(QChar(1)) << false << false << illegal;
+        QTest::newRow("U+0001 attribute") << QString(QChar(1)) << true << false << illegal;
+        QTest::newRow("U+001F cdata") << QString(QChar(0x1f)) << false << true << illegal;
+        QTest::newRow("U+000B text") << QString(QChar(0x0b)) << false << false << illegal;
+        QTest::newRow("U+FFFE text") << QString(QChar(0xfffe)) << false << false << illegal;
+        QTest::newRow("U+FFFF cdata") << QString(QChar(0xffff)) << false << true << illegal;
+        QTest::newRow("lone high") << QString(QChar(0xd800)) + "x" << false << false
+                                   << "High surrogate without low one";
+        QTest::newRow("high at end") << QString(QChar(0xd800)) << true << false << "High surrogate without low one";
+        QTest::newRow("lone low") << QString(QChar(0xdc00)) << false << true << "Low surrogate without high one";
+    }
+    void errors()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, inAttribute);
+        QFETCH(bool, inCData);
+        QFETCH(QString, error);
+        XmlDocument doc;
+        auto *root = static_cast<XmlElement *>(doc.appendChild(NewElement("a")));
+        if (inAttribute)
+            root->setAttribute("v", text);
+        else
+            root->appendChild(inCData ? NewCData(text) : NewText(text));
+        try {
+            WriteXMLToBytes(doc, 0);
+            QFAIL("no error raised");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), error);
+        }
+    }
+
+    void outputBeforeErrorReachesStream()
+    {
+        XmlDocument doc;
+        auto *root = doc.appendChild(NewElement("a"));
+        root->appendChild(NewElement("b"));
+        root->appendChild(NewText(QString(QChar(2))));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY_THROWS_EXCEPTION(EConvertError, WriteXMLFlags(doc, buffer, 0));
+        QCOMPARE(buffer.data(), QByteArray("\r\n<a>\r\n  <b/>"));
+    }
+
+    void entityReferenceAndSingleElement()
+    {
+        XmlDocument doc;
+        auto *root = doc.appendChild(NewElement("a"));
+        auto *c = root->appendChild(NewElement("c"));
+        c->appendChild(NewText("x"));
+        c->appendChild(NewEntityReference("co"));
+        // An entity reference is not text: the end tag gets its own line.
+        QCOMPARE(WriteXMLToBytes(doc, wfNoFinalEol), QByteArray("\r\n<a>\r\n  <c>x&co;\r\n  </c>\r\n</a>"));
+        // An element alone: no declaration and no final line break.
+        QCOMPARE(WriteXMLToBytes(*c, 0), QByteArray("\r\n<c>x&co;\r\n</c>"));
+    }
+
+    void deepNestingDoesNotRecurse()
+    {
+        QByteArray in;
+        const int depth = 200000;
+        for (int i = 0; i < depth; ++i)
+            in += "<e>";
+        for (int i = 0; i < depth; ++i)
+            in += "</e>";
+        auto doc = ReadXMLBytes(in, false);
+        const QByteArray out = WriteXMLToBytes(*doc, wfNoIndent | wfNoFinalEol);
+        QByteArray expected;
+        for (int i = 0; i < depth - 1; ++i)
+            expected += "<e>";
+        expected += "<e/>";
+        for (int i = 0; i < depth - 1; ++i)
+            expected += "</e>";
+        QCOMPARE(out, expected);
+    }
+};
+
+PELLORIN_TEST_CLASS(TestXmlWriter)
+#include "test_xmlwriter.moc"
