@@ -293,8 +293,9 @@ bool IsWQFStream(QIODevice &stream)
 {
     try {
         std::unique_ptr<XmlDocument> doc = ReadXMLFile(stream);
+        // Only the very first node counts: a comment or a document type before the root fails.
         const XmlNode *first = doc->firstChild();
-        return first && first->nodeName() == u"wqf";
+        return first && first->isElement() && first->name() == u"wqf";
     } catch (...) {
         return false;
     }

@@ -1,0 +1,470 @@
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "model/wqftypes.h"
+#include "model/xmlwrite2.h"
+#include "platform/fileattr.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pellorin_test;
+
+namespace {
+std::unique_ptr<TWQFFile> loadBytes(const QByteArray &bytes, uint8_t options = 0)
+{
+    auto file = std::make_unique<TWQFFile>();
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    if (!file->LoadFromStream(buffer, options))
+        qWarning() << "load failed:" << file->LastError();
+    return file;
+}
+
+QByteArray saveBytes(TWQFFile &file, uint8_t options)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!file.SaveToStream(buffer, options))
+        qWarning() << "save failed:" << file.LastError();
+    return buffer.data();
+}
+
+QByteArray elementBytes(const XmlNode *node) { return node ? WriteXMLToBytes(*node, wfNoIndent) : QByteArray(); }
+
+const QByteArray kPage = "<wqf><function><fn>p</fn></function><preproc/><postproc/><html/></wqf>";
+} // namespace
+
+class TestWQFFile : public QObject {
+    Q_OBJECT
+private slots:
+    // Every fixture under every page option, against files checked once by hand.
+    void golden_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<int>("options");
+        for (const char *name : {"own", "hand", "doctype", "version11", "nodecl"})
+            for (int options = 0; options < 8; ++options)
+                QTest::newRow(qPrintable(QString("%1 options %2").arg(name).arg(options))) << QString(name) << options;
+    }
+    void golden()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(int, options);
+        TWQFFile file;
+        QVERIFY2(file.LoadFromFile(dataPath("xml/" + fixture + ".wqf"), uint8_t(options)), qPrintable(file.LastError()));
+        const QByteArray got = saveBytes(file, uint8_t(options));
+        const QString golden = dataPath(QString("xml/golden/%1.o%2.wqf").arg(fixture).arg(options));
+        if (qEnvironmentVariableIsSet("PELLORIN_UPDATE_GOLDEN")) {
+            QDir().mkpath(dataPath("xml/golden"));
+            writeBytes(golden, got);
+        }
+        const QByteArray expected = readBytes(golden);
+        if (got != expected)
+            qWarning().noquote() << "got:\n" << visible(got);
+        QCOMPARE(got, expected);
+    }
+
+    void ownLayoutIsKeptWithDefaultOptions()
+    {
+        const QByteArray in = readBytes(dataPath("xml/own.wqf"));
+        auto file = loadBytes(in, poForceHeader);
+        QCOMPARE(saveBytes(*file, poForceHeader), in);
+    }
+
+    // Read with whitespace kept and written with 1|2|4: the input comes back but for the
+    // declaration, CR LF in texts, escaping and the whitespace outside the root.
+    void whitespaceKeptComesBackAsRead()
+    {
+        const QByteArray in = readBytes(dataPath("xml/hand.wqf"));
+        auto file = loadBytes(in, poWhitespace);
+        const QByteArray out = saveBytes(*file, poWhitespace | poForceHeader | poClearEol);
+        QByteArray expected = in;
+        const std::pair<QByteArray, QByteArray> changes[] = {
+            {"?>\r\n<!-- exported by hand -->\r\n<?editor keep=\"1\"?>\n<wqf>",
+             "?>\r\n<!-- exported by hand --><?editor keep=\"1\"?><wqf>"},
+            {"<fn>hand</fn>\r\t\t", "<fn>hand</fn>\r\n\t\t"},
+            {"<![CDATA[first line\r\nsecond]]>", "<![CDATA[first line\nsecond]]>"},
+            {"<DenyAjaxExecution>1 </DenyAjaxExecution>\n", "<DenyAjaxExecution>1 </DenyAjaxExecution>\r\n"},
+            {"other='it&apos;s'", "other=\"it's\""},
+            {"tabs=\"a&#9;b&#10;c&#13;d\"", "tabs=\"a&#x9;b&#xA;c&#xD;d\""},
+            {"line two\rline three", "line two\r\nline three"},
+            {"</wqf>\r\n<!-- trailer -->\r\n", "</wqf><!-- trailer -->"},
+        };
+        for (const auto &[from, to] : changes) {
+            QVERIFY2(expected.contains(from), from.constData());
+            expected.replace(from, to);
+        }
+        if (out != expected)
+            qWarning().noquote() << "got:\n" << visible(out);
+        QCOMPARE(out, expected);
+    }
+
+    void rootEdgeCases_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<bool>("loads");
+        QTest::addColumn<bool>("isPage");
+        QTest::newRow("plain") << kPage << true << true;
+        QTest::newRow("root in capitals") << QByteArray("<WQF><function><fn>p</fn></function></WQF>") << false << false;
+        QTest::newRow("comment before root") << QByteArray("<!--x-->") + kPage << true << false;
+        QTest::newRow("pi before root") << QByteArray("<?x y?>") + kPage << true << false;
+        QTest::newRow("doctype before root") << QByteArray("<!DOCTYPE wqf>") + kPage << true << false;
+        QTest::newRow("declaration is no node") << QByteArray("<?xml version=\"1.0\"?>\n") + kPage << true << true;
+        QTest::newRow("not xml") << QByteArray("hello") << false << false;
+    }
+    void rootEdgeCases()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(bool, loads);
+        QFETCH(bool, isPage);
+        TWQFFile file;
+        QBuffer buffer(&in);
+        buffer.open(QIODevice::ReadOnly);
+        QCOMPARE(file.LoadFromStream(buffer, 0), loads);
+        if (!loads)
+            QVERIFY(!file.LastError().isEmpty());
+        QBuffer again(&in);
+        again.open(QIODevice::ReadOnly);
+        QCOMPARE(IsWQFStream(again), isPage);
+    }
+
+    void missingRootIsNamed()
+    {
+        auto file = loadBytes("<page/>");
+        QCOMPARE(file->LastError(), QString("The document has no root element \"wqf\""));
+        QVERIFY(file->Sections().empty());
+    }
+
+    void sections()
+    {
+        const QByteArray in = "<wqf>\n  <function><fn>a</fn></function>\n  <function><fn>b</fn></function>\n"
+                              "  <!--note-->\n  <preproc><c><n>0</n></c><x/><c><n>1</n></c></preproc>\n"
+                              "  <postproc/>\n  <html><![CDATA[one]]></html>\n  <html><![CDATA[two]]></html>\n</wqf>";
+        auto plain = loadBytes(in, 0);
+        QStringList names;
+        for (const auto &s : plain->Sections())
+            names << s->GetName() + "/" + QString::number(s->Items().size());
+        QCOMPARE(names, (QStringList{"#comment/0", "preproc/2", "postproc/0"}));
+        // The last function and html elements are the ones read and written.
+        QCOMPARE(plain->GetFunctionName(), QString("b"));
+        QCOMPARE(plain->GetHtml(), QString("two"));
+        plain->SetFunctionName("c");
+        QCOMPARE(plain->FunctionNode()->previousSibling()->textContent(), QString("a"));
+        QCOMPARE(plain->FindSection("PREPROC"), plain->Sections()[1].get());
+        QCOMPARE(plain->FindSection("PreProc")->Items()[1]->NNode()->textContent(), QString("1"));
+        QVERIFY(!plain->FindSection("pre"));
+
+        auto kept = loadBytes(in, poWhitespace);
+        names.clear();
+        for (const auto &s : kept->Sections())
+            names << s->GetName();
+        QCOMPARE(names, (QStringList{"#text", "#text", "#text", "#comment", "#text", "preproc", "#text", "postproc",
+                                     "#text", "#text", "#text"}));
+        QVERIFY(kept->FindSection("postproc"));
+    }
+
+    void reloadClearsSections()
+    {
+        TWQFFile file;
+        for (int i = 0; i < 2; ++i) {
+            QByteArray in = kPage;
+            QBuffer buffer(&in);
+            buffer.open(QIODevice::ReadOnly);
+            QVERIFY(file.LoadFromStream(buffer, 0));
+            QCOMPARE(file.Sections().size(), size_t(2));
+            QCOMPARE(file.Sections()[0]->Node()->parentNode(), file.Doc()->documentElement());
+        }
+    }
+
+    void flags_data()
+    {
+        QTest::addColumn<QByteArray>("function");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QByteArray>("afterSetTrue");
+        QTest::newRow("one") << QByteArray("<function><fn/><DenyAjaxExecution>1</DenyAjaxExecution></function>") << true
+                             << QByteArray("<function><fn/><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+        QTest::newRow("one and blank") << QByteArray("<function><DenyAjaxExecution>1 </DenyAjaxExecution><fn/></function>")
+                                       << false
+                                       << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution><fn/></function>");
+        QTest::newRow("leading zero") << QByteArray("<function><DenyAjaxExecution>01</DenyAjaxExecution></function>")
+                                      << false << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+        QTest::newRow("word") << QByteArray("<function><DenyAjaxExecution>true</DenyAjaxExecution></function>") << false
+                              << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+        QTest::newRow("missing is appended") << QByteArray("<function><fn>x</fn></function>") << false
+                                             << QByteArray("<function><fn>x</fn><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+        QTest::newRow("cdata one") << QByteArray("<function><DenyAjaxExecution><![CDATA[1]]></DenyAjaxExecution></function>")
+                                   << true << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+    }
+    void flags()
+    {
+        QFETCH(QByteArray, function);
+        QFETCH(bool, read);
+        QFETCH(QByteArray, afterSetTrue);
+        auto file = loadBytes("<wqf>" + function + "</wqf>");
+        QCOMPARE(file->GetFlag("DenyAjaxExecution"), read);
+        QVERIFY(!file->GetFlag("DenyURLExecution"));
+        file->SetFlag("DenyAjaxExecution", true);
+        QCOMPARE(elementBytes(file->FunctionNode()), afterSetTrue);
+        QVERIFY(file->GetFlag("DenyAjaxExecution"));
+        file->SetFlag("DenyAjaxExecution", false);
+        QVERIFY(!file->GetFlag("DenyAjaxExecution"));
+    }
+
+    void noFunctionElement()
+    {
+        auto file = loadBytes("<wqf><preproc/></wqf>");
+        QVERIFY(!file->GetFlag("DenyAjaxExecution"));
+        file->SetFlag("DenyAjaxExecution", true);
+        file->SetEditorNotes("n");
+        file->SetFunctionName("f");
+        file->SetPreHeight(5);
+        QCOMPARE(file->GetEditorNotes(), QString());
+        QCOMPARE(file->GetFunctionName(), QString());
+        QVERIFY(!file->FindFunctionChild(""));
+        QCOMPARE(saveBytes(*file, poWhitespace | poClearEol), QByteArray("<wqf><preproc/></wqf>"));
+    }
+
+    void functionBlock_data()
+    {
+        QTest::addColumn<QByteArray>("function");
+        QTest::addColumn<QString>("notes");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("empty notes create nothing") << QByteArray("<function><fn>a</fn></function>") << QString()
+                                                    << QByteArray("<function><fn>a</fn></function>");
+        QTest::newRow("notes create a cdata element")
+            << QByteArray("<function><fn>a</fn></function>") << "x <y>"
+            << QByteArray("<function><fn>a</fn><editorNotes><![CDATA[x <y>]]></editorNotes></function>");
+        QTest::newRow("element without children gets cdata")
+            << QByteArray("<function><editorNotes/><fn>a</fn></function>") << "n"
+            << QByteArray("<function><editorNotes><![CDATA[n]]></editorNotes><fn>a</fn></function>");
+        QTest::newRow("existing cdata is reused")
+            << QByteArray("<function><editorNotes><![CDATA[old]]></editorNotes></function>") << "new"
+            << QByteArray("<function><editorNotes><![CDATA[new]]></editorNotes></function>");
+        QTest::newRow("plain text stays plain")
+            << QByteArray("<function><editorNotes>old</editorNotes></function>") << "a&b"
+            << QByteArray("<function><editorNotes>a&amp;b</editorNotes></function>");
+        QTest::newRow("comment first keeps the comment")
+            << QByteArray("<function><editorNotes><!--c--></editorNotes></function>") << "n"
+            << QByteArray("<function><editorNotes><!--c--><![CDATA[n]]></editorNotes></function>");
+    }
+    void functionBlock()
+    {
+        QFETCH(QByteArray, function);
+        QFETCH(QString, notes);
+        QFETCH(QByteArray, written);
+        auto file = loadBytes("<wqf>" + function + "</wqf>");
+        file->SetEditorNotes(notes);
+        QCOMPARE(elementBytes(file->FunctionNode()), written);
+        QCOMPARE(file->GetEditorNotes(), notes);
+    }
+
+    void heightsAndName()
+    {
+        auto file = loadBytes("<wqf><function><fn><![CDATA[old]]></fn><preHeight>1</preHeight></function></wqf>");
+        file->SetPreHeight(-40);
+        file->SetPostHeight(70); // no postHeight element: nothing is created
+        file->SetFunctionName("a<b");
+        QCOMPARE(elementBytes(file->FunctionNode()),
+                 QByteArray("<function><fn>a&lt;b</fn><preHeight>-40</preHeight></function>"));
+        QCOMPARE(NodeIntDef(file->FindFunctionChild("preHeight"), 9), -40);
+        QCOMPARE(NodeIntDef(file->FindFunctionChild("fn"), 9), 9);
+        QCOMPARE(NodeIntDef(nullptr, 9), 9);
+        QCOMPARE(NodeTextDef(nullptr, "d"), QString("d"));
+        SetNodeInt(nullptr, 1);
+    }
+
+    // The HTML goes into the text child that holds it, whatever stands before it, and
+    // reading it back gives exactly what was written, save after save.
+    void html_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<int>("options");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("usual cdata") << QByteArray("<html><![CDATA[old]]></html>") << 0
+                                     << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
+        QTest::newRow("no child") << QByteArray("<html/>") << 0 << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
+        QTest::newRow("comment first") << QByteArray("<html><!--c--><![CDATA[old]]></html>") << 0
+                                       << QByteArray("<html><!--c--><![CDATA[<b>new</b>]]></html>");
+        QTest::newRow("pi first") << QByteArray("<html><?p?>old</html>") << 0
+                                  << QByteArray("<html><?p?>&lt;b&gt;new&lt;/b&gt;</html>");
+        QTest::newRow("element first") << QByteArray("<html><e/><![CDATA[old]]></html>") << 0
+                                       << QByteArray("<html><e/><![CDATA[<b>new</b>]]></html>");
+        QTest::newRow("comment only") << QByteArray("<html><!--c--></html>") << 0
+                                      << QByteArray("<html><!--c--><![CDATA[<b>new</b>]]></html>");
+        QTest::newRow("whitespace kept around cdata")
+            << QByteArray("<html>\n  <![CDATA[old]]>\n</html>") << int(poWhitespace)
+            << QByteArray("<html>\r\n  <![CDATA[<b>new</b>]]>\r\n</html>");
+        QTest::newRow("cdata split by the writer")
+            << QByteArray("<html><![CDATA[a]]]]><![CDATA[>b]]></html>") << 0
+            << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
+    }
+    void html()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(int, options);
+        QFETCH(QByteArray, written);
+        auto file = loadBytes("<wqf>" + html + "</wqf>", uint8_t(options));
+        file->SetHtml("<b>new</b>");
+        QCOMPARE(elementBytes(file->HtmlNode()), written);
+        for (int pass = 0; pass < 2; ++pass) {
+            auto again = loadBytes(saveBytes(*file, uint8_t(options)), uint8_t(options));
+            QCOMPARE(again->GetHtml(), QString("<b>new</b>"));
+            again->SetHtml(again->GetHtml());
+            file = std::move(again);
+        }
+        QCOMPARE(elementBytes(file->HtmlNode()), written);
+    }
+
+    void htmlSplitCDataReadsWhole()
+    {
+        auto file = loadBytes("<wqf><html><![CDATA[a]]]]><![CDATA[>b]]></html></wqf>");
+        QCOMPARE(file->GetHtml(), QString("a]]>b"));
+        auto none = loadBytes("<wqf><function><fn/></function></wqf>");
+        none->SetHtml("dropped");
+        QCOMPARE(none->GetHtml(), QString());
+    }
+
+    void saveReadOnly_data()
+    {
+        QTest::addColumn<bool>("allow");
+        QTest::addColumn<bool>("hookThrows");
+        QTest::newRow("hook allows") << true << false;
+        QTest::newRow("hook refuses") << false << false;
+        QTest::newRow("hook refuses then throws") << false << true;
+    }
+    void saveReadOnly()
+    {
+        QFETCH(bool, allow);
+        QFETCH(bool, hookThrows);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.wqf");
+        writeBytes(path, kPage);
+        QVERIFY(platform::SetFileMode(path, 0444));
+        auto file = loadBytes(kPage);
+        file->SetFunctionName("changed");
+        file->SetLastError("earlier");
+        QString asked;
+        file->OnReadOnly = [&](const QString &name, bool &a) {
+            asked = name;
+            a = allow;
+            if (hookThrows)
+                throw std::runtime_error("hook failed");
+        };
+        QCOMPARE(file->SaveToFile(path, 0), allow);
+        QCOMPARE(asked, path);
+        QCOMPARE(*platform::FileMode(path), 0444u);
+        QCOMPARE(readBytes(path).contains("changed"), allow);
+        QCOMPARE(file->LastError(), QString("earlier"));
+    }
+
+    void saveKeepsModeAndReplacesAtomically()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.wqf");
+        writeBytes(path, kPage);
+        QVERIFY(platform::SetFileMode(path, 0640));
+        auto file = loadBytes(kPage);
+        QVERIFY(file->SaveToFile(path, poForceHeader));
+        QCOMPARE(*platform::FileMode(path), 0640u);
+        QVERIFY(readBytes(path).startsWith("<?xml"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"p.wqf"});
+    }
+
+    void failedSaveLeavesOldFile_data()
+    {
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("control character") << QString(QChar(1)) << "Illegal character";
+        QTest::newRow("U+FFFF") << QString(QChar(0xffff)) << "Illegal character";
+        QTest::newRow("lone surrogate") << QString(QChar(0xdc00)) << "Low surrogate without high one";
+    }
+    void failedSaveLeavesOldFile()
+    {
+        QFETCH(QString, bad);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.wqf");
+        const QByteArray old = readBytes(dataPath("xml/own.wqf"));
+        writeBytes(path, old);
+        QVERIFY(platform::SetFileMode(path, 0444));
+        TWQFFile file;
+        QVERIFY(file.LoadFromFile(path, poForceHeader));
+        file.SetFunctionName("x" + bad);
+        QVERIFY(!file.SaveToFile(path, poForceHeader));
+        QCOMPARE(file.LastError(), error);
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(*platform::FileMode(path), 0444u);
+    }
+
+    void unwritableTargetAnswersFalse()
+    {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("plain"), "x");
+        auto file = loadBytes(kPage);
+        // A folder that is a file cannot hold the page.
+        const QString path = dir.filePath("plain/p.wqf");
+        QVERIFY(!file->SaveToFile(path, 0));
+        QVERIFY2(file->LastError().startsWith("Unable to write file \"" + path + "\": "), qPrintable(file->LastError()));
+        QCOMPARE(file->FileName(), path);
+        QVERIFY(!file->SaveToFile(dir.path(), 0)); // a folder is not a file either
+    }
+
+    void failedLoad_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("not xml") << QByteArray("plain text") << "In 'stream:' (line 1 pos 1): Start tag expected.";
+        QTest::newRow("unclosed element")
+            << QByteArray("<wqf>\n<preproc>\n</wqf>") << "In 'stream:' (line 3 pos 6): Opening and ending tag mismatch.";
+        QTest::newRow("lone ampersand")
+            << QByteArray("<wqf>&</wqf>") << "In 'stream:' (line 1 pos 7): Expected '#' or '[a-zA-Z]', but got '<'.";
+    }
+    void failedLoad()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QString, error);
+        TWQFFile file;
+        QBuffer buffer(&in);
+        buffer.open(QIODevice::ReadOnly);
+        QVERIFY(!file.LoadFromStream(buffer, poWhitespace));
+        QCOMPARE(file.LastError(), error);
+        QVERIFY(!file.Doc());
+        QVERIFY(file.Sections().empty());
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QVERIFY(!file.SaveToStream(out, 0));
+        QVERIFY(out.data().isEmpty());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.wqf");
+        writeBytes(path, "old");
+        QVERIFY(!file.SaveToFile(path, 0));
+        QCOMPARE(readBytes(path), QByteArray("old"));
+    }
+
+    void missingFile()
+    {
+        TWQFFile file;
+        QVERIFY(!file.LoadFromFile("/nonexistent/p.wqf", 0));
+        QCOMPARE(file.FileName(), QString("/nonexistent/p.wqf"));
+        QVERIFY(file.LastError().startsWith("Unable to open file \"/nonexistent/p.wqf\""));
+        QVERIFY(!IsWQFFile("/nonexistent/p.wqf"));
+        QVERIFY(IsWQFFile(dataPath("xml/own.wqf")));
+        QVERIFY(!IsWQFFile(dataPath("xml/doctype.wqf")));
+    }
+
+    void writerFlagMapping()
+    {
+        QCOMPARE(WriterFlagsFromOptions(poWhitespace), uint8_t(wfNoIndent));
+        QCOMPARE(WriterFlagsFromOptions(poForceHeader), uint8_t(wfForceHeader));
+        QCOMPARE(WriterFlagsFromOptions(poClearEol), uint8_t(wfNoFinalEol));
+        QCOMPARE(WriterFlagsFromOptions(0xF8), uint8_t(0));
+    }
+};
+
+PELLORIN_TEST_CLASS(TestWQFFile)
+#include "test_wqffile.moc"

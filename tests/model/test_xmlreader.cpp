@@ -1,0 +1,100 @@
+#include "common/testmain.h"
+#include "model/xmlread.h"
+
+#include <QBuffer>
+#include <QTest>
+
+class TestXmlReader : public QObject {
+    Q_OBJECT
+private slots:
+    void whitespace_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<QStringList>("children"); // node names of the root's children, with their data
+        QTest::newRow("blanks dropped") << QByteArray("<a>\n  <b/>\t</a>") << false << QStringList{"b"};
+        QTest::newRow("blanks kept") << QByteArray("<a>\n  <b/>\t</a>") << true
+                                     << QStringList{"#text:\n  ", "b", "#text:\t"};
+        QTest::newRow("letter between blanks survives both")
+            << QByteArray("<a> x </a>") << false << QStringList{"#text: x "};
+        QTest::newRow("crlf normalised") << QByteArray("<a>\r\n\r</a>") << true << QStringList{"#text:\n\n"};
+        QTest::newRow("char ref blank is whitespace") << QByteArray("<a>&#32;</a>") << false << QStringList{};
+        QTest::newRow("adjacent tokens merge") << QByteArray("<a>x&amp;y&#65;</a>") << false
+                                               << QStringList{"#text:x&yA"};
+        QTest::newRow("cdata stays separate")
+            << QByteArray("<a>t<![CDATA[ ]]>u</a>") << false << QStringList{"#text:t", "#cdata-section: ", "#text:u"};
+        QTest::newRow("blank cdata kept when blanks dropped")
+            << QByteArray("<a> <![CDATA[ ]]> </a>") << false << QStringList{"#cdata-section: "};
+        QTest::newRow("comment and pi") << QByteArray("<a><!--c--><?p d?></a>") << false
+                                        << QStringList{"#comment:c", "p:d"};
+        QTest::newRow("colon is a plain name") << QByteArray("<a><x:b xmlns:x='u'/></a>") << false
+                                               << QStringList{"x:b"};
+    }
+    void whitespace()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(bool, keep);
+        QFETCH(QStringList, children);
+        auto doc = ReadXMLBytes(in, keep);
+        QStringList got;
+        for (const auto &child : doc->documentElement()->childNodes())
+            got << (child->isElement() ? child->nodeName() : child->nodeName() + ":" + child->data());
+        QCOMPARE(got, children);
+    }
+
+    void declarationAndDocumentType()
+    {
+        auto doc = ReadXMLBytes("<?xml version=\"1.0\" encoding=\"Utf-8\" standalone=\"yes\"?>\n"
+                                "<!DOCTYPE wqf PUBLIC \"-//x\" \"w.dtd\" [<!ENTITY e \"E\"><!ATTLIST wqf d CDATA \"v\">]>\n"
+                                "<wqf k=\"1\">&e;</wqf>\n",
+                                false);
+        QCOMPARE(doc->xmlVersion, QString("1.0"));
+        QCOMPARE(doc->xmlEncoding, QString("Utf-8"));
+        QVERIFY(doc->xmlStandalone);
+        XmlDocumentType *dt = doc->doctype();
+        QVERIFY(dt);
+        QCOMPARE(dt->name(), QString("wqf"));
+        QCOMPARE(dt->publicId(), QString("-//x"));
+        QCOMPARE(dt->systemId(), QString("w.dtd"));
+        QCOMPARE(dt->internalSubset(), QString("<!ENTITY e \"E\"><!ATTLIST wqf d CDATA \"v\">"));
+        // Only the attribute that was written; the document type's default is not part of the page.
+        QCOMPARE(doc->documentElement()->attributes().size(), size_t(1));
+        QCOMPARE(doc->documentElement()->textContent(), QString("E"));
+        QCOMPARE(doc->childNodes().size(), size_t(2)); // no whitespace outside the root
+
+        auto bare = ReadXMLBytes("<a/>", true);
+        QVERIFY(bare->xmlVersion.isEmpty());
+        QVERIFY(bare->xmlEncoding.isEmpty());
+        QVERIFY(!bare->xmlStandalone);
+    }
+
+    void errors_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not xml") << QByteArray("not xml") << "In 'stream:' (line 1 pos 1): Start tag expected.";
+        QTest::newRow("unclosed") << QByteArray("<a>\n<b>\n</a>")
+                                  << "In 'stream:' (line 3 pos 4): Opening and ending tag mismatch.";
+        QTest::newRow("lone ampersand") << QByteArray("<a>\n x & y</a>")
+                                        << "In 'stream:' (line 2 pos 5): Expected '#' or '[a-zA-Z]', but got ' '.";
+        QTest::newRow("empty") << QByteArray("") << "In 'stream:' (line 1 pos 0): Premature end of document.";
+        QTest::newRow("undeclared entity") << QByteArray("<a>&nbsp;</a>")
+                                           << "In 'stream:' (line 1 pos 9): Entity 'nbsp' not declared.";
+    }
+    void errors()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QString, message);
+        QBuffer buffer(&in);
+        buffer.open(QIODevice::ReadOnly);
+        try {
+            ReadXMLFilePreservingWhitespace(buffer);
+            QFAIL("no error raised");
+        } catch (const EXMLReadError &e) {
+            QCOMPARE(e.message(), message);
+        }
+    }
+};
+
+PELLORIN_TEST_CLASS(TestXmlReader)
+#include "test_xmlreader.moc"
