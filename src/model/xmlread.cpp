@@ -18,23 +18,24 @@ bool allBlank(QStringView s)
 // The reader only knows XML 1.0; a 1.1 declaration is read as 1.0 and recorded as written.
 bool patchVersion11(QByteArray &bytes)
 {
-    qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    if (bytes.mid(start, 5) != "<?xml")
+    const QByteArray &b = bytes; // read without detaching the caller's copy
+    const qsizetype start = b.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (b.mid(start, 5) != "<?xml")
         return false;
-    const qsizetype end = bytes.indexOf("?>", start);
-    const qsizetype v = bytes.indexOf("version", start);
+    const qsizetype end = b.indexOf("?>", start);
+    const qsizetype v = b.indexOf("version", start);
     if (v < 0 || (end >= 0 && v > end))
         return false;
+    auto blank = [&](qsizetype i) { return b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n'; };
     qsizetype i = v + 7;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+    while (i < b.size() && blank(i))
         ++i;
-    if (i >= bytes.size() || bytes[i] != '=')
+    if (i >= b.size() || b[i] != '=')
         return false;
     ++i;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+    while (i < b.size() && blank(i))
         ++i;
-    if (i + 4 < bytes.size() && (bytes[i] == '"' || bytes[i] == '\'') && bytes.mid(i + 1, 3) == "1.1" &&
-        bytes[i + 4] == bytes[i]) {
+    if (i + 4 < b.size() && (b[i] == '"' || b[i] == '\'') && b.mid(i + 1, 3) == "1.1" && b[i + 4] == b[i]) {
         bytes[i + 3] = '0';
         return true;
     }
