@@ -1,0 +1,80 @@
+#include "stylescan.h"
+
+#include "base/mathutils.h"
+#include "base/textutils.h"
+
+namespace {
+
+// Qt's element types are char and QChar; the sets judge them as unsigned units.
+unsigned char unit(char c) { return static_cast<unsigned char>(c); }
+char16_t unit(QChar c) { return c.unicode(); }
+
+template <class Text>
+Text take(const Text &text, qsizetype &pos, const CharSet &set, bool members)
+{
+    if (pos < 1 || pos > text.size())
+        return Text();
+    const qsizetype start = pos - 1;
+    qsizetype end = start;
+    const auto *data = text.constData();
+    while (end < text.size() && set.Contains(unit(data[end])) == members)
+        ++end;
+    pos = end + 1;
+    return text.mid(start, end - start);
+}
+
+QString toModelText(const QByteArray &s) { return QString::fromUtf8(s); }
+const QString &toModelText(const QString &s) { return s; }
+
+const CharSet nameStart = LetterChars | DigitChars;
+const CharSet nameChars = nameStart | CharSet("_");
+const CharSet colon(":");
+const CharSet semicolon(";");
+
+template <class Text>
+void parseStyle(const Text &text, StringList *list)
+{
+    if (text.isEmpty() || !list)
+        return;
+    qsizetype pos = 1;
+    while (pos <= text.size()) {
+        TakeUntil(text, pos, nameStart);
+        const Text name = TakeWhile(text, pos, nameChars);
+        TakeUntil(text, pos, colon);
+        ++pos;
+        TakeWhile(text, pos, BlankChars);
+        const Text value = TakeUntil(text, pos, semicolon);
+        list->SetValue(toModelText(name), toModelText(value));
+    }
+}
+
+} // namespace
+
+QByteArray TakeWhile(const QByteArray &text, qsizetype &pos, const CharSet &set)
+{
+    return take(text, pos, set, true);
+}
+QString TakeWhile(const QString &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, true); }
+QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set)
+{
+    return take(text, pos, set, false);
+}
+QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, false); }
+
+int LeadingInt(QStringView text, int defaultValue)
+{
+    qsizetype end = 0;
+    while (end < text.size() && (text[end] == u'+' || text[end] == u'-' || (text[end] >= u'0' && text[end] <= u'9')))
+        ++end;
+    return StrToIntDef(text.left(end), defaultValue);
+}
+
+void ParseStyle(const QByteArray &text, StringList *list) { parseStyle(text, list); }
+void ParseStyle(const QString &text, StringList *list) { parseStyle(text, list); }
+
+Rect StyleToRect(const StringList &list)
+{
+    const int left = LeadingInt(list.Value(u"LEFT"), 0);
+    const int top = LeadingInt(list.Value(u"top"), 0);
+    return Rect::FromSize(left, top, LeadingInt(list.Value(u"width"), 0), LeadingInt(list.Value(u"height"), 0));
+}

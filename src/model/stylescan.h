@@ -1,0 +1,80 @@
+#pragma once
+// Character-set scanners over a text, and the reading of inline CSS built on them.
+// Positions are 1-based; a UTF-8 text is scanned byte by byte.
+#include "base/rect.h"
+#include "base/stringlist.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+// A set of byte values.
+class CharSet {
+public:
+    constexpr CharSet() = default;
+    constexpr explicit CharSet(std::string_view members)
+    {
+        for (char c : members)
+            add(static_cast<unsigned char>(c));
+    }
+    static constexpr CharSet Range(unsigned char first, unsigned char last)
+    {
+        CharSet s;
+        for (unsigned c = first; c <= last; ++c)
+            s.add(static_cast<unsigned char>(c));
+        return s;
+    }
+
+    constexpr bool Contains(unsigned char c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
+    // A UTF-16 unit above 255 is never a member.
+    constexpr bool Contains(char16_t c) const { return c < 256 && Contains(static_cast<unsigned char>(c)); }
+
+    constexpr CharSet operator|(const CharSet &o) const
+    {
+        CharSet s;
+        for (size_t i = 0; i < m_bits.size(); ++i)
+            s.m_bits[i] = m_bits[i] | o.m_bits[i];
+        return s;
+    }
+    constexpr CharSet operator~() const
+    {
+        CharSet s;
+        for (size_t i = 0; i < m_bits.size(); ++i)
+            s.m_bits[i] = ~m_bits[i];
+        return s;
+    }
+    friend constexpr bool operator==(const CharSet &, const CharSet &) = default;
+
+private:
+    constexpr void add(unsigned char c) { m_bits[c >> 6] |= uint64_t(1) << (c & 63); }
+    std::array<uint64_t, 4> m_bits{};
+};
+
+// Tab, line feed, carriage return and space: nothing else counts as a blank.
+inline constexpr CharSet BlankChars{"\t\n\r "};
+inline constexpr CharSet DigitChars = CharSet::Range('0', '9');
+inline constexpr CharSet LetterChars = CharSet::Range('A', 'Z') | CharSet::Range('a', 'z');
+
+// The run of members of set from pos on; pos then stands on the first character after it
+// (length + 1 at the end). A pos below 1 or past the end gives '' and stays as it is.
+QByteArray TakeWhile(const QByteArray &text, qsizetype &pos, const CharSet &set);
+QString TakeWhile(const QString &text, qsizetype &pos, const CharSet &set);
+// The same for the run of characters that are not members, so pos stops on a member.
+QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set);
+QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set);
+
+// The leading run of signs and digits read as a decimal int ("10px" gives 10), else
+// defaultValue (" 10", "auto", "3-4", out of range).
+int LeadingInt(QStringView text, int defaultValue);
+
+// Stores each name:value of a style text in list by its name=value rules. A name is letters,
+// digits and '_', so "margin-top:5px" is stored as margin=5px; an empty value removes the
+// name's line. The list is not cleared first; nothing happens without a list.
+void ParseStyle(const QByteArray &text, StringList *list);
+void ParseStyle(const QString &text, StringList *list);
+
+// Left, top, width and height of a parsed style (names without case, each 0 when missing);
+// sums are clamped to the int range.
+Rect StyleToRect(const StringList &list);
