@@ -1,0 +1,68 @@
+#include "filehelpers.h"
+
+#include "base/exception.h"
+#include "platform/folderlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace {
+
+// Qt names no temporary folder at all while the one TMPDIR names does not exist yet.
+QString tempFolder()
+{
+    const QString path = QDir::tempPath();
+    return path.isEmpty() ? QDir::cleanPath(qEnvironmentVariable("TMPDIR")) : path;
+}
+
+} // namespace
+
+QString TempFileName()
+{
+    const QString folder = tempFolder();
+    if (!QDir().mkpath(folder))
+        throw Exception(QStringLiteral("Unable to create directory \"%1\"").arg(folder));
+    QTemporaryFile file(folder + QStringLiteral("/TMPXXXXXX.tmp"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        throw Exception(QStringLiteral("Unable to create file \"%1\": %2").arg(file.fileTemplate(), file.errorString()));
+    return file.fileName();
+}
+
+void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringList *list)
+{
+    if (!list)
+        return;
+    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    list->append(platform::ListFolderEntries(folder, mask, attr));
+}
+
+QByteArray LoadFileToString(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || QFileInfo(file).isDir())
+        return QByteArray();
+    const qint64 size = file.size();
+    if (size <= 0)
+        return QByteArray();
+    QByteArray bytes = file.read(size);
+    return bytes.size() == size ? bytes : QByteArray();
+}
+
+bool SaveStringToFile(const QByteArray &text, const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    if (!text.isEmpty() && file.write(text) != text.size())
+        return false;
+    return file.flush() && (file.close(), file.error() == QFileDevice::NoError);
+}
+
+bool SaveToTempFile(const QByteArray &text, QString &fileName)
+{
+    fileName = TempFileName();
+    return SaveStringToFile(text, fileName);
+}

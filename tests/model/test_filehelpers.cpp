@@ -1,0 +1,114 @@
+#include "base/exception.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "model/filehelpers.h"
+#include "platform/fileattr.h"
+#include "platform/folderlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using pellorin_test::readBytes;
+using pellorin_test::writeBytes;
+
+class TestFileHelpers : public QObject {
+    Q_OBJECT
+private slots:
+    void listFolder()
+    {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("b.ini"), "x");
+        writeBytes(dir.filePath("A.ini"), "");
+        writeBytes(dir.filePath("c.txt"), "");
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+
+        QStringList list{"kept"};
+        ListFolder(dir.path(), "*.ini", platform::faAnyFile, &list);
+        QCOMPARE(list, QStringList({"kept", "A.ini", "b.ini"}));
+        ListFolder(dir.path() + "/", "*.ini", platform::faAnyFile, &list); // appended again
+        QCOMPARE(list, QStringList({"kept", "A.ini", "b.ini", "A.ini", "b.ini"}));
+
+        list.clear();
+        ListFolder(dir.path(), "*", platform::faAnyFile, &list);
+        QCOMPARE(list, QStringList({"A.ini", "b.ini", "c.txt", "sub"}));
+
+        list.clear();
+        ListFolder(dir.filePath("missing"), "*", platform::faAnyFile, &list);
+        QVERIFY(list.isEmpty());
+        ListFolder(dir.path(), "*", platform::faAnyFile, nullptr);
+    }
+
+    void loadFile()
+    {
+        QTemporaryDir dir;
+        const QByteArray bytes("line\r\nnext\n\xc3\xa9\0end", 16);
+        writeBytes(dir.filePath("full"), bytes);
+        QCOMPARE(LoadFileToString(dir.filePath("full")), bytes);
+        writeBytes(dir.filePath("empty"), "");
+        QCOMPARE(LoadFileToString(dir.filePath("empty")), QByteArray());
+        QCOMPARE(LoadFileToString(dir.filePath("missing")), QByteArray());
+        QCOMPARE(LoadFileToString(dir.path()), QByteArray());
+        QCOMPARE(LoadFileToString(QString()), QByteArray());
+    }
+
+    void saveFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("out.txt");
+        writeBytes(path, "old content that is longer");
+        QVERIFY(SaveStringToFile("new\r\n", path));
+        QCOMPARE(readBytes(path), QByteArray("new\r\n"));
+        QVERIFY(SaveStringToFile(QByteArray(), path));
+        QVERIFY(QFileInfo::exists(path));
+        QCOMPARE(QFileInfo(path).size(), 0);
+        QVERIFY(!SaveStringToFile("x", dir.filePath("no/such/folder/f")));
+        QVERIFY(!SaveStringToFile("x", dir.path()));
+    }
+
+    void tempFiles()
+    {
+        const QString first = TempFileName();
+        // The name is taken by an empty file of our own, closed to everyone else.
+        QVERIFY(QFileInfo(first).isFile());
+        QCOMPARE(QFileInfo(first).size(), 0);
+        QCOMPARE(platform::FileMode(first).value_or(0), 0600u);
+        QCOMPARE(QFileInfo(first).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        const QString second = TempFileName();
+        QVERIFY(second != first);
+
+        QString saved;
+        const QByteArray bytes("a\r\nb\0c", 6);
+        QVERIFY(SaveToTempFile(bytes, saved));
+        QVERIFY(saved != first && saved != second);
+        QCOMPARE(readBytes(saved), bytes);
+        for (const QString &f : {first, second, saved})
+            QVERIFY(QFile::remove(f));
+    }
+
+    void tempFolder()
+    {
+        struct TmpDirGuard {
+            QByteArray old = qgetenv("TMPDIR");
+            ~TmpDirGuard() { old.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", old); }
+        } guard;
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("a/b");
+        qputenv("TMPDIR", folder.toLocal8Bit());
+        const QString name = TempFileName();
+        QCOMPARE(QFileInfo(name).absolutePath(), folder);
+        QVERIFY(QFileInfo(name).isFile());
+
+        // A folder that cannot be made is an error, not a name in nowhere.
+        writeBytes(dir.filePath("file"), "");
+        qputenv("TMPDIR", dir.filePath("file/sub").toLocal8Bit());
+        QVERIFY_THROWS_EXCEPTION(Exception, TempFileName());
+        QString saved = "unchanged";
+        QVERIFY_THROWS_EXCEPTION(Exception, SaveToTempFile("x", saved));
+    }
+};
+
+PELLORIN_TEST_CLASS(TestFileHelpers)
+#include "test_filehelpers.moc"
