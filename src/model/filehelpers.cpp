@@ -58,7 +58,10 @@ bool SaveStringToFile(const QByteArray &text, const QString &fileName)
         return false;
     if (!text.isEmpty() && file.write(text) != text.size())
         return false;
-    return file.flush() && (file.close(), file.error() == QFileDevice::NoError);
+    if (!file.flush())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
 }
 
 bool SaveToTempFile(const QByteArray &text, QString &fileName)

@@ -5,10 +5,6 @@
 
 namespace {
 
-// Qt's element types are char and QChar; the sets judge them as unsigned units.
-unsigned char unit(char c) { return static_cast<unsigned char>(c); }
-char16_t unit(QChar c) { return c.unicode(); }
-
 template <class Text>
 Text take(const Text &text, qsizetype &pos, const CharSet &set, bool members)
 {
@@ -17,7 +13,7 @@ Text take(const Text &text, qsizetype &pos, const CharSet &set, bool members)
     const qsizetype start = pos - 1;
     qsizetype end = start;
     const auto *data = text.constData();
-    while (end < text.size() && set.Contains(unit(data[end])) == members)
+    while (end < text.size() && set.Contains(data[end]) == members)
         ++end;
     pos = end + 1;
     return text.mid(start, end - start);

@@ -28,8 +28,10 @@ public:
     }
 
     constexpr bool Contains(unsigned char c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
+    constexpr bool Contains(char c) const { return Contains(static_cast<unsigned char>(c)); }
     // A UTF-16 unit above 255 is never a member.
     constexpr bool Contains(char16_t c) const { return c < 256 && Contains(static_cast<unsigned char>(c)); }
+    constexpr bool Contains(QChar c) const { return Contains(c.unicode()); }
 
     constexpr CharSet operator|(const CharSet &o) const
     {

@@ -69,6 +69,9 @@ private slots:
         pos = 2;
         QCOMPARE(TakeWhile(text, pos, high), QByteArray("\xc3\xa9"));
         QVERIFY(high.Contains(char16_t(0xE9)));
+        QVERIFY(high.Contains('\xe9'));
+        QVERIFY(!LetterChars.Contains(QChar(0xE9)));
+        static_assert(BlankChars.Contains('\t') && !BlankChars.Contains('\f') && DigitChars.Contains(u'7'));
         QVERIFY(!high.Contains(char16_t(0x1E9)));
     }
 
