@@ -1,6 +1,5 @@
 #include "stylescan.h"
 
-#include "base/mathutils.h"
 #include "base/textutils.h"
 
 namespace {
