@@ -1,0 +1,112 @@
+#include "appgui.h"
+
+#include "base/exception.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+QString StripMnemonic(const QString &Caption)
+{
+    QString out;
+    out.reserve(Caption.size());
+    for (qsizetype i = 0; i < Caption.size(); ++i) {
+        if (Caption[i] == u'&') {
+            if (i + 1 < Caption.size() && Caption[i + 1] == u'&')
+                out += Caption[++i];
+            continue;
+        }
+        out += Caption[i];
+    }
+    return out;
+}
+
+QAction *TMenuQueue::AddMenuItem(const QString &TopCaption)
+{
+    if (m_mainMenu)
+        return AttachMenuItem(TopCaption, nullptr);
+    auto *item = new QAction(QCoreApplication::instance());
+    m_pending.push_back({TopCaption, item});
+    return item;
+}
+
+void TMenuQueue::SetMainMenu(QMenuBar *Menu)
+{
+    m_mainMenu = Menu;
+    for (TPendingMenu &entry : m_pending) {
+        if (!entry.Item)
+            continue;
+        AttachMenuItem(entry.TopCaption, entry.Item);
+        entry.Item = nullptr;
+    }
+}
+
+QAction *TMenuQueue::AttachMenuItem(const QString &TopCaption, QAction *Item)
+{
+    if (!m_mainMenu)
+        return nullptr;
+    const QString wanted = StripMnemonic(TopCaption);
+    for (QAction *top : m_mainMenu->actions()) {
+        QMenu *menu = top->menu();
+        if (!menu || StripMnemonic(top->text()) != wanted)
+            continue;
+        if (Item)
+            Item->setParent(menu);
+        else
+            Item = new QAction(menu);
+        menu->addAction(Item);
+        return Item;
+    }
+    return nullptr;
+}
+
+namespace {
+std::unique_ptr<TMenuQueue> g_queue;
+
+THostHooks &hooks()
+{
+    static THostHooks instance;
+    return instance;
+}
+} // namespace
+
+void InitAppGui() { g_queue = std::make_unique<TMenuQueue>(); }
+void DoneAppGui()
+{
+    g_queue.reset();
+    hooks() = THostHooks();
+}
+
+TMenuQueue &MenuQueue()
+{
+    if (!g_queue)
+        throw ERunError::nilReference();
+    return *g_queue;
+}
+
+QAction *AddMenuItem(const QString &TopCaption) { return MenuQueue().AddMenuItem(TopCaption); }
+void SetMainMenu(QMenuBar *Menu) { MenuQueue().SetMainMenu(Menu); }
+QAction *AttachMenuItem(const QString &TopCaption, QAction *Item) { return MenuQueue().AttachMenuItem(TopCaption, Item); }
+
+THostHooks &HostHooks() { return hooks(); }
+
+TWQFFile *CallGetCurrentDoc()
+{
+    const auto &hook = hooks().OnGetCurrentDoc;
+    return hook ? hook() : nullptr;
+}
+
+QString CallGetCurrentSectionName()
+{
+    QString name;
+    if (const auto &hook = hooks().OnGetCurrentSectionName)
+        hook(name);
+    return name;
+}
+
+void CallDocReloaded()
+{
+    if (const auto &hook = hooks().OnDocReloaded)
+        hook();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Lets modules that start before the main window add entries to its menus and reach the open
+// document without knowing the main window's class.
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QMenuBar;
+class TWQFFile;
+
+// One menu entry waiting for the main menu.
+struct TPendingMenu {
+    QString TopCaption;
+    // Owned by the application object until attached; none once attached.
+    QPointer<QAction> Item;
+};
+
+class TMenuQueue {
+public:
+    // With the main menu known, a new entry under TopCaption at once (none when there is no
+    // such menu); otherwise a queued entry. The caller sets caption, shortcut and handler.
+    QAction *AddMenuItem(const QString &TopCaption);
+    // Remembers the main menu and attaches the queued entries in queue order.
+    void SetMainMenu(QMenuBar *Menu);
+    // Appends Item (a new entry for none) to the top-level menu whose caption equals
+    // TopCaption, "&" mnemonics ignored; the menu then owns it. None when there is no such
+    // menu or no main menu; Item then stays where it was.
+    QAction *AttachMenuItem(const QString &TopCaption, QAction *Item);
+
+    const std::vector<TPendingMenu> &PendingMenus() const { return m_pending; }
+    QMenuBar *MainMenu() const { return m_mainMenu; }
+
+private:
+    std::vector<TPendingMenu> m_pending;
+    QPointer<QMenuBar> m_mainMenu;
+};
+
+// Set by the main window to its own methods; empty until then.
+struct THostHooks {
+    std::function<TWQFFile *()> OnGetCurrentDoc;
+    std::function<void(QString &Name)> OnGetCurrentSectionName;
+    std::function<void()> OnDocReloaded;
+};
+
+// The program's queue, from InitAppGui to DoneAppGui; the menu functions raise "Object
+// reference is Nil" outside that time.
+void InitAppGui();
+void DoneAppGui();
+TMenuQueue &MenuQueue();
+QAction *AddMenuItem(const QString &TopCaption);
+void SetMainMenu(QMenuBar *Menu);
+QAction *AttachMenuItem(const QString &TopCaption, QAction *Item);
+
+THostHooks &HostHooks();
+// The hooks' answers; nil, empty and nothing while a hook is empty.
+TWQFFile *CallGetCurrentDoc();
+QString CallGetCurrentSectionName();
+void CallDocReloaded();
+
+// A menu caption without its "&" mnemonic markers ("&&" stands for one "&").
+QString StripMnemonic(const QString &Caption);

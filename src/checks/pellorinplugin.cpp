@@ -1,0 +1,177 @@
+#include "pellorinplugin.h"
+
+#include "base/exception.h"
+#include "platform/appdirs.h"
+
+#include <algorithm>
+
+void TNamingPlugin::NotifyFileName(const QString &) {}
+QString TNamingPlugin::GetAppTitle() { return QString(); }
+QString TNamingPlugin::GetCaption() { return QString(); }
+QString TNamingPlugin::GetIconFileName() { return QString(); }
+
+bool TShortCutPlugin::Accepts(uint16_t, TShiftState) { return false; }
+void TShortCutPlugin::Execute(uint16_t, TShiftState, bool &Handled) { Handled = false; }
+
+bool TWarningPlugin::InQuickCheck() { return true; }
+bool TWarningPlugin::NeedsGroupData() { return false; }
+std::unique_ptr<TGroupData> TWarningPlugin::CreateGroupData() { return nullptr; }
+void TWarningPlugin::CheckItem(TWQFItem *, TCheckMessages &, TGroupData *) {}
+void TWarningPlugin::FinishGroup(bool, std::unique_ptr<TGroupData> &, TCheckMessages &) {}
+void TWarningPlugin::CheckFile(TWQFFile *, TCheckMessages &) {}
+QString TWarningPlugin::GetDescription() { return ClassName(); }
+
+void TPellorinAppIntf::OpenFile(const QString &) {}
+void TPellorinAppIntf::GetSelection(QList<void *> &) {}
+QString TPellorinAppIntf::GetFileName() { return QString(); }
+QString TPellorinAppIntf::GetCurrent(TWQFFile *&Doc)
+{
+    Doc = nullptr;
+    return QString();
+}
+bool TPellorinAppIntf::GetMousePos(int &X, int &Y)
+{
+    X = 0;
+    Y = 0;
+    return false;
+}
+void TPellorinAppIntf::RefreshSection(const QString &) {}
+
+TPluginRegistry::TPluginRegistry() { SetNamingPlugin(nullptr); }
+
+TPluginRegistry::~TPluginRegistry()
+{
+    m_plugins.clear();
+    m_appIntf.reset();
+    m_replacedIntfs.clear();
+}
+
+std::vector<std::unique_ptr<TPellorinPlugin>>::iterator TPluginRegistry::find(const TPellorinPlugin *P)
+{
+    return std::find_if(m_plugins.begin(), m_plugins.end(), [P](const auto &entry) { return entry.get() == P; });
+}
+
+TPellorinPlugin *TPluginRegistry::RegisterPlugin(std::unique_ptr<TPellorinPlugin> P)
+{
+    if (!P)
+        return nullptr;
+    TPellorinPlugin *raw = P.get();
+    // Already ours: a second entry would be freed twice.
+    if (find(raw) != m_plugins.end()) {
+        (void)P.release();
+        return raw;
+    }
+    raw->Enabled = true;
+    m_plugins.push_back(std::move(P));
+    return raw;
+}
+
+TNamingPlugin *TPluginRegistry::SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
+{
+    if (!P)
+        P = std::make_unique<TNamingPlugin>();
+    TNamingPlugin *raw = P.get();
+    auto current = std::find_if(m_plugins.begin(), m_plugins.end(),
+                                [](const auto &entry) { return dynamic_cast<TNamingPlugin *>(entry.get()); });
+    if (current != m_plugins.end() && current->get() == raw) {
+        (void)P.release();
+        return raw;
+    }
+    // Listed further on already: take it out of its old place without freeing it.
+    auto listed = find(raw);
+    if (listed != m_plugins.end()) {
+        (void)listed->release();
+        m_plugins.erase(listed);
+        current = std::find_if(m_plugins.begin(), m_plugins.end(),
+                               [](const auto &entry) { return dynamic_cast<TNamingPlugin *>(entry.get()); });
+    }
+    if (current != m_plugins.end())
+        *current = std::move(P);
+    else
+        m_plugins.push_back(std::move(P));
+    return raw;
+}
+
+TNamingPlugin *TPluginRegistry::GetNamingPlugin() const
+{
+    for (const auto &entry : m_plugins)
+        if (auto *naming = dynamic_cast<TNamingPlugin *>(entry.get()))
+            return naming;
+    return nullptr;
+}
+
+void TPluginRegistry::GetWarningPlugins(QList<TWarningPlugin *> &List) const
+{
+    for (const auto &entry : m_plugins)
+        if (auto *check = dynamic_cast<TWarningPlugin *>(entry.get()))
+            List.append(check);
+}
+
+void TPluginRegistry::DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled)
+{
+    Handled = false;
+    // By index: a plug-in may reach the registry while it runs.
+    for (size_t i = 0; i < m_plugins.size(); ++i) {
+        auto *shortcut = dynamic_cast<TShortCutPlugin *>(m_plugins[i].get());
+        if (!shortcut || !shortcut->Accepts(Key, Shift))
+            continue;
+        shortcut->Execute(Key, Shift, Handled);
+        if (Handled)
+            return;
+    }
+}
+
+TPellorinAppIntf *TPluginRegistry::GetAppIntf()
+{
+    if (!m_appIntf)
+        m_appIntf = std::make_unique<TDoNothingAppIntf>();
+    return m_appIntf.get();
+}
+
+void TPluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf)
+{
+    if (Intf && Intf.get() == m_appIntf.get()) {
+        (void)Intf.release();
+        return;
+    }
+    auto replaced = std::find_if(m_replacedIntfs.begin(), m_replacedIntfs.end(),
+                                 [&](const auto &entry) { return entry.get() == Intf.get(); });
+    if (Intf && replaced != m_replacedIntfs.end()) {
+        (void)replaced->release();
+        m_replacedIntfs.erase(replaced);
+    }
+    if (m_appIntf && !dynamic_cast<TDoNothingAppIntf *>(m_appIntf.get()))
+        m_replacedIntfs.push_back(std::move(m_appIntf));
+    m_appIntf = std::move(Intf);
+}
+
+QList<TPellorinPlugin *> TPluginRegistry::Plugins() const
+{
+    QList<TPellorinPlugin *> list;
+    for (const auto &entry : m_plugins)
+        list.append(entry.get());
+    return list;
+}
+
+namespace {
+std::unique_ptr<TPluginRegistry> g_registry;
+}
+
+void InitPluginRegistry() { g_registry = std::make_unique<TPluginRegistry>(); }
+void DonePluginRegistry() { g_registry.reset(); }
+
+TPluginRegistry &PluginRegistry()
+{
+    if (!g_registry)
+        throw ERunError::nilReference();
+    return *g_registry;
+}
+
+TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P) { return PluginRegistry().RegisterPlugin(std::move(P)); }
+TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P) { return PluginRegistry().SetNamingPlugin(std::move(P)); }
+TNamingPlugin *GetNamingPlugin() { return PluginRegistry().GetNamingPlugin(); }
+void GetWarningPlugins(QList<TWarningPlugin *> &List) { PluginRegistry().GetWarningPlugins(List); }
+void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled) { PluginRegistry().DispatchShortCut(Key, Shift, Handled); }
+TPellorinAppIntf *GetAppIntf() { return PluginRegistry().GetAppIntf(); }
+void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf) { PluginRegistry().SetAppIntf(std::move(Intf)); }
+QString GetAppDir() { return platform::ProgramFolder(); }

@@ -1,0 +1,140 @@
+#pragma once
+// Plug-ins are classes compiled into the program. Each kind has a base class here; every
+// plug-in lives in the one registry, which owns it, and reaches the main window through the
+// host interface the registry hands out.
+#include "platform/keys.h"
+
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TWQFFile;
+class TWQFItem;
+
+// One check message: the line and the component it concerns, or none.
+struct TCheckMessage {
+    QString Text;
+    TWQFItem *Item = nullptr;
+};
+using TCheckMessages = QList<TCheckMessage>;
+
+// Data a check plug-in keeps across the components of one run.
+class TGroupData {
+public:
+    virtual ~TGroupData() = default;
+};
+
+class TPellorinPlugin {
+public:
+    virtual ~TPellorinPlugin() = default;
+    // The class name under which the plug-in's settings and failure lines are stored; each
+    // class answers its own literal, since the name is a stored format.
+    virtual QString ClassName() const = 0;
+
+    bool Enabled = false;
+};
+
+// Window caption, application title and icon for the open file.
+class TNamingPlugin : public TPellorinPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TNamingPlugin"); }
+    virtual void NotifyFileName(const QString &FileName);
+    virtual QString GetAppTitle();
+    virtual QString GetCaption();
+    virtual QString GetIconFileName();
+};
+
+// A key combination of the main window.
+class TShortCutPlugin : public TPellorinPlugin {
+public:
+    virtual bool Accepts(uint16_t Key, TShiftState Shift);
+    virtual void Execute(uint16_t Key, TShiftState Shift, bool &Handled);
+};
+
+// A check whose findings are listed at the bottom of the main window.
+class TWarningPlugin : public TPellorinPlugin {
+public:
+    virtual bool InQuickCheck();
+    virtual bool NeedsGroupData();
+    virtual std::unique_ptr<TGroupData> CreateGroupData();
+    virtual void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data);
+    // Adds the group's lines and frees Data.
+    virtual void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages);
+    virtual void CheckFile(TWQFFile *Doc, TCheckMessages &Messages);
+    virtual QString GetDescription();
+
+    int Priority = 0;
+    // The plug-in's lines during a check run; none outside one.
+    std::unique_ptr<TCheckMessages> Messages;
+};
+
+// What plug-ins may ask of the main window. The selection holds the diagram's item data:
+// components, notes and note handles.
+class TPellorinAppIntf {
+public:
+    virtual ~TPellorinAppIntf() = default;
+    virtual void OpenFile(const QString &FileName);
+    virtual void GetSelection(QList<void *> &List);
+    virtual QString GetFileName();
+    // The open document and the active tab's section name.
+    virtual QString GetCurrent(TWQFFile *&Doc);
+    virtual bool GetMousePos(int &X, int &Y);
+    virtual void RefreshSection(const QString &SectionName);
+};
+
+// The host interface until the main window installs its own.
+class TDoNothingAppIntf : public TPellorinAppIntf {};
+
+class TPluginRegistry {
+public:
+    // Starts with a default naming plug-in at index 0.
+    TPluginRegistry();
+    // Frees the plug-ins, then the host interfaces.
+    ~TPluginRegistry();
+    TPluginRegistry(const TPluginRegistry &) = delete;
+    TPluginRegistry &operator=(const TPluginRegistry &) = delete;
+
+    // Appends P and enables it; nothing for none or for a plug-in already listed.
+    TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P);
+    // P (a new default one for none) replaces the first naming plug-in at its index, freeing
+    // it, or is appended when there is none.
+    TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P);
+    TNamingPlugin *GetNamingPlugin() const;
+    // Appends the check plug-ins in registration order.
+    void GetWarningPlugins(QList<TWarningPlugin *> &List) const;
+    // Offers the key to the shortcut plug-ins in registration order until one handles it.
+    void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
+
+    // The current host interface; a do-nothing one while none is installed.
+    TPellorinAppIntf *GetAppIntf();
+    // A do-nothing interface is freed at once; any other one it replaces stays owned (and
+    // alive) until the registry ends, since plug-ins may still hold it.
+    void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf);
+
+    QList<TPellorinPlugin *> Plugins() const;
+
+private:
+    std::vector<std::unique_ptr<TPellorinPlugin>>::iterator find(const TPellorinPlugin *P);
+
+    std::vector<std::unique_ptr<TPellorinPlugin>> m_plugins;
+    std::unique_ptr<TPellorinAppIntf> m_appIntf;
+    std::vector<std::unique_ptr<TPellorinAppIntf>> m_replacedIntfs;
+};
+
+// The program's one registry, from InitPluginRegistry to DonePluginRegistry; the functions
+// below raise "Object reference is Nil" outside that time.
+void InitPluginRegistry();
+void DonePluginRegistry();
+TPluginRegistry &PluginRegistry();
+
+TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P);
+TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P);
+TNamingPlugin *GetNamingPlugin();
+void GetWarningPlugins(QList<TWarningPlugin *> &List);
+void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
+TPellorinAppIntf *GetAppIntf();
+void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf);
+// The program's folder, ending with a path delimiter.
+QString GetAppDir();

@@ -1,0 +1,119 @@
+#include "appini.h"
+
+#include "platform/appdirs.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+const QString kSqlCheck = QStringLiteral("SQLCHECK");
+
+struct AppIniState {
+    QString configDir;
+    QString iniFileName;
+    IniFile ini;
+};
+std::unique_ptr<AppIniState> g_state;
+} // namespace
+
+void InitAppIni(const QString &configDir, const QString &programFileName)
+{
+    auto state = std::make_unique<AppIniState>();
+    state->configDir = configDir.isEmpty() ? platform::AppConfigDir() : configDir;
+    if (!state->configDir.endsWith(u'/'))
+        state->configDir += u'/';
+    QDir().mkpath(state->configDir);
+    const QString program = programFileName.isEmpty() ? platform::ProgramFileName() : programFileName;
+    state->iniFileName = state->configDir + platform::WithoutExtension(program) + QStringLiteral(".ini");
+    state->ini = IniFile(state->iniFileName);
+    state->ini.setAutoUpdate(true);
+    g_state = std::move(state);
+}
+
+void DoneAppIni() { g_state.reset(); }
+
+QString ConfigDir() { return g_state ? g_state->configDir : QString(); }
+
+QString GetIniFileName() { return g_state ? g_state->iniFileName : QString(); }
+
+IniFile *SettingsIni() { return g_state ? &g_state->ini : nullptr; }
+
+void WriteBounds(const QString &Section, const Rect &Bounds)
+{
+    IniFile *ini = SettingsIni();
+    if (!ini)
+        return;
+    ini->writeInteger(Section, QStringLiteral("Left"), Bounds.Left);
+    ini->writeInteger(Section, QStringLiteral("Top"), Bounds.Top);
+    ini->writeInteger(Section, QStringLiteral("Width"), Bounds.Width());
+    ini->writeInteger(Section, QStringLiteral("Height"), Bounds.Height());
+}
+
+Rect ReadBounds(const QString &Section)
+{
+    const IniFile *ini = SettingsIni();
+    if (!ini)
+        return Rect();
+    return Rect::FromSize(ini->readInteger(Section, QStringLiteral("Left"), 0), ini->readInteger(Section, QStringLiteral("Top"), 0),
+                          ini->readInteger(Section, QStringLiteral("Width"), 0), ini->readInteger(Section, QStringLiteral("Height"), 0));
+}
+
+Rect ClampFormBounds(const Rect &Stored, const QSize &Screen)
+{
+    int left = Stored.Left, top = Stored.Top;
+    if (left >= Screen.width())
+        left = Screen.width() - 100;
+    if (top >= Screen.height())
+        top = Screen.height() - 100;
+    return Rect::FromSize(left, top, std::max(Stored.Width(), 20), std::max(Stored.Height(), 20));
+}
+
+void SaveFormBounds(const QWidget *Form)
+{
+    if (!Form)
+        return;
+    const bool normal = !(Form->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    QRect r = normal ? Form->geometry() : Form->normalGeometry();
+    if (r.isEmpty())
+        r = Form->geometry();
+    WriteBounds(Form->objectName(), Rect::FromSize(r.x(), r.y(), r.width(), r.height()));
+}
+
+void RestoreFormBounds(QWidget *Form)
+{
+    const IniFile *ini = SettingsIni();
+    if (!Form || !ini || !ini->sectionExists(Form->objectName()))
+        return;
+    Rect r = ReadBounds(Form->objectName());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        r = ClampFormBounds(r, screen->geometry().size());
+    Form->setGeometry(r.toQRect());
+}
+
+TSqlCheckValues ReadSqlCheck()
+{
+    TSqlCheckValues v;
+    if (const IniFile *ini = SettingsIni()) {
+        v.Host = ini->readString(kSqlCheck, QStringLiteral("HOSTNAME"));
+        v.User = ini->readString(kSqlCheck, QStringLiteral("USERNAME"));
+        v.Password = ini->readString(kSqlCheck, QStringLiteral("PASSWORD"));
+        v.Database = ini->readString(kSqlCheck, QStringLiteral("DATABASE"));
+    }
+    return v;
+}
+
+void WriteSqlCheck(const TSqlCheckValues &Values)
+{
+    IniFile *ini = SettingsIni();
+    if (!ini)
+        return;
+    ini->writeString(kSqlCheck, QStringLiteral("HOSTNAME"), Values.Host);
+    ini->writeString(kSqlCheck, QStringLiteral("USERNAME"), Values.User);
+    ini->writeString(kSqlCheck, QStringLiteral("PASSWORD"), Values.Password);
+    ini->writeString(kSqlCheck, QStringLiteral("DATABASE"), Values.Database);
+}

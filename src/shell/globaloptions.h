@@ -1,0 +1,75 @@
+#pragma once
+// The options of the "Global" section as a name=value list in memory: read once at start-up,
+// read by the shell when each option is used, edited by Preferences, written back at
+// shut-down. A boolean is "1" or "0"; any other text reads as False.
+#include <QList>
+#include <QPair>
+#include <QString>
+
+class IniFile;
+
+namespace opt {
+inline const QString Section = QStringLiteral("Global");
+
+inline const QString LastTab = QStringLiteral("LastTab");
+inline const QString VertSplit = QStringLiteral("VertSplit");
+inline const QString DstArrow = QStringLiteral("DstArrow");
+inline const QString ReadOnly = QStringLiteral("ReadOnly");
+inline const QString Backup = QStringLiteral("Backup");
+inline const QString BackupPath = QStringLiteral("BackupPath");
+inline const QString ForceCDATA = QStringLiteral("ForceCDATA");
+inline const QString XMLWhitespace = QStringLiteral("XMLWhitespace");
+inline const QString XMLClearEol = QStringLiteral("XMLClearEol");
+inline const QString XMLForceHeader = QStringLiteral("XMLForceHeader");
+inline const QString DbgClip = QStringLiteral("DbgClip");
+
+// Defaults of the options whose missing value means something other than empty or False.
+inline const QString DefaultLastTab = QStringLiteral("Pre process");
+constexpr int DefaultVertSplit = 820;
+constexpr bool DefaultBackup = true;
+constexpr bool DefaultXMLForceHeader = true;
+
+// The two settings of a check plug-in, named after its class.
+inline QString EnabledKey(const QString &className) { return className + QStringLiteral(".enabled"); }
+inline QString PriorityKey(const QString &className) { return className + QStringLiteral(".priority"); }
+}
+
+class TGlobalOptions {
+public:
+    using NameValue = QPair<QString, QString>;
+
+    // Ini (not owned) is the file Load and Save use; with none they do nothing.
+    explicit TGlobalOptions(IniFile *Ini = nullptr) : m_ini(Ini) {}
+
+    // Replaces the list by the "Global" section (the first of duplicate keys).
+    void Load();
+    // Writes every line in list order; keys and sections of the file that the list lacks stay.
+    void Save();
+
+    // Names compare without case; the first spelling stays.
+    QString GetString(const QString &Name) const;
+    void SetString(const QString &Name, const QString &Value);
+    bool HasValue(const QString &Name) const;
+    bool GetBool(const QString &Name) const;
+    bool GetBoolDef(const QString &Name, bool Default) const;
+    void SetBool(const QString &Name, bool Value);
+    // Default when missing or not a number.
+    int GetIntDef(const QString &Name, int Default) const;
+    bool GetDbgClip() const { return GetBool(opt::DbgClip); }
+    void SetDbgClip(bool Value) { SetBool(opt::DbgClip, Value); }
+
+    const QList<NameValue> &Values() const { return m_values; }
+
+private:
+    qsizetype indexOf(const QString &Name) const;
+
+    IniFile *m_ini;
+    QList<NameValue> m_values;
+};
+
+// The program's option store over the settings file, from InitGlobalOptions (after
+// InitAppIni) to DoneGlobalOptions, which saves it; raises "Object reference is Nil" outside
+// that time.
+void InitGlobalOptions();
+void DoneGlobalOptions();
+TGlobalOptions &OptionStore();
