@@ -1,0 +1,129 @@
+#include "checks/appgui.h"
+#include "base/exception.h"
+#include "common/testmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+namespace {
+// The main menu as the main window will have it: Tools with its own entry.
+std::unique_ptr<QMenuBar> makeMenuBar()
+{
+    auto bar = std::make_unique<QMenuBar>();
+    bar->addMenu("&File")->addAction("&Open");
+    bar->addMenu("&Tools")->addAction("&Check WQF file");
+    bar->addAction("Loose"); // a top-level item without a menu
+    return bar;
+}
+
+QStringList captions(QMenuBar &bar, const QString &top)
+{
+    for (QAction *a : bar.actions())
+        if (a->menu() && StripMnemonic(a->text()) == top) {
+            QStringList list;
+            for (QAction *item : a->menu()->actions())
+                list << item->text();
+            return list;
+        }
+    return {};
+}
+} // namespace
+
+class TestAppGui : public QObject {
+    Q_OBJECT
+private slots:
+    void stripMnemonic_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("plain");
+        QTest::newRow("mnemonic") << "&Tools" << "Tools";
+        QTest::newRow("inside") << "T&ools" << "Tools";
+        QTest::newRow("literal ampersand") << "Save && Check" << "Save & Check";
+        QTest::newRow("lone") << "&" << "";
+        QTest::newRow("none") << "Tools" << "Tools";
+    }
+    void stripMnemonic()
+    {
+        QFETCH(QString, caption);
+        QTEST(StripMnemonic(caption), "plain");
+    }
+
+    void queueAttachesInOrder()
+    {
+        TMenuQueue queue;
+        QAction *tidy = queue.AddMenuItem("Tools");
+        tidy->setText("Tidy HTML");
+        QAction *lost = queue.AddMenuItem("Extras");
+        lost->setText("Nowhere");
+        QPointer<QAction> lostGuard(lost);
+        QAction *loose = queue.AddMenuItem("Loose");
+        loose->setText("Also nowhere");
+        queue.AddMenuItem("Tools")->setText("SQL test params");
+        queue.AddMenuItem("Tools")->setText("Preferences");
+        QCOMPARE(tidy->parent(), QCoreApplication::instance());
+        QCOMPARE(queue.PendingMenus().size(), size_t(5));
+
+        auto bar = makeMenuBar();
+        queue.SetMainMenu(bar.get());
+        QCOMPARE(captions(*bar, "Tools"), QStringList({"&Check WQF file", "Tidy HTML", "SQL test params", "Preferences"}));
+        QCOMPARE(captions(*bar, "File"), QStringList({"&Open"}));
+        for (const TPendingMenu &entry : queue.PendingMenus())
+            QVERIFY(!entry.Item);
+        // A caption the menu lacks: not shown, still owned by the application.
+        QCOMPARE(lost->parent(), QCoreApplication::instance());
+        QVERIFY(lost->associatedObjects().isEmpty());
+
+        // After the main menu is known, an entry is attached at once.
+        QAction *late = queue.AddMenuItem("tools");
+        QVERIFY(!late); // the caption must match
+        late = queue.AddMenuItem("T&ools");
+        QVERIFY(late);
+        late->setText("Late");
+        QCOMPARE(captions(*bar, "Tools").last(), QStringLiteral("Late"));
+        QVERIFY(!queue.AddMenuItem("Extras"));
+        QCOMPARE(queue.PendingMenus().size(), size_t(5));
+
+        // Attached entries belong to the menu and go with it.
+        QPointer<QAction> tidyGuard(tidy), lateGuard(late);
+        bar.reset();
+        QVERIFY(!tidyGuard && !lateGuard);
+        QVERIFY(!queue.MainMenu());
+        QVERIFY(!queue.AttachMenuItem("Tools", nullptr));
+        delete lostGuard.data();
+        delete loose;
+    }
+
+    void hooks()
+    {
+        InitAppGui();
+        QCOMPARE(CallGetCurrentDoc(), nullptr);
+        QCOMPARE(CallGetCurrentSectionName(), QString());
+        CallDocReloaded(); // nothing, no error
+
+        auto *doc = reinterpret_cast<TWQFFile *>(this); // never dereferenced
+        int reloaded = 0;
+        HostHooks().OnGetCurrentDoc = [doc] { return doc; };
+        HostHooks().OnGetCurrentSectionName = [](QString &name) { name = "notes"; };
+        HostHooks().OnDocReloaded = [&reloaded] { ++reloaded; };
+        QCOMPARE(CallGetCurrentDoc(), doc);
+        QCOMPARE(CallGetCurrentSectionName(), QStringLiteral("notes"));
+        CallDocReloaded();
+        QCOMPARE(reloaded, 1);
+
+        QAction *item = AddMenuItem("Tools");
+        QVERIFY(item);
+        auto bar = makeMenuBar();
+        SetMainMenu(bar.get());
+        QCOMPARE(item->parent()->parent(), bar.get());
+        QVERIFY(AttachMenuItem("File", nullptr));
+        DoneAppGui();
+        QCOMPARE(CallGetCurrentDoc(), nullptr);
+        QVERIFY_THROWS_EXCEPTION(ERunError, AddMenuItem("Tools"));
+    }
+};
+
+PELLORIN_TEST_CLASS(TestAppGui)
+#include "test_appgui.moc"
