@@ -1,12 +1,57 @@
 #include "stringlist.h"
 
+#include "exception.h"
 #include "textutils.h"
+
+qsizetype StringList::check(qsizetype i) const
+{
+    if (i < 0 || i >= m_lines.size())
+        throw ERunError::rangeCheck();
+    return i;
+}
+
+bool StringList::same(QStringView a, QStringView b) const { return m_caseSensitive ? a == b : SameTextAscii(a, b); }
+
+qsizetype StringList::Add(const QString &line)
+{
+    m_lines.append(line);
+    m_objects.emplace_back();
+    return m_lines.size() - 1;
+}
+
+void StringList::Insert(qsizetype i, const QString &line)
+{
+    if (i < 0 || i > m_lines.size())
+        throw ERunError::rangeCheck();
+    m_lines.insert(i, line);
+    m_objects.insert(m_objects.begin() + i, std::any());
+}
+
+void StringList::Delete(qsizetype i)
+{
+    m_lines.removeAt(check(i));
+    m_objects.erase(m_objects.begin() + i);
+}
+
+void StringList::Clear()
+{
+    m_lines.clear();
+    m_objects.clear();
+}
+
+qsizetype StringList::IndexOf(QStringView line) const
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        if (same(m_lines[i], line))
+            return i;
+    return -1;
+}
 
 qsizetype StringList::IndexOfName(QStringView name) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const qsizetype eq = m_lines[i].indexOf(u'=');
-        if (eq >= 0 && SameTextAscii(QStringView(m_lines[i]).left(eq), name))
+        if (eq >= 0 && same(QStringView(m_lines[i]).left(eq), name))
             return i;
     }
     return -1;
@@ -14,16 +59,16 @@ qsizetype StringList::IndexOfName(QStringView name) const
 
 QString StringList::Name(qsizetype i) const
 {
-    const QString &line = m_lines.at(i);
+    const QString &line = m_lines[check(i)];
     const qsizetype eq = line.indexOf(u'=');
     return eq >= 0 ? line.left(eq) : QString();
 }
 
 QString StringList::ValueFromIndex(qsizetype i) const
 {
-    const QString &line = m_lines.at(i);
+    const QString &line = m_lines[check(i)];
     const qsizetype eq = line.indexOf(u'=');
-    return eq >= 0 ? line.mid(eq + 1) : QString();
+    return eq >= 0 ? line.mid(eq + 1) : line;
 }
 
 QString StringList::Value(QStringView name) const
@@ -37,11 +82,11 @@ void StringList::SetValue(const QString &name, const QString &value)
     const qsizetype i = IndexOfName(name);
     if (value.isEmpty()) {
         if (i >= 0)
-            m_lines.removeAt(i);
+            Delete(i);
     } else if (i >= 0) {
         m_lines[i] = name + u'=' + value;
     } else {
-        m_lines.append(name + u'=' + value);
+        Add(name + u'=' + value);
     }
 }
 

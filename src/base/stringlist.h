@@ -1,26 +1,55 @@
 #pragma once
 // Lines of text with the name=value rules of the run-time library's string lists: a line's
-// name is the text before its first "=", names compare without ASCII case, and setting an
-// empty value removes the line.
+// name is the text before its first "=", names compare without ASCII case (unless the list
+// is case-sensitive), and setting an empty value removes the line. Each line may carry an
+// object that the list does not own.
 #include <QString>
 #include <QStringList>
+#include <any>
+#include <vector>
 
 class StringList {
 public:
     StringList() = default;
-    explicit StringList(QStringList lines) : m_lines(std::move(lines)) {}
+    explicit StringList(QStringList lines) : m_lines(std::move(lines)), m_objects(size_t(m_lines.size())) {}
+    explicit StringList(bool caseSensitive) : m_caseSensitive(caseSensitive) {}
 
+    bool CaseSensitive() const { return m_caseSensitive; }
+    void SetCaseSensitive(bool value) { m_caseSensitive = value; }
+
+    // Indexes out of range raise "Range check error".
     qsizetype Count() const { return m_lines.size(); }
-    const QString &operator[](qsizetype i) const { return m_lines.at(i); }
+    bool IsEmpty() const { return m_lines.isEmpty(); }
+    const QString &operator[](qsizetype i) const { return m_lines[check(i)]; }
     const QStringList &Lines() const { return m_lines; }
-    void Add(const QString &line) { m_lines.append(line); }
-    void Delete(qsizetype i) { m_lines.removeAt(i); }
-    void Clear() { m_lines.clear(); }
+    // Replaces the text; the line keeps its object.
+    void SetString(qsizetype i, const QString &line) { m_lines[check(i)] = line; }
+    qsizetype Add(const QString &line);
+    void Insert(qsizetype i, const QString &line);
+    void Delete(qsizetype i);
+    void Clear();
 
+    // Object<T> answers the pointer only when it was attached as a T*, otherwise none.
+    template <class T> qsizetype AddObject(const QString &line, T *object)
+    {
+        const qsizetype i = Add(line);
+        m_objects.back() = object;
+        return i;
+    }
+    template <class T> void SetObject(qsizetype i, T *object) { m_objects[size_t(check(i))] = object; }
+    template <class T> T *Object(qsizetype i) const
+    {
+        T *const *p = std::any_cast<T *>(&m_objects[size_t(check(i))]);
+        return p ? *p : nullptr;
+    }
+
+    // Index of the first line equal to line, -1 when none.
+    qsizetype IndexOf(QStringView line) const;
     // Index of the first line with that name, -1 when none; a line without "=" has no name.
     qsizetype IndexOfName(QStringView name) const;
     // The text before the line's first "=", '' when it has none.
     QString Name(qsizetype i) const;
+    // The text after the line's first "=", the whole line when it has none.
     QString ValueFromIndex(qsizetype i) const;
     // The value of the first line with that name, '' when there is none.
     QString Value(QStringView name) const;
@@ -28,10 +57,16 @@ public:
     // appends one; an empty value removes the line and adds nothing.
     void SetValue(const QString &name, const QString &value);
 
-    friend bool operator==(const StringList &, const StringList &) = default;
+    // The lines alone.
+    friend bool operator==(const StringList &a, const StringList &b) { return a.m_lines == b.m_lines; }
 
 private:
+    qsizetype check(qsizetype i) const;
+    bool same(QStringView a, QStringView b) const;
+
     QStringList m_lines;
+    std::vector<std::any> m_objects; // one per line
+    bool m_caseSensitive = false;
 };
 
 // A text split into lines at CR LF, LF or a lone CR; a final line break adds no empty line.

@@ -1,3 +1,4 @@
+#include "base/exception.h"
 #include "base/stringlist.h"
 #include "common/testmain.h"
 
@@ -23,6 +24,100 @@ private slots:
         QCOMPARE(list.Lines(), QStringList({"plain line", "=empty name", "left=shadowed", "top=7"}));
         list.SetValue("absent", "");
         QCOMPARE(list.Count(), 4);
+    }
+
+    void value_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("first = splits") << QStringList{"a=b=c"} << "a" << 0 << "b=c";
+        QTest::newRow("names ignore case") << QStringList{"x=0", "Key=1"} << "KEY" << 1 << "1";
+        QTest::newRow("line without = has no name") << QStringList{"a", "a=2"} << "a" << 1 << "2";
+        QTest::newRow("empty name") << QStringList{"b=1", "=x"} << "" << 1 << "x";
+        QTest::newRow("first of duplicates") << QStringList{"k=1", "K=2"} << "k" << 0 << "1";
+        QTest::newRow("blank is part of the name") << QStringList{"k =1"} << "k" << -1 << "";
+        QTest::newRow("missing") << QStringList{"k=1"} << "z" << -1 << "";
+        QTest::newRow("non-ASCII case differs") << QStringList{"\u00e9=1"} << "\u00c9" << -1 << "";
+    }
+    void value()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, name);
+        StringList list(lines);
+        QTEST(int(list.IndexOfName(name)), "index");
+        QTEST(list.Value(name), "value");
+    }
+
+    void setValue()
+    {
+        StringList list;
+        int object = 7;
+        list.AddObject("a", &object);
+        list.Add("Key=1");
+        list.SetValue("key", "2"); // replaced in place, with the name as given
+        list.SetValue("new", "3");
+        QCOMPARE(list.Lines(), QStringList({"a", "key=2", "new=3"}));
+        list.SetValue("KEY", "");
+        list.SetValue("absent", "");
+        QCOMPARE(list.Lines(), QStringList({"a", "new=3"}));
+        QCOMPARE(list.Object<int>(0), &object);
+
+        StringList exact(true);
+        exact.Add("A=1");
+        exact.SetValue("a", "2");
+        QCOMPARE(exact.Lines(), QStringList({"A=1", "a=2"}));
+        QCOMPARE(exact.IndexOf(u"a=2"), 1);
+        QCOMPARE(exact.IndexOf(u"A=2"), -1);
+        QCOMPARE(list.IndexOf(u"NEW=3"), 1);
+    }
+
+    void namesAndValuesByIndex()
+    {
+        StringList list;
+        list.Add("plain");
+        list.Add("n=v");
+        QCOMPARE(list.Name(0), QString());
+        QCOMPARE(list.ValueFromIndex(0), QString("plain"));
+        QCOMPARE(list.Name(1), QString("n"));
+        QCOMPARE(list.ValueFromIndex(1), QString("v"));
+    }
+
+    void objectsAreTyped()
+    {
+        StringList list;
+        int i = 1;
+        double d = 2;
+        list.AddObject("i", &i);
+        list.AddObject("d", &d);
+        list.Add("none");
+        QCOMPARE(list.Object<int>(0), &i);
+        QCOMPARE(list.Object<double>(0), nullptr);
+        QCOMPARE(list.Object<double>(1), &d);
+        QCOMPARE(list.Object<int>(2), nullptr);
+        list.SetString(0, "renamed");
+        QCOMPARE(list.Object<int>(0), &i);
+        list.Delete(0);
+        QCOMPARE(list.Object<double>(0), &d);
+    }
+
+    void indexOutOfRange()
+    {
+        StringList list;
+        list.Add("a");
+        QVERIFY_THROWS_EXCEPTION(ERunError, list[1]);
+        QVERIFY_THROWS_EXCEPTION(ERunError, list.Delete(-1));
+        QVERIFY_THROWS_EXCEPTION(ERunError, list.Insert(2, "x"));
+        list.Insert(1, "b");
+        list.Insert(0, "c");
+        QCOMPARE(list.Lines(), QStringList({"c", "a", "b"}));
+        try {
+            list.Object<int>(5);
+            QFAIL("no exception");
+        } catch (const ERunError &e) {
+            QCOMPARE(e.message(), QString("Range check error"));
+        }
     }
 
     void splitLines_data()
