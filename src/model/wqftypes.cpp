@@ -8,7 +8,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
+#include <QSet>
+#include <deque>
 
 uint8_t WriterFlagsFromOptions(uint8_t options)
 {
@@ -48,6 +51,216 @@ TWQFItem::TWQFItem(XmlElement *node, TWQFSection *section) : m_node(node), m_sec
 
 TWQFItem::~TWQFItem() = default;
 
+QString TWQFItem::GetName() const { return NodeTextDef(m_n, QString()); }
+
+void TWQFItem::SetName(const QString &text)
+{
+    if (m_n)
+        m_n->setTextContent(text);
+}
+
+QString TWQFItem::GetType() const { return NodeTextDef(m_t, QString()); }
+
+void TWQFItem::SetType(const QString &text)
+{
+    if (m_t)
+        m_t->setTextContent(text);
+}
+
+QString TWQFItem::GetComment() const { return NodeTextDef(m_c, QString()); }
+
+void TWQFItem::SetComment(const QString &text)
+{
+    if (m_c)
+        m_c->setTextContent(text);
+}
+
+int TWQFItem::GetX() const { return NodeIntDef(m_x, 0); }
+
+int TWQFItem::GetY() const { return NodeIntDef(m_y, 0); }
+
+XmlElement *TWQFItem::positionNode(XmlElement *&ref, const QString &name)
+{
+    if (!ref && m_node)
+        ref = static_cast<XmlElement *>(m_node->appendChild(NewElement(name)));
+    return ref;
+}
+
+void TWQFItem::SetX(int value) { SetNodeInt(positionNode(m_x, QStringLiteral("x")), value); }
+
+void TWQFItem::SetY(int value) { SetNodeInt(positionNode(m_y, QStringLiteral("y")), value); }
+
+XmlElement *TWQFItem::jumpNode(int index) const
+{
+    if (!m_node || index < 0)
+        return nullptr;
+    for (const auto &child : m_node->childNodes())
+        if (child->isElement() && child->name() == u"j" && index-- == 0)
+            return child->toElement();
+    return nullptr;
+}
+
+int TWQFItem::JumpCount() const
+{
+    if (!m_node)
+        return 0;
+    int count = 0;
+    for (const auto &child : m_node->childNodes())
+        if (child->isElement() && child->name() == u"j")
+            ++count;
+    return count;
+}
+
+QString TWQFItem::GetJump(int index) const { return NodeTextDef(jumpNode(index), QString()); }
+
+void TWQFItem::SetJump(int index, const QString &text)
+{
+    if (XmlElement *j = jumpNode(index))
+        j->setTextContent(text);
+}
+
+XmlDocument *TWQFItem::GetDocument() const
+{
+    return m_section && m_section->Owner() ? m_section->Owner()->Doc() : nullptr;
+}
+
+// ---- values and stored parameters ----
+
+namespace {
+const QString kQuery = QStringLiteral("query");
+
+// A new element holding one text or CDATA node, also for an empty text.
+std::unique_ptr<XmlElement> leafElement(const QString &name, std::unique_ptr<XmlNode> content)
+{
+    auto e = NewElement(name);
+    e->appendChild(std::move(content));
+    return e;
+}
+} // namespace
+
+XmlElement *TWQFItem::ValuesNode() const { return m_node ? m_node->firstChildElement(QStringLiteral("values")) : nullptr; }
+
+XmlElement *TWQFItem::valueElement(const QString &name, bool create)
+{
+    XmlElement *values = ValuesNode();
+    if (!values)
+        return nullptr;
+    XmlElement *e = values->firstChildElement(name);
+    if (!e && create)
+        e = static_cast<XmlElement *>(values->appendChild(NewElement(name)));
+    return e;
+}
+
+QString TWQFItem::GetValue(const QString &name) const
+{
+    const XmlElement *values = ValuesNode();
+    return NodeTextDef(values ? values->firstChildElement(name) : nullptr, QString());
+}
+
+void TWQFItem::SetValue(const QString &name, const QString &value, bool create)
+{
+    if (XmlElement *e = valueElement(name, create))
+        e->setTextContent(value);
+}
+
+void TWQFItem::SetValueCDATA(const QString &name, const QString &value, bool create)
+{
+    if (XmlElement *e = valueElement(name, create)) {
+        e->removeChildren();
+        e->appendChild(NewCData(value));
+    }
+}
+
+QString TWQFItem::GetValueN() const { return GetValue(QStringLiteral("n")); }
+
+QString TWQFItem::GetQuery() const
+{
+    const QString type = GetType();
+    if (type != u"SELECTQUERY" && type != u"INSERTUPDATEQUERY")
+        return QString();
+    return GetValue(kQuery);
+}
+
+void TWQFItem::SetQuery(const QString &sql, bool forceCDATA)
+{
+    if (forceCDATA)
+        SetValueCDATA(kQuery, sql, true);
+    else
+        SetValue(kQuery, sql, true);
+}
+
+QString TWQFItem::GetIfCondition() const
+{
+    if (!ValuesNode() || GetType() != u"IF")
+        return QString();
+    return GetValue(QStringLiteral("v"));
+}
+
+bool TWQFItem::GetParams(TWQFParamList &list) const
+{
+    const XmlElement *values = ValuesNode();
+    if (!values)
+        return false;
+    for (const auto &child : values->childNodes())
+        if (child->isElement() && child->name() == u"param")
+            list.push_back(std::make_unique<TWQFParam>(child->toElement()));
+    return true;
+}
+
+void TWQFItem::AddParam(const QString &name, const QString &type, const QString &value)
+{
+    XmlElement *values = ValuesNode();
+    if (!values)
+        return;
+    auto param = NewElement(QStringLiteral("param"));
+    param->appendChild(leafElement(QStringLiteral("n"), NewCData(name)));
+    param->appendChild(leafElement(QStringLiteral("t"), NewText(type)));
+    param->appendChild(leafElement(QStringLiteral("v"), NewCData(value)));
+    values->appendChild(std::move(param));
+}
+
+bool TWQFItem::GetNameValueParams(TWQFParamList &list) const
+{
+    const XmlElement *values = ValuesNode();
+    if (!values)
+        return false;
+    const auto &children = values->childNodes();
+    for (size_t i = 0; i < children.size(); ++i) {
+        XmlNode *name = children[i].get();
+        if (!name->isElement() || UpperCaseAscii(name->name()) != u"N")
+            continue;
+        // The layout of a hand-formatted page stands between a name and its value.
+        size_t v = i + 1;
+        while (v < children.size() && children[v]->isText() && children[v]->isWhitespaceText())
+            ++v;
+        if (v >= children.size())
+            continue;
+        list.push_back(std::make_unique<TWQFParam>(name->toElement(), children[v].get()));
+        i = v;
+    }
+    return true;
+}
+
+// ---- TWQFParam ----
+
+TWQFParam::TWQFParam(const XmlElement *paramElement)
+{
+    if (!paramElement)
+        return;
+    NameNode = paramElement->firstChildElement(QStringLiteral("n"));
+    TypeNode = paramElement->firstChildElement(QStringLiteral("t"));
+    ValueNode = paramElement->firstChildElement(QStringLiteral("v"));
+    Name = NodeTextDef(NameNode, QString());
+    Type = NodeTextDef(TypeNode, QString());
+    Value = NodeTextDef(ValueNode, QString());
+}
+
+TWQFParam::TWQFParam(XmlElement *nameNode, XmlNode *valueNode)
+    : Name(NodeTextDef(nameNode, QString())), Value(NodeTextDef(valueNode, QString())), NameNode(nameNode),
+      ValueNode(valueNode)
+{
+}
+
 // ---- TWQFSection ----
 
 TWQFSection::TWQFSection(TWQFFile *file, XmlNode *node) : m_owner(file), m_node(node) {}
@@ -65,6 +278,21 @@ void TWQFSection::LoadItems(XmlNode *node, TWQFSection *section)
     for (const auto &child : node->childNodes())
         if (child->isElement() && child->name() == u"c")
             section->m_items.push_back(std::make_unique<TWQFItem>(child->toElement(), section));
+}
+
+TWQFItem *TWQFSection::AddItem(const QString &type)
+{
+    if (!m_node)
+        return nullptr;
+    auto *element = static_cast<XmlElement *>(m_node->appendChild(NewElement(QStringLiteral("c"))));
+    AddItemSkeleton(element);
+    auto item = std::make_unique<TWQFItem>(element, this);
+    item->SetType(type);
+    item->SetName(UniqueItemName(m_items));
+    item->SetX(0);
+    item->SetY(0);
+    m_items.push_back(std::move(item));
+    return m_items.back().get();
 }
 
 // ---- TWQFFile ----
@@ -363,5 +591,178 @@ void SetContentText(XmlNode *element, const QString &text)
         XmlNode *child = element->childNodes()[i].get();
         if (child != target && isContentNode(*child))
             element->removeChild(child);
+    }
+}
+
+// ---- components in lists ----
+
+void AddItemSkeleton(XmlElement *element)
+{
+    if (!element)
+        return;
+    for (const char *name : {"n", "t", "c", "j", "j", "x", "y", "values"})
+        element->appendChild(NewElement(QString::fromLatin1(name)));
+}
+
+QString UniqueItemName(const TWQFItemList &items)
+{
+    QSet<QString> taken;
+    for (const auto &item : items)
+        taken.insert(item->GetName());
+    for (int i = 0; i <= 99998; ++i) {
+        QString name = QString::number(i);
+        if (!taken.contains(name))
+            return name;
+    }
+    return QString();
+}
+
+void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted)
+{
+    pasted.clear();
+    if (!section || !section->Node())
+        return;
+    StringList newNames; // old name=new name, names ignoring case
+    std::vector<TWQFItem *> group;
+    for (const XmlNode *node = first; node; node = node->nextSibling()) {
+        if (!node->isElement() || node->name() != u"c" || !node->firstChildElement(QStringLiteral("t")) ||
+            !node->firstChildElement(QStringLiteral("n")))
+            continue;
+        const QString newName = UniqueItemName(section->Items());
+        auto *copy = static_cast<XmlElement *>(section->Node()->appendChild(CloneNode(*node)));
+        section->Items().push_back(std::make_unique<TWQFItem>(copy, section));
+        TWQFItem *item = section->Items().back().get();
+        newNames.SetValue(item->GetName(), newName);
+        item->SetName(newName);
+        group.push_back(item);
+    }
+    for (TWQFItem *item : group)
+        for (int exit = 0; exit < 2; ++exit) {
+            const QString target = item->GetJump(exit);
+            // An empty exit stays empty, even when a pasted component had an empty name.
+            if (target.isEmpty())
+                continue;
+            const qsizetype at = newNames.IndexOfName(target);
+            item->SetJump(exit, at >= 0 ? newNames.ValueFromIndex(at) : QString());
+        }
+    pasted = std::move(group);
+}
+
+TWQFItem *FindItemByName(const TWQFItemList &items, const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    for (const auto &item : items)
+        if (item->GetName() == name)
+            return item.get();
+    return nullptr;
+}
+
+TWQFItem *FindItemFuzzy(const TWQFItemList &items, const QString &text)
+{
+    if (text.isEmpty())
+        return nullptr;
+    if (TWQFItem *exact = FindItemByName(items, text))
+        return exact;
+    for (const auto &item : items)
+        if (item->GetName().contains(text))
+            return item.get();
+    return nullptr;
+}
+
+QString NodeText(const XmlNode *node)
+{
+    const XmlNode *first = node ? node->firstChild() : nullptr;
+    return first && first->isTextOrCData() ? first->data() : QString();
+}
+
+void GetItemTexts(const TWQFItem *item, StringList &lines)
+{
+    if (!item || !item->Node())
+        return;
+    QHash<QString, int> counters; // by element name, ignoring case
+    std::deque<const XmlNode *> queue{item->Node()};
+    while (!queue.empty()) {
+        const XmlNode *node = queue.front();
+        queue.pop_front();
+        int &counter = counters[LowerCaseAscii(node->name())];
+        const QString key = node->name() + QString::number(counter++);
+        const QString text = NodeText(node);
+        if (!text.isEmpty())
+            lines.SetValue(key, text);
+        for (const auto &child : node->childNodes())
+            if (child->isElement())
+                queue.push_back(child.get());
+    }
+}
+
+namespace {
+// The breadth-first walk over exits: each name enters once, ignoring case, with the
+// component of that name in the start's section (none for a dead end).
+class ExitWalk {
+public:
+    explicit ExitWalk(TWQFItem *start) : m_items(start->Section() ? &start->Section()->Items() : nullptr)
+    {
+        m_queue.push_back(start);
+        m_seen.Add(start->GetName());
+    }
+    TWQFItem *Next()
+    {
+        while (m_next < m_queue.size())
+            if (TWQFItem *item = m_queue[m_next++])
+                return item;
+        return nullptr;
+    }
+    void Enqueue(const QString &name)
+    {
+        if (m_seen.IndexOf(name) >= 0)
+            return;
+        m_seen.Add(name);
+        m_queue.push_back(m_items ? FindItemByName(*m_items, name) : nullptr);
+    }
+
+private:
+    const TWQFItemList *m_items;
+    std::vector<TWQFItem *> m_queue;
+    size_t m_next = 0;
+    StringList m_seen;
+};
+} // namespace
+
+bool ReachesAny(TWQFItem *start, const StringList &targets, QString &exitName, QString &fromName)
+{
+    if (!start)
+        return false;
+    ExitWalk walk(start);
+    while (TWQFItem *item = walk.Next()) {
+        const int count = item->JumpCount();
+        for (int i = 0; i < count; ++i) {
+            const QString exit = item->GetJump(i);
+            if (exit.isEmpty())
+                continue;
+            if (targets.IndexOf(exit) >= 0) {
+                exitName = exit;
+                fromName = item->GetName();
+                return true;
+            }
+            walk.Enqueue(exit);
+        }
+    }
+    return false;
+}
+
+void CollectReachable(TWQFItem *start, StringList &reached)
+{
+    if (!start)
+        return;
+    ExitWalk walk(start);
+    while (TWQFItem *item = walk.Next()) {
+        reached.AddObject(item->GetName(), item);
+        const QString exit0 = item->GetJump(0);
+        if (!exit0.isEmpty())
+            walk.Enqueue(exit0);
+        const QString exit1 = item->GetJump(1);
+        if (item->GetType() == u"IF" && !exit1.isEmpty())
+            walk.Enqueue(exit1);
     }
 }

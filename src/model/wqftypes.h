@@ -1,6 +1,7 @@
 #pragma once
 // The page document: typed access to the parts of a page file that the editor knows.
 // Everything else stays in the DOM as it was read and is written back with it.
+#include "base/stringlist.h"
 #include "xmldom.h"
 
 #include <QIODevice>
@@ -27,6 +28,11 @@ public:
     virtual ~TItemMacro() = default;
 };
 
+class TWQFParam;
+using TWQFParamList = std::vector<std::unique_ptr<TWQFParam>>;
+
+// One component: a "c" element of a section. The references to its children are taken
+// once, when the object is made; only SetX and SetY create a missing child afterwards.
 class TWQFItem {
 public:
     TWQFItem(XmlElement *node, TWQFSection *section);
@@ -45,11 +51,74 @@ public:
     TItemMacro *Macro() const { return m_macro.get(); }
     void SetMacro(std::unique_ptr<TItemMacro> macro) { m_macro = std::move(macro); }
 
+    // Name, type and comment: reading a missing child gives an empty text, writing into
+    // one does nothing.
+    QString GetName() const;
+    void SetName(const QString &text);
+    QString GetType() const;
+    void SetType(const QString &text);
+    QString GetComment() const;
+    void SetComment(const QString &text);
+
+    // Position; a missing x or y reads 0 and is appended as the last child when written.
+    int GetX() const;
+    int GetY() const;
+    void SetX(int value);
+    void SetY(int value);
+
+    // Exits, counted by position among the "j" children only; no "j" is ever created.
+    int JumpCount() const;
+    QString GetJump(int index) const;
+    void SetJump(int index, const QString &text);
+
+    XmlDocument *GetDocument() const;
+
+    // ---- values and stored parameters, below the "values" child ----
+    XmlElement *ValuesNode() const;
+    QString GetValue(const QString &name) const;
+    // Plain text, which the writer escapes; a missing element is appended with create.
+    void SetValue(const QString &name, const QString &value, bool create);
+    // One CDATA section.
+    void SetValueCDATA(const QString &name, const QString &value, bool create);
+    QString GetValueN() const;
+    // Empty unless the type is exactly "SELECTQUERY" or "INSERTUPDATEQUERY".
+    QString GetQuery() const;
+    // Writes "query" whatever the type: one CDATA section with forceCDATA, else plain text.
+    void SetQuery(const QString &sql, bool forceCDATA);
+    // Empty unless the type is exactly "IF".
+    QString GetIfCondition() const;
+    // One parameter per "param" child; false, adding nothing, without "values".
+    bool GetParams(TWQFParamList &list) const;
+    void AddParam(const QString &name, const QString &type, const QString &value);
+    // One parameter per element named "n" in any case, paired with the next sibling that is
+    // not whitespace-only text; false without "values".
+    bool GetNameValueParams(TWQFParamList &list) const;
+
 protected:
+    XmlElement *jumpNode(int index) const;
+    XmlElement *valueElement(const QString &name, bool create);
+    XmlElement *positionNode(XmlElement *&ref, const QString &name);
+
     XmlElement *m_node;
     TWQFSection *m_section;
     XmlElement *m_x = nullptr, *m_y = nullptr, *m_n = nullptr, *m_t = nullptr, *m_c = nullptr;
     std::unique_ptr<TItemMacro> m_macro;
+};
+
+// A snapshot of one stored parameter's texts, with the elements to write back into.
+class TWQFParam {
+public:
+    // From a "param" element: its first "n", "t" and "v" children.
+    explicit TWQFParam(const XmlElement *paramElement);
+    // A name element and the node holding its value; no type.
+    TWQFParam(XmlElement *nameNode, XmlNode *valueNode);
+
+    QString Name;
+    QString Type;
+    QString Value;
+    XmlElement *NameNode = nullptr;
+    XmlElement *TypeNode = nullptr;
+    XmlNode *ValueNode = nullptr;
 };
 
 using TWQFItemList = std::vector<std::unique_ptr<TWQFItem>>;
@@ -70,6 +139,8 @@ public:
     QString GetName() const;
     // One component for every child of node named exactly "c", in document order.
     static void LoadItems(XmlNode *node, TWQFSection *section);
+    // A new component of the type, at the end of the section, with a fresh name, at 0,0.
+    TWQFItem *AddItem(const QString &type);
 
 private:
     TWQFFile *m_owner;
@@ -144,3 +215,35 @@ QString ContentText(const XmlNode *element);
 // text or CDATA child, else a new CDATA section; other children holding part of the
 // content are removed so the value is not duplicated.
 void SetContentText(XmlNode *element, const QString &text);
+
+// ---- components in lists ----
+
+// The empty children n, t, c, j, j, x, y, values of a new component element.
+void AddItemSkeleton(XmlElement *element);
+// The smallest number from 0 to 99998 that no component's name equals as text; empty
+// when all are taken.
+QString UniqueItemName(const TWQFItemList &items);
+// Imports the "c" elements among first and its following siblings that have a "t" and an
+// "n" child into the section, each under a fresh name; exits between them follow the new
+// names, exits leaving the group are emptied. pasted receives the new components.
+void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted);
+// Exact name, case included; none for an empty name.
+TWQFItem *FindItemByName(const TWQFItemList &items, const QString &name);
+// The exact name, else the first component whose name contains text.
+TWQFItem *FindItemFuzzy(const TWQFItemList &items, const QString &text);
+// Drops the entries of a mixed list (a diagram selection) that are not components.
+template <class T> void KeepItemsOnly(std::vector<T *> &list)
+{
+    std::erase_if(list, [](T *p) { return dynamic_cast<TWQFItem *>(p) == nullptr; });
+}
+// The data of the node's first child when that is a text or CDATA node, else empty.
+QString NodeText(const XmlNode *node);
+// The component's texts as name=value lines for the search: each element's name with a
+// running count per name (breadth-first over the subtree) and its NodeText.
+void GetItemTexts(const TWQFItem *item, StringList &lines);
+// Whether an exit reachable from start (through every exit of every component) names a line
+// of targets; exitName and fromName tell which exit of which component did.
+bool ReachesAny(TWQFItem *start, const StringList &targets, QString &exitName, QString &fromName);
+// Adds a line per component reachable from start, start first, with the component attached;
+// exit 1 is followed only from "IF" components. An exit naming no component is a dead end.
+void CollectReachable(TWQFItem *start, StringList &reached);

@@ -216,3 +216,46 @@ std::unique_ptr<XmlNode> NewEntityReference(const QString &name)
 {
     return std::make_unique<XmlLeaf>(XmlNodeType::EntityReference, name, QString());
 }
+
+namespace {
+// The node alone, without its children.
+std::unique_ptr<XmlNode> cloneShallow(const XmlNode &node)
+{
+    switch (node.nodeType()) {
+    case XmlNodeType::Document: {
+        const auto &src = static_cast<const XmlDocument &>(node);
+        auto doc = std::make_unique<XmlDocument>();
+        doc->xmlVersion = src.xmlVersion;
+        doc->xmlEncoding = src.xmlEncoding;
+        doc->xmlStandalone = src.xmlStandalone;
+        return doc;
+    }
+    case XmlNodeType::Element: {
+        auto e = NewElement(node.name());
+        for (const XmlAttribute &a : node.toElement()->attributes())
+            e->setAttribute(a.name, a.value);
+        return e;
+    }
+    case XmlNodeType::DocumentType: {
+        const auto &dt = static_cast<const XmlDocumentType &>(node);
+        return std::make_unique<XmlDocumentType>(dt.name(), dt.publicId(), dt.systemId(), dt.internalSubset());
+    }
+    default:
+        return std::make_unique<XmlLeaf>(node.nodeType(), node.name(), node.data());
+    }
+}
+} // namespace
+
+std::unique_ptr<XmlNode> CloneNode(const XmlNode &node)
+{
+    std::unique_ptr<XmlNode> root = cloneShallow(node);
+    // Without recursion, like the destructor: pairs of source and copy still to fill.
+    std::vector<std::pair<const XmlNode *, XmlNode *>> pending{{&node, root.get()}};
+    while (!pending.empty()) {
+        auto [src, dst] = pending.back();
+        pending.pop_back();
+        for (const auto &child : src->childNodes())
+            pending.emplace_back(child.get(), dst->appendChild(cloneShallow(*child)));
+    }
+    return root;
+}

@@ -137,3 +137,6 @@ std::unique_ptr<XmlNode> NewCData(const QString &data);
 std::unique_ptr<XmlNode> NewComment(const QString &data);
 std::unique_ptr<XmlNode> NewProcessingInstruction(const QString &target, const QString &data);
 std::unique_ptr<XmlNode> NewEntityReference(const QString &name);
+// A copy of node with all its descendants, attributes and the declaration's details, not
+// attached to any parent.
+std::unique_ptr<XmlNode> CloneNode(const XmlNode &node);
