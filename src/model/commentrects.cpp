@@ -1,0 +1,140 @@
+#include "commentrects.h"
+
+#include "base/mathutils.h"
+#include "base/textutils.h"
+
+namespace {
+const QString kOpen = QStringLiteral("[[@@rect");
+const QString kBar = QStringLiteral("||||");
+const QString kClose = QStringLiteral("@@]]");
+
+// Each line break of any form (CR LF, LF CR, CR, LF) becomes one replacement.
+QString replaceLineBreaks(QString s, const QString &with)
+{
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    s.replace(u'\r', u'\n');
+    return s.replace(u'\n', with);
+}
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+QString markerLine(const TCommentRect &note)
+{
+    const QChar blank = u' ';
+    return kOpen + blank + QString::number(note.Rect.Left) + blank + QString::number(note.Rect.Top) + blank +
+           QString::number(note.Rect.Width()) + blank + QString::number(note.Rect.Height()) + blank + note.Section +
+           blank + (note.ShowText ? u'1' : u'0') + blank + replaceLineBreaks(note.Title, QStringLiteral(" ")) + kBar +
+           replaceLineBreaks(note.Text, QStringLiteral("<br>")) + kClose + u'\n';
+}
+} // namespace
+
+std::unique_ptr<TCommentRect> NewCommentRect(const QString &section, int x, int y)
+{
+    auto note = std::make_unique<TCommentRect>();
+    note->Rect = Rect::FromSize(x, y, 100, 40);
+    note->Section = section;
+    note->Title = QStringLiteral("Note");
+    note->Text = QStringLiteral("Note text");
+    return note;
+}
+
+QString WriteCommentRects(const QString &notes, const TCommentRectList &list)
+{
+    QString result = notes;
+    if (list.empty())
+        return result;
+    if (!result.isEmpty() && !result.endsWith(u'\n'))
+        result += u'\n';
+    for (const auto &note : list)
+        result += markerLine(*note);
+    return result;
+}
+
+QString ExtractCommentRects(const QString &notes, TCommentRectList &list)
+{
+    QString result = notes;
+    qsizetype from = 0;
+    while (from < result.size()) {
+        const qsizetype at = result.indexOf(kOpen, from);
+        if (at < 0)
+            break;
+        auto note = std::make_unique<TCommentRect>();
+        qsizetype p = at;
+        ParseCommentMarker(result, p, *note);
+        list.push_back(std::move(note));
+        result.remove(at, p - at);
+        from = at;
+    }
+    return result;
+}
+
+int ReadMarkerInt(QStringView text, qsizetype &p, int defaultValue)
+{
+    while (p < text.size() && !isDigit(text[p]))
+        ++p;
+    if (p >= text.size())
+        return defaultValue;
+    const qsizetype start = p;
+    while (p < text.size() && isDigit(text[p]))
+        ++p;
+    const bool negative = start > 0 && text[start - 1] == u'-';
+    bool ok = false;
+    const qint64 magnitude = text.mid(start, p - start).toLongLong(&ok);
+    if (!ok)
+        return defaultValue;
+    const qint64 value = negative ? -magnitude : magnitude;
+    return value == ClampToInt(value) ? int(value) : defaultValue;
+}
+
+QString ReadMarkerWord(QStringView text, qsizetype &p, const QString &defaultValue)
+{
+    while (p < text.size() && (text[p] == u' ' || text[p] == u'\t'))
+        ++p;
+    if (p >= text.size())
+        return defaultValue;
+    const qsizetype start = p;
+    while (p < text.size() && text[p] != u' ' && text[p] != u'\t' && text[p] != u'\r' && text[p] != u'\n')
+        ++p;
+    return p > start ? text.mid(start, p - start).toString() : defaultValue;
+}
+
+void ParseCommentMarker(QStringView text, qsizetype &p, TCommentRect &note)
+{
+    // Everything is read from the marker's own line, so a damaged marker cannot take the
+    // notes after it.
+    qsizetype lineEnd = p;
+    while (lineEnd < text.size() && text[lineEnd] != u'\n' && text[lineEnd] != u'\r')
+        ++lineEnd;
+    const QStringView line = text.left(lineEnd);
+    p = std::min(p + kOpen.size(), lineEnd);
+
+    const int left = ReadMarkerInt(line, p, 0);
+    const int top = ReadMarkerInt(line, p, 0);
+    const int width = ReadMarkerInt(line, p, 100);
+    const int height = ReadMarkerInt(line, p, 40);
+    note.Rect = Rect::FromSize(left, top, width, height);
+    note.Section = ReadMarkerWord(line, p, QStringLiteral("preproc"));
+    note.ShowText = ReadMarkerInt(line, p, 0) == 1;
+
+    const qsizetype bar = line.indexOf(kBar, p);
+    note.Title = Trim(line.mid(p, (bar < 0 ? lineEnd : bar) - p));
+    note.Text.clear();
+    if (bar < 0) {
+        p = lineEnd;
+    } else {
+        p = bar + kBar.size();
+        const qsizetype close = line.indexOf(kClose, p);
+        QString body = line.mid(p, (close < 0 ? lineEnd : close) - p).toString();
+        note.Text = body.replace(QStringLiteral("<br>"), QStringLiteral("\n"), Qt::CaseInsensitive);
+        p = close < 0 ? lineEnd : close + kClose.size();
+    }
+    // The line break that ends the marker, and nothing else.
+    if (p < text.size() && text[p] == u'\r') {
+        ++p;
+        if (p < text.size() && text[p] == u'\n')
+            ++p;
+    } else if (p < text.size() && text[p] == u'\n') {
+        ++p;
+    }
+}
