@@ -1,0 +1,40 @@
+#include "clipboardxml.h"
+
+#include "xmlread.h"
+#include "xmlwrite2.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+QString SystemClipboardText::Text() const { return QGuiApplication::clipboard()->text(); }
+
+void SystemClipboardText::SetText(const QString &text) { QGuiApplication::clipboard()->setText(text); }
+
+void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clipboard)
+{
+    QByteArray bytes;
+    for (const TWQFItem *item : items)
+        if (item && item->Node())
+            bytes += WriteXMLToBytes(*item->Node(), 0);
+    if (!bytes.isEmpty())
+        clipboard.SetText(QString::fromUtf8(bytes));
+}
+
+std::unique_ptr<XmlDocument> ReadClipboardXML(const ClipboardText &clipboard)
+{
+    // No encoding is named, so the text is read as UTF-8.
+    const QByteArray wrapped = "<?xml version=\"1.0\"?><clip>" + clipboard.Text().toUtf8() + "</clip>";
+    try {
+        return ReadXMLBytes(wrapped, false);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<XmlDocument> ReadClipboardRoot(const ClipboardText &clipboard, const QString &name)
+{
+    std::unique_ptr<XmlDocument> doc = ReadClipboardXML(clipboard);
+    if (!doc || !doc->firstChild() || doc->firstChild()->nodeName() != name)
+        return nullptr;
+    return doc;
+}
