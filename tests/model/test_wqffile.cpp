@@ -1,5 +1,6 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "pagefixture.h"
 #include "model/wqftypes.h"
 #include "model/xmlwrite2.h"
 #include "platform/fileattr.h"
@@ -13,17 +14,6 @@
 using namespace pellorin_test;
 
 namespace {
-std::unique_ptr<TWQFFile> loadBytes(const QByteArray &bytes, uint8_t options = 0)
-{
-    auto file = std::make_unique<TWQFFile>();
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    if (!file->LoadFromStream(buffer, options))
-        qWarning() << "load failed:" << file->LastError();
-    return file;
-}
-
 QByteArray saveBytes(TWQFFile &file, uint8_t options)
 {
     QBuffer buffer;
@@ -32,8 +22,6 @@ QByteArray saveBytes(TWQFFile &file, uint8_t options)
         qWarning() << "save failed:" << file.LastError();
     return buffer.data();
 }
-
-QByteArray elementBytes(const XmlNode *node) { return node ? WriteXMLToBytes(*node, wfNoIndent) : QByteArray(); }
 
 const QByteArray kPage = "<wqf><function><fn>p</fn></function><preproc/><postproc/><html/></wqf>";
 } // namespace
@@ -71,7 +59,7 @@ private slots:
     void ownLayoutIsKeptWithDefaultOptions()
     {
         const QByteArray in = readBytes(dataPath("xml/own.wqf"));
-        auto file = loadBytes(in, poForceHeader);
+        auto file = loadPage(in, poForceHeader);
         QCOMPARE(saveBytes(*file, poForceHeader), in);
     }
 
@@ -80,7 +68,7 @@ private slots:
     void whitespaceKeptComesBackAsRead()
     {
         const QByteArray in = readBytes(dataPath("xml/hand.wqf"));
-        auto file = loadBytes(in, poWhitespace);
+        auto file = loadPage(in, poWhitespace);
         const QByteArray out = saveBytes(*file, poWhitespace | poForceHeader | poClearEol);
         QByteArray expected = in;
         const std::pair<QByteArray, QByteArray> changes[] = {
@@ -134,9 +122,13 @@ private slots:
 
     void missingRootIsNamed()
     {
-        auto file = loadBytes("<page/>");
-        QCOMPARE(file->LastError(), QString("The document has no root element \"wqf\""));
-        QVERIFY(file->Sections().empty());
+        TWQFFile file;
+        QByteArray in = "<page/>";
+        QBuffer buffer(&in);
+        buffer.open(QIODevice::ReadOnly);
+        QVERIFY(!file.LoadFromStream(buffer, 0));
+        QCOMPARE(file.LastError(), QString("The document has no root element \"wqf\""));
+        QVERIFY(file.Sections().empty());
     }
 
     void sections()
@@ -144,7 +136,7 @@ private slots:
         const QByteArray in = "<wqf>\n  <function><fn>a</fn></function>\n  <function><fn>b</fn></function>\n"
                               "  <!--note-->\n  <preproc><c><n>0</n></c><x/><c><n>1</n></c></preproc>\n"
                               "  <postproc/>\n  <html><![CDATA[one]]></html>\n  <html><![CDATA[two]]></html>\n</wqf>";
-        auto plain = loadBytes(in, 0);
+        auto plain = loadPage(in, 0);
         QStringList names;
         for (const auto &s : plain->Sections())
             names << s->GetName() + "/" + QString::number(s->Items().size());
@@ -158,7 +150,7 @@ private slots:
         QCOMPARE(plain->FindSection("PreProc")->Items()[1]->NNode()->textContent(), QString("1"));
         QVERIFY(!plain->FindSection("pre"));
 
-        auto kept = loadBytes(in, poWhitespace);
+        auto kept = loadPage(in, poWhitespace);
         names.clear();
         for (const auto &s : kept->Sections())
             names << s->GetName();
@@ -204,11 +196,11 @@ private slots:
         QFETCH(QByteArray, function);
         QFETCH(bool, read);
         QFETCH(QByteArray, afterSetTrue);
-        auto file = loadBytes("<wqf>" + function + "</wqf>");
+        auto file = loadPage("<wqf>" + function + "</wqf>");
         QCOMPARE(file->GetFlag("DenyAjaxExecution"), read);
         QVERIFY(!file->GetFlag("DenyURLExecution"));
         file->SetFlag("DenyAjaxExecution", true);
-        QCOMPARE(elementBytes(file->FunctionNode()), afterSetTrue);
+        QCOMPARE(written(file->FunctionNode()), afterSetTrue);
         QVERIFY(file->GetFlag("DenyAjaxExecution"));
         file->SetFlag("DenyAjaxExecution", false);
         QVERIFY(!file->GetFlag("DenyAjaxExecution"));
@@ -216,7 +208,7 @@ private slots:
 
     void noFunctionElement()
     {
-        auto file = loadBytes("<wqf><preproc/></wqf>");
+        auto file = loadPage("<wqf><preproc/></wqf>");
         QVERIFY(!file->GetFlag("DenyAjaxExecution"));
         file->SetFlag("DenyAjaxExecution", true);
         file->SetEditorNotes("n");
@@ -232,7 +224,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("function");
         QTest::addColumn<QString>("notes");
-        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QByteArray>("expected");
         QTest::newRow("empty notes create nothing") << QByteArray("<function><fn>a</fn></function>") << QString()
                                                     << QByteArray("<function><fn>a</fn></function>");
         QTest::newRow("notes create a cdata element")
@@ -255,20 +247,20 @@ private slots:
     {
         QFETCH(QByteArray, function);
         QFETCH(QString, notes);
-        QFETCH(QByteArray, written);
-        auto file = loadBytes("<wqf>" + function + "</wqf>");
+        QFETCH(QByteArray, expected);
+        auto file = loadPage("<wqf>" + function + "</wqf>");
         file->SetEditorNotes(notes);
-        QCOMPARE(elementBytes(file->FunctionNode()), written);
+        QCOMPARE(written(file->FunctionNode()), expected);
         QCOMPARE(file->GetEditorNotes(), notes);
     }
 
     void heightsAndName()
     {
-        auto file = loadBytes("<wqf><function><fn><![CDATA[old]]></fn><preHeight>1</preHeight></function></wqf>");
+        auto file = loadPage("<wqf><function><fn><![CDATA[old]]></fn><preHeight>1</preHeight></function></wqf>");
         file->SetPreHeight(-40);
         file->SetPostHeight(70); // no postHeight element: nothing is created
         file->SetFunctionName("a<b");
-        QCOMPARE(elementBytes(file->FunctionNode()),
+        QCOMPARE(written(file->FunctionNode()),
                  QByteArray("<function><fn>a&lt;b</fn><preHeight>-40</preHeight></function>"));
         QCOMPARE(NodeIntDef(file->FindFunctionChild("preHeight"), 9), -40);
         QCOMPARE(NodeIntDef(file->FindFunctionChild("fn"), 9), 9);
@@ -283,7 +275,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("html");
         QTest::addColumn<int>("options");
-        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QByteArray>("expected");
         QTest::newRow("usual cdata") << QByteArray("<html><![CDATA[old]]></html>") << 0
                                      << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
         QTest::newRow("no child") << QByteArray("<html/>") << 0 << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
@@ -306,24 +298,24 @@ private slots:
     {
         QFETCH(QByteArray, html);
         QFETCH(int, options);
-        QFETCH(QByteArray, written);
-        auto file = loadBytes("<wqf>" + html + "</wqf>", uint8_t(options));
+        QFETCH(QByteArray, expected);
+        auto file = loadPage("<wqf>" + html + "</wqf>", uint8_t(options));
         file->SetHtml("<b>new</b>");
-        QCOMPARE(elementBytes(file->HtmlNode()), written);
+        QCOMPARE(written(file->HtmlNode()), expected);
         for (int pass = 0; pass < 2; ++pass) {
-            auto again = loadBytes(saveBytes(*file, uint8_t(options)), uint8_t(options));
+            auto again = loadPage(saveBytes(*file, uint8_t(options)), uint8_t(options));
             QCOMPARE(again->GetHtml(), QString("<b>new</b>"));
             again->SetHtml(again->GetHtml());
             file = std::move(again);
         }
-        QCOMPARE(elementBytes(file->HtmlNode()), written);
+        QCOMPARE(written(file->HtmlNode()), expected);
     }
 
     void htmlSplitCDataReadsWhole()
     {
-        auto file = loadBytes("<wqf><html><![CDATA[a]]]]><![CDATA[>b]]></html></wqf>");
+        auto file = loadPage("<wqf><html><![CDATA[a]]]]><![CDATA[>b]]></html></wqf>");
         QCOMPARE(file->GetHtml(), QString("a]]>b"));
-        auto none = loadBytes("<wqf><function><fn/></function></wqf>");
+        auto none = loadPage("<wqf><function><fn/></function></wqf>");
         none->SetHtml("dropped");
         QCOMPARE(none->GetHtml(), QString());
     }
@@ -344,7 +336,7 @@ private slots:
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, kPage);
         QVERIFY(platform::SetFileMode(path, 0444));
-        auto file = loadBytes(kPage);
+        auto file = loadPage(kPage);
         file->SetFunctionName("changed");
         file->SetLastError("earlier");
         QString asked;
@@ -367,7 +359,7 @@ private slots:
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, kPage);
         QVERIFY(platform::SetFileMode(path, 0640));
-        auto file = loadBytes(kPage);
+        auto file = loadPage(kPage);
         QVERIFY(file->SaveToFile(path, poForceHeader));
         QCOMPARE(*platform::FileMode(path), 0640u);
         QVERIFY(readBytes(path).startsWith("<?xml"));
@@ -404,7 +396,7 @@ private slots:
     {
         QTemporaryDir dir;
         writeBytes(dir.filePath("plain"), "x");
-        auto file = loadBytes(kPage);
+        auto file = loadPage(kPage);
         // A folder that is a file cannot hold the page.
         const QString path = dir.filePath("plain/p.wqf");
         QVERIFY(!file->SaveToFile(path, 0));
