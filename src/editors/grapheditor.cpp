@@ -1,0 +1,438 @@
+#include "grapheditor.h"
+
+#include "base/exception.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
+
+Rect NormalizedRect(TPoint a, TPoint b)
+{
+    return Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y));
+}
+
+bool RectsTouch(const Rect &Item, const Rect &Band)
+{
+    return PointInRect(Band, Item.Left, Item.Top) || PointInRect(Band, Item.Right, Item.Top)
+        || PointInRect(Band, Item.Left, Item.Bottom) || PointInRect(Band, Item.Right, Item.Bottom)
+        || PointInRect(Item, Band.Left, Band.Top) || PointInRect(Item, Band.Right, Band.Bottom);
+}
+
+// ---- TGraphEditorSource ----
+
+void TGraphEditorSource::PaintBackground(TCanvas &, int, int, const TGraphPaintInfo &) {}
+void TGraphEditorSource::PaintItem(TCanvas &, void *, int, int, bool, const TGraphPaintInfo &) {}
+void TGraphEditorSource::PaintOverlay(TCanvas &, int, int, const TGraphPaintInfo &) {}
+
+// ---- TGraphEditor ----
+
+TGraphEditor::TGraphEditor(std::unique_ptr<TGraphEditorSource> source)
+    : m_ownedSource(std::move(source)), m_source(m_ownedSource.get())
+{
+}
+
+TGraphEditor::TGraphEditor(TGraphEditorSource *source) : m_source(source) {}
+
+TGraphEditor::~TGraphEditor()
+{
+    // The source goes first: it may still hold data the items point at.
+    m_ownedSource.reset();
+    m_source = nullptr;
+    m_items.clear();
+}
+
+TGraphEditorSource &TGraphEditor::source() const
+{
+    if (!m_source)
+        throw ERunError::nilReference();
+    return *m_source;
+}
+
+TPoint TGraphEditor::GetScrollPos() const { return m_scrollPos; }
+void TGraphEditor::Invalidate() {}
+void TGraphEditor::GraphSizeChanged() {}
+void TGraphEditor::SelectionChanged() {}
+
+void TGraphEditor::BeginUpdate()
+{
+    // A flag, not a counter: the first EndUpdate ends the batch.
+    m_inUpdate = true;
+    m_changed = false;
+}
+
+void TGraphEditor::EndUpdate()
+{
+    m_inUpdate = false;
+    if (!m_changed)
+        return;
+    m_changed = false;
+    TDataList selected;
+    GetSelected(&selected);
+    Rebuild();
+    const std::unordered_set<void *> wanted(selected.begin(), selected.end());
+    int restored = 0;
+    for (const auto &item : m_items) {
+        if (wanted.count(item->Data)) {
+            item->Selected = true;
+            ++restored;
+        }
+    }
+    if (restored == 1 || restored != int(selected.size()))
+        SelectionChanged();
+}
+
+void TGraphEditor::SetScrollPos(TPoint P)
+{
+    m_scrollPos = P;
+    Invalidate();
+}
+
+void TGraphEditor::ClearItems() { m_items.clear(); }
+
+void TGraphEditor::Rebuild()
+{
+    if (m_inUpdate) {
+        m_changed = true;
+        return;
+    }
+    ClearItems();
+    TDataList list;
+    try {
+        source().GetItems(list);
+        for (void *data : list) {
+            if (!data)
+                continue;
+            auto item = std::make_unique<TGraphEditorItem>(data, Rect());
+            source().GetItemInfo(data, item->Rect, item->Groupable, item->Caption);
+            m_items.push_back(std::move(item));
+        }
+    } catch (...) {
+        Invalidate();
+        throw;
+    }
+    Invalidate();
+}
+
+void TGraphEditor::SetGraphSize(TPoint P)
+{
+    const bool changed = !(P == m_graphSize);
+    m_graphSize = P;
+    if (changed)
+        GraphSizeChanged();
+}
+
+TPoint TGraphEditor::ClientToGraph(int X, int Y) const
+{
+    return {ClampedAdd(X, m_scrollPos.X), ClampedAdd(Y, m_scrollPos.Y)};
+}
+
+TPoint TGraphEditor::GraphToClient(int X, int Y) const
+{
+    return {ClampedSub(X, m_scrollPos.X), ClampedSub(Y, m_scrollPos.Y)};
+}
+
+TGraphEditorItem *TGraphEditor::Items(int Index) const
+{
+    if (Index < 0 || Index >= ItemCount())
+        throw ERunError::rangeCheck();
+    return m_items[size_t(Index)].get();
+}
+
+TGraphEditorItem *TGraphEditor::FindItem(void *Data) const
+{
+    if (!Data)
+        return nullptr;
+    for (const auto &item : m_items)
+        if (item->Data == Data)
+            return item.get();
+    return nullptr;
+}
+
+bool TGraphEditor::GetItemRect(void *Data, Rect &R) const
+{
+    const TGraphEditorItem *item = FindItem(Data);
+    if (!item)
+        return false;
+    R = item->Rect;
+    return true;
+}
+
+void *TGraphEditor::DataAt(int X, int Y) const
+{
+    const TPoint p = ClientToGraph(X, Y);
+    for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
+        if (PointInRect((*it)->Rect, p.X, p.Y))
+            return (*it)->Data;
+    return nullptr;
+}
+
+bool TGraphEditor::itemSelected(const TGraphEditorItem &item) const
+{
+    if (item.Selected)
+        return true;
+    // Items an Alt drag carries along: those beyond the press point on the axis of the move.
+    if (!(m_mouseDown && m_altLock && item.BeyondDownPoint))
+        return false;
+    if (m_curPoint.X == m_downPoint.X && item.Rect.Bottom < m_downPoint.Y)
+        return false;
+    if (m_curPoint.Y == m_downPoint.Y && item.Rect.Right < m_downPoint.X)
+        return false;
+    return true;
+}
+
+bool TGraphEditor::IsSelected(void *Data) const
+{
+    const TGraphEditorItem *item = FindItem(Data);
+    return item && itemSelected(*item);
+}
+
+int TGraphEditor::SelectedCount() const
+{
+    return int(std::count_if(m_items.begin(), m_items.end(), [](const auto &item) { return item->Selected; }));
+}
+
+void TGraphEditor::GetSelected(TDataList *List) const
+{
+    if (!List)
+        return;
+    for (const auto &item : m_items)
+        if (item->Selected)
+            List->push_back(item->Data);
+}
+
+void TGraphEditor::SetSelected(const TDataList *List, bool Value)
+{
+    bool changed = false;
+    if (!List) {
+        for (const auto &item : m_items)
+            item->Selected = Value;
+        changed = true;
+    } else {
+        for (void *data : *List) {
+            TGraphEditorItem *item = FindItem(data);
+            if (item && item->Selected != Value) {
+                item->Selected = Value;
+                changed = true;
+            }
+        }
+    }
+    if (changed) {
+        NotifySelection(true);
+        Invalidate();
+    }
+}
+
+void TGraphEditor::DropUngroupable()
+{
+    if (SelectedCount() < 2)
+        return;
+    for (const auto &item : m_items)
+        if (item->Selected && !item->Groupable)
+            item->Selected = false;
+}
+
+void TGraphEditor::NotifySelection(bool Silent)
+{
+    DropUngroupable();
+    SelectionChanged();
+    if (!Silent && OnSelectionChange)
+        OnSelectionChange(this);
+}
+
+void TGraphEditor::MarkBeyond(TPoint P)
+{
+    for (const auto &item : m_items)
+        item->BeyondDownPoint = item->Groupable && (item->Rect.Bottom > P.Y || item->Rect.Right > P.X);
+}
+
+namespace {
+// The scroll position along one axis that brings an item into the middle of the view.
+int centredScroll(int scroll, int view, int lo, int hi)
+{
+    if (lo >= scroll && int64_t(lo) <= int64_t(scroll) + view)
+        return scroll;
+    const int64_t s = int64_t(lo) - (int64_t(view) - (int64_t(hi) - lo)) / 2;
+    return ClampToInt(std::max<int64_t>(0, s));
+}
+} // namespace
+
+void TGraphEditor::ShowItem(void *Data)
+{
+    const TGraphEditorItem *item = FindItem(Data);
+    if (!item)
+        return;
+    TPoint s = GetScrollPos();
+    s.Y = centredScroll(s.Y, m_viewSize.Y, item->Rect.Top, item->Rect.Bottom);
+    s.X = centredScroll(s.X, m_viewSize.X, item->Rect.Left, item->Rect.Right);
+    SetScrollPos(s);
+    SetSelected(nullptr, false);
+    const TDataList only{Data};
+    SetSelected(&only, true);
+}
+
+void TGraphEditor::MouseEvent(int X, int Y, TMouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
+{
+    switch (Kind) {
+    case mekDown:
+        mouseDown(X, Y, Button, Shift);
+        break;
+    case mekUp:
+        mouseUp(X, Y, Button, Shift);
+        break;
+    case mekMove:
+        mouseMove(X, Y, Shift);
+        break;
+    }
+}
+
+void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
+{
+    // Shift-clicks belong to the window (exit linking).
+    if (Button != Qt::LeftButton || Shift.testFlag(Qt::ShiftModifier))
+        return;
+    // A lock left over from a cancelled drag would make the press test against a stale point.
+    m_altLock = false;
+    m_mouseDown = true;
+    m_downData = DataAt(X, Y);
+    m_downPoint = ClientToGraph(X, Y);
+    m_moved = false;
+    if (!Shift.testFlag(Qt::ControlModifier)) {
+        if (!m_downData || !IsSelected(m_downData)) {
+            if (SelectedCount() > 0) {
+                SetSelected(nullptr, false);
+                NotifySelection(false);
+            }
+        }
+        // Looked up again: a selection handler may have rebuilt the items.
+        if (TGraphEditorItem *item = FindItem(m_downData)) {
+            item->Selected = true;
+            NotifySelection(false);
+        }
+    }
+    Invalidate();
+    MarkBeyond(m_downPoint);
+}
+
+void TGraphEditor::mouseMove(int X, int Y, Qt::KeyboardModifiers Shift)
+{
+    if (!m_mouseDown)
+        return;
+    m_moved = true;
+    m_curPoint = ClientToGraph(X, Y);
+    m_altLock = Shift.testFlag(Qt::AltModifier);
+    if (m_altLock) {
+        const int64_t dx = std::abs(int64_t(m_curPoint.X) - m_downPoint.X);
+        const int64_t dy = std::abs(int64_t(m_curPoint.Y) - m_downPoint.Y);
+        if (dx > dy)
+            m_curPoint.Y = m_downPoint.Y;
+        else
+            m_curPoint.X = m_downPoint.X;
+    }
+    Invalidate();
+}
+
+void TGraphEditor::endMouse()
+{
+    m_altLock = false;
+    Invalidate();
+    m_mouseDown = false;
+    m_moved = false;
+}
+
+void TGraphEditor::mouseUp(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
+{
+    if (Button != Qt::LeftButton || !m_mouseDown) {
+        // Another button cancels a drag or band without moving anything.
+        const bool cancelled = m_mouseDown && m_moved;
+        m_mouseDown = false;
+        m_moved = false;
+        m_altLock = false;
+        if (cancelled)
+            Invalidate(); // the items drawn where they would land go back
+        return;
+    }
+    try {
+        if (!m_moved) {
+            if (Shift.testFlag(Qt::ControlModifier)) {
+                if (TGraphEditorItem *item = FindItem(m_downData)) {
+                    item->Selected = !item->Selected;
+                    NotifySelection(false);
+                }
+            }
+            Invalidate();
+        } else if (!m_downData) {
+            const Rect band = NormalizedRect(m_downPoint, ClientToGraph(X, Y));
+            bool caught = false;
+            for (const auto &item : m_items) {
+                if (RectsTouch(item->Rect, band)) {
+                    item->Selected = true;
+                    caught = true;
+                }
+            }
+            if (caught) {
+                NotifySelection(false);
+                Invalidate();
+            }
+        } else {
+            dropDragged();
+        }
+    } catch (...) {
+        endMouse();
+        throw;
+    }
+    endMouse();
+}
+
+void TGraphEditor::dropDragged()
+{
+    BeginUpdate();
+    try {
+        const int dx = ClampedSub(m_curPoint.X, m_downPoint.X);
+        const int dy = ClampedSub(m_curPoint.Y, m_downPoint.Y);
+        // By index: a source that rebuilds inside MoveItem must not leave us on freed items.
+        for (size_t i = 0; i < m_items.size(); ++i) {
+            if (!itemSelected(*m_items[i]))
+                continue;
+            void *data = m_items[i]->Data;
+            source().MoveItem(data, dx, dy);
+            if (i < m_items.size() && m_items[i]->Data == data) {
+                TGraphEditorItem &item = *m_items[i];
+                source().GetItemInfo(data, item.Rect, item.Groupable, item.Caption);
+            }
+        }
+    } catch (...) {
+        // The batch must not stay open, or no rebuild would ever happen again.
+        try {
+            EndUpdate();
+        } catch (...) {
+        }
+        throw;
+    }
+    EndUpdate();
+}
+
+void TGraphEditor::Paint(TCanvas &Canvas, bool ToView)
+{
+    TGraphPaintInfo info;
+    info.Dragging = m_mouseDown && m_moved && m_downData;
+    if (info.Dragging) {
+        info.DX = ClampedSub(m_curPoint.X, m_downPoint.X);
+        info.DY = ClampedSub(m_curPoint.Y, m_downPoint.Y);
+    }
+    info.ShowRubberBand = m_mouseDown && m_moved && !info.Dragging;
+    info.RubberBand = NormalizedRect(GraphToClient(m_downPoint.X, m_downPoint.Y), GraphToClient(m_curPoint.X, m_curPoint.Y));
+    const TPoint offset = ToView ? m_scrollPos : TPoint();
+    info.ToView = ToView;
+
+    TGraphEditorSource &src = source();
+    src.PaintBackground(Canvas, offset.X, offset.Y, info);
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const TGraphEditorItem &item = *m_items[i];
+        const Rect r(ClampedSub(item.Rect.Left, offset.X), ClampedSub(item.Rect.Top, offset.Y),
+                     ClampedSub(item.Rect.Right, offset.X), ClampedSub(item.Rect.Bottom, offset.Y));
+        if (ToView && !(r.Right > 0 && r.Bottom > 0 && r.Left < m_viewSize.X && r.Top < m_viewSize.Y))
+            continue;
+        src.PaintItem(Canvas, item.Data, r.Left, r.Top, itemSelected(item), info);
+    }
+    src.PaintOverlay(Canvas, offset.X, offset.Y, info);
+}

@@ -1,0 +1,213 @@
+#pragma once
+// A data-agnostic editor of rectangles on a surface. It knows nothing of what it shows: a
+// source lists opaque data pointers, describes, moves and paints them. The editor keeps the
+// selection and turns mouse events into clicks, Ctrl toggles, drags with an Alt axis lock and
+// rubber-band selection. It has no window; a window binding feeds it events and repaints.
+#include "base/rect.h"
+
+#include <QImage>
+#include <QString>
+#include <Qt>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct TPoint {
+    int X = 0;
+    int Y = 0;
+    friend bool operator==(const TPoint &, const TPoint &) = default;
+};
+
+// Inclusive on all four edges, unlike Rect::Contains: the graph editor hits and catches on
+// the right and bottom edges too.
+inline bool PointInRect(const Rect &r, int x, int y) { return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.Bottom; }
+Rect NormalizedRect(TPoint a, TPoint b);
+
+// A colour as the canvas takes it: red in the low byte, green in the middle, blue above.
+using TColor = uint32_t;
+constexpr TColor RGBToColor(int r, int g, int b) { return TColor(r & 0xFF) | TColor(g & 0xFF) << 8 | TColor(b & 0xFF) << 16; }
+constexpr int ColorRed(TColor c) { return int(c & 0xFF); }
+constexpr int ColorGreen(TColor c) { return int(c >> 8 & 0xFF); }
+constexpr int ColorBlue(TColor c) { return int(c >> 16 & 0xFF); }
+constexpr TColor clBlack = RGBToColor(0, 0, 0);
+constexpr TColor clWhite = RGBToColor(255, 255, 255);
+
+enum TBrushStyle : uint8_t { bsSolid, bsClear };
+
+// The drawing primitives the sources paint with. The window paints through a QPainter
+// implementation; tests record the calls. State (pen, brush, font, origin) stays set until
+// changed, as on a device context.
+class TCanvas {
+public:
+    virtual ~TCanvas() = default;
+
+    virtual TColor PenColor() const = 0;
+    virtual void SetPenColor(TColor c) = 0;
+    virtual int PenWidth() const = 0;
+    virtual void SetPenWidth(int w) = 0;
+    virtual TColor BrushColor() const = 0;
+    virtual void SetBrushColor(TColor c) = 0;
+    virtual TBrushStyle BrushStyle() const = 0;
+    virtual void SetBrushStyle(TBrushStyle s) = 0;
+
+    virtual QString FontName() const = 0;
+    virtual void SetFontName(const QString &name) = 0;
+    virtual int FontSize() const = 0; // points
+    virtual void SetFontSize(int points) = 0;
+    virtual bool FontBold() const = 0;
+    virtual void SetFontBold(bool bold) = 0;
+    virtual TColor FontColor() const = 0;
+    virtual void SetFontColor(TColor c) = 0;
+
+    // Drawing at (x, y) lands at (x + origin.X, y + origin.Y) of the device.
+    virtual TPoint Origin() const = 0;
+    virtual void SetOrigin(int x, int y) = 0;
+
+    // Connected segments in the pen.
+    virtual void Polyline(const std::vector<TPoint> &points) = 0;
+    // Filled with the brush (unless clear), outlined with the pen.
+    virtual void Polygon(const std::vector<TPoint> &points) = 0;
+    // Right and bottom exclusive; filled with the brush (unless clear), outlined with the pen.
+    virtual void Rectangle(const Rect &r) = 0;
+    // The brush only, no outline.
+    virtual void FillRect(const Rect &r) = 0;
+    // Top-left of the text at (x, y); a solid brush fills the text's background.
+    virtual void TextOut(int x, int y, const QString &text) = 0;
+    // Width and height of the text in the current font.
+    virtual TPoint TextExtent(const QString &text) = 0;
+    virtual void StretchDraw(const Rect &r, const QImage &picture) = 0;
+};
+
+using TDataList = std::vector<void *>;
+
+// What the editor tells the source at each paint. Zeroed at the start of every paint.
+struct TGraphPaintInfo {
+    bool ShowRubberBand = false;
+    Rect RubberBand;   // client coordinates, normalised
+    bool Dragging = false;
+    int DX = 0;        // drag offset in graph pixels, only while Dragging
+    int DY = 0;
+    bool ToView = false; // false: the whole graph is painted (a picture)
+};
+
+// Lists, describes, moves and paints the things an editor shows.
+class TGraphEditorSource {
+public:
+    virtual ~TGraphEditorSource() = default;
+    // Bottom-most first: the paint order, and the hit-test priority (last = topmost).
+    virtual void GetItems(TDataList &List) = 0;
+    // Values left untouched keep what the item held.
+    virtual void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) = 0;
+    virtual void MoveItem(void *Data, int DX, int DY) = 0;
+    virtual void PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
+    // Top-left corner of the item at X, Y of the canvas.
+    virtual void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info);
+    virtual void PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
+};
+
+class TGraphEditorItem {
+public:
+    TGraphEditorItem(void *data, const Rect &r) : Rect(r), Data(data) {}
+
+    ::Rect Rect;               // graph coordinates
+    void *Data;                // the source's; never owned or dereferenced
+    bool Selected = false;
+    bool BeyondDownPoint = false; // may be carried by an Alt drag
+    bool Groupable = true;
+    QString Caption;
+};
+
+enum TMouseEventKind : uint8_t { mekDown = 0, mekUp = 1, mekMove = 2 };
+
+class TGraphEditor {
+public:
+    // The editor owns the source.
+    explicit TGraphEditor(std::unique_ptr<TGraphEditorSource> source);
+    // The source stays the caller's.
+    explicit TGraphEditor(TGraphEditorSource *source);
+    virtual ~TGraphEditor();
+    TGraphEditor(const TGraphEditor &) = delete;
+    TGraphEditor &operator=(const TGraphEditor &) = delete;
+
+    TGraphEditorSource *Source() const { return m_source; }
+    bool OwnsSource() const { return bool(m_ownedSource); }
+
+    virtual TPoint GetScrollPos() const;
+    virtual void Invalidate();
+    virtual void GraphSizeChanged();
+    virtual void SelectionChanged();
+    virtual void BeginUpdate();
+    virtual void EndUpdate();
+    virtual void SetScrollPos(TPoint P);
+    virtual void Rebuild();
+
+    TPoint GetGraphSize() const { return m_graphSize; }
+    void SetGraphSize(TPoint P);
+    TPoint GetViewSize() const { return m_viewSize; }
+    void SetViewSize(TPoint P) { m_viewSize = P; }
+    TPoint ClientToGraph(int X, int Y) const;
+    TPoint GraphToClient(int X, int Y) const;
+
+    int ItemCount() const { return int(m_items.size()); }
+    TGraphEditorItem *Items(int Index) const;
+    TGraphEditorItem *FindItem(void *Data) const;
+    bool GetItemRect(void *Data, Rect &R) const;
+    void *DataAt(int X, int Y) const;
+    bool IsSelected(void *Data) const;
+    int SelectedCount() const;
+    void GetSelected(TDataList *List) const;
+    void SetSelected(const TDataList *List, bool Value);
+    void ShowItem(void *Data);
+
+    void MouseEvent(int X, int Y, TMouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    void Paint(TCanvas &Canvas, bool ToView);
+
+    // Fired after selection changes made with the mouse only.
+    std::function<void(TGraphEditor *Sender)> OnSelectionChange;
+
+    // The mouse state, read by the bindings and tests.
+    TPoint DownPoint() const { return m_downPoint; }
+    TPoint CurPoint() const { return m_curPoint; }
+    void *DownData() const { return m_downData; }
+    bool Moved() const { return m_moved; }
+    bool MouseIsDown() const { return m_mouseDown; }
+    bool AltLock() const { return m_altLock; }
+    bool InUpdate() const { return m_inUpdate; }
+
+protected:
+    void ClearItems();
+    void NotifySelection(bool Silent);
+    void DropUngroupable();
+    void MarkBeyond(TPoint P);
+    TGraphEditorSource &source() const;
+
+    TPoint m_graphSize;
+    TPoint m_viewSize;
+    TPoint m_scrollPos;
+
+private:
+    void mouseDown(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    void mouseMove(int X, int Y, Qt::KeyboardModifiers Shift);
+    void mouseUp(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    bool itemSelected(const TGraphEditorItem &item) const;
+    void dropDragged();
+    void endMouse();
+
+    std::unique_ptr<TGraphEditorSource> m_ownedSource;
+    TGraphEditorSource *m_source;
+    TPoint m_downPoint;
+    TPoint m_curPoint;
+    void *m_downData = nullptr;
+    bool m_moved = false;
+    bool m_mouseDown = false;
+    bool m_altLock = false;
+    std::vector<std::unique_ptr<TGraphEditorItem>> m_items;
+    bool m_inUpdate = false;
+    bool m_changed = false;
+
+};
+
+// True when one of the item's corners lies in the band, or the band's top-left or
+// bottom-right corner lies in the item. A band merely crossing an item does not catch it.
+bool RectsTouch(const Rect &Item, const Rect &Band);

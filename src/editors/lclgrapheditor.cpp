@@ -1,0 +1,458 @@
+#include "lclgrapheditor.h"
+
+#include "base/exception.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <cmath>
+
+QColor ToQColor(TColor c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+
+namespace {
+QPolygon toPolygon(const std::vector<TPoint> &points)
+{
+    QPolygon poly;
+    poly.reserve(qsizetype(points.size()));
+    for (const TPoint &p : points)
+        poly << QPoint(p.X, p.Y);
+    return poly;
+}
+
+// Pixel under the pointer: fractional positions of scaled screens belong to the pixel they are in.
+QPoint pixelAt(const QPointF &p) { return QPoint(int(std::floor(p.x())), int(std::floor(p.y()))); }
+} // namespace
+
+// ---- TPainterCanvas ----
+
+TPainterCanvas::TPainterCanvas(QPainter &painter) : m_painter(painter), m_base(painter.worldTransform()), m_font(painter.font())
+{
+}
+
+void TPainterCanvas::SetFontName(const QString &name)
+{
+    m_font.setFamily(name);
+    m_metrics.reset();
+}
+
+void TPainterCanvas::SetFontSize(int points)
+{
+    if (points > 0)
+        m_font.setPointSize(points);
+    m_metrics.reset();
+}
+
+void TPainterCanvas::SetFontBold(bool bold)
+{
+    m_font.setBold(bold);
+    m_metrics.reset();
+}
+
+const QFontMetrics &TPainterCanvas::metrics()
+{
+    if (!m_metrics)
+        m_metrics.emplace(m_font, m_painter.device());
+    return *m_metrics;
+}
+
+void TPainterCanvas::SetOrigin(int x, int y)
+{
+    m_origin = {x, y};
+    QTransform t = m_base;
+    t.translate(x, y);
+    m_painter.setWorldTransform(t);
+}
+
+void TPainterCanvas::usePen()
+{
+    QPen pen(ToQColor(m_penColor));
+    pen.setWidth(std::max(0, m_penWidth));
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    m_painter.setPen(pen);
+}
+
+void TPainterCanvas::useBrush()
+{
+    if (m_brushStyle == bsClear)
+        m_painter.setBrush(Qt::NoBrush);
+    else
+        m_painter.setBrush(ToQColor(m_brushColor));
+}
+
+void TPainterCanvas::Polyline(const std::vector<TPoint> &points)
+{
+    usePen();
+    m_painter.drawPolyline(toPolygon(points));
+}
+
+void TPainterCanvas::Polygon(const std::vector<TPoint> &points)
+{
+    usePen();
+    useBrush();
+    m_painter.drawPolygon(toPolygon(points));
+}
+
+void TPainterCanvas::Rectangle(const Rect &r)
+{
+    const Rect n = NormalizedRect({r.Left, r.Top}, {r.Right, r.Bottom});
+    if (n.Width() <= 0 || n.Height() <= 0)
+        return;
+    usePen();
+    useBrush();
+    // QPainter's outline covers one pixel more than the exclusive right and bottom allow.
+    m_painter.drawRect(QRect(n.Left, n.Top, n.Width() - 1, n.Height() - 1));
+}
+
+void TPainterCanvas::FillRect(const Rect &r)
+{
+    if (m_brushStyle == bsClear || r.IsEmpty())
+        return;
+    m_painter.fillRect(r.toQRect(), ToQColor(m_brushColor));
+}
+
+void TPainterCanvas::TextOut(int x, int y, const QString &text)
+{
+    const QFontMetrics &fm = metrics();
+    if (m_brushStyle == bsSolid)
+        m_painter.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), ToQColor(m_brushColor));
+    m_painter.setFont(m_font);
+    m_painter.setPen(ToQColor(m_fontColor));
+    m_painter.drawText(QPoint(x, y + fm.ascent()), text);
+}
+
+TPoint TPainterCanvas::TextExtent(const QString &text)
+{
+    const QFontMetrics &fm = metrics();
+    return {fm.horizontalAdvance(text), fm.height()};
+}
+
+void TPainterCanvas::StretchDraw(const Rect &r, const QImage &picture)
+{
+    if (r.IsEmpty() || picture.isNull())
+        return;
+    m_painter.drawImage(r.toQRect(), picture);
+}
+
+// ---- TImage ----
+
+TImage::TImage(QWidget *parent) : QWidget(parent) {}
+
+void TImage::SetPicture(const QImage &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_picture);
+}
+
+void TImage::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint p = pixelAt(event->position());
+    if (OnMouseDown)
+        OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint p = pixelAt(event->position());
+    if (OnMouseUp)
+        OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TImage::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint p = pixelAt(event->position());
+    if (OnMouseMove)
+        OnMouseMove(this, event->modifiers(), p.x(), p.y());
+}
+
+// ---- TContent ----
+
+TContent::TContent(QWidget *parent) : QWidget(parent)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    // Moves arrive also without a button, as the window's own move handler expects.
+    setMouseTracking(true);
+}
+
+void TContent::Follow(QWidget *other)
+{
+    if (m_followed)
+        m_followed->removeEventFilter(this);
+    m_followed = other;
+    if (!other)
+        return;
+    other->installEventFilter(this);
+    takePlaceOf(other);
+}
+
+void TContent::takePlaceOf(const QWidget *other)
+{
+    setGeometry(parentWidget() == other ? other->rect() : other->geometry());
+    raise();
+}
+
+bool TContent::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_followed) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+            takePlaceOf(m_followed);
+            break;
+        case QEvent::Show:
+            show();
+            break;
+        case QEvent::Hide:
+            hide();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TContent::paintEvent(QPaintEvent *)
+{
+    if (!OnPaint)
+        return;
+    QPainter painter(this);
+    OnPaint(painter);
+}
+
+void TContent::resizeEvent(QResizeEvent *)
+{
+    if (OnResize)
+        OnResize();
+}
+
+void TContent::mousePressEvent(QMouseEvent *event)
+{
+    if (OnMouseDown)
+        OnMouseDown(event);
+}
+
+void TContent::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (OnMouseUp)
+        OnMouseUp(event);
+}
+
+void TContent::mouseMoveEvent(QMouseEvent *event)
+{
+    if (OnMouseMove)
+        OnMouseMove(event);
+}
+
+void TContent::wheelEvent(QWheelEvent *event)
+{
+    if (OnMouseWheel)
+        OnMouseWheel(event);
+    else
+        event->ignore();
+}
+
+// ---- TImageGraphEditor ----
+
+TImageGraphEditor::TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                                     std::unique_ptr<TGraphEditorSource> Source)
+    : TGraphEditor(std::move(Source))
+{
+    init(Host, HScrollBar, VScrollBar);
+}
+
+TImageGraphEditor::TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, TGraphEditorSource *Source)
+    : TGraphEditor(Source)
+{
+    init(Host, HScrollBar, VScrollBar);
+}
+
+void TImageGraphEditor::init(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar)
+{
+    if (!host || !hScrollBar || !vScrollBar)
+        throw ERunError::nilReference();
+    m_hScrollBar = hScrollBar;
+    m_vScrollBar = vScrollBar;
+    m_host = host;
+
+    // Among the host's siblings when it has a parent, so that it lies over it in the form.
+    m_content = new TContent(host->parentWidget() ? host->parentWidget() : host);
+    m_content->setObjectName(QStringLiteral("Content"));
+    m_content->Follow(host);
+    for (QScrollBar *bar : {hScrollBar, vScrollBar})
+        QObject::connect(bar, &QScrollBar::valueChanged, m_content, [this] { ScrollBarChange(); });
+
+    m_content->OnPaint = [this](QPainter &painter) { ContentPaint(painter); };
+    m_content->OnResize = [this] { ContentResize(); };
+    m_content->OnMouseDown = [this](QMouseEvent *e) { ContentMouseDown(e); };
+    m_content->OnMouseUp = [this](QMouseEvent *e) { ContentMouseUp(e); };
+    m_content->OnMouseMove = [this](QMouseEvent *e) { ContentMouseMove(e); };
+    m_content->OnMouseWheel = [this](QWheelEvent *e) { ContentMouseWheel(e); };
+
+    m_content->setVisible(!host->isHidden());
+    ContentResize();
+}
+
+TImageGraphEditor::~TImageGraphEditor()
+{
+    // The overlay's handlers point at this editor; it goes before the items and the source.
+    delete m_content.data();
+}
+
+double TImageGraphEditor::Zoom() const
+{
+    if (m_zoom > 0)
+        return m_zoom;
+    return m_host ? m_host->logicalDpiY() / 96.0 : 1.0;
+}
+
+void TImageGraphEditor::PaintTo(TCanvas *Canvas)
+{
+    if (Canvas)
+        Paint(*Canvas, false);
+}
+
+QImage TImageGraphEditor::PaintToImage()
+{
+    const TPoint size = GetGraphSize();
+    if (size.X <= 0 || size.Y <= 0)
+        return QImage();
+    QImage image(size.X, size.Y, QImage::Format_RGB888);
+    if (image.isNull())
+        return image;
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    TPainterCanvas canvas(painter);
+    PaintTo(&canvas);
+    return image;
+}
+
+void TImageGraphEditor::Invalidate()
+{
+    if (m_content)
+        m_content->update();
+}
+
+void TImageGraphEditor::GraphSizeChanged() { UpdateScrollBars(); }
+
+void TImageGraphEditor::SetScrollPos(TPoint P)
+{
+    // Setting the bars from here must not come back as a user's scroll.
+    m_barsDetached = true;
+    struct Reattach {
+        bool &flag;
+        ~Reattach() { flag = false; }
+    } reattach{m_barsDetached};
+    TGraphEditor::SetScrollPos(P);
+    if (m_hScrollBar)
+        m_hScrollBar->setValue(P.X);
+    if (m_vScrollBar)
+        m_vScrollBar->setValue(P.Y);
+}
+
+void TImageGraphEditor::EndUpdate()
+{
+    // The graph grows by one item extent beyond any item that reached its edge; it never shrinks.
+    TPoint n = GetGraphSize();
+    for (int i = 0; i < ItemCount(); ++i) {
+        const Rect &r = Items(i)->Rect;
+        if (r.Bottom >= n.Y)
+            n.Y = ClampedAdd(r.Bottom, r.Height());
+        if (r.Right >= n.X)
+            n.X = ClampedAdd(r.Right, r.Width());
+    }
+    if (!(n == GetGraphSize()))
+        SetGraphSize(n);
+    TGraphEditor::EndUpdate();
+}
+
+void TImageGraphEditor::UpdateScrollBars()
+{
+    if (!m_hScrollBar || !m_vScrollBar)
+        return;
+    const TPoint graph = GetGraphSize();
+    const TPoint view = GetViewSize();
+    m_hScrollBar->setRange(0, std::max(0, ClampedSub(graph.X, view.X)));
+    m_vScrollBar->setRange(0, std::max(0, ClampedSub(graph.Y, view.Y)));
+    // Each bar pages by half the view's extent across it, not along it.
+    m_vScrollBar->setPageStep(std::max(1, RoundToInt(view.X * 0.5)));
+    m_hScrollBar->setPageStep(std::max(1, RoundToInt(view.Y * 0.5)));
+}
+
+void TImageGraphEditor::ScrollBarChange()
+{
+    if (m_barsDetached || !m_hScrollBar || !m_vScrollBar)
+        return;
+    SetScrollPos({m_hScrollBar->value(), m_vScrollBar->value()});
+}
+
+void TImageGraphEditor::ContentPaint(QPainter &painter)
+{
+    TPainterCanvas canvas(painter);
+    Paint(canvas, true);
+}
+
+void TImageGraphEditor::ContentResize()
+{
+    if (!m_host)
+        return;
+    const int w = m_host->width();
+    const int h = m_host->height();
+    QImage picture;
+    if (w > 0 && h > 0) {
+        picture = QImage(w, h, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+    }
+    m_host->SetPicture(picture);
+    SetViewSize({w, h});
+    UpdateScrollBars();
+}
+
+// The editor sees each event first; the window's own handlers on the host run after it.
+void TImageGraphEditor::ContentMouseDown(QMouseEvent *event)
+{
+    const QPoint p = pixelAt(event->position());
+    MouseEvent(p.x(), p.y(), mekDown, event->button(), event->modifiers());
+    if (m_host && m_host->OnMouseDown)
+        m_host->OnMouseDown(m_host, event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TImageGraphEditor::ContentMouseUp(QMouseEvent *event)
+{
+    const QPoint p = pixelAt(event->position());
+    MouseEvent(p.x(), p.y(), mekUp, event->button(), event->modifiers());
+    if (m_host && m_host->OnMouseUp)
+        m_host->OnMouseUp(m_host, event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void TImageGraphEditor::ContentMouseMove(QMouseEvent *event)
+{
+    const QPoint p = pixelAt(event->position());
+    MouseEvent(p.x(), p.y(), mekMove, Qt::LeftButton, event->modifiers());
+    if (m_host && m_host->OnMouseMove)
+        m_host->OnMouseMove(m_host, event->modifiers(), p.x(), p.y());
+}
+
+void TImageGraphEditor::ContentMouseWheel(QWheelEvent *event)
+{
+    // Left unhandled, as the window expects; a sideways wheel is not this one.
+    event->ignore();
+    const QPoint delta = event->angleDelta();
+    if (!m_vScrollBar || (delta.y() == 0 && delta.x() != 0))
+        return;
+    m_vScrollBar->setValue(m_vScrollBar->value() + (delta.y() > 0 ? -13 : 13));
+}

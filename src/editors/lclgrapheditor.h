@@ -1,0 +1,176 @@
+#pragma once
+// The graph editor on a window: an overlay laid over a host image paints the graph and feeds
+// it the mouse; two scroll bars beside it follow the scroll position.
+#include "grapheditor.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPointer>
+#include <QTransform>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QPainter>
+#include <QScrollBar>
+
+// The canvas on a QPainter.
+class TPainterCanvas : public TCanvas {
+public:
+    explicit TPainterCanvas(QPainter &painter);
+
+    TColor PenColor() const override { return m_penColor; }
+    void SetPenColor(TColor c) override { m_penColor = c; }
+    int PenWidth() const override { return m_penWidth; }
+    void SetPenWidth(int w) override { m_penWidth = w; }
+    TColor BrushColor() const override { return m_brushColor; }
+    void SetBrushColor(TColor c) override { m_brushColor = c; }
+    TBrushStyle BrushStyle() const override { return m_brushStyle; }
+    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+
+    QString FontName() const override { return m_font.family(); }
+    void SetFontName(const QString &name) override;
+    int FontSize() const override { return m_font.pointSize(); }
+    void SetFontSize(int points) override;
+    bool FontBold() const override { return m_font.bold(); }
+    void SetFontBold(bool bold) override;
+    TColor FontColor() const override { return m_fontColor; }
+    void SetFontColor(TColor c) override { m_fontColor = c; }
+
+    TPoint Origin() const override { return m_origin; }
+    void SetOrigin(int x, int y) override;
+
+    void Polyline(const std::vector<TPoint> &points) override;
+    void Polygon(const std::vector<TPoint> &points) override;
+    void Rectangle(const Rect &r) override;
+    void FillRect(const Rect &r) override;
+    void TextOut(int x, int y, const QString &text) override;
+    TPoint TextExtent(const QString &text) override;
+    void StretchDraw(const Rect &r, const QImage &picture) override;
+
+private:
+    void usePen();
+    void useBrush();
+    const QFontMetrics &metrics();
+
+    QPainter &m_painter;
+    QTransform m_base;
+    TColor m_penColor = clBlack;
+    int m_penWidth = 1;
+    TColor m_brushColor = clWhite;
+    TBrushStyle m_brushStyle = bsSolid;
+    QFont m_font;
+    TColor m_fontColor = clBlack;
+    TPoint m_origin;
+    std::optional<QFontMetrics> m_metrics;
+};
+
+QColor ToQColor(TColor c);
+
+// (Sender, Button, Shift, X, Y) and (Sender, Shift, X, Y), as the window's handlers take them.
+using TMouseHandler = std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TMouseMoveHandler = std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
+
+// The image control a form places where a diagram goes; it shows its picture.
+class TImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TImage(QWidget *parent = nullptr);
+
+    const QImage &Picture() const { return m_picture; }
+    void SetPicture(const QImage &picture);
+
+    TMouseHandler OnMouseDown;
+    TMouseHandler OnMouseUp;
+    TMouseMoveHandler OnMouseMove;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_picture;
+};
+
+// The overlay: a white control that stays over the widget it follows and hands its paint,
+// resize, mouse and wheel events to its handlers.
+class TContent : public QWidget {
+    Q_OBJECT
+public:
+    explicit TContent(QWidget *parent = nullptr);
+    // Keeps this control on the other's place: its geometry, its visibility, above it.
+    void Follow(QWidget *other);
+
+    std::function<void(QPainter &)> OnPaint;
+    std::function<void()> OnResize;
+    std::function<void(QMouseEvent *)> OnMouseDown;
+    std::function<void(QMouseEvent *)> OnMouseUp;
+    std::function<void(QMouseEvent *)> OnMouseMove;
+    std::function<void(QWheelEvent *)> OnMouseWheel;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    void takePlaceOf(const QWidget *other);
+
+    QPointer<QWidget> m_followed;
+};
+
+class TImageGraphEditor : public TGraphEditor {
+public:
+    // Both scroll bars are required.
+    TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, std::unique_ptr<TGraphEditorSource> Source);
+    TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, TGraphEditorSource *Source);
+    ~TImageGraphEditor() override;
+
+    TImage *Host() const { return m_host; }
+    QScrollBar *HScrollBar() const { return m_hScrollBar; }
+    QScrollBar *VScrollBar() const { return m_vScrollBar; }
+    TContent *Content() const { return m_content; }
+
+    // The whole graph at offset (0, 0), every item: a picture of the diagram.
+    void PaintTo(TCanvas *Canvas);
+    // PaintTo on a white 24-bit image of the graph's size; a null image when it cannot be had.
+    QImage PaintToImage();
+
+    // View pixels per model unit: the window's logical dots per inch / 96, unless set.
+    double Zoom() const;
+    void SetZoom(double zoom) { m_zoom = zoom; }
+
+    void Invalidate() override;
+    void GraphSizeChanged() override;
+    void EndUpdate() override;
+    void SetScrollPos(TPoint P) override;
+
+protected:
+    void UpdateScrollBars();
+    void ScrollBarChange();
+    void ContentPaint(QPainter &painter);
+    void ContentResize();
+    void ContentMouseDown(QMouseEvent *event);
+    void ContentMouseUp(QMouseEvent *event);
+    void ContentMouseMove(QMouseEvent *event);
+    void ContentMouseWheel(QWheelEvent *event);
+
+private:
+    void init(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar);
+
+    QPointer<TImage> m_host;
+    QPointer<QScrollBar> m_vScrollBar;
+    QPointer<QScrollBar> m_hScrollBar;
+    // Lives among the host's siblings, so Qt may delete it with the form first.
+    QPointer<TContent> m_content;
+    bool m_barsDetached = false;
+    double m_zoom = 0;
+};

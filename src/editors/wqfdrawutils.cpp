@@ -1,0 +1,197 @@
+#include "wqfdrawutils.h"
+
+#include "base/exception.h"
+#include "base/mathutils.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+int scaled(double v, double zoom) { return RoundToInt(v * zoom); }
+int add(int64_t a, int64_t b) { return ClampToInt(a + b); }
+
+bool rectsMeet(const Rect &a, const Rect &b)
+{
+    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
+}
+
+void requireCanvas(const TCanvas *canvas)
+{
+    if (!canvas)
+        throw ERunError::nilReference();
+}
+} // namespace
+
+Rect TArrowShape::Bounds() const
+{
+    Rect r(Line[0].X, Line[0].Y, Line[0].X, Line[0].Y);
+    auto take = [&r](const TPoint &p) {
+        r.Left = std::min(r.Left, p.X);
+        r.Top = std::min(r.Top, p.Y);
+        r.Right = std::max(r.Right, p.X);
+        r.Bottom = std::max(r.Bottom, p.Y);
+    };
+    for (const TPoint &p : Line)
+        take(p);
+    for (const TPoint &p : Head)
+        take(p);
+    const int pen = std::max(1, PenWidth);
+    return Rect(ClampedSub(r.Left, pen), ClampedSub(r.Top, pen), ClampedAdd(r.Right, pen), ClampedAdd(r.Bottom, pen));
+}
+
+TArrowShape ArrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
+{
+    const double z = Zoom;
+    const int h = scaled(13, z);
+    const TPoint s{add(X1, scaled(16, z)), add(Y1, scaled(26, z))}; // bottom centre of the source
+    const TPoint e{add(X2, scaled(16, z)), Y2};                      // top centre of the target
+    int m = int((int64_t(e.X) - s.X) / 2);
+    if (m == 0 && std::abs(double(int64_t(s.Y) - e.Y)) < 2 * z)
+        m = e.X < s.X ? scaled(32, z) : scaled(-32, z);
+    const int y1 = add(s.Y, h);
+    int y2 = add(e.Y, -int64_t(h));
+    // Levels this close would show as a step of a pixel or two: one level instead.
+    if (std::abs(int64_t(y1) - y2) < scaled(3, z))
+        y2 = y1;
+    const int mx = add(s.X, m);
+
+    TArrowShape shape;
+    shape.Line = {s, TPoint{s.X, y1}, TPoint{mx, y1}, TPoint{mx, y2}, TPoint{e.X, y2}, e};
+    const int headY = add(e.Y, -int64_t(scaled(6, z)));
+    shape.Head = {e, TPoint{add(e.X, -int64_t(scaled(5, z))), headY}, TPoint{add(e.X, scaled(4, z)), headY}};
+    shape.PenWidth = scaled(2, z);
+    return shape;
+}
+
+namespace {
+void drawShape(TCanvas &canvas, const TArrowShape &shape)
+{
+    const int oldWidth = canvas.PenWidth();
+    canvas.SetPenWidth(shape.PenWidth);
+    canvas.Polyline({shape.Line.begin(), shape.Line.end()});
+    canvas.SetPenWidth(oldWidth);
+    canvas.SetBrushStyle(bsSolid);
+    canvas.Polygon({shape.Head.begin(), shape.Head.end()});
+}
+
+// Pen and brush in Colour for the arrow; what the caller had comes back afterwards.
+void drawShapeIn(TCanvas &canvas, const TArrowShape &shape, TColor colour)
+{
+    const TColor penColour = canvas.PenColor();
+    const int penWidth = canvas.PenWidth();
+    const TColor brushColour = canvas.BrushColor();
+    const TBrushStyle brushStyle = canvas.BrushStyle();
+    canvas.SetPenColor(colour);
+    canvas.SetBrushColor(colour);
+    drawShape(canvas, shape);
+    canvas.SetPenColor(penColour);
+    canvas.SetPenWidth(penWidth);
+    canvas.SetBrushColor(brushColour);
+    canvas.SetBrushStyle(brushStyle);
+}
+
+TArrowShape shapeBetween(const TLinkBox &source, const TLinkBox &target, double zoom)
+{
+    return ArrowShape(scaled(source.X, zoom), scaled(source.Y, zoom), scaled(target.X, zoom), scaled(target.Y, zoom), zoom);
+}
+
+uint8_t columnOf(const TLinkBox &item, const TLinkBox &target)
+{
+    if (int64_t(target.X) - item.X > 8)
+        return dcRight;
+    if (int64_t(item.X) - target.X > 8)
+        return dcLeft;
+    return dcBelow;
+}
+} // namespace
+
+void DrawArrow(TCanvas *Canvas, int X1, int Y1, int X2, int Y2, double Zoom)
+{
+    requireCanvas(Canvas);
+    drawShape(*Canvas, ArrowShape(X1, Y1, X2, Y2, Zoom));
+}
+
+void DrawArrowBetween(TCanvas *Canvas, const TLinkBox *Source, const TLinkBox *Target, TColor Colour, double Zoom)
+{
+    if (!Source || !Target)
+        return;
+    requireCanvas(Canvas);
+    drawShapeIn(*Canvas, shapeBetween(*Source, *Target, Zoom), Colour);
+}
+
+void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exits, const TFindLinkBox &Find,
+                  TDstArrowMode Mode, const Rect &VisibleArea, double Zoom)
+{
+    if (!Canvas || !Item || !Find || Exits.isEmpty())
+        return;
+    const double z = Zoom;
+    // The visible area in model units, where targets count as in sight.
+    const Rect v = Rect::FromSize(RoundToInt(VisibleArea.Left / z), RoundToInt(VisibleArea.Top / z),
+                                  RoundToInt((int64_t(VisibleArea.Right) - VisibleArea.Left) / z),
+                                  RoundToInt((int64_t(VisibleArea.Bottom) - VisibleArea.Top) / z));
+
+    std::vector<TDstLabel> labels;
+    for (int i = 0; i < Exits.size(); ++i) {
+        const std::optional<TLinkBox> target = Find(Exits[i]);
+        if (!target)
+            continue;
+        const TColor colour = LinkColour(i);
+        const TArrowShape shape = shapeBetween(*Item, *target, z);
+        if (rectsMeet(shape.Bounds(), VisibleArea))
+            drawShapeIn(*Canvas, shape, colour);
+        const bool outOfSight = !PointInRect(v, target->X, target->Y);
+        if (Mode == damAlways || (Mode == damOutOfSight && outOfSight))
+            labels.push_back({target->Name, columnOf(*Item, *target), colour});
+    }
+    if (labels.empty())
+        return;
+
+    const bool addedBold = !Canvas->FontBold();
+    if (addedBold)
+        Canvas->SetFontBold(true);
+    const TColor fontColour = Canvas->FontColor();
+    const TColor penColour = Canvas->PenColor();
+    const int top = scaled(int64_t(Item->Y) + 38, z);
+    int y = top;
+    for (uint8_t column : {dcLeft, dcRight, dcBelow}) {
+        // Right-hand labels start level with the left-hand ones; those below continue under them.
+        if (column == dcRight)
+            y = top;
+        const int offset = column == dcLeft ? 12 : 20;
+        for (const TDstLabel &label : labels) {
+            if (label.Column != column)
+                continue;
+            const TPoint extent = Canvas->TextExtent(label.Name);
+            int x = scaled(int64_t(Item->X) + offset, z);
+            if (column == dcLeft)
+                x = ClampedSub(x, extent.X); // left-hand labels end at the offset
+            const Rect frame = Rect::FromSize(x, y, ClampedAdd(extent.X, 4), extent.Y);
+            if (rectsMeet(frame, VisibleArea)) {
+                Canvas->SetFontColor(label.Colour);
+                Canvas->TextOut(ClampedAdd(x, 2), y, label.Name);
+                Canvas->SetPenColor(label.Colour);
+                Canvas->Rectangle(frame);
+            }
+            y = add(y, int64_t(extent.Y) + 1);
+        }
+    }
+    if (addedBold)
+        Canvas->SetFontBold(false);
+    Canvas->SetFontColor(fontColour);
+    Canvas->SetPenColor(penColour);
+}
+
+int SteppedSectionHeight(int MaxY, int Minimum)
+{
+    return std::max(Minimum, ClampToInt((int64_t(MaxY) / 500 + 1) * 500));
+}
+
+void *FirstSelectedData(const TGraphEditor *Editor)
+{
+    if (!Editor)
+        return nullptr;
+    for (int i = 0; i < Editor->ItemCount(); ++i)
+        if (Editor->Items(i)->Selected)
+            return Editor->Items(i)->Data;
+    return nullptr;
+}
