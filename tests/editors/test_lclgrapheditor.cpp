@@ -1,0 +1,289 @@
+#include "base/exception.h"
+#include "common/testmain.h"
+#include "editors/lclgrapheditor.h"
+#include "recordingcanvas.h"
+#include "recordingsource.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+using namespace pellorin_test;
+
+namespace {
+// Paints every item as a solid box, selected ones red, so a picture can be checked by pixel.
+class BoxPainter : public RecordingSource {
+public:
+    using RecordingSource::RecordingSource;
+    void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override
+    {
+        RecordingSource::PaintItem(Canvas, Data, X, Y, Selected, Info);
+        const Rect &r = static_cast<Box *>(Data)->R;
+        Canvas.SetBrushStyle(bsSolid);
+        Canvas.SetBrushColor(Selected ? RGBToColor(255, 0, 0) : RGBToColor(0, 0, 255));
+        Canvas.FillRect(Rect::FromSize(X, Y, r.Width(), r.Height()));
+    }
+};
+
+class CountingScroll : public TImageGraphEditor {
+public:
+    using TImageGraphEditor::TImageGraphEditor;
+    int ScrollCalls = 0;
+    void SetScrollPos(TPoint P) override
+    {
+        ++ScrollCalls;
+        TImageGraphEditor::SetScrollPos(P);
+    }
+};
+
+// A form with the host image at (10, 10) and the two bars beside it.
+struct Form {
+    explicit Form(int w = 300, int h = 200)
+    {
+        window.resize(w + 40, h + 40);
+        host = new TImage(&window);
+        host->setObjectName(QStringLiteral("Image1"));
+        host->setGeometry(10, 10, w, h);
+        hbar = new QScrollBar(Qt::Horizontal, &window);
+        hbar->setGeometry(10, 10 + h, w, 16);
+        vbar = new QScrollBar(Qt::Vertical, &window);
+        vbar->setGeometry(10 + w, 10, 16, h);
+        window.show();
+    }
+    QWidget window;
+    TImage *host;
+    QScrollBar *hbar;
+    QScrollBar *vbar;
+};
+
+void sendWheel(QWidget *target, QPoint angle, bool *accepted = nullptr)
+{
+    QWheelEvent e(QPointF(20, 20), QPointF(20, 20), QPoint(), angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &e);
+    if (accepted)
+        *accepted = e.isAccepted();
+}
+} // namespace
+
+class TestImageGraphEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void overlayFollowsHost()
+    {
+        Form form;
+        RecordingSource source;
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        TContent *content = editor.Content();
+        QVERIFY(content);
+        QCOMPARE(content->parentWidget(), &form.window);
+        QCOMPARE(content->geometry(), form.host->geometry());
+        QVERIFY(content->isVisible());
+        QCOMPARE(editor.GetViewSize(), (TPoint{300, 200}));
+        QCOMPARE(form.host->Picture().size(), QSize(300, 200));
+        QCOMPARE(form.host->Picture().pixelColor(299, 199), QColor(Qt::white));
+
+        form.host->setGeometry(20, 30, 250, 150);
+        QCOMPARE(content->geometry(), QRect(20, 30, 250, 150));
+        QCOMPARE(editor.GetViewSize(), (TPoint{250, 150}));
+        QCOMPARE(form.host->Picture().size(), QSize(250, 150));
+        form.host->hide();
+        QVERIFY(!content->isVisible());
+        form.host->show();
+        QVERIFY(content->isVisible());
+    }
+
+    void requiresBars()
+    {
+        Form form;
+        RecordingSource source;
+        QVERIFY_THROWS_EXCEPTION(ERunError, TImageGraphEditor(form.host, nullptr, form.vbar, &source));
+        QVERIFY_THROWS_EXCEPTION(ERunError, TImageGraphEditor(form.host, form.hbar, nullptr, &source));
+    }
+
+    void overlayGoesWithTheEditor()
+    {
+        Form form;
+        auto editor = std::make_unique<TImageGraphEditor>(form.host, form.hbar, form.vbar, std::make_unique<RecordingSource>());
+        QVERIFY(form.window.findChild<TContent *>());
+        editor.reset();
+        QVERIFY(!form.window.findChild<TContent *>());
+        // The form may also go first.
+        auto *window = new Form;
+        editor = std::make_unique<TImageGraphEditor>(window->host, window->hbar, window->vbar, std::make_unique<RecordingSource>());
+        delete window;
+        editor->Invalidate();
+        editor->SetGraphSize({10, 10});
+        editor.reset();
+    }
+
+    void scrollBars_data()
+    {
+        QTest::addColumn<int>("viewW");
+        QTest::addColumn<int>("viewH");
+        QTest::addColumn<TPoint>("graph");
+        QTest::addColumn<int>("hMax");
+        QTest::addColumn<int>("vMax");
+        QTest::addColumn<int>("hPage");
+        QTest::addColumn<int>("vPage");
+        QTest::newRow("graph smaller than the view") << 300 << 200 << TPoint{100, 150} << 0 << 0 << 100 << 150;
+        QTest::newRow("larger graph") << 300 << 200 << TPoint{1000, 800} << 700 << 600 << 100 << 150;
+        // Each bar pages by half the view across it; halves round to even, never below 1.
+        QTest::newRow("101 wide, 1 high") << 101 << 1 << TPoint{1000, 800} << 899 << 799 << 1 << 50;
+        QTest::newRow("103 wide, 5 high") << 103 << 5 << TPoint{1000, 800} << 897 << 795 << 2 << 52;
+    }
+    void scrollBars()
+    {
+        QFETCH(int, viewW);
+        QFETCH(int, viewH);
+        Form form(viewW, viewH);
+        RecordingSource source;
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        QFETCH(TPoint, graph);
+        editor.SetGraphSize(graph);
+        QCOMPARE(form.hbar->minimum(), 0);
+        QTEST(form.hbar->maximum(), "hMax");
+        QTEST(form.vbar->maximum(), "vMax");
+        QTEST(form.hbar->pageStep(), "hPage");
+        QTEST(form.vbar->pageStep(), "vPage");
+    }
+
+    void scrollPositionAndBars()
+    {
+        Form form;
+        RecordingSource source;
+        CountingScroll editor(form.host, form.hbar, form.vbar, &source);
+        editor.SetGraphSize({1000, 800});
+        editor.SetScrollPos({50, 60});
+        // Setting the bars from inside does not come back through their change handler.
+        QCOMPARE(editor.ScrollCalls, 1);
+        QCOMPARE(form.hbar->value(), 50);
+        QCOMPARE(form.vbar->value(), 60);
+        // A user's move of a bar scrolls.
+        form.hbar->setValue(70);
+        QCOMPARE(editor.ScrollCalls, 2);
+        QCOMPARE(editor.GetScrollPos(), (TPoint{70, 60}));
+        // A bar clamps what it is given.
+        editor.SetScrollPos({5000, 0});
+        QCOMPARE(form.hbar->value(), 700);
+        // The view growing past the graph pulls the scroll position back with the bars.
+        form.host->resize(900, 200);
+        QCOMPARE(form.hbar->maximum(), 100);
+        QCOMPARE(editor.GetScrollPos().X, 100);
+    }
+
+    void wheel_data()
+    {
+        QTest::addColumn<QPoint>("angle");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("up a notch") << QPoint(0, 120) << 87;
+        QTest::newRow("up by any positive delta") << QPoint(0, 1) << 87;
+        QTest::newRow("down") << QPoint(0, -360) << 113;
+        QTest::newRow("a delta of 0 goes down") << QPoint(0, 0) << 113;
+        QTest::newRow("a sideways wheel does not scroll") << QPoint(120, 0) << 100;
+    }
+    void wheel()
+    {
+        Form form;
+        RecordingSource source;
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        editor.SetGraphSize({1000, 1000});
+        form.vbar->setValue(100);
+        QFETCH(QPoint, angle);
+        bool accepted = true;
+        sendWheel(editor.Content(), angle, &accepted);
+        QVERIFY(!accepted);
+        QTEST(form.vbar->value(), "expected");
+        QTEST(editor.GetScrollPos().Y, "expected");
+    }
+
+    void dragInAScrolledViewGrowsTheGraph_data()
+    {
+        QTest::addColumn<int>("dy");
+        QTest::addColumn<int>("height");
+        QTest::newRow("bottom on the edge grows by the item") << 324 << 626;
+        QTest::newRow("above the edge stays") << 323 << 600;
+    }
+    void dragInAScrolledViewGrowsTheGraph()
+    {
+        Form form;
+        RecordingSource source({Box(Rect(150, 250, 182, 276)), Box(Rect(0, 0, 10, 10))});
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        source.Editor = &editor;
+        editor.SetGraphSize({1000, 600});
+        editor.Rebuild();
+        form.vbar->setValue(200);
+        form.hbar->setValue(100);
+        QCOMPARE(editor.GetScrollPos(), (TPoint{100, 200}));
+
+        QStringList order;
+        form.host->OnMouseDown = [&](QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+            QCOMPARE(sender, form.host);
+            QCOMPARE(button, Qt::LeftButton);
+            order << QStringLiteral("host down %1,%2 editor %3").arg(x).arg(y).arg(editor.MouseIsDown());
+        };
+        form.host->OnMouseUp = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            order << QStringLiteral("host up editor %1").arg(editor.MouseIsDown());
+        };
+        QFETCH(int, dy);
+        QTest::mousePress(editor.Content(), Qt::LeftButton, {}, QPoint(60, 60));
+        QTest::mouseMove(editor.Content(), QPoint(70, 60 + dy));
+        QTest::mouseRelease(editor.Content(), Qt::LeftButton, {}, QPoint(70, 60 + dy));
+
+        QCOMPARE(order, (QStringList{"host down 60,60 editor 1", "host up editor 0"}));
+        QCOMPARE(source.Moves, QStringList{QStringLiteral("0:10,%1").arg(dy)});
+        QCOMPARE(selectionText(editor, source), QStringLiteral("0"));
+        QTEST(editor.GetGraphSize().Y, "height");
+        QCOMPARE(editor.GetGraphSize().X, 1000);
+        QCOMPARE(form.vbar->maximum(), editor.GetGraphSize().Y - 200);
+    }
+
+    void paintsTheView()
+    {
+        Form form;
+        BoxPainter source({Box(Rect(150, 250, 182, 276)), Box(Rect(0, 0, 10, 10))});
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        editor.SetGraphSize({1000, 1000});
+        editor.Rebuild();
+        editor.SetScrollPos({100, 200});
+        const QImage shot = editor.Content()->grab().toImage();
+        QCOMPARE(source.Painted, (QStringList{"bg 100,200", "item 0 50,50", "overlay 100,200"}));
+        QVERIFY(source.LastInfo.ToView);
+        QCOMPARE(shot.pixelColor(60, 60), QColor(0, 0, 255));
+        QCOMPARE(shot.pixelColor(5, 5), QColor(Qt::white));
+    }
+
+    void pictureOfTheWholeGraph()
+    {
+        Form form;
+        BoxPainter source({Box(Rect(10, 10, 40, 30)), Box(Rect(900, 700, 950, 750))});
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        QVERIFY(editor.PaintToImage().isNull()); // no graph size yet
+        editor.SetGraphSize({1000, 800});
+        editor.Rebuild();
+        TDataList second{source.data(1)};
+        editor.SetSelected(&second, true);
+        const QImage picture = editor.PaintToImage();
+        QCOMPARE(picture.size(), QSize(1000, 800));
+        QCOMPARE(picture.format(), QImage::Format_RGB888);
+        QCOMPARE(source.Painted.first(), QStringLiteral("bg 0,0"));
+        QVERIFY(!source.LastInfo.ToView);
+        QCOMPARE(picture.pixelColor(20, 20), QColor(0, 0, 255));
+        QCOMPARE(picture.pixelColor(940, 740), QColor(255, 0, 0)); // far outside the view
+        QCOMPARE(picture.pixelColor(500, 500), QColor(Qt::white));
+        editor.PaintTo(nullptr);
+    }
+
+    void zoom()
+    {
+        Form form;
+        RecordingSource source;
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        QCOMPARE(editor.Zoom(), form.host->logicalDpiY() / 96.0);
+        editor.SetZoom(1.25);
+        QCOMPARE(editor.Zoom(), 1.25);
+    }
+};
+
+PELLORIN_TEST_CLASS(TestImageGraphEditor)
+#include "test_lclgrapheditor.moc"
