@@ -1,0 +1,303 @@
+#include "base/exception.h"
+#include "common/testmain.h"
+#include "editors/wqfdrawutils.h"
+#include "recordingcanvas.h"
+#include "recordingsource.h"
+
+#include <QHash>
+#include <QTest>
+
+using namespace pellorin_test;
+
+namespace {
+// A section's components by name, as the link drawing looks them up.
+struct Boxes {
+    QHash<QString, TLinkBox> byName;
+    void add(const QString &name, int x, int y) { byName.insert(name, TLinkBox{name, x, y}); }
+    TFindLinkBox finder() const
+    {
+        return [this](const QString &name) -> std::optional<TLinkBox> {
+            auto it = byName.find(name);
+            if (it == byName.end())
+                return std::nullopt;
+            return *it;
+        };
+    }
+};
+
+QString labelsText(const RecordingCanvas &canvas)
+{
+    QStringList out;
+    for (const CanvasOp &op : canvas.ops(QStringLiteral("text")))
+        out << QStringLiteral("%1@%2,%3").arg(op.Text).arg(op.Points[0].X).arg(op.Points[0].Y);
+    return out.join(QLatin1Char(' '));
+}
+} // namespace
+
+class TestDrawUtils : public QObject {
+    Q_OBJECT
+private slots:
+    void arrowRouting_data()
+    {
+        QTest::addColumn<TPoint>("from");
+        QTest::addColumn<TPoint>("to");
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("head");
+        QTest::addColumn<int>("penWidth");
+        QTest::newRow("target below and touching: detour left")
+            << TPoint{0, 0} << TPoint{0, 26} << 1.0 << "(16,26) (16,39) (-16,39) (-16,13) (16,13) (16,26)"
+            << "(16,26) (11,20) (20,20)" << 2;
+        QTest::newRow("target touching, one pixel left: detour right")
+            << TPoint{0, 0} << TPoint{-1, 26} << 1.0 << "(16,26) (16,39) (48,39) (48,13) (15,13) (15,26)"
+            << "(15,26) (10,20) (19,20)" << 2;
+        QTest::newRow("straight below with a gap")
+            << TPoint{0, 0} << TPoint{0, 52} << 1.0 << "(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"
+            << "(16,52) (11,46) (20,46)" << 2;
+        QTest::newRow("below and right")
+            << TPoint{0, 0} << TPoint{96, 104} << 1.0 << "(16,26) (16,39) (64,39) (64,91) (112,91) (112,104)"
+            << "(112,104) (107,98) (116,98)" << 2;
+        QTest::newRow("levels 2 apart merge")
+            << TPoint{0, 0} << TPoint{96, 54} << 1.0 << "(16,26) (16,39) (64,39) (64,39) (112,39) (112,54)"
+            << "(112,54) (107,48) (116,48)" << 2;
+        QTest::newRow("levels 3 apart stay")
+            << TPoint{0, 0} << TPoint{96, 55} << 1.0 << "(16,26) (16,39) (64,39) (64,42) (112,42) (112,55)"
+            << "(112,55) (107,49) (116,49)" << 2;
+        QTest::newRow("target above: the middle runs up")
+            << TPoint{0, 100} << TPoint{64, 0} << 1.0 << "(16,126) (16,139) (48,139) (48,-13) (80,-13) (80,0)"
+            << "(80,0) (75,-6) (84,-6)" << 2;
+        QTest::newRow("odd distance truncates toward zero")
+            << TPoint{0, 0} << TPoint{-3, 104} << 1.0 << "(16,26) (16,39) (15,39) (15,91) (13,91) (13,104)"
+            << "(13,104) (8,98) (17,98)" << 2;
+        QTest::newRow("zoom 1.5 touching")
+            << TPoint{0, 0} << TPoint{0, 26} << 1.5 << "(24,39) (24,59) (-24,59) (-24,19) (24,19) (24,39)"
+            << "(24,39) (16,30) (30,30)" << 3;
+    }
+    void arrowRouting()
+    {
+        QFETCH(TPoint, from);
+        QFETCH(TPoint, to);
+        QFETCH(double, zoom);
+        const TLinkBox source{QStringLiteral("1"), from.X, from.Y};
+        const TLinkBox target{QStringLiteral("2"), to.X, to.Y};
+        RecordingCanvas canvas;
+        canvas.SetPenColor(clBlack);
+        canvas.SetBrushColor(clWhite);
+        canvas.SetBrushStyle(bsClear);
+        const TColor colour = RGBToColor(1, 2, 3);
+        DrawArrowBetween(&canvas, &source, &target, colour, zoom);
+
+        QCOMPARE(canvas.Ops.size(), size_t(2));
+        const CanvasOp &line = canvas.Ops[0];
+        const CanvasOp &head = canvas.Ops[1];
+        QCOMPARE(line.Kind, QStringLiteral("polyline"));
+        QTEST(pointsText(line.Points), "line");
+        QTEST(line.PenWidth, "penWidth");
+        QCOMPARE(line.Pen, colour);
+        QCOMPARE(head.Kind, QStringLiteral("polygon"));
+        QTEST(pointsText(head.Points), "head");
+        QCOMPARE(head.PenWidth, 1);
+        QCOMPARE(head.Brush, colour);
+        QCOMPARE(head.BrushStyle, bsSolid);
+        // What the caller had comes back.
+        QCOMPARE(canvas.PenColor(), clBlack);
+        QCOMPARE(canvas.PenWidth(), 1);
+        QCOMPARE(canvas.BrushColor(), clWhite);
+        QCOMPARE(canvas.BrushStyle(), bsClear);
+    }
+
+    void detourComparedBeforeRounding()
+    {
+        // At zoom 1.25 the touching test is gap < 2.5: a gap of 2 detours, one of 3 does not.
+        RecordingCanvas canvas;
+        DrawArrow(&canvas, 0, 0, 0, 34, 1.25);
+        QCOMPARE(pointsText(canvas.Ops[0].Points), QStringLiteral("(20,32) (20,48) (-20,48) (-20,18) (20,18) (20,34)"));
+        QCOMPARE(pointsText(canvas.Ops[1].Points), QStringLiteral("(20,34) (14,26) (25,26)"));
+        QCOMPARE(canvas.Ops[0].PenWidth, 2);
+        canvas.Ops.clear();
+        DrawArrow(&canvas, 0, 0, 0, 35, 1.25);
+        QCOMPARE(canvas.Ops[0].Points[2].X, 20);
+
+        DrawArrowBetween(&canvas, nullptr, nullptr, clBlack, 1);
+        QVERIFY_THROWS_EXCEPTION(ERunError, DrawArrow(nullptr, 0, 0, 0, 0, 1));
+    }
+
+    void links()
+    {
+        Boxes boxes;
+        boxes.add("1", 0, 0);
+        boxes.add("2", 0, 52);
+        boxes.add("3", 96, 104);
+        const TLinkBox item = boxes.byName["1"];
+        RecordingCanvas canvas;
+        const Rect all(0, 0, 1000, 1000);
+        // A name no component has draws nothing; every exit after the first is grey.
+        DrawBoxLinks(&canvas, &item, {"2", "9", "3"}, boxes.finder(), damNever, all, 1.0);
+        const auto lines = canvas.ops(QStringLiteral("polyline"));
+        QCOMPARE(lines.size(), size_t(2));
+        QCOMPARE(lines[0].Pen, clFirstExit);
+        QCOMPARE(lines[0].Points.back(), (TPoint{16, 52}));
+        QCOMPARE(lines[1].Pen, clOtherExit);
+        QCOMPARE(lines[1].Points.back(), (TPoint{112, 104}));
+        QCOMPARE(clFirstExit, RGBToColor(166, 202, 240));
+        QCOMPARE(clOtherExit, RGBToColor(128, 128, 128));
+        QVERIFY(canvas.ops(QStringLiteral("text")).empty());
+
+        canvas.Ops.clear();
+        DrawBoxLinks(&canvas, &item, {}, boxes.finder(), damAlways, all, 1.0);
+        DrawBoxLinks(&canvas, nullptr, {"2"}, boxes.finder(), damAlways, all, 1.0);
+        DrawBoxLinks(nullptr, &item, {"2"}, boxes.finder(), damAlways, all, 1.0);
+        DrawBoxLinks(&canvas, &item, {"2"}, TFindLinkBox(), damAlways, all, 1.0);
+        QVERIFY(canvas.Ops.empty());
+    }
+
+    void labels_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<TPoint>("target");
+        QTest::addColumn<Rect>("visible"); // canvas pixels
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<QString>("labels");
+        // The item stands at (100, 100); the label names the target "T".
+        QTest::newRow("mode 0 never") << 0 << TPoint{400, 900} << Rect(0, 0, 500, 500) << 1.0 << "";
+        QTest::newRow("mode 2 in sight") << 2 << TPoint{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("mode 1 in sight") << 1 << TPoint{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "";
+        QTest::newRow("mode 1 on the far corner is in sight") << 1 << TPoint{500, 500} << Rect(0, 0, 500, 500) << 1.0 << "";
+        QTest::newRow("mode 1 out of sight") << 1 << TPoint{200, 501} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("mode 1 tested in model units")
+            << 1 << TPoint{200, 300} << Rect(0, 0, 1000, 500) << 2.0 << "T@242,276";
+        QTest::newRow("8 right is below") << 2 << TPoint{108, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("9 right is right") << 2 << TPoint{109, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("9 left is left, ending at the offset")
+            << 2 << TPoint{91, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@108,138";
+        QTest::newRow("8 left is below") << 2 << TPoint{92, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("mode 3 is no mode") << 3 << TPoint{400, 900} << Rect(0, 0, 500, 500) << 1.0 << "";
+    }
+    void labels()
+    {
+        QFETCH(int, mode);
+        QFETCH(TPoint, target);
+        QFETCH(Rect, visible);
+        QFETCH(double, zoom);
+        Boxes boxes;
+        boxes.add("I", 100, 100);
+        boxes.add("T", target.X, target.Y);
+        const TLinkBox item = boxes.byName["I"];
+        RecordingCanvas canvas;
+        DrawBoxLinks(&canvas, &item, {"T"}, boxes.finder(), TDstArrowMode(mode), visible, zoom);
+        QTEST(labelsText(canvas), "labels");
+        QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(1));
+    }
+
+    void labelStacking()
+    {
+        // Two targets to the right and one straight below, all out of sight.
+        Boxes boxes;
+        boxes.add("I", 100, 100);
+        boxes.add("R1", 200, 1000);
+        boxes.add("B", 100, 1000);
+        boxes.add("RR2", 300, 1000);
+        boxes.add("L", 0, 1000);
+        const TLinkBox item = boxes.byName["I"];
+        RecordingCanvas canvas;
+        const TColor fontColour = RGBToColor(9, 9, 9);
+        const TColor penColour = RGBToColor(7, 7, 7);
+        canvas.SetFontColor(fontColour);
+        canvas.SetPenColor(penColour);
+        canvas.SetBrushStyle(bsClear);
+        DrawBoxLinks(&canvas, &item, {"R1", "B", "RR2", "L"}, boxes.finder(), damOutOfSight, Rect(0, 0, 500, 500), 1.0);
+
+        // Left first; right from the same top; below continues under the right-hand ones.
+        QCOMPARE(labelsText(canvas), QStringLiteral("L@108,138 R1@122,138 RR2@122,151 B@122,164"));
+        const auto texts = canvas.ops(QStringLiteral("text"));
+        QCOMPARE(texts[0].Font, clOtherExit);
+        QCOMPARE(texts[1].Font, clFirstExit);
+        QCOMPARE(texts[3].Font, clOtherExit);
+        for (const CanvasOp &t : texts)
+            QVERIFY(t.Bold);
+        const auto frames = canvas.ops(QStringLiteral("rectangle"));
+        QCOMPARE(frames.size(), size_t(4));
+        QCOMPARE(frames[0].R, Rect(106, 138, 116, 150));
+        QCOMPARE(frames[1].R, Rect(120, 138, 136, 150));
+        QCOMPARE(frames[1].Pen, clFirstExit);
+        QCOMPARE(frames[1].BrushStyle, bsClear);
+        QCOMPARE(frames[2].R, Rect(120, 151, 142, 163));
+        QCOMPARE(frames[3].R, Rect(120, 164, 130, 176));
+        QVERIFY(!canvas.FontBold());
+        QCOMPARE(canvas.FontColor(), fontColour);
+        QCOMPARE(canvas.PenColor(), penColour);
+
+        // A bold font stays bold.
+        canvas.SetFontBold(true);
+        DrawBoxLinks(&canvas, &item, {"R1"}, boxes.finder(), damAlways, Rect(0, 0, 500, 500), 1.0);
+        QVERIFY(canvas.FontBold());
+    }
+
+    void labelsAtZoom()
+    {
+        Boxes boxes;
+        boxes.add("I", 100, 100);
+        boxes.add("R1", 200, 1000);
+        boxes.add("R2", 300, 1000);
+        const TLinkBox item = boxes.byName["I"];
+        RecordingCanvas canvas;
+        DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 5000, 5000), 1.25);
+        // round(138 * 1.25) = 172 (172.5 to even), x = round(120 * 1.25) = 150.
+        QCOMPARE(labelsText(canvas), QStringLiteral("R1@152,172 R2@152,185"));
+    }
+
+    void outOfViewIsNotDrawn()
+    {
+        Boxes boxes;
+        boxes.add("I", 100, 100);
+        boxes.add("R1", 200, 1000);
+        boxes.add("R2", 300, 1000);
+        boxes.add("F", 3000, 3000);
+        boxes.add("G", 3100, 3100);
+        RecordingCanvas canvas;
+        // The first label's frame ends on the view's bottom edge; the second lies below it.
+        const TLinkBox item = boxes.byName["I"];
+        DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 300, 150), 1.0);
+        QCOMPARE(labelsText(canvas), QStringLiteral("R1@122,138"));
+        QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(2));
+        // An arrow wholly outside the view.
+        canvas.Ops.clear();
+        const TLinkBox far = boxes.byName["F"];
+        DrawBoxLinks(&canvas, &far, {"G"}, boxes.finder(), damOutOfSight, Rect(0, 0, 300, 150), 1.0);
+        QVERIFY(canvas.Ops.empty());
+        QVERIFY(!canvas.FontBold());
+    }
+
+    void sectionHeight_data()
+    {
+        QTest::addColumn<int>("maxY");
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("height");
+        QTest::newRow("499") << 499 << 0 << 500;
+        QTest::newRow("500") << 500 << 0 << 1000;
+        QTest::newRow("minimum wins") << 499 << 1000 << 1000;
+        QTest::newRow("above the minimum") << 1200 << 1000 << 1500;
+        QTest::newRow("no overflow") << 2147483647 << 1000 << 2147483647;
+    }
+    void sectionHeight()
+    {
+        QFETCH(int, maxY);
+        QFETCH(int, minimum);
+        QTEST(SteppedSectionHeight(maxY, minimum), "height");
+    }
+
+    void firstSelectedData()
+    {
+        QCOMPARE(FirstSelectedData(nullptr), nullptr);
+        RecordingSource source({Box(Rect(0, 0, 10, 10)), Box(Rect(20, 0, 30, 10)), Box(Rect(40, 0, 50, 10))});
+        TGraphEditor editor(&source);
+        editor.Rebuild();
+        QCOMPARE(FirstSelectedData(&editor), nullptr);
+        TDataList list{source.data(2), source.data(1)};
+        editor.SetSelected(&list, true);
+        QCOMPARE(FirstSelectedData(&editor), source.data(1));
+    }
+};
+
+PELLORIN_TEST_CLASS(TestDrawUtils)
+#include "test_wqfdrawutils.moc"
