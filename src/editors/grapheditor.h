@@ -76,6 +76,8 @@ public:
     virtual void TextOut(int x, int y, const QString &text) = 0;
     // Width and height of the text in the current font.
     virtual TPoint TextExtent(const QString &text) = 0;
+    // The height TextExtent gives, where measuring the width would cost more.
+    virtual int TextHeight(const QString &text) { return TextExtent(text).Y; }
     virtual void StretchDraw(const Rect &r, const QImage &picture) = 0;
 };
 

@@ -83,10 +83,62 @@ void TPainterCanvas::useBrush()
         m_painter.setBrush(ToQColor(m_brushColor));
 }
 
+namespace {
+// Cuts an axis-parallel segment to the rectangle; false when nothing of it is inside.
+// Slanted segments are left whole to the painter.
+bool clipSegment(QPoint &a, QPoint &b, const QRect &r)
+{
+    const bool vertical = a.x() == b.x();
+    if (!vertical && a.y() != b.y())
+        return true;
+    const int across = vertical ? a.x() : a.y();
+    if (across < (vertical ? r.left() : r.top()) || across > (vertical ? r.right() : r.bottom()))
+        return false;
+    int from = vertical ? a.y() : a.x();
+    int to = vertical ? b.y() : b.x();
+    const int first = vertical ? r.top() : r.left();
+    const int last = vertical ? r.bottom() : r.right();
+    const bool rising = from <= to;
+    const int lo = std::max(std::min(from, to), first);
+    const int hi = std::min(std::max(from, to), last);
+    if (lo > hi)
+        return false;
+    from = rising ? lo : hi;
+    to = rising ? hi : lo;
+    if (vertical) {
+        a.setY(from);
+        b.setY(to);
+    } else {
+        a.setX(from);
+        b.setX(to);
+    }
+    return true;
+}
+} // namespace
+
 void TPainterCanvas::Polyline(const std::vector<TPoint> &points)
 {
     usePen();
-    m_painter.drawPolyline(toPolygon(points));
+    // A wide pen is stroked over the whole length before the painter clips it: cut the
+    // segments to what the device shows, with a margin for the pen, so that a long arrow
+    // costs what is seen of it. Runs of uncut segments keep their joins.
+    const int margin = std::max(1, m_penWidth) + 2;
+    const QRect device(0, 0, m_painter.device()->width(), m_painter.device()->height());
+    const QRect visible = m_painter.worldTransform().inverted().mapRect(device).adjusted(-margin, -margin, margin, margin);
+    QPolygon run;
+    for (size_t i = 1; i < points.size(); ++i) {
+        QPoint a(points[i - 1].X, points[i - 1].Y), b(points[i].X, points[i].Y);
+        if (!clipSegment(a, b, visible))
+            continue;
+        if (run.isEmpty() || run.last() != a) {
+            if (!run.isEmpty())
+                m_painter.drawPolyline(run);
+            run = QPolygon{a};
+        }
+        run << b;
+    }
+    if (!run.isEmpty())
+        m_painter.drawPolyline(run);
 }
 
 void TPainterCanvas::Polygon(const std::vector<TPoint> &points)
@@ -129,6 +181,8 @@ TPoint TPainterCanvas::TextExtent(const QString &text)
     const QFontMetrics &fm = metrics();
     return {fm.horizontalAdvance(text), fm.height()};
 }
+
+int TPainterCanvas::TextHeight(const QString &) { return metrics().height(); }
 
 void TPainterCanvas::StretchDraw(const Rect &r, const QImage &picture)
 {

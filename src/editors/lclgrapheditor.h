@@ -48,6 +48,7 @@ public:
     void FillRect(const Rect &r) override;
     void TextOut(int x, int y, const QString &text) override;
     TPoint TextExtent(const QString &text) override;
+    int TextHeight(const QString &text) override;
     void StretchDraw(const Rect &r, const QImage &picture) override;
 
 private:

@@ -152,19 +152,28 @@ void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exit
     const TColor fontColour = Canvas->FontColor();
     const TColor penColour = Canvas->PenColor();
     const int top = scaled(int64_t(Item->Y) + 38, z);
+    // Left-hand frames end at leftEnd + 4, the others start at rightStart, and every column
+    // runs downward: labels that cannot reach the visible area are not even measured.
+    const int leftEnd = scaled(int64_t(Item->X) + 12, z);
+    const int rightStart = scaled(int64_t(Item->X) + 20, z);
     int y = top;
     for (uint8_t column : {dcLeft, dcRight, dcBelow}) {
         // Right-hand labels start level with the left-hand ones; those below continue under them.
         if (column == dcRight)
             y = top;
-        const int offset = column == dcLeft ? 12 : 20;
+        const bool columnAside = column == dcLeft ? int64_t(leftEnd) + 4 < VisibleArea.Left : rightStart > VisibleArea.Right;
         for (const TDstLabel &label : labels) {
             if (label.Column != column)
                 continue;
+            if (columnAside || y > VisibleArea.Bottom)
+                break;
+            const int height = Canvas->TextHeight(label.Name);
+            if (int64_t(y) + height < VisibleArea.Top) { // above the view: only its height matters
+                y = add(y, int64_t(height) + 1);
+                continue;
+            }
             const TPoint extent = Canvas->TextExtent(label.Name);
-            int x = scaled(int64_t(Item->X) + offset, z);
-            if (column == dcLeft)
-                x = ClampedSub(x, extent.X); // left-hand labels end at the offset
+            const int x = column == dcLeft ? ClampedSub(leftEnd, extent.X) : rightStart;
             const Rect frame = Rect::FromSize(x, y, ClampedAdd(extent.X, 4), extent.Y);
             if (rectsMeet(frame, VisibleArea)) {
                 Canvas->SetFontColor(label.Colour);

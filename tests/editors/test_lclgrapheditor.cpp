@@ -285,5 +285,63 @@ private slots:
     }
 };
 
+class TestPainterCanvas : public QObject {
+    Q_OBJECT
+private slots:
+    void rectangleKeepsRightAndBottomOut()
+    {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            TPainterCanvas canvas(painter);
+            canvas.SetBrushStyle(bsClear);
+            canvas.Rectangle(Rect(10, 10, 20, 20));
+            canvas.SetBrushStyle(bsSolid);
+            canvas.SetBrushColor(RGBToColor(0, 255, 0));
+            canvas.FillRect(Rect(30, 30, 32, 32));
+        }
+        QCOMPARE(image.pixelColor(10, 10), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(19, 19), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(20, 20), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(15, 15), QColor(Qt::white)); // a clear brush leaves the inside
+        QCOMPARE(image.pixelColor(31, 31), QColor(0, 255, 0));
+        QCOMPARE(image.pixelColor(32, 32), QColor(Qt::white));
+    }
+
+    void longLinesAndOrigin()
+    {
+        QImage image(100, 100, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            TPainterCanvas canvas(painter);
+            canvas.SetPenColor(RGBToColor(255, 0, 0));
+            canvas.SetPenWidth(2);
+            canvas.SetOrigin(-1000, 0);
+            QCOMPARE(canvas.Origin(), (TPoint{-1000, 0}));
+            // Far beyond the device on both ends: what lies inside is drawn, joins included.
+            canvas.Polyline({{1050, -50000}, {1050, 50}, {1090, 50}, {1090, 80}, {90000, 80}});
+            canvas.SetOrigin(0, 0);
+            canvas.SetFontBold(true);
+            canvas.SetFontColor(RGBToColor(0, 0, 255));
+            canvas.SetBrushStyle(bsClear);
+            const TPoint extent = canvas.TextExtent(QStringLiteral("WWW"));
+            QVERIFY(extent.X > 0 && extent.Y > 0);
+            QCOMPARE(canvas.TextHeight(QStringLiteral("x")), extent.Y);
+            canvas.TextOut(5, 5, QStringLiteral("WWW"));
+        }
+        for (const QPoint p : {QPoint(50, 0), QPoint(50, 30), QPoint(50, 50), QPoint(70, 50), QPoint(90, 65), QPoint(99, 80)})
+            QVERIFY2(image.pixelColor(p) == QColor(255, 0, 0), qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        QCOMPARE(image.pixelColor(70, 70), QColor(Qt::white));
+        bool blue = false;
+        for (int x = 5; x < 40 && !blue; ++x)
+            for (int y = 5; y < 25 && !blue; ++y)
+                blue = image.pixelColor(x, y).blue() > 200 && image.pixelColor(x, y).red() < 100;
+        QVERIFY(blue);
+    }
+};
+
 PELLORIN_TEST_CLASS(TestImageGraphEditor)
+PELLORIN_TEST_CLASS(TestPainterCanvas)
 #include "test_lclgrapheditor.moc"

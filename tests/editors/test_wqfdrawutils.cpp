@@ -260,6 +260,18 @@ private slots:
         DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 300, 150), 1.0);
         QCOMPARE(labelsText(canvas), QStringLiteral("R1@122,138"));
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(2));
+        // Labels above the view still push the later ones down.
+        canvas.Ops.clear();
+        DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 151, 300, 400), 1.0);
+        QCOMPARE(labelsText(canvas), QStringLiteral("R2@122,151"));
+        // A left-hand label ends 4 pixels right of its offset.
+        boxes.add("L", 0, 1000);
+        canvas.Ops.clear();
+        DrawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(116, 0, 300, 400), 1.0);
+        QCOMPARE(labelsText(canvas), QStringLiteral("L@108,138"));
+        canvas.Ops.clear();
+        DrawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(117, 0, 300, 400), 1.0);
+        QCOMPARE(labelsText(canvas), QString());
         // An arrow wholly outside the view.
         canvas.Ops.clear();
         const TLinkBox far = boxes.byName["F"];

@@ -1,0 +1,197 @@
+// A diagram of 500 and of 5,000 linked boxes on a 1280 x 1024 view that shows the same 100:
+// one full repaint, one mouse-move step of a drag of 500 selected boxes (move and repaint),
+// the drop that ends it, and one rubber-band selection.
+#include "editors/grapheditor.h"
+#include "editors/lclgrapheditor.h"
+#include "editors/wqfdrawutils.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QHash>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int ViewW = 1280, ViewH = 1024;
+constexpr int StepX = 128, StepY = 104; // 10 x 10 boxes in the view
+
+struct BenchBox {
+    TLinkBox Box;
+    QStringList Exits;
+    Rect R;
+};
+
+// Boxes in rows of `columns`; exit 0 to the right-hand neighbour, exit 1 far away.
+class BenchSource : public TGraphEditorSource {
+public:
+    BenchSource(int count, int columns)
+    {
+        boxes.resize(size_t(count));
+        for (int i = 0; i < count; ++i) {
+            BenchBox &b = boxes[size_t(i)];
+            b.Box = {QString::number(i), (i % columns) * StepX, (i / columns) * StepY};
+            b.Exits = {QString::number(i + 1), QString::number((i * 7919 + 13) % count)};
+            b.R = Rect::FromSize(b.Box.X, b.Box.Y, BoxWidth, BoxHeight);
+            byName.insert(b.Box.Name, size_t(i));
+        }
+        find = [this](const QString &name) -> std::optional<TLinkBox> {
+            auto it = byName.find(name);
+            if (it == byName.end())
+                return std::nullopt;
+            return boxes[*it].Box;
+        };
+    }
+
+    std::vector<BenchBox> boxes;
+    QHash<QString, size_t> byName;
+    TFindLinkBox find;
+    TGraphEditor *editor = nullptr;
+
+    void GetItems(TDataList &List) override
+    {
+        for (BenchBox &b : boxes)
+            List.push_back(&b);
+    }
+    void GetItemInfo(void *Data, Rect &R, bool &, QString &Caption) override
+    {
+        const BenchBox &b = *static_cast<BenchBox *>(Data);
+        R = b.R;
+        Caption = b.Box.Name;
+    }
+    void MoveItem(void *Data, int DX, int DY) override
+    {
+        BenchBox &b = *static_cast<BenchBox *>(Data);
+        b.Box.X += DX;
+        b.Box.Y += DY;
+        b.R = b.R.Offset(DX, DY);
+        editor->Rebuild();
+    }
+    void PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
+    {
+        const TPoint size = Info.ToView ? editor->GetViewSize() : editor->GetGraphSize();
+        Canvas.SetBrushStyle(bsSolid);
+        Canvas.SetBrushColor(clWhite);
+        Canvas.FillRect(Rect(0, 0, size.X, size.Y));
+        Canvas.SetOrigin(-OffsetX, -OffsetY);
+        Canvas.SetBrushStyle(bsClear);
+        const Rect visible = Rect::FromSize(OffsetX, OffsetY, size.X, size.Y);
+        for (const BenchBox &b : boxes)
+            DrawBoxLinks(&Canvas, &b.Box, b.Exits, find, damOutOfSight, visible, 1.0);
+        Canvas.SetOrigin(0, 0);
+    }
+    void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override
+    {
+        const BenchBox &b = *static_cast<BenchBox *>(Data);
+        if (Selected && Info.Dragging) {
+            X += Info.DX;
+            Y += Info.DY;
+        }
+        Canvas.SetBrushStyle(bsSolid);
+        Canvas.SetBrushColor(clFirstExit);
+        Canvas.Rectangle(Rect::FromSize(X, Y, BoxWidth, BoxHeight));
+        Canvas.SetBrushStyle(bsClear);
+        if (Selected)
+            Canvas.Rectangle(Rect::FromSize(X - 2, Y - 2, 36, 30));
+        Canvas.TextOut(X + 36, Y + 6, b.Box.Name);
+    }
+    void PaintOverlay(TCanvas &Canvas, int, int, const TGraphPaintInfo &Info) override
+    {
+        if (!Info.ShowRubberBand)
+            return;
+        Canvas.SetPenColor(clBlack);
+        Canvas.SetBrushStyle(bsClear);
+        Canvas.Rectangle(Info.RubberBand);
+    }
+};
+
+// Median of several runs, in milliseconds.
+double timeIt(int runs, const std::function<void()> &prepare, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void run(int count, int columns)
+{
+    BenchSource source(count, columns);
+    TGraphEditor editor(&source);
+    source.editor = &editor;
+    editor.SetViewSize({ViewW, ViewH});
+    editor.SetGraphSize({columns * StepX, (count / columns + 1) * StepY});
+    editor.Rebuild();
+
+    QImage image(ViewW, ViewH, QImage::Format_RGB32);
+    auto repaint = [&] {
+        QPainter painter(&image);
+        TPainterCanvas canvas(painter);
+        editor.Paint(canvas, true);
+    };
+    int visible = 0;
+    for (int i = 0; i < editor.ItemCount(); ++i) {
+        const Rect &r = editor.Items(i)->Rect;
+        visible += r.Right > 0 && r.Bottom > 0 && r.Left < ViewW && r.Top < ViewH;
+    }
+    const auto nothing = [] {};
+    const double paintMs = timeIt(21, nothing, repaint);
+    // The same with the view in the middle of the diagram, boxes on every side of it.
+    editor.SetScrollPos({(columns / 2 - 5) * StepX, (count / columns / 2 - 5) * StepY});
+    const double middleMs = timeIt(21, nothing, repaint);
+    editor.SetScrollPos({0, 0});
+
+    // A drag of the first 500 boxes, pressed on box 0.
+    TDataList selection;
+    for (int i = 0; i < 500 && i < count; ++i)
+        selection.push_back(&source.boxes[size_t(i)]);
+    int step = 0;
+    auto pressOnSelection = [&] {
+        editor.SetSelected(nullptr, false);
+        editor.SetSelected(&selection, true);
+        editor.MouseEvent(5, 5, mekDown, Qt::LeftButton, {});
+        editor.MouseEvent(6, 6, mekMove, Qt::LeftButton, {});
+        step = 0;
+    };
+    pressOnSelection();
+    const double dragMs = timeIt(21, [&] { ++step; }, [&] {
+        editor.MouseEvent(6 + step, 6 + step, mekMove, Qt::LeftButton, {});
+        repaint();
+    });
+    editor.MouseEvent(6, 6, mekUp, Qt::RightButton, {});
+    const double dropMs = timeIt(11, pressOnSelection, [&] { editor.MouseEvent(6, 6, mekUp, Qt::LeftButton, {}); });
+
+    // A band from empty space at the view's bottom right up to the top left corner.
+    const double bandMs = timeIt(21, nothing, [&] {
+        editor.MouseEvent(ViewW - 10, ViewH - 10, mekDown, Qt::LeftButton, {});
+        editor.MouseEvent(600, 500, mekMove, Qt::LeftButton, {});
+        editor.MouseEvent(40, 30, mekUp, Qt::LeftButton, {});
+    });
+    const int caught = editor.SelectedCount();
+
+    std::printf("%5d boxes (%3d in view): repaint %7.3f ms (view in the middle %7.3f ms) | drag step, 500 selected "
+                "%7.3f ms | drop %7.3f ms | band (%d caught) %7.3f ms\n",
+                count, visible, paintMs, middleMs, dragMs, dropMs, caught, bandMs);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    run(500, 10);
+    run(5000, 50);
+    return 0;
+}
