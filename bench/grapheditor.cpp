@@ -1,10 +1,12 @@
-// A diagram of 500 and of 5,000 linked boxes on a 1280 x 1024 view that shows the same 100:
-// one full repaint, one mouse-move step of a drag of 500 selected boxes (move and repaint),
-// the drop that ends it, and one rubber-band selection.
+// A section of 500 and of 5,000 linked components on a 1280 x 1024 view that shows the same
+// 100: one full repaint, one mouse-move step of a drag of 500 selected boxes (move and
+// repaint), the drop that ends it, and one rubber-band selection. The links are read from
+// the components at every paint, or drawn from a snapshot taken at every rebuild.
 #include "editors/grapheditor.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfdrawutils.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHash>
@@ -21,55 +23,70 @@ namespace {
 constexpr int ViewW = 1280, ViewH = 1024;
 constexpr int StepX = 128, StepY = 104; // 10 x 10 boxes in the view
 
-struct BenchBox {
-    TLinkBox Box;
-    QStringList Exits;
-    Rect R;
+// Components in rows of `columns`; exit 0 to the right-hand neighbour, exit 1 far away.
+QByteArray generatePage(int count, int columns)
+{
+    QByteArray out = "<wqf><function><fn>bench</fn></function><preproc>\r\n";
+    for (int i = 0; i < count; ++i)
+        out += "<c><n>" + QByteArray::number(i) + "</n><t>SET</t><c/><j>" + QByteArray::number(i + 1) + "</j><j>" +
+               QByteArray::number((i * 7919 + 13) % count) + "</j><x>" + QByteArray::number((i % columns) * StepX) +
+               "</x><y>" + QByteArray::number((i / columns) * StepY) + "</y><values/></c>\r\n";
+    return out + "</preproc><postproc/></wqf>\r\n";
+}
+
+// What the links need of every component, by name.
+struct LinkSnapshot {
+    std::vector<TLinkBox> boxes;
+    std::vector<QStringList> exits;
+    QHash<QString, size_t> byName;
+    TFindLinkBox find = [this](const QString &name) -> std::optional<TLinkBox> {
+        auto it = byName.constFind(name);
+        if (it == byName.cend())
+            return std::nullopt;
+        return boxes[*it];
+    };
+
+    void take(const TWQFItemList &items)
+    {
+        boxes.clear();
+        exits.clear();
+        byName.clear();
+        for (const auto &item : items) {
+            boxes.push_back(LinkBoxOf(*item));
+            exits.push_back(ExitsOf(*item));
+            if (!byName.contains(boxes.back().Name))
+                byName.insert(boxes.back().Name, boxes.size() - 1);
+        }
+    }
 };
 
-// Boxes in rows of `columns`; exit 0 to the right-hand neighbour, exit 1 far away.
 class BenchSource : public TGraphEditorSource {
 public:
-    BenchSource(int count, int columns)
-    {
-        boxes.resize(size_t(count));
-        for (int i = 0; i < count; ++i) {
-            BenchBox &b = boxes[size_t(i)];
-            b.Box = {QString::number(i), (i % columns) * StepX, (i / columns) * StepY};
-            b.Exits = {QString::number(i + 1), QString::number((i * 7919 + 13) % count)};
-            b.R = Rect::FromSize(b.Box.X, b.Box.Y, BoxWidth, BoxHeight);
-            byName.insert(b.Box.Name, size_t(i));
-        }
-        find = [this](const QString &name) -> std::optional<TLinkBox> {
-            auto it = byName.find(name);
-            if (it == byName.end())
-                return std::nullopt;
-            return boxes[*it].Box;
-        };
-    }
+    BenchSource(TWQFSection *section, bool snapshot) : section(section), useSnapshot(snapshot) {}
 
-    std::vector<BenchBox> boxes;
-    QHash<QString, size_t> byName;
-    TFindLinkBox find;
+    TWQFSection *section;
+    bool useSnapshot;
+    LinkSnapshot snapshot;
     TGraphEditor *editor = nullptr;
 
     void GetItems(TDataList &List) override
     {
-        for (BenchBox &b : boxes)
-            List.push_back(&b);
+        for (const auto &item : section->Items())
+            List.push_back(item.get());
+        if (useSnapshot)
+            snapshot.take(section->Items());
     }
     void GetItemInfo(void *Data, Rect &R, bool &, QString &Caption) override
     {
-        const BenchBox &b = *static_cast<BenchBox *>(Data);
-        R = b.R;
-        Caption = b.Box.Name;
+        const TWQFItem &item = *static_cast<TWQFItem *>(Data);
+        R = Rect::FromSize(item.GetX(), item.GetY(), BoxWidth, BoxHeight);
+        Caption = item.GetName();
     }
     void MoveItem(void *Data, int DX, int DY) override
     {
-        BenchBox &b = *static_cast<BenchBox *>(Data);
-        b.Box.X += DX;
-        b.Box.Y += DY;
-        b.R = b.R.Offset(DX, DY);
+        TWQFItem &item = *static_cast<TWQFItem *>(Data);
+        item.SetX(item.GetX() + DX);
+        item.SetY(item.GetY() + DY);
         editor->Rebuild();
     }
     void PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
@@ -81,13 +98,19 @@ public:
         Canvas.SetOrigin(-OffsetX, -OffsetY);
         Canvas.SetBrushStyle(bsClear);
         const Rect visible = Rect::FromSize(OffsetX, OffsetY, size.X, size.Y);
-        for (const BenchBox &b : boxes)
-            DrawBoxLinks(&Canvas, &b.Box, b.Exits, find, damOutOfSight, visible, 1.0);
+        if (useSnapshot) {
+            for (size_t i = 0; i < snapshot.boxes.size(); ++i)
+                DrawBoxLinks(&Canvas, &snapshot.boxes[i], snapshot.exits[i], snapshot.find, damOutOfSight, visible, 1.0);
+        } else {
+            const TItemsByName byName(section->Items());
+            for (const auto &item : section->Items())
+                DrawItemLinks(&Canvas, item.get(), byName, damOutOfSight, visible, 1.0);
+        }
         Canvas.SetOrigin(0, 0);
     }
     void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override
     {
-        const BenchBox &b = *static_cast<BenchBox *>(Data);
+        const TWQFItem &item = *static_cast<TWQFItem *>(Data);
         if (Selected && Info.Dragging) {
             X += Info.DX;
             Y += Info.DY;
@@ -98,7 +121,7 @@ public:
         Canvas.SetBrushStyle(bsClear);
         if (Selected)
             Canvas.Rectangle(Rect::FromSize(X - 2, Y - 2, 36, 30));
-        Canvas.TextOut(X + 36, Y + 6, b.Box.Name);
+        Canvas.TextOut(X + 36, Y + 6, item.GetName());
     }
     void PaintOverlay(TCanvas &Canvas, int, int, const TGraphPaintInfo &Info) override
     {
@@ -125,9 +148,16 @@ double timeIt(int runs, const std::function<void()> &prepare, const std::functio
     return times[times.size() / 2];
 }
 
-void run(int count, int columns)
+void run(int count, int columns, bool snapshot)
 {
-    BenchSource source(count, columns);
+    TWQFFile file;
+    QBuffer buffer;
+    buffer.setData(generatePage(count, columns));
+    if (!buffer.open(QIODevice::ReadOnly) || !file.LoadFromStream(buffer, 0)) {
+        std::printf("page not loaded: %s\n", qPrintable(file.LastError()));
+        return;
+    }
+    BenchSource source(file.FindSection(QStringLiteral("preproc")), snapshot);
     TGraphEditor editor(&source);
     source.editor = &editor;
     editor.SetViewSize({ViewW, ViewH});
@@ -155,7 +185,7 @@ void run(int count, int columns)
     // A drag of the first 500 boxes, pressed on box 0.
     TDataList selection;
     for (int i = 0; i < 500 && i < count; ++i)
-        selection.push_back(&source.boxes[size_t(i)]);
+        selection.push_back(source.section->Items()[size_t(i)].get());
     int step = 0;
     auto pressOnSelection = [&] {
         editor.SetSelected(nullptr, false);
@@ -180,9 +210,9 @@ void run(int count, int columns)
     });
     const int caught = editor.SelectedCount();
 
-    std::printf("%5d boxes (%3d in view): repaint %7.3f ms (view in the middle %7.3f ms) | drag step, 500 selected "
+    std::printf("%-8s %5d boxes (%3d in view): repaint %7.3f ms (view in the middle %7.3f ms) | drag step, 500 selected "
                 "%7.3f ms | drop %7.3f ms | band (%d caught) %7.3f ms\n",
-                count, visible, paintMs, middleMs, dragMs, dropMs, caught, bandMs);
+                snapshot ? "snapshot" : "read", count, visible, paintMs, middleMs, dragMs, dropMs, caught, bandMs);
 }
 } // namespace
 
@@ -191,7 +221,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    run(500, 10);
-    run(5000, 50);
+    for (bool snapshot : {false, true}) {
+        run(500, 10, snapshot);
+        run(5000, 50, snapshot);
+    }
     return 0;
 }

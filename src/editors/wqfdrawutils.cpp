@@ -204,3 +204,98 @@ void *FirstSelectedData(const TGraphEditor *Editor)
             return Editor->Items(i)->Data;
     return nullptr;
 }
+
+// ---- on the components of a section ----
+
+TLinkBox LinkBoxOf(const TWQFItem &Item) { return TLinkBox{Item.GetName(), Item.GetX(), Item.GetY()}; }
+
+QStringList ExitsOf(const TWQFItem &Item)
+{
+    QStringList exits;
+    const int count = Item.JumpCount();
+    for (int i = 0; i < count; ++i)
+        exits << Item.GetJump(i);
+    return exits;
+}
+
+TItemsByName::TItemsByName(const TWQFItemList &Items)
+{
+    m_items.reserve(qsizetype(Items.size()));
+    for (const auto &item : Items) {
+        if (!item)
+            continue;
+        const QString name = item->GetName();
+        if (!name.isEmpty() && !m_items.contains(name))
+            m_items.insert(name, item.get());
+    }
+}
+
+TWQFItem *TItemsByName::Find(const QString &Name) const { return Name.isEmpty() ? nullptr : m_items.value(Name); }
+
+namespace {
+// A target found by its exact name carries that name: no need to read it back.
+std::optional<TLinkBox> targetBox(const TWQFItem *item, const QString &name)
+{
+    if (!item)
+        return std::nullopt;
+    return TLinkBox{name, item->GetX(), item->GetY()};
+}
+
+// The source box of the links; its own name plays no part in them.
+TLinkBox sourceBox(const TWQFItem &item) { return TLinkBox{QString(), item.GetX(), item.GetY()}; }
+} // namespace
+
+TFindLinkBox TItemsByName::Finder() const
+{
+    return [this](const QString &name) { return targetBox(Find(name), name); };
+}
+
+void DrawArrowBetween(TCanvas *Canvas, const TWQFItem *Source, const TWQFItem *Target, TColor Colour, double Zoom)
+{
+    if (!Source || !Target)
+        return;
+    const TLinkBox s = LinkBoxOf(*Source), t = LinkBoxOf(*Target);
+    DrawArrowBetween(Canvas, &s, &t, Colour, Zoom);
+}
+
+void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TWQFItemList *Items, TDstArrowMode Mode,
+                   const Rect &VisibleArea, double Zoom)
+{
+    if (!Canvas || !Item || !Items)
+        return;
+    const TLinkBox box = sourceBox(*Item);
+    const TFindLinkBox find = [Items](const QString &name) { return targetBox(FindItemByName(*Items, name), name); };
+    DrawBoxLinks(Canvas, &box, ExitsOf(*Item), find, Mode, VisibleArea, Zoom);
+}
+
+void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TItemsByName &Items, TDstArrowMode Mode,
+                   const Rect &VisibleArea, double Zoom)
+{
+    if (!Canvas || !Item)
+        return;
+    const TLinkBox box = sourceBox(*Item);
+    DrawBoxLinks(Canvas, &box, ExitsOf(*Item), Items.Finder(), Mode, VisibleArea, Zoom);
+}
+
+void GetItemsExtent(const TWQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY)
+{
+    MaxX = 0;
+    MaxY = 0;
+    if (!Items)
+        return;
+    for (const auto &item : *Items) {
+        if (!item)
+            continue;
+        MaxX = std::max(MaxX, ClampedAdd(item->GetX(), AddX));
+        MaxY = std::max(MaxY, ClampedAdd(item->GetY(), AddY));
+    }
+}
+
+int SectionHeight(const TWQFSection *Section, int Minimum)
+{
+    if (!Section || Section->Items().empty())
+        return Minimum;
+    int maxX = 0, maxY = 0;
+    GetItemsExtent(&Section->Items(), 32, 32, maxX, maxY);
+    return SteppedSectionHeight(maxY, Minimum);
+}

@@ -3,7 +3,9 @@
 // editor's state: routed arrows between component boxes, destination labels of exits whose
 // targets lie out of sight, and the extent and stored height of a component list.
 #include "grapheditor.h"
+#include "model/wqftypes.h"
 
+#include <QHash>
 #include <QStringList>
 #include <array>
 #include <cstdint>
@@ -69,6 +71,36 @@ void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exit
 
 // A full step of 500 above the lowest point, and at least Minimum.
 int SteppedSectionHeight(int MaxY, int Minimum);
+
+// ---- on the components of a section ----
+
+TLinkBox LinkBoxOf(const TWQFItem &Item);
+// The texts of all exits, exit 0 first.
+QStringList ExitsOf(const TWQFItem &Item);
+
+// The components of a list by name, for drawing the links of a whole section at once: the
+// first of equal names wins, as FindItemByName answers. Valid while the list is unchanged.
+class TItemsByName {
+public:
+    explicit TItemsByName(const TWQFItemList &Items);
+    TWQFItem *Find(const QString &Name) const;
+    TFindLinkBox Finder() const;
+
+private:
+    QHash<QString, TWQFItem *> m_items;
+};
+
+void DrawArrowBetween(TCanvas *Canvas, const TWQFItem *Source, const TWQFItem *Target, TColor Colour, double Zoom);
+// The arrows and destination labels of Item's exits; targets are looked up in Items.
+void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TWQFItemList *Items, TDstArrowMode Mode,
+                   const Rect &VisibleArea, double Zoom);
+void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TItemsByName &Items, TDstArrowMode Mode,
+                   const Rect &VisibleArea, double Zoom);
+
+// The largest x + AddX and y + AddY of the components; 0 for none (or only smaller values).
+void GetItemsExtent(const TWQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY);
+// The height stored for a section: Minimum for none or an empty one.
+int SectionHeight(const TWQFSection *Section, int Minimum);
 
 // The first selected data of an editor; nil for no editor or no selection.
 void *FirstSelectedData(const TGraphEditor *Editor);

@@ -4,6 +4,7 @@
 #include "recordingcanvas.h"
 #include "recordingsource.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QTest>
 
@@ -24,6 +25,26 @@ struct Boxes {
         };
     }
 };
+
+// Component 1 has exits to 2, to a missing 9 and, in a third j, to 3; two components share
+// the name 4, and the first of them is the one links go to.
+const char *const page = R"(<wqf><function><fn>f</fn></function><preproc>
+<c><n>1</n><t>IF</t><c/><j>2</j><j>9</j><j>3</j><x>0</x><y>0</y></c>
+<c><n>2</n><t>SET</t><j/><x>0</x><y>52</y><values/></c>
+<c><n>3</n><t>SET</t><j>4</j><j></j><x>96</x><y>104</y></c>
+<c><n>4</n><t>SET</t><x>320</x><y>467</y></c>
+<c><n>4</n><t>SET</t><x>640</x><y>0</y></c>
+</preproc><postproc/></wqf>)";
+
+std::unique_ptr<TWQFFile> loadPage(const QByteArray &bytes)
+{
+    auto file = std::make_unique<TWQFFile>();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly) || !file->LoadFromStream(buffer, 0))
+        return nullptr;
+    return file;
+}
 
 QString labelsText(const RecordingCanvas &canvas)
 {
@@ -118,7 +139,7 @@ private slots:
         DrawArrow(&canvas, 0, 0, 0, 35, 1.25);
         QCOMPARE(canvas.Ops[0].Points[2].X, 20);
 
-        DrawArrowBetween(&canvas, nullptr, nullptr, clBlack, 1);
+        DrawArrowBetween(&canvas, static_cast<const TLinkBox *>(nullptr), nullptr, clBlack, 1);
         QVERIFY_THROWS_EXCEPTION(ERunError, DrawArrow(nullptr, 0, 0, 0, 0, 1));
     }
 
@@ -296,6 +317,66 @@ private slots:
         QFETCH(int, maxY);
         QFETCH(int, minimum);
         QTEST(SteppedSectionHeight(maxY, minimum), "height");
+    }
+
+    void linksOfComponents()
+    {
+        const auto file = loadPage(page);
+        QVERIFY(file);
+        const TWQFSection *section = file->FindSection(QStringLiteral("preproc"));
+        QVERIFY(section);
+        const TWQFItemList &items = section->Items();
+        QCOMPARE(items.size(), size_t(5));
+        QCOMPARE(ExitsOf(*items[0]), (QStringList{"2", "9", "3"}));
+        const TItemsByName index(items);
+        QCOMPARE(index.Find(QStringLiteral("4")), items[3].get());
+        QCOMPARE(index.Find(QString()), nullptr);
+
+        for (bool indexed : {false, true}) {
+            RecordingCanvas canvas;
+            const Rect all(0, 0, 2000, 2000);
+            for (const auto &item : items) {
+                if (indexed)
+                    DrawItemLinks(&canvas, item.get(), index, damAlways, all, 1.0);
+                else
+                    DrawItemLinks(&canvas, item.get(), &items, damAlways, all, 1.0);
+            }
+            const auto lines = canvas.ops(QStringLiteral("polyline"));
+            QCOMPARE(lines.size(), size_t(3));
+            QCOMPARE(pointsText(lines[0].Points), QStringLiteral("(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"));
+            QCOMPARE(lines[0].Pen, clFirstExit);
+            QCOMPARE(lines[1].Points.back(), (TPoint{112, 104}));
+            QCOMPARE(lines[1].Pen, clOtherExit); // the third exit is grey too
+            QCOMPARE(lines[2].Points.back(), (TPoint{336, 467}));
+            QCOMPARE(labelsText(canvas), QStringLiteral("3@22,38 2@22,51 4@118,142"));
+        }
+        RecordingCanvas canvas;
+        DrawArrowBetween(&canvas, items[2].get(), items[3].get(), clOtherExit, 1.0);
+        QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(1));
+        DrawArrowBetween(&canvas, items[2].get(), nullptr, clOtherExit, 1.0);
+        DrawItemLinks(&canvas, items[0].get(), static_cast<const TWQFItemList *>(nullptr), damAlways, Rect(), 1.0);
+        QCOMPARE(canvas.Ops.size(), size_t(2));
+    }
+
+    void extentAndHeight()
+    {
+        const auto file = loadPage(page);
+        QVERIFY(file);
+        const TWQFSection *pre = file->FindSection(QStringLiteral("preproc"));
+        int maxX = -1, maxY = -1;
+        GetItemsExtent(&pre->Items(), 32, 32, maxX, maxY);
+        QCOMPARE(maxX, 672);
+        QCOMPARE(maxY, 499);
+        GetItemsExtent(nullptr, 32, 32, maxX, maxY);
+        QCOMPARE(maxX, 0);
+        GetItemsExtent(&pre->Items(), -1000, -1000, maxX, maxY);
+        QCOMPARE(maxY, 0);
+        QCOMPARE(SectionHeight(pre, 0), 500);
+        QCOMPARE(SectionHeight(pre, 1000), 1000);
+        QCOMPARE(SectionHeight(file->FindSection(QStringLiteral("postproc")), 1000), 1000);
+        QCOMPARE(SectionHeight(nullptr, 7), 7);
+        pre->Items()[3]->SetY(468);
+        QCOMPARE(SectionHeight(pre, 0), 1000);
     }
 
     void firstSelectedData()
