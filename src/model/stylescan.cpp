@@ -4,18 +4,26 @@
 
 namespace {
 
+// The 1-based position after the run; pos itself when it is outside the text.
+template <class Char>
+qsizetype skip(const Char *data, qsizetype size, qsizetype pos, const CharSet &set, bool members)
+{
+    if (pos < 1 || pos > size)
+        return pos;
+    qsizetype end = pos - 1;
+    while (end < size && set.Contains(data[end]) == members)
+        ++end;
+    return end + 1;
+}
+
 template <class Text>
 Text take(const Text &text, qsizetype &pos, const CharSet &set, bool members)
 {
     if (pos < 1 || pos > text.size())
         return Text();
-    const qsizetype start = pos - 1;
-    qsizetype end = start;
-    const auto *data = text.constData();
-    while (end < text.size() && set.Contains(data[end]) == members)
-        ++end;
-    pos = end + 1;
-    return text.mid(start, end - start);
+    const qsizetype start = pos;
+    pos = skip(text.constData(), text.size(), pos, set, members);
+    return text.mid(start - 1, pos - start);
 }
 
 QString toModelText(const QByteArray &s) { return QString::fromUtf8(s); }
@@ -55,6 +63,15 @@ QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set)
     return take(text, pos, set, false);
 }
 QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, false); }
+
+qsizetype SkipWhile(QByteArrayView text, qsizetype pos, const CharSet &set)
+{
+    return skip(text.data(), text.size(), pos, set, true);
+}
+qsizetype SkipUntil(QByteArrayView text, qsizetype pos, const CharSet &set)
+{
+    return skip(text.data(), text.size(), pos, set, false);
+}
 
 int LeadingInt(QStringView text, int defaultValue)
 {

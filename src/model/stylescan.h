@@ -5,6 +5,7 @@
 #include "base/stringlist.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -66,6 +67,10 @@ QString TakeWhile(const QString &text, qsizetype &pos, const CharSet &set);
 // The same for the run of characters that are not members, so pos stops on a member.
 QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set);
 QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set);
+// The position-only forms, for scanners that keep spans instead of copies: the position after
+// the run that TakeWhile or TakeUntil would take.
+qsizetype SkipWhile(QByteArrayView text, qsizetype pos, const CharSet &set);
+qsizetype SkipUntil(QByteArrayView text, qsizetype pos, const CharSet &set);
 
 // The leading run of signs and digits read as a decimal int ("10px" gives 10), else
 // defaultValue (" 10", "auto", "3-4", out of range).

@@ -1,0 +1,212 @@
+#include "htmlparsing.h"
+
+#include "model/stylescan.h"
+
+#include <cstring>
+
+namespace {
+
+const CharSet tagNameEnd = BlankChars | CharSet("/>");
+const CharSet attrNameEnd = BlankChars | CharSet("=>");
+const CharSet slashes("/");
+const CharSet doubleQuote("\"");
+const CharSet singleQuote("'");
+
+// Fatal errors say so with the result of Next; the texts themselves are what callers read.
+const char *const errLtNotFound = "\"<\" symbol not found";
+const char *const errTagName = "Invalid tag name: \"%1\"";
+const char *const errAttrName = "Invalid attribute name: \"%1\"";
+const char *const errAttrValue = "Invalid attribute value: \"%1\"";
+const char *const errGtNotFound = "\">\" symbol not found";
+const char *const errSelfCloseOnClose = "Self close one close. (i.e. \"</a/>\")";
+const char *const errComment = "Unterminated comments";
+
+bool sameAsciiNoCase(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && qstrnicmp(a.data(), b.data(), a.size()) == 0;
+}
+
+} // namespace
+
+void TMarkupParser::Init(const QByteArray &source, qsizetype startPos)
+{
+    m_source = source;
+    m_pos = startPos < 1 ? 1 : startPos;
+}
+
+TTagAttributes TMarkupParser::Attribute(int i) const
+{
+    const AttrSpans &a = m_attrs.at(i);
+    return TTagAttributes{QString::fromUtf8(span(a.Name)), QString::fromUtf8(span(a.Value)), a.HasValue};
+}
+
+void TMarkupParser::SetError(const QString &text, bool replace)
+{
+    if (replace || m_errors.isEmpty())
+        m_errors = text;
+    else
+        m_errors += QStringLiteral("\r\n") + text;
+}
+
+void TMarkupParser::SetErrorFmt(const char *tmpl, QByteArrayView argument, bool replace)
+{
+    SetError(QString::fromUtf8(tmpl).arg(QString::fromUtf8(argument)), replace);
+}
+
+void TMarkupParser::AddAttribute(Span name, Span value, bool hasValue)
+{
+    if (m_attrCount >= int(m_attrs.size()))
+        m_attrs.resize(m_attrCount == 0 ? 4 : 2 * size_t(m_attrCount));
+    m_attrs[m_attrCount] = AttrSpans{name, value, hasValue};
+    ++m_attrCount;
+}
+
+void TMarkupParser::skipBlanks() { m_pos = SkipWhile(m_source, m_pos, BlankChars); }
+
+bool TMarkupParser::Next()
+{
+    m_errors.clear();
+    if (m_pos < 1 || atEnd())
+        return false;
+    m_prevOpenTag = m_kind == mtOpenTag ? m_tagName : Span{};
+    m_tagName = Span{};
+    m_text = Span{};
+    m_tokenStart = m_pos;
+    bool result = true;
+    if (current() == '<') {
+        m_attrCount = 0;
+        result = ParseTag();
+    } else {
+        m_kind = mtText;
+        ReadText();
+    }
+    m_tokenLength = m_pos - m_tokenStart;
+    return result;
+}
+
+bool TMarkupParser::IsRawText() const
+{
+    if (!sameAsciiNoCase(span(m_prevOpenTag), "script"))
+        return false;
+    for (int i = 0; i < m_attrCount; ++i)
+        if (sameAsciiNoCase(span(m_attrs[i].Name), "src"))
+            return false;
+    return true;
+}
+
+void TMarkupParser::ReadText()
+{
+    const char *data = m_source.constData();
+    const qsizetype size = m_source.size();
+    const qsizetype start = m_pos;
+    const bool raw = IsRawText();
+    qsizetype i = m_pos - 1; // 0-based scan index
+    for (;;) {
+        const void *lt = std::memchr(data + i, '<', size_t(size - i));
+        if (!lt) {
+            i = size;
+            break;
+        }
+        i = static_cast<const char *>(lt) - data;
+        // Inside a script only its own end tag ends the text, so "a<b" stays in it.
+        if (!raw || sameAsciiNoCase(QByteArrayView(data + i, qMin<qsizetype>(9, size - i)), "</script>"))
+            break;
+        ++i;
+    }
+    m_pos = i + 1;
+    m_text = spanTo(start, m_pos);
+}
+
+bool TMarkupParser::ParseTag()
+{
+    m_kind = mtOpenTag;
+    bool selfClosed = false;
+    ++m_pos;
+    if (atEnd()) {
+        SetError(QString::fromUtf8(errLtNotFound));
+        return false;
+    }
+    skipBlanks();
+    if (!atEnd() && current() == '/') {
+        m_kind = mtCloseTag;
+        ++m_pos;
+        skipBlanks();
+    }
+    const qsizetype nameStart = m_pos;
+    m_pos = SkipUntil(m_source, m_pos, tagNameEnd);
+    m_tagName = spanTo(nameStart, m_pos);
+    if (!IsValidTagName(span(m_tagName)))
+        SetErrorFmt(errTagName, span(m_tagName));
+    if (span(m_tagName).startsWith("!--")) {
+        m_tagName.Length = 3;
+        return ParseComment(nameStart + 3);
+    }
+
+    skipBlanks();
+    while (!atEnd() && current() != '>') {
+        if (current() == '/') {
+            const qsizetype slash = m_pos;
+            m_pos = SkipWhile(m_source, m_pos, slashes);
+            skipBlanks();
+            if (atEnd() || current() == '>') {
+                selfClosed = true;
+                break;
+            }
+            // Not the end of the tag: the '/' starts an attribute name.
+            m_pos = slash;
+        }
+        const qsizetype attrStart = m_pos;
+        m_pos = SkipUntil(m_source, m_pos, attrNameEnd);
+        const Span name = spanTo(attrStart, m_pos);
+        if (!IsValidAttrName(span(name))) {
+            SetErrorFmt(errAttrName, span(name));
+            return false;
+        }
+        if (!atEnd() && current() == '=') {
+            ++m_pos;
+            skipBlanks();
+            const qsizetype valueStart = m_pos;
+            if (!atEnd() && (current() == '"' || current() == '\'')) {
+                m_pos = SkipUntil(m_source, m_pos + 1, current() == '"' ? doubleQuote : singleQuote);
+                if (atEnd()) {
+                    SetErrorFmt(errAttrValue, span(spanTo(valueStart, m_pos)));
+                    return false;
+                }
+                ++m_pos;
+            } else {
+                m_pos = SkipUntil(m_source, m_pos, tagNameEnd);
+            }
+            AddAttribute(name, spanTo(valueStart, m_pos), true);
+        } else if (!atEnd() && BlankChars.Contains(current())) {
+            AddAttribute(name, Span{}, false);
+        }
+        skipBlanks();
+    }
+
+    if (atEnd())
+        SetError(QString::fromUtf8(errGtNotFound));
+    if (selfClosed) {
+        if (m_kind == mtOpenTag)
+            m_kind = mtSelfClosed;
+        else
+            SetError(QString::fromUtf8(errSelfCloseOnClose));
+    }
+    skipBlanks();
+    if (!atEnd() && current() == '>')
+        ++m_pos;
+    else
+        SetError(QString::fromUtf8(errGtNotFound));
+    return true;
+}
+
+bool TMarkupParser::ParseComment(qsizetype bodyStart)
+{
+    const qsizetype end = QByteArrayView(m_source).indexOf("-->", bodyStart - 1);
+    if (end < 0) {
+        SetError(QString::fromUtf8(errComment));
+        return false;
+    }
+    m_text = Span{bodyStart - 1, end - (bodyStart - 1)};
+    m_pos = end + 3 + 1;
+    return true;
+}
