@@ -1,0 +1,600 @@
+#include "htmlcontrols.h"
+
+#include "base/textutils.h"
+#include "model/stylescan.h"
+#include "model/textmeasure.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string_view>
+
+namespace {
+
+template <class Control>
+std::unique_ptr<THTMLControl> make(const THTMLControlClass &kind)
+{
+    return std::make_unique<Control>(kind);
+}
+
+// Lines "Name=type", set by name so that a name already in the list keeps its place.
+void addProperties(StringList &list, std::initializer_list<std::string_view> lines)
+{
+    for (std::string_view line : lines) {
+        const size_t eq = line.find('=');
+        list.SetValue(QString::fromLatin1(line.substr(0, eq)), QString::fromLatin1(line.substr(eq + 1)));
+    }
+}
+
+void addEvents(StringList &list)
+{
+    addProperties(list, {"blur=string", "change=string", "click=string", "dblclick=string", "focus=string",
+                         "mousedown=string", "mousemove=string", "mouseout=string", "mouseover=string",
+                         "mouseup=string"});
+}
+
+// A container's controls start at its first child, after an h3 caption.
+TMLItem *containerContent(const TMLItem *item)
+{
+    TMLItem *first = item ? item->FirstChild() : nullptr;
+    if (first && SameTextAscii(first->Name(), u"h3"))
+        return first->NextSibling();
+    return first;
+}
+
+// An edit element whose form field is a textarea rather than an input.
+bool hasTextareaField(const TMLItem &item) { return item.ChildByName(u"textarea") && !item.ChildByName(u"input"); }
+bool hasInputField(const TMLItem &item) { return !hasTextareaField(item); }
+
+std::vector<const THTMLControlClass *> &registry()
+{
+    static std::vector<const THTMLControlClass *> kinds;
+    return kinds;
+}
+
+const CharSet colon(":");
+const CharSet styleValueEnd = BlankChars | CharSet("\";");
+
+} // namespace
+
+THTMLControlClass::THTMLControlClass(QString displayName, QString cssClass, QString tagName, Factory create,
+                                     Filter filter)
+    : m_displayName(std::move(displayName)), m_cssClass(std::move(cssClass)), m_tagName(std::move(tagName)),
+      m_create(create), m_filter(filter)
+{
+}
+
+bool THTMLControlClass::Matches(const TMLItem *item) const
+{
+    if (!item || m_cssClass.isEmpty())
+        return false;
+    if (!item->GetAttribute(u"class", true).contains(m_cssClass, Qt::CaseSensitive))
+        return false;
+    return !m_filter || m_filter(*item);
+}
+
+// Base control ---------------------------------------------------------------------------
+
+bool THTMLControl::LoadFromItem(TMLItem *item, TMLItem *&content)
+{
+    content = nullptr;
+    if (!m_class.Matches(item))
+        return false;
+    m_item = item;
+    content = ContentItem(item);
+    m_style.Clear();
+    ParseStyle(item->GetAttribute(u"style", true), &m_style);
+    if (content == item)
+        content = nullptr;
+    m_styleRect = StyleToRect(m_style);
+    const QString position = m_style.Value(u"POSITION");
+    m_absolute = UpperCaseAscii(position) == u"ABSOLUTE" ||
+                 (position.isEmpty() && !m_style.Value(u"left").isEmpty() && !m_style.Value(u"top").isEmpty());
+
+    m_inner = InnerItem(item);
+    m_innerStyle.reset();
+    if (m_inner) {
+        m_innerStyle = std::make_unique<StringList>();
+        ParseStyle(m_inner->GetAttribute(u"style", true), m_innerStyle.get());
+        const Rect innerRect = StyleToRect(*m_innerStyle);
+        const QString type = m_inner->GetAttribute(u"type", true);
+        const int minWidth = std::max(innerRect.Width(), MinInputWidth(type));
+        const int minHeight = std::max(innerRect.Height(), MinInputHeight(type));
+        if (m_styleRect.Width() < minWidth)
+            m_styleRect.Right = ClampedAdd(m_styleRect.Left, minWidth);
+        if (m_styleRect.Height() < minHeight)
+            m_styleRect.Bottom = ClampedAdd(m_styleRect.Top, minHeight);
+    }
+
+    bool hasCaption = false;
+    QString caption;
+    int extraWidth = 0;
+    GetCaption(hasCaption, caption, extraWidth);
+    if (hasCaption) {
+        const int need = ClampedAdd(extraWidth, MeasureText(caption).width());
+        if (m_styleRect.Width() < need)
+            m_styleRect.Right = ClampedAdd(m_styleRect.Left, need);
+    }
+
+    AfterLoad();
+    return true;
+}
+
+TMLItem *THTMLControl::ContentItem(TMLItem *) const { return nullptr; }
+
+TMLItem *THTMLControl::InnerItem(TMLItem *item) const { return item ? item->ChildByName(u"input") : nullptr; }
+
+QString THTMLControl::GetPropertyValue(const QString &name) const
+{
+    QString value;
+    if (StyleProperty(m_item ? m_item->GetAttribute(u"style", true) : QString(), name, value))
+        return value;
+    if (SameTextAscii(name, u"caption"))
+        return CaptionValue();
+    return QString();
+}
+
+void THTMLControl::GetCaption(bool &hasCaption, QString &caption, int &extraWidth) const
+{
+    hasCaption = false;
+    caption.clear();
+    extraWidth = 0;
+}
+
+void THTMLControl::AutoSize()
+{
+    if (m_styleRect.Bottom != m_styleRect.Top) {
+        m_bounds = m_styleRect;
+        return;
+    }
+    bool any = false;
+    int lowest = 0;
+    for (THTMLControl *c = FirstChildControl(this); c; c = NextSiblingControl(c)) {
+        lowest = any ? std::max(lowest, c->Bounds().Bottom) : c->Bounds().Bottom;
+        any = true;
+    }
+    m_bounds.Bottom = ClampedAdd(m_bounds.Top, lowest);
+}
+
+void THTMLControl::LayoutChildren()
+{
+    int y = 0;
+    for (THTMLControl *c = FirstChildControl(this); c; c = NextSiblingControl(c)) {
+        if (!c->Absolute()) {
+            c->SetBounds(MoveRectTo(c->Bounds(), c->Bounds().Left, y));
+            y = ClampedAdd(y, c->Bounds().Height());
+        }
+        if (c->Bounds().Width() == 0) {
+            Rect r = c->Bounds();
+            r.Right = ClampedAdd(r.Left, m_bounds.Width());
+            c->SetBounds(r);
+        }
+    }
+}
+
+void THTMLControl::SetBounds(const Rect &r)
+{
+    if (!SameRect(r, m_bounds))
+        m_bounds = r;
+}
+
+void THTMLControl::GetPropertyTypes(StringList &) const {}
+
+// The twelve kinds ------------------------------------------------------------------------
+
+const THTMLControlClass &THTMLStatic::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Static Container"), QStringLiteral("StaticContainer"), QString(),
+                                        &make<THTMLStatic>);
+    return kind;
+}
+TMLItem *THTMLStatic::ContentItem(TMLItem *item) const { return containerContent(item); }
+QString THTMLStatic::CaptionValue() const { return ChildText(Item(), u"h3"); }
+void THTMLStatic::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "Borderless=boolean", "ID=string",
+                         "Caption=string", "Height=integer", "Width=integer"});
+}
+
+const THTMLControlClass &THTMLDynamic::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Dynamic Container"), QStringLiteral("DynamicContainer"),
+                                        QString(), &make<THTMLDynamic>);
+    return kind;
+}
+TMLItem *THTMLDynamic::ContentItem(TMLItem *item) const { return containerContent(item); }
+QString THTMLDynamic::CaptionValue() const { return ChildText(Item(), u"h3"); }
+void THTMLDynamic::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
+}
+
+const THTMLControlClass &THTMLEdit::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"), QStringLiteral("input"),
+                                        &make<THTMLEdit>, &hasInputField);
+    return kind;
+}
+QString THTMLEdit::CaptionValue() const { return ChildText(Item(), u"SPAN"); }
+void THTMLEdit::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "MaxLength=string",
+                         "Required=Boolean", "Width=Integer", "Value=string"});
+    addEvents(list);
+}
+
+const THTMLControlClass &THTMLMemo::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"),
+                                        QStringLiteral("textarea"), &make<THTMLMemo>, &hasTextareaField);
+    return kind;
+}
+QString THTMLMemo::CaptionValue() const { return ChildText(Item(), u"span"); }
+void THTMLMemo::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Required=Boolean",
+                         "EditHTML=Boolean", "Width=Integer", "Height=Integer"});
+    addEvents(list);
+}
+
+const THTMLControlClass &THTMLButton::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Button"), QStringLiteral("EditorSubmitButton"),
+                                        QStringLiteral("input"), &make<THTMLButton>);
+    return kind;
+}
+QString THTMLButton::CaptionValue() const
+{
+    const TMLItem *input = FindChildItem(Item(), u"input");
+    return input ? input->GetAttribute(u"value", true) : QString();
+}
+void THTMLButton::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Validate=Boolean",
+                         "Width=Integer", "Height=Integer", "DefaultButton=Boolean"});
+    addEvents(list);
+}
+
+const THTMLControlClass &THTMLLabel::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Label"), QStringLiteral("EditorLabel"), QString(),
+                                        &make<THTMLLabel>);
+    return kind;
+}
+void THTMLLabel::AfterLoad() { SetStyleRect(Rect(0, 0, 0, 10)); }
+QString THTMLLabel::CaptionValue() const { return ChildText(Item(), u"label"); }
+void THTMLLabel::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "Tooltip=string", "ValueLessAttr=string",
+                         "Caption=string", "Class=string", "Style=string"});
+    addEvents(list);
+}
+
+const THTMLControlClass &THTMLCheckbox::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Checkbox"), QStringLiteral("EditorCheckBox"),
+                                        QStringLiteral("input"), &make<THTMLCheckbox>);
+    return kind;
+}
+void THTMLCheckbox::GetCaption(bool &hasCaption, QString &caption, int &extraWidth) const
+{
+    hasCaption = true;
+    caption = CaptionValue();
+    extraWidth = 22;
+}
+QString THTMLCheckbox::CaptionValue() const { return Item() ? Item()->ChildInnerHTML(u"SPAN") : QString(); }
+void THTMLCheckbox::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Required=Boolean",
+                         "Value=String"});
+    addEvents(list);
+}
+
+const THTMLControlClass &THTMLRadio::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Radio"), QStringLiteral("EditorRadio"),
+                                        QStringLiteral("input"), &make<THTMLRadio>);
+    return kind;
+}
+// The input is a void element and never holds the caption: it sits beside it, as an edit's.
+QString THTMLRadio::CaptionValue() const { return ChildText(Item(), u"SPAN"); }
+void THTMLRadio::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Required=Boolean",
+                         "Value=String"});
+    addEvents(list);
+}
+
+const THTMLControlClass &THTMLLink::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Link"), QStringLiteral("EditorLink"), QString(),
+                                        &make<THTMLLink>);
+    return kind;
+}
+void THTMLLink::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Class=string", "Style=string",
+                         "Target=string"});
+    addEvents(list);
+}
+
+const THTMLControlClass &THTMLValidation::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Validation"), QStringLiteral("ValidationContainer"), QString(),
+                                        &make<THTMLValidation>);
+    return kind;
+}
+void THTMLValidation::AfterLoad() { SetStyleRect(Rect(0, 0, 800, 20)); }
+void THTMLValidation::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
+}
+
+const THTMLControlClass &THTMLScripting::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("Scripting Container"), QStringLiteral("ScriptingContainer"),
+                                        QString(), &make<THTMLScripting>);
+    return kind;
+}
+void THTMLScripting::AfterLoad() { SetStyleRect(Rect(0, 0, 800, 20)); }
+void THTMLScripting::GetPropertyTypes(StringList &list) const
+{
+    addProperties(list, {"Condition=string", "ID=string", "Scripts=string"});
+}
+
+const THTMLControlClass &THTMLEditable::Kind()
+{
+    static const THTMLControlClass kind(QStringLiteral("HTML page"), QStringLiteral("EditableContent"), QString(),
+                                        &make<THTMLEditable>);
+    return kind;
+}
+TMLItem *THTMLEditable::ContentItem(TMLItem *item) const { return item ? item->FirstChild() : nullptr; }
+
+// Registry --------------------------------------------------------------------------------
+
+const std::vector<const THTMLControlClass *> &ControlClasses() { return registry(); }
+
+void RegisterControlClass(const THTMLControlClass *kind)
+{
+    if (kind)
+        registry().push_back(kind);
+}
+
+void InitHTMLControls()
+{
+    if (!registry().empty())
+        return;
+    // Recognition takes the first kind that matches, so this order decides.
+    for (const THTMLControlClass *kind :
+         {&THTMLStatic::Kind(), &THTMLDynamic::Kind(), &THTMLEdit::Kind(), &THTMLMemo::Kind(), &THTMLButton::Kind(),
+          &THTMLLabel::Kind(), &THTMLCheckbox::Kind(), &THTMLRadio::Kind(), &THTMLLink::Kind(),
+          &THTMLValidation::Kind(), &THTMLScripting::Kind(), &THTMLEditable::Kind()})
+        RegisterControlClass(kind);
+}
+
+void DoneHTMLControls() { registry().clear(); }
+
+// Recognition and collection ---------------------------------------------------------------
+
+const THTMLControlClass *FindControlClass(const TMLItem *item)
+{
+    if (!item)
+        return nullptr;
+    for (const THTMLControlClass *kind : registry())
+        if (kind->Matches(item))
+            return kind;
+    return nullptr;
+}
+
+std::unique_ptr<THTMLControl> CreateControl(const THTMLControlClass *kind, TMLItem *item, TMLItem *&content)
+{
+    content = nullptr;
+    if (!kind)
+        return nullptr;
+    std::unique_ptr<THTMLControl> control = kind->Create();
+    if (!control->LoadFromItem(item, content))
+        return nullptr;
+    return control;
+}
+
+std::unique_ptr<THTMLControl> CreateControlFor(TMLItem *item, TMLItem *&content)
+{
+    return CreateControl(FindControlClass(item), item, content);
+}
+
+void CollectControls(TMLItem *item, THTMLControlList &list)
+{
+    // Where to go on once a container's content chain is done; a stack instead of
+    // recursion, so that nesting depth costs no call depth.
+    std::vector<TMLItem *> resume;
+    TMLItem *node = item;
+    for (;;) {
+        while (node) {
+            TMLItem *content = nullptr;
+            std::unique_ptr<THTMLControl> control = CreateControlFor(node, content);
+            TMLItem *next = node->NextSibling();
+            if (control) {
+                node->SetData(control.get());
+                list.push_back(std::move(control));
+                if (content) {
+                    resume.push_back(next);
+                    next = content;
+                }
+            }
+            node = next;
+        }
+        if (resume.empty())
+            return;
+        node = resume.back();
+        resume.pop_back();
+    }
+}
+
+void BuildControls(const TMLTree *tree, THTMLControlList &list)
+{
+    if (tree)
+        CollectControls(tree->Root(), list);
+}
+
+// Layout and geometry ---------------------------------------------------------------------
+
+THTMLControl *FindEditableControl(const THTMLControlList &list)
+{
+    for (const std::unique_ptr<THTMLControl> &c : list)
+        if (dynamic_cast<THTMLEditable *>(c.get()))
+            return c.get();
+    return nullptr;
+}
+
+void LayoutControls(const THTMLControlList &list)
+{
+    if (THTMLControl *editable = FindEditableControl(list))
+        LayoutTree(editable);
+}
+
+void LayoutTree(THTMLControl *control)
+{
+    // Children before their parent, in order, without a call per nesting level.
+    struct Frame {
+        THTMLControl *Control;
+        THTMLControl *NextChild;
+    };
+    if (!control)
+        return;
+    std::vector<Frame> stack{{control, FirstChildControl(control)}};
+    while (!stack.empty()) {
+        Frame &top = stack.back();
+        if (THTMLControl *child = top.NextChild) {
+            top.NextChild = NextSiblingControl(child);
+            stack.push_back(Frame{child, FirstChildControl(child)});
+            continue;
+        }
+        top.Control->LayoutChildren();
+        top.Control->AutoSize();
+        stack.pop_back();
+    }
+}
+
+THTMLControl *ParentControl(const THTMLControl *control)
+{
+    if (!control || !control->Item())
+        return nullptr;
+    for (const TMLItem *p = control->Item()->Parent(); p; p = p->Parent())
+        if (p->Data())
+            return p->Data();
+    return nullptr;
+}
+
+THTMLControl *FirstChildControl(const THTMLControl *control)
+{
+    if (!control || !control->Item())
+        return nullptr;
+    for (const TMLItem *c = control->Item()->FirstChild(); c; c = c->NextSibling())
+        if (c->Data())
+            return c->Data();
+    return nullptr;
+}
+
+THTMLControl *NextSiblingControl(const THTMLControl *control)
+{
+    if (!control || !control->Item())
+        return nullptr;
+    for (const TMLItem *s = control->Item()->NextSibling(); s; s = s->NextSibling())
+        if (s->Data())
+            return s->Data();
+    return nullptr;
+}
+
+QPoint ControlOffset(QPoint start, const THTMLControl *control)
+{
+    int64_t x = start.x(), y = start.y();
+    for (const THTMLControl *c = control; c; c = ParentControl(c)) {
+        x += c->Bounds().Left;
+        y += c->Bounds().Top;
+    }
+    return QPoint(ClampToInt(x), ClampToInt(y));
+}
+
+void AbsoluteBounds(const THTMLControl *control, Rect &r)
+{
+    if (!control)
+        return;
+    const QPoint origin = ControlOffset(QPoint(0, 0), control);
+    r = MoveRectTo(control->Bounds(), origin.x(), origin.y());
+}
+
+Rect MoveRectTo(const Rect &r, int x, int y) { return Rect::FromSize(x, y, r.Width(), r.Height()); }
+
+// Style and element lookups ---------------------------------------------------------------
+
+int MinInputWidth(const QString &) { return 22; }
+int MinInputHeight(const QString &) { return 22; }
+
+bool IsStyleProperty(const QString &name)
+{
+    const QString n = LowerCaseAscii(name);
+    return n == u"top" || n == u"left" || n == u"height" || n == u"width";
+}
+
+QString StyleValue(const QString &styleText, const QString &name)
+{
+    if (styleText.isEmpty() || name.isEmpty())
+        return QString();
+    const qsizetype found = LowerCaseAscii(styleText).indexOf(LowerCaseAscii(name));
+    if (found < 0)
+        return QString();
+    qsizetype pos = found + name.size() + 1;
+    TakeUntil(styleText, pos, colon);
+    if (pos > styleText.size())
+        return QString();
+    ++pos;
+    TakeWhile(styleText, pos, BlankChars);
+    return TakeUntil(styleText, pos, styleValueEnd);
+}
+
+bool StyleProperty(const QString &styleText, const QString &name, QString &value)
+{
+    if (!IsStyleProperty(name))
+        return false;
+    value = StyleValue(styleText, name);
+    return true;
+}
+
+TMLItem *FindChildItem(const TMLItem *item, QStringView name) { return item ? item->ChildByName(name) : nullptr; }
+
+QString ChildText(const TMLItem *item, QStringView name)
+{
+    const TMLItem *child = FindChildItem(item, name);
+    const TMLItem *first = child ? child->FirstChild() : nullptr;
+    return first && first->IsText() ? first->Text() : QString();
+}
+
+// Readers for the drawer ------------------------------------------------------------------
+
+int ParseHTMLColor(const QString &text)
+{
+    if (!text.startsWith(u'#'))
+        return 0;
+    // '$' makes it hexadecimal; the digits are neither expanded nor reordered.
+    return StrToIntDef(QString(u'$' + text.mid(1)), 0);
+}
+
+int ParseCSSLength(const QString &text, int defaultValue, int autoValue)
+{
+    QString t = Trim(LowerCaseAscii(text));
+    if (t == u"auto")
+        return autoValue;
+    const qsizetype px = t.indexOf(u"px");
+    if (px >= 0)
+        t.truncate(px);
+    // Plain decimal digits with an optional sign, nothing else.
+    const qsizetype digits = t.startsWith(u'-') || t.startsWith(u'+') ? 1 : 0;
+    if (t.size() == digits || !std::all_of(t.cbegin() + digits, t.cend(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+        return defaultValue;
+    return StrToIntDef(t, defaultValue);
+}
