@@ -1,19 +1,14 @@
 #include "htmlparsingtree.h"
 
+#include "base/exception.h"
 #include "base/textutils.h"
 
 #include <QHash>
 
 namespace {
 
-// The text itself (shared, no copy) when it holds no capital letter.
-QString lowerShared(const QString &s)
-{
-    for (QChar c : s)
-        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-            return LowerCaseAscii(s);
-    return s;
-}
+const QString emptyName;
+const QByteArray emptyNameBytes;
 
 // Blank after trimming: every byte up to U+0020, as Trim sees it.
 bool isBlank(QByteArrayView text)
@@ -24,117 +19,64 @@ bool isBlank(QByteArrayView text)
     return true;
 }
 
-// The lower-case names met while building one tree, each made once and shared by every node
-// that carries it; and which open elements bear each name, so that a closing tag finds its
-// element without searching the whole stack.
-class NameTable {
-public:
-    explicit NameTable(const TMLTree &tree) : m_tree(tree) {}
-
-    int Id(QByteArrayView raw)
-    {
-        const QByteArray key = QByteArray::fromRawData(raw.data(), raw.size());
-        const auto hit = m_byRaw.constFind(key);
-        if (hit != m_byRaw.constEnd())
-            return *hit;
-        const QString lower = QString::fromUtf8(raw.toByteArray().toLower());
-        int id = m_byLower.value(lower, -1);
-        if (id < 0) {
-            id = int(m_names.size());
-            m_names.push_back(Name{lower, m_tree.IsVoidTag(lower), {}});
-            m_byLower.insert(lower, id);
-        }
-        m_byRaw.insert(raw.toByteArray(), id);
-        return id;
-    }
-    const QString &Text(int id) const { return m_names[id].Lower; }
-    bool IsVoid(int id) const { return m_names[id].Void; }
-    // Stack positions of the open elements of that name, innermost last.
-    std::vector<size_t> &Open(int id) { return m_names[id].Open; }
-
-private:
-    struct Name {
-        QString Lower;
-        bool Void;
-        std::vector<size_t> Open;
-    };
-    const TMLTree &m_tree;
-    QHash<QByteArray, int> m_byRaw;
-    QHash<QString, int> m_byLower;
-    std::vector<Name> m_names;
-};
-
 } // namespace
 
-TMLItem::TMLItem(QString name, std::vector<TTagAttributes> attributes) : m_name(std::move(name))
+// TMLItem -------------------------------------------------------------------------------
+
+const QString &TMLItem::Name() const { return m_name < 0 ? emptyName : m_tree->m_names[m_name].Text; }
+
+const QByteArray &TMLItem::nameBytes() const { return m_name < 0 ? emptyNameBytes : m_tree->m_names[m_name].Bytes; }
+
+QByteArrayView TMLItem::textBytes() const
 {
-    SetAttributes(std::move(attributes));
+    return QByteArrayView(m_tree->m_source.constData() + m_first, m_count);
 }
 
-std::unique_ptr<TMLItem> TMLItem::CreateText(QString text)
+QByteArrayView TMLItem::valueBytes(int i) const
 {
-    auto node = std::make_unique<TMLItem>(QString());
-    node->m_isText = true;
-    node->m_text = std::move(text);
-    return node;
+    const TMLTree::Attribute &a = m_tree->m_attributes[m_first + i];
+    return QByteArrayView(m_tree->m_source.constData() + a.ValueStart, a.ValueLength);
 }
 
-TMLItem::~TMLItem()
+QString TMLItem::Text() const { return IsText() ? QString::fromUtf8(textBytes()) : QString(); }
+
+TTagAttributes TMLItem::Attribute(int i) const
 {
-    // A long sibling chain or a deep nesting must not nest destructor calls: rotate every
-    // first child up into the sibling chain and free the chain from its head, so that each
-    // node is freed with no links left.
-    for (std::unique_ptr<TMLItem> *start : {&m_nextSibling, &m_firstChild}) {
-        std::unique_ptr<TMLItem> cur = std::move(*start);
-        while (cur) {
-            if (cur->m_firstChild) {
-                std::unique_ptr<TMLItem> child = std::move(cur->m_firstChild);
-                cur->m_firstChild = std::move(child->m_nextSibling);
-                child->m_nextSibling = std::move(cur);
-                cur = std::move(child);
-            } else {
-                cur = std::move(cur->m_nextSibling);
-            }
-        }
+    if (i < 0 || i >= AttrCount())
+        throw ERunError::rangeCheck();
+    const TMLTree::Attribute &a = m_tree->m_attributes[m_first + i];
+    return TTagAttributes{m_tree->m_names[a.Name].Text, QString::fromUtf8(valueBytes(i)), a.HasValue};
+}
+
+QString TMLItem::ClassText() const
+{
+    QByteArray joined;
+    bool first = true;
+    for (int i = 0; i < AttrCount(); ++i) {
+        if (m_tree->m_attributes[m_first + i].Name != m_tree->m_className)
+            continue;
+        if (!first)
+            joined += ' ';
+        joined += valueBytes(i);
+        first = false;
     }
+    return QString::fromUtf8(joined);
 }
 
-void TMLItem::SetFirstChild(std::unique_ptr<TMLItem> child)
+QString TMLItem::IdText() const
 {
-    if (child)
-        child->m_parent = this;
-    m_firstChild = std::move(child);
-}
-
-void TMLItem::SetNextSibling(std::unique_ptr<TMLItem> sibling)
-{
-    if (sibling)
-        sibling->m_parent = m_parent;
-    m_nextSibling = std::move(sibling);
-}
-
-void TMLItem::SetAttributes(std::vector<TTagAttributes> attributes)
-{
-    m_attributes = std::move(attributes);
-    for (TTagAttributes &a : m_attributes) {
-        a.Name = lowerShared(a.Name);
-        if (a.Name == u"class") {
-            if (m_classText.isEmpty())
-                m_classText = a.Value;
-            else
-                m_classText += u' ' + a.Value;
-        } else if (a.Name == u"id") {
-            m_idText = a.Value;
-        }
-    }
+    for (int i = AttrCount() - 1; i >= 0; --i)
+        if (m_tree->m_attributes[m_first + i].Name == m_tree->m_idName)
+            return QString::fromUtf8(valueBytes(i));
+    return QString();
 }
 
 QString TMLItem::GetAttribute(QStringView name, bool stripQuotes) const
 {
-    for (const TTagAttributes &a : m_attributes) {
-        if (!SameTextAscii(a.Name, name))
+    for (int i = 0; i < AttrCount(); ++i) {
+        if (!SameTextAscii(m_tree->m_names[m_tree->m_attributes[m_first + i].Name].Text, name))
             continue;
-        QString value = Trim(a.Value);
+        QString value = Trim(QString::fromUtf8(valueBytes(i)));
         if (stripQuotes && (value.startsWith(u'"') || value.startsWith(u'\'')))
             value = value.mid(1, qMax<qsizetype>(0, value.size() - 2));
         return value;
@@ -144,8 +86,8 @@ QString TMLItem::GetAttribute(QStringView name, bool stripQuotes) const
 
 TMLItem *TMLItem::ChildByName(QStringView name) const
 {
-    for (TMLItem *c = FirstChild(); c; c = c->NextSibling())
-        if (SameTextAscii(c->m_name, name))
+    for (TMLItem *c = m_firstChild; c; c = c->m_nextSibling)
+        if (SameTextAscii(c->Name(), name))
             return c;
     return nullptr;
 }
@@ -158,15 +100,15 @@ QString TMLItem::ChildInnerHTML(QStringView name) const
 
 QString TMLItem::InnerHTML() const
 {
-    QString out;
-    if (FirstChild())
-        appendMarkup(FirstChild(), true, out);
-    return out;
+    QByteArray out;
+    if (m_firstChild)
+        appendMarkup(m_firstChild, true, out);
+    return QString::fromUtf8(out);
 }
 
 QString TMLItem::GetHTML(TMLMarkupPart part) const
 {
-    QString out;
+    QByteArray out;
     switch (part) {
     case mpWhole:
         appendMarkup(this, false, out);
@@ -182,80 +124,76 @@ QString TMLItem::GetHTML(TMLMarkupPart part) const
         appendCloseTag(out);
         break;
     }
-    return out;
+    return QString::fromUtf8(out);
 }
 
-QString TMLItem::OpenTagText() const
-{
-    QString out;
-    appendOpenTag(out);
-    return out;
-}
-
-QString TMLItem::CloseTagText() const
-{
-    QString out;
-    appendCloseTag(out);
-    return out;
-}
+QString TMLItem::OpenTagText() const { return GetHTML(mpOpenTag); }
+QString TMLItem::CloseTagText() const { return GetHTML(mpCloseTag); }
 
 QString TMLItem::AttributesText() const
 {
-    QString out;
-    for (const TTagAttributes &a : m_attributes) {
-        if (!out.isEmpty())
-            out += u' ';
-        out += a.Name;
-        if (a.HasValue)
-            out += u'=' + a.Value;
-    }
-    return out;
+    QByteArray out;
+    appendAttributes(out);
+    return QString::fromUtf8(out);
 }
 
-void TMLItem::appendOpenTag(QString &out) const
+void TMLItem::appendAttributes(QByteArray &out) const
 {
-    if (m_isText) {
-        out += m_text;
+    for (int i = 0; i < AttrCount(); ++i) {
+        const TMLTree::Attribute &a = m_tree->m_attributes[m_first + i];
+        if (i > 0)
+            out += ' ';
+        out += m_tree->m_names[a.Name].Bytes;
+        if (a.HasValue) {
+            out += '=';
+            out += valueBytes(i);
+        }
+    }
+}
+
+void TMLItem::appendOpenTag(QByteArray &out) const
+{
+    if (IsText()) {
+        out += textBytes();
         return;
     }
-    out += u'<';
-    out += m_name;
-    if (!m_attributes.empty()) {
-        out += u' ';
-        out += AttributesText();
+    out += '<';
+    out += nameBytes();
+    if (AttrCount() > 0) {
+        out += ' ';
+        appendAttributes(out);
     }
-    out += u'>';
+    out += '>';
 }
 
-void TMLItem::appendCloseTag(QString &out) const
+void TMLItem::appendCloseTag(QByteArray &out) const
 {
-    if (m_isText)
+    if (IsText())
         return;
-    out += u"</";
-    out += m_name;
-    out += u'>';
+    out += "</";
+    out += nameBytes();
+    out += '>';
 }
 
-void TMLItem::appendMarkup(const TMLItem *first, bool siblings, QString &out)
+void TMLItem::appendMarkup(const TMLItem *first, bool siblings, QByteArray &out)
 {
-    // Depth first along the links, climbing back by the parents, so that neither nesting nor
-    // a long chain nests calls.
+    // Depth first along the links, climbing back by the parents.
     const TMLItem *level = first->m_parent;
     const TMLItem *n = first;
     while (n) {
         n->appendOpenTag(out);
-        if (n->FirstChild()) {
-            n = n->FirstChild();
+        if (n->m_firstChild) {
+            n = n->m_firstChild;
             continue;
         }
         n->appendCloseTag(out);
         for (;;) {
             if (n->m_parent == level) {
-                n = siblings ? n->NextSibling() : nullptr;
+                n = siblings ? n->m_nextSibling : nullptr;
                 break;
             }
-            if (n->NextSibling()) {
-                n = n->NextSibling();
+            if (n->m_nextSibling) {
+                n = n->m_nextSibling;
                 break;
             }
             n = n->m_parent;
@@ -264,11 +202,16 @@ void TMLItem::appendMarkup(const TMLItem *first, bool siblings, QString &out)
     }
 }
 
+// TMLTree -------------------------------------------------------------------------------
+
 const QStringList &DefaultVoidTags()
 {
     static const QStringList tags{QStringLiteral("img"), QStringLiteral("input")};
     return tags;
 }
+
+TMLTree::TMLTree() = default;
+TMLTree::~TMLTree() = default;
 
 bool TMLTree::IsVoidTag(QStringView name) const
 {
@@ -278,75 +221,199 @@ bool TMLTree::IsVoidTag(QStringView name) const
     return false;
 }
 
-bool TMLTree::Parse(const QByteArray &utf8)
+TMLItem *TMLTree::newItem()
 {
-    m_root.reset();
-    NameTable names(*this);
+    // Chunks grow by doubling, so a small page takes little and a large one few allocations.
+    if (m_chunks.empty() || m_chunkUsed == m_chunkSize) {
+        m_chunkSize = m_chunks.empty() ? 64 : std::min<size_t>(m_chunkSize * 2, 16384);
+        m_chunks.emplace_back(new TMLItem[m_chunkSize]);
+        m_chunkUsed = 0;
+    }
+    TMLItem *item = &m_chunks.back()[m_chunkUsed++];
+    item->m_tree = this;
+    return item;
+}
+
+void TMLTree::clear()
+{
+    m_root = nullptr;
+    m_chunks.clear();
+    m_chunkSize = m_chunkUsed = 0;
+    m_names.clear();
+    m_attributes.clear();
+    m_className = m_idName = -1;
+    m_source.clear();
+}
+
+// Builds one tree. Every lower-case name is made once; and the stack positions of the open
+// elements of each name are kept, so that a closing tag finds its element without searching
+// the whole stack, however deep the page nests.
+class TMLTree::Builder {
+public:
+    explicit Builder(TMLTree &tree) : m_tree(tree) {}
+
+    void Run()
+    {
+        TMarkupParser parser;
+        parser.Init(m_tree.m_source, 1);
+        const char *base = m_tree.m_source.constData();
+        while (parser.Next()) {
+            TMLItem *node = nullptr;
+            bool selfClosed = false;
+            switch (parser.Kind()) {
+            case mtText: {
+                const QByteArrayView text = parser.TextBytes();
+                if (m_tree.m_dropBlankText && isBlank(text))
+                    continue;
+                node = m_tree.newItem();
+                node->m_first = text.data() - base;
+                node->m_count = text.size();
+                break;
+            }
+            case mtOpenTag:
+            case mtSelfClosed: {
+                const int name = nameId(parser.TagNameBytes());
+                node = m_tree.newItem();
+                node->m_name = name;
+                node->m_first = qsizetype(m_tree.m_attributes.size());
+                node->m_count = parser.AttrCount();
+                for (int i = 0; i < parser.AttrCount(); ++i) {
+                    const QByteArrayView value = parser.AttributeValueBytes(i);
+                    m_tree.m_attributes.push_back(TMLTree::Attribute{nameId(parser.AttributeNameBytes(i)),
+                                                                     parser.AttributeHasValue(i),
+                                                                     value.isEmpty() ? 0 : value.data() - base,
+                                                                     value.size()});
+                }
+                selfClosed = parser.Kind() == mtSelfClosed || m_void[name];
+                if (!selfClosed) {
+                    m_open[name].push_back(m_stack.size());
+                    m_stack.push_back(OpenElement{name, node});
+                }
+                break;
+            }
+            case mtCloseTag: {
+                std::vector<size_t> &open = m_open[nameId(parser.TagNameBytes())];
+                if (open.empty())
+                    continue;
+                const size_t found = open.back();
+                while (m_stack.size() > found) {
+                    m_open[m_stack.back().Name].pop_back();
+                    m_last = m_stack.back().Node;
+                    m_stack.pop_back();
+                }
+                m_asSibling = true;
+                continue;
+            }
+            }
+            place(node, selfClosed);
+        }
+        m_tree.m_className = m_byLower.value(QByteArrayLiteral("class"), -1);
+        m_tree.m_idName = m_byLower.value(QByteArrayLiteral("id"), -1);
+    }
+
+private:
     struct OpenElement {
         int Name;
         TMLItem *Node;
     };
-    std::vector<OpenElement> stack;
-    TMLItem *last = nullptr;
-    bool asSibling = false;
-    std::vector<TTagAttributes> attributes;
 
-    TMarkupParser parser;
-    parser.Init(utf8, 1);
-    while (parser.Next()) {
-        std::unique_ptr<TMLItem> node;
-        bool selfClosed = false;
-        switch (parser.Kind()) {
-        case mtText: {
-            const QByteArrayView text = parser.TextBytes();
-            if (m_dropBlankText && isBlank(text))
-                continue;
-            node = TMLItem::CreateText(QString::fromUtf8(text));
-            break;
+    // Names repeat all through a page, so each spelling is looked up in a table of spans
+    // of the text itself; only a spelling met for the first time costs more.
+    int nameId(QByteArrayView raw)
+    {
+        const uint32_t hash = hashOf(raw);
+        const size_t mask = m_slots.size() - 1;
+        size_t i = hash & mask;
+        for (; m_slots[i].Id >= 0; i = (i + 1) & mask) {
+            const Slot &s = m_slots[i];
+            if (s.Hash == hash && s.Spelling == raw)
+                return s.Id;
         }
-        case mtOpenTag:
-        case mtSelfClosed: {
-            const int name = names.Id(parser.TagNameBytes());
-            attributes.clear();
-            attributes.reserve(parser.AttrCount());
-            for (int i = 0; i < parser.AttrCount(); ++i)
-                attributes.push_back(TTagAttributes{names.Text(names.Id(parser.AttributeNameBytes(i))),
-                                                    QString::fromUtf8(parser.AttributeValueBytes(i)),
-                                                    parser.AttributeHasValue(i)});
-            node = std::make_unique<TMLItem>(names.Text(name), std::move(attributes));
-            attributes = {};
-            selfClosed = parser.Kind() == mtSelfClosed || names.IsVoid(name) || names.Text(name) == u"!--";
-            if (!selfClosed) {
-                names.Open(name).push_back(stack.size());
-                stack.push_back(OpenElement{name, node.get()});
-            }
-            break;
-        }
-        case mtCloseTag: {
-            std::vector<size_t> &open = names.Open(names.Id(parser.TagNameBytes()));
-            if (open.empty())
-                continue;
-            const size_t found = open.back();
-            while (stack.size() > found) {
-                names.Open(stack.back().Name).pop_back();
-                last = stack.back().Node;
-                stack.pop_back();
-            }
-            asSibling = true;
-            continue;
-        }
-        }
-
-        TMLItem *placed = node.get();
-        if (!last)
-            m_root = std::move(node);
-        else if (asSibling)
-            last->SetNextSibling(std::move(node));
-        else
-            last->SetFirstChild(std::move(node));
-        last = placed;
-        asSibling = selfClosed || placed->IsText();
+        const int id = lowerNameId(raw.toByteArray().toLower()); // ASCII letters only
+        m_slots[i] = Slot{hash, id, raw};
+        if (++m_spellings * 2 > m_slots.size())
+            grow();
+        return id;
     }
+
+    int lowerNameId(const QByteArray &lower)
+    {
+        int id = m_byLower.value(lower, -1);
+        if (id >= 0)
+            return id;
+        id = int(m_tree.m_names.size());
+        const QString text = QString::fromUtf8(lower);
+        m_tree.m_names.push_back(TMLTree::Name{text, lower});
+        // Comments close at once, like void elements.
+        m_void.push_back(m_tree.IsVoidTag(text) || text == u"!--");
+        m_open.emplace_back();
+        m_byLower.insert(lower, id);
+        return id;
+    }
+
+    static uint32_t hashOf(QByteArrayView s)
+    {
+        uint32_t h = 2166136261u; // FNV-1a
+        for (char c : s)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Slot &s : old) {
+            if (s.Id < 0)
+                continue;
+            size_t i = s.Hash & mask;
+            while (m_slots[i].Id >= 0)
+                i = (i + 1) & mask;
+            m_slots[i] = s;
+        }
+    }
+
+    void place(TMLItem *node, bool selfClosed)
+    {
+        // An element is open while it has no next sibling, so no link is ever replaced.
+        if (!m_last) {
+            m_tree.m_root = node;
+        } else if (m_asSibling) {
+            m_last->m_nextSibling = node;
+            node->m_parent = m_last->m_parent;
+        } else {
+            m_last->m_firstChild = node;
+            node->m_parent = m_last;
+        }
+        m_last = node;
+        m_asSibling = selfClosed || node->IsText();
+    }
+
+    struct Slot {
+        uint32_t Hash = 0;
+        int Id = -1; // -1: empty
+        QByteArrayView Spelling; // into the text being built from
+    };
+
+    TMLTree &m_tree;
+    std::vector<Slot> m_slots = std::vector<Slot>(256);
+    size_t m_spellings = 0;
+    QHash<QByteArray, int> m_byLower;
+    std::vector<bool> m_void;
+    std::vector<std::vector<size_t>> m_open;
+    std::vector<OpenElement> m_stack;
+    TMLItem *m_last = nullptr;
+    bool m_asSibling = false;
+};
+
+bool TMLTree::Parse(const QByteArray &utf8)
+{
+    clear();
+    m_source = utf8;
+    // Room for about one attribute in 16 bytes of text; pages never touched cost nothing.
+    m_attributes.reserve(size_t(m_source.size() / 16));
+    Builder(*this).Run();
     return true;
 }
 

@@ -3,15 +3,20 @@
 // by a stack of open elements, void elements and comments close at once, closing tags that
 // match nothing are ignored, blank text is dropped, and whatever was built when the tokenizer
 // stops early stays. Nodes give their markup back as text.
+//
+// The tree owns every node and keeps the UTF-8 text it was built from: texts and attribute
+// values are spans of it, turned into strings when asked for, and each lower-case name is
+// held once. So a large page costs few allocations, and freeing it none per node.
 #include "model/htmlparsing.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <span>
 #include <vector>
 
 class THTMLControl;
+class TMLTree;
 
 // What TMLItem::GetHTML produces.
 enum TMLMarkupPart : uint8_t {
@@ -23,37 +28,31 @@ enum TMLMarkupPart : uint8_t {
 
 class TMLItem {
 public:
-    // An element (or, with IsText, a text node); the name is kept as given.
-    explicit TMLItem(QString name, std::vector<TTagAttributes> attributes = {});
-    static std::unique_ptr<TMLItem> CreateText(QString text);
-    // Frees the sibling chain and the children without recursing along them.
-    ~TMLItem();
     TMLItem(const TMLItem &) = delete;
     TMLItem &operator=(const TMLItem &) = delete;
 
-    const QString &Name() const { return m_name; }
-    bool IsText() const { return m_isText; }
-    const QString &Text() const { return m_text; }
+    // The tag name in lower case; '' for a text node.
+    const QString &Name() const;
+    bool IsText() const { return m_name < 0; }
+    // The text of a text node; '' for an element.
+    QString Text() const;
     // Names in lower case, values as written (quotes kept).
-    const std::vector<TTagAttributes> &Attributes() const { return m_attributes; }
-    int AttrCount() const { return int(m_attributes.size()); }
+    int AttrCount() const { return IsText() ? 0 : int(m_count); }
+    TTagAttributes Attribute(int i) const;
     // The values of every class attribute joined by one blank; the value of the last id.
-    const QString &ClassText() const { return m_classText; }
-    const QString &IdText() const { return m_idText; }
+    QString ClassText() const;
+    QString IdText() const;
 
-    TMLItem *FirstChild() const { return m_firstChild.get(); }
-    TMLItem *NextSibling() const { return m_nextSibling.get(); }
+    TMLItem *FirstChild() const { return m_firstChild; }
+    TMLItem *NextSibling() const { return m_nextSibling; }
+    // None for a node of the top-level chain.
     TMLItem *Parent() const { return m_parent; }
-    void SetFirstChild(std::unique_ptr<TMLItem> child);
-    void SetNextSibling(std::unique_ptr<TMLItem> sibling);
 
     // The control recognised on this element; not owned.
     THTMLControl *Data() const { return m_data; }
     void SetData(THTMLControl *control) { m_data = control; }
 
-    // Lower-cases the names; class and id attributes fill ClassText and IdText.
-    void SetAttributes(std::vector<TTagAttributes> attributes);
-    // The first attribute of that name (without case), trimmed, and with StripQuotes without
+    // The first attribute of that name (without case), trimmed, and with stripQuotes without
     // its first and last character when it starts with a quote; '' when there is none.
     QString GetAttribute(QStringView name, bool stripQuotes) const;
     // The first direct child of that name (without case), or none.
@@ -71,21 +70,27 @@ public:
 
 private:
     friend class TMLTree;
-    void appendOpenTag(QString &out) const;
-    void appendCloseTag(QString &out) const;
-    // The whole markup of first and, with siblings, of the nodes after it.
-    static void appendMarkup(const TMLItem *first, bool siblings, QString &out);
+    TMLItem() = default;
 
-    QString m_name;
-    bool m_isText = false;
-    QString m_text;
-    std::vector<TTagAttributes> m_attributes;
-    std::unique_ptr<TMLItem> m_firstChild;
-    std::unique_ptr<TMLItem> m_nextSibling;
+    QByteArrayView textBytes() const;
+    QByteArrayView valueBytes(int i) const;
+    const QByteArray &nameBytes() const;
+    void appendOpenTag(QByteArray &out) const;
+    void appendCloseTag(QByteArray &out) const;
+    void appendAttributes(QByteArray &out) const;
+    // The whole markup of first and, with siblings, of the nodes after it, without a call
+    // per nesting level or per sibling.
+    static void appendMarkup(const TMLItem *first, bool siblings, QByteArray &out);
+
+    const TMLTree *m_tree = nullptr;
+    int m_name = -1; // index into the tree's names; -1 for a text node
+    // A text node's bytes in the tree's text, or an element's run of attributes.
+    qsizetype m_first = 0;
+    qsizetype m_count = 0;
+    TMLItem *m_firstChild = nullptr;
+    TMLItem *m_nextSibling = nullptr;
     TMLItem *m_parent = nullptr;
     THTMLControl *m_data = nullptr;
-    QString m_classText;
-    QString m_idText;
 };
 
 // "img" and "input": the elements that never have children.
@@ -93,13 +98,13 @@ const QStringList &DefaultVoidTags();
 
 class TMLTree {
 public:
-    TMLTree() = default;
-    virtual ~TMLTree() = default;
+    TMLTree();
+    virtual ~TMLTree();
     TMLTree(const TMLTree &) = delete;
     TMLTree &operator=(const TMLTree &) = delete;
 
     // The first node of the top-level chain; the others are its next siblings.
-    TMLItem *Root() const { return m_root.get(); }
+    TMLItem *Root() const { return m_root; }
     // Compared without case; empty after creation.
     QStringList &VoidTags() { return m_voidTags; }
     const QStringList &VoidTags() const { return m_voidTags; }
@@ -107,12 +112,36 @@ public:
     void SetDropBlankText(bool drop) { m_dropBlankText = drop; }
 
     virtual bool IsVoidTag(QStringView name) const;
-    // Builds the nodes; always true.
+    // Builds the nodes, replacing any built before; always true.
     bool Parse(const QByteArray &utf8);
     bool Parse(const QString &text) { return Parse(text.toUtf8()); }
 
 private:
-    std::unique_ptr<TMLItem> m_root;
+    friend class TMLItem;
+    struct Name {
+        QString Text;
+        QByteArray Bytes;
+    };
+    struct Attribute {
+        int Name;
+        bool HasValue;
+        qsizetype ValueStart;
+        qsizetype ValueLength;
+    };
+    class Builder;
+
+    TMLItem *newItem();
+    void clear();
+
+    QByteArray m_source;
+    std::vector<Name> m_names;
+    std::vector<Attribute> m_attributes;
+    int m_className = -1;
+    int m_idName = -1;
+    std::vector<std::unique_ptr<TMLItem[]>> m_chunks;
+    size_t m_chunkSize = 0;
+    size_t m_chunkUsed = 0;
+    TMLItem *m_root = nullptr;
     QStringList m_voidTags;
     bool m_dropBlankText = true;
 };

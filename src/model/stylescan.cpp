@@ -4,25 +4,13 @@
 
 namespace {
 
-// The 1-based position after the run; pos itself when it is outside the text.
-template <class Char>
-qsizetype skip(const Char *data, qsizetype size, qsizetype pos, const CharSet &set, bool members)
-{
-    if (pos < 1 || pos > size)
-        return pos;
-    qsizetype end = pos - 1;
-    while (end < size && set.Contains(data[end]) == members)
-        ++end;
-    return end + 1;
-}
-
 template <class Text>
 Text take(const Text &text, qsizetype &pos, const CharSet &set, bool members)
 {
     if (pos < 1 || pos > text.size())
         return Text();
     const qsizetype start = pos;
-    pos = skip(text.constData(), text.size(), pos, set, members);
+    pos = SkipRun(text.constData(), text.size(), pos, set, members);
     return text.mid(start - 1, pos - start);
 }
 
@@ -63,15 +51,6 @@ QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set)
     return take(text, pos, set, false);
 }
 QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, false); }
-
-qsizetype SkipWhile(QByteArrayView text, qsizetype pos, const CharSet &set)
-{
-    return skip(text.data(), text.size(), pos, set, true);
-}
-qsizetype SkipUntil(QByteArrayView text, qsizetype pos, const CharSet &set)
-{
-    return skip(text.data(), text.size(), pos, set, false);
-}
 
 int LeadingInt(QStringView text, int defaultValue)
 {

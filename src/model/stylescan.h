@@ -67,10 +67,29 @@ QString TakeWhile(const QString &text, qsizetype &pos, const CharSet &set);
 // The same for the run of characters that are not members, so pos stops on a member.
 QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set);
 QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set);
-// The position-only forms, for scanners that keep spans instead of copies: the position after
-// the run that TakeWhile or TakeUntil would take.
-qsizetype SkipWhile(QByteArrayView text, qsizetype pos, const CharSet &set);
-qsizetype SkipUntil(QByteArrayView text, qsizetype pos, const CharSet &set);
+
+// The 1-based position after the run of members (or, with members false, of non-members)
+// from pos on; pos itself when it is outside the text.
+template <class Char>
+inline qsizetype SkipRun(const Char *data, qsizetype size, qsizetype pos, const CharSet &set, bool members)
+{
+    if (pos < 1 || pos > size)
+        return pos;
+    qsizetype end = pos - 1;
+    while (end < size && set.Contains(data[end]) == members)
+        ++end;
+    return end + 1;
+}
+// The position-only forms, for scanners that keep spans instead of copies: where TakeWhile
+// and TakeUntil would leave pos.
+inline qsizetype SkipWhile(QByteArrayView text, qsizetype pos, const CharSet &set)
+{
+    return SkipRun(text.data(), text.size(), pos, set, true);
+}
+inline qsizetype SkipUntil(QByteArrayView text, qsizetype pos, const CharSet &set)
+{
+    return SkipRun(text.data(), text.size(), pos, set, false);
+}
 
 // The leading run of signs and digits read as a decimal int ("10px" gives 10), else
 // defaultValue (" 10", "auto", "3-4", out of range).

@@ -1,0 +1,125 @@
+// Tokenizing and building the element tree of a large generated HTML part, next to a plain
+// byte scan for '<' over the same bytes; then the same at ten times the size.
+#include "model/htmlparsingtree.h"
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+// Long chains of form controls, deep nesting of containers and runs of unclosed elements,
+// in blocks until the text reaches the size asked for.
+QByteArray generateHtml(qsizetype size)
+{
+    QByteArray out;
+    out.reserve(size + 65536);
+    out += "<div class=\"EditableContent\" id=\"page\">\r\n";
+    int n = 0;
+    while (out.size() < size) {
+        for (int i = 0; i < 200; ++i, ++n) {
+            const QByteArray k = QByteArray::number(n);
+            out += "  <div class=\"EditorText\" id=\"e" + k + "\" style=\"left:" + QByteArray::number(n % 700) +
+                   "px;top:" + QByteArray::number(n % 900) + "px;width:120px\"><span>Name " + k +
+                   "</span><input type=\"text\" name=\"f" + k + "\" title='Enter the name.' disabled></div>\r\n";
+        }
+        for (int d = 0; d < 500; ++d)
+            out += "<div class=\"StaticContainer\"><h3>Group</h3>\r\n";
+        out += "<img src=\"x.png\"><!-- deepest -->";
+        for (int d = 0; d < 500; ++d)
+            out += "</div>\r\n";
+        out += "<div class=\"ScriptingContainer\"><script>for (i = 0; i<n; i++) a[i] = b<c;</script>";
+        for (int p = 0; p < 300; ++p)
+            out += "<p>line " + QByteArray::number(p) + "<br>";
+        out += "</div>\r\n";
+    }
+    out += "</div>\r\n";
+    return out;
+}
+
+double bestOf(int runs, const std::function<void()> &work)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        best = std::min(best, t.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+qsizetype volatile sink;
+
+struct Figures {
+    double Scan;
+    double Tokenize;
+    double Build;
+    double Free;
+};
+
+Figures measure(const QByteArray &html, int runs)
+{
+    Figures f{};
+    f.Scan = bestOf(runs, [&] {
+        qsizetype count = 0;
+        const char *p = html.constData();
+        const char *end = p + html.size();
+        while ((p = static_cast<const char *>(std::memchr(p, '<', size_t(end - p))))) {
+            ++count;
+            ++p;
+        }
+        sink = count;
+    });
+    f.Tokenize = bestOf(runs, [&] {
+        TMarkupParser parser;
+        parser.Init(html, 1);
+        qsizetype count = 0;
+        while (parser.Next())
+            ++count;
+        sink = count;
+    });
+    f.Build = 1e30;
+    f.Free = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        std::unique_ptr<TMLTree> tree = ParseHTML(html);
+        f.Build = std::min(f.Build, t.nsecsElapsed() / 1e9);
+        if (!tree || !tree->Root())
+            std::abort();
+        t.restart();
+        tree.reset();
+        f.Free = std::min(f.Free, t.nsecsElapsed() / 1e9);
+    }
+    return f;
+}
+
+void report(const char *label, qsizetype bytes, const Figures &f)
+{
+    const double mb = bytes / 1e6;
+    std::printf("%s: %.2f MB\n", label, mb);
+    std::printf("  memchr scan for '<'     %9.2f ms %9.1f MB/s\n", f.Scan * 1e3, mb / f.Scan);
+    std::printf("  tokenize only           %9.2f ms %9.1f MB/s  %5.2fx the scan's time\n", f.Tokenize * 1e3,
+                mb / f.Tokenize, f.Tokenize / f.Scan);
+    std::printf("  tokenize + build tree   %9.2f ms %9.1f MB/s  %5.2fx the scan's time\n", f.Build * 1e3, mb / f.Build,
+                f.Build / f.Scan);
+    std::printf("  free the tree           %9.2f ms\n", f.Free * 1e3);
+}
+
+} // namespace
+
+int main()
+{
+    const QByteArray small = generateHtml(5 * 1000 * 1000);
+    const QByteArray large = generateHtml(50 * 1000 * 1000);
+    const Figures a = measure(small, 7);
+    const Figures b = measure(large, 3);
+    report("HTML part", small.size(), a);
+    report("ten times larger", large.size(), b);
+    std::printf("size x%.2f: build time x%.2f, scan time x%.2f\n", double(large.size()) / small.size(),
+                b.Build / a.Build, b.Scan / a.Scan);
+    return 0;
+}
