@@ -65,11 +65,14 @@ THTMLControlClass::THTMLControlClass(QString displayName, QString cssClass, QStr
 
 bool THTMLControlClass::Matches(const TMLItem *item) const
 {
-    if (!item || m_cssClass.isEmpty())
+    return item && MatchesClass(item->GetAttribute(u"class", true), *item);
+}
+
+bool THTMLControlClass::MatchesClass(const QString &classText, const TMLItem &item) const
+{
+    if (m_cssClass.isEmpty() || !classText.contains(m_cssClass, Qt::CaseSensitive))
         return false;
-    if (!item->GetAttribute(u"class", true).contains(m_cssClass, Qt::CaseSensitive))
-        return false;
-    return !m_filter || m_filter(*item);
+    return !m_filter || m_filter(item);
 }
 
 // Base control ---------------------------------------------------------------------------
@@ -385,8 +388,9 @@ const THTMLControlClass *FindControlClass(const TMLItem *item)
 {
     if (!item)
         return nullptr;
+    const QString classText = item->GetAttribute(u"class", true);
     for (const THTMLControlClass *kind : registry())
-        if (kind->Matches(item))
+        if (kind->MatchesClass(classText, *item))
             return kind;
     return nullptr;
 }

@@ -35,6 +35,8 @@ public:
     // The CSS class occurs (case-sensitive) in the element's first class attribute; an
     // empty CSS class never matches.
     bool Matches(const TMLItem *item) const;
+    // Matches, with the first class attribute already read (stripped of its quotes).
+    bool MatchesClass(const QString &classText, const TMLItem &item) const;
     std::unique_ptr<THTMLControl> Create() const { return m_create(*this); }
 
 private:
