@@ -78,6 +78,9 @@ public:
     virtual TPoint TextExtent(const QString &text) = 0;
     // The height TextExtent gives, where measuring the width would cost more.
     virtual int TextHeight(const QString &text) { return TextExtent(text).Y; }
+    // Text inside the box from its top-left corner: tabs expanded, word-wrapped, clipped to
+    // the box, ending in an ellipsis when it does not fit.
+    virtual void TextRect(const Rect &r, const QString &text) = 0;
     virtual void StretchDraw(const Rect &r, const QImage &picture) = 0;
 };
 
@@ -157,6 +160,8 @@ public:
     bool GetItemRect(void *Data, Rect &R) const;
     void *DataAt(int X, int Y) const;
     bool IsSelected(void *Data) const;
+    // IsSelected without the search for the item.
+    bool IsItemSelected(const TGraphEditorItem &Item) const { return itemSelected(Item); }
     int SelectedCount() const;
     void GetSelected(TDataList *List) const;
     void SetSelected(const TDataList *List, bool Value);

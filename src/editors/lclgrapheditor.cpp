@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <QWheelEvent>
 #include <cmath>
 
@@ -174,6 +175,85 @@ void TPainterCanvas::TextOut(int x, int y, const QString &text)
     m_painter.setFont(m_font);
     m_painter.setPen(ToQColor(m_fontColor));
     m_painter.drawText(QPoint(x, y + fm.ascent()), text);
+}
+
+namespace {
+// Tab stops every eight widths of an "x", as the painter expands tabs on a line of its own.
+qreal tabStop(const QFontMetrics &fm) { return 8 * fm.horizontalAdvance(QLatin1Char('x')); }
+
+constexpr int boxTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextExpandTabs;
+
+// The lines of text wrapped at width: start and length of each, line breaks excluded.
+struct WrappedText {
+    QString text;
+    std::vector<std::pair<int, int>> lines;
+};
+
+WrappedText wrapText(const QString &text, const QFont &font, const QPaintDevice *device, qreal width, qreal tabs)
+{
+    WrappedText out;
+    out.text = text;
+    out.text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    out.text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(out.text, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabStopDistance(tabs);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max<qreal>(0, width));
+        int length = line.textLength();
+        if (length > 0 && out.text.at(line.textStart() + length - 1) == QChar::LineSeparator)
+            --length;
+        out.lines.emplace_back(line.textStart(), length);
+    }
+    layout.endLayout();
+    return out;
+}
+} // namespace
+
+QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height)
+{
+    QStringList out;
+    if (text.isEmpty())
+        return out;
+    const QFontMetrics fm(font, device);
+    const qreal tabs = tabStop(fm);
+    const WrappedText wrapped = wrapText(text, font, device, width, tabs);
+    const size_t fit = size_t(std::max(1, height / std::max(1, fm.height())));
+    const size_t shown = std::min(fit, wrapped.lines.size());
+    for (size_t i = 0; i < shown; ++i)
+        out << wrapped.text.mid(wrapped.lines[i].first, wrapped.lines[i].second);
+    if (shown == wrapped.lines.size())
+        return out;
+    // Text is left over: the last line shown gives up its end to the ellipsis.
+    const QString ellipsis(QChar(0x2026));
+    const QString last = out.takeLast();
+    const WrappedText cut = wrapText(last, font, device, width - fm.horizontalAdvance(ellipsis), tabs);
+    out << (cut.lines.empty() ? QString() : last.left(cut.lines.front().second)) + ellipsis;
+    return out;
+}
+
+void TPainterCanvas::TextRect(const Rect &r, const QString &text)
+{
+    if (r.IsEmpty() || text.isEmpty())
+        return;
+    const QFontMetrics &fm = metrics();
+    const QStringList lines = BoxTextLines(text, m_font, m_painter.device(), r.Width(), r.Height());
+    m_painter.save();
+    m_painter.setClipRect(r.toQRect(), Qt::IntersectClip);
+    m_painter.setFont(m_font);
+    m_painter.setPen(ToQColor(m_fontColor));
+    int y = r.Top;
+    for (const QString &line : lines) {
+        const QRect box(r.Left, y, r.Width(), fm.height());
+        if (m_brushStyle == bsSolid)
+            m_painter.fillRect(m_painter.boundingRect(box, boxTextFlags, line), ToQColor(m_brushColor));
+        m_painter.drawText(box, boxTextFlags, line);
+        y += fm.height();
+    }
+    m_painter.restore();
 }
 
 TPoint TPainterCanvas::TextExtent(const QString &text)

@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPointer>
+#include <QStringList>
 #include <QTransform>
 #include <QWidget>
 #include <functional>
@@ -47,6 +48,7 @@ public:
     void Rectangle(const Rect &r) override;
     void FillRect(const Rect &r) override;
     void TextOut(int x, int y, const QString &text) override;
+    void TextRect(const Rect &r, const QString &text) override;
     TPoint TextExtent(const QString &text) override;
     int TextHeight(const QString &text) override;
     void StretchDraw(const Rect &r, const QImage &picture) override;
@@ -69,6 +71,10 @@ private:
 };
 
 QColor ToQColor(TColor c);
+
+// The lines TextRect draws in a box of the given size: the word-wrapped lines that fit
+// whole (at least one), the last ending in an ellipsis when text is left over.
+QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height);
 
 // (Sender, Button, Shift, X, Y) and (Sender, Shift, X, Y), as the window's handlers take them.
 using TMouseHandler = std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;

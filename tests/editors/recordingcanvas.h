@@ -22,7 +22,7 @@ inline char *toString(const TPoint &p) { return QTest::toString(QStringLiteral("
 namespace pellorin_test {
 
 struct CanvasOp {
-    QString Kind; // polyline, polygon, rectangle, fillrect, text, stretch
+    QString Kind; // polyline, polygon, rectangle, fillrect, text, textrect, stretch
     std::vector<TPoint> Points;
     Rect R;
     QString Text;
@@ -88,6 +88,12 @@ public:
     {
         CanvasOp &op = record(QStringLiteral("text"));
         op.Points = {{x, y}};
+        op.Text = text;
+    }
+    void TextRect(const Rect &r, const QString &text) override
+    {
+        CanvasOp &op = record(QStringLiteral("textrect"));
+        op.R = r;
         op.Text = text;
     }
     TPoint TextExtent(const QString &text) override { return {int(text.size()) * CharWidth, TextHeight}; }

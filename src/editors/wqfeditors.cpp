@@ -1,0 +1,507 @@
+#include "wqfeditors.h"
+
+#include "base/mathutils.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace {
+constexpr int GridX = 32;
+constexpr int GridY = 26;
+constexpr int NoteBarHeight = 20;
+constexpr int HandleSize = 15;
+constexpr int MinNoteWidth = 50;
+constexpr int MinNoteHeight = 30;
+
+const QString &diagramFont()
+{
+    static const QString name = QStringLiteral("Trebuchet MS");
+    return name;
+}
+
+int scaled(double v, double zoom) { return RoundToInt(v * zoom); }
+
+// The nearest grid line, ties going right and down; never left of or above the origin.
+int snap(int value, int delta, int grid)
+{
+    const int64_t v = (int64_t(value) + delta + grid / 2) / grid * grid; // truncates toward zero
+    return ClampToInt(std::max<int64_t>(0, v));
+}
+
+// A drag of view pixels in model units.
+int unzoomed(int delta, double zoom) { return zoom == 0 ? 0 : RoundToInt(delta / zoom); }
+
+bool rectsMeet(const Rect &a, const Rect &b)
+{
+    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
+}
+} // namespace
+
+Rect ScaleRect(const Rect &R, double Zoom)
+{
+    return Rect(scaled(R.Left, Zoom), scaled(R.Top, Zoom), scaled(R.Right, Zoom), scaled(R.Bottom, Zoom));
+}
+
+// ---- TCmtDrag ----
+
+Rect TCmtDrag::GetRect() const
+{
+    if (!Comment)
+        return Rect(-1, -1, -1, -1);
+    return Rect::FromSize(ClampedSub(Comment->Rect.Right, HandleSize), ClampedSub(Comment->Rect.Bottom, HandleSize),
+                          HandleSize, HandleSize);
+}
+
+// ---- TWQFEditorSource ----
+
+TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, TCommentRectList *Comments)
+    : m_section(Section), m_comments(Comments)
+{
+}
+
+TWQFEditorSource::~TWQFEditorSource() = default;
+
+void TWQFEditorSource::SetSection(TWQFSection *Section)
+{
+    m_section = Section;
+    // Nothing of the old section may be drawn or answered for until the next listing.
+    m_drawn.clear();
+    m_componentIndex.clear();
+    m_byName.clear();
+    m_paintPos.clear();
+    m_shifted.clear();
+}
+
+void TWQFEditorSource::SetZoom(double Value)
+{
+    if (Value != m_zoom)
+        m_zoom = Value;
+}
+
+const QImage *TWQFEditorSource::GetImage(TWQFItem *Item, const QString &Kind) const
+{
+    return OnGetImage ? OnGetImage(Item, Kind) : nullptr;
+}
+
+TCmtDrag *TWQFEditorSource::HandleOf(const TCommentRect *Note) const
+{
+    if (!Note)
+        return nullptr;
+    for (const auto &handle : m_handles)
+        if (handle->Comment == Note)
+            return handle.get();
+    return nullptr;
+}
+
+TCommentRect *TWQFEditorSource::CommentOf(const void *Data) const
+{
+    if (KindOf(Data) != dikHandle)
+        return nullptr;
+    return static_cast<const TCmtDrag *>(Data)->Comment;
+}
+
+TDiagramItemKind TWQFEditorSource::KindOf(const void *Data) const
+{
+    if (!Data)
+        return dikNone;
+    if (m_componentIndex.contains(Data))
+        return dikComponent;
+    return m_noteKinds.value(Data, dikNone);
+}
+
+TWQFItem *TWQFEditorSource::ComponentOf(const void *Data) const
+{
+    const int i = componentIndex(Data);
+    return i < 0 ? nullptr : m_drawn[size_t(i)].Item;
+}
+
+TCommentRect *TWQFEditorSource::NoteOf(const void *Data) const
+{
+    return KindOf(Data) == dikNote ? static_cast<TCommentRect *>(const_cast<void *>(Data)) : nullptr;
+}
+
+int TWQFEditorSource::componentIndex(const void *data) const { return data ? m_componentIndex.value(data, -1) : -1; }
+
+bool TWQFEditorSource::listsNote(const TCommentRect &note) const
+{
+    // Exact, case included: a note of "PreProc" is not one of "preproc".
+    return m_section && note.Section == m_section->GetName();
+}
+
+bool TWQFEditorSource::isSelected(const void *data) const
+{
+    return Editor && data && Editor->IsSelected(const_cast<void *>(data));
+}
+
+void TWQFEditorSource::readComponent(Drawn &drawn) const
+{
+    const TWQFItem &item = *drawn.Item;
+    drawn.Box = LinkBoxOf(item);
+    drawn.Type = item.GetType();
+    drawn.Caption = drawn.Box.Name + QStringLiteral(": ") + item.GetComment();
+    drawn.Exits = ExitsOf(item);
+}
+
+void TWQFEditorSource::takeSnapshot()
+{
+    m_drawn.clear();
+    m_componentIndex.clear();
+    m_byName.clear();
+    m_shifted.clear();
+    if (m_section) {
+        const TWQFItemList &items = m_section->Items();
+        m_drawn.reserve(items.size());
+        m_componentIndex.reserve(qsizetype(items.size()));
+        for (const auto &item : items) {
+            if (!item)
+                continue;
+            Drawn drawn;
+            drawn.Item = item.get();
+            readComponent(drawn);
+            const int index = int(m_drawn.size());
+            m_componentIndex.insert(drawn.Item, index);
+            if (!drawn.Box.Name.isEmpty() && !m_byName.contains(drawn.Box.Name))
+                m_byName.insert(drawn.Box.Name, index);
+            m_drawn.push_back(std::move(drawn));
+        }
+    }
+    m_paintPos.resize(m_drawn.size());
+    for (size_t i = 0; i < m_drawn.size(); ++i)
+        m_paintPos[i] = {m_drawn[i].Box.X, m_drawn[i].Box.Y};
+}
+
+void TWQFEditorSource::Refresh() { takeSnapshot(); }
+
+void TWQFEditorSource::updateHandles()
+{
+    std::vector<std::unique_ptr<TCmtDrag>> previous = std::move(m_handles);
+    m_handles.clear();
+    m_noteKinds.clear();
+    if (!m_comments)
+        return;
+    for (const auto &note : *m_comments) {
+        if (!note || !listsNote(*note))
+            continue;
+        auto kept = std::find_if(previous.begin(), previous.end(), [&](const auto &h) { return h && h->Comment == note.get(); });
+        m_handles.push_back(kept != previous.end() ? std::move(*kept) : std::make_unique<TCmtDrag>(note.get()));
+        m_noteKinds.insert(note.get(), dikNote);
+        m_noteKinds.insert(m_handles.back().get(), dikHandle);
+    }
+}
+
+void TWQFEditorSource::GetItems(TDataList &List)
+{
+    updateHandles();
+    // Notes lie under every component, each followed by its handle.
+    for (const auto &handle : m_handles) {
+        List.push_back(handle->Comment);
+        List.push_back(handle.get());
+    }
+    takeSnapshot();
+    for (const Drawn &drawn : m_drawn)
+        List.push_back(drawn.Item);
+}
+
+void TWQFEditorSource::GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption)
+{
+    switch (KindOf(Data)) {
+    case dikComponent: {
+        const Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
+        R = Rect::FromSize(drawn.Box.X, drawn.Box.Y, BoxWidth, BoxHeight);
+        Caption = drawn.Box.Name;
+        break;
+    }
+    case dikNote: {
+        // Only the title bar can be hit and selected.
+        const Rect &note = static_cast<TCommentRect *>(Data)->Rect;
+        const int bar = ClampedAdd(note.Top, NoteBarHeight);
+        R = Rect(note.Left, note.Top, note.Right, note.Bottom < note.Top ? bar : std::min(note.Bottom, bar));
+        break;
+    }
+    case dikHandle:
+        R = static_cast<TCmtDrag *>(Data)->GetRect();
+        Groupable = false;
+        break;
+    case dikNone:
+        return;
+    }
+    R = ScaleRect(R, m_zoom);
+}
+
+void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
+{
+    const int dx = unzoomed(DX, m_zoom);
+    const int dy = unzoomed(DY, m_zoom);
+    switch (KindOf(Data)) {
+    case dikComponent: {
+        Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
+        TWQFItem &item = *drawn.Item;
+        const int x = snap(item.GetX(), dx, GridX);
+        const int y = snap(item.GetY(), dy, GridY);
+        item.SetX(x);
+        item.SetY(y);
+        drawn.Box.X = x;
+        drawn.Box.Y = y;
+        m_paintPos[size_t(componentIndex(Data))] = {x, y};
+        break;
+    }
+    case dikNote: {
+        Rect &r = static_cast<TCommentRect *>(Data)->Rect;
+        r = r.Offset(dx, dy);
+        break;
+    }
+    case dikHandle: {
+        TCommentRect *note = static_cast<TCmtDrag *>(Data)->Comment;
+        if (!note)
+            break;
+        Rect &r = note->Rect;
+        r.Right = ClampedAdd(r.Right, dx);
+        r.Bottom = ClampedAdd(r.Bottom, dy);
+        if (r.Right < r.Left)
+            std::swap(r.Left, r.Right);
+        if (r.Bottom < r.Top)
+            std::swap(r.Top, r.Bottom);
+        if (int64_t(r.Right) - r.Left < MinNoteWidth)
+            r.Right = ClampedAdd(r.Left, MinNoteWidth);
+        if (int64_t(r.Bottom) - r.Top < MinNoteHeight)
+            r.Bottom = ClampedAdd(r.Top, MinNoteHeight);
+        break;
+    }
+    case dikNone:
+        break;
+    }
+    if (Editor)
+        Editor->Rebuild();
+}
+
+TPoint TWQFEditorSource::paintSize(const TGraphPaintInfo &Info) const
+{
+    if (!Editor)
+        return {};
+    return Info.ToView ? Editor->GetViewSize() : Editor->GetGraphSize();
+}
+
+Rect TWQFEditorSource::paintArea(int OffsetX, int OffsetY, const TGraphPaintInfo &Info) const
+{
+    if (!Editor) {
+        // No view to keep to: everything is drawn.
+        constexpr int far = std::numeric_limits<int>::max() / 4;
+        return Rect(-far, -far, far, far);
+    }
+    const TPoint size = paintSize(Info);
+    return Rect::FromSize(OffsetX, OffsetY, size.X, size.Y);
+}
+
+void TWQFEditorSource::unshift()
+{
+    for (int i : m_shifted)
+        if (size_t(i) < m_drawn.size())
+            m_paintPos[size_t(i)] = {m_drawn[size_t(i)].Box.X, m_drawn[size_t(i)].Box.Y};
+    m_shifted.clear();
+}
+
+void TWQFEditorSource::shiftDragged(const TGraphPaintInfo &Info)
+{
+    unshift();
+    if (!Editor || !Info.Dragging || m_zoom == 0)
+        return;
+    const double dx = Info.DX / m_zoom;
+    const double dy = Info.DY / m_zoom;
+    for (int i = 0; i < Editor->ItemCount(); ++i) {
+        const TGraphEditorItem &item = *Editor->Items(i);
+        if (!Editor->IsItemSelected(item))
+            continue;
+        const int index = componentIndex(item.Data);
+        if (index < 0)
+            continue;
+        const TLinkBox &box = m_drawn[size_t(index)].Box;
+        m_paintPos[size_t(index)] = {RoundToInt(box.X + dx), RoundToInt(box.Y + dy)};
+        m_shifted.push_back(index);
+    }
+}
+
+void TWQFEditorSource::paintComments(TCanvas &Canvas, const Rect &Visible, const TGraphPaintInfo &Info)
+{
+    if (!m_comments)
+        return;
+    for (const auto &owned : *m_comments) {
+        TCommentRect *note = owned.get();
+        if (!note || !listsNote(*note))
+            continue;
+        // A note being dragged or resized is drawn with the items, where it will land.
+        if (Info.Dragging && (isSelected(note) || isSelected(HandleOf(note))))
+            continue;
+        const Rect shown = ScaleRect(note->Rect, m_zoom);
+        const Rect bounds(shown.Left, shown.Top, std::max(shown.Right, shown.Left),
+                          std::max({shown.Bottom, shown.Top, ClampedAdd(shown.Top, scaled(NoteBarHeight, m_zoom))}));
+        if (!rectsMeet(bounds, Visible))
+            continue;
+        DrawComment(Canvas, note, shown.Left, shown.Top, isSelected(note), TGraphPaintInfo());
+    }
+}
+
+void TWQFEditorSource::PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
+{
+    const TPoint size = paintSize(Info);
+    Canvas.SetBrushStyle(bsSolid);
+    Canvas.SetBrushColor(clWhite);
+    Canvas.FillRect(Rect(0, 0, size.X, size.Y));
+    if (VertSplit >= 0) {
+        Canvas.SetBrushColor(clMarginLine);
+        Canvas.FillRect(Rect::FromSize(ClampedSub(VertSplit, OffsetX), 0, 2, size.Y));
+        Canvas.SetBrushColor(clWhite);
+    }
+    Canvas.SetOrigin(-OffsetX, -OffsetY);
+    Canvas.SetBrushStyle(bsClear);
+    Canvas.SetPenColor(clBlack);
+    Canvas.SetPenWidth(1);
+    Canvas.SetFontName(diagramFont());
+    Canvas.SetFontSize(10);
+    Canvas.SetFontColor(clBlack);
+
+    const Rect visible = paintArea(OffsetX, OffsetY, Info);
+    paintComments(Canvas, visible, Info);
+
+    // The arrows follow the dragged components through the positions drawn in this paint;
+    // the page itself is never touched by painting.
+    shiftDragged(Info);
+    const TFindLinkBox find = [this](const QString &name) -> std::optional<TLinkBox> {
+        const auto it = m_byName.constFind(name);
+        if (it == m_byName.cend())
+            return std::nullopt;
+        const TPoint p = m_paintPos[size_t(*it)];
+        return TLinkBox{name, p.X, p.Y};
+    };
+    for (size_t i = 0; i < m_drawn.size(); ++i) {
+        const TLinkBox box{QString(), m_paintPos[i].X, m_paintPos[i].Y};
+        DrawBoxLinks(&Canvas, &box, m_drawn[i].Exits, find, DstArrow, visible, m_zoom);
+    }
+    Canvas.SetOrigin(0, 0);
+}
+
+void TWQFEditorSource::PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info)
+{
+    switch (KindOf(Data)) {
+    case dikNote: {
+        auto *note = static_cast<TCommentRect *>(Data);
+        if (Info.Dragging && (Selected || isSelected(HandleOf(note))))
+            DrawComment(Canvas, note, X, Y, Selected, Info);
+        break;
+    }
+    case dikHandle: {
+        auto *handle = static_cast<TCmtDrag *>(Data);
+        const Rect shown = ScaleRect(handle->GetRect(), m_zoom);
+        Rect r = Rect::FromSize(X, Y, shown.Width(), shown.Height());
+        if (Info.Dragging && (Selected || isSelected(handle->Comment)))
+            r = r.Offset(Info.DX, Info.DY);
+        Canvas.SetBrushStyle(bsSolid);
+        Canvas.SetBrushColor(clWhite);
+        Canvas.SetPenColor(clBlack);
+        Canvas.Rectangle(r);
+        break;
+    }
+    case dikComponent: {
+        const Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
+        const QImage *picture = GetImage(drawn.Item, drawn.Type);
+        if (Selected && Info.Dragging) {
+            X = ClampedAdd(X, Info.DX);
+            Y = ClampedAdd(Y, Info.DY);
+        }
+        Canvas.SetPenColor(clBlack);
+        if (picture && !picture->isNull()) {
+            Canvas.StretchDraw(Rect::FromSize(X, Y, scaled(picture->width(), m_zoom), scaled(picture->height(), m_zoom)),
+                               *picture);
+        } else {
+            // The plain box keeps its size at every zoom; its frame and hit area scale.
+            Canvas.SetBrushStyle(bsSolid);
+            Canvas.SetBrushColor(clPlainBox);
+            Canvas.Rectangle(Rect::FromSize(X, Y, 32, 32));
+            Canvas.SetBrushStyle(bsClear);
+            const int fontSize = Canvas.FontSize();
+            Canvas.SetFontSize(6);
+            Canvas.SetFontColor(clBlack);
+            Canvas.TextOut(ClampedSub(X, 8), ClampedAdd(Y, 20), drawn.Type);
+            Canvas.SetFontSize(fontSize);
+        }
+        if (Selected) {
+            const int margin = scaled(2, m_zoom);
+            Canvas.SetBrushStyle(bsClear);
+            Canvas.Rectangle(Rect::FromSize(ClampedSub(X, margin), ClampedSub(Y, margin), scaled(36, m_zoom), scaled(36, m_zoom)));
+        }
+        break;
+    }
+    case dikNone:
+        break;
+    }
+}
+
+void TWQFEditorSource::PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
+{
+    Canvas.SetOrigin(-OffsetX, -OffsetY);
+    Canvas.SetBrushStyle(bsClear);
+    Canvas.SetFontName(diagramFont());
+    Canvas.SetFontSize(10);
+    Canvas.SetFontColor(clBlack);
+    const Rect visible = paintArea(OffsetX, OffsetY, Info);
+    for (size_t i = 0; i < m_drawn.size(); ++i) {
+        const QString &caption = m_drawn[i].Caption;
+        const TPoint p = m_paintPos[i];
+        const int height = Canvas.TextHeight(caption);
+        const int x = scaled(int64_t(p.X) + 36, m_zoom);
+        const int y = ClampedSub(scaled(int64_t(p.Y) + 13, m_zoom), height / 2);
+        // Captions out of view are not even measured.
+        if (x > visible.Right || y > visible.Bottom || int64_t(y) + height < visible.Top)
+            continue;
+        if (x < visible.Left && int64_t(x) + Canvas.TextExtent(caption).X < visible.Left)
+            continue;
+        Canvas.TextOut(x, y, caption);
+    }
+    Canvas.SetOrigin(0, 0);
+    if (Info.ShowRubberBand) {
+        Canvas.SetPenColor(clBlack);
+        Canvas.SetBrushStyle(bsClear);
+        Canvas.Rectangle(Info.RubberBand);
+    }
+    unshift();
+}
+
+void TWQFEditorSource::DrawComment(TCanvas &Canvas, TCommentRect *Note, int X, int Y, bool Selected, const TGraphPaintInfo &Info)
+{
+    if (!Note)
+        return;
+    const bool resizing = Info.Dragging && !Selected && isSelected(HandleOf(Note));
+    const int w = Note->Rect.Width();
+    const int h = Note->Rect.Height();
+    const int height = scaled(h, m_zoom);
+    Rect r(X, Y, ClampedAdd(X, scaled(w, m_zoom)), ClampedAdd(Y, height));
+    if (Info.Dragging) {
+        if (!resizing) {
+            r.Left = ClampedAdd(r.Left, Info.DX);
+            r.Top = ClampedAdd(r.Top, Info.DY);
+        }
+        r.Right = ClampedAdd(r.Right, Info.DX);
+        r.Bottom = ClampedAdd(r.Bottom, Info.DY);
+    }
+
+    Rect bar = r;
+    const int barBottom = RoundToInt(r.Top + NoteBarHeight * m_zoom);
+    bar.Bottom = r.Bottom < r.Top ? barBottom : std::min(r.Bottom, barBottom);
+    Canvas.SetPenColor(clBlack);
+    Canvas.SetBrushColor(Selected ? clSelectedNoteBar : clNoteBar);
+    Canvas.SetBrushStyle(bsSolid);
+    Canvas.Rectangle(bar);
+
+    r.Bottom = ClampedAdd(r.Top, resizing ? ClampedAdd(height, Info.DY) : height);
+    Canvas.SetBrushStyle(bsClear);
+    Canvas.Rectangle(r);
+
+    Canvas.SetFontColor(clBlack);
+    Canvas.TextOut(ClampedAdd(r.Left, 2), ClampedAdd(r.Top, 2), Note->Title);
+    if (Note->ShowText) {
+        const int two = scaled(2, m_zoom);
+        const Rect body(ClampedAdd(r.Left, two), ClampedAdd(r.Top, scaled(22, m_zoom)), ClampedSub(r.Right, two),
+                        ClampedSub(r.Bottom, two));
+        Canvas.TextRect(body, Note->Text);
+    }
+}

@@ -1,0 +1,130 @@
+#pragma once
+// The flow diagram of one page section as a graph source: the section's components as boxes
+// on a 32 x 26 grid, the section's notes with a resize handle each, and the painting of it
+// all: ground, margin line, notes, pictures or boxes, arrows with their labels, captions.
+#include "grapheditor.h"
+#include "wqfdrawutils.h"
+#include "model/commentrects.h"
+#include "model/wqftypes.h"
+
+#include <QHash>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The resize handle at a note's bottom-right corner.
+class TCmtDrag {
+public:
+    explicit TCmtDrag(TCommentRect *comment = nullptr) : Comment(comment) {}
+    TCommentRect *Comment;
+    // 15 x 15 model units inside the note's bottom-right corner; (-1, -1, -1, -1) without a note.
+    Rect GetRect() const;
+};
+
+// What a data pointer of the diagram stands for.
+enum TDiagramItemKind : uint8_t { dikNone, dikComponent, dikNote, dikHandle };
+
+// A component's picture for its type, or none for the drawn box. The pictures stay the
+// answerer's and must outlive the paint.
+using TGetImageEvent = std::function<const QImage *(TWQFItem *Item, const QString &Kind)>;
+
+constexpr TColor clMarginLine = RGBToColor(128, 128, 128);
+constexpr TColor clPlainBox = RGBToColor(166, 202, 240);
+constexpr TColor clNoteBar = RGBToColor(255, 255, 0);
+constexpr TColor clSelectedNoteBar = RGBToColor(0, 255, 0);
+
+// Each edge times the zoom, rounded half to even.
+Rect ScaleRect(const Rect &R, double Zoom);
+
+class TWQFEditorSource : public TGraphEditorSource {
+public:
+    // Neither is owned; Comments holds the notes of every section and may be none.
+    TWQFEditorSource(TWQFSection *Section, TCommentRectList *Comments);
+    ~TWQFEditorSource() override;
+    TWQFEditorSource(const TWQFEditorSource &) = delete;
+    TWQFEditorSource &operator=(const TWQFEditorSource &) = delete;
+
+    TWQFSection *Section() const { return m_section; }
+    // The owner rebuilds the editor afterwards.
+    void SetSection(TWQFSection *Section);
+    TCommentRectList *Comments() const { return m_comments; }
+    double Zoom() const { return m_zoom; }
+    // Nothing is rebuilt; the owner does that.
+    void SetZoom(double Value);
+
+    // The editor served; not owned (the editor owns the source).
+    TGraphEditor *Editor = nullptr;
+    // x of the margin line in view pixels, not scaled; -1 for none.
+    int VertSplit = -1;
+    TDstArrowMode DstArrow = damNever;
+    TGetImageEvent OnGetImage;
+
+    const QImage *GetImage(TWQFItem *Item, const QString &Kind) const;
+    // The handles of the listed notes, in listing order. A note keeps its handle from one
+    // listing to the next, so a selected handle stays selected across a rebuild.
+    const std::vector<std::unique_ptr<TCmtDrag>> &Handles() const { return m_handles; }
+    TCmtDrag *HandleOf(const TCommentRect *Note) const;
+    // The note of a handle; none for anything else.
+    TCommentRect *CommentOf(const void *Data) const;
+    // Of the data of the last listing.
+    TDiagramItemKind KindOf(const void *Data) const;
+    TWQFItem *ComponentOf(const void *Data) const;
+    TCommentRect *NoteOf(const void *Data) const;
+
+    // Painting draws the components from what was read of them at the last listing, so that
+    // a paint costs what is in view. Call this after changing a component's name, type,
+    // comment, position or exits without rebuilding the editor.
+    void Refresh();
+
+    void GetItems(TDataList &List) override;
+    void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;
+    // DX, DY in view pixels. Components snap to the grid and are written to the page; notes
+    // and handles change the note's rectangle.
+    void MoveItem(void *Data, int DX, int DY) override;
+    void PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
+    void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override;
+    void PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
+
+    // One note with its top-left corner at X, Y of the canvas; a drag in Info moves a selected
+    // note and resizes one whose handle is dragged.
+    void DrawComment(TCanvas &Canvas, TCommentRect *Note, int X, int Y, bool Selected, const TGraphPaintInfo &Info);
+
+private:
+    // What painting needs of one component, read once per listing.
+    struct Drawn {
+        TWQFItem *Item = nullptr;
+        QString Type;
+        QString Caption; // "name: comment"
+        TLinkBox Box;    // name and stored position
+        QStringList Exits;
+    };
+
+    bool listsNote(const TCommentRect &note) const;
+    bool isSelected(const void *data) const;
+    int componentIndex(const void *data) const;
+    void readComponent(Drawn &drawn) const;
+    void takeSnapshot();
+    void updateHandles();
+    // The size painted: the view's or the whole graph's; none known without an editor.
+    TPoint paintSize(const TGraphPaintInfo &Info) const;
+    Rect paintArea(int OffsetX, int OffsetY, const TGraphPaintInfo &Info) const;
+    void paintComments(TCanvas &Canvas, const Rect &Visible, const TGraphPaintInfo &Info);
+    // The positions drawn in this paint: the stored ones, the dragged components shifted.
+    void shiftDragged(const TGraphPaintInfo &Info);
+    void unshift();
+
+    TWQFSection *m_section;
+    TCommentRectList *m_comments;
+    double m_zoom = 1.0;
+    std::vector<std::unique_ptr<TCmtDrag>> m_handles;
+    QHash<const void *, TDiagramItemKind> m_noteKinds; // notes and handles of the last listing
+    std::vector<Drawn> m_drawn;
+    QHash<const void *, int> m_componentIndex;
+    QHash<QString, int> m_byName; // first of equal names
+    std::vector<TPoint> m_paintPos;
+    std::vector<int> m_shifted;
+};
