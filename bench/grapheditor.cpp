@@ -1,10 +1,12 @@
 // A section of 500 and of 5,000 linked components on a 1280 x 1024 view that shows the same
 // 100: one full repaint, one mouse-move step of a drag of 500 selected boxes (move and
 // repaint), the drop that ends it, and one rubber-band selection. The links are read from
-// the components at every paint, or drawn from a snapshot taken at every rebuild.
+// the components at every paint, or drawn from a snapshot taken at every rebuild; last, the
+// section's own diagram binding, which paints pictures, captions and notes as well.
 #include "editors/grapheditor.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfdrawutils.h"
+#include "editors/wqfeditors.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -148,7 +150,9 @@ double timeIt(int runs, const std::function<void()> &prepare, const std::functio
     return times[times.size() / 2];
 }
 
-void run(int count, int columns, bool snapshot)
+enum Mode { ReadLinks, Snapshot, Binding };
+
+void run(int count, int columns, Mode mode)
 {
     TWQFFile file;
     QBuffer buffer;
@@ -157,9 +161,16 @@ void run(int count, int columns, bool snapshot)
         std::printf("page not loaded: %s\n", qPrintable(file.LastError()));
         return;
     }
-    BenchSource source(file.FindSection(QStringLiteral("preproc")), snapshot);
-    TGraphEditor editor(&source);
-    source.editor = &editor;
+    TWQFSection *section = file.FindSection(QStringLiteral("preproc"));
+    BenchSource bench(section, mode == Snapshot);
+    TCommentRectList notes;
+    notes.push_back(NewCommentRect(QStringLiteral("preproc"), 40, 40));
+    TWQFEditorSource binding(section, &notes);
+    binding.DstArrow = damOutOfSight;
+    binding.VertSplit = 820;
+    TGraphEditor editor(mode == Binding ? static_cast<TGraphEditorSource *>(&binding) : &bench);
+    bench.editor = &editor;
+    binding.Editor = &editor;
     editor.SetViewSize({ViewW, ViewH});
     editor.SetGraphSize({columns * StepX, (count / columns + 1) * StepY});
     editor.Rebuild();
@@ -185,7 +196,7 @@ void run(int count, int columns, bool snapshot)
     // A drag of the first 500 boxes, pressed on box 0.
     TDataList selection;
     for (int i = 0; i < 500 && i < count; ++i)
-        selection.push_back(source.section->Items()[size_t(i)].get());
+        selection.push_back(section->Items()[size_t(i)].get());
     int step = 0;
     auto pressOnSelection = [&] {
         editor.SetSelected(nullptr, false);
@@ -212,7 +223,7 @@ void run(int count, int columns, bool snapshot)
 
     std::printf("%-8s %5d boxes (%3d in view): repaint %7.3f ms (view in the middle %7.3f ms) | drag step, 500 selected "
                 "%7.3f ms | drop %7.3f ms | band (%d caught) %7.3f ms\n",
-                snapshot ? "snapshot" : "read", count, visible, paintMs, middleMs, dragMs, dropMs, caught, bandMs);
+                mode == Binding ? "binding" : mode == Snapshot ? "snapshot" : "read", count, visible, paintMs, middleMs, dragMs, dropMs, caught, bandMs);
 }
 } // namespace
 
@@ -221,9 +232,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    for (bool snapshot : {false, true}) {
-        run(500, 10, snapshot);
-        run(5000, 50, snapshot);
+    for (Mode mode : {ReadLinks, Snapshot, Binding}) {
+        run(500, 10, mode);
+        run(5000, 50, mode);
     }
     return 0;
 }
