@@ -1,6 +1,7 @@
 #pragma once
 // Lets modules that start before the main window add entries to its menus and reach the open
 // document without knowing the main window's class.
+#include <QMenuBar>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -8,7 +9,6 @@
 #include <vector>
 
 class QAction;
-class QMenuBar;
 class TWQFFile;
 
 // One menu entry waiting for the main menu.

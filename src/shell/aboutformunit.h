@@ -1,0 +1,41 @@
+#pragma once
+// The About box, and the release date derived from the program's version
+// (year.month.day.build), which the main window's caption shows too.
+#include <QDialog>
+#include <QString>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+
+// What the program's version resource holds.
+struct TVersionInfo {
+    QString ProductName;
+    QString FileVersion;
+    // The first number of the file version.
+    int Major = 0;
+};
+
+// The values compiled into the program; none when it was built without a version.
+std::optional<TVersionInfo> ReadVersionResource();
+
+// "%.2d/%.2d/%.4d" of the second, third and first part of Version; only parts followed by a
+// dot count, a missing or unreadable part is 0.
+QString VersionToDate(const QString &Version);
+// The release date MM/DD/YYYY; empty without a version.
+QString GetVersionDate(const std::optional<TVersionInfo> &Info = ReadVersionResource());
+
+class TAboutForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutForm(QWidget *Parent = nullptr, const std::optional<TVersionInfo> &Info = ReadVersionResource());
+
+    QLabel *Label1;
+    QPushButton *Button1;
+
+private:
+    void FormCreate(const std::optional<TVersionInfo> &Info);
+};
+
+// Shows the About box modally, centred on Parent, and frees it when it closes.
+void ShowAbout(QWidget *Parent = nullptr);

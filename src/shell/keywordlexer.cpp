@@ -1,0 +1,153 @@
+#include "keywordlexer.h"
+
+#include "base/textutils.h"
+
+#include <Qsci/qsciscintilla.h>
+
+namespace {
+bool isBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+QSet<QByteArray> upperSet(const QStringList &words)
+{
+    QSet<QByteArray> set;
+    for (const QString &w : words)
+        set.insert(UpperCaseAscii(w).toUtf8());
+    return set;
+}
+} // namespace
+
+void TKeywordScanner::SetWords(const QStringList &Keywords, const QStringList &Constants, const QStringList &Objects)
+{
+    m_keywords = upperSet(Keywords);
+    m_constants = upperSet(Constants);
+    m_objects = upperSet(Objects);
+}
+
+TKeywordScanner::Style TKeywordScanner::WordStyle(const QByteArray &Word) const
+{
+    if (!Word.isEmpty() && Word[0] >= '0' && Word[0] <= '9')
+        return Number;
+    const QByteArray upper = UpperCaseAscii(QString::fromUtf8(Word)).toUtf8();
+    if (m_keywords.contains(upper))
+        return Keyword;
+    if (m_constants.contains(upper))
+        return Constant;
+    if (m_objects.contains(upper))
+        return Object;
+    return Default;
+}
+
+std::vector<TKeywordRun> TKeywordScanner::Scan(const QByteArray &Text, bool &InComment) const
+{
+    std::vector<TKeywordRun> runs;
+    const qsizetype n = Text.size();
+    auto add = [&runs](qsizetype length, int style) {
+        if (length <= 0)
+            return;
+        if (!runs.empty() && runs.back().Style == style)
+            runs.back().Length += int(length);
+        else
+            runs.push_back({int(length), style});
+    };
+    qsizetype p = 0;
+    while (p < n) {
+        const qsizetype start = p;
+        if (InComment) {
+            const qsizetype close = Text.indexOf("*/", p);
+            p = close < 0 ? n : close + 2;
+            InComment = close < 0;
+            add(p - start, Comment);
+            continue;
+        }
+        const char c = Text[p];
+        if (isBlank(c)) {
+            while (p < n && isBlank(Text[p]))
+                ++p;
+            add(p - start, Default);
+        } else if (c == '/' && p + 1 < n && Text[p + 1] == '/') {
+            while (p < n && !isLineEnd(Text[p]))
+                ++p;
+            add(p - start, Comment);
+        } else if (c == '/' && p + 1 < n && Text[p + 1] == '*') {
+            p += 2;
+            InComment = true;
+            add(p - start, Comment);
+        } else if (c == '"' || c == '\'') {
+            ++p;
+            while (p < n && Text[p] != c && !isLineEnd(Text[p]))
+                ++p;
+            if (p < n && Text[p] == c)
+                ++p;
+            add(p - start, String);
+        } else {
+            while (p < n && !isBlank(Text[p]))
+                ++p;
+            add(p - start, WordStyle(Text.mid(start, p - start)));
+        }
+    }
+    return runs;
+}
+
+TKeywordLexer::TKeywordLexer(QObject *Parent) : QsciLexerCustom(Parent) {}
+
+const char *TKeywordLexer::language() const { return "Keywords"; }
+
+QString TKeywordLexer::description(int style) const
+{
+    switch (style) {
+    case TKeywordScanner::Default: return QStringLiteral("Default");
+    case TKeywordScanner::Comment: return QStringLiteral("Comment");
+    case TKeywordScanner::Keyword: return QStringLiteral("Keyword");
+    case TKeywordScanner::Constant: return QStringLiteral("Constant");
+    case TKeywordScanner::Object: return QStringLiteral("Object");
+    case TKeywordScanner::Number: return QStringLiteral("Number");
+    case TKeywordScanner::String: return QStringLiteral("String");
+    default: return QString();
+    }
+}
+
+QColor TKeywordLexer::defaultColor(int style) const
+{
+    switch (style) {
+    case TKeywordScanner::Comment: return QColor(128, 128, 128);
+    case TKeywordScanner::Number: return QColor(0, 128, 0);
+    case TKeywordScanner::String: return QColor(0, 0, 128);
+    case TKeywordScanner::Constant: return QColor(128, 0, 0);
+    case TKeywordScanner::Object: return QColor(128, 0, 128);
+    default: return QColor(0, 0, 0);
+    }
+}
+
+QFont TKeywordLexer::defaultFont(int style) const
+{
+    QFont font = QsciLexerCustom::defaultFont(style);
+    if (style == TKeywordScanner::Keyword || style == TKeywordScanner::Constant)
+        font.setBold(true);
+    return font;
+}
+
+void TKeywordLexer::styleText(int start, int end)
+{
+    QsciScintilla *ed = editor();
+    if (!ed || end <= start)
+        return;
+    // Restart at the beginning of the line, with the comment state the line before left.
+    const long firstLine = ed->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, long(start));
+    const long lastLine = ed->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, long(end));
+    bool inComment = firstLine > 0 && ed->SendScintilla(QsciScintilla::SCI_GETLINESTATE, firstLine - 1) != 0;
+    const long from = ed->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, firstLine);
+    startStyling(int(from));
+    for (long line = firstLine; line <= lastLine; ++line) {
+        const long lineStart = ed->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, line);
+        const long lineEnd = ed->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, line + 1);
+        const long stop = lineEnd > lineStart ? lineEnd : long(ed->SendScintilla(QsciScintilla::SCI_GETLENGTH));
+        if (stop <= lineStart)
+            break;
+        QByteArray bytes(int(stop - lineStart), '\0');
+        ed->SendScintilla(QsciScintilla::SCI_GETTEXTRANGE, lineStart, stop, bytes.data());
+        for (const TKeywordRun &run : m_scanner.Scan(bytes, inComment))
+            setStyling(run.Length, run.Style);
+        ed->SendScintilla(QsciScintilla::SCI_SETLINESTATE, line, long(inComment ? 1 : 0));
+    }
+}

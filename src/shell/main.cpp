@@ -1,0 +1,29 @@
+#include "base/exception.h"
+#include "mainform.h"
+#include "pellorinapp.h"
+#include "platform/prompter.h"
+#include "qtprompter.h"
+#include "startup.h"
+
+#include <exception>
+
+int main(int argc, char **argv)
+{
+    TPellorinApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pellorin"));
+    SetPrompter(std::make_unique<TQtPrompter>());
+    int result = 0;
+    try {
+        TProgram program;
+        QObject::connect(program.MainForm(), &TMainFrm::Closed, &app, [] { QCoreApplication::exit(0); });
+        program.MainForm()->show();
+        result = app.exec();
+    } catch (const std::exception &e) {
+        // Start-up itself failed: there is no window to go on with.
+        const auto *own = dynamic_cast<const Exception *>(&e);
+        ShowMessage(own ? own->message() : QString::fromUtf8(e.what()));
+        result = 1;
+    }
+    SetPrompter(nullptr);
+    return result;
+}

@@ -1,0 +1,512 @@
+#include "mainform.h"
+
+#include "aboutformunit.h"
+#include "appini.h"
+#include "checks/appgui.h"
+#include "editors/dynamicctrlutils.h"
+#include "globaloptions.h"
+#include "keywordlexer.h"
+#include "platform/appdirs.h"
+#include "searchwindow.h"
+
+#include <Qsci/qscilexerhtml.h>
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+TMainFrm *g_mainFrm = nullptr;
+QString g_appDir;
+QString g_imagesDir;
+
+const QString kPreSheet = QStringLiteral("Pre process");
+
+// The words of the script editor's highlighter.
+const QStringList kScriptKeywords = {
+    "ALERT", "BREAK", "CASE",   "CATCH",  "CONFIRM", "DEFAULT", "ELSE",  "FALSE", "FOR",   "FUNCTION", "IF",
+    "IN",    "NEW",   "PROMPT", "RETURN", "SWITCH",  "THROW",   "TRUE",  "TRY",   "VAR",   "WHILE",
+};
+const QStringList kScriptConstants = {"NULL"};
+const QStringList kScriptObjects = {
+    "$",     "ARRAY",  "COMMUNICATION", "CUSTOMSCRIPT", "DATE",   "DOCUMENT", "GLOBAL", "HISTORY",
+    "LOCATION", "MATH", "NAVIGATOR",    "NUMBER",       "REGEXP", "SCREEN",   "STRING", "WINDOW",
+};
+
+template<class T> T *named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+QWidget *namedWidget(const char *name, QWidget *parent = nullptr) { return named(new QWidget(parent), name); }
+
+QFont fixedFont()
+{
+    QFont font(QStringLiteral("Courier New"), 10);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    return font;
+}
+
+QAction *addCommand(QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut = QKeySequence())
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+QVBoxLayout *bareVBox(QWidget *widget)
+{
+    auto *layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
+// The image with its scroll bars right of it and below it.
+void layoutDiagramPlace(QWidget *panel, QWidget *image, QScrollBar *horz, QScrollBar *vert)
+{
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(1);
+    grid->addWidget(image, 0, 0);
+    grid->addWidget(vert, 0, 1);
+    grid->addWidget(horz, 1, 0);
+    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(0, 1);
+}
+} // namespace
+
+TMainFrm *MainFrm() { return g_mainFrm; }
+QString AppDir() { return g_appDir; }
+QString ImagesDir() { return g_imagesDir; }
+
+TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent) : QMainWindow(Parent)
+{
+    g_mainFrm = this;
+    setObjectName(QStringLiteral("MainFrm"));
+    resize(DesignWidth, DesignHeight);
+    createMenus();
+    createPages();
+    SearchTimer = named(new QTimer(this), "SearchTimer");
+    SearchTimer->setInterval(500);
+    FormCreate(Options);
+}
+
+TMainFrm::~TMainFrm()
+{
+    FormDestroy();
+    if (g_mainFrm == this)
+        g_mainFrm = nullptr;
+}
+
+void TMainFrm::createMenus()
+{
+    MainMenu1 = named(new QMenuBar(this), "MainMenu1");
+    setMenuBar(MainMenu1);
+
+    mnuFile = named(MainMenu1->addMenu(QStringLiteral("File")), "mnuFile");
+    mnuOpen = addCommand(mnuFile, "mnuOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuOpenRecent = named(mnuFile->addMenu(QStringLiteral("Open Recent")), "mnuOpenRecent");
+    mnuSave = addCommand(mnuFile, "mnuSave", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSaveAs = addCommand(mnuFile, "mnuSaveAs", QStringLiteral("Save As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    mnuFile->addSeparator();
+    mnuExit = addCommand(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4));
+
+    mnuEdit = named(MainMenu1->addMenu(QStringLiteral("Edit")), "mnuEdit");
+    mnuMainCopy = addCommand(mnuEdit, "mnuMainCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuMainPaste = addCommand(mnuEdit, "mnuMainPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+
+    mnuSearch = named(MainMenu1->addMenu(QStringLiteral("Search")), "mnuSearch");
+    MenuItem3 = addCommand(mnuSearch, "MenuItem3", QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFindNext = addCommand(mnuSearch, "mnuFindNext", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3));
+    MenuItem10 = addCommand(mnuSearch, "MenuItem10", QStringLiteral("Search Result"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
+
+    mnuTools = named(MainMenu1->addMenu(QStringLiteral("Tools")), "mnuTools");
+    MenuItem9 = addCommand(mnuTools, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9));
+    MenuItem11 = addCommand(mnuTools, "MenuItem11", QStringLiteral("Flip Select/Insert Query"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    FlushQueryMenu = addCommand(mnuTools, "FlushQueryMenu", QStringLiteral("Flush Query Params"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    MenuItem6 = addCommand(mnuTools, "MenuItem6", QStringLiteral("Section Screen Shot"));
+
+    mnuHelp = named(MainMenu1->addMenu(QStringLiteral("Help")), "mnuHelp");
+    mnOnlineHelp = addCommand(mnuHelp, "mnOnlineHelp", QStringLiteral("Online Help"));
+    mnuHelp->addSeparator();
+    mnAbout = addCommand(mnuHelp, "mnAbout", QStringLiteral("About"));
+
+    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    mnuPopCopy = addCommand(PopupMenu1, "mnuPopCopy", QStringLiteral("Copy"));
+    mnuPopPaste = addCommand(PopupMenu1, "mnuPopPaste", QStringLiteral("Paste"));
+    MenuItem5 = addCommand(PopupMenu1, "MenuItem5", QStringLiteral("Delete"));
+
+    connect(mnuExit, &QAction::triggered, this, &TMainFrm::mnuExitClick);
+    connect(mnuFindNext, &QAction::triggered, this, &TMainFrm::mnuFindNextClick);
+    connect(mnOnlineHelp, &QAction::triggered, this, &TMainFrm::mnOnlineHelpClick);
+    connect(mnAbout, &QAction::triggered, this, &TMainFrm::mnAboutClick);
+
+    // The commands on pages, components, searches and checks come with those features; until
+    // then they stay visible but cannot be chosen.
+    for (QAction *pending : {mnuOpen, mnuSave, mnuSaveAs, mnuMainCopy, mnuMainPaste, MenuItem3, MenuItem10, MenuItem9,
+                             MenuItem11, FlushQueryMenu, MenuItem6, mnuPopCopy, mnuPopPaste, MenuItem5})
+        pending->setEnabled(false);
+    mnuOpenRecent->setEnabled(false);
+}
+
+void TMainFrm::createPages()
+{
+    PageControl1 = named(new QTabWidget, "PageControl1");
+    PreSheet = createDiagramSheet(QStringLiteral("Pre"), Panel2, ImagePanel, Image1, PreHorzScroll, PreVertScroll, Splitter2,
+                                  PrePanel, PreScroll);
+    PreSheet->setObjectName(QStringLiteral("PreSheet"));
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    ImagePanel->setObjectName(QStringLiteral("ImagePanel"));
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+
+    PostSheet = createDiagramSheet(QStringLiteral("Post"), Panel6, Panel4, Image2, PostHorzScroll, PostVertScoll, Splitter3,
+                                   PostPanel, PostScroll);
+    PostSheet->setObjectName(QStringLiteral("PostSheet"));
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Image2->setObjectName(QStringLiteral("Image2"));
+    PostVertScoll->setObjectName(QStringLiteral("PostVertScoll"));
+    Splitter3->setObjectName(QStringLiteral("Splitter3"));
+
+    HtmlSheet = createHtmlSheet();
+    HtmlTable = namedWidget("HtmlTable");
+    ControlGrid = named(new QTableWidget(HtmlTable), "ControlGrid");
+    bareVBox(HtmlTable)->addWidget(ControlGrid);
+    HtmlGraph = createHtmlGraphSheet();
+    NotesSheet = createNotesSheet();
+    TabSheet1 = namedWidget("TabSheet1");
+    ReqListMemo = named(new QsciScintilla(TabSheet1), "ReqListMemo");
+    bareVBox(TabSheet1)->addWidget(ReqListMemo);
+
+    PageControl1->addTab(PreSheet, kPreSheet);
+    PageControl1->addTab(PostSheet, QStringLiteral("Post process"));
+    PageControl1->addTab(HtmlSheet, QStringLiteral("HTML"));
+    PageControl1->addTab(HtmlTable, QStringLiteral("HTML-Table"));
+    const int graphIndex = PageControl1->addTab(HtmlGraph, QStringLiteral("HTML-UI"));
+    PageControl1->setTabVisible(graphIndex, false);
+    PageControl1->addTab(NotesSheet, QStringLiteral("WQF Info"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("XML Respond"));
+
+    Panel5 = namedWidget("Panel5");
+    ListBox1 = named(new QListWidget(Panel5), "ListBox1");
+    bareVBox(Panel5)->addWidget(ListBox1);
+
+    Splitter5 = named(new QSplitter(Qt::Vertical), "Splitter5");
+    Splitter5->addWidget(PageControl1);
+    Splitter5->addWidget(Panel5);
+    Splitter5->setStretchFactor(0, 1);
+    Splitter5->setStretchFactor(1, 0);
+    Splitter5->setChildrenCollapsible(false);
+    Splitter5->setSizes({DesignHeight - 113, 113});
+    setCentralWidget(Splitter5);
+}
+
+QWidget *TMainFrm::createDiagramSheet(const QString &Prefix, QWidget *&Palette, QWidget *&DiagramPanel, QWidget *&Image,
+                                      QScrollBar *&HorzScroll, QScrollBar *&VertScroll, QSplitter *&Splitter,
+                                      QWidget *&PropertyPanel, QScrollArea *&PropertyScroll)
+{
+    auto *sheet = new QWidget;
+    Palette = new QWidget(sheet);
+    Palette->setFixedHeight(68);
+
+    DiagramPanel = new QWidget;
+    Image = new QWidget(DiagramPanel);
+    Image->setAutoFillBackground(true);
+    Image->setBackgroundRole(QPalette::Base);
+    HorzScroll = new QScrollBar(Qt::Horizontal, DiagramPanel);
+    HorzScroll->setObjectName(Prefix + QStringLiteral("HorzScroll"));
+    VertScroll = new QScrollBar(Qt::Vertical, DiagramPanel);
+    VertScroll->setObjectName(Prefix + QStringLiteral("VertScroll"));
+    layoutDiagramPlace(DiagramPanel, Image, HorzScroll, VertScroll);
+
+    PropertyPanel = new QWidget;
+    PropertyPanel->setObjectName(Prefix + QStringLiteral("Panel"));
+    PropertyScroll = new QScrollArea(PropertyPanel);
+    PropertyScroll->setObjectName(Prefix + QStringLiteral("Scroll"));
+    PropertyScroll->setWidgetResizable(true);
+    PropertyScroll->installEventFilter(this);
+    bareVBox(PropertyPanel)->addWidget(PropertyScroll);
+
+    Splitter = new QSplitter(Qt::Horizontal);
+    Splitter->addWidget(DiagramPanel);
+    Splitter->addWidget(PropertyPanel);
+    Splitter->setStretchFactor(0, 1);
+    Splitter->setStretchFactor(1, 0);
+    Splitter->setSizes({DesignWidth - 260, 260});
+
+    QVBoxLayout *layout = bareVBox(sheet);
+    layout->addWidget(Palette);
+    layout->addWidget(Splitter, 1);
+    return sheet;
+}
+
+QWidget *TMainFrm::createHtmlSheet()
+{
+    auto *sheet = namedWidget("HtmlSheet");
+    htmlEdit = named(new QsciScintilla, "htmlEdit");
+    SynHTMLSyn1 = named(new QsciLexerHTML(htmlEdit), "SynHTMLSyn1");
+    SynHTMLSyn1->setDefaultFont(fixedFont());
+    SynHTMLSyn1->setFont(fixedFont());
+    htmlEdit->setLexer(SynHTMLSyn1);
+
+    JavaScriptMemo = named(new QsciScintilla, "JavaScriptMemo");
+    SynAnySyn1 = named(new TKeywordLexer(JavaScriptMemo), "SynAnySyn1");
+    SynAnySyn1->Scanner().SetWords(kScriptKeywords, kScriptConstants, kScriptObjects);
+    SynAnySyn1->setDefaultFont(fixedFont());
+    JavaScriptMemo->setLexer(SynAnySyn1);
+    JavaScriptMemo->setMarginType(0, QsciScintilla::NumberMargin);
+    JavaScriptMemo->setMarginLineNumbers(0, true);
+    JavaScriptMemo->setMarginWidth(0, QStringLiteral("00000"));
+
+    Splitter1 = named(new QSplitter(Qt::Vertical, sheet), "Splitter1");
+    Splitter1->addWidget(htmlEdit);
+    Splitter1->addWidget(JavaScriptMemo);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter1->setSizes({DesignHeight - 150, 150});
+    bareVBox(sheet)->addWidget(Splitter1);
+    return sheet;
+}
+
+QWidget *TMainFrm::createHtmlGraphSheet()
+{
+    auto *sheet = namedWidget("HtmlGraph");
+    HTMLPanel = namedWidget("HTMLPanel");
+    HTMLImage = namedWidget("HTMLImage", HTMLPanel);
+    HTMLHorzScroll = named(new QScrollBar(Qt::Horizontal, HTMLPanel), "HTMLHorzScroll");
+    HTMLVertScroll = named(new QScrollBar(Qt::Vertical, HTMLPanel), "HTMLVertScroll");
+    layoutDiagramPlace(HTMLPanel, HTMLImage, HTMLHorzScroll, HTMLVertScroll);
+    Panel3 = namedWidget("Panel3");
+    Splitter4 = named(new QSplitter(Qt::Horizontal, sheet), "Splitter4");
+    Splitter4->addWidget(HTMLPanel);
+    Splitter4->addWidget(Panel3);
+    bareVBox(sheet)->addWidget(Splitter4);
+    return sheet;
+}
+
+QWidget *TMainFrm::createNotesSheet()
+{
+    auto *sheet = namedWidget("NotesSheet");
+    lblFuncName = named(new QLabel(QStringLiteral("Function Name"), sheet), "lblFuncName");
+    txtFuncName = named(new QLineEdit(sheet), "txtFuncName");
+    lblFuncName->setBuddy(txtFuncName);
+    chkNoHTTPPre = named(new QCheckBox(QStringLiteral("Do not allow the page to be called via HTTP call"), sheet), "chkNoHTTPPre");
+    chkNoHTTPPost = named(
+        new QCheckBox(QStringLiteral("Do not allow the page to be called with X-Requested-With=XMLHttpRequest parameter"), sheet),
+        "chkNoHTTPPost");
+    lblEditorNotes = named(new QLabel(QStringLiteral("Editor Notes"), sheet), "lblEditorNotes");
+    EditorNotesMemo = named(new QPlainTextEdit(sheet), "EditorNotesMemo");
+    lblEditorNotes->setBuddy(EditorNotesMemo);
+
+    auto *layout = new QVBoxLayout(sheet);
+    layout->addWidget(lblFuncName);
+    layout->addWidget(txtFuncName);
+    layout->addWidget(chkNoHTTPPre);
+    layout->addWidget(chkNoHTTPPost);
+    layout->addWidget(lblEditorNotes);
+    layout->addWidget(EditorNotesMemo, 1);
+    return sheet;
+}
+
+void TMainFrm::FormCreate(const TMainFrmOptions &Options)
+{
+    SetMainMenu(MainMenu1);
+    OptionStore().Load();
+    RestoreFormBounds(this);
+    setWindowTitle(QStringLiteral("Pellorin - ") + GetVersionDate());
+    ConfigFolder = ConfigDir();
+    g_appDir = Options.ProgramFolder.isEmpty() ? platform::ProgramFolder() : Options.ProgramFolder;
+    if (!g_appDir.endsWith(u'/'))
+        g_appDir += u'/';
+    g_imagesDir = g_appDir + QStringLiteral("images/");
+    Images.clear();
+    CommandLine = Options.CommandLine ? *Options.CommandLine : QCoreApplication::arguments().mid(1);
+    PageControl1->setTabVisible(PageControl1->indexOf(HtmlTable), false);
+    const QString lastTab = OptionStore().GetString(opt::LastTab);
+    SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
+    SetAppIntf(std::make_unique<TMainFormPellorinIntf>(this));
+    LoadPluginSettings();
+    RebindTabKeys(htmlEdit);
+    RebindTabKeys(JavaScriptMemo);
+    THostHooks &hooks = HostHooks();
+    hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
+    hooks.OnGetCurrentSectionName = [this](QString &Name) { GetCurrentSectionName(Name); };
+}
+
+void TMainFrm::FormDestroy()
+{
+    const int active = PageControl1->currentIndex();
+    OptionStore().SetString(opt::LastTab, active >= 0 ? PageControl1->tabText(active) : QString());
+    SaveFormBounds(this);
+    Images.clear();
+    Doc.reset();
+    // The hooks must not reach a window that is gone.
+    THostHooks &hooks = HostHooks();
+    hooks.OnGetCurrentDoc = nullptr;
+    hooks.OnGetCurrentSectionName = nullptr;
+}
+
+bool TMainFrm::CloseDocument(bool)
+{
+    return !Doc;
+}
+
+void TMainFrm::DebugLog(const QString &Line)
+{
+    if (OptionStore().GetDbgClip())
+        ListBox1->addItem(Line);
+}
+
+void TMainFrm::SelectTabByCaption(const QString &Caption)
+{
+    int index = 0;
+    for (int i = 0; i < PageControl1->count(); ++i)
+        if (PageControl1->tabText(i) == Caption) {
+            index = i;
+            break;
+        }
+    // HTML-Table and HTML-UI never show, not even when the settings name them.
+    if (!PageControl1->isTabVisible(index))
+        index = 0;
+    PageControl1->setCurrentIndex(index);
+}
+
+void TMainFrm::LoadPluginSettings()
+{
+    QList<TWarningPlugin *> plugins;
+    GetWarningPlugins(plugins);
+    const int count = int(plugins.size());
+    for (int i = 0; i < count; ++i) {
+        TWarningPlugin *plugin = plugins[i];
+        const QString name = plugin->ClassName();
+        plugin->Enabled = OptionStore().GetBoolDef(opt::EnabledKey(name), true);
+        plugin->Priority = OptionStore().GetIntDef(opt::PriorityKey(name), i + count);
+    }
+}
+
+void TMainFrm::GetCurrentSectionName(QString &Name) const
+{
+    QWidget *page = PageControl1->currentWidget();
+    if (page == PreSheet)
+        Name = QStringLiteral("preproc");
+    else if (page == PostSheet)
+        Name = QStringLiteral("postproc");
+    else if (page == HtmlSheet)
+        Name = QStringLiteral("html");
+    else if (page == NotesSheet)
+        Name = QStringLiteral("notes");
+    else
+        Name.clear();
+}
+
+void TMainFrm::mnuExitClick()
+{
+    if (CloseDocument(true))
+        close();
+}
+
+void TMainFrm::mnuFindNextClick()
+{
+    auto *editor = qobject_cast<QsciScintilla *>(QApplication::focusWidget());
+    if (!editor || LastSearch().isEmpty())
+        return;
+    // Forward from the caret, case ignored, no whole words, no wrap; the find selects.
+    editor->findFirst(LastSearch(), false, false, false, false, true, -1, -1, true);
+}
+
+void TMainFrm::mnOnlineHelpClick()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(AppDir() + QStringLiteral("README.md")));
+}
+
+void TMainFrm::mnAboutClick() { ShowAbout(this); }
+
+void TMainFrm::closeEvent(QCloseEvent *event)
+{
+    if (!CloseDocument(true)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit Closed();
+}
+
+void TMainFrm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TMainFrm::FormShow()
+{
+    // The diagram places lay out image and scroll bars, so the post-process image always fits
+    // its panel; the scroll bars stay above what the diagram editors put over the images.
+    for (QScrollBar *bar : {PreVertScroll, PreHorzScroll, PostVertScoll, PostHorzScroll})
+        bar->raise();
+    ScaleEditorFonts(this);
+}
+
+bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && (watched == PreScroll || watched == PostScroll))
+        PreScrollResize(static_cast<QScrollArea *>(watched));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainFrm::PreScrollResize(QScrollArea *Sender)
+{
+    Sender->verticalScrollBar()->setPageStep(Sender->viewport()->height());
+}
+
+void ScaleEditorFonts(QWidget *Control)
+{
+    if (!Control)
+        return;
+    for (QObject *child : Control->children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (!widget)
+            continue;
+        if (auto *editor = qobject_cast<QsciScintilla *>(widget))
+            ScaleSynEditToDpi(editor);
+        else
+            ScaleEditorFonts(widget);
+    }
+}
+
+QString TMainFormPellorinIntf::GetFileName() { return MainForm ? MainForm->FileName : QString(); }
+
+QString TMainFormPellorinIntf::GetCurrent(TWQFFile *&Doc)
+{
+    Doc = nullptr;
+    if (!MainForm)
+        return QString();
+    Doc = MainForm->Doc.get();
+    // Unlike the host hook, the notes tab names no section here.
+    QString name;
+    MainForm->GetCurrentSectionName(name);
+    return name == QLatin1String("notes") ? QString() : name;
+}

@@ -1,0 +1,192 @@
+#pragma once
+// The main window: the editor's one document window, from start-up to the end of the program.
+// It lays out the seven tabs with the places the diagram editors, palettes and property
+// panels fill, the message list below them, the main and diagram menus, and stores its state
+// in the settings when it is destroyed.
+#include "checks/pellorinplugin.h"
+#include "model/wqftypes.h"
+
+#include <QImage>
+#include <QList>
+#include <QMainWindow>
+#include <QPair>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QScrollArea;
+class QScrollBar;
+class QSplitter;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
+class QsciLexerHTML;
+class QsciScintilla;
+class TKeywordLexer;
+
+// Where the main window finds its program folder and command line; without them, the
+// program's own.
+struct TMainFrmOptions {
+    QString ProgramFolder;
+    std::optional<QStringList> CommandLine;
+};
+
+class TMainFrm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainFrm(const TMainFrmOptions &Options = TMainFrmOptions(), QWidget *Parent = nullptr);
+    ~TMainFrm() override;
+
+    // The design size, kept when the settings hold no bounds.
+    static constexpr int DesignWidth = 664;
+    static constexpr int DesignHeight = 541;
+
+    // Without an open page there is nothing to ask about or to close: true.
+    bool CloseDocument(bool Ask);
+    void SetModified(bool Value) { Modified = Value; }
+    // Appends Line to the message list when the option DbgClip is on.
+    void DebugLog(const QString &Line);
+    // The first tab, hidden ones counted, whose caption is exactly Caption; "Pre process" when
+    // none is, or when the match is a tab that never shows.
+    void SelectTabByCaption(const QString &Caption);
+    // Enabled and priority of every check plug-in from the options, with their defaults.
+    void LoadPluginSettings();
+
+    // Answers of the host hooks.
+    TWQFFile *GetCurrentDoc() const { return Doc.get(); }
+    // "preproc", "postproc", "html" or "notes" by the active tab, else empty.
+    void GetCurrentSectionName(QString &Name) const;
+
+    // Fields, in the order the other commands rely on.
+    QString TypeAhead;
+    QString FileName;
+    QString ConfigFolder;
+    int32_t FileTime = 0;
+    std::unique_ptr<TWQFFile> Doc;
+    bool Modified = false;
+    // The picture cache: key (prefix + name, looked up without case) and picture; a null
+    // picture records a file that was missing or unreadable.
+    QList<QPair<QString, QImage>> Images;
+    // The command line's arguments, without the program.
+    QStringList CommandLine;
+
+    // Menus.
+    QMenuBar *MainMenu1;
+    QMenu *mnuFile, *mnuEdit, *mnuSearch, *mnuTools, *mnuHelp;
+    QAction *mnuOpen;
+    QMenu *mnuOpenRecent;
+    QAction *mnuSave, *mnuSaveAs, *mnuExit;
+    QAction *mnuMainCopy, *mnuMainPaste;
+    QAction *MenuItem3, *mnuFindNext, *MenuItem10;
+    QAction *MenuItem9, *MenuItem11, *FlushQueryMenu, *MenuItem6;
+    QAction *mnOnlineHelp, *mnAbout;
+    QMenu *PopupMenu1;
+    QAction *mnuPopCopy, *mnuPopPaste, *MenuItem5;
+
+    // The page control and its tabs.
+    QTabWidget *PageControl1;
+    QWidget *PreSheet, *PostSheet, *HtmlSheet, *HtmlTable, *HtmlGraph, *NotesSheet, *TabSheet1;
+    // "Pre process": palette, diagram place with its scroll bars, property panel place.
+    QWidget *Panel2, *ImagePanel, *Image1;
+    QScrollBar *PreHorzScroll, *PreVertScroll;
+    QSplitter *Splitter2;
+    QWidget *PrePanel;
+    QScrollArea *PreScroll;
+    // "Post process", the same.
+    QWidget *Panel6, *Panel4, *Image2;
+    QScrollBar *PostHorzScroll, *PostVertScoll;
+    QSplitter *Splitter3;
+    QWidget *PostPanel;
+    QScrollArea *PostScroll;
+    // "HTML".
+    QsciScintilla *htmlEdit;
+    QSplitter *Splitter1;
+    QsciScintilla *JavaScriptMemo;
+    QsciLexerHTML *SynHTMLSyn1;
+    TKeywordLexer *SynAnySyn1;
+    // "HTML-Table" and "HTML-UI", never shown.
+    QTableWidget *ControlGrid;
+    QWidget *HTMLPanel, *HTMLImage;
+    QScrollBar *HTMLHorzScroll, *HTMLVertScroll;
+    QSplitter *Splitter4;
+    QWidget *Panel3;
+    // "WQF Info".
+    QLabel *lblFuncName;
+    QLineEdit *txtFuncName;
+    QCheckBox *chkNoHTTPPre, *chkNoHTTPPost;
+    QLabel *lblEditorNotes;
+    QPlainTextEdit *EditorNotesMemo;
+    // "XML Respond".
+    QsciScintilla *ReqListMemo;
+    // The message list below the tabs.
+    QSplitter *Splitter5;
+    QWidget *Panel5;
+    QListWidget *ListBox1;
+    // Ends the type-ahead selection; stopped until it starts.
+    QTimer *SearchTimer;
+
+signals:
+    // The window was closed; the program's event loop ends with it, whatever other windows
+    // are open.
+    void Closed();
+
+public slots:
+    void mnuExitClick();
+    void mnuFindNextClick();
+    void mnOnlineHelpClick();
+    void mnAboutClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createMenus();
+    void createPages();
+    QWidget *createDiagramSheet(const QString &Prefix, QWidget *&Palette, QWidget *&DiagramPanel, QWidget *&Image,
+                                QScrollBar *&HorzScroll, QScrollBar *&VertScroll, QSplitter *&Splitter,
+                                QWidget *&PropertyPanel, QScrollArea *&PropertyScroll);
+    QWidget *createHtmlSheet();
+    QWidget *createHtmlGraphSheet();
+    QWidget *createNotesSheet();
+
+    void FormCreate(const TMainFrmOptions &Options);
+    void FormDestroy();
+    void FormShow();
+    void PreScrollResize(QScrollArea *Sender);
+};
+
+// The main window while it exists; set before its create steps run.
+TMainFrm *MainFrm();
+
+// The program's folder (ending with "/") and its pictures folder, set when the main window
+// is created.
+QString AppDir();
+QString ImagesDir();
+
+// Adapts every text editor below Control to the screen's resolution.
+void ScaleEditorFonts(QWidget *Control);
+
+// The host interface: what plug-ins may ask of the main window. Answers nothing once the
+// window is gone. Selection, mouse position and section refresh concern the diagram
+// editors, which exist only while a page is open.
+class TMainFormPellorinIntf : public TPellorinAppIntf {
+public:
+    explicit TMainFormPellorinIntf(TMainFrm *Form) : MainForm(Form) {}
+    QString GetFileName() override;
+    QString GetCurrent(TWQFFile *&Doc) override;
+
+    QPointer<TMainFrm> MainForm;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// The application object. An exception that leaves an event handler ends up here: an abort
+// is ignored, anything else is shown with the choice to go on or to end the program.
+#include <QApplication>
+#include <QString>
+
+// "%s%sPress OK to ignore and risk data corruption.%sPress Abort to kill the program." with
+// the exception's message, a blank line and a line break.
+QString UnhandledExceptionText(const QString &Message);
+// Shows the text as an error with OK and Abort; true when the user chose OK.
+bool AskIgnoreException(const QString &Message, QWidget *Parent = nullptr);
+
+class TPellorinApplication : public QApplication {
+    Q_OBJECT
+public:
+    TPellorinApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+private:
+    void HandleException(const QString &Message);
+};

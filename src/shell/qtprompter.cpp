@@ -1,0 +1,85 @@
+#include "qtprompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <array>
+#include <utility>
+
+namespace {
+// In the order in which a box without a named default takes its first button.
+constexpr std::array<std::pair<TPromptButton, QMessageBox::StandardButton>, 7> kButtons{{
+    {pbOK, QMessageBox::Ok},
+    {pbCancel, QMessageBox::Cancel},
+    {pbYes, QMessageBox::Yes},
+    {pbNo, QMessageBox::No},
+    {pbAbort, QMessageBox::Abort},
+    {pbRetry, QMessageBox::Retry},
+    {pbIgnore, QMessageBox::Ignore},
+}};
+
+QMessageBox::Icon toQtIcon(TPromptIcon icon)
+{
+    switch (icon) {
+    case TPromptIcon::Information: return QMessageBox::Information;
+    case TPromptIcon::Warning: return QMessageBox::Warning;
+    case TPromptIcon::Error: return QMessageBox::Critical;
+    case TPromptIcon::Question: return QMessageBox::Question;
+    case TPromptIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString captionOf(const QString &caption)
+{
+    return caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption;
+}
+
+QString runFileDialog(QWidget *parent, const TFileDialogSpec &spec, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, spec.Caption, spec.Folder, spec.Filter);
+    dialog.setAcceptMode(mode);
+    // A typed name need not exist: the opener completes a name without extension itself.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptSave)
+        dialog.setDefaultSuffix(spec.DefaultSuffix);
+    if (!spec.FileName.isEmpty())
+        dialog.selectFile(spec.FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+} // namespace
+
+TPromptButton TQtPrompter::Ask(QWidget *Parent, const TPrompt &Prompt)
+{
+    QMessageBox box(toQtIcon(Prompt.Icon), captionOf(Prompt.Caption), Prompt.Text, QMessageBox::NoButton, Parent);
+    const TPromptButtons buttons = Prompt.Buttons ? Prompt.Buttons : TPromptButtons(pbOK);
+    TPromptButton fallback = pbNone;
+    for (const auto &[ours, qt] : kButtons) {
+        if (!buttons.testFlag(ours))
+            continue;
+        box.addButton(qt);
+        if (fallback == pbNone)
+            fallback = ours;
+        if (ours == Prompt.Default)
+            box.setDefaultButton(qt);
+    }
+    const auto answer = QMessageBox::StandardButton(box.exec());
+    for (const auto &[ours, qt] : kButtons)
+        if (qt == answer)
+            return ours;
+    // Closed without a button: the box's escape answer.
+    return buttons.testFlag(pbCancel) ? pbCancel : buttons.testFlag(pbNo) ? pbNo : fallback;
+}
+
+QString TQtPrompter::OpenFileName(QWidget *Parent, const TFileDialogSpec &Spec)
+{
+    return runFileDialog(Parent, Spec, QFileDialog::AcceptOpen);
+}
+
+QString TQtPrompter::SaveFileName(QWidget *Parent, const TFileDialogSpec &Spec)
+{
+    return runFileDialog(Parent, Spec, QFileDialog::AcceptSave);
+}

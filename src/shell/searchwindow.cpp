@@ -1,0 +1,7 @@
+#include "searchwindow.h"
+
+QString &LastSearch()
+{
+    static QString text;
+    return text;
+}

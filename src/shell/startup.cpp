@@ -1,0 +1,63 @@
+#include "startup.h"
+
+#include "appini.h"
+#include "checks/appgui.h"
+#include "checks/pellorinplugin.h"
+#include "globaloptions.h"
+#include "mainform.h"
+
+#include <QAction>
+#include <QKeySequence>
+
+namespace {
+// A Tools entry whose window is not part of the program yet: listed, not choosable.
+void queueToolsEntry(const QString &caption, const QKeySequence &shortcut, const char *name)
+{
+    QAction *item = AddMenuItem(QStringLiteral("Tools"));
+    item->setObjectName(QLatin1String(name));
+    item->setText(caption);
+    item->setShortcut(shortcut);
+    item->setEnabled(false);
+}
+} // namespace
+
+void InitModules(const TStartOptions &Options)
+{
+    // Menu queue and host hooks first: the modules below queue their Tools entries there.
+    InitAppGui();
+    InitPluginRegistry();
+    InitAppIni(Options.ConfigDir, Options.ProgramFileName);
+    InitGlobalOptions();
+    // The SQL Settings window's and the Preferences dialog's entries, in this order after
+    // those of the external check programs.
+    queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
+    queueToolsEntry(QStringLiteral("Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P), "mnuPreferences");
+}
+
+void DoneModules()
+{
+    DoneGlobalOptions();
+    DoneAppIni();
+    DonePluginRegistry();
+    DoneAppGui();
+}
+
+TProgram::TProgram(const TStartOptions &Options)
+{
+    InitModules(Options);
+    try {
+        TMainFrmOptions formOptions;
+        formOptions.ProgramFolder = Options.ProgramFolder;
+        formOptions.CommandLine = Options.CommandLine;
+        m_mainForm = std::make_unique<TMainFrm>(formOptions);
+    } catch (...) {
+        DoneModules();
+        throw;
+    }
+}
+
+TProgram::~TProgram()
+{
+    m_mainForm.reset();
+    DoneModules();
+}

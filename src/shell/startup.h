@@ -1,0 +1,40 @@
+#pragma once
+// The program's start-up and shut-down, shared by main() and the tests.
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class TMainFrm;
+
+struct TStartOptions {
+    // Empty: the per-user configuration folder.
+    QString ConfigDir;
+    // Empty: the program's own file name (argument 0); the settings file is named after it.
+    QString ProgramFileName;
+    // Empty: the program's folder, where the description folders lie.
+    QString ProgramFolder;
+    // None: the program's own arguments.
+    std::optional<QStringList> CommandLine;
+};
+
+// Sets the modules up in start-up order; the application object must exist.
+void InitModules(const TStartOptions &Options);
+// Finalises them in reverse order: the options are written, the settings file closed, the
+// plug-ins freed.
+void DoneModules();
+
+// One run of the program: the modules and then the windows, in order; destroyed in reverse,
+// so the windows store their state before the options are written.
+class TProgram {
+public:
+    explicit TProgram(const TStartOptions &Options = TStartOptions());
+    ~TProgram();
+    TProgram(const TProgram &) = delete;
+    TProgram &operator=(const TProgram &) = delete;
+
+    TMainFrm *MainForm() const { return m_mainForm.get(); }
+
+private:
+    std::unique_ptr<TMainFrm> m_mainForm;
+};

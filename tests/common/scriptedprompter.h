@@ -1,0 +1,75 @@
+#pragma once
+// A prompter for tests: records every box and file dialog and answers from a script.
+#include "platform/prompter.h"
+
+#include <QList>
+#include <QStringList>
+#include <memory>
+
+namespace pellorin_test {
+
+class ScriptedPrompter : public TPrompter {
+public:
+    struct Asked {
+        QString Caption;
+        QString Text;
+        TPromptIcon Icon;
+        TPromptButtons Buttons;
+        TPromptButton Default;
+    };
+
+    // Answers in order; a box asked with none left is counted in Unanswered and gets pbCancel.
+    QList<TPromptButton> Answers;
+    // Paths the file dialogs answer in order; empty: cancelled.
+    QStringList FileAnswers;
+
+    QList<Asked> Prompts;
+    QList<TFileDialogSpec> FileDialogs;
+    int Unanswered = 0;
+
+    TPromptButton Ask(QWidget *, const TPrompt &Prompt) override
+    {
+        Prompts.append({Prompt.Caption, Prompt.Text, Prompt.Icon, Prompt.Buttons, Prompt.Default});
+        if (Answers.isEmpty()) {
+            ++Unanswered;
+            return pbCancel;
+        }
+        return Answers.takeFirst();
+    }
+    QString OpenFileName(QWidget *, const TFileDialogSpec &Spec) override { return fileAnswer(Spec); }
+    QString SaveFileName(QWidget *, const TFileDialogSpec &Spec) override { return fileAnswer(Spec); }
+
+private:
+    QString fileAnswer(const TFileDialogSpec &spec)
+    {
+        FileDialogs.append(spec);
+        if (FileAnswers.isEmpty()) {
+            ++Unanswered;
+            return QString();
+        }
+        return FileAnswers.takeFirst();
+    }
+};
+
+// Installs a scripted prompter for the guard's lifetime and puts the previous one back.
+class PrompterGuard {
+public:
+    PrompterGuard()
+    {
+        auto own = std::make_unique<ScriptedPrompter>();
+        m_prompter = own.get();
+        m_previous = SetPrompter(std::move(own));
+    }
+    ~PrompterGuard() { SetPrompter(std::move(m_previous)); }
+    PrompterGuard(const PrompterGuard &) = delete;
+    PrompterGuard &operator=(const PrompterGuard &) = delete;
+
+    ScriptedPrompter &operator*() const { return *m_prompter; }
+    ScriptedPrompter *operator->() const { return m_prompter; }
+
+private:
+    ScriptedPrompter *m_prompter;
+    std::unique_ptr<TPrompter> m_previous;
+};
+
+} // namespace pellorin_test

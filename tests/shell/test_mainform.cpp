@@ -1,0 +1,479 @@
+#include "checks/appgui.h"
+#include "checks/pellorinplugin.h"
+#include "common/scriptedprompter.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "pellorinversion.h"
+#include "shell/aboutformunit.h"
+#include "shell/appini.h"
+#include "shell/globaloptions.h"
+#include "shell/mainform.h"
+#include "shell/pellorinapp.h"
+#include "shell/searchwindow.h"
+#include "shell/startup.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+using pellorin_test::PrompterGuard;
+using pellorin_test::readBytes;
+using pellorin_test::writeBytes;
+
+namespace {
+// The caption date worked out from the version by hand: month/day/year, zero-padded.
+QString expectedVersionDate()
+{
+    const QStringList parts = QString(PELLORIN_FILE_VERSION).split('.');
+    return QString::asprintf("%02d/%02d/%04d", parts.value(1).toInt(), parts.value(2).toInt(), parts.value(0).toInt());
+}
+
+// Every entry of a menu as "caption|shortcut|enabled" ("-" for a separator).
+QStringList entries(const QMenu *menu)
+{
+    QStringList list;
+    for (const QAction *a : menu->actions()) {
+        if (a->isSeparator())
+            list << "-";
+        else
+            list << a->text() + "|" + a->shortcut().toString(QKeySequence::PortableText) + "|" + (a->isEnabled() ? "on" : "off");
+    }
+    return list;
+}
+
+QMenu *topMenu(QMenuBar *bar, const QString &caption)
+{
+    for (QAction *a : bar->actions())
+        if (a->text() == caption)
+            return a->menu();
+    return nullptr;
+}
+
+class FakeCheck : public TWarningPlugin {
+public:
+    explicit FakeCheck(QString name) : m_name(std::move(name)) {}
+    QString ClassName() const override { return m_name; }
+
+private:
+    QString m_name;
+};
+
+// Receives the help page instead of a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PrompterGuard> m_prompter;
+
+    TStartOptions options() const
+    {
+        TStartOptions o;
+        o.ConfigDir = m_dir->filePath("cfg/pellorin/");
+        o.ProgramFileName = "pellorin";
+        o.ProgramFolder = m_dir->filePath("app/");
+        o.CommandLine = QStringList();
+        return o;
+    }
+    QString iniPath() const { return m_dir->filePath("cfg/pellorin/pellorin.ini"); }
+    void writeSettings(const QByteArray &text) const
+    {
+        QDir().mkpath(m_dir->filePath("cfg/pellorin"));
+        writeBytes(iniPath(), text);
+    }
+    QString currentCaption(const TMainFrm *form) const { return form->PageControl1->tabText(form->PageControl1->currentIndex()); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<PrompterGuard>();
+    }
+    void cleanup()
+    {
+        QCOMPARE((*m_prompter)->Unanswered, 0);
+        m_prompter.reset();
+        LastSearch().clear();
+    }
+
+    void firstStart()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        QCOMPARE(MainFrm(), form);
+        QCOMPARE(form->objectName(), QString("MainFrm"));
+        QCOMPARE(form->size(), QSize(664, 541));
+        QCOMPARE(currentCaption(form), QString("Pre process"));
+        QCOMPARE(form->windowTitle(), "Pellorin - " + expectedVersionDate());
+        QCOMPARE(form->ConfigFolder, m_dir->filePath("cfg/pellorin/"));
+        QCOMPARE(AppDir(), m_dir->filePath("app/"));
+        QCOMPARE(ImagesDir(), m_dir->filePath("app/images/"));
+        QVERIFY(!form->Doc);
+        QVERIFY(!form->Modified);
+        QVERIFY(form->FileName.isEmpty());
+        QVERIFY(!QFile::exists(iniPath())); // nothing is written before shut-down
+    }
+
+    void tabs()
+    {
+        TProgram program(options());
+        const QTabWidget *pages = program.MainForm()->PageControl1;
+        QStringList seen;
+        for (int i = 0; i < pages->count(); ++i)
+            seen << pages->widget(i)->objectName() + "|" + pages->tabText(i) + "|" + (pages->isTabVisible(i) ? "shown" : "hidden");
+        QCOMPARE(seen, QStringList({"PreSheet|Pre process|shown", "PostSheet|Post process|shown", "HtmlSheet|HTML|shown",
+                                    "HtmlTable|HTML-Table|hidden", "HtmlGraph|HTML-UI|hidden", "NotesSheet|WQF Info|shown",
+                                    "TabSheet1|XML Respond|shown"}));
+        // The places the diagram editors, palettes, panels and views fill, found by name.
+        for (const char *name : {"Panel2", "ImagePanel", "Image1", "PreHorzScroll", "PreVertScroll", "Splitter2", "PrePanel", "PreScroll",
+                                 "Panel6", "Panel4", "Image2", "PostHorzScroll", "PostVertScoll", "Splitter3", "PostPanel", "PostScroll",
+                                 "htmlEdit", "Splitter1", "JavaScriptMemo", "SynHTMLSyn1", "SynAnySyn1", "ControlGrid", "HTMLPanel",
+                                 "HTMLImage", "HTMLHorzScroll", "HTMLVertScroll", "Splitter4", "Panel3", "lblFuncName", "txtFuncName",
+                                 "chkNoHTTPPre", "chkNoHTTPPost", "lblEditorNotes", "EditorNotesMemo", "ReqListMemo", "Splitter5",
+                                 "Panel5", "ListBox1", "SearchTimer", "PopupMenu1", "MainMenu1"})
+            QVERIFY2(program.MainForm()->findChild<QObject *>(name), name);
+        QCOMPARE(program.MainForm()->Panel2->height(), 68);
+        QCOMPARE(program.MainForm()->Panel5->parentWidget(), program.MainForm()->Splitter5);
+        QVERIFY(!program.MainForm()->SearchTimer->isActive());
+        QCOMPARE(program.MainForm()->SearchTimer->interval(), 500);
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("File") << "File"
+                              << QStringList{"Open|Ctrl+O|off", "Open Recent||off", "Save|Ctrl+S|off", "Save As...|Ctrl+Shift+S|off",
+                                             "-", "Exit|Alt+F4|on"};
+        QTest::newRow("Edit") << "Edit" << QStringList{"Copy|Ctrl+C|off", "Paste|Ctrl+V|off"};
+        QTest::newRow("Search") << "Search" << QStringList{"Find|Ctrl+F|off", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|off"};
+        // The queued entries come after the menu's own, in queue order.
+        QTest::newRow("Tools") << "Tools"
+                               << QStringList{"Check WQF file|Ctrl+F9|off", "Flip Select/Insert Query|Ctrl+T|off",
+                                              "Flush Query Params|Ctrl+Q|off", "Section Screen Shot||off",
+                                              "SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off"};
+        QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
+    }
+    void menus()
+    {
+        QFETCH(QString, menu);
+        TProgram program(options());
+        QMenuBar *bar = program.MainForm()->MainMenu1;
+        QStringList tops;
+        for (QAction *a : bar->actions())
+            tops << a->text();
+        QCOMPARE(tops, QStringList({"File", "Edit", "Search", "Tools", "Help"}));
+        QMenu *m = topMenu(bar, menu);
+        QVERIFY(m);
+        QTEST(entries(m), "items");
+    }
+
+    void popupMenu()
+    {
+        TProgram program(options());
+        QCOMPARE(entries(program.MainForm()->PopupMenu1), QStringList({"Copy||off", "Paste||off", "Delete||off"}));
+    }
+
+    void toolsEntriesInQueueOrder()
+    {
+        // A module that starts before the main window queues its entry; the main window
+        // attaches every entry in the order queued.
+        TStartOptions o = options();
+        InitModules(o);
+        AddMenuItem("Tools")->setText("Tidy HTML");
+        AddMenuItem("Nowhere")->setText("Lost");
+        {
+            TMainFrmOptions formOptions{o.ProgramFolder, QStringList()};
+            TMainFrm form(formOptions);
+            const QStringList items = entries(form.mnuTools);
+            QCOMPARE(items.mid(4), QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off", "Tidy HTML||on"}));
+            // Added after the main menu is known: attached at once.
+            AddMenuItem("Tools")->setText("Late");
+            QCOMPARE(form.mnuTools->actions().last()->text(), QString("Late"));
+        }
+        DoneModules();
+    }
+
+    void closeStoresAndRestores()
+    {
+        {
+            TProgram program(options());
+            TMainFrm *form = program.MainForm();
+            form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(form));
+            form->setGeometry(100, 120, 700, 560);
+            form->PageControl1->setCurrentWidget(form->TabSheet1);
+            QTRY_COMPARE(form->geometry(), QRect(100, 120, 700, 560));
+            // Closing asks nothing without a page and lets the window go.
+            QVERIFY(form->close());
+            QVERIFY(!form->isVisible());
+        }
+        const IniFile ini(iniPath());
+        QCOMPARE(ini.readString("Global", "LastTab"), QString("XML Respond"));
+        QCOMPARE(ReadBoundsFrom(ini), QRect(100, 120, 700, 560));
+
+        TProgram second(options());
+        QCOMPARE(second.MainForm()->geometry(), QRect(100, 120, 700, 560));
+        QCOMPARE(currentCaption(second.MainForm()), QString("XML Respond"));
+    }
+
+    void unknownKeysSurvive()
+    {
+        writeSettings("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\n[Other]\nx=1\n");
+        {
+            TProgram program(options());
+            QCOMPARE(OptionStore().GetBoolDef(opt::Backup, true), false);
+            program.MainForm()->PageControl1->setCurrentWidget(program.MainForm()->HtmlSheet);
+        }
+        const QByteArray text = readBytes(iniPath());
+        QVERIFY(text.startsWith("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\nLastTab=HTML\n[Other]\nx=1\n"));
+    }
+
+    void lastTab_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("active");
+        QTest::newRow("XML Respond") << "XML Respond" << "XML Respond";
+        QTest::newRow("HTML") << "HTML" << "HTML";
+        QTest::newRow("case differs") << "html" << "Pre process";
+        QTest::newRow("empty") << "" << "Pre process";
+        QTest::newRow("no tab") << "Diagrams" << "Pre process";
+        QTest::newRow("hidden tab") << "HTML-Table" << "Pre process";
+        QTest::newRow("never shown tab") << "HTML-UI" << "Pre process";
+    }
+    void lastTab()
+    {
+        QFETCH(QString, stored);
+        writeSettings("[Global]\nLastTab=" + stored.toUtf8() + "\n");
+        TProgram program(options());
+        QTEST(currentCaption(program.MainForm()), "active");
+        QVERIFY(!program.MainForm()->PageControl1->isTabVisible(3));
+        QVERIFY(!program.MainForm()->PageControl1->isTabVisible(4));
+    }
+
+    void pluginSettings()
+    {
+        writeSettings("[Global]\nTFakeA.enabled=0\nTFakeA.priority=7\nTFakeB.priority=abc\nTFakeB.enabled=true\n");
+        TStartOptions o = options();
+        InitModules(o);
+        auto *a = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeA")));
+        auto *b = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeB")));
+        auto *c = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeC")));
+        {
+            TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
+            QCOMPARE(a->Enabled, false);
+            QCOMPARE(a->Priority, 7);
+            QCOMPARE(b->Enabled, false); // only "1" is true
+            QCOMPARE(b->Priority, 1 + 3);
+            QCOMPARE(c->Enabled, true);
+            QCOMPARE(c->Priority, 2 + 3);
+        }
+        DoneModules();
+    }
+
+    void hooksAndHostInterface_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("hook");
+        QTest::addColumn<QString>("intf");
+        QTest::newRow("pre") << "PreSheet" << "preproc" << "preproc";
+        QTest::newRow("post") << "PostSheet" << "postproc" << "postproc";
+        QTest::newRow("html") << "HtmlSheet" << "html" << "html";
+        QTest::newRow("notes") << "NotesSheet" << "notes" << "";
+        QTest::newRow("respond") << "TabSheet1" << "" << "";
+    }
+    void hooksAndHostInterface()
+    {
+        QFETCH(QString, sheet);
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        form->PageControl1->setCurrentWidget(form->findChild<QWidget *>(sheet));
+        QTEST(CallGetCurrentSectionName(), "hook");
+        TWQFFile *doc = reinterpret_cast<TWQFFile *>(1);
+        QTEST(GetAppIntf()->GetCurrent(doc), "intf");
+        QCOMPARE(doc, nullptr);
+        QCOMPARE(CallGetCurrentDoc(), nullptr);
+        form->FileName = "/pages/a.wqf";
+        QCOMPARE(GetAppIntf()->GetFileName(), QString("/pages/a.wqf"));
+        QVERIFY(dynamic_cast<TMainFormPellorinIntf *>(GetAppIntf()));
+    }
+
+    void hooksLetGoOfTheWindow()
+    {
+        TStartOptions o = options();
+        InitModules(o);
+        {
+            TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
+            form.PageControl1->setCurrentWidget(form.HtmlSheet);
+            QCOMPARE(CallGetCurrentSectionName(), QString("html"));
+        }
+        QCOMPARE(MainFrm(), nullptr);
+        QCOMPARE(CallGetCurrentSectionName(), QString());
+        QCOMPARE(GetAppIntf()->GetFileName(), QString());
+        DoneModules();
+    }
+
+    void findNext()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        form->show();
+        form->PageControl1->setCurrentWidget(form->HtmlSheet);
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        form->htmlEdit->setText("<DIV>a</div>\nx div");
+        form->htmlEdit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), form->htmlEdit);
+        form->htmlEdit->setCursorPosition(0, 0);
+
+        form->mnuFindNext->trigger(); // nothing searched yet: nothing happens
+        QVERIFY(!form->htmlEdit->hasSelectedText());
+
+        LastSearch() = "div";
+        auto selection = [form] {
+            int l1, c1, l2, c2;
+            form->htmlEdit->getSelection(&l1, &c1, &l2, &c2);
+            return QString("%1:%2-%3:%4").arg(l1).arg(c1).arg(l2).arg(c2);
+        };
+        form->mnuFindNext->trigger();
+        QCOMPARE(selection(), QString("0:1-0:4")); // "DIV": case ignored
+        form->mnuFindNext->trigger();
+        QCOMPARE(selection(), QString("0:8-0:11"));
+        form->mnuFindNext->trigger();
+        QCOMPARE(selection(), QString("1:2-1:5"));
+        form->mnuFindNext->trigger(); // no further occurrence, no wrap: the selection stays
+        QCOMPARE(selection(), QString("1:2-1:5"));
+
+        // Another kind of control has the focus: nothing happens.
+        form->PageControl1->setCurrentWidget(form->NotesSheet);
+        form->txtFuncName->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), form->txtFuncName);
+        form->htmlEdit->setCursorPosition(0, 0);
+        form->mnuFindNext->trigger();
+        QVERIFY(!form->htmlEdit->hasSelectedText());
+        QCOMPARE((*m_prompter)->Prompts.size(), 0);
+    }
+
+    void exitEndsWithoutAPage()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QSignalSpy closed(form, &TMainFrm::Closed);
+        form->mnuExit->trigger();
+        QVERIFY(!form->isVisible());
+        QCOMPARE(closed.count(), 1);
+    }
+
+    void aboutAndHelp()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        form->show();
+        QString title, rights;
+        // Reads the box once it shows, then closes it.
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (!box)
+                return;
+            poll.stop();
+            title = box->windowTitle();
+            rights = box->findChild<QWidget *>("Label1")->property("text").toString();
+            box->close();
+        });
+        poll.start();
+        form->mnAbout->trigger();
+        QCOMPARE(title, "Pellorin " + expectedVersionDate());
+        QCOMPARE(rights, QString("Copyright (c) %1 the Pellorin developers").arg(PELLORIN_VERSION_MAJOR));
+
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        form->mnOnlineHelp->trigger();
+        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(m_dir->filePath("app/README.md"))}));
+    }
+
+    void debugLog()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        form->DebugLog("quiet");
+        OptionStore().SetDbgClip(true);
+        form->DebugLog("copied 2 components");
+        QCOMPARE(form->ListBox1->count(), 1);
+        QCOMPARE(form->ListBox1->item(0)->text(), QString("copied 2 components"));
+    }
+
+    void tabKeysNeedCtrl()
+    {
+        TProgram program(options());
+        for (QsciScintilla *editor : {program.MainForm()->htmlEdit, program.MainForm()->JavaScriptMemo}) {
+            QsciCommand *tab = editor->standardCommands()->find(QsciCommand::Tab);
+            QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::CTRL | Qt::Key_Tab));
+            QsciCommand *backtab = editor->standardCommands()->find(QsciCommand::Backtab);
+            QCOMPARE(QKeySequence(backtab->key()), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
+        }
+        // The response editor keeps its plain Tab.
+        QsciCommand *tab = program.MainForm()->ReqListMemo->standardCommands()->find(QsciCommand::Tab);
+        QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::Key_Tab));
+    }
+
+    void unhandledExceptionDialog_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("goesOn");
+        QTest::newRow("OK") << int(pbOK) << true;
+        QTest::newRow("Abort") << int(pbAbort) << false;
+    }
+    void unhandledExceptionDialog()
+    {
+        QFETCH(int, answer);
+        (*m_prompter)->Answers << TPromptButton(answer);
+        QTEST(AskIgnoreException("Range check error"), "goesOn");
+        QCOMPARE((*m_prompter)->Prompts.size(), 1);
+        const auto &asked = (*m_prompter)->Prompts[0];
+        QCOMPARE(asked.Text, QString("Range check error\n\nPress OK to ignore and risk data corruption.\nPress Abort to kill the program."));
+        QCOMPARE(asked.Icon, TPromptIcon::Error);
+        QCOMPARE(asked.Buttons, TPromptButtons(pbOK | pbAbort));
+        QCOMPARE(asked.Default, pbOK);
+    }
+
+private:
+    static QRect ReadBoundsFrom(const IniFile &ini)
+    {
+        return QRect(ini.readInteger("MainFrm", "Left", -1), ini.readInteger("MainFrm", "Top", -1), ini.readInteger("MainFrm", "Width", -1),
+                     ini.readInteger("MainFrm", "Height", -1));
+    }
+};
+
+PELLORIN_TEST_CLASS(TestMainForm)
+#include "test_mainform.moc"
