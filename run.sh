@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the editor on the sample page (or on the page
+# files given as arguments).
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/setup.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+echo "== build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev >/dev/null
+cmake --build build -j"$jobs" --target pellorin
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display to show the editor on: set DISPLAY, or run it as 'xvfb-run -a ./run.sh'." >&2
+  exit 1
+fi
+
+if [ $# -eq 0 ]; then
+  set -- "$PWD/resources/samples/customer_orders.wqf"
+fi
+echo "== starting build/bin/pellorin $*"
+exec build/bin/pellorin "$@"
