@@ -7,6 +7,7 @@
 #include "globaloptions.h"
 #include "keywordlexer.h"
 #include "platform/appdirs.h"
+#include "platform/folderlist.h"
 #include "searchwindow.h"
 
 #include <Qsci/qscilexerhtml.h>
@@ -110,7 +111,13 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent) : QMainWindo
     createPages();
     SearchTimer = named(new QTimer(this), "SearchTimer");
     SearchTimer->setInterval(500);
-    FormCreate(Options);
+    try {
+        FormCreate(Options);
+    } catch (...) {
+        // A window that failed to start is no main window.
+        g_mainFrm = nullptr;
+        throw;
+    }
 }
 
 TMainFrm::~TMainFrm()
@@ -480,6 +487,14 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
 void TMainFrm::PreScrollResize(QScrollArea *Sender)
 {
     Sender->verticalScrollBar()->setPageStep(Sender->viewport()->height());
+}
+
+void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List)
+{
+    if (!List)
+        return;
+    const QString folder = Folder.endsWith(u'/') ? Folder : Folder + u'/';
+    List->append(platform::ListFolderEntries(folder, Mask, Attributes));
 }
 
 void ScaleEditorFonts(QWidget *Control)

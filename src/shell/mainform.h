@@ -176,6 +176,10 @@ TMainFrm *MainFrm();
 QString AppDir();
 QString ImagesDir();
 
+// Appends to List the names, without folder, of the entries of Folder that match Mask and
+// Attributes (platform::FileAttr), in the folder listing's order; nothing without a list.
+void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List);
+
 // Adapts every text editor below Control to the screen's resolution.
 void ScaleEditorFonts(QWidget *Control);
 

@@ -1,9 +1,11 @@
+#include "base/exception.h"
 #include "checks/appgui.h"
 #include "checks/pellorinplugin.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "pellorinversion.h"
+#include "platform/folderlist.h"
 #include "shell/aboutformunit.h"
 #include "shell/appini.h"
 #include "shell/globaloptions.h"
@@ -445,6 +447,26 @@ private slots:
         // The response editor keeps its plain Tab.
         QsciCommand *tab = program.MainForm()->ReqListMemo->standardCommands()->find(QsciCommand::Tab);
         QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::Key_Tab));
+    }
+
+    void listFiles()
+    {
+        QDir().mkpath(m_dir->filePath("app/components/sub.ini"));
+        for (const char *name : {"b.ini", "A.INI", "c.txt"})
+            writeBytes(m_dir->filePath(QString("app/components/") + name), "");
+        QStringList list{"kept"};
+        ListFiles(m_dir->filePath("app/components"), "*.ini", platform::faAnyFile, &list);
+        QCOMPARE(list, QStringList({"kept", "A.INI", "b.ini", "sub.ini"}));
+        ListFiles(m_dir->filePath("app/missing/"), "*.ini", platform::faAnyFile, &list);
+        QCOMPARE(list.size(), 4);
+        ListFiles(m_dir->filePath("app/components"), "*.ini", platform::faAnyFile, nullptr);
+    }
+
+    void failedStartLeavesNoWindow()
+    {
+        // Without its modules the window cannot read its settings; the error goes on.
+        QVERIFY_THROWS_EXCEPTION(ERunError, TMainFrm(TMainFrmOptions{m_dir->path(), QStringList()}));
+        QCOMPARE(MainFrm(), nullptr);
     }
 
     void unhandledExceptionDialog_data()
