@@ -4,6 +4,7 @@
 #include "appini.h"
 #include "checks/appgui.h"
 #include "editors/dynamicctrlutils.h"
+#include "editors/lclgrapheditor.h"
 #include "globaloptions.h"
 #include "keywordlexer.h"
 #include "platform/appdirs.h"
@@ -231,7 +232,7 @@ void TMainFrm::createPages()
     setCentralWidget(Splitter5);
 }
 
-QWidget *TMainFrm::createDiagramSheet(const QString &Prefix, QWidget *&Palette, QWidget *&DiagramPanel, QWidget *&Image,
+QWidget *TMainFrm::createDiagramSheet(const QString &Prefix, QWidget *&Palette, QWidget *&DiagramPanel, TImage *&Image,
                                       QScrollBar *&HorzScroll, QScrollBar *&VertScroll, QSplitter *&Splitter,
                                       QWidget *&PropertyPanel, QScrollArea *&PropertyScroll)
 {
@@ -240,9 +241,7 @@ QWidget *TMainFrm::createDiagramSheet(const QString &Prefix, QWidget *&Palette, 
     Palette->setFixedHeight(68);
 
     DiagramPanel = new QWidget;
-    Image = new QWidget(DiagramPanel);
-    Image->setAutoFillBackground(true);
-    Image->setBackgroundRole(QPalette::Base);
+    Image = new TImage(DiagramPanel);
     HorzScroll = new QScrollBar(Qt::Horizontal, DiagramPanel);
     HorzScroll->setObjectName(Prefix + QStringLiteral("HorzScroll"));
     VertScroll = new QScrollBar(Qt::Vertical, DiagramPanel);
@@ -302,7 +301,7 @@ QWidget *TMainFrm::createHtmlGraphSheet()
 {
     auto *sheet = namedWidget("HtmlGraph");
     HTMLPanel = namedWidget("HTMLPanel");
-    HTMLImage = namedWidget("HTMLImage", HTMLPanel);
+    HTMLImage = named(new TImage(HTMLPanel), "HTMLImage");
     HTMLHorzScroll = named(new QScrollBar(Qt::Horizontal, HTMLPanel), "HTMLHorzScroll");
     HTMLVertScroll = named(new QScrollBar(Qt::Vertical, HTMLPanel), "HTMLVertScroll");
     layoutDiagramPlace(HTMLPanel, HTMLImage, HTMLHorzScroll, HTMLVertScroll);
@@ -340,6 +339,7 @@ QWidget *TMainFrm::createNotesSheet()
 
 void TMainFrm::FormCreate(const TMainFrmOptions &Options)
 {
+    CommentRects.clear();
     SetMainMenu(MainMenu1);
     OptionStore().Load();
     RestoreFormBounds(this);
@@ -370,6 +370,7 @@ void TMainFrm::FormDestroy()
     SaveFormBounds(this);
     Images.clear();
     Doc.reset();
+    ClearCommentRects();
     // The hooks must not reach a window that is gone.
     THostHooks &hooks = HostHooks();
     hooks.OnGetCurrentDoc = nullptr;

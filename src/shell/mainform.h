@@ -4,6 +4,9 @@
 // panels fill, the message list below them, the main and diagram menus, and stores its state
 // in the settings when it is destroyed.
 #include "checks/pellorinplugin.h"
+#include "model/commentrects.h"
+#include "model/htmlcontrols.h"
+#include "model/htmlparsingtree.h"
 #include "model/wqftypes.h"
 
 #include <QImage>
@@ -33,6 +36,7 @@ class QTableWidget;
 class QTimer;
 class QsciLexerHTML;
 class QsciScintilla;
+class TImage;
 class TKeywordLexer;
 
 // Where the main window finds its program folder and command line; without them, the
@@ -62,6 +66,8 @@ public:
     void SelectTabByCaption(const QString &Caption);
     // Enabled and priority of every check plug-in from the options, with their defaults.
     void LoadPluginSettings();
+    // Frees the open page's notes.
+    void ClearCommentRects() { CommentRects.clear(); }
 
     // Answers of the host hooks.
     TWQFFile *GetCurrentDoc() const { return Doc.get(); }
@@ -72,7 +78,13 @@ public:
     QString TypeAhead;
     QString FileName;
     QString ConfigFolder;
+    // The element tree of the page's HTML and its form controls, built when a hidden tab
+    // needs them; none until then.
+    std::unique_ptr<TMLTree> HtmlTree;
+    THTMLControlList HtmlControls;
     int32_t FileTime = 0;
+    // The open page's notes.
+    TCommentRectList CommentRects;
     std::unique_ptr<TWQFFile> Doc;
     bool Modified = false;
     // The picture cache: key (prefix + name, looked up without case) and picture; a null
@@ -98,13 +110,15 @@ public:
     QTabWidget *PageControl1;
     QWidget *PreSheet, *PostSheet, *HtmlSheet, *HtmlTable, *HtmlGraph, *NotesSheet, *TabSheet1;
     // "Pre process": palette, diagram place with its scroll bars, property panel place.
-    QWidget *Panel2, *ImagePanel, *Image1;
+    QWidget *Panel2, *ImagePanel;
+    TImage *Image1;
     QScrollBar *PreHorzScroll, *PreVertScroll;
     QSplitter *Splitter2;
     QWidget *PrePanel;
     QScrollArea *PreScroll;
     // "Post process", the same.
-    QWidget *Panel6, *Panel4, *Image2;
+    QWidget *Panel6, *Panel4;
+    TImage *Image2;
     QScrollBar *PostHorzScroll, *PostVertScoll;
     QSplitter *Splitter3;
     QWidget *PostPanel;
@@ -117,7 +131,8 @@ public:
     TKeywordLexer *SynAnySyn1;
     // "HTML-Table" and "HTML-UI", never shown.
     QTableWidget *ControlGrid;
-    QWidget *HTMLPanel, *HTMLImage;
+    QWidget *HTMLPanel;
+    TImage *HTMLImage;
     QScrollBar *HTMLHorzScroll, *HTMLVertScroll;
     QSplitter *Splitter4;
     QWidget *Panel3;
@@ -155,7 +170,7 @@ protected:
 private:
     void createMenus();
     void createPages();
-    QWidget *createDiagramSheet(const QString &Prefix, QWidget *&Palette, QWidget *&DiagramPanel, QWidget *&Image,
+    QWidget *createDiagramSheet(const QString &Prefix, QWidget *&Palette, QWidget *&DiagramPanel, TImage *&Image,
                                 QScrollBar *&HorzScroll, QScrollBar *&VertScroll, QSplitter *&Splitter,
                                 QWidget *&PropertyPanel, QScrollArea *&PropertyScroll);
     QWidget *createHtmlSheet();

@@ -5,6 +5,7 @@
 #include "checks/pellorinplugin.h"
 #include "globaloptions.h"
 #include "mainform.h"
+#include "model/htmlcontrols.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -23,7 +24,9 @@ void queueToolsEntry(const QString &caption, const QKeySequence &shortcut, const
 
 void InitModules(const TStartOptions &Options)
 {
-    // Menu queue and host hooks first: the modules below queue their Tools entries there.
+    // The HTML control kinds, in their fixed order.
+    InitHTMLControls();
+    // Menu queue and host hooks: the modules below queue their Tools entries there.
     InitAppGui();
     InitPluginRegistry();
     InitAppIni(Options.ConfigDir, Options.ProgramFileName);
@@ -40,6 +43,7 @@ void DoneModules()
     DoneAppIni();
     DonePluginRegistry();
     DoneAppGui();
+    DoneHTMLControls();
 }
 
 TProgram::TProgram(const TStartOptions &Options)

@@ -5,6 +5,7 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "pellorinversion.h"
+#include "model/htmlcontrols.h"
 #include "platform/folderlist.h"
 #include "shell/aboutformunit.h"
 #include "shell/appini.h"
@@ -138,6 +139,9 @@ private slots:
         QCOMPARE(ImagesDir(), m_dir->filePath("app/images/"));
         QVERIFY(!form->Doc);
         QVERIFY(!form->Modified);
+        QVERIFY(form->CommentRects.empty());
+        QVERIFY(!form->HtmlTree);
+        QCOMPARE(ControlClasses().size(), size_t(12)); // the HTML control kinds are registered
         QVERIFY(form->FileName.isEmpty());
         QVERIFY(!QFile::exists(iniPath())); // nothing is written before shut-down
     }
