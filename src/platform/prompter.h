@@ -33,7 +33,7 @@ struct TPrompt {
     TPromptButton Default = pbNone;
 };
 
-struct TFileDialogSpec {
+struct TFileDialogOptions {
     QString Caption;
     // Filter lines as file dialogs take them ("Pages (*.wqf);;All files (*)"); empty: none.
     QString Filter;
@@ -49,8 +49,8 @@ public:
     // The button the user chose; pbCancel (or the last button) when the box was closed.
     virtual TPromptButton Ask(QWidget *Parent, const TPrompt &Prompt) = 0;
     // The chosen file's path, empty when cancelled.
-    virtual QString OpenFileName(QWidget *Parent, const TFileDialogSpec &Spec) = 0;
-    virtual QString SaveFileName(QWidget *Parent, const TFileDialogSpec &Spec) = 0;
+    virtual QString OpenFileName(QWidget *Parent, const TFileDialogOptions &Options) = 0;
+    virtual QString SaveFileName(QWidget *Parent, const TFileDialogOptions &Options) = 0;
 };
 
 // Installs Prompter (none removes it) and answers the one it replaces.

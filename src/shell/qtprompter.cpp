@@ -36,16 +36,16 @@ QString captionOf(const QString &caption)
     return caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption;
 }
 
-QString runFileDialog(QWidget *parent, const TFileDialogSpec &spec, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget *parent, const TFileDialogOptions &options, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, spec.Caption, spec.Folder, spec.Filter);
+    QFileDialog dialog(parent, options.Caption, options.Folder, options.Filter);
     dialog.setAcceptMode(mode);
     // A typed name need not exist: the opener completes a name without extension itself.
     dialog.setFileMode(QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptSave)
-        dialog.setDefaultSuffix(spec.DefaultSuffix);
-    if (!spec.FileName.isEmpty())
-        dialog.selectFile(spec.FileName);
+        dialog.setDefaultSuffix(options.DefaultSuffix);
+    if (!options.FileName.isEmpty())
+        dialog.selectFile(options.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
@@ -74,12 +74,12 @@ TPromptButton TQtPrompter::Ask(QWidget *Parent, const TPrompt &Prompt)
     return buttons.testFlag(pbCancel) ? pbCancel : buttons.testFlag(pbNo) ? pbNo : fallback;
 }
 
-QString TQtPrompter::OpenFileName(QWidget *Parent, const TFileDialogSpec &Spec)
+QString TQtPrompter::OpenFileName(QWidget *Parent, const TFileDialogOptions &Options)
 {
-    return runFileDialog(Parent, Spec, QFileDialog::AcceptOpen);
+    return runFileDialog(Parent, Options, QFileDialog::AcceptOpen);
 }
 
-QString TQtPrompter::SaveFileName(QWidget *Parent, const TFileDialogSpec &Spec)
+QString TQtPrompter::SaveFileName(QWidget *Parent, const TFileDialogOptions &Options)
 {
-    return runFileDialog(Parent, Spec, QFileDialog::AcceptSave);
+    return runFileDialog(Parent, Options, QFileDialog::AcceptSave);
 }

@@ -5,6 +5,6 @@
 class TQtPrompter : public TPrompter {
 public:
     TPromptButton Ask(QWidget *Parent, const TPrompt &Prompt) override;
-    QString OpenFileName(QWidget *Parent, const TFileDialogSpec &Spec) override;
-    QString SaveFileName(QWidget *Parent, const TFileDialogSpec &Spec) override;
+    QString OpenFileName(QWidget *Parent, const TFileDialogOptions &Options) override;
+    QString SaveFileName(QWidget *Parent, const TFileDialogOptions &Options) override;
 };

@@ -24,7 +24,7 @@ public:
     QStringList FileAnswers;
 
     QList<Asked> Prompts;
-    QList<TFileDialogSpec> FileDialogs;
+    QList<TFileDialogOptions> FileDialogs;
     int Unanswered = 0;
 
     TPromptButton Ask(QWidget *, const TPrompt &Prompt) override
@@ -36,13 +36,13 @@ public:
         }
         return Answers.takeFirst();
     }
-    QString OpenFileName(QWidget *, const TFileDialogSpec &Spec) override { return fileAnswer(Spec); }
-    QString SaveFileName(QWidget *, const TFileDialogSpec &Spec) override { return fileAnswer(Spec); }
+    QString OpenFileName(QWidget *, const TFileDialogOptions &Options) override { return fileAnswer(Options); }
+    QString SaveFileName(QWidget *, const TFileDialogOptions &Options) override { return fileAnswer(Options); }
 
 private:
-    QString fileAnswer(const TFileDialogSpec &spec)
+    QString fileAnswer(const TFileDialogOptions &options)
     {
-        FileDialogs.append(spec);
+        FileDialogs.append(options);
         if (FileAnswers.isEmpty()) {
             ++Unanswered;
             return QString();
