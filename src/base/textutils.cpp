@@ -1,5 +1,6 @@
 #include "textutils.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -93,6 +94,14 @@ int StrToIntDef(QStringView s, int defaultValue)
 {
     int v;
     return TryStrToInt(s, v) ? v : defaultValue;
+}
+
+bool TryDecimalToInt(QStringView s, int &value)
+{
+    const QStringView digits = (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+')) ? s.mid(1) : s;
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return false;
+    return TryStrToInt(s, value);
 }
 
 QString UpperCaseAscii(QStringView s)

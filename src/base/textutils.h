@@ -12,6 +12,8 @@ QString TrimRight(QStringView s);
 // "$", "x", "0x" (hex), "%" (binary) and "&" (octal) prefixes; nothing may follow the digits.
 bool TryStrToInt(QStringView s, int &value);
 int StrToIntDef(QStringView s, int defaultValue);
+// A decimal number only: an optional sign and digits, nothing before or after.
+bool TryDecimalToInt(QStringView s, int &value);
 
 // Case mapping and comparison by ASCII rules only; other characters stay as they are.
 QString UpperCaseAscii(QStringView s);

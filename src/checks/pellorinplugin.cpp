@@ -1,9 +1,12 @@
 #include "pellorinplugin.h"
 
 #include "base/exception.h"
+#include "model/wqftypes.h"
 #include "platform/appdirs.h"
 
+#include <QScopeGuard>
 #include <algorithm>
+#include <exception>
 
 void TNamingPlugin::NotifyFileName(const QString &) {}
 QString TNamingPlugin::GetAppTitle() { return QString(); }
@@ -20,6 +23,129 @@ void TWarningPlugin::CheckItem(TWQFItem *, TCheckMessages &, TGroupData *) {}
 void TWarningPlugin::FinishGroup(bool, std::unique_ptr<TGroupData> &, TCheckMessages &) {}
 void TWarningPlugin::CheckFile(TWQFFile *, TCheckMessages &) {}
 QString TWarningPlugin::GetDescription() { return ClassName(); }
+
+TPluginObjectPair::TPluginObjectPair(TWarningPlugin *Plugin, bool CreateData) : Plugin(Plugin)
+{
+    if (Plugin && Plugin->NeedsGroupData() && CreateData)
+        Data = Plugin->CreateGroupData();
+}
+
+int ComparePriority(const TWarningPlugin *A, const TWarningPlugin *B)
+{
+    if (A->Priority < B->Priority)
+        return -1;
+    return A->Priority == B->Priority ? 0 : 1;
+}
+
+namespace {
+// The message of the exception being handled; call only inside a handler.
+QString currentExceptionMessage()
+{
+    try {
+        throw;
+    } catch (const Exception &e) {
+        return e.message();
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("unknown exception");
+    }
+}
+
+void tagLines(TCheckMessages &Messages, qsizetype From, TWQFItem *Item)
+{
+    for (qsizetype i = std::min(From, Messages.size()); i < Messages.size(); ++i)
+        if (!Messages[i].Item)
+            Messages[i].Item = Item;
+}
+
+// A plug-in that broke outside its components must not look like a clean pass: one
+// untagged line among its own.
+void addBrokenLine(TWarningPlugin *Plugin)
+{
+    const QString line = Plugin->ClassName() + QStringLiteral(" failed: ") + currentExceptionMessage();
+    try {
+        if (!Plugin->Messages)
+            Plugin->Messages = std::make_unique<TCheckMessages>();
+        Plugin->Messages->append(TCheckMessage{line, nullptr});
+    } catch (...) {
+    }
+}
+} // namespace
+
+void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, TCheckMessages &Messages, TGroupData *Data)
+{
+    for (TWQFItem *item : Items) {
+        const qsizetype before = Messages.size();
+        if (item) {
+            try {
+                Plugin->CheckItem(item, Messages, Data);
+            } catch (const std::exception &) {
+                Messages.append(TCheckMessage{Plugin->ClassName() + QStringLiteral(" failed on ") + item->GetName() +
+                                                  QStringLiteral(": ") + currentExceptionMessage(),
+                                              nullptr});
+            } catch (...) {
+                tagLines(Messages, before, item);
+                throw;
+            }
+        }
+        tagLines(Messages, before, item);
+    }
+}
+
+void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages)
+{
+    if (!Doc || !Messages)
+        return;
+    QList<TWQFItem *> items;
+    for (const auto &section : Doc->Sections())
+        for (const auto &item : section->Items())
+            items.append(item.get());
+
+    QList<TWarningPlugin *> sorted = Plugins;
+    sorted.removeAll(nullptr);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const TWarningPlugin *a, const TWarningPlugin *b) { return ComparePriority(a, b) < 0; });
+    // The plug-ins' lists live only during the run, also when it breaks off.
+    auto dropLists = qScopeGuard([&] {
+        for (TWarningPlugin *plugin : sorted)
+            plugin->Messages.reset();
+    });
+
+    std::vector<std::unique_ptr<TPluginObjectPair>> pairs;
+    for (TWarningPlugin *plugin : sorted) {
+        try {
+            if ((QuickOnly && !plugin->InQuickCheck()) || !plugin->Enabled)
+                continue;
+            if (!plugin->Messages)
+                plugin->Messages = std::make_unique<TCheckMessages>();
+            TGroupData *data = nullptr;
+            if (plugin->NeedsGroupData()) {
+                pairs.push_back(std::make_unique<TPluginObjectPair>(plugin, true));
+                data = pairs.back()->Data.get();
+            }
+            RunOnItems(plugin, items, *plugin->Messages, data);
+            plugin->CheckFile(Doc, *plugin->Messages);
+        } catch (...) {
+            addBrokenLine(plugin);
+        }
+    }
+    for (auto &pair : pairs) {
+        try {
+            if (!pair->Plugin->Messages)
+                pair->Plugin->Messages = std::make_unique<TCheckMessages>();
+            pair->Plugin->FinishGroup(true, pair->Data, *pair->Plugin->Messages);
+        } catch (...) {
+            addBrokenLine(pair->Plugin);
+        }
+        pair.reset();
+    }
+    for (TWarningPlugin *plugin : sorted)
+        if (plugin->Messages) {
+            Messages->append(*plugin->Messages);
+            plugin->Messages.reset();
+        }
+}
 
 void TPellorinAppIntf::OpenFile(const QString &) {}
 void TPellorinAppIntf::GetSelection(QList<void *> &) {}
@@ -121,6 +247,13 @@ void TPluginRegistry::DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Ha
     }
 }
 
+void TPluginRegistry::RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages)
+{
+    QList<TWarningPlugin *> plugins;
+    GetWarningPlugins(plugins);
+    ::RunWarningPlugins(plugins, Doc, QuickOnly, Messages);
+}
+
 TPellorinAppIntf *TPluginRegistry::GetAppIntf()
 {
     if (!m_appIntf)
@@ -172,6 +305,11 @@ TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P) { return Plugin
 TNamingPlugin *GetNamingPlugin() { return PluginRegistry().GetNamingPlugin(); }
 void GetWarningPlugins(QList<TWarningPlugin *> &List) { PluginRegistry().GetWarningPlugins(List); }
 void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled) { PluginRegistry().DispatchShortCut(Key, Shift, Handled); }
+void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages)
+{
+    if (Doc && Messages)
+        PluginRegistry().RunWarningPlugins(Doc, QuickOnly, Messages);
+}
 TPellorinAppIntf *GetAppIntf() { return PluginRegistry().GetAppIntf(); }
 void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf) { PluginRegistry().SetAppIntf(std::move(Intf)); }
 QString GetAppDir() { return platform::ProgramFolder(); }

@@ -53,7 +53,9 @@ public:
     virtual void Execute(uint16_t Key, TShiftState Shift, bool &Handled);
 };
 
-// A check whose findings are listed at the bottom of the main window.
+// A check whose findings are listed at the bottom of the main window. The runner calls it per
+// run: CheckItem for every component, CheckFile once, then FinishGroup when it needs group
+// data.
 class TWarningPlugin : public TPellorinPlugin {
 public:
     virtual bool InQuickCheck();
@@ -69,6 +71,27 @@ public:
     // The plug-in's lines during a check run; none outside one.
     std::unique_ptr<TCheckMessages> Messages;
 };
+
+// A check plug-in with the group data it made for one run, which FinishGroup frees.
+class TPluginObjectPair {
+public:
+    // The data is made only when Plugin needs some and CreateData is set.
+    TPluginObjectPair(TWarningPlugin *Plugin, bool CreateData);
+
+    TWarningPlugin *Plugin;
+    std::unique_ptr<TGroupData> Data;
+};
+
+// -1, 0 or 1 as A's priority is below, equal to or above B's.
+int ComparePriority(const TWarningPlugin *A, const TWarningPlugin *B);
+// Plugin's CheckItem over every component. A failure on one component becomes the line
+// "<class> failed on <name>: <message>" and the walk goes on; every line a component gave
+// without a component of its own is tagged with it.
+void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, TCheckMessages &Messages, TGroupData *Data);
+// Every enabled check plug-in (only those of the quick check with QuickOnly) over Doc, in
+// priority order, equal priorities in registration order; appends their lines grouped by
+// plug-in: component lines, file lines, group lines. Nothing without Doc or Messages.
+void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages);
 
 // What plug-ins may ask of the main window. The selection holds the diagram's item data:
 // components, notes and note handles.
@@ -106,6 +129,8 @@ public:
     void GetWarningPlugins(QList<TWarningPlugin *> &List) const;
     // Offers the key to the shortcut plug-ins in registration order until one handles it.
     void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
+    // The check run over this registry's check plug-ins.
+    void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages);
 
     // The current host interface; a do-nothing one while none is installed.
     TPellorinAppIntf *GetAppIntf();
@@ -134,6 +159,7 @@ TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P);
 TNamingPlugin *GetNamingPlugin();
 void GetWarningPlugins(QList<TWarningPlugin *> &List);
 void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
+void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages);
 TPellorinAppIntf *GetAppIntf();
 void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf);
 // The program's folder, ending with a path delimiter.

@@ -1,0 +1,86 @@
+#pragma once
+// The built-in checks of components and of the page's names: arrows, loops, unreferenced
+// components, developer rights, file and template names.
+#include "pellorinplugin.h"
+
+#include <QString>
+#include <map>
+
+class TWQFSection;
+
+// Component 0 granting the developer right to every caller, written into the page.
+class TDeveloperRights : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TDeveloperRights"); }
+    QString GetDescription() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+};
+
+// A query whose loop body (exit 1) jumps to where the flow goes after the loop (exit 0).
+// Its group data indexes each section once per run, so a page of many queries is checked
+// in about linear time.
+class TSQLUnderLoopCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TSQLUnderLoopCheck"); }
+    QString GetDescription() override;
+    bool NeedsGroupData() override { return true; }
+    std::unique_ptr<TGroupData> CreateGroupData() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
+};
+
+// IF components need both exits; no component should send both exits to one place.
+class TConnectCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TConnectCheck"); }
+    QString GetDescription() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+};
+
+struct TCheckItem {
+    TWQFItem *Item = nullptr;
+    bool Referenced = false;
+};
+
+// The numbered components of one run, in two groups: sections whose name holds "post" and
+// the others. Sparse, so a component named 999999999 costs one entry.
+class TUnconnData : public TGroupData {
+public:
+    void AddItem(TWQFItem *Item);
+
+    std::map<int, TCheckItem> Pre;
+    std::map<int, TCheckItem> Post;
+};
+
+// Numbered components, other than 0, that no exit of their group names.
+class TUnconnectCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TUnconnectCheck"); }
+    QString GetDescription() override;
+    bool NeedsGroupData() override { return true; }
+    std::unique_ptr<TGroupData> CreateGroupData() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
+};
+
+// The page's function name against the file's base name.
+class TFileNameCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TFileNameCheck"); }
+    QString GetDescription() override;
+    void CheckFile(TWQFFile *Doc, TCheckMessages &Messages) override;
+};
+
+// A TEMPLATE component's name value against the page's function name.
+class TTemplateNameCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TTemplateNameCheck"); }
+    QString GetDescription() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+};
+
+// The file's name without folder and extension.
+QString FileBaseName(const QString &FileName);
+
+// Registers the checks of this module, in their fixed order.
+void InitItemsCheck();
