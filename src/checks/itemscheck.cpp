@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -14,40 +15,72 @@ const QString kWarn = QStringLiteral("WARN ");
 
 bool isQuery(const QString &type) { return type == u"SELECTQUERY" || type == u"INSERTUPDATEQUERY"; }
 
-// Exit walks compare names without ASCII case.
-QString nameKey(const QString &name) { return LowerCaseAscii(name); }
+bool hasAsciiLetter(const QString &text, char16_t from)
+{
+    return std::any_of(text.begin(), text.end(), [from](QChar c) { return c >= QChar(from) && c <= QChar(from + 25); });
+}
+
+// Exit walks compare names without ASCII case. Most names are numbers: they are their own
+// key, shared rather than copied.
+QString nameKey(const QString &name) { return hasAsciiLetter(name, u'A') ? LowerCaseAscii(name) : name; }
 
 TWQFFile *ownerOf(const TWQFItem *item)
 {
     return item && item->Section() ? item->Section()->Owner() : nullptr;
 }
 
-// One section as the loop check walks it, built once per run: components by name, and the
-// graph of the path after a loop (exit 0, and exit 1 of IF) condensed into its strongly
-// connected parts, numbered so that a part reaches only parts of lower or equal number.
-// That number settles most "is this reached after the loop?" questions without a walk.
+// One section as the loop check walks it, read once per run: the first component of each
+// name with its exits resolved, and the graph of the path after a loop (exit 0, and exit 1
+// of IF) condensed into strongly connected parts, numbered so that a part reaches only parts
+// of lower or equal number. Those numbers answer "is this reached after the loop?" with a
+// short walk instead of collecting everything after each loop.
 class TSectionWalks {
 public:
+    struct Exit {
+        QString Text;
+        QString Key;
+        int Target; // the node of exactly that name, -1 for none
+    };
+    struct Node {
+        QString Name;
+        QString Key;
+        bool IsIf;
+        std::vector<Exit> Exits;
+        std::array<int, 2> AfterLoop; // exit 0, and exit 1 of IF, as nodes
+    };
+
     explicit TSectionWalks(const TWQFSection &section)
     {
         QHash<QString, QString> spellings;
-        auto note = [&](const QString &text) {
-            const QString key = nameKey(text);
+        auto note = [&](const QString &text, const QString &key) {
+            if (!hasAsciiLetter(key, u'a'))
+                return;
             auto it = spellings.constFind(key);
             if (it == spellings.constEnd())
                 spellings.insert(key, text);
             else if (*it != text)
                 m_caseStable = false;
         };
+        std::vector<const TWQFItem *> items;
         for (const auto &item : section.Items()) {
             const QString name = item->GetName();
-            note(name);
+            const QString key = nameKey(name);
+            // Other components of a taken name are never walked to, but their spelling counts.
+            note(name, key);
             if (!name.isEmpty() && !m_byName.contains(name)) {
-                m_byName.insert(name, item.get());
-                m_nodes.push_back(item.get());
+                m_byName.insert(name, int(m_nodes.size()));
+                m_nodes.push_back({name, key, false, {}, {-1, -1}});
+                items.push_back(item.get());
             }
-            for (int i = 0, count = item->JumpCount(); i < count; ++i)
-                note(item->GetJump(i));
+        }
+        for (size_t v = 0; v < m_nodes.size(); ++v) {
+            Node &node = m_nodes[v];
+            for (const QString &text : items[v]->GetJumps()) {
+                node.Exits.push_back({text, nameKey(text), Find(text)});
+                note(text, node.Exits.back().Key);
+            }
+            node.IsIf = items[v]->GetType() == u"IF";
+            node.AfterLoop = {exitTarget(node, 0), node.IsIf ? exitTarget(node, 1) : -1};
         }
         // Names that differ only in case make the walks depend on the order names are met;
         // such a section is always walked in full.
@@ -55,59 +88,74 @@ public:
             numberParts();
     }
 
-    // The first component of exactly that name; none for an empty one.
-    TWQFItem *Find(const QString &name) const { return name.isEmpty() ? nullptr : m_byName.value(name); }
+    const Node &At(int v) const { return m_nodes[size_t(v)]; }
+    // The node of exactly that name; -1 for none.
+    int Find(const QString &name) const { return name.isEmpty() ? -1 : m_byName.value(name, -1); }
 
-    // False only when the path after a loop from From certainly never gets to To.
-    bool MayReach(const TWQFItem *From, const TWQFItem *To) const
+    // Whether Exit lands on a component reached after a loop from After. Reached holds what
+    // CollectReachable gave for After, made on first need.
+    bool ReachedFrom(int After, const Exit &Exit, std::optional<QSet<QString>> &Reached) const
     {
-        if (!m_caseStable)
-            return true;
-        return To && m_part.value(To, -1) <= m_part.value(From, -1);
+        if (!m_caseStable) {
+            if (!Reached)
+                Reached = CollectReachable(After);
+            return Reached->contains(Exit.Key);
+        }
+        const int to = Exit.Target;
+        if (to < 0 || m_part[size_t(to)] > m_part[size_t(After)])
+            return false;
+        // A walk that leaves out the parts numbered below the target's: they never get there.
+        ++m_stamp;
+        std::vector<int> queue{After};
+        m_mark[size_t(After)] = m_stamp;
+        for (size_t i = 0; i < queue.size(); ++i) {
+            const int v = queue[i];
+            if (v == to)
+                return true;
+            for (int w : At(v).AfterLoop)
+                if (w >= 0 && m_mark[size_t(w)] != m_stamp && m_part[size_t(w)] >= m_part[size_t(to)]) {
+                    m_mark[size_t(w)] = m_stamp;
+                    queue.push_back(w);
+                }
+        }
+        return false;
     }
 
     // The name keys of the components reached from Start after a loop, Start included.
-    QSet<QString> CollectReachable(TWQFItem *Start) const
+    QSet<QString> CollectReachable(int Start) const
     {
         QSet<QString> reached;
-        QSet<QString> seen{nameKey(Start->GetName())};
-        std::vector<TWQFItem *> queue{Start};
+        QSet<QString> seen{At(Start).Key};
+        std::vector<int> queue{Start};
         for (size_t i = 0; i < queue.size(); ++i) {
-            TWQFItem *item = queue[i];
-            if (!item)
+            if (queue[i] < 0)
                 continue;
-            reached.insert(nameKey(item->GetName()));
-            for (const QString &exit : afterLoopExits(item))
-                if (!exit.isEmpty() && !seen.contains(nameKey(exit))) {
-                    seen.insert(nameKey(exit));
-                    queue.push_back(Find(exit));
+            const Node &node = At(queue[i]);
+            reached.insert(node.Key);
+            for (size_t e = 0; e < (node.IsIf ? 2u : 1u) && e < node.Exits.size(); ++e) {
+                const Exit &exit = node.Exits[e];
+                if (exit.Text.isEmpty())
+                    continue;
+                if (!seen.contains(exit.Key)) {
+                    seen.insert(exit.Key);
+                    queue.push_back(exit.Target);
                 }
+            }
         }
         return reached;
     }
 
 private:
-    static std::array<QString, 2> afterLoopExits(const TWQFItem *item)
-    {
-        return {item->GetJump(0), item->GetType() == u"IF" ? item->GetJump(1) : QString()};
-    }
+    static int exitTarget(const Node &node, size_t e) { return e < node.Exits.size() ? node.Exits[e].Target : -1; }
 
     // Tarjan's algorithm without recursion; parts are numbered as they complete.
     void numberParts()
     {
-        const int n = int(m_nodes.size());
-        QHash<const TWQFItem *, int> index;
-        for (int v = 0; v < n; ++v)
-            index.insert(m_nodes[size_t(v)], v);
-        std::vector<std::array<int, 2>> next(size_t(n), {-1, -1});
-        for (int v = 0; v < n; ++v) {
-            const auto exits = afterLoopExits(m_nodes[size_t(v)]);
-            for (size_t e = 0; e < 2; ++e)
-                if (TWQFItem *target = Find(exits[e]))
-                    next[size_t(v)][e] = index.value(target);
-        }
-        std::vector<int> order(size_t(n), -1), low(size_t(n), 0);
-        std::vector<bool> onStack(size_t(n), false);
+        const size_t n = m_nodes.size();
+        m_part.assign(n, -1);
+        m_mark.assign(n, 0);
+        std::vector<int> order(n, -1), low(n, 0);
+        std::vector<bool> onStack(n, false);
         std::vector<int> stack;
         struct Frame {
             int v;
@@ -121,14 +169,14 @@ private:
             onStack[size_t(v)] = true;
             calls.push_back({v, 0});
         };
-        for (int root = 0; root < n; ++root) {
+        for (int root = 0; root < int(n); ++root) {
             if (order[size_t(root)] >= 0)
                 continue;
             enter(root);
             while (!calls.empty()) {
                 const int v = calls.back().v;
                 if (calls.back().e < 2) {
-                    const int w = next[size_t(v)][calls.back().e++];
+                    const int w = At(v).AfterLoop[calls.back().e++];
                     if (w < 0)
                         continue;
                     if (order[size_t(w)] < 0)
@@ -147,16 +195,18 @@ private:
                     w = stack.back();
                     stack.pop_back();
                     onStack[size_t(w)] = false;
-                    m_part.insert(m_nodes[size_t(w)], parts);
+                    m_part[size_t(w)] = parts;
                 } while (w != v);
                 ++parts;
             }
         }
     }
 
-    QHash<QString, TWQFItem *> m_byName;
-    std::vector<TWQFItem *> m_nodes; // the first component of each name
-    QHash<const TWQFItem *, int> m_part;
+    QHash<QString, int> m_byName;
+    std::vector<Node> m_nodes; // the first component of each name, in section order
+    std::vector<int> m_part;
+    mutable std::vector<int> m_mark; // walk marks, one stamp per walk
+    mutable int m_stamp = 0;
     bool m_caseStable = true;
 };
 
@@ -177,38 +227,29 @@ private:
 // Walks the loop body from Body over every exit and answers the first exit that lands on
 // the path after the loop, with the component it leaves from. Exits back to the query end
 // the walk there: that is the loop closing, not leaving.
-bool leavesLoop(const TSectionWalks &walks, const TWQFItem *query, TWQFItem *after, TWQFItem *body, QString &exitText,
+bool leavesLoop(const TSectionWalks &walks, const QString &source, int after, int body, QString &exitText,
                 QString &fromName)
 {
-    const QString source = query->GetName();
-    if (!after || !body || SameTextAscii(body->GetName(), source))
+    if (after < 0 || body < 0 || SameTextAscii(walks.At(body).Name, source))
         return false;
     std::optional<QSet<QString>> reached;
-    auto reachedAfterLoop = [&](const QString &exit) {
-        if (!walks.MayReach(after, walks.Find(exit)))
-            return false;
-        if (!reached)
-            reached = walks.CollectReachable(after);
-        return reached->contains(nameKey(exit));
-    };
-    QSet<QString> seen{nameKey(body->GetName())};
-    std::vector<TWQFItem *> queue{body};
+    QSet<QString> seen{walks.At(body).Key};
+    std::vector<int> queue{body};
     for (size_t i = 0; i < queue.size(); ++i) {
-        TWQFItem *item = queue[i];
-        if (!item)
+        if (queue[i] < 0)
             continue;
-        for (int j = 0, count = item->JumpCount(); j < count; ++j) {
-            const QString exit = item->GetJump(j);
-            if (exit.isEmpty() || SameTextAscii(exit, source))
+        const TSectionWalks::Node &node = walks.At(queue[i]);
+        for (const TSectionWalks::Exit &exit : node.Exits) {
+            if (exit.Text.isEmpty() || SameTextAscii(exit.Text, source))
                 continue;
-            if (reachedAfterLoop(exit)) {
-                exitText = exit;
-                fromName = item->GetName();
+            if (walks.ReachedFrom(after, exit, reached)) {
+                exitText = exit.Text;
+                fromName = node.Name;
                 return true;
             }
-            if (!seen.contains(nameKey(exit))) {
-                seen.insert(nameKey(exit));
-                queue.push_back(walks.Find(exit));
+            if (!seen.contains(exit.Key)) {
+                seen.insert(exit.Key);
+                queue.push_back(exit.Target);
             }
         }
     }
@@ -238,10 +279,12 @@ std::unique_ptr<TGroupData> TSQLUnderLoopCheck::CreateGroupData() { return std::
 
 void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data)
 {
-    if (!isQuery(Item->GetType()) || Item->JumpCount() < 2 || !Item->Section())
+    if (!isQuery(Item->GetType()) || !Item->Section())
         return;
-    const QString exit0 = Item->GetJump(0);
-    const QString exit1 = Item->GetJump(1);
+    const QStringList exits = Item->GetJumps();
+    if (exits.size() < 2)
+        return;
+    const QString &exit0 = exits[0], &exit1 = exits[1];
     if (!exit0.isEmpty() && exit0 == exit1) {
         Messages.append({kWarn + QStringLiteral("Gray and blue arrows are pointing to the same step ") + exit0, nullptr});
         return;
@@ -250,7 +293,7 @@ void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGr
     auto *data = dynamic_cast<TLoopData *>(Data);
     const TSectionWalks &walks = data ? data->Walks(*Item->Section()) : ownWalks.emplace(*Item->Section());
     QString exitText, fromName;
-    if (leavesLoop(walks, Item, walks.Find(exit0), walks.Find(exit1), exitText, fromName))
+    if (leavesLoop(walks, Item->GetName(), walks.Find(exit0), walks.Find(exit1), exitText, fromName))
         Messages.append({kWarn + QStringLiteral("SQL \"loop\" query goes out of the loop at ") + fromName +
                              QStringLiteral(" -> ") + exitText + QStringLiteral(" link"),
                          nullptr});
@@ -267,9 +310,9 @@ QString TConnectCheck::GetDescription()
 
 void TConnectCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
 {
-    const int count = Item->JumpCount();
-    const QString exit0 = Item->GetJump(0);
-    const QString exit1 = Item->GetJump(1);
+    const QStringList exits = Item->GetJumps();
+    const qsizetype count = exits.size();
+    const QString exit0 = exits.value(0), exit1 = exits.value(1);
     if (Item->GetType() == u"IF" && (count < 2 || exit0.isEmpty() || exit1.isEmpty())) {
         Messages.append({QStringLiteral("ERROR IF statement must have both arrows"), nullptr});
         return;
@@ -283,15 +326,19 @@ void TConnectCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupDa
 
 void TUnconnData::AddItem(TWQFItem *Item)
 {
-    const QString section = Item->Section() ? Item->Section()->GetName() : QString();
-    auto &group = LowerCaseAscii(section).contains(u"post") ? Post : Pre;
+    if (Item->Section() != m_lastSection || !m_lastGroup) {
+        m_lastSection = Item->Section();
+        const QString section = m_lastSection ? m_lastSection->GetName() : QString();
+        m_lastGroup = LowerCaseAscii(section).contains(u"post") ? &Post : &Pre;
+    }
+    auto &group = *m_lastGroup;
     int number;
     if (!TryDecimalToInt(Item->GetName(), number) || number < 0)
         return;
     group[number].Item = Item;
-    for (int i = 0, count = Item->JumpCount(); i < count; ++i) {
+    for (const QString &exit : Item->GetJumps()) {
         int target;
-        if (TryDecimalToInt(Item->GetJump(i), target) && target >= 0)
+        if (TryDecimalToInt(exit, target) && target >= 0)
             group[target].Referenced = true;
     }
 }
@@ -309,10 +356,15 @@ void TUnconnectCheck::CheckItem(TWQFItem *Item, TCheckMessages &, TGroupData *Da
 void TUnconnectCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages)
 {
     if (auto *data = dynamic_cast<TUnconnData *>(Data.get()))
-        for (const auto *group : {&data->Pre, &data->Post})
-            for (auto it = group->upper_bound(0); it != group->end(); ++it)
-                if (!it->second.Referenced && it->second.Item)
-                    Messages.append({kWarn + QStringLiteral("not referenced by any element"), it->second.Item});
+        for (const auto *group : {&data->Pre, &data->Post}) {
+            std::vector<std::pair<int, TWQFItem *>> unreferenced;
+            for (auto it = group->cbegin(); it != group->cend(); ++it)
+                if (it.key() > 0 && !it->Referenced && it->Item)
+                    unreferenced.emplace_back(it.key(), it->Item);
+            std::sort(unreferenced.begin(), unreferenced.end());
+            for (const auto &[number, item] : unreferenced)
+                Messages.append({kWarn + QStringLiteral("not referenced by any element"), item});
+        }
     Data.reset();
 }
 

@@ -3,8 +3,8 @@
 // components, developer rights, file and template names.
 #include "pellorinplugin.h"
 
+#include <QHash>
 #include <QString>
-#include <map>
 
 class TWQFSection;
 
@@ -48,8 +48,14 @@ class TUnconnData : public TGroupData {
 public:
     void AddItem(TWQFItem *Item);
 
-    std::map<int, TCheckItem> Pre;
-    std::map<int, TCheckItem> Post;
+    // By number, in no order.
+    QHash<int, TCheckItem> Pre;
+    QHash<int, TCheckItem> Post;
+
+private:
+    // Components come section by section: the group of the last one.
+    const TWQFSection *m_lastSection = nullptr;
+    QHash<int, TCheckItem> *m_lastGroup = nullptr;
 };
 
 // Numbered components, other than 0, that no exit of their group names.

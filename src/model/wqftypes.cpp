@@ -113,6 +113,16 @@ int TWQFItem::JumpCount() const
 
 QString TWQFItem::GetJump(int index) const { return NodeTextDef(jumpNode(index), QString()); }
 
+QStringList TWQFItem::GetJumps() const
+{
+    QStringList exits;
+    if (m_node)
+        for (const auto &child : m_node->childNodes())
+            if (child->isElement() && child->name() == u"j")
+                exits.append(NodeTextDef(child.get(), QString()));
+    return exits;
+}
+
 void TWQFItem::SetJump(int index, const QString &text)
 {
     if (XmlElement *j = jumpNode(index))

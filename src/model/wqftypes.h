@@ -69,6 +69,8 @@ public:
     // Exits, counted by position among the "j" children only; no "j" is ever created.
     int JumpCount() const;
     QString GetJump(int index) const;
+    // Every exit in order, read in one pass.
+    QStringList GetJumps() const;
     void SetJump(int index, const QString &text);
 
     XmlDocument *GetDocument() const;

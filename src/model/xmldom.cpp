@@ -119,6 +119,9 @@ QString XmlNode::textContent() const
 {
     if (m_type != XmlNodeType::Element && m_type != XmlNodeType::Document)
         return m_data;
+    // The usual element holds one text: shared, without a walk.
+    if (m_children.size() == 1 && m_children.front()->isTextOrCData())
+        return m_children.front()->m_data;
     QString out;
     // Depth-first in document order without recursion.
     std::vector<std::pair<const XmlNode *, size_t>> stack{{this, 0}};

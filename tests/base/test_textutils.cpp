@@ -63,6 +63,16 @@ private slots:
         QCOMPARE(StrToIntDef(text, -99), ok ? value : -99);
     }
 
+    void decimalToInt()
+    {
+        int v = 0;
+        QVERIFY(TryDecimalToInt(u"012", v) && v == 12);
+        QVERIFY(TryDecimalToInt(u"-1", v) && v == -1);
+        QVERIFY(TryDecimalToInt(u"999999999", v) && v == 999999999);
+        for (const char16_t *text : {u"$ff", u"0x10", u" 7", u"7 ", u"", u"-", u"2147483648", u"A1"})
+            QVERIFY2(!TryDecimalToInt(text, v), QString::fromUtf16(text).toUtf8());
+    }
+
     void asciiCase()
     {
         QCOMPARE(UpperCaseAscii(u"preproc \u00e9"), QStringView(u"PREPROC \u00e9").toString());
