@@ -43,6 +43,7 @@ private slots:
         QCOMPARE(item->GetJump(2), QString("7"));
         QCOMPARE(item->GetJump(3), QString());
         QCOMPARE(item->GetJump(-1), QString());
+        QCOMPARE(item->GetJumps(), QStringList({"5", "6", "7"}));
         QCOMPARE(item->GetDocument(), page->Doc());
 
         item->SetName("9");
@@ -66,6 +67,7 @@ private slots:
         QCOMPARE(item->GetX(), 0);
         QCOMPARE(item->GetY(), 0);
         QCOMPARE(item->GetJump(1), QString());
+        QCOMPARE(item->GetJumps(), QStringList({"3"}));
         item->SetType("IF");
         item->SetComment("c");
         item->SetJump(1, "4");
