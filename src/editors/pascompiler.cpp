@@ -1,0 +1,43 @@
+#include "pascompiler.h"
+
+#include "base/textutils.h"
+
+namespace {
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// The run of digits from pos as a number (0 when none or too large); pos moves past it.
+int takeNumber(const QString &text, qsizetype &pos)
+{
+    const qsizetype start = pos;
+    while (pos < text.size() && isDigit(text[pos]))
+        ++pos;
+    int value = 0;
+    if (!TryDecimalToInt(QStringView(text).mid(start, pos - start), value))
+        value = 0;
+    return value;
+}
+} // namespace
+
+bool ParseErrorLine(const QString &Line, int &Col, int &Row)
+{
+    Col = 0;
+    Row = 0;
+    static const QString marker = QStringLiteral("[Error]");
+    const qsizetype at = Line.indexOf(marker);
+    if (at < 0)
+        return false;
+    const qsizetype open = Line.indexOf(u'(');
+    // Without a "(" after the marker the line names no place.
+    if (open < at + marker.size())
+        return false;
+    for (qsizetype i = at + marker.size(); i < open; ++i)
+        if (Line[i].unicode() > 0x20)
+            return false;
+    qsizetype pos = open + 1;
+    const int row = takeNumber(Line, pos);
+    while (pos < Line.size() && !isDigit(Line[pos]))
+        ++pos;
+    Col = takeNumber(Line, pos);
+    Row = row;
+    return true;
+}
