@@ -2,11 +2,15 @@
 
 #include "aboutformunit.h"
 #include "appini.h"
+#include "base/textutils.h"
 #include "checks/appgui.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
+#include "editors/pascompiler.h"
+#include "editors/wqfeditors.h"
 #include "globaloptions.h"
 #include "keywordlexer.h"
+#include "model/stylescan.h"
 #include "platform/appdirs.h"
 #include "platform/folderlist.h"
 #include "searchwindow.h"
@@ -26,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -166,6 +171,7 @@ void TMainFrm::createMenus()
     mnuPopPaste = addCommand(PopupMenu1, "mnuPopPaste", QStringLiteral("Paste"));
     MenuItem5 = addCommand(PopupMenu1, "MenuItem5", QStringLiteral("Delete"));
 
+    connect(MenuItem9, &QAction::triggered, this, &TMainFrm::MenuItem9Click);
     connect(mnuExit, &QAction::triggered, this, &TMainFrm::mnuExitClick);
     connect(mnuFindNext, &QAction::triggered, this, &TMainFrm::mnuFindNextClick);
     connect(mnOnlineHelp, &QAction::triggered, this, &TMainFrm::mnOnlineHelpClick);
@@ -173,7 +179,7 @@ void TMainFrm::createMenus()
 
     // The commands on pages, components, searches and checks come with those features; until
     // then they stay visible but cannot be chosen.
-    for (QAction *pending : {mnuOpen, mnuSave, mnuSaveAs, mnuMainCopy, mnuMainPaste, MenuItem3, MenuItem10, MenuItem9,
+    for (QAction *pending : {mnuOpen, mnuSave, mnuSaveAs, mnuMainCopy, mnuMainPaste, MenuItem3, MenuItem10,
                              MenuItem11, FlushQueryMenu, MenuItem6, mnuPopCopy, mnuPopPaste, MenuItem5})
         pending->setEnabled(false);
     mnuOpenRecent->setEnabled(false);
@@ -221,6 +227,7 @@ void TMainFrm::createPages()
     Panel5 = namedWidget("Panel5");
     ListBox1 = named(new QListWidget(Panel5), "ListBox1");
     bareVBox(Panel5)->addWidget(ListBox1);
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
 
     Splitter5 = named(new QSplitter(Qt::Vertical), "Splitter5");
     Splitter5->addWidget(PageControl1);
@@ -369,6 +376,8 @@ void TMainFrm::FormDestroy()
     OptionStore().SetString(opt::LastTab, active >= 0 ? PageControl1->tabText(active) : QString());
     SaveFormBounds(this);
     Images.clear();
+    PreEditor.reset();
+    PostEditor.reset();
     Doc.reset();
     ClearCommentRects();
     // The hooks must not reach a window that is gone.
@@ -413,6 +422,115 @@ void TMainFrm::LoadPluginSettings()
         plugin->Enabled = OptionStore().GetBoolDef(opt::EnabledKey(name), true);
         plugin->Priority = OptionStore().GetIntDef(opt::PriorityKey(name), i + count);
     }
+}
+
+void TMainFrm::RunChecks(bool QuickOnly)
+{
+    ListBox1->clear();
+    if (!QuickOnly) {
+        ListBox1->addItem(QStringLiteral("Slow check, please be patient..."));
+        // The run blocks the window; the line shows before it starts.
+        ListBox1->repaint();
+    }
+    ListBox1->setUpdatesEnabled(false);
+    auto endUpdate = qScopeGuard([this] { ListBox1->setUpdatesEnabled(true); });
+    try {
+        TCheckMessages messages;
+        RunWarningPlugins(Doc.get(), QuickOnly, &messages);
+        for (const TCheckMessage &message : messages)
+            ListBox1->addItem(CheckMessageLine(message));
+        ListBox1->addItem(QStringLiteral("Check complete."));
+    } catch (...) {
+        // A run that broke off keeps its lines; the missing last line tells.
+    }
+}
+
+void TMainFrm::MenuItem9Click() { RunChecks(false); }
+
+void TMainFrm::ListBox1DblClick()
+{
+    const QListWidgetItem *selected = ListBox1->currentItem();
+    if (!Doc || !selected || !selected->isSelected())
+        return;
+    const QString line = selected->text();
+    QWidget *sheet;
+    QScrollArea *panel;
+    if (line.contains(u"postproc")) {
+        sheet = PostSheet;
+        panel = PostScroll;
+    } else if (line.contains(u"preproc")) {
+        sheet = PreSheet;
+        panel = PreScroll;
+    } else {
+        return;
+    }
+    const int number = MessageComponentNumber(line);
+    if (number == -1)
+        return;
+    PageControl1->setCurrentWidget(sheet);
+    SelectItemByName(QString::number(number));
+    if (!line.contains(u"[Error]"))
+        return;
+    int col, row;
+    ParseErrorLine(line, col, row);
+    // The component's first code editor, among the panel's own controls.
+    QsciScintilla *editor = nullptr;
+    if (QWidget *content = panel->widget())
+        for (QObject *child : content->children())
+            if ((editor = qobject_cast<QsciScintilla *>(child)))
+                break;
+    if (!editor)
+        return;
+    editor->setCursorPosition(std::max(row - 1, 0), std::max(col - 1, 0));
+    const int lineHeight = std::max(editor->textHeight(std::max(row - 1, 0)), 0);
+    const int offset = lineHeight * row + editor->y();
+    QScrollBar *scroll = panel->verticalScrollBar();
+    if (scroll->value() - editor->height() - editor->y() < offset)
+        scroll->setValue(panel->viewport()->height() > offset ? 0 : offset - 3 * lineHeight);
+    editor->setFocus();
+}
+
+TGraphEditor *TMainFrm::ActiveGraphEditor() const
+{
+    if (!Doc)
+        return nullptr;
+    QWidget *page = PageControl1->currentWidget();
+    if (page == PreSheet)
+        return PreEditor.get();
+    if (page == PostSheet)
+        return PostEditor.get();
+    return nullptr;
+}
+
+void TMainFrm::SelectItemByName(const QString &Name)
+{
+    TGraphEditor *editor = ActiveGraphEditor();
+    auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
+    if (!source || !source->Section())
+        return;
+    if (TWQFItem *item = FindItemFuzzy(source->Section()->Items(), Name))
+        editor->ShowItem(item);
+}
+
+int MessageComponentNumber(const QString &Line)
+{
+    static const CharSet blank(" ");
+    static const CharSet numberEnd(" :");
+    const QString line = Trim(Line);
+    qsizetype pos = 1;
+    TakeUntil(line, pos, blank);
+    TakeWhile(line, pos, blank);
+    int number;
+    return TryDecimalToInt(TakeUntil(line, pos, numberEnd), number) ? number : -1;
+}
+
+QString CheckMessageLine(const TCheckMessage &Message)
+{
+    if (!Message.Item)
+        return Message.Text;
+    const TWQFSection *section = Message.Item->Section();
+    return (section ? section->GetName() : QString()) + u' ' + Message.Item->GetName() + QStringLiteral(": ") +
+           Message.Text;
 }
 
 void TMainFrm::GetCurrentSectionName(QString &Name) const

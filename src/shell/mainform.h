@@ -36,7 +36,9 @@ class QTableWidget;
 class QTimer;
 class QsciLexerHTML;
 class QsciScintilla;
+class TGraphEditor;
 class TImage;
+class TImageGraphEditor;
 class TKeywordLexer;
 
 // Where the main window finds its program folder and command line; without them, the
@@ -69,6 +71,19 @@ public:
     // Frees the open page's notes.
     void ClearCommentRects() { CommentRects.clear(); }
 
+    // The check run over the open page, filling the message list: the quick check of the save
+    // (QuickOnly) or the full check of Tools > "Check WQF file".
+    void RunChecks(bool QuickOnly);
+    // The double-click on a message line: the tab of the section it names, the component of
+    // the number it names, and for a compiler error the place in that component's first code
+    // editor.
+    void ListBox1DblClick();
+    // The diagram editor of the active tab; none on other tabs and while no page is open.
+    TGraphEditor *ActiveGraphEditor() const;
+    // Selects and shows the component of the active diagram with that name, else the first
+    // whose name contains it.
+    void SelectItemByName(const QString &Name);
+
     // Answers of the host hooks.
     TWQFFile *GetCurrentDoc() const { return Doc.get(); }
     // "preproc", "postproc", "html" or "notes" by the active tab, else empty.
@@ -86,6 +101,9 @@ public:
     // The open page's notes.
     TCommentRectList CommentRects;
     std::unique_ptr<TWQFFile> Doc;
+    // The diagram editors of the open page, made when its views are built and freed before
+    // the page; none while no page is open.
+    std::unique_ptr<TImageGraphEditor> PreEditor, PostEditor;
     bool Modified = false;
     // The picture cache: key (prefix + name, looked up without case) and picture; a null
     // picture records a file that was missing or unreadable.
@@ -157,6 +175,7 @@ signals:
     void Closed();
 
 public slots:
+    void MenuItem9Click();
     void mnuExitClick();
     void mnuFindNextClick();
     void mnOnlineHelpClick();
@@ -190,6 +209,13 @@ TMainFrm *MainFrm();
 // is created.
 QString AppDir();
 QString ImagesDir();
+
+// The component number a check message line names: its second word up to a blank or colon,
+// read as a decimal number; -1 when there is none.
+int MessageComponentNumber(const QString &Line);
+// A check message as the message list shows it: a line about a component after the
+// component's section and name.
+QString CheckMessageLine(const TCheckMessage &Message);
 
 // Appends to List the names, without folder, of the entries of Folder that match Mask and
 // Attributes (platform::FileAttr), in the folder listing's order; nothing without a list.

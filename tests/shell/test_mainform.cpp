@@ -181,7 +181,7 @@ private slots:
         QTest::newRow("Search") << "Search" << QStringList{"Find|Ctrl+F|off", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|off"};
         // The queued entries come after the menu's own, in queue order.
         QTest::newRow("Tools") << "Tools"
-                               << QStringList{"Check WQF file|Ctrl+F9|off", "Flip Select/Insert Query|Ctrl+T|off",
+                               << QStringList{"Check WQF file|Ctrl+F9|on", "Flip Select/Insert Query|Ctrl+T|off",
                                               "Flush Query Params|Ctrl+Q|off", "Section Screen Shot||off",
                                               "SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off"};
         QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
@@ -296,9 +296,9 @@ private slots:
             QCOMPARE(a->Enabled, false);
             QCOMPARE(a->Priority, 7);
             QCOMPARE(b->Enabled, false); // only "1" is true
-            QCOMPARE(b->Priority, 1 + 3);
+            QCOMPARE(b->Priority, 7 + 9); // after the six built-in checks
             QCOMPARE(c->Enabled, true);
-            QCOMPARE(c->Priority, 2 + 3);
+            QCOMPARE(c->Priority, 8 + 9);
         }
         DoneModules();
     }

@@ -1,0 +1,281 @@
+#include "checks/pellorinplugin.h"
+#include "common/scriptedprompter.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "editors/lclgrapheditor.h"
+#include "editors/wqfeditors.h"
+#include "shell/mainform.h"
+#include "shell/startup.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QDir>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+using pellorin_test::writeBytes;
+
+namespace {
+QByteArray comp(const QByteArray &name, const QByteArray &type, const QList<QByteArray> &exits = {},
+                const QByteArray &values = {}, int y = 0)
+{
+    QByteArray xml = "<c><n>" + name + "</n><t>" + type + "</t><c/>";
+    for (const QByteArray &exit : exits)
+        xml += "<j>" + exit + "</j>";
+    return xml + "<x>0</x><y>" + QByteArray::number(y) + "</y><values>" + values + "</values></c>";
+}
+
+// A finding for every built-in check: rights and a one-armed IF on 0, a loop body leaving
+// its loop, a template named otherwise, an unreferenced 4, one target for both exits in the
+// post-process, and a function name that is not the file's.
+const QByteArray kPage = "<wqf><function><fn>Order</fn></function><preproc>" +
+                         comp("0", "IF", {"1"}, "<v>(''#SUserRight_0_0_0_1#'' = ''1'')</v>") +
+                         comp("1", "SELECTQUERY", {"3", "2"}) + comp("2", "SET", {"3"}) +
+                         comp("3", "TEMPLATE", {}, "<n>Other</n>") + comp("4", "SET", {}, {}, 2000) + "</preproc><postproc>" +
+                         comp("0", "SET", {"1", "1"}) + comp("1", "SET") + comp("17", "SET", {"0"}) + "</postproc></wqf>";
+} // namespace
+
+class TestCheckMessages : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
+
+    TStartOptions options() const
+    {
+        TStartOptions o;
+        o.ConfigDir = m_dir->filePath("cfg/pellorin/");
+        o.ProgramFileName = "pellorin";
+        o.ProgramFolder = m_dir->filePath("app/");
+        o.CommandLine = QStringList();
+        return o;
+    }
+    void writeSettings(const QByteArray &text) const
+    {
+        QDir().mkpath(m_dir->filePath("cfg/pellorin"));
+        writeBytes(m_dir->filePath("cfg/pellorin/pellorin.ini"), text);
+    }
+    // The page opened in the window, with its two diagram editors.
+    void open(TMainFrm *form) const
+    {
+        const QString path = m_dir->filePath("Orders.wqf");
+        writeBytes(path, kPage);
+        form->Doc = std::make_unique<TWQFFile>();
+        QVERIFY(form->Doc->LoadFromFile(path, 0));
+        auto bind = [&](const char *section, TImage *image, QScrollBar *h, QScrollBar *v) {
+            auto source = std::make_unique<TWQFEditorSource>(form->Doc->FindSection(section), &form->CommentRects);
+            TWQFEditorSource *raw = source.get();
+            auto editor = std::make_unique<TImageGraphEditor>(image, h, v, std::move(source));
+            raw->Editor = editor.get();
+            editor->SetGraphSize({1024, 3000});
+            editor->Rebuild();
+            return editor;
+        };
+        form->PreEditor = bind("preproc", form->Image1, form->PreHorzScroll, form->PreVertScroll);
+        form->PostEditor = bind("postproc", form->Image2, form->PostHorzScroll, form->PostVertScoll);
+    }
+    static QStringList lines(const TMainFrm *form)
+    {
+        QStringList out;
+        for (int i = 0; i < form->ListBox1->count(); ++i)
+            out << form->ListBox1->item(i)->text();
+        return out;
+    }
+    static QStringList selected(TGraphEditor *editor)
+    {
+        TDataList list;
+        editor->GetSelected(&list);
+        QStringList names;
+        for (void *data : list)
+            names << static_cast<TWQFItem *>(data)->GetName();
+        return names;
+    }
+    static void doubleClick(TMainFrm *form, const QString &line)
+    {
+        const auto found = form->ListBox1->findItems(line, Qt::MatchExactly);
+        QVERIFY2(found.size() == 1, qPrintable(line));
+        form->ListBox1->setCurrentItem(found.front());
+        form->ListBox1->scrollToItem(found.front());
+        // A double-click is a press and release, then the second press.
+        const QPoint at = form->ListBox1->visualItemRect(found.front()).center();
+        QTest::mouseClick(form->ListBox1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(form->ListBox1->viewport(), Qt::LeftButton, {}, at);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
+    }
+    void cleanup()
+    {
+        QCOMPARE((*m_prompter)->Unanswered, 0);
+        m_prompter.reset();
+    }
+
+    void componentNumber_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("number");
+        QTest::newRow("tagged") << "preproc 7: HINT x" << 7;
+        QTest::newRow("leading zero") << "postproc 012: WARN x" << 12;
+        QTest::newRow("blanks around") << "\t preproc   7 WARN" << 7;
+        QTest::newRow("to the end") << "preproc 7" << 7;
+        QTest::newRow("minus one") << "preproc -1: x" << -1;
+        QTest::newRow("not a number") << "preproc x: 7" << -1;
+        QTest::newRow("hex is no number") << "preproc $1F: x" << -1;
+        QTest::newRow("one word") << "preproc" << -1;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("end line") << "Check complete." << -1;
+        QTest::newRow("failure line") << "TConnectCheck failed on 3: x" << -1;
+    }
+    void componentNumber()
+    {
+        QFETCH(QString, line);
+        QTEST(MessageComponentNumber(line), "number");
+    }
+
+    void fullCheckWithoutPage()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        QVERIFY(form->MenuItem9->isEnabled());
+        form->ListBox1->addItem("old");
+        form->MenuItem9->trigger();
+        QCOMPARE(lines(form), QStringList({"Slow check, please be patient...", "Check complete."}));
+    }
+
+    void toolsCheckListsEveryFinding()
+    {
+        // Stored settings: the connection check first, the template check off.
+        writeSettings("[Global]\nTConnectCheck.priority=0\nTTemplateNameCheck.enabled=0\n");
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        open(form);
+        form->MenuItem9->trigger();
+        QCOMPARE(lines(form), QStringList({
+                                  "Slow check, please be patient...",
+                                  "preproc 0: ERROR IF statement must have both arrows",
+                                  "postproc 0: WARN both blue and gray arrows are pointing to the same component 1",
+                                  "preproc 0: WARN Developer Rights are hardcoded on the page!",
+                                  "preproc 1: WARN SQL \"loop\" query goes out of the loop at 2 -> 3 link",
+                                  "preproc 4: WARN not referenced by any element",
+                                  "postproc 17: WARN not referenced by any element",
+                                  "WARN WQF Function name (Order) doesn't match file name (Orders)",
+                                  "Check complete.",
+                              }));
+        // The quick check of the save: no waiting line.
+        form->RunChecks(true);
+        QCOMPARE(lines(form).first(), QString("preproc 0: ERROR IF statement must have both arrows"));
+        QCOMPARE(lines(form).last(), QString("Check complete."));
+    }
+
+    void doubleClickSelectsOnItsTab()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        open(form);
+        form->resize(900, 700);
+        form->show();
+        form->PageControl1->setCurrentWidget(form->NotesSheet);
+        form->MenuItem9->trigger();
+
+        doubleClick(form, "preproc 4: WARN not referenced by any element");
+        QCOMPARE(form->PageControl1->currentWidget(), form->PreSheet);
+        QCOMPARE(selected(form->PreEditor.get()), QStringList({"4"}));
+        QVERIFY(form->PreEditor->GetScrollPos().Y > 0); // brought into view, far down
+
+        doubleClick(form, "postproc 17: WARN not referenced by any element");
+        QCOMPARE(form->PageControl1->currentWidget(), form->PostSheet);
+        QCOMPARE(selected(form->PostEditor.get()), QStringList({"17"}));
+        QCOMPARE(selected(form->PreEditor.get()), QStringList({"4"}));
+
+        // A line naming both sections goes to the post-process; one without a section, or
+        // without a number, changes nothing.
+        form->ListBox1->addItem("preproc 0: HINT see postproc");
+        doubleClick(form, "preproc 0: HINT see postproc");
+        QCOMPARE(form->PageControl1->currentWidget(), form->PostSheet);
+        QCOMPARE(selected(form->PostEditor.get()), QStringList({"0"}));
+        form->PageControl1->setCurrentWidget(form->NotesSheet);
+        for (const QString line : {"Check complete.", "preproc -1: x", "preproc x: y"}) {
+            if (form->ListBox1->findItems(line, Qt::MatchExactly).isEmpty())
+                form->ListBox1->addItem(line);
+            doubleClick(form, line);
+            QCOMPARE(form->PageControl1->currentWidget(), form->NotesSheet);
+        }
+        // A number that names no component: only the tab changes.
+        form->ListBox1->addItem("preproc 99: x");
+        doubleClick(form, "preproc 99: x");
+        QCOMPARE(form->PageControl1->currentWidget(), form->PreSheet);
+        QCOMPARE(selected(form->PreEditor.get()), QStringList({"4"}));
+        // A part of a name selects the first component holding it.
+        form->PostEditor->SetSelected(nullptr, false);
+        form->ListBox1->addItem("postproc 7: x");
+        doubleClick(form, "postproc 7: x");
+        QCOMPARE(selected(form->PostEditor.get()), QStringList({"17"}));
+    }
+
+    void compilerErrorPutsTheCaret()
+    {
+        TProgram program(options());
+        TMainFrm *form = program.MainForm();
+        open(form);
+        form->resize(900, 700);
+        form->show();
+        // A property panel with a label and two code editors: the first one takes the caret.
+        auto *panel = new QWidget;
+        auto *layout = new QVBoxLayout(panel);
+        layout->addWidget(new QWidget);
+        auto *first = new QsciScintilla;
+        first->setText("a\nbb\nccccccc\nd\n");
+        auto *second = new QsciScintilla;
+        layout->addWidget(first);
+        layout->addWidget(second);
+        form->PreScroll->setWidget(panel);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        form->ListBox1->addItem("preproc 2: [Error] (3,5) Identifier not found");
+        doubleClick(form, "preproc 2: [Error] (3,5) Identifier not found");
+        QCOMPARE(selected(form->PreEditor.get()), QStringList({"2"}));
+        int line = -1, index = -1;
+        first->getCursorPosition(&line, &index);
+        QCOMPARE(line, 2);
+        QCOMPARE(index, 4);
+        QCOMPARE(form->PreScroll->verticalScrollBar()->value(), 0);
+        QCOMPARE(QApplication::focusWidget(), first);
+        int otherLine = -1;
+        second->getCursorPosition(&otherLine, &index);
+        QCOMPARE(otherLine, 0);
+
+        // Far down the panel, the panel scrolls to three lines above the error's row.
+        auto *tall = new QWidget;
+        auto *tallLayout = new QVBoxLayout(tall);
+        auto *spacer = new QWidget;
+        spacer->setFixedHeight(2000);
+        tallLayout->addWidget(spacer);
+        auto *low = new QsciScintilla;
+        low->setText("a\nb\nc\nd\ne\n");
+        low->setFixedHeight(300);
+        tallLayout->addWidget(low);
+        form->PreScroll->setWidget(tall);
+        tall->adjustSize();
+        QCoreApplication::processEvents();
+        doubleClick(form, "preproc 2: [Error] (3,5) Identifier not found");
+        const int h = low->textHeight(2);
+        const int offset = h * 3 + low->y();
+        QVERIFY(offset > form->PreScroll->viewport()->height());
+        QScrollBar *bar = form->PreScroll->verticalScrollBar();
+        QCOMPARE(bar->value(), std::min(bar->maximum(), offset - 3 * h));
+        QVERIFY(bar->value() > 1000);
+    }
+};
+
+PELLORIN_TEST_CLASS(TestCheckMessages)
+#include "test_checkmessages.moc"
