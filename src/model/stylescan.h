@@ -8,7 +8,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <array>
-#include <cstdint>
 #include <string_view>
 
 // A set of byte values.
@@ -28,7 +27,7 @@ public:
         return s;
     }
 
-    constexpr bool Contains(unsigned char c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
+    constexpr bool Contains(unsigned char c) const { return m_members[c]; }
     constexpr bool Contains(char c) const { return Contains(static_cast<unsigned char>(c)); }
     // A UTF-16 unit above 255 is never a member.
     constexpr bool Contains(char16_t c) const { return c < 256 && Contains(static_cast<unsigned char>(c)); }
@@ -37,22 +36,23 @@ public:
     constexpr CharSet operator|(const CharSet &o) const
     {
         CharSet s;
-        for (size_t i = 0; i < m_bits.size(); ++i)
-            s.m_bits[i] = m_bits[i] | o.m_bits[i];
+        for (size_t i = 0; i < m_members.size(); ++i)
+            s.m_members[i] = m_members[i] || o.m_members[i];
         return s;
     }
     constexpr CharSet operator~() const
     {
         CharSet s;
-        for (size_t i = 0; i < m_bits.size(); ++i)
-            s.m_bits[i] = ~m_bits[i];
+        for (size_t i = 0; i < m_members.size(); ++i)
+            s.m_members[i] = !m_members[i];
         return s;
     }
     friend constexpr bool operator==(const CharSet &, const CharSet &) = default;
 
 private:
-    constexpr void add(unsigned char c) { m_bits[c >> 6] |= uint64_t(1) << (c & 63); }
-    std::array<uint64_t, 4> m_bits{};
+    constexpr void add(unsigned char c) { m_members[c] = true; }
+    // One entry per byte value: a scan's membership test is then a single load.
+    std::array<bool, 256> m_members{};
 };
 
 // Tab, line feed, carriage return and space: nothing else counts as a blank.
