@@ -57,11 +57,11 @@ void TMarkupParser::AddAttribute(Span name, Span value, bool hasValue)
 {
     if (m_attrCount >= int(m_attrs.size()))
         m_attrs.resize(m_attrCount == 0 ? 4 : 2 * size_t(m_attrCount));
-    m_attrs[m_attrCount] = AttrSpans{name, value, hasValue};
-    ++m_attrCount;
+    AttrSpans &a = m_attrs[m_attrCount++];
+    a.Name = name;
+    a.Value = value;
+    a.HasValue = hasValue;
 }
-
-void TMarkupParser::skipBlanks() { m_pos = SkipWhile(m_source, m_pos, BlankChars); }
 
 bool TMarkupParser::Next()
 {
@@ -119,71 +119,81 @@ void TMarkupParser::ReadText()
 
 bool TMarkupParser::ParseTag()
 {
+    // The scan runs on a local 1-based position that is stored back on every way out, so
+    // the hot loop keeps it in a register.
+    const QByteArrayView src(m_source);
+    const char *data = src.data();
+    const qsizetype size = src.size();
+    qsizetype pos = m_pos;
+    const auto at = [&](qsizetype p) { return data[p - 1]; };
+
     m_kind = mtOpenTag;
     bool selfClosed = false;
-    ++m_pos;
-    if (atEnd()) {
+    ++pos;
+    if (pos > size) {
+        m_pos = pos;
         SetError(QString::fromUtf8(errLtNotFound));
         return false;
     }
-    skipBlanks();
-    if (!atEnd() && current() == '/') {
+    pos = SkipWhile(src, pos, BlankChars);
+    if (pos <= size && at(pos) == '/') {
         m_kind = mtCloseTag;
-        ++m_pos;
-        skipBlanks();
+        pos = SkipWhile(src, pos + 1, BlankChars);
     }
-    const qsizetype nameStart = m_pos;
-    m_pos = SkipUntil(m_source, m_pos, tagNameEnd);
-    m_tagName = spanTo(nameStart, m_pos);
+    const qsizetype nameStart = pos;
+    pos = SkipUntil(src, pos, tagNameEnd);
+    m_tagName = spanTo(nameStart, pos);
     if (!IsValidTagName(span(m_tagName)))
         SetErrorFmt(errTagName, span(m_tagName));
     if (span(m_tagName).startsWith("!--")) {
         m_tagName.Length = 3;
+        m_pos = pos;
         return ParseComment(nameStart + 3);
     }
 
-    skipBlanks();
-    while (!atEnd() && current() != '>') {
-        if (current() == '/') {
-            const qsizetype slash = m_pos;
-            m_pos = SkipWhile(m_source, m_pos, slashes);
-            skipBlanks();
-            if (atEnd() || current() == '>') {
+    pos = SkipWhile(src, pos, BlankChars);
+    while (pos <= size && at(pos) != '>') {
+        if (at(pos) == '/') {
+            const qsizetype slash = pos;
+            pos = SkipWhile(src, SkipWhile(src, pos, slashes), BlankChars);
+            if (pos > size || at(pos) == '>') {
                 selfClosed = true;
                 break;
             }
             // Not the end of the tag: the '/' starts an attribute name.
-            m_pos = slash;
+            pos = slash;
         }
-        const qsizetype attrStart = m_pos;
-        m_pos = SkipUntil(m_source, m_pos, attrNameEnd);
-        const Span name = spanTo(attrStart, m_pos);
+        const qsizetype attrStart = pos;
+        pos = SkipUntil(src, pos, attrNameEnd);
+        const Span name = spanTo(attrStart, pos);
         if (!IsValidAttrName(span(name))) {
+            m_pos = pos;
             SetErrorFmt(errAttrName, span(name));
             return false;
         }
-        if (!atEnd() && current() == '=') {
-            ++m_pos;
-            skipBlanks();
-            const qsizetype valueStart = m_pos;
-            if (!atEnd() && (current() == '"' || current() == '\'')) {
-                m_pos = SkipUntil(m_source, m_pos + 1, current() == '"' ? doubleQuote : singleQuote);
-                if (atEnd()) {
-                    SetErrorFmt(errAttrValue, span(spanTo(valueStart, m_pos)));
+        if (pos <= size && at(pos) == '=') {
+            pos = SkipWhile(src, pos + 1, BlankChars);
+            const qsizetype valueStart = pos;
+            const char quote = pos <= size ? at(pos) : 0;
+            if (quote == '"' || quote == '\'') {
+                pos = SkipUntil(src, pos + 1, quote == '"' ? doubleQuote : singleQuote);
+                if (pos > size) {
+                    m_pos = pos;
+                    SetErrorFmt(errAttrValue, span(spanTo(valueStart, pos)));
                     return false;
                 }
-                ++m_pos;
+                ++pos;
             } else {
-                m_pos = SkipUntil(m_source, m_pos, tagNameEnd);
+                pos = SkipUntil(src, pos, tagNameEnd);
             }
-            AddAttribute(name, spanTo(valueStart, m_pos), true);
-        } else if (!atEnd() && BlankChars.Contains(current())) {
+            AddAttribute(name, spanTo(valueStart, pos), true);
+        } else if (pos <= size && BlankChars.Contains(at(pos))) {
             AddAttribute(name, Span{}, false);
         }
-        skipBlanks();
+        pos = SkipWhile(src, pos, BlankChars);
     }
 
-    if (atEnd())
+    if (pos > size)
         SetError(QString::fromUtf8(errGtNotFound));
     if (selfClosed) {
         if (m_kind == mtOpenTag)
@@ -191,11 +201,12 @@ bool TMarkupParser::ParseTag()
         else
             SetError(QString::fromUtf8(errSelfCloseOnClose));
     }
-    skipBlanks();
-    if (!atEnd() && current() == '>')
-        ++m_pos;
+    pos = SkipWhile(src, pos, BlankChars);
+    if (pos <= size && at(pos) == '>')
+        ++pos;
     else
         SetError(QString::fromUtf8(errGtNotFound));
+    m_pos = pos;
     return true;
 }
 

@@ -71,7 +71,6 @@ private:
     Span spanTo(qsizetype start, qsizetype endPos) const { return Span{start - 1, endPos - start}; }
     bool atEnd() const { return m_pos > m_source.size(); }
     char current() const { return m_source.at(m_pos - 1); }
-    void skipBlanks();
 
     bool ParseTag();
     bool ParseComment(qsizetype bodyStart);
