@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+#include <cstring>
+
 namespace {
 
 const QString emptyName;
@@ -318,19 +320,30 @@ private:
     };
 
     // Names repeat all through a page, so each spelling is looked up in a table of spans
-    // of the text itself; only a spelling met for the first time costs more.
+    // of the text itself; only a spelling met for the first time costs more. Most names are
+    // short: up to 8 bytes they are packed into one integer, hashed and compared as such.
     int nameId(QByteArrayView raw)
     {
-        const uint32_t hash = hashOf(raw);
+        const qsizetype size = raw.size();
+        uint64_t key = 0;
+        uint32_t hash;
+        if (size <= 8) {
+            for (char c : raw)
+                key = key << 8 | static_cast<unsigned char>(c);
+            hash = uint32_t(((key ^ uint64_t(size)) * 0x9E3779B97F4A7C15ull) >> 32);
+        } else {
+            hash = hashOf(raw);
+        }
         const size_t mask = m_slots.size() - 1;
         size_t i = hash & mask;
         for (; m_slots[i].Id >= 0; i = (i + 1) & mask) {
             const Slot &s = m_slots[i];
-            if (s.Hash == hash && s.Spelling == raw)
+            if (s.Hash == hash && s.Spelling.size() == size &&
+                (size <= 8 ? s.Key == key : std::memcmp(s.Spelling.data(), raw.data(), size_t(size)) == 0))
                 return s.Id;
         }
         const int id = lowerNameId(raw.toByteArray().toLower()); // ASCII letters only
-        m_slots[i] = Slot{hash, id, raw};
+        m_slots[i] = Slot{hash, id, key, raw};
         if (++m_spellings * 2 > m_slots.size())
             grow();
         return id;
@@ -393,6 +406,7 @@ private:
     struct Slot {
         uint32_t Hash = 0;
         int Id = -1; // -1: empty
+        uint64_t Key = 0; // the bytes of a spelling of up to 8
         QByteArrayView Spelling; // into the text being built from
     };
 
