@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -88,7 +89,7 @@ QString TMLItem::GetAttribute(QStringView name, bool stripQuotes) const
 
 TMLItem *TMLItem::ChildByName(QStringView name) const
 {
-    for (TMLItem *c = m_firstChild; c; c = c->m_nextSibling)
+    for (TMLItem *c = FirstChild(); c; c = c->NextSibling())
         if (SameTextAscii(c->Name(), name))
             return c;
     return nullptr;
@@ -103,8 +104,8 @@ QString TMLItem::ChildInnerHTML(QStringView name) const
 QString TMLItem::InnerHTML() const
 {
     QByteArray out;
-    if (m_firstChild)
-        appendMarkup(m_firstChild, true, out);
+    if (const TMLItem *first = FirstChild())
+        appendMarkup(first, true, out);
     return QString::fromUtf8(out);
 }
 
@@ -180,25 +181,25 @@ void TMLItem::appendCloseTag(QByteArray &out) const
 void TMLItem::appendMarkup(const TMLItem *first, bool siblings, QByteArray &out)
 {
     // Depth first along the links, climbing back by the parents.
-    const TMLItem *level = first->m_parent;
+    const uint32_t level = first->m_parent;
     const TMLItem *n = first;
     while (n) {
         n->appendOpenTag(out);
-        if (n->m_firstChild) {
-            n = n->m_firstChild;
+        if (const TMLItem *child = n->FirstChild()) {
+            n = child;
             continue;
         }
         n->appendCloseTag(out);
         for (;;) {
             if (n->m_parent == level) {
-                n = siblings ? n->m_nextSibling : nullptr;
+                n = siblings ? n->NextSibling() : nullptr;
                 break;
             }
-            if (n->m_nextSibling) {
-                n = n->m_nextSibling;
+            if (const TMLItem *next = n->NextSibling()) {
+                n = next;
                 break;
             }
-            n = n->m_parent;
+            n = n->Parent();
             n->appendCloseTag(out);
         }
     }
@@ -223,24 +224,26 @@ bool TMLTree::IsVoidTag(QStringView name) const
     return false;
 }
 
-TMLItem *TMLTree::newItem()
+uint32_t TMLTree::newItem(int name, uint32_t first, uint32_t count)
 {
-    // Chunks grow by doubling, so a small page takes little and a large one few allocations.
-    if (m_chunks.empty() || m_chunkUsed == m_chunkSize) {
-        m_chunkSize = m_chunks.empty() ? 64 : std::min<size_t>(m_chunkSize * 2, 16384);
-        m_chunks.emplace_back(new TMLItem[m_chunkSize]);
-        m_chunkUsed = 0;
-    }
-    TMLItem *item = &m_chunks.back()[m_chunkUsed++];
+    if ((m_nodeCount & ChunkMask) == 0)
+        m_chunks.emplace_back(new TMLItem[size_t(1) << ChunkBits]);
+    const uint32_t number = ++m_nodeCount;
+    TMLItem *item = nodeAt(number);
     item->m_tree = this;
-    return item;
+    item->m_data = nullptr;
+    item->m_name = name;
+    item->m_firstChild = item->m_nextSibling = item->m_parent = 0;
+    item->m_first = first;
+    item->m_count = count;
+    return number;
 }
 
 void TMLTree::clear()
 {
     m_root = nullptr;
     m_chunks.clear();
-    m_chunkSize = m_chunkUsed = 0;
+    m_nodeCount = 0;
     m_names.clear();
     m_attributes.clear();
     m_className = m_idName = -1;
@@ -260,31 +263,26 @@ public:
         parser.Init(m_tree.m_source, 1);
         const char *base = m_tree.m_source.constData();
         while (parser.Next()) {
-            TMLItem *node = nullptr;
+            uint32_t node = 0;
             bool selfClosed = false;
             switch (parser.Kind()) {
             case mtText: {
                 const QByteArrayView text = parser.TextBytes();
                 if (m_tree.m_dropBlankText && isBlank(text))
                     continue;
-                node = m_tree.newItem();
-                node->m_first = text.data() - base;
-                node->m_count = text.size();
+                node = m_tree.newItem(-1, uint32_t(text.data() - base), uint32_t(text.size()));
                 break;
             }
             case mtOpenTag:
             case mtSelfClosed: {
                 const int name = nameId(parser.TagNameBytes());
-                node = m_tree.newItem();
-                node->m_name = name;
-                node->m_first = qsizetype(m_tree.m_attributes.size());
-                node->m_count = parser.AttrCount();
+                node = m_tree.newItem(name, uint32_t(m_tree.m_attributes.size()), uint32_t(parser.AttrCount()));
                 for (int i = 0; i < parser.AttrCount(); ++i) {
                     const QByteArrayView value = parser.AttributeValueBytes(i);
                     m_tree.m_attributes.push_back(TMLTree::Attribute{nameId(parser.AttributeNameBytes(i)),
-                                                                     parser.AttributeHasValue(i),
-                                                                     value.isEmpty() ? 0 : value.data() - base,
-                                                                     value.size()});
+                                                                     uint32_t(value.isEmpty() ? 0 : value.data() - base),
+                                                                     uint32_t(value.size()),
+                                                                     parser.AttributeHasValue(i)});
                 }
                 selfClosed = parser.Kind() == mtSelfClosed || m_void[name];
                 if (!selfClosed) {
@@ -316,7 +314,7 @@ public:
 private:
     struct OpenElement {
         int Name;
-        TMLItem *Node;
+        uint32_t Node;
     };
 
     // Names repeat all through a page, so each spelling is looked up in a table of spans
@@ -387,19 +385,23 @@ private:
         }
     }
 
-    void place(TMLItem *node, bool selfClosed)
+    void place(uint32_t number, bool selfClosed)
     {
         // An element is open while it has no next sibling, so no link is ever replaced.
+        TMLItem *node = m_tree.nodeAt(number);
         if (!m_last) {
             m_tree.m_root = node;
-        } else if (m_asSibling) {
-            m_last->m_nextSibling = node;
-            node->m_parent = m_last->m_parent;
         } else {
-            m_last->m_firstChild = node;
-            node->m_parent = m_last;
+            TMLItem *last = m_tree.nodeAt(m_last);
+            if (m_asSibling) {
+                last->m_nextSibling = number;
+                node->m_parent = last->m_parent;
+            } else {
+                last->m_firstChild = number;
+                node->m_parent = m_last;
+            }
         }
-        m_last = node;
+        m_last = number;
         m_asSibling = selfClosed || node->IsText();
     }
 
@@ -417,13 +419,17 @@ private:
     std::vector<bool> m_void;
     std::vector<std::vector<size_t>> m_open;
     std::vector<OpenElement> m_stack;
-    TMLItem *m_last = nullptr;
+    uint32_t m_last = 0; // the node placed last
     bool m_asSibling = false;
 };
 
 bool TMLTree::Parse(const QByteArray &utf8)
 {
     clear();
+    // Every node and attribute takes at least one byte of the text, so within this bound
+    // the 32-bit offsets, counts and node numbers cannot overflow.
+    if (utf8.size() > qsizetype(UINT32_MAX))
+        throw std::length_error("HTML text of 4 GiB or more");
     m_source = utf8;
     // Room for about one attribute in 16 bytes of text; pages never touched cost nothing.
     m_attributes.reserve(size_t(m_source.size() / 16));

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -43,10 +44,10 @@ public:
     QString ClassText() const;
     QString IdText() const;
 
-    TMLItem *FirstChild() const { return m_firstChild; }
-    TMLItem *NextSibling() const { return m_nextSibling; }
+    TMLItem *FirstChild() const { return node(m_firstChild); }
+    TMLItem *NextSibling() const { return node(m_nextSibling); }
     // None for a node of the top-level chain.
-    TMLItem *Parent() const { return m_parent; }
+    TMLItem *Parent() const { return node(m_parent); }
 
     // The control recognised on this element; not owned.
     THTMLControl *Data() const { return m_data; }
@@ -70,8 +71,11 @@ public:
 
 private:
     friend class TMLTree;
+    // Left uninitialised: the tree sets every field of a node it hands out, so room for
+    // nodes not yet used is never written.
     TMLItem() = default;
 
+    TMLItem *node(uint32_t number) const;
     QByteArrayView textBytes() const;
     QByteArrayView valueBytes(int i) const;
     const QByteArray &nameBytes() const;
@@ -82,15 +86,19 @@ private:
     // per nesting level or per sibling.
     static void appendMarkup(const TMLItem *first, bool siblings, QByteArray &out);
 
-    const TMLTree *m_tree = nullptr;
-    int m_name = -1; // index into the tree's names; -1 for a text node
+    // A large page has a node for every 20 bytes or so, and fresh memory is the larger part
+    // of building it; so links are node numbers and offsets 32 bits wide (the tree takes no
+    // text of 4 GiB or more, which bounds them all).
+    const TMLTree *m_tree;
+    THTMLControl *m_data;
+    int m_name; // index into the tree's names; -1 for a text node
+    // Node numbers: 1 for the first node made, 0 for none.
+    uint32_t m_firstChild;
+    uint32_t m_nextSibling;
+    uint32_t m_parent;
     // A text node's bytes in the tree's text, or an element's run of attributes.
-    qsizetype m_first = 0;
-    qsizetype m_count = 0;
-    TMLItem *m_firstChild = nullptr;
-    TMLItem *m_nextSibling = nullptr;
-    TMLItem *m_parent = nullptr;
-    THTMLControl *m_data = nullptr;
+    uint32_t m_first;
+    uint32_t m_count;
 };
 
 // "img" and "input": the elements that never have children.
@@ -124,13 +132,21 @@ private:
     };
     struct Attribute {
         int Name;
+        uint32_t ValueStart;
+        uint32_t ValueLength;
         bool HasValue;
-        qsizetype ValueStart;
-        qsizetype ValueLength;
     };
     class Builder;
 
-    TMLItem *newItem();
+    // Nodes live in chunks of a fixed size, so a node number finds its node in two steps.
+    static constexpr int ChunkBits = 12;
+    static constexpr uint32_t ChunkMask = (uint32_t(1) << ChunkBits) - 1;
+    TMLItem *nodeAt(uint32_t number) const
+    {
+        const uint32_t i = number - 1;
+        return &m_chunks[i >> ChunkBits][i & ChunkMask];
+    }
+    uint32_t newItem(int name, uint32_t first, uint32_t count);
     void clear();
 
     QByteArray m_source;
@@ -139,12 +155,13 @@ private:
     int m_className = -1;
     int m_idName = -1;
     std::vector<std::unique_ptr<TMLItem[]>> m_chunks;
-    size_t m_chunkSize = 0;
-    size_t m_chunkUsed = 0;
+    uint32_t m_nodeCount = 0;
     TMLItem *m_root = nullptr;
     QStringList m_voidTags;
     bool m_dropBlankText = true;
 };
+
+inline TMLItem *TMLItem::node(uint32_t number) const { return number ? m_tree->nodeAt(number) : nullptr; }
 
 // A tree with the default void tags, or none when building raised (memory exhausted).
 std::unique_ptr<TMLTree> ParseHTML(const QByteArray &utf8);
