@@ -5,7 +5,13 @@
 
 #include <QHash>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 namespace {
@@ -37,7 +43,7 @@ QByteArrayView TMLItem::textBytes() const
 
 QByteArrayView TMLItem::valueBytes(int i) const
 {
-    const TMLTree::Attribute &a = m_tree->m_attributes[m_first + i];
+    const TMLTree::Attribute &a = *m_tree->m_attributes.at(m_first + i);
     return QByteArrayView(m_tree->m_source.constData() + a.ValueStart, a.ValueLength);
 }
 
@@ -47,7 +53,7 @@ TTagAttributes TMLItem::Attribute(int i) const
 {
     if (i < 0 || i >= AttrCount())
         throw ERunError::rangeCheck();
-    const TMLTree::Attribute &a = m_tree->m_attributes[m_first + i];
+    const TMLTree::Attribute &a = *m_tree->m_attributes.at(m_first + i);
     return TTagAttributes{m_tree->m_names[a.Name].Text, QString::fromUtf8(valueBytes(i)), a.HasValue};
 }
 
@@ -56,7 +62,7 @@ QString TMLItem::ClassText() const
     QByteArray joined;
     bool first = true;
     for (int i = 0; i < AttrCount(); ++i) {
-        if (m_tree->m_attributes[m_first + i].Name != m_tree->m_className)
+        if (m_tree->m_attributes.at(m_first + i)->Name != m_tree->m_className)
             continue;
         if (!first)
             joined += ' ';
@@ -69,7 +75,7 @@ QString TMLItem::ClassText() const
 QString TMLItem::IdText() const
 {
     for (int i = AttrCount() - 1; i >= 0; --i)
-        if (m_tree->m_attributes[m_first + i].Name == m_tree->m_idName)
+        if (m_tree->m_attributes.at(m_first + i)->Name == m_tree->m_idName)
             return QString::fromUtf8(valueBytes(i));
     return QString();
 }
@@ -77,7 +83,7 @@ QString TMLItem::IdText() const
 QString TMLItem::GetAttribute(QStringView name, bool stripQuotes) const
 {
     for (int i = 0; i < AttrCount(); ++i) {
-        if (!SameTextAscii(m_tree->m_names[m_tree->m_attributes[m_first + i].Name].Text, name))
+        if (!SameTextAscii(m_tree->m_names[m_tree->m_attributes.at(m_first + i)->Name].Text, name))
             continue;
         QString value = Trim(QString::fromUtf8(valueBytes(i)));
         if (stripQuotes && (value.startsWith(u'"') || value.startsWith(u'\'')))
@@ -143,7 +149,7 @@ QString TMLItem::AttributesText() const
 void TMLItem::appendAttributes(QByteArray &out) const
 {
     for (int i = 0; i < AttrCount(); ++i) {
-        const TMLTree::Attribute &a = m_tree->m_attributes[m_first + i];
+        const TMLTree::Attribute &a = *m_tree->m_attributes.at(m_first + i);
         if (i > 0)
             out += ' ';
         out += m_tree->m_names[a.Name].Bytes;
@@ -224,12 +230,47 @@ bool TMLTree::IsVoidTag(QStringView name) const
     return false;
 }
 
+void TMLTree::SlabStore::FreeSlab::operator()(void *slab) const { std::free(slab); }
+
+void TMLTree::SlabStore::grow(uint32_t count)
+{
+    constexpr size_t hugePage = size_t(2) << 20;
+    const size_t chunkBytes = m_entrySize << ChunkBits;
+    const size_t largest = std::max<size_t>(1, 2 * hugePage / chunkBytes);
+    const size_t grown = std::min<size_t>(size_t(1) << std::min<size_t>(m_slabs.size(), 16), largest);
+    const size_t chunks = std::max<size_t>(grown, (size_t(count) + ChunkMask) >> ChunkBits);
+    size_t bytes = chunks * chunkBytes;
+    const bool large = bytes >= hugePage;
+    if (large)
+        bytes = (bytes + hugePage - 1) / hugePage * hugePage; // aligned_alloc takes whole alignments
+    const uint64_t first = uint64_t(m_chunks.size()) << ChunkBits;
+    if (first + (uint64_t(chunks) << ChunkBits) > UINT32_MAX)
+        throw std::bad_alloc();
+    void *slab = std::aligned_alloc(large ? hugePage : alignof(std::max_align_t), bytes);
+    if (!slab)
+        throw std::bad_alloc();
+    m_slabs.emplace_back(slab);
+#ifdef MADV_HUGEPAGE
+    if (large)
+        madvise(slab, bytes, MADV_HUGEPAGE); // only a hint: without it the pages stay small
+#endif
+    for (size_t i = 0; i < chunks; ++i)
+        m_chunks.push_back(static_cast<char *>(slab) + i * chunkBytes);
+    m_size = uint32_t(first);
+    m_end = uint32_t(m_chunks.size() << ChunkBits);
+}
+
+void TMLTree::SlabStore::clear()
+{
+    m_chunks.clear();
+    m_slabs.clear();
+    m_size = m_end = 0;
+}
+
 uint32_t TMLTree::newItem(int name, uint32_t first, uint32_t count)
 {
-    if ((m_nodeCount & ChunkMask) == 0)
-        m_chunks.emplace_back(new TMLItem[size_t(1) << ChunkBits]);
-    const uint32_t number = ++m_nodeCount;
-    TMLItem *item = nodeAt(number);
+    const uint32_t number = m_nodes.append(1) + 1;
+    TMLItem *item = new (nodeAt(number)) TMLItem;
     item->m_tree = this;
     item->m_data = nullptr;
     item->m_name = name;
@@ -242,8 +283,7 @@ uint32_t TMLTree::newItem(int name, uint32_t first, uint32_t count)
 void TMLTree::clear()
 {
     m_root = nullptr;
-    m_chunks.clear();
-    m_nodeCount = 0;
+    m_nodes.clear();
     m_names.clear();
     m_attributes.clear();
     m_className = m_idName = -1;
@@ -276,13 +316,15 @@ public:
             case mtOpenTag:
             case mtSelfClosed: {
                 const int name = nameId(parser.TagNameBytes());
-                node = m_tree.newItem(name, uint32_t(m_tree.m_attributes.size()), uint32_t(parser.AttrCount()));
-                for (int i = 0; i < parser.AttrCount(); ++i) {
-                    const QByteArrayView value = parser.AttributeValueBytes(i);
-                    m_tree.m_attributes.push_back(TMLTree::Attribute{nameId(parser.AttributeNameBytes(i)),
-                                                                     uint32_t(value.isEmpty() ? 0 : value.data() - base),
-                                                                     uint32_t(value.size()),
-                                                                     parser.AttributeHasValue(i)});
+                const uint32_t count = uint32_t(parser.AttrCount());
+                const uint32_t first = count ? m_tree.m_attributes.append(count) : 0;
+                node = m_tree.newItem(name, first, count);
+                for (uint32_t i = 0; i < count; ++i) {
+                    const QByteArrayView value = parser.AttributeValueBytes(int(i));
+                    new (m_tree.m_attributes.at(first + i))
+                        TMLTree::Attribute{nameId(parser.AttributeNameBytes(int(i))),
+                                           uint32_t(value.isEmpty() ? 0 : value.data() - base), uint32_t(value.size()),
+                                           parser.AttributeHasValue(int(i))};
                 }
                 selfClosed = parser.Kind() == mtSelfClosed || m_void[name];
                 if (!selfClosed) {
@@ -431,8 +473,6 @@ bool TMLTree::Parse(const QByteArray &utf8)
     if (utf8.size() > qsizetype(UINT32_MAX))
         throw std::length_error("HTML text of 4 GiB or more");
     m_source = utf8;
-    // Room for about one attribute in 16 bytes of text; pages never touched cost nothing.
-    m_attributes.reserve(size_t(m_source.size() / 16));
     Builder(*this).Run();
     return true;
 }

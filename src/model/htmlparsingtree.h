@@ -138,24 +138,59 @@ private:
     };
     class Builder;
 
-    // Nodes live in chunks of a fixed size, so a node number finds its node in two steps.
-    static constexpr int ChunkBits = 12;
-    static constexpr uint32_t ChunkMask = (uint32_t(1) << ChunkBits) - 1;
-    TMLItem *nodeAt(uint32_t number) const
-    {
-        const uint32_t i = number - 1;
-        return &m_chunks[i >> ChunkBits][i & ChunkMask];
-    }
+    // Entries of one kind in slabs of memory that never move: an index finds its entry in
+    // two steps, and a run of entries asked for at once lies side by side. Slabs double from
+    // one chunk up to a few megabytes, so a small page takes little room and a large one few
+    // allocations; touching fresh memory is most of the time spent on a large tree, so the
+    // large slabs are aligned for huge pages and ask for them. Room is not written until used.
+    class SlabStore {
+    public:
+        void clear();
+
+    protected:
+        static constexpr int ChunkBits = 12;
+        static constexpr uint32_t ChunkMask = (uint32_t(1) << ChunkBits) - 1;
+        explicit SlabStore(size_t entrySize) : m_entrySize(entrySize) {}
+        // A new slab with room for count entries from m_size on; the rest of the last one
+        // stays unused.
+        void grow(uint32_t count);
+
+        struct FreeSlab {
+            void operator()(void *slab) const;
+        };
+        size_t m_entrySize;
+        std::vector<void *> m_chunks; // inside the slabs
+        std::vector<std::unique_ptr<void, FreeSlab>> m_slabs;
+        uint32_t m_size = 0; // entries handed out, the unused ones included
+        uint32_t m_end = 0;  // one past the last entry of the last slab
+    };
+    template <class T>
+    class Slabs : public SlabStore {
+    public:
+        Slabs() : SlabStore(sizeof(T)) {}
+        T *at(uint32_t i) const { return static_cast<T *>(m_chunks[i >> ChunkBits]) + (i & ChunkMask); }
+        // The index of the first of count new entries.
+        uint32_t append(uint32_t count)
+        {
+            if (count > m_end - m_size)
+                grow(count);
+            const uint32_t first = m_size;
+            m_size += count;
+            return first;
+        }
+    };
+
+    // Node numbers are indexes plus one, so that 0 says none.
+    TMLItem *nodeAt(uint32_t number) const { return m_nodes.at(number - 1); }
     uint32_t newItem(int name, uint32_t first, uint32_t count);
     void clear();
 
     QByteArray m_source;
     std::vector<Name> m_names;
-    std::vector<Attribute> m_attributes;
+    Slabs<Attribute> m_attributes;
     int m_className = -1;
     int m_idName = -1;
-    std::vector<std::unique_ptr<TMLItem[]>> m_chunks;
-    uint32_t m_nodeCount = 0;
+    Slabs<TMLItem> m_nodes;
     TMLItem *m_root = nullptr;
     QStringList m_voidTags;
     bool m_dropBlankText = true;
