@@ -47,6 +47,16 @@ QByteArrayView TMLItem::valueBytes(int i) const
     return QByteArrayView(m_tree->m_source.constData() + a.ValueStart, a.ValueLength);
 }
 
+THTMLControl *TMLItem::Data() const { return m_tree->m_controls.value(this); }
+
+void TMLItem::SetData(THTMLControl *control)
+{
+    if (control)
+        m_tree->m_controls.insert(this, control);
+    else
+        m_tree->m_controls.remove(this);
+}
+
 QString TMLItem::Text() const { return IsText() ? QString::fromUtf8(textBytes()) : QString(); }
 
 TTagAttributes TMLItem::Attribute(int i) const
@@ -272,7 +282,6 @@ uint32_t TMLTree::newItem(int name, uint32_t first, uint32_t count)
     const uint32_t number = m_nodes.append(1) + 1;
     TMLItem *item = new (nodeAt(number)) TMLItem;
     item->m_tree = this;
-    item->m_data = nullptr;
     item->m_name = name;
     item->m_firstChild = item->m_nextSibling = item->m_parent = 0;
     item->m_first = first;
@@ -284,6 +293,7 @@ void TMLTree::clear()
 {
     m_root = nullptr;
     m_nodes.clear();
+    m_controls.clear();
     m_names.clear();
     m_attributes.clear();
     m_className = m_idName = -1;

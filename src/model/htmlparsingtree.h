@@ -6,10 +6,12 @@
 //
 // The tree owns every node and keeps the UTF-8 text it was built from: texts and attribute
 // values are spans of it, turned into strings when asked for, and each lower-case name is
-// held once. So a large page costs few allocations, and freeing it none per node.
+// held once. So a large page costs few allocations, and freeing it none per node. A text of
+// 4 GiB or more is refused (ParseHTML then gives no tree, as when memory runs out).
 #include "model/htmlparsing.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -49,9 +51,9 @@ public:
     // None for a node of the top-level chain.
     TMLItem *Parent() const { return node(m_parent); }
 
-    // The control recognised on this element; not owned.
-    THTMLControl *Data() const { return m_data; }
-    void SetData(THTMLControl *control) { m_data = control; }
+    // The control recognised on this element; not owned, and kept by the tree.
+    THTMLControl *Data() const;
+    void SetData(THTMLControl *control);
 
     // The first attribute of that name (without case), trimmed, and with stripQuotes without
     // its first and last character when it starts with a quote; '' when there is none.
@@ -87,10 +89,10 @@ private:
     static void appendMarkup(const TMLItem *first, bool siblings, QByteArray &out);
 
     // A large page has a node for every 20 bytes or so, and fresh memory is the larger part
-    // of building it; so links are node numbers and offsets 32 bits wide (the tree takes no
-    // text of 4 GiB or more, which bounds them all).
-    const TMLTree *m_tree;
-    THTMLControl *m_data;
+    // of building it; so a node is 32 bytes: links are node numbers, offsets are 32 bits
+    // wide (the tree takes no text of 4 GiB or more, which bounds them all), and the few
+    // controls bound to elements are kept by the tree.
+    TMLTree *m_tree;
     int m_name; // index into the tree's names; -1 for a text node
     // Node numbers: 1 for the first node made, 0 for none.
     uint32_t m_firstChild;
@@ -120,7 +122,8 @@ public:
     void SetDropBlankText(bool drop) { m_dropBlankText = drop; }
 
     virtual bool IsVoidTag(QStringView name) const;
-    // Builds the nodes, replacing any built before; always true.
+    // Builds the nodes, replacing any built before; always true. Raises std::length_error
+    // for a text of 4 GiB or more.
     bool Parse(const QByteArray &utf8);
     bool Parse(const QString &text) { return Parse(text.toUtf8()); }
 
@@ -191,6 +194,7 @@ private:
     int m_className = -1;
     int m_idName = -1;
     Slabs<TMLItem> m_nodes;
+    QHash<const TMLItem *, THTMLControl *> m_controls;
     TMLItem *m_root = nullptr;
     QStringList m_voidTags;
     bool m_dropBlankText = true;
