@@ -248,13 +248,13 @@ void TMLTree::SlabStore::grow(uint32_t count)
     const size_t chunkBytes = m_entrySize << ChunkBits;
     const size_t largest = std::max<size_t>(1, 2 * hugePage / chunkBytes);
     const size_t grown = std::min<size_t>(size_t(1) << std::min<size_t>(m_slabs.size(), 16), largest);
-    const size_t chunks = std::max<size_t>(grown, (size_t(count) + ChunkMask) >> ChunkBits);
+    const size_t missing = size_t(m_size) + count - m_end;
+    const size_t chunks = std::max<size_t>(grown, (missing + ChunkMask) >> ChunkBits);
     size_t bytes = chunks * chunkBytes;
     const bool large = bytes >= hugePage;
     if (large)
         bytes = (bytes + hugePage - 1) / hugePage * hugePage; // aligned_alloc takes whole alignments
-    const uint64_t first = uint64_t(m_chunks.size()) << ChunkBits;
-    if (first + (uint64_t(chunks) << ChunkBits) > UINT32_MAX)
+    if (uint64_t(m_end) + (uint64_t(chunks) << ChunkBits) > UINT32_MAX)
         throw std::bad_alloc();
     void *slab = std::aligned_alloc(large ? hugePage : alignof(std::max_align_t), bytes);
     if (!slab)
@@ -266,7 +266,6 @@ void TMLTree::SlabStore::grow(uint32_t count)
 #endif
     for (size_t i = 0; i < chunks; ++i)
         m_chunks.push_back(static_cast<char *>(slab) + i * chunkBytes);
-    m_size = uint32_t(first);
     m_end = uint32_t(m_chunks.size() << ChunkBits);
 }
 

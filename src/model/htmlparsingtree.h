@@ -142,10 +142,10 @@ private:
     class Builder;
 
     // Entries of one kind in slabs of memory that never move: an index finds its entry in
-    // two steps, and a run of entries asked for at once lies side by side. Slabs double from
-    // one chunk up to a few megabytes, so a small page takes little room and a large one few
-    // allocations; touching fresh memory is most of the time spent on a large tree, so the
-    // large slabs are aligned for huge pages and ask for them. Room is not written until used.
+    // two steps, through the chunk that holds it. Slabs double from one chunk up to a few
+    // megabytes, so a small page takes little room and a large one few allocations. Touching
+    // fresh memory is most of the time spent on a large tree, so the large slabs are aligned
+    // for huge pages and ask for them. Room is not written until it is used.
     class SlabStore {
     public:
         void clear();
@@ -154,8 +154,7 @@ private:
         static constexpr int ChunkBits = 12;
         static constexpr uint32_t ChunkMask = (uint32_t(1) << ChunkBits) - 1;
         explicit SlabStore(size_t entrySize) : m_entrySize(entrySize) {}
-        // A new slab with room for count entries from m_size on; the rest of the last one
-        // stays unused.
+        // Adds a slab, so that count entries from m_size on have room.
         void grow(uint32_t count);
 
         struct FreeSlab {
@@ -164,7 +163,7 @@ private:
         size_t m_entrySize;
         std::vector<void *> m_chunks; // inside the slabs
         std::vector<std::unique_ptr<void, FreeSlab>> m_slabs;
-        uint32_t m_size = 0; // entries handed out, the unused ones included
+        uint32_t m_size = 0; // entries handed out
         uint32_t m_end = 0;  // one past the last entry of the last slab
     };
     template <class T>

@@ -136,6 +136,30 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ERunError, a->Attribute(9));
     }
 
+    void manyAttributesKeepTheirElements()
+    {
+        // Runs of attributes of every length, and one far longer than the rest, so that
+        // runs meet the ends of the tree's blocks of room.
+        QByteArray html;
+        auto attrCount = [](int e) { return e == 7000 ? 9000 : 1 + e % 7; };
+        const int elements = 20000;
+        for (int e = 0; e < elements; ++e) {
+            html += "<p";
+            for (int a = 0; a < attrCount(e); ++a)
+                html += " a" + QByteArray::number(a) + "=" + QByteArray::number(e);
+            html += ">";
+        }
+        const std::unique_ptr<TMLTree> tree = ParseHTML(html);
+        const TMLItem *p = tree->Root();
+        for (int e = 0; e < elements; ++e, p = p->FirstChild()) {
+            QVERIFY(p);
+            QCOMPARE(p->AttrCount(), attrCount(e));
+            for (int a : {0, attrCount(e) / 2, attrCount(e) - 1})
+                QCOMPARE(p->Attribute(a), (TTagAttributes{"a" + QString::number(a), QString::number(e), true}));
+        }
+        QVERIFY(!p);
+    }
+
     void lookups()
     {
         const std::unique_ptr<TMLTree> tree =
