@@ -232,6 +232,8 @@ const THTMLControlClass &THTMLMemo::Kind()
                                         QStringLiteral("textarea"), &make<THTMLMemo>, &hasTextareaField);
     return kind;
 }
+// Its form field is the textarea, so that is what gives a memo its minimum size.
+TMLItem *THTMLMemo::InnerItem(TMLItem *item) const { return item ? item->ChildByName(u"textarea") : nullptr; }
 QString THTMLMemo::CaptionValue() const { return ChildText(Item(), u"span"); }
 void THTMLMemo::GetPropertyTypes(StringList &list) const
 {

@@ -149,6 +149,8 @@ class THTMLMemo : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
     static const THTMLControlClass &Kind();
+    // The textarea child.
+    TMLItem *InnerItem(TMLItem *item) const override;
     void GetPropertyTypes(StringList &list) const override;
 
 protected:

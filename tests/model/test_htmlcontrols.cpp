@@ -137,20 +137,20 @@ private slots:
 
         LayoutControls(page.Controls);
         const QStringList ids{"page", "box", "e1", "m1", "c1", "r1", "rows", "b1", "l1", "v1", "s1"};
-        const QList<Rect> bounds{Rect(0, 0, 0, 158),      Rect(0, 0, 0, 44),      Rect(10, 20, 110, 42),
-                                 Rect(0, 0, 0, 0),        Rect(0, 0, checkWidth, 22), Rect(0, 22, 22, 44),
-                                 Rect(7, 44, 7, 94),      Rect(0, 94, 80, 118),   Rect(0, 118, 0, 118),
-                                 Rect(0, 118, 800, 138),  Rect(0, 138, 800, 158)};
+        const QList<Rect> bounds{Rect(0, 0, 0, 180),      Rect(0, 0, 0, 66),      Rect(10, 20, 110, 42),
+                                 Rect(0, 0, 22, 22),      Rect(0, 22, checkWidth, 44), Rect(0, 44, 22, 66),
+                                 Rect(7, 66, 7, 116),     Rect(0, 116, 80, 140),  Rect(0, 140, 0, 140),
+                                 Rect(0, 140, 800, 160),  Rect(0, 160, 800, 180)};
         for (int i = 0; i < ids.size(); ++i)
             QCOMPARE(page.ById(ids[i])->Bounds(), bounds[i]);
         const THTMLControl *label = page.Controls[7].get();
         QCOMPARE(label->Bounds(), Rect(0, 0, 0, 10));
         Rect abs(1, 2, 3, 4);
         AbsoluteBounds(label, abs);
-        QCOMPARE(abs, Rect(7, 44, 7, 54));
+        QCOMPARE(abs, Rect(7, 66, 7, 76));
         AbsoluteBounds(nullptr, abs);
-        QCOMPARE(abs, Rect(7, 44, 7, 54));
-        QCOMPARE(ControlOffset(QPoint(100, 200), page.ById("r1")), QPoint(100, 222));
+        QCOMPARE(abs, Rect(7, 66, 7, 76));
+        QCOMPARE(ControlOffset(QPoint(100, 200), page.ById("r1")), QPoint(100, 244));
     }
 
     void loading_data()
@@ -173,6 +173,12 @@ private slots:
                                              << Rect(0, 0, 22, 22) << false;
         QTest::newRow("input style width 40")
             << QByteArray("<div class=EditorText><input style=\"width:40px\"></div>") << Rect(0, 0, 40, 22) << false;
+        QTest::newRow("memo textarea without style")
+            << QByteArray("<div class=EditorText><span>Notes</span><textarea></textarea></div>") << Rect(0, 0, 22, 22)
+            << false;
+        QTest::newRow("memo textarea style")
+            << QByteArray("<div class=EditorText style=\"width:5px\"><textarea style=\"width:200px;height:60px\"></textarea></div>")
+            << Rect(0, 0, 200, 60) << false;
         QTest::newRow("style larger than the input")
             << QByteArray("<div class=EditorText style=\"width:90px;height:30px\"><input style=\"width:40px\"></div>")
             << Rect(0, 0, 90, 30) << false;
@@ -207,6 +213,11 @@ private slots:
         QCOMPARE(edit->Style().Lines(), QStringList{"left=1px"});
         QVERIFY(!page.Controls[1]->Inner());
         QVERIFY(!page.Controls[1]->InnerStyle());
+
+        const Page memo("<div class=EditorText><span>x</span><textarea rows=3></textarea></div>");
+        QVERIFY(dynamic_cast<const THTMLMemo *>(memo.Controls[0].get()));
+        QCOMPARE(memo.Controls[0]->Inner(), memo.Controls[0]->Item()->ChildByName(u"textarea"));
+        QVERIFY(memo.Controls[0]->InnerStyle());
     }
 
     void checkboxCaptionWidth()
