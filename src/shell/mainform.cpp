@@ -2,6 +2,8 @@
 
 #include "aboutformunit.h"
 #include "appini.h"
+#include "backupname.h"
+#include "base/mathutils.h"
 #include "base/textutils.h"
 #include "checks/appgui.h"
 #include "editors/dynamicctrlutils.h"
@@ -10,9 +12,13 @@
 #include "editors/wqfeditors.h"
 #include "globaloptions.h"
 #include "keywordlexer.h"
+#include "model/scriptcontainer.h"
 #include "model/stylescan.h"
 #include "platform/appdirs.h"
+#include "platform/filestamp.h"
 #include "platform/folderlist.h"
+#include "platform/launcher.h"
+#include "recentfiles.h"
 #include "searchwindow.h"
 
 #include <Qsci/qscilexerhtml.h>
@@ -23,22 +29,31 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 TMainFrm *g_mainFrm = nullptr;
@@ -57,6 +72,30 @@ const QStringList kScriptObjects = {
     "$",     "ARRAY",  "COMMUNICATION", "CUSTOMSCRIPT", "DATE",   "DOCUMENT", "GLOBAL", "HISTORY",
     "LOCATION", "MATH", "NAVIGATOR",    "NUMBER",       "REGEXP", "SCREEN",   "STRING", "WINDOW",
 };
+
+const QString kNoPreproc = QStringLiteral("unable to find PreProcess section. Won't open!");
+const QString kNoPostproc = QStringLiteral("unable to find PostProcess section. Won't open!");
+
+// A diagram's source that tells when the user moved something on it.
+class TPageSectionSource : public TWQFEditorSource {
+public:
+    using TWQFEditorSource::TWQFEditorSource;
+    void MoveItem(void *Data, int DX, int DY) override
+    {
+        TWQFEditorSource::MoveItem(Data, DX, DY);
+        if (OnMoved)
+            OnMoved();
+    }
+    std::function<void()> OnMoved;
+};
+
+// v scaled from 96 dots per inch, halves to even.
+int scaledToScreen(int v, double dpi) { return RoundToInt(v * dpi / 96.0); }
+
+QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
+
+// An action's text shows "&" as a mnemonic; a path is shown as it is.
+QString menuCaption(const QString &path) { return QString(path).replace(u'&', QStringLiteral("&&")); }
 
 template<class T> T *named(T *object, const char *name)
 {
@@ -115,6 +154,8 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent) : QMainWindo
     resize(DesignWidth, DesignHeight);
     createMenus();
     createPages();
+    connectTextTabs();
+    setAcceptDrops(true);
     SearchTimer = named(new QTimer(this), "SearchTimer");
     SearchTimer->setInterval(500);
     try {
@@ -171,6 +212,9 @@ void TMainFrm::createMenus()
     mnuPopPaste = addCommand(PopupMenu1, "mnuPopPaste", QStringLiteral("Paste"));
     MenuItem5 = addCommand(PopupMenu1, "MenuItem5", QStringLiteral("Delete"));
 
+    connect(mnuOpen, &QAction::triggered, this, &TMainFrm::mnuOpenClick);
+    connect(mnuSave, &QAction::triggered, this, &TMainFrm::mnuSaveClick);
+    connect(mnuSaveAs, &QAction::triggered, this, &TMainFrm::mnuSaveAsClick);
     connect(MenuItem9, &QAction::triggered, this, &TMainFrm::MenuItem9Click);
     connect(mnuExit, &QAction::triggered, this, &TMainFrm::mnuExitClick);
     connect(mnuFindNext, &QAction::triggered, this, &TMainFrm::mnuFindNextClick);
@@ -179,10 +223,9 @@ void TMainFrm::createMenus()
 
     // The commands on pages, components, searches and checks come with those features; until
     // then they stay visible but cannot be chosen.
-    for (QAction *pending : {mnuOpen, mnuSave, mnuSaveAs, mnuMainCopy, mnuMainPaste, MenuItem3, MenuItem10,
-                             MenuItem11, FlushQueryMenu, MenuItem6, mnuPopCopy, mnuPopPaste, MenuItem5})
+    for (QAction *pending : {mnuMainCopy, mnuMainPaste, MenuItem3, MenuItem10, MenuItem11, FlushQueryMenu, MenuItem6,
+                             mnuPopCopy, mnuPopPaste, MenuItem5})
         pending->setEnabled(false);
-    mnuOpenRecent->setEnabled(false);
 }
 
 void TMainFrm::createPages()
@@ -352,13 +395,19 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     RestoreFormBounds(this);
     setWindowTitle(QStringLiteral("Pellorin - ") + GetVersionDate());
     ConfigFolder = ConfigDir();
+    LoadRecentFiles(mnuOpenRecent);
     g_appDir = Options.ProgramFolder.isEmpty() ? platform::ProgramFolder() : Options.ProgramFolder;
     if (!g_appDir.endsWith(u'/'))
         g_appDir += u'/';
     g_imagesDir = g_appDir + QStringLiteral("images/");
     Images.clear();
     CommandLine = Options.CommandLine ? *Options.CommandLine : QCoreApplication::arguments().mid(1);
+    OpenCommandLineFile();
     PageControl1->setTabVisible(PageControl1->indexOf(HtmlTable), false);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
+        if (State == Qt::ApplicationActive)
+            AppActivate();
+    });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
     SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
     SetAppIntf(std::make_unique<TMainFormPellorinIntf>(this));
@@ -368,6 +417,7 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     THostHooks &hooks = HostHooks();
     hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
     hooks.OnGetCurrentSectionName = [this](QString &Name) { GetCurrentSectionName(Name); };
+    hooks.OnDocReloaded = [this] { DocReloaded(); };
 }
 
 void TMainFrm::FormDestroy()
@@ -375,6 +425,7 @@ void TMainFrm::FormDestroy()
     const int active = PageControl1->currentIndex();
     OptionStore().SetString(opt::LastTab, active >= 0 ? PageControl1->tabText(active) : QString());
     SaveFormBounds(this);
+    SaveRecentFiles(mnuOpenRecent);
     Images.clear();
     PreEditor.reset();
     PostEditor.reset();
@@ -384,11 +435,7 @@ void TMainFrm::FormDestroy()
     THostHooks &hooks = HostHooks();
     hooks.OnGetCurrentDoc = nullptr;
     hooks.OnGetCurrentSectionName = nullptr;
-}
-
-bool TMainFrm::CloseDocument(bool)
-{
-    return !Doc;
+    hooks.OnDocReloaded = nullptr;
 }
 
 void TMainFrm::DebugLog(const QString &Line)
@@ -643,4 +690,574 @@ QString TMainFormPellorinIntf::GetCurrent(TWQFFile *&Doc)
     QString name;
     MainForm->GetCurrentSectionName(name);
     return name == QLatin1String("notes") ? QString() : name;
+}
+
+void TMainFormPellorinIntf::OpenFile(const QString &FileName)
+{
+    if (MainForm)
+        MainForm->OpenFile(FileName);
+}
+
+void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
+{
+    if (!MainForm)
+        return;
+    TImageGraphEditor *editor = SectionName == u"preproc"    ? MainForm->PreEditor.get()
+                                : SectionName == u"postproc" ? MainForm->PostEditor.get()
+                                                             : nullptr;
+    if (!editor)
+        return;
+    TDataList selected;
+    editor->GetSelected(&selected);
+    editor->Rebuild();
+    editor->SetSelected(&selected, true);
+    // The plug-in changed the section: closing must not drop that silently.
+    MainForm->EditorChanged();
+}
+
+// ---- questions and the changed-on-disk guard ----
+
+class TMainFrm::Busy {
+public:
+    explicit Busy(TMainFrm *Form) : m_form(Form) { ++m_form->m_busy; }
+    ~Busy()
+    {
+        if (--m_form->m_busy > 0 || !m_form->m_checkPending)
+            return;
+        m_form->m_checkPending = false;
+        // After the caller is done with the page, not in the middle of its work.
+        QTimer::singleShot(0, m_form, [form = m_form] { form->CheckFileChanged(); });
+    }
+    Busy(const Busy &) = delete;
+    Busy &operator=(const Busy &) = delete;
+
+private:
+    TMainFrm *m_form;
+};
+
+TPromptButton TMainFrm::ask(const TPrompt &Prompt)
+{
+    Busy busy(this);
+    return Prompter().Ask(this, Prompt);
+}
+
+void TMainFrm::message(const QString &Text)
+{
+    TPrompt prompt;
+    prompt.Text = Text;
+    ask(prompt);
+}
+
+// ---- opening, building the views and closing ----
+
+uint8_t TMainFrm::XmlOptionFlags() const
+{
+    const TGlobalOptions &options = OptionStore();
+    uint8_t flags = 0;
+    if (options.GetBoolDef(opt::XMLWhitespace, false))
+        flags |= poWhitespace;
+    if (options.GetBoolDef(opt::XMLForceHeader, opt::DefaultXMLForceHeader))
+        flags |= poForceHeader;
+    if (options.GetBoolDef(opt::XMLClearEol, false))
+        flags |= poClearEol;
+    return flags;
+}
+
+TDstArrowMode ParseArrowMode(const QString &Text)
+{
+    const QString mode = UpperCaseAscii(Text);
+    if (mode == u"NEVER")
+        return damNever;
+    if (mode == u"ALWAYS")
+        return damAlways;
+    return damOutOfSight;
+}
+
+void TMainFrm::OpenWithDialog()
+{
+    QString name;
+    {
+        Busy busy(this);
+        name = Prompter().OpenFileName(this, TFileDialogOptions());
+    }
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty() && !QFileInfo::exists(name) && QFileInfo::exists(name + QStringLiteral(".wqf")))
+        name += QStringLiteral(".wqf");
+    OpenFile(name);
+}
+
+void TMainFrm::OpenFile(const QString &FileName)
+{
+    Busy busy(this);
+    // The recent list and the caption keep full paths, whatever the command line gave.
+    const QString fileName = FileName.isEmpty() ? FileName : QDir::cleanPath(QFileInfo(FileName).absoluteFilePath());
+    if (!CloseDocument(true))
+        return;
+    ClearCommentRects();
+    Doc = std::make_unique<TWQFFile>();
+    Doc->OnReadOnly = [this](const QString &Name, bool &Allow) { ConfirmOverwriteReadOnly(Name, Allow); };
+    if (!Doc->LoadFromFile(fileName, XmlOptionFlags())) {
+        const QString error = Doc->LastError();
+        Doc.reset();
+        message(error);
+        return;
+    }
+    // Both diagrams need their section; a page without one is not opened at all.
+    for (const auto &[section, text] : {std::pair{QStringLiteral("preproc"), kNoPreproc}, std::pair{QStringLiteral("postproc"), kNoPostproc}})
+        if (!Doc->FindSection(section)) {
+            Doc.reset();
+            message(text);
+            return;
+        }
+    SetFileName(fileName);
+    SetModified(false);
+    AddRecentFile(mnuOpenRecent, fileName);
+    LoadViews();
+    platform::GetFileStamp(fileName, FileTime);
+    update();
+    SetModified(false);
+}
+
+bool TMainFrm::CloseDocument(bool Ask)
+{
+    Busy busy(this);
+    bool answer = true;
+    if (Modified && Doc && Ask) {
+        TPrompt prompt;
+        prompt.Caption = QStringLiteral("Exit");
+        prompt.Text = QStringLiteral("Do you want to save changes before exit?");
+        prompt.Icon = TPromptIcon::Question;
+        prompt.Buttons = pbYes | pbNo | pbCancel;
+        switch (ask(prompt)) {
+        case pbYes: answer = SaveFile(FileName); break;
+        case pbNo: answer = true; break;
+        default: answer = false; break;
+        }
+    }
+    if (answer && Doc) {
+        CloseViews(true);
+        SetModified(false);
+    }
+    return answer;
+}
+
+void TMainFrm::CloseViews(bool FreeDoc)
+{
+    PreEditor.reset();
+    PostEditor.reset();
+    {
+        const QSignalBlocker notes(EditorNotesMemo), name(txtFuncName), pre(chkNoHTTPPre), post(chkNoHTTPPost);
+        EditorNotesMemo->clear();
+        txtFuncName->clear();
+        chkNoHTTPPre->setChecked(false);
+        chkNoHTTPPost->setChecked(false);
+    }
+    if (FreeDoc)
+        Doc.reset();
+}
+
+TPoint TMainFrm::diagramSize(const TWQFSection *Section) const
+{
+    int w = 0, h = 0;
+    GetItemsExtent(Section ? &Section->Items() : nullptr, 32, 32, w, h);
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    return {std::max(scaledToScreen(w, dpi), 1024), std::max(scaledToScreen(h, dpi), 1024)};
+}
+
+void TMainFrm::buildDiagram(std::unique_ptr<TImageGraphEditor> &Editor, TWQFSection *Section, TImage *Image,
+                            QScrollBar *HorzScroll, QScrollBar *VertScroll)
+{
+    if (!Editor) {
+        auto source = std::make_unique<TPageSectionSource>(Section, &CommentRects);
+        source->SetZoom(logicalDpiY() / 96.0);
+        source->OnGetImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
+        source->VertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
+        source->DstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
+        source->OnMoved = [this] { EditorChanged(); };
+        TWQFEditorSource *raw = source.get();
+        Editor = std::make_unique<TImageGraphEditor>(Image, HorzScroll, VertScroll, std::move(source));
+        raw->Editor = Editor.get();
+    }
+    static_cast<TWQFEditorSource *>(Editor->Source())->SetSection(Section);
+    Editor->SetGraphSize(diagramSize(Section));
+    Editor->Rebuild();
+}
+
+bool TMainFrm::LoadViews()
+{
+    TWQFSection *pre = Doc ? Doc->FindSection(QStringLiteral("preproc")) : nullptr;
+    TWQFSection *post = Doc ? Doc->FindSection(QStringLiteral("postproc")) : nullptr;
+    if (!pre || !post) {
+        message(!pre ? kNoPreproc : kNoPostproc);
+        return false;
+    }
+    const QString notes = ExtractCommentRects(Doc->GetEditorNotes(), CommentRects);
+    {
+        const QSignalBlocker blocker(EditorNotesMemo);
+        EditorNotesMemo->setPlainText(notes);
+    }
+    buildDiagram(PreEditor, pre, Image1, PreHorzScroll, PreVertScroll);
+    buildDiagram(PostEditor, post, Image2, PostHorzScroll, PostVertScoll);
+    SetHtmlText(Doc->GetHtml().replace(u'\n', QStringLiteral("\r\n")));
+    const QSignalBlocker name(txtFuncName), preFlag(chkNoHTTPPre), postFlag(chkNoHTTPPost);
+    txtFuncName->setText(Doc->GetFunctionName());
+    chkNoHTTPPost->setChecked(Doc->GetFlag(QStringLiteral("DenyAjaxExecution")));
+    chkNoHTTPPre->setChecked(Doc->GetFlag(QStringLiteral("DenyURLExecution")));
+    return true;
+}
+
+void TMainFrm::SetFileName(const QString &FileName)
+{
+    this->FileName = FileName;
+    QString caption, title, icon;
+    if (TNamingPlugin *plugin = GetNamingPlugin()) {
+        plugin->NotifyFileName(FileName);
+        caption = plugin->GetCaption();
+        title = plugin->GetAppTitle();
+        icon = plugin->GetIconFileName();
+    }
+    setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
+    QGuiApplication::setApplicationDisplayName(title.isEmpty() ? fileNameOnly(FileName) : title);
+    QPixmap picture;
+    if (!icon.isEmpty() && picture.load(icon)) {
+        QApplication::setWindowIcon(QIcon(picture));
+        setWindowIcon(QIcon(picture));
+    }
+}
+
+void TMainFrm::DocReloaded()
+{
+    CloseViews(false);
+    ClearCommentRects();
+    if (!LoadViews()) {
+        // Nothing may save the previous page's texts into the new content.
+        CloseViews(true);
+        SetModified(false);
+        return;
+    }
+    update();
+    SetModified(true);
+}
+
+// ---- saving ----
+
+QString TMainFrm::MakeBackupName(const QString &PagePath) const
+{
+    return MakeBackupPath(PagePath, OptionStore().GetString(opt::BackupPath), Now(), QLocale::system());
+}
+
+void TMainFrm::reloadPascalFragments()
+{
+    // The code components' Pascal fragments are read here once their list exists.
+}
+
+bool TMainFrm::SaveFile(const QString &FileName)
+{
+    Busy busy(this);
+    QString backupName;
+    QString reason;
+    bool saved = false;
+    try {
+        if (QFileInfo(FileName).isFile() && OptionStore().GetBoolDef(opt::Backup, opt::DefaultBackup)) {
+            const QString name = MakeBackupName(FileName);
+            // Only a copy known to be exact may ever be put back.
+            if (CopyFileVerified(FileName, name))
+                backupName = name;
+        }
+        if (!Doc)
+            throw Exception(QStringLiteral("No page is open"));
+        Doc->SetHtml(htmlEdit->text());
+        Doc->SetEditorNotes(WriteCommentRects(EditorNotesMemo->toPlainText(), CommentRects));
+        Doc->SetFunctionName(txtFuncName->text());
+        Doc->SetPreHeight(SectionHeight(Doc->FindSection(QStringLiteral("preproc")), 1000));
+        Doc->SetPostHeight(SectionHeight(Doc->FindSection(QStringLiteral("postproc")), 1000));
+        reloadPascalFragments();
+        RunChecks(true);
+        Doc->SetLastError(QString());
+        saved = Doc->SaveToFile(FileName, XmlOptionFlags());
+        if (!saved)
+            reason = Doc->LastError();
+    } catch (const Exception &e) {
+        reason = e.message();
+    } catch (const std::exception &e) {
+        reason = QString::fromUtf8(e.what());
+    }
+    if (saved) {
+        this->FileName = FileName;
+        platform::GetFileStamp(FileName, FileTime);
+        SetModified(false);
+        return true;
+    }
+    message(QStringLiteral("Unable to save the file: ") + FileName + QStringLiteral(" Reason: ") + reason);
+    if (!backupName.isEmpty())
+        RestoreBackup(backupName, FileName);
+    return false;
+}
+
+void TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName, bool &Allow)
+{
+    const QString policy = OptionStore().GetString(opt::ReadOnly);
+    const QString name = fileNameOnly(FileName);
+    if (policy.isEmpty() || policy == u"STOP") {
+        message(QStringLiteral("Cannot save file. Please check out ") + name + QStringLiteral(" first!"));
+        Allow = false;
+    } else if (policy == u"ASK") {
+        TPrompt prompt;
+        prompt.Text = name + QStringLiteral(" is read-only. Are you sure you want to overwrite the file?");
+        prompt.Icon = TPromptIcon::Warning;
+        prompt.Buttons = pbYes | pbNo;
+        Allow = ask(prompt) == pbYes;
+    } else {
+        Allow = true;
+    }
+    if (!Allow && Doc)
+        Doc->SetLastError(name + QStringLiteral(" is read-only"));
+}
+
+void TMainFrm::mnuSaveClick()
+{
+    if (Doc)
+        SaveFile(FileName);
+}
+
+void TMainFrm::mnuSaveAsClick()
+{
+    if (!Doc)
+        return;
+    QString name;
+    {
+        Busy busy(this);
+        TFileDialogOptions options;
+        options.FileName = FileName;
+        name = Prompter().SaveFileName(this, options);
+    }
+    if (!name.isEmpty() && SaveFile(name))
+        SetFileName(name);
+}
+
+// ---- recent files, dropped files, command line, changes on disk ----
+
+void TMainFrm::LoadRecentFiles(QMenu *Menu)
+{
+    for (const QString &name : ReadRecentFiles(ConfigFolder + RecentFilesName)) {
+        QAction *item = Menu->addAction(menuCaption(name));
+        item->setData(name);
+        connect(item, &QAction::triggered, this, [this, item] { RecentFileClick(item); });
+    }
+}
+
+void TMainFrm::SaveRecentFiles(QMenu *Menu)
+{
+    QStringList names;
+    for (const QAction *item : Menu->actions())
+        names << item->data().toString();
+    WriteRecentFiles(ConfigFolder + RecentFilesName, names);
+}
+
+void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
+{
+    const QList<QAction *> items = Menu->actions();
+    for (QAction *item : items)
+        if (SameRecentFile(item->data().toString(), FileName)) {
+            if (item != items.first()) {
+                Menu->removeAction(item);
+                Menu->insertAction(items.first(), item);
+            }
+            return;
+        }
+    for (qsizetype count = items.size(); count >= MaxRecentFiles; --count)
+        delete items[count - 1];
+    auto *item = new QAction(menuCaption(FileName), Menu);
+    item->setData(FileName);
+    connect(item, &QAction::triggered, this, [this, item] { RecentFileClick(item); });
+    const QList<QAction *> left = Menu->actions();
+    Menu->insertAction(left.isEmpty() ? nullptr : left.first(), item);
+    SaveRecentFiles(Menu);
+}
+
+void TMainFrm::RecentFileClick(QAction *Sender)
+{
+    const QString name = Sender->data().toString();
+    if (QFileInfo(name).isFile())
+        OpenFile(name);
+    else
+        message(u'"' + name + QStringLiteral("\" file doesn't exists or unavailable"));
+}
+
+void TMainFrm::FormDropFiles(const QStringList &FileNames)
+{
+    Busy busy(this);
+    bool first = true;
+    for (const QString &name : FileNames) {
+        try {
+            if (!IsWQFFile(name))
+                continue;
+            if (first) {
+                first = false;
+                OpenFile(name);
+            } else {
+                platform::StartSecondInstance(name);
+            }
+        } catch (const Exception &e) {
+            message(QStringLiteral("on drop files: ") + e.message());
+        } catch (const std::exception &e) {
+            message(QStringLiteral("on drop files: ") + QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+void TMainFrm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMainFrm::dropEvent(QDropEvent *event)
+{
+    QStringList names;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            names << url.toLocalFile();
+    event->acceptProposedAction();
+    // The drop's source waits for this event; the pages open after it.
+    QTimer::singleShot(0, this, [this, names] { FormDropFiles(names); });
+}
+
+void TMainFrm::OpenCommandLineFile()
+{
+    QString last;
+    for (const QString &argument : CommandLine)
+        if (QFileInfo(argument).isFile())
+            last = argument;
+    if (!last.isEmpty())
+        OpenFile(last);
+}
+
+void TMainFrm::CheckFileChanged()
+{
+    if (m_busy > 0) {
+        m_checkPending = true;
+        return;
+    }
+    Busy busy(this);
+    int32_t stamp = 0;
+    if (!platform::GetFileStamp(FileName, stamp) || stamp == FileTime)
+        return;
+    FileTime = stamp;
+    TPrompt prompt;
+    prompt.Caption = QStringLiteral("Changed");
+    prompt.Text = u'"' + FileName + QStringLiteral("\" has been changed by another program. \r\nWould you like to reload changed from disk?");
+    prompt.Icon = TPromptIcon::Information;
+    prompt.Buttons = pbYes | pbNo;
+    if (ask(prompt) != pbYes)
+        return;
+    CloseDocument(false);
+    OpenFile(FileName);
+}
+
+// ---- the text tabs ----
+
+void TMainFrm::connectTextTabs()
+{
+    // Typed line breaks are CR LF like those of the page's text.
+    htmlEdit->setEolMode(QsciScintilla::EolWindows);
+    JavaScriptMemo->setEolMode(QsciScintilla::EolWindows);
+    connect(htmlEdit, &QsciScintilla::textChanged, this, &TMainFrm::htmlEditChange);
+    connect(JavaScriptMemo, &QsciScintilla::textChanged, this, &TMainFrm::JavaScriptMemoChange);
+    connect(txtFuncName, &QLineEdit::textChanged, this, &TMainFrm::txtFuncNameChange);
+    connect(chkNoHTTPPre, &QCheckBox::toggled, this, &TMainFrm::chkNoHTTPPreChange);
+    connect(chkNoHTTPPost, &QCheckBox::toggled, this, &TMainFrm::chkNoHTTPPostChange);
+    connect(EditorNotesMemo, &QPlainTextEdit::textChanged, this, &TMainFrm::EditorNotesMemoChange);
+}
+
+void TMainFrm::SetEditorText(QsciScintilla *Editor, const QString &Text)
+{
+    const int line = Editor->firstVisibleLine();
+    const long column = Editor->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+    {
+        const QSignalBlocker blocker(Editor);
+        Editor->setText(Text);
+    }
+    Editor->setFirstVisibleLine(line);
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, column);
+}
+
+void TMainFrm::SetHtmlText(const QString &Text)
+{
+    {
+        const QSignalBlocker blocker(htmlEdit);
+        htmlEdit->setText(Text);
+    }
+    SetEditorText(JavaScriptMemo, QString::fromUtf8(GetScript(Text.toUtf8())));
+    HtmlTree.reset();
+}
+
+void TMainFrm::htmlEditChange()
+{
+    SetModified(true);
+    SetEditorText(JavaScriptMemo, QString::fromUtf8(GetScript(htmlEdit->text().toUtf8())));
+}
+
+void TMainFrm::JavaScriptMemoChange()
+{
+    SetModified(true);
+    const QByteArray html = htmlEdit->text().toUtf8();
+    if (FindScriptBlock(html).Found())
+        SetEditorText(htmlEdit, QString::fromUtf8(SetScript(html, JavaScriptMemo->text().toUtf8())));
+}
+
+void TMainFrm::txtFuncNameChange()
+{
+    if (Doc)
+        Doc->SetFunctionName(txtFuncName->text());
+    SetModified(true);
+}
+
+void TMainFrm::chkNoHTTPPreChange()
+{
+    if (Doc)
+        Doc->SetFlag(QStringLiteral("DenyURLExecution"), chkNoHTTPPre->isChecked());
+    SetModified(true);
+}
+
+void TMainFrm::chkNoHTTPPostChange()
+{
+    if (Doc)
+        Doc->SetFlag(QStringLiteral("DenyAjaxExecution"), chkNoHTTPPost->isChecked());
+    SetModified(true);
+}
+
+void TMainFrm::EditorNotesMemoChange()
+{
+    if (!Doc)
+        return;
+    SetModified(true);
+    Doc->SetEditorNotes(WriteCommentRects(EditorNotesMemo->toPlainText(), CommentRects));
+}
+
+// ---- pictures ----
+
+const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
+{
+    const QString key = Prefix + Key;
+    for (const auto &[name, picture] : Images)
+        if (SameTextAscii(name, key))
+            return picture.get();
+    std::unique_ptr<QImage> picture;
+    const QString path = ImagesDir() + key + QStringLiteral(".png");
+    if (QFileInfo::exists(path)) {
+        picture = std::make_unique<QImage>();
+        if (!picture->load(path))
+            picture.reset();
+    }
+    Images.emplace_back(key, std::move(picture));
+    return Images.back().second.get();
+}
+
+const QImage *TMainFrm::GetItemImage(TWQFItem *, const QString &Kind)
+{
+    // Macro components get their macro's picture once macros are bound to components.
+    return GetRuleImage(Kind);
 }

@@ -4,11 +4,14 @@
 // panels fill, the message list below them, the main and diagram menus, and stores its state
 // in the settings when it is destroyed.
 #include "checks/pellorinplugin.h"
+#include "editors/wqfdrawutils.h"
 #include "model/commentrects.h"
 #include "model/htmlcontrols.h"
 #include "model/htmlparsingtree.h"
 #include "model/wqftypes.h"
+#include "platform/prompter.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QList>
 #include <QMainWindow>
@@ -17,8 +20,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -40,6 +46,7 @@ class TGraphEditor;
 class TImage;
 class TImageGraphEditor;
 class TKeywordLexer;
+class TWQFEditorSource;
 
 // Where the main window finds its program folder and command line; without them, the
 // program's own.
@@ -58,9 +65,80 @@ public:
     static constexpr int DesignWidth = 664;
     static constexpr int DesignHeight = 541;
 
-    // Without an open page there is nothing to ask about or to close: true.
+    // ---- opening, building the views and closing ----
+    // File > "Open": the open dialog, then OpenFile; a typed name without extension gets
+    // ".wqf" when only that file exists.
+    void OpenWithDialog();
+    // Closes the current page (asking) and opens FileName; every way of opening ends here.
+    void OpenFile(const QString &FileName);
+    // Offers to save a modified page when Ask, then closes it; false when the user cancelled
+    // or the save failed. Without an open page: true.
     bool CloseDocument(bool Ask);
+    // Frees both diagram editors and empties the notes, function name and flags without
+    // writing into the page; frees the page too when FreeDoc.
+    void CloseViews(bool FreeDoc);
+    // Builds every view from Doc; false, with a message and nothing built, when the page
+    // lacks one of the two diagram sections.
+    bool LoadViews();
+    // Remembers the file name; caption, application title and icon from the naming plug-in.
+    void SetFileName(const QString &FileName);
     void SetModified(bool Value) { Modified = Value; }
+    // Every command that changes the open page calls this; closing then asks to save.
+    void EditorChanged() { SetModified(true); }
+    // The page options from the settings, read at every load and save.
+    uint8_t XmlOptionFlags() const;
+
+    // ---- saving ----
+    // Saves the open page under FileName: backup, the window's texts into the page, the
+    // quick check, the write. False, with the reason shown, when it failed; the file on
+    // disk is then as it was.
+    bool SaveFile(const QString &FileName);
+    // The backup path of PagePath under the settings, at the time Now gives.
+    QString MakeBackupName(const QString &PagePath) const;
+    // The read-only hook of the open page: the policy of the setting ReadOnly.
+    void ConfirmOverwriteReadOnly(const QString &FileName, bool &Allow);
+
+    // ---- recent files, dropped files, command line, changes on disk ----
+    void LoadRecentFiles(QMenu *Menu);
+    void SaveRecentFiles(QMenu *Menu);
+    void AddRecentFile(QMenu *Menu, const QString &FileName);
+    void RecentFileClick(QAction *Sender);
+    // Page files are opened, the first here and each further one by a new instance; other
+    // files are skipped.
+    void FormDropFiles(const QStringList &FileNames);
+    // The last argument that names an existing file.
+    void OpenCommandLineFile();
+    // Offers to reload the page when its file's time stamp changed since it was opened or
+    // saved. While a dialog of the window shows, it waits and runs once that is over.
+    void CheckFileChanged();
+    void AppActivate() { CheckFileChanged(); }
+
+    // The page's content was replaced in place (an external program): the views are built
+    // again and the page counts as modified. A content without its diagram sections closes
+    // the page.
+    void DocReloaded();
+
+    // ---- the text tabs ----
+    // Fills the HTML editor and, from its script block, the script editor.
+    void SetHtmlText(const QString &Text);
+    // Replaces an editor's text without running its change handler, keeping its scroll place.
+    void SetEditorText(QsciScintilla *Editor, const QString &Text);
+    void htmlEditChange();
+    void JavaScriptMemoChange();
+    void txtFuncNameChange();
+    void chkNoHTTPPreChange();
+    void chkNoHTTPPostChange();
+    void EditorNotesMemoChange();
+
+    // ---- pictures ----
+    // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.
+    const QImage *GetImage(const QString &Prefix, const QString &Key);
+    const QImage *GetRuleImage(const QString &Kind) { return GetImage(QStringLiteral("rule"), Kind); }
+    // The diagrams' picture of a component of that type.
+    const QImage *GetItemImage(TWQFItem *Item, const QString &Kind);
+
+    // The clock of the backup names.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);
     // The first tab, hidden ones counted, whose caption is exactly Caption; "Pre process" when
@@ -105,9 +183,10 @@ public:
     // the page; none while no page is open.
     std::unique_ptr<TImageGraphEditor> PreEditor, PostEditor;
     bool Modified = false;
-    // The picture cache: key (prefix + name, looked up without case) and picture; a null
-    // picture records a file that was missing or unreadable.
-    QList<QPair<QString, QImage>> Images;
+    // The picture cache: key (prefix + name, looked up without case) and picture; none
+    // records a file that was missing or unreadable. The pictures keep their place, since
+    // the diagrams hold them while they paint.
+    std::vector<std::pair<QString, std::unique_ptr<QImage>>> Images;
     // The command line's arguments, without the program.
     QStringList CommandLine;
 
@@ -175,6 +254,9 @@ signals:
     void Closed();
 
 public slots:
+    void mnuOpenClick() { OpenWithDialog(); }
+    void mnuSaveClick();
+    void mnuSaveAsClick();
     void MenuItem9Click();
     void mnuExitClick();
     void mnuFindNextClick();
@@ -185,6 +267,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createMenus();
@@ -200,6 +284,20 @@ private:
     void FormDestroy();
     void FormShow();
     void PreScrollResize(QScrollArea *Sender);
+    void connectTextTabs();
+    void buildDiagram(std::unique_ptr<TImageGraphEditor> &Editor, TWQFSection *Section, TImage *Image,
+                      QScrollBar *HorzScroll, QScrollBar *VertScroll);
+    TPoint diagramSize(const TWQFSection *Section) const;
+    // The Pascal fragments of the code components, read at every save.
+    void reloadPascalFragments();
+    // Every question and message of the window; the changed-on-disk check waits meanwhile.
+    TPromptButton ask(const TPrompt &Prompt);
+    void message(const QString &Text);
+
+    // While a dialog or an opening or saving runs, the changed-on-disk check is put off.
+    class Busy;
+    int m_busy = 0;
+    bool m_checkPending = false;
 };
 
 // The main window while it exists; set before its create steps run.
@@ -209,6 +307,10 @@ TMainFrm *MainFrm();
 // is created.
 QString AppDir();
 QString ImagesDir();
+
+// The destination-arrow mode of the setting DstArrow: "NEVER", "ALWAYS" in any case, else
+// out of sight.
+TDstArrowMode ParseArrowMode(const QString &Text);
 
 // The component number a check message line names: its second word up to a blank or colon,
 // read as a decimal number; -1 when there is none.
@@ -230,8 +332,12 @@ void ScaleEditorFonts(QWidget *Control);
 class TMainFormPellorinIntf : public TPellorinAppIntf {
 public:
     explicit TMainFormPellorinIntf(TMainFrm *Form) : MainForm(Form) {}
+    void OpenFile(const QString &FileName) override;
     QString GetFileName() override;
     QString GetCurrent(TWQFFile *&Doc) override;
+    // "preproc" or "postproc" (exact): the diagram is rebuilt from its section with the same
+    // selection, and the page counts as modified.
+    void RefreshSection(const QString &SectionName) override;
 
     QPointer<TMainFrm> MainForm;
 };

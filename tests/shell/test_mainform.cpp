@@ -175,7 +175,7 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
         QTest::newRow("File") << "File"
-                              << QStringList{"Open|Ctrl+O|off", "Open Recent||off", "Save|Ctrl+S|off", "Save As...|Ctrl+Shift+S|off",
+                              << QStringList{"Open|Ctrl+O|on", "Open Recent||on", "Save|Ctrl+S|on", "Save As...|Ctrl+Shift+S|on",
                                              "-", "Exit|Alt+F4|on"};
         QTest::newRow("Edit") << "Edit" << QStringList{"Copy|Ctrl+C|off", "Paste|Ctrl+V|off"};
         QTest::newRow("Search") << "Search" << QStringList{"Find|Ctrl+F|off", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|off"};

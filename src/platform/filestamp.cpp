@@ -1,0 +1,28 @@
+#include "filestamp.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace platform {
+
+int32_t PackFileTime(const QDateTime &Local)
+{
+    const QDate date = Local.date();
+    const QTime time = Local.time();
+    const int year = std::clamp(date.year(), 1980, 2107);
+    const uint32_t packed = uint32_t(year - 1980) << 25 | uint32_t(date.month()) << 21 | uint32_t(date.day()) << 16 |
+                            uint32_t(time.hour()) << 11 | uint32_t(time.minute()) << 5 | uint32_t(time.second() / 2);
+    return int32_t(packed);
+}
+
+bool GetFileStamp(const QString &Path, int32_t &Stamp)
+{
+    if (Path.isEmpty())
+        return false;
+    const QFileInfo info(Path);
+    if (!info.exists() || info.isDir())
+        return false;
+    Stamp = PackFileTime(info.lastModified().toLocalTime());
+    return true;
+}
+} // namespace platform

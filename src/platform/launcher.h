@@ -1,0 +1,22 @@
+#pragma once
+// Starting another instance of the program on a page. The program and the page are separate
+// arguments, so no path is ever split at its blanks. Tests install a launcher that records.
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace platform {
+class TInstanceLauncher {
+public:
+    virtual ~TInstanceLauncher() = default;
+    // Starts Program with Arguments and does not wait for it; raises Exception with the
+    // reason when it cannot be started.
+    virtual void Start(const QString &Program, const QStringList &Arguments) = 0;
+};
+
+// Installs Launcher (none: the one that starts processes) and answers the one it replaces.
+std::unique_ptr<TInstanceLauncher> SetInstanceLauncher(std::unique_ptr<TInstanceLauncher> Launcher);
+TInstanceLauncher &InstanceLauncher();
+// This program's executable on the page.
+void StartSecondInstance(const QString &PagePath);
+}

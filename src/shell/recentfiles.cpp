@@ -1,0 +1,40 @@
+#include "recentfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+QStringList ReadRecentFiles(const QString &Path)
+{
+    QStringList files;
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return files;
+    for (int line = 0; line < MaxRecentFiles && !file.atEnd(); ++line) {
+        const QByteArray bytes = file.readLine();
+        if (bytes.isEmpty() && file.error() != QFileDevice::NoError)
+            break;
+        QString name = QString::fromUtf8(bytes);
+        while (name.endsWith(u'\n') || name.endsWith(u'\r'))
+            name.chop(1);
+        if (!name.isEmpty() && QFileInfo(name).isFile())
+            files << name;
+    }
+    return files;
+}
+
+void WriteRecentFiles(const QString &Path, const QStringList &Files)
+{
+    QDir().mkpath(QFileInfo(Path).path());
+    QByteArray bytes;
+    for (const QString &name : Files.mid(0, MaxRecentFiles))
+        bytes += name.toUtf8() + '\n';
+    QSaveFile file(Path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        file.commit();
+    else
+        file.cancelWriting();
+}
+
+bool SameRecentFile(const QString &A, const QString &B) { return A.toUpper() == B.toUpper(); }

@@ -1,0 +1,977 @@
+#include "base/exception.h"
+#include "checks/appgui.h"
+#include "common/scriptedprompter.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "editors/lclgrapheditor.h"
+#include "editors/wqfeditors.h"
+#include "platform/fileattr.h"
+#include "platform/filestamp.h"
+#include "platform/launcher.h"
+#include "shell/backupname.h"
+#include "shell/globaloptions.h"
+#include "shell/mainform.h"
+#include "shell/startup.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+using pellorin_test::dataPath;
+using pellorin_test::PrompterGuard;
+using pellorin_test::readBytes;
+using pellorin_test::ScriptedPrompter;
+using pellorin_test::visible;
+using pellorin_test::writeBytes;
+
+namespace {
+const QByteArray kNotAPage = "just some text\n";
+const QByteArray kNoPostproc = "<wqf><function><fn>a</fn></function><preproc/></wqf>";
+const QByteArray kNoPreproc = "<wqf><function><fn>a</fn></function><postproc/></wqf>";
+
+QByteArray smallPage(const QByteArray &fn)
+{
+    return "<wqf><function><fn>" + fn + "</fn></function><preproc/><postproc/></wqf>";
+}
+
+// Records the second instances instead of starting them.
+class RecordingLauncher : public platform::TInstanceLauncher {
+public:
+    explicit RecordingLauncher(QList<QStringList> *started, bool fail = false) : m_started(started), m_fail(fail) {}
+    void Start(const QString &Program, const QStringList &Arguments) override
+    {
+        if (m_fail)
+            throw Exception("no more processes");
+        *m_started << (QStringList{Program} + Arguments);
+    }
+
+private:
+    QList<QStringList> *m_started;
+    bool m_fail;
+};
+
+class LauncherGuard {
+public:
+    explicit LauncherGuard(std::unique_ptr<platform::TInstanceLauncher> launcher)
+        : m_previous(platform::SetInstanceLauncher(std::move(launcher)))
+    {
+    }
+    ~LauncherGuard() { platform::SetInstanceLauncher(std::move(m_previous)); }
+
+private:
+    std::unique_ptr<platform::TInstanceLauncher> m_previous;
+};
+
+// Moves the file's modification time, as another program's write would.
+void touch(const QString &path, int seconds)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QFileInfo(path).lastModified().addSecs(seconds), QFileDevice::FileModificationTime));
+}
+
+QStringList recentMenu(const TMainFrm *form)
+{
+    QStringList names;
+    for (const QAction *item : form->mnuOpenRecent->actions())
+        names << item->data().toString();
+    return names;
+}
+
+int diagramNumber(TImageGraphEditor *editor, const QString &name)
+{
+    auto *source = static_cast<TWQFEditorSource *>(editor->Source());
+    for (int i = 0; i < editor->ItemCount(); ++i)
+        if (TWQFItem *item = source->ComponentOf(editor->Items(i)->Data); item && item->GetName() == name)
+            return i;
+    return -1;
+}
+} // namespace
+
+class TestOpenSave : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PrompterGuard> m_prompter;
+    std::unique_ptr<TProgram> m_program;
+    TMainFrm *form = nullptr;
+
+    ScriptedPrompter &prompter() { return **m_prompter; }
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    // A fresh copy of a fixture of tests/data/shell in the temporary folder.
+    QString copyPage(const QString &fixture, const QString &name = QString())
+    {
+        const QString target = path(name.isEmpty() ? fixture : name);
+        writeBytes(target, readBytes(dataPath("shell/" + fixture)));
+        return target;
+    }
+    QString writePage(const QString &name, const QByteArray &bytes)
+    {
+        writeBytes(path(name), bytes);
+        return path(name);
+    }
+    void start(const QStringList &commandLine = {})
+    {
+        TStartOptions o;
+        o.ConfigDir = path("cfg/pellorin/");
+        o.ProgramFileName = "pellorin";
+        o.ProgramFolder = path("app/");
+        o.CommandLine = commandLine;
+        m_program = std::make_unique<TProgram>(o);
+        form = m_program->MainForm();
+    }
+    void stop()
+    {
+        m_program.reset();
+        form = nullptr;
+    }
+    QStringList promptTexts() const
+    {
+        QStringList texts;
+        for (const auto &p : (*m_prompter)->Prompts)
+            texts << p.Text;
+        return texts;
+    }
+    QStringList backups() const { return QDir(m_dir->path()).entryList({"*.bak"}, QDir::Files, QDir::Name); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<PrompterGuard>();
+        start();
+    }
+    void cleanup()
+    {
+        stop();
+        const int unanswered = prompter().Unanswered;
+        m_prompter.reset();
+        QCOMPARE(unanswered, 0);
+    }
+
+    // ---- opening and the views ----
+
+    void openBuildsEveryView()
+    {
+        const QString page = copyPage("page.wqf");
+        form->Modified = true; // left over from edits without a page
+        form->OpenFile(page);
+        QVERIFY(form->Doc);
+        QCOMPARE(promptTexts(), QStringList());
+        QCOMPARE(form->FileName, page);
+        QCOMPARE(form->windowTitle(), "Pellorin: " + page);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("page.wqf"));
+        QVERIFY(!form->Modified);
+
+        // Both diagrams, at least 1024 x 1024, bound to their sections; the note on its tab.
+        QVERIFY(form->PreEditor && form->PostEditor);
+        auto *pre = static_cast<TWQFEditorSource *>(form->PreEditor->Source());
+        auto *post = static_cast<TWQFEditorSource *>(form->PostEditor->Source());
+        QCOMPARE(pre->Section(), form->Doc->FindSection("preproc"));
+        QCOMPARE(post->Section(), form->Doc->FindSection("postproc"));
+        QCOMPARE(form->PreEditor->GetGraphSize().X, 1024);
+        QCOMPARE(form->PreEditor->GetGraphSize().Y, 1024);
+        QCOMPARE(pre->VertSplit, 820);
+        QCOMPARE(pre->DstArrow, damOutOfSight);
+        QCOMPARE(form->CommentRects.size(), size_t(1));
+        QCOMPARE(form->CommentRects[0]->Title, QString("Loop"));
+        QCOMPARE(form->PreEditor->ItemCount(), 2 + 2); // components, the note and its handle
+        QCOMPARE(form->PostEditor->ItemCount(), 1);
+
+        // The texts, markers taken out of the notes, CR LF in the HTML editor.
+        QCOMPARE(form->EditorNotesMemo->toPlainText(), QString("Free text of the notes.\nSecond line.\n"));
+        QVERIFY(form->htmlEdit->text().startsWith("<div class=\"EditableContent\">\r\n  <p>"));
+        QVERIFY(!form->htmlEdit->text().contains(QRegularExpression("[^\r]\n")));
+        QCOMPARE(form->JavaScriptMemo->text(), QString("var a = 1 < 2;"));
+        QCOMPARE(form->txtFuncName->text(), QString("page"));
+        QVERIFY(form->chkNoHTTPPost->isChecked());
+        QVERIFY(!form->chkNoHTTPPre->isChecked());
+
+        QCOMPARE(recentMenu(form), QStringList{page});
+        int32_t stamp = 0;
+        QVERIFY(platform::GetFileStamp(page, stamp));
+        QCOMPARE(form->FileTime, stamp);
+    }
+
+    void diagramSettingsAndSize()
+    {
+        OptionStore().SetString(opt::DstArrow, "always");
+        OptionStore().SetString(opt::VertSplit, "600");
+        form->OpenFile(writePage("far.wqf", "<wqf><preproc><c><n>0</n><t>SET</t><x>1000</x><y>2000</y></c></preproc>"
+                                            "<postproc/></wqf>"));
+        auto *pre = static_cast<TWQFEditorSource *>(form->PreEditor->Source());
+        QCOMPARE(pre->DstArrow, damAlways);
+        QCOMPARE(pre->VertSplit, 600);
+        QCOMPARE(form->PreEditor->GetGraphSize().X, 1032);
+        QCOMPARE(form->PreEditor->GetGraphSize().Y, 2032);
+    }
+
+    void arrowMode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("NEVER") << "NEVER" << int(damNever);
+        QTest::newRow("never") << "never" << int(damNever);
+        QTest::newRow("Always") << "Always" << int(damAlways);
+        QTest::newRow("empty") << "" << int(damOutOfSight);
+        QTest::newRow("other") << "OUTOFSIGHT" << int(damOutOfSight);
+    }
+    void arrowMode()
+    {
+        QFETCH(QString, text);
+        QTEST(int(ParseArrowMode(text)), "mode");
+    }
+
+    void openFailures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a page") << kNotAPage << "In 'stream:' (line 1 pos 1): ";
+        QTest::newRow("no preproc") << kNoPreproc << "unable to find PreProcess section. Won't open!";
+        QTest::newRow("no postproc") << kNoPostproc << "unable to find PostProcess section. Won't open!";
+    }
+    void openFailures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const QString good = writePage("good.wqf", smallPage("good"));
+        form->OpenFile(good);
+        QVERIFY(form->Doc);
+        const QString bad = writePage("bad.wqf", bytes);
+        prompter().Answers << pbOK;
+        form->OpenFile(bad);
+        // The page open before is closed, and nothing takes its place.
+        QVERIFY(!form->Doc);
+        QVERIFY(!form->PreEditor && !form->PostEditor);
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QVERIFY2(prompter().Prompts[0].Text.startsWith(message), qPrintable(prompter().Prompts[0].Text));
+        QCOMPARE(form->FileName, good);
+        QCOMPARE(form->windowTitle(), "Pellorin: " + good);
+        QCOMPARE(recentMenu(form), QStringList{good});
+    }
+
+    void openDialog_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("extension added") << QStringList{"a.wqf"} << "a" << "a.wqf";
+        QTest::newRow("typed name exists") << QStringList{"a", "a.wqf"} << "a" << "a";
+        QTest::newRow("other extension kept") << QStringList{"a.txt.wqf"} << "a.txt" << "";
+        QTest::newRow("cancelled") << QStringList{"a.wqf"} << "" << "";
+    }
+    void openDialog()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, typed);
+        QFETCH(QString, opened);
+        for (const QString &file : files)
+            writePage(file, smallPage(file.toUtf8()));
+        prompter().FileAnswers << (typed.isEmpty() ? QString() : path(typed));
+        if (!typed.isEmpty() && opened.isEmpty())
+            prompter().Answers << pbOK;
+        form->OpenWithDialog();
+        QCOMPARE(prompter().FileDialogs.size(), 1);
+        QCOMPARE(prompter().FileDialogs[0].Filter, QString());
+        QCOMPARE(form->Doc ? form->FileName : QString(), opened.isEmpty() ? QString() : path(opened));
+    }
+
+    // ---- closing ----
+
+    void closeQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Yes") << int(pbYes) << true << true;
+        QTest::newRow("No") << int(pbNo) << true << false;
+        QTest::newRow("Cancel") << int(pbCancel) << false << false;
+    }
+    void closeQuestion()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(bool, saved);
+        OptionStore().SetString(opt::Backup, "0");
+        const QString page = copyPage("page.wqf");
+        const QByteArray before = readBytes(page);
+        form->OpenFile(page);
+        form->txtFuncName->setText("renamed");
+        QVERIFY(form->Modified);
+        prompter().Answers << TPromptButton(answer);
+        QCOMPARE(form->CloseDocument(true), closed);
+        QCOMPARE(prompter().Prompts.size(), 1);
+        const auto &asked = prompter().Prompts[0];
+        QCOMPARE(asked.Caption, QString("Exit"));
+        QCOMPARE(asked.Text, QString("Do you want to save changes before exit?"));
+        QCOMPARE(asked.Icon, TPromptIcon::Question);
+        QCOMPARE(asked.Buttons, pbYes | pbNo | pbCancel);
+        QCOMPARE(bool(form->Doc), !closed);
+        QCOMPARE(form->Modified, !closed);
+        QCOMPARE(readBytes(page) != before, saved);
+        if (closed) {
+            // The views are empty, the name and caption stay.
+            QVERIFY(!form->PreEditor && !form->PostEditor);
+            QCOMPARE(form->txtFuncName->text(), QString());
+            QCOMPARE(form->windowTitle(), "Pellorin: " + page);
+        }
+    }
+
+    void unmodifiedClosesWithoutAsking()
+    {
+        form->OpenFile(copyPage("page.wqf"));
+        QVERIFY(form->CloseDocument(true));
+        QVERIFY(!form->Doc);
+        QCOMPARE(prompter().Prompts.size(), 0);
+    }
+
+    void openingAnotherPageAsksFirst()
+    {
+        const QString first = copyPage("page.wqf");
+        const QString second = writePage("second.wqf", smallPage("second"));
+        form->OpenFile(first);
+        QTest::keyClicks(form->txtFuncName, "x");
+        prompter().Answers << pbCancel;
+        form->OpenFile(second);
+        QCOMPARE(form->FileName, first);
+        QVERIFY(form->Modified);
+        QCOMPARE(form->txtFuncName->text(), QString("pagex"));
+        prompter().Answers << pbNo;
+        form->OpenFile(second);
+        QCOMPARE(form->FileName, second);
+        QCOMPARE(form->txtFuncName->text(), QString("second"));
+        QVERIFY(!form->Modified);
+    }
+
+    void closingTheWindowAsks()
+    {
+        form->OpenFile(copyPage("page.wqf"));
+        form->chkNoHTTPPre->setChecked(true);
+        prompter().Answers << pbCancel << pbNo;
+        QVERIFY(!form->close());
+        QVERIFY(form->Doc);
+        QVERIFY(form->close());
+        QCOMPARE(prompter().Prompts.size(), 2);
+    }
+
+    // ---- the modified flag ----
+
+    void editsMarkModified_data()
+    {
+        QTest::addColumn<QString>("what");
+        for (const char *what : {"function name", "flag pre", "flag post", "notes", "html", "script", "move", "refresh"})
+            QTest::newRow(what) << what;
+    }
+    void editsMarkModified()
+    {
+        QFETCH(QString, what);
+        form->OpenFile(copyPage("page.wqf"));
+        QVERIFY(!form->Modified);
+        if (what == "function name") {
+            QTest::keyClicks(form->txtFuncName, "2");
+        } else if (what == "flag pre") {
+            form->chkNoHTTPPre->click();
+        } else if (what == "flag post") {
+            form->chkNoHTTPPost->click();
+        } else if (what == "notes") {
+            form->EditorNotesMemo->appendPlainText("more");
+        } else if (what == "html") {
+            form->htmlEdit->insertAt("<b>x</b>", 0, 0);
+        } else if (what == "script") {
+            form->JavaScriptMemo->insertAt("// x\r\n", 0, 0);
+        } else if (what == "move") {
+            TImageGraphEditor *editor = form->PreEditor.get();
+            const int index = diagramNumber(editor, "1");
+            const Rect r = editor->Items(index)->Rect;
+            const TPoint p = editor->GraphToClient(r.Left + 5, r.Top + 5);
+            editor->MouseEvent(p.X, p.Y, mekDown, Qt::LeftButton, {});
+            editor->MouseEvent(p.X + 70, p.Y + 60, mekMove, Qt::LeftButton, {});
+            editor->MouseEvent(p.X + 70, p.Y + 60, mekUp, Qt::LeftButton, {});
+            TWQFItem *item = form->Doc->FindSection("preproc")->Items()[1].get();
+            QCOMPARE(item->GetX(), 96);
+        } else if (what == "refresh") {
+            GetAppIntf()->RefreshSection("preproc");
+        }
+        QVERIFY(form->Modified);
+    }
+
+    void fillingWritesNothing()
+    {
+        // Filling the controls runs no change handler: the notes stay as the file has them,
+        // even where writing them back would differ.
+        form->OpenFile(writePage("notes.wqf", "<wqf><function><fn>f</fn><editorNotes>a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"
+                                              "</editorNotes></function><preproc/><postproc/></wqf>"));
+        QCOMPARE(form->Doc->GetEditorNotes(), QString("a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"));
+        QVERIFY(!form->Modified);
+        form->CloseDocument(false);
+        QCOMPARE(form->EditorNotesMemo->toPlainText(), QString());
+    }
+
+    // ---- saving ----
+
+    void pageOptions_data()
+    {
+        QTest::addColumn<int>("options");
+        for (int o = 0; o < 8; ++o)
+            QTest::newRow(qPrintable(QString("o%1").arg(o))) << o;
+    }
+    void pageOptions()
+    {
+        QFETCH(int, options);
+        OptionStore().SetString(opt::XMLWhitespace, options & 1 ? "1" : "0");
+        OptionStore().SetString(opt::XMLForceHeader, options & 2 ? "1" : "0");
+        OptionStore().SetString(opt::XMLClearEol, options & 4 ? "1" : "0");
+        OptionStore().SetString(opt::Backup, "0");
+        const QString page = copyPage("page.wqf");
+        form->OpenFile(page);
+        QVERIFY(form->Doc);
+        QVERIFY(form->SaveFile(form->FileName));
+        const QByteArray golden = readBytes(dataPath(QString("shell/golden/page.o%1.wqf").arg(options)));
+        QCOMPARE(visible(readBytes(page)), visible(golden));
+        QCOMPARE(promptTexts(), QStringList());
+        QVERIFY(backups().isEmpty());
+    }
+
+    void defaultOptions()
+    {
+        // Missing settings: whitespace off, declaration on, final line break on.
+        OptionStore().SetString(opt::Backup, "0");
+        QCOMPARE(form->XmlOptionFlags(), uint8_t(poForceHeader));
+        const QString page = copyPage("page.wqf");
+        form->OpenFile(page);
+        QVERIFY(form->SaveFile(page));
+        QCOMPARE(readBytes(page), readBytes(dataPath("shell/golden/page.o2.wqf")));
+    }
+
+    void editedElementsSaved()
+    {
+        const QString page = copyPage("page.wqf");
+        form->OpenFile(page);
+        form->txtFuncName->setText("orders");
+        form->chkNoHTTPPre->click();
+        form->chkNoHTTPPost->click();
+        form->EditorNotesMemo->setPlainText("New notes.");
+        form->JavaScriptMemo->setText("if (a && b) x();");
+        QVERIFY(form->SaveFile(page));
+        QVERIFY(!form->Modified);
+        QCOMPARE(prompter().Prompts.size(), 0);
+
+        TWQFFile saved;
+        QVERIFY(saved.LoadFromFile(page, 0));
+        QCOMPARE(saved.GetFunctionName(), QString("orders"));
+        QVERIFY(saved.GetFlag("DenyURLExecution"));
+        QVERIFY(!saved.GetFlag("DenyAjaxExecution"));
+        QCOMPARE(saved.GetEditorNotes(), QString("New notes.\n[[@@rect 320 20 192 64 preproc 1 Loop||||Counts<br>the rows.@@]]\n"));
+        QVERIFY(saved.GetHtml().contains("<pre>if (a &amp;&amp; b) x();</pre>"));
+        // The HTML reaches the file with CR LF.
+        QVERIFY(readBytes(page).contains("<div class=\"EditableContent\">\r\n  <p>Orders"));
+        // The quick check ran.
+        QCOMPARE(form->ListBox1->count() > 0 ? form->ListBox1->item(form->ListBox1->count() - 1)->text() : QString(),
+                 QString("Check complete."));
+    }
+
+    void saveAs()
+    {
+        const QString page = copyPage("page.wqf");
+        const QString other = path("other.wqf");
+        form->OpenFile(page);
+        const QByteArray before = readBytes(page);
+        prompter().FileAnswers << other;
+        form->mnuSaveAs->trigger();
+        QCOMPARE(form->FileName, other);
+        QCOMPARE(form->windowTitle(), "Pellorin: " + other);
+        QCOMPARE(readBytes(page), before);
+        QVERIFY(QFile::exists(other));
+        // A new file has nothing to back up.
+        QVERIFY(backups().isEmpty());
+
+        // Cancelled: nothing changes.
+        prompter().FileAnswers << QString();
+        form->mnuSaveAs->trigger();
+        QCOMPARE(form->FileName, other);
+    }
+
+    void saveWithoutPage()
+    {
+        form->mnuSave->trigger();
+        form->mnuSaveAs->trigger();
+        QCOMPARE(prompter().Prompts.size() + prompter().FileDialogs.size(), 0);
+    }
+
+    void backupNames_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("folder"); // below the temporary folder; "" is the page's
+        QTest::newRow("empty") << "" << "pages";
+        QTest::newRow("relative") << "bak" << "pages/bak";
+        QTest::newRow("relative, two levels, backslash") << "bak\\old" << "pages/bak/old";
+        QTest::newRow("dot backslash") << ".\\old" << "pages";
+        QTest::newRow("dot slash") << "./old" << "pages";
+        QTest::newRow("absolute") << "@/backups/all" << "backups/all";
+        QTest::newRow("cannot be created") << "@/blocker/sub" << "pages";
+        QTest::newRow("drive of another platform") << "D:\\backups" << "pages";
+        QTest::newRow("share of another platform") << "\\\\server\\share" << "pages";
+    }
+    void backupNames()
+    {
+        QFETCH(QString, setting);
+        QFETCH(QString, folder);
+        setting.replace("@", m_dir->path());
+        writeBytes(path("blocker"), "a file, not a folder");
+        QDir().mkpath(path("pages"));
+        const QDateTime when(QDate(2021, 2, 19), QTime(14, 5, 9));
+        const QLocale british(QLocale::English, QLocale::UnitedKingdom);
+        const QString name = MakeBackupPath(path("pages/order.wqf"), setting, when, british);
+        QCOMPARE(name, path(folder + "/order.19-02-2021_14-05-09.bak"));
+        QVERIFY(QFileInfo(path(folder)).isDir());
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("D:\\backups")));
+    }
+
+    void backupTimeStamp_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("stamp");
+        QTest::newRow("day/month/year") << QLocale(QLocale::English, QLocale::UnitedKingdom) << "19-02-2021_14-05-09";
+        QTest::newRow("month/day/year") << QLocale(QLocale::English, QLocale::UnitedStates) << "2-19-21_2-05-09_PM";
+        QTest::newRow("dots") << QLocale(QLocale::German, QLocale::Germany) << "19.02.21_14-05-09";
+    }
+    void backupTimeStamp()
+    {
+        QFETCH(QLocale, locale);
+        QTEST(BackupTimeStamp(QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)), locale), "stamp");
+    }
+
+    void backupsOfSaves()
+    {
+        const QString page = copyPage("page.wqf");
+        const QByteArray original = readBytes(page);
+        form->Now = [] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); };
+        form->OpenFile(page);
+        QVERIFY(form->SaveFile(page));
+        const QByteArray first = readBytes(page);
+        QTest::keyClicks(form->txtFuncName, "2");
+        // Two saves within one second keep both backups.
+        QVERIFY(form->SaveFile(page));
+        const QString stamp = BackupTimeStamp(form->Now(), QLocale::system());
+        QStringList made = backups();
+        made.sort();
+        QCOMPARE(made, QStringList({"page." + stamp + "-2.bak", "page." + stamp + ".bak"}));
+        QCOMPARE(readBytes(path("page." + stamp + ".bak")), original);
+        QCOMPARE(readBytes(path("page." + stamp + "-2.bak")), first);
+
+        // Backup "0": no copy at all.
+        OptionStore().SetString(opt::Backup, "0");
+        QTest::keyClicks(form->txtFuncName, "3");
+        QVERIFY(form->SaveFile(page));
+        QCOMPARE(backups().size(), 2);
+    }
+
+    void readOnlyPolicy_data()
+    {
+        QTest::addColumn<QString>("policy"); // "-" for a missing setting
+        QTest::addColumn<int>("answer");     // of the ASK question; pbNone when none is asked
+        QTest::addColumn<bool>("written");
+        QTest::newRow("STOP") << "STOP" << int(pbNone) << false;
+        QTest::newRow("empty") << "" << int(pbNone) << false;
+        QTest::newRow("missing") << "-" << int(pbNone) << false;
+        QTest::newRow("stop in lower case is no policy") << "stop" << int(pbNone) << true;
+        QTest::newRow("ASK yes") << "ASK" << int(pbYes) << true;
+        QTest::newRow("ASK no") << "ASK" << int(pbNo) << false;
+        QTest::newRow("IGNORE") << "IGNORE" << int(pbNone) << true;
+    }
+    void readOnlyPolicy()
+    {
+        QFETCH(QString, policy);
+        QFETCH(int, answer);
+        QFETCH(bool, written);
+        if (policy != "-")
+            OptionStore().SetString(opt::ReadOnly, policy);
+        const QString page = copyPage("page.wqf");
+        form->OpenFile(page);
+        QTest::keyClicks(form->txtFuncName, "2");
+        const QByteArray before = readBytes(page);
+        QVERIFY(platform::SetFileMode(page, 0444));
+        const bool stops = policy == "STOP" || policy == "" || policy == "-";
+        if (stops)
+            prompter().Answers << pbOK;
+        if (answer != pbNone)
+            prompter().Answers << TPromptButton(answer);
+        if (!written)
+            prompter().Answers << pbOK;
+
+        QCOMPARE(form->SaveFile(page), written);
+        QCOMPARE(readBytes(page) != before, written);
+        QCOMPARE(*platform::FileMode(page), 0444u);
+        QCOMPARE(form->Modified, !written);
+
+        QStringList expected;
+        if (stops)
+            expected << "Cannot save file. Please check out page.wqf first!";
+        if (policy == "ASK")
+            expected << "page.wqf is read-only. Are you sure you want to overwrite the file?";
+        if (!written)
+            expected << "Unable to save the file: " + page + " Reason: page.wqf is read-only";
+        QCOMPARE(promptTexts(), expected);
+        if (policy == "ASK") {
+            QCOMPARE(prompter().Prompts[0].Icon, TPromptIcon::Warning);
+            QCOMPARE(prompter().Prompts[0].Buttons, pbYes | pbNo);
+        }
+    }
+
+    void writeFailures_data()
+    {
+        QTest::addColumn<bool>("intoFile"); // else an error of the writer
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("writer error") << false << "Illegal character";
+        QTest::newRow("folder is a file") << true << "Unable to write file";
+    }
+    void writeFailures()
+    {
+        QFETCH(bool, intoFile);
+        QFETCH(QString, reason);
+        const QString page = copyPage("page.wqf");
+        const QByteArray before = readBytes(page);
+        form->OpenFile(page);
+        QString target = page;
+        if (intoFile) {
+            writeBytes(path("blocker"), "a file");
+            target = path("blocker/page.wqf");
+            QTest::keyClicks(form->txtFuncName, "2");
+        } else {
+            form->txtFuncName->setText(QString("bad") + QChar(1));
+        }
+        prompter().Answers << pbOK;
+        QVERIFY(!form->SaveFile(target));
+        QCOMPARE(prompter().Prompts.size(), 1);
+        const QString text = prompter().Prompts[0].Text;
+        QVERIFY2(text.startsWith("Unable to save the file: " + target + " Reason: " + reason), qPrintable(text));
+        // The page on disk is as it was, the window keeps its name and the edits.
+        QCOMPARE(readBytes(page), before);
+        QCOMPARE(form->FileName, page);
+        QVERIFY(form->Modified);
+        if (!intoFile) {
+            // The backup was made before the write and is an exact copy; nothing was put back.
+            QCOMPARE(backups().size(), 1);
+            QCOMPARE(readBytes(path(backups()[0])), before);
+        }
+    }
+
+    void restoreOnlyWhenTouched()
+    {
+        const QString page = path("p.wqf");
+        const QString backup = path("p.bak");
+        writeBytes(page, "new");
+        writeBytes(backup, "old");
+        QVERIFY(RestoreBackup(backup, page));
+        QCOMPARE(readBytes(page), QByteArray("old"));
+        const QDateTime stamp = QFileInfo(page).lastModified();
+        QTest::qWait(20);
+        touch(page, -100);
+        const QDateTime touched = QFileInfo(page).lastModified();
+        QVERIFY(touched != stamp);
+        // The same bytes: not written again.
+        QVERIFY(RestoreBackup(backup, page));
+        QCOMPARE(QFileInfo(page).lastModified(), touched);
+        // A backup that cannot be read puts nothing back.
+        QVERIFY(!RestoreBackup(path("missing.bak"), page));
+        QCOMPARE(readBytes(page), QByteArray("old"));
+
+        QVERIFY(CopyFileVerified(page, path("copy.bak")));
+        QCOMPARE(readBytes(path("copy.bak")), QByteArray("old"));
+        QVERIFY(!CopyFileVerified(path("missing"), path("copy2.bak")));
+        writeBytes(path("blocker"), "file");
+        QVERIFY(!CopyFileVerified(page, path("blocker/copy.bak")));
+    }
+
+    // ---- recent files ----
+
+    void recentList()
+    {
+        QStringList pages;
+        for (int i = 0; i < 21; ++i)
+            pages << writePage(QString("p%1.wqf").arg(i), smallPage("p"));
+        for (const QString &page : pages)
+            form->OpenFile(page);
+        const QString file = path("cfg/pellorin/recentfiles.txt");
+        QStringList newestFirst(pages.rbegin(), pages.rend() - 1);
+        QCOMPARE(recentMenu(form), newestFirst);
+        QCOMPARE(QString::fromUtf8(readBytes(file)), newestFirst.join('\n') + '\n');
+
+        // Opening one already listed, named in other letter case, moves it up and writes nothing.
+        const QByteArray written = readBytes(file);
+        form->OpenFile(writePage("P5.WQF", smallPage("p")));
+        QCOMPARE(recentMenu(form).first(), pages[5]);
+        QCOMPARE(recentMenu(form).size(), 20);
+        QCOMPARE(readBytes(file), written);
+        // At shut-down the new order is written.
+        stop();
+        QCOMPARE(QString::fromUtf8(readBytes(file)).split('\n').first(), pages[5]);
+    }
+
+    void recentListFromFile()
+    {
+        stop();
+        QStringList lines;
+        for (int i = 0; i < 25; ++i)
+            lines << (i < 5 ? path(QString("gone%1.wqf").arg(i)) : writePage(QString("r%1.wqf").arg(i), smallPage("r")));
+        QDir().mkpath(path("cfg/pellorin"));
+        writeBytes(path("cfg/pellorin/recentfiles.txt"), lines.join("\r\n").toUtf8());
+        start();
+        QCOMPARE(recentMenu(form), lines.mid(5, 15));
+    }
+
+    void recentItemClick()
+    {
+        const QString page = writePage("a & b.wqf", smallPage("ab"));
+        form->OpenFile(page);
+        form->CloseDocument(false);
+        QAction *item = form->mnuOpenRecent->actions().first();
+        QCOMPARE(item->text(), QString(page).replace("&", "&&"));
+        item->trigger();
+        QCOMPARE(form->FileName, page);
+        QVERIFY(form->Doc);
+        QFile::remove(page);
+        prompter().Answers << pbOK;
+        item->trigger();
+        QCOMPARE(promptTexts(), QStringList{"\"" + page + "\" file doesn't exists or unavailable"});
+        QCOMPARE(form->mnuOpenRecent->actions().size(), 1);
+    }
+
+    // ---- dropped files and the command line ----
+
+    void droppedFiles()
+    {
+        QList<QStringList> started;
+        LauncherGuard guard(std::make_unique<RecordingLauncher>(&started));
+        const QString text = writePage("notes.txt", kNotAPage);
+        const QString a = writePage("a b.wqf", smallPage("a"));
+        const QString b = writePage("b.wqf", smallPage("b"));
+        const QString c = writePage("c.wqf", smallPage("c"));
+        form->FormDropFiles({text, a, b, path("missing.wqf"), c});
+        QCOMPARE(form->FileName, a);
+        const QString program = QCoreApplication::applicationFilePath();
+        QCOMPARE(started, (QList<QStringList>{{program, b}, {program, c}}));
+        QCOMPARE(prompter().Prompts.size(), 0);
+
+        // Through the window's drop: the pages open once the drop is over.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(c), QUrl::fromLocalFile(text), QUrl::fromLocalFile(b)});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QVERIFY(form->acceptDrops());
+        static_cast<QObject *>(form)->event(&drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(form->FileName, a);
+        QTRY_COMPARE(form->FileName, c);
+        QCOMPARE(started.size(), 3);
+        QCOMPARE(started.last(), (QStringList{program, b}));
+    }
+
+    void droppedFileLauncherFails()
+    {
+        QList<QStringList> started;
+        LauncherGuard guard(std::make_unique<RecordingLauncher>(&started, true));
+        const QString a = writePage("a.wqf", smallPage("a"));
+        const QString b = writePage("b.wqf", smallPage("b"));
+        const QString c = writePage("c.wqf", smallPage("c"));
+        prompter().Answers << pbOK << pbOK;
+        form->FormDropFiles({a, b, c});
+        QCOMPARE(form->FileName, a);
+        QCOMPARE(promptTexts(), QStringList({"on drop files: no more processes", "on drop files: no more processes"}));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("only the first exists") << QStringList{"a.wqf", "gone.wqf"} << "a.wqf";
+        QTest::newRow("both exist") << QStringList{"a.wqf", "b.wqf"} << "b.wqf";
+        QTest::newRow("a folder is no file") << QStringList{"a.wqf", "folder"} << "a.wqf";
+        QTest::newRow("none exists") << QStringList{"gone.wqf"} << "";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, opened);
+        stop();
+        writePage("a.wqf", smallPage("a"));
+        writePage("b.wqf", smallPage("b"));
+        QDir().mkpath(path("folder"));
+        for (QString &argument : arguments)
+            argument = path(argument);
+        start(arguments);
+        QCOMPARE(form->Doc ? form->FileName : QString(), opened.isEmpty() ? QString() : path(opened));
+        if (!opened.isEmpty())
+            QCOMPARE(form->windowTitle(), "Pellorin: " + path(opened));
+    }
+
+    void relativeCommandLine()
+    {
+        stop();
+        writePage("a.wqf", smallPage("a"));
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(m_dir->path());
+        start({"a.wqf"});
+        QDir::setCurrent(cwd);
+        QCOMPARE(form->FileName, path("a.wqf"));
+    }
+
+    // ---- changes on disk ----
+
+    void changedOnDisk_data()
+    {
+        QTest::addColumn<bool>("reload");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void changedOnDisk()
+    {
+        QFETCH(bool, reload);
+        const QString page = copyPage("page.wqf");
+        form->OpenFile(page);
+        QTest::keyClicks(form->txtFuncName, "2");
+        // The program's own save asks nothing.
+        QVERIFY(form->SaveFile(page));
+        form->CheckFileChanged();
+        QCOMPARE(prompter().Prompts.size(), 0);
+
+        writeBytes(page, smallPage("rewritten"));
+        touch(page, 10);
+        prompter().Answers << (reload ? pbYes : pbNo);
+        form->AppActivate();
+        QCOMPARE(prompter().Prompts.size(), 1);
+        const auto &asked = prompter().Prompts[0];
+        QCOMPARE(asked.Caption, QString("Changed"));
+        QCOMPARE(asked.Text, "\"" + page + "\" has been changed by another program. \r\nWould you like to reload changed from disk?");
+        QCOMPARE(asked.Icon, TPromptIcon::Information);
+        QCOMPARE(asked.Buttons, pbYes | pbNo);
+        QCOMPARE(form->txtFuncName->text(), QString(reload ? "rewritten" : "page2"));
+        // Asked once per change.
+        form->AppActivate();
+        QCOMPARE(prompter().Prompts.size(), 1);
+    }
+
+    void changedAfterClose()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        form->OpenFile(page);
+        form->CloseDocument(false);
+        touch(page, 10);
+        prompter().Answers << pbYes;
+        form->CheckFileChanged();
+        QVERIFY(form->Doc);
+        QCOMPARE(form->FileName, page);
+
+        // A file that is gone asks nothing.
+        QFile::remove(page);
+        form->CheckFileChanged();
+        QCOMPARE(prompter().Prompts.size(), 1);
+    }
+
+    void changedWhileADialogShows()
+    {
+        // Activation while the open dialog shows must not free the page under it; the
+        // check runs once the dialog is over.
+        class ActivatingPrompter : public ScriptedPrompter {
+        public:
+            TMainFrm *Form = nullptr;
+            QString OpenFileName(QWidget *Parent, const TFileDialogOptions &Options) override
+            {
+                Form->AppActivate();
+                return ScriptedPrompter::OpenFileName(Parent, Options);
+            }
+        };
+        auto own = std::make_unique<ActivatingPrompter>();
+        ActivatingPrompter *activating = own.get();
+        activating->Form = form;
+        auto previous = SetPrompter(std::move(own));
+
+        const QString page = writePage("a.wqf", smallPage("a"));
+        const QString other = writePage("b.wqf", smallPage("b"));
+        form->OpenFile(page);
+        touch(page, 10);
+        activating->FileAnswers << other;
+        form->OpenWithDialog();
+        QCOMPARE(form->FileName, other);
+        QCOMPARE(activating->Prompts.size(), 0);
+        // b has not changed since it was opened.
+        QTest::qWait(10);
+        QCOMPARE(activating->Prompts.size(), 0);
+
+        touch(other, 10);
+        activating->FileAnswers << QString();
+        activating->Answers << pbNo;
+        form->OpenWithDialog();
+        QCOMPARE(activating->Prompts.size(), 0);
+        QTRY_COMPARE(activating->Prompts.size(), 1);
+        QCOMPARE(activating->Prompts[0].Caption, QString("Changed"));
+        QVERIFY(form->Doc);
+        QCOMPARE(activating->Unanswered, 0);
+        SetPrompter(std::move(previous));
+    }
+
+    // ---- reload by an external program ----
+
+    void reloaded()
+    {
+        form->OpenFile(copyPage("page.wqf"));
+        TWQFFile *doc = form->Doc.get();
+        QVERIFY(doc->LoadFromFile(writePage("new.wqf", "<wqf><function><fn>new</fn><editorNotes>n\n[[@@rect 1 2 3 4 postproc 0 T||||x@@]]\n"
+                                                       "</editorNotes><DenyURLExecution>1</DenyURLExecution></function>"
+                                                       "<preproc/><postproc/></wqf>"),
+                                  0));
+        CallDocReloaded();
+        QCOMPARE(form->Doc.get(), doc);
+        QVERIFY(form->Modified);
+        QCOMPARE(form->txtFuncName->text(), QString("new"));
+        QVERIFY(form->chkNoHTTPPre->isChecked());
+        QCOMPARE(form->EditorNotesMemo->toPlainText(), QString("n\n"));
+        QCOMPARE(form->CommentRects.size(), size_t(1));
+        QCOMPARE(form->PostEditor->ItemCount(), 2);
+    }
+
+    void reloadedWithoutSection()
+    {
+        form->OpenFile(copyPage("page.wqf"));
+        QVERIFY(form->Doc->LoadFromFile(writePage("new.wqf", kNoPreproc), 0));
+        prompter().Answers << pbOK;
+        CallDocReloaded();
+        QCOMPARE(promptTexts(), QStringList{"unable to find PreProcess section. Won't open!"});
+        // Nothing of the previous page can be saved into the new content.
+        QVERIFY(!form->Doc);
+        QVERIFY(!form->PreEditor);
+        QVERIFY(!form->Modified);
+    }
+
+    void hostInterfaceOpensAndRefreshes()
+    {
+        const QString page = copyPage("page.wqf");
+        GetAppIntf()->OpenFile(page);
+        QCOMPARE(form->FileName, page);
+        TImageGraphEditor *editor = form->PreEditor.get();
+        TDataList both{editor->Items(diagramNumber(editor, "0"))->Data, editor->Items(diagramNumber(editor, "1"))->Data};
+        editor->SetSelected(&both, true);
+        GetAppIntf()->RefreshSection("PREPROC");
+        QVERIFY(!form->Modified);
+        GetAppIntf()->RefreshSection("preproc");
+        QCOMPARE(editor->SelectedCount(), 2);
+        QVERIFY(form->Modified);
+    }
+};
+
+PELLORIN_TEST_CLASS(TestOpenSave)
+#include "test_opensave.moc"
