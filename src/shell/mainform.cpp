@@ -1041,6 +1041,8 @@ void TMainFrm::mnuSaveAsClick()
 
 void TMainFrm::LoadRecentFiles(QMenu *Menu)
 {
+    if (ConfigFolder.isEmpty())
+        return;
     for (const QString &name : ReadRecentFiles(ConfigFolder + RecentFilesName)) {
         QAction *item = Menu->addAction(menuCaption(name));
         item->setData(name);
@@ -1050,6 +1052,9 @@ void TMainFrm::LoadRecentFiles(QMenu *Menu)
 
 void TMainFrm::SaveRecentFiles(QMenu *Menu)
 {
+    // Without the settings module there is no folder of its own to write into.
+    if (ConfigFolder.isEmpty())
+        return;
     QStringList names;
     for (const QAction *item : Menu->actions())
         names << item->data().toString();
@@ -1067,8 +1072,11 @@ void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
             }
             return;
         }
-    for (qsizetype count = items.size(); count >= MaxRecentFiles; --count)
-        delete items[count - 1];
+    for (qsizetype count = items.size(); count >= MaxRecentFiles; --count) {
+        // The item may be the one whose click is running.
+        Menu->removeAction(items[count - 1]);
+        items[count - 1]->deleteLater();
+    }
     auto *item = new QAction(menuCaption(FileName), Menu);
     item->setData(FileName);
     connect(item, &QAction::triggered, this, [this, item] { RecentFileClick(item); });

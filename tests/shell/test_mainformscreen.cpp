@@ -81,6 +81,34 @@ private slots:
         form->mnuTools->close();
         QCOMPARE(prompter->Prompts.size(), 0);
     }
+
+    // The sample page opened from the command line, as ./run.sh starts it: both diagrams, the
+    // HTML with its script and the page's information.
+    void openedSample()
+    {
+        pellorin_test::PrompterGuard prompter;
+        QTemporaryDir dir;
+        TStartOptions options;
+        options.ConfigDir = dir.filePath("cfg/pellorin/");
+        options.ProgramFileName = "pellorin";
+        options.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
+        TProgram program(options);
+        TMainFrm *form = program.MainForm();
+        QVERIFY(form->Doc);
+        form->move(0, 0);
+        form->resize(1000, 700);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        for (QWidget *sheet : {form->PreSheet, form->PostSheet, form->HtmlSheet, form->NotesSheet}) {
+            form->PageControl1->setCurrentWidget(sheet);
+            QTest::qWait(150);
+            const QImage picture = shoot(form);
+            QVERIFY(colourCount(picture) > 3);
+            QVERIFY(picture.save(screenshotPath("opened-" + sheet->objectName())));
+        }
+        QVERIFY(!form->Modified);
+        QCOMPARE(prompter->Prompts.size(), 0);
+    }
 };
 
 PELLORIN_TEST_CLASS(TestMainFormScreen)
