@@ -50,6 +50,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -88,6 +89,12 @@ public:
     }
     std::function<void()> OnMoved;
 };
+
+// The notes as typed: the memo's plain text would turn non-breaking blanks into blanks.
+QString memoText(const QPlainTextEdit *Memo)
+{
+    return Memo->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+}
 
 // v scaled from 96 dots per inch, halves to even.
 int scaledToScreen(int v, double dpi) { return RoundToInt(v * dpi / 96.0); }
@@ -969,7 +976,7 @@ bool TMainFrm::SaveFile(const QString &FileName)
         if (!Doc)
             throw Exception(QStringLiteral("No page is open"));
         Doc->SetHtml(htmlEdit->text());
-        Doc->SetEditorNotes(WriteCommentRects(EditorNotesMemo->toPlainText(), CommentRects));
+        Doc->SetEditorNotes(WriteCommentRects(memoText(EditorNotesMemo), CommentRects));
         Doc->SetFunctionName(txtFuncName->text());
         Doc->SetPreHeight(SectionHeight(Doc->FindSection(QStringLiteral("preproc")), 1000));
         Doc->SetPostHeight(SectionHeight(Doc->FindSection(QStringLiteral("postproc")), 1000));
@@ -1242,7 +1249,7 @@ void TMainFrm::EditorNotesMemoChange()
     if (!Doc)
         return;
     SetModified(true);
-    Doc->SetEditorNotes(WriteCommentRects(EditorNotesMemo->toPlainText(), CommentRects));
+    Doc->SetEditorNotes(WriteCommentRects(memoText(EditorNotesMemo), CommentRects));
 }
 
 // ---- pictures ----

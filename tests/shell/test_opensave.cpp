@@ -422,6 +422,23 @@ private slots:
         QCOMPARE(form->EditorNotesMemo->toPlainText(), QString());
     }
 
+    void notesKeepTheirCharacters()
+    {
+        const QString notes = QString("a") + QChar(0xA0) + "b\n\ttab " + QChar(0x2028) + "c\n";
+        const QString page = writePage("nbsp.wqf", "<wqf><function><fn>f</fn><editorNotes>" + notes.toUtf8() +
+                                                       "</editorNotes></function><preproc/><postproc/></wqf>");
+        form->OpenFile(page);
+        QVERIFY(form->SaveFile(page));
+        TWQFFile saved;
+        QVERIFY(saved.LoadFromFile(page, 0));
+        QCOMPARE(saved.GetEditorNotes(), notes);
+        // Typing goes in as line feeds.
+        QTest::keyClick(form->EditorNotesMemo, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(form->EditorNotesMemo, "x");
+        QTest::keyClick(form->EditorNotesMemo, Qt::Key_Return);
+        QCOMPARE(form->Doc->GetEditorNotes(), notes + "x\n");
+    }
+
     // ---- saving ----
 
     void pageOptions_data()
