@@ -1,5 +1,6 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
+#include "common/testutil.h"
 #include "shell/mainform.h"
 #include "shell/startup.h"
 
@@ -108,6 +109,11 @@ private slots:
         }
         QVERIFY(!form->Modified);
         QCOMPARE(prompter->Prompts.size(), 0);
+
+        // The sample is written as the editor writes pages: saving it unchanged gives its bytes.
+        const QString copy = dir.filePath("copy.wqf");
+        QVERIFY(form->SaveFile(copy));
+        QCOMPARE(pellorin_test::readBytes(copy), pellorin_test::readBytes(options.CommandLine->first()));
     }
 };
 
