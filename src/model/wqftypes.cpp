@@ -336,13 +336,27 @@ bool TWQFFile::LoadFromFile(const QString &fileName, uint8_t options)
     return LoadFromStream(file, options);
 }
 
+// Runs work; an exception becomes the last-error text and the answer False.
+bool TWQFFile::captureError(const std::function<bool()> &work)
+{
+    try {
+        return work();
+    } catch (const Exception &e) {
+        m_lastError = e.message();
+    } catch (const std::exception &e) {
+        m_lastError = QString::fromUtf8(e.what());
+    }
+    return false;
+}
+
 bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
 {
     // Sections point into the document about to be freed.
     m_sections.clear();
     m_doc.reset();
     m_html = m_function = nullptr;
-    try {
+    bool missingRoot = false;
+    const bool loaded = captureError([&] {
         m_doc = (options & poWhitespace) ? ReadXMLFilePreservingWhitespace(stream) : ReadXMLFile(stream);
         XmlElement *root = nullptr;
         for (const auto &child : m_doc->childNodes())
@@ -351,8 +365,8 @@ bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
                 break;
             }
         if (!root) {
-            m_lastError = QStringLiteral("The document has no root element \"wqf\"");
-            return false;
+            missingRoot = true;
+            return true;
         }
         for (const auto &child : root->childNodes()) {
             if (child->isElement() && child->name() == u"function") {
@@ -366,11 +380,14 @@ bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
             }
         }
         return true;
-    } catch (const Exception &e) {
-        m_lastError = e.message();
-    } catch (const std::exception &e) {
-        m_lastError = QString::fromUtf8(e.what());
+    });
+    if (loaded && missingRoot) {
+        // The parsed document stays held, as after any other load of a file that is no page.
+        m_lastError = QStringLiteral("The document has no root element \"wqf\"");
+        return false;
     }
+    if (loaded)
+        return true;
     m_sections.clear();
     m_doc.reset();
     m_html = m_function = nullptr;
@@ -381,30 +398,20 @@ bool TWQFFile::serialize(QByteArray &bytes, uint8_t options)
 {
     if (!m_doc)
         return false;
-    try {
+    return captureError([&] {
         bytes = WriteXMLToBytes(*m_doc, WriterFlagsFromOptions(options));
         return true;
-    } catch (const Exception &e) {
-        m_lastError = e.message();
-    } catch (const std::exception &e) {
-        m_lastError = QString::fromUtf8(e.what());
-    }
-    return false;
+    });
 }
 
 bool TWQFFile::SaveToStream(QIODevice &stream, uint8_t options)
 {
     if (!m_doc)
         return false;
-    try {
+    return captureError([&] {
         WriteXMLFlags(*m_doc, stream, WriterFlagsFromOptions(options));
         return true;
-    } catch (const Exception &e) {
-        m_lastError = e.message();
-    } catch (const std::exception &e) {
-        m_lastError = QString::fromUtf8(e.what());
-    }
-    return false;
+    });
 }
 
 bool TWQFFile::SaveToFile(const QString &fileName, uint8_t options)

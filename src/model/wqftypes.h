@@ -194,6 +194,7 @@ public:
 
 private:
     bool serialize(QByteArray &bytes, uint8_t options);
+    bool captureError(const std::function<bool()> &work);
 
     std::unique_ptr<XmlDocument> m_doc;
     XmlElement *m_html = nullptr;
