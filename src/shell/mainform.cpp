@@ -228,8 +228,8 @@ void TMainFrm::createMenus()
     connect(mnOnlineHelp, &QAction::triggered, this, &TMainFrm::mnOnlineHelpClick);
     connect(mnAbout, &QAction::triggered, this, &TMainFrm::mnAboutClick);
 
-    // The commands on pages, components, searches and checks come with those features; until
-    // then they stay visible but cannot be chosen.
+    // The commands on components and searches come with those features; until then they stay
+    // visible but cannot be chosen.
     for (QAction *pending : {mnuMainCopy, mnuMainPaste, MenuItem3, MenuItem10, MenuItem11, FlushQueryMenu, MenuItem6,
                              mnuPopCopy, mnuPopPaste, MenuItem5})
         pending->setEnabled(false);
