@@ -1,7 +1,7 @@
 #pragma once
 // Pages and check runs for the check tests.
 #include "checks/pellorinplugin.h"
-#include "model/pagefixture.h"
+#include "common/pagefixture.h"
 
 #include <QStringList>
 

@@ -1,5 +1,6 @@
 #include "base/exception.h"
 #include "common/testmain.h"
+#include "common/pagefixture.h"
 #include "editors/wqfdrawutils.h"
 #include "recordingcanvas.h"
 #include "recordingsource.h"
@@ -36,15 +37,7 @@ const char *const page = R"(<wqf><function><fn>f</fn></function><preproc>
 <c><n>4</n><t>SET</t><x>640</x><y>0</y></c>
 </preproc><postproc/></wqf>)";
 
-std::unique_ptr<TWQFFile> loadPage(const QByteArray &bytes)
-{
-    auto file = std::make_unique<TWQFFile>();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    if (!buffer.open(QIODevice::ReadOnly) || !file->LoadFromStream(buffer, 0))
-        return nullptr;
-    return file;
-}
+using pellorin_test::loadPage;
 
 QString labelsText(const RecordingCanvas &canvas)
 {

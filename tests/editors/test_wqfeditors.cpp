@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "common/pagefixture.h"
 #include "common/testutil.h"
 #include "diagramwindow.h"
 #include "editors/wqfeditors.h"
@@ -23,15 +24,7 @@ const char *const page = R"(<wqf><function><fn>f</fn></function><preproc>
 <c><n>4</n><t>TEMPLATE</t><c>far</c><x>1600</x><y>1300</y></c>
 </preproc><postproc><c><n>1</n><t>SET</t><x>0</x><y>0</y></c></postproc></wqf>)";
 
-std::unique_ptr<TWQFFile> loadPage(const QByteArray &bytes)
-{
-    auto file = std::make_unique<TWQFFile>();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    if (!buffer.open(QIODevice::ReadOnly) || !file->LoadFromStream(buffer, 0))
-        return nullptr;
-    return file;
-}
+using pellorin_test::loadPage;
 
 QByteArray pageBytes(TWQFFile &file)
 {

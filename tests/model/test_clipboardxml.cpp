@@ -2,7 +2,7 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "model/clipboardxml.h"
-#include "pagefixture.h"
+#include "common/pagefixture.h"
 
 #include <QTest>
 

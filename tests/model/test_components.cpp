@@ -1,7 +1,7 @@
 #include "common/testmain.h"
 #include "model/wqftypes.h"
 #include "model/xmlread.h"
-#include "pagefixture.h"
+#include "common/pagefixture.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "common/testmain.h"
 #include "model/sqlparams.h"
-#include "pagefixture.h"
+#include "common/pagefixture.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
-#include "pagefixture.h"
+#include "common/pagefixture.h"
 #include "model/wqftypes.h"
 #include "model/xmlwrite2.h"
 #include "platform/fileattr.h"

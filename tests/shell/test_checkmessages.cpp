@@ -1,6 +1,7 @@
 #include "checks/pellorinplugin.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
+#include "programdirs.h"
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
@@ -44,23 +45,9 @@ const QByteArray kPage = "<wqf><function><fn>Order</fn></function><preproc>" +
 class TestCheckMessages : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
     std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
 
-    TStartOptions options() const
-    {
-        TStartOptions o;
-        o.ConfigDir = m_dir->filePath("cfg/pellorin/");
-        o.ProgramFileName = "pellorin";
-        o.ProgramFolder = m_dir->filePath("app/");
-        o.CommandLine = QStringList();
-        return o;
-    }
-    void writeSettings(const QByteArray &text) const
-    {
-        QDir().mkpath(m_dir->filePath("cfg/pellorin"));
-        writeBytes(m_dir->filePath("cfg/pellorin/pellorin.ini"), text);
-    }
     // The page opened in the window, with its two diagram editors.
     void open(TMainFrm *form) const
     {
@@ -111,7 +98,7 @@ class TestCheckMessages : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
         m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
     }
     void cleanup()
@@ -144,7 +131,7 @@ private slots:
 
     void fullCheckWithoutPage()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         QVERIFY(form->MenuItem9->isEnabled());
         form->ListBox1->addItem("old");
@@ -155,8 +142,8 @@ private slots:
     void toolsCheckListsEveryFinding()
     {
         // Stored settings: the connection check first, the template check off.
-        writeSettings("[Global]\nTConnectCheck.priority=0\nTTemplateNameCheck.enabled=0\n");
-        TProgram program(options());
+        m_dir->writeSettings("[Global]\nTConnectCheck.priority=0\nTTemplateNameCheck.enabled=0\n");
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         open(form);
         form->MenuItem9->trigger();
@@ -179,7 +166,7 @@ private slots:
 
     void doubleClickSelectsOnItsTab()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         open(form);
         form->resize(900, 700);
@@ -224,7 +211,7 @@ private slots:
 
     void compilerErrorPutsTheCaret()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         open(form);
         form->resize(900, 700);

@@ -3,6 +3,7 @@
 #include "checks/pellorinplugin.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
+#include "programdirs.h"
 #include "common/testutil.h"
 #include "pellorinversion.h"
 #include "model/htmlcontrols.h"
@@ -92,30 +93,15 @@ public slots:
 class TestMainForm : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
     std::unique_ptr<PrompterGuard> m_prompter;
 
-    TStartOptions options() const
-    {
-        TStartOptions o;
-        o.ConfigDir = m_dir->filePath("cfg/pellorin/");
-        o.ProgramFileName = "pellorin";
-        o.ProgramFolder = m_dir->filePath("app/");
-        o.CommandLine = QStringList();
-        return o;
-    }
-    QString iniPath() const { return m_dir->filePath("cfg/pellorin/pellorin.ini"); }
-    void writeSettings(const QByteArray &text) const
-    {
-        QDir().mkpath(m_dir->filePath("cfg/pellorin"));
-        writeBytes(iniPath(), text);
-    }
     QString currentCaption(const TMainFrm *form) const { return form->PageControl1->tabText(form->PageControl1->currentIndex()); }
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
+        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
         m_prompter = std::make_unique<PrompterGuard>();
     }
     void cleanup()
@@ -127,7 +113,7 @@ private slots:
 
     void firstStart()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         QCOMPARE(MainFrm(), form);
         QCOMPARE(form->objectName(), QString("MainFrm"));
@@ -143,12 +129,12 @@ private slots:
         QVERIFY(!form->HtmlTree);
         QCOMPARE(ControlClasses().size(), size_t(12)); // the HTML control kinds are registered
         QVERIFY(form->FileName.isEmpty());
-        QVERIFY(!QFile::exists(iniPath())); // nothing is written before shut-down
+        QVERIFY(!QFile::exists(m_dir->iniPath())); // nothing is written before shut-down
     }
 
     void tabs()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         const QTabWidget *pages = program.MainForm()->PageControl1;
         QStringList seen;
         for (int i = 0; i < pages->count(); ++i)
@@ -189,7 +175,7 @@ private slots:
     void menus()
     {
         QFETCH(QString, menu);
-        TProgram program(options());
+        TProgram program(m_dir->options());
         QMenuBar *bar = program.MainForm()->MainMenu1;
         QStringList tops;
         for (QAction *a : bar->actions())
@@ -202,7 +188,7 @@ private slots:
 
     void popupMenu()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         QCOMPARE(entries(program.MainForm()->PopupMenu1), QStringList({"Copy||off", "Paste||off", "Delete||off"}));
     }
 
@@ -210,7 +196,7 @@ private slots:
     {
         // A module that starts before the main window queues its entry; the main window
         // attaches every entry in the order queued.
-        TStartOptions o = options();
+        TStartOptions o = m_dir->options();
         InitModules(o);
         AddMenuItem("Tools")->setText("Tidy HTML");
         AddMenuItem("Nowhere")->setText("Lost");
@@ -229,7 +215,7 @@ private slots:
     void closeStoresAndRestores()
     {
         {
-            TProgram program(options());
+            TProgram program(m_dir->options());
             TMainFrm *form = program.MainForm();
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -240,24 +226,24 @@ private slots:
             QVERIFY(form->close());
             QVERIFY(!form->isVisible());
         }
-        const IniFile ini(iniPath());
+        const IniFile ini(m_dir->iniPath());
         QCOMPARE(ini.readString("Global", "LastTab"), QString("XML Respond"));
         QCOMPARE(ReadBoundsFrom(ini), QRect(100, 120, 700, 560));
 
-        TProgram second(options());
+        TProgram second(m_dir->options());
         QCOMPARE(second.MainForm()->geometry(), QRect(100, 120, 700, 560));
         QCOMPARE(currentCaption(second.MainForm()), QString("XML Respond"));
     }
 
     void unknownKeysSurvive()
     {
-        writeSettings("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\n[Other]\nx=1\n");
+        m_dir->writeSettings("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\n[Other]\nx=1\n");
         {
-            TProgram program(options());
+            TProgram program(m_dir->options());
             QCOMPARE(OptionStore().GetBoolDef(opt::Backup, true), false);
             program.MainForm()->PageControl1->setCurrentWidget(program.MainForm()->HtmlSheet);
         }
-        const QByteArray text = readBytes(iniPath());
+        const QByteArray text = readBytes(m_dir->iniPath());
         QVERIFY(text.startsWith("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\nLastTab=HTML\n[Other]\nx=1\n"));
     }
 
@@ -276,8 +262,8 @@ private slots:
     void lastTab()
     {
         QFETCH(QString, stored);
-        writeSettings("[Global]\nLastTab=" + stored.toUtf8() + "\n");
-        TProgram program(options());
+        m_dir->writeSettings("[Global]\nLastTab=" + stored.toUtf8() + "\n");
+        TProgram program(m_dir->options());
         QTEST(currentCaption(program.MainForm()), "active");
         QVERIFY(!program.MainForm()->PageControl1->isTabVisible(3));
         QVERIFY(!program.MainForm()->PageControl1->isTabVisible(4));
@@ -285,8 +271,8 @@ private slots:
 
     void pluginSettings()
     {
-        writeSettings("[Global]\nTFakeA.enabled=0\nTFakeA.priority=7\nTFakeB.priority=abc\nTFakeB.enabled=true\n");
-        TStartOptions o = options();
+        m_dir->writeSettings("[Global]\nTFakeA.enabled=0\nTFakeA.priority=7\nTFakeB.priority=abc\nTFakeB.enabled=true\n");
+        TStartOptions o = m_dir->options();
         InitModules(o);
         auto *a = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeA")));
         auto *b = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeB")));
@@ -317,7 +303,7 @@ private slots:
     void hooksAndHostInterface()
     {
         QFETCH(QString, sheet);
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->PageControl1->setCurrentWidget(form->findChild<QWidget *>(sheet));
         QTEST(CallGetCurrentSectionName(), "hook");
@@ -332,7 +318,7 @@ private slots:
 
     void hooksLetGoOfTheWindow()
     {
-        TStartOptions o = options();
+        TStartOptions o = m_dir->options();
         InitModules(o);
         {
             TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
@@ -347,7 +333,7 @@ private slots:
 
     void findNext()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->show();
         form->PageControl1->setCurrentWidget(form->HtmlSheet);
@@ -388,7 +374,7 @@ private slots:
 
     void exitEndsWithoutAPage()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -400,7 +386,7 @@ private slots:
 
     void aboutAndHelp()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->show();
         QString title, rights;
@@ -430,7 +416,7 @@ private slots:
 
     void debugLog()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->DebugLog("quiet");
         OptionStore().SetDbgClip(true);
@@ -441,7 +427,7 @@ private slots:
 
     void tabKeysNeedCtrl()
     {
-        TProgram program(options());
+        TProgram program(m_dir->options());
         for (QsciScintilla *editor : {program.MainForm()->htmlEdit, program.MainForm()->JavaScriptMemo}) {
             QsciCommand *tab = editor->standardCommands()->find(QsciCommand::Tab);
             QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::CTRL | Qt::Key_Tab));
