@@ -120,7 +120,8 @@ int main(int argc, char **argv)
     }
     std::printf("ratio 5,000 / 500: %.1fx warm, %.1fx from memory (goal: at most 12x)\n", times[1] / times[0],
                 coldTimes[1] / coldTimes[0]);
-    std::printf("ratio 50,000 / 5,000: %.1fx warm, %.1fx from memory\n", times[2] / times[1], coldTimes[2] / coldTimes[1]);
+    std::printf("ratio 50,000 / 5,000: %.1fx warm, %.1fx from memory\n", times[2] / times[1],
+                coldTimes[2] / coldTimes[1]);
     DonePluginRegistry();
     return 0;
 }

@@ -102,7 +102,8 @@ public:
         const Rect visible = Rect::FromSize(OffsetX, OffsetY, size.X, size.Y);
         if (useSnapshot) {
             for (size_t i = 0; i < snapshot.boxes.size(); ++i)
-                DrawBoxLinks(&Canvas, &snapshot.boxes[i], snapshot.exits[i], snapshot.find, damOutOfSight, visible, 1.0);
+                DrawBoxLinks(&Canvas, &snapshot.boxes[i], snapshot.exits[i], snapshot.find, damOutOfSight, visible,
+                             1.0);
         } else {
             const TItemsByName byName(section->Items());
             for (const auto &item : section->Items())
@@ -206,10 +207,12 @@ void run(int count, int columns, Mode mode)
         step = 0;
     };
     pressOnSelection();
-    const double dragMs = timeIt(21, [&] { ++step; }, [&] {
-        editor.MouseEvent(6 + step, 6 + step, mekMove, Qt::LeftButton, {});
-        repaint();
-    });
+    const double dragMs = timeIt(
+        21, [&] { ++step; },
+        [&] {
+            editor.MouseEvent(6 + step, 6 + step, mekMove, Qt::LeftButton, {});
+            repaint();
+        });
     editor.MouseEvent(6, 6, mekUp, Qt::RightButton, {});
     const double dropMs = timeIt(11, pressOnSelection, [&] { editor.MouseEvent(6, 6, mekUp, Qt::LeftButton, {}); });
 
@@ -221,9 +224,13 @@ void run(int count, int columns, Mode mode)
     });
     const int caught = editor.SelectedCount();
 
-    std::printf("%-8s %5d boxes (%3d in view): repaint %7.3f ms (view in the middle %7.3f ms) | drag step, 500 selected "
-                "%7.3f ms | drop %7.3f ms | band (%d caught) %7.3f ms\n",
-                mode == Binding ? "binding" : mode == Snapshot ? "snapshot" : "read", count, visible, paintMs, middleMs, dragMs, dropMs, caught, bandMs);
+    std::printf(
+        "%-8s %5d boxes (%3d in view): repaint %7.3f ms (view in the middle %7.3f ms) | drag step, 500 selected "
+        "%7.3f ms | drop %7.3f ms | band (%d caught) %7.3f ms\n",
+        mode == Binding    ? "binding"
+        : mode == Snapshot ? "snapshot"
+                           : "read",
+        count, visible, paintMs, middleMs, dragMs, dropMs, caught, bandMs);
 }
 } // namespace
 

@@ -19,9 +19,11 @@ QByteArray generatePage(int components)
         out += QByteArray("  <") + section + ">\r\n";
         for (int i = 0; i < components / 2; ++i) {
             const QByteArray n = QByteArray::number(i);
-            out += "    <c>\r\n      <n>" + n + "</n>\r\n      <t>SELECTQUERY</t>\r\n      <c>Read the orders of customer " + n +
-                   " &amp; their lines</c>\r\n      <j>" + QByteArray::number(i + 1) + "</j>\r\n      <j/>\r\n      <x>" +
-                   QByteArray::number((i % 20) * 120) + "</x>\r\n      <y>" + QByteArray::number((i / 20) * 80) +
+            out += "    <c>\r\n      <n>" + n +
+                   "</n>\r\n      <t>SELECTQUERY</t>\r\n      <c>Read the orders of customer " + n +
+                   " &amp; their lines</c>\r\n      <j>" + QByteArray::number(i + 1) +
+                   "</j>\r\n      <j/>\r\n      <x>" + QByteArray::number((i % 20) * 120) + "</x>\r\n      <y>" +
+                   QByteArray::number((i / 20) * 80) +
                    "</y>\r\n      <values>\r\n        <query><![CDATA[SELECT o.id, o.total, c.name\nFROM orders o\n"
                    "JOIN customers c ON c.id = o.customer\nWHERE o.customer = :cust:i:0 AND o.state <> 'X'\n"
                    "ORDER BY o.id]]></query>\r\n";

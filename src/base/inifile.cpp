@@ -18,8 +18,8 @@ bool validSection(const QString &s) { return !s.isEmpty() && Trim(s) == s && !ha
 
 bool validKey(const QString &k)
 {
-    return !k.isEmpty() && Trim(k) == k && !hasLineBreak(k) && !k.contains(u'=') && !k.startsWith(u'[')
-        && !k.startsWith(u';');
+    return !k.isEmpty() && Trim(k) == k && !hasLineBreak(k) && !k.contains(u'=') && !k.startsWith(u'[') &&
+           !k.startsWith(u';');
 }
 } // namespace
 
@@ -124,7 +124,7 @@ bool IniFile::updateFile()
     return file.commit();
 }
 
-template<class F> void IniFile::forEachKey(const QString &section, F f) const
+template <class F> void IniFile::forEachKey(const QString &section, F f) const
 {
     bool inSection = false;
     for (size_t i = 0; i < m_lines.size(); ++i) {
@@ -164,7 +164,8 @@ QStringList IniFile::sections() const
     for (const Line &line : m_lines) {
         if (line.kind != LineKind::Section)
             continue;
-        const bool known = std::any_of(names.cbegin(), names.cend(), [&](const QString &s) { return SameTextAscii(s, line.name); });
+        const bool known =
+            std::any_of(names.cbegin(), names.cend(), [&](const QString &s) { return SameTextAscii(s, line.name); });
         if (!known)
             names.append(line.name);
     }
@@ -175,7 +176,8 @@ QList<IniFile::NameValue> IniFile::sectionValues(const QString &section) const
 {
     QList<NameValue> values;
     forEachKey(section, [&](qsizetype, const Line &line) {
-        const bool known = std::any_of(values.cbegin(), values.cend(), [&](const NameValue &v) { return SameTextAscii(v.first, line.name); });
+        const bool known = std::any_of(values.cbegin(), values.cend(),
+                                       [&](const NameValue &v) { return SameTextAscii(v.first, line.name); });
         if (!known)
             values.append({line.name, QString::fromUtf8(line.text.mid(line.valueStart))});
         return true;

@@ -69,7 +69,7 @@ private:
         QByteArray text; // without its line break
         QByteArray eol;
         LineKind kind = LineKind::Other;
-        QString name;              // section or key name, trimmed
+        QString name; // section or key name, trimmed
         qsizetype valueStart = 0; // byte offset of the value in text
     };
 
@@ -77,7 +77,7 @@ private:
     static Line makeLine(QByteArray text, QByteArray eol);
     // Index of the first line of the key in a block of the section, or -1.
     qsizetype findKey(const QString &section, const QString &key) const;
-    template<class F> void forEachKey(const QString &section, F f) const;
+    template <class F> void forEachKey(const QString &section, F f) const;
     QByteArray newLineBreak() const;
     void insertLine(qsizetype at, const QByteArray &text);
     bool changed();

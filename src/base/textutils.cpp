@@ -5,7 +5,7 @@
 
 namespace {
 bool isTrimmed(QChar c) { return c.unicode() <= 0x20; }
-}
+} // namespace
 
 QString Trim(QStringView s)
 {
@@ -131,7 +131,4 @@ int CompareTextAscii(QStringView a, QStringView b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool SameTextAscii(QStringView a, QStringView b)
-{
-    return a.size() == b.size() && CompareTextAscii(a, b) == 0;
-}
+bool SameTextAscii(QStringView a, QStringView b) { return a.size() == b.size() && CompareTextAscii(a, b) == 0; }

@@ -87,7 +87,10 @@ TMenuQueue &MenuQueue()
 
 QAction *AddMenuItem(const QString &TopCaption) { return MenuQueue().AddMenuItem(TopCaption); }
 void SetMainMenu(QMenuBar *Menu) { MenuQueue().SetMainMenu(Menu); }
-QAction *AttachMenuItem(const QString &TopCaption, QAction *Item) { return MenuQueue().AttachMenuItem(TopCaption, Item); }
+QAction *AttachMenuItem(const QString &TopCaption, QAction *Item)
+{
+    return MenuQueue().AttachMenuItem(TopCaption, Item);
+}
 
 THostHooks &HostHooks() { return hooks(); }
 

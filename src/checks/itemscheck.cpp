@@ -24,10 +24,7 @@ bool hasAsciiLetter(const QString &text, char16_t from)
 // key, shared rather than copied.
 QString nameKey(const QString &name) { return hasAsciiLetter(name, u'A') ? LowerCaseAscii(name) : name; }
 
-TWQFFile *ownerOf(const TWQFItem *item)
-{
-    return item && item->Section() ? item->Section()->Owner() : nullptr;
-}
+TWQFFile *ownerOf(const TWQFItem *item) { return item && item->Section() ? item->Section()->Owner() : nullptr; }
 
 // One section as the loop check walks it, read once per run: the first component of each
 // name with its exits resolved, and the graph of the path after a loop (exit 0, and exit 1
@@ -286,7 +283,8 @@ void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGr
         return;
     const QString &exit0 = exits[0], &exit1 = exits[1];
     if (!exit0.isEmpty() && exit0 == exit1) {
-        Messages.append({kWarn + QStringLiteral("Gray and blue arrows are pointing to the same step ") + exit0, nullptr});
+        Messages.append(
+            {kWarn + QStringLiteral("Gray and blue arrows are pointing to the same step ") + exit0, nullptr});
         return;
     }
     std::optional<TSectionWalks> ownWalks;

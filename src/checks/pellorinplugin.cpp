@@ -68,8 +68,7 @@ void addBrokenLine(TWarningPlugin *Plugin)
         if (!Plugin->Messages)
             Plugin->Messages = std::make_unique<TCheckMessages>();
         Plugin->Messages->append(TCheckMessage{line, nullptr});
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 } // namespace
 
@@ -300,11 +299,20 @@ TPluginRegistry &PluginRegistry()
     return *g_registry;
 }
 
-TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P) { return PluginRegistry().RegisterPlugin(std::move(P)); }
-TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P) { return PluginRegistry().SetNamingPlugin(std::move(P)); }
+TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P)
+{
+    return PluginRegistry().RegisterPlugin(std::move(P));
+}
+TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
+{
+    return PluginRegistry().SetNamingPlugin(std::move(P));
+}
 TNamingPlugin *GetNamingPlugin() { return PluginRegistry().GetNamingPlugin(); }
 void GetWarningPlugins(QList<TWarningPlugin *> &List) { PluginRegistry().GetWarningPlugins(List); }
-void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled) { PluginRegistry().DispatchShortCut(Key, Shift, Handled); }
+void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled)
+{
+    PluginRegistry().DispatchShortCut(Key, Shift, Handled);
+}
 void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages)
 {
     if (Doc && Messages)

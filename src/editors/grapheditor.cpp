@@ -13,9 +13,9 @@ Rect NormalizedRect(TPoint a, TPoint b)
 
 bool RectsTouch(const Rect &Item, const Rect &Band)
 {
-    return PointInRect(Band, Item.Left, Item.Top) || PointInRect(Band, Item.Right, Item.Top)
-        || PointInRect(Band, Item.Left, Item.Bottom) || PointInRect(Band, Item.Right, Item.Bottom)
-        || PointInRect(Item, Band.Left, Band.Top) || PointInRect(Item, Band.Right, Band.Bottom);
+    return PointInRect(Band, Item.Left, Item.Top) || PointInRect(Band, Item.Right, Item.Top) ||
+           PointInRect(Band, Item.Left, Item.Bottom) || PointInRect(Band, Item.Right, Item.Bottom) ||
+           PointInRect(Item, Band.Left, Band.Top) || PointInRect(Item, Band.Right, Band.Bottom);
 }
 
 // ---- TGraphEditorSource ----
@@ -28,8 +28,7 @@ void TGraphEditorSource::PaintOverlay(TCanvas &, int, int, const TGraphPaintInfo
 
 TGraphEditor::TGraphEditor(std::unique_ptr<TGraphEditorSource> source)
     : m_ownedSource(std::move(source)), m_source(m_ownedSource.get())
-{
-}
+{}
 
 TGraphEditor::TGraphEditor(TGraphEditorSource *source) : m_source(source) {}
 
@@ -404,8 +403,7 @@ void TGraphEditor::dropDragged()
         // The batch must not stay open, or no rebuild would ever happen again.
         try {
             EndUpdate();
-        } catch (...) {
-        }
+        } catch (...) {}
         throw;
     }
     EndUpdate();
@@ -420,7 +418,8 @@ void TGraphEditor::Paint(TCanvas &Canvas, bool ToView)
         info.DY = ClampedSub(m_curPoint.Y, m_downPoint.Y);
     }
     info.ShowRubberBand = m_mouseDown && m_moved && !info.Dragging;
-    info.RubberBand = NormalizedRect(GraphToClient(m_downPoint.X, m_downPoint.Y), GraphToClient(m_curPoint.X, m_curPoint.Y));
+    info.RubberBand =
+        NormalizedRect(GraphToClient(m_downPoint.X, m_downPoint.Y), GraphToClient(m_curPoint.X, m_curPoint.Y));
     const TPoint offset = ToView ? m_scrollPos : TPoint();
     info.ToView = ToView;
 

@@ -21,12 +21,18 @@ struct TPoint {
 
 // Inclusive on all four edges, unlike Rect::Contains: the graph editor hits and catches on
 // the right and bottom edges too.
-inline bool PointInRect(const Rect &r, int x, int y) { return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.Bottom; }
+inline bool PointInRect(const Rect &r, int x, int y)
+{
+    return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.Bottom;
+}
 Rect NormalizedRect(TPoint a, TPoint b);
 
 // A colour as the canvas takes it: red in the low byte, green in the middle, blue above.
 using TColor = uint32_t;
-constexpr TColor RGBToColor(int r, int g, int b) { return TColor(r & 0xFF) | TColor(g & 0xFF) << 8 | TColor(b & 0xFF) << 16; }
+constexpr TColor RGBToColor(int r, int g, int b)
+{
+    return TColor(r & 0xFF) | TColor(g & 0xFF) << 8 | TColor(b & 0xFF) << 16;
+}
 constexpr int ColorRed(TColor c) { return int(c & 0xFF); }
 constexpr int ColorGreen(TColor c) { return int(c >> 8 & 0xFF); }
 constexpr int ColorBlue(TColor c) { return int(c >> 16 & 0xFF); }
@@ -89,9 +95,9 @@ using TDataList = std::vector<void *>;
 // What the editor tells the source at each paint. Zeroed at the start of every paint.
 struct TGraphPaintInfo {
     bool ShowRubberBand = false;
-    Rect RubberBand;   // client coordinates, normalised
+    Rect RubberBand; // client coordinates, normalised
     bool Dragging = false;
-    int DX = 0;        // drag offset in graph pixels, only while Dragging
+    int DX = 0; // drag offset in graph pixels, only while Dragging
     int DY = 0;
     bool ToView = false; // false: the whole graph is painted (a picture)
 };
@@ -115,8 +121,8 @@ class TGraphEditorItem {
 public:
     TGraphEditorItem(void *data, const Rect &r) : Rect(r), Data(data) {}
 
-    ::Rect Rect;               // graph coordinates
-    void *Data;                // the source's; never owned or dereferenced
+    ::Rect Rect; // graph coordinates
+    void *Data; // the source's; never owned or dereferenced
     bool Selected = false;
     bool BeyondDownPoint = false; // may be carried by an Alt drag
     bool Groupable = true;
@@ -212,7 +218,6 @@ private:
     std::vector<std::unique_ptr<TGraphEditorItem>> m_items;
     bool m_inUpdate = false;
     bool m_changed = false;
-
 };
 
 // True when one of the item's corners lies in the band, or the band's top-left or

@@ -29,9 +29,9 @@ QPoint pixelAt(const QPointF &p) { return QPoint(int(std::floor(p.x())), int(std
 
 // ---- TPainterCanvas ----
 
-TPainterCanvas::TPainterCanvas(QPainter &painter) : m_painter(painter), m_base(painter.worldTransform()), m_font(painter.font())
-{
-}
+TPainterCanvas::TPainterCanvas(QPainter &painter)
+    : m_painter(painter), m_base(painter.worldTransform()), m_font(painter.font())
+{}
 
 void TPainterCanvas::SetFontName(const QString &name)
 {
@@ -125,7 +125,8 @@ void TPainterCanvas::Polyline(const std::vector<TPoint> &points)
     // costs what is seen of it. Runs of uncut segments keep their joins.
     const int margin = std::max(1, m_penWidth) + 2;
     const QRect device(0, 0, m_painter.device()->width(), m_painter.device()->height());
-    const QRect visible = m_painter.worldTransform().inverted().mapRect(device).adjusted(-margin, -margin, margin, margin);
+    const QRect visible =
+        m_painter.worldTransform().inverted().mapRect(device).adjusted(-margin, -margin, margin, margin);
     QPolygon run;
     for (size_t i = 1; i < points.size(); ++i) {
         QPoint a(points[i - 1].X, points[i - 1].Y), b(points[i].X, points[i].Y);
@@ -409,7 +410,8 @@ TImageGraphEditor::TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScro
     init(Host, HScrollBar, VScrollBar);
 }
 
-TImageGraphEditor::TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, TGraphEditorSource *Source)
+TImageGraphEditor::TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                                     TGraphEditorSource *Source)
     : TGraphEditor(Source)
 {
     init(Host, HScrollBar, VScrollBar);

@@ -77,7 +77,8 @@ QColor ToQColor(TColor c);
 QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height);
 
 // (Sender, Button, Shift, X, Y) and (Sender, Shift, X, Y), as the window's handlers take them.
-using TMouseHandler = std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TMouseHandler =
+    std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
 using TMouseMoveHandler = std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
 
 // The image control a form places where a diagram goes; it shows its picture.
@@ -137,7 +138,8 @@ private:
 class TImageGraphEditor : public TGraphEditor {
 public:
     // Both scroll bars are required.
-    TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, std::unique_ptr<TGraphEditorSource> Source);
+    TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                      std::unique_ptr<TGraphEditorSource> Source);
     TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, TGraphEditorSource *Source);
     ~TImageGraphEditor() override;
 

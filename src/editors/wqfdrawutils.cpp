@@ -44,7 +44,7 @@ TArrowShape ArrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
     const double z = Zoom;
     const int h = scaled(13, z);
     const TPoint s{add(X1, scaled(16, z)), add(Y1, scaled(26, z))}; // bottom centre of the source
-    const TPoint e{add(X2, scaled(16, z)), Y2};                      // top centre of the target
+    const TPoint e{add(X2, scaled(16, z)), Y2}; // top centre of the target
     int m = int((int64_t(e.X) - s.X) / 2);
     if (m == 0 && std::abs(double(int64_t(s.Y) - e.Y)) < 2 * z)
         m = e.X < s.X ? scaled(32, z) : scaled(-32, z);
@@ -92,7 +92,8 @@ void drawShapeIn(TCanvas &canvas, const TArrowShape &shape, TColor colour)
 
 TArrowShape shapeBetween(const TLinkBox &source, const TLinkBox &target, double zoom)
 {
-    return ArrowShape(scaled(source.X, zoom), scaled(source.Y, zoom), scaled(target.X, zoom), scaled(target.Y, zoom), zoom);
+    return ArrowShape(scaled(source.X, zoom), scaled(source.Y, zoom), scaled(target.X, zoom), scaled(target.Y, zoom),
+                      zoom);
 }
 
 uint8_t columnOf(const TLinkBox &item, const TLinkBox &target)
@@ -161,7 +162,8 @@ void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exit
         // Right-hand labels start level with the left-hand ones; those below continue under them.
         if (column == dcRight)
             y = top;
-        const bool columnAside = column == dcLeft ? int64_t(leftEnd) + 4 < VisibleArea.Left : rightStart > VisibleArea.Right;
+        const bool columnAside =
+            column == dcLeft ? int64_t(leftEnd) + 4 < VisibleArea.Left : rightStart > VisibleArea.Right;
         for (const TDstLabel &label : labels) {
             if (label.Column != column)
                 continue;

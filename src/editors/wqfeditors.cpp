@@ -57,8 +57,7 @@ Rect TCmtDrag::GetRect() const
 
 TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, TCommentRectList *Comments)
     : m_section(Section), m_comments(Comments)
-{
-}
+{}
 
 TWQFEditorSource::~TWQFEditorSource() = default;
 
@@ -183,7 +182,8 @@ void TWQFEditorSource::updateHandles()
     for (const auto &note : *m_comments) {
         if (!note || !listsNote(*note))
             continue;
-        auto kept = std::find_if(previous.begin(), previous.end(), [&](const auto &h) { return h && h->Comment == note.get(); });
+        auto kept = std::find_if(previous.begin(), previous.end(),
+                                 [&](const auto &h) { return h && h->Comment == note.get(); });
         m_handles.push_back(kept != previous.end() ? std::move(*kept) : std::make_unique<TCmtDrag>(note.get()));
         m_noteKinds.insert(note.get(), dikNote);
         m_noteKinds.insert(m_handles.back().get(), dikHandle);
@@ -410,8 +410,8 @@ void TWQFEditorSource::PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool
         }
         Canvas.SetPenColor(clBlack);
         if (picture && !picture->isNull()) {
-            Canvas.StretchDraw(Rect::FromSize(X, Y, scaled(picture->width(), m_zoom), scaled(picture->height(), m_zoom)),
-                               *picture);
+            Canvas.StretchDraw(
+                Rect::FromSize(X, Y, scaled(picture->width(), m_zoom), scaled(picture->height(), m_zoom)), *picture);
         } else {
             // The plain box keeps its size at every zoom; its frame and hit area scale.
             Canvas.SetBrushStyle(bsSolid);
@@ -427,7 +427,8 @@ void TWQFEditorSource::PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool
         if (Selected) {
             const int margin = scaled(2, m_zoom);
             Canvas.SetBrushStyle(bsClear);
-            Canvas.Rectangle(Rect::FromSize(ClampedSub(X, margin), ClampedSub(Y, margin), scaled(36, m_zoom), scaled(36, m_zoom)));
+            Canvas.Rectangle(
+                Rect::FromSize(ClampedSub(X, margin), ClampedSub(Y, margin), scaled(36, m_zoom), scaled(36, m_zoom)));
         }
         break;
     }
@@ -466,7 +467,8 @@ void TWQFEditorSource::PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, c
     unshift();
 }
 
-void TWQFEditorSource::DrawComment(TCanvas &Canvas, TCommentRect *Note, int X, int Y, bool Selected, const TGraphPaintInfo &Info)
+void TWQFEditorSource::DrawComment(TCanvas &Canvas, TCommentRect *Note, int X, int Y, bool Selected,
+                                   const TGraphPaintInfo &Info)
 {
     if (!Note)
         return;

@@ -3,9 +3,9 @@
 // on a 32 x 26 grid, the section's notes with a resize handle each, and the painting of it
 // all: ground, margin line, notes, pictures or boxes, arrows with their labels, captions.
 #include "grapheditor.h"
-#include "wqfdrawutils.h"
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
+#include "wqfdrawutils.h"
 
 #include <QHash>
 #include <QImage>
@@ -99,7 +99,7 @@ private:
         TWQFItem *Item = nullptr;
         QString Type;
         QString Caption; // "name: comment"
-        TLinkBox Box;    // name and stored position
+        TLinkBox Box; // name and stored position
         QStringList Exits;
     };
 

@@ -12,9 +12,9 @@
 
 class TCommentRect {
 public:
-    ::Rect Rect;     // diagram pixels
+    ::Rect Rect; // diagram pixels
     QString Section; // "preproc", "postproc"
-    QString Title;   // one line
+    QString Title; // one line
     QString Text;
     bool ShowText = false;
 };

@@ -27,7 +27,8 @@ QString TempFileName()
     QTemporaryFile file(folder + QStringLiteral("/TMPXXXXXX.tmp"));
     file.setAutoRemove(false);
     if (!file.open())
-        throw Exception(QStringLiteral("Unable to create file \"%1\": %2").arg(file.fileTemplate(), file.errorString()));
+        throw Exception(
+            QStringLiteral("Unable to create file \"%1\": %2").arg(file.fileTemplate(), file.errorString()));
     return file.fileName();
 }
 

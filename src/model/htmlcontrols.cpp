@@ -10,8 +10,7 @@
 
 namespace {
 
-template <class Control>
-std::unique_ptr<THTMLControl> make(const THTMLControlClass &kind)
+template <class Control> std::unique_ptr<THTMLControl> make(const THTMLControlClass &kind)
 {
     return std::make_unique<Control>(kind);
 }
@@ -27,9 +26,9 @@ void addProperties(StringList &list, std::initializer_list<std::string_view> lin
 
 void addEvents(StringList &list)
 {
-    addProperties(list, {"blur=string", "change=string", "click=string", "dblclick=string", "focus=string",
-                         "mousedown=string", "mousemove=string", "mouseout=string", "mouseover=string",
-                         "mouseup=string"});
+    addProperties(list,
+                  {"blur=string", "change=string", "click=string", "dblclick=string", "focus=string",
+                   "mousedown=string", "mousemove=string", "mouseout=string", "mouseover=string", "mouseup=string"});
 }
 
 // A container's controls start at its first child, after an h3 caption.
@@ -60,8 +59,7 @@ THTMLControlClass::THTMLControlClass(QString displayName, QString cssClass, QStr
                                      Filter filter)
     : m_displayName(std::move(displayName)), m_cssClass(std::move(cssClass)), m_tagName(std::move(tagName)),
       m_create(create), m_filter(filter)
-{
-}
+{}
 
 bool THTMLControlClass::Matches(const TMLItem *item) const
 {
@@ -186,8 +184,8 @@ void THTMLControl::GetPropertyTypes(StringList &) const {}
 
 const THTMLControlClass &THTMLStatic::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Static Container"), QStringLiteral("StaticContainer"), QString(),
-                                        &make<THTMLStatic>);
+    static const THTMLControlClass kind(QStringLiteral("Static Container"), QStringLiteral("StaticContainer"),
+                                        QString(), &make<THTMLStatic>);
     return kind;
 }
 TMLItem *THTMLStatic::ContentItem(TMLItem *item) const { return containerContent(item); }
@@ -257,8 +255,8 @@ QString THTMLButton::CaptionValue() const
 void THTMLButton::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
-                         "ValueLessAttr=string", "Name=string", "Caption=string", "Validate=Boolean",
-                         "Width=Integer", "Height=Integer", "DefaultButton=Boolean"});
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Validate=Boolean", "Width=Integer",
+                         "Height=Integer", "DefaultButton=Boolean"});
     addEvents(list);
 }
 
@@ -293,15 +291,14 @@ QString THTMLCheckbox::CaptionValue() const { return Item() ? Item()->ChildInner
 void THTMLCheckbox::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
-                         "ValueLessAttr=string", "Name=string", "Caption=string", "Required=Boolean",
-                         "Value=String"});
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Required=Boolean", "Value=String"});
     addEvents(list);
 }
 
 const THTMLControlClass &THTMLRadio::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Radio"), QStringLiteral("EditorRadio"),
-                                        QStringLiteral("input"), &make<THTMLRadio>);
+    static const THTMLControlClass kind(QStringLiteral("Radio"), QStringLiteral("EditorRadio"), QStringLiteral("input"),
+                                        &make<THTMLRadio>);
     return kind;
 }
 // The input is a void element and never holds the caption: it sits beside it, as an edit's.
@@ -309,8 +306,7 @@ QString THTMLRadio::CaptionValue() const { return ChildText(Item(), u"SPAN"); }
 void THTMLRadio::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
-                         "ValueLessAttr=string", "Name=string", "Caption=string", "Required=Boolean",
-                         "Value=String"});
+                         "ValueLessAttr=string", "Name=string", "Caption=string", "Required=Boolean", "Value=String"});
     addEvents(list);
 }
 
@@ -600,7 +596,8 @@ int ParseCSSLength(const QString &text, int defaultValue, int autoValue)
         t.truncate(px);
     // Plain decimal digits with an optional sign, nothing else.
     const qsizetype digits = t.startsWith(u'-') || t.startsWith(u'+') ? 1 : 0;
-    if (t.size() == digits || !std::all_of(t.cbegin() + digits, t.cend(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+    if (t.size() == digits ||
+        !std::all_of(t.cbegin() + digits, t.cend(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
         return defaultValue;
     return StrToIntDef(t, defaultValue);
 }

@@ -27,7 +27,10 @@ bool sameAsciiNoCase(QByteArrayView a, QByteArrayView b)
 }
 
 // Inline: a library call per tag costs more than the three bytes it compares.
-bool startsComment(QByteArrayView name) { return name.size() >= 3 && name[0] == '!' && name[1] == '-' && name[2] == '-'; }
+bool startsComment(QByteArrayView name)
+{
+    return name.size() >= 3 && name[0] == '!' && name[1] == '-' && name[2] == '-';
+}
 
 } // namespace
 

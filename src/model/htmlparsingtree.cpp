@@ -36,10 +36,7 @@ const QString &TMLItem::Name() const { return m_name < 0 ? emptyName : m_tree->m
 
 const QByteArray &TMLItem::nameBytes() const { return m_name < 0 ? emptyNameBytes : m_tree->m_names[m_name].Bytes; }
 
-QByteArrayView TMLItem::textBytes() const
-{
-    return QByteArrayView(m_tree->m_source.constData() + m_first, m_count);
-}
+QByteArrayView TMLItem::textBytes() const { return QByteArrayView(m_tree->m_source.constData() + m_first, m_count); }
 
 QByteArrayView TMLItem::valueBytes(int i) const
 {
@@ -330,10 +327,9 @@ public:
                 node = m_tree.newItem(name, first, count);
                 for (uint32_t i = 0; i < count; ++i) {
                     const QByteArrayView value = parser.AttributeValueBytes(int(i));
-                    new (m_tree.m_attributes.at(first + i))
-                        TMLTree::Attribute{nameId(parser.AttributeNameBytes(int(i))),
-                                           uint32_t(value.isEmpty() ? 0 : value.data() - base), uint32_t(value.size()),
-                                           parser.AttributeHasValue(int(i))};
+                    new (m_tree.m_attributes.at(first + i)) TMLTree::Attribute{
+                        nameId(parser.AttributeNameBytes(int(i))), uint32_t(value.isEmpty() ? 0 : value.data() - base),
+                        uint32_t(value.size()), parser.AttributeHasValue(int(i))};
                 }
                 selfClosed = parser.Kind() == mtSelfClosed || m_void[name];
                 if (!selfClosed) {

@@ -23,10 +23,10 @@ class TMLTree;
 
 // What TMLItem::GetHTML produces.
 enum TMLMarkupPart : uint8_t {
-    mpWhole = 0,           // open tag, children, close tag
-    mpOpenTag = 1,         // open tag only
+    mpWhole = 0, // open tag, children, close tag
+    mpOpenTag = 1, // open tag only
     mpWithoutChildren = 2, // open tag and close tag
-    mpCloseTag = 3,        // close tag only
+    mpCloseTag = 3, // close tag only
 };
 
 class TMLItem {
@@ -164,10 +164,9 @@ private:
         std::vector<void *> m_chunks; // inside the slabs
         std::vector<std::unique_ptr<void, FreeSlab>> m_slabs;
         uint32_t m_size = 0; // entries handed out
-        uint32_t m_end = 0;  // one past the last entry of the last slab
+        uint32_t m_end = 0; // one past the last entry of the last slab
     };
-    template <class T>
-    class Slabs : public SlabStore {
+    template <class T> class Slabs : public SlabStore {
     public:
         Slabs() : SlabStore(sizeof(T)) {}
         T *at(uint32_t i) const { return static_cast<T *>(m_chunks[i >> ChunkBits]) + (i & ChunkMask); }

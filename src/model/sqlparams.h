@@ -11,11 +11,11 @@
 
 class TSQLParam {
 public:
-    int Pos = 0;         // the first colon
-    int Len = 0;         // bytes of the whole annotation
-    QString Name;        // as written
-    QString TypeLetter;  // upper-cased; empty without a type
-    QString Default;     // as written, before unquoting; empty without one
+    int Pos = 0; // the first colon
+    int Len = 0; // bytes of the whole annotation
+    QString Name; // as written
+    QString TypeLetter; // upper-cased; empty without a type
+    QString Default; // as written, before unquoting; empty without one
     TWQFParam *Matched = nullptr; // not owned
 
     // "BOOLEAN", "CURRENCY", "DATETIME", "FLOAT", "INTEGER", else "STRING".

@@ -4,8 +4,7 @@
 
 namespace {
 
-template <class Text>
-Text take(const Text &text, qsizetype &pos, const CharSet &set, bool members)
+template <class Text> Text take(const Text &text, qsizetype &pos, const CharSet &set, bool members)
 {
     if (pos < 1 || pos > text.size())
         return Text();
@@ -22,8 +21,7 @@ const CharSet nameChars = nameStart | CharSet("_");
 const CharSet colon(":");
 const CharSet semicolon(";");
 
-template <class Text>
-void parseStyle(const Text &text, StringList *list)
+template <class Text> void parseStyle(const Text &text, StringList *list)
 {
     if (text.isEmpty() || !list)
         return;
@@ -41,15 +39,9 @@ void parseStyle(const Text &text, StringList *list)
 
 } // namespace
 
-QByteArray TakeWhile(const QByteArray &text, qsizetype &pos, const CharSet &set)
-{
-    return take(text, pos, set, true);
-}
+QByteArray TakeWhile(const QByteArray &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, true); }
 QString TakeWhile(const QString &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, true); }
-QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set)
-{
-    return take(text, pos, set, false);
-}
+QByteArray TakeUntil(const QByteArray &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, false); }
 QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set) { return take(text, pos, set, false); }
 
 int LeadingInt(QStringView text, int defaultValue)

@@ -148,7 +148,10 @@ std::unique_ptr<XmlElement> leafElement(const QString &name, std::unique_ptr<Xml
 }
 } // namespace
 
-XmlElement *TWQFItem::ValuesNode() const { return m_node ? m_node->firstChildElement(QStringLiteral("values")) : nullptr; }
+XmlElement *TWQFItem::ValuesNode() const
+{
+    return m_node ? m_node->firstChildElement(QStringLiteral("values")) : nullptr;
+}
 
 XmlElement *TWQFItem::valueElement(const QString &name, bool create)
 {
@@ -268,8 +271,7 @@ TWQFParam::TWQFParam(const XmlElement *paramElement)
 TWQFParam::TWQFParam(XmlElement *nameNode, XmlNode *valueNode)
     : Name(NodeTextDef(nameNode, QString())), Value(NodeTextDef(valueNode, QString())), NameNode(nameNode),
       ValueNode(valueNode)
-{
-}
+{}
 
 // ---- TWQFSection ----
 

@@ -16,9 +16,9 @@ class TWQFSection;
 
 // Options of load and save; bits 1 and 2 swap places in the writer's flags.
 enum PageOption : uint8_t {
-    poWhitespace = 1,  // keep whitespace-only text; write without indentation
+    poWhitespace = 1, // keep whitespace-only text; write without indentation
     poForceHeader = 2, // always write the declaration
-    poClearEol = 4,    // no line break after the document
+    poClearEol = 4, // no line break after the document
 };
 uint8_t WriterFlagsFromOptions(uint8_t options);
 

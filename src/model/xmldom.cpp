@@ -10,8 +10,7 @@ public:
 
 XmlNode::XmlNode(XmlNodeType type, QString name, QString data)
     : m_type(type), m_name(std::move(name)), m_data(std::move(data))
-{
-}
+{}
 
 XmlNode::~XmlNode()
 {
@@ -77,10 +76,7 @@ XmlElement *XmlNode::firstChildElement(const QString &name) const
     return nullptr;
 }
 
-XmlNode *XmlNode::appendChild(std::unique_ptr<XmlNode> child)
-{
-    return insertBefore(std::move(child), nullptr);
-}
+XmlNode *XmlNode::appendChild(std::unique_ptr<XmlNode> child) { return insertBefore(std::move(child), nullptr); }
 
 XmlNode *XmlNode::insertBefore(std::unique_ptr<XmlNode> child, XmlNode *ref)
 {

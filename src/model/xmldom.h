@@ -107,8 +107,7 @@ public:
     XmlDocumentType(QString name, QString publicId, QString systemId, QString internalSubset)
         : XmlNode(XmlNodeType::DocumentType, std::move(name), {}), m_publicId(std::move(publicId)),
           m_systemId(std::move(systemId)), m_internalSubset(std::move(internalSubset))
-    {
-    }
+    {}
     const QString &publicId() const { return m_publicId; }
     const QString &systemId() const { return m_systemId; }
     const QString &internalSubset() const { return m_internalSubset; }

@@ -87,7 +87,10 @@ private:
 
 class Builder {
 public:
-    Builder(bool keepWhitespace) : m_keep(keepWhitespace), m_doc(std::make_unique<XmlDocument>()) { m_open.push_back(m_doc.get()); }
+    Builder(bool keepWhitespace) : m_keep(keepWhitespace), m_doc(std::make_unique<XmlDocument>())
+    {
+        m_open.push_back(m_doc.get());
+    }
 
     std::unique_ptr<XmlDocument> run(const QByteArray &input)
     {
@@ -136,7 +139,8 @@ public:
                 break;
             case QXmlStreamReader::DTD:
                 m_doc->appendChild(std::make_unique<XmlDocumentType>(r.dtdName().toString(), r.dtdPublicId().toString(),
-                                                                     r.dtdSystemId().toString(), internalSubset(r.text())));
+                                                                     r.dtdSystemId().toString(),
+                                                                     internalSubset(r.text())));
                 break;
             case QXmlStreamReader::EntityReference:
                 flushText();
@@ -189,10 +193,7 @@ std::unique_ptr<XmlDocument> ReadXMLBytes(const QByteArray &data, bool preserveW
     return Builder(preserveWhitespace).run(data);
 }
 
-std::unique_ptr<XmlDocument> ReadXMLFile(QIODevice &stream)
-{
-    return ReadXMLBytes(readAllOrThrow(stream), false);
-}
+std::unique_ptr<XmlDocument> ReadXMLFile(QIODevice &stream) { return ReadXMLBytes(readAllOrThrow(stream), false); }
 
 std::unique_ptr<XmlDocument> ReadXMLFilePreservingWhitespace(QIODevice &stream)
 {

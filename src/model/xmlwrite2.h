@@ -8,8 +8,8 @@
 
 enum WriterFlag : uint8_t {
     wfForceHeader = 1, // the declaration even when none was read
-    wfNoIndent = 2,    // no line breaks or blanks of the writer's own
-    wfNoFinalEol = 4,  // nothing after the document's last node
+    wfNoIndent = 2, // no line breaks or blanks of the writer's own
+    wfNoFinalEol = 4, // nothing after the document's last node
 };
 
 // Raises EConvertError ("Illegal character", "High surrogate without low one",

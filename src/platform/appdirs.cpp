@@ -7,7 +7,7 @@
 namespace platform {
 namespace {
 QString withDelimiter(const QString &folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
-}
+} // namespace
 
 QString ProgramFileName()
 {
@@ -30,6 +30,7 @@ QString ProgramFolder() { return withDelimiter(QCoreApplication::applicationDirP
 
 QString AppConfigDir()
 {
-    return withDelimiter(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + ProgramName() + u'/';
+    return withDelimiter(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + ProgramName() +
+           u'/';
 }
-}
+} // namespace platform

@@ -14,4 +14,4 @@ QString ProgramName();
 QString ProgramFolder();
 // The per-user configuration folder of the program, ending with "/"; not created here.
 QString AppConfigDir();
-}
+} // namespace platform

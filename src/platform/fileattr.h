@@ -11,4 +11,4 @@ bool SetFileMode(const QString &path, unsigned mode);
 bool FileIsReadOnly(const QString &path);
 // Clears or sets the owner-write bit only; false when the file cannot be changed.
 bool SetFileReadOnly(const QString &path, bool readOnly);
-}
+} // namespace platform

@@ -12,4 +12,4 @@ namespace platform {
 int32_t PackFileTime(const QDateTime &Local);
 // True and Stamp for an existing file (not a folder); false and Stamp untouched otherwise.
 bool GetFileStamp(const QString &Path, int32_t &Stamp);
-}
+} // namespace platform

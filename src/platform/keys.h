@@ -48,4 +48,4 @@ TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons b
 uint16_t VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 uint16_t VirtualKeyFromEvent(const QKeyEvent &event);
 TShiftState ShiftStateFromEvent(const QKeyEvent &event);
-}
+} // namespace platform

@@ -19,4 +19,4 @@ std::unique_ptr<TInstanceLauncher> SetInstanceLauncher(std::unique_ptr<TInstance
 TInstanceLauncher &InstanceLauncher();
 // This program's executable on the page.
 void StartSecondInstance(const QString &PagePath);
-}
+} // namespace platform

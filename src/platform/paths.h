@@ -7,4 +7,4 @@ namespace platform {
 // and colon ("D:"), a network share (two delimiters, a server and a share name), or an
 // absolute path of this platform. Both "/" and "\" count as delimiters.
 bool HasDrive(const QString &Path);
-}
+} // namespace platform

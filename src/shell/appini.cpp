@@ -59,8 +59,9 @@ Rect ReadBounds(const QString &Section)
     const IniFile *ini = SettingsIni();
     if (!ini)
         return Rect();
-    return Rect::FromSize(ini->readInteger(Section, QStringLiteral("Left"), 0), ini->readInteger(Section, QStringLiteral("Top"), 0),
-                          ini->readInteger(Section, QStringLiteral("Width"), 0), ini->readInteger(Section, QStringLiteral("Height"), 0));
+    return Rect::FromSize(
+        ini->readInteger(Section, QStringLiteral("Left"), 0), ini->readInteger(Section, QStringLiteral("Top"), 0),
+        ini->readInteger(Section, QStringLiteral("Width"), 0), ini->readInteger(Section, QStringLiteral("Height"), 0));
 }
 
 Rect ClampFormBounds(const Rect &Stored, const QSize &Screen)

@@ -94,7 +94,8 @@ QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const
     if (!makeFolder(folder))
         folder = pageFolder;
 
-    const QString base = withDelimiter(folder) + QFileInfo(PagePath).completeBaseName() + u'.' + BackupTimeStamp(When, Locale);
+    const QString base =
+        withDelimiter(folder) + QFileInfo(PagePath).completeBaseName() + u'.' + BackupTimeStamp(When, Locale);
     QString name = base + QStringLiteral(".bak");
     for (int n = 2; QFileInfo::exists(name); ++n)
         name = base + u'-' + QString::number(n) + QStringLiteral(".bak");

@@ -14,7 +14,8 @@ QString BackupTimeStamp(const QDateTime &When, const QLocale &Locale);
 // folder). The folder is created; a folder that cannot be made gives the page's own. The
 // name is the page's with its extension replaced by "." + time stamp + ".bak"; when that
 // file exists already (two saves within one second), "-2", "-3"... follow the time stamp.
-QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const QDateTime &When, const QLocale &Locale);
+QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const QDateTime &When,
+                       const QLocale &Locale);
 
 // Copies From to To (replacing it) and reads the copy back; true only when it holds exactly
 // From's bytes. A copy that is not exact is removed.

@@ -32,7 +32,7 @@ constexpr bool DefaultXMLForceHeader = true;
 // The two settings of a check plug-in, named after its class.
 inline QString EnabledKey(const QString &className) { return className + QStringLiteral(".enabled"); }
 inline QString PriorityKey(const QString &className) { return className + QStringLiteral(".priority"); }
-}
+} // namespace opt
 
 class TGlobalOptions {
 public:

@@ -96,26 +96,40 @@ const char *TKeywordLexer::language() const { return "Keywords"; }
 QString TKeywordLexer::description(int style) const
 {
     switch (style) {
-    case TKeywordScanner::Default: return QStringLiteral("Default");
-    case TKeywordScanner::Comment: return QStringLiteral("Comment");
-    case TKeywordScanner::Keyword: return QStringLiteral("Keyword");
-    case TKeywordScanner::Constant: return QStringLiteral("Constant");
-    case TKeywordScanner::Object: return QStringLiteral("Object");
-    case TKeywordScanner::Number: return QStringLiteral("Number");
-    case TKeywordScanner::String: return QStringLiteral("String");
-    default: return QString();
+    case TKeywordScanner::Default:
+        return QStringLiteral("Default");
+    case TKeywordScanner::Comment:
+        return QStringLiteral("Comment");
+    case TKeywordScanner::Keyword:
+        return QStringLiteral("Keyword");
+    case TKeywordScanner::Constant:
+        return QStringLiteral("Constant");
+    case TKeywordScanner::Object:
+        return QStringLiteral("Object");
+    case TKeywordScanner::Number:
+        return QStringLiteral("Number");
+    case TKeywordScanner::String:
+        return QStringLiteral("String");
+    default:
+        return QString();
     }
 }
 
 QColor TKeywordLexer::defaultColor(int style) const
 {
     switch (style) {
-    case TKeywordScanner::Comment: return QColor(128, 128, 128);
-    case TKeywordScanner::Number: return QColor(0, 128, 0);
-    case TKeywordScanner::String: return QColor(0, 0, 128);
-    case TKeywordScanner::Constant: return QColor(128, 0, 0);
-    case TKeywordScanner::Object: return QColor(128, 0, 128);
-    default: return QColor(0, 0, 0);
+    case TKeywordScanner::Comment:
+        return QColor(128, 128, 128);
+    case TKeywordScanner::Number:
+        return QColor(0, 128, 0);
+    case TKeywordScanner::String:
+        return QColor(0, 0, 128);
+    case TKeywordScanner::Constant:
+        return QColor(128, 0, 0);
+    case TKeywordScanner::Object:
+        return QColor(128, 0, 128);
+    default:
+        return QColor(0, 0, 0);
     }
 }
 

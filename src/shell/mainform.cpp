@@ -43,9 +43,9 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
@@ -65,13 +65,13 @@ const QString kPreSheet = QStringLiteral("Pre process");
 
 // The words of the script editor's highlighter.
 const QStringList kScriptKeywords = {
-    "ALERT", "BREAK", "CASE",   "CATCH",  "CONFIRM", "DEFAULT", "ELSE",  "FALSE", "FOR",   "FUNCTION", "IF",
-    "IN",    "NEW",   "PROMPT", "RETURN", "SWITCH",  "THROW",   "TRUE",  "TRY",   "VAR",   "WHILE",
+    "ALERT", "BREAK", "CASE",   "CATCH",  "CONFIRM", "DEFAULT", "ELSE", "FALSE", "FOR", "FUNCTION", "IF",
+    "IN",    "NEW",   "PROMPT", "RETURN", "SWITCH",  "THROW",   "TRUE", "TRY",   "VAR", "WHILE",
 };
 const QStringList kScriptConstants = {"NULL"};
 const QStringList kScriptObjects = {
-    "$",     "ARRAY",  "COMMUNICATION", "CUSTOMSCRIPT", "DATE",   "DOCUMENT", "GLOBAL", "HISTORY",
-    "LOCATION", "MATH", "NAVIGATOR",    "NUMBER",       "REGEXP", "SCREEN",   "STRING", "WINDOW",
+    "$",        "ARRAY", "COMMUNICATION", "CUSTOMSCRIPT", "DATE",   "DOCUMENT", "GLOBAL", "HISTORY",
+    "LOCATION", "MATH",  "NAVIGATOR",     "NUMBER",       "REGEXP", "SCREEN",   "STRING", "WINDOW",
 };
 
 const QString kNoPreproc = QStringLiteral("unable to find PreProcess section. Won't open!");
@@ -104,7 +104,7 @@ QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
 // An action's text shows "&" as a mnemonic; a path is shown as it is.
 QString menuCaption(const QString &path) { return QString(path).replace(u'&', QStringLiteral("&&")); }
 
-template<class T> T *named(T *object, const char *name)
+template <class T> T *named(T *object, const char *name)
 {
     object->setObjectName(QLatin1String(name));
     return object;
@@ -120,7 +120,8 @@ QFont fixedFont()
     return font;
 }
 
-QAction *addCommand(QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut = QKeySequence())
+QAction *addCommand(QMenu *menu, const char *name, const QString &caption,
+                    const QKeySequence &shortcut = QKeySequence())
 {
     QAction *action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
@@ -190,7 +191,8 @@ void TMainFrm::createMenus()
     mnuOpen = addCommand(mnuFile, "mnuOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuOpenRecent = named(mnuFile->addMenu(QStringLiteral("Open Recent")), "mnuOpenRecent");
     mnuSave = addCommand(mnuFile, "mnuSave", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnuSaveAs = addCommand(mnuFile, "mnuSaveAs", QStringLiteral("Save As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    mnuSaveAs =
+        addCommand(mnuFile, "mnuSaveAs", QStringLiteral("Save As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     mnuFile->addSeparator();
     mnuExit = addCommand(mnuFile, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4));
 
@@ -201,12 +203,16 @@ void TMainFrm::createMenus()
     mnuSearch = named(MainMenu1->addMenu(QStringLiteral("Search")), "mnuSearch");
     MenuItem3 = addCommand(mnuSearch, "MenuItem3", QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F));
     mnuFindNext = addCommand(mnuSearch, "mnuFindNext", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3));
-    MenuItem10 = addCommand(mnuSearch, "MenuItem10", QStringLiteral("Search Result"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
+    MenuItem10 = addCommand(mnuSearch, "MenuItem10", QStringLiteral("Search Result"),
+                            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
 
     mnuTools = named(MainMenu1->addMenu(QStringLiteral("Tools")), "mnuTools");
-    MenuItem9 = addCommand(mnuTools, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9));
-    MenuItem11 = addCommand(mnuTools, "MenuItem11", QStringLiteral("Flip Select/Insert Query"), QKeySequence(Qt::CTRL | Qt::Key_T));
-    FlushQueryMenu = addCommand(mnuTools, "FlushQueryMenu", QStringLiteral("Flush Query Params"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    MenuItem9 =
+        addCommand(mnuTools, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9));
+    MenuItem11 = addCommand(mnuTools, "MenuItem11", QStringLiteral("Flip Select/Insert Query"),
+                            QKeySequence(Qt::CTRL | Qt::Key_T));
+    FlushQueryMenu = addCommand(mnuTools, "FlushQueryMenu", QStringLiteral("Flush Query Params"),
+                                QKeySequence(Qt::CTRL | Qt::Key_Q));
     MenuItem6 = addCommand(mnuTools, "MenuItem6", QStringLiteral("Section Screen Shot"));
 
     mnuHelp = named(MainMenu1->addMenu(QStringLiteral("Help")), "mnuHelp");
@@ -238,16 +244,16 @@ void TMainFrm::createMenus()
 void TMainFrm::createPages()
 {
     PageControl1 = named(new QTabWidget, "PageControl1");
-    PreSheet = createDiagramSheet(QStringLiteral("Pre"), Panel2, ImagePanel, Image1, PreHorzScroll, PreVertScroll, Splitter2,
-                                  PrePanel, PreScroll);
+    PreSheet = createDiagramSheet(QStringLiteral("Pre"), Panel2, ImagePanel, Image1, PreHorzScroll, PreVertScroll,
+                                  Splitter2, PrePanel, PreScroll);
     PreSheet->setObjectName(QStringLiteral("PreSheet"));
     Panel2->setObjectName(QStringLiteral("Panel2"));
     ImagePanel->setObjectName(QStringLiteral("ImagePanel"));
     Image1->setObjectName(QStringLiteral("Image1"));
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
 
-    PostSheet = createDiagramSheet(QStringLiteral("Post"), Panel6, Panel4, Image2, PostHorzScroll, PostVertScoll, Splitter3,
-                                   PostPanel, PostScroll);
+    PostSheet = createDiagramSheet(QStringLiteral("Post"), Panel6, Panel4, Image2, PostHorzScroll, PostVertScoll,
+                                   Splitter3, PostPanel, PostScroll);
     PostSheet->setObjectName(QStringLiteral("PostSheet"));
     Panel6->setObjectName(QStringLiteral("Panel6"));
     Panel4->setObjectName(QStringLiteral("Panel4"));
@@ -376,9 +382,11 @@ QWidget *TMainFrm::createNotesSheet()
     lblFuncName = named(new QLabel(QStringLiteral("Function Name"), sheet), "lblFuncName");
     txtFuncName = named(new QLineEdit(sheet), "txtFuncName");
     lblFuncName->setBuddy(txtFuncName);
-    chkNoHTTPPre = named(new QCheckBox(QStringLiteral("Do not allow the page to be called via HTTP call"), sheet), "chkNoHTTPPre");
+    chkNoHTTPPre =
+        named(new QCheckBox(QStringLiteral("Do not allow the page to be called via HTTP call"), sheet), "chkNoHTTPPre");
     chkNoHTTPPost = named(
-        new QCheckBox(QStringLiteral("Do not allow the page to be called with X-Requested-With=XMLHttpRequest parameter"), sheet),
+        new QCheckBox(
+            QStringLiteral("Do not allow the page to be called with X-Requested-With=XMLHttpRequest parameter"), sheet),
         "chkNoHTTPPost");
     lblEditorNotes = named(new QLabel(QStringLiteral("Editor Notes"), sheet), "lblEditorNotes");
     EditorNotesMemo = named(new QPlainTextEdit(sheet), "EditorNotesMemo");
@@ -789,7 +797,8 @@ void TMainFrm::OpenWithDialog()
     }
     if (name.isEmpty())
         return;
-    if (QFileInfo(name).suffix().isEmpty() && !QFileInfo::exists(name) && QFileInfo::exists(name + QStringLiteral(".wqf")))
+    if (QFileInfo(name).suffix().isEmpty() && !QFileInfo::exists(name) &&
+        QFileInfo::exists(name + QStringLiteral(".wqf")))
         name += QStringLiteral(".wqf");
     OpenFile(name);
 }
@@ -811,7 +820,8 @@ void TMainFrm::OpenFile(const QString &FileName)
         return;
     }
     // Both diagrams need their section; a page without one is not opened at all.
-    for (const auto &[section, text] : {std::pair{QStringLiteral("preproc"), kNoPreproc}, std::pair{QStringLiteral("postproc"), kNoPostproc}})
+    for (const auto &[section, text] :
+         {std::pair{QStringLiteral("preproc"), kNoPreproc}, std::pair{QStringLiteral("postproc"), kNoPostproc}})
         if (!Doc->FindSection(section)) {
             Doc.reset();
             message(text);
@@ -837,9 +847,15 @@ bool TMainFrm::CloseDocument(bool Ask)
         prompt.Icon = TPromptIcon::Question;
         prompt.Buttons = pbYes | pbNo | pbCancel;
         switch (ask(prompt)) {
-        case pbYes: answer = SaveFile(FileName); break;
-        case pbNo: answer = true; break;
-        default: answer = false; break;
+        case pbYes:
+            answer = SaveFile(FileName);
+            break;
+        case pbNo:
+            answer = true;
+            break;
+        default:
+            answer = false;
+            break;
         }
     }
     if (answer && Doc) {
@@ -1163,7 +1179,9 @@ void TMainFrm::CheckFileChanged()
     FileTime = stamp;
     TPrompt prompt;
     prompt.Caption = QStringLiteral("Changed");
-    prompt.Text = u'"' + FileName + QStringLiteral("\" has been changed by another program. \r\nWould you like to reload changed from disk?");
+    prompt.Text =
+        u'"' + FileName +
+        QStringLiteral("\" has been changed by another program. \r\nWould you like to reload changed from disk?");
     prompt.Icon = TPromptIcon::Information;
     prompt.Buttons = pbYes | pbNo;
     if (ask(prompt) != pbYes)

@@ -22,11 +22,16 @@ constexpr std::array<std::pair<TPromptButton, QMessageBox::StandardButton>, 7> k
 QMessageBox::Icon toQtIcon(TPromptIcon icon)
 {
     switch (icon) {
-    case TPromptIcon::Information: return QMessageBox::Information;
-    case TPromptIcon::Warning: return QMessageBox::Warning;
-    case TPromptIcon::Error: return QMessageBox::Critical;
-    case TPromptIcon::Question: return QMessageBox::Question;
-    case TPromptIcon::None: break;
+    case TPromptIcon::Information:
+        return QMessageBox::Information;
+    case TPromptIcon::Warning:
+        return QMessageBox::Warning;
+    case TPromptIcon::Error:
+        return QMessageBox::Critical;
+    case TPromptIcon::Question:
+        return QMessageBox::Question;
+    case TPromptIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }

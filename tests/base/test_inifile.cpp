@@ -22,34 +22,53 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         const QByteArray global("; settings\r\n[Global]\r\nbackup=0\r\nUnknown=x\r\n\r\n[MainFrm]\r\nLeft=1\r\n");
         QTest::newRow("other letter case replaces in place")
-            << global << "GLOBAL" << "Backup" << "1"
-            << QByteArray("; settings\r\n[Global]\r\nbackup=1\r\nUnknown=x\r\n\r\n[MainFrm]\r\nLeft=1\r\n");
+            << global << "GLOBAL"
+            << "Backup"
+            << "1" << QByteArray("; settings\r\n[Global]\r\nbackup=1\r\nUnknown=x\r\n\r\n[MainFrm]\r\nLeft=1\r\n");
         QTest::newRow("new key after the section's last key, CR LF kept")
-            << global << "Global" << "DstArrow" << ""
-            << QByteArray("; settings\r\n[Global]\r\nbackup=0\r\nUnknown=x\r\nDstArrow=\r\n\r\n[MainFrm]\r\nLeft=1\r\n");
-        QTest::newRow("new section at the end")
-            << global << "SQLCHECK" << "HOSTNAME" << "db"
-            << QByteArray("; settings\r\n[Global]\r\nbackup=0\r\nUnknown=x\r\n\r\n[MainFrm]\r\nLeft=1\r\n[SQLCHECK]\r\nHOSTNAME=db\r\n");
-        QTest::newRow("backslashes") << QByteArray() << "S" << "Path" << "C:\\pages\\bak\\" << QByteArray("[S]\nPath=C:\\pages\\bak\\\n");
+            << global << "Global"
+            << "DstArrow"
+            << ""
+            << QByteArray(
+                   "; settings\r\n[Global]\r\nbackup=0\r\nUnknown=x\r\nDstArrow=\r\n\r\n[MainFrm]\r\nLeft=1\r\n");
+        QTest::newRow("new section at the end") << global << "SQLCHECK"
+                                                << "HOSTNAME"
+                                                << "db"
+                                                << QByteArray("; "
+                                                              "settings\r\n[Global]\r\nbackup=0\r\nUnknown=x\r\n\r\n["
+                                                              "MainFrm]\r\nLeft=1\r\n[SQLCHECK]\r\nHOSTNAME=db\r\n");
+        QTest::newRow("backslashes") << QByteArray() << "S"
+                                     << "Path"
+                                     << "C:\\pages\\bak\\" << QByteArray("[S]\nPath=C:\\pages\\bak\\\n");
         QTest::newRow("commas, quotes, percent")
-            << QByteArray("[S]\nCmd=old\n") << "S" << "Cmd" << "\"tidy.exe\" -q \"%filename%\", 50%"
-            << QByteArray("[S]\nCmd=\"tidy.exe\" -q \"%filename%\", 50%\n");
-        QTest::newRow("value becomes empty") << QByteArray("[S]\nName=x\n") << "S" << "Name" << "" << QByteArray("[S]\nName=\n");
-        QTest::newRow("spacing before = stays")
-            << QByteArray("[S]\n  Name =  old\n") << "s" << "name" << "new" << QByteArray("[S]\n  Name =new\n");
-        QTest::newRow("first of duplicates is written")
-            << QByteArray("[S]\na=1\na=2\n") << "S" << "A" << "3" << QByteArray("[S]\na=3\na=2\n");
-        QTest::newRow("no final line break stays so")
-            << QByteArray("[S]\na=1") << "S" << "b" << "2" << QByteArray("[S]\na=1\nb=2");
+            << QByteArray("[S]\nCmd=old\n") << "S"
+            << "Cmd"
+            << "\"tidy.exe\" -q \"%filename%\", 50%" << QByteArray("[S]\nCmd=\"tidy.exe\" -q \"%filename%\", 50%\n");
+        QTest::newRow("value becomes empty") << QByteArray("[S]\nName=x\n") << "S"
+                                             << "Name"
+                                             << "" << QByteArray("[S]\nName=\n");
+        QTest::newRow("spacing before = stays") << QByteArray("[S]\n  Name =  old\n") << "s"
+                                                << "name"
+                                                << "new" << QByteArray("[S]\n  Name =new\n");
+        QTest::newRow("first of duplicates is written") << QByteArray("[S]\na=1\na=2\n") << "S"
+                                                        << "A"
+                                                        << "3" << QByteArray("[S]\na=3\na=2\n");
+        QTest::newRow("no final line break stays so") << QByteArray("[S]\na=1") << "S"
+                                                      << "b"
+                                                      << "2" << QByteArray("[S]\na=1\nb=2");
         QTest::newRow("bom and foreign bytes of other lines survive")
-            << QByteArray("\xEF\xBB\xBF[S]\nx=caf\xE9\na=1\n") << "S" << "a" << QStringView(u"\u00E9t\u00E9").toString()
+            << QByteArray("\xEF\xBB\xBF[S]\nx=caf\xE9\na=1\n") << "S"
+            << "a" << QStringView(u"\u00E9t\u00E9").toString()
             << QByteArray("\xEF\xBB\xBF[S]\nx=caf\xE9\na=\xC3\xA9t\xC3\xA9\n");
-        QTest::newRow("key of a second block of the section")
-            << QByteArray("[S]\na=1\n[T]\n[s]\nb=2\n") << "S" << "b" << "3" << QByteArray("[S]\na=1\n[T]\n[s]\nb=3\n");
-        QTest::newRow("commented key is not the key")
-            << QByteArray("[S]\n;a=1\n") << "S" << "a" << "2" << QByteArray("[S]\na=2\n;a=1\n");
-        QTest::newRow("empty section goes after its header")
-            << QByteArray("[S]\n\n[T]\n") << "S" << "a" << "1" << QByteArray("[S]\na=1\n\n[T]\n");
+        QTest::newRow("key of a second block of the section") << QByteArray("[S]\na=1\n[T]\n[s]\nb=2\n") << "S"
+                                                              << "b"
+                                                              << "3" << QByteArray("[S]\na=1\n[T]\n[s]\nb=3\n");
+        QTest::newRow("commented key is not the key") << QByteArray("[S]\n;a=1\n") << "S"
+                                                      << "a"
+                                                      << "2" << QByteArray("[S]\na=2\n;a=1\n");
+        QTest::newRow("empty section goes after its header") << QByteArray("[S]\n\n[T]\n") << "S"
+                                                             << "a"
+                                                             << "1" << QByteArray("[S]\na=1\n\n[T]\n");
     }
     void write()
     {
@@ -70,14 +89,30 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("line feed in value") << "S" << "a" << "x\n[Evil]\nb=1";
-        QTest::newRow("carriage return in value") << "S" << "a" << "x\r";
-        QTest::newRow("= in key") << "S" << "a=b" << "1";
-        QTest::newRow("padded key") << "S" << " a" << "1";
-        QTest::newRow("comment key") << "S" << ";a" << "1";
-        QTest::newRow("empty key") << "S" << "" << "1";
-        QTest::newRow("empty section") << "" << "a" << "1";
-        QTest::newRow("] in section") << "S]x" << "a" << "1";
+        QTest::newRow("line feed in value") << "S"
+                                            << "a"
+                                            << "x\n[Evil]\nb=1";
+        QTest::newRow("carriage return in value") << "S"
+                                                  << "a"
+                                                  << "x\r";
+        QTest::newRow("= in key") << "S"
+                                  << "a=b"
+                                  << "1";
+        QTest::newRow("padded key") << "S"
+                                    << " a"
+                                    << "1";
+        QTest::newRow("comment key") << "S"
+                                     << ";a"
+                                     << "1";
+        QTest::newRow("empty key") << "S"
+                                   << ""
+                                   << "1";
+        QTest::newRow("empty section") << ""
+                                       << "a"
+                                       << "1";
+        QTest::newRow("] in section") << "S]x"
+                                      << "a"
+                                      << "1";
     }
     void refusedWrites()
     {
@@ -96,21 +131,50 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("names without case") << QByteArray("[Main]\nNAME=tidy\n") << "MAIN" << "name" << "tidy";
-        QTest::newRow("value as it stands") << QByteArray("[S]\nCmd = \"a b\" %x%\\y,z \r\n") << "S" << "cmd" << " \"a b\" %x%\\y,z ";
-        QTest::newRow("empty value is not missing") << QByteArray("[S]\nName=\n") << "S" << "Name" << "";
-        QTest::newRow("text after the first =") << QByteArray("[S]\na=b=c\n") << "S" << "a" << "b=c";
-        QTest::newRow("first of duplicates") << QByteArray("[S]\na=1\nA=2\n") << "S" << "a" << "1";
-        QTest::newRow("missing key") << QByteArray("[S]\nb=1\n") << "S" << "a" << "DEF";
-        QTest::newRow("key of another section") << QByteArray("[T]\na=1\n[S]\n") << "S" << "a" << "DEF";
-        QTest::newRow("key before any section") << QByteArray("a=1\n[S]\n") << "S" << "a" << "DEF";
-        QTest::newRow("comment") << QByteArray("[S]\n  ;a=1\n") << "S" << "a" << "DEF";
-        QTest::newRow("padded header") << QByteArray("  [ S ]  \na=1\n") << "s" << "a" << "1";
-        QTest::newRow("header without bracket") << QByteArray("[S\na=1\n") << "S" << "a" << "1";
-        QTest::newRow("duplicate section blocks") << QByteArray("[S]\na=1\n[T]\n[S]\nb=2\n") << "S" << "b" << "2";
-        QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF[S]\na=1\n") << "S" << "a" << "1";
-        QTest::newRow("lone CR line breaks") << QByteArray("[S]\ra=1\rb=2") << "S" << "b" << "2";
-        QTest::newRow("utf-8") << QByteArray("[S]\na=\xC3\xA9\n") << "S" << "a" << QStringView(u"\u00E9").toString();
+        QTest::newRow("names without case") << QByteArray("[Main]\nNAME=tidy\n") << "MAIN"
+                                            << "name"
+                                            << "tidy";
+        QTest::newRow("value as it stands") << QByteArray("[S]\nCmd = \"a b\" %x%\\y,z \r\n") << "S"
+                                            << "cmd"
+                                            << " \"a b\" %x%\\y,z ";
+        QTest::newRow("empty value is not missing") << QByteArray("[S]\nName=\n") << "S"
+                                                    << "Name"
+                                                    << "";
+        QTest::newRow("text after the first =") << QByteArray("[S]\na=b=c\n") << "S"
+                                                << "a"
+                                                << "b=c";
+        QTest::newRow("first of duplicates") << QByteArray("[S]\na=1\nA=2\n") << "S"
+                                             << "a"
+                                             << "1";
+        QTest::newRow("missing key") << QByteArray("[S]\nb=1\n") << "S"
+                                     << "a"
+                                     << "DEF";
+        QTest::newRow("key of another section") << QByteArray("[T]\na=1\n[S]\n") << "S"
+                                                << "a"
+                                                << "DEF";
+        QTest::newRow("key before any section") << QByteArray("a=1\n[S]\n") << "S"
+                                                << "a"
+                                                << "DEF";
+        QTest::newRow("comment") << QByteArray("[S]\n  ;a=1\n") << "S"
+                                 << "a"
+                                 << "DEF";
+        QTest::newRow("padded header") << QByteArray("  [ S ]  \na=1\n") << "s"
+                                       << "a"
+                                       << "1";
+        QTest::newRow("header without bracket") << QByteArray("[S\na=1\n") << "S"
+                                                << "a"
+                                                << "1";
+        QTest::newRow("duplicate section blocks") << QByteArray("[S]\na=1\n[T]\n[S]\nb=2\n") << "S"
+                                                  << "b"
+                                                  << "2";
+        QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF[S]\na=1\n") << "S"
+                             << "a"
+                             << "1";
+        QTest::newRow("lone CR line breaks") << QByteArray("[S]\ra=1\rb=2") << "S"
+                                             << "b"
+                                             << "2";
+        QTest::newRow("utf-8") << QByteArray("[S]\na=\xC3\xA9\n") << "S"
+                               << "a" << QStringView(u"\u00E9").toString();
     }
     void read()
     {
@@ -147,11 +211,11 @@ private slots:
 
     void listing()
     {
-        const IniFile ini = IniFile::fromText("x=0\n[Main]\nName=a\n; c=1\nname=b\nCmd=c\n[Field]\n[MAIN]\nMenu=m\nCMD=d\n");
+        const IniFile ini =
+            IniFile::fromText("x=0\n[Main]\nName=a\n; c=1\nname=b\nCmd=c\n[Field]\n[MAIN]\nMenu=m\nCMD=d\n");
         QCOMPARE(ini.sections(), QStringList({"Main", "Field"}));
         QCOMPARE(ini.keys("main"), QStringList({"Name", "Cmd", "Menu"}));
-        QCOMPARE(ini.sectionValues("Main"),
-                 QList<IniFile::NameValue>({{"Name", "a"}, {"Cmd", "c"}, {"Menu", "m"}}));
+        QCOMPARE(ini.sectionValues("Main"), QList<IniFile::NameValue>({{"Name", "a"}, {"Cmd", "c"}, {"Menu", "m"}}));
         QVERIFY(ini.keys("Field").isEmpty());
         QVERIFY(ini.sectionExists("field"));
         QVERIFY(!ini.sectionExists("Other"));
@@ -186,7 +250,8 @@ private slots:
         again.setAutoUpdate(true);
         QVERIFY(again.writeString("S", "b", "2"));
         QCOMPARE(pellorin_test::readBytes(path), QByteArray("[S]\na=1\nb=2\n"));
-        QCOMPARE(QFile::permissions(path) & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther),
+        QCOMPARE(QFile::permissions(path) &
+                     (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther),
                  QFile::ReadOwner | QFile::WriteOwner);
 
         // A file that exists but cannot be read is never replaced by what little we know.

@@ -14,11 +14,21 @@ private slots:
         QTest::addColumn<QString>("both");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("right");
-        QTest::newRow("controls") << QString("\x01\t a b\r\n") << "a b" << "a b\r\n" << QString("\x01\t a b");
-        QTest::newRow("nbsp stays") << QStringView(u"\u00A0x\u00A0").toString() << QStringView(u"\u00A0x\u00A0").toString()
-                                    << QStringView(u"\u00A0x\u00A0").toString() << QStringView(u"\u00A0x\u00A0").toString();
-        QTest::newRow("empty") << "" << "" << "" << "";
-        QTest::newRow("blank only") << "   " << "" << "" << "";
+        QTest::newRow("controls") << QString("\x01\t a b\r\n") << "a b"
+                                  << "a b\r\n"
+                                  << QString("\x01\t a b");
+        QTest::newRow("nbsp stays") << QStringView(u"\u00A0x\u00A0").toString()
+                                    << QStringView(u"\u00A0x\u00A0").toString()
+                                    << QStringView(u"\u00A0x\u00A0").toString()
+                                    << QStringView(u"\u00A0x\u00A0").toString();
+        QTest::newRow("empty") << ""
+                               << ""
+                               << ""
+                               << "";
+        QTest::newRow("blank only") << "   "
+                                    << ""
+                                    << ""
+                                    << "";
     }
     void trim()
     {

@@ -23,7 +23,8 @@ inline QStringList shown(const TCheckMessages &messages)
 {
     QStringList out;
     for (const TCheckMessage &m : messages)
-        out << (m.Item ? m.Item->Section()->GetName() + u' ' + m.Item->GetName() + QStringLiteral(": ") + m.Text : m.Text);
+        out << (m.Item ? m.Item->Section()->GetName() + u' ' + m.Item->GetName() + QStringLiteral(": ") + m.Text
+                       : m.Text);
     return out;
 }
 

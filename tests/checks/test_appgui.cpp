@@ -1,5 +1,5 @@
-#include "checks/appgui.h"
 #include "base/exception.h"
+#include "checks/appgui.h"
 #include "common/testmain.h"
 
 #include <QAction>
@@ -39,11 +39,16 @@ private slots:
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("plain");
-        QTest::newRow("mnemonic") << "&Tools" << "Tools";
-        QTest::newRow("inside") << "T&ools" << "Tools";
-        QTest::newRow("literal ampersand") << "Save && Check" << "Save & Check";
-        QTest::newRow("lone") << "&" << "";
-        QTest::newRow("none") << "Tools" << "Tools";
+        QTest::newRow("mnemonic") << "&Tools"
+                                  << "Tools";
+        QTest::newRow("inside") << "T&ools"
+                                << "Tools";
+        QTest::newRow("literal ampersand") << "Save && Check"
+                                           << "Save & Check";
+        QTest::newRow("lone") << "&"
+                              << "";
+        QTest::newRow("none") << "Tools"
+                              << "Tools";
     }
     void stripMnemonic()
     {
@@ -68,7 +73,8 @@ private slots:
 
         auto bar = makeMenuBar();
         queue.SetMainMenu(bar.get());
-        QCOMPARE(captions(*bar, "Tools"), QStringList({"&Check WQF file", "Tidy HTML", "SQL test params", "Preferences"}));
+        QCOMPARE(captions(*bar, "Tools"),
+                 QStringList({"&Check WQF file", "Tidy HTML", "SQL test params", "Preferences"}));
         QCOMPARE(captions(*bar, "File"), QStringList({"&Open"}));
         for (const TPendingMenu &entry : queue.PendingMenus())
             QVERIFY(!entry.Item);

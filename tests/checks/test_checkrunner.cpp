@@ -40,7 +40,8 @@ public:
         if (Item->GetName() == strangeOn)
             throw 42;
         if (Item->GetName() == ownObjectOn)
-            Messages.append({"HINT " + name + " about 1", Item->Section()->Owner()->Sections().front()->Items().front().get()});
+            Messages.append(
+                {"HINT " + name + " about 1", Item->Section()->Owner()->Sections().front()->Items().front().get()});
     }
     void CheckFile(TWQFFile *, TCheckMessages &Messages) override
     {
@@ -51,9 +52,9 @@ public:
     void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override
     {
         auto *counter = dynamic_cast<Counter *>(Data.get());
-        Messages.append({"HINT " + name + " group " + QString::number(counter ? counter->items : -1) +
-                             (Flag ? "" : " unflagged"),
-                         nullptr});
+        Messages.append(
+            {"HINT " + name + " group " + QString::number(counter ? counter->items : -1) + (Flag ? "" : " unflagged"),
+             nullptr});
         if (failFinish)
             throw Exception("no group");
         Data.reset();
@@ -137,11 +138,11 @@ private slots:
         check->ownObjectOn = "3";
         r.add("TNext", 1);
         const QStringList lines = r.run();
-        QCOMPARE(lines.mid(1, 6), QStringList({"preproc 1: HINT TBroken item", "preproc 2: HINT TBroken item",
-                                               "preproc 2: TBroken failed on 2: bad item",
-                                               "postproc 3: HINT TBroken item",
-                                               "preproc 1: HINT TBroken about 1", // the plug-in's own object stays
-                                               "HINT TBroken file"}));
+        QCOMPARE(lines.mid(1, 6),
+                 QStringList({"preproc 1: HINT TBroken item", "preproc 2: HINT TBroken item",
+                              "preproc 2: TBroken failed on 2: bad item", "postproc 3: HINT TBroken item",
+                              "preproc 1: HINT TBroken about 1", // the plug-in's own object stays
+                              "HINT TBroken file"}));
         QVERIFY(lines.contains("HINT TNext file"));
     }
 
@@ -162,21 +163,21 @@ private slots:
         finish->group = true;
         finish->failFinish = true;
         const QStringList lines = r.run();
-        QCOMPARE(lines, QStringList({"earlier",
-                                     // file step
-                                     "preproc 1: HINT TFile item", "preproc 2: HINT TFile item",
-                                     "postproc 3: HINT TFile item", "HINT TFile file", "TFile failed: no file",
-                                     // a non-exception ends the plug-in; its group still finishes
-                                     "preproc 1: HINT TStrange item", "preproc 2: HINT TStrange item",
-                                     "TStrange failed: unknown exception", "HINT TStrange group 2",
-                                     // CreateGroupData, but its plain sibling runs
-                                     "TCreate failed: no data", "preproc 1: HINT TCreate item",
-                                     "preproc 2: HINT TCreate item", "postproc 3: HINT TCreate item",
-                                     "HINT TCreate file", "HINT TCreate group 3",
-                                     // FinishGroup
-                                     "preproc 1: HINT TFinish item", "preproc 2: HINT TFinish item",
-                                     "postproc 3: HINT TFinish item", "HINT TFinish file", "HINT TFinish group 3",
-                                     "TFinish failed: no group"}));
+        QCOMPARE(lines,
+                 QStringList({"earlier",
+                              // file step
+                              "preproc 1: HINT TFile item", "preproc 2: HINT TFile item", "postproc 3: HINT TFile item",
+                              "HINT TFile file", "TFile failed: no file",
+                              // a non-exception ends the plug-in; its group still finishes
+                              "preproc 1: HINT TStrange item", "preproc 2: HINT TStrange item",
+                              "TStrange failed: unknown exception", "HINT TStrange group 2",
+                              // CreateGroupData, but its plain sibling runs
+                              "TCreate failed: no data", "preproc 1: HINT TCreate item", "preproc 2: HINT TCreate item",
+                              "postproc 3: HINT TCreate item", "HINT TCreate file", "HINT TCreate group 3",
+                              // FinishGroup
+                              "preproc 1: HINT TFinish item", "preproc 2: HINT TFinish item",
+                              "postproc 3: HINT TFinish item", "HINT TFinish file", "HINT TFinish group 3",
+                              "TFinish failed: no group"}));
         // Every group data is freed, also the one whose FinishGroup broke.
         QCOMPARE(r.log.count("data freed"), 3);
     }

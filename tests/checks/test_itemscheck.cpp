@@ -130,34 +130,39 @@ private slots:
                                          << QStringList();
         QTest::newRow("body leaves") << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "SET", {"3"}) +
                                             comp("3", "IF", {"1", "6"}) + after
-                                     << QStringList{"preproc 1: WARN SQL \"loop\" query goes out of the loop at 3 -> 6 link"};
+                                     << QStringList{
+                                            "preproc 1: WARN SQL \"loop\" query goes out of the loop at 3 -> 6 link"};
         QTest::newRow("insert query, one line only")
             << comp("1", "INSERTUPDATEQUERY", {"5", "2"}) + comp("2", "IF", {"5", "6"}) + after
             << QStringList{"preproc 1: WARN SQL \"loop\" query goes out of the loop at 2 -> 5 link"};
-        QTest::newRow("body cycles inside") << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "IF", {"3", "1"}) +
-                                                   comp("3", "SET", {"2"}) + after
-                                            << QStringList();
+        QTest::newRow("body cycles inside")
+            << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "IF", {"3", "1"}) + comp("3", "SET", {"2"}) + after
+            << QStringList();
         // After the loop the flow comes back to the query (an outer loop): the body closing
         // its own loop is still no exit.
-        QTest::newRow("after path returns") << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "SET", {"1"}) +
-                                                   comp("5", "SET", {"1"})
-                                            << QStringList();
+        QTest::newRow("after path returns")
+            << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "SET", {"1"}) + comp("5", "SET", {"1"})
+            << QStringList();
         // The path after the loop follows exit 1 of IF, not that of a query.
         QTest::newRow("via IF exit 1") << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "SET", {"7"}) +
                                               comp("5", "IF", {"6", "7"}) + comp("6", "SET") + comp("7", "SET")
-                                       << QStringList{"preproc 1: WARN SQL \"loop\" query goes out of the loop at 2 -> 7 link"};
-        QTest::newRow("not via query exit 1") << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "SET", {"7"}) +
-                                                     comp("5", "SELECTQUERY", {"6", "7"}) + comp("6", "SET") +
-                                                     comp("7", "SET")
-                                              << QStringList();
+                                       << QStringList{
+                                              "preproc 1: WARN SQL \"loop\" query goes out of the loop at 2 -> 7 link"};
+        QTest::newRow("not via query exit 1")
+            << comp("1", "SELECTQUERY", {"5", "2"}) + comp("2", "SET", {"7"}) + comp("5", "SELECTQUERY", {"6", "7"}) +
+                   comp("6", "SET") + comp("7", "SET")
+            << QStringList();
         QTest::newRow("same step") << comp("1", "SELECTQUERY", {"5", "5"}) + after
-                                   << QStringList{"preproc 1: WARN Gray and blue arrows are pointing to the same step 5"};
-        QTest::newRow("missing targets") << comp("1", "SELECTQUERY", {"8", "9"}) + comp("9", "SET", {"8"}) << QStringList();
+                                   << QStringList{
+                                          "preproc 1: WARN Gray and blue arrows are pointing to the same step 5"};
+        QTest::newRow("missing targets") << comp("1", "SELECTQUERY", {"8", "9"}) + comp("9", "SET", {"8"})
+                                         << QStringList();
         QTest::newRow("one exit") << comp("1", "SELECTQUERY", {"5"}) + after << QStringList();
         QTest::newRow("self loop") << comp("1", "SELECTQUERY", {"5", "1"}) + after << QStringList();
-        QTest::newRow("names without case") << comp("q", "SELECTQUERY", {"A", "b"}) + comp("B", "SET", {"c"}) +
-                                                   comp("b", "SET", {"a"}) + comp("A", "SET")
-                                            << QStringList{"preproc q: WARN SQL \"loop\" query goes out of the loop at b -> a link"};
+        QTest::newRow("names without case")
+            << comp("q", "SELECTQUERY", {"A", "b"}) + comp("B", "SET", {"c"}) + comp("b", "SET", {"a"}) +
+                   comp("A", "SET")
+            << QStringList{"preproc q: WARN SQL \"loop\" query goes out of the loop at b -> a link"};
     }
     void loops()
     {
@@ -215,10 +220,10 @@ private slots:
         const QByteArray xml = "<wqf><function><fn>f</fn></function><preproc>" + comp("0", "SET", {"1", "A1"}) +
                                comp("1", "SET", {"A1", "-2"}) + comp("A1", "SET", {"start"}) + comp("2", "SET") +
                                comp("999999999", "SET", {"0"}) + comp("start", "SET") + comp("-2", "SET") +
-                               comp("7", "SET", {"6"}) + comp("12", "SET") +
-                               "</preproc><other>" + comp("6", "SET", {"012"}) +
-                               "</other><postproc>" + comp("0", "SET", {"1", "7"}) + comp("1", "SET") +
-                               comp("5", "SET") + "</postproc><Post2>" + comp("5", "SET", {"1"}) + "</Post2></wqf>";
+                               comp("7", "SET", {"6"}) + comp("12", "SET") + "</preproc><other>" +
+                               comp("6", "SET", {"012"}) + "</other><postproc>" + comp("0", "SET", {"1", "7"}) +
+                               comp("1", "SET") + comp("5", "SET") + "</postproc><Post2>" + comp("5", "SET", {"1"}) +
+                               "</Post2></wqf>";
         auto page = loadPage(xml);
         QCOMPARE(runCheck(std::make_unique<TUnconnectCheck>(), page.get()),
                  QStringList({"preproc 2: WARN not referenced by any element",
@@ -240,8 +245,8 @@ private slots:
                                           << "WARN WQF Function name (OrderLst) doesn't match file name (OrderList)";
         QTest::newRow("inner dots") << "a.b/Order.List.wqf" << QByteArray("Order.List") << none;
         QTest::newRow("beyond ASCII") << "Ärger.wqf" << QByteArray("äRGER") << none;
-        QTest::newRow("placeholders stay") << "x%s.wqf" << QByteArray("%S")
-                                           << "WARN WQF Function name (%S) doesn't match file name (x%s)";
+        QTest::newRow("placeholders stay")
+            << "x%s.wqf" << QByteArray("%S") << "WARN WQF Function name (%S) doesn't match file name (x%s)";
     }
     void fileName()
     {
@@ -255,7 +260,8 @@ private slots:
                              "</preproc></wqf>");
         TWQFFile page;
         QVERIFY(page.LoadFromFile(path, 0));
-        QCOMPARE(runCheck(std::make_unique<TFileNameCheck>(), &page), line.isEmpty() ? QStringList() : QStringList{line});
+        QCOMPARE(runCheck(std::make_unique<TFileNameCheck>(), &page),
+                 line.isEmpty() ? QStringList() : QStringList{line});
     }
 
     void fileNameWithoutFile()

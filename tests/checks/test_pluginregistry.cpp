@@ -1,5 +1,5 @@
-#include "checks/pellorinplugin.h"
 #include "base/exception.h"
+#include "checks/pellorinplugin.h"
 #include "common/testmain.h"
 
 #include <QTest>
@@ -34,7 +34,9 @@ private:
 // Accepts one key with exactly Ctrl; sets Handled as told.
 class FakeShortCut : public TShortCutPlugin {
 public:
-    FakeShortCut(Log &log, QString name, uint16_t key, bool handles) : m_log(log), m_name(std::move(name)), m_key(key), m_handles(handles) {}
+    FakeShortCut(Log &log, QString name, uint16_t key, bool handles)
+        : m_log(log), m_name(std::move(name)), m_key(key), m_handles(handles)
+    {}
     ~FakeShortCut() override { m_log << "freed " + m_name; }
     QString ClassName() const override { return QStringLiteral("TFakeShortCut"); }
     bool Accepts(uint16_t Key, TShiftState Shift) override
@@ -144,10 +146,9 @@ private slots:
         QTest::addColumn<Log>("calls");
         // first: Enter, leaves Handled False; second: Enter, disabled, handles; third: Enter.
         QTest::newRow("stops at the first that handles")
-            << int(VK_RETURN) << true
-            << Log({"accepts? first", "execute first", "accepts? second", "execute second"});
-        QTest::newRow("nobody accepts")
-            << int(VK_DELETE) << false << Log({"accepts? first", "accepts? second", "accepts? third"});
+            << int(VK_RETURN) << true << Log({"accepts? first", "execute first", "accepts? second", "execute second"});
+        QTest::newRow("nobody accepts") << int(VK_DELETE) << false
+                                        << Log({"accepts? first", "accepts? second", "accepts? third"});
     }
     void dispatch()
     {

@@ -7,8 +7,8 @@
 namespace pellorin_test {
 using Factory = std::function<std::unique_ptr<QObject>()>;
 bool registerTestClass(const char *name, Factory factory);
-}
+} // namespace pellorin_test
 
-#define PELLORIN_TEST_CLASS(Class)                                                                 \
-    static const bool Class##_registered = ::pellorin_test::registerTestClass(                     \
-        #Class, [] { return std::unique_ptr<QObject>(new Class); });
+#define PELLORIN_TEST_CLASS(Class)                                                                                     \
+    static const bool Class##_registered =                                                                             \
+        ::pellorin_test::registerTestClass(#Class, [] { return std::unique_ptr<QObject>(new Class); });

@@ -5,10 +5,7 @@
 
 namespace pellorin_test {
 
-QString dataPath(const QString &name)
-{
-    return QStringLiteral(PELLORIN_TEST_DATA "/") + name;
-}
+QString dataPath(const QString &name) { return QStringLiteral(PELLORIN_TEST_DATA "/") + name; }
 
 QByteArray readBytes(const QString &path)
 {

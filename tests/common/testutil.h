@@ -9,4 +9,4 @@ QByteArray readBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);
 // Shows control characters so that a failed byte comparison can be read.
 QByteArray visible(const QByteArray &bytes);
-}
+} // namespace pellorin_test

@@ -3,8 +3,8 @@
 // host image with two scroll bars, the scrolling graph editor over it and the section's
 // source. Used by the viewer program and by the test that takes its picture.
 #include "editors/lclgrapheditor.h"
-#include "editors/wqfeditors.h"
 #include "editors/wqfdrawutils.h"
+#include "editors/wqfeditors.h"
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
 
@@ -41,7 +41,8 @@ public:
     {
         auto it = m_pictures.find(type);
         if (it == m_pictures.end())
-            it = m_pictures.insert(type, QImage(QDir(m_folder).filePath(QStringLiteral("rule") + type + QStringLiteral(".png"))));
+            it = m_pictures.insert(
+                type, QImage(QDir(m_folder).filePath(QStringLiteral("rule") + type + QStringLiteral(".png"))));
         return it->isNull() ? nullptr : &*it;
     }
 
@@ -52,7 +53,8 @@ private:
 
 class DiagramWindow : public QWidget {
 public:
-    DiagramWindow(TWQFSection *section, TCommentRectList *notes, double zoom, QWidget *parent = nullptr) : QWidget(parent)
+    DiagramWindow(TWQFSection *section, TCommentRectList *notes, double zoom, QWidget *parent = nullptr)
+        : QWidget(parent)
     {
         setObjectName(QStringLiteral("DiagramWindow"));
         Image = new TImage(this);

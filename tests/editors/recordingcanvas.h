@@ -43,7 +43,10 @@ inline QString pointsText(const std::vector<TPoint> &points)
     return parts.join(QLatin1Char(' '));
 }
 
-inline QString rectText(const Rect &r) { return QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom); }
+inline QString rectText(const Rect &r)
+{
+    return QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom);
+}
 
 class RecordingCanvas : public TCanvas {
 public:

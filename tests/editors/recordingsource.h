@@ -23,10 +23,10 @@ public:
     std::vector<Box> Boxes;
     // Set to rebuild the editor from MoveItem, as a model binding does.
     TGraphEditor *Editor = nullptr;
-    QStringList Moves;     // "index:dx,dy" in call order
-    QStringList Painted;   // "bg off", "item index x,y sel", "overlay off"
+    QStringList Moves; // "index:dx,dy" in call order
+    QStringList Painted; // "bg off", "item index x,y sel", "overlay off"
     TGraphPaintInfo LastInfo;
-    int ThrowOnMove = -1;  // MoveItem raises for this index
+    int ThrowOnMove = -1; // MoveItem raises for this index
     bool *Destroyed = nullptr;
 
     ~RecordingSource() override
@@ -77,8 +77,7 @@ public:
 };
 
 // Counts the notifications of any editor class.
-template <class Base>
-class Counting : public Base {
+template <class Base> class Counting : public Base {
 public:
     using Base::Base;
     int SelectionChanges = 0;

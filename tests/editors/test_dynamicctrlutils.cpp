@@ -18,7 +18,8 @@ private slots:
         QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << "a\n  b\nc";
         QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "a\n  b\nc";
         QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << int(Qt::ControlModifier) << "  a\n    b\nc";
-        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier) << "a\nb\nc";
+        QTest::newRow("Ctrl+Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier)
+                                        << "a\nb\nc";
     }
     void tabKeys()
     {

@@ -15,11 +15,8 @@ using Editor = Counting<TGraphEditor>;
 std::vector<Box> fixtureBoxes()
 {
     return {
-        {Rect(50, 50, 82, 76)},
-        {Rect(150, 50, 182, 76)},
-        {Rect(50, 150, 82, 176)},
-        {Rect(250, 250, 450, 450)},
-        {Rect(430, 430, 445, 445), false},
+        {Rect(50, 50, 82, 76)},     {Rect(150, 50, 182, 76)},          {Rect(50, 150, 82, 176)},
+        {Rect(250, 250, 450, 450)}, {Rect(430, 430, 445, 445), false},
     };
 }
 
@@ -81,41 +78,119 @@ private slots:
         QTest::addColumn<int>("selectionChanged");
         QTest::addColumn<int>("onSelectionChange");
 
-        QTest::newRow("click an item") << "" << "d 60 60; u 60 60" << "0" << "" << 1 << 1;
-        QTest::newRow("click a selected item keeps the group") << "0,1" << "d 60 60; u 60 60" << "0,1" << "" << 1 << 1;
-        QTest::newRow("click empty space clears") << "0,1" << "d 10 10; u 10 10" << "" << "" << 2 << 1;
-        QTest::newRow("click empty space, nothing selected") << "" << "d 10 10; u 10 10" << "" << "" << 0 << 0;
-        QTest::newRow("click another item replaces") << "0" << "d 160 60; u 160 60" << "1" << "" << 3 << 2;
-        QTest::newRow("click on the right bottom edge") << "" << "d 82 76; u 82 76" << "0" << "" << 1 << 1;
-        QTest::newRow("shift press belongs to the window") << "0" << "d 160 60 s; u 160 60 s" << "0" << "" << 0 << 0;
-        QTest::newRow("ctrl-click adds") << "0" << "d 160 60 c; u 160 60 c" << "0,1" << "" << 1 << 1;
-        QTest::newRow("ctrl-click removes") << "0,1" << "d 60 60 c; u 60 60 c" << "1" << "" << 1 << 1;
-        QTest::newRow("ctrl-click empty space") << "0" << "d 10 10 c; u 10 10 c" << "0" << "" << 0 << 0;
-        QTest::newRow("band catches a corner") << "" << "d 40 40; m 90 90; u 90 90" << "0" << "" << 1 << 1;
-        QTest::newRow("band crossing an item misses it") << "" << "d 60 40; m 70 90; u 70 90" << "" << "" << 0 << 0;
-        QTest::newRow("band uses the release point") << "" << "d 40 40; m 45 45; u 90 90" << "0" << "" << 1 << 1;
-        QTest::newRow("band replaces the selection") << "1" << "d 40 40; m 90 90; u 90 90" << "0" << "" << 3 << 2;
-        QTest::newRow("ctrl band adds") << "1" << "d 40 40 c; m 90 90 c; u 90 90 c" << "0,1" << "" << 1 << 1;
-        QTest::newRow("band drops the ungroupable handle")
-            << "" << "d 460 460; m 300 300; u 300 300" << "3" << "" << 1 << 1;
-        QTest::newRow("handle alone stays selected") << "" << "d 440 440; u 440 440" << "4" << "" << 1 << 1;
-        QTest::newRow("ctrl-click a handle into a group drops it") << "3" << "d 440 440 c; u 440 440 c" << "3" << "" << 1 << 1;
-        QTest::newRow("drag the selection") << "0,1" << "d 60 60; m 80 70; u 200 200" << "0,1" << "0:20,10 1:20,10" << 1 << 1;
-        QTest::newRow("drag of (0,0) still moves") << "" << "d 60 60; m 60 60; u 60 60" << "0" << "0:0,0" << 2 << 1;
-        QTest::newRow("drag an unselected item") << "0" << "d 160 60; m 170 70; u 170 70" << "1" << "1:10,10" << 4 << 2;
-        QTest::newRow("ctrl drag moves what was selected") << "0" << "d 160 60 c; m 170 70 c; u 170 70 c" << "0" << "0:10,10" << 1
-                                                          << 0;
-        QTest::newRow("alt vertical carries what lies below")
-            << "2" << "d 60 160; m 61 200 a; u 61 200 a" << "2" << "2:0,40 3:0,40" << 2 << 1;
-        QTest::newRow("alt horizontal carries what lies right")
-            << "1" << "d 160 60; m 200 61 a; u 200 61 a" << "1" << "1:40,0 3:40,0" << 2 << 1;
-        QTest::newRow("alt lock read at every move") << "1" << "d 160 60; m 200 61 a; m 200 61; u 200 61" << "1" << "1:40,1" << 2
-                                                     << 1;
-        QTest::newRow("right release cancels a drag") << "0" << "d 60 60; m 100 100; ru 100 100; u 100 100" << "0" << "" << 1 << 1;
-        QTest::newRow("right press alone does nothing") << "0" << "rd 160 60; ru 160 60" << "0" << "" << 0 << 0;
+        QTest::newRow("click an item") << ""
+                                       << "d 60 60; u 60 60"
+                                       << "0"
+                                       << "" << 1 << 1;
+        QTest::newRow("click a selected item keeps the group") << "0,1"
+                                                               << "d 60 60; u 60 60"
+                                                               << "0,1"
+                                                               << "" << 1 << 1;
+        QTest::newRow("click empty space clears") << "0,1"
+                                                  << "d 10 10; u 10 10"
+                                                  << ""
+                                                  << "" << 2 << 1;
+        QTest::newRow("click empty space, nothing selected") << ""
+                                                             << "d 10 10; u 10 10"
+                                                             << ""
+                                                             << "" << 0 << 0;
+        QTest::newRow("click another item replaces") << "0"
+                                                     << "d 160 60; u 160 60"
+                                                     << "1"
+                                                     << "" << 3 << 2;
+        QTest::newRow("click on the right bottom edge") << ""
+                                                        << "d 82 76; u 82 76"
+                                                        << "0"
+                                                        << "" << 1 << 1;
+        QTest::newRow("shift press belongs to the window") << "0"
+                                                           << "d 160 60 s; u 160 60 s"
+                                                           << "0"
+                                                           << "" << 0 << 0;
+        QTest::newRow("ctrl-click adds") << "0"
+                                         << "d 160 60 c; u 160 60 c"
+                                         << "0,1"
+                                         << "" << 1 << 1;
+        QTest::newRow("ctrl-click removes") << "0,1"
+                                            << "d 60 60 c; u 60 60 c"
+                                            << "1"
+                                            << "" << 1 << 1;
+        QTest::newRow("ctrl-click empty space") << "0"
+                                                << "d 10 10 c; u 10 10 c"
+                                                << "0"
+                                                << "" << 0 << 0;
+        QTest::newRow("band catches a corner") << ""
+                                               << "d 40 40; m 90 90; u 90 90"
+                                               << "0"
+                                               << "" << 1 << 1;
+        QTest::newRow("band crossing an item misses it") << ""
+                                                         << "d 60 40; m 70 90; u 70 90"
+                                                         << ""
+                                                         << "" << 0 << 0;
+        QTest::newRow("band uses the release point") << ""
+                                                     << "d 40 40; m 45 45; u 90 90"
+                                                     << "0"
+                                                     << "" << 1 << 1;
+        QTest::newRow("band replaces the selection") << "1"
+                                                     << "d 40 40; m 90 90; u 90 90"
+                                                     << "0"
+                                                     << "" << 3 << 2;
+        QTest::newRow("ctrl band adds") << "1"
+                                        << "d 40 40 c; m 90 90 c; u 90 90 c"
+                                        << "0,1"
+                                        << "" << 1 << 1;
+        QTest::newRow("band drops the ungroupable handle") << ""
+                                                           << "d 460 460; m 300 300; u 300 300"
+                                                           << "3"
+                                                           << "" << 1 << 1;
+        QTest::newRow("handle alone stays selected") << ""
+                                                     << "d 440 440; u 440 440"
+                                                     << "4"
+                                                     << "" << 1 << 1;
+        QTest::newRow("ctrl-click a handle into a group drops it") << "3"
+                                                                   << "d 440 440 c; u 440 440 c"
+                                                                   << "3"
+                                                                   << "" << 1 << 1;
+        QTest::newRow("drag the selection") << "0,1"
+                                            << "d 60 60; m 80 70; u 200 200"
+                                            << "0,1"
+                                            << "0:20,10 1:20,10" << 1 << 1;
+        QTest::newRow("drag of (0,0) still moves") << ""
+                                                   << "d 60 60; m 60 60; u 60 60"
+                                                   << "0"
+                                                   << "0:0,0" << 2 << 1;
+        QTest::newRow("drag an unselected item") << "0"
+                                                 << "d 160 60; m 170 70; u 170 70"
+                                                 << "1"
+                                                 << "1:10,10" << 4 << 2;
+        QTest::newRow("ctrl drag moves what was selected") << "0"
+                                                           << "d 160 60 c; m 170 70 c; u 170 70 c"
+                                                           << "0"
+                                                           << "0:10,10" << 1 << 0;
+        QTest::newRow("alt vertical carries what lies below") << "2"
+                                                              << "d 60 160; m 61 200 a; u 61 200 a"
+                                                              << "2"
+                                                              << "2:0,40 3:0,40" << 2 << 1;
+        QTest::newRow("alt horizontal carries what lies right") << "1"
+                                                                << "d 160 60; m 200 61 a; u 200 61 a"
+                                                                << "1"
+                                                                << "1:40,0 3:40,0" << 2 << 1;
+        QTest::newRow("alt lock read at every move") << "1"
+                                                     << "d 160 60; m 200 61 a; m 200 61; u 200 61"
+                                                     << "1"
+                                                     << "1:40,1" << 2 << 1;
+        QTest::newRow("right release cancels a drag") << "0"
+                                                      << "d 60 60; m 100 100; ru 100 100; u 100 100"
+                                                      << "0"
+                                                      << "" << 1 << 1;
+        QTest::newRow("right press alone does nothing") << "0"
+                                                        << "rd 160 60; ru 160 60"
+                                                        << "0"
+                                                        << "" << 0 << 0;
         // The cancel leaves no Alt lock behind: B is not taken as carried at the next press.
-        QTest::newRow("press after a cancelled alt drag")
-            << "2" << "d 60 160; m 61 200 a; ru 61 200; d 160 60; u 160 60" << "1" << "" << 4 << 3;
+        QTest::newRow("press after a cancelled alt drag") << "2"
+                                                          << "d 60 160; m 61 200 a; ru 61 200; d 160 60; u 160 60"
+                                                          << "1"
+                                                          << "" << 4 << 3;
     }
     void mouseScripts()
     {

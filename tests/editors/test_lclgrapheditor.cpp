@@ -59,7 +59,8 @@ struct Form {
 
 void sendWheel(QWidget *target, QPoint angle, bool *accepted = nullptr)
 {
-    QWheelEvent e(QPointF(20, 20), QPointF(20, 20), QPoint(), angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent e(QPointF(20, 20), QPointF(20, 20), QPoint(), angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                  false);
     QApplication::sendEvent(target, &e);
     if (accepted)
         *accepted = e.isAccepted();
@@ -104,13 +105,15 @@ private slots:
     void overlayGoesWithTheEditor()
     {
         Form form;
-        auto editor = std::make_unique<TImageGraphEditor>(form.host, form.hbar, form.vbar, std::make_unique<RecordingSource>());
+        auto editor =
+            std::make_unique<TImageGraphEditor>(form.host, form.hbar, form.vbar, std::make_unique<RecordingSource>());
         QVERIFY(form.window.findChild<TContent *>());
         editor.reset();
         QVERIFY(!form.window.findChild<TContent *>());
         // The form may also go first.
         auto *window = new Form;
-        editor = std::make_unique<TImageGraphEditor>(window->host, window->hbar, window->vbar, std::make_unique<RecordingSource>());
+        editor = std::make_unique<TImageGraphEditor>(window->host, window->hbar, window->vbar,
+                                                     std::make_unique<RecordingSource>());
         delete window;
         editor->Invalidate();
         editor->SetGraphSize({10, 10});
@@ -331,8 +334,10 @@ private slots:
             QCOMPARE(canvas.TextHeight(QStringLiteral("x")), extent.Y);
             canvas.TextOut(5, 5, QStringLiteral("WWW"));
         }
-        for (const QPoint p : {QPoint(50, 0), QPoint(50, 30), QPoint(50, 50), QPoint(70, 50), QPoint(90, 65), QPoint(99, 80)})
-            QVERIFY2(image.pixelColor(p) == QColor(255, 0, 0), qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
+        for (const QPoint p :
+             {QPoint(50, 0), QPoint(50, 30), QPoint(50, 50), QPoint(70, 50), QPoint(90, 65), QPoint(99, 80)})
+            QVERIFY2(image.pixelColor(p) == QColor(255, 0, 0),
+                     qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
         QCOMPARE(image.pixelColor(70, 70), QColor(Qt::white));
         bool blue = false;
         for (int x = 5; x < 40 && !blue; ++x)

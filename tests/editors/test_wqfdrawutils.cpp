@@ -1,6 +1,6 @@
 #include "base/exception.h"
-#include "common/testmain.h"
 #include "common/pagefixture.h"
+#include "common/testmain.h"
 #include "editors/wqfdrawutils.h"
 #include "recordingcanvas.h"
 #include "recordingsource.h"
@@ -68,9 +68,9 @@ private slots:
         QTest::newRow("straight below with a gap")
             << TPoint{0, 0} << TPoint{0, 52} << 1.0 << "(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"
             << "(16,52) (11,46) (20,46)" << 2;
-        QTest::newRow("below and right")
-            << TPoint{0, 0} << TPoint{96, 104} << 1.0 << "(16,26) (16,39) (64,39) (64,91) (112,91) (112,104)"
-            << "(112,104) (107,98) (116,98)" << 2;
+        QTest::newRow("below and right") << TPoint{0, 0} << TPoint{96, 104} << 1.0
+                                         << "(16,26) (16,39) (64,39) (64,91) (112,91) (112,104)"
+                                         << "(112,104) (107,98) (116,98)" << 2;
         QTest::newRow("levels 2 apart merge")
             << TPoint{0, 0} << TPoint{96, 54} << 1.0 << "(16,26) (16,39) (64,39) (64,39) (112,39) (112,54)"
             << "(112,54) (107,48) (116,48)" << 2;
@@ -176,7 +176,8 @@ private slots:
         QTest::newRow("mode 0 never") << 0 << TPoint{400, 900} << Rect(0, 0, 500, 500) << 1.0 << "";
         QTest::newRow("mode 2 in sight") << 2 << TPoint{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
         QTest::newRow("mode 1 in sight") << 1 << TPoint{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "";
-        QTest::newRow("mode 1 on the far corner is in sight") << 1 << TPoint{500, 500} << Rect(0, 0, 500, 500) << 1.0 << "";
+        QTest::newRow("mode 1 on the far corner is in sight")
+            << 1 << TPoint{500, 500} << Rect(0, 0, 500, 500) << 1.0 << "";
         QTest::newRow("mode 1 out of sight") << 1 << TPoint{200, 501} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
         QTest::newRow("mode 1 tested in model units")
             << 1 << TPoint{200, 300} << Rect(0, 0, 1000, 500) << 2.0 << "T@242,276";

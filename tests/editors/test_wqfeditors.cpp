@@ -1,5 +1,5 @@
-#include "common/testmain.h"
 #include "common/pagefixture.h"
+#include "common/testmain.h"
 #include "common/testutil.h"
 #include "diagramwindow.h"
 #include "editors/wqfeditors.h"
@@ -221,14 +221,19 @@ private slots:
         QTest::addColumn<bool>("groupable");
         QTest::newRow("component at zoom 1.25: 97.5 rounds to 98")
             << "component" << Rect(64, 52, 0, 0) << 1.25 << Rect(80, 65, 120, 98) << true;
-        QTest::newRow("component: 87.5 rounds to 88") << "component" << Rect(0, 44, 0, 0) << 1.25 << Rect(0, 55, 40, 88) << true;
-        QTest::newRow("component: 92.5 rounds to 92") << "component" << Rect(0, 48, 0, 0) << 1.25 << Rect(0, 60, 40, 92) << true;
-        QTest::newRow("note: the title bar only") << "note" << Rect(10, 20, 110, 60) << 1.0 << Rect(10, 20, 110, 40) << true;
-        QTest::newRow("note lower than its bar") << "note" << Rect(10, 20, 110, 30) << 1.0 << Rect(10, 20, 110, 30) << true;
+        QTest::newRow("component: 87.5 rounds to 88")
+            << "component" << Rect(0, 44, 0, 0) << 1.25 << Rect(0, 55, 40, 88) << true;
+        QTest::newRow("component: 92.5 rounds to 92")
+            << "component" << Rect(0, 48, 0, 0) << 1.25 << Rect(0, 60, 40, 92) << true;
+        QTest::newRow("note: the title bar only")
+            << "note" << Rect(10, 20, 110, 60) << 1.0 << Rect(10, 20, 110, 40) << true;
+        QTest::newRow("note lower than its bar")
+            << "note" << Rect(10, 20, 110, 30) << 1.0 << Rect(10, 20, 110, 30) << true;
         QTest::newRow("note upside down") << "note" << Rect(10, 60, 110, 20) << 1.0 << Rect(10, 60, 110, 80) << true;
         QTest::newRow("note at zoom 2") << "note" << Rect(10, 20, 110, 60) << 2.0 << Rect(20, 40, 220, 80) << true;
         QTest::newRow("handle") << "handle" << Rect(10, 20, 110, 60) << 1.0 << Rect(95, 45, 110, 60) << false;
-        QTest::newRow("handle at zoom 2") << "handle" << Rect(10, 20, 110, 60) << 2.0 << Rect(190, 90, 220, 120) << false;
+        QTest::newRow("handle at zoom 2")
+            << "handle" << Rect(10, 20, 110, 60) << 2.0 << Rect(190, 90, 220, 120) << false;
     }
     void hitRects()
     {
@@ -418,7 +423,9 @@ private slots:
     {
         Diagram d(2.0);
         const QImage picture(40, 30, QImage::Format_RGB32);
-        d.source->OnGetImage = [&picture](TWQFItem *, const QString &type) { return type == u"IF" ? &picture : nullptr; };
+        d.source->OnGetImage = [&picture](TWQFItem *, const QString &type) {
+            return type == u"IF" ? &picture : nullptr;
+        };
         d.source->VertSplit = 300;
         d.editor->Rebuild();
         d.select({d.item(1)});
@@ -522,7 +529,8 @@ private slots:
         QTest::addColumn<QString>("frame");
         QTest::addColumn<Rect>("dropped");
         // Pressed on the title bar, the note moves; pressed on the handle, it grows.
-        QTest::newRow("move") << false << "(30,46,230,86)" << clSelectedNoteBar << "(30,46,230,126)" << Rect(15, 23, 115, 63);
+        QTest::newRow("move") << false << "(30,46,230,86)" << clSelectedNoteBar << "(30,46,230,126)"
+                              << Rect(15, 23, 115, 63);
         QTest::newRow("resize") << true << "(20,40,230,80)" << clNoteBar << "(20,40,230,126)" << Rect(10, 20, 115, 63);
     }
     void dragsNotes()

@@ -1,18 +1,19 @@
 #include "base/exception.h"
+#include "common/pagefixture.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "model/clipboardxml.h"
-#include "common/pagefixture.h"
 
 #include <QTest>
 
 using namespace pellorin_test;
 
 namespace {
-const QByteArray kTwo = "<c><n>0</n><t>SELECTQUERY</t><c>first</c><j>1</j><j/><x>10</x><y>20</y><values>"
-                        "<query><![CDATA[select *\nfrom t]]></query>"
-                        "<param><n><![CDATA[id]]></n><t>INTEGER</t><v><![CDATA[]]></v></param></values></c>"
-                        "<c><n>1</n><t>IF</t><c/><j>0</j><j>7</j><x>10</x><y>80</y><values><v>a &lt; b</v></values></c>";
+const QByteArray kTwo =
+    "<c><n>0</n><t>SELECTQUERY</t><c>first</c><j>1</j><j/><x>10</x><y>20</y><values>"
+    "<query><![CDATA[select *\nfrom t]]></query>"
+    "<param><n><![CDATA[id]]></n><t>INTEGER</t><v><![CDATA[]]></v></param></values></c>"
+    "<c><n>1</n><t>IF</t><c/><j>0</j><j>7</j><x>10</x><y>80</y><values><v>a &lt; b</v></values></c>";
 
 // What the paste command hands to the import: the first "c" inside "clip".
 std::vector<TWQFItem *> paste(const ClipboardText &clipboard, TWQFSection *section)
@@ -33,13 +34,14 @@ private slots:
         auto page = pageWith(kTwo);
         MemoryClipboardText clipboard;
         WriteClipboardXML(refs(page->FindSection("preproc")->Items()), clipboard);
-        const QByteArray expected = "\r\n<c>\r\n  <n>0</n>\r\n  <t>SELECTQUERY</t>\r\n  <c>first</c>\r\n  <j>1</j>\r\n"
-                                    "  <j/>\r\n  <x>10</x>\r\n  <y>20</y>\r\n  <values>\r\n"
-                                    "    <query><![CDATA[select *\nfrom t]]></query>\r\n    <param>\r\n"
-                                    "      <n><![CDATA[id]]></n>\r\n      <t>INTEGER</t>\r\n      <v><![CDATA[]]></v>\r\n"
-                                    "    </param>\r\n  </values>\r\n</c>"
-                                    "\r\n<c>\r\n  <n>1</n>\r\n  <t>IF</t>\r\n  <c/>\r\n  <j>0</j>\r\n  <j>7</j>\r\n"
-                                    "  <x>10</x>\r\n  <y>80</y>\r\n  <values>\r\n    <v>a &lt; b</v>\r\n  </values>\r\n</c>";
+        const QByteArray expected =
+            "\r\n<c>\r\n  <n>0</n>\r\n  <t>SELECTQUERY</t>\r\n  <c>first</c>\r\n  <j>1</j>\r\n"
+            "  <j/>\r\n  <x>10</x>\r\n  <y>20</y>\r\n  <values>\r\n"
+            "    <query><![CDATA[select *\nfrom t]]></query>\r\n    <param>\r\n"
+            "      <n><![CDATA[id]]></n>\r\n      <t>INTEGER</t>\r\n      <v><![CDATA[]]></v>\r\n"
+            "    </param>\r\n  </values>\r\n</c>"
+            "\r\n<c>\r\n  <n>1</n>\r\n  <t>IF</t>\r\n  <c/>\r\n  <j>0</j>\r\n  <j>7</j>\r\n"
+            "  <x>10</x>\r\n  <y>80</y>\r\n  <values>\r\n    <v>a &lt; b</v>\r\n  </values>\r\n</c>";
         QCOMPARE(visible(clipboard.Text().toUtf8()), visible(expected));
     }
 
@@ -53,7 +55,8 @@ private slots:
 
     void pasteIntoOtherSectionAndPage()
     {
-        auto source = loadPage("<wqf><function/><preproc>" + kTwo + "</preproc><postproc><c><n>0</n><t>SET</t></c>"
+        auto source = loadPage("<wqf><function/><preproc>" + kTwo +
+                               "</preproc><postproc><c><n>0</n><t>SET</t></c>"
                                "</postproc></wqf>");
         auto other = pageWith("<c><n>1</n><t>SET</t></c><c><n>0</n><t>SET</t></c>");
         MemoryClipboardText clipboard;
@@ -90,7 +93,8 @@ private slots:
         MemoryClipboardText compact(QString::fromUtf8(kTwo));
         MemoryClipboardText commented("<!-- copied -->\n" + QString::fromUtf8(kTwo));
         QByteArray first;
-        for (const ClipboardText *clipboard : std::initializer_list<const ClipboardText *>{&indented, &compact, &commented}) {
+        for (const ClipboardText *clipboard :
+             std::initializer_list<const ClipboardText *>{&indented, &compact, &commented}) {
             auto target = pageWith("");
             TWQFSection *section = target->FindSection("postproc");
             QCOMPARE(paste(*clipboard, section).size(), size_t(2));

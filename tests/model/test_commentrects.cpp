@@ -5,7 +5,8 @@
 #include <limits>
 
 namespace {
-TCommentRect note(int l, int t, int r, int b, const QString &section, bool show, const QString &title, const QString &text)
+TCommentRect note(int l, int t, int r, int b, const QString &section, bool show, const QString &title,
+                  const QString &text)
 {
     TCommentRect n;
     n.Rect = Rect(l, t, r, b);
@@ -55,7 +56,8 @@ private slots:
     {
         auto n = NewCommentRect("postproc", -5, 7);
         QCOMPARE(describe(*n), QString("-5,7,95,47 postproc 0 [Note] [Note text]"));
-        QCOMPARE(describe(*NewCommentRect("preproc", kMax - 10, 0)), QString("%1,0,%2,40 preproc 0 [Note] [Note text]").arg(kMax - 10).arg(kMax));
+        QCOMPARE(describe(*NewCommentRect("preproc", kMax - 10, 0)),
+                 QString("%1,0,%2,40 preproc 0 [Note] [Note text]").arg(kMax - 10).arg(kMax));
     }
 
     void write_data()
@@ -65,14 +67,31 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("result");
         const QString abc = "abc\n[[@@rect 10 20 100 40 preproc 1 Note||||";
-        QTest::newRow("CR LF") << "abc" << "Note" << "l1\r\nl2" << abc + "l1<br>l2@@]]\n";
-        QTest::newRow("LF CR") << "abc" << "Note" << "l1\n\rl2" << abc + "l1<br>l2@@]]\n";
-        QTest::newRow("lone CR") << "abc" << "Note" << "l1\rl2\r" << abc + "l1<br>l2<br>@@]]\n";
-        QTest::newRow("two CR LF") << "abc" << "Note" << "l1\r\n\r\nl2" << abc + "l1<br><br>l2@@]]\n";
-        QTest::newRow("LF then CR LF") << "abc" << "Note" << "a\n\r\nb" << abc + "a<br><br>b@@]]\n";
-        QTest::newRow("notes ending in LF") << "abc\n" << "Note" << "" << abc + "@@]]\n";
-        QTest::newRow("no notes") << "" << "Note" << "t" << QString(abc).mid(4) + "t@@]]\n";
-        QTest::newRow("title line breaks become blanks") << "abc" << "A\r\nB\rC" << "" << "abc\n[[@@rect 10 20 100 40 preproc 1 A B C||||@@]]\n";
+        QTest::newRow("CR LF") << "abc"
+                               << "Note"
+                               << "l1\r\nl2" << abc + "l1<br>l2@@]]\n";
+        QTest::newRow("LF CR") << "abc"
+                               << "Note"
+                               << "l1\n\rl2" << abc + "l1<br>l2@@]]\n";
+        QTest::newRow("lone CR") << "abc"
+                                 << "Note"
+                                 << "l1\rl2\r" << abc + "l1<br>l2<br>@@]]\n";
+        QTest::newRow("two CR LF") << "abc"
+                                   << "Note"
+                                   << "l1\r\n\r\nl2" << abc + "l1<br><br>l2@@]]\n";
+        QTest::newRow("LF then CR LF") << "abc"
+                                       << "Note"
+                                       << "a\n\r\nb" << abc + "a<br><br>b@@]]\n";
+        QTest::newRow("notes ending in LF") << "abc\n"
+                                            << "Note"
+                                            << "" << abc + "@@]]\n";
+        QTest::newRow("no notes") << ""
+                                  << "Note"
+                                  << "t" << QString(abc).mid(4) + "t@@]]\n";
+        QTest::newRow("title line breaks become blanks") << "abc"
+                                                         << "A\r\nB\rC"
+                                                         << ""
+                                                         << "abc\n[[@@rect 10 20 100 40 preproc 1 A B C||||@@]]\n";
     }
     void write()
     {
@@ -109,31 +128,36 @@ private slots:
         QTest::addColumn<QString>("free");
         QTest::addColumn<QStringList>("read");
         QTest::newRow("two adjacent markers")
-            << "a\n[[@@rect 1 2 3 4 preproc 0 T1||||x@@]][[@@rect 5 6 7 8 postproc 1 T2||||y@@]]\nb" << "a\nb"
-            << QStringList{"1,2,4,6 preproc 0 [T1] [x]", "5,6,12,14 postproc 1 [T2] [y]"};
-        QTest::newRow("bars in the free text") << "a||||b\n[[@@rect 1 2 3 4 preproc 0  T1 ||||x@@]]\n" << "a||||b\n"
+            << "a\n[[@@rect 1 2 3 4 preproc 0 T1||||x@@]][[@@rect 5 6 7 8 postproc 1 T2||||y@@]]\nb"
+            << "a\nb" << QStringList{"1,2,4,6 preproc 0 [T1] [x]", "5,6,12,14 postproc 1 [T2] [y]"};
+        QTest::newRow("bars in the free text") << "a||||b\n[[@@rect 1 2 3 4 preproc 0  T1 ||||x@@]]\n"
+                                               << "a||||b\n"
                                                << QStringList{"1,2,4,6 preproc 0 [T1] [x]"};
-        QTest::newRow("breaks in any case") << "[[@@rect 1 2 3 4 preproc 0 T||||a<BR>b<Br>c@@]]\n" << ""
-                                            << QStringList{"1,2,4,6 preproc 0 [T] [a\nb\nc]"};
-        QTest::newRow("a character after the marker is kept") << "[[@@rect 1 2 3 4 preproc 0 T||||@@]]x" << "x"
-                                                              << QStringList{"1,2,4,6 preproc 0 [T] []"};
-        QTest::newRow("CR LF after the marker") << "[[@@rect 1 2 3 4 preproc 0 T||||@@]]\r\nx" << "x"
-                                                << QStringList{"1,2,4,6 preproc 0 [T] []"};
-        QTest::newRow("only one line break is taken") << "[[@@rect 1 2 3 4 preproc 0 T||||@@]]\n\nx" << "\nx"
-                                                      << QStringList{"1,2,4,6 preproc 0 [T] []"};
+        QTest::newRow("breaks in any case") << "[[@@rect 1 2 3 4 preproc 0 T||||a<BR>b<Br>c@@]]\n"
+                                            << "" << QStringList{"1,2,4,6 preproc 0 [T] [a\nb\nc]"};
+        QTest::newRow("a character after the marker is kept") << "[[@@rect 1 2 3 4 preproc 0 T||||@@]]x"
+                                                              << "x" << QStringList{"1,2,4,6 preproc 0 [T] []"};
+        QTest::newRow("CR LF after the marker") << "[[@@rect 1 2 3 4 preproc 0 T||||@@]]\r\nx"
+                                                << "x" << QStringList{"1,2,4,6 preproc 0 [T] []"};
+        QTest::newRow("only one line break is taken") << "[[@@rect 1 2 3 4 preproc 0 T||||@@]]\n\nx"
+                                                      << "\nx" << QStringList{"1,2,4,6 preproc 0 [T] []"};
         QTest::newRow("no bars: the marker ends at its line")
-            << "a\n[[@@rect 1 2 3 4 preproc 1 T\nb||||c@@]]" << "a\nb||||c@@]]" << QStringList{"1,2,4,6 preproc 1 [T] []"};
-        QTest::newRow("no close: the text ends at its line")
-            << "[[@@rect 1 2 3 4 preproc 0 T||||body\nnext 5" << "next 5" << QStringList{"1,2,4,6 preproc 0 [T] [body]"};
-        QTest::newRow("fields missing within the line")
-            << "[[@@rect 7\n8 9 10" << "8 9 10" << QStringList{"7,0,107,40 preproc 0 [] []"};
-        QTest::newRow("number too big") << "[[@@rect 99999999999 2 3 4 preproc 0 T||||@@]]\n" << ""
-                                        << QStringList{"0,2,3,6 preproc 0 [T] []"};
-        QTest::newRow("sum clamped") << "[[@@rect 2147483600 -2147483600 100 -100 preproc 0 T||||@@]]\n" << ""
-                                     << QStringList{QString("2147483600,-2147483600,%1,%2 preproc 0 [T] []").arg(kMax).arg(kMin)};
+            << "a\n[[@@rect 1 2 3 4 preproc 1 T\nb||||c@@]]"
+            << "a\nb||||c@@]]" << QStringList{"1,2,4,6 preproc 1 [T] []"};
+        QTest::newRow("no close: the text ends at its line") << "[[@@rect 1 2 3 4 preproc 0 T||||body\nnext 5"
+                                                             << "next 5" << QStringList{"1,2,4,6 preproc 0 [T] [body]"};
+        QTest::newRow("fields missing within the line") << "[[@@rect 7\n8 9 10"
+                                                        << "8 9 10" << QStringList{"7,0,107,40 preproc 0 [] []"};
+        QTest::newRow("number too big") << "[[@@rect 99999999999 2 3 4 preproc 0 T||||@@]]\n"
+                                        << "" << QStringList{"0,2,3,6 preproc 0 [T] []"};
+        QTest::newRow("sum clamped")
+            << "[[@@rect 2147483600 -2147483600 100 -100 preproc 0 T||||@@]]\n"
+            << "" << QStringList{QString("2147483600,-2147483600,%1,%2 preproc 0 [T] []").arg(kMax).arg(kMin)};
         QTest::newRow("opening is case-sensitive") << "[[@@RECT 1 2 3 4 preproc 0 T||||@@]]\n"
-                                                   << "[[@@RECT 1 2 3 4 preproc 0 T||||@@]]\n" << QStringList();
-        QTest::newRow("marker without line end at the end") << "x [[@@rect" << "x " << QStringList{"0,0,100,40 preproc 0 [] []"};
+                                                   << "[[@@RECT 1 2 3 4 preproc 0 T||||@@]]\n"
+                                                   << QStringList();
+        QTest::newRow("marker without line end at the end") << "x [[@@rect"
+                                                            << "x " << QStringList{"0,0,100,40 preproc 0 [] []"};
     }
     void read()
     {
@@ -174,10 +198,14 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("word");
         QTest::addColumn<int>("end");
-        QTest::newRow("blanks and tabs") << " \tpostproc 1" << "postproc" << 10;
-        QTest::newRow("ends at a line break") << "a\rb" << "a" << 1;
-        QTest::newRow("line break first") << " \nb" << "dflt" << 1;
-        QTest::newRow("empty") << "  " << "dflt" << 2;
+        QTest::newRow("blanks and tabs") << " \tpostproc 1"
+                                         << "postproc" << 10;
+        QTest::newRow("ends at a line break") << "a\rb"
+                                              << "a" << 1;
+        QTest::newRow("line break first") << " \nb"
+                                          << "dflt" << 1;
+        QTest::newRow("empty") << "  "
+                               << "dflt" << 2;
     }
     void readMarkerWord()
     {

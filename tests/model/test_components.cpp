@@ -1,7 +1,7 @@
+#include "common/pagefixture.h"
 #include "common/testmain.h"
 #include "model/wqftypes.h"
 #include "model/xmlread.h"
-#include "common/pagefixture.h"
 
 #include <QTest>
 
@@ -96,8 +96,9 @@ private slots:
         QCOMPARE(section->Items().size(), before + 1);
         QCOMPARE(section->Items().back().get(), item);
         QCOMPARE(section->Node()->lastChild(), item->Node());
-        QCOMPARE(written(item->Node()), "<c><n>" + name.toUtf8() + "</n><t>SELECTQUERY</t><c/><j/><j/>"
-                                                                   "<x>0</x><y>0</y><values/></c>");
+        QCOMPARE(written(item->Node()), "<c><n>" + name.toUtf8() +
+                                            "</n><t>SELECTQUERY</t><c/><j/><j/>"
+                                            "<x>0</x><y>0</y><values/></c>");
         QCOMPARE(item->XNode()->textContent(), QString("0"));
         QCOMPARE(item->JumpCount(), 2);
     }
@@ -159,21 +160,23 @@ private slots:
         QTest::addColumn<QStringList>("result"); // name:exit0:exit1 of each pasted component
         const QStringList zeroToFive{"0", "1", "2", "3", "4", "5"};
         QTest::newRow("inside and outside the group")
-            << zeroToFive
-            << QByteArray("<c><n>5</n><t>IF</t><j>6</j><j>9</j></c><c><n>6</n><t>SET</t><j/><j/></c>")
+            << zeroToFive << QByteArray("<c><n>5</n><t>IF</t><j>6</j><j>9</j></c><c><n>6</n><t>SET</t><j/><j/></c>")
             << QStringList{"6:7:", "7::"};
         QTest::newRow("loop on itself") << QStringList{"0"} << QByteArray("<c><n>3</n><t>IF</t><j>3</j><j/></c>")
                                         << QStringList{"1:1:"};
         QTest::newRow("names taken in the section")
-            << QStringList{"0", "1", "2"} << QByteArray("<c><n>0</n><t>A</t><j>1</j><j/></c><c><n>1</n><t>B</t><j>0</j><j>1</j></c>")
+            << QStringList{"0", "1", "2"}
+            << QByteArray("<c><n>0</n><t>A</t><j>1</j><j/></c><c><n>1</n><t>B</t><j>0</j><j>1</j></c>")
             << QStringList{"3:4:", "4:3:4"};
         QTest::newRow("exit to a section component is emptied")
-            << QStringList{"0", "1", "2"} << QByteArray("<c><n>7</n><t>A</t><j>0</j><j>2</j></c>") << QStringList{"3::"};
+            << QStringList{"0", "1", "2"} << QByteArray("<c><n>7</n><t>A</t><j>0</j><j>2</j></c>")
+            << QStringList{"3::"};
         QTest::newRow("old names ignore case")
             << QStringList() << QByteArray("<c><n>a</n><t>A</t><j>B</j><j/></c><c><n>b</n><t>B</t><j>A</j><j/></c>")
             << QStringList{"0:1:", "1:0:"};
         QTest::newRow("only c with t and n")
-            << QStringList() << QByteArray("<!--x--><c><n>4</n></c><x/>text<c><t>IF</t></c><c><n>5</n><t>IF</t><j>4</j><j>5</j></c>")
+            << QStringList()
+            << QByteArray("<!--x--><c><n>4</n></c><x/>text<c><t>IF</t></c><c><n>5</n><t>IF</t><j>4</j><j>5</j></c>")
             << QStringList{"0::0"};
         QTest::newRow("a repeated old name maps to the later copy")
             << QStringList() << QByteArray("<c><n>1</n><t>A</t><j>1</j><j/></c><c><n>1</n><t>B</t><j>1</j><j/></c>")
@@ -216,7 +219,7 @@ private slots:
         PasteItems(clip->firstChild()->firstChild(), section, result);
         QCOMPARE(result.size(), size_t(1));
         QCOMPARE(written(result[0]->Node()), QByteArray(component).replace("<n>2</n><t>IF</t><c>note</c><j>2</j>",
-                                                                        "<n>0</n><t>IF</t><c>note</c><j>0</j>"));
+                                                                           "<n>0</n><t>IF</t><c>note</c><j>0</j>"));
         QVERIFY(written(clip.get()).contains(component)); // the source stays as it was
     }
 

@@ -52,12 +52,12 @@ private slots:
         QStringList names;
         for (const THTMLControlClass *kind : ControlClasses())
             names << kind->DisplayName() + u'|' + kind->CSSClass() + u'|' + kind->TagName();
-        QCOMPARE(names, (QStringList{"Static Container|StaticContainer|", "Dynamic Container|DynamicContainer|",
-                                     "Edit|EditorText|input", "Edit|EditorText|textarea",
-                                     "Button|EditorSubmitButton|input", "Label|EditorLabel|",
-                                     "Checkbox|EditorCheckBox|input", "Radio|EditorRadio|input", "Link|EditorLink|",
-                                     "Validation|ValidationContainer|", "Scripting Container|ScriptingContainer|",
-                                     "HTML page|EditableContent|"}));
+        QCOMPARE(names,
+                 (QStringList{"Static Container|StaticContainer|", "Dynamic Container|DynamicContainer|",
+                              "Edit|EditorText|input", "Edit|EditorText|textarea", "Button|EditorSubmitButton|input",
+                              "Label|EditorLabel|", "Checkbox|EditorCheckBox|input", "Radio|EditorRadio|input",
+                              "Link|EditorLink|", "Validation|ValidationContainer|",
+                              "Scripting Container|ScriptingContainer|", "HTML page|EditableContent|"}));
         QCOMPARE(ControlClasses()[2], &THTMLEdit::Kind());
         RegisterControlClass(nullptr);
         QCOMPARE(ControlClasses().size(), size_t(12));
@@ -72,8 +72,8 @@ private slots:
         QTest::addColumn<QByteArray>("html");
         QTest::addColumn<QString>("kind");
         QTest::newRow("class with more words") << QByteArray("<div class=\"EditorText wide\"><input></div>") << "Edit";
-        QTest::newRow("substring of a longer word") << QByteArray("<div class=xStaticContainery></div>")
-                                                    << "Static Container";
+        QTest::newRow("substring of a longer word")
+            << QByteArray("<div class=xStaticContainery></div>") << "Static Container";
         QTest::newRow("second class attribute ignored") << QByteArray("<div class=x class=EditorLink></div>") << "";
         QTest::newRow("case-sensitive") << QByteArray("<div class=editortext></div>") << "";
         QTest::newRow("no class") << QByteArray("<div style=\"left:1px\"></div>") << "";
@@ -103,11 +103,10 @@ private slots:
     void fixturePage()
     {
         const Page page(pellorin_test::readBytes(pellorin_test::dataPath("html/controls.html")));
-        QCOMPARE(page.Kinds(),
-                 (QStringList{"EditableContent/", "StaticContainer/", "EditorText/input", "EditorText/textarea",
-                              "EditorCheckBox/input", "EditorRadio/input", "DynamicContainer/",
-                              "EditorLabel/", "EditorSubmitButton/input", "EditorLink/", "ValidationContainer/",
-                              "ScriptingContainer/"}));
+        QCOMPARE(page.Kinds(), (QStringList{"EditableContent/", "StaticContainer/", "EditorText/input",
+                                            "EditorText/textarea", "EditorCheckBox/input", "EditorRadio/input",
+                                            "DynamicContainer/", "EditorLabel/", "EditorSubmitButton/input",
+                                            "EditorLink/", "ValidationContainer/", "ScriptingContainer/"}));
         QVERIFY(dynamic_cast<THTMLMemo *>(page.ById("m1")));
         QVERIFY(!page.ById("hidden")); // inside an element that is no control
         for (const auto &c : page.Controls)
@@ -137,10 +136,10 @@ private slots:
 
         LayoutControls(page.Controls);
         const QStringList ids{"page", "box", "e1", "m1", "c1", "r1", "rows", "b1", "l1", "v1", "s1"};
-        const QList<Rect> bounds{Rect(0, 0, 0, 180),      Rect(0, 0, 0, 66),      Rect(10, 20, 110, 42),
-                                 Rect(0, 0, 22, 22),      Rect(0, 22, checkWidth, 44), Rect(0, 44, 22, 66),
-                                 Rect(7, 66, 7, 116),     Rect(0, 116, 80, 140),  Rect(0, 140, 0, 140),
-                                 Rect(0, 140, 800, 160),  Rect(0, 160, 800, 180)};
+        const QList<Rect> bounds{Rect(0, 0, 0, 180),     Rect(0, 0, 0, 66),           Rect(10, 20, 110, 42),
+                                 Rect(0, 0, 22, 22),     Rect(0, 22, checkWidth, 44), Rect(0, 44, 22, 66),
+                                 Rect(7, 66, 7, 116),    Rect(0, 116, 80, 140),       Rect(0, 140, 0, 140),
+                                 Rect(0, 140, 800, 160), Rect(0, 160, 800, 180)};
         for (int i = 0; i < ids.size(); ++i)
             QCOMPARE(page.ById(ids[i])->Bounds(), bounds[i]);
         const THTMLControl *label = page.Controls[7].get();
@@ -158,10 +157,10 @@ private slots:
         QTest::addColumn<QByteArray>("html");
         QTest::addColumn<Rect>("styleRect");
         QTest::addColumn<bool>("absolute");
-        QTest::newRow("position absolute") << QByteArray("<div class=EditorLink style=\"position:absolute\">")
-                                           << Rect() << true;
-        QTest::newRow("position in capitals") << QByteArray("<div class=EditorLink style=\"POSITION:Absolute\">")
-                                              << Rect() << true;
+        QTest::newRow("position absolute")
+            << QByteArray("<div class=EditorLink style=\"position:absolute\">") << Rect() << true;
+        QTest::newRow("position in capitals")
+            << QByteArray("<div class=EditorLink style=\"POSITION:Absolute\">") << Rect() << true;
         QTest::newRow("left and top") << QByteArray("<div class=EditorLink style=\"left:1px;top:2px\">")
                                       << Rect(1, 2, 1, 2) << true;
         QTest::newRow("left only") << QByteArray("<div class=EditorLink style=\"left:1px\">") << Rect(1, 0, 1, 0)
@@ -169,16 +168,16 @@ private slots:
         QTest::newRow("relative with left and top")
             << QByteArray("<div class=EditorLink style=\"position: relative; left:5px; top:5px\">") << Rect(5, 5, 5, 5)
             << false;
-        QTest::newRow("input without style") << QByteArray("<div class=EditorText style=\"width:5px\"><input></div>")
-                                             << Rect(0, 0, 22, 22) << false;
+        QTest::newRow("input without style")
+            << QByteArray("<div class=EditorText style=\"width:5px\"><input></div>") << Rect(0, 0, 22, 22) << false;
         QTest::newRow("input style width 40")
             << QByteArray("<div class=EditorText><input style=\"width:40px\"></div>") << Rect(0, 0, 40, 22) << false;
         QTest::newRow("memo textarea without style")
             << QByteArray("<div class=EditorText><span>Notes</span><textarea></textarea></div>") << Rect(0, 0, 22, 22)
             << false;
-        QTest::newRow("memo textarea style")
-            << QByteArray("<div class=EditorText style=\"width:5px\"><textarea style=\"width:200px;height:60px\"></textarea></div>")
-            << Rect(0, 0, 200, 60) << false;
+        QTest::newRow("memo textarea style") << QByteArray("<div class=EditorText style=\"width:5px\"><textarea "
+                                                           "style=\"width:200px;height:60px\"></textarea></div>")
+                                             << Rect(0, 0, 200, 60) << false;
         QTest::newRow("style larger than the input")
             << QByteArray("<div class=EditorText style=\"width:90px;height:30px\"><input style=\"width:40px\"></div>")
             << Rect(0, 0, 90, 30) << false;
@@ -187,11 +186,12 @@ private slots:
             << Rect(0, 0, 0, 10) << true;
         QTest::newRow("scripting box") << QByteArray("<div class=ScriptingContainer style=\"height:1px\">")
                                        << Rect(0, 0, 800, 20) << false;
-        QTest::newRow("unreadable numbers") << QByteArray("<div class=EditorLink style=\"left:x;width:auto\">")
-                                            << Rect() << false;
-        QTest::newRow("sums clamp")
-            << QByteArray("<div class=EditorText style=\"left:2147483600px;width:2000px\"><input style=\"width:2147483647px\"></div>")
-            << Rect(2147483600, 0, std::numeric_limits<int>::max(), 22) << false;
+        QTest::newRow("unreadable numbers")
+            << QByteArray("<div class=EditorLink style=\"left:x;width:auto\">") << Rect() << false;
+        QTest::newRow("sums clamp") << QByteArray(
+                                           "<div class=EditorText style=\"left:2147483600px;width:2000px\"><input "
+                                           "style=\"width:2147483647px\"></div>")
+                                    << Rect(2147483600, 0, std::numeric_limits<int>::max(), 22) << false;
     }
     void loading()
     {
@@ -222,7 +222,8 @@ private slots:
 
     void checkboxCaptionWidth()
     {
-        const Page narrow("<div class=EditorCheckBox style=\"width:10px\"><span>Agree to <b>all</b> terms</span></div>");
+        const Page narrow(
+            "<div class=EditorCheckBox style=\"width:10px\"><span>Agree to <b>all</b> terms</span></div>");
         const int need = MeasureText("Agree to <b>all</b> terms").width() + 22;
         QCOMPARE(narrow.Controls[0]->StyleRect().Width(), need);
         const Page wide("<div class=EditorCheckBox style=\"width:2000px\"><span>x</span></div>");
@@ -240,8 +241,8 @@ private slots:
         QTest::newRow("h3 holding an element")
             << QByteArray("<div class=StaticContainer><h3><b>x</b></h3></div>") << "";
         QTest::newRow("button without input") << QByteArray("<div class=EditorSubmitButton>x</div>") << "";
-        QTest::newRow("button value unquoted") << QByteArray("<div class=EditorSubmitButton><input value=Go></div>")
-                                               << "Go";
+        QTest::newRow("button value unquoted")
+            << QByteArray("<div class=EditorSubmitButton><input value=Go></div>") << "Go";
         QTest::newRow("edit span in capitals") << QByteArray("<div class=EditorText><SPAN>Nm</SPAN></div>") << "Nm";
         QTest::newRow("radio span beside the input")
             << QByteArray("<div class=EditorRadio><input><span>On</span></div>") << "On";
@@ -260,12 +261,24 @@ private slots:
         QTest::addColumn<QString>("style");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("value");
-        QTest::newRow("left") << "left:10px;top:2px" << "Left" << "10px";
-        QTest::newRow("first occurrence wins") << "margin-left:5px;left:10px" << "Left" << "5px";
-        QTest::newRow("no colon after the name") << "left 10px" << "left" << "";
-        QTest::newRow("blanks and quote end the value") << "width:  auto ;" << "WIDTH" << "auto";
-        QTest::newRow("height missing") << "width:1px" << "height" << "";
-        QTest::newRow("not a style property") << "condition:x" << "Condition" << "";
+        QTest::newRow("left") << "left:10px;top:2px"
+                              << "Left"
+                              << "10px";
+        QTest::newRow("first occurrence wins") << "margin-left:5px;left:10px"
+                                               << "Left"
+                                               << "5px";
+        QTest::newRow("no colon after the name") << "left 10px"
+                                                 << "left"
+                                                 << "";
+        QTest::newRow("blanks and quote end the value") << "width:  auto ;"
+                                                        << "WIDTH"
+                                                        << "auto";
+        QTest::newRow("height missing") << "width:1px"
+                                        << "height"
+                                        << "";
+        QTest::newRow("not a style property") << "condition:x"
+                                              << "Condition"
+                                              << "";
     }
     void propertyValues()
     {
@@ -306,10 +319,11 @@ private slots:
         QStringList names;
         for (qsizetype i = 0; i < grid.Count(); ++i)
             names << grid.Name(i);
-        QCOMPARE(names, (QStringList{"Left", "Top", "Condition", "TabIndex", "Tooltip", "ValueLessAttr", "Name",
-                                     "Caption", "MaxLength", "Required", "Width", "Value", "blur", "change", "click",
-                                     "dblclick", "focus", "mousedown", "mousemove", "mouseout", "mouseover",
-                                     "mouseup", "Borderless", "ID", "Height"}));
+        QCOMPARE(names, (QStringList{"Left",          "Top",     "Condition",  "TabIndex",  "Tooltip",
+                                     "ValueLessAttr", "Name",    "Caption",    "MaxLength", "Required",
+                                     "Width",         "Value",   "blur",       "change",    "click",
+                                     "dblclick",      "focus",   "mousedown",  "mousemove", "mouseout",
+                                     "mouseover",     "mouseup", "Borderless", "ID",        "Height"}));
         StringList editable;
         page.Controls[2]->GetPropertyTypes(editable);
         QCOMPARE(editable.Count(), 0);
@@ -320,30 +334,38 @@ private slots:
     {
         QTest::addColumn<QByteArray>("html");
         QTest::addColumn<QStringList>("types");
-        const QStringList events{"blur=string",      "change=string",    "click=string",    "dblclick=string",
+        const QStringList events{"blur=string",      "change=string",    "click=string",     "dblclick=string",
                                  "focus=string",     "mousedown=string", "mousemove=string", "mouseout=string",
                                  "mouseover=string", "mouseup=string"};
-        const QStringList head{"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
-                               "ValueLessAttr=string", "Name=string", "Caption=string"};
+        const QStringList head{"Left=integer",   "Top=integer",          "Condition=string", "TabIndex=string",
+                               "Tooltip=string", "ValueLessAttr=string", "Name=string",      "Caption=string"};
         const QStringList check = head + QStringList{"Required=Boolean", "Value=String"} + events;
         QTest::newRow("static") << QByteArray("<div class=StaticContainer>")
-                                << QStringList{"Left=integer", "Top=integer", "Condition=string", "Borderless=boolean",
-                                               "ID=string", "Caption=string", "Height=integer", "Width=integer"};
+                                << QStringList{"Left=integer",       "Top=integer",  "Condition=string",
+                                               "Borderless=boolean", "ID=string",    "Caption=string",
+                                               "Height=integer",     "Width=integer"};
         QTest::newRow("dynamic") << QByteArray("<div class=DynamicContainer>")
                                  << QStringList{"Condition=string", "ID=string", "Caption=string"};
         QTest::newRow("edit") << QByteArray("<div class=EditorText>")
-                              << head + QStringList{"MaxLength=string", "Required=Boolean", "Width=Integer",
-                                                    "Value=string"} + events;
+                              << head +
+                                     QStringList{"MaxLength=string", "Required=Boolean", "Width=Integer",
+                                                 "Value=string"} +
+                                     events;
         QTest::newRow("memo") << QByteArray("<div class=EditorText><textarea>")
-                              << head + QStringList{"Required=Boolean", "EditHTML=Boolean", "Width=Integer",
-                                                    "Height=Integer"} + events;
+                              << head +
+                                     QStringList{"Required=Boolean", "EditHTML=Boolean", "Width=Integer",
+                                                 "Height=Integer"} +
+                                     events;
         QTest::newRow("button") << QByteArray("<div class=EditorSubmitButton>")
-                                << head + QStringList{"Validate=Boolean", "Width=Integer", "Height=Integer",
-                                                      "DefaultButton=Boolean"} + events;
+                                << head +
+                                       QStringList{"Validate=Boolean", "Width=Integer", "Height=Integer",
+                                                   "DefaultButton=Boolean"} +
+                                       events;
         QTest::newRow("label") << QByteArray("<div class=EditorLabel>")
-                               << QStringList{"Left=integer", "Top=integer", "Condition=string", "Tooltip=string",
-                                              "ValueLessAttr=string", "Caption=string", "Class=string",
-                                              "Style=string"} + events;
+                               << QStringList{"Left=integer",   "Top=integer",          "Condition=string",
+                                              "Tooltip=string", "ValueLessAttr=string", "Caption=string",
+                                              "Class=string",   "Style=string"} +
+                                      events;
         QTest::newRow("checkbox") << QByteArray("<div class=EditorCheckBox>") << check;
         QTest::newRow("radio") << QByteArray("<div class=EditorRadio>") << check;
         QTest::newRow("link") << QByteArray("<div class=EditorLink>")
@@ -430,8 +452,8 @@ private slots:
         // Containers nested far deeper than any call stack could follow.
         const int depth = 50000;
         const QByteArray html = "<div class=EditableContent>" +
-                                QByteArray("<div class=DynamicContainer>").repeated(depth) +
-                                "<div class=EditorLabel>" + QByteArray("</div>").repeated(depth + 2);
+                                QByteArray("<div class=DynamicContainer>").repeated(depth) + "<div class=EditorLabel>" +
+                                QByteArray("</div>").repeated(depth + 2);
         Page page(html);
         QCOMPARE(page.Controls.size(), size_t(depth + 2));
         LayoutControls(page.Controls);

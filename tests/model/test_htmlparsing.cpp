@@ -57,10 +57,10 @@ private slots:
         QTest::newRow("name glued to '/'") << QByteArray("<div a/>") << QStringList{"O:div", "END"};
         QTest::newRow("name, blank, '/'") << QByteArray("<div a />") << QStringList{"S:div a", "END"};
         QTest::newRow("name ends at '>'") << QByteArray("<input disabled>") << QStringList{"O:input", "END"};
-        QTest::newRow("name before a blank") << QByteArray("<input disabled >") << QStringList{"O:input disabled", "END"};
-        QTest::newRow("quoted and unquoted values")
-            << QByteArray("<p class=\"x y\" id=z title='a b'>")
-            << QStringList{"O:p class=\"x y\" id=z title='a b'", "END"};
+        QTest::newRow("name before a blank")
+            << QByteArray("<input disabled >") << QStringList{"O:input disabled", "END"};
+        QTest::newRow("quoted and unquoted values") << QByteArray("<p class=\"x y\" id=z title='a b'>")
+                                                    << QStringList{"O:p class=\"x y\" id=z title='a b'", "END"};
         QTest::newRow("blanks around '=' value") << QByteArray("<p a=  b>") << QStringList{"O:p a=b", "END"};
         QTest::newRow("empty value before '>'") << QByteArray("<p a=>") << QStringList{"O:p a=", "END"};
         QTest::newRow("'/' ends a value") << QByteArray("<a href=x/y>") << QStringList{"O:a href=x", "END"};
@@ -68,16 +68,18 @@ private slots:
         QTest::newRow("blank before '='")
             << QByteArray("<a href =x>t") << QStringList{"FAIL Invalid attribute name: \"\""};
         QTest::newRow("unterminated value, text after it missing")
-            << QByteArray("before<a title=\"x>after") << QStringList{"T:before", "FAIL Invalid attribute value: \"\"x>after\""};
+            << QByteArray("before<a title=\"x>after")
+            << QStringList{"T:before", "FAIL Invalid attribute value: \"\"x>after\""};
         QTest::newRow("unterminated single-quoted value")
             << QByteArray("<a t='x") << QStringList{"FAIL Invalid attribute value: \"'x\""};
-        QTest::newRow("'=' at the end") << QByteArray("<a href=") << QStringList{"O:a href= !" + gt + " | " + gt, "END"};
+        QTest::newRow("'=' at the end") << QByteArray("<a href=")
+                                        << QStringList{"O:a href= !" + gt + " | " + gt, "END"};
         QTest::newRow("tag never ended") << QByteArray("<a b") << QStringList{"O:a !" + gt + " | " + gt, "END"};
         QTest::newRow("empty tag name") << QByteArray("<>x") << QStringList{"O: !Invalid tag name: \"\"", "T:x", "END"};
         QTest::newRow("blanks inside the tag") << QByteArray("< / a >") << QStringList{"C:a", "END"};
         QTest::newRow("names keep their case") << QByteArray("<DiV ID=A>") << QStringList{"O:DiV ID=A", "END"};
-        QTest::newRow("script text is raw")
-            << QByteArray("<script>if(a<b)x();</script>") << QStringList{"O:script", "T:if(a<b)x();", "C:script", "END"};
+        QTest::newRow("script text is raw") << QByteArray("<script>if(a<b)x();</script>")
+                                            << QStringList{"O:script", "T:if(a<b)x();", "C:script", "END"};
         QTest::newRow("script end tag in other case")
             << QByteArray("<SCRIPT>a<b</Script>") << QStringList{"O:SCRIPT", "T:a<b", "C:Script", "END"};
         QTest::newRow("script with src is not raw")

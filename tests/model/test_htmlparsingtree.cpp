@@ -1,5 +1,5 @@
-#include "common/testmain.h"
 #include "base/exception.h"
+#include "common/testmain.h"
 #include "model/htmlparsingtree.h"
 
 #include <QTest>
@@ -53,12 +53,10 @@ private slots:
         QTest::newRow("comment is a leaf") << QByteArray("<!-- c --><div>x</div>") << R"(!--,div["x"])";
         QTest::newRow("blanks only") << QByteArray("  \n ") << "";
         QTest::newRow("empty") << QByteArray() << "";
-        QTest::newRow("close finds the nearest of its name")
-            << QByteArray("<a><b><a><c></b>x") << R"(a[b[a[c]],"x"])";
+        QTest::newRow("close finds the nearest of its name") << QByteArray("<a><b><a><c></b>x") << R"(a[b[a[c]],"x"])";
         QTest::newRow("close tag without case") << QByteArray("<P>a</p>b") << R"(p["a"],"b")";
         QTest::newRow("still open at the end") << QByteArray("<a><b>x") << R"(a[b["x"]])";
-        QTest::newRow("script text is one node")
-            << QByteArray("<script>a<b</script>c") << R"(script["a<b"],"c")";
+        QTest::newRow("script text is one node") << QByteArray("<script>a<b</script>c") << R"(script["a<b"],"c")";
         QTest::newRow("fatal error keeps what came before")
             << QByteArray("<p>a</p>before<a title=\"x>after") << R"(p["a"],"before")";
         QTest::newRow("comment never closed") << QByteArray("<i>x</i><!-- y") << R"(i["x"])";
@@ -105,7 +103,9 @@ private slots:
         TMLTree tree;
         tree.SetDropBlankText(false);
         tree.Parse(QByteArray("<p> </p>\n"));
-        QCOMPARE(dump(tree.Root()), QString(R"(p[" "],")" "\n" R"(")"));
+        QCOMPARE(dump(tree.Root()), QString(R"(p[" "],")"
+                                            "\n"
+                                            R"(")"));
     }
 
     void attributes()

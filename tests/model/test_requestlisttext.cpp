@@ -10,14 +10,16 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("reqlist") << "junk <?x?> <morivane><status>ok</status><reqlist>a=1||b=2||c=3</reqlist></morivane> tail <"
-                                 << QStringList{"a=1", "b=2", "c=3"};
-        QTest::newRow("reqlist with escaped br") << "<morivane><reqlist>a&lt;br&gt;b||c<![CDATA[<br>d]]></reqlist></morivane>"
-                                                 << QStringList{"a", "b", "c", "d"};
-        QTest::newRow("reqlist text below children") << "<morivane><reqlist><i>a|</i>|b</reqlist></morivane>"
-                                                     << QStringList{"a", "b"};
-        QTest::newRow("reqlist blanks kept") << "<morivane><reqlist>  a  b  </reqlist></morivane>"
-                                             << QStringList{"  a  b  "};
+        QTest::newRow("reqlist")
+            << "junk <?x?> <morivane><status>ok</status><reqlist>a=1||b=2||c=3</reqlist></morivane> tail <"
+            << QStringList{"a=1", "b=2", "c=3"};
+        QTest::newRow("reqlist with escaped br")
+            << "<morivane><reqlist>a&lt;br&gt;b||c<![CDATA[<br>d]]></reqlist></morivane>"
+            << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("reqlist text below children")
+            << "<morivane><reqlist><i>a|</i>|b</reqlist></morivane>" << QStringList{"a", "b"};
+        QTest::newRow("reqlist blanks kept")
+            << "<morivane><reqlist>  a  b  </reqlist></morivane>" << QStringList{"  a  b  "};
         QTest::newRow("empty reqlist") << "<morivane><reqlist/></morivane>" << QStringList();
         QTest::newRow("plain ||") << "a||b  c||<br>d" << QStringList{"a", "b  c", "", "d"};
         QTest::newRow("plain double blanks") << "a  b   c    d<br>e" << QStringList{"a", "b", " c", "", "d", "e"};
@@ -27,8 +29,8 @@ private slots:
         QTest::newRow("start tag only, blanks") << "<morivane>a  b" << QStringList{"<morivane>a", "b"};
         QTest::newRow("broken xml") << "<morivane><reqlist>a||b</morivane>"
                                     << QStringList{"<morivane><reqlist>a", "b</morivane>"};
-        QTest::newRow("broken xml, blanks") << "<morivane><a>x  y</b></morivane>"
-                                            << QStringList{"<morivane><a>x", "y</b></morivane>"};
+        QTest::newRow("broken xml, blanks")
+            << "<morivane><a>x  y</b></morivane>" << QStringList{"<morivane><a>x", "y</b></morivane>"};
         QTest::newRow("tag case matters") << "<Morivane><reqlist>a||b</reqlist></Morivane>"
                                           << QStringList{"<Morivane><reqlist>a", "b</reqlist></Morivane>"};
     }
@@ -60,7 +62,8 @@ private slots:
     {
         QVERIFY(!ParsePlatformAnswer("no answer"));
         QVERIFY(!ParsePlatformAnswer("<morivane>"));
-        const auto doc = ParsePlatformAnswer("<?xml version=\"1.0\"?><morivane>\n  <reqlist>x</reqlist>\n</morivane>junk");
+        const auto doc =
+            ParsePlatformAnswer("<?xml version=\"1.0\"?><morivane>\n  <reqlist>x</reqlist>\n</morivane>junk");
         QVERIFY(doc);
         const XmlElement *root = doc->documentElement();
         QVERIFY(root);

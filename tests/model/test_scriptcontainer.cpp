@@ -65,17 +65,17 @@ private slots:
         QTest::newRow("escaped close tag") << head + "s = '&lt;/pre&gt;';</pre>" << qsizetype(head.size() + 1)
                                            << qsizetype(19) << QByteArray("s = '</pre>';");
         QTest::newRow("no marker") << QByteArray("<pre>x</pre>") << qsizetype(-1) << qsizetype(-1) << QByteArray();
-        QTest::newRow("marker without quotes") << QByteArray("<div ref=scriptingcontainer><pre>x</pre>") << qsizetype(-1)
-                                               << qsizetype(-1) << QByteArray();
-        QTest::newRow("pre before marker") << QByteArray("<pre>x</pre><div ref=\"scriptingcontainer\">") << qsizetype(-1)
-                                           << qsizetype(-1) << QByteArray();
+        QTest::newRow("marker without quotes")
+            << QByteArray("<div ref=scriptingcontainer><pre>x</pre>") << qsizetype(-1) << qsizetype(-1) << QByteArray();
+        QTest::newRow("pre before marker") << QByteArray("<pre>x</pre><div ref=\"scriptingcontainer\">")
+                                           << qsizetype(-1) << qsizetype(-1) << QByteArray();
         QTest::newRow("no pre") << QByteArray("<div ref=\"scriptingcontainer\">x</div>") << qsizetype(-1)
                                 << qsizetype(-1) << QByteArray();
-        QTest::newRow("pre tag not ended") << QByteArray("<div ref=\"scriptingcontainer\"><pre") << qsizetype(-1)
-                                           << qsizetype(-1) << QByteArray();
+        QTest::newRow("pre tag not ended")
+            << QByteArray("<div ref=\"scriptingcontainer\"><pre") << qsizetype(-1) << qsizetype(-1) << QByteArray();
         QTest::newRow("pre never closed") << head + "x" << qsizetype(-1) << qsizetype(-1) << QByteArray();
-        QTest::newRow("first pre after marker") << head + "1</pre><pre>2</pre>" << qsizetype(head.size() + 1)
-                                                << qsizetype(1) << QByteArray("1");
+        QTest::newRow("first pre after marker")
+            << head + "1</pre><pre>2</pre>" << qsizetype(head.size() + 1) << qsizetype(1) << QByteArray("1");
         QTest::newRow("multi-byte positions") << "\xc3\xa9" + head + "\xe2\x82\xac</pre>" << qsizetype(head.size() + 3)
                                               << qsizetype(3) << QByteArray("\xe2\x82\xac");
     }

@@ -1,6 +1,6 @@
+#include "common/pagefixture.h"
 #include "common/testmain.h"
 #include "model/sqlparams.h"
-#include "common/pagefixture.h"
 
 #include <QTest>
 
@@ -64,13 +64,34 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("unquoted");
-        QTest::newRow("b") << "B" << "BOOLEAN" << "''abc''" << "abc";
-        QTest::newRow("c") << "C" << "CURRENCY" << "''" << "";
-        QTest::newRow("d") << "D" << "DATETIME" << "'''" << "";
-        QTest::newRow("f") << "F" << "FLOAT" << "''''" << "";
-        QTest::newRow("i") << "I" << "INTEGER" << "'x'" << "'x'";
-        QTest::newRow("s") << "S" << "STRING" << "''x" << "''x";
-        QTest::newRow("none") << "" << "STRING" << "5" << "5";
+        QTest::newRow("b") << "B"
+                           << "BOOLEAN"
+                           << "''abc''"
+                           << "abc";
+        QTest::newRow("c") << "C"
+                           << "CURRENCY"
+                           << "''"
+                           << "";
+        QTest::newRow("d") << "D"
+                           << "DATETIME"
+                           << "'''"
+                           << "";
+        QTest::newRow("f") << "F"
+                           << "FLOAT"
+                           << "''''"
+                           << "";
+        QTest::newRow("i") << "I"
+                           << "INTEGER"
+                           << "'x'"
+                           << "'x'";
+        QTest::newRow("s") << "S"
+                           << "STRING"
+                           << "''x"
+                           << "''x";
+        QTest::newRow("none") << ""
+                              << "STRING"
+                              << "5"
+                              << "5";
     }
     void typeNamesAndDefaults()
     {
@@ -98,13 +119,16 @@ private slots:
                           "<query><![CDATA[a = :id and b = :nm]]></query></values>");
         QTest::newRow("stored parameters are overwritten as plain text")
             << "a = :ID:i:5" << idStored << false << true
-            << QByteArray("<values>" + QByteArray(idStored).replace("<t>STRING</t><v><![CDATA[0]]></v>", "<t>INTEGER</t><v>5</v>") +
+            << QByteArray("<values>" +
+                          QByteArray(idStored).replace("<t>STRING</t><v><![CDATA[0]]></v>", "<t>INTEGER</t><v>5</v>") +
                           "<query>a = :ID</query></values>");
         QTest::newRow("a type without default changes nothing")
-            << "a = :id:i" << idStored << false << true << QByteArray("<values>" + idStored + "<query>a = :id</query></values>");
+            << "a = :id:i" << idStored << false << true
+            << QByteArray("<values>" + idStored + "<query>a = :id</query></values>");
         QTest::newRow("a name twice with one stored adds nothing")
             << "a = :id or b = :id:i:3" << idStored << false << true
-            << QByteArray("<values>" + QByteArray(idStored).replace("<t>STRING</t><v><![CDATA[0]]></v>", "<t>INTEGER</t><v>3</v>") +
+            << QByteArray("<values>" +
+                          QByteArray(idStored).replace("<t>STRING</t><v><![CDATA[0]]></v>", "<t>INTEGER</t><v>3</v>") +
                           "<query>a = :id or b = :id</query></values>");
         QTest::newRow("no annotation adds a STRING")
             << "a = :Id" << QByteArray() << false << true
@@ -122,7 +146,8 @@ private slots:
             << QByteArray("<values><param><n><![CDATA[a]]></n><t>STRING</t><v><![CDATA[]]></v></param>"
                           "<query>x = :a:</query></values>");
         QTest::newRow("text around survives UTF-8")
-            << QString::fromUtf8("-- \xc3\xa9t\xc3\xa9 \xe2\x82\xac\nx = :a:d:''2020''") << QByteArray() << false << true
+            << QString::fromUtf8("-- \xc3\xa9t\xc3\xa9 \xe2\x82\xac\nx = :a:d:''2020''") << QByteArray() << false
+            << true
             << QByteArray("<values><param><n><![CDATA[a]]></n><t>DATETIME</t><v><![CDATA[2020]]></v></param>"
                           "<query>-- \xc3\xa9t\xc3\xa9 \xe2\x82\xac\r\nx = :a</query></values>");
     }

@@ -107,16 +107,16 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::newRow("three values") << QStringList() << "left:10px; top: 20px;width:100px"
                                       << QStringList{"left=10px", "top=20px", "width=100px"};
-        QTest::newRow("blank before colon and ;") << QStringList() << "POSITION : absolute ;"
-                                                  << QStringList{"POSITION=absolute "};
+        QTest::newRow("blank before colon and ;")
+            << QStringList() << "POSITION : absolute ;" << QStringList{"POSITION=absolute "};
         QTest::newRow("name ends at -") << QStringList() << "margin-top:5px;font-size:12px"
                                         << QStringList{"margin=5px", "font=12px"};
         QTest::newRow("underscore in name") << QStringList() << "my_x:1" << QStringList{"my_x=1"};
         QTest::newRow("leading junk") << QStringList() << ";; -left:1" << QStringList{"left=1"};
         QTest::newRow("empty value removes") << QStringList{"a=1", "left=3"} << "left:" << QStringList{"a=1"};
         QTest::newRow("no colon removes") << QStringList{"left=3"} << "left" << QStringList();
-        QTest::newRow("same name replaces in place") << QStringList{"Left=1", "top=2"} << "LEFT:9"
-                                                     << QStringList{"LEFT=9", "top=2"};
+        QTest::newRow("same name replaces in place")
+            << QStringList{"Left=1", "top=2"} << "LEFT:9" << QStringList{"LEFT=9", "top=2"};
         QTest::newRow("later wins") << QStringList() << "left:1;left:2" << QStringList{"left=2"};
         QTest::newRow("not cleared") << QStringList{"x=1"} << "y:2" << QStringList{"x=1", "y=2"};
         QTest::newRow("empty text") << QStringList{"x=1"} << "" << QStringList{"x=1"};

@@ -1,6 +1,6 @@
+#include "common/pagefixture.h"
 #include "common/testmain.h"
 #include "model/wqftypes.h"
-#include "common/pagefixture.h"
 
 #include <QTest>
 #include <functional>
@@ -27,35 +27,51 @@ private slots:
         auto row = [](const char *name, const char *values, Operation op, const char *expected) {
             QTest::newRow(name) << QByteArray(values) << op << QByteArray(expected);
         };
-        row("SetValue replaces CDATA by escaped text", "<values><a><![CDATA[x]]></a></values>",
+        row(
+            "SetValue replaces CDATA by escaped text", "<values><a><![CDATA[x]]></a></values>",
             [](TWQFItem &i) { i.SetValue("a", "1<2 & 3", false); }, "<values><a>1&lt;2 &amp; 3</a></values>");
-        row("SetValue empty leaves no child", "<values><a>x</a></values>", [](TWQFItem &i) { i.SetValue("a", "", false); },
-            "<values><a/></values>");
-        row("SetValue without create changes nothing", "<values><b/></values>",
+        row(
+            "SetValue empty leaves no child", "<values><a>x</a></values>",
+            [](TWQFItem &i) { i.SetValue("a", "", false); }, "<values><a/></values>");
+        row(
+            "SetValue without create changes nothing", "<values><b/></values>",
             [](TWQFItem &i) { i.SetValue("a", "1", false); }, "<values><b/></values>");
-        row("SetValue creates last", "<values><b/></values>", [](TWQFItem &i) { i.SetValue("a", "1", true); },
+        row(
+            "SetValue creates last", "<values><b/></values>", [](TWQFItem &i) { i.SetValue("a", "1", true); },
             "<values><b/><a>1</a></values>");
-        row("SetValue takes the first of two", "<values><a>1</a><a>2</a></values>",
+        row(
+            "SetValue takes the first of two", "<values><a>1</a><a>2</a></values>",
             [](TWQFItem &i) { i.SetValue("a", "3", true); }, "<values><a>3</a><a>2</a></values>");
-        row("SetValue names are exact", "<values><A>1</A></values>", [](TWQFItem &i) { i.SetValue("a", "3", true); },
+        row(
+            "SetValue names are exact", "<values><A>1</A></values>", [](TWQFItem &i) { i.SetValue("a", "3", true); },
             "<values><A>1</A><a>3</a></values>");
-        row("SetValueCDATA replaces text and elements", "<values><a>x<b/>y</a></values>",
+        row(
+            "SetValueCDATA replaces text and elements", "<values><a>x<b/>y</a></values>",
             [](TWQFItem &i) { i.SetValueCDATA("a", "1<2", false); }, "<values><a><![CDATA[1<2]]></a></values>");
-        row("SetValueCDATA empty", "<values><a>x</a></values>", [](TWQFItem &i) { i.SetValueCDATA("a", "", false); },
+        row(
+            "SetValueCDATA empty", "<values><a>x</a></values>", [](TWQFItem &i) { i.SetValueCDATA("a", "", false); },
             "<values><a><![CDATA[]]></a></values>");
-        row("SetValueCDATA creates last", "<values><b/></values>",
-            [](TWQFItem &i) { i.SetValueCDATA("a", "v", true); }, "<values><b/><a><![CDATA[v]]></a></values>");
-        row("SetQuery forced into CDATA", "<values><query>old</query></values>",
+        row(
+            "SetValueCDATA creates last", "<values><b/></values>", [](TWQFItem &i) { i.SetValueCDATA("a", "v", true); },
+            "<values><b/><a><![CDATA[v]]></a></values>");
+        row(
+            "SetQuery forced into CDATA", "<values><query>old</query></values>",
             [](TWQFItem &i) { i.SetQuery("select 1", true); }, "<values><query><![CDATA[select 1]]></query></values>");
-        row("SetQuery out of CDATA", "<values><query><![CDATA[old]]></query></values>",
+        row(
+            "SetQuery out of CDATA", "<values><query><![CDATA[old]]></query></values>",
             [](TWQFItem &i) { i.SetQuery("a<b", false); }, "<values><query>a&lt;b</query></values>");
-        row("SetQuery creates query last", "<values><param/></values>",
-            [](TWQFItem &i) { i.SetQuery("q", false); }, "<values><param/><query>q</query></values>");
-        row("SetQuery writes the first of two", "<values><query>1</query><query>2</query></values>",
-            [](TWQFItem &i) { i.SetQuery("3", true); }, "<values><query><![CDATA[3]]></query><query>2</query></values>");
-        row("AddParam", "<values/>", [](TWQFItem &i) { i.AddParam("id", "INTEGER", "a&b"); },
+        row(
+            "SetQuery creates query last", "<values><param/></values>", [](TWQFItem &i) { i.SetQuery("q", false); },
+            "<values><param/><query>q</query></values>");
+        row(
+            "SetQuery writes the first of two", "<values><query>1</query><query>2</query></values>",
+            [](TWQFItem &i) { i.SetQuery("3", true); },
+            "<values><query><![CDATA[3]]></query><query>2</query></values>");
+        row(
+            "AddParam", "<values/>", [](TWQFItem &i) { i.AddParam("id", "INTEGER", "a&b"); },
             "<values><param><n><![CDATA[id]]></n><t>INTEGER</t><v><![CDATA[a&b]]></v></param></values>");
-        row("AddParam with empty texts", "<values><x/></values>", [](TWQFItem &i) { i.AddParam("", "", ""); },
+        row(
+            "AddParam with empty texts", "<values><x/></values>", [](TWQFItem &i) { i.AddParam("", "", ""); },
             "<values><x/><param><n><![CDATA[]]></n><t></t><v><![CDATA[]]></v></param></values>");
     }
     void setters()
@@ -91,11 +107,21 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("query");
         QTest::addColumn<QString>("condition");
-        QTest::newRow("select") << "SELECTQUERY" << "q1" << "";
-        QTest::newRow("insert") << "INSERTUPDATEQUERY" << "q1" << "";
-        QTest::newRow("if") << "IF" << "" << "a = 1";
-        QTest::newRow("if in other case") << "If" << "" << "";
-        QTest::newRow("select in other case") << "selectquery" << "" << "";
+        QTest::newRow("select") << "SELECTQUERY"
+                                << "q1"
+                                << "";
+        QTest::newRow("insert") << "INSERTUPDATEQUERY"
+                                << "q1"
+                                << "";
+        QTest::newRow("if") << "IF"
+                            << ""
+                            << "a = 1";
+        QTest::newRow("if in other case") << "If"
+                                          << ""
+                                          << "";
+        QTest::newRow("select in other case") << "selectquery"
+                                              << ""
+                                              << "";
     }
     void getters()
     {

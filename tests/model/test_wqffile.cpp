@@ -1,6 +1,6 @@
+#include "common/pagefixture.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
-#include "common/pagefixture.h"
 #include "model/wqftypes.h"
 #include "model/xmlwrite2.h"
 #include "platform/fileattr.h"
@@ -43,7 +43,8 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(int, options);
         TWQFFile file;
-        QVERIFY2(file.LoadFromFile(dataPath("xml/" + fixture + ".wqf"), uint8_t(options)), qPrintable(file.LastError()));
+        QVERIFY2(file.LoadFromFile(dataPath("xml/" + fixture + ".wqf"), uint8_t(options)),
+                 qPrintable(file.LastError()));
         const QByteArray got = saveBytes(file, uint8_t(options));
         const QString golden = dataPath(QString("xml/golden/%1.o%2.wqf").arg(fixture).arg(options));
         if (qEnvironmentVariableIsSet("PELLORIN_UPDATE_GOLDEN")) {
@@ -179,17 +180,21 @@ private slots:
         QTest::addColumn<QByteArray>("afterSetTrue");
         QTest::newRow("one") << QByteArray("<function><fn/><DenyAjaxExecution>1</DenyAjaxExecution></function>") << true
                              << QByteArray("<function><fn/><DenyAjaxExecution>1</DenyAjaxExecution></function>");
-        QTest::newRow("one and blank") << QByteArray("<function><DenyAjaxExecution>1 </DenyAjaxExecution><fn/></function>")
-                                       << false
-                                       << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution><fn/></function>");
+        QTest::newRow("one and blank")
+            << QByteArray("<function><DenyAjaxExecution>1 </DenyAjaxExecution><fn/></function>") << false
+            << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution><fn/></function>");
         QTest::newRow("leading zero") << QByteArray("<function><DenyAjaxExecution>01</DenyAjaxExecution></function>")
-                                      << false << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+                                      << false
+                                      << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
         QTest::newRow("word") << QByteArray("<function><DenyAjaxExecution>true</DenyAjaxExecution></function>") << false
                               << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
-        QTest::newRow("missing is appended") << QByteArray("<function><fn>x</fn></function>") << false
-                                             << QByteArray("<function><fn>x</fn><DenyAjaxExecution>1</DenyAjaxExecution></function>");
-        QTest::newRow("cdata one") << QByteArray("<function><DenyAjaxExecution><![CDATA[1]]></DenyAjaxExecution></function>")
-                                   << true << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+        QTest::newRow("missing is appended")
+            << QByteArray("<function><fn>x</fn></function>") << false
+            << QByteArray("<function><fn>x</fn><DenyAjaxExecution>1</DenyAjaxExecution></function>");
+        QTest::newRow("cdata one") << QByteArray(
+                                          "<function><DenyAjaxExecution><![CDATA[1]]></DenyAjaxExecution></function>")
+                                   << true
+                                   << QByteArray("<function><DenyAjaxExecution>1</DenyAjaxExecution></function>");
     }
     void flags()
     {
@@ -290,9 +295,8 @@ private slots:
         QTest::newRow("whitespace kept around cdata")
             << QByteArray("<html>\n  <![CDATA[old]]>\n</html>") << int(poWhitespace)
             << QByteArray("<html>\r\n  <![CDATA[<b>new</b>]]>\r\n</html>");
-        QTest::newRow("cdata split by the writer")
-            << QByteArray("<html><![CDATA[a]]]]><![CDATA[>b]]></html>") << 0
-            << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
+        QTest::newRow("cdata split by the writer") << QByteArray("<html><![CDATA[a]]]]><![CDATA[>b]]></html>") << 0
+                                                   << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
     }
     void html()
     {
@@ -400,7 +404,8 @@ private slots:
         // A folder that is a file cannot hold the page.
         const QString path = dir.filePath("plain/p.wqf");
         QVERIFY(!file->SaveToFile(path, 0));
-        QVERIFY2(file->LastError().startsWith("Unable to write file \"" + path + "\": "), qPrintable(file->LastError()));
+        QVERIFY2(file->LastError().startsWith("Unable to write file \"" + path + "\": "),
+                 qPrintable(file->LastError()));
         QCOMPARE(file->FileName(), path);
         QVERIFY(!file->SaveToFile(dir.path(), 0)); // a folder is not a file either
     }
@@ -410,10 +415,10 @@ private slots:
         QTest::addColumn<QByteArray>("in");
         QTest::addColumn<QString>("error");
         QTest::newRow("not xml") << QByteArray("plain text") << "In 'stream:' (line 1 pos 1): Start tag expected.";
-        QTest::newRow("unclosed element")
-            << QByteArray("<wqf>\n<preproc>\n</wqf>") << "In 'stream:' (line 3 pos 6): Opening and ending tag mismatch.";
-        QTest::newRow("lone ampersand")
-            << QByteArray("<wqf>&</wqf>") << "In 'stream:' (line 1 pos 7): Expected '#' or '[a-zA-Z]', but got '<'.";
+        QTest::newRow("unclosed element") << QByteArray("<wqf>\n<preproc>\n</wqf>")
+                                          << "In 'stream:' (line 3 pos 6): Opening and ending tag mismatch.";
+        QTest::newRow("lone ampersand") << QByteArray("<wqf>&</wqf>")
+                                        << "In 'stream:' (line 1 pos 7): Expected '#' or '[a-zA-Z]', but got '<'.";
     }
     void failedLoad()
     {

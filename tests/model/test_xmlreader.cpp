@@ -19,16 +19,16 @@ private slots:
             << QByteArray("<a> x </a>") << false << QStringList{"#text: x "};
         QTest::newRow("crlf normalised") << QByteArray("<a>\r\n\r</a>") << true << QStringList{"#text:\n\n"};
         QTest::newRow("char ref blank is whitespace") << QByteArray("<a>&#32;</a>") << false << QStringList{};
-        QTest::newRow("adjacent tokens merge") << QByteArray("<a>x&amp;y&#65;</a>") << false
-                                               << QStringList{"#text:x&yA"};
+        QTest::newRow("adjacent tokens merge")
+            << QByteArray("<a>x&amp;y&#65;</a>") << false << QStringList{"#text:x&yA"};
         QTest::newRow("cdata stays separate")
             << QByteArray("<a>t<![CDATA[ ]]>u</a>") << false << QStringList{"#text:t", "#cdata-section: ", "#text:u"};
         QTest::newRow("blank cdata kept when blanks dropped")
             << QByteArray("<a> <![CDATA[ ]]> </a>") << false << QStringList{"#cdata-section: "};
         QTest::newRow("comment and pi") << QByteArray("<a><!--c--><?p d?></a>") << false
                                         << QStringList{"#comment:c", "p:d"};
-        QTest::newRow("colon is a plain name") << QByteArray("<a><x:b xmlns:x='u'/></a>") << false
-                                               << QStringList{"x:b"};
+        QTest::newRow("colon is a plain name")
+            << QByteArray("<a><x:b xmlns:x='u'/></a>") << false << QStringList{"x:b"};
     }
     void whitespace()
     {
@@ -44,10 +44,11 @@ private slots:
 
     void declarationAndDocumentType()
     {
-        auto doc = ReadXMLBytes("<?xml version=\"1.0\" encoding=\"Utf-8\" standalone=\"yes\"?>\n"
-                                "<!DOCTYPE wqf PUBLIC \"-//x\" \"w.dtd\" [<!ENTITY e \"E\"><!ATTLIST wqf d CDATA \"v\">]>\n"
-                                "<wqf k=\"1\">&e;</wqf>\n",
-                                false);
+        auto doc =
+            ReadXMLBytes("<?xml version=\"1.0\" encoding=\"Utf-8\" standalone=\"yes\"?>\n"
+                         "<!DOCTYPE wqf PUBLIC \"-//x\" \"w.dtd\" [<!ENTITY e \"E\"><!ATTLIST wqf d CDATA \"v\">]>\n"
+                         "<wqf k=\"1\">&e;</wqf>\n",
+                         false);
         QCOMPARE(doc->xmlVersion, QString("1.0"));
         QCOMPARE(doc->xmlEncoding, QString("Utf-8"));
         QVERIFY(doc->xmlStandalone);
@@ -78,8 +79,8 @@ private slots:
         QTest::newRow("lone ampersand") << QByteArray("<a>\n x & y</a>")
                                         << "In 'stream:' (line 2 pos 5): Expected '#' or '[a-zA-Z]', but got ' '.";
         QTest::newRow("empty") << QByteArray("") << "In 'stream:' (line 1 pos 0): Premature end of document.";
-        QTest::newRow("undeclared entity") << QByteArray("<a>&nbsp;</a>")
-                                           << "In 'stream:' (line 1 pos 9): Entity 'nbsp' not declared.";
+        QTest::newRow("undeclared entity")
+            << QByteArray("<a>&nbsp;</a>") << "In 'stream:' (line 1 pos 9): Entity 'nbsp' not declared.";
     }
     void errors()
     {

@@ -56,16 +56,16 @@ private slots:
             << QByteArray("<a><m>t<b><c/></b>u</m></a>") << false << 0
             << QByteArray("\r\n<a>\r\n  <m>t<b>\r\n      <c/>\r\n    </b>u</m>\r\n</a>\r\n");
         QTest::newRow("element after text gets its end indent")
-            << QByteArray("<a><m>t<b/></m></a>") << false << 0 << QByteArray("\r\n<a>\r\n  <m>t<b/>\r\n  </m>\r\n</a>\r\n");
+            << QByteArray("<a><m>t<b/></m></a>") << false << 0
+            << QByteArray("\r\n<a>\r\n  <m>t<b/>\r\n  </m>\r\n</a>\r\n");
         QTest::newRow("empty cdata") << QByteArray("<a><![CDATA[]]></a>") << false << 0
                                      << QByteArray("\r\n<a><![CDATA[]]></a>\r\n");
-        QTest::newRow("cdata after element is indented")
-            << QByteArray("<a><b/><![CDATA[x]]></a>") << false << 0
-            << QByteArray("\r\n<a>\r\n  <b/>\r\n  <![CDATA[x]]></a>\r\n");
+        QTest::newRow("cdata after element is indented") << QByteArray("<a><b/><![CDATA[x]]></a>") << false << 0
+                                                         << QByteArray("\r\n<a>\r\n  <b/>\r\n  <![CDATA[x]]></a>\r\n");
         QTest::newRow("cdata split") << QByteArray("<a><![CDATA[x]]]]><![CDATA[>y]]></a>") << false << 0
                                      << QByteArray("\r\n<a><![CDATA[x]]]]><![CDATA[>y]]></a>\r\n");
-        QTest::newRow("text escaping") << QByteArray("<a>&amp;&lt;&gt;\"'\t&#13;&#10;x&#13;y&#10;</a>") << false
-                                       << 0 << QByteArray("\r\n<a>&amp;&lt;&gt;\"'\t\r\nx\r\ny\r\n</a>\r\n");
+        QTest::newRow("text escaping") << QByteArray("<a>&amp;&lt;&gt;\"'\t&#13;&#10;x&#13;y&#10;</a>") << false << 0
+                                       << QByteArray("\r\n<a>&amp;&lt;&gt;\"'\t\r\nx\r\ny\r\n</a>\r\n");
         QTest::newRow("cdata keeps line breaks") << QByteArray("<a><![CDATA[x\ny\tz<&>]]></a>") << false << 0
                                                  << QByteArray("\r\n<a><![CDATA[x\ny\tz<&>]]></a>\r\n");
         QTest::newRow("attribute escaping")
@@ -77,17 +77,15 @@ private slots:
                                              << QByteArray("\r\n<a>\r\n  <!-- x\r\ny&amp; -->\r\n</a>\r\n");
         QTest::newRow("processing instructions") << QByteArray("<a><?p  d\ne?><?q?></a>") << false << 0
                                                  << QByteArray("\r\n<a>\r\n  <?p d\r\ne?>\r\n  <?q?>\r\n</a>\r\n");
-        QTest::newRow("document level nodes")
-            << QByteArray("<!--c--><?p x?><a/><!--d-->") << false << 0
-            << QByteArray("\r\n<!--c-->\r\n<?p x?>\r\n<a/>\r\n<!--d-->\r\n");
+        QTest::newRow("document level nodes") << QByteArray("<!--c--><?p x?><a/><!--d-->") << false << 0
+                                              << QByteArray("\r\n<!--c-->\r\n<?p x?>\r\n<a/>\r\n<!--d-->\r\n");
         QTest::newRow("doctype system") << QByteArray("<!DOCTYPE a SYSTEM \"a.dtd\"><a/>") << false << 0
                                         << QByteArray("\r\n<!DOCTYPE a SYSTEM \"a.dtd\">\r\n<a/>\r\n");
         QTest::newRow("doctype public with quote")
             << QByteArray("<!DOCTYPE a PUBLIC \"-//p\" 'say\"x'><a/>") << false << int(wfNoIndent)
             << QByteArray("\r\n<!DOCTYPE a PUBLIC \"-//p\" 'say\"x'><a/>\r\n");
-        QTest::newRow("doctype subset only")
-            << QByteArray("<!DOCTYPE a [\r\n<!ELEMENT a ANY>\r\n]><a/>") << false << 0
-            << QByteArray("\r\n<!DOCTYPE a [\r\n<!ELEMENT a ANY>\r\n]>\r\n<a/>\r\n");
+        QTest::newRow("doctype subset only") << QByteArray("<!DOCTYPE a [\r\n<!ELEMENT a ANY>\r\n]><a/>") << false << 0
+                                             << QByteArray("\r\n<!DOCTYPE a [\r\n<!ELEMENT a ANY>\r\n]>\r\n<a/>\r\n");
         QTest::newRow("doctype default attribute not written")
             << QByteArray("<!DOCTYPE a [<!ATTLIST a d CDATA \"v\">]><a/>") << false << int(wfNoIndent)
             << QByteArray("\r\n<!DOCTYPE a [<!ATTLIST a d CDATA \"v\">]><a/>\r\n");

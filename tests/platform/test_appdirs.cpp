@@ -11,10 +11,14 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("name");
-        QTest::newRow("windows program") << "pellorin.exe" << "pellorin";
-        QTest::newRow("no extension") << "pellorin" << "pellorin";
-        QTest::newRow("last extension only") << "my.tool.exe" << "my.tool";
-        QTest::newRow("leading dot") << ".pellorin" << ".pellorin";
+        QTest::newRow("windows program") << "pellorin.exe"
+                                         << "pellorin";
+        QTest::newRow("no extension") << "pellorin"
+                                      << "pellorin";
+        QTest::newRow("last extension only") << "my.tool.exe"
+                                             << "my.tool";
+        QTest::newRow("leading dot") << ".pellorin"
+                                     << ".pellorin";
     }
     void withoutExtension()
     {

@@ -16,18 +16,30 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("star ext") << "Alpha.INI" << "*.ini" << true;
-        QTest::newRow("other ext") << "alpha.inf" << "*.ini" << false;
-        QTest::newRow("longer ext") << "unit.pascls" << "*.pas" << false;
-        QTest::newRow("single star") << "anything" << "*" << true;
-        QTest::newRow("question") << "a1.txt" << "a?.txt" << true;
-        QTest::newRow("question needs one") << "a.txt" << "a?.txt" << false;
-        QTest::newRow("bracket literal") << "a[1].ini" << "a[1].ini" << true;
-        QTest::newRow("bracket not a class") << "a1.ini" << "a[1].ini" << false;
-        QTest::newRow("backtracking") << "abcabcabd" << "*abd" << true;
-        QTest::newRow("two stars") << "x.tar.gz" << "*.*.gz" << true;
-        QTest::newRow("unicode case") << QString::fromUtf8("\xc3\x89t\xc3\xa9.ini") << QString::fromUtf8("\xc3\xa9T\xc3\x89.INI") << true;
-        QTest::newRow("empty mask") << "a" << "" << false;
+        QTest::newRow("star ext") << "Alpha.INI"
+                                  << "*.ini" << true;
+        QTest::newRow("other ext") << "alpha.inf"
+                                   << "*.ini" << false;
+        QTest::newRow("longer ext") << "unit.pascls"
+                                    << "*.pas" << false;
+        QTest::newRow("single star") << "anything"
+                                     << "*" << true;
+        QTest::newRow("question") << "a1.txt"
+                                  << "a?.txt" << true;
+        QTest::newRow("question needs one") << "a.txt"
+                                            << "a?.txt" << false;
+        QTest::newRow("bracket literal") << "a[1].ini"
+                                         << "a[1].ini" << true;
+        QTest::newRow("bracket not a class") << "a1.ini"
+                                             << "a[1].ini" << false;
+        QTest::newRow("backtracking") << "abcabcabd"
+                                      << "*abd" << true;
+        QTest::newRow("two stars") << "x.tar.gz"
+                                   << "*.*.gz" << true;
+        QTest::newRow("unicode case") << QString::fromUtf8("\xc3\x89t\xc3\xa9.ini")
+                                      << QString::fromUtf8("\xc3\xa9T\xc3\x89.INI") << true;
+        QTest::newRow("empty mask") << "a"
+                                    << "" << false;
     }
     void masks()
     {

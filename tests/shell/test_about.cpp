@@ -12,18 +12,30 @@ private slots:
     {
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("date");
-        QTest::newRow("four parts") << "2021.2.19.0" << "02/19/2021";
-        QTest::newRow("two-digit month") << "2021.12.3.7" << "12/03/2021";
-        QTest::newRow("no build part") << "2021.2.19" << "02/00/2021"; // the day is not followed by a dot
-        QTest::newRow("empty") << "" << "00/00/0000";
-        QTest::newRow("year only") << "2021" << "00/00/0000";
-        QTest::newRow("year and dot") << "2021." << "00/00/2021";
-        QTest::newRow("empty parts") << ".." << "00/00/0000";
-        QTest::newRow("not a number") << "20x1.2.19.0" << "02/19/0000";
-        QTest::newRow("short year") << "21.2.19.0" << "02/19/0021";
-        QTest::newRow("long year") << "123456.1.1.0" << "01/01/123456";
-        QTest::newRow("after the third part") << "2021.2.19.x.y.z" << "02/19/2021";
-        QTest::newRow("too large") << "99999999999.2.19.0" << "02/19/0000";
+        QTest::newRow("four parts") << "2021.2.19.0"
+                                    << "02/19/2021";
+        QTest::newRow("two-digit month") << "2021.12.3.7"
+                                         << "12/03/2021";
+        QTest::newRow("no build part") << "2021.2.19"
+                                       << "02/00/2021"; // the day is not followed by a dot
+        QTest::newRow("empty") << ""
+                               << "00/00/0000";
+        QTest::newRow("year only") << "2021"
+                                   << "00/00/0000";
+        QTest::newRow("year and dot") << "2021."
+                                      << "00/00/2021";
+        QTest::newRow("empty parts") << ".."
+                                     << "00/00/0000";
+        QTest::newRow("not a number") << "20x1.2.19.0"
+                                      << "02/19/0000";
+        QTest::newRow("short year") << "21.2.19.0"
+                                    << "02/19/0021";
+        QTest::newRow("long year") << "123456.1.1.0"
+                                   << "01/01/123456";
+        QTest::newRow("after the third part") << "2021.2.19.x.y.z"
+                                              << "02/19/2021";
+        QTest::newRow("too large") << "99999999999.2.19.0"
+                                   << "02/19/0000";
     }
     void versionToDate()
     {

@@ -1,10 +1,10 @@
 #include "checks/pellorinplugin.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
-#include "programdirs.h"
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
+#include "programdirs.h"
 #include "shell/mainform.h"
 #include "shell/startup.h"
 
@@ -38,8 +38,9 @@ QByteArray comp(const QByteArray &name, const QByteArray &type, const QList<QByt
 const QByteArray kPage = "<wqf><function><fn>Order</fn></function><preproc>" +
                          comp("0", "IF", {"1"}, "<v>(''#SUserRight_0_0_0_1#'' = ''1'')</v>") +
                          comp("1", "SELECTQUERY", {"3", "2"}) + comp("2", "SET", {"3"}) +
-                         comp("3", "TEMPLATE", {}, "<n>Other</n>") + comp("4", "SET", {}, {}, 2000) + "</preproc><postproc>" +
-                         comp("0", "SET", {"1", "1"}) + comp("1", "SET") + comp("17", "SET", {"0"}) + "</postproc></wqf>";
+                         comp("3", "TEMPLATE", {}, "<n>Other</n>") + comp("4", "SET", {}, {}, 2000) +
+                         "</preproc><postproc>" + comp("0", "SET", {"1", "1"}) + comp("1", "SET") +
+                         comp("17", "SET", {"0"}) + "</postproc></wqf>";
 } // namespace
 
 class TestCheckMessages : public QObject {

@@ -36,21 +36,26 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QStringList>("runs");
-        QTest::newRow("keywords in any case") << QByteArray("var x If return")
-                                              << QStringList{"keyword:var", "-: x ", "keyword:If", "-: ", "keyword:return"};
+        QTest::newRow("keywords in any case")
+            << QByteArray("var x If return")
+            << QStringList{"keyword:var", "-: x ", "keyword:If", "-: ", "keyword:return"};
         // Every printable character belongs to a word: "if(" is no keyword.
-        QTest::newRow("words end at blanks only") << QByteArray("if(a) alert(\"x\")") << QStringList{"-:if(a) alert(\"x\")"};
-        QTest::newRow("constant and objects") << QByteArray("null Math.max $")
-                                              << QStringList{"constant:null", "-: Math.max ", "object:$"};
-        QTest::newRow("number") << QByteArray("x = 42; 5px") << QStringList{"-:x = ", "number:42;", "-: ", "number:5px"};
+        QTest::newRow("words end at blanks only")
+            << QByteArray("if(a) alert(\"x\")") << QStringList{"-:if(a) alert(\"x\")"};
+        QTest::newRow("constant and objects")
+            << QByteArray("null Math.max $") << QStringList{"constant:null", "-: Math.max ", "object:$"};
+        QTest::newRow("number") << QByteArray("x = 42; 5px")
+                                << QStringList{"-:x = ", "number:42;", "-: ", "number:5px"};
         QTest::newRow("line comment") << QByteArray("var a // var b\nvar")
                                       << QStringList{"keyword:var", "-: a ", "comment:// var b", "-:\n", "keyword:var"};
         QTest::newRow("block comment") << QByteArray("/* if */ if")
                                        << QStringList{"comment:/* if */", "-: ", "keyword:if"};
         QTest::newRow("strings") << QByteArray("'a b' \"if\" 'open\nif")
-                                 << QStringList{"string:'a b'", "-: ", "string:\"if\"", "-: ", "string:'open", "-:\n", "keyword:if"};
+                                 << QStringList{"string:'a b'", "-: ",  "string:\"if\"", "-: ",
+                                                "string:'open", "-:\n", "keyword:if"};
         QTest::newRow("inside a word") << QByteArray("a//b x'y'") << QStringList{"-:a//b x'y'"};
-        QTest::newRow("non-ASCII") << QByteArray("var \xc3\xa9t\xc3\xa9") << QStringList{"keyword:var", "-: \xc3\xa9t\xc3\xa9"};
+        QTest::newRow("non-ASCII") << QByteArray("var \xc3\xa9t\xc3\xa9")
+                                   << QStringList{"keyword:var", "-: \xc3\xa9t\xc3\xa9"};
     }
     void scan()
     {
@@ -65,11 +70,13 @@ private slots:
     {
         const TKeywordScanner scanner = scriptScanner();
         bool inComment = false;
-        QCOMPARE(pieces("if /* open", scanner.Scan("if /* open", inComment)), QStringList({"keyword:if", "-: ", "comment:/* open"}));
+        QCOMPARE(pieces("if /* open", scanner.Scan("if /* open", inComment)),
+                 QStringList({"keyword:if", "-: ", "comment:/* open"}));
         QVERIFY(inComment);
         QCOMPARE(pieces("still var", scanner.Scan("still var", inComment)), QStringList({"comment:still var"}));
         QVERIFY(inComment);
-        QCOMPARE(pieces("end */ var", scanner.Scan("end */ var", inComment)), QStringList({"comment:end */", "-: ", "keyword:var"}));
+        QCOMPARE(pieces("end */ var", scanner.Scan("end */ var", inComment)),
+                 QStringList({"comment:end */", "-: ", "keyword:var"}));
         QVERIFY(!inComment);
     }
 
@@ -82,7 +89,8 @@ private slots:
         editor.setText("var a\n/* x\nif */ if\n'q'");
         editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0L, -1L);
         auto styleAt = [&editor](int line, int index) {
-            return int(editor.SendScintilla(QsciScintilla::SCI_GETSTYLEAT, long(editor.positionFromLineIndex(line, index))));
+            return int(
+                editor.SendScintilla(QsciScintilla::SCI_GETSTYLEAT, long(editor.positionFromLineIndex(line, index))));
         };
         QCOMPARE(styleAt(0, 0), int(S::Keyword));
         QCOMPARE(styleAt(0, 4), int(S::Default));

@@ -3,11 +3,11 @@
 #include "checks/pellorinplugin.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
-#include "programdirs.h"
 #include "common/testutil.h"
-#include "pellorinversion.h"
 #include "model/htmlcontrols.h"
+#include "pellorinversion.h"
 #include "platform/folderlist.h"
+#include "programdirs.h"
 #include "shell/aboutformunit.h"
 #include "shell/appini.h"
 #include "shell/globaloptions.h"
@@ -29,9 +29,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitter>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,7 +58,8 @@ QStringList entries(const QMenu *menu)
         if (a->isSeparator())
             list << "-";
         else
-            list << a->text() + "|" + a->shortcut().toString(QKeySequence::PortableText) + "|" + (a->isEnabled() ? "on" : "off");
+            list << a->text() + "|" + a->shortcut().toString(QKeySequence::PortableText) + "|" +
+                        (a->isEnabled() ? "on" : "off");
     }
     return list;
 }
@@ -96,7 +97,10 @@ class TestMainForm : public QObject {
     std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
     std::unique_ptr<PrompterGuard> m_prompter;
 
-    QString currentCaption(const TMainFrm *form) const { return form->PageControl1->tabText(form->PageControl1->currentIndex()); }
+    QString currentCaption(const TMainFrm *form) const
+    {
+        return form->PageControl1->tabText(form->PageControl1->currentIndex());
+    }
 
 private slots:
     void init()
@@ -138,17 +142,22 @@ private slots:
         const QTabWidget *pages = program.MainForm()->PageControl1;
         QStringList seen;
         for (int i = 0; i < pages->count(); ++i)
-            seen << pages->widget(i)->objectName() + "|" + pages->tabText(i) + "|" + (pages->isTabVisible(i) ? "shown" : "hidden");
-        QCOMPARE(seen, QStringList({"PreSheet|Pre process|shown", "PostSheet|Post process|shown", "HtmlSheet|HTML|shown",
-                                    "HtmlTable|HTML-Table|hidden", "HtmlGraph|HTML-UI|hidden", "NotesSheet|WQF Info|shown",
-                                    "TabSheet1|XML Respond|shown"}));
+            seen << pages->widget(i)->objectName() + "|" + pages->tabText(i) + "|" +
+                        (pages->isTabVisible(i) ? "shown" : "hidden");
+        QCOMPARE(seen, QStringList({"PreSheet|Pre process|shown", "PostSheet|Post process|shown",
+                                    "HtmlSheet|HTML|shown", "HtmlTable|HTML-Table|hidden", "HtmlGraph|HTML-UI|hidden",
+                                    "NotesSheet|WQF Info|shown", "TabSheet1|XML Respond|shown"}));
         // The places the diagram editors, palettes, panels and views fill, found by name.
-        for (const char *name : {"Panel2", "ImagePanel", "Image1", "PreHorzScroll", "PreVertScroll", "Splitter2", "PrePanel", "PreScroll",
-                                 "Panel6", "Panel4", "Image2", "PostHorzScroll", "PostVertScoll", "Splitter3", "PostPanel", "PostScroll",
-                                 "htmlEdit", "Splitter1", "JavaScriptMemo", "SynHTMLSyn1", "SynAnySyn1", "ControlGrid", "HTMLPanel",
-                                 "HTMLImage", "HTMLHorzScroll", "HTMLVertScroll", "Splitter4", "Panel3", "lblFuncName", "txtFuncName",
-                                 "chkNoHTTPPre", "chkNoHTTPPost", "lblEditorNotes", "EditorNotesMemo", "ReqListMemo", "Splitter5",
-                                 "Panel5", "ListBox1", "SearchTimer", "PopupMenu1", "MainMenu1"})
+        for (const char *name :
+             {"Panel2",         "ImagePanel",     "Image1",         "PreHorzScroll",   "PreVertScroll",
+              "Splitter2",      "PrePanel",       "PreScroll",      "Panel6",          "Panel4",
+              "Image2",         "PostHorzScroll", "PostVertScoll",  "Splitter3",       "PostPanel",
+              "PostScroll",     "htmlEdit",       "Splitter1",      "JavaScriptMemo",  "SynHTMLSyn1",
+              "SynAnySyn1",     "ControlGrid",    "HTMLPanel",      "HTMLImage",       "HTMLHorzScroll",
+              "HTMLVertScroll", "Splitter4",      "Panel3",         "lblFuncName",     "txtFuncName",
+              "chkNoHTTPPre",   "chkNoHTTPPost",  "lblEditorNotes", "EditorNotesMemo", "ReqListMemo",
+              "Splitter5",      "Panel5",         "ListBox1",       "SearchTimer",     "PopupMenu1",
+              "MainMenu1"})
             QVERIFY2(program.MainForm()->findChild<QObject *>(name), name);
         QCOMPARE(program.MainForm()->Panel2->height(), 68);
         QCOMPARE(program.MainForm()->Panel5->parentWidget(), program.MainForm()->Splitter5);
@@ -160,16 +169,20 @@ private slots:
     {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
-        QTest::newRow("File") << "File"
-                              << QStringList{"Open|Ctrl+O|on", "Open Recent||on", "Save|Ctrl+S|on", "Save As...|Ctrl+Shift+S|on",
-                                             "-", "Exit|Alt+F4|on"};
+        QTest::newRow("File") << "File" << QStringList{"Open|Ctrl+O|on",
+                                                       "Open Recent||on",
+                                                       "Save|Ctrl+S|on",
+                                                       "Save As...|Ctrl+Shift+S|on",
+                                                       "-",
+                                                       "Exit|Alt+F4|on"};
         QTest::newRow("Edit") << "Edit" << QStringList{"Copy|Ctrl+C|off", "Paste|Ctrl+V|off"};
-        QTest::newRow("Search") << "Search" << QStringList{"Find|Ctrl+F|off", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|off"};
+        QTest::newRow("Search") << "Search"
+                                << QStringList{"Find|Ctrl+F|off", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|off"};
         // The queued entries come after the menu's own, in queue order.
         QTest::newRow("Tools") << "Tools"
-                               << QStringList{"Check WQF file|Ctrl+F9|on", "Flip Select/Insert Query|Ctrl+T|off",
+                               << QStringList{"Check WQF file|Ctrl+F9|on",     "Flip Select/Insert Query|Ctrl+T|off",
                                               "Flush Query Params|Ctrl+Q|off", "Section Screen Shot||off",
-                                              "SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off"};
+                                              "SQL test params|Ctrl+L|off",    "Preferences|Ctrl+P|off"};
         QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
     }
     void menus()
@@ -204,7 +217,8 @@ private slots:
             TMainFrmOptions formOptions{o.ProgramFolder, QStringList()};
             TMainFrm form(formOptions);
             const QStringList items = entries(form.mnuTools);
-            QCOMPARE(items.mid(4), QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off", "Tidy HTML||on"}));
+            QCOMPARE(items.mid(4),
+                     QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off", "Tidy HTML||on"}));
             // Added after the main menu is known: attached at once.
             AddMenuItem("Tools")->setText("Late");
             QCOMPARE(form.mnuTools->actions().last()->text(), QString("Late"));
@@ -251,13 +265,20 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("active");
-        QTest::newRow("XML Respond") << "XML Respond" << "XML Respond";
-        QTest::newRow("HTML") << "HTML" << "HTML";
-        QTest::newRow("case differs") << "html" << "Pre process";
-        QTest::newRow("empty") << "" << "Pre process";
-        QTest::newRow("no tab") << "Diagrams" << "Pre process";
-        QTest::newRow("hidden tab") << "HTML-Table" << "Pre process";
-        QTest::newRow("never shown tab") << "HTML-UI" << "Pre process";
+        QTest::newRow("XML Respond") << "XML Respond"
+                                     << "XML Respond";
+        QTest::newRow("HTML") << "HTML"
+                              << "HTML";
+        QTest::newRow("case differs") << "html"
+                                      << "Pre process";
+        QTest::newRow("empty") << ""
+                               << "Pre process";
+        QTest::newRow("no tab") << "Diagrams"
+                                << "Pre process";
+        QTest::newRow("hidden tab") << "HTML-Table"
+                                    << "Pre process";
+        QTest::newRow("never shown tab") << "HTML-UI"
+                                         << "Pre process";
     }
     void lastTab()
     {
@@ -271,7 +292,8 @@ private slots:
 
     void pluginSettings()
     {
-        m_dir->writeSettings("[Global]\nTFakeA.enabled=0\nTFakeA.priority=7\nTFakeB.priority=abc\nTFakeB.enabled=true\n");
+        m_dir->writeSettings(
+            "[Global]\nTFakeA.enabled=0\nTFakeA.priority=7\nTFakeB.priority=abc\nTFakeB.enabled=true\n");
         TStartOptions o = m_dir->options();
         InitModules(o);
         auto *a = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeA")));
@@ -294,11 +316,21 @@ private slots:
         QTest::addColumn<QString>("sheet");
         QTest::addColumn<QString>("hook");
         QTest::addColumn<QString>("intf");
-        QTest::newRow("pre") << "PreSheet" << "preproc" << "preproc";
-        QTest::newRow("post") << "PostSheet" << "postproc" << "postproc";
-        QTest::newRow("html") << "HtmlSheet" << "html" << "html";
-        QTest::newRow("notes") << "NotesSheet" << "notes" << "";
-        QTest::newRow("respond") << "TabSheet1" << "" << "";
+        QTest::newRow("pre") << "PreSheet"
+                             << "preproc"
+                             << "preproc";
+        QTest::newRow("post") << "PostSheet"
+                              << "postproc"
+                              << "postproc";
+        QTest::newRow("html") << "HtmlSheet"
+                              << "html"
+                              << "html";
+        QTest::newRow("notes") << "NotesSheet"
+                               << "notes"
+                               << "";
+        QTest::newRow("respond") << "TabSheet1"
+                                 << ""
+                                 << "";
     }
     void hooksAndHostInterface()
     {
@@ -473,7 +505,10 @@ private slots:
         QTEST(AskIgnoreException("Range check error"), "goesOn");
         QCOMPARE((*m_prompter)->Prompts.size(), 1);
         const auto &asked = (*m_prompter)->Prompts[0];
-        QCOMPARE(asked.Text, QString("Range check error\n\nPress OK to ignore and risk data corruption.\nPress Abort to kill the program."));
+        QCOMPARE(
+            asked.Text,
+            QString(
+                "Range check error\n\nPress OK to ignore and risk data corruption.\nPress Abort to kill the program."));
         QCOMPARE(asked.Icon, TPromptIcon::Error);
         QCOMPARE(asked.Buttons, TPromptButtons(pbOK | pbAbort));
         QCOMPARE(asked.Default, pbOK);
@@ -482,8 +517,8 @@ private slots:
 private:
     static QRect ReadBoundsFrom(const IniFile &ini)
     {
-        return QRect(ini.readInteger("MainFrm", "Left", -1), ini.readInteger("MainFrm", "Top", -1), ini.readInteger("MainFrm", "Width", -1),
-                     ini.readInteger("MainFrm", "Height", -1));
+        return QRect(ini.readInteger("MainFrm", "Left", -1), ini.readInteger("MainFrm", "Top", -1),
+                     ini.readInteger("MainFrm", "Width", -1), ini.readInteger("MainFrm", "Height", -1));
     }
 };
 

@@ -23,9 +23,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -69,8 +69,7 @@ class LauncherGuard {
 public:
     explicit LauncherGuard(std::unique_ptr<platform::TInstanceLauncher> launcher)
         : m_previous(platform::SetInstanceLauncher(std::move(launcher)))
-    {
-    }
+    {}
     ~LauncherGuard() { platform::SetInstanceLauncher(std::move(m_previous)); }
 
 private:
@@ -270,10 +269,14 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("opened");
-        QTest::newRow("extension added") << QStringList{"a.wqf"} << "a" << "a.wqf";
-        QTest::newRow("typed name exists") << QStringList{"a", "a.wqf"} << "a" << "a";
-        QTest::newRow("other extension kept") << QStringList{"a.txt.wqf"} << "a.txt" << "";
-        QTest::newRow("cancelled") << QStringList{"a.wqf"} << "" << "";
+        QTest::newRow("extension added") << QStringList{"a.wqf"} << "a"
+                                         << "a.wqf";
+        QTest::newRow("typed name exists") << QStringList{"a", "a.wqf"} << "a"
+                                           << "a";
+        QTest::newRow("other extension kept") << QStringList{"a.txt.wqf"} << "a.txt"
+                                              << "";
+        QTest::newRow("cancelled") << QStringList{"a.wqf"} << ""
+                                   << "";
     }
     void openDialog()
     {
@@ -374,7 +377,8 @@ private slots:
     void editsMarkModified_data()
     {
         QTest::addColumn<QString>("what");
-        for (const char *what : {"function name", "flag pre", "flag post", "notes", "html", "script", "move", "refresh"})
+        for (const char *what :
+             {"function name", "flag pre", "flag post", "notes", "html", "script", "move", "refresh"})
             QTest::newRow(what) << what;
     }
     void editsMarkModified()
@@ -414,8 +418,9 @@ private slots:
     {
         // Filling the controls runs no change handler: the notes stay as the file has them,
         // even where writing them back would differ.
-        form->OpenFile(writePage("notes.wqf", "<wqf><function><fn>f</fn><editorNotes>a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"
-                                              "</editorNotes></function><preproc/><postproc/></wqf>"));
+        form->OpenFile(writePage("notes.wqf",
+                                 "<wqf><function><fn>f</fn><editorNotes>a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"
+                                 "</editorNotes></function><preproc/><postproc/></wqf>"));
         QCOMPARE(form->Doc->GetEditorNotes(), QString("a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"));
         QVERIFY(!form->Modified);
         form->CloseDocument(false);
@@ -493,7 +498,8 @@ private slots:
         QCOMPARE(saved.GetFunctionName(), QString("orders"));
         QVERIFY(saved.GetFlag("DenyURLExecution"));
         QVERIFY(!saved.GetFlag("DenyAjaxExecution"));
-        QCOMPARE(saved.GetEditorNotes(), QString("New notes.\n[[@@rect 320 20 192 64 preproc 1 Loop||||Counts<br>the rows.@@]]\n"));
+        QCOMPARE(saved.GetEditorNotes(),
+                 QString("New notes.\n[[@@rect 320 20 192 64 preproc 1 Loop||||Counts<br>the rows.@@]]\n"));
         QVERIFY(saved.GetHtml().contains("<pre>if (a &amp;&amp; b) x();</pre>"));
         // The HTML reaches the file with CR LF.
         QVERIFY(readBytes(page).contains("<div class=\"EditableContent\">\r\n  <p>Orders"));
@@ -534,15 +540,24 @@ private slots:
     {
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("folder"); // below the temporary folder; "" is the page's
-        QTest::newRow("empty") << "" << "pages";
-        QTest::newRow("relative") << "bak" << "pages/bak";
-        QTest::newRow("relative, two levels, backslash") << "bak\\old" << "pages/bak/old";
-        QTest::newRow("dot backslash") << ".\\old" << "pages";
-        QTest::newRow("dot slash") << "./old" << "pages";
-        QTest::newRow("absolute") << "@/backups/all" << "backups/all";
-        QTest::newRow("cannot be created") << "@/blocker/sub" << "pages";
-        QTest::newRow("drive of another platform") << "D:\\backups" << "pages";
-        QTest::newRow("share of another platform") << "\\\\server\\share" << "pages";
+        QTest::newRow("empty") << ""
+                               << "pages";
+        QTest::newRow("relative") << "bak"
+                                  << "pages/bak";
+        QTest::newRow("relative, two levels, backslash") << "bak\\old"
+                                                         << "pages/bak/old";
+        QTest::newRow("dot backslash") << ".\\old"
+                                       << "pages";
+        QTest::newRow("dot slash") << "./old"
+                                   << "pages";
+        QTest::newRow("absolute") << "@/backups/all"
+                                  << "backups/all";
+        QTest::newRow("cannot be created") << "@/blocker/sub"
+                                           << "pages";
+        QTest::newRow("drive of another platform") << "D:\\backups"
+                                                   << "pages";
+        QTest::newRow("share of another platform") << "\\\\server\\share"
+                                                   << "pages";
     }
     void backupNames()
     {
@@ -601,7 +616,7 @@ private slots:
     void readOnlyPolicy_data()
     {
         QTest::addColumn<QString>("policy"); // "-" for a missing setting
-        QTest::addColumn<int>("answer");     // of the ASK question; pbNone when none is asked
+        QTest::addColumn<int>("answer"); // of the ASK question; pbNone when none is asked
         QTest::addColumn<bool>("written");
         QTest::newRow("STOP") << "STOP" << int(pbNone) << false;
         QTest::newRow("empty") << "" << int(pbNone) << false;
@@ -745,7 +760,8 @@ private slots:
         stop();
         QStringList lines;
         for (int i = 0; i < 25; ++i)
-            lines << (i < 5 ? path(QString("gone%1.wqf").arg(i)) : writePage(QString("r%1.wqf").arg(i), smallPage("r")));
+            lines << (i < 5 ? path(QString("gone%1.wqf").arg(i))
+                            : writePage(QString("r%1.wqf").arg(i), smallPage("r")));
         QDir().mkpath(path("cfg/pellorin"));
         writeBytes(path("cfg/pellorin/recentfiles.txt"), lines.join("\r\n").toUtf8());
         start();
@@ -873,7 +889,9 @@ private slots:
         QCOMPARE(prompter().Prompts.size(), 1);
         const auto &asked = prompter().Prompts[0];
         QCOMPARE(asked.Caption, QString("Changed"));
-        QCOMPARE(asked.Text, "\"" + page + "\" has been changed by another program. \r\nWould you like to reload changed from disk?");
+        QCOMPARE(asked.Text,
+                 "\"" + page +
+                     "\" has been changed by another program. \r\nWould you like to reload changed from disk?");
         QCOMPARE(asked.Icon, TPromptIcon::Information);
         QCOMPARE(asked.Buttons, pbYes | pbNo);
         QCOMPARE(form->txtFuncName->text(), QString(reload ? "rewritten" : "page2"));
@@ -947,10 +965,11 @@ private slots:
     {
         form->OpenFile(copyPage("page.wqf"));
         TWQFFile *doc = form->Doc.get();
-        QVERIFY(doc->LoadFromFile(writePage("new.wqf", "<wqf><function><fn>new</fn><editorNotes>n\n[[@@rect 1 2 3 4 postproc 0 T||||x@@]]\n"
-                                                       "</editorNotes><DenyURLExecution>1</DenyURLExecution></function>"
-                                                       "<preproc/><postproc/></wqf>"),
-                                  0));
+        QVERIFY(doc->LoadFromFile(
+            writePage("new.wqf", "<wqf><function><fn>new</fn><editorNotes>n\n[[@@rect 1 2 3 4 postproc 0 T||||x@@]]\n"
+                                 "</editorNotes><DenyURLExecution>1</DenyURLExecution></function>"
+                                 "<preproc/><postproc/></wqf>"),
+            0));
         CallDocReloaded();
         QCOMPARE(form->Doc.get(), doc);
         QVERIFY(form->Modified);
@@ -980,7 +999,8 @@ private slots:
         GetAppIntf()->OpenFile(page);
         QCOMPARE(form->FileName, page);
         TImageGraphEditor *editor = form->PreEditor.get();
-        TDataList both{editor->Items(diagramNumber(editor, "0"))->Data, editor->Items(diagramNumber(editor, "1"))->Data};
+        TDataList both{editor->Items(diagramNumber(editor, "0"))->Data,
+                       editor->Items(diagramNumber(editor, "1"))->Data};
         editor->SetSelected(&both, true);
         GetAppIntf()->RefreshSection("PREPROC");
         QVERIFY(!form->Modified);

@@ -42,7 +42,8 @@ private slots:
     {
         QFETCH(int, clicked);
         TQtPrompter prompter;
-        TPrompt prompt{"Exit", "Do you want to save changes before exit?", TPromptIcon::Question, pbYes | pbNo | pbCancel, pbYes};
+        TPrompt prompt{"Exit", "Do you want to save changes before exit?", TPromptIcon::Question,
+                       pbYes | pbNo | pbCancel, pbYes};
         QString caption, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool yesIsDefault = false;

@@ -16,7 +16,10 @@ using pellorin_test::readBytes;
 namespace {
 const QString kResources = QStringLiteral(PELLORIN_RESOURCES);
 
-QStringList componentFiles() { return platform::ListFolderEntries(kResources + "/components", "*.ini", platform::faAnyFile); }
+QStringList componentFiles()
+{
+    return platform::ListFolderEntries(kResources + "/components", "*.ini", platform::faAnyFile);
+}
 
 QString childText(const XmlNode *node, const QString &name)
 {
@@ -32,8 +35,8 @@ private slots:
     void catalogue()
     {
         const QStringList files = componentFiles();
-        QCOMPARE(files, QStringList({"EXTERNAL.ini", "IF.ini", "INSERTUPDATEQUERY.ini", "SCRIPT.ini", "SELECTQUERY.ini", "SET.ini",
-                                     "TEMPLATE.ini"}));
+        QCOMPARE(files, QStringList({"EXTERNAL.ini", "IF.ini", "INSERTUPDATEQUERY.ini", "SCRIPT.ini", "SELECTQUERY.ini",
+                                     "SET.ini", "TEMPLATE.ini"}));
         for (const QString &file : files) {
             const QString path = kResources + "/components/" + file;
             const IniFile ini(path);

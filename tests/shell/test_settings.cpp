@@ -78,7 +78,8 @@ private slots:
         QTest::addColumn<Rect>("restored");
         // The screen is 1024 x 768.
         QTest::newRow("inside") << Rect::FromSize(10, 20, 300, 200) << Rect::FromSize(10, 20, 300, 200);
-        QTest::newRow("beyond the right edge") << Rect::FromSize(1024, 20, 300, 200) << Rect::FromSize(924, 20, 300, 200);
+        QTest::newRow("beyond the right edge")
+            << Rect::FromSize(1024, 20, 300, 200) << Rect::FromSize(924, 20, 300, 200);
         QTest::newRow("beyond the bottom") << Rect::FromSize(10, 5000, 300, 200) << Rect::FromSize(10, 668, 300, 200);
         QTest::newRow("just inside") << Rect::FromSize(1023, 767, 300, 200) << Rect::FromSize(1023, 767, 300, 200);
         QTest::newRow("negative kept") << Rect::FromSize(-1500, -40, 300, 200) << Rect::FromSize(-1500, -40, 300, 200);
@@ -130,8 +131,9 @@ private slots:
     void optionsRoundTrip()
     {
         QDir().mkpath(m_config);
-        const QByteArray before("; written by hand\r\n[Global]\r\nbackup=0\r\nFuture.Key=a,b\\c \"%x%\"\r\nvertsplit=wide\r\n"
-                                "LastTab=XML Respond\r\nLastTab=HTML\r\n\r\n[MainFrm]\r\nLeft=5\r\n");
+        const QByteArray before(
+            "; written by hand\r\n[Global]\r\nbackup=0\r\nFuture.Key=a,b\\c \"%x%\"\r\nvertsplit=wide\r\n"
+            "LastTab=XML Respond\r\nLastTab=HTML\r\n\r\n[MainFrm]\r\nLeft=5\r\n");
         writeBytes(m_config + "pellorin.ini", before);
         InitAppIni(m_config, "pellorin");
         InitGlobalOptions();
@@ -152,9 +154,10 @@ private slots:
         QCOMPARE(readBytes(GetIniFileName()), before); // memory only until shut-down
         DoneGlobalOptions();
         QCOMPARE(pellorin_test::visible(readBytes(GetIniFileName())),
-                 pellorin_test::visible("; written by hand\r\n[Global]\r\nbackup=1\r\nFuture.Key=a,b\\c \"%x%\"\r\nvertsplit=wide\r\n"
-                                        "LastTab=XML Respond\r\nLastTab=HTML\r\nDstArrow=\r\nDbgClip=1\r\nTSQLParamCheck.priority=3\r\n"
-                                        "\r\n[MainFrm]\r\nLeft=5\r\n"));
+                 pellorin_test::visible(
+                     "; written by hand\r\n[Global]\r\nbackup=1\r\nFuture.Key=a,b\\c \"%x%\"\r\nvertsplit=wide\r\n"
+                     "LastTab=XML Respond\r\nLastTab=HTML\r\nDstArrow=\r\nDbgClip=1\r\nTSQLParamCheck.priority=3\r\n"
+                     "\r\n[MainFrm]\r\nLeft=5\r\n"));
     }
 
     void booleans_data()
@@ -189,7 +192,8 @@ private slots:
         QCOMPARE(v.User, QStringLiteral("sa"));
         QCOMPARE(v.Password, QStringLiteral("p;a=ss%"));
         QCOMPARE(v.Database, QStringLiteral("orders"));
-        QVERIFY(readBytes(GetIniFileName()).contains("[SQLCHECK]\nHOSTNAME=db.local\nUSERNAME=sa\nPASSWORD=p;a=ss%\nDATABASE=orders\n"));
+        QVERIFY(readBytes(GetIniFileName())
+                    .contains("[SQLCHECK]\nHOSTNAME=db.local\nUSERNAME=sa\nPASSWORD=p;a=ss%\nDATABASE=orders\n"));
     }
 };
 
