@@ -52,7 +52,8 @@ public:
     void AddVariableParamNodes(TWQFItem *Item) const;
 
     // Empty when every element CreateParamNodes would create has a valid name; otherwise a
-    // message naming the kind, the field and the key.
+    // message naming the kind, the field and the key. Asked before a component is added, so
+    // that a refused kind adds nothing.
     QString paramNodesError() const;
     // The same for AddVariableParamNodes.
     QString variableParamNodesError() const;
