@@ -243,9 +243,9 @@ void TComponentDescr::AddVariableParamNodes(TWQFItem *Item) const
     }
 }
 
-TComponentDescrList &ComponentDescrs()
+ComponentDescrList &ComponentDescrs()
 {
-    static TComponentDescrList list;
+    static ComponentDescrList list;
     return list;
 }
 

@@ -59,10 +59,10 @@ public:
     QString variableParamNodesError() const;
 };
 
-using TComponentDescrList = std::vector<std::unique_ptr<TComponentDescr>>;
+using ComponentDescrList = std::vector<std::unique_ptr<TComponentDescr>>;
 
 // The program's catalogue, in the order the kinds were added; it owns them.
-TComponentDescrList &ComponentDescrs();
+ComponentDescrList &ComponentDescrs();
 void ClearComponentDescrs();
 
 // Appends one kind per "*.ini" file of dir, in the sorted order of the folder listing. A file

@@ -18,7 +18,7 @@ int takeNumber(const QString &text, qsizetype &pos)
         value = 0;
     return value;
 }
-void appendSources(const QString &dir, const QString &mask, bool fragments, TUnitFileList &list)
+void appendSources(const QString &dir, const QString &mask, bool fragments, UnitFileList &list)
 {
     QStringList names;
     ListFolder(dir, mask, platform::faAnyFile, &names);
@@ -42,15 +42,15 @@ void appendSources(const QString &dir, const QString &mask, bool fragments, TUni
 }
 } // namespace
 
-TUnitFileList &PascalUnits()
+UnitFileList &PascalUnits()
 {
-    static TUnitFileList list;
+    static UnitFileList list;
     return list;
 }
 
 void LoadUnits(const QString &Dir)
 {
-    TUnitFileList &list = PascalUnits();
+    UnitFileList &list = PascalUnits();
     list.clear();
     appendSources(Dir, QStringLiteral("*.pas"), false, list);
     appendSources(Dir, QStringLiteral("*.pascls"), true, list);

@@ -13,10 +13,10 @@ public:
     bool IsFragment = false;
 };
 
-using TUnitFileList = std::vector<std::unique_ptr<TUnitFile>>;
+using UnitFileList = std::vector<std::unique_ptr<TUnitFile>>;
 
 // The sources last loaded; the list owns them.
-TUnitFileList &PascalUnits();
+UnitFileList &PascalUnits();
 // Replaces the list by the sources of Dir that are not blank: the units, then the ".pascls"
 // and then the ".pasfn" fragments, each group in the sorted order of the folder listing. A
 // missing folder gives none; an unreadable file counts as blank.

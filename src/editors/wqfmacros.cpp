@@ -68,29 +68,29 @@ bool TWQFPasMacro::ParseCode(const QString &Code, QString &Error)
     return Macro && Macro->ParseValues(Code, Values, Error);
 }
 
-int TMacroList::IndexOf(const QString &Name) const
+int MacroList::IndexOf(const QString &name) const
 {
     for (size_t i = 0; i < m_macros.size(); ++i)
-        if (SameTextAscii(m_macros[i]->Name, Name))
+        if (SameTextAscii(m_macros[i]->Name, name))
             return int(i);
     return -1;
 }
 
-TPascalMacro *TMacroList::Find(const QString &Name) const
+TPascalMacro *MacroList::Find(const QString &name) const
 {
-    const int i = IndexOf(Name);
+    const int i = IndexOf(name);
     return i < 0 ? nullptr : At(i);
 }
 
-void TMacroList::Add(std::unique_ptr<TPascalMacro> Macro)
+void MacroList::Add(std::unique_ptr<TPascalMacro> macro)
 {
-    if (Macro)
-        m_macros.push_back(std::move(Macro));
+    if (macro)
+        m_macros.push_back(std::move(macro));
 }
 
-TMacroList &Macros()
+MacroList &Macros()
 {
-    static TMacroList list;
+    static MacroList list;
     return list;
 }
 

@@ -49,21 +49,22 @@ public:
 
 // The program's macros in load order; names are looked up without ASCII case, the first of
 // two of one name is found. The list owns its macros.
-class TMacroList {
+class MacroList {
 public:
     int Count() const { return int(m_macros.size()); }
     TPascalMacro *At(int index) const { return m_macros.at(size_t(index)).get(); }
     // -1 when there is none.
-    int IndexOf(const QString &Name) const;
-    TPascalMacro *Find(const QString &Name) const;
-    void Add(std::unique_ptr<TPascalMacro> Macro);
+    int IndexOf(const QString &name) const;
+    TPascalMacro *Find(const QString &name) const;
+    // Nothing for none.
+    void Add(std::unique_ptr<TPascalMacro> macro);
     void Clear() { m_macros.clear(); }
 
 private:
     std::vector<std::unique_ptr<TPascalMacro>> m_macros;
 };
 
-TMacroList &Macros();
+MacroList &Macros();
 
 // None when either file is missing or the .pas file is empty. Raises Exception naming the
 // file when one cannot be read or is no UTF-8 text.
