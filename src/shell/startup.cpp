@@ -2,6 +2,7 @@
 
 #include "appini.h"
 #include "checks/appgui.h"
+#include "checks/extappplugin.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
 #include "globaloptions.h"
@@ -32,6 +33,7 @@ void InitModules(const TStartOptions &Options)
     InitPluginRegistry();
     InitAppIni(Options.ConfigDir, Options.ProgramFileName);
     InitGlobalOptions();
+    InitExtAppPlugins(Options.ProgramFolder);
     // The SQL Settings window's and the Preferences dialog's entries, in this order after
     // those of the external check programs.
     queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");

@@ -1,0 +1,119 @@
+#include "base/inifile.h"
+#include "checks/extappplugin.h"
+#include "checks/pellorinplugin.h"
+#include "common/scriptedprompter.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "platform/appdirs.h"
+#include "platform/folderlist.h"
+#include "programdirs.h"
+#include "shell/mainform.h"
+#include "shell/startup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+
+using pellorin_test::readBytes;
+using pellorin_test::writeBytes;
+
+namespace {
+const QString kResources = QStringLiteral(PELLORIN_RESOURCES);
+
+// The shipped description folder, copied with its programs' modes.
+void copyFolder(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).path());
+        QVERIFY(QFile::copy(source, target));
+        QFile::setPermissions(target, QFile::permissions(source));
+    }
+}
+
+QStringList listed(const QListWidget *list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines;
+}
+} // namespace
+
+// The plug-ins the program sets up at start-up, and the shipped check program at work.
+class TestStartupPlugins : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
+    std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
+        m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
+        copyFolder(kResources + "/plugins", m_dir->filePath("app/plugins"));
+    }
+    void cleanup()
+    {
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    // Every shipped description names a program of its folder, copied beside the program
+    // with its mode.
+    void shippedDescriptions()
+    {
+        const QStringList files = platform::ListFolderEntries(kResources + "/plugins", "*.ini", platform::faAnyFile);
+        QVERIFY(!files.isEmpty());
+        for (const QString &file : files) {
+            const IniFile ini(kResources + "/plugins/" + file);
+            QVERIFY(!ini.readString("Main", "Name").isEmpty());
+            const QStringList command = QProcess::splitCommand(ini.readString("Main", "Cmd"));
+            QVERIFY(!command.isEmpty());
+            const QString program = QFileInfo(file).completeBaseName() + "/" + command.first();
+            const QFileInfo shipped(kResources + "/plugins/" + program);
+            QVERIFY2(shipped.isExecutable(), qPrintable(program));
+            const QFileInfo copied(platform::ProgramFolder() + "plugins/" + program);
+            QVERIFY2(copied.isExecutable(), qPrintable(copied.filePath()));
+            QCOMPARE(readBytes(copied.filePath()), readBytes(shipped.filePath()));
+        }
+    }
+
+    // Tools > Check WQF file runs the shipped program on the sample page; a component
+    // without a comment gets its own line.
+    void shippedProgramOnTheSamplePage()
+    {
+        QByteArray page = readBytes(kResources + "/samples/customer_orders.wqf");
+        const QString path = m_dir->filePath("customer_orders.wqf");
+        writeBytes(path, page);
+        TProgram program(m_dir->options());
+        TMainFrm *form = program.MainForm();
+        form->OpenFile(path);
+        QVERIFY(form->Doc);
+        form->MenuItem9->trigger();
+        QVERIFY2(listed(form->ListBox1).contains("HINT 0 of 10 components without a comment"),
+                 qPrintable(listed(form->ListBox1).join('\n')));
+
+        QVERIFY(page.contains("<c>Count the orders</c>"));
+        page.replace("<c>Count the orders</c>", "<c/>");
+        writeBytes(path, page);
+        form->OpenFile(path);
+        form->MenuItem9->trigger();
+        const QStringList lines = listed(form->ListBox1);
+        QVERIFY2(lines.contains("preproc 3: HINT Component without a comment"), qPrintable(lines.join('\n')));
+        QVERIFY(lines.contains("HINT 1 of 10 components without a comment"));
+    }
+
+};
+
+PELLORIN_TEST_CLASS(TestStartupPlugins)
+#include "test_startupplugins.moc"
