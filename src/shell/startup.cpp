@@ -2,6 +2,7 @@
 
 #include "appini.h"
 #include "checks/appgui.h"
+#include "checks/companynameplugin.h"
 #include "checks/extappplugin.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
@@ -33,6 +34,7 @@ void InitModules(const TStartOptions &Options)
     InitPluginRegistry();
     InitAppIni(Options.ConfigDir, Options.ProgramFileName);
     InitGlobalOptions();
+    InitCompanyNamePlugin(Options.ProgramFolder);
     InitExtAppPlugins(Options.ProgramFolder);
     // The SQL Settings window's and the Preferences dialog's entries, in this order after
     // those of the external check programs.

@@ -113,6 +113,27 @@ private slots:
         QVERIFY(lines.contains("HINT 1 of 10 components without a comment"));
     }
 
+    // The window's title and icon follow the company folder of the page's path; a company
+    // without an icon keeps the icon shown.
+    void companyTitleAndIcon()
+    {
+        QDir().mkpath(m_dir->filePath("app/companies"));
+        QImage picture(16, 16, QImage::Format_ARGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(m_dir->filePath("app/companies/Acme.ico")));
+        TProgram program(m_dir->options());
+        TMainFrm *form = program.MainForm();
+        const qint64 before = form->windowIcon().cacheKey();
+        form->SetFileName("/sites/mtMorivane_Nobody/list.wqf");
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("(Nobody) list.wqf"));
+        QCOMPARE(form->windowIcon().cacheKey(), before);
+        form->SetFileName("C:\\Sites\\mtmorivane_Acme\\pages\\list.wqf");
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("(Acme) list.wqf"));
+        QVERIFY(form->windowIcon().cacheKey() != before);
+        QCOMPARE(form->windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
+        form->SetFileName("/home/me/list.wqf");
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("list.wqf"));
+    }
 };
 
 PELLORIN_TEST_CLASS(TestStartupPlugins)
