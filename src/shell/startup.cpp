@@ -6,6 +6,7 @@
 #include "checks/extappplugin.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
+#include "checks/shortkeys.h"
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
@@ -40,6 +41,7 @@ void InitModules(const TStartOptions &Options)
     // those of the external check programs.
     queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
     queueToolsEntry(QStringLiteral("Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P), "mnuPreferences");
+    InitShortKeys();
     // The check plug-ins, in their registration order.
     InitItemsCheck();
 }

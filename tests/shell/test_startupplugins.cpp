@@ -88,6 +88,29 @@ private slots:
         }
     }
 
+    // Company naming first, the external programs in file order, the shortcuts before the
+    // component checks; the programs' Tools entries before those of the windows.
+    void registrationOrder()
+    {
+        writeBytes(m_dir->filePath("app/plugins/a tidy.ini"), "[Main]\nName=Tidy\nCmd=tidy.sh\nMenu=Tidy the page\n");
+        TProgram program(m_dir->options());
+        QStringList names;
+        for (TPellorinPlugin *p : PluginRegistry().Plugins())
+            names << p->ClassName();
+        QCOMPARE(names.mid(0, 6), QStringList({"TCompanyNamingPlugin", "TExtAppWarnPlugin", "TExtAppWarnPlugin",
+                                               "TOpenExternalFile", "TMoveWQFComponents", "TRequote"}));
+        QCOMPARE(names.count("TCompanyNamingPlugin") + names.count("TNamingPlugin"), 1);
+        QList<TWarningPlugin *> checks;
+        GetWarningPlugins(checks);
+        QCOMPARE(checks[0]->GetDescription(), QString("Tidy"));
+        QCOMPARE(checks[1]->GetDescription(), QString("Components without a comment"));
+
+        QStringList tools;
+        for (QAction *a : program.MainForm()->mnuTools->actions())
+            tools << a->text();
+        QCOMPARE(tools.mid(4), QStringList({"Tidy the page", "SQL test params", "Preferences"}));
+    }
+
     // Tools > Check WQF file runs the shipped program on the sample page; a component
     // without a comment gets its own line.
     void shippedProgramOnTheSamplePage()
