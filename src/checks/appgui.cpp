@@ -113,3 +113,15 @@ void CallDocReloaded()
     if (const auto &hook = hooks().OnDocReloaded)
         hook();
 }
+
+void CallStoreViewTexts()
+{
+    if (const auto &hook = hooks().OnStoreViewTexts)
+        hook();
+}
+
+bool CallDocReplaced(std::unique_ptr<TWQFFile> &Doc)
+{
+    const auto &hook = hooks().OnDocReplaced;
+    return hook && Doc && hook(Doc);
+}

@@ -161,6 +161,7 @@ bool TPellorinAppIntf::GetMousePos(int &X, int &Y)
     return false;
 }
 void TPellorinAppIntf::RefreshSection(const QString &) {}
+void TPellorinAppIntf::MarkModified() {}
 
 TPluginRegistry::TPluginRegistry() { SetNamingPlugin(nullptr); }
 

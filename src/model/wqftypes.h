@@ -167,6 +167,8 @@ public:
     const QString &LastError() const { return m_lastError; }
     void SetLastError(const QString &text) { m_lastError = text; }
     const QString &FileName() const { return m_fileName; }
+    // A page loaded from a copy takes the name of the file it stands for.
+    void SetFileName(const QString &fileName) { m_fileName = fileName; }
     TReadOnlyHook OnReadOnly;
 
     void Clear();

@@ -2,8 +2,11 @@
 
 #include "appini.h"
 #include "checks/appgui.h"
+#include "checks/companynameplugin.h"
+#include "checks/extappplugin.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
+#include "checks/shortkeys.h"
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
@@ -32,10 +35,13 @@ void InitModules(const TStartOptions &Options)
     InitPluginRegistry();
     InitAppIni(Options.ConfigDir, Options.ProgramFileName);
     InitGlobalOptions();
+    InitCompanyNamePlugin(Options.ProgramFolder);
+    InitExtAppPlugins(Options.ProgramFolder);
     // The SQL Settings window's and the Preferences dialog's entries, in this order after
     // those of the external check programs.
     queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
     queueToolsEntry(QStringLiteral("Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P), "mnuPreferences");
+    InitShortKeys();
     // The check plug-ins, in their registration order.
     InitItemsCheck();
 }
