@@ -1,5 +1,6 @@
 #include "pagesearch.h"
 
+#include "base/textutils.h"
 #include "model/wqftypes.h"
 #include "platform/prompter.h"
 
@@ -96,6 +97,61 @@ QByteArray searchPattern(const TSearchOptions &Options)
     const QByteArray pattern = Options.SearchText.toUtf8();
     return Options.CaseSensitive ? pattern : UpperCaseAsciiBytes(pattern);
 }
+
+std::string_view bytesOf(const QByteArray &bytes) { return std::string_view(bytes.constData(), size_t(bytes.size())); }
+
+// The element texts of a component as GetItemTexts lists them, in its order, without
+// building its lines: a key is made only for a hit. Keys are an element's name and its
+// running number among the elements of that name; a name ending in a digit can make two
+// keys alike, which GetItemTexts merges into one line, so such a component goes through
+// GetItemTexts itself.
+class ItemTextWalk {
+public:
+    // Visit(key maker, text) for every non-empty text.
+    template <class Visit> void Run(const TWQFItem *Item, Visit &&visit)
+    {
+        if (!Item || !Item->Node())
+            return;
+        m_nodes.clear();
+        m_nodes.push_back(Item->Node());
+        bool digitAtEnd = false;
+        for (size_t i = 0; i < m_nodes.size(); ++i) {
+            const QString &name = m_nodes[i]->name();
+            digitAtEnd = digitAtEnd || (!name.isEmpty() && name.back() >= u'0' && name.back() <= u'9');
+            for (const auto &child : m_nodes[i]->childNodes())
+                if (child->isElement())
+                    m_nodes.push_back(child.get());
+        }
+        if (digitAtEnd) {
+            StringList lines;
+            GetItemTexts(Item, lines);
+            for (qsizetype i = 0; i < lines.Count(); ++i)
+                visit([&] { return lines.Name(i); }, lines.ValueFromIndex(i));
+            return;
+        }
+        m_counters.clear();
+        for (const XmlNode *node : m_nodes) {
+            const int occurrence = next(node->name());
+            const QString text = NodeText(node);
+            if (!text.isEmpty())
+                visit([&] { return node->name() + QString::number(occurrence); }, text);
+        }
+    }
+
+private:
+    // The name's running number, names compared without ASCII case.
+    int next(const QString &name)
+    {
+        for (auto &[known, count] : m_counters)
+            if (known->size() == name.size() && (known == &name || SameTextAscii(*known, name)))
+                return count++;
+        m_counters.emplace_back(&name, 1);
+        return 0;
+    }
+
+    std::vector<const XmlNode *> m_nodes;
+    std::vector<std::pair<const QString *, int>> m_counters;
+};
 } // namespace
 
 void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, const QByteArray &Text,
@@ -104,36 +160,36 @@ void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, c
     const QByteArray pattern = searchPattern(Options);
     if (pattern.isEmpty())
         return;
-    const QByteArray searched = Options.CaseSensitive ? Text : UpperCaseAsciiBytes(Text);
-    qsizetype from = 0; // 0-based: the byte after the last hit's first byte
-    while (from < searched.size()) {
-        const qsizetype hit = searched.indexOf(pattern, from);
-        if (hit < 0)
-            break;
+    TUpperCaseFinder upper(bytesOf(Text), bytesOf(pattern));
+    auto next = [&](size_t from) {
+        return Options.CaseSensitive ? FindFrom(bytesOf(Text), bytesOf(pattern), from) : upper.FindFrom(from);
+    };
+    // Each search starts one byte after the last hit's first byte, so overlapping hits count.
+    for (qsizetype hit = next(0); hit >= 0; hit = next(size_t(hit) + 1))
         Results.emplace_back(SectionName, QString(), QString(), Text, hit + 2);
-        from = hit + 1;
-    }
 }
 
 void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, TSearchResults &Results)
 {
     const QByteArray pattern = searchPattern(Options);
+    ItemTextWalk walk;
     TDynIntegerArray positions;
     qsizetype count = 0;
+    QByteArray upper;
     for (const auto &section : Page.Sections()) {
         if (section->Items().empty())
             continue;
         const QString sectionName = section->GetName();
         for (const auto &item : section->Items()) {
-            StringList lines;
-            GetItemTexts(item.get(), lines);
-            for (qsizetype i = 0; i < lines.Count(); ++i) {
-                const QByteArray text = lines.ValueFromIndex(i).toUtf8();
-                FindAll(Options.CaseSensitive ? text : UpperCaseAsciiBytes(text), pattern, Options.WholeWord, true,
-                        WordDelimiters(), count, positions);
+            walk.Run(item.get(), [&](auto &&key, const QString &text) {
+                const QByteArray bytes = text.toUtf8();
+                if (!Options.CaseSensitive)
+                    UpperCaseAsciiInto(bytes, upper);
+                FindAll(Options.CaseSensitive ? bytes : upper, pattern, Options.WholeWord, true, WordDelimiters(),
+                        count, positions);
                 if (count > 0)
-                    Results.emplace_back(sectionName, item->GetName(), lines.Name(i), text, positions[0]);
-            }
+                    Results.emplace_back(sectionName, item->GetName(), key(), bytes, positions[0]);
+            });
         }
     }
 }

@@ -49,6 +49,32 @@ const TByteSet &WordDelimiters();
 
 // Copy of Text with a to z upper-cased, every other byte unchanged.
 QByteArray UpperCaseAsciiBytes(QByteArray Text);
+// The same into Target, whose room is kept for the next text.
+void UpperCaseAsciiInto(const QByteArray &Text, QByteArray &Target);
+
+// The 0-based place of the first Pattern in Text at From or after, -1 when there is none or
+// Pattern is empty.
+qsizetype FindFrom(std::string_view Text, std::string_view Pattern, size_t From);
+
+// FindFrom in the upper-cased Text without an upper-cased copy of all of it: a block at a
+// time is upper-cased into a buffer of its own, so a large text is read once and the buffer
+// stays in the cache.
+class TUpperCaseFinder {
+public:
+    // UpperPattern is upper-cased already; both views must outlive the finder.
+    TUpperCaseFinder(std::string_view Text, std::string_view UpperPattern);
+    qsizetype FindFrom(size_t From);
+
+private:
+    void load(size_t From);
+
+    std::string_view m_text;
+    std::string_view m_pattern;
+    std::vector<char> m_block;
+    size_t m_blockStart = 0;
+    size_t m_blockLength = 0; // the bytes held, the pattern's length - 1 beyond the block
+    bool m_loaded = false;
+};
 
 // The positions of Pattern in Text, left to right, hits not overlapping; with WholeWord only
 // hits whose neighbours inside the text are delimiters; with FirstOnly the first hit alone.

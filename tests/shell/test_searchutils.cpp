@@ -138,6 +138,59 @@ private slots:
     void upperCase()
     {
         QCOMPARE(UpperCaseAsciiBytes("azAZ09_\xc3\xa4\xc3\xbf"), QByteArray("AZAZ09_\xc3\xa4\xc3\xbf"));
+        // Every byte value at every place of a word of eight, and a tail.
+        QByteArray all, expected;
+        for (int shift = 0; shift < 9; ++shift)
+            for (int c = 0; c < 256; ++c) {
+                all += char(c);
+                expected += char(c >= 'a' && c <= 'z' ? c - 32 : c);
+            }
+        for (int start = 0; start < 8; ++start) {
+            QCOMPARE(UpperCaseAsciiBytes(all.mid(start)), expected.mid(start));
+            QByteArray into("left over");
+            UpperCaseAsciiInto(all.mid(start, 13), into);
+            QCOMPARE(into, expected.mid(start, 13));
+        }
+    }
+
+    void upperCaseFinderAcrossBlocks()
+    {
+        // Hits just before, across and after the edges of the finder's blocks, overlapping
+        // ones too, against a search in a whole upper-cased copy.
+        QByteArray text(300000, 'x');
+        for (int i = 0; i < text.size(); i += 7)
+            text[i] = "aBcDeF\xc3"[i % 7];
+        const QByteArray word = "MaMaMa";
+        for (qsizetype at : {0, 1000, 65533, 65540, 131069, 196600, 299994})
+            text.replace(at, word.size(), at % 2 ? word.toLower() : word);
+        for (const QByteArray &pattern : {QByteArray("MAMA"), QByteArray("A"), QByteArray("MAMAMA")}) {
+            const QByteArray upper = UpperCaseAsciiBytes(text);
+            Positions expected, found;
+            for (qsizetype at = FindFrom(std::string_view(upper.constData(), upper.size()),
+                                         std::string_view(pattern.constData(), pattern.size()), 0);
+                 at >= 0; at = FindFrom(std::string_view(upper.constData(), upper.size()),
+                                        std::string_view(pattern.constData(), pattern.size()), at + 1))
+                expected << at;
+            TUpperCaseFinder finder(std::string_view(text.constData(), text.size()),
+                                    std::string_view(pattern.constData(), pattern.size()));
+            for (qsizetype at = finder.FindFrom(0); at >= 0; at = finder.FindFrom(at + 1))
+                found << at;
+            QVERIFY(expected.size() >= 5);
+            // One of them straddles the first block's end.
+            if (pattern.size() > 1)
+                QVERIFY(std::any_of(expected.begin(), expected.end(),
+                                    [&](qsizetype p) { return p < 65536 && p + pattern.size() > 65536; }));
+            QCOMPARE(found, expected);
+            // Asked again further back, it finds the same.
+            QCOMPARE(
+                finder.FindFrom(65534),
+                expected[int(std::find_if(expected.begin(), expected.end(), [](qsizetype p) { return p >= 65534; }) -
+                             expected.begin())]);
+        }
+        TUpperCaseFinder none(std::string_view("ab"), std::string_view("ABC"));
+        QCOMPARE(none.FindFrom(0), -1);
+        TUpperCaseFinder empty(std::string_view("ab"), std::string_view());
+        QCOMPARE(empty.FindFrom(0), -1);
     }
 
     void textHits_data()
@@ -238,6 +291,37 @@ private slots:
         TSearchResults results;
         SearchPageComponents(*page, options(pattern, caseSensitive, wholeWord), results);
         QTEST(hits(results), "expected");
+    }
+
+    void componentHitsAsTheirTextLines()
+    {
+        // Keys made the way the component's text lines are, names ending in digits
+        // included: "a1" and the eleventh "a" both give "a10", one line, the later text.
+        QByteArray values = "<a1>x one</a1>";
+        for (int i = 0; i < 11; ++i)
+            values += "<a>" + QByteArray(i == 10 ? "later x" : "") + "</a>";
+        values += "<A>x</A><p2>x</p2><p>x</p><P>no</P><q><r>x</r><R>x</R></q>";
+        const auto page = pellorin_test::pageWith("<c><n>1</n><t>SET</t><values>" + values + "</values></c>" +
+                                                  "<c><n>2</n><t>SET</t><values>" +
+                                                  QByteArray(values).replace("a1>", "b>") + "</values></c>");
+        for (const bool caseSensitive : {false, true}) {
+            TSearchResults results;
+            SearchPageComponents(*page, options("x", caseSensitive), results);
+            QStringList expected;
+            for (const auto &item : page->FindSection("preproc")->Items()) {
+                StringList lines;
+                GetItemTexts(item.get(), lines);
+                for (qsizetype i = 0; i < lines.Count(); ++i) {
+                    const QByteArray text = lines.ValueFromIndex(i).toUtf8();
+                    const qsizetype hit = caseSensitive ? text.indexOf("x") : UpperCaseAsciiBytes(text).indexOf("X");
+                    if (hit >= 0)
+                        expected << "preproc/" + item->GetName() + u'/' + lines.Name(i) + u'@' +
+                                        QString::number(hit + 1);
+                }
+            }
+            QVERIFY(expected.contains("preproc/1/a10@7"));
+            QCOMPARE(hits(results), expected);
+        }
     }
 
     void componentHitTexts()
