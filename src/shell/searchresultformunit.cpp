@@ -104,7 +104,10 @@ void TSearchResultForm::FillResults(const QString &Searched, TSearchResults Resu
     m_results = std::move(Results);
     m_searchedEdit->setText(Searched);
     for (size_t i = 0; i < m_results.size(); ++i) {
-        auto *row = new QListWidgetItem(SearchResultLine(m_results[i], Searched));
+        // A row is one line: line breaks in the excerpt show as blanks.
+        QString line = SearchResultLine(m_results[i], Searched);
+        line.replace(u'\r', u' ').replace(u'\n', u' ');
+        auto *row = new QListWidgetItem(line);
         row->setData(Qt::UserRole, qulonglong(i));
         m_list->addItem(row);
     }

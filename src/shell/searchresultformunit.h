@@ -48,7 +48,8 @@ public:
     explicit TSearchResultForm(QWidget *Parent = nullptr);
     ~TSearchResultForm() override;
 
-    // Replaces the hits and their lines and shows Searched; the window owns the new hits.
+    // Replaces the hits and their lines (line breaks shown as blanks) and shows Searched; the
+    // window owns the new hits.
     void FillResults(const QString &Searched, TSearchResults Results);
     const TSearchResults &Results() const { return m_results; }
     // The text the hits were searched for, as the window shows it.
