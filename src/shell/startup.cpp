@@ -10,6 +10,9 @@
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
+#include "optionsdialog.h"
+#include "searchresultformunit.h"
+#include "searchwindow.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -40,7 +43,7 @@ void InitModules(const TStartOptions &Options)
     // The SQL Settings window's and the Preferences dialog's entries, in this order after
     // those of the external check programs.
     queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
-    queueToolsEntry(QStringLiteral("Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P), "mnuPreferences");
+    InitOptionsDialog();
     InitShortKeys();
     // The check plug-ins, in their registration order.
     InitItemsCheck();
@@ -63,7 +66,11 @@ TProgram::TProgram(const TStartOptions &Options)
         formOptions.ProgramFolder = Options.ProgramFolder;
         formOptions.CommandLine = Options.CommandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
+        CreateSearchForm();
+        CreateGlobalOptForm();
+        CreateSearchResultForm();
     } catch (...) {
+        freeWindows();
         DoneModules();
         throw;
     }
@@ -71,6 +78,15 @@ TProgram::TProgram(const TStartOptions &Options)
 
 TProgram::~TProgram()
 {
-    m_mainForm.reset();
+    freeWindows();
     DoneModules();
+}
+
+void TProgram::freeWindows()
+{
+    // Each window stores its state while the settings are still open.
+    m_mainForm.reset();
+    FreeSearchResultForm();
+    FreeGlobalOptForm();
+    FreeSearchForm();
 }

@@ -182,7 +182,7 @@ private slots:
         QTest::newRow("Tools") << "Tools"
                                << QStringList{"Check WQF file|Ctrl+F9|on",     "Flip Select/Insert Query|Ctrl+T|off",
                                               "Flush Query Params|Ctrl+Q|off", "Section Screen Shot||off",
-                                              "SQL test params|Ctrl+L|off",    "Preferences|Ctrl+P|off"};
+                                              "SQL test params|Ctrl+L|off",    "Preferences|Ctrl+P|on"};
         QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
     }
     void menus()
@@ -218,7 +218,7 @@ private slots:
             TMainFrm form(formOptions);
             const QStringList items = entries(form.mnuTools);
             QCOMPARE(items.mid(4),
-                     QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off", "Tidy HTML||on"}));
+                     QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|on", "Tidy HTML||on"}));
             // Added after the main menu is known: attached at once.
             AddMenuItem("Tools")->setText("Late");
             QCOMPARE(form.mnuTools->actions().last()->text(), QString("Late"));
