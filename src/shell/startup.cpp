@@ -2,6 +2,7 @@
 
 #include "appini.h"
 #include "checks/appgui.h"
+#include "checks/htmlchecks.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
 #include "globaloptions.h"
@@ -36,8 +37,9 @@ void InitModules(const TStartOptions &Options)
     // those of the external check programs.
     queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
     queueToolsEntry(QStringLiteral("Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P), "mnuPreferences");
-    // The check plug-ins, in their registration order.
+    // The check plug-ins, in their registration order; the HTML check comes last.
     InitItemsCheck();
+    InitHTMLChecks();
 }
 
 void DoneModules()
