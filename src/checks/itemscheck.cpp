@@ -304,15 +304,16 @@ void TSQLUnderLoopCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TC
 
 // ---- #S variables ----
 
-bool IsSVarNameChar(QChar C)
+namespace {
+bool isS(QChar c) { return c == u'S' || c == u's'; }
+
+// The characters of a variable's name after its "S".
+bool isSVarNameChar(QChar C)
 {
     const char16_t c = C.unicode();
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '"' ||
            c == '\'' || c == ',' || c == '.' || c == ':' || c == '{' || c == '}';
 }
-
-namespace {
-bool isS(QChar c) { return c == u'S' || c == u's'; }
 
 // Where the look back from a stray "#" stops. Carriage return is not among them.
 bool isSVarDelimiter(QChar C)
@@ -356,7 +357,7 @@ bool CheckSVarsClosed(const QString &Text, QString &Name, int &Pos)
             continue;
         }
         qsizetype j = i + 2;
-        while (j < n && IsSVarNameChar(Text[j]))
+        while (j < n && isSVarNameChar(Text[j]))
             ++j;
         if (j >= n || Text[j] != u'#') {
             Name = Text.mid(i, j - i);

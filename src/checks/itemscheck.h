@@ -103,8 +103,6 @@ public:
     void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
 };
 
-// The characters of a #S variable's name after its "S".
-bool IsSVarNameChar(QChar C);
 // True when every #S variable of Text is closed by a "#"; otherwise false with the first
 // unclosed one, from its "#S" to its last name character, and its position (from 1).
 bool CheckSVarsClosed(const QString &Text, QString &Name, int &Pos);
