@@ -4,6 +4,7 @@
 #include "checks/appgui.h"
 #include "checks/companynameplugin.h"
 #include "checks/extappplugin.h"
+#include "checks/htmlchecks.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
 #include "checks/shortkeys.h"
@@ -45,8 +46,9 @@ void InitModules(const TStartOptions &Options)
     queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
     InitOptionsDialog();
     InitShortKeys();
-    // The check plug-ins, in their registration order.
+    // The check plug-ins, in their registration order; the HTML check comes last.
     InitItemsCheck();
+    InitHTMLChecks();
 }
 
 void DoneModules()

@@ -304,9 +304,9 @@ private slots:
             QCOMPARE(a->Enabled, false);
             QCOMPARE(a->Priority, 7);
             QCOMPARE(b->Enabled, false); // only "1" is true
-            QCOMPARE(b->Priority, 7 + 9); // after the six built-in checks
+            QCOMPARE(b->Priority, 10 + 12); // after the nine built-in checks, of twelve
             QCOMPARE(c->Enabled, true);
-            QCOMPARE(c->Priority, 8 + 9);
+            QCOMPARE(c->Priority, 11 + 12);
         }
         DoneModules();
     }
