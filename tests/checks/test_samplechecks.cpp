@@ -41,20 +41,22 @@ private slots:
                                      "THTMLVerify"}));
     }
 
-    // The sample's variables are all closed; its IF condition compares with '' as written,
-    // which the IF check reads as one quote; its inputs' tooltips lack a full stop or are
+    // The sample's variables are all closed; its IF condition stores its empty string with
+    // the apostrophes doubled, which the IF check reads back as '' and then finds compared
+    // with the number a variable stands for; its inputs' tooltips lack a full stop or are
     // missing. The quick check of a save lists the same.
     void samplePage()
     {
         TWQFFile page;
         QVERIFY(page.LoadFromFile(PELLORIN_RESOURCES "/samples/customer_orders.wqf", 0));
         TWQFItem *condition = page.FindSection("preproc")->Items()[1].get();
-        QCOMPARE(condition->GetIfCondition(), QString("#Sname# <> ''"));
+        QCOMPARE(condition->GetIfCondition(), QString("#Sname# <> ''''"));
         for (const bool quick : {false, true}) {
             TCheckMessages messages;
             RunWarningPlugins(&page, quick, &messages);
             QCOMPARE(shown(messages), QStringList({
-                                          "preproc 1: WARN If component condition: Unterminated string",
+                                          "preproc 1: WARN If component condition: Type mismatch: "
+                                          "Integer<>String for expressions \"0\" and \"''\".",
                                           "HINT: HTML \"name\": Period (\".\") is missing at the end of the tooltip",
                                           "HINT: HTML \"note\": Period (\".\") is missing at the end of the tooltip",
                                           "HINT: HTML \"action\": No tooltip specified",
