@@ -971,11 +971,6 @@ QString TMainFrm::MakeBackupName(const QString &PagePath) const
     return MakeBackupPath(PagePath, OptionStore().GetString(opt::BackupPath), Now(), QLocale::system());
 }
 
-void TMainFrm::reloadPascalFragments()
-{
-    // The code components' Pascal fragments are read here once their list exists.
-}
-
 bool TMainFrm::SaveFile(const QString &FileName)
 {
     Busy busy(this);
@@ -996,7 +991,6 @@ bool TMainFrm::SaveFile(const QString &FileName)
         Doc->SetFunctionName(txtFuncName->text());
         Doc->SetPreHeight(SectionHeight(Doc->FindSection(QStringLiteral("preproc")), 1000));
         Doc->SetPostHeight(SectionHeight(Doc->FindSection(QStringLiteral("postproc")), 1000));
-        reloadPascalFragments();
         RunChecks(true);
         Doc->SetLastError(QString());
         saved = Doc->SaveToFile(FileName, XmlOptionFlags());

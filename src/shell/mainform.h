@@ -288,8 +288,6 @@ private:
     void buildDiagram(std::unique_ptr<TImageGraphEditor> &Editor, TWQFSection *Section, TImage *Image,
                       QScrollBar *HorzScroll, QScrollBar *VertScroll);
     TPoint diagramSize(const TWQFSection *Section) const;
-    // The Pascal fragments of the code components, read at every save.
-    void reloadPascalFragments();
     // Every question and message of the window; the changed-on-disk check waits meanwhile.
     TPromptButton ask(const TPrompt &Prompt);
     void message(const QString &Text);
