@@ -26,7 +26,7 @@ std::unique_ptr<XmlDocument> ReadClipboardXML(const ClipboardText &clipboard)
     const QByteArray wrapped = "<?xml version=\"1.0\"?><clip>" + clipboard.Text().toUtf8() + "</clip>";
     try {
         return ReadXMLBytes(wrapped, false);
-    } catch (...) {
+    } catch (const Exception &) {
         return nullptr;
     }
 }

@@ -343,10 +343,8 @@ bool TWQFFile::captureError(const std::function<bool()> &work)
 {
     try {
         return work();
-    } catch (const Exception &e) {
-        m_lastError = e.message();
-    } catch (const std::exception &e) {
-        m_lastError = QString::fromUtf8(e.what());
+    } catch (const std::exception &) {
+        m_lastError = currentExceptionMessage();
     }
     return false;
 }
@@ -543,7 +541,8 @@ bool IsWQFStream(QIODevice &stream)
         // Only the very first node counts: a comment or a document type before the root fails.
         const XmlNode *first = doc->firstChild();
         return first && first->isElement() && first->name() == u"wqf";
-    } catch (...) {
+    } catch (const Exception &) {
+        // Not XML, or unreadable; running out of memory is no answer about the file.
         return false;
     }
 }

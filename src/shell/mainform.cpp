@@ -14,6 +14,7 @@
 #include "keywordlexer.h"
 #include "model/scriptcontainer.h"
 #include "model/stylescan.h"
+#include "pellorinapp.h"
 #include "platform/appdirs.h"
 #include "platform/filestamp.h"
 #include "platform/folderlist.h"
@@ -225,14 +226,14 @@ void TMainFrm::createMenus()
     mnuPopPaste = addCommand(PopupMenu1, "mnuPopPaste", QStringLiteral("Paste"));
     MenuItem5 = addCommand(PopupMenu1, "MenuItem5", QStringLiteral("Delete"));
 
-    connect(mnuOpen, &QAction::triggered, this, &TMainFrm::mnuOpenClick);
-    connect(mnuSave, &QAction::triggered, this, &TMainFrm::mnuSaveClick);
-    connect(mnuSaveAs, &QAction::triggered, this, &TMainFrm::mnuSaveAsClick);
-    connect(MenuItem9, &QAction::triggered, this, &TMainFrm::MenuItem9Click);
-    connect(mnuExit, &QAction::triggered, this, &TMainFrm::mnuExitClick);
-    connect(mnuFindNext, &QAction::triggered, this, &TMainFrm::mnuFindNextClick);
-    connect(mnOnlineHelp, &QAction::triggered, this, &TMainFrm::mnOnlineHelpClick);
-    connect(mnAbout, &QAction::triggered, this, &TMainFrm::mnAboutClick);
+    connect(mnuOpen, &QAction::triggered, this, Guarded([this] { mnuOpenClick(); }));
+    connect(mnuSave, &QAction::triggered, this, Guarded([this] { mnuSaveClick(); }));
+    connect(mnuSaveAs, &QAction::triggered, this, Guarded([this] { mnuSaveAsClick(); }));
+    connect(MenuItem9, &QAction::triggered, this, Guarded([this] { MenuItem9Click(); }));
+    connect(mnuExit, &QAction::triggered, this, Guarded([this] { mnuExitClick(); }));
+    connect(mnuFindNext, &QAction::triggered, this, Guarded([this] { mnuFindNextClick(); }));
+    connect(mnOnlineHelp, &QAction::triggered, this, Guarded([this] { mnOnlineHelpClick(); }));
+    connect(mnAbout, &QAction::triggered, this, Guarded([this] { mnAboutClick(); }));
 
     // The commands on components and searches come with those features; until then they stay
     // visible but cannot be chosen.
@@ -283,7 +284,7 @@ void TMainFrm::createPages()
     Panel5 = namedWidget("Panel5");
     ListBox1 = named(new QListWidget(Panel5), "ListBox1");
     bareVBox(Panel5)->addWidget(ListBox1);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, Guarded([this] { ListBox1DblClick(); }));
 
     Splitter5 = named(new QSplitter(Qt::Vertical), "Splitter5");
     Splitter5->addWidget(PageControl1);
@@ -421,7 +422,7 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     PageControl1->setTabVisible(PageControl1->indexOf(HtmlTable), false);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
-            AppActivate();
+            RunGuarded([this] { AppActivate(); });
     });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
     SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
@@ -741,7 +742,7 @@ public:
             return;
         m_form->m_checkPending = false;
         // After the caller is done with the page, not in the middle of its work.
-        QTimer::singleShot(0, m_form, [form = m_form] { form->CheckFileChanged(); });
+        QTimer::singleShot(0, m_form, Guarded([form = m_form] { form->CheckFileChanged(); }));
     }
     Busy(const Busy &) = delete;
     Busy &operator=(const Busy &) = delete;
@@ -984,22 +985,22 @@ bool TMainFrm::SaveFile(const QString &FileName)
             if (CopyFileVerified(FileName, name))
                 backupName = name;
         }
-        if (!Doc)
-            throw Exception(QStringLiteral("No page is open"));
-        Doc->SetHtml(htmlEdit->text());
-        Doc->SetEditorNotes(WriteCommentRects(memoText(EditorNotesMemo), CommentRects));
-        Doc->SetFunctionName(txtFuncName->text());
-        Doc->SetPreHeight(SectionHeight(Doc->FindSection(QStringLiteral("preproc")), 1000));
-        Doc->SetPostHeight(SectionHeight(Doc->FindSection(QStringLiteral("postproc")), 1000));
-        RunChecks(true);
-        Doc->SetLastError(QString());
-        saved = Doc->SaveToFile(FileName, XmlOptionFlags());
-        if (!saved)
-            reason = Doc->LastError();
-    } catch (const Exception &e) {
-        reason = e.message();
-    } catch (const std::exception &e) {
-        reason = QString::fromUtf8(e.what());
+        if (!Doc) {
+            reason = QStringLiteral("No page is open");
+        } else {
+            Doc->SetHtml(htmlEdit->text());
+            Doc->SetEditorNotes(WriteCommentRects(memoText(EditorNotesMemo), CommentRects));
+            Doc->SetFunctionName(txtFuncName->text());
+            Doc->SetPreHeight(SectionHeight(Doc->FindSection(QStringLiteral("preproc")), 1000));
+            Doc->SetPostHeight(SectionHeight(Doc->FindSection(QStringLiteral("postproc")), 1000));
+            RunChecks(true);
+            Doc->SetLastError(QString());
+            saved = Doc->SaveToFile(FileName, XmlOptionFlags());
+            if (!saved)
+                reason = Doc->LastError();
+        }
+    } catch (const std::exception &) {
+        reason = currentExceptionMessage();
     }
     if (saved) {
         this->FileName = FileName;
@@ -1063,7 +1064,7 @@ void TMainFrm::LoadRecentFiles(QMenu *Menu)
     for (const QString &name : ReadRecentFiles(ConfigFolder + RecentFilesName)) {
         QAction *item = Menu->addAction(menuCaption(name));
         item->setData(name);
-        connect(item, &QAction::triggered, this, [this, item] { RecentFileClick(item); });
+        connect(item, &QAction::triggered, this, Guarded([this, item] { RecentFileClick(item); }));
     }
 }
 
@@ -1096,7 +1097,7 @@ void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
     }
     auto *item = new QAction(menuCaption(FileName), Menu);
     item->setData(FileName);
-    connect(item, &QAction::triggered, this, [this, item] { RecentFileClick(item); });
+    connect(item, &QAction::triggered, this, Guarded([this, item] { RecentFileClick(item); }));
     const QList<QAction *> left = Menu->actions();
     Menu->insertAction(left.isEmpty() ? nullptr : left.first(), item);
     SaveRecentFiles(Menu);
@@ -1125,10 +1126,8 @@ void TMainFrm::FormDropFiles(const QStringList &FileNames)
             } else {
                 platform::StartSecondInstance(name);
             }
-        } catch (const Exception &e) {
-            message(QStringLiteral("on drop files: ") + e.message());
-        } catch (const std::exception &e) {
-            message(QStringLiteral("on drop files: ") + QString::fromUtf8(e.what()));
+        } catch (const std::exception &) {
+            message(QStringLiteral("on drop files: ") + currentExceptionMessage());
         }
     }
 }
@@ -1147,7 +1146,7 @@ void TMainFrm::dropEvent(QDropEvent *event)
             names << url.toLocalFile();
     event->acceptProposedAction();
     // The drop's source waits for this event; the pages open after it.
-    QTimer::singleShot(0, this, [this, names] { FormDropFiles(names); });
+    QTimer::singleShot(0, this, Guarded([this, names] { FormDropFiles(names); }));
 }
 
 void TMainFrm::OpenCommandLineFile()
@@ -1191,12 +1190,12 @@ void TMainFrm::connectTextTabs()
     // Typed line breaks are CR LF like those of the page's text.
     htmlEdit->setEolMode(QsciScintilla::EolWindows);
     JavaScriptMemo->setEolMode(QsciScintilla::EolWindows);
-    connect(htmlEdit, &QsciScintilla::textChanged, this, &TMainFrm::htmlEditChange);
-    connect(JavaScriptMemo, &QsciScintilla::textChanged, this, &TMainFrm::JavaScriptMemoChange);
-    connect(txtFuncName, &QLineEdit::textChanged, this, &TMainFrm::txtFuncNameChange);
-    connect(chkNoHTTPPre, &QCheckBox::toggled, this, &TMainFrm::chkNoHTTPPreChange);
-    connect(chkNoHTTPPost, &QCheckBox::toggled, this, &TMainFrm::chkNoHTTPPostChange);
-    connect(EditorNotesMemo, &QPlainTextEdit::textChanged, this, &TMainFrm::EditorNotesMemoChange);
+    connect(htmlEdit, &QsciScintilla::textChanged, this, Guarded([this] { htmlEditChange(); }));
+    connect(JavaScriptMemo, &QsciScintilla::textChanged, this, Guarded([this] { JavaScriptMemoChange(); }));
+    connect(txtFuncName, &QLineEdit::textChanged, this, Guarded([this] { txtFuncNameChange(); }));
+    connect(chkNoHTTPPre, &QCheckBox::toggled, this, Guarded([this] { chkNoHTTPPreChange(); }));
+    connect(chkNoHTTPPost, &QCheckBox::toggled, this, Guarded([this] { chkNoHTTPPostChange(); }));
+    connect(EditorNotesMemo, &QPlainTextEdit::textChanged, this, Guarded([this] { EditorNotesMemoChange(); }));
 }
 
 void TMainFrm::SetEditorText(QsciScintilla *Editor, const QString &Text)

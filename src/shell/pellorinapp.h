@@ -1,21 +1,32 @@
 #pragma once
-// The application object. An exception that leaves an event handler ends up here: an abort
-// is ignored, anything else is shown with the choice to go on or to end the program.
+// The application object, and the one place where an exception that nothing else handled ends
+// up: an abort is ignored, anything else is shown with the choice to go on or to end the
+// program.
 #include <QApplication>
 #include <QString>
+#include <functional>
 
 // "%s%sPress OK to ignore and risk data corruption.%sPress Abort to kill the program." with
 // the exception's message, a blank line and a line break.
 QString UnhandledExceptionText(const QString &Message);
 // Shows the text as an error with OK and Abort; true when the user chose OK.
 bool AskIgnoreException(const QString &Message, QWidget *Parent = nullptr);
+// Inside a catch handler: nothing for an abort; otherwise the unhandled-exception dialog, and
+// the program ends unless the user chooses to go on.
+void HandleCurrentException(QWidget *Parent = nullptr);
+
+// Qt lets no exception cross its frames, so a slot that calls code which may raise runs it
+// here: the dialog shows inside the slot and the slot returns normally.
+void RunGuarded(const std::function<void()> &Work);
+// Work wrapped for connect().
+template <class F> auto Guarded(F Work)
+{
+    return [Work = std::move(Work)] { RunGuarded(Work); };
+}
 
 class TPellorinApplication : public QApplication {
     Q_OBJECT
 public:
     TPellorinApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
-
-private:
-    void HandleException(const QString &Message);
 };

@@ -37,6 +37,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <stdexcept>
 
 using pellorin_test::PrompterGuard;
 using pellorin_test::readBytes;
@@ -512,6 +513,44 @@ private slots:
         QCOMPARE(asked.Icon, TPromptIcon::Error);
         QCOMPARE(asked.Buttons, TPromptButtons(pbOK | pbAbort));
         QCOMPARE(asked.Default, pbOK);
+    }
+
+    void guardedSlot_data()
+    {
+        QTest::addColumn<QString>("raised");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("own") << "own" << QStringList{UnhandledExceptionText("Range check error")};
+        QTest::newRow("library") << "library" << QStringList{UnhandledExceptionText("no more processes")};
+        QTest::newRow("abort") << "abort" << QStringList();
+        QTest::newRow("none") << "none" << QStringList();
+    }
+    void guardedSlot()
+    {
+        // The dialog shows inside the slot; the signal's sender goes on normally.
+        QFETCH(QString, raised);
+        QFETCH(QStringList, shown);
+        (*m_prompter)->Answers << pbOK;
+        QAction action;
+        int ran = 0;
+        connect(&action, &QAction::triggered, Guarded([&] {
+            ++ran;
+            if (raised == "own")
+                throw ERunError::rangeCheck();
+            if (raised == "library")
+                throw std::runtime_error("no more processes");
+            if (raised == "abort")
+                throw EAbort();
+        }));
+        action.trigger();
+        QCOMPARE(ran, 1);
+        QStringList texts;
+        for (const auto &p : (*m_prompter)->Prompts)
+            texts << p.Text;
+        QCOMPARE(texts, shown);
+        if (shown.isEmpty())
+            (*m_prompter)->Answers.clear();
+        else
+            QCOMPARE((*m_prompter)->Prompts[0].Buttons, TPromptButtons(pbOK | pbAbort));
     }
 
 private:
