@@ -15,7 +15,7 @@ void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clip
     QByteArray bytes;
     for (const TWQFItem *item : items)
         if (item && item->Node())
-            bytes += WriteXMLToBytes(*item->Node(), 0);
+            bytes += WriteXMLToBytes(*item->Node(), {});
     if (!bytes.isEmpty())
         clipboard.SetText(QString::fromUtf8(bytes));
 }

@@ -13,9 +13,9 @@
 #include <QSet>
 #include <deque>
 
-uint8_t WriterFlagsFromOptions(uint8_t options)
+WriterFlags WriterFlagsFromOptions(PageOptions options)
 {
-    uint8_t flags = 0;
+    WriterFlags flags;
     if (options & poWhitespace)
         flags |= wfNoIndent;
     if (options & poForceHeader)
@@ -324,7 +324,7 @@ void TWQFFile::Clear()
     m_sections.clear();
 }
 
-bool TWQFFile::LoadFromFile(const QString &fileName, uint8_t options)
+bool TWQFFile::LoadFromFile(const QString &fileName, PageOptions options)
 {
     m_fileName = fileName;
     QFile file(fileName);
@@ -349,7 +349,7 @@ bool TWQFFile::captureError(const std::function<bool()> &work)
     return false;
 }
 
-bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
+bool TWQFFile::LoadFromStream(QIODevice &stream, PageOptions options)
 {
     // Sections point into the document about to be freed.
     m_sections.clear();
@@ -394,7 +394,7 @@ bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
     return false;
 }
 
-bool TWQFFile::serialize(QByteArray &bytes, uint8_t options)
+bool TWQFFile::serialize(QByteArray &bytes, PageOptions options)
 {
     if (!m_doc)
         return false;
@@ -404,7 +404,7 @@ bool TWQFFile::serialize(QByteArray &bytes, uint8_t options)
     });
 }
 
-bool TWQFFile::SaveToStream(QIODevice &stream, uint8_t options)
+bool TWQFFile::SaveToStream(QIODevice &stream, PageOptions options)
 {
     if (!m_doc)
         return false;
@@ -414,7 +414,7 @@ bool TWQFFile::SaveToStream(QIODevice &stream, uint8_t options)
     });
 }
 
-bool TWQFFile::SaveToFile(const QString &fileName, uint8_t options)
+bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
 {
     m_fileName = fileName;
     const std::optional<unsigned> oldMode = platform::FileMode(fileName);

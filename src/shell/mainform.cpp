@@ -766,10 +766,10 @@ void TMainFrm::message(const QString &Text)
 
 // ---- opening, building the views and closing ----
 
-uint8_t TMainFrm::XmlOptionFlags() const
+PageOptions TMainFrm::XmlOptionFlags() const
 {
     const TGlobalOptions &options = OptionStore();
-    uint8_t flags = 0;
+    PageOptions flags;
     if (options.GetBoolDef(opt::XMLWhitespace, false))
         flags |= poWhitespace;
     if (options.GetBoolDef(opt::XMLForceHeader, opt::DefaultXMLForceHeader))

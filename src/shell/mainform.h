@@ -86,7 +86,7 @@ public:
     // Every command that changes the open page calls this; closing then asks to save.
     void EditorChanged() { SetModified(true); }
     // The page options from the settings, read at every load and save.
-    uint8_t XmlOptionFlags() const;
+    PageOptions XmlOptionFlags() const;
 
     // ---- saving ----
     // Saves the open page under FileName: backup, the window's texts into the page, the

@@ -55,7 +55,7 @@ class TestCheckMessages : public QObject {
         const QString path = m_dir->filePath("Orders.wqf");
         writeBytes(path, kPage);
         form->Doc = std::make_unique<TWQFFile>();
-        QVERIFY(form->Doc->LoadFromFile(path, 0));
+        QVERIFY(form->Doc->LoadFromFile(path, {}));
         auto bind = [&](const char *section, TImage *image, QScrollBar *h, QScrollBar *v) {
             auto source = std::make_unique<TWQFEditorSource>(form->Doc->FindSection(section), &form->CommentRects);
             TWQFEditorSource *raw = source.get();

@@ -435,7 +435,7 @@ private slots:
         form->OpenFile(page);
         QVERIFY(form->SaveFile(page));
         TWQFFile saved;
-        QVERIFY(saved.LoadFromFile(page, 0));
+        QVERIFY(saved.LoadFromFile(page, {}));
         QCOMPARE(saved.GetEditorNotes(), notes);
         // Typing goes in as line feeds.
         QTest::keyClick(form->EditorNotesMemo, Qt::Key_End, Qt::ControlModifier);
@@ -473,7 +473,7 @@ private slots:
     {
         // Missing settings: whitespace off, declaration on, final line break on.
         OptionStore().SetString(opt::Backup, "0");
-        QCOMPARE(form->XmlOptionFlags(), uint8_t(poForceHeader));
+        QCOMPARE(form->XmlOptionFlags(), PageOptions(poForceHeader));
         const QString page = copyPage("page.wqf");
         form->OpenFile(page);
         QVERIFY(form->SaveFile(page));
@@ -494,7 +494,7 @@ private slots:
         QCOMPARE(prompter().Prompts.size(), 0);
 
         TWQFFile saved;
-        QVERIFY(saved.LoadFromFile(page, 0));
+        QVERIFY(saved.LoadFromFile(page, {}));
         QCOMPARE(saved.GetFunctionName(), QString("orders"));
         QVERIFY(saved.GetFlag("DenyURLExecution"));
         QVERIFY(!saved.GetFlag("DenyAjaxExecution"));
@@ -969,7 +969,7 @@ private slots:
             writePage("new.wqf", "<wqf><function><fn>new</fn><editorNotes>n\n[[@@rect 1 2 3 4 postproc 0 T||||x@@]]\n"
                                  "</editorNotes><DenyURLExecution>1</DenyURLExecution></function>"
                                  "<preproc/><postproc/></wqf>"),
-            0));
+            {}));
         CallDocReloaded();
         QCOMPARE(form->Doc.get(), doc);
         QVERIFY(form->Modified);
@@ -983,7 +983,7 @@ private slots:
     void reloadedWithoutSection()
     {
         form->OpenFile(copyPage("page.wqf"));
-        QVERIFY(form->Doc->LoadFromFile(writePage("new.wqf", kNoPreproc), 0));
+        QVERIFY(form->Doc->LoadFromFile(writePage("new.wqf", kNoPreproc), {}));
         prompter().Answers << pbOK;
         CallDocReloaded();
         QCOMPARE(promptTexts(), QStringList{"unable to find PreProcess section. Won't open!"});
