@@ -41,7 +41,7 @@ private:
 // Set by the main window to its own methods; empty until then.
 struct THostHooks {
     std::function<TWQFFile *()> OnGetCurrentDoc;
-    std::function<void(QString &Name)> OnGetCurrentSectionName;
+    std::function<QString()> OnGetCurrentSectionName;
     std::function<void()> OnDocReloaded;
 };
 

@@ -420,9 +420,7 @@ bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
     const std::optional<unsigned> oldMode = platform::FileMode(fileName);
     const bool readOnly = oldMode && QFileInfo(fileName).isFile() && platform::FileIsReadOnly(fileName);
     if (readOnly) {
-        bool allow = true;
-        DoReadOnly(fileName, allow);
-        if (!allow)
+        if (!DoReadOnly(fileName))
             return false;
     }
     QByteArray bytes;
@@ -445,15 +443,14 @@ bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
     return ok;
 }
 
-void TWQFFile::DoReadOnly(const QString &fileName, bool &allow)
+bool TWQFFile::DoReadOnly(const QString &fileName)
 {
-    allow = true;
     if (!OnReadOnly)
-        return;
+        return true;
     try {
-        OnReadOnly(fileName, allow);
-    } catch (...) {
-        // A failing hook leaves the answer it had reached.
+        return OnReadOnly(fileName);
+    } catch (const std::exception &) {
+        return false;
     }
 }
 

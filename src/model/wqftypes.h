@@ -154,8 +154,8 @@ private:
     TWQFItemList m_items;
 };
 
-// Asked before a read-only file is overwritten; the hook may set allow to false.
-using TReadOnlyHook = std::function<void(const QString &fileName, bool &allow)>;
+// Asked before a read-only file is overwritten; true lets the save go on.
+using TReadOnlyHook = std::function<bool(const QString &fileName)>;
 
 class TWQFFile {
 public:
@@ -180,7 +180,9 @@ public:
     // leaves the old file as it was.
     bool SaveToFile(const QString &fileName, PageOptions options);
     bool SaveToStream(QIODevice &stream, PageOptions options);
-    virtual void DoReadOnly(const QString &fileName, bool &allow);
+    // The hook's answer; true without a hook. A hook that fails refuses: an answer that
+    // could not be had is no consent to overwrite.
+    virtual bool DoReadOnly(const QString &fileName);
 
     TWQFSection *FindSection(const QString &name) const;
     XmlElement *FindFunctionChild(const QString &name) const;

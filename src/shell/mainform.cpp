@@ -432,7 +432,7 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     RebindTabKeys(JavaScriptMemo);
     THostHooks &hooks = HostHooks();
     hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
-    hooks.OnGetCurrentSectionName = [this](QString &Name) { GetCurrentSectionName(Name); };
+    hooks.OnGetCurrentSectionName = [this] { return currentSectionName(); };
     hooks.OnDocReloaded = [this] { DocReloaded(); };
 }
 
@@ -596,19 +596,18 @@ QString CheckMessageLine(const TCheckMessage &Message)
            Message.Text;
 }
 
-void TMainFrm::GetCurrentSectionName(QString &Name) const
+QString TMainFrm::currentSectionName() const
 {
     QWidget *page = PageControl1->currentWidget();
     if (page == PreSheet)
-        Name = QStringLiteral("preproc");
-    else if (page == PostSheet)
-        Name = QStringLiteral("postproc");
-    else if (page == HtmlSheet)
-        Name = QStringLiteral("html");
-    else if (page == NotesSheet)
-        Name = QStringLiteral("notes");
-    else
-        Name.clear();
+        return QStringLiteral("preproc");
+    if (page == PostSheet)
+        return QStringLiteral("postproc");
+    if (page == HtmlSheet)
+        return QStringLiteral("html");
+    if (page == NotesSheet)
+        return QStringLiteral("notes");
+    return QString();
 }
 
 void TMainFrm::mnuExitClick()
@@ -703,8 +702,7 @@ QString TMainFormPellorinIntf::GetCurrent(TWQFFile *&Doc)
         return QString();
     Doc = MainForm->Doc.get();
     // Unlike the host hook, the notes tab names no section here.
-    QString name;
-    MainForm->GetCurrentSectionName(name);
+    const QString name = MainForm->currentSectionName();
     return name == QLatin1String("notes") ? QString() : name;
 }
 
@@ -813,7 +811,7 @@ void TMainFrm::OpenFile(const QString &FileName)
         return;
     ClearCommentRects();
     Doc = std::make_unique<TWQFFile>();
-    Doc->OnReadOnly = [this](const QString &Name, bool &Allow) { ConfirmOverwriteReadOnly(Name, Allow); };
+    Doc->OnReadOnly = [this](const QString &Name) { return ConfirmOverwriteReadOnly(Name); };
     if (!Doc->LoadFromFile(fileName, XmlOptionFlags())) {
         const QString error = Doc->LastError();
         Doc.reset();
@@ -1014,24 +1012,24 @@ bool TMainFrm::SaveFile(const QString &FileName)
     return false;
 }
 
-void TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName, bool &Allow)
+bool TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName)
 {
     const QString policy = OptionStore().GetString(opt::ReadOnly);
     const QString name = fileNameOnly(FileName);
+    bool allow = true;
     if (policy.isEmpty() || policy == u"STOP") {
         message(QStringLiteral("Cannot save file. Please check out ") + name + QStringLiteral(" first!"));
-        Allow = false;
+        allow = false;
     } else if (policy == u"ASK") {
         TPrompt prompt;
         prompt.Text = name + QStringLiteral(" is read-only. Are you sure you want to overwrite the file?");
         prompt.Icon = TPromptIcon::Warning;
         prompt.Buttons = pbYes | pbNo;
-        Allow = ask(prompt) == pbYes;
-    } else {
-        Allow = true;
+        allow = ask(prompt) == pbYes;
     }
-    if (!Allow && Doc)
+    if (!allow && Doc)
         Doc->SetLastError(name + QStringLiteral(" is read-only"));
+    return allow;
 }
 
 void TMainFrm::mnuSaveClick()

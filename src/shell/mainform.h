@@ -96,7 +96,7 @@ public:
     // The backup path of PagePath under the settings, at the time Now gives.
     QString MakeBackupName(const QString &PagePath) const;
     // The read-only hook of the open page: the policy of the setting ReadOnly.
-    void ConfirmOverwriteReadOnly(const QString &FileName, bool &Allow);
+    bool ConfirmOverwriteReadOnly(const QString &FileName);
 
     // ---- recent files, dropped files, command line, changes on disk ----
     void LoadRecentFiles(QMenu *Menu);
@@ -165,7 +165,7 @@ public:
     // Answers of the host hooks.
     TWQFFile *GetCurrentDoc() const { return Doc.get(); }
     // "preproc", "postproc", "html" or "notes" by the active tab, else empty.
-    void GetCurrentSectionName(QString &Name) const;
+    QString currentSectionName() const;
 
     // Fields, in the order the other commands rely on.
     QString TypeAhead;

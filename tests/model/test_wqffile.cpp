@@ -326,16 +326,19 @@ private slots:
 
     void saveReadOnly_data()
     {
-        QTest::addColumn<bool>("allow");
+        QTest::addColumn<bool>("allow"); // the hook's answer when it does not throw
         QTest::addColumn<bool>("hookThrows");
-        QTest::newRow("hook allows") << true << false;
-        QTest::newRow("hook refuses") << false << false;
-        QTest::newRow("hook refuses then throws") << false << true;
+        QTest::addColumn<bool>("written");
+        QTest::newRow("hook allows") << true << false << true;
+        QTest::newRow("hook refuses") << false << false << false;
+        // A hook that could not answer gives no consent to overwrite.
+        QTest::newRow("hook throws") << true << true << false;
     }
     void saveReadOnly()
     {
         QFETCH(bool, allow);
         QFETCH(bool, hookThrows);
+        QFETCH(bool, written);
         QTemporaryDir dir;
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, kPage);
@@ -344,16 +347,16 @@ private slots:
         file->SetFunctionName("changed");
         file->SetLastError("earlier");
         QString asked;
-        file->OnReadOnly = [&](const QString &name, bool &a) {
+        file->OnReadOnly = [&](const QString &name) {
             asked = name;
-            a = allow;
             if (hookThrows)
                 throw std::runtime_error("hook failed");
+            return allow;
         };
-        QCOMPARE(file->SaveToFile(path, {}), allow);
+        QCOMPARE(file->SaveToFile(path, {}), written);
         QCOMPARE(asked, path);
         QCOMPARE(*platform::FileMode(path), 0444u);
-        QCOMPARE(readBytes(path).contains("changed"), allow);
+        QCOMPARE(readBytes(path).contains("changed"), written);
         QCOMPARE(file->LastError(), QString("earlier"));
     }
 
