@@ -1214,22 +1214,21 @@ void TMainFrm::SetHtmlText(const QString &Text)
         const QSignalBlocker blocker(htmlEdit);
         htmlEdit->setText(Text);
     }
-    SetEditorText(JavaScriptMemo, QString::fromUtf8(GetScript(Text.toUtf8())));
+    SetEditorText(JavaScriptMemo, GetScriptText(Text));
     HtmlTree.reset();
 }
 
 void TMainFrm::htmlEditChange()
 {
     SetModified(true);
-    SetEditorText(JavaScriptMemo, QString::fromUtf8(GetScript(htmlEdit->text().toUtf8())));
+    SetEditorText(JavaScriptMemo, GetScriptText(htmlEdit->text()));
 }
 
 void TMainFrm::JavaScriptMemoChange()
 {
     SetModified(true);
-    const QByteArray html = htmlEdit->text().toUtf8();
-    if (FindScriptBlock(html).Found())
-        SetEditorText(htmlEdit, QString::fromUtf8(SetScript(html, JavaScriptMemo->text().toUtf8())));
+    if (const std::optional<QString> html = SetScriptText(htmlEdit->text(), JavaScriptMemo->text()))
+        SetEditorText(htmlEdit, *html);
 }
 
 void TMainFrm::txtFuncNameChange()
