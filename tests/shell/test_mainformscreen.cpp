@@ -2,7 +2,9 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "shell/mainform.h"
+#include "shell/openpage.h"
 #include "shell/startup.h"
+#include "windowparts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using pellorin_test::part;
 namespace {
 QString screenshotPath(const QString &name)
 {
@@ -66,20 +69,21 @@ private slots:
         QVERIFY(window.save(screenshotPath("mainform")));
 
         // Each tab as it shows without a page.
-        for (QWidget *sheet : {form->HtmlSheet, form->NotesSheet}) {
-            form->PageControl1->setCurrentWidget(sheet);
+        for (QWidget *sheet : {part<QWidget>(form, "HtmlSheet"), part<QWidget>(form, "NotesSheet")}) {
+            part<QTabWidget>(form, "PageControl1")->setCurrentWidget(sheet);
             QTest::qWait(100);
             QVERIFY(shoot(form).save(screenshotPath("mainform-" + sheet->objectName())));
         }
-        form->PageControl1->setCurrentWidget(form->PreSheet);
+        part<QTabWidget>(form, "PageControl1")->setCurrentWidget(part<QWidget>(form, "PreSheet"));
 
         // The Tools menu with the entries queued at start-up.
-        form->mnuTools->popup(form->mapToGlobal(QPoint(140, 20)));
-        QVERIFY(QTest::qWaitForWindowExposed(form->mnuTools));
+        QMenu *tools = part<QMenu>(form, "mnuTools");
+        tools->popup(form->mapToGlobal(QPoint(140, 20)));
+        QVERIFY(QTest::qWaitForWindowExposed(tools));
         QTest::qWait(200);
-        const QImage menu = QGuiApplication::platformName() == "xcb" ? shoot(form) : form->mnuTools->grab().toImage();
+        const QImage menu = QGuiApplication::platformName() == "xcb" ? shoot(form) : tools->grab().toImage();
         QVERIFY(menu.save(screenshotPath("mainform-tools")));
-        form->mnuTools->close();
+        tools->close();
         QCOMPARE(prompter->Prompts.size(), 0);
     }
 
@@ -95,19 +99,20 @@ private slots:
         options.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
         TProgram program(options);
         TMainFrm *form = program.MainForm();
-        QVERIFY(form->Doc);
+        QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);
         form->resize(1000, 700);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        for (QWidget *sheet : {form->PreSheet, form->PostSheet, form->HtmlSheet, form->NotesSheet}) {
-            form->PageControl1->setCurrentWidget(sheet);
+        for (QWidget *sheet : {part<QWidget>(form, "PreSheet"), part<QWidget>(form, "PostSheet"),
+                               part<QWidget>(form, "HtmlSheet"), part<QWidget>(form, "NotesSheet")}) {
+            part<QTabWidget>(form, "PageControl1")->setCurrentWidget(sheet);
             QTest::qWait(150);
             const QImage picture = shoot(form);
             QVERIFY(colourCount(picture) > 3);
             QVERIFY(picture.save(screenshotPath("opened-" + sheet->objectName())));
         }
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->openPage()->isModified());
         QCOMPARE(prompter->Prompts.size(), 0);
 
         // The sample is written as the editor writes pages: saving it unchanged gives its bytes.
