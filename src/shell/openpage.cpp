@@ -4,8 +4,8 @@
 #include "base/exception.h"
 #include "editors/wqfdrawutils.h"
 #include "globaloptions.h"
-#include "pellorinapp.h"
 #include "platform/filestamp.h"
+#include "platform/slotguard.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -43,15 +43,6 @@ void HandleCurrentException(QWidget *Parent)
         std::_Exit(EXIT_FAILURE);
 }
 
-void RunGuarded(const std::function<void()> &Work)
-{
-    try {
-        Work();
-    } catch (...) {
-        HandleCurrentException(QApplication::activeWindow());
-    }
-}
-
 TPellorinApplication::TPellorinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
 bool TPellorinApplication::notify(QObject *receiver, QEvent *event)

@@ -4,7 +4,6 @@
 // program.
 #include <QApplication>
 #include <QString>
-#include <functional>
 
 // "%s%sPress OK to ignore and risk data corruption.%sPress Abort to kill the program." with
 // the exception's message, a blank line and a line break.
@@ -12,17 +11,8 @@ QString UnhandledExceptionText(const QString &Message);
 // Shows the text as an error with OK and Abort; true when the user chose OK.
 bool AskIgnoreException(const QString &Message, QWidget *Parent = nullptr);
 // Inside a catch handler: nothing for an abort; otherwise the unhandled-exception dialog, and
-// the program ends unless the user chooses to go on.
+// the program ends unless the user chooses to go on. Events and guarded slots end up here.
 void HandleCurrentException(QWidget *Parent = nullptr);
-
-// Qt lets no exception cross its frames, so a slot that calls code which may raise runs it
-// here: the dialog shows inside the slot and the slot returns normally.
-void RunGuarded(const std::function<void()> &Work);
-// Work wrapped for connect().
-template <class F> auto Guarded(F Work)
-{
-    return [Work = std::move(Work)] { RunGuarded(Work); };
-}
 
 class TPellorinApplication : public QApplication {
     Q_OBJECT

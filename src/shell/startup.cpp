@@ -7,8 +7,11 @@
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
+#include "pellorinapp.h"
+#include "platform/slotguard.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 
 namespace {
@@ -25,6 +28,8 @@ void queueToolsEntry(const QString &caption, const QKeySequence &shortcut, const
 
 void InitModules(const TStartOptions &Options)
 {
+    // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
+    SetGuardHandler([] { HandleCurrentException(QApplication::activeWindow()); });
     // The HTML control kinds, in their fixed order.
     InitHTMLControls();
     // Menu queue and host hooks: the modules below queue their Tools entries there.
@@ -47,6 +52,7 @@ void DoneModules()
     DonePluginRegistry();
     DoneAppGui();
     DoneHTMLControls();
+    SetGuardHandler(nullptr);
 }
 
 TProgram::TProgram(const TStartOptions &Options)

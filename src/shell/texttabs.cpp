@@ -8,7 +8,7 @@
 #include "model/scriptcontainer.h"
 #include "model/wqftypes.h"
 #include "openpage.h"
-#include "pellorinapp.h"
+#include "platform/slotguard.h"
 
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qsciscintilla.h>

@@ -7,6 +7,7 @@
 #include "model/htmlcontrols.h"
 #include "pellorinversion.h"
 #include "platform/folderlist.h"
+#include "platform/slotguard.h"
 #include "programdirs.h"
 #include "shell/aboutformunit.h"
 #include "shell/appini.h"
@@ -32,6 +33,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -544,9 +546,12 @@ private slots:
     }
     void guardedSlot()
     {
-        // The dialog shows inside the slot; the signal's sender goes on normally.
+        // Once the modules are set up, the dialog shows inside the slot; the signal's sender
+        // goes on normally.
         QFETCH(QString, raised);
         QFETCH(QStringList, shown);
+        InitModules(m_dir->options());
+        auto done = qScopeGuard([] { DoneModules(); });
         (*m_prompter)->Answers << pbOK;
         QAction action;
         int ran = 0;
