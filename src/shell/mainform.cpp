@@ -3,7 +3,6 @@
 #include "aboutformunit.h"
 #include "appini.h"
 #include "base/exception.h"
-#include "base/textutils.h"
 #include "checkmessages.h"
 #include "checks/appgui.h"
 #include "editors/dynamicctrlutils.h"
