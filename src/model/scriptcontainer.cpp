@@ -146,9 +146,9 @@ QByteArray SetScript(const QByteArray &html, const QByteArray &script)
     return out;
 }
 
-QString GetScriptText(const QString &html) { return QString::fromUtf8(GetScript(html.toUtf8())); }
+QString scriptOfHtml(const QString &html) { return QString::fromUtf8(GetScript(html.toUtf8())); }
 
-std::optional<QString> SetScriptText(const QString &html, const QString &script)
+std::optional<QString> htmlWithScript(const QString &html, const QString &script)
 {
     const QByteArray bytes = html.toUtf8();
     if (!FindScriptBlock(bytes).Found())

@@ -35,6 +35,6 @@ QByteArray GetScript(const QByteArray &html);
 QByteArray SetScript(const QByteArray &html, const QByteArray &script);
 
 // The same for the texts the editors hold, converted once here.
-QString GetScriptText(const QString &html);
+QString scriptOfHtml(const QString &html);
 // None without a block: there is nothing to rewrite then.
-std::optional<QString> SetScriptText(const QString &html, const QString &script);
+std::optional<QString> htmlWithScript(const QString &html, const QString &script);

@@ -12,12 +12,12 @@ std::function<void()> &handler()
 }
 } // namespace
 
-void SetGuardHandler(std::function<void()> Handler) { handler() = std::move(Handler); }
+void setGuardHandler(std::function<void()> newHandler) { handler() = std::move(newHandler); }
 
-void RunGuarded(const std::function<void()> &Work)
+void runGuarded(const std::function<void()> &work)
 {
     try {
-        Work();
+        work();
     } catch (...) {
         if (handler())
             handler()();

@@ -144,14 +144,14 @@ void TMainFrm::createMenus()
     m_diagramPasteAction = addCommand(m_diagramMenu, "mnuPopPaste", QStringLiteral("Paste"));
     m_diagramDeleteAction = addCommand(m_diagramMenu, "MenuItem5", QStringLiteral("Delete"));
 
-    connect(m_openAction, &QAction::triggered, this, Guarded([this] { OpenWithDialog(); }));
-    connect(m_saveAction, &QAction::triggered, this, Guarded([this] { mnuSaveClick(); }));
-    connect(m_saveAsAction, &QAction::triggered, this, Guarded([this] { m_page->saveAs(); }));
-    connect(m_checkAction, &QAction::triggered, this, Guarded([this] { RunChecks(false); }));
-    connect(m_exitAction, &QAction::triggered, this, Guarded([this] { mnuExitClick(); }));
-    connect(m_findNextAction, &QAction::triggered, this, Guarded([this] { mnuFindNextClick(); }));
-    connect(m_helpAction, &QAction::triggered, this, Guarded([this] { mnOnlineHelpClick(); }));
-    connect(m_aboutAction, &QAction::triggered, this, Guarded([this] { ShowAbout(this); }));
+    connect(m_openAction, &QAction::triggered, this, guarded([this] { OpenWithDialog(); }));
+    connect(m_saveAction, &QAction::triggered, this, guarded([this] { mnuSaveClick(); }));
+    connect(m_saveAsAction, &QAction::triggered, this, guarded([this] { m_page->saveAs(); }));
+    connect(m_checkAction, &QAction::triggered, this, guarded([this] { RunChecks(false); }));
+    connect(m_exitAction, &QAction::triggered, this, guarded([this] { mnuExitClick(); }));
+    connect(m_findNextAction, &QAction::triggered, this, guarded([this] { mnuFindNextClick(); }));
+    connect(m_helpAction, &QAction::triggered, this, guarded([this] { mnOnlineHelpClick(); }));
+    connect(m_aboutAction, &QAction::triggered, this, guarded([this] { ShowAbout(this); }));
 
     // The commands on components and searches come with those features; until then they stay
     // visible but cannot be chosen.
@@ -181,7 +181,7 @@ void TMainFrm::createPages()
     auto *messageLayout = new QVBoxLayout(m_messagePanel);
     messageLayout->setContentsMargins(0, 0, 0, 0);
     messageLayout->addWidget(m_checkMessages);
-    connect(m_checkMessages, &QListWidget::itemDoubleClicked, this, Guarded([this] { ListBox1DblClick(); }));
+    connect(m_checkMessages, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
 
     m_messageSplitter = named(new QSplitter(Qt::Vertical), "Splitter5");
     m_messageSplitter->addWidget(m_pages);
@@ -196,10 +196,10 @@ void TMainFrm::createPages()
 void TMainFrm::connectPage()
 {
     connect(m_page.get(), &OpenPage::fileNameChanged, this,
-            [this](const QString &FileName) { RunGuarded([&] { showFileName(FileName); }); });
-    connect(m_page.get(), &OpenPage::opened, this, Guarded([this] { pageOpened(); }));
-    connect(m_page.get(), &OpenPage::aboutToClose, this, Guarded([this] { pageClosing(); }));
-    connect(m_page.get(), &OpenPage::reloaded, this, Guarded([this] { pageReloaded(); }));
+            [this](const QString &FileName) { runGuarded([&] { showFileName(FileName); }); });
+    connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
+    connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
+    connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
     m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); }, [this] { RunChecks(true); }});
 }
 
@@ -222,7 +222,7 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     m_pages->setTabVisible(m_pages->indexOf(m_textTabs->htmlTableSheet()), false);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
-            RunGuarded([this] { AppActivate(); });
+            runGuarded([this] { AppActivate(); });
     });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
     SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
@@ -401,7 +401,7 @@ void TMainFrm::LoadRecentFiles(QMenu *Menu)
     for (const QString &name : ReadRecentFiles(m_configFolder + RecentFilesName)) {
         QAction *item = Menu->addAction(menuCaption(name));
         item->setData(name);
-        connect(item, &QAction::triggered, this, Guarded([this, item] { RecentFileClick(item); }));
+        connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
     }
 }
 
@@ -434,7 +434,7 @@ void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
     }
     auto *item = new QAction(menuCaption(FileName), Menu);
     item->setData(FileName);
-    connect(item, &QAction::triggered, this, Guarded([this, item] { RecentFileClick(item); }));
+    connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
     const QList<QAction *> left = Menu->actions();
     Menu->insertAction(left.isEmpty() ? nullptr : left.first(), item);
     SaveRecentFiles(Menu);
@@ -483,7 +483,7 @@ void TMainFrm::dropEvent(QDropEvent *event)
             names << url.toLocalFile();
     event->acceptProposedAction();
     // The drop's source waits for this event; the pages open after it.
-    QTimer::singleShot(0, this, Guarded([this, names] { FormDropFiles(names); }));
+    QTimer::singleShot(0, this, guarded([this, names] { FormDropFiles(names); }));
 }
 
 void TMainFrm::OpenCommandLineFile()

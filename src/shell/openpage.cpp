@@ -282,5 +282,5 @@ OpenPage::Busy::~Busy()
         return;
     m_page.m_checkPending = false;
     // After the caller is done with the page, not in the middle of its work.
-    QTimer::singleShot(0, &m_page, Guarded([page = &m_page] { page->checkChangedOnDisk(); }));
+    QTimer::singleShot(0, &m_page, guarded([page = &m_page] { page->checkChangedOnDisk(); }));
 }

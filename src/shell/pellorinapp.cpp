@@ -22,7 +22,7 @@ bool AskIgnoreException(const QString &Message, QWidget *Parent)
     return Prompter().Ask(Parent, prompt) == pbOK;
 }
 
-void HandleCurrentException(QWidget *Parent)
+void handleCurrentException(QWidget *parent)
 {
     QString message;
     try {
@@ -35,7 +35,7 @@ void HandleCurrentException(QWidget *Parent)
     }
     bool ignore = false;
     try {
-        ignore = AskIgnoreException(message, Parent);
+        ignore = AskIgnoreException(message, parent);
     } catch (...) {
         // No way to ask: ending is the only safe answer.
     }
@@ -50,7 +50,7 @@ bool TPellorinApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        HandleCurrentException(activeWindow());
+        handleCurrentException(activeWindow());
     }
     return false;
 }

@@ -12,7 +12,7 @@ QString UnhandledExceptionText(const QString &Message);
 bool AskIgnoreException(const QString &Message, QWidget *Parent = nullptr);
 // Inside a catch handler: nothing for an abort; otherwise the unhandled-exception dialog, and
 // the program ends unless the user chooses to go on. Events and guarded slots end up here.
-void HandleCurrentException(QWidget *Parent = nullptr);
+void handleCurrentException(QWidget *parent = nullptr);
 
 class TPellorinApplication : public QApplication {
     Q_OBJECT

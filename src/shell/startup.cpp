@@ -29,7 +29,7 @@ void queueToolsEntry(const QString &caption, const QKeySequence &shortcut, const
 void InitModules(const TStartOptions &Options)
 {
     // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
-    SetGuardHandler([] { HandleCurrentException(QApplication::activeWindow()); });
+    setGuardHandler([] { handleCurrentException(QApplication::activeWindow()); });
     // The HTML control kinds, in their fixed order.
     InitHTMLControls();
     // Menu queue and host hooks: the modules below queue their Tools entries there.
@@ -52,7 +52,7 @@ void DoneModules()
     DonePluginRegistry();
     DoneAppGui();
     DoneHTMLControls();
-    SetGuardHandler(nullptr);
+    setGuardHandler(nullptr);
 }
 
 TProgram::TProgram(const TStartOptions &Options)

@@ -173,12 +173,12 @@ void TextTabs::connectEditors()
     // Typed line breaks are CR LF like those of the page's text.
     m_htmlEdit->setEolMode(QsciScintilla::EolWindows);
     m_scriptEdit->setEolMode(QsciScintilla::EolWindows);
-    connect(m_htmlEdit, &QsciScintilla::textChanged, this, Guarded([this] { htmlEditChange(); }));
-    connect(m_scriptEdit, &QsciScintilla::textChanged, this, Guarded([this] { JavaScriptMemoChange(); }));
-    connect(m_functionName, &QLineEdit::textChanged, this, Guarded([this] { txtFuncNameChange(); }));
-    connect(m_denyUrlCall, &QCheckBox::toggled, this, Guarded([this] { chkNoHTTPPreChange(); }));
-    connect(m_denyAjaxCall, &QCheckBox::toggled, this, Guarded([this] { chkNoHTTPPostChange(); }));
-    connect(m_notesEdit, &QPlainTextEdit::textChanged, this, Guarded([this] { EditorNotesMemoChange(); }));
+    connect(m_htmlEdit, &QsciScintilla::textChanged, this, guarded([this] { htmlEditChange(); }));
+    connect(m_scriptEdit, &QsciScintilla::textChanged, this, guarded([this] { JavaScriptMemoChange(); }));
+    connect(m_functionName, &QLineEdit::textChanged, this, guarded([this] { txtFuncNameChange(); }));
+    connect(m_denyUrlCall, &QCheckBox::toggled, this, guarded([this] { chkNoHTTPPreChange(); }));
+    connect(m_denyAjaxCall, &QCheckBox::toggled, this, guarded([this] { chkNoHTTPPostChange(); }));
+    connect(m_notesEdit, &QPlainTextEdit::textChanged, this, guarded([this] { EditorNotesMemoChange(); }));
 }
 
 void TextTabs::rebindTabKeys()
@@ -223,20 +223,20 @@ void TextTabs::SetHtmlText(const QString &Text)
         const QSignalBlocker blocker(m_htmlEdit);
         m_htmlEdit->setText(Text);
     }
-    SetEditorText(m_scriptEdit, GetScriptText(Text));
+    SetEditorText(m_scriptEdit, scriptOfHtml(Text));
     m_htmlTree.reset();
 }
 
 void TextTabs::htmlEditChange()
 {
     m_page.setModified(true);
-    SetEditorText(m_scriptEdit, GetScriptText(m_htmlEdit->text()));
+    SetEditorText(m_scriptEdit, scriptOfHtml(m_htmlEdit->text()));
 }
 
 void TextTabs::JavaScriptMemoChange()
 {
     m_page.setModified(true);
-    if (const std::optional<QString> html = SetScriptText(m_htmlEdit->text(), m_scriptEdit->text()))
+    if (const std::optional<QString> html = htmlWithScript(m_htmlEdit->text(), m_scriptEdit->text()))
         SetEditorText(m_htmlEdit, *html);
 }
 

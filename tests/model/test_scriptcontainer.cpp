@@ -113,14 +113,14 @@ private slots:
             QString::fromUtf8("<p>\xc3\xa9\xf0\x9f\x98\x80</p><div ref=\"scriptingcontainer\"><pre>");
         const QString after = QStringLiteral("</pre></div>");
         const QString html = before + QString::fromUtf8("a &lt; \xe2\x82\xac") + after;
-        QCOMPARE(GetScriptText(html), QString::fromUtf8("a < \xe2\x82\xac"));
-        const std::optional<QString> changed = SetScriptText(html, QString::fromUtf8("\xf0\x9f\x98\x80 && b"));
+        QCOMPARE(scriptOfHtml(html), QString::fromUtf8("a < \xe2\x82\xac"));
+        const std::optional<QString> changed = htmlWithScript(html, QString::fromUtf8("\xf0\x9f\x98\x80 && b"));
         QVERIFY(changed);
         QCOMPARE(*changed, before + QString::fromUtf8("\xf0\x9f\x98\x80 &amp;&amp; b") + after);
-        QCOMPARE(GetScriptText(*changed), QString::fromUtf8("\xf0\x9f\x98\x80 && b"));
+        QCOMPARE(scriptOfHtml(*changed), QString::fromUtf8("\xf0\x9f\x98\x80 && b"));
         // Without a block nothing is rewritten and the script is empty.
-        QCOMPARE(SetScriptText(QStringLiteral("<pre>x</pre>"), QStringLiteral("y")), std::nullopt);
-        QCOMPARE(GetScriptText(QStringLiteral("<pre>x</pre>")), QString());
+        QCOMPARE(htmlWithScript(QStringLiteral("<pre>x</pre>"), QStringLiteral("y")), std::nullopt);
+        QCOMPARE(scriptOfHtml(QStringLiteral("<pre>x</pre>")), QString());
     }
 };
 

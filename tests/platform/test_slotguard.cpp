@@ -15,21 +15,21 @@ signals:
 class TestSlotGuard : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { SetGuardHandler(nullptr); }
+    void cleanup() { setGuardHandler(nullptr); }
 
     void handlerSeesTheException()
     {
         QStringList handled;
-        SetGuardHandler([&] { handled << currentExceptionMessage(); });
+        setGuardHandler([&] { handled << currentExceptionMessage(); });
         int after = 0;
         Sender sender;
-        connect(&sender, &Sender::fired, Guarded([] { throw ERunError::rangeCheck(); }));
+        connect(&sender, &Sender::fired, guarded([] { throw ERunError::rangeCheck(); }));
         connect(&sender, &Sender::fired, [&] { ++after; });
         emit sender.fired();
         QCOMPARE(handled, QStringList{"Range check error"});
         // The signal went on to the next slot.
         QCOMPARE(after, 1);
-        RunGuarded([] {});
+        runGuarded([] {});
         QCOMPARE(handled.size(), 1);
     }
 
@@ -37,7 +37,7 @@ private slots:
     {
         QTest::ignoreMessage(QtWarningMsg, "unhandled exception in a slot: no more processes");
         int ran = 0;
-        RunGuarded([&] {
+        runGuarded([&] {
             ++ran;
             throw Exception("no more processes");
         });

@@ -555,7 +555,7 @@ private slots:
         (*m_prompter)->Answers << pbOK;
         QAction action;
         int ran = 0;
-        connect(&action, &QAction::triggered, Guarded([&] {
+        connect(&action, &QAction::triggered, guarded([&] {
             ++ran;
             if (raised == "own")
                 throw ERunError::rangeCheck();
