@@ -102,10 +102,8 @@ TWQFFile *CallGetCurrentDoc()
 
 QString CallGetCurrentSectionName()
 {
-    QString name;
-    if (const auto &hook = hooks().OnGetCurrentSectionName)
-        hook(name);
-    return name;
+    const auto &hook = hooks().OnGetCurrentSectionName;
+    return hook ? hook() : QString();
 }
 
 void CallDocReloaded()

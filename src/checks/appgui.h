@@ -41,7 +41,7 @@ private:
 // Set by the main window to its own methods; empty until then.
 struct THostHooks {
     std::function<TWQFFile *()> OnGetCurrentDoc;
-    std::function<void(QString &Name)> OnGetCurrentSectionName;
+    std::function<QString()> OnGetCurrentSectionName;
     std::function<void()> OnDocReloaded;
     // Brings what the window holds outside the page (the HTML and script text, the notes with
     // their rectangles, the function name) into the open page, as a save does.

@@ -70,7 +70,7 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
             QFile file(copy);
             if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
                 return failed(file.errorString());
-            if (!Doc->SaveToStream(file, 0))
+            if (!Doc->SaveToStream(file, {}))
                 return failed(Doc->LastError());
             if (!file.flush())
                 return failed(file.errorString());
@@ -111,7 +111,7 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
                 outcome.reason = file.errorString();
                 return outcome;
             }
-            if (!rewritten->LoadFromStream(file, 0)) {
+            if (!rewritten->LoadFromStream(file, {})) {
                 outcome.reason = rewritten->LastError();
                 return outcome;
             }

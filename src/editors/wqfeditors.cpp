@@ -170,8 +170,6 @@ void TWQFEditorSource::takeSnapshot()
         m_paintPos[i] = {m_drawn[i].Box.X, m_drawn[i].Box.Y};
 }
 
-void TWQFEditorSource::Refresh() { takeSnapshot(); }
-
 void TWQFEditorSource::updateHandles()
 {
     std::vector<std::unique_ptr<TCmtDrag>> previous = std::move(m_handles);

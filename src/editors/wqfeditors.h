@@ -76,9 +76,8 @@ public:
     TCommentRect *NoteOf(const void *Data) const;
 
     // Painting draws the components from what was read of them at the last listing, so that
-    // a paint costs what is in view. Call this after changing a component's name, type,
-    // comment, position or exits without rebuilding the editor.
-    void Refresh();
+    // a paint costs what is in view; a change of a component's name, type, comment, position
+    // or exits shows after the editor's next rebuild.
 
     void GetItems(TDataList &List) override;
     void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;

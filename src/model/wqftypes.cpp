@@ -13,9 +13,9 @@
 #include <QSet>
 #include <deque>
 
-uint8_t WriterFlagsFromOptions(uint8_t options)
+WriterFlags WriterFlagsFromOptions(PageOptions options)
 {
-    uint8_t flags = 0;
+    WriterFlags flags;
     if (options & poWhitespace)
         flags |= wfNoIndent;
     if (options & poForceHeader)
@@ -324,7 +324,7 @@ void TWQFFile::Clear()
     m_sections.clear();
 }
 
-bool TWQFFile::LoadFromFile(const QString &fileName, uint8_t options)
+bool TWQFFile::LoadFromFile(const QString &fileName, PageOptions options)
 {
     m_fileName = fileName;
     QFile file(fileName);
@@ -343,15 +343,13 @@ bool TWQFFile::captureError(const std::function<bool()> &work)
 {
     try {
         return work();
-    } catch (const Exception &e) {
-        m_lastError = e.message();
-    } catch (const std::exception &e) {
-        m_lastError = QString::fromUtf8(e.what());
+    } catch (const std::exception &) {
+        m_lastError = currentExceptionMessage();
     }
     return false;
 }
 
-bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
+bool TWQFFile::LoadFromStream(QIODevice &stream, PageOptions options)
 {
     // Sections point into the document about to be freed.
     m_sections.clear();
@@ -396,7 +394,7 @@ bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
     return false;
 }
 
-bool TWQFFile::serialize(QByteArray &bytes, uint8_t options)
+bool TWQFFile::serialize(QByteArray &bytes, PageOptions options)
 {
     if (!m_doc)
         return false;
@@ -406,7 +404,7 @@ bool TWQFFile::serialize(QByteArray &bytes, uint8_t options)
     });
 }
 
-bool TWQFFile::SaveToStream(QIODevice &stream, uint8_t options)
+bool TWQFFile::SaveToStream(QIODevice &stream, PageOptions options)
 {
     if (!m_doc)
         return false;
@@ -416,15 +414,13 @@ bool TWQFFile::SaveToStream(QIODevice &stream, uint8_t options)
     });
 }
 
-bool TWQFFile::SaveToFile(const QString &fileName, uint8_t options)
+bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
 {
     m_fileName = fileName;
     const std::optional<unsigned> oldMode = platform::FileMode(fileName);
     const bool readOnly = oldMode && QFileInfo(fileName).isFile() && platform::FileIsReadOnly(fileName);
     if (readOnly) {
-        bool allow = true;
-        DoReadOnly(fileName, allow);
-        if (!allow)
+        if (!DoReadOnly(fileName))
             return false;
     }
     QByteArray bytes;
@@ -447,15 +443,14 @@ bool TWQFFile::SaveToFile(const QString &fileName, uint8_t options)
     return ok;
 }
 
-void TWQFFile::DoReadOnly(const QString &fileName, bool &allow)
+bool TWQFFile::DoReadOnly(const QString &fileName)
 {
-    allow = true;
     if (!OnReadOnly)
-        return;
+        return true;
     try {
-        OnReadOnly(fileName, allow);
-    } catch (...) {
-        // A failing hook leaves the answer it had reached.
+        return OnReadOnly(fileName);
+    } catch (const std::exception &) {
+        return false;
     }
 }
 
@@ -543,7 +538,8 @@ bool IsWQFStream(QIODevice &stream)
         // Only the very first node counts: a comment or a document type before the root fails.
         const XmlNode *first = doc->firstChild();
         return first && first->isElement() && first->name() == u"wqf";
-    } catch (...) {
+    } catch (const Exception &) {
+        // Not XML, or unreadable; running out of memory is no answer about the file.
         return false;
     }
 }

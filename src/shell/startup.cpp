@@ -12,10 +12,13 @@
 #include "mainform.h"
 #include "model/htmlcontrols.h"
 #include "optionsdialog.h"
+#include "pellorinapp.h"
+#include "platform/slotguard.h"
 #include "searchresultformunit.h"
 #include "searchwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 
 namespace {
@@ -32,6 +35,8 @@ void queueToolsEntry(const QString &caption, const QKeySequence &shortcut, const
 
 void InitModules(const TStartOptions &Options)
 {
+    // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
+    setGuardHandler([] { handleCurrentException(QApplication::activeWindow()); });
     // The HTML control kinds, in their fixed order.
     InitHTMLControls();
     // Menu queue and host hooks: the modules below queue their Tools entries there.
@@ -58,6 +63,7 @@ void DoneModules()
     DonePluginRegistry();
     DoneAppGui();
     DoneHTMLControls();
+    setGuardHandler(nullptr);
 }
 
 TProgram::TProgram(const TStartOptions &Options)

@@ -113,7 +113,7 @@ private slots:
         auto *doc = reinterpret_cast<TWQFFile *>(this); // never dereferenced
         int reloaded = 0;
         HostHooks().OnGetCurrentDoc = [doc] { return doc; };
-        HostHooks().OnGetCurrentSectionName = [](QString &name) { name = "notes"; };
+        HostHooks().OnGetCurrentSectionName = [] { return QStringLiteral("notes"); };
         HostHooks().OnDocReloaded = [&reloaded] { ++reloaded; };
         QCOMPARE(CallGetCurrentDoc(), doc);
         QCOMPARE(CallGetCurrentSectionName(), QStringLiteral("notes"));

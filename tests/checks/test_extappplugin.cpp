@@ -237,14 +237,14 @@ private slots:
                        ".path'\nstat -c %a \"$1\" > '" + seen.toUtf8() +
                        ".mode'\necho \"E preproc 12: section $2\"\necho 'stray line'\n");
         folder.add("two", "Name=Two\nCmd=run.sh\n", "echo 'W postproc 3:second program'\n");
-        HostHooks().OnGetCurrentSectionName = [](QString &name) { name = "postproc"; };
+        HostHooks().OnGetCurrentSectionName = [] { return QString("postproc"); };
 
         Loaded loaded(folder.path());
         auto page = loadPage(pageXml());
         QCOMPARE(loaded.check(page.get()),
                  QStringList({"preproc 12: ERROR  section postproc", "postproc 3: WARN second program"}));
         TWQFFile copy;
-        QVERIFY(copy.LoadFromFile(seen + ".page", 0));
+        QVERIFY(copy.LoadFromFile(seen + ".page", {}));
         QCOMPARE(copy.GetFunctionName(), QString("orders"));
         QCOMPARE(readBytes(seen + ".mode").trimmed(), QByteArray("600"));
         QVERIFY(!QFile::exists(QString::fromUtf8(readBytes(seen + ".path").trimmed())));
@@ -329,7 +329,10 @@ private slots:
         auto page = loadPage(pageXml());
         page->SetFileName("/pages/orders.wqf");
         int asked = 0;
-        page->OnReadOnly = [&asked](const QString &, bool &) { ++asked; };
+        page->OnReadOnly = [&asked](const QString &) {
+            ++asked;
+            return true;
+        };
         std::unique_ptr<TWQFFile> updated;
         TCheckMessages messages;
         QVERIFY(RunExternal(p.get(), page.get(), &messages, &updated));
@@ -337,8 +340,7 @@ private slots:
         QCOMPARE(updated->GetFunctionName(), QString("rewritten"));
         QCOMPARE(updated->FileName(), QString("/pages/orders.wqf"));
         QVERIFY(updated->OnReadOnly);
-        bool allow = true;
-        updated->DoReadOnly("x", allow);
+        QVERIFY(updated->DoReadOnly("x"));
         QCOMPARE(asked, 1);
         QCOMPARE(page->GetFunctionName(), QString("orders"));
         QCOMPARE(shown(messages), QStringList({"WARN  rewrote it"}));
@@ -407,7 +409,7 @@ private slots:
 
         QCOMPARE(calls, QStringList({"store", "doc", "replaced"}));
         TWQFFile copy;
-        QVERIFY(copy.LoadFromFile(seen, 0));
+        QVERIFY(copy.LoadFromFile(seen, {}));
         QCOMPARE(copy.GetFunctionName(), QString("typed"));
         QVERIFY(taken);
         QCOMPARE(taken->GetFunctionName(), QString("fixed"));

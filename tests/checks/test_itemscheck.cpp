@@ -261,7 +261,7 @@ private slots:
         writeBytes(path, "<wqf><function><fn>" + function + "</fn></function><preproc>" + comp("1", "SET") +
                              "</preproc></wqf>");
         TWQFFile page;
-        QVERIFY(page.LoadFromFile(path, 0));
+        QVERIFY(page.LoadFromFile(path, {}));
         QCOMPARE(runCheck(std::make_unique<TFileNameCheck>(), &page),
                  line.isEmpty() ? QStringList() : QStringList{line});
     }

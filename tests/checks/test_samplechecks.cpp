@@ -48,7 +48,7 @@ private slots:
     void samplePage()
     {
         TWQFFile page;
-        QVERIFY(page.LoadFromFile(PELLORIN_RESOURCES "/samples/customer_orders.wqf", 0));
+        QVERIFY(page.LoadFromFile(PELLORIN_RESOURCES "/samples/customer_orders.wqf", {}));
         TWQFItem *condition = page.FindSection("preproc")->Items()[1].get();
         QCOMPARE(condition->GetIfCondition(), QString("#Sname# <> ''''"));
         for (const bool quick : {false, true}) {

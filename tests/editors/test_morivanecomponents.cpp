@@ -78,7 +78,7 @@ TComponentDescr fixedAndVariable(bool oneValReq)
     return kindWith({a, variable("b", "n", "v")}, oneValReq);
 }
 
-std::unique_ptr<TWQFFile> pageWithValues(const QByteArray &values, uint8_t options = 0)
+std::unique_ptr<TWQFFile> pageWithValues(const QByteArray &values, PageOptions options = {})
 {
     return pageWith("<c><n>0</n><t>K</t><c/><j/><j/><x>0</x><y>0</y>" + values + "</c>", options);
 }

@@ -81,7 +81,7 @@ private slots:
     void samplePageValues()
     {
         TWQFFile page;
-        QVERIFY(page.LoadFromFile(shipped("samples") + "/customer_orders.wqf", 0));
+        QVERIFY(page.LoadFromFile(shipped("samples") + "/customer_orders.wqf", {}));
         int components = 0;
         for (const auto &section : page.Sections())
             for (const auto &item : section->Items()) {

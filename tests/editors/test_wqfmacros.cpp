@@ -431,7 +431,7 @@ private slots:
 
         QBuffer saved;
         saved.open(QIODevice::WriteOnly);
-        QVERIFY(page->SaveToStream(saved, 0));
+        QVERIFY(page->SaveToStream(saved, {}));
         QVERIFY(saved.data().contains("<v>// Macro:limit\r\nif StrToIntDef('#So''clock#', 0) + 0 &gt;= 100 then\r\n"
                                       "begin\r\n  f_pre_2;\r\nend;</v>"));
         auto reopened = loadPage(saved.data());

@@ -14,7 +14,7 @@
 using namespace pellorin_test;
 
 namespace {
-QByteArray saveBytes(TWQFFile &file, uint8_t options)
+QByteArray saveBytes(TWQFFile &file, PageOptions options)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -43,9 +43,9 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(int, options);
         TWQFFile file;
-        QVERIFY2(file.LoadFromFile(dataPath("xml/" + fixture + ".wqf"), uint8_t(options)),
+        QVERIFY2(file.LoadFromFile(dataPath("xml/" + fixture + ".wqf"), PageOptions::fromInt(options)),
                  qPrintable(file.LastError()));
-        const QByteArray got = saveBytes(file, uint8_t(options));
+        const QByteArray got = saveBytes(file, PageOptions::fromInt(options));
         const QString golden = dataPath(QString("xml/golden/%1.o%2.wqf").arg(fixture).arg(options));
         if (qEnvironmentVariableIsSet("PELLORIN_UPDATE_GOLDEN")) {
             QDir().mkpath(dataPath("xml/golden"));
@@ -113,7 +113,7 @@ private slots:
         TWQFFile file;
         QBuffer buffer(&in);
         buffer.open(QIODevice::ReadOnly);
-        QCOMPARE(file.LoadFromStream(buffer, 0), loads);
+        QCOMPARE(file.LoadFromStream(buffer, {}), loads);
         if (!loads)
             QVERIFY(!file.LastError().isEmpty());
         QBuffer again(&in);
@@ -127,7 +127,7 @@ private slots:
         QByteArray in = "<page/>";
         QBuffer buffer(&in);
         buffer.open(QIODevice::ReadOnly);
-        QVERIFY(!file.LoadFromStream(buffer, 0));
+        QVERIFY(!file.LoadFromStream(buffer, {}));
         QCOMPARE(file.LastError(), QString("The document has no root element \"wqf\""));
         QVERIFY(file.Sections().empty());
     }
@@ -137,7 +137,7 @@ private slots:
         const QByteArray in = "<wqf>\n  <function><fn>a</fn></function>\n  <function><fn>b</fn></function>\n"
                               "  <!--note-->\n  <preproc><c><n>0</n></c><x/><c><n>1</n></c></preproc>\n"
                               "  <postproc/>\n  <html><![CDATA[one]]></html>\n  <html><![CDATA[two]]></html>\n</wqf>";
-        auto plain = loadPage(in, 0);
+        auto plain = loadPage(in, {});
         QStringList names;
         for (const auto &s : plain->Sections())
             names << s->GetName() + "/" + QString::number(s->Items().size());
@@ -167,7 +167,7 @@ private slots:
             QByteArray in = kPage;
             QBuffer buffer(&in);
             buffer.open(QIODevice::ReadOnly);
-            QVERIFY(file.LoadFromStream(buffer, 0));
+            QVERIFY(file.LoadFromStream(buffer, {}));
             QCOMPARE(file.Sections().size(), size_t(2));
             QCOMPARE(file.Sections()[0]->Node()->parentNode(), file.Doc()->documentElement());
         }
@@ -303,11 +303,11 @@ private slots:
         QFETCH(QByteArray, html);
         QFETCH(int, options);
         QFETCH(QByteArray, expected);
-        auto file = loadPage("<wqf>" + html + "</wqf>", uint8_t(options));
+        auto file = loadPage("<wqf>" + html + "</wqf>", PageOptions::fromInt(options));
         file->SetHtml("<b>new</b>");
         QCOMPARE(written(file->HtmlNode()), expected);
         for (int pass = 0; pass < 2; ++pass) {
-            auto again = loadPage(saveBytes(*file, uint8_t(options)), uint8_t(options));
+            auto again = loadPage(saveBytes(*file, PageOptions::fromInt(options)), PageOptions::fromInt(options));
             QCOMPARE(again->GetHtml(), QString("<b>new</b>"));
             again->SetHtml(again->GetHtml());
             file = std::move(again);
@@ -326,16 +326,19 @@ private slots:
 
     void saveReadOnly_data()
     {
-        QTest::addColumn<bool>("allow");
+        QTest::addColumn<bool>("allow"); // the hook's answer when it does not throw
         QTest::addColumn<bool>("hookThrows");
-        QTest::newRow("hook allows") << true << false;
-        QTest::newRow("hook refuses") << false << false;
-        QTest::newRow("hook refuses then throws") << false << true;
+        QTest::addColumn<bool>("written");
+        QTest::newRow("hook allows") << true << false << true;
+        QTest::newRow("hook refuses") << false << false << false;
+        // A hook that could not answer gives no consent to overwrite.
+        QTest::newRow("hook throws") << true << true << false;
     }
     void saveReadOnly()
     {
         QFETCH(bool, allow);
         QFETCH(bool, hookThrows);
+        QFETCH(bool, written);
         QTemporaryDir dir;
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, kPage);
@@ -344,16 +347,16 @@ private slots:
         file->SetFunctionName("changed");
         file->SetLastError("earlier");
         QString asked;
-        file->OnReadOnly = [&](const QString &name, bool &a) {
+        file->OnReadOnly = [&](const QString &name) {
             asked = name;
-            a = allow;
             if (hookThrows)
                 throw std::runtime_error("hook failed");
+            return allow;
         };
-        QCOMPARE(file->SaveToFile(path, 0), allow);
+        QCOMPARE(file->SaveToFile(path, {}), written);
         QCOMPARE(asked, path);
         QCOMPARE(*platform::FileMode(path), 0444u);
-        QCOMPARE(readBytes(path).contains("changed"), allow);
+        QCOMPARE(readBytes(path).contains("changed"), written);
         QCOMPARE(file->LastError(), QString("earlier"));
     }
 
@@ -403,11 +406,11 @@ private slots:
         auto file = loadPage(kPage);
         // A folder that is a file cannot hold the page.
         const QString path = dir.filePath("plain/p.wqf");
-        QVERIFY(!file->SaveToFile(path, 0));
+        QVERIFY(!file->SaveToFile(path, {}));
         QVERIFY2(file->LastError().startsWith("Unable to write file \"" + path + "\": "),
                  qPrintable(file->LastError()));
         QCOMPARE(file->FileName(), path);
-        QVERIFY(!file->SaveToFile(dir.path(), 0)); // a folder is not a file either
+        QVERIFY(!file->SaveToFile(dir.path(), {})); // a folder is not a file either
     }
 
     void failedLoad_data()
@@ -433,20 +436,20 @@ private slots:
         QVERIFY(file.Sections().empty());
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        QVERIFY(!file.SaveToStream(out, 0));
+        QVERIFY(!file.SaveToStream(out, {}));
         QVERIFY(out.data().isEmpty());
 
         QTemporaryDir dir;
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, "old");
-        QVERIFY(!file.SaveToFile(path, 0));
+        QVERIFY(!file.SaveToFile(path, {}));
         QCOMPARE(readBytes(path), QByteArray("old"));
     }
 
     void missingFile()
     {
         TWQFFile file;
-        QVERIFY(!file.LoadFromFile("/nonexistent/p.wqf", 0));
+        QVERIFY(!file.LoadFromFile("/nonexistent/p.wqf", {}));
         QCOMPARE(file.FileName(), QString("/nonexistent/p.wqf"));
         QVERIFY(file.LastError().startsWith("Unable to open file \"/nonexistent/p.wqf\""));
         QVERIFY(!IsWQFFile("/nonexistent/p.wqf"));
@@ -456,10 +459,10 @@ private slots:
 
     void writerFlagMapping()
     {
-        QCOMPARE(WriterFlagsFromOptions(poWhitespace), uint8_t(wfNoIndent));
-        QCOMPARE(WriterFlagsFromOptions(poForceHeader), uint8_t(wfForceHeader));
-        QCOMPARE(WriterFlagsFromOptions(poClearEol), uint8_t(wfNoFinalEol));
-        QCOMPARE(WriterFlagsFromOptions(0xF8), uint8_t(0));
+        QCOMPARE(WriterFlagsFromOptions(poWhitespace), WriterFlags(wfNoIndent));
+        QCOMPARE(WriterFlagsFromOptions(poForceHeader), WriterFlags(wfForceHeader));
+        QCOMPARE(WriterFlagsFromOptions(poClearEol), WriterFlags(wfNoFinalEol));
+        QCOMPARE(WriterFlagsFromOptions(PageOptions::fromInt(0xF8)), WriterFlags());
     }
 };
 

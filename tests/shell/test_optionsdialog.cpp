@@ -213,7 +213,7 @@ private slots:
     {
         TProgram program(m_dir->options());
         QAction *entry = nullptr;
-        for (QAction *a : program.MainForm()->mnuTools->actions())
+        for (QAction *a : program.MainForm()->findChild<QMenu *>("mnuTools")->actions())
             if (a->text() == "Preferences")
                 entry = a;
         QVERIFY(entry && entry->isEnabled());

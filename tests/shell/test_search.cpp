@@ -4,10 +4,12 @@
 #include "editors/lclgrapheditor.h"
 #include "programdirs.h"
 #include "shell/mainform.h"
+#include "shell/openpage.h"
 #include "shell/pagesearch.h"
 #include "shell/searchresultformunit.h"
 #include "shell/searchwindow.h"
 #include "shell/startup.h"
+#include "windowparts.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -467,25 +469,30 @@ private slots:
         start.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
         TProgram program(start);
         TMainFrm *form = program.MainForm();
-        QVERIFY(form->Doc && form->PreEditor);
+        QVERIFY(form->GetCurrentDoc() && form->PreEditor());
+        using pellorin_test::part;
+        auto *pages = part<QTabWidget>(form, "PageControl1");
+        QWidget *preSheet = part(form, "PreSheet"), *postSheet = part(form, "PostSheet");
+        QWidget *htmlSheet = part(form, "HtmlSheet"), *notesSheet = part(form, "NotesSheet");
+        auto *htmlEdit = part<QsciScintilla>(form, "htmlEdit");
         TPageSearch search(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
-            form->PageControl1, form->PreSheet, form->PostSheet, form->HtmlSheet, form->htmlEdit,
-            [form] { return form->Doc.get(); }, [form](const QString &Name) { form->SelectItemByName(Name); }}));
+            pages, preSheet, postSheet, htmlSheet, htmlEdit, [form] { return form->GetCurrentDoc(); },
+            [form](const QString &Name) { form->SelectItemByName(Name); }}));
 
         // Without "Search in all WQF components": the focused HTML editor's own find.
-        form->htmlEdit->setCursorPosition(0, 0);
+        htmlEdit->setCursorPosition(0, 0);
         search.ShowFindDialog();
         TSearchForm *dialog = SearchForm();
-        dialog->Target = form->htmlEdit;
+        dialog->Target = htmlEdit;
         child<QLineEdit>(dialog, "edtSearch")->setText("CUSTOMER");
         child<QCheckBox>(dialog, "SearchInComp")->setChecked(false);
         child<QPushButton>(dialog, "Button1")->click();
-        QCOMPARE(form->htmlEdit->selectedText().toUpper(), QString("CUSTOMER"));
-        QVERIFY(!form->Modified);
+        QCOMPARE(htmlEdit->selectedText().toUpper(), QString("CUSTOMER"));
+        QVERIFY(!form->openPage()->isModified());
 
         // With it: every component and the HTML.
         search.ShowFindDialog();
-        dialog->Target = form->htmlEdit;
+        dialog->Target = htmlEdit;
         child<QCheckBox>(dialog, "SearchInComp")->setChecked(true);
         child<QPushButton>(dialog, "Button1")->click();
         TSearchResultForm *results = SearchResultForm();
@@ -499,24 +506,24 @@ private slots:
         QVERIFY(firstHtml > 0);
 
         // A component line selects the component on its tab.
-        form->PageControl1->setCurrentWidget(form->NotesSheet);
+        pages->setCurrentWidget(notesSheet);
         const qsizetype postLine = firstStarting(found, "post: 1 - ");
         QVERIFY(postLine > 0);
         results->show();
         clickRow(results, int(postLine), true);
-        QCOMPARE(form->PageControl1->currentWidget(), form->PostSheet);
+        QCOMPARE(pages->currentWidget(), postSheet);
         TDataList selected;
-        form->PostEditor->GetSelected(&selected);
+        form->PostEditor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
         QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("1"));
 
         // An HTML line selects the matched text, in its own case.
         for (qsizetype i = firstHtml; i < found.size(); ++i) {
             clickRow(results, int(i), false);
-            QCOMPARE(form->PageControl1->currentWidget(), form->HtmlSheet);
-            QCOMPARE(form->htmlEdit->selectedText().toUpper(), QString("CUSTOMER"));
+            QCOMPARE(pages->currentWidget(), htmlSheet);
+            QCOMPARE(htmlEdit->selectedText().toUpper(), QString("CUSTOMER"));
         }
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->openPage()->isModified());
         results->hide();
     }
 };

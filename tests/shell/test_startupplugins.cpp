@@ -9,6 +9,7 @@
 #include "programdirs.h"
 #include "shell/mainform.h"
 #include "shell/startup.h"
+#include "windowparts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -39,13 +40,6 @@ void copyFolder(const QString &from, const QString &to)
     }
 }
 
-QStringList listed(const QListWidget *list)
-{
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines << list->item(i)->text();
-    return lines;
-}
 } // namespace
 
 // The plug-ins the program sets up at start-up, and the shipped check program at work.
@@ -106,7 +100,7 @@ private slots:
         QCOMPARE(checks[1]->GetDescription(), QString("Components without a comment"));
 
         QStringList tools;
-        for (QAction *a : program.MainForm()->mnuTools->actions())
+        for (QAction *a : pellorin_test::part<QMenu>(program.MainForm(), "mnuTools")->actions())
             tools << a->text();
         QCOMPARE(tools.mid(4), QStringList({"Tidy the page", "SQL test params", "Preferences"}));
     }
@@ -121,17 +115,17 @@ private slots:
         TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->OpenFile(path);
-        QVERIFY(form->Doc);
-        form->MenuItem9->trigger();
-        QVERIFY2(listed(form->ListBox1).contains("HINT 0 of 10 components without a comment"),
-                 qPrintable(listed(form->ListBox1).join('\n')));
+        QVERIFY(form->GetCurrentDoc());
+        pellorin_test::part<QAction>(form, "MenuItem9")->trigger();
+        QVERIFY2(form->messageLines().contains("HINT 0 of 10 components without a comment"),
+                 qPrintable(form->messageLines().join('\n')));
 
         QVERIFY(page.contains("<c>Count the orders</c>"));
         page.replace("<c>Count the orders</c>", "<c/>");
         writeBytes(path, page);
         form->OpenFile(path);
-        form->MenuItem9->trigger();
-        const QStringList lines = listed(form->ListBox1);
+        pellorin_test::part<QAction>(form, "MenuItem9")->trigger();
+        const QStringList lines = form->messageLines();
         QVERIFY2(lines.contains("preproc 3: HINT Component without a comment"), qPrintable(lines.join('\n')));
         QVERIFY(lines.contains("HINT 1 of 10 components without a comment"));
     }
