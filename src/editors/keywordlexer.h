@@ -1,0 +1,48 @@
+#pragma once
+// A highlighter driven by word lists: C-style comments, quoted strings, numbers, and words
+// looked up without case among keywords, constants and objects. Every printable character
+// belongs to a word, so words end only at blanks and line ends ("alert(x)" is one word).
+#include <Qsci/qscilexercustom.h>
+
+#include <QByteArray>
+#include <QSet>
+#include <QStringList>
+#include <vector>
+
+struct TKeywordRun {
+    int Length; // bytes
+    int Style;
+    friend bool operator==(const TKeywordRun &, const TKeywordRun &) = default;
+};
+
+class TKeywordScanner {
+public:
+    enum Style { Default = 0, Comment, Keyword, Constant, Object, Number, String, StyleCount };
+
+    // The words in any case; they are compared upper-cased.
+    void SetWords(const QStringList &Keywords, const QStringList &Constants, const QStringList &Objects);
+    // Splits UTF-8 text into styled runs covering every byte. InComment carries an open
+    // "/*" comment in and out, so text can be scanned line by line.
+    std::vector<TKeywordRun> Scan(const QByteArray &Text, bool &InComment) const;
+    Style WordStyle(const QByteArray &Word) const;
+
+private:
+    QSet<QByteArray> m_keywords, m_constants, m_objects;
+};
+
+class TKeywordLexer : public QsciLexerCustom {
+    Q_OBJECT
+public:
+    explicit TKeywordLexer(QObject *Parent = nullptr);
+
+    TKeywordScanner &Scanner() { return m_scanner; }
+
+    const char *language() const override;
+    QString description(int style) const override;
+    QColor defaultColor(int style) const override;
+    QFont defaultFont(int style) const override;
+    void styleText(int start, int end) override;
+
+private:
+    TKeywordScanner m_scanner;
+};
