@@ -3,6 +3,7 @@
 
 #include "editors/editspot.h"
 #include "editors/keywordlexer.h"
+#include "panelfixture.h"
 
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qscilexerjavascript.h>
@@ -21,19 +22,9 @@
 
 Q_DECLARE_METATYPE(THighlighterKind)
 
-namespace {
-// A wheel turn over the widget's middle, sent the way the window system delivers it.
-bool turnWheel(QWidget *target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    const QPointF pos(target->width() / 2.0, target->height() / 2.0);
-    QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
-                      Qt::NoScrollPhase, false);
-    // Only a turn from the window system goes on to the parents when it is not taken.
-    QSpontaneKeyEvent::setSpontaneous(&event);
-    qApp->notify(target, &event);
-    return event.isAccepted();
-}
+using pellorin_test::turnWheel;
 
+namespace {
 QString lines(int count)
 {
     QStringList list;
