@@ -111,10 +111,14 @@ void SetControlTag(QObject *Control, int Tag)
         Control->setProperty(kTagProperty, Tag);
 }
 
-void DiscardControl(QWidget *Control)
+void DiscardControl(QWidget *Control, bool Later)
 {
     if (!Control)
         return;
+    if (!Later) {
+        delete Control;
+        return;
+    }
     Control->hide();
     Control->setParent(nullptr);
     Control->deleteLater();
@@ -138,7 +142,7 @@ std::unique_ptr<TControlBind> TControlBind::CreateUnplaced(QWidget *Control)
     return binding;
 }
 
-TControlBind::~TControlBind() { DiscardControl(Control); }
+TControlBind::~TControlBind() { delete Control.data(); }
 
 QWidget *TControlBind::ReleaseControl()
 {
@@ -184,13 +188,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
-            m_panel->keyEvent(watched, event);
+            m_panel->handle([&] { m_panel->keyEvent(watched, event); });
         return false;
     }
 
 private:
     TTagsEditor *m_panel;
 };
+
+void TTagsEditor::handle(const std::function<void()> &work)
+{
+    ++m_handling;
+    struct Leave {
+        int &depth;
+        ~Leave() { --depth; }
+    } leave{m_handling};
+    work();
+}
 
 TTagsEditor::TTagsEditor() : m_events(std::make_unique<Events>(this)) {}
 
@@ -206,18 +220,21 @@ void TTagsEditor::AfterClear() {}
 void TTagsEditor::Clear()
 {
     BeforeClear();
+    // Inside a handler of the panel's own controls one of them may be the sender.
+    const bool later = m_handling > 0;
     for (QPointer<QWidget> &control : m_trash)
-        DiscardControl(control);
+        DiscardControl(control, later);
     m_trash.clear();
     m_item = nullptr;
     for (auto &binding : m_owned) {
-        if (QWidget *control = binding->Control) {
+        if (QWidget *control = binding->ReleaseControl()) {
             QObject::disconnect(control, nullptr, m_events.get(), nullptr);
             control->removeEventFilter(m_events.get());
             if (auto *editor = qobject_cast<TWheelSynEdit *>(control))
                 editor->OnMouseWheel = nullptr;
             else if (auto *combo = qobject_cast<TWheelComboBox *>(control))
                 combo->OnMouseWheel = nullptr;
+            DiscardControl(control, later);
         }
     }
     m_owned.clear();
@@ -340,7 +357,9 @@ void TTagsEditor::connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel)
 {
     if (mouseWheel)
         editor->OnMouseWheel = [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos,
-                                      bool &handled) { ControlMouseWheel(sender, shift, delta, pos, handled); };
+                                      bool &handled) {
+            handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
+        };
 }
 
 void TTagsEditor::SetGeneratedScript(const QString &Text)
@@ -371,14 +390,14 @@ void TTagsEditor::BuildNotesPanel(TCommentRect *Note, QWidget *Panel)
     title->setGeometry(0, 5, width, title->sizeHint().height());
     SetAnchors(title, akLeft | akTop | akRight);
     QObject::connect(title, &QLineEdit::textChanged, m_events.get(),
-                     [this, title, Note] { NoteTitleChange(title, Note); });
+                     [this, title, Note] { handle([&] { NoteTitleChange(title, Note); }); });
 
     auto *show = new QCheckBox(QStringLiteral("Show notes in the editor"), Panel);
     show->adjustSize();
     show->move(0, title->y() + title->height() + 5);
     show->setChecked(Note->ShowText);
     QObject::connect(show, &QCheckBox::clicked, m_events.get(),
-                     [this, Note](bool checked) { NoteShowClick(checked, Note); });
+                     [this, Note](bool checked) { handle([&] { NoteShowClick(checked, Note); }); });
 
     auto *text = new TWheelSynEdit(Panel);
     const int top = show->y() + show->height() + 5;
@@ -386,7 +405,7 @@ void TTagsEditor::BuildNotesPanel(TCommentRect *Note, QWidget *Panel)
     SetAnchors(text, akLeft | akTop | akRight | akBottom);
     text->setText(Note->Text);
     QObject::connect(text, &QsciScintilla::textChanged, m_events.get(),
-                     [this, text, Note] { NoteTextChange(text, Note); });
+                     [this, text, Note] { handle([&] { NoteTextChange(text, Note); }); });
 
     for (QWidget *control : std::initializer_list<QWidget *>{title, show, text}) {
         control->show();
@@ -511,7 +530,8 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
         if (matched && matched->Variable) {
             auto *button = new QPushButton(Panel);
             TControlBind *del = Append(TControlBind::CreateForControl(button));
-            QObject::connect(button, &QPushButton::clicked, m_events.get(), [this, button] { DeleteClick(button); });
+            QObject::connect(button, &QPushButton::clicked, m_events.get(),
+                             [this, button] { handle([&] { DeleteClick(button); }); });
             for (size_t i = before; i < m_owned.size() - 1; ++i)
                 if (m_owned[i]->Node)
                     del->AddLinked(m_owned[i].get());
@@ -531,7 +551,7 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
         add->move(0, nextTop);
         add->resize(72, add->sizeHint().height());
         add->show();
-        QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { AddClick(add); });
+        QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { handle([&] { AddClick(add); }); });
         Append(TControlBind::CreateForControl(add));
     }
 
@@ -564,12 +584,13 @@ void TTagsEditor::fillControl(TControlBind &binding)
         editor->setMarginWidth(1, 5);
         editor->setMarginWidth(2, 0);
         QObject::connect(editor, &QsciScintilla::textChanged, m_events.get(),
-                         [this, editor] { CodeEditorChange(editor); });
+                         [this, editor] { handle([&] { CodeEditorChange(editor); }); });
         editor->installEventFilter(m_events.get());
         connectCodeEditor(editor, true);
     } else if (auto *edit = qobject_cast<QLineEdit *>(control)) {
         edit->setText(text);
-        QObject::connect(edit, &QLineEdit::textChanged, m_events.get(), [this, edit] { EditChange(edit); });
+        QObject::connect(edit, &QLineEdit::textChanged, m_events.get(),
+                         [this, edit] { handle([&] { EditChange(edit); }); });
     } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
         if (combo->isEditable()) {
             combo->setEditText(text);
@@ -580,10 +601,13 @@ void TTagsEditor::fillControl(TControlBind &binding)
                     index = i;
             combo->setCurrentIndex(index);
         }
-        QObject::connect(combo, &QComboBox::currentTextChanged, m_events.get(), [this, combo] { ComboChange(combo); });
+        QObject::connect(combo, &QComboBox::currentTextChanged, m_events.get(),
+                         [this, combo] { handle([&] { ComboChange(combo); }); });
         if (auto *wheel = qobject_cast<TWheelComboBox *>(combo))
             wheel->OnMouseWheel = [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos,
-                                         bool &handled) { ControlMouseWheel(sender, shift, delta, pos, handled); };
+                                         bool &handled) {
+                handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
+            };
     }
 }
 

@@ -92,9 +92,9 @@ public:
 
 using TBindList = std::vector<std::unique_ptr<TControlBind>>;
 
-// Takes a control out of the panel at once and deletes it when the events running now are
-// over: it may be the control whose signal led here.
-void DiscardControl(QWidget *Control);
+// Deletes a control of the panel; Later takes it out of the panel at once and deletes it when
+// the events running now are over, for a control whose own signal may have led here.
+void DiscardControl(QWidget *Control, bool Later);
 
 class TTagsEditor {
 public:
@@ -176,12 +176,15 @@ private:
     void fillControl(TControlBind &binding);
     void connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel);
     void keyEvent(QObject *sender, QEvent *event);
+    // Runs one of the handlers the controls call; a clear inside it deletes them later.
+    void handle(const std::function<void()> &work);
 
     TBindList m_owned;
     QPointer<QWidget> m_panel;
     TWQFItem *m_item = nullptr;
     TComponentDescr *m_descr = nullptr;
     std::vector<QPointer<QWidget>> m_trash;
+    int m_handling = 0;
     // Receives the controls' signals and key events, so none reaches a panel that is gone.
     std::unique_ptr<Events> m_events;
 };
