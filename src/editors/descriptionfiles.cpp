@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
-QString ReadDescriptionFile(const QString &fileName)
+QString ReadDescriptionFile(const QString &fileName, qsizetype *byteCount)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -13,6 +13,8 @@ QString ReadDescriptionFile(const QString &fileName)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Exception(QStringLiteral("Cannot read the file \"%1\": %2").arg(fileName, file.errorString()));
+    if (byteCount)
+        *byteCount = bytes.size();
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder(bytes);
     if (decoder.hasError() || bytes.contains('\0'))

@@ -5,4 +5,5 @@
 
 // The whole file as text. Raises Exception naming the file when it cannot be opened or read,
 // or when its bytes are not UTF-8 text (invalid sequences or a character 0).
-QString ReadDescriptionFile(const QString &fileName);
+// byteCount, when given, receives the file's size in bytes.
+QString ReadDescriptionFile(const QString &fileName, qsizetype *byteCount = nullptr);

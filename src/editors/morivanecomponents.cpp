@@ -41,11 +41,16 @@ bool isElementName(const QString &name)
 {
     if (name.isEmpty())
         return false;
-    const QList<uint> points = name.toUcs4();
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        const char32_t c = points[i];
-        // A lone surrogate comes through as itself and is no name character.
-        if (!(i == 0 ? isNameStart(c) : isNameChar(c)))
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const bool first = i == 0;
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i].unicode(), name[i + 1].unicode());
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            return false; // a lone half, which the writer refuses
+        }
+        if (!(first ? isNameStart(c) : isNameChar(c)))
             return false;
     }
     return true;
@@ -238,9 +243,9 @@ void TComponentDescr::AddVariableParamNodes(TWQFItem *Item) const
     }
 }
 
-TComponentDescrList &ComponentDescrs()
+ComponentDescrList &ComponentDescrs()
 {
-    static TComponentDescrList list;
+    static ComponentDescrList list;
     return list;
 }
 

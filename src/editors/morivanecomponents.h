@@ -52,16 +52,17 @@ public:
     void AddVariableParamNodes(TWQFItem *Item) const;
 
     // Empty when every element CreateParamNodes would create has a valid name; otherwise a
-    // message naming the kind, the field and the key.
+    // message naming the kind, the field and the key. Asked before a component is added, so
+    // that a refused kind adds nothing.
     QString paramNodesError() const;
     // The same for AddVariableParamNodes.
     QString variableParamNodesError() const;
 };
 
-using TComponentDescrList = std::vector<std::unique_ptr<TComponentDescr>>;
+using ComponentDescrList = std::vector<std::unique_ptr<TComponentDescr>>;
 
 // The program's catalogue, in the order the kinds were added; it owns them.
-TComponentDescrList &ComponentDescrs();
+ComponentDescrList &ComponentDescrs();
 void ClearComponentDescrs();
 
 // Appends one kind per "*.ini" file of dir, in the sorted order of the folder listing. A file

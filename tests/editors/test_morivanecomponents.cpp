@@ -300,6 +300,9 @@ private slots:
         QTest::newRow("name starting with a digit")
             << kindWith({field("f", "1x")}) << false
             << prefix + "\"1x\" in \"tag\" of the field \"f\" is no element name";
+        QTest::newRow("lone surrogate") << kindWith({field("f", QString(QChar(0xD800)) + "a")}) << false
+                                        << prefix + "\"" + QChar(0xD800) +
+                                               "a\" in \"tag\" of the field \"f\" is no element name";
         TComponentField typed = field("f", "v");
         typed.TypeTag = "t>";
         QTest::newRow("type element of a fixed field")
@@ -341,7 +344,8 @@ private slots:
         // Unicode letters, digits after the first character, and the marks XML allows.
         const TComponentDescr kind =
             kindWith({field("f", QString::fromUtf8("wert_1.a-b")), field("g", QString::fromUtf8("\xc3\xa9t\xc3\xa9")),
-                      field("h", "ns:v"), variable("p", "n", "v", "param", "t")},
+                      field("h", "ns:v"), field("i", QString::fromUtf8("\xf0\x90\x80\x80x")),
+                      variable("p", "n", "v", "param", "t")},
                      true);
         QCOMPARE(kind.paramNodesError(), QString());
         QCOMPARE(kind.variableParamNodesError(), QString());
