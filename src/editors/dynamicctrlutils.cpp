@@ -2,6 +2,7 @@
 
 #include "anchors.h"
 #include "morivanecomponents.h"
+#include "wqfmacros.h"
 
 #include "base/stringlist.h"
 #include "base/textutils.h"
@@ -216,6 +217,7 @@ void TTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int, QPoin
 void TTagsEditor::AfterBuild() {}
 void TTagsEditor::BeforeClear() {}
 void TTagsEditor::AfterClear() {}
+void TTagsEditor::RowsPlaced() {}
 
 void TTagsEditor::Clear()
 {
@@ -462,6 +464,10 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
     m_panel = Panel;
     if (!Item || !Descr || !Panel)
         return;
+    if (HasMacro(Item)) {
+        buildMacroPanel();
+        return;
+    }
 
     TControlBind *header = Append(TControlBind::CreateForControl(
         new QLabel(NodeText(Item->Node()->firstChildElement(QStringLiteral("n"))) + QStringLiteral(": ") +
@@ -721,9 +727,65 @@ void TTagsEditor::DeleteClick(QWidget *Sender)
     DoChange();
 }
 
-void TTagsEditor::buildMacroPanel() {}
+// ---- macro panel ----
 
-void TTagsEditor::MacroParamChange(QLineEdit *) {}
+void TTagsEditor::buildMacroPanel()
+{
+    TWQFPasMacro *attached = ItemPasMacro(m_item);
+    TPascalMacro *macro = attached ? attached->Macro : nullptr;
+    if (!attached || !macro)
+        return;
+    QWidget *panel = m_panel;
+    int top = 0;
+    auto place = [&](QWidget *control, int gap) {
+        Append(TControlBind::CreateUnplaced(control));
+        top += control->height() + gap;
+    };
+    auto addParamEdit = [&](const QString &text, int tag) {
+        QLineEdit *edit = AddEdit(text, panel, 0, top);
+        SetControlTag(edit, tag);
+        QObject::connect(edit, &QLineEdit::textChanged, m_events.get(),
+                         [this, edit] { handle([&] { MacroParamChange(edit); }); });
+        place(edit, 2);
+    };
+
+    place(AddLabel(m_item->GetName() + QStringLiteral(": ") + macro->Caption, panel, true, 0, top), 2);
+    addParamEdit(m_item->GetComment(), -1);
+    for (qsizetype i = 0; i < macro->ParamTypes.Count(); ++i) {
+        const QString name = macro->ParamTypes.Name(i);
+        place(AddLabel(name, panel, true, 0, top), 2);
+        addParamEdit(attached->Values.Value(name), int(i));
+    }
+    place(AddLabel(QStringLiteral("Generated Script (Read Only)"), panel, true, 0, top), 0);
+    TWheelSynEdit *script = AddCodeEditor(panel, 0, top);
+    SetScriptText(script, m_item->GetValue(QStringLiteral("v")));
+    script->setReadOnly(true);
+    SetControlTag(script, -1);
+    Append(TControlBind::CreateUnplaced(script));
+    RowsPlaced();
+}
+
+void TTagsEditor::MacroParamChange(QLineEdit *Edit)
+{
+    const int index = ControlTag(Edit);
+    const QString text = Edit->text();
+    if (index < 0) {
+        if (m_item)
+            m_item->SetComment(text);
+        DoChange();
+        return;
+    }
+    TWQFPasMacro *attached = ItemPasMacro(m_item);
+    if (!attached || !attached->Macro || index >= attached->Macro->ParamTypes.Count())
+        return;
+    attached->Values.SetValue(attached->Macro->ParamTypes.Name(index), text);
+    SetItemGrayValue(attached->Values, m_item);
+    QString code;
+    attached->Generate(code);
+    SetCode(m_item, code);
+    SetGeneratedScript(code);
+    DoChange();
+}
 
 // ---- TScrolledTagsEditor ----
 
@@ -764,6 +826,8 @@ private:
 TScrolledTagsEditor::TScrolledTagsEditor()
     : m_editSpot(std::make_unique<TEditSpot>()), m_enterWatcher(std::make_unique<EnterWatcher>(this))
 {}
+
+void TScrolledTagsEditor::RowsPlaced() { UpdateScrollRange(); }
 
 TScrolledTagsEditor::~TScrolledTagsEditor()
 {

@@ -164,6 +164,9 @@ protected:
     void RegisterBinding(TControlBind *Binding, const TComponentField &Field);
     TControlBind *Append(std::unique_ptr<TControlBind> Binding);
 
+    // A panel that AfterBuild does not finish (the macro panel) has placed its rows.
+    virtual void RowsPlaced();
+
     // The height in which the container is seen: a scroll area's visible part when the
     // container is the widget it scrolls.
     int PanelVisibleHeight() const;
@@ -216,6 +219,7 @@ public:
     void AfterClear() override;
     void AddClick(QWidget *Sender) override;
     void DeleteClick(QWidget *Sender) override;
+    void RowsPlaced() override;
 
     // The vertical range: the lowest bottom edge among the container's controls, plus 12.
     void UpdateScrollRange();

@@ -17,7 +17,7 @@ const QString kTypes = "STRING,INTEGER,FLOAT,DATETIME,BOOLEAN,CURRENCY";
 const QByteArray kPage =
     "<wqf><function><fn>f</fn></function><preproc>"
     "<c><n>1</n><t>EXTERNAL</t><c>call</c><j/><j/><x>0</x><y>0</y><values><n>calc.wqf</n></values></c>"
-    "<c><n>2</n><t>IF</t><c>test</c><j/><j/><x>150</x><y>0</y><values><v>a = 1</v></values></c>"
+    "<c><n>2</n><t>IF</t><c>test</c><j/><j/><x>150</x><y>0</y><values><v>a = ''1''</v></values></c>"
     "<c><n>3</n><t>INSERTUPDATEQUERY</t><c>store</c><j/><j/><x>300</x><y>0</y><values>"
     "<query><![CDATA[update t set a = :a]]></query><param><n>a</n><t>INTEGER</t><v>1</v></param></values></c>"
     "<c><n>4</n><t>SCRIPT</t><c>code</c><j/><j/><x>450</x><y>0</y><values><v>begin end;</v></values></c>"
@@ -26,6 +26,7 @@ const QByteArray kPage =
     "<c><n>6</n><t>SET</t><c>vars</c><j/><j/><x>0</x><y>150</y><values><n>x</n><v>1</v><n>y</n><v>'2'</v>"
     "</values></c>"
     "<c><n>7</n><t>TEMPLATE</t><c>show</c><j/><j/><x>150</x><y>150</y><values><n>page.html</n></values></c>"
+    "<c><n>9</n><t>DELPHI</t><c>pascal</c><j/><j/><x>450</x><y>150</y><values><v>x := 1;</v></values></c>"
     "<c><n>8</n><t>UNKNOWN</t><c>odd</c><j/><j/><x>300</x><y>150</y><values><v>x</v></values></c>"
     "</preproc><postproc/></wqf>";
 
@@ -127,7 +128,8 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("EXTERNAL") << "1"
                                   << QStringList{"label:1: EXTERNAL", "edit:call", "label:File", "code:calc.wqf"};
-        QTest::newRow("IF") << "2" << QStringList{"label:2: IF", "edit:test", "label:Condition", "code:a = 1"};
+        QTest::newRow("IF") << "2" << QStringList{"label:2: IF", "edit:test", "label:Condition", "code:a = '1'"};
+        QTest::newRow("DELPHI") << "9" << QStringList{"label:9: DELPHI", "edit:pascal", "label:Code", "code:x := 1;"};
         QTest::newRow("INSERTUPDATEQUERY") << "3"
                                            << QStringList{"label:3: INSERTUPDATEQUERY (Parameters: 1)",
                                                           "edit:store",
@@ -175,8 +177,8 @@ private slots:
         std::set<QString> shipped;
         for (const auto &descr : ComponentDescrs())
             shipped.insert(descr->Name);
-        QCOMPARE(shipped, std::set<QString>(
-                              {"EXTERNAL", "IF", "INSERTUPDATEQUERY", "SCRIPT", "SELECTQUERY", "SET", "TEMPLATE"}));
+        QCOMPARE(shipped, std::set<QString>({"DELPHI", "EXTERNAL", "IF", "INSERTUPDATEQUERY", "SCRIPT", "SELECTQUERY",
+                                             "SET", "TEMPLATE"}));
     }
 
     void ctrlClickEmptiesAndRestores()

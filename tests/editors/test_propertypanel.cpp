@@ -1,5 +1,6 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
+#include "editors/wqfmacros.h"
 #include "panelfixture.h"
 
 #include <QTest>
@@ -233,6 +234,72 @@ private slots:
         QCOMPARE(valuesBytes(b.item()), before);
         QCOMPARE(describeRows(b.panel), rows);
         QCOMPARE(b.changes, 0);
+    }
+
+    void macroPanel()
+    {
+        auto macro =
+            LoadMacro(PELLORIN_RESOURCES "/macros/requiredvalue.ini", PELLORIN_RESOURCES "/macros/requiredvalue.pas");
+        QVERIFY(macro);
+        auto page = loadPage("<wqf><function><fn>page</fn></function><preproc><c><n>4</n><t>SCRIPT</t>"
+                             "<c>macro: Required</c><j>5</j><j>6</j><x>0</x><y>0</y><values><v/></values></c>"
+                             "</preproc><postproc/></wqf>");
+        TWQFItem *item = firstItem(*page);
+        auto attached = std::make_unique<TWQFPasMacro>(macro.get());
+        macro->InitValues(attached->Values);
+        SetItemGrayValue(attached->Values, item);
+        QString code;
+        attached->Generate(code);
+        SetCode(item, code);
+        TWQFPasMacro *bound = attached.get();
+        item->SetMacro(std::move(attached));
+
+        PanelWindow window;
+        auto descr = kind("SCRIPT", {field("Code", "v")});
+        TScrolledTagsEditor panel;
+        panel.ScrollBox = window.Scroll;
+        int changes = 0;
+        panel.OnChange = [&](TTagsEditor *) { ++changes; };
+        panel.BuildPropertyPanel(item, window.Container, descr.get());
+        QCOMPARE(describeRows(panel),
+                 QStringList({"label:4: Required", "edit:macro: Required", "label:Field", "edit:customer_id",
+                              "label:Message", "edit:Please fill in this value.", "label:Generated Script (Read Only)",
+                              "code:" + code}));
+        // Rows from the top, each 2 pixels below the one before, the script right under its label.
+        int top = 0;
+        for (const auto &binding : panel.Owned()) {
+            QWidget *c = binding->Control;
+            QCOMPARE(c->pos(), QPoint(0, top));
+            auto *label = qobject_cast<QLabel *>(c);
+            top += c->height() + (label && label->text().startsWith("Generated") ? 0 : 2);
+        }
+        QVERIFY(panel.ScrollRange() > top);
+        auto *script = nthControl<TWheelSynEdit>(panel);
+        QVERIFY(script->isReadOnly());
+        QVERIFY(!script->lexer());
+        QCOMPARE(ControlTag(script), -1);
+        QVERIFY(code.contains("page_pre_6;"));
+
+        auto *message = nthControl<QLineEdit>(panel, 2);
+        message->end(false);
+        QTest::keyClicks(message, "'");
+        QCOMPARE(changes, 1);
+        QCOMPARE(bound->Values.Value(u"Message"), "Please fill in this value.'");
+        QVERIFY(GetCode(item).contains("Result := 'Please fill in this value.''';"));
+        QCOMPARE(script->text(), GetCode(item));
+
+        auto *comment = nthControl<QLineEdit>(panel, 0);
+        const QString before = GetCode(item);
+        comment->end(false);
+        QTest::keyClicks(comment, "!");
+        QCOMPARE(item->GetComment(), "macro: Required!");
+        QCOMPARE(GetCode(item), before);
+        QCOMPARE(changes, 2);
+        // A tag that is no parameter changes nothing.
+        SetControlTag(comment, 7);
+        panel.MacroParamChange(comment);
+        QCOMPARE(changes, 2);
+        QCOMPARE(item->GetComment(), "macro: Required!");
     }
 };
 
