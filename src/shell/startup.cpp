@@ -4,9 +4,11 @@
 #include "checks/appgui.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
+#include "checks/sqlquerycheck.h"
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
+#include "sqlcfgform.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -32,9 +34,10 @@ void InitModules(const TStartOptions &Options)
     InitPluginRegistry();
     InitAppIni(Options.ConfigDir, Options.ProgramFileName);
     InitGlobalOptions();
-    // The SQL Settings window's and the Preferences dialog's entries, in this order after
-    // those of the external check programs.
-    queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
+    // The SQL checks; the SQL Settings window's values and its entry, then the Preferences
+    // dialog's, in this order after those of the external check programs.
+    InitSQLQueryCheck(Options.ProgramFolder);
+    InitSQLCfgForm(Options.ProgramFolder);
     queueToolsEntry(QStringLiteral("Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P), "mnuPreferences");
     // The check plug-ins, in their registration order.
     InitItemsCheck();
@@ -42,6 +45,8 @@ void InitModules(const TStartOptions &Options)
 
 void DoneModules()
 {
+    DoneSQLCfgForm();
+    DoneSQLQueryCheck();
     DoneGlobalOptions();
     DoneAppIni();
     DonePluginRegistry();

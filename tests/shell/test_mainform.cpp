@@ -182,7 +182,7 @@ private slots:
         QTest::newRow("Tools") << "Tools"
                                << QStringList{"Check WQF file|Ctrl+F9|on",     "Flip Select/Insert Query|Ctrl+T|off",
                                               "Flush Query Params|Ctrl+Q|off", "Section Screen Shot||off",
-                                              "SQL test params|Ctrl+L|off",    "Preferences|Ctrl+P|off"};
+                                              "SQL test params|Ctrl+L|on",     "Preferences|Ctrl+P|off"};
         QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
     }
     void menus()
@@ -218,7 +218,7 @@ private slots:
             TMainFrm form(formOptions);
             const QStringList items = entries(form.mnuTools);
             QCOMPARE(items.mid(4),
-                     QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off", "Tidy HTML||on"}));
+                     QStringList({"SQL test params|Ctrl+L|on", "Preferences|Ctrl+P|off", "Tidy HTML||on"}));
             // Added after the main menu is known: attached at once.
             AddMenuItem("Tools")->setText("Late");
             QCOMPARE(form.mnuTools->actions().last()->text(), QString("Late"));
@@ -304,9 +304,9 @@ private slots:
             QCOMPARE(a->Enabled, false);
             QCOMPARE(a->Priority, 7);
             QCOMPARE(b->Enabled, false); // only "1" is true
-            QCOMPARE(b->Priority, 7 + 9); // after the six built-in checks
+            QCOMPARE(b->Priority, 9 + 11); // after the eight built-in checks
             QCOMPARE(c->Enabled, true);
-            QCOMPARE(c->Priority, 8 + 9);
+            QCOMPARE(c->Priority, 10 + 11);
         }
         DoneModules();
     }
