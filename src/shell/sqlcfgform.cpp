@@ -137,6 +137,7 @@ void TSQLConn::FillFromValues()
         const QSignalBlocker blocker(m_connectionMemo);
         m_connectionMemo->clear();
         FillMemo();
+        m_connectionMemo->moveCursor(QTextCursor::Start);
     }
     {
         const QSignalBlocker blocker(m_testValuesEditor);
