@@ -8,6 +8,7 @@
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
 #include "checks/shortkeys.h"
+#include "checks/sqlquerycheck.h"
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
@@ -16,22 +17,11 @@
 #include "platform/slotguard.h"
 #include "searchresultformunit.h"
 #include "searchwindow.h"
+#include "sqlcfgform.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeySequence>
-
-namespace {
-// A Tools entry whose window is not part of the program yet: listed, not choosable.
-void queueToolsEntry(const QString &caption, const QKeySequence &shortcut, const char *name)
-{
-    QAction *item = AddMenuItem(QStringLiteral("Tools"));
-    item->setObjectName(QLatin1String(name));
-    item->setText(caption);
-    item->setShortcut(shortcut);
-    item->setEnabled(false);
-}
-} // namespace
 
 void InitModules(const TStartOptions &Options)
 {
@@ -46,9 +36,10 @@ void InitModules(const TStartOptions &Options)
     InitGlobalOptions();
     InitCompanyNamePlugin(Options.ProgramFolder);
     InitExtAppPlugins(Options.ProgramFolder);
-    // The SQL Settings window's and the Preferences dialog's entries, in this order after
-    // those of the external check programs.
-    queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
+    // The SQL checks; the SQL Settings window's values and its entry, then the Preferences
+    // dialog's, in this order after those of the external check programs.
+    InitSQLQueryCheck(Options.ProgramFolder);
+    InitSQLCfgForm(Options.ProgramFolder);
     InitOptionsDialog();
     InitShortKeys();
     // The check plug-ins, in their registration order; the HTML check comes last.
@@ -58,6 +49,8 @@ void InitModules(const TStartOptions &Options)
 
 void DoneModules()
 {
+    DoneSQLCfgForm();
+    DoneSQLQueryCheck();
     DoneGlobalOptions();
     DoneAppIni();
     DonePluginRegistry();

@@ -3,7 +3,7 @@
 #include "diagramtab.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
-#include "keywordlexer.h"
+#include "editors/keywordlexer.h"
 #include "mainform.h"
 #include "model/scriptcontainer.h"
 #include "model/wqftypes.h"

@@ -193,7 +193,7 @@ private slots:
         QTest::newRow("Tools") << "Tools"
                                << QStringList{"Check WQF file|Ctrl+F9|on",    "Flip Select/Insert Query|Ctrl+T|on",
                                               "Flush Query Params|Ctrl+Q|on", "Section Screen Shot||on",
-                                              "SQL test params|Ctrl+L|off",   "Preferences|Ctrl+P|on"};
+                                              "SQL test params|Ctrl+L|on",    "Preferences|Ctrl+P|on"};
         QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
     }
     void menus()
@@ -230,7 +230,7 @@ private slots:
             TMainFrm form(formOptions);
             const QStringList items = entries(part<QMenu>(&form, "mnuTools"));
             QCOMPARE(items.mid(4),
-                     QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|on", "Tidy HTML||on"}));
+                     QStringList({"SQL test params|Ctrl+L|on", "Preferences|Ctrl+P|on", "Tidy HTML||on"}));
             // Added after the main menu is known: attached at once.
             AddMenuItem("Tools")->setText("Late");
             QCOMPARE(part<QMenu>(&form, "mnuTools")->actions().last()->text(), QString("Late"));
@@ -317,9 +317,9 @@ private slots:
             QCOMPARE(a->Enabled, false);
             QCOMPARE(a->Priority, 7);
             QCOMPARE(b->Enabled, false); // only "1" is true
-            QCOMPARE(b->Priority, 10 + 12); // after the nine built-in checks, of twelve
+            QCOMPARE(b->Priority, 12 + 14); // after the eleven built-in checks, of fourteen
             QCOMPARE(c->Enabled, true);
-            QCOMPARE(c->Priority, 11 + 12);
+            QCOMPARE(c->Priority, 13 + 14);
         }
         DoneModules();
     }

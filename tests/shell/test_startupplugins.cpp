@@ -82,8 +82,8 @@ private slots:
         }
     }
 
-    // Company naming first, the external programs in file order, the shortcuts before the
-    // component checks; the programs' Tools entries before those of the windows.
+    // Company naming first, the external programs in file order, the SQL checks, the shortcuts
+    // before the component checks; the programs' Tools entries before those of the windows.
     void registrationOrder()
     {
         writeBytes(m_dir->filePath("app/plugins/a tidy.ini"), "[Main]\nName=Tidy\nCmd=tidy.sh\nMenu=Tidy the page\n");
@@ -91,8 +91,9 @@ private slots:
         QStringList names;
         for (TPellorinPlugin *p : PluginRegistry().Plugins())
             names << p->ClassName();
-        QCOMPARE(names.mid(0, 6), QStringList({"TCompanyNamingPlugin", "TExtAppWarnPlugin", "TExtAppWarnPlugin",
-                                               "TOpenExternalFile", "TMoveWQFComponents", "TRequote"}));
+        QCOMPARE(names.mid(0, 8),
+                 QStringList({"TCompanyNamingPlugin", "TExtAppWarnPlugin", "TExtAppWarnPlugin", "TSQLParamCheck",
+                              "TGroupSQLCheck", "TOpenExternalFile", "TMoveWQFComponents", "TRequote"}));
         QCOMPARE(names.count("TCompanyNamingPlugin") + names.count("TNamingPlugin"), 1);
         QList<TWarningPlugin *> checks;
         GetWarningPlugins(checks);

@@ -1,0 +1,370 @@
+#include "sqlquerycheck.h"
+
+#include "base/exception.h"
+#include "base/stringlist.h"
+#include "base/textutils.h"
+#include "model/filehelpers.h"
+#include "model/xmldom.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <memory>
+
+namespace {
+std::unique_ptr<TSQLCheckState> g_state;
+
+bool isQuery(const QString &type) { return type == u"SELECTQUERY" || type == u"INSERTUPDATEQUERY"; }
+
+bool isWordChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_';
+}
+
+// Position of needle in text from from on, ASCII case ignored; -1 when none.
+qsizetype indexOfNoCase(const QString &text, const QString &needle, qsizetype from)
+{
+    const qsizetype n = needle.size();
+    for (qsizetype i = from; i + n <= text.size(); ++i) {
+        qsizetype k = 0;
+        while (k < n && LowCaseAscii(text[i + k].unicode()) == LowCaseAscii(needle[k].unicode()))
+            ++k;
+        if (k == n)
+            return i;
+    }
+    return -1;
+}
+
+// Every match of needle, left to right and never inside a value put in; with wholeWord only
+// where no letter, digit or underscore follows.
+QString replaceNoCase(const QString &text, const QString &needle, const QString &value, bool wholeWord)
+{
+    if (needle.isEmpty())
+        return text;
+    QString out;
+    qsizetype from = 0;
+    for (qsizetype at = indexOfNoCase(text, needle, 0); at >= 0; at = indexOfNoCase(text, needle, at)) {
+        const qsizetype end = at + needle.size();
+        if (wholeWord && end < text.size() && isWordChar(text[end])) {
+            at = at + 1;
+            continue;
+        }
+        out += QStringView(text).mid(from, at - from);
+        out += value;
+        from = at = end;
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
+
+QString dummyValue(const QString &type)
+{
+    if (type == u"INTEGER" || type == u"BOOLEAN")
+        return QStringLiteral("0");
+    if (type == u"FLOAT" || type == u"CURRENCY")
+        return QStringLiteral("0.0");
+    if (type == u"STRING")
+        return QStringLiteral("''");
+    if (type == u"DATETIME")
+        return QStringLiteral("'1/1/1900'");
+    return QStringLiteral("null");
+}
+
+QString firstLine(const QByteArray &bytes)
+{
+    for (const QString &line : SplitLines(QString::fromUtf8(bytes)))
+        if (!Trim(line).isEmpty())
+            return Trim(line);
+    return QString();
+}
+
+// The files of one run: each is removed when the run ends, however it ends.
+class TRunFiles {
+public:
+    TRunFiles() = default;
+    TRunFiles(const TRunFiles &) = delete;
+    TRunFiles &operator=(const TRunFiles &) = delete;
+    ~TRunFiles()
+    {
+        for (const QString &path : m_paths)
+            QFile::remove(path);
+    }
+    // Writes text to a new temporary file; false (the file listed all the same) when the
+    // text could not be written.
+    bool Save(const QByteArray &text, QString &path)
+    {
+        path.clear();
+        try {
+            const bool saved = SaveToTempFile(text, path);
+            m_paths << path;
+            return saved;
+        } catch (...) {
+            if (!path.isEmpty())
+                m_paths << path;
+            throw;
+        }
+    }
+
+private:
+    QStringList m_paths;
+};
+
+// Runs the prober on the job and waits for it at most timeoutSeconds. Its own failures
+// (it could not start, was stopped, crashed, or ended with a status other than 0) raise one
+// line; a status of 0 means every statement file holds its verdict.
+void runProber(const QString &program, const QString &jobPath, int timeoutSeconds)
+{
+    QProcess prober;
+    prober.setProgram(program);
+    prober.setArguments({jobPath});
+    prober.setStandardInputFile(QProcess::nullDevice());
+    prober.setStandardOutputFile(QProcess::nullDevice());
+    prober.start(QIODevice::ReadOnly);
+    if (!prober.waitForStarted(-1))
+        throw Exception(QStringLiteral("qverify: could not be started (%1): %2").arg(program, prober.errorString()));
+    if (!prober.waitForFinished(timeoutSeconds * 1000)) {
+        prober.kill();
+        prober.waitForFinished(-1);
+        throw Exception(QStringLiteral("qverify: did not end within %1 seconds and was stopped").arg(timeoutSeconds));
+    }
+    if (prober.exitStatus() == QProcess::CrashExit)
+        throw Exception(QStringLiteral("qverify: crashed (%1)").arg(program));
+    if (prober.exitCode() != 0) {
+        const QString reason = firstLine(prober.readAllStandardError());
+        throw Exception(reason.isEmpty() ? QStringLiteral("qverify: ended with exit code %1").arg(prober.exitCode())
+                                         : reason);
+    }
+}
+
+QByteArray jobLine(const QString &line) { return line.toUtf8() + "\r\n"; }
+} // namespace
+
+TSQLCheckState &SQLCheckState()
+{
+    if (!g_state)
+        throw ERunError::nilReference();
+    return *g_state;
+}
+
+QString ReplaceSVars(const QString &Text, const QStringList &Values)
+{
+    QString result = Text;
+    for (const QString &line : Values) {
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        result = replaceNoCase(result, QStringLiteral("#S") + line.left(eq) + u'#', line.mid(eq + 1), false);
+    }
+    return result;
+}
+
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const TWQFParamList *Params)
+{
+    QString text = TestValues ? ReplaceSVars(SQL, *TestValues) : SQL;
+    text.replace(QStringLiteral("''"), QStringLiteral("'"));
+    QStringList nameTypes;
+    if (Params)
+        for (const auto &param : *Params)
+            if (param)
+                nameTypes << param->Name + u'=' + param->Type;
+    return SubstituteParams(text, nameTypes);
+}
+
+QString SubstituteParams(const QString &SQL, const QStringList &NameTypes)
+{
+    QString text = SQL;
+    for (const QString &line : NameTypes) {
+        const qsizetype eq = line.indexOf(u'=');
+        const QString name = eq < 0 ? line : line.left(eq);
+        const QString type = eq < 0 ? QString() : UpperCaseAscii(Trim(line.mid(eq + 1)));
+        // A parameter without a name would stand for every lone colon.
+        if (!name.isEmpty())
+            text = replaceNoCase(text, u':' + name, dummyValue(type), true);
+    }
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (text[i] != u':')
+            continue;
+        qsizetype end = i + 1;
+        while (end < text.size() && isWordChar(text[end]))
+            ++end;
+        if (end > i + 1)
+            text.replace(i, end - i, QStringLiteral("null"));
+    }
+    return text;
+}
+
+QString ReadMaskFile(const QString &FileName)
+{
+    return QFileInfo::exists(FileName) ? QString::fromUtf8(LoadFileToString(FileName)) : QString();
+}
+
+QStringList SetMasks(const QString &Text)
+{
+    QStringList masks;
+    for (const QString &line : SplitLines(Text))
+        masks << LowerCaseAscii(line);
+    return masks;
+}
+
+bool MatchesMask(const QStringList &Masks, const QString &Name)
+{
+    const QString name = LowerCaseAscii(Name);
+    for (const QString &mask : Masks) {
+        const QString trimmed = Trim(mask);
+        if (trimmed.isEmpty())
+            continue;
+        const bool starFirst = trimmed.front() == u'*';
+        const bool starLast = trimmed.back() == u'*';
+        const QString core = QString(mask).remove(u'*');
+        if (starFirst && starLast && !core.isEmpty() && name.contains(core))
+            return true;
+        if (starLast && name.startsWith(core))
+            return true;
+        if (starFirst && name.endsWith(core))
+            return true;
+        if (core == name)
+            return true;
+    }
+    return false;
+}
+
+// ---- TSQLParamCheck ----
+
+QString TSQLParamCheck::GetDescription() { return QStringLiteral("Parameter #(%s) not used in query"); }
+
+void TSQLParamCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+{
+    if (!Item)
+        throw ERunError::nilReference();
+    const XmlElement *values = Item->ValuesNode();
+    if (!isQuery(Item->GetType()) || !values)
+        return;
+    QString query = ReplaceSVars(Item->GetQuery(), SQLCheckState().TestValues);
+    query.replace(QStringLiteral("''"), QStringLiteral("'"));
+    query = LowerCaseAscii(query);
+
+    QStringList names;
+    for (const XmlNode *node = values->firstChildElement(QStringLiteral("param")); node; node = node->nextSibling()) {
+        if (node->isText())
+            continue;
+        const QString name = NodeTextDef(node->firstChildElement(QStringLiteral("n")), QString());
+        if (name.isEmpty())
+            Messages.append(
+                {QStringLiteral("ERROR Missing name for SQL parameter #%1").arg(names.size() + 1), nullptr});
+        else
+            names << name;
+    }
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (!query.contains(u':' + LowerCaseAscii(names[i])))
+            Messages.append(
+                {QStringLiteral("ERROR Parameter #%1 %2 not used in query").arg(i + 1).arg(names[i]), nullptr});
+}
+
+// ---- TGroupSQLCheck ----
+
+QString TGroupSQLCheck::GetDescription() { return QStringLiteral("(qverify) SQL Statement verification"); }
+
+std::unique_ptr<TGroupData> TGroupSQLCheck::CreateGroupData()
+{
+    SQLCheckState().MaskText = ReadMaskFile(MaskFileName);
+    return std::make_unique<TSQLCollected>();
+}
+
+void TGroupSQLCheck::CheckItem(TWQFItem *Item, TCheckMessages &, TGroupData *Data)
+{
+    auto *collected = dynamic_cast<TSQLCollected *>(Data);
+    if (!Item || !collected)
+        throw ERunError::nilReference();
+    const QString type = Item->GetType();
+    if (isQuery(type) || type == u"SET" || SQLCheckState().MaskText.isEmpty())
+        collected->Entries.push_back({QString(), Item});
+}
+
+void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages)
+{
+    std::unique_ptr<TGroupData> owned = std::move(Data);
+    auto *collected = dynamic_cast<TSQLCollected *>(owned.get());
+    if (!collected)
+        return;
+    std::vector<TSQLStatementEntry> &entries = collected->Entries;
+    try {
+        const TSQLCheckState &state = SQLCheckState();
+        TRunFiles files;
+        const QStringList masks = SetMasks(state.MaskText);
+        QByteArray job = jobLine(QStringLiteral("Hostname=") + state.SQLHost) +
+                         jobLine(QStringLiteral("Username=") + state.SQLUser) +
+                         jobLine(QStringLiteral("Password=") + state.SQLPassword) +
+                         jobLine(QStringLiteral("Database=") + state.SQLDatabase);
+        const size_t count = entries.size();
+        for (size_t i = 0; i < count; ++i) {
+            TWQFItem *item = entries[i].Item;
+            const QString jobName = QStringLiteral("wqf%1=").arg(i);
+            if (isQuery(item->GetType())) {
+                TWQFParamList params;
+                item->GetParams(params);
+                QString path;
+                if (files.Save(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
+                    entries[i].Path = path;
+                    job += jobLine(jobName + path);
+                }
+                continue;
+            }
+            TWQFParamList pairs;
+            item->GetNameValueParams(pairs);
+            bool first = true;
+            for (const auto &pair : pairs) {
+                if (!MatchesMask(masks, pair->Name))
+                    continue;
+                QString path;
+                if (!files.Save(PrepareSQL(pair->Value, &state.TestValues, nullptr).toUtf8(), path))
+                    continue;
+                if (first)
+                    entries[i].Path = path;
+                else
+                    entries.push_back({path, item});
+                first = false;
+                job += jobLine(jobName + path);
+            }
+        }
+        QString jobPath;
+        if (!files.Save(job, jobPath))
+            throw Exception(QStringLiteral("qverify: the job file \"%1\" could not be written").arg(jobPath));
+        runProber(ProberProgram, jobPath, TimeoutSeconds);
+        for (const TSQLStatementEntry &entry : entries) {
+            if (entry.Path.isEmpty())
+                continue;
+            const QString verdict = QString::fromUtf8(LoadFileToString(entry.Path));
+            if (!Trim(verdict).isEmpty())
+                Messages.append({verdict, entry.Item});
+        }
+    } catch (const Exception &e) {
+        Messages.append({e.message(), nullptr});
+    }
+}
+
+QString ProberProgramIn(const QString &ProgramFolder)
+{
+#ifdef Q_OS_WIN
+    return ProgramFolder + QStringLiteral("qverify/qverify.exe");
+#else
+    return ProgramFolder + QStringLiteral("qverify/qverify");
+#endif
+}
+
+QString MaskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStringLiteral("plugins/qverify/mask.txt"); }
+
+void InitSQLQueryCheck(const QString &ProgramFolder)
+{
+    QString folder = ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    g_state = std::make_unique<TSQLCheckState>();
+    RegisterPlugin(std::make_unique<TSQLParamCheck>());
+    auto group = std::make_unique<TGroupSQLCheck>();
+    group->ProberProgram = ProberProgramIn(folder);
+    group->MaskFileName = MaskFileIn(folder);
+    RegisterPlugin(std::move(group));
+}
+
+void DoneSQLQueryCheck() { g_state.reset(); }

@@ -1,0 +1,90 @@
+#pragma once
+// The checks of the SQL of query components: the stored parameters against the query text,
+// and every statement of the page judged by the statement prober "qverify" on a test
+// database. Both first put the test values in place of the #S variables.
+#include "model/wqftypes.h"
+#include "pellorinplugin.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the prober is told and the #S test values, from InitSQLQueryCheck to
+// DoneSQLQueryCheck. The SQL Settings window fills and edits them.
+struct TSQLCheckState {
+    QString SQLHost;
+    QString SQLUser;
+    QString SQLPassword; // as typed, in plain text
+    QString SQLDatabase;
+    // name=value lines: the name is the text before the first "=".
+    QStringList TestValues;
+    // The mask file's text, read again at every full check.
+    QString MaskText;
+};
+// Raises "Object reference is Nil" outside the module's time.
+TSQLCheckState &SQLCheckState();
+
+// Every "#S" + name + "#" of Text, ASCII case ignored, replaced by the value, line by line in
+// order. A line without "=" names nothing.
+QString ReplaceSVars(const QString &Text, const QStringList &Values);
+// The statement as the prober gets it: test values (when given), "''" made "'", the stored
+// parameters (when given) and every other parameter replaced by dummy values.
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const TWQFParamList *Params);
+// NameTypes: name=type lines. Each ":" + name, ASCII case ignored and not followed by a
+// letter, digit or underscore, becomes the dummy value of its type; then every remaining
+// ":" + word becomes null, strings included.
+QString SubstituteParams(const QString &SQL, const QStringList &NameTypes);
+// The whole file; empty when it does not exist.
+QString ReadMaskFile(const QString &FileName);
+// The lines of Text, lower-cased.
+QStringList SetMasks(const QString &Text);
+// A mask is a name with an optional "*" at its start and/or end; blank lines are skipped.
+bool MatchesMask(const QStringList &Masks, const QString &Name);
+
+// Parameters stored with a query that its text does not use, and parameters without a name.
+class TSQLParamCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TSQLParamCheck"); }
+    QString GetDescription() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+};
+
+// One component's statement file, or a component collected without one (empty path).
+struct TSQLStatementEntry {
+    QString Path;
+    TWQFItem *Item = nullptr;
+};
+
+class TSQLCollected : public TGroupData {
+public:
+    std::vector<TSQLStatementEntry> Entries;
+};
+
+// Full check only: every statement of the page goes to its own file, all of them to the
+// prober in one job, and what the prober wrote back into a file becomes the line of its
+// component. The job file holds the password: every file of a run is created readable by its
+// owner only and removed on every path.
+class TGroupSQLCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TGroupSQLCheck"); }
+    QString GetDescription() override;
+    bool InQuickCheck() override { return false; }
+    bool NeedsGroupData() override { return true; }
+    std::unique_ptr<TGroupData> CreateGroupData() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
+
+    // Started as a program with the job file as its one argument, never through a shell.
+    QString ProberProgram;
+    QString MaskFileName;
+    // A prober still running then is killed, and the run gives one line saying so.
+    int TimeoutSeconds = 120;
+};
+
+// The prober and the mask file of the program in ProgramFolder (ending with "/").
+QString ProberProgramIn(const QString &ProgramFolder);
+QString MaskFileIn(const QString &ProgramFolder);
+
+// Creates the state and registers TSQLParamCheck, then TGroupSQLCheck, with the prober and
+// the mask file of ProgramFolder (empty: the program's own folder).
+void InitSQLQueryCheck(const QString &ProgramFolder = QString());
+void DoneSQLQueryCheck();

@@ -1,0 +1,289 @@
+#include "sqlcfgform.h"
+
+#include "appini.h"
+#include "base/stringlist.h"
+#include "base/textutils.h"
+#include "checks/appgui.h"
+#include "checks/pellorinplugin.h"
+#include "checks/sqlquerycheck.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+const QString kTestValuesFile = QStringLiteral("pounds.txt");
+
+// Markers of the test-values editor's gutter.
+constexpr int kBookmarkMarker = 1;
+constexpr int kChangeMarker = 2;
+constexpr int kNumberMargin = 0;
+constexpr int kBookmarkMargin = 1;
+constexpr int kChangeMargin = 2;
+
+std::unique_ptr<TSQLConn> g_window;
+bool g_started = false;
+
+QString testValuesPath() { return ConfigDir().isEmpty() ? QString() : ConfigDir() + kTestValuesFile; }
+
+QFont fixedFont()
+{
+    QFont font(QStringLiteral("Courier New"), 10);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    return font;
+}
+
+bool isBlank(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\r' || c == u'\n'; });
+}
+} // namespace
+
+TSQLConn::TSQLConn(QWidget *Parent) : QWidget(Parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("SQLConn"));
+    setWindowTitle(QStringLiteral("SQL Settings"));
+    resize(320, 240);
+
+    m_connectionMemo = new QPlainTextEdit(this);
+    m_connectionMemo->setObjectName(QStringLiteral("Memo1"));
+    m_connectionMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_connectionMemo->setFixedHeight(76);
+    m_connectionMemo->setPlainText(QStringLiteral("Hostname=\nUsername=\nPassword=\nDatabase="));
+
+    m_testValuesLabel = new QLabel(QStringLiteral("Testing #S variables"), this);
+    m_testValuesLabel->setObjectName(QStringLiteral("Label1"));
+
+    m_testValuesEditor = new QsciScintilla(this);
+    m_testValuesEditor->setObjectName(QStringLiteral("SynMemo1"));
+    m_testValuesEditor->setFont(fixedFont());
+    m_testValuesEditor->setMinimumHeight(120);
+    m_testValuesEditor->setMargins(3);
+    m_testValuesEditor->setMarginType(kNumberMargin, QsciScintilla::NumberMargin);
+    m_testValuesEditor->setMarginLineNumbers(kNumberMargin, true);
+    m_testValuesEditor->setMarginsFont(fixedFont());
+    m_testValuesEditor->setMarginWidth(kNumberMargin, QStringLiteral("000"));
+    m_testValuesEditor->setMarginType(kBookmarkMargin, QsciScintilla::SymbolMargin);
+    m_testValuesEditor->setMarginWidth(kBookmarkMargin, 14);
+    m_testValuesEditor->setMarginMarkerMask(kBookmarkMargin, 1 << kBookmarkMarker);
+    m_testValuesEditor->setMarginSensitivity(kBookmarkMargin, true);
+    m_testValuesEditor->markerDefine(QsciScintilla::Bookmark, kBookmarkMarker);
+    m_testValuesEditor->setMarginType(kChangeMargin, QsciScintilla::SymbolMargin);
+    m_testValuesEditor->setMarginWidth(kChangeMargin, 4);
+    m_testValuesEditor->setMarginMarkerMask(kChangeMargin, 1 << kChangeMarker);
+    m_testValuesEditor->markerDefine(QsciScintilla::LeftRectangle, kChangeMarker);
+    m_testValuesEditor->setMarkerBackgroundColor(QColor(0, 160, 0), kChangeMarker);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(m_connectionMemo);
+    layout->addWidget(m_testValuesLabel);
+    layout->addWidget(m_testValuesEditor, 1);
+
+    connect(m_connectionMemo, &QPlainTextEdit::textChanged, this, &TSQLConn::Memo1Change);
+    connect(m_testValuesEditor, &QsciScintilla::textChanged, this, &TSQLConn::SynMemo1Change);
+    connect(m_testValuesEditor, &QsciScintilla::marginClicked, this, [this](int Margin, int Line) {
+        if (Margin != kBookmarkMargin)
+            return;
+        if (m_testValuesEditor->markersAtLine(Line) & (1 << kBookmarkMarker))
+            m_testValuesEditor->markerDelete(Line, kBookmarkMarker);
+        else
+            m_testValuesEditor->markerAdd(Line, kBookmarkMarker);
+    });
+    connect(m_testValuesEditor, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int Position, int Type, const char *, int, int LinesAdded) {
+                MarkChangedLines(Position, Type, LinesAdded);
+            });
+    m_connectionMemo->installEventFilter(this);
+    m_testValuesEditor->installEventFilter(this);
+}
+
+TSQLConn::~TSQLConn()
+{
+    m_connectionMemo->removeEventFilter(this);
+    m_testValuesEditor->removeEventFilter(this);
+    FormDestroy();
+}
+
+void TSQLConn::FillMemo()
+{
+    const TSQLCheckState &state = SQLCheckState();
+    const QStringList lines = {
+        QStringLiteral("Hostname=") + state.SQLHost,
+        QStringLiteral("Username=") + state.SQLUser,
+        QStringLiteral("Password=") + state.SQLPassword,
+        QStringLiteral("Database=") + state.SQLDatabase,
+    };
+    for (const QString &line : lines)
+        m_connectionMemo->appendPlainText(line);
+}
+
+void TSQLConn::FillFromValues()
+{
+    {
+        const QSignalBlocker blocker(m_connectionMemo);
+        m_connectionMemo->clear();
+        FillMemo();
+        m_connectionMemo->moveCursor(QTextCursor::Start);
+    }
+    {
+        const QSignalBlocker blocker(m_testValuesEditor);
+        m_testValuesEditor->setText(SQLCheckState().TestValues.join(u'\n'));
+        m_testValuesEditor->markerDeleteAll(kChangeMarker);
+    }
+}
+
+void TSQLConn::Memo1Change()
+{
+    const StringList lines(SplitLines(m_connectionMemo->toPlainText()));
+    TSQLCheckState &state = SQLCheckState();
+    state.SQLHost = lines.Value(u"Hostname");
+    state.SQLUser = lines.Value(u"Username");
+    state.SQLPassword = lines.Value(u"Password");
+    state.SQLDatabase = lines.Value(u"Database");
+}
+
+void TSQLConn::Memo1Exit()
+{
+    if (!isBlank(m_connectionMemo->toPlainText()))
+        return;
+    m_connectionMemo->clear();
+    FillMemo();
+}
+
+void TSQLConn::SynMemo1Change() { SQLCheckState().TestValues = SplitLines(m_testValuesEditor->text()); }
+
+void TSQLConn::SynMemo1Exit() { SynMemo1Change(); }
+
+void TSQLConn::MarkChangedLines(int Position, int ModificationType, int LinesAdded)
+{
+    if (!(ModificationType & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)))
+        return;
+    const int first = int(m_testValuesEditor->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, Position));
+    for (int line = first; line <= first + std::max(LinesAdded, 0); ++line)
+        m_testValuesEditor->markerAdd(line, kChangeMarker);
+}
+
+void TSQLConn::FormClose() { SaveFormBounds(this); }
+
+void TSQLConn::FormResize() { SaveFormBounds(this); }
+
+void TSQLConn::FormDestroy() { SaveFormBounds(this); }
+
+void TSQLConn::closeEvent(QCloseEvent *Event)
+{
+    FormClose();
+    Event->accept();
+}
+
+void TSQLConn::resizeEvent(QResizeEvent *Event)
+{
+    QWidget::resizeEvent(Event);
+    FormResize();
+}
+
+bool TSQLConn::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Event->type() == QEvent::FocusOut) {
+        if (Watched == m_connectionMemo)
+            Memo1Exit();
+        else if (Watched == m_testValuesEditor)
+            SynMemo1Exit();
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+QString SampleDatabaseIn(const QString &ProgramFolder)
+{
+    return ProgramFolder + QStringLiteral("samples/customer_orders.sqlite");
+}
+
+void LoadSQLSettings(const QString &ProgramFolder)
+{
+    TSQLCheckState &state = SQLCheckState();
+    const TSqlCheckValues stored = ReadSqlCheck();
+    state.SQLHost = stored.Host;
+    state.SQLUser = stored.User;
+    state.SQLPassword = stored.Password;
+    state.SQLDatabase = stored.Database;
+    const IniFile *ini = SettingsIni();
+    const QString sample = SampleDatabaseIn(ProgramFolder);
+    if (ini && !ini->sectionExists(QStringLiteral("SQLCHECK")) && QFileInfo(sample).isFile())
+        state.SQLDatabase = sample;
+
+    QFile file(testValuesPath());
+    if (!testValuesPath().isEmpty() && file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            state.TestValues = SplitLines(QString::fromUtf8(bytes));
+    }
+}
+
+void SaveSQLSettings()
+{
+    const TSQLCheckState &state = SQLCheckState();
+    WriteSqlCheck({state.SQLHost, state.SQLUser, state.SQLPassword, state.SQLDatabase});
+    const QString path = testValuesPath();
+    if (path.isEmpty())
+        return;
+    QByteArray bytes;
+    for (const QString &line : state.TestValues)
+        bytes += line.toUtf8() + '\n';
+    // A failed write must not leave pounds.txt cut short.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
+        file.commit();
+    else
+        file.cancelWriting();
+}
+
+void ShowSQLSettings()
+{
+    if (!g_window) {
+        g_window = std::make_unique<TSQLConn>();
+        g_window->FillFromValues();
+        RestoreFormBounds(g_window.get());
+    }
+    g_window->show();
+    g_window->raise();
+    g_window->activateWindow();
+}
+
+TSQLConn *SQLConnWindow() { return g_window.get(); }
+
+void TAppHandler::SQLTestParamsClick() { ShowSQLSettings(); }
+
+void InitSQLCfgForm(const QString &ProgramFolder)
+{
+    QString folder = ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    LoadSQLSettings(folder);
+    g_started = true;
+    QAction *item = AddMenuItem(QStringLiteral("Tools"));
+    item->setObjectName(QStringLiteral("mnuSqlTestParams"));
+    item->setText(QStringLiteral("SQL test params"));
+    item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    QObject::connect(item, &QAction::triggered, item, [] { TAppHandler::SQLTestParamsClick(); });
+}
+
+void DoneSQLCfgForm()
+{
+    g_window.reset();
+    if (g_started)
+        SaveSQLSettings();
+    g_started = false;
+}

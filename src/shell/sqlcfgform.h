@@ -1,0 +1,68 @@
+#pragma once
+// The SQL Settings window: the SQL prober's connection values and the #S test values, edited
+// in a modeless window created on first use. The values are read at start-up (section
+// "SQLCHECK" of the settings file and "pounds.txt" beside it) and written back at shut-down;
+// every edit takes effect at once.
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QsciScintilla;
+
+class TSQLConn : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSQLConn(QWidget *Parent = nullptr);
+    ~TSQLConn() override;
+
+    // Appends the four lines "Hostname=", "Username=", "Password=", "Database=" with the
+    // current values.
+    void FillMemo();
+    // The first showing: the controls show the current values without changing them.
+    void FillFromValues();
+
+protected:
+    void closeEvent(QCloseEvent *Event) override;
+    void resizeEvent(QResizeEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    void Memo1Change();
+    void Memo1Exit();
+    void SynMemo1Change();
+    void SynMemo1Exit();
+    void FormClose();
+    void FormResize();
+    void FormDestroy();
+    void MarkChangedLines(int Position, int ModificationType, int LinesAdded);
+
+    QPlainTextEdit *m_connectionMemo;
+    QLabel *m_testValuesLabel;
+    QsciScintilla *m_testValuesEditor;
+};
+
+// The sample page's test database beside the program.
+QString SampleDatabaseIn(const QString &ProgramFolder);
+// The connection values from "SQLCHECK" (empty when missing), then the test values from
+// "pounds.txt", an unreadable file leaving them as they were. A settings file without any
+// "SQLCHECK" section takes the sample database beside the program, when there is one, as its
+// database, so the sample page is checked for real from the first run on.
+void LoadSQLSettings(const QString &ProgramFolder);
+// The four values to "SQLCHECK", then the test values to "pounds.txt"; errors ignored.
+void SaveSQLSettings();
+// Creates the window on the first call; shows it, modeless, on every call.
+void ShowSQLSettings();
+// None until first shown.
+TSQLConn *SQLConnWindow();
+
+struct TAppHandler {
+    static void SQLTestParamsClick();
+};
+
+// After the SQL checks' module: loads the values and queues Tools > "SQL test params"
+// (Ctrl+L). ProgramFolder empty: the program's own folder.
+void InitSQLCfgForm(const QString &ProgramFolder = QString());
+// Destroys the window (which stores its bounds), then saves the values; before the settings
+// file closes.
+void DoneSQLCfgForm();

@@ -1,0 +1,479 @@
+// The full check's run of the SQL prober: the job and statement files, the prober's verdicts
+// and its failures, first with small stand-in probers, then with the real one on the sample
+// page, against the shipped SQLite database and against a PostgreSQL server of its own.
+#include "checkfixture.h"
+#include "checks/sqlquerycheck.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace pellorin_test;
+
+namespace {
+const QString kBinDir = QStringLiteral(PELLORIN_BIN_DIR "/");
+const QString kSamplePage = QStringLiteral(PELLORIN_RESOURCES "/samples/customer_orders.wqf");
+const QString kSampleScript = QStringLiteral(PELLORIN_RESOURCES "/samples/customer_orders.sql");
+
+QByteArray query(const QByteArray &sql) { return "<query><![CDATA[" + sql + "]]></query>"; }
+QByteArray param(const QByteArray &name, const QByteArray &type)
+{
+    return "<param><n>" + name + "</n><t>" + type + "</t><v>0</v></param>";
+}
+QByteArray pair(const QByteArray &name, const QByteArray &value) { return "<n>" + name + "</n><v>" + value + "</v>"; }
+
+// A page with the components of each section.
+std::unique_ptr<TWQFFile> page(const QByteArray &pre, const QByteArray &post = {})
+{
+    return loadPage("<wqf><function><fn>f</fn></function><preproc>" + pre + "</preproc><postproc>" + post +
+                    "</postproc></wqf>");
+}
+
+// The modules as the program sets them up, with the prober and the temporary files in
+// folders whose names hold blanks.
+class ProberFixture {
+public:
+    ProberFixture(const QString &programFolder = QString())
+        : m_root(QDir::tempPath() + QStringLiteral("/sql check XXXXXX")), m_oldTmp(qgetenv("TMPDIR"))
+    {
+        m_program = programFolder.isEmpty() ? m_root.filePath("my program") + u'/' : programFolder;
+        m_temp = m_root.filePath("temp files");
+        QDir().mkpath(m_temp);
+        qputenv("TMPDIR", m_temp.toLocal8Bit());
+        InitPluginRegistry();
+        InitSQLQueryCheck(m_program);
+        QList<TWarningPlugin *> checks;
+        GetWarningPlugins(checks);
+        for (TWarningPlugin *check : checks)
+            if (auto *group = dynamic_cast<TGroupSQLCheck *>(check))
+                m_group = group;
+    }
+    ~ProberFixture()
+    {
+        DoneSQLQueryCheck();
+        DonePluginRegistry();
+        qputenv("TMPDIR", m_oldTmp);
+    }
+
+    QString root(const QString &name) const { return m_root.filePath(name); }
+    TGroupSQLCheck *group() const { return m_group; }
+    // Every entry of the temporary folder, hidden ones included.
+    QStringList tempFiles() const
+    {
+        return QDir(m_temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+    // A stand-in prober: a shell script started as the program itself.
+    void writeProber(const QByteArray &script, bool executable = true) const
+    {
+        QDir().mkpath(m_program + "qverify");
+        writeBytes(m_group->ProberProgram, "#!/bin/sh\n" + script);
+        QFile::setPermissions(m_group->ProberProgram, executable
+                                                          ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                          : QFile::ReadOwner | QFile::WriteOwner);
+    }
+    void writeMasks(const QByteArray &text) const
+    {
+        QDir().mkpath(QFileInfo(m_group->MaskFileName).path());
+        writeBytes(m_group->MaskFileName, text);
+    }
+    // The full check, as the message list shows its lines; the temporary folder must be as
+    // empty afterwards as it was before.
+    QStringList fullCheck(TWQFFile *doc) const
+    {
+        const QStringList before = tempFiles();
+        TCheckMessages messages;
+        RunWarningPlugins(doc, false, &messages);
+        [&] { QCOMPARE(tempFiles(), before); }();
+        return shown(messages);
+    }
+
+private:
+    QTemporaryDir m_root;
+    QByteArray m_oldTmp;
+    QString m_program;
+    QString m_temp;
+    TGroupSQLCheck *m_group = nullptr;
+};
+
+// Writes a copy of the job file beside the stand-in's folder.
+QByteArray copyJob(const ProberFixture &f) { return "cp \"$1\" \"" + f.root("job.txt").toUtf8() + "\"\n"; }
+
+// Each statement file of the job, in order, with the commands run on "$f".
+QByteArray eachStatement(const QByteArray &commands)
+{
+    return "tr -d '\\r' < \"$1\" | grep '^wqf' | cut -d= -f2- | {\nn=0\nwhile read -r f; do\nn=$((n+1))\n" + commands +
+           "\ndone\n}\n";
+}
+
+// The job's lines with every statement path replaced by "<tmp>", after checking it names a
+// file in the temporary folder.
+QStringList jobLines(const ProberFixture &f, QByteArray *rawJob = nullptr)
+{
+    const QByteArray job = readBytes(f.root("job.txt"));
+    if (rawJob)
+        *rawJob = job;
+    QStringList lines = QString::fromUtf8(job).split(QStringLiteral("\r\n"));
+    const QRegularExpression statement("^(wqf\\d+=)" + QRegularExpression::escape(f.root("temp files")) + "/[^/]+$");
+    for (QString &line : lines)
+        if (const auto m = statement.match(line); m.hasMatch())
+            line = m.captured(1) + "<tmp>";
+    return lines;
+}
+} // namespace
+
+class TestSQLProberRun : public QObject {
+    Q_OBJECT
+private slots:
+    void jobWithoutMaskFile()
+    {
+        ProberFixture f;
+        f.writeProber(copyJob(f));
+        SQLCheckState().TestValues = {"UserId=42"};
+        // Every component is collected; only the queries give statements. A stand-in that
+        // leaves the files as they were shows each statement as it was sent.
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT :qty, #suserid#") + param("qty", "INTEGER")) +
+                            comp("1", "SET", {}, pair("SQLText", "SELECT 1")) + comp("2", "IF", {}, "<v>1</v>"),
+                        comp("0", "INSERTUPDATEQUERY", {}, query("UPDATE t SET s = :s") + param("s", "STRING")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList({"preproc 0: SELECT 0, 42", "postproc 0: UPDATE t SET s = ''"}));
+        QCOMPARE(jobLines(f),
+                 QStringList({"Hostname=", "Username=", "Password=", "Database=", "wqf0=<tmp>", "wqf3=<tmp>", ""}));
+    }
+
+    void jobWithMasks()
+    {
+        ProberFixture f;
+        f.writeProber(copyJob(f));
+        f.writeMasks("sql*\r\n\r\n*where\r\n");
+        // Only queries and SET components are collected now; the second file of a component
+        // comes last, under the component's number.
+        auto doc = page(
+            comp("0", "SET", {}, pair("SQLText", "SELECT 1") + pair("cond_where", "a = :x") + pair("other", "no")) +
+            comp("1", "IF", {}, "<v>1</v>") + comp("2", "SELECTQUERY", {}, query("SELECT 2")));
+        QCOMPARE(f.fullCheck(doc.get()),
+                 QStringList({"preproc 0: SELECT 1", "preproc 2: SELECT 2", "preproc 0: a = null"}));
+        QCOMPARE(jobLines(f).mid(4), QStringList({"wqf0=<tmp>", "wqf0=<tmp>", "wqf1=<tmp>", ""}));
+    }
+
+    void pageWithoutQueries()
+    {
+        ProberFixture f;
+        f.writeProber(copyJob(f));
+        TSQLCheckState &state = SQLCheckState();
+        state.SQLHost = "db.local";
+        state.SQLUser = "sa";
+        state.SQLPassword = "p w=%;";
+        state.SQLDatabase = "orders";
+        auto doc = page(comp("0", "IF", {}, "<v>1</v>") + comp("1", "SET", {}, pair("x", "1")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList());
+        QByteArray job;
+        jobLines(f, &job);
+        QCOMPARE(job, QByteArray("Hostname=db.local\r\nUsername=sa\r\nPassword=p w=%;\r\nDatabase=orders\r\n"));
+    }
+
+    void verdicts()
+    {
+        ProberFixture f;
+        // Accepted (empty), refused (kept untrimmed), blank (accepted).
+        f.writeProber(eachStatement("case $n in 1) : > \"$f\";; 2) printf 'bad  column\\n' > \"$f\";; "
+                                    "*) printf '  \\n' > \"$f\";; esac"));
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("a")) + comp("1", "SELECTQUERY", {}, query("b")) +
+                        comp("2", "SELECTQUERY", {}, query("c")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList({"preproc 1: bad  column\n"}));
+    }
+
+    void filesOnlyForTheOwner()
+    {
+        ProberFixture f;
+        f.writeProber("j=$(stat -c %a \"$1\")\n" + eachStatement("printf '%s %s' $j $(stat -c %a \"$f\") > \"$f\""));
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("a")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList({"preproc 0: 600 600"}));
+    }
+
+    void proberFailures_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("missing") << QByteArray() << true << "qverify: could not be started (<prober>): ";
+        QTest::newRow("not executable") << QByteArray("exit 0\n") << false
+                                        << "qverify: could not be started (<prober>): ";
+        QTest::newRow("own failure line")
+            << QByteArray("echo '' >&2\necho 'qverify: no way in' >&2\nexit 1\n") << true << "qverify: no way in";
+        QTest::newRow("exit code alone") << QByteArray("exit 3\n") << true << "qverify: ended with exit code 3";
+        QTest::newRow("crash") << QByteArray("kill -SEGV $$\n") << true << "qverify: crashed (<prober>)";
+        QTest::newRow("time-out") << QByteArray("exec sleep 60\n") << true
+                                  << "qverify: did not end within 1 seconds and was stopped";
+    }
+    void proberFailures()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, executable);
+        QFETCH(QString, line);
+        ProberFixture f;
+        if (!script.isEmpty())
+            f.writeProber(script, executable);
+        f.group()->TimeoutSeconds = 1;
+        line.replace("<prober>", f.group()->ProberProgram);
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")) + comp("1", "SELECTQUERY", {}, query("x")));
+        QElapsedTimer clock;
+        clock.start();
+        const QStringList lines = f.fullCheck(doc.get());
+        QVERIFY(clock.elapsed() < 20000);
+        // One untagged line, whatever the prober left in the statement files.
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith(line), qPrintable(lines[0]));
+    }
+
+    void temporaryFolderUnusable()
+    {
+        ProberFixture f;
+        f.writeProber("exit 0\n");
+        writeBytes(f.root("a file"), "x");
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", f.root("a file/below").toLocal8Bit());
+        TCheckMessages messages;
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")));
+        RunWarningPlugins(doc.get(), false, &messages);
+        qputenv("TMPDIR", oldTmp);
+        QCOMPARE(shown(messages), QStringList({"Unable to create directory \"" + f.root("a file/below") + "\""}));
+    }
+};
+
+// The real prober on the sample page and the test database the build makes from its script.
+class TestQVerifySQLite : public QObject {
+    Q_OBJECT
+private slots:
+    void samplePage_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QStringList>("lines");
+        const QString db = kBinDir + "samples/customer_orders.sqlite";
+        QTest::newRow("as shipped") << ""
+                                    << "" << db << QStringList();
+        QTest::newRow("missing column") << "o.total"
+                                        << "o.totl" << db << QStringList{"preproc 2: no such column: o.totl"};
+        QTest::newRow("missing table") << "FROM customers"
+                                       << "FROM customer" << db << QStringList{"preproc 0: no such table: customer"};
+        QTest::newRow("second statement") << "DESC"
+                                          << "DESC; DELETE FROM orders" << db
+                                          << QStringList{"preproc 2: Unable to execute multiple statements at a time"};
+        QTest::newRow("no such database")
+            << ""
+            << ""
+            << "/nowhere/x.sqlite" << QStringList{"qverify: the SQLite database \"/nowhere/x.sqlite\" does not exist"};
+        QTest::newRow("no database") << ""
+                                     << ""
+                                     << "" << QStringList{"qverify: no database given (Database= is empty)"};
+        QTest::newRow("not a database") << ""
+                                        << "" << kSampleScript
+                                        << QStringList{"qverify: cannot read the SQLite database \"" + kSampleScript +
+                                                       "\": file is not a database"};
+    }
+    void samplePage()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, database);
+        ProberFixture f(kBinDir);
+        SQLCheckState().SQLDatabase = database;
+        const QByteArray shipped = readBytes(kBinDir + "samples/customer_orders.sqlite");
+        QVERIFY(!shipped.isEmpty());
+        TWQFFile doc;
+        QVERIFY(doc.LoadFromFile(kSamplePage, {}));
+        for (const auto &section : doc.Sections())
+            for (const auto &item : section->Items())
+                if (!from.isEmpty() && item->GetQuery().contains(from))
+                    item->SetQuery(item->GetQuery().replace(from, to), true);
+        QTEST(f.fullCheck(&doc), "lines");
+        // Opened read-only: not a byte of it changed.
+        QVERIFY(readBytes(kBinDir + "samples/customer_orders.sqlite") == shipped);
+    }
+};
+
+namespace {
+// A PostgreSQL server in a temporary folder, run by a user other than root (the server
+// refuses root) and reached through a socket in that folder only.
+class PostgresServer {
+public:
+    PostgresServer() : m_dir(QStringLiteral("/tmp/pellorin-pg-XXXXXX")) {}
+    ~PostgresServer()
+    {
+        if (m_started)
+            run(m_bin + "pg_ctl", {"-D", m_dir.filePath("data"), "-m", "immediate", "-w", "stop"}, true);
+    }
+
+    // Empty when the server runs, else why it could not be started.
+    QString Start()
+    {
+        if (!QSqlDatabase::isDriverAvailable("QPSQL"))
+            return "the Qt SQL driver QPSQL is not installed (libqt6sql6-psql)";
+        m_bin = findBinFolder();
+        if (m_bin.isEmpty())
+            return "initdb not found (package postgresql)";
+        if (geteuid() == 0) {
+            const passwd *user = getpwnam("postgres");
+            if (!user)
+                user = getpwnam("nobody");
+            m_runuser = QStandardPaths::findExecutable("runuser", {"/usr/sbin", "/sbin", "/usr/bin", "/bin"});
+            if (!user || m_runuser.isEmpty())
+                return "no user other than root to run the server as";
+            m_user = QString::fromLocal8Bit(user->pw_name);
+            if (chown(QFile::encodeName(m_dir.path()).constData(), user->pw_uid, user->pw_gid) != 0)
+                return "cannot hand the server's folder over to " + m_user;
+        }
+        QString out;
+        if (!run(m_bin + "initdb",
+                 {"-D", m_dir.filePath("data"), "-A", "trust", "-U", "pellorin", "--no-sync", "--no-locale", "-E",
+                  "UTF8"},
+                 true, &out))
+            return "initdb failed: " + out;
+        if (!run(m_bin + "pg_ctl",
+                 {"-D", m_dir.filePath("data"), "-l", m_dir.filePath("server.log"), "-w", "-t", "60", "-o",
+                  "-k " + m_dir.path() + " -c listen_addresses=''", "start"},
+                 true, &out))
+            return "pg_ctl start failed: " + out + QString::fromUtf8(readBytes(m_dir.filePath("server.log")));
+        m_started = true;
+        if (!run(m_bin + "psql",
+                 {"-h", m_dir.path(), "-U", "pellorin", "-d", "postgres", "-v", "ON_ERROR_STOP=1", "-q", "-f",
+                  kSampleScript},
+                 false, &out))
+            return "psql could not load the sample tables: " + out;
+        return QString();
+    }
+    QString SocketFolder() const { return m_dir.path(); }
+    // One value of a query run with psql.
+    QString Value(const QString &sql) const
+    {
+        QString out;
+        run(m_bin + "psql", {"-h", m_dir.path(), "-U", "pellorin", "-d", "postgres", "-tA", "-c", sql}, false, &out);
+        return out.trimmed();
+    }
+
+private:
+    static QString findBinFolder()
+    {
+        const QString onPath = QStandardPaths::findExecutable("initdb");
+        // Its neighbours pg_ctl and psql lie beside the real file, not beside a link to it.
+        if (!onPath.isEmpty())
+            return QFileInfo(QFileInfo(onPath).canonicalFilePath()).path() + u'/';
+        QStringList versions = QDir("/usr/lib/postgresql").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        std::sort(versions.begin(), versions.end(),
+                  [](const QString &a, const QString &b) { return a.toInt() > b.toInt(); });
+        for (const QString &v : versions)
+            if (QFileInfo::exists("/usr/lib/postgresql/" + v + "/bin/initdb"))
+                return "/usr/lib/postgresql/" + v + "/bin/";
+        return QString();
+    }
+    // The server's own programs run as m_user when the tests run as root.
+    bool run(const QString &program, const QStringList &args, bool asServerUser, QString *out = nullptr) const
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.setWorkingDirectory(m_dir.path());
+        if (asServerUser && !m_user.isEmpty())
+            p.start(m_runuser, QStringList{"-u", m_user, "--", program} + args);
+        else
+            p.start(program, args);
+        const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        if (out)
+            *out = QString::fromLocal8Bit(p.readAll());
+        return ok;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_bin;
+    QString m_runuser;
+    QString m_user;
+    bool m_started = false;
+};
+} // namespace
+
+class TestQVerifyPostgres : public QObject {
+    Q_OBJECT
+    std::unique_ptr<PostgresServer> m_server;
+
+private slots:
+    void initTestCase()
+    {
+        m_server = std::make_unique<PostgresServer>();
+        const QString reason = m_server->Start();
+        if (!reason.isEmpty())
+            QSKIP(qPrintable("no PostgreSQL server: " + reason));
+    }
+    void cleanupTestCase() { m_server.reset(); }
+
+    void samplePage_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("as shipped") << ""
+                                    << ""
+                                    << "postgres" << QStringList();
+        QTest::newRow("missing column") << "o.total"
+                                        << "o.totl"
+                                        << "postgres" << QStringList{"preproc 2: column o.totl does not exist"};
+        QTest::newRow("update of a missing column") << "SET note"
+                                                    << "SET notes"
+                                                    << "postgres"
+                                                    << QStringList{"postproc 1: column \"notes\" of relation "
+                                                                   "\"customers\" does not exist"};
+        // Prepared in a read-only session whose transaction is rolled back: the second
+        // command is refused.
+        QTest::newRow("second command") << "DESC"
+                                        << "DESC; DELETE FROM orders"
+                                        << "postgres"
+                                        << QStringList{"preproc 2: cannot execute DELETE in a read-only transaction"};
+        QTest::newRow("no such database") << ""
+                                          << ""
+                                          << "nodb" << QStringList{"<connect>"};
+    }
+    void samplePage()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, database);
+        QFETCH(QStringList, lines);
+        ProberFixture f(kBinDir);
+        TSQLCheckState &state = SQLCheckState();
+        state.SQLHost = m_server->SocketFolder();
+        state.SQLUser = "pellorin";
+        state.SQLDatabase = database;
+        TWQFFile doc;
+        QVERIFY(doc.LoadFromFile(kSamplePage, {}));
+        for (const auto &section : doc.Sections())
+            for (const auto &item : section->Items())
+                if (!from.isEmpty() && item->GetQuery().contains(from))
+                    item->SetQuery(item->GetQuery().replace(from, to), true);
+        const QStringList got = f.fullCheck(&doc);
+        if (lines == QStringList{"<connect>"}) {
+            QCOMPARE(got.size(), 1);
+            QVERIFY2(got[0].startsWith("qverify: cannot connect to PostgreSQL on " + m_server->SocketFolder() + ": ") &&
+                         got[0].contains("\"nodb\" does not exist"),
+                     qPrintable(got[0]));
+        } else {
+            QCOMPARE(got, lines);
+        }
+        QCOMPARE(m_server->Value("SELECT count(*) FROM orders"), QString("3"));
+    }
+};
+
+PELLORIN_TEST_CLASS(TestSQLProberRun)
+PELLORIN_TEST_CLASS(TestQVerifySQLite)
+PELLORIN_TEST_CLASS(TestQVerifyPostgres)
+
+#include "test_sqlprober.moc"
