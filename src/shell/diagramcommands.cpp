@@ -1,6 +1,7 @@
 #include "diagramcommands.h"
 
 #include "base/mathutils.h"
+#include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
@@ -442,13 +443,13 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
     const QString before = item->GetJump(exit);
     const QString codeBefore = GetCode(item);
     item->SetJump(exit, to ? to->GetName() : QString());
-    RegenerateMacroCode(item);
+    if (RegenerateMacroCode(item))
+        if (auto *changer = dynamic_cast<TPanelChanger *>(editor))
+            UpdateGeneratedScript(changer->TagsEditor(), GetCode(item));
     if (item->GetJump(exit) != before || GetCode(item) != codeBefore)
         m_parts.page->setModified(true);
-    // The diagram paints what it read at its last listing; the listing is read again, the
-    // editor's items (and so the selection) stay.
-    TDataList listing;
-    source->GetItems(listing);
+    // The selection and the property panel stay; the diagram shows the new arrow.
+    source->Refresh();
     editor->Invalidate();
 }
 
