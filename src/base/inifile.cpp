@@ -1,11 +1,11 @@
 #include "inifile.h"
 
+#include "atomicfile.h"
 #include "textutils.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -113,15 +113,7 @@ bool IniFile::updateFile()
     const QString folder = QFileInfo(m_fileName).absolutePath();
     if (!QDir().mkpath(folder))
         return false;
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteFileAtomically(m_fileName, toBytes());
 }
 
 template <class F> void IniFile::forEachKey(const QString &section, F f) const

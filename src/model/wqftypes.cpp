@@ -1,5 +1,6 @@
 #include "wqftypes.h"
 
+#include "base/atomicfile.h"
 #include "base/textutils.h"
 #include "platform/fileattr.h"
 #include "xmlread.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <deque>
 
@@ -433,14 +433,10 @@ bool TWQFFile::SaveToFile(const QString &fileName, uint8_t options)
 
     if (readOnly)
         platform::SetFileReadOnly(fileName, false);
-    QSaveFile file(fileName);
-    bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    if (ok)
-        ok = file.commit();
-    if (!ok) {
-        m_lastError = QStringLiteral("Unable to write file \"%1\": %2").arg(fileName, file.errorString());
-        file.cancelWriting();
-    }
+    QString reason;
+    const bool ok = WriteFileAtomically(fileName, bytes, &reason);
+    if (!ok)
+        m_lastError = QStringLiteral("Unable to write file \"%1\": %2").arg(fileName, reason);
     // The replaced file keeps the old one's mode, the read-only bit included.
     if (oldMode)
         platform::SetFileMode(fileName, *oldMode);

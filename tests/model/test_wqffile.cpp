@@ -1,6 +1,7 @@
 #include "common/pagefixture.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "common/tmpfsmount.h"
 #include "model/wqftypes.h"
 #include "model/xmlwrite2.h"
 #include "platform/fileattr.h"
@@ -394,6 +395,25 @@ private slots:
         QCOMPARE(file.LastError(), error);
         QCOMPARE(readBytes(path), old);
         QCOMPARE(*platform::FileMode(path), 0444u);
+    }
+
+    // The page is written in one go, so a full disk shows only where the new bytes are
+    // flushed: the save answers false with the system's reason and the old page stays.
+    void saveOnAFullDisk()
+    {
+        TmpfsMount disk(64);
+        PELLORIN_REQUIRE_MOUNT(disk);
+        const QString path = disk.path("p.wqf");
+        writeBytes(path, kPage);
+        QVERIFY(platform::SetFileMode(path, 0640));
+        QVERIFY(disk.fill());
+        auto file = loadPage(kPage);
+        file->SetFunctionName("changed");
+        QVERIFY(!file->SaveToFile(path, poForceHeader));
+        QCOMPARE(file->LastError(), "Unable to write file \"" + path + "\": No space left on device");
+        QCOMPARE(readBytes(path), kPage);
+        QCOMPARE(*platform::FileMode(path), 0640u);
+        QCOMPARE(disk.entries(), (QStringList{"filler", "p.wqf"}));
     }
 
     void unwritableTargetAnswersFalse()
