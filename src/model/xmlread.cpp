@@ -1,7 +1,9 @@
 #include "xmlread.h"
 
 #include <QFileDevice>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <optional>
 
 namespace {
 
@@ -43,7 +45,7 @@ bool patchVersion11(QByteArray &bytes)
 }
 
 // The part of "<!DOCTYPE name ... [subset]>" between the brackets, outside quoted literals.
-QString internalSubset(QStringView dtd)
+QStringView internalSubset(QStringView dtd)
 {
     qsizetype open = -1;
     QChar quote;
@@ -64,7 +66,61 @@ QString internalSubset(QStringView dtd)
     const qsizetype close = dtd.lastIndexOf(u']');
     if (close <= open)
         return {};
-    return dtd.mid(open + 1, close - open - 1).toString();
+    return dtd.mid(open + 1, close - open - 1);
+}
+
+// XML's line-end rule, as the reader applies it to every text it hands over.
+QString normalizeLineEnds(QStringView s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'\r') {
+            out += u'\n';
+            if (i + 1 < s.size() && s[i + 1] == u'\n')
+                ++i;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The input as the reader decoded it: by its declared encoding, else by its byte-order mark,
+// else as UTF-8.
+QString decodeInput(const QByteArray &bytes, QStringView declaredEncoding)
+{
+    std::optional<QStringConverter::Encoding> encoding;
+    if (!declaredEncoding.isEmpty())
+        encoding = QStringConverter::encodingForName(declaredEncoding.toLatin1().constData());
+    if (!encoding)
+        encoding = QStringConverter::encodingForData(bytes);
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    if (!decoder.isValid() && !declaredEncoding.isEmpty())
+        decoder = QStringDecoder(declaredEncoding.toLatin1().constData());
+    return decoder.isValid() ? QString(decoder(bytes)) : QString();
+}
+
+// Where the document type starts in the decoded input: only the declaration, comments,
+// processing instructions and blanks can come before it. -1 when it is not found there.
+qsizetype doctypeStart(QStringView text)
+{
+    qsizetype i = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    for (;;) {
+        while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\r' || text[i] == u'\n'))
+            ++i;
+        const QStringView rest = text.mid(i);
+        if (rest.startsWith(u"<!DOCTYPE"))
+            return i;
+        qsizetype end = -1;
+        if (rest.startsWith(u"<!--"))
+            end = text.indexOf(u"-->", i + 4) + 3;
+        else if (rest.startsWith(u"<?"))
+            end = text.indexOf(u"?>", i + 2) + 2;
+        if (end < i + 2)
+            return -1;
+        i = end;
+    }
 }
 
 // Element names repeat endlessly in a page; share one string per name.
@@ -109,6 +165,7 @@ public:
                 break;
             case QXmlStreamReader::StartElement: {
                 flushText();
+                m_rootSeen = true;
                 auto element = NewElement(m_names.get(r.qualifiedName()));
                 for (const QXmlStreamAttribute &a : r.attributes())
                     if (!a.isDefault()) // defaults of the document type are not part of the page
@@ -130,17 +187,16 @@ public:
                 break;
             case QXmlStreamReader::Comment:
                 flushText();
-                m_open.back()->appendChild(NewComment(r.text().toString()));
+                notePrologNode(r, m_open.back()->appendChild(NewComment(r.text().toString())));
                 break;
             case QXmlStreamReader::ProcessingInstruction:
                 flushText();
-                m_open.back()->appendChild(NewProcessingInstruction(r.processingInstructionTarget().toString(),
-                                                                    r.processingInstructionData().toString()));
+                notePrologNode(
+                    r, m_open.back()->appendChild(NewProcessingInstruction(r.processingInstructionTarget().toString(),
+                                                                           r.processingInstructionData().toString())));
                 break;
             case QXmlStreamReader::DTD:
-                m_doc->appendChild(std::make_unique<XmlDocumentType>(r.dtdName().toString(), r.dtdPublicId().toString(),
-                                                                     r.dtdSystemId().toString(),
-                                                                     internalSubset(r.text())));
+                addDocumentType(r, bytes);
                 break;
             case QXmlStreamReader::EntityReference:
                 flushText();
@@ -159,6 +215,43 @@ public:
     }
 
 private:
+    // The reader reports the comments and processing instructions of the internal subset
+    // before the document type itself; they must not become nodes of the document as well.
+    void notePrologNode(const QXmlStreamReader &r, XmlNode *node)
+    {
+        if (!m_rootSeen && !m_doctypeSeen && m_open.size() == 1)
+            m_prolog.emplace_back(node, r.characterOffset());
+    }
+
+    // The reader hands over the subset with its entity and character references replaced,
+    // which would change its meaning when written back: it is taken from the input as written.
+    void addDocumentType(QXmlStreamReader &r, const QByteArray &bytes)
+    {
+        if (m_rootSeen) {
+            r.raiseError(QStringLiteral("Document type declaration after the start of the root element."));
+            return;
+        }
+        if (m_doctypeSeen) {
+            r.raiseError(QStringLiteral("More than one document type declaration."));
+            return;
+        }
+        m_doctypeSeen = true;
+        const QString text = decodeInput(bytes, m_doc->xmlEncoding);
+        const qsizetype end = r.characterOffset();
+        const qsizetype start = doctypeStart(text);
+        if (start < 0 || end > text.size() || end <= start || text[end - 1] != u'>') {
+            r.raiseError(QStringLiteral("The document type declaration cannot be kept as written."));
+            return;
+        }
+        for (const auto &[node, offset] : m_prolog)
+            if (offset > start)
+                m_doc->removeChild(node);
+        m_prolog.clear();
+        const QString subset = normalizeLineEnds(internalSubset(QStringView(text).mid(start, end - start)));
+        m_doc->appendChild(std::make_unique<XmlDocumentType>(r.dtdName().toString(), r.dtdPublicId().toString(),
+                                                             r.dtdSystemId().toString(), subset));
+    }
+
     // Adjacent character tokens make one text node; whitespace-only text is judged whole.
     void flushText()
     {
@@ -170,6 +263,9 @@ private:
     }
 
     bool m_keep;
+    bool m_rootSeen = false;
+    bool m_doctypeSeen = false;
+    std::vector<std::pair<XmlNode *, qint64>> m_prolog; // comments and PIs before the root, with their end
     std::unique_ptr<XmlDocument> m_doc;
     std::vector<XmlNode *> m_open;
     QString m_text;

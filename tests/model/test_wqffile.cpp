@@ -93,6 +93,37 @@ private slots:
         QCOMPARE(out, expected);
     }
 
+    // A document type is written back as it was read, whatever the options: the page opens
+    // again, means the same and does not grow from save to save.
+    void documentTypeSurvivesSaves_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QByteArray>("kept");
+        QTest::addColumn<int>("options");
+        const std::pair<const char *, const char *> pages[] = {
+            {"<!DOCTYPE wqf [<!ATTLIST wqf a CDATA \"x&amp;y\">]><wqf/>", "[<!ATTLIST wqf a CDATA \"x&amp;y\">]>"},
+            {"<!DOCTYPE wqf [<!ENTITY e \"a&#38;#60;b\">]><wqf>&e;</wqf>", "[<!ENTITY e \"a&#38;#60;b\">]>"},
+            {"<!DOCTYPE wqf [<!-- c -->]><wqf/>", "<!DOCTYPE wqf [<!-- c -->]>"},
+        };
+        for (const auto &[in, kept] : pages)
+            for (int options = 0; options < 8; ++options)
+                QTest::newRow(qPrintable(QString("%1 options %2").arg(in).arg(options)))
+                    << QByteArray(in) << QByteArray(kept) << options;
+    }
+    void documentTypeSurvivesSaves()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QByteArray, kept);
+        QFETCH(int, options);
+        auto file = loadPage(in, uint8_t(options));
+        const QByteArray first = saveBytes(*file, uint8_t(options));
+        QVERIFY2(first.contains(kept), first.constData());
+        QCOMPARE(first.count("<!--"), in.count("<!--"));
+        auto again = loadPage(first, uint8_t(options));
+        QCOMPARE(saveBytes(*again, uint8_t(options)), first);
+        QCOMPARE(again->Doc()->documentElement()->textContent(), file->Doc()->documentElement()->textContent());
+    }
+
     void rootEdgeCases_data()
     {
         QTest::addColumn<QByteArray>("in");
@@ -105,6 +136,9 @@ private slots:
         QTest::newRow("doctype before root") << QByteArray("<!DOCTYPE wqf>") + kPage << true << false;
         QTest::newRow("declaration is no node") << QByteArray("<?xml version=\"1.0\"?>\n") + kPage << true << true;
         QTest::newRow("not xml") << QByteArray("hello") << false << false;
+        QTest::newRow("doctype inside root") << QByteArray("<wqf><!DOCTYPE x><function/></wqf>") << false << false;
+        QTest::newRow("doctype after root") << QByteArray("<wqf/><!DOCTYPE x>") << false << false;
+        QTest::newRow("second doctype") << QByteArray("<!DOCTYPE x><!DOCTYPE y>") + kPage << false << false;
     }
     void rootEdgeCases()
     {
