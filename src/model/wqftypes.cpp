@@ -593,12 +593,20 @@ void SetContentText(XmlNode *element, const QString &text)
             target = child.get();
             break;
         }
-    if (!target)
-        for (const auto &child : element->childNodes())
-            if (child->isTextOrCData()) {
+    if (!target) {
+        // A blank CDATA section holds the value; the blank text around it is layout.
+        XmlNode *firstText = nullptr;
+        for (const auto &child : element->childNodes()) {
+            if (child->isCData()) {
                 target = child.get();
                 break;
             }
+            if (child->isText() && !firstText)
+                firstText = child.get();
+        }
+        if (!target)
+            target = firstText;
+    }
     if (!target)
         target = element->appendChild(NewCData(QString()));
     target->setData(text);

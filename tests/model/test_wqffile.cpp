@@ -294,6 +294,20 @@ private slots:
         QCOMPARE(file->GetEditorNotes(), notes);
     }
 
+    // A hand-formatted notes element: the text goes into its CDATA section, not into the
+    // layout around it, so it reads back without that layout.
+    void notesKeepTheirCDataWithWhitespaceKept()
+    {
+        auto file = loadPage("<wqf><function>\n  <editorNotes>\n    <![CDATA[]]>\n  </editorNotes>\n</function></wqf>",
+                             poWhitespace);
+        file->SetEditorNotes("a\nb");
+        auto again = loadPage(saveBytes(*file, poWhitespace), poWhitespace);
+        QCOMPARE(again->GetEditorNotes(), QString("a\nb"));
+        QCOMPARE(
+            written(again->FunctionNode()),
+            QByteArray("<function>\r\n  <editorNotes>\r\n    <![CDATA[a\nb]]>\r\n  </editorNotes>\r\n</function>"));
+    }
+
     void heightsAndName()
     {
         auto file = loadPage("<wqf><function><fn><![CDATA[old]]></fn><preHeight>1</preHeight></function></wqf>");
@@ -329,6 +343,9 @@ private slots:
                                       << QByteArray("<html><!--c--><![CDATA[<b>new</b>]]></html>");
         QTest::newRow("whitespace kept around cdata")
             << QByteArray("<html>\n  <![CDATA[old]]>\n</html>") << int(poWhitespace)
+            << QByteArray("<html>\r\n  <![CDATA[<b>new</b>]]>\r\n</html>");
+        QTest::newRow("whitespace kept around an empty cdata")
+            << QByteArray("<html>\n  <![CDATA[]]>\n</html>") << int(poWhitespace)
             << QByteArray("<html>\r\n  <![CDATA[<b>new</b>]]>\r\n</html>");
         QTest::newRow("cdata split by the writer") << QByteArray("<html><![CDATA[a]]]]><![CDATA[>b]]></html>") << 0
                                                    << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
