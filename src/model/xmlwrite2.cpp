@@ -45,7 +45,9 @@ private:
 
     void indent(int level)
     {
-        if (m_flags & wfNoIndent)
+        // Blanks written right after a text would join it when the page is read again, and
+        // a text between two elements would grow on every save.
+        if ((m_flags & wfNoIndent) || m_afterText)
             return;
         put(kEol);
         m_out.append(qsizetype(level) * 2, ' ');
@@ -304,14 +306,18 @@ private:
         open(root, stack);
         while (!stack.empty()) {
             Frame &top = stack.back();
-            if (top.next < top.element->childNodes().size()) {
-                const XmlNode &child = *top.element->childNodes()[top.next++];
+            const auto &children = top.element->childNodes();
+            if (top.next < children.size()) {
+                m_afterText = top.next > 0 && children[top.next - 1]->isText();
+                const XmlNode &child = *children[top.next++];
                 open(child, stack);
             } else {
                 const Frame done = top;
                 stack.pop_back();
+                m_afterText = false;
                 endElement(*done.element, done.savedInsideText);
             }
+            m_afterText = false;
         }
     }
 
@@ -320,6 +326,7 @@ private:
     QIODevice *m_stream;
     int m_level = 0;
     bool m_insideText = false;
+    bool m_afterText = false; // the node being opened follows a text node
 };
 } // namespace
 

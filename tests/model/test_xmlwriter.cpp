@@ -58,6 +58,9 @@ private slots:
         QTest::newRow("element after text gets its end indent")
             << QByteArray("<a><m>t<b/></m></a>") << false << 0
             << QByteArray("\r\n<a>\r\n  <m>t<b/>\r\n  </m>\r\n</a>\r\n");
+        QTest::newRow("no blanks after a text between elements")
+            << QByteArray("<c><n>0</n> ~ <t>SET</t><!--x-->y<![CDATA[z]]></c>") << false << 0
+            << QByteArray("\r\n<c>\r\n  <n>0</n> ~ <t>SET</t>\r\n  <!--x-->y<![CDATA[z]]></c>\r\n");
         QTest::newRow("empty cdata") << QByteArray("<a><![CDATA[]]></a>") << false << 0
                                      << QByteArray("\r\n<a><![CDATA[]]></a>\r\n");
         QTest::newRow("cdata after element is indented") << QByteArray("<a><b/><![CDATA[x]]></a>") << false << 0
