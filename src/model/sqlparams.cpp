@@ -53,7 +53,8 @@ void ParseSqlParams(const QByteArray &sql, TSQLParamList &occurrences)
     const qsizetype n = sql.size();
     qsizetype i = 0;
     while (i < n) {
-        if (sql[i] != ':') {
+        // A colon right after a colon is a cast ("::text"), never a parameter.
+        if (sql[i] != ':' || (i > 0 && sql[i - 1] == ':')) {
             ++i;
             continue;
         }

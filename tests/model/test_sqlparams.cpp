@@ -34,7 +34,9 @@ private slots:
         row("dot ends the default", "where x = :x:f:1.5", {"x F 1 11 6"}, "where x = :x.5");
         row("colon at the end", "where t = :a:", {"a   11 2"}, "where t = :a:");
         row("blank after the colon is no type", "where t = :a: and b = 1", {"a   11 2"}, "where t = :a: and b = 1");
-        row("cast is no type", "where t = :v::text", {"v   11 2", "text   14 5"}, "where t = :v::text");
+        row("cast is no type", "where t = :v::text", {"v   11 2"}, "where t = :v::text");
+        row("cast is no parameter", "select a::int, ::b", {}, "select a::int, ::b");
+        row("cast after a type", ":a:i::b :c", {"a I  1 5", "c   9 2"}, ":a:b :c");
         row("inside a literal", "where a = '12:30'", {"30   14 3"}, "where a = '12:30'");
         row("time is no type", "a = '12:30:00'", {"30   8 3", "00   11 3"}, "a = '12:30:00'");
         row("UTF-8 after the colon", ":a:\xc3\xa9 :b", {"a   1 2", "b   7 2"}, ":a:\xc3\xa9 :b");
