@@ -640,22 +640,48 @@ QString UniqueItemName(const TWQFItemList &items)
     return QString();
 }
 
+namespace {
+// The names UniqueItemName would give one after another while each is taken in turn, without
+// looking at every component again for each one.
+class FreshItemNames {
+public:
+    explicit FreshItemNames(const TWQFItemList &items)
+    {
+        for (const auto &item : items)
+            m_taken.insert(item->GetName());
+    }
+    QString Take()
+    {
+        while (m_next <= 99998 && m_taken.contains(QString::number(m_next)))
+            ++m_next;
+        return m_next <= 99998 ? QString::number(m_next++) : QString();
+    }
+
+private:
+    QSet<QString> m_taken;
+    int m_next = 0;
+};
+} // namespace
+
 void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted)
 {
     pasted.clear();
     if (!section || !section->Node())
         return;
-    StringList newNames; // old name=new name, names ignoring case
+    // Old name to new name, old names ignoring case. Not a name=value list: an old name may
+    // hold "=" itself.
+    QHash<QString, QString> newNames;
+    FreshItemNames fresh(section->Items());
     std::vector<TWQFItem *> group;
     for (const XmlNode *node = first; node; node = node->nextSibling()) {
         if (!node->isElement() || node->name() != u"c" || !node->firstChildElement(QStringLiteral("t")) ||
             !node->firstChildElement(QStringLiteral("n")))
             continue;
-        const QString newName = UniqueItemName(section->Items());
+        const QString newName = fresh.Take();
         auto *copy = static_cast<XmlElement *>(section->Node()->appendChild(CloneNode(*node)));
         section->Items().push_back(std::make_unique<TWQFItem>(copy, section));
         TWQFItem *item = section->Items().back().get();
-        newNames.SetValue(item->GetName(), newName);
+        newNames.insert(LowerCaseAscii(item->GetName()), newName);
         item->SetName(newName);
         group.push_back(item);
     }
@@ -665,8 +691,7 @@ void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem
             // An empty exit stays empty, even when a pasted component had an empty name.
             if (target.isEmpty())
                 continue;
-            const qsizetype at = newNames.IndexOfName(target);
-            item->SetJump(exit, at >= 0 ? newNames.ValueFromIndex(at) : QString());
+            item->SetJump(exit, newNames.value(LowerCaseAscii(target)));
         }
     pasted = std::move(group);
 }
