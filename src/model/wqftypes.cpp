@@ -12,6 +12,8 @@
 #include <QHash>
 #include <QSet>
 #include <deque>
+#include <new>
+#include <stdexcept>
 
 uint8_t WriterFlagsFromOptions(uint8_t options)
 {
@@ -345,6 +347,10 @@ bool TWQFFile::captureError(const std::function<bool()> &work)
         return work();
     } catch (const Exception &e) {
         m_lastError = e.message();
+    } catch (const std::bad_alloc &) {
+        m_lastError = QStringLiteral("There is not enough memory for this page");
+    } catch (const std::length_error &) {
+        m_lastError = QStringLiteral("The page is too large to be held in memory");
     } catch (const std::exception &e) {
         m_lastError = QString::fromUtf8(e.what());
     }

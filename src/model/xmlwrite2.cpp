@@ -3,11 +3,45 @@
 #include "base/exception.h"
 #include "base/textutils.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 const char kEol[] = "\r\n";
 
 [[noreturn]] void illegalCharacter() { throw EConvertError(QStringLiteral("Illegal character")); }
+
+// The indentation grows with the depth of every line, so a deep enough nesting would need more
+// memory than any machine has: such a tree is refused before a byte is written. A bound on the
+// writer's blanks is compared with the tree's own text; ordinary pages stay far below both limits.
+void checkIndentationSize(const XmlNode &root)
+{
+    constexpr quint64 kMaxIndentation = quint64(64) << 20;
+    constexpr quint64 kMaxRatio = 16;
+    quint64 indentation = 0, content = 0;
+    int maxDepth = 0;
+    std::vector<std::pair<const XmlNode *, int>> pending{{&root, 0}};
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        maxDepth = std::max(maxDepth, depth);
+        content += quint64(node->name().size() + node->data().size()) + 2;
+        if (const XmlElement *e = node->toElement())
+            for (const XmlAttribute &a : e->attributes())
+                content += quint64(a.name.size() + a.value.size()) + 4;
+        if (!node->isText() && node->nodeType() != XmlNodeType::EntityReference)
+            indentation += (2 + 2 * quint64(depth)) * (node->hasChildNodes() ? 2 : 1);
+        for (const auto &child : node->childNodes())
+            pending.emplace_back(child.get(), node->isElement() ? depth + 1 : depth);
+    }
+    if (indentation > kMaxIndentation && indentation > kMaxRatio * content)
+        throw Exception(QStringLiteral("The page is too deeply nested to write indented; turn on \"Preserve XML "
+                                       "whitespaces\" in Preferences to save it without indentation (%1 levels would "
+                                       "need %2 MB of blanks)")
+                            .arg(maxDepth)
+                            .arg(indentation >> 20));
+}
 
 class XmlWriter {
 public:
@@ -15,6 +49,8 @@ public:
 
     void write(const XmlNode &node)
     {
+        if (!(m_flags & wfNoIndent))
+            checkIndentationSize(node);
         if (node.nodeType() == XmlNodeType::Document)
             writeDocument(static_cast<const XmlDocument &>(node));
         else

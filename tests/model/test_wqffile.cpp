@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <new>
+#include <stdexcept>
 
 using namespace pellorin_test;
 
@@ -494,6 +496,62 @@ private slots:
         QCOMPARE(readBytes(path), kPage);
         QCOMPARE(*platform::FileMode(path), 0640u);
         QCOMPARE(disk.entries(), (QStringList{"filler", "p.wqf"}));
+    }
+
+    void tooDeepToIndentKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.wqf");
+        writeBytes(path, kPage);
+        const int depth = 10000;
+        auto file = loadPage("<wqf><preproc>" + QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth) +
+                             "</preproc></wqf>");
+        QVERIFY(!file->SaveToFile(path, poForceHeader));
+        QVERIFY2(file->LastError().startsWith("The page is too deeply nested to write indented; turn on \"Preserve "
+                                              "XML whitespaces\" in Preferences"),
+                 qPrintable(file->LastError()));
+        QCOMPARE(readBytes(path), kPage);
+        QVERIFY(file->SaveToFile(path, poWhitespace));
+        QVERIFY(loadPage(readBytes(path))->FindSection("preproc"));
+    }
+
+    // Whatever a stream raises, the last error is a sentence, never the name of an exception.
+    void lastErrorIsWorded_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("out of memory") << 0 << "There is not enough memory for this page";
+        QTest::newRow("length error") << 1 << "The page is too large to be held in memory";
+    }
+    void lastErrorIsWorded()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, error);
+        class FailingDevice : public QIODevice {
+        public:
+            explicit FailingDevice(int kind) : m_kind(kind) {}
+
+        protected:
+            qint64 readData(char *, qint64) override { fail(); }
+            qint64 writeData(const char *, qint64) override { fail(); }
+
+        private:
+            [[noreturn]] void fail()
+            {
+                if (m_kind == 0)
+                    throw std::bad_alloc();
+                throw std::length_error("basic_string::_M_create");
+            }
+            int m_kind;
+        };
+        FailingDevice device(kind);
+        device.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+        auto file = loadPage(kPage);
+        QVERIFY(!file->SaveToStream(device, 0));
+        QCOMPARE(file->LastError(), error);
+        TWQFFile other;
+        QVERIFY(!other.LoadFromStream(device, 0));
+        QCOMPARE(other.LastError(), error);
     }
 
     void unwritableTargetAnswersFalse()

@@ -173,6 +173,30 @@ private slots:
         QCOMPARE(WriteXMLToBytes(*c, 0), QByteArray("\r\n<c>x&co;\r\n</c>"));
     }
 
+    // Indentation grows with depth squared: 10,000 levels would need 200 MB of blanks, 100,000
+    // levels 20 GB. Such a tree is refused before anything is written; without indentation it
+    // is written as usual.
+    void tooDeepToIndentIsRefusedUpFront()
+    {
+        for (int depth : {10000, 100000}) {
+            const QByteArray in = QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth);
+            auto doc = ReadXMLBytes(in, false);
+            for (uint8_t flags : {0, int(wfForceHeader), int(wfNoFinalEol)}) {
+                QBuffer out;
+                out.open(QIODevice::WriteOnly);
+                try {
+                    WriteXMLFlags(*doc, out, flags);
+                    QFAIL("no error raised");
+                } catch (const Exception &e) {
+                    QVERIFY2(e.message().startsWith("The page is too deeply nested to write indented; "),
+                             qPrintable(e.message()));
+                }
+                QCOMPARE(out.data(), QByteArray());
+            }
+            QCOMPARE(WriteXMLToBytes(*doc, wfNoIndent).size(), in.size() - 3 + 2); // "<e/>" and CR LF
+        }
+    }
+
     void deepNestingDoesNotRecurse()
     {
         QByteArray in;
