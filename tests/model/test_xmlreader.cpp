@@ -111,6 +111,41 @@ private slots:
         }
     }
 
+    // An element may hold up to 1024 attributes; what only looks like more of them (an "="
+    // in a value, a comment, a CDATA section, a PI or the document type) does not count.
+    void attributeLimit_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("error");
+        auto attributes = [](int n, const char *value) {
+            QByteArray out;
+            for (int i = 0; i < n; ++i)
+                out += " a" + QByteArray::number(i) + "='" + value + "'";
+            return out;
+        };
+        const QByteArray many = QByteArray("=").repeated(3000);
+        QTest::newRow("1024") << "<a" + attributes(1024, "") + "/>" << QString();
+        QTest::newRow("1025") << "<r>\n <a" + attributes(1025, "") + "/></r>"
+                              << "In 'stream:' (line 2 pos 2): Element with more than 1024 attributes.";
+        QTest::newRow("equals signs in values") << "<a" + attributes(1000, "x=y") + "/>" << QString();
+        QTest::newRow("equals signs elsewhere")
+            << "<!DOCTYPE a [<!ENTITY e '" + many + "'><!--" + many + "'-->]><a>" + many + "<![CDATA[" + many +
+                   "]]><!--" + many + "--><?p " + many + "?><b x='>=' y='\"'/></a>"
+            << QString();
+    }
+    void attributeLimit()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QString, error);
+        try {
+            auto doc = ReadXMLBytes(in, false);
+            QVERIFY(error.isEmpty());
+            QVERIFY(doc->documentElement());
+        } catch (const EXMLReadError &e) {
+            QCOMPARE(e.message(), error);
+        }
+    }
+
     void errors_data()
     {
         QTest::addColumn<QByteArray>("in");
