@@ -752,13 +752,14 @@ void GetItemTexts(const TWQFItem *item, StringList &lines)
 
 namespace {
 // The breadth-first walk over exits: each name enters once, ignoring case, with the
-// component of that name in the start's section (none for a dead end).
+// component of that name in the start's section (none for a dead end). Names are looked up in
+// tables made once per walk, so a long chain costs no more than its length.
 class ExitWalk {
 public:
     explicit ExitWalk(TWQFItem *start) : m_items(start->Section() ? &start->Section()->Items() : nullptr)
     {
         m_queue.push_back(start);
-        m_seen.Add(start->GetName());
+        m_seen.insert(LowerCaseAscii(start->GetName()));
     }
     TWQFItem *Next()
     {
@@ -769,17 +770,37 @@ public:
     }
     void Enqueue(const QString &name)
     {
-        if (m_seen.IndexOf(name) >= 0)
+        const QString key = LowerCaseAscii(name);
+        if (m_seen.contains(key))
             return;
-        m_seen.Add(name);
-        m_queue.push_back(m_items ? FindItemByName(*m_items, name) : nullptr);
+        m_seen.insert(key);
+        m_queue.push_back(find(name));
     }
 
 private:
+    // FindItemByName: the first component of exactly that name.
+    TWQFItem *find(const QString &name)
+    {
+        if (!m_items || name.isEmpty())
+            return nullptr;
+        if (!m_indexed) {
+            m_byName.reserve(qsizetype(m_items->size()));
+            for (const auto &item : *m_items) {
+                const QString itemName = item->GetName();
+                if (!itemName.isEmpty() && !m_byName.contains(itemName))
+                    m_byName.insert(itemName, item.get());
+            }
+            m_indexed = true;
+        }
+        return m_byName.value(name);
+    }
+
     const TWQFItemList *m_items;
     std::vector<TWQFItem *> m_queue;
     size_t m_next = 0;
-    StringList m_seen;
+    QSet<QString> m_seen; // lower-cased
+    QHash<QString, TWQFItem *> m_byName;
+    bool m_indexed = false;
 };
 } // namespace
 
@@ -787,14 +808,15 @@ bool ReachesAny(TWQFItem *start, const StringList &targets, QString &exitName, Q
 {
     if (!start)
         return false;
+    QSet<QString> targetSet; // as the list compares its lines
+    for (const QString &target : targets.Lines())
+        targetSet.insert(targets.CaseSensitive() ? target : LowerCaseAscii(target));
     ExitWalk walk(start);
     while (TWQFItem *item = walk.Next()) {
-        const int count = item->JumpCount();
-        for (int i = 0; i < count; ++i) {
-            const QString exit = item->GetJump(i);
+        for (const QString &exit : item->GetJumps()) {
             if (exit.isEmpty())
                 continue;
-            if (targets.IndexOf(exit) >= 0) {
+            if (targetSet.contains(targets.CaseSensitive() ? exit : LowerCaseAscii(exit))) {
                 exitName = exit;
                 fromName = item->GetName();
                 return true;
