@@ -621,6 +621,19 @@ void SetContentText(XmlNode *element, const QString &text)
         if (child != target && isContentNode(*child))
             element->removeChild(child);
     }
+    // Blank text that now touches a text target would be read back as part of it.
+    if (target->isText()) {
+        while (XmlNode *before = target->previousSibling())
+            if (before->isText())
+                element->removeChild(before);
+            else
+                break;
+        while (XmlNode *after = target->nextSibling())
+            if (after->isText())
+                element->removeChild(after);
+            else
+                break;
+    }
 }
 
 // ---- components in lists ----

@@ -378,6 +378,9 @@ private slots:
         QTest::newRow("whitespace kept around an empty cdata")
             << QByteArray("<html>\n  <![CDATA[]]>\n</html>") << int(poWhitespace)
             << QByteArray("<html>\r\n  <![CDATA[<b>new</b>]]>\r\n</html>");
+        QTest::newRow("layout whitespace beside the text taking the value")
+            << QByteArray("<html>x\n  <![CDATA[y]]>\n</html>") << int(poWhitespace)
+            << QByteArray("<html>&lt;b&gt;new&lt;/b&gt;</html>");
         QTest::newRow("cdata split by the writer") << QByteArray("<html><![CDATA[a]]]]><![CDATA[>b]]></html>") << 0
                                                    << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
     }
