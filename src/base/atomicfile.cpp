@@ -2,12 +2,6 @@
 
 #include <QSaveFile>
 
-#include <cerrno>
-#include <cstring>
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#endif
-
 namespace {
 bool fail(QSaveFile &file, QString *error, const QString &reason)
 {
@@ -29,12 +23,6 @@ bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QStri
     // its buffer failed: a full disk would leave an empty file and report success.
     if (!file.flush())
         return fail(file, error, file.errorString());
-#if defined(Q_OS_UNIX)
-    // Some file systems report a lack of room only when the data reach the disk; commit()
-    // syncs too, but ignores the answer.
-    if (::fsync(file.handle()) != 0 && errno != EINVAL && errno != EROFS)
-        return fail(file, error, QString::fromLocal8Bit(std::strerror(errno)));
-#endif
     if (!file.commit()) {
         if (error)
             *error = file.errorString();
