@@ -1,7 +1,22 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the editor on the sample page (or on the page
-# files given as arguments).
+# files given as arguments, named from the folder the script was started in).
 set -euo pipefail
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display to show the editor on: set DISPLAY, or run it as 'xvfb-run -a ./run.sh'." >&2
+  exit 1
+fi
+
+# The arguments name files from the caller's folder; the script works in its own.
+pages=()
+for argument in "$@"; do
+  case "$argument" in
+    /*) pages+=("$argument") ;;
+    *) pages+=("$PWD/$argument") ;;
+  esac
+done
+
 cd "$(dirname "$0")"
 source scripts/setup.sh
 
@@ -10,13 +25,8 @@ echo "== build"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev >/dev/null
 cmake --build build -j"$jobs" --target pellorin
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "No display to show the editor on: set DISPLAY, or run it as 'xvfb-run -a ./run.sh'." >&2
-  exit 1
+if [ ${#pages[@]} -eq 0 ]; then
+  pages=("$PWD/resources/samples/customer_orders.wqf")
 fi
-
-if [ $# -eq 0 ]; then
-  set -- "$PWD/resources/samples/customer_orders.wqf"
-fi
-echo "== starting build/bin/pellorin $*"
-exec build/bin/pellorin "$@"
+echo "== starting build/bin/pellorin ${pages[*]}"
+exec build/bin/pellorin "${pages[@]}"

@@ -55,7 +55,7 @@ std::unique_ptr<TWQFFile> generatePage(int count)
     QBuffer buffer;
     buffer.setData(xml);
     buffer.open(QIODevice::ReadOnly);
-    if (!page->LoadFromStream(buffer, 0))
+    if (!page->LoadFromStream(buffer, {}))
         qFatal("generated page does not load: %s", qPrintable(page->LastError()));
     return page;
 }

@@ -158,7 +158,7 @@ void run(int count, int columns, Mode mode)
     TWQFFile file;
     QBuffer buffer;
     buffer.setData(generatePage(count, columns));
-    if (!buffer.open(QIODevice::ReadOnly) || !file.LoadFromStream(buffer, 0)) {
+    if (!buffer.open(QIODevice::ReadOnly) || !file.LoadFromStream(buffer, {})) {
         std::printf("page not loaded: %s\n", qPrintable(file.LastError()));
         return;
     }

@@ -23,7 +23,7 @@ std::unique_ptr<TWQFFile> load(const QByteArray &xml, bool mustLoad = true)
     QBuffer buffer;
     buffer.setData(xml);
     buffer.open(QIODevice::ReadOnly);
-    if (!file->LoadFromStream(buffer, 0) && mustLoad) {
+    if (!file->LoadFromStream(buffer, PageOptions()) && mustLoad) {
         std::fprintf(stderr, "does not load: %s\n", qPrintable(file->LastError()));
         std::exit(1);
     }

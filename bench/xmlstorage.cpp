@@ -80,7 +80,7 @@ int main(int argc, char **argv)
     });
     report("bare QXmlStreamReader pass", bare, page.size(), bare);
 
-    auto load = [&](TWQFFile &file, uint8_t options) {
+    auto load = [&](TWQFFile &file, PageOptions options) {
         QByteArray copy = page;
         QBuffer in(&copy);
         in.open(QIODevice::ReadOnly);

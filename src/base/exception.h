@@ -15,6 +15,10 @@ private:
     QByteArray m_utf8;
 };
 
+// The message of the exception being handled: the program's own text, the library's what(),
+// or "unknown exception" for anything else. Call it only inside a catch handler.
+QString currentExceptionMessage();
+
 // Ends a command silently; the event loop ignores it.
 class EAbort : public Exception {
 public:

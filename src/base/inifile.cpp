@@ -261,11 +261,6 @@ bool IniFile::writeInteger(const QString &section, const QString &key, int value
     return writeString(section, key, QString::number(value));
 }
 
-bool IniFile::writeBool(const QString &section, const QString &key, bool value)
-{
-    return writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
 bool IniFile::eraseSection(const QString &section)
 {
     bool inSection = false, erased = false;

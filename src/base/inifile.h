@@ -56,8 +56,6 @@ public:
     // could not be written.
     bool writeString(const QString &section, const QString &key, const QString &value);
     bool writeInteger(const QString &section, const QString &key, int value);
-    // "1" or "0".
-    bool writeBool(const QString &section, const QString &key, bool value);
     // Removes every block of that name with its lines; false when there was none.
     bool eraseSection(const QString &section);
     // Removes every line of the key in the section; false when there was none.

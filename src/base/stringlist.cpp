@@ -177,3 +177,53 @@ QStringList SplitLines(QStringView text)
     }
     return lines;
 }
+
+namespace {
+bool isBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 0x20; }
+} // namespace
+
+QStringList SplitCommaText(QStringView text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text = text.left(nul);
+    QStringList items;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && isBlank(text[i]))
+        ++i;
+    while (i < n) {
+        QString item;
+        if (text[i] == u'"') {
+            ++i;
+            while (i < n) {
+                if (text[i] == u'"') {
+                    if (i + 1 < n && text[i + 1] == u'"') {
+                        item += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += text[i++];
+            }
+        } else {
+            const qsizetype start = i;
+            while (i < n && !isBlank(text[i]) && text[i] != u',')
+                ++i;
+            item = text.mid(start, i - start).toString();
+        }
+        items.append(item);
+        while (i < n && isBlank(text[i]))
+            ++i;
+        if (i < n && text[i] == u',') {
+            if (i + 1 == n)
+                items.append(QString());
+            ++i;
+            while (i < n && isBlank(text[i]))
+                ++i;
+        }
+    }
+    return items;
+}

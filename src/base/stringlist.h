@@ -75,3 +75,10 @@ private:
 
 // A text split into lines at CR LF, LF or a lone CR; a final line break adds no empty line.
 QStringList SplitLines(QStringView text);
+
+// The items of a comma text, the list notation of description files: items are separated by
+// commas, and blanks and control characters around and between items also separate them. An
+// item in double quotes keeps its commas and blanks, two double quotes inside it stand for
+// one, and an unclosed one runs to the end. A comma at the very end adds an empty item; the
+// text ends at a character 0.
+QStringList SplitCommaText(QStringView text);

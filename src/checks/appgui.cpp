@@ -102,14 +102,24 @@ TWQFFile *CallGetCurrentDoc()
 
 QString CallGetCurrentSectionName()
 {
-    QString name;
-    if (const auto &hook = hooks().OnGetCurrentSectionName)
-        hook(name);
-    return name;
+    const auto &hook = hooks().OnGetCurrentSectionName;
+    return hook ? hook() : QString();
 }
 
 void CallDocReloaded()
 {
     if (const auto &hook = hooks().OnDocReloaded)
         hook();
+}
+
+void CallStoreViewTexts()
+{
+    if (const auto &hook = hooks().OnStoreViewTexts)
+        hook();
+}
+
+bool CallDocReplaced(std::unique_ptr<TWQFFile> &Doc)
+{
+    const auto &hook = hooks().OnDocReplaced;
+    return hook && Doc && hook(Doc);
 }

@@ -41,8 +41,16 @@ private:
 // Set by the main window to its own methods; empty until then.
 struct THostHooks {
     std::function<TWQFFile *()> OnGetCurrentDoc;
-    std::function<void(QString &Name)> OnGetCurrentSectionName;
+    std::function<QString()> OnGetCurrentSectionName;
     std::function<void()> OnDocReloaded;
+    // Brings what the window holds outside the page (the HTML and script text, the notes with
+    // their rectangles, the function name) into the open page, as a save does.
+    std::function<void()> OnStoreViewTexts;
+    // An external program rewrote the page: the window takes Doc in place of the open page
+    // (keeping the page's file name), builds its views from it, marks the page modified and
+    // answers true. When it cannot show Doc it keeps the open page and its views as they
+    // were, tells the user why, and answers false with Doc untouched.
+    std::function<bool(std::unique_ptr<TWQFFile> &Doc)> OnDocReplaced;
 };
 
 // The program's queue, from InitAppGui to DoneAppGui; the menu functions raise "Object
@@ -59,6 +67,9 @@ THostHooks &HostHooks();
 TWQFFile *CallGetCurrentDoc();
 QString CallGetCurrentSectionName();
 void CallDocReloaded();
+void CallStoreViewTexts();
+// False, Doc untouched, while the hook is empty.
+bool CallDocReplaced(std::unique_ptr<TWQFFile> &Doc);
 
 // A menu caption without its "&" mnemonic markers ("&&" stands for one "&").
 QString StripMnemonic(const QString &Caption);

@@ -1,6 +1,9 @@
 #include "itemscheck.h"
 
+#include "base/exception.h"
 #include "base/textutils.h"
+#include "editors/morivanecomponents.h"
+#include "exprparser.h"
 #include "model/wqftypes.h"
 
 #include <QHash>
@@ -299,6 +302,174 @@ void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGr
 
 void TSQLUnderLoopCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &) { Data.reset(); }
 
+// ---- #S variables ----
+
+namespace {
+bool isS(QChar c) { return c == u'S' || c == u's'; }
+
+// The characters of a variable's name after its "S".
+bool isSVarNameChar(QChar C)
+{
+    const char16_t c = C.unicode();
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '"' ||
+           c == '\'' || c == ',' || c == '.' || c == ':' || c == '{' || c == '}';
+}
+
+// Where the look back from a stray "#" stops. Carriage return is not among them.
+bool isSVarDelimiter(QChar C)
+{
+    switch (C.unicode()) {
+    case 9:
+    case 10:
+    case 31:
+    case ' ':
+    case '"':
+    case '$':
+    case '%':
+    case '&':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case '-':
+    case '.':
+    case '/':
+    case ';':
+    case '=':
+    case '@':
+    case '\\':
+    case '^':
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+bool CheckSVarsClosed(const QString &Text, QString &Name, int &Pos)
+{
+    const qsizetype n = Text.size();
+    for (qsizetype i = 0; i + 1 < n;) {
+        if (Text[i] != u'#' || !isS(Text[i + 1])) {
+            ++i;
+            continue;
+        }
+        qsizetype j = i + 2;
+        while (j < n && isSVarNameChar(Text[j]))
+            ++j;
+        if (j >= n || Text[j] != u'#') {
+            Name = Text.mid(i, j - i);
+            Pos = int(i + 1);
+            return false;
+        }
+        i = j + 1;
+    }
+    return true;
+}
+
+bool CheckSVarHashes(const QString &Text, QString &Name, int &Pos)
+{
+    // The look back from a "#" stops at the last delimiter before it, so that one is kept
+    // as the scan goes: one pass, however many "#" the text holds.
+    qsizetype lastDelimiter = -1;
+    const qsizetype n = Text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = Text[i];
+        if (c != u'#') {
+            if (isSVarDelimiter(c))
+                lastDelimiter = i;
+            continue;
+        }
+        if (i + 1 < n && isS(Text[i + 1]))
+            continue;
+        const qsizetype start = lastDelimiter + 1;
+        if (isS(Text[start])) {
+            Name = Text.mid(start, i - start + 1);
+            Pos = int(start + 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString TSVarCheck::GetDescription() { return QStringLiteral("Unclosed #S variable"); }
+
+void TSVarCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+{
+    const QString type = UpperCaseAscii(Item->GetType());
+    if (type == u"SCRIPT" || type == u"DELPHI")
+        return;
+    QStringList values;
+    GetParamValues(Item, &values);
+    for (const QString &value : values) {
+        QString name;
+        int pos;
+        if (!CheckSVarsClosed(value, name, pos))
+            Messages.append({QStringLiteral("WARN Unclosed #S variable ") + name, nullptr});
+        else if (!CheckSVarHashes(value, name, pos))
+            Messages.append({QStringLiteral("HINT Did you mean #S variable ") + name, nullptr});
+    }
+}
+
+// ---- conditions ----
+
+ExpressionParser &ExprParser()
+{
+    static ExpressionParser parser;
+    return parser;
+}
+
+QString ZeroSVars(const QString &Text)
+{
+    QString out;
+    out.reserve(Text.size());
+    const qsizetype n = Text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (Text[i] == u'#' && i + 1 < n && isS(Text[i + 1])) {
+            const qsizetype close = Text.indexOf(u'#', i + 2);
+            out += u'0';
+            if (close < 0)
+                break;
+            i = close;
+            continue;
+        }
+        out += Text[i];
+    }
+    return out;
+}
+
+bool CheckCondition(const QString &Condition, QString &ErrorText)
+{
+    ErrorText.clear();
+    if (Trim(Condition).isEmpty())
+        return true;
+    ExpressionParser &parser = ExprParser();
+    try {
+        parser.Clear();
+        parser.SetExpression(ZeroSVars(Condition));
+        parser.Evaluate();
+    } catch (const Exception &e) {
+        ErrorText = e.message();
+        return false;
+    }
+    return true;
+}
+
+QString TIFCondCheck::GetDescription() { return QStringLiteral("If condition check"); }
+
+void TIFCondCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+{
+    if (Item->GetType() != u"IF")
+        return;
+    QString condition = Item->GetIfCondition();
+    condition.replace(QStringLiteral("''"), QStringLiteral("'"));
+    QString error;
+    if (!CheckCondition(condition, error))
+        Messages.append({QStringLiteral("WARN If component condition: ") + error, Item});
+}
+
 // ---- arrows ----
 
 QString TConnectCheck::GetDescription()
@@ -416,8 +587,10 @@ void InitItemsCheck()
 {
     RegisterPlugin(std::make_unique<TDeveloperRights>());
     RegisterPlugin(std::make_unique<TSQLUnderLoopCheck>());
+    RegisterPlugin(std::make_unique<TSVarCheck>());
     RegisterPlugin(std::make_unique<TConnectCheck>());
     RegisterPlugin(std::make_unique<TUnconnectCheck>());
     RegisterPlugin(std::make_unique<TFileNameCheck>());
     RegisterPlugin(std::make_unique<TTemplateNameCheck>());
+    RegisterPlugin(std::make_unique<TIFCondCheck>());
 }

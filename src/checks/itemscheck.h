@@ -1,11 +1,12 @@
 #pragma once
 // The built-in checks of components and of the page's names: arrows, loops, unreferenced
-// components, developer rights, file and template names.
+// components, developer rights, file and template names, #S variables and IF conditions.
 #include "pellorinplugin.h"
 
 #include <QHash>
 #include <QString>
 
+class ExpressionParser;
 class TWQFSection;
 
 // Component 0 granting the developer right to every caller, written into the page.
@@ -27,6 +28,15 @@ public:
     std::unique_ptr<TGroupData> CreateGroupData() override;
     void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
     void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
+};
+
+// #S variables in the values of components other than code: one not closed, or a name that
+// looks like one without its leading "#".
+class TSVarCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TSVarCheck"); }
+    QString GetDescription() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
 };
 
 // IF components need both exits; no component should send both exits to one place.
@@ -84,6 +94,29 @@ public:
     QString GetDescription() override;
     void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
 };
+
+// The condition of every IF component must parse and evaluate.
+class TIFCondCheck : public TWarningPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TIFCondCheck"); }
+    QString GetDescription() override;
+    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+};
+
+// True when every #S variable of Text is closed by a "#"; otherwise false with the first
+// unclosed one, from its "#S" to its last name character, and its position (from 1).
+bool CheckSVarsClosed(const QString &Text, QString &Name, int &Pos);
+// True when no variable lacks its leading "#"; otherwise false with the first such one, from
+// its "S" up to and including its "#", and the position of the "S" (from 1).
+bool CheckSVarHashes(const QString &Text, QString &Name, int &Pos);
+// Each #S variable of Text replaced by the character 0: from a "#" followed by S or s up to
+// and including the next "#", or to the end.
+QString ZeroSVars(const QString &Text);
+// True when Condition is blank or, its #S variables zeroed, parses and evaluates; otherwise
+// false with the parser's message.
+bool CheckCondition(const QString &Condition, QString &ErrorText);
+// The one parser of the condition checks, made on first use.
+ExpressionParser &ExprParser();
 
 // The file's name without folder and extension.
 QString FileBaseName(const QString &FileName);

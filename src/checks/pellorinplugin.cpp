@@ -38,20 +38,6 @@ int ComparePriority(const TWarningPlugin *A, const TWarningPlugin *B)
 }
 
 namespace {
-// The message of the exception being handled; call only inside a handler.
-QString currentExceptionMessage()
-{
-    try {
-        throw;
-    } catch (const Exception &e) {
-        return e.message();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("unknown exception");
-    }
-}
-
 void tagLines(TCheckMessages &Messages, qsizetype From, TWQFItem *Item)
 {
     for (qsizetype i = std::min(From, Messages.size()); i < Messages.size(); ++i)
@@ -161,6 +147,7 @@ bool TPellorinAppIntf::GetMousePos(int &X, int &Y)
     return false;
 }
 void TPellorinAppIntf::RefreshSection(const QString &) {}
+void TPellorinAppIntf::MarkModified() {}
 
 TPluginRegistry::TPluginRegistry() { SetNamingPlugin(nullptr); }
 

@@ -1,45 +1,1027 @@
 #include "dynamicctrlutils.h"
 
-#include <Qsci/qscicommand.h>
-#include <Qsci/qscicommandset.h>
-#include <Qsci/qscilexer.h>
-#include <Qsci/qsciscintilla.h>
+#include "anchors.h"
+#include "morivanecomponents.h"
+#include "wqfmacros.h"
 
-void RebindTabKeys(QsciScintilla *Editor)
+#include "base/stringlist.h"
+#include "base/textutils.h"
+#include "model/commentrects.h"
+#include "model/wqftypes.h"
+#include "model/xmldom.h"
+#include "platform/prompter.h"
+
+#include <QAbstractScrollArea>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVariant>
+#include <algorithm>
+
+namespace {
+constexpr const char *kTagProperty = "Tag";
+
+bool isNamed(const XmlNode *node, const QString &name)
+{
+    return node && node->isElement() && !name.isEmpty() && node->name() == name;
+}
+
+void setBold(QLabel *label, bool bold)
+{
+    QFont font = label->font();
+    font.setBold(bold);
+    label->setFont(font);
+}
+} // namespace
+
+QString DoubleQuotes(bool DblQuote, const QString &Text)
+{
+    if (!DblQuote)
+        return Text;
+    QString out = Text;
+    return out.replace(u'\'', QStringLiteral("''"));
+}
+
+QString UndoubleQuotes(bool DblQuote, const QString &Text)
+{
+    if (!DblQuote)
+        return Text;
+    QString out = Text;
+    return out.replace(QStringLiteral("''"), QStringLiteral("'"));
+}
+
+void SetScriptText(QsciScintilla *Editor, const QString &Text)
 {
     if (!Editor)
         return;
-    QsciCommandSet *commands = Editor->standardCommands();
-    if (QsciCommand *tab = commands->find(QsciCommand::Tab)) {
-        tab->setKey(QKeyCombination(Qt::CTRL, Qt::Key_Tab).toCombined());
-        tab->setAlternateKey(0);
-    }
-    if (QsciCommand *backtab = commands->find(QsciCommand::Backtab)) {
-        backtab->setKey(QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Tab).toCombined());
-        backtab->setAlternateKey(0);
-    }
+    Editor->setText(Text);
+    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
+    const int frame = Editor->height() - Editor->viewport()->height();
+    Editor->resize(Editor->width(), (Editor->lines() + 1) * lineHeight + std::max(0, frame));
 }
 
-QFont ScaleFontToDpi(QFont Font, int Dpi)
-{
-    if (Dpi > 96)
-        Font.setStyleStrategy(QFont::PreferDefault);
-    if (Dpi != 96 && Font.pixelSize() > 0)
-        Font.setPointSizeF(Font.pixelSize() * 72.0 / 96.0);
-    return Font;
-}
-
-void ScaleSynEditToDpi(QsciScintilla *Editor)
+int FitCodeEditorHeight(QsciScintilla *Editor)
 {
     if (!Editor)
+        return 0;
+    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
+    return (Editor->lines() + 1) * lineHeight + 20;
+}
+
+void SetComboItems(QComboBox *Combo, const QString &CommaText)
+{
+    if (!Combo)
         return;
-    const int dpi = Editor->logicalDpiY();
-    Editor->setFont(ScaleFontToDpi(Editor->font(), dpi));
-    QsciLexer *lexer = Editor->lexer();
-    if (!lexer)
+    Combo->clear();
+    Combo->addItems(SplitCommaText(CommaText));
+}
+
+XmlNode *NextElementSibling(const XmlNode *Node)
+{
+    XmlNode *next = Node ? Node->nextSibling() : nullptr;
+    while (next && next->isText())
+        next = next->nextSibling();
+    return next;
+}
+
+void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
+                         XmlElement *&TypeNode, XmlElement *&ValueNode)
+{
+    XmlNode *next = NextElementSibling(NameNode);
+    TypeNode = nullptr;
+    if (isNamed(next, TypeName)) {
+        TypeNode = next->toElement();
+        next = NextElementSibling(next);
+    }
+    ValueNode = isNamed(next, ValueName) ? next->toElement() : nullptr;
+}
+
+int ControlTag(const QObject *Control) { return Control ? Control->property(kTagProperty).toInt() : 0; }
+
+void SetControlTag(QObject *Control, int Tag)
+{
+    if (Control)
+        Control->setProperty(kTagProperty, Tag);
+}
+
+void DiscardControl(QWidget *Control, bool Later)
+{
+    if (!Control)
         return;
-    lexer->setDefaultFont(ScaleFontToDpi(lexer->defaultFont(), dpi));
-    for (int style = 0; style <= QsciScintillaBase::STYLE_MAX; ++style)
-        if (!lexer->description(style).isEmpty())
-            lexer->setFont(ScaleFontToDpi(lexer->font(style), dpi), style);
+    if (!Later) {
+        delete Control;
+        return;
+    }
+    Control->hide();
+    Control->setParent(nullptr);
+    Control->deleteLater();
+}
+
+// ---- TControlBind ----
+
+TControlBind::TControlBind(XmlElement *Node, QWidget *Control, bool UseCData)
+    : Node(Node), Control(Control), UseCData(UseCData)
+{}
+
+std::unique_ptr<TControlBind> TControlBind::CreateForControl(QWidget *Control)
+{
+    return std::make_unique<TControlBind>(nullptr, Control, true);
+}
+
+std::unique_ptr<TControlBind> TControlBind::CreateUnplaced(QWidget *Control)
+{
+    auto binding = CreateForControl(Control);
+    binding->Placed = false;
+    return binding;
+}
+
+TControlBind::~TControlBind() { delete Control.data(); }
+
+QWidget *TControlBind::ReleaseControl()
+{
+    QWidget *control = Control;
+    Control = nullptr;
+    return control;
+}
+
+QString TControlBind::GetValue() const { return Node ? UndoubleQuotes(DblQuote, Node->textContent()) : QString(); }
+
+void TControlBind::SetValue(const QString &Text)
+{
+    const QString value = TrimRight(DoubleQuotes(DblQuote, Text));
+    if (!Node)
+        return;
+    XmlNode *first = Node->firstChild();
+    if (first && first->isCData()) {
+        // The writer splits a value holding "]]>" into several sections, which read back as
+        // several nodes: the whole value goes into the first, the rest of the old text goes.
+        first->setData(value);
+        std::vector<XmlNode *> stale;
+        for (const auto &child : Node->childNodes())
+            if (child.get() != first && child->isTextOrCData())
+                stale.push_back(child.get());
+        for (XmlNode *child : stale)
+            Node->removeChild(child);
+    } else if (UseCData) {
+        Node->removeChildren();
+        Node->appendChild(NewCData(value));
+    } else {
+        Node->setTextContent(value);
+    }
+}
+
+// ---- TTagsEditor ----
+
+// The panel's receiver of its controls' signals and events.
+class TTagsEditor::Events : public QObject {
+public:
+    explicit Events(TTagsEditor *panel) : m_panel(panel) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+            m_panel->handle([&] { m_panel->keyEvent(watched, event); });
+        return false;
+    }
+
+private:
+    TTagsEditor *m_panel;
+};
+
+void TTagsEditor::handle(const std::function<void()> &work)
+{
+    ++m_handling;
+    struct Leave {
+        int &depth;
+        ~Leave() { --depth; }
+    } leave{m_handling};
+    work();
+}
+
+TTagsEditor::TTagsEditor() : m_events(std::make_unique<Events>(this)) {}
+
+TTagsEditor::~TTagsEditor() { TTagsEditor::Clear(); }
+
+void TTagsEditor::ControlKeyDown(QObject *, int &, Qt::KeyboardModifiers) {}
+void TTagsEditor::ControlKeyUp(QObject *, int &, Qt::KeyboardModifiers) {}
+void TTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int, QPoint, bool &) {}
+void TTagsEditor::AfterBuild() {}
+void TTagsEditor::BeforeClear() {}
+void TTagsEditor::AfterClear() {}
+void TTagsEditor::RowsPlaced() {}
+
+void TTagsEditor::Clear()
+{
+    BeforeClear();
+    // Inside a handler of the panel's own controls one of them may be the sender.
+    const bool later = m_handling > 0;
+    for (QPointer<QWidget> &control : m_trash)
+        DiscardControl(control, later);
+    m_trash.clear();
+    m_item = nullptr;
+    for (auto &binding : m_owned) {
+        if (QWidget *control = binding->ReleaseControl()) {
+            QObject::disconnect(control, nullptr, m_events.get(), nullptr);
+            control->removeEventFilter(m_events.get());
+            if (auto *editor = qobject_cast<TWheelSynEdit *>(control))
+                editor->OnMouseWheel = nullptr;
+            else if (auto *combo = qobject_cast<TWheelComboBox *>(control))
+                combo->OnMouseWheel = nullptr;
+            DiscardControl(control, later);
+        }
+    }
+    m_owned.clear();
+    AfterClear();
+}
+
+TControlBind *TTagsEditor::Append(std::unique_ptr<TControlBind> Binding)
+{
+    m_owned.push_back(std::move(Binding));
+    return m_owned.back().get();
+}
+
+void TTagsEditor::DoChange()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TTagsEditor::WriteBack(QWidget *Control, const QString &Text)
+{
+    for (auto &binding : m_owned)
+        if (binding->Control == Control)
+            binding->SetValue(Text);
+    DoChange();
+}
+
+void TTagsEditor::EditChange(QLineEdit *Edit) { WriteBack(Edit, Edit->text()); }
+
+void TTagsEditor::ComboChange(QComboBox *Combo) { WriteBack(Combo, Combo->currentText()); }
+
+void TTagsEditor::CodeEditorChange(QsciScintilla *Editor)
+{
+    QPointer<QsciScintilla> guard(Editor);
+    WriteBack(Editor, Editor->text());
+    if (!guard || !Editor->parentWidget())
+        return;
+    const int old = Editor->height();
+    const int height = FitCodeEditorHeight(Editor);
+    if (height == old)
+        return;
+    Editor->resize(Editor->width(), height);
+    const int delta = height - old;
+    for (QObject *child : Editor->parentWidget()->children())
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && widget != Editor && widget->y() > Editor->y())
+            widget->move(widget->x(), widget->y() + delta);
+}
+
+void TTagsEditor::NoteTitleChange(QLineEdit *Edit, TCommentRect *Note)
+{
+    if (Note)
+        Note->Title = Edit->text();
+    DoChange();
+}
+
+void TTagsEditor::NoteTextChange(QsciScintilla *Editor, TCommentRect *Note)
+{
+    if (Note)
+        Note->Text = Editor->text();
+    DoChange();
+}
+
+void TTagsEditor::NoteShowClick(bool Checked, TCommentRect *Note)
+{
+    if (Note)
+        Note->ShowText = Checked;
+    DoChange();
+}
+
+void TTagsEditor::keyEvent(QObject *sender, QEvent *event)
+{
+    auto *keyEvent = static_cast<QKeyEvent *>(event);
+    int key = keyEvent->key();
+    if (event->type() == QEvent::KeyPress)
+        ControlKeyDown(sender, key, keyEvent->modifiers());
+    else
+        ControlKeyUp(sender, key, keyEvent->modifiers());
+}
+
+int TTagsEditor::PanelVisibleHeight() const
+{
+    if (!m_panel)
+        return 0;
+    if (QWidget *viewport = m_panel->parentWidget())
+        if (auto *area = qobject_cast<QAbstractScrollArea *>(viewport->parentWidget()))
+            if (area->viewport() == viewport)
+                return viewport->height();
+    return m_panel->contentsRect().height();
+}
+
+QLabel *TTagsEditor::AddLabel(const QString &Text, QWidget *Parent, bool Bold, int Left, int Top)
+{
+    auto *label = new QLabel(Text, Parent);
+    setBold(label, Bold);
+    label->adjustSize();
+    label->move(Left, Top);
+    label->show();
+    return label;
+}
+
+QLineEdit *TTagsEditor::AddEdit(const QString &Text, QWidget *Parent, int Left, int Top)
+{
+    auto *edit = new QLineEdit(Text, Parent);
+    edit->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, edit->sizeHint().height());
+    SetAnchors(edit, akLeft | akTop | akRight);
+    edit->show();
+    return edit;
+}
+
+TWheelSynEdit *TTagsEditor::AddCodeEditor(QWidget *Parent, int Left, int Top)
+{
+    auto *editor = new TWheelSynEdit(Parent);
+    editor->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, editor->height());
+    SetAnchors(editor, akLeft | akTop | akRight);
+    connectCodeEditor(editor, true);
+    editor->show();
+    return editor;
+}
+
+void TTagsEditor::connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel)
+{
+    if (mouseWheel)
+        editor->OnMouseWheel = [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos,
+                                      bool &handled) {
+            handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
+        };
+}
+
+void TTagsEditor::SetGeneratedScript(const QString &Text)
+{
+    for (auto &binding : m_owned)
+        if (auto *editor = qobject_cast<QsciScintilla *>(binding->Control.data()); editor && ControlTag(editor) < 0) {
+            SetScriptText(editor, Text);
+            return;
+        }
+}
+
+void UpdateGeneratedScript(TTagsEditor *Editor, const QString &Text)
+{
+    if (Editor)
+        Editor->SetGeneratedScript(Text);
+}
+
+// ---- note panel ----
+
+void TTagsEditor::BuildNotesPanel(TCommentRect *Note, QWidget *Panel)
+{
+    m_panel = Panel;
+    if (!Panel || !Note)
+        return;
+    const int width = Panel->contentsRect().width() - 5;
+
+    auto *title = new QLineEdit(Note->Title, Panel);
+    title->setGeometry(0, 5, width, title->sizeHint().height());
+    SetAnchors(title, akLeft | akTop | akRight);
+    QObject::connect(title, &QLineEdit::textChanged, m_events.get(),
+                     [this, title, Note] { handle([&] { NoteTitleChange(title, Note); }); });
+
+    auto *show = new QCheckBox(QStringLiteral("Show notes in the editor"), Panel);
+    show->adjustSize();
+    show->move(0, title->y() + title->height() + 5);
+    show->setChecked(Note->ShowText);
+    QObject::connect(show, &QCheckBox::clicked, m_events.get(),
+                     [this, Note](bool checked) { handle([&] { NoteShowClick(checked, Note); }); });
+
+    auto *text = new TWheelSynEdit(Panel);
+    const int top = show->y() + show->height() + 5;
+    text->setGeometry(0, top, width, std::max(0, PanelVisibleHeight() - top - 5));
+    SetAnchors(text, akLeft | akTop | akRight | akBottom);
+    text->setText(Note->Text);
+    QObject::connect(text, &QsciScintilla::textChanged, m_events.get(),
+                     [this, text, Note] { handle([&] { NoteTextChange(text, Note); }); });
+
+    for (QWidget *control : std::initializer_list<QWidget *>{title, show, text}) {
+        control->show();
+        Append(TControlBind::CreateUnplaced(control));
+    }
+    AfterBuild();
+}
+
+// ---- component panel ----
+
+QWidget *TTagsEditor::CreateValueEditor(const TComponentField &Field)
+{
+    if (Trim(Field.Values).isEmpty())
+        return new TWheelSynEdit(m_panel);
+    auto *combo = new QComboBox(m_panel);
+    combo->setEditable(false);
+    QStringList items = SplitCommaText(Trim(Field.Values));
+    for (QString &item : items)
+        item = Trim(item);
+    combo->addItems(items);
+    return combo;
+}
+
+void TTagsEditor::RegisterBinding(TControlBind *Binding, const TComponentField &Field)
+{
+    Binding->DblQuote = Field.DblQuote;
+    Binding->UseCData = !Field.NoCData;
+}
+
+void TTagsEditor::AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, XmlElement *ValueNode,
+                                   const TComponentField &Field, const QString &Suffix)
+{
+    Append(TControlBind::CreateForControl(new QLabel(Field.Name + Suffix, m_panel)));
+    if (NameNode) {
+        auto *edit = new QLineEdit(m_panel);
+        SetControlTag(edit, TypeNode ? 1 : 0);
+        Append(std::make_unique<TControlBind>(NameNode, edit, true));
+    }
+    if (TypeNode) {
+        auto *combo = new TWheelComboBox(m_panel);
+        combo->setEditable(true);
+        SetComboItems(combo, Field.Types);
+        Append(std::make_unique<TControlBind>(TypeNode, combo, false));
+    }
+    if (ValueNode)
+        RegisterBinding(Append(std::make_unique<TControlBind>(ValueNode, CreateValueEditor(Field), true)), Field);
+}
+
+void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentDescr *Descr)
+{
+    Clear();
+    m_item = Item;
+    m_descr = Descr;
+    m_panel = Panel;
+    if (!Item || !Descr || !Panel)
+        return;
+    if (HasMacro(Item)) {
+        buildMacroPanel();
+        return;
+    }
+
+    TControlBind *header = Append(TControlBind::CreateForControl(
+        new QLabel(NodeText(Item->Node()->firstChildElement(QStringLiteral("n"))) + QStringLiteral(": ") +
+                       NodeText(Item->Node()->firstChildElement(QStringLiteral("t"))),
+                   Panel)));
+    if (XmlElement *comment = Item->Node()->firstChildElement(QStringLiteral("c")))
+        Append(std::make_unique<TControlBind>(comment, new QLineEdit(Panel), false));
+
+    XmlElement *values = Item->Node()->firstChildElement(QStringLiteral("values"));
+    if (!values) {
+        // Nothing is placed: the header and the comment edit go with the next clear.
+        for (auto &binding : m_owned)
+            if (binding->Control)
+                binding->Control->hide();
+        return;
+    }
+
+    const std::vector<TComponentField> &fields = Descr->Fields;
+    std::vector<int> counters(fields.size(), 0);
+    XmlNode *child = values->firstChild();
+    while (child) {
+        const size_t before = m_owned.size();
+        XmlNode *at = child; // where the walk stands when the entry is done
+        bool hosted = false;
+        const TComponentField *matched = nullptr;
+        QString suffix;
+        auto suffixFor = [&](size_t index) {
+            if (!fields[index].Variable)
+                return QString();
+            return QStringLiteral(" #") + QString::number(++counters[index]);
+        };
+        for (size_t f = 0; f < fields.size() && !matched; ++f) {
+            const TComponentField &field = fields[f];
+            if (!field.Editable)
+                continue;
+            if (isNamed(child, field.HostTag)) {
+                matched = &field;
+                hosted = true;
+                suffix = suffixFor(f);
+                XmlElement *host = child->toElement();
+                AddVariableEntry(host->firstChildElement(field.NameTag), host->firstChildElement(field.TypeTag),
+                                 host->firstChildElement(field.Tag), field, suffix);
+            } else if (isNamed(child, field.NameTag)) {
+                matched = &field;
+                suffix = suffixFor(f);
+                XmlElement *type = nullptr, *value = nullptr;
+                MatchEntryFollowers(child, field.TypeTag, field.Tag, type, value);
+                at = value;
+                // A bare entry of a kind that asks for one value of every field holds its type
+                // after its value; it belongs to the entry, so that deleting it leaves no
+                // orphan behind.
+                if (!type && value && field.Variable)
+                    if (XmlNode *next = NextElementSibling(value); isNamed(next, field.TypeTag)) {
+                        type = next->toElement();
+                        at = type;
+                    }
+                AddVariableEntry(child->toElement(), type, value, field, suffix);
+            } else if (isNamed(child, field.Tag)) {
+                matched = &field;
+                suffix = suffixFor(f);
+                Append(TControlBind::CreateForControl(new QLabel(field.Name + suffix, Panel)));
+                RegisterBinding(
+                    Append(std::make_unique<TControlBind>(child->toElement(), CreateValueEditor(field), true)), field);
+            }
+        }
+        if (matched && matched->Variable) {
+            auto *button = new QPushButton(Panel);
+            TControlBind *del = Append(TControlBind::CreateForControl(button));
+            QObject::connect(button, &QPushButton::clicked, m_events.get(),
+                             [this, button] { handle([&] { DeleteClick(button); }); });
+            for (size_t i = before; i < m_owned.size() - 1; ++i)
+                if (m_owned[i]->Node)
+                    del->AddLinked(m_owned[i].get());
+            if (hosted)
+                del->Host = child->toElement();
+        }
+        if (!at)
+            break;
+        child = at->nextSibling();
+    }
+
+    const int nextTop = LayoutRows();
+
+    const bool anyVariable = std::any_of(fields.begin(), fields.end(), [](const auto &f) { return f.Variable; });
+    if (anyVariable) {
+        auto *add = new QPushButton(QStringLiteral("Add"), Panel);
+        add->move(0, nextTop);
+        add->resize(72, add->sizeHint().height());
+        add->show();
+        QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { handle([&] { AddClick(add); }); });
+        Append(TControlBind::CreateForControl(add));
+    }
+
+    QStringList summary;
+    for (size_t f = 0; f < fields.size(); ++f)
+        if (counters[f] > 0)
+            summary << fields[f].Name + QStringLiteral(": ") + QString::number(counters[f]);
+    if (!summary.isEmpty())
+        if (auto *label = qobject_cast<QLabel *>(header->Control.data())) {
+            label->setText(label->text() + QStringLiteral(" (") + summary.join(QStringLiteral("; ")) +
+                           QStringLiteral(")"));
+            label->adjustSize();
+        }
+
+    AfterBuild();
+}
+
+void TTagsEditor::fillControl(TControlBind &binding)
+{
+    QWidget *control = binding.Control;
+    const QString text = binding.GetValue();
+    if (auto *editor = qobject_cast<TWheelSynEdit *>(control)) {
+        editor->setText(text);
+        editor->SetHighlighter(GuessHighlighter(text));
+        editor->resize(editor->width(), FitCodeEditorHeight(editor));
+        RebindTabKeys(editor);
+        editor->SetWantTabs(false);
+        // No line numbers or symbols: a 5-pixel strip before the text.
+        editor->setMarginWidth(0, 0);
+        editor->setMarginWidth(1, 5);
+        editor->setMarginWidth(2, 0);
+        QObject::connect(editor, &QsciScintilla::textChanged, m_events.get(),
+                         [this, editor] { handle([&] { CodeEditorChange(editor); }); });
+        editor->installEventFilter(m_events.get());
+        connectCodeEditor(editor, true);
+    } else if (auto *edit = qobject_cast<QLineEdit *>(control)) {
+        edit->setText(text);
+        QObject::connect(edit, &QLineEdit::textChanged, m_events.get(),
+                         [this, edit] { handle([&] { EditChange(edit); }); });
+    } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        if (combo->isEditable()) {
+            combo->setEditText(text);
+        } else {
+            int index = -1;
+            for (int i = 0; i < combo->count() && index < 0; ++i)
+                if (SameTextAscii(combo->itemText(i), text))
+                    index = i;
+            combo->setCurrentIndex(index);
+        }
+        QObject::connect(combo, &QComboBox::currentTextChanged, m_events.get(),
+                         [this, combo] { handle([&] { ComboChange(combo); }); });
+        if (auto *wheel = qobject_cast<TWheelComboBox *>(combo))
+            wheel->OnMouseWheel = [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos,
+                                         bool &handled) {
+                handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
+            };
+    }
+}
+
+int TTagsEditor::LayoutRows()
+{
+    int top = 0, left = 0, rowTop = 0;
+    if (!m_panel)
+        return 0;
+    const int clientWidth = m_panel->contentsRect().width();
+    for (auto &binding : m_owned) {
+        QWidget *control = binding->Control;
+        // A button taken out during its own click has no control any more.
+        if (!binding->Placed || !control)
+            continue;
+        const bool relaid = control->parentWidget() == m_panel && control->property("placed").toBool();
+        if (control->parentWidget() != m_panel)
+            control->setParent(m_panel);
+        control->move(left, top);
+        auto *label = qobject_cast<QLabel *>(control);
+        if (!label) {
+            // Code editors take their height from their text below; the others their own.
+            const bool ownHeight = qobject_cast<QsciScintilla *>(control) || relaid;
+            control->resize(left > 0 ? 100 : clientWidth - 3,
+                            ownHeight ? control->height() : control->sizeHint().height());
+            if (left == 0 && ControlTag(control) == 0)
+                SetAnchors(control, GetAnchors(control) | akRight);
+        }
+        if (binding->Node) {
+            if (!relaid)
+                fillControl(*binding);
+        } else if (label) {
+            setBold(label, true);
+            label->setText(label->text());
+            label->adjustSize();
+            rowTop = top;
+        }
+        if (auto *button = qobject_cast<QPushButton *>(control)) {
+            if (button->text() != QStringLiteral("Add")) {
+                button->setText(QStringLiteral("Delete"));
+                button->setGeometry(clientWidth - 72, rowTop + 16, 72, 20);
+                SetAnchors(button, akTop | akRight);
+            } else {
+                button->move(button->x(), top);
+                button->resize(72, button->height());
+            }
+        } else if (label) {
+            left = 0;
+            top += QFontMetrics(label->font()).height();
+        } else if (ControlTag(control) == 0) {
+            left = 0;
+            top += control->height() + 2;
+        } else {
+            control->resize(100, control->height());
+            left = control->x() + control->width() + 2;
+        }
+        control->setProperty("placed", true);
+        control->show();
+    }
+    return top;
+}
+
+void TTagsEditor::AddClick(QWidget *Sender)
+{
+    if (!m_item || !m_descr)
+        return;
+    const QString error = m_descr->variableParamNodesError();
+    if (!error.isEmpty()) {
+        // The kind cannot make the entry: say so and leave page and panel as they are.
+        ShowMessage(error, m_panel);
+        return;
+    }
+    for (auto &binding : m_owned)
+        if (binding->Control == Sender)
+            binding->ReleaseControl();
+    if (Sender)
+        Sender->hide();
+    m_descr->AddVariableParamNodes(m_item);
+    TWQFItem *item = m_item;
+    Clear();
+    BuildPropertyPanel(item, m_panel, m_descr);
+    if (Sender)
+        m_trash.push_back(Sender);
+    DoChange();
+}
+
+void TTagsEditor::DeleteClick(QWidget *Sender)
+{
+    auto it = std::find_if(m_owned.begin(), m_owned.end(), [Sender](const auto &b) { return b->Control == Sender; });
+    if (it == m_owned.end())
+        return;
+    TControlBind *entry = it->get();
+    if (!entry->Host && entry->Linked.empty())
+        return;
+    entry->ReleaseControl();
+    if (Sender)
+        Sender->hide();
+    if (XmlElement *host = entry->Host) {
+        if (XmlNode *parent = host->parentNode())
+            parent->removeChild(host);
+    } else {
+        for (TControlBind *linked : entry->Linked)
+            if (linked->Node && linked->Node->parentNode())
+                linked->Node->parentNode()->removeChild(linked->Node);
+        entry->Linked.clear();
+    }
+    TWQFItem *item = m_item;
+    Clear();
+    BuildPropertyPanel(item, m_panel, m_descr);
+    if (Sender)
+        m_trash.push_back(Sender);
+    DoChange();
+}
+
+// ---- macro panel ----
+
+void TTagsEditor::buildMacroPanel()
+{
+    TWQFPasMacro *attached = ItemPasMacro(m_item);
+    TPascalMacro *macro = attached ? attached->Macro : nullptr;
+    if (!attached || !macro)
+        return;
+    QWidget *panel = m_panel;
+    int top = 0;
+    auto place = [&](QWidget *control, int gap) {
+        Append(TControlBind::CreateUnplaced(control));
+        top += control->height() + gap;
+    };
+    auto addParamEdit = [&](const QString &text, int tag) {
+        QLineEdit *edit = AddEdit(text, panel, 0, top);
+        SetControlTag(edit, tag);
+        QObject::connect(edit, &QLineEdit::textChanged, m_events.get(),
+                         [this, edit] { handle([&] { MacroParamChange(edit); }); });
+        place(edit, 2);
+    };
+
+    place(AddLabel(m_item->GetName() + QStringLiteral(": ") + macro->Caption, panel, true, 0, top), 2);
+    addParamEdit(m_item->GetComment(), -1);
+    for (qsizetype i = 0; i < macro->ParamTypes.Count(); ++i) {
+        const QString name = macro->ParamTypes.Name(i);
+        place(AddLabel(name, panel, true, 0, top), 2);
+        addParamEdit(attached->Values.Value(name), int(i));
+    }
+    place(AddLabel(QStringLiteral("Generated Script (Read Only)"), panel, true, 0, top), 0);
+    TWheelSynEdit *script = AddCodeEditor(panel, 0, top);
+    SetScriptText(script, m_item->GetValue(QStringLiteral("v")));
+    script->setReadOnly(true);
+    SetControlTag(script, -1);
+    Append(TControlBind::CreateUnplaced(script));
+    RowsPlaced();
+}
+
+void TTagsEditor::MacroParamChange(QLineEdit *Edit)
+{
+    const int index = ControlTag(Edit);
+    const QString text = Edit->text();
+    if (index < 0) {
+        if (m_item)
+            m_item->SetComment(text);
+        DoChange();
+        return;
+    }
+    TWQFPasMacro *attached = ItemPasMacro(m_item);
+    if (!attached || !attached->Macro || index >= attached->Macro->ParamTypes.Count())
+        return;
+    attached->Values.SetValue(attached->Macro->ParamTypes.Name(index), text);
+    SetItemGrayValue(attached->Values, m_item);
+    QString code;
+    attached->Generate(code);
+    SetCode(m_item, code);
+    SetGeneratedScript(code);
+    DoChange();
+}
+
+// ---- TScrolledTagsEditor ----
+
+namespace {
+// Hands the focus entering a control to the panel.
+class EnterWatcher : public QObject {
+public:
+    explicit EnterWatcher(TScrolledTagsEditor *panel) : m_panel(panel) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            if (auto *widget = qobject_cast<QWidget *>(watched))
+                m_panel->ControlEnter(widget);
+        return false;
+    }
+
+private:
+    TScrolledTagsEditor *m_panel;
+};
+
+int screenY(const QWidget *widget, int y) { return widget->mapToGlobal(QPoint(0, y)).y(); }
+
+// Restores the update count however the rebuild ends.
+class CountGuard {
+public:
+    explicit CountGuard(int &count) : m_count(count) { ++m_count; }
+    ~CountGuard() { --m_count; }
+    CountGuard(const CountGuard &) = delete;
+    CountGuard &operator=(const CountGuard &) = delete;
+
+private:
+    int &m_count;
+};
+} // namespace
+
+TScrolledTagsEditor::TScrolledTagsEditor()
+    : m_editSpot(std::make_unique<TEditSpot>()), m_enterWatcher(std::make_unique<EnterWatcher>(this))
+{}
+
+void TScrolledTagsEditor::RowsPlaced() { UpdateScrollRange(); }
+
+TScrolledTagsEditor::~TScrolledTagsEditor()
+{
+    // The clear of the base's destructor then stores no position.
+    m_editSpot.reset();
+    Clear();
+}
+
+QString TScrolledTagsEditor::SpotKey(const TWQFItem *Item)
+{
+    if (!Item || !Item->Section())
+        return {};
+    const TWQFSection *section = Item->Section();
+    const QString file = section->Owner() ? section->Owner()->FileName() : QString();
+    return file + u':' + section->GetName() + u'_' + Item->GetName();
+}
+
+int TScrolledTagsEditor::ScrollRange() const
+{
+    QWidget *content = ScrollBox ? ScrollBox->widget() : nullptr;
+    return content ? content->minimumHeight() : 0;
+}
+
+int TScrolledTagsEditor::ScrollPosition() const { return ScrollBox ? ScrollBox->verticalScrollBar()->value() : 0; }
+
+void TScrolledTagsEditor::SetScrollPosition(int Position)
+{
+    if (ScrollBox && Position != ScrollPosition())
+        ScrollBox->verticalScrollBar()->setValue(Position);
+}
+
+void TScrolledTagsEditor::UpdateScrollRange()
+{
+    QWidget *content = ScrollBox ? ScrollBox->widget() : nullptr;
+    if (!content)
+        return;
+    int bottom = 0;
+    for (QObject *child : content->children())
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->isHidden())
+            bottom = std::max(bottom, widget->geometry().bottom() + 1);
+    content->setMinimumHeight(bottom + 12);
+    // The area sizes its widget and its bars now, not at the next pass of the event loop.
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(ScrollBox, &request);
+}
+
+void TScrolledTagsEditor::Relayout() { LayoutRows(); }
+
+void TScrolledTagsEditor::ControlKeyDown(QObject *Sender, int &, Qt::KeyboardModifiers)
+{
+    if (auto *editor = qobject_cast<QsciScintilla *>(Sender))
+        KeepCaretVisible(editor);
+}
+
+void TScrolledTagsEditor::ControlKeyUp(QObject *Sender, int &, Qt::KeyboardModifiers)
+{
+    if (auto *editor = qobject_cast<QsciScintilla *>(Sender)) {
+        KeepCaretVisible(editor);
+        UpdateScrollRange();
+    }
+}
+
+void TScrolledTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int WheelDelta, QPoint, bool &Handled)
+{
+    Handled = true;
+    if (!ScrollBox)
+        return;
+    if (ScrollBox->viewport()->height() <= ScrollRange())
+        SetScrollPosition(std::max(0, ScrollPosition() - WheelDelta / 8));
+}
+
+void TScrolledTagsEditor::AfterBuild()
+{
+    if (!ScrollBox)
+        return;
+    UpdateScrollRange();
+    for (const auto &binding : Owned()) {
+        QWidget *control = binding->Control;
+        if (control && !qobject_cast<QLabel *>(control) && !qobject_cast<QsciScintilla *>(control))
+            control->installEventFilter(m_enterWatcher.get());
+    }
+    if (Item()) {
+        const int position = m_editSpot ? m_editSpot->GetInt(SpotKey(Item())) : 0;
+        if (ScrollRange() > position)
+            SetScrollPosition(position);
+    }
+}
+
+void TScrolledTagsEditor::BeforeClear()
+{
+    if (ScrollBox && m_editSpot && Item())
+        m_editSpot->SetInt(SpotKey(Item()), ScrollPosition());
+}
+
+void TScrolledTagsEditor::AfterClear()
+{
+    if (!ScrollBox || m_updateCount != 0)
+        return;
+    // The emptied panel gives back its height, so the next rows start from the view's.
+    UpdateScrollRange();
+    SetScrollPosition(0);
+}
+
+template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, Work work, bool swallow)
+{
+    if (!ScrollBox) {
+        work(sender);
+        return;
+    }
+    CountGuard guard(m_updateCount);
+    const int position = ScrollPosition();
+    const int range = ScrollRange();
+    // Painting stops instead of hiding the box, which would take the keyboard focus away.
+    ScrollBox->setUpdatesEnabled(false);
+    struct Repaint {
+        QScrollArea *box;
+        ~Repaint() { box->setUpdatesEnabled(true); }
+    } repaint{ScrollBox};
+    if (swallow) {
+        try {
+            work(sender);
+        } catch (const std::exception &) {
+            // The panel shows what it could build; the page keeps what was written.
+        }
+    } else {
+        work(sender);
+    }
+    ScrollBox->setUpdatesEnabled(true);
+    Relayout();
+    const int newRange = ScrollRange();
+    SetScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);
+}
+
+void TScrolledTagsEditor::AddClick(QWidget *Sender)
+{
+    rebuildSteady(
+        Sender, [this](QWidget *sender) { TTagsEditor::AddClick(sender); }, true);
+}
+
+void TScrolledTagsEditor::DeleteClick(QWidget *Sender)
+{
+    rebuildSteady(
+        Sender, [this](QWidget *sender) { TTagsEditor::DeleteClick(sender); }, false);
+    if (ScrollBox)
+        ScrollBox->viewport()->update();
+}
+
+void TScrolledTagsEditor::ControlEnter(QWidget *Sender)
+{
+    if (Sender)
+        ScrollToControl(Sender);
+}
+
+void TScrolledTagsEditor::ScrollToControl(QWidget *Control)
+{
+    if (Control)
+        ScrollToShow(screenY(Control, 0), Control->height());
+}
+
+void TScrolledTagsEditor::KeepCaretVisible(QsciScintilla *Editor)
+{
+    if (!ScrollBox || !Editor)
+        return;
+    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
+    if (lineHeight <= 0)
+        return;
+    const long caret = Editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+    const int y =
+        screenY(Editor->viewport(), int(Editor->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, caret)));
+    QWidget *view = ScrollBox->viewport();
+    const int bottom = screenY(view, view->height());
+    const int top = screenY(view, 0);
+    const int position = ScrollPosition();
+    if (y > bottom || bottom - y < lineHeight)
+        SetScrollPosition(position + ((y - bottom) / lineHeight + 4) * lineHeight);
+    else if (y < top || y - top < lineHeight)
+        SetScrollPosition(std::max(0, position - ((top - y) / lineHeight + 4) * lineHeight));
+}
+
+void TScrolledTagsEditor::ScrollToShow(int Y, int H)
+{
+    if (!ScrollBox || H <= 0)
+        return;
+    QWidget *view = ScrollBox->viewport();
+    const int clientHeight = view->height();
+    const int boxTop = ScrollBox->y();
+    const int bottom = screenY(view, clientHeight + boxTop);
+    const int ref = screenY(view, boxTop);
+    const int position = ScrollPosition();
+    if (Y > bottom || bottom - Y < H) {
+        SetScrollPosition(position + ((Y - bottom) / H + 2) * H);
+        return;
+    }
+    const int viewTop = bottom - clientHeight;
+    if (Y < viewTop)
+        SetScrollPosition(H + Y < clientHeight / 2 + ref ? 0 : std::max(0, position + (Y - viewTop)));
 }

@@ -1,16 +1,247 @@
 #pragma once
-// Adjustments of the code editors shared by the shell and the property panel.
-#include <QFont>
+// The property panel beside each diagram: rows of labels, edits, drop-downs and code editors
+// built for the selected component, note or macro component, each control writing what the
+// user types straight back into the page (or the note) and reporting the change. The
+// scrolling subclass keeps the rows in view inside a scroll area.
+#include "codeeditors.h"
+#include "editspot.h"
 
-class QsciScintilla;
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QScrollArea>
+#include <QString>
+#include <Qt>
+#include <functional>
+#include <memory>
+#include <vector>
 
-// Tab and Shift+Tab indent and unindent only together with Ctrl (Ctrl+Tab, Ctrl+Shift+Tab);
-// plain Tab and Shift+Tab no longer reach the editor's tab commands.
-void RebindTabKeys(QsciScintilla *Editor);
+class QComboBox;
+class QEvent;
+class QLabel;
+class QLineEdit;
+class QObject;
+class QPushButton;
 
-// A font laid out for 96 dots per inch, adapted to Dpi: above 96 the default rendering
-// quality; at any other resolution than 96 a size given in pixels becomes the same size in
-// points, which then follows the screen. A font sized in points is already independent.
-QFont ScaleFontToDpi(QFont Font, int Dpi);
-// ScaleFontToDpi on the editor's font and its highlighter's fonts at the editor's resolution.
-void ScaleSynEditToDpi(QsciScintilla *Editor);
+class QWidget;
+class TCommentRect;
+class TComponentDescr;
+struct TComponentField;
+class TWQFItem;
+class XmlElement;
+class XmlNode;
+
+// With DblQuote every "'" doubled (DoubleQuotes) or every "''" made one (UndoubleQuotes);
+// otherwise the text unchanged.
+QString DoubleQuotes(bool DblQuote, const QString &Text);
+QString UndoubleQuotes(bool DblQuote, const QString &Text);
+
+// The editor's text, and its client height made room for every line and one more.
+void SetScriptText(QsciScintilla *Editor, const QString &Text);
+// The height a code editor of the panel takes for its text: a line more than it holds, and
+// room for the horizontal scroll bar.
+int FitCodeEditorHeight(QsciScintilla *Editor);
+// The combo box's items replaced by those of the comma text.
+void SetComboItems(QComboBox *Combo, const QString &CommaText);
+
+// The node's next sibling, passing over text nodes only (comments and CDATA sections count).
+XmlNode *NextElementSibling(const XmlNode *Node);
+// The type and value elements that follow an entry's name element: the next sibling when it
+// is named TypeName, then the sibling after it (or the next one when there was no type) when
+// it is named ValueName. Empty names never match.
+void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
+                         XmlElement *&TypeNode, XmlElement *&ValueNode);
+
+// The number a panel control carries: 0 for a row of its own, 1 for a control that has the
+// next one beside it, a macro parameter's index, -1 for the generated script.
+int ControlTag(const QObject *Control);
+void SetControlTag(QObject *Control, int Tag);
+
+// One control of the panel and the element whose text it edits. The binding owns the control.
+class TControlBind {
+public:
+    TControlBind(XmlElement *Node, QWidget *Control, bool UseCData);
+    // A control without element: a label or a button.
+    static std::unique_ptr<TControlBind> CreateForControl(QWidget *Control);
+    // A control of a note or macro panel, owned but not placed by the layout.
+    static std::unique_ptr<TControlBind> CreateUnplaced(QWidget *Control);
+    ~TControlBind();
+    TControlBind(const TControlBind &) = delete;
+    TControlBind &operator=(const TControlBind &) = delete;
+
+    XmlElement *Node;
+    QPointer<QWidget> Control;
+    bool DblQuote = false;
+    bool UseCData;
+    bool Placed = true; // LayoutRows positions the control
+    // Only a "Delete" button's binding has them: the bindings of its entry's elements.
+    std::vector<TControlBind *> Linked;
+    // The element a "Delete" button removes when the entry has one wrapping it.
+    XmlElement *Host = nullptr;
+
+    // The element's text, apostrophes undoubled for a DblQuote binding.
+    QString GetValue() const;
+    // Writes the text (apostrophes doubled for DblQuote, trailing characters up to U+0020
+    // dropped): into the element's CDATA when it holds one, else as one new CDATA section with
+    // UseCData, else as plain text.
+    void SetValue(const QString &Text);
+    void AddLinked(TControlBind *Binding) { Linked.push_back(Binding); }
+    // The control is no longer deleted with the binding.
+    QWidget *ReleaseControl();
+};
+
+using TBindList = std::vector<std::unique_ptr<TControlBind>>;
+
+// Deletes a control of the panel; Later takes it out of the panel at once and deletes it when
+// the events running now are over, for a control whose own signal may have led here.
+void DiscardControl(QWidget *Control, bool Later);
+
+class TTagsEditor {
+public:
+    TTagsEditor();
+    virtual ~TTagsEditor();
+    TTagsEditor(const TTagsEditor &) = delete;
+    TTagsEditor &operator=(const TTagsEditor &) = delete;
+
+    // Events of the panel's code editors; nothing in the base.
+    virtual void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
+    virtual void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
+    virtual void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos,
+                                   bool &Handled);
+    // Steps of a build and of a clear; nothing in the base.
+    virtual void AfterBuild();
+    virtual void BeforeClear();
+    virtual void AfterClear();
+    // The "Add" and "Delete" buttons of a component panel.
+    virtual void AddClick(QWidget *Sender);
+    virtual void DeleteClick(QWidget *Sender);
+    // Empties the panel and forgets the component; the container and the kind stay.
+    virtual void Clear();
+
+    // The rows of a component of the kind in the container; an empty panel for no component
+    // or no kind; the macro panel for a component that carries a macro.
+    void BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentDescr *Descr);
+    // Title, "Show notes in the editor" and text of a note; does not clear the panel first.
+    void BuildNotesPanel(TCommentRect *Note, QWidget *Panel);
+    // The generated-script editor of a macro panel shows Text; nothing without one.
+    void SetGeneratedScript(const QString &Text);
+
+    // Places every bound control of a component panel; answers the first free top.
+    int LayoutRows();
+
+    void DoChange();
+    // SetValue on every binding of Control, then a change, also when none matched.
+    void WriteBack(QWidget *Control, const QString &Text);
+
+    const TBindList &Owned() const { return m_owned; }
+    QWidget *Panel() const { return m_panel; }
+    TWQFItem *Item() const { return m_item; }
+    TComponentDescr *Descr() const { return m_descr; }
+
+    // After every change the panel writes.
+    std::function<void(TTagsEditor *Sender)> OnChange;
+
+    // The change handlers the panel connects to its controls, reachable for the window's own
+    // controls too.
+    void EditChange(QLineEdit *Edit);
+    void ComboChange(QComboBox *Combo);
+    void CodeEditorChange(QsciScintilla *Editor);
+    void NoteTitleChange(QLineEdit *Edit, TCommentRect *Note);
+    void NoteTextChange(QsciScintilla *Editor, TCommentRect *Note);
+    void NoteShowClick(bool Checked, TCommentRect *Note);
+    void MacroParamChange(QLineEdit *Edit);
+
+protected:
+    // Controls of the note and macro panels: on Parent at (Left, Top), as wide as the parent
+    // leaves beside Parent's own left edge, stretched with it.
+    QLabel *AddLabel(const QString &Text, QWidget *Parent, bool Bold, int Left, int Top);
+    QLineEdit *AddEdit(const QString &Text, QWidget *Parent, int Left, int Top);
+    TWheelSynEdit *AddCodeEditor(QWidget *Parent, int Left, int Top);
+
+    void AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, XmlElement *ValueNode,
+                          const TComponentField &Field, const QString &Suffix);
+    QWidget *CreateValueEditor(const TComponentField &Field);
+    void RegisterBinding(TControlBind *Binding, const TComponentField &Field);
+    TControlBind *Append(std::unique_ptr<TControlBind> Binding);
+
+    // A panel that AfterBuild does not finish (the macro panel) has placed its rows.
+    virtual void RowsPlaced();
+
+    // The height in which the container is seen: a scroll area's visible part when the
+    // container is the widget it scrolls.
+    int PanelVisibleHeight() const;
+
+private:
+    class Events;
+    friend class Events;
+
+    void buildMacroPanel();
+    void fillControl(TControlBind &binding);
+    void connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel);
+    void keyEvent(QObject *sender, QEvent *event);
+    // Runs one of the handlers the controls call; a clear inside it deletes them later.
+    void handle(const std::function<void()> &work);
+
+    TBindList m_owned;
+    QPointer<QWidget> m_panel;
+    TWQFItem *m_item = nullptr;
+    TComponentDescr *m_descr = nullptr;
+    std::vector<QPointer<QWidget>> m_trash;
+    int m_handling = 0;
+    // Receives the controls' signals and key events, so none reaches a panel that is gone.
+    std::unique_ptr<Events> m_events;
+};
+
+// SetGeneratedScript when there is a panel.
+void UpdateGeneratedScript(TTagsEditor *Editor, const QString &Text);
+
+// The panel in a scroll area: the range follows the rows, the wheel over the panel's
+// editors scrolls it, the caret and the focused control stay in view, "Add" and "Delete" keep
+// the view steady, and each component's scroll position is remembered.
+class TScrolledTagsEditor : public TTagsEditor {
+public:
+    TScrolledTagsEditor();
+    ~TScrolledTagsEditor() override;
+
+    // The scroll area whose vertical bar the panel moves; its widget is the container the
+    // rows are built in, resized by the area to its viewport's width. None until the window
+    // sets it.
+    QPointer<QScrollArea> ScrollBox;
+    int UpdateCount() const { return m_updateCount; }
+    TEditSpot *EditSpot() const { return m_editSpot.get(); }
+
+    void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift) override;
+    void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift) override;
+    void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos,
+                           bool &Handled) override;
+    void AfterBuild() override;
+    void BeforeClear() override;
+    void AfterClear() override;
+    void AddClick(QWidget *Sender) override;
+    void DeleteClick(QWidget *Sender) override;
+    void RowsPlaced() override;
+
+    // The vertical range: the lowest bottom edge among the container's controls, plus 12.
+    void UpdateScrollRange();
+    int ScrollRange() const;
+    int ScrollPosition() const;
+    void SetScrollPosition(int Position);
+    void Relayout();
+    void ControlEnter(QWidget *Sender);
+    void ScrollToControl(QWidget *Control);
+    // Scrolls by whole lines so that the editor's caret line stays a line inside the view.
+    void KeepCaretVisible(QsciScintilla *Editor);
+    // Scrolls so that a control at screen Y, H high, comes into view.
+    void ScrollToShow(int Y, int H);
+
+    // The key under which a component's scroll position is remembered: the page's file name,
+    // ":", the section's name, "_" and the component's name.
+    static QString SpotKey(const TWQFItem *Item);
+
+private:
+    template <class Work> void rebuildSteady(QWidget *sender, Work work, bool swallow);
+
+    int m_updateCount = 0;
+    std::unique_ptr<TEditSpot> m_editSpot;
+    std::unique_ptr<QObject> m_enterWatcher;
+};

@@ -1,6 +1,7 @@
 #include "lclgrapheditor.h"
 
 #include "base/exception.h"
+#include "platform/slotguard.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -430,7 +431,7 @@ void TImageGraphEditor::init(TImage *host, QScrollBar *hScrollBar, QScrollBar *v
     m_content->setObjectName(QStringLiteral("Content"));
     m_content->Follow(host);
     for (QScrollBar *bar : {hScrollBar, vScrollBar})
-        QObject::connect(bar, &QScrollBar::valueChanged, m_content, [this] { ScrollBarChange(); });
+        QObject::connect(bar, &QScrollBar::valueChanged, m_content, guarded([this] { ScrollBarChange(); }));
 
     m_content->OnPaint = [this](QPainter &painter) { ContentPaint(painter); };
     m_content->OnResize = [this] { ContentResize(); };

@@ -1,6 +1,8 @@
 #include "pascompiler.h"
 
 #include "base/textutils.h"
+#include "model/filehelpers.h"
+#include "platform/folderlist.h"
 
 namespace {
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
@@ -16,7 +18,44 @@ int takeNumber(const QString &text, qsizetype &pos)
         value = 0;
     return value;
 }
+void appendSources(const QString &dir, const QString &mask, bool fragments, UnitFileList &list)
+{
+    QStringList names;
+    ListFolder(dir, mask, platform::faAnyFile, &names);
+    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    for (const QString &name : names) {
+        const QString lower = LowerCaseAscii(name);
+        const qsizetype dot = lower.lastIndexOf(u'.');
+        const QString extension = dot < 0 ? QString() : lower.mid(dot);
+        // Only units: the mask may also give names with a longer extension.
+        if (!fragments && extension != u".pas")
+            continue;
+        const QString source = QString::fromUtf8(LoadFileToString(folder + name));
+        if (Trim(source).isEmpty())
+            continue;
+        auto unit = std::make_unique<TUnitFile>();
+        unit->Name = fragments ? lower : lower.left(dot);
+        unit->Source = source;
+        unit->IsFragment = fragments;
+        list.push_back(std::move(unit));
+    }
+}
 } // namespace
+
+UnitFileList &PascalUnits()
+{
+    static UnitFileList list;
+    return list;
+}
+
+void LoadUnits(const QString &Dir)
+{
+    UnitFileList &list = PascalUnits();
+    list.clear();
+    appendSources(Dir, QStringLiteral("*.pas"), false, list);
+    appendSources(Dir, QStringLiteral("*.pascls"), true, list);
+    appendSources(Dir, QStringLiteral("*.pasfn"), true, list);
+}
 
 bool ParseErrorLine(const QString &Line, int &Col, int &Row)
 {

@@ -1,5 +1,7 @@
 #include "wqfeditors.h"
 
+#include "morivanecomponents.h"
+
 #include "base/mathutils.h"
 
 #include <algorithm>
@@ -506,4 +508,73 @@ void TWQFEditorSource::DrawComment(TCanvas &Canvas, TCommentRect *Note, int X, i
                         ClampedSub(r.Bottom, two));
         Canvas.TextRect(body, Note->Text);
     }
+}
+
+// ---- TPanelChanger ----
+
+TPanelChanger::TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                             std::unique_ptr<TGraphEditorSource> Source)
+    : TImageGraphEditor(Host, HScrollBar, VScrollBar, std::move(Source))
+{
+    init(Panel);
+}
+
+TPanelChanger::TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                             TGraphEditorSource *Source)
+    : TImageGraphEditor(Host, HScrollBar, VScrollBar, Source)
+{
+    init(Panel);
+}
+
+void TPanelChanger::init(QWidget *panel)
+{
+    m_panel = panel;
+    m_tagsEditor = std::make_unique<TScrolledTagsEditor>();
+    m_tagsEditor->OnChange = [this](TTagsEditor *sender) { PanelChange(sender); };
+}
+
+TPanelChanger::~TPanelChanger() { m_tagsEditor.reset(); }
+
+void TPanelChanger::SelectionChanged()
+{
+    TDataList selected;
+    GetSelected(&selected);
+    auto *source = dynamic_cast<TWQFEditorSource *>(Source());
+    if (selected.size() == 1 && source) {
+        void *data = selected.front();
+        switch (source->KindOf(data)) {
+        case dikComponent:
+            if (TWQFItem *item = source->ComponentOf(data)) {
+                m_tagsEditor->BuildPropertyPanel(item, m_panel, FindComponentDescr(item->GetType()));
+                return;
+            }
+            break;
+        case dikNote:
+            // Emptied first: a selection set from code may go from a component straight to a note.
+            m_tagsEditor->Clear();
+            m_tagsEditor->BuildNotesPanel(source->NoteOf(data), m_panel);
+            return;
+        case dikHandle:
+            return;
+        case dikNone:
+            break;
+        }
+    }
+    m_tagsEditor->BuildPropertyPanel(nullptr, m_panel, nullptr);
+}
+
+void TPanelChanger::Rebuild()
+{
+    m_tagsEditor->Clear();
+    TImageGraphEditor::Rebuild();
+}
+
+void TPanelChanger::PanelChange(TTagsEditor *Sender)
+{
+    // The diagram paints what it read of the components; an edited comment shows at once.
+    if (auto *source = dynamic_cast<TWQFEditorSource *>(Source()))
+        source->Refresh();
+    Invalidate();
+    if (OnChange)
+        OnChange(Sender);
 }

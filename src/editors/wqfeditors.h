@@ -2,7 +2,9 @@
 // The flow diagram of one page section as a graph source: the section's components as boxes
 // on a 32 x 26 grid, the section's notes with a resize handle each, and the painting of it
 // all: ground, margin line, notes, pictures or boxes, arrows with their labels, captions.
+#include "dynamicctrlutils.h"
 #include "grapheditor.h"
+#include "lclgrapheditor.h"
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
 #include "wqfdrawutils.h"
@@ -127,4 +129,34 @@ private:
     QHash<QString, int> m_byName; // first of equal names
     std::vector<TPoint> m_paintPos;
     std::vector<int> m_shifted;
+};
+
+// The diagram editor of one section with its property panel beside it: one selected
+// component shows its parameters, one selected note its title, text and flag, a selected
+// resize handle leaves the panel as it is, and anything else empties it.
+class TPanelChanger : public TImageGraphEditor {
+public:
+    // Panel is the container the rows are built in; the editor owns the tags editor.
+    TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                  std::unique_ptr<TGraphEditorSource> Source);
+    TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                  TGraphEditorSource *Source);
+    ~TPanelChanger() override;
+
+    QWidget *Panel() const { return m_panel; }
+    TScrolledTagsEditor *TagsEditor() const { return m_tagsEditor.get(); }
+
+    // After every edit in the panel, once the diagram has been repainted.
+    std::function<void(TTagsEditor *Sender)> OnChange;
+
+    void SelectionChanged() override;
+    // Also inside a batch the panel is emptied at once: its rows may name items that go.
+    void Rebuild() override;
+    void PanelChange(TTagsEditor *Sender);
+
+private:
+    void init(QWidget *panel);
+
+    QPointer<QWidget> m_panel;
+    std::unique_ptr<TScrolledTagsEditor> m_tagsEditor;
 };

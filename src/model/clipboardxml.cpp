@@ -15,7 +15,7 @@ void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clip
     QByteArray bytes;
     for (const TWQFItem *item : items)
         if (item && item->Node())
-            bytes += WriteXMLToBytes(*item->Node(), 0);
+            bytes += WriteXMLToBytes(*item->Node(), {});
     if (!bytes.isEmpty())
         clipboard.SetText(QString::fromUtf8(bytes));
 }
@@ -26,7 +26,7 @@ std::unique_ptr<XmlDocument> ReadClipboardXML(const ClipboardText &clipboard)
     const QByteArray wrapped = "<?xml version=\"1.0\"?><clip>" + clipboard.Text().toUtf8() + "</clip>";
     try {
         return ReadXMLBytes(wrapped, false);
-    } catch (...) {
+    } catch (const Exception &) {
         return nullptr;
     }
 }

@@ -489,7 +489,9 @@ std::unique_ptr<TMLTree> ParseHTML(const QByteArray &utf8)
         tree->VoidTags() = DefaultVoidTags();
         tree->Parse(utf8);
         return tree;
-    } catch (...) {
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    } catch (const std::length_error &) {
         return nullptr;
     }
 }
@@ -498,7 +500,7 @@ std::unique_ptr<TMLTree> ParseHTML(const QString &text)
 {
     try {
         return ParseHTML(text.toUtf8());
-    } catch (...) {
+    } catch (const std::bad_alloc &) {
         return nullptr;
     }
 }

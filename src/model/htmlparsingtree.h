@@ -200,6 +200,7 @@ private:
 
 inline TMLItem *TMLItem::node(uint32_t number) const { return number ? m_tree->nodeAt(number) : nullptr; }
 
-// A tree with the default void tags, or none when building raised (memory exhausted).
+// A tree with the default void tags, or none when the text is too large for the tree or
+// memory runs out; content never raises.
 std::unique_ptr<TMLTree> ParseHTML(const QByteArray &utf8);
 std::unique_ptr<TMLTree> ParseHTML(const QString &text);

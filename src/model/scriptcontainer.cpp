@@ -145,3 +145,13 @@ QByteArray SetScript(const QByteArray &html, const QByteArray &script)
     out.replace(block.Start - 1, block.Length, HtmlEscape(script));
     return out;
 }
+
+QString scriptOfHtml(const QString &html) { return QString::fromUtf8(GetScript(html.toUtf8())); }
+
+std::optional<QString> htmlWithScript(const QString &html, const QString &script)
+{
+    const QByteArray bytes = html.toUtf8();
+    if (!FindScriptBlock(bytes).Found())
+        return std::nullopt;
+    return QString::fromUtf8(SetScript(bytes, script.toUtf8()));
+}

@@ -3,7 +3,9 @@
 // attribute ref="scriptingcontainer", held with its HTML entities encoded. All routines work
 // on UTF-8 bytes; markers are found without ASCII case.
 #include <QByteArray>
+#include <QString>
 #include <array>
+#include <optional>
 
 struct THtmlEntity {
     const char *Entity;
@@ -31,3 +33,8 @@ ScriptBlock FindScriptBlock(const QByteArray &html);
 QByteArray GetScript(const QByteArray &html);
 // The HTML with the block's content replaced by the escaped script; unchanged without a block.
 QByteArray SetScript(const QByteArray &html, const QByteArray &script);
+
+// The same for the texts the editors hold, converted once here.
+QString scriptOfHtml(const QString &html);
+// None without a block: there is nothing to rewrite then.
+std::optional<QString> htmlWithScript(const QString &html, const QString &script);

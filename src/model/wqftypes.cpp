@@ -12,12 +12,10 @@
 #include <QHash>
 #include <QSet>
 #include <deque>
-#include <new>
-#include <stdexcept>
 
-uint8_t WriterFlagsFromOptions(uint8_t options)
+WriterFlags WriterFlagsFromOptions(PageOptions options)
 {
-    uint8_t flags = 0;
+    WriterFlags flags;
     if (options & poWhitespace)
         flags |= wfNoIndent;
     if (options & poForceHeader)
@@ -326,7 +324,7 @@ void TWQFFile::Clear()
     m_sections.clear();
 }
 
-bool TWQFFile::LoadFromFile(const QString &fileName, uint8_t options)
+bool TWQFFile::LoadFromFile(const QString &fileName, PageOptions options)
 {
     m_fileName = fileName;
     QFile file(fileName);
@@ -345,19 +343,13 @@ bool TWQFFile::captureError(const std::function<bool()> &work)
 {
     try {
         return work();
-    } catch (const Exception &e) {
-        m_lastError = e.message();
-    } catch (const std::bad_alloc &) {
-        m_lastError = QStringLiteral("There is not enough memory for this page");
-    } catch (const std::length_error &) {
-        m_lastError = QStringLiteral("The page is too large to be held in memory");
-    } catch (const std::exception &e) {
-        m_lastError = QString::fromUtf8(e.what());
+    } catch (const std::exception &) {
+        m_lastError = currentExceptionMessage();
     }
     return false;
 }
 
-bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
+bool TWQFFile::LoadFromStream(QIODevice &stream, PageOptions options)
 {
     // Sections point into the document about to be freed.
     m_sections.clear();
@@ -402,7 +394,7 @@ bool TWQFFile::LoadFromStream(QIODevice &stream, uint8_t options)
     return false;
 }
 
-bool TWQFFile::serialize(QByteArray &bytes, uint8_t options)
+bool TWQFFile::serialize(QByteArray &bytes, PageOptions options)
 {
     if (!m_doc)
         return false;
@@ -412,7 +404,7 @@ bool TWQFFile::serialize(QByteArray &bytes, uint8_t options)
     });
 }
 
-bool TWQFFile::SaveToStream(QIODevice &stream, uint8_t options)
+bool TWQFFile::SaveToStream(QIODevice &stream, PageOptions options)
 {
     if (!m_doc)
         return false;
@@ -422,15 +414,13 @@ bool TWQFFile::SaveToStream(QIODevice &stream, uint8_t options)
     });
 }
 
-bool TWQFFile::SaveToFile(const QString &fileName, uint8_t options)
+bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
 {
     m_fileName = fileName;
     const std::optional<unsigned> oldMode = platform::FileMode(fileName);
     const bool readOnly = oldMode && QFileInfo(fileName).isFile() && platform::FileIsReadOnly(fileName);
     if (readOnly) {
-        bool allow = true;
-        DoReadOnly(fileName, allow);
-        if (!allow)
+        if (!DoReadOnly(fileName))
             return false;
     }
     QByteArray bytes;
@@ -449,15 +439,14 @@ bool TWQFFile::SaveToFile(const QString &fileName, uint8_t options)
     return ok;
 }
 
-void TWQFFile::DoReadOnly(const QString &fileName, bool &allow)
+bool TWQFFile::DoReadOnly(const QString &fileName)
 {
-    allow = true;
     if (!OnReadOnly)
-        return;
+        return true;
     try {
-        OnReadOnly(fileName, allow);
-    } catch (...) {
-        // A failing hook leaves the answer it had reached.
+        return OnReadOnly(fileName);
+    } catch (const std::exception &) {
+        return false;
     }
 }
 
@@ -545,7 +534,8 @@ bool IsWQFStream(QIODevice &stream)
         // Only the very first node counts: a comment or a document type before the root fails.
         const XmlNode *first = doc->firstChild();
         return first && first->isElement() && first->name() == u"wqf";
-    } catch (...) {
+    } catch (const Exception &) {
+        // Not XML, or unreadable; running out of memory is no answer about the file.
         return false;
     }
 }

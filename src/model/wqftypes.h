@@ -3,6 +3,7 @@
 // Everything else stays in the DOM as it was read and is written back with it.
 #include "base/stringlist.h"
 #include "xmldom.h"
+#include "xmlwrite2.h"
 
 #include <QIODevice>
 #include <QString>
@@ -14,13 +15,16 @@
 class TWQFFile;
 class TWQFSection;
 
-// Options of load and save; bits 1 and 2 swap places in the writer's flags.
+// Options of load and save; bits 1 and 2 swap places in the writer's flags, so the two are
+// distinct types and this is the one way from the first to the second.
 enum PageOption : uint8_t {
     poWhitespace = 1, // keep whitespace-only text; write without indentation
     poForceHeader = 2, // always write the declaration
     poClearEol = 4, // no line break after the document
 };
-uint8_t WriterFlagsFromOptions(uint8_t options);
+Q_DECLARE_FLAGS(PageOptions, PageOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(PageOptions)
+WriterFlags WriterFlagsFromOptions(PageOptions options);
 
 // A macro attached to one code component; the component owns it.
 class TItemMacro {
@@ -150,8 +154,8 @@ private:
     TWQFItemList m_items;
 };
 
-// Asked before a read-only file is overwritten; the hook may set allow to false.
-using TReadOnlyHook = std::function<void(const QString &fileName, bool &allow)>;
+// Asked before a read-only file is overwritten; true lets the save go on.
+using TReadOnlyHook = std::function<bool(const QString &fileName)>;
 
 class TWQFFile {
 public:
@@ -167,16 +171,20 @@ public:
     const QString &LastError() const { return m_lastError; }
     void SetLastError(const QString &text) { m_lastError = text; }
     const QString &FileName() const { return m_fileName; }
+    // A page loaded from a copy takes the name of the file it stands for.
+    void SetFileName(const QString &fileName) { m_fileName = fileName; }
     TReadOnlyHook OnReadOnly;
 
     void Clear();
-    bool LoadFromFile(const QString &fileName, uint8_t options);
-    bool LoadFromStream(QIODevice &stream, uint8_t options);
+    bool LoadFromFile(const QString &fileName, PageOptions options);
+    bool LoadFromStream(QIODevice &stream, PageOptions options);
     // The bytes are made in memory first and replace the file atomically, so a failure
     // leaves the old file as it was.
-    bool SaveToFile(const QString &fileName, uint8_t options);
-    bool SaveToStream(QIODevice &stream, uint8_t options);
-    virtual void DoReadOnly(const QString &fileName, bool &allow);
+    bool SaveToFile(const QString &fileName, PageOptions options);
+    bool SaveToStream(QIODevice &stream, PageOptions options);
+    // The hook's answer; true without a hook. A hook that fails refuses: an answer that
+    // could not be had is no consent to overwrite.
+    virtual bool DoReadOnly(const QString &fileName);
 
     TWQFSection *FindSection(const QString &name) const;
     XmlElement *FindFunctionChild(const QString &name) const;
@@ -193,7 +201,7 @@ public:
     void SetFlag(const QString &name, bool value);
 
 private:
-    bool serialize(QByteArray &bytes, uint8_t options);
+    bool serialize(QByteArray &bytes, PageOptions options);
     bool captureError(const std::function<bool()> &work);
 
     std::unique_ptr<XmlDocument> m_doc;

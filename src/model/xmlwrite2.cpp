@@ -366,10 +366,10 @@ private:
 };
 } // namespace
 
-void WriteXMLFlags(const XmlNode &node, QIODevice &stream, uint8_t flags)
+void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags)
 {
     QByteArray buffer;
-    XmlWriter writer(buffer, flags, &stream);
+    XmlWriter writer(buffer, uint8_t(flags.toInt()), &stream);
     try {
         writer.write(node);
     } catch (...) {
@@ -378,9 +378,9 @@ void WriteXMLFlags(const XmlNode &node, QIODevice &stream, uint8_t flags)
     }
 }
 
-QByteArray WriteXMLToBytes(const XmlNode &node, uint8_t flags)
+QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags)
 {
     QByteArray out;
-    XmlWriter(out, flags, nullptr).write(node);
+    XmlWriter(out, uint8_t(flags.toInt()), nullptr).write(node);
     return out;
 }

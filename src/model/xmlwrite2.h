@@ -3,6 +3,7 @@
 #include "xmldom.h"
 
 #include <QByteArray>
+#include <QFlags>
 #include <QIODevice>
 #include <cstdint>
 
@@ -11,8 +12,10 @@ enum WriterFlag : uint8_t {
     wfNoIndent = 2, // no line breaks or blanks of the writer's own
     wfNoFinalEol = 4, // nothing after the document's last node
 };
+Q_DECLARE_FLAGS(WriterFlags, WriterFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(WriterFlags)
 
 // Raises EConvertError ("Illegal character", "High surrogate without low one",
 // "Low surrogate without high one"); the output made before the error reaches the stream.
-void WriteXMLFlags(const XmlNode &node, QIODevice &stream, uint8_t flags);
-QByteArray WriteXMLToBytes(const XmlNode &node, uint8_t flags);
+void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags);
+QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags);

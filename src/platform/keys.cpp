@@ -1,6 +1,5 @@
 #include "keys.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace platform {
@@ -164,9 +163,4 @@ uint16_t VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers)
 }
 
 uint16_t VirtualKeyFromEvent(const QKeyEvent &event) { return VirtualKeyFromQt(event.key(), event.modifiers()); }
-
-TShiftState ShiftStateFromEvent(const QKeyEvent &event)
-{
-    return ShiftStateFromQt(event.modifiers(), QGuiApplication::mouseButtons());
-}
 } // namespace platform

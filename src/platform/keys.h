@@ -47,5 +47,4 @@ TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons b
 // they are typed on (Shift+' gives 222, like the apostrophe).
 uint16_t VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 uint16_t VirtualKeyFromEvent(const QKeyEvent &event);
-TShiftState ShiftStateFromEvent(const QKeyEvent &event);
 } // namespace platform

@@ -19,8 +19,6 @@ TPrompter &Prompter()
     return *g_prompter;
 }
 
-bool HasPrompter() { return g_prompter != nullptr; }
-
 void ShowMessage(const QString &Text, QWidget *Parent)
 {
     TPrompt prompt;

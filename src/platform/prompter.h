@@ -57,7 +57,6 @@ public:
 std::unique_ptr<TPrompter> SetPrompter(std::unique_ptr<TPrompter> Prompter);
 // The installed prompter; raises "Object reference is Nil" while none is installed.
 TPrompter &Prompter();
-bool HasPrompter();
 
 // A box with Text, the application's title and an OK button.
 void ShowMessage(const QString &Text, QWidget *Parent = nullptr);

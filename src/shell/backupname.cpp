@@ -33,14 +33,7 @@ QString timeFormatWithoutZone(const QLocale &locale)
     return format.trimmed();
 }
 
-bool makeFolder(const QString &folder)
-{
-    try {
-        return QDir().mkpath(folder) && QFileInfo(folder).isDir();
-    } catch (...) {
-        return false;
-    }
-}
+bool makeFolder(const QString &folder) { return QDir().mkpath(folder) && QFileInfo(folder).isDir(); }
 
 std::optional<QByteArray> readAll(const QString &path)
 {

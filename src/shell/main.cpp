@@ -18,10 +18,9 @@ int main(int argc, char **argv)
         QObject::connect(program.MainForm(), &TMainFrm::Closed, &app, [] { QCoreApplication::exit(0); });
         program.MainForm()->show();
         result = app.exec();
-    } catch (const std::exception &e) {
+    } catch (const std::exception &) {
         // Start-up itself failed: there is no window to go on with.
-        const auto *own = dynamic_cast<const Exception *>(&e);
-        ShowMessage(own ? own->message() : QString::fromUtf8(e.what()));
+        ShowMessage(currentExceptionMessage());
         result = 1;
     }
     SetPrompter(nullptr);

@@ -22,32 +22,35 @@ bool AskIgnoreException(const QString &Message, QWidget *Parent)
     return Prompter().Ask(Parent, prompt) == pbOK;
 }
 
+void handleCurrentException(QWidget *parent)
+{
+    QString message;
+    try {
+        throw;
+    } catch (const EAbort &) {
+        // Ends a command silently.
+        return;
+    } catch (...) {
+        message = currentExceptionMessage();
+    }
+    bool ignore = false;
+    try {
+        ignore = AskIgnoreException(message, parent);
+    } catch (...) {
+        // No way to ask: ending is the only safe answer.
+    }
+    if (!ignore)
+        std::_Exit(EXIT_FAILURE);
+}
+
 TPellorinApplication::TPellorinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
 bool TPellorinApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const EAbort &) {
-        // Ends a command silently.
-    } catch (const Exception &e) {
-        HandleException(e.message());
-    } catch (const std::exception &e) {
-        HandleException(QString::fromUtf8(e.what()));
     } catch (...) {
-        HandleException(QStringLiteral("Unknown exception"));
+        handleCurrentException(activeWindow());
     }
     return false;
-}
-
-void TPellorinApplication::HandleException(const QString &Message)
-{
-    bool ignore = false;
-    try {
-        ignore = AskIgnoreException(Message, activeWindow());
-    } catch (...) {
-        // No way to ask: ending is the only safe answer.
-    }
-    if (!ignore)
-        std::_Exit(EXIT_FAILURE);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The application object. An exception that leaves an event handler ends up here: an abort
-// is ignored, anything else is shown with the choice to go on or to end the program.
+// The application object, and the one place where an exception that nothing else handled ends
+// up: an abort is ignored, anything else is shown with the choice to go on or to end the
+// program.
 #include <QApplication>
 #include <QString>
 
@@ -9,13 +10,13 @@
 QString UnhandledExceptionText(const QString &Message);
 // Shows the text as an error with OK and Abort; true when the user chose OK.
 bool AskIgnoreException(const QString &Message, QWidget *Parent = nullptr);
+// Inside a catch handler: nothing for an abort; otherwise the unhandled-exception dialog, and
+// the program ends unless the user chooses to go on. Events and guarded slots end up here.
+void handleCurrentException(QWidget *parent = nullptr);
 
 class TPellorinApplication : public QApplication {
     Q_OBJECT
 public:
     TPellorinApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
-
-private:
-    void HandleException(const QString &Message);
 };

@@ -1,6 +1,81 @@
 #pragma once
-// The find dialog's state that other commands share.
+// The find dialog: a search text, "Whole Word", "Case Sensitive" and a panel that the
+// dialog's owner fills with controls of its own, kept in an extension object. "Find" hands
+// the options to the owner's callback with the control the dialog was opened for.
+#include "searchutils.h"
+
+#include <QDialog>
+#include <QPointer>
 #include <QString>
+
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TSearchForm : public QDialog {
+    Q_OBJECT
+public:
+    using TFindEvent = std::function<void(TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options)>;
+    // Fills the panel; may make the extension.
+    using TInitPanelEvent =
+        std::function<void(TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension)>;
+    // Reads the panel into the extension.
+    using TReadPanelEvent = std::function<void(TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension)>;
+
+    explicit TSearchForm(QWidget *Parent = nullptr);
+    ~TSearchForm() override;
+
+    // The design size; the height follows the extension panel.
+    static constexpr int DesignWidth = 356;
+    static constexpr int DesignHeight = 163;
+
+    // "Find": remembers the text as LastSearch, searches, hides the dialog.
+    void Button1Click();
+    // The options of the controls to OnFind; nothing without OnFind.
+    void DoSearch();
+    // Rebuilds the extension panel through OnInitPanel and fits the dialog to it.
+    void InitCustomPanel();
+    // Frees the panel's controls, the last first.
+    void ClearCustomPanel();
+    // The search text gets the focus, all of it selected.
+    void FocusSearchText();
+
+    // Made by OnInitPanel on first use and kept for the rest of the run.
+    std::unique_ptr<TSearchExtension> ExtObj;
+    TSearchOptions LastOptions;
+    TFindEvent OnFind;
+    TInitPanelEvent OnInitPanel;
+    TReadPanelEvent OnReadPanel;
+    // Where the search applies; none when no control had the focus or it is gone.
+    QPointer<QWidget> Target;
+
+protected:
+    void keyPressEvent(QKeyEvent *Event) override;
+
+private:
+    QLabel *m_searchLabel;
+    QLineEdit *m_searchEdit;
+    QCheckBox *m_wholeWordBox;
+    QCheckBox *m_caseSensitiveBox;
+    QWidget *m_customPanel;
+    QPushButton *m_findButton;
+};
+
+// The dialog while it exists; set before its constructor's steps run.
+TSearchForm *SearchForm();
+// Makes the dialog once; it lives until FreeSearchForm.
+TSearchForm *CreateSearchForm();
+void FreeSearchForm();
+
+// Opens the dialog (made when missing) for Target, or for the focused control when none is
+// given, with the three callbacks; rebuilds the panel, shows the dialog in front, not modal,
+// with the search text selected. Texts, check boxes and extension keep their last state.
+TSearchForm *ShowSearchForm(TSearchForm::TFindEvent OnFind, TSearchForm::TInitPanelEvent OnInitPanel,
+                            TSearchForm::TReadPanelEvent OnReadPanel, QWidget *Target = nullptr);
 
 // The text of the last Find; empty at start. Find Next searches for it.
 QString &LastSearch();

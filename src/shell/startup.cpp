@@ -2,13 +2,23 @@
 
 #include "appini.h"
 #include "checks/appgui.h"
+#include "checks/companynameplugin.h"
+#include "checks/extappplugin.h"
+#include "checks/htmlchecks.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
+#include "checks/shortkeys.h"
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
+#include "optionsdialog.h"
+#include "pellorinapp.h"
+#include "platform/slotguard.h"
+#include "searchresultformunit.h"
+#include "searchwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 
 namespace {
@@ -25,6 +35,8 @@ void queueToolsEntry(const QString &caption, const QKeySequence &shortcut, const
 
 void InitModules(const TStartOptions &Options)
 {
+    // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
+    setGuardHandler([] { handleCurrentException(QApplication::activeWindow()); });
     // The HTML control kinds, in their fixed order.
     InitHTMLControls();
     // Menu queue and host hooks: the modules below queue their Tools entries there.
@@ -32,12 +44,16 @@ void InitModules(const TStartOptions &Options)
     InitPluginRegistry();
     InitAppIni(Options.ConfigDir, Options.ProgramFileName);
     InitGlobalOptions();
+    InitCompanyNamePlugin(Options.ProgramFolder);
+    InitExtAppPlugins(Options.ProgramFolder);
     // The SQL Settings window's and the Preferences dialog's entries, in this order after
     // those of the external check programs.
     queueToolsEntry(QStringLiteral("SQL test params"), QKeySequence(Qt::CTRL | Qt::Key_L), "mnuSqlTestParams");
-    queueToolsEntry(QStringLiteral("Preferences"), QKeySequence(Qt::CTRL | Qt::Key_P), "mnuPreferences");
-    // The check plug-ins, in their registration order.
+    InitOptionsDialog();
+    InitShortKeys();
+    // The check plug-ins, in their registration order; the HTML check comes last.
     InitItemsCheck();
+    InitHTMLChecks();
 }
 
 void DoneModules()
@@ -47,6 +63,7 @@ void DoneModules()
     DonePluginRegistry();
     DoneAppGui();
     DoneHTMLControls();
+    setGuardHandler(nullptr);
 }
 
 TProgram::TProgram(const TStartOptions &Options)
@@ -57,7 +74,11 @@ TProgram::TProgram(const TStartOptions &Options)
         formOptions.ProgramFolder = Options.ProgramFolder;
         formOptions.CommandLine = Options.CommandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
+        CreateSearchForm();
+        CreateGlobalOptForm();
+        CreateSearchResultForm();
     } catch (...) {
+        freeWindows();
         DoneModules();
         throw;
     }
@@ -65,6 +86,15 @@ TProgram::TProgram(const TStartOptions &Options)
 
 TProgram::~TProgram()
 {
-    m_mainForm.reset();
+    freeWindows();
     DoneModules();
+}
+
+void TProgram::freeWindows()
+{
+    // Each window stores its state while the settings are still open.
+    m_mainForm.reset();
+    FreeSearchResultForm();
+    FreeGlobalOptForm();
+    FreeSearchForm();
 }

@@ -24,8 +24,9 @@ void InitModules(const TStartOptions &Options);
 // plug-ins freed.
 void DoneModules();
 
-// One run of the program: the modules and then the windows, in order; destroyed in reverse,
-// so the windows store their state before the options are written.
+// One run of the program: the modules and then the windows (main window, find dialog,
+// Preferences, search results), in order; destroyed in reverse, so the windows store their
+// state before the options are written.
 class TProgram {
 public:
     explicit TProgram(const TStartOptions &Options = TStartOptions());
@@ -36,5 +37,7 @@ public:
     TMainFrm *MainForm() const { return m_mainForm.get(); }
 
 private:
+    void freeWindows();
+
     std::unique_ptr<TMainFrm> m_mainForm;
 };

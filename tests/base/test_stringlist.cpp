@@ -176,6 +176,34 @@ private slots:
         QFETCH(QString, text);
         QTEST(SplitLines(text), "lines");
     }
+
+    void splitCommaText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("empty") << "" << QStringList();
+        QTest::newRow("blanks only") << " \t " << QStringList();
+        QTest::newRow("commas") << "STRING,INTEGER,FLOAT" << QStringList{"STRING", "INTEGER", "FLOAT"};
+        QTest::newRow("blanks around items") << "  GET , POST\t" << QStringList{"GET", "POST"};
+        QTest::newRow("blank separates") << "a b,c" << QStringList{"a", "b", "c"};
+        QTest::newRow("line break separates") << "a\r\nb" << QStringList{"a", "b"};
+        QTest::newRow("empty item between commas") << "a,,b" << QStringList{"a", "", "b"};
+        QTest::newRow("leading comma") << ",a" << QStringList{"", "a"};
+        QTest::newRow("final comma") << "a," << QStringList{"a", ""};
+        QTest::newRow("final comma and blank") << "a, " << QStringList{"a"};
+        QTest::newRow("quoted keeps commas and blanks") << "\"a, b\",c" << QStringList{"a, b", "c"};
+        QTest::newRow("doubled quote inside quotes") << "\"say \"\"hi\"\"\"" << QStringList{"say \"hi\""};
+        QTest::newRow("empty quoted") << "\"\",x" << QStringList{"", "x"};
+        QTest::newRow("unclosed quote runs to the end") << "a,\"b, c" << QStringList{"a", "b, c"};
+        QTest::newRow("text after the closing quote") << "\"a\"b,c" << QStringList{"a", "b", "c"};
+        QTest::newRow("quote inside an item") << "a\"b\",c" << QStringList{"a\"b\"", "c"};
+        QTest::newRow("ends at character 0") << QString("a,b") + QChar(0) + ",c" << QStringList{"a", "b"};
+    }
+    void splitCommaText()
+    {
+        QFETCH(QString, text);
+        QTEST(SplitCommaText(text), "items");
+    }
 };
 
 PELLORIN_TEST_CLASS(TestStringList)

@@ -1,6 +1,7 @@
 #include "base/exception.h"
 #include "checks/appgui.h"
 #include "common/testmain.h"
+#include "model/wqftypes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -112,7 +113,7 @@ private slots:
         auto *doc = reinterpret_cast<TWQFFile *>(this); // never dereferenced
         int reloaded = 0;
         HostHooks().OnGetCurrentDoc = [doc] { return doc; };
-        HostHooks().OnGetCurrentSectionName = [](QString &name) { name = "notes"; };
+        HostHooks().OnGetCurrentSectionName = [] { return QStringLiteral("notes"); };
         HostHooks().OnDocReloaded = [&reloaded] { ++reloaded; };
         QCOMPARE(CallGetCurrentDoc(), doc);
         QCOMPARE(CallGetCurrentSectionName(), QStringLiteral("notes"));
@@ -128,6 +129,39 @@ private slots:
         DoneAppGui();
         QCOMPARE(CallGetCurrentDoc(), nullptr);
         QVERIFY_THROWS_EXCEPTION(ERunError, AddMenuItem("Tools"));
+    }
+
+    // The window takes a rewritten page only through its hook; without one the page stays
+    // with the caller.
+    void replaceHooks()
+    {
+        InitAppGui();
+        CallStoreViewTexts(); // nothing, no error
+        auto page = std::make_unique<TWQFFile>();
+        TWQFFile *raw = page.get();
+        QVERIFY(!CallDocReplaced(page));
+        QCOMPARE(page.get(), raw);
+
+        int stored = 0;
+        HostHooks().OnStoreViewTexts = [&stored] { ++stored; };
+        CallStoreViewTexts();
+        QCOMPARE(stored, 1);
+        std::unique_ptr<TWQFFile> taken;
+        bool accept = false;
+        HostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
+            if (accept)
+                taken = std::move(doc);
+            return accept;
+        };
+        QVERIFY(!CallDocReplaced(page));
+        QCOMPARE(page.get(), raw);
+        accept = true;
+        QVERIFY(CallDocReplaced(page));
+        QCOMPARE(taken.get(), raw);
+        std::unique_ptr<TWQFFile> none;
+        QVERIFY(!CallDocReplaced(none)); // nothing to hand over
+        DoneAppGui();
+        QVERIFY(!HostHooks().OnDocReplaced);
     }
 };
 

@@ -65,10 +65,12 @@ private slots:
         QCOMPARE(rows, QStringList({
                            "TDeveloperRights = Developer Rights are hardcoded on the page!",
                            "TSQLUnderLoopCheck = SQL \"loop\" query goes out of the loop",
+                           "TSVarCheck = Unclosed #S variable",
                            "TConnectCheck = IF statement must have both arrows / pointing to the same component",
                            "TUnconnectCheck = A component, not referenced by any element",
                            "TFileNameCheck = WQF Function name (%s) doesn't match file name (%S)",
                            "TTemplateNameCheck = Template name (%s) doesn't match the WQF function name %s)",
+                           "TIFCondCheck = If condition check",
                        }));
     }
 
@@ -259,7 +261,7 @@ private slots:
         writeBytes(path, "<wqf><function><fn>" + function + "</fn></function><preproc>" + comp("1", "SET") +
                              "</preproc></wqf>");
         TWQFFile page;
-        QVERIFY(page.LoadFromFile(path, 0));
+        QVERIFY(page.LoadFromFile(path, {}));
         QCOMPARE(runCheck(std::make_unique<TFileNameCheck>(), &page),
                  line.isEmpty() ? QStringList() : QStringList{line});
     }

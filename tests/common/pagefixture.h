@@ -9,7 +9,7 @@
 
 namespace pellorin_test {
 
-inline std::unique_ptr<TWQFFile> loadPage(const QByteArray &xml, uint8_t options = 0)
+inline std::unique_ptr<TWQFFile> loadPage(const QByteArray &xml, PageOptions options = {})
 {
     auto page = std::make_unique<TWQFFile>();
     QBuffer buffer;
@@ -22,7 +22,7 @@ inline std::unique_ptr<TWQFFile> loadPage(const QByteArray &xml, uint8_t options
 
 // A page with one section "preproc" holding the given component elements, and an empty
 // "postproc".
-inline std::unique_ptr<TWQFFile> pageWith(const QByteArray &components, uint8_t options = 0)
+inline std::unique_ptr<TWQFFile> pageWith(const QByteArray &components, PageOptions options = {})
 {
     return loadPage("<wqf><function><fn>f</fn></function><preproc>" + components + "</preproc><postproc/></wqf>",
                     options);

@@ -42,14 +42,24 @@ int main(int argc, char **argv)
     std::string only;
     std::vector<char *> args{argv[0]};
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-class") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "-class") == 0) {
+            if (i + 1 == argc) {
+                std::fprintf(stderr, "-class needs a test class name\n");
+                return 2;
+            }
             only = argv[++i];
-        else
+        } else {
             args.push_back(argv[i]);
+        }
     }
     int qtArgc = int(args.size());
     QApplication app(qtArgc, args.data());
 
+    // A filter that matches nothing must not pass: a renamed class would keep a green entry.
+    if (!only.empty() && !pellorin_test::registry().count(only)) {
+        std::fprintf(stderr, "no test class named %s\n", only.c_str());
+        return 2;
+    }
     int failed = 0;
     for (const auto &[name, factory] : pellorin_test::registry()) {
         if (!only.empty() && only != name)

@@ -1,6 +1,7 @@
 #include "testutil.h"
 
 #include <QFile>
+#include <QFileDevice>
 #include <stdexcept>
 
 namespace pellorin_test {
@@ -20,6 +21,23 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+void writeScript(const QString &path, const QByteArray &body)
+{
+    writeBytes(path, "#!/bin/sh\n" + body);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+bool processAlive(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    // "pid (name) state ...": the state follows the name's closing parenthesis.
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close >= 0 && close + 2 < line.size() && line[close + 2] != 'Z';
 }
 
 QByteArray visible(const QByteArray &bytes)

@@ -26,7 +26,7 @@ struct OpenedPage {
 
     bool Load(const QString &path)
     {
-        if (!File.LoadFromFile(path, 0))
+        if (!File.LoadFromFile(path, {}))
             return false;
         ExtractCommentRects(File.GetEditorNotes(), Notes);
         return true;

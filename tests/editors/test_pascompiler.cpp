@@ -1,7 +1,21 @@
 #include "common/testmain.h"
+#include "common/testutil.h"
 #include "editors/pascompiler.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+// Each source as name, a mark for fragments and its text.
+QStringList units()
+{
+    QStringList out;
+    for (const auto &unit : PascalUnits())
+        out << unit->Name + (unit->IsFragment ? " fragment: " : ": ") + unit->Source;
+    return out;
+}
+} // namespace
 
 class TestPasCompiler : public QObject {
     Q_OBJECT
@@ -34,6 +48,30 @@ private slots:
         QCOMPARE(ParseErrorLine(line, c, r), ok);
         QCOMPARE(r, row);
         QCOMPARE(c, col);
+    }
+
+    // Units first, then the two kinds of fragment, each once and in listing order; blank
+    // files and entries that are no files are left out.
+    void loadUnits()
+    {
+        QTemporaryDir dir;
+        using pellorin_test::writeBytes;
+        writeBytes(dir.filePath("helpers.pasfn"), "function Twice(X: Integer): Integer;");
+        writeBytes(dir.filePath("Orders.PAS"), "unit Orders;");
+        writeBytes(dir.filePath("base.pascls"), "type TBase = class end;");
+        writeBytes(dir.filePath("blank.pas"), " \r\n\t\r\n");
+        writeBytes(dir.filePath("empty.pascls"), "");
+        writeBytes(dir.filePath("a.pas"), "unit A;");
+        writeBytes(dir.filePath("a.pas.bak"), "old");
+        writeBytes(dir.filePath("notes.txt"), "text");
+        QVERIFY(QDir(dir.path()).mkdir("folder.pas"));
+        LoadUnits(dir.path());
+        QCOMPARE(units(),
+                 QStringList({"a: unit A;", "orders: unit Orders;", "base.pascls fragment: type TBase = class end;",
+                              "helpers.pasfn fragment: function Twice(X: Integer): Integer;"}));
+        // Each load replaces the list.
+        LoadUnits(dir.path() + "/missing");
+        QCOMPARE(units(), QStringList());
     }
 };
 

@@ -30,7 +30,7 @@ QByteArray pageBytes(TWQFFile &file)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    file.SaveToStream(buffer, 0);
+    file.SaveToStream(buffer, {});
     return buffer.data();
 }
 

@@ -15,7 +15,7 @@ std::unique_ptr<TWQFFile> page(const QByteArray &components)
     QByteArray xml = "<wqf><function><fn>f</fn></function><preproc>" + components + "</preproc></wqf>";
     QBuffer buffer(&xml);
     buffer.open(QIODevice::ReadOnly);
-    if (!file->LoadFromStream(buffer, 0))
+    if (!file->LoadFromStream(buffer, PageOptions()))
         std::abort();
     return file;
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool load(TWQFFile &file, const QByteArray &bytes, uint8_t options)
+bool load(TWQFFile &file, const QByteArray &bytes, PageOptions options)
 {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -16,7 +16,7 @@ bool load(TWQFFile &file, const QByteArray &bytes, uint8_t options)
     return file.LoadFromStream(buffer, options);
 }
 
-bool save(TWQFFile &file, uint8_t options, QByteArray &bytes)
+bool save(TWQFFile &file, PageOptions options, QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -35,9 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const fuzz::Input input(data, size);
     const QByteArray bytes = input.bytes();
     // The declaration and final line break options follow the size, so both are tried.
-    const uint8_t extra = uint8_t((size & 1 ? poForceHeader : 0) | (size & 2 ? poClearEol : 0));
-    for (const uint8_t reading : {uint8_t(0), uint8_t(poWhitespace)}) {
-        const uint8_t options = reading | extra;
+    PageOptions extra;
+    extra.setFlag(poForceHeader, size & 1);
+    extra.setFlag(poClearEol, size & 2);
+    for (const PageOptions reading : {PageOptions(), PageOptions(poWhitespace)}) {
+        const PageOptions options = reading | extra;
         TWQFFile first;
         if (!load(first, bytes, options)) {
             FUZZ_CHECK(!first.LastError().isEmpty(), "a failed load names its reason");

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                      "<param><n>id</n><t>STRING</t><v/></param></values></c></preproc></wqf>";
     QBuffer buffer(&xml);
     buffer.open(QIODevice::ReadOnly);
-    if (!file->LoadFromStream(buffer, 0))
+    if (!file->LoadFromStream(buffer, PageOptions()))
         std::abort();
     TWQFItem *item = file->Sections()[0]->Items()[0].get();
     const bool forceCDATA = size & 1;

@@ -104,6 +104,24 @@ private slots:
         QCOMPARE(GetScript(stored), QByteArray("&lt;"));
         QCOMPARE(SetScript(html, ""), empty);
     }
+
+    void scriptTexts()
+    {
+        // Positions are bytes of UTF-8: characters of two and four bytes before the block and
+        // in the script must not shift it.
+        const QString before =
+            QString::fromUtf8("<p>\xc3\xa9\xf0\x9f\x98\x80</p><div ref=\"scriptingcontainer\"><pre>");
+        const QString after = QStringLiteral("</pre></div>");
+        const QString html = before + QString::fromUtf8("a &lt; \xe2\x82\xac") + after;
+        QCOMPARE(scriptOfHtml(html), QString::fromUtf8("a < \xe2\x82\xac"));
+        const std::optional<QString> changed = htmlWithScript(html, QString::fromUtf8("\xf0\x9f\x98\x80 && b"));
+        QVERIFY(changed);
+        QCOMPARE(*changed, before + QString::fromUtf8("\xf0\x9f\x98\x80 &amp;&amp; b") + after);
+        QCOMPARE(scriptOfHtml(*changed), QString::fromUtf8("\xf0\x9f\x98\x80 && b"));
+        // Without a block nothing is rewritten and the script is empty.
+        QCOMPARE(htmlWithScript(QStringLiteral("<pre>x</pre>"), QStringLiteral("y")), std::nullopt);
+        QCOMPARE(scriptOfHtml(QStringLiteral("<pre>x</pre>")), QString());
+    }
 };
 
 PELLORIN_TEST_CLASS(TestScriptContainer)

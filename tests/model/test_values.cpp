@@ -180,7 +180,8 @@ private slots:
     {
         QFETCH(QByteArray, values);
         QFETCH(bool, keepWhitespace);
-        auto page = pageWith("<c><n>0</n><t>X</t>" + values + "</c>", keepWhitespace ? poWhitespace : 0);
+        auto page = pageWith("<c><n>0</n><t>X</t>" + values + "</c>",
+                             keepWhitespace ? PageOptions(poWhitespace) : PageOptions());
         TWQFParamList list;
         QVERIFY(firstItem(*page)->GetNameValueParams(list));
         QStringList pairs;

@@ -17,7 +17,7 @@
 using namespace pellorin_test;
 
 namespace {
-QByteArray saveBytes(TWQFFile &file, uint8_t options)
+QByteArray saveBytes(TWQFFile &file, PageOptions options)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -46,9 +46,9 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(int, options);
         TWQFFile file;
-        QVERIFY2(file.LoadFromFile(dataPath("xml/" + fixture + ".wqf"), uint8_t(options)),
+        QVERIFY2(file.LoadFromFile(dataPath("xml/" + fixture + ".wqf"), PageOptions::fromInt(options)),
                  qPrintable(file.LastError()));
-        const QByteArray got = saveBytes(file, uint8_t(options));
+        const QByteArray got = saveBytes(file, PageOptions::fromInt(options));
         const QString golden = dataPath(QString("xml/golden/%1.o%2.wqf").arg(fixture).arg(options));
         if (qEnvironmentVariableIsSet("PELLORIN_UPDATE_GOLDEN")) {
             QDir().mkpath(dataPath("xml/golden"));
@@ -117,12 +117,12 @@ private slots:
         QFETCH(QByteArray, in);
         QFETCH(QByteArray, kept);
         QFETCH(int, options);
-        auto file = loadPage(in, uint8_t(options));
-        const QByteArray first = saveBytes(*file, uint8_t(options));
+        auto file = loadPage(in, PageOptions::fromInt(options));
+        const QByteArray first = saveBytes(*file, PageOptions::fromInt(options));
         QVERIFY2(first.contains(kept), first.constData());
         QCOMPARE(first.count("<!--"), in.count("<!--"));
-        auto again = loadPage(first, uint8_t(options));
-        QCOMPARE(saveBytes(*again, uint8_t(options)), first);
+        auto again = loadPage(first, PageOptions::fromInt(options));
+        QCOMPARE(saveBytes(*again, PageOptions::fromInt(options)), first);
         QCOMPARE(again->Doc()->documentElement()->textContent(), file->Doc()->documentElement()->textContent());
     }
 
@@ -147,10 +147,10 @@ private slots:
     {
         QFETCH(QByteArray, in);
         QFETCH(int, options);
-        auto file = loadPage(in, uint8_t(options));
-        const QByteArray first = saveBytes(*file, uint8_t(options));
-        auto again = loadPage(first, uint8_t(options));
-        QCOMPARE(saveBytes(*again, uint8_t(options)), first);
+        auto file = loadPage(in, PageOptions::fromInt(options));
+        const QByteArray first = saveBytes(*file, PageOptions::fromInt(options));
+        auto again = loadPage(first, PageOptions::fromInt(options));
+        QCOMPARE(saveBytes(*again, PageOptions::fromInt(options)), first);
         if (!(options & poWhitespace))
             QTEST(again->Doc()->documentElement()->textContent(), "text");
     }
@@ -179,7 +179,7 @@ private slots:
         TWQFFile file;
         QBuffer buffer(&in);
         buffer.open(QIODevice::ReadOnly);
-        QCOMPARE(file.LoadFromStream(buffer, 0), loads);
+        QCOMPARE(file.LoadFromStream(buffer, {}), loads);
         if (!loads)
             QVERIFY(!file.LastError().isEmpty());
         QBuffer again(&in);
@@ -193,7 +193,7 @@ private slots:
         QByteArray in = "<page/>";
         QBuffer buffer(&in);
         buffer.open(QIODevice::ReadOnly);
-        QVERIFY(!file.LoadFromStream(buffer, 0));
+        QVERIFY(!file.LoadFromStream(buffer, {}));
         QCOMPARE(file.LastError(), QString("The document has no root element \"wqf\""));
         QVERIFY(file.Sections().empty());
     }
@@ -203,7 +203,7 @@ private slots:
         const QByteArray in = "<wqf>\n  <function><fn>a</fn></function>\n  <function><fn>b</fn></function>\n"
                               "  <!--note-->\n  <preproc><c><n>0</n></c><x/><c><n>1</n></c></preproc>\n"
                               "  <postproc/>\n  <html><![CDATA[one]]></html>\n  <html><![CDATA[two]]></html>\n</wqf>";
-        auto plain = loadPage(in, 0);
+        auto plain = loadPage(in, {});
         QStringList names;
         for (const auto &s : plain->Sections())
             names << s->GetName() + "/" + QString::number(s->Items().size());
@@ -233,7 +233,7 @@ private slots:
             QByteArray in = kPage;
             QBuffer buffer(&in);
             buffer.open(QIODevice::ReadOnly);
-            QVERIFY(file.LoadFromStream(buffer, 0));
+            QVERIFY(file.LoadFromStream(buffer, {}));
             QCOMPARE(file.Sections().size(), size_t(2));
             QCOMPARE(file.Sections()[0]->Node()->parentNode(), file.Doc()->documentElement());
         }
@@ -389,11 +389,11 @@ private slots:
         QFETCH(QByteArray, html);
         QFETCH(int, options);
         QFETCH(QByteArray, expected);
-        auto file = loadPage("<wqf>" + html + "</wqf>", uint8_t(options));
+        auto file = loadPage("<wqf>" + html + "</wqf>", PageOptions::fromInt(options));
         file->SetHtml("<b>new</b>");
         QCOMPARE(written(file->HtmlNode()), expected);
         for (int pass = 0; pass < 2; ++pass) {
-            auto again = loadPage(saveBytes(*file, uint8_t(options)), uint8_t(options));
+            auto again = loadPage(saveBytes(*file, PageOptions::fromInt(options)), PageOptions::fromInt(options));
             QCOMPARE(again->GetHtml(), QString("<b>new</b>"));
             again->SetHtml(again->GetHtml());
             file = std::move(again);
@@ -412,16 +412,19 @@ private slots:
 
     void saveReadOnly_data()
     {
-        QTest::addColumn<bool>("allow");
+        QTest::addColumn<bool>("allow"); // the hook's answer when it does not throw
         QTest::addColumn<bool>("hookThrows");
-        QTest::newRow("hook allows") << true << false;
-        QTest::newRow("hook refuses") << false << false;
-        QTest::newRow("hook refuses then throws") << false << true;
+        QTest::addColumn<bool>("written");
+        QTest::newRow("hook allows") << true << false << true;
+        QTest::newRow("hook refuses") << false << false << false;
+        // A hook that could not answer gives no consent to overwrite.
+        QTest::newRow("hook throws") << true << true << false;
     }
     void saveReadOnly()
     {
         QFETCH(bool, allow);
         QFETCH(bool, hookThrows);
+        QFETCH(bool, written);
         QTemporaryDir dir;
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, kPage);
@@ -430,16 +433,16 @@ private slots:
         file->SetFunctionName("changed");
         file->SetLastError("earlier");
         QString asked;
-        file->OnReadOnly = [&](const QString &name, bool &a) {
+        file->OnReadOnly = [&](const QString &name) {
             asked = name;
-            a = allow;
             if (hookThrows)
                 throw std::runtime_error("hook failed");
+            return allow;
         };
-        QCOMPARE(file->SaveToFile(path, 0), allow);
+        QCOMPARE(file->SaveToFile(path, {}), written);
         QCOMPARE(asked, path);
         QCOMPARE(*platform::FileMode(path), 0444u);
-        QCOMPARE(readBytes(path).contains("changed"), allow);
+        QCOMPARE(readBytes(path).contains("changed"), written);
         QCOMPARE(file->LastError(), QString("earlier"));
     }
 
@@ -523,8 +526,8 @@ private slots:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("error");
-        QTest::newRow("out of memory") << 0 << "There is not enough memory for this page";
-        QTest::newRow("length error") << 1 << "The page is too large to be held in memory";
+        QTest::newRow("out of memory") << 0 << "There is not enough memory to finish this";
+        QTest::newRow("length error") << 1 << "The data are too large to be held in memory";
     }
     void lastErrorIsWorded()
     {
@@ -550,10 +553,10 @@ private slots:
         FailingDevice device(kind);
         device.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
         auto file = loadPage(kPage);
-        QVERIFY(!file->SaveToStream(device, 0));
+        QVERIFY(!file->SaveToStream(device, PageOptions()));
         QCOMPARE(file->LastError(), error);
         TWQFFile other;
-        QVERIFY(!other.LoadFromStream(device, 0));
+        QVERIFY(!other.LoadFromStream(device, PageOptions()));
         QCOMPARE(other.LastError(), error);
     }
 
@@ -564,11 +567,11 @@ private slots:
         auto file = loadPage(kPage);
         // A folder that is a file cannot hold the page.
         const QString path = dir.filePath("plain/p.wqf");
-        QVERIFY(!file->SaveToFile(path, 0));
+        QVERIFY(!file->SaveToFile(path, {}));
         QVERIFY2(file->LastError().startsWith("Unable to write file \"" + path + "\": "),
                  qPrintable(file->LastError()));
         QCOMPARE(file->FileName(), path);
-        QVERIFY(!file->SaveToFile(dir.path(), 0)); // a folder is not a file either
+        QVERIFY(!file->SaveToFile(dir.path(), {})); // a folder is not a file either
     }
 
     void failedLoad_data()
@@ -594,20 +597,20 @@ private slots:
         QVERIFY(file.Sections().empty());
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        QVERIFY(!file.SaveToStream(out, 0));
+        QVERIFY(!file.SaveToStream(out, {}));
         QVERIFY(out.data().isEmpty());
 
         QTemporaryDir dir;
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, "old");
-        QVERIFY(!file.SaveToFile(path, 0));
+        QVERIFY(!file.SaveToFile(path, {}));
         QCOMPARE(readBytes(path), QByteArray("old"));
     }
 
     void missingFile()
     {
         TWQFFile file;
-        QVERIFY(!file.LoadFromFile("/nonexistent/p.wqf", 0));
+        QVERIFY(!file.LoadFromFile("/nonexistent/p.wqf", {}));
         QCOMPARE(file.FileName(), QString("/nonexistent/p.wqf"));
         QVERIFY(file.LastError().startsWith("Unable to open file \"/nonexistent/p.wqf\""));
         QVERIFY(!IsWQFFile("/nonexistent/p.wqf"));
@@ -617,10 +620,10 @@ private slots:
 
     void writerFlagMapping()
     {
-        QCOMPARE(WriterFlagsFromOptions(poWhitespace), uint8_t(wfNoIndent));
-        QCOMPARE(WriterFlagsFromOptions(poForceHeader), uint8_t(wfForceHeader));
-        QCOMPARE(WriterFlagsFromOptions(poClearEol), uint8_t(wfNoFinalEol));
-        QCOMPARE(WriterFlagsFromOptions(0xF8), uint8_t(0));
+        QCOMPARE(WriterFlagsFromOptions(poWhitespace), WriterFlags(wfNoIndent));
+        QCOMPARE(WriterFlagsFromOptions(poForceHeader), WriterFlags(wfForceHeader));
+        QCOMPARE(WriterFlagsFromOptions(poClearEol), WriterFlags(wfNoFinalEol));
+        QCOMPARE(WriterFlagsFromOptions(PageOptions::fromInt(0xF8)), WriterFlags());
     }
 };
 

@@ -10,7 +10,7 @@
 using pellorin_test::visible;
 
 namespace {
-QByteArray roundTrip(const QByteArray &in, bool keep, uint8_t flags)
+QByteArray roundTrip(const QByteArray &in, bool keep, WriterFlags flags)
 {
     auto doc = ReadXMLBytes(in, keep);
     return WriteXMLToBytes(*doc, flags);
@@ -104,7 +104,7 @@ private slots:
         QFETCH(bool, keep);
         QFETCH(int, flags);
         QFETCH(QByteArray, out);
-        const QByteArray got = roundTrip(in, keep, uint8_t(flags));
+        const QByteArray got = roundTrip(in, keep, WriterFlags::fromInt(flags));
         if (got != out)
             qWarning().noquote() << "got:\n" << visible(got) << "\nexpected:\n" << visible(out);
         QCOMPARE(got, out);
@@ -141,7 +141,7 @@ private slots:
         else
             root->appendChild(inCData ? NewCData(text) : NewText(text));
         try {
-            WriteXMLToBytes(doc, 0);
+            WriteXMLToBytes(doc, {});
             QFAIL("no error raised");
         } catch (const EConvertError &e) {
             QCOMPARE(e.message(), error);
@@ -156,7 +156,7 @@ private slots:
         root->appendChild(NewText(QString(QChar(2))));
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        QVERIFY_THROWS_EXCEPTION(EConvertError, WriteXMLFlags(doc, buffer, 0));
+        QVERIFY_THROWS_EXCEPTION(EConvertError, WriteXMLFlags(doc, buffer, {}));
         QCOMPARE(buffer.data(), QByteArray("\r\n<a>\r\n  <b/>"));
     }
 
@@ -170,7 +170,7 @@ private slots:
         // An entity reference is not text: the end tag gets its own line.
         QCOMPARE(WriteXMLToBytes(doc, wfNoFinalEol), QByteArray("\r\n<a>\r\n  <c>x&co;\r\n  </c>\r\n</a>"));
         // An element alone: no declaration and no final line break.
-        QCOMPARE(WriteXMLToBytes(*c, 0), QByteArray("\r\n<c>x&co;\r\n</c>"));
+        QCOMPARE(WriteXMLToBytes(*c, {}), QByteArray("\r\n<c>x&co;\r\n</c>"));
     }
 
     // Indentation grows with depth squared: 10,000 levels would need 200 MB of blanks, 100,000
@@ -181,7 +181,7 @@ private slots:
         for (int depth : {10000, 100000}) {
             const QByteArray in = QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth);
             auto doc = ReadXMLBytes(in, false);
-            for (uint8_t flags : {0, int(wfForceHeader), int(wfNoFinalEol)}) {
+            for (const WriterFlags flags : {WriterFlags(), WriterFlags(wfForceHeader), WriterFlags(wfNoFinalEol)}) {
                 QBuffer out;
                 out.open(QIODevice::WriteOnly);
                 try {

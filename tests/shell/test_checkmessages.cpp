@@ -5,8 +5,11 @@
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
 #include "programdirs.h"
+#include "shell/checkmessages.h"
 #include "shell/mainform.h"
+#include "shell/openpage.h"
 #include "shell/startup.h"
+#include "windowparts.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -20,6 +23,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+using pellorin_test::part;
 using pellorin_test::writeBytes;
 
 namespace {
@@ -49,31 +53,25 @@ class TestCheckMessages : public QObject {
     std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
     std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
 
-    // The page opened in the window, with its two diagram editors.
+    // The page opened in the window, with its two diagrams.
     void open(TMainFrm *form) const
     {
         const QString path = m_dir->filePath("Orders.wqf");
         writeBytes(path, kPage);
-        form->Doc = std::make_unique<TWQFFile>();
-        QVERIFY(form->Doc->LoadFromFile(path, 0));
-        auto bind = [&](const char *section, TImage *image, QScrollBar *h, QScrollBar *v) {
-            auto source = std::make_unique<TWQFEditorSource>(form->Doc->FindSection(section), &form->CommentRects);
-            TWQFEditorSource *raw = source.get();
-            auto editor = std::make_unique<TImageGraphEditor>(image, h, v, std::move(source));
-            raw->Editor = editor.get();
-            editor->SetGraphSize({1024, 3000});
-            editor->Rebuild();
-            return editor;
-        };
-        form->PreEditor = bind("preproc", form->Image1, form->PreHorzScroll, form->PreVertScroll);
-        form->PostEditor = bind("postproc", form->Image2, form->PostHorzScroll, form->PostVertScoll);
+        form->OpenFile(path);
+        QVERIFY(form->PreEditor() && form->PostEditor());
     }
-    static QStringList lines(const TMainFrm *form)
+    static QStringList lines(const TMainFrm *form) { return form->messageLines(); }
+    static QListWidget *messageList(const TMainFrm *form) { return part<QListWidget>(form, "ListBox1"); }
+    static QAction *checkCommand(const TMainFrm *form) { return part<QAction>(form, "MenuItem9"); }
+    static QScrollArea *preProperties(const TMainFrm *form) { return part<QScrollArea>(form, "PreScroll"); }
+    static void showSheet(const TMainFrm *form, const char *sheet)
     {
-        QStringList out;
-        for (int i = 0; i < form->ListBox1->count(); ++i)
-            out << form->ListBox1->item(i)->text();
-        return out;
+        part<QTabWidget>(form, "PageControl1")->setCurrentWidget(part<QWidget>(form, sheet));
+    }
+    static QString activeSheet(const TMainFrm *form)
+    {
+        return part<QTabWidget>(form, "PageControl1")->currentWidget()->objectName();
     }
     static QStringList selected(TGraphEditor *editor)
     {
@@ -86,14 +84,14 @@ class TestCheckMessages : public QObject {
     }
     static void doubleClick(TMainFrm *form, const QString &line)
     {
-        const auto found = form->ListBox1->findItems(line, Qt::MatchExactly);
+        const auto found = messageList(form)->findItems(line, Qt::MatchExactly);
         QVERIFY2(found.size() == 1, qPrintable(line));
-        form->ListBox1->setCurrentItem(found.front());
-        form->ListBox1->scrollToItem(found.front());
+        messageList(form)->setCurrentItem(found.front());
+        messageList(form)->scrollToItem(found.front());
         // A double-click is a press and release, then the second press.
-        const QPoint at = form->ListBox1->visualItemRect(found.front()).center();
-        QTest::mouseClick(form->ListBox1->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(form->ListBox1->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = messageList(form)->visualItemRect(found.front()).center();
+        QTest::mouseClick(messageList(form)->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(messageList(form)->viewport(), Qt::LeftButton, {}, at);
     }
 
 private slots:
@@ -134,9 +132,9 @@ private slots:
     {
         TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
-        QVERIFY(form->MenuItem9->isEnabled());
-        form->ListBox1->addItem("old");
-        form->MenuItem9->trigger();
+        QVERIFY(checkCommand(form)->isEnabled());
+        messageList(form)->addItem("old");
+        checkCommand(form)->trigger();
         QCOMPARE(lines(form), QStringList({"Slow check, please be patient...", "Check complete."}));
     }
 
@@ -147,7 +145,7 @@ private slots:
         TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         open(form);
-        form->MenuItem9->trigger();
+        checkCommand(form)->trigger();
         QCOMPARE(lines(form), QStringList({
                                   "Slow check, please be patient...",
                                   "preproc 0: ERROR IF statement must have both arrows",
@@ -172,42 +170,42 @@ private slots:
         open(form);
         form->resize(900, 700);
         form->show();
-        form->PageControl1->setCurrentWidget(form->NotesSheet);
-        form->MenuItem9->trigger();
+        showSheet(form, "NotesSheet");
+        checkCommand(form)->trigger();
 
         doubleClick(form, "preproc 4: WARN not referenced by any element");
-        QCOMPARE(form->PageControl1->currentWidget(), form->PreSheet);
-        QCOMPARE(selected(form->PreEditor.get()), QStringList({"4"}));
-        QVERIFY(form->PreEditor->GetScrollPos().Y > 0); // brought into view, far down
+        QCOMPARE(activeSheet(form), QString("PreSheet"));
+        QCOMPARE(selected(form->PreEditor()), QStringList({"4"}));
+        QVERIFY(form->PreEditor()->GetScrollPos().Y > 0); // brought into view, far down
 
         doubleClick(form, "postproc 17: WARN not referenced by any element");
-        QCOMPARE(form->PageControl1->currentWidget(), form->PostSheet);
-        QCOMPARE(selected(form->PostEditor.get()), QStringList({"17"}));
-        QCOMPARE(selected(form->PreEditor.get()), QStringList({"4"}));
+        QCOMPARE(activeSheet(form), QString("PostSheet"));
+        QCOMPARE(selected(form->PostEditor()), QStringList({"17"}));
+        QCOMPARE(selected(form->PreEditor()), QStringList({"4"}));
 
         // A line naming both sections goes to the post-process; one without a section, or
         // without a number, changes nothing.
-        form->ListBox1->addItem("preproc 0: HINT see postproc");
+        messageList(form)->addItem("preproc 0: HINT see postproc");
         doubleClick(form, "preproc 0: HINT see postproc");
-        QCOMPARE(form->PageControl1->currentWidget(), form->PostSheet);
-        QCOMPARE(selected(form->PostEditor.get()), QStringList({"0"}));
-        form->PageControl1->setCurrentWidget(form->NotesSheet);
+        QCOMPARE(activeSheet(form), QString("PostSheet"));
+        QCOMPARE(selected(form->PostEditor()), QStringList({"0"}));
+        showSheet(form, "NotesSheet");
         for (const QString line : {"Check complete.", "preproc -1: x", "preproc x: y"}) {
-            if (form->ListBox1->findItems(line, Qt::MatchExactly).isEmpty())
-                form->ListBox1->addItem(line);
+            if (messageList(form)->findItems(line, Qt::MatchExactly).isEmpty())
+                messageList(form)->addItem(line);
             doubleClick(form, line);
-            QCOMPARE(form->PageControl1->currentWidget(), form->NotesSheet);
+            QCOMPARE(activeSheet(form), QString("NotesSheet"));
         }
         // A number that names no component: only the tab changes.
-        form->ListBox1->addItem("preproc 99: x");
+        messageList(form)->addItem("preproc 99: x");
         doubleClick(form, "preproc 99: x");
-        QCOMPARE(form->PageControl1->currentWidget(), form->PreSheet);
-        QCOMPARE(selected(form->PreEditor.get()), QStringList({"4"}));
+        QCOMPARE(activeSheet(form), QString("PreSheet"));
+        QCOMPARE(selected(form->PreEditor()), QStringList({"4"}));
         // A part of a name selects the first component holding it.
-        form->PostEditor->SetSelected(nullptr, false);
-        form->ListBox1->addItem("postproc 7: x");
+        form->PostEditor()->SetSelected(nullptr, false);
+        messageList(form)->addItem("postproc 7: x");
         doubleClick(form, "postproc 7: x");
-        QCOMPARE(selected(form->PostEditor.get()), QStringList({"17"}));
+        QCOMPARE(selected(form->PostEditor()), QStringList({"17"}));
     }
 
     void compilerErrorPutsTheCaret()
@@ -226,17 +224,17 @@ private slots:
         auto *second = new QsciScintilla;
         layout->addWidget(first);
         layout->addWidget(second);
-        form->PreScroll->setWidget(panel);
+        preProperties(form)->setWidget(panel);
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
-        form->ListBox1->addItem("preproc 2: [Error] (3,5) Identifier not found");
+        messageList(form)->addItem("preproc 2: [Error] (3,5) Identifier not found");
         doubleClick(form, "preproc 2: [Error] (3,5) Identifier not found");
-        QCOMPARE(selected(form->PreEditor.get()), QStringList({"2"}));
+        QCOMPARE(selected(form->PreEditor()), QStringList({"2"}));
         int line = -1, index = -1;
         first->getCursorPosition(&line, &index);
         QCOMPARE(line, 2);
         QCOMPARE(index, 4);
-        QCOMPARE(form->PreScroll->verticalScrollBar()->value(), 0);
+        QCOMPARE(preProperties(form)->verticalScrollBar()->value(), 0);
         QCOMPARE(QApplication::focusWidget(), first);
         int otherLine = -1;
         second->getCursorPosition(&otherLine, &index);
@@ -252,14 +250,14 @@ private slots:
         low->setText("a\nb\nc\nd\ne\n");
         low->setFixedHeight(300);
         tallLayout->addWidget(low);
-        form->PreScroll->setWidget(tall);
+        preProperties(form)->setWidget(tall);
         tall->adjustSize();
         QCoreApplication::processEvents();
         doubleClick(form, "preproc 2: [Error] (3,5) Identifier not found");
         const int h = low->textHeight(2);
         const int offset = h * 3 + low->y();
-        QVERIFY(offset > form->PreScroll->viewport()->height());
-        QScrollBar *bar = form->PreScroll->verticalScrollBar();
+        QVERIFY(offset > preProperties(form)->viewport()->height());
+        QScrollBar *bar = preProperties(form)->verticalScrollBar();
         QCOMPARE(bar->value(), std::min(bar->maximum(), offset - 3 * h));
         QVERIFY(bar->value() > 1000);
     }

@@ -7,14 +7,19 @@
 #include "model/htmlcontrols.h"
 #include "pellorinversion.h"
 #include "platform/folderlist.h"
+#include "platform/slotguard.h"
 #include "programdirs.h"
 #include "shell/aboutformunit.h"
 #include "shell/appini.h"
 #include "shell/globaloptions.h"
+#include "shell/hostinterface.h"
 #include "shell/mainform.h"
+#include "shell/openpage.h"
 #include "shell/pellorinapp.h"
 #include "shell/searchwindow.h"
 #include "shell/startup.h"
+#include "shell/texttabs.h"
+#include "windowparts.h"
 
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -28,6 +33,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -37,7 +43,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <stdexcept>
 
+using pellorin_test::part;
 using pellorin_test::PrompterGuard;
 using pellorin_test::readBytes;
 using pellorin_test::writeBytes;
@@ -99,7 +107,8 @@ class TestMainForm : public QObject {
 
     QString currentCaption(const TMainFrm *form) const
     {
-        return form->PageControl1->tabText(form->PageControl1->currentIndex());
+        const QTabWidget *pages = part<QTabWidget>(form, "PageControl1");
+        return pages->tabText(pages->currentIndex());
     }
 
 private slots:
@@ -124,22 +133,22 @@ private slots:
         QCOMPARE(form->size(), QSize(664, 541));
         QCOMPARE(currentCaption(form), QString("Pre process"));
         QCOMPARE(form->windowTitle(), "Pellorin - " + expectedVersionDate());
-        QCOMPARE(form->ConfigFolder, m_dir->filePath("cfg/pellorin/"));
+        QCOMPARE(form->ConfigFolder(), m_dir->filePath("cfg/pellorin/"));
         QCOMPARE(AppDir(), m_dir->filePath("app/"));
         QCOMPARE(ImagesDir(), m_dir->filePath("app/images/"));
-        QVERIFY(!form->Doc);
-        QVERIFY(!form->Modified);
-        QVERIFY(form->CommentRects.empty());
-        QVERIFY(!form->HtmlTree);
+        QVERIFY(!form->GetCurrentDoc());
+        QVERIFY(!form->openPage()->isModified());
+        QVERIFY(form->CommentRects().empty());
+        QVERIFY(!form->textTabs()->htmlTree());
         QCOMPARE(ControlClasses().size(), size_t(12)); // the HTML control kinds are registered
-        QVERIFY(form->FileName.isEmpty());
+        QVERIFY(form->openPage()->fileName().isEmpty());
         QVERIFY(!QFile::exists(m_dir->iniPath())); // nothing is written before shut-down
     }
 
     void tabs()
     {
         TProgram program(m_dir->options());
-        const QTabWidget *pages = program.MainForm()->PageControl1;
+        const QTabWidget *pages = part<QTabWidget>(program.MainForm(), "PageControl1");
         QStringList seen;
         for (int i = 0; i < pages->count(); ++i)
             seen << pages->widget(i)->objectName() + "|" + pages->tabText(i) + "|" +
@@ -159,10 +168,12 @@ private slots:
               "Splitter5",      "Panel5",         "ListBox1",       "SearchTimer",     "PopupMenu1",
               "MainMenu1"})
             QVERIFY2(program.MainForm()->findChild<QObject *>(name), name);
-        QCOMPARE(program.MainForm()->Panel2->height(), 68);
-        QCOMPARE(program.MainForm()->Panel5->parentWidget(), program.MainForm()->Splitter5);
-        QVERIFY(!program.MainForm()->SearchTimer->isActive());
-        QCOMPARE(program.MainForm()->SearchTimer->interval(), 500);
+        QCOMPARE(part<QWidget>(program.MainForm(), "Panel2")->height(), 68);
+        QCOMPARE(part<QWidget>(program.MainForm(), "Panel5")->parentWidget(),
+                 part<QSplitter>(program.MainForm(), "Splitter5"));
+        const QTimer *typeAhead = part<QTimer>(program.MainForm(), "SearchTimer");
+        QVERIFY(!typeAhead->isActive());
+        QCOMPARE(typeAhead->interval(), 500);
     }
 
     void menus_data()
@@ -177,19 +188,19 @@ private slots:
                                                        "Exit|Alt+F4|on"};
         QTest::newRow("Edit") << "Edit" << QStringList{"Copy|Ctrl+C|off", "Paste|Ctrl+V|off"};
         QTest::newRow("Search") << "Search"
-                                << QStringList{"Find|Ctrl+F|off", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|off"};
+                                << QStringList{"Find|Ctrl+F|off", "Find Next|F3|off", "Search Result|Ctrl+Alt+F|off"};
         // The queued entries come after the menu's own, in queue order.
         QTest::newRow("Tools") << "Tools"
                                << QStringList{"Check WQF file|Ctrl+F9|on",     "Flip Select/Insert Query|Ctrl+T|off",
                                               "Flush Query Params|Ctrl+Q|off", "Section Screen Shot||off",
-                                              "SQL test params|Ctrl+L|off",    "Preferences|Ctrl+P|off"};
+                                              "SQL test params|Ctrl+L|off",    "Preferences|Ctrl+P|on"};
         QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
     }
     void menus()
     {
         QFETCH(QString, menu);
         TProgram program(m_dir->options());
-        QMenuBar *bar = program.MainForm()->MainMenu1;
+        QMenuBar *bar = part<QMenuBar>(program.MainForm(), "MainMenu1");
         QStringList tops;
         for (QAction *a : bar->actions())
             tops << a->text();
@@ -202,7 +213,8 @@ private slots:
     void popupMenu()
     {
         TProgram program(m_dir->options());
-        QCOMPARE(entries(program.MainForm()->PopupMenu1), QStringList({"Copy||off", "Paste||off", "Delete||off"}));
+        QCOMPARE(entries(part<QMenu>(program.MainForm(), "PopupMenu1")),
+                 QStringList({"Copy||off", "Paste||off", "Delete||off"}));
     }
 
     void toolsEntriesInQueueOrder()
@@ -216,12 +228,12 @@ private slots:
         {
             TMainFrmOptions formOptions{o.ProgramFolder, QStringList()};
             TMainFrm form(formOptions);
-            const QStringList items = entries(form.mnuTools);
+            const QStringList items = entries(part<QMenu>(&form, "mnuTools"));
             QCOMPARE(items.mid(4),
-                     QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|off", "Tidy HTML||on"}));
+                     QStringList({"SQL test params|Ctrl+L|off", "Preferences|Ctrl+P|on", "Tidy HTML||on"}));
             // Added after the main menu is known: attached at once.
             AddMenuItem("Tools")->setText("Late");
-            QCOMPARE(form.mnuTools->actions().last()->text(), QString("Late"));
+            QCOMPARE(part<QMenu>(&form, "mnuTools")->actions().last()->text(), QString("Late"));
         }
         DoneModules();
     }
@@ -234,7 +246,7 @@ private slots:
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form));
             form->setGeometry(100, 120, 700, 560);
-            form->PageControl1->setCurrentWidget(form->TabSheet1);
+            part<QTabWidget>(form, "PageControl1")->setCurrentWidget(part<QWidget>(form, "TabSheet1"));
             QTRY_COMPARE(form->geometry(), QRect(100, 120, 700, 560));
             // Closing asks nothing without a page and lets the window go.
             QVERIFY(form->close());
@@ -255,7 +267,8 @@ private slots:
         {
             TProgram program(m_dir->options());
             QCOMPARE(OptionStore().GetBoolDef(opt::Backup, true), false);
-            program.MainForm()->PageControl1->setCurrentWidget(program.MainForm()->HtmlSheet);
+            part<QTabWidget>(program.MainForm(), "PageControl1")
+                ->setCurrentWidget(part<QWidget>(program.MainForm(), "HtmlSheet"));
         }
         const QByteArray text = readBytes(m_dir->iniPath());
         QVERIFY(text.startsWith("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\nLastTab=HTML\n[Other]\nx=1\n"));
@@ -286,8 +299,8 @@ private slots:
         m_dir->writeSettings("[Global]\nLastTab=" + stored.toUtf8() + "\n");
         TProgram program(m_dir->options());
         QTEST(currentCaption(program.MainForm()), "active");
-        QVERIFY(!program.MainForm()->PageControl1->isTabVisible(3));
-        QVERIFY(!program.MainForm()->PageControl1->isTabVisible(4));
+        QVERIFY(!part<QTabWidget>(program.MainForm(), "PageControl1")->isTabVisible(3));
+        QVERIFY(!part<QTabWidget>(program.MainForm(), "PageControl1")->isTabVisible(4));
     }
 
     void pluginSettings()
@@ -304,9 +317,9 @@ private slots:
             QCOMPARE(a->Enabled, false);
             QCOMPARE(a->Priority, 7);
             QCOMPARE(b->Enabled, false); // only "1" is true
-            QCOMPARE(b->Priority, 7 + 9); // after the six built-in checks
+            QCOMPARE(b->Priority, 10 + 12); // after the nine built-in checks, of twelve
             QCOMPARE(c->Enabled, true);
-            QCOMPARE(c->Priority, 8 + 9);
+            QCOMPARE(c->Priority, 11 + 12);
         }
         DoneModules();
     }
@@ -337,13 +350,13 @@ private slots:
         QFETCH(QString, sheet);
         TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
-        form->PageControl1->setCurrentWidget(form->findChild<QWidget *>(sheet));
+        part<QTabWidget>(form, "PageControl1")->setCurrentWidget(form->findChild<QWidget *>(sheet));
         QTEST(CallGetCurrentSectionName(), "hook");
         TWQFFile *doc = reinterpret_cast<TWQFFile *>(1);
         QTEST(GetAppIntf()->GetCurrent(doc), "intf");
         QCOMPARE(doc, nullptr);
         QCOMPARE(CallGetCurrentDoc(), nullptr);
-        form->FileName = "/pages/a.wqf";
+        form->SetFileName("/pages/a.wqf");
         QCOMPARE(GetAppIntf()->GetFileName(), QString("/pages/a.wqf"));
         QVERIFY(dynamic_cast<TMainFormPellorinIntf *>(GetAppIntf()));
     }
@@ -354,7 +367,7 @@ private slots:
         InitModules(o);
         {
             TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
-            form.PageControl1->setCurrentWidget(form.HtmlSheet);
+            part<QTabWidget>(&form, "PageControl1")->setCurrentWidget(part<QWidget>(&form, "HtmlSheet"));
             QCOMPARE(CallGetCurrentSectionName(), QString("html"));
         }
         QCOMPARE(MainFrm(), nullptr);
@@ -367,40 +380,47 @@ private slots:
     {
         TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
+        auto *pages = part<QTabWidget>(form, "PageControl1");
+        auto *html = part<QsciScintilla>(form, "htmlEdit");
+        auto *findNext = part<QAction>(form, "mnuFindNext");
+        // Without the Find dialog there is nothing to search again; the command is ready for it.
+        QVERIFY(!findNext->isEnabled());
+        findNext->setEnabled(true);
         form->show();
-        form->PageControl1->setCurrentWidget(form->HtmlSheet);
+        pages->setCurrentWidget(part<QWidget>(form, "HtmlSheet"));
         QApplication::setActiveWindow(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
-        form->htmlEdit->setText("<DIV>a</div>\nx div");
-        form->htmlEdit->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), form->htmlEdit);
-        form->htmlEdit->setCursorPosition(0, 0);
+        html->setText("<DIV>a</div>\nx div");
+        html->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), html);
+        html->setCursorPosition(0, 0);
 
-        form->mnuFindNext->trigger(); // nothing searched yet: nothing happens
-        QVERIFY(!form->htmlEdit->hasSelectedText());
+        findNext->trigger(); // nothing searched yet: nothing happens
+        QVERIFY(!html->hasSelectedText());
 
         LastSearch() = "div";
-        auto selection = [form] {
+        auto selection = [html] {
             int l1, c1, l2, c2;
-            form->htmlEdit->getSelection(&l1, &c1, &l2, &c2);
+            html->getSelection(&l1, &c1, &l2, &c2);
             return QString("%1:%2-%3:%4").arg(l1).arg(c1).arg(l2).arg(c2);
         };
-        form->mnuFindNext->trigger();
+        findNext->trigger();
         QCOMPARE(selection(), QString("0:1-0:4")); // "DIV": case ignored
-        form->mnuFindNext->trigger();
+        findNext->trigger();
         QCOMPARE(selection(), QString("0:8-0:11"));
-        form->mnuFindNext->trigger();
+        findNext->trigger();
         QCOMPARE(selection(), QString("1:2-1:5"));
-        form->mnuFindNext->trigger(); // no further occurrence, no wrap: the selection stays
+        findNext->trigger(); // no further occurrence, no wrap: the selection stays
         QCOMPARE(selection(), QString("1:2-1:5"));
 
         // Another kind of control has the focus: nothing happens.
-        form->PageControl1->setCurrentWidget(form->NotesSheet);
-        form->txtFuncName->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), form->txtFuncName);
-        form->htmlEdit->setCursorPosition(0, 0);
-        form->mnuFindNext->trigger();
-        QVERIFY(!form->htmlEdit->hasSelectedText());
+        auto *functionName = part<QLineEdit>(form, "txtFuncName");
+        pages->setCurrentWidget(part<QWidget>(form, "NotesSheet"));
+        functionName->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), functionName);
+        html->setCursorPosition(0, 0);
+        findNext->trigger();
+        QVERIFY(!html->hasSelectedText());
         QCOMPARE((*m_prompter)->Prompts.size(), 0);
     }
 
@@ -411,7 +431,7 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QSignalSpy closed(form, &TMainFrm::Closed);
-        form->mnuExit->trigger();
+        part<QAction>(form, "mnuExit")->trigger();
         QVERIFY(!form->isVisible());
         QCOMPARE(closed.count(), 1);
     }
@@ -435,13 +455,13 @@ private slots:
             box->close();
         });
         poll.start();
-        form->mnAbout->trigger();
+        part<QAction>(form, "mnAbout")->trigger();
         QCOMPARE(title, "Pellorin " + expectedVersionDate());
         QCOMPARE(rights, QString("Copyright (c) %1 the Pellorin developers").arg(PELLORIN_VERSION_MAJOR));
 
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("file", &catcher, "open");
-        form->mnOnlineHelp->trigger();
+        part<QAction>(form, "mnOnlineHelp")->trigger();
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(m_dir->filePath("app/README.md"))}));
     }
@@ -453,21 +473,22 @@ private slots:
         form->DebugLog("quiet");
         OptionStore().SetDbgClip(true);
         form->DebugLog("copied 2 components");
-        QCOMPARE(form->ListBox1->count(), 1);
-        QCOMPARE(form->ListBox1->item(0)->text(), QString("copied 2 components"));
+        QCOMPARE(form->messageLines(), QStringList{"copied 2 components"});
     }
 
     void tabKeysNeedCtrl()
     {
         TProgram program(m_dir->options());
-        for (QsciScintilla *editor : {program.MainForm()->htmlEdit, program.MainForm()->JavaScriptMemo}) {
+        for (QsciScintilla *editor : {part<QsciScintilla>(program.MainForm(), "htmlEdit"),
+                                      part<QsciScintilla>(program.MainForm(), "JavaScriptMemo")}) {
             QsciCommand *tab = editor->standardCommands()->find(QsciCommand::Tab);
             QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::CTRL | Qt::Key_Tab));
             QsciCommand *backtab = editor->standardCommands()->find(QsciCommand::Backtab);
             QCOMPARE(QKeySequence(backtab->key()), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab));
         }
         // The response editor keeps its plain Tab.
-        QsciCommand *tab = program.MainForm()->ReqListMemo->standardCommands()->find(QsciCommand::Tab);
+        QsciCommand *tab =
+            part<QsciScintilla>(program.MainForm(), "ReqListMemo")->standardCommands()->find(QsciCommand::Tab);
         QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::Key_Tab));
     }
 
@@ -512,6 +533,47 @@ private slots:
         QCOMPARE(asked.Icon, TPromptIcon::Error);
         QCOMPARE(asked.Buttons, TPromptButtons(pbOK | pbAbort));
         QCOMPARE(asked.Default, pbOK);
+    }
+
+    void guardedSlot_data()
+    {
+        QTest::addColumn<QString>("raised");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("own") << "own" << QStringList{UnhandledExceptionText("Range check error")};
+        QTest::newRow("library") << "library" << QStringList{UnhandledExceptionText("no more processes")};
+        QTest::newRow("abort") << "abort" << QStringList();
+        QTest::newRow("none") << "none" << QStringList();
+    }
+    void guardedSlot()
+    {
+        // Once the modules are set up, the dialog shows inside the slot; the signal's sender
+        // goes on normally.
+        QFETCH(QString, raised);
+        QFETCH(QStringList, shown);
+        InitModules(m_dir->options());
+        auto done = qScopeGuard([] { DoneModules(); });
+        (*m_prompter)->Answers << pbOK;
+        QAction action;
+        int ran = 0;
+        connect(&action, &QAction::triggered, guarded([&] {
+            ++ran;
+            if (raised == "own")
+                throw ERunError::rangeCheck();
+            if (raised == "library")
+                throw std::runtime_error("no more processes");
+            if (raised == "abort")
+                throw EAbort();
+        }));
+        action.trigger();
+        QCOMPARE(ran, 1);
+        QStringList texts;
+        for (const auto &p : (*m_prompter)->Prompts)
+            texts << p.Text;
+        QCOMPARE(texts, shown);
+        if (shown.isEmpty())
+            (*m_prompter)->Answers.clear();
+        else
+            QCOMPARE((*m_prompter)->Prompts[0].Buttons, TPromptButtons(pbOK | pbAbort));
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "base/exception.h"
 #include "checks/appgui.h"
+#include "checks/pellorinplugin.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
@@ -11,7 +12,9 @@
 #include "shell/backupname.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
+#include "shell/openpage.h"
 #include "shell/startup.h"
+#include "windowparts.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -33,6 +36,7 @@
 #include <QUrl>
 
 using pellorin_test::dataPath;
+using pellorin_test::part;
 using pellorin_test::PrompterGuard;
 using pellorin_test::readBytes;
 using pellorin_test::ScriptedPrompter;
@@ -87,7 +91,7 @@ void touch(const QString &path, int seconds)
 QStringList recentMenu(const TMainFrm *form)
 {
     QStringList names;
-    for (const QAction *item : form->mnuOpenRecent->actions())
+    for (const QAction *item : part<QMenu>(form, "mnuOpenRecent")->actions())
         names << item->data().toString();
     return names;
 }
@@ -146,6 +150,13 @@ class TestOpenSave : public QObject {
             texts << p.Text;
         return texts;
     }
+    // The controls of the text tabs, by the names the window gives them.
+    QLineEdit *functionName() const { return part<QLineEdit>(form, "txtFuncName"); }
+    QsciScintilla *htmlEditor() const { return part<QsciScintilla>(form, "htmlEdit"); }
+    QsciScintilla *scriptEditor() const { return part<QsciScintilla>(form, "JavaScriptMemo"); }
+    QPlainTextEdit *notesEditor() const { return part<QPlainTextEdit>(form, "EditorNotesMemo"); }
+    QCheckBox *denyUrlCall() const { return part<QCheckBox>(form, "chkNoHTTPPre"); }
+    QCheckBox *denyAjaxCall() const { return part<QCheckBox>(form, "chkNoHTTPPost"); }
     QStringList backups() const { return QDir(m_dir->path()).entryList({"*.bak"}, QDir::Files, QDir::Name); }
 
 private slots:
@@ -168,43 +179,43 @@ private slots:
     void openBuildsEveryView()
     {
         const QString page = copyPage("page.wqf");
-        form->Modified = true; // left over from edits without a page
+        form->SetModified(true); // left over from edits without a page
         form->OpenFile(page);
-        QVERIFY(form->Doc);
+        QVERIFY(form->GetCurrentDoc());
         QCOMPARE(promptTexts(), QStringList());
-        QCOMPARE(form->FileName, page);
+        QCOMPARE(form->openPage()->fileName(), page);
         QCOMPARE(form->windowTitle(), "Pellorin: " + page);
         QCOMPARE(QGuiApplication::applicationDisplayName(), QString("page.wqf"));
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->openPage()->isModified());
 
         // Both diagrams, at least 1024 x 1024, bound to their sections; the note on its tab.
-        QVERIFY(form->PreEditor && form->PostEditor);
-        auto *pre = static_cast<TWQFEditorSource *>(form->PreEditor->Source());
-        auto *post = static_cast<TWQFEditorSource *>(form->PostEditor->Source());
-        QCOMPARE(pre->Section(), form->Doc->FindSection("preproc"));
-        QCOMPARE(post->Section(), form->Doc->FindSection("postproc"));
-        QCOMPARE(form->PreEditor->GetGraphSize().X, 1024);
-        QCOMPARE(form->PreEditor->GetGraphSize().Y, 1024);
+        QVERIFY(form->PreEditor() && form->PostEditor());
+        auto *pre = static_cast<TWQFEditorSource *>(form->PreEditor()->Source());
+        auto *post = static_cast<TWQFEditorSource *>(form->PostEditor()->Source());
+        QCOMPARE(pre->Section(), form->GetCurrentDoc()->FindSection("preproc"));
+        QCOMPARE(post->Section(), form->GetCurrentDoc()->FindSection("postproc"));
+        QCOMPARE(form->PreEditor()->GetGraphSize().X, 1024);
+        QCOMPARE(form->PreEditor()->GetGraphSize().Y, 1024);
         QCOMPARE(pre->VertSplit, 820);
         QCOMPARE(pre->DstArrow, damOutOfSight);
-        QCOMPARE(form->CommentRects.size(), size_t(1));
-        QCOMPARE(form->CommentRects[0]->Title, QString("Loop"));
-        QCOMPARE(form->PreEditor->ItemCount(), 2 + 2); // components, the note and its handle
-        QCOMPARE(form->PostEditor->ItemCount(), 1);
+        QCOMPARE(form->CommentRects().size(), size_t(1));
+        QCOMPARE(form->CommentRects()[0]->Title, QString("Loop"));
+        QCOMPARE(form->PreEditor()->ItemCount(), 2 + 2); // components, the note and its handle
+        QCOMPARE(form->PostEditor()->ItemCount(), 1);
 
         // The texts, markers taken out of the notes, CR LF in the HTML editor.
-        QCOMPARE(form->EditorNotesMemo->toPlainText(), QString("Free text of the notes.\nSecond line.\n"));
-        QVERIFY(form->htmlEdit->text().startsWith("<div class=\"EditableContent\">\r\n  <p>"));
-        QVERIFY(!form->htmlEdit->text().contains(QRegularExpression("[^\r]\n")));
-        QCOMPARE(form->JavaScriptMemo->text(), QString("var a = 1 < 2;"));
-        QCOMPARE(form->txtFuncName->text(), QString("page"));
-        QVERIFY(form->chkNoHTTPPost->isChecked());
-        QVERIFY(!form->chkNoHTTPPre->isChecked());
+        QCOMPARE(notesEditor()->toPlainText(), QString("Free text of the notes.\nSecond line.\n"));
+        QVERIFY(htmlEditor()->text().startsWith("<div class=\"EditableContent\">\r\n  <p>"));
+        QVERIFY(!htmlEditor()->text().contains(QRegularExpression("[^\r]\n")));
+        QCOMPARE(scriptEditor()->text(), QString("var a = 1 < 2;"));
+        QCOMPARE(functionName()->text(), QString("page"));
+        QVERIFY(denyAjaxCall()->isChecked());
+        QVERIFY(!denyUrlCall()->isChecked());
 
         QCOMPARE(recentMenu(form), QStringList{page});
         int32_t stamp = 0;
         QVERIFY(platform::GetFileStamp(page, stamp));
-        QCOMPARE(form->FileTime, stamp);
+        QCOMPARE(form->openPage()->fileTime(), stamp);
     }
 
     void diagramSettingsAndSize()
@@ -213,11 +224,11 @@ private slots:
         OptionStore().SetString(opt::VertSplit, "600");
         form->OpenFile(writePage("far.wqf", "<wqf><preproc><c><n>0</n><t>SET</t><x>1000</x><y>2000</y></c></preproc>"
                                             "<postproc/></wqf>"));
-        auto *pre = static_cast<TWQFEditorSource *>(form->PreEditor->Source());
+        auto *pre = static_cast<TWQFEditorSource *>(form->PreEditor()->Source());
         QCOMPARE(pre->DstArrow, damAlways);
         QCOMPARE(pre->VertSplit, 600);
-        QCOMPARE(form->PreEditor->GetGraphSize().X, 1032);
-        QCOMPARE(form->PreEditor->GetGraphSize().Y, 2032);
+        QCOMPARE(form->PreEditor()->GetGraphSize().X, 1032);
+        QCOMPARE(form->PreEditor()->GetGraphSize().Y, 2032);
     }
 
     void arrowMode_data()
@@ -250,16 +261,16 @@ private slots:
         QFETCH(QString, message);
         const QString good = writePage("good.wqf", smallPage("good"));
         form->OpenFile(good);
-        QVERIFY(form->Doc);
+        QVERIFY(form->GetCurrentDoc());
         const QString bad = writePage("bad.wqf", bytes);
         prompter().Answers << pbOK;
         form->OpenFile(bad);
         // The page open before is closed, and nothing takes its place.
-        QVERIFY(!form->Doc);
-        QVERIFY(!form->PreEditor && !form->PostEditor);
+        QVERIFY(!form->GetCurrentDoc());
+        QVERIFY(!form->PreEditor() && !form->PostEditor());
         QCOMPARE(prompter().Prompts.size(), 1);
         QVERIFY2(prompter().Prompts[0].Text.startsWith(message), qPrintable(prompter().Prompts[0].Text));
-        QCOMPARE(form->FileName, good);
+        QCOMPARE(form->openPage()->fileName(), good);
         QCOMPARE(form->windowTitle(), "Pellorin: " + good);
         QCOMPARE(recentMenu(form), QStringList{good});
     }
@@ -291,7 +302,8 @@ private slots:
         form->OpenWithDialog();
         QCOMPARE(prompter().FileDialogs.size(), 1);
         QCOMPARE(prompter().FileDialogs[0].Filter, QString());
-        QCOMPARE(form->Doc ? form->FileName : QString(), opened.isEmpty() ? QString() : path(opened));
+        QCOMPARE(form->GetCurrentDoc() ? form->openPage()->fileName() : QString(),
+                 opened.isEmpty() ? QString() : path(opened));
     }
 
     // ---- closing ----
@@ -314,8 +326,8 @@ private slots:
         const QString page = copyPage("page.wqf");
         const QByteArray before = readBytes(page);
         form->OpenFile(page);
-        form->txtFuncName->setText("renamed");
-        QVERIFY(form->Modified);
+        functionName()->setText("renamed");
+        QVERIFY(form->openPage()->isModified());
         prompter().Answers << TPromptButton(answer);
         QCOMPARE(form->CloseDocument(true), closed);
         QCOMPARE(prompter().Prompts.size(), 1);
@@ -324,13 +336,13 @@ private slots:
         QCOMPARE(asked.Text, QString("Do you want to save changes before exit?"));
         QCOMPARE(asked.Icon, TPromptIcon::Question);
         QCOMPARE(asked.Buttons, pbYes | pbNo | pbCancel);
-        QCOMPARE(bool(form->Doc), !closed);
-        QCOMPARE(form->Modified, !closed);
+        QCOMPARE(bool(form->GetCurrentDoc()), !closed);
+        QCOMPARE(form->openPage()->isModified(), !closed);
         QCOMPARE(readBytes(page) != before, saved);
         if (closed) {
             // The views are empty, the name and caption stay.
-            QVERIFY(!form->PreEditor && !form->PostEditor);
-            QCOMPARE(form->txtFuncName->text(), QString());
+            QVERIFY(!form->PreEditor() && !form->PostEditor());
+            QCOMPARE(functionName()->text(), QString());
             QCOMPARE(form->windowTitle(), "Pellorin: " + page);
         }
     }
@@ -339,7 +351,7 @@ private slots:
     {
         form->OpenFile(copyPage("page.wqf"));
         QVERIFY(form->CloseDocument(true));
-        QVERIFY(!form->Doc);
+        QVERIFY(!form->GetCurrentDoc());
         QCOMPARE(prompter().Prompts.size(), 0);
     }
 
@@ -348,26 +360,26 @@ private slots:
         const QString first = copyPage("page.wqf");
         const QString second = writePage("second.wqf", smallPage("second"));
         form->OpenFile(first);
-        QTest::keyClicks(form->txtFuncName, "x");
+        QTest::keyClicks(functionName(), "x");
         prompter().Answers << pbCancel;
         form->OpenFile(second);
-        QCOMPARE(form->FileName, first);
-        QVERIFY(form->Modified);
-        QCOMPARE(form->txtFuncName->text(), QString("pagex"));
+        QCOMPARE(form->openPage()->fileName(), first);
+        QVERIFY(form->openPage()->isModified());
+        QCOMPARE(functionName()->text(), QString("pagex"));
         prompter().Answers << pbNo;
         form->OpenFile(second);
-        QCOMPARE(form->FileName, second);
-        QCOMPARE(form->txtFuncName->text(), QString("second"));
-        QVERIFY(!form->Modified);
+        QCOMPARE(form->openPage()->fileName(), second);
+        QCOMPARE(functionName()->text(), QString("second"));
+        QVERIFY(!form->openPage()->isModified());
     }
 
     void closingTheWindowAsks()
     {
         form->OpenFile(copyPage("page.wqf"));
-        form->chkNoHTTPPre->setChecked(true);
+        denyUrlCall()->setChecked(true);
         prompter().Answers << pbCancel << pbNo;
         QVERIFY(!form->close());
-        QVERIFY(form->Doc);
+        QVERIFY(form->GetCurrentDoc());
         QVERIFY(form->close());
         QCOMPARE(prompter().Prompts.size(), 2);
     }
@@ -385,33 +397,33 @@ private slots:
     {
         QFETCH(QString, what);
         form->OpenFile(copyPage("page.wqf"));
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->openPage()->isModified());
         if (what == "function name") {
-            QTest::keyClicks(form->txtFuncName, "2");
+            QTest::keyClicks(functionName(), "2");
         } else if (what == "flag pre") {
-            form->chkNoHTTPPre->click();
+            denyUrlCall()->click();
         } else if (what == "flag post") {
-            form->chkNoHTTPPost->click();
+            denyAjaxCall()->click();
         } else if (what == "notes") {
-            form->EditorNotesMemo->appendPlainText("more");
+            notesEditor()->appendPlainText("more");
         } else if (what == "html") {
-            form->htmlEdit->insertAt("<b>x</b>", 0, 0);
+            htmlEditor()->insertAt("<b>x</b>", 0, 0);
         } else if (what == "script") {
-            form->JavaScriptMemo->insertAt("// x\r\n", 0, 0);
+            scriptEditor()->insertAt("// x\r\n", 0, 0);
         } else if (what == "move") {
-            TImageGraphEditor *editor = form->PreEditor.get();
+            TImageGraphEditor *editor = form->PreEditor();
             const int index = diagramNumber(editor, "1");
             const Rect r = editor->Items(index)->Rect;
             const TPoint p = editor->GraphToClient(r.Left + 5, r.Top + 5);
             editor->MouseEvent(p.X, p.Y, mekDown, Qt::LeftButton, {});
             editor->MouseEvent(p.X + 70, p.Y + 60, mekMove, Qt::LeftButton, {});
             editor->MouseEvent(p.X + 70, p.Y + 60, mekUp, Qt::LeftButton, {});
-            TWQFItem *item = form->Doc->FindSection("preproc")->Items()[1].get();
+            TWQFItem *item = form->GetCurrentDoc()->FindSection("preproc")->Items()[1].get();
             QCOMPARE(item->GetX(), 96);
         } else if (what == "refresh") {
             GetAppIntf()->RefreshSection("preproc");
         }
-        QVERIFY(form->Modified);
+        QVERIFY(form->openPage()->isModified());
     }
 
     void fillingWritesNothing()
@@ -421,10 +433,10 @@ private slots:
         form->OpenFile(writePage("notes.wqf",
                                  "<wqf><function><fn>f</fn><editorNotes>a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"
                                  "</editorNotes></function><preproc/><postproc/></wqf>"));
-        QCOMPARE(form->Doc->GetEditorNotes(), QString("a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"));
-        QVERIFY(!form->Modified);
+        QCOMPARE(form->GetCurrentDoc()->GetEditorNotes(), QString("a[[@@rect 1 2 3 4 preproc 0 T||||x@@]]"));
+        QVERIFY(!form->openPage()->isModified());
         form->CloseDocument(false);
-        QCOMPARE(form->EditorNotesMemo->toPlainText(), QString());
+        QCOMPARE(notesEditor()->toPlainText(), QString());
     }
 
     void notesKeepTheirCharacters()
@@ -435,13 +447,13 @@ private slots:
         form->OpenFile(page);
         QVERIFY(form->SaveFile(page));
         TWQFFile saved;
-        QVERIFY(saved.LoadFromFile(page, 0));
+        QVERIFY(saved.LoadFromFile(page, {}));
         QCOMPARE(saved.GetEditorNotes(), notes);
         // Typing goes in as line feeds.
-        QTest::keyClick(form->EditorNotesMemo, Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(form->EditorNotesMemo, "x");
-        QTest::keyClick(form->EditorNotesMemo, Qt::Key_Return);
-        QCOMPARE(form->Doc->GetEditorNotes(), notes + "x\n");
+        QTest::keyClick(notesEditor(), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(notesEditor(), "x");
+        QTest::keyClick(notesEditor(), Qt::Key_Return);
+        QCOMPARE(form->GetCurrentDoc()->GetEditorNotes(), notes + "x\n");
     }
 
     // ---- saving ----
@@ -461,8 +473,8 @@ private slots:
         OptionStore().SetString(opt::Backup, "0");
         const QString page = copyPage("page.wqf");
         form->OpenFile(page);
-        QVERIFY(form->Doc);
-        QVERIFY(form->SaveFile(form->FileName));
+        QVERIFY(form->GetCurrentDoc());
+        QVERIFY(form->SaveFile(form->openPage()->fileName()));
         const QByteArray golden = readBytes(dataPath(QString("shell/golden/page.o%1.wqf").arg(options)));
         QCOMPARE(visible(readBytes(page)), visible(golden));
         QCOMPARE(promptTexts(), QStringList());
@@ -473,7 +485,7 @@ private slots:
     {
         // Missing settings: whitespace off, declaration on, final line break on.
         OptionStore().SetString(opt::Backup, "0");
-        QCOMPARE(form->XmlOptionFlags(), uint8_t(poForceHeader));
+        QCOMPARE(form->XmlOptionFlags(), PageOptions(poForceHeader));
         const QString page = copyPage("page.wqf");
         form->OpenFile(page);
         QVERIFY(form->SaveFile(page));
@@ -484,17 +496,17 @@ private slots:
     {
         const QString page = copyPage("page.wqf");
         form->OpenFile(page);
-        form->txtFuncName->setText("orders");
-        form->chkNoHTTPPre->click();
-        form->chkNoHTTPPost->click();
-        form->EditorNotesMemo->setPlainText("New notes.");
-        form->JavaScriptMemo->setText("if (a && b) x();");
+        functionName()->setText("orders");
+        denyUrlCall()->click();
+        denyAjaxCall()->click();
+        notesEditor()->setPlainText("New notes.");
+        scriptEditor()->setText("if (a && b) x();");
         QVERIFY(form->SaveFile(page));
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->openPage()->isModified());
         QCOMPARE(prompter().Prompts.size(), 0);
 
         TWQFFile saved;
-        QVERIFY(saved.LoadFromFile(page, 0));
+        QVERIFY(saved.LoadFromFile(page, {}));
         QCOMPARE(saved.GetFunctionName(), QString("orders"));
         QVERIFY(saved.GetFlag("DenyURLExecution"));
         QVERIFY(!saved.GetFlag("DenyAjaxExecution"));
@@ -504,8 +516,7 @@ private slots:
         // The HTML reaches the file with CR LF.
         QVERIFY(readBytes(page).contains("<div class=\"EditableContent\">\r\n  <p>Orders"));
         // The quick check ran.
-        QCOMPARE(form->ListBox1->count() > 0 ? form->ListBox1->item(form->ListBox1->count() - 1)->text() : QString(),
-                 QString("Check complete."));
+        QCOMPARE(form->messageLines().value(form->messageLines().size() - 1), QString("Check complete."));
     }
 
     void saveAs()
@@ -515,8 +526,8 @@ private slots:
         form->OpenFile(page);
         const QByteArray before = readBytes(page);
         prompter().FileAnswers << other;
-        form->mnuSaveAs->trigger();
-        QCOMPARE(form->FileName, other);
+        part<QAction>(form, "mnuSaveAs")->trigger();
+        QCOMPARE(form->openPage()->fileName(), other);
         QCOMPARE(form->windowTitle(), "Pellorin: " + other);
         QCOMPARE(readBytes(page), before);
         QVERIFY(QFile::exists(other));
@@ -525,14 +536,14 @@ private slots:
 
         // Cancelled: nothing changes.
         prompter().FileAnswers << QString();
-        form->mnuSaveAs->trigger();
-        QCOMPARE(form->FileName, other);
+        part<QAction>(form, "mnuSaveAs")->trigger();
+        QCOMPARE(form->openPage()->fileName(), other);
     }
 
     void saveWithoutPage()
     {
-        form->mnuSave->trigger();
-        form->mnuSaveAs->trigger();
+        part<QAction>(form, "mnuSave")->trigger();
+        part<QAction>(form, "mnuSaveAs")->trigger();
         QCOMPARE(prompter().Prompts.size() + prompter().FileDialogs.size(), 0);
     }
 
@@ -592,14 +603,14 @@ private slots:
     {
         const QString page = copyPage("page.wqf");
         const QByteArray original = readBytes(page);
-        form->Now = [] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); };
+        form->openPage()->setClock([] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); });
         form->OpenFile(page);
         QVERIFY(form->SaveFile(page));
         const QByteArray first = readBytes(page);
-        QTest::keyClicks(form->txtFuncName, "2");
+        QTest::keyClicks(functionName(), "2");
         // Two saves within one second keep both backups.
         QVERIFY(form->SaveFile(page));
-        const QString stamp = BackupTimeStamp(form->Now(), QLocale::system());
+        const QString stamp = BackupTimeStamp(form->openPage()->now(), QLocale::system());
         QStringList made = backups();
         made.sort();
         QCOMPARE(made, QStringList({"page." + stamp + "-2.bak", "page." + stamp + ".bak"}));
@@ -608,7 +619,7 @@ private slots:
 
         // Backup "0": no copy at all.
         OptionStore().SetString(opt::Backup, "0");
-        QTest::keyClicks(form->txtFuncName, "3");
+        QTest::keyClicks(functionName(), "3");
         QVERIFY(form->SaveFile(page));
         QCOMPARE(backups().size(), 2);
     }
@@ -635,7 +646,7 @@ private slots:
             OptionStore().SetString(opt::ReadOnly, policy);
         const QString page = copyPage("page.wqf");
         form->OpenFile(page);
-        QTest::keyClicks(form->txtFuncName, "2");
+        QTest::keyClicks(functionName(), "2");
         const QByteArray before = readBytes(page);
         QVERIFY(platform::SetFileMode(page, 0444));
         const bool stops = policy == "STOP" || policy == "" || policy == "-";
@@ -649,7 +660,7 @@ private slots:
         QCOMPARE(form->SaveFile(page), written);
         QCOMPARE(readBytes(page) != before, written);
         QCOMPARE(*platform::FileMode(page), 0444u);
-        QCOMPARE(form->Modified, !written);
+        QCOMPARE(form->openPage()->isModified(), !written);
 
         QStringList expected;
         if (stops)
@@ -683,9 +694,9 @@ private slots:
         if (intoFile) {
             writeBytes(path("blocker"), "a file");
             target = path("blocker/page.wqf");
-            QTest::keyClicks(form->txtFuncName, "2");
+            QTest::keyClicks(functionName(), "2");
         } else {
-            form->txtFuncName->setText(QString("bad") + QChar(1));
+            functionName()->setText(QString("bad") + QChar(1));
         }
         prompter().Answers << pbOK;
         QVERIFY(!form->SaveFile(target));
@@ -694,8 +705,8 @@ private slots:
         QVERIFY2(text.startsWith("Unable to save the file: " + target + " Reason: " + reason), qPrintable(text));
         // The page on disk is as it was, the window keeps its name and the edits.
         QCOMPARE(readBytes(page), before);
-        QCOMPARE(form->FileName, page);
-        QVERIFY(form->Modified);
+        QCOMPARE(form->openPage()->fileName(), page);
+        QVERIFY(form->openPage()->isModified());
         if (!intoFile) {
             // The backup was made before the write and is an exact copy; nothing was put back.
             QCOMPARE(backups().size(), 1);
@@ -773,16 +784,16 @@ private slots:
         const QString page = writePage("a & b.wqf", smallPage("ab"));
         form->OpenFile(page);
         form->CloseDocument(false);
-        QAction *item = form->mnuOpenRecent->actions().first();
+        QAction *item = part<QMenu>(form, "mnuOpenRecent")->actions().first();
         QCOMPARE(item->text(), QString(page).replace("&", "&&"));
         item->trigger();
-        QCOMPARE(form->FileName, page);
-        QVERIFY(form->Doc);
+        QCOMPARE(form->openPage()->fileName(), page);
+        QVERIFY(form->GetCurrentDoc());
         QFile::remove(page);
         prompter().Answers << pbOK;
         item->trigger();
         QCOMPARE(promptTexts(), QStringList{"\"" + page + "\" file doesn't exists or unavailable"});
-        QCOMPARE(form->mnuOpenRecent->actions().size(), 1);
+        QCOMPARE(part<QMenu>(form, "mnuOpenRecent")->actions().size(), 1);
     }
 
     // ---- dropped files and the command line ----
@@ -796,7 +807,7 @@ private slots:
         const QString b = writePage("b.wqf", smallPage("b"));
         const QString c = writePage("c.wqf", smallPage("c"));
         form->FormDropFiles({text, a, b, path("missing.wqf"), c});
-        QCOMPARE(form->FileName, a);
+        QCOMPARE(form->openPage()->fileName(), a);
         const QString program = QCoreApplication::applicationFilePath();
         QCOMPARE(started, (QList<QStringList>{{program, b}, {program, c}}));
         QCOMPARE(prompter().Prompts.size(), 0);
@@ -808,8 +819,8 @@ private slots:
         QVERIFY(form->acceptDrops());
         static_cast<QObject *>(form)->event(&drop);
         QVERIFY(drop.isAccepted());
-        QCOMPARE(form->FileName, a);
-        QTRY_COMPARE(form->FileName, c);
+        QCOMPARE(form->openPage()->fileName(), a);
+        QTRY_COMPARE(form->openPage()->fileName(), c);
         QCOMPARE(started.size(), 3);
         QCOMPARE(started.last(), (QStringList{program, b}));
     }
@@ -823,7 +834,7 @@ private slots:
         const QString c = writePage("c.wqf", smallPage("c"));
         prompter().Answers << pbOK << pbOK;
         form->FormDropFiles({a, b, c});
-        QCOMPARE(form->FileName, a);
+        QCOMPARE(form->openPage()->fileName(), a);
         QCOMPARE(promptTexts(), QStringList({"on drop files: no more processes", "on drop files: no more processes"}));
     }
 
@@ -847,7 +858,8 @@ private slots:
         for (QString &argument : arguments)
             argument = path(argument);
         start(arguments);
-        QCOMPARE(form->Doc ? form->FileName : QString(), opened.isEmpty() ? QString() : path(opened));
+        QCOMPARE(form->GetCurrentDoc() ? form->openPage()->fileName() : QString(),
+                 opened.isEmpty() ? QString() : path(opened));
         if (!opened.isEmpty())
             QCOMPARE(form->windowTitle(), "Pellorin: " + path(opened));
     }
@@ -860,7 +872,7 @@ private slots:
         QDir::setCurrent(m_dir->path());
         start({"a.wqf"});
         QDir::setCurrent(cwd);
-        QCOMPARE(form->FileName, path("a.wqf"));
+        QCOMPARE(form->openPage()->fileName(), path("a.wqf"));
     }
 
     // ---- changes on disk ----
@@ -876,7 +888,7 @@ private slots:
         QFETCH(bool, reload);
         const QString page = copyPage("page.wqf");
         form->OpenFile(page);
-        QTest::keyClicks(form->txtFuncName, "2");
+        QTest::keyClicks(functionName(), "2");
         // The program's own save asks nothing.
         QVERIFY(form->SaveFile(page));
         form->CheckFileChanged();
@@ -894,7 +906,7 @@ private slots:
                      "\" has been changed by another program. \r\nWould you like to reload changed from disk?");
         QCOMPARE(asked.Icon, TPromptIcon::Information);
         QCOMPARE(asked.Buttons, pbYes | pbNo);
-        QCOMPARE(form->txtFuncName->text(), QString(reload ? "rewritten" : "page2"));
+        QCOMPARE(functionName()->text(), QString(reload ? "rewritten" : "page2"));
         // Asked once per change.
         form->AppActivate();
         QCOMPARE(prompter().Prompts.size(), 1);
@@ -908,8 +920,8 @@ private slots:
         touch(page, 10);
         prompter().Answers << pbYes;
         form->CheckFileChanged();
-        QVERIFY(form->Doc);
-        QCOMPARE(form->FileName, page);
+        QVERIFY(form->GetCurrentDoc());
+        QCOMPARE(form->openPage()->fileName(), page);
 
         // A file that is gone asks nothing.
         QFile::remove(page);
@@ -941,7 +953,7 @@ private slots:
         touch(page, 10);
         activating->FileAnswers << other;
         form->OpenWithDialog();
-        QCOMPARE(form->FileName, other);
+        QCOMPARE(form->openPage()->fileName(), other);
         QCOMPARE(activating->Prompts.size(), 0);
         // b has not changed since it was opened.
         QTest::qWait(10);
@@ -954,7 +966,7 @@ private slots:
         QCOMPARE(activating->Prompts.size(), 0);
         QTRY_COMPARE(activating->Prompts.size(), 1);
         QCOMPARE(activating->Prompts[0].Caption, QString("Changed"));
-        QVERIFY(form->Doc);
+        QVERIFY(form->GetCurrentDoc());
         QCOMPARE(activating->Unanswered, 0);
         SetPrompter(std::move(previous));
     }
@@ -964,49 +976,49 @@ private slots:
     void reloaded()
     {
         form->OpenFile(copyPage("page.wqf"));
-        TWQFFile *doc = form->Doc.get();
+        TWQFFile *doc = form->GetCurrentDoc();
         QVERIFY(doc->LoadFromFile(
             writePage("new.wqf", "<wqf><function><fn>new</fn><editorNotes>n\n[[@@rect 1 2 3 4 postproc 0 T||||x@@]]\n"
                                  "</editorNotes><DenyURLExecution>1</DenyURLExecution></function>"
                                  "<preproc/><postproc/></wqf>"),
-            0));
+            {}));
         CallDocReloaded();
-        QCOMPARE(form->Doc.get(), doc);
-        QVERIFY(form->Modified);
-        QCOMPARE(form->txtFuncName->text(), QString("new"));
-        QVERIFY(form->chkNoHTTPPre->isChecked());
-        QCOMPARE(form->EditorNotesMemo->toPlainText(), QString("n\n"));
-        QCOMPARE(form->CommentRects.size(), size_t(1));
-        QCOMPARE(form->PostEditor->ItemCount(), 2);
+        QCOMPARE(form->GetCurrentDoc(), doc);
+        QVERIFY(form->openPage()->isModified());
+        QCOMPARE(functionName()->text(), QString("new"));
+        QVERIFY(denyUrlCall()->isChecked());
+        QCOMPARE(notesEditor()->toPlainText(), QString("n\n"));
+        QCOMPARE(form->CommentRects().size(), size_t(1));
+        QCOMPARE(form->PostEditor()->ItemCount(), 2);
     }
 
     void reloadedWithoutSection()
     {
         form->OpenFile(copyPage("page.wqf"));
-        QVERIFY(form->Doc->LoadFromFile(writePage("new.wqf", kNoPreproc), 0));
+        QVERIFY(form->GetCurrentDoc()->LoadFromFile(writePage("new.wqf", kNoPreproc), {}));
         prompter().Answers << pbOK;
         CallDocReloaded();
         QCOMPARE(promptTexts(), QStringList{"unable to find PreProcess section. Won't open!"});
         // Nothing of the previous page can be saved into the new content.
-        QVERIFY(!form->Doc);
-        QVERIFY(!form->PreEditor);
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->GetCurrentDoc());
+        QVERIFY(!form->PreEditor());
+        QVERIFY(!form->openPage()->isModified());
     }
 
     void hostInterfaceOpensAndRefreshes()
     {
         const QString page = copyPage("page.wqf");
         GetAppIntf()->OpenFile(page);
-        QCOMPARE(form->FileName, page);
-        TImageGraphEditor *editor = form->PreEditor.get();
+        QCOMPARE(form->openPage()->fileName(), page);
+        TImageGraphEditor *editor = form->PreEditor();
         TDataList both{editor->Items(diagramNumber(editor, "0"))->Data,
                        editor->Items(diagramNumber(editor, "1"))->Data};
         editor->SetSelected(&both, true);
         GetAppIntf()->RefreshSection("PREPROC");
-        QVERIFY(!form->Modified);
+        QVERIFY(!form->openPage()->isModified());
         GetAppIntf()->RefreshSection("preproc");
         QCOMPARE(editor->SelectedCount(), 2);
-        QVERIFY(form->Modified);
+        QVERIFY(form->openPage()->isModified());
     }
 };
 

@@ -35,8 +35,8 @@ private slots:
     void catalogue()
     {
         const QStringList files = componentFiles();
-        QCOMPARE(files, QStringList({"EXTERNAL.ini", "IF.ini", "INSERTUPDATEQUERY.ini", "SCRIPT.ini", "SELECTQUERY.ini",
-                                     "SET.ini", "TEMPLATE.ini"}));
+        QCOMPARE(files, QStringList({"DELPHI.ini", "EXTERNAL.ini", "IF.ini", "INSERTUPDATEQUERY.ini", "SCRIPT.ini",
+                                     "SELECTQUERY.ini", "SET.ini", "TEMPLATE.ini"}));
         for (const QString &file : files) {
             const QString path = kResources + "/components/" + file;
             const IniFile ini(path);
@@ -59,6 +59,18 @@ private slots:
             QVERIFY(QFile::exists(platform::ProgramFolder() + "images/rule" + kind + ".png"));
         }
         QCOMPARE(QImage(kResources + "/images/comment.png").size(), QSize(32, 32));
+    }
+
+    // The macros and the Pascal sources are copied beside the program too.
+    void macrosAndPascal()
+    {
+        for (const char *folder : {"macros", "pascal"}) {
+            const QStringList files = platform::ListFolderEntries(kResources + "/" + folder, "*", platform::faAnyFile);
+            QVERIFY(!files.isEmpty());
+            for (const QString &file : files)
+                QCOMPARE(readBytes(platform::ProgramFolder() + folder + "/" + file),
+                         readBytes(kResources + "/" + folder + "/" + file));
+        }
     }
 
     void samplePage()

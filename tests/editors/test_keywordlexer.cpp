@@ -1,5 +1,5 @@
 #include "common/testmain.h"
-#include "shell/keywordlexer.h"
+#include "editors/keywordlexer.h"
 
 #include <Qsci/qsciscintilla.h>
 

@@ -1,0 +1,55 @@
+#include "companynameplugin.h"
+
+#include "base/textutils.h"
+
+namespace {
+const QString kMarker = QStringLiteral("mtmorivane_");
+
+bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
+
+// Pages named on Windows and here alike.
+QString fileNameOnly(const QString &path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i)
+        if (isSeparator(path[i]))
+            return path.mid(i + 1);
+    return path;
+}
+} // namespace
+
+TCompanyNamingPlugin::TCompanyNamingPlugin(const QString &AppDir) : m_appDir(AppDir.isEmpty() ? GetAppDir() : AppDir)
+{
+    if (!m_appDir.endsWith(u'/'))
+        m_appDir += u'/';
+}
+
+void TCompanyNamingPlugin::NotifyFileName(const QString &FileName) { this->FileName = FileName; }
+
+QString TCompanyNamingPlugin::GetAppTitle()
+{
+    const QString company = ExtractCompanyName(FileName);
+    return company.isEmpty() ? QString() : u'(' + company + QStringLiteral(") ") + fileNameOnly(FileName);
+}
+
+QString TCompanyNamingPlugin::GetIconFileName()
+{
+    const QString company = ExtractCompanyName(FileName);
+    return company.isEmpty() ? QString() : m_appDir + QStringLiteral("companies/") + company + QStringLiteral(".ico");
+}
+
+QString ExtractCompanyName(const QString &Path)
+{
+    const qsizetype marker = LowerCaseAscii(Path).indexOf(kMarker);
+    if (marker < 0)
+        return QString();
+    const qsizetype start = marker + kMarker.size();
+    for (qsizetype i = start; i < Path.size(); ++i)
+        if (isSeparator(Path[i]))
+            return Path.mid(start, i - start);
+    return QString();
+}
+
+void InitCompanyNamePlugin(const QString &ProgramFolder)
+{
+    SetNamingPlugin(std::make_unique<TCompanyNamingPlugin>(ProgramFolder));
+}

@@ -1,0 +1,286 @@
+#include "extappplugin.h"
+
+#include "appgui.h"
+#include "base/exception.h"
+#include "base/inifile.h"
+#include "base/textutils.h"
+#include "model/filehelpers.h"
+#include "model/wqftypes.h"
+#include "platform/appdirs.h"
+#include "platform/childprocess.h"
+#include "platform/folderlist.h"
+#include "platform/prompter.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+namespace {
+const QString kFileNameField = QStringLiteral("%filename%");
+const QString kSectionField = QStringLiteral("%section%");
+const QString kMain = QStringLiteral("Main");
+
+// Every occurrence of field (lower case), matched by ASCII rules without case.
+QString replaceField(const QString &text, const QString &field, const QString &value)
+{
+    const QString lower = LowerCaseAscii(text);
+    QString out;
+    qsizetype from = 0;
+    for (qsizetype at = lower.indexOf(field); at >= 0; at = lower.indexOf(field, from)) {
+        out += QStringView(text).mid(from, at - from);
+        out += value;
+        from = at + field.size();
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
+
+// The group data nothing reads: the plug-in asks for it only to be told when a run ends.
+class TUnreadGroupData : public TGroupData {};
+
+// What one run came to, beyond the answer.
+struct RunOutcome {
+    bool ran = false;
+    bool started = false;
+    QString reason;
+};
+
+RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages *Messages,
+                       std::unique_ptr<TWQFFile> *Updated)
+{
+    RunOutcome outcome;
+    if (!Plugin || Plugin->Cmd.isEmpty() || !Doc) {
+        outcome.reason = QStringLiteral("No page is open");
+        return outcome;
+    }
+    const auto failed = [&](const QString &reason) {
+        outcome.reason = QStringLiteral("Plugin call failed: ") + Plugin->Name + QStringLiteral(": ") + reason;
+        if (Messages)
+            Messages->append(TCheckMessage{outcome.reason, nullptr});
+        return outcome;
+    };
+    try {
+        // Made exclusively, for its owner only; it goes with the run, whatever happens.
+        const QString copy = TempFileName();
+        const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
+        {
+            QFile file(copy);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return failed(file.errorString());
+            if (!Doc->SaveToStream(file, {}))
+                return failed(Doc->LastError());
+            if (!file.flush())
+                return failed(file.errorString());
+        }
+
+        // Without a program of its own the command would run the appended copy.
+        if (QProcess::splitCommand(Plugin->Cmd).isEmpty())
+            return failed(QStringLiteral("No program named"));
+        const TEditContext context{copy, CallGetCurrentSectionName()};
+        QStringList command = BuildCommandLine(Plugin->Cmd, context);
+        QString program = command.takeFirst();
+        if (!QDir::isAbsolutePath(program))
+            program = Plugin->Folder + program;
+        const platform::ChildRun run = platform::RunChildProcess(program, command, Plugin->Timeout);
+        if (!run.started)
+            return failed(run.error);
+        outcome.started = true;
+
+        const QString timedOut = QStringLiteral("Plugin call timed out: ") + Plugin->Name;
+        if (run.timedOut && Messages)
+            Messages->append(TCheckMessage{QStringLiteral("WARN ") + timedOut, nullptr});
+        if (Messages) {
+            static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+            const QStringList lines = QString::fromUtf8(run.output).split(lineBreak);
+            for (const auto &[key, text] : ParsePluginOutput(lines))
+                EmitPluginMessage(Plugin, Doc, *Messages, key, text);
+        }
+        // A stopped program may have left its copy half-written.
+        if (run.timedOut) {
+            outcome.reason = timedOut;
+            return outcome;
+        }
+
+        if (Updated) {
+            auto rewritten = std::make_unique<TWQFFile>();
+            QFile file(copy);
+            if (!file.open(QIODevice::ReadOnly)) {
+                outcome.reason = file.errorString();
+                return outcome;
+            }
+            if (!rewritten->LoadFromStream(file, {})) {
+                outcome.reason = rewritten->LastError();
+                return outcome;
+            }
+            // The page stays the file it was, with its guard against overwriting.
+            rewritten->SetFileName(Doc->FileName());
+            rewritten->OnReadOnly = Doc->OnReadOnly;
+            *Updated = std::move(rewritten);
+        }
+        outcome.ran = true;
+    } catch (const Exception &e) {
+        return failed(e.message());
+    } catch (const std::exception &e) {
+        return failed(QString::fromUtf8(e.what()));
+    }
+    return outcome;
+}
+} // namespace
+
+TExtAppWarnPlugin::~TExtAppWarnPlugin() { delete m_menuItem.data(); }
+
+std::unique_ptr<TGroupData> TExtAppWarnPlugin::CreateGroupData() { return std::make_unique<TUnreadGroupData>(); }
+
+void TExtAppWarnPlugin::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &) { Data.reset(); }
+
+void TExtAppWarnPlugin::CheckFile(TWQFFile *Doc, TCheckMessages &Messages) { RunExternal(this, Doc, &Messages); }
+
+void TExtAppWarnPlugin::SetMenuItem(QAction *Item)
+{
+    m_menuItem = Item;
+    if (Item)
+        QObject::connect(Item, &QAction::triggered, Item, [this] { RunFromMenu(); });
+}
+
+void TExtAppWarnPlugin::RunFromMenu()
+{
+    try {
+        // The copy must hold what the window shows, typed since the last save included.
+        CallStoreViewTexts();
+        TWQFFile *doc = CallGetCurrentDoc();
+        if (!doc)
+            return;
+        std::unique_ptr<TWQFFile> rewritten;
+        const RunOutcome outcome = runExternal(this, doc, nullptr, Update ? &rewritten : nullptr);
+        // A program that could not run says so; an update that did not happen says why.
+        // A program stopped at its time-out without an update to make stays silent.
+        if (!outcome.ran && (Update || !outcome.started))
+            ShowMessage(outcome.reason);
+        else if (outcome.ran && Update)
+            CallDocReplaced(rewritten);
+    } catch (...) {
+        // Nothing may leave a menu click; without a prompter there is no one to tell.
+    }
+}
+
+QString GetPluginsDir() { return GetAppDir() + QStringLiteral("plugins"); }
+
+void LoadExternalPlugins(const QString &Dir)
+{
+    try {
+        QString dir = Dir.isEmpty() ? GetPluginsDir() : Dir;
+        if (!dir.endsWith(u'/'))
+            dir += u'/';
+        QStringList files;
+        ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
+        for (const QString &file : files) {
+            try {
+                const IniFile ini(dir + file);
+                if (!ini.readOk())
+                    continue;
+                const QString name = Trim(ini.readString(kMain, QStringLiteral("Name")));
+                const QString cmd = Trim(ini.readString(kMain, QStringLiteral("Cmd")));
+                if (name.isEmpty() || cmd.isEmpty())
+                    continue;
+                auto plugin = std::make_unique<TExtAppWarnPlugin>();
+                plugin->GroupCheck = ini.readInteger(kMain, QStringLiteral("GroupCheck"), 1) > 0;
+                plugin->Update = ini.readInteger(kMain, QStringLiteral("Update"), 0) > 0;
+                plugin->Folder = dir + platform::WithoutExtension(file) + u'/';
+                plugin->Cmd = QuoteFileName(cmd);
+                plugin->Name = name;
+                plugin->Timeout = ini.readInteger(kMain, QStringLiteral("Timeout"), 15000);
+                auto *raw = static_cast<TExtAppWarnPlugin *>(RegisterPlugin(std::move(plugin)));
+                const QString menu = Trim(ini.readString(kMain, QStringLiteral("Menu")));
+                if (raw && !menu.isEmpty()) {
+                    QAction *item = AddMenuItem(QStringLiteral("Tools"));
+                    if (item) {
+                        item->setText(menu);
+                        raw->SetMenuItem(item);
+                    }
+                }
+            } catch (...) {
+                // One unreadable description costs only its own plug-in.
+            }
+        }
+    } catch (...) {}
+}
+
+void InitExtAppPlugins(const QString &ProgramFolder)
+{
+    LoadExternalPlugins(ProgramFolder.isEmpty() ? QString() : QDir(ProgramFolder).filePath(QStringLiteral("plugins")));
+}
+
+QString QuoteFileName(const QString &Cmd)
+{
+    const QString quoted = u'"' + kFileNameField + u'"';
+    return replaceField(replaceField(Cmd, quoted, kFileNameField), kFileNameField, quoted);
+}
+
+QStringList BuildCommandLine(const QString &Cmd, const TEditContext &Context)
+{
+    QStringList arguments = QProcess::splitCommand(Cmd);
+    if (!Cmd.contains(u'%')) {
+        arguments.append(Context.FileName);
+        return arguments;
+    }
+    for (QString &argument : arguments)
+        argument =
+            replaceField(replaceField(argument, kFileNameField, Context.FileName), kSectionField, Context.Section);
+    return arguments;
+}
+
+QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines)
+{
+    QList<QPair<QString, QString>> records;
+    QString key, text;
+    for (const QString &line : Lines) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon < 0)
+            continue;
+        const QString lineKey = Trim(QStringView(line).left(colon));
+        const QString lineText = line.mid(colon + 1);
+        if (!key.isEmpty()) {
+            records.append({key, text});
+            text.clear();
+        }
+        if (!lineKey.isEmpty())
+            key = lineKey;
+        text = text.isEmpty() ? lineText : text + u' ' + lineText;
+    }
+    if (!key.isEmpty())
+        records.append({key, text});
+    return records;
+}
+
+void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, TCheckMessages &Messages, const QString &Key,
+                       const QString &Text)
+{
+    if (Key.isEmpty())
+        return;
+    const char16_t first = UpCaseAscii(Key[0].unicode());
+    const QString kind = first == u'E'   ? QStringLiteral("ERROR")
+                         : first == u'W' ? QStringLiteral("WARN")
+                                         : QStringLiteral("HINT");
+    TWQFItem *item = nullptr;
+    const QString rest = Trim(QStringView(Key).mid(1));
+    const qsizetype blank = rest.indexOf(u' ');
+    if (blank >= 0 && Doc) {
+        const QString sectionName = Trim(QStringView(rest).left(blank));
+        const QString itemName = Trim(QStringView(rest).mid(blank + 1));
+        if (const TWQFSection *section = Doc->FindSection(sectionName))
+            item = FindItemByName(section->Items(), itemName);
+    }
+    Messages.append(TCheckMessage{kind + u' ' + Text, item});
+}
+
+bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages *Messages, std::unique_ptr<TWQFFile> *Updated,
+                 QString *Reason)
+{
+    const RunOutcome outcome = runExternal(Plugin, Doc, Messages, Updated);
+    if (Reason)
+        *Reason = outcome.reason;
+    return outcome.ran;
+}

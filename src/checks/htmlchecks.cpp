@@ -1,0 +1,51 @@
+#include "htmlchecks.h"
+
+#include "base/textutils.h"
+#include "itemscheck.h"
+#include "model/htmlcontrols.h"
+#include "model/htmlparsingtree.h"
+#include "model/wqftypes.h"
+
+QString THTMLVerify::GetDescription() { return QStringLiteral("HTML Verification: condition and tooltips"); }
+
+bool CheckTooltip(const QString &Title, QString &Msg)
+{
+    Msg.clear();
+    const QString title = Trim(Title);
+    if (title.isEmpty())
+        Msg = QStringLiteral("No tooltip specified");
+    else if (!title.endsWith(u'.'))
+        Msg = QStringLiteral("Period (\".\") is missing at the end of the tooltip");
+    return Msg.isEmpty();
+}
+
+void THTMLVerify::CheckFile(TWQFFile *Doc, TCheckMessages &Messages)
+{
+    if (!Doc)
+        return;
+    // The controls are bound to the tree's elements, so they go first.
+    const std::unique_ptr<TMLTree> tree = ParseHTML(Doc->GetHtml());
+    THTMLControlList controls;
+    BuildControls(tree.get(), controls);
+    for (const std::unique_ptr<THTMLControl> &control : controls) {
+        const TMLItem *element = control->Item();
+        if (!element)
+            continue;
+        QString name = element->GetAttribute(u"id", true);
+        const TMLItem *inner = control->TagName().isEmpty() ? nullptr : element->ChildByName(control->TagName());
+        if (inner) {
+            name = inner->GetAttribute(u"name", true);
+            QString msg;
+            if (!CheckTooltip(inner->GetAttribute(u"title", true), msg))
+                Messages.append({QStringLiteral("HINT: HTML \"") + name + QStringLiteral("\": ") + msg, nullptr});
+        }
+        QString error;
+        if (!CheckCondition(element->GetAttribute(u"condition", true), error))
+            Messages.append(
+                {QStringLiteral("HINT: ") +
+                     (name.isEmpty() ? QString() : QStringLiteral("HTML \"") + name + QStringLiteral("\": ")) + error,
+                 nullptr});
+    }
+}
+
+void InitHTMLChecks() { RegisterPlugin(std::make_unique<THTMLVerify>()); }

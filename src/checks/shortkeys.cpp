@@ -1,0 +1,218 @@
+#include "shortkeys.h"
+
+#include "base/mathutils.h"
+#include "model/wqftypes.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSet>
+#include <QTextEdit>
+
+namespace {
+// The control a focused viewport belongs to.
+const QWidget *owningControl(const QWidget *control)
+{
+    if (!control)
+        return nullptr;
+    if (auto *area = qobject_cast<const QAbstractScrollArea *>(control->parentWidget()))
+        if (area->viewport() == control)
+            return area;
+    return control;
+}
+
+QWidget *focusedControl() { return const_cast<QWidget *>(owningControl(QApplication::focusWidget())); }
+
+QString controlText(QWidget *control, TTextControlKind kind)
+{
+    switch (kind) {
+    case TTextControlKind::LineEdit:
+        return static_cast<QLineEdit *>(control)->text();
+    case TTextControlKind::SourceEditor:
+        return static_cast<QsciScintilla *>(control)->text();
+    case TTextControlKind::OtherEdit:
+        if (auto *line = qobject_cast<QLineEdit *>(control))
+            return line->text();
+        if (auto *spin = qobject_cast<QAbstractSpinBox *>(control))
+            return spin->text();
+        if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+            return plain->toPlainText();
+        if (auto *rich = qobject_cast<QTextEdit *>(control))
+            return rich->toPlainText();
+        return QString();
+    case TTextControlKind::None:
+        break;
+    }
+    return QString();
+}
+
+// The selection's components among the items of the sections; notes and their handles are
+// selected too and must be left alone.
+QList<TWQFItem *> selectedComponents(const QList<void *> &selection, const std::vector<const TWQFSection *> &sections)
+{
+    QSet<const void *> components;
+    for (const TWQFSection *section : sections)
+        for (const auto &item : section->Items())
+            components.insert(item.get());
+    QList<TWQFItem *> out;
+    for (void *data : selection)
+        if (components.contains(data))
+            out.append(static_cast<TWQFItem *>(data));
+    return out;
+}
+
+// The folder part of a path with its final delimiter, "/" or "\".
+QString folderOf(const QString &path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i)
+        if (path[i] == u'/' || path[i] == u'\\')
+            return path.left(i + 1);
+    return QString();
+}
+
+// The name with its extension replaced by ".wqf", or ".wqf" added when it has none.
+QString withPageExtension(const QString &name)
+{
+    for (qsizetype i = name.size() - 1; i >= 0; --i) {
+        if (name[i] == u'.')
+            return name.left(i) + QStringLiteral(".wqf");
+        if (name[i] == u'/' || name[i] == u'\\')
+            break;
+    }
+    return name + QStringLiteral(".wqf");
+}
+} // namespace
+
+TTextControlKind TextControlKind(const QWidget *Control)
+{
+    Control = owningControl(Control);
+    if (!Control)
+        return TTextControlKind::None;
+    if (qobject_cast<const QsciScintilla *>(Control))
+        return TTextControlKind::SourceEditor;
+    if (auto *line = qobject_cast<const QLineEdit *>(Control)) {
+        // A combo box's edit part is no edit control of its own; a spin box is one, but not a
+        // plain single-line edit.
+        if (qobject_cast<const QComboBox *>(line->parentWidget()))
+            return TTextControlKind::None;
+        if (qobject_cast<const QAbstractSpinBox *>(line->parentWidget()))
+            return TTextControlKind::OtherEdit;
+        return TTextControlKind::LineEdit;
+    }
+    if (qobject_cast<const QAbstractSpinBox *>(Control) || qobject_cast<const QPlainTextEdit *>(Control) ||
+        qobject_cast<const QTextEdit *>(Control))
+        return TTextControlKind::OtherEdit;
+    return TTextControlKind::None;
+}
+
+// ---- Ctrl+Enter ----
+
+bool TOpenExternalFile::Accepts(uint16_t Key, TShiftState Shift) { return Key == VK_RETURN && Shift == ssCtrl; }
+
+void TOpenExternalFile::Execute(uint16_t, TShiftState, bool &)
+{
+    TPellorinAppIntf *host = GetAppIntf();
+    QList<void *> selection;
+    host->GetSelection(selection);
+    TWQFFile *doc = nullptr;
+    host->GetCurrent(doc);
+    if (!doc)
+        return;
+    std::vector<const TWQFSection *> sections;
+    for (const auto &section : doc->Sections())
+        sections.push_back(section.get());
+    const QList<TWQFItem *> components = selectedComponents(selection, sections);
+    if (components.size() != 1 || components.first()->GetType() != u"EXTERNAL")
+        return;
+    host->OpenFile(folderOf(host->GetFileName()) + withPageExtension(components.first()->GetValueN()));
+}
+
+// ---- Alt+arrows ----
+
+bool TMoveWQFComponents::Accepts(uint16_t Key, TShiftState Shift)
+{
+    const uint16_t key = Key & 0xFF;
+    return key >= VK_LEFT && key <= VK_DOWN && Shift.testFlag(ssAlt);
+}
+
+void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
+{
+    if (TextControlKind(focusedControl()) != TTextControlKind::None)
+        return;
+    int dx = 0, dy = 0;
+    switch (Key & 0xFF) {
+    case VK_LEFT:
+        dx = -32;
+        break;
+    case VK_UP:
+        dy = -24;
+        break;
+    case VK_RIGHT:
+        dx = 32;
+        break;
+    default:
+        dy = 24;
+        break;
+    }
+    TPellorinAppIntf *host = GetAppIntf();
+    QList<void *> selection;
+    host->GetSelection(selection);
+    TWQFFile *doc = nullptr;
+    const QString sectionName = host->GetCurrent(doc);
+    const TWQFSection *section = doc && !sectionName.isEmpty() ? doc->FindSection(sectionName) : nullptr;
+    bool moved = false;
+    if (section)
+        for (TWQFItem *item : selectedComponents(selection, {section})) {
+            item->SetX(ClampedAdd(item->GetX(), dx));
+            item->SetY(ClampedAdd(item->GetY(), dy));
+            moved = true;
+        }
+    host->RefreshSection(sectionName);
+    if (moved)
+        host->MarkModified();
+}
+
+// ---- Ctrl+' ----
+
+bool TRequote::Accepts(uint16_t Key, TShiftState Shift) { return Key == VK_OEM_7 && Shift.testFlag(ssCtrl); }
+
+void TRequote::Execute(uint16_t, TShiftState Shift, bool &Handled)
+{
+    QWidget *control = focusedControl();
+    const TTextControlKind kind = TextControlKind(control);
+    QString text = controlText(control, kind);
+    Handled = !text.isEmpty();
+    if (!Handled)
+        return;
+    if (Shift == ssCtrl)
+        text.replace(u'\'', QStringLiteral("''"));
+    else if (Shift == (ssShift | ssCtrl))
+        text.replace(QStringLiteral("''"), QStringLiteral("'"));
+    // The whole text goes back, and the control's change handler runs even when nothing
+    // changed, as after any edit.
+    if (kind == TTextControlKind::LineEdit) {
+        auto *edit = static_cast<QLineEdit *>(control);
+        if (edit->text() != text)
+            edit->setText(text);
+        else
+            emit edit->textChanged(text);
+    } else if (kind == TTextControlKind::SourceEditor) {
+        auto *editor = static_cast<QsciScintilla *>(control);
+        if (editor->text() != text)
+            editor->setText(text);
+        else
+            emit editor->textChanged();
+    }
+}
+
+void InitShortKeys()
+{
+    RegisterPlugin(std::make_unique<TOpenExternalFile>());
+    RegisterPlugin(std::make_unique<TMoveWQFComponents>());
+    RegisterPlugin(std::make_unique<TRequote>());
+}

@@ -1,0 +1,43 @@
+#pragma once
+// Key combinations of the main window, served through the host interface: Ctrl+Enter opens
+// the page an external component names, Alt+arrows move the selected components, Ctrl+'
+// and Ctrl+Shift+' double and undouble the quotes of the focused text.
+#include "pellorinplugin.h"
+
+class QWidget;
+
+// Ctrl+Enter on one selected "EXTERNAL" component opens its page, beside the open one.
+class TOpenExternalFile : public TShortCutPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TOpenExternalFile"); }
+    bool Accepts(uint16_t Key, TShiftState Shift) override;
+    // Leaves Handled as it is: the key goes on.
+    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override;
+};
+
+// Alt+arrow moves the selected components of the active diagram by one grid step (32 across,
+// 24 down), unless a text control has the focus.
+class TMoveWQFComponents : public TShortCutPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TMoveWQFComponents"); }
+    bool Accepts(uint16_t Key, TShiftState Shift) override;
+    // Leaves Handled as it is: the key goes on.
+    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override;
+};
+
+// Ctrl+' doubles every "'" of the focused text, Ctrl+Shift+' makes every "''" one again.
+class TRequote : public TShortCutPlugin {
+public:
+    QString ClassName() const override { return QStringLiteral("TRequote"); }
+    bool Accepts(uint16_t Key, TShiftState Shift) override;
+    // Handled when the focused control has a text.
+    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override;
+};
+
+// What the focused control is to these keys: no text control, a single-line edit the
+// program writes back into, another edit control (read, not written) or a source editor.
+enum class TTextControlKind { None, LineEdit, OtherEdit, SourceEditor };
+TTextControlKind TextControlKind(const QWidget *Control);
+
+// The three plug-ins, in their order, at start-up.
+void InitShortKeys();

@@ -1,0 +1,228 @@
+#include "codeeditors.h"
+
+#include "base/textutils.h"
+#include "keywordlexer.h"
+
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
+#include <Qsci/qscilexer.h>
+#include <Qsci/qscilexerhtml.h>
+#include <Qsci/qscilexerjavascript.h>
+#include <Qsci/qscilexerpascal.h>
+#include <Qsci/qscilexersql.h>
+
+#include <QAbstractScrollArea>
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <initializer_list>
+
+namespace {
+int countPresent(const QString &lower, std::initializer_list<const char *> needles)
+{
+    int n = 0;
+    for (const char *needle : needles)
+        if (lower.contains(QLatin1String(needle)))
+            ++n;
+    return n;
+}
+
+constexpr QsciCommand::Command kPageCommands[] = {
+    QsciCommand::PageUp,         QsciCommand::PageDown,         QsciCommand::PageUpExtend,
+    QsciCommand::PageDownExtend, QsciCommand::PageUpRectExtend, QsciCommand::PageDownRectExtend,
+};
+
+bool pagesUp(QsciCommand::Command command)
+{
+    return command == QsciCommand::PageUp || command == QsciCommand::PageUpExtend ||
+           command == QsciCommand::PageUpRectExtend;
+}
+
+// The height in which the editor's parent is seen: the visible part of a scroll area when
+// the parent is the widget a scroll area scrolls, else the parent's own client height.
+int visibleParentHeight(const QWidget *editor)
+{
+    const QWidget *parent = editor->parentWidget();
+    if (!parent)
+        return 0;
+    if (const QWidget *viewport = parent->parentWidget())
+        if (auto *area = qobject_cast<const QAbstractScrollArea *>(viewport->parentWidget()))
+            if (area->viewport() == viewport)
+                return viewport->height();
+    return parent->contentsRect().height();
+}
+} // namespace
+
+THighlighterKind GuessHighlighter(const QString &Text)
+{
+    const QString lower = LowerCaseAscii(Text);
+    const int pascal = countPresent(lower, {"begin", "var", ":="});
+    const int sql = countPresent(lower, {"select", "insert", "update", "from", "where"});
+    const int html = countPresent(lower, {"<div>", "<a>", "<table>"});
+    if (pascal > 0 && pascal >= sql && pascal >= html)
+        return THighlighterKind::Pascal;
+    if (sql > 0 && sql >= html)
+        return THighlighterKind::SQL;
+    if (html > 0)
+        return THighlighterKind::HTML;
+    return THighlighterKind::None;
+}
+
+QsciLexer *NewHighlighterLexer(THighlighterKind Kind, QObject *Parent)
+{
+    switch (Kind) {
+    case THighlighterKind::Pascal:
+        return new QsciLexerPascal(Parent);
+    case THighlighterKind::SQL:
+        return new QsciLexerSQL(Parent);
+    case THighlighterKind::HTML:
+        return new QsciLexerHTML(Parent);
+    case THighlighterKind::JavaScript:
+        return new QsciLexerJavaScript(Parent);
+    case THighlighterKind::Keywords:
+        return new TKeywordLexer(Parent);
+    case THighlighterKind::None:
+        break;
+    }
+    return nullptr;
+}
+
+void RebindTabKeys(QsciScintilla *Editor)
+{
+    if (!Editor)
+        return;
+    QsciCommandSet *commands = Editor->standardCommands();
+    if (QsciCommand *tab = commands->find(QsciCommand::Tab)) {
+        tab->setKey(QKeyCombination(Qt::CTRL, Qt::Key_Tab).toCombined());
+        tab->setAlternateKey(0);
+    }
+    if (QsciCommand *backtab = commands->find(QsciCommand::Backtab)) {
+        backtab->setKey(QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Tab).toCombined());
+        backtab->setAlternateKey(0);
+    }
+}
+
+QFont ScaleFontToDpi(QFont Font, int Dpi)
+{
+    if (Dpi > 96)
+        Font.setStyleStrategy(QFont::PreferDefault);
+    if (Dpi != 96 && Font.pixelSize() > 0)
+        Font.setPointSizeF(Font.pixelSize() * 72.0 / 96.0);
+    return Font;
+}
+
+void ScaleSynEditToDpi(QsciScintilla *Editor)
+{
+    if (!Editor)
+        return;
+    const int dpi = Editor->logicalDpiY();
+    Editor->setFont(ScaleFontToDpi(Editor->font(), dpi));
+    QsciLexer *lexer = Editor->lexer();
+    if (!lexer)
+        return;
+    lexer->setDefaultFont(ScaleFontToDpi(lexer->defaultFont(), dpi));
+    for (int style = 0; style <= QsciScintillaBase::STYLE_MAX; ++style)
+        if (!lexer->description(style).isEmpty())
+            lexer->setFont(ScaleFontToDpi(lexer->font(style), dpi), style);
+}
+
+// ---- TWheelSynEdit ----
+
+TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent) { ScaleSynEditToDpi(this); }
+
+void TWheelSynEdit::SetHighlighter(THighlighterKind Kind)
+{
+    if (Kind == m_highlighter)
+        return;
+    QsciLexer *old = lexer();
+    m_highlighter = Kind;
+    setLexer(NewHighlighterLexer(Kind, this));
+    delete old;
+    ScaleSynEditToDpi(this);
+}
+
+int TWheelSynEdit::LineHeight() const
+{
+    return int(const_cast<TWheelSynEdit *>(this)->SendScintilla(SCI_TEXTHEIGHT, 0));
+}
+
+int TWheelSynEdit::PageLines() const
+{
+    const int lineHeight = LineHeight();
+    int n = lineHeight > 0 ? visibleParentHeight(this) / lineHeight : 0;
+    if (n <= 0)
+        n = 1;
+    if (m_pageOptions & HalfPageScroll)
+        n /= 2;
+    if (m_pageOptions & ScrollByOneLess)
+        n -= 1;
+    return std::max(n, 1);
+}
+
+bool TWheelSynEdit::ExecutePageCommand(QsciCommand::Command Command)
+{
+    if (std::find(std::begin(kPageCommands), std::end(kPageCommands), Command) == std::end(kPageCommands))
+        return false;
+    int n = PageLines();
+    if (pagesUp(Command))
+        n = -n;
+    setFirstVisibleLine(std::max(0, firstVisibleLine() + n));
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    setCursorPosition(std::clamp(line + n, 0, std::max(0, lines() - 1)), index);
+    return true;
+}
+
+QsciCommand::Command TWheelSynEdit::pageCommandFor(int Key) const
+{
+    QsciCommandSet *commands = const_cast<TWheelSynEdit *>(this)->standardCommands();
+    for (QsciCommand::Command command : kPageCommands)
+        if (QsciCommand *c = commands->find(command))
+            if (Key != 0 && (c->key() == Key || c->alternateKey() == Key))
+                return command;
+    return QsciCommand::Command(0);
+}
+
+void TWheelSynEdit::keyPressEvent(QKeyEvent *Event)
+{
+    const Qt::KeyboardModifiers modifiers =
+        Event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int key = QKeyCombination(modifiers, Qt::Key(Event->key())).toCombined();
+    if (const QsciCommand::Command command = pageCommandFor(key); command != QsciCommand::Command(0)) {
+        ExecutePageCommand(command);
+        Event->accept();
+        return;
+    }
+    QsciScintilla::keyPressEvent(Event);
+}
+
+void TWheelSynEdit::wheelEvent(QWheelEvent *Event)
+{
+    bool handled = false;
+    if (OnMouseWheel) {
+        const Qt::KeyboardModifiers shift = Event->modifiers() & ~Qt::KeypadModifier;
+        OnMouseWheel(this, shift, Event->angleDelta().y(), Event->position().toPoint(), handled);
+    }
+    // An unhandled turn goes on to the parents; the editor itself never scrolls on it.
+    Event->setAccepted(handled);
+}
+
+bool TWheelSynEdit::focusNextPrevChild(bool Next)
+{
+    if (!m_wantTabs)
+        return QAbstractScrollArea::focusNextPrevChild(Next);
+    return QsciScintilla::focusNextPrevChild(Next);
+}
+
+// ---- TWheelComboBox ----
+
+TWheelComboBox::TWheelComboBox(QWidget *Parent) : QComboBox(Parent) {}
+
+void TWheelComboBox::wheelEvent(QWheelEvent *Event)
+{
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, Event->modifiers() & ~Qt::KeypadModifier, Event->angleDelta().y(),
+                     Event->position().toPoint(), handled);
+    Event->accept();
+}

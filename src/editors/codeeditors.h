@@ -1,0 +1,101 @@
+#pragma once
+// The code editors of the program: one QScintilla subclass whose mouse wheel is handed to
+// the panel around it, which pages by the height of that panel, and whose Tab keys indent only
+// together with Ctrl; a combo box whose wheel never changes its item; the highlighters a code
+// editor can carry, each editor with lexer objects of its own, and the guess of one from a
+// value's text.
+#include <Qsci/qsciscintilla.h>
+
+#include <QComboBox>
+#include <QFont>
+#include <QPoint>
+#include <QString>
+#include <Qt>
+#include <functional>
+
+class QsciLexer;
+
+// (Sender, Shift, WheelDelta, MousePos, Handled): the handler sets Handled when it took the
+// turn. WheelDelta is 120 per notch, positive away from the user; MousePos is in the
+// control's own coordinates.
+using TMouseWheelHandler =
+    std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos, bool &Handled)>;
+
+enum class THighlighterKind { None, Pascal, SQL, HTML, JavaScript, Keywords };
+
+// Pascal, SQL or HTML by counting which of their telltale strings the text holds (each
+// string once, wherever it occurs, without case); ties go to Pascal, then SQL, then HTML;
+// None when no string occurs.
+THighlighterKind GuessHighlighter(const QString &Text);
+
+// A new lexer of the kind, owned by Parent (a lexer serves one editor only); none for None.
+// A keyword lexer starts without words.
+QsciLexer *NewHighlighterLexer(THighlighterKind Kind, QObject *Parent);
+
+// Tab and Shift+Tab indent and unindent only together with Ctrl (Ctrl+Tab, Ctrl+Shift+Tab);
+// plain Tab and Shift+Tab no longer reach the editor's tab commands.
+void RebindTabKeys(QsciScintilla *Editor);
+
+// A font laid out for 96 dots per inch, adapted to Dpi: above 96 the default rendering
+// quality; at any other resolution than 96 a size given in pixels becomes the same size in
+// points, which then follows the screen. A font sized in points is already independent.
+QFont ScaleFontToDpi(QFont Font, int Dpi);
+// ScaleFontToDpi on the editor's font and its highlighter's fonts at the editor's resolution.
+void ScaleSynEditToDpi(QsciScintilla *Editor);
+
+class TWheelSynEdit : public QsciScintilla {
+    Q_OBJECT
+public:
+    // Options of the page commands.
+    enum PageOption { HalfPageScroll = 0x1, ScrollByOneLess = 0x2 };
+    Q_DECLARE_FLAGS(PageOptions, PageOption)
+
+    explicit TWheelSynEdit(QWidget *Parent = nullptr);
+
+    // Runs the wheel turn; the turn counts as handled only when the handler says so.
+    TMouseWheelHandler OnMouseWheel;
+
+    PageOptions GetPageOptions() const { return m_pageOptions; }
+    void SetPageOptions(PageOptions Options) { m_pageOptions = Options; }
+
+    // False: Tab and Shift+Tab move the focus instead of reaching the editor.
+    bool WantTabs() const { return m_wantTabs; }
+    void SetWantTabs(bool Value) { m_wantTabs = Value; }
+
+    // The highlighter guessed for a text, or set directly; the editor makes its own lexer.
+    THighlighterKind Highlighter() const { return m_highlighter; }
+    void SetHighlighter(THighlighterKind Kind);
+
+    // The page commands (page up and down, with selection, with column selection) move the
+    // top line and the caret by the height of the control that shows the editor's parent,
+    // without selecting; true when Command was one of them.
+    bool ExecutePageCommand(QsciCommand::Command Command);
+    // The number of lines a page command moves, before its direction.
+    int PageLines() const;
+
+    int LineHeight() const;
+
+protected:
+    void keyPressEvent(QKeyEvent *Event) override;
+    void wheelEvent(QWheelEvent *Event) override;
+    bool focusNextPrevChild(bool Next) override;
+
+private:
+    QsciCommand::Command pageCommandFor(int Key) const;
+
+    PageOptions m_pageOptions;
+    bool m_wantTabs = true;
+    THighlighterKind m_highlighter = THighlighterKind::None;
+};
+Q_DECLARE_OPERATORS_FOR_FLAGS(TWheelSynEdit::PageOptions)
+
+class TWheelComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TWheelComboBox(QWidget *Parent = nullptr);
+    // Runs the wheel turn; the turn is always taken, so it never changes the item.
+    TMouseWheelHandler OnMouseWheel;
+
+protected:
+    void wheelEvent(QWheelEvent *Event) override;
+};

@@ -1,0 +1,23 @@
+#include "descriptionfiles.h"
+
+#include "base/exception.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+QString ReadDescriptionFile(const QString &fileName, qsizetype *byteCount)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Cannot read the file \"%1\": %2").arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Exception(QStringLiteral("Cannot read the file \"%1\": %2").arg(fileName, file.errorString()));
+    if (byteCount)
+        *byteCount = bytes.size();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    if (decoder.hasError() || bytes.contains('\0'))
+        throw Exception(QStringLiteral("The file \"%1\" is not UTF-8 text").arg(fileName));
+    return text;
+}

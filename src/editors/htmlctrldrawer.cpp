@@ -1,0 +1,43 @@
+#include "htmlctrldrawer.h"
+
+#include "base/textutils.h"
+#include "model/htmlcontrols.h"
+
+QString TTextDrawStyle::GetValue(const QString &Name) const { return Values.Value(Name); }
+
+void TTextDrawStyle::SetValue(const QString &Name, const QString &Value) { Values.SetValue(Name, Value); }
+
+TTextDrawStyle &DefaultDrawStyle()
+{
+    static TTextDrawStyle style = [] {
+        TTextDrawStyle s;
+        s.SetValue(QStringLiteral("color"), QStringLiteral("#000000"));
+        s.SetValue(QStringLiteral("font-family"), QStringLiteral("Trebuchet MS"));
+        s.SetValue(QStringLiteral("font-size"), QStringLiteral("10"));
+        return s;
+    }();
+    return style;
+}
+
+void ApplyFont(TCanvas &Canvas, const TDrawStyle &Style)
+{
+    Canvas.SetFontName(Style.GetValue(QStringLiteral("font-family")));
+    Canvas.SetFontColor(TColor(ParseHTMLColor(Style.GetValue(QStringLiteral("color")))));
+    int size = 0;
+    if (!TryStrToInt(Style.GetValue(QStringLiteral("font-size")), size) || size <= 0)
+        size = 12;
+    Canvas.SetFontSize(size);
+}
+
+void TDrawHMTLControl::Draw(const THTMLControl &Control, TCanvas &Canvas, int X, int Y, const TDrawStyle *Style)
+{
+    const TDrawStyle &style = Style ? *Style : DefaultDrawStyle();
+    const Rect r = MoveRectTo(Control.Bounds(), X, Y);
+    Canvas.SetPenColor(RGBToColor(0, 0, 255));
+    Canvas.SetBrushStyle(bsClear);
+    Canvas.Rectangle(r);
+    ApplyFont(Canvas, style);
+    const QString caption = Control.GetPropertyValue(QStringLiteral("caption"));
+    if (!caption.isEmpty())
+        Canvas.TextOut(r.Left, r.Top, caption);
+}

@@ -1,0 +1,38 @@
+#include "htmleditors.h"
+
+#include "htmlctrldrawer.h"
+
+void THTMLEditorSource::SetControls(const THTMLControlList &List)
+{
+    m_controls.clear();
+    m_controls.reserve(List.size());
+    for (const std::unique_ptr<THTMLControl> &control : List)
+        m_controls.push_back(control.get());
+}
+
+void THTMLEditorSource::GetItems(TDataList &List)
+{
+    for (THTMLControl *control : m_controls)
+        List.push_back(control);
+}
+
+void THTMLEditorSource::GetItemInfo(void *Data, Rect &R, bool &, QString &)
+{
+    AbsoluteBounds(static_cast<const THTMLControl *>(Data), R);
+}
+
+void THTMLEditorSource::MoveItem(void *, int, int) {}
+
+void THTMLEditorSource::PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool, const TGraphPaintInfo &)
+{
+    TDrawHMTLControl::Draw(*static_cast<const THTMLControl *>(Data), Canvas, X, Y);
+}
+
+THTMLEditor::THTMLEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
+                         std::unique_ptr<THTMLEditorSource> Source)
+    : TImageGraphEditor(Host, HScrollBar, VScrollBar, std::move(Source))
+{}
+
+THTMLEditor::THTMLEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, THTMLEditorSource *Source)
+    : TImageGraphEditor(Host, HScrollBar, VScrollBar, Source)
+{}

@@ -1,0 +1,317 @@
+#include "morivanecomponents.h"
+
+#include "descriptionfiles.h"
+
+#include "base/exception.h"
+#include "base/inifile.h"
+#include "base/textutils.h"
+#include "model/filehelpers.h"
+#include "model/wqftypes.h"
+#include "platform/appdirs.h"
+#include "platform/folderlist.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// An empty value counts as a missing one in description files.
+QString readText(const IniFile &ini, const QString &section, const QString &key, const QString &defaultValue)
+{
+    const QString value = ini.readString(section, key);
+    return value.isEmpty() ? defaultValue : value;
+}
+
+bool isNameStart(char32_t c)
+{
+    return c == U':' || c == U'_' || (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || (c >= 0xC0 && c <= 0xD6) ||
+           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isNameChar(char32_t c)
+{
+    return isNameStart(c) || c == U'-' || c == U'.' || (c >= U'0' && c <= U'9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// Whether the writer can put the name as an element tag that reads back as the same element.
+bool isElementName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const bool first = i == 0;
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i].unicode(), name[i + 1].unicode());
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            return false; // a lone half, which the writer refuses
+        }
+        if (!(first ? isNameStart(c) : isNameChar(c)))
+            return false;
+    }
+    return true;
+}
+
+// The element names one entry needs: the key of the description file and the name it gives.
+using NameKeys = std::vector<std::pair<QLatin1String, QString>>;
+
+// The message for the first unusable name, empty when all are usable.
+QString nameError(const TComponentDescr &kind, const TComponentField &field, const NameKeys &keys)
+{
+    for (const auto &[key, name] : keys) {
+        if (name.isEmpty())
+            return QStringLiteral(
+                       "The kind \"%1\" cannot create its elements: the field \"%2\" names no element in \"%3\"")
+                .arg(kind.Name, field.Name, key);
+        if (!isElementName(name))
+            return QStringLiteral("The kind \"%1\" cannot create its elements: \"%2\" in \"%3\" of the field \"%4\" is "
+                                  "no element name")
+                .arg(kind.Name, name, key, field.Name);
+    }
+    return {};
+}
+
+// A fixed entry, and the bare entry of the second pass: the name and type elements only when
+// their names are set.
+NameKeys fixedEntryKeys(const TComponentField &field)
+{
+    NameKeys keys;
+    if (!field.NameTag.isEmpty())
+        keys.push_back({QLatin1String("nametag"), field.NameTag});
+    keys.push_back({QLatin1String("tag"), field.Tag});
+    if (!field.TypeTag.isEmpty())
+        keys.push_back({QLatin1String("typetag"), field.TypeTag});
+    return keys;
+}
+
+NameKeys variableEntryKeys(const TComponentField &field)
+{
+    if (field.HostTag.isEmpty())
+        return {{QLatin1String("nametag"), field.NameTag}, {QLatin1String("tag"), field.Tag}};
+    return {{QLatin1String("hosttag"), field.HostTag},
+            {QLatin1String("nametag"), field.NameTag},
+            {QLatin1String("typetag"), field.TypeTag},
+            {QLatin1String("tag"), field.Tag}};
+}
+
+XmlElement *append(XmlElement *parent, const QString &name)
+{
+    return static_cast<XmlElement *>(parent->appendChild(NewElement(name)));
+}
+
+const XmlElement *firstChildNamed(const XmlNode *node, const QString &name)
+{
+    return name.isEmpty() ? nullptr : node->firstChildElement(name);
+}
+
+// The walk compares the node names of every kind of child, as the document gives them.
+bool named(const XmlNode *node, const QString &name) { return !name.isEmpty() && node->nodeName() == name; }
+
+void appendTextOf(const XmlNode *node, QStringList &values)
+{
+    if (node)
+        values.append(node->textContent());
+}
+
+} // namespace
+
+void TComponentDescr::LoadFromIni(const QString &FileName)
+{
+    const IniFile ini = IniFile::fromText(ReadDescriptionFile(FileName));
+    auto readMain = [&](const QString &section) {
+        MaxConn = StrToIntDef(ini.readString(section, "MaxConn"), MaxConn);
+        MinConn = StrToIntDef(ini.readString(section, "MinConn"), MinConn);
+        Name = readText(ini, section, "Name", platform::WithoutExtension(QFileInfo(FileName).fileName()));
+        UserName = readText(ini, section, "UserName", Name);
+        OneValReq = ini.readBool(section, "onevalreq", false);
+    };
+    bool hasMain = false;
+    for (const QString &section : ini.sections()) {
+        if (UpperCaseAscii(section) == u"MAIN") {
+            readMain(section);
+            hasMain = true;
+            continue;
+        }
+        TComponentField &field = Fields[size_t(FindOrAddField(section))];
+        field.Name = section;
+        field.Variable = ini.readBool(section, "variable", false);
+        field.Tag = readText(ini, section, "tag", field.Tag);
+        field.NameTag = readText(ini, section, "nametag", field.NameTag);
+        field.TypeTag = readText(ini, section, "typetag", field.TypeTag);
+        field.HostTag = readText(ini, section, "hosttag", field.HostTag);
+        field.Types = readText(ini, section, "types", field.Types);
+        field.DblQuote = ini.readBool(section, "dblquote", false);
+        field.NoCData = ini.readBool(section, "nocdata", false);
+        field.Default = readText(ini, section, "default", QString());
+        field.Editable = ini.readBool(section, "editable", true);
+        field.Values = readText(ini, section, "values", QString());
+    }
+    // Without a MAIN section the kind takes every default: it is named after its file.
+    if (!hasMain)
+        readMain(QStringLiteral("MAIN"));
+}
+
+int TComponentDescr::FindOrAddField(const QString &FieldName)
+{
+    for (size_t i = 0; i < Fields.size(); ++i)
+        if (Fields[i].Name == FieldName)
+            return int(i);
+    Fields.emplace_back();
+    return int(Fields.size() - 1);
+}
+
+QString TComponentDescr::paramNodesError() const
+{
+    for (const TComponentField &field : Fields) {
+        // The second pass makes a bare entry of every field, the variable ones included.
+        if (field.Variable && !OneValReq)
+            continue;
+        const QString error = nameError(*this, field, fixedEntryKeys(field));
+        if (!error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+QString TComponentDescr::variableParamNodesError() const
+{
+    for (const TComponentField &field : Fields) {
+        if (!field.Variable)
+            continue;
+        const QString error = nameError(*this, field, variableEntryKeys(field));
+        if (!error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+void TComponentDescr::CreateParamNodes(TWQFItem *Item, bool WithDefaults) const
+{
+    XmlElement *values = Item ? Item->ValuesNode() : nullptr;
+    if (!values)
+        return;
+    // Checked before the first element, so that a refused kind leaves no half-made component.
+    const QString error = paramNodesError();
+    if (!error.isEmpty())
+        throw Exception(error);
+    for (const TComponentField &field : Fields) {
+        if (field.Variable)
+            continue;
+        if (!field.NameTag.isEmpty())
+            append(values, field.NameTag);
+        XmlElement *value = append(values, field.Tag);
+        if (WithDefaults && !field.Default.isEmpty())
+            value->setTextContent(field.Default);
+        if (!field.TypeTag.isEmpty())
+            append(values, field.TypeTag);
+    }
+    if (!OneValReq)
+        return;
+    for (const TComponentField &field : Fields) {
+        if (!field.NameTag.isEmpty())
+            append(values, field.NameTag);
+        append(values, field.Tag);
+        if (!field.TypeTag.isEmpty())
+            append(values, field.TypeTag);
+    }
+}
+
+void TComponentDescr::AddVariableParamNodes(TWQFItem *Item) const
+{
+    XmlElement *values = Item ? Item->ValuesNode() : nullptr;
+    if (!values)
+        return;
+    const QString error = variableParamNodesError();
+    if (!error.isEmpty())
+        throw Exception(error);
+    for (const TComponentField &field : Fields) {
+        if (!field.Variable)
+            continue;
+        if (field.HostTag.isEmpty()) {
+            append(values, field.NameTag);
+            append(values, field.Tag);
+        } else {
+            XmlElement *host = append(values, field.HostTag);
+            append(host, field.NameTag);
+            append(host, field.TypeTag);
+            append(host, field.Tag);
+        }
+    }
+}
+
+ComponentDescrList &ComponentDescrs()
+{
+    static ComponentDescrList list;
+    return list;
+}
+
+void ClearComponentDescrs() { ComponentDescrs().clear(); }
+
+QStringList LoadComponentDescrs(const QString &dir)
+{
+    QStringList messages;
+    QStringList files;
+    ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
+    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    for (const QString &file : files) {
+        auto kind = std::make_unique<TComponentDescr>();
+        try {
+            kind->LoadFromIni(folder + file);
+        } catch (const Exception &e) {
+            messages.append(QStringLiteral("Component kind skipped: ") + e.message());
+            continue;
+        }
+        ComponentDescrs().push_back(std::move(kind));
+    }
+    return messages;
+}
+
+TComponentDescr *FindComponentDescr(const QString &TypeName)
+{
+    const QString key = UpperCaseAscii(TypeName);
+    for (const auto &kind : ComponentDescrs())
+        if (UpperCaseAscii(kind->Name) == key)
+            return kind.get();
+    return nullptr;
+}
+
+void GetParamValues(const TWQFItem *Item, QStringList *Values)
+{
+    if (!Item || !Values)
+        return;
+    const TComponentDescr *kind = FindComponentDescr(Item->GetType());
+    const XmlElement *values = Item->ValuesNode();
+    if (!kind || !values)
+        return;
+    const XmlNode *child = values->firstChild();
+    while (child) {
+        const XmlNode *next = child->nextSibling();
+        for (const TComponentField &field : kind->Fields) {
+            if (named(child, field.HostTag)) {
+                appendTextOf(firstChildNamed(child, field.NameTag), *Values);
+                appendTextOf(firstChildNamed(child, field.TypeTag), *Values);
+                appendTextOf(firstChildNamed(child, field.Tag), *Values);
+                break;
+            }
+            if (named(child, field.NameTag)) {
+                Values->append(child->textContent());
+                const XmlNode *follower = child->nextSibling();
+                while (follower && follower->isText())
+                    follower = follower->nextSibling();
+                if (follower && named(follower, field.Tag))
+                    Values->append(follower->textContent());
+                next = follower ? follower->nextSibling() : nullptr;
+                break;
+            }
+            if (named(child, field.Tag)) {
+                Values->append(child->textContent());
+                break;
+            }
+        }
+        child = next;
+    }
+}

@@ -1,0 +1,241 @@
+#include "wqfmacros.h"
+
+#include "descriptionfiles.h"
+
+#include "base/exception.h"
+#include "base/inifile.h"
+#include "base/textutils.h"
+#include "model/filehelpers.h"
+#include "platform/appdirs.h"
+#include "platform/folderlist.h"
+
+#include <QFileInfo>
+
+namespace {
+const QString kHeader = QStringLiteral("// Macro:");
+const QString kGray = QStringLiteral("_GRAY");
+
+bool isStringType(const QString &type) { return type == u"STRING"; }
+
+QString baseName(const QString &path) { return platform::WithoutExtension(QFileInfo(path).fileName()); }
+} // namespace
+
+void TPascalMacro::InitValues(StringList &Values) const
+{
+    for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
+        const QString name = ParamTypes.Name(i);
+        Values.SetValue(name, ParamDefaults.Value(name));
+    }
+}
+
+void TPascalMacro::Generate(const StringList &Values, QString &Code) const
+{
+    StringList quoted = Values;
+    for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
+        if (!isStringType(ParamTypes.ValueFromIndex(i)))
+            continue;
+        const QString name = ParamTypes.Name(i);
+        quoted.SetValue(name, quoted.Value(name).replace(u'\'', QStringLiteral("''")));
+    }
+    RenderTemplate(Template.get(), quoted, Code);
+}
+
+bool TPascalMacro::ParseValues(const QString &Code, StringList &Values, QString &Error) const
+{
+    if (!MatchTemplate(Code, Template.get(), Values, Error))
+        return false;
+    for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
+        if (!isStringType(ParamTypes.ValueFromIndex(i)))
+            continue;
+        const QString name = ParamTypes.Name(i);
+        const QString value = Values.Value(name);
+        if (value.contains(QStringLiteral("''")))
+            Values.SetValue(name, QString(value).replace(QStringLiteral("''"), QStringLiteral("'")));
+    }
+    return true;
+}
+
+void TWQFPasMacro::Generate(QString &Code) const
+{
+    if (Macro)
+        Macro->Generate(Values, Code);
+    else
+        Code.clear();
+}
+
+bool TWQFPasMacro::ParseCode(const QString &Code, QString &Error)
+{
+    return Macro && Macro->ParseValues(Code, Values, Error);
+}
+
+int MacroList::IndexOf(const QString &name) const
+{
+    for (size_t i = 0; i < m_macros.size(); ++i)
+        if (SameTextAscii(m_macros[i]->Name, name))
+            return int(i);
+    return -1;
+}
+
+TPascalMacro *MacroList::Find(const QString &name) const
+{
+    const int i = IndexOf(name);
+    return i < 0 ? nullptr : At(i);
+}
+
+void MacroList::Add(std::unique_ptr<TPascalMacro> macro)
+{
+    if (macro)
+        m_macros.push_back(std::move(macro));
+}
+
+MacroList &Macros()
+{
+    static MacroList list;
+    return list;
+}
+
+std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QString &PasFileName)
+{
+    if (!QFileInfo::exists(IniFileName) || !QFileInfo::exists(PasFileName))
+        return nullptr;
+    auto macro = std::make_unique<TPascalMacro>();
+    macro->Name = baseName(PasFileName);
+
+    const IniFile ini = IniFile::fromText(ReadDescriptionFile(IniFileName));
+    const QString main = QStringLiteral("main");
+    macro->Name = ini.readString(main, "name", macro->Name);
+    macro->Caption = ini.readString(main, "username", macro->Name);
+    for (const QString &section : ini.sections()) {
+        if (SameTextAscii(section, main))
+            continue;
+        const QString type = UpperCaseAscii(ini.readString(section, "type", QStringLiteral("INTEGER")));
+        const bool number = type == u"INTEGER" || type == u"FLOAT";
+        macro->ParamTypes.Add(section + u'=' + type);
+        macro->ParamDefaults.Add(section + u'=' + ini.readString(section, "default", number ? "0" : ""));
+    }
+
+    qsizetype size = 0;
+    const QString body = ReadDescriptionFile(PasFileName, &size);
+    if (size == 0)
+        return nullptr;
+    // The file's own blank lines at either end go, so the code starts right below the header.
+    QString content, text;
+    NormalizeLineBreaks(body, content);
+    NormalizeLineBreaks(kHeader + macro->Name + u'\n' + content, text);
+    macro->Template = ParseTemplate(text);
+    return macro;
+}
+
+void RegisterMacro(std::unique_ptr<TPascalMacro> Macro) { Macros().Add(std::move(Macro)); }
+
+void ClearMacros() { Macros().Clear(); }
+
+QStringList LoadMacros(const QString &dir)
+{
+    QStringList messages;
+    QStringList files;
+    ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
+    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    for (const QString &file : files) {
+        try {
+            RegisterMacro(LoadMacro(folder + file, folder + platform::WithoutExtension(file) + ".pas"));
+        } catch (const Exception &e) {
+            messages.append(QStringLiteral("Macro skipped: ") + e.message());
+        }
+    }
+    return messages;
+}
+
+bool IsCodeComponent(const TWQFItem *Item)
+{
+    if (!Item)
+        return false;
+    const QString type = Item->GetType();
+    return type == u"DELPHI" || type == u"SCRIPT";
+}
+
+QString GetCode(const TWQFItem *Item) { return Item ? Item->GetValue(QStringLiteral("v")) : QString(); }
+
+void SetCode(TWQFItem *Item, const QString &Code)
+{
+    if (Item)
+        Item->SetValue(QStringLiteral("v"), Code, true);
+}
+
+TWQFPasMacro *ItemPasMacro(const TWQFItem *Item)
+{
+    return Item ? dynamic_cast<TWQFPasMacro *>(Item->Macro()) : nullptr;
+}
+
+bool HasMacro(const TWQFItem *Item) { return ItemPasMacro(Item) != nullptr; }
+
+void NormalizeLineBreaks(const QString &S, QString &R)
+{
+    QString text = S;
+    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    R = Trim(text);
+}
+
+bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body)
+{
+    Name.clear();
+    Body.clear();
+    if (!Code.startsWith(kHeader))
+        return false;
+    qsizetype end = kHeader.size();
+    while (end < Code.size() && Code[end] != u'\r' && Code[end] != u'\n')
+        ++end;
+    Name = Code.mid(kHeader.size(), end - kHeader.size());
+    NormalizeLineBreaks(Code, Body);
+    return true;
+}
+
+void ApplyMacros(const TWQFItemList &Items, const QString &Prefix)
+{
+    for (const auto &item : Items) {
+        if (!IsCodeComponent(item.get()))
+            continue;
+        QString name, body;
+        if (!ParseMacroHeader(GetCode(item.get()), name, body))
+            continue;
+        if (!Prefix.isEmpty() && !SameTextAscii(QStringView(item->GetComment()).left(Prefix.size()), Prefix))
+            continue;
+        TPascalMacro *macro = Macros().Find(name);
+        if (!macro)
+            continue;
+        TWQFPasMacro *bound = ItemPasMacro(item.get());
+        if (!bound) {
+            auto made = std::make_unique<TWQFPasMacro>(macro);
+            bound = made.get();
+            item->SetMacro(std::move(made));
+        }
+        QString error;
+        if (!bound->ParseCode(body, error))
+            item->SetMacro(nullptr);
+    }
+}
+
+void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item)
+{
+    if (!File || !Section || !Item)
+        return;
+    QString gray;
+    const QString exit1 = Item->GetJump(1);
+    if (Item->JumpCount() >= 2 && !exit1.isEmpty()) {
+        QString section = Section->GetName();
+        const qsizetype proc = LowerCaseAscii(section).indexOf(QStringLiteral("proc"));
+        if (proc >= 0)
+            section.remove(proc, 4);
+        gray = File->GetFunctionName() + u'_' + section + u'_' + exit1 + u';';
+    }
+    Values.SetValue(kGray, gray);
+}
+
+void SetItemGrayValue(StringList &Values, const TWQFItem *Item)
+{
+    if (!Item || !Item->Section())
+        return;
+    SetGrayValue(Values, Item->Section()->Owner(), Item->Section(), Item);
+}

@@ -1,0 +1,106 @@
+#pragma once
+// Script macros: server-side code with named parameters, generated from a template. A macro
+// component is recognised again by the header line of its code and by its comment, so the
+// page file needs nothing of its own for it.
+#include "templateutils.h"
+
+#include "base/stringlist.h"
+#include "model/wqftypes.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// One macro of the macro list.
+class TPascalMacro {
+public:
+    TPascalMacro() = default;
+    TPascalMacro(const TPascalMacro &) = delete;
+    TPascalMacro &operator=(const TPascalMacro &) = delete;
+
+    StringList ParamTypes; // name=TYPE per parameter, in the order of the INI sections
+    StringList ParamDefaults; // name=default
+    QString Name; // key of the list, name in the code header, picture key
+    QString Caption;
+    std::unique_ptr<TTmplSection> Template; // "// Macro:" + Name, LF, the .pas text
+
+    // Values[name] := default for every parameter; other entries stay.
+    void InitValues(StringList &Values) const;
+    // The template filled from Values, STRING values with their apostrophes doubled; Values
+    // itself is not changed.
+    void Generate(const StringList &Values, QString &Code) const;
+    // The values read back out of generated code, STRING values undoubled. False with the
+    // template's message when the code does not fit; values read before the failure stay.
+    bool ParseValues(const QString &Code, StringList &Values, QString &Error) const;
+};
+
+// A macro bound to one code component, which owns it.
+class TWQFPasMacro : public TItemMacro {
+public:
+    explicit TWQFPasMacro(TPascalMacro *Macro) : Macro(Macro) {}
+
+    StringList Values; // the parameters' current values and _GRAY
+    TPascalMacro *Macro; // not owned
+
+    void Generate(QString &Code) const;
+    bool ParseCode(const QString &Code, QString &Error);
+};
+
+// The program's macros in load order; names are looked up without ASCII case, the first of
+// two of one name is found. The list owns its macros.
+class MacroList {
+public:
+    int Count() const { return int(m_macros.size()); }
+    TPascalMacro *At(int index) const { return m_macros.at(size_t(index)).get(); }
+    // -1 when there is none.
+    int IndexOf(const QString &name) const;
+    TPascalMacro *Find(const QString &name) const;
+    // Nothing for none.
+    void Add(std::unique_ptr<TPascalMacro> macro);
+    void Clear() { m_macros.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TPascalMacro>> m_macros;
+};
+
+MacroList &Macros();
+
+// None when either file is missing or the .pas file is empty. Raises Exception naming the
+// file when one cannot be read or is no UTF-8 text.
+std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QString &PasFileName);
+// Appended under its name, also when the list already holds one of that name.
+void RegisterMacro(std::unique_ptr<TPascalMacro> Macro);
+void ClearMacros();
+// Registers the macro of every "*.ini" file of dir and the ".pas" file of the same name, in
+// the sorted order of the folder listing. A file that cannot be read is skipped; the result
+// has one line per skipped macro naming the file and the reason.
+QStringList LoadMacros(const QString &dir);
+
+// A component typed exactly "DELPHI" or "SCRIPT".
+bool IsCodeComponent(const TWQFItem *Item);
+// The code: the value "v".
+QString GetCode(const TWQFItem *Item);
+// Writes the code as plain text, creating "v" when missing.
+void SetCode(TWQFItem *Item, const QString &Code);
+bool HasMacro(const TWQFItem *Item);
+// The component's macro, or none.
+TWQFPasMacro *ItemPasMacro(const TWQFItem *Item);
+
+// Every LF CR, CR LF and lone CR becomes LF; then blanks and control characters are removed
+// from both ends.
+void NormalizeLineBreaks(const QString &S, QString &R);
+// False, with Name and Body empty, unless Code begins with "// Macro:". Name is the rest of
+// that line, not trimmed; Body is the whole code normalised, header included.
+bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body);
+// Binds every code component whose code has the header of a known macro, and whose comment
+// begins with Prefix (without case) when Prefix is set, to that macro again and reads its
+// values back. A component whose code no longer fits loses its macro; its code stays.
+void ApplyMacros(const TWQFItemList &Items, const QString &Prefix);
+
+// Values[_GRAY] := the call of exit 1's target: function name, "_", the section's name
+// without its first "proc", "_", exit 1 and ";"; '' unless the component has two exits and
+// exit 1 is set. Nothing when an argument is missing.
+void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item);
+// SetGrayValue with the component's own section and page.
+void SetItemGrayValue(StringList &Values, const TWQFItem *Item);

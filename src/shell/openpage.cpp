@@ -1,0 +1,286 @@
+#include "openpage.h"
+
+#include "backupname.h"
+#include "base/exception.h"
+#include "editors/wqfdrawutils.h"
+#include "globaloptions.h"
+#include "platform/filestamp.h"
+#include "platform/slotguard.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTimer>
+
+namespace {
+QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
+} // namespace
+
+const std::array<DiagramSection, 2> &diagramSections()
+{
+    static const std::array<DiagramSection, 2> sections{{
+        {QStringLiteral("preproc"), QStringLiteral("unable to find PreProcess section. Won't open!"),
+         &TWQFFile::SetPreHeight},
+        {QStringLiteral("postproc"), QStringLiteral("unable to find PostProcess section. Won't open!"),
+         &TWQFFile::SetPostHeight},
+    }};
+    return sections;
+}
+
+OpenPage::OpenPage(QWidget *dialogParent, QObject *parent) : QObject(parent), m_dialogParent(dialogParent) {}
+
+OpenPage::~OpenPage() = default;
+
+void OpenPage::setFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+    emit fileNameChanged(fileName);
+}
+
+void OpenPage::setModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged(modified);
+}
+
+PageOptions OpenPage::optionsFromSettings()
+{
+    const TGlobalOptions &options = OptionStore();
+    PageOptions flags;
+    if (options.GetBoolDef(opt::XMLWhitespace, false))
+        flags |= poWhitespace;
+    if (options.GetBoolDef(opt::XMLForceHeader, opt::DefaultXMLForceHeader))
+        flags |= poForceHeader;
+    if (options.GetBoolDef(opt::XMLClearEol, false))
+        flags |= poClearEol;
+    return flags;
+}
+
+// ---- opening and closing ----
+
+void OpenPage::openWithDialog()
+{
+    QString name;
+    {
+        Busy busy(*this);
+        name = Prompter().OpenFileName(m_dialogParent, TFileDialogOptions());
+    }
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty() && !QFileInfo::exists(name) &&
+        QFileInfo::exists(name + QStringLiteral(".wqf")))
+        name += QStringLiteral(".wqf");
+    open(name);
+}
+
+bool OpenPage::open(const QString &fileName)
+{
+    Busy busy(*this);
+    // The recent list and the caption keep full paths, whatever the command line gave.
+    const QString path = fileName.isEmpty() ? fileName : QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    if (!close(true))
+        return false;
+    auto doc = std::make_unique<TWQFFile>();
+    doc->OnReadOnly = [this](const QString &name) { return confirmOverwriteReadOnly(name); };
+    if (!doc->LoadFromFile(path, optionsFromSettings())) {
+        const QString error = doc->LastError();
+        doc.reset();
+        showMessage(error);
+        return false;
+    }
+    // Both diagrams need their section; a page without one is not opened at all.
+    for (const DiagramSection &section : diagramSections())
+        if (!doc->FindSection(section.name)) {
+            doc.reset();
+            showMessage(section.missingMessage);
+            return false;
+        }
+    m_doc = std::move(doc);
+    setFileName(path);
+    setModified(false);
+    emit opened();
+    platform::GetFileStamp(path, m_fileTime);
+    // Filling the views ran their change handlers.
+    setModified(false);
+    return true;
+}
+
+bool OpenPage::close(bool askFirst)
+{
+    Busy busy(*this);
+    bool answer = true;
+    if (m_modified && m_doc && askFirst) {
+        TPrompt prompt;
+        prompt.Caption = QStringLiteral("Exit");
+        prompt.Text = QStringLiteral("Do you want to save changes before exit?");
+        prompt.Icon = TPromptIcon::Question;
+        prompt.Buttons = pbYes | pbNo | pbCancel;
+        switch (ask(prompt)) {
+        case pbYes:
+            answer = save(m_fileName);
+            break;
+        case pbNo:
+            answer = true;
+            break;
+        default:
+            answer = false;
+            break;
+        }
+    }
+    if (answer && m_doc) {
+        emit aboutToClose();
+        m_doc.reset();
+        setModified(false);
+        emit closed();
+    }
+    return answer;
+}
+
+// ---- saving ----
+
+QString OpenPage::makeBackupName(const QString &pagePath) const
+{
+    return MakeBackupPath(pagePath, OptionStore().GetString(opt::BackupPath), m_now(), QLocale::system());
+}
+
+bool OpenPage::save(const QString &fileName)
+{
+    Busy busy(*this);
+    QString backupName;
+    QString reason;
+    bool saved = false;
+    try {
+        if (QFileInfo(fileName).isFile() && OptionStore().GetBoolDef(opt::Backup, opt::DefaultBackup)) {
+            const QString name = makeBackupName(fileName);
+            // Only a copy known to be exact may ever be put back.
+            if (CopyFileVerified(fileName, name))
+                backupName = name;
+        }
+        if (!m_doc) {
+            reason = QStringLiteral("No page is open");
+        } else {
+            if (m_saveSteps.writeViews)
+                m_saveSteps.writeViews(*m_doc);
+            for (const DiagramSection &section : diagramSections())
+                (m_doc.get()->*section.setHeight)(SectionHeight(m_doc->FindSection(section.name), 1000));
+            if (m_saveSteps.quickCheck)
+                m_saveSteps.quickCheck();
+            m_doc->SetLastError(QString());
+            saved = m_doc->SaveToFile(fileName, optionsFromSettings());
+            if (!saved)
+                reason = m_doc->LastError();
+        }
+    } catch (const std::exception &) {
+        reason = currentExceptionMessage();
+    }
+    if (saved) {
+        // The caption follows only Save As, not the name a save was given.
+        m_fileName = fileName;
+        platform::GetFileStamp(fileName, m_fileTime);
+        setModified(false);
+        return true;
+    }
+    showMessage(QStringLiteral("Unable to save the file: ") + fileName + QStringLiteral(" Reason: ") + reason);
+    if (!backupName.isEmpty())
+        RestoreBackup(backupName, fileName);
+    return false;
+}
+
+bool OpenPage::saveAs()
+{
+    if (!m_doc)
+        return false;
+    QString name;
+    {
+        Busy busy(*this);
+        TFileDialogOptions options;
+        options.FileName = m_fileName;
+        name = Prompter().SaveFileName(m_dialogParent, options);
+    }
+    if (name.isEmpty() || !save(name))
+        return false;
+    setFileName(name);
+    return true;
+}
+
+bool OpenPage::confirmOverwriteReadOnly(const QString &fileName)
+{
+    const QString policy = OptionStore().GetString(opt::ReadOnly);
+    const QString name = fileNameOnly(fileName);
+    bool allow = true;
+    if (policy.isEmpty() || policy == u"STOP") {
+        showMessage(QStringLiteral("Cannot save file. Please check out ") + name + QStringLiteral(" first!"));
+        allow = false;
+    } else if (policy == u"ASK") {
+        TPrompt prompt;
+        prompt.Text = name + QStringLiteral(" is read-only. Are you sure you want to overwrite the file?");
+        prompt.Icon = TPromptIcon::Warning;
+        prompt.Buttons = pbYes | pbNo;
+        allow = ask(prompt) == pbYes;
+    }
+    if (!allow && m_doc)
+        m_doc->SetLastError(name + QStringLiteral(" is read-only"));
+    return allow;
+}
+
+// ---- changes on disk ----
+
+void OpenPage::checkChangedOnDisk()
+{
+    if (m_busy > 0) {
+        m_checkPending = true;
+        return;
+    }
+    Busy busy(*this);
+    int32_t stamp = 0;
+    if (!platform::GetFileStamp(m_fileName, stamp) || stamp == m_fileTime)
+        return;
+    m_fileTime = stamp;
+    TPrompt prompt;
+    prompt.Caption = QStringLiteral("Changed");
+    prompt.Text =
+        u'"' + m_fileName +
+        QStringLiteral("\" has been changed by another program. \r\nWould you like to reload changed from disk?");
+    prompt.Icon = TPromptIcon::Information;
+    prompt.Buttons = pbYes | pbNo;
+    if (ask(prompt) != pbYes)
+        return;
+    close(false);
+    const QString name = m_fileName;
+    open(name);
+}
+
+void OpenPage::contentReplaced()
+{
+    emit reloaded();
+    if (m_doc)
+        setModified(true);
+}
+
+// ---- questions ----
+
+TPromptButton OpenPage::ask(const TPrompt &prompt)
+{
+    Busy busy(*this);
+    return Prompter().Ask(m_dialogParent, prompt);
+}
+
+void OpenPage::showMessage(const QString &text)
+{
+    TPrompt prompt;
+    prompt.Text = text;
+    ask(prompt);
+}
+
+OpenPage::Busy::Busy(OpenPage &page) : m_page(page) { ++m_page.m_busy; }
+
+OpenPage::Busy::~Busy()
+{
+    if (--m_page.m_busy > 0 || !m_page.m_checkPending)
+        return;
+    m_page.m_checkPending = false;
+    // After the caller is done with the page, not in the middle of its work.
+    QTimer::singleShot(0, &m_page, guarded([page = &m_page] { page->checkChangedOnDisk(); }));
+}

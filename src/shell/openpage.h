@@ -1,0 +1,127 @@
+#pragma once
+// The one open page of the editor: the document, its file name, the modified flag and the
+// file's time stamp, with everything that reads or writes the file: open, close, save, Save
+// As, backups, the read-only policy and the changed-on-disk check. Every question goes
+// through the Prompter. The main window listens to the signals and builds its views; the
+// page knows nothing of them beyond the two steps a save asks of them.
+#include "model/wqftypes.h"
+#include "platform/prompter.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+// A diagram section every page must have; the diagram tabs show them in this order.
+struct DiagramSection {
+    QString name;
+    // The message when a page lacks the section; such a page is not opened.
+    QString missingMessage;
+    // Where a save records the height of the section's diagram.
+    void (TWQFFile::*setHeight)(int);
+};
+// "preproc", then "postproc".
+const std::array<DiagramSection, 2> &diagramSections();
+
+class OpenPage : public QObject {
+    Q_OBJECT
+public:
+    // Dialogs are shown over dialogParent (none in tests).
+    explicit OpenPage(QWidget *dialogParent = nullptr, QObject *parent = nullptr);
+    ~OpenPage() override;
+
+    // None while no page is open.
+    TWQFFile *document() const { return m_doc.get(); }
+    // The page's path; after a close the last one, empty before the first open.
+    const QString &fileName() const { return m_fileName; }
+    // Remembers the name and tells the window, which sets its caption from it.
+    void setFileName(const QString &fileName);
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+    // The file's time stamp at the last open or save.
+    int32_t fileTime() const { return m_fileTime; }
+
+    // The page options from the settings, read at every load and save.
+    static PageOptions optionsFromSettings();
+
+    // The open dialog, then open(); a typed name without extension gets ".wqf" when only that
+    // file exists.
+    void openWithDialog();
+    // Closes the current page (asking) and opens fileName; false, the reason shown, when no
+    // page was opened. A file that does not load, or lacks a diagram section, is not opened.
+    bool open(const QString &fileName);
+    // Offers to save a modified page when askFirst, then frees it; false when the user
+    // cancelled or the save failed. Without an open page: true.
+    bool close(bool askFirst);
+
+    // What a save asks of the views: their texts into the page (before the diagram heights
+    // are recorded), then the quick check (after them). Either may be empty.
+    struct SaveSteps {
+        std::function<void(TWQFFile &page)> writeViews;
+        std::function<void()> quickCheck;
+    };
+    void setSaveSteps(SaveSteps steps) { m_saveSteps = std::move(steps); }
+    // Backup, the views' texts, the quick check, the write. False, with the reason shown,
+    // when it failed; the file then holds its old bytes and the page stays modified.
+    bool save(const QString &fileName);
+    // The save dialog, then save() and setFileName(); false when cancelled or failed.
+    bool saveAs();
+    // The backup path of pagePath under the settings, at the clock's time.
+    QString makeBackupName(const QString &pagePath) const;
+    // The read-only hook of the open page: the policy of the setting ReadOnly; true lets the
+    // write go on.
+    bool confirmOverwriteReadOnly(const QString &fileName);
+    // The clock of the backup names.
+    void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
+    QDateTime now() const { return m_now(); }
+
+    // Offers to reload the page when its file's time stamp changed since it was opened or
+    // saved. While a dialog or an opening or saving runs, it waits and runs once that is over.
+    void checkChangedOnDisk();
+    // The page's content was replaced in place (an external program): the views rebuild and
+    // the page counts as modified, unless the rebuild closed it.
+    void contentReplaced();
+
+    // Every question about the page; the changed-on-disk check waits while one shows.
+    TPromptButton ask(const TPrompt &prompt);
+    void showMessage(const QString &text);
+
+    // While one exists, the changed-on-disk check is put off; the last one to go runs it.
+    class Busy {
+    public:
+        explicit Busy(OpenPage &page);
+        ~Busy();
+        Busy(const Busy &) = delete;
+        Busy &operator=(const Busy &) = delete;
+
+    private:
+        OpenPage &m_page;
+    };
+
+signals:
+    void modifiedChanged(bool modified);
+    void fileNameChanged(const QString &fileName);
+    // A page was read: the views are built from it now.
+    void opened();
+    // The page is about to be freed: the views let go of it now.
+    void aboutToClose();
+    void closed();
+    // The page's content was replaced in place: the views are built again now.
+    void reloaded();
+
+private:
+    QWidget *m_dialogParent;
+    std::unique_ptr<TWQFFile> m_doc;
+    QString m_fileName;
+    bool m_modified = false;
+    int32_t m_fileTime = 0;
+    SaveSteps m_saveSteps;
+    std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
+    int m_busy = 0;
+    bool m_checkPending = false;
+};

@@ -1,0 +1,301 @@
+#include "pagesearch.h"
+
+#include "base/textutils.h"
+#include "model/wqftypes.h"
+#include "platform/prompter.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPointer>
+#include <QTabWidget>
+
+#include <algorithm>
+
+TWQFFile *TWidgetSearchHost::SearchPage() { return m_parts.Page ? m_parts.Page() : nullptr; }
+
+QByteArray TWidgetSearchHost::HtmlEditorText()
+{
+    return m_parts.HtmlEditor ? EditorTextBytes(m_parts.HtmlEditor) : QByteArray();
+}
+
+void TWidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
+{
+    if (m_parts.HtmlEditor)
+        SelectEditorBytes(m_parts.HtmlEditor, Start, Length);
+}
+
+void TWidgetSearchHost::ShowSectionTab(const QString &SectionName)
+{
+    QWidget *sheet = nullptr;
+    if (SectionName == u"preproc")
+        sheet = m_parts.PreSheet;
+    else if (SectionName == u"postproc")
+        sheet = m_parts.PostSheet;
+    else if (SectionName == u"html")
+        sheet = m_parts.HtmlSheet;
+    if (sheet && m_parts.Pages)
+        m_parts.Pages->setCurrentWidget(sheet);
+}
+
+void TWidgetSearchHost::SelectItemByName(const QString &Name)
+{
+    if (m_parts.SelectItemByName)
+        m_parts.SelectItemByName(Name);
+}
+
+QWidget *TWidgetSearchHost::MessageParent() { return m_parts.Pages ? m_parts.Pages->window() : nullptr; }
+
+QByteArray EditorTextBytes(const QsciScintilla *Editor)
+{
+    if (!Editor)
+        return QByteArray();
+    if (!Editor->isUtf8())
+        return Editor->text().toUtf8();
+    // The editor holds the text as UTF-8 already: one copy, no decoding.
+    const auto length = qsizetype(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    const auto *bytes =
+        reinterpret_cast<const char *>(Editor->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return bytes ? QByteArray(bytes, length) : QByteArray();
+}
+
+void SelectEditorBytes(QsciScintilla *Editor, qsizetype Start, qsizetype Length)
+{
+    if (!Editor)
+        return;
+    qsizetype from = std::max<qsizetype>(Start, 0);
+    qsizetype to = std::max(from, from + Length);
+    if (!Editor->isUtf8()) {
+        // A single-byte editor counts characters: convert the byte positions once.
+        const QByteArray bytes = EditorTextBytes(Editor);
+        from = std::min(from, bytes.size());
+        to = std::min(to, bytes.size());
+        const qsizetype fromChars = QString::fromUtf8(bytes.constData(), from).size();
+        to = fromChars + QString::fromUtf8(bytes.constData() + from, to - from).size();
+        from = fromChars;
+    }
+    const auto length = qsizetype(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    from = std::min(from, length);
+    to = std::min(to, length);
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETSEL, uintptr_t(from), intptr_t(to));
+}
+
+bool FindInTextEditor(QWidget *Target, const QString &Text, bool CaseSensitive)
+{
+    auto *editor = qobject_cast<QsciScintilla *>(Target);
+    if (!editor || Text.isEmpty())
+        return false;
+    // Forward from the caret, no regular expression, no whole words, no wrap; the hit is
+    // selected and shown.
+    return editor->findFirst(Text, false, CaseSensitive, false, false, true, -1, -1, true);
+}
+
+namespace {
+QByteArray searchPattern(const TSearchOptions &Options)
+{
+    const QByteArray pattern = Options.SearchText.toUtf8();
+    return Options.CaseSensitive ? pattern : UpperCaseAsciiBytes(pattern);
+}
+
+std::string_view bytesOf(const QByteArray &bytes) { return std::string_view(bytes.constData(), size_t(bytes.size())); }
+
+// The element texts of a component as GetItemTexts lists them, in its order, without
+// building its lines: a key is made only for a hit. Keys are an element's name and its
+// running number among the elements of that name; a name ending in a digit can make two
+// keys alike, which GetItemTexts merges into one line, so such a component goes through
+// GetItemTexts itself.
+class ItemTextWalk {
+public:
+    // Visit(key maker, text) for every non-empty text.
+    template <class Visit> void Run(const TWQFItem *Item, Visit &&visit)
+    {
+        if (!Item || !Item->Node())
+            return;
+        m_nodes.clear();
+        m_nodes.push_back(Item->Node());
+        bool digitAtEnd = false;
+        for (size_t i = 0; i < m_nodes.size(); ++i) {
+            const QString &name = m_nodes[i]->name();
+            digitAtEnd = digitAtEnd || (!name.isEmpty() && name.back() >= u'0' && name.back() <= u'9');
+            for (const auto &child : m_nodes[i]->childNodes())
+                if (child->isElement())
+                    m_nodes.push_back(child.get());
+        }
+        if (digitAtEnd) {
+            StringList lines;
+            GetItemTexts(Item, lines);
+            for (qsizetype i = 0; i < lines.Count(); ++i)
+                visit([&] { return lines.Name(i); }, lines.ValueFromIndex(i));
+            return;
+        }
+        m_counters.clear();
+        for (const XmlNode *node : m_nodes) {
+            const int occurrence = next(node->name());
+            const QString text = NodeText(node);
+            if (!text.isEmpty())
+                visit([&] { return node->name() + QString::number(occurrence); }, text);
+        }
+    }
+
+private:
+    // The name's running number, names compared without ASCII case.
+    int next(const QString &name)
+    {
+        for (auto &[known, count] : m_counters)
+            if (known->size() == name.size() && (known == &name || SameTextAscii(*known, name)))
+                return count++;
+        m_counters.emplace_back(&name, 1);
+        return 0;
+    }
+
+    std::vector<const XmlNode *> m_nodes;
+    std::vector<std::pair<const QString *, int>> m_counters;
+};
+} // namespace
+
+void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, const QByteArray &Text,
+                    TSearchResults &Results)
+{
+    const QByteArray pattern = searchPattern(Options);
+    if (pattern.isEmpty())
+        return;
+    TUpperCaseFinder upper(bytesOf(Text), bytesOf(pattern));
+    auto next = [&](size_t from) {
+        return Options.CaseSensitive ? FindFrom(bytesOf(Text), bytesOf(pattern), from) : upper.FindFrom(from);
+    };
+    // Each search starts one byte after the last hit's first byte, so overlapping hits count.
+    for (qsizetype hit = next(0); hit >= 0; hit = next(size_t(hit) + 1))
+        Results.emplace_back(SectionName, QString(), QString(), Text, hit + 2);
+}
+
+void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, TSearchResults &Results)
+{
+    const QByteArray pattern = searchPattern(Options);
+    ItemTextWalk walk;
+    TDynIntegerArray positions;
+    qsizetype count = 0;
+    QByteArray upper;
+    for (const auto &section : Page.Sections()) {
+        if (section->Items().empty())
+            continue;
+        const QString sectionName = section->GetName();
+        for (const auto &item : section->Items()) {
+            walk.Run(item.get(), [&](auto &&key, const QString &text) {
+                const QByteArray bytes = text.toUtf8();
+                if (!Options.CaseSensitive)
+                    UpperCaseAsciiInto(bytes, upper);
+                FindAll(Options.CaseSensitive ? bytes : upper, pattern, Options.WholeWord, true, WordDelimiters(),
+                        count, positions);
+                if (count > 0)
+                    Results.emplace_back(sectionName, item->GetName(), key(), bytes, positions[0]);
+            });
+        }
+    }
+}
+
+TPageSearch::TPageSearch(std::unique_ptr<TSearchHost> Host, QObject *Parent) : QObject(Parent), m_host(std::move(Host))
+{}
+
+TPageSearch::~TPageSearch() = default;
+
+void TPageSearch::ShowFindDialog()
+{
+    // The dialog outlives this object: its callbacks do nothing once it is gone.
+    const QPointer<TPageSearch> self(this);
+    ShowSearchForm(
+        [self](TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options) {
+            if (self)
+                self->DoFind(Sender, Target, Options);
+        },
+        [self](TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension) {
+            if (self)
+                self->InitSearchPanel(Sender, Panel, Extension);
+        },
+        [self](TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension) {
+            if (self)
+                self->ReadSearchPanel(Sender, Panel, Extension);
+        });
+}
+
+void TPageSearch::FindNext(QWidget *Focused) { FindInTextEditor(Focused, LastSearch(), false); }
+
+void TPageSearch::ShowLastResults()
+{
+    if (TSearchResultForm *form = CreateSearchResultForm())
+        form->show();
+}
+
+void TPageSearch::InitSearchPanel(TSearchForm *, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension)
+{
+    if (!Extension)
+        Extension = std::make_unique<TWQFSearchExtension>();
+    auto *box = new QCheckBox(QStringLiteral("&Search in all WQF components"), Panel);
+    box->setObjectName(QStringLiteral("SearchInComp"));
+    box->adjustSize();
+    box->move(0, 0);
+    if (const auto *extension = dynamic_cast<TWQFSearchExtension *>(Extension.get()))
+        box->setChecked(extension->SearchInComp);
+}
+
+void TPageSearch::ReadSearchPanel(TSearchForm *, QWidget *Panel, TSearchExtension *Extension)
+{
+    auto *extension = dynamic_cast<TWQFSearchExtension *>(Extension);
+    if (!extension || !Panel)
+        return;
+    const auto *box = Panel->findChild<QCheckBox *>(QStringLiteral("SearchInComp"), Qt::FindDirectChildrenOnly);
+    extension->SearchInComp = box && box->isChecked();
+}
+
+void TPageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &Options)
+{
+    if (!Target)
+        return;
+    const auto *extension = dynamic_cast<const TWQFSearchExtension *>(Options.Extension);
+    if (!extension || !extension->SearchInComp) {
+        if (qobject_cast<QsciScintilla *>(Target)) {
+            FindInTextEditor(Target, LastSearch(), Options.CaseSensitive);
+            Target->setFocus();
+        }
+        return;
+    }
+    TSearchResults results;
+    SearchAllComponents(Options, results);
+    if (results.empty()) {
+        ShowMessage(QStringLiteral("No matches found"), m_host->MessageParent());
+        return;
+    }
+    const QPointer<TPageSearch> self(this);
+    ShowSearchResults(Options.SearchText, std::move(results),
+                      [self](TSearchResultForm *Sender, const TSearchResult &Result) {
+                          if (self)
+                              self->SearchResultSelect(Sender, Result);
+                      });
+}
+
+void TPageSearch::SearchAllComponents(const TSearchOptions &Options, TSearchResults &Results)
+{
+    const TWQFFile *page = m_host->SearchPage();
+    if (!page)
+        return;
+    SearchPageComponents(*page, Options, Results);
+    SearchTextHits(QStringLiteral("html"), Options, m_host->HtmlEditorText(), Results);
+}
+
+void TPageSearch::SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &Result)
+{
+    if (!m_host->SearchPage())
+        return;
+    ShowSectionItem(Result.Section, Result.ItemName);
+    if (Result.Section != u"html" || !Sender)
+        return;
+    // Position is one past the hit's 1-based place: the hit starts at byte Position - 2.
+    m_host->SelectHtmlText(Result.Position - 2, Sender->Searched().toUtf8().size());
+}
+
+void TPageSearch::ShowSectionItem(const QString &SectionName, const QString &ItemName)
+{
+    m_host->ShowSectionTab(SectionName);
+    if (!ItemName.isEmpty())
+        m_host->SelectItemByName(ItemName);
+}

@@ -1,0 +1,117 @@
+#pragma once
+// The main window's side of the find dialog: a check box that widens the search to every
+// element text of every component and to the HTML editor's text, the hits listed in the
+// result window, and a chosen hit shown on its tab. It reaches the window only through a
+// search host, so it runs without the main window too.
+#include "searchresultformunit.h"
+#include "searchutils.h"
+#include "searchwindow.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QTabWidget;
+class QsciScintilla;
+class TWQFFile;
+
+// The dialog's extension for the page: search all components instead of the focused editor.
+class TWQFSearchExtension : public TSearchExtension {
+public:
+    bool SearchInComp = false;
+};
+
+// What the page search asks of the main window.
+class TSearchHost {
+public:
+    virtual ~TSearchHost() = default;
+    // The open page; none while no page is open.
+    virtual TWQFFile *SearchPage() = 0;
+    // The HTML editor's current text (not the page's stored HTML), as UTF-8.
+    virtual QByteArray HtmlEditorText() = 0;
+    // Selects the Length bytes from the 0-based byte Start of that text in the HTML editor.
+    virtual void SelectHtmlText(qsizetype Start, qsizetype Length) = 0;
+    // Activates "Pre process" for exactly "preproc", "Post process" for "postproc" and
+    // "HTML" for "html"; any other name keeps the active tab.
+    virtual void ShowSectionTab(const QString &SectionName) = 0;
+    // Selects and shows the component of the active diagram by its name (exact, else the
+    // first whose name contains it); nothing without an active diagram.
+    virtual void SelectItemByName(const QString &Name) = 0;
+    // The window the message box belongs to.
+    virtual QWidget *MessageParent() = 0;
+};
+
+// A search host over the main window's widgets and two of its operations.
+class TWidgetSearchHost : public TSearchHost {
+public:
+    struct Parts {
+        QTabWidget *Pages = nullptr;
+        QWidget *PreSheet = nullptr;
+        QWidget *PostSheet = nullptr;
+        QWidget *HtmlSheet = nullptr;
+        QsciScintilla *HtmlEditor = nullptr;
+        std::function<TWQFFile *()> Page;
+        std::function<void(const QString &Name)> SelectItemByName;
+    };
+    explicit TWidgetSearchHost(Parts Parts) : m_parts(std::move(Parts)) {}
+
+    TWQFFile *SearchPage() override;
+    QByteArray HtmlEditorText() override;
+    void SelectHtmlText(qsizetype Start, qsizetype Length) override;
+    void ShowSectionTab(const QString &SectionName) override;
+    void SelectItemByName(const QString &Name) override;
+    QWidget *MessageParent() override;
+
+private:
+    Parts m_parts;
+};
+
+// A text editor's text as UTF-8.
+QByteArray EditorTextBytes(const QsciScintilla *Editor);
+// Selects the bytes [Start, Start + Length) of EditorTextBytes in the editor, the caret at
+// their end, scrolled into view.
+void SelectEditorBytes(QsciScintilla *Editor, qsizetype Start, qsizetype Length);
+// When Target is a text editor: selects the next occurrence of Text after its caret, case
+// only with CaseSensitive, whole words not required, no wrap; false when none is found or
+// Target is no text editor.
+bool FindInTextEditor(QWidget *Target, const QString &Text, bool CaseSensitive);
+
+// Every hit of the search text in Text, overlapping ones too, case as the options say,
+// whole words not required; each hit's Position is one more than its own.
+void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, const QByteArray &Text,
+                    TSearchResults &Results);
+// The first hit in each element text of each component of the page, sections and
+// components in their order; case and whole words as the options say.
+void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, TSearchResults &Results);
+
+class TPageSearch : public QObject {
+    Q_OBJECT
+public:
+    explicit TPageSearch(std::unique_ptr<TSearchHost> Host, QObject *Parent = nullptr);
+    ~TPageSearch() override;
+
+    // Search > "Find": the find dialog with the page's panel, for the focused control.
+    void ShowFindDialog();
+    // Search > "Find Next": the last Find's text in the focused text editor, case ignored.
+    void FindNext(QWidget *Focused);
+    // Search > "Search Result": the result window with its last hits.
+    void ShowLastResults();
+
+    // The dialog's callbacks.
+    void InitSearchPanel(TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension);
+    void ReadSearchPanel(TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension);
+    void DoFind(TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options);
+
+    // Every hit of the open page: its components, then the HTML editor's text; nothing
+    // while no page is open.
+    void SearchAllComponents(const TSearchOptions &Options, TSearchResults &Results);
+    // A chosen hit: its tab and component, or for an HTML hit the matched text selected.
+    void SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &Result);
+    void ShowSectionItem(const QString &SectionName, const QString &ItemName);
+
+    TSearchHost &Host() const { return *m_host; }
+
+private:
+    std::unique_ptr<TSearchHost> m_host;
+};

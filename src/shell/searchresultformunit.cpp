@@ -1,0 +1,171 @@
+#include "searchresultformunit.h"
+
+#include "platform/keys.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+int sequenceLength(char lead)
+{
+    const auto c = static_cast<unsigned char>(lead);
+    if (c >= 0xF0)
+        return 4;
+    if (c >= 0xE0)
+        return 3;
+    return c >= 0xC0 ? 2 : 1;
+}
+
+// The bytes [from, to) of Text as text, without the pieces of characters cut at either end.
+QString wholeCharacters(const QByteArray &text, qsizetype from, qsizetype to)
+{
+    while (from < to && isContinuation(text[from]))
+        ++from;
+    qsizetype lead = to;
+    while (lead > from && isContinuation(text[lead - 1]))
+        --lead;
+    if (lead > from && lead - 1 + sequenceLength(text[lead - 1]) > to)
+        to = lead - 1;
+    return QString::fromUtf8(text.constData() + from, to - from);
+}
+
+TSearchResultForm *g_form = nullptr;
+std::unique_ptr<TSearchResultForm> g_owned;
+} // namespace
+
+QString SearchResultLine(const TSearchResult &Result, const QString &Searched)
+{
+    QString line = Result.Section;
+    const qsizetype proc = line.indexOf(QLatin1String("proc"));
+    if (proc >= 0)
+        line.remove(proc, 4);
+    if (!Result.ItemName.isEmpty())
+        line += QStringLiteral(": ") + Result.ItemName;
+    const QByteArray &text = Result.Text;
+    const qsizetype from = std::clamp<qsizetype>(Result.Position - 6, 0, text.size());
+    const qsizetype to = std::min(text.size(), from + Searched.toUtf8().size() + 10);
+    return line + QStringLiteral(" - ") + wholeCharacters(text, from, to);
+}
+
+TSearchResultForm::TSearchResultForm(QWidget *Parent) : QWidget(Parent, Qt::Window)
+{
+    g_form = this;
+    setObjectName(QStringLiteral("searchresultform"));
+    setWindowTitle(QStringLiteral("Search Result"));
+    resize(320, 240);
+
+    m_searchedLabel = new QLabel(QStringLiteral("Searched:"), this);
+    m_searchedLabel->setObjectName(QStringLiteral("Label1"));
+    m_searchedEdit = new QLineEdit(this);
+    m_searchedEdit->setObjectName(QStringLiteral("Edit1"));
+    m_searchedEdit->setReadOnly(true);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("ListBox1"));
+    m_list->installEventFilter(this);
+    m_closeButton = new QPushButton(QStringLiteral("Close"), this);
+    m_closeButton->setObjectName(QStringLiteral("Button1"));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_searchedLabel);
+    top->addWidget(m_searchedEdit, 1);
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(m_closeButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(bottom);
+
+    connect(m_list, &QListWidget::itemClicked, this, [this] { ChooseCurrent(); });
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { ChooseCurrent(); });
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+TSearchResultForm::~TSearchResultForm()
+{
+    if (g_form == this)
+        g_form = nullptr;
+}
+
+void TSearchResultForm::FillResults(const QString &Searched, TSearchResults Results)
+{
+    m_list->clear();
+    m_results = std::move(Results);
+    m_searchedEdit->setText(Searched);
+    for (size_t i = 0; i < m_results.size(); ++i) {
+        // A row is one line: line breaks in the excerpt show as blanks.
+        QString line = SearchResultLine(m_results[i], Searched);
+        line.replace(u'\r', u' ').replace(u'\n', u' ');
+        auto *row = new QListWidgetItem(line);
+        row->setData(Qt::UserRole, qulonglong(i));
+        m_list->addItem(row);
+    }
+}
+
+QString TSearchResultForm::Searched() const { return m_searchedEdit->text(); }
+
+void TSearchResultForm::ChooseCurrent()
+{
+    const QListWidgetItem *row = m_list->currentItem();
+    if (!row || !OnSelect)
+        return;
+    bool ok = false;
+    const qulonglong index = row->data(Qt::UserRole).toULongLong(&ok);
+    if (!ok || index >= m_results.size())
+        return;
+    // The callback may start another search, which replaces the hits: hand it a copy.
+    const TSearchResult chosen = m_results[size_t(index)];
+    const TSelectEvent select = OnSelect;
+    select(this, chosen);
+}
+
+void TSearchResultForm::keyPressEvent(QKeyEvent *Event)
+{
+    if (platform::VirtualKeyFromEvent(*Event) == VK_ESCAPE) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(Event);
+}
+
+bool TSearchResultForm::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Watched == m_list && Event->type() == QEvent::KeyPress) {
+        const uint16_t key = platform::VirtualKeyFromEvent(*static_cast<QKeyEvent *>(Event));
+        if (key == VK_RETURN || key == VK_SPACE) {
+            ChooseCurrent();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+TSearchResultForm *SearchResultForm() { return g_form; }
+
+TSearchResultForm *CreateSearchResultForm()
+{
+    if (!g_form)
+        g_owned = std::make_unique<TSearchResultForm>();
+    return g_form;
+}
+
+void FreeSearchResultForm() { g_owned.reset(); }
+
+void ShowSearchResults(const QString &Searched, TSearchResults Results, TSearchResultForm::TSelectEvent OnSelect)
+{
+    TSearchResultForm *form = CreateSearchResultForm();
+    form->FillResults(Searched, std::move(Results));
+    form->OnSelect = std::move(OnSelect);
+    form->show();
+}

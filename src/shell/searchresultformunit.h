@@ -1,0 +1,82 @@
+#pragma once
+// The search result window: one line per hit of the last search over the page; choosing a
+// line hands its hit to the window's owner. Created at start-up, hidden when closed.
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// One hit.
+class TSearchResult {
+public:
+    TSearchResult(QString Section, QString ItemName, QString Key, QByteArray Text, qsizetype Position)
+        : Section(std::move(Section)), ItemName(std::move(ItemName)), Key(std::move(Key)), Text(std::move(Text)),
+          Position(Position)
+    {}
+
+    // "preproc", "postproc", another section's name, or "html".
+    QString Section;
+    // Empty for an HTML hit.
+    QString ItemName;
+    // The element key of the text (name and occurrence); empty for an HTML hit.
+    QString Key;
+    // The whole text the hit lies in, case unchanged, as UTF-8 (HTML hits share one copy).
+    QByteArray Text;
+    // 1-based byte position of the hit in Text; for an HTML hit one more than that.
+    qsizetype Position;
+};
+using TSearchResults = std::vector<TSearchResult>;
+
+// The list line of a hit: the section with its first "proc" removed, ": " and the component
+// for a component hit, " - " and the bytes of Text from Position - 5 (the first byte at
+// least), as many as Searched has plus 10 or up to the end. A character cut in two at either
+// end of that excerpt is left out rather than shown broken.
+QString SearchResultLine(const TSearchResult &Result, const QString &Searched);
+
+class TSearchResultForm : public QWidget {
+    Q_OBJECT
+public:
+    using TSelectEvent = std::function<void(TSearchResultForm *Sender, const TSearchResult &Result)>;
+
+    explicit TSearchResultForm(QWidget *Parent = nullptr);
+    ~TSearchResultForm() override;
+
+    // Replaces the hits and their lines (line breaks shown as blanks) and shows Searched; the
+    // window owns the new hits.
+    void FillResults(const QString &Searched, TSearchResults Results);
+    const TSearchResults &Results() const { return m_results; }
+    // The text the hits were searched for, as the window shows it.
+    QString Searched() const;
+    // The hit of the list's current line to OnSelect, when there is one.
+    void ChooseCurrent();
+
+    TSelectEvent OnSelect;
+
+protected:
+    void keyPressEvent(QKeyEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    QLabel *m_searchedLabel;
+    QLineEdit *m_searchedEdit;
+    QListWidget *m_list;
+    QPushButton *m_closeButton;
+    TSearchResults m_results;
+};
+
+// The window while it exists; set before its constructor's steps run.
+TSearchResultForm *SearchResultForm();
+// Makes the window once; it lives until FreeSearchResultForm.
+TSearchResultForm *CreateSearchResultForm();
+void FreeSearchResultForm();
+
+// Fills the window (made when missing) with the hits, which it takes over, sets OnSelect and
+// shows the window, not modal.
+void ShowSearchResults(const QString &Searched, TSearchResults Results, TSearchResultForm::TSelectEvent OnSelect);

@@ -1,0 +1,111 @@
+#pragma once
+// The tabs that show the page as text: "HTML" (the HTML and, below it, its script block),
+// "WQF Info" (function name, the two flags, the notes without their note markers), "XML
+// Respond", and the two that never show, "HTML-Table" and "HTML-UI". They are filled when a
+// page's views are built; function name, flags and notes go into the page as they are edited,
+// the HTML at save. Every edit marks the page modified.
+#include "model/commentrects.h"
+#include "model/htmlcontrols.h"
+#include "model/htmlparsingtree.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class OpenPage;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QScrollBar;
+class QSplitter;
+class QTableWidget;
+class QWidget;
+class QsciLexerHTML;
+class QsciScintilla;
+class TImage;
+class TKeywordLexer;
+class TWQFFile;
+
+// Replaces an editor's text without running its change handler, keeping its scroll place.
+void SetEditorText(QsciScintilla *Editor, const QString &Text);
+
+class TextTabs : public QObject {
+    Q_OBJECT
+public:
+    // page and notes are the window's; the sheets are made here and taken over by the tab
+    // widget.
+    TextTabs(OpenPage &page, TCommentRectList &notes);
+    ~TextTabs() override;
+
+    QWidget *htmlSheet() const { return m_htmlSheet; }
+    QWidget *htmlTableSheet() const { return m_htmlTableSheet; }
+    QWidget *htmlGraphSheet() const { return m_htmlGraphSheet; }
+    QWidget *notesSheet() const { return m_notesSheet; }
+    QWidget *respondSheet() const { return m_respondSheet; }
+
+    // From the page, writing nothing back: the notes with their markers moved into the note
+    // list, the HTML with CR LF line breaks and its script, the function name and the flags.
+    void fill(const TWQFFile &page);
+    // Empties notes, function name and flags without writing into the page; the HTML stays.
+    void clear();
+    // What lives only here, into the page at save: the HTML, the notes with their markers,
+    // the function name.
+    void writeInto(TWQFFile &page) const;
+
+    // Fills the HTML editor and, from its script block, the script editor.
+    void SetHtmlText(const QString &Text);
+    // Tab and Shift+Tab of the two HTML editors indent only together with Ctrl.
+    void rebindTabKeys();
+
+    // The element tree of the HTML, built when a hidden tab needs it; none until then.
+    const TMLTree *htmlTree() const { return m_htmlTree.get(); }
+
+private:
+    QWidget *createHtmlSheet();
+    QWidget *createHtmlGraphSheet();
+    QWidget *createNotesSheet();
+    void connectEditors();
+
+    void htmlEditChange();
+    void JavaScriptMemoChange();
+    void txtFuncNameChange();
+    void chkNoHTTPPreChange();
+    void chkNoHTTPPostChange();
+    void EditorNotesMemoChange();
+
+    OpenPage &m_page;
+    TCommentRectList &m_notes;
+
+    QWidget *m_htmlSheet;
+    QsciScintilla *m_htmlEdit;
+    QsciLexerHTML *m_htmlLexer;
+    QSplitter *m_htmlSplitter;
+    QsciScintilla *m_scriptEdit;
+    TKeywordLexer *m_scriptLexer;
+
+    QWidget *m_htmlTableSheet;
+    QTableWidget *m_controlGrid;
+
+    QWidget *m_htmlGraphSheet;
+    QWidget *m_htmlUiPanel;
+    TImage *m_htmlUiImage;
+    QScrollBar *m_htmlUiHorzScroll;
+    QScrollBar *m_htmlUiVertScroll;
+    QSplitter *m_htmlUiSplitter;
+    QWidget *m_htmlUiSide;
+
+    QWidget *m_notesSheet;
+    QLabel *m_functionNameLabel;
+    QLineEdit *m_functionName;
+    QCheckBox *m_denyUrlCall;
+    QCheckBox *m_denyAjaxCall;
+    QLabel *m_notesLabel;
+    QPlainTextEdit *m_notesEdit;
+
+    QWidget *m_respondSheet;
+    QsciScintilla *m_responseEdit;
+
+    std::unique_ptr<TMLTree> m_htmlTree;
+    THTMLControlList m_htmlControls;
+};

@@ -1,0 +1,314 @@
+#include "common/scriptedprompter.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "model/wqftypes.h"
+#include "platform/fileattr.h"
+#include "platform/filestamp.h"
+#include "shell/appini.h"
+#include "shell/backupname.h"
+#include "shell/globaloptions.h"
+#include "shell/openpage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using pellorin_test::dataPath;
+using pellorin_test::PrompterGuard;
+using pellorin_test::readBytes;
+using pellorin_test::writeBytes;
+
+namespace {
+QByteArray smallPage(const QByteArray &fn, const QByteArray &function = {})
+{
+    return "<wqf><function><fn>" + fn + "</fn>" + function + "</function><preproc/><postproc/></wqf>";
+}
+
+// Moves the file's modification time, as another program's write would.
+void touch(const QString &path, int seconds)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QFileInfo(path).lastModified().addSecs(seconds), QFileDevice::FileModificationTime));
+}
+
+QString functionChild(const OpenPage &page, const QString &name)
+{
+    const XmlElement *child = page.document() ? page.document()->FindFunctionChild(name) : nullptr;
+    return child ? child->textContent() : QString("(none)");
+}
+} // namespace
+
+// The open page on its own, without a window: the settings module and a scripted prompter are
+// all it needs.
+class TestOpenPage : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PrompterGuard> m_prompter;
+    std::unique_ptr<OpenPage> m_page;
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString writePage(const QString &name, const QByteArray &bytes) const
+    {
+        writeBytes(path(name), bytes);
+        return path(name);
+    }
+    pellorin_test::ScriptedPrompter &prompter() const { return **m_prompter; }
+    QStringList promptTexts() const
+    {
+        QStringList texts;
+        for (const auto &p : prompter().Prompts)
+            texts << p.Text;
+        return texts;
+    }
+    QStringList backups() const { return QDir(m_dir->path()).entryList({"*.bak"}, QDir::Files, QDir::Name); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = std::make_unique<PrompterGuard>();
+        InitAppIni(path("cfg/"), "pellorin");
+        InitGlobalOptions();
+        m_page = std::make_unique<OpenPage>();
+    }
+    void cleanup()
+    {
+        m_page.reset();
+        DoneGlobalOptions();
+        DoneAppIni();
+        const int unanswered = prompter().Unanswered;
+        m_prompter.reset();
+        QCOMPARE(unanswered, 0);
+    }
+
+    void openReadsThePage()
+    {
+        const QString page = writePage("a.wqf", readBytes(dataPath("shell/page.wqf")));
+        QSignalSpy named(m_page.get(), &OpenPage::fileNameChanged);
+        QSignalSpy opened(m_page.get(), &OpenPage::opened);
+        // Filling the views marks the page modified through their change handlers.
+        connect(m_page.get(), &OpenPage::opened, this, [this] {
+            QVERIFY(m_page->document());
+            m_page->setModified(true);
+        });
+        m_page->setModified(true); // left over without a page: nothing to ask about
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(m_dir->path());
+        const bool opens = m_page->open("a.wqf");
+        QDir::setCurrent(cwd);
+        QVERIFY(opens);
+        QCOMPARE(promptTexts(), QStringList());
+        QCOMPARE(m_page->fileName(), page); // a full path, whatever was given
+        QCOMPARE(named.count(), 1);
+        QCOMPARE(opened.count(), 1);
+        QVERIFY(!m_page->isModified());
+        QVERIFY(m_page->document()->FindSection("preproc") && m_page->document()->FindSection("postproc"));
+        QCOMPARE(m_page->document()->GetFunctionName(), QString("page"));
+        int32_t stamp = 0;
+        QVERIFY(platform::GetFileStamp(page, stamp));
+        QCOMPARE(m_page->fileTime(), stamp);
+    }
+
+    void openRefuses_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a page") << QByteArray("text\n") << "In 'stream:' (line 1 pos 1): ";
+        QTest::newRow("no preproc") << QByteArray("<wqf><postproc/></wqf>")
+                                    << "unable to find PreProcess section. Won't open!";
+        QTest::newRow("no postproc") << QByteArray("<wqf><preproc/></wqf>")
+                                     << "unable to find PostProcess section. Won't open!";
+    }
+    void openRefuses()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const QString good = writePage("good.wqf", smallPage("good"));
+        QVERIFY(m_page->open(good));
+        QSignalSpy closed(m_page.get(), &OpenPage::closed);
+        QSignalSpy opened(m_page.get(), &OpenPage::opened);
+        prompter().Answers << pbOK;
+        QVERIFY(!m_page->open(writePage("bad.wqf", bytes)));
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QVERIFY2(prompter().Prompts[0].Text.startsWith(message), qPrintable(prompter().Prompts[0].Text));
+        // The page before is closed and nothing takes its place; the name stays.
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(opened.count(), 0);
+        QVERIFY(!m_page->document());
+        QCOMPARE(m_page->fileName(), good);
+    }
+
+    void closeAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Yes") << int(pbYes) << true << true;
+        QTest::newRow("No") << int(pbNo) << true << false;
+        QTest::newRow("Cancel") << int(pbCancel) << false << false;
+    }
+    void closeAsksFirst()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(bool, saved);
+        OptionStore().SetString(opt::Backup, "0");
+        const QString page = writePage("a.wqf", smallPage("a"));
+        const QByteArray before = readBytes(page);
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("b");
+        m_page->setModified(true);
+        // The views let go of the page while it still exists.
+        bool hadPage = false;
+        connect(m_page.get(), &OpenPage::aboutToClose, this, [&] { hadPage = m_page->document() != nullptr; });
+        QSignalSpy modified(m_page.get(), &OpenPage::modifiedChanged);
+        prompter().Answers << TPromptButton(answer);
+        QCOMPARE(m_page->close(true), closed);
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().Prompts[0].Text, QString("Do you want to save changes before exit?"));
+        QCOMPARE(hadPage, closed);
+        QCOMPARE(bool(m_page->document()), !closed);
+        QCOMPARE(m_page->isModified(), !closed);
+        QCOMPARE(modified.count(), closed ? 1 : 0);
+        QCOMPARE(readBytes(page) != before, saved);
+        QCOMPARE(m_page->fileName(), page);
+    }
+
+    void saveMakesABackupFirst()
+    {
+        const QByteArray original = smallPage("a", "<preHeight>5</preHeight>");
+        const QString page = writePage("a.wqf", original);
+        m_page->setClock([] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); });
+        QVERIFY(m_page->open(page));
+        // The views write first, the diagram heights follow, the quick check runs last.
+        QStringList steps;
+        m_page->setSaveSteps({[&](TWQFFile &doc) {
+                                  steps << "views:" + functionChild(*m_page, "preHeight");
+                                  doc.SetFunctionName("renamed");
+                              },
+                              [&] { steps << "check:" + functionChild(*m_page, "preHeight"); }});
+        m_page->setModified(true);
+        QSignalSpy named(m_page.get(), &OpenPage::fileNameChanged);
+        QVERIFY(m_page->save(page));
+        QCOMPARE(steps, QStringList({"views:5", "check:1000"}));
+        QCOMPARE(promptTexts(), QStringList());
+        QVERIFY(readBytes(page).contains("<fn>renamed</fn>"));
+        QVERIFY(!m_page->isModified());
+        QCOMPARE(named.count(), 0);
+        int32_t stamp = 0;
+        QVERIFY(platform::GetFileStamp(page, stamp));
+        QCOMPARE(m_page->fileTime(), stamp);
+        // The backup holds the bytes from before the save, under the name of the clock's time.
+        const QString backup = m_page->makeBackupName(page);
+        QCOMPARE(backups(), QStringList{"a." + BackupTimeStamp(m_page->now(), QLocale::system()) + ".bak"});
+        QCOMPARE(readBytes(path(backups()[0])), original);
+        QVERIFY(backup.endsWith("-2.bak")); // the next save would not replace it
+    }
+
+    void readOnlyRefused()
+    {
+        OptionStore().SetString(opt::ReadOnly, "STOP");
+        const QString page = writePage("p.wqf", smallPage("p"));
+        const QByteArray before = readBytes(page);
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("changed");
+        m_page->setModified(true);
+        QVERIFY(platform::SetFileMode(page, 0444));
+        prompter().Answers << pbOK << pbOK;
+        QVERIFY(!m_page->save(page));
+        QCOMPARE(promptTexts(), QStringList({"Cannot save file. Please check out p.wqf first!",
+                                             "Unable to save the file: " + page + " Reason: p.wqf is read-only"}));
+        QCOMPARE(readBytes(page), before);
+        QCOMPARE(*platform::FileMode(page), 0444u);
+        QVERIFY(m_page->isModified());
+    }
+
+    void failedSaveKeepsTheOldBytes()
+    {
+        const QString page = writePage("p.wqf", smallPage("p"));
+        const QByteArray before = readBytes(page);
+        QVERIFY(m_page->open(page));
+        m_page->setSaveSteps({[](TWQFFile &doc) { doc.SetFunctionName(QString("bad") + QChar(1)); }, {}});
+        m_page->setModified(true);
+        prompter().Answers << pbOK;
+        QVERIFY(!m_page->save(page));
+        QCOMPARE(promptTexts(), QStringList{"Unable to save the file: " + page + " Reason: Illegal character"});
+        QCOMPARE(readBytes(page), before);
+        QVERIFY(m_page->isModified());
+        // The backup made before the write is an exact copy.
+        QCOMPARE(backups().size(), 1);
+        QCOMPARE(readBytes(path(backups()[0])), before);
+    }
+
+    void saveAsRenames()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        QSignalSpy named(m_page.get(), &OpenPage::fileNameChanged);
+        prompter().FileAnswers << path("b.wqf") << QString();
+        QVERIFY(m_page->saveAs());
+        QCOMPARE(prompter().FileDialogs[0].FileName, page);
+        QCOMPARE(m_page->fileName(), path("b.wqf"));
+        QCOMPARE(named.count(), 1);
+        QVERIFY(QFile::exists(path("b.wqf")));
+        QVERIFY(!m_page->saveAs()); // cancelled
+        QCOMPARE(m_page->fileName(), path("b.wqf"));
+    }
+
+    void changedOnDiskReopens()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        m_page->checkChangedOnDisk();
+        QCOMPARE(prompter().Prompts.size(), 0);
+        writeBytes(page, smallPage("rewritten"));
+        touch(page, 10);
+        QSignalSpy opened(m_page.get(), &OpenPage::opened);
+        prompter().Answers << pbYes;
+        m_page->checkChangedOnDisk();
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().Prompts[0].Caption, QString("Changed"));
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(m_page->document()->GetFunctionName(), QString("rewritten"));
+        m_page->checkChangedOnDisk(); // asked once per change
+        QCOMPARE(prompter().Prompts.size(), 1);
+    }
+
+    void busyPutsTheCheckOff()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        touch(page, 10);
+        prompter().Answers << pbNo;
+        {
+            OpenPage::Busy busy(*m_page);
+            m_page->checkChangedOnDisk();
+            QCOMPARE(prompter().Prompts.size(), 0);
+        }
+        // After the busy work, not inside it.
+        QCOMPARE(prompter().Prompts.size(), 0);
+        QTRY_COMPARE(prompter().Prompts.size(), 1);
+    }
+
+    void contentReplaced()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        QSignalSpy reloaded(m_page.get(), &OpenPage::reloaded);
+        m_page->contentReplaced();
+        QCOMPARE(reloaded.count(), 1);
+        QVERIFY(m_page->isModified());
+        // Views that could not be built closed the page: it is not modified then.
+        connect(m_page.get(), &OpenPage::reloaded, this, [this] { m_page->close(false); });
+        m_page->contentReplaced();
+        QVERIFY(!m_page->document());
+        QVERIFY(!m_page->isModified());
+    }
+};
+
+PELLORIN_TEST_CLASS(TestOpenPage)
+#include "test_openpage.moc"

@@ -1,0 +1,532 @@
+#include "common/pagefixture.h"
+#include "common/scriptedprompter.h"
+#include "common/testmain.h"
+#include "editors/lclgrapheditor.h"
+#include "programdirs.h"
+#include "shell/mainform.h"
+#include "shell/openpage.h"
+#include "shell/pagesearch.h"
+#include "shell/searchresultformunit.h"
+#include "shell/searchwindow.h"
+#include "shell/startup.h"
+#include "windowparts.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace {
+// Records what the search asks of the main window.
+class FakeHost : public TSearchHost {
+public:
+    std::unique_ptr<TWQFFile> Page;
+    QByteArray Html;
+    QStringList Calls;
+
+    TWQFFile *SearchPage() override { return Page.get(); }
+    QByteArray HtmlEditorText() override { return Html; }
+    void SelectHtmlText(qsizetype Start, qsizetype Length) override
+    {
+        Calls << QStringLiteral("select %1 %2").arg(Start).arg(Length);
+    }
+    void ShowSectionTab(const QString &SectionName) override { Calls << "tab " + SectionName; }
+    void SelectItemByName(const QString &Name) override { Calls << "item " + Name; }
+    QWidget *MessageParent() override { return nullptr; }
+};
+
+const QByteArray kComponents = "<c><n>12</n><t>SELECTQUERY</t><values><query>SELECT name FROM customers</query>"
+                               "</values></c><c><n>3</n><t>SET</t><values><v>Customer</v></values></c>";
+
+template <class T> T *child(QWidget *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s", name);
+    return found;
+}
+
+QStringList lines(TSearchResultForm *form)
+{
+    QStringList out;
+    auto *list = child<QListWidget>(form, "ListBox1");
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+void clickRow(TSearchResultForm *form, int row, bool twice)
+{
+    auto *list = child<QListWidget>(form, "ListBox1");
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    // A double-click is a click, then the second press.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+qsizetype firstStarting(const QStringList &list, const QString &prefix)
+{
+    for (qsizetype i = 0; i < list.size(); ++i)
+        if (list[i].startsWith(prefix))
+            return i;
+    return -1;
+}
+
+// The focus chain from a widget on, widgets the Tab key stops at.
+QStringList tabChain(QWidget *from, int count)
+{
+    QStringList out;
+    QWidget *w = from;
+    while (out.size() < count) {
+        if (w->focusPolicy() & Qt::TabFocus)
+            out << w->objectName();
+        w = w->nextInFocusChain();
+        if (w == from)
+            break;
+    }
+    return out;
+}
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
+    FakeHost *m_host = nullptr;
+    std::unique_ptr<TPageSearch> m_search;
+
+    // The dialog opened by the page search for Target, its text and boxes set.
+    TSearchForm *openDialog(QWidget *target, const QString &text, bool inComponents, bool caseSensitive = false,
+                            bool wholeWord = false)
+    {
+        m_search->ShowFindDialog();
+        TSearchForm *form = SearchForm();
+        form->Target = target;
+        child<QLineEdit>(form, "edtSearch")->setText(text);
+        child<QCheckBox>(form, "SearchInComp")->setChecked(inComponents);
+        child<QCheckBox>(form, "chkCaseSensitive")->setChecked(caseSensitive);
+        child<QCheckBox>(form, "chkWholeWord")->setChecked(wholeWord);
+        return form;
+    }
+
+private slots:
+    void init()
+    {
+        m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
+        auto host = std::make_unique<FakeHost>();
+        m_host = host.get();
+        m_search = std::make_unique<TPageSearch>(std::move(host));
+    }
+    void cleanup()
+    {
+        QCOMPARE((*m_prompter)->Unanswered, 0);
+        m_search.reset();
+        FreeSearchForm();
+        FreeSearchResultForm();
+        m_prompter.reset();
+        LastSearch().clear();
+    }
+
+    void dialogDesign()
+    {
+        TSearchForm *form = CreateSearchForm();
+        QCOMPARE(SearchForm(), form);
+        QCOMPARE(CreateSearchForm(), form); // made once
+        QCOMPARE(form->objectName(), QString("SearchForm"));
+        QCOMPARE(form->windowTitle(), QString("SearchForm"));
+        QCOMPARE(form->size(), QSize(356, 163));
+        QCOMPARE(child<QLabel>(form, "Label1")->text(), QString("Search:"));
+        QCOMPARE(child<QCheckBox>(form, "chkWholeWord")->text(), QString("&Whole Word"));
+        QCOMPARE(child<QCheckBox>(form, "chkCaseSensitive")->text(), QString("&Case Sensitive"));
+        auto *find = child<QPushButton>(form, "Button1");
+        QCOMPARE(find->text(), QString("Find"));
+        QVERIFY(find->isDefault());
+        QWidget *panel = child<QWidget>(form, "CustomPanel");
+        QVERIFY(panel->children().isEmpty());
+
+        // The page's panel: one check box, the panel and the dialog fitted to it.
+        m_search->ShowFindDialog();
+        QVERIFY(form->isVisible());
+        QVERIFY(!form->isModal());
+        auto *box = child<QCheckBox>(panel, "SearchInComp");
+        QCOMPARE(box->parentWidget(), panel);
+        QCOMPARE(box->text(), QString("&Search in all WQF components"));
+        QCOMPARE(box->pos(), QPoint(0, 0));
+        QCOMPARE(panel->height(), box->height() + 5);
+        QCOMPARE(form->height(), panel->y() + panel->height() + 50);
+        QVERIFY(find->y() >= panel->y() + panel->height());
+        QVERIFY(find->y() + find->height() <= form->height());
+        QCOMPARE(tabChain(child<QLineEdit>(form, "edtSearch"), 5),
+                 QStringList({"edtSearch", "chkWholeWord", "chkCaseSensitive", "SearchInComp", "Button1"}));
+        QVERIFY(form->findChildren<QCheckBox *>("SearchInComp").size() == 1);
+
+        // Opened again: the panel is built anew, one box still.
+        m_search->ShowFindDialog();
+        QCOMPARE(form->findChildren<QCheckBox *>("SearchInComp").size(), 1);
+    }
+
+    void dialogKeepsItsState()
+    {
+        m_host->Page = pellorin_test::pageWith(kComponents);
+        QLineEdit target;
+        TSearchForm *form = openDialog(&target, "customer", true, false, true);
+        TSearchExtension *extension = form->ExtObj.get();
+        QVERIFY(dynamic_cast<TWQFSearchExtension *>(extension));
+        child<QPushButton>(form, "Button1")->click();
+        QVERIFY(!form->isVisible()); // Find closes the dialog
+        QCOMPARE(LastSearch(), QString("customer"));
+        QVERIFY(static_cast<TWQFSearchExtension *>(extension)->SearchInComp);
+        QCOMPARE(form->LastOptions.SearchText, QString("customer"));
+        QVERIFY(!form->LastOptions.CaseSensitive && form->LastOptions.WholeWord);
+        QCOMPARE(form->LastOptions.Extension, extension);
+
+        QCOMPARE(lines(SearchResultForm()), QStringList{"pre: 3 - Customer"});
+        m_search->ShowFindDialog();
+        QCOMPARE(form->ExtObj.get(), extension);
+        QVERIFY(child<QCheckBox>(form, "SearchInComp")->isChecked());
+        QVERIFY(child<QCheckBox>(form, "chkWholeWord")->isChecked());
+        QCOMPARE(child<QLineEdit>(form, "edtSearch")->text(), QString("customer"));
+        QCOMPARE(child<QLineEdit>(form, "edtSearch")->selectedText(), QString("customer"));
+        SearchResultForm()->hide();
+    }
+
+    void escapeHidesTheDialog()
+    {
+        m_search->ShowFindDialog();
+        TSearchForm *form = SearchForm();
+        QTest::keyClick(child<QLineEdit>(form, "edtSearch"), Qt::Key_Escape);
+        QVERIFY(!form->isVisible());
+    }
+
+    void findInTextEditor_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<QStringList>("selections");
+        // From the caret on, one Find after the other; whole words make no difference.
+        QTest::newRow("case ignored") << "two" << false << false << QStringList{"0:4-7", "0:8-11", "1:0-3", "1:0-3"};
+        QTest::newRow("case kept") << "two" << true << false << QStringList{"0:8-11", "0:8-11"};
+        QTest::newRow("whole word not used") << "tw" << false << true << QStringList{"0:4-6", "0:8-10", "1:0-2"};
+    }
+    void findInTextEditor()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, caseSensitive);
+        QFETCH(bool, wholeWord);
+        QFETCH(QStringList, selections);
+        QsciScintilla editor;
+        editor.setText("one Two two\nTWO");
+        editor.setCursorPosition(0, 0);
+        QStringList found;
+        for (int i = 0; i < selections.size(); ++i) {
+            TSearchForm *form = openDialog(&editor, text, false, caseSensitive, wholeWord);
+            child<QPushButton>(form, "Button1")->click();
+            int l1, i1, l2, i2;
+            editor.getSelection(&l1, &i1, &l2, &i2);
+            found << QStringLiteral("%1:%2-%3").arg(l1).arg(i1).arg(i2);
+        }
+        QCOMPARE(found, selections);
+        QVERIFY(!SearchResultForm() || !SearchResultForm()->isVisible());
+        QCOMPARE((*m_prompter)->Prompts.size(), 0); // nothing said when nothing more is found
+    }
+
+    void findNext()
+    {
+        QsciScintilla editor;
+        editor.setText("<div>x</DIV>");
+        LastSearch() = "div";
+        m_search->FindNext(&editor);
+        QCOMPARE(editor.selectedText(), QString("div"));
+        m_search->FindNext(&editor);
+        QCOMPARE(editor.selectedText(), QString("DIV"));
+        QLineEdit box("div div");
+        box.setCursorPosition(0);
+        m_search->FindNext(&box);
+        QVERIFY(!box.hasSelectedText());
+    }
+
+    void nothingWithoutTarget()
+    {
+        m_host->Page = pellorin_test::pageWith(kComponents);
+        TSearchForm *form = openDialog(nullptr, "customer", true);
+        child<QPushButton>(form, "Button1")->click();
+        QVERIFY(!SearchResultForm() || !SearchResultForm()->isVisible());
+        QCOMPARE((*m_prompter)->Prompts.size(), 0);
+        QVERIFY(m_host->Calls.isEmpty());
+        QCOMPARE(LastSearch(), QString("customer"));
+    }
+
+    void noMatches()
+    {
+        m_host->Page = pellorin_test::pageWith(kComponents);
+        m_host->Html = "<p>nothing here</p>";
+        (*m_prompter)->Answers << pbOK;
+        QLineEdit target;
+        child<QPushButton>(openDialog(&target, "invoice", true), "Button1")->click();
+        QCOMPARE((*m_prompter)->Prompts.size(), 1);
+        QCOMPARE((*m_prompter)->Prompts[0].Text, QString("No matches found"));
+        QVERIFY(!SearchResultForm() || !SearchResultForm()->isVisible());
+
+        // Without a page nothing is searched, so nothing is found either.
+        m_host->Page.reset();
+        m_host->Html = "invoice";
+        (*m_prompter)->Answers << pbOK;
+        child<QPushButton>(openDialog(&target, "invoice", true), "Button1")->click();
+        QCOMPARE((*m_prompter)->Prompts.size(), 2);
+    }
+
+    void resultWindow()
+    {
+        m_host->Page = pellorin_test::loadPage("<wqf><preproc>" + kComponents +
+                                               "</preproc><postproc><c><n>0</n><t>IF</t><values><v>x = 1</v></values>"
+                                               "</c><c><n>1</n><t>SET</t><c>customer note</c></c></postproc></wqf>");
+        m_host->Html = "<p>\xc3\xa4 customer</p><b>CUSTOMER</b>";
+        QLineEdit target;
+        child<QPushButton>(openDialog(&target, "customer", true), "Button1")->click();
+        TSearchResultForm *results = SearchResultForm();
+        QVERIFY(results && results->isVisible());
+        QCOMPARE(results->objectName(), QString("searchresultform"));
+        QCOMPARE(results->windowTitle(), QString("Search Result"));
+        QCOMPARE(results->size(), QSize(320, 240));
+        QCOMPARE(child<QLabel>(results, "Label1")->text(), QString("Searched:"));
+        QCOMPARE(child<QLineEdit>(results, "Edit1")->text(), QString("customer"));
+        QVERIFY(child<QLineEdit>(results, "Edit1")->isReadOnly());
+        QCOMPARE(child<QPushButton>(results, "Button1")->text(), QString("Close"));
+        QCOMPARE(lines(results),
+                 QStringList({"pre: 12 - FROM customers", "pre: 3 - Customer", "post: 1 - customer note",
+                              "html - >\u00e4 customer</p><b", "html - ><b>CUSTOMER</b>"}));
+        QCOMPARE(results->Results().size(), size_t(5));
+
+        // A component: its tab and its name; an HTML hit: the matched bytes.
+        clickRow(results, 0, false);
+        clickRow(results, 2, true);
+        clickRow(results, 3, false);
+        QCOMPARE(m_host->Calls, QStringList({"tab preproc", "item 12", "tab postproc", "item 1", "tab postproc",
+                                             "item 1", "tab html", "select 6 8"}));
+        m_host->Calls.clear();
+        auto *list = child<QListWidget>(results, "ListBox1");
+        list->setCurrentRow(4);
+        QTest::keyClick(list, Qt::Key_Return);
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(m_host->Calls, QStringList({"tab html", "select 21 8", "tab preproc", "item 3"}));
+        QVERIFY(results->isVisible()); // open after a choice
+
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(!results->isVisible());
+        // Search > "Search Result": the same hits again.
+        m_search->ShowLastResults();
+        QVERIFY(results->isVisible());
+        QCOMPARE(lines(results).size(), 5);
+        child<QPushButton>(results, "Button1")->click();
+        QVERIFY(!results->isVisible());
+
+        // A hit chosen after the page was closed shows nothing.
+        m_host->Page.reset();
+        m_host->Calls.clear();
+        m_search->ShowLastResults();
+        clickRow(results, 0, false);
+        QVERIFY(m_host->Calls.isEmpty());
+        results->hide();
+    }
+
+    void panelCallbacksMayFail()
+    {
+        int finds = 0;
+        bool inComponents = false;
+        auto onFind = [&](TSearchForm *, QWidget *, const TSearchOptions &Options) {
+            ++finds;
+            inComponents = static_cast<TWQFSearchExtension *>(Options.Extension)->SearchInComp;
+        };
+        auto init = [&](TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension) {
+            m_search->InitSearchPanel(Sender, Panel, Extension);
+        };
+        auto read = [&](TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension) {
+            m_search->ReadSearchPanel(Sender, Panel, Extension);
+        };
+        auto failingRead = [](TSearchForm *, QWidget *, TSearchExtension *) { throw std::runtime_error("broken"); };
+        TSearchForm *form = ShowSearchForm(onFind, init, read);
+        child<QCheckBox>(form, "SearchInComp")->setChecked(true);
+        child<QPushButton>(form, "Button1")->click();
+        QCOMPARE(finds, 1);
+        QVERIFY(inComponents);
+        // The search still runs, with the extension's previous setting.
+        form = ShowSearchForm(onFind, init, failingRead);
+        child<QCheckBox>(form, "SearchInComp")->setChecked(false);
+        child<QPushButton>(form, "Button1")->click();
+        QCOMPARE(finds, 2);
+        QVERIFY(inComponents);
+        // A panel that cannot be built: the dialog opens all the same.
+        form = ShowSearchForm(
+            onFind,
+            [](TSearchForm *, QWidget *, std::unique_ptr<TSearchExtension> &) { throw std::runtime_error("x"); },
+            nullptr);
+        QVERIFY(form->isVisible());
+        QVERIFY(!form->findChild<QCheckBox *>("SearchInComp"));
+        form->hide();
+    }
+
+    void htmlSelection_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("searched");
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<QStringList>("selected");
+        QTest::newRow("non-ASCII before the hits")
+            << "Gr\u00fc\u00dfe \u20ac <b>customer</b>\r\n\u00e4\u00e4 CUSTOMER;customercustomer"
+            << "customer" << true << QStringList{"customer", "CUSTOMER", "customer", "customer"};
+        QTest::newRow("overlapping") << "x\u00e9aaa"
+                                     << "aa" << true << QStringList{"aa", "aa"};
+        QTest::newRow("at the start and the end") << "ab\nxab"
+                                                  << "AB" << true << QStringList{"ab", "ab"};
+        QTest::newRow("single-byte editor") << "caf\u00e9 customer \u00e9 Customer"
+                                            << "customer" << false << QStringList{"customer", "Customer"};
+    }
+    void htmlSelection()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, searched);
+        QFETCH(bool, utf8);
+        QTabWidget pages;
+        auto *pre = new QWidget;
+        auto *htmlSheet = new QWidget;
+        pages.addTab(pre, "Pre process");
+        pages.addTab(htmlSheet, "HTML");
+        auto *editor = new QsciScintilla(htmlSheet);
+        editor->setUtf8(utf8);
+        editor->setText(html);
+        QCOMPARE(EditorTextBytes(editor), html.toUtf8());
+        auto page = pellorin_test::pageWith("");
+        QStringList selectedNames;
+        TPageSearch search(std::make_unique<TWidgetSearchHost>(
+            TWidgetSearchHost::Parts{&pages, pre, nullptr, htmlSheet, editor, [&] { return page.get(); },
+                                     [&](const QString &Name) { selectedNames << Name; }}));
+
+        TSearchOptions options;
+        options.SearchText = searched;
+        TSearchResults hits;
+        search.SearchAllComponents(options, hits);
+        ShowSearchResults(searched, std::move(hits), nullptr);
+        TSearchResultForm *results = SearchResultForm();
+        QStringList selected;
+        for (const TSearchResult &hit : results->Results()) {
+            pages.setCurrentWidget(pre);
+            search.SearchResultSelect(results, hit);
+            QCOMPARE(pages.currentWidget(), htmlSheet);
+            selected << editor->selectedText();
+            // The selection starts exactly at the hit.
+            const int start = int(editor->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART));
+            const QByteArray before = utf8 ? html.toUtf8().left(start) : html.left(start).toUtf8();
+            QCOMPARE(before.size(), hit.Position - 2);
+        }
+        QTEST(selected, "selected");
+        QVERIFY(selectedNames.isEmpty());
+        results->hide();
+    }
+
+    void widgetHostTabs()
+    {
+        QTabWidget pages;
+        QWidget *sheets[4] = {new QWidget, new QWidget, new QWidget, new QWidget};
+        for (QWidget *sheet : sheets)
+            pages.addTab(sheet, "t");
+        QStringList names;
+        TWidgetSearchHost host(
+            {&pages, sheets[0], sheets[1], sheets[2], nullptr, nullptr, [&](const QString &Name) { names << Name; }});
+        pages.setCurrentWidget(sheets[3]);
+        host.ShowSectionTab("other");
+        host.ShowSectionTab("PREPROC");
+        QCOMPARE(pages.currentWidget(), sheets[3]); // exact names only
+        host.ShowSectionTab("postproc");
+        QCOMPARE(pages.currentWidget(), sheets[1]);
+        host.ShowSectionTab("preproc");
+        QCOMPARE(pages.currentWidget(), sheets[0]);
+        host.ShowSectionTab("html");
+        QCOMPARE(pages.currentWidget(), sheets[2]);
+        host.SelectItemByName("7");
+        QCOMPARE(names, QStringList{"7"});
+        QCOMPARE(host.SearchPage(), nullptr);
+        QCOMPARE(host.HtmlEditorText(), QByteArray());
+        host.SelectHtmlText(0, 3); // no editor: nothing
+        QCOMPARE(host.MessageParent(), &pages);
+    }
+
+    // The search over the real main window with the sample page, wired through the widget host.
+    void onTheMainWindow()
+    {
+        pellorin_test::ProgramDirs dirs;
+        TStartOptions start = dirs.options();
+        start.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
+        TProgram program(start);
+        TMainFrm *form = program.MainForm();
+        QVERIFY(form->GetCurrentDoc() && form->PreEditor());
+        using pellorin_test::part;
+        auto *pages = part<QTabWidget>(form, "PageControl1");
+        QWidget *preSheet = part(form, "PreSheet"), *postSheet = part(form, "PostSheet");
+        QWidget *htmlSheet = part(form, "HtmlSheet"), *notesSheet = part(form, "NotesSheet");
+        auto *htmlEdit = part<QsciScintilla>(form, "htmlEdit");
+        TPageSearch search(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
+            pages, preSheet, postSheet, htmlSheet, htmlEdit, [form] { return form->GetCurrentDoc(); },
+            [form](const QString &Name) { form->SelectItemByName(Name); }}));
+
+        // Without "Search in all WQF components": the focused HTML editor's own find.
+        htmlEdit->setCursorPosition(0, 0);
+        search.ShowFindDialog();
+        TSearchForm *dialog = SearchForm();
+        dialog->Target = htmlEdit;
+        child<QLineEdit>(dialog, "edtSearch")->setText("CUSTOMER");
+        child<QCheckBox>(dialog, "SearchInComp")->setChecked(false);
+        child<QPushButton>(dialog, "Button1")->click();
+        QCOMPARE(htmlEdit->selectedText().toUpper(), QString("CUSTOMER"));
+        QVERIFY(!form->openPage()->isModified());
+
+        // With it: every component and the HTML.
+        search.ShowFindDialog();
+        dialog->Target = htmlEdit;
+        child<QCheckBox>(dialog, "SearchInComp")->setChecked(true);
+        child<QPushButton>(dialog, "Button1")->click();
+        TSearchResultForm *results = SearchResultForm();
+        QVERIFY(results->isVisible());
+        const QStringList found = lines(results);
+        // Each element text of a component once, from five bytes before its first hit.
+        QCOMPARE(found.mid(0, 3),
+                 QStringList({"pre: 0 -  the customer", "pre: 0 - FROM customers WHE", "pre: 0 - customer_id"}));
+        QVERIFY(firstStarting(found, "pre: 5 ") < firstStarting(found, "post: "));
+        const qsizetype firstHtml = firstStarting(found, "html - ");
+        QVERIFY(firstHtml > 0);
+
+        // A component line selects the component on its tab.
+        pages->setCurrentWidget(notesSheet);
+        const qsizetype postLine = firstStarting(found, "post: 1 - ");
+        QVERIFY(postLine > 0);
+        results->show();
+        clickRow(results, int(postLine), true);
+        QCOMPARE(pages->currentWidget(), postSheet);
+        TDataList selected;
+        form->PostEditor()->GetSelected(&selected);
+        QCOMPARE(selected.size(), size_t(1));
+        QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("1"));
+
+        // An HTML line selects the matched text, in its own case.
+        for (qsizetype i = firstHtml; i < found.size(); ++i) {
+            clickRow(results, int(i), false);
+            QCOMPARE(pages->currentWidget(), htmlSheet);
+            QCOMPARE(htmlEdit->selectedText().toUpper(), QString("CUSTOMER"));
+        }
+        QVERIFY(!form->openPage()->isModified());
+        results->hide();
+    }
+};
+
+PELLORIN_TEST_CLASS(TestSearch)
+#include "test_search.moc"
