@@ -204,6 +204,10 @@ QWidget *TextTabs::createHtmlGraphSheet()
     m_htmlUiSplitter = named(new QSplitter(Qt::Horizontal, sheet), "Splitter4");
     m_htmlUiSplitter->addWidget(m_htmlUiPanel);
     m_htmlUiSplitter->addWidget(m_htmlUiSide);
+    // The view takes the room, as a diagram does beside its property panel.
+    m_htmlUiSplitter->setStretchFactor(0, 1);
+    m_htmlUiSplitter->setStretchFactor(1, 0);
+    m_htmlUiSplitter->setSizes({TMainFrm::DesignWidth - 260, 260});
     bareVBox(sheet)->addWidget(m_htmlUiSplitter);
     return sheet;
 }
