@@ -73,9 +73,7 @@ QString memoText(const QPlainTextEdit *memo)
 {
     return memo->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
-} // namespace
 
-namespace {
 bool continuationByte(char c) { return (uchar(c) & 0xC0) == 0x80; }
 
 // The editor's text as it holds it: UTF-8, or Latin-1 in single-byte mode.
@@ -122,7 +120,7 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
     const qsizetype oldEnd = now.size() - tail;
     // The editor keeps a caret at the end of the replaced part before the new text; it
     // belongs after it, as after typing.
-    auto moved = [&](long position) { return position >= oldEnd ? position + next.size() - now.size() : -1; };
+    auto moved = [&](long position) { return position >= oldEnd ? long(position + next.size() - now.size()) : -1L; };
     const long caret = moved(Editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
     const long anchor = moved(Editor->SendScintilla(QsciScintillaBase::SCI_GETANCHOR));
     {
