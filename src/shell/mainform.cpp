@@ -11,6 +11,7 @@
 #include "globaloptions.h"
 #include "hostinterface.h"
 #include "openpage.h"
+#include "pagesearch.h"
 #include "platform/appdirs.h"
 #include "platform/folderlist.h"
 #include "platform/launcher.h"
@@ -149,15 +150,16 @@ void TMainFrm::createMenus()
     connect(m_saveAsAction, &QAction::triggered, this, guarded([this] { m_page->saveAs(); }));
     connect(m_checkAction, &QAction::triggered, this, guarded([this] { RunChecks(false); }));
     connect(m_exitAction, &QAction::triggered, this, guarded([this] { mnuExitClick(); }));
+    connect(m_findAction, &QAction::triggered, this, guarded([this] { m_search->ShowFindDialog(); }));
     connect(m_findNextAction, &QAction::triggered, this, guarded([this] { mnuFindNextClick(); }));
+    connect(m_searchResultAction, &QAction::triggered, this, guarded([this] { m_search->ShowLastResults(); }));
     connect(m_helpAction, &QAction::triggered, this, guarded([this] { mnOnlineHelpClick(); }));
     connect(m_aboutAction, &QAction::triggered, this, guarded([this] { ShowAbout(this); }));
 
-    // The commands on components and searches come with those features; until then they stay
-    // visible but cannot be chosen.
-    for (QAction *pending :
-         {m_copyAction, m_pasteAction, m_findAction, m_findNextAction, m_searchResultAction, m_flipQueryAction,
-          m_flushQueryAction, m_sectionPictureAction, m_diagramCopyAction, m_diagramPasteAction, m_diagramDeleteAction})
+    // The commands on components come with those features; until then they stay visible but
+    // cannot be chosen.
+    for (QAction *pending : {m_copyAction, m_pasteAction, m_flipQueryAction, m_flushQueryAction, m_sectionPictureAction,
+                             m_diagramCopyAction, m_diagramPasteAction, m_diagramDeleteAction})
         pending->setEnabled(false);
 }
 
@@ -175,6 +177,9 @@ void TMainFrm::createPages()
     m_pages->setTabVisible(graphIndex, false);
     m_pages->addTab(m_textTabs->notesSheet(), QStringLiteral("WQF Info"));
     m_pages->addTab(m_textTabs->respondSheet(), QStringLiteral("XML Respond"));
+    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
+        m_pages, m_tabs[0].sheet, m_tabs[1].sheet, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(),
+        [this] { return m_page->document(); }, [this](const QString &Name) { SelectItemByName(Name); }}));
 
     m_messagePanel = named(new QWidget, "Panel5");
     m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
@@ -599,14 +604,7 @@ void TMainFrm::mnuExitClick()
         close();
 }
 
-void TMainFrm::mnuFindNextClick()
-{
-    auto *editor = qobject_cast<QsciScintilla *>(QApplication::focusWidget());
-    if (!editor || LastSearch().isEmpty())
-        return;
-    // Forward from the caret, case ignored, no whole words, no wrap; the find selects.
-    editor->findFirst(LastSearch(), false, false, false, false, true, -1, -1, true);
-}
+void TMainFrm::mnuFindNextClick() { m_search->FindNext(QApplication::focusWidget()); }
 
 void TMainFrm::mnOnlineHelpClick()
 {

@@ -28,6 +28,7 @@ class QTimer;
 class QsciScintilla;
 class TGraphEditor;
 class TImageGraphEditor;
+class TPageSearch;
 class TextTabs;
 
 // Where the main window finds its program folder and command line; without them, the
@@ -180,6 +181,8 @@ private:
     TCommentRectList m_commentRects;
     std::array<DiagramTab, 2> m_tabs;
     std::unique_ptr<TextTabs> m_textTabs;
+    // Find, Find Next and the search results over the page and the HTML editor.
+    std::unique_ptr<TPageSearch> m_search;
     PictureCache m_pictures;
     QString m_configFolder;
     // The command line's arguments, without the program.
