@@ -7,6 +7,7 @@
 #include "diagramtab.h"
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
+#include "palette.h"
 #include "picturecache.h"
 
 #include <QMainWindow>
@@ -95,8 +96,14 @@ public:
     // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.
     const QImage *GetImage(const QString &Prefix, const QString &Key);
     const QImage *GetRuleImage(const QString &Kind) { return GetImage(QStringLiteral("rule"), Kind); }
-    // The diagrams' picture of a component of that type.
+    // The diagrams' picture of a component: its macro's, else its type's.
     const QImage *GetItemImage(TWQFItem *Item, const QString &Kind);
+    // A new picture of the notes' button; none when the file is missing.
+    std::unique_ptr<QImage> LoadNoteImage() const;
+    void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
+    {
+        ::ApplyMacro(Doc, Section, Code, Item);
+    }
 
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);
@@ -168,6 +175,8 @@ private:
     void pageReloaded();
     void showFileName(const QString &FileName);
     DiagramSettings diagramSettings();
+    // The screen's dots per inch, which scale the diagrams' sizes and the palettes.
+    double screenDpi() const;
 
     void mnuSaveClick();
     void mnuExitClick();
@@ -181,6 +190,8 @@ private:
     std::array<DiagramTab, 2> m_tabs;
     std::unique_ptr<TextTabs> m_textTabs;
     PictureCache m_pictures;
+    // Made once the catalogue and the macros are loaded.
+    std::unique_ptr<Palette> m_palette;
     QString m_configFolder;
     // The command line's arguments, without the program.
     QStringList m_commandLine;

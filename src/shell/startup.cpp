@@ -8,6 +8,9 @@
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
 #include "checks/shortkeys.h"
+#include "editors/morivanecomponents.h"
+#include "editors/pascompiler.h"
+#include "editors/wqfmacros.h"
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
@@ -37,6 +40,9 @@ void InitModules(const TStartOptions &Options)
 {
     // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
     setGuardHandler([] { handleCurrentException(QApplication::activeWindow()); });
+    // The catalogue and the macro list start empty; the main window fills them.
+    ClearComponentDescrs();
+    ClearMacros();
     // The HTML control kinds, in their fixed order.
     InitHTMLControls();
     // Menu queue and host hooks: the modules below queue their Tools entries there.
@@ -63,6 +69,9 @@ void DoneModules()
     DonePluginRegistry();
     DoneAppGui();
     DoneHTMLControls();
+    PascalUnits().clear();
+    ClearMacros();
+    ClearComponentDescrs();
     setGuardHandler(nullptr);
 }
 
