@@ -14,6 +14,7 @@
 #include "globaloptions.h"
 #include "hostinterface.h"
 #include "openpage.h"
+#include "palette.h"
 #include "platform/appdirs.h"
 #include "platform/folderlist.h"
 #include "platform/launcher.h"
@@ -535,6 +536,11 @@ const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
 }
 
 std::unique_ptr<QImage> TMainFrm::LoadNoteImage() const { return ::LoadNoteImage(ImagesDir()); }
+
+void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
+{
+    ::ApplyMacro(Doc, Section, Code, Item);
+}
 
 // ---- the check message list ----
 

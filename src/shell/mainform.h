@@ -7,7 +7,6 @@
 #include "diagramtab.h"
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
-#include "palette.h"
 #include "picturecache.h"
 
 #include <QMainWindow>
@@ -18,6 +17,7 @@
 #include <optional>
 
 class OpenPage;
+class Palette;
 class QAction;
 class QImage;
 class QListWidget;
@@ -100,10 +100,8 @@ public:
     const QImage *GetItemImage(TWQFItem *Item, const QString &Kind);
     // A new picture of the notes' button; none when the file is missing.
     std::unique_ptr<QImage> LoadNoteImage() const;
-    void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
-    {
-        ::ApplyMacro(Doc, Section, Code, Item);
-    }
+    // A new macro component's code from its macro's defaults, written into the component.
+    void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item);
 
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);

@@ -84,7 +84,6 @@ QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QI
         button->setIconSize(Glyph->size().boundedTo(size));
     }
     button->setText(buttonText(Caption));
-    button->setToolTip(Caption);
     button->setProperty(kTag, 0);
     Left += button->width();
     return button;
