@@ -7,11 +7,15 @@
 #include "checks/appgui.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
+#include "editors/morivanecomponents.h"
+#include "editors/pascompiler.h"
 #include "editors/wqfeditors.h"
+#include "editors/wqfmacros.h"
 #include "globaloptions.h"
 #include "hostinterface.h"
 #include "openpage.h"
 #include "pagesearch.h"
+#include "palette.h"
 #include "platform/appdirs.h"
 #include "platform/folderlist.h"
 #include "platform/launcher.h"
@@ -205,7 +209,11 @@ void TMainFrm::connectPage()
     connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
     connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
     connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
-    m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); }, [this] { RunChecks(true); }});
+    m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); },
+                          [this] {
+                              LoadUnits(AppDir() + QStringLiteral("pascal"));
+                              RunChecks(true);
+                          }});
 }
 
 void TMainFrm::FormCreate(const TMainFrmOptions &Options)
@@ -222,6 +230,16 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
         g_appDir += u'/';
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_pictures.clear();
+    // A description file that cannot be read is skipped; the message list names it.
+    for (const QString &skipped : LoadComponentDescrs(g_appDir + QStringLiteral("components/")))
+        m_checkMessages->addItem(skipped);
+    for (const QString &skipped : LoadMacros(g_appDir + QStringLiteral("macros/")))
+        m_checkMessages->addItem(skipped);
+    m_palette = std::make_unique<Palette>(Palette::Window{*m_page, m_tabs, m_commentRects, m_pictures, g_imagesDir,
+                                                          [this] { return ActiveGraphEditor(); }},
+                                          screenDpi());
+    for (DiagramTab &tab : m_tabs)
+        m_palette->BuildPalette(tab.palette);
     m_commandLine = Options.CommandLine ? *Options.CommandLine : QCoreApplication::arguments().mid(1);
     OpenCommandLineFile();
     m_pages->setTabVisible(m_pages->indexOf(m_textTabs->htmlTableSheet()), false);
@@ -346,13 +364,18 @@ DiagramSettings TMainFrm::diagramSettings()
 {
     DiagramSettings settings;
     settings.zoom = logicalDpiY() / 96.0;
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    settings.screenDpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    settings.screenDpi = screenDpi();
     settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
     settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
     settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
     settings.changed = [this] { EditorChanged(); };
     return settings;
+}
+
+double TMainFrm::screenDpi() const
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
 bool TMainFrm::LoadViews()
@@ -367,6 +390,8 @@ bool TMainFrm::LoadViews()
         }
     }
     m_textTabs->fill(*doc);
+    for (TWQFSection *section : sections)
+        ApplyMacros(section->Items(), QStringLiteral("macro:"));
     const DiagramSettings settings = diagramSettings();
     for (size_t i = 0; i < m_tabs.size(); ++i)
         m_tabs[i].build(sections[i], &m_commentRects, settings);
@@ -507,13 +532,19 @@ void TMainFrm::SetHtmlText(const QString &Text) { m_textTabs->SetHtmlText(Text);
 
 const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
 {
-    return m_pictures.get(ImagesDir(), Prefix + Key);
+    return ::GetImage(m_pictures, ImagesDir(), Prefix, Key);
 }
 
-const QImage *TMainFrm::GetItemImage(TWQFItem *, const QString &Kind)
+const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
 {
-    // Macro components get their macro's picture once macros are bound to components.
-    return GetRuleImage(Kind);
+    return ::GetItemImage(m_pictures, ImagesDir(), Item, Kind);
+}
+
+std::unique_ptr<QImage> TMainFrm::LoadNoteImage() const { return ::LoadNoteImage(ImagesDir()); }
+
+void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
+{
+    ::ApplyMacro(Doc, Section, Code, Item);
 }
 
 // ---- the check message list ----

@@ -17,6 +17,7 @@
 #include <optional>
 
 class OpenPage;
+class Palette;
 class QAction;
 class QImage;
 class QListWidget;
@@ -96,8 +97,12 @@ public:
     // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.
     const QImage *GetImage(const QString &Prefix, const QString &Key);
     const QImage *GetRuleImage(const QString &Kind) { return GetImage(QStringLiteral("rule"), Kind); }
-    // The diagrams' picture of a component of that type.
+    // The diagrams' picture of a component: its macro's, else its type's.
     const QImage *GetItemImage(TWQFItem *Item, const QString &Kind);
+    // A new picture of the notes' button; none when the file is missing.
+    std::unique_ptr<QImage> LoadNoteImage() const;
+    // A new macro component's code from its macro's defaults, written into the component.
+    void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item);
 
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);
@@ -169,6 +174,8 @@ private:
     void pageReloaded();
     void showFileName(const QString &FileName);
     DiagramSettings diagramSettings();
+    // The screen's dots per inch, which scale the diagrams' sizes and the palettes.
+    double screenDpi() const;
 
     void mnuSaveClick();
     void mnuExitClick();
@@ -184,6 +191,8 @@ private:
     // Find, Find Next and the search results over the page and the HTML editor.
     std::unique_ptr<TPageSearch> m_search;
     PictureCache m_pictures;
+    // Made once the catalogue and the macros are loaded.
+    std::unique_ptr<Palette> m_palette;
     QString m_configFolder;
     // The command line's arguments, without the program.
     QStringList m_commandLine;
