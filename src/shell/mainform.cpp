@@ -12,6 +12,7 @@
 #include "hostinterface.h"
 #include "openpage.h"
 #include "platform/appdirs.h"
+#include "platform/apptitle.h"
 #include "platform/folderlist.h"
 #include "platform/launcher.h"
 #include "platform/slotguard.h"
@@ -378,7 +379,8 @@ void TMainFrm::showFileName(const QString &FileName)
         icon = plugin->GetIconFileName();
     }
     setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
-    QGuiApplication::setApplicationDisplayName(title.isEmpty() ? fileNameOnly(FileName) : title);
+    // Not Qt's display name: the window system would append it to every window's title.
+    platform::SetApplicationTitle(title.isEmpty() ? fileNameOnly(FileName) : title);
     QPixmap picture;
     if (!icon.isEmpty() && picture.load(icon)) {
         QApplication::setWindowIcon(QIcon(picture));
