@@ -614,10 +614,9 @@ void TImageGraphEditor::ContentMouseLost()
 
 void TImageGraphEditor::ContentMouseWheel(QWheelEvent *event)
 {
-    // Left unhandled, as the window expects; a sideways wheel is not this one.
+    // Left unhandled, as the window expects. Every wheel event scrolls, by its vertical
+    // delta's sign only: a sideways one has none and goes down.
     event->ignore();
-    const QPoint delta = event->angleDelta();
-    if (!m_vScrollBar || (delta.y() == 0 && delta.x() != 0))
-        return;
-    m_vScrollBar->setValue(m_vScrollBar->value() + (delta.y() > 0 ? -13 : 13));
+    if (m_vScrollBar)
+        m_vScrollBar->setValue(m_vScrollBar->value() + (event->angleDelta().y() > 0 ? -13 : 13));
 }

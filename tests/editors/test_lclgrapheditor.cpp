@@ -184,7 +184,9 @@ private slots:
         QTest::newRow("up by any positive delta") << QPoint(0, 1) << 87;
         QTest::newRow("down") << QPoint(0, -360) << 113;
         QTest::newRow("a delta of 0 goes down") << QPoint(0, 0) << 113;
-        QTest::newRow("a sideways wheel does not scroll") << QPoint(120, 0) << 100;
+        // Every wheel event scrolls: one without a vertical delta goes down.
+        QTest::newRow("a sideways wheel goes down") << QPoint(120, 0) << 113;
+        QTest::newRow("a sideways wheel to the left goes down") << QPoint(-120, 0) << 113;
     }
     void wheel()
     {
