@@ -201,6 +201,8 @@ void TMainFrm::connectPage()
     connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
     connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
     connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
+    connect(m_page.get(), &OpenPage::aboutToReplace, this, guarded([this] { pageReplacing(); }));
+    connect(m_page.get(), &OpenPage::replaced, this, guarded([this] { pageReplaced(); }));
     m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); }, [this] { RunChecks(true); }});
 }
 
@@ -234,6 +236,8 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
     hooks.OnGetCurrentSectionName = [this] { return currentSectionName(); };
     hooks.OnDocReloaded = [this] { DocReloaded(); };
+    hooks.OnStoreViewTexts = [this] { StoreViewTexts(); };
+    hooks.OnDocReplaced = [this](std::unique_ptr<TWQFFile> &Doc) { return DocReplaced(Doc); };
 }
 
 void TMainFrm::FormDestroy()
@@ -256,6 +260,8 @@ void TMainFrm::FormDestroy()
     hooks.OnGetCurrentDoc = nullptr;
     hooks.OnGetCurrentSectionName = nullptr;
     hooks.OnDocReloaded = nullptr;
+    hooks.OnStoreViewTexts = nullptr;
+    hooks.OnDocReplaced = nullptr;
 }
 
 void TMainFrm::DebugLog(const QString &Line)
@@ -304,6 +310,8 @@ QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page-
 bool TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName) { return m_page->confirmOverwriteReadOnly(FileName); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
 void TMainFrm::DocReloaded() { m_page->contentReplaced(); }
+bool TMainFrm::DocReplaced(std::unique_ptr<TWQFFile> &Doc) { return m_page->replace(Doc); }
+void TMainFrm::StoreViewTexts() { m_page->storeViewTexts(); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
 void TMainFrm::pageOpened()
@@ -326,6 +334,18 @@ void TMainFrm::pageReloaded()
         SetModified(false);
         return;
     }
+    update();
+}
+
+void TMainFrm::pageReplacing()
+{
+    CloseViews(false);
+    ClearCommentRects();
+}
+
+void TMainFrm::pageReplaced()
+{
+    LoadViews();
     update();
 }
 
@@ -515,7 +535,13 @@ const QImage *TMainFrm::GetItemImage(TWQFItem *, const QString &Kind)
 
 // ---- the check message list ----
 
-void TMainFrm::RunChecks(bool QuickOnly) { runChecksInto(m_checkMessages, m_page->document(), QuickOnly); }
+void TMainFrm::RunChecks(bool QuickOnly)
+{
+    // The save has done this before its quick check.
+    if (!QuickOnly)
+        StoreViewTexts();
+    runChecksInto(m_checkMessages, m_page->document(), QuickOnly);
+}
 
 QStringList TMainFrm::messageLines() const
 {
