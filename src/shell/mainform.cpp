@@ -17,6 +17,7 @@
 #include "pagesearch.h"
 #include "palette.h"
 #include "platform/appdirs.h"
+#include "platform/apptitle.h"
 #include "platform/folderlist.h"
 #include "platform/launcher.h"
 #include "platform/slotguard.h"
@@ -209,6 +210,8 @@ void TMainFrm::connectPage()
     connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
     connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
     connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
+    connect(m_page.get(), &OpenPage::aboutToReplace, this, guarded([this] { pageReplacing(); }));
+    connect(m_page.get(), &OpenPage::replaced, this, guarded([this] { pageReplaced(); }));
     m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); },
                           [this] {
                               LoadUnits(AppDir() + QStringLiteral("pascal"));
@@ -256,6 +259,8 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
     hooks.OnGetCurrentSectionName = [this] { return currentSectionName(); };
     hooks.OnDocReloaded = [this] { DocReloaded(); };
+    hooks.OnStoreViewTexts = [this] { StoreViewTexts(); };
+    hooks.OnDocReplaced = [this](std::unique_ptr<TWQFFile> &Doc) { return DocReplaced(Doc); };
 }
 
 void TMainFrm::FormDestroy()
@@ -278,6 +283,8 @@ void TMainFrm::FormDestroy()
     hooks.OnGetCurrentDoc = nullptr;
     hooks.OnGetCurrentSectionName = nullptr;
     hooks.OnDocReloaded = nullptr;
+    hooks.OnStoreViewTexts = nullptr;
+    hooks.OnDocReplaced = nullptr;
 }
 
 void TMainFrm::DebugLog(const QString &Line)
@@ -326,6 +333,8 @@ QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page-
 bool TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName) { return m_page->confirmOverwriteReadOnly(FileName); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
 void TMainFrm::DocReloaded() { m_page->contentReplaced(); }
+bool TMainFrm::DocReplaced(std::unique_ptr<TWQFFile> &Doc) { return m_page->replace(Doc); }
+void TMainFrm::StoreViewTexts() { m_page->storeViewTexts(); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
 void TMainFrm::pageOpened()
@@ -348,6 +357,18 @@ void TMainFrm::pageReloaded()
         SetModified(false);
         return;
     }
+    update();
+}
+
+void TMainFrm::pageReplacing()
+{
+    CloseViews(false);
+    ClearCommentRects();
+}
+
+void TMainFrm::pageReplaced()
+{
+    LoadViews();
     update();
 }
 
@@ -408,7 +429,8 @@ void TMainFrm::showFileName(const QString &FileName)
         icon = plugin->GetIconFileName();
     }
     setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
-    QGuiApplication::setApplicationDisplayName(title.isEmpty() ? fileNameOnly(FileName) : title);
+    // Not Qt's display name: the window system would append it to every window's title.
+    platform::SetApplicationTitle(title.isEmpty() ? fileNameOnly(FileName) : title);
     QPixmap picture;
     if (!icon.isEmpty() && picture.load(icon)) {
         QApplication::setWindowIcon(QIcon(picture));
@@ -549,7 +571,13 @@ void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TW
 
 // ---- the check message list ----
 
-void TMainFrm::RunChecks(bool QuickOnly) { runChecksInto(m_checkMessages, m_page->document(), QuickOnly); }
+void TMainFrm::RunChecks(bool QuickOnly)
+{
+    // The save has done this before its quick check.
+    if (!QuickOnly)
+        StoreViewTexts();
+    runChecksInto(m_checkMessages, m_page->document(), QuickOnly);
+}
 
 QStringList TMainFrm::messageLines() const
 {

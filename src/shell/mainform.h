@@ -78,6 +78,13 @@ public:
     // again and the page counts as modified. A content without its diagram sections closes
     // the page.
     void DocReloaded();
+    // An external program rewrote the page into Doc: the window shows Doc in its place and
+    // the page counts as modified. False, with the reason shown and Doc untouched, when Doc
+    // lacks a diagram section; the open page and its views then stay.
+    bool DocReplaced(std::unique_ptr<TWQFFile> &Doc);
+    // The HTML, the notes with their rectangles and the function name into the open page, as
+    // the save does first.
+    void StoreViewTexts();
 
     // ---- recent files, dropped files, command line ----
     void LoadRecentFiles(QMenu *Menu);
@@ -116,7 +123,8 @@ public:
 
     // ---- the check message list ----
     // The check run over the open page, filling the message list: the quick check of the save
-    // (QuickOnly) or the full check of Tools > "Check WQF file".
+    // (QuickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
+    // typed since the last save into the page.
     void RunChecks(bool QuickOnly);
     // The double-click on a message line: the tab of the section it names, the component of
     // the number it names, and for a compiler error the place in that component's first code
@@ -172,6 +180,8 @@ private:
     void pageOpened();
     void pageClosing();
     void pageReloaded();
+    void pageReplacing();
+    void pageReplaced();
     void showFileName(const QString &FileName);
     DiagramSettings diagramSettings();
     // The screen's dots per inch, which scale the diagrams' sizes and the palettes.

@@ -369,9 +369,17 @@ private slots:
             TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
             part<QTabWidget>(&form, "PageControl1")->setCurrentWidget(part<QWidget>(&form, "HtmlSheet"));
             QCOMPARE(CallGetCurrentSectionName(), QString("html"));
+            QVERIFY(HostHooks().OnGetCurrentDoc && HostHooks().OnDocReloaded && HostHooks().OnStoreViewTexts &&
+                    HostHooks().OnDocReplaced);
         }
         QCOMPARE(MainFrm(), nullptr);
         QCOMPARE(CallGetCurrentSectionName(), QString());
+        QVERIFY(!HostHooks().OnGetCurrentDoc && !HostHooks().OnGetCurrentSectionName && !HostHooks().OnDocReloaded &&
+                !HostHooks().OnStoreViewTexts && !HostHooks().OnDocReplaced);
+        auto page = std::make_unique<TWQFFile>();
+        QVERIFY(!CallDocReplaced(page));
+        QVERIFY(page);
+        CallStoreViewTexts();
         QCOMPARE(GetAppIntf()->GetFileName(), QString());
         DoneModules();
     }

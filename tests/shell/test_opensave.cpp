@@ -6,6 +6,7 @@
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
+#include "platform/apptitle.h"
 #include "platform/fileattr.h"
 #include "platform/filestamp.h"
 #include "platform/launcher.h"
@@ -185,7 +186,7 @@ private slots:
         QCOMPARE(promptTexts(), QStringList());
         QCOMPARE(form->openPage()->fileName(), page);
         QCOMPARE(form->windowTitle(), "Pellorin: " + page);
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("page.wqf"));
+        QCOMPARE(platform::ApplicationTitle(), QString("page.wqf"));
         QVERIFY(!form->openPage()->isModified());
 
         // Both diagrams, at least 1024 x 1024, bound to their sections; the note on its tab.
