@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class DiagramCommands;
 class OpenPage;
 class QAction;
 class QImage;
@@ -130,6 +131,14 @@ public:
     TImageGraphEditor *diagramEditor(const QString &Section) const;
     const TCommentRectList &CommentRects() const { return m_commentRects; }
 
+    // ---- the editing commands on the diagrams (DiagramCommands) ----
+    DiagramCommands *diagramCommands() const { return m_commands.get(); }
+    void DeleteSelected(TGraphEditor *Editor);
+    void CopyCommand();
+    void PasteCommand(int X, int Y);
+    void FlipQueryType();
+    void FlushQueryParams();
+
     // ---- answers of the host hooks ----
     TWQFFile *GetCurrentDoc() const;
     // "preproc", "postproc", "html" or "notes" by the active tab, else empty.
@@ -157,6 +166,7 @@ private:
     void createMenus();
     void createPages();
     void connectPage();
+    void connectDiagramCommands();
     void FormCreate(const TMainFrmOptions &Options);
     void FormDestroy();
     void FormShow();
@@ -180,6 +190,7 @@ private:
     TCommentRectList m_commentRects;
     std::array<DiagramTab, 2> m_tabs;
     std::unique_ptr<TextTabs> m_textTabs;
+    std::unique_ptr<DiagramCommands> m_commands;
     PictureCache m_pictures;
     QString m_configFolder;
     // The command line's arguments, without the program.
