@@ -11,6 +11,7 @@
 #include "editors/wqfeditors.h"
 #include "globaloptions.h"
 #include "hostinterface.h"
+#include "keydispatch.h"
 #include "openpage.h"
 #include "platform/appdirs.h"
 #include "platform/folderlist.h"
@@ -86,7 +87,7 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
     connectDiagramCommands();
     setAcceptDrops(true);
     m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
-    m_typeAheadTimer->setInterval(500);
+    m_keys = std::make_unique<KeyDispatch>(*this, *m_typeAheadTimer);
     try {
         FormCreate(Options);
     } catch (...) {

@@ -17,6 +17,7 @@
 #include <optional>
 
 class DiagramCommands;
+class KeyDispatch;
 class OpenPage;
 class QAction;
 class QImage;
@@ -139,6 +140,9 @@ public:
     void FlipQueryType();
     void FlushQueryParams();
 
+    // Delete, the shortcut plug-ins and the type-ahead selection.
+    KeyDispatch *keyDispatch() const { return m_keys.get(); }
+
     // ---- answers of the host hooks ----
     TWQFFile *GetCurrentDoc() const;
     // "preproc", "postproc", "html" or "notes" by the active tab, else empty.
@@ -215,6 +219,7 @@ private:
     QListWidget *m_checkMessages;
     // Ends the type-ahead selection; stopped until it starts.
     QTimer *m_typeAheadTimer;
+    std::unique_ptr<KeyDispatch> m_keys;
 };
 
 // The main window while it exists; set before its create steps run.
