@@ -7,7 +7,20 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTabBar>
 #include <QTimer>
+
+namespace {
+// Qt's tab bar switches tabs on the arrow keys whatever the modifiers, so Alt+arrow would
+// move the selected components and then show another diagram; the tab bars of the original
+// platform leave Alt+arrows alone, and so do ours.
+bool altArrowOnTabBar(QObject *receiver, const QKeyEvent &event)
+{
+    const int key = event.key();
+    return qobject_cast<QTabBar *>(receiver) && event.modifiers().testFlag(Qt::AltModifier) &&
+           (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down);
+}
+} // namespace
 
 KeyDispatch::KeyDispatch(TMainFrm &window, QTimer &timer) : m_window(window), m_timer(timer)
 {
@@ -29,7 +42,7 @@ bool KeyDispatch::eventFilter(QObject *watched, QEvent *event)
     runGuarded([&] {
         uint16_t key = platform::VirtualKeyFromEvent(*keyEvent);
         FormKeyDown(key, platform::ShiftStateFromEvent(*keyEvent));
-        consumed = key == 0;
+        consumed = key == 0 || altArrowOnTabBar(watched, *keyEvent);
         // Ctrl and Alt combinations type no character.
         const QString text = keyEvent->text();
         if (!consumed && text.size() == 1 &&

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -522,6 +523,28 @@ private slots:
         Rect moved;
         QVERIFY(editor->GetItemRect(component("preproc", "10"), moved));
         QVERIFY(moved.Top > r.Top);
+    }
+
+    // The tab bar has the focus at start; Alt+arrows move, and the tab stays.
+    void altArrowsKeepTheTab()
+    {
+        openPage();
+        showTab("PreSheet");
+        auto *tabs = part<QTabWidget>(form, "PageControl1");
+        QTabBar *bar = tabs->tabBar();
+        bar->setFocus();
+        QCOMPARE(QApplication::focusWidget(), bar);
+        select(form->PreEditor(), {component("preproc", "10")});
+        press(Qt::Key_Right, Qt::AltModifier);
+        QCOMPARE(component("preproc", "10")->GetX(), 64);
+        QCOMPARE(tabs->currentWidget(), part<QWidget>(form, "PreSheet"));
+        press(Qt::Key_Left, Qt::AltModifier);
+        QCOMPARE(component("preproc", "10")->GetX(), 32);
+        QCOMPARE(tabs->currentWidget(), part<QWidget>(form, "PreSheet"));
+        // Without Alt the arrows still go from tab to tab.
+        press(Qt::Key_Right);
+        QCOMPARE(tabs->currentWidget(), part<QWidget>(form, "PostSheet"));
+        QCOMPARE(offeredKeys(), (QList<int>{VK_RIGHT, VK_LEFT, VK_RIGHT}));
     }
 
     void altArrowsNotInAPanelEdit()
