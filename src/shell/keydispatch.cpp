@@ -11,14 +11,20 @@
 #include <QTimer>
 
 namespace {
-// Qt's tab bar switches tabs on the arrow keys whatever the modifiers, so Alt+arrow would
-// move the selected components and then show another diagram; the tab bars of the original
-// platform leave Alt+arrows alone, and so do ours.
+// Qt's tab bar switches tabs on the arrow keys whatever the modifiers; with Alt they move
+// the selected components, and the diagram they moved on must stay in view.
 bool altArrowOnTabBar(QObject *receiver, const QKeyEvent &event)
 {
     const int key = event.key();
     return qobject_cast<QTabBar *>(receiver) && event.modifiers().testFlag(Qt::AltModifier) &&
            (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down);
+}
+
+// ASCII only: other letters and digits never make a name.
+bool isTypeAheadChar(QChar key)
+{
+    const char16_t c = key.unicode();
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 } // namespace
 
@@ -84,7 +90,7 @@ void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState Shift)
 
 void KeyDispatch::FormKeyPress(QChar Key)
 {
-    if (!IsTypeAheadChar(Key) || textControlFocused() || !m_window.GetCurrentDoc())
+    if (!isTypeAheadChar(Key) || textControlFocused() || !m_window.GetCurrentDoc())
         return;
     m_timer.stop();
     m_timer.start();
@@ -96,10 +102,4 @@ void KeyDispatch::SearchTimerTimer()
 {
     m_typeAhead.clear();
     m_timer.stop();
-}
-
-bool IsTypeAheadChar(QChar Key)
-{
-    const char16_t c = Key.unicode();
-    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }

@@ -46,6 +46,3 @@ private:
     QTimer &m_timer;
     QString m_typeAhead;
 };
-
-// A letter "A" to "Z" or "a" to "z", or a digit "0" to "9".
-bool IsTypeAheadChar(QChar Key);
