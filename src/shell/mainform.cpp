@@ -5,6 +5,7 @@
 #include "base/exception.h"
 #include "checkmessages.h"
 #include "checks/appgui.h"
+#include "diagramcommands.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
@@ -13,6 +14,7 @@
 #include "editors/wqfmacros.h"
 #include "globaloptions.h"
 #include "hostinterface.h"
+#include "keydispatch.h"
 #include "openpage.h"
 #include "pagesearch.h"
 #include "palette.h"
@@ -88,9 +90,10 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
     createMenus();
     createPages();
     connectPage();
+    connectDiagramCommands();
     setAcceptDrops(true);
     m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
-    m_typeAheadTimer->setInterval(500);
+    m_keys = std::make_unique<KeyDispatch>(*this, *m_typeAheadTimer);
     try {
         FormCreate(Options);
     } catch (...) {
@@ -160,12 +163,6 @@ void TMainFrm::createMenus()
     connect(m_searchResultAction, &QAction::triggered, this, guarded([this] { m_search->ShowLastResults(); }));
     connect(m_helpAction, &QAction::triggered, this, guarded([this] { mnOnlineHelpClick(); }));
     connect(m_aboutAction, &QAction::triggered, this, guarded([this] { ShowAbout(this); }));
-
-    // The commands on components come with those features; until then they stay visible but
-    // cannot be chosen.
-    for (QAction *pending : {m_copyAction, m_pasteAction, m_flipQueryAction, m_flushQueryAction, m_sectionPictureAction,
-                             m_diagramCopyAction, m_diagramPasteAction, m_diagramDeleteAction})
-        pending->setEnabled(false);
 }
 
 void TMainFrm::createPages()
@@ -218,6 +215,36 @@ void TMainFrm::connectPage()
                               RunChecks(true);
                           }});
 }
+
+void TMainFrm::connectDiagramCommands()
+{
+    m_commands = std::make_unique<DiagramCommands>(
+        DiagramCommands::Parts{this, m_page.get(), &m_tabs, &m_commentRects, m_pages, m_diagramMenu,
+                               [this](const QString &Line) { DebugLog(Line); }});
+    DiagramCommands *commands = m_commands.get();
+    for (QAction *copy : {m_copyAction, m_diagramCopyAction})
+        connect(copy, &QAction::triggered, this, guarded([commands] { commands->CopyCommand(); }));
+    for (QAction *paste : {m_pasteAction, m_diagramPasteAction})
+        connect(paste, &QAction::triggered, this, guarded([commands] { commands->PasteCommand(0, 0); }));
+    connect(m_diagramDeleteAction, &QAction::triggered, this, guarded([this] {
+                if (TGraphEditor *editor = ActiveGraphEditor())
+                    DeleteSelected(editor);
+            }));
+    connect(m_flipQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlipQueryType(); }));
+    connect(m_flushQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlushQueryParams(); }));
+    connect(m_sectionPictureAction, &QAction::triggered, this, guarded([commands] { commands->SectionScreenShot(); }));
+    for (DiagramTab &tab : m_tabs)
+        tab.image->OnMouseUp = [commands](QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
+                                          int Y) {
+            runGuarded([&] { commands->Image1MouseUp(Sender, Button, Shift, X, Y); });
+        };
+}
+
+void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
+void TMainFrm::CopyCommand() { m_commands->CopyCommand(); }
+void TMainFrm::PasteCommand(int X, int Y) { m_commands->PasteCommand(X, Y); }
+void TMainFrm::FlipQueryType() { m_commands->FlipQueryType(); }
+void TMainFrm::FlushQueryParams() { m_commands->FlushQueryParams(); }
 
 void TMainFrm::FormCreate(const TMainFrmOptions &Options)
 {

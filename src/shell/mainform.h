@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+class DiagramCommands;
+class KeyDispatch;
 class OpenPage;
 class Palette;
 class QAction;
@@ -144,6 +146,17 @@ public:
     TImageGraphEditor *diagramEditor(const QString &Section) const;
     const TCommentRectList &CommentRects() const { return m_commentRects; }
 
+    // ---- the editing commands on the diagrams (DiagramCommands) ----
+    DiagramCommands *diagramCommands() const { return m_commands.get(); }
+    void DeleteSelected(TGraphEditor *Editor);
+    void CopyCommand();
+    void PasteCommand(int X, int Y);
+    void FlipQueryType();
+    void FlushQueryParams();
+
+    // Delete, the shortcut plug-ins and the type-ahead selection.
+    KeyDispatch *keyDispatch() const { return m_keys.get(); }
+
     // ---- answers of the host hooks ----
     TWQFFile *GetCurrentDoc() const;
     // "preproc", "postproc", "html" or "notes" by the active tab, else empty.
@@ -171,6 +184,7 @@ private:
     void createMenus();
     void createPages();
     void connectPage();
+    void connectDiagramCommands();
     void FormCreate(const TMainFrmOptions &Options);
     void FormDestroy();
     void FormShow();
@@ -200,6 +214,7 @@ private:
     std::unique_ptr<TextTabs> m_textTabs;
     // Find, Find Next and the search results over the page and the HTML editor.
     std::unique_ptr<TPageSearch> m_search;
+    std::unique_ptr<DiagramCommands> m_commands;
     PictureCache m_pictures;
     // Made once the catalogue and the macros are loaded.
     std::unique_ptr<Palette> m_palette;
@@ -226,6 +241,7 @@ private:
     QListWidget *m_checkMessages;
     // Ends the type-ahead selection; stopped until it starts.
     QTimer *m_typeAheadTimer;
+    std::unique_ptr<KeyDispatch> m_keys;
 };
 
 // The main window while it exists; set before its create steps run.

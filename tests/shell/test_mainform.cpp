@@ -186,14 +186,14 @@ private slots:
                                                        "Save As...|Ctrl+Shift+S|on",
                                                        "-",
                                                        "Exit|Alt+F4|on"};
-        QTest::newRow("Edit") << "Edit" << QStringList{"Copy|Ctrl+C|off", "Paste|Ctrl+V|off"};
+        QTest::newRow("Edit") << "Edit" << QStringList{"Copy|Ctrl+C|on", "Paste|Ctrl+V|on"};
         QTest::newRow("Search") << "Search"
                                 << QStringList{"Find|Ctrl+F|on", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|on"};
         // The queued entries come after the menu's own, in queue order.
         QTest::newRow("Tools") << "Tools"
-                               << QStringList{"Check WQF file|Ctrl+F9|on",     "Flip Select/Insert Query|Ctrl+T|off",
-                                              "Flush Query Params|Ctrl+Q|off", "Section Screen Shot||off",
-                                              "SQL test params|Ctrl+L|on",     "Preferences|Ctrl+P|on"};
+                               << QStringList{"Check WQF file|Ctrl+F9|on",    "Flip Select/Insert Query|Ctrl+T|on",
+                                              "Flush Query Params|Ctrl+Q|on", "Section Screen Shot||on",
+                                              "SQL test params|Ctrl+L|on",    "Preferences|Ctrl+P|on"};
         QTest::newRow("Help") << "Help" << QStringList{"Online Help||on", "-", "About||on"};
     }
     void menus()
@@ -214,7 +214,7 @@ private slots:
     {
         TProgram program(m_dir->options());
         QCOMPARE(entries(part<QMenu>(program.MainForm(), "PopupMenu1")),
-                 QStringList({"Copy||off", "Paste||off", "Delete||off"}));
+                 QStringList({"Copy||on", "Paste||on", "Delete||on"}));
     }
 
     void toolsEntriesInQueueOrder()

@@ -391,7 +391,7 @@ private slots:
     {
         QTest::addColumn<QString>("what");
         for (const char *what :
-             {"function name", "flag pre", "flag post", "notes", "html", "script", "move", "refresh"})
+             {"function name", "flag pre", "flag post", "notes", "html", "script", "move", "plug-in"})
             QTest::newRow(what) << what;
     }
     void editsMarkModified()
@@ -421,8 +421,8 @@ private slots:
             editor->MouseEvent(p.X + 70, p.Y + 60, mekUp, Qt::LeftButton, {});
             TWQFItem *item = form->GetCurrentDoc()->FindSection("preproc")->Items()[1].get();
             QCOMPARE(item->GetX(), 96);
-        } else if (what == "refresh") {
-            GetAppIntf()->RefreshSection("preproc");
+        } else if (what == "plug-in") {
+            GetAppIntf()->MarkModified();
         }
         QVERIFY(form->openPage()->isModified());
     }
@@ -1010,7 +1010,7 @@ private slots:
     {
         const QString page = copyPage("page.wqf");
         GetAppIntf()->OpenFile(page);
-        QCOMPARE(form->openPage()->fileName(), page);
+        QTRY_COMPARE(form->openPage()->fileName(), page);
         TImageGraphEditor *editor = form->PreEditor();
         TDataList both{editor->Items(diagramNumber(editor, "0"))->Data,
                        editor->Items(diagramNumber(editor, "1"))->Data};
@@ -1019,7 +1019,8 @@ private slots:
         QVERIFY(!form->openPage()->isModified());
         GetAppIntf()->RefreshSection("preproc");
         QCOMPARE(editor->SelectedCount(), 2);
-        QVERIFY(form->openPage()->isModified());
+        // The plug-in that changed the page says so itself.
+        QVERIFY(!form->openPage()->isModified());
     }
 };
 

@@ -1,0 +1,520 @@
+#include "diagramcommands.h"
+
+#include "base/mathutils.h"
+#include "editors/lclgrapheditor.h"
+#include "editors/wqfeditors.h"
+#include "editors/wqfmacros.h"
+#include "globaloptions.h"
+#include "model/clipboardxml.h"
+#include "model/sqlparams.h"
+#include "openpage.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QCursor>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSet>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <algorithm>
+#include <limits>
+
+namespace {
+const QString kSelectQuery = QStringLiteral("SELECTQUERY");
+const QString kInsertUpdateQuery = QStringLiteral("INSERTUPDATEQUERY");
+
+// A bound of our own on the pixels of a picture, far below what would exhaust the memory, so
+// that a huge graph is refused with a message instead.
+constexpr qint64 kMaxPicturePixels = qint64(1) << 28;
+
+// The line edit of an editable combo box belongs to the combo box.
+bool insideComboBox(const QWidget *control)
+{
+    return qobject_cast<const QLineEdit *>(control) && control->parentWidget() &&
+           qobject_cast<const QComboBox *>(control->parentWidget());
+}
+
+QString controlDescription(const QWidget *control)
+{
+    return control->objectName() + u':' + QLatin1String(control->metaObject()->className());
+}
+
+// Writes the whole file or leaves what was there; reason receives the system's words.
+bool writeWhole(const QString &fileName, const QByteArray &bytes, QString &reason)
+{
+    QSaveFile file(fileName);
+    // A failed final flush must not let commit() rename a short file over the old one.
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
+        return true;
+    reason = file.errorString();
+    file.cancelWriting();
+    return false;
+}
+} // namespace
+
+bool IsEditControl(const QWidget *Control)
+{
+    return qobject_cast<const QsciScintilla *>(Control) || qobject_cast<const QLineEdit *>(Control) ||
+           qobject_cast<const QPlainTextEdit *>(Control) || qobject_cast<const QTextEdit *>(Control) ||
+           qobject_cast<const QComboBox *>(Control);
+}
+
+void CopyFromEditControl(QWidget *Control)
+{
+    if (insideComboBox(Control))
+        return;
+    if (auto *editor = qobject_cast<QsciScintilla *>(Control))
+        editor->copy();
+    else if (auto *edit = qobject_cast<QLineEdit *>(Control))
+        edit->copy();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Control))
+        plain->copy();
+    else if (auto *rich = qobject_cast<QTextEdit *>(Control))
+        rich->copy();
+}
+
+void PasteIntoEditControl(QWidget *Control)
+{
+    if (insideComboBox(Control))
+        return;
+    if (auto *editor = qobject_cast<QsciScintilla *>(Control))
+        editor->paste();
+    else if (auto *edit = qobject_cast<QLineEdit *>(Control))
+        edit->paste();
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Control))
+        plain->paste();
+    else if (auto *rich = qobject_cast<QTextEdit *>(Control))
+        rich->paste();
+}
+
+void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
+{
+    if (!Section || Items.empty())
+        return;
+    // One pass over the section for all of them, whatever their number.
+    const QSet<const TWQFItem *> listed(Items.begin(), Items.end());
+    QSet<const TWQFItem *> doomed;
+    QSet<QString> names;
+    for (const auto &item : Section->Items())
+        if (listed.contains(item.get())) {
+            doomed.insert(item.get());
+            names.insert(item->GetName());
+        }
+    if (doomed.isEmpty())
+        return;
+    for (const auto &item : Section->Items())
+        for (int exit = 0; exit < 2; ++exit)
+            if (names.contains(item->GetJump(exit)))
+                item->SetJump(exit, QString());
+    std::erase_if(Section->Items(), [&](const std::unique_ptr<TWQFItem> &item) {
+        if (!doomed.contains(item.get()))
+            return false;
+        if (XmlElement *node = item->Node(); node && node->parentNode())
+            node->parentNode()->removeChild(node);
+        return true;
+    });
+}
+
+void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items)
+{
+    int minX = std::numeric_limits<int>::max();
+    int minY = std::numeric_limits<int>::max();
+    bool any = false;
+    for (const TWQFItem *item : Items)
+        if (item) {
+            minX = std::min(minX, item->GetX());
+            minY = std::min(minY, item->GetY());
+            any = true;
+        }
+    if (!any)
+        return;
+    for (TWQFItem *item : Items)
+        if (item) {
+            item->SetX(ClampToInt(int64_t(X) + (int64_t(item->GetX()) - minX)));
+            item->SetY(ClampToInt(int64_t(Y) + (int64_t(item->GetY()) - minY)));
+        }
+}
+
+TPoint PasteLandingPoint(TPoint ScrollPos, double ScreenDpi, int X, int Y)
+{
+    const double scale = ScreenDpi / 96.0;
+    return {ClampedAdd(X, RoundToInt(ScrollPos.X / scale)), ClampedAdd(Y, RoundToInt(ScrollPos.Y / scale))};
+}
+
+QString SectionPictureName(const QString &PageFileName, const QDateTime &When)
+{
+    // Only the file name's own last dot starts the extension, never one of a folder.
+    const qsizetype folderEnd = std::max(PageFileName.lastIndexOf(u'/'), PageFileName.lastIndexOf(u'\\'));
+    const qsizetype dot = PageFileName.lastIndexOf(u'.');
+    const QString stem = dot > folderEnd ? PageFileName.left(dot) : PageFileName;
+    return stem + u'-' + When.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".png");
+}
+
+bool RegenerateMacroCode(TWQFItem *Item)
+{
+    TWQFPasMacro *macro = ItemPasMacro(Item);
+    if (!macro)
+        return false;
+    // The values the user set stay; only the call of exit 1's target follows the exits.
+    SetItemGrayValue(macro->Values, Item);
+    QString code;
+    macro->Generate(code);
+    SetCode(Item, code);
+    return true;
+}
+
+// ---- DiagramCommands ----
+
+DiagramCommands::DiagramCommands(const Parts &parts) : m_parts(parts) {}
+
+void DiagramCommands::log(const QString &line) const
+{
+    if (m_parts.log)
+        m_parts.log(line);
+}
+
+double DiagramCommands::screenDpi() const
+{
+    if (m_screenDpi)
+        return m_screenDpi();
+    const QScreen *screen =
+        m_parts.window && m_parts.window->screen() ? m_parts.window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+DiagramTab *DiagramCommands::activeTab() const
+{
+    QWidget *current = m_parts.pages->currentWidget();
+    for (DiagramTab &tab : *m_parts.tabs)
+        if (current && current == tab.sheet)
+            return &tab;
+    return nullptr;
+}
+
+DiagramTab *DiagramCommands::tabOfEditor(const TGraphEditor *editor) const
+{
+    for (DiagramTab &tab : *m_parts.tabs)
+        if (editor && tab.editor.get() == editor)
+            return &tab;
+    return nullptr;
+}
+
+TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
+{
+    return editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
+}
+
+TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
+{
+    TWQFEditorSource *source = sourceOf(editor);
+    if (!source || editor->SelectedCount() != 1)
+        return nullptr;
+    TDataList selected;
+    editor->GetSelected(&selected);
+    return selected.empty() ? nullptr : source->ComponentOf(selected.front());
+}
+
+void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
+{
+    editor->Rebuild();
+    const TDataList again{item};
+    editor->SetSelected(&again, true);
+}
+
+// ---- delete ----
+
+void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
+{
+    TWQFEditorSource *source = sourceOf(Editor);
+    TWQFFile *doc = m_parts.page->document();
+    if (!source || !doc)
+        return;
+    const DiagramTab *tab = tabOfEditor(Editor);
+    TWQFSection *section =
+        doc->FindSection(tab == &m_parts.tabs->front() ? QStringLiteral("PREPROC") : QStringLiteral("POSTPROC"));
+
+    TDataList selected;
+    Editor->GetSelected(&selected);
+    std::erase_if(selected, [source](void *data) { return source->KindOf(data) == dikHandle; });
+    if (selected.empty())
+        return;
+
+    TPrompt question;
+    question.Caption = QStringLiteral("Delete");
+    question.Text = QStringLiteral("Delete selected %1 item(s)?").arg(selected.size());
+    question.Buttons = pbYes | pbNo;
+    if (m_parts.page->ask(question) == pbYes) {
+        // What each entry is, read before the listing changes.
+        std::vector<TWQFItem *> components;
+        QSet<const TCommentRect *> notes;
+        for (void *data : selected) {
+            if (TCommentRect *note = source->NoteOf(data))
+                notes.insert(note);
+            else if (TWQFItem *item = source->ComponentOf(data))
+                components.push_back(item);
+        }
+        // The property panel must let go of what is about to go.
+        if (selected.size() == 1)
+            Editor->SetSelected(nullptr, false);
+        Editor->Rebuild();
+        if (m_parts.notes)
+            std::erase_if(*m_parts.notes,
+                          [&](const std::unique_ptr<TCommentRect> &note) { return notes.contains(note.get()); });
+        DeleteItems(section, components);
+        Editor->Rebuild();
+    } else {
+        m_parts.pages->setFocus();
+    }
+    m_parts.page->setModified(true);
+}
+
+// ---- copy and paste ----
+
+void DiagramCommands::CopyCommand()
+{
+    QWidget *form = QApplication::activeWindow();
+    if (!form) {
+        log(QStringLiteral("no focused form"));
+        return;
+    }
+    if (QWidget *focused = form->focusWidget(); IsEditControl(focused)) {
+        CopyFromEditControl(focused);
+        log(QStringLiteral("text control ") + controlDescription(focused));
+        return;
+    }
+    if (form != m_parts.window) {
+        log(QStringLiteral("other form is focused"));
+        return;
+    }
+    const int page = m_parts.pages->currentIndex();
+    if (page < 0) {
+        log(QStringLiteral("no page active!"));
+        return;
+    }
+    DiagramTab *tab = activeTab();
+    if (!tab) {
+        log(QStringLiteral("page active: ") + m_parts.pages->tabText(page) + QStringLiteral(" nothing to copy"));
+        return;
+    }
+    log(tab == &m_parts.tabs->front() ? QStringLiteral("pre process focused") : QStringLiteral("post process focused"));
+    std::vector<TWQFItem *> components;
+    if (TWQFEditorSource *source = sourceOf(tab->editor.get())) {
+        TDataList selected;
+        tab->editor->GetSelected(&selected);
+        // Notes and their handles stay behind; the components keep the diagram's order.
+        for (void *data : selected)
+            if (TWQFItem *item = source->ComponentOf(data))
+                components.push_back(item);
+    }
+    SystemClipboardText clipboard;
+    WriteClipboardXML(components, clipboard);
+    log(QStringLiteral("copied!") + QString::number(components.size()) + QStringLiteral(" items"));
+}
+
+void DiagramCommands::PasteCommand(int X, int Y)
+{
+    QWidget *form = QApplication::activeWindow();
+    if (!form) {
+        log(QStringLiteral("Screen form is not focused!"));
+        return;
+    }
+    if (QWidget *focused = form->focusWidget(); IsEditControl(focused)) {
+        log(QStringLiteral("is edit control focused ") + controlDescription(focused));
+        PasteIntoEditControl(focused);
+        return;
+    }
+    if (form != m_parts.window) {
+        log(QStringLiteral("other form focused, not the main"));
+        return;
+    }
+    const int page = m_parts.pages->currentIndex();
+    DiagramTab *tab = activeTab();
+    if (!tab) {
+        log(page < 0 ? QStringLiteral("No active page ")
+                     : QStringLiteral("a different page is focused: ") + m_parts.pages->tabText(page));
+        return;
+    }
+    const bool isPre = tab == &m_parts.tabs->front();
+    log(isPre ? QStringLiteral("pre process editor pasting!") : QStringLiteral("post process editor pasting!"));
+    std::vector<TWQFItem *> pasted;
+    if (!PasteClipIntoSection(isPre, &pasted)) {
+        log(QStringLiteral("failed to paste any controls. bad XML?"));
+        return;
+    }
+    log(QStringLiteral("arranging pasted items ") + QString::number(pasted.size()));
+    TImageGraphEditor *editor = tab->editor.get();
+    if (!editor)
+        return;
+    const TPoint at = PasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
+    PlaceItemsAt(at.X, at.Y, pasted);
+    for (TWQFItem *item : pasted) {
+        if (item->GetX() < 0)
+            item->SetX(0);
+        if (item->GetY() < 0)
+            item->SetY(0);
+    }
+    editor->Rebuild();
+    const TDataList selection(pasted.begin(), pasted.end());
+    editor->SetSelected(&selection, true);
+    editor->Invalidate();
+}
+
+bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *OutList)
+{
+    TWQFFile *doc = m_parts.page->document();
+    if (!doc) {
+        log(QStringLiteral("file not opened"));
+        return false;
+    }
+    TWQFSection *section = doc->FindSection(IsPre ? QStringLiteral("preproc") : QStringLiteral("postproc"));
+    if (!section) {
+        log(QStringLiteral("no paste section"));
+        return false;
+    }
+    const std::unique_ptr<XmlDocument> clip = ReadClipboardRoot(SystemClipboardText(), QStringLiteral("clip"));
+    if (!clip) {
+        log(QStringLiteral("unable to prepare clipping XML"));
+        return false;
+    }
+    const XmlElement *root = clip->firstChildElement(QStringLiteral("clip"));
+    if (!root) {
+        log(QStringLiteral("Internal error: Clip tag not found."));
+        return false;
+    }
+    const XmlElement *first = root->firstChildElement(QStringLiteral("c"));
+    if (!first) {
+        log(QStringLiteral("Internal error: no component in clip"));
+        return false;
+    }
+    std::vector<TWQFItem *> pasted;
+    PasteItems(first, section, pasted);
+    // New components are a change of the page like any other.
+    if (!pasted.empty())
+        m_parts.page->setModified(true);
+    if (OutList)
+        *OutList = pasted;
+    return true;
+}
+
+// ---- exit linking ----
+
+void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
+{
+    if (!m_parts.page->document())
+        return;
+    // The pre-process image stands for its diagram; any other for the post-process one.
+    DiagramTab *tab = &m_parts.tabs->back();
+    if (Sender && Sender == m_parts.tabs->front().image)
+        tab = &m_parts.tabs->front();
+    TImageGraphEditor *editor = tab->editor.get();
+    TWQFEditorSource *source = sourceOf(editor);
+    if (!source)
+        return;
+    if (!Shift.testFlag(Qt::ShiftModifier)) {
+        if (Button == Qt::RightButton && m_parts.diagramMenu)
+            m_parts.diagramMenu->popup(QCursor::pos());
+        return;
+    }
+    if (Button != Qt::LeftButton && Button != Qt::RightButton)
+        return;
+    if (editor->SelectedCount() != 1)
+        return;
+    TDataList selected;
+    editor->GetSelected(&selected);
+    void *from = selected.empty() ? nullptr : selected.front();
+    void *target = editor->DataAt(X, Y);
+    if (!from || target == from)
+        return;
+    // Exits join components only: a note or a handle at either end links nothing.
+    TWQFItem *item = source->ComponentOf(from);
+    TWQFItem *to = target ? source->ComponentOf(target) : nullptr;
+    if (!item || (target && !to))
+        return;
+
+    const int exit = Button == Qt::LeftButton ? 0 : 1;
+    const QString before = item->GetJump(exit);
+    const QString codeBefore = GetCode(item);
+    item->SetJump(exit, to ? to->GetName() : QString());
+    RegenerateMacroCode(item);
+    if (item->GetJump(exit) != before || GetCode(item) != codeBefore)
+        m_parts.page->setModified(true);
+    // The diagram paints what it read at its last listing; the listing is read again, the
+    // editor's items (and so the selection) stay.
+    TDataList listing;
+    source->GetItems(listing);
+    editor->Invalidate();
+}
+
+// ---- query components ----
+
+void DiagramCommands::FlipQueryType()
+{
+    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
+    TGraphEditor *editor = tab ? tab->editor.get() : nullptr;
+    TWQFItem *item = singleSelectedComponent(editor);
+    if (!item)
+        return;
+    const QString type = item->GetType();
+    if (type == kSelectQuery)
+        item->SetType(kInsertUpdateQuery);
+    else if (type == kInsertUpdateQuery)
+        item->SetType(kSelectQuery);
+    else
+        return;
+    m_parts.page->setModified(true);
+    rebuildSelecting(editor, item);
+}
+
+void DiagramCommands::FlushQueryParams()
+{
+    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
+    TGraphEditor *editor = tab ? tab->editor.get() : nullptr;
+    TWQFItem *item = singleSelectedComponent(editor);
+    if (!item)
+        return;
+    const QString type = item->GetType();
+    if (type != kSelectQuery && type != kInsertUpdateQuery)
+        return;
+    const bool forceCDATA = OptionStore().GetBoolDef(opt::ForceCDATA, false);
+    if (!FlushParams(item, item->GetQuery(), forceCDATA, true))
+        return;
+    m_parts.page->setModified(true);
+    rebuildSelecting(editor, item);
+}
+
+// ---- the picture ----
+
+void DiagramCommands::SectionScreenShot()
+{
+    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
+    TImageGraphEditor *editor = tab ? tab->editor.get() : nullptr;
+    if (!editor)
+        return;
+    const QString fileName = SectionPictureName(m_parts.page->fileName(), QDateTime::currentDateTime());
+    const TPoint size = editor->GetGraphSize();
+    QString reason;
+    if (qint64(size.X) * qint64(size.Y) > kMaxPicturePixels) {
+        reason = QStringLiteral("the diagram of %1 x %2 pixels is too large for a picture").arg(size.X).arg(size.Y);
+    } else {
+        const QImage picture = editor->PaintToImage();
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        if (picture.isNull())
+            reason =
+                QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels").arg(size.X).arg(size.Y);
+        else if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+            reason = QStringLiteral("the picture could not be encoded");
+        else
+            writeWhole(fileName, bytes, reason);
+    }
+    if (!reason.isEmpty())
+        m_parts.page->showMessage(QStringLiteral("Unable to save the picture: ") + fileName +
+                                  QStringLiteral(" Reason: ") + reason);
+}

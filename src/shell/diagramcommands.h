@@ -1,0 +1,103 @@
+#pragma once
+// The commands that change the components and notes of the two diagrams as a whole: delete,
+// copy and paste through the clipboard text, Shift-click exit linking, flipping a query's
+// kind, flushing a query's parameters, and the picture of a diagram. All but the Shift-click
+// work on the diagram of the active tab; copy and paste serve a focused text control first.
+// Every command that changes the page marks it modified.
+#include "diagramtab.h"
+#include "editors/grapheditor.h"
+#include "model/commentrects.h"
+#include "model/wqftypes.h"
+
+#include <QDateTime>
+#include <QString>
+#include <Qt>
+#include <array>
+#include <functional>
+#include <vector>
+
+class OpenPage;
+class QMenu;
+class QObject;
+class QTabWidget;
+class QWidget;
+
+// A control whose own copy and paste the commands use: a code editor, a line or text edit,
+// or a combo box (which gets neither).
+bool IsEditControl(const QWidget *Control);
+// The control's own clipboard operations; nothing for a combo box or any other control.
+void CopyFromEditControl(QWidget *Control);
+void PasteIntoEditControl(QWidget *Control);
+
+// Removes the components from the section and the page; every exit of the section that
+// named one of them is cleared first. Notes are not touched. Nothing for a missing section.
+void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items);
+// Moves the group so that its top-left bound lands on X, Y, keeping its layout.
+void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items);
+// Where a paste lands: X, Y plus the scroll position brought back from the screen's dots per
+// inch to 96 (halves to even).
+TPoint PasteLandingPoint(TPoint ScrollPos, double ScreenDpi, int X, int Y);
+// The page file's path with its extension replaced by "-", the time as "YYYYMMDD-HHNNSS" and
+// ".png".
+QString SectionPictureName(const QString &PageFileName, const QDateTime &When);
+// A macro component's code generated again from its current values and the exits it has now;
+// false, changing nothing, for a component without a macro.
+bool RegenerateMacroCode(TWQFItem *Item);
+
+class DiagramCommands {
+public:
+    // What of the main window the commands work on; none of it is owned.
+    struct Parts {
+        QWidget *window = nullptr;
+        OpenPage *page = nullptr;
+        std::array<DiagramTab, 2> *tabs = nullptr;
+        TCommentRectList *notes = nullptr;
+        QTabWidget *pages = nullptr;
+        QMenu *diagramMenu = nullptr;
+        // The copy and paste diagnostics; the window writes them when the option DbgClip is on.
+        std::function<void(const QString &Line)> log;
+    };
+    explicit DiagramCommands(const Parts &parts);
+
+    // Asks, then deletes the selected components and notes of the editor's diagram. The page
+    // counts as modified whatever the answer.
+    void DeleteSelected(TGraphEditor *Editor);
+    // The focused text control's selection, or the selected components of the active diagram
+    // as clipboard text.
+    void CopyCommand();
+    // Into the focused text control, or the clipboard's components into the active diagram
+    // at the scroll position plus X, Y.
+    void PasteCommand(int X, int Y);
+    // Imports the clipboard's components into "preproc" (IsPre) or "postproc" with fresh names;
+    // OutList, when given, receives them. False, with a diagnostic, when there is nothing to
+    // import.
+    bool PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *OutList);
+    // A mouse release on a diagram's image (client coordinates): Shift with the left or right
+    // button links exit 0 or 1 of the one selected component to the component under the mouse,
+    // or clears it over empty space; a plain right release opens the diagram menu.
+    void Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    // "SELECTQUERY" and "INSERTUPDATEQUERY" swapped on the one selected component.
+    void FlipQueryType();
+    // The stored parameters of the one selected query component from the annotations of its SQL.
+    void FlushQueryParams();
+    // A PNG picture of the whole active diagram beside the page file.
+    void SectionScreenShot();
+
+    // The screen's dots per inch, which scale the landing point of a paste; the window's
+    // screen unless set.
+    void setScreenDpi(std::function<double()> dpi) { m_screenDpi = std::move(dpi); }
+
+private:
+    DiagramTab *activeTab() const;
+    DiagramTab *tabOfEditor(const TGraphEditor *editor) const;
+    TWQFEditorSource *sourceOf(const TGraphEditor *editor) const;
+    // The one selected object of the editor when it is a component; none otherwise.
+    TWQFItem *singleSelectedComponent(TGraphEditor *editor) const;
+    // Rebuilt, and the component selected again.
+    void rebuildSelecting(TGraphEditor *editor, TWQFItem *item);
+    void log(const QString &line) const;
+    double screenDpi() const;
+
+    Parts m_parts;
+    std::function<double()> m_screenDpi;
+};
