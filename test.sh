@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings, runs all tests, then builds and runs them
-# again with AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+# again with AddressSanitizer and UndefinedBehaviorSanitizer, and last runs the fuzz targets for
+# a bounded time (tests/fuzz/run.sh; PELLORIN_FUZZ_SECONDS per target, 30 by default). Exits
+# non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
@@ -21,4 +23,5 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+tests/fuzz/run.sh
 echo "== all tests passed"

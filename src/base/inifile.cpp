@@ -1,11 +1,12 @@
 #include "inifile.h"
 
+#include "atomicfile.h"
 #include "textutils.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QSet>
 
 #include <algorithm>
 
@@ -113,15 +114,7 @@ bool IniFile::updateFile()
     const QString folder = QFileInfo(m_fileName).absolutePath();
     if (!QDir().mkpath(folder))
         return false;
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = toBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteFileAtomically(m_fileName, toBytes());
 }
 
 template <class F> void IniFile::forEachKey(const QString &section, F f) const
@@ -161,25 +154,24 @@ bool IniFile::valueExists(const QString &section, const QString &key) const { re
 QStringList IniFile::sections() const
 {
     QStringList names;
-    for (const Line &line : m_lines) {
-        if (line.kind != LineKind::Section)
-            continue;
-        const bool known =
-            std::any_of(names.cbegin(), names.cend(), [&](const QString &s) { return SameTextAscii(s, line.name); });
-        if (!known)
+    QSet<QString> known; // lower-cased
+    for (const Line &line : m_lines)
+        if (line.kind == LineKind::Section && !known.contains(LowerCaseAscii(line.name))) {
+            known.insert(LowerCaseAscii(line.name));
             names.append(line.name);
-    }
+        }
     return names;
 }
 
 QList<IniFile::NameValue> IniFile::sectionValues(const QString &section) const
 {
     QList<NameValue> values;
+    QSet<QString> known; // lower-cased
     forEachKey(section, [&](qsizetype, const Line &line) {
-        const bool known = std::any_of(values.cbegin(), values.cend(),
-                                       [&](const NameValue &v) { return SameTextAscii(v.first, line.name); });
-        if (!known)
+        if (!known.contains(LowerCaseAscii(line.name))) {
+            known.insert(LowerCaseAscii(line.name));
             values.append({line.name, QString::fromUtf8(line.text.mid(line.valueStart))});
+        }
         return true;
     });
     return values;

@@ -3,6 +3,9 @@
 #include "exception.h"
 #include "textutils.h"
 
+#include <QHash>
+#include <optional>
+
 qsizetype StringList::check(qsizetype i) const
 {
     if (i < 0 || i >= m_lines.size())
@@ -88,6 +91,72 @@ void StringList::SetValue(const QString &name, const QString &value)
     } else {
         Add(name + u'=' + value);
     }
+}
+
+void StringList::SetValues(const std::vector<std::pair<QString, QString>> &pairs)
+{
+    auto key = [&](QStringView name) { return m_caseSensitive ? name.toString() : LowerCaseAscii(name); };
+    auto nameOf = [](const QString &line) {
+        const qsizetype eq = line.indexOf(u'=');
+        return eq >= 0 ? std::optional<QStringView>(QStringView(line).left(eq)) : std::nullopt;
+    };
+    // For each name the chain of its live lines in order, the first being the one IndexOfName
+    // would find: the head and tail by name, the next line of the same name by line.
+    struct Chain {
+        qsizetype head = -1, tail = -1;
+    };
+    QHash<QString, Chain> byName;
+    std::vector<qsizetype> next;
+    auto append = [&](qsizetype line, const QString &k) {
+        next.push_back(-1);
+        Chain &chain = byName[k];
+        if (chain.head < 0)
+            chain.head = line;
+        else
+            next[size_t(chain.tail)] = line;
+        chain.tail = line;
+    };
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (const auto name = nameOf(m_lines[i]))
+            append(i, key(*name));
+        else
+            next.push_back(-1);
+    }
+    std::vector<bool> dead(size_t(m_lines.size()), false);
+    bool removed = false;
+    for (const auto &[name, value] : pairs) {
+        // A name holding "=" never equals the name of a line.
+        Chain *chain = nullptr;
+        if (!name.contains(u'=')) {
+            const auto it = byName.find(key(name));
+            if (it != byName.end() && it->head >= 0)
+                chain = &*it;
+        }
+        if (value.isEmpty()) {
+            if (chain) {
+                dead[size_t(chain->head)] = true;
+                removed = true;
+                chain->head = next[size_t(chain->head)];
+            }
+        } else if (chain) {
+            m_lines[chain->head] = name + u'=' + value;
+        } else {
+            const qsizetype i = Add(name + u'=' + value);
+            dead.push_back(false);
+            append(i, key(*nameOf(m_lines[i])));
+        }
+    }
+    if (!removed)
+        return;
+    QStringList lines;
+    std::vector<std::any> objects;
+    for (size_t i = 0; i < dead.size(); ++i)
+        if (!dead[i]) {
+            lines.append(m_lines[qsizetype(i)]);
+            objects.push_back(std::move(m_objects[i]));
+        }
+    m_lines = std::move(lines);
+    m_objects = std::move(objects);
 }
 
 QStringList SplitLines(QStringView text)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <any>
+#include <utility>
 #include <vector>
 
 class StringList {
@@ -56,6 +57,9 @@ public:
     // Replaces the line of that name in place (written with this spelling of the name), else
     // appends one; an empty value removes the line and adds nothing.
     void SetValue(const QString &name, const QString &value);
+    // SetValue for each pair in order, with the same result, in time linear in the lines and
+    // pairs together.
+    void SetValues(const std::vector<std::pair<QString, QString>> &pairs);
 
     // The lines alone.
     friend bool operator==(const StringList &a, const StringList &b) { return a.m_lines == b.m_lines; }

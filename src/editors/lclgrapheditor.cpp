@@ -341,6 +341,21 @@ void TContent::takePlaceOf(const QWidget *other)
     raise();
 }
 
+bool TContent::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::WindowBlocked:
+    case QEvent::WindowDeactivate:
+    case QEvent::Hide:
+        if (OnMouseLost)
+            OnMouseLost();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
 bool TContent::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_followed) {
@@ -439,6 +454,7 @@ void TImageGraphEditor::init(TImage *host, QScrollBar *hScrollBar, QScrollBar *v
     m_content->OnMouseUp = [this](QMouseEvent *e) { ContentMouseUp(e); };
     m_content->OnMouseMove = [this](QMouseEvent *e) { ContentMouseMove(e); };
     m_content->OnMouseWheel = [this](QWheelEvent *e) { ContentMouseWheel(e); };
+    m_content->OnMouseLost = [this] { ContentMouseLost(); };
 
     m_content->setVisible(!host->isHidden());
     ContentResize();
@@ -579,17 +595,28 @@ void TImageGraphEditor::ContentMouseUp(QMouseEvent *event)
 void TImageGraphEditor::ContentMouseMove(QMouseEvent *event)
 {
     const QPoint p = pixelAt(event->position());
+    // The left button is up although no release came: it went to another window.
+    if (!event->buttons().testFlag(Qt::LeftButton))
+        ContentMouseLost();
     MouseEvent(p.x(), p.y(), mekMove, Qt::LeftButton, event->modifiers());
     if (m_host && m_host->OnMouseMove)
         m_host->OnMouseMove(m_host, event->modifiers(), p.x(), p.y());
 }
 
+void TImageGraphEditor::ContentMouseLost()
+{
+    if (!MouseIsDown())
+        return;
+    // Released as another button would be: the graph editor drops the drag unmoved.
+    const TPoint p = GraphToClient(CurPoint().X, CurPoint().Y);
+    MouseEvent(p.X, p.Y, mekUp, Qt::NoButton, {});
+}
+
 void TImageGraphEditor::ContentMouseWheel(QWheelEvent *event)
 {
-    // Left unhandled, as the window expects; a sideways wheel is not this one.
+    // Left unhandled, as the window expects. Every wheel event scrolls, by its vertical
+    // delta's sign only: a sideways one has none and goes down.
     event->ignore();
-    const QPoint delta = event->angleDelta();
-    if (!m_vScrollBar || (delta.y() == 0 && delta.x() != 0))
-        return;
-    m_vScrollBar->setValue(m_vScrollBar->value() + (delta.y() > 0 ? -13 : 13));
+    if (m_vScrollBar)
+        m_vScrollBar->setValue(m_vScrollBar->value() + (event->angleDelta().y() > 0 ? -13 : 13));
 }

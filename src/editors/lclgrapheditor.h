@@ -105,7 +105,9 @@ private:
 };
 
 // The overlay: a white control that stays over the widget it follows and hands its paint,
-// resize, mouse and wheel events to its handlers.
+// resize, mouse and wheel events to its handlers. OnMouseLost tells that a pressed button's
+// release may never come here: a modal dialog blocked the window, the window was
+// deactivated, or the overlay was hidden.
 class TContent : public QWidget {
     Q_OBJECT
 public:
@@ -119,8 +121,10 @@ public:
     std::function<void(QMouseEvent *)> OnMouseUp;
     std::function<void(QMouseEvent *)> OnMouseMove;
     std::function<void(QWheelEvent *)> OnMouseWheel;
+    std::function<void()> OnMouseLost;
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -171,6 +175,8 @@ protected:
     void ContentMouseUp(QMouseEvent *event);
     void ContentMouseMove(QMouseEvent *event);
     void ContentMouseWheel(QWheelEvent *event);
+    // A drag or band whose button release went elsewhere ends as a cancel: nothing moves.
+    void ContentMouseLost();
 
 private:
     void init(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar);

@@ -8,13 +8,65 @@ const QString kOpen = QStringLiteral("[[@@rect");
 const QString kBar = QStringLiteral("||||");
 const QString kClose = QStringLiteral("@@]]");
 
-// Each line break of any form (CR LF, LF CR, CR, LF) becomes one replacement.
+// Each line break of any form gives one replacement, the pairs taken first in this order,
+// so that "\r\n\r" gives two. The replacement itself holds no line break.
 QString replaceLineBreaks(QString s, const QString &with)
 {
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    s.replace(u'\r', u'\n');
-    return s.replace(u'\n', with);
+    s.replace(QStringLiteral("\r\n"), with);
+    s.replace(QStringLiteral("\n\r"), with);
+    s.replace(QStringLiteral("\r"), with);
+    return s.replace(QStringLiteral("\n"), with);
+}
+
+// A title is read up to the first four bars and trimmed. So that every title reads back as
+// it was: a blank (trimmed away again) keeps a final bar from joining the separator, and a run
+// of four or more bars inside the title is written as character references, as is an "&"
+// that would otherwise start one.
+const QString kBarRef = QStringLiteral("&#124;");
+const QString kAmpRef = QStringLiteral("&#38;");
+
+QString writtenTitle(const QString &title)
+{
+    QString out;
+    out.reserve(title.size());
+    for (qsizetype i = 0; i < title.size();) {
+        if (title[i] == u'|') {
+            qsizetype end = i;
+            while (end < title.size() && title[end] == u'|')
+                ++end;
+            for (qsizetype k = i; k < end; ++k)
+                out += end - i >= kBar.size() ? kBarRef : QStringLiteral("|");
+            i = end;
+            continue;
+        }
+        const QStringView rest = QStringView(title).mid(i);
+        out += rest.startsWith(kBarRef) || rest.startsWith(kAmpRef) ? kAmpRef : QString(title[i]);
+        ++i;
+    }
+    if (out.endsWith(u'|'))
+        out += u' ';
+    return out;
+}
+
+QString readTitle(QStringView written)
+{
+    const QString trimmed = Trim(written);
+    if (!trimmed.contains(u'&'))
+        return trimmed;
+    QString out;
+    for (qsizetype i = 0; i < trimmed.size();) {
+        const QStringView rest = QStringView(trimmed).mid(i);
+        if (rest.startsWith(kBarRef)) {
+            out += u'|';
+            i += kBarRef.size();
+        } else if (rest.startsWith(kAmpRef)) {
+            out += u'&';
+            i += kAmpRef.size();
+        } else {
+            out += trimmed[i++];
+        }
+    }
+    return out;
 }
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
@@ -24,7 +76,8 @@ QString markerLine(const TCommentRect &note)
     const QChar blank = u' ';
     return kOpen + blank + QString::number(note.Rect.Left) + blank + QString::number(note.Rect.Top) + blank +
            QString::number(note.Rect.Width()) + blank + QString::number(note.Rect.Height()) + blank + note.Section +
-           blank + (note.ShowText ? u'1' : u'0') + blank + replaceLineBreaks(note.Title, QStringLiteral(" ")) + kBar +
+           blank + (note.ShowText ? u'1' : u'0') + blank +
+           writtenTitle(replaceLineBreaks(note.Title, QStringLiteral(" "))) + kBar +
            replaceLineBreaks(note.Text, QStringLiteral("<br>")) + kClose + u'\n';
 }
 } // namespace
@@ -53,19 +106,24 @@ QString WriteCommentRects(const QString &notes, const TCommentRectList &list)
 
 QString ExtractCommentRects(const QString &notes, TCommentRectList &list)
 {
-    QString result = notes;
+    // The free text is gathered piece by piece: cutting each marker out of one string would
+    // move the rest of the notes once per marker.
+    QString result;
     qsizetype from = 0;
-    while (from < result.size()) {
-        const qsizetype at = result.indexOf(kOpen, from);
+    while (from < notes.size()) {
+        const qsizetype at = notes.indexOf(kOpen, from);
         if (at < 0)
             break;
+        result += QStringView(notes).mid(from, at - from);
         auto note = std::make_unique<TCommentRect>();
         qsizetype p = at;
-        ParseCommentMarker(result, p, *note);
+        ParseCommentMarker(notes, p, *note);
         list.push_back(std::move(note));
-        result.remove(at, p - at);
-        from = at;
+        from = p;
     }
+    if (from == 0)
+        return notes;
+    result += QStringView(notes).mid(from);
     return result;
 }
 
@@ -118,7 +176,7 @@ void ParseCommentMarker(QStringView text, qsizetype &p, TCommentRect &note)
     note.ShowText = ReadMarkerInt(line, p, 0) == 1;
 
     const qsizetype bar = line.indexOf(kBar, p);
-    note.Title = Trim(line.mid(p, (bar < 0 ? lineEnd : bar) - p));
+    note.Title = readTitle(line.mid(p, (bar < 0 ? lineEnd : bar) - p));
     note.Text.clear();
     if (bar < 0) {
         p = lineEnd;

@@ -26,7 +26,9 @@ std::unique_ptr<TCommentRect> NewCommentRect(const QString &section, int x, int 
 
 // The notes with one marker line per note appended (after a line feed when the notes do not
 // end with one); the notes unchanged for an empty list. A line break in a title is written
-// as a blank, since it would split the marker line.
+// as a blank, since it would split the marker line; a title ending in "|" gets a blank before
+// the separator, and the bars of a run of four or more in it are written as "&#124;" (an "&"
+// that starts "&#124;" or "&#38;" as "&#38;"), so that the title reads back as it was.
 QString WriteCommentRects(const QString &notes, const TCommentRectList &list);
 // The notes without their markers; a new note is appended to list for each marker.
 QString ExtractCommentRects(const QString &notes, TCommentRectList &list);

@@ -53,7 +53,8 @@ void ParseSqlParams(const QByteArray &sql, TSQLParamList &occurrences)
     const qsizetype n = sql.size();
     qsizetype i = 0;
     while (i < n) {
-        if (sql[i] != ':') {
+        // A colon right after a colon is a cast ("::text"), never a parameter.
+        if (sql[i] != ':' || (i > 0 && sql[i - 1] == ':')) {
             ++i;
             continue;
         }
@@ -66,20 +67,32 @@ void ParseSqlParams(const QByteArray &sql, TSQLParamList &occurrences)
         }
         auto p = std::make_unique<TSQLParam>();
         p->Name = QString::fromLatin1(sql.mid(i + 1, end - i - 1));
-        // A colon that ends the text is no annotation.
-        if (end + 1 < n && sql[end] == ':' && isAsciiLetter(sql[end + 1])) {
-            p->TypeLetter = QString(QChar(UpCaseAscii(char16_t(sql[end + 1]))));
-            end += 2;
-            if (end + 1 < n && sql[end] == ':') {
-                qsizetype d = end + 1;
-                while (d < n && isDefaultChar(sql[d]))
-                    ++d;
-                p->Default = QString::fromLatin1(sql.mid(end + 1, d - end - 1));
-                end = d;
-            }
-        }
         p->Pos = int(i + 1);
         p->Len = int(end - i);
+        // A colon that ends the text is no annotation.
+        if (end + 1 < n && sql[end] == ':' && isAsciiLetter(sql[end + 1])) {
+            qsizetype after = end + 2;
+            QString defaultText;
+            // Nor is a third colon that starts a cast ("::").
+            if (after + 1 < n && sql[after] == ':' && sql[after + 1] != ':') {
+                qsizetype d = after + 1;
+                while (d < n && isDefaultChar(sql[d]))
+                    ++d;
+                defaultText = QString::fromLatin1(sql.mid(after + 1, d - after - 1));
+                after = d;
+            }
+            // Stripped to its colon and name, an annotation must not join what follows it: a
+            // name character would lengthen the name, a colon and a letter become its type. Such
+            // an annotation stays in the SQL as written.
+            const bool joins = after < n && (isNameChar(sql[after]) ||
+                                             (sql[after] == ':' && after + 1 < n && isAsciiLetter(sql[after + 1])));
+            if (!joins) {
+                p->TypeLetter = QString(QChar(UpCaseAscii(char16_t(sql[end + 1]))));
+                p->Default = defaultText;
+                p->Len = int(after - i);
+            }
+            end = after;
+        }
         occurrences.push_back(std::move(p));
         i = end;
     }

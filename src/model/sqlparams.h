@@ -34,7 +34,10 @@ bool FlushParams(TWQFItem *item, const QString &sql, bool forceCDATA, bool rewri
 
 // Appends one occurrence per annotation, in text order. A type is taken only where an ASCII
 // letter follows the colon, so casts ("::text"), times ("12:30:00") and other text after a
-// name stay as they are.
+// name stay as they are; a colon directly after a colon starts no occurrence. An annotation
+// that stripping would join with what follows (a name character, or a colon and a letter) is
+// not taken: the occurrence is the name alone and the annotation stays as written, so that
+// flushing a flushed SQL again changes nothing.
 void ParseSqlParams(const QByteArray &sql, TSQLParamList &occurrences);
 // Sorts both lists by name and pairs each occurrence with at most one stored parameter of
 // its name (ignoring case); out receives all occurrences in that order.

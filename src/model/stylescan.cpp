@@ -25,6 +25,8 @@ template <class Text> void parseStyle(const Text &text, StringList *list)
 {
     if (text.isEmpty() || !list)
         return;
+    // Stored together: one look-up of the list per name would make a long style quadratic.
+    std::vector<std::pair<QString, QString>> pairs;
     qsizetype pos = 1;
     while (pos <= text.size()) {
         TakeUntil(text, pos, nameStart);
@@ -33,8 +35,9 @@ template <class Text> void parseStyle(const Text &text, StringList *list)
         ++pos;
         TakeWhile(text, pos, BlankChars);
         const Text value = TakeUntil(text, pos, semicolon);
-        list->SetValue(toModelText(name), toModelText(value));
+        pairs.emplace_back(toModelText(name), toModelText(value));
     }
+    list->SetValues(pairs);
 }
 
 } // namespace

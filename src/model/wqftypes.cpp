@@ -1,5 +1,6 @@
 #include "wqftypes.h"
 
+#include "base/atomicfile.h"
 #include "base/textutils.h"
 #include "platform/fileattr.h"
 #include "xmlread.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <deque>
 
@@ -429,14 +429,10 @@ bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
 
     if (readOnly)
         platform::SetFileReadOnly(fileName, false);
-    QSaveFile file(fileName);
-    bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    if (ok)
-        ok = file.commit();
-    if (!ok) {
-        m_lastError = QStringLiteral("Unable to write file \"%1\": %2").arg(fileName, file.errorString());
-        file.cancelWriting();
-    }
+    QString reason;
+    const bool ok = WriteFileAtomically(fileName, bytes, &reason);
+    if (!ok)
+        m_lastError = QStringLiteral("Unable to write file \"%1\": %2").arg(fileName, reason);
     // The replaced file keeps the old one's mode, the read-only bit included.
     if (oldMode)
         platform::SetFileMode(fileName, *oldMode);
@@ -593,12 +589,20 @@ void SetContentText(XmlNode *element, const QString &text)
             target = child.get();
             break;
         }
-    if (!target)
-        for (const auto &child : element->childNodes())
-            if (child->isTextOrCData()) {
+    if (!target) {
+        // A blank CDATA section holds the value; the blank text around it is layout.
+        XmlNode *firstText = nullptr;
+        for (const auto &child : element->childNodes()) {
+            if (child->isCData()) {
                 target = child.get();
                 break;
             }
+            if (child->isText() && !firstText)
+                firstText = child.get();
+        }
+        if (!target)
+            target = firstText;
+    }
     if (!target)
         target = element->appendChild(NewCData(QString()));
     target->setData(text);
@@ -606,6 +610,19 @@ void SetContentText(XmlNode *element, const QString &text)
         XmlNode *child = element->childNodes()[i].get();
         if (child != target && isContentNode(*child))
             element->removeChild(child);
+    }
+    // Blank text that now touches a text target would be read back as part of it.
+    if (target->isText()) {
+        while (XmlNode *before = target->previousSibling())
+            if (before->isText())
+                element->removeChild(before);
+            else
+                break;
+        while (XmlNode *after = target->nextSibling())
+            if (after->isText())
+                element->removeChild(after);
+            else
+                break;
     }
 }
 
@@ -632,22 +649,48 @@ QString UniqueItemName(const TWQFItemList &items)
     return QString();
 }
 
+namespace {
+// The names UniqueItemName would give one after another while each is taken in turn, without
+// looking at every component again for each one.
+class FreshItemNames {
+public:
+    explicit FreshItemNames(const TWQFItemList &items)
+    {
+        for (const auto &item : items)
+            m_taken.insert(item->GetName());
+    }
+    QString Take()
+    {
+        while (m_next <= 99998 && m_taken.contains(QString::number(m_next)))
+            ++m_next;
+        return m_next <= 99998 ? QString::number(m_next++) : QString();
+    }
+
+private:
+    QSet<QString> m_taken;
+    int m_next = 0;
+};
+} // namespace
+
 void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted)
 {
     pasted.clear();
     if (!section || !section->Node())
         return;
-    StringList newNames; // old name=new name, names ignoring case
+    // Old name to new name, old names ignoring case. Not a name=value list: an old name may
+    // hold "=" itself.
+    QHash<QString, QString> newNames;
+    FreshItemNames fresh(section->Items());
     std::vector<TWQFItem *> group;
     for (const XmlNode *node = first; node; node = node->nextSibling()) {
         if (!node->isElement() || node->name() != u"c" || !node->firstChildElement(QStringLiteral("t")) ||
             !node->firstChildElement(QStringLiteral("n")))
             continue;
-        const QString newName = UniqueItemName(section->Items());
+        const QString newName = fresh.Take();
         auto *copy = static_cast<XmlElement *>(section->Node()->appendChild(CloneNode(*node)));
         section->Items().push_back(std::make_unique<TWQFItem>(copy, section));
         TWQFItem *item = section->Items().back().get();
-        newNames.SetValue(item->GetName(), newName);
+        newNames.insert(LowerCaseAscii(item->GetName()), newName);
         item->SetName(newName);
         group.push_back(item);
     }
@@ -657,8 +700,7 @@ void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem
             // An empty exit stays empty, even when a pasted component had an empty name.
             if (target.isEmpty())
                 continue;
-            const qsizetype at = newNames.IndexOfName(target);
-            item->SetJump(exit, at >= 0 ? newNames.ValueFromIndex(at) : QString());
+            item->SetJump(exit, newNames.value(LowerCaseAscii(target)));
         }
     pasted = std::move(group);
 }
@@ -713,13 +755,14 @@ void GetItemTexts(const TWQFItem *item, StringList &lines)
 
 namespace {
 // The breadth-first walk over exits: each name enters once, ignoring case, with the
-// component of that name in the start's section (none for a dead end).
+// component of that name in the start's section (none for a dead end). Names are looked up in
+// tables made once per walk, so a long chain costs no more than its length.
 class ExitWalk {
 public:
     explicit ExitWalk(TWQFItem *start) : m_items(start->Section() ? &start->Section()->Items() : nullptr)
     {
         m_queue.push_back(start);
-        m_seen.Add(start->GetName());
+        m_seen.insert(LowerCaseAscii(start->GetName()));
     }
     TWQFItem *Next()
     {
@@ -730,17 +773,37 @@ public:
     }
     void Enqueue(const QString &name)
     {
-        if (m_seen.IndexOf(name) >= 0)
+        const QString key = LowerCaseAscii(name);
+        if (m_seen.contains(key))
             return;
-        m_seen.Add(name);
-        m_queue.push_back(m_items ? FindItemByName(*m_items, name) : nullptr);
+        m_seen.insert(key);
+        m_queue.push_back(find(name));
     }
 
 private:
+    // FindItemByName: the first component of exactly that name.
+    TWQFItem *find(const QString &name)
+    {
+        if (!m_items || name.isEmpty())
+            return nullptr;
+        if (!m_indexed) {
+            m_byName.reserve(qsizetype(m_items->size()));
+            for (const auto &item : *m_items) {
+                const QString itemName = item->GetName();
+                if (!itemName.isEmpty() && !m_byName.contains(itemName))
+                    m_byName.insert(itemName, item.get());
+            }
+            m_indexed = true;
+        }
+        return m_byName.value(name);
+    }
+
     const TWQFItemList *m_items;
     std::vector<TWQFItem *> m_queue;
     size_t m_next = 0;
-    StringList m_seen;
+    QSet<QString> m_seen; // lower-cased
+    QHash<QString, TWQFItem *> m_byName;
+    bool m_indexed = false;
 };
 } // namespace
 
@@ -748,14 +811,15 @@ bool ReachesAny(TWQFItem *start, const StringList &targets, QString &exitName, Q
 {
     if (!start)
         return false;
+    QSet<QString> targetSet; // as the list compares its lines
+    for (const QString &target : targets.Lines())
+        targetSet.insert(targets.CaseSensitive() ? target : LowerCaseAscii(target));
     ExitWalk walk(start);
     while (TWQFItem *item = walk.Next()) {
-        const int count = item->JumpCount();
-        for (int i = 0; i < count; ++i) {
-            const QString exit = item->GetJump(i);
+        for (const QString &exit : item->GetJumps()) {
             if (exit.isEmpty())
                 continue;
-            if (targets.IndexOf(exit) >= 0) {
+            if (targetSet.contains(targets.CaseSensitive() ? exit : LowerCaseAscii(exit))) {
                 exitName = exit;
                 fromName = item->GetName();
                 return true;

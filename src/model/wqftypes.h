@@ -223,7 +223,7 @@ void SetNodeInt(XmlNode *node, int value);
 // children, without the whitespace-only text of a hand-formatted file.
 QString ContentText(const XmlNode *element);
 // Puts text into the first text or CDATA child that is not whitespace only, else the first
-// text or CDATA child, else a new CDATA section; other children holding part of the
+// CDATA child, else the first text child, else a new CDATA section; other children holding part of the
 // content are removed so the value is not duplicated.
 void SetContentText(XmlNode *element, const QString &text);
 

@@ -232,7 +232,7 @@ std::unique_ptr<XmlNode> cloneShallow(const XmlNode &node)
     case XmlNodeType::Element: {
         auto e = NewElement(node.name());
         for (const XmlAttribute &a : node.toElement()->attributes())
-            e->setAttribute(a.name, a.value);
+            e->appendAttribute(a.name, a.value);
         return e;
     }
     case XmlNodeType::DocumentType: {

@@ -96,6 +96,9 @@ public:
     QString attribute(const QString &name) const;
     // Replaces the value of an existing attribute in place, else appends it.
     void setAttribute(const QString &name, const QString &value);
+    // Appends without looking for the name, for builders whose names are known to be distinct
+    // (the reader refuses a repeated attribute; a copy repeats distinct names).
+    void appendAttribute(const QString &name, const QString &value) { m_attributes.push_back({name, value}); }
     void removeAttribute(const QString &name);
 
 private:

@@ -1,7 +1,11 @@
 #include "xmlread.h"
 
 #include <QFileDevice>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cstring>
+#include <optional>
 
 namespace {
 
@@ -43,7 +47,7 @@ bool patchVersion11(QByteArray &bytes)
 }
 
 // The part of "<!DOCTYPE name ... [subset]>" between the brackets, outside quoted literals.
-QString internalSubset(QStringView dtd)
+QStringView internalSubset(QStringView dtd)
 {
     qsizetype open = -1;
     QChar quote;
@@ -64,7 +68,150 @@ QString internalSubset(QStringView dtd)
     const qsizetype close = dtd.lastIndexOf(u']');
     if (close <= open)
         return {};
-    return dtd.mid(open + 1, close - open - 1).toString();
+    return dtd.mid(open + 1, close - open - 1);
+}
+
+// XML's line-end rule, as the reader applies it to every text it hands over.
+QString normalizeLineEnds(QStringView s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == u'\r') {
+            out += u'\n';
+            if (i + 1 < s.size() && s[i + 1] == u'\n')
+                ++i;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The input as the reader decoded it: by its declared encoding, else by its byte-order mark,
+// else as UTF-8.
+QString decodeInput(const QByteArray &bytes, QStringView declaredEncoding)
+{
+    std::optional<QStringConverter::Encoding> encoding;
+    if (!declaredEncoding.isEmpty())
+        encoding = QStringConverter::encodingForName(declaredEncoding.toLatin1().constData());
+    if (!encoding)
+        encoding = QStringConverter::encodingForData(bytes);
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    if (!decoder.isValid() && !declaredEncoding.isEmpty())
+        decoder = QStringDecoder(declaredEncoding.toLatin1().constData());
+    return decoder.isValid() ? QString(decoder(bytes)) : QString();
+}
+
+// Where the document type starts in the decoded input: only the declaration, comments,
+// processing instructions and blanks can come before it. -1 when it is not found there.
+qsizetype doctypeStart(QStringView text)
+{
+    qsizetype i = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    for (;;) {
+        while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\r' || text[i] == u'\n'))
+            ++i;
+        const QStringView rest = text.mid(i);
+        if (rest.startsWith(u"<!DOCTYPE"))
+            return i;
+        qsizetype end = -1;
+        if (rest.startsWith(u"<!--"))
+            end = text.indexOf(u"-->", i + 4) + 3;
+        else if (rest.startsWith(u"<?"))
+            end = text.indexOf(u"?>", i + 2) + 2;
+        if (end < i + 2)
+            return -1;
+        i = end;
+    }
+}
+
+// Qt's reader compares every attribute of an element with each one before it, so a crafted
+// element with 100,000 attributes would take it half a minute to read, and a million half an
+// hour. Page files carry no attributes of their own: an element with more than this many is
+// refused before the reader starts, which bounds its time by the size of the input.
+constexpr qsizetype kMaxAttributes = 1024;
+
+// The position after byte offset, as the reader counts lines (CR LF, CR or LF) and characters.
+QString positionOf(const QByteArray &b, qsizetype offset)
+{
+    qsizetype line = 1, lineStart = 0;
+    for (qsizetype i = 0; i < offset; ++i)
+        if (b[i] == '\n' || (b[i] == '\r' && (i + 1 >= b.size() || b[i + 1] != '\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    const qsizetype column = QString::fromUtf8(b.constData() + lineStart, offset + 1 - lineStart).size();
+    return QStringLiteral("(line %1 pos %2)").arg(line).arg(column);
+}
+
+// The end of the markup starting at i (the offset of its last byte), skipping what it holds;
+// -1 when it does not end. count receives the "=" of a start tag outside its values.
+qsizetype markupEnd(const QByteArray &b, qsizetype i, qsizetype &count)
+{
+    auto find = [&](const char *end, qsizetype from) {
+        const qsizetype at = b.indexOf(end, from);
+        return at < 0 ? at : at + qsizetype(std::strlen(end)) - 1;
+    };
+    const QByteArrayView rest = QByteArrayView(b).sliced(i);
+    count = 0;
+    if (rest.startsWith("<!--"))
+        return find("-->", i + 4);
+    if (rest.startsWith("<![CDATA["))
+        return find("]]>", i + 9);
+    if (rest.startsWith("<?"))
+        return find("?>", i + 2);
+    const bool declaration = rest.startsWith("<!");
+    bool subset = false;
+    char quote = 0;
+    for (qsizetype j = i + 1; j < b.size(); ++j) {
+        const char c = b[j];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (declaration && subset && QByteArrayView(b).sliced(j).startsWith("<!--")) {
+            j = find("-->", j + 4);
+        } else if (declaration && subset && QByteArrayView(b).sliced(j).startsWith("<?")) {
+            j = find("?>", j + 2);
+        } else if (declaration && (c == '[' || c == ']')) {
+            subset = c == '[';
+        } else if (c == '>' && !subset) {
+            return j;
+        } else if (c == '=') {
+            ++count;
+        }
+        if (j < 0)
+            return -1;
+    }
+    return -1;
+}
+
+void checkAttributeCounts(const QByteArray &b)
+{
+    // Cheap first: an element's attributes lie between its "<" and the next one, each with an
+    // "=", so most inputs need no closer look.
+    const char *p = b.constData();
+    const char *end = p + b.size();
+    bool suspect = false;
+    for (const char *lt = static_cast<const char *>(std::memchr(p, '<', size_t(end - p))); lt && !suspect;) {
+        const char *next = static_cast<const char *>(std::memchr(lt + 1, '<', size_t(end - lt - 1)));
+        suspect = std::count(lt, next ? next : end, '=') > kMaxAttributes;
+        lt = next;
+    }
+    if (!suspect)
+        return;
+    for (qsizetype i = b.indexOf('<'); i >= 0 && i < b.size(); i = b.indexOf('<', i + 1)) {
+        qsizetype count = 0;
+        const qsizetype last = markupEnd(b, i, count);
+        if (count > kMaxAttributes)
+            throw EXMLReadError(QStringLiteral("In 'stream:' %1: Element with more than %2 attributes.")
+                                    .arg(positionOf(b, i))
+                                    .arg(kMaxAttributes));
+        if (last < 0)
+            return; // the reader names what is wrong
+        i = last;
+    }
 }
 
 // Element names repeat endlessly in a page; share one string per name.
@@ -94,6 +241,7 @@ public:
 
     std::unique_ptr<XmlDocument> run(const QByteArray &input)
     {
+        checkAttributeCounts(input);
         QByteArray bytes = input;
         const bool version11 = patchVersion11(bytes);
         QXmlStreamReader r(bytes);
@@ -109,10 +257,11 @@ public:
                 break;
             case QXmlStreamReader::StartElement: {
                 flushText();
+                m_rootSeen = true;
                 auto element = NewElement(m_names.get(r.qualifiedName()));
                 for (const QXmlStreamAttribute &a : r.attributes())
                     if (!a.isDefault()) // defaults of the document type are not part of the page
-                        element->setAttribute(a.qualifiedName().toString(), a.value().toString());
+                        element->appendAttribute(a.qualifiedName().toString(), a.value().toString());
                 m_open.push_back(m_open.back()->appendChild(std::move(element)));
                 break;
             }
@@ -130,17 +279,16 @@ public:
                 break;
             case QXmlStreamReader::Comment:
                 flushText();
-                m_open.back()->appendChild(NewComment(r.text().toString()));
+                notePrologNode(r, m_open.back()->appendChild(NewComment(r.text().toString())));
                 break;
             case QXmlStreamReader::ProcessingInstruction:
                 flushText();
-                m_open.back()->appendChild(NewProcessingInstruction(r.processingInstructionTarget().toString(),
-                                                                    r.processingInstructionData().toString()));
+                notePrologNode(
+                    r, m_open.back()->appendChild(NewProcessingInstruction(r.processingInstructionTarget().toString(),
+                                                                           r.processingInstructionData().toString())));
                 break;
             case QXmlStreamReader::DTD:
-                m_doc->appendChild(std::make_unique<XmlDocumentType>(r.dtdName().toString(), r.dtdPublicId().toString(),
-                                                                     r.dtdSystemId().toString(),
-                                                                     internalSubset(r.text())));
+                addDocumentType(r, bytes);
                 break;
             case QXmlStreamReader::EntityReference:
                 flushText();
@@ -159,6 +307,43 @@ public:
     }
 
 private:
+    // The reader reports the comments and processing instructions of the internal subset
+    // before the document type itself; they must not become nodes of the document as well.
+    void notePrologNode(const QXmlStreamReader &r, XmlNode *node)
+    {
+        if (!m_rootSeen && !m_doctypeSeen && m_open.size() == 1)
+            m_prolog.emplace_back(node, r.characterOffset());
+    }
+
+    // The reader hands over the subset with its entity and character references replaced,
+    // which would change its meaning when written back: it is taken from the input as written.
+    void addDocumentType(QXmlStreamReader &r, const QByteArray &bytes)
+    {
+        if (m_rootSeen) {
+            r.raiseError(QStringLiteral("Document type declaration after the start of the root element."));
+            return;
+        }
+        if (m_doctypeSeen) {
+            r.raiseError(QStringLiteral("More than one document type declaration."));
+            return;
+        }
+        m_doctypeSeen = true;
+        const QString text = decodeInput(bytes, m_doc->xmlEncoding);
+        const qsizetype end = r.characterOffset();
+        const qsizetype start = doctypeStart(text);
+        if (start < 0 || end > text.size() || end <= start || text[end - 1] != u'>') {
+            r.raiseError(QStringLiteral("The document type declaration cannot be kept as written."));
+            return;
+        }
+        for (const auto &[node, offset] : m_prolog)
+            if (offset > start)
+                m_doc->removeChild(node);
+        m_prolog.clear();
+        const QString subset = normalizeLineEnds(internalSubset(QStringView(text).mid(start, end - start)));
+        m_doc->appendChild(std::make_unique<XmlDocumentType>(r.dtdName().toString(), r.dtdPublicId().toString(),
+                                                             r.dtdSystemId().toString(), subset));
+    }
+
     // Adjacent character tokens make one text node; whitespace-only text is judged whole.
     void flushText()
     {
@@ -170,6 +355,9 @@ private:
     }
 
     bool m_keep;
+    bool m_rootSeen = false;
+    bool m_doctypeSeen = false;
+    std::vector<std::pair<XmlNode *, qint64>> m_prolog; // comments and PIs before the root, with their end
     std::unique_ptr<XmlDocument> m_doc;
     std::vector<XmlNode *> m_open;
     QString m_text;

@@ -3,11 +3,45 @@
 #include "base/exception.h"
 #include "base/textutils.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 const char kEol[] = "\r\n";
 
 [[noreturn]] void illegalCharacter() { throw EConvertError(QStringLiteral("Illegal character")); }
+
+// The indentation grows with the depth of every line, so a deep enough nesting would need more
+// memory than any machine has: such a tree is refused before a byte is written. A bound on the
+// writer's blanks is compared with the tree's own text; ordinary pages stay far below both limits.
+void checkIndentationSize(const XmlNode &root)
+{
+    constexpr quint64 kMaxIndentation = quint64(64) << 20;
+    constexpr quint64 kMaxRatio = 16;
+    quint64 indentation = 0, content = 0;
+    int maxDepth = 0;
+    std::vector<std::pair<const XmlNode *, int>> pending{{&root, 0}};
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        maxDepth = std::max(maxDepth, depth);
+        content += quint64(node->name().size() + node->data().size()) + 2;
+        if (const XmlElement *e = node->toElement())
+            for (const XmlAttribute &a : e->attributes())
+                content += quint64(a.name.size() + a.value.size()) + 4;
+        if (!node->isText() && node->nodeType() != XmlNodeType::EntityReference)
+            indentation += (2 + 2 * quint64(depth)) * (node->hasChildNodes() ? 2 : 1);
+        for (const auto &child : node->childNodes())
+            pending.emplace_back(child.get(), node->isElement() ? depth + 1 : depth);
+    }
+    if (indentation > kMaxIndentation && indentation > kMaxRatio * content)
+        throw Exception(QStringLiteral("The page is too deeply nested to write indented; turn on \"Preserve XML "
+                                       "whitespaces\" in Preferences to save it without indentation (%1 levels would "
+                                       "need %2 MB of blanks)")
+                            .arg(maxDepth)
+                            .arg(indentation >> 20));
+}
 
 class XmlWriter {
 public:
@@ -15,6 +49,8 @@ public:
 
     void write(const XmlNode &node)
     {
+        if (!(m_flags & wfNoIndent))
+            checkIndentationSize(node);
         if (node.nodeType() == XmlNodeType::Document)
             writeDocument(static_cast<const XmlDocument &>(node));
         else
@@ -45,7 +81,9 @@ private:
 
     void indent(int level)
     {
-        if (m_flags & wfNoIndent)
+        // Blanks written right after a text would join it when the page is read again, and
+        // a text between two elements would grow on every save.
+        if ((m_flags & wfNoIndent) || m_afterText)
             return;
         put(kEol);
         m_out.append(qsizetype(level) * 2, ' ');
@@ -304,14 +342,18 @@ private:
         open(root, stack);
         while (!stack.empty()) {
             Frame &top = stack.back();
-            if (top.next < top.element->childNodes().size()) {
-                const XmlNode &child = *top.element->childNodes()[top.next++];
+            const auto &children = top.element->childNodes();
+            if (top.next < children.size()) {
+                m_afterText = top.next > 0 && children[top.next - 1]->isText();
+                const XmlNode &child = *children[top.next++];
                 open(child, stack);
             } else {
                 const Frame done = top;
                 stack.pop_back();
+                m_afterText = false;
                 endElement(*done.element, done.savedInsideText);
             }
+            m_afterText = false;
         }
     }
 
@@ -320,6 +362,7 @@ private:
     QIODevice *m_stream;
     int m_level = 0;
     bool m_insideText = false;
+    bool m_afterText = false; // the node being opened follows a text node
 };
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "keys.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace platform {
@@ -15,6 +16,11 @@ TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons b
     s.setFlag(ssRight, buttons.testFlag(Qt::RightButton));
     s.setFlag(ssMiddle, buttons.testFlag(Qt::MiddleButton));
     return s;
+}
+
+TShiftState ShiftStateFromEvent(const QKeyEvent &event)
+{
+    return ShiftStateFromQt(event.modifiers(), QGuiApplication::mouseButtons());
 }
 
 uint16_t VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers)

@@ -24,7 +24,7 @@ Q_DECLARE_FLAGS(TPromptButtons, TPromptButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TPromptButtons)
 
 struct TPrompt {
-    // Empty: the application's title.
+    // Empty: the application's title (platform::ApplicationTitle).
     QString Caption;
     QString Text;
     TPromptIcon Icon = TPromptIcon::None;

@@ -1,11 +1,11 @@
 #include "backupname.h"
 
+#include "base/atomicfile.h"
 #include "platform/paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <optional>
 
 namespace {
@@ -46,15 +46,7 @@ std::optional<QByteArray> readAll(const QString &path)
     return bytes;
 }
 
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
+bool writeAll(const QString &path, const QByteArray &bytes) { return WriteFileAtomically(path, bytes); }
 } // namespace
 
 QString BackupTimeStamp(const QDateTime &When, const QLocale &Locale)

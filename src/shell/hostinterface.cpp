@@ -1,10 +1,35 @@
 #include "hostinterface.h"
 
+#include "base/mathutils.h"
 #include "editors/lclgrapheditor.h"
 #include "mainform.h"
 #include "openpage.h"
+#include "platform/slotguard.h"
+
+#include <QCursor>
+#include <QTimer>
 
 TMainFormPellorinIntf::TMainFormPellorinIntf(TMainFrm *Form) : MainForm(Form) {}
+
+void TMainFormPellorinIntf::OpenFile(const QString &FileName)
+{
+    if (MainForm)
+        QTimer::singleShot(0, MainForm.data(), guarded([form = MainForm, FileName] {
+                               if (form)
+                                   form->OpenFile(FileName);
+                           }));
+}
+
+void TMainFormPellorinIntf::GetSelection(QList<void *> &List)
+{
+    const TGraphEditor *editor = MainForm ? MainForm->ActiveGraphEditor() : nullptr;
+    if (!editor)
+        return;
+    TDataList selected;
+    editor->GetSelected(&selected);
+    for (void *data : selected)
+        List.append(data);
+}
 
 QString TMainFormPellorinIntf::GetFileName() { return MainForm ? MainForm->openPage()->fileName() : QString(); }
 
@@ -19,10 +44,16 @@ QString TMainFormPellorinIntf::GetCurrent(TWQFFile *&Doc)
     return name == QLatin1String("notes") ? QString() : name;
 }
 
-void TMainFormPellorinIntf::OpenFile(const QString &FileName)
+bool TMainFormPellorinIntf::GetMousePos(int &X, int &Y)
 {
-    if (MainForm)
-        MainForm->OpenFile(FileName);
+    auto *editor = MainForm ? dynamic_cast<TImageGraphEditor *>(MainForm->ActiveGraphEditor()) : nullptr;
+    if (!editor || !editor->Host())
+        return false;
+    const QPoint client = editor->Host()->mapFromGlobal(QCursor::pos());
+    const TPoint scroll = editor->GetScrollPos();
+    X = ClampedAdd(client.x(), scroll.X);
+    Y = ClampedAdd(client.y(), scroll.Y);
+    return true;
 }
 
 void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
@@ -36,6 +67,10 @@ void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
     editor->GetSelected(&selected);
     editor->Rebuild();
     editor->SetSelected(&selected, true);
-    // The plug-in changed the section: closing must not drop that silently.
-    MainForm->EditorChanged();
+}
+
+void TMainFormPellorinIntf::MarkModified()
+{
+    if (MainForm)
+        MainForm->SetModified(true);
 }

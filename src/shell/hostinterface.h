@@ -11,12 +11,22 @@ class TMainFrm;
 class TMainFormPellorinIntf : public TPellorinAppIntf {
 public:
     explicit TMainFormPellorinIntf(TMainFrm *Form);
+    // Opens the page once the running event is over: a plug-in asks from inside a key event
+    // whose widgets the open deletes.
     void OpenFile(const QString &FileName) override;
+    // The data of the active diagram's selected items in item order: components, notes and
+    // note handles.
+    void GetSelection(QList<void *> &List) override;
     QString GetFileName() override;
     QString GetCurrent(TWQFFile *&Doc) override;
+    // The graph coordinates under the mouse cursor in the active diagram: its image's client
+    // coordinates plus the scroll position. False, X and Y untouched, without one.
+    bool GetMousePos(int &X, int &Y) override;
     // "preproc" or "postproc" (exact): the diagram is rebuilt from its section with the same
-    // selection, and the page counts as modified.
+    // selection. The modified flag stays as it is; a plug-in that changed the page says so
+    // with MarkModified.
     void RefreshSection(const QString &SectionName) override;
+    void MarkModified() override;
 
     QPointer<TMainFrm> MainForm;
 };

@@ -8,11 +8,18 @@
 #include "diagramcommands.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
+#include "editors/morivanecomponents.h"
+#include "editors/pascompiler.h"
 #include "editors/wqfeditors.h"
+#include "editors/wqfmacros.h"
 #include "globaloptions.h"
 #include "hostinterface.h"
+#include "keydispatch.h"
 #include "openpage.h"
+#include "pagesearch.h"
+#include "palette.h"
 #include "platform/appdirs.h"
+#include "platform/apptitle.h"
 #include "platform/folderlist.h"
 #include "platform/launcher.h"
 #include "platform/slotguard.h"
@@ -86,7 +93,7 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
     connectDiagramCommands();
     setAcceptDrops(true);
     m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
-    m_typeAheadTimer->setInterval(500);
+    m_keys = std::make_unique<KeyDispatch>(*this, *m_typeAheadTimer);
     try {
         FormCreate(Options);
     } catch (...) {
@@ -151,13 +158,11 @@ void TMainFrm::createMenus()
     connect(m_saveAsAction, &QAction::triggered, this, guarded([this] { m_page->saveAs(); }));
     connect(m_checkAction, &QAction::triggered, this, guarded([this] { RunChecks(false); }));
     connect(m_exitAction, &QAction::triggered, this, guarded([this] { mnuExitClick(); }));
+    connect(m_findAction, &QAction::triggered, this, guarded([this] { m_search->ShowFindDialog(); }));
     connect(m_findNextAction, &QAction::triggered, this, guarded([this] { mnuFindNextClick(); }));
+    connect(m_searchResultAction, &QAction::triggered, this, guarded([this] { m_search->ShowLastResults(); }));
     connect(m_helpAction, &QAction::triggered, this, guarded([this] { mnOnlineHelpClick(); }));
     connect(m_aboutAction, &QAction::triggered, this, guarded([this] { ShowAbout(this); }));
-
-    // The searches come with that feature; until then they stay visible but cannot be chosen.
-    for (QAction *pending : {m_findAction, m_findNextAction, m_searchResultAction})
-        pending->setEnabled(false);
 }
 
 void TMainFrm::createPages()
@@ -174,6 +179,9 @@ void TMainFrm::createPages()
     m_pages->setTabVisible(graphIndex, false);
     m_pages->addTab(m_textTabs->notesSheet(), QStringLiteral("WQF Info"));
     m_pages->addTab(m_textTabs->respondSheet(), QStringLiteral("XML Respond"));
+    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
+        m_pages, m_tabs[0].sheet, m_tabs[1].sheet, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(),
+        [this] { return m_page->document(); }, [this](const QString &Name) { SelectItemByName(Name); }}));
 
     m_messagePanel = named(new QWidget, "Panel5");
     m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
@@ -199,7 +207,13 @@ void TMainFrm::connectPage()
     connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
     connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
     connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
-    m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); }, [this] { RunChecks(true); }});
+    connect(m_page.get(), &OpenPage::aboutToReplace, this, guarded([this] { pageReplacing(); }));
+    connect(m_page.get(), &OpenPage::replaced, this, guarded([this] { pageReplaced(); }));
+    m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); },
+                          [this] {
+                              LoadUnits(AppDir() + QStringLiteral("pascal"));
+                              RunChecks(true);
+                          }});
 }
 
 void TMainFrm::connectDiagramCommands()
@@ -246,6 +260,16 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
         g_appDir += u'/';
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_pictures.clear();
+    // A description file that cannot be read is skipped; the message list names it.
+    for (const QString &skipped : LoadComponentDescrs(g_appDir + QStringLiteral("components/")))
+        m_checkMessages->addItem(skipped);
+    for (const QString &skipped : LoadMacros(g_appDir + QStringLiteral("macros/")))
+        m_checkMessages->addItem(skipped);
+    m_palette = std::make_unique<Palette>(Palette::Window{*m_page, m_tabs, m_commentRects, m_pictures, g_imagesDir,
+                                                          [this] { return ActiveGraphEditor(); }},
+                                          screenDpi());
+    for (DiagramTab &tab : m_tabs)
+        m_palette->BuildPalette(tab.palette);
     m_commandLine = Options.CommandLine ? *Options.CommandLine : QCoreApplication::arguments().mid(1);
     OpenCommandLineFile();
     m_pages->setTabVisible(m_pages->indexOf(m_textTabs->htmlTableSheet()), false);
@@ -262,6 +286,8 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
     hooks.OnGetCurrentSectionName = [this] { return currentSectionName(); };
     hooks.OnDocReloaded = [this] { DocReloaded(); };
+    hooks.OnStoreViewTexts = [this] { StoreViewTexts(); };
+    hooks.OnDocReplaced = [this](std::unique_ptr<TWQFFile> &Doc) { return DocReplaced(Doc); };
 }
 
 void TMainFrm::FormDestroy()
@@ -284,6 +310,8 @@ void TMainFrm::FormDestroy()
     hooks.OnGetCurrentDoc = nullptr;
     hooks.OnGetCurrentSectionName = nullptr;
     hooks.OnDocReloaded = nullptr;
+    hooks.OnStoreViewTexts = nullptr;
+    hooks.OnDocReplaced = nullptr;
 }
 
 void TMainFrm::DebugLog(const QString &Line)
@@ -332,6 +360,8 @@ QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page-
 bool TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName) { return m_page->confirmOverwriteReadOnly(FileName); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
 void TMainFrm::DocReloaded() { m_page->contentReplaced(); }
+bool TMainFrm::DocReplaced(std::unique_ptr<TWQFFile> &Doc) { return m_page->replace(Doc); }
+void TMainFrm::StoreViewTexts() { m_page->storeViewTexts(); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
 void TMainFrm::pageOpened()
@@ -357,6 +387,18 @@ void TMainFrm::pageReloaded()
     update();
 }
 
+void TMainFrm::pageReplacing()
+{
+    CloseViews(false);
+    ClearCommentRects();
+}
+
+void TMainFrm::pageReplaced()
+{
+    LoadViews();
+    update();
+}
+
 void TMainFrm::CloseViews(bool FreeDoc)
 {
     for (DiagramTab &tab : m_tabs)
@@ -370,13 +412,18 @@ DiagramSettings TMainFrm::diagramSettings()
 {
     DiagramSettings settings;
     settings.zoom = logicalDpiY() / 96.0;
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    settings.screenDpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    settings.screenDpi = screenDpi();
     settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
     settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
     settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
     settings.changed = [this] { EditorChanged(); };
     return settings;
+}
+
+double TMainFrm::screenDpi() const
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
 bool TMainFrm::LoadViews()
@@ -391,6 +438,8 @@ bool TMainFrm::LoadViews()
         }
     }
     m_textTabs->fill(*doc);
+    for (TWQFSection *section : sections)
+        ApplyMacros(section->Items(), QStringLiteral("macro:"));
     const DiagramSettings settings = diagramSettings();
     for (size_t i = 0; i < m_tabs.size(); ++i)
         m_tabs[i].build(sections[i], &m_commentRects, settings);
@@ -407,7 +456,8 @@ void TMainFrm::showFileName(const QString &FileName)
         icon = plugin->GetIconFileName();
     }
     setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
-    QGuiApplication::setApplicationDisplayName(title.isEmpty() ? fileNameOnly(FileName) : title);
+    // Not Qt's display name: the window system would append it to every window's title.
+    platform::SetApplicationTitle(title.isEmpty() ? fileNameOnly(FileName) : title);
     QPixmap picture;
     if (!icon.isEmpty() && picture.load(icon)) {
         QApplication::setWindowIcon(QIcon(picture));
@@ -531,18 +581,30 @@ void TMainFrm::SetHtmlText(const QString &Text) { m_textTabs->SetHtmlText(Text);
 
 const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
 {
-    return m_pictures.get(ImagesDir(), Prefix + Key);
+    return ::GetImage(m_pictures, ImagesDir(), Prefix, Key);
 }
 
-const QImage *TMainFrm::GetItemImage(TWQFItem *, const QString &Kind)
+const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
 {
-    // Macro components get their macro's picture once macros are bound to components.
-    return GetRuleImage(Kind);
+    return ::GetItemImage(m_pictures, ImagesDir(), Item, Kind);
+}
+
+std::unique_ptr<QImage> TMainFrm::LoadNoteImage() const { return ::LoadNoteImage(ImagesDir()); }
+
+void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
+{
+    ::ApplyMacro(Doc, Section, Code, Item);
 }
 
 // ---- the check message list ----
 
-void TMainFrm::RunChecks(bool QuickOnly) { runChecksInto(m_checkMessages, m_page->document(), QuickOnly); }
+void TMainFrm::RunChecks(bool QuickOnly)
+{
+    // The save has done this before its quick check.
+    if (!QuickOnly)
+        StoreViewTexts();
+    runChecksInto(m_checkMessages, m_page->document(), QuickOnly);
+}
 
 QStringList TMainFrm::messageLines() const
 {
@@ -628,14 +690,7 @@ void TMainFrm::mnuExitClick()
         close();
 }
 
-void TMainFrm::mnuFindNextClick()
-{
-    auto *editor = qobject_cast<QsciScintilla *>(QApplication::focusWidget());
-    if (!editor || LastSearch().isEmpty())
-        return;
-    // Forward from the caret, case ignored, no whole words, no wrap; the find selects.
-    editor->findFirst(LastSearch(), false, false, false, false, true, -1, -1, true);
-}
+void TMainFrm::mnuFindNextClick() { m_search->FindNext(QApplication::focusWidget()); }
 
 void TMainFrm::mnOnlineHelpClick()
 {

@@ -17,7 +17,9 @@
 #include <optional>
 
 class DiagramCommands;
+class KeyDispatch;
 class OpenPage;
+class Palette;
 class QAction;
 class QImage;
 class QListWidget;
@@ -29,6 +31,7 @@ class QTimer;
 class QsciScintilla;
 class TGraphEditor;
 class TImageGraphEditor;
+class TPageSearch;
 class TextTabs;
 
 // Where the main window finds its program folder and command line; without them, the
@@ -77,6 +80,13 @@ public:
     // again and the page counts as modified. A content without its diagram sections closes
     // the page.
     void DocReloaded();
+    // An external program rewrote the page into Doc: the window shows Doc in its place and
+    // the page counts as modified. False, with the reason shown and Doc untouched, when Doc
+    // lacks a diagram section; the open page and its views then stay.
+    bool DocReplaced(std::unique_ptr<TWQFFile> &Doc);
+    // The HTML, the notes with their rectangles and the function name into the open page, as
+    // the save does first.
+    void StoreViewTexts();
 
     // ---- recent files, dropped files, command line ----
     void LoadRecentFiles(QMenu *Menu);
@@ -96,8 +106,12 @@ public:
     // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.
     const QImage *GetImage(const QString &Prefix, const QString &Key);
     const QImage *GetRuleImage(const QString &Kind) { return GetImage(QStringLiteral("rule"), Kind); }
-    // The diagrams' picture of a component of that type.
+    // The diagrams' picture of a component: its macro's, else its type's.
     const QImage *GetItemImage(TWQFItem *Item, const QString &Kind);
+    // A new picture of the notes' button; none when the file is missing.
+    std::unique_ptr<QImage> LoadNoteImage() const;
+    // A new macro component's code from its macro's defaults, written into the component.
+    void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item);
 
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);
@@ -111,7 +125,8 @@ public:
 
     // ---- the check message list ----
     // The check run over the open page, filling the message list: the quick check of the save
-    // (QuickOnly) or the full check of Tools > "Check WQF file".
+    // (QuickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
+    // typed since the last save into the page.
     void RunChecks(bool QuickOnly);
     // The double-click on a message line: the tab of the section it names, the component of
     // the number it names, and for a compiler error the place in that component's first code
@@ -138,6 +153,9 @@ public:
     void PasteCommand(int X, int Y);
     void FlipQueryType();
     void FlushQueryParams();
+
+    // Delete, the shortcut plug-ins and the type-ahead selection.
+    KeyDispatch *keyDispatch() const { return m_keys.get(); }
 
     // ---- answers of the host hooks ----
     TWQFFile *GetCurrentDoc() const;
@@ -176,8 +194,12 @@ private:
     void pageOpened();
     void pageClosing();
     void pageReloaded();
+    void pageReplacing();
+    void pageReplaced();
     void showFileName(const QString &FileName);
     DiagramSettings diagramSettings();
+    // The screen's dots per inch, which scale the diagrams' sizes and the palettes.
+    double screenDpi() const;
 
     void mnuSaveClick();
     void mnuExitClick();
@@ -190,8 +212,12 @@ private:
     TCommentRectList m_commentRects;
     std::array<DiagramTab, 2> m_tabs;
     std::unique_ptr<TextTabs> m_textTabs;
+    // Find, Find Next and the search results over the page and the HTML editor.
+    std::unique_ptr<TPageSearch> m_search;
     std::unique_ptr<DiagramCommands> m_commands;
     PictureCache m_pictures;
+    // Made once the catalogue and the macros are loaded.
+    std::unique_ptr<Palette> m_palette;
     QString m_configFolder;
     // The command line's arguments, without the program.
     QStringList m_commandLine;
@@ -215,6 +241,7 @@ private:
     QListWidget *m_checkMessages;
     // Ends the type-ahead selection; stopped until it starts.
     QTimer *m_typeAheadTimer;
+    std::unique_ptr<KeyDispatch> m_keys;
 };
 
 // The main window while it exists; set before its create steps run.

@@ -161,8 +161,7 @@ bool OpenPage::save(const QString &fileName)
         if (!m_doc) {
             reason = QStringLiteral("No page is open");
         } else {
-            if (m_saveSteps.writeViews)
-                m_saveSteps.writeViews(*m_doc);
+            storeViewTexts();
             for (const DiagramSection &section : diagramSections())
                 (m_doc.get()->*section.setHeight)(SectionHeight(m_doc->FindSection(section.name), 1000));
             if (m_saveSteps.quickCheck)
@@ -250,6 +249,31 @@ void OpenPage::checkChangedOnDisk()
     close(false);
     const QString name = m_fileName;
     open(name);
+}
+
+void OpenPage::storeViewTexts()
+{
+    if (m_doc && m_saveSteps.writeViews)
+        m_saveSteps.writeViews(*m_doc);
+}
+
+bool OpenPage::replace(std::unique_ptr<TWQFFile> &doc)
+{
+    if (!m_doc || !doc)
+        return false;
+    Busy busy(*this);
+    for (const DiagramSection &section : diagramSections())
+        if (!doc->FindSection(section.name)) {
+            showMessage(section.missingMessage);
+            return false;
+        }
+    emit aboutToReplace();
+    m_doc.swap(doc);
+    // Nothing points into the previous page any more.
+    doc.reset();
+    emit replaced();
+    setModified(true);
+    return true;
 }
 
 void OpenPage::contentReplaced()

@@ -66,6 +66,9 @@ public:
         std::function<void()> quickCheck;
     };
     void setSaveSteps(SaveSteps steps) { m_saveSteps = std::move(steps); }
+    // The save's first step on its own: what the views hold outside the page goes into it,
+    // so that a copy of the page (an external program's) holds what the window shows.
+    void storeViewTexts();
     // Backup, the views' texts, the quick check, the write. False, with the reason shown,
     // when it failed; the file then holds its old bytes and the page stays modified.
     bool save(const QString &fileName);
@@ -86,6 +89,11 @@ public:
     // The page's content was replaced in place (an external program): the views rebuild and
     // the page counts as modified, unless the rebuild closed it.
     void contentReplaced();
+    // An external program rewrote the page: doc takes the open page's place (it carries the
+    // file name and the read-only hook already), the views are built from it and the page
+    // counts as modified; doc is left empty. A doc without both diagram sections is refused
+    // with the reason shown, and doc, the open page and its views stay as they were.
+    bool replace(std::unique_ptr<TWQFFile> &doc);
 
     // Every question about the page; the changed-on-disk check waits while one shows.
     TPromptButton ask(const TPrompt &prompt);
@@ -113,6 +121,10 @@ signals:
     void closed();
     // The page's content was replaced in place: the views are built again now.
     void reloaded();
+    // Another document takes the page's place: the views let go of the page now, and are
+    // built from the new one at replaced().
+    void aboutToReplace();
+    void replaced();
 
 private:
     QWidget *m_dialogParent;

@@ -1,5 +1,7 @@
 #include "qtprompter.h"
 
+#include "platform/apptitle.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -36,10 +38,7 @@ QMessageBox::Icon toQtIcon(TPromptIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QString captionOf(const QString &caption)
-{
-    return caption.isEmpty() ? QGuiApplication::applicationDisplayName() : caption;
-}
+QString captionOf(const QString &caption) { return caption.isEmpty() ? platform::ApplicationTitle() : caption; }
 
 QString runFileDialog(QWidget *parent, const TFileDialogOptions &options, QFileDialog::AcceptMode mode)
 {

@@ -1,9 +1,10 @@
 #include "recentfiles.h"
 
+#include "base/atomicfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 QStringList ReadRecentFiles(const QString &Path)
 {
@@ -30,11 +31,7 @@ void WriteRecentFiles(const QString &Path, const QStringList &Files)
     QByteArray bytes;
     for (const QString &name : Files.mid(0, MaxRecentFiles))
         bytes += name.toUtf8() + '\n';
-    QSaveFile file(Path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
-        file.commit();
-    else
-        file.cancelWriting();
+    WriteFileAtomically(Path, bytes);
 }
 
 bool SameRecentFile(const QString &A, const QString &B) { return A.toUpper() == B.toUpper(); }

@@ -1,6 +1,7 @@
 #include "sqlcfgform.h"
 
 #include "appini.h"
+#include "base/atomicfile.h"
 #include "base/stringlist.h"
 #include "base/textutils.h"
 #include "checks/appgui.h"
@@ -16,7 +17,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -242,12 +242,7 @@ void SaveSQLSettings()
     QByteArray bytes;
     for (const QString &line : state.TestValues)
         bytes += line.toUtf8() + '\n';
-    // A failed write must not leave pounds.txt cut short.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
-        file.commit();
-    else
-        file.cancelWriting();
+    WriteFileAtomically(path, bytes);
 }
 
 void ShowSQLSettings()

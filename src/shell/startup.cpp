@@ -9,6 +9,9 @@
 #include "checks/pellorinplugin.h"
 #include "checks/shortkeys.h"
 #include "checks/sqlquerycheck.h"
+#include "editors/morivanecomponents.h"
+#include "editors/pascompiler.h"
+#include "editors/wqfmacros.h"
 #include "globaloptions.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
@@ -27,6 +30,9 @@ void InitModules(const TStartOptions &Options)
 {
     // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
     setGuardHandler([] { handleCurrentException(QApplication::activeWindow()); });
+    // The catalogue and the macro list start empty; the main window fills them.
+    ClearComponentDescrs();
+    ClearMacros();
     // The HTML control kinds, in their fixed order.
     InitHTMLControls();
     // Menu queue and host hooks: the modules below queue their Tools entries there.
@@ -56,6 +62,9 @@ void DoneModules()
     DonePluginRegistry();
     DoneAppGui();
     DoneHTMLControls();
+    PascalUnits().clear();
+    ClearMacros();
+    ClearComponentDescrs();
     setGuardHandler(nullptr);
 }
 

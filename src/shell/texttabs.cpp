@@ -2,9 +2,11 @@
 
 #include "diagramtab.h"
 #include "editors/dynamicctrlutils.h"
+#include "editors/htmleditors.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/keywordlexer.h"
 #include "mainform.h"
+#include "model/requestlisttext.h"
 #include "model/scriptcontainer.h"
 #include "model/wqftypes.h"
 #include "openpage.h"
@@ -14,6 +16,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +26,8 @@
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 // The words of the script editor's highlighter.
@@ -68,15 +73,66 @@ QString memoText(const QPlainTextEdit *memo)
 {
     return memo->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
+
+bool continuationByte(char c) { return (uchar(c) & 0xC0) == 0x80; }
+
+// The editor's text as it holds it: UTF-8, or Latin-1 in single-byte mode.
+QByteArray editorBytes(const QString &text, const QsciScintilla *editor)
+{
+    return editor->isUtf8() ? text.toUtf8() : text.toLatin1();
+}
+
+// One undo step of the editor, closed also when the edit inside raises.
+class UndoStep {
+public:
+    explicit UndoStep(QsciScintilla *editor) : m_editor(editor)
+    {
+        m_editor->SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
+    }
+    ~UndoStep() { m_editor->SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION); }
+    UndoStep(const UndoStep &) = delete;
+    UndoStep &operator=(const UndoStep &) = delete;
+
+private:
+    QsciScintilla *m_editor;
+};
 } // namespace
 
 void SetEditorText(QsciScintilla *Editor, const QString &Text)
 {
     const int line = Editor->firstVisibleLine();
     const long column = Editor->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+    const QByteArray now = editorBytes(Editor->text(), Editor);
+    const QByteArray next = editorBytes(Text, Editor);
+    // The differing middle, cut at whole characters.
+    const qsizetype shorter = std::min(now.size(), next.size());
+    qsizetype head = std::mismatch(now.cbegin(), now.cbegin() + shorter, next.cbegin()).first - now.cbegin();
+    while (head > 0 &&
+           ((head < now.size() && continuationByte(now[head])) || (head < next.size() && continuationByte(next[head]))))
+        --head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && now[now.size() - 1 - tail] == next[next.size() - 1 - tail])
+        ++tail;
+    while (tail > 0 && continuationByte(now[now.size() - tail]))
+        --tail;
+    if (head == now.size() && head == next.size())
+        return;
+    const qsizetype oldEnd = now.size() - tail;
+    // The editor keeps a caret at the end of the replaced part before the new text; it
+    // belongs after it, as after typing.
+    auto moved = [&](long position) { return position >= oldEnd ? long(position + next.size() - now.size()) : -1L; };
+    const long caret = moved(Editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
+    const long anchor = moved(Editor->SendScintilla(QsciScintillaBase::SCI_GETANCHOR));
     {
         const QSignalBlocker blocker(Editor);
-        Editor->setText(Text);
+        const UndoStep step(Editor);
+        Editor->SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, uintptr_t(head), intptr_t(oldEnd));
+        Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, uintptr_t(next.size() - tail - head),
+                              next.constData() + head);
+        if (anchor >= 0)
+            Editor->SendScintilla(QsciScintillaBase::SCI_SETANCHOR, uintptr_t(anchor));
+        if (caret >= 0)
+            Editor->SendScintilla(QsciScintillaBase::SCI_SETCURRENTPOS, uintptr_t(caret));
     }
     Editor->setFirstVisibleLine(line);
     Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, column);
@@ -93,10 +149,18 @@ TextTabs::TextTabs(OpenPage &page, TCommentRectList &notes) : m_page(page), m_no
     m_respondSheet = namedWidget("TabSheet1");
     m_responseEdit = named(new QsciScintilla(m_respondSheet), "ReqListMemo");
     bareVBox(m_respondSheet)->addWidget(m_responseEdit);
+    m_htmlUiEditor = std::make_unique<THTMLEditor>(m_htmlUiImage, m_htmlUiHorzScroll, m_htmlUiVertScroll,
+                                                   std::make_unique<THTMLEditorSource>());
     connectEditors();
+    m_htmlTableSheet->installEventFilter(this);
+    m_htmlGraphSheet->installEventFilter(this);
 }
 
-TextTabs::~TextTabs() = default;
+TextTabs::~TextTabs()
+{
+    // The view goes first: it lists the controls, which point into the tree.
+    m_htmlUiEditor.reset();
+}
 
 QWidget *TextTabs::createHtmlSheet()
 {
@@ -138,6 +202,10 @@ QWidget *TextTabs::createHtmlGraphSheet()
     m_htmlUiSplitter = named(new QSplitter(Qt::Horizontal, sheet), "Splitter4");
     m_htmlUiSplitter->addWidget(m_htmlUiPanel);
     m_htmlUiSplitter->addWidget(m_htmlUiSide);
+    // The view takes the room, as a diagram does beside its property panel.
+    m_htmlUiSplitter->setStretchFactor(0, 1);
+    m_htmlUiSplitter->setStretchFactor(1, 0);
+    m_htmlUiSplitter->setSizes({TMainFrm::DesignWidth - 260, 260});
     bareVBox(sheet)->addWidget(m_htmlUiSplitter);
     return sheet;
 }
@@ -173,12 +241,17 @@ void TextTabs::connectEditors()
     // Typed line breaks are CR LF like those of the page's text.
     m_htmlEdit->setEolMode(QsciScintilla::EolWindows);
     m_scriptEdit->setEolMode(QsciScintilla::EolWindows);
+    m_responseEdit->setEolMode(QsciScintilla::EolWindows);
     connect(m_htmlEdit, &QsciScintilla::textChanged, this, guarded([this] { htmlEditChange(); }));
     connect(m_scriptEdit, &QsciScintilla::textChanged, this, guarded([this] { JavaScriptMemoChange(); }));
     connect(m_functionName, &QLineEdit::textChanged, this, guarded([this] { txtFuncNameChange(); }));
     connect(m_denyUrlCall, &QCheckBox::toggled, this, guarded([this] { chkNoHTTPPreChange(); }));
     connect(m_denyAjaxCall, &QCheckBox::toggled, this, guarded([this] { chkNoHTTPPostChange(); }));
     connect(m_notesEdit, &QPlainTextEdit::textChanged, this, guarded([this] { EditorNotesMemoChange(); }));
+    // The editor refuses changes to its own text while it reports one: the conversion runs
+    // right after.
+    connect(m_responseEdit, &QsciScintilla::textChanged, this, guarded([this] { ReqListMemoChange(); }),
+            Qt::QueuedConnection);
 }
 
 void TextTabs::rebindTabKeys()
@@ -224,6 +297,9 @@ void TextTabs::SetHtmlText(const QString &Text)
         m_htmlEdit->setText(Text);
     }
     SetEditorText(m_scriptEdit, scriptOfHtml(Text));
+    // Undoing past the fill would bring back the previous page's script into this HTML.
+    m_scriptEdit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    dropHtmlControls();
     m_htmlTree.reset();
 }
 
@@ -268,4 +344,84 @@ void TextTabs::EditorNotesMemoChange()
         return;
     m_page.setModified(true);
     page->SetEditorNotes(WriteCommentRects(memoText(m_notesEdit), m_notes));
+}
+
+void TextTabs::ReqListMemoChange()
+{
+    // The text as lines each ended by a line break, the last one too, unless there are none;
+    // the lines come back joined, so a finished line stays finished.
+    const QString text = m_responseEdit->text();
+    QStringList lines;
+    if (!FillRequestList(text.isEmpty() ? text : text + QStringLiteral("\r\n"), &lines))
+        return;
+    SetEditorText(m_responseEdit, lines.join(QStringLiteral("\r\n")));
+}
+
+bool TextTabs::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && (watched == m_htmlTableSheet || watched == m_htmlGraphSheet))
+        runGuarded([this] { HtmlTableShow(); });
+    return QObject::eventFilter(watched, event);
+}
+
+void TextTabs::dropHtmlControls()
+{
+    if (m_htmlControls.empty())
+        return;
+    auto &source = static_cast<THTMLEditorSource &>(*m_htmlUiEditor->Source());
+    source.SetControls({});
+    m_htmlUiEditor->Rebuild();
+    m_htmlControls.clear();
+}
+
+void TextTabs::HtmlTableShow()
+{
+    const TWQFFile *page = m_page.document();
+    if (!page)
+        return;
+    if (!m_htmlTree)
+        m_htmlTree = ParseHTML(page->GetHtml());
+    if (!m_htmlTree)
+        return;
+    dropHtmlControls();
+    BuildControls(m_htmlTree.get(), m_htmlControls);
+    LayoutControls(m_htmlControls);
+    auto &source = static_cast<THTMLEditorSource &>(*m_htmlUiEditor->Source());
+    source.SetControls(m_htmlControls);
+    m_htmlUiEditor->Rebuild();
+    // Room for every box, nothing beyond.
+    TPoint extent{0, 0};
+    for (int i = 0; i < m_htmlUiEditor->ItemCount(); ++i) {
+        const Rect &r = m_htmlUiEditor->Items(i)->Rect;
+        extent.X = std::max(extent.X, r.Right);
+        extent.Y = std::max(extent.Y, r.Bottom);
+    }
+    m_htmlUiEditor->SetGraphSize(extent);
+    fillControlGrid();
+}
+
+void TextTabs::fillControlGrid()
+{
+    QStringList columns{QStringLiteral("Control")};
+    for (const auto &control : m_htmlControls) {
+        StringList types;
+        control->GetPropertyTypes(types);
+        for (qsizetype i = 0; i < types.Count(); ++i)
+            if (const QString name = types.Name(i); !columns.contains(name))
+                columns << name;
+    }
+    m_controlGrid->clear();
+    m_controlGrid->setColumnCount(int(columns.size()));
+    m_controlGrid->setRowCount(std::max(2, int(m_htmlControls.size()) + 1));
+    auto put = [this](int row, int column, const QString &text) {
+        m_controlGrid->setItem(row, column, new QTableWidgetItem(text));
+    };
+    for (int column = 0; column < int(columns.size()); ++column)
+        put(0, column, columns[column]);
+    for (int row = 0; row < int(m_htmlControls.size()); ++row) {
+        const THTMLControl &control = *m_htmlControls[size_t(row)];
+        put(row + 1, 0, control.DisplayName());
+        for (int column = 1; column < int(columns.size()); ++column)
+            put(row + 1, column, control.GetPropertyValue(columns[column]));
+    }
 }

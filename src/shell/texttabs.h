@@ -3,7 +3,8 @@
 // "WQF Info" (function name, the two flags, the notes without their note markers), "XML
 // Respond", and the two that never show, "HTML-Table" and "HTML-UI". They are filled when a
 // page's views are built; function name, flags and notes go into the page as they are edited,
-// the HTML at save. Every edit marks the page modified.
+// the HTML at save. Every edit marks the page modified; a fill from the page writes nothing
+// back.
 #include "model/commentrects.h"
 #include "model/htmlcontrols.h"
 #include "model/htmlparsingtree.h"
@@ -23,11 +24,15 @@ class QTableWidget;
 class QWidget;
 class QsciLexerHTML;
 class QsciScintilla;
+class THTMLEditor;
 class TImage;
 class TKeywordLexer;
 class TWQFFile;
 
-// Replaces an editor's text without running its change handler, keeping its scroll place.
+// Replaces an editor's text without running its change handler. Only the part that differs
+// is rewritten, as one undo step, so the caret and the selection stay where they were; the
+// first visible line and the horizontal scroll position are kept (as far as the new text
+// reaches).
 void SetEditorText(QsciScintilla *Editor, const QString &Text);
 
 class TextTabs : public QObject {
@@ -58,8 +63,21 @@ public:
     // Tab and Shift+Tab of the two HTML editors indent only together with Ctrl.
     void rebindTabKeys();
 
+    // The HTML editor, whose text the page search reads and selects in.
+    QsciScintilla *htmlEditor() const { return m_htmlEdit; }
+
+    // Showing "HTML-Table" or "HTML-UI" (which never show in the window): the form controls
+    // of the page's stored HTML into the HTML-UI view and the grid. Nothing without a page or
+    // when the HTML gives no tree.
+    void HtmlTableShow();
     // The element tree of the HTML, built when a hidden tab needs it; none until then.
     const TMLTree *htmlTree() const { return m_htmlTree.get(); }
+    const THTMLControlList &htmlControls() const { return m_htmlControls; }
+    // The HTML-UI view; it lives as long as the tabs.
+    const THTMLEditor *htmlUiEditor() const { return m_htmlUiEditor.get(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *createHtmlSheet();
@@ -73,6 +91,10 @@ private:
     void chkNoHTTPPreChange();
     void chkNoHTTPPostChange();
     void EditorNotesMemoChange();
+    void ReqListMemoChange();
+    // Empties the HTML-UI view, then frees the controls: they point into the tree.
+    void dropHtmlControls();
+    void fillControlGrid();
 
     OpenPage &m_page;
     TCommentRectList &m_notes;
@@ -108,4 +130,6 @@ private:
 
     std::unique_ptr<TMLTree> m_htmlTree;
     THTMLControlList m_htmlControls;
+    // Declared last: it shows the controls, so it goes before them.
+    std::unique_ptr<THTMLEditor> m_htmlUiEditor;
 };

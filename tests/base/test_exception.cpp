@@ -3,6 +3,7 @@
 
 #include <QTest>
 #include <functional>
+#include <new>
 #include <stdexcept>
 
 Q_DECLARE_METATYPE(std::function<void()>)
@@ -23,6 +24,11 @@ private slots:
                                  << "no more processes";
         QTest::newRow("UTF-8 of the library") << std::function<void()>([] { throw std::runtime_error("f\xc3\xa4hrt"); })
                                               << QString::fromUtf8("f\xc3\xa4hrt");
+        // Never the class name the run-time library gives them.
+        QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); })
+                                       << "There is not enough memory to finish this";
+        QTest::newRow("too long") << std::function<void()>([] { throw std::length_error("vector::_M_realloc_insert"); })
+                                  << "The data are too large to be held in memory";
         QTest::newRow("anything else") << std::function<void()>([] { throw 42; }) << "unknown exception";
     }
     void currentMessage()

@@ -73,6 +73,47 @@ private slots:
         QCOMPARE(list.IndexOf(u"NEW=3"), 1);
     }
 
+    // The bulk form gives exactly the lines and objects of one SetValue after another.
+    void setValues_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("pairs"); // name:value
+        QTest::addColumn<bool>("caseSensitive");
+        const QStringList lines{"plain", "=empty", "Left=1", "x=a=b", "left=2", "top=3"};
+        QTest::newRow("replace, add, remove") << lines << QStringList{"LEFT:5", "new:1", "top:", "new:2"} << false;
+        QTest::newRow("removing uncovers a later line")
+            << lines << QStringList{"left:", "left:", "left:", "LEFT:9", "left:"} << false;
+        QTest::newRow("case-sensitive") << lines << QStringList{"LEFT:5", "left:", "left:7"} << true;
+        QTest::newRow("names holding an equals sign")
+            << lines << QStringList{"x=a:1", "q=r:2", "q:3", "x:", "x:4"} << false;
+        QTest::newRow("empty name") << lines << QStringList{":1", ":", ":", ":2"} << false;
+        QTest::newRow("empty list") << QStringList() << QStringList{"a:1", "A:", "a:2", "b:3"} << false;
+    }
+    void setValues()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, pairs);
+        QFETCH(bool, caseSensitive);
+        StringList one(lines), all(lines);
+        int objects[8];
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            one.SetObject(i, &objects[i]);
+            all.SetObject(i, &objects[i]);
+        }
+        one.SetCaseSensitive(caseSensitive);
+        all.SetCaseSensitive(caseSensitive);
+        std::vector<std::pair<QString, QString>> bulk;
+        for (const QString &pair : pairs) {
+            const qsizetype colon = pair.lastIndexOf(u':');
+            one.SetValue(pair.left(colon), pair.mid(colon + 1));
+            bulk.emplace_back(pair.left(colon), pair.mid(colon + 1));
+        }
+        all.SetValues(bulk);
+        QCOMPARE(all.Lines(), one.Lines());
+        for (qsizetype i = 0; i < one.Count(); ++i)
+            QCOMPARE(all.Object<int>(i), one.Object<int>(i));
+    }
+
     void namesAndValuesByIndex()
     {
         StringList list;

@@ -5,6 +5,7 @@
 #include "recordingsource.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -183,7 +184,9 @@ private slots:
         QTest::newRow("up by any positive delta") << QPoint(0, 1) << 87;
         QTest::newRow("down") << QPoint(0, -360) << 113;
         QTest::newRow("a delta of 0 goes down") << QPoint(0, 0) << 113;
-        QTest::newRow("a sideways wheel does not scroll") << QPoint(120, 0) << 100;
+        // Every wheel event scrolls: one without a vertical delta goes down.
+        QTest::newRow("a sideways wheel goes down") << QPoint(120, 0) << 113;
+        QTest::newRow("a sideways wheel to the left goes down") << QPoint(-120, 0) << 113;
     }
     void wheel()
     {
@@ -239,6 +242,88 @@ private slots:
         QTEST(editor.GetGraphSize().Y, "height");
         QCOMPARE(editor.GetGraphSize().X, 1000);
         QCOMPARE(form.vbar->maximum(), editor.GetGraphSize().Y - 200);
+    }
+
+    // The release of the button that started a drag goes to another window: the drag ends as
+    // a cancel, and nothing moves, however the pointer goes on.
+    void lostReleaseCancelsTheDrag_data()
+    {
+        QTest::addColumn<QString>("lost");
+        QTest::newRow("a move without the button") << "move";
+        QTest::newRow("a modal dialog opens") << "modal";
+        QTest::newRow("the window is blocked") << "blocked";
+        QTest::newRow("another window is activated") << "deactivated";
+        QTest::newRow("the diagram is hidden") << "hidden";
+    }
+    void lostReleaseCancelsTheDrag()
+    {
+        QFETCH(QString, lost);
+        Form form;
+        QVERIFY(QTest::qWaitForWindowExposed(&form.window));
+        form.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form.window));
+        RecordingSource source({Box(Rect(50, 50, 82, 76)), Box(Rect(0, 0, 10, 10))});
+        TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
+        source.Editor = &editor;
+        editor.SetGraphSize({1000, 1000});
+        editor.Rebuild();
+        QStringList hostMoves;
+        form.host->OnMouseMove = [&](QObject *, Qt::KeyboardModifiers, int x, int y) {
+            hostMoves << QStringLiteral("%1,%2").arg(x).arg(y);
+        };
+        QTest::mousePress(editor.Content(), Qt::LeftButton, {}, QPoint(60, 60));
+        QTest::mouseMove(editor.Content(), QPoint(90, 80));
+        QVERIFY(editor.MouseIsDown() && editor.Moved());
+
+        // Takes the release away from the diagram, as a window that gets it does.
+        QWidget elsewhere;
+        const auto releaseElsewhere = [&](QWidget *target) {
+            QTest::mouseRelease(target ? target : &elsewhere, Qt::LeftButton, {}, QPoint(5, 5));
+        };
+        if (lost == "move") {
+            releaseElsewhere(nullptr);
+            QVERIFY(editor.MouseIsDown());
+            QMouseEvent move(QEvent::MouseMove, QPointF(120, 100), editor.Content()->mapToGlobal(QPointF(120, 100)),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(editor.Content(), &move);
+            // The window's own handler gets the move all the same.
+            QCOMPARE(hostMoves, (QStringList{"90,80", "120,100"}));
+        } else if (lost == "modal") {
+            QDialog dialog(&form.window);
+            dialog.setWindowModality(Qt::ApplicationModal);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            releaseElsewhere(&dialog);
+            dialog.reject();
+        } else if (lost == "blocked") {
+            QEvent blocked(QEvent::WindowBlocked);
+            QApplication::sendEvent(&form.window, &blocked);
+            releaseElsewhere(nullptr);
+        } else if (lost == "deactivated") {
+            QWidget other;
+            other.setGeometry(400, 0, 100, 100);
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            releaseElsewhere(&other);
+        } else {
+            form.host->hide();
+            releaseElsewhere(nullptr);
+            form.host->show();
+        }
+        QVERIFY(!editor.MouseIsDown());
+
+        // Moves and a release over the diagram later on move nothing either.
+        QMouseEvent move(QEvent::MouseMove, QPointF(150, 120), editor.Content()->mapToGlobal(QPointF(150, 120)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(editor.Content(), &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(150, 120),
+                            editor.Content()->mapToGlobal(QPointF(150, 120)), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(editor.Content(), &release);
+        QCOMPARE(source.Moves, QStringList());
+        QVERIFY(!editor.MouseIsDown());
+        QCOMPARE(selectionText(editor, source), QStringLiteral("0"));
     }
 
     void paintsTheView()

@@ -79,6 +79,18 @@ private slots:
         QTest::newRow("two CR LF") << "abc"
                                    << "Note"
                                    << "l1\r\n\r\nl2" << abc + "l1<br><br>l2@@]]\n";
+        QTest::newRow("CR LF then CR") << "abc"
+                                       << "Note"
+                                       << "a\r\n\rb" << abc + "a<br><br>b@@]]\n";
+        QTest::newRow("title ending in a bar") << "abc"
+                                               << "T|"
+                                               << "x"
+                                               << "abc\n[[@@rect 10 20 100 40 preproc 1 T| ||||x@@]]\n";
+        QTest::newRow("four bars in the title")
+            << "abc"
+            << "a||||b&#38;"
+            << "x"
+            << "abc\n[[@@rect 10 20 100 40 preproc 1 a&#124;&#124;&#124;&#124;b&#38;#38;||||x@@]]\n";
         QTest::newRow("LF then CR LF") << "abc"
                                        << "Note"
                                        << "a\n\r\nb" << abc + "a<br><br>b@@]]\n";
@@ -120,6 +132,27 @@ private slots:
         TCommentRectList again;
         QCOMPARE(ExtractCommentRects(WriteCommentRects("abc\n", read), again), QString("abc\n"));
         QCOMPARE(describe(again), describe(written));
+    }
+
+    // Any one-line title comes back, however its bars and references fall.
+    void titleRoundTrip_data()
+    {
+        QTest::addColumn<QString>("title");
+        for (const char *title : {"T|", "|", "||", "||||", "|||||", "a||||b", "a|||b|", "a| |", "&#124;", "&#38;#124;",
+                                  "&&#38;", "x & y", "&#12", "||||&#124;|"})
+            QTest::newRow(title) << QString(title);
+    }
+    void titleRoundTrip()
+    {
+        QFETCH(QString, title);
+        for (const QString &text : {QString(), QString("|body"), QString("||||")}) {
+            TCommentRectList read;
+            const QString notes = WriteCommentRects("free", listOf({note(1, 2, 3, 4, "preproc", false, title, text)}));
+            QCOMPARE(ExtractCommentRects(notes, read), QString("free\n"));
+            QCOMPARE(read.size(), size_t(1));
+            QCOMPARE(read[0]->Title, title);
+            QCOMPARE(read[0]->Text, text);
+        }
     }
 
     void read_data()

@@ -181,6 +181,9 @@ private slots:
         QTest::newRow("a repeated old name maps to the later copy")
             << QStringList() << QByteArray("<c><n>1</n><t>A</t><j>1</j><j/></c><c><n>1</n><t>B</t><j>1</j><j/></c>")
             << QStringList{"0:1:", "1:1:"};
+        QTest::newRow("old names holding an equals sign")
+            << QStringList() << QByteArray("<c><n>a=b</n><t>A</t><j/><j/></c><c><n>a</n><t>B</t><j>a</j><j>A=b</j></c>")
+            << QStringList{"0::", "1:1:0"};
         QTest::newRow("empty exits stay empty beside an unnamed component")
             << QStringList() << QByteArray("<c><n/><t>A</t><j/><j>x</j></c><c><n>2</n><t>B</t><j/><j/></c>")
             << QStringList{"0::", "1::"};

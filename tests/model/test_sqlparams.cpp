@@ -34,7 +34,12 @@ private slots:
         row("dot ends the default", "where x = :x:f:1.5", {"x F 1 11 6"}, "where x = :x.5");
         row("colon at the end", "where t = :a:", {"a   11 2"}, "where t = :a:");
         row("blank after the colon is no type", "where t = :a: and b = 1", {"a   11 2"}, "where t = :a: and b = 1");
-        row("cast is no type", "where t = :v::text", {"v   11 2", "text   14 5"}, "where t = :v::text");
+        row("cast is no type", "where t = :v::text", {"v   11 2"}, "where t = :v::text");
+        row("cast is no parameter", "select a::int, ::b", {}, "select a::int, ::b");
+        row("cast after a type", ":a:i::b :c", {"a I  1 4", "c   9 2"}, ":a::b :c");
+        row("annotation before a name character stays", ":a:ix :b", {"a   1 2", "b   7 2"}, ":a:ix :b");
+        row("annotation before a type stays", ":a:i:1:b", {"a   1 2", "b   7 2"}, ":a:i:1:b");
+        row("annotation before a number", ":a:i:1:5", {"a I 1 1 6", "5   7 2"}, ":a:5");
         row("inside a literal", "where a = '12:30'", {"30   14 3"}, "where a = '12:30'");
         row("time is no type", "a = '12:30:00'", {"30   8 3", "00   11 3"}, "a = '12:30:00'");
         row("UTF-8 after the colon", ":a:\xc3\xa9 :b", {"a   1 2", "b   7 2"}, ":a:\xc3\xa9 :b");
@@ -47,7 +52,6 @@ private slots:
         row("default characters", ":a:s:#x_'1'.", {"a S #x_'1' 1 11"}, ":a.");
         row("no name", ": :: :-", {}, ": :: :-");
         row("name characters", ":a_1b-c", {"a_1b   1 5"}, ":a_1b-c");
-        row("adjacent", ":a:i:1:b", {"a I 1 1 6", "b   7 2"}, ":a:b");
     }
     void grammar()
     {
@@ -160,6 +164,24 @@ private slots:
         TWQFItem *item = page->FindSection("preproc")->Items().at(0).get();
         QTEST(FlushParams(item, sql, forceCDATA, true), "found");
         QTEST(written(item->ValuesNode()), "values");
+    }
+
+    // A flushed SQL holds no annotation left to flush: a second flush changes nothing.
+    void flushTwiceEqualsOnce_data()
+    {
+        QTest::addColumn<QString>("sql");
+        for (const char *sql : {"x:a:i::b", ":a:i:1:b", ":a:ib", ":a:i:1:5", ":a:i: :b:s:x", "where t = :v::text"})
+            QTest::newRow(sql) << QString(sql);
+    }
+    void flushTwiceEqualsOnce()
+    {
+        QFETCH(QString, sql);
+        auto page = pageWith("<c><n>0</n><t>SELECTQUERY</t><values/></c>");
+        TWQFItem *item = page->FindSection("preproc")->Items().at(0).get();
+        FlushParams(item, sql, false, true);
+        const QByteArray once = written(item->ValuesNode());
+        FlushParams(item, item->GetQuery(), false, true);
+        QCOMPARE(written(item->ValuesNode()), once);
     }
 
     void flushWithoutRewriteOrItem()

@@ -1,6 +1,7 @@
 #include "common/pagefixture.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "common/tmpfsmount.h"
 #include "model/wqftypes.h"
 #include "model/xmlwrite2.h"
 #include "platform/fileattr.h"
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <new>
+#include <stdexcept>
 
 using namespace pellorin_test;
 
@@ -92,6 +95,66 @@ private slots:
         QCOMPARE(out, expected);
     }
 
+    // A document type is written back as it was read, whatever the options: the page opens
+    // again, means the same and does not grow from save to save.
+    void documentTypeSurvivesSaves_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QByteArray>("kept");
+        QTest::addColumn<int>("options");
+        const std::pair<const char *, const char *> pages[] = {
+            {"<!DOCTYPE wqf [<!ATTLIST wqf a CDATA \"x&amp;y\">]><wqf/>", "[<!ATTLIST wqf a CDATA \"x&amp;y\">]>"},
+            {"<!DOCTYPE wqf [<!ENTITY e \"a&#38;#60;b\">]><wqf>&e;</wqf>", "[<!ENTITY e \"a&#38;#60;b\">]>"},
+            {"<!DOCTYPE wqf [<!-- c -->]><wqf/>", "<!DOCTYPE wqf [<!-- c -->]>"},
+        };
+        for (const auto &[in, kept] : pages)
+            for (int options = 0; options < 8; ++options)
+                QTest::newRow(qPrintable(QString("%1 options %2").arg(in).arg(options)))
+                    << QByteArray(in) << QByteArray(kept) << options;
+    }
+    void documentTypeSurvivesSaves()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QByteArray, kept);
+        QFETCH(int, options);
+        auto file = loadPage(in, PageOptions::fromInt(options));
+        const QByteArray first = saveBytes(*file, PageOptions::fromInt(options));
+        QVERIFY2(first.contains(kept), first.constData());
+        QCOMPARE(first.count("<!--"), in.count("<!--"));
+        auto again = loadPage(first, PageOptions::fromInt(options));
+        QCOMPARE(saveBytes(*again, PageOptions::fromInt(options)), first);
+        QCOMPARE(again->Doc()->documentElement()->textContent(), file->Doc()->documentElement()->textContent());
+    }
+
+    // A text between child elements keeps its own whitespace: the writer's blanks are never
+    // written next to it, so the second save equals the first.
+    void mixedContentSettles_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("options");
+        const std::pair<const char *, const char *> pages[] = {
+            {"<wqf><preproc><c><n>0</n> ~ <t>SET</t></c></preproc></wqf>", "0 ~ SET"},
+            {"<wqf><preproc><c><n>0</n> a<!--c-->b<?p?>c<![CDATA[d]]><e/></c></preproc></wqf>", "0 abcd"},
+            {"<wqf><c><n/>x</c></wqf>", "x"},
+        };
+        for (const auto &[in, text] : pages)
+            for (int options = 0; options < 8; ++options)
+                QTest::newRow(qPrintable(QString("%1 options %2").arg(in).arg(options)))
+                    << QByteArray(in) << QString(text) << options;
+    }
+    void mixedContentSettles()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(int, options);
+        auto file = loadPage(in, PageOptions::fromInt(options));
+        const QByteArray first = saveBytes(*file, PageOptions::fromInt(options));
+        auto again = loadPage(first, PageOptions::fromInt(options));
+        QCOMPARE(saveBytes(*again, PageOptions::fromInt(options)), first);
+        if (!(options & poWhitespace))
+            QTEST(again->Doc()->documentElement()->textContent(), "text");
+    }
+
     void rootEdgeCases_data()
     {
         QTest::addColumn<QByteArray>("in");
@@ -104,6 +167,9 @@ private slots:
         QTest::newRow("doctype before root") << QByteArray("<!DOCTYPE wqf>") + kPage << true << false;
         QTest::newRow("declaration is no node") << QByteArray("<?xml version=\"1.0\"?>\n") + kPage << true << true;
         QTest::newRow("not xml") << QByteArray("hello") << false << false;
+        QTest::newRow("doctype inside root") << QByteArray("<wqf><!DOCTYPE x><function/></wqf>") << false << false;
+        QTest::newRow("doctype after root") << QByteArray("<wqf/><!DOCTYPE x>") << false << false;
+        QTest::newRow("second doctype") << QByteArray("<!DOCTYPE x><!DOCTYPE y>") + kPage << false << false;
     }
     void rootEdgeCases()
     {
@@ -259,6 +325,20 @@ private slots:
         QCOMPARE(file->GetEditorNotes(), notes);
     }
 
+    // A hand-formatted notes element: the text goes into its CDATA section, not into the
+    // layout around it, so it reads back without that layout.
+    void notesKeepTheirCDataWithWhitespaceKept()
+    {
+        auto file = loadPage("<wqf><function>\n  <editorNotes>\n    <![CDATA[]]>\n  </editorNotes>\n</function></wqf>",
+                             poWhitespace);
+        file->SetEditorNotes("a\nb");
+        auto again = loadPage(saveBytes(*file, poWhitespace), poWhitespace);
+        QCOMPARE(again->GetEditorNotes(), QString("a\nb"));
+        QCOMPARE(
+            written(again->FunctionNode()),
+            QByteArray("<function>\r\n  <editorNotes>\r\n    <![CDATA[a\nb]]>\r\n  </editorNotes>\r\n</function>"));
+    }
+
     void heightsAndName()
     {
         auto file = loadPage("<wqf><function><fn><![CDATA[old]]></fn><preHeight>1</preHeight></function></wqf>");
@@ -295,6 +375,12 @@ private slots:
         QTest::newRow("whitespace kept around cdata")
             << QByteArray("<html>\n  <![CDATA[old]]>\n</html>") << int(poWhitespace)
             << QByteArray("<html>\r\n  <![CDATA[<b>new</b>]]>\r\n</html>");
+        QTest::newRow("whitespace kept around an empty cdata")
+            << QByteArray("<html>\n  <![CDATA[]]>\n</html>") << int(poWhitespace)
+            << QByteArray("<html>\r\n  <![CDATA[<b>new</b>]]>\r\n</html>");
+        QTest::newRow("layout whitespace beside the text taking the value")
+            << QByteArray("<html>x\n  <![CDATA[y]]>\n</html>") << int(poWhitespace)
+            << QByteArray("<html>&lt;b&gt;new&lt;/b&gt;</html>");
         QTest::newRow("cdata split by the writer") << QByteArray("<html><![CDATA[a]]]]><![CDATA[>b]]></html>") << 0
                                                    << QByteArray("<html><![CDATA[<b>new</b>]]></html>");
     }
@@ -397,6 +483,81 @@ private slots:
         QCOMPARE(file.LastError(), error);
         QCOMPARE(readBytes(path), old);
         QCOMPARE(*platform::FileMode(path), 0444u);
+    }
+
+    // The page is written in one go, so a full disk shows only where the new bytes are
+    // flushed: the save answers false with the system's reason and the old page stays.
+    void saveOnAFullDisk()
+    {
+        TmpfsMount disk(64);
+        PELLORIN_REQUIRE_MOUNT(disk);
+        const QString path = disk.path("p.wqf");
+        writeBytes(path, kPage);
+        QVERIFY(platform::SetFileMode(path, 0640));
+        QVERIFY(disk.fill());
+        auto file = loadPage(kPage);
+        file->SetFunctionName("changed");
+        QVERIFY(!file->SaveToFile(path, poForceHeader));
+        QCOMPARE(file->LastError(), "Unable to write file \"" + path + "\": No space left on device");
+        QCOMPARE(readBytes(path), kPage);
+        QCOMPARE(*platform::FileMode(path), 0640u);
+        QCOMPARE(disk.entries(), (QStringList{"filler", "p.wqf"}));
+    }
+
+    void tooDeepToIndentKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.wqf");
+        writeBytes(path, kPage);
+        const int depth = 10000;
+        auto file = loadPage("<wqf><preproc>" + QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth) +
+                             "</preproc></wqf>");
+        QVERIFY(!file->SaveToFile(path, poForceHeader));
+        QVERIFY2(file->LastError().startsWith("The page is too deeply nested to write indented; turn on \"Preserve "
+                                              "XML whitespaces\" in Preferences"),
+                 qPrintable(file->LastError()));
+        QCOMPARE(readBytes(path), kPage);
+        QVERIFY(file->SaveToFile(path, poWhitespace));
+        QVERIFY(loadPage(readBytes(path))->FindSection("preproc"));
+    }
+
+    // Whatever a stream raises, the last error is a sentence, never the name of an exception.
+    void lastErrorIsWorded_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("out of memory") << 0 << "There is not enough memory to finish this";
+        QTest::newRow("length error") << 1 << "The data are too large to be held in memory";
+    }
+    void lastErrorIsWorded()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, error);
+        class FailingDevice : public QIODevice {
+        public:
+            explicit FailingDevice(int kind) : m_kind(kind) {}
+
+        protected:
+            qint64 readData(char *, qint64) override { fail(); }
+            qint64 writeData(const char *, qint64) override { fail(); }
+
+        private:
+            [[noreturn]] void fail()
+            {
+                if (m_kind == 0)
+                    throw std::bad_alloc();
+                throw std::length_error("basic_string::_M_create");
+            }
+            int m_kind;
+        };
+        FailingDevice device(kind);
+        device.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+        auto file = loadPage(kPage);
+        QVERIFY(!file->SaveToStream(device, PageOptions()));
+        QCOMPARE(file->LastError(), error);
+        TWQFFile other;
+        QVERIFY(!other.LoadFromStream(device, PageOptions()));
+        QCOMPARE(other.LastError(), error);
     }
 
     void unwritableTargetAnswersFalse()

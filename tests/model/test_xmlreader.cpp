@@ -69,6 +69,83 @@ private slots:
         QVERIFY(!bare->xmlStandalone);
     }
 
+    // The subset comes back exactly as written, its references unexpanded, its line breaks
+    // normalised; what the reader reports from inside it is not added to the document again.
+    void internalSubsetAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("subset");
+        QTest::addColumn<QStringList>("nodes"); // the document's children
+        QTest::newRow("entity reference") << QByteArray("<!DOCTYPE wqf [<!ATTLIST wqf a CDATA \"x&amp;y\">]><wqf/>")
+                                          << "<!ATTLIST wqf a CDATA \"x&amp;y\">" << QStringList{"wqf", "wqf"};
+        QTest::newRow("character reference") << QByteArray("<!DOCTYPE wqf [<!ENTITY e \"a&#38;#60;b\">]><wqf/>")
+                                             << "<!ENTITY e \"a&#38;#60;b\">" << QStringList{"wqf", "wqf"};
+        QTest::newRow("comment inside") << QByteArray("<!DOCTYPE wqf [<!-- c -->]><wqf/>") << "<!-- c -->"
+                                        << QStringList{"wqf", "wqf"};
+        QTest::newRow("comments and pi around")
+            << QByteArray("<?xml version=\"1.0\"?>\n<!--before-->\n<?p d?><!DOCTYPE wqf SYSTEM 'a]b' [<!--in--><?q "
+                          "e?>\r\n<!ENTITY x '\"]'>\r]>\n<!--after--><wqf/>")
+            << "<!--in--><?q e?>\n<!ENTITY x '\"]'>\n"
+            << QStringList{"#comment", "p", "wqf", "#comment", "wqf"};
+        QTest::newRow("no subset") << QByteArray("<!--c--><!DOCTYPE wqf SYSTEM \"w.dtd\"><wqf/>") << QString()
+                                   << QStringList{"#comment", "wqf", "wqf"};
+        QTest::newRow("encoding of the declaration")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE wqf [<!ENTITY e \"\xe9&#233;\">]>"
+                          "<wqf>&e;</wqf>")
+            << QString::fromUtf8("<!ENTITY e \"\xc3\xa9&#233;\">") << QStringList{"wqf", "wqf"};
+        QTest::newRow("byte-order mark and UTF-8")
+            << QByteArray("\xef\xbb\xbf<!-- \xf0\x9f\x98\x80 --><!DOCTYPE wqf [<!ENTITY e \"\xc3\xa9\">]><wqf/>")
+            << QString::fromUtf8("<!ENTITY e \"\xc3\xa9\">") << QStringList{"#comment", "wqf", "wqf"};
+    }
+    void internalSubsetAsWritten()
+    {
+        QFETCH(QByteArray, in);
+        for (bool keep : {false, true}) {
+            auto doc = ReadXMLBytes(in, keep);
+            QVERIFY(doc->doctype());
+            QTEST(doc->doctype()->internalSubset(), "subset");
+            QStringList nodes;
+            for (const auto &child : doc->childNodes())
+                nodes << child->nodeName();
+            QTEST(nodes, "nodes");
+        }
+    }
+
+    // An element may hold up to 1024 attributes; what only looks like more of them (an "="
+    // in a value, a comment, a CDATA section, a PI or the document type) does not count.
+    void attributeLimit_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("error");
+        auto attributes = [](int n, const char *value) {
+            QByteArray out;
+            for (int i = 0; i < n; ++i)
+                out += " a" + QByteArray::number(i) + "='" + value + "'";
+            return out;
+        };
+        const QByteArray many = QByteArray("=").repeated(3000);
+        QTest::newRow("1024") << "<a" + attributes(1024, "") + "/>" << QString();
+        QTest::newRow("1025") << "<r>\n <a" + attributes(1025, "") + "/></r>"
+                              << "In 'stream:' (line 2 pos 2): Element with more than 1024 attributes.";
+        QTest::newRow("equals signs in values") << "<a" + attributes(1000, "x=y") + "/>" << QString();
+        QTest::newRow("equals signs elsewhere")
+            << "<!DOCTYPE a [<!ENTITY e '" + many + "'><!--" + many + "'-->]><a>" + many + "<![CDATA[" + many +
+                   "]]><!--" + many + "--><?p " + many + "?><b x='>=' y='\"'/></a>"
+            << QString();
+    }
+    void attributeLimit()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QString, error);
+        try {
+            auto doc = ReadXMLBytes(in, false);
+            QVERIFY(error.isEmpty());
+            QVERIFY(doc->documentElement());
+        } catch (const EXMLReadError &e) {
+            QCOMPARE(e.message(), error);
+        }
+    }
+
     void errors_data()
     {
         QTest::addColumn<QByteArray>("in");
@@ -81,6 +158,16 @@ private slots:
         QTest::newRow("empty") << QByteArray("") << "In 'stream:' (line 1 pos 0): Premature end of document.";
         QTest::newRow("undeclared entity")
             << QByteArray("<a>&nbsp;</a>") << "In 'stream:' (line 1 pos 9): Entity 'nbsp' not declared.";
+        // No reader takes a document type anywhere but before the root, nor two of them.
+        QTest::newRow("document type inside the root")
+            << QByteArray("<wqf><!DOCTYPE x><function/></wqf>")
+            << "In 'stream:' (line 1 pos 17): Document type declaration after the start of the root element.";
+        QTest::newRow("document type after the root")
+            << QByteArray("<wqf/>\n<!DOCTYPE x>")
+            << "In 'stream:' (line 2 pos 12): Document type declaration after the start of the root element.";
+        QTest::newRow("second document type")
+            << QByteArray("<!DOCTYPE x><!DOCTYPE y><wqf/>")
+            << "In 'stream:' (line 1 pos 24): More than one document type declaration.";
     }
     void errors()
     {

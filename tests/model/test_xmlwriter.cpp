@@ -58,6 +58,9 @@ private slots:
         QTest::newRow("element after text gets its end indent")
             << QByteArray("<a><m>t<b/></m></a>") << false << 0
             << QByteArray("\r\n<a>\r\n  <m>t<b/>\r\n  </m>\r\n</a>\r\n");
+        QTest::newRow("no blanks after a text between elements")
+            << QByteArray("<c><n>0</n> ~ <t>SET</t><!--x-->y<![CDATA[z]]></c>") << false << 0
+            << QByteArray("\r\n<c>\r\n  <n>0</n> ~ <t>SET</t>\r\n  <!--x-->y<![CDATA[z]]></c>\r\n");
         QTest::newRow("empty cdata") << QByteArray("<a><![CDATA[]]></a>") << false << 0
                                      << QByteArray("\r\n<a><![CDATA[]]></a>\r\n");
         QTest::newRow("cdata after element is indented") << QByteArray("<a><b/><![CDATA[x]]></a>") << false << 0
@@ -168,6 +171,30 @@ private slots:
         QCOMPARE(WriteXMLToBytes(doc, wfNoFinalEol), QByteArray("\r\n<a>\r\n  <c>x&co;\r\n  </c>\r\n</a>"));
         // An element alone: no declaration and no final line break.
         QCOMPARE(WriteXMLToBytes(*c, {}), QByteArray("\r\n<c>x&co;\r\n</c>"));
+    }
+
+    // Indentation grows with depth squared: 10,000 levels would need 200 MB of blanks, 100,000
+    // levels 20 GB. Such a tree is refused before anything is written; without indentation it
+    // is written as usual.
+    void tooDeepToIndentIsRefusedUpFront()
+    {
+        for (int depth : {10000, 100000}) {
+            const QByteArray in = QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth);
+            auto doc = ReadXMLBytes(in, false);
+            for (const WriterFlags flags : {WriterFlags(), WriterFlags(wfForceHeader), WriterFlags(wfNoFinalEol)}) {
+                QBuffer out;
+                out.open(QIODevice::WriteOnly);
+                try {
+                    WriteXMLFlags(*doc, out, flags);
+                    QFAIL("no error raised");
+                } catch (const Exception &e) {
+                    QVERIFY2(e.message().startsWith("The page is too deeply nested to write indented; "),
+                             qPrintable(e.message()));
+                }
+                QCOMPARE(out.data(), QByteArray());
+            }
+            QCOMPARE(WriteXMLToBytes(*doc, wfNoIndent).size(), in.size() - 3 + 2); // "<e/>" and CR LF
+        }
     }
 
     void deepNestingDoesNotRecurse()

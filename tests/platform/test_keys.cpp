@@ -56,6 +56,17 @@ private slots:
         QCOMPARE(ShiftStateFromQt(Qt::NoModifier, Qt::RightButton), TShiftState(ssRight));
         QCOMPARE(ShiftStateFromQt(Qt::NoModifier), TShiftState());
     }
+
+    // A key event's state: its modifiers, the keypad flag dropped; no button is down here.
+    void shiftStateOfAnEvent()
+    {
+        const QKeyEvent ctrlEnter(QEvent::KeyPress, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+        QCOMPARE(platform::ShiftStateFromEvent(ctrlEnter), TShiftState(ssCtrl));
+        const QKeyEvent altShift(QEvent::KeyPress, Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);
+        QCOMPARE(platform::ShiftStateFromEvent(altShift), ssAlt | ssShift);
+        const QKeyEvent plain(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+        QCOMPARE(platform::ShiftStateFromEvent(plain), TShiftState());
+    }
 };
 
 PELLORIN_TEST_CLASS(TestKeys)

@@ -188,7 +188,7 @@ private slots:
                                                        "Exit|Alt+F4|on"};
         QTest::newRow("Edit") << "Edit" << QStringList{"Copy|Ctrl+C|on", "Paste|Ctrl+V|on"};
         QTest::newRow("Search") << "Search"
-                                << QStringList{"Find|Ctrl+F|off", "Find Next|F3|off", "Search Result|Ctrl+Alt+F|off"};
+                                << QStringList{"Find|Ctrl+F|on", "Find Next|F3|on", "Search Result|Ctrl+Alt+F|on"};
         // The queued entries come after the menu's own, in queue order.
         QTest::newRow("Tools") << "Tools"
                                << QStringList{"Check WQF file|Ctrl+F9|on",    "Flip Select/Insert Query|Ctrl+T|on",
@@ -369,9 +369,17 @@ private slots:
             TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
             part<QTabWidget>(&form, "PageControl1")->setCurrentWidget(part<QWidget>(&form, "HtmlSheet"));
             QCOMPARE(CallGetCurrentSectionName(), QString("html"));
+            QVERIFY(HostHooks().OnGetCurrentDoc && HostHooks().OnDocReloaded && HostHooks().OnStoreViewTexts &&
+                    HostHooks().OnDocReplaced);
         }
         QCOMPARE(MainFrm(), nullptr);
         QCOMPARE(CallGetCurrentSectionName(), QString());
+        QVERIFY(!HostHooks().OnGetCurrentDoc && !HostHooks().OnGetCurrentSectionName && !HostHooks().OnDocReloaded &&
+                !HostHooks().OnStoreViewTexts && !HostHooks().OnDocReplaced);
+        auto page = std::make_unique<TWQFFile>();
+        QVERIFY(!CallDocReplaced(page));
+        QVERIFY(page);
+        CallStoreViewTexts();
         QCOMPARE(GetAppIntf()->GetFileName(), QString());
         DoneModules();
     }
@@ -383,9 +391,7 @@ private slots:
         auto *pages = part<QTabWidget>(form, "PageControl1");
         auto *html = part<QsciScintilla>(form, "htmlEdit");
         auto *findNext = part<QAction>(form, "mnuFindNext");
-        // Without the Find dialog there is nothing to search again; the command is ready for it.
-        QVERIFY(!findNext->isEnabled());
-        findNext->setEnabled(true);
+        QVERIFY(findNext->isEnabled());
         form->show();
         pages->setCurrentWidget(part<QWidget>(form, "HtmlSheet"));
         QApplication::setActiveWindow(form);

@@ -14,8 +14,10 @@
 #include <QHash>
 #include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -106,6 +108,67 @@ int checkComponentsShown(const QImage &shot, QWidget *window, TImageGraphEditor 
     }
     return seen;
 }
+
+// Each component of the page's section that lies wholly in view shows its picture, over the
+// diagram's white, at the place its stored x and y give at the diagram's zoom and scroll
+// position; answers how many were looked at.
+int checkComponentsAtTheirPlaces(const QImage &shot, TMainFrm *window, TImageGraphEditor *editor, QWidget *image,
+                                 const QString &section)
+{
+    const QRect place = placeInShot(window, image);
+    auto *source = static_cast<TWQFEditorSource *>(editor->Source());
+    const TPoint scroll = editor->GetScrollPos();
+    int seen = 0;
+    for (const auto &component : window->GetCurrentDoc()->FindSection(section)->Items()) {
+        const QImage *picture = window->GetRuleImage(component->GetType());
+        if (!picture || picture->isNull()) {
+            qWarning("no picture for %s", qPrintable(component->GetType()));
+            return -1;
+        }
+        const Rect box = ScaleRect(Rect::FromSize(component->GetX(), component->GetY(), 32, 32), source->Zoom());
+        const QRect drawn(place.topLeft() + QPoint(box.Left - scroll.X, box.Top - scroll.Y), picture->size());
+        if (!place.contains(drawn))
+            continue;
+        // The picture as the diagram draws it: over white.
+        QImage expected(picture->size(), QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QPainter(&expected).drawImage(0, 0, *picture);
+        int same = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                same += shot.pixel(drawn.left() + x, drawn.top() + y) == expected.pixel(x, y) ? 1 : 0;
+        if (same < drawn.width() * drawn.height() * 9 / 10) {
+            qWarning("component %s is not drawn at %d,%d", qPrintable(component->GetName()), component->GetX(),
+                     component->GetY());
+            return -1;
+        }
+        ++seen;
+    }
+    return seen;
+}
+
+// The share of a column of the area, from top to bottom, that has the colour.
+double columnShare(const QImage &shot, const QRect &area, int x, QRgb colour)
+{
+    int hits = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        hits += shot.pixel(area.left() + x, y) == colour ? 1 : 0;
+    return double(hits) / area.height();
+}
+
+// The diagram's ground is white, and the margin line two pixels of grey at its place.
+void checkGroundAndMargin(const QImage &shot, TMainFrm *window, TImageGraphEditor *editor, QWidget *image)
+{
+    const QRect place = placeInShot(window, image);
+    QCOMPARE(QColor(commonest(shot, place)), QColor(Qt::white));
+    const int margin = static_cast<TWQFEditorSource *>(editor->Source())->VertSplit - editor->GetScrollPos().X;
+    QVERIFY2(margin > 0 && margin + 2 < place.width(), "the margin line is out of view");
+    const QRgb grey = qRgb(128, 128, 128);
+    QVERIFY(columnShare(shot, place, margin, grey) > 0.9);
+    QVERIFY(columnShare(shot, place, margin + 1, grey) > 0.9);
+    QVERIFY(columnShare(shot, place, margin - 1, grey) < 0.1);
+    QVERIFY(columnShare(shot, place, margin + 2, grey) < 0.1);
+}
 } // namespace
 
 // Pictures of the started main window, saved for people to look at, and what they must show:
@@ -135,10 +198,16 @@ private slots:
         QVERIFY(window.width() >= form->width() && window.height() >= form->height());
         QVERIFY(colourCount(window) > 3);
         QVERIFY(window.save(screenshotPath("mainform")));
-        // Without a page the diagram shows nothing: one colour all over.
-        QCOMPARE(shareOtherThan(window, placeInShot(form, part<QWidget>(form, "Image1")),
-                                commonest(window, placeInShot(form, part<QWidget>(form, "Image1")))),
-                 0.0);
+        // Without a page the diagram shows nothing: one colour all over, the tab's ground that
+        // the empty palette above it shows too, not the white of a diagram.
+        const QRect diagram = placeInShot(form, part<QWidget>(form, "Image1"));
+        QCOMPARE(shareOtherThan(window, diagram, commonest(window, diagram)), 0.0);
+        QCOMPARE(QColor(commonest(window, diagram)),
+                 QColor(commonest(window, placeInShot(form, part<QWidget>(form, "Panel2")))));
+        QVERIFY(QColor(commonest(window, diagram)) != QColor(Qt::white));
+        // The menu bar shows its captions over its own ground.
+        const QRect bar = placeInShot(form, part<QWidget>(form, "MainMenu1"));
+        QVERIFY(shareOtherThan(window, bar, commonest(window, bar)) > 0.02);
 
         // Each tab as it shows without a page.
         for (QWidget *sheet : {part<QWidget>(form, "HtmlSheet"), part<QWidget>(form, "NotesSheet")}) {
@@ -155,6 +224,9 @@ private slots:
         QTest::qWait(200);
         const QImage menu = QGuiApplication::platformName() == "xcb" ? shoot(form) : tools->grab().toImage();
         QVERIFY(menu.save(screenshotPath("mainform-tools")));
+        // The open menu shows its entries' captions over its ground.
+        const QRect entries = QGuiApplication::platformName() == "xcb" ? tools->geometry() : tools->rect();
+        QVERIFY(shareOtherThan(menu, entries, commonest(menu, entries)) > 0.02);
         tools->close();
         QCOMPARE(prompter->Prompts.size(), 0);
     }
@@ -173,9 +245,16 @@ private slots:
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);
-        form->resize(1000, 700);
+        // Wide enough for the diagrams to show their margin line.
+        form->resize(1270, 860);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
+        // A little scrolled, so that a diagram drawn without its scroll position shows.
+        for (const char *bar : {"PreHorzScroll", "PostHorzScroll"})
+            part<QScrollBar>(form, bar)->setValue(7);
+        for (const char *bar : {"PreVertScroll", "PostVertScoll"})
+            part<QScrollBar>(form, bar)->setValue(11);
+        QCOMPARE(form->PreEditor()->GetScrollPos(), (TPoint{7, 11}));
         QList<QImage> shots;
         for (QWidget *sheet : {part<QWidget>(form, "PreSheet"), part<QWidget>(form, "PostSheet"),
                                part<QWidget>(form, "HtmlSheet"), part<QWidget>(form, "NotesSheet")}) {
@@ -186,9 +265,18 @@ private slots:
             QVERIFY(picture.save(screenshotPath("opened-" + sheet->objectName())));
             shots << picture;
         }
-        // Each diagram shows its components where its editor has them.
+        // Each diagram shows its components where its editor has them, and where the page puts
+        // them, on its white ground with the margin line.
         QVERIFY(checkComponentsShown(shots[0], form, form->PreEditor(), part<QWidget>(form, "Image1")) >= 2);
         QVERIFY(checkComponentsShown(shots[1], form, form->PostEditor(), part<QWidget>(form, "Image2")) >= 2);
+        QVERIFY(checkComponentsAtTheirPlaces(shots[0], form, form->PreEditor(), part<QWidget>(form, "Image1"),
+                                             "preproc") >= 2);
+        QVERIFY(checkComponentsAtTheirPlaces(shots[1], form, form->PostEditor(), part<QWidget>(form, "Image2"),
+                                             "postproc") >= 2);
+        checkGroundAndMargin(shots[0], form, form->PreEditor(), part<QWidget>(form, "Image1"));
+        checkGroundAndMargin(shots[1], form, form->PostEditor(), part<QWidget>(form, "Image2"));
+        // The two text tabs' pictures are for people to look at; what they hold is tested by
+        // the text tabs' own tests.
         // Every tab shows something of its own.
         for (int i = 0; i < shots.size(); ++i)
             for (int j = i + 1; j < shots.size(); ++j)

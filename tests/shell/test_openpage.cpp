@@ -308,6 +308,73 @@ private slots:
         QVERIFY(!m_page->document());
         QVERIFY(!m_page->isModified());
     }
+
+    // The views let go of the page before it is swapped and freed, and are built from the new
+    // one after; a document without a diagram section changes nothing.
+    void replaceSwapsThePage()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        TWQFFile *old = m_page->document();
+        QStringList steps;
+        connect(m_page.get(), &OpenPage::aboutToReplace, this,
+                [&] { steps << "let go of " + m_page->document()->GetFunctionName(); });
+        connect(m_page.get(), &OpenPage::replaced, this, [&] {
+            steps << "build from " + m_page->document()->GetFunctionName() +
+                         (m_page->isModified() ? " modified" : " unmodified");
+        });
+        QSignalSpy closed(m_page.get(), &OpenPage::closed);
+
+        auto broken = std::make_unique<TWQFFile>();
+        QVERIFY(broken->LoadFromFile(writePage("b.wqf", "<wqf><preproc/></wqf>"), {}));
+        TWQFFile *brokenDoc = broken.get();
+        prompter().Answers << pbOK;
+        QVERIFY(!m_page->replace(broken));
+        QCOMPARE(promptTexts(), QStringList{"unable to find PostProcess section. Won't open!"});
+        QCOMPARE(broken.get(), brokenDoc);
+        QCOMPARE(m_page->document(), old);
+        QCOMPARE(steps, QStringList());
+        QVERIFY(!m_page->isModified());
+
+        auto next = std::make_unique<TWQFFile>();
+        QVERIFY(next->LoadFromFile(writePage("c.wqf", smallPage("c")), {}));
+        next->SetFileName(page);
+        TWQFFile *nextDoc = next.get();
+        QVERIFY(m_page->replace(next));
+        QCOMPARE(steps, (QStringList{"let go of a", "build from c unmodified"}));
+        QCOMPARE(m_page->document(), nextDoc);
+        QVERIFY(!next);
+        QVERIFY(m_page->isModified());
+        QCOMPARE(m_page->fileName(), page);
+        QCOMPARE(closed.count(), 0);
+
+        // Nothing to replace without an open page.
+        m_page->close(false);
+        auto more = std::make_unique<TWQFFile>();
+        QVERIFY(!m_page->replace(more));
+        QVERIFY(more);
+    }
+
+    // The save's first step is the one a copy of the page takes before a check program runs.
+    void storeViewTexts()
+    {
+        int stored = 0;
+        m_page->setSaveSteps({[&](TWQFFile &page) {
+                                  ++stored;
+                                  page.SetFunctionName("typed");
+                              },
+                              {}});
+        m_page->storeViewTexts(); // no page: nothing
+        QCOMPARE(stored, 0);
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        m_page->storeViewTexts();
+        QCOMPARE(stored, 1);
+        QCOMPARE(m_page->document()->GetFunctionName(), QString("typed"));
+        QVERIFY(!m_page->isModified());
+        QVERIFY(m_page->save(page));
+        QCOMPARE(stored, 2);
+    }
 };
 
 PELLORIN_TEST_CLASS(TestOpenPage)

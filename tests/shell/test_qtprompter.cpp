@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "platform/apptitle.h"
 #include "shell/qtprompter.h"
 
 #include <QApplication>
@@ -74,10 +75,11 @@ private slots:
             buttons = box->buttons();
             box->button(QMessageBox::Ok)->click();
         });
+        platform::SetApplicationTitle("page.wqf");
         TPrompt prompt;
         prompt.Text = "unable to find PreProcess section. Won't open!";
         QCOMPARE(prompter.Ask(nullptr, prompt), pbOK);
-        QCOMPARE(caption, QGuiApplication::applicationDisplayName()); // the application's title
+        QCOMPARE(caption, QString("page.wqf")); // the application's title
         QCOMPARE(buttons.size(), 1);
     }
 };

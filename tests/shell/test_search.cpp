@@ -13,6 +13,8 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -523,6 +525,71 @@ private slots:
             QCOMPARE(pages->currentWidget(), htmlSheet);
             QCOMPARE(htmlEdit->selectedText().toUpper(), QString("CUSTOMER"));
         }
+        QVERIFY(!form->openPage()->isModified());
+        results->hide();
+    }
+
+    // The Search menu of the window itself on the sample page.
+    void searchMenuOfTheWindow()
+    {
+        pellorin_test::ProgramDirs dirs;
+        TStartOptions start = dirs.options();
+        start.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
+        TProgram program(start);
+        TMainFrm *form = program.MainForm();
+        using pellorin_test::part;
+        auto *pages = part<QTabWidget>(form, "PageControl1");
+        auto *htmlEdit = part<QsciScintilla>(form, "htmlEdit");
+        form->show();
+        pages->setCurrentWidget(part(form, "HtmlSheet"));
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        htmlEdit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), htmlEdit);
+        htmlEdit->setCursorPosition(0, 0);
+
+        // Find: the dialog for the focused HTML editor, which selects the next occurrence.
+        part<QAction>(form, "MenuItem3")->trigger();
+        TSearchForm *dialog = SearchForm();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->Target.data(), htmlEdit);
+        child<QLineEdit>(dialog, "edtSearch")->setText("customer");
+        child<QPushButton>(dialog, "Button1")->click();
+        QVERIFY(!dialog->isVisible());
+        int line = 0, from = 0, lineTo = 0, to = 0;
+        htmlEdit->getSelection(&line, &from, &lineTo, &to);
+        QCOMPARE(htmlEdit->selectedText(), QString("Customer"));
+        QCOMPARE(htmlEdit->text(line).mid(from, to - from), QString("Customer"));
+        // Find Next: the next one after the caret.
+        QTRY_COMPARE(QApplication::focusWidget(), htmlEdit);
+        part<QAction>(form, "mnuFindNext")->trigger();
+        int nextLine = 0, nextFrom = 0;
+        htmlEdit->getSelection(&nextLine, &nextFrom, &lineTo, &to);
+        QVERIFY(nextLine > line);
+        QCOMPARE(htmlEdit->selectedText(), QString("customer"));
+
+        // In all components: the result window; a line double-clicked shows its component.
+        part<QAction>(form, "MenuItem3")->trigger();
+        child<QCheckBox>(dialog, "SearchInComp")->setChecked(true);
+        child<QPushButton>(dialog, "Button1")->click();
+        TSearchResultForm *results = SearchResultForm();
+        QVERIFY(results->isVisible());
+        const QStringList found = lines(results);
+        const qsizetype postLine = firstStarting(found, "post: 1 - ");
+        QVERIFY(postLine > 0);
+        clickRow(results, int(postLine), true);
+        QCOMPARE(pages->currentWidget(), part(form, "PostSheet"));
+        TDataList selected;
+        form->PostEditor()->GetSelected(&selected);
+        QCOMPARE(selected.size(), size_t(1));
+        QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("1"));
+
+        // Search Result: the same hits again after the window was closed.
+        child<QPushButton>(results, "Button1")->click();
+        QVERIFY(!results->isVisible());
+        part<QAction>(form, "MenuItem10")->trigger();
+        QVERIFY(results->isVisible());
+        QCOMPARE(lines(results), found);
         QVERIFY(!form->openPage()->isModified());
         results->hide();
     }

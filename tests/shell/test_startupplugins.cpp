@@ -5,6 +5,7 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "platform/appdirs.h"
+#include "platform/apptitle.h"
 #include "platform/folderlist.h"
 #include "programdirs.h"
 #include "shell/mainform.h"
@@ -143,14 +144,14 @@ private slots:
         TMainFrm *form = program.MainForm();
         const qint64 before = form->windowIcon().cacheKey();
         form->SetFileName("/sites/mtMorivane_Nobody/list.wqf");
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("(Nobody) list.wqf"));
+        QCOMPARE(platform::ApplicationTitle(), QString("(Nobody) list.wqf"));
         QCOMPARE(form->windowIcon().cacheKey(), before);
         form->SetFileName("C:\\Sites\\mtmorivane_Acme\\pages\\list.wqf");
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("(Acme) list.wqf"));
+        QCOMPARE(platform::ApplicationTitle(), QString("(Acme) list.wqf"));
         QVERIFY(form->windowIcon().cacheKey() != before);
         QCOMPARE(form->windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
         form->SetFileName("/home/me/list.wqf");
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("list.wqf"));
+        QCOMPARE(platform::ApplicationTitle(), QString("list.wqf"));
     }
 };
 

@@ -1,0 +1,14 @@
+#include "apptitle.h"
+
+#include <QCoreApplication>
+#include <optional>
+
+namespace {
+std::optional<QString> g_title;
+} // namespace
+
+namespace platform {
+QString ApplicationTitle() { return g_title ? *g_title : QCoreApplication::applicationName(); }
+
+void SetApplicationTitle(const QString &title) { g_title = title; }
+} // namespace platform

@@ -1,0 +1,105 @@
+#include "keydispatch.h"
+
+#include "checks/pellorinplugin.h"
+#include "diagramcommands.h"
+#include "mainform.h"
+#include "platform/slotguard.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTabBar>
+#include <QTimer>
+
+namespace {
+// Qt's tab bar switches tabs on the arrow keys whatever the modifiers; with Alt they move
+// the selected components, and the diagram they moved on must stay in view.
+bool altArrowOnTabBar(QObject *receiver, const QKeyEvent &event)
+{
+    const int key = event.key();
+    return qobject_cast<QTabBar *>(receiver) && event.modifiers().testFlag(Qt::AltModifier) &&
+           (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down);
+}
+
+// ASCII only: other letters and digits never make a name.
+bool isTypeAheadChar(QChar key)
+{
+    const char16_t c = key.unicode();
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+} // namespace
+
+KeyDispatch::KeyDispatch(TMainFrm &window, QTimer &timer) : m_window(window), m_timer(timer)
+{
+    m_timer.setInterval(500);
+    m_timer.setSingleShot(true);
+    m_timer.stop();
+    connect(&m_timer, &QTimer::timeout, this, guarded([this] { SearchTimerTimer(); }));
+    qApp->installEventFilter(this);
+}
+
+KeyDispatch::~KeyDispatch() = default;
+
+bool KeyDispatch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || watched != firstReceiver())
+        return false;
+    auto *keyEvent = static_cast<QKeyEvent *>(event);
+    bool consumed = false;
+    runGuarded([&] {
+        uint16_t key = platform::VirtualKeyFromEvent(*keyEvent);
+        FormKeyDown(key, platform::ShiftStateFromEvent(*keyEvent));
+        consumed = key == 0 || altArrowOnTabBar(watched, *keyEvent);
+        // Ctrl and Alt combinations type no character.
+        const QString text = keyEvent->text();
+        if (!consumed && text.size() == 1 &&
+            !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            FormKeyPress(text.front());
+    });
+    if (consumed)
+        event->accept();
+    return consumed;
+}
+
+QWidget *KeyDispatch::firstReceiver() const
+{
+    // Keys of other windows (dialogs, menus) are theirs.
+    if (QWidget *grabber = QWidget::keyboardGrabber())
+        return grabber->window() == &m_window ? grabber : nullptr;
+    QWidget *focused = m_window.focusWidget();
+    return focused ? focused : &m_window;
+}
+
+bool KeyDispatch::textControlFocused() const { return IsEditControl(m_window.focusWidget()); }
+
+void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState Shift)
+{
+    if (Key == VK_DELETE) {
+        // Otherwise the key goes on to the focused control; the plug-ins never see it.
+        TGraphEditor *editor = m_window.ActiveGraphEditor();
+        if (editor && !textControlFocused()) {
+            Key = 0;
+            m_window.DeleteSelected(editor);
+        }
+        return;
+    }
+    bool handled = false;
+    DispatchShortCut(Key, Shift, handled);
+    if (handled)
+        Key = 0;
+}
+
+void KeyDispatch::FormKeyPress(QChar Key)
+{
+    if (!isTypeAheadChar(Key) || textControlFocused() || !m_window.GetCurrentDoc())
+        return;
+    m_timer.stop();
+    m_timer.start();
+    m_typeAhead += Key;
+    m_window.SelectItemByName(m_typeAhead);
+}
+
+void KeyDispatch::SearchTimerTimer()
+{
+    m_typeAhead.clear();
+    m_timer.stop();
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The main window's keys, seen before its focused control sees them: Delete deletes the
+// active diagram's selection, every other key is offered to the shortcut plug-ins first, and
+// letters and digits typed outside a text control select the component of that name
+// (type-ahead). Menu shortcuts are not handled here.
+#include "platform/keys.h"
+
+#include <QChar>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+class QTimer;
+class QWidget;
+class TMainFrm;
+
+class KeyDispatch : public QObject {
+    Q_OBJECT
+public:
+    // Watches the application's key presses bound for the window's widgets. The timer
+    // (SearchTimer, the window's) ends a type-ahead 500 ms after its last key.
+    KeyDispatch(TMainFrm &window, QTimer &timer);
+    ~KeyDispatch() override;
+    KeyDispatch(const KeyDispatch &) = delete;
+    KeyDispatch &operator=(const KeyDispatch &) = delete;
+
+    // What was typed so far; empty once the timer ended it.
+    const QString &TypeAhead() const { return m_typeAhead; }
+
+    // Delete, or the shortcut plug-ins; Key becomes 0 when it was consumed.
+    void FormKeyDown(uint16_t &Key, TShiftState Shift);
+    // A typed character: an ASCII letter or digit, outside a text control, with a page open,
+    // grows the type-ahead and selects by it. The key is never consumed.
+    void FormKeyPress(QChar Key);
+    void SearchTimerTimer();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // A key event climbs from its receiver to the parents; only its first receiver counts.
+    QWidget *firstReceiver() const;
+    bool textControlFocused() const;
+
+    TMainFrm &m_window;
+    QTimer &m_timer;
+    QString m_typeAhead;
+};

@@ -1,0 +1,224 @@
+#include "palette.h"
+
+#include "base/mathutils.h"
+#include "editors/lclgrapheditor.h"
+#include "editors/morivanecomponents.h"
+#include "editors/wqfeditors.h"
+#include "editors/wqfmacros.h"
+#include "model/wqftypes.h"
+#include "openpage.h"
+#include "picturecache.h"
+#include "platform/slotguard.h"
+
+#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVariant>
+#include <algorithm>
+
+namespace {
+const char *const kTag = "Tag";
+
+int tagOf(const QAbstractButton *button) { return button->property(kTag).toInt(); }
+
+// A caption shows "&" as a mnemonic; a kind's or macro's caption is shown as it is.
+QString buttonText(const QString &caption) { return QString(caption).replace(u'&', QStringLiteral("&&")); }
+} // namespace
+
+QSize paletteButtonSize(double screenDpi) { return {RoundToInt(48 * screenDpi / 96), RoundToInt(64 * screenDpi / 96)}; }
+
+int modelScrollPos(int position, double screenDpi) { return RoundToInt(position / (screenDpi / 96)); }
+
+TPoint gridLandingPoint(int h, int v) { return {(h + 16) / 32 * 32, (v + 13) / 26 * 26}; }
+
+const QImage *GetImage(PictureCache &Pictures, const QString &ImagesDir, const QString &Prefix, const QString &Key)
+{
+    return Pictures.get(ImagesDir, Prefix + Key);
+}
+
+const QImage *GetItemImage(PictureCache &Pictures, const QString &ImagesDir, const TWQFItem *Item, const QString &Kind)
+{
+    if (const TWQFPasMacro *bound = ItemPasMacro(Item); bound && bound->Macro)
+        return GetImage(Pictures, ImagesDir, QStringLiteral("macro"), bound->Macro->Name);
+    return GetImage(Pictures, ImagesDir, QStringLiteral("rule"), Kind);
+}
+
+std::unique_ptr<QImage> LoadNoteImage(const QString &ImagesDir)
+{
+    const QString path = ImagesDir + QStringLiteral("comment.png");
+    if (!QFileInfo::exists(path))
+        return nullptr;
+    auto picture = std::make_unique<QImage>();
+    if (!picture->load(path))
+        return nullptr;
+    return picture;
+}
+
+void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item)
+{
+    Code.clear();
+    TWQFPasMacro *bound = ItemPasMacro(Item);
+    if (!bound || !bound->Macro)
+        return;
+    bound->Macro->InitValues(bound->Values);
+    SetGrayValue(bound->Values, Doc, Section, Item);
+    bound->Generate(Code);
+    SetCode(Item, Code);
+}
+
+Palette::Palette(Window window, double screenDpi) : m_window(std::move(window)), m_screenDpi(screenDpi) {}
+
+QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QImage *Glyph, const QString &Caption)
+{
+    auto *button = new QToolButton(Panel);
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setFocusPolicy(Qt::NoFocus);
+    const QSize size = paletteButtonSize(m_screenDpi);
+    button->setGeometry(Left, 2, size.width(), size.height());
+    if (Glyph && !Glyph->isNull()) {
+        button->setIcon(QIcon(QPixmap::fromImage(*Glyph)));
+        button->setIconSize(Glyph->size().boundedTo(size));
+    }
+    button->setText(buttonText(Caption));
+    button->setProperty(kTag, 0);
+    Left += button->width();
+    return button;
+}
+
+void Palette::BuildPalette(QWidget *Panel)
+{
+    int left = 2;
+    const ComponentDescrList &kinds = ComponentDescrs();
+    for (size_t i = 0; i < kinds.size(); ++i) {
+        const TComponentDescr &kind = *kinds[i];
+        QAbstractButton *button = PlacePaletteButton(
+            Panel, left, GetImage(m_window.pictures, m_window.imagesDir, QStringLiteral("rule"), kind.Name),
+            kind.UserName);
+        button->setProperty(kTag, int(i));
+        QObject::connect(button, &QAbstractButton::clicked, button,
+                         guarded([this, button] { PaletteButtonClick(button); }));
+    }
+    {
+        const std::unique_ptr<QImage> glyph = LoadNoteImage(m_window.imagesDir);
+        QAbstractButton *button = PlacePaletteButton(Panel, left, glyph.get(), QStringLiteral("NOTE"));
+        QObject::connect(button, &QAbstractButton::clicked, button,
+                         guarded([this, button] { NoteButtonClick(button); }));
+    }
+    const MacroList &macros = Macros();
+    for (int i = 0; i < macros.Count(); ++i) {
+        const TPascalMacro &macro = *macros.At(i);
+        QAbstractButton *button = PlacePaletteButton(
+            Panel, left, GetImage(m_window.pictures, m_window.imagesDir, QStringLiteral("macro"), macro.Name),
+            macro.Caption);
+        button->setProperty(kTag, i);
+        QObject::connect(button, &QAbstractButton::clicked, button,
+                         guarded([this, button] { MacroButtonClick(button); }));
+    }
+    int height = std::max(Panel->height(), Panel->minimumHeight());
+    for (const QWidget *control : Panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        height = std::max(height, control->y() + control->height());
+    if (height > Panel->height())
+        Panel->setFixedHeight(height);
+}
+
+DiagramTab &Palette::tabOf(const QAbstractButton *Sender) const
+{
+    return Sender->parentWidget() == m_window.tabs[0].palette ? m_window.tabs[0] : m_window.tabs[1];
+}
+
+TPoint Palette::modelScrollOf(const DiagramTab &tab) const
+{
+    return {modelScrollPos(tab.horzScroll->value(), m_screenDpi), modelScrollPos(tab.vertScroll->value(), m_screenDpi)};
+}
+
+TWQFItem *Palette::addComponent(const DiagramTab &tab, TWQFSection *section, const TComponentDescr &kind,
+                                const QString &type, bool withDefaults)
+{
+    // A kind that cannot make its value elements adds nothing, not even the bare component.
+    const QString error = kind.paramNodesError();
+    if (!error.isEmpty()) {
+        m_window.page.showMessage(error);
+        return nullptr;
+    }
+    const TPoint scroll = modelScrollOf(tab);
+    const TPoint at = gridLandingPoint(scroll.X, scroll.Y);
+    TWQFItem *item = section->AddItem(type);
+    kind.CreateParamNodes(item, withDefaults);
+    item->SetX(at.X);
+    item->SetY(at.Y);
+    return item;
+}
+
+void Palette::added(TGraphEditor *editor)
+{
+    if (editor)
+        editor->Rebuild();
+    // The page changed: closing must not discard the addition without asking.
+    m_window.page.setModified(true);
+}
+
+void Palette::PaletteButtonClick(QAbstractButton *Sender)
+{
+    TWQFFile *doc = m_window.page.document();
+    const int tag = tagOf(Sender);
+    const ComponentDescrList &kinds = ComponentDescrs();
+    if (!doc || tag < 0 || tag >= int(kinds.size()))
+        return;
+    const TComponentDescr &kind = *kinds[size_t(tag)];
+    DiagramTab &tab = tabOf(Sender);
+    TWQFSection *section = doc->FindSection(tab.section);
+    if (!section)
+        return;
+    if (!addComponent(tab, section, kind, kind.Name, true))
+        return;
+    added(tab.editor.get());
+}
+
+void Palette::MacroButtonClick(QAbstractButton *Sender)
+{
+    TWQFFile *doc = m_window.page.document();
+    const int tag = tagOf(Sender);
+    if (!doc || tag < 0 || tag >= Macros().Count())
+        return;
+    const TComponentDescr *kind = FindComponentDescr(QStringLiteral("DELPHI"));
+    if (!kind)
+        kind = FindComponentDescr(QStringLiteral("SCRIPT"));
+    if (!kind) {
+        m_window.page.showMessage(QStringLiteral("DELPHI or SCRIPT not available"));
+        return;
+    }
+    DiagramTab &tab = tabOf(Sender);
+    TWQFSection *section = doc->FindSection(tab.section);
+    if (!section)
+        return;
+    // Always of the type the macros are written for, whichever kind gave the value elements.
+    TWQFItem *item = addComponent(tab, section, *kind, QStringLiteral("DELPHI"), false);
+    if (!item)
+        return;
+    TPascalMacro *macro = Macros().At(tag);
+    item->SetMacro(std::make_unique<TWQFPasMacro>(macro));
+    item->SetComment(QStringLiteral("macro: ") + macro->Caption);
+    QString code;
+    ApplyMacro(doc, section, code, item);
+    added(tab.editor.get());
+}
+
+void Palette::NoteButtonClick(QAbstractButton *)
+{
+    TWQFFile *doc = m_window.page.document();
+    TGraphEditor *editor = m_window.activeEditor ? m_window.activeEditor() : nullptr;
+    auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
+    if (!doc || !source || !source->Section())
+        return;
+    const QString name = source->Section()->GetName();
+    const DiagramTab &tab = name == u"preproc" ? m_window.tabs[0] : m_window.tabs[1];
+    const TPoint scroll = modelScrollOf(tab);
+    if (!doc->FindSection(name))
+        return;
+    m_window.notes.push_back(NewCommentRect(name, ClampedAdd(scroll.X, 5), ClampedAdd(scroll.Y, 5)));
+    added(editor);
+}

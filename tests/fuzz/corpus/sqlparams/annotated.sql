@@ -1,0 +1,1 @@
+where id = :id:i:5 and nm = :nm:s:''abc'' and x = :x:f:1.5

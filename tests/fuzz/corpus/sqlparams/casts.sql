@@ -1,0 +1,1 @@
+select a::int, :v::text from t where a = '12:30:00' and b = :b:d:''2020'' and c = :c:i::d

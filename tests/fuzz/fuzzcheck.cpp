@@ -1,0 +1,68 @@
+#include "fuzzcheck.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace fuzz {
+namespace {
+const uint8_t *g_data = nullptr;
+size_t g_size = 0;
+} // namespace
+
+Input::Input(const uint8_t *data, size_t size) : m_data(data), m_size(size)
+{
+    g_data = data;
+    g_size = size;
+}
+
+Input::~Input()
+{
+    g_data = nullptr;
+    g_size = 0;
+}
+
+QByteArray escaped(const QByteArray &bytes)
+{
+    QByteArray out;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '"')
+            out += '\\', out += c;
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (u < 0x20 || u >= 0x7f)
+            out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
+        else
+            out += c;
+    }
+    return out;
+}
+
+void fail(const char *property, const char *file, int line, const QString &detail)
+{
+    std::fprintf(stderr, "\n== property violated: %s\n   at %s:%d\n", property, file, line);
+    if (!detail.isEmpty())
+        std::fprintf(stderr, "   %s\n", detail.toUtf8().constData());
+    if (g_data)
+        std::fprintf(stderr, "   input (%zu bytes): \"%s\"\n", g_size,
+                     escaped(QByteArray(reinterpret_cast<const char *>(g_data), qsizetype(g_size))).constData());
+    std::fflush(stderr);
+    std::abort();
+}
+
+void startGuiApplication()
+{
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char *argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication *app = new QGuiApplication(argc, argv); // lives as long as the process
+    (void)app;
+}
+
+} // namespace fuzz
