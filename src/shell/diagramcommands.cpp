@@ -1,5 +1,6 @@
 #include "diagramcommands.h"
 
+#include "base/atomicfile.h"
 #include "base/mathutils.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSet>
 #include <QTabWidget>
@@ -45,18 +45,6 @@ bool insideComboBox(const QWidget *control)
 QString controlDescription(const QWidget *control)
 {
     return control->objectName() + u':' + QLatin1String(control->metaObject()->className());
-}
-
-// Writes the whole file or leaves what was there; reason receives the system's words.
-bool writeWhole(const QString &fileName, const QByteArray &bytes, QString &reason)
-{
-    QSaveFile file(fileName);
-    // A failed final flush must not let commit() rename a short file over the old one.
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
-        return true;
-    reason = file.errorString();
-    file.cancelWriting();
-    return false;
 }
 } // namespace
 
@@ -513,7 +501,7 @@ void DiagramCommands::SectionScreenShot()
         else if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
             reason = QStringLiteral("the picture could not be encoded");
         else
-            writeWhole(fileName, bytes, reason);
+            WriteFileAtomically(fileName, bytes, &reason);
     }
     if (!reason.isEmpty())
         m_parts.page->showMessage(QStringLiteral("Unable to save the picture: ") + fileName +
