@@ -206,14 +206,14 @@ void TGraphEditor::SetSelected(const TDataList *List, bool Value)
         for (const auto &item : m_items)
             item->Selected = Value;
         changed = true;
-    } else {
-        for (void *data : *List) {
-            TGraphEditorItem *item = FindItem(data);
-            if (item && item->Selected != Value) {
+    } else if (!List->empty()) {
+        // One walk over the items, so that selecting many costs no more than listing them.
+        const std::unordered_set<void *> wanted(List->begin(), List->end());
+        for (const auto &item : m_items)
+            if (item->Selected != Value && wanted.count(item->Data)) {
                 item->Selected = Value;
                 changed = true;
             }
-        }
     }
     if (changed) {
         NotifySelection(true);

@@ -1,6 +1,8 @@
 #include "diagramcommands.h"
 
+#include "base/atomicfile.h"
 #include "base/mathutils.h"
+#include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
@@ -18,7 +20,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSet>
 #include <QTabWidget>
@@ -44,18 +45,6 @@ bool insideComboBox(const QWidget *control)
 QString controlDescription(const QWidget *control)
 {
     return control->objectName() + u':' + QLatin1String(control->metaObject()->className());
-}
-
-// Writes the whole file or leaves what was there; reason receives the system's words.
-bool writeWhole(const QString &fileName, const QByteArray &bytes, QString &reason)
-{
-    QSaveFile file(fileName);
-    // A failed final flush must not let commit() rename a short file over the old one.
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
-        return true;
-    reason = file.errorString();
-    file.cancelWriting();
-    return false;
 }
 } // namespace
 
@@ -442,13 +431,13 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
     const QString before = item->GetJump(exit);
     const QString codeBefore = GetCode(item);
     item->SetJump(exit, to ? to->GetName() : QString());
-    RegenerateMacroCode(item);
+    if (RegenerateMacroCode(item))
+        if (auto *changer = dynamic_cast<TPanelChanger *>(editor))
+            UpdateGeneratedScript(changer->TagsEditor(), GetCode(item));
     if (item->GetJump(exit) != before || GetCode(item) != codeBefore)
         m_parts.page->setModified(true);
-    // The diagram paints what it read at its last listing; the listing is read again, the
-    // editor's items (and so the selection) stay.
-    TDataList listing;
-    source->GetItems(listing);
+    // The selection and the property panel stay; the diagram shows the new arrow.
+    source->Refresh();
     editor->Invalidate();
 }
 
@@ -512,7 +501,7 @@ void DiagramCommands::SectionScreenShot()
         else if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
             reason = QStringLiteral("the picture could not be encoded");
         else
-            writeWhole(fileName, bytes, reason);
+            WriteFileAtomically(fileName, bytes, &reason);
     }
     if (!reason.isEmpty())
         m_parts.page->showMessage(QStringLiteral("Unable to save the picture: ") + fileName +

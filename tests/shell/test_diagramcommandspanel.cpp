@@ -1,0 +1,259 @@
+#include "common/scriptedprompter.h"
+#include "common/testmain.h"
+#include "common/testutil.h"
+#include "editors/dynamicctrlutils.h"
+#include "editors/lclgrapheditor.h"
+#include "editors/morivanecomponents.h"
+#include "editors/wqfeditors.h"
+#include "editors/wqfmacros.h"
+#include "programdirs.h"
+#include "shell/diagramcommands.h"
+#include "shell/diagramtab.h"
+#include "shell/globaloptions.h"
+#include "shell/openpage.h"
+#include "shell/startup.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+
+using pellorin_test::PrompterGuard;
+using pellorin_test::writeBytes;
+
+namespace {
+QByteArray component(const QByteArray &name, const QByteArray &type, const QByteArray &exit1, int x,
+                     const QByteArray &values)
+{
+    return "<c><n>" + name + "</n><t>" + type + "</t><c>" + name + " comment</c><j/><j>" + exit1 + "</j><x>" +
+           QByteArray::number(x) + "</x><y>52</y><values>" + values + "</values></c>";
+}
+
+// The editor the window gives a diagram tab: a panel changer whose rows go into the tab's
+// property scroll box.
+struct PanelTab {
+    DiagramTab tab;
+    TPanelChanger *changer = nullptr;
+    QWidget *rows = nullptr;
+
+    void make(int index, QTabWidget *pages)
+    {
+        tab.section = index == 0 ? QStringLiteral("preproc") : QStringLiteral("postproc");
+        tab.sheet = new QWidget;
+        tab.diagramPanel = new QWidget(tab.sheet);
+        tab.image = new TImage(tab.diagramPanel);
+        tab.image->setObjectName(index == 0 ? QStringLiteral("Image1") : QStringLiteral("Image2"));
+        tab.horzScroll = new QScrollBar(Qt::Horizontal, tab.diagramPanel);
+        tab.vertScroll = new QScrollBar(Qt::Vertical, tab.diagramPanel);
+        layoutDiagramPlace(tab.diagramPanel, tab.image, tab.horzScroll, tab.vertScroll);
+        tab.propertyScroll = new QScrollArea(tab.sheet);
+        tab.propertyScroll->setWidgetResizable(true);
+        tab.propertyScroll->setFixedWidth(300);
+        rows = new QWidget;
+        tab.propertyScroll->setWidget(rows);
+        auto *layout = new QHBoxLayout(tab.sheet);
+        layout->addWidget(tab.diagramPanel, 1);
+        layout->addWidget(tab.propertyScroll);
+        pages->addTab(tab.sheet, index == 0 ? QStringLiteral("Pre process") : QStringLiteral("Post process"));
+    }
+    void bind(TWQFSection *section, TCommentRectList *notes)
+    {
+        auto source = std::make_unique<TWQFEditorSource>(section, notes);
+        TWQFEditorSource *raw = source.get();
+        auto made = std::make_unique<TPanelChanger>(rows, tab.image, tab.horzScroll, tab.vertScroll, std::move(source));
+        raw->Editor = made.get();
+        made->TagsEditor()->ScrollBox = tab.propertyScroll;
+        changer = made.get();
+        tab.editor = std::move(made);
+        tab.editor->SetGraphSize({1024, 1024});
+        tab.editor->Rebuild();
+    }
+};
+} // namespace
+
+// The diagram commands with the property panel beside each diagram: a paste into one of the
+// panel's fields, and the panel let go of, built again or updated by the commands.
+class TestDiagramCommandsPanel : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<pellorin_test::ProgramDirs> m_dirs;
+    std::unique_ptr<PrompterGuard> m_prompter;
+    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<OpenPage> m_page;
+    std::unique_ptr<std::array<DiagramTab, 2>> m_tabs;
+    TCommentRectList m_notes;
+    QTabWidget *m_pages = nullptr;
+    QMenu *m_menu = nullptr;
+    std::unique_ptr<DiagramCommands> m_commands;
+    QStringList m_log;
+    PanelTab m_made[2];
+
+    TWQFSection *section() const { return m_page->document()->FindSection("preproc"); }
+    TWQFItem *item(const QString &name) const { return FindItemByName(section()->Items(), name); }
+    TPanelChanger *pre() const { return m_made[0].changer; }
+    TTagsEditor *panel() const { return pre()->TagsEditor(); }
+    void select(const QString &name)
+    {
+        const TDataList one{item(name)};
+        pre()->SetSelected(nullptr, false);
+        pre()->SetSelected(&one, true);
+    }
+    template <class T> T *control(int n = 0) const
+    {
+        for (const auto &binding : panel()->Owned())
+            if (auto *c = qobject_cast<T *>(binding->Control.data()))
+                if (n-- == 0)
+                    return c;
+        return nullptr;
+    }
+    QPoint middleOf(const QString &name) const
+    {
+        Rect r;
+        if (!pre()->GetItemRect(item(name), r))
+            qFatal("no such component on the diagram");
+        const TPoint p = pre()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        return QPoint(p.X, p.Y);
+    }
+
+private slots:
+    void init()
+    {
+        m_dirs = std::make_unique<pellorin_test::ProgramDirs>();
+        m_prompter = std::make_unique<PrompterGuard>();
+        InitModules(m_dirs->options());
+        QVERIFY(LoadComponentDescrs(QString(PELLORIN_RESOURCES) + "/components").isEmpty());
+        QVERIFY(LoadMacros(QString(PELLORIN_RESOURCES) + "/macros").isEmpty());
+        OptionStore().SetDbgClip(true);
+
+        const QString path = m_dirs->filePath("page.wqf");
+        writeBytes(path, "<wqf><function><fn>orders</fn></function><preproc>" +
+                             component("1", "SELECTQUERY", "", 64, "<query>select 1</query>") +
+                             component("2", "SET", "", 256, "<n>a</n><v>1</v>") +
+                             component("3", "SCRIPT", "", 448, "<v>x := 1;</v>") + "</preproc><postproc/></wqf>");
+        m_window = std::make_unique<QWidget>();
+        m_window->resize(1100, 600);
+        m_pages = new QTabWidget(m_window.get());
+        m_pages->setGeometry(0, 0, 1100, 600);
+        m_menu = new QMenu(m_window.get());
+        m_page = std::make_unique<OpenPage>();
+        QVERIFY(m_page->open(path));
+        m_tabs = std::make_unique<std::array<DiagramTab, 2>>();
+        for (int i = 0; i < 2; ++i) {
+            m_made[i] = PanelTab();
+            m_made[i].make(i, m_pages);
+            m_made[i].bind(m_page->document()->FindSection(i == 0 ? "preproc" : "postproc"), &m_notes);
+            m_made[i].changer = static_cast<TPanelChanger *>(m_made[i].tab.editor.get());
+        }
+        for (int i = 0; i < 2; ++i)
+            (*m_tabs)[size_t(i)] = std::move(m_made[i].tab);
+        m_log.clear();
+        m_commands = std::make_unique<DiagramCommands>(
+            DiagramCommands::Parts{m_window.get(), m_page.get(), m_tabs.get(), &m_notes, m_pages, m_menu,
+                                   [this](const QString &line) { m_log << line; }});
+        // As the window wires the mouse releases on its diagram images.
+        for (DiagramTab &tab : *m_tabs)
+            tab.image->OnMouseUp = [this](QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                                          int y) { m_commands->Image1MouseUp(sender, button, shift, x, y); };
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+    void cleanup()
+    {
+        m_commands.reset();
+        m_tabs.reset();
+        m_window.reset();
+        m_page.reset();
+        ClearMacros();
+        ClearComponentDescrs();
+        DoneModules();
+        const int unanswered = (*m_prompter)->Unanswered;
+        m_prompter.reset();
+        m_dirs.reset();
+        QCOMPARE(unanswered, 0);
+    }
+
+    void pasteIntoAPanelField()
+    {
+        select("1");
+        auto *comment = control<QLineEdit>();
+        auto *query = control<QsciScintilla>();
+        QVERIFY(comment && query);
+        QCOMPARE(comment->text(), QString("1 comment"));
+        const QString copied = "<c><n>9</n><t>SET</t><j/><j/><x>0</x><y>0</y></c>";
+        QGuiApplication::clipboard()->setText(copied);
+
+        comment->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), comment);
+        comment->setCursorPosition(0);
+        m_commands->PasteCommand(0, 0);
+        QCOMPARE(comment->text(), copied + "1 comment");
+        QCOMPARE(item("1")->GetComment(), copied + "1 comment"); // the field writes into the page
+        QCOMPARE(m_log, QStringList{"is edit control focused :QLineEdit"});
+
+        query->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), query);
+        query->selectAll();
+        m_commands->PasteCommand(0, 0);
+        QCOMPARE(item("1")->GetQuery(), copied);
+        QCOMPARE(section()->Items().size(), size_t(3)); // no component was added
+        QVERIFY(m_log.last().startsWith("is edit control focused "));
+    }
+
+    void deleteLetsGoOfThePanel()
+    {
+        select("2");
+        QVERIFY(!panel()->Owned().empty());
+        QCOMPARE(panel()->Item(), item("2"));
+        (*m_prompter)->Answers << pbYes;
+        m_commands->DeleteSelected(pre());
+        QVERIFY(!item("2"));
+        QVERIFY(panel()->Owned().empty());
+        QVERIFY(!panel()->Item());
+        QCoreApplication::processEvents(); // controls deleted later go now
+        QCOMPARE(m_made[0].rows->findChildren<QLineEdit *>().size(), 0);
+    }
+
+    void flipBuildsThePanelAgain()
+    {
+        select("1");
+        m_commands->FlipQueryType();
+        QCOMPARE(panel()->Item(), item("1"));
+        QCOMPARE(control<QLabel>()->text(), QString("1: INSERTUPDATEQUERY"));
+    }
+
+    void shiftClickShowsTheNewCode()
+    {
+        TWQFItem *script = item("3");
+        auto macro = std::make_unique<TWQFPasMacro>(Macros().Find("looplimit"));
+        QVERIFY(macro->Macro);
+        macro->Macro->InitValues(macro->Values);
+        script->SetMacro(std::move(macro));
+        RegenerateMacroCode(script);
+        select("3");
+        QsciScintilla *generated = nullptr;
+        for (QsciScintilla *editor : m_made[0].rows->findChildren<QsciScintilla *>())
+            if (editor->isReadOnly())
+                generated = editor;
+        QVERIFY(generated);
+        QVERIFY(!generated->text().contains("orders_pre_2;"));
+
+        QTest::mouseClick(pre()->Content(), Qt::RightButton, Qt::ShiftModifier, middleOf("2"));
+        QCOMPARE(script->GetJump(1), QString("2"));
+        QVERIFY(GetCode(script).contains("orders_pre_2;"));
+        QCOMPARE(generated->text(), GetCode(script));
+        QCOMPARE(panel()->Item(), script); // the panel was not built again
+        QVERIFY(m_page->isModified());
+    }
+};
+
+PELLORIN_TEST_CLASS(TestDiagramCommandsPanel)
+#include "test_diagramcommandspanel.moc"
