@@ -26,12 +26,13 @@ struct TabNames {
     const char *splitter;
     const char *propertyPanel;
     const char *propertyScroll;
+    const char *propertyRows;
 };
 constexpr TabNames kTabNames[2] = {
     {"Pre process", "PreSheet", "Panel2", "ImagePanel", "Image1", "PreHorzScroll", "PreVertScroll", "Splitter2",
-     "PrePanel", "PreScroll"},
+     "PrePanel", "PreScroll", "PrePropertyRows"},
     {"Post process", "PostSheet", "Panel6", "Panel4", "Image2", "PostHorzScroll", "PostVertScoll", "Splitter3",
-     "PostPanel", "PostScroll"},
+     "PostPanel", "PostScroll", "PostPropertyRows"},
 };
 
 template <class T> T *named(T *object, const char *name)
@@ -77,8 +78,13 @@ void DiagramTab::build(TWQFSection *sectionOfPage, TCommentRectList *notes, cons
         made->DstArrow = settings.dstArrow;
         made->onMoved = settings.changed;
         TWQFEditorSource *raw = made.get();
-        editor = std::make_unique<TImageGraphEditor>(image, horzScroll, vertScroll, std::move(made));
+        editor = std::make_unique<TPanelChanger>(propertyRows, image, horzScroll, vertScroll, std::move(made));
         raw->Editor = editor.get();
+        editor->TagsEditor()->ScrollBox = propertyScroll;
+        editor->OnChange = [changed = settings.changed](TTagsEditor *) {
+            if (changed)
+                changed();
+        };
     }
     source()->SetSection(sectionOfPage);
     editor->SetGraphSize(diagramSize(sectionOfPage, settings.screenDpi));
@@ -104,6 +110,8 @@ DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
     tab.propertyPanel = named(new QWidget, names.propertyPanel);
     tab.propertyScroll = named(new QScrollArea(tab.propertyPanel), names.propertyScroll);
     tab.propertyScroll->setWidgetResizable(true);
+    tab.propertyRows = named(new QWidget, names.propertyRows);
+    tab.propertyScroll->setWidget(tab.propertyRows);
     tab.propertyScroll->installEventFilter(resizeWatcher);
     auto *panelLayout = new QVBoxLayout(tab.propertyPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
