@@ -34,6 +34,20 @@ bool isNamed(const XmlNode *node, const QString &name)
     return node && node->isElement() && !name.isEmpty() && node->name() == name;
 }
 
+// An entry's name edit across the panel lies under the entry's "Delete" button at its right
+// end: what is typed there stops short of the button. Both follow the panel's right edge, so
+// the margin stays right when the panel is resized.
+void keepTextClearOf(const QWidget *button, const std::vector<TControlBind *> &entry)
+{
+    for (const TControlBind *binding : entry)
+        if (auto *edit = qobject_cast<QLineEdit *>(binding->Control.data())) {
+            const QRect under = edit->geometry().intersected(button->geometry());
+            QMargins margins = edit->textMargins();
+            margins.setRight(under.isEmpty() ? 0 : edit->geometry().right() - button->x() + 3);
+            edit->setTextMargins(margins);
+        }
+}
+
 void setBold(QLabel *label, bool bold)
 {
     QFont font = label->font();
@@ -655,6 +669,7 @@ int TTagsEditor::LayoutRows()
                 button->setText(QStringLiteral("Delete"));
                 button->setGeometry(clientWidth - 72, rowTop + 16, 72, 20);
                 SetAnchors(button, akTop | akRight);
+                keepTextClearOf(button, binding->Linked);
             } else {
                 button->move(button->x(), top);
                 button->resize(72, button->height());

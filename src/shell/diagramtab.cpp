@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -53,6 +54,11 @@ public:
     }
     std::function<void()> onMoved;
 };
+
+// The rows of a variable entry put its name edit and type drop-down side by side, 100 pixels
+// wide each and 2 apart, and its "Delete" button, 72 wide, at the panel's right edge: a
+// narrower panel puts the button over the drop-down.
+constexpr int kNarrowestPanel = 100 + 2 + 100 + 2 + 72;
 
 // v scaled from 96 dots per inch, halves to even.
 int scaledToScreen(int v, double dpi) { return RoundToInt(v * dpi / 96.0); }
@@ -113,6 +119,12 @@ DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
     tab.propertyRows = named(new QWidget, names.propertyRows);
     tab.propertyScroll->setWidget(tab.propertyRows);
     tab.propertyScroll->installEventFilter(resizeWatcher);
+    // Also with its vertical scroll bar shown the rows get that width.
+    const int panelWidth =
+        kNarrowestPanel +
+        tab.propertyScroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tab.propertyScroll) +
+        2 * tab.propertyScroll->frameWidth();
+    tab.propertyPanel->setMinimumWidth(panelWidth);
     auto *panelLayout = new QVBoxLayout(tab.propertyPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
@@ -123,7 +135,7 @@ DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
     tab.splitter->addWidget(tab.propertyPanel);
     tab.splitter->setStretchFactor(0, 1);
     tab.splitter->setStretchFactor(1, 0);
-    tab.splitter->setSizes({TMainFrm::DesignWidth - 260, 260});
+    tab.splitter->setSizes({TMainFrm::DesignWidth - panelWidth, panelWidth});
 
     auto *layout = new QVBoxLayout(tab.sheet);
     layout->setContentsMargins(0, 0, 0, 0);

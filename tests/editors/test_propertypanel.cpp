@@ -139,6 +139,22 @@ private slots:
         QCOMPARE(describeRows(b.panel).filter("label:"), QStringList({"label:1: S (var: 1)", "label:var #1"}));
     }
 
+    // The button lies over the right end of a name edit across the panel; typed text stops
+    // short of it, also once the panel is wider. Side by side with a type the edit is clear.
+    void nameTextClearOfDelete()
+    {
+        Built b(kind("S", {variableField("var", "", "n", "", "v")}), "<n>a</n><v>1</v>");
+        auto *name = nthControl<QLineEdit>(b.panel, 1);
+        QPushButton *del = b.button("Delete");
+        QVERIFY(name->geometry().intersects(del->geometry()));
+        QCOMPARE(name->geometry().right() - name->textMargins().right(), del->x() - 3);
+        b.window.Scroll->resize(520, 400);
+        QCOMPARE(name->geometry().right() - name->textMargins().right(), del->x() - 3);
+        b.window.Scroll->resize(320, 400);
+        Built typed(hostedKind(), "<p><n>a</n><t>STRING</t><v>1</v></p>");
+        QCOMPARE(nthControl<QLineEdit>(typed.panel, 1)->textMargins().right(), 0);
+    }
+
     // A bare entry of a kind asking one value of every field holds name, value, type.
     void oneValueEntryDeletesWhole()
     {
