@@ -12,6 +12,7 @@
 #include "platform/prompter.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVariant>
@@ -462,7 +464,7 @@ void TTagsEditor::AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, X
     }
     if (TypeNode) {
         auto *combo = new TWheelComboBox(m_panel);
-        combo->setEditable(true);
+        combo->MakeEditable();
         SetComboItems(combo, Field.Types);
         Append(std::make_unique<TControlBind>(TypeNode, combo, false));
     }
@@ -482,6 +484,16 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
         buildMacroPanel();
         return;
     }
+    // A row shown on a shown container has Qt look for the widget under the mouse each time;
+    // rows shown with their container cost that once. Hiding a container that holds the
+    // keyboard focus would move it, so such a container stays shown.
+    const bool hidden = Panel->isVisible() && !Panel->isAncestorOf(QApplication::focusWidget());
+    if (hidden)
+        Panel->hide();
+    auto showAgain = qScopeGuard([Panel, hidden] {
+        if (hidden)
+            Panel->show();
+    });
 
     TControlBind *header = Append(TControlBind::CreateForControl(
         new QLabel(NodeText(Item->Node()->firstChildElement(QStringLiteral("n"))) + QStringLiteral(": ") +
@@ -586,6 +598,10 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
             label->adjustSize();
         }
 
+    // The scroll range and position follow what shows.
+    showAgain.dismiss();
+    if (hidden)
+        Panel->show();
     AfterBuild();
 }
 

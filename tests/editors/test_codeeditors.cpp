@@ -11,7 +11,9 @@
 #include <Qsci/qscilexersql.h>
 #include <Qsci/qsciscintilla.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -299,6 +301,54 @@ private slots:
         QVERIFY(turnWheel(combo, 120));
         QCOMPARE(calls, 1);
         QCOMPARE(combo->currentIndex(), 1);
+    }
+
+    // An editable box made cheaply behaves as one made by setEditable: inline completion of
+    // its items, case ignored, once it has the focus; the same line edit, popup and size.
+    void cheapEditableBoxIsTheUsualOne()
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *usual = new TWheelComboBox;
+        usual->addItems({"STRING", "INTEGER", "FLOAT"});
+        usual->setEditable(true);
+        auto *cheap = new TWheelComboBox;
+        cheap->MakeEditable();
+        cheap->addItems({"STRING", "INTEGER", "FLOAT"});
+        layout->addWidget(usual);
+        layout->addWidget(cheap);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(cheap->isEditable());
+        QCOMPARE(cheap->sizeHint(), usual->sizeHint());
+        QCOMPARE(cheap->focusPolicy(), usual->focusPolicy());
+        QCOMPARE(cheap->lineEdit()->hasFrame(), usual->lineEdit()->hasFrame());
+        QCOMPARE(cheap->lineEdit()->contextMenuPolicy(), usual->lineEdit()->contextMenuPolicy());
+        QCOMPARE(cheap->lineEdit()->focusProxy(), cheap);
+        QCOMPARE(cheap->lineEdit()->geometry(), usual->lineEdit()->geometry());
+        for (TWheelComboBox *box : {usual, cheap}) {
+            box->setFocus();
+            QVERIFY(box->hasFocus());
+            box->lineEdit()->clear();
+            QTest::keyClicks(box, "I");
+            QCOMPARE(box->currentText(), "INTEGER");
+            QCOMPARE(box->lineEdit()->selectedText(), "NTEGER");
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(box->currentIndex(), 1);
+        }
+        QCompleter *a = usual->completer(), *b = cheap->completer();
+        QCOMPARE(b->caseSensitivity(), a->caseSensitivity());
+        QCOMPARE(b->completionMode(), a->completionMode());
+        QCOMPARE(b->completionColumn(), a->completionColumn());
+        QCOMPARE(b->model(), cheap->model());
+        QCOMPARE(b->widget(), cheap);
+        QCOMPARE(cheap->view()->verticalScrollBarPolicy(), usual->view()->verticalScrollBarPolicy());
+        // A box that never had the focus completes nothing, not even from another box's items.
+        auto *other = new TWheelComboBox;
+        other->MakeEditable();
+        layout->addWidget(other);
+        QVERIFY(other->completer()->completionModel()->rowCount() == 0);
     }
 
     void tabMovesFocus()
