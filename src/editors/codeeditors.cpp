@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <initializer_list>
@@ -132,7 +133,27 @@ void ScaleSynEditToDpi(QsciScintilla *Editor)
 
 // ---- TWheelSynEdit ----
 
-TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent) { ScaleSynEditToDpi(this); }
+TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent)
+{
+    ScaleSynEditToDpi(this);
+    horizontalScrollBar()->installEventFilter(this);
+    verticalScrollBar()->installEventFilter(this);
+}
+
+bool TWheelSynEdit::eventFilter(QObject *Watched, QEvent *Event)
+{
+    auto *bar = qobject_cast<QScrollBar *>(Watched);
+    if (Event->type() != QEvent::Wheel || !bar || (bar != horizontalScrollBar() && bar != verticalScrollBar()))
+        return QsciScintilla::eventFilter(Watched, Event);
+    auto *turn = static_cast<QWheelEvent *>(Event);
+    const QPointF at = bar->mapTo(this, turn->position().toPoint());
+    QWheelEvent here(at, turn->globalPosition(), turn->pixelDelta(), turn->angleDelta(), turn->buttons(),
+                     turn->modifiers(), turn->phase(), turn->inverted(), turn->source());
+    wheelEvent(&here);
+    // Never the bar's own scrolling: a turn the handler did not take goes on to the parents.
+    Event->setAccepted(here.isAccepted());
+    return true;
+}
 
 void TWheelSynEdit::SetHighlighter(THighlighterKind Kind)
 {

@@ -79,6 +79,8 @@ protected:
     void keyPressEvent(QKeyEvent *Event) override;
     void wheelEvent(QWheelEvent *Event) override;
     bool focusNextPrevChild(bool Next) override;
+    // A turn over the editor's own scroll bars is a turn over the editor.
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
     QsciCommand::Command pageCommandFor(int Key) const;

@@ -268,6 +268,46 @@ private slots:
         QCOMPARE(view.editor->firstVisibleLine(), 0);
     }
 
+    // Over the editor's horizontal scroll bar the turn is the editor's too: it goes to the
+    // handler and never scrolls the editor sideways. The turn comes as the window system
+    // brings it, to the window, which finds the bar under the mouse.
+    void wheelOverTheEditorsScrollBar()
+    {
+        ScrolledEditor view;
+        view.editor->setText(QString(400, u'x') + "\n" + lines(3));
+        view.editor->setGeometry(0, 0, 280, 120);
+        QScrollBar *sideways = view.editor->horizontalScrollBar();
+        QVERIFY(QTest::qWaitForWindowExposed(&view.window));
+        QVERIFY(sideways->isVisible());
+        QScrollBar *bar = view.area->verticalScrollBar();
+        int calls = 0;
+        QPoint where;
+        view.editor->OnMouseWheel = [&](QObject *sender, Qt::KeyboardModifiers, int delta, QPoint pos, bool &handled) {
+            ++calls;
+            QCOMPARE(sender, view.editor);
+            where = pos;
+            bar->setValue(bar->value() - delta / 8);
+            handled = true;
+        };
+        const QPoint middle(sideways->width() / 2, sideways->height() / 2);
+        auto turn = [&] {
+            const QPointF at = sideways->mapTo(&view.window, middle);
+            QWheelEvent event(at, view.window.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&event);
+            QCoreApplication::sendEvent(view.window.windowHandle(), &event);
+        };
+        QCOMPARE(view.window.childAt(sideways->mapTo(&view.window, middle)), sideways);
+        turn();
+        QCOMPARE(calls, 1);
+        QCOMPARE(bar->value(), 15);
+        QCOMPARE(sideways->value(), 0);
+        QCOMPARE(where, sideways->mapTo(view.editor, middle));
+        view.editor->OnMouseWheel = nullptr;
+        turn();
+        QCOMPARE(sideways->value(), 0);
+    }
+
     void unhandledWheelLeavesTheEditor()
     {
         // Without a handler the editor does not scroll and the turn reaches the parents.
