@@ -503,6 +503,36 @@ private slots:
         QCOMPARE(window.scroll(tab)->verticalScrollBar()->value(), 0);
         QVERIFY(!window.modified());
     }
+
+    // The panel of a long query comes back scrolled to its end, where its SQL editor is not
+    // made yet: the caret still goes to the SQL.
+    void compilerErrorOnALongPanel()
+    {
+        PanelsWindow window(QSize(1000, 500));
+        window.click("0");
+        for (int i = 0; i < 12; ++i)
+            click(window.button("Add"));
+        QScrollBar *bar = window.scroll()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        window.click("1");
+        window.click("0");
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(qobject_cast<TCodeEditorStandIn *>(window.panel().Owned()[3]->Control.data()));
+        window.click("1");
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form));
+        window.doubleClickMessage("preproc 0: [Error] (2,3) Syntax error");
+        QCOMPARE(window.rowTexts().first(), "label:0: SELECTQUERY (Parameters: 13)");
+        auto *sql = window.control<TWheelSynEdit>();
+        QVERIFY(sql);
+        QCOMPARE(sql->text(), "SELECT id, total\nFROM orders\nWHERE customer_id = :customer");
+        QCOMPARE(FirstCodeEditor(window.rows()), sql);
+        int row = -1, column = -1;
+        sql->getCursorPosition(&row, &column);
+        QCOMPARE(row, 1);
+        QCOMPARE(column, 2);
+        QCOMPARE(QApplication::focusWidget(), sql);
+    }
 };
 
 PELLORIN_TEST_CLASS(TestPropertyPanels)
