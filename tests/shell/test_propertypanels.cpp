@@ -272,11 +272,15 @@ private slots:
         turnWheel(sql->viewport(), 120);
         QCOMPARE(bar->value(), 30);
 
-        // Another component and back: the position comes back.
+        // Another component and back: the position comes back, kept under the page's file,
+        // the section and the component.
+        QCOMPARE(TScrolledTagsEditor::SpotKey(window.component("0")), window.path() + ":preproc_0");
         window.click("1");
         QCOMPARE(bar->value(), 0);
         window.click("0");
         QCOMPARE(bar->value(), 30);
+        QCOMPARE(window.editor()->TagsEditor()->EditSpot()->GetInt(window.path() + ":preproc_1"), 0);
+        QCOMPARE(window.editor()->TagsEditor()->EditSpot()->GetInt(window.path() + ":preproc_0"), 30);
         // Kept per page: the same page opened again starts at the top.
         window.form->SetModified(false);
         window.form->OpenFile(window.path());
