@@ -12,7 +12,12 @@
 #include <Qsci/qscilexersql.h>
 
 #include <QAbstractScrollArea>
+#include <QCompleter>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <initializer_list>
@@ -128,7 +133,27 @@ void ScaleSynEditToDpi(QsciScintilla *Editor)
 
 // ---- TWheelSynEdit ----
 
-TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent) { ScaleSynEditToDpi(this); }
+TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent)
+{
+    ScaleSynEditToDpi(this);
+    horizontalScrollBar()->installEventFilter(this);
+    verticalScrollBar()->installEventFilter(this);
+}
+
+bool TWheelSynEdit::eventFilter(QObject *Watched, QEvent *Event)
+{
+    auto *bar = qobject_cast<QScrollBar *>(Watched);
+    if (Event->type() != QEvent::Wheel || !bar || (bar != horizontalScrollBar() && bar != verticalScrollBar()))
+        return QsciScintilla::eventFilter(Watched, Event);
+    auto *turn = static_cast<QWheelEvent *>(Event);
+    const QPointF at = bar->mapTo(this, turn->position().toPoint());
+    QWheelEvent here(at, turn->globalPosition(), turn->pixelDelta(), turn->angleDelta(), turn->buttons(),
+                     turn->modifiers(), turn->phase(), turn->inverted(), turn->source());
+    wheelEvent(&here);
+    // Never the bar's own scrolling: a turn the handler did not take goes on to the parents.
+    Event->setAccepted(here.isAccepted());
+    return true;
+}
 
 void TWheelSynEdit::SetHighlighter(THighlighterKind Kind)
 {
@@ -217,6 +242,47 @@ bool TWheelSynEdit::focusNextPrevChild(bool Next)
 // ---- TWheelComboBox ----
 
 TWheelComboBox::TWheelComboBox(QWidget *Parent) : QComboBox(Parent) {}
+
+namespace {
+// The completer that keeps editable boxes from making their own until they take the focus.
+// One serves every box: it never completes, and it is never given the focus. It goes with the
+// application.
+QCompleter *standInCompleter()
+{
+    static QPointer<QCompleter> standIn;
+    if (!standIn) {
+        standIn = new QCompleter(QCoreApplication::instance());
+        standIn->setCompletionMode(QCompleter::InlineCompletion);
+    }
+    return standIn;
+}
+} // namespace
+
+void TWheelComboBox::MakeEditable()
+{
+    if (isEditable())
+        return;
+    auto *edit = new QLineEdit(this);
+    edit->setPalette(palette());
+    // A line edit that has a completer keeps the box from making its default one.
+    edit->setCompleter(standInCompleter());
+    m_completerPending = true;
+    setLineEdit(edit);
+}
+
+void TWheelComboBox::focusInEvent(QFocusEvent *Event)
+{
+    if (m_completerPending && lineEdit() && lineEdit()->completer() == standInCompleter()) {
+        // The completer the box makes for itself when it becomes editable.
+        auto *completer = new QCompleter(model(), lineEdit());
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setCompletionMode(QCompleter::InlineCompletion);
+        completer->setCompletionColumn(modelColumn());
+        setCompleter(completer);
+    }
+    m_completerPending = false;
+    QComboBox::focusInEvent(Event);
+}
 
 void TWheelComboBox::wheelEvent(QWheelEvent *Event)
 {

@@ -79,6 +79,8 @@ protected:
     void keyPressEvent(QKeyEvent *Event) override;
     void wheelEvent(QWheelEvent *Event) override;
     bool focusNextPrevChild(bool Next) override;
+    // A turn over the editor's own scroll bars is a turn over the editor.
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
     QsciCommand::Command pageCommandFor(int Key) const;
@@ -96,6 +98,15 @@ public:
     // Runs the wheel turn; the turn is always taken, so it never changes the item.
     TMouseWheelHandler OnMouseWheel;
 
+    // Editable as setEditable(true) makes it, but Qt's default completer (inline, case
+    // ignored, over the box's items) is made when the box first takes the focus: making it is
+    // most of the cost of an editable box, and a panel may hold hundreds of them.
+    void MakeEditable();
+
 protected:
     void wheelEvent(QWheelEvent *Event) override;
+    void focusInEvent(QFocusEvent *Event) override;
+
+private:
+    bool m_completerPending = false;
 };

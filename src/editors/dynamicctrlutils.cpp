@@ -12,6 +12,7 @@
 #include "platform/prompter.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -21,6 +22,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVariant>
@@ -32,6 +35,35 @@ constexpr const char *kTagProperty = "Tag";
 bool isNamed(const XmlNode *node, const QString &name)
 {
     return node && node->isElement() && !name.isEmpty() && node->name() == name;
+}
+
+// An entry's name edit across the panel lies under the entry's "Delete" button at its right
+// end: what is typed there stops short of the button. Both follow the panel's right edge, so
+// the margin stays right when the panel is resized.
+void keepTextClearOf(const QWidget *button, const std::vector<TControlBind *> &entry)
+{
+    for (const TControlBind *binding : entry)
+        if (auto *edit = qobject_cast<QLineEdit *>(binding->Control.data())) {
+            const QRect under = edit->geometry().intersected(button->geometry());
+            QMargins margins = edit->textMargins();
+            margins.setRight(under.isEmpty() ? 0 : edit->geometry().right() - button->x() + 3);
+            edit->setTextMargins(margins);
+        }
+}
+
+// The lines a code editor shows for the text: CR LF, a lone CR and a lone LF each end one.
+int editorLines(const QString &text)
+{
+    int lines = 1;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == u'\r') {
+            ++lines;
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else if (text[i] == u'\n') {
+            ++lines;
+        }
+    return lines;
 }
 
 void setBold(QLabel *label, bool bold)
@@ -123,6 +155,41 @@ void DiscardControl(QWidget *Control, bool Later)
     Control->hide();
     Control->setParent(nullptr);
     Control->deleteLater();
+}
+
+// ---- TCodeEditorStandIn ----
+
+TCodeEditorStandIn::TCodeEditorStandIn(QWidget *Parent) : QWidget(Parent) { setFocusPolicy(Qt::StrongFocus); }
+
+QsciScintilla *TCodeEditorStandIn::Materialize() { return OnMaterialize ? OnMaterialize() : nullptr; }
+
+void TCodeEditorStandIn::focusInEvent(QFocusEvent *Event)
+{
+    QWidget::focusInEvent(Event);
+    // The editor takes the focus in this place.
+    Materialize();
+}
+
+void TCodeEditorStandIn::paintEvent(QPaintEvent *)
+{
+    QMetaObject::invokeMethod(
+        this, [this] { Materialize(); }, Qt::QueuedConnection);
+}
+
+QsciScintilla *FirstCodeEditor(QWidget *Container)
+{
+    if (!Container)
+        return nullptr;
+    // A copy: making an editor changes the list.
+    const QObjectList children = Container->children();
+    for (QObject *child : children) {
+        if (auto *editor = qobject_cast<QsciScintilla *>(child))
+            return editor;
+        if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(child))
+            if (QsciScintilla *made = standIn->Materialize())
+                return made;
+    }
+    return nullptr;
 }
 
 // ---- TControlBind ----
@@ -218,6 +285,8 @@ void TTagsEditor::AfterBuild() {}
 void TTagsEditor::BeforeClear() {}
 void TTagsEditor::AfterClear() {}
 void TTagsEditor::RowsPlaced() {}
+void TTagsEditor::RowsMoved() {}
+bool TTagsEditor::DefersCodeEditors() const { return false; }
 
 void TTagsEditor::Clear()
 {
@@ -236,6 +305,8 @@ void TTagsEditor::Clear()
                 editor->OnMouseWheel = nullptr;
             else if (auto *combo = qobject_cast<TWheelComboBox *>(control))
                 combo->OnMouseWheel = nullptr;
+            else if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control))
+                standIn->OnMaterialize = nullptr;
             DiscardControl(control, later);
         }
     }
@@ -278,9 +349,14 @@ void TTagsEditor::CodeEditorChange(QsciScintilla *Editor)
     if (height == old)
         return;
     Editor->resize(Editor->width(), height);
-    const int delta = height - old;
-    for (QObject *child : Editor->parentWidget()->children())
-        if (auto *widget = qobject_cast<QWidget *>(child); widget && widget != Editor && widget->y() > Editor->y())
+    moveRowsBelow(Editor, height - old);
+    RowsMoved();
+}
+
+void TTagsEditor::moveRowsBelow(const QWidget *editor, int delta)
+{
+    for (QObject *child : editor->parentWidget()->children())
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && widget != editor && widget->y() > editor->y())
             widget->move(widget->x(), widget->y() + delta);
 }
 
@@ -420,8 +496,11 @@ void TTagsEditor::BuildNotesPanel(TCommentRect *Note, QWidget *Panel)
 
 QWidget *TTagsEditor::CreateValueEditor(const TComponentField &Field)
 {
-    if (Trim(Field.Values).isEmpty())
+    if (Trim(Field.Values).isEmpty()) {
+        if (DefersCodeEditors())
+            return new TCodeEditorStandIn(m_panel);
         return new TWheelSynEdit(m_panel);
+    }
     auto *combo = new QComboBox(m_panel);
     combo->setEditable(false);
     QStringList items = SplitCommaText(Trim(Field.Values));
@@ -448,7 +527,7 @@ void TTagsEditor::AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, X
     }
     if (TypeNode) {
         auto *combo = new TWheelComboBox(m_panel);
-        combo->setEditable(true);
+        combo->MakeEditable();
         SetComboItems(combo, Field.Types);
         Append(std::make_unique<TControlBind>(TypeNode, combo, false));
     }
@@ -468,6 +547,16 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
         buildMacroPanel();
         return;
     }
+    // A row shown on a shown container has Qt look for the widget under the mouse each time;
+    // rows shown with their container cost that once. Hiding a container that holds the
+    // keyboard focus would move it, so such a container stays shown.
+    const bool hidden = Panel->isVisible() && !Panel->isAncestorOf(QApplication::focusWidget());
+    if (hidden)
+        Panel->hide();
+    auto showAgain = qScopeGuard([Panel, hidden] {
+        if (hidden)
+            Panel->show();
+    });
 
     TControlBind *header = Append(TControlBind::CreateForControl(
         new QLabel(NodeText(Item->Node()->firstChildElement(QStringLiteral("n"))) + QStringLiteral(": ") +
@@ -572,6 +661,10 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
             label->adjustSize();
         }
 
+    // The scroll range and position follow what shows.
+    showAgain.dismiss();
+    if (hidden)
+        Panel->show();
     AfterBuild();
 }
 
@@ -579,6 +672,17 @@ void TTagsEditor::fillControl(TControlBind &binding)
 {
     QWidget *control = binding.Control;
     const QString text = binding.GetValue();
+    if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control)) {
+        // As high as FitCodeEditorHeight makes the editor.
+        standIn->resize(standIn->width(), (editorLines(text) + 1) * codeLineHeight(GuessHighlighter(text)) + 20);
+        TControlBind *place = &binding;
+        standIn->OnMaterialize = [this, place] {
+            QsciScintilla *made = nullptr;
+            handle([&] { made = MaterializeCodeEditor(*place); });
+            return made;
+        };
+        return;
+    }
     if (auto *editor = qobject_cast<TWheelSynEdit *>(control)) {
         editor->setText(text);
         editor->SetHighlighter(GuessHighlighter(text));
@@ -617,6 +721,52 @@ void TTagsEditor::fillControl(TControlBind &binding)
     }
 }
 
+QsciScintilla *TTagsEditor::MaterializeCodeEditor(TControlBind &Binding)
+{
+    auto *standIn = qobject_cast<TCodeEditorStandIn *>(Binding.Control.data());
+    if (!standIn)
+        return qobject_cast<QsciScintilla *>(Binding.Control.data());
+    // Before the layout has placed it, the stand-in has neither its place nor its text.
+    if (!standIn->property("placed").toBool())
+        return nullptr;
+    standIn->OnMaterialize = nullptr;
+    auto *editor = new TWheelSynEdit(standIn->parentWidget());
+    editor->setGeometry(standIn->geometry());
+    SetControlTag(editor, ControlTag(standIn));
+    editor->setProperty("placed", standIn->property("placed"));
+    Binding.Control = editor;
+    fillControl(Binding);
+    SetAnchors(editor, GetAnchors(standIn));
+    // The editor's place among the children and in the focus chain is the stand-in's.
+    editor->stackUnder(standIn);
+    QWidget::setTabOrder(standIn, editor);
+    editor->setVisible(!standIn->isHidden());
+    if (standIn->hasFocus())
+        editor->setFocus(Qt::OtherFocusReason);
+    const int delta = editor->height() - standIn->height();
+    // Its own events may have led here.
+    DiscardControl(standIn, true);
+    if (delta != 0) {
+        moveRowsBelow(editor, delta);
+        RowsMoved();
+    }
+    return editor;
+}
+
+int TTagsEditor::codeLineHeight(THighlighterKind kind)
+{
+    if (m_measuredOn != m_panel) {
+        m_lineHeights.clear();
+        m_measuredOn = m_panel;
+    }
+    if (auto it = m_lineHeights.find(kind); it != m_lineHeights.end())
+        return it->second;
+    // An editor made as the rows' editors are, on their container: the same fonts and resolution.
+    TWheelSynEdit probe(m_panel);
+    probe.SetHighlighter(kind);
+    return m_lineHeights[kind] = probe.LineHeight();
+}
+
 int TTagsEditor::LayoutRows()
 {
     int top = 0, left = 0, rowTop = 0;
@@ -635,7 +785,8 @@ int TTagsEditor::LayoutRows()
         auto *label = qobject_cast<QLabel *>(control);
         if (!label) {
             // Code editors take their height from their text below; the others their own.
-            const bool ownHeight = qobject_cast<QsciScintilla *>(control) || relaid;
+            const bool ownHeight =
+                qobject_cast<QsciScintilla *>(control) || qobject_cast<TCodeEditorStandIn *>(control) || relaid;
             control->resize(left > 0 ? 100 : clientWidth - 3,
                             ownHeight ? control->height() : control->sizeHint().height());
             if (left == 0 && ControlTag(control) == 0)
@@ -655,6 +806,7 @@ int TTagsEditor::LayoutRows()
                 button->setText(QStringLiteral("Delete"));
                 button->setGeometry(clientWidth - 72, rowTop + 16, 72, 20);
                 SetAnchors(button, akTop | akRight);
+                keepTextClearOf(button, binding->Linked);
             } else {
                 button->move(button->x(), top);
                 button->resize(72, button->height());
@@ -808,6 +960,24 @@ private:
     TScrolledTagsEditor *m_panel;
 };
 
+// Tells when the view of the panel scrolls or changes its size.
+class ViewWatcher : public QObject {
+public:
+    explicit ViewWatcher(std::function<void()> changed) : m_changed(std::move(changed)) {}
+    void tell() const { m_changed(); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            tell();
+        return false;
+    }
+
+private:
+    std::function<void()> m_changed;
+};
+
 int screenY(const QWidget *widget, int y) { return widget->mapToGlobal(QPoint(0, y)).y(); }
 
 // Restores the update count however the rebuild ends.
@@ -824,10 +994,52 @@ private:
 } // namespace
 
 TScrolledTagsEditor::TScrolledTagsEditor()
-    : m_editSpot(std::make_unique<TEditSpot>()), m_enterWatcher(std::make_unique<EnterWatcher>(this))
+    : m_editSpot(std::make_unique<TEditSpot>()), m_enterWatcher(std::make_unique<EnterWatcher>(this)),
+      m_viewWatcher(std::make_unique<ViewWatcher>([this] { MakeRowsNearView(); }))
 {}
 
 void TScrolledTagsEditor::RowsPlaced() { UpdateScrollRange(); }
+
+void TScrolledTagsEditor::RowsMoved() { MakeRowsNearView(); }
+
+bool TScrolledTagsEditor::DefersCodeEditors() const
+{
+    const QWidget *view = ScrollBox ? ScrollBox->viewport() : nullptr;
+    return view && Panel() && view->isAncestorOf(Panel());
+}
+
+void TScrolledTagsEditor::watchView()
+{
+    if (m_watchedBox == ScrollBox)
+        return;
+    if (m_watchedBox) {
+        QObject::disconnect(m_watchedBox->verticalScrollBar(), nullptr, m_viewWatcher.get(), nullptr);
+        m_watchedBox->viewport()->removeEventFilter(m_viewWatcher.get());
+    }
+    m_watchedBox = ScrollBox;
+    if (!ScrollBox)
+        return;
+    auto *watcher = static_cast<ViewWatcher *>(m_viewWatcher.get());
+    QObject::connect(ScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, watcher,
+                     [watcher] { watcher->tell(); });
+    ScrollBox->viewport()->installEventFilter(watcher);
+}
+
+void TScrolledTagsEditor::MakeRowsNearView()
+{
+    if (m_makingRows || !DefersCodeEditors())
+        return;
+    const QScopedValueRollback<bool> making(m_makingRows, true);
+    QWidget *view = ScrollBox->viewport();
+    const int height = view->height();
+    const int top = Panel()->mapFrom(view, QPoint(0, 0)).y() - height;
+    const int bottom = top + 3 * height;
+    // In order: a made editor of another height moves the rows after it.
+    for (const auto &binding : Owned())
+        if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(binding->Control.data()))
+            if (standIn->y() < bottom && standIn->y() + standIn->height() > top)
+                MaterializeCodeEditor(*binding);
+}
 
 TScrolledTagsEditor::~TScrolledTagsEditor()
 {
@@ -903,10 +1115,23 @@ void TScrolledTagsEditor::AfterBuild()
 {
     if (!ScrollBox)
         return;
+    {
+        // The editors come for the view at the restored position, not for the ones passed on
+        // the way there.
+        const QScopedValueRollback<bool> settling(m_makingRows, true);
+        settleAfterBuild();
+    }
+    watchView();
+    MakeRowsNearView();
+}
+
+void TScrolledTagsEditor::settleAfterBuild()
+{
     UpdateScrollRange();
     for (const auto &binding : Owned()) {
         QWidget *control = binding->Control;
-        if (control && !qobject_cast<QLabel *>(control) && !qobject_cast<QsciScintilla *>(control))
+        if (control && !qobject_cast<QLabel *>(control) && !qobject_cast<QsciScintilla *>(control) &&
+            !qobject_cast<TCodeEditorStandIn *>(control))
             control->installEventFilter(m_enterWatcher.get());
     }
     if (Item()) {

@@ -13,6 +13,7 @@
 #include <QString>
 #include <Qt>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -96,6 +97,28 @@ using TBindList = std::vector<std::unique_ptr<TControlBind>>;
 // the events running now are over, for a control whose own signal may have led here.
 void DiscardControl(QWidget *Control, bool Later);
 
+// Holds the place of a row's code editor while the row lies far from the view: as high as the
+// editor its text asks for, in the editor's place among the container's children and in the
+// focus chain. The panel puts the editor there once the row comes near the view, when the
+// place takes the focus, or when it is asked for it.
+class TCodeEditorStandIn : public QWidget {
+    Q_OBJECT
+public:
+    explicit TCodeEditorStandIn(QWidget *Parent = nullptr);
+    // Makes the editor in this place and answers it; set by the panel.
+    std::function<QsciScintilla *()> OnMaterialize;
+    QsciScintilla *Materialize();
+
+protected:
+    void focusInEvent(QFocusEvent *Event) override;
+    // Never meant to be seen: a paint means the panel missed it, so the editor comes now.
+    void paintEvent(QPaintEvent *Event) override;
+};
+
+// The first code editor among the container's own children, in child order; one whose row
+// was put off is made now. None when there is none.
+QsciScintilla *FirstCodeEditor(QWidget *Container);
+
 class TTagsEditor {
 public:
     TTagsEditor();
@@ -166,6 +189,14 @@ protected:
 
     // A panel that AfterBuild does not finish (the macro panel) has placed its rows.
     virtual void RowsPlaced();
+    // A code editor's new height moved the rows below it.
+    virtual void RowsMoved();
+    // Whether the code editors of a component panel start as stand-ins (TCodeEditorStandIn);
+    // not in the base, whose rows are all seen.
+    virtual bool DefersCodeEditors() const;
+    // The editor in the place of the binding's stand-in, made now; the editor itself when it
+    // is one already.
+    QsciScintilla *MaterializeCodeEditor(TControlBind &Binding);
 
     // The height in which the container is seen: a scroll area's visible part when the
     // container is the widget it scrolls.
@@ -177,6 +208,10 @@ private:
 
     void buildMacroPanel();
     void fillControl(TControlBind &binding);
+    // The height of a line in a code editor with the highlighter, as the panel's editors have it.
+    int codeLineHeight(THighlighterKind kind);
+    // Every control below Editor's top on its parent moves by delta.
+    static void moveRowsBelow(const QWidget *editor, int delta);
     void connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel);
     void keyEvent(QObject *sender, QEvent *event);
     // Runs one of the handlers the controls call; a clear inside it deletes them later.
@@ -190,6 +225,9 @@ private:
     int m_handling = 0;
     // Receives the controls' signals and key events, so none reaches a panel that is gone.
     std::unique_ptr<Events> m_events;
+    // Line heights by highlighter, measured on the container they were measured for.
+    std::map<THighlighterKind, int> m_lineHeights;
+    QPointer<QWidget> m_measuredOn;
 };
 
 // SetGeneratedScript when there is a panel.
@@ -220,7 +258,13 @@ public:
     void AddClick(QWidget *Sender) override;
     void DeleteClick(QWidget *Sender) override;
     void RowsPlaced() override;
+    void RowsMoved() override;
+    bool DefersCodeEditors() const override;
 
+    // The code editors of the rows in the view, or less than a view's height above or below
+    // it, are made where stand-ins hold their places; after every build, scroll, resize of the
+    // view and move of the rows.
+    void MakeRowsNearView();
     // The vertical range: the lowest bottom edge among the container's controls, plus 12.
     void UpdateScrollRange();
     int ScrollRange() const;
@@ -241,7 +285,15 @@ public:
 private:
     template <class Work> void rebuildSteady(QWidget *sender, Work work, bool swallow);
 
+    void watchView();
+    // Range, focus watchers and the remembered position of a new build.
+    void settleAfterBuild();
+
     int m_updateCount = 0;
     std::unique_ptr<TEditSpot> m_editSpot;
     std::unique_ptr<QObject> m_enterWatcher;
+    // Tells of scrolls and resizes of the view; watches one scroll box at a time.
+    std::unique_ptr<QObject> m_viewWatcher;
+    QPointer<QScrollArea> m_watchedBox;
+    bool m_makingRows = false;
 };

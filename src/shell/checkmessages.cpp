@@ -1,6 +1,7 @@
 #include "checkmessages.h"
 
 #include "base/textutils.h"
+#include "editors/dynamicctrlutils.h"
 #include "editors/pascompiler.h"
 #include "model/stylescan.h"
 #include "model/wqftypes.h"
@@ -58,11 +59,8 @@ void showCompilerErrorPlace(QScrollArea *propertyPanel, const QString &line)
 {
     int col, row;
     ParseErrorLine(line, col, row);
-    QsciScintilla *editor = nullptr;
-    if (QWidget *content = propertyPanel->widget())
-        for (QObject *child : content->children())
-            if ((editor = qobject_cast<QsciScintilla *>(child)))
-                break;
+    // A row far from the view may not have its editor yet; it is made now.
+    QsciScintilla *editor = FirstCodeEditor(propertyPanel->widget());
     if (!editor)
         return;
     editor->setCursorPosition(std::max(row - 1, 0), std::max(col - 1, 0));

@@ -21,7 +21,7 @@ int MessageComponentNumber(const QString &Line);
 // component's section and name.
 QString CheckMessageLine(const TCheckMessage &Message);
 
-// For a compiler error line ("[Error] (col,row) ..."): the caret at that place in the first
-// code editor among the property panel's own controls, the panel scrolled to show it, and the
-// focus there. Nothing without such an editor.
+// For a compiler error line ("[Error] (row,col) ..."): the caret at that place in the first
+// code editor among the property panel's own controls (made now when its row was put off),
+// the panel scrolled to show it, and the focus there. Nothing without such an editor.
 void showCompilerErrorPlace(QScrollArea *propertyPanel, const QString &line);

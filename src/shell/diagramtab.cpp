@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -26,12 +27,13 @@ struct TabNames {
     const char *splitter;
     const char *propertyPanel;
     const char *propertyScroll;
+    const char *propertyRows;
 };
 constexpr TabNames kTabNames[2] = {
     {"Pre process", "PreSheet", "Panel2", "ImagePanel", "Image1", "PreHorzScroll", "PreVertScroll", "Splitter2",
-     "PrePanel", "PreScroll"},
+     "PrePanel", "PreScroll", "PrePropertyRows"},
     {"Post process", "PostSheet", "Panel6", "Panel4", "Image2", "PostHorzScroll", "PostVertScoll", "Splitter3",
-     "PostPanel", "PostScroll"},
+     "PostPanel", "PostScroll", "PostPropertyRows"},
 };
 
 template <class T> T *named(T *object, const char *name)
@@ -52,6 +54,11 @@ public:
     }
     std::function<void()> onMoved;
 };
+
+// The rows of a variable entry put its name edit and type drop-down side by side, 100 pixels
+// wide each and 2 apart, and its "Delete" button, 72 wide, at the panel's right edge: a
+// narrower panel puts the button over the drop-down.
+constexpr int kNarrowestPanel = 100 + 2 + 100 + 2 + 72;
 
 // v scaled from 96 dots per inch, halves to even.
 int scaledToScreen(int v, double dpi) { return RoundToInt(v * dpi / 96.0); }
@@ -77,8 +84,13 @@ void DiagramTab::build(TWQFSection *sectionOfPage, TCommentRectList *notes, cons
         made->DstArrow = settings.dstArrow;
         made->onMoved = settings.changed;
         TWQFEditorSource *raw = made.get();
-        editor = std::make_unique<TImageGraphEditor>(image, horzScroll, vertScroll, std::move(made));
+        editor = std::make_unique<TPanelChanger>(propertyRows, image, horzScroll, vertScroll, std::move(made));
         raw->Editor = editor.get();
+        editor->TagsEditor()->ScrollBox = propertyScroll;
+        editor->OnChange = [changed = settings.changed](TTagsEditor *) {
+            if (changed)
+                changed();
+        };
     }
     source()->SetSection(sectionOfPage);
     editor->SetGraphSize(diagramSize(sectionOfPage, settings.screenDpi));
@@ -104,7 +116,15 @@ DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
     tab.propertyPanel = named(new QWidget, names.propertyPanel);
     tab.propertyScroll = named(new QScrollArea(tab.propertyPanel), names.propertyScroll);
     tab.propertyScroll->setWidgetResizable(true);
+    tab.propertyRows = named(new QWidget, names.propertyRows);
+    tab.propertyScroll->setWidget(tab.propertyRows);
     tab.propertyScroll->installEventFilter(resizeWatcher);
+    // Also with its vertical scroll bar shown the rows get that width.
+    const int panelWidth =
+        kNarrowestPanel +
+        tab.propertyScroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tab.propertyScroll) +
+        2 * tab.propertyScroll->frameWidth();
+    tab.propertyPanel->setMinimumWidth(panelWidth);
     auto *panelLayout = new QVBoxLayout(tab.propertyPanel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->setSpacing(0);
@@ -115,7 +135,7 @@ DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
     tab.splitter->addWidget(tab.propertyPanel);
     tab.splitter->setStretchFactor(0, 1);
     tab.splitter->setStretchFactor(1, 0);
-    tab.splitter->setSizes({TMainFrm::DesignWidth - 260, 260});
+    tab.splitter->setSizes({TMainFrm::DesignWidth - panelWidth, panelWidth});
 
     auto *layout = new QVBoxLayout(tab.sheet);
     layout->setContentsMargins(0, 0, 0, 0);

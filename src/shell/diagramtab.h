@@ -1,11 +1,11 @@
 #pragma once
 // One diagram tab of the main window ("Pre process", "Post process"): its section, its widgets
 // under the names the window's design gives them, and, while a page is open, the editor of its
-// diagram. The window holds the two in an array and loops over them.
+// diagram, which keeps the property panel inside propertyScroll in step with the selection.
+// The window holds the two in an array and loops over them.
 //
-// Rooms left for what comes: the palette widget receives the palette's buttons, and the
-// editor becomes a panel changer that keeps a property panel inside propertyScroll in step
-// with the selection; the editing commands work on ActiveGraphEditor from their own unit.
+// Room left for what comes: the palette widget receives the palette's buttons; the editing
+// commands work on ActiveGraphEditor from their own unit.
 #include "editors/wqfdrawutils.h"
 #include "model/commentrects.h"
 
@@ -20,7 +20,7 @@ class QScrollBar;
 class QSplitter;
 class QWidget;
 class TImage;
-class TImageGraphEditor;
+class TPanelChanger;
 class TWQFEditorSource;
 class TWQFItem;
 class TWQFSection;
@@ -35,7 +35,7 @@ struct DiagramSettings {
     int vertSplit = -1;
     TDstArrowMode dstArrow = damOutOfSight;
     std::function<const QImage *(TWQFItem *, const QString &)> getImage;
-    // Something on the diagram was moved.
+    // Something on the diagram was moved, or the property panel changed the page or a note.
     std::function<void()> changed;
 };
 
@@ -57,8 +57,10 @@ struct DiagramTab {
     QSplitter *splitter = nullptr;
     QWidget *propertyPanel = nullptr;
     QScrollArea *propertyScroll = nullptr;
+    // The widget propertyScroll scrolls: the property panel's rows are built on it.
+    QWidget *propertyRows = nullptr;
     // None while no page is open; made at the first build, freed with the page's views.
-    std::unique_ptr<TImageGraphEditor> editor;
+    std::unique_ptr<TPanelChanger> editor;
 
     TWQFEditorSource *source() const;
     // Binds the editor to the section (making it first when there is none), sizes the diagram

@@ -416,7 +416,11 @@ DiagramSettings TMainFrm::diagramSettings()
     settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
     settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
     settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
-    settings.changed = [this] { EditorChanged(); };
+    settings.changed = [this] {
+        // A note may have changed: the page's editor notes carry the notes.
+        m_textTabs->storeNotes();
+        EditorChanged();
+    };
     return settings;
 }
 

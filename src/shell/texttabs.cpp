@@ -3,8 +3,8 @@
 #include "diagramtab.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/htmleditors.h"
-#include "editors/lclgrapheditor.h"
 #include "editors/keywordlexer.h"
+#include "editors/lclgrapheditor.h"
 #include "mainform.h"
 #include "model/requestlisttext.h"
 #include "model/scriptcontainer.h"
@@ -286,8 +286,16 @@ void TextTabs::clear()
 void TextTabs::writeInto(TWQFFile &page) const
 {
     page.SetHtml(m_htmlEdit->text());
-    page.SetEditorNotes(WriteCommentRects(memoText(m_notesEdit), m_notes));
+    page.SetEditorNotes(storedNotes());
     page.SetFunctionName(m_functionName->text());
+}
+
+QString TextTabs::storedNotes() const { return WriteCommentRects(memoText(m_notesEdit), m_notes); }
+
+void TextTabs::storeNotes()
+{
+    if (TWQFFile *page = m_page.document())
+        page->SetEditorNotes(storedNotes());
 }
 
 void TextTabs::SetHtmlText(const QString &Text)
@@ -343,7 +351,7 @@ void TextTabs::EditorNotesMemoChange()
     if (!page)
         return;
     m_page.setModified(true);
-    page->SetEditorNotes(WriteCommentRects(memoText(m_notesEdit), m_notes));
+    storeNotes();
 }
 
 void TextTabs::ReqListMemoChange()

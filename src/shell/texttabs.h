@@ -57,6 +57,9 @@ public:
     // What lives only here, into the page at save: the HTML, the notes with their markers,
     // the function name.
     void writeInto(TWQFFile &page) const;
+    // The notes text with a marker line for every note, into the open page's editor notes;
+    // after every change of the notes text or of a note.
+    void storeNotes();
 
     // Fills the HTML editor and, from its script block, the script editor.
     void SetHtmlText(const QString &Text);
@@ -84,6 +87,8 @@ private:
     QWidget *createHtmlGraphSheet();
     QWidget *createNotesSheet();
     void connectEditors();
+    // The notes text with the notes' markers, as the page stores it.
+    QString storedNotes() const;
 
     void htmlEditChange();
     void JavaScriptMemoChange();

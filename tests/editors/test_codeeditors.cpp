@@ -11,7 +11,9 @@
 #include <Qsci/qscilexersql.h>
 #include <Qsci/qsciscintilla.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -266,6 +268,46 @@ private slots:
         QCOMPARE(view.editor->firstVisibleLine(), 0);
     }
 
+    // Over the editor's horizontal scroll bar the turn is the editor's too: it goes to the
+    // handler and never scrolls the editor sideways. The turn comes as the window system
+    // brings it, to the window, which finds the bar under the mouse.
+    void wheelOverTheEditorsScrollBar()
+    {
+        ScrolledEditor view;
+        view.editor->setText(QString(400, u'x') + "\n" + lines(3));
+        view.editor->setGeometry(0, 0, 280, 120);
+        QScrollBar *sideways = view.editor->horizontalScrollBar();
+        QVERIFY(QTest::qWaitForWindowExposed(&view.window));
+        QVERIFY(sideways->isVisible());
+        QScrollBar *bar = view.area->verticalScrollBar();
+        int calls = 0;
+        QPoint where;
+        view.editor->OnMouseWheel = [&](QObject *sender, Qt::KeyboardModifiers, int delta, QPoint pos, bool &handled) {
+            ++calls;
+            QCOMPARE(sender, view.editor);
+            where = pos;
+            bar->setValue(bar->value() - delta / 8);
+            handled = true;
+        };
+        const QPoint middle(sideways->width() / 2, sideways->height() / 2);
+        auto turn = [&] {
+            const QPointF at = sideways->mapTo(&view.window, middle);
+            QWheelEvent event(at, view.window.mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QSpontaneKeyEvent::setSpontaneous(&event);
+            QCoreApplication::sendEvent(view.window.windowHandle(), &event);
+        };
+        QCOMPARE(view.window.childAt(sideways->mapTo(&view.window, middle)), sideways);
+        turn();
+        QCOMPARE(calls, 1);
+        QCOMPARE(bar->value(), 15);
+        QCOMPARE(sideways->value(), 0);
+        QCOMPARE(where, sideways->mapTo(view.editor, middle));
+        view.editor->OnMouseWheel = nullptr;
+        turn();
+        QCOMPARE(sideways->value(), 0);
+    }
+
     void unhandledWheelLeavesTheEditor()
     {
         // Without a handler the editor does not scroll and the turn reaches the parents.
@@ -299,6 +341,54 @@ private slots:
         QVERIFY(turnWheel(combo, 120));
         QCOMPARE(calls, 1);
         QCOMPARE(combo->currentIndex(), 1);
+    }
+
+    // An editable box made cheaply behaves as one made by setEditable: inline completion of
+    // its items, case ignored, once it has the focus; the same line edit, popup and size.
+    void cheapEditableBoxIsTheUsualOne()
+    {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *usual = new TWheelComboBox;
+        usual->addItems({"STRING", "INTEGER", "FLOAT"});
+        usual->setEditable(true);
+        auto *cheap = new TWheelComboBox;
+        cheap->MakeEditable();
+        cheap->addItems({"STRING", "INTEGER", "FLOAT"});
+        layout->addWidget(usual);
+        layout->addWidget(cheap);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(cheap->isEditable());
+        QCOMPARE(cheap->sizeHint(), usual->sizeHint());
+        QCOMPARE(cheap->focusPolicy(), usual->focusPolicy());
+        QCOMPARE(cheap->lineEdit()->hasFrame(), usual->lineEdit()->hasFrame());
+        QCOMPARE(cheap->lineEdit()->contextMenuPolicy(), usual->lineEdit()->contextMenuPolicy());
+        QCOMPARE(cheap->lineEdit()->focusProxy(), cheap);
+        QCOMPARE(cheap->lineEdit()->geometry(), usual->lineEdit()->geometry());
+        for (TWheelComboBox *box : {usual, cheap}) {
+            box->setFocus();
+            QVERIFY(box->hasFocus());
+            box->lineEdit()->clear();
+            QTest::keyClicks(box, "I");
+            QCOMPARE(box->currentText(), "INTEGER");
+            QCOMPARE(box->lineEdit()->selectedText(), "NTEGER");
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(box->currentIndex(), 1);
+        }
+        QCompleter *a = usual->completer(), *b = cheap->completer();
+        QCOMPARE(b->caseSensitivity(), a->caseSensitivity());
+        QCOMPARE(b->completionMode(), a->completionMode());
+        QCOMPARE(b->completionColumn(), a->completionColumn());
+        QCOMPARE(b->model(), cheap->model());
+        QCOMPARE(b->widget(), cheap);
+        QCOMPARE(cheap->view()->verticalScrollBarPolicy(), usual->view()->verticalScrollBarPolicy());
+        // A box that never had the focus completes nothing, not even from another box's items.
+        auto *other = new TWheelComboBox;
+        other->MakeEditable();
+        layout->addWidget(other);
+        QVERIFY(other->completer()->completionModel()->rowCount() == 0);
     }
 
     void tabMovesFocus()

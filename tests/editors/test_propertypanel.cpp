@@ -139,6 +139,47 @@ private slots:
         QCOMPARE(describeRows(b.panel).filter("label:"), QStringList({"label:1: S (var: 1)", "label:var #1"}));
     }
 
+    // A build shows its rows with their container in one go; the keyboard focus stays where
+    // it was, outside the panel or on a control of the container that is not a row.
+    void buildKeepsTheFocus()
+    {
+        Built b(hostedKind(), "<query>q</query>");
+        auto *outside = new QLineEdit(&b.window.Window);
+        outside->setGeometry(0, 380, 100, 20);
+        outside->show();
+        QVERIFY(QTest::qWaitForWindowActive(&b.window.Window));
+        outside->setFocus();
+        QVERIFY(outside->hasFocus());
+        b.build();
+        QVERIFY(outside->hasFocus());
+        QVERIFY(b.window.Container->isVisible());
+        for (const auto &binding : b.panel.Owned())
+            QVERIFY(binding->Control->isVisible());
+        auto *inside = new QLineEdit(b.window.Container);
+        inside->move(0, 350);
+        inside->show();
+        inside->setFocus();
+        b.build();
+        QVERIFY(inside->hasFocus());
+        QCOMPARE(describeRows(b.panel).first(), "label:1: Q");
+    }
+
+    // The button lies over the right end of a name edit across the panel; typed text stops
+    // short of it, also once the panel is wider. Side by side with a type the edit is clear.
+    void nameTextClearOfDelete()
+    {
+        Built b(kind("S", {variableField("var", "", "n", "", "v")}), "<n>a</n><v>1</v>");
+        auto *name = nthControl<QLineEdit>(b.panel, 1);
+        QPushButton *del = b.button("Delete");
+        QVERIFY(name->geometry().intersects(del->geometry()));
+        QCOMPARE(name->geometry().right() - name->textMargins().right(), del->x() - 3);
+        b.window.Scroll->resize(520, 400);
+        QCOMPARE(name->geometry().right() - name->textMargins().right(), del->x() - 3);
+        b.window.Scroll->resize(320, 400);
+        Built typed(hostedKind(), "<p><n>a</n><t>STRING</t><v>1</v></p>");
+        QCOMPARE(nthControl<QLineEdit>(typed.panel, 1)->textMargins().right(), 0);
+    }
+
     // A bare entry of a kind asking one value of every field holds name, value, type.
     void oneValueEntryDeletesWhole()
     {
