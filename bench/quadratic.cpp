@@ -2,6 +2,7 @@
 // times and at a hundred times that size. Linear work grows about 10x and 100x.
 //   bench_quadratic [--max-scale 10]   (stop before the largest size, for slow builds)
 #include "base/inifile.h"
+#include "checks/extappplugin.h"
 #include "model/commentrects.h"
 #include "model/stylescan.h"
 #include "model/wqftypes.h"
@@ -148,6 +149,14 @@ int main(int argc, char **argv)
                  StringList reached;
                  CollectReachable((*file)->Sections()[0]->Items()[0].get(), reached);
                  if (reached.Count() != qsizetype((*file)->Sections()[0]->Items().size()))
+                     std::abort();
+             };
+         }},
+        {"plugin output: lines before a key", 1000,
+         [](int n) {
+             const QStringList lines = QStringList(n, QStringLiteral(": a line of the program's output")) << "E:x";
+             return [lines] {
+                 if (ParsePluginOutput(lines).size() != 1)
                      std::abort();
              };
          }},

@@ -92,12 +92,8 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
         const QString timedOut = QStringLiteral("Plugin call timed out: ") + Plugin->Name;
         if (run.timedOut && Messages)
             Messages->append(TCheckMessage{QStringLiteral("WARN ") + timedOut, nullptr});
-        if (Messages) {
-            static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-            const QStringList lines = QString::fromUtf8(run.output).split(lineBreak);
-            for (const auto &[key, text] : ParsePluginOutput(lines))
-                EmitPluginMessage(Plugin, Doc, *Messages, key, text);
-        }
+        if (Messages)
+            emitPluginOutput(Plugin, Doc, *Messages, run.output);
         // A stopped program may have left its copy half-written.
         if (run.timedOut) {
             outcome.reason = timedOut;
@@ -144,6 +140,8 @@ void TExtAppWarnPlugin::SetMenuItem(QAction *Item)
     if (Item)
         QObject::connect(Item, &QAction::triggered, Item, [this] { RunFromMenu(); });
 }
+
+QAction *TExtAppWarnPlugin::MenuItem() const { return m_menuItem; }
 
 void TExtAppWarnPlugin::RunFromMenu()
 {
@@ -248,7 +246,13 @@ QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines)
         }
         if (!lineKey.isEmpty())
             key = lineKey;
-        text = text.isEmpty() ? lineText : text + u' ' + lineText;
+        // Appended in place: a program may print many lines before its first key.
+        if (text.isEmpty()) {
+            text = lineText;
+        } else {
+            text += u' ';
+            text += lineText;
+        }
     }
     if (!key.isEmpty())
         records.append({key, text});
@@ -274,6 +278,14 @@ void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, TCheckMessages &Messa
             item = FindItemByName(section->Items(), itemName);
     }
     Messages.append(TCheckMessage{kind + u' ' + Text, item});
+}
+
+void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &messages, const QByteArray &output)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    const QStringList lines = QString::fromUtf8(output).split(lineBreak);
+    for (const auto &[key, text] : ParsePluginOutput(lines))
+        EmitPluginMessage(plugin, doc, messages, key, text);
 }
 
 bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages *Messages, std::unique_ptr<TWQFFile> *Updated,

@@ -4,6 +4,7 @@
 // prints becomes check messages; from its Tools-menu entry it may rewrite the page instead.
 #include "pellorinplugin.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QPointer>
@@ -39,7 +40,7 @@ public:
     void RunFromMenu();
     // The Tools entry, when the description names one; it goes with the plug-in.
     void SetMenuItem(QAction *Item);
-    QAction *MenuItem() const { return m_menuItem; }
+    QAction *MenuItem() const;
 
     // Milliseconds.
     int Timeout = 15000;
@@ -81,6 +82,9 @@ QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines);
 // and Text; tagged with the component that "<letter><section> <component>" names in Doc.
 void EmitPluginMessage(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages &Messages, const QString &Key,
                        const QString &Text);
+// What a program printed, as check messages: its bytes read as UTF-8, split into lines at
+// CR LF, CR or LF, parsed into records, each emitted.
+void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &messages, const QByteArray &output);
 
 // One run of Plugin's program on a temporary copy of Doc. With Messages, the program's lines
 // are added there, and a time-out or a failure to run adds its own line. With Updated, the

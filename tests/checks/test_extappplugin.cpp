@@ -158,6 +158,8 @@ private slots:
         QTest::newRow("only keyless lines give nothing") << QStringList{":one", " : two"} << QStringList{};
         QTest::newRow("the text keeps its colons") << QStringList{"W:a:b"} << QStringList{"WARN a:b"};
         QTest::newRow("padded key") << QStringList{"  w   preproc   12  :t"} << QStringList{"preproc 12: WARN t"};
+        QTest::newRow("empty texts before the first key")
+            << QStringList{":", ":one", ":", "W:two"} << QStringList{"WARN one  two"};
     }
     void outputLines()
     {
@@ -166,6 +168,27 @@ private slots:
         TCheckMessages messages;
         for (const auto &[key, text] : ParsePluginOutput(lines))
             EmitPluginMessage(nullptr, page.get(), messages, key, text);
+        QTEST(shown(messages), "messages");
+    }
+
+    // The bytes a program printed: UTF-8, lines ending at CR LF, CR or LF.
+    void programOutput_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("three line ends") << QByteArray("E preproc 12:a\r\nW:b\rH:c\nI:d")
+                                         << QStringList{"preproc 12: ERROR a", "WARN b", "HINT c", "HINT d"};
+        QTest::newRow("CR LF is one line end") << QByteArray(":one\r\n\r\nE:two\r\n") << QStringList{"ERROR one two"};
+        QTest::newRow("final line end") << QByteArray("W:x\n") << QStringList{"WARN x"};
+        QTest::newRow("not UTF-8") << QByteArray("E:\xff!") << QStringList{QString("ERROR ") + QChar(0xFFFD) + "!"};
+        QTest::newRow("nothing") << QByteArray() << QStringList{};
+    }
+    void programOutput()
+    {
+        QFETCH(QByteArray, output);
+        auto page = loadPage(pageXml());
+        TCheckMessages messages;
+        emitPluginOutput(nullptr, page.get(), messages, output);
         QTEST(shown(messages), "messages");
     }
 

@@ -27,6 +27,8 @@ targets=(
     "style         -"
     "requestlist   -"
     "compilerline  -"
+    "exprparser    exprparser.dict"
+    "pluginoutput  pluginoutput.dict"
 )
 jobs=${PELLORIN_FUZZ_JOBS:-${#targets[@]}}
 
