@@ -3,8 +3,8 @@
 #include "diagramtab.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/htmleditors.h"
-#include "editors/lclgrapheditor.h"
 #include "editors/keywordlexer.h"
+#include "editors/lclgrapheditor.h"
 #include "mainform.h"
 #include "model/requestlisttext.h"
 #include "model/scriptcontainer.h"
@@ -96,6 +96,28 @@ public:
 private:
     QsciScintilla *m_editor;
 };
+
+// The horizontal scroll position Column limited to the editor's text: no further than shows
+// the end of its widest line. A position past every line would show an empty view.
+long limitedXOffset(QsciScintilla *editor, long column)
+{
+    if (column <= 0)
+        return 0;
+    auto x = [editor](long position) {
+        return long(editor->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position));
+    };
+    const long lines = editor->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+    const long textLeft = x(0) + editor->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+    const long textWidth = editor->viewport()->width() - textLeft;
+    // One pixel more for the caret at the end of the widest line.
+    long widest = 0;
+    for (long line = 0; line < lines && widest < column + textWidth; ++line) {
+        const long start = editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+        const long end = editor->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+        widest = std::max(widest, x(end) - x(start) + 1);
+    }
+    return std::clamp(widest - textWidth, 0L, column);
+}
 } // namespace
 
 void SetEditorText(QsciScintilla *Editor, const QString &Text)
@@ -135,7 +157,7 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
             Editor->SendScintilla(QsciScintillaBase::SCI_SETCURRENTPOS, uintptr_t(caret));
     }
     Editor->setFirstVisibleLine(line);
-    Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, column);
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, limitedXOffset(Editor, column));
 }
 
 TextTabs::TextTabs(OpenPage &page, TCommentRectList &notes) : m_page(page), m_notes(notes)

@@ -198,9 +198,35 @@ private slots:
         editor.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
         SetEditorText(&editor, editor.text());
         QVERIFY(!editor.isUndoAvailable());
-        // A text too short for the old place: the editor limits it.
+        // A text too short for the old place: the editor limits it, the column too, so the
+        // view shows the text.
         SetEditorText(&editor, "one line");
         QCOMPARE(editor.firstVisibleLine(), 0);
+        QCOMPARE(xOffset(&editor), 0L);
+    }
+
+    void setEditorTextLimitsTheColumn()
+    {
+        QsciScintilla editor;
+        editor.resize(300, 200);
+        editor.setText(QString(400, u'w'));
+        editor.show();
+        editor.SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, 2000);
+        const long farthest = xOffset(&editor);
+        QVERIFY(farthest > 0);
+        // A line still long enough keeps the place; a shorter one shows its end.
+        SetEditorText(&editor, QString(400, u'w') + "\r\nx");
+        QCOMPARE(xOffset(&editor), farthest);
+        SetEditorText(&editor, QString(200, u'w'));
+        QVERIFY(xOffset(&editor) > 0);
+        QVERIFY(xOffset(&editor) < farthest);
+        // The line's end lies inside the text area, right of the margins.
+        auto x = [&editor](long position) {
+            return long(editor.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position));
+        };
+        const long textLeft = x(0) + xOffset(&editor);
+        QVERIFY(x(200) > textLeft);
+        QVERIFY(x(200) <= editor.viewport()->width());
     }
 
     void typingInTheScript()
@@ -448,6 +474,17 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(editor->text(), shown);
         QVERIFY(!modified());
+    }
+
+    void pastedLongAnswerShowsItsLines()
+    {
+        QsciScintilla *editor = responseEditor();
+        focus(part(form, "TabSheet1"), editor);
+        // An answer as a server sends it: on one line, far wider than the editor.
+        QApplication::clipboard()->setText(QString(300, u'-') + "<morivane><reqlist>a||b</reqlist></morivane>");
+        editor->paste();
+        QTRY_COMPARE(editor->text(), QString("a\r\nb"));
+        QCOMPARE(xOffset(editor), 0L);
     }
 
     void typingInTheResponse()
