@@ -7,6 +7,7 @@
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
+#include "shell/sqlcfgform.h"
 #include "shell/startup.h"
 #include "shell/texttabs.h"
 #include "windowparts.h"
@@ -278,6 +279,41 @@ private slots:
         html->setText(QString(text).replace("</pre>", "</pr>"));
         QCOMPARE(script->text(), QString());
         QCOMPARE(html->text(), QString(text).replace("</pre>", "</pr>"));
+    }
+
+    // Keys of menu commands that the editors also know: the menu's command runs, the text
+    // stays.
+    void menuKeysInTheEditors_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("editor");
+        QTest::newRow("HTML") << "HtmlSheet"
+                              << "htmlEdit";
+        QTest::newRow("script") << "HtmlSheet"
+                                << "JavaScriptMemo";
+        QTest::newRow("response") << "TabSheet1"
+                                  << "ReqListMemo";
+    }
+    void menuKeysInTheEditors()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(QString, editor);
+        open(scrolledPage());
+        auto *edit = part<QsciScintilla>(form, qPrintable(editor));
+        if (edit->lines() < 2)
+            edit->setText("first\r\nsecond");
+        QTRY_VERIFY(edit->lines() > 1);
+        const QString text = edit->text();
+        focus(part(form, qPrintable(sheet)), edit);
+        edit->setCursorPosition(1, 2);
+        // The editor's own commands on these keys swap two lines and cut one.
+        QTest::keyClick(edit, Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(edit->text(), text);
+        QVERIFY(!SQLConnWindow());
+        QTest::keyClick(edit, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(SQLConnWindow());
+        QVERIFY(SQLConnWindow()->isVisible());
+        QCOMPARE(edit->text(), text);
     }
 
     void scriptWithoutBlock()
