@@ -84,6 +84,9 @@ QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QI
         button->setIconSize(Glyph->size().boundedTo(size));
     }
     button->setText(buttonText(Caption));
+    // The button is narrower than most captions, which it cuts short: the whole caption shows
+    // under the mouse.
+    button->setToolTip(Caption);
     button->setProperty(kTag, 0);
     Left += button->width();
     return button;

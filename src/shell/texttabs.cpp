@@ -12,6 +12,8 @@
 #include "openpage.h"
 #include "platform/slotguard.h"
 
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qsciscintilla.h>
 
@@ -96,6 +98,54 @@ public:
 private:
     QsciScintilla *m_editor;
 };
+
+// The keys of the window's menu commands. A text editor has commands of its own on some of
+// them (Ctrl+L cuts the line, Ctrl+T swaps two lines) and would take the key from the menu,
+// changing the text instead of running the command. Copy and paste stay the editor's: the
+// menu's serve the focused text control.
+const QKeyCombination kMenuKeys[] = {
+    Qt::CTRL | Qt::Key_O,           Qt::CTRL | Qt::Key_S,  Qt::CTRL | Qt::SHIFT | Qt::Key_S,
+    Qt::ALT | Qt::Key_F4,           Qt::CTRL | Qt::Key_F,  Qt::Key_F3,
+    Qt::CTRL | Qt::ALT | Qt::Key_F, Qt::CTRL | Qt::Key_F9, Qt::CTRL | Qt::Key_T,
+    Qt::CTRL | Qt::Key_Q,           Qt::CTRL | Qt::Key_L,  Qt::CTRL | Qt::Key_P,
+};
+
+// The editor leaves the menu's keys to the menu.
+void releaseMenuKeys(QsciScintilla *editor)
+{
+    auto isMenuKey = [](int key) {
+        return key != 0 && std::find(std::begin(kMenuKeys), std::end(kMenuKeys), QKeyCombination::fromCombined(key)) !=
+                               std::end(kMenuKeys);
+    };
+    for (QsciCommand *command : editor->standardCommands()->commands()) {
+        if (isMenuKey(command->key()))
+            command->setKey(0);
+        if (isMenuKey(command->alternateKey()))
+            command->setAlternateKey(0);
+    }
+}
+
+// The horizontal scroll position Column limited to the editor's text: no further than shows
+// the end of its widest line. A position past every line would show an empty view.
+long limitedXOffset(QsciScintilla *editor, long column)
+{
+    if (column <= 0)
+        return 0;
+    auto x = [editor](long position) {
+        return long(editor->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position));
+    };
+    const long lines = editor->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+    const long textLeft = x(0) + editor->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+    const long textWidth = editor->viewport()->width() - textLeft;
+    // One pixel more for the caret at the end of the widest line.
+    long widest = 0;
+    for (long line = 0; line < lines && widest < column + textWidth; ++line) {
+        const long start = editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+        const long end = editor->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+        widest = std::max(widest, x(end) - x(start) + 1);
+    }
+    return std::clamp(widest - textWidth, 0L, column);
+}
 } // namespace
 
 void SetEditorText(QsciScintilla *Editor, const QString &Text)
@@ -135,7 +185,7 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
             Editor->SendScintilla(QsciScintillaBase::SCI_SETCURRENTPOS, uintptr_t(caret));
     }
     Editor->setFirstVisibleLine(line);
-    Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, column);
+    Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, limitedXOffset(Editor, column));
 }
 
 TextTabs::TextTabs(OpenPage &page, TCommentRectList &notes) : m_page(page), m_notes(notes)
@@ -238,6 +288,8 @@ QWidget *TextTabs::createNotesSheet()
 
 void TextTabs::connectEditors()
 {
+    for (QsciScintilla *editor : {m_htmlEdit, m_scriptEdit, m_responseEdit})
+        releaseMenuKeys(editor);
     // Typed line breaks are CR LF like those of the page's text.
     m_htmlEdit->setEolMode(QsciScintilla::EolWindows);
     m_scriptEdit->setEolMode(QsciScintilla::EolWindows);

@@ -260,6 +260,8 @@ private slots:
             const QList<QAbstractButton *> buttons = buttonsOf(panel);
             for (int i = 0; i < buttons.size(); ++i) {
                 QCOMPARE(buttons[i]->geometry(), QRect(2 + 48 * i, 2, 48, 64));
+                // Most captions are cut short on the button; the tip shows them whole.
+                QCOMPARE(buttons[i]->toolTip(), expected[i]);
                 QCOMPARE(buttons[i]->icon().isNull(), buttons[i]->text() == "If");
                 const int tag = buttons[i]->property("Tag").toInt();
                 QCOMPARE(tag, i < 8 ? i : i == 8 ? 0 : i - 9);

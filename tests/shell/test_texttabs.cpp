@@ -7,6 +7,7 @@
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
+#include "shell/sqlcfgform.h"
 #include "shell/startup.h"
 #include "shell/texttabs.h"
 #include "windowparts.h"
@@ -198,9 +199,35 @@ private slots:
         editor.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
         SetEditorText(&editor, editor.text());
         QVERIFY(!editor.isUndoAvailable());
-        // A text too short for the old place: the editor limits it.
+        // A text too short for the old place: the editor limits it, the column too, so the
+        // view shows the text.
         SetEditorText(&editor, "one line");
         QCOMPARE(editor.firstVisibleLine(), 0);
+        QCOMPARE(xOffset(&editor), 0L);
+    }
+
+    void setEditorTextLimitsTheColumn()
+    {
+        QsciScintilla editor;
+        editor.resize(300, 200);
+        editor.setText(QString(400, u'w'));
+        editor.show();
+        editor.SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, 2000);
+        const long farthest = xOffset(&editor);
+        QVERIFY(farthest > 0);
+        // A line still long enough keeps the place; a shorter one shows its end.
+        SetEditorText(&editor, QString(400, u'w') + "\r\nx");
+        QCOMPARE(xOffset(&editor), farthest);
+        SetEditorText(&editor, QString(200, u'w'));
+        QVERIFY(xOffset(&editor) > 0);
+        QVERIFY(xOffset(&editor) < farthest);
+        // The line's end lies inside the text area, right of the margins.
+        auto x = [&editor](long position) {
+            return long(editor.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position));
+        };
+        const long textLeft = x(0) + xOffset(&editor);
+        QVERIFY(x(200) > textLeft);
+        QVERIFY(x(200) <= editor.viewport()->width());
     }
 
     void typingInTheScript()
@@ -252,6 +279,41 @@ private slots:
         html->setText(QString(text).replace("</pre>", "</pr>"));
         QCOMPARE(script->text(), QString());
         QCOMPARE(html->text(), QString(text).replace("</pre>", "</pr>"));
+    }
+
+    // Keys of menu commands that the editors also know: the menu's command runs, the text
+    // stays.
+    void menuKeysInTheEditors_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("editor");
+        QTest::newRow("HTML") << "HtmlSheet"
+                              << "htmlEdit";
+        QTest::newRow("script") << "HtmlSheet"
+                                << "JavaScriptMemo";
+        QTest::newRow("response") << "TabSheet1"
+                                  << "ReqListMemo";
+    }
+    void menuKeysInTheEditors()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(QString, editor);
+        open(scrolledPage());
+        auto *edit = part<QsciScintilla>(form, qPrintable(editor));
+        if (edit->lines() < 2)
+            edit->setText("first\r\nsecond");
+        QTRY_VERIFY(edit->lines() > 1);
+        const QString text = edit->text();
+        focus(part(form, qPrintable(sheet)), edit);
+        edit->setCursorPosition(1, 2);
+        // The editor's own commands on these keys swap two lines and cut one.
+        QTest::keyClick(edit, Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(edit->text(), text);
+        QVERIFY(!SQLConnWindow());
+        QTest::keyClick(edit, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(SQLConnWindow());
+        QVERIFY(SQLConnWindow()->isVisible());
+        QCOMPARE(edit->text(), text);
     }
 
     void scriptWithoutBlock()
@@ -448,6 +510,17 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(editor->text(), shown);
         QVERIFY(!modified());
+    }
+
+    void pastedLongAnswerShowsItsLines()
+    {
+        QsciScintilla *editor = responseEditor();
+        focus(part(form, "TabSheet1"), editor);
+        // An answer as a server sends it: on one line, far wider than the editor.
+        QApplication::clipboard()->setText(QString(300, u'-') + "<morivane><reqlist>a||b</reqlist></morivane>");
+        editor->paste();
+        QTRY_COMPARE(editor->text(), QString("a\r\nb"));
+        QCOMPARE(xOffset(editor), 0L);
     }
 
     void typingInTheResponse()
