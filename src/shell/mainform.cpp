@@ -698,7 +698,10 @@ void TMainFrm::mnuFindNextClick() { m_search->FindNext(QApplication::focusWidget
 
 void TMainFrm::mnOnlineHelpClick()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(AppDir() + QStringLiteral("README.md")));
+    // Without a program to show it nothing would happen at all; the user learns where it is.
+    const QString help = AppDir() + QStringLiteral("README.md");
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+        m_page->showMessage(QStringLiteral("Unable to open the help page \"") + help + u'"');
 }
 
 void TMainFrm::closeEvent(QCloseEvent *event)

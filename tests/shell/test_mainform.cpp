@@ -470,6 +470,14 @@ private slots:
         part<QAction>(form, "mnOnlineHelp")->trigger();
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(m_dir->filePath("app/README.md"))}));
+
+        // Nothing here can show it: the user is told where the page is.
+        QCOMPARE((*m_prompter)->Prompts.size(), 0);
+        (*m_prompter)->Answers << pbOK;
+        part<QAction>(form, "mnOnlineHelp")->trigger();
+        QCOMPARE((*m_prompter)->Prompts.size(), 1);
+        QCOMPARE((*m_prompter)->Prompts[0].Text,
+                 "Unable to open the help page \"" + m_dir->filePath("app/README.md") + '"');
     }
 
     void debugLog()
