@@ -567,6 +567,11 @@ void TPanelChanger::Rebuild()
 {
     m_tagsEditor->Clear();
     TImageGraphEditor::Rebuild();
+    // Pasted or keyboard-moved components may lie beyond the graph; so may notes, which the
+    // size a page starts with does not count. Each must be reachable by scrolling; one that
+    // ends on the edge already is.
+    if (!InUpdate())
+        GrowGraphToItems(false);
 }
 
 void TPanelChanger::PanelChange(TTagsEditor *Sender)
