@@ -322,6 +322,9 @@ TContent::TContent(QWidget *parent) : QWidget(parent)
     setAutoFillBackground(true);
     // Moves arrive also without a button, as the window's own move handler expects.
     setMouseTracking(true);
+    // A click on the diagram takes the keys from a property-panel field, so that Delete, the
+    // copy and the type-ahead act on the diagram and no longer on that field's text.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void TContent::Follow(QWidget *other)

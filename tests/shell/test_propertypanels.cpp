@@ -248,6 +248,28 @@ private slots:
         QVERIFY(window.shownRows().isEmpty());
     }
 
+    // A link made by Shift-click changes no selection, so the panel keeps its fields; the keys
+    // typed next belong to the diagram all the same, not to the field that had them before.
+    void shiftClickTakesTheKeysFromThePanel()
+    {
+        PanelsWindow window;
+        window.click("0");
+        auto *comment = window.control<QLineEdit>(0);
+        QCOMPARE(comment->text(), QString("Read the orders"));
+        comment->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), comment);
+        comment->setCursorPosition(0);
+        window.click("6", Qt::ShiftModifier);
+        QCOMPARE(window.component("0")->GetJump(0), QString("6"));
+        QCOMPARE(window.control<QLineEdit>(0), comment);
+        window.prompter().Answers << pbNo;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(window.prompter().Prompts.size(), qsizetype(1));
+        QCOMPARE(window.prompter().Prompts[0].Text, QString("Delete selected 1 item(s)?"));
+        QCOMPARE(comment->text(), QString("Read the orders"));
+        QCOMPARE(window.component("0")->GetComment(), QString("Read the orders"));
+    }
+
     void wheelAndRememberedPosition()
     {
         PanelsWindow window(QSize(1000, 500));
