@@ -270,6 +270,33 @@ private slots:
         QCOMPARE(window.component("0")->GetComment(), QString("Read the orders"));
     }
 
+    // Alt+arrow moves the selected components and builds the panel anew, which takes away the
+    // very control that had the key: the window lives on and the panel shows the component.
+    void altArrowFromAPanelControl_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("type drop-down") << "combo";
+        QTest::newRow("Add button") << "Add";
+        QTest::newRow("Delete button") << "Delete";
+    }
+    void altArrowFromAPanelControl()
+    {
+        QFETCH(QString, control);
+        PanelsWindow window;
+        window.click("0");
+        QWidget *focused =
+            control == "combo" ? static_cast<QWidget *>(window.control<QComboBox>(0)) : window.button(control);
+        QVERIFY(focused);
+        focused->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), focused);
+        QPointer<QWidget> had = focused;
+        QTest::keyClick(focused, Qt::Key_Right, Qt::AltModifier);
+        QCOMPARE(window.component("0")->GetX(), 32 + 32);
+        QVERIFY(!had);
+        QCOMPARE(window.rowTexts().first(), "label:0: SELECTQUERY (Parameters: 1)");
+        QVERIFY(window.modified());
+    }
+
     void wheelAndRememberedPosition()
     {
         PanelsWindow window(QSize(1000, 500));
