@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTextEdit>
+#include <algorithm>
 
 namespace {
 // The control a focused viewport belongs to.
@@ -168,8 +169,10 @@ void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
     bool moved = false;
     if (section)
         for (TWQFItem *item : selectedComponents(selection, {section})) {
-            item->SetX(ClampedAdd(item->GetX(), dx));
-            item->SetY(ClampedAdd(item->GetY(), dy));
+            // Left of or above the diagram a component can be neither seen nor clicked: as a
+            // drag or a paste does, the move stops at the edge.
+            item->SetX(std::max(0, ClampedAdd(item->GetX(), dx)));
+            item->SetY(std::max(0, ClampedAdd(item->GetY(), dy)));
             moved = true;
         }
     host->RefreshSection(sectionName);

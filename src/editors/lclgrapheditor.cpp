@@ -322,6 +322,9 @@ TContent::TContent(QWidget *parent) : QWidget(parent)
     setAutoFillBackground(true);
     // Moves arrive also without a button, as the window's own move handler expects.
     setMouseTracking(true);
+    // A click on the diagram takes the keys from a property-panel field, so that Delete, the
+    // copy and the type-ahead act on the diagram and no longer on that field's text.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void TContent::Follow(QWidget *other)
@@ -519,18 +522,24 @@ void TImageGraphEditor::SetScrollPos(TPoint P)
 
 void TImageGraphEditor::EndUpdate()
 {
-    // The graph grows by one item extent beyond any item that reached its edge; it never shrinks.
+    // After a drag an item that reached the edge makes room beyond it.
+    GrowGraphToItems(true);
+    TGraphEditor::EndUpdate();
+}
+
+void TImageGraphEditor::GrowGraphToItems(bool EdgeCounts)
+{
     TPoint n = GetGraphSize();
+    const int reach = EdgeCounts ? 0 : 1;
     for (int i = 0; i < ItemCount(); ++i) {
         const Rect &r = Items(i)->Rect;
-        if (r.Bottom >= n.Y)
+        if (r.Bottom >= ClampedAdd(n.Y, reach))
             n.Y = ClampedAdd(r.Bottom, r.Height());
-        if (r.Right >= n.X)
+        if (r.Right >= ClampedAdd(n.X, reach))
             n.X = ClampedAdd(r.Right, r.Width());
     }
     if (!(n == GetGraphSize()))
         SetGraphSize(n);
-    TGraphEditor::EndUpdate();
 }
 
 void TImageGraphEditor::UpdateScrollBars()

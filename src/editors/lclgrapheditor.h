@@ -167,6 +167,9 @@ public:
     void SetScrollPos(TPoint P) override;
 
 protected:
+    // Grows the graph by one item extent beyond every item that passes its edge, or also
+    // reaches it when EdgeCounts, so that each item can be scrolled to; never shrinks it.
+    void GrowGraphToItems(bool EdgeCounts);
     void UpdateScrollBars();
     void ScrollBarChange();
     void ContentPaint(QPainter &painter);

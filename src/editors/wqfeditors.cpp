@@ -34,6 +34,10 @@ int snap(int value, int delta, int grid)
 // A drag of view pixels in model units.
 int unzoomed(int delta, double zoom) { return zoom == 0 ? 0 : RoundToInt(delta / zoom); }
 
+// A note whose title bar lies left of or above the diagram can no longer be clicked, moved or
+// deleted: a move stops it at the edge, its size unchanged.
+Rect keptInDiagram(const Rect &r) { return r.Offset(r.Left < 0 ? -r.Left : 0, r.Top < 0 ? -r.Top : 0); }
+
 bool rectsMeet(const Rect &a, const Rect &b)
 {
     return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
@@ -250,7 +254,7 @@ void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
     }
     case dikNote: {
         Rect &r = static_cast<TCommentRect *>(Data)->Rect;
-        r = r.Offset(dx, dy);
+        r = keptInDiagram(r.Offset(dx, dy));
         break;
     }
     case dikHandle: {
@@ -268,6 +272,7 @@ void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
             r.Right = ClampedAdd(r.Left, MinNoteWidth);
         if (int64_t(r.Bottom) - r.Top < MinNoteHeight)
             r.Bottom = ClampedAdd(r.Top, MinNoteHeight);
+        r = keptInDiagram(r);
         break;
     }
     case dikNone:
@@ -567,6 +572,11 @@ void TPanelChanger::Rebuild()
 {
     m_tagsEditor->Clear();
     TImageGraphEditor::Rebuild();
+    // Pasted or keyboard-moved components may lie beyond the graph; so may notes, which the
+    // size a page starts with does not count. Each must be reachable by scrolling; one that
+    // ends on the edge already is.
+    if (!InUpdate())
+        GrowGraphToItems(false);
 }
 
 void TPanelChanger::PanelChange(TTagsEditor *Sender)

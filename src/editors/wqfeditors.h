@@ -151,6 +151,7 @@ public:
 
     void SelectionChanged() override;
     // Also inside a batch the panel is emptied at once: its rows may name items that go.
+    // Outside a batch the graph then grows to reach every item.
     void Rebuild() override;
     void PanelChange(TTagsEditor *Sender);
 

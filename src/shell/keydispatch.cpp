@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTabBar>
 #include <QTimer>
 
@@ -45,16 +46,21 @@ bool KeyDispatch::eventFilter(QObject *watched, QEvent *event)
         return false;
     auto *keyEvent = static_cast<QKeyEvent *>(event);
     bool consumed = false;
+    // A command may rebuild the property panel or close the page and so free the control the
+    // key is on its way to; the key then ends here.
+    const QPointer<QObject> receiver = watched;
     runGuarded([&] {
         uint16_t key = platform::VirtualKeyFromEvent(*keyEvent);
         FormKeyDown(key, platform::ShiftStateFromEvent(*keyEvent));
-        consumed = key == 0 || altArrowOnTabBar(watched, *keyEvent);
+        consumed = key == 0 || !receiver || altArrowOnTabBar(watched, *keyEvent);
         // Ctrl and Alt combinations type no character.
         const QString text = keyEvent->text();
         if (!consumed && text.size() == 1 &&
             !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
             FormKeyPress(text.front());
     });
+    if (!receiver)
+        consumed = true;
     if (consumed)
         event->accept();
     return consumed;

@@ -15,6 +15,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QVariant>
 #include <algorithm>
@@ -26,6 +28,36 @@ int tagOf(const QAbstractButton *button) { return button->property(kTag).toInt()
 
 // A caption shows "&" as a mnemonic; a kind's or macro's caption is shown as it is.
 QString buttonText(const QString &caption) { return QString(caption).replace(u'&', QStringLiteral("&&")); }
+
+// The style shortens the caption under a glyph to the button's width but draws the caption
+// of a button without glyph whole, cut off at both edges: that one is shortened here alike.
+class PaletteButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+    void SetCaption(const QString &caption)
+    {
+        m_caption = caption;
+        setText(buttonText(caption));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        if (option.icon.isNull()) {
+            const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this);
+            option.text = buttonText(
+                fontMetrics().elidedText(m_caption, Qt::ElideMiddle, std::max(0, option.rect.width() - 2 * margin)));
+        }
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    }
+
+private:
+    QString m_caption;
+};
 } // namespace
 
 QSize paletteButtonSize(double screenDpi) { return {RoundToInt(48 * screenDpi / 96), RoundToInt(64 * screenDpi / 96)}; }
@@ -73,7 +105,7 @@ Palette::Palette(Window window, double screenDpi) : m_window(std::move(window)),
 
 QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QImage *Glyph, const QString &Caption)
 {
-    auto *button = new QToolButton(Panel);
+    auto *button = new PaletteButton(Panel);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFocusPolicy(Qt::NoFocus);
@@ -83,7 +115,7 @@ QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QI
         button->setIcon(QIcon(QPixmap::fromImage(*Glyph)));
         button->setIconSize(Glyph->size().boundedTo(size));
     }
-    button->setText(buttonText(Caption));
+    button->SetCaption(Caption);
     // The button is narrower than most captions, which it cuts short: the whole caption shows
     // under the mouse.
     button->setToolTip(Caption);

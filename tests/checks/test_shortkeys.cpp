@@ -255,7 +255,34 @@ private slots:
         r.press(VK_RIGHT, ssAlt);
         r.press(VK_UP, ssAlt);
         QCOMPARE(page->FindSection("preproc")->Items()[0]->GetX(), 2147483647);
-        QCOMPARE(page->FindSection("preproc")->Items()[0]->GetY(), -2147483647 - 1);
+        // Above the diagram nothing can be reached: the move brings it to the top edge.
+        QCOMPARE(page->FindSection("preproc")->Items()[0]->GetY(), 0);
+    }
+
+    // As a drag or a paste, a move stops at the left and the top edge, each component on its
+    // own, so none goes where it can be neither seen nor clicked.
+    void moveStopsAtTheDiagramsEdge_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("positions");
+        QTest::newRow("left") << 37 << "0:0,48 1:8,10";
+        QTest::newRow("up") << 38 << "0:20,24 1:40,0";
+    }
+    void moveStopsAtTheDiagramsEdge()
+    {
+        QFETCH(int, key);
+        auto page = pageWith(placed("0", 20, 48) + placed("1", 40, 10));
+        Registered r;
+        const auto &items = page->FindSection("preproc")->Items();
+        r.host().Doc = page.get();
+        r.host().Section = "preproc";
+        r.host().Selection = {items[0].get(), items[1].get()};
+        r.press(uint16_t(key), ssAlt);
+        QStringList positions;
+        for (const auto &item : items)
+            positions << item->GetName() + ':' + QString::number(item->GetX()) + ',' + QString::number(item->GetY());
+        QTEST(positions.join(' '), "positions");
+        QCOMPARE(r.host().Calls, QStringList({"refresh preproc", "modified"}));
     }
 
     // While a text control has the focus, the arrows belong to it.

@@ -279,6 +279,50 @@ private slots:
         QCOMPARE(tab.rows().first(), "label:2: IF");
     }
 
+    // What a paste, a palette button or Alt+arrow leaves beyond the graph is brought within
+    // scrolling reach by the rebuild that follows; nothing shrinks.
+    void rebuildGrowsToReachEveryItem_data()
+    {
+        QTest::addColumn<QString>("moved");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<bool>("batched");
+        QTest::addColumn<QSize>("graph");
+        QTest::newRow("component below") << "5" << QPoint(100, 2000) << false << QSize(1024, 2052);
+        QTest::newRow("component right") << "5" << QPoint(1500, 0) << false << QSize(1564, 1024);
+        QTest::newRow("component ending on the edge") << "5" << QPoint(992, 998) << false << QSize(1024, 1024);
+        QTest::newRow("component one pixel over") << "5" << QPoint(993, 999) << false << QSize(1057, 1051);
+        QTest::newRow("component inside") << "5" << QPoint(900, 900) << false << QSize(1024, 1024);
+        QTest::newRow("in a batch") << "5" << QPoint(100, 2000) << true << QSize(1024, 2052);
+        // The title bar decides; its resize handle then ends on the new bottom edge.
+        QTest::newRow("note") << "note" << QPoint(3000, 1900) << false << QSize(3200, 1940);
+    }
+    void rebuildGrowsToReachEveryItem()
+    {
+        QFETCH(QString, moved);
+        QFETCH(QPoint, to);
+        QFETCH(bool, batched);
+        DiagramTab tab;
+        if (moved == "note") {
+            TCommentRect &note = *tab.Notes.front();
+            note.Rect = Rect{to.x(), to.y(), to.x() + 100, to.y() + 40};
+        } else {
+            tab.component(moved)->SetX(to.x());
+            tab.component(moved)->SetY(to.y());
+        }
+        if (batched)
+            tab.Editor->BeginUpdate();
+        tab.Editor->Rebuild();
+        if (batched) {
+            QCOMPARE(tab.Editor->GetGraphSize(), (TPoint{1024, 1024}));
+            tab.Editor->EndUpdate();
+        }
+        const TPoint graph = tab.Editor->GetGraphSize();
+        QTEST(QSize(graph.X, graph.Y), "graph");
+        const TPoint view = tab.Editor->GetViewSize();
+        QCOMPARE(tab.VertScroll->maximum(), std::max(0, graph.Y - view.Y));
+        QCOMPARE(tab.HorzScroll->maximum(), std::max(0, graph.X - view.X));
+    }
+
     void destroyedWithItsRows()
     {
         auto tab = std::make_unique<DiagramTab>();

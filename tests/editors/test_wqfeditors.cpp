@@ -189,9 +189,13 @@ private slots:
         const bool note = false, handle = true;
         QTest::newRow("note moves freely") << note << TPoint{7, -3} << 1.0 << Rect(17, 17, 117, 57);
         QTest::newRow("note at zoom 2") << note << TPoint{5, -5} << 2.0 << Rect(12, 18, 112, 58);
+        // Its title bar stays where it can be clicked again.
+        QTest::newRow("note stops at the top-left edge") << note << TPoint{-30, -40} << 1.0 << Rect(0, 0, 100, 40);
+        QTest::newRow("note stops at the left edge") << note << TPoint{-30, 5} << 1.0 << Rect(0, 25, 100, 65);
         QTest::newRow("handle grows the note") << handle << TPoint{30, 20} << 1.0 << Rect(10, 20, 140, 80);
+        // (-40, -40, 10, 20) after the swap, then moved back to the edge.
         QTest::newRow("handle past the top-left corner swaps")
-            << handle << TPoint{-150, -100} << 1.0 << Rect(-40, -40, 10, 20);
+            << handle << TPoint{-150, -100} << 1.0 << Rect(0, 0, 50, 60);
         QTest::newRow("handle shrinks to the minimum") << handle << TPoint{-80, -30} << 1.0 << Rect(10, 20, 60, 50);
         QTest::newRow("swap, then the minimum") << handle << TPoint{-105, -45} << 1.0 << Rect(5, 15, 55, 45);
         QTest::newRow("handle at zoom 2") << handle << TPoint{21, 9} << 2.0 << Rect(10, 20, 120, 64);

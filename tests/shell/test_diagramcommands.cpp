@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -476,6 +477,37 @@ private slots:
         QCOMPARE(QPoint(item("2", "postproc")->GetX(), item("2", "postproc")->GetY()), QPoint(96, 78));
         QCOMPARE(newLogLines(log), QStringList({"post process editor pasting!", "arranging pasted items 2"}));
         QCOMPARE(selectedNames(form->PostEditor()), QStringList({"0", "2"}));
+    }
+
+    void pastedGroupBeyondTheGraphCanBeScrolledTo()
+    {
+        open();
+        // A group taller than the diagram, copied from a longer page, pasted with the view at
+        // the diagram's end.
+        QGuiApplication::clipboard()->setText(
+            QString::fromUtf8(component("7", "SET", "8", "", 0, 0) + component("8", "SET", "", "", 96, 1560)));
+        TImageGraphEditor *editor = form->PreEditor();
+        QScrollBar *vbar = editor->VScrollBar();
+        QScrollBar *hbar = editor->HScrollBar();
+        vbar->setValue(vbar->maximum());
+        hbar->setValue(hbar->maximum());
+        const TPoint landing = editor->GetScrollPos();
+        QVERIFY(landing.Y > 0);
+        part<QAction>(form, "mnuMainPaste")->trigger();
+        TWQFItem *last = item("4");
+        QVERIFY(last);
+        QCOMPARE(last->GetY(), landing.Y + 1560);
+        Rect r;
+        QVERIFY(editor->GetItemRect(last, r));
+        // The bars reach far enough to show the lowest pasted component whole.
+        vbar->setValue(vbar->maximum());
+        hbar->setValue(hbar->maximum());
+        const TPoint scroll = editor->GetScrollPos();
+        const TPoint view = editor->GetViewSize();
+        QVERIFY2(r.Bottom <= scroll.Y + view.Y,
+                 qPrintable(QString("bottom %1, view ends at %2").arg(r.Bottom).arg(scroll.Y + view.Y)));
+        QVERIFY(r.Top >= scroll.Y);
+        QVERIFY(r.Right <= scroll.X + view.X);
     }
 
     void pastedGroupIsNeverNegative()

@@ -277,6 +277,30 @@ private slots:
         QVERIFY(form->messageLines().isEmpty());
     }
 
+    // A kind without its picture shows its caption shortened to the button, as the captions
+    // under a picture are, instead of cut off at both edges.
+    void captionWithoutPictureStaysInside()
+    {
+        shipInto(appDir(), {"components"});
+        const QString caption = "A caption far too long for its button";
+        writeBytes(appDir() + "components/LONG.ini", "[MAIN]\nName=LONG\nUserName=" + caption.toUtf8() + "\n");
+        TMainFrm *form = start();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QAbstractButton *button = buttonNamed(part<QWidget>(form, "Panel2"), caption);
+        QVERIFY(button->icon().isNull());
+        const QImage shot = button->grab().toImage();
+        const QRgb ground = shot.pixel(0, 0);
+        int inked = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixel(x, y) != ground) {
+                    ++inked;
+                    QVERIFY2(x >= 2 && x < shot.width() - 2, qPrintable(QString("ink at %1, %2").arg(x).arg(y)));
+                }
+        QVERIFY(inked > 0);
+    }
+
     // Without description folders: only "NOTE".
     void emptyCatalogue()
     {

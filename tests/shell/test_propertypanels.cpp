@@ -248,6 +248,63 @@ private slots:
         QVERIFY(window.shownRows().isEmpty());
     }
 
+    // A link made by Shift-click changes no selection, so the panel keeps its fields; the keys
+    // typed next belong to the diagram all the same, not to the field that had them before.
+    void shiftClickTakesTheKeysFromThePanel()
+    {
+        PanelsWindow window;
+        window.click("0");
+        auto *comment = window.control<QLineEdit>(0);
+        QCOMPARE(comment->text(), QString("Read the orders"));
+        comment->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), comment);
+        comment->setCursorPosition(0);
+        window.click("6", Qt::ShiftModifier);
+        QCOMPARE(window.component("0")->GetJump(0), QString("6"));
+        QCOMPARE(window.control<QLineEdit>(0), comment);
+        window.prompter().Answers << pbNo;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QCOMPARE(window.prompter().Prompts.size(), qsizetype(1));
+        QCOMPARE(window.prompter().Prompts[0].Text, QString("Delete selected 1 item(s)?"));
+        QCOMPARE(comment->text(), QString("Read the orders"));
+        QCOMPARE(window.component("0")->GetComment(), QString("Read the orders"));
+    }
+
+    // Alt+arrow and the type-ahead build the panel anew, which takes away the very control
+    // that had the key: the window lives on and the panel shows the component.
+    void keyFromAPanelControlRebuildsThePanel_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("x0");
+        QTest::addColumn<QString>("header");
+        const QString zero = "label:0: SELECTQUERY (Parameters: 1)";
+        QTest::newRow("Alt+Right on the type drop-down")
+            << "combo" << int(Qt::Key_Right) << int(Qt::AltModifier) << 64 << zero;
+        QTest::newRow("Alt+Right on Add") << "Add" << int(Qt::Key_Right) << int(Qt::AltModifier) << 64 << zero;
+        QTest::newRow("Alt+Right on Delete") << "Delete" << int(Qt::Key_Right) << int(Qt::AltModifier) << 64 << zero;
+        QTest::newRow("type-ahead on Add") << "Add" << int(Qt::Key_1) << 0 << 32 << "label:1: IF";
+    }
+    void keyFromAPanelControlRebuildsThePanel()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        PanelsWindow window;
+        window.click("0");
+        QWidget *focused =
+            control == "combo" ? static_cast<QWidget *>(window.control<QComboBox>(0)) : window.button(control);
+        QVERIFY(focused);
+        focused->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), focused);
+        QPointer<QWidget> had = focused;
+        QTest::keyClick(focused, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QVERIFY(!had);
+        QTEST(window.component("0")->GetX(), "x0");
+        QTEST(window.rowTexts().first(), "header");
+    }
+
     void wheelAndRememberedPosition()
     {
         PanelsWindow window(QSize(1000, 500));
