@@ -187,14 +187,6 @@ DiagramTab *DiagramCommands::activeTab() const
     return nullptr;
 }
 
-DiagramTab *DiagramCommands::tabOfEditor(const TGraphEditor *editor) const
-{
-    for (DiagramTab &tab : *m_parts.tabs)
-        if (editor && tab.editor.get() == editor)
-            return &tab;
-    return nullptr;
-}
-
 TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
 {
     return editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
@@ -225,9 +217,8 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
     TWQFFile *doc = m_parts.page->document();
     if (!source || !doc)
         return;
-    const DiagramTab *tab = tabOfEditor(Editor);
-    TWQFSection *section =
-        doc->FindSection(tab == &m_parts.tabs->front() ? QStringLiteral("PREPROC") : QStringLiteral("POSTPROC"));
+    const DiagramTab *tab = diagramTabOf(*m_parts.tabs, Editor);
+    TWQFSection *section = tab ? doc->FindSection(tab->section) : nullptr;
 
     TDataList selected;
     Editor->GetSelected(&selected);
@@ -362,7 +353,7 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
         log(QStringLiteral("file not opened"));
         return false;
     }
-    TWQFSection *section = doc->FindSection(IsPre ? QStringLiteral("preproc") : QStringLiteral("postproc"));
+    TWQFSection *section = doc->FindSection((*m_parts.tabs)[IsPre ? 0 : 1].section);
     if (!section) {
         log(QStringLiteral("no paste section"));
         return false;

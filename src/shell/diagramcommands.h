@@ -89,7 +89,6 @@ public:
 
 private:
     DiagramTab *activeTab() const;
-    DiagramTab *tabOfEditor(const TGraphEditor *editor) const;
     TWQFEditorSource *sourceOf(const TGraphEditor *editor) const;
     // The one selected object of the editor when it is a component; none otherwise.
     TWQFItem *singleSelectedComponent(TGraphEditor *editor) const;

@@ -97,6 +97,22 @@ void DiagramTab::build(TWQFSection *sectionOfPage, TCommentRectList *notes, cons
     editor->Rebuild();
 }
 
+DiagramTab *diagramTabOf(std::span<DiagramTab> tabs, const TGraphEditor *editor)
+{
+    for (DiagramTab &tab : tabs)
+        if (editor && tab.editor.get() == editor)
+            return &tab;
+    return nullptr;
+}
+
+const DiagramTab *diagramTabOf(std::span<const DiagramTab> tabs, QStringView section)
+{
+    for (const DiagramTab &tab : tabs)
+        if (tab.section == section)
+            return &tab;
+    return nullptr;
+}
+
 DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
 {
     const TabNames &names = kTabNames[index];

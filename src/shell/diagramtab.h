@@ -10,8 +10,10 @@
 #include "model/commentrects.h"
 
 #include <QString>
+#include <QStringView>
 #include <functional>
 #include <memory>
+#include <span>
 
 class QImage;
 class QObject;
@@ -19,6 +21,7 @@ class QScrollArea;
 class QScrollBar;
 class QSplitter;
 class QWidget;
+class TGraphEditor;
 class TImage;
 class TPanelChanger;
 class TWQFEditorSource;
@@ -71,6 +74,11 @@ struct DiagramTab {
 // The widgets of tab 0 ("Pre process") or 1 ("Post process"), named as the window's design
 // names them; the property scroll box reports its resizes to resizeWatcher.
 DiagramTab createDiagramTab(int index, QObject *resizeWatcher);
+
+// The tab whose diagram editor is editor; none for any other editor and for none.
+DiagramTab *diagramTabOf(std::span<DiagramTab> tabs, const TGraphEditor *editor);
+// The tab that shows the section of exactly that name; none for any other name.
+const DiagramTab *diagramTabOf(std::span<const DiagramTab> tabs, QStringView section);
 
 // The image with its scroll bars right of it and below it, filling panel; the HTML-UI tab lays
 // out its place the same way.

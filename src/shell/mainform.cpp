@@ -180,8 +180,8 @@ void TMainFrm::createPages()
     m_pages->addTab(m_textTabs->notesSheet(), QStringLiteral("WQF Info"));
     m_pages->addTab(m_textTabs->respondSheet(), QStringLiteral("XML Respond"));
     m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
-        m_pages, m_tabs[0].sheet, m_tabs[1].sheet, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(),
-        [this] { return m_page->document(); }, [this](const QString &Name) { SelectItemByName(Name); }}));
+        m_pages, m_tabs, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(), [this] { return m_page->document(); },
+        [this](const QString &Name) { SelectItemByName(Name); }}));
 
     m_messagePanel = named(new QWidget, "Panel5");
     m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
