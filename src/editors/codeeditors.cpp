@@ -37,6 +37,21 @@ constexpr QsciCommand::Command kPageCommands[] = {
     QsciCommand::PageDownExtend, QsciCommand::PageUpRectExtend, QsciCommand::PageDownRectExtend,
 };
 
+// The shortcuts of the main window's menu, its queued Tools entries ("SQL test params" Ctrl+L,
+// "Preferences" Ctrl+P) included; copy and paste are left out on purpose.
+const QKeyCombination kMenuKeys[] = {
+    Qt::CTRL | Qt::Key_O,           Qt::CTRL | Qt::Key_S,  Qt::CTRL | Qt::SHIFT | Qt::Key_S,
+    Qt::ALT | Qt::Key_F4,           Qt::CTRL | Qt::Key_F,  Qt::Key_F3,
+    Qt::CTRL | Qt::ALT | Qt::Key_F, Qt::CTRL | Qt::Key_F9, Qt::CTRL | Qt::Key_T,
+    Qt::CTRL | Qt::Key_Q,           Qt::CTRL | Qt::Key_L,  Qt::CTRL | Qt::Key_P,
+};
+
+bool isMenuKey(int key)
+{
+    return key != 0 && std::find(std::begin(kMenuKeys), std::end(kMenuKeys), QKeyCombination::fromCombined(key)) !=
+                           std::end(kMenuKeys);
+}
+
 bool pagesUp(QsciCommand::Command command)
 {
     return command == QsciCommand::PageUp || command == QsciCommand::PageUpExtend ||
@@ -107,6 +122,18 @@ void RebindTabKeys(QsciScintilla *Editor)
     }
 }
 
+void releaseMenuKeys(QsciScintilla *Editor)
+{
+    if (!Editor)
+        return;
+    for (QsciCommand *command : Editor->standardCommands()->commands()) {
+        if (isMenuKey(command->key()))
+            command->setKey(0);
+        if (isMenuKey(command->alternateKey()))
+            command->setAlternateKey(0);
+    }
+}
+
 QFont ScaleFontToDpi(QFont Font, int Dpi)
 {
     if (Dpi > 96)
@@ -136,6 +163,7 @@ void ScaleSynEditToDpi(QsciScintilla *Editor)
 TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent)
 {
     ScaleSynEditToDpi(this);
+    releaseMenuKeys(this);
     horizontalScrollBar()->installEventFilter(this);
     verticalScrollBar()->installEventFilter(this);
 }
