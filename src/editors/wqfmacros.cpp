@@ -192,29 +192,41 @@ bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body)
     return true;
 }
 
+namespace {
+void applyMacro(TWQFItem *item, const QString &prefix)
+{
+    if (!IsCodeComponent(item))
+        return;
+    QString name, body;
+    if (!ParseMacroHeader(GetCode(item), name, body))
+        return;
+    if (!prefix.isEmpty() && !SameTextAscii(QStringView(item->GetComment()).left(prefix.size()), prefix))
+        return;
+    TPascalMacro *macro = Macros().Find(name);
+    if (!macro)
+        return;
+    TWQFPasMacro *bound = ItemPasMacro(item);
+    if (!bound) {
+        auto made = std::make_unique<TWQFPasMacro>(macro);
+        bound = made.get();
+        item->SetMacro(std::move(made));
+    }
+    QString error;
+    if (!bound->ParseCode(body, error))
+        item->SetMacro(nullptr);
+}
+} // namespace
+
 void ApplyMacros(const TWQFItemList &Items, const QString &Prefix)
 {
-    for (const auto &item : Items) {
-        if (!IsCodeComponent(item.get()))
-            continue;
-        QString name, body;
-        if (!ParseMacroHeader(GetCode(item.get()), name, body))
-            continue;
-        if (!Prefix.isEmpty() && !SameTextAscii(QStringView(item->GetComment()).left(Prefix.size()), Prefix))
-            continue;
-        TPascalMacro *macro = Macros().Find(name);
-        if (!macro)
-            continue;
-        TWQFPasMacro *bound = ItemPasMacro(item.get());
-        if (!bound) {
-            auto made = std::make_unique<TWQFPasMacro>(macro);
-            bound = made.get();
-            item->SetMacro(std::move(made));
-        }
-        QString error;
-        if (!bound->ParseCode(body, error))
-            item->SetMacro(nullptr);
-    }
+    for (const auto &item : Items)
+        applyMacro(item.get(), Prefix);
+}
+
+void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &Prefix)
+{
+    for (TWQFItem *item : Items)
+        applyMacro(item, Prefix);
 }
 
 void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item)

@@ -375,6 +375,8 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     }
     std::vector<TWQFItem *> pasted;
     PasteItems(first, section, pasted);
+    // A copied macro component stays one, as it is when its page is opened.
+    ApplyMacros(pasted, QStringLiteral("macro:"));
     // New components are a change of the page like any other.
     if (!pasted.empty())
         m_parts.page->setModified(true);

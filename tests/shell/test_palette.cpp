@@ -1,6 +1,7 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
 #include "editors/pascompiler.h"
@@ -9,6 +10,7 @@
 #include "model/wqftypes.h"
 #include "programdirs.h"
 #include "shell/appini.h"
+#include "shell/diagramcommands.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
@@ -18,10 +20,13 @@
 #include "windowparts.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScopeGuard>
 #include <QScreen>
@@ -474,6 +479,52 @@ private slots:
         QVERIFY(HasMacro(again));
         QCOMPARE(ItemPasMacro(again)->Values.Value(u"Limit"), QString("100"));
         QCOMPARE(form->GetItemImage(again, "DELPHI"), form->GetImage("macro", "looplimit"));
+    }
+
+    // A copied macro component comes back from a paste as a macro component: the macro's
+    // picture, its panel with the values the user set, and in the saved page the same code.
+    void pastedMacroComponent()
+    {
+        TMainFrm *form = startWithPage();
+        showSheet(form, "PreSheet");
+        form->show();
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit")->click();
+        TWQFItem *copied = lastOf(section(form, "preproc"));
+        ItemPasMacro(copied)->Values.SetValue("Limit", "7");
+        QVERIFY(RegenerateMacroCode(copied));
+        const QString code = GetCode(copied);
+        QVERIFY(code.contains(">= 7 then"));
+        TImageGraphEditor *editor = form->PreEditor();
+        const TDataList one{copied};
+        editor->SetSelected(&one, true);
+        part<QTabWidget>(form, "PageControl1")->setFocus();
+        QTRY_VERIFY(part<QTabWidget>(form, "PageControl1")->hasFocus());
+        form->CopyCommand();
+        form->PasteCommand(0, 0);
+
+        TWQFItem *pasted = lastOf(section(form, "preproc"));
+        QVERIFY(pasted != copied);
+        QVERIFY(HasMacro(pasted));
+        QCOMPARE(ItemPasMacro(pasted)->Macro->Name, QString("looplimit"));
+        QCOMPARE(ItemPasMacro(pasted)->Values.Value(u"Limit"), QString("7"));
+        QCOMPARE(form->GetItemImage(pasted, "DELPHI"), form->GetImage("macro", "looplimit"));
+        TTagsEditor *panel = static_cast<TPanelChanger *>(editor)->TagsEditor();
+        QCOMPARE(panel->Item(), pasted);
+        QStringList texts;
+        for (const auto &binding : panel->Owned())
+            if (auto *label = qobject_cast<QLabel *>(binding->Control.data()))
+                texts << label->text();
+            else if (auto *edit = qobject_cast<QLineEdit *>(binding->Control.data()))
+                texts << edit->text();
+        QCOMPARE(texts, (QStringList{pasted->GetName() + ": Loop limit", "macro: Loop limit", "Counter", "order_count",
+                                     "Limit", "7", "Generated Script (Read Only)"}));
+
+        const QByteArray saved = save(form);
+        const QByteArray element = "<v>" + code.toUtf8().replace(">", "&gt;").replace("\n", "\r\n") + "</v>";
+        QCOMPARE(saved.count(element), 2);
+        QCOMPARE(GetCode(pasted), code);
     }
 
     // With the second exit linked, the generated code calls its target; on the post-process
