@@ -5,9 +5,7 @@
 #include "base/exception.h"
 #include "base/inifile.h"
 #include "base/textutils.h"
-#include "model/filehelpers.h"
 #include "platform/appdirs.h"
-#include "platform/folderlist.h"
 
 #include <QFileInfo>
 
@@ -132,18 +130,10 @@ void ClearMacros() { Macros().Clear(); }
 
 QStringList LoadMacros(const QString &dir)
 {
-    QStringList messages;
-    QStringList files;
-    ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
-    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
-    for (const QString &file : files) {
-        try {
+    return LoadDescriptionFolder(
+        dir, QStringLiteral("Macro skipped: "), [](const QString &folder, const QString &file) {
             RegisterMacro(LoadMacro(folder + file, folder + platform::WithoutExtension(file) + ".pas"));
-        } catch (const Exception &e) {
-            messages.append(QStringLiteral("Macro skipped: ") + e.message());
-        }
-    }
-    return messages;
+        });
 }
 
 bool IsCodeComponent(const TWQFItem *Item)
