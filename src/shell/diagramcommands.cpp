@@ -42,6 +42,22 @@ bool insideComboBox(const QWidget *control)
            qobject_cast<const QComboBox *>(control->parentWidget());
 }
 
+// Runs command on the control as the text control it is: a code editor, a line edit outside a
+// combo box, a plain or a rich text edit; nothing for any other control.
+template <class Command> void onEditControl(QWidget *control, Command command)
+{
+    if (insideComboBox(control))
+        return;
+    if (auto *editor = qobject_cast<QsciScintilla *>(control))
+        command(editor);
+    else if (auto *edit = qobject_cast<QLineEdit *>(control))
+        command(edit);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+        command(plain);
+    else if (auto *rich = qobject_cast<QTextEdit *>(control))
+        command(rich);
+}
+
 QString controlDescription(const QWidget *control)
 {
     return control->objectName() + u':' + QLatin1String(control->metaObject()->className());
@@ -57,30 +73,12 @@ bool IsEditControl(const QWidget *Control)
 
 void CopyFromEditControl(QWidget *Control)
 {
-    if (insideComboBox(Control))
-        return;
-    if (auto *editor = qobject_cast<QsciScintilla *>(Control))
-        editor->copy();
-    else if (auto *edit = qobject_cast<QLineEdit *>(Control))
-        edit->copy();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Control))
-        plain->copy();
-    else if (auto *rich = qobject_cast<QTextEdit *>(Control))
-        rich->copy();
+    onEditControl(Control, [](auto *edit) { edit->copy(); });
 }
 
 void PasteIntoEditControl(QWidget *Control)
 {
-    if (insideComboBox(Control))
-        return;
-    if (auto *editor = qobject_cast<QsciScintilla *>(Control))
-        editor->paste();
-    else if (auto *edit = qobject_cast<QLineEdit *>(Control))
-        edit->paste();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Control))
-        plain->paste();
-    else if (auto *rich = qobject_cast<QTextEdit *>(Control))
-        rich->paste();
+    onEditControl(Control, [](auto *edit) { edit->paste(); });
 }
 
 void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
@@ -192,6 +190,19 @@ TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
     return editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
 }
 
+TImageGraphEditor *DiagramCommands::activeEditor() const
+{
+    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
+    return tab ? tab->editor.get() : nullptr;
+}
+
+TWQFItem *DiagramCommands::selectedQuery(TGraphEditor *editor) const
+{
+    TWQFItem *item = singleSelectedComponent(editor);
+    const QString type = item ? item->GetType() : QString();
+    return type == kSelectQuery || type == kInsertUpdateQuery ? item : nullptr;
+}
+
 TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
 {
     TWQFEditorSource *source = sourceOf(editor);
@@ -202,8 +213,9 @@ TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
     return selected.empty() ? nullptr : source->ComponentOf(selected.front());
 }
 
-void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
+void DiagramCommands::changedRebuilding(TGraphEditor *editor, TWQFItem *item)
 {
+    m_parts.page->setModified(true);
     editor->Rebuild();
     const TDataList again{item};
     editor->SetSelected(&again, true);
@@ -438,45 +450,30 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
 
 void DiagramCommands::FlipQueryType()
 {
-    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    TGraphEditor *editor = tab ? tab->editor.get() : nullptr;
-    TWQFItem *item = singleSelectedComponent(editor);
+    TGraphEditor *editor = activeEditor();
+    TWQFItem *item = selectedQuery(editor);
     if (!item)
         return;
-    const QString type = item->GetType();
-    if (type == kSelectQuery)
-        item->SetType(kInsertUpdateQuery);
-    else if (type == kInsertUpdateQuery)
-        item->SetType(kSelectQuery);
-    else
-        return;
-    m_parts.page->setModified(true);
-    rebuildSelecting(editor, item);
+    item->SetType(item->GetType() == kSelectQuery ? kInsertUpdateQuery : kSelectQuery);
+    changedRebuilding(editor, item);
 }
 
 void DiagramCommands::FlushQueryParams()
 {
-    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    TGraphEditor *editor = tab ? tab->editor.get() : nullptr;
-    TWQFItem *item = singleSelectedComponent(editor);
+    TGraphEditor *editor = activeEditor();
+    TWQFItem *item = selectedQuery(editor);
     if (!item)
         return;
-    const QString type = item->GetType();
-    if (type != kSelectQuery && type != kInsertUpdateQuery)
-        return;
     const bool forceCDATA = OptionStore().GetBoolDef(opt::ForceCDATA, false);
-    if (!FlushParams(item, item->GetQuery(), forceCDATA, true))
-        return;
-    m_parts.page->setModified(true);
-    rebuildSelecting(editor, item);
+    if (FlushParams(item, item->GetQuery(), forceCDATA, true))
+        changedRebuilding(editor, item);
 }
 
 // ---- the picture ----
 
 void DiagramCommands::SectionScreenShot()
 {
-    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    TImageGraphEditor *editor = tab ? tab->editor.get() : nullptr;
+    TImageGraphEditor *editor = activeEditor();
     if (!editor)
         return;
     const QString fileName = SectionPictureName(m_parts.page->fileName(), QDateTime::currentDateTime());

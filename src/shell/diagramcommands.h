@@ -17,6 +17,7 @@
 #include <vector>
 
 class OpenPage;
+class TImageGraphEditor;
 class QMenu;
 class QObject;
 class QTabWidget;
@@ -89,11 +90,16 @@ public:
 
 private:
     DiagramTab *activeTab() const;
+    // The editor of the active tab's diagram while a page is open; none otherwise.
+    TImageGraphEditor *activeEditor() const;
     TWQFEditorSource *sourceOf(const TGraphEditor *editor) const;
     // The one selected object of the editor when it is a component; none otherwise.
     TWQFItem *singleSelectedComponent(TGraphEditor *editor) const;
-    // Rebuilt, and the component selected again.
-    void rebuildSelecting(TGraphEditor *editor, TWQFItem *item);
+    // The one selected component of the editor when it is a query ("SELECTQUERY" or
+    // "INSERTUPDATEQUERY", exactly); none otherwise.
+    TWQFItem *selectedQuery(TGraphEditor *editor) const;
+    // The page marked modified, the editor rebuilt, and the component selected again.
+    void changedRebuilding(TGraphEditor *editor, TWQFItem *item);
     void log(const QString &line) const;
     double screenDpi() const;
 
