@@ -827,6 +827,17 @@ int TTagsEditor::LayoutRows()
     return top;
 }
 
+void TTagsEditor::rebuildAfterClick(QWidget *button)
+{
+    TWQFItem *item = m_item;
+    Clear();
+    BuildPropertyPanel(item, m_panel, m_descr);
+    // The button whose click this is goes once the click is over.
+    if (button)
+        m_trash.push_back(button);
+    DoChange();
+}
+
 void TTagsEditor::AddClick(QWidget *Sender)
 {
     if (!m_item || !m_descr)
@@ -843,12 +854,7 @@ void TTagsEditor::AddClick(QWidget *Sender)
     if (Sender)
         Sender->hide();
     m_descr->AddVariableParamNodes(m_item);
-    TWQFItem *item = m_item;
-    Clear();
-    BuildPropertyPanel(item, m_panel, m_descr);
-    if (Sender)
-        m_trash.push_back(Sender);
-    DoChange();
+    rebuildAfterClick(Sender);
 }
 
 void TTagsEditor::DeleteClick(QWidget *Sender)
@@ -871,12 +877,7 @@ void TTagsEditor::DeleteClick(QWidget *Sender)
                 linked->Node->parentNode()->removeChild(linked->Node);
         entry->Linked.clear();
     }
-    TWQFItem *item = m_item;
-    Clear();
-    BuildPropertyPanel(item, m_panel, m_descr);
-    if (Sender)
-        m_trash.push_back(Sender);
-    DoChange();
+    rebuildAfterClick(Sender);
 }
 
 // ---- macro panel ----

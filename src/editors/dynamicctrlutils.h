@@ -207,6 +207,9 @@ private:
     friend class Events;
 
     void buildMacroPanel();
+    // The component's panel built anew after a click of its Add or Delete button, which the
+    // panel has let go of already; reported as a change.
+    void rebuildAfterClick(QWidget *button);
     void fillControl(TControlBind &binding);
     // The height of a line in a code editor with the highlighter, as the panel's editors have it.
     int codeLineHeight(THighlighterKind kind);
