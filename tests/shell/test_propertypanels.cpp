@@ -54,6 +54,23 @@ QString overlapping(const QList<QWidget *> &shown)
     return {};
 }
 
+// Query 0 given twelve parameters more, shown scrolled to its end, and shown again after
+// component 1: the panel comes back at its end, where the SQL editor above is put off. The
+// stand-in in the SQL editor's place.
+QWidget *longPanelAtItsEnd(PanelsWindow &window)
+{
+    window.click("0");
+    for (int i = 0; i < 12; ++i)
+        click(window.button("Add"));
+    QScrollBar *bar = window.scroll()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    window.click("1");
+    window.click("0");
+    if (bar->value() != bar->maximum())
+        return nullptr;
+    return qobject_cast<TCodeEditorStandIn *>(window.panel().Owned()[3]->Control.data());
+}
+
 QByteArray replaced(QByteArray bytes, const QByteArray &from, const QByteArray &to)
 {
     if (bytes.count(from) != 1)
@@ -322,20 +339,9 @@ private slots:
     {
         QFETCH(bool, standIn);
         PanelsWindow window(QSize(1000, 500));
-        window.click("0");
         const QString sql = window.component("0")->GetQuery();
-        QWidget *place = FirstCodeEditor(window.rows());
-        if (standIn) {
-            // A long panel shown again at its end puts off the SQL editor above.
-            for (int i = 0; i < 12; ++i)
-                click(window.button("Add"));
-            QScrollBar *bar = window.scroll()->verticalScrollBar();
-            bar->setValue(bar->maximum());
-            window.click("1");
-            window.click("0");
-            place = window.panel().Owned()[3]->Control.data();
-            QVERIFY(qobject_cast<TCodeEditorStandIn *>(place));
-        }
+        window.click("0");
+        QWidget *place = standIn ? longPanelAtItsEnd(window) : FirstCodeEditor(window.rows());
         QVERIFY(place);
         window.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.form));
@@ -654,15 +660,7 @@ private slots:
     void compilerErrorOnALongPanel()
     {
         PanelsWindow window(QSize(1000, 500));
-        window.click("0");
-        for (int i = 0; i < 12; ++i)
-            click(window.button("Add"));
-        QScrollBar *bar = window.scroll()->verticalScrollBar();
-        bar->setValue(bar->maximum());
-        window.click("1");
-        window.click("0");
-        QCOMPARE(bar->value(), bar->maximum());
-        QVERIFY(qobject_cast<TCodeEditorStandIn *>(window.panel().Owned()[3]->Control.data()));
+        QVERIFY(longPanelAtItsEnd(window));
         window.click("1");
         window.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.form));

@@ -482,9 +482,7 @@ private slots:
     void onTheMainWindow()
     {
         pellorin_test::ProgramDirs dirs;
-        TStartOptions start = dirs.options();
-        start.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
-        TProgram program(start);
+        TProgram program(dirs.options({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc() && form->PreEditor());
         using pellorin_test::part;
@@ -549,9 +547,7 @@ private slots:
     void searchMenuOfTheWindow()
     {
         pellorin_test::ProgramDirs dirs;
-        TStartOptions start = dirs.options();
-        start.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
-        TProgram program(start);
+        TProgram program(dirs.options({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         using pellorin_test::part;
         auto *pages = part<QTabWidget>(form, "PageControl1");
