@@ -58,20 +58,18 @@ bool pagesUp(QsciCommand::Command command)
            command == QsciCommand::PageUpRectExtend;
 }
 
-// The height in which the editor's parent is seen: the visible part of a scroll area when
-// the parent is the widget a scroll area scrolls, else the parent's own client height.
-int visibleParentHeight(const QWidget *editor)
+} // namespace
+
+int VisibleHeightOf(const QWidget *Container)
 {
-    const QWidget *parent = editor->parentWidget();
-    if (!parent)
+    if (!Container)
         return 0;
-    if (const QWidget *viewport = parent->parentWidget())
+    if (const QWidget *viewport = Container->parentWidget())
         if (auto *area = qobject_cast<const QAbstractScrollArea *>(viewport->parentWidget()))
             if (area->viewport() == viewport)
                 return viewport->height();
-    return parent->contentsRect().height();
+    return Container->contentsRect().height();
 }
-} // namespace
 
 THighlighterKind GuessHighlighter(const QString &Text)
 {
@@ -202,7 +200,7 @@ int TWheelSynEdit::LineHeight() const
 int TWheelSynEdit::PageLines() const
 {
     const int lineHeight = LineHeight();
-    int n = lineHeight > 0 ? visibleParentHeight(this) / lineHeight : 0;
+    int n = lineHeight > 0 ? VisibleHeightOf(parentWidget()) / lineHeight : 0;
     if (n <= 0)
         n = 1;
     if (m_pageOptions & HalfPageScroll)

@@ -32,6 +32,10 @@ THighlighterKind GuessHighlighter(const QString &Text);
 // A keyword lexer starts without words.
 QsciLexer *NewHighlighterLexer(THighlighterKind Kind, QObject *Parent);
 
+// The height in which Container is seen: the visible part of a scroll area when Container is
+// the widget the area scrolls, else its own client height; 0 for none.
+int VisibleHeightOf(const QWidget *Container);
+
 // Tab and Shift+Tab indent and unindent only together with Ctrl (Ctrl+Tab, Ctrl+Shift+Tab);
 // plain Tab and Shift+Tab no longer reach the editor's tab commands.
 void RebindTabKeys(QsciScintilla *Editor);

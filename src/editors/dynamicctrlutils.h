@@ -215,7 +215,8 @@ private:
     int codeLineHeight(THighlighterKind kind);
     // Every control below Editor's top on its parent moves by delta.
     static void moveRowsBelow(const QWidget *editor, int delta);
-    void connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel);
+    // A control's wheel turns, handed to ControlMouseWheel.
+    TMouseWheelHandler wheelToPanel();
     void keyEvent(QObject *sender, QEvent *event);
     // Runs one of the handlers the controls call; a clear inside it deletes them later.
     void handle(const std::function<void()> &work);
