@@ -241,3 +241,16 @@ void SetItemGrayValue(StringList &Values, const TWQFItem *Item)
         return;
     SetGrayValue(Values, Item->Section()->Owner(), Item->Section(), Item);
 }
+
+bool RegenerateMacroCode(TWQFItem *Item)
+{
+    TWQFPasMacro *macro = ItemPasMacro(Item);
+    if (!macro)
+        return false;
+    // The values the user set stay; only the call of exit 1's target follows the exits.
+    SetItemGrayValue(macro->Values, Item);
+    QString code;
+    macro->Generate(code);
+    SetCode(Item, code);
+    return true;
+}

@@ -106,3 +106,7 @@ void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &Prefix);
 void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item);
 // SetGrayValue with the component's own section and page.
 void SetItemGrayValue(StringList &Values, const TWQFItem *Item);
+// A macro component's code generated again from its current values and the exits it has now
+// (SetItemGrayValue, Generate, SetCode); false, changing nothing, for a component without a
+// macro.
+bool RegenerateMacroCode(TWQFItem *Item);

@@ -144,19 +144,6 @@ QString SectionPictureName(const QString &PageFileName, const QDateTime &When)
     return stem + u'-' + When.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".png");
 }
 
-bool RegenerateMacroCode(TWQFItem *Item)
-{
-    TWQFPasMacro *macro = ItemPasMacro(Item);
-    if (!macro)
-        return false;
-    // The values the user set stay; only the call of exit 1's target follows the exits.
-    SetItemGrayValue(macro->Values, Item);
-    QString code;
-    macro->Generate(code);
-    SetCode(Item, code);
-    return true;
-}
-
 // ---- DiagramCommands ----
 
 DiagramCommands::DiagramCommands(const Parts &parts) : m_parts(parts) {}

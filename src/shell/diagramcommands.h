@@ -41,9 +41,6 @@ TPoint PasteLandingPoint(TPoint ScrollPos, double ScreenDpi, int X, int Y);
 // The page file's path with its extension replaced by "-", the time as "YYYYMMDD-HHNNSS" and
 // ".png".
 QString SectionPictureName(const QString &PageFileName, const QDateTime &When);
-// A macro component's code generated again from its current values and the exits it has now;
-// false, changing nothing, for a component without a macro.
-bool RegenerateMacroCode(TWQFItem *Item);
 
 class DiagramCommands {
 public:

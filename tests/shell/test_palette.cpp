@@ -10,7 +10,6 @@
 #include "model/wqftypes.h"
 #include "palettebuttons.h"
 #include "shell/appini.h"
-#include "shell/diagramcommands.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
