@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSet>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -154,22 +153,11 @@ void DiagramCommands::log(const QString &line) const
         m_parts.log(line);
 }
 
-double DiagramCommands::screenDpi() const
-{
-    if (m_screenDpi)
-        return m_screenDpi();
-    const QScreen *screen =
-        m_parts.window && m_parts.window->screen() ? m_parts.window->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
-}
+double DiagramCommands::screenDpi() const { return m_screenDpi ? m_screenDpi() : ScreenDpiOf(m_parts.window); }
 
-DiagramTab *DiagramCommands::activeTab() const
+const DiagramTab *DiagramCommands::activeTab() const
 {
-    QWidget *current = m_parts.pages->currentWidget();
-    for (DiagramTab &tab : *m_parts.tabs)
-        if (current && current == tab.sheet)
-            return &tab;
-    return nullptr;
+    return diagramTabOfSheet(*m_parts.tabs, m_parts.pages->currentWidget());
 }
 
 TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
@@ -179,7 +167,7 @@ TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
 
 TImageGraphEditor *DiagramCommands::activeEditor() const
 {
-    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
+    const DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
     return tab ? tab->editor.get() : nullptr;
 }
 
@@ -277,7 +265,7 @@ void DiagramCommands::CopyCommand()
         log(QStringLiteral("no page active!"));
         return;
     }
-    DiagramTab *tab = activeTab();
+    const DiagramTab *tab = activeTab();
     if (!tab) {
         log(QStringLiteral("page active: ") + m_parts.pages->tabText(page) + QStringLiteral(" nothing to copy"));
         return;
@@ -314,7 +302,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
         return;
     }
     const int page = m_parts.pages->currentIndex();
-    DiagramTab *tab = activeTab();
+    const DiagramTab *tab = activeTab();
     if (!tab) {
         log(page < 0 ? QStringLiteral("No active page ")
                      : QStringLiteral("a different page is focused: ") + m_parts.pages->tabText(page));

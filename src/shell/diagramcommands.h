@@ -86,7 +86,7 @@ public:
     void setScreenDpi(std::function<double()> dpi) { m_screenDpi = std::move(dpi); }
 
 private:
-    DiagramTab *activeTab() const;
+    const DiagramTab *activeTab() const;
     // The editor of the active tab's diagram while a page is open; none otherwise.
     TImageGraphEditor *activeEditor() const;
     TWQFEditorSource *sourceOf(const TGraphEditor *editor) const;

@@ -79,10 +79,16 @@ DiagramTab createDiagramTab(int index, QObject *resizeWatcher);
 DiagramTab *diagramTabOf(std::span<DiagramTab> tabs, const TGraphEditor *editor);
 // The tab that shows the section of exactly that name; none for any other name.
 const DiagramTab *diagramTabOf(std::span<const DiagramTab> tabs, QStringView section);
+// The tab whose sheet that is; none for any other widget and for none.
+const DiagramTab *diagramTabOfSheet(std::span<const DiagramTab> tabs, const QWidget *sheet);
 
 // The image with its scroll bars right of it and below it, filling panel; the HTML-UI tab lays
 // out its place the same way.
 void layoutDiagramPlace(QWidget *panel, QWidget *image, QScrollBar *horz, QScrollBar *vert);
+
+// The logical dots per inch of the window's screen (the primary screen for none); 96 without
+// any screen.
+double ScreenDpiOf(const QWidget *window);
 
 // A diagram's size: the extent of its components plus 32 pixels, scaled from 96 dots per inch
 // to the screen's (halves to even), at least 1024 x 1024.
