@@ -4,6 +4,7 @@
 // 25th block has an unreferenced component with a large number. Warm figures are the best of
 // back-to-back runs, where the smaller page stays in the core's cache and the larger does
 // not; the figures from memory evict the caches before each run.
+#include "benchutil.h"
 #include "checks/itemscheck.h"
 #include "checks/pellorinplugin.h"
 #include "model/wqftypes.h"
@@ -51,13 +52,7 @@ std::unique_ptr<TWQFFile> generatePage(int count)
 {
     const QByteArray xml = "<wqf><function><fn>bench</fn></function>\r\n" + section("preproc", count / 2) +
                            section("postproc", count - count / 2) + "</wqf>\r\n";
-    auto page = std::make_unique<TWQFFile>();
-    QBuffer buffer;
-    buffer.setData(xml);
-    buffer.open(QIODevice::ReadOnly);
-    if (!page->LoadFromStream(buffer, {}))
-        qFatal("generated page does not load: %s", qPrintable(page->LastError()));
-    return page;
+    return bench::loadPage(xml);
 }
 
 // Writes more memory than the caches hold, so the next run reads the page from memory as a

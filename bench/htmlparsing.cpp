@@ -1,5 +1,6 @@
 // Tokenizing and building the element tree of a large generated HTML part, next to a plain
 // byte scan for '<' over the same bytes; then the same at ten times the size.
+#include "benchutil.h"
 #include "model/htmlparsingtree.h"
 
 #include <QElapsedTimer>
@@ -39,17 +40,7 @@ QByteArray generateHtml(qsizetype size)
     return out;
 }
 
-double bestOf(int runs, const std::function<void()> &work)
-{
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        best = std::min(best, t.nsecsElapsed() / 1e9);
-    }
-    return best;
-}
+using bench::bestOf;
 
 qsizetype volatile sink;
 

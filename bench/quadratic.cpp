@@ -2,6 +2,7 @@
 // times and at a hundred times that size. Linear work grows about 10x and 100x.
 //   bench_quadratic [--max-scale 10]   (stop before the largest size, for slow builds)
 #include "base/inifile.h"
+#include "benchutil.h"
 #include "checks/extappplugin.h"
 #include "model/commentrects.h"
 #include "model/stylescan.h"
@@ -61,18 +62,6 @@ struct Case {
     // Builds the input of a size (not timed) and gives the work to time.
     std::function<std::function<void()>(int)> prepare;
 };
-
-double seconds(const std::function<void()> &work, int runs)
-{
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        best = std::min(best, t.nsecsElapsed() / 1e9);
-    }
-    return best;
-}
 
 } // namespace
 
@@ -167,7 +156,7 @@ int main(int argc, char **argv)
         double first = 0;
         for (int scale = 1; scale <= maxScale; scale *= 10) {
             const int n = c.small * scale;
-            const double s = seconds(c.prepare(n), scale >= 1000 ? 1 : 3);
+            const double s = bench::bestOf(scale >= 1000 ? 1 : 3, c.prepare(n));
             if (scale == 1) {
                 first = s;
                 std::printf(" %7d: %9.2f ms", n, s * 1e3);

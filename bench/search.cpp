@@ -5,6 +5,7 @@
 // baseline is a plain QByteArray::indexOf loop over the same texts, taken from the page
 // beforehand, which finds every occurrence in every text with case; the time GetItemTexts
 // takes to list the same texts is shown for comparison. Figures are the best of several runs.
+#include "benchutil.h"
 #include "model/wqftypes.h"
 #include "shell/pagesearch.h"
 #include "shell/searchutils.h"
@@ -49,13 +50,7 @@ std::unique_ptr<TWQFFile> generatePage()
 {
     const QByteArray xml = "<wqf><function><fn>bench</fn></function>\r\n" + section("preproc", 0, kComponents / 2) +
                            section("postproc", kComponents / 2, kComponents / 2) + "</wqf>\r\n";
-    auto page = std::make_unique<TWQFFile>();
-    QBuffer buffer;
-    buffer.setData(xml);
-    buffer.open(QIODevice::ReadOnly);
-    if (!page->LoadFromStream(buffer, {}))
-        qFatal("generated page does not load: %s", qPrintable(page->LastError()));
-    return page;
+    return bench::loadPage(xml);
 }
 
 QByteArray generateHtml()
@@ -84,14 +79,7 @@ public:
 // Best of kRuns, in milliseconds; Count receives what the last run counted.
 double best(const std::function<qsizetype()> &work, qsizetype &count)
 {
-    double fastest = 1e300;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        count = work();
-        fastest = std::min(fastest, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return fastest;
+    return 1e3 * bench::bestOf(kRuns, [&] { count = work(); });
 }
 } // namespace
 

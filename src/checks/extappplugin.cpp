@@ -117,10 +117,8 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
             *Updated = std::move(rewritten);
         }
         outcome.ran = true;
-    } catch (const Exception &e) {
-        return failed(e.message());
-    } catch (const std::exception &e) {
-        return failed(QString::fromUtf8(e.what()));
+    } catch (const std::exception &) {
+        return failed(currentExceptionMessage());
     }
     return outcome;
 }

@@ -37,26 +37,39 @@ constexpr QsciCommand::Command kPageCommands[] = {
     QsciCommand::PageDownExtend, QsciCommand::PageUpRectExtend, QsciCommand::PageDownRectExtend,
 };
 
+// The shortcuts of the main window's menu, its queued Tools entries ("SQL test params" Ctrl+L,
+// "Preferences" Ctrl+P) included; copy and paste are left out on purpose.
+const QKeyCombination kMenuKeys[] = {
+    Qt::CTRL | Qt::Key_O,           Qt::CTRL | Qt::Key_S,  Qt::CTRL | Qt::SHIFT | Qt::Key_S,
+    Qt::ALT | Qt::Key_F4,           Qt::CTRL | Qt::Key_F,  Qt::Key_F3,
+    Qt::CTRL | Qt::ALT | Qt::Key_F, Qt::CTRL | Qt::Key_F9, Qt::CTRL | Qt::Key_T,
+    Qt::CTRL | Qt::Key_Q,           Qt::CTRL | Qt::Key_L,  Qt::CTRL | Qt::Key_P,
+};
+
+bool isMenuKey(int key)
+{
+    return key != 0 && std::find(std::begin(kMenuKeys), std::end(kMenuKeys), QKeyCombination::fromCombined(key)) !=
+                           std::end(kMenuKeys);
+}
+
 bool pagesUp(QsciCommand::Command command)
 {
     return command == QsciCommand::PageUp || command == QsciCommand::PageUpExtend ||
            command == QsciCommand::PageUpRectExtend;
 }
 
-// The height in which the editor's parent is seen: the visible part of a scroll area when
-// the parent is the widget a scroll area scrolls, else the parent's own client height.
-int visibleParentHeight(const QWidget *editor)
+} // namespace
+
+int VisibleHeightOf(const QWidget *Container)
 {
-    const QWidget *parent = editor->parentWidget();
-    if (!parent)
+    if (!Container)
         return 0;
-    if (const QWidget *viewport = parent->parentWidget())
+    if (const QWidget *viewport = Container->parentWidget())
         if (auto *area = qobject_cast<const QAbstractScrollArea *>(viewport->parentWidget()))
             if (area->viewport() == viewport)
                 return viewport->height();
-    return parent->contentsRect().height();
+    return Container->contentsRect().height();
 }
-} // namespace
 
 THighlighterKind GuessHighlighter(const QString &Text)
 {
@@ -107,6 +120,18 @@ void RebindTabKeys(QsciScintilla *Editor)
     }
 }
 
+void releaseMenuKeys(QsciScintilla *Editor)
+{
+    if (!Editor)
+        return;
+    for (QsciCommand *command : Editor->standardCommands()->commands()) {
+        if (isMenuKey(command->key()))
+            command->setKey(0);
+        if (isMenuKey(command->alternateKey()))
+            command->setAlternateKey(0);
+    }
+}
+
 QFont ScaleFontToDpi(QFont Font, int Dpi)
 {
     if (Dpi > 96)
@@ -136,6 +161,7 @@ void ScaleSynEditToDpi(QsciScintilla *Editor)
 TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent)
 {
     ScaleSynEditToDpi(this);
+    releaseMenuKeys(this);
     horizontalScrollBar()->installEventFilter(this);
     verticalScrollBar()->installEventFilter(this);
 }
@@ -174,7 +200,7 @@ int TWheelSynEdit::LineHeight() const
 int TWheelSynEdit::PageLines() const
 {
     const int lineHeight = LineHeight();
-    int n = lineHeight > 0 ? visibleParentHeight(this) / lineHeight : 0;
+    int n = lineHeight > 0 ? VisibleHeightOf(parentWidget()) / lineHeight : 0;
     if (n <= 0)
         n = 1;
     if (m_pageOptions & HalfPageScroll)

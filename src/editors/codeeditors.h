@@ -32,9 +32,19 @@ THighlighterKind GuessHighlighter(const QString &Text);
 // A keyword lexer starts without words.
 QsciLexer *NewHighlighterLexer(THighlighterKind Kind, QObject *Parent);
 
+// The height in which Container is seen: the visible part of a scroll area when Container is
+// the widget the area scrolls, else its own client height; 0 for none.
+int VisibleHeightOf(const QWidget *Container);
+
 // Tab and Shift+Tab indent and unindent only together with Ctrl (Ctrl+Tab, Ctrl+Shift+Tab);
 // plain Tab and Shift+Tab no longer reach the editor's tab commands.
 void RebindTabKeys(QsciScintilla *Editor);
+
+// The keys of the main window's menu commands, and of the Tools entries queued for it, no
+// longer run the editor's own commands on them (Ctrl+L cuts a line, Ctrl+T swaps two), so the
+// menu gets them. Copy and paste stay the editor's: the menu's serve the focused text control.
+// Every code editor of the panels does this when made.
+void releaseMenuKeys(QsciScintilla *Editor);
 
 // A font laid out for 96 dots per inch, adapted to Dpi: above 96 the default rendering
 // quality; at any other resolution than 96 a size given in pixels becomes the same size in

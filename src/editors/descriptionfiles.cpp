@@ -1,6 +1,8 @@
 #include "descriptionfiles.h"
 
 #include "base/exception.h"
+#include "model/filehelpers.h"
+#include "platform/folderlist.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -20,4 +22,21 @@ QString ReadDescriptionFile(const QString &fileName, qsizetype *byteCount)
     if (decoder.hasError() || bytes.contains('\0'))
         throw Exception(QStringLiteral("The file \"%1\" is not UTF-8 text").arg(fileName));
     return text;
+}
+
+QStringList LoadDescriptionFolder(const QString &dir, const QString &skipped,
+                                  const std::function<void(const QString &folder, const QString &file)> &load)
+{
+    QStringList messages;
+    QStringList files;
+    ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
+    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    for (const QString &file : files) {
+        try {
+            load(folder, file);
+        } catch (const Exception &e) {
+            messages.append(skipped + e.message());
+        }
+    }
+    return messages;
 }

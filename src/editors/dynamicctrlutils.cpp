@@ -11,7 +11,6 @@
 #include "model/xmldom.h"
 #include "platform/prompter.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,6 +64,18 @@ int editorLines(const QString &text)
         }
     return lines;
 }
+
+// Counts one more for as long as it lives, however the work inside ends.
+class CountGuard {
+public:
+    explicit CountGuard(int &count) : m_count(count) { ++m_count; }
+    ~CountGuard() { --m_count; }
+    CountGuard(const CountGuard &) = delete;
+    CountGuard &operator=(const CountGuard &) = delete;
+
+private:
+    int &m_count;
+};
 
 void setBold(QLabel *label, bool bold)
 {
@@ -266,11 +277,7 @@ private:
 
 void TTagsEditor::handle(const std::function<void()> &work)
 {
-    ++m_handling;
-    struct Leave {
-        int &depth;
-        ~Leave() { --depth; }
-    } leave{m_handling};
+    const CountGuard inside(m_handling);
     work();
 }
 
@@ -391,16 +398,7 @@ void TTagsEditor::keyEvent(QObject *sender, QEvent *event)
         ControlKeyUp(sender, key, keyEvent->modifiers());
 }
 
-int TTagsEditor::PanelVisibleHeight() const
-{
-    if (!m_panel)
-        return 0;
-    if (QWidget *viewport = m_panel->parentWidget())
-        if (auto *area = qobject_cast<QAbstractScrollArea *>(viewport->parentWidget()))
-            if (area->viewport() == viewport)
-                return viewport->height();
-    return m_panel->contentsRect().height();
-}
+int TTagsEditor::PanelVisibleHeight() const { return VisibleHeightOf(m_panel); }
 
 QLabel *TTagsEditor::AddLabel(const QString &Text, QWidget *Parent, bool Bold, int Left, int Top)
 {
@@ -426,18 +424,16 @@ TWheelSynEdit *TTagsEditor::AddCodeEditor(QWidget *Parent, int Left, int Top)
     auto *editor = new TWheelSynEdit(Parent);
     editor->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, editor->height());
     SetAnchors(editor, akLeft | akTop | akRight);
-    connectCodeEditor(editor, true);
+    editor->OnMouseWheel = wheelToPanel();
     editor->show();
     return editor;
 }
 
-void TTagsEditor::connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel)
+TMouseWheelHandler TTagsEditor::wheelToPanel()
 {
-    if (mouseWheel)
-        editor->OnMouseWheel = [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos,
-                                      bool &handled) {
-            handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
-        };
+    return [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos, bool &handled) {
+        handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
+    };
 }
 
 void TTagsEditor::SetGeneratedScript(const QString &Text)
@@ -696,7 +692,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
         QObject::connect(editor, &QsciScintilla::textChanged, m_events.get(),
                          [this, editor] { handle([&] { CodeEditorChange(editor); }); });
         editor->installEventFilter(m_events.get());
-        connectCodeEditor(editor, true);
+        editor->OnMouseWheel = wheelToPanel();
     } else if (auto *edit = qobject_cast<QLineEdit *>(control)) {
         edit->setText(text);
         QObject::connect(edit, &QLineEdit::textChanged, m_events.get(),
@@ -714,10 +710,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
         QObject::connect(combo, &QComboBox::currentTextChanged, m_events.get(),
                          [this, combo] { handle([&] { ComboChange(combo); }); });
         if (auto *wheel = qobject_cast<TWheelComboBox *>(combo))
-            wheel->OnMouseWheel = [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos,
-                                         bool &handled) {
-                handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
-            };
+            wheel->OnMouseWheel = wheelToPanel();
     }
 }
 
@@ -827,6 +820,17 @@ int TTagsEditor::LayoutRows()
     return top;
 }
 
+void TTagsEditor::rebuildAfterClick(QWidget *button)
+{
+    TWQFItem *item = m_item;
+    Clear();
+    BuildPropertyPanel(item, m_panel, m_descr);
+    // The button whose click this is goes once the click is over.
+    if (button)
+        m_trash.push_back(button);
+    DoChange();
+}
+
 void TTagsEditor::AddClick(QWidget *Sender)
 {
     if (!m_item || !m_descr)
@@ -843,12 +847,7 @@ void TTagsEditor::AddClick(QWidget *Sender)
     if (Sender)
         Sender->hide();
     m_descr->AddVariableParamNodes(m_item);
-    TWQFItem *item = m_item;
-    Clear();
-    BuildPropertyPanel(item, m_panel, m_descr);
-    if (Sender)
-        m_trash.push_back(Sender);
-    DoChange();
+    rebuildAfterClick(Sender);
 }
 
 void TTagsEditor::DeleteClick(QWidget *Sender)
@@ -871,12 +870,7 @@ void TTagsEditor::DeleteClick(QWidget *Sender)
                 linked->Node->parentNode()->removeChild(linked->Node);
         entry->Linked.clear();
     }
-    TWQFItem *item = m_item;
-    Clear();
-    BuildPropertyPanel(item, m_panel, m_descr);
-    if (Sender)
-        m_trash.push_back(Sender);
-    DoChange();
+    rebuildAfterClick(Sender);
 }
 
 // ---- macro panel ----
@@ -931,11 +925,8 @@ void TTagsEditor::MacroParamChange(QLineEdit *Edit)
     if (!attached || !attached->Macro || index >= attached->Macro->ParamTypes.Count())
         return;
     attached->Values.SetValue(attached->Macro->ParamTypes.Name(index), text);
-    SetItemGrayValue(attached->Values, m_item);
-    QString code;
-    attached->Generate(code);
-    SetCode(m_item, code);
-    SetGeneratedScript(code);
+    RegenerateMacroCode(m_item);
+    SetGeneratedScript(GetCode(m_item));
     DoChange();
 }
 
@@ -980,17 +971,6 @@ private:
 
 int screenY(const QWidget *widget, int y) { return widget->mapToGlobal(QPoint(0, y)).y(); }
 
-// Restores the update count however the rebuild ends.
-class CountGuard {
-public:
-    explicit CountGuard(int &count) : m_count(count) { ++m_count; }
-    ~CountGuard() { --m_count; }
-    CountGuard(const CountGuard &) = delete;
-    CountGuard &operator=(const CountGuard &) = delete;
-
-private:
-    int &m_count;
-};
 } // namespace
 
 TScrolledTagsEditor::TScrolledTagsEditor()

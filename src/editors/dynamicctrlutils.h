@@ -207,12 +207,16 @@ private:
     friend class Events;
 
     void buildMacroPanel();
+    // The component's panel built anew after a click of its Add or Delete button, which the
+    // panel has let go of already; reported as a change.
+    void rebuildAfterClick(QWidget *button);
     void fillControl(TControlBind &binding);
     // The height of a line in a code editor with the highlighter, as the panel's editors have it.
     int codeLineHeight(THighlighterKind kind);
     // Every control below Editor's top on its parent moves by delta.
     static void moveRowsBelow(const QWidget *editor, int delta);
-    void connectCodeEditor(TWheelSynEdit *editor, bool mouseWheel);
+    // A control's wheel turns, handed to ControlMouseWheel.
+    TMouseWheelHandler wheelToPanel();
     void keyEvent(QObject *sender, QEvent *event);
     // Runs one of the handlers the controls call; a clear inside it deletes them later.
     void handle(const std::function<void()> &work);

@@ -5,10 +5,8 @@
 #include "base/exception.h"
 #include "base/inifile.h"
 #include "base/textutils.h"
-#include "model/filehelpers.h"
 #include "model/wqftypes.h"
 #include "platform/appdirs.h"
-#include "platform/folderlist.h"
 
 #include <QFileInfo>
 
@@ -253,21 +251,12 @@ void ClearComponentDescrs() { ComponentDescrs().clear(); }
 
 QStringList LoadComponentDescrs(const QString &dir)
 {
-    QStringList messages;
-    QStringList files;
-    ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
-    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
-    for (const QString &file : files) {
-        auto kind = std::make_unique<TComponentDescr>();
-        try {
-            kind->LoadFromIni(folder + file);
-        } catch (const Exception &e) {
-            messages.append(QStringLiteral("Component kind skipped: ") + e.message());
-            continue;
-        }
-        ComponentDescrs().push_back(std::move(kind));
-    }
-    return messages;
+    return LoadDescriptionFolder(dir, QStringLiteral("Component kind skipped: "),
+                                 [](const QString &folder, const QString &file) {
+                                     auto kind = std::make_unique<TComponentDescr>();
+                                     kind->LoadFromIni(folder + file);
+                                     ComponentDescrs().push_back(std::move(kind));
+                                 });
 }
 
 TComponentDescr *FindComponentDescr(const QString &TypeName)

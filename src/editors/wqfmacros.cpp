@@ -5,9 +5,7 @@
 #include "base/exception.h"
 #include "base/inifile.h"
 #include "base/textutils.h"
-#include "model/filehelpers.h"
 #include "platform/appdirs.h"
-#include "platform/folderlist.h"
 
 #include <QFileInfo>
 
@@ -132,18 +130,10 @@ void ClearMacros() { Macros().Clear(); }
 
 QStringList LoadMacros(const QString &dir)
 {
-    QStringList messages;
-    QStringList files;
-    ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
-    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
-    for (const QString &file : files) {
-        try {
+    return LoadDescriptionFolder(
+        dir, QStringLiteral("Macro skipped: "), [](const QString &folder, const QString &file) {
             RegisterMacro(LoadMacro(folder + file, folder + platform::WithoutExtension(file) + ".pas"));
-        } catch (const Exception &e) {
-            messages.append(QStringLiteral("Macro skipped: ") + e.message());
-        }
-    }
-    return messages;
+        });
 }
 
 bool IsCodeComponent(const TWQFItem *Item)
@@ -192,29 +182,41 @@ bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body)
     return true;
 }
 
+namespace {
+void applyMacro(TWQFItem *item, const QString &prefix)
+{
+    if (!IsCodeComponent(item))
+        return;
+    QString name, body;
+    if (!ParseMacroHeader(GetCode(item), name, body))
+        return;
+    if (!prefix.isEmpty() && !SameTextAscii(QStringView(item->GetComment()).left(prefix.size()), prefix))
+        return;
+    TPascalMacro *macro = Macros().Find(name);
+    if (!macro)
+        return;
+    TWQFPasMacro *bound = ItemPasMacro(item);
+    if (!bound) {
+        auto made = std::make_unique<TWQFPasMacro>(macro);
+        bound = made.get();
+        item->SetMacro(std::move(made));
+    }
+    QString error;
+    if (!bound->ParseCode(body, error))
+        item->SetMacro(nullptr);
+}
+} // namespace
+
 void ApplyMacros(const TWQFItemList &Items, const QString &Prefix)
 {
-    for (const auto &item : Items) {
-        if (!IsCodeComponent(item.get()))
-            continue;
-        QString name, body;
-        if (!ParseMacroHeader(GetCode(item.get()), name, body))
-            continue;
-        if (!Prefix.isEmpty() && !SameTextAscii(QStringView(item->GetComment()).left(Prefix.size()), Prefix))
-            continue;
-        TPascalMacro *macro = Macros().Find(name);
-        if (!macro)
-            continue;
-        TWQFPasMacro *bound = ItemPasMacro(item.get());
-        if (!bound) {
-            auto made = std::make_unique<TWQFPasMacro>(macro);
-            bound = made.get();
-            item->SetMacro(std::move(made));
-        }
-        QString error;
-        if (!bound->ParseCode(body, error))
-            item->SetMacro(nullptr);
-    }
+    for (const auto &item : Items)
+        applyMacro(item.get(), Prefix);
+}
+
+void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &Prefix)
+{
+    for (TWQFItem *item : Items)
+        applyMacro(item, Prefix);
 }
 
 void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item)
@@ -238,4 +240,17 @@ void SetItemGrayValue(StringList &Values, const TWQFItem *Item)
     if (!Item || !Item->Section())
         return;
     SetGrayValue(Values, Item->Section()->Owner(), Item->Section(), Item);
+}
+
+bool RegenerateMacroCode(TWQFItem *Item)
+{
+    TWQFPasMacro *macro = ItemPasMacro(Item);
+    if (!macro)
+        return false;
+    // The values the user set stay; only the call of exit 1's target follows the exits.
+    SetItemGrayValue(macro->Values, Item);
+    QString code;
+    macro->Generate(code);
+    SetCode(Item, code);
+    return true;
 }

@@ -97,6 +97,8 @@ bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body);
 // begins with Prefix (without case) when Prefix is set, to that macro again and reads its
 // values back. A component whose code no longer fits loses its macro; its code stays.
 void ApplyMacros(const TWQFItemList &Items, const QString &Prefix);
+// The same over pasted components, which arrive without their macros.
+void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &Prefix);
 
 // Values[_GRAY] := the call of exit 1's target: function name, "_", the section's name
 // without its first "proc", "_", exit 1 and ";"; '' unless the component has two exits and
@@ -104,3 +106,7 @@ void ApplyMacros(const TWQFItemList &Items, const QString &Prefix);
 void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item);
 // SetGrayValue with the component's own section and page.
 void SetItemGrayValue(StringList &Values, const TWQFItem *Item);
+// A macro component's code generated again from its current values and the exits it has now
+// (SetItemGrayValue, Generate, SetCode); false, changing nothing, for a component without a
+// macro.
+bool RegenerateMacroCode(TWQFItem *Item);

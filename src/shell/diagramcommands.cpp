@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSet>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -42,6 +41,22 @@ bool insideComboBox(const QWidget *control)
            qobject_cast<const QComboBox *>(control->parentWidget());
 }
 
+// Runs command on the control as the text control it is: a code editor, a line edit outside a
+// combo box, a plain or a rich text edit; nothing for any other control.
+template <class Command> void onEditControl(QWidget *control, Command command)
+{
+    if (insideComboBox(control))
+        return;
+    if (auto *editor = qobject_cast<QsciScintilla *>(control))
+        command(editor);
+    else if (auto *edit = qobject_cast<QLineEdit *>(control))
+        command(edit);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+        command(plain);
+    else if (auto *rich = qobject_cast<QTextEdit *>(control))
+        command(rich);
+}
+
 QString controlDescription(const QWidget *control)
 {
     return control->objectName() + u':' + QLatin1String(control->metaObject()->className());
@@ -57,30 +72,12 @@ bool IsEditControl(const QWidget *Control)
 
 void CopyFromEditControl(QWidget *Control)
 {
-    if (insideComboBox(Control))
-        return;
-    if (auto *editor = qobject_cast<QsciScintilla *>(Control))
-        editor->copy();
-    else if (auto *edit = qobject_cast<QLineEdit *>(Control))
-        edit->copy();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Control))
-        plain->copy();
-    else if (auto *rich = qobject_cast<QTextEdit *>(Control))
-        rich->copy();
+    onEditControl(Control, [](auto *edit) { edit->copy(); });
 }
 
 void PasteIntoEditControl(QWidget *Control)
 {
-    if (insideComboBox(Control))
-        return;
-    if (auto *editor = qobject_cast<QsciScintilla *>(Control))
-        editor->paste();
-    else if (auto *edit = qobject_cast<QLineEdit *>(Control))
-        edit->paste();
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(Control))
-        plain->paste();
-    else if (auto *rich = qobject_cast<QTextEdit *>(Control))
-        rich->paste();
+    onEditControl(Control, [](auto *edit) { edit->paste(); });
 }
 
 void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
@@ -146,19 +143,6 @@ QString SectionPictureName(const QString &PageFileName, const QDateTime &When)
     return stem + u'-' + When.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".png");
 }
 
-bool RegenerateMacroCode(TWQFItem *Item)
-{
-    TWQFPasMacro *macro = ItemPasMacro(Item);
-    if (!macro)
-        return false;
-    // The values the user set stay; only the call of exit 1's target follows the exits.
-    SetItemGrayValue(macro->Values, Item);
-    QString code;
-    macro->Generate(code);
-    SetCode(Item, code);
-    return true;
-}
-
 // ---- DiagramCommands ----
 
 DiagramCommands::DiagramCommands(const Parts &parts) : m_parts(parts) {}
@@ -169,35 +153,29 @@ void DiagramCommands::log(const QString &line) const
         m_parts.log(line);
 }
 
-double DiagramCommands::screenDpi() const
-{
-    if (m_screenDpi)
-        return m_screenDpi();
-    const QScreen *screen =
-        m_parts.window && m_parts.window->screen() ? m_parts.window->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
-}
+double DiagramCommands::screenDpi() const { return m_screenDpi ? m_screenDpi() : ScreenDpiOf(m_parts.window); }
 
-DiagramTab *DiagramCommands::activeTab() const
+const DiagramTab *DiagramCommands::activeTab() const
 {
-    QWidget *current = m_parts.pages->currentWidget();
-    for (DiagramTab &tab : *m_parts.tabs)
-        if (current && current == tab.sheet)
-            return &tab;
-    return nullptr;
-}
-
-DiagramTab *DiagramCommands::tabOfEditor(const TGraphEditor *editor) const
-{
-    for (DiagramTab &tab : *m_parts.tabs)
-        if (editor && tab.editor.get() == editor)
-            return &tab;
-    return nullptr;
+    return diagramTabOfSheet(*m_parts.tabs, m_parts.pages->currentWidget());
 }
 
 TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
 {
     return editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
+}
+
+TImageGraphEditor *DiagramCommands::activeEditor() const
+{
+    const DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
+    return tab ? tab->editor.get() : nullptr;
+}
+
+TWQFItem *DiagramCommands::selectedQuery(TGraphEditor *editor) const
+{
+    TWQFItem *item = singleSelectedComponent(editor);
+    const QString type = item ? item->GetType() : QString();
+    return type == kSelectQuery || type == kInsertUpdateQuery ? item : nullptr;
 }
 
 TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
@@ -210,8 +188,9 @@ TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
     return selected.empty() ? nullptr : source->ComponentOf(selected.front());
 }
 
-void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
+void DiagramCommands::changedRebuilding(TGraphEditor *editor, TWQFItem *item)
 {
+    m_parts.page->setModified(true);
     editor->Rebuild();
     const TDataList again{item};
     editor->SetSelected(&again, true);
@@ -225,9 +204,8 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
     TWQFFile *doc = m_parts.page->document();
     if (!source || !doc)
         return;
-    const DiagramTab *tab = tabOfEditor(Editor);
-    TWQFSection *section =
-        doc->FindSection(tab == &m_parts.tabs->front() ? QStringLiteral("PREPROC") : QStringLiteral("POSTPROC"));
+    const DiagramTab *tab = diagramTabOf(*m_parts.tabs, Editor);
+    TWQFSection *section = tab ? doc->FindSection(tab->section) : nullptr;
 
     TDataList selected;
     Editor->GetSelected(&selected);
@@ -287,7 +265,7 @@ void DiagramCommands::CopyCommand()
         log(QStringLiteral("no page active!"));
         return;
     }
-    DiagramTab *tab = activeTab();
+    const DiagramTab *tab = activeTab();
     if (!tab) {
         log(QStringLiteral("page active: ") + m_parts.pages->tabText(page) + QStringLiteral(" nothing to copy"));
         return;
@@ -324,7 +302,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
         return;
     }
     const int page = m_parts.pages->currentIndex();
-    DiagramTab *tab = activeTab();
+    const DiagramTab *tab = activeTab();
     if (!tab) {
         log(page < 0 ? QStringLiteral("No active page ")
                      : QStringLiteral("a different page is focused: ") + m_parts.pages->tabText(page));
@@ -362,7 +340,7 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
         log(QStringLiteral("file not opened"));
         return false;
     }
-    TWQFSection *section = doc->FindSection(IsPre ? QStringLiteral("preproc") : QStringLiteral("postproc"));
+    TWQFSection *section = doc->FindSection((*m_parts.tabs)[IsPre ? 0 : 1].section);
     if (!section) {
         log(QStringLiteral("no paste section"));
         return false;
@@ -384,6 +362,8 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     }
     std::vector<TWQFItem *> pasted;
     PasteItems(first, section, pasted);
+    // A copied macro component stays one, as it is when its page is opened.
+    ApplyMacros(pasted, QStringLiteral("macro:"));
     // New components are a change of the page like any other.
     if (!pasted.empty())
         m_parts.page->setModified(true);
@@ -445,45 +425,30 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
 
 void DiagramCommands::FlipQueryType()
 {
-    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    TGraphEditor *editor = tab ? tab->editor.get() : nullptr;
-    TWQFItem *item = singleSelectedComponent(editor);
+    TGraphEditor *editor = activeEditor();
+    TWQFItem *item = selectedQuery(editor);
     if (!item)
         return;
-    const QString type = item->GetType();
-    if (type == kSelectQuery)
-        item->SetType(kInsertUpdateQuery);
-    else if (type == kInsertUpdateQuery)
-        item->SetType(kSelectQuery);
-    else
-        return;
-    m_parts.page->setModified(true);
-    rebuildSelecting(editor, item);
+    item->SetType(item->GetType() == kSelectQuery ? kInsertUpdateQuery : kSelectQuery);
+    changedRebuilding(editor, item);
 }
 
 void DiagramCommands::FlushQueryParams()
 {
-    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    TGraphEditor *editor = tab ? tab->editor.get() : nullptr;
-    TWQFItem *item = singleSelectedComponent(editor);
+    TGraphEditor *editor = activeEditor();
+    TWQFItem *item = selectedQuery(editor);
     if (!item)
         return;
-    const QString type = item->GetType();
-    if (type != kSelectQuery && type != kInsertUpdateQuery)
-        return;
     const bool forceCDATA = OptionStore().GetBoolDef(opt::ForceCDATA, false);
-    if (!FlushParams(item, item->GetQuery(), forceCDATA, true))
-        return;
-    m_parts.page->setModified(true);
-    rebuildSelecting(editor, item);
+    if (FlushParams(item, item->GetQuery(), forceCDATA, true))
+        changedRebuilding(editor, item);
 }
 
 // ---- the picture ----
 
 void DiagramCommands::SectionScreenShot()
 {
-    DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    TImageGraphEditor *editor = tab ? tab->editor.get() : nullptr;
+    TImageGraphEditor *editor = activeEditor();
     if (!editor)
         return;
     const QString fileName = SectionPictureName(m_parts.page->fileName(), QDateTime::currentDateTime());

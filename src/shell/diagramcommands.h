@@ -17,6 +17,7 @@
 #include <vector>
 
 class OpenPage;
+class TImageGraphEditor;
 class QMenu;
 class QObject;
 class QTabWidget;
@@ -40,9 +41,6 @@ TPoint PasteLandingPoint(TPoint ScrollPos, double ScreenDpi, int X, int Y);
 // The page file's path with its extension replaced by "-", the time as "YYYYMMDD-HHNNSS" and
 // ".png".
 QString SectionPictureName(const QString &PageFileName, const QDateTime &When);
-// A macro component's code generated again from its current values and the exits it has now;
-// false, changing nothing, for a component without a macro.
-bool RegenerateMacroCode(TWQFItem *Item);
 
 class DiagramCommands {
 public:
@@ -88,13 +86,17 @@ public:
     void setScreenDpi(std::function<double()> dpi) { m_screenDpi = std::move(dpi); }
 
 private:
-    DiagramTab *activeTab() const;
-    DiagramTab *tabOfEditor(const TGraphEditor *editor) const;
+    const DiagramTab *activeTab() const;
+    // The editor of the active tab's diagram while a page is open; none otherwise.
+    TImageGraphEditor *activeEditor() const;
     TWQFEditorSource *sourceOf(const TGraphEditor *editor) const;
     // The one selected object of the editor when it is a component; none otherwise.
     TWQFItem *singleSelectedComponent(TGraphEditor *editor) const;
-    // Rebuilt, and the component selected again.
-    void rebuildSelecting(TGraphEditor *editor, TWQFItem *item);
+    // The one selected component of the editor when it is a query ("SELECTQUERY" or
+    // "INSERTUPDATEQUERY", exactly); none otherwise.
+    TWQFItem *selectedQuery(TGraphEditor *editor) const;
+    // The page marked modified, the editor rebuilt, and the component selected again.
+    void changedRebuilding(TGraphEditor *editor, TWQFItem *item);
     void log(const QString &line) const;
     double screenDpi() const;
 

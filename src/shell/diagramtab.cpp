@@ -8,6 +8,8 @@
 #include "openpage.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -97,6 +99,30 @@ void DiagramTab::build(TWQFSection *sectionOfPage, TCommentRectList *notes, cons
     editor->Rebuild();
 }
 
+DiagramTab *diagramTabOf(std::span<DiagramTab> tabs, const TGraphEditor *editor)
+{
+    for (DiagramTab &tab : tabs)
+        if (editor && tab.editor.get() == editor)
+            return &tab;
+    return nullptr;
+}
+
+const DiagramTab *diagramTabOf(std::span<const DiagramTab> tabs, QStringView section)
+{
+    for (const DiagramTab &tab : tabs)
+        if (tab.section == section)
+            return &tab;
+    return nullptr;
+}
+
+const DiagramTab *diagramTabOfSheet(std::span<const DiagramTab> tabs, const QWidget *sheet)
+{
+    for (const DiagramTab &tab : tabs)
+        if (sheet && tab.sheet == sheet)
+            return &tab;
+    return nullptr;
+}
+
 DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
 {
     const TabNames &names = kTabNames[index];
@@ -155,6 +181,12 @@ void layoutDiagramPlace(QWidget *panel, QWidget *image, QScrollBar *horz, QScrol
     grid->addWidget(horz, 1, 0);
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(0, 1);
+}
+
+double ScreenDpiOf(const QWidget *window)
+{
+    const QScreen *screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
 TPoint diagramSize(const TWQFSection *section, double screenDpi)

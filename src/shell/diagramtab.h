@@ -10,8 +10,10 @@
 #include "model/commentrects.h"
 
 #include <QString>
+#include <QStringView>
 #include <functional>
 #include <memory>
+#include <span>
 
 class QImage;
 class QObject;
@@ -19,6 +21,7 @@ class QScrollArea;
 class QScrollBar;
 class QSplitter;
 class QWidget;
+class TGraphEditor;
 class TImage;
 class TPanelChanger;
 class TWQFEditorSource;
@@ -72,9 +75,20 @@ struct DiagramTab {
 // names them; the property scroll box reports its resizes to resizeWatcher.
 DiagramTab createDiagramTab(int index, QObject *resizeWatcher);
 
+// The tab whose diagram editor is editor; none for any other editor and for none.
+DiagramTab *diagramTabOf(std::span<DiagramTab> tabs, const TGraphEditor *editor);
+// The tab that shows the section of exactly that name; none for any other name.
+const DiagramTab *diagramTabOf(std::span<const DiagramTab> tabs, QStringView section);
+// The tab whose sheet that is; none for any other widget and for none.
+const DiagramTab *diagramTabOfSheet(std::span<const DiagramTab> tabs, const QWidget *sheet);
+
 // The image with its scroll bars right of it and below it, filling panel; the HTML-UI tab lays
 // out its place the same way.
 void layoutDiagramPlace(QWidget *panel, QWidget *image, QScrollBar *horz, QScrollBar *vert);
+
+// The logical dots per inch of the window's screen (the primary screen for none); 96 without
+// any screen.
+double ScreenDpiOf(const QWidget *window);
 
 // A diagram's size: the extent of its components plus 32 pixels, scaled from 96 dots per inch
 // to the screen's (halves to even), at least 1024 x 1024.

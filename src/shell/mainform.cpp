@@ -15,12 +15,12 @@
 #include "globaloptions.h"
 #include "hostinterface.h"
 #include "keydispatch.h"
+#include "model/filehelpers.h"
 #include "openpage.h"
 #include "pagesearch.h"
 #include "palette.h"
 #include "platform/appdirs.h"
 #include "platform/apptitle.h"
-#include "platform/folderlist.h"
 #include "platform/launcher.h"
 #include "platform/slotguard.h"
 #include "recentfiles.h"
@@ -41,7 +41,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPixmap>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -180,8 +179,8 @@ void TMainFrm::createPages()
     m_pages->addTab(m_textTabs->notesSheet(), QStringLiteral("WQF Info"));
     m_pages->addTab(m_textTabs->respondSheet(), QStringLiteral("XML Respond"));
     m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
-        m_pages, m_tabs[0].sheet, m_tabs[1].sheet, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(),
-        [this] { return m_page->document(); }, [this](const QString &Name) { SelectItemByName(Name); }}));
+        m_pages, m_tabs, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(), [this] { return m_page->document(); },
+        [this](const QString &Name) { SelectItemByName(Name); }}));
 
     m_messagePanel = named(new QWidget, "Panel5");
     m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
@@ -424,11 +423,7 @@ DiagramSettings TMainFrm::diagramSettings()
     return settings;
 }
 
-double TMainFrm::screenDpi() const
-{
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
-}
+double TMainFrm::screenDpi() const { return ScreenDpiOf(this); }
 
 bool TMainFrm::LoadViews()
 {
@@ -644,12 +639,8 @@ void TMainFrm::ListBox1DblClick()
 
 TGraphEditor *TMainFrm::ActiveGraphEditor() const
 {
-    if (!m_page->document())
-        return nullptr;
-    for (const DiagramTab &tab : m_tabs)
-        if (m_pages->currentWidget() == tab.sheet)
-            return tab.editor.get();
-    return nullptr;
+    const DiagramTab *tab = m_page->document() ? diagramTabOfSheet(m_tabs, m_pages->currentWidget()) : nullptr;
+    return tab ? tab->editor.get() : nullptr;
 }
 
 void TMainFrm::SelectItemByName(const QString &Name)
@@ -667,18 +658,15 @@ TImageGraphEditor *TMainFrm::PostEditor() const { return m_tabs[1].editor.get();
 
 TImageGraphEditor *TMainFrm::diagramEditor(const QString &Section) const
 {
-    for (const DiagramTab &tab : m_tabs)
-        if (tab.section == Section)
-            return tab.editor.get();
-    return nullptr;
+    const DiagramTab *tab = diagramTabOf(m_tabs, Section);
+    return tab ? tab->editor.get() : nullptr;
 }
 
 QString TMainFrm::currentSectionName() const
 {
     QWidget *page = m_pages->currentWidget();
-    for (const DiagramTab &tab : m_tabs)
-        if (page == tab.sheet)
-            return tab.section;
+    if (const DiagramTab *tab = diagramTabOfSheet(m_tabs, page))
+        return tab->section;
     if (page == m_textTabs->htmlSheet())
         return QStringLiteral("html");
     if (page == m_textTabs->notesSheet())
@@ -748,10 +736,7 @@ void TMainFrm::PreScrollResize(QScrollArea *Sender)
 
 void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List)
 {
-    if (!List)
-        return;
-    const QString folder = Folder.endsWith(u'/') ? Folder : Folder + u'/';
-    List->append(platform::ListFolderEntries(folder, Mask, Attributes));
+    ListFolder(Folder, Mask, Attributes, List);
 }
 
 void ScaleEditorFonts(QWidget *Control)

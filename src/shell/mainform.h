@@ -254,6 +254,7 @@ QString ImagesDir();
 
 // Appends to List the names, without folder, of the entries of Folder that match Mask and
 // Attributes (platform::FileAttr), in the folder listing's order; nothing without a list.
+// The start-up's name for ListFolder.
 void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List);
 
 // Adapts every text editor below Control to the screen's resolution.

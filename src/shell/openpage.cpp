@@ -27,6 +27,17 @@ const std::array<DiagramSection, 2> &diagramSections()
     return sections;
 }
 
+namespace {
+// The message about the first diagram section the page lacks; empty when it has them all.
+QString missingSectionMessage(const TWQFFile &doc)
+{
+    for (const DiagramSection &section : diagramSections())
+        if (!doc.FindSection(section.name))
+            return section.missingMessage;
+    return QString();
+}
+} // namespace
+
 OpenPage::OpenPage(QWidget *dialogParent, QObject *parent) : QObject(parent), m_dialogParent(dialogParent) {}
 
 OpenPage::~OpenPage() = default;
@@ -91,12 +102,11 @@ bool OpenPage::open(const QString &fileName)
         return false;
     }
     // Both diagrams need their section; a page without one is not opened at all.
-    for (const DiagramSection &section : diagramSections())
-        if (!doc->FindSection(section.name)) {
-            doc.reset();
-            showMessage(section.missingMessage);
-            return false;
-        }
+    if (const QString missing = missingSectionMessage(*doc); !missing.isEmpty()) {
+        doc.reset();
+        showMessage(missing);
+        return false;
+    }
     m_doc = std::move(doc);
     setFileName(path);
     setModified(false);
@@ -262,11 +272,10 @@ bool OpenPage::replace(std::unique_ptr<TWQFFile> &doc)
     if (!m_doc || !doc)
         return false;
     Busy busy(*this);
-    for (const DiagramSection &section : diagramSections())
-        if (!doc->FindSection(section.name)) {
-            showMessage(section.missingMessage);
-            return false;
-        }
+    if (const QString missing = missingSectionMessage(*doc); !missing.isEmpty()) {
+        showMessage(missing);
+        return false;
+    }
     emit aboutToReplace();
     m_doc.swap(doc);
     // Nothing points into the previous page any more.

@@ -29,10 +29,8 @@ void TWidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
 void TWidgetSearchHost::ShowSectionTab(const QString &SectionName)
 {
     QWidget *sheet = nullptr;
-    if (SectionName == u"preproc")
-        sheet = m_parts.PreSheet;
-    else if (SectionName == u"postproc")
-        sheet = m_parts.PostSheet;
+    if (const DiagramTab *tab = diagramTabOf(m_parts.DiagramTabs, SectionName))
+        sheet = tab->sheet;
     else if (SectionName == u"html")
         sheet = m_parts.HtmlSheet;
     if (sheet && m_parts.Pages)

@@ -3,6 +3,7 @@
 // element text of every component and to the HTML editor's text, the hits listed in the
 // result window, and a chosen hit shown on its tab. It reaches the window only through a
 // search host, so it runs without the main window too.
+#include "diagramtab.h"
 #include "searchresultformunit.h"
 #include "searchutils.h"
 #include "searchwindow.h"
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 
 class QTabWidget;
 class QsciScintilla;
@@ -47,8 +49,8 @@ class TWidgetSearchHost : public TSearchHost {
 public:
     struct Parts {
         QTabWidget *Pages = nullptr;
-        QWidget *PreSheet = nullptr;
-        QWidget *PostSheet = nullptr;
+        // Their sheets stand for their sections.
+        std::span<const DiagramTab> DiagramTabs;
         QWidget *HtmlSheet = nullptr;
         QsciScintilla *HtmlEditor = nullptr;
         std::function<TWQFFile *()> Page;

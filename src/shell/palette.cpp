@@ -249,11 +249,11 @@ void Palette::NoteButtonClick(QAbstractButton *)
     auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
     if (!doc || !source || !source->Section())
         return;
+    const DiagramTab *tab = diagramTabOf(m_window.tabs, editor);
     const QString name = source->Section()->GetName();
-    const DiagramTab &tab = name == u"preproc" ? m_window.tabs[0] : m_window.tabs[1];
-    const TPoint scroll = modelScrollOf(tab);
-    if (!doc->FindSection(name))
+    if (!tab || !doc->FindSection(name))
         return;
+    const TPoint scroll = modelScrollOf(*tab);
     m_window.notes.push_back(NewCommentRect(name, ClampedAdd(scroll.X, 5), ClampedAdd(scroll.Y, 5)));
     added(editor);
 }

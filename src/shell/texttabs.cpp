@@ -1,6 +1,7 @@
 #include "texttabs.h"
 
 #include "diagramtab.h"
+#include "editors/codeeditors.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/htmleditors.h"
 #include "editors/keywordlexer.h"
@@ -12,8 +13,6 @@
 #include "openpage.h"
 #include "platform/slotguard.h"
 
-#include <Qsci/qscicommand.h>
-#include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qsciscintilla.h>
 
@@ -98,32 +97,6 @@ public:
 private:
     QsciScintilla *m_editor;
 };
-
-// The keys of the window's menu commands. A text editor has commands of its own on some of
-// them (Ctrl+L cuts the line, Ctrl+T swaps two lines) and would take the key from the menu,
-// changing the text instead of running the command. Copy and paste stay the editor's: the
-// menu's serve the focused text control.
-const QKeyCombination kMenuKeys[] = {
-    Qt::CTRL | Qt::Key_O,           Qt::CTRL | Qt::Key_S,  Qt::CTRL | Qt::SHIFT | Qt::Key_S,
-    Qt::ALT | Qt::Key_F4,           Qt::CTRL | Qt::Key_F,  Qt::Key_F3,
-    Qt::CTRL | Qt::ALT | Qt::Key_F, Qt::CTRL | Qt::Key_F9, Qt::CTRL | Qt::Key_T,
-    Qt::CTRL | Qt::Key_Q,           Qt::CTRL | Qt::Key_L,  Qt::CTRL | Qt::Key_P,
-};
-
-// The editor leaves the menu's keys to the menu.
-void releaseMenuKeys(QsciScintilla *editor)
-{
-    auto isMenuKey = [](int key) {
-        return key != 0 && std::find(std::begin(kMenuKeys), std::end(kMenuKeys), QKeyCombination::fromCombined(key)) !=
-                               std::end(kMenuKeys);
-    };
-    for (QsciCommand *command : editor->standardCommands()->commands()) {
-        if (isMenuKey(command->key()))
-            command->setKey(0);
-        if (isMenuKey(command->alternateKey()))
-            command->setAlternateKey(0);
-    }
-}
 
 // The horizontal scroll position Column limited to the editor's text: no further than shows
 // the end of its widest line. A position past every line would show an empty view.

@@ -130,6 +130,18 @@ QStringList jobLines(const ProberFixture &f, QByteArray *rawJob = nullptr)
             line = m.captured(1) + "<tmp>";
     return lines;
 }
+// The sample page into doc, from replaced by to in the SQL of every query that holds it
+// (nothing replaced for an empty from).
+bool loadSampleReplacing(TWQFFile &doc, const QString &from, const QString &to)
+{
+    if (!doc.LoadFromFile(kSamplePage, {}))
+        return false;
+    for (const auto &section : doc.Sections())
+        for (const auto &item : section->Items())
+            if (!from.isEmpty() && item->GetQuery().contains(from))
+                item->SetQuery(item->GetQuery().replace(from, to), true);
+    return true;
+}
 } // namespace
 
 class TestSQLProberRun : public QObject {
@@ -292,11 +304,7 @@ private slots:
         const QByteArray shipped = readBytes(kBinDir + "samples/customer_orders.sqlite");
         QVERIFY(!shipped.isEmpty());
         TWQFFile doc;
-        QVERIFY(doc.LoadFromFile(kSamplePage, {}));
-        for (const auto &section : doc.Sections())
-            for (const auto &item : section->Items())
-                if (!from.isEmpty() && item->GetQuery().contains(from))
-                    item->SetQuery(item->GetQuery().replace(from, to), true);
+        QVERIFY(loadSampleReplacing(doc, from, to));
         QTEST(f.fullCheck(&doc), "lines");
         // Opened read-only: not a byte of it changed.
         QVERIFY(readBytes(kBinDir + "samples/customer_orders.sqlite") == shipped);
@@ -454,11 +462,7 @@ private slots:
         state.SQLUser = "pellorin";
         state.SQLDatabase = database;
         TWQFFile doc;
-        QVERIFY(doc.LoadFromFile(kSamplePage, {}));
-        for (const auto &section : doc.Sections())
-            for (const auto &item : section->Items())
-                if (!from.isEmpty() && item->GetQuery().contains(from))
-                    item->SetQuery(item->GetQuery().replace(from, to), true);
+        QVERIFY(loadSampleReplacing(doc, from, to));
         const QStringList got = f.fullCheck(&doc);
         if (lines == QStringList{"<connect>"}) {
             QCOMPARE(got.size(), 1);

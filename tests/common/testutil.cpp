@@ -1,7 +1,10 @@
 #include "testutil.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <stdexcept>
 
 namespace pellorin_test {
@@ -21,6 +24,39 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+namespace {
+qsizetype anchorIn(const QByteArray &bytes, const QByteArray &anchor)
+{
+    const qsizetype at = bytes.indexOf(anchor);
+    if (at < 0)
+        qFatal("the bytes lack %s", anchor.constData());
+    return at;
+}
+} // namespace
+
+QByteArray insertedBefore(QByteArray bytes, const QByteArray &anchor, const QByteArray &text)
+{
+    return bytes.insert(anchorIn(bytes, anchor), text);
+}
+
+QByteArray insertedAfter(QByteArray bytes, const QByteArray &anchor, const QByteArray &text)
+{
+    return bytes.insert(anchorIn(bytes, anchor) + anchor.size(), text);
+}
+
+void copyFolder(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        QDir().mkpath(QFileInfo(target).path());
+        if (!QFile::copy(source, target))
+            throw std::runtime_error("cannot copy " + source.toStdString());
+        QFile::setPermissions(target, QFile::permissions(source));
+    }
 }
 
 void writeScript(const QString &path, const QByteArray &body)

@@ -160,4 +160,36 @@ inline void click(QPushButton *button)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// The panel of component "1" of a kind made in code, built on a window; counts the changes the
+// panel reports.
+struct BuiltPanel {
+    PanelWindow window;
+    std::unique_ptr<TComponentDescr> descr;
+    std::unique_ptr<TWQFFile> page;
+    TTagsEditor panel;
+    int changes = 0;
+
+    BuiltPanel(std::unique_ptr<TComponentDescr> kind, const QByteArray &values,
+               const QByteArray &comment = "<c>note</c>")
+        : descr(std::move(kind)), page(componentPage(descr->Name, values, comment))
+    {
+        panel.OnChange = [this](TTagsEditor *sender) {
+            QCOMPARE(sender, &panel);
+            ++changes;
+        };
+        build();
+    }
+    void build() { panel.BuildPropertyPanel(firstItem(*page), window.Container, descr.get()); }
+    TWQFItem *item() { return firstItem(*page); }
+    // The n-th button of the panel with that caption; none when there is none.
+    QPushButton *button(const QString &caption, int n = 0)
+    {
+        for (const auto &b : panel.Owned())
+            if (auto *found = qobject_cast<QPushButton *>(b->Control.data()); found && found->text() == caption)
+                if (n-- == 0)
+                    return found;
+        return nullptr;
+    }
+};
+
 } // namespace pellorin_test

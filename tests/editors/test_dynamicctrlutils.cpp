@@ -18,27 +18,19 @@ enum class Row { Code, List, Name, Type, Comment };
 
 // The panel of one component whose kind has a fixed field "f" (tag v, with the flags asked)
 // and a variable field "p" (host param, n, t, v).
-struct OneComponent {
-    PanelWindow window;
-    std::unique_ptr<TWQFFile> page;
-    std::unique_ptr<TComponentDescr> descr;
-    TTagsEditor panel;
-    int changes = 0;
+std::unique_ptr<TComponentDescr> oneFieldKind(bool dblQuote, bool noCData, const QString &choices)
+{
+    TComponentField f = field("f", "v");
+    f.DblQuote = dblQuote;
+    f.NoCData = noCData;
+    f.Values = choices;
+    return kind("K", {f, variableField("p", "param", "n", "t", "w", "STRING,INTEGER")});
+}
 
+struct OneComponent : BuiltPanel {
     OneComponent(const QByteArray &values, bool dblQuote, bool noCData, const QString &choices = {})
-    {
-        TComponentField f = field("f", "v");
-        f.DblQuote = dblQuote;
-        f.NoCData = noCData;
-        f.Values = choices;
-        descr = kind("K", {f, variableField("p", "param", "n", "t", "w", "STRING,INTEGER")});
-        page = componentPage("K", values);
-        panel.OnChange = [this](TTagsEditor *sender) {
-            QCOMPARE(sender, &panel);
-            ++changes;
-        };
-        panel.BuildPropertyPanel(firstItem(*page), window.Container, descr.get());
-    }
+        : BuiltPanel(oneFieldKind(dblQuote, noCData, choices), values)
+    {}
 
     // Reads the saved page back, as opening it again would.
     std::unique_ptr<TWQFFile> reopened()

@@ -64,6 +64,19 @@ struct Form {
     QScrollBar *vbar;
 };
 
+// The page's controls on an HTML-UI editor of that graph size in the window, built.
+struct PageOnEditor {
+    explicit PageOnEditor(TPoint graphSize)
+    {
+        static_cast<THTMLEditorSource *>(editor.Source())->SetControls(page.Controls);
+        editor.SetGraphSize(graphSize);
+        editor.Rebuild();
+    }
+    Form form;
+    Page page;
+    THTMLEditor editor{form.host, form.hbar, form.vbar, std::make_unique<THTMLEditorSource>()};
+};
+
 bool isBlue(const QColor &c) { return c.red() < 60 && c.green() < 60 && c.blue() > 200; }
 bool isDark(const QColor &c) { return c.red() < 128 && c.green() < 128 && c.blue() < 128; }
 } // namespace
@@ -206,12 +219,9 @@ private slots:
     // Each box is drawn where the editor puts it, so scrolling moves the boxes.
     void paintsAtTheScrolledPositions()
     {
-        Form form;
-        Page page;
-        THTMLEditor editor(form.host, form.hbar, form.vbar, std::make_unique<THTMLEditorSource>());
-        static_cast<THTMLEditorSource *>(editor.Source())->SetControls(page.Controls);
-        editor.SetGraphSize({1000, 1000});
-        editor.Rebuild();
+        PageOnEditor shown({1000, 1000});
+        Page &page = shown.page;
+        THTMLEditor &editor = shown.editor;
         editor.SetScrollPos({15, 25});
         RecordingCanvas canvas;
         editor.Paint(canvas, true);
@@ -237,12 +247,9 @@ private slots:
 
     void dragChangesNothing()
     {
-        Form form;
-        Page page;
-        THTMLEditor editor(form.host, form.hbar, form.vbar, std::make_unique<THTMLEditorSource>());
-        static_cast<THTMLEditorSource *>(editor.Source())->SetControls(page.Controls);
-        editor.SetGraphSize({400, 300});
-        editor.Rebuild();
+        PageOnEditor shown({400, 300});
+        Page &page = shown.page;
+        THTMLEditor &editor = shown.editor;
         THTMLControl *edit = page.control("EditorText");
         const Rect before = absolute(edit);
         TGraphEditorItem *item = editor.FindItem(edit);
@@ -280,12 +287,9 @@ private slots:
     // inside its box, nothing where no control is.
     void realPaint()
     {
-        Form form;
-        Page page;
-        THTMLEditor editor(form.host, form.hbar, form.vbar, std::make_unique<THTMLEditorSource>());
-        static_cast<THTMLEditorSource *>(editor.Source())->SetControls(page.Controls);
-        editor.SetGraphSize({1000, 1000});
-        editor.Rebuild();
+        PageOnEditor shown({1000, 1000});
+        Page &page = shown.page;
+        THTMLEditor &editor = shown.editor;
         const Rect edit = absolute(page.control("EditorText"));
         const Rect link = absolute(page.control("EditorLink"));
 

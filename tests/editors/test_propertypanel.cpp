@@ -10,32 +10,6 @@ using namespace pellorin_test;
 namespace {
 const QString kTypes = "STRING,INTEGER";
 
-// A panel over one component of a kind made in code.
-struct Built {
-    PanelWindow window;
-    std::unique_ptr<TComponentDescr> descr;
-    std::unique_ptr<TWQFFile> page;
-    TTagsEditor panel;
-    int changes = 0;
-
-    Built(std::unique_ptr<TComponentDescr> kind, const QByteArray &values, const QByteArray &comment = "<c>note</c>")
-        : descr(std::move(kind)), page(componentPage(descr->Name, values, comment))
-    {
-        panel.OnChange = [this](TTagsEditor *) { ++changes; };
-        build();
-    }
-    void build() { panel.BuildPropertyPanel(firstItem(*page), window.Container, descr.get()); }
-    TWQFItem *item() { return firstItem(*page); }
-    QPushButton *button(const QString &caption, int n = 0)
-    {
-        for (const auto &b : panel.Owned())
-            if (auto *button = qobject_cast<QPushButton *>(b->Control.data()); button && button->text() == caption)
-                if (n-- == 0)
-                    return button;
-        return nullptr;
-    }
-};
-
 std::unique_ptr<TComponentDescr> hostedKind()
 {
     return kind("Q", {field("sql", "query"), variableField("param", "p", "n", "t", "v", kTypes)});
@@ -47,7 +21,7 @@ class TestPropertyPanel : public QObject {
 private slots:
     void sqlField()
     {
-        Built b(kind("Q", {field("sql", "query")}), "<query><![CDATA[select a\nfrom b]]></query>");
+        BuiltPanel b(kind("Q", {field("sql", "query")}), "<query><![CDATA[select a\nfrom b]]></query>");
         QCOMPARE(describeRows(b.panel), QStringList({"label:1: Q", "edit:note", "label:sql", "code:select a\nfrom b"}));
         auto *editor = nthControl<TWheelSynEdit>(b.panel);
         QCOMPARE(editor->Highlighter(), THighlighterKind::SQL);
@@ -62,12 +36,12 @@ private slots:
     {
         TComponentField method = field("method", "m");
         method.Values = " GET, POST ";
-        Built b(kind("K", {method}), "<m>PUT</m>");
+        BuiltPanel b(kind("K", {method}), "<m>PUT</m>");
         auto *combo = nthControl<QComboBox>(b.panel);
         QVERIFY(!combo->isEditable());
         QCOMPARE(describeRows(b.panel).last(), "combo:|GET,POST");
         QCOMPARE(combo->currentIndex(), -1);
-        Built known(kind("K", {method}), "<m>post</m>");
+        BuiltPanel known(kind("K", {method}), "<m>post</m>");
         QCOMPARE(nthControl<QComboBox>(known.panel)->currentText(), "POST");
         QCOMPARE(known.changes, 0);
         QCOMPARE(valuesBytes(known.item()), "<values><m>post</m></values>");
@@ -75,7 +49,8 @@ private slots:
 
     void hostedEntries()
     {
-        Built b(hostedKind(), "<query>q</query><p><n>a</n><t>STRING</t><v>1</v></p><p><n>b</n><t>X</t><v>2</v></p>");
+        BuiltPanel b(hostedKind(),
+                     "<query>q</query><p><n>a</n><t>STRING</t><v>1</v></p><p><n>b</n><t>X</t><v>2</v></p>");
         QCOMPARE(describeRows(b.panel),
                  QStringList({"label:1: Q (param: 2)", "edit:note", "label:sql", "code:q", "label:param #1", "edit:a",
                               "combo:STRING|STRING,INTEGER", "code:1", "button:Delete", "label:param #2", "edit:b",
@@ -109,7 +84,8 @@ private slots:
 
     void deleteHostedEntry()
     {
-        Built b(hostedKind(), "<query>q</query><p><n>a</n><t>STRING</t><v>1</v></p><p><n>b</n><t>X</t><v>2</v></p>");
+        BuiltPanel b(hostedKind(),
+                     "<query>q</query><p><n>a</n><t>STRING</t><v>1</v></p><p><n>b</n><t>X</t><v>2</v></p>");
         click(b.button("Delete", 1));
         QCOMPARE(valuesBytes(b.item()), "<values><query>q</query><p><n>a</n><t>STRING</t><v>1</v></p></values>");
         QCOMPARE(describeRows(b.panel).filter("label:"),
@@ -128,7 +104,7 @@ private slots:
 
     void unwrappedEntries()
     {
-        Built b(kind("S", {variableField("var", "", "n", "", "v")}), "<n>a</n><v>1</v><n>b</n><v>2</v>");
+        BuiltPanel b(kind("S", {variableField("var", "", "n", "", "v")}), "<n>a</n><v>1</v><n>b</n><v>2</v>");
         QCOMPARE(describeRows(b.panel),
                  QStringList({"label:1: S (var: 2)", "edit:note", "label:var #1", "edit:a", "code:1", "button:Delete",
                               "label:var #2", "edit:b", "code:2", "button:Delete", "button:Add"}));
@@ -143,7 +119,7 @@ private slots:
     // it was, outside the panel or on a control of the container that is not a row.
     void buildKeepsTheFocus()
     {
-        Built b(hostedKind(), "<query>q</query>");
+        BuiltPanel b(hostedKind(), "<query>q</query>");
         auto *outside = new QLineEdit(&b.window.Window);
         outside->setGeometry(0, 380, 100, 20);
         outside->show();
@@ -168,7 +144,7 @@ private slots:
     // short of it, also once the panel is wider. Side by side with a type the edit is clear.
     void nameTextClearOfDelete()
     {
-        Built b(kind("S", {variableField("var", "", "n", "", "v")}), "<n>a</n><v>1</v>");
+        BuiltPanel b(kind("S", {variableField("var", "", "n", "", "v")}), "<n>a</n><v>1</v>");
         auto *name = nthControl<QLineEdit>(b.panel, 1);
         QPushButton *del = b.button("Delete");
         QVERIFY(name->geometry().intersects(del->geometry()));
@@ -176,7 +152,7 @@ private slots:
         b.window.Scroll->resize(520, 400);
         QCOMPARE(name->geometry().right() - name->textMargins().right(), del->x() - 3);
         b.window.Scroll->resize(320, 400);
-        Built typed(hostedKind(), "<p><n>a</n><t>STRING</t><v>1</v></p>");
+        BuiltPanel typed(hostedKind(), "<p><n>a</n><t>STRING</t><v>1</v></p>");
         QCOMPARE(nthControl<QLineEdit>(typed.panel, 1)->textMargins().right(), 0);
     }
 
@@ -185,7 +161,7 @@ private slots:
     {
         auto k = hostedKind();
         k->OneValReq = true;
-        Built b(std::move(k), "<query>q</query><n>a</n><v>1</v><t>STRING</t><p><n>b</n><t/><v/></p>");
+        BuiltPanel b(std::move(k), "<query>q</query><n>a</n><v>1</v><t>STRING</t><p><n>b</n><t/><v/></p>");
         QCOMPARE(describeRows(b.panel).mid(4, 5),
                  QStringList({"label:param #1", "edit:a", "combo:STRING|STRING,INTEGER", "code:1", "button:Delete"}));
         click(b.button("Delete", 0));
@@ -194,7 +170,7 @@ private slots:
 
     void emptyHostCanBeDeleted()
     {
-        Built b(hostedKind(), "<query>q</query><p><x/></p>");
+        BuiltPanel b(hostedKind(), "<query>q</query><p><x/></p>");
         QCOMPARE(describeRows(b.panel).mid(4), QStringList({"label:param #1", "button:Delete", "button:Add"}));
         click(b.button("Delete"));
         QCOMPARE(valuesBytes(b.item()), "<values><query>q</query></values>");
@@ -204,25 +180,25 @@ private slots:
     {
         TComponentField hidden = variableField("hidden", "", "n", "", "v");
         hidden.Editable = false;
-        Built b(kind("H", {hidden}), "<n>a</n><v>1</v>");
+        BuiltPanel b(kind("H", {hidden}), "<n>a</n><v>1</v>");
         QCOMPARE(describeRows(b.panel), QStringList({"label:1: H", "edit:note", "button:Add"}));
     }
 
     void firstFieldWins()
     {
-        Built b(kind("T", {field("first", "v"), field("second", "v")}), "<v>1</v><v>2</v>");
+        BuiltPanel b(kind("T", {field("first", "v"), field("second", "v")}), "<v>1</v><v>2</v>");
         QCOMPARE(describeRows(b.panel).filter("label:"), QStringList({"label:1: T", "label:first", "label:first"}));
     }
 
     void unmatchedAndMissing()
     {
         // Elements no field knows get no row; a name without its value ends the walk.
-        Built b(kind("S", {variableField("var", "", "n", "", "v"), field("f", "w")}),
-                "<zz>1</zz><!--c--><w>x</w><n>a</n><w>lost</w>");
+        BuiltPanel b(kind("S", {variableField("var", "", "n", "", "v"), field("f", "w")}),
+                     "<zz>1</zz><!--c--><w>x</w><n>a</n><w>lost</w>");
         QCOMPARE(describeRows(b.panel), QStringList({"label:1: S (var: 1)", "edit:note", "label:f", "code:x",
                                                      "label:var #1", "edit:a", "button:Delete", "button:Add"}));
         // No comment element: no comment edit.
-        Built bare(kind("F", {field("f", "w")}), "<w>x</w>", "");
+        BuiltPanel bare(kind("F", {field("f", "w")}), "<w>x</w>", "");
         QCOMPARE(describeRows(bare.panel), QStringList({"label:1: F", "label:f", "code:x"}));
     }
 
@@ -249,7 +225,7 @@ private slots:
 
     void addThenDeleteRestoresValues()
     {
-        Built b(hostedKind(), "<query>q</query><p><n>a</n><t>STRING</t><v>1</v></p>");
+        BuiltPanel b(hostedKind(), "<query>q</query><p><n>a</n><t>STRING</t><v>1</v></p>");
         const QByteArray before = valuesBytes(b.item());
         click(b.button("Add"));
         QCOMPARE(b.changes, 1);
@@ -265,7 +241,7 @@ private slots:
     {
         PrompterGuard prompts;
         auto k = kind("BAD", {variableField("var", "", "", "", "v")});
-        Built b(std::move(k), "<v>1</v>");
+        BuiltPanel b(std::move(k), "<v>1</v>");
         const QByteArray before = valuesBytes(b.item());
         const QStringList rows = describeRows(b.panel);
         click(b.button("Add"));

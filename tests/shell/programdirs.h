@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 
 namespace pellorin_test {
+// The sample page the program ships.
+inline const QString kSamplePage = QStringLiteral(PELLORIN_RESOURCES "/samples/customer_orders.wqf");
+
 class ProgramDirs {
 public:
     QString path() const { return m_dir.path(); }
@@ -22,6 +25,28 @@ public:
         o.ProgramFolder = filePath("app/");
         o.CommandLine = QStringList();
         return o;
+    }
+    // The same with these page files on the command line.
+    TStartOptions options(const QStringList &commandLine) const
+    {
+        TStartOptions o = options();
+        o.CommandLine = commandLine;
+        return o;
+    }
+    // The same, but the program's own folder holds the description folders: those the build
+    // put beside the test program.
+    TStartOptions shippedOptions(const QStringList &commandLine) const
+    {
+        TStartOptions o = options(commandLine);
+        o.ProgramFolder.clear();
+        return o;
+    }
+    // A copy of the file in the folder under name; its path.
+    QString copyOf(const QString &file, const QString &name) const
+    {
+        const QString target = filePath(name);
+        writeBytes(target, readBytes(file));
+        return target;
     }
     void writeSettings(const QByteArray &text) const
     {

@@ -1,11 +1,11 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
-#include "programdirs.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -62,23 +62,16 @@ void focusElsewhere(const QWidget *window)
 // offscreen the program's first activation, on a virtual X display also the user coming back
 // from another window. Each CTest entry runs in a process of its own, whose application has
 // not been active before.
-class TestActivation : public QObject {
+class TestActivation : public pellorin_test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
-    std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
     QString m_page;
 
     void start()
     {
         m_page = m_dir->filePath("a.wqf");
         writeBytes(m_page, smallPage("first"));
-        TStartOptions options = m_dir->options();
-        options.CommandLine = QStringList{m_page};
-        m_program = std::make_unique<TProgram>(options);
-        form = m_program->MainForm();
+        WindowTest::start({m_page});
         QVERIFY(form->GetCurrentDoc());
     }
     void activate()
@@ -91,20 +84,8 @@ class TestActivation : public QObject {
     QString functionName() const { return part<QLineEdit>(form, "txtFuncName")->text(); }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
-        m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
-    }
-    void cleanup()
-    {
-        m_program.reset();
-        form = nullptr;
-        const int unanswered = (*m_prompter)->Unanswered;
-        m_prompter.reset();
-        m_dir.reset();
-        QCOMPARE(unanswered, 0);
-    }
+    void init() { prepare(); }
+    void cleanup() { finish(); }
 
     // The page changed on disk before the window ever showed: becoming active asks, and Yes
     // reloads it.

@@ -2,6 +2,7 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
+#include "programdirs.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
@@ -12,7 +13,6 @@
 #include <QClipboard>
 #include <QProcess>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 using pellorin_test::part;
@@ -55,7 +55,7 @@ private slots:
         if (QGuiApplication::platformName() != "xcb")
             QSKIP("needs a display shared by two processes");
         pellorin_test::PrompterGuard prompter;
-        QTemporaryDir dir;
+        pellorin_test::ProgramDirs dir;
         const QString source = dir.filePath("source.wqf");
         const QString target = dir.filePath("target.wqf");
         const QString saved = dir.filePath("saved.wqf");
@@ -66,11 +66,7 @@ private slots:
         writeBytes(target, page(component("0", "SET", "1", "", 0, 0) + component("1", "SET", "2", "", 96, 0) +
                                 component("2", "SET", "", "", 192, 0)));
 
-        TStartOptions options;
-        options.ConfigDir = dir.filePath("cfg/pellorin/");
-        options.ProgramFileName = "pellorin";
-        options.CommandLine = QStringList{source};
-        TProgram program(options);
+        TProgram program(dir.shippedOptions({source}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->show();

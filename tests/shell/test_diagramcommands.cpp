@@ -11,6 +11,7 @@
 #include "shell/openpage.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -32,9 +33,7 @@
 #include <QTextEdit>
 
 using pellorin_test::part;
-using pellorin_test::PrompterGuard;
 using pellorin_test::readBytes;
-using pellorin_test::ScriptedPrompter;
 using pellorin_test::writeBytes;
 
 namespace {
@@ -91,16 +90,11 @@ PngHeader pngHeader(const QByteArray &bytes)
 
 // The editing commands on the diagrams, in the started main window with a page open: what
 // they change in the page, what they ask and log, and what they leave alone.
-class TestDiagramCommands : public QObject {
+class TestDiagramCommands : public pellorin_test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
     QString m_pagePath;
 
-    ScriptedPrompter &prompter() { return **m_prompter; }
     QTabWidget *pages() const { return part<QTabWidget>(form, "PageControl1"); }
     TWQFSection *section(const char *name) const { return form->GetCurrentDoc()->FindSection(name); }
     TWQFItem *item(const QString &name, const char *sectionName = "preproc") const
@@ -121,13 +115,6 @@ class TestDiagramCommands : public QObject {
     }
     TWQFEditorSource *preSource() const { return static_cast<TWQFEditorSource *>(form->PreEditor()->Source()); }
     bool modified() const { return form->openPage()->isModified(); }
-    QStringList promptTexts() const
-    {
-        QStringList texts;
-        for (const auto &p : (*m_prompter)->Prompts)
-            texts << p.Text;
-        return texts;
-    }
 
     // Opens the page on the pre-process tab with the window active and the focus on the tabs,
     // where no text control has it.
@@ -193,15 +180,8 @@ class TestDiagramCommands : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_prompter = std::make_unique<PrompterGuard>();
-        TStartOptions o;
-        o.ConfigDir = m_dir->filePath("cfg/pellorin/");
-        o.ProgramFileName = "pellorin";
-        o.ProgramFolder = m_dir->filePath("app/");
-        o.CommandLine = QStringList();
-        m_program = std::make_unique<TProgram>(o);
-        form = m_program->MainForm();
+        prepare();
+        start();
         OptionStore().SetDbgClip(true);
         QGuiApplication::clipboard()->clear();
     }
@@ -209,12 +189,9 @@ private slots:
     {
         if (form && form->GetCurrentDoc())
             form->SetModified(false); // nothing to ask at the end
-        m_program.reset();
-        form = nullptr;
+        stop();
         ClearMacros();
-        const int unanswered = prompter().Unanswered;
-        m_prompter.reset();
-        QCOMPARE(unanswered, 0);
+        finish();
     }
 
     // ---- the pure routines ----

@@ -17,8 +17,6 @@ using pellorin_test::readBytes;
 using pellorin_test::writeBytes;
 
 namespace {
-const QString kSample = QStringLiteral(PELLORIN_RESOURCES "/samples/customer_orders.wqf");
-
 // The component of the diagram with that name and its place on the overlay.
 struct Placed {
     TWQFItem *component = nullptr;
@@ -49,13 +47,10 @@ private slots:
     void dragWhoseReleaseWentToADialog()
     {
         pellorin_test::ProgramDirs dir;
-        const QString page = dir.filePath("customer_orders.wqf");
-        writeBytes(page, readBytes(kSample));
+        const QString page = dir.copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
         auto previous = SetPrompter(std::make_unique<TQtPrompter>());
-        TStartOptions options = dir.options();
-        options.CommandLine = QStringList{page};
         {
-            TProgram program(options);
+            TProgram program(dir.options({page}));
             TMainFrm *form = program.MainForm();
             form->move(0, 0);
             form->resize(1000, 700);
@@ -102,7 +97,7 @@ private slots:
             QCOMPARE(placed(editor, "0").centre, first.centre);
         }
         SetPrompter(std::move(previous));
-        QCOMPARE(readBytes(page), readBytes(kSample));
+        QCOMPARE(readBytes(page), readBytes(pellorin_test::kSamplePage));
     }
 };
 

@@ -4,24 +4,24 @@
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
-#include "programdirs.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTest>
 
+using pellorin_test::copyFolder;
 using pellorin_test::dataPath;
 using pellorin_test::part;
 using pellorin_test::readBytes;
@@ -42,30 +42,13 @@ QByteArray rewrittenPage(const QByteArray &sections = "<preproc><c><n>7</n><t>SE
            sections + "<html>&lt;p&gt;New&lt;/p&gt;</html></wqf>";
 }
 
-// The shipped description folder, copied with its programs' modes.
-void copyFolder(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).path());
-        QVERIFY(QFile::copy(source, target));
-        QFile::setPermissions(target, QFile::permissions(source));
-    }
-}
 } // namespace
 
 // External check programs from the main window: a Tools entry whose program rewrites the page
 // has the window show the new page, a rewrite that cannot be shown leaves the page as it was,
 // and every run gets the texts typed since the last save.
-class TestExternalPrograms : public QObject {
+class TestExternalPrograms : public pellorin_test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
-    std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
 
     // A description "<name>.ini" with its program "<name>/run.sh".
     void describe(const QString &name, const QByteArray &keys, const QByteArray &script)
@@ -75,15 +58,9 @@ class TestExternalPrograms : public QObject {
         writeBytes(folder + ".ini", "[Main]\nName=" + name.toUtf8() + "\nCmd=run.sh \"%filename%\"\n" + keys);
         writeScript(folder + "/run.sh", script);
     }
-    void start()
-    {
-        m_program = std::make_unique<TProgram>(m_dir->options());
-        form = m_program->MainForm();
-    }
     QString openCopy(const QString &fixture, const QString &name)
     {
-        const QString path = m_dir->filePath(name);
-        writeBytes(path, readBytes(fixture));
+        const QString path = m_dir->copyOf(fixture, name);
         form->OpenFile(path);
         return path;
     }
@@ -94,32 +71,13 @@ class TestExternalPrograms : public QObject {
                 return action;
         qFatal("no Tools entry %s", qPrintable(caption));
     }
-    QStringList promptTexts() const
-    {
-        QStringList texts;
-        for (const auto &p : (*m_prompter)->Prompts)
-            texts << p.Text;
-        return texts;
-    }
     QLineEdit *functionName() const { return part<QLineEdit>(form, "txtFuncName"); }
     QPlainTextEdit *notes() const { return part<QPlainTextEdit>(form, "EditorNotesMemo"); }
     QsciScintilla *html() const { return part<QsciScintilla>(form, "htmlEdit"); }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
-        m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
-    }
-    void cleanup()
-    {
-        m_program.reset();
-        form = nullptr;
-        const int unanswered = (*m_prompter)->Unanswered;
-        m_prompter.reset();
-        m_dir.reset();
-        QCOMPARE(unanswered, 0);
-    }
+    void init() { prepare(); }
+    void cleanup() { finish(); }
 
     void updateShowsTheRewrittenPage()
     {
@@ -242,7 +200,7 @@ private slots:
                  "echo 'Wpreproc 5:the page is shown last'\n"
                  "echo 'E:a line of its own'\n");
         start();
-        const QString page = openCopy(kResources + "/samples/customer_orders.wqf", "customer_orders.wqf");
+        const QString page = openCopy(pellorin_test::kSamplePage, "customer_orders.wqf");
         QVERIFY(form->GetCurrentDoc());
 
         toolsEntry("Comment the orders")->trigger();
@@ -258,7 +216,7 @@ private slots:
         QVERIFY2(lines.contains("HINT 0 of 10 components without a comment"), qPrintable(lines.join('\n')));
         QVERIFY(lines.contains("preproc 5: WARN the page is shown last"));
         QVERIFY(lines.contains("ERROR a line of its own"));
-        QCOMPARE(readBytes(page), readBytes(kResources + "/samples/customer_orders.wqf"));
+        QCOMPARE(readBytes(page), readBytes(pellorin_test::kSamplePage));
     }
 };
 

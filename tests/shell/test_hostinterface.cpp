@@ -5,12 +5,12 @@
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
-#include "programdirs.h"
 #include "shell/hostinterface.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <QCursor>
 #include <QPointer>
@@ -19,9 +19,6 @@
 
 using pellorin_test::dataPath;
 using pellorin_test::part;
-using pellorin_test::PrompterGuard;
-using pellorin_test::readBytes;
-using pellorin_test::writeBytes;
 
 namespace {
 // The item of the editor whose data is that component, note or handle.
@@ -35,29 +32,13 @@ int indexOf(const TGraphEditor *editor, const void *data)
 
 TWQFEditorSource *sourceOf(const TGraphEditor *editor) { return static_cast<TWQFEditorSource *>(editor->Source()); }
 
-TWQFItem *component(TWQFSection *section, const QString &name)
-{
-    for (const auto &item : section->Items())
-        if (item->GetName() == name)
-            return item.get();
-    return nullptr;
-}
+TWQFItem *component(TWQFSection *section, const QString &name) { return FindItemByName(section->Items(), name); }
 } // namespace
 
-class TestHostInterface : public QObject {
+class TestHostInterface : public pellorin_test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
-    std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
-
-    QString copyPage(const QString &name)
-    {
-        const QString target = m_dir->filePath(name);
-        writeBytes(target, readBytes(dataPath("shell/page.wqf")));
-        return target;
-    }
+    QString copyPage(const QString &name) { return m_dir->copyOf(dataPath("shell/page.wqf"), name); }
     void openPage()
     {
         form->OpenFile(copyPage("page.wqf"));
@@ -72,20 +53,11 @@ class TestHostInterface : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
-        m_prompter = std::make_unique<PrompterGuard>();
-        m_program = std::make_unique<TProgram>(m_dir->options());
-        form = m_program->MainForm();
+        prepare();
+        start();
         QVERIFY(dynamic_cast<TMainFormPellorinIntf *>(GetAppIntf()));
     }
-    void cleanup()
-    {
-        m_program.reset();
-        form = nullptr;
-        const int unanswered = (*m_prompter)->Unanswered;
-        m_prompter.reset();
-        QCOMPARE(unanswered, 0);
-    }
+    void cleanup() { finish(); }
 
     // A plug-in asks from inside a key event; the page opens once that event is over.
     void openFileWaitsForTheEvent()
@@ -107,8 +79,7 @@ private slots:
     {
         GetAppIntf()->OpenFile(copyPage("page.wqf"));
         QPointer<TMainFrm> gone = form;
-        m_program.reset();
-        form = nullptr;
+        stop();
         QVERIFY(!gone);
         QTest::qWait(20);
         QCOMPARE(MainFrm(), nullptr);

@@ -4,12 +4,12 @@
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
-#include "programdirs.h"
 #include "shell/keydispatch.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -25,7 +25,6 @@
 #include <QVBoxLayout>
 
 using pellorin_test::part;
-using pellorin_test::PrompterGuard;
 using pellorin_test::writeBytes;
 
 namespace {
@@ -88,16 +87,11 @@ private:
 };
 } // namespace
 
-class TestKeyDispatch : public QObject {
+class TestKeyDispatch : public pellorin_test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
-    std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
     QList<QPair<int, int>> m_offered;
 
-    pellorin_test::ScriptedPrompter &prompter() { return **m_prompter; }
     QTimer *timer() const { return part<QTimer>(form, "SearchTimer"); }
     const QString &typeAhead() const { return form->keyDispatch()->TypeAhead(); }
     QString pagePath() const { return m_dir->filePath("keys.wqf"); }
@@ -176,24 +170,15 @@ class TestKeyDispatch : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
-        m_prompter = std::make_unique<PrompterGuard>();
-        m_program = std::make_unique<TProgram>(m_dir->options());
-        form = m_program->MainForm();
+        prepare();
+        start();
         m_offered.clear();
         RegisterPlugin(std::make_unique<KeyRecorder>(&m_offered));
         form->show();
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
     }
-    void cleanup()
-    {
-        m_program.reset();
-        form = nullptr;
-        const int unanswered = prompter().Unanswered;
-        m_prompter.reset();
-        QCOMPARE(unanswered, 0);
-    }
+    void cleanup() { finish(); }
 
     // ---- type-ahead ----
 

@@ -3,11 +3,11 @@
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "model/wqftypes.h"
-#include "programdirs.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -15,7 +15,6 @@
 #include <QWindow>
 
 using pellorin_test::part;
-using pellorin_test::PrompterGuard;
 using pellorin_test::readBytes;
 using pellorin_test::writeBytes;
 
@@ -31,13 +30,8 @@ QByteArray setComp(const QByteArray &name, int x, int y, const QByteArray &type 
 // The keys as the window system hands them to the started window, through its own window:
 // the shortcut map, the focused control and the window's key handling all take part. Run
 // under xvfb-run as well as offscreen.
-class TestKeyDispatchScreen : public QObject {
+class TestKeyDispatchScreen : public pellorin_test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
-    std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
 
     QWindow *window() const { return form->windowHandle(); }
     TWQFItem *component(const QString &name) const
@@ -59,10 +53,8 @@ class TestKeyDispatchScreen : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
-        m_prompter = std::make_unique<PrompterGuard>();
-        m_program = std::make_unique<TProgram>(m_dir->options());
-        form = m_program->MainForm();
+        prepare();
+        start();
         writeBytes(m_dir->filePath("keys.wqf"),
                    "<wqf><function><fn>keys</fn></function><preproc>" + setComp("10", 32, 26) + setComp("21", 32, 104) +
                        setComp("5", 224, 26, "EXTERNAL", "<n>other</n>") + "</preproc><postproc>" +
@@ -75,14 +67,7 @@ private slots:
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form));
     }
-    void cleanup()
-    {
-        m_program.reset();
-        form = nullptr;
-        const int unanswered = (*m_prompter)->Unanswered;
-        m_prompter.reset();
-        QCOMPARE(unanswered, 0);
-    }
+    void cleanup() { finish(); }
 
     void altRightMovesAndTheSaveHoldsIt()
     {

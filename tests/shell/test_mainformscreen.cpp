@@ -3,6 +3,8 @@
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
+#include "programdirs.h"
+#include "screenshots.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
@@ -18,25 +20,10 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 
-using pellorin_test::part;
+using namespace pellorin_test;
 namespace {
-QString screenshotPath(const QString &name)
-{
-    QDir().mkpath(PELLORIN_SCREENSHOTS);
-    return QString(PELLORIN_SCREENSHOTS) + "/" + name + "-" + QGuiApplication::platformName() + ".png";
-}
-
-// A real display shows everything on its screen; offscreen, the window paints itself.
-QImage shoot(QWidget *window)
-{
-    if (QGuiApplication::platformName() == "xcb")
-        return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    return window->grab().toImage();
-}
-
 int colourCount(const QImage &image)
 {
     QSet<QRgb> colours;
@@ -44,14 +31,6 @@ int colourCount(const QImage &image)
         for (int x = 0; x < image.width(); x += 3)
             colours.insert(image.pixel(x, y));
     return int(colours.size());
-}
-
-// Where a widget of the window shows in a shot: on a real display the shot is the screen.
-QRect placeInShot(QWidget *window, QWidget *widget)
-{
-    const QPoint origin = QGuiApplication::platformName() == "xcb" ? widget->mapToGlobal(QPoint(0, 0))
-                                                                   : widget->mapTo(window, QPoint(0, 0));
-    return QRect(origin, widget->size());
 }
 
 // The colour most pixels of the area have.
@@ -181,12 +160,8 @@ private slots:
     void startedWindow()
     {
         pellorin_test::PrompterGuard prompter;
-        QTemporaryDir dir;
-        TStartOptions options;
-        options.ConfigDir = dir.filePath("cfg/pellorin/");
-        options.ProgramFileName = "pellorin";
-        options.CommandLine = QStringList();
-        TProgram program(options);
+        pellorin_test::ProgramDirs dir;
+        TProgram program(dir.shippedOptions({}));
         TMainFrm *form = program.MainForm();
         form->move(0, 0);
         form->show();
@@ -222,10 +197,10 @@ private slots:
         tools->popup(form->mapToGlobal(QPoint(140, 20)));
         QVERIFY(QTest::qWaitForWindowExposed(tools));
         QTest::qWait(200);
-        const QImage menu = QGuiApplication::platformName() == "xcb" ? shoot(form) : tools->grab().toImage();
+        const QImage menu = onRealDisplay() ? shoot(form) : tools->grab().toImage();
         QVERIFY(menu.save(screenshotPath("mainform-tools")));
         // The open menu shows its entries' captions over its ground.
-        const QRect entries = QGuiApplication::platformName() == "xcb" ? tools->geometry() : tools->rect();
+        const QRect entries = onRealDisplay() ? tools->geometry() : tools->rect();
         QVERIFY(shareOtherThan(menu, entries, commonest(menu, entries)) > 0.02);
         tools->close();
         QCOMPARE(prompter->Prompts.size(), 0);
@@ -236,12 +211,8 @@ private slots:
     void openedSample()
     {
         pellorin_test::PrompterGuard prompter;
-        QTemporaryDir dir;
-        TStartOptions options;
-        options.ConfigDir = dir.filePath("cfg/pellorin/");
-        options.ProgramFileName = "pellorin";
-        options.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
-        TProgram program(options);
+        pellorin_test::ProgramDirs dir;
+        TProgram program(dir.shippedOptions({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);
@@ -287,7 +258,7 @@ private slots:
         // The sample is written as the editor writes pages: saving it unchanged gives its bytes.
         const QString copy = dir.filePath("copy.wqf");
         QVERIFY(form->SaveFile(copy));
-        QCOMPARE(pellorin_test::readBytes(copy), pellorin_test::readBytes(options.CommandLine->first()));
+        QCOMPARE(pellorin_test::readBytes(copy), pellorin_test::readBytes(pellorin_test::kSamplePage));
     }
 };
 

@@ -16,6 +16,7 @@
 #include "shell/openpage.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -38,7 +39,6 @@
 
 using pellorin_test::dataPath;
 using pellorin_test::part;
-using pellorin_test::PrompterGuard;
 using pellorin_test::readBytes;
 using pellorin_test::ScriptedPrompter;
 using pellorin_test::visible;
@@ -107,49 +107,19 @@ int diagramNumber(TImageGraphEditor *editor, const QString &name)
 }
 } // namespace
 
-class TestOpenSave : public QObject {
+class TestOpenSave : public pellorin_test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
-
-    ScriptedPrompter &prompter() { return **m_prompter; }
     QString path(const QString &name) const { return m_dir->filePath(name); }
     // A fresh copy of a fixture of tests/data/shell in the temporary folder.
     QString copyPage(const QString &fixture, const QString &name = QString())
     {
-        const QString target = path(name.isEmpty() ? fixture : name);
-        writeBytes(target, readBytes(dataPath("shell/" + fixture)));
-        return target;
+        return m_dir->copyOf(dataPath("shell/" + fixture), name.isEmpty() ? fixture : name);
     }
     QString writePage(const QString &name, const QByteArray &bytes)
     {
         writeBytes(path(name), bytes);
         return path(name);
-    }
-    void start(const QStringList &commandLine = {})
-    {
-        TStartOptions o;
-        o.ConfigDir = path("cfg/pellorin/");
-        o.ProgramFileName = "pellorin";
-        o.ProgramFolder = path("app/");
-        o.CommandLine = commandLine;
-        m_program = std::make_unique<TProgram>(o);
-        form = m_program->MainForm();
-    }
-    void stop()
-    {
-        m_program.reset();
-        form = nullptr;
-    }
-    QStringList promptTexts() const
-    {
-        QStringList texts;
-        for (const auto &p : (*m_prompter)->Prompts)
-            texts << p.Text;
-        return texts;
     }
     // The controls of the text tabs, by the names the window gives them.
     QLineEdit *functionName() const { return part<QLineEdit>(form, "txtFuncName"); }
@@ -163,17 +133,10 @@ class TestOpenSave : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_prompter = std::make_unique<PrompterGuard>();
+        prepare();
         start();
     }
-    void cleanup()
-    {
-        stop();
-        const int unanswered = prompter().Unanswered;
-        m_prompter.reset();
-        QCOMPARE(unanswered, 0);
-    }
+    void cleanup() { finish(); }
 
     // ---- opening and the views ----
 

@@ -1,13 +1,14 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
 #include "editors/pascompiler.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
 #include "model/wqftypes.h"
-#include "programdirs.h"
+#include "palettebuttons.h"
 #include "shell/appini.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
@@ -16,12 +17,16 @@
 #include "shell/picturecache.h"
 #include "shell/startup.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScopeGuard>
 #include <QScreen>
@@ -31,7 +36,11 @@
 #include <QTest>
 #include <QToolButton>
 
+using pellorin_test::buttonNamed;
+using pellorin_test::buttonsOf;
 using pellorin_test::dataPath;
+using pellorin_test::insertedAfter;
+using pellorin_test::insertedBefore;
 using pellorin_test::part;
 using pellorin_test::PrompterGuard;
 using pellorin_test::readBytes;
@@ -41,24 +50,11 @@ using pellorin_test::writeBytes;
 namespace {
 const QString kResources = QStringLiteral(PELLORIN_RESOURCES);
 
-// The shipped description folder into the program folder of a started window.
-void copyFolder(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    for (const QString &name : QDir(from).entryList(QDir::Files))
-        QFile::copy(from + "/" + name, to + "/" + name);
-}
-
+// The shipped description folders into the program folder of a started window.
 void shipInto(const QString &appDir, const QStringList &folders = {"components", "images", "macros", "pascal"})
 {
     for (const QString &folder : folders)
-        copyFolder(kResources + "/" + folder, appDir + folder);
-}
-
-// The palette's buttons in their order, left to right.
-QList<QAbstractButton *> buttonsOf(const QWidget *panel)
-{
-    return panel->findChildren<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+        pellorin_test::copyFolder(kResources + "/" + folder, appDir + folder);
 }
 
 QStringList captionsOf(const QWidget *panel)
@@ -69,35 +65,9 @@ QStringList captionsOf(const QWidget *panel)
     return captions;
 }
 
-QAbstractButton *buttonNamed(const QWidget *panel, const QString &caption)
-{
-    for (QAbstractButton *button : buttonsOf(panel))
-        if (button->text() == caption)
-            return button;
-    qFatal("the palette has no button %s", qPrintable(caption));
-    return nullptr;
-}
-
 TWQFItem *lastOf(TWQFSection *section) { return section->Items().empty() ? nullptr : section->Items().back().get(); }
 
 QByteArray written(const XmlNode *node) { return node ? WriteXMLToBytes(*node, wfNoIndent) : QByteArray(); }
-
-// The page bytes with text inserted behind the first occurrence of anchor.
-QByteArray insertedAfter(QByteArray bytes, const QByteArray &anchor, const QByteArray &text)
-{
-    const qsizetype at = bytes.indexOf(anchor);
-    if (at < 0)
-        qFatal("the saved page lacks %s", anchor.constData());
-    return bytes.insert(at + anchor.size(), text);
-}
-
-QByteArray insertedBefore(QByteArray bytes, const QByteArray &anchor, const QByteArray &text)
-{
-    const qsizetype at = bytes.indexOf(anchor);
-    if (at < 0)
-        qFatal("the saved page lacks %s", anchor.constData());
-    return bytes.insert(at, text);
-}
 
 // A new component as the writer indents it at the end of its section.
 QByteArray componentLines(const QByteArray &name, const QByteArray &type, const QByteArray &comment, int x, int y,
@@ -123,29 +93,19 @@ const QString kLoopLimitCode = "// Macro:looplimit\n"
 
 // The palettes of the two diagram tabs in the started window: their buttons, what each click
 // adds to the page at the place in view, and what a save then writes.
-class TestPalette : public QObject {
+class TestPalette : public pellorin_test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
-    std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
 
     QString appDir() const { return m_dir->filePath("app/"); }
     QString pagePath() const { return m_dir->filePath("page.wqf"); }
+    // A fresh copy of the shell's test page at pagePath().
+    QString copyTestPage() const { return m_dir->copyOf(dataPath("shell/page.wqf"), "page.wqf"); }
 
-    TMainFrm *start(const QStringList &commandLine = {})
-    {
-        TStartOptions options = m_dir->options();
-        options.CommandLine = commandLine;
-        m_program = std::make_unique<TProgram>(options);
-        return m_program->MainForm();
-    }
     // The window with the shipped folders and the shell's test page open.
     TMainFrm *startWithPage()
     {
         shipInto(appDir());
-        writeBytes(pagePath(), readBytes(dataPath("shell/page.wqf")));
-        TMainFrm *form = start({pagePath()});
+        start({copyTestPage()});
         if (!form->GetCurrentDoc())
             qFatal("the test page does not open");
         return form;
@@ -173,18 +133,8 @@ class TestPalette : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<pellorin_test::ProgramDirs>();
-        m_prompter = std::make_unique<PrompterGuard>();
-    }
-    void cleanup()
-    {
-        m_program.reset();
-        QCOMPARE((*m_prompter)->Unanswered, 0);
-        m_prompter.reset();
-        m_dir.reset();
-    }
+    void init() { prepare(); }
+    void cleanup() { finish(); }
 
     // The pure parts of sizes and places, at the screens the program meets.
     void buttonSize_data()
@@ -476,6 +426,52 @@ private slots:
         QCOMPARE(form->GetItemImage(again, "DELPHI"), form->GetImage("macro", "looplimit"));
     }
 
+    // A copied macro component comes back from a paste as a macro component: the macro's
+    // picture, its panel with the values the user set, and in the saved page the same code.
+    void pastedMacroComponent()
+    {
+        TMainFrm *form = startWithPage();
+        showSheet(form, "PreSheet");
+        form->show();
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit")->click();
+        TWQFItem *copied = lastOf(section(form, "preproc"));
+        ItemPasMacro(copied)->Values.SetValue("Limit", "7");
+        QVERIFY(RegenerateMacroCode(copied));
+        const QString code = GetCode(copied);
+        QVERIFY(code.contains(">= 7 then"));
+        TImageGraphEditor *editor = form->PreEditor();
+        const TDataList one{copied};
+        editor->SetSelected(&one, true);
+        part<QTabWidget>(form, "PageControl1")->setFocus();
+        QTRY_VERIFY(part<QTabWidget>(form, "PageControl1")->hasFocus());
+        form->CopyCommand();
+        form->PasteCommand(0, 0);
+
+        TWQFItem *pasted = lastOf(section(form, "preproc"));
+        QVERIFY(pasted != copied);
+        QVERIFY(HasMacro(pasted));
+        QCOMPARE(ItemPasMacro(pasted)->Macro->Name, QString("looplimit"));
+        QCOMPARE(ItemPasMacro(pasted)->Values.Value(u"Limit"), QString("7"));
+        QCOMPARE(form->GetItemImage(pasted, "DELPHI"), form->GetImage("macro", "looplimit"));
+        TTagsEditor *panel = static_cast<TPanelChanger *>(editor)->TagsEditor();
+        QCOMPARE(panel->Item(), pasted);
+        QStringList texts;
+        for (const auto &binding : panel->Owned())
+            if (auto *label = qobject_cast<QLabel *>(binding->Control.data()))
+                texts << label->text();
+            else if (auto *edit = qobject_cast<QLineEdit *>(binding->Control.data()))
+                texts << edit->text();
+        QCOMPARE(texts, (QStringList{pasted->GetName() + ": Loop limit", "macro: Loop limit", "Counter", "order_count",
+                                     "Limit", "7", "Generated Script (Read Only)"}));
+
+        const QByteArray saved = save(form);
+        const QByteArray element = "<v>" + code.toUtf8().replace(">", "&gt;").replace("\n", "\r\n") + "</v>";
+        QCOMPARE(saved.count(element), 2);
+        QCOMPARE(GetCode(pasted), code);
+    }
+
     // With the second exit linked, the generated code calls its target; on the post-process
     // tab the call names "post".
     void macroGrayValue()
@@ -514,8 +510,7 @@ private slots:
         QDir().mkpath(appDir() + "components");
         for (const QString &kind : kinds)
             QFile::copy(kResources + "/components/" + kind, appDir() + "components/" + kind);
-        writeBytes(pagePath(), readBytes(dataPath("shell/page.wqf")));
-        TMainFrm *form = start({pagePath()});
+        TMainFrm *form = start({copyTestPage()});
         if (!message.isEmpty())
             (*m_prompter)->Answers << pbOK;
         buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit")->click();
@@ -541,8 +536,7 @@ private slots:
         shipInto(appDir());
         writeBytes(appDir() + "components/BROKEN.ini", "[MAIN]\r\nName=BROKEN\r\nUserName=Broken\r\n[Field]\r\n"
                                                        "default=1\r\n");
-        writeBytes(pagePath(), readBytes(dataPath("shell/page.wqf")));
-        TMainFrm *form = start({pagePath()});
+        TMainFrm *form = start({copyTestPage()});
         const QByteArray before = savedUnchanged(form);
         (*m_prompter)->Answers << pbOK;
         buttonNamed(part<QWidget>(form, "Panel2"), "Broken")->click();
@@ -566,8 +560,7 @@ private slots:
         QVERIFY(form->CommentRects().empty());
         QVERIFY(!form->openPage()->isModified());
 
-        writeBytes(pagePath(), readBytes(dataPath("shell/page.wqf")));
-        form->OpenFile(pagePath());
+        form->OpenFile(copyTestPage());
         QAbstractButton *kind = buttonNamed(part<QWidget>(form, "Panel2"), "Set");
         QAbstractButton *macro = buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit");
         for (int tag : {-1, 8, 99}) {
@@ -627,8 +620,7 @@ private slots:
         writeBytes(appDir() + "macros/bad.ini", "[main]\r\nname=\xc3\r\n");
         writeBytes(appDir() + "macros/bad.pas", "x := 1;");
         m_dir->writeSettings("[Global]\r\nLastTab=WQF Info\r\n");
-        writeBytes(pagePath(), readBytes(dataPath("shell/page.wqf")));
-        TMainFrm *form = start({pagePath()});
+        TMainFrm *form = start({copyTestPage()});
         QCOMPARE(
             form->messageLines(),
             QStringList({"Component kind skipped: The file \"" + appDir() + "components/BAD.ini\" is not UTF-8 text",

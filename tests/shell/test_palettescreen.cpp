@@ -3,6 +3,9 @@
 #include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
+#include "palettebuttons.h"
+#include "programdirs.h"
+#include "screenshots.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
@@ -15,44 +18,14 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
-using pellorin_test::part;
+using namespace pellorin_test;
 using pellorin_test::readBytes;
 using pellorin_test::visible;
 using pellorin_test::writeBytes;
 
 namespace {
-QString screenshotPath(const QString &name)
-{
-    QDir().mkpath(PELLORIN_SCREENSHOTS);
-    return QString(PELLORIN_SCREENSHOTS) + "/" + name + "-" + QGuiApplication::platformName() + ".png";
-}
-
-// A real display shows everything on its screen; offscreen, the window paints itself.
-QImage shoot(QWidget *window)
-{
-    if (QGuiApplication::platformName() == "xcb")
-        return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    return window->grab().toImage();
-}
-
-// Where a point of a widget shows in a shot: on a real display the shot is the screen.
-QPoint inShot(QWidget *window, QWidget *widget, QPoint at)
-{
-    return QGuiApplication::platformName() == "xcb" ? widget->mapToGlobal(at) : widget->mapTo(window, at);
-}
-
-QAbstractButton *buttonNamed(const QWidget *panel, const QString &caption)
-{
-    for (QAbstractButton *button : panel->findChildren<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
-        if (button->text() == caption)
-            return button;
-    qFatal("the palette has no button %s", qPrintable(caption));
-    return nullptr;
-}
-
 // The share of the area's pixels that are of the colour.
 double shareOf(const QImage &image, const QRect &area, QRgb colour)
 {
@@ -61,14 +34,6 @@ double shareOf(const QImage &image, const QRect &area, QRgb colour)
         for (int x = area.left(); x <= area.right(); ++x)
             hits += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff) ? 1 : 0;
     return area.isEmpty() ? 0.0 : double(hits) / double(area.width() * area.height());
-}
-
-QByteArray insertedBefore(QByteArray bytes, const QByteArray &anchor, const QByteArray &text)
-{
-    const qsizetype at = bytes.indexOf(anchor);
-    if (at < 0)
-        qFatal("the page lacks %s", anchor.constData());
-    return bytes.insert(at, text);
 }
 } // namespace
 
@@ -81,15 +46,9 @@ private slots:
     void clickSaveCompare()
     {
         pellorin_test::PrompterGuard prompter;
-        QTemporaryDir dir;
-        const QString sample = QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf";
-        const QString page = dir.filePath("customer_orders.wqf");
-        writeBytes(page, readBytes(sample));
-        TStartOptions options;
-        options.ConfigDir = dir.filePath("cfg/pellorin/");
-        options.ProgramFileName = "pellorin";
-        options.CommandLine = QStringList{page};
-        TProgram program(options);
+        pellorin_test::ProgramDirs dir;
+        const QString page = dir.copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
+        TProgram program(dir.shippedOptions({page}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);
@@ -130,7 +89,7 @@ private slots:
 
         // The shown page goes to the file with the component and the note's marker.
         QVERIFY(form->SaveFile(page));
-        QByteArray expected = insertedBefore(readBytes(sample), "  </preproc>",
+        QByteArray expected = insertedBefore(readBytes(pellorin_test::kSamplePage), "  </preproc>",
                                              "    <c>\r\n      <n>6</n>\r\n      <t>SET</t>\r\n      <c/>\r\n"
                                              "      <j/>\r\n      <j/>\r\n      <x>160</x>\r\n      <y>312</y>\r\n"
                                              "      <values>\r\n        <n/>\r\n        <v/>\r\n      </values>\r\n"

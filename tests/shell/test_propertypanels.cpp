@@ -1,10 +1,14 @@
 #include "common/testmain.h"
 #include "model/commentrects.h"
 #include "panelwindow.h"
+#include "shell/sqlcfgform.h"
 #include "shell/texttabs.h"
 
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
 #include <Qsci/qsciscintilla.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -48,6 +52,23 @@ QString overlapping(const QList<QWidget *> &shown)
                 return shown[i]->metaObject()->className() + QString(" and ") + shown[j]->metaObject()->className() +
                        " at " + QString::number(shown[i]->y()) + "/" + QString::number(shown[j]->y());
     return {};
+}
+
+// Query 0 given twelve parameters more, shown scrolled to its end, and shown again after
+// component 1: the panel comes back at its end, where the SQL editor above is put off. The
+// stand-in in the SQL editor's place.
+QWidget *longPanelAtItsEnd(PanelsWindow &window)
+{
+    window.click("0");
+    for (int i = 0; i < 12; ++i)
+        click(window.button("Add"));
+    QScrollBar *bar = window.scroll()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    window.click("1");
+    window.click("0");
+    if (bar->value() != bar->maximum())
+        return nullptr;
+    return qobject_cast<TCodeEditorStandIn *>(window.panel().Owned()[3]->Control.data());
 }
 
 QByteArray replaced(QByteArray bytes, const QByteArray &from, const QByteArray &to)
@@ -303,6 +324,75 @@ private slots:
         QVERIFY(!had);
         QTEST(window.component("0")->GetX(), "x0");
         QTEST(window.rowTexts().first(), "header");
+    }
+
+    // Keys of menu commands that a panel's code editor also knows: the menu's command runs, the
+    // component's SQL stays. Both for an editor made with the panel and for one made in the
+    // place of a stand-in when it takes the focus.
+    void menuKeysInAPanelEditor_data()
+    {
+        QTest::addColumn<bool>("standIn");
+        QTest::newRow("made with the panel") << false;
+        QTest::newRow("made from its stand-in") << true;
+    }
+    void menuKeysInAPanelEditor()
+    {
+        QFETCH(bool, standIn);
+        PanelsWindow window(QSize(1000, 500));
+        const QString sql = window.component("0")->GetQuery();
+        window.click("0");
+        QWidget *place = standIn ? longPanelAtItsEnd(window) : FirstCodeEditor(window.rows());
+        QVERIFY(place);
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form));
+        place->setFocus();
+        auto *editor = qobject_cast<TWheelSynEdit *>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), sql);
+        editor->setCursorPosition(1, 2);
+
+        // The editor's own commands on these keys cut a line and swap two.
+        QVERIFY(!SQLConnWindow() || !SQLConnWindow()->isVisible());
+        QTest::keyClick(editor, Qt::Key_L, Qt::ControlModifier);
+        QVERIFY(SQLConnWindow() && SQLConnWindow()->isVisible());
+        QCOMPARE(editor->text(), sql);
+        SQLConnWindow()->close();
+
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form));
+        editor->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), editor);
+        QTest::keyClick(editor, Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(window.component("0")->GetType(), QString("INSERTUPDATEQUERY"));
+        QCOMPARE(window.component("0")->GetQuery(), sql);
+        QVERIFY(window.modified());
+    }
+
+    // No code editor of the window binds a key of a menu entry, queued Tools entries included,
+    // but copy and paste, which serve the focused text control.
+    void noEditorBindsAMenuKey()
+    {
+        PanelsWindow window;
+        window.click("0");
+        QList<QsciScintilla *> editors{FirstCodeEditor(window.rows())};
+        for (const char *name : {"htmlEdit", "JavaScriptMemo", "ReqListMemo"})
+            editors << part<QsciScintilla>(window.form, name);
+        QStringList keys;
+        for (const QAction *action : window.form->findChildren<QAction *>()) {
+            const QString name = action->objectName();
+            if (action->shortcut().isEmpty() || name == "mnuMainCopy" || name == "mnuMainPaste")
+                continue;
+            const int key = action->shortcut()[0].toCombined();
+            keys << action->shortcut().toString();
+            for (QsciScintilla *editor : editors) {
+                QVERIFY(editor);
+                if (QsciCommand *command = editor->standardCommands()->boundTo(key))
+                    QFAIL(qPrintable(editor->objectName() + " binds " + action->shortcut().toString() + " to " +
+                                     command->description()));
+            }
+        }
+        QVERIFY2(keys.contains("Ctrl+L") && keys.contains("Ctrl+P") && keys.contains("Ctrl+T"),
+                 qPrintable(keys.join(' ')));
     }
 
     void wheelAndRememberedPosition()
@@ -570,15 +660,7 @@ private slots:
     void compilerErrorOnALongPanel()
     {
         PanelsWindow window(QSize(1000, 500));
-        window.click("0");
-        for (int i = 0; i < 12; ++i)
-            click(window.button("Add"));
-        QScrollBar *bar = window.scroll()->verticalScrollBar();
-        bar->setValue(bar->maximum());
-        window.click("1");
-        window.click("0");
-        QCOMPARE(bar->value(), bar->maximum());
-        QVERIFY(qobject_cast<TCodeEditorStandIn *>(window.panel().Owned()[3]->Control.data()));
+        QVERIFY(longPanelAtItsEnd(window));
         window.click("1");
         window.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.form));

@@ -1,5 +1,6 @@
 #include "common/testmain.h"
 #include "panelwindow.h"
+#include "screenshots.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -12,17 +13,11 @@
 using namespace pellorin_test;
 
 namespace {
-QString screenshotPath(const QString &name)
-{
-    QDir().mkpath(PELLORIN_SCREENSHOTS);
-    return QString(PELLORIN_SCREENSHOTS) + "/" + name + "-" + QGuiApplication::platformName() + ".png";
-}
-
 // The property panel as it shows: on a real display what the screen shows there.
 QImage shootPanel(QWidget *panel)
 {
     QCoreApplication::processEvents();
-    if (QGuiApplication::platformName() == "xcb") {
+    if (onRealDisplay()) {
         const QPoint at = panel->mapToGlobal(QPoint(0, 0));
         return QGuiApplication::primaryScreen()
             ->grabWindow(0, at.x(), at.y(), panel->width(), panel->height())
@@ -105,9 +100,8 @@ private slots:
         QVERIFY(!panel.isNull());
         QVERIFY(inkShare(panel) > 0.02);
         QVERIFY(panel.save(screenshotPath(QString("panel-") + QTest::currentDataTag())));
-        const QImage whole = QGuiApplication::platformName() == "xcb"
-                                 ? QGuiApplication::primaryScreen()->grabWindow(0).toImage()
-                                 : window.form->grab().toImage();
+        const QImage whole =
+            onRealDisplay() ? QGuiApplication::primaryScreen()->grabWindow(0).toImage() : window.form->grab().toImage();
         QVERIFY(whole.save(screenshotPath(QString("panel-window-") + QTest::currentDataTag())));
     }
 };

@@ -24,9 +24,22 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <array>
 #include <stdexcept>
 
 namespace {
+// Diagram tabs of the window's two sections on the given sheets.
+std::array<DiagramTab, 2> diagramTabsOn(QWidget *preSheet, QWidget *postSheet)
+{
+    std::array<DiagramTab, 2> tabs;
+    QWidget *sheets[2] = {preSheet, postSheet};
+    for (size_t i = 0; i < tabs.size(); ++i) {
+        tabs[i].section = diagramSections()[i].name;
+        tabs[i].sheet = sheets[i];
+    }
+    return tabs;
+}
+
 // Records what the search asks of the main window.
 class FakeHost : public TSearchHost {
 public:
@@ -410,8 +423,9 @@ private slots:
         QCOMPARE(EditorTextBytes(editor), html.toUtf8());
         auto page = pellorin_test::pageWith("");
         QStringList selectedNames;
+        const std::array<DiagramTab, 2> tabs = diagramTabsOn(pre, nullptr);
         TPageSearch search(std::make_unique<TWidgetSearchHost>(
-            TWidgetSearchHost::Parts{&pages, pre, nullptr, htmlSheet, editor, [&] { return page.get(); },
+            TWidgetSearchHost::Parts{&pages, tabs, htmlSheet, editor, [&] { return page.get(); },
                                      [&](const QString &Name) { selectedNames << Name; }}));
 
         TSearchOptions options;
@@ -443,8 +457,9 @@ private slots:
         for (QWidget *sheet : sheets)
             pages.addTab(sheet, "t");
         QStringList names;
+        const std::array<DiagramTab, 2> tabs = diagramTabsOn(sheets[0], sheets[1]);
         TWidgetSearchHost host(
-            {&pages, sheets[0], sheets[1], sheets[2], nullptr, nullptr, [&](const QString &Name) { names << Name; }});
+            {&pages, tabs, sheets[2], nullptr, nullptr, [&](const QString &Name) { names << Name; }});
         pages.setCurrentWidget(sheets[3]);
         host.ShowSectionTab("other");
         host.ShowSectionTab("PREPROC");
@@ -467,9 +482,7 @@ private slots:
     void onTheMainWindow()
     {
         pellorin_test::ProgramDirs dirs;
-        TStartOptions start = dirs.options();
-        start.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
-        TProgram program(start);
+        TProgram program(dirs.options({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc() && form->PreEditor());
         using pellorin_test::part;
@@ -477,9 +490,10 @@ private slots:
         QWidget *preSheet = part(form, "PreSheet"), *postSheet = part(form, "PostSheet");
         QWidget *htmlSheet = part(form, "HtmlSheet"), *notesSheet = part(form, "NotesSheet");
         auto *htmlEdit = part<QsciScintilla>(form, "htmlEdit");
-        TPageSearch search(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
-            pages, preSheet, postSheet, htmlSheet, htmlEdit, [form] { return form->GetCurrentDoc(); },
-            [form](const QString &Name) { form->SelectItemByName(Name); }}));
+        const std::array<DiagramTab, 2> tabs = diagramTabsOn(preSheet, postSheet);
+        TPageSearch search(std::make_unique<TWidgetSearchHost>(
+            TWidgetSearchHost::Parts{pages, tabs, htmlSheet, htmlEdit, [form] { return form->GetCurrentDoc(); },
+                                     [form](const QString &Name) { form->SelectItemByName(Name); }}));
 
         // Without "Search in all WQF components": the focused HTML editor's own find.
         htmlEdit->setCursorPosition(0, 0);
@@ -533,9 +547,7 @@ private slots:
     void searchMenuOfTheWindow()
     {
         pellorin_test::ProgramDirs dirs;
-        TStartOptions start = dirs.options();
-        start.CommandLine = QStringList{QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"};
-        TProgram program(start);
+        TProgram program(dirs.options({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         using pellorin_test::part;
         auto *pages = part<QTabWidget>(form, "PageControl1");

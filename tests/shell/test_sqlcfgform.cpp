@@ -219,7 +219,7 @@ private slots:
         // there, and no settings: the sample page is checked on the sample database.
         TStartOptions options = m_dir->options();
         options.ProgramFolder = PELLORIN_BIN_DIR "/";
-        QByteArray page = readBytes(PELLORIN_RESOURCES "/samples/customer_orders.wqf");
+        QByteArray page = readBytes(pellorin_test::kSamplePage);
         page.replace("o.total", "o.totl");
         const QString path = m_dir->filePath("customer_orders.wqf");
         writeBytes(path, page);

@@ -15,32 +15,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
 #include <QTest>
 
+using pellorin_test::copyFolder;
 using pellorin_test::readBytes;
 using pellorin_test::writeBytes;
 
 namespace {
 const QString kResources = QStringLiteral(PELLORIN_RESOURCES);
-
-// The shipped description folder, copied with its programs' modes.
-void copyFolder(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + source.mid(from.size());
-        QDir().mkpath(QFileInfo(target).path());
-        QVERIFY(QFile::copy(source, target));
-        QFile::setPermissions(target, QFile::permissions(source));
-    }
-}
-
 } // namespace
 
 // The plug-ins the program sets up at start-up, and the shipped check program at work.
@@ -111,9 +98,8 @@ private slots:
     // without a comment gets its own line.
     void shippedProgramOnTheSamplePage()
     {
-        QByteArray page = readBytes(kResources + "/samples/customer_orders.wqf");
-        const QString path = m_dir->filePath("customer_orders.wqf");
-        writeBytes(path, page);
+        QByteArray page = readBytes(pellorin_test::kSamplePage);
+        const QString path = m_dir->copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
         TProgram program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->OpenFile(path);

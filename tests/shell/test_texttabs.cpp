@@ -3,7 +3,6 @@
 #include "common/testutil.h"
 #include "editors/htmleditors.h"
 #include "model/htmlcontrols.h"
-#include "programdirs.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
@@ -11,6 +10,7 @@
 #include "shell/startup.h"
 #include "shell/texttabs.h"
 #include "windowparts.h"
+#include "windowtest.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -74,17 +74,12 @@ QStringList gridRows(const QTableWidget *grid)
 }
 } // namespace
 
-class TestTextTabs : public QObject {
+class TestTextTabs : public pellorin_test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<pellorin_test::ProgramDirs> m_dirs;
-    std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
-    TMainFrm *form = nullptr;
 
     QString writePage(const QString &name, const QByteArray &bytes)
     {
-        const QString path = m_dirs->filePath(name);
+        const QString path = m_dir->filePath(name);
         writeBytes(path, bytes);
         return path;
     }
@@ -116,20 +111,11 @@ class TestTextTabs : public QObject {
 private slots:
     void init()
     {
-        m_dirs = std::make_unique<pellorin_test::ProgramDirs>();
-        m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
-        m_program = std::make_unique<TProgram>(m_dirs->options());
-        form = m_program->MainForm();
+        prepare();
+        start();
         form->resize(800, 600);
     }
-    void cleanup()
-    {
-        m_program.reset();
-        form = nullptr;
-        const int unanswered = (*m_prompter)->Unanswered;
-        m_prompter.reset();
-        QCOMPARE(unanswered, 0);
-    }
+    void cleanup() { finish(); }
 
     // ---- the HTML and its script ----
 
@@ -439,8 +425,7 @@ private slots:
         OptionStore().SetString(opt::XMLForceHeader, options & 2 ? "1" : "0");
         OptionStore().SetString(opt::XMLClearEol, options & 4 ? "1" : "0");
         OptionStore().SetString(opt::Backup, "0");
-        for (const QString &fixture :
-             {dataPath("shell/page.wqf"), QString(PELLORIN_RESOURCES) + "/samples/customer_orders.wqf"}) {
+        for (const QString &fixture : {dataPath("shell/page.wqf"), pellorin_test::kSamplePage}) {
             const QString path = writePage("stable.wqf", readBytes(fixture));
             form->OpenFile(path);
             QVERIFY(form->GetCurrentDoc());

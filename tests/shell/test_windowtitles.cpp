@@ -24,8 +24,6 @@ using pellorin_test::readBytes;
 using pellorin_test::writeBytes;
 
 namespace {
-const QString kSample = QStringLiteral(PELLORIN_RESOURCES "/samples/customer_orders.wqf");
-
 // Runs act on the first modal dialog that shows.
 void whenDialogShows(QObject *context, std::function<void(QDialog *)> act)
 {
@@ -63,12 +61,7 @@ class TestWindowTitles : public QObject {
     std::unique_ptr<TProgram> m_program;
     TMainFrm *form = nullptr;
 
-    QString page(const QString &name)
-    {
-        const QString path = m_dir->filePath(name);
-        writeBytes(path, readBytes(kSample));
-        return path;
-    }
+    QString page(const QString &name) { return m_dir->copyOf(pellorin_test::kSamplePage, name); }
 
 private slots:
     void init()
