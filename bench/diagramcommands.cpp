@@ -9,8 +9,8 @@
 // figures are the best of five runs at the first size and of three at the larger ones.
 // The goal is 1,000 pasted into 5,000 in under 200 ms, growing at most linearly with size.
 #include "shell/diagramcommands.h"
+#include "common/printingprompter.h"
 #include "editors/lclgrapheditor.h"
-#include "platform/prompter.h"
 #include "shell/mainform.h"
 #include "shell/startup.h"
 
@@ -25,17 +25,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentPrompter : public TPrompter {
-public:
-    TPromptButton Ask(QWidget *, const TPrompt &Prompt) override
-    {
-        std::fprintf(stderr, "asked: %s\n", qPrintable(Prompt.Text));
-        return pbCancel;
-    }
-    QString OpenFileName(QWidget *, const TFileDialogOptions &) override { return QString(); }
-    QString SaveFileName(QWidget *, const TFileDialogOptions &) override { return QString(); }
-};
 
 QByteArray page(int count)
 {
@@ -115,7 +104,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SetPrompter(std::make_unique<SilentPrompter>());
+    SetPrompter(std::make_unique<pellorin_test::PrintingPrompter>());
     std::printf("%-20s %9s %10s %11s %11s %13s\n", "copied into section", "copy ms", "paste ms", "import ms",
                 "window ms", "paste ms/1k");
     for (const int scale : {1, 2, 4}) {

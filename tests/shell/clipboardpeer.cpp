@@ -4,7 +4,7 @@
 //   clipboard_peer <config folder> <page> <saved page>
 // It prints the diagnostics of the paste and any message it was shown; exit code 0 when the
 // page was saved.
-#include "platform/prompter.h"
+#include "common/printingprompter.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
@@ -21,17 +21,6 @@
 #include <functional>
 
 namespace {
-// Nobody answers here: every box is printed and cancelled.
-class PrintingPrompter : public TPrompter {
-public:
-    TPromptButton Ask(QWidget *, const TPrompt &Prompt) override
-    {
-        std::fprintf(stderr, "asked: %s\n", qPrintable(Prompt.Text));
-        return pbCancel;
-    }
-    QString OpenFileName(QWidget *, const TFileDialogOptions &) override { return QString(); }
-    QString SaveFileName(QWidget *, const TFileDialogOptions &) override { return QString(); }
-};
 
 bool waitFor(const std::function<bool()> &done, int milliseconds)
 {
@@ -55,7 +44,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: clipboard_peer <config folder> <page> <saved page>\n");
         return 2;
     }
-    SetPrompter(std::make_unique<PrintingPrompter>());
+    SetPrompter(std::make_unique<pellorin_test::PrintingPrompter>());
     int result = 1;
     {
         TStartOptions options;
