@@ -370,7 +370,7 @@ void TTagsEditor::moveRowsBelow(const QWidget *editor, int delta)
 void TTagsEditor::NoteTitleChange(QLineEdit *Edit, TCommentRect *Note)
 {
     if (Note)
-        Note->Title = Edit->text();
+        Note->Title = OneLineTitle(Edit->text());
     DoChange();
 }
 

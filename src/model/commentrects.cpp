@@ -76,11 +76,12 @@ QString markerLine(const TCommentRect &note)
     const QChar blank = u' ';
     return kOpen + blank + QString::number(note.Rect.Left) + blank + QString::number(note.Rect.Top) + blank +
            QString::number(note.Rect.Width()) + blank + QString::number(note.Rect.Height()) + blank + note.Section +
-           blank + (note.ShowText ? u'1' : u'0') + blank +
-           writtenTitle(replaceLineBreaks(note.Title, QStringLiteral(" "))) + kBar +
+           blank + (note.ShowText ? u'1' : u'0') + blank + writtenTitle(OneLineTitle(note.Title)) + kBar +
            replaceLineBreaks(note.Text, QStringLiteral("<br>")) + kClose + u'\n';
 }
 } // namespace
+
+QString OneLineTitle(const QString &title) { return replaceLineBreaks(title, QStringLiteral(" ")); }
 
 std::unique_ptr<TCommentRect> NewCommentRect(const QString &section, int x, int y)
 {

@@ -339,6 +339,11 @@ private slots:
         typeInto(title, "!");
         QCOMPARE(note.Title, "Title!");
         QCOMPARE(changes, 1);
+        // Pasted lines become one, as the page will hold them, so the diagram shows that title.
+        title->setText("Two\r\nlines\nhere");
+        QCOMPARE(note.Title, "Two lines here");
+        title->setText("Title!");
+        changes = 1;
         QTest::mouseClick(show, Qt::LeftButton, {}, QPoint(5, show->height() / 2));
         QCOMPARE(note.ShowText, false);
         QCOMPARE(changes, 2);
