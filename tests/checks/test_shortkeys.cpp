@@ -388,6 +388,11 @@ private slots:
         QCOMPARE(w.source->text(), QString(text).replace("'", "''"));
         w.source->undo();
         QCOMPARE(w.source->text(), text);
+
+        // A read-only editor, the generated script of a macro, keeps its text.
+        w.source->setReadOnly(true);
+        QVERIFY(r.press(VK_OEM_7, ssCtrl));
+        QCOMPARE(w.source->text(), text);
     }
 
     // An empty text is not consumed; a memo's text is read but not written back.
