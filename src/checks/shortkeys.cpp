@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSet>
+#include <QSignalBlocker>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -50,6 +51,43 @@ QString controlText(QWidget *control, TTextControlKind kind)
         break;
     }
     return QString();
+}
+
+// Doubles every quote of the editor, or takes the first of every pair away, in one step that
+// its undo takes back. The second quote goes in before each one and the first of a pair goes,
+// so a caret beside a quote stays on its side, and the view stays on the text it showed: setting
+// the whole text would empty the undo history and jump to the top. The change handler hears of
+// it once, at the end.
+void requoteEditor(QsciScintilla *editor, bool doubling)
+{
+    const int firstLine = editor->firstVisibleLine();
+    const long xOffset = editor->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+    const QByteArray pattern = doubling ? QByteArray("'") : QByteArray("''");
+    {
+        const QSignalBlocker blocker(editor);
+        editor->SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
+        editor->SendScintilla(QsciScintillaBase::SCI_SETSEARCHFLAGS, 0UL);
+        long start = 0;
+        for (;;) {
+            const long end = editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+            editor->SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, uintptr_t(start), intptr_t(end));
+            const long found = editor->SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET, uintptr_t(pattern.size()),
+                                                     pattern.constData());
+            if (found < 0)
+                break;
+            if (doubling) {
+                editor->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, uintptr_t(found), "'");
+                start = found + 2;
+            } else {
+                editor->SendScintilla(QsciScintillaBase::SCI_DELETERANGE, uintptr_t(found), intptr_t(1));
+                start = found + 1;
+            }
+        }
+        editor->SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
+    }
+    editor->setFirstVisibleLine(firstLine);
+    editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, xOffset);
+    emit editor->textChanged();
 }
 
 // The selection's components among the items of the sections; notes and their handles are
@@ -206,10 +244,10 @@ void TRequote::Execute(uint16_t, TShiftState Shift, bool &Handled)
             emit edit->textChanged(text);
     } else if (kind == TTextControlKind::SourceEditor) {
         auto *editor = static_cast<QsciScintilla *>(control);
-        if (editor->text() != text)
-            editor->setText(text);
-        else
+        if (editor->text() == text)
             emit editor->textChanged();
+        else
+            requoteEditor(editor, Shift == ssCtrl);
     }
 }
 

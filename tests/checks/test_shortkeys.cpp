@@ -356,6 +356,45 @@ private slots:
         QVERIFY(changed.size() >= 1);
     }
 
+    // Requoting a long text is one edit like any other: undo takes it back, and the view and
+    // the caret stay on the text they showed.
+    void requoteSourceEditorKeepsUndoAndView()
+    {
+        FocusWindow w;
+        w.source->resize(300, 80);
+        QStringList lines;
+        for (int i = 0; i < 200; ++i)
+            lines << QString("where a%1 = 'x' and b = 'y'").arg(i);
+        const QString text = lines.join("\r\n");
+        w.source->setText(text);
+        QVERIFY(w.focus(w.source));
+        w.source->setCursorPosition(150, 26);
+        w.source->setFirstVisibleLine(140);
+        QSignalSpy changed(w.source, &QsciScintilla::textChanged);
+        Registered r;
+        QVERIFY(r.press(VK_OEM_7, ssCtrl));
+        QCOMPARE(w.source->text(), QString(text).replace("'", "''"));
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(w.source->firstVisibleLine(), 140);
+        int line = 0, index = 0;
+        w.source->getCursorPosition(&line, &index);
+        // Still before the y of its line, behind three doubled quotes.
+        QCOMPARE(line, 150);
+        QCOMPARE(index, 29);
+
+        QVERIFY(r.press(VK_OEM_7, ssCtrl | ssShift));
+        QCOMPARE(w.source->text(), text);
+        w.source->undo();
+        QCOMPARE(w.source->text(), QString(text).replace("'", "''"));
+        w.source->undo();
+        QCOMPARE(w.source->text(), text);
+
+        // A read-only editor, the generated script of a macro, keeps its text.
+        w.source->setReadOnly(true);
+        QVERIFY(r.press(VK_OEM_7, ssCtrl));
+        QCOMPARE(w.source->text(), text);
+    }
+
     // An empty text is not consumed; a memo's text is read but not written back.
     void requoteOthers()
     {
