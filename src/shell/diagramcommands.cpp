@@ -95,10 +95,17 @@ void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
         }
     if (doomed.isEmpty())
         return;
-    for (const auto &item : Section->Items())
+    for (const auto &item : Section->Items()) {
+        bool cleared = false;
         for (int exit = 0; exit < 2; ++exit)
-            if (names.contains(item->GetJump(exit)))
+            if (names.contains(item->GetJump(exit))) {
                 item->SetJump(exit, QString());
+                cleared = true;
+            }
+        // A macro component's code calls its exit's target, which is gone now.
+        if (cleared && !doomed.contains(item.get()))
+            RegenerateMacroCode(item.get());
+    }
     std::erase_if(Section->Items(), [&](const std::unique_ptr<TWQFItem> &item) {
         if (!doomed.contains(item.get()))
             return false;
@@ -364,6 +371,9 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     PasteItems(first, section, pasted);
     // A copied macro component stays one, as it is when its page is opened.
     ApplyMacros(pasted, QStringLiteral("macro:"));
+    // Their exits now name the pasted copies (or nothing), so the code must call those.
+    for (TWQFItem *item : pasted)
+        RegenerateMacroCode(item);
     // New components are a change of the page like any other.
     if (!pasted.empty())
         m_parts.page->setModified(true);

@@ -721,6 +721,57 @@ private slots:
         QCOMPARE(GetCode(script), QString("// Macro:limit\nif n >= 7 then\n  \nend;"));
     }
 
+    // A macro component's code calls the target of its exit 1; a delete or a paste that changes
+    // that exit changes the call, as a Shift-click does.
+    void macroCodeFollowsDeleteAndPaste()
+    {
+        QTemporaryDir macros;
+        writeBytes(macros.filePath("limit.ini"), kMacroIni);
+        writeBytes(macros.filePath("limit.pas"), kMacroPas);
+        RegisterMacro(LoadMacro(macros.filePath("limit.ini"), macros.filePath("limit.pas")));
+        open("<wqf><function><fn>orders</fn></function><preproc>" + component("1", "SCRIPT", "", "2", 64, 52) +
+             component("2", "SET", "", "", 256, 52) + "</preproc><postproc/></wqf>");
+        TWQFItem *script = item("1");
+        script->SetComment("macro: Limit");
+        auto macro = std::make_unique<TWQFPasMacro>(Macros().Find("limit"));
+        macro->Macro->InitValues(macro->Values);
+        macro->Values.SetValue("Limit", "7");
+        script->SetMacro(std::move(macro));
+        QVERIFY(RegenerateMacroCode(script));
+        const auto code = [](const QString &call) { return "// Macro:limit\nif n >= 7 then\n  " + call + "\nend;"; };
+        QCOMPARE(GetCode(script), code("orders_pre_2;"));
+
+        // Copied with its target, the copy calls the copied target.
+        selectNames({"1", "2"});
+        form->CopyCommand();
+        form->PasteCommand(0, 0);
+        const QStringList pasted = selectedNames(form->PreEditor());
+        QCOMPARE(pasted.size(), 2);
+        const TWQFItem *copy = item(pasted[0]);
+        QVERIFY(HasMacro(copy));
+        QCOMPARE(copy->GetJump(1), pasted[1]);
+        QCOMPARE(GetCode(copy), code("orders_pre_" + pasted[1] + ';'));
+
+        // Copied alone into the other diagram, its exit is emptied and it calls nothing.
+        selectNames({"1"});
+        form->CopyCommand();
+        showTab("PostSheet");
+        form->PasteCommand(0, 0);
+        const QStringList alone = selectedNames(form->PostEditor());
+        QCOMPARE(alone.size(), 1);
+        QCOMPARE(GetCode(item(alone[0], "postproc")), code(QString()));
+
+        // Its target deleted, the component calls nothing, and the saved page says so.
+        showTab("PreSheet");
+        selectNames({"2"});
+        prompter().Answers << pbYes;
+        form->DeleteSelected(form->PreEditor());
+        QCOMPARE(exits("1"), QString("|"));
+        QCOMPARE(GetCode(script), code(QString()));
+        QVERIFY(form->SaveFile(m_pagePath));
+        QVERIFY(!readBytes(m_pagePath).contains("orders_pre_2;"));
+    }
+
     void plainRightReleaseOpensTheMenu()
     {
         open();
