@@ -8,8 +8,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <algorithm>
-
 namespace {
 const QByteArray kBom("\xEF\xBB\xBF");
 
@@ -155,11 +153,15 @@ QStringList IniFile::sections() const
 {
     QStringList names;
     QSet<QString> known; // lower-cased
-    for (const Line &line : m_lines)
-        if (line.kind == LineKind::Section && !known.contains(LowerCaseAscii(line.name))) {
-            known.insert(LowerCaseAscii(line.name));
+    for (const Line &line : m_lines) {
+        if (line.kind != LineKind::Section)
+            continue;
+        const QString key = LowerCaseAscii(line.name);
+        if (!known.contains(key)) {
+            known.insert(key);
             names.append(line.name);
         }
+    }
     return names;
 }
 
@@ -168,8 +170,9 @@ QList<IniFile::NameValue> IniFile::sectionValues(const QString &section) const
     QList<NameValue> values;
     QSet<QString> known; // lower-cased
     forEachKey(section, [&](qsizetype, const Line &line) {
-        if (!known.contains(LowerCaseAscii(line.name))) {
-            known.insert(LowerCaseAscii(line.name));
+        const QString key = LowerCaseAscii(line.name);
+        if (!known.contains(key)) {
+            known.insert(key);
             values.append({line.name, QString::fromUtf8(line.text.mid(line.valueStart))});
         }
         return true;

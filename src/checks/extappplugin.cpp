@@ -3,6 +3,7 @@
 #include "appgui.h"
 #include "base/exception.h"
 #include "base/inifile.h"
+#include "base/stringlist.h"
 #include "base/textutils.h"
 #include "model/filehelpers.h"
 #include "model/wqftypes.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QScopeGuard>
 
 namespace {
@@ -280,9 +280,7 @@ void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, TCheckMessages &Messa
 
 void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &messages, const QByteArray &output)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    const QStringList lines = QString::fromUtf8(output).split(lineBreak);
-    for (const auto &[key, text] : ParsePluginOutput(lines))
+    for (const auto &[key, text] : ParsePluginOutput(SplitLines(QString::fromUtf8(output))))
         EmitPluginMessage(plugin, doc, messages, key, text);
 }
 

@@ -636,19 +636,6 @@ void AddItemSkeleton(XmlElement *element)
         element->appendChild(NewElement(QString::fromLatin1(name)));
 }
 
-QString UniqueItemName(const TWQFItemList &items)
-{
-    QSet<QString> taken;
-    for (const auto &item : items)
-        taken.insert(item->GetName());
-    for (int i = 0; i <= 99998; ++i) {
-        QString name = QString::number(i);
-        if (!taken.contains(name))
-            return name;
-    }
-    return QString();
-}
-
 namespace {
 // The names UniqueItemName would give one after another while each is taken in turn, without
 // looking at every component again for each one.
@@ -671,6 +658,8 @@ private:
     int m_next = 0;
 };
 } // namespace
+
+QString UniqueItemName(const TWQFItemList &items) { return FreshItemNames(items).Take(); }
 
 void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted)
 {

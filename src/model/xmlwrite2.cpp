@@ -347,13 +347,12 @@ private:
                 m_afterText = top.next > 0 && children[top.next - 1]->isText();
                 const XmlNode &child = *children[top.next++];
                 open(child, stack);
+                m_afterText = false;
             } else {
                 const Frame done = top;
                 stack.pop_back();
-                m_afterText = false;
                 endElement(*done.element, done.savedInsideText);
             }
-            m_afterText = false;
         }
     }
 
