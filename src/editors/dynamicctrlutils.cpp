@@ -65,18 +65,6 @@ int editorLines(const QString &text)
     return lines;
 }
 
-// Counts one more for as long as it lives, however the work inside ends.
-class CountGuard {
-public:
-    explicit CountGuard(int &count) : m_count(count) { ++m_count; }
-    ~CountGuard() { --m_count; }
-    CountGuard(const CountGuard &) = delete;
-    CountGuard &operator=(const CountGuard &) = delete;
-
-private:
-    int &m_count;
-};
-
 void setBold(QLabel *label, bool bold)
 {
     QFont font = label->font();
@@ -277,7 +265,7 @@ private:
 
 void TTagsEditor::handle(const std::function<void()> &work)
 {
-    const CountGuard inside(m_handling);
+    const QScopedValueRollback<int> inside(m_handling, m_handling + 1);
     work();
 }
 
@@ -1142,7 +1130,7 @@ template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, W
         work(sender);
         return;
     }
-    CountGuard guard(m_updateCount);
+    const QScopedValueRollback<int> updating(m_updateCount, m_updateCount + 1);
     const int position = ScrollPosition();
     const int range = ScrollRange();
     // Painting stops instead of hiding the box, which would take the keyboard focus away.
