@@ -1133,22 +1133,19 @@ template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, W
     const QScopedValueRollback<int> updating(m_updateCount, m_updateCount + 1);
     const int position = ScrollPosition();
     const int range = ScrollRange();
-    // Painting stops instead of hiding the box, which would take the keyboard focus away.
-    ScrollBox->setUpdatesEnabled(false);
-    struct Repaint {
-        QScrollArea *box;
-        ~Repaint() { box->setUpdatesEnabled(true); }
-    } repaint{ScrollBox};
-    if (swallow) {
+    {
+        // Painting stops instead of hiding the box, which would take the keyboard focus away.
+        QScrollArea *box = ScrollBox;
+        box->setUpdatesEnabled(false);
+        const auto repaint = qScopeGuard([box] { box->setUpdatesEnabled(true); });
         try {
             work(sender);
         } catch (const std::exception &) {
-            // The panel shows what it could build; the page keeps what was written.
+            // With swallow the panel shows what it could build; the page keeps what was written.
+            if (!swallow)
+                throw;
         }
-    } else {
-        work(sender);
     }
-    ScrollBox->setUpdatesEnabled(true);
     Relayout();
     const int newRange = ScrollRange();
     SetScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);
