@@ -65,6 +65,10 @@ int editorLines(const QString &text)
     return lines;
 }
 
+// A line more than the text holds, and room for the horizontal scroll bar; the stand-in of a
+// deferred editor takes the same height, so that making the editor moves no row.
+int fittedHeight(int lines, int lineHeight) { return (lines + 1) * lineHeight + 20; }
+
 void setBold(QLabel *label, bool bold)
 {
     QFont font = label->font();
@@ -103,8 +107,7 @@ int FitCodeEditorHeight(QsciScintilla *Editor)
 {
     if (!Editor)
         return 0;
-    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
-    return (Editor->lines() + 1) * lineHeight + 20;
+    return fittedHeight(Editor->lines(), int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0)));
 }
 
 void SetComboItems(QComboBox *Combo, const QString &CommaText)
@@ -657,8 +660,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
     QWidget *control = binding.Control;
     const QString text = binding.GetValue();
     if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control)) {
-        // As high as FitCodeEditorHeight makes the editor.
-        standIn->resize(standIn->width(), (editorLines(text) + 1) * codeLineHeight(GuessHighlighter(text)) + 20);
+        standIn->resize(standIn->width(), fittedHeight(editorLines(text), codeLineHeight(GuessHighlighter(text))));
         TControlBind *place = &binding;
         standIn->OnMaterialize = [this, place] {
             QsciScintilla *made = nullptr;
