@@ -780,7 +780,6 @@ int TTagsEditor::LayoutRows()
                 fillControl(*binding);
         } else if (label) {
             setBold(label, true);
-            label->setText(label->text());
             label->adjustSize();
             rowTop = top;
         }
