@@ -893,7 +893,7 @@ void TTagsEditor::buildMacroPanel()
     }
     place(AddLabel(QStringLiteral("Generated Script (Read Only)"), panel, true, 0, top), 0);
     TWheelSynEdit *script = AddCodeEditor(panel, 0, top);
-    SetScriptText(script, m_item->GetValue(QStringLiteral("v")));
+    SetScriptText(script, GetCode(m_item));
     script->setReadOnly(true);
     SetControlTag(script, -1);
     Append(TControlBind::CreateUnplaced(script));
