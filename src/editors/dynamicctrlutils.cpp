@@ -65,17 +65,9 @@ int editorLines(const QString &text)
     return lines;
 }
 
-// Counts one more for as long as it lives, however the work inside ends.
-class CountGuard {
-public:
-    explicit CountGuard(int &count) : m_count(count) { ++m_count; }
-    ~CountGuard() { --m_count; }
-    CountGuard(const CountGuard &) = delete;
-    CountGuard &operator=(const CountGuard &) = delete;
-
-private:
-    int &m_count;
-};
+// A line more than the text holds, and room for the horizontal scroll bar; the stand-in of a
+// deferred editor takes the same height, so that making the editor moves no row.
+int fittedHeight(int lines, int lineHeight) { return (lines + 1) * lineHeight + 20; }
 
 void setBold(QLabel *label, bool bold)
 {
@@ -115,8 +107,7 @@ int FitCodeEditorHeight(QsciScintilla *Editor)
 {
     if (!Editor)
         return 0;
-    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
-    return (Editor->lines() + 1) * lineHeight + 20;
+    return fittedHeight(Editor->lines(), int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0)));
 }
 
 void SetComboItems(QComboBox *Combo, const QString &CommaText)
@@ -277,7 +268,7 @@ private:
 
 void TTagsEditor::handle(const std::function<void()> &work)
 {
-    const CountGuard inside(m_handling);
+    const QScopedValueRollback<int> inside(m_handling, m_handling + 1);
     work();
 }
 
@@ -669,8 +660,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
     QWidget *control = binding.Control;
     const QString text = binding.GetValue();
     if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control)) {
-        // As high as FitCodeEditorHeight makes the editor.
-        standIn->resize(standIn->width(), (editorLines(text) + 1) * codeLineHeight(GuessHighlighter(text)) + 20);
+        standIn->resize(standIn->width(), fittedHeight(editorLines(text), codeLineHeight(GuessHighlighter(text))));
         TControlBind *place = &binding;
         standIn->OnMaterialize = [this, place] {
             QsciScintilla *made = nullptr;
@@ -790,7 +780,6 @@ int TTagsEditor::LayoutRows()
                 fillControl(*binding);
         } else if (label) {
             setBold(label, true);
-            label->setText(label->text());
             label->adjustSize();
             rowTop = top;
         }
@@ -904,7 +893,7 @@ void TTagsEditor::buildMacroPanel()
     }
     place(AddLabel(QStringLiteral("Generated Script (Read Only)"), panel, true, 0, top), 0);
     TWheelSynEdit *script = AddCodeEditor(panel, 0, top);
-    SetScriptText(script, m_item->GetValue(QStringLiteral("v")));
+    SetScriptText(script, GetCode(m_item));
     script->setReadOnly(true);
     SetControlTag(script, -1);
     Append(TControlBind::CreateUnplaced(script));
@@ -1142,25 +1131,22 @@ template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, W
         work(sender);
         return;
     }
-    CountGuard guard(m_updateCount);
+    const QScopedValueRollback<int> updating(m_updateCount, m_updateCount + 1);
     const int position = ScrollPosition();
     const int range = ScrollRange();
-    // Painting stops instead of hiding the box, which would take the keyboard focus away.
-    ScrollBox->setUpdatesEnabled(false);
-    struct Repaint {
-        QScrollArea *box;
-        ~Repaint() { box->setUpdatesEnabled(true); }
-    } repaint{ScrollBox};
-    if (swallow) {
+    {
+        // Painting stops instead of hiding the box, which would take the keyboard focus away.
+        QScrollArea *box = ScrollBox;
+        box->setUpdatesEnabled(false);
+        const auto repaint = qScopeGuard([box] { box->setUpdatesEnabled(true); });
         try {
             work(sender);
         } catch (const std::exception &) {
-            // The panel shows what it could build; the page keeps what was written.
+            // With swallow the panel shows what it could build; the page keeps what was written.
+            if (!swallow)
+                throw;
         }
-    } else {
-        work(sender);
     }
-    ScrollBox->setUpdatesEnabled(true);
     Relayout();
     const int newRange = ScrollRange();
     SetScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);

@@ -28,7 +28,9 @@ TKeywordScanner::Style TKeywordScanner::WordStyle(const QByteArray &Word) const
 {
     if (!Word.isEmpty() && Word[0] >= '0' && Word[0] <= '9')
         return Number;
-    const QByteArray upper = UpperCaseAscii(QString::fromUtf8(Word)).toUtf8();
+    // QByteArray upper-cases ASCII only, as the word lists were upper-cased, and no byte of a
+    // longer UTF-8 sequence is an ASCII letter: no word is decoded each time it is styled.
+    const QByteArray upper = Word.toUpper();
     if (m_keywords.contains(upper))
         return Keyword;
     if (m_constants.contains(upper))

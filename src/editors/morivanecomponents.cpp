@@ -129,7 +129,7 @@ void TComponentDescr::LoadFromIni(const QString &FileName)
     };
     bool hasMain = false;
     for (const QString &section : ini.sections()) {
-        if (UpperCaseAscii(section) == u"MAIN") {
+        if (SameTextAscii(section, u"MAIN")) {
             readMain(section);
             hasMain = true;
             continue;
@@ -261,9 +261,8 @@ QStringList LoadComponentDescrs(const QString &dir)
 
 TComponentDescr *FindComponentDescr(const QString &TypeName)
 {
-    const QString key = UpperCaseAscii(TypeName);
     for (const auto &kind : ComponentDescrs())
-        if (UpperCaseAscii(kind->Name) == key)
+        if (SameTextAscii(kind->Name, TypeName))
             return kind.get();
     return nullptr;
 }

@@ -538,8 +538,6 @@ void TPanelChanger::init(QWidget *panel)
     m_tagsEditor->OnChange = [this](TTagsEditor *sender) { PanelChange(sender); };
 }
 
-TPanelChanger::~TPanelChanger() { m_tagsEditor.reset(); }
-
 void TPanelChanger::SelectionChanged()
 {
     TDataList selected;

@@ -141,7 +141,6 @@ public:
                   std::unique_ptr<TGraphEditorSource> Source);
     TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
                   TGraphEditorSource *Source);
-    ~TPanelChanger() override;
 
     QWidget *Panel() const { return m_panel; }
     TScrolledTagsEditor *TagsEditor() const { return m_tagsEditor.get(); }
