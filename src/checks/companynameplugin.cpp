@@ -1,6 +1,7 @@
 #include "companynameplugin.h"
 
 #include "base/textutils.h"
+#include "platform/paths.h"
 
 namespace {
 const QString kMarker = QStringLiteral("mtmorivane_");
@@ -17,11 +18,9 @@ QString fileNameOnly(const QString &path)
 }
 } // namespace
 
-TCompanyNamingPlugin::TCompanyNamingPlugin(const QString &AppDir) : m_appDir(AppDir.isEmpty() ? GetAppDir() : AppDir)
-{
-    if (!m_appDir.endsWith(u'/'))
-        m_appDir += u'/';
-}
+TCompanyNamingPlugin::TCompanyNamingPlugin(const QString &AppDir)
+    : m_appDir(platform::WithTrailingSlash(AppDir.isEmpty() ? GetAppDir() : AppDir))
+{}
 
 void TCompanyNamingPlugin::NotifyFileName(const QString &FileName) { this->FileName = FileName; }
 

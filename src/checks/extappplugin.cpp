@@ -10,6 +10,7 @@
 #include "platform/appdirs.h"
 #include "platform/childprocess.h"
 #include "platform/folderlist.h"
+#include "platform/paths.h"
 #include "platform/prompter.h"
 
 #include <QAction>
@@ -167,9 +168,7 @@ QString GetPluginsDir() { return GetAppDir() + QStringLiteral("plugins"); }
 void LoadExternalPlugins(const QString &Dir)
 {
     try {
-        QString dir = Dir.isEmpty() ? GetPluginsDir() : Dir;
-        if (!dir.endsWith(u'/'))
-            dir += u'/';
+        const QString dir = platform::WithTrailingSlash(Dir.isEmpty() ? GetPluginsDir() : Dir);
         QStringList files;
         ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
         for (const QString &file : files) {

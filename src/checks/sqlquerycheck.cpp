@@ -5,6 +5,7 @@
 #include "base/textutils.h"
 #include "model/filehelpers.h"
 #include "model/xmldom.h"
+#include "platform/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -356,9 +357,7 @@ QString MaskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStrin
 
 void InitSQLQueryCheck(const QString &ProgramFolder)
 {
-    QString folder = ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
+    const QString folder = platform::WithTrailingSlash(ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder);
     g_state = std::make_unique<TSQLCheckState>();
     RegisterPlugin(std::make_unique<TSQLParamCheck>());
     auto group = std::make_unique<TGroupSQLCheck>();

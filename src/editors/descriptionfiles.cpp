@@ -3,6 +3,7 @@
 #include "base/exception.h"
 #include "model/filehelpers.h"
 #include "platform/folderlist.h"
+#include "platform/paths.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -30,7 +31,7 @@ QStringList LoadDescriptionFolder(const QString &dir, const QString &skipped,
     QStringList messages;
     QStringList files;
     ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
-    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    const QString folder = platform::WithTrailingSlash(dir);
     for (const QString &file : files) {
         try {
             load(folder, file);

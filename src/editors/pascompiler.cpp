@@ -3,6 +3,7 @@
 #include "base/textutils.h"
 #include "model/filehelpers.h"
 #include "platform/folderlist.h"
+#include "platform/paths.h"
 
 namespace {
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
@@ -22,7 +23,7 @@ void appendSources(const QString &dir, const QString &mask, bool fragments, Unit
 {
     QStringList names;
     ListFolder(dir, mask, platform::faAnyFile, &names);
-    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    const QString folder = platform::WithTrailingSlash(dir);
     for (const QString &name : names) {
         const QString lower = LowerCaseAscii(name);
         const qsizetype dot = lower.lastIndexOf(u'.');

@@ -2,6 +2,7 @@
 
 #include "base/exception.h"
 #include "platform/folderlist.h"
+#include "platform/paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringL
 {
     if (!list)
         return;
-    const QString folder = dir.endsWith(u'/') ? dir : dir + u'/';
+    const QString folder = platform::WithTrailingSlash(dir);
     list->append(platform::ListFolderEntries(folder, mask, attr));
 }
 

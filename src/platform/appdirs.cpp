@@ -1,14 +1,11 @@
 #include "appdirs.h"
+#include "paths.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 namespace platform {
-namespace {
-QString withDelimiter(const QString &folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
-} // namespace
-
 QString ProgramFileName()
 {
     QString path;
@@ -26,11 +23,11 @@ QString WithoutExtension(const QString &fileName)
 
 QString ProgramName() { return WithoutExtension(ProgramFileName()); }
 
-QString ProgramFolder() { return withDelimiter(QCoreApplication::applicationDirPath()); }
+QString ProgramFolder() { return WithTrailingSlash(QCoreApplication::applicationDirPath()); }
 
 QString AppConfigDir()
 {
-    return withDelimiter(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + ProgramName() +
+    return WithTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + ProgramName() +
            u'/';
 }
 } // namespace platform

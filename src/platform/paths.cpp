@@ -29,4 +29,6 @@ bool HasDrive(const QString &Path)
         return true;
     return isShare(Path) || QDir::isAbsolutePath(Path);
 }
+
+QString WithTrailingSlash(const QString &Folder) { return Folder.endsWith(u'/') ? Folder : Folder + u'/'; }
 } // namespace platform

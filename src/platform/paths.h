@@ -7,4 +7,7 @@ namespace platform {
 // and colon ("D:"), a network share (two delimiters, a server and a share name), or an
 // absolute path of this platform. Both "/" and "\" count as delimiters.
 bool HasDrive(const QString &Path);
+
+// Folder with a "/" at its end, as the names of its files are joined onto it.
+QString WithTrailingSlash(const QString &Folder);
 } // namespace platform

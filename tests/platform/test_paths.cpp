@@ -32,6 +32,23 @@ private slots:
         QTEST(platform::HasDrive(path), "drive");
     }
 
+    void withTrailingSlash_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("without") << "/opt/pellorin"
+                                 << "/opt/pellorin/";
+        QTest::newRow("with") << "/opt/pellorin/"
+                              << "/opt/pellorin/";
+        QTest::newRow("relative") << "plugins"
+                                  << "plugins/";
+    }
+    void withTrailingSlash()
+    {
+        QFETCH(QString, folder);
+        QTEST(platform::WithTrailingSlash(folder), "joined");
+    }
+
     void packedFileTime()
     {
         // 2021-02-19 14:05:09: seconds go in two-second steps.
