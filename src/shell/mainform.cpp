@@ -17,6 +17,7 @@
 #include "keydispatch.h"
 #include "model/filehelpers.h"
 #include "openpage.h"
+#include "optionsdialog.h"
 #include "pagesearch.h"
 #include "palette.h"
 #include "platform/appdirs.h"
@@ -337,13 +338,7 @@ void TMainFrm::LoadPluginSettings()
 {
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
-    const int count = int(plugins.size());
-    for (int i = 0; i < count; ++i) {
-        TWarningPlugin *plugin = plugins[i];
-        const QString name = plugin->ClassName();
-        plugin->Enabled = OptionStore().GetBoolDef(opt::EnabledKey(name), true);
-        plugin->Priority = OptionStore().GetIntDef(opt::PriorityKey(name), i + count);
-    }
+    ApplyCheckSettings(plugins, OptionStore());
 }
 
 // ---- the open page ----
