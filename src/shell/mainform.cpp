@@ -12,6 +12,7 @@
 #include "editors/pascompiler.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
+#include "formparts.h"
 #include "globaloptions.h"
 #include "hostinterface.h"
 #include "keydispatch.h"
@@ -58,20 +59,10 @@ QString g_imagesDir;
 
 QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
 
-// An action's text shows "&" as a mnemonic; a path is shown as it is.
-QString menuCaption(const QString &path) { return QString(path).replace(u'&', QStringLiteral("&&")); }
-
-template <class T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
 QAction *addCommand(QMenu *menu, const char *name, const QString &caption,
                     const QKeySequence &shortcut = QKeySequence())
 {
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
+    QAction *action = named(menu->addAction(caption), name);
     action->setShortcut(shortcut);
     return action;
 }
@@ -472,7 +463,7 @@ void TMainFrm::LoadRecentFiles(QMenu *Menu)
     if (m_configFolder.isEmpty())
         return;
     for (const QString &name : ReadRecentFiles(m_configFolder + RecentFilesName)) {
-        QAction *item = Menu->addAction(menuCaption(name));
+        QAction *item = Menu->addAction(literalCaption(name));
         item->setData(name);
         connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
     }
@@ -505,7 +496,7 @@ void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
         Menu->removeAction(items[count - 1]);
         items[count - 1]->deleteLater();
     }
-    auto *item = new QAction(menuCaption(FileName), Menu);
+    auto *item = new QAction(literalCaption(FileName), Menu);
     item->setData(FileName);
     connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
     const QList<QAction *> left = Menu->actions();
