@@ -11,7 +11,6 @@
 #include "picturecache.h"
 #include "platform/slotguard.h"
 
-#include <QFileInfo>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -78,13 +77,7 @@ const QImage *GetItemImage(PictureCache &Pictures, const QString &ImagesDir, con
 
 std::unique_ptr<QImage> LoadNoteImage(const QString &ImagesDir)
 {
-    const QString path = ImagesDir + QStringLiteral("comment.png");
-    if (!QFileInfo::exists(path))
-        return nullptr;
-    auto picture = std::make_unique<QImage>();
-    if (!picture->load(path))
-        return nullptr;
-    return picture;
+    return loadPicture(ImagesDir + QStringLiteral("comment.png"));
 }
 
 void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item)
