@@ -248,12 +248,11 @@ QWidget *TextTabs::createNotesSheet()
 
 void TextTabs::connectEditors()
 {
-    for (QsciScintilla *editor : {m_htmlEdit, m_scriptEdit, m_responseEdit})
+    for (QsciScintilla *editor : {m_htmlEdit, m_scriptEdit, m_responseEdit}) {
         releaseMenuKeys(editor);
-    // Typed line breaks are CR LF like those of the page's text.
-    m_htmlEdit->setEolMode(QsciScintilla::EolWindows);
-    m_scriptEdit->setEolMode(QsciScintilla::EolWindows);
-    m_responseEdit->setEolMode(QsciScintilla::EolWindows);
+        // Typed line breaks are CR LF like those of the page's text.
+        editor->setEolMode(QsciScintilla::EolWindows);
+    }
     connect(m_htmlEdit, &QsciScintilla::textChanged, this, guarded([this] { htmlEditChange(); }));
     connect(m_scriptEdit, &QsciScintilla::textChanged, this, guarded([this] { JavaScriptMemoChange(); }));
     connect(m_functionName, &QLineEdit::textChanged, this, guarded([this] { txtFuncNameChange(); }));
