@@ -6,7 +6,7 @@
 #include "checkmessages.h"
 #include "checks/appgui.h"
 #include "diagramcommands.h"
-#include "editors/dynamicctrlutils.h"
+#include "editors/codeeditors.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
 #include "editors/pascompiler.h"
@@ -26,7 +26,6 @@
 #include "platform/launcher.h"
 #include "platform/slotguard.h"
 #include "recentfiles.h"
-#include "searchwindow.h"
 #include "texttabs.h"
 
 #include <Qsci/qsciscintilla.h>
