@@ -56,8 +56,6 @@ TMainFrm *g_mainFrm = nullptr;
 QString g_appDir;
 QString g_imagesDir;
 
-QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
-
 QAction *addCommand(QMenu *menu, const char *name, const QString &caption,
                     const QKeySequence &shortcut = QKeySequence())
 {
@@ -441,7 +439,7 @@ void TMainFrm::showFileName(const QString &FileName)
     }
     setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
     // Not Qt's display name: the window system would append it to every window's title.
-    platform::SetApplicationTitle(title.isEmpty() ? fileNameOnly(FileName) : title);
+    platform::SetApplicationTitle(title.isEmpty() ? QFileInfo(FileName).fileName() : title);
     QPixmap picture;
     if (!icon.isEmpty() && picture.load(icon)) {
         QApplication::setWindowIcon(QIcon(picture));
