@@ -4,6 +4,7 @@
 #include "base/textutils.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
+#include "formparts.h"
 #include "mainform.h"
 #include "openpage.h"
 
@@ -37,12 +38,6 @@ constexpr TabNames kTabNames[2] = {
     {"Post process", "PostSheet", "Panel6", "Panel4", "Image2", "PostHorzScroll", "PostVertScoll", "Splitter3",
      "PostPanel", "PostScroll", "PostPropertyRows"},
 };
-
-template <class T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
 
 // A diagram's source that tells when the user moved something on it.
 class PageSectionSource : public TWQFEditorSource {

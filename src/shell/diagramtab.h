@@ -3,9 +3,6 @@
 // under the names the window's design gives them, and, while a page is open, the editor of its
 // diagram, which keeps the property panel inside propertyScroll in step with the selection.
 // The window holds the two in an array and loops over them.
-//
-// Room left for what comes: the palette widget receives the palette's buttons; the editing
-// commands work on ActiveGraphEditor from their own unit.
 #include "editors/wqfdrawutils.h"
 #include "model/commentrects.h"
 

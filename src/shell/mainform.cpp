@@ -6,17 +6,19 @@
 #include "checkmessages.h"
 #include "checks/appgui.h"
 #include "diagramcommands.h"
-#include "editors/dynamicctrlutils.h"
+#include "editors/codeeditors.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
 #include "editors/pascompiler.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
+#include "formparts.h"
 #include "globaloptions.h"
 #include "hostinterface.h"
 #include "keydispatch.h"
 #include "model/filehelpers.h"
 #include "openpage.h"
+#include "optionsdialog.h"
 #include "pagesearch.h"
 #include "palette.h"
 #include "platform/appdirs.h"
@@ -24,7 +26,6 @@
 #include "platform/launcher.h"
 #include "platform/slotguard.h"
 #include "recentfiles.h"
-#include "searchwindow.h"
 #include "texttabs.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -55,22 +56,10 @@ TMainFrm *g_mainFrm = nullptr;
 QString g_appDir;
 QString g_imagesDir;
 
-QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
-
-// An action's text shows "&" as a mnemonic; a path is shown as it is.
-QString menuCaption(const QString &path) { return QString(path).replace(u'&', QStringLiteral("&&")); }
-
-template <class T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
 QAction *addCommand(QMenu *menu, const char *name, const QString &caption,
                     const QKeySequence &shortcut = QKeySequence())
 {
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QLatin1String(name));
+    QAction *action = named(menu->addAction(caption), name);
     action->setShortcut(shortcut);
     return action;
 }
@@ -337,13 +326,7 @@ void TMainFrm::LoadPluginSettings()
 {
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
-    const int count = int(plugins.size());
-    for (int i = 0; i < count; ++i) {
-        TWarningPlugin *plugin = plugins[i];
-        const QString name = plugin->ClassName();
-        plugin->Enabled = OptionStore().GetBoolDef(opt::EnabledKey(name), true);
-        plugin->Priority = OptionStore().GetIntDef(opt::PriorityKey(name), i + count);
-    }
+    ApplyCheckSettings(plugins, OptionStore());
 }
 
 // ---- the open page ----
@@ -456,7 +439,7 @@ void TMainFrm::showFileName(const QString &FileName)
     }
     setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
     // Not Qt's display name: the window system would append it to every window's title.
-    platform::SetApplicationTitle(title.isEmpty() ? fileNameOnly(FileName) : title);
+    platform::SetApplicationTitle(title.isEmpty() ? QFileInfo(FileName).fileName() : title);
     QPixmap picture;
     if (!icon.isEmpty() && picture.load(icon)) {
         QApplication::setWindowIcon(QIcon(picture));
@@ -477,7 +460,7 @@ void TMainFrm::LoadRecentFiles(QMenu *Menu)
     if (m_configFolder.isEmpty())
         return;
     for (const QString &name : ReadRecentFiles(m_configFolder + RecentFilesName)) {
-        QAction *item = Menu->addAction(menuCaption(name));
+        QAction *item = Menu->addAction(literalCaption(name));
         item->setData(name);
         connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
     }
@@ -510,7 +493,7 @@ void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
         Menu->removeAction(items[count - 1]);
         items[count - 1]->deleteLater();
     }
-    auto *item = new QAction(menuCaption(FileName), Menu);
+    auto *item = new QAction(literalCaption(FileName), Menu);
     item->setData(FileName);
     connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
     const QList<QAction *> left = Menu->actions();

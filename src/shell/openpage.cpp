@@ -12,10 +12,6 @@
 #include <QLocale>
 #include <QTimer>
 
-namespace {
-QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
-} // namespace
-
 const std::array<DiagramSection, 2> &diagramSections()
 {
     static const std::array<DiagramSection, 2> sections{{
@@ -217,7 +213,7 @@ bool OpenPage::saveAs()
 bool OpenPage::confirmOverwriteReadOnly(const QString &fileName)
 {
     const QString policy = OptionStore().GetString(opt::ReadOnly);
-    const QString name = fileNameOnly(fileName);
+    const QString name = QFileInfo(fileName).fileName();
     bool allow = true;
     if (policy.isEmpty() || policy == u"STOP") {
         showMessage(QStringLiteral("Cannot save file. Please check out ") + name + QStringLiteral(" first!"));

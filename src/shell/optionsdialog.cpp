@@ -4,6 +4,7 @@
 #include "base/textutils.h"
 #include "checks/appgui.h"
 #include "checks/pellorinplugin.h"
+#include "formparts.h"
 #include "globaloptions.h"
 
 #include <QAction>
@@ -36,12 +37,6 @@ const QString kArrowValues[] = {QStringLiteral("NEVER"), QString(), QStringLiter
 
 TGlobalOptForm *g_form = nullptr;
 std::unique_ptr<TGlobalOptForm> g_owned;
-
-template <class T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // Enter in an edit box does not confirm the dialog: OK is pressed, never defaulted to.
 QPushButton *button(const QString &caption, const char *name, QWidget *parent)

@@ -5,12 +5,12 @@
 #include "editors/morivanecomponents.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
+#include "formparts.h"
 #include "model/wqftypes.h"
 #include "openpage.h"
 #include "picturecache.h"
 #include "platform/slotguard.h"
 
-#include <QFileInfo>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -26,9 +26,6 @@ const char *const kTag = "Tag";
 
 int tagOf(const QAbstractButton *button) { return button->property(kTag).toInt(); }
 
-// A caption shows "&" as a mnemonic; a kind's or macro's caption is shown as it is.
-QString buttonText(const QString &caption) { return QString(caption).replace(u'&', QStringLiteral("&&")); }
-
 // The style shortens the caption under a glyph to the button's width but draws the caption
 // of a button without glyph whole, cut off at both edges: that one is shortened here alike.
 class PaletteButton : public QToolButton {
@@ -38,7 +35,7 @@ public:
     void SetCaption(const QString &caption)
     {
         m_caption = caption;
-        setText(buttonText(caption));
+        setText(literalCaption(caption));
     }
 
 protected:
@@ -49,7 +46,7 @@ protected:
         initStyleOption(&option);
         if (option.icon.isNull()) {
             const int margin = style()->pixelMetric(QStyle::PM_ButtonMargin, &option, this);
-            option.text = buttonText(
+            option.text = literalCaption(
                 fontMetrics().elidedText(m_caption, Qt::ElideMiddle, std::max(0, option.rect.width() - 2 * margin)));
         }
         painter.drawComplexControl(QStyle::CC_ToolButton, option);
@@ -80,13 +77,7 @@ const QImage *GetItemImage(PictureCache &Pictures, const QString &ImagesDir, con
 
 std::unique_ptr<QImage> LoadNoteImage(const QString &ImagesDir)
 {
-    const QString path = ImagesDir + QStringLiteral("comment.png");
-    if (!QFileInfo::exists(path))
-        return nullptr;
-    auto picture = std::make_unique<QImage>();
-    if (!picture->load(path))
-        return nullptr;
-    return picture;
+    return loadPicture(ImagesDir + QStringLiteral("comment.png"));
 }
 
 void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item)

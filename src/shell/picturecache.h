@@ -6,6 +6,9 @@
 #include <utility>
 #include <vector>
 
+// A new picture of the file at path; none when it is missing or unreadable.
+std::unique_ptr<QImage> loadPicture(const QString &path);
+
 class PictureCache {
 public:
     // The picture folder + name + ".png", name looked up without case; none when the file is

@@ -7,6 +7,7 @@
 #include "checks/appgui.h"
 #include "checks/pellorinplugin.h"
 #include "checks/sqlquerycheck.h"
+#include "formparts.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -37,14 +38,6 @@ std::unique_ptr<TSQLConn> g_window;
 bool g_started = false;
 
 QString testValuesPath() { return ConfigDir().isEmpty() ? QString() : ConfigDir() + kTestValuesFile; }
-
-QFont fixedFont()
-{
-    QFont font(QStringLiteral("Courier New"), 10);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    return font;
-}
 
 bool isBlank(const QString &text)
 {

@@ -22,9 +22,7 @@
 #include "searchwindow.h"
 #include "sqlcfgform.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QKeySequence>
 
 void InitModules(const TStartOptions &Options)
 {

@@ -6,6 +6,7 @@
 #include "editors/htmleditors.h"
 #include "editors/keywordlexer.h"
 #include "editors/lclgrapheditor.h"
+#include "formparts.h"
 #include "mainform.h"
 #include "model/requestlisttext.h"
 #include "model/scriptcontainer.h"
@@ -45,12 +46,6 @@ const QStringList kScriptObjects = {
 const QString kDenyUrl = QStringLiteral("DenyURLExecution");
 const QString kDenyAjax = QStringLiteral("DenyAjaxExecution");
 
-template <class T> T *named(T *object, const char *name)
-{
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
 QWidget *namedWidget(const char *name) { return named(new QWidget, name); }
 
 QVBoxLayout *bareVBox(QWidget *widget)
@@ -59,14 +54,6 @@ QVBoxLayout *bareVBox(QWidget *widget)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     return layout;
-}
-
-QFont fixedFont()
-{
-    QFont font(QStringLiteral("Courier New"), 10);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    return font;
 }
 
 // The notes as typed: the memo's plain text would turn non-breaking blanks into blanks.
@@ -261,12 +248,11 @@ QWidget *TextTabs::createNotesSheet()
 
 void TextTabs::connectEditors()
 {
-    for (QsciScintilla *editor : {m_htmlEdit, m_scriptEdit, m_responseEdit})
+    for (QsciScintilla *editor : {m_htmlEdit, m_scriptEdit, m_responseEdit}) {
         releaseMenuKeys(editor);
-    // Typed line breaks are CR LF like those of the page's text.
-    m_htmlEdit->setEolMode(QsciScintilla::EolWindows);
-    m_scriptEdit->setEolMode(QsciScintilla::EolWindows);
-    m_responseEdit->setEolMode(QsciScintilla::EolWindows);
+        // Typed line breaks are CR LF like those of the page's text.
+        editor->setEolMode(QsciScintilla::EolWindows);
+    }
     connect(m_htmlEdit, &QsciScintilla::textChanged, this, guarded([this] { htmlEditChange(); }));
     connect(m_scriptEdit, &QsciScintilla::textChanged, this, guarded([this] { JavaScriptMemoChange(); }));
     connect(m_functionName, &QLineEdit::textChanged, this, guarded([this] { txtFuncNameChange(); }));

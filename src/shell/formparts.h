@@ -1,0 +1,18 @@
+#pragma once
+// The small pieces the window's forms are built with, so that each form names its widgets and
+// sets its captions and code fonts alike.
+#include <QFont>
+#include <QString>
+
+// The object with name as its objectName, so that a widget is made and named in one expression.
+template <class T> T *named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+// A caption of a button or menu item showing text as it is: there "&" marks a mnemonic.
+QString literalCaption(const QString &text);
+
+// The fixed-pitch font of the editors that show code and test values.
+QFont fixedFont();
