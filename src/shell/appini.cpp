@@ -1,6 +1,7 @@
 #include "appini.h"
 
 #include "platform/appdirs.h"
+#include "platform/paths.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -24,9 +25,7 @@ std::unique_ptr<AppIniState> g_state;
 void InitAppIni(const QString &configDir, const QString &programFileName)
 {
     auto state = std::make_unique<AppIniState>();
-    state->configDir = configDir.isEmpty() ? platform::AppConfigDir() : configDir;
-    if (!state->configDir.endsWith(u'/'))
-        state->configDir += u'/';
+    state->configDir = platform::WithTrailingSlash(configDir.isEmpty() ? platform::AppConfigDir() : configDir);
     QDir().mkpath(state->configDir);
     const QString program = programFileName.isEmpty() ? platform::ProgramFileName() : programFileName;
     state->iniFileName = state->configDir + platform::WithoutExtension(program) + QStringLiteral(".ini");

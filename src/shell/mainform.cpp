@@ -24,6 +24,7 @@
 #include "platform/appdirs.h"
 #include "platform/apptitle.h"
 #include "platform/launcher.h"
+#include "platform/paths.h"
 #include "platform/slotguard.h"
 #include "recentfiles.h"
 #include "texttabs.h"
@@ -243,9 +244,8 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     setWindowTitle(QStringLiteral("Pellorin - ") + GetVersionDate());
     m_configFolder = ConfigDir();
     LoadRecentFiles(m_recentMenu);
-    g_appDir = Options.ProgramFolder.isEmpty() ? platform::ProgramFolder() : Options.ProgramFolder;
-    if (!g_appDir.endsWith(u'/'))
-        g_appDir += u'/';
+    g_appDir = platform::WithTrailingSlash(Options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
+                                                                           : Options.ProgramFolder);
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_pictures.clear();
     // A description file that cannot be read is skipped; the message list names it.

@@ -8,6 +8,7 @@
 #include "checks/pellorinplugin.h"
 #include "checks/sqlquerycheck.h"
 #include "formparts.h"
+#include "platform/paths.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -256,9 +257,7 @@ void TAppHandler::SQLTestParamsClick() { ShowSQLSettings(); }
 
 void InitSQLCfgForm(const QString &ProgramFolder)
 {
-    QString folder = ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
+    const QString folder = platform::WithTrailingSlash(ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder);
     LoadSQLSettings(folder);
     g_started = true;
     QAction *item = AddMenuItem(QStringLiteral("Tools"));
