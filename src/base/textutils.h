@@ -22,3 +22,12 @@ bool SameTextAscii(QStringView a, QStringView b);
 int CompareTextAscii(QStringView a, QStringView b);
 inline char16_t UpCaseAscii(char16_t c) { return (c >= 'a' && c <= 'z') ? char16_t(c - 32) : c; }
 inline char16_t LowCaseAscii(char16_t c) { return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c; }
+
+// Byte-level UTF-8, for texts the editors hand over as bytes: whether a byte continues a
+// character, and how many bytes a character takes after its lead byte.
+inline bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+inline int Utf8SequenceLength(char lead)
+{
+    const auto c = static_cast<unsigned char>(lead);
+    return c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+}

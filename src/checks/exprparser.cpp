@@ -1,5 +1,7 @@
 #include "exprparser.h"
 
+#include "base/textutils.h"
+
 #include <QStringList>
 #include <algorithm>
 #include <charconv>
@@ -197,11 +199,9 @@ private:
     // The whole UTF-8 sequence of the character at i.
     qsizetype charLength(qsizetype i) const
     {
-        const auto lead = uchar(m_src[i]);
-        qsizetype n = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        n = std::min(n, m_src.size() - i);
+        const qsizetype n = std::min<qsizetype>(Utf8SequenceLength(m_src[i]), m_src.size() - i);
         for (qsizetype k = 1; k < n; ++k)
-            if ((uchar(m_src[i + k]) & 0xC0) != 0x80)
+            if (!IsUtf8Continuation(m_src[i + k]))
                 return k;
         return n;
     }

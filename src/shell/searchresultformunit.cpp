@@ -1,5 +1,6 @@
 #include "searchresultformunit.h"
 
+#include "base/textutils.h"
 #include "platform/keys.h"
 
 #include <QEvent>
@@ -15,27 +16,15 @@
 #include <memory>
 
 namespace {
-bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-int sequenceLength(char lead)
-{
-    const auto c = static_cast<unsigned char>(lead);
-    if (c >= 0xF0)
-        return 4;
-    if (c >= 0xE0)
-        return 3;
-    return c >= 0xC0 ? 2 : 1;
-}
-
 // The bytes [from, to) of Text as text, without the pieces of characters cut at either end.
 QString wholeCharacters(const QByteArray &text, qsizetype from, qsizetype to)
 {
-    while (from < to && isContinuation(text[from]))
+    while (from < to && IsUtf8Continuation(text[from]))
         ++from;
     qsizetype lead = to;
-    while (lead > from && isContinuation(text[lead - 1]))
+    while (lead > from && IsUtf8Continuation(text[lead - 1]))
         --lead;
-    if (lead > from && lead - 1 + sequenceLength(text[lead - 1]) > to)
+    if (lead > from && lead - 1 + Utf8SequenceLength(text[lead - 1]) > to)
         to = lead - 1;
     return QString::fromUtf8(text.constData() + from, to - from);
 }

@@ -1,5 +1,6 @@
 #include "texttabs.h"
 
+#include "base/textutils.h"
 #include "diagramtab.h"
 #include "editors/codeeditors.h"
 #include "editors/dynamicctrlutils.h"
@@ -62,8 +63,6 @@ QString memoText(const QPlainTextEdit *memo)
     return memo->document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
-bool continuationByte(char c) { return (uchar(c) & 0xC0) == 0x80; }
-
 // The editor's text as it holds it: UTF-8, or Latin-1 in single-byte mode.
 QByteArray editorBytes(const QString &text, const QsciScintilla *editor)
 {
@@ -117,13 +116,13 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
     // The differing middle, cut at whole characters.
     const qsizetype shorter = std::min(now.size(), next.size());
     qsizetype head = std::mismatch(now.cbegin(), now.cbegin() + shorter, next.cbegin()).first - now.cbegin();
-    while (head > 0 &&
-           ((head < now.size() && continuationByte(now[head])) || (head < next.size() && continuationByte(next[head]))))
+    while (head > 0 && ((head < now.size() && IsUtf8Continuation(now[head])) ||
+                        (head < next.size() && IsUtf8Continuation(next[head]))))
         --head;
     qsizetype tail = 0;
     while (tail < shorter - head && now[now.size() - 1 - tail] == next[next.size() - 1 - tail])
         ++tail;
-    while (tail > 0 && continuationByte(now[now.size() - tail]))
+    while (tail > 0 && IsUtf8Continuation(now[now.size() - tail]))
         --tail;
     if (head == now.size() && head == next.size())
         return;
