@@ -11,11 +11,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -142,6 +144,12 @@ bool loadSampleReplacing(TWQFFile &doc, const QString &from, const QString &to)
                 item->SetQuery(item->GetQuery().replace(from, to), true);
     return true;
 }
+// The page of one query holding sql, as the prober judges it.
+QStringList verdictLines(const ProberFixture &f, const QString &sql)
+{
+    auto doc = page(comp("0", "SELECTQUERY", {}, query(sql.toUtf8())));
+    return f.fullCheck(doc.get());
+}
 } // namespace
 
 class TestSQLProberRun : public QObject {
@@ -247,6 +255,24 @@ private slots:
         QVERIFY2(lines[0].startsWith(line), qPrintable(lines[0]));
     }
 
+    // A prober stopped at its time-out takes what it started with it.
+    void timeOutStopsWhatTheProberStarted()
+    {
+        ProberFixture f;
+        const QString pidFile = f.root("child.pid");
+        f.writeProber("sleep 60 &\necho $! > \"" + pidFile.toUtf8() + "\"\nwait\n");
+        f.group()->TimeoutSeconds = 1;
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList({"qverify: did not end within 1 seconds and was stopped"}));
+        const qint64 child = readBytes(pidFile).trimmed().toLongLong();
+        QVERIFY(child > 0);
+        const auto noStray = qScopeGuard([child] {
+            if (processAlive(child))
+                ::kill(pid_t(child), SIGKILL);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 5000);
+    }
+
     void temporaryFolderUnusable()
     {
         ProberFixture f;
@@ -308,6 +334,39 @@ private slots:
         QTEST(f.fullCheck(&doc), "lines");
         // Opened read-only: not a byte of it changed.
         QVERIFY(readBytes(kBinDir + "samples/customer_orders.sqlite") == shipped);
+    }
+
+    // A connection value holding a line break would add a statement file of its choosing to
+    // the job, which the prober overwrites: no job is written.
+    void lineBreakInAConnectionValue_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("lineBreak");
+        QTest::newRow("Hostname") << "Hostname"
+                                  << "\r\n";
+        QTest::newRow("Username") << "Username"
+                                  << "\n";
+        QTest::newRow("Password") << "Password"
+                                  << "\r\n";
+        QTest::newRow("Database") << "Database"
+                                  << "\r";
+    }
+    void lineBreakInAConnectionValue()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, lineBreak);
+        ProberFixture f(kBinDir);
+        const QString victim = f.root("victim.txt");
+        writeBytes(victim, "SELECT 1");
+        TSQLCheckState &state = SQLCheckState();
+        state.SQLDatabase = kBinDir + "samples/customer_orders.sqlite";
+        QString *const values[] = {&state.SQLHost, &state.SQLUser, &state.SQLPassword, &state.SQLDatabase};
+        const QStringList names = {"Hostname", "Username", "Password", "Database"};
+        *values[names.indexOf(name)] += lineBreak + "wqf99=" + victim;
+        QCOMPARE(verdictLines(f, "SELECT 1"),
+                 QStringList{"qverify: the " + name +
+                             " value holds a line break, which the job file cannot carry; no statement was checked"});
+        QCOMPARE(readBytes(victim), QByteArray("SELECT 1"));
     }
 };
 
