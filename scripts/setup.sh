@@ -1,9 +1,9 @@
 # Installs the Debian packages the build, the tests and the editor need, when missing.
-# libqt6sql6-*: the SQL prober's database drivers; sqlite3 builds the sample test database;
-# postgresql: the server the prober's PostgreSQL test starts for itself; clang with its
-# run-time libraries builds the fuzz targets.
-packages=(cmake g++ make qt6-base-dev libqscintilla2-qt6-dev fonts-liberation xvfb xauth xdotool
-  libqt6sql6-sqlite libqt6sql6-psql sqlite3 postgresql python3 clang libclang-rt-14-dev)
+# libqt6sql6-sqlite and libpq-dev (found through pkg-config): the SQL prober's ways to its
+# databases; sqlite3 builds the sample test database; postgresql: the server the prober's
+# PostgreSQL test starts for itself; clang with its run-time libraries builds the fuzz targets.
+packages=(cmake g++ make pkg-config qt6-base-dev libqscintilla2-qt6-dev fonts-liberation xvfb xauth
+  xdotool libqt6sql6-sqlite libpq-dev sqlite3 postgresql python3 clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

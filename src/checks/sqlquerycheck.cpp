@@ -5,11 +5,11 @@
 #include "base/textutils.h"
 #include "model/filehelpers.h"
 #include "model/xmldom.h"
+#include "platform/childprocess.h"
 #include "platform/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <memory>
 
 namespace {
@@ -116,29 +116,32 @@ private:
 // line; a status of 0 means every statement file holds its verdict.
 void runProber(const QString &program, const QString &jobPath, int timeoutSeconds)
 {
-    QProcess prober;
-    prober.setProgram(program);
-    prober.setArguments({jobPath});
-    prober.setStandardInputFile(QProcess::nullDevice());
-    prober.setStandardOutputFile(QProcess::nullDevice());
-    prober.start(QIODevice::ReadOnly);
-    if (!prober.waitForStarted(-1))
-        throw Exception(QStringLiteral("qverify: could not be started (%1): %2").arg(program, prober.errorString()));
-    if (!prober.waitForFinished(timeoutSeconds * 1000)) {
-        prober.kill();
-        prober.waitForFinished(-1);
+    // In a process group of its own, so that a time-out stops what it started as well.
+    const platform::ChildRun run = platform::RunChildProcess(program, {jobPath}, int64_t(timeoutSeconds) * 1000);
+    if (!run.started)
+        throw Exception(QStringLiteral("qverify: could not be started (%1): %2").arg(program, run.error));
+    if (run.timedOut)
         throw Exception(QStringLiteral("qverify: did not end within %1 seconds and was stopped").arg(timeoutSeconds));
-    }
-    if (prober.exitStatus() == QProcess::CrashExit)
+    if (run.crashed)
         throw Exception(QStringLiteral("qverify: crashed (%1)").arg(program));
-    if (prober.exitCode() != 0) {
-        const QString reason = firstLine(prober.readAllStandardError());
-        throw Exception(reason.isEmpty() ? QStringLiteral("qverify: ended with exit code %1").arg(prober.exitCode())
+    if (run.exitCode != 0) {
+        const QString reason = firstLine(run.output);
+        throw Exception(reason.isEmpty() ? QStringLiteral("qverify: ended with exit code %1").arg(run.exitCode)
                                          : reason);
     }
 }
 
-QByteArray jobLine(const QString &line) { return line.toUtf8() + "\r\n"; }
+// The prober reads one value per line: a value that held a line break would add lines of
+// its own, such as a statement file that the prober then overwrites.
+QByteArray jobLine(const QString &name, const QString &value)
+{
+    if (value.contains(u'\n') || value.contains(u'\r'))
+        throw Exception(
+            QStringLiteral("qverify: the %1 value holds a line break, which the job file cannot carry; no statement "
+                           "was checked")
+                .arg(name));
+    return (name + u'=' + value).toUtf8() + "\r\n";
+}
 } // namespace
 
 TSQLCheckState &SQLCheckState()
@@ -293,21 +296,21 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
         const TSQLCheckState &state = SQLCheckState();
         TRunFiles files;
         const QStringList masks = SetMasks(state.MaskText);
-        QByteArray job = jobLine(QStringLiteral("Hostname=") + state.SQLHost) +
-                         jobLine(QStringLiteral("Username=") + state.SQLUser) +
-                         jobLine(QStringLiteral("Password=") + state.SQLPassword) +
-                         jobLine(QStringLiteral("Database=") + state.SQLDatabase);
+        QByteArray job = jobLine(QStringLiteral("Hostname"), state.SQLHost) +
+                         jobLine(QStringLiteral("Username"), state.SQLUser) +
+                         jobLine(QStringLiteral("Password"), state.SQLPassword) +
+                         jobLine(QStringLiteral("Database"), state.SQLDatabase);
         const size_t count = entries.size();
         for (size_t i = 0; i < count; ++i) {
             TWQFItem *item = entries[i].Item;
-            const QString jobName = QStringLiteral("wqf%1=").arg(i);
+            const QString jobName = QStringLiteral("wqf%1").arg(i);
             if (isQuery(item->GetType())) {
                 TWQFParamList params;
                 item->GetParams(params);
                 QString path;
                 if (files.Save(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
                     entries[i].Path = path;
-                    job += jobLine(jobName + path);
+                    job += jobLine(jobName, path);
                 }
                 continue;
             }
@@ -325,7 +328,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
                 else
                     entries.push_back({path, item});
                 first = false;
-                job += jobLine(jobName + path);
+                job += jobLine(jobName, path);
             }
         }
         QString jobPath;

@@ -67,6 +67,9 @@ ChildRun RunChildProcess(const QString &program, const QStringList &arguments, i
     if (run.timedOut) {
         killGroup(process, pid);
         process.waitForFinished(5000);
+    } else {
+        run.crashed = process.exitStatus() == QProcess::CrashExit;
+        run.exitCode = process.exitCode();
     }
     run.output += process.readAll();
     return run;

@@ -13,6 +13,9 @@ struct ChildRun {
     bool started = false;
     // The time-out passed and the program was stopped, with every process it started.
     bool timedOut = false;
+    // How a program that ended by itself ended: killed by a signal, or its exit status.
+    bool crashed = false;
+    int exitCode = 0;
     QString error;
     // Standard output and error output merged, in the order they were written.
     QByteArray output;

@@ -11,11 +11,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlDatabase>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -142,6 +143,53 @@ bool loadSampleReplacing(TWQFFile &doc, const QString &from, const QString &to)
                 item->SetQuery(item->GetQuery().replace(from, to), true);
     return true;
 }
+// The rows of statements both databases judge, with each one's verdict (empty: accepted).
+void addVerdictRows()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("sqlite");
+    QTest::addColumn<QString>("postgres");
+    const QString several = "cannot insert multiple commands into a prepared statement";
+    QTest::newRow("line comment after") << "SELECT 1; -- note"
+                                        << ""
+                                        << "";
+    QTest::newRow("comments, semicolons and blank lines after")
+        << "SELECT name FROM customers /* a */ ; /* b ; c */ ;\n\n  "
+        << ""
+        << "";
+    QTest::newRow("comment signs in strings") << "SELECT '-- ;', \"a;--\" FROM (SELECT 1 AS \"a;--\") AS s; -- x"
+                                              << ""
+                                              << "";
+    QTest::newRow("only comments") << "-- nothing\n/* at all */ ;"
+                                   << "the statement is empty"
+                                   << "the statement is empty";
+    QTest::newRow("explain") << "EXPLAIN SELECT name FROM customers"
+                             << ""
+                             << "";
+    QTest::newRow("explain of a missing column") << "EXPLAIN SELECT nme FROM customers"
+                                                 << "no such column: nme"
+                                                 << "column \"nme\" does not exist";
+    QTest::newRow("DDL") << "DROP TABLE customers"
+                         << ""
+                         << "qverify checked only the syntax of this DROP statement: PostgreSQL checks the rest "
+                            "only when the statement runs, and qverify runs none";
+    QTest::newRow("DDL with a syntax error") << "DROP TABLES customers"
+                                             << "near \"TABLES\": syntax error"
+                                             << "syntax error at or near \"TABLES\"";
+    QTest::newRow("second statement after a comment") << "SELECT 1; -- a\nDELETE FROM orders"
+                                                      << "Unable to execute multiple statements at a time" << several;
+}
+
+// The page of one query holding sql, as the prober judges it.
+QStringList verdictLines(const ProberFixture &f, const QString &sql)
+{
+    auto doc = page(comp("0", "SELECTQUERY", {}, query(sql.toUtf8())));
+    return f.fullCheck(doc.get());
+}
+QStringList expectedLines(const QString &verdict)
+{
+    return verdict.isEmpty() ? QStringList() : QStringList{"preproc 0: " + verdict};
+}
 } // namespace
 
 class TestSQLProberRun : public QObject {
@@ -247,6 +295,24 @@ private slots:
         QVERIFY2(lines[0].startsWith(line), qPrintable(lines[0]));
     }
 
+    // A prober stopped at its time-out takes what it started with it.
+    void timeOutStopsWhatTheProberStarted()
+    {
+        ProberFixture f;
+        const QString pidFile = f.root("child.pid");
+        f.writeProber("sleep 60 &\necho $! > \"" + pidFile.toUtf8() + "\"\nwait\n");
+        f.group()->TimeoutSeconds = 1;
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList({"qverify: did not end within 1 seconds and was stopped"}));
+        const qint64 child = readBytes(pidFile).trimmed().toLongLong();
+        QVERIFY(child > 0);
+        const auto noStray = qScopeGuard([child] {
+            if (processAlive(child))
+                ::kill(pid_t(child), SIGKILL);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 5000);
+    }
+
     void temporaryFolderUnusable()
     {
         ProberFixture f;
@@ -309,6 +375,86 @@ private slots:
         // Opened read-only: not a byte of it changed.
         QVERIFY(readBytes(kBinDir + "samples/customer_orders.sqlite") == shipped);
     }
+
+    // Comments and blank tails as PostgreSQL reads them; compiled, never run.
+    void verdicts_data() { addVerdictRows(); }
+    void verdicts()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, sqlite);
+        ProberFixture f(kBinDir);
+        SQLCheckState().SQLDatabase = kBinDir + "samples/customer_orders.sqlite";
+        const QByteArray shipped = readBytes(kBinDir + "samples/customer_orders.sqlite");
+        QCOMPARE(verdictLines(f, sql), expectedLines(sqlite));
+        QVERIFY(readBytes(kBinDir + "samples/customer_orders.sqlite") == shipped);
+    }
+
+    // A connection value holding a line break would add a statement file of its choosing to
+    // the job, which the prober overwrites: no job is written.
+    void lineBreakInAConnectionValue_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("lineBreak");
+        QTest::newRow("Hostname") << "Hostname"
+                                  << "\r\n";
+        QTest::newRow("Username") << "Username"
+                                  << "\n";
+        QTest::newRow("Password") << "Password"
+                                  << "\r\n";
+        QTest::newRow("Database") << "Database"
+                                  << "\r";
+    }
+    void lineBreakInAConnectionValue()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, lineBreak);
+        ProberFixture f(kBinDir);
+        const QString victim = f.root("victim.txt");
+        writeBytes(victim, "SELECT 1");
+        TSQLCheckState &state = SQLCheckState();
+        state.SQLDatabase = kBinDir + "samples/customer_orders.sqlite";
+        QString *const values[] = {&state.SQLHost, &state.SQLUser, &state.SQLPassword, &state.SQLDatabase};
+        const QStringList names = {"Hostname", "Username", "Password", "Database"};
+        *values[names.indexOf(name)] += lineBreak + "wqf99=" + victim;
+        QCOMPARE(verdictLines(f, "SELECT 1"),
+                 QStringList{"qverify: the " + name +
+                             " value holds a line break, which the job file cannot carry; no statement was checked"});
+        QCOMPARE(readBytes(victim), QByteArray("SELECT 1"));
+    }
+
+    // The prober itself takes a job only as the editor writes it, and writes only into plain
+    // files.
+    void jobRefused_data()
+    {
+        QTest::addColumn<QString>("job");
+        QTest::newRow("connection value after a statement file") << "Hostname=\r\nwqf0=<victim>\r\nDatabase=<db>\r\n";
+        QTest::newRow("connection value twice") << "Database=<db>\r\nDatabase=<db>\r\nwqf0=<victim>\r\n";
+        QTest::newRow("numbers falling") << "Database=<db>\r\nwqf1=<statement>\r\nwqf0=<victim>\r\n";
+        QTest::newRow("line of no value") << "Database=<db>\r\nnote\r\nwqf0=<victim>\r\n";
+        QTest::newRow("unknown name") << "Database=<db>\r\nwqfx=<victim>\r\n";
+        QTest::newRow("link as statement file") << "Database=<db>\r\nwqf0=<link>\r\n";
+    }
+    void jobRefused()
+    {
+        QFETCH(QString, job);
+        QTemporaryDir dir;
+        const QString victim = dir.filePath("victim.txt");
+        writeBytes(victim, "SELECT 1");
+        writeBytes(dir.filePath("statement.txt"), "SELECT 2");
+        QVERIFY(QFile::link(victim, dir.filePath("link.txt")));
+        job.replace("<db>", kBinDir + "samples/customer_orders.sqlite")
+            .replace("<victim>", victim)
+            .replace("<statement>", dir.filePath("statement.txt"))
+            .replace("<link>", dir.filePath("link.txt"));
+        writeBytes(dir.filePath("job.txt"), job.toUtf8());
+        QProcess prober;
+        prober.start(kBinDir + "qverify/qverify", {dir.filePath("job.txt")});
+        QVERIFY(prober.waitForFinished(30000));
+        QCOMPARE(prober.exitCode(), 1);
+        QVERIFY2(prober.readAllStandardError().startsWith("qverify: "), "one line says why");
+        QCOMPARE(readBytes(victim), QByteArray("SELECT 1"));
+        QCOMPARE(readBytes(dir.filePath("statement.txt")), QByteArray("SELECT 2"));
+    }
 };
 
 namespace {
@@ -326,8 +472,6 @@ public:
     // Empty when the server runs, else why it could not be started.
     QString Start()
     {
-        if (!QSqlDatabase::isDriverAvailable("QPSQL"))
-            return "the Qt SQL driver QPSQL is not installed (libqt6sql6-psql)";
         m_bin = findBinFolder();
         if (m_bin.isEmpty())
             return "initdb not found (package postgresql)";
@@ -362,6 +506,14 @@ public:
         return QString();
     }
     QString SocketFolder() const { return m_dir.path(); }
+    // Every row of the sample tables and the names of all tables.
+    QString Contents() const
+    {
+        return Value("SELECT (SELECT string_agg(id || ':' || name || ':' || coalesce(note, '-'), ',' ORDER BY id) "
+                     "FROM customers) || ' | ' || (SELECT string_agg(id || ':' || customer_id || ':' || placed_on "
+                     "|| ':' || total, ',' ORDER BY id) FROM orders) || ' | ' || (SELECT string_agg(tablename, ',' "
+                     "ORDER BY tablename) FROM pg_tables WHERE schemaname = 'public')");
+    }
     // One value of a query run with psql.
     QString Value(const QString &sql) const
     {
@@ -440,12 +592,12 @@ private slots:
                                                     << "postgres"
                                                     << QStringList{"postproc 1: column \"notes\" of relation "
                                                                    "\"customers\" does not exist"};
-        // Prepared in a read-only session whose transaction is rolled back: the second
-        // command is refused.
+        // Parsed only, never run: the second command is refused before anything runs.
         QTest::newRow("second command") << "DESC"
                                         << "DESC; DELETE FROM orders"
                                         << "postgres"
-                                        << QStringList{"preproc 2: cannot execute DELETE in a read-only transaction"};
+                                        << QStringList{
+                                               "preproc 2: cannot insert multiple commands into a prepared statement"};
         QTest::newRow("no such database") << ""
                                           << ""
                                           << "nodb" << QStringList{"<connect>"};
@@ -473,6 +625,68 @@ private slots:
             QCOMPARE(got, lines);
         }
         QCOMPARE(m_server->Value("SELECT count(*) FROM orders"), QString("3"));
+    }
+
+    // The same statements as on SQLite; nothing of them runs.
+    void verdicts_data() { addVerdictRows(); }
+    void verdicts()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, postgres);
+        const QString before = m_server->Contents();
+        ProberFixture f(kBinDir);
+        useServer();
+        const QStringList lines = verdictLines(f, sql);
+        QCOMPARE(m_server->Contents(), before);
+        QCOMPARE(lines, expectedLines(postgres));
+    }
+
+    // Whatever a statement holds, it is judged and never run: a run of the first would commit
+    // its writes, or switch the session's read-only mode off for the next command.
+    void neverRuns_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("verdict");
+        const QString several = "cannot insert multiple commands into a prepared statement";
+        QTest::newRow("commit, then write")
+            << "SELECT 1; COMMIT; BEGIN READ WRITE; UPDATE customers SET name = 'x'; COMMIT" << several;
+        QTest::newRow("drop") << "SELECT 1; DROP TABLE t" << several;
+        QTest::newRow("commit, then drop") << "SELECT 1; COMMIT; BEGIN READ WRITE; DROP TABLE t; COMMIT" << several;
+        QTest::newRow("do block") << "DO $$ BEGIN UPDATE customers SET name = name || '+'; END $$"
+                                  << "qverify checked only the syntax of this DO statement: PostgreSQL checks the rest "
+                                     "only when the statement runs, and qverify runs none";
+        QTest::newRow("commit, then a do block")
+            << "SELECT 1; COMMIT; BEGIN READ WRITE; DO $$ BEGIN UPDATE customers SET name = name || '+'; END $$; COMMIT"
+            << several;
+        QTest::newRow("read-only switched off")
+            << "SELECT set_config('default_transaction_read_only','off',false); UPDATE customers SET name = name || '+'"
+            << several;
+        QTest::newRow("read-only switched off, then commit")
+            << "SELECT 1; SELECT set_config('default_transaction_read_only','off',false); COMMIT; UPDATE customers "
+               "SET name = name || '+'"
+            << several;
+    }
+    void neverRuns()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, verdict);
+        m_server->Value("CREATE TABLE IF NOT EXISTS t (x integer)");
+        const QString before = m_server->Contents();
+        QVERIFY(before.endsWith("| customers,orders,t"));
+        ProberFixture f(kBinDir);
+        useServer();
+        const QStringList lines = verdictLines(f, sql);
+        QCOMPARE(m_server->Contents(), before);
+        QCOMPARE(lines, expectedLines(verdict));
+    }
+
+private:
+    void useServer() const
+    {
+        TSQLCheckState &state = SQLCheckState();
+        state.SQLHost = m_server->SocketFolder();
+        state.SQLUser = "pellorin";
+        state.SQLDatabase = "postgres";
     }
 };
 

@@ -1,0 +1,25 @@
+#pragma once
+// The job file the editor hands over, and the statement files it names.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+struct Job {
+    QString host;
+    QString user;
+    QString password;
+    QString database;
+    QStringList statementFiles;
+};
+
+// The lines "Hostname=", "Username=", "Password=", "Database=", each at most once, then one
+// "wqf<n>=<path>" per statement file with n never falling (CR LF or LF; names without case).
+// Any other line, a connection value after a statement file, or a number that falls fails
+// the job: it is the trace of a value that held a line break.
+Job ReadJob(const QString &path);
+// Fails when the file cannot be read.
+QByteArray ReadFile(const QString &path, const char *what);
+// A statement file, which must be a plain file and no link.
+QByteArray ReadStatement(const QString &path);
+// Overwrites a statement file with the verdict; never follows a link and never creates a file.
+void WriteVerdict(const QString &path, const QString &verdict);

@@ -1,0 +1,101 @@
+#include "postgresjudge.h"
+
+#include "failure.h"
+
+#include <QStringList>
+
+#include <libpq-fe.h>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace {
+// Statements whose names and types PostgreSQL resolves when it parses them; of any other
+// (CREATE, DROP, DO, ...) it reads only the syntax, and the rest waits for a run.
+const QStringList kAnalysed = {"SELECT", "INSERT", "UPDATE", "DELETE",  "MERGE",   "VALUES",
+                               "TABLE",  "WITH",   "(",      "EXPLAIN", "DECLARE", "CALL"};
+
+struct ClearResult {
+    void operator()(PGresult *result) const { PQclear(result); }
+};
+
+QString firstLine(const char *text)
+{
+    for (const QString &line : QString::fromUtf8(text).split(u'\n'))
+        if (!line.trimmed().isEmpty())
+            return line.trimmed();
+    return QString();
+}
+} // namespace
+
+void PostgresJudge::CloseConnection::operator()(pg_conn *connection) const { PQfinish(connection); }
+
+PostgresJudge::PostgresJudge(const Job &job)
+{
+    QString host = job.host;
+    QString port;
+    // "host:port"; a socket folder may hold colons of its own, so only digits count.
+    const qsizetype colon = host.lastIndexOf(u':');
+    bool isPort = false;
+    if (colon > 0) {
+        host.mid(colon + 1).toUShort(&isPort);
+        if (isPort) {
+            port = host.mid(colon + 1);
+            host.truncate(colon);
+        }
+    }
+    const QByteArray values[] = {host.toUtf8(), port.toUtf8(), job.user.toUtf8(), job.password.toUtf8(),
+                                 job.database.toUtf8()};
+    // Read-only as a second guard; the statements themselves are never run.
+    const std::array<std::pair<const char *, const char *>, 9> settings = {{
+        {"host", values[0].constData()},
+        {"port", values[1].constData()},
+        {"user", values[2].constData()},
+        {"password", values[3].constData()},
+        {"dbname", values[4].constData()},
+        {"connect_timeout", "15"},
+        {"options", "-c default_transaction_read_only=on"},
+        {"client_encoding", "UTF8"},
+        {"application_name", "qverify"},
+    }};
+    std::vector<const char *> keywords;
+    std::vector<const char *> texts;
+    for (const auto &[keyword, text] : settings) {
+        keywords.push_back(keyword);
+        texts.push_back(text);
+    }
+    keywords.push_back(nullptr);
+    texts.push_back(nullptr);
+    // The database name is a name, never a connection string of its own.
+    m_connection.reset(PQconnectdbParams(keywords.data(), texts.data(), 0));
+    if (!m_connection)
+        fail(QStringLiteral("cannot connect to PostgreSQL on %1: out of memory").arg(job.host));
+    if (PQstatus(m_connection.get()) != CONNECTION_OK)
+        fail(QStringLiteral("cannot connect to PostgreSQL on %1: %2")
+                 .arg(job.host, firstLine(PQerrorMessage(m_connection.get()))));
+}
+
+PostgresJudge::~PostgresJudge() = default;
+
+QString PostgresJudge::Verdict(const QString &statement, const SqlShape &shape)
+{
+    // The unnamed statement: the next prepare replaces it, and the session ends soon after.
+    const std::unique_ptr<PGresult, ClearResult> result(
+        PQprepare(m_connection.get(), "", statement.toUtf8().constData(), 0, nullptr));
+    if (PQstatus(m_connection.get()) != CONNECTION_OK)
+        fail(
+            QStringLiteral("lost the connection to PostgreSQL: %1").arg(firstLine(PQerrorMessage(m_connection.get()))));
+    if (!result)
+        fail(QStringLiteral("PostgreSQL gave no answer: %1").arg(firstLine(PQerrorMessage(m_connection.get()))));
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
+        const char *primary = PQresultErrorField(result.get(), PG_DIAG_MESSAGE_PRIMARY);
+        const QString message = firstLine(primary ? primary : PQresultErrorMessage(result.get()));
+        return message.isEmpty() ? QStringLiteral("the database refused the statement") : message;
+    }
+    if (!kAnalysed.contains(shape.firstWord))
+        return QStringLiteral("qverify checked only the syntax of this %1 statement: PostgreSQL checks the rest "
+                              "only when the statement runs, and qverify runs none")
+            .arg(shape.firstWord);
+    return QString();
+}

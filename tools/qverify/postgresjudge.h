@@ -1,0 +1,24 @@
+#pragma once
+// A PostgreSQL server, reached in a read-only session. Each statement goes through the
+// protocol's Parse step alone (libpq's prepare), which refuses a text of several commands
+// and runs none, so nothing of a statement is ever executed.
+#include "job.h"
+#include "judge.h"
+
+#include <memory>
+
+struct pg_conn;
+
+class PostgresJudge : public Judge {
+public:
+    explicit PostgresJudge(const Job &job);
+    ~PostgresJudge() override;
+    SqlDialect Dialect() const override { return SqlDialect::PostgreSQL; }
+    QString Verdict(const QString &statement, const SqlShape &shape) override;
+
+private:
+    struct CloseConnection {
+        void operator()(pg_conn *connection) const;
+    };
+    std::unique_ptr<pg_conn, CloseConnection> m_connection;
+};
