@@ -26,6 +26,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVariant>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace {
@@ -266,13 +267,76 @@ private:
     TTagsEditor *m_panel;
 };
 
+namespace {
+// Marks a widget whose wheel turns go to ControlMouseWheel; the turns over its parts go on to it.
+constexpr const char *kWheelRouteProperty = "wheelToPanel";
+
+// The widget and its parts that are no windows of their own (a drop-down's list is one).
+void forEachPart(QWidget *widget, const std::function<void(QWidget *)> &visit)
+{
+    visit(widget);
+    for (QObject *child : widget->children())
+        if (auto *part = qobject_cast<QWidget *>(child); part && !part->isWindow())
+            forEachPart(part, visit);
+}
+} // namespace
+
+// Takes every wheel turn over the panel before a control sees it: a control never scrolls,
+// steps its item or takes the focus on the wheel, whatever kind it is.
+class TTagsEditor::WheelRoute : public QObject {
+public:
+    explicit WheelRoute(TTagsEditor *panel) : m_panel(panel) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        auto *turn = static_cast<QWheelEvent *>(event);
+        bool handled = false;
+        // A part hands the turn on to its parent, up to the widget that was routed.
+        if (watched->property(kWheelRouteProperty).toBool())
+            m_panel->handle([&] {
+                m_panel->ControlMouseWheel(watched, turn->modifiers() & ~Qt::KeypadModifier, turn->angleDelta().y(),
+                                           turn->position().toPoint(), handled);
+            });
+        // An unhandled turn goes on to the parents.
+        turn->setAccepted(handled);
+        return true;
+    }
+
+private:
+    TTagsEditor *m_panel;
+};
+
+void TTagsEditor::routeWheel(QWidget *Widget)
+{
+    if (!Widget)
+        return;
+    Widget->setProperty(kWheelRouteProperty, true);
+    forEachPart(Widget, [this](QWidget *part) {
+        if (part->focusPolicy() == Qt::WheelFocus)
+            part->setFocusPolicy(Qt::StrongFocus);
+        part->installEventFilter(m_wheelRoute.get());
+    });
+}
+
+void TTagsEditor::unrouteWheel(QWidget *Widget)
+{
+    if (!Widget)
+        return;
+    Widget->setProperty(kWheelRouteProperty, QVariant());
+    forEachPart(Widget, [this](QWidget *part) { part->removeEventFilter(m_wheelRoute.get()); });
+}
+
 void TTagsEditor::handle(const std::function<void()> &work)
 {
     const QScopedValueRollback<int> inside(m_handling, m_handling + 1);
     work();
 }
 
-TTagsEditor::TTagsEditor() : m_events(std::make_unique<Events>(this)) {}
+TTagsEditor::TTagsEditor() : m_events(std::make_unique<Events>(this)), m_wheelRoute(std::make_unique<WheelRoute>(this))
+{}
 
 TTagsEditor::~TTagsEditor() { TTagsEditor::Clear(); }
 
@@ -299,11 +363,7 @@ void TTagsEditor::Clear()
         if (QWidget *control = binding->ReleaseControl()) {
             QObject::disconnect(control, nullptr, m_events.get(), nullptr);
             control->removeEventFilter(m_events.get());
-            if (auto *editor = qobject_cast<TWheelSynEdit *>(control))
-                editor->OnMouseWheel = nullptr;
-            else if (auto *combo = qobject_cast<TWheelComboBox *>(control))
-                combo->OnMouseWheel = nullptr;
-            else if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control))
+            if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control))
                 standIn->OnMaterialize = nullptr;
             DiscardControl(control, later);
         }
@@ -314,6 +374,7 @@ void TTagsEditor::Clear()
 
 TControlBind *TTagsEditor::Append(std::unique_ptr<TControlBind> Binding)
 {
+    routeWheel(Binding->Control);
     m_owned.push_back(std::move(Binding));
     return m_owned.back().get();
 }
@@ -415,16 +476,8 @@ TWheelSynEdit *TTagsEditor::AddCodeEditor(QWidget *Parent, int Left, int Top)
     auto *editor = new TWheelSynEdit(Parent);
     editor->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, editor->height());
     SetAnchors(editor, akLeft | akTop | akRight);
-    editor->OnMouseWheel = wheelToPanel();
     editor->show();
     return editor;
-}
-
-TMouseWheelHandler TTagsEditor::wheelToPanel()
-{
-    return [this](QObject *sender, Qt::KeyboardModifiers shift, int delta, QPoint pos, bool &handled) {
-        handle([&] { ControlMouseWheel(sender, shift, delta, pos, handled); });
-    };
 }
 
 void TTagsEditor::SetGeneratedScript(const QString &Text)
@@ -682,7 +735,6 @@ void TTagsEditor::fillControl(TControlBind &binding)
         QObject::connect(editor, &QsciScintilla::textChanged, m_events.get(),
                          [this, editor] { handle([&] { CodeEditorChange(editor); }); });
         editor->installEventFilter(m_events.get());
-        editor->OnMouseWheel = wheelToPanel();
     } else if (auto *edit = qobject_cast<QLineEdit *>(control)) {
         edit->setText(text);
         QObject::connect(edit, &QLineEdit::textChanged, m_events.get(),
@@ -699,8 +751,6 @@ void TTagsEditor::fillControl(TControlBind &binding)
         }
         QObject::connect(combo, &QComboBox::currentTextChanged, m_events.get(),
                          [this, combo] { handle([&] { ComboChange(combo); }); });
-        if (auto *wheel = qobject_cast<TWheelComboBox *>(combo))
-            wheel->OnMouseWheel = wheelToPanel();
     }
 }
 
@@ -718,6 +768,7 @@ QsciScintilla *TTagsEditor::MaterializeCodeEditor(TControlBind &Binding)
     SetControlTag(editor, ControlTag(standIn));
     editor->setProperty("placed", standIn->property("placed"));
     Binding.Control = editor;
+    routeWheel(editor);
     fillControl(Binding);
     SetAnchors(editor, GetAnchors(standIn));
     // The editor's place among the children and in the focus chain is the stand-in's.
@@ -967,7 +1018,11 @@ TScrolledTagsEditor::TScrolledTagsEditor()
       m_viewWatcher(std::make_unique<ViewWatcher>([this] { MakeRowsNearView(); }))
 {}
 
-void TScrolledTagsEditor::RowsPlaced() { UpdateScrollRange(); }
+void TScrolledTagsEditor::RowsPlaced()
+{
+    UpdateScrollRange();
+    watchView();
+}
 
 void TScrolledTagsEditor::RowsMoved() { MakeRowsNearView(); }
 
@@ -984,10 +1039,16 @@ void TScrolledTagsEditor::watchView()
     if (m_watchedBox) {
         QObject::disconnect(m_watchedBox->verticalScrollBar(), nullptr, m_viewWatcher.get(), nullptr);
         m_watchedBox->viewport()->removeEventFilter(m_viewWatcher.get());
+        unrouteWheel(m_watchedBox);
     }
     m_watchedBox = ScrollBox;
     if (!ScrollBox)
         return;
+    // The box's own bars and the space between the rows scroll as the rows do.
+    routeWheel(ScrollBox);
+    // The rows, wherever their container is, stay routed to the panel.
+    for (const auto &binding : Owned())
+        routeWheel(binding->Control);
     auto *watcher = static_cast<ViewWatcher *>(m_viewWatcher.get());
     QObject::connect(ScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, watcher,
                      [watcher] { watcher->tell(); });

@@ -126,7 +126,8 @@ public:
     TTagsEditor(const TTagsEditor &) = delete;
     TTagsEditor &operator=(const TTagsEditor &) = delete;
 
-    // Events of the panel's code editors; nothing in the base.
+    // Keys in the panel's code editors, and wheel turns over any of its controls; nothing in
+    // the base, where a turn goes on to the container's parents.
     virtual void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
     virtual void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
     virtual void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos,
@@ -202,9 +203,17 @@ protected:
     // container is the widget it scrolls.
     int PanelVisibleHeight() const;
 
+    // Every wheel turn over the widget or its parts goes to ControlMouseWheel, with the widget
+    // as the sender, before any of them sees it; none of them takes the focus on a turn. Every
+    // control the panel appends is routed so. A turn left unhandled goes on to the parents.
+    void routeWheel(QWidget *Widget);
+    void unrouteWheel(QWidget *Widget);
+
 private:
     class Events;
     friend class Events;
+    class WheelRoute;
+    friend class WheelRoute;
 
     void buildMacroPanel();
     // The component's panel built anew after a click of its Add or Delete button, which the
@@ -215,8 +224,6 @@ private:
     int codeLineHeight(THighlighterKind kind);
     // Every control below Editor's top on its parent moves by delta.
     static void moveRowsBelow(const QWidget *editor, int delta);
-    // A control's wheel turns, handed to ControlMouseWheel.
-    TMouseWheelHandler wheelToPanel();
     void keyEvent(QObject *sender, QEvent *event);
     // Runs one of the handlers the controls call; a clear inside it deletes them later.
     void handle(const std::function<void()> &work);
@@ -229,6 +236,7 @@ private:
     int m_handling = 0;
     // Receives the controls' signals and key events, so none reaches a panel that is gone.
     std::unique_ptr<Events> m_events;
+    std::unique_ptr<WheelRoute> m_wheelRoute;
     // Line heights by highlighter, measured on the container they were measured for.
     std::map<THighlighterKind, int> m_lineHeights;
     QPointer<QWidget> m_measuredOn;
@@ -237,9 +245,9 @@ private:
 // SetGeneratedScript when there is a panel.
 void UpdateGeneratedScript(TTagsEditor *Editor, const QString &Text);
 
-// The panel in a scroll area: the range follows the rows, the wheel over the panel's
-// editors scrolls it, the caret and the focused control stay in view, "Add" and "Delete" keep
-// the view steady, and each component's scroll position is remembered.
+// The panel in a scroll area: the range follows the rows, the wheel anywhere over the box
+// scrolls it, the caret and the focused control stay in view, "Add" and "Delete" keep the view
+// steady, and each component's scroll position is remembered.
 class TScrolledTagsEditor : public TTagsEditor {
 public:
     TScrolledTagsEditor();

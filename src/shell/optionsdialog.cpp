@@ -310,7 +310,7 @@ void TGlobalOptForm::Edit1Exit() { m_marginEdit->setText(QString::number(StrToIn
 
 void TGlobalOptForm::done(int Result)
 {
-    // A move without a resize is not kept: the bounds of the last resize come back.
+    // A move without a resize is not kept: the bounds of the last resize or showing come back.
     RestoreFormBounds(this);
     QDialog::done(Result);
 }
@@ -328,6 +328,14 @@ void TGlobalOptForm::resizeEvent(QResizeEvent *Event)
 {
     QDialog::resizeEvent(Event);
     placeButtons();
+    SaveFormBounds(this);
+}
+
+void TGlobalOptForm::showEvent(QShowEvent *Event)
+{
+    // The first showing's resize comes before the dialog is placed; where it was placed is what
+    // closing brings back.
+    QDialog::showEvent(Event);
     SaveFormBounds(this);
 }
 

@@ -48,6 +48,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:

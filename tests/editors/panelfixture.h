@@ -22,16 +22,20 @@
 
 namespace pellorin_test {
 
-// A turn over the widget's middle as the window system delivers it, so that an unhandled one
-// goes on to the parents.
-inline bool turnWheel(QWidget *target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+// A turn over a point of the widget as the window system delivers it, so that an unhandled
+// one goes on to the parents.
+inline bool turnWheelAt(QWidget *target, QPointF pos, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    const QPointF pos(target->width() / 2.0, target->height() / 2.0);
     QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
                       Qt::NoScrollPhase, false);
     QSpontaneKeyEvent::setSpontaneous(&event);
     qApp->notify(target, &event);
     return event.isAccepted();
+}
+// The same over the widget's middle.
+inline bool turnWheel(QWidget *target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    return turnWheelAt(target, QPointF(target->width() / 2.0, target->height() / 2.0), delta, modifiers);
 }
 
 // The scroll area of a diagram tab and its container, on a shown window.

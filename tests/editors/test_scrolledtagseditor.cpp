@@ -1,4 +1,5 @@
 #include "common/testmain.h"
+#include "model/commentrects.h"
 #include "panelfixture.h"
 
 #include <QTest>
@@ -114,6 +115,47 @@ private slots:
         QVERIFY(s.panel.ScrollRange() < s.window.Scroll->viewport()->height());
         QVERIFY(turnWheel(nthControl<TWheelSynEdit>(s.panel)->viewport(), -120));
         QCOMPARE(s.bar()->value(), 0);
+    }
+
+    // A code editor made once its row came near the view, and a note's text, take a turn as
+    // every control of the panel does: the panel scrolls as far as it is taller than the view,
+    // the editor stays as it is and the focus stays outside.
+    void wheelKeepsTheFocus_data()
+    {
+        QTest::addColumn<bool>("note");
+        QTest::newRow("editor made from its stand-in") << false;
+        QTest::newRow("note text") << true;
+    }
+    void wheelKeepsTheFocus()
+    {
+        QFETCH(bool, note);
+        Scrolled s;
+        auto *outside = new QLineEdit(&s.window.Window);
+        s.window.Window.resize(320, 340);
+        outside->setGeometry(0, 310, 320, 24);
+        outside->show();
+        outside->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), outside);
+        TCommentRect comment;
+        comment.Text = QString("line\n").repeated(40);
+        QsciScintilla *editor = nullptr;
+        if (note) {
+            s.panel.BuildNotesPanel(&comment, s.window.Container);
+            editor = nthControl<QsciScintilla>(s.panel);
+        } else {
+            s.show(0);
+            const TControlBind &last = *s.panel.Owned()[s.panel.Owned().size() - 3];
+            QVERIFY(qobject_cast<TCodeEditorStandIn *>(last.Control.data()));
+            s.panel.SetScrollPosition(s.bar()->maximum() - 30);
+            editor = qobject_cast<TWheelSynEdit *>(last.Control.data());
+        }
+        QVERIFY(editor);
+        const int start = s.bar()->value();
+        const int top = editor->firstVisibleLine();
+        turnWheel(editor->viewport(), -120);
+        QCOMPARE(s.bar()->value(), std::min(start + 15, s.bar()->maximum()));
+        QCOMPARE(editor->firstVisibleLine(), top);
+        QCOMPARE(QApplication::focusWidget(), outside);
     }
 
     void positionRemembered()

@@ -16,7 +16,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 #include <QListWidget>
+#include <QPair>
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
@@ -36,13 +38,17 @@ inline void shipCatalogue(const QString &programFolder)
 
 class PanelsWindow {
 public:
-    // The diagram tabs by index: 0 "Pre process", 1 "Post process".
-    explicit PanelsWindow(QSize size = QSize(1000, 700))
+    // The diagram tabs by index: 0 "Pre process", 1 "Post process". Another page than the
+    // fixture, and kinds beside the shipped ones (file name and text), when given.
+    explicit PanelsWindow(QSize size = QSize(1000, 700), const QByteArray &page = fixtureBytes(),
+                          const QList<QPair<QString, QByteArray>> &kinds = {})
     {
         m_dirs.writeSettings("[Global]\nBackup=0\n");
         shipCatalogue(m_dirs.options().ProgramFolder);
+        for (const auto &[file, text] : kinds)
+            writeBytes(m_dirs.options().ProgramFolder + "components/" + file, text);
         m_path = m_dirs.filePath("panels.wqf");
-        QFile::copy(dataPath("shell/panels.wqf"), m_path);
+        writeBytes(m_path, page);
         QFile(m_path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         TStartOptions options = m_dirs.options();
         options.CommandLine = QStringList{m_path};

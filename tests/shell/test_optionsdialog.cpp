@@ -655,6 +655,32 @@ private slots:
         TProgram program(m_dir->options());
         QCOMPARE(GlobalOptForm()->geometry(), QRect(40, 50, 500, 400));
     }
+
+    // The first start places the dialog itself; it keeps that place when it closes, and the
+    // next start opens it there again.
+    void firstPlaceKept()
+    {
+        QRect shown;
+        {
+            TProgram program(m_dir->options());
+            withPreferences([&](TGlobalOptForm *form) {
+                QVERIFY(QTest::qWaitForWindowExposed(form));
+                shown = form->geometry();
+                pressCancel(form);
+            });
+            QVERIFY2(shown.topLeft() != QPoint(0, 0), "the dialog shows at the screen's corner");
+            QCOMPARE(GlobalOptForm()->geometry(), shown);
+        }
+        const IniFile ini(m_dir->iniPath());
+        QCOMPARE(ini.readString("GlobalOptForm", "Left"), QString::number(shown.x()));
+        QCOMPARE(ini.readString("GlobalOptForm", "Top"), QString::number(shown.y()));
+        TProgram program(m_dir->options());
+        withPreferences([&](TGlobalOptForm *form) {
+            QVERIFY(QTest::qWaitForWindowExposed(form));
+            QCOMPARE(form->geometry(), shown);
+            pressCancel(form);
+        });
+    }
 };
 
 PELLORIN_TEST_CLASS(TestOptionsDialog)

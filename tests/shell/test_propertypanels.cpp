@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -76,6 +78,27 @@ QByteArray replaced(QByteArray bytes, const QByteArray &from, const QByteArray &
     if (bytes.count(from) != 1)
         qFatal("the fixture holds %s not once", from.constData());
     return bytes.replace(from, to);
+}
+
+// A kind with a drop-down of fixed values and entries of a name, a type and a value.
+const QByteArray kRequestKind = "[MAIN]\r\nName=REQUEST\r\nUserName=Request\r\n\r\n"
+                                "[Method]\r\ntag=m\r\nvalues=GET,POST\r\n\r\n"
+                                "[Parameters]\r\nvariable=1\r\nhosttag=param\r\nnametag=n\r\ntypetag=t\r\ntag=v\r\n"
+                                "types=STRING,INTEGER\r\n";
+
+// The fixture with a component "8" of that kind beside the note: its method stored in lower
+// case, as a page may hold it, and six entries, so its panel is taller than the view.
+QByteArray withRequest()
+{
+    QByteArray component = "    <c>\r\n      <n>8</n>\r\n      <t>REQUEST</t>\r\n      <c>Ask the server</c>\r\n"
+                           "      <j/>\r\n      <j/>\r\n      <x>448</x>\r\n      <y>104</y>\r\n      <values>\r\n"
+                           "        <m>get</m>\r\n";
+    for (int i = 1; i <= 6; ++i)
+        component += "        <param>\r\n          <n><![CDATA[p" + QByteArray::number(i) +
+                     "]]></n>\r\n          <t>STRING</t>\r\n          <v><![CDATA[value " + QByteArray::number(i) +
+                     "]]></v>\r\n        </param>\r\n";
+    component += "      </values>\r\n    </c>\r\n";
+    return replaced(PanelsWindow::fixtureBytes(), "  </preproc>\r\n", component + "  </preproc>\r\n");
 }
 } // namespace
 
@@ -433,6 +456,74 @@ private slots:
         window.form->OpenFile(window.path());
         window.click("0");
         QCOMPARE(bar->value(), 0);
+    }
+
+    // The wheel over any part of a component's panel scrolls the panel by 15 pixels a notch
+    // and does nothing else: no value changes, a drop-down of fixed values included, and the
+    // keyboard focus stays on the diagram, so the key typed next goes there.
+    void wheelOnlyScrolls_data()
+    {
+        QTest::addColumn<QString>("over");
+        for (const char *over :
+             {"header", "comment", "label", "fixed values", "name", "type", "code", "Delete", "Add", "space", "bar"})
+            QTest::newRow(over) << QString(over);
+    }
+    void wheelOnlyScrolls()
+    {
+        QFETCH(QString, over);
+        PanelsWindow window(QSize(1000, 500), withRequest(), {{"REQUEST.ini", kRequestKind}});
+        const QByteArray saved = readBytes(window.path());
+        window.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.form));
+        window.click("8");
+        QCOMPARE(window.rowTexts().first(), "label:8: REQUEST (Parameters: 6)");
+        QTRY_COMPARE(QApplication::focusWidget(), window.diagram());
+
+        auto *choice = window.control<QComboBox>();
+        QVERIFY(choice && !choice->isEditable());
+        QCOMPARE(choice->currentText(), "GET");
+        QPushButton *add = window.button("Add");
+        const QMap<QString, QWidget *> controls{
+            {"header", window.control<QLabel>()},
+            {"comment", window.control<QLineEdit>()},
+            {"label", window.control<QLabel>(1)},
+            {"fixed values", choice},
+            {"name", window.control<QLineEdit>(1)},
+            {"type", window.control<TWheelComboBox>()},
+            {"code", window.control<TWheelSynEdit>()},
+            {"Delete", window.button("Delete")},
+            {"Add", add},
+            {"space", window.rows()},
+            {"bar", window.scroll()->verticalScrollBar()},
+        };
+        QWidget *control = controls.value(over);
+        QVERIFY(control);
+        auto *code = qobject_cast<TWheelSynEdit *>(control);
+        QWidget *target = code ? code->viewport() : control;
+        // Over the control's middle; over the space beside the "Add" button.
+        QPoint at = target->rect().center();
+        if (target == window.rows())
+            at = add->geometry().center() + QPoint(add->width() + 40, 0);
+        else if (target != window.scroll()->verticalScrollBar())
+            window.scroll()->ensureWidgetVisible(control);
+        // A notch away from the user when the panel is scrolled down, toward the user at its top.
+        QScrollBar *bar = window.scroll()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 120);
+        const int start = bar->value();
+        const int delta = start >= 60 ? 120 : -120;
+        const QString text = describeRows(window.panel()).join('\n');
+        const int firstLine = code ? code->firstVisibleLine() : 0;
+
+        turnWheelAt(target, at, delta);
+        QCOMPARE(bar->value(), start - delta / 8);
+        QCOMPARE(QApplication::focusWidget(), window.diagram());
+        QCOMPARE(describeRows(window.panel()).join('\n'), text);
+        if (code)
+            QCOMPARE(code->firstVisibleLine(), firstLine);
+        QVERIFY(!window.modified());
+        QTest::keyClicks(QApplication::focusWidget(), "Z");
+        QVERIFY(!window.modified());
+        QCOMPARE(window.savedBytes(), saved);
     }
 
     void panelEditsMarkAndRepaint_data()
