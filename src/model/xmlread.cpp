@@ -4,6 +4,7 @@
 
 #include <QFileDevice>
 #include <QStringDecoder>
+#include <QStringList>
 #include <QXmlStreamReader>
 #include <optional>
 
@@ -288,6 +289,22 @@ QByteArray readAllOrThrow(QIODevice &stream)
     return bytes;
 }
 } // namespace
+
+bool IsXmlElementName(const QString &name)
+{
+    // The reader is asked itself: its rule is older than the one XML has now, bounds the length
+    // and differs between the root and the elements inside it.
+    const QByteArray bytes = name.toUtf8();
+    if (name.isEmpty() || QString::fromUtf8(bytes) != name) // a lone surrogate has no UTF-8 form
+        return false;
+    QXmlStreamReader r("<r><" + bytes + "/><" + bytes + ">x</" + bytes + "></r>");
+    r.setNamespaceProcessing(false);
+    QStringList tags;
+    while (!r.atEnd())
+        if (r.readNext() == QXmlStreamReader::StartElement || r.isEndElement())
+            tags << r.qualifiedName().toString();
+    return !r.hasError() && tags == QStringList{QStringLiteral("r"), name, name, name, name, QStringLiteral("r")};
+}
 
 std::unique_ptr<XmlDocument> ReadXMLBytes(const QByteArray &data, bool preserveWhitespace)
 {

@@ -2,7 +2,9 @@
 
 #include "base/exception.h"
 #include "base/textutils.h"
+#include "xmlread.h"
 
+#include <QSet>
 #include <algorithm>
 #include <vector>
 
@@ -283,9 +285,20 @@ private:
         maybeFlush();
     }
 
+    // A name the reader refuses would make the whole output unreadable.
+    void checkElementName(const QString &name)
+    {
+        if (m_readableNames.contains(name))
+            return;
+        if (!IsXmlElementName(name))
+            throw EConvertError(QStringLiteral("The element name \"%1\" cannot be read back").arg(name));
+        m_readableNames.insert(name);
+    }
+
     // Returns whether the element has children to write.
     bool startElement(const XmlElement &e)
     {
+        checkElementName(e.name());
         if (!m_insideText)
             indent(m_level);
         ++m_level;
@@ -362,6 +375,7 @@ private:
     int m_level = 0;
     bool m_insideText = false;
     bool m_afterText = false; // the node being opened follows a text node
+    QSet<QString> m_readableNames;
 };
 } // namespace
 

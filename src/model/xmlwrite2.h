@@ -16,6 +16,7 @@ Q_DECLARE_FLAGS(WriterFlags, WriterFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(WriterFlags)
 
 // Raises EConvertError ("Illegal character", "High surrogate without low one",
-// "Low surrogate without high one"); the output made before the error reaches the stream.
+// "Low surrogate without high one", or for an element name the reader would not take back);
+// the output made before the error reaches the stream.
 void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags);
 QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags);

@@ -146,6 +146,40 @@ private slots:
         }
     }
 
+    // The names the reader takes back as elements inside another: its own rule, older than
+    // the one XML has now, with at most one colon between two names and at most 4096 characters.
+    void elementNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("readable");
+        auto cp = [](char32_t c) { return QStringView(QChar::fromUcs4(c)).toString(); };
+        QTest::newRow("letters, digits, marks") << QString("wert_1.a-b") << true;
+        QTest::newRow("one colon") << QString("ns:v") << true;
+        QTest::newRow("accented") << QString::fromUtf8("\xc3\xa9t\xc3\xa9") << true;
+        QTest::newRow("middle dot after the first") << "a" + cp(0xB7) << true;
+        QTest::newRow("4096 characters") << QString(4096, u'a') << true;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("colon first") << QString(":query") << false;
+        QTest::newRow("colon last") << QString("a:") << false;
+        QTest::newRow("two colons together") << QString("a::b") << false;
+        QTest::newRow("two colons") << QString("a:b:c") << false;
+        QTest::newRow("digit after the colon") << QString("a:1") << false;
+        QTest::newRow("byte-order mark") << "a" + cp(0xFEFF) << false;
+        QTest::newRow("superscript zero") << cp(0x2070) << false;
+        QTest::newRow("ideographic comma") << "a" + cp(0x3001) << false;
+        QTest::newRow("arabic ligature") << cp(0xFDF0) << false;
+        QTest::newRow("beyond the basic plane") << "a" + cp(0x10000) << false;
+        QTest::newRow("lone surrogate") << "a" + QString(QChar(0xD800)) << false;
+        QTest::newRow("blank") << QString("a b") << false;
+        QTest::newRow("markup") << QString("a/><b") << false;
+        QTest::newRow("4097 characters") << QString(4097, u'a') << false;
+    }
+    void elementNames()
+    {
+        QFETCH(QString, name);
+        QTEST(IsXmlElementName(name), "readable");
+    }
+
     // What a document type may ask of the reader: the bounds sit just past each row that passes.
     void documentTypeLimits_data()
     {
