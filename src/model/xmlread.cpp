@@ -4,7 +4,6 @@
 
 #include <QFileDevice>
 #include <QStringDecoder>
-#include <QStringList>
 #include <QXmlStreamReader>
 #include <optional>
 
@@ -297,13 +296,23 @@ bool IsXmlElementName(const QString &name)
     const QByteArray bytes = name.toUtf8();
     if (name.isEmpty() || QString::fromUtf8(bytes) != name) // a lone surrogate has no UTF-8 form
         return false;
-    QXmlStreamReader r("<r><" + bytes + "/><" + bytes + ">x</" + bytes + "></r>");
+    // One reader for every question: making one costs more than the answer. It is never told
+    // where the input ends, so the question ends at the root's end tag.
+    thread_local QXmlStreamReader r;
+    r.clear();
     r.setNamespaceProcessing(false);
-    QStringList tags;
-    while (!r.atEnd())
-        if (r.readNext() == QXmlStreamReader::StartElement || r.isEndElement())
-            tags << r.qualifiedName().toString();
-    return !r.hasError() && tags == QStringList{QStringLiteral("r"), name, name, name, name, QStringLiteral("r")};
+    r.addData("<r><" + bytes + "/><" + bytes + ">x</" + bytes + "></r>");
+    for (const QStringView tag : {QStringView(u"r"), QStringView(name), QStringView(name), QStringView(name),
+                                  QStringView(name), QStringView(u"r")}) {
+        QXmlStreamReader::TokenType token;
+        do
+            token = r.readNext();
+        while (token != QXmlStreamReader::StartElement && token != QXmlStreamReader::EndElement &&
+               token != QXmlStreamReader::Invalid);
+        if (token == QXmlStreamReader::Invalid || r.qualifiedName() != tag)
+            return false;
+    }
+    return true;
 }
 
 std::unique_ptr<XmlDocument> ReadXMLBytes(const QByteArray &data, bool preserveWhitespace)
