@@ -86,6 +86,33 @@ int main(int argc, char **argv)
              const QByteArray page = attributesPage(n, 1000);
              return [page] { load(page); };
          }},
+        // Above 1024 attribute definitions the document type is refused, for the same reason.
+        {"load: attribute definitions", 1000,
+         [](int n) {
+             QByteArray list;
+             for (int i = 0; i < n; ++i)
+                 list += " a" + QByteArray::number(i) + " CDATA #IMPLIED";
+             const QByteArray page = "<!DOCTYPE wqf [<!ATTLIST wqf" + list + ">]><wqf/>";
+             return [page] { load(page, false); };
+         }},
+        // Each default of 1024 reaches every element named: past a megabyte of them the page is
+        // refused.
+        {"load: elements with 1024 defaults", 100,
+         [](int n) {
+             QByteArray list;
+             for (int i = 0; i < 1024; ++i)
+                 list += " a" + QByteArray::number(i) + " CDATA 'x'";
+             const QByteArray page =
+                 "<!DOCTYPE wqf [<!ATTLIST c" + list + ">]><wqf>" + QByteArray("<c/>").repeated(n) + "</wqf>";
+             return [page] { load(page, false); };
+         }},
+        // References to an entity of 4000 characters, which the reader joins into one text.
+        {"load: entity references", 100,
+         [](int n) {
+             const QByteArray page = "<!DOCTYPE wqf [<!ENTITY e '" + QByteArray(4000, 'x') + "'>]><wqf>" +
+                                     QByteArray("&e;").repeated(n) + "</wqf>";
+             return [page] { load(page, false); };
+         }},
         {"copy of an element with attributes", 1000,
          [](int n) {
              auto element = std::shared_ptr<XmlElement>(NewElement("c"));

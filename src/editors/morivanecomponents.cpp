@@ -6,6 +6,7 @@
 #include "base/inifile.h"
 #include "base/textutils.h"
 #include "model/wqftypes.h"
+#include "model/xmlread.h"
 #include "platform/appdirs.h"
 
 #include <QFileInfo>
@@ -19,41 +20,6 @@ QString readText(const IniFile &ini, const QString &section, const QString &key,
     return value.isEmpty() ? defaultValue : value;
 }
 
-bool isNameStart(char32_t c)
-{
-    return c == U':' || c == U'_' || (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || (c >= 0xC0 && c <= 0xD6) ||
-           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
-           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
-           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool isNameChar(char32_t c)
-{
-    return isNameStart(c) || c == U'-' || c == U'.' || (c >= U'0' && c <= U'9') || c == 0xB7 ||
-           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
-
-// Whether the writer can put the name as an element tag that reads back as the same element.
-bool isElementName(const QString &name)
-{
-    if (name.isEmpty())
-        return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const bool first = i == 0;
-        char32_t c = name[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(name[i].unicode(), name[i + 1].unicode());
-            ++i;
-        } else if (QChar::isSurrogate(c)) {
-            return false; // a lone half, which the writer refuses
-        }
-        if (!(first ? isNameStart(c) : isNameChar(c)))
-            return false;
-    }
-    return true;
-}
-
 // The element names one entry needs: the key of the description file and the name it gives.
 using NameKeys = std::vector<std::pair<QLatin1String, QString>>;
 
@@ -65,7 +31,7 @@ QString nameError(const TComponentDescr &kind, const TComponentField &field, con
             return QStringLiteral(
                        "The kind \"%1\" cannot create its elements: the field \"%2\" names no element in \"%3\"")
                 .arg(kind.Name, field.Name, key);
-        if (!isElementName(name))
+        if (!IsXmlElementName(name))
             return QStringLiteral("The kind \"%1\" cannot create its elements: \"%2\" in \"%3\" of the field \"%4\" is "
                                   "no element name")
                 .arg(kind.Name, name, key, field.Name);

@@ -13,9 +13,15 @@ void SystemClipboardText::SetText(const QString &text) { QGuiApplication::clipbo
 void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clipboard)
 {
     QByteArray bytes;
-    for (const TWQFItem *item : items)
-        if (item && item->Node())
+    for (const TWQFItem *item : items) {
+        if (!item || !item->Node())
+            continue;
+        // A component too deep to indent goes as the page holds it: a paste takes any layout.
+        if (IndentationTooLarge(MeasureIndentation(*item->Node())))
+            bytes += "\r\n" + WriteXMLToBytes(*item->Node(), wfNoIndent);
+        else
             bytes += WriteXMLToBytes(*item->Node(), {});
+    }
     if (!bytes.isEmpty())
         clipboard.SetText(QString::fromUtf8(bytes));
 }

@@ -32,8 +32,9 @@ private:
     QString m_text;
 };
 
-// Each component's element as the writer indents it on its own (CR LF before every tag);
-// nothing changes for an empty list. The writer's errors leave the clipboard as it was.
+// Each component's element as the writer indents it on its own (CR LF before every tag), or
+// after one CR LF without indentation when it is nested too deeply to indent; nothing changes
+// for an empty list. The writer's errors leave the clipboard as it was.
 void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clipboard);
 // The text inside a "clip" element, parsed without whitespace-only text; none when it is not
 // well-formed (a declaration of its own included).

@@ -1,10 +1,10 @@
 #include "xmlread.h"
 
+#include "xmllimits.h"
+
 #include <QFileDevice>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
-#include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace {
@@ -125,95 +125,6 @@ qsizetype doctypeStart(QStringView text)
     }
 }
 
-// Qt's reader compares every attribute of an element with each one before it, so a crafted
-// element with 100,000 attributes would take it half a minute to read, and a million half an
-// hour. Page files carry no attributes of their own: an element with more than this many is
-// refused before the reader starts, which bounds its time by the size of the input.
-constexpr qsizetype kMaxAttributes = 1024;
-
-// The position after byte offset, as the reader counts lines (CR LF, CR or LF) and characters.
-QString positionOf(const QByteArray &b, qsizetype offset)
-{
-    qsizetype line = 1, lineStart = 0;
-    for (qsizetype i = 0; i < offset; ++i)
-        if (b[i] == '\n' || (b[i] == '\r' && (i + 1 >= b.size() || b[i + 1] != '\n'))) {
-            ++line;
-            lineStart = i + 1;
-        }
-    const qsizetype column = QString::fromUtf8(b.constData() + lineStart, offset + 1 - lineStart).size();
-    return QStringLiteral("(line %1 pos %2)").arg(line).arg(column);
-}
-
-// The end of the markup starting at i (the offset of its last byte), skipping what it holds;
-// -1 when it does not end. count receives the "=" of a start tag outside its values.
-qsizetype markupEnd(const QByteArray &b, qsizetype i, qsizetype &count)
-{
-    auto find = [&](const char *end, qsizetype from) {
-        const qsizetype at = b.indexOf(end, from);
-        return at < 0 ? at : at + qsizetype(std::strlen(end)) - 1;
-    };
-    const QByteArrayView rest = QByteArrayView(b).sliced(i);
-    count = 0;
-    if (rest.startsWith("<!--"))
-        return find("-->", i + 4);
-    if (rest.startsWith("<![CDATA["))
-        return find("]]>", i + 9);
-    if (rest.startsWith("<?"))
-        return find("?>", i + 2);
-    const bool declaration = rest.startsWith("<!");
-    bool subset = false;
-    char quote = 0;
-    for (qsizetype j = i + 1; j < b.size(); ++j) {
-        const char c = b[j];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (declaration && subset && QByteArrayView(b).sliced(j).startsWith("<!--")) {
-            j = find("-->", j + 4);
-        } else if (declaration && subset && QByteArrayView(b).sliced(j).startsWith("<?")) {
-            j = find("?>", j + 2);
-        } else if (declaration && (c == '[' || c == ']')) {
-            subset = c == '[';
-        } else if (c == '>' && !subset) {
-            return j;
-        } else if (c == '=') {
-            ++count;
-        }
-        if (j < 0)
-            return -1;
-    }
-    return -1;
-}
-
-void checkAttributeCounts(const QByteArray &b)
-{
-    // Cheap first: an element's attributes lie between its "<" and the next one, each with an
-    // "=", so most inputs need no closer look.
-    const char *p = b.constData();
-    const char *end = p + b.size();
-    bool suspect = false;
-    for (const char *lt = static_cast<const char *>(std::memchr(p, '<', size_t(end - p))); lt && !suspect;) {
-        const char *next = static_cast<const char *>(std::memchr(lt + 1, '<', size_t(end - lt - 1)));
-        suspect = std::count(lt, next ? next : end, '=') > kMaxAttributes;
-        lt = next;
-    }
-    if (!suspect)
-        return;
-    for (qsizetype i = b.indexOf('<'); i >= 0 && i < b.size(); i = b.indexOf('<', i + 1)) {
-        qsizetype count = 0;
-        const qsizetype last = markupEnd(b, i, count);
-        if (count > kMaxAttributes)
-            throw EXMLReadError(QStringLiteral("In 'stream:' %1: Element with more than %2 attributes.")
-                                    .arg(positionOf(b, i))
-                                    .arg(kMaxAttributes));
-        if (last < 0)
-            return; // the reader names what is wrong
-        i = last;
-    }
-}
-
 // Element names repeat endlessly in a page; share one string per name.
 class NameCache {
 public:
@@ -241,11 +152,13 @@ public:
 
     std::unique_ptr<XmlDocument> run(const QByteArray &input)
     {
-        checkAttributeCounts(input);
+        if (const QString error = XmlLimitError(input); !error.isEmpty())
+            throw EXMLReadError(error);
         QByteArray bytes = input;
         const bool version11 = patchVersion11(bytes);
         QXmlStreamReader r(bytes);
         r.setNamespaceProcessing(false);
+        r.setEntityExpansionLimit(kEntityExpansionLimit);
         while (!r.atEnd()) {
             switch (r.readNext()) {
             case QXmlStreamReader::StartDocument:
@@ -375,6 +288,32 @@ QByteArray readAllOrThrow(QIODevice &stream)
     return bytes;
 }
 } // namespace
+
+bool IsXmlElementName(const QString &name)
+{
+    // The reader is asked itself: its rule is older than the one XML has now, bounds the length
+    // and differs between the root and the elements inside it.
+    const QByteArray bytes = name.toUtf8();
+    if (name.isEmpty() || QString::fromUtf8(bytes) != name) // a lone surrogate has no UTF-8 form
+        return false;
+    // One reader for every question: making one costs more than the answer. It is never told
+    // where the input ends, so the question ends at the root's end tag.
+    thread_local QXmlStreamReader r;
+    r.clear();
+    r.setNamespaceProcessing(false);
+    r.addData("<r><" + bytes + "/><" + bytes + ">x</" + bytes + "></r>");
+    for (const QStringView tag : {QStringView(u"r"), QStringView(name), QStringView(name), QStringView(name),
+                                  QStringView(name), QStringView(u"r")}) {
+        QXmlStreamReader::TokenType token;
+        do
+            token = r.readNext();
+        while (token != QXmlStreamReader::StartElement && token != QXmlStreamReader::EndElement &&
+               token != QXmlStreamReader::Invalid);
+        if (token == QXmlStreamReader::Invalid || r.qualifiedName() != tag)
+            return false;
+    }
+    return true;
+}
 
 std::unique_ptr<XmlDocument> ReadXMLBytes(const QByteArray &data, bool preserveWhitespace)
 {

@@ -2,7 +2,9 @@
 
 #include "base/exception.h"
 #include "base/textutils.h"
+#include "xmlread.h"
 
+#include <QSet>
 #include <algorithm>
 #include <vector>
 
@@ -12,35 +14,20 @@ const char kEol[] = "\r\n";
 
 [[noreturn]] void illegalCharacter() { throw EConvertError(QStringLiteral("Illegal character")); }
 
+constexpr quint64 kMaxIndentation = quint64(64) << 20;
+constexpr quint64 kMaxRatio = 16;
+
 // The indentation grows with the depth of every line, so a deep enough nesting would need more
-// memory than any machine has: such a tree is refused before a byte is written. A bound on the
-// writer's blanks is compared with the tree's own text; ordinary pages stay far below both limits.
+// memory than any machine has: such a tree is refused before a byte is written.
 void checkIndentationSize(const XmlNode &root)
 {
-    constexpr quint64 kMaxIndentation = quint64(64) << 20;
-    constexpr quint64 kMaxRatio = 16;
-    quint64 indentation = 0, content = 0;
-    int maxDepth = 0;
-    std::vector<std::pair<const XmlNode *, int>> pending{{&root, 0}};
-    while (!pending.empty()) {
-        const auto [node, depth] = pending.back();
-        pending.pop_back();
-        maxDepth = std::max(maxDepth, depth);
-        content += quint64(node->name().size() + node->data().size()) + 2;
-        if (const XmlElement *e = node->toElement())
-            for (const XmlAttribute &a : e->attributes())
-                content += quint64(a.name.size() + a.value.size()) + 4;
-        if (!node->isText() && node->nodeType() != XmlNodeType::EntityReference)
-            indentation += (2 + 2 * quint64(depth)) * (node->hasChildNodes() ? 2 : 1);
-        for (const auto &child : node->childNodes())
-            pending.emplace_back(child.get(), node->isElement() ? depth + 1 : depth);
-    }
-    if (indentation > kMaxIndentation && indentation > kMaxRatio * content)
+    const IndentationCost cost = MeasureIndentation(root);
+    if (IndentationTooLarge(cost))
         throw Exception(QStringLiteral("The page is too deeply nested to write indented; turn on \"Preserve XML "
                                        "whitespaces\" in Preferences to save it without indentation (%1 levels would "
                                        "need %2 MB of blanks)")
-                            .arg(maxDepth)
-                            .arg(indentation >> 20));
+                            .arg(cost.depth)
+                            .arg(cost.blanks >> 20));
 }
 
 class XmlWriter {
@@ -283,9 +270,20 @@ private:
         maybeFlush();
     }
 
+    // A name the reader refuses would make the whole output unreadable.
+    void checkElementName(const QString &name)
+    {
+        if (m_readableNames.contains(name))
+            return;
+        if (!IsXmlElementName(name))
+            throw EConvertError(QStringLiteral("The element name \"%1\" cannot be read back").arg(name));
+        m_readableNames.insert(name);
+    }
+
     // Returns whether the element has children to write.
     bool startElement(const XmlElement &e)
     {
+        checkElementName(e.name());
         if (!m_insideText)
             indent(m_level);
         ++m_level;
@@ -362,8 +360,43 @@ private:
     int m_level = 0;
     bool m_insideText = false;
     bool m_afterText = false; // the node being opened follows a text node
+    QSet<QString> m_readableNames;
 };
 } // namespace
+
+IndentationCost &IndentationCost::operator+=(const IndentationCost &other)
+{
+    blanks += other.blanks;
+    content += other.content;
+    depth = std::max(depth, other.depth);
+    return *this;
+}
+
+IndentationCost MeasureIndentation(const XmlNode &node, int level)
+{
+    IndentationCost cost;
+    std::vector<std::pair<const XmlNode *, int>> pending{{&node, level}};
+    while (!pending.empty()) {
+        const auto [next, depth] = pending.back();
+        pending.pop_back();
+        cost.depth = std::max(cost.depth, depth);
+        cost.content += quint64(next->name().size() + next->data().size()) + 2;
+        if (const XmlElement *e = next->toElement())
+            for (const XmlAttribute &a : e->attributes())
+                cost.content += quint64(a.name.size() + a.value.size()) + 4;
+        if (!next->isText() && next->nodeType() != XmlNodeType::EntityReference)
+            cost.blanks += (2 + 2 * quint64(depth)) * (next->hasChildNodes() ? 2 : 1);
+        for (const auto &child : next->childNodes())
+            pending.emplace_back(child.get(), next->isElement() ? depth + 1 : depth);
+    }
+    return cost;
+}
+
+// Ordinary pages stay far below both limits.
+bool IndentationTooLarge(const IndentationCost &cost)
+{
+    return cost.blanks > kMaxIndentation && cost.blanks > kMaxRatio * cost.content;
+}
 
 void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags)
 {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFlags>
 #include <QIODevice>
+#include <QtGlobal>
 #include <cstdint>
 
 enum WriterFlag : uint8_t {
@@ -15,7 +16,21 @@ enum WriterFlag : uint8_t {
 Q_DECLARE_FLAGS(WriterFlags, WriterFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(WriterFlags)
 
+// What the writer's own indentation of a tree would take, against what the tree holds itself.
+struct IndentationCost {
+    quint64 blanks = 0; // line breaks and blanks, in bytes
+    quint64 content = 0; // names, texts and attributes, in characters
+    int depth = 0; // the deepest nesting level
+    IndentationCost &operator+=(const IndentationCost &other);
+};
+// The cost of node and everything below it, with node at the nesting level given.
+IndentationCost MeasureIndentation(const XmlNode &node, int level = 0);
+// Whether the writer refuses to indent a tree of that cost: its blanks would need far more memory
+// than its content, and more than any page needs.
+bool IndentationTooLarge(const IndentationCost &cost);
+
 // Raises EConvertError ("Illegal character", "High surrogate without low one",
-// "Low surrogate without high one"); the output made before the error reaches the stream.
+// "Low surrogate without high one", or for an element name the reader would not take back) and
+// Exception for a tree too deep to indent; the output made before the error reaches the stream.
 void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags);
 QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags);

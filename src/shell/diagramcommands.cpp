@@ -1,6 +1,7 @@
 #include "diagramcommands.h"
 
 #include "base/atomicfile.h"
+#include "base/exception.h"
 #include "base/mathutils.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
@@ -9,6 +10,7 @@
 #include "globaloptions.h"
 #include "model/clipboardxml.h"
 #include "model/sqlparams.h"
+#include "model/xmlwrite2.h"
 #include "openpage.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -251,6 +253,26 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
 
 // ---- copy and paste ----
 
+namespace {
+// Empty unless the components from first on would make the page too deep to write indented, so
+// that every save without "Preserve XML whitespaces" would fail.
+QString nestingError(const TWQFFile &page, const XmlNode *first)
+{
+    if (OpenPage::optionsFromSettings().testFlag(poWhitespace))
+        return {};
+    IndentationCost cost = MeasureIndentation(*page.Doc());
+    for (const XmlNode *node = first; node; node = node->nextSibling())
+        cost += MeasureIndentation(*node, 2); // inside the root and its section
+    if (!IndentationTooLarge(cost))
+        return {};
+    return QStringLiteral("Nothing was pasted: the components are nested too deeply to save the page indented; turn "
+                          "on \"Preserve XML whitespaces\" in Preferences to paste them (%1 levels would need %2 MB "
+                          "of blanks)")
+        .arg(cost.depth)
+        .arg(cost.blanks >> 20);
+}
+} // namespace
+
 void DiagramCommands::CopyCommand()
 {
     QWidget *form = QApplication::activeWindow();
@@ -288,7 +310,13 @@ void DiagramCommands::CopyCommand()
                 components.push_back(item);
     }
     SystemClipboardText clipboard;
-    WriteClipboardXML(components, clipboard);
+    try {
+        WriteClipboardXML(components, clipboard);
+    } catch (const Exception &e) {
+        // Nothing of the page is at stake: a message of the command's own, not the last-resort one.
+        m_parts.page->showMessage(QStringLiteral("The components cannot be copied: ") + e.message());
+        return;
+    }
     log(QStringLiteral("copied!") + QString::number(components.size()) + QStringLiteral(" items"));
 }
 
@@ -365,6 +393,11 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     const XmlElement *first = root->firstChildElement(QStringLiteral("c"));
     if (!first) {
         log(QStringLiteral("Internal error: no component in clip"));
+        return false;
+    }
+    if (const QString error = nestingError(*doc, first); !error.isEmpty()) {
+        log(QStringLiteral("components too deeply nested to indent"));
+        m_parts.page->showMessage(error);
         return false;
     }
     std::vector<TWQFItem *> pasted;

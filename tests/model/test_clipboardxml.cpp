@@ -53,6 +53,24 @@ private slots:
         QCOMPARE(visible(clipboard.Text().toUtf8()), visible("\r\n<c>\r\n  <n>0</n>\r\n  <t>IF</t>\r\n</c>"));
     }
 
+    // A component too deep to indent (5791 levels, the fewest for which the writer would need
+    // more than 64 MB of blanks) is copied as the page holds it after one CR LF, and pastes
+    // back whole.
+    void copyOfAComponentTooDeepToIndent()
+    {
+        const int depth = 5791;
+        const QByteArray values = "<values>" + QByteArray("<e>").repeated(depth - 1) + "<e/>" +
+                                  QByteArray("</e>").repeated(depth - 1) + "</values>";
+        auto page = pageWith("<c><n>0</n><t>SET</t>" + values + "</c>");
+        MemoryClipboardText clipboard;
+        WriteClipboardXML(refs(page->FindSection("preproc")->Items()), clipboard);
+        QCOMPARE(clipboard.Text().toUtf8(), "\r\n<c><n>0</n><t>SET</t>" + values + "</c>");
+        auto other = pageWith("");
+        const std::vector<TWQFItem *> pasted = paste(clipboard, other->FindSection("preproc"));
+        QCOMPARE(pasted.size(), size_t(1));
+        QCOMPARE(written(pasted[0]->ValuesNode()), values);
+    }
+
     void pasteIntoOtherSectionAndPage()
     {
         auto source = loadPage("<wqf><function/><preproc>" + kTwo +

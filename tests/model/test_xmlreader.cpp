@@ -4,6 +4,23 @@
 #include <QBuffer>
 #include <QTest>
 
+namespace {
+// The row's input reads to a document with a root when the row names no error, and fails with
+// exactly that error otherwise.
+void readRow()
+{
+    QFETCH(QByteArray, in);
+    QFETCH(QString, error);
+    try {
+        auto doc = ReadXMLBytes(in, false);
+        QVERIFY2(error.isEmpty(), qPrintable("read without the error " + error));
+        QVERIFY(doc->documentElement());
+    } catch (const EXMLReadError &e) {
+        QCOMPARE(e.message(), error);
+    }
+}
+} // namespace
+
 class TestXmlReader : public QObject {
     Q_OBJECT
 private slots:
@@ -133,18 +150,107 @@ private slots:
                    "]]><!--" + many + "--><?p " + many + "?><b x='>=' y='\"'/></a>"
             << QString();
     }
-    void attributeLimit()
+    void attributeLimit() { readRow(); }
+
+    // The names the reader takes back as elements inside another: its own rule, older than
+    // the one XML has now, with at most one colon between two names and at most 4096 characters.
+    void elementNames_data()
     {
-        QFETCH(QByteArray, in);
-        QFETCH(QString, error);
-        try {
-            auto doc = ReadXMLBytes(in, false);
-            QVERIFY(error.isEmpty());
-            QVERIFY(doc->documentElement());
-        } catch (const EXMLReadError &e) {
-            QCOMPARE(e.message(), error);
-        }
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("readable");
+        auto cp = [](char32_t c) { return QStringView(QChar::fromUcs4(c)).toString(); };
+        QTest::newRow("letters, digits, marks") << QString("wert_1.a-b") << true;
+        QTest::newRow("one colon") << QString("ns:v") << true;
+        QTest::newRow("accented") << QString::fromUtf8("\xc3\xa9t\xc3\xa9") << true;
+        QTest::newRow("middle dot after the first") << "a" + cp(0xB7) << true;
+        QTest::newRow("4096 characters") << QString(4096, u'a') << true;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("colon first") << QString(":query") << false;
+        QTest::newRow("colon last") << QString("a:") << false;
+        QTest::newRow("two colons together") << QString("a::b") << false;
+        QTest::newRow("two colons") << QString("a:b:c") << false;
+        QTest::newRow("digit after the colon") << QString("a:1") << false;
+        QTest::newRow("byte-order mark") << "a" + cp(0xFEFF) << false;
+        QTest::newRow("superscript zero") << cp(0x2070) << false;
+        QTest::newRow("ideographic comma") << "a" + cp(0x3001) << false;
+        QTest::newRow("arabic ligature") << cp(0xFDF0) << false;
+        QTest::newRow("beyond the basic plane") << "a" + cp(0x10000) << false;
+        QTest::newRow("lone surrogate") << "a" + QString(QChar(0xD800)) << false;
+        QTest::newRow("blank") << QString("a b") << false;
+        QTest::newRow("markup") << QString("a/><b") << false;
+        QTest::newRow("4097 characters") << QString(4097, u'a') << false;
     }
+    void elementNames()
+    {
+        QFETCH(QString, name);
+        QTEST(IsXmlElementName(name), "readable");
+    }
+
+    // What a document type may ask of the reader: the bounds sit just past each row that passes.
+    void documentTypeLimits_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("error");
+        auto definitions = [](int from, int n) {
+            QByteArray out;
+            for (int i = from; i < from + n; ++i)
+                out += " a" + QByteArray::number(i) + " CDATA #IMPLIED";
+            return out;
+        };
+        auto utf16 = [](const QByteArray &utf8) {
+            const QString text = QString::fromUtf8(utf8);
+            return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        };
+        const QString tooMany =
+            QStringLiteral("In 'stream:' (line 1 pos 1): Document type with more than 1024 attribute definitions.");
+        QTest::newRow("1024 definitions") << "<!DOCTYPE a [<!ATTLIST a" + definitions(0, 1024) + ">]><a/>" << QString();
+        QTest::newRow("1025 definitions in one list")
+            << "<!DOCTYPE a [<!ATTLIST a" + definitions(0, 1025) + ">]><a/>" << tooMany;
+        QTest::newRow("1025 definitions in two lists")
+            << "<!DOCTYPE a [<!ATTLIST a" + definitions(0, 1000) + "><!ATTLIST b" + definitions(0, 25) + ">]><a/>"
+            << tooMany;
+        QTest::newRow("fixed and default values, enumerations")
+            << "<!DOCTYPE a [<!ATTLIST a" + definitions(0, 1021) +
+                   " f CDATA #FIXED 'x' g (p|q) 'p' h NOTATION (n) #REQUIRED>]><a/>"
+            << QString();
+        QTest::newRow("1025 definitions in UTF-16")
+            << utf16("\xef\xbb\xbf<!DOCTYPE a [<!ATTLIST a" + definitions(0, 1025) + ">]><a/>") << tooMany;
+        QTest::newRow("1025 definitions after the root")
+            << "<a/><!DOCTYPE a [<!ATTLIST a" + definitions(0, 1025) + ">]>"
+            << "In 'stream:' (line 1 pos 5): Document type with more than 1024 attribute definitions.";
+        QTest::newRow("parameter entity reference")
+            << QByteArray("<!DOCTYPE a [<!ENTITY % p '<!ATTLIST a b CDATA #IMPLIED>'>%p;]><a/>")
+            << "In 'stream:' (line 1 pos 1): Document type with a parameter entity reference.";
+        // The error stands at the reference or the element that passes the bound.
+        const QString expands =
+            "Entities and attribute defaults of the document type add more than 1048576 characters.";
+        auto expandsAt = [&](const QByteArray &before) {
+            return "In 'stream:' (line 1 pos " + QString::number(before.size() + 1) + "): " + expands;
+        };
+        // An entity of 1024 characters adds 1024 with every reference.
+        const QByteArray entity = "<!DOCTYPE a [<!ENTITY e '" + QByteArray(1024, 'x') + "'>]><a>";
+        QTest::newRow("1024 references") << entity + QByteArray("&e;").repeated(1024) + "</a>" << QString();
+        QTest::newRow("1025 references") << entity + QByteArray("&e;").repeated(1025) + "</a>"
+                                         << expandsAt(entity + QByteArray("&e;").repeated(1024));
+        QTest::newRow("references in attribute values")
+            << entity + QByteArray("<b v='&e;&e;'/>").repeated(513) + "</a>"
+            << expandsAt(entity + QByteArray("<b v='&e;&e;'/>").repeated(512) + "<b v='");
+        // A default of 1022 characters adds 1024 to every element it applies to.
+        const QByteArray defaults = "<!DOCTYPE a [<!ATTLIST b d CDATA '" + QByteArray(1022, 'x') + "'>]><a>";
+        QTest::newRow("defaults of 1024 elements")
+            << defaults + QByteArray("<b/>").repeated(1024) + "</a>" << QString();
+        QTest::newRow("defaults of 1025 elements") << defaults + QByteArray("<b/>").repeated(1025) + "</a>"
+                                                   << expandsAt(defaults + QByteArray("<b/>").repeated(1024));
+        // An entity that holds elements brings their defaults with every reference.
+        const QByteArray markup =
+            "<!DOCTYPE a [<!ENTITY e '<b/>'><!ATTLIST b d CDATA '" + QByteArray(1022, 'x') + "'>]><a>";
+        QTest::newRow("elements inside an entity") << markup + "&e;</a>" << expandsAt(markup);
+        QTest::newRow("declarations of all kinds, comments, PIs")
+            << QByteArray("<!DOCTYPE a SYSTEM 'x[y' [<!-- % [ ] --><?p %q;?><!ELEMENT a ANY><!NOTATION n SYSTEM 'n'>"
+                          "<!ENTITY % p 'x'><!ENTITY x SYSTEM 'x.ent'><!ENTITY y 'ab'>]><a>&y;</a>")
+            << QString();
+    }
+    void documentTypeLimits() { readRow(); }
 
     void errors_data()
     {

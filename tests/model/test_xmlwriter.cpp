@@ -160,6 +160,25 @@ private slots:
         QCOMPARE(buffer.data(), QByteArray("\r\n<a>\r\n  <b/>"));
     }
 
+    // A name made from outside text that the reader would refuse would leave a page that cannot
+    // be opened: the writer refuses it as it refuses a character.
+    void elementNameTheReaderRefuses()
+    {
+        XmlDocument doc;
+        auto *root = doc.appendChild(NewElement("wqf"));
+        root->appendChild(NewElement("ns:b"));
+        root->appendChild(NewElement(":query"));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        try {
+            WriteXMLFlags(doc, buffer, {});
+            QFAIL("no error raised");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), QString("The element name \":query\" cannot be read back"));
+        }
+        QCOMPARE(buffer.data(), QByteArray("\r\n<wqf>\r\n  <ns:b/>"));
+    }
+
     void entityReferenceAndSingleElement()
     {
         XmlDocument doc;

@@ -539,6 +539,57 @@ private slots:
         QCOMPARE(item("0")->GetType(), QString("SET"));
     }
 
+    // A paste that would make every save of the page fail (a component 5791 levels deep, too
+    // deep to indent) is refused with a message while saves indent the page, and taken once
+    // "Preserve XML whitespaces" is on; the page then saves, and the copy of the component
+    // goes to the clipboard unindented without a word.
+    void pasteTooDeepToIndent()
+    {
+        const int depth = 5791;
+        const QByteArray nested = QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth);
+        open();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(component("9", "SET", "", "", 0, 0, nested)));
+        const int log = form->messageLines().size();
+        prompter().Answers << pbOK;
+        form->PasteCommand(0, 0);
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().Prompts[0].Text,
+                 QString("Nothing was pasted: the components are nested too deeply to save the page indented; turn "
+                         "on \"Preserve XML whitespaces\" in Preferences to paste them (5794 levels would need 64 "
+                         "MB of blanks)"));
+        QCOMPARE(newLogLines(log), QStringList({"pre process editor pasting!", "components too deeply nested to indent",
+                                                "failed to paste any controls. bad XML?"}));
+        QCOMPARE(names(), QStringList({"1", "2", "3", "5", "6"}));
+        QVERIFY(!modified());
+
+        OptionStore().SetString(opt::XMLWhitespace, "1");
+        form->PasteCommand(0, 0);
+        QCOMPARE(names(), QStringList({"1", "2", "3", "5", "6", "0"}));
+        QVERIFY(form->SaveFile(m_pagePath));
+        QVERIFY(readBytes(m_pagePath).contains(nested.left(3 * 100)));
+
+        QGuiApplication::clipboard()->clear();
+        selectNames({"0"});
+        part<QAction>(form, "mnuMainCopy")->trigger();
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith("\r\n<c><n>0</n><t>SET</t><c>9 comment</c>"));
+    }
+
+    // A copy that the writer refuses is reported by the command itself, never by the box that
+    // offers to end the program; the clipboard keeps its text.
+    void copyRefusedByTheWriter()
+    {
+        open();
+        QGuiApplication::clipboard()->setText("before");
+        item("1")->SetValue("query", QString(QChar(1)), false);
+        selectNames({"1"});
+        prompter().Answers << pbOK;
+        part<QAction>(form, "mnuMainCopy")->trigger();
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().Prompts[0].Text, QString("The components cannot be copied: Illegal character"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
+    }
+
     void pasteAndCopyElsewhere_data()
     {
         QTest::addColumn<QString>("where");

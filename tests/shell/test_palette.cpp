@@ -529,21 +529,32 @@ private slots:
         }
     }
 
-    // A kind with a field that names no element is refused before anything is added, with a
-    // message naming kind and field; the page stays as it was.
+    // A kind with a field that names no element, or one the reader would not take back, is
+    // refused before anything is added, with a message naming kind and field; the page stays
+    // as it was.
+    void refusedKind_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no tag") << QByteArray("[Field]\r\ndefault=1\r\n")
+                                << "The kind \"BROKEN\" cannot create its elements: the field \"Field\" names no "
+                                   "element in \"tag\"";
+        QTest::newRow("colon first") << QByteArray("[SQL]\r\ntag=:query\r\n")
+                                     << "The kind \"BROKEN\" cannot create its elements: \":query\" in \"tag\" of "
+                                        "the field \"SQL\" is no element name";
+    }
     void refusedKind()
     {
+        QFETCH(QByteArray, field);
+        QFETCH(QString, message);
         shipInto(appDir());
-        writeBytes(appDir() + "components/BROKEN.ini", "[MAIN]\r\nName=BROKEN\r\nUserName=Broken\r\n[Field]\r\n"
-                                                       "default=1\r\n");
+        writeBytes(appDir() + "components/BROKEN.ini", "[MAIN]\r\nName=BROKEN\r\nUserName=Broken\r\n" + field);
         TMainFrm *form = start({copyTestPage()});
         const QByteArray before = savedUnchanged(form);
         (*m_prompter)->Answers << pbOK;
         buttonNamed(part<QWidget>(form, "Panel2"), "Broken")->click();
         QCOMPARE((*m_prompter)->Prompts.size(), 1);
-        QCOMPARE((*m_prompter)->Prompts[0].Text,
-                 QString("The kind \"BROKEN\" cannot create its elements: the field \"Field\" names no element in "
-                         "\"tag\""));
+        QCOMPARE((*m_prompter)->Prompts[0].Text, message);
         QCOMPARE(section(form, "preproc")->Items().size(), size_t(2));
         QVERIFY(!form->openPage()->isModified());
         QCOMPARE(visible(save(form)), visible(before));

@@ -1,0 +1,346 @@
+#include "xmllimits.h"
+
+#include <QHash>
+#include <QStringConverter>
+#include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+// An element, and a document type, may hold this many attributes or attribute definitions.
+// Reading 1024 of them costs the reader half a million comparisons, a few milliseconds.
+constexpr qsizetype kMaxAttributes = 1024;
+// What the document type's entities and attribute defaults may add to the document, in
+// characters: a short entity used a few times stays far below it.
+constexpr qsizetype kMaxExpansion = qsizetype(1) << 20;
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The input with its markup characters as single bytes: UTF-16 and UTF-32, which the reader
+// recognises by their byte-order mark or their first character, as UTF-8.
+QByteArray asciiCompatible(const QByteArray &input)
+{
+    const std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(input, u'<');
+    if (!encoding || *encoding == QStringConverter::Utf8)
+        return input;
+    QStringDecoder decoder(*encoding);
+    return QString(decoder(input)).toUtf8();
+}
+
+// The position after byte offset, as the reader counts lines (CR LF, CR or LF) and characters.
+QString positionOf(const QByteArray &b, qsizetype offset)
+{
+    qsizetype line = 1, lineStart = 0;
+    for (qsizetype i = 0; i < offset; ++i)
+        if (b[i] == '\n' || (b[i] == '\r' && (i + 1 >= b.size() || b[i + 1] != '\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    const qsizetype column = QString::fromUtf8(b.constData() + lineStart, offset + 1 - lineStart).size();
+    return QStringLiteral("(line %1 pos %2)").arg(line).arg(column);
+}
+
+QString errorAt(const QByteArray &b, qsizetype offset, const QString &text)
+{
+    return QStringLiteral("In 'stream:' %1: %2").arg(positionOf(b, offset), text);
+}
+
+// The offset of the last byte of end found from on; -1 when there is none.
+qsizetype findEnd(const QByteArray &b, const char *end, qsizetype from)
+{
+    const qsizetype at = b.indexOf(end, from);
+    return at < 0 ? at : at + qsizetype(std::strlen(end)) - 1;
+}
+
+// The end of the markup starting at i (the offset of its last byte), skipping what it holds;
+// -1 when it does not end. count receives the "=" of a start tag outside its values.
+qsizetype markupEnd(const QByteArray &b, qsizetype i, qsizetype &count)
+{
+    const QByteArrayView rest = QByteArrayView(b).sliced(i);
+    count = 0;
+    if (rest.startsWith("<!--"))
+        return findEnd(b, "-->", i + 4);
+    if (rest.startsWith("<![CDATA["))
+        return findEnd(b, "]]>", i + 9);
+    if (rest.startsWith("<?"))
+        return findEnd(b, "?>", i + 2);
+    const bool declaration = rest.startsWith("<!");
+    bool subset = false;
+    char quote = 0;
+    for (qsizetype j = i + 1; j < b.size(); ++j) {
+        const char c = b[j];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (declaration && subset && QByteArrayView(b).sliced(j).startsWith("<!--")) {
+            j = findEnd(b, "-->", j + 4);
+        } else if (declaration && subset && QByteArrayView(b).sliced(j).startsWith("<?")) {
+            j = findEnd(b, "?>", j + 2);
+        } else if (declaration && (c == '[' || c == ']')) {
+            subset = c == '[';
+        } else if (c == '>' && !subset) {
+            return j;
+        } else if (c == '=') {
+            ++count;
+        }
+        if (j < 0)
+            return -1;
+    }
+    return -1;
+}
+
+// Cheap first: an element's attributes lie between its "<" and the next one, each with an "=",
+// so most inputs need no closer look.
+bool mayHoldTooManyAttributes(const QByteArray &b)
+{
+    const char *p = b.constData();
+    const char *end = p + b.size();
+    for (const char *lt = static_cast<const char *>(std::memchr(p, '<', size_t(end - p))); lt;) {
+        const char *next = static_cast<const char *>(std::memchr(lt + 1, '<', size_t(end - lt - 1)));
+        if (std::count(lt, next ? next : end, '=') > kMaxAttributes)
+            return true;
+        lt = next;
+    }
+    return false;
+}
+
+// The offset of the first c in [from, to), -1 when there is none; never looks beyond to, so that
+// the many short spans of one pass cost no more than the input.
+qsizetype indexIn(const QByteArray &b, char c, qsizetype from, qsizetype to)
+{
+    if (from >= to)
+        return -1;
+    const void *at = std::memchr(b.constData() + from, c, size_t(to - from));
+    return at ? static_cast<const char *>(at) - b.constData() : -1;
+}
+
+// The bytes of a name starting at i: up to a blank or a character that ends a name in markup.
+QByteArray nameAt(const QByteArray &b, qsizetype i, qsizetype end)
+{
+    qsizetype j = i;
+    while (j < end && !isBlank(b[j]) && !std::strchr("/>=;'\"[]()|%&<", b[j]))
+        ++j;
+    return b.mid(i, j - i);
+}
+
+// One pass over the markup of the input, counting what the reader would be asked to do.
+class LimitScan {
+public:
+    explicit LimitScan(const QByteArray &b) : m_b(b) {}
+
+    QString run()
+    {
+        qsizetype i = 0;
+        while (i < m_b.size()) {
+            const qsizetype lt = m_b.indexOf('<', i);
+            if (const QString error = references(i, lt < 0 ? m_b.size() : lt); !error.isEmpty())
+                return error;
+            if (lt < 0)
+                break;
+            qsizetype count = 0;
+            const qsizetype last = markupEnd(m_b, lt, count);
+            if (count > kMaxAttributes)
+                return errorAt(m_b, lt, QStringLiteral("Element with more than %1 attributes.").arg(kMaxAttributes));
+            if (last < 0)
+                return {}; // the reader names what is wrong
+            const QString error =
+                QByteArrayView(m_b).sliced(lt).startsWith("<!DOCTYPE") ? documentType(lt, last) : startTag(lt, last);
+            if (!error.isEmpty())
+                return error;
+            i = last + 1;
+        }
+        return {};
+    }
+
+private:
+    struct Entity {
+        qsizetype size = 0; // characters one reference adds
+        bool markup = false; // its text may hold elements, which get their defaults
+    };
+
+    QString grow(qsizetype offset, qsizetype characters)
+    {
+        m_expansion += characters;
+        if (m_expansion <= kMaxExpansion)
+            return {};
+        return errorAt(m_b, offset,
+                       QStringLiteral("Entities and attribute defaults of the document type add more than %1 "
+                                      "characters.")
+                           .arg(kMaxExpansion));
+    }
+
+    // The entity references between from and to, outside markup or inside a start tag's values.
+    QString references(qsizetype from, qsizetype to)
+    {
+        if (m_entities.isEmpty())
+            return {};
+        for (qsizetype amp = indexIn(m_b, '&', from, to); amp >= 0; amp = indexIn(m_b, '&', amp + 1, to)) {
+            const auto entity = m_entities.constFind(nameAt(m_b, amp + 1, to));
+            if (entity == m_entities.cend())
+                continue; // a character reference, a predefined entity or one the reader refuses
+            const qsizetype elements = entity->markup ? kEntityExpansionLimit / 4 + 1 : 0;
+            if (const QString error = grow(amp, entity->size + elements * m_largestDefaults); !error.isEmpty())
+                return error;
+        }
+        return {};
+    }
+
+    QString startTag(qsizetype lt, qsizetype last)
+    {
+        if (m_defaults.isEmpty() && m_entities.isEmpty())
+            return {};
+        if (lt + 1 > last || std::strchr("/!?", m_b[lt + 1]))
+            return {};
+        if (const QString error = grow(lt, m_defaults.value(nameAt(m_b, lt + 1, last))); !error.isEmpty())
+            return error;
+        return references(lt, last);
+    }
+
+    // The end of the literal whose quote is at i, or of the declaration starting at i.
+    qsizetype literalEnd(qsizetype i, qsizetype end) const
+    {
+        const qsizetype close = indexIn(m_b, m_b[i], i + 1, end);
+        return close < 0 ? end : close;
+    }
+    qsizetype declarationEnd(qsizetype i, qsizetype end) const
+    {
+        for (qsizetype j = i; j < end; ++j) {
+            if (m_b[j] == '"' || m_b[j] == '\'')
+                j = literalEnd(j, end);
+            else if (m_b[j] == '>')
+                return j;
+        }
+        return end;
+    }
+    qsizetype skipBlanks(qsizetype i, qsizetype end) const
+    {
+        while (i < end && isBlank(m_b[i]))
+            ++i;
+        return i;
+    }
+
+    // The subset as written: a parameter-entity reference would bring declarations that are
+    // not written there, so none is taken.
+    QString documentType(qsizetype lt, qsizetype last)
+    {
+        qsizetype open = -1;
+        for (qsizetype j = lt; j < last && open < 0; ++j) {
+            if (m_b[j] == '"' || m_b[j] == '\'')
+                j = literalEnd(j, last);
+            else if (m_b[j] == '[')
+                open = j;
+        }
+        const qsizetype close = m_b.lastIndexOf(']', last);
+        if (open < 0 || close < open)
+            return {};
+        qsizetype definitions = 0;
+        for (qsizetype j = open + 1; j < close; ++j) {
+            const QByteArrayView rest = QByteArrayView(m_b).sliced(j);
+            if (isBlank(m_b[j]))
+                continue;
+            if (rest.startsWith("<!--")) {
+                j = findEnd(m_b, "-->", j + 4);
+            } else if (rest.startsWith("<?")) {
+                j = findEnd(m_b, "?>", j + 2);
+            } else if (m_b[j] == '%') {
+                return errorAt(m_b, lt, QStringLiteral("Document type with a parameter entity reference."));
+            } else if (rest.startsWith("<!ATTLIST")) {
+                const qsizetype end = declarationEnd(j, close);
+                definitions += attributeList(j + 9, end);
+                if (definitions > kMaxAttributes)
+                    return errorAt(
+                        m_b, lt,
+                        QStringLiteral("Document type with more than %1 attribute definitions.").arg(kMaxAttributes));
+                j = end;
+            } else if (rest.startsWith("<!ENTITY")) {
+                const qsizetype end = declarationEnd(j, close);
+                entity(QByteArrayView(m_b).sliced(j + 8, end - j - 8));
+                j = end;
+            } else if (rest.startsWith("<!")) {
+                j = declarationEnd(j, close);
+            }
+            if (j < 0)
+                return {};
+        }
+        return {};
+    }
+
+    // Records what the defaults of the list add to each element it names; the number of its
+    // definitions, each ending in #REQUIRED, #IMPLIED or a default value (after #FIXED or not).
+    qsizetype attributeList(qsizetype i, qsizetype end)
+    {
+        i = skipBlanks(i, end);
+        const QByteArray element = nameAt(m_b, i, end);
+        qsizetype definitions = 0, added = 0;
+        for (qsizetype j = i + element.size(); j < end; ++j) {
+            if (m_b[j] == '"' || m_b[j] == '\'') {
+                const qsizetype close = literalEnd(j, end);
+                const qsizetype references = std::count(m_b.constData() + j, m_b.constData() + close, '&');
+                added += 1 + (close - j) + references * kEntityExpansionLimit;
+                ++definitions;
+                j = close;
+            } else if (m_b[j] == '#') {
+                if (!QByteArrayView(m_b).sliced(j).startsWith("#FIXED"))
+                    ++definitions;
+            }
+        }
+        if (added > 0) {
+            qsizetype &defaults = m_defaults[element];
+            defaults = qMin(defaults + added, kMaxExpansion + 1);
+            m_largestDefaults = std::max(m_largestDefaults, defaults);
+        }
+        return definitions;
+    }
+
+    // A general entity with its value (an external one adds nothing); a parameter entity is
+    // never referenced.
+    void entity(QByteArrayView body)
+    {
+        qsizetype i = 0;
+        auto blanks = [&] {
+            while (i < body.size() && isBlank(body[i]))
+                ++i;
+        };
+        blanks();
+        if (i < body.size() && body[i] == '%')
+            return;
+        qsizetype n = i;
+        while (n < body.size() && !isBlank(body[n]) && body[n] != '"' && body[n] != '\'')
+            ++n;
+        const QByteArray name = body.sliced(i, n - i).toByteArray();
+        i = n;
+        blanks();
+        Entity value;
+        if (i < body.size() && (body[i] == '"' || body[i] == '\'')) {
+            const qsizetype close = body.indexOf(body[i], i + 1);
+            const QByteArrayView text = body.sliced(i + 1, (close < 0 ? body.size() : close) - i - 1);
+            // A reference inside, also one made by a character reference, expands in turn.
+            const bool nested = text.contains('&') || text.contains('%');
+            value.size = nested ? kEntityExpansionLimit : qMin(text.size(), qsizetype(kEntityExpansionLimit));
+            value.markup = nested || text.contains('<');
+        }
+        Entity &known = m_entities[name];
+        known.size = std::max(known.size, value.size);
+        known.markup = known.markup || value.markup;
+    }
+
+    const QByteArray &m_b;
+    QHash<QByteArray, Entity> m_entities;
+    QHash<QByteArray, qsizetype> m_defaults; // what the defaults add to an element of that name
+    qsizetype m_largestDefaults = 0;
+    qsizetype m_expansion = 0;
+};
+
+} // namespace
+
+QString XmlLimitError(const QByteArray &input)
+{
+    const QByteArray b = asciiCompatible(input);
+    if (!b.contains("<!DOCTYPE") && !mayHoldTooManyAttributes(b))
+        return {};
+    return LimitScan(b).run();
+}
