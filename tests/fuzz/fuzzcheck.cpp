@@ -1,6 +1,9 @@
 #include "fuzzcheck.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -63,6 +66,28 @@ void startGuiApplication()
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication *app = new QGuiApplication(argc, argv); // lives as long as the process
     (void)app;
+}
+
+const QString &scratchDir()
+{
+    // In memory where the system offers it: the settings store syncs every file it writes.
+    static const bool inMemory = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    static QTemporaryDir dir(inMemory ? QStringLiteral("/dev/shm/pellorin-fuzz-XXXXXX") : QString());
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot make a temporary folder: %s\n", qPrintable(dir.errorString()));
+        std::abort();
+    }
+    static const QString path = dir.path() + u'/';
+    return path;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        std::abort();
+    }
 }
 
 } // namespace fuzz

@@ -29,6 +29,14 @@ targets=(
     "compilerline  -"
     "exprparser    exprparser.dict"
     "pluginoutput  pluginoutput.dict"
+    "catalogue     catalogue.dict"
+    "macro         macro.dict"
+    "pascalunits   -"
+    "plugin        plugin.dict"
+    "proberjob     proberjob.dict"
+    "proberstatement sql.dict"
+    "sqlmask       -"
+    "settings      settings.dict"
 )
 jobs=${PELLORIN_FUZZ_JOBS:-${#targets[@]}}
 
@@ -68,7 +76,7 @@ done
 wait
 
 failed=0
-printf '%-14s %-7s %12s %8s\n' target result executions seconds
+printf '%-16s %-7s %12s %8s\n' target result executions seconds
 for line in "${targets[@]}"; do
     read -r name dict <<<"$line"
     work="$runs/$name"
@@ -78,11 +86,11 @@ for line in "${targets[@]}"; do
     artifacts=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
         -o -name 'oom-*' -o -name 'slow-unit-*' \) | sort)
     if [ "$rc" = 0 ] && [ -z "$artifacts" ]; then
-        printf '%-14s %-7s %12s %8s\n' "$name" ok "${executions:-?}" "${time:-?}"
+        printf '%-16s %-7s %12s %8s\n' "$name" ok "${executions:-?}" "${time:-?}"
         continue
     fi
     failed=1
-    printf '%-14s %-7s %12s %8s\n' "$name" FAILED "${executions:-?}" "${time:-?}"
+    printf '%-16s %-7s %12s %8s\n' "$name" FAILED "${executions:-?}" "${time:-?}"
     echo "---- fuzz_$name: the report"
     # From the first report of a property, sanitizer or libFuzzer to the end of the log.
     sed -n '/^== property violated\|^==[0-9]*==ERROR\|runtime error:\|^==[0-9]*== ERROR: libFuzzer/,$p' "$work/log" | head -n 80
