@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings, runs all tests, then builds and runs them
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, and last runs the fuzz targets for
-# a bounded time (tests/fuzz/run.sh; PELLORIN_FUZZ_SECONDS per target, 30 by default). Exits
-# non-zero on any failure.
+# a bounded time (tests/fuzz/run.sh: one target per core, about 30 s in all by default;
+# PELLORIN_FUZZ_SECONDS per target). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
