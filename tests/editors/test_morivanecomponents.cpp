@@ -336,6 +336,12 @@ private slots:
         QTest::newRow("name with a control character")
             << controlName << false
             << "The kind \"K\x04\" cannot create its elements: its name holds a character that a page cannot hold";
+        // A page read again drops a blank text, and the component would lose its kind.
+        TComponentDescr blankName = kindWith({field("f", "v")});
+        blankName.Name = "\t \t";
+        QTest::newRow("blank name") << blankName << false
+                                    << "The kind \"\t \t\" cannot create its elements: its name is blank, which a page "
+                                       "does not keep";
         // Names the reader refuses, though the name rule of XML as it is now allows them.
         auto cp = [](char32_t c) { return QStringView(QChar::fromUcs4(c)).toString(); };
         for (const QString &name : {QString(":query"), QString("a:"), QString("a::b"), QString("a:b:c"), QString("a:1"),
