@@ -8,25 +8,9 @@
 #include "fuzzcheck.h"
 #include "fuzzpage.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 
 namespace {
-
-const QByteArray kPage = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-                         "<wqf><function><fn>fuzz</fn></function>"
-                         "<preproc><c><n>0</n><t>SET</t><x>0</x><y>0</y><j/><j/></c></preproc>"
-                         "<postproc/></wqf>\r\n";
-
-// What the program's default settings read and write pages with.
-constexpr PageOptions kOptions = PageOptions(poForceHeader);
-
-bool isUtf8Text(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    (void)QString(decoder(bytes));
-    return !decoder.hasError() && !bytes.contains('\0');
-}
 
 QString joined(const QStringList &values)
 {
@@ -55,7 +39,7 @@ void checkKind(const TComponentDescr &kind)
         return;
     }
     TWQFFile page;
-    FUZZ_CHECK(fuzz::loadPage(page, kPage, kOptions), "the page loads: " + page.LastError());
+    FUZZ_CHECK(fuzz::loadPage(page, fuzz::kSmallPage, fuzz::kProgramOptions), "the page loads: " + page.LastError());
     TWQFSection *section = page.FindSection(QStringLiteral("preproc"));
     FUZZ_CHECK(section, "the page has its pre-process section");
     TWQFItem *item = section->AddItem(kind.Name);
@@ -74,10 +58,10 @@ void checkKind(const TComponentDescr &kind)
     GetParamValues(item, &values);
 
     QByteArray saved;
-    FUZZ_CHECK(fuzz::savePage(page, kOptions, saved),
+    FUZZ_CHECK(fuzz::savePage(page, fuzz::kProgramOptions, saved),
                "a page with a component of an accepted kind saves: " + page.LastError());
     TWQFFile reopened;
-    FUZZ_CHECK(fuzz::loadPage(reopened, saved, kOptions),
+    FUZZ_CHECK(fuzz::loadPage(reopened, saved, fuzz::kProgramOptions),
                "the saved page reopens: " + reopened.LastError() + "\n   page \"" + fuzz::escaped(saved) + '"');
     const QString difference = fuzz::elementDifference(*page.Doc(), *reopened.Doc());
     FUZZ_CHECK(difference.isEmpty(), "the reopened page has the same elements: " + difference);
@@ -105,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         kind->LoadFromIni(path);
     } catch (const Exception &e) {
-        FUZZ_CHECK(!isUtf8Text(bytes), "only a file that is no UTF-8 text is refused: " + e.message());
+        FUZZ_CHECK(!fuzz::isUtf8Text(bytes), "only a file that is no UTF-8 text is refused: " + e.message());
         return 0;
     }
     FUZZ_CHECK(!kind->Name.isEmpty(), "a kind has a name");

@@ -11,22 +11,7 @@
 #include "fuzzpage.h"
 #include "shell/palette.h"
 
-#include <QStringDecoder>
-
 namespace {
-
-const QByteArray kPage = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-                         "<wqf><function><fn>fuzz</fn></function>"
-                         "<preproc><c><n>0</n><t>SET</t><x>0</x><y>0</y><j/><j/></c></preproc>"
-                         "<postproc/></wqf>\r\n";
-constexpr PageOptions kOptions = PageOptions(poForceHeader);
-
-bool isUtf8Text(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    (void)QString(decoder(bytes));
-    return !decoder.hasError() && !bytes.contains('\0');
-}
 
 // The parameters' values, name=value, in the order of the macro's parameters.
 QString valuesOf(const TPascalMacro &macro, const StringList &values)
@@ -68,7 +53,7 @@ bool readable(const TPascalMacro &macro, const StringList &values)
 void checkMacro(TPascalMacro &macro)
 {
     TWQFFile page;
-    FUZZ_CHECK(fuzz::loadPage(page, kPage, kOptions), "the page loads: " + page.LastError());
+    FUZZ_CHECK(fuzz::loadPage(page, fuzz::kSmallPage, fuzz::kProgramOptions), "the page loads: " + page.LastError());
     TWQFSection *section = page.FindSection(QStringLiteral("preproc"));
     FUZZ_CHECK(section, "the page has its pre-process section");
     // As the palette's macro button adds it, with a grey exit to call.
@@ -82,9 +67,11 @@ void checkMacro(TPascalMacro &macro)
     const bool tellsValuesApart = readable(macro, ItemPasMacro(item)->Values);
 
     QByteArray saved;
-    FUZZ_CHECK(fuzz::savePage(page, kOptions, saved), "a page with a macro component saves: " + page.LastError());
+    FUZZ_CHECK(fuzz::savePage(page, fuzz::kProgramOptions, saved),
+               "a page with a macro component saves: " + page.LastError());
     TWQFFile reopened;
-    FUZZ_CHECK(fuzz::loadPage(reopened, saved, kOptions), "the saved page reopens: " + reopened.LastError());
+    FUZZ_CHECK(fuzz::loadPage(reopened, saved, fuzz::kProgramOptions),
+               "the saved page reopens: " + reopened.LastError());
     TWQFSection *again = reopened.FindSection(QStringLiteral("preproc"));
     FUZZ_CHECK(again && again->Items().size() == section->Items().size(), "the component reopens");
     ApplyMacros(again->Items(), QStringLiteral("macro:"));
@@ -114,9 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const fuzz::Input input(data, size);
     const QByteArray bytes = input.bytes();
-    const qsizetype nul = bytes.indexOf('\0');
-    const QByteArray ini = nul < 0 ? bytes : bytes.left(nul);
-    const QByteArray pas = nul < 0 ? QByteArray() : bytes.mid(nul + 1);
+    const auto [ini, pas, hasPas] = fuzz::twoFiles(bytes);
     const QString iniName = fuzz::scratchDir() + QStringLiteral("fuzzmacro.ini");
     const QString pasName = fuzz::scratchDir() + QStringLiteral("fuzzmacro.pas");
     fuzz::writeFile(iniName, ini);
@@ -125,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         loaded = LoadMacro(iniName, pasName);
     } catch (const Exception &e) {
-        FUZZ_CHECK(!isUtf8Text(ini) || !isUtf8Text(pas) || e.message().endsWith(" a character that a page cannot hold"),
+        FUZZ_CHECK(!fuzz::isUtf8Text(ini) || !fuzz::isUtf8Text(pas) ||
+                       e.message().endsWith(" a character that a page cannot hold"),
                    "only files that are no UTF-8 text or give a page what it cannot hold are refused: " + e.message());
         return 0;
     }

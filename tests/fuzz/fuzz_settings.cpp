@@ -112,14 +112,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const fuzz::Input input(data, size);
     const QByteArray bytes = input.bytes();
-    const qsizetype nul = bytes.indexOf('\0');
-    const QByteArray ini = nul < 0 ? bytes : bytes.left(nul);
+    const auto [ini, testValues, hasTestValues] = fuzz::twoFiles(bytes);
     QDir(kConfig).removeRecursively();
     QDir().mkpath(kConfig);
     QDir().mkpath(kProgram);
     fuzz::writeFile(kIni, ini);
-    if (nul >= 0)
-        fuzz::writeFile(kTestValues, bytes.mid(nul + 1));
+    if (hasTestValues)
+        fuzz::writeFile(kTestValues, testValues);
 
     const IniFile before = IniFile::fromBytes(ini);
     const Read first = startAndStop();
@@ -128,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList sql{before.readString("SQLCHECK", "HOSTNAME"), before.readString("SQLCHECK", "USERNAME"),
                           before.readString("SQLCHECK", "PASSWORD"), before.readString("SQLCHECK", "DATABASE")};
     FUZZ_CHECK(first.sql == sql.join(u'|'), "the prober's connection values are the file's: " + first.sql);
-    FUZZ_CHECK(first.testValues == (nul < 0 ? QStringList() : SplitLines(QString::fromUtf8(bytes.mid(nul + 1)))),
+    FUZZ_CHECK(first.testValues == SplitLines(QString::fromUtf8(testValues)),
                "the test values are the lines of their file");
     const Rect &b = first.bounds;
     FUZZ_CHECK(b.Left < kScreen.width() && b.Top < kScreen.height() && b.Width() >= 20 && b.Height() >= 20,

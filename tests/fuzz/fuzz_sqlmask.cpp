@@ -29,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const fuzz::Input input(data, size);
     const QByteArray bytes = input.bytes();
-    const qsizetype nul = bytes.indexOf('\0');
-    const QByteArray maskFile = nul < 0 ? bytes : bytes.left(nul);
+    const auto [maskFile, pairNames, hasPairs] = fuzz::twoFiles(bytes);
     const QString path = fuzz::scratchDir() + QStringLiteral("mask.txt");
     fuzz::writeFile(path, maskFile);
     const QString text = ReadMaskFile(path);
@@ -43,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList upper = SetMasks(UpperCaseAscii(text));
     const QStringList crlf = SetMasks(SplitLines(text).join(QStringLiteral("\r\n")));
 
-    QStringList names = nul < 0 ? QStringList() : SplitLines(QString::fromUtf8(bytes.mid(nul + 1)));
+    QStringList names = SplitLines(QString::fromUtf8(pairNames));
     for (const QString &mask : masks)
         names << QString(mask).remove(u'*') << Trim(QString(mask).remove(u'*'));
     for (const QString &name : std::as_const(names)) {

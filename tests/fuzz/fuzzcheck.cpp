@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,21 @@ QByteArray escaped(const QByteArray &bytes)
             out += c;
     }
     return out;
+}
+
+bool isUtf8Text(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    (void)QString(decoder(bytes));
+    return !decoder.hasError() && !bytes.contains('\0');
+}
+
+TwoFiles twoFiles(const QByteArray &bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul < 0)
+        return {bytes, {}, false};
+    return {bytes.left(nul), bytes.mid(nul + 1), true};
 }
 
 void fail(const char *property, const char *file, int line, const QString &detail)

@@ -10,6 +10,11 @@
 
 namespace fuzz {
 
+const QByteArray kSmallPage = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+                              "<wqf><function><fn>fuzz</fn></function>"
+                              "<preproc><c><n>0</n><t>SET</t><x>0</x><y>0</y><j/><j/></c></preproc>"
+                              "<postproc/></wqf>\r\n";
+
 bool loadPage(TWQFFile &file, const QByteArray &bytes, PageOptions options)
 {
     QBuffer buffer;

@@ -10,6 +10,12 @@ class XmlNode;
 
 namespace fuzz {
 
+// What the program's default settings read and write pages with.
+inline constexpr PageOptions kProgramOptions = PageOptions(poForceHeader);
+// A small page: the function block, one component in the pre-process section, an empty
+// post-process section.
+extern const QByteArray kSmallPage;
+
 bool loadPage(TWQFFile &file, const QByteArray &bytes, PageOptions options);
 bool savePage(TWQFFile &file, PageOptions options, QByteArray &bytes);
 
