@@ -30,6 +30,8 @@ void InitAppIni(const QString &configDir, const QString &programFileName)
     const QString program = programFileName.isEmpty() ? platform::ProgramFileName() : programFileName;
     state->iniFileName = state->configDir + platform::WithoutExtension(program) + QStringLiteral(".ini");
     state->ini = IniFile(state->iniFileName);
+    // It holds the SQL prober's database password.
+    state->ini.setFileAccess(FileAccess::OwnerOnly);
     state->ini.setAutoUpdate(true);
     g_state = std::move(state);
 }

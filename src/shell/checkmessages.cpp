@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStringList>
 
 void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
 {
@@ -26,9 +27,13 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
     try {
         TCheckMessages messages;
         RunWarningPlugins(page, quickOnly, &messages);
+        // In one insertion: a program's findings may be hundreds of thousands of lines.
+        QStringList lines;
+        lines.reserve(messages.size() + 1);
         for (const TCheckMessage &message : messages)
-            list->addItem(CheckMessageLine(message));
-        list->addItem(QStringLiteral("Check complete."));
+            lines << CheckMessageLine(message);
+        lines << QStringLiteral("Check complete.");
+        list->addItems(lines);
     } catch (...) {
         // A run that broke off ends quietly with the lines it had; the missing last line tells.
     }

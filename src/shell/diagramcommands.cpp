@@ -494,7 +494,7 @@ void DiagramCommands::SectionScreenShot()
     TImageGraphEditor *editor = activeEditor();
     if (!editor)
         return;
-    const QString fileName = SectionPictureName(m_parts.page->fileName(), QDateTime::currentDateTime());
+    const QString fileName = SectionPictureName(m_parts.page->fileName(), m_parts.page->now());
     const TPoint size = editor->GetGraphSize();
     QString reason;
     if (qint64(size.X) * qint64(size.Y) > kMaxPicturePixels) {
@@ -509,7 +509,9 @@ void DiagramCommands::SectionScreenShot()
         else if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
             reason = QStringLiteral("the picture could not be encoded");
         else
-            WriteFileAtomically(fileName, bytes, &reason);
+            // The name can be foreseen: a link put there in advance must not lead the picture
+            // over another file.
+            WriteNewFile(fileName, bytes, &reason);
     }
     if (!reason.isEmpty())
         m_parts.page->showMessage(QStringLiteral("Unable to save the picture: ") + fileName +

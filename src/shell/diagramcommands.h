@@ -78,7 +78,9 @@ public:
     void FlipQueryType();
     // The stored parameters of the one selected query component from the annotations of its SQL.
     void FlushQueryParams();
-    // A PNG picture of the whole active diagram beside the page file.
+    // A PNG picture of the whole active diagram beside the page file, as a new file: when
+    // anything has its name already, a link included, a message says so and nothing is
+    // written.
     void SectionScreenShot();
 
     // The screen's dots per inch, which scale the landing point of a paste; the window's

@@ -174,6 +174,9 @@ void TMainFrm::createPages()
 
     m_messagePanel = named(new QWidget, "Panel5");
     m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
+    // Every line is one line high; without this the list would measure each of a program's
+    // hundreds of thousands of lines before showing any.
+    m_checkMessages->setUniformItemSizes(true);
     auto *messageLayout = new QVBoxLayout(m_messagePanel);
     messageLayout->setContentsMargins(0, 0, 0, 0);
     messageLayout->addWidget(m_checkMessages);

@@ -79,7 +79,7 @@ public:
     // The read-only hook of the open page: the policy of the setting ReadOnly; true lets the
     // write go on.
     bool confirmOverwriteReadOnly(const QString &fileName);
-    // The clock of the backup names.
+    // The clock of the names made up beside a page: backup copies and section pictures.
     void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
     QDateTime now() const { return m_now(); }
 

@@ -236,7 +236,8 @@ void SaveSQLSettings()
     QByteArray bytes;
     for (const QString &line : state.TestValues)
         bytes += line.toUtf8() + '\n';
-    WriteFileAtomically(path, bytes);
+    // Test values may be secrets, as the password is.
+    WriteFileAtomically(path, bytes, nullptr, FileAccess::OwnerOnly);
 }
 
 void ShowSQLSettings()
