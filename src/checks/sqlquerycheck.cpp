@@ -1,6 +1,7 @@
 #include "sqlquerycheck.h"
 
 #include "base/exception.h"
+#include "base/moduleslot.h"
 #include "base/stringlist.h"
 #include "base/textutils.h"
 #include "model/filehelpers.h"
@@ -13,7 +14,7 @@
 #include <memory>
 
 namespace {
-std::unique_ptr<TSQLCheckState> g_state;
+ModuleSlot<TSQLCheckState> g_state;
 
 bool isQuery(const QString &type) { return type == u"SELECTQUERY" || type == u"INSERTUPDATEQUERY"; }
 
@@ -361,7 +362,7 @@ QString MaskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStrin
 void InitSQLQueryCheck(const QString &ProgramFolder)
 {
     const QString folder = platform::WithTrailingSlash(ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder);
-    g_state = std::make_unique<TSQLCheckState>();
+    g_state.reset(std::make_unique<TSQLCheckState>());
     RegisterPlugin(std::make_unique<TSQLParamCheck>());
     auto group = std::make_unique<TGroupSQLCheck>();
     group->ProberProgram = ProberProgramIn(folder);

@@ -2,6 +2,7 @@
 
 #include "appini.h"
 #include "base/atomicfile.h"
+#include "base/moduleslot.h"
 #include "base/stringlist.h"
 #include "base/textutils.h"
 #include "checks/appgui.h"
@@ -35,7 +36,7 @@ constexpr int kNumberMargin = 0;
 constexpr int kBookmarkMargin = 1;
 constexpr int kChangeMargin = 2;
 
-std::unique_ptr<TSQLConn> g_window;
+ModuleSlot<TSQLConn> g_window;
 bool g_started = false;
 
 QString testValuesPath() { return ConfigDir().isEmpty() ? QString() : ConfigDir() + kTestValuesFile; }
@@ -243,7 +244,7 @@ void SaveSQLSettings()
 void ShowSQLSettings()
 {
     if (!g_window) {
-        g_window = std::make_unique<TSQLConn>();
+        g_window.reset(std::make_unique<TSQLConn>());
         g_window->FillFromValues();
         RestoreFormBounds(g_window.get());
     }
