@@ -87,9 +87,11 @@ bool OpenPage::open(const QString &fileName)
     Busy busy(*this);
     // The recent list and the caption keep full paths, whatever the command line gave.
     const QString path = fileName.isEmpty() ? fileName : QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    // Made while the old page still lives, so that the new page never has its address: a
+    // plug-in that kept the old page's pointer must not take the new one for it.
+    auto doc = std::make_unique<TWQFFile>();
     if (!close(true))
         return false;
-    auto doc = std::make_unique<TWQFFile>();
     doc->OnReadOnly = [this](const QString &name) { return confirmOverwriteReadOnly(name); };
     if (!doc->LoadFromFile(path, optionsFromSettings())) {
         const QString error = doc->LastError();
