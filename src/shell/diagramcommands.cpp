@@ -197,9 +197,8 @@ TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
     return selected.empty() ? nullptr : source->ComponentOf(selected.front());
 }
 
-void DiagramCommands::changedRebuilding(TGraphEditor *editor, TWQFItem *item)
+void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
 {
-    m_parts.page->setModified(true);
     editor->Rebuild();
     const TDataList again{item};
     editor->SetSelected(&again, true);
@@ -248,6 +247,8 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
     } else {
         m_parts.pages->setFocus();
     }
+    // The deleted notes leave the page's tree only when the notes are next written, and a
+    // delete counts as a change whatever the answer.
     m_parts.page->setModified(true);
 }
 
@@ -407,9 +408,6 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     // Their exits now name the pasted copies (or nothing), so the code must call those.
     for (TWQFItem *item : pasted)
         RegenerateMacroCode(item);
-    // New components are a change of the page like any other.
-    if (!pasted.empty())
-        m_parts.page->setModified(true);
     if (OutList)
         *OutList = pasted;
     return true;
@@ -451,14 +449,10 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
         return;
 
     const int exit = Button == Qt::LeftButton ? 0 : 1;
-    const QString before = item->GetJump(exit);
-    const QString codeBefore = GetCode(item);
     item->SetJump(exit, to ? to->GetName() : QString());
     if (RegenerateMacroCode(item))
         if (auto *changer = dynamic_cast<TPanelChanger *>(editor))
             UpdateGeneratedScript(changer->TagsEditor(), GetCode(item));
-    if (item->GetJump(exit) != before || GetCode(item) != codeBefore)
-        m_parts.page->setModified(true);
     // The selection and the property panel stay; the diagram shows the new arrow.
     source->Refresh();
     editor->Invalidate();
@@ -473,7 +467,7 @@ void DiagramCommands::FlipQueryType()
     if (!item)
         return;
     item->SetType(item->GetType() == kSelectQuery ? kInsertUpdateQuery : kSelectQuery);
-    changedRebuilding(editor, item);
+    rebuildSelecting(editor, item);
 }
 
 void DiagramCommands::FlushQueryParams()
@@ -484,7 +478,7 @@ void DiagramCommands::FlushQueryParams()
         return;
     const bool forceCDATA = OptionStore().GetBoolDef(opt::ForceCDATA, false);
     if (FlushParams(item, item->GetQuery(), forceCDATA, true))
-        changedRebuilding(editor, item);
+        rebuildSelecting(editor, item);
 }
 
 // ---- the picture ----

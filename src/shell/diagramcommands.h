@@ -3,7 +3,7 @@
 // copy and paste through the clipboard text, Shift-click exit linking, flipping a query's
 // kind, flushing a query's parameters, and the picture of a diagram. All but the Shift-click
 // work on the diagram of the active tab; copy and paste serve a focused text control first.
-// Every command that changes the page marks it modified.
+// Every command that changes the page makes it modified.
 #include "diagramtab.h"
 #include "editors/grapheditor.h"
 #include "model/commentrects.h"
@@ -97,8 +97,8 @@ private:
     // The one selected component of the editor when it is a query ("SELECTQUERY" or
     // "INSERTUPDATEQUERY", exactly); none otherwise.
     TWQFItem *selectedQuery(TGraphEditor *editor) const;
-    // The page marked modified, the editor rebuilt, and the component selected again.
-    void changedRebuilding(TGraphEditor *editor, TWQFItem *item);
+    // The editor rebuilt, and the component selected again.
+    void rebuildSelecting(TGraphEditor *editor, TWQFItem *item);
     void log(const QString &line) const;
     double screenDpi() const;
 

@@ -23,8 +23,8 @@ public:
     // coordinates plus the scroll position. False, X and Y untouched, without one.
     bool GetMousePos(int &X, int &Y) override;
     // "preproc" or "postproc" (exact): the diagram is rebuilt from its section with the same
-    // selection. The modified flag stays as it is; a plug-in that changed the page says so
-    // with MarkModified.
+    // selection; the page is not changed. A plug-in's change to the page's tree has made the
+    // page modified already; MarkModified marks it so in any case.
     void RefreshSection(const QString &SectionName) override;
     void MarkModified() override;
 

@@ -339,6 +339,8 @@ void TMainFrm::OpenFile(const QString &FileName) { m_page->open(FileName); }
 bool TMainFrm::CloseDocument(bool Ask) { return m_page->close(Ask); }
 void TMainFrm::SetFileName(const QString &FileName) { m_page->setFileName(FileName); }
 void TMainFrm::SetModified(bool Value) { m_page->setModified(Value); }
+// The page's editor notes carry the notes.
+void TMainFrm::EditorChanged() { m_textTabs->storeNotes(); }
 PageOptions TMainFrm::XmlOptionFlags() const { return OpenPage::optionsFromSettings(); }
 bool TMainFrm::SaveFile(const QString &FileName) { return m_page->save(FileName); }
 QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page->makeBackupName(PagePath); }
@@ -366,7 +368,6 @@ void TMainFrm::pageReloaded()
     if (!LoadViews()) {
         // Nothing may save the previous page's texts into the new content.
         CloseViews(true);
-        SetModified(false);
         return;
     }
     update();
@@ -401,11 +402,7 @@ DiagramSettings TMainFrm::diagramSettings()
     settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
     settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
     settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
-    settings.changed = [this] {
-        // A note may have changed: the page's editor notes carry the notes.
-        m_textTabs->storeNotes();
-        EditorChanged();
-    };
+    settings.changed = [this] { EditorChanged(); };
     return settings;
 }
 

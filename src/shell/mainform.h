@@ -51,7 +51,7 @@ public:
     static constexpr int DesignWidth = 664;
     static constexpr int DesignHeight = 541;
 
-    // The open page: document, file name, modified flag, file stamp, and the operations on
+    // The open page: document, file name, modified state, file stamp, and the operations on
     // the file.
     OpenPage *openPage() const { return m_page.get(); }
 
@@ -67,9 +67,12 @@ public:
     bool LoadViews();
     // Remembers the file name; caption, application title and icon from the naming plug-in.
     void SetFileName(const QString &FileName);
+    // OpenPage::setModified: a change the views hold (true), or the page as it stands taken
+    // for its file's (false).
     void SetModified(bool Value);
-    // Every command that changes the open page calls this; closing then asks to save.
-    void EditorChanged() { SetModified(true); }
+    // The diagram editors' change (a move, a panel edit): the notes, which it may have moved
+    // or edited, into the page.
+    void EditorChanged();
     PageOptions XmlOptionFlags() const;
     bool SaveFile(const QString &FileName);
     QString MakeBackupName(const QString &PagePath) const;

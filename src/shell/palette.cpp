@@ -183,8 +183,6 @@ void Palette::added(TGraphEditor *editor)
 {
     if (editor)
         editor->Rebuild();
-    // The page changed: closing must not discard the addition without asking.
-    m_window.page.setModified(true);
 }
 
 void Palette::PaletteButtonClick(QAbstractButton *Sender)
@@ -246,5 +244,7 @@ void Palette::NoteButtonClick(QAbstractButton *)
         return;
     const TPoint scroll = modelScrollOf(*tab);
     m_window.notes.push_back(NewCommentRect(name, ClampedAdd(scroll.X, 5), ClampedAdd(scroll.Y, 5)));
+    // The note reaches the page's tree only when the notes are next written.
+    m_window.page.setModified(true);
     added(editor);
 }

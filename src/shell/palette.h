@@ -2,7 +2,7 @@
 // The palettes across the top of the two diagram tabs: one button per component kind of the
 // catalogue, a button "NOTE" and one button per script macro. A click adds a component, a
 // macro component or a note to that tab's diagram at the top-left corner of the part in view,
-// and marks the page modified. The picture look-ups of palettes and diagrams live here too.
+// and makes the page modified. The picture look-ups of palettes and diagrams live here too.
 #include "diagramtab.h"
 #include "editors/grapheditor.h"
 #include "model/commentrects.h"
@@ -78,7 +78,7 @@ private:
     // the landing point of the tab; none, with a message, when the kind cannot make them.
     TWQFItem *addComponent(const DiagramTab &tab, TWQFSection *section, const TComponentDescr &kind,
                            const QString &type, bool withDefaults);
-    // The diagram shows what was added; the page counts as modified.
+    // The diagram shows what was added.
     void added(TGraphEditor *editor);
 
     Window m_window;

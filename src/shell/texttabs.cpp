@@ -323,12 +323,14 @@ void TextTabs::SetHtmlText(const QString &Text)
 
 void TextTabs::htmlEditChange()
 {
+    // The HTML reaches the page only at the next save.
     m_page.setModified(true);
     SetEditorText(m_scriptEdit, scriptOfHtml(m_htmlEdit->text()));
 }
 
 void TextTabs::JavaScriptMemoChange()
 {
+    // Held here, as the HTML it goes into is.
     m_page.setModified(true);
     if (const std::optional<QString> html = htmlWithScript(m_htmlEdit->text(), m_scriptEdit->text()))
         SetEditorText(m_htmlEdit, *html);
@@ -338,31 +340,21 @@ void TextTabs::txtFuncNameChange()
 {
     if (TWQFFile *page = m_page.document())
         page->SetFunctionName(m_functionName->text());
-    m_page.setModified(true);
 }
 
 void TextTabs::chkNoHTTPPreChange()
 {
     if (TWQFFile *page = m_page.document())
         page->SetFlag(kDenyUrl, m_denyUrlCall->isChecked());
-    m_page.setModified(true);
 }
 
 void TextTabs::chkNoHTTPPostChange()
 {
     if (TWQFFile *page = m_page.document())
         page->SetFlag(kDenyAjax, m_denyAjaxCall->isChecked());
-    m_page.setModified(true);
 }
 
-void TextTabs::EditorNotesMemoChange()
-{
-    TWQFFile *page = m_page.document();
-    if (!page)
-        return;
-    m_page.setModified(true);
-    storeNotes();
-}
+void TextTabs::EditorNotesMemoChange() { storeNotes(); }
 
 void TextTabs::ReqListMemoChange()
 {

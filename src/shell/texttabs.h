@@ -3,8 +3,8 @@
 // "WQF Info" (function name, the two flags, the notes without their note markers), "XML
 // Respond", and the two that never show, "HTML-Table" and "HTML-UI". They are filled when a
 // page's views are built; function name, flags and notes go into the page as they are edited,
-// the HTML at save. Every edit marks the page modified; a fill from the page writes nothing
-// back.
+// the HTML at save. Every edit makes the page modified, a typed HTML or script by the page's
+// mark of a change its tree does not have yet; a fill from the page writes nothing back.
 #include "model/commentrects.h"
 #include "model/htmlcontrols.h"
 #include "model/htmlparsingtree.h"
