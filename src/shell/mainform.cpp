@@ -247,8 +247,7 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     setWindowTitle(QStringLiteral("Pellorin - ") + GetVersionDate());
     m_configFolder = ConfigDir();
     LoadRecentFiles(m_recentMenu);
-    g_appDir = platform::WithTrailingSlash(Options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
-                                                                           : Options.ProgramFolder);
+    g_appDir = Options.ProgramFolder;
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_pictures.clear();
     // A description file that cannot be read is skipped; the message list names it.

@@ -34,10 +34,11 @@ class TImageGraphEditor;
 class TPageSearch;
 class TextTabs;
 
-// Where the main window finds its program folder and command line; without them, the
-// program's own.
+// Where the main window finds its program folder and command line.
 struct TMainFrmOptions {
+    // Ending with "/", as the start-up resolved it.
     QString ProgramFolder;
+    // None: the program's own arguments.
     std::optional<QStringList> CommandLine;
 };
 
