@@ -246,7 +246,11 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     RestoreFormBounds(this);
     setWindowTitle(QStringLiteral("Pellorin - ") + GetVersionDate());
     m_configFolder = ConfigDir();
-    LoadRecentFiles(m_recentMenu);
+    m_recentFiles = std::make_unique<RecentFiles>(m_configFolder);
+    m_recentItems = std::make_unique<RecentFilesMenu>(*m_recentFiles, m_recentMenu);
+    connect(m_recentItems.get(), &RecentFilesMenu::chosen, this,
+            [this](const QString &FileName) { runGuarded([&] { RecentFileClick(FileName); }); });
+    m_recentFiles->LoadRecentFiles();
     g_appDir = Options.ProgramFolder;
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_pictures.clear();
@@ -285,7 +289,7 @@ void TMainFrm::FormDestroy()
     const int active = m_pages->currentIndex();
     OptionStore().SetString(opt::LastTab, active >= 0 ? m_pages->tabText(active) : QString());
     SaveFormBounds(this);
-    SaveRecentFiles(m_recentMenu);
+    m_recentFiles->SaveRecentFiles();
     for (DiagramTab &tab : m_tabs)
         tab.editor.reset();
     m_pictures.clear();
@@ -353,7 +357,7 @@ TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 void TMainFrm::pageOpened()
 {
     ClearCommentRects();
-    AddRecentFile(m_recentMenu, m_page->fileName());
+    m_recentFiles->AddRecentFile(m_page->fileName());
     LoadViews();
     update();
 }
@@ -454,59 +458,12 @@ void TMainFrm::mnuSaveClick()
 
 // ---- recent files, dropped files, command line ----
 
-void TMainFrm::LoadRecentFiles(QMenu *Menu)
+void TMainFrm::RecentFileClick(const QString &FileName)
 {
-    if (m_configFolder.isEmpty())
-        return;
-    for (const QString &name : ReadRecentFiles(m_configFolder + RecentFilesName)) {
-        QAction *item = Menu->addAction(literalCaption(name));
-        item->setData(name);
-        connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
-    }
-}
-
-void TMainFrm::SaveRecentFiles(QMenu *Menu)
-{
-    // Without the settings module there is no folder of its own to write into.
-    if (m_configFolder.isEmpty())
-        return;
-    QStringList names;
-    for (const QAction *item : Menu->actions())
-        names << item->data().toString();
-    WriteRecentFiles(m_configFolder + RecentFilesName, names);
-}
-
-void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
-{
-    const QList<QAction *> items = Menu->actions();
-    for (QAction *item : items)
-        if (SameRecentFile(item->data().toString(), FileName)) {
-            if (item != items.first()) {
-                Menu->removeAction(item);
-                Menu->insertAction(items.first(), item);
-            }
-            return;
-        }
-    for (qsizetype count = items.size(); count >= MaxRecentFiles; --count) {
-        // The item may be the one whose click is running.
-        Menu->removeAction(items[count - 1]);
-        items[count - 1]->deleteLater();
-    }
-    auto *item = new QAction(literalCaption(FileName), Menu);
-    item->setData(FileName);
-    connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
-    const QList<QAction *> left = Menu->actions();
-    Menu->insertAction(left.isEmpty() ? nullptr : left.first(), item);
-    SaveRecentFiles(Menu);
-}
-
-void TMainFrm::RecentFileClick(QAction *Sender)
-{
-    const QString name = Sender->data().toString();
-    if (QFileInfo(name).isFile())
-        OpenFile(name);
+    if (QFileInfo(FileName).isFile())
+        OpenFile(FileName);
     else
-        m_page->showMessage(u'"' + name + QStringLiteral("\" file doesn't exists or unavailable"));
+        m_page->showMessage(u'"' + FileName + QStringLiteral("\" file doesn't exists or unavailable"));
 }
 
 void TMainFrm::FormDropFiles(const QStringList &FileNames)

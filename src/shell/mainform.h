@@ -29,6 +29,8 @@ class QScrollArea;
 class QSplitter;
 class QTabWidget;
 class QTimer;
+class RecentFiles;
+class RecentFilesMenu;
 class TGraphEditor;
 class TImageGraphEditor;
 class TPageSearch;
@@ -92,11 +94,7 @@ public:
     // the save does first.
     void StoreViewTexts();
 
-    // ---- recent files, dropped files, command line ----
-    void LoadRecentFiles(QMenu *Menu);
-    void SaveRecentFiles(QMenu *Menu);
-    void AddRecentFile(QMenu *Menu, const QString &FileName);
-    void RecentFileClick(QAction *Sender);
+    // ---- dropped files, command line ----
     // Page files are opened, the first here and each further one by a new instance; other
     // files are skipped.
     void FormDropFiles(const QStringList &FileNames);
@@ -205,6 +203,7 @@ private:
     // The screen's dots per inch, which scale the diagrams' sizes and the palettes.
     double screenDpi() const;
 
+    void RecentFileClick(const QString &FileName);
     void mnuSaveClick();
     void mnuExitClick();
     void mnuFindNextClick();
@@ -223,6 +222,7 @@ private:
     // Made once the catalogue and the macros are loaded.
     std::unique_ptr<Palette> m_palette;
     QString m_configFolder;
+    std::unique_ptr<RecentFiles> m_recentFiles;
     // The command line's arguments, without the program.
     QStringList m_commandLine;
 
@@ -238,6 +238,8 @@ private:
     // The diagrams' context menu.
     QMenu *m_diagramMenu;
     QAction *m_diagramCopyAction, *m_diagramPasteAction, *m_diagramDeleteAction;
+    // Declared after the menu it fills.
+    std::unique_ptr<RecentFilesMenu> m_recentItems;
 
     QTabWidget *m_pages;
     QSplitter *m_messageSplitter;
