@@ -18,6 +18,7 @@
 #include "keydispatch.h"
 #include "model/filehelpers.h"
 #include "openpage.h"
+#include "openrequests.h"
 #include "optionsdialog.h"
 #include "pagesearch.h"
 #include "palette.h"
@@ -71,7 +72,8 @@ QString AppDir() { return g_appDir; }
 QString ImagesDir() { return g_imagesDir; }
 
 TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
-    : QMainWindow(Parent), m_page(std::make_unique<OpenPage>(this))
+    : QMainWindow(Parent), m_page(std::make_unique<OpenPage>(this)),
+      m_openRequests(std::make_unique<OpenRequests>(static_cast<WindowHost &>(*this)))
 {
     g_mainFrm = this;
     setObjectName(QStringLiteral("MainFrm"));
@@ -249,7 +251,7 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     m_recentFiles = std::make_unique<RecentFiles>(m_configFolder);
     m_recentItems = std::make_unique<RecentFilesMenu>(*m_recentFiles, m_recentMenu);
     connect(m_recentItems.get(), &RecentFilesMenu::chosen, this,
-            [this](const QString &FileName) { runGuarded([&] { RecentFileClick(FileName); }); });
+            [this](const QString &FileName) { runGuarded([&] { m_openRequests->RecentFileClick(FileName); }); });
     m_recentFiles->LoadRecentFiles();
     g_appDir = Options.ProgramFolder;
     g_imagesDir = g_appDir + QStringLiteral("images/");
@@ -264,8 +266,8 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
                                           screenDpi());
     for (DiagramTab &tab : m_tabs)
         m_palette->BuildPalette(tab.palette);
-    m_commandLine = Options.CommandLine ? *Options.CommandLine : QCoreApplication::arguments().mid(1);
-    OpenCommandLineFile();
+    m_openRequests->OpenCommandLineFile(Options.CommandLine ? *Options.CommandLine
+                                                            : QCoreApplication::arguments().mid(1));
     m_pages->setTabVisible(m_pages->indexOf(m_textTabs->htmlTableSheet()), false);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
@@ -458,33 +460,7 @@ void TMainFrm::mnuSaveClick()
 
 // ---- recent files, dropped files, command line ----
 
-void TMainFrm::RecentFileClick(const QString &FileName)
-{
-    if (QFileInfo(FileName).isFile())
-        OpenFile(FileName);
-    else
-        m_page->showMessage(u'"' + FileName + QStringLiteral("\" file doesn't exists or unavailable"));
-}
-
-void TMainFrm::FormDropFiles(const QStringList &FileNames)
-{
-    OpenPage::Busy busy(*m_page);
-    bool first = true;
-    for (const QString &name : FileNames) {
-        try {
-            if (!IsWQFFile(name))
-                continue;
-            if (first) {
-                first = false;
-                OpenFile(name);
-            } else {
-                platform::StartSecondInstance(name);
-            }
-        } catch (const std::exception &) {
-            m_page->showMessage(QStringLiteral("on drop files: ") + currentExceptionMessage());
-        }
-    }
-}
+void TMainFrm::FormDropFiles(const QStringList &FileNames) { m_openRequests->FormDropFiles(FileNames); }
 
 void TMainFrm::dragEnterEvent(QDragEnterEvent *event)
 {
@@ -494,23 +470,8 @@ void TMainFrm::dragEnterEvent(QDragEnterEvent *event)
 
 void TMainFrm::dropEvent(QDropEvent *event)
 {
-    QStringList names;
-    for (const QUrl &url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            names << url.toLocalFile();
+    m_openRequests->dropped(*event->mimeData());
     event->acceptProposedAction();
-    // The drop's source waits for this event; the pages open after it.
-    QTimer::singleShot(0, this, guarded([this, names] { FormDropFiles(names); }));
-}
-
-void TMainFrm::OpenCommandLineFile()
-{
-    QString last;
-    for (const QString &argument : m_commandLine)
-        if (QFileInfo(argument).isFile())
-            last = argument;
-    if (!last.isEmpty())
-        OpenFile(last);
 }
 
 // ---- text tabs and pictures ----

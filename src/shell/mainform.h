@@ -8,6 +8,7 @@
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
 #include "picturecache.h"
+#include "windowhost.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -19,6 +20,7 @@
 class DiagramCommands;
 class KeyDispatch;
 class OpenPage;
+class OpenRequests;
 class Palette;
 class QAction;
 class QImage;
@@ -44,7 +46,7 @@ struct TMainFrmOptions {
     std::optional<QStringList> CommandLine;
 };
 
-class TMainFrm : public QMainWindow {
+class TMainFrm : public QMainWindow, private WindowHost {
     Q_OBJECT
 public:
     explicit TMainFrm(const TMainFrmOptions &Options = TMainFrmOptions(), QWidget *Parent = nullptr);
@@ -98,8 +100,6 @@ public:
     // Page files are opened, the first here and each further one by a new instance; other
     // files are skipped.
     void FormDropFiles(const QStringList &FileNames);
-    // The last argument that names an existing file.
-    void OpenCommandLineFile();
 
     // ---- the text tabs (TextTabs) ----
     void SetHtmlText(const QString &Text);
@@ -203,7 +203,10 @@ private:
     // The screen's dots per inch, which scale the diagrams' sizes and the palettes.
     double screenDpi() const;
 
-    void RecentFileClick(const QString &FileName);
+    // What the window's units ask of it.
+    OpenPage &page() override { return *m_page; }
+    QWidget *windowWidget() override { return this; }
+
     void mnuSaveClick();
     void mnuExitClick();
     void mnuFindNextClick();
@@ -223,8 +226,7 @@ private:
     std::unique_ptr<Palette> m_palette;
     QString m_configFolder;
     std::unique_ptr<RecentFiles> m_recentFiles;
-    // The command line's arguments, without the program.
-    QStringList m_commandLine;
+    std::unique_ptr<OpenRequests> m_openRequests;
 
     QMenuBar *m_mainMenu;
     QMenu *m_fileMenu, *m_editMenu, *m_searchMenu, *m_toolsMenu, *m_helpMenu;
