@@ -20,6 +20,7 @@
 #include "openpage.h"
 #include "openrequests.h"
 #include "optionsdialog.h"
+#include "pagecaption.h"
 #include "pagesearch.h"
 #include "palette.h"
 #include "platform/appdirs.h"
@@ -197,7 +198,7 @@ void TMainFrm::createPages()
 void TMainFrm::connectPage()
 {
     connect(m_page.get(), &OpenPage::fileNameChanged, this,
-            [this](const QString &FileName) { runGuarded([&] { showFileName(FileName); }); });
+            [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
     connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
     connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
     connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
@@ -431,25 +432,6 @@ bool TMainFrm::LoadViews()
     for (size_t i = 0; i < m_tabs.size(); ++i)
         m_tabs[i].build(sections[i], &m_commentRects, settings);
     return true;
-}
-
-void TMainFrm::showFileName(const QString &FileName)
-{
-    QString caption, title, icon;
-    if (TNamingPlugin *plugin = GetNamingPlugin()) {
-        plugin->NotifyFileName(FileName);
-        caption = plugin->GetCaption();
-        title = plugin->GetAppTitle();
-        icon = plugin->GetIconFileName();
-    }
-    setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
-    // Not Qt's display name: the window system would append it to every window's title.
-    platform::SetApplicationTitle(title.isEmpty() ? QFileInfo(FileName).fileName() : title);
-    QPixmap picture;
-    if (!icon.isEmpty() && picture.load(icon)) {
-        QApplication::setWindowIcon(QIcon(picture));
-        setWindowIcon(QIcon(picture));
-    }
 }
 
 void TMainFrm::mnuSaveClick()

@@ -198,7 +198,6 @@ private:
     void pageReloaded();
     void pageReplacing();
     void pageReplaced();
-    void showFileName(const QString &FileName);
     DiagramSettings diagramSettings();
     // The screen's dots per inch, which scale the diagrams' sizes and the palettes.
     double screenDpi() const;
