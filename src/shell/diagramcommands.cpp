@@ -177,7 +177,7 @@ TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
 TImageGraphEditor *DiagramCommands::activeEditor() const
 {
     const DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    return tab ? tab->editor.get() : nullptr;
+    return tab ? tab->editor() : nullptr;
 }
 
 TWQFItem *DiagramCommands::selectedQuery(TGraphEditor *editor) const
@@ -213,7 +213,7 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
     if (!source || !doc)
         return;
     const DiagramTab *tab = diagramTabOf(*m_parts.tabs, Editor);
-    TWQFSection *section = tab ? doc->FindSection(tab->section) : nullptr;
+    TWQFSection *section = tab ? doc->FindSection(tab->section()) : nullptr;
 
     TDataList selected;
     Editor->GetSelected(&selected);
@@ -300,11 +300,11 @@ void DiagramCommands::CopyCommand()
         log(QStringLiteral("page active: ") + m_parts.pages->tabText(page) + QStringLiteral(" nothing to copy"));
         return;
     }
-    log(tab == &m_parts.tabs->front() ? QStringLiteral("pre process focused") : QStringLiteral("post process focused"));
+    log(tab == m_parts.tabs->front() ? QStringLiteral("pre process focused") : QStringLiteral("post process focused"));
     std::vector<TWQFItem *> components;
-    if (TWQFEditorSource *source = sourceOf(tab->editor.get())) {
+    if (TWQFEditorSource *source = sourceOf(tab->editor())) {
         TDataList selected;
-        tab->editor->GetSelected(&selected);
+        tab->editor()->GetSelected(&selected);
         // Notes and their handles stay behind; the components keep the diagram's order.
         for (void *data : selected)
             if (TWQFItem *item = source->ComponentOf(data))
@@ -344,7 +344,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
                      : QStringLiteral("a different page is focused: ") + m_parts.pages->tabText(page));
         return;
     }
-    const bool isPre = tab == &m_parts.tabs->front();
+    const bool isPre = tab == m_parts.tabs->front();
     log(isPre ? QStringLiteral("pre process editor pasting!") : QStringLiteral("post process editor pasting!"));
     std::vector<TWQFItem *> pasted;
     if (!PasteClipIntoSection(isPre, &pasted)) {
@@ -352,7 +352,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
         return;
     }
     log(QStringLiteral("arranging pasted items ") + QString::number(pasted.size()));
-    TImageGraphEditor *editor = tab->editor.get();
+    TImageGraphEditor *editor = tab->editor();
     if (!editor)
         return;
     const TPoint at = PasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
@@ -376,7 +376,7 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
         log(QStringLiteral("file not opened"));
         return false;
     }
-    TWQFSection *section = doc->FindSection((*m_parts.tabs)[IsPre ? 0 : 1].section);
+    TWQFSection *section = doc->FindSection((*m_parts.tabs)[IsPre ? 0 : 1]->section());
     if (!section) {
         log(QStringLiteral("no paste section"));
         return false;
@@ -420,10 +420,10 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
     if (!m_parts.page->document())
         return;
     // The pre-process image stands for its diagram; any other for the post-process one.
-    DiagramTab *tab = &m_parts.tabs->back();
-    if (Sender && Sender == m_parts.tabs->front().image)
-        tab = &m_parts.tabs->front();
-    TImageGraphEditor *editor = tab->editor.get();
+    DiagramTab *tab = m_parts.tabs->back();
+    if (Sender && Sender == m_parts.tabs->front()->image())
+        tab = m_parts.tabs->front();
+    TImageGraphEditor *editor = tab->editor();
     TWQFEditorSource *source = sourceOf(editor);
     if (!source)
         return;

@@ -48,7 +48,7 @@ public:
     struct Parts {
         QWidget *window = nullptr;
         OpenPage *page = nullptr;
-        std::array<DiagramTab, 2> *tabs = nullptr;
+        std::array<DiagramTab *, 2> *tabs = nullptr;
         TCommentRectList *notes = nullptr;
         QTabWidget *pages = nullptr;
         QMenu *diagramMenu = nullptr;

@@ -78,7 +78,7 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
 {
     g_mainFrm = this;
     setObjectName(QStringLiteral("MainFrm"));
-    resize(DesignWidth, DesignHeight);
+    resize(MainDesignWidth, MainDesignHeight);
     createMenus();
     createPages();
     connectPage();
@@ -161,8 +161,9 @@ void TMainFrm::createPages()
 {
     m_pages = named(new QTabWidget, "PageControl1");
     for (int i = 0; i < int(m_tabs.size()); ++i) {
-        m_tabs[size_t(i)] = createDiagramTab(i, this);
-        m_pages->addTab(m_tabs[size_t(i)].sheet, m_tabs[size_t(i)].caption);
+        m_tabs[size_t(i)] = new DiagramTab(i);
+        m_pages->addTab(m_tabs[size_t(i)], m_tabs[size_t(i)]->caption());
+        connect(m_tabs[size_t(i)], &DiagramTab::changed, this, guarded([this] { EditorChanged(); }));
     }
     m_textTabs = std::make_unique<TextTabs>(*m_page, m_commentRects);
     m_pages->addTab(m_textTabs->htmlSheet(), QStringLiteral("HTML"));
@@ -191,7 +192,7 @@ void TMainFrm::createPages()
     m_messageSplitter->setStretchFactor(0, 1);
     m_messageSplitter->setStretchFactor(1, 0);
     m_messageSplitter->setChildrenCollapsible(false);
-    m_messageSplitter->setSizes({DesignHeight - 113, 113});
+    m_messageSplitter->setSizes({MainDesignHeight - 113, 113});
     setCentralWidget(m_messageSplitter);
 }
 
@@ -228,11 +229,11 @@ void TMainFrm::connectDiagramCommands()
     connect(m_flipQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlipQueryType(); }));
     connect(m_flushQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlushQueryParams(); }));
     connect(m_sectionPictureAction, &QAction::triggered, this, guarded([commands] { commands->SectionScreenShot(); }));
-    for (DiagramTab &tab : m_tabs)
-        tab.image->OnMouseUp = [commands](QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
-                                          int Y) {
-            runGuarded([&] { commands->Image1MouseUp(Sender, Button, Shift, X, Y); });
-        };
+    for (DiagramTab *tab : m_tabs)
+        connect(tab, &DiagramTab::imageReleased, this,
+                [commands, tab](Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+                    runGuarded([&] { commands->Image1MouseUp(tab->image(), Button, Shift, X, Y); });
+                });
 }
 
 void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
@@ -265,8 +266,8 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     m_palette = std::make_unique<Palette>(Palette::Window{*m_page, m_tabs, m_commentRects, m_pictures, g_imagesDir,
                                                           [this] { return ActiveGraphEditor(); }},
                                           screenDpi());
-    for (DiagramTab &tab : m_tabs)
-        m_palette->BuildPalette(tab.palette);
+    for (DiagramTab *tab : m_tabs)
+        m_palette->BuildPalette(tab->palette());
     m_openRequests->OpenCommandLineFile(Options.CommandLine ? *Options.CommandLine
                                                             : QCoreApplication::arguments().mid(1));
     m_pages->setTabVisible(m_pages->indexOf(m_textTabs->htmlTableSheet()), false);
@@ -293,8 +294,8 @@ void TMainFrm::FormDestroy()
     OptionStore().SetString(opt::LastTab, active >= 0 ? m_pages->tabText(active) : QString());
     SaveFormBounds(this);
     m_recentFiles->SaveRecentFiles();
-    for (DiagramTab &tab : m_tabs)
-        tab.editor.reset();
+    for (DiagramTab *tab : m_tabs)
+        tab->clear();
     m_pictures.clear();
     {
         // The close question came before; the views go with the window.
@@ -393,8 +394,8 @@ void TMainFrm::pageReplaced()
 
 void TMainFrm::CloseViews(bool FreeDoc)
 {
-    for (DiagramTab &tab : m_tabs)
-        tab.editor.reset();
+    for (DiagramTab *tab : m_tabs)
+        tab->clear();
     m_textTabs->clear();
     if (FreeDoc)
         m_page->close(false);
@@ -408,7 +409,6 @@ DiagramSettings TMainFrm::diagramSettings()
     settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
     settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
     settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
-    settings.changed = [this] { EditorChanged(); };
     return settings;
 }
 
@@ -419,7 +419,7 @@ bool TMainFrm::LoadViews()
     TWQFFile *doc = m_page->document();
     std::array<TWQFSection *, 2> sections{};
     for (size_t i = 0; i < m_tabs.size(); ++i) {
-        sections[i] = doc ? doc->FindSection(m_tabs[i].section) : nullptr;
+        sections[i] = doc ? doc->FindSection(m_tabs[i]->section()) : nullptr;
         if (!sections[i]) {
             m_page->showMessage(diagramSections()[i].missingMessage);
             return false;
@@ -430,7 +430,7 @@ bool TMainFrm::LoadViews()
         ApplyMacros(section->Items(), QStringLiteral("macro:"));
     const DiagramSettings settings = diagramSettings();
     for (size_t i = 0; i < m_tabs.size(); ++i)
-        m_tabs[i].build(sections[i], &m_commentRects, settings);
+        m_tabs[i]->build(sections[i], &m_commentRects, settings);
     return true;
 }
 
@@ -502,19 +502,19 @@ void TMainFrm::ListBox1DblClick()
         return;
     const QString line = selected->text();
     // A line naming both sections goes to the later tab.
-    const DiagramTab *target = nullptr;
+    DiagramTab *target = nullptr;
     for (auto tab = m_tabs.rbegin(); tab != m_tabs.rend() && !target; ++tab)
-        if (line.contains(tab->section))
-            target = &*tab;
+        if (line.contains((*tab)->section()))
+            target = *tab;
     if (!target)
         return;
     const int number = MessageComponentNumber(line);
     if (number == -1)
         return;
-    m_pages->setCurrentWidget(target->sheet);
+    m_pages->setCurrentWidget(target);
     SelectItemByName(QString::number(number));
     if (line.contains(u"[Error]"))
-        showCompilerErrorPlace(target->propertyScroll, line);
+        showCompilerErrorPlace(target->propertyScroll(), line);
 }
 
 // ---- the diagrams ----
@@ -522,7 +522,7 @@ void TMainFrm::ListBox1DblClick()
 TGraphEditor *TMainFrm::ActiveGraphEditor() const
 {
     const DiagramTab *tab = m_page->document() ? diagramTabOfSheet(m_tabs, m_pages->currentWidget()) : nullptr;
-    return tab ? tab->editor.get() : nullptr;
+    return tab ? tab->editor() : nullptr;
 }
 
 void TMainFrm::SelectItemByName(const QString &Name)
@@ -535,20 +535,20 @@ void TMainFrm::SelectItemByName(const QString &Name)
         editor->ShowItem(item);
 }
 
-TImageGraphEditor *TMainFrm::PreEditor() const { return m_tabs[0].editor.get(); }
-TImageGraphEditor *TMainFrm::PostEditor() const { return m_tabs[1].editor.get(); }
+TImageGraphEditor *TMainFrm::PreEditor() const { return m_tabs[0]->editor(); }
+TImageGraphEditor *TMainFrm::PostEditor() const { return m_tabs[1]->editor(); }
 
 TImageGraphEditor *TMainFrm::diagramEditor(const QString &Section) const
 {
     const DiagramTab *tab = diagramTabOf(m_tabs, Section);
-    return tab ? tab->editor.get() : nullptr;
+    return tab ? tab->editor() : nullptr;
 }
 
 QString TMainFrm::currentSectionName() const
 {
     QWidget *page = m_pages->currentWidget();
     if (const DiagramTab *tab = diagramTabOfSheet(m_tabs, page))
-        return tab->section;
+        return tab->section();
     if (page == m_textTabs->htmlSheet())
         return QStringLiteral("html");
     if (page == m_textTabs->notesSheet())
@@ -595,25 +595,9 @@ void TMainFrm::FormShow()
 {
     // The diagram places lay out image and scroll bars, so the post-process image always fits
     // its panel; the scroll bars stay above what the diagram editors put over the images.
-    for (const DiagramTab &tab : m_tabs) {
-        tab.vertScroll->raise();
-        tab.horzScroll->raise();
-    }
+    for (DiagramTab *tab : m_tabs)
+        tab->raiseScrollBars();
     ScaleEditorFonts(this);
-}
-
-bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Resize)
-        for (const DiagramTab &tab : m_tabs)
-            if (watched == tab.propertyScroll)
-                PreScrollResize(tab.propertyScroll);
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainFrm::PreScrollResize(QScrollArea *Sender)
-{
-    Sender->verticalScrollBar()->setPageStep(Sender->viewport()->height());
 }
 
 void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List)

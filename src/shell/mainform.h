@@ -52,10 +52,6 @@ public:
     explicit TMainFrm(const TMainFrmOptions &Options = TMainFrmOptions(), QWidget *Parent = nullptr);
     ~TMainFrm() override;
 
-    // The design size, kept when the settings hold no bounds.
-    static constexpr int DesignWidth = 664;
-    static constexpr int DesignHeight = 541;
-
     // The open page: document, file name, modified state, file stamp, and the operations on
     // the file.
     OpenPage *openPage() const { return m_page.get(); }
@@ -178,7 +174,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -190,7 +185,6 @@ private:
     void FormCreate(const TMainFrmOptions &Options);
     void FormDestroy();
     void FormShow();
-    void PreScrollResize(QScrollArea *Sender);
 
     // What the open page's signals do to the views.
     void pageOpened();
@@ -215,7 +209,8 @@ private:
     // page and the notes.
     std::unique_ptr<OpenPage> m_page;
     TCommentRectList m_commentRects;
-    std::array<DiagramTab, 2> m_tabs;
+    // Owned by the tab widget.
+    std::array<DiagramTab *, 2> m_tabs;
     std::unique_ptr<TextTabs> m_textTabs;
     // Find, Find Next and the search results over the page and the HTML editor.
     std::unique_ptr<TPageSearch> m_search;

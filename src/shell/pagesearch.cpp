@@ -29,8 +29,8 @@ void TWidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
 void TWidgetSearchHost::ShowSectionTab(const QString &SectionName)
 {
     QWidget *sheet = nullptr;
-    if (const DiagramTab *tab = diagramTabOf(m_parts.DiagramTabs, SectionName))
-        sheet = tab->sheet;
+    if (DiagramTab *tab = diagramTabOf(m_parts.DiagramTabs, SectionName))
+        sheet = tab;
     else if (SectionName == u"html")
         sheet = m_parts.HtmlSheet;
     if (sheet && m_parts.Pages)

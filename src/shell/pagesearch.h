@@ -50,7 +50,7 @@ public:
     struct Parts {
         QTabWidget *Pages = nullptr;
         // Their sheets stand for their sections.
-        std::span<const DiagramTab> DiagramTabs;
+        std::span<DiagramTab *const> DiagramTabs;
         QWidget *HtmlSheet = nullptr;
         QsciScintilla *HtmlEditor = nullptr;
         std::function<TWQFFile *()> Page;

@@ -153,12 +153,13 @@ void Palette::BuildPalette(QWidget *Panel)
 
 DiagramTab &Palette::tabOf(const QAbstractButton *Sender) const
 {
-    return Sender->parentWidget() == m_window.tabs[0].palette ? m_window.tabs[0] : m_window.tabs[1];
+    return Sender->parentWidget() == m_window.tabs[0]->palette() ? *m_window.tabs[0] : *m_window.tabs[1];
 }
 
 TPoint Palette::modelScrollOf(const DiagramTab &tab) const
 {
-    return {modelScrollPos(tab.horzScroll->value(), m_screenDpi), modelScrollPos(tab.vertScroll->value(), m_screenDpi)};
+    return {modelScrollPos(tab.horzScroll()->value(), m_screenDpi),
+            modelScrollPos(tab.vertScroll()->value(), m_screenDpi)};
 }
 
 TWQFItem *Palette::addComponent(const DiagramTab &tab, TWQFSection *section, const TComponentDescr &kind,
@@ -194,12 +195,12 @@ void Palette::PaletteButtonClick(QAbstractButton *Sender)
         return;
     const TComponentDescr &kind = *kinds[size_t(tag)];
     DiagramTab &tab = tabOf(Sender);
-    TWQFSection *section = doc->FindSection(tab.section);
+    TWQFSection *section = doc->FindSection(tab.section());
     if (!section)
         return;
     if (!addComponent(tab, section, kind, kind.Name, true))
         return;
-    added(tab.editor.get());
+    added(tab.editor());
 }
 
 void Palette::MacroButtonClick(QAbstractButton *Sender)
@@ -216,7 +217,7 @@ void Palette::MacroButtonClick(QAbstractButton *Sender)
         return;
     }
     DiagramTab &tab = tabOf(Sender);
-    TWQFSection *section = doc->FindSection(tab.section);
+    TWQFSection *section = doc->FindSection(tab.section());
     if (!section)
         return;
     // Always of the type the macros are written for, whichever kind gave the value elements.
@@ -228,7 +229,7 @@ void Palette::MacroButtonClick(QAbstractButton *Sender)
     item->SetComment(QStringLiteral("macro: ") + macro->Caption);
     QString code;
     ApplyMacro(doc, section, code, item);
-    added(tab.editor.get());
+    added(tab.editor());
 }
 
 void Palette::NoteButtonClick(QAbstractButton *)

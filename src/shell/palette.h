@@ -49,7 +49,7 @@ public:
     // What the palette works on; all of it is the window's.
     struct Window {
         OpenPage &page;
-        std::array<DiagramTab, 2> &tabs;
+        std::array<DiagramTab *, 2> &tabs;
         TCommentRectList &notes;
         PictureCache &pictures;
         QString imagesDir;

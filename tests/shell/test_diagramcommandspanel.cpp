@@ -37,46 +37,6 @@ QByteArray component(const QByteArray &name, const QByteArray &type, const QByte
            QByteArray::number(x) + "</x><y>52</y><values>" + values + "</values></c>";
 }
 
-// The editor the window gives a diagram tab: a panel changer whose rows go into the tab's
-// property scroll box.
-struct PanelTab {
-    DiagramTab tab;
-    TPanelChanger *changer = nullptr;
-    QWidget *rows = nullptr;
-
-    void make(int index, QTabWidget *pages)
-    {
-        tab.section = index == 0 ? QStringLiteral("preproc") : QStringLiteral("postproc");
-        tab.sheet = new QWidget;
-        tab.diagramPanel = new QWidget(tab.sheet);
-        tab.image = new TImage(tab.diagramPanel);
-        tab.image->setObjectName(index == 0 ? QStringLiteral("Image1") : QStringLiteral("Image2"));
-        tab.horzScroll = new QScrollBar(Qt::Horizontal, tab.diagramPanel);
-        tab.vertScroll = new QScrollBar(Qt::Vertical, tab.diagramPanel);
-        layoutDiagramPlace(tab.diagramPanel, tab.image, tab.horzScroll, tab.vertScroll);
-        tab.propertyScroll = new QScrollArea(tab.sheet);
-        tab.propertyScroll->setWidgetResizable(true);
-        tab.propertyScroll->setFixedWidth(300);
-        rows = new QWidget;
-        tab.propertyScroll->setWidget(rows);
-        auto *layout = new QHBoxLayout(tab.sheet);
-        layout->addWidget(tab.diagramPanel, 1);
-        layout->addWidget(tab.propertyScroll);
-        pages->addTab(tab.sheet, index == 0 ? QStringLiteral("Pre process") : QStringLiteral("Post process"));
-    }
-    void bind(TWQFSection *section, TCommentRectList *notes)
-    {
-        auto source = std::make_unique<TWQFEditorSource>(section, notes);
-        TWQFEditorSource *raw = source.get();
-        auto made = std::make_unique<TPanelChanger>(rows, tab.image, tab.horzScroll, tab.vertScroll, std::move(source));
-        raw->Editor = made.get();
-        made->TagsEditor()->ScrollBox = tab.propertyScroll;
-        changer = made.get();
-        tab.editor = std::move(made);
-        tab.editor->SetGraphSize({1024, 1024});
-        tab.editor->Rebuild();
-    }
-};
 } // namespace
 
 // The diagram commands with the property panel beside each diagram: a paste into one of the
@@ -88,17 +48,18 @@ class TestDiagramCommandsPanel : public QObject {
     std::unique_ptr<PrompterGuard> m_prompter;
     std::unique_ptr<QWidget> m_window;
     std::unique_ptr<OpenPage> m_page;
-    std::unique_ptr<std::array<DiagramTab, 2>> m_tabs;
+    std::unique_ptr<std::array<DiagramTab *, 2>> m_tabs;
     TCommentRectList m_notes;
     QTabWidget *m_pages = nullptr;
     QMenu *m_menu = nullptr;
     std::unique_ptr<DiagramCommands> m_commands;
     QStringList m_log;
-    PanelTab m_made[2];
 
     TWQFSection *section() const { return m_page->document()->FindSection("preproc"); }
     TWQFItem *item(const QString &name) const { return FindItemByName(section()->Items(), name); }
-    TPanelChanger *pre() const { return m_made[0].changer; }
+    TPanelChanger *pre() const { return (*m_tabs)[0]->editor(); }
+    // The widget the property panel's rows are built on.
+    QWidget *rows() const { return (*m_tabs)[0]->propertyScroll()->widget(); }
     TTagsEditor *panel() const { return pre()->TagsEditor(); }
     void select(const QString &name)
     {
@@ -145,23 +106,23 @@ private slots:
         m_menu = new QMenu(m_window.get());
         m_page = std::make_unique<OpenPage>();
         QVERIFY(m_page->open(path));
-        m_tabs = std::make_unique<std::array<DiagramTab, 2>>();
+        m_tabs = std::make_unique<std::array<DiagramTab *, 2>>();
         for (int i = 0; i < 2; ++i) {
-            m_made[i] = PanelTab();
-            m_made[i].make(i, m_pages);
-            m_made[i].bind(m_page->document()->FindSection(i == 0 ? "preproc" : "postproc"), &m_notes);
-            m_made[i].changer = static_cast<TPanelChanger *>(m_made[i].tab.editor.get());
+            auto *tab = new DiagramTab(i);
+            m_pages->addTab(tab, tab->caption());
+            tab->build(m_page->document()->FindSection(tab->section()), &m_notes, DiagramSettings());
+            (*m_tabs)[size_t(i)] = tab;
         }
-        for (int i = 0; i < 2; ++i)
-            (*m_tabs)[size_t(i)] = std::move(m_made[i].tab);
         m_log.clear();
         m_commands = std::make_unique<DiagramCommands>(
             DiagramCommands::Parts{m_window.get(), m_page.get(), m_tabs.get(), &m_notes, m_pages, m_menu,
                                    [this](const QString &line) { m_log << line; }});
         // As the window wires the mouse releases on its diagram images.
-        for (DiagramTab &tab : *m_tabs)
-            tab.image->OnMouseUp = [this](QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                                          int y) { m_commands->Image1MouseUp(sender, button, shift, x, y); };
+        for (DiagramTab *tab : *m_tabs)
+            connect(tab, &DiagramTab::imageReleased, this,
+                    [this, tab](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+                        m_commands->Image1MouseUp(tab->image(), button, shift, x, y);
+                    });
         m_window->show();
         QApplication::setActiveWindow(m_window.get());
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -219,7 +180,7 @@ private slots:
         QVERIFY(panel()->Owned().empty());
         QVERIFY(!panel()->Item());
         QCoreApplication::processEvents(); // controls deleted later go now
-        QCOMPARE(m_made[0].rows->findChildren<QLineEdit *>().size(), 0);
+        QCOMPARE(rows()->findChildren<QLineEdit *>().size(), 0);
     }
 
     void flipBuildsThePanelAgain()
@@ -240,7 +201,7 @@ private slots:
         RegenerateMacroCode(script);
         select("3");
         QsciScintilla *generated = nullptr;
-        for (QsciScintilla *editor : m_made[0].rows->findChildren<QsciScintilla *>())
+        for (QsciScintilla *editor : rows()->findChildren<QsciScintilla *>())
             if (editor->isReadOnly())
                 generated = editor;
         QVERIFY(generated);

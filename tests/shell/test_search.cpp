@@ -28,18 +28,6 @@
 #include <stdexcept>
 
 namespace {
-// Diagram tabs of the window's two sections on the given sheets.
-std::array<DiagramTab, 2> diagramTabsOn(QWidget *preSheet, QWidget *postSheet)
-{
-    std::array<DiagramTab, 2> tabs;
-    QWidget *sheets[2] = {preSheet, postSheet};
-    for (size_t i = 0; i < tabs.size(); ++i) {
-        tabs[i].section = diagramSections()[i].name;
-        tabs[i].sheet = sheets[i];
-    }
-    return tabs;
-}
-
 // Records what the search asks of the main window.
 class FakeHost : public TSearchHost {
 public:
@@ -413,7 +401,8 @@ private slots:
         QFETCH(QString, searched);
         QFETCH(bool, utf8);
         QTabWidget pages;
-        auto *pre = new QWidget;
+        auto *pre = new DiagramTab(0);
+        DiagramTab post(1);
         auto *htmlSheet = new QWidget;
         pages.addTab(pre, "Pre process");
         pages.addTab(htmlSheet, "HTML");
@@ -423,7 +412,7 @@ private slots:
         QCOMPARE(EditorTextBytes(editor), html.toUtf8());
         auto page = pellorin_test::pageWith("");
         QStringList selectedNames;
-        const std::array<DiagramTab, 2> tabs = diagramTabsOn(pre, nullptr);
+        const std::array<DiagramTab *, 2> tabs{pre, &post};
         TPageSearch search(std::make_unique<TWidgetSearchHost>(
             TWidgetSearchHost::Parts{&pages, tabs, htmlSheet, editor, [&] { return page.get(); },
                                      [&](const QString &Name) { selectedNames << Name; }}));
@@ -453,11 +442,12 @@ private slots:
     void widgetHostTabs()
     {
         QTabWidget pages;
-        QWidget *sheets[4] = {new QWidget, new QWidget, new QWidget, new QWidget};
+        QWidget *sheets[4] = {new DiagramTab(0), new DiagramTab(1), new QWidget, new QWidget};
         for (QWidget *sheet : sheets)
             pages.addTab(sheet, "t");
         QStringList names;
-        const std::array<DiagramTab, 2> tabs = diagramTabsOn(sheets[0], sheets[1]);
+        const std::array<DiagramTab *, 2> tabs{static_cast<DiagramTab *>(sheets[0]),
+                                               static_cast<DiagramTab *>(sheets[1])};
         TWidgetSearchHost host(
             {&pages, tabs, sheets[2], nullptr, nullptr, [&](const QString &Name) { names << Name; }});
         pages.setCurrentWidget(sheets[3]);
@@ -487,10 +477,10 @@ private slots:
         QVERIFY(form->GetCurrentDoc() && form->PreEditor());
         using pellorin_test::part;
         auto *pages = part<QTabWidget>(form, "PageControl1");
-        QWidget *preSheet = part(form, "PreSheet"), *postSheet = part(form, "PostSheet");
+        auto *preSheet = part<DiagramTab>(form, "PreSheet"), *postSheet = part<DiagramTab>(form, "PostSheet");
         QWidget *htmlSheet = part(form, "HtmlSheet"), *notesSheet = part(form, "NotesSheet");
         auto *htmlEdit = part<QsciScintilla>(form, "htmlEdit");
-        const std::array<DiagramTab, 2> tabs = diagramTabsOn(preSheet, postSheet);
+        const std::array<DiagramTab *, 2> tabs{preSheet, postSheet};
         TPageSearch search(std::make_unique<TWidgetSearchHost>(
             TWidgetSearchHost::Parts{pages, tabs, htmlSheet, htmlEdit, [form] { return form->GetCurrentDoc(); },
                                      [form](const QString &Name) { form->SelectItemByName(Name); }}));
