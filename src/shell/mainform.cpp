@@ -6,6 +6,7 @@
 #include "checkmessages.h"
 #include "checks/appgui.h"
 #include "diagramcommands.h"
+#include "diagramtab.h"
 #include "editors/codeeditors.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
@@ -22,6 +23,7 @@
 #include "optionsdialog.h"
 #include "pagecaption.h"
 #include "pagesearch.h"
+#include "pageviews.h"
 #include "palette.h"
 #include "platform/appdirs.h"
 #include "platform/apptitle.h"
@@ -36,6 +38,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -159,22 +162,8 @@ void TMainFrm::createMenus()
 
 void TMainFrm::createPages()
 {
-    m_pages = named(new QTabWidget, "PageControl1");
-    for (int i = 0; i < int(m_tabs.size()); ++i) {
-        m_tabs[size_t(i)] = new DiagramTab(i);
-        m_pages->addTab(m_tabs[size_t(i)], m_tabs[size_t(i)]->caption());
-        connect(m_tabs[size_t(i)], &DiagramTab::changed, this, guarded([this] { EditorChanged(); }));
-    }
-    m_textTabs = std::make_unique<TextTabs>(*m_page, m_commentRects);
-    m_pages->addTab(m_textTabs->htmlSheet(), QStringLiteral("HTML"));
-    m_pages->addTab(m_textTabs->htmlTableSheet(), QStringLiteral("HTML-Table"));
-    const int graphIndex = m_pages->addTab(m_textTabs->htmlGraphSheet(), QStringLiteral("HTML-UI"));
-    m_pages->setTabVisible(graphIndex, false);
-    m_pages->addTab(m_textTabs->notesSheet(), QStringLiteral("WQF Info"));
-    m_pages->addTab(m_textTabs->respondSheet(), QStringLiteral("XML Respond"));
-    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
-        m_pages, m_tabs, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(), [this] { return m_page->document(); },
-        [this](const QString &Name) { SelectItemByName(Name); }}));
+    m_views = std::make_unique<PageViews>(static_cast<WindowHost &>(*this));
+    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(static_cast<WindowHost &>(*this)));
 
     m_messagePanel = named(new QWidget, "Panel5");
     m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
@@ -187,7 +176,7 @@ void TMainFrm::createPages()
     connect(m_checkMessages, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
 
     m_messageSplitter = named(new QSplitter(Qt::Vertical), "Splitter5");
-    m_messageSplitter->addWidget(m_pages);
+    m_messageSplitter->addWidget(m_views->tabWidget());
     m_messageSplitter->addWidget(m_messagePanel);
     m_messageSplitter->setStretchFactor(0, 1);
     m_messageSplitter->setStretchFactor(1, 0);
@@ -200,12 +189,9 @@ void TMainFrm::connectPage()
 {
     connect(m_page.get(), &OpenPage::fileNameChanged, this,
             [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
-    connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
-    connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
-    connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
-    connect(m_page.get(), &OpenPage::aboutToReplace, this, guarded([this] { pageReplacing(); }));
-    connect(m_page.get(), &OpenPage::replaced, this, guarded([this] { pageReplaced(); }));
-    m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); },
+    connect(m_page.get(), &OpenPage::opened, this,
+            guarded([this] { m_recentFiles->AddRecentFile(m_page->fileName()); }));
+    m_page->setSaveSteps({[this](TWQFFile &Page) { m_views->textTabs().writeInto(Page); },
                           [this] {
                               LoadUnits(AppDir() + QStringLiteral("pascal"));
                               RunChecks(true);
@@ -214,10 +200,10 @@ void TMainFrm::connectPage()
 
 void TMainFrm::connectDiagramCommands()
 {
-    m_commands = std::make_unique<DiagramCommands>(
-        DiagramCommands::Parts{this, m_page.get(), &m_tabs, &m_commentRects, m_pages, m_diagramMenu,
-                               [this](const QString &Line) { DebugLog(Line); }});
+    m_commands = std::make_unique<DiagramCommands>(static_cast<WindowHost &>(*this));
     DiagramCommands *commands = m_commands.get();
+    connect(commands, &DiagramCommands::diagnostic, this, [this](const QString &Line) { DebugLog(Line); });
+    connect(commands, &DiagramCommands::diagramMenuRequested, this, [this] { m_diagramMenu->popup(QCursor::pos()); });
     for (QAction *copy : {m_copyAction, m_diagramCopyAction})
         connect(copy, &QAction::triggered, this, guarded([commands] { commands->CopyCommand(); }));
     for (QAction *paste : {m_pasteAction, m_diagramPasteAction})
@@ -229,7 +215,7 @@ void TMainFrm::connectDiagramCommands()
     connect(m_flipQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlipQueryType(); }));
     connect(m_flushQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlushQueryParams(); }));
     connect(m_sectionPictureAction, &QAction::triggered, this, guarded([commands] { commands->SectionScreenShot(); }));
-    for (DiagramTab *tab : m_tabs)
+    for (DiagramTab *tab : m_views->diagramTabs())
         connect(tab, &DiagramTab::imageReleased, this,
                 [commands, tab](Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
                     runGuarded([&] { commands->Image1MouseUp(tab->image(), Button, Shift, X, Y); });
@@ -244,7 +230,6 @@ void TMainFrm::FlushQueryParams() { m_commands->FlushQueryParams(); }
 
 void TMainFrm::FormCreate(const TMainFrmOptions &Options)
 {
-    m_commentRects.clear();
     SetMainMenu(m_mainMenu);
     OptionStore().Load();
     RestoreFormBounds(this);
@@ -257,52 +242,48 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     m_recentFiles->LoadRecentFiles();
     g_appDir = Options.ProgramFolder;
     g_imagesDir = g_appDir + QStringLiteral("images/");
-    m_pictures.clear();
+    m_views->pictures().setFolder(g_imagesDir);
     // A description file that cannot be read is skipped; the message list names it.
     for (const QString &skipped : LoadComponentDescrs(g_appDir + QStringLiteral("components/")))
         m_checkMessages->addItem(skipped);
     for (const QString &skipped : LoadMacros(g_appDir + QStringLiteral("macros/")))
         m_checkMessages->addItem(skipped);
-    m_palette = std::make_unique<Palette>(Palette::Window{*m_page, m_tabs, m_commentRects, m_pictures, g_imagesDir,
-                                                          [this] { return ActiveGraphEditor(); }},
-                                          screenDpi());
-    for (DiagramTab *tab : m_tabs)
+    m_palette = std::make_unique<Palette>(static_cast<WindowHost &>(*this), ScreenDpiOf(this));
+    for (DiagramTab *tab : m_views->diagramTabs())
         m_palette->BuildPalette(tab->palette());
     m_openRequests->OpenCommandLineFile(Options.CommandLine ? *Options.CommandLine
                                                             : QCoreApplication::arguments().mid(1));
-    m_pages->setTabVisible(m_pages->indexOf(m_textTabs->htmlTableSheet()), false);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
             runGuarded([this] { AppActivate(); });
     });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
-    SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
+    m_views->SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
     SetAppIntf(std::make_unique<TMainFormPellorinIntf>(this));
     LoadPluginSettings();
-    m_textTabs->rebindTabKeys();
+    m_views->textTabs().rebindTabKeys();
     THostHooks &hooks = HostHooks();
     hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
     hooks.OnGetCurrentSectionName = [this] { return currentSectionName(); };
-    hooks.OnDocReloaded = [this] { DocReloaded(); };
-    hooks.OnStoreViewTexts = [this] { StoreViewTexts(); };
-    hooks.OnDocReplaced = [this](std::unique_ptr<TWQFFile> &Doc) { return DocReplaced(Doc); };
+    hooks.OnDocReloaded = [this] { m_page->contentReplaced(); };
+    hooks.OnStoreViewTexts = [this] { m_page->storeViewTexts(); };
+    hooks.OnDocReplaced = [this](std::unique_ptr<TWQFFile> &Doc) { return m_page->replace(Doc); };
 }
 
 void TMainFrm::FormDestroy()
 {
-    const int active = m_pages->currentIndex();
-    OptionStore().SetString(opt::LastTab, active >= 0 ? m_pages->tabText(active) : QString());
+    OptionStore().SetString(opt::LastTab, m_views->currentTabCaption());
     SaveFormBounds(this);
     m_recentFiles->SaveRecentFiles();
-    for (DiagramTab *tab : m_tabs)
+    for (DiagramTab *tab : m_views->diagramTabs())
         tab->clear();
-    m_pictures.clear();
+    m_views->pictures().clear();
     {
         // The close question came before; the views go with the window.
         const QSignalBlocker quiet(m_page.get());
         m_page->close(false);
     }
-    ClearCommentRects();
+    m_views->ClearCommentRects();
     // The hooks must not reach a window that is gone.
     THostHooks &hooks = HostHooks();
     hooks.OnGetCurrentDoc = nullptr;
@@ -316,20 +297,6 @@ void TMainFrm::DebugLog(const QString &Line)
 {
     if (OptionStore().GetDbgClip())
         m_checkMessages->addItem(Line);
-}
-
-void TMainFrm::SelectTabByCaption(const QString &Caption)
-{
-    int index = 0;
-    for (int i = 0; i < m_pages->count(); ++i)
-        if (m_pages->tabText(i) == Caption) {
-            index = i;
-            break;
-        }
-    // HTML-Table and HTML-UI never show, not even when the settings name them.
-    if (!m_pages->isTabVisible(index))
-        index = 0;
-    m_pages->setCurrentIndex(index);
 }
 
 void TMainFrm::LoadPluginSettings()
@@ -346,93 +313,11 @@ void TMainFrm::OpenFile(const QString &FileName) { m_page->open(FileName); }
 bool TMainFrm::CloseDocument(bool Ask) { return m_page->close(Ask); }
 void TMainFrm::SetFileName(const QString &FileName) { m_page->setFileName(FileName); }
 void TMainFrm::SetModified(bool Value) { m_page->setModified(Value); }
-// The page's editor notes carry the notes.
-void TMainFrm::EditorChanged() { m_textTabs->storeNotes(); }
 PageOptions TMainFrm::XmlOptionFlags() const { return OpenPage::optionsFromSettings(); }
 bool TMainFrm::SaveFile(const QString &FileName) { return m_page->save(FileName); }
 QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page->makeBackupName(PagePath); }
-bool TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName) { return m_page->confirmOverwriteReadOnly(FileName); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
-void TMainFrm::DocReloaded() { m_page->contentReplaced(); }
-bool TMainFrm::DocReplaced(std::unique_ptr<TWQFFile> &Doc) { return m_page->replace(Doc); }
-void TMainFrm::StoreViewTexts() { m_page->storeViewTexts(); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
-
-void TMainFrm::pageOpened()
-{
-    ClearCommentRects();
-    m_recentFiles->AddRecentFile(m_page->fileName());
-    LoadViews();
-    update();
-}
-
-void TMainFrm::pageClosing() { CloseViews(false); }
-
-void TMainFrm::pageReloaded()
-{
-    CloseViews(false);
-    ClearCommentRects();
-    if (!LoadViews()) {
-        // Nothing may save the previous page's texts into the new content.
-        CloseViews(true);
-        return;
-    }
-    update();
-}
-
-void TMainFrm::pageReplacing()
-{
-    CloseViews(false);
-    ClearCommentRects();
-}
-
-void TMainFrm::pageReplaced()
-{
-    LoadViews();
-    update();
-}
-
-void TMainFrm::CloseViews(bool FreeDoc)
-{
-    for (DiagramTab *tab : m_tabs)
-        tab->clear();
-    m_textTabs->clear();
-    if (FreeDoc)
-        m_page->close(false);
-}
-
-DiagramSettings TMainFrm::diagramSettings()
-{
-    DiagramSettings settings;
-    settings.zoom = logicalDpiY() / 96.0;
-    settings.screenDpi = screenDpi();
-    settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
-    settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
-    settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
-    return settings;
-}
-
-double TMainFrm::screenDpi() const { return ScreenDpiOf(this); }
-
-bool TMainFrm::LoadViews()
-{
-    TWQFFile *doc = m_page->document();
-    std::array<TWQFSection *, 2> sections{};
-    for (size_t i = 0; i < m_tabs.size(); ++i) {
-        sections[i] = doc ? doc->FindSection(m_tabs[i]->section()) : nullptr;
-        if (!sections[i]) {
-            m_page->showMessage(diagramSections()[i].missingMessage);
-            return false;
-        }
-    }
-    m_textTabs->fill(*doc);
-    for (TWQFSection *section : sections)
-        ApplyMacros(section->Items(), QStringLiteral("macro:"));
-    const DiagramSettings settings = diagramSettings();
-    for (size_t i = 0; i < m_tabs.size(); ++i)
-        m_tabs[i]->build(sections[i], &m_commentRects, settings);
-    return true;
-}
 
 void TMainFrm::mnuSaveClick()
 {
@@ -458,19 +343,15 @@ void TMainFrm::dropEvent(QDropEvent *event)
 
 // ---- text tabs and pictures ----
 
-void TMainFrm::SetHtmlText(const QString &Text) { m_textTabs->SetHtmlText(Text); }
-
 const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
 {
-    return ::GetImage(m_pictures, ImagesDir(), Prefix, Key);
+    return m_views->pictures().GetImage(Prefix, Key);
 }
 
 const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
 {
-    return ::GetItemImage(m_pictures, ImagesDir(), Item, Kind);
+    return m_views->pictures().GetItemImage(Item, Kind);
 }
-
-std::unique_ptr<QImage> TMainFrm::LoadNoteImage() const { return ::LoadNoteImage(ImagesDir()); }
 
 void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
 {
@@ -483,7 +364,7 @@ void TMainFrm::RunChecks(bool QuickOnly)
 {
     // The save has done this before its quick check.
     if (!QuickOnly)
-        StoreViewTexts();
+        m_page->storeViewTexts();
     runChecksInto(m_checkMessages, m_page->document(), QuickOnly);
 }
 
@@ -502,8 +383,9 @@ void TMainFrm::ListBox1DblClick()
         return;
     const QString line = selected->text();
     // A line naming both sections goes to the later tab.
+    const std::span<DiagramTab *const> tabs = m_views->diagramTabs();
     DiagramTab *target = nullptr;
-    for (auto tab = m_tabs.rbegin(); tab != m_tabs.rend() && !target; ++tab)
+    for (auto tab = tabs.rbegin(); tab != tabs.rend() && !target; ++tab)
         if (line.contains((*tab)->section()))
             target = *tab;
     if (!target)
@@ -511,7 +393,7 @@ void TMainFrm::ListBox1DblClick()
     const int number = MessageComponentNumber(line);
     if (number == -1)
         return;
-    m_pages->setCurrentWidget(target);
+    m_views->showTab(target);
     SelectItemByName(QString::number(number));
     if (line.contains(u"[Error]"))
         showCompilerErrorPlace(target->propertyScroll(), line);
@@ -519,42 +401,14 @@ void TMainFrm::ListBox1DblClick()
 
 // ---- the diagrams ----
 
-TGraphEditor *TMainFrm::ActiveGraphEditor() const
-{
-    const DiagramTab *tab = m_page->document() ? diagramTabOfSheet(m_tabs, m_pages->currentWidget()) : nullptr;
-    return tab ? tab->editor() : nullptr;
-}
-
-void TMainFrm::SelectItemByName(const QString &Name)
-{
-    TGraphEditor *editor = ActiveGraphEditor();
-    auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
-    if (!source || !source->Section())
-        return;
-    if (TWQFItem *item = FindItemFuzzy(source->Section()->Items(), Name))
-        editor->ShowItem(item);
-}
-
-TImageGraphEditor *TMainFrm::PreEditor() const { return m_tabs[0]->editor(); }
-TImageGraphEditor *TMainFrm::PostEditor() const { return m_tabs[1]->editor(); }
-
-TImageGraphEditor *TMainFrm::diagramEditor(const QString &Section) const
-{
-    const DiagramTab *tab = diagramTabOf(m_tabs, Section);
-    return tab ? tab->editor() : nullptr;
-}
-
-QString TMainFrm::currentSectionName() const
-{
-    QWidget *page = m_pages->currentWidget();
-    if (const DiagramTab *tab = diagramTabOfSheet(m_tabs, page))
-        return tab->section();
-    if (page == m_textTabs->htmlSheet())
-        return QStringLiteral("html");
-    if (page == m_textTabs->notesSheet())
-        return QStringLiteral("notes");
-    return QString();
-}
+TGraphEditor *TMainFrm::ActiveGraphEditor() const { return m_views->ActiveGraphEditor(); }
+void TMainFrm::SelectItemByName(const QString &Name) { m_views->SelectItemByName(Name); }
+TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
+TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
+TImageGraphEditor *TMainFrm::diagramEditor(const QString &Section) const { return m_views->diagramEditor(Section); }
+const TCommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
+QString TMainFrm::currentSectionName() const { return m_views->currentSectionName(); }
+const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
 
 // ---- menu commands and window events ----
 
@@ -595,7 +449,7 @@ void TMainFrm::FormShow()
 {
     // The diagram places lay out image and scroll bars, so the post-process image always fits
     // its panel; the scroll bars stay above what the diagram editors put over the images.
-    for (DiagramTab *tab : m_tabs)
+    for (DiagramTab *tab : m_views->diagramTabs())
         tab->raiseScrollBars();
     ScaleEditorFonts(this);
 }

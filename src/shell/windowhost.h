@@ -3,6 +3,7 @@
 // to each unit it makes; a unit keeps the reference, asks through it, and tells the window
 // what happened through its own Qt signals. No unit knows the main window's class.
 class OpenPage;
+class PageViews;
 class QWidget;
 
 class WindowHost {
@@ -11,6 +12,8 @@ public:
 
     // The open page.
     virtual OpenPage &page() = 0;
+    // The tabs that show it.
+    virtual PageViews &views() = 0;
     // The window itself: the parent of its dialogs, the holder of its keyboard focus.
     virtual QWidget *windowWidget() = 0;
 

@@ -12,6 +12,7 @@
 #include "shell/globaloptions.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
+#include "testwindow.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -46,20 +47,17 @@ class TestDiagramCommandsPanel : public QObject {
 
     std::unique_ptr<pellorin_test::ProgramDirs> m_dirs;
     std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<QWidget> m_window;
-    std::unique_ptr<OpenPage> m_page;
-    std::unique_ptr<std::array<DiagramTab *, 2>> m_tabs;
-    TCommentRectList m_notes;
-    QTabWidget *m_pages = nullptr;
-    QMenu *m_menu = nullptr;
+    std::unique_ptr<pellorin_test::TestWindow> m_window;
     std::unique_ptr<DiagramCommands> m_commands;
     QStringList m_log;
 
-    TWQFSection *section() const { return m_page->document()->FindSection("preproc"); }
+    OpenPage &page() const { return m_window->page(); }
+    DiagramTab *tab(int n) const { return m_window->views().diagramTabs()[size_t(n)]; }
+    TWQFSection *section() const { return page().document()->FindSection("preproc"); }
     TWQFItem *item(const QString &name) const { return FindItemByName(section()->Items(), name); }
-    TPanelChanger *pre() const { return (*m_tabs)[0]->editor(); }
+    TPanelChanger *pre() const { return tab(0)->editor(); }
     // The widget the property panel's rows are built on.
-    QWidget *rows() const { return (*m_tabs)[0]->propertyScroll()->widget(); }
+    QWidget *rows() const { return tab(0)->propertyScroll()->widget(); }
     TTagsEditor *panel() const { return pre()->TagsEditor(); }
     void select(const QString &name)
     {
@@ -99,40 +97,27 @@ private slots:
                              component("1", "SELECTQUERY", "", 64, "<query>select 1</query>") +
                              component("2", "SET", "", 256, "<n>a</n><v>1</v>") +
                              component("3", "SCRIPT", "", 448, "<v>x := 1;</v>") + "</preproc><postproc/></wqf>");
-        m_window = std::make_unique<QWidget>();
-        m_window->resize(1100, 600);
-        m_pages = new QTabWidget(m_window.get());
-        m_pages->setGeometry(0, 0, 1100, 600);
-        m_menu = new QMenu(m_window.get());
-        m_page = std::make_unique<OpenPage>();
-        QVERIFY(m_page->open(path));
-        m_tabs = std::make_unique<std::array<DiagramTab *, 2>>();
-        for (int i = 0; i < 2; ++i) {
-            auto *tab = new DiagramTab(i);
-            m_pages->addTab(tab, tab->caption());
-            tab->build(m_page->document()->FindSection(tab->section()), &m_notes, DiagramSettings());
-            (*m_tabs)[size_t(i)] = tab;
-        }
+        m_window = std::make_unique<pellorin_test::TestWindow>();
+        QWidget *window = m_window->windowWidget();
+        window->resize(1100, 600);
+        QVERIFY(page().open(path));
         m_log.clear();
-        m_commands = std::make_unique<DiagramCommands>(
-            DiagramCommands::Parts{m_window.get(), m_page.get(), m_tabs.get(), &m_notes, m_pages, m_menu,
-                                   [this](const QString &line) { m_log << line; }});
+        m_commands = std::make_unique<DiagramCommands>(*m_window);
+        connect(m_commands.get(), &DiagramCommands::diagnostic, this, [this](const QString &line) { m_log << line; });
         // As the window wires the mouse releases on its diagram images.
-        for (DiagramTab *tab : *m_tabs)
-            connect(tab, &DiagramTab::imageReleased, this,
-                    [this, tab](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-                        m_commands->Image1MouseUp(tab->image(), button, shift, x, y);
+        for (DiagramTab *each : m_window->views().diagramTabs())
+            connect(each, &DiagramTab::imageReleased, this,
+                    [this, each](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+                        m_commands->Image1MouseUp(each->image(), button, shift, x, y);
                     });
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
     }
     void cleanup()
     {
         m_commands.reset();
-        m_tabs.reset();
         m_window.reset();
-        m_page.reset();
         ClearMacros();
         ClearComponentDescrs();
         DoneModules();
@@ -212,7 +197,7 @@ private slots:
         QVERIFY(GetCode(script).contains("orders_pre_2;"));
         QCOMPARE(generated->text(), GetCode(script));
         QCOMPARE(panel()->Item(), script); // the panel was not built again
-        QVERIFY(m_page->isModified());
+        QVERIFY(page().isModified());
     }
 };
 

@@ -16,6 +16,7 @@
 #include "shell/palette.h"
 #include "shell/picturecache.h"
 #include "shell/startup.h"
+#include "testwindow.h"
 #include "windowparts.h"
 #include "windowtest.h"
 
@@ -681,12 +682,12 @@ private slots:
             DoneGlobalOptions();
             DoneAppIni();
         });
-        QWidget window;
-        OpenPage page;
-        std::array<DiagramTab *, 2> tabs{new DiagramTab(0, &window), new DiagramTab(1, &window)};
-        TCommentRectList notes;
-        PictureCache pictures;
-        Palette palette({page, tabs, notes, pictures, kResources + "/images/", [&] { return tabs[0]->editor(); }}, 144);
+        pellorin_test::TestWindow window;
+        OpenPage &page = window.page();
+        const std::span<DiagramTab *const> tabs = window.views().diagramTabs();
+        const TCommentRectList &notes = window.views().CommentRects();
+        window.views().pictures().setFolder(kResources + "/images/");
+        Palette palette(window, 144);
         palette.BuildPalette(tabs[0]->palette());
         const QList<QAbstractButton *> buttons = buttonsOf(tabs[0]->palette());
         QCOMPARE(buttons.size(), 12);
@@ -695,8 +696,6 @@ private slots:
 
         writeBytes(dir.filePath("p.wqf"), readBytes(dataPath("shell/page.wqf")));
         QVERIFY(page.open(dir.filePath("p.wqf")));
-        for (DiagramTab *tab : tabs)
-            tab->build(page.document()->FindSection(tab->section()), &notes, DiagramSettings());
         tabs[0]->horzScroll()->setValue(150);
         tabs[0]->vertScroll()->setValue(60);
         buttonNamed(tabs[0]->palette(), "If")->click();
@@ -707,8 +706,6 @@ private slots:
         QCOMPARE(notes.back()->Rect.Left, 105);
         QCOMPARE(notes.back()->Rect.Top, 45);
         QVERIFY(page.isModified());
-        for (DiagramTab *tab : tabs)
-            tab->clear();
         page.close(false);
     }
 };
