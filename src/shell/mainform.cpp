@@ -83,7 +83,7 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
     setObjectName(QStringLiteral("MainFrm"));
     resize(MainDesignWidth, MainDesignHeight);
     createMenus();
-    createPages();
+    createPages(Options.ProgramFolder);
     connectPage();
     connectDiagramCommands();
     setAcceptDrops(true);
@@ -160,24 +160,15 @@ void TMainFrm::createMenus()
     connect(m_aboutAction, &QAction::triggered, this, guarded([this] { ShowAbout(this); }));
 }
 
-void TMainFrm::createPages()
+void TMainFrm::createPages(const QString &ProgramFolder)
 {
     m_views = std::make_unique<PageViews>(static_cast<WindowHost &>(*this));
+    m_messages = std::make_unique<CheckMessages>(static_cast<WindowHost &>(*this), ProgramFolder);
     m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(static_cast<WindowHost &>(*this)));
-
-    m_messagePanel = named(new QWidget, "Panel5");
-    m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
-    // Every line is one line high; without this the list would measure each of a program's
-    // hundreds of thousands of lines before showing any.
-    m_checkMessages->setUniformItemSizes(true);
-    auto *messageLayout = new QVBoxLayout(m_messagePanel);
-    messageLayout->setContentsMargins(0, 0, 0, 0);
-    messageLayout->addWidget(m_checkMessages);
-    connect(m_checkMessages, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
 
     m_messageSplitter = named(new QSplitter(Qt::Vertical), "Splitter5");
     m_messageSplitter->addWidget(m_views->tabWidget());
-    m_messageSplitter->addWidget(m_messagePanel);
+    m_messageSplitter->addWidget(m_messages->panel());
     m_messageSplitter->setStretchFactor(0, 1);
     m_messageSplitter->setStretchFactor(1, 0);
     m_messageSplitter->setChildrenCollapsible(false);
@@ -191,11 +182,8 @@ void TMainFrm::connectPage()
             [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
     connect(m_page.get(), &OpenPage::opened, this,
             guarded([this] { m_recentFiles->AddRecentFile(m_page->fileName()); }));
-    m_page->setSaveSteps({[this](TWQFFile &Page) { m_views->textTabs().writeInto(Page); },
-                          [this] {
-                              LoadUnits(AppDir() + QStringLiteral("pascal"));
-                              RunChecks(true);
-                          }});
+    m_page->setSaveSteps(
+        {[this](TWQFFile &Page) { m_views->textTabs().writeInto(Page); }, [this] { m_messages->saveCheck(); }});
 }
 
 void TMainFrm::connectDiagramCommands()
@@ -244,10 +232,8 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_views->pictures().setFolder(g_imagesDir);
     // A description file that cannot be read is skipped; the message list names it.
-    for (const QString &skipped : LoadComponentDescrs(g_appDir + QStringLiteral("components/")))
-        m_checkMessages->addItem(skipped);
-    for (const QString &skipped : LoadMacros(g_appDir + QStringLiteral("macros/")))
-        m_checkMessages->addItem(skipped);
+    m_messages->addLines(LoadComponentDescrs(g_appDir + QStringLiteral("components/")));
+    m_messages->addLines(LoadMacros(g_appDir + QStringLiteral("macros/")));
     m_palette = std::make_unique<Palette>(static_cast<WindowHost &>(*this), ScreenDpiOf(this));
     for (DiagramTab *tab : m_views->diagramTabs())
         m_palette->BuildPalette(tab->palette());
@@ -293,11 +279,7 @@ void TMainFrm::FormDestroy()
     hooks.OnDocReplaced = nullptr;
 }
 
-void TMainFrm::DebugLog(const QString &Line)
-{
-    if (OptionStore().GetDbgClip())
-        m_checkMessages->addItem(Line);
-}
+void TMainFrm::DebugLog(const QString &Line) { m_messages->DebugLog(Line); }
 
 void TMainFrm::LoadPluginSettings()
 {
@@ -360,44 +342,8 @@ void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TW
 
 // ---- the check message list ----
 
-void TMainFrm::RunChecks(bool QuickOnly)
-{
-    // The save has done this before its quick check.
-    if (!QuickOnly)
-        m_page->storeViewTexts();
-    runChecksInto(m_checkMessages, m_page->document(), QuickOnly);
-}
-
-QStringList TMainFrm::messageLines() const
-{
-    QStringList lines;
-    for (int i = 0; i < m_checkMessages->count(); ++i)
-        lines << m_checkMessages->item(i)->text();
-    return lines;
-}
-
-void TMainFrm::ListBox1DblClick()
-{
-    const QListWidgetItem *selected = m_checkMessages->currentItem();
-    if (!m_page->document() || !selected || !selected->isSelected())
-        return;
-    const QString line = selected->text();
-    // A line naming both sections goes to the later tab.
-    const std::span<DiagramTab *const> tabs = m_views->diagramTabs();
-    DiagramTab *target = nullptr;
-    for (auto tab = tabs.rbegin(); tab != tabs.rend() && !target; ++tab)
-        if (line.contains((*tab)->section()))
-            target = *tab;
-    if (!target)
-        return;
-    const int number = MessageComponentNumber(line);
-    if (number == -1)
-        return;
-    m_views->showTab(target);
-    SelectItemByName(QString::number(number));
-    if (line.contains(u"[Error]"))
-        showCompilerErrorPlace(target->propertyScroll(), line);
-}
+void TMainFrm::RunChecks(bool QuickOnly) { m_messages->RunChecks(QuickOnly); }
+QStringList TMainFrm::messageLines() const { return m_messages->messageLines(); }
 
 // ---- the diagrams ----
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class CheckMessages;
 class DiagramCommands;
 class KeyDispatch;
 class OpenPage;
@@ -23,7 +24,6 @@ class PageViews;
 class Palette;
 class QAction;
 class QImage;
-class QListWidget;
 class QMenu;
 class QMenuBar;
 class QSplitter;
@@ -88,10 +88,6 @@ public:
     // (QuickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
     // typed since the last save into the page.
     void RunChecks(bool QuickOnly);
-    // The double-click on a message line: the tab of the section it names, the component of
-    // the number it names, and for a compiler error the place in that component's first code
-    // editor.
-    void ListBox1DblClick();
     QStringList messageLines() const;
 
     // ---- the diagrams ----
@@ -138,7 +134,7 @@ protected:
 
 private:
     void createMenus();
-    void createPages();
+    void createPages(const QString &ProgramFolder);
     void connectPage();
     void connectDiagramCommands();
     void FormCreate(const TMainFrmOptions &Options);
@@ -161,6 +157,7 @@ private:
     std::unique_ptr<OpenPage> m_page;
     std::unique_ptr<OpenRequests> m_openRequests;
     std::unique_ptr<PageViews> m_views;
+    std::unique_ptr<CheckMessages> m_messages;
     // Find, Find Next and the search results over the page and the HTML editor.
     std::unique_ptr<TPageSearch> m_search;
     std::unique_ptr<DiagramCommands> m_commands;
@@ -185,8 +182,6 @@ private:
     std::unique_ptr<RecentFilesMenu> m_recentItems;
 
     QSplitter *m_messageSplitter;
-    QWidget *m_messagePanel;
-    QListWidget *m_checkMessages;
     // Ends the type-ahead selection; stopped until it starts.
     QTimer *m_typeAheadTimer;
     std::unique_ptr<KeyDispatch> m_keys;
