@@ -2,7 +2,8 @@
 // The main window's keys, seen before its focused control sees them: Delete deletes the
 // active diagram's selection, every other key is offered to the shortcut plug-ins first, and
 // letters and digits typed outside a text control select the component of that name
-// (type-ahead). Menu shortcuts are not handled here.
+// (type-ahead). Menu shortcuts are not handled here. Delete is told, for the window's diagram
+// commands to carry out.
 #include "platform/keys.h"
 
 #include <QChar>
@@ -12,14 +13,15 @@
 
 class QTimer;
 class QWidget;
-class TMainFrm;
+class TGraphEditor;
+class WindowHost;
 
 class KeyDispatch : public QObject {
     Q_OBJECT
 public:
     // Watches the application's key presses bound for the window's widgets. The timer
     // (SearchTimer, the window's) ends a type-ahead 500 ms after its last key.
-    KeyDispatch(TMainFrm &window, QTimer &timer);
+    KeyDispatch(WindowHost &window, QTimer &timer);
     ~KeyDispatch() override;
     KeyDispatch(const KeyDispatch &) = delete;
     KeyDispatch &operator=(const KeyDispatch &) = delete;
@@ -34,6 +36,10 @@ public:
     void FormKeyPress(QChar Key);
     void SearchTimerTimer();
 
+signals:
+    // Delete on a diagram, outside a text control: its selection is to be deleted.
+    void deleteRequested(TGraphEditor *editor);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -42,7 +48,7 @@ private:
     QWidget *firstReceiver() const;
     bool textControlFocused() const;
 
-    TMainFrm &m_window;
+    WindowHost &m_window;
     QTimer &m_timer;
     QString m_typeAhead;
 };

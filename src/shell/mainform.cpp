@@ -88,7 +88,9 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
     connectDiagramCommands();
     setAcceptDrops(true);
     m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
-    m_keys = std::make_unique<KeyDispatch>(*this, *m_typeAheadTimer);
+    m_keys = std::make_unique<KeyDispatch>(static_cast<WindowHost &>(*this), *m_typeAheadTimer);
+    connect(m_keys.get(), &KeyDispatch::deleteRequested, this,
+            [this](TGraphEditor *Editor) { runGuarded([&] { DeleteSelected(Editor); }); });
     try {
         FormCreate(Options);
     } catch (...) {
