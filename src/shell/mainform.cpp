@@ -247,15 +247,10 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
     m_views->SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
-    SetAppIntf(std::make_unique<TMainFormPellorinIntf>(this));
+    SetAppIntf(std::make_unique<TMainFormPellorinIntf>(static_cast<WindowHost &>(*this)));
     LoadPluginSettings();
     m_views->textTabs().rebindTabKeys();
-    THostHooks &hooks = HostHooks();
-    hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
-    hooks.OnGetCurrentSectionName = [this] { return currentSectionName(); };
-    hooks.OnDocReloaded = [this] { m_page->contentReplaced(); };
-    hooks.OnStoreViewTexts = [this] { m_page->storeViewTexts(); };
-    hooks.OnDocReplaced = [this](std::unique_ptr<TWQFFile> &Doc) { return m_page->replace(Doc); };
+    InstallHostHooks(static_cast<WindowHost &>(*this));
 }
 
 void TMainFrm::FormDestroy()
@@ -272,13 +267,7 @@ void TMainFrm::FormDestroy()
         m_page->close(false);
     }
     m_views->ClearCommentRects();
-    // The hooks must not reach a window that is gone.
-    THostHooks &hooks = HostHooks();
-    hooks.OnGetCurrentDoc = nullptr;
-    hooks.OnGetCurrentSectionName = nullptr;
-    hooks.OnDocReloaded = nullptr;
-    hooks.OnStoreViewTexts = nullptr;
-    hooks.OnDocReplaced = nullptr;
+    RemoveHostHooks();
 }
 
 void TMainFrm::DebugLog(const QString &Line) { m_messages->DebugLog(Line); }
