@@ -184,8 +184,7 @@ void TMainFrm::connectPage()
             [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
     connect(m_page.get(), &OpenPage::opened, this,
             guarded([this] { m_recentFiles->AddRecentFile(m_page->fileName()); }));
-    m_page->setSaveSteps(
-        {[this](TWQFFile &Page) { m_views->textTabs().writeInto(Page); }, [this] { m_messages->saveCheck(); }});
+    m_page->setSaveSteps(this);
 }
 
 void TMainFrm::connectDiagramCommands()
@@ -291,6 +290,9 @@ bool TMainFrm::SaveFile(const QString &FileName) { return m_page->save(FileName)
 QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page->makeBackupName(PagePath); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
+
+void TMainFrm::writeViews(TWQFFile &Page) { m_views->textTabs().writeInto(Page); }
+void TMainFrm::quickCheck() { m_messages->saveCheck(); }
 
 void TMainFrm::mnuSaveClick()
 {

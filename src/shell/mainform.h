@@ -43,7 +43,7 @@ struct TMainFrmOptions {
     std::optional<QStringList> CommandLine;
 };
 
-class TMainFrm : public QMainWindow, private WindowHost {
+class TMainFrm : public QMainWindow, private WindowHost, private SaveSteps {
     Q_OBJECT
 public:
     explicit TMainFrm(const TMainFrmOptions &Options = TMainFrmOptions(), QWidget *Parent = nullptr);
@@ -147,6 +147,8 @@ private:
     OpenPage &page() override { return *m_page; }
     PageViews &views() override { return *m_views; }
     QWidget *windowWidget() override { return this; }
+    void writeViews(TWQFFile &Page) override;
+    void quickCheck() override;
 
     void mnuSaveClick();
     void mnuExitClick();
