@@ -2,7 +2,6 @@
 
 #include "aboutformunit.h"
 #include "appini.h"
-#include "base/exception.h"
 #include "checkmessages.h"
 #include "checks/appgui.h"
 #include "diagramcommands.h"
@@ -10,7 +9,6 @@
 #include "editors/codeeditors.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
-#include "editors/pascompiler.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
 #include "formparts.h"
@@ -25,15 +23,9 @@
 #include "pagesearch.h"
 #include "pageviews.h"
 #include "palette.h"
-#include "platform/appdirs.h"
-#include "platform/apptitle.h"
-#include "platform/launcher.h"
-#include "platform/paths.h"
 #include "platform/slotguard.h"
 #include "recentfiles.h"
 #include "texttabs.h"
-
-#include <Qsci/qsciscintilla.h>
 
 #include <QAction>
 #include <QApplication>
@@ -42,32 +34,27 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPixmap>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 
 namespace {
 TMainFrm *g_mainFrm = nullptr;
 QString g_appDir;
 QString g_imagesDir;
 
-QAction *addCommand(QMenu *menu, const char *name, const QString &caption,
-                    const QKeySequence &shortcut = QKeySequence())
+// A new entry of the menu that runs command.
+template <class F>
+void addCommand(QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut, F command)
 {
     QAction *action = named(menu->addAction(caption), name);
     action->setShortcut(shortcut);
-    return action;
+    QObject::connect(action, &QAction::triggered, action, std::move(command));
 }
 } // namespace
 
@@ -76,21 +63,16 @@ QString AppDir() { return g_appDir; }
 QString ImagesDir() { return g_imagesDir; }
 
 TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
-    : QMainWindow(Parent), m_page(std::make_unique<OpenPage>(this)),
-      m_openRequests(std::make_unique<OpenRequests>(static_cast<WindowHost &>(*this)))
+    : QMainWindow(Parent), m_page(std::make_unique<OpenPage>(this))
 {
     g_mainFrm = this;
     setObjectName(QStringLiteral("MainFrm"));
     resize(MainDesignWidth, MainDesignHeight);
-    createMenus();
-    createPages(Options.ProgramFolder);
-    connectPage();
-    connectDiagramCommands();
     setAcceptDrops(true);
-    m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
-    m_keys = std::make_unique<KeyDispatch>(static_cast<WindowHost &>(*this), *m_typeAheadTimer);
-    connect(m_keys.get(), &KeyDispatch::deleteRequested, this,
-            [this](TGraphEditor *Editor) { runGuarded([&] { DeleteSelected(Editor); }); });
+    createUnits(Options.ProgramFolder);
+    createMenus();
+    createLayout();
+    connectUnits();
     try {
         FormCreate(Options);
     } catch (...) {
@@ -107,67 +89,80 @@ TMainFrm::~TMainFrm()
         g_mainFrm = nullptr;
 }
 
+// ---- layout and wiring ----
+
 void TMainFrm::createMenus()
 {
     m_mainMenu = named(new QMenuBar(this), "MainMenu1");
     setMenuBar(m_mainMenu);
+    DiagramCommands *commands = m_commands.get();
+    auto copy = guarded([commands] { commands->CopyCommand(); });
+    auto paste = guarded([commands] { commands->PasteCommand(0, 0); });
 
-    m_fileMenu = named(m_mainMenu->addMenu(QStringLiteral("File")), "mnuFile");
-    m_openAction = addCommand(m_fileMenu, "mnuOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_recentMenu = named(m_fileMenu->addMenu(QStringLiteral("Open Recent")), "mnuOpenRecent");
-    m_saveAction = addCommand(m_fileMenu, "mnuSave", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_saveAsAction = addCommand(m_fileMenu, "mnuSaveAs", QStringLiteral("Save As..."),
-                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    m_fileMenu->addSeparator();
-    m_exitAction = addCommand(m_fileMenu, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4));
+    QMenu *file = named(m_mainMenu->addMenu(QStringLiteral("File")), "mnuFile");
+    addCommand(file, "mnuOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+               guarded([this] { OpenWithDialog(); }));
+    m_recentMenu = named(file->addMenu(QStringLiteral("Open Recent")), "mnuOpenRecent");
+    addCommand(file, "mnuSave", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+               guarded([this] { mnuSaveClick(); }));
+    addCommand(file, "mnuSaveAs", QStringLiteral("Save As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+               guarded([this] { m_page->saveAs(); }));
+    file->addSeparator();
+    addCommand(file, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4),
+               guarded([this] { mnuExitClick(); }));
 
-    m_editMenu = named(m_mainMenu->addMenu(QStringLiteral("Edit")), "mnuEdit");
-    m_copyAction = addCommand(m_editMenu, "mnuMainCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    m_pasteAction = addCommand(m_editMenu, "mnuMainPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    QMenu *edit = named(m_mainMenu->addMenu(QStringLiteral("Edit")), "mnuEdit");
+    addCommand(edit, "mnuMainCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), copy);
+    addCommand(edit, "mnuMainPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), paste);
 
-    m_searchMenu = named(m_mainMenu->addMenu(QStringLiteral("Search")), "mnuSearch");
-    m_findAction = addCommand(m_searchMenu, "MenuItem3", QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    m_findNextAction = addCommand(m_searchMenu, "mnuFindNext", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3));
-    m_searchResultAction = addCommand(m_searchMenu, "MenuItem10", QStringLiteral("Search Result"),
-                                      QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
+    QMenu *search = named(m_mainMenu->addMenu(QStringLiteral("Search")), "mnuSearch");
+    addCommand(search, "MenuItem3", QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F),
+               guarded([this] { m_search->ShowFindDialog(); }));
+    addCommand(search, "mnuFindNext", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3),
+               guarded([this] { mnuFindNextClick(); }));
+    addCommand(search, "MenuItem10", QStringLiteral("Search Result"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F),
+               guarded([this] { m_search->ShowLastResults(); }));
 
-    m_toolsMenu = named(m_mainMenu->addMenu(QStringLiteral("Tools")), "mnuTools");
-    m_checkAction =
-        addCommand(m_toolsMenu, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9));
-    m_flipQueryAction = addCommand(m_toolsMenu, "MenuItem11", QStringLiteral("Flip Select/Insert Query"),
-                                   QKeySequence(Qt::CTRL | Qt::Key_T));
-    m_flushQueryAction = addCommand(m_toolsMenu, "FlushQueryMenu", QStringLiteral("Flush Query Params"),
-                                    QKeySequence(Qt::CTRL | Qt::Key_Q));
-    m_sectionPictureAction = addCommand(m_toolsMenu, "MenuItem6", QStringLiteral("Section Screen Shot"));
+    QMenu *tools = named(m_mainMenu->addMenu(QStringLiteral("Tools")), "mnuTools");
+    addCommand(tools, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9),
+               guarded([this] { RunChecks(false); }));
+    addCommand(tools, "MenuItem11", QStringLiteral("Flip Select/Insert Query"), QKeySequence(Qt::CTRL | Qt::Key_T),
+               guarded([commands] { commands->FlipQueryType(); }));
+    addCommand(tools, "FlushQueryMenu", QStringLiteral("Flush Query Params"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+               guarded([commands] { commands->FlushQueryParams(); }));
+    addCommand(tools, "MenuItem6", QStringLiteral("Section Screen Shot"), QKeySequence(),
+               guarded([commands] { commands->SectionScreenShot(); }));
 
-    m_helpMenu = named(m_mainMenu->addMenu(QStringLiteral("Help")), "mnuHelp");
-    m_helpAction = addCommand(m_helpMenu, "mnOnlineHelp", QStringLiteral("Online Help"));
-    m_helpMenu->addSeparator();
-    m_aboutAction = addCommand(m_helpMenu, "mnAbout", QStringLiteral("About"));
+    QMenu *help = named(m_mainMenu->addMenu(QStringLiteral("Help")), "mnuHelp");
+    addCommand(help, "mnOnlineHelp", QStringLiteral("Online Help"), QKeySequence(),
+               guarded([this] { mnOnlineHelpClick(); }));
+    help->addSeparator();
+    addCommand(help, "mnAbout", QStringLiteral("About"), QKeySequence(), guarded([this] { ShowAbout(this); }));
 
     m_diagramMenu = named(new QMenu(this), "PopupMenu1");
-    m_diagramCopyAction = addCommand(m_diagramMenu, "mnuPopCopy", QStringLiteral("Copy"));
-    m_diagramPasteAction = addCommand(m_diagramMenu, "mnuPopPaste", QStringLiteral("Paste"));
-    m_diagramDeleteAction = addCommand(m_diagramMenu, "MenuItem5", QStringLiteral("Delete"));
-
-    connect(m_openAction, &QAction::triggered, this, guarded([this] { OpenWithDialog(); }));
-    connect(m_saveAction, &QAction::triggered, this, guarded([this] { mnuSaveClick(); }));
-    connect(m_saveAsAction, &QAction::triggered, this, guarded([this] { m_page->saveAs(); }));
-    connect(m_checkAction, &QAction::triggered, this, guarded([this] { RunChecks(false); }));
-    connect(m_exitAction, &QAction::triggered, this, guarded([this] { mnuExitClick(); }));
-    connect(m_findAction, &QAction::triggered, this, guarded([this] { m_search->ShowFindDialog(); }));
-    connect(m_findNextAction, &QAction::triggered, this, guarded([this] { mnuFindNextClick(); }));
-    connect(m_searchResultAction, &QAction::triggered, this, guarded([this] { m_search->ShowLastResults(); }));
-    connect(m_helpAction, &QAction::triggered, this, guarded([this] { mnOnlineHelpClick(); }));
-    connect(m_aboutAction, &QAction::triggered, this, guarded([this] { ShowAbout(this); }));
+    addCommand(m_diagramMenu, "mnuPopCopy", QStringLiteral("Copy"), QKeySequence(), copy);
+    addCommand(m_diagramMenu, "mnuPopPaste", QStringLiteral("Paste"), QKeySequence(), paste);
+    addCommand(m_diagramMenu, "MenuItem5", QStringLiteral("Delete"), QKeySequence(), guarded([this] {
+                   if (TGraphEditor *editor = m_views->ActiveGraphEditor())
+                       DeleteSelected(editor);
+               }));
 }
 
-void TMainFrm::createPages(const QString &ProgramFolder)
+void TMainFrm::createUnits(const QString &ProgramFolder)
 {
-    m_views = std::make_unique<PageViews>(static_cast<WindowHost &>(*this));
-    m_messages = std::make_unique<CheckMessages>(static_cast<WindowHost &>(*this), ProgramFolder);
-    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(static_cast<WindowHost &>(*this)));
+    WindowHost &host = *this;
+    m_openRequests = std::make_unique<OpenRequests>(host);
+    m_views = std::make_unique<PageViews>(host);
+    m_messages = std::make_unique<CheckMessages>(host, ProgramFolder);
+    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(host));
+    m_commands = std::make_unique<DiagramCommands>(host);
+    m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
+    m_keys = std::make_unique<KeyDispatch>(host, *m_typeAheadTimer);
+    m_page->setSaveSteps(this);
+}
 
+void TMainFrm::createLayout()
+{
     m_messageSplitter = named(new QSplitter(Qt::Vertical), "Splitter5");
     m_messageSplitter->addWidget(m_views->tabWidget());
     m_messageSplitter->addWidget(m_messages->panel());
@@ -178,44 +173,25 @@ void TMainFrm::createPages(const QString &ProgramFolder)
     setCentralWidget(m_messageSplitter);
 }
 
-void TMainFrm::connectPage()
+void TMainFrm::connectUnits()
 {
     connect(m_page.get(), &OpenPage::fileNameChanged, this,
             [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
     connect(m_page.get(), &OpenPage::opened, this,
             guarded([this] { m_recentFiles->AddRecentFile(m_page->fileName()); }));
-    m_page->setSaveSteps(this);
-}
-
-void TMainFrm::connectDiagramCommands()
-{
-    m_commands = std::make_unique<DiagramCommands>(static_cast<WindowHost &>(*this));
     DiagramCommands *commands = m_commands.get();
     connect(commands, &DiagramCommands::diagnostic, this, [this](const QString &Line) { DebugLog(Line); });
     connect(commands, &DiagramCommands::diagramMenuRequested, this, [this] { m_diagramMenu->popup(QCursor::pos()); });
-    for (QAction *copy : {m_copyAction, m_diagramCopyAction})
-        connect(copy, &QAction::triggered, this, guarded([commands] { commands->CopyCommand(); }));
-    for (QAction *paste : {m_pasteAction, m_diagramPasteAction})
-        connect(paste, &QAction::triggered, this, guarded([commands] { commands->PasteCommand(0, 0); }));
-    connect(m_diagramDeleteAction, &QAction::triggered, this, guarded([this] {
-                if (TGraphEditor *editor = ActiveGraphEditor())
-                    DeleteSelected(editor);
-            }));
-    connect(m_flipQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlipQueryType(); }));
-    connect(m_flushQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlushQueryParams(); }));
-    connect(m_sectionPictureAction, &QAction::triggered, this, guarded([commands] { commands->SectionScreenShot(); }));
     for (DiagramTab *tab : m_views->diagramTabs())
         connect(tab, &DiagramTab::imageReleased, this,
                 [commands, tab](Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
                     runGuarded([&] { commands->Image1MouseUp(tab->image(), Button, Shift, X, Y); });
                 });
+    connect(m_keys.get(), &KeyDispatch::deleteRequested, this,
+            [this](TGraphEditor *Editor) { runGuarded([&] { DeleteSelected(Editor); }); });
 }
 
-void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
-void TMainFrm::CopyCommand() { m_commands->CopyCommand(); }
-void TMainFrm::PasteCommand(int X, int Y) { m_commands->PasteCommand(X, Y); }
-void TMainFrm::FlipQueryType() { m_commands->FlipQueryType(); }
-void TMainFrm::FlushQueryParams() { m_commands->FlushQueryParams(); }
+// ---- creation and destruction ----
 
 void TMainFrm::FormCreate(const TMainFrmOptions &Options)
 {
@@ -249,7 +225,14 @@ void TMainFrm::FormCreate(const TMainFrmOptions &Options)
     SetAppIntf(std::make_unique<TMainFormPellorinIntf>(static_cast<WindowHost &>(*this)));
     LoadPluginSettings();
     m_views->textTabs().rebindTabKeys();
-    InstallHostHooks(static_cast<WindowHost &>(*this));
+    InstallHostHooks(*this);
+}
+
+void TMainFrm::LoadPluginSettings()
+{
+    QList<TWarningPlugin *> plugins;
+    GetWarningPlugins(plugins);
+    ApplyCheckSettings(plugins, OptionStore());
 }
 
 void TMainFrm::FormDestroy()
@@ -269,16 +252,10 @@ void TMainFrm::FormDestroy()
     RemoveHostHooks();
 }
 
-void TMainFrm::DebugLog(const QString &Line) { m_messages->DebugLog(Line); }
+void TMainFrm::writeViews(TWQFFile &Page) { m_views->textTabs().writeInto(Page); }
+void TMainFrm::quickCheck() { m_messages->saveCheck(); }
 
-void TMainFrm::LoadPluginSettings()
-{
-    QList<TWarningPlugin *> plugins;
-    GetWarningPlugins(plugins);
-    ApplyCheckSettings(plugins, OptionStore());
-}
-
-// ---- the open page ----
+// ---- forwarders ----
 
 void TMainFrm::OpenWithDialog() { m_page->openWithDialog(); }
 void TMainFrm::OpenFile(const QString &FileName) { m_page->open(FileName); }
@@ -289,67 +266,43 @@ PageOptions TMainFrm::XmlOptionFlags() const { return OpenPage::optionsFromSetti
 bool TMainFrm::SaveFile(const QString &FileName) { return m_page->save(FileName); }
 QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page->makeBackupName(PagePath); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
+void TMainFrm::FormDropFiles(const QStringList &FileNames) { m_openRequests->FormDropFiles(FileNames); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
-void TMainFrm::writeViews(TWQFFile &Page) { m_views->textTabs().writeInto(Page); }
-void TMainFrm::quickCheck() { m_messages->saveCheck(); }
+TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
+TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
+const TCommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
+const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
+const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
+{
+    return m_views->pictures().GetImage(Prefix, Key);
+}
+const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
+{
+    return m_views->pictures().GetItemImage(Item, Kind);
+}
+void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
+{
+    ::ApplyMacro(Doc, Section, Code, Item);
+}
+
+void TMainFrm::DebugLog(const QString &Line) { m_messages->DebugLog(Line); }
+void TMainFrm::RunChecks(bool QuickOnly) { m_messages->RunChecks(QuickOnly); }
+QStringList TMainFrm::messageLines() const { return m_messages->messageLines(); }
+
+void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
+void TMainFrm::CopyCommand() { m_commands->CopyCommand(); }
+void TMainFrm::PasteCommand(int X, int Y) { m_commands->PasteCommand(X, Y); }
+void TMainFrm::FlipQueryType() { m_commands->FlipQueryType(); }
+void TMainFrm::FlushQueryParams() { m_commands->FlushQueryParams(); }
+
+// ---- menu commands and window events ----
 
 void TMainFrm::mnuSaveClick()
 {
     if (m_page->document())
         SaveFile(m_page->fileName());
 }
-
-// ---- recent files, dropped files, command line ----
-
-void TMainFrm::FormDropFiles(const QStringList &FileNames) { m_openRequests->FormDropFiles(FileNames); }
-
-void TMainFrm::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void TMainFrm::dropEvent(QDropEvent *event)
-{
-    m_openRequests->dropped(*event->mimeData());
-    event->acceptProposedAction();
-}
-
-// ---- text tabs and pictures ----
-
-const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
-{
-    return m_views->pictures().GetImage(Prefix, Key);
-}
-
-const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
-{
-    return m_views->pictures().GetItemImage(Item, Kind);
-}
-
-void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
-{
-    ::ApplyMacro(Doc, Section, Code, Item);
-}
-
-// ---- the check message list ----
-
-void TMainFrm::RunChecks(bool QuickOnly) { m_messages->RunChecks(QuickOnly); }
-QStringList TMainFrm::messageLines() const { return m_messages->messageLines(); }
-
-// ---- the diagrams ----
-
-TGraphEditor *TMainFrm::ActiveGraphEditor() const { return m_views->ActiveGraphEditor(); }
-void TMainFrm::SelectItemByName(const QString &Name) { m_views->SelectItemByName(Name); }
-TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
-TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
-TImageGraphEditor *TMainFrm::diagramEditor(const QString &Section) const { return m_views->diagramEditor(Section); }
-const TCommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
-QString TMainFrm::currentSectionName() const { return m_views->currentSectionName(); }
-const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
-
-// ---- menu commands and window events ----
 
 void TMainFrm::mnuExitClick()
 {
@@ -393,22 +346,19 @@ void TMainFrm::FormShow()
     ScaleEditorFonts(this);
 }
 
+void TMainFrm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TMainFrm::dropEvent(QDropEvent *event)
+{
+    m_openRequests->dropped(*event->mimeData());
+    event->acceptProposedAction();
+}
+
 void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List)
 {
     ListFolder(Folder, Mask, Attributes, List);
-}
-
-void ScaleEditorFonts(QWidget *Control)
-{
-    if (!Control)
-        return;
-    for (QObject *child : Control->children()) {
-        auto *widget = qobject_cast<QWidget *>(child);
-        if (!widget)
-            continue;
-        if (auto *editor = qobject_cast<QsciScintilla *>(widget))
-            ScaleSynEditToDpi(editor);
-        else
-            ScaleEditorFonts(widget);
-    }
 }

@@ -1,10 +1,11 @@
 #pragma once
 // The main window: the editor's one document window, from start-up to the end of the program.
-// It lays out the menus, the tabs that show the page (PageViews) and the message list below
-// them, and wires them to the open page (OpenPage) and the units that work on it; it stores
-// its state in the settings when it is destroyed. The units ask it for what they need through
-// WindowHost and tell it what happened through their signals. The operations other code names
-// stay callable here, as short forwarders.
+// It lays out the menus, the tabs that show the page (PageViews) and the check message list
+// below them (CheckMessages), and wires the menus and the units' signals to the units that
+// carry them out; it stores its state in the settings when it is destroyed. The units ask it
+// for what they need through WindowHost and SaveSteps, which it implements, and tell it what
+// happened through their signals. The operations other code names stay callable here, as
+// short forwarders.
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
 #include "windowhost.h"
@@ -22,7 +23,6 @@ class OpenPage;
 class OpenRequests;
 class PageViews;
 class Palette;
-class QAction;
 class QImage;
 class QMenu;
 class QMenuBar;
@@ -46,14 +46,14 @@ struct TMainFrmOptions {
 class TMainFrm : public QMainWindow, private WindowHost, private SaveSteps {
     Q_OBJECT
 public:
-    explicit TMainFrm(const TMainFrmOptions &Options = TMainFrmOptions(), QWidget *Parent = nullptr);
+    explicit TMainFrm(const TMainFrmOptions &Options, QWidget *Parent = nullptr);
     ~TMainFrm() override;
 
     // The open page: document, file name, modified state, file stamp, and the operations on
     // the file.
     OpenPage *openPage() const { return m_page.get(); }
 
-    // ---- opening, saving and closing (OpenPage) ----
+    // ---- the open page (OpenPage, OpenRequests) ----
     void OpenWithDialog();
     void OpenFile(const QString &FileName);
     bool CloseDocument(bool Ask);
@@ -72,7 +72,12 @@ public:
     void FormDropFiles(const QStringList &FileNames);
     TWQFFile *GetCurrentDoc() const;
 
-    // ---- pictures ----
+    // ---- the views (PageViews) ----
+    TImageGraphEditor *PreEditor() const;
+    TImageGraphEditor *PostEditor() const;
+    const TCommentRectList &CommentRects() const;
+    // The text tabs: HTML, WQF Info, XML Respond and the two hidden HTML views.
+    const TextTabs *textTabs() const;
     // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.
     const QImage *GetImage(const QString &Prefix, const QString &Key);
     const QImage *GetRuleImage(const QString &Kind) { return GetImage(QStringLiteral("rule"), Kind); }
@@ -81,28 +86,12 @@ public:
     // A new macro component's code from its macro's defaults, written into the component.
     void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item);
 
-    // ---- the check message list ----
+    // ---- the check message list (CheckMessages) ----
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);
-    // The check run over the open page, filling the message list: the quick check of the save
-    // (QuickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
-    // typed since the last save into the page.
+    // The quick check of the save (QuickOnly) or the full check of Tools > "Check WQF file".
     void RunChecks(bool QuickOnly);
     QStringList messageLines() const;
-
-    // ---- the diagrams ----
-    // The diagram editor of the active tab; none on other tabs and while no page is open.
-    TGraphEditor *ActiveGraphEditor() const;
-    // Selects and shows the component of the active diagram with that name, else the first
-    // whose name contains it.
-    void SelectItemByName(const QString &Name);
-    TImageGraphEditor *PreEditor() const;
-    TImageGraphEditor *PostEditor() const;
-    // The editor of the section named exactly so; none for any other name or without a page.
-    TImageGraphEditor *diagramEditor(const QString &Section) const;
-    const TCommentRectList &CommentRects() const;
-    // "preproc", "postproc", "html" or "notes" by the active tab, else empty.
-    QString currentSectionName() const;
 
     // ---- the editing commands on the diagrams (DiagramCommands) ----
     DiagramCommands *diagramCommands() const { return m_commands.get(); }
@@ -114,9 +103,6 @@ public:
 
     // Delete, the shortcut plug-ins and the type-ahead selection.
     KeyDispatch *keyDispatch() const { return m_keys.get(); }
-
-    // The text tabs: HTML, WQF Info, XML Respond and the two hidden HTML views.
-    const TextTabs *textTabs() const;
 
     // The per-user configuration folder, the folder of the recent-files list.
     const QString &ConfigFolder() const { return m_configFolder; }
@@ -133,10 +119,13 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The units with the tabs and the message list they make, the menus with the commands of
+    // each entry, the places of the tabs and the list, and the units' signals to the units
+    // that carry them out.
+    void createUnits(const QString &ProgramFolder);
     void createMenus();
-    void createPages(const QString &ProgramFolder);
-    void connectPage();
-    void connectDiagramCommands();
+    void createLayout();
+    void connectUnits();
     void FormCreate(const TMainFrmOptions &Options);
     void FormDestroy();
     void FormShow();
@@ -163,30 +152,22 @@ private:
     // Find, Find Next and the search results over the page and the HTML editor.
     std::unique_ptr<TPageSearch> m_search;
     std::unique_ptr<DiagramCommands> m_commands;
+    std::unique_ptr<KeyDispatch> m_keys;
     // Made once the catalogue and the macros are loaded.
     std::unique_ptr<Palette> m_palette;
     QString m_configFolder;
     std::unique_ptr<RecentFiles> m_recentFiles;
 
     QMenuBar *m_mainMenu;
-    QMenu *m_fileMenu, *m_editMenu, *m_searchMenu, *m_toolsMenu, *m_helpMenu;
-    QAction *m_openAction;
     QMenu *m_recentMenu;
-    QAction *m_saveAction, *m_saveAsAction, *m_exitAction;
-    QAction *m_copyAction, *m_pasteAction;
-    QAction *m_findAction, *m_findNextAction, *m_searchResultAction;
-    QAction *m_checkAction, *m_flipQueryAction, *m_flushQueryAction, *m_sectionPictureAction;
-    QAction *m_helpAction, *m_aboutAction;
     // The diagrams' context menu.
     QMenu *m_diagramMenu;
-    QAction *m_diagramCopyAction, *m_diagramPasteAction, *m_diagramDeleteAction;
     // Declared after the menu it fills.
     std::unique_ptr<RecentFilesMenu> m_recentItems;
 
     QSplitter *m_messageSplitter;
     // Ends the type-ahead selection; stopped until it starts.
     QTimer *m_typeAheadTimer;
-    std::unique_ptr<KeyDispatch> m_keys;
 };
 
 // The main window while it exists; set before its create steps run.
@@ -201,6 +182,3 @@ QString ImagesDir();
 // Attributes (platform::FileAttr), in the folder listing's order; nothing without a list.
 // The start-up's name for ListFolder.
 void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List);
-
-// Adapts every text editor below Control to the screen's resolution.
-void ScaleEditorFonts(QWidget *Control);
