@@ -2,8 +2,8 @@
 // One diagram tab of the main window ("Pre process", "Post process"): the tab's sheet with the
 // palette across its top, the diagram with its scroll bars and the property panel beside it,
 // named as the window's design names them, and, while a page is open, the editor of its
-// diagram, which keeps the property panel in step with the selection. The window holds the
-// two and loops over them.
+// diagram, which keeps the property panel in step with the selection. The page's views hold
+// the two and loop over them.
 #include "editors/wqfdrawutils.h"
 #include "model/commentrects.h"
 

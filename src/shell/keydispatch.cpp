@@ -2,6 +2,7 @@
 
 #include "checks/pellorinplugin.h"
 #include "diagramcommands.h"
+#include "formparts.h"
 #include "openpage.h"
 #include "pageviews.h"
 #include "platform/slotguard.h"
@@ -31,7 +32,8 @@ bool isTypeAheadChar(QChar key)
 }
 } // namespace
 
-KeyDispatch::KeyDispatch(WindowHost &window, QTimer &timer) : m_window(window), m_timer(timer)
+KeyDispatch::KeyDispatch(WindowHost &window)
+    : m_window(window), m_timer(*named(new QTimer(window.windowWidget()), "SearchTimer"))
 {
     m_timer.setInterval(500);
     m_timer.setSingleShot(true);

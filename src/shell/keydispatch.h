@@ -1,9 +1,8 @@
 #pragma once
-// The main window's keys, seen before its focused control sees them: Delete deletes the
-// active diagram's selection, every other key is offered to the shortcut plug-ins first, and
-// letters and digits typed outside a text control select the component of that name
-// (type-ahead). Menu shortcuts are not handled here. Delete is told, for the window's diagram
-// commands to carry out.
+// The main window's keys, seen before its focused control sees them: Delete on the active
+// diagram asks for its selection to be deleted, every other key is offered to the shortcut
+// plug-ins first, and letters and digits typed outside a text control select the component
+// of that name (type-ahead). Menu shortcuts are not handled here.
 #include "platform/keys.h"
 
 #include <QChar>
@@ -20,8 +19,8 @@ class KeyDispatch : public QObject {
     Q_OBJECT
 public:
     // Watches the application's key presses bound for the window's widgets. The timer
-    // (SearchTimer, the window's) ends a type-ahead 500 ms after its last key.
-    KeyDispatch(WindowHost &window, QTimer &timer);
+    // SearchTimer, made on the window, ends a type-ahead 500 ms after its last key.
+    explicit KeyDispatch(WindowHost &window);
     ~KeyDispatch() override;
     KeyDispatch(const KeyDispatch &) = delete;
     KeyDispatch &operator=(const KeyDispatch &) = delete;
@@ -49,6 +48,7 @@ private:
     bool textControlFocused() const;
 
     WindowHost &m_window;
+    // The window owns it.
     QTimer &m_timer;
     QString m_typeAhead;
 };

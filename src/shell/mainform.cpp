@@ -40,7 +40,6 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -156,21 +155,20 @@ void TMainFrm::createUnits(const QString &ProgramFolder)
     m_messages = std::make_unique<CheckMessages>(host, ProgramFolder);
     m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(host));
     m_commands = std::make_unique<DiagramCommands>(host);
-    m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
-    m_keys = std::make_unique<KeyDispatch>(host, *m_typeAheadTimer);
+    m_keys = std::make_unique<KeyDispatch>(host);
     m_page->setSaveSteps(this);
 }
 
 void TMainFrm::createLayout()
 {
-    m_messageSplitter = named(new QSplitter(Qt::Vertical), "Splitter5");
-    m_messageSplitter->addWidget(m_views->tabWidget());
-    m_messageSplitter->addWidget(m_messages->panel());
-    m_messageSplitter->setStretchFactor(0, 1);
-    m_messageSplitter->setStretchFactor(1, 0);
-    m_messageSplitter->setChildrenCollapsible(false);
-    m_messageSplitter->setSizes({MainDesignHeight - 113, 113});
-    setCentralWidget(m_messageSplitter);
+    auto *splitter = named(new QSplitter(Qt::Vertical), "Splitter5");
+    splitter->addWidget(m_views->tabWidget());
+    splitter->addWidget(m_messages->panel());
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setChildrenCollapsible(false);
+    splitter->setSizes({MainDesignHeight - 113, 113});
+    setCentralWidget(splitter);
 }
 
 void TMainFrm::connectUnits()

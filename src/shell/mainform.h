@@ -26,8 +26,6 @@ class Palette;
 class QImage;
 class QMenu;
 class QMenuBar;
-class QSplitter;
-class QTimer;
 class RecentFiles;
 class RecentFilesMenu;
 class TGraphEditor;
@@ -164,10 +162,6 @@ private:
     QMenu *m_diagramMenu;
     // Declared after the menu it fills.
     std::unique_ptr<RecentFilesMenu> m_recentItems;
-
-    QSplitter *m_messageSplitter;
-    // Ends the type-ahead selection; stopped until it starts.
-    QTimer *m_typeAheadTimer;
 };
 
 // The main window while it exists; set before its create steps run.
