@@ -2,6 +2,7 @@
 
 #include "anchors.h"
 #include "morivanecomponents.h"
+#include "valueentries.h"
 #include "wqfmacros.h"
 
 #include "base/stringlist.h"
@@ -31,11 +32,6 @@
 
 namespace {
 constexpr const char *kTagProperty = "Tag";
-
-bool isNamed(const XmlNode *node, const QString &name)
-{
-    return node && node->isElement() && !name.isEmpty() && node->name() == name;
-}
 
 // An entry's name edit across the panel lies under the entry's "Delete" button at its right
 // end: what is typed there stops short of the button. Both follow the panel's right edge, so
@@ -117,26 +113,6 @@ void SetComboItems(QComboBox *Combo, const QString &CommaText)
         return;
     Combo->clear();
     Combo->addItems(SplitCommaText(CommaText));
-}
-
-XmlNode *NextElementSibling(const XmlNode *Node)
-{
-    XmlNode *next = Node ? Node->nextSibling() : nullptr;
-    while (next && next->isText())
-        next = next->nextSibling();
-    return next;
-}
-
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
-                         XmlElement *&TypeNode, XmlElement *&ValueNode)
-{
-    XmlNode *next = NextElementSibling(NameNode);
-    TypeNode = nullptr;
-    if (isNamed(next, TypeName)) {
-        TypeNode = next->toElement();
-        next = NextElementSibling(next);
-    }
-    ValueNode = isNamed(next, ValueName) ? next->toElement() : nullptr;
 }
 
 int ControlTag(const QObject *Control) { return Control ? Control->property(kTagProperty).toInt() : 0; }
@@ -615,89 +591,17 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
     }
 
     const std::vector<TComponentField> &fields = Descr->Fields;
-    std::vector<int> counters(fields.size(), 0);
-    XmlNode *child = values->firstChild();
-    while (child) {
-        const size_t before = m_owned.size();
-        XmlNode *at = child; // where the walk stands when the entry is done
-        bool hosted = false;
-        const TComponentField *matched = nullptr;
-        QString suffix;
-        auto suffixFor = [&](size_t index) {
-            if (!fields[index].Variable)
-                return QString();
-            return QStringLiteral(" #") + QString::number(++counters[index]);
-        };
-        for (size_t f = 0; f < fields.size() && !matched; ++f) {
-            const TComponentField &field = fields[f];
-            if (!field.Editable)
-                continue;
-            if (isNamed(child, field.HostTag)) {
-                matched = &field;
-                hosted = true;
-                suffix = suffixFor(f);
-                XmlElement *host = child->toElement();
-                AddVariableEntry(host->firstChildElement(field.NameTag), host->firstChildElement(field.TypeTag),
-                                 host->firstChildElement(field.Tag), field, suffix);
-            } else if (isNamed(child, field.NameTag)) {
-                matched = &field;
-                suffix = suffixFor(f);
-                XmlElement *type = nullptr, *value = nullptr;
-                MatchEntryFollowers(child, field.TypeTag, field.Tag, type, value);
-                at = value;
-                // A bare entry of a kind that asks for one value of every field holds its type
-                // after its value; it belongs to the entry, so that deleting it leaves no
-                // orphan behind.
-                if (!type && value && field.Variable)
-                    if (XmlNode *next = NextElementSibling(value); isNamed(next, field.TypeTag)) {
-                        type = next->toElement();
-                        at = type;
-                    }
-                AddVariableEntry(child->toElement(), type, value, field, suffix);
-            } else if (isNamed(child, field.Tag)) {
-                matched = &field;
-                suffix = suffixFor(f);
-                Append(TControlBind::CreateForControl(new QLabel(field.Name + suffix, Panel)));
-                RegisterBinding(
-                    Append(std::make_unique<TControlBind>(child->toElement(), CreateValueEditor(field), true)), field);
-            }
-        }
-        if (matched && matched->Variable) {
-            auto *button = new QPushButton(Panel);
-            TControlBind *del = Append(TControlBind::CreateForControl(button));
-            QObject::connect(button, &QPushButton::clicked, m_events.get(),
-                             [this, button] { handle([&] { DeleteClick(button); }); });
-            for (size_t i = before; i < m_owned.size() - 1; ++i)
-                if (m_owned[i]->Node)
-                    del->AddLinked(m_owned[i].get());
-            if (hosted)
-                del->Host = child->toElement();
-        }
-        if (!at)
-            break;
-        child = at->nextSibling();
-    }
+    const ValueEntries walk = walkValueEntries(values, fields);
+    for (const ValueEntry &entry : walk.entries)
+        appendEntryRows(entry);
 
     const int nextTop = LayoutRows();
+    if (std::any_of(fields.begin(), fields.end(), [](const auto &f) { return f.Variable; }))
+        appendAddButton(nextTop);
 
-    const bool anyVariable = std::any_of(fields.begin(), fields.end(), [](const auto &f) { return f.Variable; });
-    if (anyVariable) {
-        auto *add = new QPushButton(QStringLiteral("Add"), Panel);
-        add->move(0, nextTop);
-        add->resize(72, add->sizeHint().height());
-        add->show();
-        QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { handle([&] { AddClick(add); }); });
-        Append(TControlBind::CreateForControl(add));
-    }
-
-    QStringList summary;
-    for (size_t f = 0; f < fields.size(); ++f)
-        if (counters[f] > 0)
-            summary << fields[f].Name + QStringLiteral(": ") + QString::number(counters[f]);
-    if (!summary.isEmpty())
+    if (const QString summary = entrySummary(fields, walk.counts); !summary.isEmpty())
         if (auto *label = qobject_cast<QLabel *>(header->Control.data())) {
-            label->setText(label->text() + QStringLiteral(" (") + summary.join(QStringLiteral("; ")) +
-                           QStringLiteral(")"));
+            label->setText(label->text() + QStringLiteral(" (") + summary + QStringLiteral(")"));
             label->adjustSize();
         }
 
@@ -706,6 +610,34 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
     if (hidden)
         Panel->show();
     AfterBuild();
+}
+
+void TTagsEditor::appendEntryRows(const ValueEntry &entry)
+{
+    const TComponentField &field = *entry.field;
+    const size_t before = m_owned.size();
+    AddVariableEntry(entry.nameNode, entry.typeNode, entry.valueNode, field,
+                     entry.number > 0 ? QStringLiteral(" #") + QString::number(entry.number) : QString());
+    if (!field.Variable)
+        return;
+    auto *button = new QPushButton(m_panel);
+    TControlBind *del = Append(TControlBind::CreateForControl(button));
+    QObject::connect(button, &QPushButton::clicked, m_events.get(),
+                     [this, button] { handle([&] { DeleteClick(button); }); });
+    for (size_t i = before; i < m_owned.size() - 1; ++i)
+        if (m_owned[i]->Node)
+            del->AddLinked(m_owned[i].get());
+    del->Host = entry.host;
+}
+
+void TTagsEditor::appendAddButton(int top)
+{
+    auto *add = new QPushButton(QStringLiteral("Add"), m_panel);
+    add->move(0, top);
+    add->resize(72, add->sizeHint().height());
+    add->show();
+    QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { handle([&] { AddClick(add); }); });
+    Append(TControlBind::CreateForControl(add));
 }
 
 void TTagsEditor::fillControl(TControlBind &binding)

@@ -29,8 +29,8 @@ class TCommentRect;
 class TComponentDescr;
 struct TComponentField;
 class TWQFItem;
+struct ValueEntry;
 class XmlElement;
-class XmlNode;
 
 // With DblQuote every "'" doubled (DoubleQuotes) or every "''" made one (UndoubleQuotes);
 // otherwise the text unchanged.
@@ -44,14 +44,6 @@ void SetScriptText(QsciScintilla *Editor, const QString &Text);
 int FitCodeEditorHeight(QsciScintilla *Editor);
 // The combo box's items replaced by those of the comma text.
 void SetComboItems(QComboBox *Combo, const QString &CommaText);
-
-// The node's next sibling, passing over text nodes only (comments and CDATA sections count).
-XmlNode *NextElementSibling(const XmlNode *Node);
-// The type and value elements that follow an entry's name element: the next sibling when it
-// is named TypeName, then the sibling after it (or the next one when there was no type) when
-// it is named ValueName. Empty names never match.
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
-                         XmlElement *&TypeNode, XmlElement *&ValueNode);
 
 // The number a panel control carries: 0 for a row of its own, 1 for a control that has the
 // next one beside it, a macro parameter's index, -1 for the generated script.
@@ -216,6 +208,10 @@ private:
     friend class WheelRoute;
 
     void buildMacroPanel();
+    // The rows of one entry of the values: its label and editors, and a "Delete" button for an
+    // entry of a variable field.
+    void appendEntryRows(const ValueEntry &entry);
+    void appendAddButton(int top);
     // The component's panel built anew after a click of its Add or Delete button, which the
     // panel has let go of already; reported as a change.
     void rebuildAfterClick(QWidget *button);
