@@ -213,7 +213,7 @@ void LoadExternalPlugins(const QString &Dir)
 
 void InitExtAppPlugins(const QString &ProgramFolder)
 {
-    LoadExternalPlugins(ProgramFolder.isEmpty() ? QString() : QDir(ProgramFolder).filePath(QStringLiteral("plugins")));
+    LoadExternalPlugins(QDir(ProgramFolder).filePath(QStringLiteral("plugins")));
 }
 
 QString QuoteFileName(const QString &Cmd)

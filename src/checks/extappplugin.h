@@ -63,7 +63,7 @@ QString GetPluginsDir();
 // in the folder's name order, registered with the registry; each that sets "Menu" queues its
 // Tools entry. A description that cannot be read is skipped silently.
 void LoadExternalPlugins(const QString &Dir);
-// The plug-ins of the program folder (empty: the program's own), at start-up.
+// The plug-ins of the program folder, at start-up.
 void InitExtAppPlugins(const QString &ProgramFolder);
 
 // Every "%filename%" of Cmd, in any case and whether quoted already or not, once inside

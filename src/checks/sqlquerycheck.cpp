@@ -7,7 +7,6 @@
 #include "model/filehelpers.h"
 #include "model/xmldom.h"
 #include "platform/childprocess.h"
-#include "platform/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -361,12 +360,11 @@ QString MaskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStrin
 
 void InitSQLQueryCheck(const QString &ProgramFolder)
 {
-    const QString folder = platform::WithTrailingSlash(ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder);
     g_state.reset(std::make_unique<TSQLCheckState>());
     RegisterPlugin(std::make_unique<TSQLParamCheck>());
     auto group = std::make_unique<TGroupSQLCheck>();
-    group->ProberProgram = ProberProgramIn(folder);
-    group->MaskFileName = MaskFileIn(folder);
+    group->ProberProgram = ProberProgramIn(ProgramFolder);
+    group->MaskFileName = MaskFileIn(ProgramFolder);
     RegisterPlugin(std::move(group));
 }
 

@@ -6,6 +6,7 @@
 #include "globaloptions.h"
 #include "platform/filestamp.h"
 #include "platform/slotguard.h"
+#include "windowhost.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -213,13 +214,13 @@ bool OpenPage::save(const QString &fileName)
         } else {
             // What the save writes of its own is no change of the user's.
             writingViews([this] {
-                if (m_saveSteps.writeViews)
-                    m_saveSteps.writeViews(*m_doc);
+                if (m_saveSteps)
+                    m_saveSteps->writeViews(*m_doc);
                 for (const DiagramSection &section : diagramSections())
                     (m_doc.get()->*section.setHeight)(SectionHeight(m_doc->FindSection(section.name), 1000));
             });
-            if (m_saveSteps.quickCheck)
-                m_saveSteps.quickCheck();
+            if (m_saveSteps)
+                m_saveSteps->quickCheck();
             m_doc->SetLastError(QString());
             saved = m_doc->SaveToFile(fileName, optionsFromSettings());
             if (!saved)
@@ -307,8 +308,8 @@ void OpenPage::checkChangedOnDisk()
 
 void OpenPage::storeViewTexts()
 {
-    if (m_doc && m_saveSteps.writeViews)
-        writingViews([this] { m_saveSteps.writeViews(*m_doc); });
+    if (m_doc && m_saveSteps)
+        writingViews([this] { m_saveSteps->writeViews(*m_doc); });
 }
 
 bool OpenPage::replace(std::unique_ptr<TWQFFile> &doc)

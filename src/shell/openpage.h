@@ -3,7 +3,7 @@
 // file's time stamp, with everything that reads or writes the file: open, close, save, Save
 // As, backups, the read-only policy and the changed-on-disk check. Every question goes
 // through the Prompter. The main window listens to the signals and builds its views; the
-// page knows nothing of them beyond the two steps a save asks of them.
+// page knows nothing of them beyond the two steps a save asks of the window (SaveSteps).
 //
 // The modified state follows the document: the page remembers the document's revision that
 // its file holds (at open and save), so that any change to the tree, by whatever command,
@@ -22,6 +22,7 @@
 #include <optional>
 
 class QWidget;
+class SaveSteps;
 
 // A diagram section every page must have; the diagram tabs show them in this order.
 struct DiagramSection {
@@ -69,13 +70,8 @@ public:
     // cancelled or the save failed. Without an open page: true.
     bool close(bool askFirst);
 
-    // What a save asks of the views: their texts into the page (before the diagram heights
-    // are recorded), then the quick check (after them). Either may be empty.
-    struct SaveSteps {
-        std::function<void(TWQFFile &page)> writeViews;
-        std::function<void()> quickCheck;
-    };
-    void setSaveSteps(SaveSteps steps) { m_saveSteps = std::move(steps); }
+    // What a save asks of the window; none asks nothing. Not owned.
+    void setSaveSteps(SaveSteps *steps) { m_saveSteps = steps; }
     // The save's first step on its own: what the views hold outside the page goes into it,
     // so that a copy of the page (an external program's) holds what the window shows. An
     // unmodified page stays so: its views held nothing new.
@@ -158,7 +154,7 @@ private:
     // While the views write into the tree, nothing is told.
     bool m_holdTelling = false;
     int32_t m_fileTime = 0;
-    SaveSteps m_saveSteps;
+    SaveSteps *m_saveSteps = nullptr;
     std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
     int m_busy = 0;
     bool m_checkPending = false;

@@ -9,7 +9,6 @@
 #include "checks/pellorinplugin.h"
 #include "checks/sqlquerycheck.h"
 #include "formparts.h"
-#include "platform/paths.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -259,8 +258,7 @@ void TAppHandler::SQLTestParamsClick() { ShowSQLSettings(); }
 
 void InitSQLCfgForm(const QString &ProgramFolder)
 {
-    const QString folder = platform::WithTrailingSlash(ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder);
-    LoadSQLSettings(folder);
+    LoadSQLSettings(ProgramFolder);
     g_started = true;
     QAction *item = AddMenuItem(QStringLiteral("Tools"));
     item->setObjectName(QStringLiteral("mnuSqlTestParams"));

@@ -8,7 +8,6 @@
 #include "editors/keywordlexer.h"
 #include "editors/lclgrapheditor.h"
 #include "formparts.h"
-#include "mainform.h"
 #include "model/requestlisttext.h"
 #include "model/scriptcontainer.h"
 #include "model/wqftypes.h"
@@ -194,7 +193,7 @@ QWidget *TextTabs::createHtmlSheet()
     m_htmlSplitter->addWidget(m_scriptEdit);
     m_htmlSplitter->setStretchFactor(0, 1);
     m_htmlSplitter->setStretchFactor(1, 0);
-    m_htmlSplitter->setSizes({TMainFrm::DesignHeight - 150, 150});
+    m_htmlSplitter->setSizes({MainDesignHeight - 150, 150});
     bareVBox(sheet)->addWidget(m_htmlSplitter);
     return sheet;
 }
@@ -214,7 +213,7 @@ QWidget *TextTabs::createHtmlGraphSheet()
     // The view takes the room, as a diagram does beside its property panel.
     m_htmlUiSplitter->setStretchFactor(0, 1);
     m_htmlUiSplitter->setStretchFactor(1, 0);
-    m_htmlUiSplitter->setSizes({TMainFrm::DesignWidth - 260, 260});
+    m_htmlUiSplitter->setSizes({MainDesignWidth - 260, 260});
     bareVBox(sheet)->addWidget(m_htmlUiSplitter);
     return sheet;
 }

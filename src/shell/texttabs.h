@@ -38,7 +38,7 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text);
 class TextTabs : public QObject {
     Q_OBJECT
 public:
-    // page and notes are the window's; the sheets are made here and taken over by the tab
+    // page and notes are the views'; the sheets are made here and taken over by the tab
     // widget.
     TextTabs(OpenPage &page, TCommentRectList &notes);
     ~TextTabs() override;

@@ -11,6 +11,7 @@
 #include "platform/filestamp.h"
 #include "platform/launcher.h"
 #include "shell/backupname.h"
+#include "shell/diagramtab.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
