@@ -1,7 +1,7 @@
 // The property panel of a component with many parameter entries: the time of one build, and
 // whether switching between two such components leaves widgets behind.
-#include "editors/dynamicctrlutils.h"
 #include "editors/morivanecomponents.h"
+#include "editors/scrolledtagseditor.h"
 #include "model/wqftypes.h"
 
 #include <QApplication>

@@ -1,12 +1,41 @@
 #pragma once
-// Every file the program writes whole (pages, INI files, the recent list, backup copies) goes
-// through here, so that no writer can leave a truncated or empty file behind.
+// Every file the program writes whole (pages, INI files, the recent list, backup copies,
+// pictures) goes through here, so that no writer can leave a truncated or empty file behind,
+// write through a link at a name it made up, or let others read a secret.
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
+
+// Who may read a file that WriteFileAtomically writes.
+enum class FileAccess {
+    // A new file as the user's file-creation mask makes it; an existing one keeps its
+    // permissions.
+    Default,
+    // For files that hold secrets: a new file is the owner's alone from its creation, an
+    // existing one keeps its permissions without any for group and others.
+    OwnerOnly,
+};
 
 // Makes fileName hold exactly bytes, or leaves it as it was. The bytes go to a temporary file
 // in the same folder, which is flushed and checked at each step before it is renamed over the
 // file; on any failure the temporary file is removed. An existing file's permissions carry
-// over. On failure error (when given) receives the system's reason, such as "No space left on
-// device".
-bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr);
+// over (narrowed as access says). On failure error (when given) receives the system's reason,
+// such as "No space left on device".
+bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
+                         FileAccess access = FileAccess::Default);
+
+// True when anything has that name: a file, a folder, or a link, even one that leads nowhere.
+bool NameTaken(const QString &fileName);
+
+// Read and write for all, what a new file gets before the file-creation mask narrows it.
+inline constexpr QFileDevice::Permissions kReadWriteForAll = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                             QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                             QFileDevice::ReadOther | QFileDevice::WriteOther;
+
+// Creates fileName holding bytes, for a name the program made up. Nothing that already has the
+// name is opened, followed or replaced: an existing file or link (dangling or not) makes it
+// fail with the reason "A file or link of that name exists already". The new file gets
+// permissions, narrowed by the file-creation mask. On any other failure the file made is
+// removed and error (when given) receives the system's reason.
+bool WriteNewFile(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
+                  QFileDevice::Permissions permissions = kReadWriteForAll);

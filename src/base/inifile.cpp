@@ -112,7 +112,7 @@ bool IniFile::updateFile()
     const QString folder = QFileInfo(m_fileName).absolutePath();
     if (!QDir().mkpath(folder))
         return false;
-    return WriteFileAtomically(m_fileName, toBytes());
+    return WriteFileAtomically(m_fileName, toBytes(), nullptr, m_access);
 }
 
 template <class F> void IniFile::forEachKey(const QString &section, F f) const

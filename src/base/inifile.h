@@ -3,6 +3,8 @@
 // tools: names match without case (ASCII), file order is kept, the first of duplicate keys
 // wins, lines starting with ";" are comments, and a value is the text after the first "=" as
 // it stands. Lines the program never changes are written back byte for byte.
+#include "atomicfile.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -30,6 +32,8 @@ public:
     // Writes the whole file (missing folders created) by way of a temporary file, so a
     // failed write leaves the old file as it was.
     bool updateFile();
+    // OwnerOnly for a file that holds secrets.
+    void setFileAccess(FileAccess access) { m_access = access; }
 
     QByteArray toBytes() const;
     QString text() const { return QString::fromUtf8(toBytes()); }
@@ -85,4 +89,5 @@ private:
     bool m_bom = false;
     bool m_readOk = true;
     bool m_autoUpdate = false;
+    FileAccess m_access = FileAccess::Default;
 };

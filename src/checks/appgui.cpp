@@ -1,6 +1,7 @@
 #include "appgui.h"
 
 #include "base/exception.h"
+#include "base/moduleslot.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -62,7 +63,7 @@ QAction *TMenuQueue::AttachMenuItem(const QString &TopCaption, QAction *Item)
 }
 
 namespace {
-std::unique_ptr<TMenuQueue> g_queue;
+ModuleSlot<TMenuQueue> g_queue;
 
 THostHooks &hooks()
 {
@@ -71,7 +72,7 @@ THostHooks &hooks()
 }
 } // namespace
 
-void InitAppGui() { g_queue = std::make_unique<TMenuQueue>(); }
+void InitAppGui() { g_queue.reset(std::make_unique<TMenuQueue>()); }
 void DoneAppGui()
 {
     g_queue.reset();

@@ -18,9 +18,7 @@ QString fileNameOnly(const QString &path)
 }
 } // namespace
 
-TCompanyNamingPlugin::TCompanyNamingPlugin(const QString &AppDir)
-    : m_appDir(platform::WithTrailingSlash(AppDir.isEmpty() ? GetAppDir() : AppDir))
-{}
+TCompanyNamingPlugin::TCompanyNamingPlugin(const QString &AppDir) : m_appDir(platform::WithTrailingSlash(AppDir)) {}
 
 void TCompanyNamingPlugin::NotifyFileName(const QString &FileName) { this->FileName = FileName; }
 

@@ -7,8 +7,8 @@
 
 class TCompanyNamingPlugin : public TNamingPlugin {
 public:
-    // AppDir is the program's folder, ending with "/"; empty: the program's own.
-    explicit TCompanyNamingPlugin(const QString &AppDir = QString());
+    // AppDir is the program's folder.
+    explicit TCompanyNamingPlugin(const QString &AppDir);
     QString ClassName() const override { return QStringLiteral("TCompanyNamingPlugin"); }
 
     void NotifyFileName(const QString &FileName) override;
@@ -27,6 +27,6 @@ private:
 // The text between the first "mtmorivane_" (found without case) and the next "\" or "/", in
 // the path's own case; empty without the marker or without a separator after it.
 QString ExtractCompanyName(const QString &Path);
-// Installs the plug-in in the default naming plug-in's place, at start-up. ProgramFolder
-// empty: the program's own.
+// Installs the plug-in of the program in ProgramFolder in the default naming plug-in's place,
+// at start-up.
 void InitCompanyNamePlugin(const QString &ProgramFolder);

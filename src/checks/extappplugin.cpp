@@ -42,6 +42,12 @@ QString replaceField(const QString &text, const QString &field, const QString &v
 // The group data nothing reads: the plug-in asks for it only to be told when a run ends.
 class TUnreadGroupData : public TGroupData {};
 
+QString outputCutReason(const QString &name)
+{
+    const platform::ChildOutputLimit limit;
+    return QStringLiteral("Plugin output cut at %1 lines or %2 MB: ").arg(limit.lines).arg(limit.bytes >> 20) + name;
+}
+
 // What one run came to, beyond the answer.
 struct RunOutcome {
     bool ran = false;
@@ -90,14 +96,16 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
             return failed(run.error);
         outcome.started = true;
 
-        const QString timedOut = QStringLiteral("Plugin call timed out: ") + Plugin->Name;
-        if (run.timedOut && Messages)
-            Messages->append(TCheckMessage{QStringLiteral("WARN ") + timedOut, nullptr});
+        const QString stopped = run.timedOut ? QStringLiteral("Plugin call timed out: ") + Plugin->Name
+                                : run.cut    ? outputCutReason(Plugin->Name)
+                                             : QString();
+        if (!stopped.isEmpty() && Messages)
+            Messages->append(TCheckMessage{QStringLiteral("WARN ") + stopped, nullptr});
         if (Messages)
             emitPluginOutput(Plugin, Doc, *Messages, run.output);
         // A stopped program may have left its copy half-written.
-        if (run.timedOut) {
-            outcome.reason = timedOut;
+        if (!stopped.isEmpty()) {
+            outcome.reason = stopped;
             return outcome;
         }
 
@@ -205,7 +213,7 @@ void LoadExternalPlugins(const QString &Dir)
 
 void InitExtAppPlugins(const QString &ProgramFolder)
 {
-    LoadExternalPlugins(ProgramFolder.isEmpty() ? QString() : QDir(ProgramFolder).filePath(QStringLiteral("plugins")));
+    LoadExternalPlugins(QDir(ProgramFolder).filePath(QStringLiteral("plugins")));
 }
 
 QString QuoteFileName(const QString &Cmd)
@@ -279,7 +287,11 @@ void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, TCheckMessages &Messa
 
 void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &messages, const QByteArray &output)
 {
-    for (const auto &[key, text] : ParsePluginOutput(SplitLines(QString::fromUtf8(output))))
+    // Each step lets go of the text before it: a program's output may be tens of megabytes.
+    QStringList lines = SplitLines(QString::fromUtf8(output));
+    const QList<QPair<QString, QString>> records = ParsePluginOutput(lines);
+    lines.clear();
+    for (const auto &[key, text] : records)
         EmitPluginMessage(plugin, doc, messages, key, text);
 }
 

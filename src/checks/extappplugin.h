@@ -63,7 +63,7 @@ QString GetPluginsDir();
 // in the folder's name order, registered with the registry; each that sets "Menu" queues its
 // Tools entry. A description that cannot be read is skipped silently.
 void LoadExternalPlugins(const QString &Dir);
-// The plug-ins of the program folder (empty: the program's own), at start-up.
+// The plug-ins of the program folder, at start-up.
 void InitExtAppPlugins(const QString &ProgramFolder);
 
 // Every "%filename%" of Cmd, in any case and whether quoted already or not, once inside
@@ -87,9 +87,9 @@ void EmitPluginMessage(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
 void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &messages, const QByteArray &output);
 
 // One run of Plugin's program on a temporary copy of Doc. With Messages, the program's lines
-// are added there, and a time-out or a failure to run adds its own line. With Updated, the
-// copy the program rewrote is loaded into a new document handed back there; Doc itself is
-// never changed. False, with Reason when given, when the program did not run to its end or,
+// are added there, and a time-out, output cut at the runner's limit or a failure to run adds
+// its own line first. With Updated, the copy the program rewrote is loaded into a new
+// document handed back there; Doc itself is never changed. False, with Reason when given, when the program did not run to its end or,
 // for an update, the rewritten copy does not load.
 bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages *Messages,
                  std::unique_ptr<TWQFFile> *Updated = nullptr, QString *Reason = nullptr);

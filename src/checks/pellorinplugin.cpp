@@ -1,6 +1,7 @@
 #include "pellorinplugin.h"
 
 #include "base/exception.h"
+#include "base/moduleslot.h"
 #include "model/wqftypes.h"
 #include "platform/appdirs.h"
 
@@ -273,10 +274,10 @@ QList<TPellorinPlugin *> TPluginRegistry::Plugins() const
 }
 
 namespace {
-std::unique_ptr<TPluginRegistry> g_registry;
+ModuleSlot<TPluginRegistry> g_registry;
 }
 
-void InitPluginRegistry() { g_registry = std::make_unique<TPluginRegistry>(); }
+void InitPluginRegistry() { g_registry.reset(std::make_unique<TPluginRegistry>()); }
 void DonePluginRegistry() { g_registry.reset(); }
 
 TPluginRegistry &PluginRegistry()

@@ -1,19 +1,19 @@
 #include "sqlquerycheck.h"
 
 #include "base/exception.h"
+#include "base/moduleslot.h"
 #include "base/stringlist.h"
 #include "base/textutils.h"
 #include "model/filehelpers.h"
 #include "model/xmldom.h"
 #include "platform/childprocess.h"
-#include "platform/paths.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <memory>
 
 namespace {
-std::unique_ptr<TSQLCheckState> g_state;
+ModuleSlot<TSQLCheckState> g_state;
 
 bool isQuery(const QString &type) { return type == u"SELECTQUERY" || type == u"INSERTUPDATEQUERY"; }
 
@@ -361,12 +361,11 @@ QString MaskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStrin
 
 void InitSQLQueryCheck(const QString &ProgramFolder)
 {
-    const QString folder = platform::WithTrailingSlash(ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder);
-    g_state = std::make_unique<TSQLCheckState>();
+    g_state.reset(std::make_unique<TSQLCheckState>());
     RegisterPlugin(std::make_unique<TSQLParamCheck>());
     auto group = std::make_unique<TGroupSQLCheck>();
-    group->ProberProgram = ProberProgramIn(folder);
-    group->MaskFileName = MaskFileIn(folder);
+    group->ProberProgram = ProberProgramIn(ProgramFolder);
+    group->MaskFileName = MaskFileIn(ProgramFolder);
     RegisterPlugin(std::move(group));
 }
 

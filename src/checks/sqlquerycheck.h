@@ -88,6 +88,6 @@ QString ProberProgramIn(const QString &ProgramFolder);
 QString MaskFileIn(const QString &ProgramFolder);
 
 // Creates the state and registers TSQLParamCheck, then TGroupSQLCheck, with the prober and
-// the mask file of ProgramFolder (empty: the program's own folder).
-void InitSQLQueryCheck(const QString &ProgramFolder = QString());
+// the mask file of ProgramFolder (ending with "/").
+void InitSQLQueryCheck(const QString &ProgramFolder);
 void DoneSQLQueryCheck();

@@ -156,6 +156,21 @@ void ScaleSynEditToDpi(QsciScintilla *Editor)
             lexer->setFont(ScaleFontToDpi(lexer->font(style), dpi), style);
 }
 
+void ScaleEditorFonts(QWidget *Control)
+{
+    if (!Control)
+        return;
+    for (QObject *child : Control->children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (!widget)
+            continue;
+        if (auto *editor = qobject_cast<QsciScintilla *>(widget))
+            ScaleSynEditToDpi(editor);
+        else
+            ScaleEditorFonts(widget);
+    }
+}
+
 // ---- TWheelSynEdit ----
 
 TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent)

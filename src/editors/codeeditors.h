@@ -52,6 +52,8 @@ void releaseMenuKeys(QsciScintilla *Editor);
 QFont ScaleFontToDpi(QFont Font, int Dpi);
 // ScaleFontToDpi on the editor's font and its highlighter's fonts at the editor's resolution.
 void ScaleSynEditToDpi(QsciScintilla *Editor);
+// ScaleSynEditToDpi on every text editor below Control.
+void ScaleEditorFonts(QWidget *Control);
 
 class TWheelSynEdit : public QsciScintilla {
     Q_OBJECT

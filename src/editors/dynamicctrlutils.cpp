@@ -2,6 +2,7 @@
 
 #include "anchors.h"
 #include "morivanecomponents.h"
+#include "valueentries.h"
 #include "wqfmacros.h"
 
 #include "base/stringlist.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -23,19 +23,12 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QVariant>
 #include <QWheelEvent>
 #include <algorithm>
 
 namespace {
 constexpr const char *kTagProperty = "Tag";
-
-bool isNamed(const XmlNode *node, const QString &name)
-{
-    return node && node->isElement() && !name.isEmpty() && node->name() == name;
-}
 
 // An entry's name edit across the panel lies under the entry's "Delete" button at its right
 // end: what is typed there stops short of the button. Both follow the panel's right edge, so
@@ -117,26 +110,6 @@ void SetComboItems(QComboBox *Combo, const QString &CommaText)
         return;
     Combo->clear();
     Combo->addItems(SplitCommaText(CommaText));
-}
-
-XmlNode *NextElementSibling(const XmlNode *Node)
-{
-    XmlNode *next = Node ? Node->nextSibling() : nullptr;
-    while (next && next->isText())
-        next = next->nextSibling();
-    return next;
-}
-
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
-                         XmlElement *&TypeNode, XmlElement *&ValueNode)
-{
-    XmlNode *next = NextElementSibling(NameNode);
-    TypeNode = nullptr;
-    if (isNamed(next, TypeName)) {
-        TypeNode = next->toElement();
-        next = NextElementSibling(next);
-    }
-    ValueNode = isNamed(next, ValueName) ? next->toElement() : nullptr;
 }
 
 int ControlTag(const QObject *Control) { return Control ? Control->property(kTagProperty).toInt() : 0; }
@@ -615,89 +588,17 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
     }
 
     const std::vector<TComponentField> &fields = Descr->Fields;
-    std::vector<int> counters(fields.size(), 0);
-    XmlNode *child = values->firstChild();
-    while (child) {
-        const size_t before = m_owned.size();
-        XmlNode *at = child; // where the walk stands when the entry is done
-        bool hosted = false;
-        const TComponentField *matched = nullptr;
-        QString suffix;
-        auto suffixFor = [&](size_t index) {
-            if (!fields[index].Variable)
-                return QString();
-            return QStringLiteral(" #") + QString::number(++counters[index]);
-        };
-        for (size_t f = 0; f < fields.size() && !matched; ++f) {
-            const TComponentField &field = fields[f];
-            if (!field.Editable)
-                continue;
-            if (isNamed(child, field.HostTag)) {
-                matched = &field;
-                hosted = true;
-                suffix = suffixFor(f);
-                XmlElement *host = child->toElement();
-                AddVariableEntry(host->firstChildElement(field.NameTag), host->firstChildElement(field.TypeTag),
-                                 host->firstChildElement(field.Tag), field, suffix);
-            } else if (isNamed(child, field.NameTag)) {
-                matched = &field;
-                suffix = suffixFor(f);
-                XmlElement *type = nullptr, *value = nullptr;
-                MatchEntryFollowers(child, field.TypeTag, field.Tag, type, value);
-                at = value;
-                // A bare entry of a kind that asks for one value of every field holds its type
-                // after its value; it belongs to the entry, so that deleting it leaves no
-                // orphan behind.
-                if (!type && value && field.Variable)
-                    if (XmlNode *next = NextElementSibling(value); isNamed(next, field.TypeTag)) {
-                        type = next->toElement();
-                        at = type;
-                    }
-                AddVariableEntry(child->toElement(), type, value, field, suffix);
-            } else if (isNamed(child, field.Tag)) {
-                matched = &field;
-                suffix = suffixFor(f);
-                Append(TControlBind::CreateForControl(new QLabel(field.Name + suffix, Panel)));
-                RegisterBinding(
-                    Append(std::make_unique<TControlBind>(child->toElement(), CreateValueEditor(field), true)), field);
-            }
-        }
-        if (matched && matched->Variable) {
-            auto *button = new QPushButton(Panel);
-            TControlBind *del = Append(TControlBind::CreateForControl(button));
-            QObject::connect(button, &QPushButton::clicked, m_events.get(),
-                             [this, button] { handle([&] { DeleteClick(button); }); });
-            for (size_t i = before; i < m_owned.size() - 1; ++i)
-                if (m_owned[i]->Node)
-                    del->AddLinked(m_owned[i].get());
-            if (hosted)
-                del->Host = child->toElement();
-        }
-        if (!at)
-            break;
-        child = at->nextSibling();
-    }
+    const ValueEntries walk = walkValueEntries(values, fields);
+    for (const ValueEntry &entry : walk.entries)
+        appendEntryRows(entry);
 
     const int nextTop = LayoutRows();
+    if (std::any_of(fields.begin(), fields.end(), [](const auto &f) { return f.Variable; }))
+        appendAddButton(nextTop);
 
-    const bool anyVariable = std::any_of(fields.begin(), fields.end(), [](const auto &f) { return f.Variable; });
-    if (anyVariable) {
-        auto *add = new QPushButton(QStringLiteral("Add"), Panel);
-        add->move(0, nextTop);
-        add->resize(72, add->sizeHint().height());
-        add->show();
-        QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { handle([&] { AddClick(add); }); });
-        Append(TControlBind::CreateForControl(add));
-    }
-
-    QStringList summary;
-    for (size_t f = 0; f < fields.size(); ++f)
-        if (counters[f] > 0)
-            summary << fields[f].Name + QStringLiteral(": ") + QString::number(counters[f]);
-    if (!summary.isEmpty())
+    if (const QString summary = entrySummary(fields, walk.counts); !summary.isEmpty())
         if (auto *label = qobject_cast<QLabel *>(header->Control.data())) {
-            label->setText(label->text() + QStringLiteral(" (") + summary.join(QStringLiteral("; ")) +
-                           QStringLiteral(")"));
+            label->setText(label->text() + QStringLiteral(" (") + summary + QStringLiteral(")"));
             label->adjustSize();
         }
 
@@ -706,6 +607,34 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
     if (hidden)
         Panel->show();
     AfterBuild();
+}
+
+void TTagsEditor::appendEntryRows(const ValueEntry &entry)
+{
+    const TComponentField &field = *entry.field;
+    const size_t before = m_owned.size();
+    AddVariableEntry(entry.nameNode, entry.typeNode, entry.valueNode, field,
+                     entry.number > 0 ? QStringLiteral(" #") + QString::number(entry.number) : QString());
+    if (!field.Variable)
+        return;
+    auto *button = new QPushButton(m_panel);
+    TControlBind *del = Append(TControlBind::CreateForControl(button));
+    QObject::connect(button, &QPushButton::clicked, m_events.get(),
+                     [this, button] { handle([&] { DeleteClick(button); }); });
+    for (size_t i = before; i < m_owned.size() - 1; ++i)
+        if (m_owned[i]->Node)
+            del->AddLinked(m_owned[i].get());
+    del->Host = entry.host;
+}
+
+void TTagsEditor::appendAddButton(int top)
+{
+    auto *add = new QPushButton(QStringLiteral("Add"), m_panel);
+    add->move(0, top);
+    add->resize(72, add->sizeHint().height());
+    add->show();
+    QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { handle([&] { AddClick(add); }); });
+    Append(TControlBind::CreateForControl(add));
 }
 
 void TTagsEditor::fillControl(TControlBind &binding)
@@ -968,312 +897,4 @@ void TTagsEditor::MacroParamChange(QLineEdit *Edit)
     RegenerateMacroCode(m_item);
     SetGeneratedScript(GetCode(m_item));
     DoChange();
-}
-
-// ---- TScrolledTagsEditor ----
-
-namespace {
-// Hands the focus entering a control to the panel.
-class EnterWatcher : public QObject {
-public:
-    explicit EnterWatcher(TScrolledTagsEditor *panel) : m_panel(panel) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            if (auto *widget = qobject_cast<QWidget *>(watched))
-                m_panel->ControlEnter(widget);
-        return false;
-    }
-
-private:
-    TScrolledTagsEditor *m_panel;
-};
-
-// Tells when the view of the panel scrolls or changes its size.
-class ViewWatcher : public QObject {
-public:
-    explicit ViewWatcher(std::function<void()> changed) : m_changed(std::move(changed)) {}
-    void tell() const { m_changed(); }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize)
-            tell();
-        return false;
-    }
-
-private:
-    std::function<void()> m_changed;
-};
-
-int screenY(const QWidget *widget, int y) { return widget->mapToGlobal(QPoint(0, y)).y(); }
-
-} // namespace
-
-TScrolledTagsEditor::TScrolledTagsEditor()
-    : m_editSpot(std::make_unique<TEditSpot>()), m_enterWatcher(std::make_unique<EnterWatcher>(this)),
-      m_viewWatcher(std::make_unique<ViewWatcher>([this] { MakeRowsNearView(); }))
-{}
-
-void TScrolledTagsEditor::RowsPlaced()
-{
-    UpdateScrollRange();
-    watchView();
-}
-
-void TScrolledTagsEditor::RowsMoved() { MakeRowsNearView(); }
-
-bool TScrolledTagsEditor::DefersCodeEditors() const
-{
-    const QWidget *view = ScrollBox ? ScrollBox->viewport() : nullptr;
-    return view && Panel() && view->isAncestorOf(Panel());
-}
-
-void TScrolledTagsEditor::watchView()
-{
-    if (m_watchedBox == ScrollBox)
-        return;
-    if (m_watchedBox) {
-        QObject::disconnect(m_watchedBox->verticalScrollBar(), nullptr, m_viewWatcher.get(), nullptr);
-        m_watchedBox->viewport()->removeEventFilter(m_viewWatcher.get());
-        unrouteWheel(m_watchedBox);
-    }
-    m_watchedBox = ScrollBox;
-    if (!ScrollBox)
-        return;
-    // The box's own bars and the space between the rows scroll as the rows do.
-    routeWheel(ScrollBox);
-    // The rows, wherever their container is, stay routed to the panel.
-    for (const auto &binding : Owned())
-        routeWheel(binding->Control);
-    auto *watcher = static_cast<ViewWatcher *>(m_viewWatcher.get());
-    QObject::connect(ScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, watcher,
-                     [watcher] { watcher->tell(); });
-    ScrollBox->viewport()->installEventFilter(watcher);
-}
-
-void TScrolledTagsEditor::MakeRowsNearView()
-{
-    if (m_makingRows || !DefersCodeEditors())
-        return;
-    const QScopedValueRollback<bool> making(m_makingRows, true);
-    QWidget *view = ScrollBox->viewport();
-    const int height = view->height();
-    const int top = Panel()->mapFrom(view, QPoint(0, 0)).y() - height;
-    const int bottom = top + 3 * height;
-    // In order: a made editor of another height moves the rows after it.
-    for (const auto &binding : Owned())
-        if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(binding->Control.data()))
-            if (standIn->y() < bottom && standIn->y() + standIn->height() > top)
-                MaterializeCodeEditor(*binding);
-}
-
-TScrolledTagsEditor::~TScrolledTagsEditor()
-{
-    // The clear of the base's destructor then stores no position.
-    m_editSpot.reset();
-    Clear();
-}
-
-QString TScrolledTagsEditor::SpotKey(const TWQFItem *Item)
-{
-    if (!Item || !Item->Section())
-        return {};
-    const TWQFSection *section = Item->Section();
-    const QString file = section->Owner() ? section->Owner()->FileName() : QString();
-    return file + u':' + section->GetName() + u'_' + Item->GetName();
-}
-
-int TScrolledTagsEditor::ScrollRange() const
-{
-    QWidget *content = ScrollBox ? ScrollBox->widget() : nullptr;
-    return content ? content->minimumHeight() : 0;
-}
-
-int TScrolledTagsEditor::ScrollPosition() const { return ScrollBox ? ScrollBox->verticalScrollBar()->value() : 0; }
-
-void TScrolledTagsEditor::SetScrollPosition(int Position)
-{
-    if (ScrollBox && Position != ScrollPosition())
-        ScrollBox->verticalScrollBar()->setValue(Position);
-}
-
-void TScrolledTagsEditor::UpdateScrollRange()
-{
-    QWidget *content = ScrollBox ? ScrollBox->widget() : nullptr;
-    if (!content)
-        return;
-    int bottom = 0;
-    for (QObject *child : content->children())
-        if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->isHidden())
-            bottom = std::max(bottom, widget->geometry().bottom() + 1);
-    content->setMinimumHeight(bottom + 12);
-    // The area sizes its widget and its bars now, not at the next pass of the event loop.
-    QEvent request(QEvent::LayoutRequest);
-    QCoreApplication::sendEvent(ScrollBox, &request);
-}
-
-void TScrolledTagsEditor::Relayout() { LayoutRows(); }
-
-void TScrolledTagsEditor::ControlKeyDown(QObject *Sender, int &, Qt::KeyboardModifiers)
-{
-    if (auto *editor = qobject_cast<QsciScintilla *>(Sender))
-        KeepCaretVisible(editor);
-}
-
-void TScrolledTagsEditor::ControlKeyUp(QObject *Sender, int &, Qt::KeyboardModifiers)
-{
-    if (auto *editor = qobject_cast<QsciScintilla *>(Sender)) {
-        KeepCaretVisible(editor);
-        UpdateScrollRange();
-    }
-}
-
-void TScrolledTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int WheelDelta, QPoint, bool &Handled)
-{
-    Handled = true;
-    if (!ScrollBox)
-        return;
-    if (ScrollBox->viewport()->height() <= ScrollRange())
-        SetScrollPosition(std::max(0, ScrollPosition() - WheelDelta / 8));
-}
-
-void TScrolledTagsEditor::AfterBuild()
-{
-    if (!ScrollBox)
-        return;
-    {
-        // The editors come for the view at the restored position, not for the ones passed on
-        // the way there.
-        const QScopedValueRollback<bool> settling(m_makingRows, true);
-        settleAfterBuild();
-    }
-    watchView();
-    MakeRowsNearView();
-}
-
-void TScrolledTagsEditor::settleAfterBuild()
-{
-    UpdateScrollRange();
-    for (const auto &binding : Owned()) {
-        QWidget *control = binding->Control;
-        if (control && !qobject_cast<QLabel *>(control) && !qobject_cast<QsciScintilla *>(control) &&
-            !qobject_cast<TCodeEditorStandIn *>(control))
-            control->installEventFilter(m_enterWatcher.get());
-    }
-    if (Item()) {
-        const int position = m_editSpot ? m_editSpot->GetInt(SpotKey(Item())) : 0;
-        if (ScrollRange() > position)
-            SetScrollPosition(position);
-    }
-}
-
-void TScrolledTagsEditor::BeforeClear()
-{
-    if (ScrollBox && m_editSpot && Item())
-        m_editSpot->SetInt(SpotKey(Item()), ScrollPosition());
-}
-
-void TScrolledTagsEditor::AfterClear()
-{
-    if (!ScrollBox || m_updateCount != 0)
-        return;
-    // The emptied panel gives back its height, so the next rows start from the view's.
-    UpdateScrollRange();
-    SetScrollPosition(0);
-}
-
-template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, Work work, bool swallow)
-{
-    if (!ScrollBox) {
-        work(sender);
-        return;
-    }
-    const QScopedValueRollback<int> updating(m_updateCount, m_updateCount + 1);
-    const int position = ScrollPosition();
-    const int range = ScrollRange();
-    {
-        // Painting stops instead of hiding the box, which would take the keyboard focus away.
-        QScrollArea *box = ScrollBox;
-        box->setUpdatesEnabled(false);
-        const auto repaint = qScopeGuard([box] { box->setUpdatesEnabled(true); });
-        try {
-            work(sender);
-        } catch (const std::exception &) {
-            // With swallow the panel shows what it could build; the page keeps what was written.
-            if (!swallow)
-                throw;
-        }
-    }
-    Relayout();
-    const int newRange = ScrollRange();
-    SetScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);
-}
-
-void TScrolledTagsEditor::AddClick(QWidget *Sender)
-{
-    rebuildSteady(
-        Sender, [this](QWidget *sender) { TTagsEditor::AddClick(sender); }, true);
-}
-
-void TScrolledTagsEditor::DeleteClick(QWidget *Sender)
-{
-    rebuildSteady(
-        Sender, [this](QWidget *sender) { TTagsEditor::DeleteClick(sender); }, false);
-    if (ScrollBox)
-        ScrollBox->viewport()->update();
-}
-
-void TScrolledTagsEditor::ControlEnter(QWidget *Sender)
-{
-    if (Sender)
-        ScrollToControl(Sender);
-}
-
-void TScrolledTagsEditor::ScrollToControl(QWidget *Control)
-{
-    if (Control)
-        ScrollToShow(screenY(Control, 0), Control->height());
-}
-
-void TScrolledTagsEditor::KeepCaretVisible(QsciScintilla *Editor)
-{
-    if (!ScrollBox || !Editor)
-        return;
-    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
-    if (lineHeight <= 0)
-        return;
-    const long caret = Editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
-    const int y =
-        screenY(Editor->viewport(), int(Editor->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, caret)));
-    QWidget *view = ScrollBox->viewport();
-    const int bottom = screenY(view, view->height());
-    const int top = screenY(view, 0);
-    const int position = ScrollPosition();
-    if (y > bottom || bottom - y < lineHeight)
-        SetScrollPosition(position + ((y - bottom) / lineHeight + 4) * lineHeight);
-    else if (y < top || y - top < lineHeight)
-        SetScrollPosition(std::max(0, position - ((top - y) / lineHeight + 4) * lineHeight));
-}
-
-void TScrolledTagsEditor::ScrollToShow(int Y, int H)
-{
-    if (!ScrollBox || H <= 0)
-        return;
-    QWidget *view = ScrollBox->viewport();
-    const int clientHeight = view->height();
-    const int boxTop = ScrollBox->y();
-    const int bottom = screenY(view, clientHeight + boxTop);
-    const int ref = screenY(view, boxTop);
-    const int position = ScrollPosition();
-    if (Y > bottom || bottom - Y < H) {
-        SetScrollPosition(position + ((Y - bottom) / H + 2) * H);
-        return;
-    }
-    const int viewTop = bottom - clientHeight;
-    if (Y < viewTop)
-        SetScrollPosition(H + Y < clientHeight / 2 + ref ? 0 : std::max(0, position + (Y - viewTop)));
 }

@@ -1,15 +1,14 @@
 #pragma once
 // The property panel beside each diagram: rows of labels, edits, drop-downs and code editors
 // built for the selected component, note or macro component, each control writing what the
-// user types straight back into the page (or the note) and reporting the change. The
-// scrolling subclass keeps the rows in view inside a scroll area.
+// user types straight back into the page (or the note) and reporting the change. Which
+// elements become rows is valueentries' walk; the panel in its scroll area is
+// scrolledtagseditor.
 #include "codeeditors.h"
-#include "editspot.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
-#include <QScrollArea>
 #include <QString>
 #include <Qt>
 #include <functional>
@@ -23,14 +22,13 @@ class QLabel;
 class QLineEdit;
 class QObject;
 class QPushButton;
-
 class QWidget;
 class TCommentRect;
 class TComponentDescr;
 struct TComponentField;
 class TWQFItem;
+struct ValueEntry;
 class XmlElement;
-class XmlNode;
 
 // With DblQuote every "'" doubled (DoubleQuotes) or every "''" made one (UndoubleQuotes);
 // otherwise the text unchanged.
@@ -44,14 +42,6 @@ void SetScriptText(QsciScintilla *Editor, const QString &Text);
 int FitCodeEditorHeight(QsciScintilla *Editor);
 // The combo box's items replaced by those of the comma text.
 void SetComboItems(QComboBox *Combo, const QString &CommaText);
-
-// The node's next sibling, passing over text nodes only (comments and CDATA sections count).
-XmlNode *NextElementSibling(const XmlNode *Node);
-// The type and value elements that follow an entry's name element: the next sibling when it
-// is named TypeName, then the sibling after it (or the next one when there was no type) when
-// it is named ValueName. Empty names never match.
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
-                         XmlElement *&TypeNode, XmlElement *&ValueNode);
 
 // The number a panel control carries: 0 for a row of its own, 1 for a control that has the
 // next one beside it, a macro parameter's index, -1 for the generated script.
@@ -216,6 +206,10 @@ private:
     friend class WheelRoute;
 
     void buildMacroPanel();
+    // The rows of one entry of the values: its label and editors, and a "Delete" button for an
+    // entry of a variable field.
+    void appendEntryRows(const ValueEntry &entry);
+    void appendAddButton(int top);
     // The component's panel built anew after a click of its Add or Delete button, which the
     // panel has let go of already; reported as a change.
     void rebuildAfterClick(QWidget *button);
@@ -244,68 +238,3 @@ private:
 
 // SetGeneratedScript when there is a panel.
 void UpdateGeneratedScript(TTagsEditor *Editor, const QString &Text);
-
-// The panel in a scroll area: the range follows the rows, the wheel anywhere over the box
-// scrolls it, the caret and the focused control stay in view, "Add" and "Delete" keep the view
-// steady, and each component's scroll position is remembered.
-class TScrolledTagsEditor : public TTagsEditor {
-public:
-    TScrolledTagsEditor();
-    ~TScrolledTagsEditor() override;
-
-    // The scroll area whose vertical bar the panel moves; its widget is the container the
-    // rows are built in, resized by the area to its viewport's width. None until the window
-    // sets it.
-    QPointer<QScrollArea> ScrollBox;
-    int UpdateCount() const { return m_updateCount; }
-    TEditSpot *EditSpot() const { return m_editSpot.get(); }
-
-    void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift) override;
-    void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift) override;
-    void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos,
-                           bool &Handled) override;
-    void AfterBuild() override;
-    void BeforeClear() override;
-    void AfterClear() override;
-    void AddClick(QWidget *Sender) override;
-    void DeleteClick(QWidget *Sender) override;
-    void RowsPlaced() override;
-    void RowsMoved() override;
-    bool DefersCodeEditors() const override;
-
-    // The code editors of the rows in the view, or less than a view's height above or below
-    // it, are made where stand-ins hold their places; after every build, scroll, resize of the
-    // view and move of the rows.
-    void MakeRowsNearView();
-    // The vertical range: the lowest bottom edge among the container's controls, plus 12.
-    void UpdateScrollRange();
-    int ScrollRange() const;
-    int ScrollPosition() const;
-    void SetScrollPosition(int Position);
-    void Relayout();
-    void ControlEnter(QWidget *Sender);
-    void ScrollToControl(QWidget *Control);
-    // Scrolls by whole lines so that the editor's caret line stays a line inside the view.
-    void KeepCaretVisible(QsciScintilla *Editor);
-    // Scrolls so that a control at screen Y, H high, comes into view.
-    void ScrollToShow(int Y, int H);
-
-    // The key under which a component's scroll position is remembered: the page's file name,
-    // ":", the section's name, "_" and the component's name.
-    static QString SpotKey(const TWQFItem *Item);
-
-private:
-    template <class Work> void rebuildSteady(QWidget *sender, Work work, bool swallow);
-
-    void watchView();
-    // Range, focus watchers and the remembered position of a new build.
-    void settleAfterBuild();
-
-    int m_updateCount = 0;
-    std::unique_ptr<TEditSpot> m_editSpot;
-    std::unique_ptr<QObject> m_enterWatcher;
-    // Tells of scrolls and resizes of the view; watches one scroll box at a time.
-    std::unique_ptr<QObject> m_viewWatcher;
-    QPointer<QScrollArea> m_watchedBox;
-    bool m_makingRows = false;
-};

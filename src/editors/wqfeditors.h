@@ -2,11 +2,11 @@
 // The flow diagram of one page section as a graph source: the section's components as boxes
 // on a 32 x 26 grid, the section's notes with a resize handle each, and the painting of it
 // all: ground, margin line, notes, pictures or boxes, arrows with their labels, captions.
-#include "dynamicctrlutils.h"
 #include "grapheditor.h"
 #include "lclgrapheditor.h"
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
+#include "scrolledtagseditor.h"
 #include "wqfdrawutils.h"
 
 #include <QHash>

@@ -1,6 +1,7 @@
 #include "textmeasure.h"
 
 #include "base/exception.h"
+#include "base/moduleslot.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -30,7 +31,7 @@ private:
     QPainter m_painter;
 };
 
-std::unique_ptr<MeasureSurface> surface;
+ModuleSlot<MeasureSurface> surface;
 
 // Fonts belong to the application object, so the surface must go before it does.
 void freeSurface() { surface.reset(); }
@@ -42,7 +43,7 @@ QPainter *MeasureCanvas()
     if (!surface) {
         if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
             throw Exception(QStringLiteral("Text measuring needs the application object"));
-        surface = std::make_unique<MeasureSurface>();
+        surface.reset(std::make_unique<MeasureSurface>());
         qAddPostRoutine(freeSurface);
     }
     return surface->painter();

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QSet>
 #include <deque>
+#include <utility>
 
 WriterFlags WriterFlagsFromOptions(PageOptions options)
 {
@@ -313,9 +314,42 @@ TWQFFile::TWQFFile() = default;
 
 TWQFFile::~TWQFFile()
 {
+    // Whoever asked for the notice is told nothing of the page's end.
+    m_notice = nullptr;
     Clear();
     m_sections.clear();
     m_doc.reset();
+}
+
+void TWQFFile::notifyNextChange(std::function<void()> notice)
+{
+    m_notice = std::move(notice);
+    if (m_doc)
+        m_doc->notifyNextChange(m_notice ? [this] { tellChange(); } : std::function<void()>());
+}
+
+void TWQFFile::tellChange()
+{
+    if (!m_notice)
+        return;
+    // Forgotten before it runs, so that it may ask for the next change again.
+    const std::function<void()> notice = std::exchange(m_notice, nullptr);
+    notice();
+}
+
+void TWQFFile::replaceDocument(std::unique_ptr<XmlDocument> doc)
+{
+    if (!m_doc && !doc)
+        return;
+    m_revisionBefore += (m_doc ? m_doc->revision() : 0) + 1;
+    m_doc = std::move(doc);
+    m_replaced = true;
+}
+
+void TWQFFile::tellReplaced()
+{
+    if (std::exchange(m_replaced, false))
+        tellChange();
 }
 
 void TWQFFile::Clear()
@@ -330,9 +364,10 @@ bool TWQFFile::LoadFromFile(const QString &fileName, PageOptions options)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         m_sections.clear();
-        m_doc.reset();
+        replaceDocument(nullptr);
         m_html = m_function = nullptr;
         m_lastError = QStringLiteral("Unable to open file \"%1\": %2").arg(fileName, file.errorString());
+        tellReplaced();
         return false;
     }
     return LoadFromStream(file, options);
@@ -353,11 +388,11 @@ bool TWQFFile::LoadFromStream(QIODevice &stream, PageOptions options)
 {
     // Sections point into the document about to be freed.
     m_sections.clear();
-    m_doc.reset();
+    replaceDocument(nullptr);
     m_html = m_function = nullptr;
     bool missingRoot = false;
     const bool loaded = captureError([&] {
-        m_doc = (options & poWhitespace) ? ReadXMLFilePreservingWhitespace(stream) : ReadXMLFile(stream);
+        replaceDocument((options & poWhitespace) ? ReadXMLFilePreservingWhitespace(stream) : ReadXMLFile(stream));
         XmlElement *root = nullptr;
         for (const auto &child : m_doc->childNodes())
             if (child->isElement() && child->name() == u"wqf") {
@@ -384,14 +419,16 @@ bool TWQFFile::LoadFromStream(QIODevice &stream, PageOptions options)
     if (loaded && missingRoot) {
         // The parsed document stays held, as after any other load of a file that is no page.
         m_lastError = QStringLiteral("The document has no root element \"wqf\"");
+        tellReplaced();
         return false;
     }
-    if (loaded)
-        return true;
-    m_sections.clear();
-    m_doc.reset();
-    m_html = m_function = nullptr;
-    return false;
+    if (!loaded) {
+        m_sections.clear();
+        replaceDocument(nullptr);
+        m_html = m_function = nullptr;
+    }
+    tellReplaced();
+    return loaded;
 }
 
 bool TWQFFile::serialize(QByteArray &bytes, PageOptions options)

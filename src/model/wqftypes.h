@@ -175,6 +175,13 @@ public:
     void SetFileName(const QString &fileName) { m_fileName = fileName; }
     TReadOnlyHook OnReadOnly;
 
+    // Grows with every change to the page's tree, a load that puts a new tree in its place
+    // included; an operation that leaves the tree as it was does not count.
+    uint64_t revision() const { return m_revisionBefore + (m_doc ? m_doc->revision() : 0); }
+    // notice runs once, right after the next change to the page (a load's at its end), and is
+    // then forgotten. A second call replaces the first.
+    void notifyNextChange(std::function<void()> notice);
+
     void Clear();
     bool LoadFromFile(const QString &fileName, PageOptions options);
     bool LoadFromStream(QIODevice &stream, PageOptions options);
@@ -203,8 +210,18 @@ public:
 private:
     bool serialize(QByteArray &bytes, PageOptions options);
     bool captureError(const std::function<bool()> &work);
+    // doc takes the tree's place (none: no tree), counted at once and told by tellReplaced
+    // once the load is over.
+    void replaceDocument(std::unique_ptr<XmlDocument> doc);
+    void tellReplaced();
+    // Runs the notice, if one is asked for, and forgets it.
+    void tellChange();
 
     std::unique_ptr<XmlDocument> m_doc;
+    // The changes of the trees before m_doc, each replacement counted too.
+    uint64_t m_revisionBefore = 0;
+    bool m_replaced = false;
+    std::function<void()> m_notice;
     XmlElement *m_html = nullptr;
     XmlElement *m_function = nullptr;
     std::vector<std::unique_ptr<TWQFSection>> m_sections;

@@ -1,5 +1,7 @@
 #include "xmldom.h"
 
+#include <utility>
+
 namespace {
 // A plain node kind without extra fields.
 class XmlLeaf : public XmlNode {
@@ -76,18 +78,66 @@ XmlElement *XmlNode::firstChildElement(const QString &name) const
     return nullptr;
 }
 
+void XmlNode::changed()
+{
+    if (m_document)
+        m_document->countChange();
+}
+
+void XmlNode::setData(const QString &data)
+{
+    if (m_data == data)
+        return;
+    m_data = data;
+    changed();
+}
+
+void XmlNode::setDocumentOfTree(XmlDocument *document)
+{
+    if (m_document == document)
+        return;
+    // Without recursion, like the destructor.
+    std::vector<XmlNode *> pending{this};
+    while (!pending.empty()) {
+        XmlNode *node = pending.back();
+        pending.pop_back();
+        node->m_document = document;
+        for (const auto &child : node->m_children)
+            pending.push_back(child.get());
+    }
+}
+
+void XmlNode::attach(std::unique_ptr<XmlNode> child, size_t at)
+{
+    XmlNode *raw = child.get();
+    raw->m_parent = this;
+    m_children.insert(m_children.begin() + std::ptrdiff_t(at), std::move(child));
+    for (size_t i = at; i < m_children.size(); ++i)
+        m_children[i]->m_index = i;
+    raw->setDocumentOfTree(m_document);
+}
+
+std::unique_ptr<XmlNode> XmlNode::detach(size_t at)
+{
+    std::unique_ptr<XmlNode> owned = std::move(m_children[at]);
+    m_children.erase(m_children.begin() + std::ptrdiff_t(at));
+    for (size_t i = at; i < m_children.size(); ++i)
+        m_children[i]->m_index = i;
+    owned->m_parent = nullptr;
+    owned->m_index = 0;
+    // A detached tree is its own: a document at its root owns it, else no one does.
+    owned->setDocumentOfTree(owned->m_type == XmlNodeType::Document ? static_cast<XmlDocument *>(owned.get())
+                                                                    : nullptr);
+    return owned;
+}
+
 XmlNode *XmlNode::appendChild(std::unique_ptr<XmlNode> child) { return insertBefore(std::move(child), nullptr); }
 
 XmlNode *XmlNode::insertBefore(std::unique_ptr<XmlNode> child, XmlNode *ref)
 {
     XmlNode *raw = child.get();
-    size_t at = m_children.size();
-    if (ref && ref->m_parent == this)
-        at = ref->m_index;
-    raw->m_parent = this;
-    m_children.insert(m_children.begin() + std::ptrdiff_t(at), std::move(child));
-    for (size_t i = at; i < m_children.size(); ++i)
-        m_children[i]->m_index = i;
+    attach(std::move(child), ref && ref->m_parent == this ? ref->m_index : m_children.size());
+    changed();
     return raw;
 }
 
@@ -95,20 +145,17 @@ std::unique_ptr<XmlNode> XmlNode::removeChild(XmlNode *child)
 {
     if (!child || child->m_parent != this)
         return nullptr;
-    const size_t at = child->m_index;
-    std::unique_ptr<XmlNode> owned = std::move(m_children[at]);
-    m_children.erase(m_children.begin() + std::ptrdiff_t(at));
-    for (size_t i = at; i < m_children.size(); ++i)
-        m_children[i]->m_index = i;
-    owned->m_parent = nullptr;
-    owned->m_index = 0;
+    std::unique_ptr<XmlNode> owned = detach(child->m_index);
+    changed();
     return owned;
 }
 
 void XmlNode::removeChildren()
 {
-    Children old = std::move(m_children);
-    m_children.clear();
+    if (m_children.empty())
+        return;
+    Children().swap(m_children);
+    changed();
 }
 
 QString XmlNode::textContent() const
@@ -139,12 +186,17 @@ QString XmlNode::textContent() const
 void XmlNode::setTextContent(const QString &text)
 {
     if (m_type != XmlNodeType::Element && m_type != XmlNodeType::Document) {
-        m_data = text;
+        setData(text);
         return;
     }
-    removeChildren();
+    // Already so: one plain text node with the text, or nothing for an empty text.
+    if (text.isEmpty() ? m_children.empty()
+                       : m_children.size() == 1 && m_children.front()->isText() && m_children.front()->m_data == text)
+        return;
+    Children().swap(m_children);
     if (!text.isEmpty())
-        appendChild(NewText(text));
+        attach(NewText(text), 0);
+    changed();
 }
 
 bool XmlElement::hasAttribute(const QString &name) const
@@ -167,15 +219,61 @@ void XmlElement::setAttribute(const QString &name, const QString &value)
 {
     for (auto &a : m_attributes)
         if (a.name == name) {
+            if (a.value == value)
+                return;
             a.value = value;
+            changed();
             return;
         }
+    appendAttribute(name, value);
+}
+
+void XmlElement::appendAttribute(const QString &name, const QString &value)
+{
     m_attributes.push_back({name, value});
+    changed();
 }
 
 void XmlElement::removeAttribute(const QString &name)
 {
-    std::erase_if(m_attributes, [&](const XmlAttribute &a) { return a.name == name; });
+    if (std::erase_if(m_attributes, [&](const XmlAttribute &a) { return a.name == name; }) > 0)
+        changed();
+}
+
+XmlDocument::XmlDocument() : XmlNode(XmlNodeType::Document, {}, {}) { m_document = this; }
+
+void XmlDocument::setXmlVersion(const QString &version)
+{
+    if (m_xmlVersion == version)
+        return;
+    m_xmlVersion = version;
+    changed();
+}
+
+void XmlDocument::setXmlEncoding(const QString &encoding)
+{
+    if (m_xmlEncoding == encoding)
+        return;
+    m_xmlEncoding = encoding;
+    changed();
+}
+
+void XmlDocument::setXmlStandalone(bool standalone)
+{
+    if (m_xmlStandalone == standalone)
+        return;
+    m_xmlStandalone = standalone;
+    changed();
+}
+
+void XmlDocument::countChange()
+{
+    ++m_revision;
+    if (!m_notice)
+        return;
+    // Forgotten before it runs, so that it may ask for the next change again.
+    const std::function<void()> notice = std::exchange(m_notice, nullptr);
+    notice();
 }
 
 XmlElement *XmlDocument::documentElement() const
@@ -224,9 +322,9 @@ std::unique_ptr<XmlNode> cloneShallow(const XmlNode &node)
     case XmlNodeType::Document: {
         const auto &src = static_cast<const XmlDocument &>(node);
         auto doc = std::make_unique<XmlDocument>();
-        doc->xmlVersion = src.xmlVersion;
-        doc->xmlEncoding = src.xmlEncoding;
-        doc->xmlStandalone = src.xmlStandalone;
+        doc->setXmlVersion(src.xmlVersion());
+        doc->setXmlEncoding(src.xmlEncoding());
+        doc->setXmlStandalone(src.xmlStandalone());
         return doc;
     }
     case XmlNodeType::Element: {

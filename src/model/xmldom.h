@@ -2,6 +2,8 @@
 // A small DOM that keeps everything a page file holds: node order, whitespace when asked,
 // comments, processing instructions, the document type and the declaration's details.
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -35,7 +37,7 @@ public:
     const QString &name() const { return m_name; }
     // Character data of text, CDATA and comment nodes; the data of a PI.
     const QString &data() const { return m_data; }
-    void setData(const QString &data) { m_data = data; }
+    void setData(const QString &data);
 
     bool isElement() const { return m_type == XmlNodeType::Element; }
     bool isText() const { return m_type == XmlNodeType::Text; }
@@ -48,6 +50,9 @@ public:
     const XmlElement *toElement() const;
 
     XmlNode *parentNode() const { return m_parent; }
+    // The document at the root of the node's tree, which counts every change to the node; none
+    // while the root is no document (a node made or taken out and not yet put into one).
+    XmlDocument *ownerDocument() const { return m_document; }
     const Children &childNodes() const { return m_children; }
     bool hasChildNodes() const { return !m_children.empty(); }
     XmlNode *firstChild() const { return m_children.empty() ? nullptr : m_children.front().get(); }
@@ -72,12 +77,22 @@ public:
 
 protected:
     XmlNode(XmlNodeType type, QString name, QString data);
+    // The node has just changed: its document counts it.
+    void changed();
 
 private:
+    friend class XmlDocument;
+    // Without counting: the public operations count once, after the whole change.
+    void attach(std::unique_ptr<XmlNode> child, size_t at);
+    std::unique_ptr<XmlNode> detach(size_t at);
+    // Every node of the subtree below and including this one belongs to document from now.
+    void setDocumentOfTree(XmlDocument *document);
+
     XmlNodeType m_type;
     QString m_name;
     QString m_data;
     XmlNode *m_parent = nullptr;
+    XmlDocument *m_document = nullptr;
     size_t m_index = 0; // position among the parent's children
     Children m_children;
 };
@@ -98,7 +113,7 @@ public:
     void setAttribute(const QString &name, const QString &value);
     // Appends without looking for the name, for builders whose names are known to be distinct
     // (the reader refuses a repeated attribute; a copy repeats distinct names).
-    void appendAttribute(const QString &name, const QString &value) { m_attributes.push_back({name, value}); }
+    void appendAttribute(const QString &name, const QString &value);
     void removeAttribute(const QString &name);
 
 private:
@@ -121,16 +136,36 @@ private:
 
 class XmlDocument : public XmlNode {
 public:
-    XmlDocument() : XmlNode(XmlNodeType::Document, {}, {}) {}
+    XmlDocument();
 
     // The declaration as read: version and encoding name exactly as written (empty when
     // not declared), standalone only for "yes".
-    QString xmlVersion;
-    QString xmlEncoding;
-    bool xmlStandalone = false;
+    const QString &xmlVersion() const { return m_xmlVersion; }
+    const QString &xmlEncoding() const { return m_xmlEncoding; }
+    bool xmlStandalone() const { return m_xmlStandalone; }
+    void setXmlVersion(const QString &version);
+    void setXmlEncoding(const QString &encoding);
+    void setXmlStandalone(bool standalone);
 
     XmlElement *documentElement() const;
     XmlDocumentType *doctype() const;
+
+    // Grows with every change to the document or any node of its tree; an operation that
+    // leaves everything as it was does not count.
+    uint64_t revision() const { return m_revision; }
+    // notice runs once, right after the next change, and is then forgotten: the changes after
+    // it cost nothing more than their count. A second call replaces the first.
+    void notifyNextChange(std::function<void()> notice) { m_notice = std::move(notice); }
+
+private:
+    friend class XmlNode;
+    void countChange();
+
+    QString m_xmlVersion;
+    QString m_xmlEncoding;
+    bool m_xmlStandalone = false;
+    uint64_t m_revision = 0;
+    std::function<void()> m_notice;
 };
 
 std::unique_ptr<XmlElement> NewElement(const QString &name);

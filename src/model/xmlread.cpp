@@ -162,11 +162,11 @@ public:
         while (!r.atEnd()) {
             switch (r.readNext()) {
             case QXmlStreamReader::StartDocument:
-                m_doc->xmlVersion = r.documentVersion().toString();
+                m_doc->setXmlVersion(r.documentVersion().toString());
                 if (version11)
-                    m_doc->xmlVersion = QStringLiteral("1.1");
-                m_doc->xmlEncoding = r.documentEncoding().toString();
-                m_doc->xmlStandalone = r.isStandaloneDocument();
+                    m_doc->setXmlVersion(QStringLiteral("1.1"));
+                m_doc->setXmlEncoding(r.documentEncoding().toString());
+                m_doc->setXmlStandalone(r.isStandaloneDocument());
                 break;
             case QXmlStreamReader::StartElement: {
                 flushText();
@@ -241,7 +241,7 @@ private:
             return;
         }
         m_doctypeSeen = true;
-        const QString text = decodeInput(bytes, m_doc->xmlEncoding);
+        const QString text = decodeInput(bytes, m_doc->xmlEncoding());
         const qsizetype end = r.characterOffset();
         const qsizetype start = doctypeStart(text);
         if (start < 0 || end > text.size() || end <= start || text[end - 1] != u'>') {

@@ -176,14 +176,15 @@ private:
 
     void writeDocument(const XmlDocument &doc)
     {
-        if ((m_flags & wfForceHeader) || !doc.xmlEncoding.isEmpty()) {
+        if ((m_flags & wfForceHeader) || !doc.xmlEncoding().isEmpty()) {
             put("<?xml version=\"");
-            putText(doc.xmlVersion.isEmpty() ? QStringLiteral("1.0") : doc.xmlVersion, Mode::Markup);
+            putText(doc.xmlVersion().isEmpty() ? QStringLiteral("1.0") : doc.xmlVersion(), Mode::Markup);
             put("\" encoding=\"");
             // The bytes are always UTF-8: another name would make the file read as other text.
-            putText(SameTextAscii(doc.xmlEncoding, u"utf-8") ? doc.xmlEncoding : QStringLiteral("utf-8"), Mode::Markup);
+            putText(SameTextAscii(doc.xmlEncoding(), u"utf-8") ? doc.xmlEncoding() : QStringLiteral("utf-8"),
+                    Mode::Markup);
             put('"');
-            if (doc.xmlStandalone)
+            if (doc.xmlStandalone())
                 put(" standalone=\"yes\"");
             put("?>");
             put(kEol);

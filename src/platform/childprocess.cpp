@@ -28,9 +28,41 @@ void killGroup(QProcess &process, qint64 pid)
 #endif
     process.kill();
 }
+
+// The output as far as the limit lets it grow.
+class OutputKeeper {
+public:
+    explicit OutputKeeper(const ChildOutputLimit &limit) : m_limit(limit) {}
+
+    // Keeps what fits of the next piece; false once a byte beyond the limit has come.
+    bool add(const QByteArray &piece)
+    {
+        qsizetype i = 0;
+        for (; i < piece.size(); ++i) {
+            const char c = piece[i];
+            // The LF of a CR LF belongs to the line the CR ended.
+            const bool restOfBreak = c == '\n' && m_afterCR;
+            if ((!restOfBreak && m_lines >= m_limit.lines) || m_output.size() + i >= m_limit.bytes)
+                break;
+            m_afterCR = c == '\r';
+            if (c == '\r' || (c == '\n' && !restOfBreak))
+                ++m_lines;
+        }
+        m_output += piece.left(i);
+        return i == piece.size();
+    }
+    QByteArray take() { return std::move(m_output); }
+
+private:
+    ChildOutputLimit m_limit;
+    QByteArray m_output;
+    qint64 m_lines = 0;
+    bool m_afterCR = false;
+};
 } // namespace
 
-ChildRun RunChildProcess(const QString &program, const QStringList &arguments, int64_t timeoutMs)
+ChildRun RunChildProcess(const QString &program, const QStringList &arguments, int64_t timeoutMs,
+                         const ChildOutputLimit &limit)
 {
     ChildRun run;
     QElapsedTimer clock;
@@ -53,25 +85,31 @@ ChildRun RunChildProcess(const QString &program, const QStringList &arguments, i
     run.started = true;
     const qint64 pid = process.processId();
 
+    OutputKeeper output(limit);
     while (process.state() != QProcess::NotRunning) {
         const int64_t left = timeoutMs - clock.elapsed();
         if (left < 0) {
             run.timedOut = true;
             break;
         }
-        // The wait reads the output as it comes, so a talkative program never blocks on a
-        // full pipe.
-        process.waitForFinished(int(std::min<int64_t>(left, kPollMs)));
-        run.output += process.readAll();
+        // One pipe's worth at a time, so that a talkative program never blocks on a full pipe
+        // and never gets far past the limit in our memory.
+        process.waitForReadyRead(int(std::min<int64_t>(left, kPollMs)));
+        if (!output.add(process.readAll())) {
+            run.cut = true;
+            break;
+        }
     }
-    if (run.timedOut) {
+    if (run.timedOut || run.cut) {
         killGroup(process, pid);
         process.waitForFinished(5000);
     } else {
         run.crashed = process.exitStatus() == QProcess::CrashExit;
         run.exitCode = process.exitCode();
     }
-    run.output += process.readAll();
+    if (!run.cut)
+        run.cut = !output.add(process.readAll());
+    run.output = output.take();
     return run;
 }
 

@@ -1,15 +1,17 @@
 #include "prompter.h"
 
 #include "base/exception.h"
+#include "base/moduleslot.h"
 
 namespace {
-std::unique_ptr<TPrompter> g_prompter;
+ModuleSlot<TPrompter> g_prompter;
 }
 
 std::unique_ptr<TPrompter> SetPrompter(std::unique_ptr<TPrompter> Prompter)
 {
-    std::swap(g_prompter, Prompter);
-    return Prompter;
+    std::unique_ptr<TPrompter> replaced = g_prompter.take();
+    g_prompter.reset(std::move(Prompter));
+    return replaced;
 }
 
 TPrompter &Prompter()

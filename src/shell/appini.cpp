@@ -1,5 +1,6 @@
 #include "appini.h"
 
+#include "base/moduleslot.h"
 #include "platform/appdirs.h"
 #include "platform/paths.h"
 
@@ -19,7 +20,7 @@ struct AppIniState {
     QString iniFileName;
     IniFile ini;
 };
-std::unique_ptr<AppIniState> g_state;
+ModuleSlot<AppIniState> g_state;
 } // namespace
 
 void InitAppIni(const QString &configDir, const QString &programFileName)
@@ -30,8 +31,10 @@ void InitAppIni(const QString &configDir, const QString &programFileName)
     const QString program = programFileName.isEmpty() ? platform::ProgramFileName() : programFileName;
     state->iniFileName = state->configDir + platform::WithoutExtension(program) + QStringLiteral(".ini");
     state->ini = IniFile(state->iniFileName);
+    // It holds the SQL prober's database password.
+    state->ini.setFileAccess(FileAccess::OwnerOnly);
     state->ini.setAutoUpdate(true);
-    g_state = std::move(state);
+    g_state.reset(std::move(state));
 }
 
 void DoneAppIni() { g_state.reset(); }

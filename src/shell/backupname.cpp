@@ -45,8 +45,6 @@ std::optional<QByteArray> readAll(const QString &path)
         return std::nullopt;
     return bytes;
 }
-
-bool writeAll(const QString &path, const QByteArray &bytes) { return WriteFileAtomically(path, bytes); }
 } // namespace
 
 QString BackupTimeStamp(const QDateTime &When, const QLocale &Locale)
@@ -82,7 +80,7 @@ QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const
     const QString base =
         withDelimiter(folder) + QFileInfo(PagePath).completeBaseName() + u'.' + BackupTimeStamp(When, Locale);
     QString name = base + QStringLiteral(".bak");
-    for (int n = 2; QFileInfo::exists(name); ++n)
+    for (int n = 2; NameTaken(name); ++n)
         name = base + u'-' + QString::number(n) + QStringLiteral(".bak");
     return name;
 }
@@ -92,7 +90,10 @@ bool CopyFileVerified(const QString &From, const QString &To)
     const std::optional<QByteArray> bytes = readAll(From);
     if (!bytes)
         return false;
-    if (writeAll(To, *bytes) && readAll(To) == bytes)
+    // A copy is never readable by more users than its page.
+    if (!WriteNewFile(To, *bytes, nullptr, QFile::permissions(From) & kReadWriteForAll))
+        return false;
+    if (readAll(To) == bytes)
         return true;
     QFile::remove(To);
     return false;
@@ -105,5 +106,5 @@ bool RestoreBackup(const QString &BackupPath, const QString &PagePath)
         return false;
     if (readAll(PagePath) == backup)
         return true;
-    return writeAll(PagePath, *backup);
+    return WriteFileAtomically(PagePath, *backup);
 }

@@ -13,12 +13,14 @@ QString BackupTimeStamp(const QDateTime &When, const QLocale &Locale);
 // page; relative: below the page's folder; ".\name": beside the page; with a drive: that
 // folder). The folder is created; a folder that cannot be made gives the page's own. The
 // name is the page's with its extension replaced by "." + time stamp + ".bak"; when that
-// file exists already (two saves within one second), "-2", "-3"... follow the time stamp.
+// name is taken already (two saves within one second, or a link, even a dangling one), "-2",
+// "-3"... follow the time stamp.
 QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const QDateTime &When,
                        const QLocale &Locale);
 
-// Copies From to To (replacing it) and reads the copy back; true only when it holds exactly
-// From's bytes. A copy that is not exact is removed.
+// Copies From to a new file To, never over anything of that name and never through a link,
+// with no wider permissions than From's, and reads the copy back; true only when it holds
+// exactly From's bytes. A copy that is not exact is removed.
 bool CopyFileVerified(const QString &From, const QString &To);
 
 // Puts the backup back over the page when the page no longer holds the backup's bytes;

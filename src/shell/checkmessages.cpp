@@ -1,10 +1,17 @@
 #include "checkmessages.h"
 
 #include "base/textutils.h"
+#include "diagramtab.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/pascompiler.h"
+#include "formparts.h"
+#include "globaloptions.h"
 #include "model/stylescan.h"
 #include "model/wqftypes.h"
+#include "openpage.h"
+#include "pageviews.h"
+#include "platform/slotguard.h"
+#include "windowhost.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -12,6 +19,8 @@
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStringList>
+#include <QVBoxLayout>
 
 void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
 {
@@ -26,9 +35,13 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
     try {
         TCheckMessages messages;
         RunWarningPlugins(page, quickOnly, &messages);
+        // In one insertion: a program's findings may be hundreds of thousands of lines.
+        QStringList lines;
+        lines.reserve(messages.size() + 1);
         for (const TCheckMessage &message : messages)
-            list->addItem(CheckMessageLine(message));
-        list->addItem(QStringLiteral("Check complete."));
+            lines << CheckMessageLine(message);
+        lines << QStringLiteral("Check complete.");
+        list->addItems(lines);
     } catch (...) {
         // A run that broke off ends quietly with the lines it had; the missing last line tells.
     }
@@ -70,4 +83,71 @@ void showCompilerErrorPlace(QScrollArea *propertyPanel, const QString &line)
     if (scroll->value() - editor->height() - editor->y() < offset)
         scroll->setValue(propertyPanel->viewport()->height() > offset ? 0 : offset - 3 * lineHeight);
     editor->setFocus();
+}
+
+CheckMessages::CheckMessages(WindowHost &window, const QString &programFolder)
+    : m_window(window), m_unitsFolder(programFolder + QStringLiteral("pascal")), m_panel(named(new QWidget, "Panel5")),
+      m_list(named(new QListWidget(m_panel), "ListBox1"))
+{
+    // Every line is one line high; without this the list would measure each of a program's
+    // hundreds of thousands of lines before showing any.
+    m_list->setUniformItemSizes(true);
+    auto *layout = new QVBoxLayout(m_panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
+}
+
+void CheckMessages::addLines(const QStringList &lines) { m_list->addItems(lines); }
+
+void CheckMessages::DebugLog(const QString &Line)
+{
+    if (OptionStore().GetDbgClip())
+        m_list->addItem(Line);
+}
+
+void CheckMessages::RunChecks(bool QuickOnly)
+{
+    // The save has done this before its quick check.
+    if (!QuickOnly)
+        m_window.page().storeViewTexts();
+    runChecksInto(m_list, m_window.page().document(), QuickOnly);
+}
+
+void CheckMessages::saveCheck()
+{
+    LoadUnits(m_unitsFolder);
+    RunChecks(true);
+}
+
+QStringList CheckMessages::messageLines() const
+{
+    QStringList lines;
+    for (int i = 0; i < m_list->count(); ++i)
+        lines << m_list->item(i)->text();
+    return lines;
+}
+
+void CheckMessages::ListBox1DblClick()
+{
+    const QListWidgetItem *selected = m_list->currentItem();
+    if (!m_window.page().document() || !selected || !selected->isSelected())
+        return;
+    const QString line = selected->text();
+    PageViews &views = m_window.views();
+    // A line naming both sections goes to the later tab.
+    const std::span<DiagramTab *const> tabs = views.diagramTabs();
+    DiagramTab *target = nullptr;
+    for (auto tab = tabs.rbegin(); tab != tabs.rend() && !target; ++tab)
+        if (line.contains((*tab)->section()))
+            target = *tab;
+    if (!target)
+        return;
+    const int number = MessageComponentNumber(line);
+    if (number == -1)
+        return;
+    views.showTab(target);
+    views.SelectItemByName(QString::number(number));
+    if (line.contains(u"[Error]"))
+        showCompilerErrorPlace(target->propertyScroll(), line);
 }

@@ -1,13 +1,49 @@
 #pragma once
-// The check message list below the tabs: the lines of a check run, and what a double-click on
-// a line names.
+// The check message list below the tabs: the lines of a check run, the notes on description
+// files the start-up could not read and the copy and paste diagnostics, and the way from a
+// line to the component and the place it names.
 #include "checks/pellorinplugin.h"
 
+#include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QListWidget;
 class QScrollArea;
 class TWQFFile;
+class WindowHost;
+
+// The list "ListBox1" on its panel "Panel5".
+class CheckMessages : public QObject {
+    Q_OBJECT
+public:
+    // The Pascal units of a save's quick check lie in programFolder + "pascal".
+    CheckMessages(WindowHost &window, const QString &programFolder);
+
+    // The window lays it out, and owns it from then on.
+    QWidget *panel() const { return m_panel; }
+
+    // Appends the lines.
+    void addLines(const QStringList &lines);
+    // Appends Line when the option DbgClip is on.
+    void DebugLog(const QString &Line);
+    // The check run over the open page, filling the list: the quick check of the save
+    // (QuickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
+    // typed since the last save into the page.
+    void RunChecks(bool QuickOnly);
+    // What a save checks: the Pascal units read again, then the quick check.
+    void saveCheck();
+    // The double-click on a line: the tab of the section it names, the component of the number
+    // it names, and for a compiler error the place in that component's first code editor.
+    void ListBox1DblClick();
+    QStringList messageLines() const;
+
+private:
+    WindowHost &m_window;
+    QString m_unitsFolder;
+    QWidget *m_panel;
+    QListWidget *m_list;
+};
 
 // Replaces the list's lines by the check run over page: the quick check of a save
 // (quickOnly), or the full check of Tools > "Check WQF file", which first shows a line asking

@@ -3,6 +3,7 @@
 #include "base/atomicfile.h"
 #include "base/exception.h"
 #include "base/mathutils.h"
+#include "diagramtab.h"
 #include "editors/dynamicctrlutils.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
@@ -12,15 +13,15 @@
 #include "model/sqlparams.h"
 #include "model/xmlwrite2.h"
 #include "openpage.h"
+#include "pageviews.h"
+#include "windowhost.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
-#include <QCursor>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTabWidget>
@@ -154,20 +155,11 @@ QString SectionPictureName(const QString &PageFileName, const QDateTime &When)
 
 // ---- DiagramCommands ----
 
-DiagramCommands::DiagramCommands(const Parts &parts) : m_parts(parts) {}
+DiagramCommands::DiagramCommands(WindowHost &window) : m_window(window) {}
 
-void DiagramCommands::log(const QString &line) const
-{
-    if (m_parts.log)
-        m_parts.log(line);
-}
+void DiagramCommands::log(const QString &line) { emit diagnostic(line); }
 
-double DiagramCommands::screenDpi() const { return m_screenDpi ? m_screenDpi() : ScreenDpiOf(m_parts.window); }
-
-const DiagramTab *DiagramCommands::activeTab() const
-{
-    return diagramTabOfSheet(*m_parts.tabs, m_parts.pages->currentWidget());
-}
+double DiagramCommands::screenDpi() const { return m_screenDpi ? m_screenDpi() : ScreenDpiOf(m_window.windowWidget()); }
 
 TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
 {
@@ -176,8 +168,8 @@ TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
 
 TImageGraphEditor *DiagramCommands::activeEditor() const
 {
-    const DiagramTab *tab = m_parts.page->document() ? activeTab() : nullptr;
-    return tab ? tab->editor.get() : nullptr;
+    const DiagramTab *tab = m_window.views().activeDiagramTab();
+    return tab ? tab->editor() : nullptr;
 }
 
 TWQFItem *DiagramCommands::selectedQuery(TGraphEditor *editor) const
@@ -197,9 +189,8 @@ TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
     return selected.empty() ? nullptr : source->ComponentOf(selected.front());
 }
 
-void DiagramCommands::changedRebuilding(TGraphEditor *editor, TWQFItem *item)
+void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
 {
-    m_parts.page->setModified(true);
     editor->Rebuild();
     const TDataList again{item};
     editor->SetSelected(&again, true);
@@ -210,11 +201,13 @@ void DiagramCommands::changedRebuilding(TGraphEditor *editor, TWQFItem *item)
 void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
 {
     TWQFEditorSource *source = sourceOf(Editor);
-    TWQFFile *doc = m_parts.page->document();
+    OpenPage &page = m_window.page();
+    PageViews &views = m_window.views();
+    TWQFFile *doc = page.document();
     if (!source || !doc)
         return;
-    const DiagramTab *tab = diagramTabOf(*m_parts.tabs, Editor);
-    TWQFSection *section = tab ? doc->FindSection(tab->section) : nullptr;
+    const DiagramTab *tab = diagramTabOf(views.diagramTabs(), Editor);
+    TWQFSection *section = tab ? doc->FindSection(tab->section()) : nullptr;
 
     TDataList selected;
     Editor->GetSelected(&selected);
@@ -226,7 +219,7 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
     question.Caption = QStringLiteral("Delete");
     question.Text = QStringLiteral("Delete selected %1 item(s)?").arg(selected.size());
     question.Buttons = pbYes | pbNo;
-    if (m_parts.page->ask(question) == pbYes) {
+    if (page.ask(question) == pbYes) {
         // What each entry is, read before the listing changes.
         std::vector<TWQFItem *> components;
         QSet<const TCommentRect *> notes;
@@ -240,15 +233,16 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
         if (selected.size() == 1)
             Editor->SetSelected(nullptr, false);
         Editor->Rebuild();
-        if (m_parts.notes)
-            std::erase_if(*m_parts.notes,
-                          [&](const std::unique_ptr<TCommentRect> &note) { return notes.contains(note.get()); });
+        std::erase_if(views.notes(),
+                      [&](const std::unique_ptr<TCommentRect> &note) { return notes.contains(note.get()); });
         DeleteItems(section, components);
         Editor->Rebuild();
     } else {
-        m_parts.pages->setFocus();
+        views.tabWidget()->setFocus();
     }
-    m_parts.page->setModified(true);
+    // The deleted notes leave the page's tree only when the notes are next written, and a
+    // delete counts as a change whatever the answer.
+    page.setModified(true);
 }
 
 // ---- copy and paste ----
@@ -285,25 +279,27 @@ void DiagramCommands::CopyCommand()
         log(QStringLiteral("text control ") + controlDescription(focused));
         return;
     }
-    if (form != m_parts.window) {
+    if (form != m_window.windowWidget()) {
         log(QStringLiteral("other form is focused"));
         return;
     }
-    const int page = m_parts.pages->currentIndex();
+    const PageViews &views = m_window.views();
+    const int page = views.tabWidget()->currentIndex();
     if (page < 0) {
         log(QStringLiteral("no page active!"));
         return;
     }
-    const DiagramTab *tab = activeTab();
+    const DiagramTab *tab = diagramTabOfSheet(views.diagramTabs(), views.tabWidget()->currentWidget());
     if (!tab) {
-        log(QStringLiteral("page active: ") + m_parts.pages->tabText(page) + QStringLiteral(" nothing to copy"));
+        log(QStringLiteral("page active: ") + views.tabWidget()->tabText(page) + QStringLiteral(" nothing to copy"));
         return;
     }
-    log(tab == &m_parts.tabs->front() ? QStringLiteral("pre process focused") : QStringLiteral("post process focused"));
+    log(tab == views.diagramTabs().front() ? QStringLiteral("pre process focused")
+                                           : QStringLiteral("post process focused"));
     std::vector<TWQFItem *> components;
-    if (TWQFEditorSource *source = sourceOf(tab->editor.get())) {
+    if (TWQFEditorSource *source = sourceOf(tab->editor())) {
         TDataList selected;
-        tab->editor->GetSelected(&selected);
+        tab->editor()->GetSelected(&selected);
         // Notes and their handles stay behind; the components keep the diagram's order.
         for (void *data : selected)
             if (TWQFItem *item = source->ComponentOf(data))
@@ -314,7 +310,7 @@ void DiagramCommands::CopyCommand()
         WriteClipboardXML(components, clipboard);
     } catch (const Exception &e) {
         // Nothing of the page is at stake: a message of the command's own, not the last-resort one.
-        m_parts.page->showMessage(QStringLiteral("The components cannot be copied: ") + e.message());
+        m_window.page().showMessage(QStringLiteral("The components cannot be copied: ") + e.message());
         return;
     }
     log(QStringLiteral("copied!") + QString::number(components.size()) + QStringLiteral(" items"));
@@ -332,18 +328,19 @@ void DiagramCommands::PasteCommand(int X, int Y)
         PasteIntoEditControl(focused);
         return;
     }
-    if (form != m_parts.window) {
+    if (form != m_window.windowWidget()) {
         log(QStringLiteral("other form focused, not the main"));
         return;
     }
-    const int page = m_parts.pages->currentIndex();
-    const DiagramTab *tab = activeTab();
+    const PageViews &views = m_window.views();
+    const int page = views.tabWidget()->currentIndex();
+    const DiagramTab *tab = diagramTabOfSheet(views.diagramTabs(), views.tabWidget()->currentWidget());
     if (!tab) {
         log(page < 0 ? QStringLiteral("No active page ")
-                     : QStringLiteral("a different page is focused: ") + m_parts.pages->tabText(page));
+                     : QStringLiteral("a different page is focused: ") + views.tabWidget()->tabText(page));
         return;
     }
-    const bool isPre = tab == &m_parts.tabs->front();
+    const bool isPre = tab == views.diagramTabs().front();
     log(isPre ? QStringLiteral("pre process editor pasting!") : QStringLiteral("post process editor pasting!"));
     std::vector<TWQFItem *> pasted;
     if (!PasteClipIntoSection(isPre, &pasted)) {
@@ -351,7 +348,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
         return;
     }
     log(QStringLiteral("arranging pasted items ") + QString::number(pasted.size()));
-    TImageGraphEditor *editor = tab->editor.get();
+    TImageGraphEditor *editor = tab->editor();
     if (!editor)
         return;
     const TPoint at = PasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
@@ -370,12 +367,12 @@ void DiagramCommands::PasteCommand(int X, int Y)
 
 bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *OutList)
 {
-    TWQFFile *doc = m_parts.page->document();
+    TWQFFile *doc = m_window.page().document();
     if (!doc) {
         log(QStringLiteral("file not opened"));
         return false;
     }
-    TWQFSection *section = doc->FindSection((*m_parts.tabs)[IsPre ? 0 : 1].section);
+    TWQFSection *section = doc->FindSection(m_window.views().diagramTabs()[IsPre ? 0 : 1]->section());
     if (!section) {
         log(QStringLiteral("no paste section"));
         return false;
@@ -397,7 +394,7 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     }
     if (const QString error = nestingError(*doc, first); !error.isEmpty()) {
         log(QStringLiteral("components too deeply nested to indent"));
-        m_parts.page->showMessage(error);
+        m_window.page().showMessage(error);
         return false;
     }
     std::vector<TWQFItem *> pasted;
@@ -407,9 +404,6 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     // Their exits now name the pasted copies (or nothing), so the code must call those.
     for (TWQFItem *item : pasted)
         RegenerateMacroCode(item);
-    // New components are a change of the page like any other.
-    if (!pasted.empty())
-        m_parts.page->setModified(true);
     if (OutList)
         *OutList = pasted;
     return true;
@@ -419,19 +413,20 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
 
 void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
 {
-    if (!m_parts.page->document())
+    if (!m_window.page().document())
         return;
     // The pre-process image stands for its diagram; any other for the post-process one.
-    DiagramTab *tab = &m_parts.tabs->back();
-    if (Sender && Sender == m_parts.tabs->front().image)
-        tab = &m_parts.tabs->front();
-    TImageGraphEditor *editor = tab->editor.get();
+    const std::span<DiagramTab *const> tabs = m_window.views().diagramTabs();
+    DiagramTab *tab = tabs.back();
+    if (Sender && Sender == tabs.front()->image())
+        tab = tabs.front();
+    TImageGraphEditor *editor = tab->editor();
     TWQFEditorSource *source = sourceOf(editor);
     if (!source)
         return;
     if (!Shift.testFlag(Qt::ShiftModifier)) {
-        if (Button == Qt::RightButton && m_parts.diagramMenu)
-            m_parts.diagramMenu->popup(QCursor::pos());
+        if (Button == Qt::RightButton)
+            emit diagramMenuRequested();
         return;
     }
     if (Button != Qt::LeftButton && Button != Qt::RightButton)
@@ -451,14 +446,10 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
         return;
 
     const int exit = Button == Qt::LeftButton ? 0 : 1;
-    const QString before = item->GetJump(exit);
-    const QString codeBefore = GetCode(item);
     item->SetJump(exit, to ? to->GetName() : QString());
     if (RegenerateMacroCode(item))
         if (auto *changer = dynamic_cast<TPanelChanger *>(editor))
             UpdateGeneratedScript(changer->TagsEditor(), GetCode(item));
-    if (item->GetJump(exit) != before || GetCode(item) != codeBefore)
-        m_parts.page->setModified(true);
     // The selection and the property panel stay; the diagram shows the new arrow.
     source->Refresh();
     editor->Invalidate();
@@ -473,7 +464,7 @@ void DiagramCommands::FlipQueryType()
     if (!item)
         return;
     item->SetType(item->GetType() == kSelectQuery ? kInsertUpdateQuery : kSelectQuery);
-    changedRebuilding(editor, item);
+    rebuildSelecting(editor, item);
 }
 
 void DiagramCommands::FlushQueryParams()
@@ -484,7 +475,7 @@ void DiagramCommands::FlushQueryParams()
         return;
     const bool forceCDATA = OptionStore().GetBoolDef(opt::ForceCDATA, false);
     if (FlushParams(item, item->GetQuery(), forceCDATA, true))
-        changedRebuilding(editor, item);
+        rebuildSelecting(editor, item);
 }
 
 // ---- the picture ----
@@ -494,7 +485,8 @@ void DiagramCommands::SectionScreenShot()
     TImageGraphEditor *editor = activeEditor();
     if (!editor)
         return;
-    const QString fileName = SectionPictureName(m_parts.page->fileName(), QDateTime::currentDateTime());
+    OpenPage &page = m_window.page();
+    const QString fileName = SectionPictureName(page.fileName(), page.now());
     const TPoint size = editor->GetGraphSize();
     QString reason;
     if (qint64(size.X) * qint64(size.Y) > kMaxPicturePixels) {
@@ -509,9 +501,11 @@ void DiagramCommands::SectionScreenShot()
         else if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
             reason = QStringLiteral("the picture could not be encoded");
         else
-            WriteFileAtomically(fileName, bytes, &reason);
+            // The name can be foreseen: a link put there in advance must not lead the picture
+            // over another file.
+            WriteNewFile(fileName, bytes, &reason);
     }
     if (!reason.isEmpty())
-        m_parts.page->showMessage(QStringLiteral("Unable to save the picture: ") + fileName +
-                                  QStringLiteral(" Reason: ") + reason);
+        page.showMessage(QStringLiteral("Unable to save the picture: ") + fileName + QStringLiteral(" Reason: ") +
+                         reason);
 }

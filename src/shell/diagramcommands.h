@@ -3,25 +3,21 @@
 // copy and paste through the clipboard text, Shift-click exit linking, flipping a query's
 // kind, flushing a query's parameters, and the picture of a diagram. All but the Shift-click
 // work on the diagram of the active tab; copy and paste serve a focused text control first.
-// Every command that changes the page marks it modified.
-#include "diagramtab.h"
+// Every command that changes the page makes it modified.
 #include "editors/grapheditor.h"
-#include "model/commentrects.h"
 #include "model/wqftypes.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <Qt>
-#include <array>
 #include <functional>
 #include <vector>
 
-class OpenPage;
 class TImageGraphEditor;
-class QMenu;
-class QObject;
-class QTabWidget;
+class TWQFEditorSource;
 class QWidget;
+class WindowHost;
 
 // A control whose own copy and paste the commands use: a code editor, a line or text edit,
 // or a combo box (which gets neither).
@@ -42,20 +38,10 @@ TPoint PasteLandingPoint(TPoint ScrollPos, double ScreenDpi, int X, int Y);
 // ".png".
 QString SectionPictureName(const QString &PageFileName, const QDateTime &When);
 
-class DiagramCommands {
+class DiagramCommands : public QObject {
+    Q_OBJECT
 public:
-    // What of the main window the commands work on; none of it is owned.
-    struct Parts {
-        QWidget *window = nullptr;
-        OpenPage *page = nullptr;
-        std::array<DiagramTab, 2> *tabs = nullptr;
-        TCommentRectList *notes = nullptr;
-        QTabWidget *pages = nullptr;
-        QMenu *diagramMenu = nullptr;
-        // The copy and paste diagnostics; the window writes them when the option DbgClip is on.
-        std::function<void(const QString &Line)> log;
-    };
-    explicit DiagramCommands(const Parts &parts);
+    explicit DiagramCommands(WindowHost &window);
 
     // Asks, then deletes the selected components and notes of the editor's diagram. The page
     // counts as modified whatever the answer.
@@ -72,21 +58,28 @@ public:
     bool PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *OutList);
     // A mouse release on a diagram's image (client coordinates): Shift with the left or right
     // button links exit 0 or 1 of the one selected component to the component under the mouse,
-    // or clears it over empty space; a plain right release opens the diagram menu.
+    // or clears it over empty space; a plain right release asks for the diagram menu.
     void Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     // "SELECTQUERY" and "INSERTUPDATEQUERY" swapped on the one selected component.
     void FlipQueryType();
     // The stored parameters of the one selected query component from the annotations of its SQL.
     void FlushQueryParams();
-    // A PNG picture of the whole active diagram beside the page file.
+    // A PNG picture of the whole active diagram beside the page file, as a new file: when
+    // anything has its name already, a link included, a message says so and nothing is
+    // written.
     void SectionScreenShot();
 
     // The screen's dots per inch, which scale the landing point of a paste; the window's
     // screen unless set.
     void setScreenDpi(std::function<double()> dpi) { m_screenDpi = std::move(dpi); }
 
+signals:
+    // The copy and paste diagnostics; the window writes them when the option DbgClip is on.
+    void diagnostic(const QString &line);
+    // A plain right release on a diagram: the diagram menu at the mouse.
+    void diagramMenuRequested();
+
 private:
-    const DiagramTab *activeTab() const;
     // The editor of the active tab's diagram while a page is open; none otherwise.
     TImageGraphEditor *activeEditor() const;
     TWQFEditorSource *sourceOf(const TGraphEditor *editor) const;
@@ -95,11 +88,11 @@ private:
     // The one selected component of the editor when it is a query ("SELECTQUERY" or
     // "INSERTUPDATEQUERY", exactly); none otherwise.
     TWQFItem *selectedQuery(TGraphEditor *editor) const;
-    // The page marked modified, the editor rebuilt, and the component selected again.
-    void changedRebuilding(TGraphEditor *editor, TWQFItem *item);
-    void log(const QString &line) const;
+    // The editor rebuilt, and the component selected again.
+    void rebuildSelecting(TGraphEditor *editor, TWQFItem *item);
+    void log(const QString &line);
     double screenDpi() const;
 
-    Parts m_parts;
+    WindowHost &m_window;
     std::function<double()> m_screenDpi;
 };

@@ -5,9 +5,9 @@
 #include "editors/lclgrapheditor.h"
 #include "editors/wqfeditors.h"
 #include "formparts.h"
-#include "mainform.h"
 #include "openpage.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QScreen>
@@ -61,109 +61,121 @@ constexpr int kNarrowestPanel = 100 + 2 + 100 + 2 + 72;
 int scaledToScreen(int v, double dpi) { return RoundToInt(v * dpi / 96.0); }
 } // namespace
 
-DiagramTab::DiagramTab() = default;
-DiagramTab::~DiagramTab() = default;
-DiagramTab::DiagramTab(DiagramTab &&) noexcept = default;
-DiagramTab &DiagramTab::operator=(DiagramTab &&) noexcept = default;
+DiagramTab::DiagramTab(int index, QWidget *parent) : QWidget(parent), m_section(diagramSections()[size_t(index)].name)
+{
+    const TabNames &names = kTabNames[index];
+    setObjectName(QLatin1String(names.sheet));
+    m_caption = QLatin1String(names.caption);
+    m_palette = named(new QWidget(this), names.palette);
+    m_palette->setFixedHeight(68);
+
+    m_diagramPanel = named(new QWidget, names.diagramPanel);
+    m_image = named(new TImage(m_diagramPanel), names.image);
+    m_horzScroll = named(new QScrollBar(Qt::Horizontal, m_diagramPanel), names.horzScroll);
+    m_vertScroll = named(new QScrollBar(Qt::Vertical, m_diagramPanel), names.vertScroll);
+    layoutDiagramPlace(m_diagramPanel, m_image, m_horzScroll, m_vertScroll);
+    m_image->OnMouseUp = [this](QObject *, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
+        emit imageReleased(button, modifiers, x, y);
+    };
+
+    m_propertyPanel = named(new QWidget, names.propertyPanel);
+    m_propertyScroll = named(new QScrollArea(m_propertyPanel), names.propertyScroll);
+    m_propertyScroll->setWidgetResizable(true);
+    m_propertyRows = named(new QWidget, names.propertyRows);
+    m_propertyScroll->setWidget(m_propertyRows);
+    m_propertyScroll->installEventFilter(this);
+    // Also with its vertical scroll bar shown the rows get that width.
+    const int panelWidth =
+        kNarrowestPanel +
+        m_propertyScroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_propertyScroll) +
+        2 * m_propertyScroll->frameWidth();
+    m_propertyPanel->setMinimumWidth(panelWidth);
+    auto *panelLayout = new QVBoxLayout(m_propertyPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+    panelLayout->addWidget(m_propertyScroll);
+
+    auto *splitter = named(new QSplitter(Qt::Horizontal), names.splitter);
+    splitter->addWidget(m_diagramPanel);
+    splitter->addWidget(m_propertyPanel);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({MainDesignWidth - panelWidth, panelWidth});
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_palette);
+    layout->addWidget(splitter, 1);
+}
+
+// The editor goes before the widgets it shows its diagram and panel on.
+DiagramTab::~DiagramTab() { clear(); }
 
 TWQFEditorSource *DiagramTab::source() const
 {
-    return editor ? static_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
+    return m_editor ? static_cast<TWQFEditorSource *>(m_editor->Source()) : nullptr;
 }
 
 void DiagramTab::build(TWQFSection *sectionOfPage, TCommentRectList *notes, const DiagramSettings &settings)
 {
-    if (!editor) {
+    if (!m_editor) {
         auto made = std::make_unique<PageSectionSource>(sectionOfPage, notes);
         made->SetZoom(settings.zoom);
         made->OnGetImage = settings.getImage;
         made->VertSplit = settings.vertSplit;
         made->DstArrow = settings.dstArrow;
-        made->onMoved = settings.changed;
+        made->onMoved = [this] { emit changed(); };
         TWQFEditorSource *raw = made.get();
-        editor = std::make_unique<TPanelChanger>(propertyRows, image, horzScroll, vertScroll, std::move(made));
-        raw->Editor = editor.get();
-        editor->TagsEditor()->ScrollBox = propertyScroll;
-        editor->OnChange = [changed = settings.changed](TTagsEditor *) {
-            if (changed)
-                changed();
-        };
+        m_editor =
+            std::make_unique<TPanelChanger>(m_propertyRows, m_image, m_horzScroll, m_vertScroll, std::move(made));
+        raw->Editor = m_editor.get();
+        m_editor->TagsEditor()->ScrollBox = m_propertyScroll;
+        m_editor->OnChange = [this](TTagsEditor *) { emit changed(); };
     }
     source()->SetSection(sectionOfPage);
-    editor->SetGraphSize(diagramSize(sectionOfPage, settings.screenDpi));
-    editor->Rebuild();
+    m_editor->SetGraphSize(diagramSize(sectionOfPage, settings.screenDpi));
+    m_editor->Rebuild();
 }
 
-DiagramTab *diagramTabOf(std::span<DiagramTab> tabs, const TGraphEditor *editor)
+void DiagramTab::clear() { m_editor.reset(); }
+
+void DiagramTab::raiseScrollBars()
 {
-    for (DiagramTab &tab : tabs)
-        if (editor && tab.editor.get() == editor)
-            return &tab;
+    m_vertScroll->raise();
+    m_horzScroll->raise();
+}
+
+bool DiagramTab::eventFilter(QObject *watched, QEvent *event)
+{
+    // A page of the property panel is what it shows.
+    if (watched == m_propertyScroll && event->type() == QEvent::Resize)
+        m_propertyScroll->verticalScrollBar()->setPageStep(m_propertyScroll->viewport()->height());
+    return QWidget::eventFilter(watched, event);
+}
+
+DiagramTab *diagramTabOf(std::span<DiagramTab *const> tabs, const TGraphEditor *editor)
+{
+    for (DiagramTab *tab : tabs)
+        if (editor && tab->editor() == editor)
+            return tab;
     return nullptr;
 }
 
-const DiagramTab *diagramTabOf(std::span<const DiagramTab> tabs, QStringView section)
+DiagramTab *diagramTabOf(std::span<DiagramTab *const> tabs, QStringView section)
 {
-    for (const DiagramTab &tab : tabs)
-        if (tab.section == section)
-            return &tab;
+    for (DiagramTab *tab : tabs)
+        if (tab->section() == section)
+            return tab;
     return nullptr;
 }
 
-const DiagramTab *diagramTabOfSheet(std::span<const DiagramTab> tabs, const QWidget *sheet)
+DiagramTab *diagramTabOfSheet(std::span<DiagramTab *const> tabs, const QWidget *sheet)
 {
-    for (const DiagramTab &tab : tabs)
-        if (sheet && tab.sheet == sheet)
-            return &tab;
+    for (DiagramTab *tab : tabs)
+        if (sheet && tab == sheet)
+            return tab;
     return nullptr;
-}
-
-DiagramTab createDiagramTab(int index, QObject *resizeWatcher)
-{
-    const TabNames &names = kTabNames[index];
-    DiagramTab tab;
-    tab.section = diagramSections()[size_t(index)].name;
-    tab.caption = QLatin1String(names.caption);
-    tab.sheet = named(new QWidget, names.sheet);
-    tab.palette = named(new QWidget(tab.sheet), names.palette);
-    tab.palette->setFixedHeight(68);
-
-    tab.diagramPanel = named(new QWidget, names.diagramPanel);
-    tab.image = named(new TImage(tab.diagramPanel), names.image);
-    tab.horzScroll = named(new QScrollBar(Qt::Horizontal, tab.diagramPanel), names.horzScroll);
-    tab.vertScroll = named(new QScrollBar(Qt::Vertical, tab.diagramPanel), names.vertScroll);
-    layoutDiagramPlace(tab.diagramPanel, tab.image, tab.horzScroll, tab.vertScroll);
-
-    tab.propertyPanel = named(new QWidget, names.propertyPanel);
-    tab.propertyScroll = named(new QScrollArea(tab.propertyPanel), names.propertyScroll);
-    tab.propertyScroll->setWidgetResizable(true);
-    tab.propertyRows = named(new QWidget, names.propertyRows);
-    tab.propertyScroll->setWidget(tab.propertyRows);
-    tab.propertyScroll->installEventFilter(resizeWatcher);
-    // Also with its vertical scroll bar shown the rows get that width.
-    const int panelWidth =
-        kNarrowestPanel +
-        tab.propertyScroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tab.propertyScroll) +
-        2 * tab.propertyScroll->frameWidth();
-    tab.propertyPanel->setMinimumWidth(panelWidth);
-    auto *panelLayout = new QVBoxLayout(tab.propertyPanel);
-    panelLayout->setContentsMargins(0, 0, 0, 0);
-    panelLayout->setSpacing(0);
-    panelLayout->addWidget(tab.propertyScroll);
-
-    tab.splitter = named(new QSplitter(Qt::Horizontal), names.splitter);
-    tab.splitter->addWidget(tab.diagramPanel);
-    tab.splitter->addWidget(tab.propertyPanel);
-    tab.splitter->setStretchFactor(0, 1);
-    tab.splitter->setStretchFactor(1, 0);
-    tab.splitter->setSizes({TMainFrm::DesignWidth - panelWidth, panelWidth});
-
-    auto *layout = new QVBoxLayout(tab.sheet);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(tab.palette);
-    layout->addWidget(tab.splitter, 1);
-    return tab;
 }
 
 void layoutDiagramPlace(QWidget *panel, QWidget *image, QScrollBar *horz, QScrollBar *vert)

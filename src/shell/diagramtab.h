@@ -1,23 +1,23 @@
 #pragma once
-// One diagram tab of the main window ("Pre process", "Post process"): its section, its widgets
-// under the names the window's design gives them, and, while a page is open, the editor of its
-// diagram, which keeps the property panel inside propertyScroll in step with the selection.
-// The window holds the two in an array and loops over them.
+// One diagram tab of the main window ("Pre process", "Post process"): the tab's sheet with the
+// palette across its top, the diagram with its scroll bars and the property panel beside it,
+// named as the window's design names them, and, while a page is open, the editor of its
+// diagram, which keeps the property panel in step with the selection. The page's views hold
+// the two and loop over them.
 #include "editors/wqfdrawutils.h"
 #include "model/commentrects.h"
 
 #include <QString>
 #include <QStringView>
+#include <QWidget>
+#include <Qt>
 #include <functional>
 #include <memory>
 #include <span>
 
 class QImage;
-class QObject;
 class QScrollArea;
 class QScrollBar;
-class QSplitter;
-class QWidget;
 class TGraphEditor;
 class TImage;
 class TPanelChanger;
@@ -35,49 +35,65 @@ struct DiagramSettings {
     int vertSplit = -1;
     TDstArrowMode dstArrow = damOutOfSight;
     std::function<const QImage *(TWQFItem *, const QString &)> getImage;
-    // Something on the diagram was moved, or the property panel changed the page or a note.
-    std::function<void()> changed;
 };
 
-struct DiagramTab {
-    DiagramTab();
-    ~DiagramTab();
-    DiagramTab(DiagramTab &&) noexcept;
-    DiagramTab &operator=(DiagramTab &&) noexcept;
+class DiagramTab : public QWidget {
+    Q_OBJECT
+public:
+    // Tab 0 ("Pre process") or 1 ("Post process").
+    explicit DiagramTab(int index, QWidget *parent = nullptr);
+    ~DiagramTab() override;
 
     // "preproc" or "postproc", as the page names the section.
-    QString section;
-    QString caption;
-    QWidget *sheet = nullptr;
-    QWidget *palette = nullptr;
-    QWidget *diagramPanel = nullptr;
-    TImage *image = nullptr;
-    QScrollBar *horzScroll = nullptr;
-    QScrollBar *vertScroll = nullptr;
-    QSplitter *splitter = nullptr;
-    QWidget *propertyPanel = nullptr;
-    QScrollArea *propertyScroll = nullptr;
-    // The widget propertyScroll scrolls: the property panel's rows are built on it.
-    QWidget *propertyRows = nullptr;
-    // None while no page is open; made at the first build, freed with the page's views.
-    std::unique_ptr<TPanelChanger> editor;
-
+    const QString &section() const { return m_section; }
+    const QString &caption() const { return m_caption; }
+    QWidget *palette() const { return m_palette; }
+    TImage *image() const { return m_image; }
+    QScrollBar *horzScroll() const { return m_horzScroll; }
+    QScrollBar *vertScroll() const { return m_vertScroll; }
+    QScrollArea *propertyScroll() const { return m_propertyScroll; }
+    // None while no page is open.
+    TPanelChanger *editor() const { return m_editor.get(); }
     TWQFEditorSource *source() const;
+
     // Binds the editor to the section (making it first when there is none), sizes the diagram
     // to the section's components and rebuilds it.
     void build(TWQFSection *sectionOfPage, TCommentRectList *notes, const DiagramSettings &settings);
+    // Frees the editor, which lets go of the page and the notes.
+    void clear();
+    // The scroll bars above what the editor put over the image.
+    void raiseScrollBars();
+
+signals:
+    // Something on the diagram was moved, or the property panel changed the page or a note.
+    void changed();
+    // A mouse button was released over the image, at its client coordinates.
+    void imageReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QString m_section;
+    QString m_caption;
+    QWidget *m_palette;
+    QWidget *m_diagramPanel;
+    TImage *m_image;
+    QScrollBar *m_horzScroll;
+    QScrollBar *m_vertScroll;
+    QWidget *m_propertyPanel;
+    QScrollArea *m_propertyScroll;
+    // The widget the property scroll box scrolls: the property panel's rows are built on it.
+    QWidget *m_propertyRows;
+    std::unique_ptr<TPanelChanger> m_editor;
 };
 
-// The widgets of tab 0 ("Pre process") or 1 ("Post process"), named as the window's design
-// names them; the property scroll box reports its resizes to resizeWatcher.
-DiagramTab createDiagramTab(int index, QObject *resizeWatcher);
-
 // The tab whose diagram editor is editor; none for any other editor and for none.
-DiagramTab *diagramTabOf(std::span<DiagramTab> tabs, const TGraphEditor *editor);
+DiagramTab *diagramTabOf(std::span<DiagramTab *const> tabs, const TGraphEditor *editor);
 // The tab that shows the section of exactly that name; none for any other name.
-const DiagramTab *diagramTabOf(std::span<const DiagramTab> tabs, QStringView section);
-// The tab whose sheet that is; none for any other widget and for none.
-const DiagramTab *diagramTabOfSheet(std::span<const DiagramTab> tabs, const QWidget *sheet);
+DiagramTab *diagramTabOf(std::span<DiagramTab *const> tabs, QStringView section);
+// The tab that is that sheet; none for any other widget and for none.
+DiagramTab *diagramTabOfSheet(std::span<DiagramTab *const> tabs, const QWidget *sheet);
 
 // The image with its scroll bars right of it and below it, filling panel; the HTML-UI tab lays
 // out its place the same way.

@@ -3,6 +3,7 @@
 #include "appini.h"
 #include "base/exception.h"
 #include "base/inifile.h"
+#include "base/moduleslot.h"
 #include "base/textutils.h"
 
 #include <memory>
@@ -67,10 +68,10 @@ void TGlobalOptions::SetBool(const QString &Name, bool Value)
 int TGlobalOptions::GetIntDef(const QString &Name, int Default) const { return StrToIntDef(GetString(Name), Default); }
 
 namespace {
-std::unique_ptr<TGlobalOptions> g_options;
+ModuleSlot<TGlobalOptions> g_options;
 }
 
-void InitGlobalOptions() { g_options = std::make_unique<TGlobalOptions>(SettingsIni()); }
+void InitGlobalOptions() { g_options.reset(std::make_unique<TGlobalOptions>(SettingsIni())); }
 
 void DoneGlobalOptions()
 {

@@ -1,28 +1,30 @@
 #include "hostinterface.h"
 
 #include "base/mathutils.h"
+#include "checks/appgui.h"
 #include "editors/lclgrapheditor.h"
-#include "mainform.h"
 #include "openpage.h"
+#include "pageviews.h"
 #include "platform/slotguard.h"
+#include "windowhost.h"
 
 #include <QCursor>
 #include <QTimer>
 
-TMainFormPellorinIntf::TMainFormPellorinIntf(TMainFrm *Form) : MainForm(Form) {}
+TMainFormPellorinIntf::TMainFormPellorinIntf(WindowHost &Window) : MainForm(Window.windowWidget()), m_window(&Window) {}
 
 void TMainFormPellorinIntf::OpenFile(const QString &FileName)
 {
-    if (MainForm)
-        QTimer::singleShot(0, MainForm.data(), guarded([form = MainForm, FileName] {
+    if (WindowHost *window = host())
+        QTimer::singleShot(0, MainForm.data(), guarded([form = MainForm, window, FileName] {
                                if (form)
-                                   form->OpenFile(FileName);
+                                   window->page().open(FileName);
                            }));
 }
 
 void TMainFormPellorinIntf::GetSelection(QList<void *> &List)
 {
-    const TGraphEditor *editor = MainForm ? MainForm->ActiveGraphEditor() : nullptr;
+    const TGraphEditor *editor = host() ? host()->views().ActiveGraphEditor() : nullptr;
     if (!editor)
         return;
     TDataList selected;
@@ -31,22 +33,23 @@ void TMainFormPellorinIntf::GetSelection(QList<void *> &List)
         List.append(data);
 }
 
-QString TMainFormPellorinIntf::GetFileName() { return MainForm ? MainForm->openPage()->fileName() : QString(); }
+QString TMainFormPellorinIntf::GetFileName() { return host() ? host()->page().fileName() : QString(); }
 
 QString TMainFormPellorinIntf::GetCurrent(TWQFFile *&Doc)
 {
     Doc = nullptr;
-    if (!MainForm)
+    WindowHost *window = host();
+    if (!window)
         return QString();
-    Doc = MainForm->GetCurrentDoc();
+    Doc = window->page().document();
     // Unlike the host hook, the notes tab names no section here.
-    const QString name = MainForm->currentSectionName();
+    const QString name = window->views().currentSectionName();
     return name == QLatin1String("notes") ? QString() : name;
 }
 
 bool TMainFormPellorinIntf::GetMousePos(int &X, int &Y)
 {
-    auto *editor = MainForm ? dynamic_cast<TImageGraphEditor *>(MainForm->ActiveGraphEditor()) : nullptr;
+    auto *editor = host() ? dynamic_cast<TImageGraphEditor *>(host()->views().ActiveGraphEditor()) : nullptr;
     if (!editor || !editor->Host())
         return false;
     const QPoint client = editor->Host()->mapFromGlobal(QCursor::pos());
@@ -58,9 +61,7 @@ bool TMainFormPellorinIntf::GetMousePos(int &X, int &Y)
 
 void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
 {
-    if (!MainForm)
-        return;
-    TImageGraphEditor *editor = MainForm->diagramEditor(SectionName);
+    TImageGraphEditor *editor = host() ? host()->views().diagramEditor(SectionName) : nullptr;
     if (!editor)
         return;
     TDataList selected;
@@ -71,6 +72,26 @@ void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
 
 void TMainFormPellorinIntf::MarkModified()
 {
-    if (MainForm)
-        MainForm->SetModified(true);
+    if (WindowHost *window = host())
+        window->page().setModified(true);
+}
+
+void InstallHostHooks(WindowHost &Window)
+{
+    THostHooks &hooks = HostHooks();
+    hooks.OnGetCurrentDoc = [&Window] { return Window.page().document(); };
+    hooks.OnGetCurrentSectionName = [&Window] { return Window.views().currentSectionName(); };
+    hooks.OnDocReloaded = [&Window] { Window.page().contentReplaced(); };
+    hooks.OnStoreViewTexts = [&Window] { Window.page().storeViewTexts(); };
+    hooks.OnDocReplaced = [&Window](std::unique_ptr<TWQFFile> &Doc) { return Window.page().replace(Doc); };
+}
+
+void RemoveHostHooks()
+{
+    THostHooks &hooks = HostHooks();
+    hooks.OnGetCurrentDoc = nullptr;
+    hooks.OnGetCurrentSectionName = nullptr;
+    hooks.OnDocReloaded = nullptr;
+    hooks.OnStoreViewTexts = nullptr;
+    hooks.OnDocReplaced = nullptr;
 }

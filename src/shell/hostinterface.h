@@ -1,16 +1,19 @@
 #pragma once
-// The host interface: what plug-ins may ask of the main window. It answers nothing once the
-// window is gone. Selection, mouse position and section refresh concern the diagram editors,
-// which exist only while a page is open.
+// The two doors through which plug-ins reach the main window: the host interface, and the
+// host hooks of the checks layer. Both answer from the window's WindowHost; the interface
+// answers nothing once the window is gone, and the hooks are emptied before it goes.
+// Selection, mouse position and section refresh concern the diagram editors, which exist only
+// while a page is open.
 #include "checks/pellorinplugin.h"
 
 #include <QPointer>
+#include <QWidget>
 
-class TMainFrm;
+class WindowHost;
 
 class TMainFormPellorinIntf : public TPellorinAppIntf {
 public:
-    explicit TMainFormPellorinIntf(TMainFrm *Form);
+    explicit TMainFormPellorinIntf(WindowHost &Window);
     // Opens the page once the running event is over: a plug-in asks from inside a key event
     // whose widgets the open deletes.
     void OpenFile(const QString &FileName) override;
@@ -23,10 +26,23 @@ public:
     // coordinates plus the scroll position. False, X and Y untouched, without one.
     bool GetMousePos(int &X, int &Y) override;
     // "preproc" or "postproc" (exact): the diagram is rebuilt from its section with the same
-    // selection. The modified flag stays as it is; a plug-in that changed the page says so
-    // with MarkModified.
+    // selection; the page is not changed. A plug-in's change to the page's tree has made the
+    // page modified already; MarkModified marks it so in any case.
     void RefreshSection(const QString &SectionName) override;
     void MarkModified() override;
 
-    QPointer<TMainFrm> MainForm;
+    // The window it answers for; none once it is gone.
+    QPointer<QWidget> MainForm;
+
+private:
+    // The window's host while MainForm lives.
+    WindowHost *host() const { return MainForm ? m_window : nullptr; }
+
+    WindowHost *m_window;
 };
+
+// Points the host hooks at the window: the open page, the section of the tab in front, and
+// the three ways an external program's result reaches the page. Until RemoveHostHooks.
+void InstallHostHooks(WindowHost &Window);
+// The hooks must not reach a window that is gone.
+void RemoveHostHooks();

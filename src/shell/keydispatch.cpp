@@ -2,8 +2,11 @@
 
 #include "checks/pellorinplugin.h"
 #include "diagramcommands.h"
-#include "mainform.h"
+#include "formparts.h"
+#include "openpage.h"
+#include "pageviews.h"
 #include "platform/slotguard.h"
+#include "windowhost.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -29,7 +32,8 @@ bool isTypeAheadChar(QChar key)
 }
 } // namespace
 
-KeyDispatch::KeyDispatch(TMainFrm &window, QTimer &timer) : m_window(window), m_timer(timer)
+KeyDispatch::KeyDispatch(WindowHost &window)
+    : m_window(window), m_timer(*named(new QTimer(window.windowWidget()), "SearchTimer"))
 {
     m_timer.setInterval(500);
     m_timer.setSingleShot(true);
@@ -69,22 +73,23 @@ bool KeyDispatch::eventFilter(QObject *watched, QEvent *event)
 QWidget *KeyDispatch::firstReceiver() const
 {
     // Keys of other windows (dialogs, menus) are theirs.
+    QWidget *window = m_window.windowWidget();
     if (QWidget *grabber = QWidget::keyboardGrabber())
-        return grabber->window() == &m_window ? grabber : nullptr;
-    QWidget *focused = m_window.focusWidget();
-    return focused ? focused : &m_window;
+        return grabber->window() == window ? grabber : nullptr;
+    QWidget *focused = window->focusWidget();
+    return focused ? focused : window;
 }
 
-bool KeyDispatch::textControlFocused() const { return IsEditControl(m_window.focusWidget()); }
+bool KeyDispatch::textControlFocused() const { return IsEditControl(m_window.windowWidget()->focusWidget()); }
 
 void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState Shift)
 {
     if (Key == VK_DELETE) {
         // Otherwise the key goes on to the focused control; the plug-ins never see it.
-        TGraphEditor *editor = m_window.ActiveGraphEditor();
+        TGraphEditor *editor = m_window.views().ActiveGraphEditor();
         if (editor && !textControlFocused()) {
             Key = 0;
-            m_window.DeleteSelected(editor);
+            emit deleteRequested(editor);
         }
         return;
     }
@@ -96,12 +101,12 @@ void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState Shift)
 
 void KeyDispatch::FormKeyPress(QChar Key)
 {
-    if (!isTypeAheadChar(Key) || textControlFocused() || !m_window.GetCurrentDoc())
+    if (!isTypeAheadChar(Key) || textControlFocused() || !m_window.page().document())
         return;
     m_timer.stop();
     m_timer.start();
     m_typeAhead += Key;
-    m_window.SelectItemByName(m_typeAhead);
+    m_window.views().SelectItemByName(m_typeAhead);
 }
 
 void KeyDispatch::SearchTimerTimer()

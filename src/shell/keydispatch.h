@@ -1,8 +1,8 @@
 #pragma once
-// The main window's keys, seen before its focused control sees them: Delete deletes the
-// active diagram's selection, every other key is offered to the shortcut plug-ins first, and
-// letters and digits typed outside a text control select the component of that name
-// (type-ahead). Menu shortcuts are not handled here.
+// The main window's keys, seen before its focused control sees them: Delete on the active
+// diagram asks for its selection to be deleted, every other key is offered to the shortcut
+// plug-ins first, and letters and digits typed outside a text control select the component
+// of that name (type-ahead). Menu shortcuts are not handled here.
 #include "platform/keys.h"
 
 #include <QChar>
@@ -12,14 +12,15 @@
 
 class QTimer;
 class QWidget;
-class TMainFrm;
+class TGraphEditor;
+class WindowHost;
 
 class KeyDispatch : public QObject {
     Q_OBJECT
 public:
     // Watches the application's key presses bound for the window's widgets. The timer
-    // (SearchTimer, the window's) ends a type-ahead 500 ms after its last key.
-    KeyDispatch(TMainFrm &window, QTimer &timer);
+    // SearchTimer, made on the window, ends a type-ahead 500 ms after its last key.
+    explicit KeyDispatch(WindowHost &window);
     ~KeyDispatch() override;
     KeyDispatch(const KeyDispatch &) = delete;
     KeyDispatch &operator=(const KeyDispatch &) = delete;
@@ -34,6 +35,10 @@ public:
     void FormKeyPress(QChar Key);
     void SearchTimerTimer();
 
+signals:
+    // Delete on a diagram, outside a text control: its selection is to be deleted.
+    void deleteRequested(TGraphEditor *editor);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -42,7 +47,8 @@ private:
     QWidget *firstReceiver() const;
     bool textControlFocused() const;
 
-    TMainFrm &m_window;
+    WindowHost &m_window;
+    // The window owns it.
     QTimer &m_timer;
     QString m_typeAhead;
 };

@@ -2,14 +2,13 @@
 
 #include "aboutformunit.h"
 #include "appini.h"
-#include "base/exception.h"
 #include "checkmessages.h"
 #include "checks/appgui.h"
 #include "diagramcommands.h"
+#include "diagramtab.h"
 #include "editors/codeeditors.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
-#include "editors/pascompiler.h"
 #include "editors/wqfeditors.h"
 #include "editors/wqfmacros.h"
 #include "formparts.h"
@@ -18,51 +17,43 @@
 #include "keydispatch.h"
 #include "model/filehelpers.h"
 #include "openpage.h"
+#include "openrequests.h"
 #include "optionsdialog.h"
+#include "pagecaption.h"
 #include "pagesearch.h"
+#include "pageviews.h"
 #include "palette.h"
-#include "platform/appdirs.h"
-#include "platform/apptitle.h"
-#include "platform/launcher.h"
-#include "platform/paths.h"
 #include "platform/slotguard.h"
 #include "recentfiles.h"
 #include "texttabs.h"
 
-#include <Qsci/qsciscintilla.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPixmap>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTimer>
 #include <QUrl>
-#include <QVBoxLayout>
 
 namespace {
 TMainFrm *g_mainFrm = nullptr;
 QString g_appDir;
 QString g_imagesDir;
 
-QAction *addCommand(QMenu *menu, const char *name, const QString &caption,
-                    const QKeySequence &shortcut = QKeySequence())
+// A new entry of the menu that runs command.
+template <class F>
+void addCommand(QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut, F command)
 {
     QAction *action = named(menu->addAction(caption), name);
     action->setShortcut(shortcut);
-    return action;
+    QObject::connect(action, &QAction::triggered, action, std::move(command));
 }
 } // namespace
 
@@ -75,14 +66,12 @@ TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
 {
     g_mainFrm = this;
     setObjectName(QStringLiteral("MainFrm"));
-    resize(DesignWidth, DesignHeight);
-    createMenus();
-    createPages();
-    connectPage();
-    connectDiagramCommands();
+    resize(MainDesignWidth, MainDesignHeight);
     setAcceptDrops(true);
-    m_typeAheadTimer = named(new QTimer(this), "SearchTimer");
-    m_keys = std::make_unique<KeyDispatch>(*this, *m_typeAheadTimer);
+    createUnits(Options.ProgramFolder);
+    createMenus();
+    createLayout();
+    connectUnits();
     try {
         FormCreate(Options);
     } catch (...) {
@@ -99,227 +88,142 @@ TMainFrm::~TMainFrm()
         g_mainFrm = nullptr;
 }
 
+// ---- layout and wiring ----
+
 void TMainFrm::createMenus()
 {
     m_mainMenu = named(new QMenuBar(this), "MainMenu1");
     setMenuBar(m_mainMenu);
+    DiagramCommands *commands = m_commands.get();
+    auto copy = guarded([commands] { commands->CopyCommand(); });
+    auto paste = guarded([commands] { commands->PasteCommand(0, 0); });
 
-    m_fileMenu = named(m_mainMenu->addMenu(QStringLiteral("File")), "mnuFile");
-    m_openAction = addCommand(m_fileMenu, "mnuOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_recentMenu = named(m_fileMenu->addMenu(QStringLiteral("Open Recent")), "mnuOpenRecent");
-    m_saveAction = addCommand(m_fileMenu, "mnuSave", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_saveAsAction = addCommand(m_fileMenu, "mnuSaveAs", QStringLiteral("Save As..."),
-                                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    m_fileMenu->addSeparator();
-    m_exitAction = addCommand(m_fileMenu, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4));
+    QMenu *file = named(m_mainMenu->addMenu(QStringLiteral("File")), "mnuFile");
+    addCommand(file, "mnuOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+               guarded([this] { OpenWithDialog(); }));
+    m_recentMenu = named(file->addMenu(QStringLiteral("Open Recent")), "mnuOpenRecent");
+    addCommand(file, "mnuSave", QStringLiteral("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+               guarded([this] { mnuSaveClick(); }));
+    addCommand(file, "mnuSaveAs", QStringLiteral("Save As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+               guarded([this] { m_page->saveAs(); }));
+    file->addSeparator();
+    addCommand(file, "mnuExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4),
+               guarded([this] { mnuExitClick(); }));
 
-    m_editMenu = named(m_mainMenu->addMenu(QStringLiteral("Edit")), "mnuEdit");
-    m_copyAction = addCommand(m_editMenu, "mnuMainCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    m_pasteAction = addCommand(m_editMenu, "mnuMainPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    QMenu *edit = named(m_mainMenu->addMenu(QStringLiteral("Edit")), "mnuEdit");
+    addCommand(edit, "mnuMainCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), copy);
+    addCommand(edit, "mnuMainPaste", QStringLiteral("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), paste);
 
-    m_searchMenu = named(m_mainMenu->addMenu(QStringLiteral("Search")), "mnuSearch");
-    m_findAction = addCommand(m_searchMenu, "MenuItem3", QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F));
-    m_findNextAction = addCommand(m_searchMenu, "mnuFindNext", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3));
-    m_searchResultAction = addCommand(m_searchMenu, "MenuItem10", QStringLiteral("Search Result"),
-                                      QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F));
+    QMenu *search = named(m_mainMenu->addMenu(QStringLiteral("Search")), "mnuSearch");
+    addCommand(search, "MenuItem3", QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F),
+               guarded([this] { m_search->ShowFindDialog(); }));
+    addCommand(search, "mnuFindNext", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3),
+               guarded([this] { mnuFindNextClick(); }));
+    addCommand(search, "MenuItem10", QStringLiteral("Search Result"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F),
+               guarded([this] { m_search->ShowLastResults(); }));
 
-    m_toolsMenu = named(m_mainMenu->addMenu(QStringLiteral("Tools")), "mnuTools");
-    m_checkAction =
-        addCommand(m_toolsMenu, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9));
-    m_flipQueryAction = addCommand(m_toolsMenu, "MenuItem11", QStringLiteral("Flip Select/Insert Query"),
-                                   QKeySequence(Qt::CTRL | Qt::Key_T));
-    m_flushQueryAction = addCommand(m_toolsMenu, "FlushQueryMenu", QStringLiteral("Flush Query Params"),
-                                    QKeySequence(Qt::CTRL | Qt::Key_Q));
-    m_sectionPictureAction = addCommand(m_toolsMenu, "MenuItem6", QStringLiteral("Section Screen Shot"));
+    QMenu *tools = named(m_mainMenu->addMenu(QStringLiteral("Tools")), "mnuTools");
+    addCommand(tools, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9),
+               guarded([this] { RunChecks(false); }));
+    addCommand(tools, "MenuItem11", QStringLiteral("Flip Select/Insert Query"), QKeySequence(Qt::CTRL | Qt::Key_T),
+               guarded([commands] { commands->FlipQueryType(); }));
+    addCommand(tools, "FlushQueryMenu", QStringLiteral("Flush Query Params"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+               guarded([commands] { commands->FlushQueryParams(); }));
+    addCommand(tools, "MenuItem6", QStringLiteral("Section Screen Shot"), QKeySequence(),
+               guarded([commands] { commands->SectionScreenShot(); }));
 
-    m_helpMenu = named(m_mainMenu->addMenu(QStringLiteral("Help")), "mnuHelp");
-    m_helpAction = addCommand(m_helpMenu, "mnOnlineHelp", QStringLiteral("Online Help"));
-    m_helpMenu->addSeparator();
-    m_aboutAction = addCommand(m_helpMenu, "mnAbout", QStringLiteral("About"));
+    QMenu *help = named(m_mainMenu->addMenu(QStringLiteral("Help")), "mnuHelp");
+    addCommand(help, "mnOnlineHelp", QStringLiteral("Online Help"), QKeySequence(),
+               guarded([this] { mnOnlineHelpClick(); }));
+    help->addSeparator();
+    addCommand(help, "mnAbout", QStringLiteral("About"), QKeySequence(), guarded([this] { ShowAbout(this); }));
 
     m_diagramMenu = named(new QMenu(this), "PopupMenu1");
-    m_diagramCopyAction = addCommand(m_diagramMenu, "mnuPopCopy", QStringLiteral("Copy"));
-    m_diagramPasteAction = addCommand(m_diagramMenu, "mnuPopPaste", QStringLiteral("Paste"));
-    m_diagramDeleteAction = addCommand(m_diagramMenu, "MenuItem5", QStringLiteral("Delete"));
-
-    connect(m_openAction, &QAction::triggered, this, guarded([this] { OpenWithDialog(); }));
-    connect(m_saveAction, &QAction::triggered, this, guarded([this] { mnuSaveClick(); }));
-    connect(m_saveAsAction, &QAction::triggered, this, guarded([this] { m_page->saveAs(); }));
-    connect(m_checkAction, &QAction::triggered, this, guarded([this] { RunChecks(false); }));
-    connect(m_exitAction, &QAction::triggered, this, guarded([this] { mnuExitClick(); }));
-    connect(m_findAction, &QAction::triggered, this, guarded([this] { m_search->ShowFindDialog(); }));
-    connect(m_findNextAction, &QAction::triggered, this, guarded([this] { mnuFindNextClick(); }));
-    connect(m_searchResultAction, &QAction::triggered, this, guarded([this] { m_search->ShowLastResults(); }));
-    connect(m_helpAction, &QAction::triggered, this, guarded([this] { mnOnlineHelpClick(); }));
-    connect(m_aboutAction, &QAction::triggered, this, guarded([this] { ShowAbout(this); }));
+    addCommand(m_diagramMenu, "mnuPopCopy", QStringLiteral("Copy"), QKeySequence(), copy);
+    addCommand(m_diagramMenu, "mnuPopPaste", QStringLiteral("Paste"), QKeySequence(), paste);
+    addCommand(m_diagramMenu, "MenuItem5", QStringLiteral("Delete"), QKeySequence(), guarded([this] {
+                   if (TGraphEditor *editor = m_views->ActiveGraphEditor())
+                       DeleteSelected(editor);
+               }));
 }
 
-void TMainFrm::createPages()
+void TMainFrm::createUnits(const QString &ProgramFolder)
 {
-    m_pages = named(new QTabWidget, "PageControl1");
-    for (int i = 0; i < int(m_tabs.size()); ++i) {
-        m_tabs[size_t(i)] = createDiagramTab(i, this);
-        m_pages->addTab(m_tabs[size_t(i)].sheet, m_tabs[size_t(i)].caption);
-    }
-    m_textTabs = std::make_unique<TextTabs>(*m_page, m_commentRects);
-    m_pages->addTab(m_textTabs->htmlSheet(), QStringLiteral("HTML"));
-    m_pages->addTab(m_textTabs->htmlTableSheet(), QStringLiteral("HTML-Table"));
-    const int graphIndex = m_pages->addTab(m_textTabs->htmlGraphSheet(), QStringLiteral("HTML-UI"));
-    m_pages->setTabVisible(graphIndex, false);
-    m_pages->addTab(m_textTabs->notesSheet(), QStringLiteral("WQF Info"));
-    m_pages->addTab(m_textTabs->respondSheet(), QStringLiteral("XML Respond"));
-    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(TWidgetSearchHost::Parts{
-        m_pages, m_tabs, m_textTabs->htmlSheet(), m_textTabs->htmlEditor(), [this] { return m_page->document(); },
-        [this](const QString &Name) { SelectItemByName(Name); }}));
-
-    m_messagePanel = named(new QWidget, "Panel5");
-    m_checkMessages = named(new QListWidget(m_messagePanel), "ListBox1");
-    auto *messageLayout = new QVBoxLayout(m_messagePanel);
-    messageLayout->setContentsMargins(0, 0, 0, 0);
-    messageLayout->addWidget(m_checkMessages);
-    connect(m_checkMessages, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
-
-    m_messageSplitter = named(new QSplitter(Qt::Vertical), "Splitter5");
-    m_messageSplitter->addWidget(m_pages);
-    m_messageSplitter->addWidget(m_messagePanel);
-    m_messageSplitter->setStretchFactor(0, 1);
-    m_messageSplitter->setStretchFactor(1, 0);
-    m_messageSplitter->setChildrenCollapsible(false);
-    m_messageSplitter->setSizes({DesignHeight - 113, 113});
-    setCentralWidget(m_messageSplitter);
+    WindowHost &host = *this;
+    m_openRequests = std::make_unique<OpenRequests>(host);
+    m_views = std::make_unique<PageViews>(host);
+    m_messages = std::make_unique<CheckMessages>(host, ProgramFolder);
+    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(host));
+    m_commands = std::make_unique<DiagramCommands>(host);
+    m_keys = std::make_unique<KeyDispatch>(host);
+    m_page->setSaveSteps(this);
 }
 
-void TMainFrm::connectPage()
+void TMainFrm::createLayout()
+{
+    auto *splitter = named(new QSplitter(Qt::Vertical), "Splitter5");
+    splitter->addWidget(m_views->tabWidget());
+    splitter->addWidget(m_messages->panel());
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setChildrenCollapsible(false);
+    splitter->setSizes({MainDesignHeight - 113, 113});
+    setCentralWidget(splitter);
+}
+
+void TMainFrm::connectUnits()
 {
     connect(m_page.get(), &OpenPage::fileNameChanged, this,
-            [this](const QString &FileName) { runGuarded([&] { showFileName(FileName); }); });
-    connect(m_page.get(), &OpenPage::opened, this, guarded([this] { pageOpened(); }));
-    connect(m_page.get(), &OpenPage::aboutToClose, this, guarded([this] { pageClosing(); }));
-    connect(m_page.get(), &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
-    connect(m_page.get(), &OpenPage::aboutToReplace, this, guarded([this] { pageReplacing(); }));
-    connect(m_page.get(), &OpenPage::replaced, this, guarded([this] { pageReplaced(); }));
-    m_page->setSaveSteps({[this](TWQFFile &Page) { m_textTabs->writeInto(Page); },
-                          [this] {
-                              LoadUnits(AppDir() + QStringLiteral("pascal"));
-                              RunChecks(true);
-                          }});
-}
-
-void TMainFrm::connectDiagramCommands()
-{
-    m_commands = std::make_unique<DiagramCommands>(
-        DiagramCommands::Parts{this, m_page.get(), &m_tabs, &m_commentRects, m_pages, m_diagramMenu,
-                               [this](const QString &Line) { DebugLog(Line); }});
+            [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
+    connect(m_page.get(), &OpenPage::opened, this,
+            guarded([this] { m_recentFiles->AddRecentFile(m_page->fileName()); }));
     DiagramCommands *commands = m_commands.get();
-    for (QAction *copy : {m_copyAction, m_diagramCopyAction})
-        connect(copy, &QAction::triggered, this, guarded([commands] { commands->CopyCommand(); }));
-    for (QAction *paste : {m_pasteAction, m_diagramPasteAction})
-        connect(paste, &QAction::triggered, this, guarded([commands] { commands->PasteCommand(0, 0); }));
-    connect(m_diagramDeleteAction, &QAction::triggered, this, guarded([this] {
-                if (TGraphEditor *editor = ActiveGraphEditor())
-                    DeleteSelected(editor);
-            }));
-    connect(m_flipQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlipQueryType(); }));
-    connect(m_flushQueryAction, &QAction::triggered, this, guarded([commands] { commands->FlushQueryParams(); }));
-    connect(m_sectionPictureAction, &QAction::triggered, this, guarded([commands] { commands->SectionScreenShot(); }));
-    for (DiagramTab &tab : m_tabs)
-        tab.image->OnMouseUp = [commands](QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
-                                          int Y) {
-            runGuarded([&] { commands->Image1MouseUp(Sender, Button, Shift, X, Y); });
-        };
+    connect(commands, &DiagramCommands::diagnostic, this, [this](const QString &Line) { DebugLog(Line); });
+    connect(commands, &DiagramCommands::diagramMenuRequested, this, [this] { m_diagramMenu->popup(QCursor::pos()); });
+    for (DiagramTab *tab : m_views->diagramTabs())
+        connect(tab, &DiagramTab::imageReleased, this,
+                [commands, tab](Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+                    runGuarded([&] { commands->Image1MouseUp(tab->image(), Button, Shift, X, Y); });
+                });
+    connect(m_keys.get(), &KeyDispatch::deleteRequested, this,
+            [this](TGraphEditor *Editor) { runGuarded([&] { DeleteSelected(Editor); }); });
 }
 
-void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
-void TMainFrm::CopyCommand() { m_commands->CopyCommand(); }
-void TMainFrm::PasteCommand(int X, int Y) { m_commands->PasteCommand(X, Y); }
-void TMainFrm::FlipQueryType() { m_commands->FlipQueryType(); }
-void TMainFrm::FlushQueryParams() { m_commands->FlushQueryParams(); }
+// ---- creation and destruction ----
 
 void TMainFrm::FormCreate(const TMainFrmOptions &Options)
 {
-    m_commentRects.clear();
     SetMainMenu(m_mainMenu);
     OptionStore().Load();
     RestoreFormBounds(this);
     setWindowTitle(QStringLiteral("Pellorin - ") + GetVersionDate());
     m_configFolder = ConfigDir();
-    LoadRecentFiles(m_recentMenu);
-    g_appDir = platform::WithTrailingSlash(Options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
-                                                                           : Options.ProgramFolder);
+    m_recentFiles = std::make_unique<RecentFiles>(m_configFolder);
+    m_recentItems = std::make_unique<RecentFilesMenu>(*m_recentFiles, m_recentMenu);
+    connect(m_recentItems.get(), &RecentFilesMenu::chosen, this,
+            [this](const QString &FileName) { runGuarded([&] { m_openRequests->RecentFileClick(FileName); }); });
+    m_recentFiles->LoadRecentFiles();
+    g_appDir = Options.ProgramFolder;
     g_imagesDir = g_appDir + QStringLiteral("images/");
-    m_pictures.clear();
+    m_views->pictures().setFolder(g_imagesDir);
     // A description file that cannot be read is skipped; the message list names it.
-    for (const QString &skipped : LoadComponentDescrs(g_appDir + QStringLiteral("components/")))
-        m_checkMessages->addItem(skipped);
-    for (const QString &skipped : LoadMacros(g_appDir + QStringLiteral("macros/")))
-        m_checkMessages->addItem(skipped);
-    m_palette = std::make_unique<Palette>(Palette::Window{*m_page, m_tabs, m_commentRects, m_pictures, g_imagesDir,
-                                                          [this] { return ActiveGraphEditor(); }},
-                                          screenDpi());
-    for (DiagramTab &tab : m_tabs)
-        m_palette->BuildPalette(tab.palette);
-    m_commandLine = Options.CommandLine ? *Options.CommandLine : QCoreApplication::arguments().mid(1);
-    OpenCommandLineFile();
-    m_pages->setTabVisible(m_pages->indexOf(m_textTabs->htmlTableSheet()), false);
+    m_messages->addLines(LoadComponentDescrs(g_appDir + QStringLiteral("components/")));
+    m_messages->addLines(LoadMacros(g_appDir + QStringLiteral("macros/")));
+    m_palette = std::make_unique<Palette>(static_cast<WindowHost &>(*this), ScreenDpiOf(this));
+    for (DiagramTab *tab : m_views->diagramTabs())
+        m_palette->BuildPalette(tab->palette());
+    m_openRequests->OpenCommandLineFile(Options.CommandLine ? *Options.CommandLine
+                                                            : QCoreApplication::arguments().mid(1));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
             runGuarded([this] { AppActivate(); });
     });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
-    SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
-    SetAppIntf(std::make_unique<TMainFormPellorinIntf>(this));
+    m_views->SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
+    SetAppIntf(std::make_unique<TMainFormPellorinIntf>(static_cast<WindowHost &>(*this)));
     LoadPluginSettings();
-    m_textTabs->rebindTabKeys();
-    THostHooks &hooks = HostHooks();
-    hooks.OnGetCurrentDoc = [this] { return GetCurrentDoc(); };
-    hooks.OnGetCurrentSectionName = [this] { return currentSectionName(); };
-    hooks.OnDocReloaded = [this] { DocReloaded(); };
-    hooks.OnStoreViewTexts = [this] { StoreViewTexts(); };
-    hooks.OnDocReplaced = [this](std::unique_ptr<TWQFFile> &Doc) { return DocReplaced(Doc); };
-}
-
-void TMainFrm::FormDestroy()
-{
-    const int active = m_pages->currentIndex();
-    OptionStore().SetString(opt::LastTab, active >= 0 ? m_pages->tabText(active) : QString());
-    SaveFormBounds(this);
-    SaveRecentFiles(m_recentMenu);
-    for (DiagramTab &tab : m_tabs)
-        tab.editor.reset();
-    m_pictures.clear();
-    {
-        // The close question came before; the views go with the window.
-        const QSignalBlocker quiet(m_page.get());
-        m_page->close(false);
-    }
-    ClearCommentRects();
-    // The hooks must not reach a window that is gone.
-    THostHooks &hooks = HostHooks();
-    hooks.OnGetCurrentDoc = nullptr;
-    hooks.OnGetCurrentSectionName = nullptr;
-    hooks.OnDocReloaded = nullptr;
-    hooks.OnStoreViewTexts = nullptr;
-    hooks.OnDocReplaced = nullptr;
-}
-
-void TMainFrm::DebugLog(const QString &Line)
-{
-    if (OptionStore().GetDbgClip())
-        m_checkMessages->addItem(Line);
-}
-
-void TMainFrm::SelectTabByCaption(const QString &Caption)
-{
-    int index = 0;
-    for (int i = 0; i < m_pages->count(); ++i)
-        if (m_pages->tabText(i) == Caption) {
-            index = i;
-            break;
-        }
-    // HTML-Table and HTML-UI never show, not even when the settings name them.
-    if (!m_pages->isTabVisible(index))
-        index = 0;
-    m_pages->setCurrentIndex(index);
+    m_views->textTabs().rebindTabKeys();
+    InstallHostHooks(*this);
 }
 
 void TMainFrm::LoadPluginSettings()
@@ -329,7 +233,27 @@ void TMainFrm::LoadPluginSettings()
     ApplyCheckSettings(plugins, OptionStore());
 }
 
-// ---- the open page ----
+void TMainFrm::FormDestroy()
+{
+    OptionStore().SetString(opt::LastTab, m_views->currentTabCaption());
+    SaveFormBounds(this);
+    m_recentFiles->SaveRecentFiles();
+    for (DiagramTab *tab : m_views->diagramTabs())
+        tab->clear();
+    m_views->pictures().clear();
+    {
+        // The close question came before; the views go with the window.
+        const QSignalBlocker quiet(m_page.get());
+        m_page->close(false);
+    }
+    m_views->ClearCommentRects();
+    RemoveHostHooks();
+}
+
+void TMainFrm::writeViews(TWQFFile &Page) { m_views->textTabs().writeInto(Page); }
+void TMainFrm::quickCheck() { m_messages->saveCheck(); }
+
+// ---- forwarders ----
 
 void TMainFrm::OpenWithDialog() { m_page->openWithDialog(); }
 void TMainFrm::OpenFile(const QString &FileName) { m_page->open(FileName); }
@@ -339,325 +263,44 @@ void TMainFrm::SetModified(bool Value) { m_page->setModified(Value); }
 PageOptions TMainFrm::XmlOptionFlags() const { return OpenPage::optionsFromSettings(); }
 bool TMainFrm::SaveFile(const QString &FileName) { return m_page->save(FileName); }
 QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page->makeBackupName(PagePath); }
-bool TMainFrm::ConfirmOverwriteReadOnly(const QString &FileName) { return m_page->confirmOverwriteReadOnly(FileName); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
-void TMainFrm::DocReloaded() { m_page->contentReplaced(); }
-bool TMainFrm::DocReplaced(std::unique_ptr<TWQFFile> &Doc) { return m_page->replace(Doc); }
-void TMainFrm::StoreViewTexts() { m_page->storeViewTexts(); }
+void TMainFrm::FormDropFiles(const QStringList &FileNames) { m_openRequests->FormDropFiles(FileNames); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
-void TMainFrm::pageOpened()
+TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
+TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
+const TCommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
+const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
+const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
 {
-    ClearCommentRects();
-    AddRecentFile(m_recentMenu, m_page->fileName());
-    LoadViews();
-    update();
+    return m_views->pictures().GetImage(Prefix, Key);
+}
+const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
+{
+    return m_views->pictures().GetItemImage(Item, Kind);
+}
+void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
+{
+    ::ApplyMacro(Doc, Section, Code, Item);
 }
 
-void TMainFrm::pageClosing() { CloseViews(false); }
+void TMainFrm::DebugLog(const QString &Line) { m_messages->DebugLog(Line); }
+void TMainFrm::RunChecks(bool QuickOnly) { m_messages->RunChecks(QuickOnly); }
+QStringList TMainFrm::messageLines() const { return m_messages->messageLines(); }
 
-void TMainFrm::pageReloaded()
-{
-    CloseViews(false);
-    ClearCommentRects();
-    if (!LoadViews()) {
-        // Nothing may save the previous page's texts into the new content.
-        CloseViews(true);
-        SetModified(false);
-        return;
-    }
-    update();
-}
+void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
+void TMainFrm::CopyCommand() { m_commands->CopyCommand(); }
+void TMainFrm::PasteCommand(int X, int Y) { m_commands->PasteCommand(X, Y); }
+void TMainFrm::FlipQueryType() { m_commands->FlipQueryType(); }
+void TMainFrm::FlushQueryParams() { m_commands->FlushQueryParams(); }
 
-void TMainFrm::pageReplacing()
-{
-    CloseViews(false);
-    ClearCommentRects();
-}
-
-void TMainFrm::pageReplaced()
-{
-    LoadViews();
-    update();
-}
-
-void TMainFrm::CloseViews(bool FreeDoc)
-{
-    for (DiagramTab &tab : m_tabs)
-        tab.editor.reset();
-    m_textTabs->clear();
-    if (FreeDoc)
-        m_page->close(false);
-}
-
-DiagramSettings TMainFrm::diagramSettings()
-{
-    DiagramSettings settings;
-    settings.zoom = logicalDpiY() / 96.0;
-    settings.screenDpi = screenDpi();
-    settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
-    settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
-    settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return GetItemImage(Item, Kind); };
-    settings.changed = [this] {
-        // A note may have changed: the page's editor notes carry the notes.
-        m_textTabs->storeNotes();
-        EditorChanged();
-    };
-    return settings;
-}
-
-double TMainFrm::screenDpi() const { return ScreenDpiOf(this); }
-
-bool TMainFrm::LoadViews()
-{
-    TWQFFile *doc = m_page->document();
-    std::array<TWQFSection *, 2> sections{};
-    for (size_t i = 0; i < m_tabs.size(); ++i) {
-        sections[i] = doc ? doc->FindSection(m_tabs[i].section) : nullptr;
-        if (!sections[i]) {
-            m_page->showMessage(diagramSections()[i].missingMessage);
-            return false;
-        }
-    }
-    m_textTabs->fill(*doc);
-    for (TWQFSection *section : sections)
-        ApplyMacros(section->Items(), QStringLiteral("macro:"));
-    const DiagramSettings settings = diagramSettings();
-    for (size_t i = 0; i < m_tabs.size(); ++i)
-        m_tabs[i].build(sections[i], &m_commentRects, settings);
-    return true;
-}
-
-void TMainFrm::showFileName(const QString &FileName)
-{
-    QString caption, title, icon;
-    if (TNamingPlugin *plugin = GetNamingPlugin()) {
-        plugin->NotifyFileName(FileName);
-        caption = plugin->GetCaption();
-        title = plugin->GetAppTitle();
-        icon = plugin->GetIconFileName();
-    }
-    setWindowTitle(QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption));
-    // Not Qt's display name: the window system would append it to every window's title.
-    platform::SetApplicationTitle(title.isEmpty() ? QFileInfo(FileName).fileName() : title);
-    QPixmap picture;
-    if (!icon.isEmpty() && picture.load(icon)) {
-        QApplication::setWindowIcon(QIcon(picture));
-        setWindowIcon(QIcon(picture));
-    }
-}
+// ---- menu commands and window events ----
 
 void TMainFrm::mnuSaveClick()
 {
     if (m_page->document())
         SaveFile(m_page->fileName());
 }
-
-// ---- recent files, dropped files, command line ----
-
-void TMainFrm::LoadRecentFiles(QMenu *Menu)
-{
-    if (m_configFolder.isEmpty())
-        return;
-    for (const QString &name : ReadRecentFiles(m_configFolder + RecentFilesName)) {
-        QAction *item = Menu->addAction(literalCaption(name));
-        item->setData(name);
-        connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
-    }
-}
-
-void TMainFrm::SaveRecentFiles(QMenu *Menu)
-{
-    // Without the settings module there is no folder of its own to write into.
-    if (m_configFolder.isEmpty())
-        return;
-    QStringList names;
-    for (const QAction *item : Menu->actions())
-        names << item->data().toString();
-    WriteRecentFiles(m_configFolder + RecentFilesName, names);
-}
-
-void TMainFrm::AddRecentFile(QMenu *Menu, const QString &FileName)
-{
-    const QList<QAction *> items = Menu->actions();
-    for (QAction *item : items)
-        if (SameRecentFile(item->data().toString(), FileName)) {
-            if (item != items.first()) {
-                Menu->removeAction(item);
-                Menu->insertAction(items.first(), item);
-            }
-            return;
-        }
-    for (qsizetype count = items.size(); count >= MaxRecentFiles; --count) {
-        // The item may be the one whose click is running.
-        Menu->removeAction(items[count - 1]);
-        items[count - 1]->deleteLater();
-    }
-    auto *item = new QAction(literalCaption(FileName), Menu);
-    item->setData(FileName);
-    connect(item, &QAction::triggered, this, guarded([this, item] { RecentFileClick(item); }));
-    const QList<QAction *> left = Menu->actions();
-    Menu->insertAction(left.isEmpty() ? nullptr : left.first(), item);
-    SaveRecentFiles(Menu);
-}
-
-void TMainFrm::RecentFileClick(QAction *Sender)
-{
-    const QString name = Sender->data().toString();
-    if (QFileInfo(name).isFile())
-        OpenFile(name);
-    else
-        m_page->showMessage(u'"' + name + QStringLiteral("\" file doesn't exists or unavailable"));
-}
-
-void TMainFrm::FormDropFiles(const QStringList &FileNames)
-{
-    OpenPage::Busy busy(*m_page);
-    bool first = true;
-    for (const QString &name : FileNames) {
-        try {
-            if (!IsWQFFile(name))
-                continue;
-            if (first) {
-                first = false;
-                OpenFile(name);
-            } else {
-                platform::StartSecondInstance(name);
-            }
-        } catch (const std::exception &) {
-            m_page->showMessage(QStringLiteral("on drop files: ") + currentExceptionMessage());
-        }
-    }
-}
-
-void TMainFrm::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void TMainFrm::dropEvent(QDropEvent *event)
-{
-    QStringList names;
-    for (const QUrl &url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            names << url.toLocalFile();
-    event->acceptProposedAction();
-    // The drop's source waits for this event; the pages open after it.
-    QTimer::singleShot(0, this, guarded([this, names] { FormDropFiles(names); }));
-}
-
-void TMainFrm::OpenCommandLineFile()
-{
-    QString last;
-    for (const QString &argument : m_commandLine)
-        if (QFileInfo(argument).isFile())
-            last = argument;
-    if (!last.isEmpty())
-        OpenFile(last);
-}
-
-// ---- text tabs and pictures ----
-
-void TMainFrm::SetHtmlText(const QString &Text) { m_textTabs->SetHtmlText(Text); }
-
-const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
-{
-    return ::GetImage(m_pictures, ImagesDir(), Prefix, Key);
-}
-
-const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
-{
-    return ::GetItemImage(m_pictures, ImagesDir(), Item, Kind);
-}
-
-std::unique_ptr<QImage> TMainFrm::LoadNoteImage() const { return ::LoadNoteImage(ImagesDir()); }
-
-void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
-{
-    ::ApplyMacro(Doc, Section, Code, Item);
-}
-
-// ---- the check message list ----
-
-void TMainFrm::RunChecks(bool QuickOnly)
-{
-    // The save has done this before its quick check.
-    if (!QuickOnly)
-        StoreViewTexts();
-    runChecksInto(m_checkMessages, m_page->document(), QuickOnly);
-}
-
-QStringList TMainFrm::messageLines() const
-{
-    QStringList lines;
-    for (int i = 0; i < m_checkMessages->count(); ++i)
-        lines << m_checkMessages->item(i)->text();
-    return lines;
-}
-
-void TMainFrm::ListBox1DblClick()
-{
-    const QListWidgetItem *selected = m_checkMessages->currentItem();
-    if (!m_page->document() || !selected || !selected->isSelected())
-        return;
-    const QString line = selected->text();
-    // A line naming both sections goes to the later tab.
-    const DiagramTab *target = nullptr;
-    for (auto tab = m_tabs.rbegin(); tab != m_tabs.rend() && !target; ++tab)
-        if (line.contains(tab->section))
-            target = &*tab;
-    if (!target)
-        return;
-    const int number = MessageComponentNumber(line);
-    if (number == -1)
-        return;
-    m_pages->setCurrentWidget(target->sheet);
-    SelectItemByName(QString::number(number));
-    if (line.contains(u"[Error]"))
-        showCompilerErrorPlace(target->propertyScroll, line);
-}
-
-// ---- the diagrams ----
-
-TGraphEditor *TMainFrm::ActiveGraphEditor() const
-{
-    const DiagramTab *tab = m_page->document() ? diagramTabOfSheet(m_tabs, m_pages->currentWidget()) : nullptr;
-    return tab ? tab->editor.get() : nullptr;
-}
-
-void TMainFrm::SelectItemByName(const QString &Name)
-{
-    TGraphEditor *editor = ActiveGraphEditor();
-    auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
-    if (!source || !source->Section())
-        return;
-    if (TWQFItem *item = FindItemFuzzy(source->Section()->Items(), Name))
-        editor->ShowItem(item);
-}
-
-TImageGraphEditor *TMainFrm::PreEditor() const { return m_tabs[0].editor.get(); }
-TImageGraphEditor *TMainFrm::PostEditor() const { return m_tabs[1].editor.get(); }
-
-TImageGraphEditor *TMainFrm::diagramEditor(const QString &Section) const
-{
-    const DiagramTab *tab = diagramTabOf(m_tabs, Section);
-    return tab ? tab->editor.get() : nullptr;
-}
-
-QString TMainFrm::currentSectionName() const
-{
-    QWidget *page = m_pages->currentWidget();
-    if (const DiagramTab *tab = diagramTabOfSheet(m_tabs, page))
-        return tab->section;
-    if (page == m_textTabs->htmlSheet())
-        return QStringLiteral("html");
-    if (page == m_textTabs->notesSheet())
-        return QStringLiteral("notes");
-    return QString();
-}
-
-// ---- menu commands and window events ----
 
 void TMainFrm::mnuExitClick()
 {
@@ -696,43 +339,24 @@ void TMainFrm::FormShow()
 {
     // The diagram places lay out image and scroll bars, so the post-process image always fits
     // its panel; the scroll bars stay above what the diagram editors put over the images.
-    for (const DiagramTab &tab : m_tabs) {
-        tab.vertScroll->raise();
-        tab.horzScroll->raise();
-    }
+    for (DiagramTab *tab : m_views->diagramTabs())
+        tab->raiseScrollBars();
     ScaleEditorFonts(this);
 }
 
-bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
+void TMainFrm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->type() == QEvent::Resize)
-        for (const DiagramTab &tab : m_tabs)
-            if (watched == tab.propertyScroll)
-                PreScrollResize(tab.propertyScroll);
-    return QMainWindow::eventFilter(watched, event);
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
 }
 
-void TMainFrm::PreScrollResize(QScrollArea *Sender)
+void TMainFrm::dropEvent(QDropEvent *event)
 {
-    Sender->verticalScrollBar()->setPageStep(Sender->viewport()->height());
+    m_openRequests->dropped(*event->mimeData());
+    event->acceptProposedAction();
 }
 
 void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List)
 {
     ListFolder(Folder, Mask, Attributes, List);
-}
-
-void ScaleEditorFonts(QWidget *Control)
-{
-    if (!Control)
-        return;
-    for (QObject *child : Control->children()) {
-        auto *widget = qobject_cast<QWidget *>(child);
-        if (!widget)
-            continue;
-        if (auto *editor = qobject_cast<QsciScintilla *>(widget))
-            ScaleSynEditToDpi(editor);
-        else
-            ScaleEditorFonts(widget);
-    }
 }

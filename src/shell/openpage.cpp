@@ -6,10 +6,13 @@
 #include "globaloptions.h"
 #include "platform/filestamp.h"
 #include "platform/slotguard.h"
+#include "windowhost.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 const std::array<DiagramSection, 2> &diagramSections()
@@ -44,12 +47,52 @@ void OpenPage::setFileName(const QString &fileName)
     emit fileNameChanged(fileName);
 }
 
+bool OpenPage::isModified() const
+{
+    return m_doc && (m_viewsChanged || !m_fileRevision || m_doc->revision() != *m_fileRevision);
+}
+
 void OpenPage::setModified(bool modified)
 {
-    if (m_modified == modified)
+    if (!modified)
+        takeRevision();
+    else if (m_doc)
+        m_viewsChanged = true;
+    tellModified();
+}
+
+void OpenPage::takeRevision()
+{
+    m_viewsChanged = false;
+    m_fileRevision.reset();
+    if (!m_doc)
         return;
-    m_modified = modified;
+    m_fileRevision = m_doc->revision();
+    // The change that makes the page modified tells it; the ones after it cost nothing.
+    m_doc->notifyNextChange([this] { tellModified(); });
+}
+
+void OpenPage::tellModified()
+{
+    if (m_holdTelling)
+        return;
+    const bool modified = isModified();
+    if (modified == m_toldModified)
+        return;
+    m_toldModified = modified;
     emit modifiedChanged(modified);
+}
+
+void OpenPage::writingViews(const std::function<void()> &work)
+{
+    const bool wasModified = isModified();
+    const auto after = qScopeGuard([this, wasModified] {
+        if (!wasModified)
+            takeRevision();
+        tellModified();
+    });
+    const QScopedValueRollback hold(m_holdTelling, true);
+    work();
 }
 
 PageOptions OpenPage::optionsFromSettings()
@@ -87,9 +130,11 @@ bool OpenPage::open(const QString &fileName)
     Busy busy(*this);
     // The recent list and the caption keep full paths, whatever the command line gave.
     const QString path = fileName.isEmpty() ? fileName : QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    // Made while the old page still lives, so that the new page never has its address: a
+    // plug-in that kept the old page's pointer must not take the new one for it.
+    auto doc = std::make_unique<TWQFFile>();
     if (!close(true))
         return false;
-    auto doc = std::make_unique<TWQFFile>();
     doc->OnReadOnly = [this](const QString &name) { return confirmOverwriteReadOnly(name); };
     if (!doc->LoadFromFile(path, optionsFromSettings())) {
         const QString error = doc->LastError();
@@ -104,11 +149,11 @@ bool OpenPage::open(const QString &fileName)
         return false;
     }
     m_doc = std::move(doc);
+    takeRevision();
     setFileName(path);
-    setModified(false);
     emit opened();
     platform::GetFileStamp(path, m_fileTime);
-    // Filling the views ran their change handlers.
+    // The page with its views built, whose fill ran their change handlers, is the file's.
     setModified(false);
     return true;
 }
@@ -117,7 +162,7 @@ bool OpenPage::close(bool askFirst)
 {
     Busy busy(*this);
     bool answer = true;
-    if (m_modified && m_doc && askFirst) {
+    if (askFirst && isModified()) {
         TPrompt prompt;
         prompt.Caption = QStringLiteral("Exit");
         prompt.Text = QStringLiteral("Do you want to save changes before exit?");
@@ -167,11 +212,15 @@ bool OpenPage::save(const QString &fileName)
         if (!m_doc) {
             reason = QStringLiteral("No page is open");
         } else {
-            storeViewTexts();
-            for (const DiagramSection &section : diagramSections())
-                (m_doc.get()->*section.setHeight)(SectionHeight(m_doc->FindSection(section.name), 1000));
-            if (m_saveSteps.quickCheck)
-                m_saveSteps.quickCheck();
+            // What the save writes of its own is no change of the user's.
+            writingViews([this] {
+                if (m_saveSteps)
+                    m_saveSteps->writeViews(*m_doc);
+                for (const DiagramSection &section : diagramSections())
+                    (m_doc.get()->*section.setHeight)(SectionHeight(m_doc->FindSection(section.name), 1000));
+            });
+            if (m_saveSteps)
+                m_saveSteps->quickCheck();
             m_doc->SetLastError(QString());
             saved = m_doc->SaveToFile(fileName, optionsFromSettings());
             if (!saved)
@@ -259,8 +308,8 @@ void OpenPage::checkChangedOnDisk()
 
 void OpenPage::storeViewTexts()
 {
-    if (m_doc && m_saveSteps.writeViews)
-        m_saveSteps.writeViews(*m_doc);
+    if (m_doc && m_saveSteps)
+        writingViews([this] { m_saveSteps->writeViews(*m_doc); });
 }
 
 bool OpenPage::replace(std::unique_ptr<TWQFFile> &doc)
@@ -276,16 +325,21 @@ bool OpenPage::replace(std::unique_ptr<TWQFFile> &doc)
     m_doc.swap(doc);
     // Nothing points into the previous page any more.
     doc.reset();
+    // Unmodified while the views are built from it...
+    takeRevision();
     emit replaced();
-    setModified(true);
+    // ... but its file holds none of it.
+    m_fileRevision.reset();
+    tellModified();
     return true;
 }
 
 void OpenPage::contentReplaced()
 {
     emit reloaded();
-    if (m_doc)
-        setModified(true);
+    // The file holds none of the new content.
+    m_fileRevision.reset();
+    tellModified();
 }
 
 // ---- questions ----

@@ -1,9 +1,14 @@
 #pragma once
-// The one open page of the editor: the document, its file name, the modified flag and the
+// The one open page of the editor: the document, its file name, the modified state and the
 // file's time stamp, with everything that reads or writes the file: open, close, save, Save
 // As, backups, the read-only policy and the changed-on-disk check. Every question goes
 // through the Prompter. The main window listens to the signals and builds its views; the
-// page knows nothing of them beyond the two steps a save asks of them.
+// page knows nothing of them beyond the two steps a save asks of the window (SaveSteps).
+//
+// The modified state follows the document: the page remembers the document's revision that
+// its file holds (at open and save), so that any change to the tree, by whatever command,
+// panel, key or plug-in, makes the page modified without the change saying so. Only what
+// the views hold outside the tree (typed HTML, a new note) is marked by hand.
 #include "model/wqftypes.h"
 #include "platform/prompter.h"
 
@@ -14,8 +19,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
+class SaveSteps;
 
 // A diagram section every page must have; the diagram tabs show them in this order.
 struct DiagramSection {
@@ -41,7 +48,11 @@ public:
     const QString &fileName() const { return m_fileName; }
     // Remembers the name and tells the window, which sets its caption from it.
     void setFileName(const QString &fileName);
-    bool isModified() const { return m_modified; }
+    // The tree differs from the revision the file holds (a page another program rewrote holds
+    // none), or the views hold a change not yet in the tree; never without a page.
+    bool isModified() const;
+    // True: the views hold a change the tree does not have yet (nothing without a page).
+    // False: the page as it now stands is what its file holds.
     void setModified(bool modified);
     // The file's time stamp at the last open or save.
     int32_t fileTime() const { return m_fileTime; }
@@ -59,15 +70,11 @@ public:
     // cancelled or the save failed. Without an open page: true.
     bool close(bool askFirst);
 
-    // What a save asks of the views: their texts into the page (before the diagram heights
-    // are recorded), then the quick check (after them). Either may be empty.
-    struct SaveSteps {
-        std::function<void(TWQFFile &page)> writeViews;
-        std::function<void()> quickCheck;
-    };
-    void setSaveSteps(SaveSteps steps) { m_saveSteps = std::move(steps); }
+    // What a save asks of the window; none asks nothing. Not owned.
+    void setSaveSteps(SaveSteps *steps) { m_saveSteps = steps; }
     // The save's first step on its own: what the views hold outside the page goes into it,
-    // so that a copy of the page (an external program's) holds what the window shows.
+    // so that a copy of the page (an external program's) holds what the window shows. An
+    // unmodified page stays so: its views held nothing new.
     void storeViewTexts();
     // Backup, the views' texts, the quick check, the write. False, with the reason shown,
     // when it failed; the file then holds its old bytes and the page stays modified.
@@ -79,7 +86,7 @@ public:
     // The read-only hook of the open page: the policy of the setting ReadOnly; true lets the
     // write go on.
     bool confirmOverwriteReadOnly(const QString &fileName);
-    // The clock of the backup names.
+    // The clock of the names made up beside a page: backup copies and section pictures.
     void setClock(std::function<QDateTime()> now) { m_now = std::move(now); }
     QDateTime now() const { return m_now(); }
 
@@ -112,6 +119,7 @@ public:
     };
 
 signals:
+    // Whenever isModified() changes, whatever changed the page.
     void modifiedChanged(bool modified);
     void fileNameChanged(const QString &fileName);
     // A page was read: the views are built from it now.
@@ -127,12 +135,26 @@ signals:
     void replaced();
 
 private:
+    // The page as it now stands is what its file holds.
+    void takeRevision();
+    // modifiedChanged, when isModified() differs from what it told last.
+    void tellModified();
+    // Runs work, which writes what the views hold into the tree: a page unmodified before
+    // stays so, also when work fails half-way.
+    void writingViews(const std::function<void()> &work);
+
     QWidget *m_dialogParent;
     std::unique_ptr<TWQFFile> m_doc;
     QString m_fileName;
-    bool m_modified = false;
+    // The document's revision the file holds; none when it holds none of this document.
+    std::optional<uint64_t> m_fileRevision;
+    // The views hold a change the tree does not have yet.
+    bool m_viewsChanged = false;
+    bool m_toldModified = false;
+    // While the views write into the tree, nothing is told.
+    bool m_holdTelling = false;
     int32_t m_fileTime = 0;
-    SaveSteps m_saveSteps;
+    SaveSteps *m_saveSteps = nullptr;
     std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
     int m_busy = 0;
     bool m_checkPending = false;

@@ -1,6 +1,7 @@
 #include "optionsdialog.h"
 
 #include "appini.h"
+#include "base/moduleslot.h"
 #include "base/textutils.h"
 #include "checks/appgui.h"
 #include "checks/pellorinplugin.h"
@@ -36,7 +37,7 @@ const QString kReadOnlyValues[] = {QString(), QStringLiteral("ASK"), QStringLite
 const QString kArrowValues[] = {QStringLiteral("NEVER"), QString(), QStringLiteral("ALWAYS")};
 
 TGlobalOptForm *g_form = nullptr;
-std::unique_ptr<TGlobalOptForm> g_owned;
+ModuleSlot<TGlobalOptForm> g_owned;
 
 // Enter in an edit box does not confirm the dialog: OK is pressed, never defaulted to.
 QPushButton *button(const QString &caption, const char *name, QWidget *parent)
@@ -355,7 +356,7 @@ TGlobalOptForm *GlobalOptForm() { return g_form; }
 TGlobalOptForm *CreateGlobalOptForm()
 {
     if (!g_form)
-        g_owned = std::make_unique<TGlobalOptForm>();
+        g_owned.reset(std::make_unique<TGlobalOptForm>());
     return g_form;
 }
 

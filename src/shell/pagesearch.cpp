@@ -2,48 +2,34 @@
 
 #include "base/textutils.h"
 #include "model/wqftypes.h"
+#include "openpage.h"
+#include "pageviews.h"
 #include "platform/prompter.h"
+#include "texttabs.h"
+#include "windowhost.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QPointer>
-#include <QTabWidget>
 
 #include <algorithm>
 
-TWQFFile *TWidgetSearchHost::SearchPage() { return m_parts.Page ? m_parts.Page() : nullptr; }
+TWQFFile *TWidgetSearchHost::SearchPage() { return m_window.page().document(); }
 
-QByteArray TWidgetSearchHost::HtmlEditorText()
-{
-    return m_parts.HtmlEditor ? EditorTextBytes(m_parts.HtmlEditor) : QByteArray();
-}
+QByteArray TWidgetSearchHost::HtmlEditorText() { return EditorTextBytes(m_window.views().textTabs().htmlEditor()); }
 
 void TWidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
 {
-    if (m_parts.HtmlEditor)
-        SelectEditorBytes(m_parts.HtmlEditor, Start, Length);
+    SelectEditorBytes(m_window.views().textTabs().htmlEditor(), Start, Length);
 }
 
-void TWidgetSearchHost::ShowSectionTab(const QString &SectionName)
-{
-    QWidget *sheet = nullptr;
-    if (const DiagramTab *tab = diagramTabOf(m_parts.DiagramTabs, SectionName))
-        sheet = tab->sheet;
-    else if (SectionName == u"html")
-        sheet = m_parts.HtmlSheet;
-    if (sheet && m_parts.Pages)
-        m_parts.Pages->setCurrentWidget(sheet);
-}
+void TWidgetSearchHost::ShowSectionTab(const QString &SectionName) { m_window.views().ShowSectionTab(SectionName); }
 
-void TWidgetSearchHost::SelectItemByName(const QString &Name)
-{
-    if (m_parts.SelectItemByName)
-        m_parts.SelectItemByName(Name);
-}
+void TWidgetSearchHost::SelectItemByName(const QString &Name) { m_window.views().SelectItemByName(Name); }
 
-QWidget *TWidgetSearchHost::MessageParent() { return m_parts.Pages ? m_parts.Pages->window() : nullptr; }
+QWidget *TWidgetSearchHost::MessageParent() { return m_window.windowWidget(); }
 
 QByteArray EditorTextBytes(const QsciScintilla *Editor)
 {

@@ -3,20 +3,17 @@
 // element text of every component and to the HTML editor's text, the hits listed in the
 // result window, and a chosen hit shown on its tab. It reaches the window only through a
 // search host, so it runs without the main window too.
-#include "diagramtab.h"
 #include "searchresultformunit.h"
 #include "searchutils.h"
 #include "searchwindow.h"
 
 #include <QObject>
 
-#include <functional>
 #include <memory>
-#include <span>
 
-class QTabWidget;
 class QsciScintilla;
 class TWQFFile;
+class WindowHost;
 
 // The dialog's extension for the page: search all components instead of the focused editor.
 class TWQFSearchExtension : public TSearchExtension {
@@ -44,19 +41,11 @@ public:
     virtual QWidget *MessageParent() = 0;
 };
 
-// A search host over the main window's widgets and two of its operations.
+// The search host of the main window: its page, the tabs that show it and the HTML editor
+// among them.
 class TWidgetSearchHost : public TSearchHost {
 public:
-    struct Parts {
-        QTabWidget *Pages = nullptr;
-        // Their sheets stand for their sections.
-        std::span<const DiagramTab> DiagramTabs;
-        QWidget *HtmlSheet = nullptr;
-        QsciScintilla *HtmlEditor = nullptr;
-        std::function<TWQFFile *()> Page;
-        std::function<void(const QString &Name)> SelectItemByName;
-    };
-    explicit TWidgetSearchHost(Parts Parts) : m_parts(std::move(Parts)) {}
+    explicit TWidgetSearchHost(WindowHost &Window) : m_window(Window) {}
 
     TWQFFile *SearchPage() override;
     QByteArray HtmlEditorText() override;
@@ -66,7 +55,7 @@ public:
     QWidget *MessageParent() override;
 
 private:
-    Parts m_parts;
+    WindowHost &m_window;
 };
 
 // A text editor's text as UTF-8.

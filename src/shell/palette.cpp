@@ -1,6 +1,7 @@
 #include "palette.h"
 
 #include "base/mathutils.h"
+#include "diagramtab.h"
 #include "editors/lclgrapheditor.h"
 #include "editors/morivanecomponents.h"
 #include "editors/wqfeditors.h"
@@ -8,8 +9,10 @@
 #include "formparts.h"
 #include "model/wqftypes.h"
 #include "openpage.h"
+#include "pageviews.h"
 #include "picturecache.h"
 #include "platform/slotguard.h"
+#include "windowhost.h"
 
 #include <QIcon>
 #include <QImage>
@@ -63,23 +66,6 @@ int modelScrollPos(int position, double screenDpi) { return RoundToInt(position 
 
 TPoint gridLandingPoint(int h, int v) { return {(h + 16) / 32 * 32, (v + 13) / 26 * 26}; }
 
-const QImage *GetImage(PictureCache &Pictures, const QString &ImagesDir, const QString &Prefix, const QString &Key)
-{
-    return Pictures.get(ImagesDir, Prefix + Key);
-}
-
-const QImage *GetItemImage(PictureCache &Pictures, const QString &ImagesDir, const TWQFItem *Item, const QString &Kind)
-{
-    if (const TWQFPasMacro *bound = ItemPasMacro(Item); bound && bound->Macro)
-        return GetImage(Pictures, ImagesDir, QStringLiteral("macro"), bound->Macro->Name);
-    return GetImage(Pictures, ImagesDir, QStringLiteral("rule"), Kind);
-}
-
-std::unique_ptr<QImage> LoadNoteImage(const QString &ImagesDir)
-{
-    return loadPicture(ImagesDir + QStringLiteral("comment.png"));
-}
-
 void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item)
 {
     Code.clear();
@@ -92,7 +78,7 @@ void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, 
     SetCode(Item, Code);
 }
 
-Palette::Palette(Window window, double screenDpi) : m_window(std::move(window)), m_screenDpi(screenDpi) {}
+Palette::Palette(WindowHost &window, double screenDpi) : m_window(window), m_screenDpi(screenDpi) {}
 
 QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QImage *Glyph, const QString &Caption)
 {
@@ -118,18 +104,18 @@ QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QI
 void Palette::BuildPalette(QWidget *Panel)
 {
     int left = 2;
+    PictureCache &pictures = m_window.views().pictures();
     const ComponentDescrList &kinds = ComponentDescrs();
     for (size_t i = 0; i < kinds.size(); ++i) {
         const TComponentDescr &kind = *kinds[i];
-        QAbstractButton *button = PlacePaletteButton(
-            Panel, left, GetImage(m_window.pictures, m_window.imagesDir, QStringLiteral("rule"), kind.Name),
-            kind.UserName);
+        QAbstractButton *button =
+            PlacePaletteButton(Panel, left, pictures.GetImage(QStringLiteral("rule"), kind.Name), kind.UserName);
         button->setProperty(kTag, int(i));
         QObject::connect(button, &QAbstractButton::clicked, button,
                          guarded([this, button] { PaletteButtonClick(button); }));
     }
     {
-        const std::unique_ptr<QImage> glyph = LoadNoteImage(m_window.imagesDir);
+        const std::unique_ptr<QImage> glyph = pictures.LoadNoteImage();
         QAbstractButton *button = PlacePaletteButton(Panel, left, glyph.get(), QStringLiteral("NOTE"));
         QObject::connect(button, &QAbstractButton::clicked, button,
                          guarded([this, button] { NoteButtonClick(button); }));
@@ -137,9 +123,8 @@ void Palette::BuildPalette(QWidget *Panel)
     const MacroList &macros = Macros();
     for (int i = 0; i < macros.Count(); ++i) {
         const TPascalMacro &macro = *macros.At(i);
-        QAbstractButton *button = PlacePaletteButton(
-            Panel, left, GetImage(m_window.pictures, m_window.imagesDir, QStringLiteral("macro"), macro.Name),
-            macro.Caption);
+        QAbstractButton *button =
+            PlacePaletteButton(Panel, left, pictures.GetImage(QStringLiteral("macro"), macro.Name), macro.Caption);
         button->setProperty(kTag, i);
         QObject::connect(button, &QAbstractButton::clicked, button,
                          guarded([this, button] { MacroButtonClick(button); }));
@@ -153,12 +138,14 @@ void Palette::BuildPalette(QWidget *Panel)
 
 DiagramTab &Palette::tabOf(const QAbstractButton *Sender) const
 {
-    return Sender->parentWidget() == m_window.tabs[0].palette ? m_window.tabs[0] : m_window.tabs[1];
+    const std::span<DiagramTab *const> tabs = m_window.views().diagramTabs();
+    return Sender->parentWidget() == tabs[0]->palette() ? *tabs[0] : *tabs[1];
 }
 
 TPoint Palette::modelScrollOf(const DiagramTab &tab) const
 {
-    return {modelScrollPos(tab.horzScroll->value(), m_screenDpi), modelScrollPos(tab.vertScroll->value(), m_screenDpi)};
+    return {modelScrollPos(tab.horzScroll()->value(), m_screenDpi),
+            modelScrollPos(tab.vertScroll()->value(), m_screenDpi)};
 }
 
 TWQFItem *Palette::addComponent(const DiagramTab &tab, TWQFSection *section, const TComponentDescr &kind,
@@ -167,7 +154,7 @@ TWQFItem *Palette::addComponent(const DiagramTab &tab, TWQFSection *section, con
     // A kind that cannot make its value elements adds nothing, not even the bare component.
     const QString error = kind.paramNodesError();
     if (!error.isEmpty()) {
-        m_window.page.showMessage(error);
+        m_window.page().showMessage(error);
         return nullptr;
     }
     const TPoint scroll = modelScrollOf(tab);
@@ -183,30 +170,28 @@ void Palette::added(TGraphEditor *editor)
 {
     if (editor)
         editor->Rebuild();
-    // The page changed: closing must not discard the addition without asking.
-    m_window.page.setModified(true);
 }
 
 void Palette::PaletteButtonClick(QAbstractButton *Sender)
 {
-    TWQFFile *doc = m_window.page.document();
+    TWQFFile *doc = m_window.page().document();
     const int tag = tagOf(Sender);
     const ComponentDescrList &kinds = ComponentDescrs();
     if (!doc || tag < 0 || tag >= int(kinds.size()))
         return;
     const TComponentDescr &kind = *kinds[size_t(tag)];
     DiagramTab &tab = tabOf(Sender);
-    TWQFSection *section = doc->FindSection(tab.section);
+    TWQFSection *section = doc->FindSection(tab.section());
     if (!section)
         return;
     if (!addComponent(tab, section, kind, kind.Name, true))
         return;
-    added(tab.editor.get());
+    added(tab.editor());
 }
 
 void Palette::MacroButtonClick(QAbstractButton *Sender)
 {
-    TWQFFile *doc = m_window.page.document();
+    TWQFFile *doc = m_window.page().document();
     const int tag = tagOf(Sender);
     if (!doc || tag < 0 || tag >= Macros().Count())
         return;
@@ -214,11 +199,11 @@ void Palette::MacroButtonClick(QAbstractButton *Sender)
     if (!kind)
         kind = FindComponentDescr(QStringLiteral("SCRIPT"));
     if (!kind) {
-        m_window.page.showMessage(QStringLiteral("DELPHI or SCRIPT not available"));
+        m_window.page().showMessage(QStringLiteral("DELPHI or SCRIPT not available"));
         return;
     }
     DiagramTab &tab = tabOf(Sender);
-    TWQFSection *section = doc->FindSection(tab.section);
+    TWQFSection *section = doc->FindSection(tab.section());
     if (!section)
         return;
     // Always of the type the macros are written for, whichever kind gave the value elements.
@@ -230,21 +215,25 @@ void Palette::MacroButtonClick(QAbstractButton *Sender)
     item->SetComment(QStringLiteral("macro: ") + macro->Caption);
     QString code;
     ApplyMacro(doc, section, code, item);
-    added(tab.editor.get());
+    added(tab.editor());
 }
 
 void Palette::NoteButtonClick(QAbstractButton *)
 {
-    TWQFFile *doc = m_window.page.document();
-    TGraphEditor *editor = m_window.activeEditor ? m_window.activeEditor() : nullptr;
+    OpenPage &page = m_window.page();
+    PageViews &views = m_window.views();
+    TWQFFile *doc = page.document();
+    TGraphEditor *editor = views.ActiveGraphEditor();
     auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
     if (!doc || !source || !source->Section())
         return;
-    const DiagramTab *tab = diagramTabOf(m_window.tabs, editor);
+    const DiagramTab *tab = diagramTabOf(views.diagramTabs(), editor);
     const QString name = source->Section()->GetName();
     if (!tab || !doc->FindSection(name))
         return;
     const TPoint scroll = modelScrollOf(*tab);
-    m_window.notes.push_back(NewCommentRect(name, ClampedAdd(scroll.X, 5), ClampedAdd(scroll.Y, 5)));
+    views.notes().push_back(NewCommentRect(name, ClampedAdd(scroll.X, 5), ClampedAdd(scroll.Y, 5)));
+    // The note reaches the page's tree only when the notes are next written.
+    page.setModified(true);
     added(editor);
 }

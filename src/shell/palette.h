@@ -2,19 +2,12 @@
 // The palettes across the top of the two diagram tabs: one button per component kind of the
 // catalogue, a button "NOTE" and one button per script macro. A click adds a component, a
 // macro component or a note to that tab's diagram at the top-left corner of the part in view,
-// and marks the page modified. The picture look-ups of palettes and diagrams live here too.
-#include "diagramtab.h"
+// and makes the page modified.
 #include "editors/grapheditor.h"
-#include "model/commentrects.h"
 
 #include <QSize>
 #include <QString>
-#include <array>
-#include <functional>
-#include <memory>
-
-class OpenPage;
-class PictureCache;
+class DiagramTab;
 class QAbstractButton;
 class QImage;
 class QWidget;
@@ -23,6 +16,7 @@ class TGraphEditor;
 class TWQFFile;
 class TWQFItem;
 class TWQFSection;
+class WindowHost;
 
 // round(48 x dpi / 96) x round(64 x dpi / 96), halves to even.
 QSize paletteButtonSize(double screenDpi);
@@ -32,31 +26,13 @@ int modelScrollPos(int position, double screenDpi);
 // 32 x 26 grid.
 TPoint gridLandingPoint(int h, int v);
 
-// The cached picture imagesDir + prefix + key + ".png"; none when it is missing.
-const QImage *GetImage(PictureCache &Pictures, const QString &ImagesDir, const QString &Prefix, const QString &Key);
-// A diagram's picture of a component: its macro's for a component that carries one, else its
-// type's; none for the drawn box.
-const QImage *GetItemImage(PictureCache &Pictures, const QString &ImagesDir, const TWQFItem *Item, const QString &Kind);
-// A new picture of ImagesDir + "comment.png", not cached; none when it is missing or unreadable.
-std::unique_ptr<QImage> LoadNoteImage(const QString &ImagesDir);
-
 // A new macro component's code from its macro's defaults, written as the component's "v"
 // value; Code stays empty for a component without a macro.
 void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item);
 
 class Palette {
 public:
-    // What the palette works on; all of it is the window's.
-    struct Window {
-        OpenPage &page;
-        std::array<DiagramTab, 2> &tabs;
-        TCommentRectList &notes;
-        PictureCache &pictures;
-        QString imagesDir;
-        // The diagram editor of the active tab, none elsewhere and without a page.
-        std::function<TGraphEditor *()> activeEditor;
-    };
-    Palette(Window window, double screenDpi);
+    Palette(WindowHost &window, double screenDpi);
 
     // The kinds of the catalogue, "NOTE", the macros: one row of buttons from the left; the
     // panel grows to hold them and never shrinks.
@@ -78,9 +54,9 @@ private:
     // the landing point of the tab; none, with a message, when the kind cannot make them.
     TWQFItem *addComponent(const DiagramTab &tab, TWQFSection *section, const TComponentDescr &kind,
                            const QString &type, bool withDefaults);
-    // The diagram shows what was added; the page counts as modified.
+    // The diagram shows what was added.
     void added(TGraphEditor *editor);
 
-    Window m_window;
+    WindowHost &m_window;
     double m_screenDpi;
 };

@@ -1,6 +1,7 @@
 #include "picturecache.h"
 
 #include "base/textutils.h"
+#include "editors/wqfmacros.h"
 
 #include <QFileInfo>
 
@@ -14,11 +15,30 @@ std::unique_ptr<QImage> loadPicture(const QString &path)
     return picture;
 }
 
-const QImage *PictureCache::get(const QString &folder, const QString &name)
+void PictureCache::setFolder(const QString &folder)
 {
+    m_folder = folder;
+    clear();
+}
+
+const QImage *PictureCache::GetImage(const QString &Prefix, const QString &Key)
+{
+    const QString name = Prefix + Key;
     for (const auto &[key, picture] : m_pictures)
         if (SameTextAscii(key, name))
             return picture.get();
-    m_pictures.emplace_back(name, loadPicture(folder + name + QStringLiteral(".png")));
+    m_pictures.emplace_back(name, loadPicture(m_folder + name + QStringLiteral(".png")));
     return m_pictures.back().second.get();
+}
+
+const QImage *PictureCache::GetItemImage(const TWQFItem *Item, const QString &Kind)
+{
+    if (const TWQFPasMacro *bound = ItemPasMacro(Item); bound && bound->Macro)
+        return GetImage(QStringLiteral("macro"), bound->Macro->Name);
+    return GetImage(QStringLiteral("rule"), Kind);
+}
+
+std::unique_ptr<QImage> PictureCache::LoadNoteImage() const
+{
+    return loadPicture(m_folder + QStringLiteral("comment.png"));
 }

@@ -1,22 +1,36 @@
 #pragma once
-// The pictures of the images folder that the diagrams and palettes show, each file read once.
+// The pictures of the images folder that the diagrams and palettes show, each file read once,
+// and the look-ups that choose a component's picture.
 #include <QImage>
 #include <QString>
 #include <memory>
 #include <utility>
 #include <vector>
 
+class TWQFItem;
+
 // A new picture of the file at path; none when it is missing or unreadable.
 std::unique_ptr<QImage> loadPicture(const QString &path);
 
 class PictureCache {
 public:
-    // The picture folder + name + ".png", name looked up without case; none when the file is
-    // missing or unreadable, which is remembered too. A picture keeps its place until clear(),
-    // since the diagrams hold it while they paint.
-    const QImage *get(const QString &folder, const QString &name);
+    // The pictures of folder (ending with "/"); the pictures read so far are freed.
+    void setFolder(const QString &folder);
+    const QString &folder() const { return m_folder; }
+
+    // The picture folder + Prefix + Key + ".png", looked up without case; none when the file
+    // is missing or unreadable, which is remembered too. A picture keeps its place until
+    // clear(), since the diagrams hold it while they paint.
+    const QImage *GetImage(const QString &Prefix, const QString &Key);
+    // A diagram's picture of a component: its macro's for a component that carries one, else
+    // its type's; none for the drawn box.
+    const QImage *GetItemImage(const TWQFItem *Item, const QString &Kind);
+    // A new picture of folder + "comment.png", not cached; none when it is missing or unreadable.
+    std::unique_ptr<QImage> LoadNoteImage() const;
+
     void clear() { m_pictures.clear(); }
 
 private:
+    QString m_folder;
     std::vector<std::pair<QString, std::unique_ptr<QImage>>> m_pictures;
 };

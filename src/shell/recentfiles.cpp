@@ -1,10 +1,14 @@
 #include "recentfiles.h"
 
 #include "base/atomicfile.h"
+#include "formparts.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <algorithm>
 
 QStringList ReadRecentFiles(const QString &Path)
 {
@@ -35,3 +39,64 @@ void WriteRecentFiles(const QString &Path, const QStringList &Files)
 }
 
 bool SameRecentFile(const QString &A, const QString &B) { return A.toUpper() == B.toUpper(); }
+
+RecentFiles::RecentFiles(const QString &configFolder, QObject *parent)
+    : QObject(parent), m_path(configFolder.isEmpty() ? QString() : configFolder + RecentFilesName)
+{}
+
+void RecentFiles::LoadRecentFiles()
+{
+    if (m_path.isEmpty())
+        return;
+    m_files = ReadRecentFiles(m_path);
+    emit changed();
+}
+
+void RecentFiles::SaveRecentFiles() const
+{
+    if (!m_path.isEmpty())
+        WriteRecentFiles(m_path, m_files);
+}
+
+void RecentFiles::AddRecentFile(const QString &FileName)
+{
+    const auto listed = std::find_if(m_files.begin(), m_files.end(),
+                                     [&](const QString &name) { return SameRecentFile(name, FileName); });
+    if (listed != m_files.end()) {
+        if (listed != m_files.begin()) {
+            m_files.move(listed - m_files.begin(), 0);
+            emit changed();
+        }
+        return;
+    }
+    while (m_files.size() >= MaxRecentFiles)
+        m_files.removeLast();
+    m_files.prepend(FileName);
+    emit changed();
+    SaveRecentFiles();
+}
+
+RecentFilesMenu::RecentFilesMenu(const RecentFiles &list, QMenu *menu) : m_list(list), m_menu(menu)
+{
+    connect(&list, &RecentFiles::changed, this, &RecentFilesMenu::showList);
+    showList();
+}
+
+void RecentFilesMenu::showList()
+{
+    const QStringList &files = m_list.files();
+    QList<QAction *> items = m_menu->actions();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        QAction *item = i < items.size() ? items[i] : nullptr;
+        if (!item) {
+            item = m_menu->addAction(QString());
+            connect(item, &QAction::triggered, this, [this, item] { emit chosen(item->data().toString()); });
+        }
+        item->setText(literalCaption(files[i]));
+        item->setData(files[i]);
+    }
+    for (qsizetype i = files.size(); i < items.size(); ++i) {
+        m_menu->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+}

@@ -1,7 +1,13 @@
 #pragma once
-// The file of the recent-files list: one path a line, newest first, at most 20 lines.
+// The recent-files list: the page files opened last, newest first, at most 20, kept in the
+// file recentfiles.txt (one path a line) of the per-user configuration folder. RecentFiles is
+// the list; File > "Open Recent" only shows it (RecentFilesMenu).
+#include <QObject>
 #include <QString>
 #include <QStringList>
+
+class QAction;
+class QMenu;
 
 constexpr int MaxRecentFiles = 20;
 inline const QString RecentFilesName = QStringLiteral("recentfiles.txt");
@@ -13,3 +19,51 @@ QStringList ReadRecentFiles(const QString &Path);
 void WriteRecentFiles(const QString &Path, const QStringList &Files);
 // Whether two paths name the same recent file: compared upper-cased.
 bool SameRecentFile(const QString &A, const QString &B);
+
+class RecentFiles : public QObject {
+    Q_OBJECT
+public:
+    // The list of recentfiles.txt in configFolder (ending with "/"); without a folder (no
+    // settings module) the list is neither read nor written.
+    explicit RecentFiles(const QString &configFolder, QObject *parent = nullptr);
+
+    // Newest first.
+    const QStringList &files() const { return m_files; }
+
+    // The list from the file.
+    void LoadRecentFiles();
+    // The list into the file.
+    void SaveRecentFiles() const;
+    // FileName at the top: a file listed already (letter case aside) moves up, keeping its
+    // spelling, and the file is written only at the next SaveRecentFiles; a new one comes
+    // first, the oldest beyond 20 go, and the file is written at once.
+    void AddRecentFile(const QString &FileName);
+
+signals:
+    void changed();
+
+private:
+    // Empty without a configuration folder.
+    QString m_path;
+    QStringList m_files;
+};
+
+// The items of a menu showing the list: one per file, newest first, the caption the path as
+// it stands, in step with every change of the list. An item keeps its place in the menu while
+// its file changes, so the item whose click is running is never deleted under it.
+class RecentFilesMenu : public QObject {
+    Q_OBJECT
+public:
+    // The menu holds nothing else.
+    RecentFilesMenu(const RecentFiles &list, QMenu *menu);
+
+signals:
+    // An item was clicked.
+    void chosen(const QString &fileName);
+
+private:
+    void showList();
+
+    const RecentFiles &m_list;
+    QMenu *m_menu;
+};

@@ -1,5 +1,6 @@
 #include "searchresultformunit.h"
 
+#include "base/moduleslot.h"
 #include "base/textutils.h"
 #include "platform/keys.h"
 
@@ -30,7 +31,7 @@ QString wholeCharacters(const QByteArray &text, qsizetype from, qsizetype to)
 }
 
 TSearchResultForm *g_form = nullptr;
-std::unique_ptr<TSearchResultForm> g_owned;
+ModuleSlot<TSearchResultForm> g_owned;
 } // namespace
 
 QString SearchResultLine(const TSearchResult &Result, const QString &Searched)
@@ -145,7 +146,7 @@ TSearchResultForm *SearchResultForm() { return g_form; }
 TSearchResultForm *CreateSearchResultForm()
 {
     if (!g_form)
-        g_owned = std::make_unique<TSearchResultForm>();
+        g_owned.reset(std::make_unique<TSearchResultForm>());
     return g_form;
 }
 

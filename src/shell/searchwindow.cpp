@@ -1,5 +1,6 @@
 #include "searchwindow.h"
 
+#include "base/moduleslot.h"
 #include "platform/keys.h"
 
 #include <QApplication>
@@ -17,7 +18,7 @@ constexpr int kPanelTop = 88;
 constexpr int kBelowPanel = 50;
 
 TSearchForm *g_form = nullptr;
-std::unique_ptr<TSearchForm> g_owned;
+ModuleSlot<TSearchForm> g_owned;
 } // namespace
 
 QString &LastSearch()
@@ -151,7 +152,7 @@ TSearchForm *SearchForm() { return g_form; }
 TSearchForm *CreateSearchForm()
 {
     if (!g_form)
-        g_owned = std::make_unique<TSearchForm>();
+        g_owned.reset(std::make_unique<TSearchForm>());
     return g_form;
 }
 

@@ -2,13 +2,13 @@
 
 #include "appini.h"
 #include "base/atomicfile.h"
+#include "base/moduleslot.h"
 #include "base/stringlist.h"
 #include "base/textutils.h"
 #include "checks/appgui.h"
 #include "checks/pellorinplugin.h"
 #include "checks/sqlquerycheck.h"
 #include "formparts.h"
-#include "platform/paths.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -35,7 +35,7 @@ constexpr int kNumberMargin = 0;
 constexpr int kBookmarkMargin = 1;
 constexpr int kChangeMargin = 2;
 
-std::unique_ptr<TSQLConn> g_window;
+ModuleSlot<TSQLConn> g_window;
 bool g_started = false;
 
 QString testValuesPath() { return ConfigDir().isEmpty() ? QString() : ConfigDir() + kTestValuesFile; }
@@ -236,13 +236,14 @@ void SaveSQLSettings()
     QByteArray bytes;
     for (const QString &line : state.TestValues)
         bytes += line.toUtf8() + '\n';
-    WriteFileAtomically(path, bytes);
+    // Test values may be secrets, as the password is.
+    WriteFileAtomically(path, bytes, nullptr, FileAccess::OwnerOnly);
 }
 
 void ShowSQLSettings()
 {
     if (!g_window) {
-        g_window = std::make_unique<TSQLConn>();
+        g_window.reset(std::make_unique<TSQLConn>());
         g_window->FillFromValues();
         RestoreFormBounds(g_window.get());
     }
@@ -257,8 +258,7 @@ void TAppHandler::SQLTestParamsClick() { ShowSQLSettings(); }
 
 void InitSQLCfgForm(const QString &ProgramFolder)
 {
-    const QString folder = platform::WithTrailingSlash(ProgramFolder.isEmpty() ? GetAppDir() : ProgramFolder);
-    LoadSQLSettings(folder);
+    LoadSQLSettings(ProgramFolder);
     g_started = true;
     QAction *item = AddMenuItem(QStringLiteral("Tools"));
     item->setObjectName(QStringLiteral("mnuSqlTestParams"));

@@ -61,8 +61,8 @@ struct TAppHandler {
 };
 
 // After the SQL checks' module: loads the values and queues Tools > "SQL test params"
-// (Ctrl+L). ProgramFolder empty: the program's own folder.
-void InitSQLCfgForm(const QString &ProgramFolder = QString());
+// (Ctrl+L). ProgramFolder ends with "/".
+void InitSQLCfgForm(const QString &ProgramFolder);
 // Destroys the window (which stores its bounds), then saves the values; before the settings
 // file closes.
 void DoneSQLCfgForm();

@@ -17,12 +17,21 @@
 #include "model/htmlcontrols.h"
 #include "optionsdialog.h"
 #include "pellorinapp.h"
+#include "platform/appdirs.h"
+#include "platform/paths.h"
 #include "platform/slotguard.h"
 #include "searchresultformunit.h"
 #include "searchwindow.h"
 #include "sqlcfgform.h"
 
 #include <QApplication>
+
+TStartOptions WithProgramFolder(TStartOptions Options)
+{
+    Options.ProgramFolder = platform::WithTrailingSlash(Options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
+                                                                                        : Options.ProgramFolder);
+    return Options;
+}
 
 void InitModules(const TStartOptions &Options)
 {
@@ -68,11 +77,12 @@ void DoneModules()
 
 TProgram::TProgram(const TStartOptions &Options)
 {
-    InitModules(Options);
+    const TStartOptions resolved = WithProgramFolder(Options);
+    InitModules(resolved);
     try {
         TMainFrmOptions formOptions;
-        formOptions.ProgramFolder = Options.ProgramFolder;
-        formOptions.CommandLine = Options.CommandLine;
+        formOptions.ProgramFolder = resolved.ProgramFolder;
+        formOptions.CommandLine = resolved.CommandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
         CreateSearchForm();
         CreateGlobalOptForm();

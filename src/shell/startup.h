@@ -12,13 +12,17 @@ struct TStartOptions {
     QString ConfigDir;
     // Empty: the program's own file name (argument 0); the settings file is named after it.
     QString ProgramFileName;
-    // Empty: the program's folder, where the description folders lie.
+    // The program's folder, where the description folders lie; empty: the program's own.
     QString ProgramFolder;
     // None: the program's own arguments.
     std::optional<QStringList> CommandLine;
 };
 
-// Sets the modules up in start-up order; the application object must exist.
+// The options with the program folder named, ending with "/": the program's own for none.
+// The one place where the program folder is decided; everything after takes it as given.
+TStartOptions WithProgramFolder(TStartOptions Options);
+// Sets the modules up in start-up order; the application object must exist. Options as
+// WithProgramFolder gives them.
 void InitModules(const TStartOptions &Options);
 // Finalises them in reverse order: the options are written, the settings file closed, the
 // plug-ins freed.

@@ -8,7 +8,6 @@
 #include "editors/keywordlexer.h"
 #include "editors/lclgrapheditor.h"
 #include "formparts.h"
-#include "mainform.h"
 #include "model/requestlisttext.h"
 #include "model/scriptcontainer.h"
 #include "model/wqftypes.h"
@@ -194,7 +193,7 @@ QWidget *TextTabs::createHtmlSheet()
     m_htmlSplitter->addWidget(m_scriptEdit);
     m_htmlSplitter->setStretchFactor(0, 1);
     m_htmlSplitter->setStretchFactor(1, 0);
-    m_htmlSplitter->setSizes({TMainFrm::DesignHeight - 150, 150});
+    m_htmlSplitter->setSizes({MainDesignHeight - 150, 150});
     bareVBox(sheet)->addWidget(m_htmlSplitter);
     return sheet;
 }
@@ -214,7 +213,7 @@ QWidget *TextTabs::createHtmlGraphSheet()
     // The view takes the room, as a diagram does beside its property panel.
     m_htmlUiSplitter->setStretchFactor(0, 1);
     m_htmlUiSplitter->setStretchFactor(1, 0);
-    m_htmlUiSplitter->setSizes({TMainFrm::DesignWidth - 260, 260});
+    m_htmlUiSplitter->setSizes({MainDesignWidth - 260, 260});
     bareVBox(sheet)->addWidget(m_htmlUiSplitter);
     return sheet;
 }
@@ -323,12 +322,14 @@ void TextTabs::SetHtmlText(const QString &Text)
 
 void TextTabs::htmlEditChange()
 {
+    // The HTML reaches the page only at the next save.
     m_page.setModified(true);
     SetEditorText(m_scriptEdit, scriptOfHtml(m_htmlEdit->text()));
 }
 
 void TextTabs::JavaScriptMemoChange()
 {
+    // Held here, as the HTML it goes into is.
     m_page.setModified(true);
     if (const std::optional<QString> html = htmlWithScript(m_htmlEdit->text(), m_scriptEdit->text()))
         SetEditorText(m_htmlEdit, *html);
@@ -338,31 +339,21 @@ void TextTabs::txtFuncNameChange()
 {
     if (TWQFFile *page = m_page.document())
         page->SetFunctionName(m_functionName->text());
-    m_page.setModified(true);
 }
 
 void TextTabs::chkNoHTTPPreChange()
 {
     if (TWQFFile *page = m_page.document())
         page->SetFlag(kDenyUrl, m_denyUrlCall->isChecked());
-    m_page.setModified(true);
 }
 
 void TextTabs::chkNoHTTPPostChange()
 {
     if (TWQFFile *page = m_page.document())
         page->SetFlag(kDenyAjax, m_denyAjaxCall->isChecked());
-    m_page.setModified(true);
 }
 
-void TextTabs::EditorNotesMemoChange()
-{
-    TWQFFile *page = m_page.document();
-    if (!page)
-        return;
-    m_page.setModified(true);
-    storeNotes();
-}
+void TextTabs::EditorNotesMemoChange() { storeNotes(); }
 
 void TextTabs::ReqListMemoChange()
 {

@@ -3,8 +3,8 @@
 // "WQF Info" (function name, the two flags, the notes without their note markers), "XML
 // Respond", and the two that never show, "HTML-Table" and "HTML-UI". They are filled when a
 // page's views are built; function name, flags and notes go into the page as they are edited,
-// the HTML at save. Every edit marks the page modified; a fill from the page writes nothing
-// back.
+// the HTML at save. Every edit makes the page modified, a typed HTML or script by the page's
+// mark of a change its tree does not have yet; a fill from the page writes nothing back.
 #include "model/commentrects.h"
 #include "model/htmlcontrols.h"
 #include "model/htmlparsingtree.h"
@@ -38,7 +38,7 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text);
 class TextTabs : public QObject {
     Q_OBJECT
 public:
-    // page and notes are the window's; the sheets are made here and taken over by the tab
+    // page and notes are the views'; the sheets are made here and taken over by the tab
     // widget.
     TextTabs(OpenPage &page, TCommentRectList &notes);
     ~TextTabs() override;

@@ -4,11 +4,24 @@
 #include "common/testutil.h"
 #include "common/tmpfsmount.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace pellorin_test;
+
+namespace {
+unsigned modeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : ~0u;
+}
+bool setMode(const QString &path, unsigned mode) { return ::chmod(QFile::encodeName(path).constData(), mode) == 0; }
+} // namespace
 
 class TestAtomicFile : public QObject {
     Q_OBJECT
@@ -25,6 +38,73 @@ private slots:
         QCOMPARE(readBytes(path), QByteArray());
         QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.txt"});
+    }
+
+    // A name the program made up: whatever has it already stays as it was, and nothing is
+    // written through a link, not even one that leads nowhere yet.
+    void newFileNeverFollowsAName_data()
+    {
+        QTest::addColumn<QString>("there"); // what has the name beforehand
+        QTest::newRow("nothing") << "";
+        QTest::newRow("dangling link") << "dangling";
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("file") << "file";
+        QTest::newRow("folder") << "folder";
+    }
+    void newFileNeverFollowsAName()
+    {
+        QFETCH(QString, there);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("made.png");
+        const QString target = dir.filePath("target");
+        if (there == "dangling" || there == "link")
+            QVERIFY(QFile::link(target, name));
+        if (there == "link" || there == "file")
+            writeBytes(there == "link" ? target : name, "precious");
+        if (there == "folder")
+            QVERIFY(QDir().mkdir(name));
+
+        QString error;
+        const bool written = WriteNewFile(name, "picture", &error, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(written, there.isEmpty());
+        if (written) {
+            QCOMPARE(readBytes(name), QByteArray("picture"));
+            QCOMPARE(modeOf(name), 0600u);
+            return;
+        }
+        QCOMPARE(error, QString("A file or link of that name exists already"));
+        QCOMPARE(QFileInfo(name).isSymLink(), there == "dangling" || there == "link");
+        QCOMPARE(QFileInfo::exists(target), there == "link");
+        if (there == "link" || there == "file")
+            QCOMPARE(readBytes(name), QByteArray("precious"));
+    }
+
+    // A file that holds secrets is the owner's alone from its first write; a rewrite never
+    // widens it and takes from group and others what an older write left them.
+    void ownerOnly_data()
+    {
+        QTest::addColumn<int>("before"); // mode of the existing file; -1 for none
+        QTest::addColumn<int>("after");
+        QTest::newRow("new") << -1 << 0600;
+        QTest::newRow("owner only") << 0600 << 0600;
+        QTest::newRow("read-only") << 0400 << 0400;
+        QTest::newRow("readable by all") << 0644 << 0600;
+        QTest::newRow("group") << 0660 << 0600;
+    }
+    void ownerOnly()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("settings.ini");
+        if (before >= 0) {
+            writeBytes(path, "old");
+            QVERIFY(setMode(path, unsigned(before)));
+        }
+        QVERIFY(WriteFileAtomically(path, "PASSWORD=x\n", nullptr, FileAccess::OwnerOnly));
+        QCOMPARE(readBytes(path), QByteArray("PASSWORD=x\n"));
+        QCOMPARE(modeOf(path), unsigned(after));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.ini"});
     }
 
     void missingFolderIsAFailure()

@@ -67,7 +67,7 @@ private slots:
     void installed()
     {
         InitPluginRegistry();
-        InitCompanyNamePlugin(QString());
+        InitCompanyNamePlugin(GetAppDir());
         QCOMPARE(PluginRegistry().Plugins().size(), 1);
         auto *plugin = dynamic_cast<TCompanyNamingPlugin *>(GetNamingPlugin());
         QVERIFY(plugin);

@@ -318,6 +318,48 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(readBytes(pidFile).trimmed().toLongLong()), 2000);
     }
 
+    // A program that prints without end is stopped, with what it started, once its output
+    // passes the limit: the lines kept, after one line saying the output was cut. A program
+    // with a large but normal output keeps every line of it.
+    void outputLimit_data()
+    {
+        QTest::addColumn<QByteArray>("print");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("cut");
+        QTest::addColumn<QString>("last"); // the last line of the program's own
+        QTest::newRow("endless keyed lines")
+            << QByteArray("yes 'E preproc 12: x'") << 500000 << true << "preproc 12: ERROR  x";
+        QTest::newRow("one endless line")
+            << QByteArray("tr -d '\\n' < /dev/zero | tr '\\0' x") << 0 << true << QString();
+        QTest::newRow("300,000 keyed lines of 100 bytes")
+            << QByteArray("awk 'BEGIN { for (i = 1; i <= 300000; i++) printf \"E preproc 12: %085d\\n\", i }'")
+            << 300000 << false << "preproc 12: ERROR  " + QString("300000").rightJustified(85, '0');
+    }
+    void outputLimit()
+    {
+        QFETCH(QByteArray, print);
+        QFETCH(int, records);
+        QFETCH(bool, cut);
+        QFETCH(QString, last);
+        QTemporaryDir dir;
+        const QString pidFile = dir.filePath("child.pid");
+        writeScript(dir.filePath("run.sh"),
+                    "sleep 600 > /dev/null &\necho $! > '" + pidFile.toUtf8() + "'\n" + print + "\nkill $!\n");
+        auto p = plugin(dir.path(), "run.sh", 600000);
+        auto page = loadPage(pageXml());
+        TCheckMessages messages;
+        QString reason;
+        QCOMPARE(RunExternal(p.get(), page.get(), &messages, nullptr, &reason), !cut);
+        const QString cutLine = "Plugin output cut at 500000 lines or 32 MB: Fake";
+        QCOMPARE(reason, cut ? cutLine : QString());
+        QCOMPARE(messages.size(), records + int(cut));
+        if (cut)
+            QCOMPARE(messages.takeFirst().Text, "WARN " + cutLine);
+        if (records > 0)
+            QCOMPARE(shown({messages.last()}), QStringList{last});
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(readBytes(pidFile).trimmed().toLongLong()), 2000);
+    }
+
     // A program that cannot start leaves one untagged line, so the check does not look clean.
     void programThatCannotStart_data()
     {

@@ -2,8 +2,8 @@
 // The property panel in a scroll area on a window, as a diagram tab holds it, and the helpers
 // its tests share: kinds made in code, the panel's rows as text, wheel turns and page bytes.
 #include "common/pagefixture.h"
-#include "editors/dynamicctrlutils.h"
 #include "editors/morivanecomponents.h"
+#include "editors/scrolledtagseditor.h"
 #include "model/wqftypes.h"
 
 #include <QApplication>

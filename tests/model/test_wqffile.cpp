@@ -618,6 +618,88 @@ private slots:
         QVERIFY(!IsWQFFile(dataPath("xml/doctype.wqf")));
     }
 
+    // ---- the revision ----
+
+    void revisionCountsChanges_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("counts");
+        QTest::newRow("function name") << "function name" << true;
+        QTest::newRow("the same function name") << "same function name" << false;
+        QTest::newRow("a flag") << "flag" << true;
+        QTest::newRow("the HTML") << "html" << true;
+        QTest::newRow("a component added") << "add" << true;
+        QTest::newRow("a component moved") << "move" << true;
+        QTest::newRow("a component put where it is") << "stay" << false;
+        QTest::newRow("a height the page has no element for") << "height" << false;
+        QTest::newRow("a save") << "save" << false;
+    }
+    void revisionCountsChanges()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, counts);
+        auto file = loadPage("<wqf><function><fn>p</fn></function><preproc><c><n>1</n><t>SET</t><x>64</x><y>52</y>"
+                             "</c></preproc><postproc/><html/></wqf>");
+        TWQFItem *item = file->FindSection("preproc")->Items().front().get();
+        const uint64_t before = file->revision();
+        int told = 0;
+        file->notifyNextChange([&] { ++told; });
+        if (change == "function name")
+            file->SetFunctionName("q");
+        else if (change == "same function name")
+            file->SetFunctionName("p");
+        else if (change == "flag")
+            file->SetFlag("DenyURLExecution", true);
+        else if (change == "html")
+            file->SetHtml("<p>x</p>");
+        else if (change == "add")
+            file->FindSection("postproc")->AddItem("SET");
+        else if (change == "move")
+            item->SetX(96);
+        else if (change == "stay")
+            item->SetX(64);
+        else if (change == "height")
+            file->SetPreHeight(1000);
+        else if (change == "save")
+            saveBytes(*file, {});
+        QCOMPARE(file->revision() != before, counts);
+        QCOMPARE(told, counts ? 1 : 0);
+    }
+
+    // A load puts a new tree in the old one's place: the revision still only grows, and the
+    // notice is told once the page is whole again.
+    void revisionGrowsAcrossLoads()
+    {
+        auto file = loadPage(kPage);
+        file->SetFunctionName("changed");
+        uint64_t last = file->revision();
+        QStringList told;
+        const auto notice = [&] { told << file->GetFunctionName() + (file->FindSection("preproc") ? "+preproc" : ""); };
+        file->notifyNextChange(notice);
+        QByteArray other = "<wqf><function><fn>other</fn></function><preproc/><postproc/></wqf>";
+        QBuffer buffer(&other);
+        buffer.open(QIODevice::ReadOnly);
+        QVERIFY(file->LoadFromStream(buffer, {}));
+        QVERIFY(file->revision() > last);
+        QCOMPARE(told, QStringList{"other+preproc"});
+
+        last = file->revision();
+        file->notifyNextChange(notice);
+        QVERIFY(!file->LoadFromFile("/nonexistent/p.wqf", {}));
+        QVERIFY(file->revision() > last);
+        QCOMPARE(told, QStringList({"other+preproc", ""}));
+    }
+
+    void noticeNotToldOfThePagesEnd()
+    {
+        int told = 0;
+        {
+            auto file = loadPage("<wqf><function><fn>p</fn></function><preproc/><postproc/><html>x</html></wqf>");
+            file->notifyNextChange([&] { ++told; });
+        }
+        QCOMPARE(told, 0);
+    }
+
     void writerFlagMapping()
     {
         QCOMPARE(WriterFlagsFromOptions(poWhitespace), WriterFlags(wfNoIndent));

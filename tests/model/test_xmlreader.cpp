@@ -66,9 +66,9 @@ private slots:
                          "<!DOCTYPE wqf PUBLIC \"-//x\" \"w.dtd\" [<!ENTITY e \"E\"><!ATTLIST wqf d CDATA \"v\">]>\n"
                          "<wqf k=\"1\">&e;</wqf>\n",
                          false);
-        QCOMPARE(doc->xmlVersion, QString("1.0"));
-        QCOMPARE(doc->xmlEncoding, QString("Utf-8"));
-        QVERIFY(doc->xmlStandalone);
+        QCOMPARE(doc->xmlVersion(), QString("1.0"));
+        QCOMPARE(doc->xmlEncoding(), QString("Utf-8"));
+        QVERIFY(doc->xmlStandalone());
         XmlDocumentType *dt = doc->doctype();
         QVERIFY(dt);
         QCOMPARE(dt->name(), QString("wqf"));
@@ -81,9 +81,9 @@ private slots:
         QCOMPARE(doc->childNodes().size(), size_t(2)); // no whitespace outside the root
 
         auto bare = ReadXMLBytes("<a/>", true);
-        QVERIFY(bare->xmlVersion.isEmpty());
-        QVERIFY(bare->xmlEncoding.isEmpty());
-        QVERIFY(!bare->xmlStandalone);
+        QVERIFY(bare->xmlVersion().isEmpty());
+        QVERIFY(bare->xmlEncoding().isEmpty());
+        QVERIFY(!bare->xmlStandalone());
     }
 
     // The subset comes back exactly as written, its references unexpanded, its line breaks

@@ -99,6 +99,56 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 2000);
     }
 
+    // Past the limit nothing more is kept: the output ends after the last whole line a line
+    // limit lets in (CR LF, CR and LF each end one) or at the byte limit. Output that ends
+    // right at the limit is whole.
+    void outputLimit_data()
+    {
+        QTest::addColumn<QByteArray>("print"); // the script's command
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<qint64>("lines");
+        QTest::addColumn<QByteArray>("kept");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("lines of an endless program")
+            << QByteArray("yes") << qint64(1000) << qint64(3) << QByteArray("y\ny\ny\n") << true;
+        QTest::newRow("line breaks of every kind") << QByteArray("printf 'a\\r\\nb\\rc\\nd'") << qint64(1000)
+                                                   << qint64(3) << QByteArray("a\r\nb\rc\n") << true;
+        QTest::newRow("bytes of an endless line") << QByteArray("tr -d '\\n' < /dev/zero | tr '\\0' x") << qint64(10)
+                                                  << qint64(3) << QByteArray("xxxxxxxxxx") << true;
+        QTest::newRow("ends at the limit")
+            << QByteArray("printf 'a\\nb\\r\\n'") << qint64(5) << qint64(2) << QByteArray("a\nb\r\n") << false;
+    }
+    void outputLimit()
+    {
+        QFETCH(QByteArray, print);
+        QFETCH(qint64, bytes);
+        QFETCH(qint64, lines);
+        QTemporaryDir dir;
+        const QString script = dir.filePath("print.sh");
+        writeScript(script, print + "\n");
+        const ChildRun run = RunChildProcess(script, {}, 600000, ChildOutputLimit{bytes, lines});
+        QVERIFY(run.started);
+        QVERIFY(!run.timedOut);
+        QTEST(run.output, "kept");
+        QTEST(run.cut, "cut");
+    }
+
+    // A cut stops the program at once, with the child that would outlive it.
+    void cutEndsTheWholeGroup()
+    {
+        QTemporaryDir dir;
+        const QString script = dir.filePath("endless.sh");
+        const QString pidFile = dir.filePath("child.pid");
+        writeScript(script, "sleep 600 > /dev/null &\necho $! > \"$1\"\nyes\n");
+        const ChildRun run = RunChildProcess(script, {pidFile}, 600000, ChildOutputLimit{1 << 20, 100000});
+        QVERIFY(run.cut);
+        QVERIFY(!run.timedOut);
+        QCOMPARE(run.output, QByteArray("y\n").repeated(100000));
+        const qint64 child = readBytes(pidFile).trimmed().toLongLong();
+        QVERIFY(child > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 2000);
+    }
+
     // A program that ends before the time-out is not stopped.
     void endsInTime()
     {

@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -1002,6 +1003,42 @@ private slots:
             QCOMPARE(match.captured(2), reason);
         QVERIFY(!QFile::exists(match.captured(1)));
         QVERIFY(QDir(m_dir->filePath("sub")).entryList({"*.png"}).isEmpty());
+    }
+
+    // The picture's name can be foreseen. Whatever has it already, a link put there to a
+    // file of the user included, stays as it was, and the message says why.
+    void sectionPictureNeverFollowsItsName_data()
+    {
+        QTest::addColumn<QString>("there");
+        QTest::newRow("link to a file") << "link";
+        QTest::newRow("dangling link") << "dangling";
+        QTest::newRow("earlier picture") << "file";
+    }
+    void sectionPictureNeverFollowsItsName()
+    {
+        QFETCH(QString, there);
+        open(samplePage(), "page.wqf");
+        const QDateTime when(QDate(2024, 3, 5), QTime(7, 8, 9));
+        form->openPage()->setClock([when] { return when; });
+        const QString name = m_dir->filePath("page-20240305-070809.png");
+        const QString target = m_dir->filePath("own.txt");
+        if (there == "file")
+            writeBytes(name, "earlier");
+        else
+            QVERIFY(QFile::link(target, name));
+        if (there == "link")
+            writeBytes(target, "the user's own file");
+
+        prompter().Answers << pbOK;
+        part<QAction>(form, "MenuItem6")->trigger();
+        QCOMPARE(promptTexts(), QStringList{"Unable to save the picture: " + name +
+                                            " Reason: A file or link of that name exists already"});
+        QCOMPARE(QFileInfo(name).isSymLink(), there != "file");
+        QCOMPARE(QFileInfo::exists(target), there == "link");
+        if (there == "link")
+            QCOMPARE(readBytes(target), QByteArray("the user's own file"));
+        if (there == "file")
+            QCOMPARE(readBytes(name), QByteArray("earlier"));
     }
 
     void sectionPictureOnlyOfADiagram()

@@ -12,6 +12,7 @@
 #include "shell/globaloptions.h"
 #include "shell/openpage.h"
 #include "shell/startup.h"
+#include "testwindow.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -37,46 +38,6 @@ QByteArray component(const QByteArray &name, const QByteArray &type, const QByte
            QByteArray::number(x) + "</x><y>52</y><values>" + values + "</values></c>";
 }
 
-// The editor the window gives a diagram tab: a panel changer whose rows go into the tab's
-// property scroll box.
-struct PanelTab {
-    DiagramTab tab;
-    TPanelChanger *changer = nullptr;
-    QWidget *rows = nullptr;
-
-    void make(int index, QTabWidget *pages)
-    {
-        tab.section = index == 0 ? QStringLiteral("preproc") : QStringLiteral("postproc");
-        tab.sheet = new QWidget;
-        tab.diagramPanel = new QWidget(tab.sheet);
-        tab.image = new TImage(tab.diagramPanel);
-        tab.image->setObjectName(index == 0 ? QStringLiteral("Image1") : QStringLiteral("Image2"));
-        tab.horzScroll = new QScrollBar(Qt::Horizontal, tab.diagramPanel);
-        tab.vertScroll = new QScrollBar(Qt::Vertical, tab.diagramPanel);
-        layoutDiagramPlace(tab.diagramPanel, tab.image, tab.horzScroll, tab.vertScroll);
-        tab.propertyScroll = new QScrollArea(tab.sheet);
-        tab.propertyScroll->setWidgetResizable(true);
-        tab.propertyScroll->setFixedWidth(300);
-        rows = new QWidget;
-        tab.propertyScroll->setWidget(rows);
-        auto *layout = new QHBoxLayout(tab.sheet);
-        layout->addWidget(tab.diagramPanel, 1);
-        layout->addWidget(tab.propertyScroll);
-        pages->addTab(tab.sheet, index == 0 ? QStringLiteral("Pre process") : QStringLiteral("Post process"));
-    }
-    void bind(TWQFSection *section, TCommentRectList *notes)
-    {
-        auto source = std::make_unique<TWQFEditorSource>(section, notes);
-        TWQFEditorSource *raw = source.get();
-        auto made = std::make_unique<TPanelChanger>(rows, tab.image, tab.horzScroll, tab.vertScroll, std::move(source));
-        raw->Editor = made.get();
-        made->TagsEditor()->ScrollBox = tab.propertyScroll;
-        changer = made.get();
-        tab.editor = std::move(made);
-        tab.editor->SetGraphSize({1024, 1024});
-        tab.editor->Rebuild();
-    }
-};
 } // namespace
 
 // The diagram commands with the property panel beside each diagram: a paste into one of the
@@ -86,19 +47,17 @@ class TestDiagramCommandsPanel : public QObject {
 
     std::unique_ptr<pellorin_test::ProgramDirs> m_dirs;
     std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<QWidget> m_window;
-    std::unique_ptr<OpenPage> m_page;
-    std::unique_ptr<std::array<DiagramTab, 2>> m_tabs;
-    TCommentRectList m_notes;
-    QTabWidget *m_pages = nullptr;
-    QMenu *m_menu = nullptr;
+    std::unique_ptr<pellorin_test::TestWindow> m_window;
     std::unique_ptr<DiagramCommands> m_commands;
     QStringList m_log;
-    PanelTab m_made[2];
 
-    TWQFSection *section() const { return m_page->document()->FindSection("preproc"); }
+    OpenPage &page() const { return m_window->page(); }
+    DiagramTab *tab(int n) const { return m_window->views().diagramTabs()[size_t(n)]; }
+    TWQFSection *section() const { return page().document()->FindSection("preproc"); }
     TWQFItem *item(const QString &name) const { return FindItemByName(section()->Items(), name); }
-    TPanelChanger *pre() const { return m_made[0].changer; }
+    TPanelChanger *pre() const { return tab(0)->editor(); }
+    // The widget the property panel's rows are built on.
+    QWidget *rows() const { return tab(0)->propertyScroll()->widget(); }
     TTagsEditor *panel() const { return pre()->TagsEditor(); }
     void select(const QString &name)
     {
@@ -138,40 +97,27 @@ private slots:
                              component("1", "SELECTQUERY", "", 64, "<query>select 1</query>") +
                              component("2", "SET", "", 256, "<n>a</n><v>1</v>") +
                              component("3", "SCRIPT", "", 448, "<v>x := 1;</v>") + "</preproc><postproc/></wqf>");
-        m_window = std::make_unique<QWidget>();
-        m_window->resize(1100, 600);
-        m_pages = new QTabWidget(m_window.get());
-        m_pages->setGeometry(0, 0, 1100, 600);
-        m_menu = new QMenu(m_window.get());
-        m_page = std::make_unique<OpenPage>();
-        QVERIFY(m_page->open(path));
-        m_tabs = std::make_unique<std::array<DiagramTab, 2>>();
-        for (int i = 0; i < 2; ++i) {
-            m_made[i] = PanelTab();
-            m_made[i].make(i, m_pages);
-            m_made[i].bind(m_page->document()->FindSection(i == 0 ? "preproc" : "postproc"), &m_notes);
-            m_made[i].changer = static_cast<TPanelChanger *>(m_made[i].tab.editor.get());
-        }
-        for (int i = 0; i < 2; ++i)
-            (*m_tabs)[size_t(i)] = std::move(m_made[i].tab);
+        m_window = std::make_unique<pellorin_test::TestWindow>();
+        QWidget *window = m_window->windowWidget();
+        window->resize(1100, 600);
+        QVERIFY(page().open(path));
         m_log.clear();
-        m_commands = std::make_unique<DiagramCommands>(
-            DiagramCommands::Parts{m_window.get(), m_page.get(), m_tabs.get(), &m_notes, m_pages, m_menu,
-                                   [this](const QString &line) { m_log << line; }});
+        m_commands = std::make_unique<DiagramCommands>(*m_window);
+        connect(m_commands.get(), &DiagramCommands::diagnostic, this, [this](const QString &line) { m_log << line; });
         // As the window wires the mouse releases on its diagram images.
-        for (DiagramTab &tab : *m_tabs)
-            tab.image->OnMouseUp = [this](QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                                          int y) { m_commands->Image1MouseUp(sender, button, shift, x, y); };
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        for (DiagramTab *each : m_window->views().diagramTabs())
+            connect(each, &DiagramTab::imageReleased, this,
+                    [this, each](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+                        m_commands->Image1MouseUp(each->image(), button, shift, x, y);
+                    });
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
     }
     void cleanup()
     {
         m_commands.reset();
-        m_tabs.reset();
         m_window.reset();
-        m_page.reset();
         ClearMacros();
         ClearComponentDescrs();
         DoneModules();
@@ -219,7 +165,7 @@ private slots:
         QVERIFY(panel()->Owned().empty());
         QVERIFY(!panel()->Item());
         QCoreApplication::processEvents(); // controls deleted later go now
-        QCOMPARE(m_made[0].rows->findChildren<QLineEdit *>().size(), 0);
+        QCOMPARE(rows()->findChildren<QLineEdit *>().size(), 0);
     }
 
     void flipBuildsThePanelAgain()
@@ -240,7 +186,7 @@ private slots:
         RegenerateMacroCode(script);
         select("3");
         QsciScintilla *generated = nullptr;
-        for (QsciScintilla *editor : m_made[0].rows->findChildren<QsciScintilla *>())
+        for (QsciScintilla *editor : rows()->findChildren<QsciScintilla *>())
             if (editor->isReadOnly())
                 generated = editor;
         QVERIFY(generated);
@@ -251,7 +197,7 @@ private slots:
         QVERIFY(GetCode(script).contains("orders_pre_2;"));
         QCOMPARE(generated->text(), GetCode(script));
         QCOMPARE(panel()->Item(), script); // the panel was not built again
-        QVERIFY(m_page->isModified());
+        QVERIFY(page().isModified());
     }
 };
 

@@ -253,8 +253,10 @@ private slots:
         editor->SetSelected(&both, true);
         Rect before;
         QVERIFY(editor->GetItemRect(first, before));
-        // A plug-in moves the component in the page, then asks for the refresh.
+        // A plug-in moves the component in the page, then asks for the refresh. The move makes
+        // the page modified; taken as saved, the refresh alone must leave it unmodified.
         first->SetX(first->GetX() + 32);
+        form->SetModified(false);
         GetAppIntf()->RefreshSection(name);
         Rect after;
         QVERIFY(editor->GetItemRect(first, after));

@@ -8,6 +8,7 @@
 #include "shell/backupname.h"
 #include "shell/globaloptions.h"
 #include "shell/openpage.h"
+#include "shell/windowhost.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,12 +44,39 @@ QString functionChild(const OpenPage &page, const QString &name)
 
 // The open page on its own, without a window: the settings module and a scripted prompter are
 // all it needs.
+namespace {
+// Save steps that run the functions they are given.
+struct ScriptedSteps : SaveSteps {
+    std::function<void(TWQFFile &)> write;
+    std::function<void()> check;
+    void writeViews(TWQFFile &page) override
+    {
+        if (write)
+            write(page);
+    }
+    void quickCheck() override
+    {
+        if (check)
+            check();
+    }
+};
+} // namespace
+
 class TestOpenPage : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<PrompterGuard> m_prompter;
+    ScriptedSteps m_steps;
     std::unique_ptr<OpenPage> m_page;
+
+    // The save steps of a window, done by these.
+    void useSteps(std::function<void(TWQFFile &)> write, std::function<void()> check = {})
+    {
+        m_steps.write = std::move(write);
+        m_steps.check = std::move(check);
+        m_page->setSaveSteps(&m_steps);
+    }
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
     QString writePage(const QString &name, const QByteArray &bytes) const
@@ -186,11 +214,12 @@ private slots:
         QVERIFY(m_page->open(page));
         // The views write first, the diagram heights follow, the quick check runs last.
         QStringList steps;
-        m_page->setSaveSteps({[&](TWQFFile &doc) {
-                                  steps << "views:" + functionChild(*m_page, "preHeight");
-                                  doc.SetFunctionName("renamed");
-                              },
-                              [&] { steps << "check:" + functionChild(*m_page, "preHeight"); }});
+        useSteps(
+            [&](TWQFFile &doc) {
+                steps << "views:" + functionChild(*m_page, "preHeight");
+                doc.SetFunctionName("renamed");
+            },
+            [&] { steps << "check:" + functionChild(*m_page, "preHeight"); });
         m_page->setModified(true);
         QSignalSpy named(m_page.get(), &OpenPage::fileNameChanged);
         QVERIFY(m_page->save(page));
@@ -232,7 +261,7 @@ private slots:
         const QString page = writePage("p.wqf", smallPage("p"));
         const QByteArray before = readBytes(page);
         QVERIFY(m_page->open(page));
-        m_page->setSaveSteps({[](TWQFFile &doc) { doc.SetFunctionName(QString("bad") + QChar(1)); }, {}});
+        useSteps([](TWQFFile &doc) { doc.SetFunctionName(QString("bad") + QChar(1)); });
         m_page->setModified(true);
         prompter().Answers << pbOK;
         QVERIFY(!m_page->save(page));
@@ -359,11 +388,10 @@ private slots:
     void storeViewTexts()
     {
         int stored = 0;
-        m_page->setSaveSteps({[&](TWQFFile &page) {
-                                  ++stored;
-                                  page.SetFunctionName("typed");
-                              },
-                              {}});
+        useSteps([&](TWQFFile &page) {
+            ++stored;
+            page.SetFunctionName("typed");
+        });
         m_page->storeViewTexts(); // no page: nothing
         QCOMPARE(stored, 0);
         const QString page = writePage("a.wqf", smallPage("a"));

@@ -11,6 +11,7 @@
 #include "platform/filestamp.h"
 #include "platform/launcher.h"
 #include "shell/backupname.h"
+#include "shell/diagramtab.h"
 #include "shell/globaloptions.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
@@ -586,6 +587,44 @@ private slots:
         QTest::keyClicks(functionName(), "3");
         QVERIFY(form->SaveFile(page));
         QCOMPARE(backups().size(), 2);
+    }
+
+    // The backup's name can be foreseen: a link put there, even one that leads nowhere, is
+    // passed over, and the copy is readable by no one the page is not.
+    void backupNeverFollowsALink_data()
+    {
+        QTest::addColumn<QString>("link"); // what waits at the backup's name
+        QTest::addColumn<int>("mode"); // of the page
+        QTest::newRow("dangling link") << "dangling" << 0644;
+        QTest::newRow("link to a file") << "file" << 0644;
+        QTest::newRow("page of its owner alone") << "" << 0600;
+    }
+    void backupNeverFollowsALink()
+    {
+        QFETCH(QString, link);
+        QFETCH(int, mode);
+        const QString page = copyPage("page.wqf");
+        const QByteArray original = readBytes(page);
+        QVERIFY(platform::SetFileMode(page, unsigned(mode)));
+        form->openPage()->setClock([] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); });
+        form->OpenFile(page);
+        const QString first = form->MakeBackupName(page);
+        const QString target = path("elsewhere.txt");
+        if (!link.isEmpty())
+            QVERIFY(QFile::link(target, first));
+        if (link == "file")
+            writeBytes(target, "the user's own file");
+
+        QTest::keyClicks(functionName(), "2");
+        QVERIFY(form->SaveFile(page));
+        QCOMPARE(promptTexts(), QStringList());
+        QCOMPARE(QFileInfo::exists(target), link == "file");
+        if (link == "file")
+            QCOMPARE(readBytes(target), QByteArray("the user's own file"));
+        const QString stamp = BackupTimeStamp(form->openPage()->now(), QLocale::system());
+        const QString backup = path("page." + stamp + (link.isEmpty() ? ".bak" : "-2.bak"));
+        QCOMPARE(readBytes(backup), original);
+        QCOMPARE(*platform::FileMode(backup) & 0777, unsigned(mode));
     }
 
     void readOnlyPolicy_data()

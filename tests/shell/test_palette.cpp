@@ -16,6 +16,7 @@
 #include "shell/palette.h"
 #include "shell/picturecache.h"
 #include "shell/startup.h"
+#include "testwindow.h"
 #include "windowparts.h"
 #include "windowtest.h"
 
@@ -681,38 +682,30 @@ private slots:
             DoneGlobalOptions();
             DoneAppIni();
         });
-        QWidget window;
-        QObject watcher;
-        OpenPage page;
-        std::array<DiagramTab, 2> tabs{createDiagramTab(0, &watcher), createDiagramTab(1, &watcher)};
-        for (DiagramTab &tab : tabs)
-            tab.sheet->setParent(&window);
-        TCommentRectList notes;
-        PictureCache pictures;
-        Palette palette({page, tabs, notes, pictures, kResources + "/images/", [&] { return tabs[0].editor.get(); }},
-                        144);
-        palette.BuildPalette(tabs[0].palette);
-        const QList<QAbstractButton *> buttons = buttonsOf(tabs[0].palette);
+        pellorin_test::TestWindow window;
+        OpenPage &page = window.page();
+        const std::span<DiagramTab *const> tabs = window.views().diagramTabs();
+        const TCommentRectList &notes = window.views().CommentRects();
+        window.views().pictures().setFolder(kResources + "/images/");
+        Palette palette(window, 144);
+        palette.BuildPalette(tabs[0]->palette());
+        const QList<QAbstractButton *> buttons = buttonsOf(tabs[0]->palette());
         QCOMPARE(buttons.size(), 12);
         QCOMPARE(buttons[1]->geometry(), QRect(74, 2, 72, 96));
-        QCOMPARE(tabs[0].palette->height(), 98);
+        QCOMPARE(tabs[0]->palette()->height(), 98);
 
         writeBytes(dir.filePath("p.wqf"), readBytes(dataPath("shell/page.wqf")));
         QVERIFY(page.open(dir.filePath("p.wqf")));
-        for (DiagramTab &tab : tabs)
-            tab.build(page.document()->FindSection(tab.section), &notes, DiagramSettings());
-        tabs[0].horzScroll->setValue(150);
-        tabs[0].vertScroll->setValue(60);
-        buttonNamed(tabs[0].palette, "If")->click();
+        tabs[0]->horzScroll()->setValue(150);
+        tabs[0]->vertScroll()->setValue(60);
+        buttonNamed(tabs[0]->palette(), "If")->click();
         const TWQFItem *added = page.document()->FindSection("preproc")->Items().back().get();
         QCOMPARE(added->GetX(), 96);
         QCOMPARE(added->GetY(), 52);
-        buttonNamed(tabs[0].palette, "NOTE")->click();
+        buttonNamed(tabs[0]->palette(), "NOTE")->click();
         QCOMPARE(notes.back()->Rect.Left, 105);
         QCOMPARE(notes.back()->Rect.Top, 45);
         QVERIFY(page.isModified());
-        for (DiagramTab &tab : tabs)
-            tab.editor.reset();
         page.close(false);
     }
 };

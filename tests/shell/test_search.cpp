@@ -1,7 +1,9 @@
 #include "common/pagefixture.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
+#include "common/testutil.h"
 #include "editors/lclgrapheditor.h"
+#include "editors/wqfeditors.h"
 #include "programdirs.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
@@ -9,6 +11,8 @@
 #include "shell/searchresultformunit.h"
 #include "shell/searchwindow.h"
 #include "shell/startup.h"
+#include "shell/texttabs.h"
+#include "testwindow.h"
 #include "windowparts.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -20,6 +24,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
 #include <QVBoxLayout>
@@ -28,16 +33,27 @@
 #include <stdexcept>
 
 namespace {
-// Diagram tabs of the window's two sections on the given sheets.
-std::array<DiagramTab, 2> diagramTabsOn(QWidget *preSheet, QWidget *postSheet)
-{
-    std::array<DiagramTab, 2> tabs;
-    QWidget *sheets[2] = {preSheet, postSheet};
-    for (size_t i = 0; i < tabs.size(); ++i) {
-        tabs[i].section = diagramSections()[i].name;
-        tabs[i].sheet = sheets[i];
+// The window's search host, recording the components it is asked to select.
+class RecordingSearchHost : public TWidgetSearchHost {
+public:
+    RecordingSearchHost(WindowHost &window, QStringList &names) : TWidgetSearchHost(window), m_names(names) {}
+    void SelectItemByName(const QString &Name) override
+    {
+        m_names << Name;
+        TWidgetSearchHost::SelectItemByName(Name);
     }
-    return tabs;
+
+private:
+    QStringList &m_names;
+};
+
+// A page file in the folder with those components in "preproc"; its path.
+QString writtenPage(const pellorin_test::ProgramDirs &dirs, const QByteArray &components)
+{
+    const QString path = dirs.filePath("page.wqf");
+    pellorin_test::writeBytes(path, "<wqf><function><fn>f</fn></function><preproc>" + components +
+                                        "</preproc><postproc/></wqf>");
+    return path;
 }
 
 // Records what the search asks of the main window.
@@ -412,21 +428,20 @@ private slots:
         QFETCH(QString, html);
         QFETCH(QString, searched);
         QFETCH(bool, utf8);
-        QTabWidget pages;
-        auto *pre = new QWidget;
-        auto *htmlSheet = new QWidget;
-        pages.addTab(pre, "Pre process");
-        pages.addTab(htmlSheet, "HTML");
-        auto *editor = new QsciScintilla(htmlSheet);
+        pellorin_test::ProgramDirs dirs;
+        InitModules(dirs.options());
+        const auto done = qScopeGuard([] { DoneModules(); });
+        pellorin_test::TestWindow window;
+        QVERIFY(window.page().open(writtenPage(dirs, "")));
+        QTabWidget &pages = *window.views().tabWidget();
+        DiagramTab *pre = window.views().diagramTabs()[0];
+        QWidget *htmlSheet = window.views().textTabs().htmlSheet();
+        QsciScintilla *editor = window.views().textTabs().htmlEditor();
         editor->setUtf8(utf8);
         editor->setText(html);
         QCOMPARE(EditorTextBytes(editor), html.toUtf8());
-        auto page = pellorin_test::pageWith("");
         QStringList selectedNames;
-        const std::array<DiagramTab, 2> tabs = diagramTabsOn(pre, nullptr);
-        TPageSearch search(std::make_unique<TWidgetSearchHost>(
-            TWidgetSearchHost::Parts{&pages, tabs, htmlSheet, editor, [&] { return page.get(); },
-                                     [&](const QString &Name) { selectedNames << Name; }}));
+        TPageSearch search(std::make_unique<RecordingSearchHost>(window, selectedNames));
 
         TSearchOptions options;
         options.SearchText = searched;
@@ -452,14 +467,15 @@ private slots:
 
     void widgetHostTabs()
     {
-        QTabWidget pages;
-        QWidget *sheets[4] = {new QWidget, new QWidget, new QWidget, new QWidget};
-        for (QWidget *sheet : sheets)
-            pages.addTab(sheet, "t");
-        QStringList names;
-        const std::array<DiagramTab, 2> tabs = diagramTabsOn(sheets[0], sheets[1]);
-        TWidgetSearchHost host(
-            {&pages, tabs, sheets[2], nullptr, nullptr, [&](const QString &Name) { names << Name; }});
+        pellorin_test::ProgramDirs dirs;
+        InitModules(dirs.options());
+        const auto done = qScopeGuard([] { DoneModules(); });
+        pellorin_test::TestWindow window;
+        QTabWidget &pages = *window.views().tabWidget();
+        const TextTabs &text = window.views().textTabs();
+        QWidget *sheets[4] = {window.views().diagramTabs()[0], window.views().diagramTabs()[1], text.htmlSheet(),
+                              text.respondSheet()};
+        TWidgetSearchHost host(window);
         pages.setCurrentWidget(sheets[3]);
         host.ShowSectionTab("other");
         host.ShowSectionTab("PREPROC");
@@ -470,15 +486,21 @@ private slots:
         QCOMPARE(pages.currentWidget(), sheets[0]);
         host.ShowSectionTab("html");
         QCOMPARE(pages.currentWidget(), sheets[2]);
-        host.SelectItemByName("7");
-        QCOMPARE(names, QStringList{"7"});
         QCOMPARE(host.SearchPage(), nullptr);
         QCOMPARE(host.HtmlEditorText(), QByteArray());
-        host.SelectHtmlText(0, 3); // no editor: nothing
-        QCOMPARE(host.MessageParent(), &pages);
+        host.SelectHtmlText(0, 3); // no text: nothing
+        QCOMPARE(host.MessageParent(), window.windowWidget());
+        // The component of that name on the diagram in front.
+        QVERIFY(window.page().open(writtenPage(dirs, "<c><n>17</n><t>SET</t></c><c><n>7</n><t>SET</t></c>")));
+        host.ShowSectionTab("preproc");
+        host.SelectItemByName("7");
+        TDataList selected;
+        window.views().diagramTabs()[0]->editor()->GetSelected(&selected);
+        QCOMPARE(selected.size(), size_t(1));
+        QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("7"));
     }
 
-    // The search over the real main window with the sample page, wired through the widget host.
+    // The search of the real main window with the sample page, through the window's own host.
     void onTheMainWindow()
     {
         pellorin_test::ProgramDirs dirs;
@@ -487,17 +509,14 @@ private slots:
         QVERIFY(form->GetCurrentDoc() && form->PreEditor());
         using pellorin_test::part;
         auto *pages = part<QTabWidget>(form, "PageControl1");
-        QWidget *preSheet = part(form, "PreSheet"), *postSheet = part(form, "PostSheet");
+        QWidget *postSheet = part(form, "PostSheet");
         QWidget *htmlSheet = part(form, "HtmlSheet"), *notesSheet = part(form, "NotesSheet");
         auto *htmlEdit = part<QsciScintilla>(form, "htmlEdit");
-        const std::array<DiagramTab, 2> tabs = diagramTabsOn(preSheet, postSheet);
-        TPageSearch search(std::make_unique<TWidgetSearchHost>(
-            TWidgetSearchHost::Parts{pages, tabs, htmlSheet, htmlEdit, [form] { return form->GetCurrentDoc(); },
-                                     [form](const QString &Name) { form->SelectItemByName(Name); }}));
+        QAction *find = part<QAction>(form, "MenuItem3");
 
         // Without "Search in all WQF components": the focused HTML editor's own find.
         htmlEdit->setCursorPosition(0, 0);
-        search.ShowFindDialog();
+        find->trigger();
         TSearchForm *dialog = SearchForm();
         dialog->Target = htmlEdit;
         child<QLineEdit>(dialog, "edtSearch")->setText("CUSTOMER");
@@ -507,7 +526,7 @@ private slots:
         QVERIFY(!form->openPage()->isModified());
 
         // With it: every component and the HTML.
-        search.ShowFindDialog();
+        find->trigger();
         dialog->Target = htmlEdit;
         child<QCheckBox>(dialog, "SearchInComp")->setChecked(true);
         child<QPushButton>(dialog, "Button1")->click();

@@ -2,6 +2,7 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "platform/fileattr.h"
 #include "programdirs.h"
 #include "shell/appini.h"
 #include "shell/mainform.h"
@@ -187,6 +188,39 @@ private slots:
         QCOMPARE(SQLConnWindow()->geometry(), bounds);
         // Shown, not changed: the same values go back at the end.
         QCOMPARE(values(), QStringList({"db.local", "sa", "p;a=ss%", "orders"}));
+    }
+
+    // The settings file holds the password and pounds.txt the test values: the owner's alone
+    // from their first write, and never wider than they were.
+    void secretsAreTheOwnersAlone_data()
+    {
+        QTest::addColumn<int>("before"); // mode of both files before the run; -1 for none
+        QTest::addColumn<int>("after");
+        QTest::newRow("first run") << -1 << 0600;
+        QTest::newRow("read-only") << 0400 << 0400;
+        QTest::newRow("readable by all") << 0644 << 0600;
+    }
+    void secretsAreTheOwnersAlone()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        const QString values = m_dir->filePath("cfg/pellorin/pounds.txt");
+        if (before >= 0) {
+            m_dir->writeSettings("[SQLCHECK]\nPASSWORD=old\n");
+            writeBytes(values, "UserId=1\n");
+            QVERIFY(platform::SetFileMode(m_dir->iniPath(), unsigned(before)));
+            QVERIFY(platform::SetFileMode(values, unsigned(before)));
+        }
+        {
+            TProgram program(m_dir->options());
+            ShowSQLSettings();
+            memo()->setPlainText("Password=secret");
+            valuesEditor()->setText("UserId=42");
+        }
+        QVERIFY(readBytes(m_dir->iniPath()).contains("PASSWORD=secret\n"));
+        QCOMPARE(readBytes(values), QByteArray("UserId=42\n"));
+        QCOMPARE(*platform::FileMode(m_dir->iniPath()) & 0777, unsigned(after));
+        QCOMPARE(*platform::FileMode(values) & 0777, unsigned(after));
     }
 
     void sampleDatabaseWhenNothingIsStored_data()

@@ -1,0 +1,318 @@
+#include "scrolledtagseditor.h"
+
+#include "model/wqftypes.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <algorithm>
+#include <exception>
+
+namespace {
+// Hands the focus entering a control to the panel.
+class EnterWatcher : public QObject {
+public:
+    explicit EnterWatcher(TScrolledTagsEditor *panel) : m_panel(panel) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            if (auto *widget = qobject_cast<QWidget *>(watched))
+                m_panel->ControlEnter(widget);
+        return false;
+    }
+
+private:
+    TScrolledTagsEditor *m_panel;
+};
+
+// Tells when the view of the panel scrolls or changes its size.
+class ViewWatcher : public QObject {
+public:
+    explicit ViewWatcher(std::function<void()> changed) : m_changed(std::move(changed)) {}
+    void tell() const { m_changed(); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            tell();
+        return false;
+    }
+
+private:
+    std::function<void()> m_changed;
+};
+
+int screenY(const QWidget *widget, int y) { return widget->mapToGlobal(QPoint(0, y)).y(); }
+
+} // namespace
+
+TScrolledTagsEditor::TScrolledTagsEditor()
+    : m_editSpot(std::make_unique<TEditSpot>()), m_enterWatcher(std::make_unique<EnterWatcher>(this)),
+      m_viewWatcher(std::make_unique<ViewWatcher>([this] { MakeRowsNearView(); }))
+{}
+
+void TScrolledTagsEditor::RowsPlaced()
+{
+    UpdateScrollRange();
+    watchView();
+}
+
+void TScrolledTagsEditor::RowsMoved() { MakeRowsNearView(); }
+
+bool TScrolledTagsEditor::DefersCodeEditors() const
+{
+    const QWidget *view = ScrollBox ? ScrollBox->viewport() : nullptr;
+    return view && Panel() && view->isAncestorOf(Panel());
+}
+
+void TScrolledTagsEditor::watchView()
+{
+    if (m_watchedBox == ScrollBox)
+        return;
+    if (m_watchedBox) {
+        QObject::disconnect(m_watchedBox->verticalScrollBar(), nullptr, m_viewWatcher.get(), nullptr);
+        m_watchedBox->viewport()->removeEventFilter(m_viewWatcher.get());
+        unrouteWheel(m_watchedBox);
+    }
+    m_watchedBox = ScrollBox;
+    if (!ScrollBox)
+        return;
+    // The box's own bars and the space between the rows scroll as the rows do.
+    routeWheel(ScrollBox);
+    // The rows, wherever their container is, stay routed to the panel.
+    for (const auto &binding : Owned())
+        routeWheel(binding->Control);
+    auto *watcher = static_cast<ViewWatcher *>(m_viewWatcher.get());
+    QObject::connect(ScrollBox->verticalScrollBar(), &QScrollBar::valueChanged, watcher,
+                     [watcher] { watcher->tell(); });
+    ScrollBox->viewport()->installEventFilter(watcher);
+}
+
+void TScrolledTagsEditor::MakeRowsNearView()
+{
+    if (m_makingRows || !DefersCodeEditors())
+        return;
+    const QScopedValueRollback<bool> making(m_makingRows, true);
+    QWidget *view = ScrollBox->viewport();
+    const int height = view->height();
+    const int top = Panel()->mapFrom(view, QPoint(0, 0)).y() - height;
+    const int bottom = top + 3 * height;
+    // In order: a made editor of another height moves the rows after it.
+    for (const auto &binding : Owned())
+        if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(binding->Control.data()))
+            if (standIn->y() < bottom && standIn->y() + standIn->height() > top)
+                MaterializeCodeEditor(*binding);
+}
+
+TScrolledTagsEditor::~TScrolledTagsEditor()
+{
+    // The clear of the base's destructor then stores no position.
+    m_editSpot.reset();
+    Clear();
+}
+
+QString TScrolledTagsEditor::SpotKey(const TWQFItem *Item)
+{
+    if (!Item || !Item->Section())
+        return {};
+    const TWQFSection *section = Item->Section();
+    const QString file = section->Owner() ? section->Owner()->FileName() : QString();
+    return file + u':' + section->GetName() + u'_' + Item->GetName();
+}
+
+int TScrolledTagsEditor::ScrollRange() const
+{
+    QWidget *content = ScrollBox ? ScrollBox->widget() : nullptr;
+    return content ? content->minimumHeight() : 0;
+}
+
+int TScrolledTagsEditor::ScrollPosition() const { return ScrollBox ? ScrollBox->verticalScrollBar()->value() : 0; }
+
+void TScrolledTagsEditor::SetScrollPosition(int Position)
+{
+    if (ScrollBox && Position != ScrollPosition())
+        ScrollBox->verticalScrollBar()->setValue(Position);
+}
+
+void TScrolledTagsEditor::UpdateScrollRange()
+{
+    QWidget *content = ScrollBox ? ScrollBox->widget() : nullptr;
+    if (!content)
+        return;
+    int bottom = 0;
+    for (QObject *child : content->children())
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->isHidden())
+            bottom = std::max(bottom, widget->geometry().bottom() + 1);
+    content->setMinimumHeight(bottom + 12);
+    // The area sizes its widget and its bars now, not at the next pass of the event loop.
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(ScrollBox, &request);
+}
+
+void TScrolledTagsEditor::Relayout() { LayoutRows(); }
+
+void TScrolledTagsEditor::ControlKeyDown(QObject *Sender, int &, Qt::KeyboardModifiers)
+{
+    if (auto *editor = qobject_cast<QsciScintilla *>(Sender))
+        KeepCaretVisible(editor);
+}
+
+void TScrolledTagsEditor::ControlKeyUp(QObject *Sender, int &, Qt::KeyboardModifiers)
+{
+    if (auto *editor = qobject_cast<QsciScintilla *>(Sender)) {
+        KeepCaretVisible(editor);
+        UpdateScrollRange();
+    }
+}
+
+void TScrolledTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int WheelDelta, QPoint, bool &Handled)
+{
+    Handled = true;
+    if (!ScrollBox)
+        return;
+    if (ScrollBox->viewport()->height() <= ScrollRange())
+        SetScrollPosition(std::max(0, ScrollPosition() - WheelDelta / 8));
+}
+
+void TScrolledTagsEditor::AfterBuild()
+{
+    if (!ScrollBox)
+        return;
+    {
+        // The editors come for the view at the restored position, not for the ones passed on
+        // the way there.
+        const QScopedValueRollback<bool> settling(m_makingRows, true);
+        settleAfterBuild();
+    }
+    watchView();
+    MakeRowsNearView();
+}
+
+void TScrolledTagsEditor::settleAfterBuild()
+{
+    UpdateScrollRange();
+    for (const auto &binding : Owned()) {
+        QWidget *control = binding->Control;
+        if (control && !qobject_cast<QLabel *>(control) && !qobject_cast<QsciScintilla *>(control) &&
+            !qobject_cast<TCodeEditorStandIn *>(control))
+            control->installEventFilter(m_enterWatcher.get());
+    }
+    if (Item()) {
+        const int position = m_editSpot ? m_editSpot->GetInt(SpotKey(Item())) : 0;
+        if (ScrollRange() > position)
+            SetScrollPosition(position);
+    }
+}
+
+void TScrolledTagsEditor::BeforeClear()
+{
+    if (ScrollBox && m_editSpot && Item())
+        m_editSpot->SetInt(SpotKey(Item()), ScrollPosition());
+}
+
+void TScrolledTagsEditor::AfterClear()
+{
+    if (!ScrollBox || m_updateCount != 0)
+        return;
+    // The emptied panel gives back its height, so the next rows start from the view's.
+    UpdateScrollRange();
+    SetScrollPosition(0);
+}
+
+template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, Work work, bool swallow)
+{
+    if (!ScrollBox) {
+        work(sender);
+        return;
+    }
+    const QScopedValueRollback<int> updating(m_updateCount, m_updateCount + 1);
+    const int position = ScrollPosition();
+    const int range = ScrollRange();
+    {
+        // Painting stops instead of hiding the box, which would take the keyboard focus away.
+        QScrollArea *box = ScrollBox;
+        box->setUpdatesEnabled(false);
+        const auto repaint = qScopeGuard([box] { box->setUpdatesEnabled(true); });
+        try {
+            work(sender);
+        } catch (const std::exception &) {
+            // With swallow the panel shows what it could build; the page keeps what was written.
+            if (!swallow)
+                throw;
+        }
+    }
+    Relayout();
+    const int newRange = ScrollRange();
+    SetScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);
+}
+
+void TScrolledTagsEditor::AddClick(QWidget *Sender)
+{
+    rebuildSteady(
+        Sender, [this](QWidget *sender) { TTagsEditor::AddClick(sender); }, true);
+}
+
+void TScrolledTagsEditor::DeleteClick(QWidget *Sender)
+{
+    rebuildSteady(
+        Sender, [this](QWidget *sender) { TTagsEditor::DeleteClick(sender); }, false);
+    if (ScrollBox)
+        ScrollBox->viewport()->update();
+}
+
+void TScrolledTagsEditor::ControlEnter(QWidget *Sender)
+{
+    if (Sender)
+        ScrollToControl(Sender);
+}
+
+void TScrolledTagsEditor::ScrollToControl(QWidget *Control)
+{
+    if (Control)
+        ScrollToShow(screenY(Control, 0), Control->height());
+}
+
+void TScrolledTagsEditor::KeepCaretVisible(QsciScintilla *Editor)
+{
+    if (!ScrollBox || !Editor)
+        return;
+    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
+    if (lineHeight <= 0)
+        return;
+    const long caret = Editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+    const int y =
+        screenY(Editor->viewport(), int(Editor->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, caret)));
+    QWidget *view = ScrollBox->viewport();
+    const int bottom = screenY(view, view->height());
+    const int top = screenY(view, 0);
+    const int position = ScrollPosition();
+    if (y > bottom || bottom - y < lineHeight)
+        SetScrollPosition(position + ((y - bottom) / lineHeight + 4) * lineHeight);
+    else if (y < top || y - top < lineHeight)
+        SetScrollPosition(std::max(0, position - ((top - y) / lineHeight + 4) * lineHeight));
+}
+
+void TScrolledTagsEditor::ScrollToShow(int Y, int H)
+{
+    if (!ScrollBox || H <= 0)
+        return;
+    QWidget *view = ScrollBox->viewport();
+    const int clientHeight = view->height();
+    const int boxTop = ScrollBox->y();
+    const int bottom = screenY(view, clientHeight + boxTop);
+    const int ref = screenY(view, boxTop);
+    const int position = ScrollPosition();
+    if (Y > bottom || bottom - Y < H) {
+        SetScrollPosition(position + ((Y - bottom) / H + 2) * H);
+        return;
+    }
+    const int viewTop = bottom - clientHeight;
+    if (Y < viewTop)
+        SetScrollPosition(H + Y < clientHeight / 2 + ref ? 0 : std::max(0, position + (Y - viewTop)));
+}

@@ -1,0 +1,63 @@
+#include "openrequests.h"
+
+#include "base/exception.h"
+#include "model/wqftypes.h"
+#include "openpage.h"
+#include "platform/launcher.h"
+#include "platform/slotguard.h"
+#include "windowhost.h"
+
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+OpenRequests::OpenRequests(WindowHost &window) : m_window(window) {}
+
+void OpenRequests::RecentFileClick(const QString &FileName)
+{
+    if (QFileInfo(FileName).isFile())
+        m_window.page().open(FileName);
+    else
+        m_window.page().showMessage(u'"' + FileName + QStringLiteral("\" file doesn't exists or unavailable"));
+}
+
+void OpenRequests::FormDropFiles(const QStringList &FileNames)
+{
+    OpenPage &page = m_window.page();
+    OpenPage::Busy busy(page);
+    bool first = true;
+    for (const QString &name : FileNames) {
+        try {
+            if (!IsWQFFile(name))
+                continue;
+            if (first) {
+                first = false;
+                page.open(name);
+            } else {
+                platform::StartSecondInstance(name);
+            }
+        } catch (const std::exception &) {
+            page.showMessage(QStringLiteral("on drop files: ") + currentExceptionMessage());
+        }
+    }
+}
+
+void OpenRequests::dropped(const QMimeData &data)
+{
+    QStringList names;
+    for (const QUrl &url : data.urls())
+        if (url.isLocalFile())
+            names << url.toLocalFile();
+    QTimer::singleShot(0, this, guarded([this, names] { FormDropFiles(names); }));
+}
+
+void OpenRequests::OpenCommandLineFile(const QStringList &Arguments)
+{
+    QString last;
+    for (const QString &argument : Arguments)
+        if (QFileInfo(argument).isFile())
+            last = argument;
+    if (!last.isEmpty())
+        m_window.page().open(last);
+}
