@@ -2,8 +2,8 @@
 # Installs what is missing (what the tests need too), holds the sources to the project's layout
 # (clang-format), builds with every warning an error, runs all tests, then builds and runs them
 # again with AddressSanitizer and UndefinedBehaviorSanitizer, and last runs the fuzz targets for
-# a bounded time (tests/fuzz/run.sh; PELLORIN_FUZZ_SECONDS per target, 30 by default). Exits
-# non-zero on any failure.
+# a bounded time (tests/fuzz/run.sh: one target per core, about 30 s in all by default;
+# PELLORIN_FUZZ_SECONDS per target). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 PELLORIN_SETUP=test source scripts/setup.sh

@@ -131,9 +131,11 @@ void runProber(const QString &program, const QString &jobPath, int timeoutSecond
     }
 }
 
-// The prober reads one value per line: a value that held a line break would add lines of
-// its own, such as a statement file that the prober then overwrites.
-QByteArray jobLine(const QString &name, const QString &value)
+} // namespace
+
+// The prober reads one value per line: a value that held a line break would add lines of its
+// own, such as a statement file that the prober then overwrites.
+QByteArray JobLine(const QString &name, const QString &value)
 {
     if (value.contains(u'\n') || value.contains(u'\r'))
         throw Exception(
@@ -142,7 +144,6 @@ QByteArray jobLine(const QString &name, const QString &value)
                 .arg(name));
     return (name + u'=' + value).toUtf8() + "\r\n";
 }
-} // namespace
 
 TSQLCheckState &SQLCheckState()
 {
@@ -296,10 +297,10 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
         const TSQLCheckState &state = SQLCheckState();
         TRunFiles files;
         const QStringList masks = SetMasks(state.MaskText);
-        QByteArray job = jobLine(QStringLiteral("Hostname"), state.SQLHost) +
-                         jobLine(QStringLiteral("Username"), state.SQLUser) +
-                         jobLine(QStringLiteral("Password"), state.SQLPassword) +
-                         jobLine(QStringLiteral("Database"), state.SQLDatabase);
+        QByteArray job = JobLine(QStringLiteral("Hostname"), state.SQLHost) +
+                         JobLine(QStringLiteral("Username"), state.SQLUser) +
+                         JobLine(QStringLiteral("Password"), state.SQLPassword) +
+                         JobLine(QStringLiteral("Database"), state.SQLDatabase);
         const size_t count = entries.size();
         for (size_t i = 0; i < count; ++i) {
             TWQFItem *item = entries[i].Item;
@@ -310,7 +311,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
                 QString path;
                 if (files.Save(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
                     entries[i].Path = path;
-                    job += jobLine(jobName, path);
+                    job += JobLine(jobName, path);
                 }
                 continue;
             }
@@ -328,7 +329,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
                 else
                     entries.push_back({path, item});
                 first = false;
-                job += jobLine(jobName, path);
+                job += JobLine(jobName, path);
             }
         }
         QString jobPath;

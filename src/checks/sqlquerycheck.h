@@ -33,6 +33,9 @@ QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const TWQF
 // letter, digit or underscore, becomes the dummy value of its type; then every remaining
 // ":" + word becomes null, strings included.
 QString SubstituteParams(const QString &SQL, const QStringList &NameTypes);
+// One line of the prober's job file, name=value and CR LF; raises Exception for a value that
+// holds a line break.
+QByteArray JobLine(const QString &name, const QString &value);
 // The whole file; empty when it does not exist.
 QString ReadMaskFile(const QString &FileName);
 // The lines of Text, lower-cased.

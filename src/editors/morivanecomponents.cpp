@@ -7,6 +7,7 @@
 #include "base/textutils.h"
 #include "model/wqftypes.h"
 #include "model/xmlread.h"
+#include "model/xmlwrite2.h"
 #include "platform/appdirs.h"
 
 #include <QFileInfo>
@@ -130,6 +131,17 @@ int TComponentDescr::FindOrAddField(const QString &FieldName)
 
 QString TComponentDescr::paramNodesError() const
 {
+    // The type name and the defaults go into the page as texts; a blank type name would not
+    // come back when the page is read again, and the component would lose its kind.
+    const QString prefix = QStringLiteral("The kind \"%1\" cannot create its elements: ").arg(Name);
+    if (!IsXmlText(Name))
+        return prefix + QStringLiteral("its name holds a character that a page cannot hold");
+    if (NewText(Name)->isWhitespaceText())
+        return prefix + QStringLiteral("its name is blank, which a page does not keep");
+    for (const TComponentField &field : Fields)
+        if (!field.Variable && !IsXmlText(field.Default))
+            return prefix + QStringLiteral("the default of the field \"%1\" holds a character that a page cannot hold")
+                                .arg(field.Name);
     for (const TComponentField &field : Fields) {
         // The second pass makes a bare entry of every field, the variable ones included.
         if (field.Variable && !OneValReq)

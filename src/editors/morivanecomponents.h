@@ -51,9 +51,10 @@ public:
     // One new empty entry of every variable field; raises like CreateParamNodes.
     void AddVariableParamNodes(TWQFItem *Item) const;
 
-    // Empty when every element CreateParamNodes would create has a valid name; otherwise a
-    // message naming the kind, the field and the key. Asked before a component is added, so
-    // that a refused kind adds nothing.
+    // Empty when every element CreateParamNodes would create has a valid name and the kind's
+    // name (not blank) and defaults are texts a page can hold; otherwise a message naming the
+    // kind, the field and the key. Asked before a component is added, so that a refused kind
+    // adds nothing.
     QString paramNodesError() const;
     // The same for AddVariableParamNodes.
     QString variableParamNodesError() const;

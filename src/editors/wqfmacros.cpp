@@ -5,6 +5,7 @@
 #include "base/exception.h"
 #include "base/inifile.h"
 #include "base/textutils.h"
+#include "model/xmlwrite2.h"
 #include "platform/appdirs.h"
 
 #include <QFileInfo>
@@ -16,6 +17,24 @@ const QString kGray = QStringLiteral("_GRAY");
 bool isStringType(const QString &type) { return type == u"STRING"; }
 
 QString baseName(const QString &path) { return platform::WithoutExtension(QFileInfo(path).fileName()); }
+
+// LF CR, CR LF and a lone CR as LF.
+QString withLfBreaks(QString text)
+{
+    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+// A macro component's comment holds the caption and its code the template and the values: a
+// character the page cannot hold would make every save of the page fail.
+void checkWritable(const QString &text, const QString &fileName, const QString &what)
+{
+    if (!IsXmlText(text))
+        throw Exception(
+            QStringLiteral("The file \"%1\" gives %2 a character that a page cannot hold").arg(fileName, what));
+}
 } // namespace
 
 void TPascalMacro::InitValues(StringList &Values) const
@@ -103,13 +122,16 @@ std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QStrin
     const QString main = QStringLiteral("main");
     macro->Name = ini.readString(main, "name", macro->Name);
     macro->Caption = ini.readString(main, "username", macro->Name);
+    checkWritable(macro->Caption, IniFileName, QStringLiteral("the caption"));
     for (const QString &section : ini.sections()) {
         if (SameTextAscii(section, main))
             continue;
         const QString type = UpperCaseAscii(ini.readString(section, "type", QStringLiteral("INTEGER")));
         const bool number = type == u"INTEGER" || type == u"FLOAT";
+        const QString defaultValue = ini.readString(section, "default", number ? "0" : "");
+        checkWritable(defaultValue, IniFileName, QStringLiteral("the default of \"%1\"").arg(section));
         macro->ParamTypes.Add(section + u'=' + type);
-        macro->ParamDefaults.Add(section + u'=' + ini.readString(section, "default", number ? "0" : ""));
+        macro->ParamDefaults.Add(section + u'=' + defaultValue);
     }
 
     qsizetype size = 0;
@@ -117,9 +139,13 @@ std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QStrin
     if (size == 0)
         return nullptr;
     // The file's own blank lines at either end go, so the code starts right below the header.
-    QString content, text;
+    // The header holds the name as it is, so that the code names its macro: a "%" of it is no
+    // placeholder, and a blank after it stays when the template is blank.
+    QString content;
     NormalizeLineBreaks(body, content);
-    NormalizeLineBreaks(kHeader + macro->Name + u'\n' + content, text);
+    const QString header = kHeader + QString(macro->Name).replace(u'%', QStringLiteral("%%"));
+    const QString text = content.isEmpty() ? header : header + u'\n' + content;
+    checkWritable(text, PasFileName, QStringLiteral("the code"));
     macro->Template = ParseTemplate(text);
     return macro;
 }
@@ -159,14 +185,7 @@ TWQFPasMacro *ItemPasMacro(const TWQFItem *Item)
 
 bool HasMacro(const TWQFItem *Item) { return ItemPasMacro(Item) != nullptr; }
 
-void NormalizeLineBreaks(const QString &S, QString &R)
-{
-    QString text = S;
-    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    R = Trim(text);
-}
+void NormalizeLineBreaks(const QString &S, QString &R) { R = Trim(withLfBreaks(S)); }
 
 bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body)
 {
@@ -187,8 +206,9 @@ void applyMacro(TWQFItem *item, const QString &prefix)
 {
     if (!IsCodeComponent(item))
         return;
+    const QString code = GetCode(item);
     QString name, body;
-    if (!ParseMacroHeader(GetCode(item), name, body))
+    if (!ParseMacroHeader(code, name, body))
         return;
     if (!prefix.isEmpty() && !SameTextAscii(QStringView(item->GetComment()).left(prefix.size()), prefix))
         return;
@@ -202,7 +222,9 @@ void applyMacro(TWQFItem *item, const QString &prefix)
         item->SetMacro(std::move(made));
     }
     QString error;
-    if (!bound->ParseCode(body, error))
+    // The trimmed body cuts into the template's last text when the values after it are empty
+    // and that text ends in a blank; the code as stored then fits.
+    if (!bound->ParseCode(body, error) && !bound->ParseCode(withLfBreaks(code), error))
         item->SetMacro(nullptr);
 }
 } // namespace

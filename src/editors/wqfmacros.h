@@ -67,7 +67,8 @@ private:
 MacroList &Macros();
 
 // None when either file is missing or the .pas file is empty. Raises Exception naming the
-// file when one cannot be read or is no UTF-8 text.
+// file when one cannot be read or is no UTF-8 text, or when the caption, a default or the
+// template holds a character that a page cannot hold.
 std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QString &PasFileName);
 // Appended under its name, also when the list already holds one of that name.
 void RegisterMacro(std::unique_ptr<TPascalMacro> Macro);

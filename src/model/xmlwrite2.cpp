@@ -417,3 +417,14 @@ QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags)
     XmlWriter(out, uint8_t(flags.toInt()), nullptr).write(node);
     return out;
 }
+
+bool IsXmlText(const QString &text)
+{
+    // The writer is asked itself, so that the rule is the one every save applies.
+    try {
+        WriteXMLToBytes(*NewText(text), wfNoIndent);
+        return true;
+    } catch (const EConvertError &) {
+        return false;
+    }
+}

@@ -34,3 +34,7 @@ bool IndentationTooLarge(const IndentationCost &cost);
 // Exception for a tree too deep to indent; the output made before the error reaches the stream.
 void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags);
 QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags);
+
+// Whether the writer takes text as the text of an element: the rule for every text made from
+// outside text that goes into a page.
+bool IsXmlText(const QString &text);

@@ -178,6 +178,11 @@ void addVerdictRows()
                                              << "syntax error at or near \"TABLES\"";
     QTest::newRow("second statement after a comment") << "SELECT 1; -- a\nDELETE FROM orders"
                                                       << "Unable to execute multiple statements at a time" << several;
+    // A verdict is one line, also when the database quotes a token that holds a line break; a
+    // CR reaches the statement only as a character reference, here after the CDATA section.
+    QTest::newRow("quoted token with a CR") << "SELECT \"a]]>&#13;b<![CDATA["
+                                            << "unrecognized token: \"\"a"
+                                            << "unterminated quoted identifier at or near \"\"a";
 }
 
 // The page of one query holding sql, as the prober judges it.

@@ -320,6 +320,28 @@ private slots:
         QTest::newRow("host name with a blank")
             << kindWith({variable("p", "n", "v", "par am", "t")}) << true
             << prefix + "\"par am\" in \"hosttag\" of the field \"p\" is no element name";
+        // The type name and the defaults go into the page as texts.
+        TComponentField controlDefault = field("f", "v");
+        controlDefault.Default = "a\x01";
+        QTest::newRow("default with a control character")
+            << kindWith({field("good", "x"), controlDefault}) << false
+            << prefix + "the default of the field \"f\" holds a character that a page cannot hold";
+        TComponentField notACharacter = field("f", "v");
+        notACharacter.Default = QString(QChar(0xFFFF));
+        QTest::newRow("default that is no character")
+            << kindWith({notACharacter}) << false
+            << prefix + "the default of the field \"f\" holds a character that a page cannot hold";
+        TComponentDescr controlName = kindWith({field("f", "v")});
+        controlName.Name = "K\x04";
+        QTest::newRow("name with a control character")
+            << controlName << false
+            << "The kind \"K\x04\" cannot create its elements: its name holds a character that a page cannot hold";
+        // A page read again drops a blank text, and the component would lose its kind.
+        TComponentDescr blankName = kindWith({field("f", "v")});
+        blankName.Name = "\t \t";
+        QTest::newRow("blank name") << blankName << false
+                                    << "The kind \"\t \t\" cannot create its elements: its name is blank, which a page "
+                                       "does not keep";
         // Names the reader refuses, though the name rule of XML as it is now allows them.
         auto cp = [](char32_t c) { return QStringView(QChar::fromUcs4(c)).toString(); };
         for (const QString &name : {QString(":query"), QString("a:"), QString("a::b"), QString("a:b:c"), QString("a:1"),

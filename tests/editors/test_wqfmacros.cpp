@@ -129,6 +129,68 @@ private slots:
         }
     }
 
+    // What a macro puts into a page (the caption into the comment, the defaults and the template
+    // into the code) must be text a page can hold, or every later save of the page would fail.
+    void loadMacroTextsAPageCannotHold_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QByteArray>("pas");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("caption") << QByteArray("[main]\nusername=Loop\x04limit\n") << QByteArray("x") << "m.ini"
+                                 << "the caption";
+        QTest::newRow("default") << QByteArray("[main]\n[Limit]\ndefault=1\x01\n") << QByteArray("x") << "m.ini"
+                                 << "the default of \"Limit\"";
+        QTest::newRow("template") << QByteArray("[main]\n") << QByteArray("x := '\x1b';") << "m.pas"
+                                  << "the code";
+        QTest::newRow("not a character") << QByteArray("[main]\n") << QByteArray("x := '\xef\xbf\xbe';") << "m.pas"
+                                         << "the code";
+    }
+    void loadMacroTextsAPageCannotHold()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QByteArray, pas);
+        QFETCH(QString, file);
+        QFETCH(QString, what);
+        MacroFolder folder;
+        folder.write("m.ini", ini);
+        folder.write("m.pas", pas);
+        try {
+            folder.load("m");
+            QFAIL("no exception");
+        } catch (const Exception &e) {
+            QCOMPARE(e.message(),
+                     "The file \"" + folder.path(file) + "\" gives " + what + " a character that a page cannot hold");
+        }
+    }
+
+    // The code's header names the macro as the description does, so that the macro is found
+    // again when the page is opened.
+    void headerNamesTheMacro_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QByteArray>("pas");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("percent signs") << QByteArray("[main]\nname=ab%cd%\n") << QByteArray("x := 1;")
+                                       << "// Macro:ab%cd%\nx := 1;";
+        QTest::newRow("blank after the name, blank template")
+            << QByteArray("[main]\nname=m \n") << QByteArray(" \r\n") << "// Macro:m ";
+    }
+    void headerNamesTheMacro()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QByteArray, pas);
+        MacroFolder folder;
+        folder.write("m.ini", ini);
+        folder.write("m.pas", pas);
+        RegisterMacro(folder.load("m"));
+        const QString code = generated(*Macros().At(0), {});
+        QTEST(code, "code");
+        auto page = pageWith(codeComponent("0", "DELPHI", "macro: m", code.toUtf8()));
+        ApplyMacros(page->FindSection("preproc")->Items(), "macro:");
+        QVERIFY(HasMacro(item(*page, 0)));
+    }
+
     void initValues()
     {
         const auto macro = limitMacro();
@@ -194,6 +256,23 @@ private slots:
         QString error;
         QVERIFY(macro->ParseValues(body, out, error));
         QCOMPARE(out.Value(u"Text"), QString("a"));
+    }
+
+    // An empty value at the end leaves the template's blank before it at the end of the code,
+    // which the normalised code has lost: the component stays bound when the page is opened.
+    void emptyLastValueAfterABlank()
+    {
+        MacroFolder folder;
+        folder.write("t.ini", "[main]\nusername=T\n[Text]\ntype=STRING\n");
+        folder.write("t.pas", "Result := %Text%");
+        RegisterMacro(folder.load("t"));
+        auto page = pageWith(codeComponent("0", "DELPHI", "macro: T", "// Macro:t\r\nResult := "));
+        ApplyMacros(page->FindSection("preproc")->Items(), "macro:");
+        const TWQFPasMacro *bound = ItemPasMacro(item(*page, 0));
+        QVERIFY(bound);
+        QCOMPARE(bound->Values.Lines(), QStringList({"Text="}));
+        QVERIFY(RegenerateMacroCode(item(*page, 0)));
+        QCOMPARE(GetCode(item(*page, 0)), QString("// Macro:t\nResult := "));
     }
 
     void parseValuesFailure()

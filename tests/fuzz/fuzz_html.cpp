@@ -12,6 +12,13 @@ bool inside(QByteArrayView view, const QByteArray &source)
     const char *begin = source.constData();
     return view.data() >= begin && view.data() + view.size() <= begin + source.size();
 }
+
+// The same text: sharing the bytes of text answers at once, without reading them; every step
+// asks, so comparing byte by byte would cost the text's length per token.
+bool sameText(const QByteArray &source, const QByteArray &text)
+{
+    return (source.constData() == text.constData() && source.size() == text.size()) || source == text;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -29,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             more = parser.Next();
             FUZZ_CHECK(++steps <= text.size() + 1, "tokenizing ends within one step per byte");
             const QByteArray &source = parser.Source();
-            FUZZ_CHECK(source == text, "the tokenizer keeps its text");
+            FUZZ_CHECK(sameText(source, text), "the tokenizer keeps its text");
             if (more || parser.TokenLength() > 0) {
                 FUZZ_CHECK(parser.TokenStart() >= 1 && parser.TokenLength() >= 0 &&
                                parser.TokenStart() + parser.TokenLength() <= text.size() + 1,

@@ -1,34 +1,15 @@
 // A page file, read both ways: a page that loads saves, its save loads again, and the second
 // save equals the first. The content values set back into the page read back after a save.
 #include "fuzzcheck.h"
+#include "fuzzpage.h"
 #include "model/commentrects.h"
 #include "model/wqftypes.h"
 
 #include <QBuffer>
 
-namespace {
-
-bool load(TWQFFile &file, const QByteArray &bytes, PageOptions options)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return file.LoadFromStream(buffer, options);
-}
-
-bool save(TWQFFile &file, PageOptions options, QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const bool saved = file.SaveToStream(buffer, options);
-    bytes = buffer.data();
-    return saved;
-}
-
-// The reader hands every text over with LF; a CR can only come from a character reference.
-QString lineEnds(QString s) { return s.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n'); }
-
-} // namespace
+using fuzz::lineEnds;
+using fuzz::loadPage;
+using fuzz::savePage;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -41,20 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const PageOptions reading : {PageOptions(), PageOptions(poWhitespace)}) {
         const PageOptions options = reading | extra;
         TWQFFile first;
-        if (!load(first, bytes, options)) {
+        if (!loadPage(first, bytes, options)) {
             FUZZ_CHECK(!first.LastError().isEmpty(), "a failed load names its reason");
             continue;
         }
         QByteArray saved;
-        if (!save(first, options, saved)) {
+        if (!savePage(first, options, saved)) {
             FUZZ_CHECK(first.LastError().startsWith("The page is too deeply nested to write indented"),
                        "a page that loads also saves: " + first.LastError());
             continue;
         }
         TWQFFile second;
-        FUZZ_CHECK(load(second, saved, options), "the saved page loads again: " + second.LastError());
+        FUZZ_CHECK(loadPage(second, saved, options), "the saved page loads again: " + second.LastError());
         QByteArray again;
-        FUZZ_CHECK(save(second, options, again), "the reloaded page saves: " + second.LastError());
+        FUZZ_CHECK(savePage(second, options, again), "the reloaded page saves: " + second.LastError());
         FUZZ_CHECK(again == saved, "the second save equals the first:\n   first  \"" + fuzz::escaped(saved) +
                                        "\"\n   second \"" + fuzz::escaped(again) + '"');
 
@@ -71,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         second.SetFunctionName(name);
         const QString writtenNotes = second.GetEditorNotes();
         QByteArray edited;
-        FUZZ_CHECK(save(second, options, edited), "the page saves after its values are set: " + second.LastError());
+        FUZZ_CHECK(savePage(second, options, edited), "the page saves after its values are set: " + second.LastError());
         TWQFFile third;
-        FUZZ_CHECK(load(third, edited, options), "the edited page loads: " + third.LastError());
+        FUZZ_CHECK(loadPage(third, edited, options), "the edited page loads: " + third.LastError());
         FUZZ_CHECK(lineEnds(third.GetHtml()) == lineEnds(html),
                    "the HTML reads back: \"" + fuzz::escaped(html) + "\" as \"" + fuzz::escaped(third.GetHtml()) + '"');
         FUZZ_CHECK(lineEnds(third.GetEditorNotes()) == lineEnds(writtenNotes), "the notes read back");

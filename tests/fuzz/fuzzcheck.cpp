@@ -1,6 +1,10 @@
 #include "fuzzcheck.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QStringDecoder>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,6 +47,21 @@ QByteArray escaped(const QByteArray &bytes)
     return out;
 }
 
+bool isUtf8Text(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    (void)QString(decoder(bytes));
+    return !decoder.hasError() && !bytes.contains('\0');
+}
+
+TwoFiles twoFiles(const QByteArray &bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul < 0)
+        return {bytes, {}, false};
+    return {bytes.left(nul), bytes.mid(nul + 1), true};
+}
+
 void fail(const char *property, const char *file, int line, const QString &detail)
 {
     std::fprintf(stderr, "\n== property violated: %s\n   at %s:%d\n", property, file, line);
@@ -63,6 +82,28 @@ void startGuiApplication()
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication *app = new QGuiApplication(argc, argv); // lives as long as the process
     (void)app;
+}
+
+const QString &scratchDir()
+{
+    // In memory where the system offers it: the settings store syncs every file it writes.
+    static const bool inMemory = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    static QTemporaryDir dir(inMemory ? QStringLiteral("/dev/shm/pellorin-fuzz-XXXXXX") : QString());
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot make a temporary folder: %s\n", qPrintable(dir.errorString()));
+        std::abort();
+    }
+    static const QString path = dir.path() + u'/';
+    return path;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        std::abort();
+    }
 }
 
 } // namespace fuzz

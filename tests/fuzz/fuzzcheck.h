@@ -34,6 +34,23 @@ inline QByteArray escaped(const QString &text) { return escaped(text.toUtf8()); 
 // A QGuiApplication on the offscreen platform, for targets that measure text.
 void startGuiApplication();
 
+// Valid UTF-8 without a NUL: what the program's description files must be.
+bool isUtf8Text(const QByteArray &bytes);
+
+// An input that stands for two files: the bytes before its first NUL, and those after it.
+struct TwoFiles {
+    QByteArray first;
+    QByteArray second;
+    bool hasSecond = false; // the input holds a NUL
+};
+TwoFiles twoFiles(const QByteArray &bytes);
+
+// A folder of the process's own for readers that take files, ending with "/", in memory when
+// the system allows; it goes when the process ends normally.
+const QString &scratchDir();
+// Replaces the file's bytes; aborts when it cannot, since the run would test nothing.
+void writeFile(const QString &path, const QByteArray &bytes);
+
 } // namespace fuzz
 
 #define FUZZ_CHECK(condition, detail)                                                                                  \

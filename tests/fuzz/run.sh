@@ -3,8 +3,8 @@
 # bounded time. Fails on a crash, a leak, a sanitizer report, a slow input or a violated
 # property, and prints the input that did it with the command that replays it.
 #
-#   PELLORIN_FUZZ_SECONDS  seconds per target (default 30)
-#   PELLORIN_FUZZ_JOBS     targets run at once (default: all of them)
+#   PELLORIN_FUZZ_SECONDS  seconds per target (default: 30 s for the whole run, see below)
+#   PELLORIN_FUZZ_JOBS     targets run at once (default: the number of cores)
 #   PELLORIN_FUZZ_BUILD    the build tree (default build-fuzz)
 #
 # Replaying one input:  build-fuzz/fuzz/fuzz_<name> <file>
@@ -12,8 +12,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-seconds=${PELLORIN_FUZZ_SECONDS:-30}
 build=${PELLORIN_FUZZ_BUILD:-build-fuzz}
+# Inputs up to 1 MiB for every target, so that inputs as large as the readers' own limits (a
+# document type with thousands of definitions, components nested 20,000 deep) are within
+# reach; libFuzzer would otherwise cap the length at the largest seed's.
+max_len=1048576
 
 # One line per target: its name (fuzz_<name>.cpp, corpus/<name>/) and its dictionary, or -.
 targets=(
@@ -29,8 +32,20 @@ targets=(
     "compilerline  -"
     "exprparser    exprparser.dict"
     "pluginoutput  pluginoutput.dict"
+    "catalogue     catalogue.dict"
+    "macro         macro.dict"
+    "pascalunits   -"
+    "plugin        plugin.dict"
+    "proberjob     proberjob.dict"
+    "proberstatement sql.dict"
+    "sqlmask       -"
+    "settings      settings.dict"
 )
-jobs=${PELLORIN_FUZZ_JOBS:-${#targets[@]}}
+jobs=${PELLORIN_FUZZ_JOBS:-$(nproc 2>/dev/null || echo 2)}
+# One target per core, in rounds; by default the rounds share 30 s, as long as the run took when
+# every target ran at once, but each target gets at least 10 s, so that it reads all its seeds.
+rounds=$(((${#targets[@]} + jobs - 1) / jobs))
+seconds=${PELLORIN_FUZZ_SECONDS:-$((30 / rounds > 10 ? 30 / rounds : 10))}
 
 echo "== fuzz build ($build)"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DPELLORIN_FUZZ=ON \
@@ -55,7 +70,10 @@ for line in "${targets[@]}"; do
     read -r name dict <<<"$line"
     work="$runs/$name"
     mkdir -p "$work/corpus"
-    args=(-max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/")
+    # Inputs that run long (the large seeds and what is made of them) are picked less often, so
+    # that they do not take most of the time.
+    args=(-max_total_time="$seconds" -max_len="$max_len" -entropic_scale_per_exec_time=1 -timeout=25
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/")
     [ "$dict" = "-" ] || args+=(-dict="tests/fuzz/$dict")
     # New inputs go to the run's own corpus; the seeds in the repository stay as they are.
     ( set +e
@@ -68,21 +86,24 @@ done
 wait
 
 failed=0
-printf '%-14s %-7s %12s %8s\n' target result executions seconds
+printf '%-16s %-7s %12s %8s %6s %7s\n' target result executions seconds cov ft
 for line in "${targets[@]}"; do
     read -r name dict <<<"$line"
     work="$runs/$name"
     rc=$(cat "$work/rc")
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -n1)
     time=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$work/log" | tail -n1)
+    # The coverage libFuzzer reports last: code edges (cov) and features (ft).
+    cov=$(sed -n 's/^#[0-9]*.* cov: \([0-9]*\) .*/\1/p' "$work/log" | tail -n1)
+    ft=$(sed -n 's/^#[0-9]*.* ft: \([0-9]*\) .*/\1/p' "$work/log" | tail -n1)
     artifacts=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
         -o -name 'oom-*' -o -name 'slow-unit-*' \) | sort)
     if [ "$rc" = 0 ] && [ -z "$artifacts" ]; then
-        printf '%-14s %-7s %12s %8s\n' "$name" ok "${executions:-?}" "${time:-?}"
+        printf '%-16s %-7s %12s %8s %6s %7s\n' "$name" ok "${executions:-?}" "${time:-?}" "${cov:-?}" "${ft:-?}"
         continue
     fi
     failed=1
-    printf '%-14s %-7s %12s %8s\n' "$name" FAILED "${executions:-?}" "${time:-?}"
+    printf '%-16s %-7s %12s %8s %6s %7s\n' "$name" FAILED "${executions:-?}" "${time:-?}" "${cov:-?}" "${ft:-?}"
     echo "---- fuzz_$name: the report"
     # From the first report of a property, sanitizer or libFuzzer to the end of the log.
     sed -n '/^== property violated\|^==[0-9]*==ERROR\|runtime error:\|^==[0-9]*== ERROR: libFuzzer/,$p' "$work/log" | head -n 80

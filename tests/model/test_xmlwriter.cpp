@@ -179,6 +179,24 @@ private slots:
         QCOMPARE(buffer.data(), QByteArray("\r\n<wqf>\r\n  <ns:b/>"));
     }
 
+    // The question asked of texts made from outside text, answered as a save would.
+    void isXmlText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("markup, tab and line breaks") << QString("<a> & ]]> \t\r\n") << true;
+        QTest::newRow("pair of surrogates") << QString::fromUcs4(U"x\U00010000") << true;
+        QTest::newRow("control character") << QString("a\x01") << false;
+        QTest::newRow("U+FFFE") << QString(QChar(0xFFFE)) << false;
+        QTest::newRow("lone surrogate") << QString(QChar(0xDC00)) << false;
+    }
+    void isXmlText()
+    {
+        QFETCH(QString, text);
+        QTEST(IsXmlText(text), "writable");
+    }
+
     void entityReferenceAndSingleElement()
     {
         XmlDocument doc;

@@ -2,6 +2,7 @@
 
 #include "failure.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <libpq-fe.h>
@@ -20,9 +21,10 @@ struct ClearResult {
     void operator()(PGresult *result) const { PQclear(result); }
 };
 
+// A token a message quotes may hold line breaks of either kind.
 QString firstLine(const char *text)
 {
-    for (const QString &line : QString::fromUtf8(text).split(u'\n'))
+    for (const QString &line : QString::fromUtf8(text).split(QRegularExpression(QStringLiteral("[\r\n]"))))
         if (!line.trimmed().isEmpty())
             return line.trimmed();
     return QString();

@@ -3,6 +3,7 @@
 #include "failure.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -16,9 +17,10 @@ QSqlDatabase database() { return QSqlDatabase::database(kConnection, false); }
 QString oneLine(const QSqlError &error)
 {
     // SQLite refuses a second statement with no error of its own ("not an error").
+    // A token it quotes may hold line breaks of either kind.
     const QString own = error.databaseText().trimmed();
     if (!own.isEmpty() && own != u"not an error")
-        return own.section(u'\n', 0, 0);
+        return own.section(QRegularExpression(QStringLiteral("[\r\n]")), 0, 0);
     QString text = error.driverText();
     if (const qsizetype colon = text.indexOf(QStringLiteral(": ")); text.startsWith(u'Q') && colon > 0)
         text = text.mid(colon + 2);

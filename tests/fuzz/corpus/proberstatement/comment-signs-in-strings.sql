@@ -1,0 +1,1 @@
+SELECT '-- ;', "a;--" FROM (SELECT 1 AS "a;--") AS s; -- x

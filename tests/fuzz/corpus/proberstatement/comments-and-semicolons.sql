@@ -1,0 +1,3 @@
+SELECT name FROM customers /* a */ ; /* b ; c */ ;
+
+  

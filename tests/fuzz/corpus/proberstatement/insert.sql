@@ -1,0 +1,1 @@
+INSERT INTO orders (id, customer_id, placed_on, total) VALUES (13, 2, '2026-03-01', 1.5)

@@ -1,0 +1,1 @@
+EXPLAIN SELECT nme FROM customers

@@ -1,0 +1,2 @@
+-- nothing
+/* at all */ ;

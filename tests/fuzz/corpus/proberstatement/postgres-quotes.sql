@@ -1,0 +1,1 @@
+SELECT E'it\'s', $tag$ a ; -- $tag$, $$x$$ /* /* nested */ */ FROM customers

@@ -1,0 +1,2 @@
+SELECT 1; -- a
+DELETE FROM orders
