@@ -215,7 +215,7 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
     if (selected.empty())
         return;
 
-    TPrompt question;
+    Prompt question;
     question.Caption = QStringLiteral("Delete");
     question.Text = QStringLiteral("Delete selected %1 item(s)?").arg(selected.size());
     question.Buttons = pbYes | pbNo;

@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(prompter().Prompts.size(), 1);
         QCOMPARE(prompter().Prompts[0].Caption, QString("Delete"));
         QCOMPARE(prompter().Prompts[0].Text, QString("Delete selected 3 item(s)?"));
-        QCOMPARE(prompter().Prompts[0].Buttons, TPromptButtons(pbYes | pbNo));
+        QCOMPARE(prompter().Prompts[0].Buttons, PromptButtons(pbYes | pbNo));
         QCOMPARE(names(), QStringList({"1", "3", "6"}));
         QCOMPARE(exits("1"), QString("|"));
         QCOMPARE(exits("3"), QString("|"));

@@ -536,7 +536,7 @@ private slots:
     void unhandledExceptionDialog()
     {
         QFETCH(int, answer);
-        (*m_prompter)->Answers << TPromptButton(answer);
+        (*m_prompter)->Answers << PromptButton(answer);
         QTEST(AskIgnoreException("Range check error"), "goesOn");
         QCOMPARE((*m_prompter)->Prompts.size(), 1);
         const auto &asked = (*m_prompter)->Prompts[0];
@@ -544,8 +544,8 @@ private slots:
             asked.Text,
             QString(
                 "Range check error\n\nPress OK to ignore and risk data corruption.\nPress Abort to kill the program."));
-        QCOMPARE(asked.Icon, TPromptIcon::Error);
-        QCOMPARE(asked.Buttons, TPromptButtons(pbOK | pbAbort));
+        QCOMPARE(asked.Icon, PromptIcon::Error);
+        QCOMPARE(asked.Buttons, PromptButtons(pbOK | pbAbort));
         QCOMPARE(asked.Default, pbOK);
     }
 
@@ -587,7 +587,7 @@ private slots:
         if (shown.isEmpty())
             (*m_prompter)->Answers.clear();
         else
-            QCOMPARE((*m_prompter)->Prompts[0].Buttons, TPromptButtons(pbOK | pbAbort));
+            QCOMPARE((*m_prompter)->Prompts[0].Buttons, PromptButtons(pbOK | pbAbort));
     }
 
 private:

@@ -43,8 +43,8 @@ private slots:
     {
         QFETCH(int, clicked);
         TQtPrompter prompter;
-        TPrompt prompt{"Exit", "Do you want to save changes before exit?", TPromptIcon::Question,
-                       pbYes | pbNo | pbCancel, pbYes};
+        Prompt prompt{"Exit", "Do you want to save changes before exit?", PromptIcon::Question, pbYes | pbNo | pbCancel,
+                      pbYes};
         QString caption, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool yesIsDefault = false;
@@ -76,7 +76,7 @@ private slots:
             box->button(QMessageBox::Ok)->click();
         });
         platform::SetApplicationTitle("page.wqf");
-        TPrompt prompt;
+        Prompt prompt;
         prompt.Text = "unable to find PreProcess section. Won't open!";
         QCOMPARE(prompter.Ask(nullptr, prompt), pbOK);
         QCOMPARE(caption, QString("page.wqf")); // the application's title
