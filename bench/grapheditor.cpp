@@ -48,7 +48,7 @@ struct LinkSnapshot {
         return boxes[*it];
     };
 
-    void take(const TWQFItemList &items)
+    void take(const WQFItemList &items)
     {
         boxes.clear();
         exits.clear();
@@ -164,7 +164,7 @@ void run(int count, int columns, Mode mode)
     }
     TWQFSection *section = file.FindSection(QStringLiteral("preproc"));
     BenchSource bench(section, mode == Snapshot);
-    TCommentRectList notes;
+    CommentRectList notes;
     notes.push_back(NewCommentRect(QStringLiteral("preproc"), 40, 40));
     TWQFEditorSource binding(section, &notes);
     binding.DstArrow = damOutOfSight;

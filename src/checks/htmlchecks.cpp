@@ -25,7 +25,7 @@ void THTMLVerify::CheckFile(TWQFFile *Doc, TCheckMessages &Messages)
         return;
     // The controls are bound to the tree's elements, so they go first.
     const std::unique_ptr<TMLTree> tree = ParseHTML(Doc->GetHtml());
-    THTMLControlList controls;
+    HTMLControlList controls;
     BuildControls(tree.get(), controls);
     for (const std::unique_ptr<THTMLControl> &control : controls) {
         const TMLItem *element = control->Item();

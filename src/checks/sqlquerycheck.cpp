@@ -164,7 +164,7 @@ QString ReplaceSVars(const QString &Text, const QStringList &Values)
     return result;
 }
 
-QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const TWQFParamList *Params)
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *Params)
 {
     QString text = TestValues ? ReplaceSVars(SQL, *TestValues) : SQL;
     text.replace(QStringLiteral("''"), QStringLiteral("'"));
@@ -306,7 +306,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
             TWQFItem *item = entries[i].Item;
             const QString jobName = QStringLiteral("wqf%1").arg(i);
             if (isQuery(item->GetType())) {
-                TWQFParamList params;
+                WQFParamList params;
                 item->GetParams(params);
                 QString path;
                 if (files.Save(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
@@ -315,7 +315,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
                 }
                 continue;
             }
-            TWQFParamList pairs;
+            WQFParamList pairs;
             item->GetNameValueParams(pairs);
             bool first = true;
             for (const auto &pair : pairs) {

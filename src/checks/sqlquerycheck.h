@@ -28,7 +28,7 @@ TSQLCheckState &SQLCheckState();
 QString ReplaceSVars(const QString &Text, const QStringList &Values);
 // The statement as the prober gets it: test values (when given), "''" made "'", the stored
 // parameters (when given) and every other parameter replaced by dummy values.
-QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const TWQFParamList *Params);
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *Params);
 // NameTypes: name=type lines. Each ":" + name, ASCII case ignored and not followed by a
 // letter, digit or underscore, becomes the dummy value of its type; then every remaining
 // ":" + word becomes null, strings included.

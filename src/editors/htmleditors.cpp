@@ -2,7 +2,7 @@
 
 #include "htmlctrldrawer.h"
 
-void THTMLEditorSource::SetControls(const THTMLControlList &List)
+void THTMLEditorSource::SetControls(const HTMLControlList &List)
 {
     m_controls.clear();
     m_controls.reserve(List.size());

@@ -14,7 +14,7 @@ public:
     // while they are listed here.
     const std::vector<THTMLControl *> &Controls() const { return m_controls; }
     // Shows the controls of List instead; the owner rebuilds the editor afterwards.
-    void SetControls(const THTMLControlList &List);
+    void SetControls(const HTMLControlList &List);
 
     void GetItems(TDataList &List) override;
     // The control's box in the coordinates of the page.

@@ -220,7 +220,7 @@ QStringList ExitsOf(const TWQFItem &Item)
     return exits;
 }
 
-TItemsByName::TItemsByName(const TWQFItemList &Items)
+TItemsByName::TItemsByName(const WQFItemList &Items)
 {
     m_items.reserve(qsizetype(Items.size()));
     for (const auto &item : Items) {
@@ -260,7 +260,7 @@ void DrawArrowBetween(TCanvas *Canvas, const TWQFItem *Source, const TWQFItem *T
     DrawArrowBetween(Canvas, &s, &t, Colour, Zoom);
 }
 
-void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TWQFItemList *Items, TDstArrowMode Mode,
+void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
                    const Rect &VisibleArea, double Zoom)
 {
     if (!Canvas || !Item || !Items)
@@ -279,7 +279,7 @@ void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TItemsByName &It
     DrawBoxLinks(Canvas, &box, ExitsOf(*Item), Items.Finder(), Mode, VisibleArea, Zoom);
 }
 
-void GetItemsExtent(const TWQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY)
+void GetItemsExtent(const WQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY)
 {
     MaxX = 0;
     MaxY = 0;

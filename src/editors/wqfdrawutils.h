@@ -82,7 +82,7 @@ QStringList ExitsOf(const TWQFItem &Item);
 // first of equal names wins, as FindItemByName answers. Valid while the list is unchanged.
 class TItemsByName {
 public:
-    explicit TItemsByName(const TWQFItemList &Items);
+    explicit TItemsByName(const WQFItemList &Items);
     TWQFItem *Find(const QString &Name) const;
     TFindLinkBox Finder() const;
 
@@ -92,13 +92,13 @@ private:
 
 void DrawArrowBetween(TCanvas *Canvas, const TWQFItem *Source, const TWQFItem *Target, TColor Colour, double Zoom);
 // The arrows and destination labels of Item's exits; targets are looked up in Items.
-void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TWQFItemList *Items, TDstArrowMode Mode,
+void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
                    const Rect &VisibleArea, double Zoom);
 void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TItemsByName &Items, TDstArrowMode Mode,
                    const Rect &VisibleArea, double Zoom);
 
 // The largest x + AddX and y + AddY of the components; 0 for none (or only smaller values).
-void GetItemsExtent(const TWQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY);
+void GetItemsExtent(const WQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY);
 // The height stored for a section: Minimum for none or an empty one.
 int SectionHeight(const TWQFSection *Section, int Minimum);
 

@@ -61,7 +61,7 @@ Rect TCmtDrag::GetRect() const
 
 // ---- TWQFEditorSource ----
 
-TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, TCommentRectList *Comments)
+TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, CommentRectList *Comments)
     : m_section(Section), m_comments(Comments)
 {}
 
@@ -155,7 +155,7 @@ void TWQFEditorSource::takeSnapshot()
     m_byName.clear();
     m_shifted.clear();
     if (m_section) {
-        const TWQFItemList &items = m_section->Items();
+        const WQFItemList &items = m_section->Items();
         m_drawn.reserve(items.size());
         m_componentIndex.reserve(qsizetype(items.size()));
         for (const auto &item : items) {

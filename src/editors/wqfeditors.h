@@ -45,7 +45,7 @@ Rect ScaleRect(const Rect &R, double Zoom);
 class TWQFEditorSource : public TGraphEditorSource {
 public:
     // Neither is owned; Comments holds the notes of every section and may be none.
-    TWQFEditorSource(TWQFSection *Section, TCommentRectList *Comments);
+    TWQFEditorSource(TWQFSection *Section, CommentRectList *Comments);
     ~TWQFEditorSource() override;
     TWQFEditorSource(const TWQFEditorSource &) = delete;
     TWQFEditorSource &operator=(const TWQFEditorSource &) = delete;
@@ -53,7 +53,7 @@ public:
     TWQFSection *Section() const { return m_section; }
     // The owner rebuilds the editor afterwards.
     void SetSection(TWQFSection *Section);
-    TCommentRectList *Comments() const { return m_comments; }
+    CommentRectList *Comments() const { return m_comments; }
     double Zoom() const { return m_zoom; }
     // Nothing is rebuilt; the owner does that.
     void SetZoom(double Value);
@@ -120,7 +120,7 @@ private:
     void unshift();
 
     TWQFSection *m_section;
-    TCommentRectList *m_comments;
+    CommentRectList *m_comments;
     double m_zoom = 1.0;
     std::vector<std::unique_ptr<TCmtDrag>> m_handles;
     QHash<const void *, TDiagramItemKind> m_noteKinds; // notes and handles of the last listing

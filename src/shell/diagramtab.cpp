@@ -117,7 +117,7 @@ TWQFEditorSource *DiagramTab::source() const
     return m_editor ? static_cast<TWQFEditorSource *>(m_editor->Source()) : nullptr;
 }
 
-void DiagramTab::build(TWQFSection *sectionOfPage, TCommentRectList *notes, const DiagramSettings &settings)
+void DiagramTab::build(TWQFSection *sectionOfPage, CommentRectList *notes, const DiagramSettings &settings)
 {
     if (!m_editor) {
         auto made = std::make_unique<PageSectionSource>(sectionOfPage, notes);

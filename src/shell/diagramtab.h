@@ -58,7 +58,7 @@ public:
 
     // Binds the editor to the section (making it first when there is none), sizes the diagram
     // to the section's components and rebuilds it.
-    void build(TWQFSection *sectionOfPage, TCommentRectList *notes, const DiagramSettings &settings);
+    void build(TWQFSection *sectionOfPage, CommentRectList *notes, const DiagramSettings &settings);
     // Frees the editor, which lets go of the page and the notes.
     void clear();
     // The scroll bars above what the editor put over the image.

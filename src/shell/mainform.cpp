@@ -269,7 +269,7 @@ TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
 TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
 TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
-const TCommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
+const CommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
 const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
 const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
 {

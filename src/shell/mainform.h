@@ -73,7 +73,7 @@ public:
     // ---- the views (PageViews) ----
     TImageGraphEditor *PreEditor() const;
     TImageGraphEditor *PostEditor() const;
-    const TCommentRectList &CommentRects() const;
+    const CommentRectList &CommentRects() const;
     // The text tabs: HTML, WQF Info, XML Respond and the two hidden HTML views.
     const TextTabs *textTabs() const;
     // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.

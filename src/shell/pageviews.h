@@ -37,8 +37,8 @@ public:
     std::span<DiagramTab *const> diagramTabs() const { return m_tabs; }
     TextTabs &textTabs() const { return *m_textTabs; }
     // The open page's notes, which its diagrams show.
-    TCommentRectList &notes() { return m_notes; }
-    const TCommentRectList &CommentRects() const { return m_notes; }
+    CommentRectList &notes() { return m_notes; }
+    const CommentRectList &CommentRects() const { return m_notes; }
     PictureCache &pictures() { return m_pictures; }
 
     // Builds every view from the open page; false, with a message and nothing built, when
@@ -83,7 +83,7 @@ private:
 
     WindowHost &m_window;
     // Declared before what shows them.
-    TCommentRectList m_notes;
+    CommentRectList m_notes;
     PictureCache m_pictures;
     QTabWidget *m_pages;
     std::array<DiagramTab *, 2> m_tabs;

@@ -146,7 +146,7 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
     Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, limitedXOffset(Editor, column));
 }
 
-TextTabs::TextTabs(OpenPage &page, TCommentRectList &notes) : m_page(page), m_notes(notes)
+TextTabs::TextTabs(OpenPage &page, CommentRectList &notes) : m_page(page), m_notes(notes)
 {
     m_htmlSheet = createHtmlSheet();
     m_htmlTableSheet = namedWidget("HtmlTable");

@@ -17,7 +17,7 @@ QByteArray ifCond(const QByteArray &condition) { return "<v>" + condition + "</v
 // after the loop, and a breadth-first walk of the body that never passes the query itself.
 QString slowLoopLine(TWQFItem *query)
 {
-    const TWQFItemList &items = query->Section()->Items();
+    const WQFItemList &items = query->Section()->Items();
     const QString exit0 = query->GetJump(0), exit1 = query->GetJump(1);
     if (!exit0.isEmpty() && exit0 == exit1)
         return "WARN Gray and blue arrows are pointing to the same step " + exit0;

@@ -34,7 +34,7 @@ struct Page {
         return nullptr;
     }
     std::unique_ptr<TMLTree> Tree;
-    THTMLControlList Controls;
+    HTMLControlList Controls;
 };
 
 Rect absolute(const THTMLControl *control)
@@ -210,7 +210,7 @@ private slots:
             QCOMPARE(caption, QString("kept"));
         }
         // A new list replaces the old one; the controls stay the list's.
-        THTMLControlList none;
+        HTMLControlList none;
         source.SetControls(none);
         QVERIFY(source.Controls().empty());
         QCOMPARE(page.control("EditorLink")->CSSClass(), QString("EditorLink"));

@@ -39,7 +39,7 @@ struct DiagramTab {
     QScrollArea *Scroll;
     QWidget *Container;
     std::unique_ptr<TWQFFile> Page;
-    TCommentRectList Notes;
+    CommentRectList Notes;
     std::unique_ptr<TPanelChanger> Editor;
     TWQFEditorSource *Source;
     int Changes = 0;

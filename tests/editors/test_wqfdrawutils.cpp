@@ -319,7 +319,7 @@ private slots:
         QVERIFY(file);
         const TWQFSection *section = file->FindSection(QStringLiteral("preproc"));
         QVERIFY(section);
-        const TWQFItemList &items = section->Items();
+        const WQFItemList &items = section->Items();
         QCOMPARE(items.size(), size_t(5));
         QCOMPARE(ExitsOf(*items[0]), (QStringList{"2", "9", "3"}));
         const TItemsByName index(items);
@@ -348,7 +348,7 @@ private slots:
         DrawArrowBetween(&canvas, items[2].get(), items[3].get(), clOtherExit, 1.0);
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(1));
         DrawArrowBetween(&canvas, items[2].get(), nullptr, clOtherExit, 1.0);
-        DrawItemLinks(&canvas, items[0].get(), static_cast<const TWQFItemList *>(nullptr), damAlways, Rect(), 1.0);
+        DrawItemLinks(&canvas, items[0].get(), static_cast<const WQFItemList *>(nullptr), damAlways, Rect(), 1.0);
         QCOMPARE(canvas.Ops.size(), size_t(2));
     }
 

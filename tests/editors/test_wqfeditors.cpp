@@ -70,7 +70,7 @@ struct Diagram {
 
     std::unique_ptr<TWQFFile> file;
     TWQFSection *section = nullptr;
-    TCommentRectList notes;
+    CommentRectList notes;
     std::unique_ptr<TWQFEditorSource> source;
     std::unique_ptr<TGraphEditor> editor; // goes first: it points at the source
 };

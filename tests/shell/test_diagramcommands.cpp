@@ -914,7 +914,7 @@ private slots:
         part<QAction>(form, "FlushQueryMenu")->trigger();
         TWQFItem *query = item("5");
         QCOMPARE(query->GetQuery(), QString("update t set a = :a where id = :id"));
-        TWQFParamList params;
+        WQFParamList params;
         QVERIFY(query->GetParams(params));
         QStringList stored;
         for (const auto &p : params)
@@ -932,7 +932,7 @@ private slots:
         selectNames({"5"});
         form->FlushQueryParams();
         QCOMPARE(item("5")->GetQuery(), QString("update t set a = 1"));
-        TWQFParamList params;
+        WQFParamList params;
         QVERIFY(item("5")->GetParams(params));
         QVERIFY(params.empty());
         QVERIFY(!modified());
