@@ -196,7 +196,7 @@ double ScreenDpiOf(const QWidget *window)
     return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
-TPoint diagramSize(const TWQFSection *section, double screenDpi)
+Point diagramSize(const TWQFSection *section, double screenDpi)
 {
     int w = 0, h = 0;
     GetItemsExtent(section ? &section->Items() : nullptr, 32, 32, w, h);

@@ -105,7 +105,7 @@ double ScreenDpiOf(const QWidget *window);
 
 // A diagram's size: the extent of its components plus 32 pixels, scaled from 96 dots per inch
 // to the screen's (halves to even), at least 1024 x 1024.
-TPoint diagramSize(const TWQFSection *section, double screenDpi);
+Point diagramSize(const TWQFSection *section, double screenDpi);
 
 // The destination-arrow mode of the setting DstArrow: "NEVER", "ALWAYS" in any case, else
 // out of sight.

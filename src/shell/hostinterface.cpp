@@ -27,7 +27,7 @@ void TMainFormPellorinIntf::GetSelection(QList<void *> &List)
     const TGraphEditor *editor = host() ? host()->views().ActiveGraphEditor() : nullptr;
     if (!editor)
         return;
-    TDataList selected;
+    DataList selected;
     editor->GetSelected(&selected);
     for (void *data : selected)
         List.append(data);
@@ -53,7 +53,7 @@ bool TMainFormPellorinIntf::GetMousePos(int &X, int &Y)
     if (!editor || !editor->Host())
         return false;
     const QPoint client = editor->Host()->mapFromGlobal(QCursor::pos());
-    const TPoint scroll = editor->GetScrollPos();
+    const Point scroll = editor->GetScrollPos();
     X = ClampedAdd(client.x(), scroll.X);
     Y = ClampedAdd(client.y(), scroll.Y);
     return true;
@@ -64,7 +64,7 @@ void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
     TImageGraphEditor *editor = host() ? host()->views().diagramEditor(SectionName) : nullptr;
     if (!editor)
         return;
-    TDataList selected;
+    DataList selected;
     editor->GetSelected(&selected);
     editor->Rebuild();
     editor->SetSelected(&selected, true);

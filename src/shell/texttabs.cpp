@@ -180,7 +180,7 @@ QWidget *TextTabs::createHtmlSheet()
     m_htmlEdit->setLexer(m_htmlLexer);
 
     m_scriptEdit = named(new QsciScintilla, "JavaScriptMemo");
-    m_scriptLexer = named(new TKeywordLexer(m_scriptEdit), "SynAnySyn1");
+    m_scriptLexer = named(new KeywordLexer(m_scriptEdit), "SynAnySyn1");
     m_scriptLexer->Scanner().SetWords(kScriptKeywords, kScriptConstants, kScriptObjects);
     m_scriptLexer->setDefaultFont(fixedFont());
     m_scriptEdit->setLexer(m_scriptLexer);
@@ -399,7 +399,7 @@ void TextTabs::HtmlTableShow()
     source.SetControls(m_htmlControls);
     m_htmlUiEditor->Rebuild();
     // Room for every box, nothing beyond.
-    TPoint extent{0, 0};
+    Point extent{0, 0};
     for (int i = 0; i < m_htmlUiEditor->ItemCount(); ++i) {
         const Rect &r = m_htmlUiEditor->Items(i)->Rect;
         extent.X = std::max(extent.X, r.Right);

@@ -26,7 +26,7 @@ class QsciLexerHTML;
 class QsciScintilla;
 class THTMLEditor;
 class TImage;
-class TKeywordLexer;
+class KeywordLexer;
 class TWQFFile;
 
 // Replaces an editor's text without running its change handler. Only the part that differs
@@ -109,7 +109,7 @@ private:
     QsciLexerHTML *m_htmlLexer;
     QSplitter *m_htmlSplitter;
     QsciScintilla *m_scriptEdit;
-    TKeywordLexer *m_scriptLexer;
+    KeywordLexer *m_scriptLexer;
 
     QWidget *m_htmlTableSheet;
     QTableWidget *m_controlGrid;

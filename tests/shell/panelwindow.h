@@ -127,7 +127,7 @@ public:
         Rect r;
         if (!editor(tab)->GetItemRect(data, r))
             qFatal("no such item on the diagram");
-        const TPoint p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
         return QPoint(p.X, p.Y);
     }
     QWidget *diagram(int tab = 0) const { return editor(tab)->Content(); }

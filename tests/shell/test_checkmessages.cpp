@@ -75,7 +75,7 @@ class TestCheckMessages : public QObject {
     }
     static QStringList selected(TGraphEditor *editor)
     {
-        TDataList list;
+        DataList list;
         editor->GetSelected(&list);
         QStringList names;
         for (void *data : list)

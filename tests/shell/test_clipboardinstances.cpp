@@ -76,7 +76,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         part<QTabWidget>(form, "PageControl1")->setFocus();
         TWQFSection *section = form->GetCurrentDoc()->FindSection("preproc");
-        const TDataList group{section->Items()[0].get(), section->Items()[1].get()};
+        const DataList group{section->Items()[0].get(), section->Items()[1].get()};
         form->PreEditor()->SetSelected(&group, true);
         part<QAction>(form, "mnuMainCopy")->trigger();
         QVERIFY(QGuiApplication::clipboard()->text().contains("<n>2</n>"));

@@ -30,7 +30,7 @@ Placed placed(TImageGraphEditor *editor, const QString &name)
         TWQFItem *component = source->ComponentOf(item->Data);
         if (!component || component->GetName() != name)
             continue;
-        const TPoint at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
+        const Point at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
         return {component, QPoint(at.X + item->Rect.Width() / 2, at.Y + item->Rect.Height() / 2)};
     }
     return {};

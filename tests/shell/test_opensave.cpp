@@ -379,7 +379,7 @@ private slots:
             TImageGraphEditor *editor = form->PreEditor();
             const int index = diagramNumber(editor, "1");
             const Rect r = editor->Items(index)->Rect;
-            const TPoint p = editor->GraphToClient(r.Left + 5, r.Top + 5);
+            const Point p = editor->GraphToClient(r.Left + 5, r.Top + 5);
             editor->MouseEvent(p.X, p.Y, mekDown, Qt::LeftButton, {});
             editor->MouseEvent(p.X + 70, p.Y + 60, mekMove, Qt::LeftButton, {});
             editor->MouseEvent(p.X + 70, p.Y + 60, mekUp, Qt::LeftButton, {});
@@ -1014,8 +1014,7 @@ private slots:
         GetAppIntf()->OpenFile(page);
         QTRY_COMPARE(form->openPage()->fileName(), page);
         TImageGraphEditor *editor = form->PreEditor();
-        TDataList both{editor->Items(diagramNumber(editor, "0"))->Data,
-                       editor->Items(diagramNumber(editor, "1"))->Data};
+        DataList both{editor->Items(diagramNumber(editor, "0"))->Data, editor->Items(diagramNumber(editor, "1"))->Data};
         editor->SetSelected(&both, true);
         GetAppIntf()->RefreshSection("PREPROC");
         QVERIFY(!form->openPage()->isModified());

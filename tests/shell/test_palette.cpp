@@ -180,7 +180,7 @@ private slots:
         QFETCH(int, x);
         QFETCH(int, y);
         const int mh = modelScrollPos(h, dpi), mv = modelScrollPos(v, dpi);
-        const TPoint at = gridLandingPoint(mh, mv);
+        const Point at = gridLandingPoint(mh, mv);
         QCOMPARE(at.X, x);
         QCOMPARE(at.Y, y);
     }
@@ -443,7 +443,7 @@ private slots:
         const QString code = GetCode(copied);
         QVERIFY(code.contains(">= 7 then"));
         TImageGraphEditor *editor = form->PreEditor();
-        const TDataList one{copied};
+        const DataList one{copied};
         editor->SetSelected(&one, true);
         part<QTabWidget>(form, "PageControl1")->setFocus();
         QTRY_VERIFY(part<QTabWidget>(form, "PageControl1")->hasFocus());

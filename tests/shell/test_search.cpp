@@ -494,7 +494,7 @@ private slots:
         QVERIFY(window.page().open(writtenPage(dirs, "<c><n>17</n><t>SET</t></c><c><n>7</n><t>SET</t></c>")));
         host.ShowSectionTab("preproc");
         host.SelectItemByName("7");
-        TDataList selected;
+        DataList selected;
         window.views().diagramTabs()[0]->editor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
         QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("7"));
@@ -547,7 +547,7 @@ private slots:
         results->show();
         clickRow(results, int(postLine), true);
         QCOMPARE(pages->currentWidget(), postSheet);
-        TDataList selected;
+        DataList selected;
         form->PostEditor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
         QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("1"));
@@ -610,7 +610,7 @@ private slots:
         QVERIFY(postLine > 0);
         clickRow(results, int(postLine), true);
         QCOMPARE(pages->currentWidget(), part(form, "PostSheet"));
-        TDataList selected;
+        DataList selected;
         form->PostEditor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
         QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("1"));
