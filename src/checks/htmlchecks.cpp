@@ -19,7 +19,7 @@ bool CheckTooltip(const QString &Title, QString &Msg)
     return Msg.isEmpty();
 }
 
-void THTMLVerify::CheckFile(TWQFFile *Doc, TCheckMessages &Messages)
+void THTMLVerify::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
 {
     if (!Doc)
         return;

@@ -33,12 +33,12 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
     list->setUpdatesEnabled(false);
     auto endUpdate = qScopeGuard([list] { list->setUpdatesEnabled(true); });
     try {
-        TCheckMessages messages;
+        CheckMessageList messages;
         RunWarningPlugins(page, quickOnly, &messages);
         // In one insertion: a program's findings may be hundreds of thousands of lines.
         QStringList lines;
         lines.reserve(messages.size() + 1);
-        for (const TCheckMessage &message : messages)
+        for (const CheckMessage &message : messages)
             lines << CheckMessageLine(message);
         lines << QStringLiteral("Check complete.");
         list->addItems(lines);
@@ -59,7 +59,7 @@ int MessageComponentNumber(const QString &Line)
     return TryDecimalToInt(TakeUntil(line, pos, numberEnd), number) ? number : -1;
 }
 
-QString CheckMessageLine(const TCheckMessage &Message)
+QString CheckMessageLine(const CheckMessage &Message)
 {
     if (!Message.Item)
         return Message.Text;

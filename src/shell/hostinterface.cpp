@@ -78,7 +78,7 @@ void TMainFormPellorinIntf::MarkModified()
 
 void InstallHostHooks(WindowHost &Window)
 {
-    THostHooks &hooks = HostHooks();
+    HostHooks &hooks = hostHooks();
     hooks.OnGetCurrentDoc = [&Window] { return Window.page().document(); };
     hooks.OnGetCurrentSectionName = [&Window] { return Window.views().currentSectionName(); };
     hooks.OnDocReloaded = [&Window] { Window.page().contentReplaced(); };
@@ -88,7 +88,7 @@ void InstallHostHooks(WindowHost &Window)
 
 void RemoveHostHooks()
 {
-    THostHooks &hooks = HostHooks();
+    HostHooks &hooks = hostHooks();
     hooks.OnGetCurrentDoc = nullptr;
     hooks.OnGetCurrentSectionName = nullptr;
     hooks.OnDocReloaded = nullptr;

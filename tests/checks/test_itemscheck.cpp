@@ -173,7 +173,7 @@ private slots:
         auto page = pageWith(section);
         QCOMPARE(runCheck(std::make_unique<TSQLUnderLoopCheck>(), page.get()), lines);
         // Called alone, without the run's group data, it says the same.
-        TCheckMessages messages;
+        CheckMessageList messages;
         TSQLUnderLoopCheck check;
         for (const auto &item : page->Sections().front()->Items())
             check.CheckItem(item.get(), messages, nullptr);

@@ -215,7 +215,7 @@ private slots:
     void paramCheck()
     {
         QFETCH(QByteArray, component);
-        SQLCheckState().TestValues = {"cond=b = :id"};
+        sqlCheckState().TestValues = {"cond=b = :id"};
         auto page = pageWith(component);
         QTEST(runCheck(std::make_unique<TSQLParamCheck>(), page.get()), "lines");
     }

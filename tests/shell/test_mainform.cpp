@@ -369,13 +369,13 @@ private slots:
             TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
             part<QTabWidget>(&form, "PageControl1")->setCurrentWidget(part<QWidget>(&form, "HtmlSheet"));
             QCOMPARE(CallGetCurrentSectionName(), QString("html"));
-            QVERIFY(HostHooks().OnGetCurrentDoc && HostHooks().OnDocReloaded && HostHooks().OnStoreViewTexts &&
-                    HostHooks().OnDocReplaced);
+            QVERIFY(hostHooks().OnGetCurrentDoc && hostHooks().OnDocReloaded && hostHooks().OnStoreViewTexts &&
+                    hostHooks().OnDocReplaced);
         }
         QCOMPARE(MainFrm(), nullptr);
         QCOMPARE(CallGetCurrentSectionName(), QString());
-        QVERIFY(!HostHooks().OnGetCurrentDoc && !HostHooks().OnGetCurrentSectionName && !HostHooks().OnDocReloaded &&
-                !HostHooks().OnStoreViewTexts && !HostHooks().OnDocReplaced);
+        QVERIFY(!hostHooks().OnGetCurrentDoc && !hostHooks().OnGetCurrentSectionName && !hostHooks().OnDocReloaded &&
+                !hostHooks().OnStoreViewTexts && !hostHooks().OnDocReplaced);
         auto page = std::make_unique<TWQFFile>();
         QVERIFY(!CallDocReplaced(page));
         QVERIFY(page);

@@ -35,7 +35,7 @@ public:
     {}
     QString ClassName() const override { return m_class; }
     QString GetDescription() override { return m_description; }
-    void CheckFile(TWQFFile *, TCheckMessages &Messages) override
+    void CheckFile(TWQFFile *, CheckMessageList &Messages) override
     {
         Messages.append({"ran " + m_description, nullptr});
     }
@@ -104,10 +104,10 @@ QStringList rows(TGlobalOptForm *form)
 
 QStringList ranLines(TWQFFile *page)
 {
-    TCheckMessages messages;
+    CheckMessageList messages;
     RunWarningPlugins(page, false, &messages);
     QStringList out;
-    for (const TCheckMessage &m : messages)
+    for (const CheckMessage &m : messages)
         if (m.Text.startsWith("ran "))
             out << m.Text;
     return out;

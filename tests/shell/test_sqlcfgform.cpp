@@ -31,7 +31,7 @@ QsciScintilla *valuesEditor() { return SQLConnWindow()->findChild<QsciScintilla 
 
 QStringList values()
 {
-    const TSQLCheckState &s = SQLCheckState();
+    const SQLCheckState &s = sqlCheckState();
     return {s.SQLHost, s.SQLUser, s.SQLPassword, s.SQLDatabase};
 }
 
@@ -115,11 +115,11 @@ private slots:
         cursor.movePosition(QTextCursor::EndOfLine);
         memo()->setTextCursor(cursor);
         QTest::keyClicks(memo(), "db");
-        QCOMPARE(SQLCheckState().SQLHost, QString("db"));
+        QCOMPARE(sqlCheckState().SQLHost, QString("db"));
         QTest::keyClicks(memo(), ".local");
-        QCOMPARE(SQLCheckState().SQLHost, QString("db.local"));
+        QCOMPARE(sqlCheckState().SQLHost, QString("db.local"));
         QTest::keyClick(memo(), Qt::Key_Backspace);
-        QCOMPARE(SQLCheckState().SQLHost, QString("db.loca"));
+        QCOMPARE(sqlCheckState().SQLHost, QString("db.loca"));
     }
 
     void blankMemoLeftIsRefilled()
@@ -143,10 +143,10 @@ private slots:
         QsciScintilla *editor = valuesEditor();
         QCOMPARE(editor->font().family(), QString("Courier New"));
         editor->setText("UserId=42\nname=x\n");
-        QCOMPARE(SQLCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
+        QCOMPARE(sqlCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
         editor->setCursorPosition(0, 9);
         QTest::keyClicks(editor, "7");
-        QCOMPARE(SQLCheckState().TestValues, QStringList({"UserId=427", "name=x"}));
+        QCOMPARE(sqlCheckState().TestValues, QStringList({"UserId=427", "name=x"}));
     }
 
     void closedAndShownAgainKeepsWhatWasLeft()
@@ -156,7 +156,7 @@ private slots:
         memo()->setPlainText("Hostname=h\njunk");
         SQLConnWindow()->close();
         QVERIFY(!SQLConnWindow()->isVisible());
-        SQLCheckState().SQLHost = "elsewhere";
+        sqlCheckState().SQLHost = "elsewhere";
         testParamsEntry(program.MainForm())->trigger();
         QVERIFY(SQLConnWindow()->isVisible());
         QCOMPARE(memo()->toPlainText(), QString("Hostname=h\njunk"));
@@ -181,7 +181,7 @@ private slots:
 
         TProgram program(m_dir->options());
         QCOMPARE(values(), QStringList({"db.local", "sa", "p;a=ss%", "orders"}));
-        QCOMPARE(SQLCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
+        QCOMPARE(sqlCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
         ShowSQLSettings();
         QCOMPARE(memo()->toPlainText(), QString("Hostname=db.local\nUsername=sa\nPassword=p;a=ss%\nDatabase=orders"));
         QCOMPARE(valuesEditor()->text(), QString("UserId=42\nname=x"));
@@ -244,7 +244,7 @@ private slots:
         writeBytes(db, "x");
         TProgram program(m_dir->options());
         const QString stored = settings.contains("mine.db") ? QString("mine.db") : QString();
-        QCOMPARE(SQLCheckState().SQLDatabase, sample ? db : stored);
+        QCOMPARE(sqlCheckState().SQLDatabase, sample ? db : stored);
     }
 
     void fullCheckOfTheSamplePageRunsTheProber()

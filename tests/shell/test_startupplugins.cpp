@@ -77,7 +77,7 @@ private slots:
         writeBytes(m_dir->filePath("app/plugins/a tidy.ini"), "[Main]\nName=Tidy\nCmd=tidy.sh\nMenu=Tidy the page\n");
         TProgram program(m_dir->options());
         QStringList names;
-        for (TPellorinPlugin *p : PluginRegistry().Plugins())
+        for (TPellorinPlugin *p : pluginRegistry().Plugins())
             names << p->ClassName();
         QCOMPARE(names.mid(0, 8),
                  QStringList({"TCompanyNamingPlugin", "TExtAppWarnPlugin", "TExtAppWarnPlugin", "TSQLParamCheck",
