@@ -53,12 +53,12 @@ Figures measure(int components, int copied, int runs)
     file.close();
     Figures best;
     for (int run = 0; run < runs; ++run) {
-        TStartOptions options;
+        StartOptions options;
         options.ConfigDir = dir.filePath("cfg/pellorin/");
         options.ProgramFileName = QStringLiteral("pellorin");
         options.ProgramFolder = dir.filePath("app/");
         options.CommandLine = QStringList{path};
-        TProgram program(options);
+        Program program(options);
         TMainFrm *form = program.MainForm();
         form->show();
         QApplication::setActiveWindow(form);

@@ -14,11 +14,11 @@ class TWQFFile;
 class WindowHost;
 
 // The list "ListBox1" on its panel "Panel5".
-class CheckMessages : public QObject {
+class CheckMessagePanel : public QObject {
     Q_OBJECT
 public:
     // The Pascal units of a save's quick check lie in programFolder + "pascal".
-    CheckMessages(WindowHost &window, const QString &programFolder);
+    CheckMessagePanel(WindowHost &window, const QString &programFolder);
 
     // The window lays it out, and owns it from then on.
     QWidget *panel() const { return m_panel; }

@@ -43,9 +43,9 @@ void handleCurrentException(QWidget *parent)
         std::_Exit(EXIT_FAILURE);
 }
 
-TPellorinApplication::TPellorinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+PellorinApplication::PellorinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
-bool TPellorinApplication::notify(QObject *receiver, QEvent *event)
+bool PellorinApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);

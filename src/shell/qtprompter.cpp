@@ -56,7 +56,7 @@ QString runFileDialog(QWidget *parent, const FileDialogOptions &options, QFileDi
 }
 } // namespace
 
-PromptButton TQtPrompter::Ask(QWidget *Parent, const Prompt &prompt)
+PromptButton QtPrompter::Ask(QWidget *Parent, const Prompt &prompt)
 {
     QMessageBox box(toQtIcon(prompt.Icon), captionOf(prompt.Caption), prompt.Text, QMessageBox::NoButton, Parent);
     const PromptButtons buttons = prompt.Buttons ? prompt.Buttons : PromptButtons(pbOK);
@@ -78,12 +78,12 @@ PromptButton TQtPrompter::Ask(QWidget *Parent, const Prompt &prompt)
     return buttons.testFlag(pbCancel) ? pbCancel : buttons.testFlag(pbNo) ? pbNo : fallback;
 }
 
-QString TQtPrompter::OpenFileName(QWidget *Parent, const FileDialogOptions &Options)
+QString QtPrompter::OpenFileName(QWidget *Parent, const FileDialogOptions &Options)
 {
     return runFileDialog(Parent, Options, QFileDialog::AcceptOpen);
 }
 
-QString TQtPrompter::SaveFileName(QWidget *Parent, const FileDialogOptions &Options)
+QString QtPrompter::SaveFileName(QWidget *Parent, const FileDialogOptions &Options)
 {
     return runFileDialog(Parent, Options, QFileDialog::AcceptSave);
 }

@@ -208,7 +208,7 @@ QString SampleDatabaseIn(const QString &ProgramFolder)
 void LoadSQLSettings(const QString &ProgramFolder)
 {
     SQLCheckState &state = sqlCheckState();
-    const TSqlCheckValues stored = ReadSqlCheck();
+    const SqlCheckValues stored = ReadSqlCheck();
     state.SQLHost = stored.Host;
     state.SQLUser = stored.User;
     state.SQLPassword = stored.Password;

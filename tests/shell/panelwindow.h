@@ -50,9 +50,9 @@ public:
         m_path = m_dirs.filePath("panels.wqf");
         writeBytes(m_path, page);
         QFile(m_path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        TStartOptions options = m_dirs.options();
+        StartOptions options = m_dirs.options();
         options.CommandLine = QStringList{m_path};
-        m_program = std::make_unique<TProgram>(options);
+        m_program = std::make_unique<Program>(options);
         if (ComponentDescrs().empty())
             LoadComponentDescrs(options.ProgramFolder + "components");
         form = m_program->MainForm();
@@ -190,7 +190,7 @@ private:
     PrompterGuard m_prompterGuard;
     ScriptedPrompter *m_prompter = &*m_prompterGuard;
     QString m_path;
-    std::unique_ptr<TProgram> m_program;
+    std::unique_ptr<Program> m_program;
 };
 
 // Counts the paint events a widget receives.

@@ -66,7 +66,7 @@ private slots:
         writeBytes(target, page(component("0", "SET", "1", "", 0, 0) + component("1", "SET", "2", "", 96, 0) +
                                 component("2", "SET", "", "", 192, 0)));
 
-        TProgram program(dir.shippedOptions({source}));
+        Program program(dir.shippedOptions({source}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->show();

@@ -48,9 +48,9 @@ private slots:
     {
         pellorin_test::ProgramDirs dir;
         const QString page = dir.copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
-        auto previous = SetPrompter(std::make_unique<TQtPrompter>());
+        auto previous = SetPrompter(std::make_unique<QtPrompter>());
         {
-            TProgram program(dir.options({page}));
+            Program program(dir.options({page}));
             TMainFrm *form = program.MainForm();
             form->move(0, 0);
             form->resize(1000, 700);

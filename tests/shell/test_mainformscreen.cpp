@@ -161,7 +161,7 @@ private slots:
     {
         pellorin_test::PrompterGuard prompter;
         pellorin_test::ProgramDirs dir;
-        TProgram program(dir.shippedOptions({}));
+        Program program(dir.shippedOptions({}));
         TMainFrm *form = program.MainForm();
         form->move(0, 0);
         form->show();
@@ -212,7 +212,7 @@ private slots:
     {
         pellorin_test::PrompterGuard prompter;
         pellorin_test::ProgramDirs dir;
-        TProgram program(dir.shippedOptions({pellorin_test::kSamplePage}));
+        Program program(dir.shippedOptions({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);

@@ -48,7 +48,7 @@ private slots:
         pellorin_test::PrompterGuard prompter;
         pellorin_test::ProgramDirs dir;
         const QString page = dir.copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
-        TProgram program(dir.shippedOptions({page}));
+        Program program(dir.shippedOptions({page}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);

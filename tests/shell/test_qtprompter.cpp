@@ -42,7 +42,7 @@ private slots:
     void answers()
     {
         QFETCH(int, clicked);
-        TQtPrompter prompter;
+        QtPrompter prompter;
         Prompt prompt{"Exit", "Do you want to save changes before exit?", PromptIcon::Question, pbYes | pbNo | pbCancel,
                       pbYes};
         QString caption, text;
@@ -67,7 +67,7 @@ private slots:
 
     void plainMessage()
     {
-        TQtPrompter prompter;
+        QtPrompter prompter;
         QString caption;
         QList<QAbstractButton *> buttons;
         whenBoxShows(this, [&](QMessageBox *box) {
