@@ -480,7 +480,7 @@ void DiagramCommands::FlushQueryParams()
 
 // ---- the picture ----
 
-void DiagramCommands::SectionScreenShot()
+void DiagramCommands::sectionScreenShot()
 {
     TImageGraphEditor *editor = activeEditor();
     if (!editor)

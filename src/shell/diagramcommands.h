@@ -67,7 +67,7 @@ public:
     // A PNG picture of the whole active diagram beside the page file, as a new file: when
     // anything has its name already, a link included, a message says so and nothing is
     // written.
-    void SectionScreenShot();
+    void sectionScreenShot();
 
     // The screen's dots per inch, which scale the landing point of a paste; the window's
     // screen unless set.

@@ -130,7 +130,7 @@ void TMainFrm::createMenus()
     addCommand(tools, "FlushQueryMenu", QStringLiteral("Flush Query Params"), QKeySequence(Qt::CTRL | Qt::Key_Q),
                guarded([commands] { commands->FlushQueryParams(); }));
     addCommand(tools, "MenuItem6", QStringLiteral("Section Screen Shot"), QKeySequence(),
-               guarded([commands] { commands->SectionScreenShot(); }));
+               guarded([commands] { commands->sectionScreenShot(); }));
 
     QMenu *help = named(m_mainMenu->addMenu(QStringLiteral("Help")), "mnuHelp");
     addCommand(help, "mnOnlineHelp", QStringLiteral("Online Help"), QKeySequence(),

@@ -25,7 +25,7 @@ void WidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
     SelectEditorBytes(m_window.views().textTabs().htmlEditor(), Start, Length);
 }
 
-void WidgetSearchHost::ShowSectionTab(const QString &SectionName) { m_window.views().ShowSectionTab(SectionName); }
+void WidgetSearchHost::ShowSectionTab(const QString &SectionName) { m_window.views().showSectionTab(SectionName); }
 
 void WidgetSearchHost::SelectItemByName(const QString &Name) { m_window.views().SelectItemByName(Name); }
 

@@ -65,7 +65,7 @@ public:
     QString currentSectionName() const;
     // Brings "Pre process" to the front for exactly "preproc", "Post process" for "postproc"
     // and "HTML" for "html"; any other name keeps the tab in front.
-    void ShowSectionTab(const QString &SectionName);
+    void showSectionTab(const QString &SectionName);
     void showTab(QWidget *sheet);
     // The first tab, hidden ones counted, whose caption is exactly Caption; "Pre process" when
     // none is, or when the match is a tab that never shows.
