@@ -72,7 +72,7 @@ double timeFullCheck(TWQFFile *page, qsizetype &lines, bool cold = false)
     double best = 1e30;
     const int rounds = page->Sections().front()->Items().size() > 10000 ? 5 : 25;
     for (int round = 0; round < rounds; ++round) {
-        TCheckMessages messages;
+        CheckMessageList messages;
         if (cold)
             evictCaches();
         QElapsedTimer timer;

@@ -53,19 +53,19 @@ Figures measure(int components, int copied, int runs)
     file.close();
     Figures best;
     for (int run = 0; run < runs; ++run) {
-        TStartOptions options;
+        StartOptions options;
         options.ConfigDir = dir.filePath("cfg/pellorin/");
         options.ProgramFileName = QStringLiteral("pellorin");
         options.ProgramFolder = dir.filePath("app/");
         options.CommandLine = QStringList{path};
-        TProgram program(options);
+        Program program(options);
         TMainFrm *form = program.MainForm();
         form->show();
         QApplication::setActiveWindow(form);
         QApplication::processEvents();
         form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setFocus();
         TWQFSection *section = form->GetCurrentDoc()->FindSection(QStringLiteral("preproc"));
-        TDataList group;
+        DataList group;
         for (int i = 0; i < copied; ++i)
             group.push_back(section->Items()[size_t(i)].get());
         form->PreEditor()->SetSelected(&group, true);
@@ -90,7 +90,7 @@ Figures measure(int components, int copied, int runs)
         timer.restart();
         PlaceItemsAt(320, 260, pasted);
         form->PreEditor()->Rebuild();
-        const TDataList selection(pasted.begin(), pasted.end());
+        const DataList selection(pasted.begin(), pasted.end());
         form->PreEditor()->SetSelected(&selection, true);
         best.window = std::min(best.window, double(timer.nsecsElapsed()) / 1e6);
         form->SetModified(false);

@@ -38,17 +38,17 @@ QByteArray generatePage(int count, int columns)
 
 // What the links need of every component, by name.
 struct LinkSnapshot {
-    std::vector<TLinkBox> boxes;
+    std::vector<LinkBox> boxes;
     std::vector<QStringList> exits;
     QHash<QString, size_t> byName;
-    TFindLinkBox find = [this](const QString &name) -> std::optional<TLinkBox> {
+    FindLinkBox find = [this](const QString &name) -> std::optional<LinkBox> {
         auto it = byName.constFind(name);
         if (it == byName.cend())
             return std::nullopt;
         return boxes[*it];
     };
 
-    void take(const TWQFItemList &items)
+    void take(const WQFItemList &items)
     {
         boxes.clear();
         exits.clear();
@@ -71,7 +71,7 @@ public:
     LinkSnapshot snapshot;
     TGraphEditor *editor = nullptr;
 
-    void GetItems(TDataList &List) override
+    void GetItems(DataList &List) override
     {
         for (const auto &item : section->Items())
             List.push_back(item.get());
@@ -91,9 +91,9 @@ public:
         item.SetY(item.GetY() + DY);
         editor->Rebuild();
     }
-    void PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
+    void PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
     {
-        const TPoint size = Info.ToView ? editor->GetViewSize() : editor->GetGraphSize();
+        const Point size = Info.ToView ? editor->GetViewSize() : editor->GetGraphSize();
         Canvas.SetBrushStyle(bsSolid);
         Canvas.SetBrushColor(clWhite);
         Canvas.FillRect(Rect(0, 0, size.X, size.Y));
@@ -105,13 +105,14 @@ public:
                 DrawBoxLinks(&Canvas, &snapshot.boxes[i], snapshot.exits[i], snapshot.find, damOutOfSight, visible,
                              1.0);
         } else {
-            const TItemsByName byName(section->Items());
+            const ItemsByName byName(section->Items());
             for (const auto &item : section->Items())
                 DrawItemLinks(&Canvas, item.get(), byName, damOutOfSight, visible, 1.0);
         }
         Canvas.SetOrigin(0, 0);
     }
-    void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override
+    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &Info) override
     {
         const TWQFItem &item = *static_cast<TWQFItem *>(Data);
         if (Selected && Info.Dragging) {
@@ -126,7 +127,7 @@ public:
             Canvas.Rectangle(Rect::FromSize(X - 2, Y - 2, 36, 30));
         Canvas.TextOut(X + 36, Y + 6, item.GetName());
     }
-    void PaintOverlay(TCanvas &Canvas, int, int, const TGraphPaintInfo &Info) override
+    void PaintOverlay(DrawingSurface &Canvas, int, int, const TGraphPaintInfo &Info) override
     {
         if (!Info.ShowRubberBand)
             return;
@@ -164,7 +165,7 @@ void run(int count, int columns, Mode mode)
     }
     TWQFSection *section = file.FindSection(QStringLiteral("preproc"));
     BenchSource bench(section, mode == Snapshot);
-    TCommentRectList notes;
+    CommentRectList notes;
     notes.push_back(NewCommentRect(QStringLiteral("preproc"), 40, 40));
     TWQFEditorSource binding(section, &notes);
     binding.DstArrow = damOutOfSight;
@@ -179,7 +180,7 @@ void run(int count, int columns, Mode mode)
     QImage image(ViewW, ViewH, QImage::Format_RGB32);
     auto repaint = [&] {
         QPainter painter(&image);
-        TPainterCanvas canvas(painter);
+        PainterCanvas canvas(painter);
         editor.Paint(canvas, true);
     };
     int visible = 0;
@@ -195,7 +196,7 @@ void run(int count, int columns, Mode mode)
     editor.SetScrollPos({0, 0});
 
     // A drag of the first 500 boxes, pressed on box 0.
-    TDataList selection;
+    DataList selection;
     for (int i = 0; i < 500 && i < count; ++i)
         selection.push_back(section->Items()[size_t(i)].get());
     int step = 0;

@@ -153,7 +153,7 @@ int main(int argc, char **argv)
              for (int i = 0; i < n; ++i)
                  notes += QStringLiteral("[[@@rect %1 2 100 40 preproc 0 Note||||text<br>more@@]]\n").arg(i);
              return [notes] {
-                 TCommentRectList list;
+                 CommentRectList list;
                  ExtractCommentRects(notes, list);
              };
          }},

@@ -64,7 +64,7 @@ QByteArray generateHtml()
     return html + "</table></body></html>\r\n";
 }
 
-class BenchHost : public TSearchHost {
+class BenchHost : public SearchHost {
 public:
     TWQFFile *Page = nullptr;
     QByteArray Html;
@@ -148,7 +148,7 @@ int main(int argc, char **argv)
         },
         count);
     std::printf("%-58s %8.2f ms\n", "GetItemTexts over every component, for comparison", collect);
-    TPageSearch search(std::make_unique<BenchHost>(host));
+    PageSearch search(std::make_unique<BenchHost>(host));
     for (const bool caseSensitive : {true, false}) {
         for (const bool wholeWord : {false, true}) {
             TSearchOptions options;
@@ -158,7 +158,7 @@ int main(int argc, char **argv)
             qsizetype htmlHits = 0;
             const double full = best(
                 [&] {
-                    TSearchResults results;
+                    SearchResults results;
                     search.SearchAllComponents(options, results);
                     htmlHits = std::count_if(results.begin(), results.end(),
                                              [](const TSearchResult &r) { return r.Section == u"html"; });

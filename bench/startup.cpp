@@ -28,17 +28,17 @@ constexpr int kRuns = 11;
 
 int runProgram(int argc, char **argv, const QString &page, const QElapsedTimer &sinceMain)
 {
-    TPellorinApplication app(argc, argv);
+    PellorinApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorin"));
-    SetPrompter(std::make_unique<TQtPrompter>());
+    SetPrompter(std::make_unique<QtPrompter>());
     // A settings folder of its own, so that the bench neither reads nor writes the user's.
     QTemporaryDir config;
-    TStartOptions options;
+    StartOptions options;
     options.ConfigDir = config.filePath(QStringLiteral("pellorin/"));
     options.CommandLine = QStringList{page};
     int result = 0;
     {
-        TProgram program(options);
+        Program program(options);
         if (!program.MainForm()->GetCurrentDoc()) {
             std::fputs("the sample page did not open\n", stderr);
             return 1;

@@ -23,7 +23,7 @@ QString StripMnemonic(const QString &Caption)
     return out;
 }
 
-QAction *TMenuQueue::AddMenuItem(const QString &TopCaption)
+QAction *MenuQueue::AddMenuItem(const QString &TopCaption)
 {
     if (m_mainMenu)
         return AttachMenuItem(TopCaption, nullptr);
@@ -32,7 +32,7 @@ QAction *TMenuQueue::AddMenuItem(const QString &TopCaption)
     return item;
 }
 
-void TMenuQueue::SetMainMenu(QMenuBar *Menu)
+void MenuQueue::SetMainMenu(QMenuBar *Menu)
 {
     m_mainMenu = Menu;
     for (TPendingMenu &entry : m_pending) {
@@ -43,7 +43,7 @@ void TMenuQueue::SetMainMenu(QMenuBar *Menu)
     }
 }
 
-QAction *TMenuQueue::AttachMenuItem(const QString &TopCaption, QAction *Item)
+QAction *MenuQueue::AttachMenuItem(const QString &TopCaption, QAction *Item)
 {
     if (!m_mainMenu)
         return nullptr;
@@ -63,37 +63,37 @@ QAction *TMenuQueue::AttachMenuItem(const QString &TopCaption, QAction *Item)
 }
 
 namespace {
-ModuleSlot<TMenuQueue> g_queue;
+ModuleSlot<MenuQueue> g_queue;
 
-THostHooks &hooks()
+HostHooks &hooks()
 {
-    static THostHooks instance;
+    static HostHooks instance;
     return instance;
 }
 } // namespace
 
-void InitAppGui() { g_queue.reset(std::make_unique<TMenuQueue>()); }
+void InitAppGui() { g_queue.reset(std::make_unique<MenuQueue>()); }
 void DoneAppGui()
 {
     g_queue.reset();
-    hooks() = THostHooks();
+    hooks() = HostHooks();
 }
 
-TMenuQueue &MenuQueue()
+MenuQueue &menuQueue()
 {
     if (!g_queue)
         throw ERunError::nilReference();
     return *g_queue;
 }
 
-QAction *AddMenuItem(const QString &TopCaption) { return MenuQueue().AddMenuItem(TopCaption); }
-void SetMainMenu(QMenuBar *Menu) { MenuQueue().SetMainMenu(Menu); }
+QAction *AddMenuItem(const QString &TopCaption) { return menuQueue().AddMenuItem(TopCaption); }
+void SetMainMenu(QMenuBar *Menu) { menuQueue().SetMainMenu(Menu); }
 QAction *AttachMenuItem(const QString &TopCaption, QAction *Item)
 {
-    return MenuQueue().AttachMenuItem(TopCaption, Item);
+    return menuQueue().AttachMenuItem(TopCaption, Item);
 }
 
-THostHooks &HostHooks() { return hooks(); }
+HostHooks &hostHooks() { return hooks(); }
 
 TWQFFile *CallGetCurrentDoc()
 {

@@ -18,7 +18,7 @@ struct TPendingMenu {
     QPointer<QAction> Item;
 };
 
-class TMenuQueue {
+class MenuQueue {
 public:
     // With the main menu known, a new entry under TopCaption at once (none when there is no
     // such menu); otherwise a queued entry. The caller sets caption, shortcut and handler.
@@ -39,7 +39,7 @@ private:
 };
 
 // Set by the main window to its own methods; empty until then.
-struct THostHooks {
+struct HostHooks {
     std::function<TWQFFile *()> OnGetCurrentDoc;
     std::function<QString()> OnGetCurrentSectionName;
     std::function<void()> OnDocReloaded;
@@ -57,12 +57,12 @@ struct THostHooks {
 // reference is Nil" outside that time.
 void InitAppGui();
 void DoneAppGui();
-TMenuQueue &MenuQueue();
+MenuQueue &menuQueue();
 QAction *AddMenuItem(const QString &TopCaption);
 void SetMainMenu(QMenuBar *Menu);
 QAction *AttachMenuItem(const QString &TopCaption, QAction *Item);
 
-THostHooks &HostHooks();
+HostHooks &hostHooks();
 // The hooks' answers; nil, empty and nothing while a hook is empty.
 TWQFFile *CallGetCurrentDoc();
 QString CallGetCurrentSectionName();

@@ -40,7 +40,7 @@ QString replaceField(const QString &text, const QString &field, const QString &v
 }
 
 // The group data nothing reads: the plug-in asks for it only to be told when a run ends.
-class TUnreadGroupData : public TGroupData {};
+class UnreadGroupData : public GroupData {};
 
 QString outputCutReason(const QString &name)
 {
@@ -55,7 +55,7 @@ struct RunOutcome {
     QString reason;
 };
 
-RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages *Messages,
+RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
                        std::unique_ptr<TWQFFile> *Updated)
 {
     RunOutcome outcome;
@@ -66,7 +66,7 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
     const auto failed = [&](const QString &reason) {
         outcome.reason = QStringLiteral("Plugin call failed: ") + Plugin->Name + QStringLiteral(": ") + reason;
         if (Messages)
-            Messages->append(TCheckMessage{outcome.reason, nullptr});
+            Messages->append(CheckMessage{outcome.reason, nullptr});
         return outcome;
     };
     try {
@@ -100,7 +100,7 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
                                 : run.cut    ? outputCutReason(Plugin->Name)
                                              : QString();
         if (!stopped.isEmpty() && Messages)
-            Messages->append(TCheckMessage{QStringLiteral("WARN ") + stopped, nullptr});
+            Messages->append(CheckMessage{QStringLiteral("WARN ") + stopped, nullptr});
         if (Messages)
             emitPluginOutput(Plugin, Doc, *Messages, run.output);
         // A stopped program may have left its copy half-written.
@@ -135,11 +135,11 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages 
 
 TExtAppWarnPlugin::~TExtAppWarnPlugin() { delete m_menuItem.data(); }
 
-std::unique_ptr<TGroupData> TExtAppWarnPlugin::CreateGroupData() { return std::make_unique<TUnreadGroupData>(); }
+std::unique_ptr<GroupData> TExtAppWarnPlugin::CreateGroupData() { return std::make_unique<UnreadGroupData>(); }
 
-void TExtAppWarnPlugin::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &) { Data.reset(); }
+void TExtAppWarnPlugin::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &) { Data.reset(); }
 
-void TExtAppWarnPlugin::CheckFile(TWQFFile *Doc, TCheckMessages &Messages) { RunExternal(this, Doc, &Messages); }
+void TExtAppWarnPlugin::CheckFile(TWQFFile *Doc, CheckMessageList &Messages) { RunExternal(this, Doc, &Messages); }
 
 void TExtAppWarnPlugin::SetMenuItem(QAction *Item)
 {
@@ -264,7 +264,7 @@ QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines)
     return records;
 }
 
-void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, TCheckMessages &Messages, const QString &Key,
+void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, CheckMessageList &Messages, const QString &Key,
                        const QString &Text)
 {
     if (Key.isEmpty())
@@ -282,10 +282,10 @@ void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, TCheckMessages &Messa
         if (const TWQFSection *section = Doc->FindSection(sectionName))
             item = FindItemByName(section->Items(), itemName);
     }
-    Messages.append(TCheckMessage{kind + u' ' + Text, item});
+    Messages.append(CheckMessage{kind + u' ' + Text, item});
 }
 
-void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &messages, const QByteArray &output)
+void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList &messages, const QByteArray &output)
 {
     // Each step lets go of the text before it: a program's output may be tens of megabytes.
     QStringList lines = SplitLines(QString::fromUtf8(output));
@@ -295,8 +295,8 @@ void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &
         EmitPluginMessage(plugin, doc, messages, key, text);
 }
 
-bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages *Messages, std::unique_ptr<TWQFFile> *Updated,
-                 QString *Reason)
+bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
+                 std::unique_ptr<TWQFFile> *Updated, QString *Reason)
 {
     const RunOutcome outcome = runExternal(Plugin, Doc, Messages, Updated);
     if (Reason)

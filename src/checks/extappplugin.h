@@ -30,9 +30,9 @@ public:
     // Not in the quick check: the save must not wait for a program.
     bool InQuickCheck() override { return false; }
     bool NeedsGroupData() override { return GroupCheck; }
-    std::unique_ptr<TGroupData> CreateGroupData() override;
-    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
-    void CheckFile(TWQFFile *Doc, TCheckMessages &Messages) override;
+    std::unique_ptr<GroupData> CreateGroupData() override;
+    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
+    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override;
     QString GetDescription() override { return Name; }
 
     // The click on the plug-in's Tools entry: the program runs on the open page, and with
@@ -80,16 +80,16 @@ QStringList BuildCommandLine(const QString &Cmd, const TEditContext &Context);
 QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines);
 // One record as a message: "ERROR", "WARN" or "HINT" by the key's first letter, then a blank
 // and Text; tagged with the component that "<letter><section> <component>" names in Doc.
-void EmitPluginMessage(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages &Messages, const QString &Key,
+void EmitPluginMessage(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList &Messages, const QString &Key,
                        const QString &Text);
 // What a program printed, as check messages: its bytes read as UTF-8, split into lines at
 // CR LF, CR or LF, parsed into records, each emitted.
-void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, TCheckMessages &messages, const QByteArray &output);
+void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList &messages, const QByteArray &output);
 
 // One run of Plugin's program on a temporary copy of Doc. With Messages, the program's lines
 // are added there, and a time-out, output cut at the runner's limit or a failure to run adds
 // its own line first. With Updated, the copy the program rewrote is loaded into a new
 // document handed back there; Doc itself is never changed. False, with Reason when given, when the program did not run to its end or,
 // for an update, the rewritten copy does not load.
-bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, TCheckMessages *Messages,
+bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
                  std::unique_ptr<TWQFFile> *Updated = nullptr, QString *Reason = nullptr);

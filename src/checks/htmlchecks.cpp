@@ -19,13 +19,13 @@ bool CheckTooltip(const QString &Title, QString &Msg)
     return Msg.isEmpty();
 }
 
-void THTMLVerify::CheckFile(TWQFFile *Doc, TCheckMessages &Messages)
+void THTMLVerify::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
 {
     if (!Doc)
         return;
     // The controls are bound to the tree's elements, so they go first.
     const std::unique_ptr<TMLTree> tree = ParseHTML(Doc->GetHtml());
-    THTMLControlList controls;
+    HTMLControlList controls;
     BuildControls(tree.get(), controls);
     for (const std::unique_ptr<THTMLControl> &control : controls) {
         const TMLItem *element = control->Item();

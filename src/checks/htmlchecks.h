@@ -10,7 +10,7 @@ public:
     QString ClassName() const override { return QStringLiteral("THTMLVerify"); }
     QString GetDescription() override;
     // Lines "HINT: ...", not tagged with a component.
-    void CheckFile(TWQFFile *Doc, TCheckMessages &Messages) override;
+    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override;
 };
 
 // True when the title, trimmed, is not empty and ends with a full stop; otherwise false with

@@ -34,7 +34,7 @@ TWQFFile *ownerOf(const TWQFItem *item) { return item && item->Section() ? item-
 // of IF) condensed into strongly connected parts, numbered so that a part reaches only parts
 // of lower or equal number. Those numbers answer "is this reached after the loop?" with a
 // short walk instead of collecting everything after each loop.
-class TSectionWalks {
+class SectionWalks {
 public:
     struct Exit {
         QString Text;
@@ -49,7 +49,7 @@ public:
         std::array<int, 2> AfterLoop; // exit 0, and exit 1 of IF, as nodes
     };
 
-    explicit TSectionWalks(const TWQFSection &section)
+    explicit SectionWalks(const TWQFSection &section)
     {
         QHash<QString, QString> spellings;
         auto note = [&](const QString &text, const QString &key) {
@@ -210,24 +210,24 @@ private:
     bool m_caseStable = true;
 };
 
-class TLoopData : public TGroupData {
+class LoopData : public GroupData {
 public:
-    const TSectionWalks &Walks(const TWQFSection &section)
+    const SectionWalks &Walks(const TWQFSection &section)
     {
         auto &walks = m_sections[&section];
         if (!walks)
-            walks = std::make_unique<TSectionWalks>(section);
+            walks = std::make_unique<SectionWalks>(section);
         return *walks;
     }
 
 private:
-    std::map<const TWQFSection *, std::unique_ptr<TSectionWalks>> m_sections;
+    std::map<const TWQFSection *, std::unique_ptr<SectionWalks>> m_sections;
 };
 
 // Walks the loop body from Body over every exit and answers the first exit that lands on
 // the path after the loop, with the component it leaves from. Exits back to the query end
 // the walk there: that is the loop closing, not leaving.
-bool leavesLoop(const TSectionWalks &walks, const QString &source, int after, int body, QString &exitText,
+bool leavesLoop(const SectionWalks &walks, const QString &source, int after, int body, QString &exitText,
                 QString &fromName)
 {
     if (after < 0 || body < 0 || SameTextAscii(walks.At(body).Name, source))
@@ -238,8 +238,8 @@ bool leavesLoop(const TSectionWalks &walks, const QString &source, int after, in
     for (size_t i = 0; i < queue.size(); ++i) {
         if (queue[i] < 0)
             continue;
-        const TSectionWalks::Node &node = walks.At(queue[i]);
-        for (const TSectionWalks::Exit &exit : node.Exits) {
+        const SectionWalks::Node &node = walks.At(queue[i]);
+        for (const SectionWalks::Exit &exit : node.Exits) {
             if (exit.Text.isEmpty() || SameTextAscii(exit.Text, source))
                 continue;
             if (walks.ReachedFrom(after, exit, reached)) {
@@ -261,7 +261,7 @@ bool leavesLoop(const TSectionWalks &walks, const QString &source, int after, in
 
 QString TDeveloperRights::GetDescription() { return QStringLiteral("Developer Rights are hardcoded on the page!"); }
 
-void TDeveloperRights::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+void TDeveloperRights::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
     if (Item->GetName() != u"0" || Item->GetType() != u"IF")
         return;
@@ -275,9 +275,9 @@ void TDeveloperRights::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGrou
 
 QString TSQLUnderLoopCheck::GetDescription() { return QStringLiteral("SQL \"loop\" query goes out of the loop"); }
 
-std::unique_ptr<TGroupData> TSQLUnderLoopCheck::CreateGroupData() { return std::make_unique<TLoopData>(); }
+std::unique_ptr<GroupData> TSQLUnderLoopCheck::CreateGroupData() { return std::make_unique<LoopData>(); }
 
-void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data)
+void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data)
 {
     if (!isQuery(Item->GetType()) || !Item->Section())
         return;
@@ -290,9 +290,9 @@ void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGr
             {kWarn + QStringLiteral("Gray and blue arrows are pointing to the same step ") + exit0, nullptr});
         return;
     }
-    std::optional<TSectionWalks> ownWalks;
-    auto *data = dynamic_cast<TLoopData *>(Data);
-    const TSectionWalks &walks = data ? data->Walks(*Item->Section()) : ownWalks.emplace(*Item->Section());
+    std::optional<SectionWalks> ownWalks;
+    auto *data = dynamic_cast<LoopData *>(Data);
+    const SectionWalks &walks = data ? data->Walks(*Item->Section()) : ownWalks.emplace(*Item->Section());
     QString exitText, fromName;
     if (leavesLoop(walks, Item->GetName(), walks.Find(exit0), walks.Find(exit1), exitText, fromName))
         Messages.append({kWarn + QStringLiteral("SQL \"loop\" query goes out of the loop at ") + fromName +
@@ -300,7 +300,7 @@ void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGr
                          nullptr});
 }
 
-void TSQLUnderLoopCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &) { Data.reset(); }
+void TSQLUnderLoopCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &) { Data.reset(); }
 
 // ---- #S variables ----
 
@@ -396,7 +396,7 @@ bool CheckSVarHashes(const QString &Text, QString &Name, int &Pos)
 
 QString TSVarCheck::GetDescription() { return QStringLiteral("Unclosed #S variable"); }
 
-void TSVarCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+void TSVarCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
     const QString type = UpperCaseAscii(Item->GetType());
     if (type == u"SCRIPT" || type == u"DELPHI")
@@ -459,7 +459,7 @@ bool CheckCondition(const QString &Condition, QString &ErrorText)
 
 QString TIFCondCheck::GetDescription() { return QStringLiteral("If condition check"); }
 
-void TIFCondCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+void TIFCondCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
     if (Item->GetType() != u"IF")
         return;
@@ -477,7 +477,7 @@ QString TConnectCheck::GetDescription()
     return QStringLiteral("IF statement must have both arrows / pointing to the same component");
 }
 
-void TConnectCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+void TConnectCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
     const QStringList exits = Item->GetJumps();
     const qsizetype count = exits.size();
@@ -514,15 +514,15 @@ void TUnconnData::AddItem(TWQFItem *Item)
 
 QString TUnconnectCheck::GetDescription() { return QStringLiteral("A component, not referenced by any element"); }
 
-std::unique_ptr<TGroupData> TUnconnectCheck::CreateGroupData() { return std::make_unique<TUnconnData>(); }
+std::unique_ptr<GroupData> TUnconnectCheck::CreateGroupData() { return std::make_unique<TUnconnData>(); }
 
-void TUnconnectCheck::CheckItem(TWQFItem *Item, TCheckMessages &, TGroupData *Data)
+void TUnconnectCheck::CheckItem(TWQFItem *Item, CheckMessageList &, GroupData *Data)
 {
     if (auto *data = dynamic_cast<TUnconnData *>(Data))
         data->AddItem(Item);
 }
 
-void TUnconnectCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages)
+void TUnconnectCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages)
 {
     if (auto *data = dynamic_cast<TUnconnData *>(Data.get()))
         for (const auto *group : {&data->Pre, &data->Post}) {
@@ -553,7 +553,7 @@ QString TFileNameCheck::GetDescription()
     return QStringLiteral("WQF Function name (%s) doesn't match file name (%S)");
 }
 
-void TFileNameCheck::CheckFile(TWQFFile *Doc, TCheckMessages &Messages)
+void TFileNameCheck::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
 {
     if (!Doc)
         return;
@@ -570,7 +570,7 @@ QString TTemplateNameCheck::GetDescription()
     return QStringLiteral("Template name (%s) doesn't match the WQF function name %s)");
 }
 
-void TTemplateNameCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+void TTemplateNameCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
     if (Item->GetType() != u"TEMPLATE")
         return;

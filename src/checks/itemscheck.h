@@ -14,7 +14,7 @@ class TDeveloperRights : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TDeveloperRights"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
 };
 
 // A query whose loop body (exit 1) jumps to where the flow goes after the loop (exit 0).
@@ -25,9 +25,9 @@ public:
     QString ClassName() const override { return QStringLiteral("TSQLUnderLoopCheck"); }
     QString GetDescription() override;
     bool NeedsGroupData() override { return true; }
-    std::unique_ptr<TGroupData> CreateGroupData() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
-    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
+    std::unique_ptr<GroupData> CreateGroupData() override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
 };
 
 // #S variables in the values of components other than code: one not closed, or a name that
@@ -36,7 +36,7 @@ class TSVarCheck : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TSVarCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
 };
 
 // IF components need both exits; no component should send both exits to one place.
@@ -44,7 +44,7 @@ class TConnectCheck : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TConnectCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
 };
 
 struct TCheckItem {
@@ -54,7 +54,7 @@ struct TCheckItem {
 
 // The numbered components of one run, in two groups: sections whose name holds "post" and
 // the others. Sparse, so a component named 999999999 costs one entry.
-class TUnconnData : public TGroupData {
+class TUnconnData : public GroupData {
 public:
     void AddItem(TWQFItem *Item);
 
@@ -74,9 +74,9 @@ public:
     QString ClassName() const override { return QStringLiteral("TUnconnectCheck"); }
     QString GetDescription() override;
     bool NeedsGroupData() override { return true; }
-    std::unique_ptr<TGroupData> CreateGroupData() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
-    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
+    std::unique_ptr<GroupData> CreateGroupData() override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
 };
 
 // The page's function name against the file's base name.
@@ -84,7 +84,7 @@ class TFileNameCheck : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TFileNameCheck"); }
     QString GetDescription() override;
-    void CheckFile(TWQFFile *Doc, TCheckMessages &Messages) override;
+    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override;
 };
 
 // A TEMPLATE component's name value against the page's function name.
@@ -92,7 +92,7 @@ class TTemplateNameCheck : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TTemplateNameCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
 };
 
 // The condition of every IF component must parse and evaluate.
@@ -100,7 +100,7 @@ class TIFCondCheck : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TIFCondCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
 };
 
 // True when every #S variable of Text is closed by a "#"; otherwise false with the first

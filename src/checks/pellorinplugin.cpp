@@ -19,10 +19,10 @@ void TShortCutPlugin::Execute(uint16_t, TShiftState, bool &Handled) { Handled = 
 
 bool TWarningPlugin::InQuickCheck() { return true; }
 bool TWarningPlugin::NeedsGroupData() { return false; }
-std::unique_ptr<TGroupData> TWarningPlugin::CreateGroupData() { return nullptr; }
-void TWarningPlugin::CheckItem(TWQFItem *, TCheckMessages &, TGroupData *) {}
-void TWarningPlugin::FinishGroup(bool, std::unique_ptr<TGroupData> &, TCheckMessages &) {}
-void TWarningPlugin::CheckFile(TWQFFile *, TCheckMessages &) {}
+std::unique_ptr<GroupData> TWarningPlugin::CreateGroupData() { return nullptr; }
+void TWarningPlugin::CheckItem(TWQFItem *, CheckMessageList &, GroupData *) {}
+void TWarningPlugin::FinishGroup(bool, std::unique_ptr<GroupData> &, CheckMessageList &) {}
+void TWarningPlugin::CheckFile(TWQFFile *, CheckMessageList &) {}
 QString TWarningPlugin::GetDescription() { return ClassName(); }
 
 TPluginObjectPair::TPluginObjectPair(TWarningPlugin *Plugin, bool CreateData) : Plugin(Plugin)
@@ -39,7 +39,7 @@ int ComparePriority(const TWarningPlugin *A, const TWarningPlugin *B)
 }
 
 namespace {
-void tagLines(TCheckMessages &Messages, qsizetype From, TWQFItem *Item)
+void tagLines(CheckMessageList &Messages, qsizetype From, TWQFItem *Item)
 {
     for (qsizetype i = std::min(From, Messages.size()); i < Messages.size(); ++i)
         if (!Messages[i].Item)
@@ -53,13 +53,13 @@ void addBrokenLine(TWarningPlugin *Plugin)
     const QString line = Plugin->ClassName() + QStringLiteral(" failed: ") + currentExceptionMessage();
     try {
         if (!Plugin->Messages)
-            Plugin->Messages = std::make_unique<TCheckMessages>();
-        Plugin->Messages->append(TCheckMessage{line, nullptr});
+            Plugin->Messages = std::make_unique<CheckMessageList>();
+        Plugin->Messages->append(CheckMessage{line, nullptr});
     } catch (...) {}
 }
 } // namespace
 
-void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, TCheckMessages &Messages, TGroupData *Data)
+void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, CheckMessageList &Messages, GroupData *Data)
 {
     for (TWQFItem *item : Items) {
         const qsizetype before = Messages.size();
@@ -67,9 +67,9 @@ void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, TCheckMe
             try {
                 Plugin->CheckItem(item, Messages, Data);
             } catch (const std::exception &) {
-                Messages.append(TCheckMessage{Plugin->ClassName() + QStringLiteral(" failed on ") + item->GetName() +
-                                                  QStringLiteral(": ") + currentExceptionMessage(),
-                                              nullptr});
+                Messages.append(CheckMessage{Plugin->ClassName() + QStringLiteral(" failed on ") + item->GetName() +
+                                                 QStringLiteral(": ") + currentExceptionMessage(),
+                                             nullptr});
             } catch (...) {
                 tagLines(Messages, before, item);
                 throw;
@@ -79,7 +79,8 @@ void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, TCheckMe
     }
 }
 
-void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages)
+void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly,
+                       CheckMessageList *Messages)
 {
     if (!Doc || !Messages)
         return;
@@ -104,8 +105,8 @@ void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bo
             if ((QuickOnly && !plugin->InQuickCheck()) || !plugin->Enabled)
                 continue;
             if (!plugin->Messages)
-                plugin->Messages = std::make_unique<TCheckMessages>();
-            TGroupData *data = nullptr;
+                plugin->Messages = std::make_unique<CheckMessageList>();
+            GroupData *data = nullptr;
             if (plugin->NeedsGroupData()) {
                 pairs.push_back(std::make_unique<TPluginObjectPair>(plugin, true));
                 data = pairs.back()->Data.get();
@@ -119,7 +120,7 @@ void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bo
     for (auto &pair : pairs) {
         try {
             if (!pair->Plugin->Messages)
-                pair->Plugin->Messages = std::make_unique<TCheckMessages>();
+                pair->Plugin->Messages = std::make_unique<CheckMessageList>();
             pair->Plugin->FinishGroup(true, pair->Data, *pair->Plugin->Messages);
         } catch (...) {
             addBrokenLine(pair->Plugin);
@@ -150,21 +151,21 @@ bool TPellorinAppIntf::GetMousePos(int &X, int &Y)
 void TPellorinAppIntf::RefreshSection(const QString &) {}
 void TPellorinAppIntf::MarkModified() {}
 
-TPluginRegistry::TPluginRegistry() { SetNamingPlugin(nullptr); }
+PluginRegistry::PluginRegistry() { SetNamingPlugin(nullptr); }
 
-TPluginRegistry::~TPluginRegistry()
+PluginRegistry::~PluginRegistry()
 {
     m_plugins.clear();
     m_appIntf.reset();
     m_replacedIntfs.clear();
 }
 
-std::vector<std::unique_ptr<TPellorinPlugin>>::iterator TPluginRegistry::find(const TPellorinPlugin *P)
+std::vector<std::unique_ptr<TPellorinPlugin>>::iterator PluginRegistry::find(const TPellorinPlugin *P)
 {
     return std::find_if(m_plugins.begin(), m_plugins.end(), [P](const auto &entry) { return entry.get() == P; });
 }
 
-TPellorinPlugin *TPluginRegistry::RegisterPlugin(std::unique_ptr<TPellorinPlugin> P)
+TPellorinPlugin *PluginRegistry::RegisterPlugin(std::unique_ptr<TPellorinPlugin> P)
 {
     if (!P)
         return nullptr;
@@ -179,7 +180,7 @@ TPellorinPlugin *TPluginRegistry::RegisterPlugin(std::unique_ptr<TPellorinPlugin
     return raw;
 }
 
-TNamingPlugin *TPluginRegistry::SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
+TNamingPlugin *PluginRegistry::SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
 {
     if (!P)
         P = std::make_unique<TNamingPlugin>();
@@ -205,7 +206,7 @@ TNamingPlugin *TPluginRegistry::SetNamingPlugin(std::unique_ptr<TNamingPlugin> P
     return raw;
 }
 
-TNamingPlugin *TPluginRegistry::GetNamingPlugin() const
+TNamingPlugin *PluginRegistry::GetNamingPlugin() const
 {
     for (const auto &entry : m_plugins)
         if (auto *naming = dynamic_cast<TNamingPlugin *>(entry.get()))
@@ -213,14 +214,14 @@ TNamingPlugin *TPluginRegistry::GetNamingPlugin() const
     return nullptr;
 }
 
-void TPluginRegistry::GetWarningPlugins(QList<TWarningPlugin *> &List) const
+void PluginRegistry::GetWarningPlugins(QList<TWarningPlugin *> &List) const
 {
     for (const auto &entry : m_plugins)
         if (auto *check = dynamic_cast<TWarningPlugin *>(entry.get()))
             List.append(check);
 }
 
-void TPluginRegistry::DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled)
+void PluginRegistry::DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled)
 {
     Handled = false;
     // By index: a plug-in may reach the registry while it runs.
@@ -234,21 +235,21 @@ void TPluginRegistry::DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Ha
     }
 }
 
-void TPluginRegistry::RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages)
+void PluginRegistry::RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages)
 {
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
     ::RunWarningPlugins(plugins, Doc, QuickOnly, Messages);
 }
 
-TPellorinAppIntf *TPluginRegistry::GetAppIntf()
+TPellorinAppIntf *PluginRegistry::GetAppIntf()
 {
     if (!m_appIntf)
         m_appIntf = std::make_unique<TDoNothingAppIntf>();
     return m_appIntf.get();
 }
 
-void TPluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf)
+void PluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf)
 {
     if (Intf && Intf.get() == m_appIntf.get()) {
         (void)Intf.release();
@@ -265,7 +266,7 @@ void TPluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf)
     m_appIntf = std::move(Intf);
 }
 
-QList<TPellorinPlugin *> TPluginRegistry::Plugins() const
+QList<TPellorinPlugin *> PluginRegistry::Plugins() const
 {
     QList<TPellorinPlugin *> list;
     for (const auto &entry : m_plugins)
@@ -274,13 +275,13 @@ QList<TPellorinPlugin *> TPluginRegistry::Plugins() const
 }
 
 namespace {
-ModuleSlot<TPluginRegistry> g_registry;
+ModuleSlot<PluginRegistry> g_registry;
 }
 
-void InitPluginRegistry() { g_registry.reset(std::make_unique<TPluginRegistry>()); }
+void InitPluginRegistry() { g_registry.reset(std::make_unique<PluginRegistry>()); }
 void DonePluginRegistry() { g_registry.reset(); }
 
-TPluginRegistry &PluginRegistry()
+PluginRegistry &pluginRegistry()
 {
     if (!g_registry)
         throw ERunError::nilReference();
@@ -289,23 +290,23 @@ TPluginRegistry &PluginRegistry()
 
 TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P)
 {
-    return PluginRegistry().RegisterPlugin(std::move(P));
+    return pluginRegistry().RegisterPlugin(std::move(P));
 }
 TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
 {
-    return PluginRegistry().SetNamingPlugin(std::move(P));
+    return pluginRegistry().SetNamingPlugin(std::move(P));
 }
-TNamingPlugin *GetNamingPlugin() { return PluginRegistry().GetNamingPlugin(); }
-void GetWarningPlugins(QList<TWarningPlugin *> &List) { PluginRegistry().GetWarningPlugins(List); }
+TNamingPlugin *GetNamingPlugin() { return pluginRegistry().GetNamingPlugin(); }
+void GetWarningPlugins(QList<TWarningPlugin *> &List) { pluginRegistry().GetWarningPlugins(List); }
 void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled)
 {
-    PluginRegistry().DispatchShortCut(Key, Shift, Handled);
+    pluginRegistry().DispatchShortCut(Key, Shift, Handled);
 }
-void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages)
+void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages)
 {
     if (Doc && Messages)
-        PluginRegistry().RunWarningPlugins(Doc, QuickOnly, Messages);
+        pluginRegistry().RunWarningPlugins(Doc, QuickOnly, Messages);
 }
-TPellorinAppIntf *GetAppIntf() { return PluginRegistry().GetAppIntf(); }
-void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf) { PluginRegistry().SetAppIntf(std::move(Intf)); }
+TPellorinAppIntf *GetAppIntf() { return pluginRegistry().GetAppIntf(); }
+void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf) { pluginRegistry().SetAppIntf(std::move(Intf)); }
 QString GetAppDir() { return platform::ProgramFolder(); }

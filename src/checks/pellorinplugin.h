@@ -14,16 +14,16 @@ class TWQFFile;
 class TWQFItem;
 
 // One check message: the line and the component it concerns, or none.
-struct TCheckMessage {
+struct CheckMessage {
     QString Text;
     TWQFItem *Item = nullptr;
 };
-using TCheckMessages = QList<TCheckMessage>;
+using CheckMessageList = QList<CheckMessage>;
 
 // Data a check plug-in keeps across the components of one run.
-class TGroupData {
+class GroupData {
 public:
-    virtual ~TGroupData() = default;
+    virtual ~GroupData() = default;
 };
 
 class TPellorinPlugin {
@@ -60,16 +60,16 @@ class TWarningPlugin : public TPellorinPlugin {
 public:
     virtual bool InQuickCheck();
     virtual bool NeedsGroupData();
-    virtual std::unique_ptr<TGroupData> CreateGroupData();
-    virtual void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data);
+    virtual std::unique_ptr<GroupData> CreateGroupData();
+    virtual void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data);
     // Adds the group's lines and frees Data.
-    virtual void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages);
-    virtual void CheckFile(TWQFFile *Doc, TCheckMessages &Messages);
+    virtual void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages);
+    virtual void CheckFile(TWQFFile *Doc, CheckMessageList &Messages);
     virtual QString GetDescription();
 
     int Priority = 0;
     // The plug-in's lines during a check run; none outside one.
-    std::unique_ptr<TCheckMessages> Messages;
+    std::unique_ptr<CheckMessageList> Messages;
 };
 
 // A check plug-in with the group data it made for one run, which FinishGroup frees.
@@ -79,7 +79,7 @@ public:
     TPluginObjectPair(TWarningPlugin *Plugin, bool CreateData);
 
     TWarningPlugin *Plugin;
-    std::unique_ptr<TGroupData> Data;
+    std::unique_ptr<GroupData> Data;
 };
 
 // -1, 0 or 1 as A's priority is below, equal to or above B's.
@@ -87,11 +87,12 @@ int ComparePriority(const TWarningPlugin *A, const TWarningPlugin *B);
 // Plugin's CheckItem over every component. A failure on one component becomes the line
 // "<class> failed on <name>: <message>" and the walk goes on; every line a component gave
 // without a component of its own is tagged with it.
-void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, TCheckMessages &Messages, TGroupData *Data);
+void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, CheckMessageList &Messages, GroupData *Data);
 // Every enabled check plug-in (only those of the quick check with QuickOnly) over Doc, in
 // priority order, equal priorities in registration order; appends their lines grouped by
 // plug-in: component lines, file lines, group lines. Nothing without Doc or Messages.
-void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages);
+void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly,
+                       CheckMessageList *Messages);
 
 // What plug-ins may ask of the main window. The selection holds the diagram's item data:
 // components, notes and note handles.
@@ -112,14 +113,14 @@ public:
 // The host interface until the main window installs its own.
 class TDoNothingAppIntf : public TPellorinAppIntf {};
 
-class TPluginRegistry {
+class PluginRegistry {
 public:
     // Starts with a default naming plug-in at index 0.
-    TPluginRegistry();
+    PluginRegistry();
     // Frees the plug-ins, then the host interfaces.
-    ~TPluginRegistry();
-    TPluginRegistry(const TPluginRegistry &) = delete;
-    TPluginRegistry &operator=(const TPluginRegistry &) = delete;
+    ~PluginRegistry();
+    PluginRegistry(const PluginRegistry &) = delete;
+    PluginRegistry &operator=(const PluginRegistry &) = delete;
 
     // Appends P and enables it; nothing for none or for a plug-in already listed.
     TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P);
@@ -132,7 +133,7 @@ public:
     // Offers the key to the shortcut plug-ins in registration order until one handles it.
     void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
     // The check run over this registry's check plug-ins.
-    void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages);
+    void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages);
 
     // The current host interface; a do-nothing one while none is installed.
     TPellorinAppIntf *GetAppIntf();
@@ -154,14 +155,14 @@ private:
 // below raise "Object reference is Nil" outside that time.
 void InitPluginRegistry();
 void DonePluginRegistry();
-TPluginRegistry &PluginRegistry();
+PluginRegistry &pluginRegistry();
 
 TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P);
 TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P);
 TNamingPlugin *GetNamingPlugin();
 void GetWarningPlugins(QList<TWarningPlugin *> &List);
 void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
-void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, TCheckMessages *Messages);
+void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages);
 TPellorinAppIntf *GetAppIntf();
 void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf);
 // The program's folder, ending with a path delimiter.

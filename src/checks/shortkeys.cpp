@@ -30,14 +30,14 @@ const QWidget *owningControl(const QWidget *control)
 
 QWidget *focusedControl() { return const_cast<QWidget *>(owningControl(QApplication::focusWidget())); }
 
-QString controlText(QWidget *control, TTextControlKind kind)
+QString controlText(QWidget *control, TextControlKind kind)
 {
     switch (kind) {
-    case TTextControlKind::LineEdit:
+    case TextControlKind::LineEdit:
         return static_cast<QLineEdit *>(control)->text();
-    case TTextControlKind::SourceEditor:
+    case TextControlKind::SourceEditor:
         return static_cast<QsciScintilla *>(control)->text();
-    case TTextControlKind::OtherEdit:
+    case TextControlKind::OtherEdit:
         if (auto *line = qobject_cast<QLineEdit *>(control))
             return line->text();
         if (auto *spin = qobject_cast<QAbstractSpinBox *>(control))
@@ -47,7 +47,7 @@ QString controlText(QWidget *control, TTextControlKind kind)
         if (auto *rich = qobject_cast<QTextEdit *>(control))
             return rich->toPlainText();
         return QString();
-    case TTextControlKind::None:
+    case TextControlKind::None:
         break;
     }
     return QString();
@@ -127,26 +127,26 @@ QString withPageExtension(const QString &name)
 }
 } // namespace
 
-TTextControlKind TextControlKind(const QWidget *Control)
+TextControlKind textControlKind(const QWidget *Control)
 {
     Control = owningControl(Control);
     if (!Control)
-        return TTextControlKind::None;
+        return TextControlKind::None;
     if (qobject_cast<const QsciScintilla *>(Control))
-        return TTextControlKind::SourceEditor;
+        return TextControlKind::SourceEditor;
     if (auto *line = qobject_cast<const QLineEdit *>(Control)) {
         // A combo box's edit part is no edit control of its own; a spin box is one, but not a
         // plain single-line edit.
         if (qobject_cast<const QComboBox *>(line->parentWidget()))
-            return TTextControlKind::None;
+            return TextControlKind::None;
         if (qobject_cast<const QAbstractSpinBox *>(line->parentWidget()))
-            return TTextControlKind::OtherEdit;
-        return TTextControlKind::LineEdit;
+            return TextControlKind::OtherEdit;
+        return TextControlKind::LineEdit;
     }
     if (qobject_cast<const QAbstractSpinBox *>(Control) || qobject_cast<const QPlainTextEdit *>(Control) ||
         qobject_cast<const QTextEdit *>(Control))
-        return TTextControlKind::OtherEdit;
-    return TTextControlKind::None;
+        return TextControlKind::OtherEdit;
+    return TextControlKind::None;
 }
 
 // ---- Ctrl+Enter ----
@@ -181,7 +181,7 @@ bool TMoveWQFComponents::Accepts(uint16_t Key, TShiftState Shift)
 
 void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
 {
-    if (TextControlKind(focusedControl()) != TTextControlKind::None)
+    if (textControlKind(focusedControl()) != TextControlKind::None)
         return;
     int dx = 0, dy = 0;
     switch (Key & 0xFF) {
@@ -225,7 +225,7 @@ bool TRequote::Accepts(uint16_t Key, TShiftState Shift) { return Key == VK_OEM_7
 void TRequote::Execute(uint16_t, TShiftState Shift, bool &Handled)
 {
     QWidget *control = focusedControl();
-    const TTextControlKind kind = TextControlKind(control);
+    const TextControlKind kind = textControlKind(control);
     QString text = controlText(control, kind);
     Handled = !text.isEmpty();
     if (!Handled)
@@ -236,13 +236,13 @@ void TRequote::Execute(uint16_t, TShiftState Shift, bool &Handled)
         text.replace(QStringLiteral("''"), QStringLiteral("'"));
     // The whole text goes back, and the control's change handler runs even when nothing
     // changed, as after any edit.
-    if (kind == TTextControlKind::LineEdit) {
+    if (kind == TextControlKind::LineEdit) {
         auto *edit = static_cast<QLineEdit *>(control);
         if (edit->text() != text)
             edit->setText(text);
         else
             emit edit->textChanged(text);
-    } else if (kind == TTextControlKind::SourceEditor) {
+    } else if (kind == TextControlKind::SourceEditor) {
         auto *editor = static_cast<QsciScintilla *>(control);
         if (editor->text() == text)
             emit editor->textChanged();

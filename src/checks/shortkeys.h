@@ -36,8 +36,8 @@ public:
 
 // What the focused control is to these keys: no text control, a single-line edit the
 // program writes back into, another edit control (read, not written) or a source editor.
-enum class TTextControlKind { None, LineEdit, OtherEdit, SourceEditor };
-TTextControlKind TextControlKind(const QWidget *Control);
+enum class TextControlKind { None, LineEdit, OtherEdit, SourceEditor };
+TextControlKind textControlKind(const QWidget *Control);
 
 // The three plug-ins, in their order, at start-up.
 void InitShortKeys();

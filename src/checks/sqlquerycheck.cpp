@@ -13,7 +13,7 @@
 #include <memory>
 
 namespace {
-ModuleSlot<TSQLCheckState> g_state;
+ModuleSlot<SQLCheckState> g_state;
 
 bool isQuery(const QString &type) { return type == u"SELECTQUERY" || type == u"INSERTUPDATEQUERY"; }
 
@@ -81,12 +81,12 @@ QString firstLine(const QByteArray &bytes)
 }
 
 // The files of one run: each is removed when the run ends, however it ends.
-class TRunFiles {
+class RunFiles {
 public:
-    TRunFiles() = default;
-    TRunFiles(const TRunFiles &) = delete;
-    TRunFiles &operator=(const TRunFiles &) = delete;
-    ~TRunFiles()
+    RunFiles() = default;
+    RunFiles(const RunFiles &) = delete;
+    RunFiles &operator=(const RunFiles &) = delete;
+    ~RunFiles()
     {
         for (const QString &path : m_paths)
             QFile::remove(path);
@@ -145,7 +145,7 @@ QByteArray JobLine(const QString &name, const QString &value)
     return (name + u'=' + value).toUtf8() + "\r\n";
 }
 
-TSQLCheckState &SQLCheckState()
+SQLCheckState &sqlCheckState()
 {
     if (!g_state)
         throw ERunError::nilReference();
@@ -164,7 +164,7 @@ QString ReplaceSVars(const QString &Text, const QStringList &Values)
     return result;
 }
 
-QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const TWQFParamList *Params)
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *Params)
 {
     QString text = TestValues ? ReplaceSVars(SQL, *TestValues) : SQL;
     text.replace(QStringLiteral("''"), QStringLiteral("'"));
@@ -238,14 +238,14 @@ bool MatchesMask(const QStringList &Masks, const QString &Name)
 
 QString TSQLParamCheck::GetDescription() { return QStringLiteral("Parameter #(%s) not used in query"); }
 
-void TSQLParamCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *)
+void TSQLParamCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
     if (!Item)
         throw ERunError::nilReference();
     const XmlElement *values = Item->ValuesNode();
     if (!isQuery(Item->GetType()) || !values)
         return;
-    QString query = ReplaceSVars(Item->GetQuery(), SQLCheckState().TestValues);
+    QString query = ReplaceSVars(Item->GetQuery(), sqlCheckState().TestValues);
     query.replace(QStringLiteral("''"), QStringLiteral("'"));
     query = LowerCaseAscii(query);
 
@@ -270,32 +270,32 @@ void TSQLParamCheck::CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupD
 
 QString TGroupSQLCheck::GetDescription() { return QStringLiteral("(qverify) SQL Statement verification"); }
 
-std::unique_ptr<TGroupData> TGroupSQLCheck::CreateGroupData()
+std::unique_ptr<GroupData> TGroupSQLCheck::CreateGroupData()
 {
-    SQLCheckState().MaskText = ReadMaskFile(MaskFileName);
-    return std::make_unique<TSQLCollected>();
+    sqlCheckState().MaskText = ReadMaskFile(MaskFileName);
+    return std::make_unique<SQLCollected>();
 }
 
-void TGroupSQLCheck::CheckItem(TWQFItem *Item, TCheckMessages &, TGroupData *Data)
+void TGroupSQLCheck::CheckItem(TWQFItem *Item, CheckMessageList &, GroupData *Data)
 {
-    auto *collected = dynamic_cast<TSQLCollected *>(Data);
+    auto *collected = dynamic_cast<SQLCollected *>(Data);
     if (!Item || !collected)
         throw ERunError::nilReference();
     const QString type = Item->GetType();
-    if (isQuery(type) || type == u"SET" || SQLCheckState().MaskText.isEmpty())
+    if (isQuery(type) || type == u"SET" || sqlCheckState().MaskText.isEmpty())
         collected->Entries.push_back({QString(), Item});
 }
 
-void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages)
+void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages)
 {
-    std::unique_ptr<TGroupData> owned = std::move(Data);
-    auto *collected = dynamic_cast<TSQLCollected *>(owned.get());
+    std::unique_ptr<GroupData> owned = std::move(Data);
+    auto *collected = dynamic_cast<SQLCollected *>(owned.get());
     if (!collected)
         return;
-    std::vector<TSQLStatementEntry> &entries = collected->Entries;
+    std::vector<SQLStatementEntry> &entries = collected->Entries;
     try {
-        const TSQLCheckState &state = SQLCheckState();
-        TRunFiles files;
+        const SQLCheckState &state = sqlCheckState();
+        RunFiles files;
         const QStringList masks = SetMasks(state.MaskText);
         QByteArray job = JobLine(QStringLiteral("Hostname"), state.SQLHost) +
                          JobLine(QStringLiteral("Username"), state.SQLUser) +
@@ -306,7 +306,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
             TWQFItem *item = entries[i].Item;
             const QString jobName = QStringLiteral("wqf%1").arg(i);
             if (isQuery(item->GetType())) {
-                TWQFParamList params;
+                WQFParamList params;
                 item->GetParams(params);
                 QString path;
                 if (files.Save(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
@@ -315,7 +315,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
                 }
                 continue;
             }
-            TWQFParamList pairs;
+            WQFParamList pairs;
             item->GetNameValueParams(pairs);
             bool first = true;
             for (const auto &pair : pairs) {
@@ -336,7 +336,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<TGroupData> &Data, TCheck
         if (!files.Save(job, jobPath))
             throw Exception(QStringLiteral("qverify: the job file \"%1\" could not be written").arg(jobPath));
         runProber(ProberProgram, jobPath, TimeoutSeconds);
-        for (const TSQLStatementEntry &entry : entries) {
+        for (const SQLStatementEntry &entry : entries) {
             if (entry.Path.isEmpty())
                 continue;
             const QString verdict = QString::fromUtf8(LoadFileToString(entry.Path));
@@ -361,7 +361,7 @@ QString MaskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStrin
 
 void InitSQLQueryCheck(const QString &ProgramFolder)
 {
-    g_state.reset(std::make_unique<TSQLCheckState>());
+    g_state.reset(std::make_unique<SQLCheckState>());
     RegisterPlugin(std::make_unique<TSQLParamCheck>());
     auto group = std::make_unique<TGroupSQLCheck>();
     group->ProberProgram = ProberProgramIn(ProgramFolder);

@@ -10,7 +10,7 @@
 
 // What the prober is told and the #S test values, from InitSQLQueryCheck to
 // DoneSQLQueryCheck. The SQL Settings window fills and edits them.
-struct TSQLCheckState {
+struct SQLCheckState {
     QString SQLHost;
     QString SQLUser;
     QString SQLPassword; // as typed, in plain text
@@ -21,14 +21,14 @@ struct TSQLCheckState {
     QString MaskText;
 };
 // Raises "Object reference is Nil" outside the module's time.
-TSQLCheckState &SQLCheckState();
+SQLCheckState &sqlCheckState();
 
 // Every "#S" + name + "#" of Text, ASCII case ignored, replaced by the value, line by line in
 // order. A line without "=" names nothing.
 QString ReplaceSVars(const QString &Text, const QStringList &Values);
 // The statement as the prober gets it: test values (when given), "''" made "'", the stored
 // parameters (when given) and every other parameter replaced by dummy values.
-QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const TWQFParamList *Params);
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *Params);
 // NameTypes: name=type lines. Each ":" + name, ASCII case ignored and not followed by a
 // letter, digit or underscore, becomes the dummy value of its type; then every remaining
 // ":" + word becomes null, strings included.
@@ -48,18 +48,18 @@ class TSQLParamCheck : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TSQLParamCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
 };
 
 // One component's statement file, or a component collected without one (empty path).
-struct TSQLStatementEntry {
+struct SQLStatementEntry {
     QString Path;
     TWQFItem *Item = nullptr;
 };
 
-class TSQLCollected : public TGroupData {
+class SQLCollected : public GroupData {
 public:
-    std::vector<TSQLStatementEntry> Entries;
+    std::vector<SQLStatementEntry> Entries;
 };
 
 // Full check only: every statement of the page goes to its own file, all of them to the
@@ -72,9 +72,9 @@ public:
     QString GetDescription() override;
     bool InQuickCheck() override { return false; }
     bool NeedsGroupData() override { return true; }
-    std::unique_ptr<TGroupData> CreateGroupData() override;
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override;
-    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override;
+    std::unique_ptr<GroupData> CreateGroupData() override;
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
 
     // Started as a program with the job file as its one argument, never through a shell.
     QString ProberProgram;

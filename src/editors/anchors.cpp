@@ -11,7 +11,7 @@ constexpr const char *kProperty = "pellorinAnchorKeeper";
 
 struct Anchored {
     QPointer<QWidget> Control;
-    TAnchors Anchors;
+    Anchors Edges;
     int RightGap = 0;
     int BottomGap = 0;
 };
@@ -37,7 +37,7 @@ public:
         return keeper;
     }
 
-    void set(QWidget *control, TAnchors anchors)
+    void set(QWidget *control, Anchors anchors)
     {
         const QRect g = control->geometry();
         const QSize size = m_parent->size();
@@ -48,10 +48,10 @@ public:
             m_anchored.remove(control);
     }
 
-    TAnchors get(const QWidget *control) const
+    Anchors get(const QWidget *control) const
     {
         auto it = m_anchored.find(const_cast<QWidget *>(control));
-        return it == m_anchored.end() ? TAnchors(akLeft | akTop) : it->Anchors;
+        return it == m_anchored.end() ? Anchors(akLeft | akTop) : it->Edges;
     }
 
 protected:
@@ -73,16 +73,16 @@ private:
                 continue;
             }
             QRect g = control->geometry();
-            if (it->Anchors & akRight) {
+            if (it->Edges & akRight) {
                 const int right = size.width() - it->RightGap;
-                if (it->Anchors & akLeft)
+                if (it->Edges & akLeft)
                     g.setWidth(std::max(0, right - g.x()));
                 else
                     g.moveLeft(right - g.width());
             }
-            if (it->Anchors & akBottom) {
+            if (it->Edges & akBottom) {
                 const int bottom = size.height() - it->BottomGap;
-                if (it->Anchors & akTop)
+                if (it->Edges & akTop)
                     g.setHeight(std::max(0, bottom - g.y()));
                 else
                     g.moveTop(bottom - g.height());
@@ -98,19 +98,19 @@ private:
 };
 } // namespace
 
-void SetAnchors(QWidget *Control, TAnchors Anchors)
+void SetAnchors(QWidget *Control, Anchors Edges)
 {
     if (!Control || !Control->parentWidget())
         return;
-    const bool needed = Anchors & (akRight | akBottom);
+    const bool needed = Edges & (akRight | akBottom);
     if (AnchorKeeper *keeper = AnchorKeeper::of(Control->parentWidget(), needed))
-        keeper->set(Control, Anchors);
+        keeper->set(Control, Edges);
 }
 
-TAnchors GetAnchors(const QWidget *Control)
+Anchors GetAnchors(const QWidget *Control)
 {
     if (!Control || !Control->parentWidget())
         return akLeft | akTop;
     const AnchorKeeper *keeper = AnchorKeeper::of(Control->parentWidget(), false);
-    return keeper ? keeper->get(Control) : TAnchors(akLeft | akTop);
+    return keeper ? keeper->get(Control) : Anchors(akLeft | akTop);
 }

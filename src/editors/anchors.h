@@ -7,11 +7,11 @@
 
 class QWidget;
 
-enum TAnchor : unsigned { akLeft = 0x1, akTop = 0x2, akRight = 0x4, akBottom = 0x8 };
-Q_DECLARE_FLAGS(TAnchors, TAnchor)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TAnchors)
+enum Anchor : unsigned { akLeft = 0x1, akTop = 0x2, akRight = 0x4, akBottom = 0x8 };
+Q_DECLARE_FLAGS(Anchors, Anchor)
+Q_DECLARE_OPERATORS_FOR_FLAGS(Anchors)
 
 // The distances are taken from the control's geometry in its parent now; set the geometry
 // first. Left and top alone (the default) leave the control where it is.
-void SetAnchors(QWidget *Control, TAnchors Anchors);
-TAnchors GetAnchors(const QWidget *Control);
+void SetAnchors(QWidget *Control, Anchors Edges);
+Anchors GetAnchors(const QWidget *Control);

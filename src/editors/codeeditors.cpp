@@ -71,35 +71,35 @@ int VisibleHeightOf(const QWidget *Container)
     return Container->contentsRect().height();
 }
 
-THighlighterKind GuessHighlighter(const QString &Text)
+HighlighterKind GuessHighlighter(const QString &Text)
 {
     const QString lower = LowerCaseAscii(Text);
     const int pascal = countPresent(lower, {"begin", "var", ":="});
     const int sql = countPresent(lower, {"select", "insert", "update", "from", "where"});
     const int html = countPresent(lower, {"<div>", "<a>", "<table>"});
     if (pascal > 0 && pascal >= sql && pascal >= html)
-        return THighlighterKind::Pascal;
+        return HighlighterKind::Pascal;
     if (sql > 0 && sql >= html)
-        return THighlighterKind::SQL;
+        return HighlighterKind::SQL;
     if (html > 0)
-        return THighlighterKind::HTML;
-    return THighlighterKind::None;
+        return HighlighterKind::HTML;
+    return HighlighterKind::None;
 }
 
-QsciLexer *NewHighlighterLexer(THighlighterKind Kind, QObject *Parent)
+QsciLexer *NewHighlighterLexer(HighlighterKind Kind, QObject *Parent)
 {
     switch (Kind) {
-    case THighlighterKind::Pascal:
+    case HighlighterKind::Pascal:
         return new QsciLexerPascal(Parent);
-    case THighlighterKind::SQL:
+    case HighlighterKind::SQL:
         return new QsciLexerSQL(Parent);
-    case THighlighterKind::HTML:
+    case HighlighterKind::HTML:
         return new QsciLexerHTML(Parent);
-    case THighlighterKind::JavaScript:
+    case HighlighterKind::JavaScript:
         return new QsciLexerJavaScript(Parent);
-    case THighlighterKind::Keywords:
-        return new TKeywordLexer(Parent);
-    case THighlighterKind::None:
+    case HighlighterKind::Keywords:
+        return new KeywordLexer(Parent);
+    case HighlighterKind::None:
         break;
     }
     return nullptr;
@@ -196,7 +196,7 @@ bool TWheelSynEdit::eventFilter(QObject *Watched, QEvent *Event)
     return true;
 }
 
-void TWheelSynEdit::SetHighlighter(THighlighterKind Kind)
+void TWheelSynEdit::SetHighlighter(HighlighterKind Kind)
 {
     if (Kind == m_highlighter)
         return;

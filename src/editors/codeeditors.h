@@ -18,19 +18,19 @@ class QsciLexer;
 // (Sender, Shift, WheelDelta, MousePos, Handled): the handler sets Handled when it took the
 // turn. WheelDelta is 120 per notch, positive away from the user; MousePos is in the
 // control's own coordinates.
-using TMouseWheelHandler =
+using MouseWheelHandler =
     std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos, bool &Handled)>;
 
-enum class THighlighterKind { None, Pascal, SQL, HTML, JavaScript, Keywords };
+enum class HighlighterKind { None, Pascal, SQL, HTML, JavaScript, Keywords };
 
 // Pascal, SQL or HTML by counting which of their telltale strings the text holds (each
 // string once, wherever it occurs, without case); ties go to Pascal, then SQL, then HTML;
 // None when no string occurs.
-THighlighterKind GuessHighlighter(const QString &Text);
+HighlighterKind GuessHighlighter(const QString &Text);
 
 // A new lexer of the kind, owned by Parent (a lexer serves one editor only); none for None.
 // A keyword lexer starts without words.
-QsciLexer *NewHighlighterLexer(THighlighterKind Kind, QObject *Parent);
+QsciLexer *NewHighlighterLexer(HighlighterKind Kind, QObject *Parent);
 
 // The height in which Container is seen: the visible part of a scroll area when Container is
 // the widget the area scrolls, else its own client height; 0 for none.
@@ -65,7 +65,7 @@ public:
     explicit TWheelSynEdit(QWidget *Parent = nullptr);
 
     // Runs the wheel turn; the turn counts as handled only when the handler says so.
-    TMouseWheelHandler OnMouseWheel;
+    MouseWheelHandler OnMouseWheel;
 
     PageOptions GetPageOptions() const { return m_pageOptions; }
     void SetPageOptions(PageOptions Options) { m_pageOptions = Options; }
@@ -75,8 +75,8 @@ public:
     void SetWantTabs(bool Value) { m_wantTabs = Value; }
 
     // The highlighter guessed for a text, or set directly; the editor makes its own lexer.
-    THighlighterKind Highlighter() const { return m_highlighter; }
-    void SetHighlighter(THighlighterKind Kind);
+    HighlighterKind Highlighter() const { return m_highlighter; }
+    void SetHighlighter(HighlighterKind Kind);
 
     // The page commands (page up and down, with selection, with column selection) move the
     // top line and the caret by the height of the control that shows the editor's parent,
@@ -99,7 +99,7 @@ private:
 
     PageOptions m_pageOptions;
     bool m_wantTabs = true;
-    THighlighterKind m_highlighter = THighlighterKind::None;
+    HighlighterKind m_highlighter = HighlighterKind::None;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TWheelSynEdit::PageOptions)
 
@@ -108,7 +108,7 @@ class TWheelComboBox : public QComboBox {
 public:
     explicit TWheelComboBox(QWidget *Parent = nullptr);
     // Runs the wheel turn; the turn is always taken, so it never changes the item.
-    TMouseWheelHandler OnMouseWheel;
+    MouseWheelHandler OnMouseWheel;
 
     // Editable as setEditable(true) makes it, but Qt's default completer (inline, case
     // ignored, over the box's items) is made when the box first takes the focus: making it is

@@ -133,20 +133,20 @@ void DiscardControl(QWidget *Control, bool Later)
     Control->deleteLater();
 }
 
-// ---- TCodeEditorStandIn ----
+// ---- CodeEditorStandIn ----
 
-TCodeEditorStandIn::TCodeEditorStandIn(QWidget *Parent) : QWidget(Parent) { setFocusPolicy(Qt::StrongFocus); }
+CodeEditorStandIn::CodeEditorStandIn(QWidget *Parent) : QWidget(Parent) { setFocusPolicy(Qt::StrongFocus); }
 
-QsciScintilla *TCodeEditorStandIn::Materialize() { return OnMaterialize ? OnMaterialize() : nullptr; }
+QsciScintilla *CodeEditorStandIn::Materialize() { return OnMaterialize ? OnMaterialize() : nullptr; }
 
-void TCodeEditorStandIn::focusInEvent(QFocusEvent *Event)
+void CodeEditorStandIn::focusInEvent(QFocusEvent *Event)
 {
     QWidget::focusInEvent(Event);
     // The editor takes the focus in this place.
     Materialize();
 }
 
-void TCodeEditorStandIn::paintEvent(QPaintEvent *)
+void CodeEditorStandIn::paintEvent(QPaintEvent *)
 {
     QMetaObject::invokeMethod(
         this, [this] { Materialize(); }, Qt::QueuedConnection);
@@ -161,7 +161,7 @@ QsciScintilla *FirstCodeEditor(QWidget *Container)
     for (QObject *child : children) {
         if (auto *editor = qobject_cast<QsciScintilla *>(child))
             return editor;
-        if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(child))
+        if (auto *standIn = qobject_cast<CodeEditorStandIn *>(child))
             if (QsciScintilla *made = standIn->Materialize())
                 return made;
     }
@@ -336,7 +336,7 @@ void TTagsEditor::Clear()
         if (QWidget *control = binding->ReleaseControl()) {
             QObject::disconnect(control, nullptr, m_events.get(), nullptr);
             control->removeEventFilter(m_events.get());
-            if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control))
+            if (auto *standIn = qobject_cast<CodeEditorStandIn *>(control))
                 standIn->OnMaterialize = nullptr;
             DiscardControl(control, later);
         }
@@ -511,7 +511,7 @@ QWidget *TTagsEditor::CreateValueEditor(const TComponentField &Field)
 {
     if (Trim(Field.Values).isEmpty()) {
         if (DefersCodeEditors())
-            return new TCodeEditorStandIn(m_panel);
+            return new CodeEditorStandIn(m_panel);
         return new TWheelSynEdit(m_panel);
     }
     auto *combo = new QComboBox(m_panel);
@@ -641,7 +641,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
 {
     QWidget *control = binding.Control;
     const QString text = binding.GetValue();
-    if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(control)) {
+    if (auto *standIn = qobject_cast<CodeEditorStandIn *>(control)) {
         standIn->resize(standIn->width(), fittedHeight(editorLines(text), codeLineHeight(GuessHighlighter(text))));
         TControlBind *place = &binding;
         standIn->OnMaterialize = [this, place] {
@@ -685,7 +685,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
 
 QsciScintilla *TTagsEditor::MaterializeCodeEditor(TControlBind &Binding)
 {
-    auto *standIn = qobject_cast<TCodeEditorStandIn *>(Binding.Control.data());
+    auto *standIn = qobject_cast<CodeEditorStandIn *>(Binding.Control.data());
     if (!standIn)
         return qobject_cast<QsciScintilla *>(Binding.Control.data());
     // Before the layout has placed it, the stand-in has neither its place nor its text.
@@ -716,7 +716,7 @@ QsciScintilla *TTagsEditor::MaterializeCodeEditor(TControlBind &Binding)
     return editor;
 }
 
-int TTagsEditor::codeLineHeight(THighlighterKind kind)
+int TTagsEditor::codeLineHeight(HighlighterKind kind)
 {
     if (m_measuredOn != m_panel) {
         m_lineHeights.clear();
@@ -749,7 +749,7 @@ int TTagsEditor::LayoutRows()
         if (!label) {
             // Code editors take their height from their text below; the others their own.
             const bool ownHeight =
-                qobject_cast<QsciScintilla *>(control) || qobject_cast<TCodeEditorStandIn *>(control) || relaid;
+                qobject_cast<QsciScintilla *>(control) || qobject_cast<CodeEditorStandIn *>(control) || relaid;
             control->resize(left > 0 ? 100 : clientWidth - 3,
                             ownHeight ? control->height() : control->sizeHint().height());
             if (left == 0 && ControlTag(control) == 0)

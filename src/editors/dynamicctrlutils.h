@@ -81,7 +81,7 @@ public:
     QWidget *ReleaseControl();
 };
 
-using TBindList = std::vector<std::unique_ptr<TControlBind>>;
+using BindList = std::vector<std::unique_ptr<TControlBind>>;
 
 // Deletes a control of the panel; Later takes it out of the panel at once and deletes it when
 // the events running now are over, for a control whose own signal may have led here.
@@ -91,10 +91,10 @@ void DiscardControl(QWidget *Control, bool Later);
 // editor its text asks for, in the editor's place among the container's children and in the
 // focus chain. The panel puts the editor there once the row comes near the view, when the
 // place takes the focus, or when it is asked for it.
-class TCodeEditorStandIn : public QWidget {
+class CodeEditorStandIn : public QWidget {
     Q_OBJECT
 public:
-    explicit TCodeEditorStandIn(QWidget *Parent = nullptr);
+    explicit CodeEditorStandIn(QWidget *Parent = nullptr);
     // Makes the editor in this place and answers it; set by the panel.
     std::function<QsciScintilla *()> OnMaterialize;
     QsciScintilla *Materialize();
@@ -147,7 +147,7 @@ public:
     // SetValue on every binding of Control, then a change, also when none matched.
     void WriteBack(QWidget *Control, const QString &Text);
 
-    const TBindList &Owned() const { return m_owned; }
+    const BindList &Owned() const { return m_owned; }
     QWidget *Panel() const { return m_panel; }
     TWQFItem *Item() const { return m_item; }
     TComponentDescr *Descr() const { return m_descr; }
@@ -182,7 +182,7 @@ protected:
     virtual void RowsPlaced();
     // A code editor's new height moved the rows below it.
     virtual void RowsMoved();
-    // Whether the code editors of a component panel start as stand-ins (TCodeEditorStandIn);
+    // Whether the code editors of a component panel start as stand-ins (CodeEditorStandIn);
     // not in the base, whose rows are all seen.
     virtual bool DefersCodeEditors() const;
     // The editor in the place of the binding's stand-in, made now; the editor itself when it
@@ -215,14 +215,14 @@ private:
     void rebuildAfterClick(QWidget *button);
     void fillControl(TControlBind &binding);
     // The height of a line in a code editor with the highlighter, as the panel's editors have it.
-    int codeLineHeight(THighlighterKind kind);
+    int codeLineHeight(HighlighterKind kind);
     // Every control below Editor's top on its parent moves by delta.
     static void moveRowsBelow(const QWidget *editor, int delta);
     void keyEvent(QObject *sender, QEvent *event);
     // Runs one of the handlers the controls call; a clear inside it deletes them later.
     void handle(const std::function<void()> &work);
 
-    TBindList m_owned;
+    BindList m_owned;
     QPointer<QWidget> m_panel;
     TWQFItem *m_item = nullptr;
     TComponentDescr *m_descr = nullptr;
@@ -232,7 +232,7 @@ private:
     std::unique_ptr<Events> m_events;
     std::unique_ptr<WheelRoute> m_wheelRoute;
     // Line heights by highlighter, measured on the container they were measured for.
-    std::map<THighlighterKind, int> m_lineHeights;
+    std::map<HighlighterKind, int> m_lineHeights;
     QPointer<QWidget> m_measuredOn;
 };
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <unordered_set>
 
-Rect NormalizedRect(TPoint a, TPoint b)
+Rect NormalizedRect(Point a, Point b)
 {
     return Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y));
 }
@@ -20,9 +20,9 @@ bool RectsTouch(const Rect &Item, const Rect &Band)
 
 // ---- TGraphEditorSource ----
 
-void TGraphEditorSource::PaintBackground(TCanvas &, int, int, const TGraphPaintInfo &) {}
-void TGraphEditorSource::PaintItem(TCanvas &, void *, int, int, bool, const TGraphPaintInfo &) {}
-void TGraphEditorSource::PaintOverlay(TCanvas &, int, int, const TGraphPaintInfo &) {}
+void TGraphEditorSource::PaintBackground(DrawingSurface &, int, int, const TGraphPaintInfo &) {}
+void TGraphEditorSource::PaintItem(DrawingSurface &, void *, int, int, bool, const TGraphPaintInfo &) {}
+void TGraphEditorSource::PaintOverlay(DrawingSurface &, int, int, const TGraphPaintInfo &) {}
 
 // ---- TGraphEditor ----
 
@@ -47,7 +47,7 @@ TGraphEditorSource &TGraphEditor::source() const
     return *m_source;
 }
 
-TPoint TGraphEditor::GetScrollPos() const { return m_scrollPos; }
+Point TGraphEditor::GetScrollPos() const { return m_scrollPos; }
 void TGraphEditor::Invalidate() {}
 void TGraphEditor::GraphSizeChanged() {}
 void TGraphEditor::SelectionChanged() {}
@@ -65,7 +65,7 @@ void TGraphEditor::EndUpdate()
     if (!m_changed)
         return;
     m_changed = false;
-    TDataList selected;
+    DataList selected;
     GetSelected(&selected);
     Rebuild();
     const std::unordered_set<void *> wanted(selected.begin(), selected.end());
@@ -80,7 +80,7 @@ void TGraphEditor::EndUpdate()
         SelectionChanged();
 }
 
-void TGraphEditor::SetScrollPos(TPoint P)
+void TGraphEditor::SetScrollPos(Point P)
 {
     m_scrollPos = P;
     Invalidate();
@@ -95,7 +95,7 @@ void TGraphEditor::Rebuild()
         return;
     }
     ClearItems();
-    TDataList list;
+    DataList list;
     try {
         source().GetItems(list);
         for (void *data : list) {
@@ -112,7 +112,7 @@ void TGraphEditor::Rebuild()
     Invalidate();
 }
 
-void TGraphEditor::SetGraphSize(TPoint P)
+void TGraphEditor::SetGraphSize(Point P)
 {
     const bool changed = !(P == m_graphSize);
     m_graphSize = P;
@@ -120,12 +120,12 @@ void TGraphEditor::SetGraphSize(TPoint P)
         GraphSizeChanged();
 }
 
-TPoint TGraphEditor::ClientToGraph(int X, int Y) const
+Point TGraphEditor::ClientToGraph(int X, int Y) const
 {
     return {ClampedAdd(X, m_scrollPos.X), ClampedAdd(Y, m_scrollPos.Y)};
 }
 
-TPoint TGraphEditor::GraphToClient(int X, int Y) const
+Point TGraphEditor::GraphToClient(int X, int Y) const
 {
     return {ClampedSub(X, m_scrollPos.X), ClampedSub(Y, m_scrollPos.Y)};
 }
@@ -158,7 +158,7 @@ bool TGraphEditor::GetItemRect(void *Data, Rect &R) const
 
 void *TGraphEditor::DataAt(int X, int Y) const
 {
-    const TPoint p = ClientToGraph(X, Y);
+    const Point p = ClientToGraph(X, Y);
     for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
         if (PointInRect((*it)->Rect, p.X, p.Y))
             return (*it)->Data;
@@ -190,7 +190,7 @@ int TGraphEditor::SelectedCount() const
     return int(std::count_if(m_items.begin(), m_items.end(), [](const auto &item) { return item->Selected; }));
 }
 
-void TGraphEditor::GetSelected(TDataList *List) const
+void TGraphEditor::GetSelected(DataList *List) const
 {
     if (!List)
         return;
@@ -199,7 +199,7 @@ void TGraphEditor::GetSelected(TDataList *List) const
             List->push_back(item->Data);
 }
 
-void TGraphEditor::SetSelected(const TDataList *List, bool Value)
+void TGraphEditor::SetSelected(const DataList *List, bool Value)
 {
     bool changed = false;
     if (!List) {
@@ -238,7 +238,7 @@ void TGraphEditor::NotifySelection(bool Silent)
         OnSelectionChange(this);
 }
 
-void TGraphEditor::MarkBeyond(TPoint P)
+void TGraphEditor::MarkBeyond(Point P)
 {
     for (const auto &item : m_items)
         item->BeyondDownPoint = item->Groupable && (item->Rect.Bottom > P.Y || item->Rect.Right > P.X);
@@ -260,16 +260,16 @@ void TGraphEditor::ShowItem(void *Data)
     const TGraphEditorItem *item = FindItem(Data);
     if (!item)
         return;
-    TPoint s = GetScrollPos();
+    Point s = GetScrollPos();
     s.Y = centredScroll(s.Y, m_viewSize.Y, item->Rect.Top, item->Rect.Bottom);
     s.X = centredScroll(s.X, m_viewSize.X, item->Rect.Left, item->Rect.Right);
     SetScrollPos(s);
     SetSelected(nullptr, false);
-    const TDataList only{Data};
+    const DataList only{Data};
     SetSelected(&only, true);
 }
 
-void TGraphEditor::MouseEvent(int X, int Y, TMouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
+void TGraphEditor::MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
 {
     switch (Kind) {
     case mekDown:
@@ -409,7 +409,7 @@ void TGraphEditor::dropDragged()
     EndUpdate();
 }
 
-void TGraphEditor::Paint(TCanvas &Canvas, bool ToView)
+void TGraphEditor::Paint(DrawingSurface &Canvas, bool ToView)
 {
     TGraphPaintInfo info;
     info.Dragging = m_mouseDown && m_moved && m_downData;
@@ -420,7 +420,7 @@ void TGraphEditor::Paint(TCanvas &Canvas, bool ToView)
     info.ShowRubberBand = m_mouseDown && m_moved && !info.Dragging;
     info.RubberBand =
         NormalizedRect(GraphToClient(m_downPoint.X, m_downPoint.Y), GraphToClient(m_curPoint.X, m_curPoint.Y));
-    const TPoint offset = ToView ? m_scrollPos : TPoint();
+    const Point offset = ToView ? m_scrollPos : Point();
     info.ToView = ToView;
 
     TGraphEditorSource &src = source();

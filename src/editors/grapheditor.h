@@ -13,10 +13,10 @@
 #include <memory>
 #include <vector>
 
-struct TPoint {
+struct Point {
     int X = 0;
     int Y = 0;
-    friend bool operator==(const TPoint &, const TPoint &) = default;
+    friend bool operator==(const Point &, const Point &) = default;
 };
 
 // Inclusive on all four edges, unlike Rect::Contains: the graph editor hits and catches on
@@ -25,37 +25,37 @@ inline bool PointInRect(const Rect &r, int x, int y)
 {
     return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.Bottom;
 }
-Rect NormalizedRect(TPoint a, TPoint b);
+Rect NormalizedRect(Point a, Point b);
 
 // A colour as the canvas takes it: red in the low byte, green in the middle, blue above.
-using TColor = uint32_t;
-constexpr TColor RGBToColor(int r, int g, int b)
+using Color = uint32_t;
+constexpr Color RGBToColor(int r, int g, int b)
 {
-    return TColor(r & 0xFF) | TColor(g & 0xFF) << 8 | TColor(b & 0xFF) << 16;
+    return Color(r & 0xFF) | Color(g & 0xFF) << 8 | Color(b & 0xFF) << 16;
 }
-constexpr int ColorRed(TColor c) { return int(c & 0xFF); }
-constexpr int ColorGreen(TColor c) { return int(c >> 8 & 0xFF); }
-constexpr int ColorBlue(TColor c) { return int(c >> 16 & 0xFF); }
-constexpr TColor clBlack = RGBToColor(0, 0, 0);
-constexpr TColor clWhite = RGBToColor(255, 255, 255);
+constexpr int ColorRed(Color c) { return int(c & 0xFF); }
+constexpr int ColorGreen(Color c) { return int(c >> 8 & 0xFF); }
+constexpr int ColorBlue(Color c) { return int(c >> 16 & 0xFF); }
+constexpr Color clBlack = RGBToColor(0, 0, 0);
+constexpr Color clWhite = RGBToColor(255, 255, 255);
 
-enum TBrushStyle : uint8_t { bsSolid, bsClear };
+enum BrushFill : uint8_t { bsSolid, bsClear };
 
 // The drawing primitives the sources paint with. The window paints through a QPainter
 // implementation; tests record the calls. State (pen, brush, font, origin) stays set until
 // changed, as on a device context.
-class TCanvas {
+class DrawingSurface {
 public:
-    virtual ~TCanvas() = default;
+    virtual ~DrawingSurface() = default;
 
-    virtual TColor PenColor() const = 0;
-    virtual void SetPenColor(TColor c) = 0;
+    virtual Color PenColor() const = 0;
+    virtual void SetPenColor(Color c) = 0;
     virtual int PenWidth() const = 0;
     virtual void SetPenWidth(int w) = 0;
-    virtual TColor BrushColor() const = 0;
-    virtual void SetBrushColor(TColor c) = 0;
-    virtual TBrushStyle BrushStyle() const = 0;
-    virtual void SetBrushStyle(TBrushStyle s) = 0;
+    virtual Color BrushColor() const = 0;
+    virtual void SetBrushColor(Color c) = 0;
+    virtual BrushFill BrushStyle() const = 0;
+    virtual void SetBrushStyle(BrushFill s) = 0;
 
     virtual QString FontName() const = 0;
     virtual void SetFontName(const QString &name) = 0;
@@ -63,17 +63,17 @@ public:
     virtual void SetFontSize(int points) = 0;
     virtual bool FontBold() const = 0;
     virtual void SetFontBold(bool bold) = 0;
-    virtual TColor FontColor() const = 0;
-    virtual void SetFontColor(TColor c) = 0;
+    virtual Color FontColor() const = 0;
+    virtual void SetFontColor(Color c) = 0;
 
     // Drawing at (x, y) lands at (x + origin.X, y + origin.Y) of the device.
-    virtual TPoint Origin() const = 0;
+    virtual Point Origin() const = 0;
     virtual void SetOrigin(int x, int y) = 0;
 
     // Connected segments in the pen.
-    virtual void Polyline(const std::vector<TPoint> &points) = 0;
+    virtual void Polyline(const std::vector<Point> &points) = 0;
     // Filled with the brush (unless clear), outlined with the pen.
-    virtual void Polygon(const std::vector<TPoint> &points) = 0;
+    virtual void Polygon(const std::vector<Point> &points) = 0;
     // Right and bottom exclusive; filled with the brush (unless clear), outlined with the pen.
     virtual void Rectangle(const Rect &r) = 0;
     // The brush only, no outline.
@@ -81,7 +81,7 @@ public:
     // Top-left of the text at (x, y); a solid brush fills the text's background.
     virtual void TextOut(int x, int y, const QString &text) = 0;
     // Width and height of the text in the current font.
-    virtual TPoint TextExtent(const QString &text) = 0;
+    virtual Point TextExtent(const QString &text) = 0;
     // The height TextExtent gives, where measuring the width would cost more.
     virtual int TextHeight(const QString &text) { return TextExtent(text).Y; }
     // Text inside the box from its top-left corner: tabs expanded, word-wrapped, clipped to
@@ -90,7 +90,7 @@ public:
     virtual void StretchDraw(const Rect &r, const QImage &picture) = 0;
 };
 
-using TDataList = std::vector<void *>;
+using DataList = std::vector<void *>;
 
 // What the editor tells the source at each paint. Zeroed at the start of every paint.
 struct TGraphPaintInfo {
@@ -107,14 +107,15 @@ class TGraphEditorSource {
 public:
     virtual ~TGraphEditorSource() = default;
     // Bottom-most first: the paint order, and the hit-test priority (last = topmost).
-    virtual void GetItems(TDataList &List) = 0;
+    virtual void GetItems(DataList &List) = 0;
     // Values left untouched keep what the item held.
     virtual void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) = 0;
     virtual void MoveItem(void *Data, int DX, int DY) = 0;
-    virtual void PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
+    virtual void PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
     // Top-left corner of the item at X, Y of the canvas.
-    virtual void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info);
-    virtual void PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
+    virtual void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
+                           const TGraphPaintInfo &Info);
+    virtual void PaintOverlay(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
 };
 
 class TGraphEditorItem {
@@ -129,7 +130,7 @@ public:
     QString Caption;
 };
 
-enum TMouseEventKind : uint8_t { mekDown = 0, mekUp = 1, mekMove = 2 };
+enum MouseEventKind : uint8_t { mekDown = 0, mekUp = 1, mekMove = 2 };
 
 class TGraphEditor {
 public:
@@ -144,21 +145,21 @@ public:
     TGraphEditorSource *Source() const { return m_source; }
     bool OwnsSource() const { return bool(m_ownedSource); }
 
-    virtual TPoint GetScrollPos() const;
+    virtual Point GetScrollPos() const;
     virtual void Invalidate();
     virtual void GraphSizeChanged();
     virtual void SelectionChanged();
     virtual void BeginUpdate();
     virtual void EndUpdate();
-    virtual void SetScrollPos(TPoint P);
+    virtual void SetScrollPos(Point P);
     virtual void Rebuild();
 
-    TPoint GetGraphSize() const { return m_graphSize; }
-    void SetGraphSize(TPoint P);
-    TPoint GetViewSize() const { return m_viewSize; }
-    void SetViewSize(TPoint P) { m_viewSize = P; }
-    TPoint ClientToGraph(int X, int Y) const;
-    TPoint GraphToClient(int X, int Y) const;
+    Point GetGraphSize() const { return m_graphSize; }
+    void SetGraphSize(Point P);
+    Point GetViewSize() const { return m_viewSize; }
+    void SetViewSize(Point P) { m_viewSize = P; }
+    Point ClientToGraph(int X, int Y) const;
+    Point GraphToClient(int X, int Y) const;
 
     int ItemCount() const { return int(m_items.size()); }
     TGraphEditorItem *Items(int Index) const;
@@ -169,19 +170,19 @@ public:
     // IsSelected without the search for the item.
     bool IsItemSelected(const TGraphEditorItem &Item) const { return itemSelected(Item); }
     int SelectedCount() const;
-    void GetSelected(TDataList *List) const;
-    void SetSelected(const TDataList *List, bool Value);
+    void GetSelected(DataList *List) const;
+    void SetSelected(const DataList *List, bool Value);
     void ShowItem(void *Data);
 
-    void MouseEvent(int X, int Y, TMouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
-    void Paint(TCanvas &Canvas, bool ToView);
+    void MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    void Paint(DrawingSurface &Canvas, bool ToView);
 
     // Fired after selection changes made with the mouse only.
     std::function<void(TGraphEditor *Sender)> OnSelectionChange;
 
     // The mouse state, read by the bindings and tests.
-    TPoint DownPoint() const { return m_downPoint; }
-    TPoint CurPoint() const { return m_curPoint; }
+    Point DownPoint() const { return m_downPoint; }
+    Point CurPoint() const { return m_curPoint; }
     void *DownData() const { return m_downData; }
     bool Moved() const { return m_moved; }
     bool MouseIsDown() const { return m_mouseDown; }
@@ -192,12 +193,12 @@ protected:
     void ClearItems();
     void NotifySelection(bool Silent);
     void DropUngroupable();
-    void MarkBeyond(TPoint P);
+    void MarkBeyond(Point P);
     TGraphEditorSource &source() const;
 
-    TPoint m_graphSize;
-    TPoint m_viewSize;
-    TPoint m_scrollPos;
+    Point m_graphSize;
+    Point m_viewSize;
+    Point m_scrollPos;
 
 private:
     void mouseDown(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
@@ -209,8 +210,8 @@ private:
 
     std::unique_ptr<TGraphEditorSource> m_ownedSource;
     TGraphEditorSource *m_source;
-    TPoint m_downPoint;
-    TPoint m_curPoint;
+    Point m_downPoint;
+    Point m_curPoint;
     void *m_downData = nullptr;
     bool m_moved = false;
     bool m_mouseDown = false;

@@ -19,17 +19,17 @@ TTextDrawStyle &DefaultDrawStyle()
     return style;
 }
 
-void ApplyFont(TCanvas &Canvas, const TDrawStyle &Style)
+void ApplyFont(DrawingSurface &Canvas, const TDrawStyle &Style)
 {
     Canvas.SetFontName(Style.GetValue(QStringLiteral("font-family")));
-    Canvas.SetFontColor(TColor(ParseHTMLColor(Style.GetValue(QStringLiteral("color")))));
+    Canvas.SetFontColor(Color(ParseHTMLColor(Style.GetValue(QStringLiteral("color")))));
     int size = 0;
     if (!TryStrToInt(Style.GetValue(QStringLiteral("font-size")), size) || size <= 0)
         size = 12;
     Canvas.SetFontSize(size);
 }
 
-void TDrawHMTLControl::Draw(const THTMLControl &Control, TCanvas &Canvas, int X, int Y, const TDrawStyle *Style)
+void TDrawHMTLControl::Draw(const THTMLControl &Control, DrawingSurface &Canvas, int X, int Y, const TDrawStyle *Style)
 {
     const TDrawStyle &style = Style ? *Style : DefaultDrawStyle();
     const Rect r = MoveRectTo(Control.Bounds(), X, Y);

@@ -2,7 +2,7 @@
 
 #include "htmlctrldrawer.h"
 
-void THTMLEditorSource::SetControls(const THTMLControlList &List)
+void THTMLEditorSource::SetControls(const HTMLControlList &List)
 {
     m_controls.clear();
     m_controls.reserve(List.size());
@@ -10,7 +10,7 @@ void THTMLEditorSource::SetControls(const THTMLControlList &List)
         m_controls.push_back(control.get());
 }
 
-void THTMLEditorSource::GetItems(TDataList &List)
+void THTMLEditorSource::GetItems(DataList &List)
 {
     for (THTMLControl *control : m_controls)
         List.push_back(control);
@@ -23,7 +23,7 @@ void THTMLEditorSource::GetItemInfo(void *Data, Rect &R, bool &, QString &)
 
 void THTMLEditorSource::MoveItem(void *, int, int) {}
 
-void THTMLEditorSource::PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool, const TGraphPaintInfo &)
+void THTMLEditorSource::PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool, const TGraphPaintInfo &)
 {
     TDrawHMTLControl::Draw(*static_cast<const THTMLControl *>(Data), Canvas, X, Y);
 }

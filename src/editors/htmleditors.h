@@ -14,14 +14,15 @@ public:
     // while they are listed here.
     const std::vector<THTMLControl *> &Controls() const { return m_controls; }
     // Shows the controls of List instead; the owner rebuilds the editor afterwards.
-    void SetControls(const THTMLControlList &List);
+    void SetControls(const HTMLControlList &List);
 
-    void GetItems(TDataList &List) override;
+    void GetItems(DataList &List) override;
     // The control's box in the coordinates of the page.
     void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;
     void MoveItem(void *Data, int DX, int DY) override;
     // The box at X, Y; the selection is not drawn.
-    void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override;
+    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &Info) override;
 
 private:
     std::vector<THTMLControl *> m_controls;

@@ -17,14 +17,14 @@ QSet<QByteArray> upperSet(const QStringList &words)
 }
 } // namespace
 
-void TKeywordScanner::SetWords(const QStringList &Keywords, const QStringList &Constants, const QStringList &Objects)
+void KeywordScanner::SetWords(const QStringList &Keywords, const QStringList &Constants, const QStringList &Objects)
 {
     m_keywords = upperSet(Keywords);
     m_constants = upperSet(Constants);
     m_objects = upperSet(Objects);
 }
 
-TKeywordScanner::Style TKeywordScanner::WordStyle(const QByteArray &Word) const
+KeywordScanner::Style KeywordScanner::WordStyle(const QByteArray &Word) const
 {
     if (!Word.isEmpty() && Word[0] >= '0' && Word[0] <= '9')
         return Number;
@@ -40,9 +40,9 @@ TKeywordScanner::Style TKeywordScanner::WordStyle(const QByteArray &Word) const
     return Default;
 }
 
-std::vector<TKeywordRun> TKeywordScanner::Scan(const QByteArray &Text, bool &InComment) const
+std::vector<KeywordRun> KeywordScanner::Scan(const QByteArray &Text, bool &InComment) const
 {
-    std::vector<TKeywordRun> runs;
+    std::vector<KeywordRun> runs;
     const qsizetype n = Text.size();
     auto add = [&runs](qsizetype length, int style) {
         if (length <= 0)
@@ -91,59 +91,59 @@ std::vector<TKeywordRun> TKeywordScanner::Scan(const QByteArray &Text, bool &InC
     return runs;
 }
 
-TKeywordLexer::TKeywordLexer(QObject *Parent) : QsciLexerCustom(Parent) {}
+KeywordLexer::KeywordLexer(QObject *Parent) : QsciLexerCustom(Parent) {}
 
-const char *TKeywordLexer::language() const { return "Keywords"; }
+const char *KeywordLexer::language() const { return "Keywords"; }
 
-QString TKeywordLexer::description(int style) const
+QString KeywordLexer::description(int style) const
 {
     switch (style) {
-    case TKeywordScanner::Default:
+    case KeywordScanner::Default:
         return QStringLiteral("Default");
-    case TKeywordScanner::Comment:
+    case KeywordScanner::Comment:
         return QStringLiteral("Comment");
-    case TKeywordScanner::Keyword:
+    case KeywordScanner::Keyword:
         return QStringLiteral("Keyword");
-    case TKeywordScanner::Constant:
+    case KeywordScanner::Constant:
         return QStringLiteral("Constant");
-    case TKeywordScanner::Object:
+    case KeywordScanner::Object:
         return QStringLiteral("Object");
-    case TKeywordScanner::Number:
+    case KeywordScanner::Number:
         return QStringLiteral("Number");
-    case TKeywordScanner::String:
+    case KeywordScanner::String:
         return QStringLiteral("String");
     default:
         return QString();
     }
 }
 
-QColor TKeywordLexer::defaultColor(int style) const
+QColor KeywordLexer::defaultColor(int style) const
 {
     switch (style) {
-    case TKeywordScanner::Comment:
+    case KeywordScanner::Comment:
         return QColor(128, 128, 128);
-    case TKeywordScanner::Number:
+    case KeywordScanner::Number:
         return QColor(0, 128, 0);
-    case TKeywordScanner::String:
+    case KeywordScanner::String:
         return QColor(0, 0, 128);
-    case TKeywordScanner::Constant:
+    case KeywordScanner::Constant:
         return QColor(128, 0, 0);
-    case TKeywordScanner::Object:
+    case KeywordScanner::Object:
         return QColor(128, 0, 128);
     default:
         return QColor(0, 0, 0);
     }
 }
 
-QFont TKeywordLexer::defaultFont(int style) const
+QFont KeywordLexer::defaultFont(int style) const
 {
     QFont font = QsciLexerCustom::defaultFont(style);
-    if (style == TKeywordScanner::Keyword || style == TKeywordScanner::Constant)
+    if (style == KeywordScanner::Keyword || style == KeywordScanner::Constant)
         font.setBold(true);
     return font;
 }
 
-void TKeywordLexer::styleText(int start, int end)
+void KeywordLexer::styleText(int start, int end)
 {
     QsciScintilla *ed = editor();
     if (!ed || end <= start)
@@ -162,7 +162,7 @@ void TKeywordLexer::styleText(int start, int end)
             break;
         QByteArray bytes(int(stop - lineStart), '\0');
         ed->SendScintilla(QsciScintilla::SCI_GETTEXTRANGE, lineStart, stop, bytes.data());
-        for (const TKeywordRun &run : m_scanner.Scan(bytes, inComment))
+        for (const KeywordRun &run : m_scanner.Scan(bytes, inComment))
             setStyling(run.Length, run.Style);
         ed->SendScintilla(QsciScintilla::SCI_SETLINESTATE, line, long(inComment ? 1 : 0));
     }

@@ -9,13 +9,13 @@
 #include <QStringList>
 #include <vector>
 
-struct TKeywordRun {
+struct KeywordRun {
     int Length; // bytes
     int Style;
-    friend bool operator==(const TKeywordRun &, const TKeywordRun &) = default;
+    friend bool operator==(const KeywordRun &, const KeywordRun &) = default;
 };
 
-class TKeywordScanner {
+class KeywordScanner {
 public:
     enum Style { Default = 0, Comment, Keyword, Constant, Object, Number, String, StyleCount };
 
@@ -23,19 +23,19 @@ public:
     void SetWords(const QStringList &Keywords, const QStringList &Constants, const QStringList &Objects);
     // Splits UTF-8 text into styled runs covering every byte. InComment carries an open
     // "/*" comment in and out, so text can be scanned line by line.
-    std::vector<TKeywordRun> Scan(const QByteArray &Text, bool &InComment) const;
+    std::vector<KeywordRun> Scan(const QByteArray &Text, bool &InComment) const;
     Style WordStyle(const QByteArray &Word) const;
 
 private:
     QSet<QByteArray> m_keywords, m_constants, m_objects;
 };
 
-class TKeywordLexer : public QsciLexerCustom {
+class KeywordLexer : public QsciLexerCustom {
     Q_OBJECT
 public:
-    explicit TKeywordLexer(QObject *Parent = nullptr);
+    explicit KeywordLexer(QObject *Parent = nullptr);
 
-    TKeywordScanner &Scanner() { return m_scanner; }
+    KeywordScanner &Scanner() { return m_scanner; }
 
     const char *language() const override;
     QString description(int style) const override;
@@ -44,5 +44,5 @@ public:
     void styleText(int start, int end) override;
 
 private:
-    TKeywordScanner m_scanner;
+    KeywordScanner m_scanner;
 };

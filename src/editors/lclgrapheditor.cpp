@@ -12,14 +12,14 @@
 #include <QWheelEvent>
 #include <cmath>
 
-QColor ToQColor(TColor c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+QColor ToQColor(Color c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
 
 namespace {
-QPolygon toPolygon(const std::vector<TPoint> &points)
+QPolygon toPolygon(const std::vector<Point> &points)
 {
     QPolygon poly;
     poly.reserve(qsizetype(points.size()));
-    for (const TPoint &p : points)
+    for (const Point &p : points)
         poly << QPoint(p.X, p.Y);
     return poly;
 }
@@ -28,39 +28,39 @@ QPolygon toPolygon(const std::vector<TPoint> &points)
 QPoint pixelAt(const QPointF &p) { return QPoint(int(std::floor(p.x())), int(std::floor(p.y()))); }
 } // namespace
 
-// ---- TPainterCanvas ----
+// ---- PainterCanvas ----
 
-TPainterCanvas::TPainterCanvas(QPainter &painter)
+PainterCanvas::PainterCanvas(QPainter &painter)
     : m_painter(painter), m_base(painter.worldTransform()), m_font(painter.font())
 {}
 
-void TPainterCanvas::SetFontName(const QString &name)
+void PainterCanvas::SetFontName(const QString &name)
 {
     m_font.setFamily(name);
     m_metrics.reset();
 }
 
-void TPainterCanvas::SetFontSize(int points)
+void PainterCanvas::SetFontSize(int points)
 {
     if (points > 0)
         m_font.setPointSize(points);
     m_metrics.reset();
 }
 
-void TPainterCanvas::SetFontBold(bool bold)
+void PainterCanvas::SetFontBold(bool bold)
 {
     m_font.setBold(bold);
     m_metrics.reset();
 }
 
-const QFontMetrics &TPainterCanvas::metrics()
+const QFontMetrics &PainterCanvas::metrics()
 {
     if (!m_metrics)
         m_metrics.emplace(m_font, m_painter.device());
     return *m_metrics;
 }
 
-void TPainterCanvas::SetOrigin(int x, int y)
+void PainterCanvas::SetOrigin(int x, int y)
 {
     m_origin = {x, y};
     QTransform t = m_base;
@@ -68,7 +68,7 @@ void TPainterCanvas::SetOrigin(int x, int y)
     m_painter.setWorldTransform(t);
 }
 
-void TPainterCanvas::usePen()
+void PainterCanvas::usePen()
 {
     QPen pen(ToQColor(m_penColor));
     pen.setWidth(std::max(0, m_penWidth));
@@ -77,7 +77,7 @@ void TPainterCanvas::usePen()
     m_painter.setPen(pen);
 }
 
-void TPainterCanvas::useBrush()
+void PainterCanvas::useBrush()
 {
     if (m_brushStyle == bsClear)
         m_painter.setBrush(Qt::NoBrush);
@@ -118,7 +118,7 @@ bool clipSegment(QPoint &a, QPoint &b, const QRect &r)
 }
 } // namespace
 
-void TPainterCanvas::Polyline(const std::vector<TPoint> &points)
+void PainterCanvas::Polyline(const std::vector<Point> &points)
 {
     usePen();
     // A wide pen is stroked over the whole length before the painter clips it: cut the
@@ -144,14 +144,14 @@ void TPainterCanvas::Polyline(const std::vector<TPoint> &points)
         m_painter.drawPolyline(run);
 }
 
-void TPainterCanvas::Polygon(const std::vector<TPoint> &points)
+void PainterCanvas::Polygon(const std::vector<Point> &points)
 {
     usePen();
     useBrush();
     m_painter.drawPolygon(toPolygon(points));
 }
 
-void TPainterCanvas::Rectangle(const Rect &r)
+void PainterCanvas::Rectangle(const Rect &r)
 {
     const Rect n = NormalizedRect({r.Left, r.Top}, {r.Right, r.Bottom});
     if (n.Width() <= 0 || n.Height() <= 0)
@@ -162,14 +162,14 @@ void TPainterCanvas::Rectangle(const Rect &r)
     m_painter.drawRect(QRect(n.Left, n.Top, n.Width() - 1, n.Height() - 1));
 }
 
-void TPainterCanvas::FillRect(const Rect &r)
+void PainterCanvas::FillRect(const Rect &r)
 {
     if (m_brushStyle == bsClear || r.IsEmpty())
         return;
     m_painter.fillRect(r.toQRect(), ToQColor(m_brushColor));
 }
 
-void TPainterCanvas::TextOut(int x, int y, const QString &text)
+void PainterCanvas::TextOut(int x, int y, const QString &text)
 {
     const QFontMetrics &fm = metrics();
     if (m_brushStyle == bsSolid)
@@ -237,7 +237,7 @@ QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDev
     return out;
 }
 
-void TPainterCanvas::TextRect(const Rect &r, const QString &text)
+void PainterCanvas::TextRect(const Rect &r, const QString &text)
 {
     if (r.IsEmpty() || text.isEmpty())
         return;
@@ -258,15 +258,15 @@ void TPainterCanvas::TextRect(const Rect &r, const QString &text)
     m_painter.restore();
 }
 
-TPoint TPainterCanvas::TextExtent(const QString &text)
+Point PainterCanvas::TextExtent(const QString &text)
 {
     const QFontMetrics &fm = metrics();
     return {fm.horizontalAdvance(text), fm.height()};
 }
 
-int TPainterCanvas::TextHeight(const QString &) { return metrics().height(); }
+int PainterCanvas::TextHeight(const QString &) { return metrics().height(); }
 
-void TPainterCanvas::StretchDraw(const Rect &r, const QImage &picture)
+void PainterCanvas::StretchDraw(const Rect &r, const QImage &picture)
 {
     if (r.IsEmpty() || picture.isNull())
         return;
@@ -476,7 +476,7 @@ double TImageGraphEditor::Zoom() const
     return m_host ? m_host->logicalDpiY() / 96.0 : 1.0;
 }
 
-void TImageGraphEditor::PaintTo(TCanvas *Canvas)
+void TImageGraphEditor::PaintTo(DrawingSurface *Canvas)
 {
     if (Canvas)
         Paint(*Canvas, false);
@@ -484,7 +484,7 @@ void TImageGraphEditor::PaintTo(TCanvas *Canvas)
 
 QImage TImageGraphEditor::PaintToImage()
 {
-    const TPoint size = GetGraphSize();
+    const Point size = GetGraphSize();
     if (size.X <= 0 || size.Y <= 0)
         return QImage();
     QImage image(size.X, size.Y, QImage::Format_RGB888);
@@ -492,7 +492,7 @@ QImage TImageGraphEditor::PaintToImage()
         return image;
     image.fill(Qt::white);
     QPainter painter(&image);
-    TPainterCanvas canvas(painter);
+    PainterCanvas canvas(painter);
     PaintTo(&canvas);
     return image;
 }
@@ -505,7 +505,7 @@ void TImageGraphEditor::Invalidate()
 
 void TImageGraphEditor::GraphSizeChanged() { UpdateScrollBars(); }
 
-void TImageGraphEditor::SetScrollPos(TPoint P)
+void TImageGraphEditor::SetScrollPos(Point P)
 {
     // Setting the bars from here must not come back as a user's scroll.
     m_barsDetached = true;
@@ -529,7 +529,7 @@ void TImageGraphEditor::EndUpdate()
 
 void TImageGraphEditor::GrowGraphToItems(bool EdgeCounts)
 {
-    TPoint n = GetGraphSize();
+    Point n = GetGraphSize();
     const int reach = EdgeCounts ? 0 : 1;
     for (int i = 0; i < ItemCount(); ++i) {
         const Rect &r = Items(i)->Rect;
@@ -546,8 +546,8 @@ void TImageGraphEditor::UpdateScrollBars()
 {
     if (!m_hScrollBar || !m_vScrollBar)
         return;
-    const TPoint graph = GetGraphSize();
-    const TPoint view = GetViewSize();
+    const Point graph = GetGraphSize();
+    const Point view = GetViewSize();
     m_hScrollBar->setRange(0, std::max(0, ClampedSub(graph.X, view.X)));
     m_vScrollBar->setRange(0, std::max(0, ClampedSub(graph.Y, view.Y)));
     // Each bar pages by half the view's extent across it, not along it.
@@ -564,7 +564,7 @@ void TImageGraphEditor::ScrollBarChange()
 
 void TImageGraphEditor::ContentPaint(QPainter &painter)
 {
-    TPainterCanvas canvas(painter);
+    PainterCanvas canvas(painter);
     Paint(canvas, true);
 }
 
@@ -617,7 +617,7 @@ void TImageGraphEditor::ContentMouseLost()
     if (!MouseIsDown())
         return;
     // Released as another button would be: the graph editor drops the drag unmoved.
-    const TPoint p = GraphToClient(CurPoint().X, CurPoint().Y);
+    const Point p = GraphToClient(CurPoint().X, CurPoint().Y);
     MouseEvent(p.X, p.Y, mekUp, Qt::NoButton, {});
 }
 

@@ -18,18 +18,18 @@
 #include <QScrollBar>
 
 // The canvas on a QPainter.
-class TPainterCanvas : public TCanvas {
+class PainterCanvas : public DrawingSurface {
 public:
-    explicit TPainterCanvas(QPainter &painter);
+    explicit PainterCanvas(QPainter &painter);
 
-    TColor PenColor() const override { return m_penColor; }
-    void SetPenColor(TColor c) override { m_penColor = c; }
+    Color PenColor() const override { return m_penColor; }
+    void SetPenColor(Color c) override { m_penColor = c; }
     int PenWidth() const override { return m_penWidth; }
     void SetPenWidth(int w) override { m_penWidth = w; }
-    TColor BrushColor() const override { return m_brushColor; }
-    void SetBrushColor(TColor c) override { m_brushColor = c; }
-    TBrushStyle BrushStyle() const override { return m_brushStyle; }
-    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    Color BrushColor() const override { return m_brushColor; }
+    void SetBrushColor(Color c) override { m_brushColor = c; }
+    BrushFill BrushStyle() const override { return m_brushStyle; }
+    void SetBrushStyle(BrushFill s) override { m_brushStyle = s; }
 
     QString FontName() const override { return m_font.family(); }
     void SetFontName(const QString &name) override;
@@ -37,19 +37,19 @@ public:
     void SetFontSize(int points) override;
     bool FontBold() const override { return m_font.bold(); }
     void SetFontBold(bool bold) override;
-    TColor FontColor() const override { return m_fontColor; }
-    void SetFontColor(TColor c) override { m_fontColor = c; }
+    Color FontColor() const override { return m_fontColor; }
+    void SetFontColor(Color c) override { m_fontColor = c; }
 
-    TPoint Origin() const override { return m_origin; }
+    Point Origin() const override { return m_origin; }
     void SetOrigin(int x, int y) override;
 
-    void Polyline(const std::vector<TPoint> &points) override;
-    void Polygon(const std::vector<TPoint> &points) override;
+    void Polyline(const std::vector<Point> &points) override;
+    void Polygon(const std::vector<Point> &points) override;
     void Rectangle(const Rect &r) override;
     void FillRect(const Rect &r) override;
     void TextOut(int x, int y, const QString &text) override;
     void TextRect(const Rect &r, const QString &text) override;
-    TPoint TextExtent(const QString &text) override;
+    Point TextExtent(const QString &text) override;
     int TextHeight(const QString &text) override;
     void StretchDraw(const Rect &r, const QImage &picture) override;
 
@@ -60,26 +60,26 @@ private:
 
     QPainter &m_painter;
     QTransform m_base;
-    TColor m_penColor = clBlack;
+    Color m_penColor = clBlack;
     int m_penWidth = 1;
-    TColor m_brushColor = clWhite;
-    TBrushStyle m_brushStyle = bsSolid;
+    Color m_brushColor = clWhite;
+    BrushFill m_brushStyle = bsSolid;
     QFont m_font;
-    TColor m_fontColor = clBlack;
-    TPoint m_origin;
+    Color m_fontColor = clBlack;
+    Point m_origin;
     std::optional<QFontMetrics> m_metrics;
 };
 
-QColor ToQColor(TColor c);
+QColor ToQColor(Color c);
 
 // The lines TextRect draws in a box of the given size: the word-wrapped lines that fit
 // whole (at least one), the last ending in an ellipsis when text is left over.
 QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height);
 
 // (Sender, Button, Shift, X, Y) and (Sender, Shift, X, Y), as the window's handlers take them.
-using TMouseHandler =
+using MouseHandler =
     std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
-using TMouseMoveHandler = std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
+using MouseMoveHandler = std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
 
 // The image control a form places where a diagram goes; it shows its picture.
 class TImage : public QWidget {
@@ -90,9 +90,9 @@ public:
     const QImage &Picture() const { return m_picture; }
     void SetPicture(const QImage &picture);
 
-    TMouseHandler OnMouseDown;
-    TMouseHandler OnMouseUp;
-    TMouseMoveHandler OnMouseMove;
+    MouseHandler OnMouseDown;
+    MouseHandler OnMouseUp;
+    MouseMoveHandler OnMouseMove;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -153,7 +153,7 @@ public:
     TContent *Content() const { return m_content; }
 
     // The whole graph at offset (0, 0), every item: a picture of the diagram.
-    void PaintTo(TCanvas *Canvas);
+    void PaintTo(DrawingSurface *Canvas);
     // PaintTo on a white 24-bit image of the graph's size; a null image when it cannot be had.
     QImage PaintToImage();
 
@@ -164,7 +164,7 @@ public:
     void Invalidate() override;
     void GraphSizeChanged() override;
     void EndUpdate() override;
-    void SetScrollPos(TPoint P) override;
+    void SetScrollPos(Point P) override;
 
 protected:
     // Grows the graph by one item extent beyond every item that passes its edge, or also

@@ -105,7 +105,7 @@ void TScrolledTagsEditor::MakeRowsNearView()
     const int bottom = top + 3 * height;
     // In order: a made editor of another height moves the rows after it.
     for (const auto &binding : Owned())
-        if (auto *standIn = qobject_cast<TCodeEditorStandIn *>(binding->Control.data()))
+        if (auto *standIn = qobject_cast<CodeEditorStandIn *>(binding->Control.data()))
             if (standIn->y() < bottom && standIn->y() + standIn->height() > top)
                 MaterializeCodeEditor(*binding);
 }
@@ -200,7 +200,7 @@ void TScrolledTagsEditor::settleAfterBuild()
     for (const auto &binding : Owned()) {
         QWidget *control = binding->Control;
         if (control && !qobject_cast<QLabel *>(control) && !qobject_cast<QsciScintilla *>(control) &&
-            !qobject_cast<TCodeEditorStandIn *>(control))
+            !qobject_cast<CodeEditorStandIn *>(control))
             control->installEventFilter(m_enterWatcher.get());
     }
     if (Item()) {

@@ -15,36 +15,36 @@ bool rectsMeet(const Rect &a, const Rect &b)
     return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
 }
 
-void requireCanvas(const TCanvas *canvas)
+void requireCanvas(const DrawingSurface *canvas)
 {
     if (!canvas)
         throw ERunError::nilReference();
 }
 } // namespace
 
-Rect TArrowShape::Bounds() const
+Rect ArrowShape::Bounds() const
 {
     Rect r(Line[0].X, Line[0].Y, Line[0].X, Line[0].Y);
-    auto take = [&r](const TPoint &p) {
+    auto take = [&r](const Point &p) {
         r.Left = std::min(r.Left, p.X);
         r.Top = std::min(r.Top, p.Y);
         r.Right = std::max(r.Right, p.X);
         r.Bottom = std::max(r.Bottom, p.Y);
     };
-    for (const TPoint &p : Line)
+    for (const Point &p : Line)
         take(p);
-    for (const TPoint &p : Head)
+    for (const Point &p : Head)
         take(p);
     const int pen = std::max(1, PenWidth);
     return Rect(ClampedSub(r.Left, pen), ClampedSub(r.Top, pen), ClampedAdd(r.Right, pen), ClampedAdd(r.Bottom, pen));
 }
 
-TArrowShape ArrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
+ArrowShape arrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
 {
     const double z = Zoom;
     const int h = scaled(13, z);
-    const TPoint s{add(X1, scaled(16, z)), add(Y1, scaled(26, z))}; // bottom centre of the source
-    const TPoint e{add(X2, scaled(16, z)), Y2}; // top centre of the target
+    const Point s{add(X1, scaled(16, z)), add(Y1, scaled(26, z))}; // bottom centre of the source
+    const Point e{add(X2, scaled(16, z)), Y2}; // top centre of the target
     int m = int((int64_t(e.X) - s.X) / 2);
     if (m == 0 && std::abs(double(int64_t(s.Y) - e.Y)) < 2 * z)
         m = e.X < s.X ? scaled(32, z) : scaled(-32, z);
@@ -55,16 +55,16 @@ TArrowShape ArrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
         y2 = y1;
     const int mx = add(s.X, m);
 
-    TArrowShape shape;
-    shape.Line = {s, TPoint{s.X, y1}, TPoint{mx, y1}, TPoint{mx, y2}, TPoint{e.X, y2}, e};
+    ArrowShape shape;
+    shape.Line = {s, Point{s.X, y1}, Point{mx, y1}, Point{mx, y2}, Point{e.X, y2}, e};
     const int headY = add(e.Y, -int64_t(scaled(6, z)));
-    shape.Head = {e, TPoint{add(e.X, -int64_t(scaled(5, z))), headY}, TPoint{add(e.X, scaled(4, z)), headY}};
+    shape.Head = {e, Point{add(e.X, -int64_t(scaled(5, z))), headY}, Point{add(e.X, scaled(4, z)), headY}};
     shape.PenWidth = scaled(2, z);
     return shape;
 }
 
 namespace {
-void drawShape(TCanvas &canvas, const TArrowShape &shape)
+void drawShape(DrawingSurface &canvas, const ArrowShape &shape)
 {
     const int oldWidth = canvas.PenWidth();
     canvas.SetPenWidth(shape.PenWidth);
@@ -75,12 +75,12 @@ void drawShape(TCanvas &canvas, const TArrowShape &shape)
 }
 
 // Pen and brush in Colour for the arrow; what the caller had comes back afterwards.
-void drawShapeIn(TCanvas &canvas, const TArrowShape &shape, TColor colour)
+void drawShapeIn(DrawingSurface &canvas, const ArrowShape &shape, Color colour)
 {
-    const TColor penColour = canvas.PenColor();
+    const Color penColour = canvas.PenColor();
     const int penWidth = canvas.PenWidth();
-    const TColor brushColour = canvas.BrushColor();
-    const TBrushStyle brushStyle = canvas.BrushStyle();
+    const Color brushColour = canvas.BrushColor();
+    const BrushFill brushStyle = canvas.BrushStyle();
     canvas.SetPenColor(colour);
     canvas.SetBrushColor(colour);
     drawShape(canvas, shape);
@@ -90,13 +90,13 @@ void drawShapeIn(TCanvas &canvas, const TArrowShape &shape, TColor colour)
     canvas.SetBrushStyle(brushStyle);
 }
 
-TArrowShape shapeBetween(const TLinkBox &source, const TLinkBox &target, double zoom)
+ArrowShape shapeBetween(const LinkBox &source, const LinkBox &target, double zoom)
 {
-    return ArrowShape(scaled(source.X, zoom), scaled(source.Y, zoom), scaled(target.X, zoom), scaled(target.Y, zoom),
+    return arrowShape(scaled(source.X, zoom), scaled(source.Y, zoom), scaled(target.X, zoom), scaled(target.Y, zoom),
                       zoom);
 }
 
-uint8_t columnOf(const TLinkBox &item, const TLinkBox &target)
+uint8_t columnOf(const LinkBox &item, const LinkBox &target)
 {
     if (int64_t(target.X) - item.X > 8)
         return dcRight;
@@ -106,13 +106,13 @@ uint8_t columnOf(const TLinkBox &item, const TLinkBox &target)
 }
 } // namespace
 
-void DrawArrow(TCanvas *Canvas, int X1, int Y1, int X2, int Y2, double Zoom)
+void DrawArrow(DrawingSurface *Canvas, int X1, int Y1, int X2, int Y2, double Zoom)
 {
     requireCanvas(Canvas);
-    drawShape(*Canvas, ArrowShape(X1, Y1, X2, Y2, Zoom));
+    drawShape(*Canvas, arrowShape(X1, Y1, X2, Y2, Zoom));
 }
 
-void DrawArrowBetween(TCanvas *Canvas, const TLinkBox *Source, const TLinkBox *Target, TColor Colour, double Zoom)
+void DrawArrowBetween(DrawingSurface *Canvas, const LinkBox *Source, const LinkBox *Target, Color Colour, double Zoom)
 {
     if (!Source || !Target)
         return;
@@ -120,7 +120,7 @@ void DrawArrowBetween(TCanvas *Canvas, const TLinkBox *Source, const TLinkBox *T
     drawShapeIn(*Canvas, shapeBetween(*Source, *Target, Zoom), Colour);
 }
 
-void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exits, const TFindLinkBox &Find,
+void DrawBoxLinks(DrawingSurface *Canvas, const LinkBox *Item, const QStringList &Exits, const FindLinkBox &Find,
                   TDstArrowMode Mode, const Rect &VisibleArea, double Zoom)
 {
     if (!Canvas || !Item || !Find || Exits.isEmpty())
@@ -133,11 +133,11 @@ void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exit
 
     std::vector<TDstLabel> labels;
     for (int i = 0; i < Exits.size(); ++i) {
-        const std::optional<TLinkBox> target = Find(Exits[i]);
+        const std::optional<LinkBox> target = Find(Exits[i]);
         if (!target)
             continue;
-        const TColor colour = LinkColour(i);
-        const TArrowShape shape = shapeBetween(*Item, *target, z);
+        const Color colour = LinkColour(i);
+        const ArrowShape shape = shapeBetween(*Item, *target, z);
         if (rectsMeet(shape.Bounds(), VisibleArea))
             drawShapeIn(*Canvas, shape, colour);
         const bool outOfSight = !PointInRect(v, target->X, target->Y);
@@ -150,8 +150,8 @@ void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exit
     const bool addedBold = !Canvas->FontBold();
     if (addedBold)
         Canvas->SetFontBold(true);
-    const TColor fontColour = Canvas->FontColor();
-    const TColor penColour = Canvas->PenColor();
+    const Color fontColour = Canvas->FontColor();
+    const Color penColour = Canvas->PenColor();
     const int top = scaled(int64_t(Item->Y) + 38, z);
     // Left-hand frames end at leftEnd + 4, the others start at rightStart, and every column
     // runs downward: labels that cannot reach the visible area are not even measured.
@@ -174,7 +174,7 @@ void DrawBoxLinks(TCanvas *Canvas, const TLinkBox *Item, const QStringList &Exit
                 y = add(y, int64_t(height) + 1);
                 continue;
             }
-            const TPoint extent = Canvas->TextExtent(label.Name);
+            const Point extent = Canvas->TextExtent(label.Name);
             const int x = column == dcLeft ? ClampedSub(leftEnd, extent.X) : rightStart;
             const Rect frame = Rect::FromSize(x, y, ClampedAdd(extent.X, 4), extent.Y);
             if (rectsMeet(frame, VisibleArea)) {
@@ -209,7 +209,7 @@ void *FirstSelectedData(const TGraphEditor *Editor)
 
 // ---- on the components of a section ----
 
-TLinkBox LinkBoxOf(const TWQFItem &Item) { return TLinkBox{Item.GetName(), Item.GetX(), Item.GetY()}; }
+LinkBox LinkBoxOf(const TWQFItem &Item) { return LinkBox{Item.GetName(), Item.GetX(), Item.GetY()}; }
 
 QStringList ExitsOf(const TWQFItem &Item)
 {
@@ -220,7 +220,7 @@ QStringList ExitsOf(const TWQFItem &Item)
     return exits;
 }
 
-TItemsByName::TItemsByName(const TWQFItemList &Items)
+ItemsByName::ItemsByName(const WQFItemList &Items)
 {
     m_items.reserve(qsizetype(Items.size()));
     for (const auto &item : Items) {
@@ -232,54 +232,54 @@ TItemsByName::TItemsByName(const TWQFItemList &Items)
     }
 }
 
-TWQFItem *TItemsByName::Find(const QString &Name) const { return Name.isEmpty() ? nullptr : m_items.value(Name); }
+TWQFItem *ItemsByName::Find(const QString &Name) const { return Name.isEmpty() ? nullptr : m_items.value(Name); }
 
 namespace {
 // A target found by its exact name carries that name: no need to read it back.
-std::optional<TLinkBox> targetBox(const TWQFItem *item, const QString &name)
+std::optional<LinkBox> targetBox(const TWQFItem *item, const QString &name)
 {
     if (!item)
         return std::nullopt;
-    return TLinkBox{name, item->GetX(), item->GetY()};
+    return LinkBox{name, item->GetX(), item->GetY()};
 }
 
 // The source box of the links; its own name plays no part in them.
-TLinkBox sourceBox(const TWQFItem &item) { return TLinkBox{QString(), item.GetX(), item.GetY()}; }
+LinkBox sourceBox(const TWQFItem &item) { return LinkBox{QString(), item.GetX(), item.GetY()}; }
 } // namespace
 
-TFindLinkBox TItemsByName::Finder() const
+FindLinkBox ItemsByName::Finder() const
 {
     return [this](const QString &name) { return targetBox(Find(name), name); };
 }
 
-void DrawArrowBetween(TCanvas *Canvas, const TWQFItem *Source, const TWQFItem *Target, TColor Colour, double Zoom)
+void DrawArrowBetween(DrawingSurface *Canvas, const TWQFItem *Source, const TWQFItem *Target, Color Colour, double Zoom)
 {
     if (!Source || !Target)
         return;
-    const TLinkBox s = LinkBoxOf(*Source), t = LinkBoxOf(*Target);
+    const LinkBox s = LinkBoxOf(*Source), t = LinkBoxOf(*Target);
     DrawArrowBetween(Canvas, &s, &t, Colour, Zoom);
 }
 
-void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TWQFItemList *Items, TDstArrowMode Mode,
+void DrawItemLinks(DrawingSurface *Canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
                    const Rect &VisibleArea, double Zoom)
 {
     if (!Canvas || !Item || !Items)
         return;
-    const TLinkBox box = sourceBox(*Item);
-    const TFindLinkBox find = [Items](const QString &name) { return targetBox(FindItemByName(*Items, name), name); };
+    const LinkBox box = sourceBox(*Item);
+    const FindLinkBox find = [Items](const QString &name) { return targetBox(FindItemByName(*Items, name), name); };
     DrawBoxLinks(Canvas, &box, ExitsOf(*Item), find, Mode, VisibleArea, Zoom);
 }
 
-void DrawItemLinks(TCanvas *Canvas, const TWQFItem *Item, const TItemsByName &Items, TDstArrowMode Mode,
+void DrawItemLinks(DrawingSurface *Canvas, const TWQFItem *Item, const ItemsByName &Items, TDstArrowMode Mode,
                    const Rect &VisibleArea, double Zoom)
 {
     if (!Canvas || !Item)
         return;
-    const TLinkBox box = sourceBox(*Item);
+    const LinkBox box = sourceBox(*Item);
     DrawBoxLinks(Canvas, &box, ExitsOf(*Item), Items.Finder(), Mode, VisibleArea, Zoom);
 }
 
-void GetItemsExtent(const TWQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY)
+void GetItemsExtent(const WQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY)
 {
     MaxX = 0;
     MaxY = 0;

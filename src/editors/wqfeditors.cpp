@@ -61,7 +61,7 @@ Rect TCmtDrag::GetRect() const
 
 // ---- TWQFEditorSource ----
 
-TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, TCommentRectList *Comments)
+TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, CommentRectList *Comments)
     : m_section(Section), m_comments(Comments)
 {}
 
@@ -106,7 +106,7 @@ TCommentRect *TWQFEditorSource::CommentOf(const void *Data) const
     return static_cast<const TCmtDrag *>(Data)->Comment;
 }
 
-TDiagramItemKind TWQFEditorSource::KindOf(const void *Data) const
+DiagramItemKind TWQFEditorSource::KindOf(const void *Data) const
 {
     if (!Data)
         return dikNone;
@@ -155,7 +155,7 @@ void TWQFEditorSource::takeSnapshot()
     m_byName.clear();
     m_shifted.clear();
     if (m_section) {
-        const TWQFItemList &items = m_section->Items();
+        const WQFItemList &items = m_section->Items();
         m_drawn.reserve(items.size());
         m_componentIndex.reserve(qsizetype(items.size()));
         for (const auto &item : items) {
@@ -196,7 +196,7 @@ void TWQFEditorSource::updateHandles()
     }
 }
 
-void TWQFEditorSource::GetItems(TDataList &List)
+void TWQFEditorSource::GetItems(DataList &List)
 {
     updateHandles();
     // Notes lie under every component, each followed by its handle.
@@ -282,7 +282,7 @@ void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
         Editor->Rebuild();
 }
 
-TPoint TWQFEditorSource::paintSize(const TGraphPaintInfo &Info) const
+Point TWQFEditorSource::paintSize(const TGraphPaintInfo &Info) const
 {
     if (!Editor)
         return {};
@@ -296,7 +296,7 @@ Rect TWQFEditorSource::paintArea(int OffsetX, int OffsetY, const TGraphPaintInfo
         constexpr int far = std::numeric_limits<int>::max() / 4;
         return Rect(-far, -far, far, far);
     }
-    const TPoint size = paintSize(Info);
+    const Point size = paintSize(Info);
     return Rect::FromSize(OffsetX, OffsetY, size.X, size.Y);
 }
 
@@ -322,13 +322,13 @@ void TWQFEditorSource::shiftDragged(const TGraphPaintInfo &Info)
         const int index = componentIndex(item.Data);
         if (index < 0)
             continue;
-        const TLinkBox &box = m_drawn[size_t(index)].Box;
+        const LinkBox &box = m_drawn[size_t(index)].Box;
         m_paintPos[size_t(index)] = {RoundToInt(box.X + dx), RoundToInt(box.Y + dy)};
         m_shifted.push_back(index);
     }
 }
 
-void TWQFEditorSource::paintComments(TCanvas &Canvas, const Rect &Visible, const TGraphPaintInfo &Info)
+void TWQFEditorSource::paintComments(DrawingSurface &Canvas, const Rect &Visible, const TGraphPaintInfo &Info)
 {
     if (!m_comments)
         return;
@@ -348,9 +348,9 @@ void TWQFEditorSource::paintComments(TCanvas &Canvas, const Rect &Visible, const
     }
 }
 
-void TWQFEditorSource::PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
+void TWQFEditorSource::PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
 {
-    const TPoint size = paintSize(Info);
+    const Point size = paintSize(Info);
     Canvas.SetBrushStyle(bsSolid);
     Canvas.SetBrushColor(clWhite);
     Canvas.FillRect(Rect(0, 0, size.X, size.Y));
@@ -373,21 +373,22 @@ void TWQFEditorSource::PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY
     // The arrows follow the dragged components through the positions drawn in this paint;
     // the page itself is never touched by painting.
     shiftDragged(Info);
-    const TFindLinkBox find = [this](const QString &name) -> std::optional<TLinkBox> {
+    const FindLinkBox find = [this](const QString &name) -> std::optional<LinkBox> {
         const auto it = m_byName.constFind(name);
         if (it == m_byName.cend())
             return std::nullopt;
-        const TPoint p = m_paintPos[size_t(*it)];
-        return TLinkBox{name, p.X, p.Y};
+        const Point p = m_paintPos[size_t(*it)];
+        return LinkBox{name, p.X, p.Y};
     };
     for (size_t i = 0; i < m_drawn.size(); ++i) {
-        const TLinkBox box{QString(), m_paintPos[i].X, m_paintPos[i].Y};
+        const LinkBox box{QString(), m_paintPos[i].X, m_paintPos[i].Y};
         DrawBoxLinks(&Canvas, &box, m_drawn[i].Exits, find, DstArrow, visible, m_zoom);
     }
     Canvas.SetOrigin(0, 0);
 }
 
-void TWQFEditorSource::PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info)
+void TWQFEditorSource::PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
+                                 const TGraphPaintInfo &Info)
 {
     switch (KindOf(Data)) {
     case dikNote: {
@@ -444,7 +445,7 @@ void TWQFEditorSource::PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool
     }
 }
 
-void TWQFEditorSource::PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
+void TWQFEditorSource::PaintOverlay(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
 {
     Canvas.SetOrigin(-OffsetX, -OffsetY);
     Canvas.SetBrushStyle(bsClear);
@@ -454,7 +455,7 @@ void TWQFEditorSource::PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, c
     const Rect visible = paintArea(OffsetX, OffsetY, Info);
     for (size_t i = 0; i < m_drawn.size(); ++i) {
         const QString &caption = m_drawn[i].Caption;
-        const TPoint p = m_paintPos[i];
+        const Point p = m_paintPos[i];
         const int height = Canvas.TextHeight(caption);
         const int x = scaled(int64_t(p.X) + 36, m_zoom);
         const int y = ClampedSub(scaled(int64_t(p.Y) + 13, m_zoom), height / 2);
@@ -474,7 +475,7 @@ void TWQFEditorSource::PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, c
     unshift();
 }
 
-void TWQFEditorSource::DrawComment(TCanvas &Canvas, TCommentRect *Note, int X, int Y, bool Selected,
+void TWQFEditorSource::DrawComment(DrawingSurface &Canvas, TCommentRect *Note, int X, int Y, bool Selected,
                                    const TGraphPaintInfo &Info)
 {
     if (!Note)
@@ -540,7 +541,7 @@ void TPanelChanger::init(QWidget *panel)
 
 void TPanelChanger::SelectionChanged()
 {
-    TDataList selected;
+    DataList selected;
     GetSelected(&selected);
     auto *source = dynamic_cast<TWQFEditorSource *>(Source());
     if (selected.size() == 1 && source) {

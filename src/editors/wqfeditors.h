@@ -28,16 +28,16 @@ public:
 };
 
 // What a data pointer of the diagram stands for.
-enum TDiagramItemKind : uint8_t { dikNone, dikComponent, dikNote, dikHandle };
+enum DiagramItemKind : uint8_t { dikNone, dikComponent, dikNote, dikHandle };
 
 // A component's picture for its type, or none for the drawn box. The pictures stay the
 // answerer's and must outlive the paint.
-using TGetImageEvent = std::function<const QImage *(TWQFItem *Item, const QString &Kind)>;
+using GetImageEvent = std::function<const QImage *(TWQFItem *Item, const QString &Kind)>;
 
-constexpr TColor clMarginLine = RGBToColor(128, 128, 128);
-constexpr TColor clPlainBox = RGBToColor(166, 202, 240);
-constexpr TColor clNoteBar = RGBToColor(255, 255, 0);
-constexpr TColor clSelectedNoteBar = RGBToColor(0, 255, 0);
+constexpr Color clMarginLine = RGBToColor(128, 128, 128);
+constexpr Color clPlainBox = RGBToColor(166, 202, 240);
+constexpr Color clNoteBar = RGBToColor(255, 255, 0);
+constexpr Color clSelectedNoteBar = RGBToColor(0, 255, 0);
 
 // Each edge times the zoom, rounded half to even.
 Rect ScaleRect(const Rect &R, double Zoom);
@@ -45,7 +45,7 @@ Rect ScaleRect(const Rect &R, double Zoom);
 class TWQFEditorSource : public TGraphEditorSource {
 public:
     // Neither is owned; Comments holds the notes of every section and may be none.
-    TWQFEditorSource(TWQFSection *Section, TCommentRectList *Comments);
+    TWQFEditorSource(TWQFSection *Section, CommentRectList *Comments);
     ~TWQFEditorSource() override;
     TWQFEditorSource(const TWQFEditorSource &) = delete;
     TWQFEditorSource &operator=(const TWQFEditorSource &) = delete;
@@ -53,7 +53,7 @@ public:
     TWQFSection *Section() const { return m_section; }
     // The owner rebuilds the editor afterwards.
     void SetSection(TWQFSection *Section);
-    TCommentRectList *Comments() const { return m_comments; }
+    CommentRectList *Comments() const { return m_comments; }
     double Zoom() const { return m_zoom; }
     // Nothing is rebuilt; the owner does that.
     void SetZoom(double Value);
@@ -63,7 +63,7 @@ public:
     // x of the margin line in view pixels, not scaled; -1 for none.
     int VertSplit = -1;
     TDstArrowMode DstArrow = damNever;
-    TGetImageEvent OnGetImage;
+    GetImageEvent OnGetImage;
 
     const QImage *GetImage(TWQFItem *Item, const QString &Kind) const;
     // The handles of the listed notes, in listing order. A note keeps its handle from one
@@ -73,7 +73,7 @@ public:
     // The note of a handle; none for anything else.
     TCommentRect *CommentOf(const void *Data) const;
     // Of the data of the last listing.
-    TDiagramItemKind KindOf(const void *Data) const;
+    DiagramItemKind KindOf(const void *Data) const;
     TWQFItem *ComponentOf(const void *Data) const;
     TCommentRect *NoteOf(const void *Data) const;
 
@@ -82,18 +82,20 @@ public:
     // comment, position or exits without rebuilding the editor.
     void Refresh();
 
-    void GetItems(TDataList &List) override;
+    void GetItems(DataList &List) override;
     void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;
     // DX, DY in view pixels. Components snap to the grid and are written to the page; notes
     // and handles change the note's rectangle.
     void MoveItem(void *Data, int DX, int DY) override;
-    void PaintBackground(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
-    void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override;
-    void PaintOverlay(TCanvas &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
+    void PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
+    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &Info) override;
+    void PaintOverlay(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
 
     // One note with its top-left corner at X, Y of the canvas; a drag in Info moves a selected
     // note and resizes one whose handle is dragged.
-    void DrawComment(TCanvas &Canvas, TCommentRect *Note, int X, int Y, bool Selected, const TGraphPaintInfo &Info);
+    void DrawComment(DrawingSurface &Canvas, TCommentRect *Note, int X, int Y, bool Selected,
+                     const TGraphPaintInfo &Info);
 
 private:
     // What painting needs of one component, read once per listing.
@@ -101,7 +103,7 @@ private:
         TWQFItem *Item = nullptr;
         QString Type;
         QString Caption; // "name: comment"
-        TLinkBox Box; // name and stored position
+        LinkBox Box; // name and stored position
         QStringList Exits;
     };
 
@@ -112,22 +114,22 @@ private:
     void takeSnapshot();
     void updateHandles();
     // The size painted: the view's or the whole graph's; none known without an editor.
-    TPoint paintSize(const TGraphPaintInfo &Info) const;
+    Point paintSize(const TGraphPaintInfo &Info) const;
     Rect paintArea(int OffsetX, int OffsetY, const TGraphPaintInfo &Info) const;
-    void paintComments(TCanvas &Canvas, const Rect &Visible, const TGraphPaintInfo &Info);
+    void paintComments(DrawingSurface &Canvas, const Rect &Visible, const TGraphPaintInfo &Info);
     // The positions drawn in this paint: the stored ones, the dragged components shifted.
     void shiftDragged(const TGraphPaintInfo &Info);
     void unshift();
 
     TWQFSection *m_section;
-    TCommentRectList *m_comments;
+    CommentRectList *m_comments;
     double m_zoom = 1.0;
     std::vector<std::unique_ptr<TCmtDrag>> m_handles;
-    QHash<const void *, TDiagramItemKind> m_noteKinds; // notes and handles of the last listing
+    QHash<const void *, DiagramItemKind> m_noteKinds; // notes and handles of the last listing
     std::vector<Drawn> m_drawn;
     QHash<const void *, int> m_componentIndex;
     QHash<QString, int> m_byName; // first of equal names
-    std::vector<TPoint> m_paintPos;
+    std::vector<Point> m_paintPos;
     std::vector<int> m_shifted;
 };
 

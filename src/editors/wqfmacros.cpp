@@ -229,7 +229,7 @@ void applyMacro(TWQFItem *item, const QString &prefix)
 }
 } // namespace
 
-void ApplyMacros(const TWQFItemList &Items, const QString &Prefix)
+void ApplyMacros(const WQFItemList &Items, const QString &Prefix)
 {
     for (const auto &item : Items)
         applyMacro(item.get(), Prefix);

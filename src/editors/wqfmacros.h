@@ -36,7 +36,7 @@ public:
 };
 
 // A macro bound to one code component, which owns it.
-class TWQFPasMacro : public TItemMacro {
+class TWQFPasMacro : public ItemMacro {
 public:
     explicit TWQFPasMacro(TPascalMacro *Macro) : Macro(Macro) {}
 
@@ -97,7 +97,7 @@ bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body);
 // Binds every code component whose code has the header of a known macro, and whose comment
 // begins with Prefix (without case) when Prefix is set, to that macro again and reads its
 // values back. A component whose code no longer fits loses its macro; its code stays.
-void ApplyMacros(const TWQFItemList &Items, const QString &Prefix);
+void ApplyMacros(const WQFItemList &Items, const QString &Prefix);
 // The same over pasted components, which arrive without their macros.
 void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &Prefix);
 

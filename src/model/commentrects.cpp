@@ -93,7 +93,7 @@ std::unique_ptr<TCommentRect> NewCommentRect(const QString &section, int x, int 
     return note;
 }
 
-QString WriteCommentRects(const QString &notes, const TCommentRectList &list)
+QString WriteCommentRects(const QString &notes, const CommentRectList &list)
 {
     QString result = notes;
     if (list.empty())
@@ -105,7 +105,7 @@ QString WriteCommentRects(const QString &notes, const TCommentRectList &list)
     return result;
 }
 
-QString ExtractCommentRects(const QString &notes, TCommentRectList &list)
+QString ExtractCommentRects(const QString &notes, CommentRectList &list)
 {
     // The free text is gathered piece by piece: cutting each marker out of one string would
     // move the rest of the notes once per marker.

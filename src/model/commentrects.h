@@ -19,7 +19,7 @@ public:
     bool ShowText = false;
 };
 
-using TCommentRectList = std::vector<std::unique_ptr<TCommentRect>>;
+using CommentRectList = std::vector<std::unique_ptr<TCommentRect>>;
 
 // Title "Note", text "Note text", 100 x 40 from (x, y), body hidden.
 std::unique_ptr<TCommentRect> NewCommentRect(const QString &section, int x, int y);
@@ -33,9 +33,9 @@ QString OneLineTitle(const QString &title);
 // as a blank, since it would split the marker line; a title ending in "|" gets a blank before
 // the separator, and the bars of a run of four or more in it are written as "&#124;" (an "&"
 // that starts "&#124;" or "&#38;" as "&#38;"), so that the title reads back as it was.
-QString WriteCommentRects(const QString &notes, const TCommentRectList &list);
+QString WriteCommentRects(const QString &notes, const CommentRectList &list);
 // The notes without their markers; a new note is appended to list for each marker.
-QString ExtractCommentRects(const QString &notes, TCommentRectList &list);
+QString ExtractCommentRects(const QString &notes, CommentRectList &list);
 
 // Reads the marker starting at index p (0-based) into note and moves p past it and past the
 // line break after it. A marker never reaches beyond its own line: one without "||||" or

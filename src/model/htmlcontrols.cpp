@@ -10,7 +10,7 @@
 
 namespace {
 
-template <class Control> std::unique_ptr<THTMLControl> make(const THTMLControlClass &kind)
+template <class Control> std::unique_ptr<THTMLControl> make(const HTMLControlClass &kind)
 {
     return std::make_unique<Control>(kind);
 }
@@ -44,9 +44,9 @@ TMLItem *containerContent(const TMLItem *item)
 bool hasTextareaField(const TMLItem &item) { return item.ChildByName(u"textarea") && !item.ChildByName(u"input"); }
 bool hasInputField(const TMLItem &item) { return !hasTextareaField(item); }
 
-std::vector<const THTMLControlClass *> &registry()
+std::vector<const HTMLControlClass *> &registry()
 {
-    static std::vector<const THTMLControlClass *> kinds;
+    static std::vector<const HTMLControlClass *> kinds;
     return kinds;
 }
 
@@ -55,18 +55,18 @@ const CharSet styleValueEnd = BlankChars | CharSet("\";");
 
 } // namespace
 
-THTMLControlClass::THTMLControlClass(QString displayName, QString cssClass, QString tagName, Factory create,
-                                     Filter filter)
+HTMLControlClass::HTMLControlClass(QString displayName, QString cssClass, QString tagName, Factory create,
+                                   Filter filter)
     : m_displayName(std::move(displayName)), m_cssClass(std::move(cssClass)), m_tagName(std::move(tagName)),
       m_create(create), m_filter(filter)
 {}
 
-bool THTMLControlClass::Matches(const TMLItem *item) const
+bool HTMLControlClass::Matches(const TMLItem *item) const
 {
     return item && MatchesClass(item->GetAttribute(u"class", true), *item);
 }
 
-bool THTMLControlClass::MatchesClass(const QString &classText, const TMLItem &item) const
+bool HTMLControlClass::MatchesClass(const QString &classText, const TMLItem &item) const
 {
     if (m_cssClass.isEmpty() || !classText.contains(m_cssClass, Qt::CaseSensitive))
         return false;
@@ -182,10 +182,10 @@ void THTMLControl::GetPropertyTypes(StringList &) const {}
 
 // The twelve kinds ------------------------------------------------------------------------
 
-const THTMLControlClass &THTMLStatic::Kind()
+const HTMLControlClass &THTMLStatic::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Static Container"), QStringLiteral("StaticContainer"),
-                                        QString(), &make<THTMLStatic>);
+    static const HTMLControlClass kind(QStringLiteral("Static Container"), QStringLiteral("StaticContainer"), QString(),
+                                       &make<THTMLStatic>);
     return kind;
 }
 TMLItem *THTMLStatic::ContentItem(TMLItem *item) const { return containerContent(item); }
@@ -196,10 +196,10 @@ void THTMLStatic::GetPropertyTypes(StringList &list) const
                          "Caption=string", "Height=integer", "Width=integer"});
 }
 
-const THTMLControlClass &THTMLDynamic::Kind()
+const HTMLControlClass &THTMLDynamic::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Dynamic Container"), QStringLiteral("DynamicContainer"),
-                                        QString(), &make<THTMLDynamic>);
+    static const HTMLControlClass kind(QStringLiteral("Dynamic Container"), QStringLiteral("DynamicContainer"),
+                                       QString(), &make<THTMLDynamic>);
     return kind;
 }
 TMLItem *THTMLDynamic::ContentItem(TMLItem *item) const { return containerContent(item); }
@@ -209,10 +209,10 @@ void THTMLDynamic::GetPropertyTypes(StringList &list) const
     addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
 }
 
-const THTMLControlClass &THTMLEdit::Kind()
+const HTMLControlClass &THTMLEdit::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"), QStringLiteral("input"),
-                                        &make<THTMLEdit>, &hasInputField);
+    static const HTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"), QStringLiteral("input"),
+                                       &make<THTMLEdit>, &hasInputField);
     return kind;
 }
 QString THTMLEdit::CaptionValue() const { return ChildText(Item(), u"SPAN"); }
@@ -224,10 +224,10 @@ void THTMLEdit::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const THTMLControlClass &THTMLMemo::Kind()
+const HTMLControlClass &THTMLMemo::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"),
-                                        QStringLiteral("textarea"), &make<THTMLMemo>, &hasTextareaField);
+    static const HTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"), QStringLiteral("textarea"),
+                                       &make<THTMLMemo>, &hasTextareaField);
     return kind;
 }
 // Its form field is the textarea, so that is what gives a memo its minimum size.
@@ -241,10 +241,10 @@ void THTMLMemo::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const THTMLControlClass &THTMLButton::Kind()
+const HTMLControlClass &THTMLButton::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Button"), QStringLiteral("EditorSubmitButton"),
-                                        QStringLiteral("input"), &make<THTMLButton>);
+    static const HTMLControlClass kind(QStringLiteral("Button"), QStringLiteral("EditorSubmitButton"),
+                                       QStringLiteral("input"), &make<THTMLButton>);
     return kind;
 }
 QString THTMLButton::CaptionValue() const
@@ -260,10 +260,10 @@ void THTMLButton::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const THTMLControlClass &THTMLLabel::Kind()
+const HTMLControlClass &THTMLLabel::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Label"), QStringLiteral("EditorLabel"), QString(),
-                                        &make<THTMLLabel>);
+    static const HTMLControlClass kind(QStringLiteral("Label"), QStringLiteral("EditorLabel"), QString(),
+                                       &make<THTMLLabel>);
     return kind;
 }
 void THTMLLabel::AfterLoad() { SetStyleRect(Rect(0, 0, 0, 10)); }
@@ -275,10 +275,10 @@ void THTMLLabel::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const THTMLControlClass &THTMLCheckbox::Kind()
+const HTMLControlClass &THTMLCheckbox::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Checkbox"), QStringLiteral("EditorCheckBox"),
-                                        QStringLiteral("input"), &make<THTMLCheckbox>);
+    static const HTMLControlClass kind(QStringLiteral("Checkbox"), QStringLiteral("EditorCheckBox"),
+                                       QStringLiteral("input"), &make<THTMLCheckbox>);
     return kind;
 }
 void THTMLCheckbox::GetCaption(bool &hasCaption, QString &caption, int &extraWidth) const
@@ -295,10 +295,10 @@ void THTMLCheckbox::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const THTMLControlClass &THTMLRadio::Kind()
+const HTMLControlClass &THTMLRadio::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Radio"), QStringLiteral("EditorRadio"), QStringLiteral("input"),
-                                        &make<THTMLRadio>);
+    static const HTMLControlClass kind(QStringLiteral("Radio"), QStringLiteral("EditorRadio"), QStringLiteral("input"),
+                                       &make<THTMLRadio>);
     return kind;
 }
 // The input is a void element and never holds the caption: it sits beside it, as an edit's.
@@ -310,10 +310,10 @@ void THTMLRadio::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const THTMLControlClass &THTMLLink::Kind()
+const HTMLControlClass &THTMLLink::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Link"), QStringLiteral("EditorLink"), QString(),
-                                        &make<THTMLLink>);
+    static const HTMLControlClass kind(QStringLiteral("Link"), QStringLiteral("EditorLink"), QString(),
+                                       &make<THTMLLink>);
     return kind;
 }
 void THTMLLink::GetPropertyTypes(StringList &list) const
@@ -324,10 +324,10 @@ void THTMLLink::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const THTMLControlClass &THTMLValidation::Kind()
+const HTMLControlClass &THTMLValidation::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Validation"), QStringLiteral("ValidationContainer"), QString(),
-                                        &make<THTMLValidation>);
+    static const HTMLControlClass kind(QStringLiteral("Validation"), QStringLiteral("ValidationContainer"), QString(),
+                                       &make<THTMLValidation>);
     return kind;
 }
 void THTMLValidation::AfterLoad() { SetStyleRect(Rect(0, 0, 800, 20)); }
@@ -336,10 +336,10 @@ void THTMLValidation::GetPropertyTypes(StringList &list) const
     addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
 }
 
-const THTMLControlClass &THTMLScripting::Kind()
+const HTMLControlClass &THTMLScripting::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("Scripting Container"), QStringLiteral("ScriptingContainer"),
-                                        QString(), &make<THTMLScripting>);
+    static const HTMLControlClass kind(QStringLiteral("Scripting Container"), QStringLiteral("ScriptingContainer"),
+                                       QString(), &make<THTMLScripting>);
     return kind;
 }
 void THTMLScripting::AfterLoad() { SetStyleRect(Rect(0, 0, 800, 20)); }
@@ -348,19 +348,19 @@ void THTMLScripting::GetPropertyTypes(StringList &list) const
     addProperties(list, {"Condition=string", "ID=string", "Scripts=string"});
 }
 
-const THTMLControlClass &THTMLEditable::Kind()
+const HTMLControlClass &THTMLEditable::Kind()
 {
-    static const THTMLControlClass kind(QStringLiteral("HTML page"), QStringLiteral("EditableContent"), QString(),
-                                        &make<THTMLEditable>);
+    static const HTMLControlClass kind(QStringLiteral("HTML page"), QStringLiteral("EditableContent"), QString(),
+                                       &make<THTMLEditable>);
     return kind;
 }
 TMLItem *THTMLEditable::ContentItem(TMLItem *item) const { return item ? item->FirstChild() : nullptr; }
 
 // Registry --------------------------------------------------------------------------------
 
-const std::vector<const THTMLControlClass *> &ControlClasses() { return registry(); }
+const std::vector<const HTMLControlClass *> &ControlClasses() { return registry(); }
 
-void RegisterControlClass(const THTMLControlClass *kind)
+void RegisterControlClass(const HTMLControlClass *kind)
 {
     if (kind)
         registry().push_back(kind);
@@ -371,7 +371,7 @@ void InitHTMLControls()
     if (!registry().empty())
         return;
     // Recognition takes the first kind that matches, so this order decides.
-    for (const THTMLControlClass *kind :
+    for (const HTMLControlClass *kind :
          {&THTMLStatic::Kind(), &THTMLDynamic::Kind(), &THTMLEdit::Kind(), &THTMLMemo::Kind(), &THTMLButton::Kind(),
           &THTMLLabel::Kind(), &THTMLCheckbox::Kind(), &THTMLRadio::Kind(), &THTMLLink::Kind(),
           &THTMLValidation::Kind(), &THTMLScripting::Kind(), &THTMLEditable::Kind()})
@@ -382,18 +382,18 @@ void DoneHTMLControls() { registry().clear(); }
 
 // Recognition and collection ---------------------------------------------------------------
 
-const THTMLControlClass *FindControlClass(const TMLItem *item)
+const HTMLControlClass *FindControlClass(const TMLItem *item)
 {
     if (!item)
         return nullptr;
     const QString classText = item->GetAttribute(u"class", true);
-    for (const THTMLControlClass *kind : registry())
+    for (const HTMLControlClass *kind : registry())
         if (kind->MatchesClass(classText, *item))
             return kind;
     return nullptr;
 }
 
-std::unique_ptr<THTMLControl> CreateControl(const THTMLControlClass *kind, TMLItem *item, TMLItem *&content)
+std::unique_ptr<THTMLControl> CreateControl(const HTMLControlClass *kind, TMLItem *item, TMLItem *&content)
 {
     content = nullptr;
     if (!kind)
@@ -409,7 +409,7 @@ std::unique_ptr<THTMLControl> CreateControlFor(TMLItem *item, TMLItem *&content)
     return CreateControl(FindControlClass(item), item, content);
 }
 
-void CollectControls(TMLItem *item, THTMLControlList &list)
+void CollectControls(TMLItem *item, HTMLControlList &list)
 {
     // Where to go on once a container's content chain is done; a stack instead of
     // recursion, so that nesting depth costs no call depth.
@@ -437,7 +437,7 @@ void CollectControls(TMLItem *item, THTMLControlList &list)
     }
 }
 
-void BuildControls(const TMLTree *tree, THTMLControlList &list)
+void BuildControls(const TMLTree *tree, HTMLControlList &list)
 {
     if (tree)
         CollectControls(tree->Root(), list);
@@ -445,7 +445,7 @@ void BuildControls(const TMLTree *tree, THTMLControlList &list)
 
 // Layout and geometry ---------------------------------------------------------------------
 
-THTMLControl *FindEditableControl(const THTMLControlList &list)
+THTMLControl *FindEditableControl(const HTMLControlList &list)
 {
     for (const std::unique_ptr<THTMLControl> &c : list)
         if (dynamic_cast<THTMLEditable *>(c.get()))
@@ -453,7 +453,7 @@ THTMLControl *FindEditableControl(const THTMLControlList &list)
     return nullptr;
 }
 
-void LayoutControls(const THTMLControlList &list)
+void LayoutControls(const HTMLControlList &list)
 {
     if (THTMLControl *editable = FindEditableControl(list))
         LayoutTree(editable);

@@ -16,15 +16,15 @@ class THTMLControl;
 
 // A control kind, the counterpart of a class reference: the answers that need no control,
 // and how to make a control of the kind.
-class THTMLControlClass {
+class HTMLControlClass {
 public:
-    using Factory = std::unique_ptr<THTMLControl> (*)(const THTMLControlClass &kind);
+    using Factory = std::unique_ptr<THTMLControl> (*)(const HTMLControlClass &kind);
     // A test beyond the CSS class, for kinds that share one.
     using Filter = bool (*)(const TMLItem &item);
 
-    THTMLControlClass(QString displayName, QString cssClass, QString tagName, Factory create, Filter filter = nullptr);
-    THTMLControlClass(const THTMLControlClass &) = delete;
-    THTMLControlClass &operator=(const THTMLControlClass &) = delete;
+    HTMLControlClass(QString displayName, QString cssClass, QString tagName, Factory create, Filter filter = nullptr);
+    HTMLControlClass(const HTMLControlClass &) = delete;
+    HTMLControlClass &operator=(const HTMLControlClass &) = delete;
 
     // The kind's name for people.
     const QString &DisplayName() const { return m_displayName; }
@@ -48,16 +48,16 @@ private:
 };
 
 // Owns the controls it holds; the element tree does not.
-using THTMLControlList = std::vector<std::unique_ptr<THTMLControl>>;
+using HTMLControlList = std::vector<std::unique_ptr<THTMLControl>>;
 
 class THTMLControl {
 public:
-    explicit THTMLControl(const THTMLControlClass &kind) : m_class(kind) {}
+    explicit THTMLControl(const HTMLControlClass &kind) : m_class(kind) {}
     virtual ~THTMLControl() = default;
     THTMLControl(const THTMLControl &) = delete;
     THTMLControl &operator=(const THTMLControl &) = delete;
 
-    const THTMLControlClass &Class() const { return m_class; }
+    const HTMLControlClass &Class() const { return m_class; }
     const QString &DisplayName() const { return m_class.DisplayName(); }
     const QString &CSSClass() const { return m_class.CSSClass(); }
     const QString &TagName() const { return m_class.TagName(); }
@@ -98,7 +98,7 @@ protected:
     void SetStyleRect(const Rect &r) { m_styleRect = r; }
 
 private:
-    const THTMLControlClass &m_class;
+    const HTMLControlClass &m_class;
     TMLItem *m_item = nullptr;
     TMLItem *m_inner = nullptr;
     StringList m_style;
@@ -113,7 +113,7 @@ private:
 class THTMLStatic : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     // The first child, or the second when the first is the h3 caption.
     TMLItem *ContentItem(TMLItem *item) const override;
     void GetPropertyTypes(StringList &list) const override;
@@ -125,7 +125,7 @@ protected:
 class THTMLDynamic : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     TMLItem *ContentItem(TMLItem *item) const override;
     void GetPropertyTypes(StringList &list) const override;
 
@@ -137,7 +137,7 @@ protected:
 class THTMLEdit : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
@@ -148,7 +148,7 @@ protected:
 class THTMLMemo : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     // The textarea child.
     TMLItem *InnerItem(TMLItem *item) const override;
     void GetPropertyTypes(StringList &list) const override;
@@ -160,7 +160,7 @@ protected:
 class THTMLButton : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
@@ -170,7 +170,7 @@ protected:
 class THTMLLabel : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     // 0 wide (the parent's layout gives it the parent's width) and 10 high, whatever the style.
     void AfterLoad() override;
     void GetPropertyTypes(StringList &list) const override;
@@ -182,7 +182,7 @@ protected:
 class THTMLCheckbox : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     // The caption is markup, measured with its tags, plus room for the box itself.
     void GetCaption(bool &hasCaption, QString &caption, int &extraWidth) const override;
     void GetPropertyTypes(StringList &list) const override;
@@ -194,7 +194,7 @@ protected:
 class THTMLRadio : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
@@ -204,14 +204,14 @@ protected:
 class THTMLLink : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     void GetPropertyTypes(StringList &list) const override;
 };
 
 class THTMLValidation : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     // 800 x 20 at the parent's origin.
     void AfterLoad() override;
     void GetPropertyTypes(StringList &list) const override;
@@ -220,7 +220,7 @@ public:
 class THTMLScripting : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     void AfterLoad() override;
     void GetPropertyTypes(StringList &list) const override;
 };
@@ -229,30 +229,30 @@ public:
 class THTMLEditable : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const THTMLControlClass &Kind();
+    static const HTMLControlClass &Kind();
     TMLItem *ContentItem(TMLItem *item) const override;
 };
 
 // The registered kinds, in registration order. InitHTMLControls registers the twelve once
 // (a start-up step); DoneHTMLControls empties the list.
-const std::vector<const THTMLControlClass *> &ControlClasses();
-void RegisterControlClass(const THTMLControlClass *kind);
+const std::vector<const HTMLControlClass *> &ControlClasses();
+void RegisterControlClass(const HTMLControlClass *kind);
 void InitHTMLControls();
 void DoneHTMLControls();
 
 // Recognition and collection.
-const THTMLControlClass *FindControlClass(const TMLItem *item);
-std::unique_ptr<THTMLControl> CreateControl(const THTMLControlClass *kind, TMLItem *item, TMLItem *&content);
+const HTMLControlClass *FindControlClass(const TMLItem *item);
+std::unique_ptr<THTMLControl> CreateControl(const HTMLControlClass *kind, TMLItem *item, TMLItem *&content);
 std::unique_ptr<THTMLControl> CreateControlFor(TMLItem *item, TMLItem *&content);
 // The controls of item and its following siblings, each container followed by its contents;
 // binds each to its element.
-void CollectControls(TMLItem *item, THTMLControlList &list);
-void BuildControls(const TMLTree *tree, THTMLControlList &list);
+void CollectControls(TMLItem *item, HTMLControlList &list);
+void BuildControls(const TMLTree *tree, HTMLControlList &list);
 
 // Layout and geometry.
-void LayoutControls(const THTMLControlList &list);
+void LayoutControls(const HTMLControlList &list);
 void LayoutTree(THTMLControl *control);
-THTMLControl *FindEditableControl(const THTMLControlList &list);
+THTMLControl *FindEditableControl(const HTMLControlList &list);
 THTMLControl *ParentControl(const THTMLControl *control);
 THTMLControl *FirstChildControl(const THTMLControl *control);
 THTMLControl *NextSiblingControl(const THTMLControl *control);

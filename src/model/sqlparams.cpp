@@ -48,7 +48,7 @@ int CompareStoredParamNames(const TWQFParam &a, const TWQFParam &b) { return com
 
 int CompareSqlParamPos(const TSQLParam &a, const TSQLParam &b) { return a.Pos < b.Pos ? -1 : (a.Pos > b.Pos ? 1 : 0); }
 
-void ParseSqlParams(const QByteArray &sql, TSQLParamList &occurrences)
+void ParseSqlParams(const QByteArray &sql, SQLParamList &occurrences)
 {
     const qsizetype n = sql.size();
     qsizetype i = 0;
@@ -98,7 +98,7 @@ void ParseSqlParams(const QByteArray &sql, TSQLParamList &occurrences)
     }
 }
 
-void MatchSqlParams(TSQLParamList &occurrences, TWQFParamList &stored, TSQLParamRefs &out)
+void MatchSqlParams(SQLParamList &occurrences, WQFParamList &stored, SQLParamRefs &out)
 {
     // Of several occurrences of one name, the one with a default comes first, then one with a
     // type, each in text order: an annotation is not lost to a plain reference of the name.
@@ -121,7 +121,7 @@ void MatchSqlParams(TSQLParamList &occurrences, TWQFParamList &stored, TSQLParam
     }
 }
 
-void UpdateStoredParams(TWQFItem *item, const TSQLParamRefs &out)
+void UpdateStoredParams(TWQFItem *item, const SQLParamRefs &out)
 {
     if (!item)
         return;
@@ -143,7 +143,7 @@ void UpdateStoredParams(TWQFItem *item, const TSQLParamRefs &out)
     }
 }
 
-QByteArray StripParamAnnotations(const QByteArray &sql, TSQLParamList &occurrences)
+QByteArray StripParamAnnotations(const QByteArray &sql, SQLParamList &occurrences)
 {
     std::stable_sort(occurrences.begin(), occurrences.end(),
                      [](const auto &a, const auto &b) { return CompareSqlParamPos(*a, *b) < 0; });
@@ -161,11 +161,11 @@ bool FlushParams(TWQFItem *item, const QString &sql, bool forceCDATA, bool rewri
     if (!item)
         return false;
     const QByteArray bytes = sql.toUtf8();
-    TSQLParamList occurrences;
+    SQLParamList occurrences;
     ParseSqlParams(bytes, occurrences);
-    TWQFParamList stored;
+    WQFParamList stored;
     item->GetParams(stored);
-    TSQLParamRefs sorted;
+    SQLParamRefs sorted;
     MatchSqlParams(occurrences, stored, sorted);
     const bool found = !occurrences.empty();
     if (found)

@@ -24,8 +24,8 @@ public:
     QString UnquotedDefault() const;
 };
 
-using TSQLParamList = std::vector<std::unique_ptr<TSQLParam>>;
-using TSQLParamRefs = std::vector<TSQLParam *>;
+using SQLParamList = std::vector<std::unique_ptr<TSQLParam>>;
+using SQLParamRefs = std::vector<TSQLParam *>;
 
 // Makes the stored parameters of item follow the annotations of sql and, with rewrite,
 // stores sql without its annotations as the item's query. True when sql refers to at least
@@ -38,15 +38,15 @@ bool FlushParams(TWQFItem *item, const QString &sql, bool forceCDATA, bool rewri
 // that stripping would join with what follows (a name character, or a colon and a letter) is
 // not taken: the occurrence is the name alone and the annotation stays as written, so that
 // flushing a flushed SQL again changes nothing.
-void ParseSqlParams(const QByteArray &sql, TSQLParamList &occurrences);
+void ParseSqlParams(const QByteArray &sql, SQLParamList &occurrences);
 // Sorts both lists by name and pairs each occurrence with at most one stored parameter of
 // its name (ignoring case); out receives all occurrences in that order.
-void MatchSqlParams(TSQLParamList &occurrences, TWQFParamList &stored, TSQLParamRefs &out);
+void MatchSqlParams(SQLParamList &occurrences, WQFParamList &stored, SQLParamRefs &out);
 // Writes type and default into matched parameters that have a default, and adds a
 // parameter for each name not matched or added yet.
-void UpdateStoredParams(TWQFItem *item, const TSQLParamRefs &out);
+void UpdateStoredParams(TWQFItem *item, const SQLParamRefs &out);
 // The sql with every annotation cut back to its colon and name; sorts occurrences by position.
-QByteArray StripParamAnnotations(const QByteArray &sql, TSQLParamList &occurrences);
+QByteArray StripParamAnnotations(const QByteArray &sql, SQLParamList &occurrences);
 
 // Orders by name lower-cased (ASCII), in UTF-8 byte order; by position.
 int CompareSqlParamNames(const TSQLParam &a, const TSQLParam &b);

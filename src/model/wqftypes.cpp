@@ -210,7 +210,7 @@ QString TWQFItem::GetIfCondition() const
     return GetValue(QStringLiteral("v"));
 }
 
-bool TWQFItem::GetParams(TWQFParamList &list) const
+bool TWQFItem::GetParams(WQFParamList &list) const
 {
     const XmlElement *values = ValuesNode();
     if (!values)
@@ -233,7 +233,7 @@ void TWQFItem::AddParam(const QString &name, const QString &type, const QString 
     values->appendChild(std::move(param));
 }
 
-bool TWQFItem::GetNameValueParams(TWQFParamList &list) const
+bool TWQFItem::GetNameValueParams(WQFParamList &list) const
 {
     const XmlElement *values = ValuesNode();
     if (!values)
@@ -678,7 +678,7 @@ namespace {
 // looking at every component again for each one.
 class FreshItemNames {
 public:
-    explicit FreshItemNames(const TWQFItemList &items)
+    explicit FreshItemNames(const WQFItemList &items)
     {
         for (const auto &item : items)
             m_taken.insert(item->GetName());
@@ -696,7 +696,7 @@ private:
 };
 } // namespace
 
-QString UniqueItemName(const TWQFItemList &items) { return FreshItemNames(items).Take(); }
+QString UniqueItemName(const WQFItemList &items) { return FreshItemNames(items).Take(); }
 
 void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted)
 {
@@ -731,7 +731,7 @@ void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem
     pasted = std::move(group);
 }
 
-TWQFItem *FindItemByName(const TWQFItemList &items, const QString &name)
+TWQFItem *FindItemByName(const WQFItemList &items, const QString &name)
 {
     if (name.isEmpty())
         return nullptr;
@@ -741,7 +741,7 @@ TWQFItem *FindItemByName(const TWQFItemList &items, const QString &name)
     return nullptr;
 }
 
-TWQFItem *FindItemFuzzy(const TWQFItemList &items, const QString &text)
+TWQFItem *FindItemFuzzy(const WQFItemList &items, const QString &text)
 {
     if (text.isEmpty())
         return nullptr;
@@ -824,7 +824,7 @@ private:
         return m_byName.value(name);
     }
 
-    const TWQFItemList *m_items;
+    const WQFItemList *m_items;
     std::vector<TWQFItem *> m_queue;
     size_t m_next = 0;
     QSet<QString> m_seen; // lower-cased

@@ -27,13 +27,13 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(PageOptions)
 WriterFlags WriterFlagsFromOptions(PageOptions options);
 
 // A macro attached to one code component; the component owns it.
-class TItemMacro {
+class ItemMacro {
 public:
-    virtual ~TItemMacro() = default;
+    virtual ~ItemMacro() = default;
 };
 
 class TWQFParam;
-using TWQFParamList = std::vector<std::unique_ptr<TWQFParam>>;
+using WQFParamList = std::vector<std::unique_ptr<TWQFParam>>;
 
 // One component: a "c" element of a section. The references to its children are taken
 // once, when the object is made; only SetX and SetY create a missing child afterwards.
@@ -52,8 +52,8 @@ public:
     XmlElement *TNode() const { return m_t; }
     XmlElement *CNode() const { return m_c; }
 
-    TItemMacro *Macro() const { return m_macro.get(); }
-    void SetMacro(std::unique_ptr<TItemMacro> macro) { m_macro = std::move(macro); }
+    ItemMacro *Macro() const { return m_macro.get(); }
+    void SetMacro(std::unique_ptr<ItemMacro> macro) { m_macro = std::move(macro); }
 
     // Name, type and comment: reading a missing child gives an empty text, writing into
     // one does nothing.
@@ -94,11 +94,11 @@ public:
     // Empty unless the type is exactly "IF".
     QString GetIfCondition() const;
     // One parameter per "param" child; false, adding nothing, without "values".
-    bool GetParams(TWQFParamList &list) const;
+    bool GetParams(WQFParamList &list) const;
     void AddParam(const QString &name, const QString &type, const QString &value);
     // One parameter per element named "n" in any case, paired with the next sibling that is
     // not whitespace-only text; false without "values".
-    bool GetNameValueParams(TWQFParamList &list) const;
+    bool GetNameValueParams(WQFParamList &list) const;
 
 protected:
     XmlElement *jumpNode(int index) const;
@@ -108,7 +108,7 @@ protected:
     XmlElement *m_node;
     TWQFSection *m_section;
     XmlElement *m_x = nullptr, *m_y = nullptr, *m_n = nullptr, *m_t = nullptr, *m_c = nullptr;
-    std::unique_ptr<TItemMacro> m_macro;
+    std::unique_ptr<ItemMacro> m_macro;
 };
 
 // A snapshot of one stored parameter's texts, with the elements to write back into.
@@ -127,7 +127,7 @@ public:
     XmlNode *ValueNode = nullptr;
 };
 
-using TWQFItemList = std::vector<std::unique_ptr<TWQFItem>>;
+using WQFItemList = std::vector<std::unique_ptr<TWQFItem>>;
 
 class TWQFSection {
 public:
@@ -138,8 +138,8 @@ public:
 
     XmlNode *Node() const { return m_node; }
     TWQFFile *Owner() const { return m_owner; }
-    TWQFItemList &Items() { return m_items; }
-    const TWQFItemList &Items() const { return m_items; }
+    WQFItemList &Items() { return m_items; }
+    const WQFItemList &Items() const { return m_items; }
 
     void Clear();
     QString GetName() const;
@@ -151,11 +151,11 @@ public:
 private:
     TWQFFile *m_owner;
     XmlNode *m_node;
-    TWQFItemList m_items;
+    WQFItemList m_items;
 };
 
 // Asked before a read-only file is overwritten; true lets the save go on.
-using TReadOnlyHook = std::function<bool(const QString &fileName)>;
+using ReadOnlyHook = std::function<bool(const QString &fileName)>;
 
 class TWQFFile {
 public:
@@ -173,7 +173,7 @@ public:
     const QString &FileName() const { return m_fileName; }
     // A page loaded from a copy takes the name of the file it stands for.
     void SetFileName(const QString &fileName) { m_fileName = fileName; }
-    TReadOnlyHook OnReadOnly;
+    ReadOnlyHook OnReadOnly;
 
     // Grows with every change to the page's tree, a load that puts a new tree in its place
     // included; an operation that leaves the tree as it was does not count.
@@ -250,15 +250,15 @@ void SetContentText(XmlNode *element, const QString &text);
 void AddItemSkeleton(XmlElement *element);
 // The smallest number from 0 to 99998 that no component's name equals as text; empty
 // when all are taken.
-QString UniqueItemName(const TWQFItemList &items);
+QString UniqueItemName(const WQFItemList &items);
 // Imports the "c" elements among first and its following siblings that have a "t" and an
 // "n" child into the section, each under a fresh name; exits between them follow the new
 // names, exits leaving the group are emptied. pasted receives the new components.
 void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted);
 // Exact name, case included; none for an empty name.
-TWQFItem *FindItemByName(const TWQFItemList &items, const QString &name);
+TWQFItem *FindItemByName(const WQFItemList &items, const QString &name);
 // The exact name, else the first component whose name contains text.
-TWQFItem *FindItemFuzzy(const TWQFItemList &items, const QString &text);
+TWQFItem *FindItemFuzzy(const WQFItemList &items, const QString &text);
 // Drops the entries of a mixed list (a diagram selection) that are not components.
 template <class T> void KeepItemsOnly(std::vector<T *> &list)
 {

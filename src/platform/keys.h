@@ -8,7 +8,7 @@
 class QKeyEvent;
 
 // The modifier and mouse-button states a key or mouse event carries.
-enum TShiftStateFlag : uint16_t {
+enum ShiftStateFlag : uint16_t {
     ssShift = 0x01,
     ssAlt = 0x02,
     ssCtrl = 0x04,
@@ -17,7 +17,7 @@ enum TShiftStateFlag : uint16_t {
     ssMiddle = 0x20,
     ssMeta = 0x40,
 };
-Q_DECLARE_FLAGS(TShiftState, TShiftStateFlag)
+Q_DECLARE_FLAGS(TShiftState, ShiftStateFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TShiftState)
 
 constexpr uint16_t VK_BACK = 8;

@@ -7,33 +7,33 @@
 
 namespace platform {
 namespace {
-class ProcessLauncher : public TInstanceLauncher {
+class ProcessLauncher : public InstanceLauncher {
 public:
-    void Start(const QString &Program, const QStringList &Arguments) override
+    void Start(const QString &program, const QStringList &arguments) override
     {
         QProcess process;
-        process.setProgram(Program);
-        process.setArguments(Arguments);
+        process.setProgram(program);
+        process.setArguments(arguments);
         if (!process.startDetached())
-            throw Exception(QStringLiteral("Unable to start \"%1\": %2").arg(Program, process.errorString()));
+            throw Exception(QStringLiteral("Unable to start \"%1\": %2").arg(program, process.errorString()));
     }
 };
 
-std::unique_ptr<TInstanceLauncher> &installed()
+std::unique_ptr<InstanceLauncher> &installed()
 {
-    static std::unique_ptr<TInstanceLauncher> launcher;
+    static std::unique_ptr<InstanceLauncher> launcher;
     return launcher;
 }
 } // namespace
 
-std::unique_ptr<TInstanceLauncher> SetInstanceLauncher(std::unique_ptr<TInstanceLauncher> Launcher)
+std::unique_ptr<InstanceLauncher> SetInstanceLauncher(std::unique_ptr<InstanceLauncher> Launcher)
 {
-    std::unique_ptr<TInstanceLauncher> previous = std::move(installed());
+    std::unique_ptr<InstanceLauncher> previous = std::move(installed());
     installed() = std::move(Launcher);
     return previous;
 }
 
-TInstanceLauncher &InstanceLauncher()
+InstanceLauncher &instanceLauncher()
 {
     if (!installed())
         installed() = std::make_unique<ProcessLauncher>();
@@ -42,6 +42,6 @@ TInstanceLauncher &InstanceLauncher()
 
 void StartSecondInstance(const QString &PagePath)
 {
-    InstanceLauncher().Start(QCoreApplication::applicationFilePath(), {PagePath});
+    instanceLauncher().Start(QCoreApplication::applicationFilePath(), {PagePath});
 }
 } // namespace platform

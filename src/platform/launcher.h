@@ -6,17 +6,17 @@
 #include <memory>
 
 namespace platform {
-class TInstanceLauncher {
+class InstanceLauncher {
 public:
-    virtual ~TInstanceLauncher() = default;
-    // Starts Program with Arguments and does not wait for it; raises Exception with the
+    virtual ~InstanceLauncher() = default;
+    // Starts program with arguments and does not wait for it; raises Exception with the
     // reason when it cannot be started.
-    virtual void Start(const QString &Program, const QStringList &Arguments) = 0;
+    virtual void Start(const QString &program, const QStringList &arguments) = 0;
 };
 
 // Installs Launcher (none: the one that starts processes) and answers the one it replaces.
-std::unique_ptr<TInstanceLauncher> SetInstanceLauncher(std::unique_ptr<TInstanceLauncher> Launcher);
-TInstanceLauncher &InstanceLauncher();
+std::unique_ptr<InstanceLauncher> SetInstanceLauncher(std::unique_ptr<InstanceLauncher> Launcher);
+InstanceLauncher &instanceLauncher();
 // This program's executable on the page.
 void StartSecondInstance(const QString &PagePath);
 } // namespace platform

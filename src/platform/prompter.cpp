@@ -4,17 +4,17 @@
 #include "base/moduleslot.h"
 
 namespace {
-ModuleSlot<TPrompter> g_prompter;
+ModuleSlot<Prompter> g_prompter;
 }
 
-std::unique_ptr<TPrompter> SetPrompter(std::unique_ptr<TPrompter> Prompter)
+std::unique_ptr<Prompter> SetPrompter(std::unique_ptr<Prompter> next)
 {
-    std::unique_ptr<TPrompter> replaced = g_prompter.take();
-    g_prompter.reset(std::move(Prompter));
+    std::unique_ptr<Prompter> replaced = g_prompter.take();
+    g_prompter.reset(std::move(next));
     return replaced;
 }
 
-TPrompter &Prompter()
+Prompter &prompter()
 {
     if (!g_prompter)
         throw ERunError::nilReference();
@@ -23,7 +23,7 @@ TPrompter &Prompter()
 
 void ShowMessage(const QString &Text, QWidget *Parent)
 {
-    TPrompt prompt;
+    Prompt prompt;
     prompt.Text = Text;
-    Prompter().Ask(Parent, prompt);
+    prompter().Ask(Parent, prompt);
 }

@@ -8,9 +8,9 @@
 
 class QWidget;
 
-enum class TPromptIcon { None, Information, Warning, Error, Question };
+enum class PromptIcon { None, Information, Warning, Error, Question };
 
-enum TPromptButton : unsigned {
+enum PromptButton : unsigned {
     pbNone = 0,
     pbOK = 0x01,
     pbCancel = 0x02,
@@ -20,20 +20,20 @@ enum TPromptButton : unsigned {
     pbRetry = 0x20,
     pbIgnore = 0x40,
 };
-Q_DECLARE_FLAGS(TPromptButtons, TPromptButton)
-Q_DECLARE_OPERATORS_FOR_FLAGS(TPromptButtons)
+Q_DECLARE_FLAGS(PromptButtons, PromptButton)
+Q_DECLARE_OPERATORS_FOR_FLAGS(PromptButtons)
 
-struct TPrompt {
+struct Prompt {
     // Empty: the application's title (platform::ApplicationTitle).
     QString Caption;
     QString Text;
-    TPromptIcon Icon = TPromptIcon::None;
-    TPromptButtons Buttons = pbOK;
+    PromptIcon Icon = PromptIcon::None;
+    PromptButtons Buttons = pbOK;
     // The button Enter presses; pbNone: the first of Buttons in the order above.
-    TPromptButton Default = pbNone;
+    PromptButton Default = pbNone;
 };
 
-struct TFileDialogOptions {
+struct FileDialogOptions {
     QString Caption;
     // Filter lines as file dialogs take them ("Pages (*.wqf);;All files (*)"); empty: none.
     QString Filter;
@@ -43,20 +43,20 @@ struct TFileDialogOptions {
     QString DefaultSuffix;
 };
 
-class TPrompter {
+class Prompter {
 public:
-    virtual ~TPrompter() = default;
+    virtual ~Prompter() = default;
     // The button the user chose; pbCancel (or the last button) when the box was closed.
-    virtual TPromptButton Ask(QWidget *Parent, const TPrompt &Prompt) = 0;
+    virtual PromptButton Ask(QWidget *Parent, const Prompt &prompt) = 0;
     // The chosen file's path, empty when cancelled.
-    virtual QString OpenFileName(QWidget *Parent, const TFileDialogOptions &Options) = 0;
-    virtual QString SaveFileName(QWidget *Parent, const TFileDialogOptions &Options) = 0;
+    virtual QString OpenFileName(QWidget *Parent, const FileDialogOptions &Options) = 0;
+    virtual QString SaveFileName(QWidget *Parent, const FileDialogOptions &Options) = 0;
 };
 
-// Installs Prompter (none removes it) and answers the one it replaces.
-std::unique_ptr<TPrompter> SetPrompter(std::unique_ptr<TPrompter> Prompter);
+// Installs next (none removes it) and answers the one it replaces.
+std::unique_ptr<Prompter> SetPrompter(std::unique_ptr<Prompter> next);
 // The installed prompter; raises "Object reference is Nil" while none is installed.
-TPrompter &Prompter();
+Prompter &prompter();
 
 // A box with Text, the application's title and an OK button.
 void ShowMessage(const QString &Text, QWidget *Parent = nullptr);

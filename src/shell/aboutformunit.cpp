@@ -20,12 +20,12 @@ int versionPart(QStringView text)
 }
 } // namespace
 
-std::optional<TVersionInfo> ReadVersionResource()
+std::optional<VersionInfo> ReadVersionResource()
 {
     const QString fileVersion = QStringLiteral(PELLORIN_FILE_VERSION);
     if (fileVersion.isEmpty())
         return std::nullopt;
-    return TVersionInfo{QStringLiteral(PELLORIN_PRODUCT_NAME), fileVersion, PELLORIN_VERSION_MAJOR};
+    return VersionInfo{QStringLiteral(PELLORIN_PRODUCT_NAME), fileVersion, PELLORIN_VERSION_MAJOR};
 }
 
 QString VersionToDate(const QString &Version)
@@ -42,12 +42,12 @@ QString VersionToDate(const QString &Version)
     return QString::asprintf("%.2d/%.2d/%.4d", parts[1], parts[2], parts[0]);
 }
 
-QString GetVersionDate(const std::optional<TVersionInfo> &Info)
+QString GetVersionDate(const std::optional<VersionInfo> &Info)
 {
     return Info ? VersionToDate(Info->FileVersion) : QString();
 }
 
-TAboutForm::TAboutForm(QWidget *Parent, const std::optional<TVersionInfo> &Info) : QDialog(Parent)
+TAboutForm::TAboutForm(QWidget *Parent, const std::optional<VersionInfo> &Info) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(kDesignCaption);
@@ -72,7 +72,7 @@ TAboutForm::TAboutForm(QWidget *Parent, const std::optional<TVersionInfo> &Info)
     FormCreate(Info);
 }
 
-void TAboutForm::FormCreate(const std::optional<TVersionInfo> &Info)
+void TAboutForm::FormCreate(const std::optional<VersionInfo> &Info)
 {
     // Without a version the design texts stay.
     if (!Info)

@@ -9,7 +9,7 @@ class QLabel;
 class QPushButton;
 
 // What the program's version resource holds.
-struct TVersionInfo {
+struct VersionInfo {
     QString ProductName;
     QString FileVersion;
     // The first number of the file version.
@@ -17,24 +17,24 @@ struct TVersionInfo {
 };
 
 // The values compiled into the program; none when it was built without a version.
-std::optional<TVersionInfo> ReadVersionResource();
+std::optional<VersionInfo> ReadVersionResource();
 
 // "%.2d/%.2d/%.4d" of the second, third and first part of Version; only parts followed by a
 // dot count, a missing or unreadable part is 0.
 QString VersionToDate(const QString &Version);
 // The release date MM/DD/YYYY; empty without a version.
-QString GetVersionDate(const std::optional<TVersionInfo> &Info = ReadVersionResource());
+QString GetVersionDate(const std::optional<VersionInfo> &Info = ReadVersionResource());
 
 class TAboutForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget *Parent = nullptr, const std::optional<TVersionInfo> &Info = ReadVersionResource());
+    explicit TAboutForm(QWidget *Parent = nullptr, const std::optional<VersionInfo> &Info = ReadVersionResource());
 
     QLabel *Label1;
     QPushButton *Button1;
 
 private:
-    void FormCreate(const std::optional<TVersionInfo> &Info);
+    void FormCreate(const std::optional<VersionInfo> &Info);
 };
 
 // Shows the About box modally, centred on Parent, and frees it when it closes.

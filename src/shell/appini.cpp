@@ -98,9 +98,9 @@ void RestoreFormBounds(QWidget *Form)
     Form->setGeometry(r.toQRect());
 }
 
-TSqlCheckValues ReadSqlCheck()
+SqlCheckValues ReadSqlCheck()
 {
-    TSqlCheckValues v;
+    SqlCheckValues v;
     if (const IniFile *ini = SettingsIni()) {
         v.Host = ini->readString(kSqlCheck, QStringLiteral("HOSTNAME"));
         v.User = ini->readString(kSqlCheck, QStringLiteral("USERNAME"));
@@ -110,7 +110,7 @@ TSqlCheckValues ReadSqlCheck()
     return v;
 }
 
-void WriteSqlCheck(const TSqlCheckValues &Values)
+void WriteSqlCheck(const SqlCheckValues &Values)
 {
     IniFile *ini = SettingsIni();
     if (!ini)

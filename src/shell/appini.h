@@ -35,11 +35,11 @@ void SaveFormBounds(const QWidget *Form);
 void RestoreFormBounds(QWidget *Form);
 
 // The SQL prober's connection values, section "SQLCHECK"; empty when missing.
-struct TSqlCheckValues {
+struct SqlCheckValues {
     QString Host;
     QString User;
     QString Password; // stored as typed, in plain text
     QString Database;
 };
-TSqlCheckValues ReadSqlCheck();
-void WriteSqlCheck(const TSqlCheckValues &Values);
+SqlCheckValues ReadSqlCheck();
+void WriteSqlCheck(const SqlCheckValues &Values);

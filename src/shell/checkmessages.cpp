@@ -33,12 +33,12 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
     list->setUpdatesEnabled(false);
     auto endUpdate = qScopeGuard([list] { list->setUpdatesEnabled(true); });
     try {
-        TCheckMessages messages;
+        CheckMessageList messages;
         RunWarningPlugins(page, quickOnly, &messages);
         // In one insertion: a program's findings may be hundreds of thousands of lines.
         QStringList lines;
         lines.reserve(messages.size() + 1);
-        for (const TCheckMessage &message : messages)
+        for (const CheckMessage &message : messages)
             lines << CheckMessageLine(message);
         lines << QStringLiteral("Check complete.");
         list->addItems(lines);
@@ -59,7 +59,7 @@ int MessageComponentNumber(const QString &Line)
     return TryDecimalToInt(TakeUntil(line, pos, numberEnd), number) ? number : -1;
 }
 
-QString CheckMessageLine(const TCheckMessage &Message)
+QString CheckMessageLine(const CheckMessage &Message)
 {
     if (!Message.Item)
         return Message.Text;
@@ -85,7 +85,7 @@ void showCompilerErrorPlace(QScrollArea *propertyPanel, const QString &line)
     editor->setFocus();
 }
 
-CheckMessages::CheckMessages(WindowHost &window, const QString &programFolder)
+CheckMessagePanel::CheckMessagePanel(WindowHost &window, const QString &programFolder)
     : m_window(window), m_unitsFolder(programFolder + QStringLiteral("pascal")), m_panel(named(new QWidget, "Panel5")),
       m_list(named(new QListWidget(m_panel), "ListBox1"))
 {
@@ -98,15 +98,15 @@ CheckMessages::CheckMessages(WindowHost &window, const QString &programFolder)
     connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
 }
 
-void CheckMessages::addLines(const QStringList &lines) { m_list->addItems(lines); }
+void CheckMessagePanel::addLines(const QStringList &lines) { m_list->addItems(lines); }
 
-void CheckMessages::DebugLog(const QString &Line)
+void CheckMessagePanel::DebugLog(const QString &Line)
 {
     if (OptionStore().GetDbgClip())
         m_list->addItem(Line);
 }
 
-void CheckMessages::RunChecks(bool QuickOnly)
+void CheckMessagePanel::RunChecks(bool QuickOnly)
 {
     // The save has done this before its quick check.
     if (!QuickOnly)
@@ -114,13 +114,13 @@ void CheckMessages::RunChecks(bool QuickOnly)
     runChecksInto(m_list, m_window.page().document(), QuickOnly);
 }
 
-void CheckMessages::saveCheck()
+void CheckMessagePanel::saveCheck()
 {
     LoadUnits(m_unitsFolder);
     RunChecks(true);
 }
 
-QStringList CheckMessages::messageLines() const
+QStringList CheckMessagePanel::messageLines() const
 {
     QStringList lines;
     for (int i = 0; i < m_list->count(); ++i)
@@ -128,7 +128,7 @@ QStringList CheckMessages::messageLines() const
     return lines;
 }
 
-void CheckMessages::ListBox1DblClick()
+void CheckMessagePanel::ListBox1DblClick()
 {
     const QListWidgetItem *selected = m_list->currentItem();
     if (!m_window.page().document() || !selected || !selected->isSelected())

@@ -14,11 +14,11 @@ class TWQFFile;
 class WindowHost;
 
 // The list "ListBox1" on its panel "Panel5".
-class CheckMessages : public QObject {
+class CheckMessagePanel : public QObject {
     Q_OBJECT
 public:
     // The Pascal units of a save's quick check lie in programFolder + "pascal".
-    CheckMessages(WindowHost &window, const QString &programFolder);
+    CheckMessagePanel(WindowHost &window, const QString &programFolder);
 
     // The window lays it out, and owns it from then on.
     QWidget *panel() const { return m_panel; }
@@ -55,7 +55,7 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly);
 int MessageComponentNumber(const QString &Line);
 // A check message as the message list shows it: a line about a component after the
 // component's section and name.
-QString CheckMessageLine(const TCheckMessage &Message);
+QString CheckMessageLine(const CheckMessage &Message);
 
 // For a compiler error line ("[Error] (row,col) ..."): the caret at that place in the first
 // code editor among the property panel's own controls (made now when its row was put off),

@@ -138,7 +138,7 @@ void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items)
         }
 }
 
-TPoint PasteLandingPoint(TPoint ScrollPos, double ScreenDpi, int X, int Y)
+Point PasteLandingPoint(Point ScrollPos, double ScreenDpi, int X, int Y)
 {
     const double scale = ScreenDpi / 96.0;
     return {ClampedAdd(X, RoundToInt(ScrollPos.X / scale)), ClampedAdd(Y, RoundToInt(ScrollPos.Y / scale))};
@@ -184,7 +184,7 @@ TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
     TWQFEditorSource *source = sourceOf(editor);
     if (!source || editor->SelectedCount() != 1)
         return nullptr;
-    TDataList selected;
+    DataList selected;
     editor->GetSelected(&selected);
     return selected.empty() ? nullptr : source->ComponentOf(selected.front());
 }
@@ -192,7 +192,7 @@ TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
 void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
 {
     editor->Rebuild();
-    const TDataList again{item};
+    const DataList again{item};
     editor->SetSelected(&again, true);
 }
 
@@ -209,13 +209,13 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
     const DiagramTab *tab = diagramTabOf(views.diagramTabs(), Editor);
     TWQFSection *section = tab ? doc->FindSection(tab->section()) : nullptr;
 
-    TDataList selected;
+    DataList selected;
     Editor->GetSelected(&selected);
     std::erase_if(selected, [source](void *data) { return source->KindOf(data) == dikHandle; });
     if (selected.empty())
         return;
 
-    TPrompt question;
+    Prompt question;
     question.Caption = QStringLiteral("Delete");
     question.Text = QStringLiteral("Delete selected %1 item(s)?").arg(selected.size());
     question.Buttons = pbYes | pbNo;
@@ -298,7 +298,7 @@ void DiagramCommands::CopyCommand()
                                            : QStringLiteral("post process focused"));
     std::vector<TWQFItem *> components;
     if (TWQFEditorSource *source = sourceOf(tab->editor())) {
-        TDataList selected;
+        DataList selected;
         tab->editor()->GetSelected(&selected);
         // Notes and their handles stay behind; the components keep the diagram's order.
         for (void *data : selected)
@@ -351,7 +351,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
     TImageGraphEditor *editor = tab->editor();
     if (!editor)
         return;
-    const TPoint at = PasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
+    const Point at = PasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
     PlaceItemsAt(at.X, at.Y, pasted);
     for (TWQFItem *item : pasted) {
         if (item->GetX() < 0)
@@ -360,7 +360,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
             item->SetY(0);
     }
     editor->Rebuild();
-    const TDataList selection(pasted.begin(), pasted.end());
+    const DataList selection(pasted.begin(), pasted.end());
     editor->SetSelected(&selection, true);
     editor->Invalidate();
 }
@@ -433,7 +433,7 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
         return;
     if (editor->SelectedCount() != 1)
         return;
-    TDataList selected;
+    DataList selected;
     editor->GetSelected(&selected);
     void *from = selected.empty() ? nullptr : selected.front();
     void *target = editor->DataAt(X, Y);
@@ -480,14 +480,14 @@ void DiagramCommands::FlushQueryParams()
 
 // ---- the picture ----
 
-void DiagramCommands::SectionScreenShot()
+void DiagramCommands::sectionScreenShot()
 {
     TImageGraphEditor *editor = activeEditor();
     if (!editor)
         return;
     OpenPage &page = m_window.page();
     const QString fileName = SectionPictureName(page.fileName(), page.now());
-    const TPoint size = editor->GetGraphSize();
+    const Point size = editor->GetGraphSize();
     QString reason;
     if (qint64(size.X) * qint64(size.Y) > kMaxPicturePixels) {
         reason = QStringLiteral("the diagram of %1 x %2 pixels is too large for a picture").arg(size.X).arg(size.Y);

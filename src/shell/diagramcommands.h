@@ -33,7 +33,7 @@ void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items);
 void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items);
 // Where a paste lands: X, Y plus the scroll position brought back from the screen's dots per
 // inch to 96 (halves to even).
-TPoint PasteLandingPoint(TPoint ScrollPos, double ScreenDpi, int X, int Y);
+Point PasteLandingPoint(Point ScrollPos, double ScreenDpi, int X, int Y);
 // The page file's path with its extension replaced by "-", the time as "YYYYMMDD-HHNNSS" and
 // ".png".
 QString SectionPictureName(const QString &PageFileName, const QDateTime &When);
@@ -67,7 +67,7 @@ public:
     // A PNG picture of the whole active diagram beside the page file, as a new file: when
     // anything has its name already, a link included, a message says so and nothing is
     // written.
-    void SectionScreenShot();
+    void sectionScreenShot();
 
     // The screen's dots per inch, which scale the landing point of a paste; the window's
     // screen unless set.

@@ -117,7 +117,7 @@ TWQFEditorSource *DiagramTab::source() const
     return m_editor ? static_cast<TWQFEditorSource *>(m_editor->Source()) : nullptr;
 }
 
-void DiagramTab::build(TWQFSection *sectionOfPage, TCommentRectList *notes, const DiagramSettings &settings)
+void DiagramTab::build(TWQFSection *sectionOfPage, CommentRectList *notes, const DiagramSettings &settings)
 {
     if (!m_editor) {
         auto made = std::make_unique<PageSectionSource>(sectionOfPage, notes);
@@ -196,7 +196,7 @@ double ScreenDpiOf(const QWidget *window)
     return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
-TPoint diagramSize(const TWQFSection *section, double screenDpi)
+Point diagramSize(const TWQFSection *section, double screenDpi)
 {
     int w = 0, h = 0;
     GetItemsExtent(section ? &section->Items() : nullptr, 32, 32, w, h);

@@ -58,7 +58,7 @@ public:
 
     // Binds the editor to the section (making it first when there is none), sizes the diagram
     // to the section's components and rebuilds it.
-    void build(TWQFSection *sectionOfPage, TCommentRectList *notes, const DiagramSettings &settings);
+    void build(TWQFSection *sectionOfPage, CommentRectList *notes, const DiagramSettings &settings);
     // Frees the editor, which lets go of the page and the notes.
     void clear();
     // The scroll bars above what the editor put over the image.
@@ -105,7 +105,7 @@ double ScreenDpiOf(const QWidget *window);
 
 // A diagram's size: the extent of its components plus 32 pixels, scaled from 96 dots per inch
 // to the screen's (halves to even), at least 1024 x 1024.
-TPoint diagramSize(const TWQFSection *section, double screenDpi);
+Point diagramSize(const TWQFSection *section, double screenDpi);
 
 // The destination-arrow mode of the setting DstArrow: "NEVER", "ALWAYS" in any case, else
 // out of sight.

@@ -27,7 +27,7 @@ void TMainFormPellorinIntf::GetSelection(QList<void *> &List)
     const TGraphEditor *editor = host() ? host()->views().ActiveGraphEditor() : nullptr;
     if (!editor)
         return;
-    TDataList selected;
+    DataList selected;
     editor->GetSelected(&selected);
     for (void *data : selected)
         List.append(data);
@@ -53,7 +53,7 @@ bool TMainFormPellorinIntf::GetMousePos(int &X, int &Y)
     if (!editor || !editor->Host())
         return false;
     const QPoint client = editor->Host()->mapFromGlobal(QCursor::pos());
-    const TPoint scroll = editor->GetScrollPos();
+    const Point scroll = editor->GetScrollPos();
     X = ClampedAdd(client.x(), scroll.X);
     Y = ClampedAdd(client.y(), scroll.Y);
     return true;
@@ -64,7 +64,7 @@ void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
     TImageGraphEditor *editor = host() ? host()->views().diagramEditor(SectionName) : nullptr;
     if (!editor)
         return;
-    TDataList selected;
+    DataList selected;
     editor->GetSelected(&selected);
     editor->Rebuild();
     editor->SetSelected(&selected, true);
@@ -78,7 +78,7 @@ void TMainFormPellorinIntf::MarkModified()
 
 void InstallHostHooks(WindowHost &Window)
 {
-    THostHooks &hooks = HostHooks();
+    HostHooks &hooks = hostHooks();
     hooks.OnGetCurrentDoc = [&Window] { return Window.page().document(); };
     hooks.OnGetCurrentSectionName = [&Window] { return Window.views().currentSectionName(); };
     hooks.OnDocReloaded = [&Window] { Window.page().contentReplaced(); };
@@ -88,7 +88,7 @@ void InstallHostHooks(WindowHost &Window)
 
 void RemoveHostHooks()
 {
-    THostHooks &hooks = HostHooks();
+    HostHooks &hooks = hostHooks();
     hooks.OnGetCurrentDoc = nullptr;
     hooks.OnGetCurrentSectionName = nullptr;
     hooks.OnDocReloaded = nullptr;

@@ -9,12 +9,12 @@
 
 int main(int argc, char **argv)
 {
-    TPellorinApplication app(argc, argv);
+    PellorinApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorin"));
-    SetPrompter(std::make_unique<TQtPrompter>());
+    SetPrompter(std::make_unique<QtPrompter>());
     int result = 0;
     try {
-        TProgram program;
+        Program program;
         QObject::connect(program.MainForm(), &TMainFrm::Closed, &app, [] { QCoreApplication::exit(0); });
         program.MainForm()->show();
         result = app.exec();

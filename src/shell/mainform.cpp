@@ -61,7 +61,7 @@ TMainFrm *MainFrm() { return g_mainFrm; }
 QString AppDir() { return g_appDir; }
 QString ImagesDir() { return g_imagesDir; }
 
-TMainFrm::TMainFrm(const TMainFrmOptions &Options, QWidget *Parent)
+TMainFrm::TMainFrm(const MainFrmOptions &Options, QWidget *Parent)
     : QMainWindow(Parent), m_page(std::make_unique<OpenPage>(this))
 {
     g_mainFrm = this;
@@ -130,7 +130,7 @@ void TMainFrm::createMenus()
     addCommand(tools, "FlushQueryMenu", QStringLiteral("Flush Query Params"), QKeySequence(Qt::CTRL | Qt::Key_Q),
                guarded([commands] { commands->FlushQueryParams(); }));
     addCommand(tools, "MenuItem6", QStringLiteral("Section Screen Shot"), QKeySequence(),
-               guarded([commands] { commands->SectionScreenShot(); }));
+               guarded([commands] { commands->sectionScreenShot(); }));
 
     QMenu *help = named(m_mainMenu->addMenu(QStringLiteral("Help")), "mnuHelp");
     addCommand(help, "mnOnlineHelp", QStringLiteral("Online Help"), QKeySequence(),
@@ -152,8 +152,8 @@ void TMainFrm::createUnits(const QString &ProgramFolder)
     WindowHost &host = *this;
     m_openRequests = std::make_unique<OpenRequests>(host);
     m_views = std::make_unique<PageViews>(host);
-    m_messages = std::make_unique<CheckMessages>(host, ProgramFolder);
-    m_search = std::make_unique<TPageSearch>(std::make_unique<TWidgetSearchHost>(host));
+    m_messages = std::make_unique<CheckMessagePanel>(host, ProgramFolder);
+    m_search = std::make_unique<PageSearch>(std::make_unique<WidgetSearchHost>(host));
     m_commands = std::make_unique<DiagramCommands>(host);
     m_keys = std::make_unique<KeyDispatch>(host);
     m_page->setSaveSteps(this);
@@ -191,7 +191,7 @@ void TMainFrm::connectUnits()
 
 // ---- creation and destruction ----
 
-void TMainFrm::FormCreate(const TMainFrmOptions &Options)
+void TMainFrm::FormCreate(const MainFrmOptions &Options)
 {
     SetMainMenu(m_mainMenu);
     OptionStore().Load();
@@ -269,7 +269,7 @@ TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
 TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
 TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
-const TCommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
+const CommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
 const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
 const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
 {

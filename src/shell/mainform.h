@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the editor's one document window, from start-up to the end of the program.
 // It lays out the menus, the tabs that show the page (PageViews) and the check message list
-// below them (CheckMessages), and wires the menus and the units' signals to the units that
+// below them (CheckMessagePanel), and wires the menus and the units' signals to the units that
 // carry them out; it stores its state in the settings when it is destroyed. The units ask it
 // for what they need through WindowHost and SaveSteps, which it implements, and tell it what
 // happened through their signals. The operations other code names stay callable here, as
@@ -16,7 +16,7 @@
 #include <memory>
 #include <optional>
 
-class CheckMessages;
+class CheckMessagePanel;
 class DiagramCommands;
 class KeyDispatch;
 class OpenPage;
@@ -30,11 +30,11 @@ class RecentFiles;
 class RecentFilesMenu;
 class TGraphEditor;
 class TImageGraphEditor;
-class TPageSearch;
+class PageSearch;
 class TextTabs;
 
 // Where the main window finds its program folder and command line.
-struct TMainFrmOptions {
+struct MainFrmOptions {
     // Ending with "/", as the start-up resolved it.
     QString ProgramFolder;
     // None: the program's own arguments.
@@ -44,7 +44,7 @@ struct TMainFrmOptions {
 class TMainFrm : public QMainWindow, private WindowHost, private SaveSteps {
     Q_OBJECT
 public:
-    explicit TMainFrm(const TMainFrmOptions &Options, QWidget *Parent = nullptr);
+    explicit TMainFrm(const MainFrmOptions &Options, QWidget *Parent = nullptr);
     ~TMainFrm() override;
 
     // The open page: document, file name, modified state, file stamp, and the operations on
@@ -73,7 +73,7 @@ public:
     // ---- the views (PageViews) ----
     TImageGraphEditor *PreEditor() const;
     TImageGraphEditor *PostEditor() const;
-    const TCommentRectList &CommentRects() const;
+    const CommentRectList &CommentRects() const;
     // The text tabs: HTML, WQF Info, XML Respond and the two hidden HTML views.
     const TextTabs *textTabs() const;
     // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.
@@ -84,7 +84,7 @@ public:
     // A new macro component's code from its macro's defaults, written into the component.
     void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item);
 
-    // ---- the check message list (CheckMessages) ----
+    // ---- the check message list (CheckMessagePanel) ----
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);
     // The quick check of the save (QuickOnly) or the full check of Tools > "Check WQF file".
@@ -124,7 +124,7 @@ private:
     void createMenus();
     void createLayout();
     void connectUnits();
-    void FormCreate(const TMainFrmOptions &Options);
+    void FormCreate(const MainFrmOptions &Options);
     void FormDestroy();
     void FormShow();
     // Enabled and priority of every check plug-in from the options, with their defaults.
@@ -146,9 +146,9 @@ private:
     std::unique_ptr<OpenPage> m_page;
     std::unique_ptr<OpenRequests> m_openRequests;
     std::unique_ptr<PageViews> m_views;
-    std::unique_ptr<CheckMessages> m_messages;
+    std::unique_ptr<CheckMessagePanel> m_messages;
     // Find, Find Next and the search results over the page and the HTML editor.
-    std::unique_ptr<TPageSearch> m_search;
+    std::unique_ptr<PageSearch> m_search;
     std::unique_ptr<DiagramCommands> m_commands;
     std::unique_ptr<KeyDispatch> m_keys;
     // Made once the catalogue and the macros are loaded.

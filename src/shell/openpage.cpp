@@ -115,7 +115,7 @@ void OpenPage::openWithDialog()
     QString name;
     {
         Busy busy(*this);
-        name = Prompter().OpenFileName(m_dialogParent, TFileDialogOptions());
+        name = prompter().OpenFileName(m_dialogParent, FileDialogOptions());
     }
     if (name.isEmpty())
         return;
@@ -163,10 +163,10 @@ bool OpenPage::close(bool askFirst)
     Busy busy(*this);
     bool answer = true;
     if (askFirst && isModified()) {
-        TPrompt prompt;
+        Prompt prompt;
         prompt.Caption = QStringLiteral("Exit");
         prompt.Text = QStringLiteral("Do you want to save changes before exit?");
-        prompt.Icon = TPromptIcon::Question;
+        prompt.Icon = PromptIcon::Question;
         prompt.Buttons = pbYes | pbNo | pbCancel;
         switch (ask(prompt)) {
         case pbYes:
@@ -249,9 +249,9 @@ bool OpenPage::saveAs()
     QString name;
     {
         Busy busy(*this);
-        TFileDialogOptions options;
+        FileDialogOptions options;
         options.FileName = m_fileName;
-        name = Prompter().SaveFileName(m_dialogParent, options);
+        name = prompter().SaveFileName(m_dialogParent, options);
     }
     if (name.isEmpty() || !save(name))
         return false;
@@ -268,9 +268,9 @@ bool OpenPage::confirmOverwriteReadOnly(const QString &fileName)
         showMessage(QStringLiteral("Cannot save file. Please check out ") + name + QStringLiteral(" first!"));
         allow = false;
     } else if (policy == u"ASK") {
-        TPrompt prompt;
+        Prompt prompt;
         prompt.Text = name + QStringLiteral(" is read-only. Are you sure you want to overwrite the file?");
-        prompt.Icon = TPromptIcon::Warning;
+        prompt.Icon = PromptIcon::Warning;
         prompt.Buttons = pbYes | pbNo;
         allow = ask(prompt) == pbYes;
     }
@@ -292,12 +292,12 @@ void OpenPage::checkChangedOnDisk()
     if (!platform::GetFileStamp(m_fileName, stamp) || stamp == m_fileTime)
         return;
     m_fileTime = stamp;
-    TPrompt prompt;
+    Prompt prompt;
     prompt.Caption = QStringLiteral("Changed");
     prompt.Text =
         u'"' + m_fileName +
         QStringLiteral("\" has been changed by another program. \r\nWould you like to reload changed from disk?");
-    prompt.Icon = TPromptIcon::Information;
+    prompt.Icon = PromptIcon::Information;
     prompt.Buttons = pbYes | pbNo;
     if (ask(prompt) != pbYes)
         return;
@@ -344,15 +344,15 @@ void OpenPage::contentReplaced()
 
 // ---- questions ----
 
-TPromptButton OpenPage::ask(const TPrompt &prompt)
+PromptButton OpenPage::ask(const Prompt &prompt)
 {
     Busy busy(*this);
-    return Prompter().Ask(m_dialogParent, prompt);
+    return prompter().Ask(m_dialogParent, prompt);
 }
 
 void OpenPage::showMessage(const QString &text)
 {
-    TPrompt prompt;
+    Prompt prompt;
     prompt.Text = text;
     ask(prompt);
 }

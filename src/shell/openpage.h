@@ -103,7 +103,7 @@ public:
     bool replace(std::unique_ptr<TWQFFile> &doc);
 
     // Every question about the page; the changed-on-disk check waits while one shows.
-    TPromptButton ask(const TPrompt &prompt);
+    PromptButton ask(const Prompt &prompt);
     void showMessage(const QString &text);
 
     // While one exists, the changed-on-disk check is put off; the last one to go runs it.

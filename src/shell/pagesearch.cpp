@@ -16,20 +16,20 @@
 
 #include <algorithm>
 
-TWQFFile *TWidgetSearchHost::SearchPage() { return m_window.page().document(); }
+TWQFFile *WidgetSearchHost::SearchPage() { return m_window.page().document(); }
 
-QByteArray TWidgetSearchHost::HtmlEditorText() { return EditorTextBytes(m_window.views().textTabs().htmlEditor()); }
+QByteArray WidgetSearchHost::HtmlEditorText() { return EditorTextBytes(m_window.views().textTabs().htmlEditor()); }
 
-void TWidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
+void WidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
 {
     SelectEditorBytes(m_window.views().textTabs().htmlEditor(), Start, Length);
 }
 
-void TWidgetSearchHost::ShowSectionTab(const QString &SectionName) { m_window.views().ShowSectionTab(SectionName); }
+void WidgetSearchHost::ShowSectionTab(const QString &SectionName) { m_window.views().showSectionTab(SectionName); }
 
-void TWidgetSearchHost::SelectItemByName(const QString &Name) { m_window.views().SelectItemByName(Name); }
+void WidgetSearchHost::SelectItemByName(const QString &Name) { m_window.views().SelectItemByName(Name); }
 
-QWidget *TWidgetSearchHost::MessageParent() { return m_window.windowWidget(); }
+QWidget *WidgetSearchHost::MessageParent() { return m_window.windowWidget(); }
 
 QByteArray EditorTextBytes(const QsciScintilla *Editor)
 {
@@ -139,12 +139,12 @@ private:
 } // namespace
 
 void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, const QByteArray &Text,
-                    TSearchResults &Results)
+                    SearchResults &Results)
 {
     const QByteArray pattern = searchPattern(Options);
     if (pattern.isEmpty())
         return;
-    TUpperCaseFinder upper(bytesOf(Text), bytesOf(pattern));
+    UpperCaseFinder upper(bytesOf(Text), bytesOf(pattern));
     auto next = [&](size_t from) {
         return Options.CaseSensitive ? FindFrom(bytesOf(Text), bytesOf(pattern), from) : upper.FindFrom(from);
     };
@@ -153,7 +153,7 @@ void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, c
         Results.emplace_back(SectionName, QString(), QString(), Text, hit + 2);
 }
 
-void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, TSearchResults &Results)
+void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, SearchResults &Results)
 {
     const QByteArray pattern = searchPattern(Options);
     ItemTextWalk walk;
@@ -178,15 +178,14 @@ void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, T
     }
 }
 
-TPageSearch::TPageSearch(std::unique_ptr<TSearchHost> Host, QObject *Parent) : QObject(Parent), m_host(std::move(Host))
-{}
+PageSearch::PageSearch(std::unique_ptr<SearchHost> Host, QObject *Parent) : QObject(Parent), m_host(std::move(Host)) {}
 
-TPageSearch::~TPageSearch() = default;
+PageSearch::~PageSearch() = default;
 
-void TPageSearch::ShowFindDialog()
+void PageSearch::ShowFindDialog()
 {
     // The dialog outlives this object: its callbacks do nothing once it is gone.
-    const QPointer<TPageSearch> self(this);
+    const QPointer<PageSearch> self(this);
     ShowSearchForm(
         [self](TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options) {
             if (self)
@@ -202,15 +201,15 @@ void TPageSearch::ShowFindDialog()
         });
 }
 
-void TPageSearch::FindNext(QWidget *Focused) { FindInTextEditor(Focused, LastSearch(), false); }
+void PageSearch::FindNext(QWidget *Focused) { FindInTextEditor(Focused, LastSearch(), false); }
 
-void TPageSearch::ShowLastResults()
+void PageSearch::ShowLastResults()
 {
     if (TSearchResultForm *form = CreateSearchResultForm())
         form->show();
 }
 
-void TPageSearch::InitSearchPanel(TSearchForm *, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension)
+void PageSearch::InitSearchPanel(TSearchForm *, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension)
 {
     if (!Extension)
         Extension = std::make_unique<TWQFSearchExtension>();
@@ -222,7 +221,7 @@ void TPageSearch::InitSearchPanel(TSearchForm *, QWidget *Panel, std::unique_ptr
         box->setChecked(extension->SearchInComp);
 }
 
-void TPageSearch::ReadSearchPanel(TSearchForm *, QWidget *Panel, TSearchExtension *Extension)
+void PageSearch::ReadSearchPanel(TSearchForm *, QWidget *Panel, TSearchExtension *Extension)
 {
     auto *extension = dynamic_cast<TWQFSearchExtension *>(Extension);
     if (!extension || !Panel)
@@ -231,7 +230,7 @@ void TPageSearch::ReadSearchPanel(TSearchForm *, QWidget *Panel, TSearchExtensio
     extension->SearchInComp = box && box->isChecked();
 }
 
-void TPageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &Options)
+void PageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &Options)
 {
     if (!Target)
         return;
@@ -243,13 +242,13 @@ void TPageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &O
         }
         return;
     }
-    TSearchResults results;
+    SearchResults results;
     SearchAllComponents(Options, results);
     if (results.empty()) {
         ShowMessage(QStringLiteral("No matches found"), m_host->MessageParent());
         return;
     }
-    const QPointer<TPageSearch> self(this);
+    const QPointer<PageSearch> self(this);
     ShowSearchResults(Options.SearchText, std::move(results),
                       [self](TSearchResultForm *Sender, const TSearchResult &Result) {
                           if (self)
@@ -257,7 +256,7 @@ void TPageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &O
                       });
 }
 
-void TPageSearch::SearchAllComponents(const TSearchOptions &Options, TSearchResults &Results)
+void PageSearch::SearchAllComponents(const TSearchOptions &Options, SearchResults &Results)
 {
     const TWQFFile *page = m_host->SearchPage();
     if (!page)
@@ -266,7 +265,7 @@ void TPageSearch::SearchAllComponents(const TSearchOptions &Options, TSearchResu
     SearchTextHits(QStringLiteral("html"), Options, m_host->HtmlEditorText(), Results);
 }
 
-void TPageSearch::SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &Result)
+void PageSearch::SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &Result)
 {
     if (!m_host->SearchPage())
         return;
@@ -277,7 +276,7 @@ void TPageSearch::SearchResultSelect(TSearchResultForm *Sender, const TSearchRes
     m_host->SelectHtmlText(Result.Position - 2, Sender->Searched().toUtf8().size());
 }
 
-void TPageSearch::ShowSectionItem(const QString &SectionName, const QString &ItemName)
+void PageSearch::ShowSectionItem(const QString &SectionName, const QString &ItemName)
 {
     m_host->ShowSectionTab(SectionName);
     if (!ItemName.isEmpty())

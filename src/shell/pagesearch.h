@@ -22,9 +22,9 @@ public:
 };
 
 // What the page search asks of the main window.
-class TSearchHost {
+class SearchHost {
 public:
-    virtual ~TSearchHost() = default;
+    virtual ~SearchHost() = default;
     // The open page; none while no page is open.
     virtual TWQFFile *SearchPage() = 0;
     // The HTML editor's current text (not the page's stored HTML), as UTF-8.
@@ -43,9 +43,9 @@ public:
 
 // The search host of the main window: its page, the tabs that show it and the HTML editor
 // among them.
-class TWidgetSearchHost : public TSearchHost {
+class WidgetSearchHost : public SearchHost {
 public:
-    explicit TWidgetSearchHost(WindowHost &Window) : m_window(Window) {}
+    explicit WidgetSearchHost(WindowHost &Window) : m_window(Window) {}
 
     TWQFFile *SearchPage() override;
     QByteArray HtmlEditorText() override;
@@ -71,16 +71,16 @@ bool FindInTextEditor(QWidget *Target, const QString &Text, bool CaseSensitive);
 // Every hit of the search text in Text, overlapping ones too, case as the options say,
 // whole words not required; each hit's Position is one more than its own.
 void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, const QByteArray &Text,
-                    TSearchResults &Results);
+                    SearchResults &Results);
 // The first hit in each element text of each component of the page, sections and
 // components in their order; case and whole words as the options say.
-void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, TSearchResults &Results);
+void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, SearchResults &Results);
 
-class TPageSearch : public QObject {
+class PageSearch : public QObject {
     Q_OBJECT
 public:
-    explicit TPageSearch(std::unique_ptr<TSearchHost> Host, QObject *Parent = nullptr);
-    ~TPageSearch() override;
+    explicit PageSearch(std::unique_ptr<SearchHost> Host, QObject *Parent = nullptr);
+    ~PageSearch() override;
 
     // Search > "Find": the find dialog with the page's panel, for the focused control.
     void ShowFindDialog();
@@ -96,13 +96,13 @@ public:
 
     // Every hit of the open page: its components, then the HTML editor's text; nothing
     // while no page is open.
-    void SearchAllComponents(const TSearchOptions &Options, TSearchResults &Results);
+    void SearchAllComponents(const TSearchOptions &Options, SearchResults &Results);
     // A chosen hit: its tab and component, or for an HTML hit the matched text selected.
     void SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &Result);
     void ShowSectionItem(const QString &SectionName, const QString &ItemName);
 
-    TSearchHost &Host() const { return *m_host; }
+    SearchHost &Host() const { return *m_host; }
 
 private:
-    std::unique_ptr<TSearchHost> m_host;
+    std::unique_ptr<SearchHost> m_host;
 };

@@ -159,7 +159,7 @@ QString PageViews::currentSectionName() const
     return QString();
 }
 
-void PageViews::ShowSectionTab(const QString &SectionName)
+void PageViews::showSectionTab(const QString &SectionName)
 {
     if (DiagramTab *tab = diagramTabOf(m_tabs, SectionName))
         showTab(tab);

@@ -37,8 +37,8 @@ public:
     std::span<DiagramTab *const> diagramTabs() const { return m_tabs; }
     TextTabs &textTabs() const { return *m_textTabs; }
     // The open page's notes, which its diagrams show.
-    TCommentRectList &notes() { return m_notes; }
-    const TCommentRectList &CommentRects() const { return m_notes; }
+    CommentRectList &notes() { return m_notes; }
+    const CommentRectList &CommentRects() const { return m_notes; }
     PictureCache &pictures() { return m_pictures; }
 
     // Builds every view from the open page; false, with a message and nothing built, when
@@ -65,7 +65,7 @@ public:
     QString currentSectionName() const;
     // Brings "Pre process" to the front for exactly "preproc", "Post process" for "postproc"
     // and "HTML" for "html"; any other name keeps the tab in front.
-    void ShowSectionTab(const QString &SectionName);
+    void showSectionTab(const QString &SectionName);
     void showTab(QWidget *sheet);
     // The first tab, hidden ones counted, whose caption is exactly Caption; "Pre process" when
     // none is, or when the match is a tab that never shows.
@@ -83,7 +83,7 @@ private:
 
     WindowHost &m_window;
     // Declared before what shows them.
-    TCommentRectList m_notes;
+    CommentRectList m_notes;
     PictureCache m_pictures;
     QTabWidget *m_pages;
     std::array<DiagramTab *, 2> m_tabs;

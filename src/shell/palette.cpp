@@ -64,7 +64,7 @@ QSize paletteButtonSize(double screenDpi) { return {RoundToInt(48 * screenDpi / 
 
 int modelScrollPos(int position, double screenDpi) { return RoundToInt(position / (screenDpi / 96)); }
 
-TPoint gridLandingPoint(int h, int v) { return {(h + 16) / 32 * 32, (v + 13) / 26 * 26}; }
+Point gridLandingPoint(int h, int v) { return {(h + 16) / 32 * 32, (v + 13) / 26 * 26}; }
 
 void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item)
 {
@@ -142,7 +142,7 @@ DiagramTab &Palette::tabOf(const QAbstractButton *Sender) const
     return Sender->parentWidget() == tabs[0]->palette() ? *tabs[0] : *tabs[1];
 }
 
-TPoint Palette::modelScrollOf(const DiagramTab &tab) const
+Point Palette::modelScrollOf(const DiagramTab &tab) const
 {
     return {modelScrollPos(tab.horzScroll()->value(), m_screenDpi),
             modelScrollPos(tab.vertScroll()->value(), m_screenDpi)};
@@ -157,8 +157,8 @@ TWQFItem *Palette::addComponent(const DiagramTab &tab, TWQFSection *section, con
         m_window.page().showMessage(error);
         return nullptr;
     }
-    const TPoint scroll = modelScrollOf(tab);
-    const TPoint at = gridLandingPoint(scroll.X, scroll.Y);
+    const Point scroll = modelScrollOf(tab);
+    const Point at = gridLandingPoint(scroll.X, scroll.Y);
     TWQFItem *item = section->AddItem(type);
     kind.CreateParamNodes(item, withDefaults);
     item->SetX(at.X);
@@ -231,7 +231,7 @@ void Palette::NoteButtonClick(QAbstractButton *)
     const QString name = source->Section()->GetName();
     if (!tab || !doc->FindSection(name))
         return;
-    const TPoint scroll = modelScrollOf(*tab);
+    const Point scroll = modelScrollOf(*tab);
     views.notes().push_back(NewCommentRect(name, ClampedAdd(scroll.X, 5), ClampedAdd(scroll.Y, 5)));
     // The note reaches the page's tree only when the notes are next written.
     page.setModified(true);

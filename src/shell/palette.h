@@ -24,7 +24,7 @@ QSize paletteButtonSize(double screenDpi);
 int modelScrollPos(int position, double screenDpi);
 // Where a new component lands for the model scroll position (h, v): the nearest point of the
 // 32 x 26 grid.
-TPoint gridLandingPoint(int h, int v);
+Point gridLandingPoint(int h, int v);
 
 // A new macro component's code from its macro's defaults, written as the component's "v"
 // value; Code stays empty for a component without a macro.
@@ -49,7 +49,7 @@ private:
     // The pre-process tab for a button of its palette, the post-process tab for any other.
     DiagramTab &tabOf(const QAbstractButton *Sender) const;
     // The scroll position of the tab's diagram in model units.
-    TPoint modelScrollOf(const DiagramTab &tab) const;
+    Point modelScrollOf(const DiagramTab &tab) const;
     // A new component of the type at the end of the section with the kind's value elements, at
     // the landing point of the tab; none, with a message, when the kind cannot make them.
     TWQFItem *addComponent(const DiagramTab &tab, TWQFSection *section, const TComponentDescr &kind,

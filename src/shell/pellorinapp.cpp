@@ -14,12 +14,12 @@ QString UnhandledExceptionText(const QString &Message)
 
 bool AskIgnoreException(const QString &Message, QWidget *Parent)
 {
-    TPrompt prompt;
+    Prompt prompt;
     prompt.Text = UnhandledExceptionText(Message);
-    prompt.Icon = TPromptIcon::Error;
+    prompt.Icon = PromptIcon::Error;
     prompt.Buttons = pbOK | pbAbort;
     prompt.Default = pbOK;
-    return Prompter().Ask(Parent, prompt) == pbOK;
+    return prompter().Ask(Parent, prompt) == pbOK;
 }
 
 void handleCurrentException(QWidget *parent)
@@ -43,9 +43,9 @@ void handleCurrentException(QWidget *parent)
         std::_Exit(EXIT_FAILURE);
 }
 
-TPellorinApplication::TPellorinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+PellorinApplication::PellorinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
-bool TPellorinApplication::notify(QObject *receiver, QEvent *event)
+bool PellorinApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);

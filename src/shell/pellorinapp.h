@@ -14,9 +14,9 @@ bool AskIgnoreException(const QString &Message, QWidget *Parent = nullptr);
 // the program ends unless the user chooses to go on. Events and guarded slots end up here.
 void handleCurrentException(QWidget *parent = nullptr);
 
-class TPellorinApplication : public QApplication {
+class PellorinApplication : public QApplication {
     Q_OBJECT
 public:
-    TPellorinApplication(int &argc, char **argv);
+    PellorinApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 };

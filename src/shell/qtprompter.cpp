@@ -11,7 +11,7 @@
 
 namespace {
 // In the order in which a box without a named default takes its first button.
-constexpr std::array<std::pair<TPromptButton, QMessageBox::StandardButton>, 7> kButtons{{
+constexpr std::array<std::pair<PromptButton, QMessageBox::StandardButton>, 7> kButtons{{
     {pbOK, QMessageBox::Ok},
     {pbCancel, QMessageBox::Cancel},
     {pbYes, QMessageBox::Yes},
@@ -21,18 +21,18 @@ constexpr std::array<std::pair<TPromptButton, QMessageBox::StandardButton>, 7> k
     {pbIgnore, QMessageBox::Ignore},
 }};
 
-QMessageBox::Icon toQtIcon(TPromptIcon icon)
+QMessageBox::Icon toQtIcon(PromptIcon icon)
 {
     switch (icon) {
-    case TPromptIcon::Information:
+    case PromptIcon::Information:
         return QMessageBox::Information;
-    case TPromptIcon::Warning:
+    case PromptIcon::Warning:
         return QMessageBox::Warning;
-    case TPromptIcon::Error:
+    case PromptIcon::Error:
         return QMessageBox::Critical;
-    case TPromptIcon::Question:
+    case PromptIcon::Question:
         return QMessageBox::Question;
-    case TPromptIcon::None:
+    case PromptIcon::None:
         break;
     }
     return QMessageBox::NoIcon;
@@ -40,7 +40,7 @@ QMessageBox::Icon toQtIcon(TPromptIcon icon)
 
 QString captionOf(const QString &caption) { return caption.isEmpty() ? platform::ApplicationTitle() : caption; }
 
-QString runFileDialog(QWidget *parent, const TFileDialogOptions &options, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget *parent, const FileDialogOptions &options, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent, options.Caption, options.Folder, options.Filter);
     dialog.setAcceptMode(mode);
@@ -56,18 +56,18 @@ QString runFileDialog(QWidget *parent, const TFileDialogOptions &options, QFileD
 }
 } // namespace
 
-TPromptButton TQtPrompter::Ask(QWidget *Parent, const TPrompt &Prompt)
+PromptButton QtPrompter::Ask(QWidget *Parent, const Prompt &prompt)
 {
-    QMessageBox box(toQtIcon(Prompt.Icon), captionOf(Prompt.Caption), Prompt.Text, QMessageBox::NoButton, Parent);
-    const TPromptButtons buttons = Prompt.Buttons ? Prompt.Buttons : TPromptButtons(pbOK);
-    TPromptButton fallback = pbNone;
+    QMessageBox box(toQtIcon(prompt.Icon), captionOf(prompt.Caption), prompt.Text, QMessageBox::NoButton, Parent);
+    const PromptButtons buttons = prompt.Buttons ? prompt.Buttons : PromptButtons(pbOK);
+    PromptButton fallback = pbNone;
     for (const auto &[ours, qt] : kButtons) {
         if (!buttons.testFlag(ours))
             continue;
         box.addButton(qt);
         if (fallback == pbNone)
             fallback = ours;
-        if (ours == Prompt.Default)
+        if (ours == prompt.Default)
             box.setDefaultButton(qt);
     }
     const auto answer = QMessageBox::StandardButton(box.exec());
@@ -78,12 +78,12 @@ TPromptButton TQtPrompter::Ask(QWidget *Parent, const TPrompt &Prompt)
     return buttons.testFlag(pbCancel) ? pbCancel : buttons.testFlag(pbNo) ? pbNo : fallback;
 }
 
-QString TQtPrompter::OpenFileName(QWidget *Parent, const TFileDialogOptions &Options)
+QString QtPrompter::OpenFileName(QWidget *Parent, const FileDialogOptions &Options)
 {
     return runFileDialog(Parent, Options, QFileDialog::AcceptOpen);
 }
 
-QString TQtPrompter::SaveFileName(QWidget *Parent, const TFileDialogOptions &Options)
+QString QtPrompter::SaveFileName(QWidget *Parent, const FileDialogOptions &Options)
 {
     return runFileDialog(Parent, Options, QFileDialog::AcceptSave);
 }

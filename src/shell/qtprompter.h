@@ -2,9 +2,9 @@
 // The prompter that shows real message boxes and file dialogs.
 #include "platform/prompter.h"
 
-class TQtPrompter : public TPrompter {
+class QtPrompter : public Prompter {
 public:
-    TPromptButton Ask(QWidget *Parent, const TPrompt &Prompt) override;
-    QString OpenFileName(QWidget *Parent, const TFileDialogOptions &Options) override;
-    QString SaveFileName(QWidget *Parent, const TFileDialogOptions &Options) override;
+    PromptButton Ask(QWidget *Parent, const Prompt &prompt) override;
+    QString OpenFileName(QWidget *Parent, const FileDialogOptions &Options) override;
+    QString SaveFileName(QWidget *Parent, const FileDialogOptions &Options) override;
 };

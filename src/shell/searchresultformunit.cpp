@@ -88,7 +88,7 @@ TSearchResultForm::~TSearchResultForm()
         g_form = nullptr;
 }
 
-void TSearchResultForm::FillResults(const QString &Searched, TSearchResults Results)
+void TSearchResultForm::FillResults(const QString &Searched, SearchResults Results)
 {
     m_list->clear();
     m_results = std::move(Results);
@@ -116,7 +116,7 @@ void TSearchResultForm::ChooseCurrent()
         return;
     // The callback may start another search, which replaces the hits: hand it a copy.
     const TSearchResult chosen = m_results[size_t(index)];
-    const TSelectEvent select = OnSelect;
+    const SelectEvent select = OnSelect;
     select(this, chosen);
 }
 
@@ -152,7 +152,7 @@ TSearchResultForm *CreateSearchResultForm()
 
 void FreeSearchResultForm() { g_owned.reset(); }
 
-void ShowSearchResults(const QString &Searched, TSearchResults Results, TSearchResultForm::TSelectEvent OnSelect)
+void ShowSearchResults(const QString &Searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect)
 {
     TSearchResultForm *form = CreateSearchResultForm();
     form->FillResults(Searched, std::move(Results));

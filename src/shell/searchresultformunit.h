@@ -32,7 +32,7 @@ public:
     // 1-based byte position of the hit in Text; for an HTML hit one more than that.
     qsizetype Position;
 };
-using TSearchResults = std::vector<TSearchResult>;
+using SearchResults = std::vector<TSearchResult>;
 
 // The list line of a hit: the section with its first "proc" removed, ": " and the component
 // for a component hit, " - " and the bytes of Text from Position - 5 (the first byte at
@@ -43,21 +43,21 @@ QString SearchResultLine(const TSearchResult &Result, const QString &Searched);
 class TSearchResultForm : public QWidget {
     Q_OBJECT
 public:
-    using TSelectEvent = std::function<void(TSearchResultForm *Sender, const TSearchResult &Result)>;
+    using SelectEvent = std::function<void(TSearchResultForm *Sender, const TSearchResult &Result)>;
 
     explicit TSearchResultForm(QWidget *Parent = nullptr);
     ~TSearchResultForm() override;
 
     // Replaces the hits and their lines (line breaks shown as blanks) and shows Searched; the
     // window owns the new hits.
-    void FillResults(const QString &Searched, TSearchResults Results);
-    const TSearchResults &Results() const { return m_results; }
+    void FillResults(const QString &Searched, SearchResults Results);
+    const SearchResults &Results() const { return m_results; }
     // The text the hits were searched for, as the window shows it.
     QString Searched() const;
     // The hit of the list's current line to OnSelect, when there is one.
     void ChooseCurrent();
 
-    TSelectEvent OnSelect;
+    SelectEvent OnSelect;
 
 protected:
     void keyPressEvent(QKeyEvent *Event) override;
@@ -68,7 +68,7 @@ private:
     QLineEdit *m_searchedEdit;
     QListWidget *m_list;
     QPushButton *m_closeButton;
-    TSearchResults m_results;
+    SearchResults m_results;
 };
 
 // The window while it exists; set before its constructor's steps run.
@@ -79,4 +79,4 @@ void FreeSearchResultForm();
 
 // Fills the window (made when missing) with the hits, which it takes over, sets OnSelect and
 // shows the window, not modal.
-void ShowSearchResults(const QString &Searched, TSearchResults Results, TSearchResultForm::TSelectEvent OnSelect);
+void ShowSearchResults(const QString &Searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect);

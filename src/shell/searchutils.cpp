@@ -5,9 +5,9 @@
 #include <cstring>
 
 namespace {
-constexpr TByteSet makeWordDelimiters()
+constexpr ByteSet makeWordDelimiters()
 {
-    TByteSet set;
+    ByteSet set;
     set.IncludeRange(0, 32);
     set.Include(33);
     set.IncludeRange(35, 38);
@@ -19,9 +19,9 @@ constexpr TByteSet makeWordDelimiters()
     set.Include(255);
     return set;
 }
-constexpr TByteSet kWordDelimiters = makeWordDelimiters();
+constexpr ByteSet kWordDelimiters = makeWordDelimiters();
 
-bool isWholeWordAt(std::string_view text, size_t at, size_t length, const TByteSet &delimiters)
+bool isWholeWordAt(std::string_view text, size_t at, size_t length, const ByteSet &delimiters)
 {
     if (at > 0 && !delimiters.Contains(static_cast<unsigned char>(text[at - 1])))
         return false;
@@ -37,7 +37,7 @@ void addPosition(qsizetype &count, TDynIntegerArray &positions, qsizetype positi
 }
 } // namespace
 
-const TByteSet &WordDelimiters() { return kWordDelimiters; }
+const ByteSet &WordDelimiters() { return kWordDelimiters; }
 
 namespace {
 // a to z upper-cased in Count bytes, eight at a time: bit 7 of each byte marks a lower-case
@@ -95,11 +95,11 @@ QByteArray UpperCaseAsciiBytes(QByteArray Text)
     return Text;
 }
 
-TUpperCaseFinder::TUpperCaseFinder(std::string_view Text, std::string_view UpperPattern)
+UpperCaseFinder::UpperCaseFinder(std::string_view Text, std::string_view UpperPattern)
     : m_text(Text), m_pattern(UpperPattern)
 {}
 
-void TUpperCaseFinder::load(size_t From)
+void UpperCaseFinder::load(size_t From)
 {
     m_blockStart = From;
     m_blockLength = std::min(m_text.size() - From, kUpperBlock + m_pattern.size() - 1);
@@ -108,7 +108,7 @@ void TUpperCaseFinder::load(size_t From)
     m_loaded = true;
 }
 
-qsizetype TUpperCaseFinder::FindFrom(size_t From)
+qsizetype UpperCaseFinder::FindFrom(size_t From)
 {
     if (m_pattern.empty() || m_text.size() < m_pattern.size())
         return -1;
@@ -126,8 +126,8 @@ qsizetype TUpperCaseFinder::FindFrom(size_t From)
     return -1;
 }
 
-void FindAll(std::string_view Text, std::string_view Pattern, bool WholeWord, bool FirstOnly,
-             const TByteSet &Delimiters, qsizetype &Count, TDynIntegerArray &Positions)
+void FindAll(std::string_view Text, std::string_view Pattern, bool WholeWord, bool FirstOnly, const ByteSet &Delimiters,
+             qsizetype &Count, TDynIntegerArray &Positions)
 {
     Count = 0;
     if (Text.empty())

@@ -27,9 +27,9 @@ struct TSearchOptions {
 using TDynIntegerArray = std::vector<qsizetype>;
 
 // A set of byte values.
-class TByteSet {
+class ByteSet {
 public:
-    constexpr TByteSet() = default;
+    constexpr ByteSet() = default;
     constexpr void Include(unsigned char c) { m_in[c] = true; }
     constexpr void IncludeRange(unsigned char from, unsigned char to)
     {
@@ -45,7 +45,7 @@ private:
 // The bytes that end a word for the whole-word test: the control characters and the blank,
 // ! # $ % & ( ) * + , - . / ; < = > @ [ \ ] ^ | and 255. Quotes, the colon, the question
 // mark, the underscore, the grave accent, braces, tilde, DEL and 128 to 254 belong to words.
-const TByteSet &WordDelimiters();
+const ByteSet &WordDelimiters();
 
 // Copy of Text with a to z upper-cased, every other byte unchanged.
 QByteArray UpperCaseAsciiBytes(QByteArray Text);
@@ -59,10 +59,10 @@ qsizetype FindFrom(std::string_view Text, std::string_view Pattern, size_t From)
 // FindFrom in the upper-cased Text without an upper-cased copy of all of it: a block at a
 // time is upper-cased into a buffer of its own, so a large text is read once and the buffer
 // stays in the cache.
-class TUpperCaseFinder {
+class UpperCaseFinder {
 public:
     // UpperPattern is upper-cased already; both views must outlive the finder.
-    TUpperCaseFinder(std::string_view Text, std::string_view UpperPattern);
+    UpperCaseFinder(std::string_view Text, std::string_view UpperPattern);
     qsizetype FindFrom(size_t From);
 
 private:
@@ -80,10 +80,10 @@ private:
 // hits whose neighbours inside the text are delimiters; with FirstOnly the first hit alone.
 // Count receives the number of hits, held in Positions[0 .. Count - 1]; Positions is reused
 // (grown to 4, then doubled) and may stay longer than Count.
-void FindAll(std::string_view Text, std::string_view Pattern, bool WholeWord, bool FirstOnly,
-             const TByteSet &Delimiters, qsizetype &Count, TDynIntegerArray &Positions);
+void FindAll(std::string_view Text, std::string_view Pattern, bool WholeWord, bool FirstOnly, const ByteSet &Delimiters,
+             qsizetype &Count, TDynIntegerArray &Positions);
 inline void FindAll(const QByteArray &Text, const QByteArray &Pattern, bool WholeWord, bool FirstOnly,
-                    const TByteSet &Delimiters, qsizetype &Count, TDynIntegerArray &Positions)
+                    const ByteSet &Delimiters, qsizetype &Count, TDynIntegerArray &Positions)
 {
     FindAll(std::string_view(Text.constData(), size_t(Text.size())),
             std::string_view(Pattern.constData(), size_t(Pattern.size())), WholeWord, FirstOnly, Delimiters, Count,

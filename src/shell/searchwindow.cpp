@@ -91,7 +91,7 @@ void TSearchForm::DoSearch()
     }
     LastOptions = options;
     // The callback may open the dialog again, which replaces the callbacks.
-    const TFindEvent find = OnFind;
+    const FindEvent find = OnFind;
     find(this, Target, options);
 }
 
@@ -158,8 +158,8 @@ TSearchForm *CreateSearchForm()
 
 void FreeSearchForm() { g_owned.reset(); }
 
-TSearchForm *ShowSearchForm(TSearchForm::TFindEvent OnFind, TSearchForm::TInitPanelEvent OnInitPanel,
-                            TSearchForm::TReadPanelEvent OnReadPanel, QWidget *Target)
+TSearchForm *ShowSearchForm(TSearchForm::FindEvent OnFind, TSearchForm::InitPanelEvent OnInitPanel,
+                            TSearchForm::ReadPanelEvent OnReadPanel, QWidget *Target)
 {
     TSearchForm *form = CreateSearchForm();
     form->Target = Target ? Target : QApplication::focusWidget();

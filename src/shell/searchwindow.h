@@ -19,12 +19,12 @@ class QPushButton;
 class TSearchForm : public QDialog {
     Q_OBJECT
 public:
-    using TFindEvent = std::function<void(TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options)>;
+    using FindEvent = std::function<void(TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options)>;
     // Fills the panel; may make the extension.
-    using TInitPanelEvent =
+    using InitPanelEvent =
         std::function<void(TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension)>;
     // Reads the panel into the extension.
-    using TReadPanelEvent = std::function<void(TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension)>;
+    using ReadPanelEvent = std::function<void(TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension)>;
 
     explicit TSearchForm(QWidget *Parent = nullptr);
     ~TSearchForm() override;
@@ -47,9 +47,9 @@ public:
     // Made by OnInitPanel on first use and kept for the rest of the run.
     std::unique_ptr<TSearchExtension> ExtObj;
     TSearchOptions LastOptions;
-    TFindEvent OnFind;
-    TInitPanelEvent OnInitPanel;
-    TReadPanelEvent OnReadPanel;
+    FindEvent OnFind;
+    InitPanelEvent OnInitPanel;
+    ReadPanelEvent OnReadPanel;
     // Where the search applies; none when no control had the focus or it is gone.
     QPointer<QWidget> Target;
 
@@ -74,8 +74,8 @@ void FreeSearchForm();
 // Opens the dialog (made when missing) for Target, or for the focused control when none is
 // given, with the three callbacks; rebuilds the panel, shows the dialog in front, not modal,
 // with the search text selected. Texts, check boxes and extension keep their last state.
-TSearchForm *ShowSearchForm(TSearchForm::TFindEvent OnFind, TSearchForm::TInitPanelEvent OnInitPanel,
-                            TSearchForm::TReadPanelEvent OnReadPanel, QWidget *Target = nullptr);
+TSearchForm *ShowSearchForm(TSearchForm::FindEvent OnFind, TSearchForm::InitPanelEvent OnInitPanel,
+                            TSearchForm::ReadPanelEvent OnReadPanel, QWidget *Target = nullptr);
 
 // The text of the last Find; empty at start. Find Next searches for it.
 QString &LastSearch();

@@ -114,7 +114,7 @@ TSQLConn::~TSQLConn()
 
 void TSQLConn::FillMemo()
 {
-    const TSQLCheckState &state = SQLCheckState();
+    const SQLCheckState &state = sqlCheckState();
     const QStringList lines = {
         QStringLiteral("Hostname=") + state.SQLHost,
         QStringLiteral("Username=") + state.SQLUser,
@@ -135,7 +135,7 @@ void TSQLConn::FillFromValues()
     }
     {
         const QSignalBlocker blocker(m_testValuesEditor);
-        m_testValuesEditor->setText(SQLCheckState().TestValues.join(u'\n'));
+        m_testValuesEditor->setText(sqlCheckState().TestValues.join(u'\n'));
         m_testValuesEditor->markerDeleteAll(kChangeMarker);
     }
 }
@@ -143,7 +143,7 @@ void TSQLConn::FillFromValues()
 void TSQLConn::Memo1Change()
 {
     const StringList lines(SplitLines(m_connectionMemo->toPlainText()));
-    TSQLCheckState &state = SQLCheckState();
+    SQLCheckState &state = sqlCheckState();
     state.SQLHost = lines.Value(u"Hostname");
     state.SQLUser = lines.Value(u"Username");
     state.SQLPassword = lines.Value(u"Password");
@@ -158,7 +158,7 @@ void TSQLConn::Memo1Exit()
     FillMemo();
 }
 
-void TSQLConn::SynMemo1Change() { SQLCheckState().TestValues = SplitLines(m_testValuesEditor->text()); }
+void TSQLConn::SynMemo1Change() { sqlCheckState().TestValues = SplitLines(m_testValuesEditor->text()); }
 
 void TSQLConn::SynMemo1Exit() { SynMemo1Change(); }
 
@@ -207,8 +207,8 @@ QString SampleDatabaseIn(const QString &ProgramFolder)
 
 void LoadSQLSettings(const QString &ProgramFolder)
 {
-    TSQLCheckState &state = SQLCheckState();
-    const TSqlCheckValues stored = ReadSqlCheck();
+    SQLCheckState &state = sqlCheckState();
+    const SqlCheckValues stored = ReadSqlCheck();
     state.SQLHost = stored.Host;
     state.SQLUser = stored.User;
     state.SQLPassword = stored.Password;
@@ -228,7 +228,7 @@ void LoadSQLSettings(const QString &ProgramFolder)
 
 void SaveSQLSettings()
 {
-    const TSQLCheckState &state = SQLCheckState();
+    const SQLCheckState &state = sqlCheckState();
     WriteSqlCheck({state.SQLHost, state.SQLUser, state.SQLPassword, state.SQLDatabase});
     const QString path = testValuesPath();
     if (path.isEmpty())

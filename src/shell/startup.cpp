@@ -26,14 +26,14 @@
 
 #include <QApplication>
 
-TStartOptions WithProgramFolder(TStartOptions Options)
+StartOptions WithProgramFolder(StartOptions Options)
 {
     Options.ProgramFolder = platform::WithTrailingSlash(Options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
                                                                                         : Options.ProgramFolder);
     return Options;
 }
 
-void InitModules(const TStartOptions &Options)
+void InitModules(const StartOptions &Options)
 {
     // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
     setGuardHandler([] { handleCurrentException(QApplication::activeWindow()); });
@@ -75,12 +75,12 @@ void DoneModules()
     setGuardHandler(nullptr);
 }
 
-TProgram::TProgram(const TStartOptions &Options)
+Program::Program(const StartOptions &Options)
 {
-    const TStartOptions resolved = WithProgramFolder(Options);
+    const StartOptions resolved = WithProgramFolder(Options);
     InitModules(resolved);
     try {
-        TMainFrmOptions formOptions;
+        MainFrmOptions formOptions;
         formOptions.ProgramFolder = resolved.ProgramFolder;
         formOptions.CommandLine = resolved.CommandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
@@ -94,13 +94,13 @@ TProgram::TProgram(const TStartOptions &Options)
     }
 }
 
-TProgram::~TProgram()
+Program::~Program()
 {
     freeWindows();
     DoneModules();
 }
 
-void TProgram::freeWindows()
+void Program::freeWindows()
 {
     // Each window stores its state while the settings are still open.
     m_mainForm.reset();

@@ -7,7 +7,7 @@
 
 class TMainFrm;
 
-struct TStartOptions {
+struct StartOptions {
     // Empty: the per-user configuration folder.
     QString ConfigDir;
     // Empty: the program's own file name (argument 0); the settings file is named after it.
@@ -20,10 +20,10 @@ struct TStartOptions {
 
 // The options with the program folder named, ending with "/": the program's own for none.
 // The one place where the program folder is decided; everything after takes it as given.
-TStartOptions WithProgramFolder(TStartOptions Options);
+StartOptions WithProgramFolder(StartOptions Options);
 // Sets the modules up in start-up order; the application object must exist. Options as
 // WithProgramFolder gives them.
-void InitModules(const TStartOptions &Options);
+void InitModules(const StartOptions &Options);
 // Finalises them in reverse order: the options are written, the settings file closed, the
 // plug-ins freed.
 void DoneModules();
@@ -31,12 +31,12 @@ void DoneModules();
 // One run of the program: the modules and then the windows (main window, find dialog,
 // Preferences, search results), in order; destroyed in reverse, so the windows store their
 // state before the options are written.
-class TProgram {
+class Program {
 public:
-    explicit TProgram(const TStartOptions &Options = TStartOptions());
-    ~TProgram();
-    TProgram(const TProgram &) = delete;
-    TProgram &operator=(const TProgram &) = delete;
+    explicit Program(const StartOptions &Options = StartOptions());
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
 
     TMainFrm *MainForm() const { return m_mainForm.get(); }
 

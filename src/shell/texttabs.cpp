@@ -146,7 +146,7 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
     Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, limitedXOffset(Editor, column));
 }
 
-TextTabs::TextTabs(OpenPage &page, TCommentRectList &notes) : m_page(page), m_notes(notes)
+TextTabs::TextTabs(OpenPage &page, CommentRectList &notes) : m_page(page), m_notes(notes)
 {
     m_htmlSheet = createHtmlSheet();
     m_htmlTableSheet = namedWidget("HtmlTable");
@@ -180,7 +180,7 @@ QWidget *TextTabs::createHtmlSheet()
     m_htmlEdit->setLexer(m_htmlLexer);
 
     m_scriptEdit = named(new QsciScintilla, "JavaScriptMemo");
-    m_scriptLexer = named(new TKeywordLexer(m_scriptEdit), "SynAnySyn1");
+    m_scriptLexer = named(new KeywordLexer(m_scriptEdit), "SynAnySyn1");
     m_scriptLexer->Scanner().SetWords(kScriptKeywords, kScriptConstants, kScriptObjects);
     m_scriptLexer->setDefaultFont(fixedFont());
     m_scriptEdit->setLexer(m_scriptLexer);
@@ -399,7 +399,7 @@ void TextTabs::HtmlTableShow()
     source.SetControls(m_htmlControls);
     m_htmlUiEditor->Rebuild();
     // Room for every box, nothing beyond.
-    TPoint extent{0, 0};
+    Point extent{0, 0};
     for (int i = 0; i < m_htmlUiEditor->ItemCount(); ++i) {
         const Rect &r = m_htmlUiEditor->Items(i)->Rect;
         extent.X = std::max(extent.X, r.Right);

@@ -26,7 +26,7 @@ class QsciLexerHTML;
 class QsciScintilla;
 class THTMLEditor;
 class TImage;
-class TKeywordLexer;
+class KeywordLexer;
 class TWQFFile;
 
 // Replaces an editor's text without running its change handler. Only the part that differs
@@ -40,7 +40,7 @@ class TextTabs : public QObject {
 public:
     // page and notes are the views'; the sheets are made here and taken over by the tab
     // widget.
-    TextTabs(OpenPage &page, TCommentRectList &notes);
+    TextTabs(OpenPage &page, CommentRectList &notes);
     ~TextTabs() override;
 
     QWidget *htmlSheet() const { return m_htmlSheet; }
@@ -75,7 +75,7 @@ public:
     void HtmlTableShow();
     // The element tree of the HTML, built when a hidden tab needs it; none until then.
     const TMLTree *htmlTree() const { return m_htmlTree.get(); }
-    const THTMLControlList &htmlControls() const { return m_htmlControls; }
+    const HTMLControlList &htmlControls() const { return m_htmlControls; }
     // The HTML-UI view; it lives as long as the tabs.
     const THTMLEditor *htmlUiEditor() const { return m_htmlUiEditor.get(); }
 
@@ -102,14 +102,14 @@ private:
     void fillControlGrid();
 
     OpenPage &m_page;
-    TCommentRectList &m_notes;
+    CommentRectList &m_notes;
 
     QWidget *m_htmlSheet;
     QsciScintilla *m_htmlEdit;
     QsciLexerHTML *m_htmlLexer;
     QSplitter *m_htmlSplitter;
     QsciScintilla *m_scriptEdit;
-    TKeywordLexer *m_scriptLexer;
+    KeywordLexer *m_scriptLexer;
 
     QWidget *m_htmlTableSheet;
     QTableWidget *m_controlGrid;
@@ -134,7 +134,7 @@ private:
     QsciScintilla *m_responseEdit;
 
     std::unique_ptr<TMLTree> m_htmlTree;
-    THTMLControlList m_htmlControls;
+    HTMLControlList m_htmlControls;
     // Declared last: it shows the controls, so it goes before them.
     std::unique_ptr<THTMLEditor> m_htmlUiEditor;
 };

@@ -19,10 +19,10 @@ inline QByteArray comp(const QByteArray &name, const QByteArray &type, const QLi
 
 // The lines as the message list shows them: a tagged line after its component's section and
 // name.
-inline QStringList shown(const TCheckMessages &messages)
+inline QStringList shown(const CheckMessageList &messages)
 {
     QStringList out;
-    for (const TCheckMessage &m : messages)
+    for (const CheckMessage &m : messages)
         out << (m.Item ? m.Item->Section()->GetName() + u' ' + m.Item->GetName() + QStringLiteral(": ") + m.Text
                        : m.Text);
     return out;
@@ -31,9 +31,9 @@ inline QStringList shown(const TCheckMessages &messages)
 // One check plug-in alone over the page, full run.
 inline QStringList runCheck(std::unique_ptr<TWarningPlugin> check, TWQFFile *page)
 {
-    TPluginRegistry registry;
+    PluginRegistry registry;
     registry.RegisterPlugin(std::move(check));
-    TCheckMessages messages;
+    CheckMessageList messages;
     registry.RunWarningPlugins(page, false, &messages);
     return shown(messages);
 }

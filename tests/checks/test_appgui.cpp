@@ -59,7 +59,7 @@ private slots:
 
     void queueAttachesInOrder()
     {
-        TMenuQueue queue;
+        MenuQueue queue;
         QAction *tidy = queue.AddMenuItem("Tools");
         tidy->setText("Tidy HTML");
         QAction *lost = queue.AddMenuItem("Extras");
@@ -112,9 +112,9 @@ private slots:
 
         auto *doc = reinterpret_cast<TWQFFile *>(this); // never dereferenced
         int reloaded = 0;
-        HostHooks().OnGetCurrentDoc = [doc] { return doc; };
-        HostHooks().OnGetCurrentSectionName = [] { return QStringLiteral("notes"); };
-        HostHooks().OnDocReloaded = [&reloaded] { ++reloaded; };
+        hostHooks().OnGetCurrentDoc = [doc] { return doc; };
+        hostHooks().OnGetCurrentSectionName = [] { return QStringLiteral("notes"); };
+        hostHooks().OnDocReloaded = [&reloaded] { ++reloaded; };
         QCOMPARE(CallGetCurrentDoc(), doc);
         QCOMPARE(CallGetCurrentSectionName(), QStringLiteral("notes"));
         CallDocReloaded();
@@ -143,12 +143,12 @@ private slots:
         QCOMPARE(page.get(), raw);
 
         int stored = 0;
-        HostHooks().OnStoreViewTexts = [&stored] { ++stored; };
+        hostHooks().OnStoreViewTexts = [&stored] { ++stored; };
         CallStoreViewTexts();
         QCOMPARE(stored, 1);
         std::unique_ptr<TWQFFile> taken;
         bool accept = false;
-        HostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
+        hostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
             if (accept)
                 taken = std::move(doc);
             return accept;
@@ -161,7 +161,7 @@ private slots:
         std::unique_ptr<TWQFFile> none;
         QVERIFY(!CallDocReplaced(none)); // nothing to hand over
         DoneAppGui();
-        QVERIFY(!HostHooks().OnDocReplaced);
+        QVERIFY(!hostHooks().OnDocReplaced);
     }
 };
 

@@ -8,7 +8,7 @@
 using namespace pellorin_test;
 
 namespace {
-struct Counter : TGroupData {
+struct Counter : GroupData {
     explicit Counter(QStringList &log) : log(log) {}
     ~Counter() override { log << "data freed"; }
     QStringList &log;
@@ -23,14 +23,14 @@ public:
     QString ClassName() const override { return name; }
     bool InQuickCheck() override { return quick; }
     bool NeedsGroupData() override { return group; }
-    std::unique_ptr<TGroupData> CreateGroupData() override
+    std::unique_ptr<GroupData> CreateGroupData() override
     {
         if (failCreate)
             throw Exception("no data");
         log << name + " create";
         return std::make_unique<Counter>(log);
     }
-    void CheckItem(TWQFItem *Item, TCheckMessages &Messages, TGroupData *Data) override
+    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override
     {
         if (auto *counter = dynamic_cast<Counter *>(Data))
             ++counter->items;
@@ -43,13 +43,13 @@ public:
             Messages.append(
                 {"HINT " + name + " about 1", Item->Section()->Owner()->Sections().front()->Items().front().get()});
     }
-    void CheckFile(TWQFFile *, TCheckMessages &Messages) override
+    void CheckFile(TWQFFile *, CheckMessageList &Messages) override
     {
         Messages.append({"HINT " + name + " file", nullptr});
         if (failFile)
             throw std::runtime_error("no file");
     }
-    void FinishGroup(bool Flag, std::unique_ptr<TGroupData> &Data, TCheckMessages &Messages) override
+    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override
     {
         auto *counter = dynamic_cast<Counter *>(Data.get());
         Messages.append(
@@ -71,7 +71,7 @@ const QByteArray kTwoSections = "<wqf><function><fn>f</fn></function><preproc>" 
 
 struct Run {
     QStringList log;
-    TPluginRegistry registry;
+    PluginRegistry registry;
     std::unique_ptr<TWQFFile> page = loadPage(kTwoSections);
 
     FakeCheck *add(const QString &name, int priority)
@@ -82,7 +82,7 @@ struct Run {
     }
     QStringList run(bool quick, TWQFFile *doc)
     {
-        TCheckMessages messages{{"earlier", nullptr}};
+        CheckMessageList messages{{"earlier", nullptr}};
         registry.RunWarningPlugins(doc, quick, &messages);
         QList<TWarningPlugin *> checks;
         registry.GetWarningPlugins(checks);
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(r.run(false, nullptr), QStringList({"earlier"}));
         r.registry.RunWarningPlugins(r.page.get(), false, nullptr);
         // The program's functions need no registry for that.
-        TCheckMessages messages;
+        CheckMessageList messages;
         RunWarningPlugins(nullptr, false, &messages);
         RunWarningPlugins(r.page.get(), false, nullptr);
         QVERIFY(messages.isEmpty());

@@ -68,7 +68,7 @@ private slots:
     {
         InitPluginRegistry();
         InitCompanyNamePlugin(GetAppDir());
-        QCOMPARE(PluginRegistry().Plugins().size(), 1);
+        QCOMPARE(pluginRegistry().Plugins().size(), 1);
         auto *plugin = dynamic_cast<TCompanyNamingPlugin *>(GetNamingPlugin());
         QVERIFY(plugin);
         QCOMPARE(plugin->ClassName(), QString("TCompanyNamingPlugin"));

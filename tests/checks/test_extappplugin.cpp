@@ -65,14 +65,14 @@ public:
     QList<TExtAppWarnPlugin *> plugins() const
     {
         QList<TExtAppWarnPlugin *> list;
-        for (TPellorinPlugin *p : PluginRegistry().Plugins())
+        for (TPellorinPlugin *p : pluginRegistry().Plugins())
             if (auto *ext = dynamic_cast<TExtAppWarnPlugin *>(p))
                 list << ext;
         return list;
     }
     QStringList check(TWQFFile *page, bool quickOnly = false) const
     {
-        TCheckMessages messages;
+        CheckMessageList messages;
         RunWarningPlugins(page, quickOnly, &messages);
         return shown(messages);
     }
@@ -95,7 +95,7 @@ class TestExtAppPlugin : public QObject {
 private slots:
     void cleanup()
     {
-        HostHooks() = THostHooks();
+        hostHooks() = HostHooks();
         qunsetenv("TMPDIR");
     }
 
@@ -165,7 +165,7 @@ private slots:
     {
         QFETCH(QStringList, lines);
         auto page = loadPage(pageXml());
-        TCheckMessages messages;
+        CheckMessageList messages;
         for (const auto &[key, text] : ParsePluginOutput(lines))
             EmitPluginMessage(nullptr, page.get(), messages, key, text);
         QTEST(shown(messages), "messages");
@@ -187,7 +187,7 @@ private slots:
     {
         QFETCH(QByteArray, output);
         auto page = loadPage(pageXml());
-        TCheckMessages messages;
+        CheckMessageList messages;
         emitPluginOutput(nullptr, page.get(), messages, output);
         QTEST(shown(messages), "messages");
     }
@@ -260,7 +260,7 @@ private slots:
                        ".path'\nstat -c %a \"$1\" > '" + seen.toUtf8() +
                        ".mode'\necho \"E preproc 12: section $2\"\necho 'stray line'\n");
         folder.add("two", "Name=Two\nCmd=run.sh\n", "echo 'W postproc 3:second program'\n");
-        HostHooks().OnGetCurrentSectionName = [] { return QString("postproc"); };
+        hostHooks().OnGetCurrentSectionName = [] { return QString("postproc"); };
 
         Loaded loaded(folder.path());
         auto page = loadPage(pageXml());
@@ -288,7 +288,7 @@ private slots:
         writeScript(folder + "/run me.sh", "[ -f \"$1\" ] && echo \"H:[$1]\"\necho \"H:$#\"\n");
         auto p = plugin(folder, "\"run me.sh\" %filename%");
         auto page = loadPage(pageXml());
-        TCheckMessages messages;
+        CheckMessageList messages;
         QVERIFY(RunExternal(p.get(), page.get(), &messages));
         const QStringList lines = shown(messages);
         QCOMPARE(lines.size(), 2);
@@ -307,7 +307,7 @@ private slots:
         auto p = plugin(dir.path(), "run.sh", 400);
         p->Name = "Slow";
         auto page = loadPage(pageXml());
-        TCheckMessages messages;
+        CheckMessageList messages;
         QElapsedTimer clock;
         clock.start();
         QString reason;
@@ -347,7 +347,7 @@ private slots:
                     "sleep 600 > /dev/null &\necho $! > '" + pidFile.toUtf8() + "'\n" + print + "\nkill $!\n");
         auto p = plugin(dir.path(), "run.sh", 600000);
         auto page = loadPage(pageXml());
-        TCheckMessages messages;
+        CheckMessageList messages;
         QString reason;
         QCOMPARE(RunExternal(p.get(), page.get(), &messages, nullptr, &reason), !cut);
         const QString cutLine = "Plugin output cut at 500000 lines or 32 MB: Fake";
@@ -399,7 +399,7 @@ private slots:
             return true;
         };
         std::unique_ptr<TWQFFile> updated;
-        TCheckMessages messages;
+        CheckMessageList messages;
         QVERIFY(RunExternal(p.get(), page.get(), &messages, &updated));
         QVERIFY(updated);
         QCOMPARE(updated->GetFunctionName(), QString("rewritten"));
@@ -449,16 +449,16 @@ private slots:
         Loaded loaded(folder.path());
         auto page = loadPage(pageXml());
         QStringList calls;
-        HostHooks().OnStoreViewTexts = [&] {
+        hostHooks().OnStoreViewTexts = [&] {
             calls << "store";
             page->SetFunctionName("typed");
         };
-        HostHooks().OnGetCurrentDoc = [&] {
+        hostHooks().OnGetCurrentDoc = [&] {
             calls << "doc";
             return page.get();
         };
         std::unique_ptr<TWQFFile> taken;
-        HostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
+        hostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
             calls << "replaced";
             taken = std::move(doc);
             return true;
@@ -504,9 +504,9 @@ private slots:
         folder.add("fix", "Name=Fix\n" + mainLines + "Cmd=run.sh\nMenu=Fix\n", script.isEmpty() ? "" : script);
         Loaded loaded(folder.path());
         auto page = loadPage(pageXml());
-        HostHooks().OnGetCurrentDoc = [&] { return page.get(); };
+        hostHooks().OnGetCurrentDoc = [&] { return page.get(); };
         bool replaced = false;
-        HostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &) { return replaced = true; };
+        hostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &) { return replaced = true; };
         PrompterGuard prompter;
         loaded.plugins().first()->RunFromMenu();
         QVERIFY(!replaced);

@@ -17,7 +17,7 @@ QByteArray ifCond(const QByteArray &condition) { return "<v>" + condition + "</v
 // after the loop, and a breadth-first walk of the body that never passes the query itself.
 QString slowLoopLine(TWQFItem *query)
 {
-    const TWQFItemList &items = query->Section()->Items();
+    const WQFItemList &items = query->Section()->Items();
     const QString exit0 = query->GetJump(0), exit1 = query->GetJump(1);
     if (!exit0.isEmpty() && exit0 == exit1)
         return "WARN Gray and blue arrows are pointing to the same step " + exit0;
@@ -173,7 +173,7 @@ private slots:
         auto page = pageWith(section);
         QCOMPARE(runCheck(std::make_unique<TSQLUnderLoopCheck>(), page.get()), lines);
         // Called alone, without the run's group data, it says the same.
-        TCheckMessages messages;
+        CheckMessageList messages;
         TSQLUnderLoopCheck check;
         for (const auto &item : page->Sections().front()->Items())
             check.CheckItem(item.get(), messages, nullptr);

@@ -76,7 +76,7 @@ private slots:
     void orderByKind()
     {
         Log log;
-        TPluginRegistry r;
+        PluginRegistry r;
         QCOMPARE(r.Plugins().size(), 1);
         TNamingPlugin *naming = r.GetNamingPlugin();
         QVERIFY(naming && naming->ClassName() == "TNamingPlugin");
@@ -108,7 +108,7 @@ private slots:
     {
         Log log;
         {
-            TPluginRegistry r;
+            PluginRegistry r;
             auto *check = new FakeCheck(log, "check");
             r.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(check));
             auto *company = new FakeNaming(log, "company");
@@ -154,7 +154,7 @@ private slots:
     {
         QFETCH(int, key);
         Log log;
-        TPluginRegistry r;
+        PluginRegistry r;
         r.RegisterPlugin(std::make_unique<FakeShortCut>(log, "first", VK_RETURN, false));
         r.RegisterPlugin(std::make_unique<FakeCheck>(log, "check"));
         r.RegisterPlugin(std::make_unique<FakeShortCut>(log, "second", VK_RETURN, true))->Enabled = false;
@@ -175,7 +175,7 @@ private slots:
     {
         Log log;
         {
-            TPluginRegistry r;
+            PluginRegistry r;
             TPellorinAppIntf *none = r.GetAppIntf();
             QVERIFY(dynamic_cast<TDoNothingAppIntf *>(none));
             QCOMPARE(r.GetAppIntf(), none); // kept

@@ -52,7 +52,7 @@ private slots:
         TWQFItem *condition = page.FindSection("preproc")->Items()[1].get();
         QCOMPARE(condition->GetIfCondition(), QString("''#Sname#'' <> ''''"));
         for (const bool quick : {false, true}) {
-            TCheckMessages messages;
+            CheckMessageList messages;
             RunWarningPlugins(&page, quick, &messages);
             QCOMPARE(shown(messages), QStringList());
         }

@@ -93,7 +93,7 @@ public:
         if (!QTest::qWaitForWindowActive(&window))
             return false;
         w->setFocus();
-        return QApplication::focusWidget() && TextControlKind(QApplication::focusWidget()) == TextControlKind(w);
+        return QApplication::focusWidget() && textControlKind(QApplication::focusWidget()) == textControlKind(w);
     }
 
     QWidget window;
@@ -113,7 +113,7 @@ private slots:
     {
         Registered r;
         QStringList names;
-        for (TPellorinPlugin *p : PluginRegistry().Plugins())
+        for (TPellorinPlugin *p : pluginRegistry().Plugins())
             names << p->ClassName();
         QCOMPARE(names, QStringList({"TNamingPlugin", "TOpenExternalFile", "TMoveWQFComponents", "TRequote"}));
     }
@@ -418,17 +418,17 @@ private slots:
     void textControlKinds()
     {
         FocusWindow w;
-        QCOMPARE(TextControlKind(w.edit), TTextControlKind::LineEdit);
-        QCOMPARE(TextControlKind(w.memo), TTextControlKind::OtherEdit);
-        QCOMPARE(TextControlKind(w.memo->viewport()), TTextControlKind::OtherEdit);
-        QCOMPARE(TextControlKind(w.source), TTextControlKind::SourceEditor);
-        QCOMPARE(TextControlKind(w.source->viewport()), TTextControlKind::SourceEditor);
-        QCOMPARE(TextControlKind(w.spin), TTextControlKind::OtherEdit);
-        QCOMPARE(TextControlKind(w.spin->findChild<QLineEdit *>()), TTextControlKind::OtherEdit);
-        QCOMPARE(TextControlKind(w.combo), TTextControlKind::None);
-        QCOMPARE(TextControlKind(w.combo->lineEdit()), TTextControlKind::None);
-        QCOMPARE(TextControlKind(w.button), TTextControlKind::None);
-        QCOMPARE(TextControlKind(nullptr), TTextControlKind::None);
+        QCOMPARE(textControlKind(w.edit), TextControlKind::LineEdit);
+        QCOMPARE(textControlKind(w.memo), TextControlKind::OtherEdit);
+        QCOMPARE(textControlKind(w.memo->viewport()), TextControlKind::OtherEdit);
+        QCOMPARE(textControlKind(w.source), TextControlKind::SourceEditor);
+        QCOMPARE(textControlKind(w.source->viewport()), TextControlKind::SourceEditor);
+        QCOMPARE(textControlKind(w.spin), TextControlKind::OtherEdit);
+        QCOMPARE(textControlKind(w.spin->findChild<QLineEdit *>()), TextControlKind::OtherEdit);
+        QCOMPARE(textControlKind(w.combo), TextControlKind::None);
+        QCOMPARE(textControlKind(w.combo->lineEdit()), TextControlKind::None);
+        QCOMPARE(textControlKind(w.button), TextControlKind::None);
+        QCOMPARE(textControlKind(nullptr), TextControlKind::None);
     }
 };
 

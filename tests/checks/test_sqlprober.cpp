@@ -93,7 +93,7 @@ public:
     QStringList fullCheck(TWQFFile *doc) const
     {
         const QStringList before = tempFiles();
-        TCheckMessages messages;
+        CheckMessageList messages;
         RunWarningPlugins(doc, false, &messages);
         [&] { QCOMPARE(tempFiles(), before); }();
         return shown(messages);
@@ -204,7 +204,7 @@ private slots:
     {
         ProberFixture f;
         f.writeProber(copyJob(f));
-        SQLCheckState().TestValues = {"UserId=42"};
+        sqlCheckState().TestValues = {"UserId=42"};
         // Every component is collected; only the queries give statements. A stand-in that
         // leaves the files as they were shows each statement as it was sent.
         auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT :qty, #suserid#") + param("qty", "INTEGER")) +
@@ -234,7 +234,7 @@ private slots:
     {
         ProberFixture f;
         f.writeProber(copyJob(f));
-        TSQLCheckState &state = SQLCheckState();
+        SQLCheckState &state = sqlCheckState();
         state.SQLHost = "db.local";
         state.SQLUser = "sa";
         state.SQLPassword = "p w=%;";
@@ -325,7 +325,7 @@ private slots:
         writeBytes(f.root("a file"), "x");
         const QByteArray oldTmp = qgetenv("TMPDIR");
         qputenv("TMPDIR", f.root("a file/below").toLocal8Bit());
-        TCheckMessages messages;
+        CheckMessageList messages;
         auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")));
         RunWarningPlugins(doc.get(), false, &messages);
         qputenv("TMPDIR", oldTmp);
@@ -371,7 +371,7 @@ private slots:
         QFETCH(QString, to);
         QFETCH(QString, database);
         ProberFixture f(kBinDir);
-        SQLCheckState().SQLDatabase = database;
+        sqlCheckState().SQLDatabase = database;
         const QByteArray shipped = readBytes(kBinDir + "samples/customer_orders.sqlite");
         QVERIFY(!shipped.isEmpty());
         TWQFFile doc;
@@ -388,7 +388,7 @@ private slots:
         QFETCH(QString, sql);
         QFETCH(QString, sqlite);
         ProberFixture f(kBinDir);
-        SQLCheckState().SQLDatabase = kBinDir + "samples/customer_orders.sqlite";
+        sqlCheckState().SQLDatabase = kBinDir + "samples/customer_orders.sqlite";
         const QByteArray shipped = readBytes(kBinDir + "samples/customer_orders.sqlite");
         QCOMPARE(verdictLines(f, sql), expectedLines(sqlite));
         QVERIFY(readBytes(kBinDir + "samples/customer_orders.sqlite") == shipped);
@@ -416,7 +416,7 @@ private slots:
         ProberFixture f(kBinDir);
         const QString victim = f.root("victim.txt");
         writeBytes(victim, "SELECT 1");
-        TSQLCheckState &state = SQLCheckState();
+        SQLCheckState &state = sqlCheckState();
         state.SQLDatabase = kBinDir + "samples/customer_orders.sqlite";
         QString *const values[] = {&state.SQLHost, &state.SQLUser, &state.SQLPassword, &state.SQLDatabase};
         const QStringList names = {"Hostname", "Username", "Password", "Database"};
@@ -614,7 +614,7 @@ private slots:
         QFETCH(QString, database);
         QFETCH(QStringList, lines);
         ProberFixture f(kBinDir);
-        TSQLCheckState &state = SQLCheckState();
+        SQLCheckState &state = sqlCheckState();
         state.SQLHost = m_server->SocketFolder();
         state.SQLUser = "pellorin";
         state.SQLDatabase = database;
@@ -688,7 +688,7 @@ private slots:
 private:
     void useServer() const
     {
-        TSQLCheckState &state = SQLCheckState();
+        SQLCheckState &state = sqlCheckState();
         state.SQLHost = m_server->SocketFolder();
         state.SQLUser = "pellorin";
         state.SQLDatabase = "postgres";

@@ -126,7 +126,7 @@ private slots:
         QFETCH(bool, withParams);
         auto page = pageWith(comp("0", "SELECTQUERY", {}, values));
         TWQFItem *item = page->Sections()[0]->Items()[0].get();
-        TWQFParamList params;
+        WQFParamList params;
         item->GetParams(params);
         const QStringList testValues{"UserId=42", "name=''a''"};
         QTEST(PrepareSQL(item->GetQuery(), withTestValues ? &testValues : nullptr, withParams ? &params : nullptr),
@@ -215,7 +215,7 @@ private slots:
     void paramCheck()
     {
         QFETCH(QByteArray, component);
-        SQLCheckState().TestValues = {"cond=b = :id"};
+        sqlCheckState().TestValues = {"cond=b = :id"};
         auto page = pageWith(component);
         QTEST(runCheck(std::make_unique<TSQLParamCheck>(), page.get()), "lines");
     }

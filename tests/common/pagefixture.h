@@ -40,7 +40,7 @@ inline QStringList namesAndExits(const std::vector<TWQFItem *> &items)
     return out;
 }
 
-inline std::vector<TWQFItem *> refs(const TWQFItemList &items)
+inline std::vector<TWQFItem *> refs(const WQFItemList &items)
 {
     std::vector<TWQFItem *> out;
     for (const auto &item : items)

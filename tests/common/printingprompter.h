@@ -7,15 +7,15 @@
 
 namespace pellorin_test {
 
-class PrintingPrompter : public TPrompter {
+class PrintingPrompter : public Prompter {
 public:
-    TPromptButton Ask(QWidget *, const TPrompt &Prompt) override
+    PromptButton Ask(QWidget *, const Prompt &prompt) override
     {
-        std::fprintf(stderr, "asked: %s\n", qPrintable(Prompt.Text));
+        std::fprintf(stderr, "asked: %s\n", qPrintable(prompt.Text));
         return pbCancel;
     }
-    QString OpenFileName(QWidget *, const TFileDialogOptions &) override { return QString(); }
-    QString SaveFileName(QWidget *, const TFileDialogOptions &) override { return QString(); }
+    QString OpenFileName(QWidget *, const FileDialogOptions &) override { return QString(); }
+    QString SaveFileName(QWidget *, const FileDialogOptions &) override { return QString(); }
 };
 
 } // namespace pellorin_test

@@ -8,39 +8,39 @@
 
 namespace pellorin_test {
 
-class ScriptedPrompter : public TPrompter {
+class ScriptedPrompter : public Prompter {
 public:
     struct Asked {
         QString Caption;
         QString Text;
-        TPromptIcon Icon;
-        TPromptButtons Buttons;
-        TPromptButton Default;
+        PromptIcon Icon;
+        PromptButtons Buttons;
+        PromptButton Default;
     };
 
     // Answers in order; a box asked with none left is counted in Unanswered and gets pbCancel.
-    QList<TPromptButton> Answers;
+    QList<PromptButton> Answers;
     // Paths the file dialogs answer in order; empty: cancelled.
     QStringList FileAnswers;
 
     QList<Asked> Prompts;
-    QList<TFileDialogOptions> FileDialogs;
+    QList<FileDialogOptions> FileDialogs;
     int Unanswered = 0;
 
-    TPromptButton Ask(QWidget *, const TPrompt &Prompt) override
+    PromptButton Ask(QWidget *, const Prompt &prompt) override
     {
-        Prompts.append({Prompt.Caption, Prompt.Text, Prompt.Icon, Prompt.Buttons, Prompt.Default});
+        Prompts.append({prompt.Caption, prompt.Text, prompt.Icon, prompt.Buttons, prompt.Default});
         if (Answers.isEmpty()) {
             ++Unanswered;
             return pbCancel;
         }
         return Answers.takeFirst();
     }
-    QString OpenFileName(QWidget *, const TFileDialogOptions &Options) override { return fileAnswer(Options); }
-    QString SaveFileName(QWidget *, const TFileDialogOptions &Options) override { return fileAnswer(Options); }
+    QString OpenFileName(QWidget *, const FileDialogOptions &Options) override { return fileAnswer(Options); }
+    QString SaveFileName(QWidget *, const FileDialogOptions &Options) override { return fileAnswer(Options); }
 
 private:
-    QString fileAnswer(const TFileDialogOptions &options)
+    QString fileAnswer(const FileDialogOptions &options)
     {
         FileDialogs.append(options);
         if (FileAnswers.isEmpty()) {
@@ -69,7 +69,7 @@ public:
 
 private:
     ScriptedPrompter *m_prompter;
-    std::unique_ptr<TPrompter> m_previous;
+    std::unique_ptr<Prompter> m_previous;
 };
 
 } // namespace pellorin_test

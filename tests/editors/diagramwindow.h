@@ -22,7 +22,7 @@ namespace pellorin_test {
 // A page with its notes taken out of the editor notes, as opening a page does.
 struct OpenedPage {
     TWQFFile File;
-    TCommentRectList Notes;
+    CommentRectList Notes;
 
     bool Load(const QString &path)
     {
@@ -53,7 +53,7 @@ private:
 
 class DiagramWindow : public QWidget {
 public:
-    DiagramWindow(TWQFSection *section, TCommentRectList *notes, double zoom, QWidget *parent = nullptr)
+    DiagramWindow(TWQFSection *section, CommentRectList *notes, double zoom, QWidget *parent = nullptr)
         : QWidget(parent)
     {
         setObjectName(QStringLiteral("DiagramWindow"));

@@ -10,35 +10,35 @@
 #include <vector>
 
 Q_DECLARE_METATYPE(Rect)
-Q_DECLARE_METATYPE(TPoint)
+Q_DECLARE_METATYPE(Point)
 
 // Readable failures for the geometry types.
 inline char *toString(const Rect &r)
 {
     return QTest::toString(QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom));
 }
-inline char *toString(const TPoint &p) { return QTest::toString(QStringLiteral("(%1,%2)").arg(p.X).arg(p.Y)); }
+inline char *toString(const Point &p) { return QTest::toString(QStringLiteral("(%1,%2)").arg(p.X).arg(p.Y)); }
 
 namespace pellorin_test {
 
 struct CanvasOp {
     QString Kind; // polyline, polygon, rectangle, fillrect, text, textrect, stretch
-    std::vector<TPoint> Points;
+    std::vector<Point> Points;
     Rect R;
     QString Text;
-    TColor Pen = 0;
+    Color Pen = 0;
     int PenWidth = 0;
-    TColor Brush = 0;
-    TBrushStyle BrushStyle = bsSolid;
-    TColor Font = 0;
+    Color Brush = 0;
+    BrushFill BrushStyle = bsSolid;
+    Color Font = 0;
     bool Bold = false;
-    TPoint Origin;
+    Point Origin;
 };
 
-inline QString pointsText(const std::vector<TPoint> &points)
+inline QString pointsText(const std::vector<Point> &points)
 {
     QStringList parts;
-    for (const TPoint &p : points)
+    for (const Point &p : points)
         parts << QStringLiteral("(%1,%2)").arg(p.X).arg(p.Y);
     return parts.join(QLatin1Char(' '));
 }
@@ -48,7 +48,7 @@ inline QString rectText(const Rect &r)
     return QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom);
 }
 
-class RecordingCanvas : public TCanvas {
+class RecordingCanvas : public DrawingSurface {
 public:
     static constexpr int CharWidth = 6;
     static constexpr int TextHeight = 12;
@@ -64,27 +64,27 @@ public:
         return out;
     }
 
-    TColor PenColor() const override { return m_pen; }
-    void SetPenColor(TColor c) override { m_pen = c; }
+    Color PenColor() const override { return m_pen; }
+    void SetPenColor(Color c) override { m_pen = c; }
     int PenWidth() const override { return m_penWidth; }
     void SetPenWidth(int w) override { m_penWidth = w; }
-    TColor BrushColor() const override { return m_brush; }
-    void SetBrushColor(TColor c) override { m_brush = c; }
-    TBrushStyle BrushStyle() const override { return m_brushStyle; }
-    void SetBrushStyle(TBrushStyle s) override { m_brushStyle = s; }
+    Color BrushColor() const override { return m_brush; }
+    void SetBrushColor(Color c) override { m_brush = c; }
+    BrushFill BrushStyle() const override { return m_brushStyle; }
+    void SetBrushStyle(BrushFill s) override { m_brushStyle = s; }
     QString FontName() const override { return m_fontName; }
     void SetFontName(const QString &name) override { m_fontName = name; }
     int FontSize() const override { return m_fontSize; }
     void SetFontSize(int points) override { m_fontSize = points; }
     bool FontBold() const override { return m_bold; }
     void SetFontBold(bool bold) override { m_bold = bold; }
-    TColor FontColor() const override { return m_font; }
-    void SetFontColor(TColor c) override { m_font = c; }
-    TPoint Origin() const override { return m_origin; }
+    Color FontColor() const override { return m_font; }
+    void SetFontColor(Color c) override { m_font = c; }
+    Point Origin() const override { return m_origin; }
     void SetOrigin(int x, int y) override { m_origin = {x, y}; }
 
-    void Polyline(const std::vector<TPoint> &points) override { record(QStringLiteral("polyline")).Points = points; }
-    void Polygon(const std::vector<TPoint> &points) override { record(QStringLiteral("polygon")).Points = points; }
+    void Polyline(const std::vector<Point> &points) override { record(QStringLiteral("polyline")).Points = points; }
+    void Polygon(const std::vector<Point> &points) override { record(QStringLiteral("polygon")).Points = points; }
     void Rectangle(const Rect &r) override { record(QStringLiteral("rectangle")).R = r; }
     void FillRect(const Rect &r) override { record(QStringLiteral("fillrect")).R = r; }
     void TextOut(int x, int y, const QString &text) override
@@ -99,7 +99,7 @@ public:
         op.R = r;
         op.Text = text;
     }
-    TPoint TextExtent(const QString &text) override { return {int(text.size()) * CharWidth, TextHeight}; }
+    Point TextExtent(const QString &text) override { return {int(text.size()) * CharWidth, TextHeight}; }
     void StretchDraw(const Rect &r, const QImage &) override { record(QStringLiteral("stretch")).R = r; }
 
 private:
@@ -118,15 +118,15 @@ private:
         return Ops.back();
     }
 
-    TColor m_pen = clBlack;
+    Color m_pen = clBlack;
     int m_penWidth = 1;
-    TColor m_brush = clWhite;
-    TBrushStyle m_brushStyle = bsSolid;
+    Color m_brush = clWhite;
+    BrushFill m_brushStyle = bsSolid;
     QString m_fontName = QStringLiteral("Arial");
     int m_fontSize = 10;
     bool m_bold = false;
-    TColor m_font = clBlack;
-    TPoint m_origin;
+    Color m_font = clBlack;
+    Point m_origin;
 };
 
 } // namespace pellorin_test

@@ -38,7 +38,7 @@ public:
     int indexOf(void *data) const { return int(static_cast<Box *>(data) - Boxes.data()); }
     void *data(int index) { return &Boxes[size_t(index)]; }
 
-    void GetItems(TDataList &List) override
+    void GetItems(DataList &List) override
     {
         for (Box &b : Boxes)
             List.push_back(&b);
@@ -61,16 +61,16 @@ public:
         if (Editor)
             Editor->Rebuild();
     }
-    void PaintBackground(TCanvas &, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
+    void PaintBackground(DrawingSurface &, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
     {
         LastInfo = Info;
         Painted << QStringLiteral("bg %1,%2").arg(OffsetX).arg(OffsetY);
     }
-    void PaintItem(TCanvas &, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &) override
+    void PaintItem(DrawingSurface &, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &) override
     {
         Painted << QStringLiteral("item %1 %2,%3%4").arg(indexOf(Data)).arg(X).arg(Y).arg(Selected ? " sel" : "");
     }
-    void PaintOverlay(TCanvas &, int OffsetX, int OffsetY, const TGraphPaintInfo &) override
+    void PaintOverlay(DrawingSurface &, int OffsetX, int OffsetY, const TGraphPaintInfo &) override
     {
         Painted << QStringLiteral("overlay %1,%2").arg(OffsetX).arg(OffsetY);
     }
@@ -96,7 +96,7 @@ public:
 
 inline QString selectionText(const TGraphEditor &editor, const RecordingSource &source)
 {
-    TDataList list;
+    DataList list;
     editor.GetSelected(&list);
     QStringList parts;
     for (void *d : list)

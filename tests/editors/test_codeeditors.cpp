@@ -22,7 +22,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-Q_DECLARE_METATYPE(THighlighterKind)
+Q_DECLARE_METATYPE(HighlighterKind)
 
 using pellorin_test::turnWheel;
 
@@ -143,8 +143,8 @@ private slots:
     void guessHighlighter_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<THighlighterKind>("kind");
-        using K = THighlighterKind;
+        QTest::addColumn<HighlighterKind>("kind");
+        using K = HighlighterKind;
         QTest::newRow("SQL in capitals beats one assignment") << "SELECT a FROM b WHERE c := 1" << K::SQL;
         QTest::newRow("tie of begin and select") << "begin select" << K::Pascal;
         QTest::newRow("var inside variable ties from") << "the variable from" << K::Pascal;
@@ -167,17 +167,17 @@ private slots:
 
     void lexerPerEditor_data()
     {
-        QTest::addColumn<THighlighterKind>("kind");
+        QTest::addColumn<HighlighterKind>("kind");
         QTest::addColumn<QString>("language");
-        QTest::newRow("Pascal") << THighlighterKind::Pascal << QsciLexerPascal().language();
-        QTest::newRow("SQL") << THighlighterKind::SQL << QsciLexerSQL().language();
-        QTest::newRow("HTML") << THighlighterKind::HTML << QsciLexerHTML().language();
-        QTest::newRow("JavaScript") << THighlighterKind::JavaScript << QsciLexerJavaScript().language();
-        QTest::newRow("keywords") << THighlighterKind::Keywords << TKeywordLexer().language();
+        QTest::newRow("Pascal") << HighlighterKind::Pascal << QsciLexerPascal().language();
+        QTest::newRow("SQL") << HighlighterKind::SQL << QsciLexerSQL().language();
+        QTest::newRow("HTML") << HighlighterKind::HTML << QsciLexerHTML().language();
+        QTest::newRow("JavaScript") << HighlighterKind::JavaScript << QsciLexerJavaScript().language();
+        QTest::newRow("keywords") << HighlighterKind::Keywords << KeywordLexer().language();
     }
     void lexerPerEditor()
     {
-        QFETCH(THighlighterKind, kind);
+        QFETCH(HighlighterKind, kind);
         TWheelSynEdit first, second;
         first.SetHighlighter(kind);
         second.SetHighlighter(kind);
@@ -186,10 +186,10 @@ private slots:
         QVERIFY(first.lexer() != second.lexer());
         QCOMPARE(first.lexer()->parent(), &first);
         QPointer<QsciLexer> old = first.lexer();
-        first.SetHighlighter(THighlighterKind::None);
+        first.SetHighlighter(HighlighterKind::None);
         QVERIFY(!first.lexer());
         QVERIFY(old.isNull());
-        QCOMPARE(NewHighlighterLexer(THighlighterKind::None, nullptr), nullptr);
+        QCOMPARE(NewHighlighterLexer(HighlighterKind::None, nullptr), nullptr);
     }
 
     void pageStep_data()

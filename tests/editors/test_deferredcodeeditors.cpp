@@ -59,11 +59,11 @@ struct Both {
     QScrollBar *bar() { return deferredWindow.Scroll->verticalScrollBar(); }
     int viewHeight() { return deferredWindow.Scroll->viewport()->height(); }
 
-    QList<TCodeEditorStandIn *> standIns()
+    QList<CodeEditorStandIn *> standIns()
     {
-        QList<TCodeEditorStandIn *> found;
+        QList<CodeEditorStandIn *> found;
         for (const auto &binding : deferred.Owned())
-            if (auto *s = qobject_cast<TCodeEditorStandIn *>(binding->Control.data()))
+            if (auto *s = qobject_cast<CodeEditorStandIn *>(binding->Control.data()))
                 found << s;
         return found;
     }
@@ -71,7 +71,7 @@ struct Both {
     bool standInInView()
     {
         const QRect view(0, bar()->value(), deferredWindow.Container->width(), viewHeight());
-        for (TCodeEditorStandIn *s : standIns())
+        for (CodeEditorStandIn *s : standIns())
             if (s->geometry().intersects(view))
                 return true;
         return false;
@@ -129,10 +129,10 @@ private slots:
         QVERIFY2(putOff > 20, qPrintable(QString::number(putOff)));
         QVERIFY(!b.standInInView());
         // A stand-in has the place and size of the editor it stands for.
-        for (TCodeEditorStandIn *s : b.standIns())
+        for (CodeEditorStandIn *s : b.standIns())
             QCOMPARE(s->geometry(), b.plain.Owned()[size_t(b.indexOf(b.deferred, s))]->Control->geometry());
         // Rows up to a view's height below the view are made.
-        for (TCodeEditorStandIn *s : b.standIns())
+        for (CodeEditorStandIn *s : b.standIns())
             QVERIFY(s->y() >= 2 * b.viewHeight());
         b.scrollThrough();
         QVERIFY(b.standIns().size() < putOff);
@@ -159,7 +159,7 @@ private slots:
         QVERIFY(valuesBytes(b.item()).contains("<v><![CDATA[new]]></v></p></values>"));
         // The stand-ins are gone once the events are over.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(b.deferredWindow.Container->findChildren<TCodeEditorStandIn *>().size(), 0);
+        QCOMPARE(b.deferredWindow.Container->findChildren<CodeEditorStandIn *>().size(), 0);
     }
 
     void standInHandsOverTheFocus()
@@ -167,7 +167,7 @@ private slots:
         Both b;
         QApplication::setActiveWindow(&b.deferredWindow.Window);
         QVERIFY(QTest::qWaitForWindowActive(&b.deferredWindow.Window));
-        TCodeEditorStandIn *s = b.standIns().back();
+        CodeEditorStandIn *s = b.standIns().back();
         const int index = b.indexOf(b.deferred, s);
         QWidget *before = b.deferred.Owned()[size_t(index - 1)]->Control;
         s->setFocus(Qt::TabFocusReason);
@@ -199,7 +199,7 @@ private slots:
         plainFirst->setText("short");
         b.scrollThrough();
         for (size_t i = 0; i < b.plain.Owned().size(); ++i)
-            if (!qobject_cast<TCodeEditorStandIn *>(b.deferred.Owned()[i]->Control.data()))
+            if (!qobject_cast<CodeEditorStandIn *>(b.deferred.Owned()[i]->Control.data()))
                 QCOMPARE(b.deferred.Owned()[i]->Control->geometry(), b.plain.Owned()[i]->Control->geometry());
     }
 
@@ -224,7 +224,7 @@ private slots:
         b.build(0);
         QCOMPARE(b.bar()->value(), b.bar()->maximum());
         auto *sqlPlace = b.deferred.Owned()[3]->Control.data();
-        QVERIFY(qobject_cast<TCodeEditorStandIn *>(sqlPlace));
+        QVERIFY(qobject_cast<CodeEditorStandIn *>(sqlPlace));
         QsciScintilla *first = FirstCodeEditor(b.deferredWindow.Container);
         QVERIFY(first);
         QCOMPARE(b.deferred.Owned()[3]->Control.data(), first);
@@ -236,7 +236,7 @@ private slots:
     void paintedStandInIsMade()
     {
         Both b;
-        TCodeEditorStandIn *s = b.standIns().back();
+        CodeEditorStandIn *s = b.standIns().back();
         const int index = b.indexOf(b.deferred, s);
         s->grab();
         QCoreApplication::processEvents();
@@ -246,11 +246,11 @@ private slots:
     void noStandInsWithoutScrollBox()
     {
         Both b;
-        QVERIFY(b.plainWindow.Container->findChildren<TCodeEditorStandIn *>().isEmpty());
+        QVERIFY(b.plainWindow.Container->findChildren<CodeEditorStandIn *>().isEmpty());
         TScrolledTagsEditor loose;
         loose.BuildPropertyPanel(b.item(), b.plainWindow.Container, b.descr.get());
         for (const auto &binding : loose.Owned())
-            QVERIFY(!qobject_cast<TCodeEditorStandIn *>(binding->Control.data()));
+            QVERIFY(!qobject_cast<CodeEditorStandIn *>(binding->Control.data()));
     }
 };
 

@@ -390,8 +390,8 @@ private slots:
         QCOMPARE(moved->geometry(), QRect(300, 40, 90, 20));
         QCOMPARE(tall->geometry(), QRect(0, 70, 100, 220));
         QCOMPARE(plain->geometry(), QRect(5, 5, 10, 10));
-        QCOMPARE(GetAnchors(moved), TAnchors(akTop | akRight));
-        QCOMPARE(GetAnchors(plain), TAnchors(akLeft | akTop));
+        QCOMPARE(GetAnchors(moved), Anchors(akTop | akRight));
+        QCOMPARE(GetAnchors(plain), Anchors(akLeft | akTop));
     }
 };
 

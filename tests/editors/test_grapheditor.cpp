@@ -59,7 +59,7 @@ void runScript(TGraphEditor &editor, const QString &script)
 
 void selectIndices(TGraphEditor &editor, RecordingSource &source, const QString &indices)
 {
-    TDataList list;
+    DataList list;
     for (const QString &i : indices.split(QLatin1Char(','), Qt::SkipEmptyParts))
         list.push_back(source.data(i.toInt()));
     editor.SetSelected(&list, true);
@@ -227,7 +227,7 @@ private slots:
         editor.MouseEvent(60, 160, mekDown, Qt::LeftButton, {});
         editor.MouseEvent(70, 200, mekMove, Qt::LeftButton, Qt::AltModifier);
         QVERIFY(editor.AltLock());
-        QCOMPARE(editor.CurPoint(), (TPoint{60, 200}));
+        QCOMPARE(editor.CurPoint(), (Point{60, 200}));
         // Carried items paint as selected but do not count.
         QVERIFY(editor.IsSelected(source.data(3)));
         QVERIFY(!editor.IsSelected(source.data(0)));
@@ -235,7 +235,7 @@ private slots:
         QCOMPARE(editor.SelectedCount(), 1);
         // A tie is vertical.
         editor.MouseEvent(80, 180, mekMove, Qt::LeftButton, Qt::AltModifier);
-        QCOMPARE(editor.CurPoint(), (TPoint{60, 180}));
+        QCOMPARE(editor.CurPoint(), (Point{60, 180}));
         editor.MouseEvent(80, 180, mekUp, Qt::RightButton, {});
         QVERIFY(!editor.AltLock());
         QVERIFY(!editor.IsSelected(source.data(3)));
@@ -267,8 +267,8 @@ private slots:
         // Client coordinates: the same point after scrolling.
         editor.SetScrollPos({20, 30});
         QCOMPARE(editor.DataAt(x - 20, y - 30), expected);
-        QCOMPARE(editor.ClientToGraph(x - 20, y - 30), (TPoint{x, y}));
-        QCOMPARE(editor.GraphToClient(x, y), (TPoint{x - 20, y - 30}));
+        QCOMPARE(editor.ClientToGraph(x - 20, y - 30), (Point{x, y}));
+        QCOMPARE(editor.GraphToClient(x, y), (Point{x - 20, y - 30}));
     }
 
     void rectsTouch_data()
@@ -321,7 +321,7 @@ private slots:
     {
         struct Source : RecordingSource {
             using RecordingSource::RecordingSource;
-            void GetItems(TDataList &List) override
+            void GetItems(DataList &List) override
             {
                 List.push_back(nullptr);
                 RecordingSource::GetItems(List);
@@ -384,7 +384,7 @@ private slots:
         struct Source : RecordingSource {
             using RecordingSource::RecordingSource;
             int Skip = -1;
-            void GetItems(TDataList &List) override
+            void GetItems(DataList &List) override
             {
                 for (size_t i = 0; i < Boxes.size(); ++i)
                     if (int(i) != Skip)
@@ -457,13 +457,13 @@ private slots:
         // A nil list is always a change.
         editor.SetSelected(nullptr, false);
         QCOMPARE(editor.SelectionChanges, 1);
-        TDataList list{source.data(0), nullptr, source.data(2)};
+        DataList list{source.data(0), nullptr, source.data(2)};
         editor.SetSelected(&list, true);
         QCOMPARE(selectionText(editor, source), QStringLiteral("0,2"));
         QCOMPARE(editor.SelectionChanges, 2);
         editor.SetSelected(&list, true); // nothing differs
         QCOMPARE(editor.SelectionChanges, 2);
-        TDataList handle{source.data(4)};
+        DataList handle{source.data(4)};
         editor.SetSelected(&handle, true); // an ungroupable item never joins a group
         QCOMPARE(selectionText(editor, source), QStringLiteral("0,2"));
         QCOMPARE(fired, 0);
@@ -473,15 +473,15 @@ private slots:
     void showItem_data()
     {
         QTest::addColumn<int>("index");
-        QTest::addColumn<TPoint>("scroll");
-        QTest::addColumn<TPoint>("expected");
+        QTest::addColumn<Point>("scroll");
+        QTest::addColumn<Point>("expected");
         // View 100 x 80.
-        QTest::newRow("in view stays") << 0 << TPoint{0, 0} << TPoint{0, 0};
-        QTest::newRow("top on the view's bottom edge is in view") << 2 << TPoint{0, 70} << TPoint{0, 70};
-        QTest::newRow("below is centred") << 3 << TPoint{0, 0} << TPoint{300, 310};
-        QTest::newRow("above is centred") << 2 << TPoint{300, 300} << TPoint{16, 123};
-        QTest::newRow("never negative") << 0 << TPoint{300, 300} << TPoint{0, 0};
-        QTest::newRow("only the top-left corner counts") << 1 << TPoint{60, 0} << TPoint{60, 0};
+        QTest::newRow("in view stays") << 0 << Point{0, 0} << Point{0, 0};
+        QTest::newRow("top on the view's bottom edge is in view") << 2 << Point{0, 70} << Point{0, 70};
+        QTest::newRow("below is centred") << 3 << Point{0, 0} << Point{300, 310};
+        QTest::newRow("above is centred") << 2 << Point{300, 300} << Point{16, 123};
+        QTest::newRow("never negative") << 0 << Point{300, 300} << Point{0, 0};
+        QTest::newRow("only the top-left corner counts") << 1 << Point{60, 0} << Point{60, 0};
     }
     void showItem()
     {
@@ -493,7 +493,7 @@ private slots:
         selectIndices(editor, source, "1,2");
         int fired = 0;
         editor.OnSelectionChange = [&](TGraphEditor *) { ++fired; };
-        QFETCH(TPoint, scroll);
+        QFETCH(Point, scroll);
         editor.SetScrollPos(scroll);
         QFETCH(int, index);
         editor.ShowItem(source.data(index));
@@ -520,9 +520,9 @@ private slots:
         editor.SetGraphSize({10, 20});
         editor.SetGraphSize({10, 20});
         QCOMPARE(editor.changes, 2);
-        QCOMPARE(editor.GetGraphSize(), (TPoint{10, 20}));
+        QCOMPARE(editor.GetGraphSize(), (Point{10, 20}));
         editor.SetViewSize({5, 6});
-        QCOMPARE(editor.GetViewSize(), (TPoint{5, 6}));
+        QCOMPARE(editor.GetViewSize(), (Point{5, 6}));
         QCOMPARE(editor.changes, 2);
     }
 

@@ -34,7 +34,7 @@ struct Page {
         return nullptr;
     }
     std::unique_ptr<TMLTree> Tree;
-    THTMLControlList Controls;
+    HTMLControlList Controls;
 };
 
 Rect absolute(const THTMLControl *control)
@@ -66,7 +66,7 @@ struct Form {
 
 // The page's controls on an HTML-UI editor of that graph size in the window, built.
 struct PageOnEditor {
-    explicit PageOnEditor(TPoint graphSize)
+    explicit PageOnEditor(Point graphSize)
     {
         static_cast<THTMLEditorSource *>(editor.Source())->SetControls(page.Controls);
         editor.SetGraphSize(graphSize);
@@ -111,7 +111,7 @@ private slots:
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QString>("font");
         QTest::addColumn<int>("size");
-        QTest::addColumn<TColor>("color");
+        QTest::addColumn<Color>("color");
         QTest::newRow("default style") << QStringList() << "Trebuchet MS" << 10 << clBlack;
         // The colour's digits are taken as the canvas value: low byte red.
         QTest::newRow("0000ff is red") << QStringList{"font-family=Arial", "Color=#0000ff", "font-size=9"} << "Arial"
@@ -157,7 +157,7 @@ private slots:
         const CanvasOp &caption = canvas.Ops[1];
         QCOMPARE(caption.Kind, QString("text"));
         QCOMPARE(caption.Text, QString("Name"));
-        QCOMPARE(caption.Points, (std::vector<TPoint>{{7, 9}}));
+        QCOMPARE(caption.Points, (std::vector<Point>{{7, 9}}));
         QCOMPARE(caption.Font, clBlack);
         QCOMPARE(canvas.FontName(), QString("Trebuchet MS"));
         QCOMPARE(canvas.FontSize(), 10);
@@ -196,7 +196,7 @@ private slots:
         QVERIFY(source.Controls().empty());
         source.SetControls(page.Controls);
         QCOMPARE(source.Controls().size(), page.Controls.size());
-        TDataList items;
+        DataList items;
         source.GetItems(items);
         QCOMPARE(items.size(), page.Controls.size());
         for (size_t i = 0; i < items.size(); ++i) {
@@ -210,7 +210,7 @@ private slots:
             QCOMPARE(caption, QString("kept"));
         }
         // A new list replaces the old one; the controls stay the list's.
-        THTMLControlList none;
+        HTMLControlList none;
         source.SetControls(none);
         QVERIFY(source.Controls().empty());
         QCOMPARE(page.control("EditorLink")->CSSClass(), QString("EditorLink"));

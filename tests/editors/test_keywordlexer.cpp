@@ -6,22 +6,22 @@
 #include <QTest>
 
 namespace {
-using S = TKeywordScanner;
+using S = KeywordScanner;
 
-TKeywordScanner scriptScanner()
+KeywordScanner scriptScanner()
 {
-    TKeywordScanner scanner;
+    KeywordScanner scanner;
     scanner.SetWords({"VAR", "IF", "RETURN", "FUNCTION"}, {"NULL"}, {"MATH", "$"});
     return scanner;
 }
 
 // Runs as "style:text" pieces, which read better in a failure than lengths.
-QStringList pieces(const QByteArray &text, const std::vector<TKeywordRun> &runs)
+QStringList pieces(const QByteArray &text, const std::vector<KeywordRun> &runs)
 {
     static const char *names[] = {"-", "comment", "keyword", "constant", "object", "number", "string"};
     QStringList list;
     int at = 0;
-    for (const TKeywordRun &r : runs) {
+    for (const KeywordRun &r : runs) {
         list << QString("%1:%2").arg(names[r.Style], QString::fromUtf8(text.mid(at, r.Length)));
         at += r.Length;
     }
@@ -61,14 +61,14 @@ private slots:
     {
         QFETCH(QByteArray, text);
         bool inComment = false;
-        const TKeywordScanner scanner = scriptScanner();
+        const KeywordScanner scanner = scriptScanner();
         QTEST(pieces(text, scanner.Scan(text, inComment)), "runs");
         QVERIFY(!inComment);
     }
 
     void commentAcrossLines()
     {
-        const TKeywordScanner scanner = scriptScanner();
+        const KeywordScanner scanner = scriptScanner();
         bool inComment = false;
         QCOMPARE(pieces("if /* open", scanner.Scan("if /* open", inComment)),
                  QStringList({"keyword:if", "-: ", "comment:/* open"}));
@@ -83,7 +83,7 @@ private slots:
     void styleInEditor()
     {
         QsciScintilla editor;
-        auto *lexer = new TKeywordLexer(&editor);
+        auto *lexer = new KeywordLexer(&editor);
         lexer->Scanner() = scriptScanner();
         editor.setLexer(lexer);
         editor.setText("var a\n/* x\nif */ if\n'q'");

@@ -17,7 +17,8 @@ namespace {
 class BoxPainter : public RecordingSource {
 public:
     using RecordingSource::RecordingSource;
-    void PaintItem(TCanvas &Canvas, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &Info) override
+    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &Info) override
     {
         RecordingSource::PaintItem(Canvas, Data, X, Y, Selected, Info);
         const Rect &r = static_cast<Box *>(Data)->R;
@@ -31,7 +32,7 @@ class CountingScroll : public TImageGraphEditor {
 public:
     using TImageGraphEditor::TImageGraphEditor;
     int ScrollCalls = 0;
-    void SetScrollPos(TPoint P) override
+    void SetScrollPos(Point P) override
     {
         ++ScrollCalls;
         TImageGraphEditor::SetScrollPos(P);
@@ -81,13 +82,13 @@ private slots:
         QCOMPARE(content->parentWidget(), &form.window);
         QCOMPARE(content->geometry(), form.host->geometry());
         QVERIFY(content->isVisible());
-        QCOMPARE(editor.GetViewSize(), (TPoint{300, 200}));
+        QCOMPARE(editor.GetViewSize(), (Point{300, 200}));
         QCOMPARE(form.host->Picture().size(), QSize(300, 200));
         QCOMPARE(form.host->Picture().pixelColor(299, 199), QColor(Qt::white));
 
         form.host->setGeometry(20, 30, 250, 150);
         QCOMPARE(content->geometry(), QRect(20, 30, 250, 150));
-        QCOMPARE(editor.GetViewSize(), (TPoint{250, 150}));
+        QCOMPARE(editor.GetViewSize(), (Point{250, 150}));
         QCOMPARE(form.host->Picture().size(), QSize(250, 150));
         form.host->hide();
         QVERIFY(!content->isVisible());
@@ -125,16 +126,16 @@ private slots:
     {
         QTest::addColumn<int>("viewW");
         QTest::addColumn<int>("viewH");
-        QTest::addColumn<TPoint>("graph");
+        QTest::addColumn<Point>("graph");
         QTest::addColumn<int>("hMax");
         QTest::addColumn<int>("vMax");
         QTest::addColumn<int>("hPage");
         QTest::addColumn<int>("vPage");
-        QTest::newRow("graph smaller than the view") << 300 << 200 << TPoint{100, 150} << 0 << 0 << 100 << 150;
-        QTest::newRow("larger graph") << 300 << 200 << TPoint{1000, 800} << 700 << 600 << 100 << 150;
+        QTest::newRow("graph smaller than the view") << 300 << 200 << Point{100, 150} << 0 << 0 << 100 << 150;
+        QTest::newRow("larger graph") << 300 << 200 << Point{1000, 800} << 700 << 600 << 100 << 150;
         // Each bar pages by half the view across it; halves round to even, never below 1.
-        QTest::newRow("101 wide, 1 high") << 101 << 1 << TPoint{1000, 800} << 899 << 799 << 1 << 50;
-        QTest::newRow("103 wide, 5 high") << 103 << 5 << TPoint{1000, 800} << 897 << 795 << 2 << 52;
+        QTest::newRow("101 wide, 1 high") << 101 << 1 << Point{1000, 800} << 899 << 799 << 1 << 50;
+        QTest::newRow("103 wide, 5 high") << 103 << 5 << Point{1000, 800} << 897 << 795 << 2 << 52;
     }
     void scrollBars()
     {
@@ -143,7 +144,7 @@ private slots:
         Form form(viewW, viewH);
         RecordingSource source;
         TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
-        QFETCH(TPoint, graph);
+        QFETCH(Point, graph);
         editor.SetGraphSize(graph);
         QCOMPARE(form.hbar->minimum(), 0);
         QTEST(form.hbar->maximum(), "hMax");
@@ -166,7 +167,7 @@ private slots:
         // A user's move of a bar scrolls.
         form.hbar->setValue(70);
         QCOMPARE(editor.ScrollCalls, 2);
-        QCOMPARE(editor.GetScrollPos(), (TPoint{70, 60}));
+        QCOMPARE(editor.GetScrollPos(), (Point{70, 60}));
         // A bar clamps what it is given.
         editor.SetScrollPos({5000, 0});
         QCOMPARE(form.hbar->value(), 700);
@@ -220,7 +221,7 @@ private slots:
         editor.Rebuild();
         form.vbar->setValue(200);
         form.hbar->setValue(100);
-        QCOMPARE(editor.GetScrollPos(), (TPoint{100, 200}));
+        QCOMPARE(editor.GetScrollPos(), (Point{100, 200}));
 
         QStringList order;
         form.host->OnMouseDown = [&](QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
@@ -349,7 +350,7 @@ private slots:
         QVERIFY(editor.PaintToImage().isNull()); // no graph size yet
         editor.SetGraphSize({1000, 800});
         editor.Rebuild();
-        TDataList second{source.data(1)};
+        DataList second{source.data(1)};
         editor.SetSelected(&second, true);
         const QImage picture = editor.PaintToImage();
         QCOMPARE(picture.size(), QSize(1000, 800));
@@ -382,7 +383,7 @@ private slots:
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            TPainterCanvas canvas(painter);
+            PainterCanvas canvas(painter);
             canvas.SetBrushStyle(bsClear);
             canvas.Rectangle(Rect(10, 10, 20, 20));
             canvas.SetBrushStyle(bsSolid);
@@ -403,18 +404,18 @@ private slots:
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            TPainterCanvas canvas(painter);
+            PainterCanvas canvas(painter);
             canvas.SetPenColor(RGBToColor(255, 0, 0));
             canvas.SetPenWidth(2);
             canvas.SetOrigin(-1000, 0);
-            QCOMPARE(canvas.Origin(), (TPoint{-1000, 0}));
+            QCOMPARE(canvas.Origin(), (Point{-1000, 0}));
             // Far beyond the device on both ends: what lies inside is drawn, joins included.
             canvas.Polyline({{1050, -50000}, {1050, 50}, {1090, 50}, {1090, 80}, {90000, 80}});
             canvas.SetOrigin(0, 0);
             canvas.SetFontBold(true);
             canvas.SetFontColor(RGBToColor(0, 0, 255));
             canvas.SetBrushStyle(bsClear);
-            const TPoint extent = canvas.TextExtent(QStringLiteral("WWW"));
+            const Point extent = canvas.TextExtent(QStringLiteral("WWW"));
             QVERIFY(extent.X > 0 && extent.Y > 0);
             QCOMPARE(canvas.TextHeight(QStringLiteral("x")), extent.Y);
             canvas.TextOut(5, 5, QStringLiteral("WWW"));

@@ -39,7 +39,7 @@ struct DiagramTab {
     QScrollArea *Scroll;
     QWidget *Container;
     std::unique_ptr<TWQFFile> Page;
-    TCommentRectList Notes;
+    CommentRectList Notes;
     std::unique_ptr<TPanelChanger> Editor;
     TWQFEditorSource *Source;
     int Changes = 0;
@@ -85,7 +85,7 @@ struct DiagramTab {
     TWQFItem *component(const QString &name) { return FindItemByName(Page->FindSection("preproc")->Items(), name); }
 
     // The client point in the middle of a diagram item.
-    TPoint middle(void *data)
+    Point middle(void *data)
     {
         Rect r;
         if (!Editor->GetItemRect(data, r))
@@ -94,7 +94,7 @@ struct DiagramTab {
     }
     void press(void *data, Qt::KeyboardModifiers shift = {}, int dx = 0, int dy = 0)
     {
-        const TPoint p = middle(data);
+        const Point p = middle(data);
         Editor->MouseEvent(p.X, p.Y, mekDown, Qt::LeftButton, shift);
         if (dx || dy)
             Editor->MouseEvent(p.X + dx, p.Y + dy, mekMove, Qt::LeftButton, shift);
@@ -313,12 +313,12 @@ private slots:
             tab.Editor->BeginUpdate();
         tab.Editor->Rebuild();
         if (batched) {
-            QCOMPARE(tab.Editor->GetGraphSize(), (TPoint{1024, 1024}));
+            QCOMPARE(tab.Editor->GetGraphSize(), (Point{1024, 1024}));
             tab.Editor->EndUpdate();
         }
-        const TPoint graph = tab.Editor->GetGraphSize();
+        const Point graph = tab.Editor->GetGraphSize();
         QTEST(QSize(graph.X, graph.Y), "graph");
-        const TPoint view = tab.Editor->GetViewSize();
+        const Point view = tab.Editor->GetViewSize();
         QCOMPARE(tab.VertScroll->maximum(), std::max(0, graph.Y - view.Y));
         QCOMPARE(tab.HorzScroll->maximum(), std::max(0, graph.X - view.X));
     }

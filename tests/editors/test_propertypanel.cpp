@@ -24,7 +24,7 @@ private slots:
         BuiltPanel b(kind("Q", {field("sql", "query")}), "<query><![CDATA[select a\nfrom b]]></query>");
         QCOMPARE(describeRows(b.panel), QStringList({"label:1: Q", "edit:note", "label:sql", "code:select a\nfrom b"}));
         auto *editor = nthControl<TWheelSynEdit>(b.panel);
-        QCOMPARE(editor->Highlighter(), THighlighterKind::SQL);
+        QCOMPARE(editor->Highlighter(), HighlighterKind::SQL);
         QCOMPARE(editor->height(), FitCodeEditorHeight(editor));
         QVERIFY(!editor->WantTabs());
         QCOMPARE(editor->marginWidth(0) + editor->marginWidth(1) + editor->marginWidth(2), 5);

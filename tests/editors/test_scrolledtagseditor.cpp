@@ -145,7 +145,7 @@ private slots:
         } else {
             s.show(0);
             const TControlBind &last = *s.panel.Owned()[s.panel.Owned().size() - 3];
-            QVERIFY(qobject_cast<TCodeEditorStandIn *>(last.Control.data()));
+            QVERIFY(qobject_cast<CodeEditorStandIn *>(last.Control.data()));
             s.panel.SetScrollPosition(s.bar()->maximum() - 30);
             editor = qobject_cast<TWheelSynEdit *>(last.Control.data());
         }

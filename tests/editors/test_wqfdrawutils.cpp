@@ -14,11 +14,11 @@ using namespace pellorin_test;
 namespace {
 // A section's components by name, as the link drawing looks them up.
 struct Boxes {
-    QHash<QString, TLinkBox> byName;
-    void add(const QString &name, int x, int y) { byName.insert(name, TLinkBox{name, x, y}); }
-    TFindLinkBox finder() const
+    QHash<QString, LinkBox> byName;
+    void add(const QString &name, int x, int y) { byName.insert(name, LinkBox{name, x, y}); }
+    FindLinkBox finder() const
     {
-        return [this](const QString &name) -> std::optional<TLinkBox> {
+        return [this](const QString &name) -> std::optional<LinkBox> {
             auto it = byName.find(name);
             if (it == byName.end())
                 return std::nullopt;
@@ -53,52 +53,52 @@ class TestDrawUtils : public QObject {
 private slots:
     void arrowRouting_data()
     {
-        QTest::addColumn<TPoint>("from");
-        QTest::addColumn<TPoint>("to");
+        QTest::addColumn<Point>("from");
+        QTest::addColumn<Point>("to");
         QTest::addColumn<double>("zoom");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("head");
         QTest::addColumn<int>("penWidth");
         QTest::newRow("target below and touching: detour left")
-            << TPoint{0, 0} << TPoint{0, 26} << 1.0 << "(16,26) (16,39) (-16,39) (-16,13) (16,13) (16,26)"
+            << Point{0, 0} << Point{0, 26} << 1.0 << "(16,26) (16,39) (-16,39) (-16,13) (16,13) (16,26)"
             << "(16,26) (11,20) (20,20)" << 2;
         QTest::newRow("target touching, one pixel left: detour right")
-            << TPoint{0, 0} << TPoint{-1, 26} << 1.0 << "(16,26) (16,39) (48,39) (48,13) (15,13) (15,26)"
+            << Point{0, 0} << Point{-1, 26} << 1.0 << "(16,26) (16,39) (48,39) (48,13) (15,13) (15,26)"
             << "(15,26) (10,20) (19,20)" << 2;
         QTest::newRow("straight below with a gap")
-            << TPoint{0, 0} << TPoint{0, 52} << 1.0 << "(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"
+            << Point{0, 0} << Point{0, 52} << 1.0 << "(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"
             << "(16,52) (11,46) (20,46)" << 2;
-        QTest::newRow("below and right") << TPoint{0, 0} << TPoint{96, 104} << 1.0
+        QTest::newRow("below and right") << Point{0, 0} << Point{96, 104} << 1.0
                                          << "(16,26) (16,39) (64,39) (64,91) (112,91) (112,104)"
                                          << "(112,104) (107,98) (116,98)" << 2;
         QTest::newRow("levels 2 apart merge")
-            << TPoint{0, 0} << TPoint{96, 54} << 1.0 << "(16,26) (16,39) (64,39) (64,39) (112,39) (112,54)"
+            << Point{0, 0} << Point{96, 54} << 1.0 << "(16,26) (16,39) (64,39) (64,39) (112,39) (112,54)"
             << "(112,54) (107,48) (116,48)" << 2;
         QTest::newRow("levels 3 apart stay")
-            << TPoint{0, 0} << TPoint{96, 55} << 1.0 << "(16,26) (16,39) (64,39) (64,42) (112,42) (112,55)"
+            << Point{0, 0} << Point{96, 55} << 1.0 << "(16,26) (16,39) (64,39) (64,42) (112,42) (112,55)"
             << "(112,55) (107,49) (116,49)" << 2;
         QTest::newRow("target above: the middle runs up")
-            << TPoint{0, 100} << TPoint{64, 0} << 1.0 << "(16,126) (16,139) (48,139) (48,-13) (80,-13) (80,0)"
+            << Point{0, 100} << Point{64, 0} << 1.0 << "(16,126) (16,139) (48,139) (48,-13) (80,-13) (80,0)"
             << "(80,0) (75,-6) (84,-6)" << 2;
         QTest::newRow("odd distance truncates toward zero")
-            << TPoint{0, 0} << TPoint{-3, 104} << 1.0 << "(16,26) (16,39) (15,39) (15,91) (13,91) (13,104)"
+            << Point{0, 0} << Point{-3, 104} << 1.0 << "(16,26) (16,39) (15,39) (15,91) (13,91) (13,104)"
             << "(13,104) (8,98) (17,98)" << 2;
         QTest::newRow("zoom 1.5 touching")
-            << TPoint{0, 0} << TPoint{0, 26} << 1.5 << "(24,39) (24,59) (-24,59) (-24,19) (24,19) (24,39)"
+            << Point{0, 0} << Point{0, 26} << 1.5 << "(24,39) (24,59) (-24,59) (-24,19) (24,19) (24,39)"
             << "(24,39) (16,30) (30,30)" << 3;
     }
     void arrowRouting()
     {
-        QFETCH(TPoint, from);
-        QFETCH(TPoint, to);
+        QFETCH(Point, from);
+        QFETCH(Point, to);
         QFETCH(double, zoom);
-        const TLinkBox source{QStringLiteral("1"), from.X, from.Y};
-        const TLinkBox target{QStringLiteral("2"), to.X, to.Y};
+        const LinkBox source{QStringLiteral("1"), from.X, from.Y};
+        const LinkBox target{QStringLiteral("2"), to.X, to.Y};
         RecordingCanvas canvas;
         canvas.SetPenColor(clBlack);
         canvas.SetBrushColor(clWhite);
         canvas.SetBrushStyle(bsClear);
-        const TColor colour = RGBToColor(1, 2, 3);
+        const Color colour = RGBToColor(1, 2, 3);
         DrawArrowBetween(&canvas, &source, &target, colour, zoom);
 
         QCOMPARE(canvas.Ops.size(), size_t(2));
@@ -132,7 +132,7 @@ private slots:
         DrawArrow(&canvas, 0, 0, 0, 35, 1.25);
         QCOMPARE(canvas.Ops[0].Points[2].X, 20);
 
-        DrawArrowBetween(&canvas, static_cast<const TLinkBox *>(nullptr), nullptr, clBlack, 1);
+        DrawArrowBetween(&canvas, static_cast<const LinkBox *>(nullptr), nullptr, clBlack, 1);
         QVERIFY_THROWS_EXCEPTION(ERunError, DrawArrow(nullptr, 0, 0, 0, 0, 1));
     }
 
@@ -142,7 +142,7 @@ private slots:
         boxes.add("1", 0, 0);
         boxes.add("2", 0, 52);
         boxes.add("3", 96, 104);
-        const TLinkBox item = boxes.byName["1"];
+        const LinkBox item = boxes.byName["1"];
         RecordingCanvas canvas;
         const Rect all(0, 0, 1000, 1000);
         // A name no component has draws nothing; every exit after the first is grey.
@@ -150,9 +150,9 @@ private slots:
         const auto lines = canvas.ops(QStringLiteral("polyline"));
         QCOMPARE(lines.size(), size_t(2));
         QCOMPARE(lines[0].Pen, clFirstExit);
-        QCOMPARE(lines[0].Points.back(), (TPoint{16, 52}));
+        QCOMPARE(lines[0].Points.back(), (Point{16, 52}));
         QCOMPARE(lines[1].Pen, clOtherExit);
-        QCOMPARE(lines[1].Points.back(), (TPoint{112, 104}));
+        QCOMPARE(lines[1].Points.back(), (Point{112, 104}));
         QCOMPARE(clFirstExit, RGBToColor(166, 202, 240));
         QCOMPARE(clOtherExit, RGBToColor(128, 128, 128));
         QVERIFY(canvas.ops(QStringLiteral("text")).empty());
@@ -161,43 +161,43 @@ private slots:
         DrawBoxLinks(&canvas, &item, {}, boxes.finder(), damAlways, all, 1.0);
         DrawBoxLinks(&canvas, nullptr, {"2"}, boxes.finder(), damAlways, all, 1.0);
         DrawBoxLinks(nullptr, &item, {"2"}, boxes.finder(), damAlways, all, 1.0);
-        DrawBoxLinks(&canvas, &item, {"2"}, TFindLinkBox(), damAlways, all, 1.0);
+        DrawBoxLinks(&canvas, &item, {"2"}, FindLinkBox(), damAlways, all, 1.0);
         QVERIFY(canvas.Ops.empty());
     }
 
     void labels_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<TPoint>("target");
+        QTest::addColumn<Point>("target");
         QTest::addColumn<Rect>("visible"); // canvas pixels
         QTest::addColumn<double>("zoom");
         QTest::addColumn<QString>("labels");
         // The item stands at (100, 100); the label names the target "T".
-        QTest::newRow("mode 0 never") << 0 << TPoint{400, 900} << Rect(0, 0, 500, 500) << 1.0 << "";
-        QTest::newRow("mode 2 in sight") << 2 << TPoint{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
-        QTest::newRow("mode 1 in sight") << 1 << TPoint{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "";
+        QTest::newRow("mode 0 never") << 0 << Point{400, 900} << Rect(0, 0, 500, 500) << 1.0 << "";
+        QTest::newRow("mode 2 in sight") << 2 << Point{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("mode 1 in sight") << 1 << Point{200, 200} << Rect(0, 0, 500, 500) << 1.0 << "";
         QTest::newRow("mode 1 on the far corner is in sight")
-            << 1 << TPoint{500, 500} << Rect(0, 0, 500, 500) << 1.0 << "";
-        QTest::newRow("mode 1 out of sight") << 1 << TPoint{200, 501} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+            << 1 << Point{500, 500} << Rect(0, 0, 500, 500) << 1.0 << "";
+        QTest::newRow("mode 1 out of sight") << 1 << Point{200, 501} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
         QTest::newRow("mode 1 tested in model units")
-            << 1 << TPoint{200, 300} << Rect(0, 0, 1000, 500) << 2.0 << "T@242,276";
-        QTest::newRow("8 right is below") << 2 << TPoint{108, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
-        QTest::newRow("9 right is right") << 2 << TPoint{109, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+            << 1 << Point{200, 300} << Rect(0, 0, 1000, 500) << 2.0 << "T@242,276";
+        QTest::newRow("8 right is below") << 2 << Point{108, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("9 right is right") << 2 << Point{109, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
         QTest::newRow("9 left is left, ending at the offset")
-            << 2 << TPoint{91, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@108,138";
-        QTest::newRow("8 left is below") << 2 << TPoint{92, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
-        QTest::newRow("mode 3 is no mode") << 3 << TPoint{400, 900} << Rect(0, 0, 500, 500) << 1.0 << "";
+            << 2 << Point{91, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@108,138";
+        QTest::newRow("8 left is below") << 2 << Point{92, 400} << Rect(0, 0, 500, 500) << 1.0 << "T@122,138";
+        QTest::newRow("mode 3 is no mode") << 3 << Point{400, 900} << Rect(0, 0, 500, 500) << 1.0 << "";
     }
     void labels()
     {
         QFETCH(int, mode);
-        QFETCH(TPoint, target);
+        QFETCH(Point, target);
         QFETCH(Rect, visible);
         QFETCH(double, zoom);
         Boxes boxes;
         boxes.add("I", 100, 100);
         boxes.add("T", target.X, target.Y);
-        const TLinkBox item = boxes.byName["I"];
+        const LinkBox item = boxes.byName["I"];
         RecordingCanvas canvas;
         DrawBoxLinks(&canvas, &item, {"T"}, boxes.finder(), TDstArrowMode(mode), visible, zoom);
         QTEST(labelsText(canvas), "labels");
@@ -213,10 +213,10 @@ private slots:
         boxes.add("B", 100, 1000);
         boxes.add("RR2", 300, 1000);
         boxes.add("L", 0, 1000);
-        const TLinkBox item = boxes.byName["I"];
+        const LinkBox item = boxes.byName["I"];
         RecordingCanvas canvas;
-        const TColor fontColour = RGBToColor(9, 9, 9);
-        const TColor penColour = RGBToColor(7, 7, 7);
+        const Color fontColour = RGBToColor(9, 9, 9);
+        const Color penColour = RGBToColor(7, 7, 7);
         canvas.SetFontColor(fontColour);
         canvas.SetPenColor(penColour);
         canvas.SetBrushStyle(bsClear);
@@ -254,7 +254,7 @@ private slots:
         boxes.add("I", 100, 100);
         boxes.add("R1", 200, 1000);
         boxes.add("R2", 300, 1000);
-        const TLinkBox item = boxes.byName["I"];
+        const LinkBox item = boxes.byName["I"];
         RecordingCanvas canvas;
         DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 5000, 5000), 1.25);
         // round(138 * 1.25) = 172 (172.5 to even), x = round(120 * 1.25) = 150.
@@ -271,7 +271,7 @@ private slots:
         boxes.add("G", 3100, 3100);
         RecordingCanvas canvas;
         // The first label's frame ends on the view's bottom edge; the second lies below it.
-        const TLinkBox item = boxes.byName["I"];
+        const LinkBox item = boxes.byName["I"];
         DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 300, 150), 1.0);
         QCOMPARE(labelsText(canvas), QStringLiteral("R1@122,138"));
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(2));
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(labelsText(canvas), QString());
         // An arrow wholly outside the view.
         canvas.Ops.clear();
-        const TLinkBox far = boxes.byName["F"];
+        const LinkBox far = boxes.byName["F"];
         DrawBoxLinks(&canvas, &far, {"G"}, boxes.finder(), damOutOfSight, Rect(0, 0, 300, 150), 1.0);
         QVERIFY(canvas.Ops.empty());
         QVERIFY(!canvas.FontBold());
@@ -319,10 +319,10 @@ private slots:
         QVERIFY(file);
         const TWQFSection *section = file->FindSection(QStringLiteral("preproc"));
         QVERIFY(section);
-        const TWQFItemList &items = section->Items();
+        const WQFItemList &items = section->Items();
         QCOMPARE(items.size(), size_t(5));
         QCOMPARE(ExitsOf(*items[0]), (QStringList{"2", "9", "3"}));
-        const TItemsByName index(items);
+        const ItemsByName index(items);
         QCOMPARE(index.Find(QStringLiteral("4")), items[3].get());
         QCOMPARE(index.Find(QString()), nullptr);
 
@@ -339,16 +339,16 @@ private slots:
             QCOMPARE(lines.size(), size_t(3));
             QCOMPARE(pointsText(lines[0].Points), QStringLiteral("(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"));
             QCOMPARE(lines[0].Pen, clFirstExit);
-            QCOMPARE(lines[1].Points.back(), (TPoint{112, 104}));
+            QCOMPARE(lines[1].Points.back(), (Point{112, 104}));
             QCOMPARE(lines[1].Pen, clOtherExit); // the third exit is grey too
-            QCOMPARE(lines[2].Points.back(), (TPoint{336, 467}));
+            QCOMPARE(lines[2].Points.back(), (Point{336, 467}));
             QCOMPARE(labelsText(canvas), QStringLiteral("3@22,38 2@22,51 4@118,142"));
         }
         RecordingCanvas canvas;
         DrawArrowBetween(&canvas, items[2].get(), items[3].get(), clOtherExit, 1.0);
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(1));
         DrawArrowBetween(&canvas, items[2].get(), nullptr, clOtherExit, 1.0);
-        DrawItemLinks(&canvas, items[0].get(), static_cast<const TWQFItemList *>(nullptr), damAlways, Rect(), 1.0);
+        DrawItemLinks(&canvas, items[0].get(), static_cast<const WQFItemList *>(nullptr), damAlways, Rect(), 1.0);
         QCOMPARE(canvas.Ops.size(), size_t(2));
     }
 
@@ -380,7 +380,7 @@ private slots:
         TGraphEditor editor(&source);
         editor.Rebuild();
         QCOMPARE(FirstSelectedData(&editor), nullptr);
-        TDataList list{source.data(2), source.data(1)};
+        DataList list{source.data(2), source.data(1)};
         editor.SetSelected(&list, true);
         QCOMPARE(FirstSelectedData(&editor), source.data(1));
     }

@@ -58,19 +58,19 @@ struct Diagram {
         return notes.back().get();
     }
     TWQFItem *item(int index) const { return section->Items()[size_t(index)].get(); }
-    void select(const TDataList &list)
+    void select(const DataList &list)
     {
         editor->SetSelected(nullptr, false);
         editor->SetSelected(&list, true);
     }
-    void mouse(int x, int y, TMouseEventKind kind, Qt::MouseButton button = Qt::LeftButton)
+    void mouse(int x, int y, MouseEventKind kind, Qt::MouseButton button = Qt::LeftButton)
     {
         editor->MouseEvent(x, y, kind, button, {});
     }
 
     std::unique_ptr<TWQFFile> file;
     TWQFSection *section = nullptr;
-    TCommentRectList notes;
+    CommentRectList notes;
     std::unique_ptr<TWQFEditorSource> source;
     std::unique_ptr<TGraphEditor> editor; // goes first: it points at the source
 };
@@ -83,14 +83,14 @@ const CanvasOp *textOp(const RecordingCanvas &canvas, const QString &text)
     return nullptr;
 }
 
-TPoint textAt(const RecordingCanvas &canvas, const QString &text)
+Point textAt(const RecordingCanvas &canvas, const QString &text)
 {
     const CanvasOp *op = textOp(canvas, text);
-    return op ? op->Points[0] : TPoint{-9999, -9999};
+    return op ? op->Points[0] : Point{-9999, -9999};
 }
 
 // Rectangles drawn with a solid brush of the colour.
-QStringList filledRects(const RecordingCanvas &canvas, TColor brush)
+QStringList filledRects(const RecordingCanvas &canvas, Color brush)
 {
     QStringList out;
     for (const CanvasOp &op : canvas.ops(QStringLiteral("rectangle")))
@@ -108,9 +108,9 @@ QStringList clearRects(const RecordingCanvas &canvas)
     return out;
 }
 
-QRgb rgbOf(TColor c) { return qRgb(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+QRgb rgbOf(Color c) { return qRgb(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
 
-int countPixels(const QImage &image, TColor colour)
+int countPixels(const QImage &image, Color colour)
 {
     const QRgb want = rgbOf(colour);
     int n = 0;
@@ -133,36 +133,36 @@ class TestWQFEditors : public QObject {
 private slots:
     void snapping_data()
     {
-        QTest::addColumn<TPoint>("from");
-        QTest::addColumn<TPoint>("drag"); // view pixels
+        QTest::addColumn<Point>("from");
+        QTest::addColumn<Point>("drag"); // view pixels
         QTest::addColumn<double>("zoom");
-        QTest::addColumn<TPoint>("to");
-        QTest::newRow("just short of half a step") << TPoint{0, 0} << TPoint{47, 38} << 1.0 << TPoint{32, 26};
-        QTest::newRow("half a step goes right and down") << TPoint{0, 0} << TPoint{48, 39} << 1.0 << TPoint{64, 52};
-        QTest::newRow("odd position, no drag") << TPoint{33, 131} << TPoint{0, 0} << 1.0 << TPoint{32, 130};
-        QTest::newRow("left of and above the origin") << TPoint{0, 0} << TPoint{-17, -14} << 1.0 << TPoint{0, 0};
-        QTest::newRow("far beyond the origin") << TPoint{64, 52} << TPoint{-500, -500} << 1.0 << TPoint{0, 0};
-        QTest::newRow("negative stored position") << TPoint{-40, -30} << TPoint{0, 0} << 1.0 << TPoint{0, 0};
+        QTest::addColumn<Point>("to");
+        QTest::newRow("just short of half a step") << Point{0, 0} << Point{47, 38} << 1.0 << Point{32, 26};
+        QTest::newRow("half a step goes right and down") << Point{0, 0} << Point{48, 39} << 1.0 << Point{64, 52};
+        QTest::newRow("odd position, no drag") << Point{33, 131} << Point{0, 0} << 1.0 << Point{32, 130};
+        QTest::newRow("left of and above the origin") << Point{0, 0} << Point{-17, -14} << 1.0 << Point{0, 0};
+        QTest::newRow("far beyond the origin") << Point{64, 52} << Point{-500, -500} << 1.0 << Point{0, 0};
+        QTest::newRow("negative stored position") << Point{-40, -30} << Point{0, 0} << 1.0 << Point{0, 0};
         // At zoom 2 the drag halves, halves of a pixel rounding to even.
-        QTest::newRow("zoom 2: 47.5 and 39.5 round up") << TPoint{0, 0} << TPoint{95, 79} << 2.0 << TPoint{64, 52};
-        QTest::newRow("zoom 2: 46.5 and 38.5 round down") << TPoint{0, 0} << TPoint{93, 77} << 2.0 << TPoint{32, 26};
-        QTest::newRow("zoom 2: odd negative drag") << TPoint{18, 15} << TPoint{-3, -3} << 2.0 << TPoint{32, 26};
-        QTest::newRow("zoom 2: odd position, odd drag") << TPoint{17, 13} << TPoint{-3, -1} << 2.0 << TPoint{0, 26};
-        QTest::newRow("zoom 0 moves nothing") << TPoint{64, 52} << TPoint{300, 300} << 0.0 << TPoint{64, 52};
+        QTest::newRow("zoom 2: 47.5 and 39.5 round up") << Point{0, 0} << Point{95, 79} << 2.0 << Point{64, 52};
+        QTest::newRow("zoom 2: 46.5 and 38.5 round down") << Point{0, 0} << Point{93, 77} << 2.0 << Point{32, 26};
+        QTest::newRow("zoom 2: odd negative drag") << Point{18, 15} << Point{-3, -3} << 2.0 << Point{32, 26};
+        QTest::newRow("zoom 2: odd position, odd drag") << Point{17, 13} << Point{-3, -1} << 2.0 << Point{0, 26};
+        QTest::newRow("zoom 0 moves nothing") << Point{64, 52} << Point{300, 300} << 0.0 << Point{64, 52};
     }
     void snapping()
     {
-        QFETCH(TPoint, from);
-        QFETCH(TPoint, drag);
+        QFETCH(Point, from);
+        QFETCH(Point, drag);
         QFETCH(double, zoom);
-        QFETCH(TPoint, to);
+        QFETCH(Point, to);
         Diagram d(zoom);
         TWQFItem *item = d.item(0);
         item->SetX(from.X);
         item->SetY(from.Y);
         d.editor->Rebuild();
         d.source->MoveItem(item, drag.X, drag.Y);
-        QCOMPARE((TPoint{item->GetX(), item->GetY()}), to);
+        QCOMPARE((Point{item->GetX(), item->GetY()}), to);
         // The move rebuilt the editor: its item stands where the component now is.
         Rect r;
         QVERIFY(d.editor->GetItemRect(item, r));
@@ -177,33 +177,33 @@ private slots:
         d.editor->Rebuild();
         d.source->MoveItem(item, 20, 20);
         QVERIFY(item->XNode() && item->YNode());
-        QCOMPARE((TPoint{item->GetX(), item->GetY()}), (TPoint{32, 26}));
+        QCOMPARE((Point{item->GetX(), item->GetY()}), (Point{32, 26}));
     }
 
     void noteMoves_data()
     {
         QTest::addColumn<bool>("handle");
-        QTest::addColumn<TPoint>("drag");
+        QTest::addColumn<Point>("drag");
         QTest::addColumn<double>("zoom");
         QTest::addColumn<Rect>("result");
         const bool note = false, handle = true;
-        QTest::newRow("note moves freely") << note << TPoint{7, -3} << 1.0 << Rect(17, 17, 117, 57);
-        QTest::newRow("note at zoom 2") << note << TPoint{5, -5} << 2.0 << Rect(12, 18, 112, 58);
+        QTest::newRow("note moves freely") << note << Point{7, -3} << 1.0 << Rect(17, 17, 117, 57);
+        QTest::newRow("note at zoom 2") << note << Point{5, -5} << 2.0 << Rect(12, 18, 112, 58);
         // Its title bar stays where it can be clicked again.
-        QTest::newRow("note stops at the top-left edge") << note << TPoint{-30, -40} << 1.0 << Rect(0, 0, 100, 40);
-        QTest::newRow("note stops at the left edge") << note << TPoint{-30, 5} << 1.0 << Rect(0, 25, 100, 65);
-        QTest::newRow("handle grows the note") << handle << TPoint{30, 20} << 1.0 << Rect(10, 20, 140, 80);
+        QTest::newRow("note stops at the top-left edge") << note << Point{-30, -40} << 1.0 << Rect(0, 0, 100, 40);
+        QTest::newRow("note stops at the left edge") << note << Point{-30, 5} << 1.0 << Rect(0, 25, 100, 65);
+        QTest::newRow("handle grows the note") << handle << Point{30, 20} << 1.0 << Rect(10, 20, 140, 80);
         // (-40, -40, 10, 20) after the swap, then moved back to the edge.
         QTest::newRow("handle past the top-left corner swaps")
-            << handle << TPoint{-150, -100} << 1.0 << Rect(0, 0, 50, 60);
-        QTest::newRow("handle shrinks to the minimum") << handle << TPoint{-80, -30} << 1.0 << Rect(10, 20, 60, 50);
-        QTest::newRow("swap, then the minimum") << handle << TPoint{-105, -45} << 1.0 << Rect(5, 15, 55, 45);
-        QTest::newRow("handle at zoom 2") << handle << TPoint{21, 9} << 2.0 << Rect(10, 20, 120, 64);
+            << handle << Point{-150, -100} << 1.0 << Rect(0, 0, 50, 60);
+        QTest::newRow("handle shrinks to the minimum") << handle << Point{-80, -30} << 1.0 << Rect(10, 20, 60, 50);
+        QTest::newRow("swap, then the minimum") << handle << Point{-105, -45} << 1.0 << Rect(5, 15, 55, 45);
+        QTest::newRow("handle at zoom 2") << handle << Point{21, 9} << 2.0 << Rect(10, 20, 120, 64);
     }
     void noteMoves()
     {
         QFETCH(bool, handle);
-        QFETCH(TPoint, drag);
+        QFETCH(Point, drag);
         QFETCH(double, zoom);
         QFETCH(Rect, result);
         Diagram d(zoom);
@@ -280,13 +280,13 @@ private slots:
         d.addNote(Rect(0, 0, 100, 40), QStringLiteral("postproc"));
         d.addNote(Rect(0, 0, 100, 40), QStringLiteral("PreProc")); // another section by its exact name
         TCommentRect *c = d.addNote(Rect(0, 0, 100, 40));
-        TDataList list;
+        DataList list;
         d.source->GetItems(list);
         QCOMPARE(list.size(), size_t(8));
         TCmtDrag *ha = d.source->HandleOf(a);
         TCmtDrag *hc = d.source->HandleOf(c);
         QVERIFY(ha && hc && ha != hc);
-        QCOMPARE(list, (TDataList{a, ha, c, hc, d.item(0), d.item(1), d.item(2), d.item(3)}));
+        QCOMPARE(list, (DataList{a, ha, c, hc, d.item(0), d.item(1), d.item(2), d.item(3)}));
         QCOMPARE(d.source->HandleOf(d.notes[1].get()), nullptr);
         QCOMPARE(ha->Comment, a);
         QCOMPARE(d.source->CommentOf(ha), a);
@@ -313,7 +313,7 @@ private slots:
         TWQFEditorSource bare(d.section, nullptr);
         list.clear();
         bare.GetItems(list);
-        QCOMPARE(list, (TDataList{d.item(0), d.item(1), d.item(2), d.item(3)}));
+        QCOMPARE(list, (DataList{d.item(0), d.item(1), d.item(2), d.item(3)}));
     }
 
     void selectedHandleSurvivesARebuild()
@@ -353,12 +353,12 @@ private slots:
         // Drawn where they will land: the box by the view offset, the caption and the arrows
         // from the shifted positions (84, 66) and (20, 14) in model units.
         QVERIFY(filledRects(canvas, clPlainBox).contains(QStringLiteral("(169,133,201,165)")));
-        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (TPoint{240, 152}));
-        QCOMPARE(textAt(canvas, QStringLiteral("3: ")), (TPoint{112, 48}));
-        QCOMPARE(textAt(canvas, QStringLiteral("2: second")), (TPoint{138, 282}));
+        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (Point{240, 152}));
+        QCOMPARE(textAt(canvas, QStringLiteral("3: ")), (Point{112, 48}));
+        QCOMPARE(textAt(canvas, QStringLiteral("2: second")), (Point{138, 282}));
         const std::vector<CanvasOp> lines = canvas.ops(QStringLiteral("polyline"));
         QVERIFY(std::any_of(lines.begin(), lines.end(), [](const CanvasOp &op) {
-            return op.Points.front() == TPoint{72, 80} && op.Points.back() == TPoint{200, 132}; // 3 to 1
+            return op.Points.front() == Point{72, 80} && op.Points.back() == Point{200, 132}; // 3 to 1
         }));
 
         // The drop writes exactly the moved components' x and y, snapped.
@@ -373,7 +373,7 @@ private slots:
         // And the next paint draws them there.
         canvas.Ops.clear();
         d.editor->Paint(canvas, true);
-        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (TPoint{264, 176}));
+        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (Point{264, 176}));
     }
 
     void failedPaintLeavesNoShift()
@@ -397,7 +397,7 @@ private slots:
         d.source->OnGetImage = nullptr;
         canvas.Ops.clear();
         d.editor->Paint(canvas, true);
-        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (TPoint{200, 124}));
+        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (Point{200, 124}));
         QCOMPARE(pageBytes(*d.file), before);
     }
 
@@ -418,7 +418,7 @@ private slots:
         d.source->PaintOverlay(canvas, 0, 0, dragging);
         // Nothing counts as selected: the note stays in the background, captions where stored.
         QCOMPARE(filledRects(canvas, clNoteBar), QStringList{QStringLiteral("(10,20,110,40)")});
-        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (TPoint{100, 59}));
+        QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (Point{100, 59}));
         d.source->MoveItem(d.item(0), 32, 0);
         QCOMPARE(d.item(0)->GetX(), 96);
     }
@@ -445,7 +445,7 @@ private slots:
         QCOMPARE(stretched.size(), size_t(1));
         QCOMPARE(stretched[0].R, Rect(128, 104, 208, 164));
         QCOMPARE(filledRects(canvas, clPlainBox), (QStringList{"(66,262,98,294)", "(0,0,32,32)"}));
-        QCOMPARE(textAt(canvas, QStringLiteral("SET")), (TPoint{58, 282}));
+        QCOMPARE(textAt(canvas, QStringLiteral("SET")), (Point{58, 282}));
         QVERIFY(clearRects(canvas).contains(QStringLiteral("(62,258,134,330)")));
         QCOMPARE(clearRects(canvas).size(), 1);
 
@@ -509,7 +509,7 @@ private slots:
         d.editor->Paint(canvas, true);
         QCOMPARE(filledRects(canvas, clNoteBar), QStringList{"(20,40,220,80)"});
         QVERIFY(clearRects(canvas).contains(QStringLiteral("(20,40,220,120)")));
-        QCOMPARE(textAt(canvas, QStringLiteral("Plan")), (TPoint{22, 42}));
+        QCOMPARE(textAt(canvas, QStringLiteral("Plan")), (Point{22, 42}));
         const std::vector<CanvasOp> body = canvas.ops(QStringLiteral("textrect"));
         QCOMPARE(body.size(), size_t(1));
         QCOMPARE(body[0].R, Rect(24, 84, 216, 116));
@@ -529,7 +529,7 @@ private slots:
     {
         QTest::addColumn<bool>("onHandle");
         QTest::addColumn<QString>("bar");
-        QTest::addColumn<TColor>("barColour");
+        QTest::addColumn<Color>("barColour");
         QTest::addColumn<QString>("frame");
         QTest::addColumn<Rect>("dropped");
         // Pressed on the title bar, the note moves; pressed on the handle, it grows.
@@ -541,13 +541,13 @@ private slots:
     {
         QFETCH(bool, onHandle);
         QFETCH(QString, bar);
-        QFETCH(TColor, barColour);
+        QFETCH(Color, barColour);
         QFETCH(QString, frame);
         QFETCH(Rect, dropped);
         Diagram d(2.0);
         TCommentRect *note = d.addNote(Rect(10, 20, 110, 60));
         d.editor->Rebuild();
-        const TPoint press = onHandle ? TPoint{200, 100} : TPoint{100, 50};
+        const Point press = onHandle ? Point{200, 100} : Point{100, 50};
         d.mouse(press.X, press.Y, mekDown);
         d.mouse(press.X + 10, press.Y + 6, mekMove);
         RecordingCanvas canvas;
@@ -573,7 +573,7 @@ private slots:
         image.fill(Qt::black);
         {
             QPainter painter(&image);
-            TPainterCanvas canvas(painter);
+            PainterCanvas canvas(painter);
             d.editor->Paint(canvas, false);
         }
         QCOMPARE(image.pixel(20, 250), rgbOf(clWhite));
@@ -635,7 +635,7 @@ private slots:
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            TPainterCanvas canvas(painter);
+            PainterCanvas canvas(painter);
             canvas.SetBrushStyle(bsClear);
             canvas.TextRect(Rect(20, 20, 80, 45), QStringLiteral("a long text that never fits into so small a box"));
         }

@@ -374,7 +374,7 @@ private slots:
                              codeComponent("5", "DELPHI", "macro: unknown", "// Macro:other\nx") +
                              codeComponent("6", "DELPHI", "macro: no header", "if x then") +
                              codeComponent("7", "DELPHI", "macro: name case", "// Macro:LIMIT\r\n" + code.mid(15)));
-        const TWQFItemList &items = page->FindSection("preproc")->Items();
+        const WQFItemList &items = page->FindSection("preproc")->Items();
         ApplyMacros(items, "macro:");
         QStringList bound;
         for (const auto &i : items)
@@ -401,7 +401,7 @@ private slots:
         RegisterMacro(limitMacro());
         auto page = pageWith(codeComponent("0", "DELPHI", "macro: x",
                                            "// Macro:limit\nif StrToIntDef('#Sa#', 0) + 1 >= 2 then\nbegin\n  \nend;"));
-        const TWQFItemList &items = page->FindSection("preproc")->Items();
+        const WQFItemList &items = page->FindSection("preproc")->Items();
         ApplyMacros(items, "macro:");
         TWQFPasMacro *first = ItemPasMacro(items[0].get());
         QVERIFY(first);

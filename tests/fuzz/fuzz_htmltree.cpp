@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (const std::unique_ptr<TMLTree> tree = ParseHTML(html)) {
         checkTree(*tree, html);
 
-        THTMLControlList controls;
+        HTMLControlList controls;
         BuildControls(tree.get(), controls);
         LayoutControls(controls);
         for (const auto &control : controls) {

@@ -4,7 +4,7 @@
 #include "model/commentrects.h"
 
 namespace {
-QString describe(const TCommentRectList &list)
+QString describe(const CommentRectList &list)
 {
     QString out;
     for (const auto &n : list)
@@ -23,13 +23,13 @@ QString describe(const TCommentRectList &list)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const fuzz::Input input(data, size);
-    TCommentRectList read;
+    CommentRectList read;
     const QString free = ExtractCommentRects(input.text(), read);
     // Free text that holds the marker's opening is read as a note: the format's own limit.
     if (free.contains(QStringLiteral("[[@@rect")))
         return 0;
     const QString written = WriteCommentRects(free, read);
-    TCommentRectList again;
+    CommentRectList again;
     const QString freeAgain = ExtractCommentRects(written, again);
     FUZZ_CHECK(describe(again) == describe(read), "the notes read back:\n" + describe(read) + "as\n" + describe(again) +
                                                       "from \"" + fuzz::escaped(written) + '"');

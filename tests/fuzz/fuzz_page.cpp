@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
         // What the window writes back at a save (the HTML, the notes with their markers, the
         // function name) comes back from the saved page.
-        TCommentRectList notes;
+        CommentRectList notes;
         const QString html = second.GetHtml();
         const QString freeNotes = ExtractCommentRects(second.GetEditorNotes(), notes);
         const QString name = second.GetFunctionName();

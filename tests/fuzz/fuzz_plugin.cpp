@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool described = !name.isEmpty() && !cmd.isEmpty();
     FUZZ_CHECK(after.size() == before.size() + (described ? 1 : 0),
                "a description that names a program and a name gives one plug-in, any other none");
-    const std::vector<TPendingMenu> &pending = MenuQueue().PendingMenus();
+    const std::vector<TPendingMenu> &pending = menuQueue().PendingMenus();
     if (described) {
         auto *plugin = dynamic_cast<TExtAppWarnPlugin *>(after.back());
         FUZZ_CHECK(plugin, "the plug-in runs a program");

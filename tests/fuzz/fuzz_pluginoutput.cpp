@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(text == joined.join(u' '), "the keyless lines before the first key join its text: " + esc(text));
     }
 
-    TCheckMessages messages;
+    CheckMessageList messages;
     emitPluginOutput(nullptr, doc.get(), messages, output);
     FUZZ_CHECK(messages.size() == records.size(),
                QStringLiteral("one message for each record: %1 for %2").arg(messages.size()).arg(records.size()));
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(messages[i].Item == named, "tagged exactly with the component the key names: " + esc(key));
     }
 
-    TCheckMessages again, untagged;
+    CheckMessageList again, untagged;
     emitPluginOutput(nullptr, doc.get(), again, output);
     emitPluginOutput(nullptr, nullptr, untagged, output);
     FUZZ_CHECK(again.size() == messages.size() && untagged.size() == messages.size(),

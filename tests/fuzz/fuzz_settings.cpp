@@ -76,7 +76,7 @@ Read startAndStop()
     ApplyCheckSettings(plugins, OptionStore());
     for (const TWarningPlugin *plugin : std::as_const(plugins))
         read.checks += QStringLiteral("%1 %2 %3\n").arg(plugin->ClassName()).arg(plugin->Enabled).arg(plugin->Priority);
-    const TSQLCheckState &state = SQLCheckState();
+    const SQLCheckState &state = sqlCheckState();
     read.sql = QStringList{state.SQLHost, state.SQLUser, state.SQLPassword, state.SQLDatabase}.join(u'|');
     read.testValues = state.TestValues;
     read.bounds = ClampFormBounds(ReadBounds(QStringLiteral("MainFrm")), kScreen);
@@ -88,7 +88,7 @@ Read startAndStop()
     DoneAppIni();
     DonePluginRegistry();
     // The entries the modules queued belong to the application, which outlives every run.
-    for (const TPendingMenu &entry : MenuQueue().PendingMenus())
+    for (const TPendingMenu &entry : menuQueue().PendingMenus())
         delete entry.Item.data();
     DoneAppGui();
     return read;

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const fuzz::Input input(data, size);
     const QByteArray sql = input.bytes();
 
-    TSQLParamList occurrences;
+    SQLParamList occurrences;
     ParseSqlParams(sql, occurrences);
     int previousEnd = 0;
     for (const auto &p : occurrences) {

@@ -17,9 +17,9 @@ TCommentRect note(int l, int t, int r, int b, const QString &section, bool show,
     return n;
 }
 
-TCommentRectList listOf(std::initializer_list<TCommentRect> notes)
+CommentRectList listOf(std::initializer_list<TCommentRect> notes)
 {
-    TCommentRectList list;
+    CommentRectList list;
     for (const TCommentRect &n : notes)
         list.push_back(std::make_unique<TCommentRect>(n));
     return list;
@@ -37,7 +37,7 @@ QString describe(const TCommentRect &n)
         .arg(n.Title, n.Text);
 }
 
-QStringList describe(const TCommentRectList &list)
+QStringList describe(const CommentRectList &list)
 {
     QStringList out;
     for (const auto &n : list)
@@ -122,14 +122,14 @@ private slots:
 
     void roundTrip()
     {
-        const TCommentRectList written = listOf({note(10, 20, 110, 60, "preproc", true, "Note", "l1\nl2"),
-                                                 note(-30, -5, 70, 35, "postproc", false, "Second", "")});
+        const CommentRectList written = listOf({note(10, 20, 110, 60, "preproc", true, "Note", "l1\nl2"),
+                                                note(-30, -5, 70, 35, "postproc", false, "Second", "")});
         const QString notes = WriteCommentRects("abc", written);
-        TCommentRectList read;
+        CommentRectList read;
         QCOMPARE(ExtractCommentRects(notes, read), QString("abc\n"));
         QCOMPARE(describe(read), describe(written));
         // The free text settles after one write and read.
-        TCommentRectList again;
+        CommentRectList again;
         QCOMPARE(ExtractCommentRects(WriteCommentRects("abc\n", read), again), QString("abc\n"));
         QCOMPARE(describe(again), describe(written));
     }
@@ -146,7 +146,7 @@ private slots:
     {
         QFETCH(QString, title);
         for (const QString &text : {QString(), QString("|body"), QString("||||")}) {
-            TCommentRectList read;
+            CommentRectList read;
             const QString notes = WriteCommentRects("free", listOf({note(1, 2, 3, 4, "preproc", false, title, text)}));
             QCOMPARE(ExtractCommentRects(notes, read), QString("free\n"));
             QCOMPARE(read.size(), size_t(1));
@@ -195,7 +195,7 @@ private slots:
     void read()
     {
         QFETCH(QString, notes);
-        TCommentRectList list;
+        CommentRectList list;
         QTEST(ExtractCommentRects(notes, list), "free");
         QTEST(describe(list), "read");
     }

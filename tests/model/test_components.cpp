@@ -11,7 +11,7 @@ namespace {
 // Components of the given names, held by one element.
 struct NamedItems {
     std::unique_ptr<XmlElement> holder = NewElement("s");
-    TWQFItemList items;
+    WQFItemList items;
     explicit NamedItems(const QStringList &names)
     {
         for (const QString &name : names) {
@@ -248,7 +248,7 @@ private slots:
                              "<c><n>3</n><t>SET</t><j>0</j><j/></c>"
                              "<c><n>4</n><t>SET</t><j>9</j><j/></c>"
                              "<c><n>5</n><t>SET</t><j/><j/><j>3</j></c>");
-        const TWQFItemList &items = page->FindSection("preproc")->Items();
+        const WQFItemList &items = page->FindSection("preproc")->Items();
 
         StringList reached;
         CollectReachable(items[0].get(), reached);

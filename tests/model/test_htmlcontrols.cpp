@@ -18,7 +18,7 @@ namespace {
 
 struct Page {
     std::unique_ptr<TMLTree> Tree;
-    THTMLControlList Controls;
+    HTMLControlList Controls;
 
     explicit Page(const QByteArray &html) : Tree(ParseHTML(html)) { BuildControls(Tree.get(), Controls); }
     THTMLControl *ById(const QString &id) const
@@ -50,7 +50,7 @@ private slots:
     {
         InitHTMLControls(); // a second call registers nothing more
         QStringList names;
-        for (const THTMLControlClass *kind : ControlClasses())
+        for (const HTMLControlClass *kind : ControlClasses())
             names << kind->DisplayName() + u'|' + kind->CSSClass() + u'|' + kind->TagName();
         QCOMPARE(names,
                  (QStringList{"Static Container|StaticContainer|", "Dynamic Container|DynamicContainer|",
@@ -93,7 +93,7 @@ private slots:
         QFETCH(QByteArray, html);
         QFETCH(QString, kind);
         const std::unique_ptr<TMLTree> tree = ParseHTML(html);
-        const THTMLControlClass *found = FindControlClass(tree->Root());
+        const HTMLControlClass *found = FindControlClass(tree->Root());
         QString name = found ? found->DisplayName() : QString();
         if (found && kind.contains(u'/'))
             name += u'/' + found->TagName();
@@ -428,7 +428,7 @@ private slots:
         LayoutControls(page.Controls);
         for (const auto &c : page.Controls)
             QCOMPARE(c->Bounds(), Rect());
-        LayoutControls(THTMLControlList());
+        LayoutControls(HTMLControlList());
     }
 
     void hugeCoordinatesClamp()

@@ -8,7 +8,7 @@ using namespace pellorin_test;
 
 namespace {
 // "name type default pos len" per occurrence.
-QStringList describe(const TSQLParamList &list)
+QStringList describe(const SQLParamList &list)
 {
     QStringList out;
     for (const auto &p : list)
@@ -56,7 +56,7 @@ private slots:
     void grammar()
     {
         QFETCH(QByteArray, sql);
-        TSQLParamList list;
+        SQLParamList list;
         ParseSqlParams(sql, list);
         QTEST(describe(list), "occurrences");
         QTEST(StripParamAnnotations(sql, list), "stripped");
@@ -198,11 +198,11 @@ private slots:
     {
         auto page = pageWith("<c><n>0</n><t>SELECTQUERY</t><values><param><n>b</n></param><param><n>A</n></param>"
                              "<param><n>a</n></param><param><n>c</n></param></values></c>");
-        TSQLParamList occurrences;
+        SQLParamList occurrences;
         ParseSqlParams(":c :a :B :a :a", occurrences);
-        TWQFParamList stored;
+        WQFParamList stored;
         page->FindSection("preproc")->Items().at(0)->GetParams(stored);
-        TSQLParamRefs out;
+        SQLParamRefs out;
         MatchSqlParams(occurrences, stored, out);
         QStringList pairs;
         for (const TSQLParam *p : out)

@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(written(item->Node()), before);
         QCOMPARE(item->ValuesNode(), nullptr);
         QCOMPARE(item->GetQuery(), QString());
-        TWQFParamList list;
+        WQFParamList list;
         QVERIFY(!item->GetParams(list));
         QVERIFY(!item->GetNameValueParams(list));
         QVERIFY(list.empty());
@@ -143,7 +143,7 @@ private slots:
                              "<param><n><![CDATA[id]]></n><t>INTEGER</t><v><![CDATA[5]]></v></param>"
                              "<other/><param><v>only value</v><n>b</n><n>second</n></param></values></c>");
         TWQFItem *item = firstItem(*page);
-        TWQFParamList list;
+        WQFParamList list;
         QVERIFY(item->GetParams(list));
         QCOMPARE(list.size(), size_t(2));
         QCOMPARE(list[0]->Name, QString("id"));
@@ -182,7 +182,7 @@ private slots:
         QFETCH(bool, keepWhitespace);
         auto page = pageWith("<c><n>0</n><t>X</t>" + values + "</c>",
                              keepWhitespace ? PageOptions(poWhitespace) : PageOptions());
-        TWQFParamList list;
+        WQFParamList list;
         QVERIFY(firstItem(*page)->GetNameValueParams(list));
         QStringList pairs;
         for (const auto &p : list) {

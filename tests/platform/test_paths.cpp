@@ -82,7 +82,7 @@ private slots:
         QTemporaryDir dir;
         bool raised = false;
         try {
-            platform::InstanceLauncher().Start(dir.filePath("no such program"), {dir.filePath("page with blanks.wqf")});
+            platform::instanceLauncher().Start(dir.filePath("no such program"), {dir.filePath("page with blanks.wqf")});
         } catch (const Exception &e) {
             raised = true;
             QVERIFY2(e.message().contains("no such program"), qPrintable(e.message()));

@@ -47,11 +47,11 @@ int main(int argc, char **argv)
     SetPrompter(std::make_unique<pellorin_test::PrintingPrompter>());
     int result = 1;
     {
-        TStartOptions options;
+        StartOptions options;
         options.ConfigDir = args[1];
         options.ProgramFileName = QStringLiteral("pellorin");
         options.CommandLine = QStringList{args[2]};
-        TProgram program(options);
+        Program program(options);
         TMainFrm *form = program.MainForm();
         OptionStore().SetDbgClip(true);
         form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);

@@ -50,9 +50,9 @@ public:
         m_path = m_dirs.filePath("panels.wqf");
         writeBytes(m_path, page);
         QFile(m_path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        TStartOptions options = m_dirs.options();
+        StartOptions options = m_dirs.options();
         options.CommandLine = QStringList{m_path};
-        m_program = std::make_unique<TProgram>(options);
+        m_program = std::make_unique<Program>(options);
         if (ComponentDescrs().empty())
             LoadComponentDescrs(options.ProgramFolder + "components");
         form = m_program->MainForm();
@@ -127,7 +127,7 @@ public:
         Rect r;
         if (!editor(tab)->GetItemRect(data, r))
             qFatal("no such item on the diagram");
-        const TPoint p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
         return QPoint(p.X, p.Y);
     }
     QWidget *diagram(int tab = 0) const { return editor(tab)->Content(); }
@@ -190,7 +190,7 @@ private:
     PrompterGuard m_prompterGuard;
     ScriptedPrompter *m_prompter = &*m_prompterGuard;
     QString m_path;
-    std::unique_ptr<TProgram> m_program;
+    std::unique_ptr<Program> m_program;
 };
 
 // Counts the paint events a widget receives.

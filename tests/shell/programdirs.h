@@ -17,9 +17,9 @@ public:
     QString iniPath() const { return filePath("cfg/pellorin/pellorin.ini"); }
 
     // Start options for the real window: no page on the command line.
-    TStartOptions options() const
+    StartOptions options() const
     {
-        TStartOptions o;
+        StartOptions o;
         o.ConfigDir = filePath("cfg/pellorin/");
         o.ProgramFileName = "pellorin";
         o.ProgramFolder = filePath("app/");
@@ -27,17 +27,17 @@ public:
         return o;
     }
     // The same with these page files on the command line.
-    TStartOptions options(const QStringList &commandLine) const
+    StartOptions options(const QStringList &commandLine) const
     {
-        TStartOptions o = options();
+        StartOptions o = options();
         o.CommandLine = commandLine;
         return o;
     }
     // The same, but the program's own folder holds the description folders: those the build
     // put beside the test program.
-    TStartOptions shippedOptions(const QStringList &commandLine) const
+    StartOptions shippedOptions(const QStringList &commandLine) const
     {
-        TStartOptions o = options(commandLine);
+        StartOptions o = options(commandLine);
         o.ProgramFolder.clear();
         return o;
     }

@@ -45,7 +45,7 @@ private slots:
 
     void versionDate()
     {
-        QCOMPARE(GetVersionDate(TVersionInfo{"Pellorin", "2021.2.19.0", 2021}), QString("02/19/2021"));
+        QCOMPARE(GetVersionDate(VersionInfo{"Pellorin", "2021.2.19.0", 2021}), QString("02/19/2021"));
         QCOMPARE(GetVersionDate(std::nullopt), QString());
         // The program's own version is compiled in.
         QVERIFY(ReadVersionResource());
@@ -54,7 +54,7 @@ private slots:
 
     void aboutBox()
     {
-        TAboutForm form(nullptr, TVersionInfo{"Pellorin", "2021.12.3.7", 2021});
+        TAboutForm form(nullptr, VersionInfo{"Pellorin", "2021.12.3.7", 2021});
         QCOMPARE(form.objectName(), QString("AboutForm"));
         QCOMPARE(form.windowTitle(), QString("Pellorin 12/03/2021"));
         QCOMPARE(form.size(), QSize(320, 96));

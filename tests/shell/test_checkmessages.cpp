@@ -75,7 +75,7 @@ class TestCheckMessages : public QObject {
     }
     static QStringList selected(TGraphEditor *editor)
     {
-        TDataList list;
+        DataList list;
         editor->GetSelected(&list);
         QStringList names;
         for (void *data : list)
@@ -130,7 +130,7 @@ private slots:
 
     void fullCheckWithoutPage()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         QVERIFY(checkCommand(form)->isEnabled());
         messageList(form)->addItem("old");
@@ -142,7 +142,7 @@ private slots:
     {
         // Stored settings: the connection check first, the template check off.
         m_dir->writeSettings("[Global]\nTConnectCheck.priority=0\nTTemplateNameCheck.enabled=0\n");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         open(form);
         checkCommand(form)->trigger();
@@ -172,7 +172,7 @@ private slots:
 
     void doubleClickSelectsOnItsTab()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         open(form);
         form->resize(900, 700);
@@ -217,7 +217,7 @@ private slots:
 
     void compilerErrorPutsTheCaret()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         open(form);
         form->resize(900, 700);

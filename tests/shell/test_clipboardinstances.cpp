@@ -66,7 +66,7 @@ private slots:
         writeBytes(target, page(component("0", "SET", "1", "", 0, 0) + component("1", "SET", "2", "", 96, 0) +
                                 component("2", "SET", "", "", 192, 0)));
 
-        TProgram program(dir.shippedOptions({source}));
+        Program program(dir.shippedOptions({source}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->show();
@@ -76,7 +76,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         part<QTabWidget>(form, "PageControl1")->setFocus();
         TWQFSection *section = form->GetCurrentDoc()->FindSection("preproc");
-        const TDataList group{section->Items()[0].get(), section->Items()[1].get()};
+        const DataList group{section->Items()[0].get(), section->Items()[1].get()};
         form->PreEditor()->SetSelected(&group, true);
         part<QAction>(form, "mnuMainCopy")->trigger();
         QVERIFY(QGuiApplication::clipboard()->text().contains("<n>2</n>"));

@@ -137,21 +137,21 @@ class TestDiagramCommands : public pellorin_test::WindowTest {
         pages()->setFocus();
         QTRY_VERIFY(pages()->hasFocus());
     }
-    void select(TGraphEditor *editor, const TDataList &data)
+    void select(TGraphEditor *editor, const DataList &data)
     {
         editor->SetSelected(nullptr, false);
         editor->SetSelected(&data, true);
     }
     void selectNames(const QStringList &list)
     {
-        TDataList data;
+        DataList data;
         for (const QString &name : list)
             data.push_back(item(name));
         select(form->PreEditor(), data);
     }
     QStringList selectedNames(TGraphEditor *editor) const
     {
-        TDataList data;
+        DataList data;
         editor->GetSelected(&data);
         QStringList out;
         for (void *d : data)
@@ -167,7 +167,7 @@ class TestDiagramCommands : public pellorin_test::WindowTest {
         Rect r;
         if (!form->PreEditor()->GetItemRect(data, r))
             qFatal("no such object on the diagram");
-        const TPoint p = form->PreEditor()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point p = form->PreEditor()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
         return QPoint(p.X, p.Y);
     }
     void shiftClick(Qt::MouseButton button, QPoint at)
@@ -213,7 +213,7 @@ private slots:
         QFETCH(int, dpi);
         QFETCH(QPoint, scroll);
         QFETCH(QPoint, offset);
-        const TPoint p = PasteLandingPoint({scroll.x(), scroll.y()}, dpi, offset.x(), offset.y());
+        const Point p = PasteLandingPoint({scroll.x(), scroll.y()}, dpi, offset.x(), offset.y());
         QTEST(QPoint(p.X, p.Y), "landing");
     }
 
@@ -294,7 +294,7 @@ private slots:
     {
         open();
         selectNames({"2", "5"});
-        TDataList selection;
+        DataList selection;
         form->PreEditor()->GetSelected(&selection);
         selection.push_back(note());
         selection.push_back(preSource()->HandleOf(note())); // handles are not counted
@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(prompter().Prompts.size(), 1);
         QCOMPARE(prompter().Prompts[0].Caption, QString("Delete"));
         QCOMPARE(prompter().Prompts[0].Text, QString("Delete selected 3 item(s)?"));
-        QCOMPARE(prompter().Prompts[0].Buttons, TPromptButtons(pbYes | pbNo));
+        QCOMPARE(prompter().Prompts[0].Buttons, PromptButtons(pbYes | pbNo));
         QCOMPARE(names(), QStringList({"1", "3", "6"}));
         QCOMPARE(exits("1"), QString("|"));
         QCOMPARE(exits("3"), QString("|"));
@@ -469,7 +469,7 @@ private slots:
         QScrollBar *hbar = editor->HScrollBar();
         vbar->setValue(vbar->maximum());
         hbar->setValue(hbar->maximum());
-        const TPoint landing = editor->GetScrollPos();
+        const Point landing = editor->GetScrollPos();
         QVERIFY(landing.Y > 0);
         part<QAction>(form, "mnuMainPaste")->trigger();
         TWQFItem *last = item("4");
@@ -480,8 +480,8 @@ private slots:
         // The bars reach far enough to show the lowest pasted component whole.
         vbar->setValue(vbar->maximum());
         hbar->setValue(hbar->maximum());
-        const TPoint scroll = editor->GetScrollPos();
-        const TPoint view = editor->GetViewSize();
+        const Point scroll = editor->GetScrollPos();
+        const Point view = editor->GetViewSize();
         QVERIFY2(r.Bottom <= scroll.Y + view.Y,
                  qPrintable(QString("bottom %1, view ends at %2").arg(r.Bottom).arg(scroll.Y + view.Y)));
         QVERIFY(r.Top >= scroll.Y);
@@ -710,7 +710,7 @@ private slots:
         QFETCH(int, button);
         QFETCH(QString, target);
         open();
-        TDataList data;
+        DataList data;
         for (const QString &name : selected)
             data.push_back(name == "note" ? static_cast<void *>(note()) : item(name));
         select(form->PreEditor(), data);
@@ -735,7 +735,7 @@ private slots:
     {
         open();
         selectNames({"1"});
-        TDataList postOne{item("1", "postproc")};
+        DataList postOne{item("1", "postproc")};
         select(form->PostEditor(), postOne);
         const QPoint at = middleOf(item("6"));
         showTab("PostSheet");
@@ -914,7 +914,7 @@ private slots:
         part<QAction>(form, "FlushQueryMenu")->trigger();
         TWQFItem *query = item("5");
         QCOMPARE(query->GetQuery(), QString("update t set a = :a where id = :id"));
-        TWQFParamList params;
+        WQFParamList params;
         QVERIFY(query->GetParams(params));
         QStringList stored;
         for (const auto &p : params)
@@ -932,7 +932,7 @@ private slots:
         selectNames({"5"});
         form->FlushQueryParams();
         QCOMPARE(item("5")->GetQuery(), QString("update t set a = 1"));
-        TWQFParamList params;
+        WQFParamList params;
         QVERIFY(item("5")->GetParams(params));
         QVERIFY(params.empty());
         QVERIFY(!modified());
@@ -959,7 +959,7 @@ private slots:
         const QByteArray bytes = readBytes(m_dir->filePath(made.first()));
         const PngHeader header = pngHeader(bytes);
         QVERIFY(header.valid);
-        const TPoint graph = form->PreEditor()->GetGraphSize();
+        const Point graph = form->PreEditor()->GetGraphSize();
         QCOMPARE(int(header.width), graph.X);
         QCOMPARE(int(header.height), graph.Y);
         QVERIFY(graph.X > form->PreEditor()->GetViewSize().X);

@@ -61,7 +61,7 @@ class TestDiagramCommandsPanel : public QObject {
     TTagsEditor *panel() const { return pre()->TagsEditor(); }
     void select(const QString &name)
     {
-        const TDataList one{item(name)};
+        const DataList one{item(name)};
         pre()->SetSelected(nullptr, false);
         pre()->SetSelected(&one, true);
     }
@@ -78,7 +78,7 @@ class TestDiagramCommandsPanel : public QObject {
         Rect r;
         if (!pre()->GetItemRect(item(name), r))
             qFatal("no such component on the diagram");
-        const TPoint p = pre()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point p = pre()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
         return QPoint(p.X, p.Y);
     }
 

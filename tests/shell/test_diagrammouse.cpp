@@ -30,7 +30,7 @@ Placed placed(TImageGraphEditor *editor, const QString &name)
         TWQFItem *component = source->ComponentOf(item->Data);
         if (!component || component->GetName() != name)
             continue;
-        const TPoint at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
+        const Point at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
         return {component, QPoint(at.X + item->Rect.Width() / 2, at.Y + item->Rect.Height() / 2)};
     }
     return {};
@@ -48,9 +48,9 @@ private slots:
     {
         pellorin_test::ProgramDirs dir;
         const QString page = dir.copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
-        auto previous = SetPrompter(std::make_unique<TQtPrompter>());
+        auto previous = SetPrompter(std::make_unique<QtPrompter>());
         {
-            TProgram program(dir.options({page}));
+            Program program(dir.options({page}));
             TMainFrm *form = program.MainForm();
             form->move(0, 0);
             form->resize(1000, 700);

@@ -95,7 +95,7 @@ private slots:
         void *second = component(section("preproc"), "1");
         void *first = component(section("preproc"), "0");
         // Selected in another order than the items'.
-        const TDataList picked{second, note, first};
+        const DataList picked{second, note, first};
         editor->SetSelected(&picked, true);
         QList<void *> expected;
         for (int i = 0; i < editor->ItemCount(); ++i)
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(list, QList<void *>{nullptr} + expected);
 
         // A note's handle is selected on its own.
-        const TDataList handleOnly{handle};
+        const DataList handleOnly{handle};
         editor->SetSelected(nullptr, false);
         editor->SetSelected(&handleOnly, true);
         list.clear();
@@ -138,7 +138,7 @@ private slots:
         QFETCH(bool, page);
         if (page) {
             openPage();
-            TDataList all;
+            DataList all;
             form->PreEditor()->GetSelected(&all);
             for (int i = 0; i < form->PreEditor()->ItemCount(); ++i)
                 all.push_back(form->PreEditor()->Items(i)->Data);
@@ -210,7 +210,7 @@ private slots:
         showTab("PostSheet");
         TImageGraphEditor *editor = form->PostEditor();
         editor->SetScrollPos({100, 50});
-        QCOMPARE(editor->GetScrollPos(), (TPoint{100, 50}));
+        QCOMPARE(editor->GetScrollPos(), (Point{100, 50}));
         TImage *image = editor->Host();
         const QPoint client(37, 21);
         QCursor::setPos(image->mapToGlobal(client));
@@ -223,7 +223,7 @@ private slots:
         TWQFItem *post = component(section("postproc"), "0");
         Rect r;
         QVERIFY(editor->GetItemRect(post, r));
-        const TPoint onItem = editor->GraphToClient(r.Left + 3, r.Top + 3);
+        const Point onItem = editor->GraphToClient(r.Left + 3, r.Top + 3);
         QCursor::setPos(image->mapToGlobal(QPoint(onItem.X, onItem.Y)));
         QVERIFY(GetAppIntf()->GetMousePos(x, y));
         QCOMPARE(x, r.Left + 3);
@@ -249,7 +249,7 @@ private slots:
         TGraphEditor *editor = form->PreEditor();
         TWQFItem *first = component(section("preproc"), "0");
         TWQFItem *second = component(section("preproc"), "1");
-        const TDataList both{first, second};
+        const DataList both{first, second};
         editor->SetSelected(&both, true);
         Rect before;
         QVERIFY(editor->GetItemRect(first, before));
@@ -272,13 +272,13 @@ private slots:
         openPage();
         TGraphEditor *editor = form->PreEditor();
         TCommentRect *note = form->CommentRects().front().get();
-        const TDataList picked{note, component(section("preproc"), "1")};
+        const DataList picked{note, component(section("preproc"), "1")};
         editor->SetSelected(&picked, true);
         GetAppIntf()->RefreshSection("preproc");
         QCOMPARE(editor->SelectedCount(), 2);
         QVERIFY(editor->IsSelected(note));
         void *handle = sourceOf(editor)->HandleOf(note);
-        const TDataList handleOnly{handle};
+        const DataList handleOnly{handle};
         editor->SetSelected(nullptr, false);
         editor->SetSelected(&handleOnly, true);
         GetAppIntf()->RefreshSection("preproc");

@@ -141,7 +141,7 @@ class TestKeyDispatch : public pellorin_test::WindowTest {
     {
         QStringList names;
         auto *source = static_cast<TWQFEditorSource *>(editor->Source());
-        TDataList selected;
+        DataList selected;
         editor->GetSelected(&selected);
         for (void *data : selected)
             if (TWQFItem *item = source->ComponentOf(data))
@@ -154,7 +154,7 @@ class TestKeyDispatch : public pellorin_test::WindowTest {
     {
         return FindItemByName(form->GetCurrentDoc()->FindSection(section)->Items(), name);
     }
-    void select(TGraphEditor *editor, const TDataList &data)
+    void select(TGraphEditor *editor, const DataList &data)
     {
         editor->SetSelected(nullptr, false);
         editor->SetSelected(&data, true);

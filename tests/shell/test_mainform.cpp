@@ -126,7 +126,7 @@ private slots:
 
     void firstStart()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         QCOMPARE(MainFrm(), form);
         QCOMPARE(form->objectName(), QString("MainFrm"));
@@ -147,7 +147,7 @@ private slots:
 
     void tabs()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         const QTabWidget *pages = part<QTabWidget>(program.MainForm(), "PageControl1");
         QStringList seen;
         for (int i = 0; i < pages->count(); ++i)
@@ -199,7 +199,7 @@ private slots:
     void menus()
     {
         QFETCH(QString, menu);
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QMenuBar *bar = part<QMenuBar>(program.MainForm(), "MainMenu1");
         QStringList tops;
         for (QAction *a : bar->actions())
@@ -212,7 +212,7 @@ private slots:
 
     void popupMenu()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QCOMPARE(entries(part<QMenu>(program.MainForm(), "PopupMenu1")),
                  QStringList({"Copy||on", "Paste||on", "Delete||on"}));
     }
@@ -221,12 +221,12 @@ private slots:
     {
         // A module that starts before the main window queues its entry; the main window
         // attaches every entry in the order queued.
-        TStartOptions o = m_dir->options();
+        StartOptions o = m_dir->options();
         InitModules(o);
         AddMenuItem("Tools")->setText("Tidy HTML");
         AddMenuItem("Nowhere")->setText("Lost");
         {
-            TMainFrmOptions formOptions{o.ProgramFolder, QStringList()};
+            MainFrmOptions formOptions{o.ProgramFolder, QStringList()};
             TMainFrm form(formOptions);
             const QStringList items = entries(part<QMenu>(&form, "mnuTools"));
             QCOMPARE(items.mid(4),
@@ -241,7 +241,7 @@ private slots:
     void closeStoresAndRestores()
     {
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             TMainFrm *form = program.MainForm();
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(ini.readString("Global", "LastTab"), QString("XML Respond"));
         QCOMPARE(ReadBoundsFrom(ini), QRect(100, 120, 700, 560));
 
-        TProgram second(m_dir->options());
+        Program second(m_dir->options());
         QCOMPARE(second.MainForm()->geometry(), QRect(100, 120, 700, 560));
         QCOMPARE(currentCaption(second.MainForm()), QString("XML Respond"));
     }
@@ -265,7 +265,7 @@ private slots:
     {
         m_dir->writeSettings("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\n[Other]\nx=1\n");
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             QCOMPARE(OptionStore().GetBoolDef(opt::Backup, true), false);
             part<QTabWidget>(program.MainForm(), "PageControl1")
                 ->setCurrentWidget(part<QWidget>(program.MainForm(), "HtmlSheet"));
@@ -297,7 +297,7 @@ private slots:
     {
         QFETCH(QString, stored);
         m_dir->writeSettings("[Global]\nLastTab=" + stored.toUtf8() + "\n");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QTEST(currentCaption(program.MainForm()), "active");
         QVERIFY(!part<QTabWidget>(program.MainForm(), "PageControl1")->isTabVisible(3));
         QVERIFY(!part<QTabWidget>(program.MainForm(), "PageControl1")->isTabVisible(4));
@@ -307,13 +307,13 @@ private slots:
     {
         m_dir->writeSettings(
             "[Global]\nTFakeA.enabled=0\nTFakeA.priority=7\nTFakeB.priority=abc\nTFakeB.enabled=true\n");
-        TStartOptions o = m_dir->options();
+        StartOptions o = m_dir->options();
         InitModules(o);
         auto *a = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeA")));
         auto *b = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeB")));
         auto *c = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeC")));
         {
-            TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
+            TMainFrm form(MainFrmOptions{o.ProgramFolder, QStringList()});
             QCOMPARE(a->Enabled, false);
             QCOMPARE(a->Priority, 7);
             QCOMPARE(b->Enabled, false); // only "1" is true
@@ -348,7 +348,7 @@ private slots:
     void hooksAndHostInterface()
     {
         QFETCH(QString, sheet);
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         part<QTabWidget>(form, "PageControl1")->setCurrentWidget(form->findChild<QWidget *>(sheet));
         QTEST(CallGetCurrentSectionName(), "hook");
@@ -363,19 +363,19 @@ private slots:
 
     void hooksLetGoOfTheWindow()
     {
-        TStartOptions o = m_dir->options();
+        StartOptions o = m_dir->options();
         InitModules(o);
         {
-            TMainFrm form(TMainFrmOptions{o.ProgramFolder, QStringList()});
+            TMainFrm form(MainFrmOptions{o.ProgramFolder, QStringList()});
             part<QTabWidget>(&form, "PageControl1")->setCurrentWidget(part<QWidget>(&form, "HtmlSheet"));
             QCOMPARE(CallGetCurrentSectionName(), QString("html"));
-            QVERIFY(HostHooks().OnGetCurrentDoc && HostHooks().OnDocReloaded && HostHooks().OnStoreViewTexts &&
-                    HostHooks().OnDocReplaced);
+            QVERIFY(hostHooks().OnGetCurrentDoc && hostHooks().OnDocReloaded && hostHooks().OnStoreViewTexts &&
+                    hostHooks().OnDocReplaced);
         }
         QCOMPARE(MainFrm(), nullptr);
         QCOMPARE(CallGetCurrentSectionName(), QString());
-        QVERIFY(!HostHooks().OnGetCurrentDoc && !HostHooks().OnGetCurrentSectionName && !HostHooks().OnDocReloaded &&
-                !HostHooks().OnStoreViewTexts && !HostHooks().OnDocReplaced);
+        QVERIFY(!hostHooks().OnGetCurrentDoc && !hostHooks().OnGetCurrentSectionName && !hostHooks().OnDocReloaded &&
+                !hostHooks().OnStoreViewTexts && !hostHooks().OnDocReplaced);
         auto page = std::make_unique<TWQFFile>();
         QVERIFY(!CallDocReplaced(page));
         QVERIFY(page);
@@ -386,7 +386,7 @@ private slots:
 
     void findNext()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         auto *pages = part<QTabWidget>(form, "PageControl1");
         auto *html = part<QsciScintilla>(form, "htmlEdit");
@@ -432,7 +432,7 @@ private slots:
 
     void exitEndsWithoutAPage()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -444,7 +444,7 @@ private slots:
 
     void aboutAndHelp()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->show();
         QString title, rights;
@@ -482,7 +482,7 @@ private slots:
 
     void debugLog()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->DebugLog("quiet");
         OptionStore().SetDbgClip(true);
@@ -492,7 +492,7 @@ private slots:
 
     void tabKeysNeedCtrl()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         for (QsciScintilla *editor : {part<QsciScintilla>(program.MainForm(), "htmlEdit"),
                                       part<QsciScintilla>(program.MainForm(), "JavaScriptMemo")}) {
             QsciCommand *tab = editor->standardCommands()->find(QsciCommand::Tab);
@@ -522,7 +522,7 @@ private slots:
     void failedStartLeavesNoWindow()
     {
         // Without its modules the window cannot read its settings; the error goes on.
-        QVERIFY_THROWS_EXCEPTION(ERunError, TMainFrm(TMainFrmOptions{m_dir->path(), QStringList()}));
+        QVERIFY_THROWS_EXCEPTION(ERunError, TMainFrm(MainFrmOptions{m_dir->path(), QStringList()}));
         QCOMPARE(MainFrm(), nullptr);
     }
 
@@ -536,7 +536,7 @@ private slots:
     void unhandledExceptionDialog()
     {
         QFETCH(int, answer);
-        (*m_prompter)->Answers << TPromptButton(answer);
+        (*m_prompter)->Answers << PromptButton(answer);
         QTEST(AskIgnoreException("Range check error"), "goesOn");
         QCOMPARE((*m_prompter)->Prompts.size(), 1);
         const auto &asked = (*m_prompter)->Prompts[0];
@@ -544,8 +544,8 @@ private slots:
             asked.Text,
             QString(
                 "Range check error\n\nPress OK to ignore and risk data corruption.\nPress Abort to kill the program."));
-        QCOMPARE(asked.Icon, TPromptIcon::Error);
-        QCOMPARE(asked.Buttons, TPromptButtons(pbOK | pbAbort));
+        QCOMPARE(asked.Icon, PromptIcon::Error);
+        QCOMPARE(asked.Buttons, PromptButtons(pbOK | pbAbort));
         QCOMPARE(asked.Default, pbOK);
     }
 
@@ -587,7 +587,7 @@ private slots:
         if (shown.isEmpty())
             (*m_prompter)->Answers.clear();
         else
-            QCOMPARE((*m_prompter)->Prompts[0].Buttons, TPromptButtons(pbOK | pbAbort));
+            QCOMPARE((*m_prompter)->Prompts[0].Buttons, PromptButtons(pbOK | pbAbort));
     }
 
 private:

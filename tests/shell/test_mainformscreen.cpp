@@ -73,7 +73,7 @@ int checkComponentsShown(const QImage &shot, QWidget *window, TImageGraphEditor 
         const TWQFItem *component = source->ComponentOf(item->Data);
         if (!component)
             continue;
-        const TPoint at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
+        const Point at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
         const QRect drawn = QRect(place.topLeft() + QPoint(at.X, at.Y), QSize(item->Rect.Width(), item->Rect.Height()))
                                 .intersected(place);
         if (drawn.width() < item->Rect.Width() || drawn.height() < item->Rect.Height())
@@ -96,7 +96,7 @@ int checkComponentsAtTheirPlaces(const QImage &shot, TMainFrm *window, TImageGra
 {
     const QRect place = placeInShot(window, image);
     auto *source = static_cast<TWQFEditorSource *>(editor->Source());
-    const TPoint scroll = editor->GetScrollPos();
+    const Point scroll = editor->GetScrollPos();
     int seen = 0;
     for (const auto &component : window->GetCurrentDoc()->FindSection(section)->Items()) {
         const QImage *picture = window->GetRuleImage(component->GetType());
@@ -161,7 +161,7 @@ private slots:
     {
         pellorin_test::PrompterGuard prompter;
         pellorin_test::ProgramDirs dir;
-        TProgram program(dir.shippedOptions({}));
+        Program program(dir.shippedOptions({}));
         TMainFrm *form = program.MainForm();
         form->move(0, 0);
         form->show();
@@ -212,7 +212,7 @@ private slots:
     {
         pellorin_test::PrompterGuard prompter;
         pellorin_test::ProgramDirs dir;
-        TProgram program(dir.shippedOptions({pellorin_test::kSamplePage}));
+        Program program(dir.shippedOptions({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);
@@ -225,7 +225,7 @@ private slots:
             part<QScrollBar>(form, bar)->setValue(7);
         for (const char *bar : {"PreVertScroll", "PostVertScoll"})
             part<QScrollBar>(form, bar)->setValue(11);
-        QCOMPARE(form->PreEditor()->GetScrollPos(), (TPoint{7, 11}));
+        QCOMPARE(form->PreEditor()->GetScrollPos(), (Point{7, 11}));
         QList<QImage> shots;
         for (QWidget *sheet : {part<QWidget>(form, "PreSheet"), part<QWidget>(form, "PostSheet"),
                                part<QWidget>(form, "HtmlSheet"), part<QWidget>(form, "NotesSheet")}) {

@@ -194,7 +194,7 @@ private slots:
         bool hadPage = false;
         connect(m_page.get(), &OpenPage::aboutToClose, this, [&] { hadPage = m_page->document() != nullptr; });
         QSignalSpy modified(m_page.get(), &OpenPage::modifiedChanged);
-        prompter().Answers << TPromptButton(answer);
+        prompter().Answers << PromptButton(answer);
         QCOMPARE(m_page->close(true), closed);
         QCOMPARE(prompter().Prompts.size(), 1);
         QCOMPARE(prompter().Prompts[0].Text, QString("Do you want to save changes before exit?"));

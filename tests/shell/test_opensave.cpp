@@ -56,14 +56,14 @@ QByteArray smallPage(const QByteArray &fn)
 }
 
 // Records the second instances instead of starting them.
-class RecordingLauncher : public platform::TInstanceLauncher {
+class RecordingLauncher : public platform::InstanceLauncher {
 public:
     explicit RecordingLauncher(QList<QStringList> *started, bool fail = false) : m_started(started), m_fail(fail) {}
-    void Start(const QString &Program, const QStringList &Arguments) override
+    void Start(const QString &program, const QStringList &arguments) override
     {
         if (m_fail)
             throw Exception("no more processes");
-        *m_started << (QStringList{Program} + Arguments);
+        *m_started << (QStringList{program} + arguments);
     }
 
 private:
@@ -73,13 +73,13 @@ private:
 
 class LauncherGuard {
 public:
-    explicit LauncherGuard(std::unique_ptr<platform::TInstanceLauncher> launcher)
+    explicit LauncherGuard(std::unique_ptr<platform::InstanceLauncher> launcher)
         : m_previous(platform::SetInstanceLauncher(std::move(launcher)))
     {}
     ~LauncherGuard() { platform::SetInstanceLauncher(std::move(m_previous)); }
 
 private:
-    std::unique_ptr<platform::TInstanceLauncher> m_previous;
+    std::unique_ptr<platform::InstanceLauncher> m_previous;
 };
 
 // Moves the file's modification time, as another program's write would.
@@ -293,13 +293,13 @@ private slots:
         form->OpenFile(page);
         functionName()->setText("renamed");
         QVERIFY(form->openPage()->isModified());
-        prompter().Answers << TPromptButton(answer);
+        prompter().Answers << PromptButton(answer);
         QCOMPARE(form->CloseDocument(true), closed);
         QCOMPARE(prompter().Prompts.size(), 1);
         const auto &asked = prompter().Prompts[0];
         QCOMPARE(asked.Caption, QString("Exit"));
         QCOMPARE(asked.Text, QString("Do you want to save changes before exit?"));
-        QCOMPARE(asked.Icon, TPromptIcon::Question);
+        QCOMPARE(asked.Icon, PromptIcon::Question);
         QCOMPARE(asked.Buttons, pbYes | pbNo | pbCancel);
         QCOMPARE(bool(form->GetCurrentDoc()), !closed);
         QCOMPARE(form->openPage()->isModified(), !closed);
@@ -379,7 +379,7 @@ private slots:
             TImageGraphEditor *editor = form->PreEditor();
             const int index = diagramNumber(editor, "1");
             const Rect r = editor->Items(index)->Rect;
-            const TPoint p = editor->GraphToClient(r.Left + 5, r.Top + 5);
+            const Point p = editor->GraphToClient(r.Left + 5, r.Top + 5);
             editor->MouseEvent(p.X, p.Y, mekDown, Qt::LeftButton, {});
             editor->MouseEvent(p.X + 70, p.Y + 60, mekMove, Qt::LeftButton, {});
             editor->MouseEvent(p.X + 70, p.Y + 60, mekUp, Qt::LeftButton, {});
@@ -656,7 +656,7 @@ private slots:
         if (stops)
             prompter().Answers << pbOK;
         if (answer != pbNone)
-            prompter().Answers << TPromptButton(answer);
+            prompter().Answers << PromptButton(answer);
         if (!written)
             prompter().Answers << pbOK;
 
@@ -674,7 +674,7 @@ private slots:
             expected << "Unable to save the file: " + page + " Reason: page.wqf is read-only";
         QCOMPARE(promptTexts(), expected);
         if (policy == "ASK") {
-            QCOMPARE(prompter().Prompts[0].Icon, TPromptIcon::Warning);
+            QCOMPARE(prompter().Prompts[0].Icon, PromptIcon::Warning);
             QCOMPARE(prompter().Prompts[0].Buttons, pbYes | pbNo);
         }
     }
@@ -907,7 +907,7 @@ private slots:
         QCOMPARE(asked.Text,
                  "\"" + page +
                      "\" has been changed by another program. \r\nWould you like to reload changed from disk?");
-        QCOMPARE(asked.Icon, TPromptIcon::Information);
+        QCOMPARE(asked.Icon, PromptIcon::Information);
         QCOMPARE(asked.Buttons, pbYes | pbNo);
         QCOMPARE(functionName()->text(), QString(reload ? "rewritten" : "page2"));
         // Asked once per change.
@@ -939,7 +939,7 @@ private slots:
         class ActivatingPrompter : public ScriptedPrompter {
         public:
             TMainFrm *Form = nullptr;
-            QString OpenFileName(QWidget *Parent, const TFileDialogOptions &Options) override
+            QString OpenFileName(QWidget *Parent, const FileDialogOptions &Options) override
             {
                 Form->AppActivate();
                 return ScriptedPrompter::OpenFileName(Parent, Options);
@@ -1014,8 +1014,7 @@ private slots:
         GetAppIntf()->OpenFile(page);
         QTRY_COMPARE(form->openPage()->fileName(), page);
         TImageGraphEditor *editor = form->PreEditor();
-        TDataList both{editor->Items(diagramNumber(editor, "0"))->Data,
-                       editor->Items(diagramNumber(editor, "1"))->Data};
+        DataList both{editor->Items(diagramNumber(editor, "0"))->Data, editor->Items(diagramNumber(editor, "1"))->Data};
         editor->SetSelected(&both, true);
         GetAppIntf()->RefreshSection("PREPROC");
         QVERIFY(!form->openPage()->isModified());

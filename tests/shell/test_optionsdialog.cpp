@@ -35,7 +35,7 @@ public:
     {}
     QString ClassName() const override { return m_class; }
     QString GetDescription() override { return m_description; }
-    void CheckFile(TWQFFile *, TCheckMessages &Messages) override
+    void CheckFile(TWQFFile *, CheckMessageList &Messages) override
     {
         Messages.append({"ran " + m_description, nullptr});
     }
@@ -104,10 +104,10 @@ QStringList rows(TGlobalOptForm *form)
 
 QStringList ranLines(TWQFFile *page)
 {
-    TCheckMessages messages;
+    CheckMessageList messages;
     RunWarningPlugins(page, false, &messages);
     QStringList out;
-    for (const TCheckMessage &m : messages)
+    for (const CheckMessage &m : messages)
         if (m.Text.startsWith("ran "))
             out << m.Text;
     return out;
@@ -140,7 +140,7 @@ private slots:
     void windowsOfTheStart()
     {
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             QVERIFY(SearchForm() && GlobalOptForm() && SearchResultForm());
             QVERIFY(!GlobalOptForm()->isVisible());
         }
@@ -149,7 +149,7 @@ private slots:
 
     void design()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TGlobalOptForm *form = GlobalOptForm();
         QCOMPARE(form->objectName(), QString("GlobalOptForm"));
         QCOMPARE(form->windowTitle(), QString("Preferences"));
@@ -185,7 +185,7 @@ private slots:
 
     void designLists()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TGlobalOptForm *form = GlobalOptForm();
         auto *pages = child<QTabWidget>(form, "PageControl1");
         QCOMPARE(pages->parentWidget(), child<QWidget>(form, "Panel1"));
@@ -211,7 +211,7 @@ private slots:
 
     void menuEntry()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QAction *entry = nullptr;
         for (QAction *a : program.MainForm()->findChild<QMenu *>("mnuTools")->actions())
             if (a->text() == "Preferences")
@@ -318,7 +318,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, shown);
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             withPreferences([&](TGlobalOptForm *form) {
                 setControl(form, control, value);
                 pressOk(form);
@@ -328,7 +328,7 @@ private slots:
         }
         QCOMPARE(this->stored(key), stored);
         // The next run reads it back and shows it.
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QCOMPARE(OptionStore().GetString(key), stored);
         withPreferences([&](TGlobalOptForm *form) {
             QCOMPARE(controlValue(form, control), shown);
@@ -340,7 +340,7 @@ private slots:
     {
         QStringList classes;
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             QList<TWarningPlugin *> plugins;
             GetWarningPlugins(plugins);
             QVERIFY(!plugins.isEmpty());
@@ -409,7 +409,7 @@ private slots:
         QFETCH(QString, control);
         QFETCH(QString, key);
         m_dir->writeSettings("[Global]\r\n" + line + "\r\n");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         withPreferences([&](TGlobalOptForm *form) {
             QTEST(controlValue(form, control), "shown");
             pressOk(form);
@@ -420,7 +420,7 @@ private slots:
     void cancelChangesNothing()
     {
         m_dir->writeSettings("[Global]\r\nDbgClip=1\r\nReadOnly=ASK\r\nVertSplit=700\r\nFuture=x\r\n");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         const QList<TGlobalOptions::NameValue> before = OptionStore().Values();
         withPreferences([&](TGlobalOptForm *form) {
             for (const char *box : {"dbgGlobOpt", "chkMakeBackups", "chkForceCDATA", "chkXMLWhitespace",
@@ -467,7 +467,7 @@ private slots:
         m_dir->writeSettings(button == u"btnDefPellorin"
                                  ? "[Global]\r\nXMLWhitespace=1\r\nXMLClearEol=1\r\nXMLForceHeader=0\r\n"
                                  : "[Global]\r\nXMLWhitespace=0\r\nXMLClearEol=0\r\nXMLForceHeader=1\r\n");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         withPreferences([&](TGlobalOptForm *form) {
             child<QPushButton>(form, button)->click();
             QTEST(controlValue(form, "chkXMLWhitespace"), "whitespace");
@@ -497,7 +497,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(int, reason);
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         auto *edit = child<QLineEdit>(GlobalOptForm(), "Edit1");
         edit->setText(typed);
         QFocusEvent out(QEvent::FocusOut, Qt::FocusReason(reason));
@@ -508,7 +508,7 @@ private slots:
     void verticalMarginLeftForOk()
     {
         // Clicking OK takes the focus from the edit first: what it then stores is 600.
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         withPreferences([&](TGlobalOptForm *form) {
             QVERIFY(QTest::qWaitForWindowActive(form));
             child<QTabWidget>(form, "PageControl1")->setCurrentIndex(1);
@@ -524,7 +524,7 @@ private slots:
     void checkList()
     {
         // Stored priorities reverse the registration order; one check is off.
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QList<TWarningPlugin *> plugins;
         GetWarningPlugins(plugins);
         QVERIFY(plugins.size() >= 3);
@@ -577,7 +577,7 @@ private slots:
     {
         const auto page = pellorin_test::pageWith("<c><n>0</n><t>SET</t></c>");
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             RegisterPlugin(std::make_unique<RecordingCheck>("TRecordFirst", "first"));
             RegisterPlugin(std::make_unique<RecordingCheck>("TRecordSecond", "second"));
             RegisterPlugin(std::make_unique<RecordingCheck>("TRecordThird", "third"));
@@ -600,13 +600,13 @@ private slots:
 
         // The next start: the main window applies the stored settings to the checks
         // registered before it.
-        TStartOptions start = m_dir->options();
+        StartOptions start = m_dir->options();
         InitModules(start);
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordFirst", "first"));
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordSecond", "second"));
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordThird", "third"));
         {
-            TMainFrm form(TMainFrmOptions{start.ProgramFolder, QStringList()});
+            TMainFrm form(MainFrmOptions{start.ProgramFolder, QStringList()});
             QCOMPARE(ranLines(page.get()), QStringList({"ran third", "ran second"}));
         }
         DoneModules();
@@ -615,7 +615,7 @@ private slots:
     void oneClassOneKeyPair()
     {
         // Plug-ins of one class share their keys: the last of their rows decides.
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         RegisterPlugin(std::make_unique<RecordingCheck>("TShared", "shared one"));
         RegisterPlugin(std::make_unique<RecordingCheck>("TShared", "shared two"));
         withPreferences([&](TGlobalOptForm *form) {
@@ -634,7 +634,7 @@ private slots:
     void bounds()
     {
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             withPreferences([&](TGlobalOptForm *form) {
                 QVERIFY(QTest::qWaitForWindowExposed(form));
                 form->setGeometry(40, 50, 500, 400);
@@ -652,7 +652,7 @@ private slots:
             QCOMPARE(GlobalOptForm()->geometry(), QRect(40, 50, 500, 400));
         }
         QCOMPARE(IniFile(m_dir->iniPath()).readString("GlobalOptForm", "Left"), QString("40"));
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QCOMPARE(GlobalOptForm()->geometry(), QRect(40, 50, 500, 400));
     }
 
@@ -662,7 +662,7 @@ private slots:
     {
         QRect shown;
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             withPreferences([&](TGlobalOptForm *form) {
                 QVERIFY(QTest::qWaitForWindowExposed(form));
                 shown = form->geometry();
@@ -674,7 +674,7 @@ private slots:
         const IniFile ini(m_dir->iniPath());
         QCOMPARE(ini.readString("GlobalOptForm", "Left"), QString::number(shown.x()));
         QCOMPARE(ini.readString("GlobalOptForm", "Top"), QString::number(shown.y()));
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         withPreferences([&](TGlobalOptForm *form) {
             QVERIFY(QTest::qWaitForWindowExposed(form));
             QCOMPARE(form->geometry(), shown);

@@ -180,7 +180,7 @@ private slots:
         QFETCH(int, x);
         QFETCH(int, y);
         const int mh = modelScrollPos(h, dpi), mv = modelScrollPos(v, dpi);
-        const TPoint at = gridLandingPoint(mh, mv);
+        const Point at = gridLandingPoint(mh, mv);
         QCOMPARE(at.X, x);
         QCOMPARE(at.Y, y);
     }
@@ -320,7 +320,7 @@ private slots:
         QAbstractButton *button = buttonNamed(part<QWidget>(form, "Panel2"), "Select");
         button->click();
         button->click();
-        const TWQFItemList &items = section(form, "preproc")->Items();
+        const WQFItemList &items = section(form, "preproc")->Items();
         QCOMPARE(items.size(), size_t(4));
         QCOMPARE(items[2]->GetName() + ":" + items[3]->GetName(), QString("2:3"));
         QCOMPARE(items[2]->GetX(), items[3]->GetX());
@@ -443,7 +443,7 @@ private slots:
         const QString code = GetCode(copied);
         QVERIFY(code.contains(">= 7 then"));
         TImageGraphEditor *editor = form->PreEditor();
-        const TDataList one{copied};
+        const DataList one{copied};
         editor->SetSelected(&one, true);
         part<QTabWidget>(form, "PageControl1")->setFocus();
         QTRY_VERIFY(part<QTabWidget>(form, "PageControl1")->hasFocus());
@@ -515,7 +515,7 @@ private slots:
         if (!message.isEmpty())
             (*m_prompter)->Answers << pbOK;
         buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit")->click();
-        const TWQFItemList &items = section(form, "preproc")->Items();
+        const WQFItemList &items = section(form, "preproc")->Items();
         if (message.isEmpty()) {
             QCOMPARE(items.size(), size_t(3));
             QCOMPARE(items.back()->GetType(), QString("DELPHI"));
@@ -613,7 +613,7 @@ private slots:
                                    "</v></values></c>"
                                    "</postproc></wqf>");
         TMainFrm *form = start({pagePath()});
-        const TWQFItemList &pre = section(form, "preproc")->Items();
+        const WQFItemList &pre = section(form, "preproc")->Items();
         QCOMPARE(HasMacro(pre[0].get()), true);
         QCOMPARE(HasMacro(pre[1].get()), false);
         QCOMPARE(HasMacro(pre[2].get()), false);
@@ -685,7 +685,7 @@ private slots:
         pellorin_test::TestWindow window;
         OpenPage &page = window.page();
         const std::span<DiagramTab *const> tabs = window.views().diagramTabs();
-        const TCommentRectList &notes = window.views().CommentRects();
+        const CommentRectList &notes = window.views().CommentRects();
         window.views().pictures().setFolder(kResources + "/images/");
         Palette palette(window, 144);
         palette.BuildPalette(tabs[0]->palette());

@@ -70,7 +70,7 @@ QWidget *longPanelAtItsEnd(PanelsWindow &window)
     window.click("0");
     if (bar->value() != bar->maximum())
         return nullptr;
-    return qobject_cast<TCodeEditorStandIn *>(window.panel().Owned()[3]->Control.data());
+    return qobject_cast<CodeEditorStandIn *>(window.panel().Owned()[3]->Control.data());
 }
 
 QByteArray replaced(QByteArray bytes, const QByteArray &from, const QByteArray &to)
@@ -114,8 +114,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<int>("highlighter");
-        const int sql = int(THighlighterKind::SQL), pascal = int(THighlighterKind::Pascal),
-                  none = int(THighlighterKind::None);
+        const int sql = int(HighlighterKind::SQL), pascal = int(HighlighterKind::Pascal),
+                  none = int(HighlighterKind::None);
         QTest::newRow("SELECTQUERY") << 0 << "0"
                                      << QStringList{"label:0: SELECTQUERY (Parameters: 1)",
                                                     "edit:Read the orders",

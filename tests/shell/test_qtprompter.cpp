@@ -42,9 +42,9 @@ private slots:
     void answers()
     {
         QFETCH(int, clicked);
-        TQtPrompter prompter;
-        TPrompt prompt{"Exit", "Do you want to save changes before exit?", TPromptIcon::Question,
-                       pbYes | pbNo | pbCancel, pbYes};
+        QtPrompter prompter;
+        Prompt prompt{"Exit", "Do you want to save changes before exit?", PromptIcon::Question, pbYes | pbNo | pbCancel,
+                      pbYes};
         QString caption, text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         bool yesIsDefault = false;
@@ -67,7 +67,7 @@ private slots:
 
     void plainMessage()
     {
-        TQtPrompter prompter;
+        QtPrompter prompter;
         QString caption;
         QList<QAbstractButton *> buttons;
         whenBoxShows(this, [&](QMessageBox *box) {
@@ -76,7 +76,7 @@ private slots:
             box->button(QMessageBox::Ok)->click();
         });
         platform::SetApplicationTitle("page.wqf");
-        TPrompt prompt;
+        Prompt prompt;
         prompt.Text = "unable to find PreProcess section. Won't open!";
         QCOMPARE(prompter.Ask(nullptr, prompt), pbOK);
         QCOMPARE(caption, QString("page.wqf")); // the application's title

@@ -34,13 +34,13 @@
 
 namespace {
 // The window's search host, recording the components it is asked to select.
-class RecordingSearchHost : public TWidgetSearchHost {
+class RecordingSearchHost : public WidgetSearchHost {
 public:
-    RecordingSearchHost(WindowHost &window, QStringList &names) : TWidgetSearchHost(window), m_names(names) {}
+    RecordingSearchHost(WindowHost &window, QStringList &names) : WidgetSearchHost(window), m_names(names) {}
     void SelectItemByName(const QString &Name) override
     {
         m_names << Name;
-        TWidgetSearchHost::SelectItemByName(Name);
+        WidgetSearchHost::SelectItemByName(Name);
     }
 
 private:
@@ -57,7 +57,7 @@ QString writtenPage(const pellorin_test::ProgramDirs &dirs, const QByteArray &co
 }
 
 // Records what the search asks of the main window.
-class FakeHost : public TSearchHost {
+class FakeHost : public SearchHost {
 public:
     std::unique_ptr<TWQFFile> Page;
     QByteArray Html;
@@ -133,7 +133,7 @@ class TestSearch : public QObject {
 
     std::unique_ptr<pellorin_test::PrompterGuard> m_prompter;
     FakeHost *m_host = nullptr;
-    std::unique_ptr<TPageSearch> m_search;
+    std::unique_ptr<PageSearch> m_search;
 
     // The dialog opened by the page search for Target, its text and boxes set.
     TSearchForm *openDialog(QWidget *target, const QString &text, bool inComponents, bool caseSensitive = false,
@@ -155,7 +155,7 @@ private slots:
         m_prompter = std::make_unique<pellorin_test::PrompterGuard>();
         auto host = std::make_unique<FakeHost>();
         m_host = host.get();
-        m_search = std::make_unique<TPageSearch>(std::move(host));
+        m_search = std::make_unique<PageSearch>(std::move(host));
     }
     void cleanup()
     {
@@ -441,11 +441,11 @@ private slots:
         editor->setText(html);
         QCOMPARE(EditorTextBytes(editor), html.toUtf8());
         QStringList selectedNames;
-        TPageSearch search(std::make_unique<RecordingSearchHost>(window, selectedNames));
+        PageSearch search(std::make_unique<RecordingSearchHost>(window, selectedNames));
 
         TSearchOptions options;
         options.SearchText = searched;
-        TSearchResults hits;
+        SearchResults hits;
         search.SearchAllComponents(options, hits);
         ShowSearchResults(searched, std::move(hits), nullptr);
         TSearchResultForm *results = SearchResultForm();
@@ -475,7 +475,7 @@ private slots:
         const TextTabs &text = window.views().textTabs();
         QWidget *sheets[4] = {window.views().diagramTabs()[0], window.views().diagramTabs()[1], text.htmlSheet(),
                               text.respondSheet()};
-        TWidgetSearchHost host(window);
+        WidgetSearchHost host(window);
         pages.setCurrentWidget(sheets[3]);
         host.ShowSectionTab("other");
         host.ShowSectionTab("PREPROC");
@@ -494,7 +494,7 @@ private slots:
         QVERIFY(window.page().open(writtenPage(dirs, "<c><n>17</n><t>SET</t></c><c><n>7</n><t>SET</t></c>")));
         host.ShowSectionTab("preproc");
         host.SelectItemByName("7");
-        TDataList selected;
+        DataList selected;
         window.views().diagramTabs()[0]->editor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
         QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("7"));
@@ -504,7 +504,7 @@ private slots:
     void onTheMainWindow()
     {
         pellorin_test::ProgramDirs dirs;
-        TProgram program(dirs.options({pellorin_test::kSamplePage}));
+        Program program(dirs.options({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc() && form->PreEditor());
         using pellorin_test::part;
@@ -547,7 +547,7 @@ private slots:
         results->show();
         clickRow(results, int(postLine), true);
         QCOMPARE(pages->currentWidget(), postSheet);
-        TDataList selected;
+        DataList selected;
         form->PostEditor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
         QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("1"));
@@ -566,7 +566,7 @@ private slots:
     void searchMenuOfTheWindow()
     {
         pellorin_test::ProgramDirs dirs;
-        TProgram program(dirs.options({pellorin_test::kSamplePage}));
+        Program program(dirs.options({pellorin_test::kSamplePage}));
         TMainFrm *form = program.MainForm();
         using pellorin_test::part;
         auto *pages = part<QTabWidget>(form, "PageControl1");
@@ -610,7 +610,7 @@ private slots:
         QVERIFY(postLine > 0);
         clickRow(results, int(postLine), true);
         QCOMPARE(pages->currentWidget(), part(form, "PostSheet"));
-        TDataList selected;
+        DataList selected;
         form->PostEditor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
         QCOMPARE(static_cast<TWQFItem *>(selected[0])->GetName(), QString("1"));

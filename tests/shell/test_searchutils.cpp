@@ -27,7 +27,7 @@ TSearchOptions options(const QString &text, bool caseSensitive = false, bool who
 }
 
 // "section/item/key@position" of each hit.
-QStringList hits(const TSearchResults &results)
+QStringList hits(const SearchResults &results)
 {
     QStringList out;
     for (const TSearchResult &r : results)
@@ -171,8 +171,8 @@ private slots:
                  at >= 0; at = FindFrom(std::string_view(upper.constData(), upper.size()),
                                         std::string_view(pattern.constData(), pattern.size()), at + 1))
                 expected << at;
-            TUpperCaseFinder finder(std::string_view(text.constData(), text.size()),
-                                    std::string_view(pattern.constData(), pattern.size()));
+            UpperCaseFinder finder(std::string_view(text.constData(), text.size()),
+                                   std::string_view(pattern.constData(), pattern.size()));
             for (qsizetype at = finder.FindFrom(0); at >= 0; at = finder.FindFrom(at + 1))
                 found << at;
             QVERIFY(expected.size() >= 5);
@@ -187,9 +187,9 @@ private slots:
                 expected[int(std::find_if(expected.begin(), expected.end(), [](qsizetype p) { return p >= 65534; }) -
                              expected.begin())]);
         }
-        TUpperCaseFinder none(std::string_view("ab"), std::string_view("ABC"));
+        UpperCaseFinder none(std::string_view("ab"), std::string_view("ABC"));
         QCOMPARE(none.FindFrom(0), -1);
-        TUpperCaseFinder empty(std::string_view("ab"), std::string_view());
+        UpperCaseFinder empty(std::string_view("ab"), std::string_view());
         QCOMPARE(empty.FindFrom(0), -1);
     }
 
@@ -228,7 +228,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, pattern);
         QFETCH(bool, caseSensitive);
-        TSearchResults results;
+        SearchResults results;
         // Whole words are not asked for in the HTML.
         SearchTextHits("html", options(pattern, caseSensitive, true), text.toUtf8(), results);
         Positions found;
@@ -288,7 +288,7 @@ private slots:
         QFETCH(bool, caseSensitive);
         QFETCH(bool, wholeWord);
         const auto page = pellorin_test::pageWith(components);
-        TSearchResults results;
+        SearchResults results;
         SearchPageComponents(*page, options(pattern, caseSensitive, wholeWord), results);
         QTEST(hits(results), "expected");
     }
@@ -305,7 +305,7 @@ private slots:
                                                   "<c><n>2</n><t>SET</t><values>" +
                                                   QByteArray(values).replace("a1>", "b>") + "</values></c>");
         for (const bool caseSensitive : {false, true}) {
-            TSearchResults results;
+            SearchResults results;
             SearchPageComponents(*page, options("x", caseSensitive), results);
             QStringList expected;
             for (const auto &item : page->FindSection("preproc")->Items()) {
@@ -331,7 +331,7 @@ private slots:
             "<wqf><preproc><c><n>0</n><t>SET</t><values><v>Customer Name</v></values></c></preproc>"
             "<postproc><c><n>7</n><t>IF</t><values><v>#Scustomer# = 1</v></values></c></postproc>"
             "<extra><c><n>x</n><t>SET</t><c>the CUSTOMER</c></c></extra></wqf>");
-        TSearchResults results;
+        SearchResults results;
         SearchPageComponents(*page, options("customer"), results);
         QCOMPARE(hits(results), QStringList({"preproc/0/v0@1", "postproc/7/v0@3", "extra/x/c1@5"}));
         QCOMPARE(results[0].Text, QByteArray("Customer Name"));

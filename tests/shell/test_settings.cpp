@@ -187,7 +187,7 @@ private slots:
         InitAppIni(m_config, "pellorin");
         QCOMPARE(ReadSqlCheck().Host, QString());
         WriteSqlCheck({"db.local", "sa", "p;a=ss%", "orders"});
-        const TSqlCheckValues v = ReadSqlCheck();
+        const SqlCheckValues v = ReadSqlCheck();
         QCOMPARE(v.Host, QStringLiteral("db.local"));
         QCOMPARE(v.User, QStringLiteral("sa"));
         QCOMPARE(v.Password, QStringLiteral("p;a=ss%"));

@@ -31,7 +31,7 @@ QsciScintilla *valuesEditor() { return SQLConnWindow()->findChild<QsciScintilla 
 
 QStringList values()
 {
-    const TSQLCheckState &s = SQLCheckState();
+    const SQLCheckState &s = sqlCheckState();
     return {s.SQLHost, s.SQLUser, s.SQLPassword, s.SQLDatabase};
 }
 
@@ -62,7 +62,7 @@ private slots:
 
     void toolsEntryCreatesTheWindowOnce()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QAction *entry = testParamsEntry(program.MainForm());
         QVERIFY(entry);
         QVERIFY(entry->isEnabled());
@@ -100,7 +100,7 @@ private slots:
     void memoSetsTheValuesAtOnce()
     {
         QFETCH(QString, text);
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         ShowSQLSettings();
         memo()->setPlainText(text);
         QTEST(values(), "values");
@@ -108,23 +108,23 @@ private slots:
 
     void typingInTheMemo()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         ShowSQLSettings();
         QTextCursor cursor = memo()->textCursor();
         cursor.movePosition(QTextCursor::Start);
         cursor.movePosition(QTextCursor::EndOfLine);
         memo()->setTextCursor(cursor);
         QTest::keyClicks(memo(), "db");
-        QCOMPARE(SQLCheckState().SQLHost, QString("db"));
+        QCOMPARE(sqlCheckState().SQLHost, QString("db"));
         QTest::keyClicks(memo(), ".local");
-        QCOMPARE(SQLCheckState().SQLHost, QString("db.local"));
+        QCOMPARE(sqlCheckState().SQLHost, QString("db.local"));
         QTest::keyClick(memo(), Qt::Key_Backspace);
-        QCOMPARE(SQLCheckState().SQLHost, QString("db.loca"));
+        QCOMPARE(sqlCheckState().SQLHost, QString("db.loca"));
     }
 
     void blankMemoLeftIsRefilled()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         ShowSQLSettings();
         memo()->setPlainText("Hostname=h\nDatabase=d");
         leave(memo());
@@ -138,25 +138,25 @@ private slots:
 
     void testValuesEditor()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         ShowSQLSettings();
         QsciScintilla *editor = valuesEditor();
         QCOMPARE(editor->font().family(), QString("Courier New"));
         editor->setText("UserId=42\nname=x\n");
-        QCOMPARE(SQLCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
+        QCOMPARE(sqlCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
         editor->setCursorPosition(0, 9);
         QTest::keyClicks(editor, "7");
-        QCOMPARE(SQLCheckState().TestValues, QStringList({"UserId=427", "name=x"}));
+        QCOMPARE(sqlCheckState().TestValues, QStringList({"UserId=427", "name=x"}));
     }
 
     void closedAndShownAgainKeepsWhatWasLeft()
     {
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         ShowSQLSettings();
         memo()->setPlainText("Hostname=h\njunk");
         SQLConnWindow()->close();
         QVERIFY(!SQLConnWindow()->isVisible());
-        SQLCheckState().SQLHost = "elsewhere";
+        sqlCheckState().SQLHost = "elsewhere";
         testParamsEntry(program.MainForm())->trigger();
         QVERIFY(SQLConnWindow()->isVisible());
         QCOMPARE(memo()->toPlainText(), QString("Hostname=h\njunk"));
@@ -166,7 +166,7 @@ private slots:
     {
         QRect bounds;
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             ShowSQLSettings();
             memo()->setPlainText("Hostname=db.local\nUsername=sa\nPassword=p;a=ss%\nDatabase=orders");
             valuesEditor()->setText("UserId=42\nname=x");
@@ -179,9 +179,9 @@ private slots:
         QVERIFY(ini.contains("[SQLConn]\n"));
         QCOMPARE(readBytes(m_dir->filePath("cfg/pellorin/pounds.txt")), QByteArray("UserId=42\nname=x\n"));
 
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QCOMPARE(values(), QStringList({"db.local", "sa", "p;a=ss%", "orders"}));
-        QCOMPARE(SQLCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
+        QCOMPARE(sqlCheckState().TestValues, QStringList({"UserId=42", "name=x"}));
         ShowSQLSettings();
         QCOMPARE(memo()->toPlainText(), QString("Hostname=db.local\nUsername=sa\nPassword=p;a=ss%\nDatabase=orders"));
         QCOMPARE(valuesEditor()->text(), QString("UserId=42\nname=x"));
@@ -212,7 +212,7 @@ private slots:
             QVERIFY(platform::SetFileMode(values, unsigned(before)));
         }
         {
-            TProgram program(m_dir->options());
+            Program program(m_dir->options());
             ShowSQLSettings();
             memo()->setPlainText("Password=secret");
             valuesEditor()->setText("UserId=42");
@@ -242,22 +242,22 @@ private slots:
         const QString db = m_dir->filePath("app/samples/customer_orders.sqlite");
         QDir().mkpath(m_dir->filePath("app/samples"));
         writeBytes(db, "x");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         const QString stored = settings.contains("mine.db") ? QString("mine.db") : QString();
-        QCOMPARE(SQLCheckState().SQLDatabase, sample ? db : stored);
+        QCOMPARE(sqlCheckState().SQLDatabase, sample ? db : stored);
     }
 
     void fullCheckOfTheSamplePageRunsTheProber()
     {
         // The program's own folder, with the prober and the sample database the build put
         // there, and no settings: the sample page is checked on the sample database.
-        TStartOptions options = m_dir->options();
+        StartOptions options = m_dir->options();
         options.ProgramFolder = PELLORIN_BIN_DIR "/";
         QByteArray page = readBytes(pellorin_test::kSamplePage);
         page.replace("o.total", "o.totl");
         const QString path = m_dir->filePath("customer_orders.wqf");
         writeBytes(path, page);
-        TProgram program(options);
+        Program program(options);
         TMainFrm *form = program.MainForm();
         form->OpenFile(path);
         QVERIFY(form->GetCurrentDoc());

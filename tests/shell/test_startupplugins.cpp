@@ -75,9 +75,9 @@ private slots:
     void registrationOrder()
     {
         writeBytes(m_dir->filePath("app/plugins/a tidy.ini"), "[Main]\nName=Tidy\nCmd=tidy.sh\nMenu=Tidy the page\n");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         QStringList names;
-        for (TPellorinPlugin *p : PluginRegistry().Plugins())
+        for (TPellorinPlugin *p : pluginRegistry().Plugins())
             names << p->ClassName();
         QCOMPARE(names.mid(0, 8),
                  QStringList({"TCompanyNamingPlugin", "TExtAppWarnPlugin", "TExtAppWarnPlugin", "TSQLParamCheck",
@@ -100,7 +100,7 @@ private slots:
     {
         QByteArray page = readBytes(pellorin_test::kSamplePage);
         const QString path = m_dir->copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         form->OpenFile(path);
         QVERIFY(form->GetCurrentDoc());
@@ -124,7 +124,7 @@ private slots:
     void sampleChecksClean()
     {
         const QString path = m_dir->copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
-        TProgram program(m_dir->shippedOptions({path}));
+        Program program(m_dir->shippedOptions({path}));
         TMainFrm *form = program.MainForm();
         QVERIFY(form->GetCurrentDoc());
         pellorin_test::part<QAction>(form, "MenuItem9")->trigger();
@@ -142,7 +142,7 @@ private slots:
         QImage picture(16, 16, QImage::Format_ARGB32);
         picture.fill(Qt::red);
         QVERIFY(picture.save(m_dir->filePath("app/companies/Acme.ico")));
-        TProgram program(m_dir->options());
+        Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
         const qint64 before = form->windowIcon().cacheKey();
         form->SetFileName("/sites/mtMorivane_Nobody/list.wqf");

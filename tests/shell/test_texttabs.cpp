@@ -540,7 +540,7 @@ private slots:
         pages()->setTabVisible(index, true);
         pages()->setCurrentIndex(index);
         QVERIFY(tabs->htmlTree());
-        const THTMLControlList &controls = tabs->htmlControls();
+        const HTMLControlList &controls = tabs->htmlControls();
         QCOMPARE(controls.size(), size_t(3));
         const auto *grid = part<QTableWidget>(form, "ControlGrid");
         QCOMPARE(gridRows(grid),

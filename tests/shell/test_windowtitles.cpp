@@ -58,7 +58,7 @@ class TestWindowTitles : public QObject {
 
     std::unique_ptr<pellorin_test::WindowTitles> m_titles;
     std::unique_ptr<pellorin_test::ProgramDirs> m_dir;
-    std::unique_ptr<TProgram> m_program;
+    std::unique_ptr<Program> m_program;
     TMainFrm *form = nullptr;
 
     QString page(const QString &name) { return m_dir->copyOf(pellorin_test::kSamplePage, name); }
@@ -68,7 +68,7 @@ private slots:
     {
         m_titles = std::make_unique<pellorin_test::WindowTitles>();
         m_dir = std::make_unique<pellorin_test::ProgramDirs>();
-        m_program = std::make_unique<TProgram>(m_dir->options());
+        m_program = std::make_unique<Program>(m_dir->options());
         form = m_program->MainForm();
         form->move(0, 0);
         form->show();
@@ -122,7 +122,7 @@ private slots:
     {
         QFETCH(QString, dialog);
         QFETCH(QString, expected);
-        auto previous = SetPrompter(std::make_unique<TQtPrompter>());
+        auto previous = SetPrompter(std::make_unique<QtPrompter>());
         const QString path = page("customer_orders.wqf");
         form->OpenFile(path);
         QVERIFY(form->GetCurrentDoc());

@@ -21,9 +21,9 @@ protected:
         m_dir = std::make_unique<ProgramDirs>();
         m_prompter = std::make_unique<PrompterGuard>();
     }
-    TMainFrm *startWith(const TStartOptions &options)
+    TMainFrm *startWith(const StartOptions &options)
     {
-        m_program = std::make_unique<TProgram>(options);
+        m_program = std::make_unique<Program>(options);
         form = m_program->MainForm();
         return form;
     }
@@ -55,7 +55,7 @@ protected:
 
     std::unique_ptr<ProgramDirs> m_dir;
     std::unique_ptr<PrompterGuard> m_prompter;
-    std::unique_ptr<TProgram> m_program;
+    std::unique_ptr<Program> m_program;
     TMainFrm *form = nullptr;
 };
 } // namespace pellorin_test
