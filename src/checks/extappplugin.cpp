@@ -70,18 +70,16 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
         return outcome;
     };
     try {
-        // Made exclusively, for its owner only; it goes with the run, whatever happens.
-        const QString copy = TempFileName();
+        // Made exclusively, for its owner only, and written through the handle that made it,
+        // never by its name; it goes with the run, whatever happens.
+        const std::unique_ptr<QTemporaryFile> file = NewTempFile();
+        const QString copy = file->fileName();
         const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
-        {
-            QFile file(copy);
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                return failed(file.errorString());
-            if (!Doc->SaveToStream(file, {}))
-                return failed(Doc->LastError());
-            if (!file.flush())
-                return failed(file.errorString());
-        }
+        if (!Doc->SaveToStream(*file, {}))
+            return failed(Doc->LastError());
+        if (!file->flush())
+            return failed(file->errorString());
+        file->close();
 
         // Without a program of its own the command would run the appended copy.
         if (QProcess::splitCommand(Plugin->Cmd).isEmpty())

@@ -18,20 +18,33 @@ QString tempFolder()
     return path.isEmpty() ? QDir::cleanPath(qEnvironmentVariable("TMPDIR")) : path;
 }
 
+// Writes text to the open file and closes it; false on any error.
+bool writeAll(QFileDevice &file, const QByteArray &text)
+{
+    if (!text.isEmpty() && file.write(text) != text.size())
+        return false;
+    if (!file.flush())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
 } // namespace
 
-QString TempFileName()
+std::unique_ptr<QTemporaryFile> NewTempFile()
 {
     const QString folder = tempFolder();
     if (!QDir().mkpath(folder))
         throw Exception(QStringLiteral("Unable to create directory \"%1\"").arg(folder));
-    QTemporaryFile file(folder + QStringLiteral("/TMPXXXXXX.tmp"));
-    file.setAutoRemove(false);
-    if (!file.open())
+    auto file = std::make_unique<QTemporaryFile>(folder + QStringLiteral("/TMPXXXXXX.tmp"));
+    file->setAutoRemove(false);
+    if (!file->open())
         throw Exception(
-            QStringLiteral("Unable to create file \"%1\": %2").arg(file.fileTemplate(), file.errorString()));
-    return file.fileName();
+            QStringLiteral("Unable to create file \"%1\": %2").arg(file->fileTemplate(), file->errorString()));
+    return file;
 }
+
+QString TempFileName() { return NewTempFile()->fileName(); }
 
 void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringList *list)
 {
@@ -58,16 +71,12 @@ bool SaveStringToFile(const QByteArray &text, const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    if (!text.isEmpty() && file.write(text) != text.size())
-        return false;
-    if (!file.flush())
-        return false;
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    return writeAll(file, text);
 }
 
 bool SaveToTempFile(const QByteArray &text, QString &fileName)
 {
-    fileName = TempFileName();
-    return SaveStringToFile(text, fileName);
+    const std::unique_ptr<QTemporaryFile> file = NewTempFile();
+    fileName = file->fileName();
+    return writeAll(*file, text);
 }

@@ -4,11 +4,18 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
+
+#include <memory>
 
 // Creates a new empty file in the temporary folder (made with its parents when missing),
-// readable and writable by its owner only, and gives its name. The file is created here
-// rather than only named, so that no one else can take the name over before the caller
-// writes to it; the caller removes it. Raises Exception when neither can be made.
+// readable and writable by its owner only, and gives it open for reading and writing. Write
+// through it, never by its name: in a folder others can write, the name may lead elsewhere by
+// then. Neither closing it nor letting it go removes it; the caller does. Raises Exception
+// when the folder or the file cannot be made.
+std::unique_ptr<QTemporaryFile> NewTempFile();
+// The name of a file NewTempFile made and closed again, so that no one else can take the name
+// over; the caller removes it.
 QString TempFileName();
 
 // Appends the names (without folder) of the entries of dir that match mask and attr (kinds
@@ -20,6 +27,6 @@ void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringL
 QByteArray LoadFileToString(const QString &fileName);
 // Makes the file hold exactly text (an existing file is truncated); false on any error.
 bool SaveStringToFile(const QByteArray &text, const QString &fileName);
-// Writes text to a new temporary file. fileName is set even when writing fails; raises where
-// TempFileName does.
+// Writes text to a new temporary file through the handle it was created with. fileName is set
+// even when writing fails; raises where NewTempFile does.
 bool SaveToTempFile(const QByteArray &text, QString &fileName);

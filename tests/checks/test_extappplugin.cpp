@@ -1,6 +1,7 @@
 #include "checks/appgui.h"
 #include "checks/checkfixture.h"
 #include "checks/extappplugin.h"
+#include "common/linkplanter.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
@@ -275,6 +276,27 @@ private slots:
         QFile::remove(seen + ".page");
         QVERIFY(loaded.check(page.get(), true).isEmpty());
         QVERIFY(!QFile::exists(seen + ".page"));
+    }
+
+    // The page's copy is written through the handle that created it: a link planted at its name
+    // in a temporary folder others can write is never followed, and the link goes with the run.
+    void copyWrittenThroughItsHandle()
+    {
+        QTemporaryDir shared;
+        QTemporaryDir home;
+        const QString victim = home.filePath("victim.txt");
+        writeBytes(victim, "the victim's own");
+        qputenv("TMPDIR", shared.path().toUtf8());
+        writeScript(home.filePath("run.sh"), "echo 'H:ran'\n");
+        auto p = plugin(home.path(), "run.sh");
+        auto page = loadPage(pageXml());
+        CheckMessageList messages;
+        const LinkPlanter planter(shared.path(), victim);
+        QVERIFY(RunExternal(p.get(), page.get(), &messages));
+        QCOMPARE(planter.planted(), 1);
+        QCOMPARE(shown(messages), QStringList{"HINT ran"});
+        QCOMPARE(readBytes(victim), QByteArray("the victim's own"));
+        QVERIFY(QDir(shared.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
     }
 
     // Blanks in the plug-in's folder and in the copy's path reach the program whole.

@@ -1,4 +1,5 @@
 #include "base/exception.h"
+#include "common/linkplanter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "model/filehelpers.h"
@@ -13,6 +14,13 @@
 
 using pellorin_test::readBytes;
 using pellorin_test::writeBytes;
+
+namespace {
+struct TmpDirGuard {
+    QByteArray old = qgetenv("TMPDIR");
+    ~TmpDirGuard() { old.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", old); }
+};
+} // namespace
 
 class TestFileHelpers : public QObject {
     Q_OBJECT
@@ -88,12 +96,29 @@ private slots:
             QVERIFY(QFile::remove(f));
     }
 
+    // The copy is written through the handle that created it: a link planted at its name in a
+    // folder others can write is never followed.
+    void tempFileWrittenThroughItsHandle()
+    {
+        const TmpDirGuard guard;
+        QTemporaryDir shared;
+        QTemporaryDir home;
+        const QString victim = home.filePath("victim.txt");
+        writeBytes(victim, "the victim's own");
+        qputenv("TMPDIR", shared.path().toLocal8Bit());
+        QString saved;
+        {
+            const pellorin_test::LinkPlanter planter(shared.path(), victim);
+            QVERIFY(SaveToTempFile("page bytes", saved));
+            QCOMPARE(planter.planted(), 1);
+        }
+        QCOMPARE(readBytes(victim), QByteArray("the victim's own"));
+        QVERIFY(QFile::remove(saved));
+    }
+
     void tempFolder()
     {
-        struct TmpDirGuard {
-            QByteArray old = qgetenv("TMPDIR");
-            ~TmpDirGuard() { old.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", old); }
-        } guard;
+        const TmpDirGuard guard;
         QTemporaryDir dir;
         const QString folder = dir.filePath("a/b");
         qputenv("TMPDIR", folder.toLocal8Bit());
