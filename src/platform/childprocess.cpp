@@ -29,6 +29,19 @@ void killGroup(QProcess &process, qint64 pid)
     process.kill();
 }
 
+// Ends what is left of the group of a program that has ended and been reaped. Its group
+// lives on as long as one of its members does, and no new process takes the program's id
+// while it does.
+void endLeftovers(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    if (pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
+#else
+    Q_UNUSED(pid);
+#endif
+}
+
 // The output as far as the limit lets it grow.
 class OutputKeeper {
 public:
@@ -106,6 +119,8 @@ ChildRun RunChildProcess(const QString &program, const QStringList &arguments, i
     } else {
         run.crashed = process.exitStatus() == QProcess::CrashExit;
         run.exitCode = process.exitCode();
+        // What the program left running in its group would outlive the run.
+        endLeftovers(pid);
     }
     if (!run.cut)
         run.cut = !output.add(process.readAll());

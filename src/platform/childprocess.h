@@ -37,7 +37,8 @@ struct ChildRun {
 // Starts program with arguments (standard input empty), reads its merged output while it
 // runs and waits for its end. After timeoutMs milliseconds, or once the output passes limit,
 // the program's whole process group is killed, so children of a script that still hold the
-// output open end with it; the output read so far is kept.
+// output open end with it; the output read so far is kept. A program that ends by itself takes
+// what it left running in its group with it too.
 ChildRun RunChildProcess(const QString &program, const QStringList &arguments, int64_t timeoutMs,
                          const ChildOutputLimit &limit = {});
 

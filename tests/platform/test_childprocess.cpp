@@ -149,6 +149,32 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 2000);
     }
 
+    // What a program leaves running goes with it once it has ended, whether or not the
+    // leftover still holds the output open.
+    void endEndsTheWholeGroup_data()
+    {
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("holding the output") << QByteArray("sleep 45 &");
+        QTest::newRow("output elsewhere") << QByteArray("sleep 45 > /dev/null 2>&1 &");
+    }
+    void endEndsTheWholeGroup()
+    {
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        const QString script = dir.filePath("leaves.sh");
+        const QString pidFile = dir.filePath("child.pid");
+        writeScript(script, start + "\necho $! > \"$1\"\necho line\n");
+        const ChildRun run = RunChildProcess(script, {pidFile}, 60000);
+        QVERIFY(run.started);
+        QVERIFY(!run.timedOut);
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.output, QByteArray("line\n"));
+        const qint64 child = readBytes(pidFile).trimmed().toLongLong();
+        QVERIFY(child > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 2000);
+    }
+
     // A program that ends before the time-out is not stopped.
     void endsInTime()
     {
