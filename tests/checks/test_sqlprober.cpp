@@ -511,6 +511,8 @@ public:
         return QString();
     }
     QString SocketFolder() const { return m_dir.path(); }
+    // The folder of the server's programs, psql among them.
+    QString Bin() const { return m_bin; }
     // Every row of the sample tables and the names of all tables.
     QString Contents() const
     {
@@ -683,6 +685,31 @@ private slots:
         const QStringList lines = verdictLines(f, sql);
         QCOMPARE(m_server->Contents(), before);
         QCOMPARE(lines, expectedLines(verdict));
+    }
+
+    // A table another session holds locked is not waited for until the prober is stopped:
+    // the statement gets the database's own word on it.
+    void lockedTable()
+    {
+        QProcess holder;
+        holder.setProcessChannelMode(QProcess::ForwardedChannels);
+        holder.start(m_server->Bin() + "psql", {"-h", m_server->SocketFolder(), "-U", "pellorin", "-d", "postgres",
+                                                "-v", "ON_ERROR_STOP=1", "-q"});
+        QVERIFY(holder.waitForStarted());
+        const auto release = qScopeGuard([&] {
+            holder.write("ROLLBACK;\n");
+            holder.closeWriteChannel();
+            if (!holder.waitForFinished(30000))
+                holder.kill();
+        });
+        holder.write("BEGIN;\nLOCK TABLE orders IN ACCESS EXCLUSIVE MODE;\n");
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->Value("SELECT count(*) FROM pg_locks WHERE relation = 'orders'::regclass "
+                                                  "AND mode = 'AccessExclusiveLock' AND granted"),
+                                  QString("1"), 30000);
+        ProberFixture f(kBinDir);
+        f.group()->TimeoutSeconds = 60;
+        useServer();
+        QCOMPARE(verdictLines(f, "SELECT total FROM orders"), expectedLines("canceling statement due to lock timeout"));
     }
 
 private:

@@ -49,7 +49,9 @@ PostgresJudge::PostgresJudge(const Job &job)
     }
     const QByteArray values[] = {host.toUtf8(), port.toUtf8(), job.user.toUtf8(), job.password.toUtf8(),
                                  job.database.toUtf8()};
-    // Read-only as a second guard; the statements themselves are never run.
+    // Read-only as a second guard; the statements themselves are never run. A table another
+    // session holds locked makes the parse wait for it, so the waits are short and the verdict
+    // is the database's own word on it, well before the check stops the prober.
     const std::array<std::pair<const char *, const char *>, 9> settings = {{
         {"host", values[0].constData()},
         {"port", values[1].constData()},
@@ -57,7 +59,7 @@ PostgresJudge::PostgresJudge(const Job &job)
         {"password", values[3].constData()},
         {"dbname", values[4].constData()},
         {"connect_timeout", "15"},
-        {"options", "-c default_transaction_read_only=on"},
+        {"options", "-c default_transaction_read_only=on -c lock_timeout=3s -c statement_timeout=5s"},
         {"client_encoding", "UTF8"},
         {"application_name", "qverify"},
     }};

@@ -1,7 +1,8 @@
 #pragma once
-// A PostgreSQL server, reached in a read-only session. Each statement goes through the
-// protocol's Parse step alone (libpq's prepare), which refuses a text of several commands
-// and runs none, so nothing of a statement is ever executed.
+// A PostgreSQL server, reached in a read-only session that waits for a lock only a few
+// seconds. Each statement goes through the protocol's Parse step alone (libpq's prepare),
+// which refuses a text of several commands and runs none, so nothing of a statement is ever
+// executed.
 #include "job.h"
 #include "judge.h"
 
