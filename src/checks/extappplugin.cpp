@@ -5,6 +5,7 @@
 #include "base/inifile.h"
 #include "base/stringlist.h"
 #include "base/textutils.h"
+#include "editors/wqfdrawutils.h"
 #include "model/filehelpers.h"
 #include "model/wqftypes.h"
 #include "platform/appdirs.h"
@@ -18,6 +19,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
+
+#include <unordered_map>
 
 namespace {
 const QString kFileNameField = QStringLiteral("%filename%");
@@ -262,35 +265,62 @@ QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines)
     return records;
 }
 
-void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, CheckMessageList &Messages, const QString &Key,
-                       const QString &Text)
+namespace {
+// The components of a page by section and name, for all the records of one run: a program
+// may print a line for each of tens of thousands of components. A section's names are indexed
+// at its first use; the page does not change while the records are read.
+class RunComponents {
+public:
+    explicit RunComponents(const TWQFFile *doc) : m_doc(doc) {}
+    TWQFItem *find(const QString &sectionName, const QString &itemName)
+    {
+        const TWQFSection *section = m_doc ? m_doc->FindSection(sectionName) : nullptr;
+        if (!section)
+            return nullptr;
+        auto found = m_sections.find(section);
+        if (found == m_sections.end())
+            found = m_sections.try_emplace(section, section->Items()).first;
+        return found->second.Find(itemName);
+    }
+
+private:
+    const TWQFFile *m_doc;
+    std::unordered_map<const TWQFSection *, ItemsByName> m_sections;
+};
+
+void appendRecord(RunComponents &components, CheckMessageList &messages, const QString &key, const QString &text)
 {
-    if (Key.isEmpty())
+    if (key.isEmpty())
         return;
-    const char16_t first = UpCaseAscii(Key[0].unicode());
+    const char16_t first = UpCaseAscii(key[0].unicode());
     const QString kind = first == u'E'   ? QStringLiteral("ERROR")
                          : first == u'W' ? QStringLiteral("WARN")
                                          : QStringLiteral("HINT");
     TWQFItem *item = nullptr;
-    const QString rest = Trim(QStringView(Key).mid(1));
+    const QString rest = Trim(QStringView(key).mid(1));
     const qsizetype blank = rest.indexOf(u' ');
-    if (blank >= 0 && Doc) {
-        const QString sectionName = Trim(QStringView(rest).left(blank));
-        const QString itemName = Trim(QStringView(rest).mid(blank + 1));
-        if (const TWQFSection *section = Doc->FindSection(sectionName))
-            item = FindItemByName(section->Items(), itemName);
-    }
-    Messages.append(CheckMessage{kind + u' ' + Text, item});
+    if (blank >= 0)
+        item = components.find(Trim(QStringView(rest).left(blank)), Trim(QStringView(rest).mid(blank + 1)));
+    messages.append(CheckMessage{kind + u' ' + text, item});
+}
+} // namespace
+
+void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, CheckMessageList &Messages, const QString &Key,
+                       const QString &Text)
+{
+    RunComponents components(Doc);
+    appendRecord(components, Messages, Key, Text);
 }
 
-void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList &messages, const QByteArray &output)
+void emitPluginOutput(TExtAppWarnPlugin *, TWQFFile *doc, CheckMessageList &messages, const QByteArray &output)
 {
     // Each step lets go of the text before it: a program's output may be tens of megabytes.
     QStringList lines = SplitLines(QString::fromUtf8(output));
     const QList<QPair<QString, QString>> records = ParsePluginOutput(lines);
     lines.clear();
+    RunComponents components(doc);
     for (const auto &[key, text] : records)
-        EmitPluginMessage(plugin, doc, messages, key, text);
+        appendRecord(components, messages, key, text);
 }
 
 bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,

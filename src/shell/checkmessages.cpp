@@ -22,6 +22,44 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+namespace {
+// A row shows at most this many characters of its line: drawing a row lays out all the text
+// it shows, and a check program may print a line of megabytes.
+constexpr qsizetype kShownLineLength = 4000;
+// The whole line of a row that shows only its start.
+constexpr int kWholeLineRole = Qt::UserRole;
+
+QString messageLineOf(const QListWidgetItem &row)
+{
+    const QVariant whole = row.data(kWholeLineRole);
+    return whole.isValid() ? whole.toString() : row.text();
+}
+} // namespace
+
+QString shownMessageLine(const QString &line)
+{
+    if (line.size() <= kShownLineLength)
+        return line;
+    // A cut between the halves of a surrogate pair would show a broken character.
+    const qsizetype length = line[kShownLineLength - 1].isHighSurrogate() ? kShownLineLength - 1 : kShownLineLength;
+    return line.left(length) + u'\u2026';
+}
+
+void addMessageLines(QListWidget *list, const QStringList &lines)
+{
+    QStringList shown = lines;
+    QList<qsizetype> cut;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines[i].size() > kShownLineLength) {
+            shown[i] = shownMessageLine(lines[i]);
+            cut << i;
+        }
+    const int first = list->count();
+    list->addItems(shown);
+    for (qsizetype i : cut)
+        list->item(first + int(i))->setData(kWholeLineRole, lines[i]);
+}
+
 void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
 {
     list->clear();
@@ -41,7 +79,7 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
         for (const CheckMessage &message : messages)
             lines << CheckMessageLine(message);
         lines << QStringLiteral("Check complete.");
-        list->addItems(lines);
+        addMessageLines(list, lines);
     } catch (...) {
         // A run that broke off ends quietly with the lines it had; the missing last line tells.
     }
@@ -98,12 +136,12 @@ CheckMessagePanel::CheckMessagePanel(WindowHost &window, const QString &programF
     connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
 }
 
-void CheckMessagePanel::addLines(const QStringList &lines) { m_list->addItems(lines); }
+void CheckMessagePanel::addLines(const QStringList &lines) { addMessageLines(m_list, lines); }
 
 void CheckMessagePanel::DebugLog(const QString &Line)
 {
     if (OptionStore().GetDbgClip())
-        m_list->addItem(Line);
+        addMessageLines(m_list, {Line});
 }
 
 void CheckMessagePanel::RunChecks(bool QuickOnly)
@@ -124,7 +162,7 @@ QStringList CheckMessagePanel::messageLines() const
 {
     QStringList lines;
     for (int i = 0; i < m_list->count(); ++i)
-        lines << m_list->item(i)->text();
+        lines << messageLineOf(*m_list->item(i));
     return lines;
 }
 
@@ -133,7 +171,7 @@ void CheckMessagePanel::ListBox1DblClick()
     const QListWidgetItem *selected = m_list->currentItem();
     if (!m_window.page().document() || !selected || !selected->isSelected())
         return;
-    const QString line = selected->text();
+    const QString line = messageLineOf(*selected);
     PageViews &views = m_window.views();
     // A line naming both sections goes to the later tab.
     const std::span<DiagramTab *const> tabs = views.diagramTabs();

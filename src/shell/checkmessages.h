@@ -36,6 +36,7 @@ public:
     // The double-click on a line: the tab of the section it names, the component of the number
     // it names, and for a compiler error the place in that component's first code editor.
     void ListBox1DblClick();
+    // The whole lines of the rows.
     QStringList messageLines() const;
 
 private:
@@ -44,6 +45,12 @@ private:
     QWidget *m_panel;
     QListWidget *m_list;
 };
+
+// Appends a row for each line. A row shows a long line's start and an ellipsis, and keeps the
+// whole line for what the row stands for.
+void addMessageLines(QListWidget *list, const QStringList &lines);
+// What a row shows of line: all of it, or its first 4000 characters and an ellipsis.
+QString shownMessageLine(const QString &line);
 
 // Replaces the list's lines by the check run over page: the quick check of a save
 // (quickOnly), or the full check of Tools > "Check WQF file", which first shows a line asking

@@ -172,6 +172,57 @@ private slots:
         QTEST(shown(messages), "messages");
     }
 
+    // The component a line names, alone and after lines that had both sections looked up: the
+    // first of equal names, the name's case counting, the section's not.
+    void componentOfEachLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("section"); // the found component's; empty for none
+        QTest::addColumn<int>("index"); // its place in that section
+        QTest::newRow("first of equal names") << "W preproc 3:x"
+                                              << "preproc" << 0;
+        QTest::newRow("same name, other section") << "W postproc 3:x"
+                                                  << "postproc" << 1;
+        QTest::newRow("section in any case") << "W PostProc 3:x"
+                                             << "postproc" << 1;
+        QTest::newRow("lower-case name") << "W preproc a:x"
+                                         << "preproc" << 2;
+        QTest::newRow("upper-case name") << "W preproc A:x"
+                                         << "preproc" << 3;
+        QTest::newRow("name with a blank, padded") << "W preproc  a b :x"
+                                                   << "preproc" << 4;
+        QTest::newRow("name in the other case only") << "W postproc X:x"
+                                                     << "" << -1;
+        QTest::newRow("name only in the other section") << "W postproc a:x"
+                                                        << "" << -1;
+        QTest::newRow("a name's own leading blank") << "W preproc  5:x"
+                                                    << "" << -1;
+        QTest::newRow("name not there") << "W preproc 7:x"
+                                        << "" << -1;
+        QTest::newRow("section not there") << "W nowhere 3:x"
+                                           << "" << -1;
+        QTest::newRow("no component named") << "W preproc:x"
+                                            << "" << -1;
+    }
+    void componentOfEachLine()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, section);
+        QFETCH(int, index);
+        auto page = loadPage("<wqf><preproc>" + comp("3", "SET") + comp("3", "IF") + comp("a", "SET") +
+                             comp("A", "SET") + comp("a b", "SET") + comp(" 5", "SET") + "</preproc><postproc>" +
+                             comp("x", "SET") + comp("3", "SET") + "</postproc></wqf>");
+        TWQFItem *expected = section.isEmpty() ? nullptr : page->FindSection(section)->Items()[size_t(index)].get();
+        // After a line for each section, so that both are looked up before this one.
+        CheckMessageList messages;
+        emitPluginOutput(nullptr, page.get(), messages, "W preproc a:x\nW postproc x:x\n" + line.toUtf8());
+        QCOMPARE(messages.size(), 3);
+        QCOMPARE(messages.last().Item, expected);
+        CheckMessageList alone;
+        emitPluginOutput(nullptr, page.get(), alone, line.toUtf8());
+        QCOMPARE(alone.value(0).Item, expected);
+    }
+
     // The bytes a program printed: UTF-8, lines ending at CR LF, CR or LF.
     void programOutput_data()
     {

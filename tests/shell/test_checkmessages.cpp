@@ -45,6 +45,23 @@ const QByteArray kPage = "<wqf><function><fn>Order</fn></function><preproc>" +
                          comp("3", "TEMPLATE", {}, "<n>Other</n>") + comp("4", "SET", {}, {}, 2000) +
                          "</preproc><postproc>" + comp("0", "SET", {"1", "1"}) + comp("1", "SET") +
                          comp("17", "SET", {"0"}) + "</postproc></wqf>";
+// A check with one line about a component of the page.
+class OneLineCheck : public TWarningPlugin {
+public:
+    OneLineCheck(QString section, QString name, QString text)
+        : m_section(std::move(section)), m_name(std::move(name)), m_text(std::move(text))
+    {
+        Enabled = true;
+    }
+    QString ClassName() const override { return QStringLiteral("TOneLineCheck"); }
+    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override
+    {
+        Messages.append(CheckMessage{m_text, FindItemByName(Doc->FindSection(m_section)->Items(), m_name)});
+    }
+
+private:
+    QString m_section, m_name, m_text;
+};
 } // namespace
 
 class TestCheckMessages : public QObject {
@@ -126,6 +143,86 @@ private slots:
     {
         QFETCH(QString, line);
         QTEST(MessageComponentNumber(line), "number");
+    }
+
+    void shownLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("shown");
+        const QString bound(4000, u'x');
+        QTest::newRow("short") << "preproc 4: WARN not referenced"
+                               << "preproc 4: WARN not referenced";
+        QTest::newRow("at the bound") << bound << bound;
+        QTest::newRow("one over") << bound + "y" << bound + QChar(0x2026);
+        QTest::newRow("a pair at the cut")
+            << bound.left(3999) + QString::fromUtf16(u"\U0001F600") + "y" << bound.left(3999) + QChar(0x2026);
+    }
+    void shownLine()
+    {
+        QFETCH(QString, line);
+        QTEST(shownMessageLine(line), "shown");
+    }
+
+    // A row of a long line shows its start and an ellipsis; its double-click reads the whole
+    // line, as a short row's does: a section named past the cut chooses the tab.
+    void longRowKeepsWhatItStandsFor_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<bool>("compilerError");
+        const QString padding(5000, u'x');
+        QTest::newRow("long text") << "preproc"
+                                   << "4"
+                                   << "WARN " + padding << "PreSheet" << false;
+        QTest::newRow("a section named past the cut") << "preproc"
+                                                      << "0"
+                                                      << "HINT " + padding + " see postproc"
+                                                      << "PostSheet" << false;
+        QTest::newRow("compiler error") << "preproc"
+                                        << "2"
+                                        << "[Error] (3,5) Identifier not found " + padding << "PreSheet" << true;
+    }
+    void longRowKeepsWhatItStandsFor()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QString, sheet);
+        QFETCH(bool, compilerError);
+        Program program(m_dir->options());
+        TMainFrm *form = program.MainForm();
+        open(form);
+        form->resize(900, 700);
+        form->show();
+        RegisterPlugin(std::make_unique<OneLineCheck>(section, name, text));
+        showSheet(form, "NotesSheet");
+        checkCommand(form)->trigger();
+
+        const QString line = section + " " + name + ": " + text;
+        const int at = int(lines(form).indexOf(line));
+        QVERIFY(at > 0);
+        QListWidgetItem *row = messageList(form)->item(at);
+        QCOMPARE(row->text(), line.left(4000) + QChar(0x2026));
+        QCOMPARE(lines(form).last(), QString("Check complete."));
+
+        // The property panel of the compiler error's component, with its code editor.
+        auto *panel = new QWidget;
+        auto *code = new QsciScintilla(panel);
+        code->setText("a\nbb\nccccccc\nd\n");
+        preProperties(form)->setWidget(panel);
+        messageList(form)->setCurrentItem(row);
+        messageList(form)->scrollToItem(row);
+        const QPoint centre = messageList(form)->visualItemRect(row).center();
+        QTest::mouseClick(messageList(form)->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(messageList(form)->viewport(), Qt::LeftButton, {}, centre);
+        QCOMPARE(activeSheet(form), sheet);
+        TGraphEditor *editor = sheet == "PreSheet" ? form->PreEditor() : form->PostEditor();
+        QCOMPARE(selected(editor), QStringList({name}));
+        int caretLine = -1, caretIndex = -1;
+        code->getCursorPosition(&caretLine, &caretIndex);
+        QCOMPARE(QPoint(caretLine, caretIndex), compilerError ? QPoint(2, 4) : QPoint(0, 0));
     }
 
     void fullCheckWithoutPage()
