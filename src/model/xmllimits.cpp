@@ -130,7 +130,7 @@ QByteArray nameAt(QByteArrayView b, qsizetype i, qsizetype end)
 }
 
 // The characters the reader makes of bytes: UTF-16 units of UTF-8.
-qsizetype characters(QByteArrayView bytes)
+qsizetype utf16Length(QByteArrayView bytes)
 {
     qsizetype n = 0;
     for (const char c : bytes)
@@ -247,7 +247,7 @@ Expansion expansionOf(QByteArrayView text)
         } else if (text[i] == '<' && i + 1 < text.size() && !std::strchr("/!?", text[i + 1])) {
             out.elements.push_back(nameAt(text, i + 1, text.size()));
         }
-        out.characters += characters(text.sliced(i, 1));
+        out.characters += utf16Length(text.sliced(i, 1));
     }
     return out;
 }
@@ -431,22 +431,22 @@ private:
     // elements it holds; a default counts the entities it refers to, as text.
     void resolveExpansions()
     {
-        QList<Entity *> entities;
+        std::vector<Entity *> entities;
         QHash<QByteArray, qsizetype> index;
         for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
-            index.insert(it.key(), entities.size());
+            index.insert(it.key(), qsizetype(entities.size()));
             entities.push_back(&it.value());
         }
         std::vector<std::vector<qsizetype>> edges(entities.size());
         std::vector<qsizetype> own(entities.size());
-        for (qsizetype e = 0; e < entities.size(); ++e) {
+        for (size_t e = 0; e < entities.size(); ++e) {
             for (const QByteArray &name : entities[e]->value.references)
                 if (const auto target = index.constFind(name); target != index.cend())
-                    edges[e].push_back(*target); // one the reader has not been told of is refused there
+                    edges[e].push_back(*target); // the reader refuses one it was not told of
             own[e] = entities[e]->value.characters;
         }
         const std::vector<qsizetype> sizes = sumsAlongEdges(edges, own);
-        for (qsizetype e = 0; e < entities.size(); ++e)
+        for (size_t e = 0; e < entities.size(); ++e)
             entities[e]->size = sizes[e];
 
         m_defaults.clear();
@@ -459,13 +459,13 @@ private:
             m_defaults[element] = saturatingAdd(m_defaults.value(element), added);
         }
 
-        for (qsizetype e = 0; e < entities.size(); ++e) {
+        for (size_t e = 0; e < entities.size(); ++e) {
             own[e] = 0;
             for (const QByteArray &element : entities[e]->value.elements)
                 own[e] = saturatingAdd(own[e], m_defaults.value(element));
         }
         const std::vector<qsizetype> defaults = sumsAlongEdges(edges, own);
-        for (qsizetype e = 0; e < entities.size(); ++e)
+        for (size_t e = 0; e < entities.size(); ++e)
             entities[e]->defaults = defaults[e];
     }
 
