@@ -158,6 +158,15 @@ void XmlNode::removeChildren()
     changed();
 }
 
+void XmlNode::removeChildrenIf(const std::function<bool(const XmlNode &)> &remove)
+{
+    if (std::erase_if(m_children, [&](const std::unique_ptr<XmlNode> &child) { return remove(*child); }) == 0)
+        return;
+    for (size_t i = 0; i < m_children.size(); ++i)
+        m_children[i]->m_index = i;
+    changed();
+}
+
 QString XmlNode::textContent() const
 {
     if (m_type != XmlNodeType::Element && m_type != XmlNodeType::Document)

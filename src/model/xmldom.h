@@ -67,6 +67,9 @@ public:
     XmlNode *insertBefore(std::unique_ptr<XmlNode> child, XmlNode *ref);
     std::unique_ptr<XmlNode> removeChild(XmlNode *child);
     void removeChildren();
+    // Removes every child for which remove holds, in one pass however many they are; counts one
+    // change when any goes, as a single removal would.
+    void removeChildrenIf(const std::function<bool(const XmlNode &)> &remove);
 
     // All text and CDATA data below the node in document order (comments and PIs excluded);
     // a character-data node's own data.

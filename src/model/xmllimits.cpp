@@ -1,11 +1,13 @@
 #include "xmllimits.h"
 
 #include <QHash>
+#include <QList>
 #include <QStringConverter>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -119,12 +121,135 @@ qsizetype indexIn(const QByteArray &b, char c, qsizetype from, qsizetype to)
 }
 
 // The bytes of a name starting at i: up to a blank or a character that ends a name in markup.
-QByteArray nameAt(const QByteArray &b, qsizetype i, qsizetype end)
+QByteArray nameAt(QByteArrayView b, qsizetype i, qsizetype end)
 {
     qsizetype j = i;
     while (j < end && !isBlank(b[j]) && !std::strchr("/>=;'\"[]()|%&<", b[j]))
         ++j;
-    return b.mid(i, j - i);
+    return b.sliced(i, j - i).toByteArray();
+}
+
+// The characters the reader makes of bytes: UTF-16 units of UTF-8.
+qsizetype utf16Length(QByteArrayView bytes)
+{
+    qsizetype n = 0;
+    for (const char c : bytes)
+        n += (uchar(c) & 0xC0) == 0x80 ? 0 : uchar(c) >= 0xF0 ? 2 : 1;
+    return n;
+}
+
+// The code point of the character reference "&#...;" whose digits (after "#") are digits.
+std::optional<char32_t> characterReference(QByteArrayView digits)
+{
+    bool ok = false;
+    const uint code = digits.startsWith('x') ? digits.sliced(1).toUInt(&ok, 16) : digits.toUInt(&ok);
+    if (!ok || code > 0x10FFFF)
+        return std::nullopt;
+    return char32_t(code);
+}
+
+// What the reader keeps of an entity's value when it is declared: its character references
+// replaced, so that "&#38;" may make a reference and "&#60;" an element when it is used.
+QByteArray declaredValue(QByteArrayView text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '#') {
+            const qsizetype semicolon = text.indexOf(';', i + 2);
+            if (semicolon > i + 2)
+                if (const auto code = characterReference(text.sliced(i + 2, semicolon - i - 2))) {
+                    out += QString::fromUcs4(&*code, 1).toUtf8();
+                    i = semicolon;
+                    continue;
+                }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// Characters a saturating count stops at: one more than any expansion accepted.
+constexpr qsizetype kSaturated = kMaxExpansion + 1;
+
+qsizetype saturatingAdd(qsizetype a, qsizetype b) { return std::min(a + b, kSaturated); }
+
+// For each node of a graph, its own weight and, once per edge, the sum of the node the edge
+// leads to. An edge back to a node still being summed adds nothing: the reader refuses an entity
+// that refers to itself when it meets it. Without recursion, so that a long chain uses no stack.
+std::vector<qsizetype> sumsAlongEdges(const std::vector<std::vector<qsizetype>> &edges,
+                                      const std::vector<qsizetype> &own)
+{
+    enum class State { Unseen, Summing, Done };
+    std::vector<State> state(own.size(), State::Unseen);
+    std::vector<qsizetype> sums = own;
+    std::vector<std::pair<qsizetype, size_t>> stack; // a node and its next edge
+    for (qsizetype root = 0; root < qsizetype(own.size()); ++root) {
+        if (state[root] != State::Unseen)
+            continue;
+        state[root] = State::Summing;
+        stack.emplace_back(root, 0);
+        while (!stack.empty()) {
+            auto &[node, next] = stack.back();
+            if (next == edges[node].size()) {
+                state[node] = State::Done;
+                stack.pop_back();
+                continue;
+            }
+            const qsizetype target = edges[node][next];
+            if (state[target] == State::Unseen) {
+                state[target] = State::Summing;
+                stack.emplace_back(target, 0); // the edge is taken again once the target is done
+                continue;
+            }
+            if (state[target] == State::Done)
+                sums[node] = saturatingAdd(sums[node], sums[target]);
+            ++next;
+        }
+    }
+    return sums;
+}
+
+bool isPredefinedEntity(QByteArrayView name)
+{
+    return name == "lt" || name == "gt" || name == "amp" || name == "apos" || name == "quot";
+}
+
+// What a text of the document type brings where the reader expands it: its own characters,
+// the entities it refers to and the elements it holds.
+struct Expansion {
+    qsizetype characters = 0; // a reference to a declared entity counts as none
+    QList<QByteArray> references; // once per reference
+    QList<QByteArray> elements;
+};
+
+Expansion expansionOf(QByteArrayView text)
+{
+    Expansion out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype semicolon = text[i] == '&' ? text.indexOf(';', i + 1) : -1;
+        if (semicolon > i + 1 && text[i + 1] == '#') {
+            if (const auto code = characterReference(text.sliced(i + 2, semicolon - i - 2))) {
+                out.characters += *code > 0xFFFF ? 2 : 1;
+                i = semicolon;
+                continue;
+            }
+        } else if (semicolon > i + 1) {
+            const QByteArray name = nameAt(text, i + 1, text.size());
+            if (i + 1 + name.size() == semicolon) {
+                if (isPredefinedEntity(name))
+                    ++out.characters;
+                else
+                    out.references.push_back(name);
+                i = semicolon;
+                continue;
+            }
+        } else if (text[i] == '<' && i + 1 < text.size() && !std::strchr("/!?", text[i + 1])) {
+            out.elements.push_back(nameAt(text, i + 1, text.size()));
+        }
+        out.characters += utf16Length(text.sliced(i, 1));
+    }
+    return out;
 }
 
 // One pass over the markup of the input, counting what the reader would be asked to do.
@@ -157,9 +282,17 @@ public:
     }
 
 private:
+    // A general entity's value as the reader uses it. What a reference adds is known only once
+    // the whole subset is, since a value may refer to entities declared after it.
     struct Entity {
-        qsizetype size = 0; // characters one reference adds
-        bool markup = false; // its text may hold elements, which get their defaults
+        Expansion value;
+        qsizetype size = 0; // characters one reference adds, the entities it refers to included
+        qsizetype defaults = 0; // what the defaults of the elements it brings add, likewise
+    };
+    // An attribute default: the reader expands its references when it reads the declaration.
+    struct Default {
+        QByteArray element;
+        QByteArrayView text;
     };
 
     QString grow(qsizetype offset, qsizetype characters)
@@ -182,8 +315,10 @@ private:
             const auto entity = m_entities.constFind(nameAt(m_b, amp + 1, to));
             if (entity == m_entities.cend())
                 continue; // a character reference, a predefined entity or one the reader refuses
-            const qsizetype elements = entity->markup ? kEntityExpansionLimit / 4 + 1 : 0;
-            if (const QString error = grow(amp, entity->size + elements * m_largestDefaults); !error.isEmpty())
+            // The reader refuses a reference whose expansion passes its limit by more than the
+            // reference's own length: such a one is the reader's to name.
+            const qsizetype size = std::min(entity->size, qsizetype(kEntityExpansionLimit));
+            if (const QString error = grow(amp, saturatingAdd(size, entity->defaults)); !error.isEmpty())
                 return error;
         }
         return {};
@@ -266,21 +401,21 @@ private:
             if (j < 0)
                 return {};
         }
+        resolveExpansions();
         return {};
     }
 
-    // Records what the defaults of the list add to each element it names; the number of its
-    // definitions, each ending in #REQUIRED, #IMPLIED or a default value (after #FIXED or not).
+    // Records the defaults of the list for the element it names; the number of its definitions,
+    // each ending in #REQUIRED, #IMPLIED or a default value (after #FIXED or not).
     qsizetype attributeList(qsizetype i, qsizetype end)
     {
         i = skipBlanks(i, end);
         const QByteArray element = nameAt(m_b, i, end);
-        qsizetype definitions = 0, added = 0;
+        qsizetype definitions = 0;
         for (qsizetype j = i + element.size(); j < end; ++j) {
             if (m_b[j] == '"' || m_b[j] == '\'') {
                 const qsizetype close = literalEnd(j, end);
-                const qsizetype references = std::count(m_b.constData() + j, m_b.constData() + close, '&');
-                added += 1 + (close - j) + references * kEntityExpansionLimit;
+                m_defaultTexts.push_back({element, QByteArrayView(m_b).sliced(j + 1, close - j - 1)});
                 ++definitions;
                 j = close;
             } else if (m_b[j] == '#') {
@@ -288,12 +423,50 @@ private:
                     ++definitions;
             }
         }
-        if (added > 0) {
-            qsizetype &defaults = m_defaults[element];
-            defaults = qMin(defaults + added, kMaxExpansion + 1);
-            m_largestDefaults = std::max(m_largestDefaults, defaults);
-        }
         return definitions;
+    }
+
+    // What a reference to each entity adds, and the defaults each element gets, now that the
+    // subset is known: an entity counts the entities its value refers to, and the defaults of the
+    // elements it holds; a default counts the entities it refers to, as text.
+    void resolveExpansions()
+    {
+        std::vector<Entity *> entities;
+        QHash<QByteArray, qsizetype> index;
+        for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
+            index.insert(it.key(), qsizetype(entities.size()));
+            entities.push_back(&it.value());
+        }
+        std::vector<std::vector<qsizetype>> edges(entities.size());
+        std::vector<qsizetype> own(entities.size());
+        for (size_t e = 0; e < entities.size(); ++e) {
+            for (const QByteArray &name : entities[e]->value.references)
+                if (const auto target = index.constFind(name); target != index.cend())
+                    edges[e].push_back(*target); // the reader refuses one it was not told of
+            own[e] = entities[e]->value.characters;
+        }
+        const std::vector<qsizetype> sizes = sumsAlongEdges(edges, own);
+        for (size_t e = 0; e < entities.size(); ++e)
+            entities[e]->size = sizes[e];
+
+        m_defaults.clear();
+        for (const auto &[element, text] : m_defaultTexts) {
+            const Expansion value = expansionOf(text);
+            qsizetype added = 2 + value.characters; // the value and a name of one character, at least
+            for (const QByteArray &name : value.references)
+                if (const auto entity = m_entities.constFind(name); entity != m_entities.cend())
+                    added = saturatingAdd(added, std::min(entity->size, qsizetype(kEntityExpansionLimit)));
+            m_defaults[element] = saturatingAdd(m_defaults.value(element), added);
+        }
+
+        for (size_t e = 0; e < entities.size(); ++e) {
+            own[e] = 0;
+            for (const QByteArray &element : entities[e]->value.elements)
+                own[e] = saturatingAdd(own[e], m_defaults.value(element));
+        }
+        const std::vector<qsizetype> defaults = sumsAlongEdges(edges, own);
+        for (size_t e = 0; e < entities.size(); ++e)
+            entities[e]->defaults = defaults[e];
     }
 
     // A general entity with its value (an external one adds nothing); a parameter entity is
@@ -312,26 +485,22 @@ private:
         while (n < body.size() && !isBlank(body[n]) && body[n] != '"' && body[n] != '\'')
             ++n;
         const QByteArray name = body.sliced(i, n - i).toByteArray();
+        if (m_entities.contains(name))
+            return; // the reader keeps the first declaration
         i = n;
         blanks();
-        Entity value;
+        Entity &entity = m_entities[name];
         if (i < body.size() && (body[i] == '"' || body[i] == '\'')) {
             const qsizetype close = body.indexOf(body[i], i + 1);
-            const QByteArrayView text = body.sliced(i + 1, (close < 0 ? body.size() : close) - i - 1);
             // A reference inside, also one made by a character reference, expands in turn.
-            const bool nested = text.contains('&') || text.contains('%');
-            value.size = nested ? kEntityExpansionLimit : qMin(text.size(), qsizetype(kEntityExpansionLimit));
-            value.markup = nested || text.contains('<');
+            entity.value = expansionOf(declaredValue(body.sliced(i + 1, (close < 0 ? body.size() : close) - i - 1)));
         }
-        Entity &known = m_entities[name];
-        known.size = std::max(known.size, value.size);
-        known.markup = known.markup || value.markup;
     }
 
     const QByteArray &m_b;
     QHash<QByteArray, Entity> m_entities;
+    std::vector<Default> m_defaultTexts; // every default of the document type, in its order
     QHash<QByteArray, qsizetype> m_defaults; // what the defaults add to an element of that name
-    qsizetype m_largestDefaults = 0;
     qsizetype m_expansion = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "xmllimits.h"
 
 #include <QFileDevice>
+#include <QSet>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <optional>
@@ -248,9 +249,13 @@ private:
             r.raiseError(QStringLiteral("The document type declaration cannot be kept as written."));
             return;
         }
+        // In one pass: a subset may hold a great many of them.
+        QSet<const XmlNode *> inside;
         for (const auto &[node, offset] : m_prolog)
             if (offset > start)
-                m_doc->removeChild(node);
+                inside.insert(node);
+        if (!inside.isEmpty())
+            m_doc->removeChildrenIf([&](const XmlNode &node) { return inside.contains(&node); });
         m_prolog.clear();
         const QString subset = normalizeLineEnds(internalSubset(QStringView(text).mid(start, end - start)));
         m_doc->appendChild(std::make_unique<XmlDocumentType>(r.dtdName().toString(), r.dtdPublicId().toString(),

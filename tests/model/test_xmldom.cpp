@@ -32,6 +32,8 @@ private slots:
             {"remove a node that is no child", false},
             {"remove the children", true},
             {"remove the children of an empty element", false},
+            {"remove some children in one pass", true},
+            {"remove no child in one pass", false},
             {"set other data", true},
             {"set the same data", false},
             {"set another text", true},
@@ -81,6 +83,13 @@ private slots:
             e->removeChildren();
         else if (operation == "remove the children of an empty element")
             empty->removeChildren();
+        else if (operation == "remove some children in one pass") {
+            root->removeChildrenIf([&](const XmlNode &node) { return &node == e; });
+            QCOMPARE(root->firstChild(), c); // the rest keep their order and links
+            QCOMPARE(c->nextSibling(), empty);
+            QCOMPARE(empty->previousSibling(), c);
+        } else if (operation == "remove no child in one pass")
+            root->removeChildrenIf([](const XmlNode &) { return false; });
         else if (operation == "set other data")
             e->firstChild()->setData("other");
         else if (operation == "set the same data")

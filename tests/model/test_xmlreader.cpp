@@ -1,5 +1,6 @@
 #include "common/testmain.h"
 #include "model/xmlread.h"
+#include "model/xmlwrite2.h"
 
 #include <QBuffer>
 #include <QTest>
@@ -128,6 +129,106 @@ private slots:
         }
     }
 
+    // Around a document type whose subset holds comments and processing instructions, the
+    // document keeps the nodes before it and after it, in their order, and the subset only as the
+    // document type's text; written back, the page is what it was.
+    void subsetNodes_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QStringList>("nodes"); // the document's children, with their data
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("inside and around")
+            << QByteArray("<!--a--><?p 1?><!DOCTYPE wqf [<!--b--><?q 2?><!ENTITY e 'E'><!--c-->]><?r 3?><!--d-->"
+                          "<wqf><!--e--></wqf><!--f-->")
+            << QStringList{"#comment:a", "p:1", "wqf:", "r:3", "#comment:d", "wqf:", "#comment:f"}
+            << QByteArray("\r\n<!--a-->\r\n<?p 1?>\r\n<!DOCTYPE wqf [<!--b--><?q 2?><!ENTITY e 'E'><!--c-->]>\r\n<?r "
+                          "3?>\r\n<!--d-->\r\n<wqf>\r\n  <!--e-->\r\n</wqf>\r\n<!--f-->\r\n");
+        const QByteArray many = QByteArray("<!--i--><?i?>").repeated(2000);
+        QTest::newRow("many inside") << "<!--a--><!DOCTYPE wqf [" + many + "]><!--d--><wqf/>"
+                                     << QStringList{"#comment:a", "wqf:", "#comment:d", "wqf:"}
+                                     << "\r\n<!--a-->\r\n<!DOCTYPE wqf [" + many + "]>\r\n<!--d-->\r\n<wqf/>\r\n";
+    }
+    void subsetNodes()
+    {
+        QFETCH(QByteArray, in);
+        QFETCH(QStringList, nodes);
+        QFETCH(QByteArray, written);
+        const auto doc = ReadXMLBytes(in, false);
+        QStringList got;
+        for (const auto &child : doc->childNodes()) {
+            got << child->nodeName() + ":" + child->data();
+            if (child->previousSibling())
+                QCOMPARE(child->previousSibling()->nextSibling(), child.get());
+        }
+        QCOMPARE(got, nodes);
+        QCOMPARE(WriteXMLToBytes(*doc, {}), written);
+    }
+
+    // What the entities of a document type add is what they really expand to: a character
+    // reference is one character, a reference to another entity adds that entity's expansion,
+    // an element it holds brings its defaults. The bounds sit just past the rows that pass.
+    void entityExpansion_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("error");
+        auto expandsAt = [](const QByteArray &before) {
+            return "In 'stream:' (line 1 pos " + QString::number(before.size() + 1) +
+                   "): Entities and attribute defaults of the document type add more than 1048576 characters.";
+        };
+        auto page = [](const QByteArray &declarations, const QByteArray &content) {
+            return "<!DOCTYPE wqf [" + declarations + "]><wqf>" + content + "</wqf>";
+        };
+        const QByteArray copyright = "<!ENTITY c \"&#169;\">";
+        QTest::newRow("character reference 300 times") << page(copyright, QByteArray("&c;").repeated(300)) << QString();
+        QTest::newRow("hexadecimal one in an attribute")
+            << page("<!ENTITY c '&#xA9;'>", QByteArray("<b v='&c;'/>").repeated(300)) << QString();
+        // Each level refers ten times to the one below: "lol" at level 0.
+        auto laughs = [](int levels) {
+            QByteArray out = "<!ENTITY l0 'lol'>";
+            for (int level = 1; level <= levels; ++level)
+                out += "<!ENTITY l" + QByteArray::number(level) + " '" +
+                       ("&l" + QByteArray::number(level - 1) + ";").repeated(10) + "'>";
+            return out;
+        };
+        QTest::newRow("billion laughs, each beyond the reader's own limit")
+            << page(laughs(9), "&l9;")
+            << "In 'stream:' (line 1 pos 539): Entity expands to more characters than the entity expansion limit.";
+        QTest::newRow("laughs of 3000 characters 350 times")
+            << page(laughs(3), QByteArray("&l3;").repeated(350))
+            << expandsAt("<!DOCTYPE wqf [" + laughs(3) + "]><wqf>" + QByteArray("&l3;").repeated(349));
+        // Two references to an entity of 1024 characters, one of them declared after it: 2048.
+        const QByteArray nested = "<!ENTITY b '&a;&#38;a;'><!ENTITY a '" + QByteArray(1024, 'x') + "'>";
+        QTest::newRow("nested 512 times") << page(nested, QByteArray("&b;").repeated(512)) << QString();
+        QTest::newRow("nested 513 times")
+            << page(nested, QByteArray("&b;").repeated(513))
+            << expandsAt("<!DOCTYPE wqf [" + nested + "]><wqf>" + QByteArray("&b;").repeated(512));
+        // Two elements with a default of 1022 characters, each adding 1028 with its tag: 2056.
+        const QByteArray elements =
+            "<!ENTITY e '<b/>'><!ENTITY f '&e;&#60;b/>'><!ATTLIST b d CDATA '" + QByteArray(1022, 'x') + "'>";
+        QTest::newRow("elements 510 times") << page(elements, QByteArray("&f;").repeated(510)) << QString();
+        QTest::newRow("elements 511 times")
+            << page(elements, QByteArray("&f;").repeated(511))
+            << expandsAt("<!DOCTYPE wqf [" + elements + "]><wqf>" + QByteArray("&f;").repeated(510));
+        // A default with two references to an entity of 1000 characters adds 2002.
+        const QByteArray defaults = "<!ENTITY a '" + QByteArray(1000, 'x') + "'><!ATTLIST b d CDATA '&a;&a;'>";
+        QTest::newRow("defaults 523 times") << page(defaults, QByteArray("<b/>").repeated(523)) << QString();
+        QTest::newRow("defaults 524 times")
+            << page(defaults, QByteArray("<b/>").repeated(524))
+            << expandsAt("<!DOCTYPE wqf [" + defaults + "]><wqf>" + QByteArray("<b/>").repeated(523));
+        QByteArray chain;
+        for (int i = 0; i < 5000; ++i)
+            chain += "<!ENTITY e" + QByteArray::number(i) + " '&e" + QByteArray::number(i + 1) + ";'>";
+        chain += "<!ENTITY e5000 '&#169;'>";
+        QTest::newRow("a long chain") << page(chain, "&e0;") << QString();
+        QTest::newRow("a cycle is the reader's to name")
+            << page("<!ENTITY a 'x&b;'><!ENTITY b '&a;'>", "&a;")
+            << "In 'stream:' (line 1 pos 60): Self-referencing entity detected.";
+        QTest::newRow("parameter entity reference")
+            << page(copyright + "<!ENTITY % p '<!ENTITY d \"x\">'>%p;", "&c;")
+            << "In 'stream:' (line 1 pos 1): Document type with a parameter entity reference.";
+    }
+    void entityExpansion() { readRow(); }
+
     // An element may hold up to 1024 attributes; what only looks like more of them (an "="
     // in a value, a comment, a CDATA section, a PI or the document type) does not count.
     void attributeLimit_data()
@@ -241,10 +342,11 @@ private slots:
             << defaults + QByteArray("<b/>").repeated(1024) + "</a>" << QString();
         QTest::newRow("defaults of 1025 elements") << defaults + QByteArray("<b/>").repeated(1025) + "</a>"
                                                    << expandsAt(defaults + QByteArray("<b/>").repeated(1024));
-        // An entity that holds elements brings their defaults with every reference.
+        // An entity that holds elements brings their defaults with every reference: 1028 each.
         const QByteArray markup =
             "<!DOCTYPE a [<!ENTITY e '<b/>'><!ATTLIST b d CDATA '" + QByteArray(1022, 'x') + "'>]><a>";
-        QTest::newRow("elements inside an entity") << markup + "&e;</a>" << expandsAt(markup);
+        QTest::newRow("elements inside an entity") << markup + QByteArray("&e;").repeated(1021) + "</a>"
+                                                   << expandsAt(markup + QByteArray("&e;").repeated(1020));
         QTest::newRow("declarations of all kinds, comments, PIs")
             << QByteArray("<!DOCTYPE a SYSTEM 'x[y' [<!-- % [ ] --><?p %q;?><!ELEMENT a ANY><!NOTATION n SYSTEM 'n'>"
                           "<!ENTITY % p 'x'><!ENTITY x SYSTEM 'x.ent'><!ENTITY y 'ab'>]><a>&y;</a>")
