@@ -386,7 +386,10 @@ private slots:
             TWQFItem *item = form->GetCurrentDoc()->FindSection("preproc")->Items()[1].get();
             QCOMPARE(item->GetX(), 96);
         } else if (what == "plug-in") {
-            GetAppIntf()->MarkModified();
+            TWQFFile *doc = nullptr;
+            GetAppIntf()->GetCurrent(doc);
+            TWQFItem *item = doc->FindSection("preproc")->Items()[1].get();
+            item->SetX(item->GetX() + 32);
         }
         QVERIFY(form->openPage()->isModified());
     }
