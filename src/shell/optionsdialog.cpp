@@ -95,7 +95,10 @@ TGlobalOptForm::TGlobalOptForm(QWidget *Parent) : QDialog(Parent)
 
 TGlobalOptForm::~TGlobalOptForm()
 {
-    SaveFormBounds(this);
+    // Never shown, it has only its design size at the screen's corner: storing that would
+    // place it there at the next start.
+    if (m_shown)
+        SaveFormBounds(this);
     if (g_form == this)
         g_form = nullptr;
 }
@@ -337,6 +340,7 @@ void TGlobalOptForm::showEvent(QShowEvent *Event)
     // The first showing's resize comes before the dialog is placed; where it was placed is what
     // closing brings back.
     QDialog::showEvent(Event);
+    m_shown = true;
     SaveFormBounds(this);
 }
 
