@@ -178,7 +178,8 @@ void TMainFrm::connectUnits()
     connect(m_page.get(), &OpenPage::opened, this,
             guarded([this] { m_recentFiles->AddRecentFile(m_page->fileName()); }));
     DiagramCommands *commands = m_commands.get();
-    connect(commands, &DiagramCommands::diagnostic, this, [this](const QString &Line) { DebugLog(Line); });
+    connect(commands, &DiagramCommands::diagnostic, this,
+            [this](const QString &Line) { runGuarded([&] { DebugLog(Line); }); });
     connect(commands, &DiagramCommands::diagramMenuRequested, this, [this] { m_diagramMenu->popup(QCursor::pos()); });
     for (DiagramTab *tab : m_views->diagramTabs())
         connect(tab, &DiagramTab::imageReleased, this,

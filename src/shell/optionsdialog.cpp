@@ -7,6 +7,7 @@
 #include "checks/pellorinplugin.h"
 #include "formparts.h"
 #include "globaloptions.h"
+#include "platform/slotguard.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -83,10 +84,10 @@ TGlobalOptForm::TGlobalOptForm(QWidget *Parent) : QDialog(Parent)
 
     m_okButton = button(QStringLiteral("OK"), "btnOk", this);
     m_cancelButton = button(QStringLiteral("Cancel"), "btnCancel", this);
-    connect(m_okButton, &QPushButton::clicked, this, [this] {
-        SaveOptions();
-        accept();
-    });
+    connect(m_okButton, &QPushButton::clicked, this, guarded([this] {
+                SaveOptions();
+                accept();
+            }));
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     placeButtons();
 
@@ -379,5 +380,5 @@ void InitOptionsDialog()
     item->setObjectName(QStringLiteral("mnuPreferences"));
     item->setText(QStringLiteral("Preferences"));
     item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    QObject::connect(item, &QAction::triggered, item, [] { ShowPreferences(); });
+    QObject::connect(item, &QAction::triggered, item, guarded([] { ShowPreferences(); }));
 }
