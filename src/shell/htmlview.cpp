@@ -22,11 +22,11 @@ TForm2::~TForm2()
 
 TForm2 *Form2() { return g_form; }
 
-TForm2 *CreateForm2()
+TForm2 *createForm2()
 {
     if (!g_form)
         g_owned.reset(std::make_unique<TForm2>());
     return g_form;
 }
 
-void FreeForm2() { g_owned.reset(); }
+void freeForm2() { g_owned.reset(); }

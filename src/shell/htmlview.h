@@ -12,6 +12,6 @@ public:
 
 // The window while it exists; set before its constructor's steps run.
 TForm2 *Form2();
-// Makes the window once; it lives until FreeForm2.
-TForm2 *CreateForm2();
-void FreeForm2();
+// Makes the window once; it lives until freeForm2.
+TForm2 *createForm2();
+void freeForm2();

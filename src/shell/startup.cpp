@@ -86,7 +86,7 @@ Program::Program(const StartOptions &Options)
         formOptions.CommandLine = resolved.CommandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
         CreateSearchForm();
-        CreateForm2();
+        createForm2();
         CreateGlobalOptForm();
         CreateSearchResultForm();
     } catch (...) {
@@ -108,6 +108,6 @@ void Program::freeWindows()
     m_mainForm.reset();
     FreeSearchResultForm();
     FreeGlobalOptForm();
-    FreeForm2();
+    freeForm2();
     FreeSearchForm();
 }
