@@ -149,7 +149,6 @@ bool TPellorinAppIntf::GetMousePos(int &X, int &Y)
     return false;
 }
 void TPellorinAppIntf::RefreshSection(const QString &) {}
-void TPellorinAppIntf::MarkModified() {}
 
 PluginRegistry::PluginRegistry() { SetNamingPlugin(nullptr); }
 

@@ -106,8 +106,6 @@ public:
     virtual QString GetCurrent(TWQFFile *&Doc);
     virtual bool GetMousePos(int &X, int &Y);
     virtual void RefreshSection(const QString &SectionName);
-    // A plug-in changed the open page: closing must ask to save it.
-    virtual void MarkModified();
 };
 
 // The host interface until the main window installs its own.

@@ -204,18 +204,16 @@ void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
     TWQFFile *doc = nullptr;
     const QString sectionName = host->GetCurrent(doc);
     const TWQFSection *section = doc && !sectionName.isEmpty() ? doc->FindSection(sectionName) : nullptr;
-    bool moved = false;
+    // A component that moves changes the page's tree, which makes the page modified; one
+    // held at the edge changes nothing.
     if (section)
         for (TWQFItem *item : selectedComponents(selection, {section})) {
             // Left of or above the diagram a component can be neither seen nor clicked: as a
             // drag or a paste does, the move stops at the edge.
             item->SetX(std::max(0, ClampedAdd(item->GetX(), dx)));
             item->SetY(std::max(0, ClampedAdd(item->GetY(), dy)));
-            moved = true;
         }
     host->RefreshSection(sectionName);
-    if (moved)
-        host->MarkModified();
 }
 
 // ---- Ctrl+' ----

@@ -70,12 +70,6 @@ void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
     editor->SetSelected(&selected, true);
 }
 
-void TMainFormPellorinIntf::MarkModified()
-{
-    if (WindowHost *window = host())
-        window->page().setModified(true);
-}
-
 void InstallHostHooks(WindowHost &Window)
 {
     HostHooks &hooks = hostHooks();

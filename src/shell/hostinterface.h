@@ -27,9 +27,8 @@ public:
     bool GetMousePos(int &X, int &Y) override;
     // "preproc" or "postproc" (exact): the diagram is rebuilt from its section with the same
     // selection; the page is not changed. A plug-in's change to the page's tree has made the
-    // page modified already; MarkModified marks it so in any case.
+    // page modified already.
     void RefreshSection(const QString &SectionName) override;
-    void MarkModified() override;
 
     // The window it answers for; none once it is gone.
     QPointer<QWidget> MainForm;

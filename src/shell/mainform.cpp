@@ -175,10 +175,11 @@ void TMainFrm::connectUnits()
 {
     connect(m_page.get(), &OpenPage::fileNameChanged, this,
             [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
-    connect(m_page.get(), &OpenPage::opened, this,
-            guarded([this] { m_recentFiles->AddRecentFile(m_page->fileName()); }));
+    connect(m_page.get(), &OpenPage::fileOpened, this,
+            [this](const QString &FileName) { runGuarded([&] { m_recentFiles->AddRecentFile(FileName); }); });
     DiagramCommands *commands = m_commands.get();
-    connect(commands, &DiagramCommands::diagnostic, this, [this](const QString &Line) { DebugLog(Line); });
+    connect(commands, &DiagramCommands::diagnostic, this,
+            [this](const QString &Line) { runGuarded([&] { DebugLog(Line); }); });
     connect(commands, &DiagramCommands::diagramMenuRequested, this, [this] { m_diagramMenu->popup(QCursor::pos()); });
     for (DiagramTab *tab : m_views->diagramTabs())
         connect(tab, &DiagramTab::imageReleased, this,

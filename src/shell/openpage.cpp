@@ -151,9 +151,11 @@ bool OpenPage::open(const QString &fileName)
     m_doc = std::move(doc);
     takeRevision();
     setFileName(path);
+    emit fileOpened(path);
     emit opened();
     platform::GetFileStamp(path, m_fileTime);
-    // The page with its views built, whose fill ran their change handlers, is the file's.
+    // Whatever building the views did to the tree is no edit: the page as it now stands is the
+    // file's.
     setModified(false);
     return true;
 }

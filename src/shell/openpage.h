@@ -122,6 +122,9 @@ signals:
     // Whenever isModified() changes, whatever changed the page.
     void modifiedChanged(bool modified);
     void fileNameChanged(const QString &fileName);
+    // A page file was read and is the open page now, named with its full path; the recent
+    // list takes it here, before the views are built at opened().
+    void fileOpened(const QString &fileName);
     // A page was read: the views are built from it now.
     void opened();
     // The page is about to be freed: the views let go of it now.

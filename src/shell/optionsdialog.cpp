@@ -7,6 +7,7 @@
 #include "checks/pellorinplugin.h"
 #include "formparts.h"
 #include "globaloptions.h"
+#include "platform/slotguard.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -83,10 +84,10 @@ TGlobalOptForm::TGlobalOptForm(QWidget *Parent) : QDialog(Parent)
 
     m_okButton = button(QStringLiteral("OK"), "btnOk", this);
     m_cancelButton = button(QStringLiteral("Cancel"), "btnCancel", this);
-    connect(m_okButton, &QPushButton::clicked, this, [this] {
-        SaveOptions();
-        accept();
-    });
+    connect(m_okButton, &QPushButton::clicked, this, guarded([this] {
+                SaveOptions();
+                accept();
+            }));
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     placeButtons();
 
@@ -95,7 +96,10 @@ TGlobalOptForm::TGlobalOptForm(QWidget *Parent) : QDialog(Parent)
 
 TGlobalOptForm::~TGlobalOptForm()
 {
-    SaveFormBounds(this);
+    // Never shown, it has only its design size at the screen's corner: storing that would
+    // place it there at the next start.
+    if (m_shown)
+        SaveFormBounds(this);
     if (g_form == this)
         g_form = nullptr;
 }
@@ -337,6 +341,7 @@ void TGlobalOptForm::showEvent(QShowEvent *Event)
     // The first showing's resize comes before the dialog is placed; where it was placed is what
     // closing brings back.
     QDialog::showEvent(Event);
+    m_shown = true;
     SaveFormBounds(this);
 }
 
@@ -375,5 +380,5 @@ void InitOptionsDialog()
     item->setObjectName(QStringLiteral("mnuPreferences"));
     item->setText(QStringLiteral("Preferences"));
     item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    QObject::connect(item, &QAction::triggered, item, [] { ShowPreferences(); });
+    QObject::connect(item, &QAction::triggered, item, guarded([] { ShowPreferences(); }));
 }

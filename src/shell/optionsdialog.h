@@ -80,6 +80,8 @@ private:
     QPushButton *m_upButton;
     QPushButton *m_downButton;
     QCheckBox *m_debugBox;
+    // Only a dialog that was shown has bounds of its own to keep.
+    bool m_shown = false;
 };
 
 // The dialog while it exists; set before its constructor's steps run.

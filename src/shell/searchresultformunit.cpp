@@ -3,6 +3,7 @@
 #include "base/moduleslot.h"
 #include "base/textutils.h"
 #include "platform/keys.h"
+#include "platform/slotguard.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -77,8 +78,8 @@ TSearchResultForm::TSearchResultForm(QWidget *Parent) : QWidget(Parent, Qt::Wind
     layout->addWidget(m_list, 1);
     layout->addLayout(bottom);
 
-    connect(m_list, &QListWidget::itemClicked, this, [this] { ChooseCurrent(); });
-    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { ChooseCurrent(); });
+    connect(m_list, &QListWidget::itemClicked, this, guarded([this] { ChooseCurrent(); }));
+    connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { ChooseCurrent(); }));
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 

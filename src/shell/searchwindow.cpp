@@ -2,6 +2,7 @@
 
 #include "base/moduleslot.h"
 #include "platform/keys.h"
+#include "platform/slotguard.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,7 +58,7 @@ TSearchForm::TSearchForm(QWidget *Parent) : QDialog(Parent)
     setTabOrder(m_searchEdit, m_wholeWordBox);
     setTabOrder(m_wholeWordBox, m_caseSensitiveBox);
     setTabOrder(m_caseSensitiveBox, m_findButton);
-    connect(m_findButton, &QPushButton::clicked, this, &TSearchForm::Button1Click);
+    connect(m_findButton, &QPushButton::clicked, this, guarded([this] { Button1Click(); }));
     InitCustomPanel();
 }
 

@@ -9,6 +9,7 @@
 #include "checks/pellorinplugin.h"
 #include "checks/sqlquerycheck.h"
 #include "formparts.h"
+#include "platform/slotguard.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -264,7 +265,7 @@ void InitSQLCfgForm(const QString &ProgramFolder)
     item->setObjectName(QStringLiteral("mnuSqlTestParams"));
     item->setText(QStringLiteral("SQL test params"));
     item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    QObject::connect(item, &QAction::triggered, item, [] { TAppHandler::SQLTestParamsClick(); });
+    QObject::connect(item, &QAction::triggered, item, guarded([] { TAppHandler::SQLTestParamsClick(); }));
 }
 
 void DoneSQLCfgForm()

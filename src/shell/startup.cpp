@@ -13,6 +13,7 @@
 #include "editors/pascompiler.h"
 #include "editors/wqfmacros.h"
 #include "globaloptions.h"
+#include "htmlview.h"
 #include "mainform.h"
 #include "model/htmlcontrols.h"
 #include "optionsdialog.h"
@@ -85,6 +86,7 @@ Program::Program(const StartOptions &Options)
         formOptions.CommandLine = resolved.CommandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
         CreateSearchForm();
+        createForm2();
         CreateGlobalOptForm();
         CreateSearchResultForm();
     } catch (...) {
@@ -106,5 +108,6 @@ void Program::freeWindows()
     m_mainForm.reset();
     FreeSearchResultForm();
     FreeGlobalOptForm();
+    freeForm2();
     FreeSearchForm();
 }

@@ -28,8 +28,8 @@ void InitModules(const StartOptions &Options);
 // plug-ins freed.
 void DoneModules();
 
-// One run of the program: the modules and then the windows (main window, find dialog,
-// Preferences, search results), in order; destroyed in reverse, so the windows store their
+// One run of the program: the modules and then the windows (main window, find dialog, the
+// empty Form2, Preferences, search results), in order; destroyed in reverse, so the windows store their
 // state before the options are written.
 class Program {
 public:

@@ -291,14 +291,6 @@ private slots:
         GetAppIntf()->RefreshSection("preproc");
         QVERIFY(!form->openPage()->isModified());
     }
-
-    void markModified()
-    {
-        openPage();
-        QVERIFY(!form->openPage()->isModified());
-        GetAppIntf()->MarkModified();
-        QVERIFY(form->openPage()->isModified());
-    }
 };
 
 PELLORIN_TEST_CLASS(TestHostInterface)

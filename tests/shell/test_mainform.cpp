@@ -13,6 +13,7 @@
 #include "shell/appini.h"
 #include "shell/globaloptions.h"
 #include "shell/hostinterface.h"
+#include "shell/htmlview.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
 #include "shell/pellorinapp.h"
@@ -143,6 +144,25 @@ private slots:
         QCOMPARE(ControlClasses().size(), size_t(12)); // the HTML control kinds are registered
         QVERIFY(form->openPage()->fileName().isEmpty());
         QVERIFY(!QFile::exists(m_dir->iniPath())); // nothing is written before shut-down
+    }
+
+    // Beside the main window and the dialogs, a start makes an empty window that is never
+    // shown and keeps nothing.
+    void emptyWindow()
+    {
+        {
+            Program program(m_dir->options());
+            program.MainForm()->show();
+            TForm2 *form = Form2();
+            QVERIFY(form);
+            QCOMPARE(form->objectName(), QString("Form2"));
+            QCOMPARE(form->windowTitle(), QString("Form2"));
+            QVERIFY(form->isWindow());
+            QVERIFY(form->findChildren<QWidget *>().isEmpty());
+            QVERIFY(!form->isVisible());
+        }
+        QVERIFY(!Form2());
+        QVERIFY(!IniFile(m_dir->iniPath()).sectionExists("Form2"));
     }
 
     void tabs()

@@ -136,9 +136,18 @@ void act(PanelsWindow &window, const QString &action)
         window.click("2");
         prompter.Answers << pbYes;
         QTest::keyClick(focused(), Qt::Key_Delete);
-    } else if (action == "Alt+Right") {
+    } else if (action == "Alt+Right" || action == "Alt+Left") {
         window.click("2");
-        QTest::keyClick(focused(), Qt::Key_Right, Qt::AltModifier);
+        QTest::keyClick(focused(), action == "Alt+Right" ? Qt::Key_Right : Qt::Key_Left, Qt::AltModifier);
+    } else if (action == "Alt+Left at the left edge") {
+        // The component is one step from the edge: the first key takes it there, saved.
+        window.click("2");
+        QTest::keyClick(focused(), Qt::Key_Left, Qt::AltModifier);
+        QCOMPARE(window.component("2")->GetX(), 0);
+        trigger("mnuSave");
+        QVERIFY(!window.form->openPage()->isModified());
+        QTest::keyClick(focused(), Qt::Key_Left, Qt::AltModifier);
+        QCOMPARE(window.component("2")->GetX(), 0);
     } else if (action == "type-ahead") {
         window.click("2");
         QTest::keyClicks(focused(), "5");
@@ -160,8 +169,6 @@ void act(PanelsWindow &window, const QString &action)
         QCoreApplication::processEvents();
         QVERIFY(!respond->text().isEmpty());
         // ---- plug-ins and the host interface ----
-    } else if (action == "MarkModified") {
-        GetAppIntf()->MarkModified();
     } else if (action == "RefreshSection") {
         GetAppIntf()->RefreshSection("preproc");
     } else if (action == "a plug-in reads the page") {
@@ -250,6 +257,8 @@ private slots:
             {"the palette's NOTE button", true},
             {"Delete key", true},
             {"Alt+Right", true},
+            {"Alt+Left", true},
+            {"Alt+Left at the left edge", false},
             {"type-ahead", false},
             {"function name typed", true},
             {"flag ticked", true},
@@ -257,7 +266,6 @@ private slots:
             {"HTML typed", true},
             {"script typed", true},
             {"XML Respond typed", false},
-            {"MarkModified", true},
             {"RefreshSection", false},
             {"a plug-in reads the page", false},
             {"a plug-in moves a component of the page", true},

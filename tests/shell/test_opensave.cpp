@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -37,6 +38,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <functional>
 
 using pellorin_test::dataPath;
 using pellorin_test::part;
@@ -97,6 +99,26 @@ QStringList recentMenu(const TMainFrm *form)
         names << item->data().toString();
     return names;
 }
+
+// Runs changed whenever the menu gains an item or one of its items changes.
+class MenuWatch : public QObject {
+public:
+    MenuWatch(QMenu *menu, std::function<void()> changed) : m_changed(std::move(changed))
+    {
+        menu->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionChanged)
+            m_changed();
+        return false;
+    }
+
+private:
+    std::function<void()> m_changed;
+};
 
 int diagramNumber(TImageGraphEditor *editor, const QString &name)
 {
@@ -386,7 +408,10 @@ private slots:
             TWQFItem *item = form->GetCurrentDoc()->FindSection("preproc")->Items()[1].get();
             QCOMPARE(item->GetX(), 96);
         } else if (what == "plug-in") {
-            GetAppIntf()->MarkModified();
+            TWQFFile *doc = nullptr;
+            GetAppIntf()->GetCurrent(doc);
+            TWQFItem *item = doc->FindSection("preproc")->Items()[1].get();
+            item->SetX(item->GetX() + 32);
         }
         QVERIFY(form->openPage()->isModified());
     }
@@ -745,6 +770,18 @@ private slots:
     }
 
     // ---- recent files ----
+
+    // An open puts the page at the top of the recent list before it builds the views.
+    void recentListBeforeTheViews()
+    {
+        QStringList views;
+        MenuWatch watch(part<QMenu>(form, "mnuOpenRecent"),
+                        [&] { views << (form->PreEditor() ? "built" : "not built"); });
+        form->OpenFile(copyPage("page.wqf"));
+        QVERIFY(form->PreEditor());
+        QVERIFY(!views.isEmpty());
+        QCOMPARE(views.first(), QString("not built"));
+    }
 
     void recentList()
     {

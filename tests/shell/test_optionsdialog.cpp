@@ -681,6 +681,23 @@ private slots:
             pressCancel(form);
         });
     }
+
+    // A session that never shows the dialog keeps no bounds of it, so the next start places
+    // it as the first one would.
+    void neverShownStoresNothing()
+    {
+        {
+            Program program(m_dir->options());
+            QVERIFY(!GlobalOptForm()->isVisible());
+        }
+        QVERIFY(!IniFile(m_dir->iniPath()).sectionExists("GlobalOptForm"));
+        Program program(m_dir->options());
+        withPreferences([&](TGlobalOptForm *form) {
+            QVERIFY(QTest::qWaitForWindowExposed(form));
+            QVERIFY2(form->pos() != QPoint(0, 0), "the dialog shows at the screen's corner");
+            pressCancel(form);
+        });
+    }
 };
 
 PELLORIN_TEST_CLASS(TestOptionsDialog)

@@ -1,3 +1,4 @@
+#include "base/exception.h"
 #include "common/pagefixture.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
@@ -463,6 +464,37 @@ private slots:
         QTEST(selected, "selected");
         QVERIFY(selectedNames.isEmpty());
         results->hide();
+    }
+
+    // A line whose place cannot be gone to hands the exception to the program's handler, which
+    // shows it; the list stays.
+    void resultLineRaising_data()
+    {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("click") << false;
+        QTest::newRow("double-click") << true;
+    }
+    void resultLineRaising()
+    {
+        QFETCH(bool, doubleClick);
+        pellorin_test::ProgramDirs dirs;
+        InitModules(dirs.options());
+        const auto done = qScopeGuard([] { DoneModules(); });
+        SearchResults hits;
+        hits.emplace_back("html", "", "", "abc", 3);
+        ShowSearchResults("b", std::move(hits),
+                          [](TSearchResultForm *, const TSearchResult &) { throw Exception("No such place"); });
+        const auto freed = qScopeGuard([] { FreeSearchResultForm(); });
+        auto *list = SearchResultForm()->findChild<QListWidget *>("ListBox1");
+        list->setCurrentRow(0);
+        (*m_prompter)->Answers << pbOK;
+        if (doubleClick)
+            emit list->itemDoubleClicked(list->item(0));
+        else
+            emit list->itemClicked(list->item(0));
+        QCOMPARE((*m_prompter)->Prompts.size(), 1);
+        QVERIFY((*m_prompter)->Prompts[0].Text.contains("No such place"));
+        QVERIFY(SearchResultForm()->isVisible());
     }
 
     void widgetHostTabs()

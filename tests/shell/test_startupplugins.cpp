@@ -88,10 +88,14 @@ private slots:
         QCOMPARE(checks[0]->GetDescription(), QString("Tidy"));
         QCOMPARE(checks[1]->GetDescription(), QString("Components without a comment"));
 
+        // The modules' entries follow the window's own, the last of which is the screen shot.
+        const QList<QAction *> entries = pellorin_test::part<QMenu>(program.MainForm(), "mnuTools")->actions();
+        const qsizetype lastOwn = entries.indexOf(pellorin_test::part<QAction>(program.MainForm(), "MenuItem6"));
+        QVERIFY(lastOwn >= 0);
         QStringList tools;
-        for (QAction *a : pellorin_test::part<QMenu>(program.MainForm(), "mnuTools")->actions())
+        for (QAction *a : entries.mid(lastOwn + 1))
             tools << a->text();
-        QCOMPARE(tools.mid(4), QStringList({"Tidy the page", "SQL test params", "Preferences"}));
+        QCOMPARE(tools, QStringList({"Tidy the page", "SQL test params", "Preferences"}));
     }
 
     // Tools > Check WQF file runs the shipped program on the sample page; a component
