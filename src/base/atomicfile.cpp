@@ -73,7 +73,7 @@ bool writeAndCommit(QSaveFile &file, const QByteArray &bytes, const std::optiona
     return file.commit() || failed(file.errorString());
 }
 
-// A new, empty file beside fileName under a name no one has, for ReplaceNameAtomically to
+// A new, empty file beside fileName under a name no one has, for replaceNameAtomically to
 // write and rename; empty when none could be made, with error given the reason.
 QString makeSibling(const QString &fileName, QString *error)
 {
@@ -111,7 +111,7 @@ bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QStri
     return written;
 }
 
-bool ReplaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error)
+bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error)
 {
     // The mode of what has the name, never of what a link there leads to.
     const QFileInfo atName(fileName);
@@ -141,7 +141,7 @@ bool ReplaceNameAtomically(const QString &fileName, const QByteArray &bytes, QSt
     return true;
 }
 
-SyncFileFunction SetSyncFileFunction(SyncFileFunction sync)
+SyncFileFunction setSyncFileFunction(SyncFileFunction sync)
 {
     const SyncFileFunction previous = g_sync;
     g_sync = sync;

@@ -28,13 +28,13 @@ bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QStri
 // As WriteFileAtomically, but the name itself gets the bytes: whatever has it now, a link
 // included, is replaced and never followed or written. A plain file there passes on its
 // permissions; anything else leaves those of a new file.
-bool ReplaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr);
+bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr);
 
 // What makes a written file's bytes durable before they replace the old ones (fdatasync);
 // answers 0, or -1 with errno set. Tests put a failing one in its place.
 using SyncFileFunction = int (*)(int fd);
 // Puts sync in place and answers the one it replaced.
-SyncFileFunction SetSyncFileFunction(SyncFileFunction sync);
+SyncFileFunction setSyncFileFunction(SyncFileFunction sync);
 
 // True when anything has that name: a file, a folder, or a link, even one that leads nowhere.
 bool NameTaken(const QString &fileName);

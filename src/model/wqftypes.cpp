@@ -476,7 +476,7 @@ bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options, const Sa
     bool ok = false;
     if (target.replaceName) {
         // The new file takes its mode before the rename; nothing is changed through the name.
-        ok = ReplaceNameAtomically(path, bytes, &reason);
+        ok = replaceNameAtomically(path, bytes, &reason);
     } else {
         if (readOnly)
             platform::SetFileReadOnly(path, false);

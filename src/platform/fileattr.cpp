@@ -39,7 +39,7 @@ FileIdentity identityOf(const struct stat &st, bool throughLink)
 }
 } // namespace
 
-std::optional<FileIdentity> IdentifyFile(const QString &name)
+std::optional<FileIdentity> identifyFile(const QString &name)
 {
     const QByteArray encoded = QFile::encodeName(name);
     struct stat atName {};
@@ -49,7 +49,7 @@ std::optional<FileIdentity> IdentifyFile(const QString &name)
     return identityOf(st, S_ISLNK(atName.st_mode));
 }
 
-std::optional<FileIdentity> IdentifyOpenFile(int fd)
+std::optional<FileIdentity> identifyOpenFile(int fd)
 {
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0)

@@ -24,7 +24,7 @@ struct FileIdentity {
 };
 // What name leads to now; nothing when it leads to no file (nothing has the name, or a link
 // leads nowhere).
-std::optional<FileIdentity> IdentifyFile(const QString &name);
+std::optional<FileIdentity> identifyFile(const QString &name);
 // The file an open descriptor reads or writes.
-std::optional<FileIdentity> IdentifyOpenFile(int fd);
+std::optional<FileIdentity> identifyOpenFile(int fd);
 } // namespace platform

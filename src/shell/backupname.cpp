@@ -42,7 +42,7 @@ std::optional<QByteArray> readAll(const QString &path, const std::optional<platf
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     if (only) {
-        const std::optional<platform::FileIdentity> opened = platform::IdentifyOpenFile(file.handle());
+        const std::optional<platform::FileIdentity> opened = platform::identifyOpenFile(file.handle());
         if (!opened || !opened->sameFileAs(*only))
             return std::nullopt;
     }

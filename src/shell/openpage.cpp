@@ -139,7 +139,7 @@ bool OpenPage::open(const QString &fileName)
         return false;
     doc->OnReadOnly = [this](const QString &name) { return confirmOverwriteReadOnly(name); };
     // Looked at before the read: a file put in its place meanwhile is asked about at the save.
-    const std::optional<platform::FileIdentity> identity = platform::IdentifyFile(path);
+    const std::optional<platform::FileIdentity> identity = platform::identifyFile(path);
     if (!doc->LoadFromFile(path, optionsFromSettings())) {
         const QString error = doc->LastError();
         doc.reset();
@@ -203,7 +203,7 @@ QString OpenPage::makeBackupName(const QString &pagePath) const
 
 std::optional<OpenPage::WriteTarget> OpenPage::writeTarget(const QString &fileName)
 {
-    const std::optional<platform::FileIdentity> now = platform::IdentifyFile(fileName);
+    const std::optional<platform::FileIdentity> now = platform::identifyFile(fileName);
     // A link at the name is followed here, once: what the write and the mode changes touch
     // is the file it leads to.
     const WriteTarget through{{now && now->throughLink ? QFileInfo(fileName).canonicalFilePath() : fileName}, now};
@@ -269,7 +269,7 @@ bool OpenPage::save(const QString &fileName)
     // The file just written (or put back) is the page's from now on; the name still leads
     // to it the way it led before.
     const auto rememberWritten = [&] {
-        m_fileIdentity = platform::IdentifyFile(path);
+        m_fileIdentity = platform::identifyFile(path);
         if (m_fileIdentity)
             m_fileIdentity->throughLink = target->file && target->file->throughLink;
     };

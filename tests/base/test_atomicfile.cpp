@@ -136,7 +136,7 @@ private slots:
             QVERIFY(setMode(name, unsigned(mode)));
         }
         QString error;
-        QVERIFY2(ReplaceNameAtomically(name, "page", &error), qPrintable(error));
+        QVERIFY2(replaceNameAtomically(name, "page", &error), qPrintable(error));
         QVERIFY(!QFileInfo(name).isSymLink());
         QCOMPARE(readBytes(name), QByteArray("page"));
         QCOMPARE(QFileInfo::exists(target), there == "link");
@@ -166,14 +166,14 @@ private slots:
         const QString path = dir.filePath("page.wqf");
         if (write != "new")
             writeBytes(path, "old bytes");
-        const SyncFileFunction sync = SetSyncFileFunction([](int) {
+        const SyncFileFunction sync = setSyncFileFunction([](int) {
             errno = EIO;
             return -1;
         });
-        const auto restore = qScopeGuard([sync] { SetSyncFileFunction(sync); });
+        const auto restore = qScopeGuard([sync] { setSyncFileFunction(sync); });
         QString error;
         const bool written = write == "replace" ? WriteFileAtomically(path, "new bytes", &error)
-                             : write == "name"  ? ReplaceNameAtomically(path, "new bytes", &error)
+                             : write == "name"  ? replaceNameAtomically(path, "new bytes", &error)
                                                 : WriteNewFile(path, "new bytes", &error);
         QVERIFY(!written);
         QCOMPARE(error, QString("Input/output error"));

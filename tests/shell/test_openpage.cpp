@@ -346,6 +346,20 @@ private slots:
         }
     }
 
+    // A page whose file was removed meanwhile is written as a new file, without a question:
+    // nothing else has the name.
+    void removedPageIsWrittenAnew()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("mine");
+        QVERIFY(QFile::remove(page));
+        QVERIFY(m_page->save(page));
+        QCOMPARE(promptTexts(), QStringList());
+        QVERIFY(readBytes(page).contains("<fn>mine</fn>"));
+        QCOMPARE(backups(), QStringList());
+    }
+
     // A page whose name was a link when it was opened is saved into the link's target, every
     // time, and the link stays; the mode changes of a read-only page are the target's.
     void pageBehindALink_data()
@@ -385,11 +399,11 @@ private slots:
         const QString page = writePage("p.wqf", smallPage("p"));
         QVERIFY(m_page->open(page));
         m_page->document()->SetFunctionName("changed");
-        const SyncFileFunction sync = SetSyncFileFunction([](int) {
+        const SyncFileFunction sync = setSyncFileFunction([](int) {
             errno = EIO;
             return -1;
         });
-        const auto restore = qScopeGuard([sync] { SetSyncFileFunction(sync); });
+        const auto restore = qScopeGuard([sync] { setSyncFileFunction(sync); });
         prompter().Answers << pbOK;
         QVERIFY(!m_page->save(page));
         QCOMPARE(promptTexts(), QStringList{"Unable to save the file: " + page + " Reason: Unable to write file \"" +
