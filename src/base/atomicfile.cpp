@@ -2,9 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 // The mode bits alone, without the User flags: those tell what the running user may do (root
@@ -42,23 +46,20 @@ bool createOwnerOnly(const QString &fileName)
 }
 } // namespace
 
-bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
+namespace {
+// QSaveFile::commit() syncs too, but carries on with the rename when that fails.
+SyncFileFunction g_sync = ::fdatasync;
+
+// Writes bytes into file, opened, with the given mode, and renames it over its name; file is
+// cancelled on any failure, with error given the reason.
+bool writeAndCommit(QSaveFile &file, const QByteArray &bytes, const std::optional<QFileDevice::Permissions> &mode,
+                    QString *error)
 {
-    const bool ownerOnly = access == FileAccess::OwnerOnly;
-    const bool created = ownerOnly && !NameTaken(fileName) && createOwnerOnly(fileName);
-    QSaveFile file(fileName);
     const auto failed = [&](const QString &reason) {
         setReason(error, reason);
         file.cancelWriting();
-        if (created)
-            QFile::remove(fileName);
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
-    // Qt copies an existing file's permissions with the running user's rights mixed in; and a
-    // secret's file is narrowed before its first byte is in it.
-    const std::optional<QFileDevice::Permissions> mode = permissionsFor(fileName, access);
     if (mode && !file.setPermissions(*mode))
         return failed(file.errorString());
     if (file.write(bytes) != bytes.size())
@@ -67,7 +68,84 @@ bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QStri
     // its buffer failed: a full disk would leave an empty file and report success.
     if (!file.flush())
         return failed(file.errorString());
+    if (g_sync(file.handle()) != 0)
+        return failed(qt_error_string(errno));
     return file.commit() || failed(file.errorString());
+}
+
+// A new, empty file beside fileName under a name no one has, for replaceNameAtomically to
+// write and rename; empty when none could be made, with error given the reason.
+QString makeSibling(const QString &fileName, QString *error)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            fileName + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        QFile file(name);
+        // Created exclusively: a link someone put at this name is never followed.
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return name;
+        if (!NameTaken(name)) {
+            setReason(error, file.errorString());
+            return QString();
+        }
+    }
+    setReason(error, QStringLiteral("No free name for a temporary file"));
+    return QString();
+}
+} // namespace
+
+bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
+{
+    const bool ownerOnly = access == FileAccess::OwnerOnly;
+    const bool created = ownerOnly && !NameTaken(fileName) && createOwnerOnly(fileName);
+    QSaveFile file(fileName);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (!written)
+        setReason(error, file.errorString());
+    else
+        // Qt copies an existing file's permissions with the running user's rights mixed in; and
+        // a secret's file is narrowed before its first byte is in it.
+        written = writeAndCommit(file, bytes, permissionsFor(fileName, access), error);
+    if (!written && created)
+        QFile::remove(fileName);
+    return written;
+}
+
+bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error)
+{
+    // The mode of what has the name, never of what a link there leads to.
+    const QFileInfo atName(fileName);
+    std::optional<QFileDevice::Permissions> mode;
+    if (!atName.isSymLink() && atName.isFile())
+        mode = atName.permissions() & kModeBits;
+    // The bytes go to a file of our own beside the name, which a rename then puts in its place:
+    // a rename replaces a link itself.
+    const QString sibling = makeSibling(fileName, error);
+    if (sibling.isEmpty())
+        return false;
+    QSaveFile file(sibling);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setReason(error, file.errorString());
+        QFile::remove(sibling);
+        return false;
+    }
+    if (!writeAndCommit(file, bytes, mode, error)) {
+        QFile::remove(sibling);
+        return false;
+    }
+    if (::rename(QFile::encodeName(sibling).constData(), QFile::encodeName(fileName).constData()) != 0) {
+        setReason(error, qt_error_string(errno));
+        QFile::remove(sibling);
+        return false;
+    }
+    return true;
+}
+
+SyncFileFunction setSyncFileFunction(SyncFileFunction sync)
+{
+    const SyncFileFunction previous = g_sync;
+    g_sync = sync;
+    return previous;
 }
 
 bool NameTaken(const QString &fileName)
@@ -88,6 +166,12 @@ bool WriteNewFile(const QString &fileName, const QByteArray &bytes, QString *err
         return false;
     }
     if (file.write(bytes) == bytes.size() && file.flush()) {
+        if (g_sync(file.handle()) != 0) {
+            setReason(error, qt_error_string(errno));
+            file.close();
+            file.remove();
+            return false;
+        }
         file.close();
         if (file.error() == QFileDevice::NoError)
             return true;

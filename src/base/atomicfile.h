@@ -17,12 +17,24 @@ enum class FileAccess {
 };
 
 // Makes fileName hold exactly bytes, or leaves it as it was. The bytes go to a temporary file
-// in the same folder, which is flushed and checked at each step before it is renamed over the
-// file; on any failure the temporary file is removed. An existing file's permissions carry
-// over (narrowed as access says). On failure error (when given) receives the system's reason,
-// such as "No space left on device".
+// in the same folder, which is flushed, synced to the disk and checked at each step before it
+// is renamed over the file; on any failure the temporary file is removed. A link at fileName
+// is followed: its target gets the bytes. An existing file's permissions carry over (narrowed
+// as access says). On failure error (when given) receives the system's reason, such as "No
+// space left on device".
 bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
                          FileAccess access = FileAccess::Default);
+
+// As WriteFileAtomically, but the name itself gets the bytes: whatever has it now, a link
+// included, is replaced and never followed or written. A plain file there passes on its
+// permissions; anything else leaves those of a new file.
+bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr);
+
+// What makes a written file's bytes durable before they replace the old ones (fdatasync);
+// answers 0, or -1 with errno set. Tests put a failing one in its place.
+using SyncFileFunction = int (*)(int fd);
+// Puts sync in place and answers the one it replaced.
+SyncFileFunction setSyncFileFunction(SyncFileFunction sync);
 
 // True when anything has that name: a file, a folder, or a link, even one that leads nowhere.
 bool NameTaken(const QString &fileName);

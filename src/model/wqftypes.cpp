@@ -453,9 +453,17 @@ bool TWQFFile::SaveToStream(QIODevice &stream, PageOptions options)
 
 bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
 {
+    return SaveToFile(fileName, options, SaveTarget{fileName});
+}
+
+bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options, const SaveTarget &target)
+{
     m_fileName = fileName;
-    const std::optional<unsigned> oldMode = platform::FileMode(fileName);
-    const bool readOnly = oldMode && QFileInfo(fileName).isFile() && platform::FileIsReadOnly(fileName);
+    const QString &path = target.path;
+    // A link that is to be replaced lends no mode: its target is no file of this page's.
+    const bool replacingLink = target.replaceName && QFileInfo(path).isSymLink();
+    const std::optional<unsigned> oldMode = replacingLink ? std::nullopt : platform::FileMode(path);
+    const bool readOnly = oldMode && QFileInfo(path).isFile() && platform::FileIsReadOnly(path);
     if (readOnly) {
         if (!DoReadOnly(fileName))
             return false;
@@ -464,15 +472,21 @@ bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
     if (!serialize(bytes, options))
         return false;
 
-    if (readOnly)
-        platform::SetFileReadOnly(fileName, false);
     QString reason;
-    const bool ok = WriteFileAtomically(fileName, bytes, &reason);
+    bool ok = false;
+    if (target.replaceName) {
+        // The new file takes its mode before the rename; nothing is changed through the name.
+        ok = replaceNameAtomically(path, bytes, &reason);
+    } else {
+        if (readOnly)
+            platform::SetFileReadOnly(path, false);
+        ok = WriteFileAtomically(path, bytes, &reason);
+        // The replaced file keeps the old one's mode, the read-only bit included.
+        if (oldMode)
+            platform::SetFileMode(path, *oldMode);
+    }
     if (!ok)
         m_lastError = QStringLiteral("Unable to write file \"%1\": %2").arg(fileName, reason);
-    // The replaced file keeps the old one's mode, the read-only bit included.
-    if (oldMode)
-        platform::SetFileMode(fileName, *oldMode);
     return ok;
 }
 

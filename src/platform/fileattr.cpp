@@ -31,4 +31,29 @@ bool SetFileReadOnly(const QString &path, bool readOnly)
         return false;
     return SetFileMode(path, readOnly ? (*mode & ~unsigned(S_IWUSR)) : (*mode | S_IWUSR));
 }
+
+namespace {
+FileIdentity identityOf(const struct stat &st, bool throughLink)
+{
+    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), throughLink};
+}
+} // namespace
+
+std::optional<FileIdentity> identifyFile(const QString &name)
+{
+    const QByteArray encoded = QFile::encodeName(name);
+    struct stat atName {};
+    struct stat st {};
+    if (::lstat(encoded.constData(), &atName) != 0 || ::stat(encoded.constData(), &st) != 0)
+        return std::nullopt;
+    return identityOf(st, S_ISLNK(atName.st_mode));
+}
+
+std::optional<FileIdentity> identifyOpenFile(int fd)
+{
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return std::nullopt;
+    return identityOf(st, false);
+}
 } // namespace platform

@@ -35,11 +35,17 @@ QString timeFormatWithoutZone(const QLocale &locale)
 
 bool makeFolder(const QString &folder) { return QDir().mkpath(folder) && QFileInfo(folder).isDir(); }
 
-std::optional<QByteArray> readAll(const QString &path)
+// The whole file; with only, nothing unless the file opened is that one.
+std::optional<QByteArray> readAll(const QString &path, const std::optional<platform::FileIdentity> &only = std::nullopt)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    if (only) {
+        const std::optional<platform::FileIdentity> opened = platform::identifyOpenFile(file.handle());
+        if (!opened || !opened->sameFileAs(*only))
+            return std::nullopt;
+    }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
@@ -85,9 +91,9 @@ QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const
     return name;
 }
 
-bool CopyFileVerified(const QString &From, const QString &To)
+bool CopyFileVerified(const QString &From, const QString &To, const std::optional<platform::FileIdentity> &only)
 {
-    const std::optional<QByteArray> bytes = readAll(From);
+    const std::optional<QByteArray> bytes = readAll(From, only);
     if (!bytes)
         return false;
     // A copy is never readable by more users than its page.

@@ -1,8 +1,11 @@
 #pragma once
 // Backup copies of a page: where they go, what they are called, and copying them safely.
+#include "platform/fileattr.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <optional>
 
 // The date and time as the user's regional settings write them (short date, a blank, the
 // long time without a time zone) with every blank made "_" and every "/", ":" and "\" made
@@ -20,8 +23,10 @@ QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const
 
 // Copies From to a new file To, never over anything of that name and never through a link,
 // with no wider permissions than From's, and reads the copy back; true only when it holds
-// exactly From's bytes. A copy that is not exact is removed.
-bool CopyFileVerified(const QString &From, const QString &To);
+// exactly From's bytes. A copy that is not exact is removed. With only, From is copied only
+// when it is still that file.
+bool CopyFileVerified(const QString &From, const QString &To,
+                      const std::optional<platform::FileIdentity> &only = std::nullopt);
 
 // Puts the backup back over the page when the page no longer holds the backup's bytes;
 // nothing for a page that is untouched or a backup that cannot be read. True when the page

@@ -27,6 +27,8 @@ const std::array<DiagramSection, 2> &diagramSections()
 }
 
 namespace {
+QString fullPath(const QString &fileName) { return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath()); }
+
 // The message about the first diagram section the page lacks; empty when it has them all.
 QString missingSectionMessage(const TWQFFile &doc)
 {
@@ -129,13 +131,15 @@ bool OpenPage::open(const QString &fileName)
 {
     Busy busy(*this);
     // The recent list and the caption keep full paths, whatever the command line gave.
-    const QString path = fileName.isEmpty() ? fileName : QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    const QString path = fileName.isEmpty() ? fileName : fullPath(fileName);
     // Made while the old page still lives, so that the new page never has its address: a
     // plug-in that kept the old page's pointer must not take the new one for it.
     auto doc = std::make_unique<TWQFFile>();
     if (!close(true))
         return false;
     doc->OnReadOnly = [this](const QString &name) { return confirmOverwriteReadOnly(name); };
+    // Looked at before the read: a file put in its place meanwhile is asked about at the save.
+    const std::optional<platform::FileIdentity> identity = platform::identifyFile(path);
     if (!doc->LoadFromFile(path, optionsFromSettings())) {
         const QString error = doc->LastError();
         doc.reset();
@@ -149,6 +153,7 @@ bool OpenPage::open(const QString &fileName)
         return false;
     }
     m_doc = std::move(doc);
+    m_fileIdentity = identity;
     takeRevision();
     setFileName(path);
     emit fileOpened(path);
@@ -198,17 +203,49 @@ QString OpenPage::makeBackupName(const QString &pagePath) const
     return MakeBackupPath(pagePath, OptionStore().GetString(opt::BackupPath), m_now(), QLocale::system());
 }
 
+std::optional<OpenPage::WriteTarget> OpenPage::writeTarget(const QString &fileName)
+{
+    const std::optional<platform::FileIdentity> now = platform::identifyFile(fileName);
+    // A link at the name is followed here, once: what the write and the mode changes touch
+    // is the file it leads to.
+    const WriteTarget through{{now && now->throughLink ? QFileInfo(fileName).canonicalFilePath() : fileName}, now};
+    const bool pagesName = m_fileIdentity && fullPath(fileName) == fullPath(m_fileName);
+    if (!pagesName || (now && *now == *m_fileIdentity))
+        return through;
+    const WriteTarget inItsPlace{{fileName, true}, std::nullopt};
+    // The page's file is gone and nothing took its name: a new file there.
+    if (!now && !QFileInfo(fileName).isSymLink())
+        return inItsPlace;
+    Prompt prompt;
+    prompt.Caption = QStringLiteral("Changed");
+    prompt.Text =
+        u'"' + fileName +
+        QStringLiteral("\" has been changed by another program. \r\nWould you like to overwrite it with this page?");
+    prompt.Icon = PromptIcon::Information;
+    prompt.Buttons = pbYes | pbNo;
+    if (ask(prompt) != pbYes)
+        return std::nullopt;
+    return inItsPlace;
+}
+
 bool OpenPage::save(const QString &fileName)
 {
     Busy busy(*this);
+    const std::optional<WriteTarget> target = m_doc ? writeTarget(fileName) : WriteTarget{{fileName}, std::nullopt};
+    if (!target)
+        return false;
+    const QString &path = target->save.path;
+    const bool pagesName = fullPath(fileName) == fullPath(m_fileName);
     QString backupName;
     QString reason;
     bool saved = false;
     try {
-        if (QFileInfo(fileName).isFile() && OptionStore().GetBoolDef(opt::Backup, opt::DefaultBackup)) {
+        // Only the file the page came from is copied, never what replaced it.
+        if (!target->save.replaceName && QFileInfo(path).isFile() &&
+            OptionStore().GetBoolDef(opt::Backup, opt::DefaultBackup)) {
             const QString name = makeBackupName(fileName);
             // Only a copy known to be exact may ever be put back.
-            if (CopyFileVerified(fileName, name))
+            if (CopyFileVerified(path, name, target->file))
                 backupName = name;
         }
         if (!m_doc) {
@@ -224,23 +261,31 @@ bool OpenPage::save(const QString &fileName)
             if (m_saveSteps)
                 m_saveSteps->quickCheck();
             m_doc->SetLastError(QString());
-            saved = m_doc->SaveToFile(fileName, optionsFromSettings());
+            saved = m_doc->SaveToFile(fileName, optionsFromSettings(), target->save);
             if (!saved)
                 reason = m_doc->LastError();
         }
     } catch (const std::exception &) {
         reason = currentExceptionMessage();
     }
+    // The file just written (or put back) is the page's from now on; the name still leads
+    // to it the way it led before.
+    const auto rememberWritten = [&] {
+        m_fileIdentity = platform::identifyFile(path);
+        if (m_fileIdentity)
+            m_fileIdentity->throughLink = target->file && target->file->throughLink;
+    };
     if (saved) {
         // The caption follows only Save As, not the name a save was given.
         m_fileName = fileName;
+        rememberWritten();
         platform::GetFileStamp(fileName, m_fileTime);
         setModified(false);
         return true;
     }
     showMessage(QStringLiteral("Unable to save the file: ") + fileName + QStringLiteral(" Reason: ") + reason);
-    if (!backupName.isEmpty())
-        RestoreBackup(backupName, fileName);
+    if (!backupName.isEmpty() && RestoreBackup(backupName, path) && pagesName)
+        rememberWritten();
     return false;
 }
 

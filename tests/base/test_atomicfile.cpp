@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace pellorin_test;
@@ -105,6 +107,80 @@ private slots:
         QCOMPARE(readBytes(path), QByteArray("PASSWORD=x\n"));
         QCOMPARE(modeOf(path), unsigned(after));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.ini"});
+    }
+
+    // The name itself gets the bytes: a link there is replaced, never followed, and a file
+    // there passes on its mode.
+    void replaceNameNeverFollows_data()
+    {
+        QTest::addColumn<QString>("there"); // what has the name beforehand
+        QTest::addColumn<int>("mode"); // of the file written; -1: a new file's
+        QTest::newRow("nothing") << "" << -1;
+        QTest::newRow("link to a file") << "link" << -1;
+        QTest::newRow("dangling link") << "dangling" << -1;
+        QTest::newRow("file") << "file" << 0600;
+    }
+    void replaceNameNeverFollows()
+    {
+        QFETCH(QString, there);
+        QFETCH(int, mode);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("page.wqf");
+        const QString target = dir.filePath("target");
+        if (there == "link" || there == "dangling")
+            QVERIFY(QFile::link(target, name));
+        if (there == "link")
+            writeBytes(target, "precious");
+        if (there == "file") {
+            writeBytes(name, "old");
+            QVERIFY(setMode(name, unsigned(mode)));
+        }
+        QString error;
+        QVERIFY2(replaceNameAtomically(name, "page", &error), qPrintable(error));
+        QVERIFY(!QFileInfo(name).isSymLink());
+        QCOMPARE(readBytes(name), QByteArray("page"));
+        QCOMPARE(QFileInfo::exists(target), there == "link");
+        if (there == "link")
+            QCOMPARE(readBytes(target), QByteArray("precious"));
+        if (mode >= 0)
+            QCOMPARE(modeOf(name), unsigned(mode));
+        QStringList left{"page.wqf"};
+        if (there == "link")
+            left << "target";
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), left);
+    }
+
+    // A sync that fails (a disk or a file server that reports its error late) fails the write:
+    // the old bytes stay, nothing is left beside them, and the answer names the reason.
+    void failedSync_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::newRow("replace") << "replace";
+        QTest::newRow("replace the name") << "name";
+        QTest::newRow("new file") << "new";
+    }
+    void failedSync()
+    {
+        QFETCH(QString, write);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("page.wqf");
+        if (write != "new")
+            writeBytes(path, "old bytes");
+        const SyncFileFunction sync = setSyncFileFunction([](int) {
+            errno = EIO;
+            return -1;
+        });
+        const auto restore = qScopeGuard([sync] { setSyncFileFunction(sync); });
+        QString error;
+        const bool written = write == "replace" ? WriteFileAtomically(path, "new bytes", &error)
+                             : write == "name"  ? replaceNameAtomically(path, "new bytes", &error)
+                                                : WriteNewFile(path, "new bytes", &error);
+        QVERIFY(!written);
+        QCOMPARE(error, QString("Input/output error"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 write == "new" ? QStringList() : QStringList{"page.wqf"});
+        if (write != "new")
+            QCOMPARE(readBytes(path), QByteArray("old bytes"));
     }
 
     void missingFolderIsAFailure()

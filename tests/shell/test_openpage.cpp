@@ -1,3 +1,4 @@
+#include "base/atomicfile.h"
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
@@ -12,9 +13,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstdio>
 
 using pellorin_test::dataPath;
 using pellorin_test::PrompterGuard;
@@ -271,6 +276,140 @@ private slots:
         // The backup made before the write is an exact copy.
         QCOMPARE(backups().size(), 1);
         QCOMPARE(readBytes(path(backups()[0])), before);
+    }
+
+    // Another program puts something else at the page's name after it was opened: nothing is
+    // written through the name or copied from it unless the user says so, and a Yes replaces
+    // the name itself, never what it leads to.
+    void nameLeadsElsewhere_data()
+    {
+        QTest::addColumn<QString>("swap"); // what takes the page's place
+        QTest::addColumn<bool>("throughLink"); // the page was opened through a link
+        QTest::addColumn<int>("answer");
+        for (const int answer : {int(pbYes), int(pbNo)}) {
+            const char *row = answer == pbYes ? "Yes" : "No";
+            QTest::addRow("link, %s", row) << "link" << false << answer;
+            QTest::addRow("link to another file, %s", row) << "link" << true << answer;
+            QTest::addRow("dangling link, %s", row) << "dangling link" << false << answer;
+            QTest::addRow("another file, %s", row) << "file" << false << answer;
+        }
+    }
+    void nameLeadsElsewhere()
+    {
+        QFETCH(QString, swap);
+        QFETCH(bool, throughLink);
+        QFETCH(int, answer);
+        const QByteArray victimBytes = "the user's own file";
+        const QString victim = writePage("victim.txt", victimBytes);
+        QVERIFY(platform::SetFileMode(victim, 0640));
+        const QString name = path("a.wqf");
+        const QString real = writePage(throughLink ? "real.wqf" : "a.wqf", smallPage("a"));
+        if (throughLink)
+            QVERIFY(QFile::link("real.wqf", name));
+        QVERIFY(m_page->open(name));
+        m_page->document()->SetFunctionName("mine");
+
+        if (swap == "file") {
+            // Written beside it and renamed into its place, as programs save their files.
+            writeBytes(path("incoming"), "another program's file");
+            QCOMPARE(std::rename(qPrintable(path("incoming")), qPrintable(name)), 0);
+        } else {
+            QVERIFY(QFile::remove(name));
+            QVERIFY(QFile::link(swap == "link" ? victim : path("nowhere"), name));
+        }
+        prompter().Answers << PromptButton(answer);
+        QCOMPARE(m_page->save(name), answer == pbYes);
+
+        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().Prompts[0].Caption, QString("Changed"));
+        QCOMPARE(prompter().Prompts[0].Text,
+                 '"' + name +
+                     "\" has been changed by another program. \r\nWould you like to overwrite it with this page?");
+        QCOMPARE(prompter().Prompts[0].Buttons, pbYes | pbNo);
+        QCOMPARE(readBytes(victim), victimBytes);
+        QCOMPARE(*platform::FileMode(victim), 0640u);
+        QVERIFY(!QFileInfo::exists(path("nowhere")));
+        QCOMPARE(backups(), QStringList());
+        if (throughLink)
+            QCOMPARE(readBytes(real), smallPage("a"));
+        QCOMPARE(m_page->isModified(), answer == pbNo);
+        if (answer == pbYes) {
+            QVERIFY(!QFileInfo(name).isSymLink());
+            QVERIFY(readBytes(name).contains("<fn>mine</fn>"));
+            // What the name holds now is the page's: the next save asks nothing.
+            QVERIFY(m_page->save(name));
+            QCOMPARE(prompter().Prompts.size(), 1);
+        } else if (swap == "file") {
+            QCOMPARE(readBytes(name), QByteArray("another program's file"));
+        } else {
+            QVERIFY(QFileInfo(name).isSymLink());
+        }
+    }
+
+    // A page whose file was removed meanwhile is written as a new file, without a question:
+    // nothing else has the name.
+    void removedPageIsWrittenAnew()
+    {
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("mine");
+        QVERIFY(QFile::remove(page));
+        QVERIFY(m_page->save(page));
+        QCOMPARE(promptTexts(), QStringList());
+        QVERIFY(readBytes(page).contains("<fn>mine</fn>"));
+        QCOMPARE(backups(), QStringList());
+    }
+
+    // A page whose name was a link when it was opened is saved into the link's target, every
+    // time, and the link stays; the mode changes of a read-only page are the target's.
+    void pageBehindALink_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("writable") << 0640;
+        QTest::newRow("read-only") << 0440;
+    }
+    void pageBehindALink()
+    {
+        QFETCH(int, mode);
+        OptionStore().SetString(opt::ReadOnly, "IGNORE");
+        const QString real = writePage("real.wqf", smallPage("a"));
+        const QString name = path("a.wqf");
+        QVERIFY(QFile::link("real.wqf", name));
+        QVERIFY(platform::SetFileMode(real, unsigned(mode)));
+        m_page->setClock([] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); });
+        QVERIFY(m_page->open(name));
+        for (const QString fn : {"one", "two"}) {
+            m_page->document()->SetFunctionName(fn);
+            QVERIFY(m_page->save(name));
+            QVERIFY(readBytes(real).contains("<fn>" + fn.toUtf8() + "</fn>"));
+        }
+        QCOMPARE(promptTexts(), QStringList());
+        QVERIFY(QFileInfo(name).isSymLink());
+        QCOMPARE(QFileInfo(name).symLinkTarget(), real);
+        QCOMPARE(*platform::FileMode(real), unsigned(mode));
+        // The first backup holds what the target held when the page was opened.
+        QCOMPARE(backups().size(), 2);
+        QCOMPARE(readBytes(path("a." + BackupTimeStamp(m_page->now(), QLocale::system()) + ".bak")), smallPage("a"));
+    }
+
+    // The new bytes are synced before they replace the old ones: a sync that fails is a
+    // failed save.
+    void failedSyncKeepsTheOldBytes()
+    {
+        const QString page = writePage("p.wqf", smallPage("p"));
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("changed");
+        const SyncFileFunction sync = setSyncFileFunction([](int) {
+            errno = EIO;
+            return -1;
+        });
+        const auto restore = qScopeGuard([sync] { setSyncFileFunction(sync); });
+        prompter().Answers << pbOK;
+        QVERIFY(!m_page->save(page));
+        QCOMPARE(promptTexts(), QStringList{"Unable to save the file: " + page + " Reason: Unable to write file \"" +
+                                            page + "\": Input/output error"});
+        QCOMPARE(readBytes(page), smallPage("p"));
+        QVERIFY(m_page->isModified());
     }
 
     void saveAsRenames()
