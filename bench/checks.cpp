@@ -88,8 +88,8 @@ double timeFullCheck(TWQFFile *page, qsizetype &lines, bool cold = false)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    InitPluginRegistry();
-    InitItemsCheck();
+    initPluginRegistry();
+    initItemsCheck();
     // 50,000 shows the growth once neither page fits the core's cache.
     double times[3], coldTimes[3];
     const int counts[3] = {500, 5000, 50000};
@@ -117,6 +117,6 @@ int main(int argc, char **argv)
                 coldTimes[1] / coldTimes[0]);
     std::printf("ratio 50,000 / 5,000: %.1fx warm, %.1fx from memory\n", times[2] / times[1],
                 coldTimes[2] / coldTimes[1]);
-    DonePluginRegistry();
+    donePluginRegistry();
     return 0;
 }

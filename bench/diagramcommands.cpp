@@ -57,7 +57,7 @@ Figures measure(int components, int copied, int runs)
         options.ConfigDir = dir.filePath("cfg/pellorin/");
         options.ProgramFileName = QStringLiteral("pellorin");
         options.ProgramFolder = dir.filePath("app/");
-        options.CommandLine = QStringList{path};
+        options.commandLine = QStringList{path};
         Program program(options);
         TMainFrm *form = program.MainForm();
         form->show();
@@ -104,7 +104,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SetPrompter(std::make_unique<pellorin_test::PrintingPrompter>());
+    setPrompter(std::make_unique<pellorin_test::PrintingPrompter>());
     std::printf("%-20s %9s %10s %11s %11s %13s\n", "copied into section", "copy ms", "paste ms", "import ms",
                 "window ms", "paste ms/1k");
     for (const int scale : {1, 2, 4}) {
@@ -116,6 +116,6 @@ int main(int argc, char **argv)
                     f.paste / (copied / 1000.0));
         std::fflush(stdout);
     }
-    SetPrompter(nullptr);
+    setPrompter(nullptr);
     return 0;
 }

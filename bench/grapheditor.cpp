@@ -22,8 +22,8 @@
 
 namespace {
 
-constexpr int ViewW = 1280, ViewH = 1024;
-constexpr int StepX = 128, StepY = 104; // 10 x 10 boxes in the view
+constexpr int viewW = 1280, viewH = 1024;
+constexpr int stepX = 128, stepY = 104; // 10 x 10 boxes in the view
 
 // Components in rows of `columns`; exit 0 to the right-hand neighbour, exit 1 far away.
 QByteArray generatePage(int count, int columns)
@@ -31,8 +31,8 @@ QByteArray generatePage(int count, int columns)
     QByteArray out = "<wqf><function><fn>bench</fn></function><preproc>\r\n";
     for (int i = 0; i < count; ++i)
         out += "<c><n>" + QByteArray::number(i) + "</n><t>SET</t><c/><j>" + QByteArray::number(i + 1) + "</j><j>" +
-               QByteArray::number((i * 7919 + 13) % count) + "</j><x>" + QByteArray::number((i % columns) * StepX) +
-               "</x><y>" + QByteArray::number((i / columns) * StepY) + "</y><values/></c>\r\n";
+               QByteArray::number((i * 7919 + 13) % count) + "</j><x>" + QByteArray::number((i % columns) * stepX) +
+               "</x><y>" + QByteArray::number((i / columns) * stepY) + "</y><values/></c>\r\n";
     return out + "</preproc><postproc/></wqf>\r\n";
 }
 
@@ -54,8 +54,8 @@ struct LinkSnapshot {
         exits.clear();
         byName.clear();
         for (const auto &item : items) {
-            boxes.push_back(LinkBoxOf(*item));
-            exits.push_back(ExitsOf(*item));
+            boxes.push_back(linkBoxOf(*item));
+            exits.push_back(exitsOf(*item));
             if (!byName.contains(boxes.back().Name))
                 byName.insert(boxes.back().Name, boxes.size() - 1);
         }
@@ -81,7 +81,7 @@ public:
     void GetItemInfo(void *Data, Rect &R, bool &, QString &Caption) override
     {
         const TWQFItem &item = *static_cast<TWQFItem *>(Data);
-        R = Rect::FromSize(item.GetX(), item.GetY(), BoxWidth, BoxHeight);
+        R = Rect::fromSize(item.GetX(), item.GetY(), boxWidth, boxHeight);
         Caption = item.GetName();
     }
     void MoveItem(void *Data, int DX, int DY) override
@@ -91,49 +91,49 @@ public:
         item.SetY(item.GetY() + DY);
         editor->Rebuild();
     }
-    void PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
+    void PaintBackground(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info) override
     {
-        const Point size = Info.ToView ? editor->GetViewSize() : editor->GetGraphSize();
-        Canvas.SetBrushStyle(bsSolid);
-        Canvas.SetBrushColor(clWhite);
-        Canvas.FillRect(Rect(0, 0, size.X, size.Y));
-        Canvas.SetOrigin(-OffsetX, -OffsetY);
-        Canvas.SetBrushStyle(bsClear);
-        const Rect visible = Rect::FromSize(OffsetX, OffsetY, size.X, size.Y);
+        const Point size = info.ToView ? editor->GetViewSize() : editor->GetGraphSize();
+        canvas.setBrushStyle(bsSolid);
+        canvas.setBrushColor(clWhite);
+        canvas.fillRect(Rect(0, 0, size.X, size.Y));
+        canvas.setOrigin(-offsetX, -offsetY);
+        canvas.setBrushStyle(bsClear);
+        const Rect visible = Rect::fromSize(offsetX, offsetY, size.X, size.Y);
         if (useSnapshot) {
             for (size_t i = 0; i < snapshot.boxes.size(); ++i)
-                DrawBoxLinks(&Canvas, &snapshot.boxes[i], snapshot.exits[i], snapshot.find, damOutOfSight, visible,
+                drawBoxLinks(&canvas, &snapshot.boxes[i], snapshot.exits[i], snapshot.find, damOutOfSight, visible,
                              1.0);
         } else {
             const ItemsByName byName(section->Items());
             for (const auto &item : section->Items())
-                DrawItemLinks(&Canvas, item.get(), byName, damOutOfSight, visible, 1.0);
+                DrawItemLinks(&canvas, item.get(), byName, damOutOfSight, visible, 1.0);
         }
-        Canvas.SetOrigin(0, 0);
+        canvas.setOrigin(0, 0);
     }
-    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
-                   const TGraphPaintInfo &Info) override
+    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &info) override
     {
         const TWQFItem &item = *static_cast<TWQFItem *>(Data);
-        if (Selected && Info.Dragging) {
-            X += Info.DX;
-            Y += Info.DY;
+        if (Selected && info.Dragging) {
+            X += info.DX;
+            Y += info.DY;
         }
-        Canvas.SetBrushStyle(bsSolid);
-        Canvas.SetBrushColor(clFirstExit);
-        Canvas.Rectangle(Rect::FromSize(X, Y, BoxWidth, BoxHeight));
-        Canvas.SetBrushStyle(bsClear);
+        canvas.setBrushStyle(bsSolid);
+        canvas.setBrushColor(clFirstExit);
+        canvas.rectangle(Rect::fromSize(X, Y, boxWidth, boxHeight));
+        canvas.setBrushStyle(bsClear);
         if (Selected)
-            Canvas.Rectangle(Rect::FromSize(X - 2, Y - 2, 36, 30));
-        Canvas.TextOut(X + 36, Y + 6, item.GetName());
+            canvas.rectangle(Rect::fromSize(X - 2, Y - 2, 36, 30));
+        canvas.textOut(X + 36, Y + 6, item.GetName());
     }
-    void PaintOverlay(DrawingSurface &Canvas, int, int, const TGraphPaintInfo &Info) override
+    void PaintOverlay(DrawingSurface &canvas, int, int, const TGraphPaintInfo &info) override
     {
-        if (!Info.ShowRubberBand)
+        if (!info.ShowRubberBand)
             return;
-        Canvas.SetPenColor(clBlack);
-        Canvas.SetBrushStyle(bsClear);
-        Canvas.Rectangle(Info.RubberBand);
+        canvas.setPenColor(clBlack);
+        canvas.setBrushStyle(bsClear);
+        canvas.rectangle(info.RubberBand);
     }
 };
 
@@ -173,11 +173,11 @@ void run(int count, int columns, Mode mode)
     TGraphEditor editor(mode == Binding ? static_cast<TGraphEditorSource *>(&binding) : &bench);
     bench.editor = &editor;
     binding.Editor = &editor;
-    editor.SetViewSize({ViewW, ViewH});
-    editor.SetGraphSize({columns * StepX, (count / columns + 1) * StepY});
+    editor.SetViewSize({viewW, viewH});
+    editor.SetGraphSize({columns * stepX, (count / columns + 1) * stepY});
     editor.Rebuild();
 
-    QImage image(ViewW, ViewH, QImage::Format_RGB32);
+    QImage image(viewW, viewH, QImage::Format_RGB32);
     auto repaint = [&] {
         QPainter painter(&image);
         PainterCanvas canvas(painter);
@@ -186,12 +186,12 @@ void run(int count, int columns, Mode mode)
     int visible = 0;
     for (int i = 0; i < editor.ItemCount(); ++i) {
         const Rect &r = editor.Items(i)->Rect;
-        visible += r.Right > 0 && r.Bottom > 0 && r.Left < ViewW && r.Top < ViewH;
+        visible += r.Right > 0 && r.bottom > 0 && r.Left < viewW && r.Top < viewH;
     }
     const auto nothing = [] {};
     const double paintMs = timeIt(21, nothing, repaint);
     // The same with the view in the middle of the diagram, boxes on every side of it.
-    editor.SetScrollPos({(columns / 2 - 5) * StepX, (count / columns / 2 - 5) * StepY});
+    editor.SetScrollPos({(columns / 2 - 5) * stepX, (count / columns / 2 - 5) * stepY});
     const double middleMs = timeIt(21, nothing, repaint);
     editor.SetScrollPos({0, 0});
 
@@ -219,7 +219,7 @@ void run(int count, int columns, Mode mode)
 
     // A band from empty space at the view's bottom right up to the top left corner.
     const double bandMs = timeIt(21, nothing, [&] {
-        editor.MouseEvent(ViewW - 10, ViewH - 10, mekDown, Qt::LeftButton, {});
+        editor.MouseEvent(viewW - 10, viewH - 10, mekDown, Qt::LeftButton, {});
         editor.MouseEvent(600, 500, mekMove, Qt::LeftButton, {});
         editor.MouseEvent(40, 30, mekUp, Qt::LeftButton, {});
     });

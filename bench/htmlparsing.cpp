@@ -45,16 +45,16 @@ using bench::bestOf;
 qsizetype volatile sink;
 
 struct Figures {
-    double Scan;
-    double Tokenize;
-    double Build;
-    double Free;
+    double scan;
+    double tokenize;
+    double build;
+    double free;
 };
 
 Figures measure(const QByteArray &html, int runs)
 {
     Figures f{};
-    f.Scan = bestOf(runs, [&] {
+    f.scan = bestOf(runs, [&] {
         qsizetype count = 0;
         const char *p = html.constData();
         const char *end = p + html.size();
@@ -64,7 +64,7 @@ Figures measure(const QByteArray &html, int runs)
         }
         sink = count;
     });
-    f.Tokenize = bestOf(runs, [&] {
+    f.tokenize = bestOf(runs, [&] {
         TMarkupParser parser;
         parser.Init(html, 1);
         qsizetype count = 0;
@@ -72,18 +72,18 @@ Figures measure(const QByteArray &html, int runs)
             ++count;
         sink = count;
     });
-    f.Build = 1e30;
-    f.Free = 1e30;
+    f.build = 1e30;
+    f.free = 1e30;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
         t.start();
         std::unique_ptr<TMLTree> tree = ParseHTML(html);
-        f.Build = std::min(f.Build, t.nsecsElapsed() / 1e9);
+        f.build = std::min(f.build, t.nsecsElapsed() / 1e9);
         if (!tree || !tree->Root())
             std::abort();
         t.restart();
         tree.reset();
-        f.Free = std::min(f.Free, t.nsecsElapsed() / 1e9);
+        f.free = std::min(f.free, t.nsecsElapsed() / 1e9);
     }
     return f;
 }
@@ -92,12 +92,12 @@ void report(const char *label, qsizetype bytes, const Figures &f)
 {
     const double mb = bytes / 1e6;
     std::printf("%s: %.2f MB\n", label, mb);
-    std::printf("  memchr scan for '<'     %9.2f ms %9.1f MB/s\n", f.Scan * 1e3, mb / f.Scan);
-    std::printf("  tokenize only           %9.2f ms %9.1f MB/s  %5.2fx the scan's time\n", f.Tokenize * 1e3,
-                mb / f.Tokenize, f.Tokenize / f.Scan);
-    std::printf("  tokenize + build tree   %9.2f ms %9.1f MB/s  %5.2fx the scan's time\n", f.Build * 1e3, mb / f.Build,
-                f.Build / f.Scan);
-    std::printf("  free the tree           %9.2f ms\n", f.Free * 1e3);
+    std::printf("  memchr scan for '<'     %9.2f ms %9.1f MB/s\n", f.scan * 1e3, mb / f.scan);
+    std::printf("  tokenize only           %9.2f ms %9.1f MB/s  %5.2fx the scan's time\n", f.tokenize * 1e3,
+                mb / f.tokenize, f.tokenize / f.scan);
+    std::printf("  tokenize + build tree   %9.2f ms %9.1f MB/s  %5.2fx the scan's time\n", f.build * 1e3, mb / f.build,
+                f.build / f.scan);
+    std::printf("  free the tree           %9.2f ms\n", f.free * 1e3);
 }
 
 } // namespace
@@ -111,6 +111,6 @@ int main()
     report("HTML part", small.size(), a);
     report("ten times larger", large.size(), b);
     std::printf("size x%.2f: build time x%.2f, scan time x%.2f\n", double(large.size()) / small.size(),
-                b.Build / a.Build, b.Scan / a.Scan);
+                b.build / a.build, b.scan / a.scan);
     return 0;
 }

@@ -34,13 +34,13 @@ private:
 // The best time of drawing a list that a quick check over page filled with lines.
 double repaintTime(TWQFFile *page, const QStringList &lines, int runs)
 {
-    InitPluginRegistry();
+    initPluginRegistry();
     RegisterPlugin(std::make_unique<FixedLinesCheck>(lines));
     QListWidget list;
     list.setUniformItemSizes(true);
     list.resize(800, 200);
     runChecksInto(&list, page, true);
-    DonePluginRegistry();
+    donePluginRegistry();
     return bench::bestOf(runs, [&list] { list.grab(); });
 }
 

@@ -30,10 +30,10 @@ int main(int argc, char **argv)
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     }
     auto page = bench::loadPage("<wqf><preproc><c><n>1</n><t>SET</t></c></preproc></wqf>");
-    InitPluginRegistry();
+    initPluginRegistry();
     auto plugin = std::make_unique<TExtAppWarnPlugin>();
     plugin->Name = "Bench";
-    plugin->Folder = dir.path() + '/';
+    plugin->folder = dir.path() + '/';
     plugin->Cmd = QStringLiteral("run.sh");
     plugin->Timeout = 600000;
     RegisterPlugin(std::move(plugin));
@@ -56,6 +56,6 @@ int main(int argc, char **argv)
     const double scroll = timer.nsecsElapsed() / 1e9;
     std::printf("%s lines: %d rows, run and fill %.2f s, first paint %.3f s, to the end %.3f s\n", lines.constData(),
                 list.count(), fill, paint, scroll);
-    DonePluginRegistry();
+    donePluginRegistry();
     return 0;
 }

@@ -115,14 +115,14 @@ int main(int argc, char **argv)
          }},
         {"copy of an element with attributes", 1000,
          [](int n) {
-             auto element = std::shared_ptr<XmlElement>(NewElement("c"));
+             auto element = std::shared_ptr<XmlElement>(newElement("c"));
              for (int i = 0; i < n; ++i)
                  element->appendAttribute("a" + QString::number(i), QString::number(i));
              return [element] { CloneNode(*element); };
          }},
         {"paste components", 200,
          [](int n) {
-             auto clip = std::shared_ptr<XmlDocument>(ReadXMLBytes("<clip>" + components(n, true) + "</clip>", false));
+             auto clip = std::shared_ptr<XmlDocument>(readXMLBytes("<clip>" + components(n, true) + "</clip>", false));
              return [clip] {
                  auto file = load("<wqf><preproc/></wqf>");
                  std::vector<TWQFItem *> pasted;
@@ -172,7 +172,7 @@ int main(int argc, char **argv)
          [](int n) {
              const QStringList lines = QStringList(n, QStringLiteral(": a line of the program's output")) << "E:x";
              return [lines] {
-                 if (ParsePluginOutput(lines).size() != 1)
+                 if (parsePluginOutput(lines).size() != 1)
                      std::abort();
              };
          }},

@@ -68,12 +68,12 @@ class BenchHost : public SearchHost {
 public:
     TWQFFile *Page = nullptr;
     QByteArray Html;
-    TWQFFile *SearchPage() override { return Page; }
-    QByteArray HtmlEditorText() override { return Html; }
-    void SelectHtmlText(qsizetype, qsizetype) override {}
-    void ShowSectionTab(const QString &) override {}
+    TWQFFile *searchPage() override { return Page; }
+    QByteArray htmlEditorText() override { return Html; }
+    void selectHtmlText(qsizetype, qsizetype) override {}
+    void showSectionTab(const QString &) override {}
     void SelectItemByName(const QString &) override {}
-    QWidget *MessageParent() override { return nullptr; }
+    QWidget *messageParent() override { return nullptr; }
 };
 
 // Best of kRuns, in milliseconds; Count receives what the last run counted.
@@ -98,7 +98,7 @@ int main(int argc, char **argv)
             StringList lines;
             GetItemTexts(item.get(), lines);
             for (qsizetype i = 0; i < lines.Count(); ++i)
-                texts.push_back(lines.ValueFromIndex(i).toUtf8());
+                texts.push_back(lines.valueFromIndex(i).toUtf8());
         }
     qsizetype elementBytes = 0;
     for (const QByteArray &t : texts)

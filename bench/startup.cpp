@@ -30,12 +30,12 @@ int runProgram(int argc, char **argv, const QString &page, const QElapsedTimer &
 {
     PellorinApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorin"));
-    SetPrompter(std::make_unique<QtPrompter>());
+    setPrompter(std::make_unique<QtPrompter>());
     // A settings folder of its own, so that the bench neither reads nor writes the user's.
     QTemporaryDir config;
     StartOptions options;
     options.ConfigDir = config.filePath(QStringLiteral("pellorin/"));
-    options.CommandLine = QStringList{page};
+    options.commandLine = QStringList{page};
     int result = 0;
     {
         Program program(options);
@@ -47,7 +47,7 @@ int runProgram(int argc, char **argv, const QString &page, const QElapsedTimer &
         program.MainForm()->show();
         result = app.exec();
     }
-    SetPrompter(nullptr);
+    setPrompter(nullptr);
     return result;
 }
 

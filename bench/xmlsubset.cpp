@@ -36,7 +36,7 @@ int main(int argc, char **argv)
     for (const auto &kind : kinds)
         for (int count : {10000, 100000}) {
             const QByteArray page = subsetPage(count, kind.node);
-            const double program = bench::bestOf(3, [&] { ReadXMLBytes(page, false); });
+            const double program = bench::bestOf(3, [&] { readXMLBytes(page, false); });
             const double bare = bench::bestOf(3, [&] { readBare(page); });
             std::printf("%7d subset %-24s reader %9.2f ms   QXmlStreamReader %7.2f ms   %7.1fx\n", count, kind.what,
                         program * 1e3, bare * 1e3, program / bare);

@@ -84,7 +84,7 @@ QString makeSibling(const QString &fileName, QString *error)
         // Created exclusively: a link someone put at this name is never followed.
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return name;
-        if (!NameTaken(name)) {
+        if (!nameTaken(name)) {
             setReason(error, file.errorString());
             return QString();
         }
@@ -94,10 +94,10 @@ QString makeSibling(const QString &fileName, QString *error)
 }
 } // namespace
 
-bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
+bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
 {
     const bool ownerOnly = access == FileAccess::OwnerOnly;
-    const bool created = ownerOnly && !NameTaken(fileName) && createOwnerOnly(fileName);
+    const bool created = ownerOnly && !nameTaken(fileName) && createOwnerOnly(fileName);
     QSaveFile file(fileName);
     bool written = file.open(QIODevice::WriteOnly);
     if (!written)
@@ -148,20 +148,20 @@ SyncFileFunction setSyncFileFunction(SyncFileFunction sync)
     return previous;
 }
 
-bool NameTaken(const QString &fileName)
+bool nameTaken(const QString &fileName)
 {
     const QFileInfo info(fileName);
     return info.exists() || info.isSymLink();
 }
 
-bool WriteNewFile(const QString &fileName, const QByteArray &bytes, QString *error,
+bool writeNewFile(const QString &fileName, const QByteArray &bytes, QString *error,
                   QFileDevice::Permissions permissions)
 {
     QFile file(fileName);
     // NewOnly is an exclusive creation: it refuses any name that exists, a link included,
     // without following it.
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, permissions)) {
-        setReason(error, NameTaken(fileName) ? QStringLiteral("A file or link of that name exists already")
+        setReason(error, nameTaken(fileName) ? QStringLiteral("A file or link of that name exists already")
                                              : file.errorString());
         return false;
     }

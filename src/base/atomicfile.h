@@ -6,7 +6,7 @@
 #include <QFileDevice>
 #include <QString>
 
-// Who may read a file that WriteFileAtomically writes.
+// Who may read a file that writeFileAtomically writes.
 enum class FileAccess {
     // A new file as the user's file-creation mask makes it; an existing one keeps its
     // permissions.
@@ -22,10 +22,10 @@ enum class FileAccess {
 // is followed: its target gets the bytes. An existing file's permissions carry over (narrowed
 // as access says). On failure error (when given) receives the system's reason, such as "No
 // space left on device".
-bool WriteFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
+bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
                          FileAccess access = FileAccess::Default);
 
-// As WriteFileAtomically, but the name itself gets the bytes: whatever has it now, a link
+// As writeFileAtomically, but the name itself gets the bytes: whatever has it now, a link
 // included, is replaced and never followed or written. A plain file there passes on its
 // permissions; anything else leaves those of a new file.
 bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error = nullptr);
@@ -37,7 +37,7 @@ using SyncFileFunction = int (*)(int fd);
 SyncFileFunction setSyncFileFunction(SyncFileFunction sync);
 
 // True when anything has that name: a file, a folder, or a link, even one that leads nowhere.
-bool NameTaken(const QString &fileName);
+bool nameTaken(const QString &fileName);
 
 // Read and write for all, what a new file gets before the file-creation mask narrows it.
 inline constexpr QFileDevice::Permissions kReadWriteForAll = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -49,5 +49,5 @@ inline constexpr QFileDevice::Permissions kReadWriteForAll = QFileDevice::ReadOw
 // fail with the reason "A file or link of that name exists already". The new file gets
 // permissions, narrowed by the file-creation mask. On any other failure the file made is
 // removed and error (when given) receives the system's reason.
-bool WriteNewFile(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
+bool writeNewFile(const QString &fileName, const QByteArray &bytes, QString *error = nullptr,
                   QFileDevice::Permissions permissions = kReadWriteForAll);

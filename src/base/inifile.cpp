@@ -112,7 +112,7 @@ bool IniFile::updateFile()
     const QString folder = QFileInfo(m_fileName).absolutePath();
     if (!QDir().mkpath(folder))
         return false;
-    return WriteFileAtomically(m_fileName, toBytes(), nullptr, m_access);
+    return writeFileAtomically(m_fileName, toBytes(), nullptr, m_access);
 }
 
 template <class F> void IniFile::forEachKey(const QString &section, F f) const
@@ -121,7 +121,7 @@ template <class F> void IniFile::forEachKey(const QString &section, F f) const
     for (size_t i = 0; i < m_lines.size(); ++i) {
         const Line &line = m_lines[i];
         if (line.kind == LineKind::Section)
-            inSection = SameTextAscii(line.name, section);
+            inSection = sameTextAscii(line.name, section);
         else if (inSection && line.kind == LineKind::Key && !f(qsizetype(i), line))
             return;
     }
@@ -131,7 +131,7 @@ qsizetype IniFile::findKey(const QString &section, const QString &key) const
 {
     qsizetype found = -1;
     forEachKey(section, [&](qsizetype i, const Line &line) {
-        if (!SameTextAscii(line.name, key))
+        if (!sameTextAscii(line.name, key))
             return true;
         found = i;
         return false;
@@ -142,7 +142,7 @@ qsizetype IniFile::findKey(const QString &section, const QString &key) const
 bool IniFile::sectionExists(const QString &section) const
 {
     for (const Line &line : m_lines)
-        if (line.kind == LineKind::Section && SameTextAscii(line.name, section))
+        if (line.kind == LineKind::Section && sameTextAscii(line.name, section))
             return true;
     return false;
 }
@@ -156,7 +156,7 @@ QStringList IniFile::sections() const
     for (const Line &line : m_lines) {
         if (line.kind != LineKind::Section)
             continue;
-        const QString key = LowerCaseAscii(line.name);
+        const QString key = lowerCaseAscii(line.name);
         if (!known.contains(key)) {
             known.insert(key);
             names.append(line.name);
@@ -170,7 +170,7 @@ QList<IniFile::NameValue> IniFile::sectionValues(const QString &section) const
     QList<NameValue> values;
     QSet<QString> known; // lower-cased
     forEachKey(section, [&](qsizetype, const Line &line) {
-        const QString key = LowerCaseAscii(line.name);
+        const QString key = lowerCaseAscii(line.name);
         if (!known.contains(key)) {
             known.insert(key);
             values.append({line.name, QString::fromUtf8(line.text.mid(line.valueStart))});
@@ -196,7 +196,7 @@ QString IniFile::readString(const QString &section, const QString &key, const QS
 
 int IniFile::readInteger(const QString &section, const QString &key, int defaultValue) const
 {
-    return StrToIntDef(readString(section, key), defaultValue);
+    return strToIntDef(readString(section, key), defaultValue);
 }
 
 bool IniFile::readBool(const QString &section, const QString &key, bool defaultValue) const
@@ -244,7 +244,7 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
         if (line.kind == LineKind::Section) {
             if (after >= 0)
                 break;
-            if (SameTextAscii(line.name, section))
+            if (sameTextAscii(line.name, section))
                 after = qsizetype(i);
         } else if (after >= 0 && line.kind == LineKind::Key) {
             after = qsizetype(i);
@@ -270,7 +270,7 @@ bool IniFile::eraseSection(const QString &section)
     std::vector<Line> kept;
     for (Line &line : m_lines) {
         if (line.kind == LineKind::Section)
-            inSection = SameTextAscii(line.name, section);
+            inSection = sameTextAscii(line.name, section);
         if (inSection)
             erased = true;
         else
@@ -284,7 +284,7 @@ bool IniFile::deleteKey(const QString &section, const QString &key)
 {
     std::vector<size_t> doomed;
     forEachKey(section, [&](qsizetype i, const Line &line) {
-        if (SameTextAscii(line.name, key))
+        if (sameTextAscii(line.name, key))
             doomed.push_back(size_t(i));
         return true;
     });

@@ -47,7 +47,7 @@ public:
     QList<NameValue> sectionValues(const QString &section) const;
 
     QString readString(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
-    // The integer rules of StrToIntDef; a value that is no number gives the default.
+    // The integer rules of strToIntDef; a value that is no number gives the default.
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
     // True when the value starts with "1", False for any other text, the default when the
     // value is empty or missing.

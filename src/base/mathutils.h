@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <limits>
 
-inline int64_t RoundHalfEven(double v) { return int64_t(std::nearbyint(v)); }
+inline int64_t roundHalfEven(double v) { return int64_t(std::nearbyint(v)); }
 
-inline int ClampToInt(int64_t v)
+inline int clampToInt(int64_t v)
 {
     if (v > std::numeric_limits<int>::max())
         return std::numeric_limits<int>::max();
@@ -18,7 +18,7 @@ inline int ClampToInt(int64_t v)
 }
 
 // Rounded to an int, clamped at the int range.
-inline int RoundToInt(double v)
+inline int roundToInt(double v)
 {
     if (std::isnan(v))
         return 0;
@@ -26,28 +26,28 @@ inline int RoundToInt(double v)
         return std::numeric_limits<int>::max();
     if (v <= double(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
-    return int(RoundHalfEven(v));
+    return int(roundHalfEven(v));
 }
 
-inline int ClampedAdd(int a, int b) { return ClampToInt(int64_t(a) + int64_t(b)); }
-inline int ClampedSub(int a, int b) { return ClampToInt(int64_t(a) - int64_t(b)); }
+inline int clampedAdd(int a, int b) { return clampToInt(int64_t(a) + int64_t(b)); }
+inline int clampedSub(int a, int b) { return clampToInt(int64_t(a) - int64_t(b)); }
 
 // Raises "Arithmetic overflow" where the result does not fit.
-inline int CheckedAdd(int a, int b)
+inline int checkedAdd(int a, int b)
 {
     int r;
     if (__builtin_add_overflow(a, b, &r))
         throw ERunError::overflow();
     return r;
 }
-inline int CheckedSub(int a, int b)
+inline int checkedSub(int a, int b)
 {
     int r;
     if (__builtin_sub_overflow(a, b, &r))
         throw ERunError::overflow();
     return r;
 }
-inline int CheckedMul(int a, int b)
+inline int checkedMul(int a, int b)
 {
     int r;
     if (__builtin_mul_overflow(a, b, &r))

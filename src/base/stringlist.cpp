@@ -13,16 +13,16 @@ qsizetype StringList::check(qsizetype i) const
     return i;
 }
 
-bool StringList::same(QStringView a, QStringView b) const { return m_caseSensitive ? a == b : SameTextAscii(a, b); }
+bool StringList::same(QStringView a, QStringView b) const { return m_caseSensitive ? a == b : sameTextAscii(a, b); }
 
-qsizetype StringList::Add(const QString &line)
+qsizetype StringList::add(const QString &line)
 {
     m_lines.append(line);
     m_objects.emplace_back();
     return m_lines.size() - 1;
 }
 
-void StringList::Insert(qsizetype i, const QString &line)
+void StringList::insert(qsizetype i, const QString &line)
 {
     if (i < 0 || i > m_lines.size())
         throw ERunError::rangeCheck();
@@ -30,7 +30,7 @@ void StringList::Insert(qsizetype i, const QString &line)
     m_objects.insert(m_objects.begin() + i, std::any());
 }
 
-void StringList::Delete(qsizetype i)
+void StringList::removeAt(qsizetype i)
 {
     m_lines.removeAt(check(i));
     m_objects.erase(m_objects.begin() + i);
@@ -42,7 +42,7 @@ void StringList::Clear()
     m_objects.clear();
 }
 
-qsizetype StringList::IndexOf(QStringView line) const
+qsizetype StringList::indexOf(QStringView line) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i)
         if (same(m_lines[i], line))
@@ -50,7 +50,7 @@ qsizetype StringList::IndexOf(QStringView line) const
     return -1;
 }
 
-qsizetype StringList::IndexOfName(QStringView name) const
+qsizetype StringList::indexOfName(QStringView name) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const qsizetype eq = m_lines[i].indexOf(u'=');
@@ -67,7 +67,7 @@ QString StringList::Name(qsizetype i) const
     return eq >= 0 ? line.left(eq) : QString();
 }
 
-QString StringList::ValueFromIndex(qsizetype i) const
+QString StringList::valueFromIndex(qsizetype i) const
 {
     const QString &line = m_lines[check(i)];
     const qsizetype eq = line.indexOf(u'=');
@@ -76,31 +76,31 @@ QString StringList::ValueFromIndex(qsizetype i) const
 
 QString StringList::Value(QStringView name) const
 {
-    const qsizetype i = IndexOfName(name);
-    return i >= 0 ? ValueFromIndex(i) : QString();
+    const qsizetype i = indexOfName(name);
+    return i >= 0 ? valueFromIndex(i) : QString();
 }
 
 void StringList::SetValue(const QString &name, const QString &value)
 {
-    const qsizetype i = IndexOfName(name);
+    const qsizetype i = indexOfName(name);
     if (value.isEmpty()) {
         if (i >= 0)
-            Delete(i);
+            removeAt(i);
     } else if (i >= 0) {
         m_lines[i] = name + u'=' + value;
     } else {
-        Add(name + u'=' + value);
+        add(name + u'=' + value);
     }
 }
 
-void StringList::SetValues(const std::vector<std::pair<QString, QString>> &pairs)
+void StringList::setValues(const std::vector<std::pair<QString, QString>> &pairs)
 {
-    auto key = [&](QStringView name) { return m_caseSensitive ? name.toString() : LowerCaseAscii(name); };
+    auto key = [&](QStringView name) { return m_caseSensitive ? name.toString() : lowerCaseAscii(name); };
     auto nameOf = [](const QString &line) {
         const qsizetype eq = line.indexOf(u'=');
         return eq >= 0 ? std::optional<QStringView>(QStringView(line).left(eq)) : std::nullopt;
     };
-    // For each name the chain of its live lines in order, the first being the one IndexOfName
+    // For each name the chain of its live lines in order, the first being the one indexOfName
     // would find: the head and tail by name, the next line of the same name by line.
     struct Chain {
         qsizetype head = -1, tail = -1;
@@ -141,7 +141,7 @@ void StringList::SetValues(const std::vector<std::pair<QString, QString>> &pairs
         } else if (chain) {
             m_lines[chain->head] = name + u'=' + value;
         } else {
-            const qsizetype i = Add(name + u'=' + value);
+            const qsizetype i = add(name + u'=' + value);
             dead.push_back(false);
             append(i, key(*nameOf(m_lines[i])));
         }

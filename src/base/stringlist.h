@@ -16,28 +16,28 @@ public:
     explicit StringList(bool caseSensitive) : m_caseSensitive(caseSensitive) {}
 
     bool CaseSensitive() const { return m_caseSensitive; }
-    void SetCaseSensitive(bool value) { m_caseSensitive = value; }
+    void setCaseSensitive(bool value) { m_caseSensitive = value; }
 
     // Indexes out of range raise "Range check error".
     qsizetype Count() const { return m_lines.size(); }
-    bool IsEmpty() const { return m_lines.isEmpty(); }
+    bool isEmpty() const { return m_lines.isEmpty(); }
     const QString &operator[](qsizetype i) const { return m_lines[check(i)]; }
     const QStringList &Lines() const { return m_lines; }
     // Replaces the text; the line keeps its object.
     void SetString(qsizetype i, const QString &line) { m_lines[check(i)] = line; }
-    qsizetype Add(const QString &line);
-    void Insert(qsizetype i, const QString &line);
-    void Delete(qsizetype i);
+    qsizetype add(const QString &line);
+    void insert(qsizetype i, const QString &line);
+    void removeAt(qsizetype i);
     void Clear();
 
     // Object<T> answers the pointer only when it was attached as a T*, otherwise none.
-    template <class T> qsizetype AddObject(const QString &line, T *object)
+    template <class T> qsizetype addObject(const QString &line, T *object)
     {
-        const qsizetype i = Add(line);
+        const qsizetype i = add(line);
         m_objects.back() = object;
         return i;
     }
-    template <class T> void SetObject(qsizetype i, T *object) { m_objects[size_t(check(i))] = object; }
+    template <class T> void setObject(qsizetype i, T *object) { m_objects[size_t(check(i))] = object; }
     template <class T> T *Object(qsizetype i) const
     {
         T *const *p = std::any_cast<T *>(&m_objects[size_t(check(i))]);
@@ -45,13 +45,13 @@ public:
     }
 
     // Index of the first line equal to line, -1 when none.
-    qsizetype IndexOf(QStringView line) const;
+    qsizetype indexOf(QStringView line) const;
     // Index of the first line with that name, -1 when none; a line without "=" has no name.
-    qsizetype IndexOfName(QStringView name) const;
+    qsizetype indexOfName(QStringView name) const;
     // The text before the line's first "=", '' when it has none.
     QString Name(qsizetype i) const;
     // The text after the line's first "=", the whole line when it has none.
-    QString ValueFromIndex(qsizetype i) const;
+    QString valueFromIndex(qsizetype i) const;
     // The value of the first line with that name, '' when there is none.
     QString Value(QStringView name) const;
     // Replaces the line of that name in place (written with this spelling of the name), else
@@ -59,7 +59,7 @@ public:
     void SetValue(const QString &name, const QString &value);
     // SetValue for each pair in order, with the same result, in time linear in the lines and
     // pairs together.
-    void SetValues(const std::vector<std::pair<QString, QString>> &pairs);
+    void setValues(const std::vector<std::pair<QString, QString>> &pairs);
 
     // The lines alone.
     friend bool operator==(const StringList &a, const StringList &b) { return a.m_lines == b.m_lines; }

@@ -17,7 +17,7 @@ QString Trim(QStringView s)
     return s.mid(b, e - b).toString();
 }
 
-QString TrimLeft(QStringView s)
+QString trimLeft(QStringView s)
 {
     qsizetype b = 0;
     while (b < s.size() && isTrimmed(s[b]))
@@ -25,7 +25,7 @@ QString TrimLeft(QStringView s)
     return s.mid(b).toString();
 }
 
-QString TrimRight(QStringView s)
+QString trimRight(QStringView s)
 {
     qsizetype e = s.size();
     while (e > 0 && isTrimmed(s[e - 1]))
@@ -33,7 +33,7 @@ QString TrimRight(QStringView s)
     return s.left(e).toString();
 }
 
-bool TryStrToInt(QStringView s, int &value)
+bool tryStrToInt(QStringView s, int &value)
 {
     qsizetype i = 0;
     const qsizetype n = s.size();
@@ -90,45 +90,45 @@ bool TryStrToInt(QStringView s, int &value)
     return true;
 }
 
-int StrToIntDef(QStringView s, int defaultValue)
+int strToIntDef(QStringView s, int defaultValue)
 {
     int v;
-    return TryStrToInt(s, v) ? v : defaultValue;
+    return tryStrToInt(s, v) ? v : defaultValue;
 }
 
-bool TryDecimalToInt(QStringView s, int &value)
+bool tryDecimalToInt(QStringView s, int &value)
 {
     const QStringView digits = (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+')) ? s.mid(1) : s;
     if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return false;
-    return TryStrToInt(s, value);
+    return tryStrToInt(s, value);
 }
 
-QString UpperCaseAscii(QStringView s)
+QString upperCaseAscii(QStringView s)
 {
     QString r = s.toString();
     for (QChar &c : r)
-        c = QChar(UpCaseAscii(c.unicode()));
+        c = QChar(upCaseAscii(c.unicode()));
     return r;
 }
 
-QString LowerCaseAscii(QStringView s)
+QString lowerCaseAscii(QStringView s)
 {
     QString r = s.toString();
     for (QChar &c : r)
-        c = QChar(LowCaseAscii(c.unicode()));
+        c = QChar(lowCaseAscii(c.unicode()));
     return r;
 }
 
-int CompareTextAscii(QStringView a, QStringView b)
+int compareTextAscii(QStringView a, QStringView b)
 {
     const qsizetype n = qMin(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const int ca = UpCaseAscii(a[i].unicode()), cb = UpCaseAscii(b[i].unicode());
+        const int ca = upCaseAscii(a[i].unicode()), cb = upCaseAscii(b[i].unicode());
         if (ca != cb)
             return ca - cb;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool SameTextAscii(QStringView a, QStringView b) { return a.size() == b.size() && CompareTextAscii(a, b) == 0; }
+bool sameTextAscii(QStringView a, QStringView b) { return a.size() == b.size() && compareTextAscii(a, b) == 0; }

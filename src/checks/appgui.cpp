@@ -23,31 +23,31 @@ QString StripMnemonic(const QString &Caption)
     return out;
 }
 
-QAction *MenuQueue::AddMenuItem(const QString &TopCaption)
+QAction *MenuQueue::AddMenuItem(const QString &topCaption)
 {
     if (m_mainMenu)
-        return AttachMenuItem(TopCaption, nullptr);
+        return AttachMenuItem(topCaption, nullptr);
     auto *item = new QAction(QCoreApplication::instance());
-    m_pending.push_back({TopCaption, item});
+    m_pending.push_back({topCaption, item});
     return item;
 }
 
-void MenuQueue::SetMainMenu(QMenuBar *Menu)
+void MenuQueue::SetMainMenu(QMenuBar *menu)
 {
-    m_mainMenu = Menu;
+    m_mainMenu = menu;
     for (TPendingMenu &entry : m_pending) {
         if (!entry.Item)
             continue;
-        AttachMenuItem(entry.TopCaption, entry.Item);
+        AttachMenuItem(entry.topCaption, entry.Item);
         entry.Item = nullptr;
     }
 }
 
-QAction *MenuQueue::AttachMenuItem(const QString &TopCaption, QAction *Item)
+QAction *MenuQueue::AttachMenuItem(const QString &topCaption, QAction *Item)
 {
     if (!m_mainMenu)
         return nullptr;
-    const QString wanted = StripMnemonic(TopCaption);
+    const QString wanted = StripMnemonic(topCaption);
     for (QAction *top : m_mainMenu->actions()) {
         QMenu *menu = top->menu();
         if (!menu || StripMnemonic(top->text()) != wanted)
@@ -72,8 +72,8 @@ HostHooks &hooks()
 }
 } // namespace
 
-void InitAppGui() { g_queue.reset(std::make_unique<MenuQueue>()); }
-void DoneAppGui()
+void initAppGui() { g_queue.reset(std::make_unique<MenuQueue>()); }
+void doneAppGui()
 {
     g_queue.reset();
     hooks() = HostHooks();
@@ -86,11 +86,11 @@ MenuQueue &menuQueue()
     return *g_queue;
 }
 
-QAction *AddMenuItem(const QString &TopCaption) { return menuQueue().AddMenuItem(TopCaption); }
-void SetMainMenu(QMenuBar *Menu) { menuQueue().SetMainMenu(Menu); }
-QAction *AttachMenuItem(const QString &TopCaption, QAction *Item)
+QAction *AddMenuItem(const QString &topCaption) { return menuQueue().AddMenuItem(topCaption); }
+void SetMainMenu(QMenuBar *menu) { menuQueue().SetMainMenu(menu); }
+QAction *AttachMenuItem(const QString &topCaption, QAction *Item)
 {
-    return menuQueue().AttachMenuItem(TopCaption, Item);
+    return menuQueue().AttachMenuItem(topCaption, Item);
 }
 
 HostHooks &hostHooks() { return hooks(); }
@@ -113,14 +113,14 @@ void CallDocReloaded()
         hook();
 }
 
-void CallStoreViewTexts()
+void callStoreViewTexts()
 {
-    if (const auto &hook = hooks().OnStoreViewTexts)
+    if (const auto &hook = hooks().onStoreViewTexts)
         hook();
 }
 
-bool CallDocReplaced(std::unique_ptr<TWQFFile> &Doc)
+bool callDocReplaced(std::unique_ptr<TWQFFile> &Doc)
 {
-    const auto &hook = hooks().OnDocReplaced;
+    const auto &hook = hooks().onDocReplaced;
     return hook && Doc && hook(Doc);
 }

@@ -13,25 +13,25 @@ class TWQFFile;
 
 // One menu entry waiting for the main menu.
 struct TPendingMenu {
-    QString TopCaption;
+    QString topCaption;
     // Owned by the application object until attached; none once attached.
     QPointer<QAction> Item;
 };
 
 class MenuQueue {
 public:
-    // With the main menu known, a new entry under TopCaption at once (none when there is no
+    // With the main menu known, a new entry under topCaption at once (none when there is no
     // such menu); otherwise a queued entry. The caller sets caption, shortcut and handler.
-    QAction *AddMenuItem(const QString &TopCaption);
+    QAction *AddMenuItem(const QString &topCaption);
     // Remembers the main menu and attaches the queued entries in queue order.
-    void SetMainMenu(QMenuBar *Menu);
+    void SetMainMenu(QMenuBar *menu);
     // Appends Item (a new entry for none) to the top-level menu whose caption equals
-    // TopCaption, "&" mnemonics ignored; the menu then owns it. None when there is no such
+    // topCaption, "&" mnemonics ignored; the menu then owns it. None when there is no such
     // menu or no main menu; Item then stays where it was.
-    QAction *AttachMenuItem(const QString &TopCaption, QAction *Item);
+    QAction *AttachMenuItem(const QString &topCaption, QAction *Item);
 
     const std::vector<TPendingMenu> &PendingMenus() const { return m_pending; }
-    QMenuBar *MainMenu() const { return m_mainMenu; }
+    QMenuBar *mainMenu() const { return m_mainMenu; }
 
 private:
     std::vector<TPendingMenu> m_pending;
@@ -45,31 +45,31 @@ struct HostHooks {
     std::function<void()> OnDocReloaded;
     // Brings what the window holds outside the page (the HTML and script text, the notes with
     // their rectangles, the function name) into the open page, as a save does.
-    std::function<void()> OnStoreViewTexts;
+    std::function<void()> onStoreViewTexts;
     // An external program rewrote the page: the window takes Doc in place of the open page
     // (keeping the page's file name), builds its views from it, marks the page modified and
     // answers true. When it cannot show Doc it keeps the open page and its views as they
     // were, tells the user why, and answers false with Doc untouched.
-    std::function<bool(std::unique_ptr<TWQFFile> &Doc)> OnDocReplaced;
+    std::function<bool(std::unique_ptr<TWQFFile> &Doc)> onDocReplaced;
 };
 
-// The program's queue, from InitAppGui to DoneAppGui; the menu functions raise "Object
+// The program's queue, from initAppGui to doneAppGui; the menu functions raise "Object
 // reference is Nil" outside that time.
-void InitAppGui();
-void DoneAppGui();
+void initAppGui();
+void doneAppGui();
 MenuQueue &menuQueue();
-QAction *AddMenuItem(const QString &TopCaption);
-void SetMainMenu(QMenuBar *Menu);
-QAction *AttachMenuItem(const QString &TopCaption, QAction *Item);
+QAction *AddMenuItem(const QString &topCaption);
+void SetMainMenu(QMenuBar *menu);
+QAction *AttachMenuItem(const QString &topCaption, QAction *Item);
 
 HostHooks &hostHooks();
 // The hooks' answers; nil, empty and nothing while a hook is empty.
 TWQFFile *CallGetCurrentDoc();
 QString CallGetCurrentSectionName();
 void CallDocReloaded();
-void CallStoreViewTexts();
+void callStoreViewTexts();
 // False, Doc untouched, while the hook is empty.
-bool CallDocReplaced(std::unique_ptr<TWQFFile> &Doc);
+bool callDocReplaced(std::unique_ptr<TWQFFile> &Doc);
 
 // A menu caption without its "&" mnemonic markers ("&&" stands for one "&").
 QString StripMnemonic(const QString &Caption);

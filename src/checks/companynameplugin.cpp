@@ -36,7 +36,7 @@ QString TCompanyNamingPlugin::GetIconFileName()
 
 QString ExtractCompanyName(const QString &Path)
 {
-    const qsizetype marker = LowerCaseAscii(Path).indexOf(kMarker);
+    const qsizetype marker = lowerCaseAscii(Path).indexOf(kMarker);
     if (marker < 0)
         return QString();
     const qsizetype start = marker + kMarker.size();
@@ -46,7 +46,7 @@ QString ExtractCompanyName(const QString &Path)
     return QString();
 }
 
-void InitCompanyNamePlugin(const QString &ProgramFolder)
+void initCompanyNamePlugin(const QString &ProgramFolder)
 {
     SetNamingPlugin(std::make_unique<TCompanyNamingPlugin>(ProgramFolder));
 }

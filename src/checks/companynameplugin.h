@@ -29,4 +29,4 @@ private:
 QString ExtractCompanyName(const QString &Path);
 // Installs the plug-in of the program in ProgramFolder in the default naming plug-in's place,
 // at start-up.
-void InitCompanyNamePlugin(const QString &ProgramFolder);
+void initCompanyNamePlugin(const QString &ProgramFolder);

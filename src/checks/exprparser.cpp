@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-QString ExprTypeName(ExprType Type)
+QString exprTypeName(ExprType Type)
 {
     switch (Type) {
     case ExprType::Boolean:
@@ -43,7 +43,7 @@ QString floatText(double v)
 }
 } // namespace
 
-QString ExprValueText(const ExprValue &Value)
+QString exprValueText(const ExprValue &Value)
 {
     switch (Value.Type) {
     case ExprType::Boolean:
@@ -111,11 +111,11 @@ struct ParseFault {
 // that evaluation), and the source it came from, for messages.
 struct Operand {
     ExprValue Value;
-    QString EvalError;
+    QString evalError;
     qsizetype Start = 0;
     qsizetype End = 0;
     // A number, string or truth value as written, possibly in brackets.
-    bool Literal = false;
+    bool literal = false;
 };
 
 bool isWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -169,12 +169,12 @@ public:
                 outcome.Error = *m_typeError;
                 return outcome;
             }
-            outcome.Parsed = true;
-            outcome.Error = result.EvalError;
+            outcome.parsed = true;
+            outcome.Error = result.evalError;
             if (outcome.Error.isEmpty())
                 outcome.Value = std::move(result.Value);
         } catch (const ParseFault &f) {
-            outcome.Parsed = false;
+            outcome.parsed = false;
             outcome.Error = f.Message;
         }
         return outcome;
@@ -199,9 +199,9 @@ private:
     // The whole UTF-8 sequence of the character at i.
     qsizetype charLength(qsizetype i) const
     {
-        const qsizetype n = std::min<qsizetype>(Utf8SequenceLength(m_src[i]), m_src.size() - i);
+        const qsizetype n = std::min<qsizetype>(utf8SequenceLength(m_src[i]), m_src.size() - i);
         for (qsizetype k = 1; k < n; ++k)
-            if (!IsUtf8Continuation(m_src[i + k]))
+            if (!isUtf8Continuation(m_src[i + k]))
                 return k;
         return n;
     }
@@ -370,7 +370,7 @@ private:
     [[noreturn]] NOINLINE void tooDeep()
     {
         fault(QStringLiteral("Expression nested deeper than %1 levels at position %2")
-                  .arg(MaxExprNesting)
+                  .arg(maxExprNesting)
                   .arg(m_tok.Start + 1));
     }
 
@@ -378,7 +378,7 @@ private:
     public:
         explicit Nested(Parser &p) : m_p(p)
         {
-            if (++m_p.m_depth > MaxExprNesting)
+            if (++m_p.m_depth > maxExprNesting)
                 m_p.tooDeep();
         }
         ~Nested() { --m_p.m_depth; }
@@ -405,14 +405,14 @@ private:
                 return true;
         QStringList names;
         for (ExprType t : types)
-            names << ExprTypeName(t);
+            names << exprTypeName(t);
         return typeFault(QStringLiteral("Node type (%1) not in allowed types (%2) for expression: %3")
-                             .arg(ExprTypeName(o.Value.Type), names.join(QStringLiteral(", ")), sourceOf(o)));
+                             .arg(exprTypeName(o.Value.Type), names.join(QStringLiteral(", ")), sourceOf(o)));
     }
     bool mismatch(const Operand &a, const Operand &b)
     {
         return typeFault(QStringLiteral("Type mismatch: %1<>%2 for expressions \"%3\" and \"%4\".")
-                             .arg(ExprTypeName(a.Value.Type), ExprTypeName(b.Value.Type), sourceOf(a), sourceOf(b)));
+                             .arg(exprTypeName(a.Value.Type), exprTypeName(b.Value.Type), sourceOf(a), sourceOf(b)));
     }
     // Same types, or an integer and a float, which then both become floats.
     bool compatible(Operand &a, Operand &b)
@@ -439,13 +439,13 @@ private:
     {
         value.Start = start;
         value.End = end;
-        value.Literal = false;
+        value.literal = false;
         return value;
     }
     static void failWith(Operand &o, const Operand &a, const Operand &b, const QString &own = QString())
     {
-        if (o.EvalError.isEmpty())
-            o.EvalError = !a.EvalError.isEmpty() ? a.EvalError : !b.EvalError.isEmpty() ? b.EvalError : own;
+        if (o.evalError.isEmpty())
+            o.evalError = !a.evalError.isEmpty() ? a.evalError : !b.evalError.isEmpty() ? b.evalError : own;
     }
     static QString floatFault(double result, double a, double b, bool division)
     {
@@ -498,7 +498,7 @@ private:
         if (!ok)
             return r;
         failWith(r, a, b);
-        if (!r.EvalError.isEmpty())
+        if (!r.evalError.isEmpty())
             return r;
         compute(op, a.Value, b.Value, r);
         return r;
@@ -509,7 +509,7 @@ private:
         ExprValue &v = r.Value;
         const T type = a.Type;
         v.Type = type;
-        auto fail = [&](const QString &message) { r.EvalError = message; };
+        auto fail = [&](const QString &message) { r.evalError = message; };
         switch (op) {
         case Tok::Plus:
         case Tok::Minus:
@@ -643,7 +643,7 @@ private:
             r.Value.Integer = ~r.Value.Integer;
         else
             typeFault(QStringLiteral("Cannot perform \"not\" on expression of type %1: %2")
-                          .arg(ExprTypeName(r.Value.Type), text(from, end)));
+                          .arg(exprTypeName(r.Value.Type), text(from, end)));
         return r;
     }
 
@@ -719,7 +719,7 @@ private:
             r.Value.Float = -r.Value.Float;
         else
             typeFault(QStringLiteral("Cannot negate expression of type %1 : %2")
-                          .arg(ExprTypeName(r.Value.Type), text(from, end)));
+                          .arg(exprTypeName(r.Value.Type), text(from, end)));
         return r;
     }
 
@@ -762,7 +762,7 @@ private:
         Operand o;
         o.Start = m_tok.Start;
         o.End = m_tok.End;
-        o.Literal = true;
+        o.literal = true;
         switch (m_tok.Kind) {
         case Tok::Number:
             o.Value = number();
@@ -884,7 +884,7 @@ private:
         Operand r = isIf ? ifForm(args) : caseForm(args);
         r.Start = start;
         r.End = end;
-        r.Literal = false;
+        r.literal = false;
         return r;
     }
 
@@ -900,14 +900,14 @@ private:
         }
         if (!compatible(args[1], args[2]))
             return r;
-        if (!c.EvalError.isEmpty()) {
+        if (!c.evalError.isEmpty()) {
             r.Value = args[1].Value;
-            r.EvalError = c.EvalError;
+            r.evalError = c.evalError;
             return r;
         }
         Operand &chosen = c.Value.Boolean ? args[1] : args[2];
         r.Value = std::move(chosen.Value);
-        r.EvalError = chosen.EvalError;
+        r.evalError = chosen.evalError;
         return r;
     }
 
@@ -920,7 +920,7 @@ private:
         const size_t labels = args.size() / 2 - 1;
         for (size_t k = 1; k <= labels; ++k) {
             Operand &label = args[2 * k];
-            if (!label.Literal) {
+            if (!label.literal) {
                 typeFault(
                     QStringLiteral("Case label %1 \"%2\" is not a constant expression").arg(k).arg(sourceOf(label)));
                 return r;
@@ -928,7 +928,7 @@ private:
             if (label.Value.Type != e.Value.Type && !(isNumeric(label.Value.Type) && isNumeric(e.Value.Type))) {
                 typeFault(QStringLiteral("Case label %1 \"%2\" needs type %3, but has type %4")
                               .arg(k)
-                              .arg(sourceOf(label), ExprTypeName(e.Value.Type), ExprTypeName(label.Value.Type)));
+                              .arg(sourceOf(label), exprTypeName(e.Value.Type), exprTypeName(label.Value.Type)));
                 return r;
             }
         }
@@ -940,15 +940,15 @@ private:
                 !(isNumeric(value.Value.Type) && isNumeric(fallback.Value.Type))) {
                 typeFault(QStringLiteral("Case value %1 \"%2\" needs type %3, but has type %4")
                               .arg(k)
-                              .arg(sourceOf(value), ExprTypeName(fallback.Value.Type), ExprTypeName(value.Value.Type)));
+                              .arg(sourceOf(value), exprTypeName(fallback.Value.Type), exprTypeName(value.Value.Type)));
                 return r;
             }
         }
         bool anyFloat = fallback.Value.Type == T::Float;
         for (size_t k = 1; k <= labels; ++k)
             anyFloat = anyFloat || args[2 * k + 1].Value.Type == T::Float;
-        if (!e.EvalError.isEmpty()) {
-            r.EvalError = e.EvalError;
+        if (!e.evalError.isEmpty()) {
+            r.evalError = e.evalError;
             return r;
         }
         Operand *chosen = &fallback;
@@ -968,7 +968,7 @@ private:
         if (anyFloat)
             promote(*chosen);
         r.Value = std::move(chosen->Value);
-        r.EvalError = chosen->EvalError;
+        r.evalError = chosen->evalError;
         return r;
     }
 
@@ -981,9 +981,9 @@ private:
 
 } // namespace
 
-ExprOutcome ParseExpression(QByteArrayView Utf8) { return Parser(Utf8).run(); }
+ExprOutcome parseExpression(QByteArrayView Utf8) { return Parser(Utf8).run(); }
 
-void ExpressionParser::SetExpression(const QString &Text)
+void ExpressionParser::setExpression(const QString &Text)
 {
     if (Text == m_expression)
         return;
@@ -991,8 +991,8 @@ void ExpressionParser::SetExpression(const QString &Text)
     m_outcome = ExprOutcome();
     if (Text.isEmpty())
         return;
-    m_outcome = ParseExpression(Text.toUtf8());
-    if (!m_outcome.Parsed)
+    m_outcome = parseExpression(Text.toUtf8());
+    if (!m_outcome.parsed)
         throw EExprParser(m_outcome.Error);
 }
 
@@ -1002,11 +1002,11 @@ void ExpressionParser::Clear()
     m_outcome = ExprOutcome();
 }
 
-ExprValue ExpressionParser::Evaluate() const
+ExprValue ExpressionParser::evaluate() const
 {
     if (m_expression.isEmpty())
         throw EExprParser(QStringLiteral("Cannot evaluate: empty expression"));
-    if (!m_outcome.Parsed)
+    if (!m_outcome.parsed)
         throw EExprParser(QStringLiteral("Cannot evaluate: error in expression"));
     if (!m_outcome.Error.isEmpty())
         throw EExprParser(m_outcome.Error);

@@ -18,7 +18,7 @@
 enum class ExprType : uint8_t { Boolean, Integer, Float, String };
 
 // "Boolean", "Integer", "Float", "String".
-QString ExprTypeName(ExprType Type);
+QString exprTypeName(ExprType Type);
 
 struct ExprValue {
     ExprType Type = ExprType::Integer;
@@ -30,7 +30,7 @@ struct ExprValue {
 
 // The value as the messages write it: True or False, decimal digits, a float with 15
 // significant digits ("0.5", "1E20"), a string as it is.
-QString ExprValueText(const ExprValue &Value);
+QString exprValueText(const ExprValue &Value);
 
 // A fault of syntax, types or evaluation.
 class EExprParser : public Exception {
@@ -41,30 +41,30 @@ public:
 // One pass over a text. Parse faults come first (the first one in the text), then type
 // faults, then evaluation faults, each the first in evaluation order.
 struct ExprOutcome {
-    // Parsed and type-checked; Error then holds an evaluation fault, if any.
-    bool Parsed = false;
+    // parsed and type-checked; Error then holds an evaluation fault, if any.
+    bool parsed = false;
     QString Error;
     ExprValue Value;
 };
 
 // Deepest nesting of brackets, powers and if/case arguments.
-constexpr int MaxExprNesting = 128;
+constexpr int maxExprNesting = 128;
 
 // Parses, checks and evaluates UTF-8 text; positions in messages count bytes from 1. Never
 // raises on any input (memory aside).
-ExprOutcome ParseExpression(QByteArrayView Utf8);
+ExprOutcome parseExpression(QByteArrayView Utf8);
 
 // The parser object of the condition checks: set a text (which parses it), then evaluate.
 class ExpressionParser {
 public:
-    const QString &Expression() const { return m_expression; }
+    const QString &expression() const { return m_expression; }
     // Parses Text, raising EExprParser for a fault of syntax or types. An empty text holds
     // no expression. Setting the text already held does nothing: Clear first to parse again.
-    void SetExpression(const QString &Text);
+    void setExpression(const QString &Text);
     void Clear();
     // Raises EExprParser without an expression, after a failed parse, or for a fault of
     // evaluation.
-    ExprValue Evaluate() const;
+    ExprValue evaluate() const;
 
 private:
     QString m_expression;

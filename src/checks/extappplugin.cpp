@@ -30,7 +30,7 @@ const QString kMain = QStringLiteral("Main");
 // Every occurrence of field (lower case), matched by ASCII rules without case.
 QString replaceField(const QString &text, const QString &field, const QString &value)
 {
-    const QString lower = LowerCaseAscii(text);
+    const QString lower = lowerCaseAscii(text);
     QString out;
     qsizetype from = 0;
     for (qsizetype at = lower.indexOf(field); at >= 0; at = lower.indexOf(field, from)) {
@@ -59,7 +59,7 @@ struct RunOutcome {
 };
 
 RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
-                       std::unique_ptr<TWQFFile> *Updated)
+                       std::unique_ptr<TWQFFile> *updated)
 {
     RunOutcome outcome;
     if (!Plugin || Plugin->Cmd.isEmpty() || !Doc) {
@@ -75,7 +75,7 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
     try {
         // Made exclusively, for its owner only, and written through the handle that made it,
         // never by its name; it goes with the run, whatever happens.
-        const std::unique_ptr<QTemporaryFile> file = NewTempFile();
+        const std::unique_ptr<QTemporaryFile> file = newTempFile();
         const QString copy = file->fileName();
         const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
         if (!Doc->SaveToStream(*file, {}))
@@ -91,8 +91,8 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
         QStringList command = BuildCommandLine(Plugin->Cmd, context);
         QString program = command.takeFirst();
         if (!QDir::isAbsolutePath(program))
-            program = Plugin->Folder + program;
-        const platform::ChildRun run = platform::RunChildProcess(program, command, Plugin->Timeout);
+            program = Plugin->folder + program;
+        const platform::ChildRun run = platform::runChildProcess(program, command, Plugin->Timeout);
         if (!run.started)
             return failed(run.error);
         outcome.started = true;
@@ -110,7 +110,7 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
             return outcome;
         }
 
-        if (Updated) {
+        if (updated) {
             auto rewritten = std::make_unique<TWQFFile>();
             QFile file(copy);
             if (!file.open(QIODevice::ReadOnly)) {
@@ -124,7 +124,7 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
             // The page stays the file it was, with its guard against overwriting.
             rewritten->SetFileName(Doc->FileName());
             rewritten->OnReadOnly = Doc->OnReadOnly;
-            *Updated = std::move(rewritten);
+            *updated = std::move(rewritten);
         }
         outcome.ran = true;
     } catch (const std::exception &) {
@@ -142,20 +142,20 @@ void TExtAppWarnPlugin::FinishGroup(bool, std::unique_ptr<GroupData> &Data, Chec
 
 void TExtAppWarnPlugin::CheckFile(TWQFFile *Doc, CheckMessageList &Messages) { RunExternal(this, Doc, &Messages); }
 
-void TExtAppWarnPlugin::SetMenuItem(QAction *Item)
+void TExtAppWarnPlugin::setMenuItem(QAction *Item)
 {
     m_menuItem = Item;
     if (Item)
         QObject::connect(Item, &QAction::triggered, Item, [this] { RunFromMenu(); });
 }
 
-QAction *TExtAppWarnPlugin::MenuItem() const { return m_menuItem; }
+QAction *TExtAppWarnPlugin::menuItem() const { return m_menuItem; }
 
 void TExtAppWarnPlugin::RunFromMenu()
 {
     try {
         // The copy must hold what the window shows, typed since the last save included.
-        CallStoreViewTexts();
+        callStoreViewTexts();
         TWQFFile *doc = CallGetCurrentDoc();
         if (!doc)
             return;
@@ -166,7 +166,7 @@ void TExtAppWarnPlugin::RunFromMenu()
         if (!outcome.ran && (Update || !outcome.started))
             ShowMessage(outcome.reason);
         else if (outcome.ran && Update)
-            CallDocReplaced(rewritten);
+            callDocReplaced(rewritten);
     } catch (...) {
         // Nothing may leave a menu click; without a prompter there is no one to tell.
     }
@@ -192,7 +192,7 @@ void LoadExternalPlugins(const QString &Dir)
                 auto plugin = std::make_unique<TExtAppWarnPlugin>();
                 plugin->GroupCheck = ini.readInteger(kMain, QStringLiteral("GroupCheck"), 1) > 0;
                 plugin->Update = ini.readInteger(kMain, QStringLiteral("Update"), 0) > 0;
-                plugin->Folder = dir + platform::WithoutExtension(file) + u'/';
+                plugin->folder = dir + platform::WithoutExtension(file) + u'/';
                 plugin->Cmd = QuoteFileName(cmd);
                 plugin->Name = name;
                 plugin->Timeout = ini.readInteger(kMain, QStringLiteral("Timeout"), 15000);
@@ -202,7 +202,7 @@ void LoadExternalPlugins(const QString &Dir)
                     QAction *item = AddMenuItem(QStringLiteral("Tools"));
                     if (item) {
                         item->setText(menu);
-                        raw->SetMenuItem(item);
+                        raw->setMenuItem(item);
                     }
                 }
             } catch (...) {
@@ -212,7 +212,7 @@ void LoadExternalPlugins(const QString &Dir)
     } catch (...) {}
 }
 
-void InitExtAppPlugins(const QString &ProgramFolder)
+void initExtAppPlugins(const QString &ProgramFolder)
 {
     LoadExternalPlugins(QDir(ProgramFolder).filePath(QStringLiteral("plugins")));
 }
@@ -223,20 +223,20 @@ QString QuoteFileName(const QString &Cmd)
     return replaceField(replaceField(Cmd, quoted, kFileNameField), kFileNameField, quoted);
 }
 
-QStringList BuildCommandLine(const QString &Cmd, const TEditContext &Context)
+QStringList BuildCommandLine(const QString &Cmd, const TEditContext &context)
 {
     QStringList arguments = QProcess::splitCommand(Cmd);
     if (!Cmd.contains(u'%')) {
-        arguments.append(Context.FileName);
+        arguments.append(context.FileName);
         return arguments;
     }
     for (QString &argument : arguments)
         argument =
-            replaceField(replaceField(argument, kFileNameField, Context.FileName), kSectionField, Context.Section);
+            replaceField(replaceField(argument, kFileNameField, context.FileName), kSectionField, context.Section);
     return arguments;
 }
 
-QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines)
+QList<QPair<QString, QString>> parsePluginOutput(const QStringList &Lines)
 {
     QList<QPair<QString, QString>> records;
     QString key, text;
@@ -292,7 +292,7 @@ void appendRecord(RunComponents &components, CheckMessageList &messages, const Q
 {
     if (key.isEmpty())
         return;
-    const char16_t first = UpCaseAscii(key[0].unicode());
+    const char16_t first = upCaseAscii(key[0].unicode());
     const QString kind = first == u'E'   ? QStringLiteral("ERROR")
                          : first == u'W' ? QStringLiteral("WARN")
                                          : QStringLiteral("HINT");
@@ -316,7 +316,7 @@ void emitPluginOutput(TExtAppWarnPlugin *, TWQFFile *doc, CheckMessageList &mess
 {
     // Each step lets go of the text before it: a program's output may be tens of megabytes.
     QStringList lines = SplitLines(QString::fromUtf8(output));
-    const QList<QPair<QString, QString>> records = ParsePluginOutput(lines);
+    const QList<QPair<QString, QString>> records = parsePluginOutput(lines);
     lines.clear();
     RunComponents components(doc);
     for (const auto &[key, text] : records)
@@ -324,9 +324,9 @@ void emitPluginOutput(TExtAppWarnPlugin *, TWQFFile *doc, CheckMessageList &mess
 }
 
 bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
-                 std::unique_ptr<TWQFFile> *Updated, QString *Reason)
+                 std::unique_ptr<TWQFFile> *updated, QString *Reason)
 {
-    const RunOutcome outcome = runExternal(Plugin, Doc, Messages, Updated);
+    const RunOutcome outcome = runExternal(Plugin, Doc, Messages, updated);
     if (Reason)
         *Reason = outcome.reason;
     return outcome.ran;

@@ -31,7 +31,7 @@ public:
     bool InQuickCheck() override { return false; }
     bool NeedsGroupData() override { return GroupCheck; }
     std::unique_ptr<GroupData> CreateGroupData() override;
-    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
     void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override;
     QString GetDescription() override { return Name; }
 
@@ -39,8 +39,8 @@ public:
     // Update the page it rewrote replaces the open one. A failure is shown in a message box.
     void RunFromMenu();
     // The Tools entry, when the description names one; it goes with the plug-in.
-    void SetMenuItem(QAction *Item);
-    QAction *MenuItem() const;
+    void setMenuItem(QAction *Item);
+    QAction *menuItem() const;
 
     // Milliseconds.
     int Timeout = 15000;
@@ -48,7 +48,7 @@ public:
     // The command template, relative to Folder, with every "%filename%" in double quotes.
     QString Cmd;
     // The plug-in's own folder, ending with "/": the program's name is taken relative to it.
-    QString Folder;
+    QString folder;
     bool GroupCheck = true;
     bool Update = false;
 
@@ -64,7 +64,7 @@ QString GetPluginsDir();
 // Tools entry. A description that cannot be read is skipped silently.
 void LoadExternalPlugins(const QString &Dir);
 // The plug-ins of the program folder, at start-up.
-void InitExtAppPlugins(const QString &ProgramFolder);
+void initExtAppPlugins(const QString &ProgramFolder);
 
 // Every "%filename%" of Cmd, in any case and whether quoted already or not, once inside
 // double quotes, written "%filename%".
@@ -73,11 +73,11 @@ QString QuoteFileName(const QString &Cmd);
 // group and are dropped); without any "%" the copy's path is appended as the last argument,
 // otherwise "%filename%" and then "%section%" are replaced in every argument, in any case.
 // The program is not yet resolved against the plug-in's folder.
-QStringList BuildCommandLine(const QString &Cmd, const TEditContext &Context);
+QStringList BuildCommandLine(const QString &Cmd, const TEditContext &context);
 // Output lines as records (key, text): the key before a line's first colon, trimmed, the text
 // after it; a line without a colon is ignored, a line with an empty key repeats the last key,
 // and lines before the first key are joined to the first record's text.
-QList<QPair<QString, QString>> ParsePluginOutput(const QStringList &Lines);
+QList<QPair<QString, QString>> parsePluginOutput(const QStringList &Lines);
 // One record as a message: "ERROR", "WARN" or "HINT" by the key's first letter, then a blank
 // and Text; tagged with the component that "<letter><section> <component>" names in Doc.
 void EmitPluginMessage(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList &Messages, const QString &Key,
@@ -88,8 +88,8 @@ void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList
 
 // One run of Plugin's program on a temporary copy of Doc. With Messages, the program's lines
 // are added there, and a time-out, output cut at the runner's limit or a failure to run adds
-// its own line first. With Updated, the copy the program rewrote is loaded into a new
+// its own line first. With updated, the copy the program rewrote is loaded into a new
 // document handed back there; Doc itself is never changed. False, with Reason when given, when the program did not run to its end or,
 // for an update, the rewritten copy does not load.
 bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
-                 std::unique_ptr<TWQFFile> *Updated = nullptr, QString *Reason = nullptr);
+                 std::unique_ptr<TWQFFile> *updated = nullptr, QString *Reason = nullptr);

@@ -8,15 +8,15 @@
 
 QString THTMLVerify::GetDescription() { return QStringLiteral("HTML Verification: condition and tooltips"); }
 
-bool CheckTooltip(const QString &Title, QString &Msg)
+bool CheckTooltip(const QString &Title, QString &msg)
 {
-    Msg.clear();
+    msg.clear();
     const QString title = Trim(Title);
     if (title.isEmpty())
-        Msg = QStringLiteral("No tooltip specified");
+        msg = QStringLiteral("No tooltip specified");
     else if (!title.endsWith(u'.'))
-        Msg = QStringLiteral("Period (\".\") is missing at the end of the tooltip");
-    return Msg.isEmpty();
+        msg = QStringLiteral("Period (\".\") is missing at the end of the tooltip");
+    return msg.isEmpty();
 }
 
 void THTMLVerify::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
@@ -48,4 +48,4 @@ void THTMLVerify::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
     }
 }
 
-void InitHTMLChecks() { RegisterPlugin(std::make_unique<THTMLVerify>()); }
+void initHTMLChecks() { RegisterPlugin(std::make_unique<THTMLVerify>()); }

@@ -15,7 +15,7 @@ public:
 
 // True when the title, trimmed, is not empty and ends with a full stop; otherwise false with
 // the message saying which.
-bool CheckTooltip(const QString &Title, QString &Msg);
+bool CheckTooltip(const QString &Title, QString &msg);
 
 // Registers the HTML check, after all other built-in checks.
-void InitHTMLChecks();
+void initHTMLChecks();

@@ -25,7 +25,7 @@ bool hasAsciiLetter(const QString &text, char16_t from)
 
 // Exit walks compare names without ASCII case. Most names are numbers: they are their own
 // key, shared rather than copied.
-QString nameKey(const QString &name) { return hasAsciiLetter(name, u'A') ? LowerCaseAscii(name) : name; }
+QString nameKey(const QString &name) { return hasAsciiLetter(name, u'A') ? lowerCaseAscii(name) : name; }
 
 TWQFFile *ownerOf(const TWQFItem *item) { return item && item->Section() ? item->Section()->Owner() : nullptr; }
 
@@ -44,9 +44,9 @@ public:
     struct Node {
         QString Name;
         QString Key;
-        bool IsIf;
+        bool isIf;
         std::vector<Exit> Exits;
-        std::array<int, 2> AfterLoop; // exit 0, and exit 1 of IF, as nodes
+        std::array<int, 2> afterLoop; // exit 0, and exit 1 of IF, as nodes
     };
 
     explicit SectionWalks(const TWQFSection &section)
@@ -75,12 +75,12 @@ public:
         }
         for (size_t v = 0; v < m_nodes.size(); ++v) {
             Node &node = m_nodes[v];
-            for (const QString &text : items[v]->GetJumps()) {
+            for (const QString &text : items[v]->getJumps()) {
                 node.Exits.push_back({text, nameKey(text), Find(text)});
                 note(text, node.Exits.back().Key);
             }
-            node.IsIf = items[v]->GetType() == u"IF";
-            node.AfterLoop = {exitTarget(node, 0), node.IsIf ? exitTarget(node, 1) : -1};
+            node.isIf = items[v]->GetType() == u"IF";
+            node.afterLoop = {exitTarget(node, 0), node.isIf ? exitTarget(node, 1) : -1};
         }
         // Names that differ only in case make the walks depend on the order names are met;
         // such a section is always walked in full.
@@ -88,31 +88,31 @@ public:
             numberParts();
     }
 
-    const Node &At(int v) const { return m_nodes[size_t(v)]; }
+    const Node &at(int v) const { return m_nodes[size_t(v)]; }
     // The node of exactly that name; -1 for none.
     int Find(const QString &name) const { return name.isEmpty() ? -1 : m_byName.value(name, -1); }
 
-    // Whether Exit lands on a component reached after a loop from After. Reached holds what
-    // CollectReachable gave for After, made on first need.
-    bool ReachedFrom(int After, const Exit &Exit, std::optional<QSet<QString>> &Reached) const
+    // Whether Exit lands on a component reached after a loop from after. reached holds what
+    // CollectReachable gave for after, made on first need.
+    bool reachedFrom(int after, const Exit &Exit, std::optional<QSet<QString>> &reached) const
     {
         if (!m_caseStable) {
-            if (!Reached)
-                Reached = CollectReachable(After);
-            return Reached->contains(Exit.Key);
+            if (!reached)
+                reached = CollectReachable(after);
+            return reached->contains(Exit.Key);
         }
         const int to = Exit.Target;
-        if (to < 0 || m_part[size_t(to)] > m_part[size_t(After)])
+        if (to < 0 || m_part[size_t(to)] > m_part[size_t(after)])
             return false;
         // A walk that leaves out the parts numbered below the target's: they never get there.
         ++m_stamp;
-        std::vector<int> queue{After};
-        m_mark[size_t(After)] = m_stamp;
+        std::vector<int> queue{after};
+        m_mark[size_t(after)] = m_stamp;
         for (size_t i = 0; i < queue.size(); ++i) {
             const int v = queue[i];
             if (v == to)
                 return true;
-            for (int w : At(v).AfterLoop)
+            for (int w : at(v).afterLoop)
                 if (w >= 0 && m_mark[size_t(w)] != m_stamp && m_part[size_t(w)] >= m_part[size_t(to)]) {
                     m_mark[size_t(w)] = m_stamp;
                     queue.push_back(w);
@@ -125,14 +125,14 @@ public:
     QSet<QString> CollectReachable(int Start) const
     {
         QSet<QString> reached;
-        QSet<QString> seen{At(Start).Key};
+        QSet<QString> seen{at(Start).Key};
         std::vector<int> queue{Start};
         for (size_t i = 0; i < queue.size(); ++i) {
             if (queue[i] < 0)
                 continue;
-            const Node &node = At(queue[i]);
+            const Node &node = at(queue[i]);
             reached.insert(node.Key);
-            for (size_t e = 0; e < (node.IsIf ? 2u : 1u) && e < node.Exits.size(); ++e) {
+            for (size_t e = 0; e < (node.isIf ? 2u : 1u) && e < node.Exits.size(); ++e) {
                 const Exit &exit = node.Exits[e];
                 if (exit.Text.isEmpty())
                     continue;
@@ -176,7 +176,7 @@ private:
             while (!calls.empty()) {
                 const int v = calls.back().v;
                 if (calls.back().e < 2) {
-                    const int w = At(v).AfterLoop[calls.back().e++];
+                    const int w = at(v).afterLoop[calls.back().e++];
                     if (w < 0)
                         continue;
                     if (order[size_t(w)] < 0)
@@ -230,19 +230,19 @@ private:
 bool leavesLoop(const SectionWalks &walks, const QString &source, int after, int body, QString &exitText,
                 QString &fromName)
 {
-    if (after < 0 || body < 0 || SameTextAscii(walks.At(body).Name, source))
+    if (after < 0 || body < 0 || sameTextAscii(walks.at(body).Name, source))
         return false;
     std::optional<QSet<QString>> reached;
-    QSet<QString> seen{walks.At(body).Key};
+    QSet<QString> seen{walks.at(body).Key};
     std::vector<int> queue{body};
     for (size_t i = 0; i < queue.size(); ++i) {
         if (queue[i] < 0)
             continue;
-        const SectionWalks::Node &node = walks.At(queue[i]);
+        const SectionWalks::Node &node = walks.at(queue[i]);
         for (const SectionWalks::Exit &exit : node.Exits) {
-            if (exit.Text.isEmpty() || SameTextAscii(exit.Text, source))
+            if (exit.Text.isEmpty() || sameTextAscii(exit.Text, source))
                 continue;
-            if (walks.ReachedFrom(after, exit, reached)) {
+            if (walks.reachedFrom(after, exit, reached)) {
                 exitText = exit.Text;
                 fromName = node.Name;
                 return true;
@@ -281,7 +281,7 @@ void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, G
 {
     if (!isQuery(Item->GetType()) || !Item->Section())
         return;
-    const QStringList exits = Item->GetJumps();
+    const QStringList exits = Item->getJumps();
     if (exits.size() < 2)
         return;
     const QString &exit0 = exits[0], &exit1 = exits[1];
@@ -398,7 +398,7 @@ QString TSVarCheck::GetDescription() { return QStringLiteral("Unclosed #S variab
 
 void TSVarCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
-    const QString type = UpperCaseAscii(Item->GetType());
+    const QString type = upperCaseAscii(Item->GetType());
     if (type == u"SCRIPT" || type == u"DELPHI")
         return;
     QStringList values;
@@ -440,18 +440,18 @@ QString ZeroSVars(const QString &Text)
     return out;
 }
 
-bool CheckCondition(const QString &Condition, QString &ErrorText)
+bool CheckCondition(const QString &Condition, QString &errorText)
 {
-    ErrorText.clear();
+    errorText.clear();
     if (Trim(Condition).isEmpty())
         return true;
     ExpressionParser &parser = ExprParser();
     try {
         parser.Clear();
-        parser.SetExpression(ZeroSVars(Condition));
-        parser.Evaluate();
+        parser.setExpression(ZeroSVars(Condition));
+        parser.evaluate();
     } catch (const Exception &e) {
-        ErrorText = e.message();
+        errorText = e.message();
         return false;
     }
     return true;
@@ -479,7 +479,7 @@ QString TConnectCheck::GetDescription()
 
 void TConnectCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
 {
-    const QStringList exits = Item->GetJumps();
+    const QStringList exits = Item->getJumps();
     const qsizetype count = exits.size();
     const QString exit0 = exits.value(0), exit1 = exits.value(1);
     if (Item->GetType() == u"IF" && (count < 2 || exit0.isEmpty() || exit1.isEmpty())) {
@@ -498,17 +498,17 @@ void TUnconnData::AddItem(TWQFItem *Item)
     if (Item->Section() != m_lastSection || !m_lastGroup) {
         m_lastSection = Item->Section();
         const QString section = m_lastSection ? m_lastSection->GetName() : QString();
-        m_lastGroup = LowerCaseAscii(section).contains(u"post") ? &Post : &Pre;
+        m_lastGroup = lowerCaseAscii(section).contains(u"post") ? &Post : &Pre;
     }
     auto &group = *m_lastGroup;
     int number;
-    if (!TryDecimalToInt(Item->GetName(), number) || number < 0)
+    if (!tryDecimalToInt(Item->GetName(), number) || number < 0)
         return;
     group[number].Item = Item;
-    for (const QString &exit : Item->GetJumps()) {
+    for (const QString &exit : Item->getJumps()) {
         int target;
-        if (TryDecimalToInt(exit, target) && target >= 0)
-            group[target].Referenced = true;
+        if (tryDecimalToInt(exit, target) && target >= 0)
+            group[target].referenced = true;
     }
 }
 
@@ -528,7 +528,7 @@ void TUnconnectCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckM
         for (const auto *group : {&data->Pre, &data->Post}) {
             std::vector<std::pair<int, TWQFItem *>> unreferenced;
             for (auto it = group->cbegin(); it != group->cend(); ++it)
-                if (it.key() > 0 && !it->Referenced && it->Item)
+                if (it.key() > 0 && !it->referenced && it->Item)
                     unreferenced.emplace_back(it.key(), it->Item);
             std::sort(unreferenced.begin(), unreferenced.end());
             for (const auto &[number, item] : unreferenced)
@@ -539,7 +539,7 @@ void TUnconnectCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckM
 
 // ---- names ----
 
-QString FileBaseName(const QString &FileName)
+QString fileBaseName(const QString &FileName)
 {
     QString name = FileName.mid(FileName.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -558,7 +558,7 @@ void TFileNameCheck::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
     if (!Doc)
         return;
     const QString function = Doc->GetFunctionName();
-    const QString base = FileBaseName(Doc->FileName());
+    const QString base = fileBaseName(Doc->FileName());
     if (function.toUpper() != base.toUpper())
         Messages.append({QStringLiteral("WARN WQF Function name (") + function +
                              QStringLiteral(") doesn't match file name (") + base + u')',
@@ -583,7 +583,7 @@ void TTemplateNameCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, G
                          Item});
 }
 
-void InitItemsCheck()
+void initItemsCheck()
 {
     RegisterPlugin(std::make_unique<TDeveloperRights>());
     RegisterPlugin(std::make_unique<TSQLUnderLoopCheck>());

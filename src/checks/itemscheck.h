@@ -27,7 +27,7 @@ public:
     bool NeedsGroupData() override { return true; }
     std::unique_ptr<GroupData> CreateGroupData() override;
     void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
-    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
 };
 
 // #S variables in the values of components other than code: one not closed, or a name that
@@ -49,7 +49,7 @@ public:
 
 struct TCheckItem {
     TWQFItem *Item = nullptr;
-    bool Referenced = false;
+    bool referenced = false;
 };
 
 // The numbered components of one run, in two groups: sections whose name holds "post" and
@@ -76,7 +76,7 @@ public:
     bool NeedsGroupData() override { return true; }
     std::unique_ptr<GroupData> CreateGroupData() override;
     void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
-    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
 };
 
 // The page's function name against the file's base name.
@@ -114,12 +114,12 @@ bool CheckSVarHashes(const QString &Text, QString &Name, int &Pos);
 QString ZeroSVars(const QString &Text);
 // True when Condition is blank or, its #S variables zeroed, parses and evaluates; otherwise
 // false with the parser's message.
-bool CheckCondition(const QString &Condition, QString &ErrorText);
+bool CheckCondition(const QString &Condition, QString &errorText);
 // The one parser of the condition checks, made on first use.
 ExpressionParser &ExprParser();
 
 // The file's name without folder and extension.
-QString FileBaseName(const QString &FileName);
+QString fileBaseName(const QString &FileName);
 
 // Registers the checks of this module, in their fixed order.
-void InitItemsCheck();
+void initItemsCheck();

@@ -15,7 +15,7 @@ QString TNamingPlugin::GetCaption() { return QString(); }
 QString TNamingPlugin::GetIconFileName() { return QString(); }
 
 bool TShortCutPlugin::Accepts(uint16_t, TShiftState) { return false; }
-void TShortCutPlugin::Execute(uint16_t, TShiftState, bool &Handled) { Handled = false; }
+void TShortCutPlugin::Execute(uint16_t, TShiftState, bool &handled) { handled = false; }
 
 bool TWarningPlugin::InQuickCheck() { return true; }
 bool TWarningPlugin::NeedsGroupData() { return false; }
@@ -25,23 +25,23 @@ void TWarningPlugin::FinishGroup(bool, std::unique_ptr<GroupData> &, CheckMessag
 void TWarningPlugin::CheckFile(TWQFFile *, CheckMessageList &) {}
 QString TWarningPlugin::GetDescription() { return ClassName(); }
 
-TPluginObjectPair::TPluginObjectPair(TWarningPlugin *Plugin, bool CreateData) : Plugin(Plugin)
+TPluginObjectPair::TPluginObjectPair(TWarningPlugin *Plugin, bool createData) : Plugin(Plugin)
 {
-    if (Plugin && Plugin->NeedsGroupData() && CreateData)
+    if (Plugin && Plugin->NeedsGroupData() && createData)
         Data = Plugin->CreateGroupData();
 }
 
-int ComparePriority(const TWarningPlugin *A, const TWarningPlugin *B)
+int ComparePriority(const TWarningPlugin *a, const TWarningPlugin *b)
 {
-    if (A->Priority < B->Priority)
+    if (a->Priority < b->Priority)
         return -1;
-    return A->Priority == B->Priority ? 0 : 1;
+    return a->Priority == b->Priority ? 0 : 1;
 }
 
 namespace {
-void tagLines(CheckMessageList &Messages, qsizetype From, TWQFItem *Item)
+void tagLines(CheckMessageList &Messages, qsizetype from, TWQFItem *Item)
 {
-    for (qsizetype i = std::min(From, Messages.size()); i < Messages.size(); ++i)
+    for (qsizetype i = std::min(from, Messages.size()); i < Messages.size(); ++i)
         if (!Messages[i].Item)
             Messages[i].Item = Item;
 }
@@ -79,7 +79,7 @@ void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, CheckMes
     }
 }
 
-void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly,
+void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool quickOnly,
                        CheckMessageList *Messages)
 {
     if (!Doc || !Messages)
@@ -102,7 +102,7 @@ void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bo
     std::vector<std::unique_ptr<TPluginObjectPair>> pairs;
     for (TWarningPlugin *plugin : sorted) {
         try {
-            if ((QuickOnly && !plugin->InQuickCheck()) || !plugin->Enabled)
+            if ((quickOnly && !plugin->InQuickCheck()) || !plugin->Enabled)
                 continue;
             if (!plugin->Messages)
                 plugin->Messages = std::make_unique<CheckMessageList>();
@@ -220,25 +220,25 @@ void PluginRegistry::GetWarningPlugins(QList<TWarningPlugin *> &List) const
             List.append(check);
 }
 
-void PluginRegistry::DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled)
+void PluginRegistry::DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled)
 {
-    Handled = false;
+    handled = false;
     // By index: a plug-in may reach the registry while it runs.
     for (size_t i = 0; i < m_plugins.size(); ++i) {
         auto *shortcut = dynamic_cast<TShortCutPlugin *>(m_plugins[i].get());
-        if (!shortcut || !shortcut->Accepts(Key, Shift))
+        if (!shortcut || !shortcut->Accepts(Key, shift))
             continue;
-        shortcut->Execute(Key, Shift, Handled);
-        if (Handled)
+        shortcut->Execute(Key, shift, handled);
+        if (handled)
             return;
     }
 }
 
-void PluginRegistry::RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages)
+void PluginRegistry::RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages)
 {
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
-    ::RunWarningPlugins(plugins, Doc, QuickOnly, Messages);
+    ::RunWarningPlugins(plugins, Doc, quickOnly, Messages);
 }
 
 TPellorinAppIntf *PluginRegistry::GetAppIntf()
@@ -248,21 +248,21 @@ TPellorinAppIntf *PluginRegistry::GetAppIntf()
     return m_appIntf.get();
 }
 
-void PluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf)
+void PluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf)
 {
-    if (Intf && Intf.get() == m_appIntf.get()) {
-        (void)Intf.release();
+    if (intf && intf.get() == m_appIntf.get()) {
+        (void)intf.release();
         return;
     }
     auto replaced = std::find_if(m_replacedIntfs.begin(), m_replacedIntfs.end(),
-                                 [&](const auto &entry) { return entry.get() == Intf.get(); });
-    if (Intf && replaced != m_replacedIntfs.end()) {
+                                 [&](const auto &entry) { return entry.get() == intf.get(); });
+    if (intf && replaced != m_replacedIntfs.end()) {
         (void)replaced->release();
         m_replacedIntfs.erase(replaced);
     }
     if (m_appIntf && !dynamic_cast<TDoNothingAppIntf *>(m_appIntf.get()))
         m_replacedIntfs.push_back(std::move(m_appIntf));
-    m_appIntf = std::move(Intf);
+    m_appIntf = std::move(intf);
 }
 
 QList<TPellorinPlugin *> PluginRegistry::Plugins() const
@@ -277,8 +277,8 @@ namespace {
 ModuleSlot<PluginRegistry> g_registry;
 }
 
-void InitPluginRegistry() { g_registry.reset(std::make_unique<PluginRegistry>()); }
-void DonePluginRegistry() { g_registry.reset(); }
+void initPluginRegistry() { g_registry.reset(std::make_unique<PluginRegistry>()); }
+void donePluginRegistry() { g_registry.reset(); }
 
 PluginRegistry &pluginRegistry()
 {
@@ -297,15 +297,15 @@ TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
 }
 TNamingPlugin *GetNamingPlugin() { return pluginRegistry().GetNamingPlugin(); }
 void GetWarningPlugins(QList<TWarningPlugin *> &List) { pluginRegistry().GetWarningPlugins(List); }
-void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled)
+void DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled)
 {
-    pluginRegistry().DispatchShortCut(Key, Shift, Handled);
+    pluginRegistry().DispatchShortCut(Key, shift, handled);
 }
-void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages)
+void RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages)
 {
     if (Doc && Messages)
-        pluginRegistry().RunWarningPlugins(Doc, QuickOnly, Messages);
+        pluginRegistry().RunWarningPlugins(Doc, quickOnly, Messages);
 }
 TPellorinAppIntf *GetAppIntf() { return pluginRegistry().GetAppIntf(); }
-void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf) { pluginRegistry().SetAppIntf(std::move(Intf)); }
+void SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf) { pluginRegistry().SetAppIntf(std::move(intf)); }
 QString GetAppDir() { return platform::ProgramFolder(); }

@@ -49,8 +49,8 @@ public:
 // A key combination of the main window.
 class TShortCutPlugin : public TPellorinPlugin {
 public:
-    virtual bool Accepts(uint16_t Key, TShiftState Shift);
-    virtual void Execute(uint16_t Key, TShiftState Shift, bool &Handled);
+    virtual bool Accepts(uint16_t Key, TShiftState shift);
+    virtual void Execute(uint16_t Key, TShiftState shift, bool &handled);
 };
 
 // A check whose findings are listed at the bottom of the main window. The runner calls it per
@@ -63,7 +63,7 @@ public:
     virtual std::unique_ptr<GroupData> CreateGroupData();
     virtual void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data);
     // Adds the group's lines and frees Data.
-    virtual void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages);
+    virtual void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages);
     virtual void CheckFile(TWQFFile *Doc, CheckMessageList &Messages);
     virtual QString GetDescription();
 
@@ -75,23 +75,23 @@ public:
 // A check plug-in with the group data it made for one run, which FinishGroup frees.
 class TPluginObjectPair {
 public:
-    // The data is made only when Plugin needs some and CreateData is set.
-    TPluginObjectPair(TWarningPlugin *Plugin, bool CreateData);
+    // The data is made only when Plugin needs some and createData is set.
+    TPluginObjectPair(TWarningPlugin *Plugin, bool createData);
 
     TWarningPlugin *Plugin;
     std::unique_ptr<GroupData> Data;
 };
 
 // -1, 0 or 1 as A's priority is below, equal to or above B's.
-int ComparePriority(const TWarningPlugin *A, const TWarningPlugin *B);
+int ComparePriority(const TWarningPlugin *a, const TWarningPlugin *b);
 // Plugin's CheckItem over every component. A failure on one component becomes the line
 // "<class> failed on <name>: <message>" and the walk goes on; every line a component gave
 // without a component of its own is tagged with it.
 void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, CheckMessageList &Messages, GroupData *Data);
-// Every enabled check plug-in (only those of the quick check with QuickOnly) over Doc, in
+// Every enabled check plug-in (only those of the quick check with quickOnly) over Doc, in
 // priority order, equal priorities in registration order; appends their lines grouped by
 // plug-in: component lines, file lines, group lines. Nothing without Doc or Messages.
-void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool QuickOnly,
+void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool quickOnly,
                        CheckMessageList *Messages);
 
 // What plug-ins may ask of the main window. The selection holds the diagram's item data:
@@ -105,7 +105,7 @@ public:
     // The open document and the active tab's section name.
     virtual QString GetCurrent(TWQFFile *&Doc);
     virtual bool GetMousePos(int &X, int &Y);
-    virtual void RefreshSection(const QString &SectionName);
+    virtual void RefreshSection(const QString &sectionName);
 };
 
 // The host interface until the main window installs its own.
@@ -129,15 +129,15 @@ public:
     // Appends the check plug-ins in registration order.
     void GetWarningPlugins(QList<TWarningPlugin *> &List) const;
     // Offers the key to the shortcut plug-ins in registration order until one handles it.
-    void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
+    void DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled);
     // The check run over this registry's check plug-ins.
-    void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages);
+    void RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages);
 
     // The current host interface; a do-nothing one while none is installed.
     TPellorinAppIntf *GetAppIntf();
     // A do-nothing interface is freed at once; any other one it replaces stays owned (and
     // alive) until the registry ends, since plug-ins may still hold it.
-    void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf);
+    void SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf);
 
     QList<TPellorinPlugin *> Plugins() const;
 
@@ -149,19 +149,19 @@ private:
     std::vector<std::unique_ptr<TPellorinAppIntf>> m_replacedIntfs;
 };
 
-// The program's one registry, from InitPluginRegistry to DonePluginRegistry; the functions
+// The program's one registry, from initPluginRegistry to donePluginRegistry; the functions
 // below raise "Object reference is Nil" outside that time.
-void InitPluginRegistry();
-void DonePluginRegistry();
+void initPluginRegistry();
+void donePluginRegistry();
 PluginRegistry &pluginRegistry();
 
 TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P);
 TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P);
 TNamingPlugin *GetNamingPlugin();
 void GetWarningPlugins(QList<TWarningPlugin *> &List);
-void DispatchShortCut(uint16_t Key, TShiftState Shift, bool &Handled);
-void RunWarningPlugins(TWQFFile *Doc, bool QuickOnly, CheckMessageList *Messages);
+void DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled);
+void RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages);
 TPellorinAppIntf *GetAppIntf();
-void SetAppIntf(std::unique_ptr<TPellorinAppIntf> Intf);
+void SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf);
 // The program's folder, ending with a path delimiter.
 QString GetAppDir();

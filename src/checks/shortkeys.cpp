@@ -151,7 +151,7 @@ TextControlKind textControlKind(const QWidget *Control)
 
 // ---- Ctrl+Enter ----
 
-bool TOpenExternalFile::Accepts(uint16_t Key, TShiftState Shift) { return Key == VK_RETURN && Shift == ssCtrl; }
+bool TOpenExternalFile::Accepts(uint16_t Key, TShiftState shift) { return Key == VK_RETURN && shift == ssCtrl; }
 
 void TOpenExternalFile::Execute(uint16_t, TShiftState, bool &)
 {
@@ -173,10 +173,10 @@ void TOpenExternalFile::Execute(uint16_t, TShiftState, bool &)
 
 // ---- Alt+arrows ----
 
-bool TMoveWQFComponents::Accepts(uint16_t Key, TShiftState Shift)
+bool TMoveWQFComponents::Accepts(uint16_t Key, TShiftState shift)
 {
     const uint16_t key = Key & 0xFF;
-    return key >= VK_LEFT && key <= VK_DOWN && Shift.testFlag(ssAlt);
+    return key >= VK_LEFT && key <= VK_DOWN && shift.testFlag(ssAlt);
 }
 
 void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
@@ -210,27 +210,27 @@ void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
         for (TWQFItem *item : selectedComponents(selection, {section})) {
             // Left of or above the diagram a component can be neither seen nor clicked: as a
             // drag or a paste does, the move stops at the edge.
-            item->SetX(std::max(0, ClampedAdd(item->GetX(), dx)));
-            item->SetY(std::max(0, ClampedAdd(item->GetY(), dy)));
+            item->SetX(std::max(0, clampedAdd(item->GetX(), dx)));
+            item->SetY(std::max(0, clampedAdd(item->GetY(), dy)));
         }
     host->RefreshSection(sectionName);
 }
 
 // ---- Ctrl+' ----
 
-bool TRequote::Accepts(uint16_t Key, TShiftState Shift) { return Key == VK_OEM_7 && Shift.testFlag(ssCtrl); }
+bool TRequote::Accepts(uint16_t Key, TShiftState shift) { return Key == VK_OEM_7 && shift.testFlag(ssCtrl); }
 
-void TRequote::Execute(uint16_t, TShiftState Shift, bool &Handled)
+void TRequote::Execute(uint16_t, TShiftState shift, bool &handled)
 {
     QWidget *control = focusedControl();
     const TextControlKind kind = textControlKind(control);
     QString text = controlText(control, kind);
-    Handled = !text.isEmpty();
-    if (!Handled)
+    handled = !text.isEmpty();
+    if (!handled)
         return;
-    if (Shift == ssCtrl)
+    if (shift == ssCtrl)
         text.replace(u'\'', QStringLiteral("''"));
-    else if (Shift == (ssShift | ssCtrl))
+    else if (shift == (ssShift | ssCtrl))
         text.replace(QStringLiteral("''"), QStringLiteral("'"));
     // The whole text goes back, and the control's change handler runs even when nothing
     // changed, as after any edit.
@@ -245,11 +245,11 @@ void TRequote::Execute(uint16_t, TShiftState Shift, bool &Handled)
         if (editor->text() == text)
             emit editor->textChanged();
         else
-            requoteEditor(editor, Shift == ssCtrl);
+            requoteEditor(editor, shift == ssCtrl);
     }
 }
 
-void InitShortKeys()
+void initShortKeys()
 {
     RegisterPlugin(std::make_unique<TOpenExternalFile>());
     RegisterPlugin(std::make_unique<TMoveWQFComponents>());

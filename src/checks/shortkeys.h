@@ -10,9 +10,9 @@ class QWidget;
 class TOpenExternalFile : public TShortCutPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TOpenExternalFile"); }
-    bool Accepts(uint16_t Key, TShiftState Shift) override;
-    // Leaves Handled as it is: the key goes on.
-    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override;
+    bool Accepts(uint16_t Key, TShiftState shift) override;
+    // Leaves handled as it is: the key goes on.
+    void Execute(uint16_t Key, TShiftState shift, bool &handled) override;
 };
 
 // Alt+arrow moves the selected components of the active diagram by one grid step (32 across,
@@ -20,18 +20,18 @@ public:
 class TMoveWQFComponents : public TShortCutPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TMoveWQFComponents"); }
-    bool Accepts(uint16_t Key, TShiftState Shift) override;
-    // Leaves Handled as it is: the key goes on.
-    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override;
+    bool Accepts(uint16_t Key, TShiftState shift) override;
+    // Leaves handled as it is: the key goes on.
+    void Execute(uint16_t Key, TShiftState shift, bool &handled) override;
 };
 
 // Ctrl+' doubles every "'" of the focused text, Ctrl+Shift+' makes every "''" one again.
 class TRequote : public TShortCutPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TRequote"); }
-    bool Accepts(uint16_t Key, TShiftState Shift) override;
-    // Handled when the focused control has a text.
-    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override;
+    bool Accepts(uint16_t Key, TShiftState shift) override;
+    // handled when the focused control has a text.
+    void Execute(uint16_t Key, TShiftState shift, bool &handled) override;
 };
 
 // What the focused control is to these keys: no text control, a single-line edit the
@@ -40,4 +40,4 @@ enum class TextControlKind { None, LineEdit, OtherEdit, SourceEditor };
 TextControlKind textControlKind(const QWidget *Control);
 
 // The three plug-ins, in their order, at start-up.
-void InitShortKeys();
+void initShortKeys();

@@ -29,7 +29,7 @@ qsizetype indexOfNoCase(const QString &text, const QString &needle, qsizetype fr
     const qsizetype n = needle.size();
     for (qsizetype i = from; i + n <= text.size(); ++i) {
         qsizetype k = 0;
-        while (k < n && LowCaseAscii(text[i + k].unicode()) == LowCaseAscii(needle[k].unicode()))
+        while (k < n && lowCaseAscii(text[i + k].unicode()) == lowCaseAscii(needle[k].unicode()))
             ++k;
         if (k == n)
             return i;
@@ -117,7 +117,7 @@ private:
 void runProber(const QString &program, const QString &jobPath, int timeoutSeconds)
 {
     // In a process group of its own, so that a time-out stops what it started as well.
-    const platform::ChildRun run = platform::RunChildProcess(program, {jobPath}, int64_t(timeoutSeconds) * 1000);
+    const platform::ChildRun run = platform::runChildProcess(program, {jobPath}, int64_t(timeoutSeconds) * 1000);
     if (!run.started)
         throw Exception(QStringLiteral("qverify: could not be started (%1): %2").arg(program, run.error));
     if (run.timedOut)
@@ -135,7 +135,7 @@ void runProber(const QString &program, const QString &jobPath, int timeoutSecond
 
 // The prober reads one value per line: a value that held a line break would add lines of its
 // own, such as a statement file that the prober then overwrites.
-QByteArray JobLine(const QString &name, const QString &value)
+QByteArray jobLine(const QString &name, const QString &value)
 {
     if (value.contains(u'\n') || value.contains(u'\r'))
         throw Exception(
@@ -164,25 +164,25 @@ QString ReplaceSVars(const QString &Text, const QStringList &Values)
     return result;
 }
 
-QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *Params)
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *params)
 {
     QString text = TestValues ? ReplaceSVars(SQL, *TestValues) : SQL;
     text.replace(QStringLiteral("''"), QStringLiteral("'"));
     QStringList nameTypes;
-    if (Params)
-        for (const auto &param : *Params)
+    if (params)
+        for (const auto &param : *params)
             if (param)
                 nameTypes << param->Name + u'=' + param->Type;
     return SubstituteParams(text, nameTypes);
 }
 
-QString SubstituteParams(const QString &SQL, const QStringList &NameTypes)
+QString SubstituteParams(const QString &SQL, const QStringList &nameTypes)
 {
     QString text = SQL;
-    for (const QString &line : NameTypes) {
+    for (const QString &line : nameTypes) {
         const qsizetype eq = line.indexOf(u'=');
         const QString name = eq < 0 ? line : line.left(eq);
-        const QString type = eq < 0 ? QString() : UpperCaseAscii(Trim(line.mid(eq + 1)));
+        const QString type = eq < 0 ? QString() : upperCaseAscii(Trim(line.mid(eq + 1)));
         // A parameter without a name would stand for every lone colon.
         if (!name.isEmpty())
             text = replaceNoCase(text, u':' + name, dummyValue(type), true);
@@ -208,14 +208,14 @@ QStringList SetMasks(const QString &Text)
 {
     QStringList masks;
     for (const QString &line : SplitLines(Text))
-        masks << LowerCaseAscii(line);
+        masks << lowerCaseAscii(line);
     return masks;
 }
 
-bool MatchesMask(const QStringList &Masks, const QString &Name)
+bool MatchesMask(const QStringList &masks, const QString &Name)
 {
-    const QString name = LowerCaseAscii(Name);
-    for (const QString &mask : Masks) {
+    const QString name = lowerCaseAscii(Name);
+    for (const QString &mask : masks) {
         const QString trimmed = Trim(mask);
         if (trimmed.isEmpty())
             continue;
@@ -247,7 +247,7 @@ void TSQLParamCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, Group
         return;
     QString query = ReplaceSVars(Item->GetQuery(), sqlCheckState().TestValues);
     query.replace(QStringLiteral("''"), QStringLiteral("'"));
-    query = LowerCaseAscii(query);
+    query = lowerCaseAscii(query);
 
     QStringList names;
     for (const XmlNode *node = values->firstChildElement(QStringLiteral("param")); node; node = node->nextSibling()) {
@@ -261,7 +261,7 @@ void TSQLParamCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, Group
             names << name;
     }
     for (qsizetype i = 0; i < names.size(); ++i)
-        if (!query.contains(u':' + LowerCaseAscii(names[i])))
+        if (!query.contains(u':' + lowerCaseAscii(names[i])))
             Messages.append(
                 {QStringLiteral("ERROR Parameter #%1 %2 not used in query").arg(i + 1).arg(names[i]), nullptr});
 }
@@ -272,7 +272,7 @@ QString TGroupSQLCheck::GetDescription() { return QStringLiteral("(qverify) SQL 
 
 std::unique_ptr<GroupData> TGroupSQLCheck::CreateGroupData()
 {
-    sqlCheckState().MaskText = ReadMaskFile(MaskFileName);
+    sqlCheckState().MaskText = ReadMaskFile(maskFileName);
     return std::make_unique<SQLCollected>();
 }
 
@@ -283,7 +283,7 @@ void TGroupSQLCheck::CheckItem(TWQFItem *Item, CheckMessageList &, GroupData *Da
         throw ERunError::nilReference();
     const QString type = Item->GetType();
     if (isQuery(type) || type == u"SET" || sqlCheckState().MaskText.isEmpty())
-        collected->Entries.push_back({QString(), Item});
+        collected->entries.push_back({QString(), Item});
 }
 
 void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages)
@@ -292,15 +292,15 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
     auto *collected = dynamic_cast<SQLCollected *>(owned.get());
     if (!collected)
         return;
-    std::vector<SQLStatementEntry> &entries = collected->Entries;
+    std::vector<SQLStatementEntry> &entries = collected->entries;
     try {
         const SQLCheckState &state = sqlCheckState();
         RunFiles files;
         const QStringList masks = SetMasks(state.MaskText);
-        QByteArray job = JobLine(QStringLiteral("Hostname"), state.SQLHost) +
-                         JobLine(QStringLiteral("Username"), state.SQLUser) +
-                         JobLine(QStringLiteral("Password"), state.SQLPassword) +
-                         JobLine(QStringLiteral("Database"), state.SQLDatabase);
+        QByteArray job = jobLine(QStringLiteral("Hostname"), state.SQLHost) +
+                         jobLine(QStringLiteral("Username"), state.SQLUser) +
+                         jobLine(QStringLiteral("Password"), state.SQLPassword) +
+                         jobLine(QStringLiteral("Database"), state.SQLDatabase);
         const size_t count = entries.size();
         for (size_t i = 0; i < count; ++i) {
             TWQFItem *item = entries[i].Item;
@@ -311,7 +311,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
                 QString path;
                 if (files.Save(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
                     entries[i].Path = path;
-                    job += JobLine(jobName, path);
+                    job += jobLine(jobName, path);
                 }
                 continue;
             }
@@ -329,13 +329,13 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
                 else
                     entries.push_back({path, item});
                 first = false;
-                job += JobLine(jobName, path);
+                job += jobLine(jobName, path);
             }
         }
         QString jobPath;
         if (!files.Save(job, jobPath))
             throw Exception(QStringLiteral("qverify: the job file \"%1\" could not be written").arg(jobPath));
-        runProber(ProberProgram, jobPath, TimeoutSeconds);
+        runProber(proberProgram, jobPath, TimeoutSeconds);
         for (const SQLStatementEntry &entry : entries) {
             if (entry.Path.isEmpty())
                 continue;
@@ -348,7 +348,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
     }
 }
 
-QString ProberProgramIn(const QString &ProgramFolder)
+QString proberProgramIn(const QString &ProgramFolder)
 {
 #ifdef Q_OS_WIN
     return ProgramFolder + QStringLiteral("qverify/qverify.exe");
@@ -357,16 +357,16 @@ QString ProberProgramIn(const QString &ProgramFolder)
 #endif
 }
 
-QString MaskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStringLiteral("plugins/qverify/mask.txt"); }
+QString maskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStringLiteral("plugins/qverify/mask.txt"); }
 
-void InitSQLQueryCheck(const QString &ProgramFolder)
+void initSQLQueryCheck(const QString &ProgramFolder)
 {
     g_state.reset(std::make_unique<SQLCheckState>());
     RegisterPlugin(std::make_unique<TSQLParamCheck>());
     auto group = std::make_unique<TGroupSQLCheck>();
-    group->ProberProgram = ProberProgramIn(ProgramFolder);
-    group->MaskFileName = MaskFileIn(ProgramFolder);
+    group->proberProgram = proberProgramIn(ProgramFolder);
+    group->maskFileName = maskFileIn(ProgramFolder);
     RegisterPlugin(std::move(group));
 }
 
-void DoneSQLQueryCheck() { g_state.reset(); }
+void doneSQLQueryCheck() { g_state.reset(); }

@@ -8,8 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-// What the prober is told and the #S test values, from InitSQLQueryCheck to
-// DoneSQLQueryCheck. The SQL Settings window fills and edits them.
+// What the prober is told and the #S test values, from initSQLQueryCheck to
+// doneSQLQueryCheck. The SQL Settings window fills and edits them.
 struct SQLCheckState {
     QString SQLHost;
     QString SQLUser;
@@ -28,20 +28,20 @@ SQLCheckState &sqlCheckState();
 QString ReplaceSVars(const QString &Text, const QStringList &Values);
 // The statement as the prober gets it: test values (when given), "''" made "'", the stored
 // parameters (when given) and every other parameter replaced by dummy values.
-QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *Params);
-// NameTypes: name=type lines. Each ":" + name, ASCII case ignored and not followed by a
+QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *params);
+// nameTypes: name=type lines. Each ":" + name, ASCII case ignored and not followed by a
 // letter, digit or underscore, becomes the dummy value of its type; then every remaining
 // ":" + word becomes null, strings included.
-QString SubstituteParams(const QString &SQL, const QStringList &NameTypes);
+QString SubstituteParams(const QString &SQL, const QStringList &nameTypes);
 // One line of the prober's job file, name=value and CR LF; raises Exception for a value that
 // holds a line break.
-QByteArray JobLine(const QString &name, const QString &value);
+QByteArray jobLine(const QString &name, const QString &value);
 // The whole file; empty when it does not exist.
 QString ReadMaskFile(const QString &FileName);
 // The lines of Text, lower-cased.
 QStringList SetMasks(const QString &Text);
 // A mask is a name with an optional "*" at its start and/or end; blank lines are skipped.
-bool MatchesMask(const QStringList &Masks, const QString &Name);
+bool MatchesMask(const QStringList &masks, const QString &Name);
 
 // Parameters stored with a query that its text does not use, and parameters without a name.
 class TSQLParamCheck : public TWarningPlugin {
@@ -59,7 +59,7 @@ struct SQLStatementEntry {
 
 class SQLCollected : public GroupData {
 public:
-    std::vector<SQLStatementEntry> Entries;
+    std::vector<SQLStatementEntry> entries;
 };
 
 // Full check only: every statement of the page goes to its own file, all of them to the
@@ -74,20 +74,20 @@ public:
     bool NeedsGroupData() override { return true; }
     std::unique_ptr<GroupData> CreateGroupData() override;
     void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
-    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
 
     // Started as a program with the job file as its one argument, never through a shell.
-    QString ProberProgram;
-    QString MaskFileName;
+    QString proberProgram;
+    QString maskFileName;
     // A prober still running then is killed, and the run gives one line saying so.
     int TimeoutSeconds = 120;
 };
 
 // The prober and the mask file of the program in ProgramFolder (ending with "/").
-QString ProberProgramIn(const QString &ProgramFolder);
-QString MaskFileIn(const QString &ProgramFolder);
+QString proberProgramIn(const QString &ProgramFolder);
+QString maskFileIn(const QString &ProgramFolder);
 
 // Creates the state and registers TSQLParamCheck, then TGroupSQLCheck, with the prober and
 // the mask file of ProgramFolder (ending with "/").
-void InitSQLQueryCheck(const QString &ProgramFolder);
-void DoneSQLQueryCheck();
+void initSQLQueryCheck(const QString &ProgramFolder);
+void doneSQLQueryCheck();

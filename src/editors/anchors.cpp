@@ -11,9 +11,9 @@ constexpr const char *kProperty = "pellorinAnchorKeeper";
 
 struct Anchored {
     QPointer<QWidget> Control;
-    Anchors Edges;
-    int RightGap = 0;
-    int BottomGap = 0;
+    Anchors edges;
+    int rightGap = 0;
+    int bottomGap = 0;
 };
 
 // Watches one parent's resizes; lives as the parent's child.
@@ -51,7 +51,7 @@ public:
     Anchors get(const QWidget *control) const
     {
         auto it = m_anchored.find(const_cast<QWidget *>(control));
-        return it == m_anchored.end() ? Anchors(akLeft | akTop) : it->Edges;
+        return it == m_anchored.end() ? Anchors(akLeft | akTop) : it->edges;
     }
 
 protected:
@@ -73,16 +73,16 @@ private:
                 continue;
             }
             QRect g = control->geometry();
-            if (it->Edges & akRight) {
-                const int right = size.width() - it->RightGap;
-                if (it->Edges & akLeft)
+            if (it->edges & akRight) {
+                const int right = size.width() - it->rightGap;
+                if (it->edges & akLeft)
                     g.setWidth(std::max(0, right - g.x()));
                 else
                     g.moveLeft(right - g.width());
             }
-            if (it->Edges & akBottom) {
-                const int bottom = size.height() - it->BottomGap;
-                if (it->Edges & akTop)
+            if (it->edges & akBottom) {
+                const int bottom = size.height() - it->bottomGap;
+                if (it->edges & akTop)
                     g.setHeight(std::max(0, bottom - g.y()));
                 else
                     g.moveTop(bottom - g.height());
@@ -98,16 +98,16 @@ private:
 };
 } // namespace
 
-void SetAnchors(QWidget *Control, Anchors Edges)
+void setAnchors(QWidget *Control, Anchors edges)
 {
     if (!Control || !Control->parentWidget())
         return;
-    const bool needed = Edges & (akRight | akBottom);
+    const bool needed = edges & (akRight | akBottom);
     if (AnchorKeeper *keeper = AnchorKeeper::of(Control->parentWidget(), needed))
-        keeper->set(Control, Edges);
+        keeper->set(Control, edges);
 }
 
-Anchors GetAnchors(const QWidget *Control)
+Anchors getAnchors(const QWidget *Control)
 {
     if (!Control || !Control->parentWidget())
         return akLeft | akTop;

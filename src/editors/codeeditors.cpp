@@ -60,7 +60,7 @@ bool pagesUp(QsciCommand::Command command)
 
 } // namespace
 
-int VisibleHeightOf(const QWidget *Container)
+int visibleHeightOf(const QWidget *Container)
 {
     if (!Container)
         return 0;
@@ -73,7 +73,7 @@ int VisibleHeightOf(const QWidget *Container)
 
 HighlighterKind GuessHighlighter(const QString &Text)
 {
-    const QString lower = LowerCaseAscii(Text);
+    const QString lower = lowerCaseAscii(Text);
     const int pascal = countPresent(lower, {"begin", "var", ":="});
     const int sql = countPresent(lower, {"select", "insert", "update", "from", "where"});
     const int html = countPresent(lower, {"<div>", "<a>", "<table>"});
@@ -86,7 +86,7 @@ HighlighterKind GuessHighlighter(const QString &Text)
     return HighlighterKind::None;
 }
 
-QsciLexer *NewHighlighterLexer(HighlighterKind Kind, QObject *Parent)
+QsciLexer *newHighlighterLexer(HighlighterKind Kind, QObject *Parent)
 {
     switch (Kind) {
     case HighlighterKind::Pascal:
@@ -132,13 +132,13 @@ void releaseMenuKeys(QsciScintilla *Editor)
     }
 }
 
-QFont ScaleFontToDpi(QFont Font, int Dpi)
+QFont scaleFontToDpi(QFont font, int dpi)
 {
-    if (Dpi > 96)
-        Font.setStyleStrategy(QFont::PreferDefault);
-    if (Dpi != 96 && Font.pixelSize() > 0)
-        Font.setPointSizeF(Font.pixelSize() * 72.0 / 96.0);
-    return Font;
+    if (dpi > 96)
+        font.setStyleStrategy(QFont::PreferDefault);
+    if (dpi != 96 && font.pixelSize() > 0)
+        font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    return font;
 }
 
 void ScaleSynEditToDpi(QsciScintilla *Editor)
@@ -146,14 +146,14 @@ void ScaleSynEditToDpi(QsciScintilla *Editor)
     if (!Editor)
         return;
     const int dpi = Editor->logicalDpiY();
-    Editor->setFont(ScaleFontToDpi(Editor->font(), dpi));
+    Editor->setFont(scaleFontToDpi(Editor->font(), dpi));
     QsciLexer *lexer = Editor->lexer();
     if (!lexer)
         return;
-    lexer->setDefaultFont(ScaleFontToDpi(lexer->defaultFont(), dpi));
+    lexer->setDefaultFont(scaleFontToDpi(lexer->defaultFont(), dpi));
     for (int style = 0; style <= QsciScintillaBase::STYLE_MAX; ++style)
         if (!lexer->description(style).isEmpty())
-            lexer->setFont(ScaleFontToDpi(lexer->font(style), dpi), style);
+            lexer->setFont(scaleFontToDpi(lexer->font(style), dpi), style);
 }
 
 void ScaleEditorFonts(QWidget *Control)
@@ -181,28 +181,28 @@ TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent)
     verticalScrollBar()->installEventFilter(this);
 }
 
-bool TWheelSynEdit::eventFilter(QObject *Watched, QEvent *Event)
+bool TWheelSynEdit::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *bar = qobject_cast<QScrollBar *>(Watched);
-    if (Event->type() != QEvent::Wheel || !bar || (bar != horizontalScrollBar() && bar != verticalScrollBar()))
-        return QsciScintilla::eventFilter(Watched, Event);
-    auto *turn = static_cast<QWheelEvent *>(Event);
+    auto *bar = qobject_cast<QScrollBar *>(watched);
+    if (event->type() != QEvent::Wheel || !bar || (bar != horizontalScrollBar() && bar != verticalScrollBar()))
+        return QsciScintilla::eventFilter(watched, event);
+    auto *turn = static_cast<QWheelEvent *>(event);
     const QPointF at = bar->mapTo(this, turn->position().toPoint());
     QWheelEvent here(at, turn->globalPosition(), turn->pixelDelta(), turn->angleDelta(), turn->buttons(),
                      turn->modifiers(), turn->phase(), turn->inverted(), turn->source());
     wheelEvent(&here);
     // Never the bar's own scrolling: a turn the handler did not take goes on to the parents.
-    Event->setAccepted(here.isAccepted());
+    event->setAccepted(here.isAccepted());
     return true;
 }
 
-void TWheelSynEdit::SetHighlighter(HighlighterKind Kind)
+void TWheelSynEdit::setHighlighter(HighlighterKind Kind)
 {
     if (Kind == m_highlighter)
         return;
     QsciLexer *old = lexer();
     m_highlighter = Kind;
-    setLexer(NewHighlighterLexer(Kind, this));
+    setLexer(newHighlighterLexer(Kind, this));
     delete old;
     ScaleSynEditToDpi(this);
 }
@@ -212,10 +212,10 @@ int TWheelSynEdit::LineHeight() const
     return int(const_cast<TWheelSynEdit *>(this)->SendScintilla(SCI_TEXTHEIGHT, 0));
 }
 
-int TWheelSynEdit::PageLines() const
+int TWheelSynEdit::pageLines() const
 {
     const int lineHeight = LineHeight();
-    int n = lineHeight > 0 ? VisibleHeightOf(parentWidget()) / lineHeight : 0;
+    int n = lineHeight > 0 ? visibleHeightOf(parentWidget()) / lineHeight : 0;
     if (n <= 0)
         n = 1;
     if (m_pageOptions & HalfPageScroll)
@@ -225,11 +225,11 @@ int TWheelSynEdit::PageLines() const
     return std::max(n, 1);
 }
 
-bool TWheelSynEdit::ExecutePageCommand(QsciCommand::Command Command)
+bool TWheelSynEdit::executePageCommand(QsciCommand::Command Command)
 {
     if (std::find(std::begin(kPageCommands), std::end(kPageCommands), Command) == std::end(kPageCommands))
         return false;
-    int n = PageLines();
+    int n = pageLines();
     if (pagesUp(Command))
         n = -n;
     setFirstVisibleLine(std::max(0, firstVisibleLine() + n));
@@ -249,28 +249,28 @@ QsciCommand::Command TWheelSynEdit::pageCommandFor(int Key) const
     return QsciCommand::Command(0);
 }
 
-void TWheelSynEdit::keyPressEvent(QKeyEvent *Event)
+void TWheelSynEdit::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers =
-        Event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    const int key = QKeyCombination(modifiers, Qt::Key(Event->key())).toCombined();
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int key = QKeyCombination(modifiers, Qt::Key(event->key())).toCombined();
     if (const QsciCommand::Command command = pageCommandFor(key); command != QsciCommand::Command(0)) {
-        ExecutePageCommand(command);
-        Event->accept();
+        executePageCommand(command);
+        event->accept();
         return;
     }
-    QsciScintilla::keyPressEvent(Event);
+    QsciScintilla::keyPressEvent(event);
 }
 
-void TWheelSynEdit::wheelEvent(QWheelEvent *Event)
+void TWheelSynEdit::wheelEvent(QWheelEvent *event)
 {
     bool handled = false;
     if (OnMouseWheel) {
-        const Qt::KeyboardModifiers shift = Event->modifiers() & ~Qt::KeypadModifier;
-        OnMouseWheel(this, shift, Event->angleDelta().y(), Event->position().toPoint(), handled);
+        const Qt::KeyboardModifiers shift = event->modifiers() & ~Qt::KeypadModifier;
+        OnMouseWheel(this, shift, event->angleDelta().y(), event->position().toPoint(), handled);
     }
     // An unhandled turn goes on to the parents; the editor itself never scrolls on it.
-    Event->setAccepted(handled);
+    event->setAccepted(handled);
 }
 
 bool TWheelSynEdit::focusNextPrevChild(bool Next)
@@ -299,7 +299,7 @@ QCompleter *standInCompleter()
 }
 } // namespace
 
-void TWheelComboBox::MakeEditable()
+void TWheelComboBox::makeEditable()
 {
     if (isEditable())
         return;
@@ -311,7 +311,7 @@ void TWheelComboBox::MakeEditable()
     setLineEdit(edit);
 }
 
-void TWheelComboBox::focusInEvent(QFocusEvent *Event)
+void TWheelComboBox::focusInEvent(QFocusEvent *event)
 {
     if (m_completerPending && lineEdit() && lineEdit()->completer() == standInCompleter()) {
         // The completer the box makes for itself when it becomes editable.
@@ -322,14 +322,14 @@ void TWheelComboBox::focusInEvent(QFocusEvent *Event)
         setCompleter(completer);
     }
     m_completerPending = false;
-    QComboBox::focusInEvent(Event);
+    QComboBox::focusInEvent(event);
 }
 
-void TWheelComboBox::wheelEvent(QWheelEvent *Event)
+void TWheelComboBox::wheelEvent(QWheelEvent *event)
 {
     bool handled = false;
     if (OnMouseWheel)
-        OnMouseWheel(this, Event->modifiers() & ~Qt::KeypadModifier, Event->angleDelta().y(),
-                     Event->position().toPoint(), handled);
-    Event->accept();
+        OnMouseWheel(this, event->modifiers() & ~Qt::KeypadModifier, event->angleDelta().y(),
+                     event->position().toPoint(), handled);
+    event->accept();
 }

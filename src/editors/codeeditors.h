@@ -15,11 +15,11 @@
 
 class QsciLexer;
 
-// (Sender, Shift, WheelDelta, MousePos, Handled): the handler sets Handled when it took the
-// turn. WheelDelta is 120 per notch, positive away from the user; MousePos is in the
+// (Sender, shift, wheelDelta, mousePos, handled): the handler sets handled when it took the
+// turn. wheelDelta is 120 per notch, positive away from the user; mousePos is in the
 // control's own coordinates.
 using MouseWheelHandler =
-    std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos, bool &Handled)>;
+    std::function<void(QObject *Sender, Qt::KeyboardModifiers shift, int wheelDelta, QPoint mousePos, bool &handled)>;
 
 enum class HighlighterKind { None, Pascal, SQL, HTML, JavaScript, Keywords };
 
@@ -30,11 +30,11 @@ HighlighterKind GuessHighlighter(const QString &Text);
 
 // A new lexer of the kind, owned by Parent (a lexer serves one editor only); none for None.
 // A keyword lexer starts without words.
-QsciLexer *NewHighlighterLexer(HighlighterKind Kind, QObject *Parent);
+QsciLexer *newHighlighterLexer(HighlighterKind Kind, QObject *Parent);
 
 // The height in which Container is seen: the visible part of a scroll area when Container is
 // the widget the area scrolls, else its own client height; 0 for none.
-int VisibleHeightOf(const QWidget *Container);
+int visibleHeightOf(const QWidget *Container);
 
 // Tab and Shift+Tab indent and unindent only together with Ctrl (Ctrl+Tab, Ctrl+Shift+Tab);
 // plain Tab and Shift+Tab no longer reach the editor's tab commands.
@@ -46,11 +46,11 @@ void RebindTabKeys(QsciScintilla *Editor);
 // Every code editor of the panels does this when made.
 void releaseMenuKeys(QsciScintilla *Editor);
 
-// A font laid out for 96 dots per inch, adapted to Dpi: above 96 the default rendering
+// A font laid out for 96 dots per inch, adapted to dpi: above 96 the default rendering
 // quality; at any other resolution than 96 a size given in pixels becomes the same size in
 // points, which then follows the screen. A font sized in points is already independent.
-QFont ScaleFontToDpi(QFont Font, int Dpi);
-// ScaleFontToDpi on the editor's font and its highlighter's fonts at the editor's resolution.
+QFont scaleFontToDpi(QFont font, int dpi);
+// scaleFontToDpi on the editor's font and its highlighter's fonts at the editor's resolution.
 void ScaleSynEditToDpi(QsciScintilla *Editor);
 // ScaleSynEditToDpi on every text editor below Control.
 void ScaleEditorFonts(QWidget *Control);
@@ -67,32 +67,32 @@ public:
     // Runs the wheel turn; the turn counts as handled only when the handler says so.
     MouseWheelHandler OnMouseWheel;
 
-    PageOptions GetPageOptions() const { return m_pageOptions; }
-    void SetPageOptions(PageOptions Options) { m_pageOptions = Options; }
+    PageOptions getPageOptions() const { return m_pageOptions; }
+    void setPageOptions(PageOptions options) { m_pageOptions = options; }
 
     // False: Tab and Shift+Tab move the focus instead of reaching the editor.
     bool WantTabs() const { return m_wantTabs; }
-    void SetWantTabs(bool Value) { m_wantTabs = Value; }
+    void setWantTabs(bool Value) { m_wantTabs = Value; }
 
     // The highlighter guessed for a text, or set directly; the editor makes its own lexer.
-    HighlighterKind Highlighter() const { return m_highlighter; }
-    void SetHighlighter(HighlighterKind Kind);
+    HighlighterKind highlighter() const { return m_highlighter; }
+    void setHighlighter(HighlighterKind Kind);
 
     // The page commands (page up and down, with selection, with column selection) move the
     // top line and the caret by the height of the control that shows the editor's parent,
     // without selecting; true when Command was one of them.
-    bool ExecutePageCommand(QsciCommand::Command Command);
+    bool executePageCommand(QsciCommand::Command Command);
     // The number of lines a page command moves, before its direction.
-    int PageLines() const;
+    int pageLines() const;
 
     int LineHeight() const;
 
 protected:
-    void keyPressEvent(QKeyEvent *Event) override;
-    void wheelEvent(QWheelEvent *Event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     bool focusNextPrevChild(bool Next) override;
     // A turn over the editor's own scroll bars is a turn over the editor.
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QsciCommand::Command pageCommandFor(int Key) const;
@@ -113,11 +113,11 @@ public:
     // Editable as setEditable(true) makes it, but Qt's default completer (inline, case
     // ignored, over the box's items) is made when the box first takes the focus: making it is
     // most of the cost of an editable box, and a panel may hold hundreds of them.
-    void MakeEditable();
+    void makeEditable();
 
 protected:
-    void wheelEvent(QWheelEvent *Event) override;
-    void focusInEvent(QFocusEvent *Event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     bool m_completerPending = false;

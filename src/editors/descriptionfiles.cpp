@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
-QString ReadDescriptionFile(const QString &fileName, qsizetype *byteCount)
+QString readDescriptionFile(const QString &fileName, qsizetype *byteCount)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -25,7 +25,7 @@ QString ReadDescriptionFile(const QString &fileName, qsizetype *byteCount)
     return text;
 }
 
-QStringList LoadDescriptionFolder(const QString &dir, const QString &skipped,
+QStringList loadDescriptionFolder(const QString &dir, const QString &skipped,
                                   const std::function<void(const QString &folder, const QString &file)> &load)
 {
     QStringList messages;

@@ -104,27 +104,27 @@ int FitCodeEditorHeight(QsciScintilla *Editor)
     return fittedHeight(Editor->lines(), int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0)));
 }
 
-void SetComboItems(QComboBox *Combo, const QString &CommaText)
+void SetComboItems(QComboBox *combo, const QString &commaText)
 {
-    if (!Combo)
+    if (!combo)
         return;
-    Combo->clear();
-    Combo->addItems(SplitCommaText(CommaText));
+    combo->clear();
+    combo->addItems(SplitCommaText(commaText));
 }
 
-int ControlTag(const QObject *Control) { return Control ? Control->property(kTagProperty).toInt() : 0; }
+int controlTag(const QObject *Control) { return Control ? Control->property(kTagProperty).toInt() : 0; }
 
-void SetControlTag(QObject *Control, int Tag)
+void setControlTag(QObject *Control, int Tag)
 {
     if (Control)
         Control->setProperty(kTagProperty, Tag);
 }
 
-void DiscardControl(QWidget *Control, bool Later)
+void discardControl(QWidget *Control, bool later)
 {
     if (!Control)
         return;
-    if (!Later) {
+    if (!later) {
         delete Control;
         return;
     }
@@ -137,22 +137,22 @@ void DiscardControl(QWidget *Control, bool Later)
 
 CodeEditorStandIn::CodeEditorStandIn(QWidget *Parent) : QWidget(Parent) { setFocusPolicy(Qt::StrongFocus); }
 
-QsciScintilla *CodeEditorStandIn::Materialize() { return OnMaterialize ? OnMaterialize() : nullptr; }
+QsciScintilla *CodeEditorStandIn::materialize() { return onMaterialize ? onMaterialize() : nullptr; }
 
-void CodeEditorStandIn::focusInEvent(QFocusEvent *Event)
+void CodeEditorStandIn::focusInEvent(QFocusEvent *event)
 {
-    QWidget::focusInEvent(Event);
+    QWidget::focusInEvent(event);
     // The editor takes the focus in this place.
-    Materialize();
+    materialize();
 }
 
 void CodeEditorStandIn::paintEvent(QPaintEvent *)
 {
     QMetaObject::invokeMethod(
-        this, [this] { Materialize(); }, Qt::QueuedConnection);
+        this, [this] { materialize(); }, Qt::QueuedConnection);
 }
 
-QsciScintilla *FirstCodeEditor(QWidget *Container)
+QsciScintilla *firstCodeEditor(QWidget *Container)
 {
     if (!Container)
         return nullptr;
@@ -162,7 +162,7 @@ QsciScintilla *FirstCodeEditor(QWidget *Container)
         if (auto *editor = qobject_cast<QsciScintilla *>(child))
             return editor;
         if (auto *standIn = qobject_cast<CodeEditorStandIn *>(child))
-            if (QsciScintilla *made = standIn->Materialize())
+            if (QsciScintilla *made = standIn->materialize())
                 return made;
     }
     return nullptr;
@@ -179,7 +179,7 @@ std::unique_ptr<TControlBind> TControlBind::CreateForControl(QWidget *Control)
     return std::make_unique<TControlBind>(nullptr, Control, true);
 }
 
-std::unique_ptr<TControlBind> TControlBind::CreateUnplaced(QWidget *Control)
+std::unique_ptr<TControlBind> TControlBind::createUnplaced(QWidget *Control)
 {
     auto binding = CreateForControl(Control);
     binding->Placed = false;
@@ -188,7 +188,7 @@ std::unique_ptr<TControlBind> TControlBind::CreateUnplaced(QWidget *Control)
 
 TControlBind::~TControlBind() { delete Control.data(); }
 
-QWidget *TControlBind::ReleaseControl()
+QWidget *TControlBind::releaseControl()
 {
     QWidget *control = Control;
     Control = nullptr;
@@ -199,7 +199,7 @@ QString TControlBind::GetValue() const { return Node ? UndoubleQuotes(DblQuote, 
 
 void TControlBind::SetValue(const QString &Text)
 {
-    const QString value = TrimRight(DoubleQuotes(DblQuote, Text));
+    const QString value = trimRight(DoubleQuotes(DblQuote, Text));
     if (!Node)
         return;
     XmlNode *first = Node->firstChild();
@@ -215,7 +215,7 @@ void TControlBind::SetValue(const QString &Text)
             Node->removeChild(child);
     } else if (UseCData) {
         Node->removeChildren();
-        Node->appendChild(NewCData(value));
+        Node->appendChild(newCData(value));
     } else {
         Node->setTextContent(value);
     }
@@ -282,24 +282,24 @@ private:
     TTagsEditor *m_panel;
 };
 
-void TTagsEditor::routeWheel(QWidget *Widget)
+void TTagsEditor::routeWheel(QWidget *widget)
 {
-    if (!Widget)
+    if (!widget)
         return;
-    Widget->setProperty(kWheelRouteProperty, true);
-    forEachPart(Widget, [this](QWidget *part) {
+    widget->setProperty(kWheelRouteProperty, true);
+    forEachPart(widget, [this](QWidget *part) {
         if (part->focusPolicy() == Qt::WheelFocus)
             part->setFocusPolicy(Qt::StrongFocus);
         part->installEventFilter(m_wheelRoute.get());
     });
 }
 
-void TTagsEditor::unrouteWheel(QWidget *Widget)
+void TTagsEditor::unrouteWheel(QWidget *widget)
 {
-    if (!Widget)
+    if (!widget)
         return;
-    Widget->setProperty(kWheelRouteProperty, QVariant());
-    forEachPart(Widget, [this](QWidget *part) { part->removeEventFilter(m_wheelRoute.get()); });
+    widget->setProperty(kWheelRouteProperty, QVariant());
+    forEachPart(widget, [this](QWidget *part) { part->removeEventFilter(m_wheelRoute.get()); });
 }
 
 void TTagsEditor::handle(const std::function<void()> &work)
@@ -319,9 +319,9 @@ void TTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int, QPoin
 void TTagsEditor::AfterBuild() {}
 void TTagsEditor::BeforeClear() {}
 void TTagsEditor::AfterClear() {}
-void TTagsEditor::RowsPlaced() {}
-void TTagsEditor::RowsMoved() {}
-bool TTagsEditor::DefersCodeEditors() const { return false; }
+void TTagsEditor::rowsPlaced() {}
+void TTagsEditor::rowsMoved() {}
+bool TTagsEditor::defersCodeEditors() const { return false; }
 
 void TTagsEditor::Clear()
 {
@@ -329,23 +329,23 @@ void TTagsEditor::Clear()
     // Inside a handler of the panel's own controls one of them may be the sender.
     const bool later = m_handling > 0;
     for (QPointer<QWidget> &control : m_trash)
-        DiscardControl(control, later);
+        discardControl(control, later);
     m_trash.clear();
     m_item = nullptr;
     for (auto &binding : m_owned) {
-        if (QWidget *control = binding->ReleaseControl()) {
+        if (QWidget *control = binding->releaseControl()) {
             QObject::disconnect(control, nullptr, m_events.get(), nullptr);
             control->removeEventFilter(m_events.get());
             if (auto *standIn = qobject_cast<CodeEditorStandIn *>(control))
-                standIn->OnMaterialize = nullptr;
-            DiscardControl(control, later);
+                standIn->onMaterialize = nullptr;
+            discardControl(control, later);
         }
     }
     m_owned.clear();
     AfterClear();
 }
 
-TControlBind *TTagsEditor::Append(std::unique_ptr<TControlBind> Binding)
+TControlBind *TTagsEditor::append(std::unique_ptr<TControlBind> Binding)
 {
     routeWheel(Binding->Control);
     m_owned.push_back(std::move(Binding));
@@ -366,9 +366,9 @@ void TTagsEditor::WriteBack(QWidget *Control, const QString &Text)
     DoChange();
 }
 
-void TTagsEditor::EditChange(QLineEdit *Edit) { WriteBack(Edit, Edit->text()); }
+void TTagsEditor::EditChange(QLineEdit *edit) { WriteBack(edit, edit->text()); }
 
-void TTagsEditor::ComboChange(QComboBox *Combo) { WriteBack(Combo, Combo->currentText()); }
+void TTagsEditor::ComboChange(QComboBox *combo) { WriteBack(combo, combo->currentText()); }
 
 void TTagsEditor::CodeEditorChange(QsciScintilla *Editor)
 {
@@ -382,7 +382,7 @@ void TTagsEditor::CodeEditorChange(QsciScintilla *Editor)
         return;
     Editor->resize(Editor->width(), height);
     moveRowsBelow(Editor, height - old);
-    RowsMoved();
+    rowsMoved();
 }
 
 void TTagsEditor::moveRowsBelow(const QWidget *editor, int delta)
@@ -392,24 +392,24 @@ void TTagsEditor::moveRowsBelow(const QWidget *editor, int delta)
             widget->move(widget->x(), widget->y() + delta);
 }
 
-void TTagsEditor::NoteTitleChange(QLineEdit *Edit, TCommentRect *Note)
+void TTagsEditor::NoteTitleChange(QLineEdit *edit, TCommentRect *note)
 {
-    if (Note)
-        Note->Title = OneLineTitle(Edit->text());
+    if (note)
+        note->Title = oneLineTitle(edit->text());
     DoChange();
 }
 
-void TTagsEditor::NoteTextChange(QsciScintilla *Editor, TCommentRect *Note)
+void TTagsEditor::NoteTextChange(QsciScintilla *Editor, TCommentRect *note)
 {
-    if (Note)
-        Note->Text = Editor->text();
+    if (note)
+        note->Text = Editor->text();
     DoChange();
 }
 
-void TTagsEditor::NoteShowClick(bool Checked, TCommentRect *Note)
+void TTagsEditor::NoteShowClick(bool Checked, TCommentRect *note)
 {
-    if (Note)
-        Note->ShowText = Checked;
+    if (note)
+        note->ShowText = Checked;
     DoChange();
 }
 
@@ -423,7 +423,7 @@ void TTagsEditor::keyEvent(QObject *sender, QEvent *event)
         ControlKeyUp(sender, key, keyEvent->modifiers());
 }
 
-int TTagsEditor::PanelVisibleHeight() const { return VisibleHeightOf(m_panel); }
+int TTagsEditor::panelVisibleHeight() const { return visibleHeightOf(m_panel); }
 
 QLabel *TTagsEditor::AddLabel(const QString &Text, QWidget *Parent, bool Bold, int Left, int Top)
 {
@@ -439,7 +439,7 @@ QLineEdit *TTagsEditor::AddEdit(const QString &Text, QWidget *Parent, int Left, 
 {
     auto *edit = new QLineEdit(Text, Parent);
     edit->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, edit->sizeHint().height());
-    SetAnchors(edit, akLeft | akTop | akRight);
+    setAnchors(edit, akLeft | akTop | akRight);
     edit->show();
     return edit;
 }
@@ -448,7 +448,7 @@ TWheelSynEdit *TTagsEditor::AddCodeEditor(QWidget *Parent, int Left, int Top)
 {
     auto *editor = new TWheelSynEdit(Parent);
     editor->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, editor->height());
-    SetAnchors(editor, akLeft | akTop | akRight);
+    setAnchors(editor, akLeft | akTop | akRight);
     editor->show();
     return editor;
 }
@@ -456,7 +456,7 @@ TWheelSynEdit *TTagsEditor::AddCodeEditor(QWidget *Parent, int Left, int Top)
 void TTagsEditor::SetGeneratedScript(const QString &Text)
 {
     for (auto &binding : m_owned)
-        if (auto *editor = qobject_cast<QsciScintilla *>(binding->Control.data()); editor && ControlTag(editor) < 0) {
+        if (auto *editor = qobject_cast<QsciScintilla *>(binding->Control.data()); editor && controlTag(editor) < 0) {
             SetScriptText(editor, Text);
             return;
         }
@@ -470,82 +470,82 @@ void UpdateGeneratedScript(TTagsEditor *Editor, const QString &Text)
 
 // ---- note panel ----
 
-void TTagsEditor::BuildNotesPanel(TCommentRect *Note, QWidget *Panel)
+void TTagsEditor::BuildNotesPanel(TCommentRect *note, QWidget *Panel)
 {
     m_panel = Panel;
-    if (!Panel || !Note)
+    if (!Panel || !note)
         return;
     const int width = Panel->contentsRect().width() - 5;
 
-    auto *title = new QLineEdit(Note->Title, Panel);
+    auto *title = new QLineEdit(note->Title, Panel);
     title->setGeometry(0, 5, width, title->sizeHint().height());
-    SetAnchors(title, akLeft | akTop | akRight);
+    setAnchors(title, akLeft | akTop | akRight);
     QObject::connect(title, &QLineEdit::textChanged, m_events.get(),
-                     [this, title, Note] { handle([&] { NoteTitleChange(title, Note); }); });
+                     [this, title, note] { handle([&] { NoteTitleChange(title, note); }); });
 
     auto *show = new QCheckBox(QStringLiteral("Show notes in the editor"), Panel);
     show->adjustSize();
     show->move(0, title->y() + title->height() + 5);
-    show->setChecked(Note->ShowText);
+    show->setChecked(note->ShowText);
     QObject::connect(show, &QCheckBox::clicked, m_events.get(),
-                     [this, Note](bool checked) { handle([&] { NoteShowClick(checked, Note); }); });
+                     [this, note](bool checked) { handle([&] { NoteShowClick(checked, note); }); });
 
     auto *text = new TWheelSynEdit(Panel);
     const int top = show->y() + show->height() + 5;
-    text->setGeometry(0, top, width, std::max(0, PanelVisibleHeight() - top - 5));
-    SetAnchors(text, akLeft | akTop | akRight | akBottom);
-    text->setText(Note->Text);
+    text->setGeometry(0, top, width, std::max(0, panelVisibleHeight() - top - 5));
+    setAnchors(text, akLeft | akTop | akRight | akBottom);
+    text->setText(note->Text);
     QObject::connect(text, &QsciScintilla::textChanged, m_events.get(),
-                     [this, text, Note] { handle([&] { NoteTextChange(text, Note); }); });
+                     [this, text, note] { handle([&] { NoteTextChange(text, note); }); });
 
     for (QWidget *control : std::initializer_list<QWidget *>{title, show, text}) {
         control->show();
-        Append(TControlBind::CreateUnplaced(control));
+        append(TControlBind::createUnplaced(control));
     }
     AfterBuild();
 }
 
 // ---- component panel ----
 
-QWidget *TTagsEditor::CreateValueEditor(const TComponentField &Field)
+QWidget *TTagsEditor::CreateValueEditor(const TComponentField &field)
 {
-    if (Trim(Field.Values).isEmpty()) {
-        if (DefersCodeEditors())
+    if (Trim(field.Values).isEmpty()) {
+        if (defersCodeEditors())
             return new CodeEditorStandIn(m_panel);
         return new TWheelSynEdit(m_panel);
     }
     auto *combo = new QComboBox(m_panel);
     combo->setEditable(false);
-    QStringList items = SplitCommaText(Trim(Field.Values));
+    QStringList items = SplitCommaText(Trim(field.Values));
     for (QString &item : items)
         item = Trim(item);
     combo->addItems(items);
     return combo;
 }
 
-void TTagsEditor::RegisterBinding(TControlBind *Binding, const TComponentField &Field)
+void TTagsEditor::RegisterBinding(TControlBind *Binding, const TComponentField &field)
 {
-    Binding->DblQuote = Field.DblQuote;
-    Binding->UseCData = !Field.NoCData;
+    Binding->DblQuote = field.DblQuote;
+    Binding->UseCData = !field.NoCData;
 }
 
 void TTagsEditor::AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, XmlElement *ValueNode,
-                                   const TComponentField &Field, const QString &Suffix)
+                                   const TComponentField &field, const QString &suffix)
 {
-    Append(TControlBind::CreateForControl(new QLabel(Field.Name + Suffix, m_panel)));
+    append(TControlBind::CreateForControl(new QLabel(field.Name + suffix, m_panel)));
     if (NameNode) {
         auto *edit = new QLineEdit(m_panel);
-        SetControlTag(edit, TypeNode ? 1 : 0);
-        Append(std::make_unique<TControlBind>(NameNode, edit, true));
+        setControlTag(edit, TypeNode ? 1 : 0);
+        append(std::make_unique<TControlBind>(NameNode, edit, true));
     }
     if (TypeNode) {
         auto *combo = new TWheelComboBox(m_panel);
-        combo->MakeEditable();
-        SetComboItems(combo, Field.Types);
-        Append(std::make_unique<TControlBind>(TypeNode, combo, false));
+        combo->makeEditable();
+        SetComboItems(combo, field.Types);
+        append(std::make_unique<TControlBind>(TypeNode, combo, false));
     }
     if (ValueNode)
-        RegisterBinding(Append(std::make_unique<TControlBind>(ValueNode, CreateValueEditor(Field), true)), Field);
+        RegisterBinding(append(std::make_unique<TControlBind>(ValueNode, CreateValueEditor(field), true)), field);
 }
 
 void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentDescr *Descr)
@@ -571,12 +571,12 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
             Panel->show();
     });
 
-    TControlBind *header = Append(TControlBind::CreateForControl(
+    TControlBind *header = append(TControlBind::CreateForControl(
         new QLabel(NodeText(Item->Node()->firstChildElement(QStringLiteral("n"))) + QStringLiteral(": ") +
                        NodeText(Item->Node()->firstChildElement(QStringLiteral("t"))),
                    Panel)));
     if (XmlElement *comment = Item->Node()->firstChildElement(QStringLiteral("c")))
-        Append(std::make_unique<TControlBind>(comment, new QLineEdit(Panel), false));
+        append(std::make_unique<TControlBind>(comment, new QLineEdit(Panel), false));
 
     XmlElement *values = Item->Node()->firstChildElement(QStringLiteral("values"));
     if (!values) {
@@ -618,7 +618,7 @@ void TTagsEditor::appendEntryRows(const ValueEntry &entry)
     if (!field.Variable)
         return;
     auto *button = new QPushButton(m_panel);
-    TControlBind *del = Append(TControlBind::CreateForControl(button));
+    TControlBind *del = append(TControlBind::CreateForControl(button));
     QObject::connect(button, &QPushButton::clicked, m_events.get(),
                      [this, button] { handle([&] { DeleteClick(button); }); });
     for (size_t i = before; i < m_owned.size() - 1; ++i)
@@ -634,7 +634,7 @@ void TTagsEditor::appendAddButton(int top)
     add->resize(72, add->sizeHint().height());
     add->show();
     QObject::connect(add, &QPushButton::clicked, m_events.get(), [this, add] { handle([&] { AddClick(add); }); });
-    Append(TControlBind::CreateForControl(add));
+    append(TControlBind::CreateForControl(add));
 }
 
 void TTagsEditor::fillControl(TControlBind &binding)
@@ -644,19 +644,19 @@ void TTagsEditor::fillControl(TControlBind &binding)
     if (auto *standIn = qobject_cast<CodeEditorStandIn *>(control)) {
         standIn->resize(standIn->width(), fittedHeight(editorLines(text), codeLineHeight(GuessHighlighter(text))));
         TControlBind *place = &binding;
-        standIn->OnMaterialize = [this, place] {
+        standIn->onMaterialize = [this, place] {
             QsciScintilla *made = nullptr;
-            handle([&] { made = MaterializeCodeEditor(*place); });
+            handle([&] { made = materializeCodeEditor(*place); });
             return made;
         };
         return;
     }
     if (auto *editor = qobject_cast<TWheelSynEdit *>(control)) {
         editor->setText(text);
-        editor->SetHighlighter(GuessHighlighter(text));
+        editor->setHighlighter(GuessHighlighter(text));
         editor->resize(editor->width(), FitCodeEditorHeight(editor));
         RebindTabKeys(editor);
-        editor->SetWantTabs(false);
+        editor->setWantTabs(false);
         // No line numbers or symbols: a 5-pixel strip before the text.
         editor->setMarginWidth(0, 0);
         editor->setMarginWidth(1, 5);
@@ -674,7 +674,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
         } else {
             int index = -1;
             for (int i = 0; i < combo->count() && index < 0; ++i)
-                if (SameTextAscii(combo->itemText(i), text))
+                if (sameTextAscii(combo->itemText(i), text))
                     index = i;
             combo->setCurrentIndex(index);
         }
@@ -683,7 +683,7 @@ void TTagsEditor::fillControl(TControlBind &binding)
     }
 }
 
-QsciScintilla *TTagsEditor::MaterializeCodeEditor(TControlBind &Binding)
+QsciScintilla *TTagsEditor::materializeCodeEditor(TControlBind &Binding)
 {
     auto *standIn = qobject_cast<CodeEditorStandIn *>(Binding.Control.data());
     if (!standIn)
@@ -691,15 +691,15 @@ QsciScintilla *TTagsEditor::MaterializeCodeEditor(TControlBind &Binding)
     // Before the layout has placed it, the stand-in has neither its place nor its text.
     if (!standIn->property("placed").toBool())
         return nullptr;
-    standIn->OnMaterialize = nullptr;
+    standIn->onMaterialize = nullptr;
     auto *editor = new TWheelSynEdit(standIn->parentWidget());
     editor->setGeometry(standIn->geometry());
-    SetControlTag(editor, ControlTag(standIn));
+    setControlTag(editor, controlTag(standIn));
     editor->setProperty("placed", standIn->property("placed"));
     Binding.Control = editor;
     routeWheel(editor);
     fillControl(Binding);
-    SetAnchors(editor, GetAnchors(standIn));
+    setAnchors(editor, getAnchors(standIn));
     // The editor's place among the children and in the focus chain is the stand-in's.
     editor->stackUnder(standIn);
     QWidget::setTabOrder(standIn, editor);
@@ -708,10 +708,10 @@ QsciScintilla *TTagsEditor::MaterializeCodeEditor(TControlBind &Binding)
         editor->setFocus(Qt::OtherFocusReason);
     const int delta = editor->height() - standIn->height();
     // Its own events may have led here.
-    DiscardControl(standIn, true);
+    discardControl(standIn, true);
     if (delta != 0) {
         moveRowsBelow(editor, delta);
-        RowsMoved();
+        rowsMoved();
     }
     return editor;
 }
@@ -726,7 +726,7 @@ int TTagsEditor::codeLineHeight(HighlighterKind kind)
         return it->second;
     // An editor made as the rows' editors are, on their container: the same fonts and resolution.
     TWheelSynEdit probe(m_panel);
-    probe.SetHighlighter(kind);
+    probe.setHighlighter(kind);
     return m_lineHeights[kind] = probe.LineHeight();
 }
 
@@ -752,8 +752,8 @@ int TTagsEditor::LayoutRows()
                 qobject_cast<QsciScintilla *>(control) || qobject_cast<CodeEditorStandIn *>(control) || relaid;
             control->resize(left > 0 ? 100 : clientWidth - 3,
                             ownHeight ? control->height() : control->sizeHint().height());
-            if (left == 0 && ControlTag(control) == 0)
-                SetAnchors(control, GetAnchors(control) | akRight);
+            if (left == 0 && controlTag(control) == 0)
+                setAnchors(control, getAnchors(control) | akRight);
         }
         if (binding->Node) {
             if (!relaid)
@@ -767,7 +767,7 @@ int TTagsEditor::LayoutRows()
             if (button->text() != QStringLiteral("Add")) {
                 button->setText(QStringLiteral("Delete"));
                 button->setGeometry(clientWidth - 72, rowTop + 16, 72, 20);
-                SetAnchors(button, akTop | akRight);
+                setAnchors(button, akTop | akRight);
                 keepTextClearOf(button, binding->Linked);
             } else {
                 button->move(button->x(), top);
@@ -776,7 +776,7 @@ int TTagsEditor::LayoutRows()
         } else if (label) {
             left = 0;
             top += QFontMetrics(label->font()).height();
-        } else if (ControlTag(control) == 0) {
+        } else if (controlTag(control) == 0) {
             left = 0;
             top += control->height() + 2;
         } else {
@@ -812,7 +812,7 @@ void TTagsEditor::AddClick(QWidget *Sender)
     }
     for (auto &binding : m_owned)
         if (binding->Control == Sender)
-            binding->ReleaseControl();
+            binding->releaseControl();
     if (Sender)
         Sender->hide();
     m_descr->AddVariableParamNodes(m_item);
@@ -827,7 +827,7 @@ void TTagsEditor::DeleteClick(QWidget *Sender)
     TControlBind *entry = it->get();
     if (!entry->Host && entry->Linked.empty())
         return;
-    entry->ReleaseControl();
+    entry->releaseControl();
     if (Sender)
         Sender->hide();
     if (XmlElement *host = entry->Host) {
@@ -846,19 +846,19 @@ void TTagsEditor::DeleteClick(QWidget *Sender)
 
 void TTagsEditor::buildMacroPanel()
 {
-    TWQFPasMacro *attached = ItemPasMacro(m_item);
+    TWQFPasMacro *attached = itemPasMacro(m_item);
     TPascalMacro *macro = attached ? attached->Macro : nullptr;
     if (!attached || !macro)
         return;
     QWidget *panel = m_panel;
     int top = 0;
     auto place = [&](QWidget *control, int gap) {
-        Append(TControlBind::CreateUnplaced(control));
+        append(TControlBind::createUnplaced(control));
         top += control->height() + gap;
     };
     auto addParamEdit = [&](const QString &text, int tag) {
         QLineEdit *edit = AddEdit(text, panel, 0, top);
-        SetControlTag(edit, tag);
+        setControlTag(edit, tag);
         QObject::connect(edit, &QLineEdit::textChanged, m_events.get(),
                          [this, edit] { handle([&] { MacroParamChange(edit); }); });
         place(edit, 2);
@@ -875,26 +875,26 @@ void TTagsEditor::buildMacroPanel()
     TWheelSynEdit *script = AddCodeEditor(panel, 0, top);
     SetScriptText(script, GetCode(m_item));
     script->setReadOnly(true);
-    SetControlTag(script, -1);
-    Append(TControlBind::CreateUnplaced(script));
-    RowsPlaced();
+    setControlTag(script, -1);
+    append(TControlBind::createUnplaced(script));
+    rowsPlaced();
 }
 
-void TTagsEditor::MacroParamChange(QLineEdit *Edit)
+void TTagsEditor::MacroParamChange(QLineEdit *edit)
 {
-    const int index = ControlTag(Edit);
-    const QString text = Edit->text();
+    const int index = controlTag(edit);
+    const QString text = edit->text();
     if (index < 0) {
         if (m_item)
             m_item->SetComment(text);
         DoChange();
         return;
     }
-    TWQFPasMacro *attached = ItemPasMacro(m_item);
+    TWQFPasMacro *attached = itemPasMacro(m_item);
     if (!attached || !attached->Macro || index >= attached->Macro->ParamTypes.Count())
         return;
     attached->Values.SetValue(attached->Macro->ParamTypes.Name(index), text);
-    RegenerateMacroCode(m_item);
+    regenerateMacroCode(m_item);
     SetGeneratedScript(GetCode(m_item));
     DoChange();
 }

@@ -41,12 +41,12 @@ void SetScriptText(QsciScintilla *Editor, const QString &Text);
 // room for the horizontal scroll bar.
 int FitCodeEditorHeight(QsciScintilla *Editor);
 // The combo box's items replaced by those of the comma text.
-void SetComboItems(QComboBox *Combo, const QString &CommaText);
+void SetComboItems(QComboBox *combo, const QString &commaText);
 
 // The number a panel control carries: 0 for a row of its own, 1 for a control that has the
 // next one beside it, a macro parameter's index, -1 for the generated script.
-int ControlTag(const QObject *Control);
-void SetControlTag(QObject *Control, int Tag);
+int controlTag(const QObject *Control);
+void setControlTag(QObject *Control, int Tag);
 
 // One control of the panel and the element whose text it edits. The binding owns the control.
 class TControlBind {
@@ -55,7 +55,7 @@ public:
     // A control without element: a label or a button.
     static std::unique_ptr<TControlBind> CreateForControl(QWidget *Control);
     // A control of a note or macro panel, owned but not placed by the layout.
-    static std::unique_ptr<TControlBind> CreateUnplaced(QWidget *Control);
+    static std::unique_ptr<TControlBind> createUnplaced(QWidget *Control);
     ~TControlBind();
     TControlBind(const TControlBind &) = delete;
     TControlBind &operator=(const TControlBind &) = delete;
@@ -78,14 +78,14 @@ public:
     void SetValue(const QString &Text);
     void AddLinked(TControlBind *Binding) { Linked.push_back(Binding); }
     // The control is no longer deleted with the binding.
-    QWidget *ReleaseControl();
+    QWidget *releaseControl();
 };
 
 using BindList = std::vector<std::unique_ptr<TControlBind>>;
 
-// Deletes a control of the panel; Later takes it out of the panel at once and deletes it when
+// Deletes a control of the panel; later takes it out of the panel at once and deletes it when
 // the events running now are over, for a control whose own signal may have led here.
-void DiscardControl(QWidget *Control, bool Later);
+void discardControl(QWidget *Control, bool later);
 
 // Holds the place of a row's code editor while the row lies far from the view: as high as the
 // editor its text asks for, in the editor's place among the container's children and in the
@@ -96,18 +96,18 @@ class CodeEditorStandIn : public QWidget {
 public:
     explicit CodeEditorStandIn(QWidget *Parent = nullptr);
     // Makes the editor in this place and answers it; set by the panel.
-    std::function<QsciScintilla *()> OnMaterialize;
-    QsciScintilla *Materialize();
+    std::function<QsciScintilla *()> onMaterialize;
+    QsciScintilla *materialize();
 
 protected:
-    void focusInEvent(QFocusEvent *Event) override;
+    void focusInEvent(QFocusEvent *event) override;
     // Never meant to be seen: a paint means the panel missed it, so the editor comes now.
-    void paintEvent(QPaintEvent *Event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // The first code editor among the container's own children, in child order; one whose row
 // was put off is made now. None when there is none.
-QsciScintilla *FirstCodeEditor(QWidget *Container);
+QsciScintilla *firstCodeEditor(QWidget *Container);
 
 class TTagsEditor {
 public:
@@ -118,10 +118,10 @@ public:
 
     // Keys in the panel's code editors, and wheel turns over any of its controls; nothing in
     // the base, where a turn goes on to the container's parents.
-    virtual void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
-    virtual void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
-    virtual void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos,
-                                   bool &Handled);
+    virtual void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers shift);
+    virtual void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers shift);
+    virtual void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers shift, int wheelDelta, QPoint mousePos,
+                                   bool &handled);
     // Steps of a build and of a clear; nothing in the base.
     virtual void AfterBuild();
     virtual void BeforeClear();
@@ -136,7 +136,7 @@ public:
     // or no kind; the macro panel for a component that carries a macro.
     void BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentDescr *Descr);
     // Title, "Show notes in the editor" and text of a note; does not clear the panel first.
-    void BuildNotesPanel(TCommentRect *Note, QWidget *Panel);
+    void BuildNotesPanel(TCommentRect *note, QWidget *Panel);
     // The generated-script editor of a macro panel shows Text; nothing without one.
     void SetGeneratedScript(const QString &Text);
 
@@ -157,13 +157,13 @@ public:
 
     // The change handlers the panel connects to its controls, reachable for the window's own
     // controls too.
-    void EditChange(QLineEdit *Edit);
-    void ComboChange(QComboBox *Combo);
+    void EditChange(QLineEdit *edit);
+    void ComboChange(QComboBox *combo);
     void CodeEditorChange(QsciScintilla *Editor);
-    void NoteTitleChange(QLineEdit *Edit, TCommentRect *Note);
-    void NoteTextChange(QsciScintilla *Editor, TCommentRect *Note);
-    void NoteShowClick(bool Checked, TCommentRect *Note);
-    void MacroParamChange(QLineEdit *Edit);
+    void NoteTitleChange(QLineEdit *edit, TCommentRect *note);
+    void NoteTextChange(QsciScintilla *Editor, TCommentRect *note);
+    void NoteShowClick(bool Checked, TCommentRect *note);
+    void MacroParamChange(QLineEdit *edit);
 
 protected:
     // Controls of the note and macro panels: on Parent at (Left, Top), as wide as the parent
@@ -173,31 +173,31 @@ protected:
     TWheelSynEdit *AddCodeEditor(QWidget *Parent, int Left, int Top);
 
     void AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, XmlElement *ValueNode,
-                          const TComponentField &Field, const QString &Suffix);
-    QWidget *CreateValueEditor(const TComponentField &Field);
-    void RegisterBinding(TControlBind *Binding, const TComponentField &Field);
-    TControlBind *Append(std::unique_ptr<TControlBind> Binding);
+                          const TComponentField &field, const QString &suffix);
+    QWidget *CreateValueEditor(const TComponentField &field);
+    void RegisterBinding(TControlBind *Binding, const TComponentField &field);
+    TControlBind *append(std::unique_ptr<TControlBind> Binding);
 
     // A panel that AfterBuild does not finish (the macro panel) has placed its rows.
-    virtual void RowsPlaced();
+    virtual void rowsPlaced();
     // A code editor's new height moved the rows below it.
-    virtual void RowsMoved();
+    virtual void rowsMoved();
     // Whether the code editors of a component panel start as stand-ins (CodeEditorStandIn);
     // not in the base, whose rows are all seen.
-    virtual bool DefersCodeEditors() const;
+    virtual bool defersCodeEditors() const;
     // The editor in the place of the binding's stand-in, made now; the editor itself when it
     // is one already.
-    QsciScintilla *MaterializeCodeEditor(TControlBind &Binding);
+    QsciScintilla *materializeCodeEditor(TControlBind &Binding);
 
     // The height in which the container is seen: a scroll area's visible part when the
     // container is the widget it scrolls.
-    int PanelVisibleHeight() const;
+    int panelVisibleHeight() const;
 
     // Every wheel turn over the widget or its parts goes to ControlMouseWheel, with the widget
     // as the sender, before any of them sees it; none of them takes the focus on a turn. Every
     // control the panel appends is routed so. A turn left unhandled goes on to the parents.
-    void routeWheel(QWidget *Widget);
-    void unrouteWheel(QWidget *Widget);
+    void routeWheel(QWidget *widget);
+    void unrouteWheel(QWidget *widget);
 
 private:
     class Events;

@@ -2,6 +2,6 @@
 
 #include "base/textutils.h"
 
-int TEditSpot::GetInt(const QString &Name) const { return m_values.value(LowerCaseAscii(Name), 0); }
+int TEditSpot::GetInt(const QString &Name) const { return m_values.value(lowerCaseAscii(Name), 0); }
 
-void TEditSpot::SetInt(const QString &Name, int Value) { m_values.insert(LowerCaseAscii(Name), Value); }
+void TEditSpot::SetInt(const QString &Name, int Value) { m_values.insert(lowerCaseAscii(Name), Value); }

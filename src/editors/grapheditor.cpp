@@ -6,16 +6,16 @@
 #include <cstdlib>
 #include <unordered_set>
 
-Rect NormalizedRect(Point a, Point b)
+Rect normalizedRect(Point a, Point b)
 {
     return Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y));
 }
 
-bool RectsTouch(const Rect &Item, const Rect &Band)
+bool RectsTouch(const Rect &Item, const Rect &band)
 {
-    return PointInRect(Band, Item.Left, Item.Top) || PointInRect(Band, Item.Right, Item.Top) ||
-           PointInRect(Band, Item.Left, Item.Bottom) || PointInRect(Band, Item.Right, Item.Bottom) ||
-           PointInRect(Item, Band.Left, Band.Top) || PointInRect(Item, Band.Right, Band.Bottom);
+    return PointInRect(band, Item.Left, Item.Top) || PointInRect(band, Item.Right, Item.Top) ||
+           PointInRect(band, Item.Left, Item.bottom) || PointInRect(band, Item.Right, Item.bottom) ||
+           PointInRect(Item, band.Left, band.Top) || PointInRect(Item, band.Right, band.bottom);
 }
 
 // ---- TGraphEditorSource ----
@@ -122,19 +122,19 @@ void TGraphEditor::SetGraphSize(Point P)
 
 Point TGraphEditor::ClientToGraph(int X, int Y) const
 {
-    return {ClampedAdd(X, m_scrollPos.X), ClampedAdd(Y, m_scrollPos.Y)};
+    return {clampedAdd(X, m_scrollPos.X), clampedAdd(Y, m_scrollPos.Y)};
 }
 
 Point TGraphEditor::GraphToClient(int X, int Y) const
 {
-    return {ClampedSub(X, m_scrollPos.X), ClampedSub(Y, m_scrollPos.Y)};
+    return {clampedSub(X, m_scrollPos.X), clampedSub(Y, m_scrollPos.Y)};
 }
 
-TGraphEditorItem *TGraphEditor::Items(int Index) const
+TGraphEditorItem *TGraphEditor::Items(int index) const
 {
-    if (Index < 0 || Index >= ItemCount())
+    if (index < 0 || index >= ItemCount())
         throw ERunError::rangeCheck();
-    return m_items[size_t(Index)].get();
+    return m_items[size_t(index)].get();
 }
 
 TGraphEditorItem *TGraphEditor::FindItem(void *Data) const
@@ -172,7 +172,7 @@ bool TGraphEditor::itemSelected(const TGraphEditorItem &item) const
     // Items an Alt drag carries along: those beyond the press point on the axis of the move.
     if (!(m_mouseDown && m_altLock && item.BeyondDownPoint))
         return false;
-    if (m_curPoint.X == m_downPoint.X && item.Rect.Bottom < m_downPoint.Y)
+    if (m_curPoint.X == m_downPoint.X && item.Rect.bottom < m_downPoint.Y)
         return false;
     if (m_curPoint.Y == m_downPoint.Y && item.Rect.Right < m_downPoint.X)
         return false;
@@ -230,18 +230,18 @@ void TGraphEditor::DropUngroupable()
             item->Selected = false;
 }
 
-void TGraphEditor::NotifySelection(bool Silent)
+void TGraphEditor::NotifySelection(bool silent)
 {
     DropUngroupable();
     SelectionChanged();
-    if (!Silent && OnSelectionChange)
+    if (!silent && OnSelectionChange)
         OnSelectionChange(this);
 }
 
 void TGraphEditor::MarkBeyond(Point P)
 {
     for (const auto &item : m_items)
-        item->BeyondDownPoint = item->Groupable && (item->Rect.Bottom > P.Y || item->Rect.Right > P.X);
+        item->BeyondDownPoint = item->Groupable && (item->Rect.bottom > P.Y || item->Rect.Right > P.X);
 }
 
 namespace {
@@ -251,7 +251,7 @@ int centredScroll(int scroll, int view, int lo, int hi)
     if (lo >= scroll && int64_t(lo) <= int64_t(scroll) + view)
         return scroll;
     const int64_t s = int64_t(lo) - (int64_t(view) - (int64_t(hi) - lo)) / 2;
-    return ClampToInt(std::max<int64_t>(0, s));
+    return clampToInt(std::max<int64_t>(0, s));
 }
 } // namespace
 
@@ -261,7 +261,7 @@ void TGraphEditor::ShowItem(void *Data)
     if (!item)
         return;
     Point s = GetScrollPos();
-    s.Y = centredScroll(s.Y, m_viewSize.Y, item->Rect.Top, item->Rect.Bottom);
+    s.Y = centredScroll(s.Y, m_viewSize.Y, item->Rect.Top, item->Rect.bottom);
     s.X = centredScroll(s.X, m_viewSize.X, item->Rect.Left, item->Rect.Right);
     SetScrollPos(s);
     SetSelected(nullptr, false);
@@ -269,25 +269,25 @@ void TGraphEditor::ShowItem(void *Data)
     SetSelected(&only, true);
 }
 
-void TGraphEditor::MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
+void TGraphEditor::MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton button, Qt::KeyboardModifiers shift)
 {
     switch (Kind) {
     case mekDown:
-        mouseDown(X, Y, Button, Shift);
+        mouseDown(X, Y, button, shift);
         break;
     case mekUp:
-        mouseUp(X, Y, Button, Shift);
+        mouseUp(X, Y, button, shift);
         break;
     case mekMove:
-        mouseMove(X, Y, Shift);
+        mouseMove(X, Y, shift);
         break;
     }
 }
 
-void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
+void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift)
 {
     // Shift-clicks belong to the window (exit linking).
-    if (Button != Qt::LeftButton || Shift.testFlag(Qt::ShiftModifier))
+    if (button != Qt::LeftButton || shift.testFlag(Qt::ShiftModifier))
         return;
     // A lock left over from a cancelled drag would make the press test against a stale point.
     m_altLock = false;
@@ -295,7 +295,7 @@ void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton Button, Qt::KeyboardM
     m_downData = DataAt(X, Y);
     m_downPoint = ClientToGraph(X, Y);
     m_moved = false;
-    if (!Shift.testFlag(Qt::ControlModifier)) {
+    if (!shift.testFlag(Qt::ControlModifier)) {
         if (!m_downData || !IsSelected(m_downData)) {
             if (SelectedCount() > 0) {
                 SetSelected(nullptr, false);
@@ -312,13 +312,13 @@ void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton Button, Qt::KeyboardM
     MarkBeyond(m_downPoint);
 }
 
-void TGraphEditor::mouseMove(int X, int Y, Qt::KeyboardModifiers Shift)
+void TGraphEditor::mouseMove(int X, int Y, Qt::KeyboardModifiers shift)
 {
     if (!m_mouseDown)
         return;
     m_moved = true;
     m_curPoint = ClientToGraph(X, Y);
-    m_altLock = Shift.testFlag(Qt::AltModifier);
+    m_altLock = shift.testFlag(Qt::AltModifier);
     if (m_altLock) {
         const int64_t dx = std::abs(int64_t(m_curPoint.X) - m_downPoint.X);
         const int64_t dy = std::abs(int64_t(m_curPoint.Y) - m_downPoint.Y);
@@ -338,9 +338,9 @@ void TGraphEditor::endMouse()
     m_moved = false;
 }
 
-void TGraphEditor::mouseUp(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift)
+void TGraphEditor::mouseUp(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift)
 {
-    if (Button != Qt::LeftButton || !m_mouseDown) {
+    if (button != Qt::LeftButton || !m_mouseDown) {
         // Another button cancels a drag or band without moving anything.
         const bool cancelled = m_mouseDown && m_moved;
         m_mouseDown = false;
@@ -352,7 +352,7 @@ void TGraphEditor::mouseUp(int X, int Y, Qt::MouseButton Button, Qt::KeyboardMod
     }
     try {
         if (!m_moved) {
-            if (Shift.testFlag(Qt::ControlModifier)) {
+            if (shift.testFlag(Qt::ControlModifier)) {
                 if (TGraphEditorItem *item = FindItem(m_downData)) {
                     item->Selected = !item->Selected;
                     NotifySelection(false);
@@ -360,7 +360,7 @@ void TGraphEditor::mouseUp(int X, int Y, Qt::MouseButton Button, Qt::KeyboardMod
             }
             Invalidate();
         } else if (!m_downData) {
-            const Rect band = NormalizedRect(m_downPoint, ClientToGraph(X, Y));
+            const Rect band = normalizedRect(m_downPoint, ClientToGraph(X, Y));
             bool caught = false;
             for (const auto &item : m_items) {
                 if (RectsTouch(item->Rect, band)) {
@@ -386,8 +386,8 @@ void TGraphEditor::dropDragged()
 {
     BeginUpdate();
     try {
-        const int dx = ClampedSub(m_curPoint.X, m_downPoint.X);
-        const int dy = ClampedSub(m_curPoint.Y, m_downPoint.Y);
+        const int dx = clampedSub(m_curPoint.X, m_downPoint.X);
+        const int dy = clampedSub(m_curPoint.Y, m_downPoint.Y);
         // By index: a source that rebuilds inside MoveItem must not leave us on freed items.
         for (size_t i = 0; i < m_items.size(); ++i) {
             if (!itemSelected(*m_items[i]))
@@ -409,29 +409,29 @@ void TGraphEditor::dropDragged()
     EndUpdate();
 }
 
-void TGraphEditor::Paint(DrawingSurface &Canvas, bool ToView)
+void TGraphEditor::Paint(DrawingSurface &canvas, bool ToView)
 {
     TGraphPaintInfo info;
     info.Dragging = m_mouseDown && m_moved && m_downData;
     if (info.Dragging) {
-        info.DX = ClampedSub(m_curPoint.X, m_downPoint.X);
-        info.DY = ClampedSub(m_curPoint.Y, m_downPoint.Y);
+        info.DX = clampedSub(m_curPoint.X, m_downPoint.X);
+        info.DY = clampedSub(m_curPoint.Y, m_downPoint.Y);
     }
     info.ShowRubberBand = m_mouseDown && m_moved && !info.Dragging;
     info.RubberBand =
-        NormalizedRect(GraphToClient(m_downPoint.X, m_downPoint.Y), GraphToClient(m_curPoint.X, m_curPoint.Y));
+        normalizedRect(GraphToClient(m_downPoint.X, m_downPoint.Y), GraphToClient(m_curPoint.X, m_curPoint.Y));
     const Point offset = ToView ? m_scrollPos : Point();
     info.ToView = ToView;
 
     TGraphEditorSource &src = source();
-    src.PaintBackground(Canvas, offset.X, offset.Y, info);
+    src.PaintBackground(canvas, offset.X, offset.Y, info);
     for (size_t i = 0; i < m_items.size(); ++i) {
         const TGraphEditorItem &item = *m_items[i];
-        const Rect r(ClampedSub(item.Rect.Left, offset.X), ClampedSub(item.Rect.Top, offset.Y),
-                     ClampedSub(item.Rect.Right, offset.X), ClampedSub(item.Rect.Bottom, offset.Y));
-        if (ToView && !(r.Right > 0 && r.Bottom > 0 && r.Left < m_viewSize.X && r.Top < m_viewSize.Y))
+        const Rect r(clampedSub(item.Rect.Left, offset.X), clampedSub(item.Rect.Top, offset.Y),
+                     clampedSub(item.Rect.Right, offset.X), clampedSub(item.Rect.bottom, offset.Y));
+        if (ToView && !(r.Right > 0 && r.bottom > 0 && r.Left < m_viewSize.X && r.Top < m_viewSize.Y))
             continue;
-        src.PaintItem(Canvas, item.Data, r.Left, r.Top, itemSelected(item), info);
+        src.PaintItem(canvas, item.Data, r.Left, r.Top, itemSelected(item), info);
     }
-    src.PaintOverlay(Canvas, offset.X, offset.Y, info);
+    src.PaintOverlay(canvas, offset.X, offset.Y, info);
 }

@@ -19,25 +19,25 @@ struct Point {
     friend bool operator==(const Point &, const Point &) = default;
 };
 
-// Inclusive on all four edges, unlike Rect::Contains: the graph editor hits and catches on
+// Inclusive on all four edges, unlike Rect::contains: the graph editor hits and catches on
 // the right and bottom edges too.
 inline bool PointInRect(const Rect &r, int x, int y)
 {
-    return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.Bottom;
+    return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.bottom;
 }
-Rect NormalizedRect(Point a, Point b);
+Rect normalizedRect(Point a, Point b);
 
 // A colour as the canvas takes it: red in the low byte, green in the middle, blue above.
 using Color = uint32_t;
-constexpr Color RGBToColor(int r, int g, int b)
+constexpr Color rgbToColor(int r, int g, int b)
 {
     return Color(r & 0xFF) | Color(g & 0xFF) << 8 | Color(b & 0xFF) << 16;
 }
-constexpr int ColorRed(Color c) { return int(c & 0xFF); }
-constexpr int ColorGreen(Color c) { return int(c >> 8 & 0xFF); }
-constexpr int ColorBlue(Color c) { return int(c >> 16 & 0xFF); }
-constexpr Color clBlack = RGBToColor(0, 0, 0);
-constexpr Color clWhite = RGBToColor(255, 255, 255);
+constexpr int colorRed(Color c) { return int(c & 0xFF); }
+constexpr int colorGreen(Color c) { return int(c >> 8 & 0xFF); }
+constexpr int colorBlue(Color c) { return int(c >> 16 & 0xFF); }
+constexpr Color clBlack = rgbToColor(0, 0, 0);
+constexpr Color clWhite = rgbToColor(255, 255, 255);
 
 enum BrushFill : uint8_t { bsSolid, bsClear };
 
@@ -48,46 +48,46 @@ class DrawingSurface {
 public:
     virtual ~DrawingSurface() = default;
 
-    virtual Color PenColor() const = 0;
-    virtual void SetPenColor(Color c) = 0;
+    virtual Color penColor() const = 0;
+    virtual void setPenColor(Color c) = 0;
     virtual int PenWidth() const = 0;
-    virtual void SetPenWidth(int w) = 0;
-    virtual Color BrushColor() const = 0;
-    virtual void SetBrushColor(Color c) = 0;
-    virtual BrushFill BrushStyle() const = 0;
-    virtual void SetBrushStyle(BrushFill s) = 0;
+    virtual void setPenWidth(int w) = 0;
+    virtual Color brushColor() const = 0;
+    virtual void setBrushColor(Color c) = 0;
+    virtual BrushFill brushStyle() const = 0;
+    virtual void setBrushStyle(BrushFill s) = 0;
 
-    virtual QString FontName() const = 0;
-    virtual void SetFontName(const QString &name) = 0;
-    virtual int FontSize() const = 0; // points
-    virtual void SetFontSize(int points) = 0;
-    virtual bool FontBold() const = 0;
-    virtual void SetFontBold(bool bold) = 0;
-    virtual Color FontColor() const = 0;
-    virtual void SetFontColor(Color c) = 0;
+    virtual QString fontName() const = 0;
+    virtual void setFontName(const QString &name) = 0;
+    virtual int fontSize() const = 0; // points
+    virtual void setFontSize(int points) = 0;
+    virtual bool fontBold() const = 0;
+    virtual void setFontBold(bool bold) = 0;
+    virtual Color fontColor() const = 0;
+    virtual void setFontColor(Color c) = 0;
 
     // Drawing at (x, y) lands at (x + origin.X, y + origin.Y) of the device.
-    virtual Point Origin() const = 0;
-    virtual void SetOrigin(int x, int y) = 0;
+    virtual Point origin() const = 0;
+    virtual void setOrigin(int x, int y) = 0;
 
     // Connected segments in the pen.
-    virtual void Polyline(const std::vector<Point> &points) = 0;
+    virtual void polyline(const std::vector<Point> &points) = 0;
     // Filled with the brush (unless clear), outlined with the pen.
-    virtual void Polygon(const std::vector<Point> &points) = 0;
+    virtual void polygon(const std::vector<Point> &points) = 0;
     // Right and bottom exclusive; filled with the brush (unless clear), outlined with the pen.
-    virtual void Rectangle(const Rect &r) = 0;
+    virtual void rectangle(const Rect &r) = 0;
     // The brush only, no outline.
-    virtual void FillRect(const Rect &r) = 0;
+    virtual void fillRect(const Rect &r) = 0;
     // Top-left of the text at (x, y); a solid brush fills the text's background.
-    virtual void TextOut(int x, int y, const QString &text) = 0;
+    virtual void textOut(int x, int y, const QString &text) = 0;
     // Width and height of the text in the current font.
-    virtual Point TextExtent(const QString &text) = 0;
-    // The height TextExtent gives, where measuring the width would cost more.
-    virtual int TextHeight(const QString &text) { return TextExtent(text).Y; }
+    virtual Point textExtent(const QString &text) = 0;
+    // The height textExtent gives, where measuring the width would cost more.
+    virtual int textHeight(const QString &text) { return textExtent(text).Y; }
     // Text inside the box from its top-left corner: tabs expanded, word-wrapped, clipped to
     // the box, ending in an ellipsis when it does not fit.
-    virtual void TextRect(const Rect &r, const QString &text) = 0;
-    virtual void StretchDraw(const Rect &r, const QImage &picture) = 0;
+    virtual void textRect(const Rect &r, const QString &text) = 0;
+    virtual void stretchDraw(const Rect &r, const QImage &picture) = 0;
 };
 
 using DataList = std::vector<void *>;
@@ -111,11 +111,11 @@ public:
     // Values left untouched keep what the item held.
     virtual void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) = 0;
     virtual void MoveItem(void *Data, int DX, int DY) = 0;
-    virtual void PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
+    virtual void PaintBackground(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info);
     // Top-left corner of the item at X, Y of the canvas.
-    virtual void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
-                           const TGraphPaintInfo &Info);
-    virtual void PaintOverlay(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info);
+    virtual void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+                           const TGraphPaintInfo &info);
+    virtual void PaintOverlay(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info);
 };
 
 class TGraphEditorItem {
@@ -162,20 +162,20 @@ public:
     Point GraphToClient(int X, int Y) const;
 
     int ItemCount() const { return int(m_items.size()); }
-    TGraphEditorItem *Items(int Index) const;
+    TGraphEditorItem *Items(int index) const;
     TGraphEditorItem *FindItem(void *Data) const;
     bool GetItemRect(void *Data, Rect &R) const;
     void *DataAt(int X, int Y) const;
     bool IsSelected(void *Data) const;
     // IsSelected without the search for the item.
-    bool IsItemSelected(const TGraphEditorItem &Item) const { return itemSelected(Item); }
+    bool isItemSelected(const TGraphEditorItem &Item) const { return itemSelected(Item); }
     int SelectedCount() const;
     void GetSelected(DataList *List) const;
     void SetSelected(const DataList *List, bool Value);
     void ShowItem(void *Data);
 
-    void MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
-    void Paint(DrawingSurface &Canvas, bool ToView);
+    void MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+    void Paint(DrawingSurface &canvas, bool ToView);
 
     // Fired after selection changes made with the mouse only.
     std::function<void(TGraphEditor *Sender)> OnSelectionChange;
@@ -185,13 +185,13 @@ public:
     Point CurPoint() const { return m_curPoint; }
     void *DownData() const { return m_downData; }
     bool Moved() const { return m_moved; }
-    bool MouseIsDown() const { return m_mouseDown; }
+    bool mouseIsDown() const { return m_mouseDown; }
     bool AltLock() const { return m_altLock; }
     bool InUpdate() const { return m_inUpdate; }
 
 protected:
     void ClearItems();
-    void NotifySelection(bool Silent);
+    void NotifySelection(bool silent);
     void DropUngroupable();
     void MarkBeyond(Point P);
     TGraphEditorSource &source() const;
@@ -201,9 +201,9 @@ protected:
     Point m_scrollPos;
 
 private:
-    void mouseDown(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
-    void mouseMove(int X, int Y, Qt::KeyboardModifiers Shift);
-    void mouseUp(int X, int Y, Qt::MouseButton Button, Qt::KeyboardModifiers Shift);
+    void mouseDown(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+    void mouseMove(int X, int Y, Qt::KeyboardModifiers shift);
+    void mouseUp(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift);
     bool itemSelected(const TGraphEditorItem &item) const;
     void dropDragged();
     void endMouse();
@@ -223,4 +223,4 @@ private:
 
 // True when one of the item's corners lies in the band, or the band's top-left or
 // bottom-right corner lies in the item. A band merely crossing an item does not catch it.
-bool RectsTouch(const Rect &Item, const Rect &Band);
+bool RectsTouch(const Rect &Item, const Rect &band);

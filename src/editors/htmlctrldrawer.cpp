@@ -19,25 +19,25 @@ TTextDrawStyle &DefaultDrawStyle()
     return style;
 }
 
-void ApplyFont(DrawingSurface &Canvas, const TDrawStyle &Style)
+void ApplyFont(DrawingSurface &canvas, const TDrawStyle &Style)
 {
-    Canvas.SetFontName(Style.GetValue(QStringLiteral("font-family")));
-    Canvas.SetFontColor(Color(ParseHTMLColor(Style.GetValue(QStringLiteral("color")))));
+    canvas.setFontName(Style.GetValue(QStringLiteral("font-family")));
+    canvas.setFontColor(Color(ParseHTMLColor(Style.GetValue(QStringLiteral("color")))));
     int size = 0;
-    if (!TryStrToInt(Style.GetValue(QStringLiteral("font-size")), size) || size <= 0)
+    if (!tryStrToInt(Style.GetValue(QStringLiteral("font-size")), size) || size <= 0)
         size = 12;
-    Canvas.SetFontSize(size);
+    canvas.setFontSize(size);
 }
 
-void TDrawHMTLControl::Draw(const THTMLControl &Control, DrawingSurface &Canvas, int X, int Y, const TDrawStyle *Style)
+void TDrawHMTLControl::Draw(const THTMLControl &Control, DrawingSurface &canvas, int X, int Y, const TDrawStyle *Style)
 {
     const TDrawStyle &style = Style ? *Style : DefaultDrawStyle();
     const Rect r = MoveRectTo(Control.Bounds(), X, Y);
-    Canvas.SetPenColor(RGBToColor(0, 0, 255));
-    Canvas.SetBrushStyle(bsClear);
-    Canvas.Rectangle(r);
-    ApplyFont(Canvas, style);
+    canvas.setPenColor(rgbToColor(0, 0, 255));
+    canvas.setBrushStyle(bsClear);
+    canvas.rectangle(r);
+    ApplyFont(canvas, style);
     const QString caption = Control.GetPropertyValue(QStringLiteral("caption"));
     if (!caption.isEmpty())
-        Canvas.TextOut(r.Left, r.Top, caption);
+        canvas.textOut(r.Left, r.Top, caption);
 }

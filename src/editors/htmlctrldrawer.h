@@ -32,13 +32,13 @@ TTextDrawStyle &DefaultDrawStyle();
 
 // The style's font on the canvas. The colour is read as the canvas takes it, its low byte
 // red, so "#0000ff" is red. A size that is missing, not a number or not positive gives 12.
-void ApplyFont(DrawingSurface &Canvas, const TDrawStyle &Style);
+void ApplyFont(DrawingSurface &canvas, const TDrawStyle &Style);
 
 class TDrawHMTLControl {
 public:
     TDrawHMTLControl() = delete;
     // The control's box with its top-left corner at X, Y of the canvas: a blue frame, and
     // the caption at that corner. None for Style takes the default style.
-    static void Draw(const THTMLControl &Control, DrawingSurface &Canvas, int X, int Y,
+    static void Draw(const THTMLControl &Control, DrawingSurface &canvas, int X, int Y,
                      const TDrawStyle *Style = nullptr);
 };

@@ -23,9 +23,9 @@ void THTMLEditorSource::GetItemInfo(void *Data, Rect &R, bool &, QString &)
 
 void THTMLEditorSource::MoveItem(void *, int, int) {}
 
-void THTMLEditorSource::PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool, const TGraphPaintInfo &)
+void THTMLEditorSource::PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool, const TGraphPaintInfo &)
 {
-    TDrawHMTLControl::Draw(*static_cast<const THTMLControl *>(Data), Canvas, X, Y);
+    TDrawHMTLControl::Draw(*static_cast<const THTMLControl *>(Data), canvas, X, Y);
 }
 
 THTMLEditor::THTMLEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,

@@ -21,8 +21,8 @@ public:
     void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;
     void MoveItem(void *Data, int DX, int DY) override;
     // The box at X, Y; the selection is not drawn.
-    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
-                   const TGraphPaintInfo &Info) override;
+    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &info) override;
 
 private:
     std::vector<THTMLControl *> m_controls;

@@ -12,25 +12,25 @@ QSet<QByteArray> upperSet(const QStringList &words)
 {
     QSet<QByteArray> set;
     for (const QString &w : words)
-        set.insert(UpperCaseAscii(w).toUtf8());
+        set.insert(upperCaseAscii(w).toUtf8());
     return set;
 }
 } // namespace
 
-void KeywordScanner::SetWords(const QStringList &Keywords, const QStringList &Constants, const QStringList &Objects)
+void KeywordScanner::setWords(const QStringList &Keywords, const QStringList &constants, const QStringList &objects)
 {
     m_keywords = upperSet(Keywords);
-    m_constants = upperSet(Constants);
-    m_objects = upperSet(Objects);
+    m_constants = upperSet(constants);
+    m_objects = upperSet(objects);
 }
 
-KeywordScanner::Style KeywordScanner::WordStyle(const QByteArray &Word) const
+KeywordScanner::Style KeywordScanner::wordStyle(const QByteArray &word) const
 {
-    if (!Word.isEmpty() && Word[0] >= '0' && Word[0] <= '9')
+    if (!word.isEmpty() && word[0] >= '0' && word[0] <= '9')
         return Number;
     // QByteArray upper-cases ASCII only, as the word lists were upper-cased, and no byte of a
     // longer UTF-8 sequence is an ASCII letter: no word is decoded each time it is styled.
-    const QByteArray upper = Word.toUpper();
+    const QByteArray upper = word.toUpper();
     if (m_keywords.contains(upper))
         return Keyword;
     if (m_constants.contains(upper))
@@ -40,7 +40,7 @@ KeywordScanner::Style KeywordScanner::WordStyle(const QByteArray &Word) const
     return Default;
 }
 
-std::vector<KeywordRun> KeywordScanner::Scan(const QByteArray &Text, bool &InComment) const
+std::vector<KeywordRun> KeywordScanner::scan(const QByteArray &Text, bool &inComment) const
 {
     std::vector<KeywordRun> runs;
     const qsizetype n = Text.size();
@@ -55,10 +55,10 @@ std::vector<KeywordRun> KeywordScanner::Scan(const QByteArray &Text, bool &InCom
     qsizetype p = 0;
     while (p < n) {
         const qsizetype start = p;
-        if (InComment) {
+        if (inComment) {
             const qsizetype close = Text.indexOf("*/", p);
             p = close < 0 ? n : close + 2;
-            InComment = close < 0;
+            inComment = close < 0;
             add(p - start, Comment);
             continue;
         }
@@ -73,7 +73,7 @@ std::vector<KeywordRun> KeywordScanner::Scan(const QByteArray &Text, bool &InCom
             add(p - start, Comment);
         } else if (c == '/' && p + 1 < n && Text[p + 1] == '*') {
             p += 2;
-            InComment = true;
+            inComment = true;
             add(p - start, Comment);
         } else if (c == '"' || c == '\'') {
             ++p;
@@ -85,7 +85,7 @@ std::vector<KeywordRun> KeywordScanner::Scan(const QByteArray &Text, bool &InCom
         } else {
             while (p < n && !isBlank(Text[p]))
                 ++p;
-            add(p - start, WordStyle(Text.mid(start, p - start)));
+            add(p - start, wordStyle(Text.mid(start, p - start)));
         }
     }
     return runs;
@@ -162,7 +162,7 @@ void KeywordLexer::styleText(int start, int end)
             break;
         QByteArray bytes(int(stop - lineStart), '\0');
         ed->SendScintilla(QsciScintilla::SCI_GETTEXTRANGE, lineStart, stop, bytes.data());
-        for (const KeywordRun &run : m_scanner.Scan(bytes, inComment))
+        for (const KeywordRun &run : m_scanner.scan(bytes, inComment))
             setStyling(run.Length, run.Style);
         ed->SendScintilla(QsciScintilla::SCI_SETLINESTATE, line, long(inComment ? 1 : 0));
     }

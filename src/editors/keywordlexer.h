@@ -20,11 +20,11 @@ public:
     enum Style { Default = 0, Comment, Keyword, Constant, Object, Number, String, StyleCount };
 
     // The words in any case; they are compared upper-cased.
-    void SetWords(const QStringList &Keywords, const QStringList &Constants, const QStringList &Objects);
-    // Splits UTF-8 text into styled runs covering every byte. InComment carries an open
+    void setWords(const QStringList &Keywords, const QStringList &constants, const QStringList &objects);
+    // Splits UTF-8 text into styled runs covering every byte. inComment carries an open
     // "/*" comment in and out, so text can be scanned line by line.
-    std::vector<KeywordRun> Scan(const QByteArray &Text, bool &InComment) const;
-    Style WordStyle(const QByteArray &Word) const;
+    std::vector<KeywordRun> scan(const QByteArray &Text, bool &inComment) const;
+    Style wordStyle(const QByteArray &word) const;
 
 private:
     QSet<QByteArray> m_keywords, m_constants, m_objects;

@@ -12,7 +12,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-QColor ToQColor(Color c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+QColor toQColor(Color c) { return QColor(colorRed(c), colorGreen(c), colorBlue(c)); }
 
 namespace {
 QPolygon toPolygon(const std::vector<Point> &points)
@@ -34,20 +34,20 @@ PainterCanvas::PainterCanvas(QPainter &painter)
     : m_painter(painter), m_base(painter.worldTransform()), m_font(painter.font())
 {}
 
-void PainterCanvas::SetFontName(const QString &name)
+void PainterCanvas::setFontName(const QString &name)
 {
     m_font.setFamily(name);
     m_metrics.reset();
 }
 
-void PainterCanvas::SetFontSize(int points)
+void PainterCanvas::setFontSize(int points)
 {
     if (points > 0)
         m_font.setPointSize(points);
     m_metrics.reset();
 }
 
-void PainterCanvas::SetFontBold(bool bold)
+void PainterCanvas::setFontBold(bool bold)
 {
     m_font.setBold(bold);
     m_metrics.reset();
@@ -60,7 +60,7 @@ const QFontMetrics &PainterCanvas::metrics()
     return *m_metrics;
 }
 
-void PainterCanvas::SetOrigin(int x, int y)
+void PainterCanvas::setOrigin(int x, int y)
 {
     m_origin = {x, y};
     QTransform t = m_base;
@@ -70,7 +70,7 @@ void PainterCanvas::SetOrigin(int x, int y)
 
 void PainterCanvas::usePen()
 {
-    QPen pen(ToQColor(m_penColor));
+    QPen pen(toQColor(m_penColor));
     pen.setWidth(std::max(0, m_penWidth));
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -82,7 +82,7 @@ void PainterCanvas::useBrush()
     if (m_brushStyle == bsClear)
         m_painter.setBrush(Qt::NoBrush);
     else
-        m_painter.setBrush(ToQColor(m_brushColor));
+        m_painter.setBrush(toQColor(m_brushColor));
 }
 
 namespace {
@@ -118,7 +118,7 @@ bool clipSegment(QPoint &a, QPoint &b, const QRect &r)
 }
 } // namespace
 
-void PainterCanvas::Polyline(const std::vector<Point> &points)
+void PainterCanvas::polyline(const std::vector<Point> &points)
 {
     usePen();
     // A wide pen is stroked over the whole length before the painter clips it: cut the
@@ -144,16 +144,16 @@ void PainterCanvas::Polyline(const std::vector<Point> &points)
         m_painter.drawPolyline(run);
 }
 
-void PainterCanvas::Polygon(const std::vector<Point> &points)
+void PainterCanvas::polygon(const std::vector<Point> &points)
 {
     usePen();
     useBrush();
     m_painter.drawPolygon(toPolygon(points));
 }
 
-void PainterCanvas::Rectangle(const Rect &r)
+void PainterCanvas::rectangle(const Rect &r)
 {
-    const Rect n = NormalizedRect({r.Left, r.Top}, {r.Right, r.Bottom});
+    const Rect n = normalizedRect({r.Left, r.Top}, {r.Right, r.bottom});
     if (n.Width() <= 0 || n.Height() <= 0)
         return;
     usePen();
@@ -162,20 +162,20 @@ void PainterCanvas::Rectangle(const Rect &r)
     m_painter.drawRect(QRect(n.Left, n.Top, n.Width() - 1, n.Height() - 1));
 }
 
-void PainterCanvas::FillRect(const Rect &r)
+void PainterCanvas::fillRect(const Rect &r)
 {
-    if (m_brushStyle == bsClear || r.IsEmpty())
+    if (m_brushStyle == bsClear || r.isEmpty())
         return;
-    m_painter.fillRect(r.toQRect(), ToQColor(m_brushColor));
+    m_painter.fillRect(r.toQRect(), toQColor(m_brushColor));
 }
 
-void PainterCanvas::TextOut(int x, int y, const QString &text)
+void PainterCanvas::textOut(int x, int y, const QString &text)
 {
     const QFontMetrics &fm = metrics();
     if (m_brushStyle == bsSolid)
-        m_painter.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), ToQColor(m_brushColor));
+        m_painter.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), toQColor(m_brushColor));
     m_painter.setFont(m_font);
-    m_painter.setPen(ToQColor(m_fontColor));
+    m_painter.setPen(toQColor(m_fontColor));
     m_painter.drawText(QPoint(x, y + fm.ascent()), text);
 }
 
@@ -237,38 +237,38 @@ QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDev
     return out;
 }
 
-void PainterCanvas::TextRect(const Rect &r, const QString &text)
+void PainterCanvas::textRect(const Rect &r, const QString &text)
 {
-    if (r.IsEmpty() || text.isEmpty())
+    if (r.isEmpty() || text.isEmpty())
         return;
     const QFontMetrics &fm = metrics();
     const QStringList lines = BoxTextLines(text, m_font, m_painter.device(), r.Width(), r.Height());
     m_painter.save();
     m_painter.setClipRect(r.toQRect(), Qt::IntersectClip);
     m_painter.setFont(m_font);
-    m_painter.setPen(ToQColor(m_fontColor));
+    m_painter.setPen(toQColor(m_fontColor));
     int y = r.Top;
     for (const QString &line : lines) {
         const QRect box(r.Left, y, r.Width(), fm.height());
         if (m_brushStyle == bsSolid)
-            m_painter.fillRect(m_painter.boundingRect(box, boxTextFlags, line), ToQColor(m_brushColor));
+            m_painter.fillRect(m_painter.boundingRect(box, boxTextFlags, line), toQColor(m_brushColor));
         m_painter.drawText(box, boxTextFlags, line);
         y += fm.height();
     }
     m_painter.restore();
 }
 
-Point PainterCanvas::TextExtent(const QString &text)
+Point PainterCanvas::textExtent(const QString &text)
 {
     const QFontMetrics &fm = metrics();
     return {fm.horizontalAdvance(text), fm.height()};
 }
 
-int PainterCanvas::TextHeight(const QString &) { return metrics().height(); }
+int PainterCanvas::textHeight(const QString &) { return metrics().height(); }
 
-void PainterCanvas::StretchDraw(const Rect &r, const QImage &picture)
+void PainterCanvas::stretchDraw(const Rect &r, const QImage &picture)
 {
-    if (r.IsEmpty() || picture.isNull())
+    if (r.isEmpty() || picture.isNull())
         return;
     m_painter.drawImage(r.toQRect(), picture);
 }
@@ -294,22 +294,22 @@ void TImage::paintEvent(QPaintEvent *)
 void TImage::mousePressEvent(QMouseEvent *event)
 {
     const QPoint p = pixelAt(event->position());
-    if (OnMouseDown)
-        OnMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
+    if (onMouseDown)
+        onMouseDown(this, event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void TImage::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint p = pixelAt(event->position());
-    if (OnMouseUp)
-        OnMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
+    if (onMouseUp)
+        onMouseUp(this, event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void TImage::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = pixelAt(event->position());
-    if (OnMouseMove)
-        OnMouseMove(this, event->modifiers(), p.x(), p.y());
+    if (onMouseMove)
+        onMouseMove(this, event->modifiers(), p.x(), p.y());
 }
 
 // ---- TContent ----
@@ -350,8 +350,8 @@ bool TContent::event(QEvent *event)
     case QEvent::WindowBlocked:
     case QEvent::WindowDeactivate:
     case QEvent::Hide:
-        if (OnMouseLost)
-            OnMouseLost();
+        if (onMouseLost)
+            onMouseLost();
         break;
     default:
         break;
@@ -390,26 +390,26 @@ void TContent::paintEvent(QPaintEvent *)
 
 void TContent::resizeEvent(QResizeEvent *)
 {
-    if (OnResize)
-        OnResize();
+    if (onResize)
+        onResize();
 }
 
 void TContent::mousePressEvent(QMouseEvent *event)
 {
-    if (OnMouseDown)
-        OnMouseDown(event);
+    if (onMouseDown)
+        onMouseDown(event);
 }
 
 void TContent::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (OnMouseUp)
-        OnMouseUp(event);
+    if (onMouseUp)
+        onMouseUp(event);
 }
 
 void TContent::mouseMoveEvent(QMouseEvent *event)
 {
-    if (OnMouseMove)
-        OnMouseMove(event);
+    if (onMouseMove)
+        onMouseMove(event);
 }
 
 void TContent::wheelEvent(QWheelEvent *event)
@@ -452,12 +452,12 @@ void TImageGraphEditor::init(TImage *host, QScrollBar *hScrollBar, QScrollBar *v
         QObject::connect(bar, &QScrollBar::valueChanged, m_content, guarded([this] { ScrollBarChange(); }));
 
     m_content->OnPaint = [this](QPainter &painter) { ContentPaint(painter); };
-    m_content->OnResize = [this] { ContentResize(); };
-    m_content->OnMouseDown = [this](QMouseEvent *e) { ContentMouseDown(e); };
-    m_content->OnMouseUp = [this](QMouseEvent *e) { ContentMouseUp(e); };
-    m_content->OnMouseMove = [this](QMouseEvent *e) { ContentMouseMove(e); };
+    m_content->onResize = [this] { ContentResize(); };
+    m_content->onMouseDown = [this](QMouseEvent *e) { ContentMouseDown(e); };
+    m_content->onMouseUp = [this](QMouseEvent *e) { ContentMouseUp(e); };
+    m_content->onMouseMove = [this](QMouseEvent *e) { ContentMouseMove(e); };
     m_content->OnMouseWheel = [this](QWheelEvent *e) { ContentMouseWheel(e); };
-    m_content->OnMouseLost = [this] { ContentMouseLost(); };
+    m_content->onMouseLost = [this] { contentMouseLost(); };
 
     m_content->setVisible(!host->isHidden());
     ContentResize();
@@ -476,13 +476,13 @@ double TImageGraphEditor::Zoom() const
     return m_host ? m_host->logicalDpiY() / 96.0 : 1.0;
 }
 
-void TImageGraphEditor::PaintTo(DrawingSurface *Canvas)
+void TImageGraphEditor::PaintTo(DrawingSurface *canvas)
 {
-    if (Canvas)
-        Paint(*Canvas, false);
+    if (canvas)
+        Paint(*canvas, false);
 }
 
-QImage TImageGraphEditor::PaintToImage()
+QImage TImageGraphEditor::paintToImage()
 {
     const Point size = GetGraphSize();
     if (size.X <= 0 || size.Y <= 0)
@@ -523,20 +523,20 @@ void TImageGraphEditor::SetScrollPos(Point P)
 void TImageGraphEditor::EndUpdate()
 {
     // After a drag an item that reached the edge makes room beyond it.
-    GrowGraphToItems(true);
+    growGraphToItems(true);
     TGraphEditor::EndUpdate();
 }
 
-void TImageGraphEditor::GrowGraphToItems(bool EdgeCounts)
+void TImageGraphEditor::growGraphToItems(bool edgeCounts)
 {
     Point n = GetGraphSize();
-    const int reach = EdgeCounts ? 0 : 1;
+    const int reach = edgeCounts ? 0 : 1;
     for (int i = 0; i < ItemCount(); ++i) {
         const Rect &r = Items(i)->Rect;
-        if (r.Bottom >= ClampedAdd(n.Y, reach))
-            n.Y = ClampedAdd(r.Bottom, r.Height());
-        if (r.Right >= ClampedAdd(n.X, reach))
-            n.X = ClampedAdd(r.Right, r.Width());
+        if (r.bottom >= clampedAdd(n.Y, reach))
+            n.Y = clampedAdd(r.bottom, r.Height());
+        if (r.Right >= clampedAdd(n.X, reach))
+            n.X = clampedAdd(r.Right, r.Width());
     }
     if (!(n == GetGraphSize()))
         SetGraphSize(n);
@@ -548,11 +548,11 @@ void TImageGraphEditor::UpdateScrollBars()
         return;
     const Point graph = GetGraphSize();
     const Point view = GetViewSize();
-    m_hScrollBar->setRange(0, std::max(0, ClampedSub(graph.X, view.X)));
-    m_vScrollBar->setRange(0, std::max(0, ClampedSub(graph.Y, view.Y)));
+    m_hScrollBar->setRange(0, std::max(0, clampedSub(graph.X, view.X)));
+    m_vScrollBar->setRange(0, std::max(0, clampedSub(graph.Y, view.Y)));
     // Each bar pages by half the view's extent across it, not along it.
-    m_vScrollBar->setPageStep(std::max(1, RoundToInt(view.X * 0.5)));
-    m_hScrollBar->setPageStep(std::max(1, RoundToInt(view.Y * 0.5)));
+    m_vScrollBar->setPageStep(std::max(1, roundToInt(view.X * 0.5)));
+    m_hScrollBar->setPageStep(std::max(1, roundToInt(view.Y * 0.5)));
 }
 
 void TImageGraphEditor::ScrollBarChange()
@@ -589,16 +589,16 @@ void TImageGraphEditor::ContentMouseDown(QMouseEvent *event)
 {
     const QPoint p = pixelAt(event->position());
     MouseEvent(p.x(), p.y(), mekDown, event->button(), event->modifiers());
-    if (m_host && m_host->OnMouseDown)
-        m_host->OnMouseDown(m_host, event->button(), event->modifiers(), p.x(), p.y());
+    if (m_host && m_host->onMouseDown)
+        m_host->onMouseDown(m_host, event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void TImageGraphEditor::ContentMouseUp(QMouseEvent *event)
 {
     const QPoint p = pixelAt(event->position());
     MouseEvent(p.x(), p.y(), mekUp, event->button(), event->modifiers());
-    if (m_host && m_host->OnMouseUp)
-        m_host->OnMouseUp(m_host, event->button(), event->modifiers(), p.x(), p.y());
+    if (m_host && m_host->onMouseUp)
+        m_host->onMouseUp(m_host, event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void TImageGraphEditor::ContentMouseMove(QMouseEvent *event)
@@ -606,15 +606,15 @@ void TImageGraphEditor::ContentMouseMove(QMouseEvent *event)
     const QPoint p = pixelAt(event->position());
     // The left button is up although no release came: it went to another window.
     if (!event->buttons().testFlag(Qt::LeftButton))
-        ContentMouseLost();
+        contentMouseLost();
     MouseEvent(p.x(), p.y(), mekMove, Qt::LeftButton, event->modifiers());
-    if (m_host && m_host->OnMouseMove)
-        m_host->OnMouseMove(m_host, event->modifiers(), p.x(), p.y());
+    if (m_host && m_host->onMouseMove)
+        m_host->onMouseMove(m_host, event->modifiers(), p.x(), p.y());
 }
 
-void TImageGraphEditor::ContentMouseLost()
+void TImageGraphEditor::contentMouseLost()
 {
-    if (!MouseIsDown())
+    if (!mouseIsDown())
         return;
     // Released as another button would be: the graph editor drops the drag unmoved.
     const Point p = GraphToClient(CurPoint().X, CurPoint().Y);

@@ -22,36 +22,36 @@ class PainterCanvas : public DrawingSurface {
 public:
     explicit PainterCanvas(QPainter &painter);
 
-    Color PenColor() const override { return m_penColor; }
-    void SetPenColor(Color c) override { m_penColor = c; }
+    Color penColor() const override { return m_penColor; }
+    void setPenColor(Color c) override { m_penColor = c; }
     int PenWidth() const override { return m_penWidth; }
-    void SetPenWidth(int w) override { m_penWidth = w; }
-    Color BrushColor() const override { return m_brushColor; }
-    void SetBrushColor(Color c) override { m_brushColor = c; }
-    BrushFill BrushStyle() const override { return m_brushStyle; }
-    void SetBrushStyle(BrushFill s) override { m_brushStyle = s; }
+    void setPenWidth(int w) override { m_penWidth = w; }
+    Color brushColor() const override { return m_brushColor; }
+    void setBrushColor(Color c) override { m_brushColor = c; }
+    BrushFill brushStyle() const override { return m_brushStyle; }
+    void setBrushStyle(BrushFill s) override { m_brushStyle = s; }
 
-    QString FontName() const override { return m_font.family(); }
-    void SetFontName(const QString &name) override;
-    int FontSize() const override { return m_font.pointSize(); }
-    void SetFontSize(int points) override;
-    bool FontBold() const override { return m_font.bold(); }
-    void SetFontBold(bool bold) override;
-    Color FontColor() const override { return m_fontColor; }
-    void SetFontColor(Color c) override { m_fontColor = c; }
+    QString fontName() const override { return m_font.family(); }
+    void setFontName(const QString &name) override;
+    int fontSize() const override { return m_font.pointSize(); }
+    void setFontSize(int points) override;
+    bool fontBold() const override { return m_font.bold(); }
+    void setFontBold(bool bold) override;
+    Color fontColor() const override { return m_fontColor; }
+    void setFontColor(Color c) override { m_fontColor = c; }
 
-    Point Origin() const override { return m_origin; }
-    void SetOrigin(int x, int y) override;
+    Point origin() const override { return m_origin; }
+    void setOrigin(int x, int y) override;
 
-    void Polyline(const std::vector<Point> &points) override;
-    void Polygon(const std::vector<Point> &points) override;
-    void Rectangle(const Rect &r) override;
-    void FillRect(const Rect &r) override;
-    void TextOut(int x, int y, const QString &text) override;
-    void TextRect(const Rect &r, const QString &text) override;
-    Point TextExtent(const QString &text) override;
-    int TextHeight(const QString &text) override;
-    void StretchDraw(const Rect &r, const QImage &picture) override;
+    void polyline(const std::vector<Point> &points) override;
+    void polygon(const std::vector<Point> &points) override;
+    void rectangle(const Rect &r) override;
+    void fillRect(const Rect &r) override;
+    void textOut(int x, int y, const QString &text) override;
+    void textRect(const Rect &r, const QString &text) override;
+    Point textExtent(const QString &text) override;
+    int textHeight(const QString &text) override;
+    void stretchDraw(const Rect &r, const QImage &picture) override;
 
 private:
     void usePen();
@@ -70,16 +70,16 @@ private:
     std::optional<QFontMetrics> m_metrics;
 };
 
-QColor ToQColor(Color c);
+QColor toQColor(Color c);
 
-// The lines TextRect draws in a box of the given size: the word-wrapped lines that fit
+// The lines textRect draws in a box of the given size: the word-wrapped lines that fit
 // whole (at least one), the last ending in an ellipsis when text is left over.
 QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height);
 
-// (Sender, Button, Shift, X, Y) and (Sender, Shift, X, Y), as the window's handlers take them.
+// (Sender, button, shift, X, Y) and (Sender, shift, X, Y), as the window's handlers take them.
 using MouseHandler =
-    std::function<void(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
-using MouseMoveHandler = std::function<void(QObject *Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
+    std::function<void(QObject *Sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y)>;
+using MouseMoveHandler = std::function<void(QObject *Sender, Qt::KeyboardModifiers shift, int X, int Y)>;
 
 // The image control a form places where a diagram goes; it shows its picture.
 class TImage : public QWidget {
@@ -90,9 +90,9 @@ public:
     const QImage &Picture() const { return m_picture; }
     void SetPicture(const QImage &picture);
 
-    MouseHandler OnMouseDown;
-    MouseHandler OnMouseUp;
-    MouseMoveHandler OnMouseMove;
+    MouseHandler onMouseDown;
+    MouseHandler onMouseUp;
+    MouseMoveHandler onMouseMove;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -105,7 +105,7 @@ private:
 };
 
 // The overlay: a white control that stays over the widget it follows and hands its paint,
-// resize, mouse and wheel events to its handlers. OnMouseLost tells that a pressed button's
+// resize, mouse and wheel events to its handlers. onMouseLost tells that a pressed button's
 // release may never come here: a modal dialog blocked the window, the window was
 // deactivated, or the overlay was hidden.
 class TContent : public QWidget {
@@ -116,12 +116,12 @@ public:
     void Follow(QWidget *other);
 
     std::function<void(QPainter &)> OnPaint;
-    std::function<void()> OnResize;
-    std::function<void(QMouseEvent *)> OnMouseDown;
-    std::function<void(QMouseEvent *)> OnMouseUp;
-    std::function<void(QMouseEvent *)> OnMouseMove;
+    std::function<void()> onResize;
+    std::function<void(QMouseEvent *)> onMouseDown;
+    std::function<void(QMouseEvent *)> onMouseUp;
+    std::function<void(QMouseEvent *)> onMouseMove;
     std::function<void(QWheelEvent *)> OnMouseWheel;
-    std::function<void()> OnMouseLost;
+    std::function<void()> onMouseLost;
 
 protected:
     bool event(QEvent *event) override;
@@ -153,9 +153,9 @@ public:
     TContent *Content() const { return m_content; }
 
     // The whole graph at offset (0, 0), every item: a picture of the diagram.
-    void PaintTo(DrawingSurface *Canvas);
+    void PaintTo(DrawingSurface *canvas);
     // PaintTo on a white 24-bit image of the graph's size; a null image when it cannot be had.
-    QImage PaintToImage();
+    QImage paintToImage();
 
     // View pixels per model unit: the window's logical dots per inch / 96, unless set.
     double Zoom() const;
@@ -168,8 +168,8 @@ public:
 
 protected:
     // Grows the graph by one item extent beyond every item that passes its edge, or also
-    // reaches it when EdgeCounts, so that each item can be scrolled to; never shrinks it.
-    void GrowGraphToItems(bool EdgeCounts);
+    // reaches it when edgeCounts, so that each item can be scrolled to; never shrinks it.
+    void growGraphToItems(bool edgeCounts);
     void UpdateScrollBars();
     void ScrollBarChange();
     void ContentPaint(QPainter &painter);
@@ -179,7 +179,7 @@ protected:
     void ContentMouseMove(QMouseEvent *event);
     void ContentMouseWheel(QWheelEvent *event);
     // A drag or band whose button release went elsewhere ends as a cancel: nothing moves.
-    void ContentMouseLost();
+    void contentMouseLost();
 
 private:
     void init(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar);

@@ -32,7 +32,7 @@ QString nameError(const TComponentDescr &kind, const TComponentField &field, con
             return QStringLiteral(
                        "The kind \"%1\" cannot create its elements: the field \"%2\" names no element in \"%3\"")
                 .arg(kind.Name, field.Name, key);
-        if (!IsXmlElementName(name))
+        if (!isXmlElementName(name))
             return QStringLiteral("The kind \"%1\" cannot create its elements: \"%2\" in \"%3\" of the field \"%4\" is "
                                   "no element name")
                 .arg(kind.Name, name, key, field.Name);
@@ -65,7 +65,7 @@ NameKeys variableEntryKeys(const TComponentField &field)
 
 XmlElement *append(XmlElement *parent, const QString &name)
 {
-    return static_cast<XmlElement *>(parent->appendChild(NewElement(name)));
+    return static_cast<XmlElement *>(parent->appendChild(newElement(name)));
 }
 
 const XmlElement *firstChildNamed(const XmlNode *node, const QString &name)
@@ -86,17 +86,17 @@ void appendTextOf(const XmlNode *node, QStringList &values)
 
 void TComponentDescr::LoadFromIni(const QString &FileName)
 {
-    const IniFile ini = IniFile::fromText(ReadDescriptionFile(FileName));
+    const IniFile ini = IniFile::fromText(readDescriptionFile(FileName));
     auto readMain = [&](const QString &section) {
-        MaxConn = StrToIntDef(ini.readString(section, "MaxConn"), MaxConn);
-        MinConn = StrToIntDef(ini.readString(section, "MinConn"), MinConn);
+        MaxConn = strToIntDef(ini.readString(section, "MaxConn"), MaxConn);
+        MinConn = strToIntDef(ini.readString(section, "MinConn"), MinConn);
         Name = readText(ini, section, "Name", platform::WithoutExtension(QFileInfo(FileName).fileName()));
         UserName = readText(ini, section, "UserName", Name);
         OneValReq = ini.readBool(section, "onevalreq", false);
     };
     bool hasMain = false;
     for (const QString &section : ini.sections()) {
-        if (SameTextAscii(section, u"MAIN")) {
+        if (sameTextAscii(section, u"MAIN")) {
             readMain(section);
             hasMain = true;
             continue;
@@ -120,10 +120,10 @@ void TComponentDescr::LoadFromIni(const QString &FileName)
         readMain(QStringLiteral("MAIN"));
 }
 
-int TComponentDescr::FindOrAddField(const QString &FieldName)
+int TComponentDescr::FindOrAddField(const QString &fieldName)
 {
     for (size_t i = 0; i < Fields.size(); ++i)
-        if (Fields[i].Name == FieldName)
+        if (Fields[i].Name == fieldName)
             return int(i);
     Fields.emplace_back();
     return int(Fields.size() - 1);
@@ -136,7 +136,7 @@ QString TComponentDescr::paramNodesError() const
     const QString prefix = QStringLiteral("The kind \"%1\" cannot create its elements: ").arg(Name);
     if (!IsXmlText(Name))
         return prefix + QStringLiteral("its name holds a character that a page cannot hold");
-    if (NewText(Name)->isWhitespaceText())
+    if (newText(Name)->isWhitespaceText())
         return prefix + QStringLiteral("its name is blank, which a page does not keep");
     for (const TComponentField &field : Fields)
         if (!field.Variable && !IsXmlText(field.Default))
@@ -165,7 +165,7 @@ QString TComponentDescr::variableParamNodesError() const
     return {};
 }
 
-void TComponentDescr::CreateParamNodes(TWQFItem *Item, bool WithDefaults) const
+void TComponentDescr::CreateParamNodes(TWQFItem *Item, bool withDefaults) const
 {
     XmlElement *values = Item ? Item->ValuesNode() : nullptr;
     if (!values)
@@ -180,7 +180,7 @@ void TComponentDescr::CreateParamNodes(TWQFItem *Item, bool WithDefaults) const
         if (!field.NameTag.isEmpty())
             append(values, field.NameTag);
         XmlElement *value = append(values, field.Tag);
-        if (WithDefaults && !field.Default.isEmpty())
+        if (withDefaults && !field.Default.isEmpty())
             value->setTextContent(field.Default);
         if (!field.TypeTag.isEmpty())
             append(values, field.TypeTag);
@@ -225,11 +225,11 @@ ComponentDescrList &ComponentDescrs()
     return list;
 }
 
-void ClearComponentDescrs() { ComponentDescrs().clear(); }
+void clearComponentDescrs() { ComponentDescrs().clear(); }
 
 QStringList LoadComponentDescrs(const QString &dir)
 {
-    return LoadDescriptionFolder(dir, QStringLiteral("Component kind skipped: "),
+    return loadDescriptionFolder(dir, QStringLiteral("Component kind skipped: "),
                                  [](const QString &folder, const QString &file) {
                                      auto kind = std::make_unique<TComponentDescr>();
                                      kind->LoadFromIni(folder + file);
@@ -237,10 +237,10 @@ QStringList LoadComponentDescrs(const QString &dir)
                                  });
 }
 
-TComponentDescr *FindComponentDescr(const QString &TypeName)
+TComponentDescr *FindComponentDescr(const QString &typeName)
 {
     for (const auto &kind : ComponentDescrs())
-        if (SameTextAscii(kind->Name, TypeName))
+        if (sameTextAscii(kind->Name, typeName))
             return kind.get();
     return nullptr;
 }

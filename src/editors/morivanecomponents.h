@@ -47,7 +47,7 @@ public:
     // The value elements of a new component: the fixed entries (with the defaults when asked),
     // and with OneValReq one bare entry of every field. Raises Exception with the text of
     // ParamNodesError, creating nothing, when an element name is not usable.
-    void CreateParamNodes(TWQFItem *Item, bool WithDefaults) const;
+    void CreateParamNodes(TWQFItem *Item, bool withDefaults) const;
     // One new empty entry of every variable field; raises like CreateParamNodes.
     void AddVariableParamNodes(TWQFItem *Item) const;
 
@@ -64,7 +64,7 @@ using ComponentDescrList = std::vector<std::unique_ptr<TComponentDescr>>;
 
 // The program's catalogue, in the order the kinds were added; it owns them.
 ComponentDescrList &ComponentDescrs();
-void ClearComponentDescrs();
+void clearComponentDescrs();
 
 // Appends one kind per "*.ini" file of dir, in the sorted order of the folder listing. A file
 // that cannot be read or is no UTF-8 text is skipped; the result has one line per skipped
@@ -72,7 +72,7 @@ void ClearComponentDescrs();
 QStringList LoadComponentDescrs(const QString &dir);
 
 // The first kind whose Name equals typeName, both upper-cased (ASCII); none when there is none.
-TComponentDescr *FindComponentDescr(const QString &TypeName);
+TComponentDescr *FindComponentDescr(const QString &typeName);
 
 // Appends the text of every value, name and type element of the component that its kind
 // recognises, in document order, as stored (doubled apostrophes stay doubled). Nothing for a

@@ -15,7 +15,7 @@ int takeNumber(const QString &text, qsizetype &pos)
     while (pos < text.size() && isDigit(text[pos]))
         ++pos;
     int value = 0;
-    if (!TryDecimalToInt(QStringView(text).mid(start, pos - start), value))
+    if (!tryDecimalToInt(QStringView(text).mid(start, pos - start), value))
         value = 0;
     return value;
 }
@@ -25,7 +25,7 @@ void appendSources(const QString &dir, const QString &mask, bool fragments, Unit
     ListFolder(dir, mask, platform::faAnyFile, &names);
     const QString folder = platform::WithTrailingSlash(dir);
     for (const QString &name : names) {
-        const QString lower = LowerCaseAscii(name);
+        const QString lower = lowerCaseAscii(name);
         const qsizetype dot = lower.lastIndexOf(u'.');
         const QString extension = dot < 0 ? QString() : lower.mid(dot);
         // Only units: the mask may also give names with a longer extension.
@@ -58,9 +58,9 @@ void LoadUnits(const QString &Dir)
     appendSources(Dir, QStringLiteral("*.pasfn"), true, list);
 }
 
-bool ParseErrorLine(const QString &Line, int &Col, int &Row)
+bool ParseErrorLine(const QString &Line, int &col, int &Row)
 {
-    Col = 0;
+    col = 0;
     Row = 0;
     static const QString marker = QStringLiteral("[Error]");
     const qsizetype at = Line.indexOf(marker);
@@ -77,7 +77,7 @@ bool ParseErrorLine(const QString &Line, int &Col, int &Row)
     const int row = takeNumber(Line, pos);
     while (pos < Line.size() && !isDigit(Line[pos]))
         ++pos;
-    Col = takeNumber(Line, pos);
+    col = takeNumber(Line, pos);
     Row = row;
     return true;
 }

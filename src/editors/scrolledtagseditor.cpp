@@ -54,18 +54,18 @@ int screenY(const QWidget *widget, int y) { return widget->mapToGlobal(QPoint(0,
 
 TScrolledTagsEditor::TScrolledTagsEditor()
     : m_editSpot(std::make_unique<TEditSpot>()), m_enterWatcher(std::make_unique<EnterWatcher>(this)),
-      m_viewWatcher(std::make_unique<ViewWatcher>([this] { MakeRowsNearView(); }))
+      m_viewWatcher(std::make_unique<ViewWatcher>([this] { makeRowsNearView(); }))
 {}
 
-void TScrolledTagsEditor::RowsPlaced()
+void TScrolledTagsEditor::rowsPlaced()
 {
     UpdateScrollRange();
     watchView();
 }
 
-void TScrolledTagsEditor::RowsMoved() { MakeRowsNearView(); }
+void TScrolledTagsEditor::rowsMoved() { makeRowsNearView(); }
 
-bool TScrolledTagsEditor::DefersCodeEditors() const
+bool TScrolledTagsEditor::defersCodeEditors() const
 {
     const QWidget *view = ScrollBox ? ScrollBox->viewport() : nullptr;
     return view && Panel() && view->isAncestorOf(Panel());
@@ -94,9 +94,9 @@ void TScrolledTagsEditor::watchView()
     ScrollBox->viewport()->installEventFilter(watcher);
 }
 
-void TScrolledTagsEditor::MakeRowsNearView()
+void TScrolledTagsEditor::makeRowsNearView()
 {
-    if (m_makingRows || !DefersCodeEditors())
+    if (m_makingRows || !defersCodeEditors())
         return;
     const QScopedValueRollback<bool> making(m_makingRows, true);
     QWidget *view = ScrollBox->viewport();
@@ -107,7 +107,7 @@ void TScrolledTagsEditor::MakeRowsNearView()
     for (const auto &binding : Owned())
         if (auto *standIn = qobject_cast<CodeEditorStandIn *>(binding->Control.data()))
             if (standIn->y() < bottom && standIn->y() + standIn->height() > top)
-                MaterializeCodeEditor(*binding);
+                materializeCodeEditor(*binding);
 }
 
 TScrolledTagsEditor::~TScrolledTagsEditor()
@@ -126,17 +126,17 @@ QString TScrolledTagsEditor::SpotKey(const TWQFItem *Item)
     return file + u':' + section->GetName() + u'_' + Item->GetName();
 }
 
-int TScrolledTagsEditor::ScrollRange() const
+int TScrolledTagsEditor::scrollRange() const
 {
     QWidget *content = ScrollBox ? ScrollBox->widget() : nullptr;
     return content ? content->minimumHeight() : 0;
 }
 
-int TScrolledTagsEditor::ScrollPosition() const { return ScrollBox ? ScrollBox->verticalScrollBar()->value() : 0; }
+int TScrolledTagsEditor::scrollPosition() const { return ScrollBox ? ScrollBox->verticalScrollBar()->value() : 0; }
 
-void TScrolledTagsEditor::SetScrollPosition(int Position)
+void TScrolledTagsEditor::setScrollPosition(int Position)
 {
-    if (ScrollBox && Position != ScrollPosition())
+    if (ScrollBox && Position != scrollPosition())
         ScrollBox->verticalScrollBar()->setValue(Position);
 }
 
@@ -171,13 +171,13 @@ void TScrolledTagsEditor::ControlKeyUp(QObject *Sender, int &, Qt::KeyboardModif
     }
 }
 
-void TScrolledTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int WheelDelta, QPoint, bool &Handled)
+void TScrolledTagsEditor::ControlMouseWheel(QObject *, Qt::KeyboardModifiers, int wheelDelta, QPoint, bool &handled)
 {
-    Handled = true;
+    handled = true;
     if (!ScrollBox)
         return;
-    if (ScrollBox->viewport()->height() <= ScrollRange())
-        SetScrollPosition(std::max(0, ScrollPosition() - WheelDelta / 8));
+    if (ScrollBox->viewport()->height() <= scrollRange())
+        setScrollPosition(std::max(0, scrollPosition() - wheelDelta / 8));
 }
 
 void TScrolledTagsEditor::AfterBuild()
@@ -191,7 +191,7 @@ void TScrolledTagsEditor::AfterBuild()
         settleAfterBuild();
     }
     watchView();
-    MakeRowsNearView();
+    makeRowsNearView();
 }
 
 void TScrolledTagsEditor::settleAfterBuild()
@@ -205,15 +205,15 @@ void TScrolledTagsEditor::settleAfterBuild()
     }
     if (Item()) {
         const int position = m_editSpot ? m_editSpot->GetInt(SpotKey(Item())) : 0;
-        if (ScrollRange() > position)
-            SetScrollPosition(position);
+        if (scrollRange() > position)
+            setScrollPosition(position);
     }
 }
 
 void TScrolledTagsEditor::BeforeClear()
 {
     if (ScrollBox && m_editSpot && Item())
-        m_editSpot->SetInt(SpotKey(Item()), ScrollPosition());
+        m_editSpot->SetInt(SpotKey(Item()), scrollPosition());
 }
 
 void TScrolledTagsEditor::AfterClear()
@@ -222,7 +222,7 @@ void TScrolledTagsEditor::AfterClear()
         return;
     // The emptied panel gives back its height, so the next rows start from the view's.
     UpdateScrollRange();
-    SetScrollPosition(0);
+    setScrollPosition(0);
 }
 
 template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, Work work, bool swallow)
@@ -232,8 +232,8 @@ template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, W
         return;
     }
     const QScopedValueRollback<int> updating(m_updateCount, m_updateCount + 1);
-    const int position = ScrollPosition();
-    const int range = ScrollRange();
+    const int position = scrollPosition();
+    const int range = scrollRange();
     {
         // Painting stops instead of hiding the box, which would take the keyboard focus away.
         QScrollArea *box = ScrollBox;
@@ -248,8 +248,8 @@ template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, W
         }
     }
     Relayout();
-    const int newRange = ScrollRange();
-    SetScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);
+    const int newRange = scrollRange();
+    setScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);
 }
 
 void TScrolledTagsEditor::AddClick(QWidget *Sender)
@@ -291,28 +291,28 @@ void TScrolledTagsEditor::KeepCaretVisible(QsciScintilla *Editor)
     QWidget *view = ScrollBox->viewport();
     const int bottom = screenY(view, view->height());
     const int top = screenY(view, 0);
-    const int position = ScrollPosition();
+    const int position = scrollPosition();
     if (y > bottom || bottom - y < lineHeight)
-        SetScrollPosition(position + ((y - bottom) / lineHeight + 4) * lineHeight);
+        setScrollPosition(position + ((y - bottom) / lineHeight + 4) * lineHeight);
     else if (y < top || y - top < lineHeight)
-        SetScrollPosition(std::max(0, position - ((top - y) / lineHeight + 4) * lineHeight));
+        setScrollPosition(std::max(0, position - ((top - y) / lineHeight + 4) * lineHeight));
 }
 
-void TScrolledTagsEditor::ScrollToShow(int Y, int H)
+void TScrolledTagsEditor::ScrollToShow(int Y, int h)
 {
-    if (!ScrollBox || H <= 0)
+    if (!ScrollBox || h <= 0)
         return;
     QWidget *view = ScrollBox->viewport();
     const int clientHeight = view->height();
     const int boxTop = ScrollBox->y();
     const int bottom = screenY(view, clientHeight + boxTop);
     const int ref = screenY(view, boxTop);
-    const int position = ScrollPosition();
-    if (Y > bottom || bottom - Y < H) {
-        SetScrollPosition(position + ((Y - bottom) / H + 2) * H);
+    const int position = scrollPosition();
+    if (Y > bottom || bottom - Y < h) {
+        setScrollPosition(position + ((Y - bottom) / h + 2) * h);
         return;
     }
     const int viewTop = bottom - clientHeight;
     if (Y < viewTop)
-        SetScrollPosition(H + Y < clientHeight / 2 + ref ? 0 : std::max(0, position + (Y - viewTop)));
+        setScrollPosition(h + Y < clientHeight / 2 + ref ? 0 : std::max(0, position + (Y - viewTop)));
 }

@@ -30,35 +30,35 @@ public:
     int UpdateCount() const { return m_updateCount; }
     TEditSpot *EditSpot() const { return m_editSpot.get(); }
 
-    void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift) override;
-    void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift) override;
-    void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers Shift, int WheelDelta, QPoint MousePos,
-                           bool &Handled) override;
+    void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers shift) override;
+    void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers shift) override;
+    void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers shift, int wheelDelta, QPoint mousePos,
+                           bool &handled) override;
     void AfterBuild() override;
     void BeforeClear() override;
     void AfterClear() override;
     void AddClick(QWidget *Sender) override;
     void DeleteClick(QWidget *Sender) override;
-    void RowsPlaced() override;
-    void RowsMoved() override;
-    bool DefersCodeEditors() const override;
+    void rowsPlaced() override;
+    void rowsMoved() override;
+    bool defersCodeEditors() const override;
 
     // The code editors of the rows in the view, or less than a view's height above or below
     // it, are made where stand-ins hold their places; after every build, scroll, resize of the
     // view and move of the rows.
-    void MakeRowsNearView();
+    void makeRowsNearView();
     // The vertical range: the lowest bottom edge among the container's controls, plus 12.
     void UpdateScrollRange();
-    int ScrollRange() const;
-    int ScrollPosition() const;
-    void SetScrollPosition(int Position);
+    int scrollRange() const;
+    int scrollPosition() const;
+    void setScrollPosition(int Position);
     void Relayout();
     void ControlEnter(QWidget *Sender);
     void ScrollToControl(QWidget *Control);
     // Scrolls by whole lines so that the editor's caret line stays a line inside the view.
     void KeepCaretVisible(QsciScintilla *Editor);
-    // Scrolls so that a control at screen Y, H high, comes into view.
-    void ScrollToShow(int Y, int H);
+    // Scrolls so that a control at screen Y, h high, comes into view.
+    void ScrollToShow(int Y, int h);
 
     // The key under which a component's scroll position is remembered: the page's file name,
     // ":", the section's name, "_" and the component's name.

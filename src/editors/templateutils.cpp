@@ -14,11 +14,11 @@ TTmplSection *appendSection(std::unique_ptr<TTmplSection> &head, TTmplSection *l
 // Adds or replaces the entry of name, also with an empty value (which SetValue would remove).
 void storeValue(StringList &values, const QString &name, const QString &value)
 {
-    const qsizetype i = values.IndexOfName(name);
+    const qsizetype i = values.indexOfName(name);
     if (i >= 0)
         values.SetString(i, name + u'=' + value);
     else
-        values.Add(name + u'=' + value);
+        values.add(name + u'=' + value);
 }
 
 QString failure(const QString &literal) { return QStringLiteral("failed to find the text section: ") + literal; }
@@ -77,17 +77,17 @@ std::unique_ptr<TTmplSection> ParseTemplate(const QString &Template)
     return head;
 }
 
-void RenderTemplate(const TTmplSection *First, const StringList &Values, QString &Text)
+void RenderTemplate(const TTmplSection *first, const StringList &Values, QString &Text)
 {
     Text.clear();
-    for (const TTmplSection *s = First; s; s = s->Next.get())
+    for (const TTmplSection *s = first; s; s = s->Next.get())
         Text += s->IsVariable ? Values.Value(s->Text) : s->Text;
 }
 
-bool MatchTemplate(const QString &Text, const TTmplSection *First, StringList &Values, QString &Error)
+bool MatchTemplate(const QString &Text, const TTmplSection *first, StringList &Values, QString &Error)
 {
     QStringView rest(Text);
-    for (const TTmplSection *s = First; s; s = s->Next.get()) {
+    for (const TTmplSection *s = first; s; s = s->Next.get()) {
         if (!s->IsVariable) {
             if (!rest.startsWith(s->Text)) {
                 Error = failure(s->Text);

@@ -27,8 +27,8 @@ public:
 // literal, and a name without its closing "%" runs to the end of the template.
 std::unique_ptr<TTmplSection> ParseTemplate(const QString &Template);
 // Literals as they are, variables by their values ('' for a missing name), values unchanged.
-void RenderTemplate(const TTmplSection *First, const StringList &Values, QString &Text);
+void RenderTemplate(const TTmplSection *first, const StringList &Values, QString &Text);
 // Stores the value of each variable in Values (an empty one as an entry with an empty value).
 // False, with Error "failed to find the text section: " and the literal, when a literal is not
 // where the template puts it; values found before stay.
-bool MatchTemplate(const QString &Text, const TTmplSection *First, StringList &Values, QString &Error);
+bool MatchTemplate(const QString &Text, const TTmplSection *first, StringList &Values, QString &Error);

@@ -21,16 +21,16 @@ XmlNode *NextElementSibling(const XmlNode *Node)
     return next;
 }
 
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
+void MatchEntryFollowers(const XmlNode *NameNode, const QString &typeName, const QString &valueName,
                          XmlElement *&TypeNode, XmlElement *&ValueNode)
 {
     XmlNode *next = NextElementSibling(NameNode);
     TypeNode = nullptr;
-    if (isNamed(next, TypeName)) {
+    if (isNamed(next, typeName)) {
         TypeNode = next->toElement();
         next = NextElementSibling(next);
     }
-    ValueNode = isNamed(next, ValueName) ? next->toElement() : nullptr;
+    ValueNode = isNamed(next, valueName) ? next->toElement() : nullptr;
 }
 
 ValueEntries walkValueEntries(const XmlElement *values, const std::vector<TComponentField> &fields)

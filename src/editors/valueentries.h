@@ -12,9 +12,9 @@ class XmlNode;
 // The node's next sibling, passing over text nodes only (comments and CDATA sections count).
 XmlNode *NextElementSibling(const XmlNode *Node);
 // The type and value elements that follow an entry's name element: the next sibling when it
-// is named TypeName, then the sibling after it (or the next one when there was no type) when
-// it is named ValueName. Empty names never match.
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &TypeName, const QString &ValueName,
+// is named typeName, then the sibling after it (or the next one when there was no type) when
+// it is named valueName. Empty names never match.
+void MatchEntryFollowers(const XmlNode *NameNode, const QString &typeName, const QString &valueName,
                          XmlElement *&TypeNode, XmlElement *&ValueNode);
 
 // The elements of one field that one child of "values" (and the siblings it takes along)

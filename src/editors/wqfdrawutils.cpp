@@ -7,12 +7,12 @@
 #include <cmath>
 
 namespace {
-int scaled(double v, double zoom) { return RoundToInt(v * zoom); }
-int add(int64_t a, int64_t b) { return ClampToInt(a + b); }
+int scaled(double v, double zoom) { return roundToInt(v * zoom); }
+int add(int64_t a, int64_t b) { return clampToInt(a + b); }
 
 bool rectsMeet(const Rect &a, const Rect &b)
 {
-    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
+    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.bottom && b.Top <= a.bottom;
 }
 
 void requireCanvas(const DrawingSurface *canvas)
@@ -29,14 +29,14 @@ Rect ArrowShape::Bounds() const
         r.Left = std::min(r.Left, p.X);
         r.Top = std::min(r.Top, p.Y);
         r.Right = std::max(r.Right, p.X);
-        r.Bottom = std::max(r.Bottom, p.Y);
+        r.bottom = std::max(r.bottom, p.Y);
     };
     for (const Point &p : Line)
         take(p);
-    for (const Point &p : Head)
+    for (const Point &p : head)
         take(p);
     const int pen = std::max(1, PenWidth);
-    return Rect(ClampedSub(r.Left, pen), ClampedSub(r.Top, pen), ClampedAdd(r.Right, pen), ClampedAdd(r.Bottom, pen));
+    return Rect(clampedSub(r.Left, pen), clampedSub(r.Top, pen), clampedAdd(r.Right, pen), clampedAdd(r.bottom, pen));
 }
 
 ArrowShape arrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
@@ -58,7 +58,7 @@ ArrowShape arrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
     ArrowShape shape;
     shape.Line = {s, Point{s.X, y1}, Point{mx, y1}, Point{mx, y2}, Point{e.X, y2}, e};
     const int headY = add(e.Y, -int64_t(scaled(6, z)));
-    shape.Head = {e, Point{add(e.X, -int64_t(scaled(5, z))), headY}, Point{add(e.X, scaled(4, z)), headY}};
+    shape.head = {e, Point{add(e.X, -int64_t(scaled(5, z))), headY}, Point{add(e.X, scaled(4, z)), headY}};
     shape.PenWidth = scaled(2, z);
     return shape;
 }
@@ -67,27 +67,27 @@ namespace {
 void drawShape(DrawingSurface &canvas, const ArrowShape &shape)
 {
     const int oldWidth = canvas.PenWidth();
-    canvas.SetPenWidth(shape.PenWidth);
-    canvas.Polyline({shape.Line.begin(), shape.Line.end()});
-    canvas.SetPenWidth(oldWidth);
-    canvas.SetBrushStyle(bsSolid);
-    canvas.Polygon({shape.Head.begin(), shape.Head.end()});
+    canvas.setPenWidth(shape.PenWidth);
+    canvas.polyline({shape.Line.begin(), shape.Line.end()});
+    canvas.setPenWidth(oldWidth);
+    canvas.setBrushStyle(bsSolid);
+    canvas.polygon({shape.head.begin(), shape.head.end()});
 }
 
 // Pen and brush in Colour for the arrow; what the caller had comes back afterwards.
 void drawShapeIn(DrawingSurface &canvas, const ArrowShape &shape, Color colour)
 {
-    const Color penColour = canvas.PenColor();
+    const Color penColour = canvas.penColor();
     const int penWidth = canvas.PenWidth();
-    const Color brushColour = canvas.BrushColor();
-    const BrushFill brushStyle = canvas.BrushStyle();
-    canvas.SetPenColor(colour);
-    canvas.SetBrushColor(colour);
+    const Color brushColour = canvas.brushColor();
+    const BrushFill brushStyle = canvas.brushStyle();
+    canvas.setPenColor(colour);
+    canvas.setBrushColor(colour);
     drawShape(canvas, shape);
-    canvas.SetPenColor(penColour);
-    canvas.SetPenWidth(penWidth);
-    canvas.SetBrushColor(brushColour);
-    canvas.SetBrushStyle(brushStyle);
+    canvas.setPenColor(penColour);
+    canvas.setPenWidth(penWidth);
+    canvas.setBrushColor(brushColour);
+    canvas.setBrushStyle(brushStyle);
 }
 
 ArrowShape shapeBetween(const LinkBox &source, const LinkBox &target, double zoom)
@@ -106,40 +106,40 @@ uint8_t columnOf(const LinkBox &item, const LinkBox &target)
 }
 } // namespace
 
-void DrawArrow(DrawingSurface *Canvas, int X1, int Y1, int X2, int Y2, double Zoom)
+void DrawArrow(DrawingSurface *canvas, int X1, int Y1, int X2, int Y2, double Zoom)
 {
-    requireCanvas(Canvas);
-    drawShape(*Canvas, arrowShape(X1, Y1, X2, Y2, Zoom));
+    requireCanvas(canvas);
+    drawShape(*canvas, arrowShape(X1, Y1, X2, Y2, Zoom));
 }
 
-void DrawArrowBetween(DrawingSurface *Canvas, const LinkBox *Source, const LinkBox *Target, Color Colour, double Zoom)
+void DrawArrowBetween(DrawingSurface *canvas, const LinkBox *Source, const LinkBox *Target, Color Colour, double Zoom)
 {
     if (!Source || !Target)
         return;
-    requireCanvas(Canvas);
-    drawShapeIn(*Canvas, shapeBetween(*Source, *Target, Zoom), Colour);
+    requireCanvas(canvas);
+    drawShapeIn(*canvas, shapeBetween(*Source, *Target, Zoom), Colour);
 }
 
-void DrawBoxLinks(DrawingSurface *Canvas, const LinkBox *Item, const QStringList &Exits, const FindLinkBox &Find,
-                  TDstArrowMode Mode, const Rect &VisibleArea, double Zoom)
+void drawBoxLinks(DrawingSurface *canvas, const LinkBox *Item, const QStringList &Exits, const FindLinkBox &Find,
+                  TDstArrowMode Mode, const Rect &visibleArea, double Zoom)
 {
-    if (!Canvas || !Item || !Find || Exits.isEmpty())
+    if (!canvas || !Item || !Find || Exits.isEmpty())
         return;
     const double z = Zoom;
     // The visible area in model units, where targets count as in sight.
-    const Rect v = Rect::FromSize(RoundToInt(VisibleArea.Left / z), RoundToInt(VisibleArea.Top / z),
-                                  RoundToInt((int64_t(VisibleArea.Right) - VisibleArea.Left) / z),
-                                  RoundToInt((int64_t(VisibleArea.Bottom) - VisibleArea.Top) / z));
+    const Rect v = Rect::fromSize(roundToInt(visibleArea.Left / z), roundToInt(visibleArea.Top / z),
+                                  roundToInt((int64_t(visibleArea.Right) - visibleArea.Left) / z),
+                                  roundToInt((int64_t(visibleArea.bottom) - visibleArea.Top) / z));
 
     std::vector<TDstLabel> labels;
     for (int i = 0; i < Exits.size(); ++i) {
         const std::optional<LinkBox> target = Find(Exits[i]);
         if (!target)
             continue;
-        const Color colour = LinkColour(i);
+        const Color colour = linkColour(i);
         const ArrowShape shape = shapeBetween(*Item, *target, z);
-        if (rectsMeet(shape.Bounds(), VisibleArea))
-            drawShapeIn(*Canvas, shape, colour);
+        if (rectsMeet(shape.Bounds(), visibleArea))
+            drawShapeIn(*canvas, shape, colour);
         const bool outOfSight = !PointInRect(v, target->X, target->Y);
         if (Mode == damAlways || (Mode == damOutOfSight && outOfSight))
             labels.push_back({target->Name, columnOf(*Item, *target), colour});
@@ -147,11 +147,11 @@ void DrawBoxLinks(DrawingSurface *Canvas, const LinkBox *Item, const QStringList
     if (labels.empty())
         return;
 
-    const bool addedBold = !Canvas->FontBold();
+    const bool addedBold = !canvas->fontBold();
     if (addedBold)
-        Canvas->SetFontBold(true);
-    const Color fontColour = Canvas->FontColor();
-    const Color penColour = Canvas->PenColor();
+        canvas->setFontBold(true);
+    const Color fontColour = canvas->fontColor();
+    const Color penColour = canvas->penColor();
     const int top = scaled(int64_t(Item->Y) + 38, z);
     // Left-hand frames end at leftEnd + 4, the others start at rightStart, and every column
     // runs downward: labels that cannot reach the visible area are not even measured.
@@ -163,38 +163,38 @@ void DrawBoxLinks(DrawingSurface *Canvas, const LinkBox *Item, const QStringList
         if (column == dcRight)
             y = top;
         const bool columnAside =
-            column == dcLeft ? int64_t(leftEnd) + 4 < VisibleArea.Left : rightStart > VisibleArea.Right;
+            column == dcLeft ? int64_t(leftEnd) + 4 < visibleArea.Left : rightStart > visibleArea.Right;
         for (const TDstLabel &label : labels) {
-            if (label.Column != column)
+            if (label.column != column)
                 continue;
-            if (columnAside || y > VisibleArea.Bottom)
+            if (columnAside || y > visibleArea.bottom)
                 break;
-            const int height = Canvas->TextHeight(label.Name);
-            if (int64_t(y) + height < VisibleArea.Top) { // above the view: only its height matters
+            const int height = canvas->textHeight(label.Name);
+            if (int64_t(y) + height < visibleArea.Top) { // above the view: only its height matters
                 y = add(y, int64_t(height) + 1);
                 continue;
             }
-            const Point extent = Canvas->TextExtent(label.Name);
-            const int x = column == dcLeft ? ClampedSub(leftEnd, extent.X) : rightStart;
-            const Rect frame = Rect::FromSize(x, y, ClampedAdd(extent.X, 4), extent.Y);
-            if (rectsMeet(frame, VisibleArea)) {
-                Canvas->SetFontColor(label.Colour);
-                Canvas->TextOut(ClampedAdd(x, 2), y, label.Name);
-                Canvas->SetPenColor(label.Colour);
-                Canvas->Rectangle(frame);
+            const Point extent = canvas->textExtent(label.Name);
+            const int x = column == dcLeft ? clampedSub(leftEnd, extent.X) : rightStart;
+            const Rect frame = Rect::fromSize(x, y, clampedAdd(extent.X, 4), extent.Y);
+            if (rectsMeet(frame, visibleArea)) {
+                canvas->setFontColor(label.Colour);
+                canvas->textOut(clampedAdd(x, 2), y, label.Name);
+                canvas->setPenColor(label.Colour);
+                canvas->rectangle(frame);
             }
             y = add(y, int64_t(extent.Y) + 1);
         }
     }
     if (addedBold)
-        Canvas->SetFontBold(false);
-    Canvas->SetFontColor(fontColour);
-    Canvas->SetPenColor(penColour);
+        canvas->setFontBold(false);
+    canvas->setFontColor(fontColour);
+    canvas->setPenColor(penColour);
 }
 
-int SteppedSectionHeight(int MaxY, int Minimum)
+int steppedSectionHeight(int maxY, int minimum)
 {
-    return std::max(Minimum, ClampToInt((int64_t(MaxY) / 500 + 1) * 500));
+    return std::max(minimum, clampToInt((int64_t(maxY) / 500 + 1) * 500));
 }
 
 void *FirstSelectedData(const TGraphEditor *Editor)
@@ -209,9 +209,9 @@ void *FirstSelectedData(const TGraphEditor *Editor)
 
 // ---- on the components of a section ----
 
-LinkBox LinkBoxOf(const TWQFItem &Item) { return LinkBox{Item.GetName(), Item.GetX(), Item.GetY()}; }
+LinkBox linkBoxOf(const TWQFItem &Item) { return LinkBox{Item.GetName(), Item.GetX(), Item.GetY()}; }
 
-QStringList ExitsOf(const TWQFItem &Item)
+QStringList exitsOf(const TWQFItem &Item)
 {
     QStringList exits;
     const int count = Item.JumpCount();
@@ -247,57 +247,57 @@ std::optional<LinkBox> targetBox(const TWQFItem *item, const QString &name)
 LinkBox sourceBox(const TWQFItem &item) { return LinkBox{QString(), item.GetX(), item.GetY()}; }
 } // namespace
 
-FindLinkBox ItemsByName::Finder() const
+FindLinkBox ItemsByName::finder() const
 {
     return [this](const QString &name) { return targetBox(Find(name), name); };
 }
 
-void DrawArrowBetween(DrawingSurface *Canvas, const TWQFItem *Source, const TWQFItem *Target, Color Colour, double Zoom)
+void DrawArrowBetween(DrawingSurface *canvas, const TWQFItem *Source, const TWQFItem *Target, Color Colour, double Zoom)
 {
     if (!Source || !Target)
         return;
-    const LinkBox s = LinkBoxOf(*Source), t = LinkBoxOf(*Target);
-    DrawArrowBetween(Canvas, &s, &t, Colour, Zoom);
+    const LinkBox s = linkBoxOf(*Source), t = linkBoxOf(*Target);
+    DrawArrowBetween(canvas, &s, &t, Colour, Zoom);
 }
 
-void DrawItemLinks(DrawingSurface *Canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
-                   const Rect &VisibleArea, double Zoom)
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
+                   const Rect &visibleArea, double Zoom)
 {
-    if (!Canvas || !Item || !Items)
+    if (!canvas || !Item || !Items)
         return;
     const LinkBox box = sourceBox(*Item);
     const FindLinkBox find = [Items](const QString &name) { return targetBox(FindItemByName(*Items, name), name); };
-    DrawBoxLinks(Canvas, &box, ExitsOf(*Item), find, Mode, VisibleArea, Zoom);
+    drawBoxLinks(canvas, &box, exitsOf(*Item), find, Mode, visibleArea, Zoom);
 }
 
-void DrawItemLinks(DrawingSurface *Canvas, const TWQFItem *Item, const ItemsByName &Items, TDstArrowMode Mode,
-                   const Rect &VisibleArea, double Zoom)
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const ItemsByName &Items, TDstArrowMode Mode,
+                   const Rect &visibleArea, double Zoom)
 {
-    if (!Canvas || !Item)
+    if (!canvas || !Item)
         return;
     const LinkBox box = sourceBox(*Item);
-    DrawBoxLinks(Canvas, &box, ExitsOf(*Item), Items.Finder(), Mode, VisibleArea, Zoom);
+    drawBoxLinks(canvas, &box, exitsOf(*Item), Items.finder(), Mode, visibleArea, Zoom);
 }
 
-void GetItemsExtent(const WQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY)
+void GetItemsExtent(const WQFItemList *Items, int addX, int addY, int &maxX, int &maxY)
 {
-    MaxX = 0;
-    MaxY = 0;
+    maxX = 0;
+    maxY = 0;
     if (!Items)
         return;
     for (const auto &item : *Items) {
         if (!item)
             continue;
-        MaxX = std::max(MaxX, ClampedAdd(item->GetX(), AddX));
-        MaxY = std::max(MaxY, ClampedAdd(item->GetY(), AddY));
+        maxX = std::max(maxX, clampedAdd(item->GetX(), addX));
+        maxY = std::max(maxY, clampedAdd(item->GetY(), addY));
     }
 }
 
-int SectionHeight(const TWQFSection *Section, int Minimum)
+int SectionHeight(const TWQFSection *Section, int minimum)
 {
     if (!Section || Section->Items().empty())
-        return Minimum;
+        return minimum;
     int maxX = 0, maxY = 0;
     GetItemsExtent(&Section->Items(), 32, 32, maxX, maxY);
-    return SteppedSectionHeight(maxY, Minimum);
+    return steppedSectionHeight(maxY, minimum);
 }

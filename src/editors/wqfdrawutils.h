@@ -21,23 +21,23 @@ enum DstColumn : uint8_t { dcLeft = 0, dcRight = 1, dcBelow = 2 };
 
 struct TDstLabel {
     QString Name;
-    uint8_t Column = dcBelow;
+    uint8_t column = dcBelow;
     Color Colour = 0;
 };
 
-constexpr Color clFirstExit = RGBToColor(166, 202, 240);
-constexpr Color clOtherExit = RGBToColor(128, 128, 128);
+constexpr Color clFirstExit = rgbToColor(166, 202, 240);
+constexpr Color clOtherExit = rgbToColor(128, 128, 128);
 // Exit 0 light blue, every other exit grey.
-constexpr Color LinkColour(int exitIndex) { return exitIndex == 0 ? clFirstExit : clOtherExit; }
+constexpr Color linkColour(int exitIndex) { return exitIndex == 0 ? clFirstExit : clOtherExit; }
 
 // A component box is 32 x 26 model units.
-constexpr int BoxWidth = 32;
-constexpr int BoxHeight = 26;
+constexpr int boxWidth = 32;
+constexpr int boxHeight = 26;
 
 // The routed line and head of an arrow, in canvas pixels.
 struct ArrowShape {
     std::array<Point, 6> Line;
-    std::array<Point, 3> Head;
+    std::array<Point, 3> head;
     int PenWidth = 0;
     // Everything the arrow may touch, the pen's width included.
     Rect Bounds() const;
@@ -48,7 +48,7 @@ struct ArrowShape {
 // target's top centre from above; a target straight below and touching is reached by a
 // detour to the side.
 ArrowShape arrowShape(int X1, int Y1, int X2, int Y2, double Zoom);
-void DrawArrow(DrawingSurface *Canvas, int X1, int Y1, int X2, int Y2, double Zoom);
+void DrawArrow(DrawingSurface *canvas, int X1, int Y1, int X2, int Y2, double Zoom);
 
 // A component as the link drawing sees it: its name and stored position in model units.
 struct LinkBox {
@@ -61,22 +61,22 @@ using FindLinkBox = std::function<std::optional<LinkBox>(const QString &Name)>;
 
 // Nothing when either box is missing. Pen and brush take Colour for the arrow and are
 // restored afterwards.
-void DrawArrowBetween(DrawingSurface *Canvas, const LinkBox *Source, const LinkBox *Target, Color Colour, double Zoom);
+void DrawArrowBetween(DrawingSurface *canvas, const LinkBox *Source, const LinkBox *Target, Color Colour, double Zoom);
 
-// The arrows of all exits of Item and its destination labels. VisibleArea is the visible
+// The arrows of all exits of Item and its destination labels. visibleArea is the visible
 // part of the diagram in canvas pixels; arrows and labels wholly outside it are not drawn,
 // which changes nothing on screen and keeps a large diagram's paint to what is seen.
-void DrawBoxLinks(DrawingSurface *Canvas, const LinkBox *Item, const QStringList &Exits, const FindLinkBox &Find,
-                  TDstArrowMode Mode, const Rect &VisibleArea, double Zoom);
+void drawBoxLinks(DrawingSurface *canvas, const LinkBox *Item, const QStringList &Exits, const FindLinkBox &Find,
+                  TDstArrowMode Mode, const Rect &visibleArea, double Zoom);
 
-// A full step of 500 above the lowest point, and at least Minimum.
-int SteppedSectionHeight(int MaxY, int Minimum);
+// A full step of 500 above the lowest point, and at least minimum.
+int steppedSectionHeight(int maxY, int minimum);
 
 // ---- on the components of a section ----
 
-LinkBox LinkBoxOf(const TWQFItem &Item);
+LinkBox linkBoxOf(const TWQFItem &Item);
 // The texts of all exits, exit 0 first.
-QStringList ExitsOf(const TWQFItem &Item);
+QStringList exitsOf(const TWQFItem &Item);
 
 // The components of a list by name, for drawing the links of a whole section at once: the
 // first of equal names wins, as FindItemByName answers. Valid while the list is unchanged.
@@ -84,24 +84,24 @@ class ItemsByName {
 public:
     explicit ItemsByName(const WQFItemList &Items);
     TWQFItem *Find(const QString &Name) const;
-    FindLinkBox Finder() const;
+    FindLinkBox finder() const;
 
 private:
     QHash<QString, TWQFItem *> m_items;
 };
 
-void DrawArrowBetween(DrawingSurface *Canvas, const TWQFItem *Source, const TWQFItem *Target, Color Colour,
+void DrawArrowBetween(DrawingSurface *canvas, const TWQFItem *Source, const TWQFItem *Target, Color Colour,
                       double Zoom);
 // The arrows and destination labels of Item's exits; targets are looked up in Items.
-void DrawItemLinks(DrawingSurface *Canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
-                   const Rect &VisibleArea, double Zoom);
-void DrawItemLinks(DrawingSurface *Canvas, const TWQFItem *Item, const ItemsByName &Items, TDstArrowMode Mode,
-                   const Rect &VisibleArea, double Zoom);
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
+                   const Rect &visibleArea, double Zoom);
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const ItemsByName &Items, TDstArrowMode Mode,
+                   const Rect &visibleArea, double Zoom);
 
-// The largest x + AddX and y + AddY of the components; 0 for none (or only smaller values).
-void GetItemsExtent(const WQFItemList *Items, int AddX, int AddY, int &MaxX, int &MaxY);
-// The height stored for a section: Minimum for none or an empty one.
-int SectionHeight(const TWQFSection *Section, int Minimum);
+// The largest x + addX and y + addY of the components; 0 for none (or only smaller values).
+void GetItemsExtent(const WQFItemList *Items, int addX, int addY, int &maxX, int &maxY);
+// The height stored for a section: minimum for none or an empty one.
+int SectionHeight(const TWQFSection *Section, int minimum);
 
 // The first selected data of an editor; nil for no editor or no selection.
 void *FirstSelectedData(const TGraphEditor *Editor);

@@ -9,12 +9,12 @@
 #include <utility>
 
 namespace {
-constexpr int GridX = 32;
-constexpr int GridY = 26;
-constexpr int NoteBarHeight = 20;
-constexpr int HandleSize = 15;
-constexpr int MinNoteWidth = 50;
-constexpr int MinNoteHeight = 30;
+constexpr int gridX = 32;
+constexpr int gridY = 26;
+constexpr int noteBarHeight = 20;
+constexpr int handleSize = 15;
+constexpr int minNoteWidth = 50;
+constexpr int minNoteHeight = 30;
 
 const QString &diagramFont()
 {
@@ -22,31 +22,31 @@ const QString &diagramFont()
     return name;
 }
 
-int scaled(double v, double zoom) { return RoundToInt(v * zoom); }
+int scaled(double v, double zoom) { return roundToInt(v * zoom); }
 
 // The nearest grid line, ties going right and down; never left of or above the origin.
 int snap(int value, int delta, int grid)
 {
     const int64_t v = (int64_t(value) + delta + grid / 2) / grid * grid; // truncates toward zero
-    return ClampToInt(std::max<int64_t>(0, v));
+    return clampToInt(std::max<int64_t>(0, v));
 }
 
 // A drag of view pixels in model units.
-int unzoomed(int delta, double zoom) { return zoom == 0 ? 0 : RoundToInt(delta / zoom); }
+int unzoomed(int delta, double zoom) { return zoom == 0 ? 0 : roundToInt(delta / zoom); }
 
 // A note whose title bar lies left of or above the diagram can no longer be clicked, moved or
 // deleted: a move stops it at the edge, its size unchanged.
-Rect keptInDiagram(const Rect &r) { return r.Offset(r.Left < 0 ? -r.Left : 0, r.Top < 0 ? -r.Top : 0); }
+Rect keptInDiagram(const Rect &r) { return r.offset(r.Left < 0 ? -r.Left : 0, r.Top < 0 ? -r.Top : 0); }
 
 bool rectsMeet(const Rect &a, const Rect &b)
 {
-    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
+    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.bottom && b.Top <= a.bottom;
 }
 } // namespace
 
 Rect ScaleRect(const Rect &R, double Zoom)
 {
-    return Rect(scaled(R.Left, Zoom), scaled(R.Top, Zoom), scaled(R.Right, Zoom), scaled(R.Bottom, Zoom));
+    return Rect(scaled(R.Left, Zoom), scaled(R.Top, Zoom), scaled(R.Right, Zoom), scaled(R.bottom, Zoom));
 }
 
 // ---- TCmtDrag ----
@@ -55,8 +55,8 @@ Rect TCmtDrag::GetRect() const
 {
     if (!Comment)
         return Rect(-1, -1, -1, -1);
-    return Rect::FromSize(ClampedSub(Comment->Rect.Right, HandleSize), ClampedSub(Comment->Rect.Bottom, HandleSize),
-                          HandleSize, HandleSize);
+    return Rect::fromSize(clampedSub(Comment->Rect.Right, handleSize), clampedSub(Comment->Rect.bottom, handleSize),
+                          handleSize, handleSize);
 }
 
 // ---- TWQFEditorSource ----
@@ -67,7 +67,7 @@ TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, CommentRectList *Commen
 
 TWQFEditorSource::~TWQFEditorSource() = default;
 
-void TWQFEditorSource::SetSection(TWQFSection *Section)
+void TWQFEditorSource::setSection(TWQFSection *Section)
 {
     m_section = Section;
     // Nothing of the old section may be drawn or answered for until the next listing.
@@ -89,24 +89,24 @@ const QImage *TWQFEditorSource::GetImage(TWQFItem *Item, const QString &Kind) co
     return OnGetImage ? OnGetImage(Item, Kind) : nullptr;
 }
 
-TCmtDrag *TWQFEditorSource::HandleOf(const TCommentRect *Note) const
+TCmtDrag *TWQFEditorSource::HandleOf(const TCommentRect *note) const
 {
-    if (!Note)
+    if (!note)
         return nullptr;
     for (const auto &handle : m_handles)
-        if (handle->Comment == Note)
+        if (handle->Comment == note)
             return handle.get();
     return nullptr;
 }
 
 TCommentRect *TWQFEditorSource::CommentOf(const void *Data) const
 {
-    if (KindOf(Data) != dikHandle)
+    if (kindOf(Data) != dikHandle)
         return nullptr;
     return static_cast<const TCmtDrag *>(Data)->Comment;
 }
 
-DiagramItemKind TWQFEditorSource::KindOf(const void *Data) const
+DiagramItemKind TWQFEditorSource::kindOf(const void *Data) const
 {
     if (!Data)
         return dikNone;
@@ -115,15 +115,15 @@ DiagramItemKind TWQFEditorSource::KindOf(const void *Data) const
     return m_noteKinds.value(Data, dikNone);
 }
 
-TWQFItem *TWQFEditorSource::ComponentOf(const void *Data) const
+TWQFItem *TWQFEditorSource::componentOf(const void *Data) const
 {
     const int i = componentIndex(Data);
     return i < 0 ? nullptr : m_drawn[size_t(i)].Item;
 }
 
-TCommentRect *TWQFEditorSource::NoteOf(const void *Data) const
+TCommentRect *TWQFEditorSource::noteOf(const void *Data) const
 {
-    return KindOf(Data) == dikNote ? static_cast<TCommentRect *>(const_cast<void *>(Data)) : nullptr;
+    return kindOf(Data) == dikNote ? static_cast<TCommentRect *>(const_cast<void *>(Data)) : nullptr;
 }
 
 int TWQFEditorSource::componentIndex(const void *data) const { return data ? m_componentIndex.value(data, -1) : -1; }
@@ -142,10 +142,10 @@ bool TWQFEditorSource::isSelected(const void *data) const
 void TWQFEditorSource::readComponent(Drawn &drawn) const
 {
     const TWQFItem &item = *drawn.Item;
-    drawn.Box = LinkBoxOf(item);
+    drawn.Box = linkBoxOf(item);
     drawn.Type = item.GetType();
     drawn.Caption = drawn.Box.Name + QStringLiteral(": ") + item.GetComment();
-    drawn.Exits = ExitsOf(item);
+    drawn.Exits = exitsOf(item);
 }
 
 void TWQFEditorSource::takeSnapshot()
@@ -176,7 +176,7 @@ void TWQFEditorSource::takeSnapshot()
         m_paintPos[i] = {m_drawn[i].Box.X, m_drawn[i].Box.Y};
 }
 
-void TWQFEditorSource::Refresh() { takeSnapshot(); }
+void TWQFEditorSource::refresh() { takeSnapshot(); }
 
 void TWQFEditorSource::updateHandles()
 {
@@ -211,18 +211,18 @@ void TWQFEditorSource::GetItems(DataList &List)
 
 void TWQFEditorSource::GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption)
 {
-    switch (KindOf(Data)) {
+    switch (kindOf(Data)) {
     case dikComponent: {
         const Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
-        R = Rect::FromSize(drawn.Box.X, drawn.Box.Y, BoxWidth, BoxHeight);
+        R = Rect::fromSize(drawn.Box.X, drawn.Box.Y, boxWidth, boxHeight);
         Caption = drawn.Box.Name;
         break;
     }
     case dikNote: {
         // Only the title bar can be hit and selected.
         const Rect &note = static_cast<TCommentRect *>(Data)->Rect;
-        const int bar = ClampedAdd(note.Top, NoteBarHeight);
-        R = Rect(note.Left, note.Top, note.Right, note.Bottom < note.Top ? bar : std::min(note.Bottom, bar));
+        const int bar = clampedAdd(note.Top, noteBarHeight);
+        R = Rect(note.Left, note.Top, note.Right, note.bottom < note.Top ? bar : std::min(note.bottom, bar));
         break;
     }
     case dikHandle:
@@ -239,12 +239,12 @@ void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
 {
     const int dx = unzoomed(DX, m_zoom);
     const int dy = unzoomed(DY, m_zoom);
-    switch (KindOf(Data)) {
+    switch (kindOf(Data)) {
     case dikComponent: {
         Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
         TWQFItem &item = *drawn.Item;
-        const int x = snap(item.GetX(), dx, GridX);
-        const int y = snap(item.GetY(), dy, GridY);
+        const int x = snap(item.GetX(), dx, gridX);
+        const int y = snap(item.GetY(), dy, gridY);
         item.SetX(x);
         item.SetY(y);
         drawn.Box.X = x;
@@ -254,7 +254,7 @@ void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
     }
     case dikNote: {
         Rect &r = static_cast<TCommentRect *>(Data)->Rect;
-        r = keptInDiagram(r.Offset(dx, dy));
+        r = keptInDiagram(r.offset(dx, dy));
         break;
     }
     case dikHandle: {
@@ -262,16 +262,16 @@ void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
         if (!note)
             break;
         Rect &r = note->Rect;
-        r.Right = ClampedAdd(r.Right, dx);
-        r.Bottom = ClampedAdd(r.Bottom, dy);
+        r.Right = clampedAdd(r.Right, dx);
+        r.bottom = clampedAdd(r.bottom, dy);
         if (r.Right < r.Left)
             std::swap(r.Left, r.Right);
-        if (r.Bottom < r.Top)
-            std::swap(r.Top, r.Bottom);
-        if (int64_t(r.Right) - r.Left < MinNoteWidth)
-            r.Right = ClampedAdd(r.Left, MinNoteWidth);
-        if (int64_t(r.Bottom) - r.Top < MinNoteHeight)
-            r.Bottom = ClampedAdd(r.Top, MinNoteHeight);
+        if (r.bottom < r.Top)
+            std::swap(r.Top, r.bottom);
+        if (int64_t(r.Right) - r.Left < minNoteWidth)
+            r.Right = clampedAdd(r.Left, minNoteWidth);
+        if (int64_t(r.bottom) - r.Top < minNoteHeight)
+            r.bottom = clampedAdd(r.Top, minNoteHeight);
         r = keptInDiagram(r);
         break;
     }
@@ -282,22 +282,22 @@ void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
         Editor->Rebuild();
 }
 
-Point TWQFEditorSource::paintSize(const TGraphPaintInfo &Info) const
+Point TWQFEditorSource::paintSize(const TGraphPaintInfo &info) const
 {
     if (!Editor)
         return {};
-    return Info.ToView ? Editor->GetViewSize() : Editor->GetGraphSize();
+    return info.ToView ? Editor->GetViewSize() : Editor->GetGraphSize();
 }
 
-Rect TWQFEditorSource::paintArea(int OffsetX, int OffsetY, const TGraphPaintInfo &Info) const
+Rect TWQFEditorSource::paintArea(int offsetX, int offsetY, const TGraphPaintInfo &info) const
 {
     if (!Editor) {
         // No view to keep to: everything is drawn.
         constexpr int far = std::numeric_limits<int>::max() / 4;
         return Rect(-far, -far, far, far);
     }
-    const Point size = paintSize(Info);
-    return Rect::FromSize(OffsetX, OffsetY, size.X, size.Y);
+    const Point size = paintSize(info);
+    return Rect::fromSize(offsetX, offsetY, size.X, size.Y);
 }
 
 void TWQFEditorSource::unshift()
@@ -308,27 +308,27 @@ void TWQFEditorSource::unshift()
     m_shifted.clear();
 }
 
-void TWQFEditorSource::shiftDragged(const TGraphPaintInfo &Info)
+void TWQFEditorSource::shiftDragged(const TGraphPaintInfo &info)
 {
     unshift();
-    if (!Editor || !Info.Dragging || m_zoom == 0)
+    if (!Editor || !info.Dragging || m_zoom == 0)
         return;
-    const double dx = Info.DX / m_zoom;
-    const double dy = Info.DY / m_zoom;
+    const double dx = info.DX / m_zoom;
+    const double dy = info.DY / m_zoom;
     for (int i = 0; i < Editor->ItemCount(); ++i) {
         const TGraphEditorItem &item = *Editor->Items(i);
-        if (!Editor->IsItemSelected(item))
+        if (!Editor->isItemSelected(item))
             continue;
         const int index = componentIndex(item.Data);
         if (index < 0)
             continue;
         const LinkBox &box = m_drawn[size_t(index)].Box;
-        m_paintPos[size_t(index)] = {RoundToInt(box.X + dx), RoundToInt(box.Y + dy)};
+        m_paintPos[size_t(index)] = {roundToInt(box.X + dx), roundToInt(box.Y + dy)};
         m_shifted.push_back(index);
     }
 }
 
-void TWQFEditorSource::paintComments(DrawingSurface &Canvas, const Rect &Visible, const TGraphPaintInfo &Info)
+void TWQFEditorSource::paintComments(DrawingSurface &canvas, const Rect &Visible, const TGraphPaintInfo &info)
 {
     if (!m_comments)
         return;
@@ -337,42 +337,42 @@ void TWQFEditorSource::paintComments(DrawingSurface &Canvas, const Rect &Visible
         if (!note || !listsNote(*note))
             continue;
         // A note being dragged or resized is drawn with the items, where it will land.
-        if (Info.Dragging && (isSelected(note) || isSelected(HandleOf(note))))
+        if (info.Dragging && (isSelected(note) || isSelected(HandleOf(note))))
             continue;
         const Rect shown = ScaleRect(note->Rect, m_zoom);
         const Rect bounds(shown.Left, shown.Top, std::max(shown.Right, shown.Left),
-                          std::max({shown.Bottom, shown.Top, ClampedAdd(shown.Top, scaled(NoteBarHeight, m_zoom))}));
+                          std::max({shown.bottom, shown.Top, clampedAdd(shown.Top, scaled(noteBarHeight, m_zoom))}));
         if (!rectsMeet(bounds, Visible))
             continue;
-        DrawComment(Canvas, note, shown.Left, shown.Top, isSelected(note), TGraphPaintInfo());
+        DrawComment(canvas, note, shown.Left, shown.Top, isSelected(note), TGraphPaintInfo());
     }
 }
 
-void TWQFEditorSource::PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
+void TWQFEditorSource::PaintBackground(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info)
 {
-    const Point size = paintSize(Info);
-    Canvas.SetBrushStyle(bsSolid);
-    Canvas.SetBrushColor(clWhite);
-    Canvas.FillRect(Rect(0, 0, size.X, size.Y));
+    const Point size = paintSize(info);
+    canvas.setBrushStyle(bsSolid);
+    canvas.setBrushColor(clWhite);
+    canvas.fillRect(Rect(0, 0, size.X, size.Y));
     if (VertSplit >= 0) {
-        Canvas.SetBrushColor(clMarginLine);
-        Canvas.FillRect(Rect::FromSize(ClampedSub(VertSplit, OffsetX), 0, 2, size.Y));
-        Canvas.SetBrushColor(clWhite);
+        canvas.setBrushColor(clMarginLine);
+        canvas.fillRect(Rect::fromSize(clampedSub(VertSplit, offsetX), 0, 2, size.Y));
+        canvas.setBrushColor(clWhite);
     }
-    Canvas.SetOrigin(-OffsetX, -OffsetY);
-    Canvas.SetBrushStyle(bsClear);
-    Canvas.SetPenColor(clBlack);
-    Canvas.SetPenWidth(1);
-    Canvas.SetFontName(diagramFont());
-    Canvas.SetFontSize(10);
-    Canvas.SetFontColor(clBlack);
+    canvas.setOrigin(-offsetX, -offsetY);
+    canvas.setBrushStyle(bsClear);
+    canvas.setPenColor(clBlack);
+    canvas.setPenWidth(1);
+    canvas.setFontName(diagramFont());
+    canvas.setFontSize(10);
+    canvas.setFontColor(clBlack);
 
-    const Rect visible = paintArea(OffsetX, OffsetY, Info);
-    paintComments(Canvas, visible, Info);
+    const Rect visible = paintArea(offsetX, offsetY, info);
+    paintComments(canvas, visible, info);
 
     // The arrows follow the dragged components through the positions drawn in this paint;
     // the page itself is never touched by painting.
-    shiftDragged(Info);
+    shiftDragged(info);
     const FindLinkBox find = [this](const QString &name) -> std::optional<LinkBox> {
         const auto it = m_byName.constFind(name);
         if (it == m_byName.cend())
@@ -382,61 +382,61 @@ void TWQFEditorSource::PaintBackground(DrawingSurface &Canvas, int OffsetX, int 
     };
     for (size_t i = 0; i < m_drawn.size(); ++i) {
         const LinkBox box{QString(), m_paintPos[i].X, m_paintPos[i].Y};
-        DrawBoxLinks(&Canvas, &box, m_drawn[i].Exits, find, DstArrow, visible, m_zoom);
+        drawBoxLinks(&canvas, &box, m_drawn[i].Exits, find, DstArrow, visible, m_zoom);
     }
-    Canvas.SetOrigin(0, 0);
+    canvas.setOrigin(0, 0);
 }
 
-void TWQFEditorSource::PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
-                                 const TGraphPaintInfo &Info)
+void TWQFEditorSource::PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+                                 const TGraphPaintInfo &info)
 {
-    switch (KindOf(Data)) {
+    switch (kindOf(Data)) {
     case dikNote: {
         auto *note = static_cast<TCommentRect *>(Data);
-        if (Info.Dragging && (Selected || isSelected(HandleOf(note))))
-            DrawComment(Canvas, note, X, Y, Selected, Info);
+        if (info.Dragging && (Selected || isSelected(HandleOf(note))))
+            DrawComment(canvas, note, X, Y, Selected, info);
         break;
     }
     case dikHandle: {
         auto *handle = static_cast<TCmtDrag *>(Data);
         const Rect shown = ScaleRect(handle->GetRect(), m_zoom);
-        Rect r = Rect::FromSize(X, Y, shown.Width(), shown.Height());
-        if (Info.Dragging && (Selected || isSelected(handle->Comment)))
-            r = r.Offset(Info.DX, Info.DY);
-        Canvas.SetBrushStyle(bsSolid);
-        Canvas.SetBrushColor(clWhite);
-        Canvas.SetPenColor(clBlack);
-        Canvas.Rectangle(r);
+        Rect r = Rect::fromSize(X, Y, shown.Width(), shown.Height());
+        if (info.Dragging && (Selected || isSelected(handle->Comment)))
+            r = r.offset(info.DX, info.DY);
+        canvas.setBrushStyle(bsSolid);
+        canvas.setBrushColor(clWhite);
+        canvas.setPenColor(clBlack);
+        canvas.rectangle(r);
         break;
     }
     case dikComponent: {
         const Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
         const QImage *picture = GetImage(drawn.Item, drawn.Type);
-        if (Selected && Info.Dragging) {
-            X = ClampedAdd(X, Info.DX);
-            Y = ClampedAdd(Y, Info.DY);
+        if (Selected && info.Dragging) {
+            X = clampedAdd(X, info.DX);
+            Y = clampedAdd(Y, info.DY);
         }
-        Canvas.SetPenColor(clBlack);
+        canvas.setPenColor(clBlack);
         if (picture && !picture->isNull()) {
-            Canvas.StretchDraw(
-                Rect::FromSize(X, Y, scaled(picture->width(), m_zoom), scaled(picture->height(), m_zoom)), *picture);
+            canvas.stretchDraw(
+                Rect::fromSize(X, Y, scaled(picture->width(), m_zoom), scaled(picture->height(), m_zoom)), *picture);
         } else {
             // The plain box keeps its size at every zoom; its frame and hit area scale.
-            Canvas.SetBrushStyle(bsSolid);
-            Canvas.SetBrushColor(clPlainBox);
-            Canvas.Rectangle(Rect::FromSize(X, Y, 32, 32));
-            Canvas.SetBrushStyle(bsClear);
-            const int fontSize = Canvas.FontSize();
-            Canvas.SetFontSize(6);
-            Canvas.SetFontColor(clBlack);
-            Canvas.TextOut(ClampedSub(X, 8), ClampedAdd(Y, 20), drawn.Type);
-            Canvas.SetFontSize(fontSize);
+            canvas.setBrushStyle(bsSolid);
+            canvas.setBrushColor(clPlainBox);
+            canvas.rectangle(Rect::fromSize(X, Y, 32, 32));
+            canvas.setBrushStyle(bsClear);
+            const int fontSize = canvas.fontSize();
+            canvas.setFontSize(6);
+            canvas.setFontColor(clBlack);
+            canvas.textOut(clampedSub(X, 8), clampedAdd(Y, 20), drawn.Type);
+            canvas.setFontSize(fontSize);
         }
         if (Selected) {
             const int margin = scaled(2, m_zoom);
-            Canvas.SetBrushStyle(bsClear);
-            Canvas.Rectangle(
-                Rect::FromSize(ClampedSub(X, margin), ClampedSub(Y, margin), scaled(36, m_zoom), scaled(36, m_zoom)));
+            canvas.setBrushStyle(bsClear);
+            canvas.rectangle(
+                Rect::fromSize(clampedSub(X, margin), clampedSub(Y, margin), scaled(36, m_zoom), scaled(36, m_zoom)));
         }
         break;
     }
@@ -445,74 +445,74 @@ void TWQFEditorSource::PaintItem(DrawingSurface &Canvas, void *Data, int X, int 
     }
 }
 
-void TWQFEditorSource::PaintOverlay(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info)
+void TWQFEditorSource::PaintOverlay(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info)
 {
-    Canvas.SetOrigin(-OffsetX, -OffsetY);
-    Canvas.SetBrushStyle(bsClear);
-    Canvas.SetFontName(diagramFont());
-    Canvas.SetFontSize(10);
-    Canvas.SetFontColor(clBlack);
-    const Rect visible = paintArea(OffsetX, OffsetY, Info);
+    canvas.setOrigin(-offsetX, -offsetY);
+    canvas.setBrushStyle(bsClear);
+    canvas.setFontName(diagramFont());
+    canvas.setFontSize(10);
+    canvas.setFontColor(clBlack);
+    const Rect visible = paintArea(offsetX, offsetY, info);
     for (size_t i = 0; i < m_drawn.size(); ++i) {
         const QString &caption = m_drawn[i].Caption;
         const Point p = m_paintPos[i];
-        const int height = Canvas.TextHeight(caption);
+        const int height = canvas.textHeight(caption);
         const int x = scaled(int64_t(p.X) + 36, m_zoom);
-        const int y = ClampedSub(scaled(int64_t(p.Y) + 13, m_zoom), height / 2);
+        const int y = clampedSub(scaled(int64_t(p.Y) + 13, m_zoom), height / 2);
         // Captions out of view are not even measured.
-        if (x > visible.Right || y > visible.Bottom || int64_t(y) + height < visible.Top)
+        if (x > visible.Right || y > visible.bottom || int64_t(y) + height < visible.Top)
             continue;
-        if (x < visible.Left && int64_t(x) + Canvas.TextExtent(caption).X < visible.Left)
+        if (x < visible.Left && int64_t(x) + canvas.textExtent(caption).X < visible.Left)
             continue;
-        Canvas.TextOut(x, y, caption);
+        canvas.textOut(x, y, caption);
     }
-    Canvas.SetOrigin(0, 0);
-    if (Info.ShowRubberBand) {
-        Canvas.SetPenColor(clBlack);
-        Canvas.SetBrushStyle(bsClear);
-        Canvas.Rectangle(Info.RubberBand);
+    canvas.setOrigin(0, 0);
+    if (info.ShowRubberBand) {
+        canvas.setPenColor(clBlack);
+        canvas.setBrushStyle(bsClear);
+        canvas.rectangle(info.RubberBand);
     }
     unshift();
 }
 
-void TWQFEditorSource::DrawComment(DrawingSurface &Canvas, TCommentRect *Note, int X, int Y, bool Selected,
-                                   const TGraphPaintInfo &Info)
+void TWQFEditorSource::DrawComment(DrawingSurface &canvas, TCommentRect *note, int X, int Y, bool Selected,
+                                   const TGraphPaintInfo &info)
 {
-    if (!Note)
+    if (!note)
         return;
-    const bool resizing = Info.Dragging && !Selected && isSelected(HandleOf(Note));
-    const int w = Note->Rect.Width();
-    const int h = Note->Rect.Height();
+    const bool resizing = info.Dragging && !Selected && isSelected(HandleOf(note));
+    const int w = note->Rect.Width();
+    const int h = note->Rect.Height();
     const int height = scaled(h, m_zoom);
-    Rect r(X, Y, ClampedAdd(X, scaled(w, m_zoom)), ClampedAdd(Y, height));
-    if (Info.Dragging) {
+    Rect r(X, Y, clampedAdd(X, scaled(w, m_zoom)), clampedAdd(Y, height));
+    if (info.Dragging) {
         if (!resizing) {
-            r.Left = ClampedAdd(r.Left, Info.DX);
-            r.Top = ClampedAdd(r.Top, Info.DY);
+            r.Left = clampedAdd(r.Left, info.DX);
+            r.Top = clampedAdd(r.Top, info.DY);
         }
-        r.Right = ClampedAdd(r.Right, Info.DX);
-        r.Bottom = ClampedAdd(r.Bottom, Info.DY);
+        r.Right = clampedAdd(r.Right, info.DX);
+        r.bottom = clampedAdd(r.bottom, info.DY);
     }
 
     Rect bar = r;
-    const int barBottom = RoundToInt(r.Top + NoteBarHeight * m_zoom);
-    bar.Bottom = r.Bottom < r.Top ? barBottom : std::min(r.Bottom, barBottom);
-    Canvas.SetPenColor(clBlack);
-    Canvas.SetBrushColor(Selected ? clSelectedNoteBar : clNoteBar);
-    Canvas.SetBrushStyle(bsSolid);
-    Canvas.Rectangle(bar);
+    const int barBottom = roundToInt(r.Top + noteBarHeight * m_zoom);
+    bar.bottom = r.bottom < r.Top ? barBottom : std::min(r.bottom, barBottom);
+    canvas.setPenColor(clBlack);
+    canvas.setBrushColor(Selected ? clSelectedNoteBar : clNoteBar);
+    canvas.setBrushStyle(bsSolid);
+    canvas.rectangle(bar);
 
-    r.Bottom = ClampedAdd(r.Top, resizing ? ClampedAdd(height, Info.DY) : height);
-    Canvas.SetBrushStyle(bsClear);
-    Canvas.Rectangle(r);
+    r.bottom = clampedAdd(r.Top, resizing ? clampedAdd(height, info.DY) : height);
+    canvas.setBrushStyle(bsClear);
+    canvas.rectangle(r);
 
-    Canvas.SetFontColor(clBlack);
-    Canvas.TextOut(ClampedAdd(r.Left, 2), ClampedAdd(r.Top, 2), Note->Title);
-    if (Note->ShowText) {
+    canvas.setFontColor(clBlack);
+    canvas.textOut(clampedAdd(r.Left, 2), clampedAdd(r.Top, 2), note->Title);
+    if (note->ShowText) {
         const int two = scaled(2, m_zoom);
-        const Rect body(ClampedAdd(r.Left, two), ClampedAdd(r.Top, scaled(22, m_zoom)), ClampedSub(r.Right, two),
-                        ClampedSub(r.Bottom, two));
-        Canvas.TextRect(body, Note->Text);
+        const Rect body(clampedAdd(r.Left, two), clampedAdd(r.Top, scaled(22, m_zoom)), clampedSub(r.Right, two),
+                        clampedSub(r.bottom, two));
+        canvas.textRect(body, note->Text);
     }
 }
 
@@ -546,9 +546,9 @@ void TPanelChanger::SelectionChanged()
     auto *source = dynamic_cast<TWQFEditorSource *>(Source());
     if (selected.size() == 1 && source) {
         void *data = selected.front();
-        switch (source->KindOf(data)) {
+        switch (source->kindOf(data)) {
         case dikComponent:
-            if (TWQFItem *item = source->ComponentOf(data)) {
+            if (TWQFItem *item = source->componentOf(data)) {
                 m_tagsEditor->BuildPropertyPanel(item, m_panel, FindComponentDescr(item->GetType()));
                 return;
             }
@@ -556,7 +556,7 @@ void TPanelChanger::SelectionChanged()
         case dikNote:
             // Emptied first: a selection set from code may go from a component straight to a note.
             m_tagsEditor->Clear();
-            m_tagsEditor->BuildNotesPanel(source->NoteOf(data), m_panel);
+            m_tagsEditor->BuildNotesPanel(source->noteOf(data), m_panel);
             return;
         case dikHandle:
             return;
@@ -575,14 +575,14 @@ void TPanelChanger::Rebuild()
     // size a page starts with does not count. Each must be reachable by scrolling; one that
     // ends on the edge already is.
     if (!InUpdate())
-        GrowGraphToItems(false);
+        growGraphToItems(false);
 }
 
 void TPanelChanger::PanelChange(TTagsEditor *Sender)
 {
     // The diagram paints what it read of the components; an edited comment shows at once.
     if (auto *source = dynamic_cast<TWQFEditorSource *>(Source()))
-        source->Refresh();
+        source->refresh();
     Invalidate();
     if (OnChange)
         OnChange(Sender);

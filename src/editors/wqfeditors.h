@@ -34,10 +34,10 @@ enum DiagramItemKind : uint8_t { dikNone, dikComponent, dikNote, dikHandle };
 // answerer's and must outlive the paint.
 using GetImageEvent = std::function<const QImage *(TWQFItem *Item, const QString &Kind)>;
 
-constexpr Color clMarginLine = RGBToColor(128, 128, 128);
-constexpr Color clPlainBox = RGBToColor(166, 202, 240);
-constexpr Color clNoteBar = RGBToColor(255, 255, 0);
-constexpr Color clSelectedNoteBar = RGBToColor(0, 255, 0);
+constexpr Color clMarginLine = rgbToColor(128, 128, 128);
+constexpr Color clPlainBox = rgbToColor(166, 202, 240);
+constexpr Color clNoteBar = rgbToColor(255, 255, 0);
+constexpr Color clSelectedNoteBar = rgbToColor(0, 255, 0);
 
 // Each edge times the zoom, rounded half to even.
 Rect ScaleRect(const Rect &R, double Zoom);
@@ -52,7 +52,7 @@ public:
 
     TWQFSection *Section() const { return m_section; }
     // The owner rebuilds the editor afterwards.
-    void SetSection(TWQFSection *Section);
+    void setSection(TWQFSection *Section);
     CommentRectList *Comments() const { return m_comments; }
     double Zoom() const { return m_zoom; }
     // Nothing is rebuilt; the owner does that.
@@ -69,33 +69,33 @@ public:
     // The handles of the listed notes, in listing order. A note keeps its handle from one
     // listing to the next, so a selected handle stays selected across a rebuild.
     const std::vector<std::unique_ptr<TCmtDrag>> &Handles() const { return m_handles; }
-    TCmtDrag *HandleOf(const TCommentRect *Note) const;
+    TCmtDrag *HandleOf(const TCommentRect *note) const;
     // The note of a handle; none for anything else.
     TCommentRect *CommentOf(const void *Data) const;
     // Of the data of the last listing.
-    DiagramItemKind KindOf(const void *Data) const;
-    TWQFItem *ComponentOf(const void *Data) const;
-    TCommentRect *NoteOf(const void *Data) const;
+    DiagramItemKind kindOf(const void *Data) const;
+    TWQFItem *componentOf(const void *Data) const;
+    TCommentRect *noteOf(const void *Data) const;
 
     // Painting draws the components from what was read of them at the last listing, so that
     // a paint costs what is in view. Call this after changing a component's name, type,
     // comment, position or exits without rebuilding the editor.
-    void Refresh();
+    void refresh();
 
     void GetItems(DataList &List) override;
     void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;
     // DX, DY in view pixels. Components snap to the grid and are written to the page; notes
     // and handles change the note's rectangle.
     void MoveItem(void *Data, int DX, int DY) override;
-    void PaintBackground(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
-    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
-                   const TGraphPaintInfo &Info) override;
-    void PaintOverlay(DrawingSurface &Canvas, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override;
+    void PaintBackground(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info) override;
+    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &info) override;
+    void PaintOverlay(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info) override;
 
-    // One note with its top-left corner at X, Y of the canvas; a drag in Info moves a selected
+    // One note with its top-left corner at X, Y of the canvas; a drag in info moves a selected
     // note and resizes one whose handle is dragged.
-    void DrawComment(DrawingSurface &Canvas, TCommentRect *Note, int X, int Y, bool Selected,
-                     const TGraphPaintInfo &Info);
+    void DrawComment(DrawingSurface &canvas, TCommentRect *note, int X, int Y, bool Selected,
+                     const TGraphPaintInfo &info);
 
 private:
     // What painting needs of one component, read once per listing.
@@ -114,11 +114,11 @@ private:
     void takeSnapshot();
     void updateHandles();
     // The size painted: the view's or the whole graph's; none known without an editor.
-    Point paintSize(const TGraphPaintInfo &Info) const;
-    Rect paintArea(int OffsetX, int OffsetY, const TGraphPaintInfo &Info) const;
-    void paintComments(DrawingSurface &Canvas, const Rect &Visible, const TGraphPaintInfo &Info);
+    Point paintSize(const TGraphPaintInfo &info) const;
+    Rect paintArea(int offsetX, int offsetY, const TGraphPaintInfo &info) const;
+    void paintComments(DrawingSurface &canvas, const Rect &Visible, const TGraphPaintInfo &info);
     // The positions drawn in this paint: the stored ones, the dragged components shifted.
-    void shiftDragged(const TGraphPaintInfo &Info);
+    void shiftDragged(const TGraphPaintInfo &info);
     void unshift();
 
     TWQFSection *m_section;

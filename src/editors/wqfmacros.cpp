@@ -49,7 +49,7 @@ void TPascalMacro::Generate(const StringList &Values, QString &Code) const
 {
     StringList quoted = Values;
     for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
-        if (!isStringType(ParamTypes.ValueFromIndex(i)))
+        if (!isStringType(ParamTypes.valueFromIndex(i)))
             continue;
         const QString name = ParamTypes.Name(i);
         quoted.SetValue(name, quoted.Value(name).replace(u'\'', QStringLiteral("''")));
@@ -62,7 +62,7 @@ bool TPascalMacro::ParseValues(const QString &Code, StringList &Values, QString 
     if (!MatchTemplate(Code, Template.get(), Values, Error))
         return false;
     for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
-        if (!isStringType(ParamTypes.ValueFromIndex(i)))
+        if (!isStringType(ParamTypes.valueFromIndex(i)))
             continue;
         const QString name = ParamTypes.Name(i);
         const QString value = Values.Value(name);
@@ -85,21 +85,21 @@ bool TWQFPasMacro::ParseCode(const QString &Code, QString &Error)
     return Macro && Macro->ParseValues(Code, Values, Error);
 }
 
-int MacroList::IndexOf(const QString &name) const
+int MacroList::indexOf(const QString &name) const
 {
     for (size_t i = 0; i < m_macros.size(); ++i)
-        if (SameTextAscii(m_macros[i]->Name, name))
+        if (sameTextAscii(m_macros[i]->Name, name))
             return int(i);
     return -1;
 }
 
 TPascalMacro *MacroList::Find(const QString &name) const
 {
-    const int i = IndexOf(name);
-    return i < 0 ? nullptr : At(i);
+    const int i = indexOf(name);
+    return i < 0 ? nullptr : at(i);
 }
 
-void MacroList::Add(std::unique_ptr<TPascalMacro> macro)
+void MacroList::add(std::unique_ptr<TPascalMacro> macro)
 {
     if (macro)
         m_macros.push_back(std::move(macro));
@@ -111,31 +111,31 @@ MacroList &Macros()
     return list;
 }
 
-std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QString &PasFileName)
+std::unique_ptr<TPascalMacro> LoadMacro(const QString &iniFileName, const QString &pasFileName)
 {
-    if (!QFileInfo::exists(IniFileName) || !QFileInfo::exists(PasFileName))
+    if (!QFileInfo::exists(iniFileName) || !QFileInfo::exists(pasFileName))
         return nullptr;
     auto macro = std::make_unique<TPascalMacro>();
-    macro->Name = baseName(PasFileName);
+    macro->Name = baseName(pasFileName);
 
-    const IniFile ini = IniFile::fromText(ReadDescriptionFile(IniFileName));
+    const IniFile ini = IniFile::fromText(readDescriptionFile(iniFileName));
     const QString main = QStringLiteral("main");
     macro->Name = ini.readString(main, "name", macro->Name);
     macro->Caption = ini.readString(main, "username", macro->Name);
-    checkWritable(macro->Caption, IniFileName, QStringLiteral("the caption"));
+    checkWritable(macro->Caption, iniFileName, QStringLiteral("the caption"));
     for (const QString &section : ini.sections()) {
-        if (SameTextAscii(section, main))
+        if (sameTextAscii(section, main))
             continue;
-        const QString type = UpperCaseAscii(ini.readString(section, "type", QStringLiteral("INTEGER")));
+        const QString type = upperCaseAscii(ini.readString(section, "type", QStringLiteral("INTEGER")));
         const bool number = type == u"INTEGER" || type == u"FLOAT";
         const QString defaultValue = ini.readString(section, "default", number ? "0" : "");
-        checkWritable(defaultValue, IniFileName, QStringLiteral("the default of \"%1\"").arg(section));
-        macro->ParamTypes.Add(section + u'=' + type);
-        macro->ParamDefaults.Add(section + u'=' + defaultValue);
+        checkWritable(defaultValue, iniFileName, QStringLiteral("the default of \"%1\"").arg(section));
+        macro->ParamTypes.add(section + u'=' + type);
+        macro->ParamDefaults.add(section + u'=' + defaultValue);
     }
 
     qsizetype size = 0;
-    const QString body = ReadDescriptionFile(PasFileName, &size);
+    const QString body = readDescriptionFile(pasFileName, &size);
     if (size == 0)
         return nullptr;
     // The file's own blank lines at either end go, so the code starts right below the header.
@@ -145,18 +145,18 @@ std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QStrin
     NormalizeLineBreaks(body, content);
     const QString header = kHeader + QString(macro->Name).replace(u'%', QStringLiteral("%%"));
     const QString text = content.isEmpty() ? header : header + u'\n' + content;
-    checkWritable(text, PasFileName, QStringLiteral("the code"));
+    checkWritable(text, pasFileName, QStringLiteral("the code"));
     macro->Template = ParseTemplate(text);
     return macro;
 }
 
-void RegisterMacro(std::unique_ptr<TPascalMacro> Macro) { Macros().Add(std::move(Macro)); }
+void RegisterMacro(std::unique_ptr<TPascalMacro> Macro) { Macros().add(std::move(Macro)); }
 
 void ClearMacros() { Macros().Clear(); }
 
 QStringList LoadMacros(const QString &dir)
 {
-    return LoadDescriptionFolder(
+    return loadDescriptionFolder(
         dir, QStringLiteral("Macro skipped: "), [](const QString &folder, const QString &file) {
             RegisterMacro(LoadMacro(folder + file, folder + platform::WithoutExtension(file) + ".pas"));
         });
@@ -178,26 +178,26 @@ void SetCode(TWQFItem *Item, const QString &Code)
         Item->SetValue(QStringLiteral("v"), Code, true);
 }
 
-TWQFPasMacro *ItemPasMacro(const TWQFItem *Item)
+TWQFPasMacro *itemPasMacro(const TWQFItem *Item)
 {
     return Item ? dynamic_cast<TWQFPasMacro *>(Item->Macro()) : nullptr;
 }
 
-bool HasMacro(const TWQFItem *Item) { return ItemPasMacro(Item) != nullptr; }
+bool HasMacro(const TWQFItem *Item) { return itemPasMacro(Item) != nullptr; }
 
 void NormalizeLineBreaks(const QString &S, QString &R) { R = Trim(withLfBreaks(S)); }
 
-bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body)
+bool ParseMacroHeader(const QString &Code, QString &Name, QString &body)
 {
     Name.clear();
-    Body.clear();
+    body.clear();
     if (!Code.startsWith(kHeader))
         return false;
     qsizetype end = kHeader.size();
     while (end < Code.size() && Code[end] != u'\r' && Code[end] != u'\n')
         ++end;
     Name = Code.mid(kHeader.size(), end - kHeader.size());
-    NormalizeLineBreaks(Code, Body);
+    NormalizeLineBreaks(Code, body);
     return true;
 }
 
@@ -210,35 +210,35 @@ void applyMacro(TWQFItem *item, const QString &prefix)
     QString name, body;
     if (!ParseMacroHeader(code, name, body))
         return;
-    if (!prefix.isEmpty() && !SameTextAscii(QStringView(item->GetComment()).left(prefix.size()), prefix))
+    if (!prefix.isEmpty() && !sameTextAscii(QStringView(item->GetComment()).left(prefix.size()), prefix))
         return;
     TPascalMacro *macro = Macros().Find(name);
     if (!macro)
         return;
-    TWQFPasMacro *bound = ItemPasMacro(item);
+    TWQFPasMacro *bound = itemPasMacro(item);
     if (!bound) {
         auto made = std::make_unique<TWQFPasMacro>(macro);
         bound = made.get();
-        item->SetMacro(std::move(made));
+        item->setMacro(std::move(made));
     }
     QString error;
     // The trimmed body cuts into the template's last text when the values after it are empty
     // and that text ends in a blank; the code as stored then fits.
     if (!bound->ParseCode(body, error) && !bound->ParseCode(withLfBreaks(code), error))
-        item->SetMacro(nullptr);
+        item->setMacro(nullptr);
 }
 } // namespace
 
-void ApplyMacros(const WQFItemList &Items, const QString &Prefix)
+void ApplyMacros(const WQFItemList &Items, const QString &prefix)
 {
     for (const auto &item : Items)
-        applyMacro(item.get(), Prefix);
+        applyMacro(item.get(), prefix);
 }
 
-void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &Prefix)
+void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &prefix)
 {
     for (TWQFItem *item : Items)
-        applyMacro(item, Prefix);
+        applyMacro(item, prefix);
 }
 
 void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item)
@@ -249,7 +249,7 @@ void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *S
     const QString exit1 = Item->GetJump(1);
     if (Item->JumpCount() >= 2 && !exit1.isEmpty()) {
         QString section = Section->GetName();
-        const qsizetype proc = LowerCaseAscii(section).indexOf(QStringLiteral("proc"));
+        const qsizetype proc = lowerCaseAscii(section).indexOf(QStringLiteral("proc"));
         if (proc >= 0)
             section.remove(proc, 4);
         gray = File->GetFunctionName() + u'_' + section + u'_' + exit1 + u';';
@@ -264,9 +264,9 @@ void SetItemGrayValue(StringList &Values, const TWQFItem *Item)
     SetGrayValue(Values, Item->Section()->Owner(), Item->Section(), Item);
 }
 
-bool RegenerateMacroCode(TWQFItem *Item)
+bool regenerateMacroCode(TWQFItem *Item)
 {
-    TWQFPasMacro *macro = ItemPasMacro(Item);
+    TWQFPasMacro *macro = itemPasMacro(Item);
     if (!macro)
         return false;
     // The values the user set stay; only the call of exit 1's target follows the exits.

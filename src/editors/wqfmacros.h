@@ -52,12 +52,12 @@ public:
 class MacroList {
 public:
     int Count() const { return int(m_macros.size()); }
-    TPascalMacro *At(int index) const { return m_macros.at(size_t(index)).get(); }
+    TPascalMacro *at(int index) const { return m_macros.at(size_t(index)).get(); }
     // -1 when there is none.
-    int IndexOf(const QString &name) const;
+    int indexOf(const QString &name) const;
     TPascalMacro *Find(const QString &name) const;
     // Nothing for none.
-    void Add(std::unique_ptr<TPascalMacro> macro);
+    void add(std::unique_ptr<TPascalMacro> macro);
     void Clear() { m_macros.clear(); }
 
 private:
@@ -69,7 +69,7 @@ MacroList &Macros();
 // None when either file is missing or the .pas file is empty. Raises Exception naming the
 // file when one cannot be read or is no UTF-8 text, or when the caption, a default or the
 // template holds a character that a page cannot hold.
-std::unique_ptr<TPascalMacro> LoadMacro(const QString &IniFileName, const QString &PasFileName);
+std::unique_ptr<TPascalMacro> LoadMacro(const QString &iniFileName, const QString &pasFileName);
 // Appended under its name, also when the list already holds one of that name.
 void RegisterMacro(std::unique_ptr<TPascalMacro> Macro);
 void ClearMacros();
@@ -86,20 +86,20 @@ QString GetCode(const TWQFItem *Item);
 void SetCode(TWQFItem *Item, const QString &Code);
 bool HasMacro(const TWQFItem *Item);
 // The component's macro, or none.
-TWQFPasMacro *ItemPasMacro(const TWQFItem *Item);
+TWQFPasMacro *itemPasMacro(const TWQFItem *Item);
 
 // Every LF CR, CR LF and lone CR becomes LF; then blanks and control characters are removed
 // from both ends.
 void NormalizeLineBreaks(const QString &S, QString &R);
-// False, with Name and Body empty, unless Code begins with "// Macro:". Name is the rest of
-// that line, not trimmed; Body is the whole code normalised, header included.
-bool ParseMacroHeader(const QString &Code, QString &Name, QString &Body);
+// False, with Name and body empty, unless Code begins with "// Macro:". Name is the rest of
+// that line, not trimmed; body is the whole code normalised, header included.
+bool ParseMacroHeader(const QString &Code, QString &Name, QString &body);
 // Binds every code component whose code has the header of a known macro, and whose comment
-// begins with Prefix (without case) when Prefix is set, to that macro again and reads its
+// begins with prefix (without case) when prefix is set, to that macro again and reads its
 // values back. A component whose code no longer fits loses its macro; its code stays.
-void ApplyMacros(const WQFItemList &Items, const QString &Prefix);
+void ApplyMacros(const WQFItemList &Items, const QString &prefix);
 // The same over pasted components, which arrive without their macros.
-void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &Prefix);
+void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &prefix);
 
 // Values[_GRAY] := the call of exit 1's target: function name, "_", the section's name
 // without its first "proc", "_", exit 1 and ";"; '' unless the component has two exits and
@@ -110,4 +110,4 @@ void SetItemGrayValue(StringList &Values, const TWQFItem *Item);
 // A macro component's code generated again from its current values and the exits it has now
 // (SetItemGrayValue, Generate, SetCode); false, changing nothing, for a component without a
 // macro.
-bool RegenerateMacroCode(TWQFItem *Item);
+bool regenerateMacroCode(TWQFItem *Item);

@@ -8,7 +8,7 @@
 
 QString SystemClipboardText::Text() const { return QGuiApplication::clipboard()->text(); }
 
-void SystemClipboardText::SetText(const QString &text) { QGuiApplication::clipboard()->setText(text); }
+void SystemClipboardText::setText(const QString &text) { QGuiApplication::clipboard()->setText(text); }
 
 void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clipboard)
 {
@@ -17,13 +17,13 @@ void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clip
         if (!item || !item->Node())
             continue;
         // A component too deep to indent goes as the page holds it: a paste takes any layout.
-        if (IndentationTooLarge(MeasureIndentation(*item->Node())))
-            bytes += "\r\n" + WriteXMLToBytes(*item->Node(), wfNoIndent);
+        if (indentationTooLarge(measureIndentation(*item->Node())))
+            bytes += "\r\n" + writeXMLToBytes(*item->Node(), wfNoIndent);
         else
-            bytes += WriteXMLToBytes(*item->Node(), {});
+            bytes += writeXMLToBytes(*item->Node(), {});
     }
     if (!bytes.isEmpty())
-        clipboard.SetText(QString::fromUtf8(bytes));
+        clipboard.setText(QString::fromUtf8(bytes));
 }
 
 std::unique_ptr<XmlDocument> ReadClipboardXML(const ClipboardText &clipboard)
@@ -31,7 +31,7 @@ std::unique_ptr<XmlDocument> ReadClipboardXML(const ClipboardText &clipboard)
     // No encoding is named, so the text is read as UTF-8.
     const QByteArray wrapped = "<?xml version=\"1.0\"?><clip>" + clipboard.Text().toUtf8() + "</clip>";
     try {
-        return ReadXMLBytes(wrapped, false);
+        return readXMLBytes(wrapped, false);
     } catch (const Exception &) {
         return nullptr;
     }

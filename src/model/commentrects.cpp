@@ -76,17 +76,17 @@ QString markerLine(const TCommentRect &note)
     const QChar blank = u' ';
     return kOpen + blank + QString::number(note.Rect.Left) + blank + QString::number(note.Rect.Top) + blank +
            QString::number(note.Rect.Width()) + blank + QString::number(note.Rect.Height()) + blank + note.Section +
-           blank + (note.ShowText ? u'1' : u'0') + blank + writtenTitle(OneLineTitle(note.Title)) + kBar +
+           blank + (note.ShowText ? u'1' : u'0') + blank + writtenTitle(oneLineTitle(note.Title)) + kBar +
            replaceLineBreaks(note.Text, QStringLiteral("<br>")) + kClose + u'\n';
 }
 } // namespace
 
-QString OneLineTitle(const QString &title) { return replaceLineBreaks(title, QStringLiteral(" ")); }
+QString oneLineTitle(const QString &title) { return replaceLineBreaks(title, QStringLiteral(" ")); }
 
 std::unique_ptr<TCommentRect> NewCommentRect(const QString &section, int x, int y)
 {
     auto note = std::make_unique<TCommentRect>();
-    note->Rect = Rect::FromSize(x, y, 100, 40);
+    note->Rect = Rect::fromSize(x, y, 100, 40);
     note->Section = section;
     note->Title = QStringLiteral("Note");
     note->Text = QStringLiteral("Note text");
@@ -143,7 +143,7 @@ int ReadMarkerInt(QStringView text, qsizetype &p, int defaultValue)
     if (!ok)
         return defaultValue;
     const qint64 value = negative ? -magnitude : magnitude;
-    return value == ClampToInt(value) ? int(value) : defaultValue;
+    return value == clampToInt(value) ? int(value) : defaultValue;
 }
 
 QString ReadMarkerWord(QStringView text, qsizetype &p, const QString &defaultValue)
@@ -172,7 +172,7 @@ void ParseCommentMarker(QStringView text, qsizetype &p, TCommentRect &note)
     const int top = ReadMarkerInt(line, p, 0);
     const int width = ReadMarkerInt(line, p, 100);
     const int height = ReadMarkerInt(line, p, 40);
-    note.Rect = Rect::FromSize(left, top, width, height);
+    note.Rect = Rect::fromSize(left, top, width, height);
     note.Section = ReadMarkerWord(line, p, QStringLiteral("preproc"));
     note.ShowText = ReadMarkerInt(line, p, 0) == 1;
 

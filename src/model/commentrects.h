@@ -26,7 +26,7 @@ std::unique_ptr<TCommentRect> NewCommentRect(const QString &section, int x, int 
 
 // The title as the marker line holds it: each line break, of any form, a blank. A title pasted
 // with line breaks into its one-line field is kept so, and shows as it will read back.
-QString OneLineTitle(const QString &title);
+QString oneLineTitle(const QString &title);
 
 // The notes with one marker line per note appended (after a line feed when the notes do not
 // end with one); the notes unchanged for an empty list. A line break in a title is written

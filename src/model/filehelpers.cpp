@@ -31,7 +31,7 @@ bool writeAll(QFileDevice &file, const QByteArray &text)
 
 } // namespace
 
-std::unique_ptr<QTemporaryFile> NewTempFile()
+std::unique_ptr<QTemporaryFile> newTempFile()
 {
     const QString folder = tempFolder();
     if (!QDir().mkpath(folder))
@@ -44,14 +44,14 @@ std::unique_ptr<QTemporaryFile> NewTempFile()
     return file;
 }
 
-QString TempFileName() { return NewTempFile()->fileName(); }
+QString TempFileName() { return newTempFile()->fileName(); }
 
 void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringList *list)
 {
     if (!list)
         return;
     const QString folder = platform::WithTrailingSlash(dir);
-    list->append(platform::ListFolderEntries(folder, mask, attr));
+    list->append(platform::listFolderEntries(folder, mask, attr));
 }
 
 QByteArray LoadFileToString(const QString &fileName)
@@ -76,7 +76,7 @@ bool SaveStringToFile(const QByteArray &text, const QString &fileName)
 
 bool SaveToTempFile(const QByteArray &text, QString &fileName)
 {
-    const std::unique_ptr<QTemporaryFile> file = NewTempFile();
+    const std::unique_ptr<QTemporaryFile> file = newTempFile();
     fileName = file->fileName();
     return writeAll(*file, text);
 }

@@ -13,8 +13,8 @@
 // through it, never by its name: in a folder others can write, the name may lead elsewhere by
 // then. Neither closing it nor letting it go removes it; the caller does. Raises Exception
 // when the folder or the file cannot be made.
-std::unique_ptr<QTemporaryFile> NewTempFile();
-// The name of a file NewTempFile made and closed again, so that no one else can take the name
+std::unique_ptr<QTemporaryFile> newTempFile();
+// The name of a file newTempFile made and closed again, so that no one else can take the name
 // over; the caller removes it.
 QString TempFileName();
 
@@ -28,5 +28,5 @@ QByteArray LoadFileToString(const QString &fileName);
 // Makes the file hold exactly text (an existing file is truncated); false on any error.
 bool SaveStringToFile(const QByteArray &text, const QString &fileName);
 // Writes text to a new temporary file through the handle it was created with. fileName is set
-// even when writing fails; raises where NewTempFile does.
+// even when writing fails; raises where newTempFile does.
 bool SaveToTempFile(const QByteArray &text, QString &fileName);

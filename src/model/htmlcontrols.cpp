@@ -35,7 +35,7 @@ void addEvents(StringList &list)
 TMLItem *containerContent(const TMLItem *item)
 {
     TMLItem *first = item ? item->FirstChild() : nullptr;
-    if (first && SameTextAscii(first->Name(), u"h3"))
+    if (first && sameTextAscii(first->Name(), u"h3"))
         return first->NextSibling();
     return first;
 }
@@ -51,7 +51,7 @@ std::vector<const HTMLControlClass *> &registry()
 }
 
 const CharSet colon(":");
-const CharSet styleValueEnd = BlankChars | CharSet("\";");
+const CharSet styleValueEnd = blankChars | CharSet("\";");
 
 } // namespace
 
@@ -63,10 +63,10 @@ HTMLControlClass::HTMLControlClass(QString displayName, QString cssClass, QStrin
 
 bool HTMLControlClass::Matches(const TMLItem *item) const
 {
-    return item && MatchesClass(item->GetAttribute(u"class", true), *item);
+    return item && matchesClass(item->GetAttribute(u"class", true), *item);
 }
 
-bool HTMLControlClass::MatchesClass(const QString &classText, const TMLItem &item) const
+bool HTMLControlClass::matchesClass(const QString &classText, const TMLItem &item) const
 {
     if (m_cssClass.isEmpty() || !classText.contains(m_cssClass, Qt::CaseSensitive))
         return false;
@@ -88,7 +88,7 @@ bool THTMLControl::LoadFromItem(TMLItem *item, TMLItem *&content)
         content = nullptr;
     m_styleRect = StyleToRect(m_style);
     const QString position = m_style.Value(u"POSITION");
-    m_absolute = UpperCaseAscii(position) == u"ABSOLUTE" ||
+    m_absolute = upperCaseAscii(position) == u"ABSOLUTE" ||
                  (position.isEmpty() && !m_style.Value(u"left").isEmpty() && !m_style.Value(u"top").isEmpty());
 
     m_inner = InnerItem(item);
@@ -101,9 +101,9 @@ bool THTMLControl::LoadFromItem(TMLItem *item, TMLItem *&content)
         const int minWidth = std::max(innerRect.Width(), MinInputWidth(type));
         const int minHeight = std::max(innerRect.Height(), MinInputHeight(type));
         if (m_styleRect.Width() < minWidth)
-            m_styleRect.Right = ClampedAdd(m_styleRect.Left, minWidth);
+            m_styleRect.Right = clampedAdd(m_styleRect.Left, minWidth);
         if (m_styleRect.Height() < minHeight)
-            m_styleRect.Bottom = ClampedAdd(m_styleRect.Top, minHeight);
+            m_styleRect.bottom = clampedAdd(m_styleRect.Top, minHeight);
     }
 
     bool hasCaption = false;
@@ -111,9 +111,9 @@ bool THTMLControl::LoadFromItem(TMLItem *item, TMLItem *&content)
     int extraWidth = 0;
     GetCaption(hasCaption, caption, extraWidth);
     if (hasCaption) {
-        const int need = ClampedAdd(extraWidth, MeasureText(caption).width());
+        const int need = clampedAdd(extraWidth, MeasureText(caption).width());
         if (m_styleRect.Width() < need)
-            m_styleRect.Right = ClampedAdd(m_styleRect.Left, need);
+            m_styleRect.Right = clampedAdd(m_styleRect.Left, need);
     }
 
     AfterLoad();
@@ -129,8 +129,8 @@ QString THTMLControl::GetPropertyValue(const QString &name) const
     QString value;
     if (StyleProperty(m_item ? m_item->GetAttribute(u"style", true) : QString(), name, value))
         return value;
-    if (SameTextAscii(name, u"caption"))
-        return CaptionValue();
+    if (sameTextAscii(name, u"caption"))
+        return captionValue();
     return QString();
 }
 
@@ -143,17 +143,17 @@ void THTMLControl::GetCaption(bool &hasCaption, QString &caption, int &extraWidt
 
 void THTMLControl::AutoSize()
 {
-    if (m_styleRect.Bottom != m_styleRect.Top) {
+    if (m_styleRect.bottom != m_styleRect.Top) {
         m_bounds = m_styleRect;
         return;
     }
     bool any = false;
     int lowest = 0;
     for (THTMLControl *c = FirstChildControl(this); c; c = NextSiblingControl(c)) {
-        lowest = any ? std::max(lowest, c->Bounds().Bottom) : c->Bounds().Bottom;
+        lowest = any ? std::max(lowest, c->Bounds().bottom) : c->Bounds().bottom;
         any = true;
     }
-    m_bounds.Bottom = ClampedAdd(m_bounds.Top, lowest);
+    m_bounds.bottom = clampedAdd(m_bounds.Top, lowest);
 }
 
 void THTMLControl::LayoutChildren()
@@ -162,11 +162,11 @@ void THTMLControl::LayoutChildren()
     for (THTMLControl *c = FirstChildControl(this); c; c = NextSiblingControl(c)) {
         if (!c->Absolute()) {
             c->SetBounds(MoveRectTo(c->Bounds(), c->Bounds().Left, y));
-            y = ClampedAdd(y, c->Bounds().Height());
+            y = clampedAdd(y, c->Bounds().Height());
         }
         if (c->Bounds().Width() == 0) {
             Rect r = c->Bounds();
-            r.Right = ClampedAdd(r.Left, m_bounds.Width());
+            r.Right = clampedAdd(r.Left, m_bounds.Width());
             c->SetBounds(r);
         }
     }
@@ -189,7 +189,7 @@ const HTMLControlClass &THTMLStatic::Kind()
     return kind;
 }
 TMLItem *THTMLStatic::ContentItem(TMLItem *item) const { return containerContent(item); }
-QString THTMLStatic::CaptionValue() const { return ChildText(Item(), u"h3"); }
+QString THTMLStatic::captionValue() const { return ChildText(Item(), u"h3"); }
 void THTMLStatic::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "Borderless=boolean", "ID=string",
@@ -203,7 +203,7 @@ const HTMLControlClass &THTMLDynamic::Kind()
     return kind;
 }
 TMLItem *THTMLDynamic::ContentItem(TMLItem *item) const { return containerContent(item); }
-QString THTMLDynamic::CaptionValue() const { return ChildText(Item(), u"h3"); }
+QString THTMLDynamic::captionValue() const { return ChildText(Item(), u"h3"); }
 void THTMLDynamic::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
@@ -215,7 +215,7 @@ const HTMLControlClass &THTMLEdit::Kind()
                                        &make<THTMLEdit>, &hasInputField);
     return kind;
 }
-QString THTMLEdit::CaptionValue() const { return ChildText(Item(), u"SPAN"); }
+QString THTMLEdit::captionValue() const { return ChildText(Item(), u"SPAN"); }
 void THTMLEdit::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
@@ -232,7 +232,7 @@ const HTMLControlClass &THTMLMemo::Kind()
 }
 // Its form field is the textarea, so that is what gives a memo its minimum size.
 TMLItem *THTMLMemo::InnerItem(TMLItem *item) const { return item ? item->ChildByName(u"textarea") : nullptr; }
-QString THTMLMemo::CaptionValue() const { return ChildText(Item(), u"span"); }
+QString THTMLMemo::captionValue() const { return ChildText(Item(), u"span"); }
 void THTMLMemo::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
@@ -247,7 +247,7 @@ const HTMLControlClass &THTMLButton::Kind()
                                        QStringLiteral("input"), &make<THTMLButton>);
     return kind;
 }
-QString THTMLButton::CaptionValue() const
+QString THTMLButton::captionValue() const
 {
     const TMLItem *input = FindChildItem(Item(), u"input");
     return input ? input->GetAttribute(u"value", true) : QString();
@@ -266,8 +266,8 @@ const HTMLControlClass &THTMLLabel::Kind()
                                        &make<THTMLLabel>);
     return kind;
 }
-void THTMLLabel::AfterLoad() { SetStyleRect(Rect(0, 0, 0, 10)); }
-QString THTMLLabel::CaptionValue() const { return ChildText(Item(), u"label"); }
+void THTMLLabel::AfterLoad() { setStyleRect(Rect(0, 0, 0, 10)); }
+QString THTMLLabel::captionValue() const { return ChildText(Item(), u"label"); }
 void THTMLLabel::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "Tooltip=string", "ValueLessAttr=string",
@@ -284,10 +284,10 @@ const HTMLControlClass &THTMLCheckbox::Kind()
 void THTMLCheckbox::GetCaption(bool &hasCaption, QString &caption, int &extraWidth) const
 {
     hasCaption = true;
-    caption = CaptionValue();
+    caption = captionValue();
     extraWidth = 22;
 }
-QString THTMLCheckbox::CaptionValue() const { return Item() ? Item()->ChildInnerHTML(u"SPAN") : QString(); }
+QString THTMLCheckbox::captionValue() const { return Item() ? Item()->ChildInnerHTML(u"SPAN") : QString(); }
 void THTMLCheckbox::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
@@ -302,7 +302,7 @@ const HTMLControlClass &THTMLRadio::Kind()
     return kind;
 }
 // The input is a void element and never holds the caption: it sits beside it, as an edit's.
-QString THTMLRadio::CaptionValue() const { return ChildText(Item(), u"SPAN"); }
+QString THTMLRadio::captionValue() const { return ChildText(Item(), u"SPAN"); }
 void THTMLRadio::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Left=integer", "Top=integer", "Condition=string", "TabIndex=string", "Tooltip=string",
@@ -330,7 +330,7 @@ const HTMLControlClass &THTMLValidation::Kind()
                                        &make<THTMLValidation>);
     return kind;
 }
-void THTMLValidation::AfterLoad() { SetStyleRect(Rect(0, 0, 800, 20)); }
+void THTMLValidation::AfterLoad() { setStyleRect(Rect(0, 0, 800, 20)); }
 void THTMLValidation::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
@@ -342,7 +342,7 @@ const HTMLControlClass &THTMLScripting::Kind()
                                        QString(), &make<THTMLScripting>);
     return kind;
 }
-void THTMLScripting::AfterLoad() { SetStyleRect(Rect(0, 0, 800, 20)); }
+void THTMLScripting::AfterLoad() { setStyleRect(Rect(0, 0, 800, 20)); }
 void THTMLScripting::GetPropertyTypes(StringList &list) const
 {
     addProperties(list, {"Condition=string", "ID=string", "Scripts=string"});
@@ -366,7 +366,7 @@ void RegisterControlClass(const HTMLControlClass *kind)
         registry().push_back(kind);
 }
 
-void InitHTMLControls()
+void initHTMLControls()
 {
     if (!registry().empty())
         return;
@@ -378,7 +378,7 @@ void InitHTMLControls()
         RegisterControlClass(kind);
 }
 
-void DoneHTMLControls() { registry().clear(); }
+void doneHTMLControls() { registry().clear(); }
 
 // Recognition and collection ---------------------------------------------------------------
 
@@ -388,7 +388,7 @@ const HTMLControlClass *FindControlClass(const TMLItem *item)
         return nullptr;
     const QString classText = item->GetAttribute(u"class", true);
     for (const HTMLControlClass *kind : registry())
-        if (kind->MatchesClass(classText, *item))
+        if (kind->matchesClass(classText, *item))
             return kind;
     return nullptr;
 }
@@ -421,7 +421,7 @@ void CollectControls(TMLItem *item, HTMLControlList &list)
             std::unique_ptr<THTMLControl> control = CreateControlFor(node, content);
             TMLItem *next = node->NextSibling();
             if (control) {
-                node->SetData(control.get());
+                node->setData(control.get());
                 list.push_back(std::move(control));
                 if (content) {
                     resume.push_back(next);
@@ -464,15 +464,15 @@ void LayoutTree(THTMLControl *control)
     // Children before their parent, in order, without a call per nesting level.
     struct Frame {
         THTMLControl *Control;
-        THTMLControl *NextChild;
+        THTMLControl *nextChild;
     };
     if (!control)
         return;
     std::vector<Frame> stack{{control, FirstChildControl(control)}};
     while (!stack.empty()) {
         Frame &top = stack.back();
-        if (THTMLControl *child = top.NextChild) {
-            top.NextChild = NextSiblingControl(child);
+        if (THTMLControl *child = top.nextChild) {
+            top.nextChild = NextSiblingControl(child);
             stack.push_back(Frame{child, FirstChildControl(child)});
             continue;
         }
@@ -519,7 +519,7 @@ QPoint ControlOffset(QPoint start, const THTMLControl *control)
         x += c->Bounds().Left;
         y += c->Bounds().Top;
     }
-    return QPoint(ClampToInt(x), ClampToInt(y));
+    return QPoint(clampToInt(x), clampToInt(y));
 }
 
 void AbsoluteBounds(const THTMLControl *control, Rect &r)
@@ -530,7 +530,7 @@ void AbsoluteBounds(const THTMLControl *control, Rect &r)
     r = MoveRectTo(control->Bounds(), origin.x(), origin.y());
 }
 
-Rect MoveRectTo(const Rect &r, int x, int y) { return Rect::FromSize(x, y, r.Width(), r.Height()); }
+Rect MoveRectTo(const Rect &r, int x, int y) { return Rect::fromSize(x, y, r.Width(), r.Height()); }
 
 // Style and element lookups ---------------------------------------------------------------
 
@@ -539,7 +539,7 @@ int MinInputHeight(const QString &) { return 22; }
 
 bool IsStyleProperty(const QString &name)
 {
-    const QString n = LowerCaseAscii(name);
+    const QString n = lowerCaseAscii(name);
     return n == u"top" || n == u"left" || n == u"height" || n == u"width";
 }
 
@@ -547,7 +547,7 @@ QString StyleValue(const QString &styleText, const QString &name)
 {
     if (styleText.isEmpty() || name.isEmpty())
         return QString();
-    const qsizetype found = LowerCaseAscii(styleText).indexOf(LowerCaseAscii(name));
+    const qsizetype found = lowerCaseAscii(styleText).indexOf(lowerCaseAscii(name));
     if (found < 0)
         return QString();
     qsizetype pos = found + name.size() + 1;
@@ -555,7 +555,7 @@ QString StyleValue(const QString &styleText, const QString &name)
     if (pos > styleText.size())
         return QString();
     ++pos;
-    TakeWhile(styleText, pos, BlankChars);
+    TakeWhile(styleText, pos, blankChars);
     return TakeUntil(styleText, pos, styleValueEnd);
 }
 
@@ -583,12 +583,12 @@ int ParseHTMLColor(const QString &text)
     if (!text.startsWith(u'#'))
         return 0;
     // '$' makes it hexadecimal; the digits are neither expanded nor reordered.
-    return StrToIntDef(QString(u'$' + text.mid(1)), 0);
+    return strToIntDef(QString(u'$' + text.mid(1)), 0);
 }
 
 int ParseCSSLength(const QString &text, int defaultValue, int autoValue)
 {
-    QString t = Trim(LowerCaseAscii(text));
+    QString t = Trim(lowerCaseAscii(text));
     if (t == u"auto")
         return autoValue;
     const qsizetype px = t.indexOf(u"px");
@@ -599,5 +599,5 @@ int ParseCSSLength(const QString &text, int defaultValue, int autoValue)
     if (t.size() == digits ||
         !std::all_of(t.cbegin() + digits, t.cend(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
         return defaultValue;
-    return StrToIntDef(t, defaultValue);
+    return strToIntDef(t, defaultValue);
 }

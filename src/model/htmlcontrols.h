@@ -36,7 +36,7 @@ public:
     // empty CSS class never matches.
     bool Matches(const TMLItem *item) const;
     // Matches, with the first class attribute already read (stripped of its quotes).
-    bool MatchesClass(const QString &classText, const TMLItem &item) const;
+    bool matchesClass(const QString &classText, const TMLItem &item) const;
     std::unique_ptr<THTMLControl> Create() const { return m_create(*this); }
 
 private:
@@ -94,8 +94,8 @@ public:
 
 protected:
     // The caption property; '' for kinds without one.
-    virtual QString CaptionValue() const { return QString(); }
-    void SetStyleRect(const Rect &r) { m_styleRect = r; }
+    virtual QString captionValue() const { return QString(); }
+    void setStyleRect(const Rect &r) { m_styleRect = r; }
 
 private:
     const HTMLControlClass &m_class;
@@ -119,7 +119,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 class THTMLDynamic : public THTMLControl {
@@ -130,7 +130,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 // An element marked "EditorText" whose form field is an input (or that has none).
@@ -141,7 +141,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 // An element marked "EditorText" whose form field is a textarea.
@@ -154,7 +154,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 class THTMLButton : public THTMLControl {
@@ -164,7 +164,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 class THTMLLabel : public THTMLControl {
@@ -176,7 +176,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 class THTMLCheckbox : public THTMLControl {
@@ -188,7 +188,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 class THTMLRadio : public THTMLControl {
@@ -198,7 +198,7 @@ public:
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
-    QString CaptionValue() const override;
+    QString captionValue() const override;
 };
 
 class THTMLLink : public THTMLControl {
@@ -233,12 +233,12 @@ public:
     TMLItem *ContentItem(TMLItem *item) const override;
 };
 
-// The registered kinds, in registration order. InitHTMLControls registers the twelve once
-// (a start-up step); DoneHTMLControls empties the list.
+// The registered kinds, in registration order. initHTMLControls registers the twelve once
+// (a start-up step); doneHTMLControls empties the list.
 const std::vector<const HTMLControlClass *> &ControlClasses();
 void RegisterControlClass(const HTMLControlClass *kind);
-void InitHTMLControls();
-void DoneHTMLControls();
+void initHTMLControls();
+void doneHTMLControls();
 
 // Recognition and collection.
 const HTMLControlClass *FindControlClass(const TMLItem *item);
@@ -261,7 +261,7 @@ QPoint ControlOffset(QPoint start, const THTMLControl *control);
 // The control's box in the coordinates of the outermost control; r untouched without one.
 void AbsoluteBounds(const THTMLControl *control, Rect &r);
 Rect MoveRectTo(const Rect &r, int x, int y);
-inline Rect OffsetRectCopy(const Rect &r, int dx, int dy) { return r.Offset(dx, dy); }
+inline Rect OffsetRectCopy(const Rect &r, int dx, int dy) { return r.offset(dx, dy); }
 inline bool SameRect(const Rect &a, const Rect &b) { return a == b; }
 
 // Style and element lookups.

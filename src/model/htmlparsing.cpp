@@ -6,8 +6,8 @@
 
 namespace {
 
-const CharSet tagNameEnd = BlankChars | CharSet("/>");
-const CharSet attrNameEnd = BlankChars | CharSet("=>");
+const CharSet tagNameEnd = blankChars | CharSet("/>");
+const CharSet attrNameEnd = blankChars | CharSet("=>");
 const CharSet slashes("/");
 const CharSet doubleQuote("\"");
 const CharSet singleQuote("'");
@@ -90,7 +90,7 @@ bool TMarkupParser::Next()
     return result;
 }
 
-bool TMarkupParser::IsRawText() const
+bool TMarkupParser::isRawText() const
 {
     if (!sameAsciiNoCase(span(m_prevOpenTag), "script"))
         return false;
@@ -105,7 +105,7 @@ void TMarkupParser::ReadText()
     const char *data = m_source.constData();
     const qsizetype size = m_source.size();
     const qsizetype start = m_pos;
-    const bool raw = IsRawText();
+    const bool raw = isRawText();
     qsizetype i = m_pos - 1; // 0-based scan index
     for (;;) {
         const void *lt = std::memchr(data + i, '<', size_t(size - i));
@@ -141,13 +141,13 @@ bool TMarkupParser::ParseTag()
         SetError(QString::fromUtf8(errLtNotFound));
         return false;
     }
-    pos = SkipWhile(src, pos, BlankChars);
+    pos = skipWhile(src, pos, blankChars);
     if (pos <= size && at(pos) == '/') {
         m_kind = mtCloseTag;
-        pos = SkipWhile(src, pos + 1, BlankChars);
+        pos = skipWhile(src, pos + 1, blankChars);
     }
     const qsizetype nameStart = pos;
-    pos = SkipUntil(src, pos, tagNameEnd);
+    pos = skipUntil(src, pos, tagNameEnd);
     m_tagName = spanTo(nameStart, pos);
     if (!IsValidTagName(span(m_tagName)))
         SetErrorFmt(errTagName, span(m_tagName));
@@ -157,11 +157,11 @@ bool TMarkupParser::ParseTag()
         return ParseComment(nameStart + 3);
     }
 
-    pos = SkipWhile(src, pos, BlankChars);
+    pos = skipWhile(src, pos, blankChars);
     while (pos <= size && at(pos) != '>') {
         if (at(pos) == '/') {
             const qsizetype slash = pos;
-            pos = SkipWhile(src, SkipWhile(src, pos, slashes), BlankChars);
+            pos = skipWhile(src, skipWhile(src, pos, slashes), blankChars);
             if (pos > size || at(pos) == '>') {
                 selfClosed = true;
                 break;
@@ -170,7 +170,7 @@ bool TMarkupParser::ParseTag()
             pos = slash;
         }
         const qsizetype attrStart = pos;
-        pos = SkipUntil(src, pos, attrNameEnd);
+        pos = skipUntil(src, pos, attrNameEnd);
         const Span name = spanTo(attrStart, pos);
         if (!IsValidAttrName(span(name))) {
             m_pos = pos;
@@ -178,11 +178,11 @@ bool TMarkupParser::ParseTag()
             return false;
         }
         if (pos <= size && at(pos) == '=') {
-            pos = SkipWhile(src, pos + 1, BlankChars);
+            pos = skipWhile(src, pos + 1, blankChars);
             const qsizetype valueStart = pos;
             const char quote = pos <= size ? at(pos) : 0;
             if (quote == '"' || quote == '\'') {
-                pos = SkipUntil(src, pos + 1, quote == '"' ? doubleQuote : singleQuote);
+                pos = skipUntil(src, pos + 1, quote == '"' ? doubleQuote : singleQuote);
                 if (pos > size) {
                     m_pos = pos;
                     SetErrorFmt(errAttrValue, span(spanTo(valueStart, pos)));
@@ -190,13 +190,13 @@ bool TMarkupParser::ParseTag()
                 }
                 ++pos;
             } else {
-                pos = SkipUntil(src, pos, tagNameEnd);
+                pos = skipUntil(src, pos, tagNameEnd);
             }
             AddAttribute(name, spanTo(valueStart, pos), true);
-        } else if (pos <= size && BlankChars.Contains(at(pos))) {
+        } else if (pos <= size && blankChars.contains(at(pos))) {
             AddAttribute(name, Span{}, false);
         }
-        pos = SkipWhile(src, pos, BlankChars);
+        pos = skipWhile(src, pos, blankChars);
     }
 
     if (pos > size)
@@ -207,7 +207,7 @@ bool TMarkupParser::ParseTag()
         else
             SetError(QString::fromUtf8(errSelfCloseOnClose));
     }
-    pos = SkipWhile(src, pos, BlankChars);
+    pos = skipWhile(src, pos, blankChars);
     if (pos <= size && at(pos) == '>')
         ++pos;
     else

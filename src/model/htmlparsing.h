@@ -32,22 +32,22 @@ public:
     const QByteArray &Source() const { return m_source; }
     TMarkupTokenKind Kind() const { return m_kind; }
     // Texts of the current token, converted on request; the *Bytes forms are views into Source.
-    QString TagName() const { return QString::fromUtf8(TagNameBytes()); }
-    QByteArrayView TagNameBytes() const { return span(m_tagName); }
+    QString TagName() const { return QString::fromUtf8(tagNameBytes()); }
+    QByteArrayView tagNameBytes() const { return span(m_tagName); }
     // The tag name of the previous token when that one was an opening tag, else ''.
     QString PrevOpenTag() const { return QString::fromUtf8(span(m_prevOpenTag)); }
     // The text of a text token, or the body of a comment.
-    QString Text() const { return QString::fromUtf8(TextBytes()); }
-    QByteArrayView TextBytes() const { return span(m_text); }
+    QString Text() const { return QString::fromUtf8(textBytes()); }
+    QByteArrayView textBytes() const { return span(m_text); }
 
     // The attributes of the last tag read; a text token keeps those of the tag before it.
     int AttrCount() const { return m_attrCount; }
     TTagAttributes Attribute(int i) const;
-    QByteArrayView AttributeNameBytes(int i) const { return span(m_attrs.at(i).Name); }
-    QByteArrayView AttributeValueBytes(int i) const { return span(m_attrs.at(i).Value); }
-    bool AttributeHasValue(int i) const { return m_attrs.at(i).HasValue; }
+    QByteArrayView attributeNameBytes(int i) const { return span(m_attrs.at(i).Name); }
+    QByteArrayView attributeValueBytes(int i) const { return span(m_attrs.at(i).Value); }
+    bool attributeHasValue(int i) const { return m_attrs.at(i).HasValue; }
     // Room for attributes; it only grows, by doubling, and serves every tag of the text.
-    int AttrCapacity() const { return int(m_attrs.size()); }
+    int attrCapacity() const { return int(m_attrs.size()); }
 
     // 1-based position and length of the current token, and where the next one starts.
     qsizetype TokenStart() const { return m_tokenStart; }
@@ -75,7 +75,7 @@ private:
     bool ParseTag();
     bool ParseComment(qsizetype bodyStart);
     void ReadText();
-    bool IsRawText() const;
+    bool isRawText() const;
     void AddAttribute(Span name, Span value, bool hasValue);
     void SetError(const QString &text, bool replace = false);
     void SetErrorFmt(const char *tmpl, QByteArrayView argument, bool replace = false);

@@ -34,19 +34,19 @@ bool isBlank(QByteArrayView text)
 
 const QString &TMLItem::Name() const { return m_name < 0 ? emptyName : m_tree->m_names[m_name].Text; }
 
-const QByteArray &TMLItem::nameBytes() const { return m_name < 0 ? emptyNameBytes : m_tree->m_names[m_name].Bytes; }
+const QByteArray &TMLItem::nameBytes() const { return m_name < 0 ? emptyNameBytes : m_tree->m_names[m_name].bytes; }
 
 QByteArrayView TMLItem::textBytes() const { return QByteArrayView(m_tree->m_source.constData() + m_first, m_count); }
 
 QByteArrayView TMLItem::valueBytes(int i) const
 {
     const TMLTree::Attribute &a = *m_tree->m_attributes.at(m_first + i);
-    return QByteArrayView(m_tree->m_source.constData() + a.ValueStart, a.ValueLength);
+    return QByteArrayView(m_tree->m_source.constData() + a.valueStart, a.valueLength);
 }
 
 THTMLControl *TMLItem::Data() const { return m_tree->m_controls.value(this); }
 
-void TMLItem::SetData(THTMLControl *control)
+void TMLItem::setData(THTMLControl *control)
 {
     if (control)
         m_tree->m_controls.insert(this, control);
@@ -90,7 +90,7 @@ QString TMLItem::IdText() const
 QString TMLItem::GetAttribute(QStringView name, bool stripQuotes) const
 {
     for (int i = 0; i < AttrCount(); ++i) {
-        if (!SameTextAscii(m_tree->m_names[m_tree->m_attributes.at(m_first + i)->Name].Text, name))
+        if (!sameTextAscii(m_tree->m_names[m_tree->m_attributes.at(m_first + i)->Name].Text, name))
             continue;
         QString value = Trim(QString::fromUtf8(valueBytes(i)));
         if (stripQuotes && (value.startsWith(u'"') || value.startsWith(u'\'')))
@@ -103,7 +103,7 @@ QString TMLItem::GetAttribute(QStringView name, bool stripQuotes) const
 TMLItem *TMLItem::ChildByName(QStringView name) const
 {
     for (TMLItem *c = FirstChild(); c; c = c->NextSibling())
-        if (SameTextAscii(c->Name(), name))
+        if (sameTextAscii(c->Name(), name))
             return c;
     return nullptr;
 }
@@ -159,7 +159,7 @@ void TMLItem::appendAttributes(QByteArray &out) const
         const TMLTree::Attribute &a = *m_tree->m_attributes.at(m_first + i);
         if (i > 0)
             out += ' ';
-        out += m_tree->m_names[a.Name].Bytes;
+        out += m_tree->m_names[a.Name].bytes;
         if (a.HasValue) {
             out += '=';
             out += valueBytes(i);
@@ -232,7 +232,7 @@ TMLTree::~TMLTree() = default;
 bool TMLTree::IsVoidTag(QStringView name) const
 {
     for (const QString &tag : m_voidTags)
-        if (SameTextAscii(tag, name))
+        if (sameTextAscii(tag, name))
             return true;
     return false;
 }
@@ -242,16 +242,16 @@ void TMLTree::SlabStore::FreeSlab::operator()(void *slab) const { std::free(slab
 void TMLTree::SlabStore::grow(uint32_t count)
 {
     constexpr size_t hugePage = size_t(2) << 20;
-    const size_t chunkBytes = m_entrySize << ChunkBits;
+    const size_t chunkBytes = m_entrySize << chunkBits;
     const size_t largest = std::max<size_t>(1, 2 * hugePage / chunkBytes);
     const size_t grown = std::min<size_t>(size_t(1) << std::min<size_t>(m_slabs.size(), 16), largest);
     const size_t missing = size_t(m_size) + count - m_end;
-    const size_t chunks = std::max<size_t>(grown, (missing + ChunkMask) >> ChunkBits);
+    const size_t chunks = std::max<size_t>(grown, (missing + chunkMask) >> chunkBits);
     size_t bytes = chunks * chunkBytes;
     const bool large = bytes >= hugePage;
     if (large)
         bytes = (bytes + hugePage - 1) / hugePage * hugePage; // aligned_alloc takes whole alignments
-    if (uint64_t(m_end) + (uint64_t(chunks) << ChunkBits) > UINT32_MAX)
+    if (uint64_t(m_end) + (uint64_t(chunks) << chunkBits) > UINT32_MAX)
         throw std::bad_alloc();
     void *slab = std::aligned_alloc(large ? hugePage : alignof(std::max_align_t), bytes);
     if (!slab)
@@ -263,7 +263,7 @@ void TMLTree::SlabStore::grow(uint32_t count)
 #endif
     for (size_t i = 0; i < chunks; ++i)
         m_chunks.push_back(static_cast<char *>(slab) + i * chunkBytes);
-    m_end = uint32_t(m_chunks.size() << ChunkBits);
+    m_end = uint32_t(m_chunks.size() << chunkBits);
 }
 
 void TMLTree::SlabStore::clear()
@@ -313,7 +313,7 @@ public:
             bool selfClosed = false;
             switch (parser.Kind()) {
             case mtText: {
-                const QByteArrayView text = parser.TextBytes();
+                const QByteArrayView text = parser.textBytes();
                 if (m_tree.m_dropBlankText && isBlank(text))
                     continue;
                 node = m_tree.newItem(-1, uint32_t(text.data() - base), uint32_t(text.size()));
@@ -321,15 +321,15 @@ public:
             }
             case mtOpenTag:
             case mtSelfClosed: {
-                const int name = nameId(parser.TagNameBytes());
+                const int name = nameId(parser.tagNameBytes());
                 const uint32_t count = uint32_t(parser.AttrCount());
                 const uint32_t first = count ? m_tree.m_attributes.append(count) : 0;
                 node = m_tree.newItem(name, first, count);
                 for (uint32_t i = 0; i < count; ++i) {
-                    const QByteArrayView value = parser.AttributeValueBytes(int(i));
+                    const QByteArrayView value = parser.attributeValueBytes(int(i));
                     new (m_tree.m_attributes.at(first + i)) TMLTree::Attribute{
-                        nameId(parser.AttributeNameBytes(int(i))), uint32_t(value.isEmpty() ? 0 : value.data() - base),
-                        uint32_t(value.size()), parser.AttributeHasValue(int(i))};
+                        nameId(parser.attributeNameBytes(int(i))), uint32_t(value.isEmpty() ? 0 : value.data() - base),
+                        uint32_t(value.size()), parser.attributeHasValue(int(i))};
                 }
                 selfClosed = parser.Kind() == mtSelfClosed || m_void[name];
                 if (!selfClosed) {
@@ -339,7 +339,7 @@ public:
                 break;
             }
             case mtCloseTag: {
-                std::vector<size_t> &open = m_open[nameId(parser.TagNameBytes())];
+                std::vector<size_t> &open = m_open[nameId(parser.tagNameBytes())];
                 if (open.empty())
                     continue;
                 const size_t found = open.back();
@@ -383,8 +383,8 @@ private:
         size_t i = hash & mask;
         for (; m_slots[i].Id >= 0; i = (i + 1) & mask) {
             const Slot &s = m_slots[i];
-            if (s.Hash == hash && s.Spelling.size() == size &&
-                (size <= 8 ? s.Key == key : std::memcmp(s.Spelling.data(), raw.data(), size_t(size)) == 0))
+            if (s.Hash == hash && s.spelling.size() == size &&
+                (size <= 8 ? s.Key == key : std::memcmp(s.spelling.data(), raw.data(), size_t(size)) == 0))
                 return s.Id;
         }
         const int id = lowerNameId(raw.toByteArray().toLower()); // ASCII letters only
@@ -456,7 +456,7 @@ private:
         uint32_t Hash = 0;
         int Id = -1; // -1: empty
         uint64_t Key = 0; // the bytes of a spelling of up to 8
-        QByteArrayView Spelling; // into the text being built from
+        QByteArrayView spelling; // into the text being built from
     };
 
     TMLTree &m_tree;

@@ -53,7 +53,7 @@ public:
 
     // The control recognised on this element; not owned, and kept by the tree.
     THTMLControl *Data() const;
-    void SetData(THTMLControl *control);
+    void setData(THTMLControl *control);
 
     // The first attribute of that name (without case), trimmed, and with stripQuotes without
     // its first and last character when it starts with a quote; '' when there is none.
@@ -119,7 +119,7 @@ public:
     QStringList &VoidTags() { return m_voidTags; }
     const QStringList &VoidTags() const { return m_voidTags; }
     bool DropBlankText() const { return m_dropBlankText; }
-    void SetDropBlankText(bool drop) { m_dropBlankText = drop; }
+    void setDropBlankText(bool drop) { m_dropBlankText = drop; }
 
     virtual bool IsVoidTag(QStringView name) const;
     // Builds the nodes, replacing any built before; always true. Raises std::length_error
@@ -131,12 +131,12 @@ private:
     friend class TMLItem;
     struct Name {
         QString Text;
-        QByteArray Bytes;
+        QByteArray bytes;
     };
     struct Attribute {
         int Name;
-        uint32_t ValueStart;
-        uint32_t ValueLength;
+        uint32_t valueStart;
+        uint32_t valueLength;
         bool HasValue;
     };
     class Builder;
@@ -151,8 +151,8 @@ private:
         void clear();
 
     protected:
-        static constexpr int ChunkBits = 12;
-        static constexpr uint32_t ChunkMask = (uint32_t(1) << ChunkBits) - 1;
+        static constexpr int chunkBits = 12;
+        static constexpr uint32_t chunkMask = (uint32_t(1) << chunkBits) - 1;
         explicit SlabStore(size_t entrySize) : m_entrySize(entrySize) {}
         // Adds a slab, so that count entries from m_size on have room.
         void grow(uint32_t count);
@@ -169,7 +169,7 @@ private:
     template <class T> class Slabs : public SlabStore {
     public:
         Slabs() : SlabStore(sizeof(T)) {}
-        T *at(uint32_t i) const { return static_cast<T *>(m_chunks[i >> ChunkBits]) + (i & ChunkMask); }
+        T *at(uint32_t i) const { return static_cast<T *>(m_chunks[i >> chunkBits]) + (i & chunkMask); }
         // The index of the first of count new entries.
         uint32_t append(uint32_t count)
         {

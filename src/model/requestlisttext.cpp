@@ -13,7 +13,7 @@ std::unique_ptr<XmlDocument> ParsePlatformAnswer(const QString &text)
     const qsizetype end = text.indexOf(endTag, start);
     const qsizetype length = end < 0 ? startTag.size() : end + endTag.size() - start;
     try {
-        return ReadXMLBytes(QStringView(text).mid(start, length).toUtf8(), false);
+        return readXMLBytes(QStringView(text).mid(start, length).toUtf8(), false);
     } catch (const Exception &) {
         return nullptr;
     }

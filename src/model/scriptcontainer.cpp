@@ -31,7 +31,7 @@ qsizetype indexOfNoCase(QByteArrayView text, QByteArrayView needle, qsizetype fr
 
 const THtmlEntity *entityOf(char ch)
 {
-    for (const THtmlEntity &e : HtmlEntities)
+    for (const THtmlEntity &e : htmlEntities)
         if (e.Ch == ch)
             return &e;
     return nullptr;
@@ -40,7 +40,7 @@ const THtmlEntity *entityOf(char ch)
 constexpr size_t longestEntity()
 {
     size_t n = 0;
-    for (const THtmlEntity &e : HtmlEntities)
+    for (const THtmlEntity &e : htmlEntities)
         n = std::max(n, std::char_traits<char>::length(e.Entity));
     return n;
 }
@@ -95,7 +95,7 @@ QByteArray HtmlUnescape(const QByteArray &text)
         out.append(text.constData() + i, amp - i);
         i = amp;
         bool decoded = false;
-        for (const THtmlEntity &e : HtmlEntities) {
+        for (const THtmlEntity &e : htmlEntities) {
             const QByteArrayView entity(e.Entity);
             if (matchesAt(text, i, entity)) {
                 out.append(e.Ch);
@@ -133,13 +133,13 @@ ScriptBlock FindScriptBlock(const QByteArray &html)
 QByteArray GetScript(const QByteArray &html)
 {
     const ScriptBlock block = FindScriptBlock(html);
-    return block.Found() ? HtmlUnescape(html.mid(block.Start - 1, block.Length)) : QByteArray();
+    return block.found() ? HtmlUnescape(html.mid(block.Start - 1, block.Length)) : QByteArray();
 }
 
 QByteArray SetScript(const QByteArray &html, const QByteArray &script)
 {
     const ScriptBlock block = FindScriptBlock(html);
-    if (!block.Found())
+    if (!block.found())
         return html;
     QByteArray out = html;
     out.replace(block.Start - 1, block.Length, HtmlEscape(script));
@@ -151,7 +151,7 @@ QString scriptOfHtml(const QString &html) { return QString::fromUtf8(GetScript(h
 std::optional<QString> htmlWithScript(const QString &html, const QString &script)
 {
     const QByteArray bytes = html.toUtf8();
-    if (!FindScriptBlock(bytes).Found())
+    if (!FindScriptBlock(bytes).found())
         return std::nullopt;
     return QString::fromUtf8(SetScript(bytes, script.toUtf8()));
 }

@@ -13,7 +13,7 @@ struct THtmlEntity {
 };
 
 // The only entities there are; quotes and every other character stay as they are.
-inline constexpr std::array<THtmlEntity, 3> HtmlEntities{{{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}}};
+inline constexpr std::array<THtmlEntity, 3> htmlEntities{{{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}}};
 
 // The entity text of a character, '' for one that has none.
 QByteArray EntityFor(char ch);
@@ -25,7 +25,7 @@ QByteArray HtmlUnescape(const QByteArray &text);
 struct ScriptBlock {
     qsizetype Start = -1;
     qsizetype Length = -1;
-    bool Found() const { return Start >= 0; }
+    bool found() const { return Start >= 0; }
 };
 ScriptBlock FindScriptBlock(const QByteArray &html);
 

@@ -10,7 +10,7 @@ bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 bool isNameChar(char c) { return isAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; }
 bool isDefaultChar(char c) { return isNameChar(c) || c == '#' || c == '\''; }
 
-QByteArray sortKey(const QString &name) { return LowerCaseAscii(name).toUtf8(); }
+QByteArray sortKey(const QString &name) { return lowerCaseAscii(name).toUtf8(); }
 
 int compareKeys(const QString &a, const QString &b)
 {
@@ -19,7 +19,7 @@ int compareKeys(const QString &a, const QString &b)
 }
 } // namespace
 
-QString TSQLParam::TypeName() const
+QString TSQLParam::typeName() const
 {
     if (TypeLetter == u"B")
         return QStringLiteral("BOOLEAN");
@@ -34,7 +34,7 @@ QString TSQLParam::TypeName() const
     return QStringLiteral("STRING");
 }
 
-QString TSQLParam::UnquotedDefault() const
+QString TSQLParam::unquotedDefault() const
 {
     if (!Default.startsWith(u"''") || !Default.endsWith(u"''"))
         return Default;
@@ -87,7 +87,7 @@ void ParseSqlParams(const QByteArray &sql, SQLParamList &occurrences)
             const bool joins = after < n && (isNameChar(sql[after]) ||
                                              (sql[after] == ':' && after + 1 < n && isAsciiLetter(sql[after + 1])));
             if (!joins) {
-                p->TypeLetter = QString(QChar(UpCaseAscii(char16_t(sql[end + 1]))));
+                p->TypeLetter = QString(QChar(upCaseAscii(char16_t(sql[end + 1]))));
                 p->Default = defaultText;
                 p->Len = int(after - i);
             }
@@ -127,17 +127,17 @@ void UpdateStoredParams(TWQFItem *item, const SQLParamRefs &out)
         return;
     QSet<QString> noted; // names lower-cased
     for (const TSQLParam *occurrence : out) {
-        const QString key = LowerCaseAscii(occurrence->Name);
+        const QString key = lowerCaseAscii(occurrence->Name);
         if (TWQFParam *param = occurrence->Matched) {
             if (!occurrence->Default.isEmpty()) {
                 if (param->TypeNode)
-                    param->TypeNode->setTextContent(occurrence->TypeName());
+                    param->TypeNode->setTextContent(occurrence->typeName());
                 if (param->ValueNode)
-                    param->ValueNode->setTextContent(occurrence->UnquotedDefault());
+                    param->ValueNode->setTextContent(occurrence->unquotedDefault());
             }
             noted.insert(key);
         } else if (!noted.contains(key)) {
-            item->AddParam(occurrence->Name, occurrence->TypeName(), occurrence->UnquotedDefault());
+            item->AddParam(occurrence->Name, occurrence->typeName(), occurrence->unquotedDefault());
             noted.insert(key);
         }
     }

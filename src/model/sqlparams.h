@@ -19,9 +19,9 @@ public:
     TWQFParam *Matched = nullptr; // not owned
 
     // "BOOLEAN", "CURRENCY", "DATETIME", "FLOAT", "INTEGER", else "STRING".
-    QString TypeName() const;
+    QString typeName() const;
     // A default enclosed in doubled apostrophes loses both pairs.
-    QString UnquotedDefault() const;
+    QString unquotedDefault() const;
 };
 
 using SQLParamList = std::vector<std::unique_ptr<TSQLParam>>;

@@ -9,14 +9,14 @@ template <class Text> Text take(const Text &text, qsizetype &pos, const CharSet 
     if (pos < 1 || pos > text.size())
         return Text();
     const qsizetype start = pos;
-    pos = SkipRun(text.constData(), text.size(), pos, set, members);
+    pos = skipRun(text.constData(), text.size(), pos, set, members);
     return text.mid(start - 1, pos - start);
 }
 
 QString toModelText(const QByteArray &s) { return QString::fromUtf8(s); }
 const QString &toModelText(const QString &s) { return s; }
 
-const CharSet nameStart = LetterChars | DigitChars;
+const CharSet nameStart = letterChars | digitChars;
 const CharSet nameChars = nameStart | CharSet("_");
 const CharSet colon(":");
 const CharSet semicolon(";");
@@ -33,11 +33,11 @@ template <class Text> void parseStyle(const Text &text, StringList *list)
         const Text name = TakeWhile(text, pos, nameChars);
         TakeUntil(text, pos, colon);
         ++pos;
-        TakeWhile(text, pos, BlankChars);
+        TakeWhile(text, pos, blankChars);
         const Text value = TakeUntil(text, pos, semicolon);
         pairs.emplace_back(toModelText(name), toModelText(value));
     }
-    list->SetValues(pairs);
+    list->setValues(pairs);
 }
 
 } // namespace
@@ -52,7 +52,7 @@ int LeadingInt(QStringView text, int defaultValue)
     qsizetype end = 0;
     while (end < text.size() && (text[end] == u'+' || text[end] == u'-' || (text[end] >= u'0' && text[end] <= u'9')))
         ++end;
-    return StrToIntDef(text.left(end), defaultValue);
+    return strToIntDef(text.left(end), defaultValue);
 }
 
 void ParseStyle(const QByteArray &text, StringList *list) { parseStyle(text, list); }
@@ -62,5 +62,5 @@ Rect StyleToRect(const StringList &list)
 {
     const int left = LeadingInt(list.Value(u"LEFT"), 0);
     const int top = LeadingInt(list.Value(u"top"), 0);
-    return Rect::FromSize(left, top, LeadingInt(list.Value(u"width"), 0), LeadingInt(list.Value(u"height"), 0));
+    return Rect::fromSize(left, top, LeadingInt(list.Value(u"width"), 0), LeadingInt(list.Value(u"height"), 0));
 }

@@ -19,7 +19,7 @@ public:
         for (char c : members)
             add(static_cast<unsigned char>(c));
     }
-    static constexpr CharSet Range(unsigned char first, unsigned char last)
+    static constexpr CharSet range(unsigned char first, unsigned char last)
     {
         CharSet s;
         for (unsigned c = first; c <= last; ++c)
@@ -27,11 +27,11 @@ public:
         return s;
     }
 
-    constexpr bool Contains(unsigned char c) const { return m_members[c]; }
-    constexpr bool Contains(char c) const { return Contains(static_cast<unsigned char>(c)); }
+    constexpr bool contains(unsigned char c) const { return m_members[c]; }
+    constexpr bool contains(char c) const { return contains(static_cast<unsigned char>(c)); }
     // A UTF-16 unit above 255 is never a member.
-    constexpr bool Contains(char16_t c) const { return c < 256 && Contains(static_cast<unsigned char>(c)); }
-    constexpr bool Contains(QChar c) const { return Contains(c.unicode()); }
+    constexpr bool contains(char16_t c) const { return c < 256 && contains(static_cast<unsigned char>(c)); }
+    constexpr bool contains(QChar c) const { return contains(c.unicode()); }
 
     constexpr CharSet operator|(const CharSet &o) const
     {
@@ -56,9 +56,9 @@ private:
 };
 
 // Tab, line feed, carriage return and space: nothing else counts as a blank.
-inline constexpr CharSet BlankChars{"\t\n\r "};
-inline constexpr CharSet DigitChars = CharSet::Range('0', '9');
-inline constexpr CharSet LetterChars = CharSet::Range('A', 'Z') | CharSet::Range('a', 'z');
+inline constexpr CharSet blankChars{"\t\n\r "};
+inline constexpr CharSet digitChars = CharSet::range('0', '9');
+inline constexpr CharSet letterChars = CharSet::range('A', 'Z') | CharSet::range('a', 'z');
 
 // The run of members of set from pos on; pos then stands on the first character after it
 // (length + 1 at the end). A pos below 1 or past the end gives '' and stays as it is.
@@ -71,24 +71,24 @@ QString TakeUntil(const QString &text, qsizetype &pos, const CharSet &set);
 // The 1-based position after the run of members (or, with members false, of non-members)
 // from pos on; pos itself when it is outside the text.
 template <class Char>
-inline qsizetype SkipRun(const Char *data, qsizetype size, qsizetype pos, const CharSet &set, bool members)
+inline qsizetype skipRun(const Char *data, qsizetype size, qsizetype pos, const CharSet &set, bool members)
 {
     if (pos < 1 || pos > size)
         return pos;
     qsizetype end = pos - 1;
-    while (end < size && set.Contains(data[end]) == members)
+    while (end < size && set.contains(data[end]) == members)
         ++end;
     return end + 1;
 }
 // The position-only forms, for scanners that keep spans instead of copies: where TakeWhile
 // and TakeUntil would leave pos.
-inline qsizetype SkipWhile(QByteArrayView text, qsizetype pos, const CharSet &set)
+inline qsizetype skipWhile(QByteArrayView text, qsizetype pos, const CharSet &set)
 {
-    return SkipRun(text.data(), text.size(), pos, set, true);
+    return skipRun(text.data(), text.size(), pos, set, true);
 }
-inline qsizetype SkipUntil(QByteArrayView text, qsizetype pos, const CharSet &set)
+inline qsizetype skipUntil(QByteArrayView text, qsizetype pos, const CharSet &set)
 {
-    return SkipRun(text.data(), text.size(), pos, set, false);
+    return skipRun(text.data(), text.size(), pos, set, false);
 }
 
 // The leading run of signs and digits read as a decimal int ("10px" gives 10), else

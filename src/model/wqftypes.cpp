@@ -14,7 +14,7 @@
 #include <deque>
 #include <utility>
 
-WriterFlags WriterFlagsFromOptions(PageOptions options)
+WriterFlags writerFlagsFromOptions(PageOptions options)
 {
     WriterFlags flags;
     if (options & poWhitespace)
@@ -83,7 +83,7 @@ int TWQFItem::GetY() const { return NodeIntDef(m_y, 0); }
 XmlElement *TWQFItem::positionNode(XmlElement *&ref, const QString &name)
 {
     if (!ref && m_node)
-        ref = static_cast<XmlElement *>(m_node->appendChild(NewElement(name)));
+        ref = static_cast<XmlElement *>(m_node->appendChild(newElement(name)));
     return ref;
 }
 
@@ -114,7 +114,7 @@ int TWQFItem::JumpCount() const
 
 QString TWQFItem::GetJump(int index) const { return NodeTextDef(jumpNode(index), QString()); }
 
-QStringList TWQFItem::GetJumps() const
+QStringList TWQFItem::getJumps() const
 {
     QStringList exits;
     if (m_node)
@@ -143,7 +143,7 @@ const QString kQuery = QStringLiteral("query");
 // A new element holding one text or CDATA node, also for an empty text.
 std::unique_ptr<XmlElement> leafElement(const QString &name, std::unique_ptr<XmlNode> content)
 {
-    auto e = NewElement(name);
+    auto e = newElement(name);
     e->appendChild(std::move(content));
     return e;
 }
@@ -161,7 +161,7 @@ XmlElement *TWQFItem::valueElement(const QString &name, bool create)
         return nullptr;
     XmlElement *e = values->firstChildElement(name);
     if (!e && create)
-        e = static_cast<XmlElement *>(values->appendChild(NewElement(name)));
+        e = static_cast<XmlElement *>(values->appendChild(newElement(name)));
     return e;
 }
 
@@ -181,7 +181,7 @@ void TWQFItem::SetValueCDATA(const QString &name, const QString &value, bool cre
 {
     if (XmlElement *e = valueElement(name, create)) {
         e->removeChildren();
-        e->appendChild(NewCData(value));
+        e->appendChild(newCData(value));
     }
 }
 
@@ -226,10 +226,10 @@ void TWQFItem::AddParam(const QString &name, const QString &type, const QString 
     XmlElement *values = ValuesNode();
     if (!values)
         return;
-    auto param = NewElement(QStringLiteral("param"));
-    param->appendChild(leafElement(QStringLiteral("n"), NewCData(name)));
-    param->appendChild(leafElement(QStringLiteral("t"), NewText(type)));
-    param->appendChild(leafElement(QStringLiteral("v"), NewCData(value)));
+    auto param = newElement(QStringLiteral("param"));
+    param->appendChild(leafElement(QStringLiteral("n"), newCData(name)));
+    param->appendChild(leafElement(QStringLiteral("t"), newText(type)));
+    param->appendChild(leafElement(QStringLiteral("v"), newCData(value)));
     values->appendChild(std::move(param));
 }
 
@@ -241,7 +241,7 @@ bool TWQFItem::GetNameValueParams(WQFParamList &list) const
     const auto &children = values->childNodes();
     for (size_t i = 0; i < children.size(); ++i) {
         XmlNode *name = children[i].get();
-        if (!name->isElement() || UpperCaseAscii(name->name()) != u"N")
+        if (!name->isElement() || upperCaseAscii(name->name()) != u"N")
             continue;
         // The layout of a hand-formatted page stands between a name and its value.
         size_t v = i + 1;
@@ -297,7 +297,7 @@ TWQFItem *TWQFSection::AddItem(const QString &type)
 {
     if (!m_node)
         return nullptr;
-    auto *element = static_cast<XmlElement *>(m_node->appendChild(NewElement(QStringLiteral("c"))));
+    auto *element = static_cast<XmlElement *>(m_node->appendChild(newElement(QStringLiteral("c"))));
     AddItemSkeleton(element);
     auto item = std::make_unique<TWQFItem>(element, this);
     item->SetType(type);
@@ -436,7 +436,7 @@ bool TWQFFile::serialize(QByteArray &bytes, PageOptions options)
     if (!m_doc)
         return false;
     return captureError([&] {
-        bytes = WriteXMLToBytes(*m_doc, WriterFlagsFromOptions(options));
+        bytes = writeXMLToBytes(*m_doc, writerFlagsFromOptions(options));
         return true;
     });
 }
@@ -446,7 +446,7 @@ bool TWQFFile::SaveToStream(QIODevice &stream, PageOptions options)
     if (!m_doc)
         return false;
     return captureError([&] {
-        WriteXMLFlags(*m_doc, stream, WriterFlagsFromOptions(options));
+        WriteXMLFlags(*m_doc, stream, writerFlagsFromOptions(options));
         return true;
     });
 }
@@ -463,7 +463,7 @@ bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options, const Sa
     // A link that is to be replaced lends no mode: its target is no file of this page's.
     const bool replacingLink = target.replaceName && QFileInfo(path).isSymLink();
     const std::optional<unsigned> oldMode = replacingLink ? std::nullopt : platform::FileMode(path);
-    const bool readOnly = oldMode && QFileInfo(path).isFile() && platform::FileIsReadOnly(path);
+    const bool readOnly = oldMode && QFileInfo(path).isFile() && platform::fileIsReadOnly(path);
     if (readOnly) {
         if (!DoReadOnly(fileName))
             return false;
@@ -479,8 +479,8 @@ bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options, const Sa
         ok = replaceNameAtomically(path, bytes, &reason);
     } else {
         if (readOnly)
-            platform::SetFileReadOnly(path, false);
-        ok = WriteFileAtomically(path, bytes, &reason);
+            platform::setFileReadOnly(path, false);
+        ok = writeFileAtomically(path, bytes, &reason);
         // The replaced file keeps the old one's mode, the read-only bit included.
         if (oldMode)
             platform::SetFileMode(path, *oldMode);
@@ -504,7 +504,7 @@ bool TWQFFile::DoReadOnly(const QString &fileName)
 TWQFSection *TWQFFile::FindSection(const QString &name) const
 {
     for (const auto &section : m_sections)
-        if (SameTextAscii(section->GetName(), name))
+        if (sameTextAscii(section->GetName(), name))
             return section.get();
     return nullptr;
 }
@@ -518,18 +518,18 @@ XmlElement *TWQFFile::FindFunctionChild(const QString &name) const
     return m_function->firstChildElement(name);
 }
 
-QString TWQFFile::GetHtml() const { return m_html ? ContentText(m_html) : QString(); }
+QString TWQFFile::GetHtml() const { return m_html ? contentText(m_html) : QString(); }
 
 void TWQFFile::SetHtml(const QString &text)
 {
     if (m_html)
-        SetContentText(m_html, text);
+        setContentText(m_html, text);
 }
 
 QString TWQFFile::GetEditorNotes() const
 {
     XmlElement *notes = FindFunctionChild(QStringLiteral("editorNotes"));
-    return notes ? ContentText(notes) : QString();
+    return notes ? contentText(notes) : QString();
 }
 
 void TWQFFile::SetEditorNotes(const QString &text)
@@ -540,10 +540,10 @@ void TWQFFile::SetEditorNotes(const QString &text)
     if (!notes) {
         if (text.isEmpty())
             return;
-        notes = static_cast<XmlElement *>(m_function->appendChild(NewElement(QStringLiteral("editorNotes"))));
-        notes->appendChild(NewCData(QString()));
+        notes = static_cast<XmlElement *>(m_function->appendChild(newElement(QStringLiteral("editorNotes"))));
+        notes->appendChild(newCData(QString()));
     }
-    SetContentText(notes, text);
+    setContentText(notes, text);
 }
 
 QString TWQFFile::GetFunctionName() const { return NodeTextDef(FindFunctionChild(QStringLiteral("fn")), QString()); }
@@ -572,7 +572,7 @@ void TWQFFile::SetFlag(const QString &name, bool value)
         return;
     XmlElement *flag = FindFunctionChild(name);
     if (!flag)
-        flag = static_cast<XmlElement *>(m_function->appendChild(NewElement(name)));
+        flag = static_cast<XmlElement *>(m_function->appendChild(newElement(name)));
     flag->setTextContent(value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -606,7 +606,7 @@ QString NodeTextDef(const XmlNode *node, const QString &defaultValue)
 
 int NodeIntDef(const XmlNode *node, int defaultValue)
 {
-    return node ? StrToIntDef(node->textContent(), defaultValue) : defaultValue;
+    return node ? strToIntDef(node->textContent(), defaultValue) : defaultValue;
 }
 
 void SetNodeInt(XmlNode *node, int value)
@@ -619,7 +619,7 @@ namespace {
 bool isContentNode(const XmlNode &n) { return n.isCData() || (n.isText() && !n.isWhitespaceText()); }
 } // namespace
 
-QString ContentText(const XmlNode *element)
+QString contentText(const XmlNode *element)
 {
     QString out;
     if (!element)
@@ -630,7 +630,7 @@ QString ContentText(const XmlNode *element)
     return out;
 }
 
-void SetContentText(XmlNode *element, const QString &text)
+void setContentText(XmlNode *element, const QString &text)
 {
     if (!element)
         return;
@@ -655,7 +655,7 @@ void SetContentText(XmlNode *element, const QString &text)
             target = firstText;
     }
     if (!target)
-        target = element->appendChild(NewCData(QString()));
+        target = element->appendChild(newCData(QString()));
     target->setData(text);
     for (size_t i = element->childNodes().size(); i-- > 0;) {
         XmlNode *child = element->childNodes()[i].get();
@@ -684,7 +684,7 @@ void AddItemSkeleton(XmlElement *element)
     if (!element)
         return;
     for (const char *name : {"n", "t", "c", "j", "j", "x", "y", "values"})
-        element->appendChild(NewElement(QString::fromLatin1(name)));
+        element->appendChild(newElement(QString::fromLatin1(name)));
 }
 
 namespace {
@@ -697,7 +697,7 @@ public:
         for (const auto &item : items)
             m_taken.insert(item->GetName());
     }
-    QString Take()
+    QString take()
     {
         while (m_next <= 99998 && m_taken.contains(QString::number(m_next)))
             ++m_next;
@@ -710,7 +710,7 @@ private:
 };
 } // namespace
 
-QString UniqueItemName(const WQFItemList &items) { return FreshItemNames(items).Take(); }
+QString UniqueItemName(const WQFItemList &items) { return FreshItemNames(items).take(); }
 
 void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem *> &pasted)
 {
@@ -726,11 +726,11 @@ void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem
         if (!node->isElement() || node->name() != u"c" || !node->firstChildElement(QStringLiteral("t")) ||
             !node->firstChildElement(QStringLiteral("n")))
             continue;
-        const QString newName = fresh.Take();
+        const QString newName = fresh.take();
         auto *copy = static_cast<XmlElement *>(section->Node()->appendChild(CloneNode(*node)));
         section->Items().push_back(std::make_unique<TWQFItem>(copy, section));
         TWQFItem *item = section->Items().back().get();
-        newNames.insert(LowerCaseAscii(item->GetName()), newName);
+        newNames.insert(lowerCaseAscii(item->GetName()), newName);
         item->SetName(newName);
         group.push_back(item);
     }
@@ -740,7 +740,7 @@ void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem
             // An empty exit stays empty, even when a pasted component had an empty name.
             if (target.isEmpty())
                 continue;
-            item->SetJump(exit, newNames.value(LowerCaseAscii(target)));
+            item->SetJump(exit, newNames.value(lowerCaseAscii(target)));
         }
     pasted = std::move(group);
 }
@@ -782,7 +782,7 @@ void GetItemTexts(const TWQFItem *item, StringList &lines)
     while (!queue.empty()) {
         const XmlNode *node = queue.front();
         queue.pop_front();
-        int &counter = counters[LowerCaseAscii(node->name())];
+        int &counter = counters[lowerCaseAscii(node->name())];
         const QString key = node->name() + QString::number(counter++);
         const QString text = NodeText(node);
         if (!text.isEmpty())
@@ -802,7 +802,7 @@ public:
     explicit ExitWalk(TWQFItem *start) : m_items(start->Section() ? &start->Section()->Items() : nullptr)
     {
         m_queue.push_back(start);
-        m_seen.insert(LowerCaseAscii(start->GetName()));
+        m_seen.insert(lowerCaseAscii(start->GetName()));
     }
     TWQFItem *Next()
     {
@@ -811,9 +811,9 @@ public:
                 return item;
         return nullptr;
     }
-    void Enqueue(const QString &name)
+    void enqueue(const QString &name)
     {
-        const QString key = LowerCaseAscii(name);
+        const QString key = lowerCaseAscii(name);
         if (m_seen.contains(key))
             return;
         m_seen.insert(key);
@@ -853,18 +853,18 @@ bool ReachesAny(TWQFItem *start, const StringList &targets, QString &exitName, Q
         return false;
     QSet<QString> targetSet; // as the list compares its lines
     for (const QString &target : targets.Lines())
-        targetSet.insert(targets.CaseSensitive() ? target : LowerCaseAscii(target));
+        targetSet.insert(targets.CaseSensitive() ? target : lowerCaseAscii(target));
     ExitWalk walk(start);
     while (TWQFItem *item = walk.Next()) {
-        for (const QString &exit : item->GetJumps()) {
+        for (const QString &exit : item->getJumps()) {
             if (exit.isEmpty())
                 continue;
-            if (targetSet.contains(targets.CaseSensitive() ? exit : LowerCaseAscii(exit))) {
+            if (targetSet.contains(targets.CaseSensitive() ? exit : lowerCaseAscii(exit))) {
                 exitName = exit;
                 fromName = item->GetName();
                 return true;
             }
-            walk.Enqueue(exit);
+            walk.enqueue(exit);
         }
     }
     return false;
@@ -876,12 +876,12 @@ void CollectReachable(TWQFItem *start, StringList &reached)
         return;
     ExitWalk walk(start);
     while (TWQFItem *item = walk.Next()) {
-        reached.AddObject(item->GetName(), item);
+        reached.addObject(item->GetName(), item);
         const QString exit0 = item->GetJump(0);
         if (!exit0.isEmpty())
-            walk.Enqueue(exit0);
+            walk.enqueue(exit0);
         const QString exit1 = item->GetJump(1);
         if (item->GetType() == u"IF" && !exit1.isEmpty())
-            walk.Enqueue(exit1);
+            walk.enqueue(exit1);
     }
 }

@@ -24,7 +24,7 @@ enum PageOption : uint8_t {
 };
 Q_DECLARE_FLAGS(PageOptions, PageOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PageOptions)
-WriterFlags WriterFlagsFromOptions(PageOptions options);
+WriterFlags writerFlagsFromOptions(PageOptions options);
 
 // A macro attached to one code component; the component owns it.
 class ItemMacro {
@@ -53,7 +53,7 @@ public:
     XmlElement *CNode() const { return m_c; }
 
     ItemMacro *Macro() const { return m_macro.get(); }
-    void SetMacro(std::unique_ptr<ItemMacro> macro) { m_macro = std::move(macro); }
+    void setMacro(std::unique_ptr<ItemMacro> macro) { m_macro = std::move(macro); }
 
     // Name, type and comment: reading a missing child gives an empty text, writing into
     // one does nothing.
@@ -74,7 +74,7 @@ public:
     int JumpCount() const;
     QString GetJump(int index) const;
     // Every exit in order, read in one pass.
-    QStringList GetJumps() const;
+    QStringList getJumps() const;
     void SetJump(int index, const QString &text);
 
     XmlDocument *GetDocument() const;
@@ -169,7 +169,7 @@ public:
     XmlElement *FunctionNode() const { return m_function; }
     const std::vector<std::unique_ptr<TWQFSection>> &Sections() const { return m_sections; }
     const QString &LastError() const { return m_lastError; }
-    void SetLastError(const QString &text) { m_lastError = text; }
+    void setLastError(const QString &text) { m_lastError = text; }
     const QString &FileName() const { return m_fileName; }
     // A page loaded from a copy takes the name of the file it stands for.
     void SetFileName(const QString &fileName) { m_fileName = fileName; }
@@ -246,11 +246,11 @@ void SetNodeInt(XmlNode *node, int value);
 
 // The text an element holds as a value (the HTML part, the notes): its text and CDATA
 // children, without the whitespace-only text of a hand-formatted file.
-QString ContentText(const XmlNode *element);
+QString contentText(const XmlNode *element);
 // Puts text into the first text or CDATA child that is not whitespace only, else the first
 // CDATA child, else the first text child, else a new CDATA section; other children holding part of the
 // content are removed so the value is not duplicated.
-void SetContentText(XmlNode *element, const QString &text);
+void setContentText(XmlNode *element, const QString &text);
 
 // ---- components in lists ----
 

@@ -204,7 +204,7 @@ void XmlNode::setTextContent(const QString &text)
         return;
     Children().swap(m_children);
     if (!text.isEmpty())
-        attach(NewText(text), 0);
+        attach(newText(text), 0);
     changed();
 }
 
@@ -301,24 +301,24 @@ XmlDocumentType *XmlDocument::doctype() const
     return nullptr;
 }
 
-std::unique_ptr<XmlElement> NewElement(const QString &name) { return std::make_unique<XmlElement>(name); }
-std::unique_ptr<XmlNode> NewText(const QString &data)
+std::unique_ptr<XmlElement> newElement(const QString &name) { return std::make_unique<XmlElement>(name); }
+std::unique_ptr<XmlNode> newText(const QString &data)
 {
     return std::make_unique<XmlLeaf>(XmlNodeType::Text, QString(), data);
 }
-std::unique_ptr<XmlNode> NewCData(const QString &data)
+std::unique_ptr<XmlNode> newCData(const QString &data)
 {
     return std::make_unique<XmlLeaf>(XmlNodeType::CDataSection, QString(), data);
 }
-std::unique_ptr<XmlNode> NewComment(const QString &data)
+std::unique_ptr<XmlNode> newComment(const QString &data)
 {
     return std::make_unique<XmlLeaf>(XmlNodeType::Comment, QString(), data);
 }
-std::unique_ptr<XmlNode> NewProcessingInstruction(const QString &target, const QString &data)
+std::unique_ptr<XmlNode> newProcessingInstruction(const QString &target, const QString &data)
 {
     return std::make_unique<XmlLeaf>(XmlNodeType::ProcessingInstruction, target, data);
 }
-std::unique_ptr<XmlNode> NewEntityReference(const QString &name)
+std::unique_ptr<XmlNode> newEntityReference(const QString &name)
 {
     return std::make_unique<XmlLeaf>(XmlNodeType::EntityReference, name, QString());
 }
@@ -337,7 +337,7 @@ std::unique_ptr<XmlNode> cloneShallow(const XmlNode &node)
         return doc;
     }
     case XmlNodeType::Element: {
-        auto e = NewElement(node.name());
+        auto e = newElement(node.name());
         for (const XmlAttribute &a : node.toElement()->attributes())
             e->appendAttribute(a.name, a.value);
         return e;

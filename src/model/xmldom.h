@@ -171,12 +171,12 @@ private:
     std::function<void()> m_notice;
 };
 
-std::unique_ptr<XmlElement> NewElement(const QString &name);
-std::unique_ptr<XmlNode> NewText(const QString &data);
-std::unique_ptr<XmlNode> NewCData(const QString &data);
-std::unique_ptr<XmlNode> NewComment(const QString &data);
-std::unique_ptr<XmlNode> NewProcessingInstruction(const QString &target, const QString &data);
-std::unique_ptr<XmlNode> NewEntityReference(const QString &name);
+std::unique_ptr<XmlElement> newElement(const QString &name);
+std::unique_ptr<XmlNode> newText(const QString &data);
+std::unique_ptr<XmlNode> newCData(const QString &data);
+std::unique_ptr<XmlNode> newComment(const QString &data);
+std::unique_ptr<XmlNode> newProcessingInstruction(const QString &target, const QString &data);
+std::unique_ptr<XmlNode> newEntityReference(const QString &name);
 // A copy of node with all its descendants, attributes and the declaration's details, not
 // attached to any parent.
 std::unique_ptr<XmlNode> CloneNode(const XmlNode &node);

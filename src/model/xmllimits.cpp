@@ -506,7 +506,7 @@ private:
 
 } // namespace
 
-QString XmlLimitError(const QByteArray &input)
+QString xmlLimitError(const QByteArray &input)
 {
     const QByteArray b = asciiCompatible(input);
     if (!b.contains("<!DOCTYPE") && !mayHoldTooManyAttributes(b))

@@ -13,4 +13,4 @@ constexpr int kEntityExpansionLimit = 4096;
 
 // Empty when the input is within the limits; otherwise the error as the reader words its own:
 // "In 'stream:' (line L pos C): ...".
-QString XmlLimitError(const QByteArray &input);
+QString xmlLimitError(const QByteArray &input);

@@ -153,7 +153,7 @@ public:
 
     std::unique_ptr<XmlDocument> run(const QByteArray &input)
     {
-        if (const QString error = XmlLimitError(input); !error.isEmpty())
+        if (const QString error = xmlLimitError(input); !error.isEmpty())
             throw EXMLReadError(error);
         QByteArray bytes = input;
         const bool version11 = patchVersion11(bytes);
@@ -172,7 +172,7 @@ public:
             case QXmlStreamReader::StartElement: {
                 flushText();
                 m_rootSeen = true;
-                auto element = NewElement(m_names.get(r.qualifiedName()));
+                auto element = newElement(m_names.get(r.qualifiedName()));
                 for (const QXmlStreamAttribute &a : r.attributes())
                     if (!a.isDefault()) // defaults of the document type are not part of the page
                         element->appendAttribute(a.qualifiedName().toString(), a.value().toString());
@@ -186,19 +186,19 @@ public:
             case QXmlStreamReader::Characters:
                 if (r.isCDATA()) {
                     flushText();
-                    m_open.back()->appendChild(NewCData(r.text().toString()));
+                    m_open.back()->appendChild(newCData(r.text().toString()));
                 } else if (m_open.size() > 1) { // never text outside the root
                     m_text += r.text();
                 }
                 break;
             case QXmlStreamReader::Comment:
                 flushText();
-                notePrologNode(r, m_open.back()->appendChild(NewComment(r.text().toString())));
+                notePrologNode(r, m_open.back()->appendChild(newComment(r.text().toString())));
                 break;
             case QXmlStreamReader::ProcessingInstruction:
                 flushText();
                 notePrologNode(
-                    r, m_open.back()->appendChild(NewProcessingInstruction(r.processingInstructionTarget().toString(),
+                    r, m_open.back()->appendChild(newProcessingInstruction(r.processingInstructionTarget().toString(),
                                                                            r.processingInstructionData().toString())));
                 break;
             case QXmlStreamReader::DTD:
@@ -206,7 +206,7 @@ public:
                 break;
             case QXmlStreamReader::EntityReference:
                 flushText();
-                m_open.back()->appendChild(NewEntityReference(r.name().toString()));
+                m_open.back()->appendChild(newEntityReference(r.name().toString()));
                 break;
             default:
                 break;
@@ -268,7 +268,7 @@ private:
         if (m_text.isEmpty())
             return;
         if (m_keep || !allBlank(m_text))
-            m_open.back()->appendChild(NewText(m_text));
+            m_open.back()->appendChild(newText(m_text));
         m_text.clear();
     }
 
@@ -294,7 +294,7 @@ QByteArray readAllOrThrow(QIODevice &stream)
 }
 } // namespace
 
-bool IsXmlElementName(const QString &name)
+bool isXmlElementName(const QString &name)
 {
     // The reader is asked itself: its rule is older than the one XML has now, bounds the length
     // and differs between the root and the elements inside it.
@@ -320,14 +320,14 @@ bool IsXmlElementName(const QString &name)
     return true;
 }
 
-std::unique_ptr<XmlDocument> ReadXMLBytes(const QByteArray &data, bool preserveWhitespace)
+std::unique_ptr<XmlDocument> readXMLBytes(const QByteArray &data, bool preserveWhitespace)
 {
     return Builder(preserveWhitespace).run(data);
 }
 
-std::unique_ptr<XmlDocument> ReadXMLFile(QIODevice &stream) { return ReadXMLBytes(readAllOrThrow(stream), false); }
+std::unique_ptr<XmlDocument> ReadXMLFile(QIODevice &stream) { return readXMLBytes(readAllOrThrow(stream), false); }
 
 std::unique_ptr<XmlDocument> ReadXMLFilePreservingWhitespace(QIODevice &stream)
 {
-    return ReadXMLBytes(readAllOrThrow(stream), true);
+    return readXMLBytes(readAllOrThrow(stream), true);
 }

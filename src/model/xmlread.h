@@ -16,9 +16,9 @@ public:
 
 // Whether the reader takes name back as the name of an element inside another, in a start tag,
 // an end tag and an empty-element tag: the rule for every element name made from outside text.
-bool IsXmlElementName(const QString &name);
+bool isXmlElementName(const QString &name);
 
-std::unique_ptr<XmlDocument> ReadXMLBytes(const QByteArray &data, bool preserveWhitespace);
+std::unique_ptr<XmlDocument> readXMLBytes(const QByteArray &data, bool preserveWhitespace);
 // Read the rest of the stream; raise EXMLReadError on malformed input or a read error.
 std::unique_ptr<XmlDocument> ReadXMLFile(QIODevice &stream);
 std::unique_ptr<XmlDocument> ReadXMLFilePreservingWhitespace(QIODevice &stream);

@@ -21,8 +21,8 @@ constexpr quint64 kMaxRatio = 16;
 // memory than any machine has: such a tree is refused before a byte is written.
 void checkIndentationSize(const XmlNode &root)
 {
-    const IndentationCost cost = MeasureIndentation(root);
-    if (IndentationTooLarge(cost))
+    const IndentationCost cost = measureIndentation(root);
+    if (indentationTooLarge(cost))
         throw Exception(QStringLiteral("The page is too deeply nested to write indented; turn on \"Preserve XML "
                                        "whitespaces\" in Preferences to save it without indentation (%1 levels would "
                                        "need %2 MB of blanks)")
@@ -181,7 +181,7 @@ private:
             putText(doc.xmlVersion().isEmpty() ? QStringLiteral("1.0") : doc.xmlVersion(), Mode::Markup);
             put("\" encoding=\"");
             // The bytes are always UTF-8: another name would make the file read as other text.
-            putText(SameTextAscii(doc.xmlEncoding(), u"utf-8") ? doc.xmlEncoding() : QStringLiteral("utf-8"),
+            putText(sameTextAscii(doc.xmlEncoding(), u"utf-8") ? doc.xmlEncoding() : QStringLiteral("utf-8"),
                     Mode::Markup);
             put('"');
             if (doc.xmlStandalone())
@@ -276,7 +276,7 @@ private:
     {
         if (m_readableNames.contains(name))
             return;
-        if (!IsXmlElementName(name))
+        if (!isXmlElementName(name))
             throw EConvertError(QStringLiteral("The element name \"%1\" cannot be read back").arg(name));
         m_readableNames.insert(name);
     }
@@ -373,7 +373,7 @@ IndentationCost &IndentationCost::operator+=(const IndentationCost &other)
     return *this;
 }
 
-IndentationCost MeasureIndentation(const XmlNode &node, int level)
+IndentationCost measureIndentation(const XmlNode &node, int level)
 {
     IndentationCost cost;
     std::vector<std::pair<const XmlNode *, int>> pending{{&node, level}};
@@ -394,7 +394,7 @@ IndentationCost MeasureIndentation(const XmlNode &node, int level)
 }
 
 // Ordinary pages stay far below both limits.
-bool IndentationTooLarge(const IndentationCost &cost)
+bool indentationTooLarge(const IndentationCost &cost)
 {
     return cost.blanks > kMaxIndentation && cost.blanks > kMaxRatio * cost.content;
 }
@@ -411,7 +411,7 @@ void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags)
     }
 }
 
-QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags)
+QByteArray writeXMLToBytes(const XmlNode &node, WriterFlags flags)
 {
     QByteArray out;
     XmlWriter(out, uint8_t(flags.toInt()), nullptr).write(node);
@@ -422,7 +422,7 @@ bool IsXmlText(const QString &text)
 {
     // The writer is asked itself, so that the rule is the one every save applies.
     try {
-        WriteXMLToBytes(*NewText(text), wfNoIndent);
+        writeXMLToBytes(*newText(text), wfNoIndent);
         return true;
     } catch (const EConvertError &) {
         return false;

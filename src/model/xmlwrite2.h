@@ -24,16 +24,16 @@ struct IndentationCost {
     IndentationCost &operator+=(const IndentationCost &other);
 };
 // The cost of node and everything below it, with node at the nesting level given.
-IndentationCost MeasureIndentation(const XmlNode &node, int level = 0);
+IndentationCost measureIndentation(const XmlNode &node, int level = 0);
 // Whether the writer refuses to indent a tree of that cost: its blanks would need far more memory
 // than its content, and more than any page needs.
-bool IndentationTooLarge(const IndentationCost &cost);
+bool indentationTooLarge(const IndentationCost &cost);
 
 // Raises EConvertError ("Illegal character", "High surrogate without low one",
 // "Low surrogate without high one", or for an element name the reader would not take back) and
 // Exception for a tree too deep to indent; the output made before the error reaches the stream.
 void WriteXMLFlags(const XmlNode &node, QIODevice &stream, WriterFlags flags);
-QByteArray WriteXMLToBytes(const XmlNode &node, WriterFlags flags);
+QByteArray writeXMLToBytes(const XmlNode &node, WriterFlags flags);
 
 // Whether the writer takes text as the text of an element: the rule for every text made from
 // outside text that goes into a page.

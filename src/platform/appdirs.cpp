@@ -21,13 +21,13 @@ QString WithoutExtension(const QString &fileName)
     return dot > 0 ? fileName.left(dot) : fileName;
 }
 
-QString ProgramName() { return WithoutExtension(ProgramFileName()); }
+QString programName() { return WithoutExtension(ProgramFileName()); }
 
 QString ProgramFolder() { return WithTrailingSlash(QCoreApplication::applicationDirPath()); }
 
-QString AppConfigDir()
+QString appConfigDir()
 {
-    return WithTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + ProgramName() +
+    return WithTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + programName() +
            u'/';
 }
 } // namespace platform

@@ -9,9 +9,9 @@ QString ProgramFileName();
 // extension).
 QString WithoutExtension(const QString &fileName);
 // The program's name: its file name without the last extension.
-QString ProgramName();
+QString programName();
 // The folder of the program file, ending with "/".
 QString ProgramFolder();
 // The per-user configuration folder of the program, ending with "/"; not created here.
-QString AppConfigDir();
+QString appConfigDir();
 } // namespace platform

@@ -10,5 +10,5 @@ std::optional<QString> g_title;
 namespace platform {
 QString ApplicationTitle() { return g_title ? *g_title : QCoreApplication::applicationName(); }
 
-void SetApplicationTitle(const QString &title) { g_title = title; }
+void setApplicationTitle(const QString &title) { g_title = title; }
 } // namespace platform

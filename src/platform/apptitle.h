@@ -8,5 +8,5 @@
 namespace platform {
 // The title set last; the application's name while none was set.
 QString ApplicationTitle();
-void SetApplicationTitle(const QString &title);
+void setApplicationTitle(const QString &title);
 } // namespace platform

@@ -74,7 +74,7 @@ private:
 };
 } // namespace
 
-ChildRun RunChildProcess(const QString &program, const QStringList &arguments, int64_t timeoutMs,
+ChildRun runChildProcess(const QString &program, const QStringList &arguments, int64_t timeoutMs,
                          const ChildOutputLimit &limit)
 {
     ChildRun run;

@@ -39,7 +39,7 @@ struct ChildRun {
 // the program's whole process group is killed, so children of a script that still hold the
 // output open end with it; the output read so far is kept. A program that ends by itself takes
 // what it left running in its group with it too.
-ChildRun RunChildProcess(const QString &program, const QStringList &arguments, int64_t timeoutMs,
+ChildRun runChildProcess(const QString &program, const QStringList &arguments, int64_t timeoutMs,
                          const ChildOutputLimit &limit = {});
 
 } // namespace platform

@@ -18,13 +18,13 @@ bool SetFileMode(const QString &path, unsigned mode)
     return ::chmod(QFile::encodeName(path).constData(), mode_t(mode & 07777)) == 0;
 }
 
-bool FileIsReadOnly(const QString &path)
+bool fileIsReadOnly(const QString &path)
 {
     const auto mode = FileMode(path);
     return mode && (*mode & S_IWUSR) == 0;
 }
 
-bool SetFileReadOnly(const QString &path, bool readOnly)
+bool setFileReadOnly(const QString &path, bool readOnly)
 {
     const auto mode = FileMode(path);
     if (!mode)

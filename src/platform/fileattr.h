@@ -9,9 +9,9 @@ namespace platform {
 std::optional<unsigned> FileMode(const QString &path);
 bool SetFileMode(const QString &path, unsigned mode);
 
-bool FileIsReadOnly(const QString &path);
+bool fileIsReadOnly(const QString &path);
 // Clears or sets the owner-write bit only; false when the file cannot be changed.
-bool SetFileReadOnly(const QString &path, bool readOnly);
+bool setFileReadOnly(const QString &path, bool readOnly);
 
 // Which file a name led to when it was looked at: the file's device and inode, and whether
 // the name was a link to it.

@@ -5,24 +5,24 @@
 
 namespace platform {
 
-int32_t PackFileTime(const QDateTime &Local)
+int32_t packFileTime(const QDateTime &local)
 {
-    const QDate date = Local.date();
-    const QTime time = Local.time();
+    const QDate date = local.date();
+    const QTime time = local.time();
     const int year = std::clamp(date.year(), 1980, 2107);
     const uint32_t packed = uint32_t(year - 1980) << 25 | uint32_t(date.month()) << 21 | uint32_t(date.day()) << 16 |
                             uint32_t(time.hour()) << 11 | uint32_t(time.minute()) << 5 | uint32_t(time.second() / 2);
     return int32_t(packed);
 }
 
-bool GetFileStamp(const QString &Path, int32_t &Stamp)
+bool GetFileStamp(const QString &Path, int32_t &stamp)
 {
     if (Path.isEmpty())
         return false;
     const QFileInfo info(Path);
     if (!info.exists() || info.isDir())
         return false;
-    Stamp = PackFileTime(info.lastModified().toLocalTime());
+    stamp = packFileTime(info.lastModified().toLocalTime());
     return true;
 }
 } // namespace platform

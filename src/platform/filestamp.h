@@ -9,7 +9,7 @@
 namespace platform {
 // Bits 25-31 year - 1980, 21-24 month, 16-20 day, 11-15 hour, 5-10 minute, 0-4 second / 2;
 // years outside 1980-2107 are clamped to that range.
-int32_t PackFileTime(const QDateTime &Local);
-// True and Stamp for an existing file (not a folder); false and Stamp untouched otherwise.
-bool GetFileStamp(const QString &Path, int32_t &Stamp);
+int32_t packFileTime(const QDateTime &local);
+// True and stamp for an existing file (not a folder); false and stamp untouched otherwise.
+bool GetFileStamp(const QString &Path, int32_t &stamp);
 } // namespace platform

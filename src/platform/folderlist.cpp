@@ -33,7 +33,7 @@ bool MatchesMask(QStringView name, QStringView mask)
     return j == m.size();
 }
 
-QStringList ListFolderEntries(const QString &dir, const QString &mask, unsigned attr)
+QStringList listFolderEntries(const QString &dir, const QString &mask, unsigned attr)
 {
     const QFileInfoList entries =
         QDir(dir).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::NoSort);

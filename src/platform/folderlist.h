@@ -24,6 +24,6 @@ bool MatchesMask(QStringView name, QStringView mask);
 
 // The names (without folder) of the entries of dir that match mask and attr, never "." or
 // "..", sorted by name without case. A missing folder gives none.
-QStringList ListFolderEntries(const QString &dir, const QString &mask, unsigned attr);
+QStringList listFolderEntries(const QString &dir, const QString &mask, unsigned attr);
 
 } // namespace platform

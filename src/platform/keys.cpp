@@ -5,7 +5,7 @@
 
 namespace platform {
 
-TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
+TShiftState shiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
 {
     TShiftState s;
     s.setFlag(ssShift, modifiers.testFlag(Qt::ShiftModifier));
@@ -18,12 +18,12 @@ TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons b
     return s;
 }
 
-TShiftState ShiftStateFromEvent(const QKeyEvent &event)
+TShiftState shiftStateFromEvent(const QKeyEvent &event)
 {
-    return ShiftStateFromQt(event.modifiers(), QGuiApplication::mouseButtons());
+    return shiftStateFromQt(event.modifiers(), QGuiApplication::mouseButtons());
 }
 
-uint16_t VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers)
+uint16_t virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers)
 {
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
@@ -168,5 +168,5 @@ uint16_t VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers)
     }
 }
 
-uint16_t VirtualKeyFromEvent(const QKeyEvent &event) { return VirtualKeyFromQt(event.key(), event.modifiers()); }
+uint16_t virtualKeyFromEvent(const QKeyEvent &event) { return virtualKeyFromQt(event.key(), event.modifiers()); }
 } // namespace platform

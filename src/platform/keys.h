@@ -42,11 +42,11 @@ constexpr uint16_t VK_F1 = 112;
 constexpr uint16_t VK_OEM_7 = 222; // the quote key
 
 namespace platform {
-TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+TShiftState shiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
 // The event's modifiers with the mouse buttons held while it came.
-TShiftState ShiftStateFromEvent(const QKeyEvent &event);
+TShiftState shiftStateFromEvent(const QKeyEvent &event);
 // 0 for a key without a virtual-key number. Shifted symbols of the US layout give the key
 // they are typed on (Shift+' gives 222, like the apostrophe).
-uint16_t VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-uint16_t VirtualKeyFromEvent(const QKeyEvent &event);
+uint16_t virtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+uint16_t virtualKeyFromEvent(const QKeyEvent &event);
 } // namespace platform

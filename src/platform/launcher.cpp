@@ -26,10 +26,10 @@ std::unique_ptr<InstanceLauncher> &installed()
 }
 } // namespace
 
-std::unique_ptr<InstanceLauncher> SetInstanceLauncher(std::unique_ptr<InstanceLauncher> Launcher)
+std::unique_ptr<InstanceLauncher> setInstanceLauncher(std::unique_ptr<InstanceLauncher> launcher)
 {
     std::unique_ptr<InstanceLauncher> previous = std::move(installed());
-    installed() = std::move(Launcher);
+    installed() = std::move(launcher);
     return previous;
 }
 
@@ -40,8 +40,8 @@ InstanceLauncher &instanceLauncher()
     return *installed();
 }
 
-void StartSecondInstance(const QString &PagePath)
+void startSecondInstance(const QString &pagePath)
 {
-    instanceLauncher().Start(QCoreApplication::applicationFilePath(), {PagePath});
+    instanceLauncher().Start(QCoreApplication::applicationFilePath(), {pagePath});
 }
 } // namespace platform

@@ -14,9 +14,9 @@ public:
     virtual void Start(const QString &program, const QStringList &arguments) = 0;
 };
 
-// Installs Launcher (none: the one that starts processes) and answers the one it replaces.
-std::unique_ptr<InstanceLauncher> SetInstanceLauncher(std::unique_ptr<InstanceLauncher> Launcher);
+// Installs launcher (none: the one that starts processes) and answers the one it replaces.
+std::unique_ptr<InstanceLauncher> setInstanceLauncher(std::unique_ptr<InstanceLauncher> launcher);
 InstanceLauncher &instanceLauncher();
 // This program's executable on the page.
-void StartSecondInstance(const QString &PagePath);
+void startSecondInstance(const QString &pagePath);
 } // namespace platform

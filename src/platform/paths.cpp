@@ -30,5 +30,5 @@ bool HasDrive(const QString &Path)
     return isShare(Path) || QDir::isAbsolutePath(Path);
 }
 
-QString WithTrailingSlash(const QString &Folder) { return Folder.endsWith(u'/') ? Folder : Folder + u'/'; }
+QString WithTrailingSlash(const QString &folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
 } // namespace platform

@@ -8,6 +8,6 @@ namespace platform {
 // absolute path of this platform. Both "/" and "\" count as delimiters.
 bool HasDrive(const QString &Path);
 
-// Folder with a "/" at its end, as the names of its files are joined onto it.
-QString WithTrailingSlash(const QString &Folder);
+// folder with a "/" at its end, as the names of its files are joined onto it.
+QString WithTrailingSlash(const QString &folder);
 } // namespace platform

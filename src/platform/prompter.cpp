@@ -7,7 +7,7 @@ namespace {
 ModuleSlot<Prompter> g_prompter;
 }
 
-std::unique_ptr<Prompter> SetPrompter(std::unique_ptr<Prompter> next)
+std::unique_ptr<Prompter> setPrompter(std::unique_ptr<Prompter> next)
 {
     std::unique_ptr<Prompter> replaced = g_prompter.take();
     g_prompter.reset(std::move(next));
@@ -25,5 +25,5 @@ void ShowMessage(const QString &Text, QWidget *Parent)
 {
     Prompt prompt;
     prompt.Text = Text;
-    prompter().Ask(Parent, prompt);
+    prompter().ask(Parent, prompt);
 }

@@ -28,7 +28,7 @@ struct Prompt {
     QString Caption;
     QString Text;
     PromptIcon Icon = PromptIcon::None;
-    PromptButtons Buttons = pbOK;
+    PromptButtons buttons = pbOK;
     // The button Enter presses; pbNone: the first of Buttons in the order above.
     PromptButton Default = pbNone;
 };
@@ -37,24 +37,24 @@ struct FileDialogOptions {
     QString Caption;
     // Filter lines as file dialogs take them ("Pages (*.wqf);;All files (*)"); empty: none.
     QString Filter;
-    QString Folder;
+    QString folder;
     QString FileName;
     // Appended to a typed name without extension (save dialogs only); without the dot.
-    QString DefaultSuffix;
+    QString defaultSuffix;
 };
 
 class Prompter {
 public:
     virtual ~Prompter() = default;
     // The button the user chose; pbCancel (or the last button) when the box was closed.
-    virtual PromptButton Ask(QWidget *Parent, const Prompt &prompt) = 0;
+    virtual PromptButton ask(QWidget *Parent, const Prompt &prompt) = 0;
     // The chosen file's path, empty when cancelled.
-    virtual QString OpenFileName(QWidget *Parent, const FileDialogOptions &Options) = 0;
-    virtual QString SaveFileName(QWidget *Parent, const FileDialogOptions &Options) = 0;
+    virtual QString openFileName(QWidget *Parent, const FileDialogOptions &options) = 0;
+    virtual QString saveFileName(QWidget *Parent, const FileDialogOptions &options) = 0;
 };
 
 // Installs next (none removes it) and answers the one it replaces.
-std::unique_ptr<Prompter> SetPrompter(std::unique_ptr<Prompter> next);
+std::unique_ptr<Prompter> setPrompter(std::unique_ptr<Prompter> next);
 // The installed prompter; raises "Object reference is Nil" while none is installed.
 Prompter &prompter();
 

@@ -20,7 +20,7 @@ int versionPart(QStringView text)
 }
 } // namespace
 
-std::optional<VersionInfo> ReadVersionResource()
+std::optional<VersionInfo> readVersionResource()
 {
     const QString fileVersion = QStringLiteral(PELLORIN_FILE_VERSION);
     if (fileVersion.isEmpty())
@@ -28,26 +28,26 @@ std::optional<VersionInfo> ReadVersionResource()
     return VersionInfo{QStringLiteral(PELLORIN_PRODUCT_NAME), fileVersion, PELLORIN_VERSION_MAJOR};
 }
 
-QString VersionToDate(const QString &Version)
+QString VersionToDate(const QString &version)
 {
     int parts[3] = {0, 0, 0};
     int found = 0;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < Version.size() && found < 3; ++i) {
-        if (Version[i] != u'.')
+    for (qsizetype i = 0; i < version.size() && found < 3; ++i) {
+        if (version[i] != u'.')
             continue;
-        parts[found++] = versionPart(QStringView(Version).mid(start, i - start));
+        parts[found++] = versionPart(QStringView(version).mid(start, i - start));
         start = i + 1;
     }
     return QString::asprintf("%.2d/%.2d/%.4d", parts[1], parts[2], parts[0]);
 }
 
-QString GetVersionDate(const std::optional<VersionInfo> &Info)
+QString GetVersionDate(const std::optional<VersionInfo> &info)
 {
-    return Info ? VersionToDate(Info->FileVersion) : QString();
+    return info ? VersionToDate(info->fileVersion) : QString();
 }
 
-TAboutForm::TAboutForm(QWidget *Parent, const std::optional<VersionInfo> &Info) : QDialog(Parent)
+TAboutForm::TAboutForm(QWidget *Parent, const std::optional<VersionInfo> &info) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(kDesignCaption);
@@ -69,16 +69,16 @@ TAboutForm::TAboutForm(QWidget *Parent, const std::optional<VersionInfo> &Info) 
     layout->addWidget(Label1, 1);
     layout->addLayout(buttons);
 
-    FormCreate(Info);
+    FormCreate(info);
 }
 
-void TAboutForm::FormCreate(const std::optional<VersionInfo> &Info)
+void TAboutForm::FormCreate(const std::optional<VersionInfo> &info)
 {
     // Without a version the design texts stay.
-    if (!Info)
+    if (!info)
         return;
-    setWindowTitle(Info->ProductName + u' ' + VersionToDate(Info->FileVersion));
-    Label1->setText(QStringLiteral("Copyright (c) %1 the Pellorin developers").arg(Info->Major));
+    setWindowTitle(info->productName + u' ' + VersionToDate(info->fileVersion));
+    Label1->setText(QStringLiteral("Copyright (c) %1 the Pellorin developers").arg(info->major));
 }
 
 void ShowAbout(QWidget *Parent)

@@ -10,31 +10,31 @@ class QPushButton;
 
 // What the program's version resource holds.
 struct VersionInfo {
-    QString ProductName;
-    QString FileVersion;
+    QString productName;
+    QString fileVersion;
     // The first number of the file version.
-    int Major = 0;
+    int major = 0;
 };
 
 // The values compiled into the program; none when it was built without a version.
-std::optional<VersionInfo> ReadVersionResource();
+std::optional<VersionInfo> readVersionResource();
 
-// "%.2d/%.2d/%.4d" of the second, third and first part of Version; only parts followed by a
+// "%.2d/%.2d/%.4d" of the second, third and first part of version; only parts followed by a
 // dot count, a missing or unreadable part is 0.
-QString VersionToDate(const QString &Version);
+QString VersionToDate(const QString &version);
 // The release date MM/DD/YYYY; empty without a version.
-QString GetVersionDate(const std::optional<VersionInfo> &Info = ReadVersionResource());
+QString GetVersionDate(const std::optional<VersionInfo> &info = readVersionResource());
 
 class TAboutForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget *Parent = nullptr, const std::optional<VersionInfo> &Info = ReadVersionResource());
+    explicit TAboutForm(QWidget *Parent = nullptr, const std::optional<VersionInfo> &info = readVersionResource());
 
     QLabel *Label1;
     QPushButton *Button1;
 
 private:
-    void FormCreate(const std::optional<VersionInfo> &Info);
+    void FormCreate(const std::optional<VersionInfo> &info);
 };
 
 // Shows the About box modally, centred on Parent, and frees it when it closes.

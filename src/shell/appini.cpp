@@ -23,10 +23,10 @@ struct AppIniState {
 ModuleSlot<AppIniState> g_state;
 } // namespace
 
-void InitAppIni(const QString &configDir, const QString &programFileName)
+void initAppIni(const QString &configDir, const QString &programFileName)
 {
     auto state = std::make_unique<AppIniState>();
-    state->configDir = platform::WithTrailingSlash(configDir.isEmpty() ? platform::AppConfigDir() : configDir);
+    state->configDir = platform::WithTrailingSlash(configDir.isEmpty() ? platform::appConfigDir() : configDir);
     QDir().mkpath(state->configDir);
     const QString program = programFileName.isEmpty() ? platform::ProgramFileName() : programFileName;
     state->iniFileName = state->configDir + platform::WithoutExtension(program) + QStringLiteral(".ini");
@@ -37,7 +37,7 @@ void InitAppIni(const QString &configDir, const QString &programFileName)
     g_state.reset(std::move(state));
 }
 
-void DoneAppIni() { g_state.reset(); }
+void doneAppIni() { g_state.reset(); }
 
 QString ConfigDir() { return g_state ? g_state->configDir : QString(); }
 
@@ -61,19 +61,19 @@ Rect ReadBounds(const QString &Section)
     const IniFile *ini = SettingsIni();
     if (!ini)
         return Rect();
-    return Rect::FromSize(
+    return Rect::fromSize(
         ini->readInteger(Section, QStringLiteral("Left"), 0), ini->readInteger(Section, QStringLiteral("Top"), 0),
         ini->readInteger(Section, QStringLiteral("Width"), 0), ini->readInteger(Section, QStringLiteral("Height"), 0));
 }
 
-Rect ClampFormBounds(const Rect &Stored, const QSize &Screen)
+Rect clampFormBounds(const Rect &stored, const QSize &Screen)
 {
-    int left = Stored.Left, top = Stored.Top;
+    int left = stored.Left, top = stored.Top;
     if (left >= Screen.width())
         left = Screen.width() - 100;
     if (top >= Screen.height())
         top = Screen.height() - 100;
-    return Rect::FromSize(left, top, std::max(Stored.Width(), 20), std::max(Stored.Height(), 20));
+    return Rect::fromSize(left, top, std::max(stored.Width(), 20), std::max(stored.Height(), 20));
 }
 
 void SaveFormBounds(const QWidget *Form)
@@ -84,7 +84,7 @@ void SaveFormBounds(const QWidget *Form)
     QRect r = normal ? Form->geometry() : Form->normalGeometry();
     if (r.isEmpty())
         r = Form->geometry();
-    WriteBounds(Form->objectName(), Rect::FromSize(r.x(), r.y(), r.width(), r.height()));
+    WriteBounds(Form->objectName(), Rect::fromSize(r.x(), r.y(), r.width(), r.height()));
 }
 
 void RestoreFormBounds(QWidget *Form)
@@ -94,29 +94,29 @@ void RestoreFormBounds(QWidget *Form)
         return;
     Rect r = ReadBounds(Form->objectName());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
-        r = ClampFormBounds(r, screen->geometry().size());
+        r = clampFormBounds(r, screen->geometry().size());
     Form->setGeometry(r.toQRect());
 }
 
-SqlCheckValues ReadSqlCheck()
+SqlCheckValues readSqlCheck()
 {
     SqlCheckValues v;
     if (const IniFile *ini = SettingsIni()) {
         v.Host = ini->readString(kSqlCheck, QStringLiteral("HOSTNAME"));
-        v.User = ini->readString(kSqlCheck, QStringLiteral("USERNAME"));
-        v.Password = ini->readString(kSqlCheck, QStringLiteral("PASSWORD"));
-        v.Database = ini->readString(kSqlCheck, QStringLiteral("DATABASE"));
+        v.user = ini->readString(kSqlCheck, QStringLiteral("USERNAME"));
+        v.password = ini->readString(kSqlCheck, QStringLiteral("PASSWORD"));
+        v.database = ini->readString(kSqlCheck, QStringLiteral("DATABASE"));
     }
     return v;
 }
 
-void WriteSqlCheck(const SqlCheckValues &Values)
+void writeSqlCheck(const SqlCheckValues &Values)
 {
     IniFile *ini = SettingsIni();
     if (!ini)
         return;
     ini->writeString(kSqlCheck, QStringLiteral("HOSTNAME"), Values.Host);
-    ini->writeString(kSqlCheck, QStringLiteral("USERNAME"), Values.User);
-    ini->writeString(kSqlCheck, QStringLiteral("PASSWORD"), Values.Password);
-    ini->writeString(kSqlCheck, QStringLiteral("DATABASE"), Values.Database);
+    ini->writeString(kSqlCheck, QStringLiteral("USERNAME"), Values.user);
+    ini->writeString(kSqlCheck, QStringLiteral("PASSWORD"), Values.password);
+    ini->writeString(kSqlCheck, QStringLiteral("DATABASE"), Values.database);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The settings file: one per-user INI file named after the program in its configuration
-// folder, open from InitAppIni to DoneAppIni, and the window bounds kept in it.
+// folder, open from initAppIni to doneAppIni, and the window bounds kept in it.
 #include "base/inifile.h"
 #include "base/rect.h"
 
@@ -11,13 +11,13 @@ class QWidget;
 
 // configDir and programFileName replace the per-user folder and the program's own file name
 // (tests use a temporary folder). The folder is created when missing.
-void InitAppIni(const QString &configDir = QString(), const QString &programFileName = QString());
-void DoneAppIni();
-// Ends with "/"; empty outside InitAppIni and DoneAppIni.
+void initAppIni(const QString &configDir = QString(), const QString &programFileName = QString());
+void doneAppIni();
+// Ends with "/"; empty outside initAppIni and doneAppIni.
 QString ConfigDir();
 // ConfigDir + the program's file name with the extension ".ini".
 QString GetIniFileName();
-// Every write reaches the file at once. None outside InitAppIni and DoneAppIni; the
+// Every write reaches the file at once. None outside initAppIni and doneAppIni; the
 // functions below then read their defaults and write nothing.
 IniFile *SettingsIni();
 
@@ -28,7 +28,7 @@ Rect ReadBounds(const QString &Section);
 // The rules for stored bounds coming back: a window whose left or top edge lies beyond the
 // screen's width or height comes back 100 pixels inside it; negative values stay (screens
 // left of or above the primary one); width and height are at least 20.
-Rect ClampFormBounds(const Rect &Stored, const QSize &Screen);
+Rect clampFormBounds(const Rect &stored, const QSize &Screen);
 // Section is the form's objectName; a maximised or minimised window stores its normal bounds.
 void SaveFormBounds(const QWidget *Form);
 // Nothing when the file has no section of the form's name.
@@ -37,9 +37,9 @@ void RestoreFormBounds(QWidget *Form);
 // The SQL prober's connection values, section "SQLCHECK"; empty when missing.
 struct SqlCheckValues {
     QString Host;
-    QString User;
-    QString Password; // stored as typed, in plain text
-    QString Database;
+    QString user;
+    QString password; // stored as typed, in plain text
+    QString database;
 };
-SqlCheckValues ReadSqlCheck();
-void WriteSqlCheck(const SqlCheckValues &Values);
+SqlCheckValues readSqlCheck();
+void writeSqlCheck(const SqlCheckValues &Values);

@@ -53,10 +53,10 @@ std::optional<QByteArray> readAll(const QString &path, const std::optional<platf
 }
 } // namespace
 
-QString BackupTimeStamp(const QDateTime &When, const QLocale &Locale)
+QString BackupTimeStamp(const QDateTime &when, const QLocale &locale)
 {
-    QString text = Locale.toString(When.date(), QLocale::ShortFormat) + u' ' +
-                   Locale.toString(When.time(), timeFormatWithoutZone(Locale));
+    QString text = locale.toString(when.date(), QLocale::ShortFormat) + u' ' +
+                   locale.toString(when.time(), timeFormatWithoutZone(locale));
     for (QChar &c : text) {
         if (c == u' ')
             c = u'_';
@@ -66,9 +66,9 @@ QString BackupTimeStamp(const QDateTime &When, const QLocale &Locale)
     return text;
 }
 
-QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const QDateTime &When, const QLocale &Locale)
+QString makeBackupPath(const QString &pagePath, const QString &BackupPath, const QDateTime &when, const QLocale &locale)
 {
-    const QString pageFolder = withDelimiter(QFileInfo(PagePath).path());
+    const QString pageFolder = withDelimiter(QFileInfo(pagePath).path());
     const QString &b = BackupPath;
     QString folder;
     if (b.isEmpty() || folderPart(b) == u".")
@@ -84,33 +84,33 @@ QString MakeBackupPath(const QString &PagePath, const QString &BackupPath, const
         folder = pageFolder;
 
     const QString base =
-        withDelimiter(folder) + QFileInfo(PagePath).completeBaseName() + u'.' + BackupTimeStamp(When, Locale);
+        withDelimiter(folder) + QFileInfo(pagePath).completeBaseName() + u'.' + BackupTimeStamp(when, locale);
     QString name = base + QStringLiteral(".bak");
-    for (int n = 2; NameTaken(name); ++n)
+    for (int n = 2; nameTaken(name); ++n)
         name = base + u'-' + QString::number(n) + QStringLiteral(".bak");
     return name;
 }
 
-bool CopyFileVerified(const QString &From, const QString &To, const std::optional<platform::FileIdentity> &only)
+bool copyFileVerified(const QString &from, const QString &to, const std::optional<platform::FileIdentity> &only)
 {
-    const std::optional<QByteArray> bytes = readAll(From, only);
+    const std::optional<QByteArray> bytes = readAll(from, only);
     if (!bytes)
         return false;
     // A copy is never readable by more users than its page.
-    if (!WriteNewFile(To, *bytes, nullptr, QFile::permissions(From) & kReadWriteForAll))
+    if (!writeNewFile(to, *bytes, nullptr, QFile::permissions(from) & kReadWriteForAll))
         return false;
-    if (readAll(To) == bytes)
+    if (readAll(to) == bytes)
         return true;
-    QFile::remove(To);
+    QFile::remove(to);
     return false;
 }
 
-bool RestoreBackup(const QString &BackupPath, const QString &PagePath)
+bool restoreBackup(const QString &BackupPath, const QString &pagePath)
 {
     const std::optional<QByteArray> backup = readAll(BackupPath);
     if (!backup)
         return false;
-    if (readAll(PagePath) == backup)
+    if (readAll(pagePath) == backup)
         return true;
-    return WriteFileAtomically(PagePath, *backup);
+    return writeFileAtomically(pagePath, *backup);
 }

@@ -77,7 +77,7 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
         QStringList lines;
         lines.reserve(messages.size() + 1);
         for (const CheckMessage &message : messages)
-            lines << CheckMessageLine(message);
+            lines << checkMessageLine(message);
         lines << QStringLiteral("Check complete.");
         addMessageLines(list, lines);
     } catch (...) {
@@ -94,10 +94,10 @@ int MessageComponentNumber(const QString &Line)
     TakeUntil(line, pos, blank);
     TakeWhile(line, pos, blank);
     int number;
-    return TryDecimalToInt(TakeUntil(line, pos, numberEnd), number) ? number : -1;
+    return tryDecimalToInt(TakeUntil(line, pos, numberEnd), number) ? number : -1;
 }
 
-QString CheckMessageLine(const CheckMessage &Message)
+QString checkMessageLine(const CheckMessage &Message)
 {
     if (!Message.Item)
         return Message.Text;
@@ -111,7 +111,7 @@ void showCompilerErrorPlace(QScrollArea *propertyPanel, const QString &line)
     int col, row;
     ParseErrorLine(line, col, row);
     // A row far from the view may not have its editor yet; it is made now.
-    QsciScintilla *editor = FirstCodeEditor(propertyPanel->widget());
+    QsciScintilla *editor = firstCodeEditor(propertyPanel->widget());
     if (!editor)
         return;
     editor->setCursorPosition(std::max(row - 1, 0), std::max(col - 1, 0));
@@ -144,12 +144,12 @@ void CheckMessagePanel::DebugLog(const QString &Line)
         addMessageLines(m_list, {Line});
 }
 
-void CheckMessagePanel::RunChecks(bool QuickOnly)
+void CheckMessagePanel::RunChecks(bool quickOnly)
 {
     // The save has done this before its quick check.
-    if (!QuickOnly)
+    if (!quickOnly)
         m_window.page().storeViewTexts();
-    runChecksInto(m_list, m_window.page().document(), QuickOnly);
+    runChecksInto(m_list, m_window.page().document(), quickOnly);
 }
 
 void CheckMessagePanel::saveCheck()

@@ -28,9 +28,9 @@ public:
     // Appends Line when the option DbgClip is on.
     void DebugLog(const QString &Line);
     // The check run over the open page, filling the list: the quick check of the save
-    // (QuickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
+    // (quickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
     // typed since the last save into the page.
-    void RunChecks(bool QuickOnly);
+    void RunChecks(bool quickOnly);
     // What a save checks: the Pascal units read again, then the quick check.
     void saveCheck();
     // The double-click on a line: the tab of the section it names, the component of the number
@@ -62,7 +62,7 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly);
 int MessageComponentNumber(const QString &Line);
 // A check message as the message list shows it: a line about a component after the
 // component's section and name.
-QString CheckMessageLine(const CheckMessage &Message);
+QString checkMessageLine(const CheckMessage &Message);
 
 // For a compiler error line ("[Error] (row,col) ..."): the caret at that place in the first
 // code editor among the property panel's own controls (made now when its row was put off),

@@ -107,7 +107,7 @@ void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
             }
         // A macro component's code calls its exit's target, which is gone now.
         if (cleared && !doomed.contains(item.get()))
-            RegenerateMacroCode(item.get());
+            regenerateMacroCode(item.get());
     }
     std::erase_if(Section->Items(), [&](const std::unique_ptr<TWQFItem> &item) {
         if (!doomed.contains(item.get()))
@@ -133,24 +133,24 @@ void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items)
         return;
     for (TWQFItem *item : Items)
         if (item) {
-            item->SetX(ClampToInt(int64_t(X) + (int64_t(item->GetX()) - minX)));
-            item->SetY(ClampToInt(int64_t(Y) + (int64_t(item->GetY()) - minY)));
+            item->SetX(clampToInt(int64_t(X) + (int64_t(item->GetX()) - minX)));
+            item->SetY(clampToInt(int64_t(Y) + (int64_t(item->GetY()) - minY)));
         }
 }
 
-Point PasteLandingPoint(Point ScrollPos, double ScreenDpi, int X, int Y)
+Point pasteLandingPoint(Point ScrollPos, double screenDpi, int X, int Y)
 {
-    const double scale = ScreenDpi / 96.0;
-    return {ClampedAdd(X, RoundToInt(ScrollPos.X / scale)), ClampedAdd(Y, RoundToInt(ScrollPos.Y / scale))};
+    const double scale = screenDpi / 96.0;
+    return {clampedAdd(X, roundToInt(ScrollPos.X / scale)), clampedAdd(Y, roundToInt(ScrollPos.Y / scale))};
 }
 
-QString SectionPictureName(const QString &PageFileName, const QDateTime &When)
+QString sectionPictureName(const QString &pageFileName, const QDateTime &when)
 {
     // Only the file name's own last dot starts the extension, never one of a folder.
-    const qsizetype folderEnd = std::max(PageFileName.lastIndexOf(u'/'), PageFileName.lastIndexOf(u'\\'));
-    const qsizetype dot = PageFileName.lastIndexOf(u'.');
-    const QString stem = dot > folderEnd ? PageFileName.left(dot) : PageFileName;
-    return stem + u'-' + When.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".png");
+    const qsizetype folderEnd = std::max(pageFileName.lastIndexOf(u'/'), pageFileName.lastIndexOf(u'\\'));
+    const qsizetype dot = pageFileName.lastIndexOf(u'.');
+    const QString stem = dot > folderEnd ? pageFileName.left(dot) : pageFileName;
+    return stem + u'-' + when.toString(QStringLiteral("yyyyMMdd-HHmmss")) + QStringLiteral(".png");
 }
 
 // ---- DiagramCommands ----
@@ -159,7 +159,7 @@ DiagramCommands::DiagramCommands(WindowHost &window) : m_window(window) {}
 
 void DiagramCommands::log(const QString &line) { emit diagnostic(line); }
 
-double DiagramCommands::screenDpi() const { return m_screenDpi ? m_screenDpi() : ScreenDpiOf(m_window.windowWidget()); }
+double DiagramCommands::screenDpi() const { return m_screenDpi ? m_screenDpi() : screenDpiOf(m_window.windowWidget()); }
 
 TWQFEditorSource *DiagramCommands::sourceOf(const TGraphEditor *editor) const
 {
@@ -186,7 +186,7 @@ TWQFItem *DiagramCommands::singleSelectedComponent(TGraphEditor *editor) const
         return nullptr;
     DataList selected;
     editor->GetSelected(&selected);
-    return selected.empty() ? nullptr : source->ComponentOf(selected.front());
+    return selected.empty() ? nullptr : source->componentOf(selected.front());
 }
 
 void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
@@ -211,22 +211,22 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
 
     DataList selected;
     Editor->GetSelected(&selected);
-    std::erase_if(selected, [source](void *data) { return source->KindOf(data) == dikHandle; });
+    std::erase_if(selected, [source](void *data) { return source->kindOf(data) == dikHandle; });
     if (selected.empty())
         return;
 
     Prompt question;
     question.Caption = QStringLiteral("Delete");
     question.Text = QStringLiteral("Delete selected %1 item(s)?").arg(selected.size());
-    question.Buttons = pbYes | pbNo;
+    question.buttons = pbYes | pbNo;
     if (page.ask(question) == pbYes) {
         // What each entry is, read before the listing changes.
         std::vector<TWQFItem *> components;
         QSet<const TCommentRect *> notes;
         for (void *data : selected) {
-            if (TCommentRect *note = source->NoteOf(data))
+            if (TCommentRect *note = source->noteOf(data))
                 notes.insert(note);
-            else if (TWQFItem *item = source->ComponentOf(data))
+            else if (TWQFItem *item = source->componentOf(data))
                 components.push_back(item);
         }
         // The property panel must let go of what is about to go.
@@ -254,10 +254,10 @@ QString nestingError(const TWQFFile &page, const XmlNode *first)
 {
     if (OpenPage::optionsFromSettings().testFlag(poWhitespace))
         return {};
-    IndentationCost cost = MeasureIndentation(*page.Doc());
+    IndentationCost cost = measureIndentation(*page.Doc());
     for (const XmlNode *node = first; node; node = node->nextSibling())
-        cost += MeasureIndentation(*node, 2); // inside the root and its section
-    if (!IndentationTooLarge(cost))
+        cost += measureIndentation(*node, 2); // inside the root and its section
+    if (!indentationTooLarge(cost))
         return {};
     return QStringLiteral("Nothing was pasted: the components are nested too deeply to save the page indented; turn "
                           "on \"Preserve XML whitespaces\" in Preferences to paste them (%1 levels would need %2 MB "
@@ -302,7 +302,7 @@ void DiagramCommands::CopyCommand()
         tab->editor()->GetSelected(&selected);
         // Notes and their handles stay behind; the components keep the diagram's order.
         for (void *data : selected)
-            if (TWQFItem *item = source->ComponentOf(data))
+            if (TWQFItem *item = source->componentOf(data))
                 components.push_back(item);
     }
     SystemClipboardText clipboard;
@@ -351,7 +351,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
     TImageGraphEditor *editor = tab->editor();
     if (!editor)
         return;
-    const Point at = PasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
+    const Point at = pasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
     PlaceItemsAt(at.X, at.Y, pasted);
     for (TWQFItem *item : pasted) {
         if (item->GetX() < 0)
@@ -365,14 +365,14 @@ void DiagramCommands::PasteCommand(int X, int Y)
     editor->Invalidate();
 }
 
-bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *OutList)
+bool DiagramCommands::PasteClipIntoSection(bool isPre, std::vector<TWQFItem *> *outList)
 {
     TWQFFile *doc = m_window.page().document();
     if (!doc) {
         log(QStringLiteral("file not opened"));
         return false;
     }
-    TWQFSection *section = doc->FindSection(m_window.views().diagramTabs()[IsPre ? 0 : 1]->section());
+    TWQFSection *section = doc->FindSection(m_window.views().diagramTabs()[isPre ? 0 : 1]->section());
     if (!section) {
         log(QStringLiteral("no paste section"));
         return false;
@@ -403,15 +403,15 @@ bool DiagramCommands::PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *
     ApplyMacros(pasted, QStringLiteral("macro:"));
     // Their exits now name the pasted copies (or nothing), so the code must call those.
     for (TWQFItem *item : pasted)
-        RegenerateMacroCode(item);
-    if (OutList)
-        *OutList = pasted;
+        regenerateMacroCode(item);
+    if (outList)
+        *outList = pasted;
     return true;
 }
 
 // ---- exit linking ----
 
-void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
+void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y)
 {
     if (!m_window.page().document())
         return;
@@ -424,12 +424,12 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
     TWQFEditorSource *source = sourceOf(editor);
     if (!source)
         return;
-    if (!Shift.testFlag(Qt::ShiftModifier)) {
-        if (Button == Qt::RightButton)
+    if (!shift.testFlag(Qt::ShiftModifier)) {
+        if (button == Qt::RightButton)
             emit diagramMenuRequested();
         return;
     }
-    if (Button != Qt::LeftButton && Button != Qt::RightButton)
+    if (button != Qt::LeftButton && button != Qt::RightButton)
         return;
     if (editor->SelectedCount() != 1)
         return;
@@ -440,18 +440,18 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt:
     if (!from || target == from)
         return;
     // Exits join components only: a note or a handle at either end links nothing.
-    TWQFItem *item = source->ComponentOf(from);
-    TWQFItem *to = target ? source->ComponentOf(target) : nullptr;
+    TWQFItem *item = source->componentOf(from);
+    TWQFItem *to = target ? source->componentOf(target) : nullptr;
     if (!item || (target && !to))
         return;
 
-    const int exit = Button == Qt::LeftButton ? 0 : 1;
+    const int exit = button == Qt::LeftButton ? 0 : 1;
     item->SetJump(exit, to ? to->GetName() : QString());
-    if (RegenerateMacroCode(item))
+    if (regenerateMacroCode(item))
         if (auto *changer = dynamic_cast<TPanelChanger *>(editor))
             UpdateGeneratedScript(changer->TagsEditor(), GetCode(item));
     // The selection and the property panel stay; the diagram shows the new arrow.
-    source->Refresh();
+    source->refresh();
     editor->Invalidate();
 }
 
@@ -486,13 +486,13 @@ void DiagramCommands::sectionScreenShot()
     if (!editor)
         return;
     OpenPage &page = m_window.page();
-    const QString fileName = SectionPictureName(page.fileName(), page.now());
+    const QString fileName = sectionPictureName(page.fileName(), page.now());
     const Point size = editor->GetGraphSize();
     QString reason;
     if (qint64(size.X) * qint64(size.Y) > kMaxPicturePixels) {
         reason = QStringLiteral("the diagram of %1 x %2 pixels is too large for a picture").arg(size.X).arg(size.Y);
     } else {
-        const QImage picture = editor->PaintToImage();
+        const QImage picture = editor->paintToImage();
         QByteArray bytes;
         QBuffer buffer(&bytes);
         if (picture.isNull())
@@ -503,7 +503,7 @@ void DiagramCommands::sectionScreenShot()
         else
             // The name can be foreseen: a link put there in advance must not lead the picture
             // over another file.
-            WriteNewFile(fileName, bytes, &reason);
+            writeNewFile(fileName, bytes, &reason);
     }
     if (!reason.isEmpty())
         page.showMessage(QStringLiteral("Unable to save the picture: ") + fileName + QStringLiteral(" Reason: ") +

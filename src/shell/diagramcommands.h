@@ -33,10 +33,10 @@ void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items);
 void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items);
 // Where a paste lands: X, Y plus the scroll position brought back from the screen's dots per
 // inch to 96 (halves to even).
-Point PasteLandingPoint(Point ScrollPos, double ScreenDpi, int X, int Y);
+Point pasteLandingPoint(Point ScrollPos, double screenDpi, int X, int Y);
 // The page file's path with its extension replaced by "-", the time as "YYYYMMDD-HHNNSS" and
 // ".png".
-QString SectionPictureName(const QString &PageFileName, const QDateTime &When);
+QString sectionPictureName(const QString &pageFileName, const QDateTime &when);
 
 class DiagramCommands : public QObject {
     Q_OBJECT
@@ -52,14 +52,14 @@ public:
     // Into the focused text control, or the clipboard's components into the active diagram
     // at the scroll position plus X, Y.
     void PasteCommand(int X, int Y);
-    // Imports the clipboard's components into "preproc" (IsPre) or "postproc" with fresh names;
-    // OutList, when given, receives them. False, with a diagnostic, when there is nothing to
+    // Imports the clipboard's components into "preproc" (isPre) or "postproc" with fresh names;
+    // outList, when given, receives them. False, with a diagnostic, when there is nothing to
     // import.
-    bool PasteClipIntoSection(bool IsPre, std::vector<TWQFItem *> *OutList);
-    // A mouse release on a diagram's image (client coordinates): Shift with the left or right
+    bool PasteClipIntoSection(bool isPre, std::vector<TWQFItem *> *outList);
+    // A mouse release on a diagram's image (client coordinates): shift with the left or right
     // button links exit 0 or 1 of the one selected component to the component under the mouse,
     // or clears it over empty space; a plain right release asks for the diagram menu.
-    void Image1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void Image1MouseUp(QObject *Sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
     // "SELECTQUERY" and "INSERTUPDATEQUERY" swapped on the one selected component.
     void FlipQueryType();
     // The stored parameters of the one selected query component from the annotations of its SQL.

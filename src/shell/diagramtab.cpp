@@ -58,7 +58,7 @@ public:
 constexpr int kNarrowestPanel = 100 + 2 + 100 + 2 + 72;
 
 // v scaled from 96 dots per inch, halves to even.
-int scaledToScreen(int v, double dpi) { return RoundToInt(v * dpi / 96.0); }
+int scaledToScreen(int v, double dpi) { return roundToInt(v * dpi / 96.0); }
 } // namespace
 
 DiagramTab::DiagramTab(int index, QWidget *parent) : QWidget(parent), m_section(diagramSections()[size_t(index)].name)
@@ -74,7 +74,7 @@ DiagramTab::DiagramTab(int index, QWidget *parent) : QWidget(parent), m_section(
     m_horzScroll = named(new QScrollBar(Qt::Horizontal, m_diagramPanel), names.horzScroll);
     m_vertScroll = named(new QScrollBar(Qt::Vertical, m_diagramPanel), names.vertScroll);
     layoutDiagramPlace(m_diagramPanel, m_image, m_horzScroll, m_vertScroll);
-    m_image->OnMouseUp = [this](QObject *, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
+    m_image->onMouseUp = [this](QObject *, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
         emit imageReleased(button, modifiers, x, y);
     };
 
@@ -100,7 +100,7 @@ DiagramTab::DiagramTab(int index, QWidget *parent) : QWidget(parent), m_section(
     splitter->addWidget(m_propertyPanel);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
-    splitter->setSizes({MainDesignWidth - panelWidth, panelWidth});
+    splitter->setSizes({mainDesignWidth - panelWidth, panelWidth});
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -133,7 +133,7 @@ void DiagramTab::build(TWQFSection *sectionOfPage, CommentRectList *notes, const
         m_editor->TagsEditor()->ScrollBox = m_propertyScroll;
         m_editor->OnChange = [this](TTagsEditor *) { emit changed(); };
     }
-    source()->SetSection(sectionOfPage);
+    source()->setSection(sectionOfPage);
     m_editor->SetGraphSize(diagramSize(sectionOfPage, settings.screenDpi));
     m_editor->Rebuild();
 }
@@ -190,7 +190,7 @@ void layoutDiagramPlace(QWidget *panel, QWidget *image, QScrollBar *horz, QScrol
     grid->setColumnStretch(0, 1);
 }
 
-double ScreenDpiOf(const QWidget *window)
+double screenDpiOf(const QWidget *window)
 {
     const QScreen *screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInch() : 96.0;
@@ -205,7 +205,7 @@ Point diagramSize(const TWQFSection *section, double screenDpi)
 
 TDstArrowMode ParseArrowMode(const QString &Text)
 {
-    const QString mode = UpperCaseAscii(Text);
+    const QString mode = upperCaseAscii(Text);
     if (mode == u"NEVER")
         return damNever;
     if (mode == u"ALWAYS")

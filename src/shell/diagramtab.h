@@ -101,7 +101,7 @@ void layoutDiagramPlace(QWidget *panel, QWidget *image, QScrollBar *horz, QScrol
 
 // The logical dots per inch of the window's screen (the primary screen for none); 96 without
 // any screen.
-double ScreenDpiOf(const QWidget *window);
+double screenDpiOf(const QWidget *window);
 
 // A diagram's size: the extent of its components plus 32 pixels, scaled from 96 dots per inch
 // to the screen's (halves to even), at least 1024 x 1024.

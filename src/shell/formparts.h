@@ -6,8 +6,8 @@
 
 // The main window's design size, kept when the settings hold no bounds; its parts are laid
 // out for it.
-constexpr int MainDesignWidth = 664;
-constexpr int MainDesignHeight = 541;
+constexpr int mainDesignWidth = 664;
+constexpr int mainDesignHeight = 541;
 
 // The object with name as its objectName, so that a widget is made and named in one expression.
 template <class T> T *named(T *object, const char *name)

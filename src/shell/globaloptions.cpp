@@ -31,7 +31,7 @@ void TGlobalOptions::Save()
 qsizetype TGlobalOptions::indexOf(const QString &Name) const
 {
     for (qsizetype i = 0; i < m_values.size(); ++i)
-        if (SameTextAscii(m_values[i].first, Name))
+        if (sameTextAscii(m_values[i].first, Name))
             return i;
     return -1;
 }
@@ -65,15 +65,15 @@ void TGlobalOptions::SetBool(const QString &Name, bool Value)
     SetString(Name, Value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-int TGlobalOptions::GetIntDef(const QString &Name, int Default) const { return StrToIntDef(GetString(Name), Default); }
+int TGlobalOptions::getIntDef(const QString &Name, int Default) const { return strToIntDef(GetString(Name), Default); }
 
 namespace {
 ModuleSlot<TGlobalOptions> g_options;
 }
 
-void InitGlobalOptions() { g_options.reset(std::make_unique<TGlobalOptions>(SettingsIni())); }
+void initGlobalOptions() { g_options.reset(std::make_unique<TGlobalOptions>(SettingsIni())); }
 
-void DoneGlobalOptions()
+void doneGlobalOptions()
 {
     if (g_options)
         g_options->Save();

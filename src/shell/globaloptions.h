@@ -24,14 +24,14 @@ inline const QString XMLForceHeader = QStringLiteral("XMLForceHeader");
 inline const QString DbgClip = QStringLiteral("DbgClip");
 
 // Defaults of the options whose missing value means something other than empty or False.
-inline const QString DefaultLastTab = QStringLiteral("Pre process");
-constexpr int DefaultVertSplit = 820;
-constexpr bool DefaultBackup = true;
-constexpr bool DefaultXMLForceHeader = true;
+inline const QString defaultLastTab = QStringLiteral("Pre process");
+constexpr int defaultVertSplit = 820;
+constexpr bool defaultBackup = true;
+constexpr bool defaultXMLForceHeader = true;
 
 // The two settings of a check plug-in, named after its class.
-inline QString EnabledKey(const QString &className) { return className + QStringLiteral(".enabled"); }
-inline QString PriorityKey(const QString &className) { return className + QStringLiteral(".priority"); }
+inline QString enabledKey(const QString &className) { return className + QStringLiteral(".enabled"); }
+inline QString priorityKey(const QString &className) { return className + QStringLiteral(".priority"); }
 } // namespace opt
 
 class TGlobalOptions {
@@ -54,7 +54,7 @@ public:
     bool GetBoolDef(const QString &Name, bool Default) const;
     void SetBool(const QString &Name, bool Value);
     // Default when missing or not a number.
-    int GetIntDef(const QString &Name, int Default) const;
+    int getIntDef(const QString &Name, int Default) const;
     bool GetDbgClip() const { return GetBool(opt::DbgClip); }
     void SetDbgClip(bool Value) { SetBool(opt::DbgClip, Value); }
 
@@ -67,9 +67,9 @@ private:
     QList<NameValue> m_values;
 };
 
-// The program's option store over the settings file, from InitGlobalOptions (after
-// InitAppIni) to DoneGlobalOptions, which saves it; raises "Object reference is Nil" outside
+// The program's option store over the settings file, from initGlobalOptions (after
+// initAppIni) to doneGlobalOptions, which saves it; raises "Object reference is Nil" outside
 // that time.
-void InitGlobalOptions();
-void DoneGlobalOptions();
+void initGlobalOptions();
+void doneGlobalOptions();
 TGlobalOptions &OptionStore();

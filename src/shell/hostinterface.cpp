@@ -54,14 +54,14 @@ bool TMainFormPellorinIntf::GetMousePos(int &X, int &Y)
         return false;
     const QPoint client = editor->Host()->mapFromGlobal(QCursor::pos());
     const Point scroll = editor->GetScrollPos();
-    X = ClampedAdd(client.x(), scroll.X);
-    Y = ClampedAdd(client.y(), scroll.Y);
+    X = clampedAdd(client.x(), scroll.X);
+    Y = clampedAdd(client.y(), scroll.Y);
     return true;
 }
 
-void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
+void TMainFormPellorinIntf::RefreshSection(const QString &sectionName)
 {
-    TImageGraphEditor *editor = host() ? host()->views().diagramEditor(SectionName) : nullptr;
+    TImageGraphEditor *editor = host() ? host()->views().diagramEditor(sectionName) : nullptr;
     if (!editor)
         return;
     DataList selected;
@@ -70,22 +70,22 @@ void TMainFormPellorinIntf::RefreshSection(const QString &SectionName)
     editor->SetSelected(&selected, true);
 }
 
-void InstallHostHooks(WindowHost &Window)
+void installHostHooks(WindowHost &Window)
 {
     HostHooks &hooks = hostHooks();
     hooks.OnGetCurrentDoc = [&Window] { return Window.page().document(); };
     hooks.OnGetCurrentSectionName = [&Window] { return Window.views().currentSectionName(); };
     hooks.OnDocReloaded = [&Window] { Window.page().contentReplaced(); };
-    hooks.OnStoreViewTexts = [&Window] { Window.page().storeViewTexts(); };
-    hooks.OnDocReplaced = [&Window](std::unique_ptr<TWQFFile> &Doc) { return Window.page().replace(Doc); };
+    hooks.onStoreViewTexts = [&Window] { Window.page().storeViewTexts(); };
+    hooks.onDocReplaced = [&Window](std::unique_ptr<TWQFFile> &Doc) { return Window.page().replace(Doc); };
 }
 
-void RemoveHostHooks()
+void removeHostHooks()
 {
     HostHooks &hooks = hostHooks();
     hooks.OnGetCurrentDoc = nullptr;
     hooks.OnGetCurrentSectionName = nullptr;
     hooks.OnDocReloaded = nullptr;
-    hooks.OnStoreViewTexts = nullptr;
-    hooks.OnDocReplaced = nullptr;
+    hooks.onStoreViewTexts = nullptr;
+    hooks.onDocReplaced = nullptr;
 }

@@ -28,7 +28,7 @@ public:
     // "preproc" or "postproc" (exact): the diagram is rebuilt from its section with the same
     // selection; the page is not changed. A plug-in's change to the page's tree has made the
     // page modified already.
-    void RefreshSection(const QString &SectionName) override;
+    void RefreshSection(const QString &sectionName) override;
 
     // The window it answers for; none once it is gone.
     QPointer<QWidget> MainForm;
@@ -41,7 +41,7 @@ private:
 };
 
 // Points the host hooks at the window: the open page, the section of the tab in front, and
-// the three ways an external program's result reaches the page. Until RemoveHostHooks.
-void InstallHostHooks(WindowHost &Window);
+// the three ways an external program's result reaches the page. Until removeHostHooks.
+void installHostHooks(WindowHost &Window);
 // The hooks must not reach a window that is gone.
-void RemoveHostHooks();
+void removeHostHooks();

@@ -20,7 +20,7 @@ TForm2::~TForm2()
         g_form = nullptr;
 }
 
-TForm2 *Form2() { return g_form; }
+TForm2 *form2() { return g_form; }
 
 TForm2 *createForm2()
 {

@@ -11,7 +11,7 @@ public:
 };
 
 // The window while it exists; set before its constructor's steps run.
-TForm2 *Form2();
+TForm2 *form2();
 // Makes the window once; it lives until freeForm2.
 TForm2 *createForm2();
 void freeForm2();

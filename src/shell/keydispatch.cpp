@@ -54,8 +54,8 @@ bool KeyDispatch::eventFilter(QObject *watched, QEvent *event)
     // key is on its way to; the key then ends here.
     const QPointer<QObject> receiver = watched;
     runGuarded([&] {
-        uint16_t key = platform::VirtualKeyFromEvent(*keyEvent);
-        FormKeyDown(key, platform::ShiftStateFromEvent(*keyEvent));
+        uint16_t key = platform::virtualKeyFromEvent(*keyEvent);
+        FormKeyDown(key, platform::shiftStateFromEvent(*keyEvent));
         consumed = key == 0 || !receiver || altArrowOnTabBar(watched, *keyEvent);
         // Ctrl and Alt combinations type no character.
         const QString text = keyEvent->text();
@@ -82,7 +82,7 @@ QWidget *KeyDispatch::firstReceiver() const
 
 bool KeyDispatch::textControlFocused() const { return IsEditControl(m_window.windowWidget()->focusWidget()); }
 
-void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState Shift)
+void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState shift)
 {
     if (Key == VK_DELETE) {
         // Otherwise the key goes on to the focused control; the plug-ins never see it.
@@ -94,7 +94,7 @@ void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState Shift)
         return;
     }
     bool handled = false;
-    DispatchShortCut(Key, Shift, handled);
+    DispatchShortCut(Key, shift, handled);
     if (handled)
         Key = 0;
 }

@@ -29,7 +29,7 @@ public:
     const QString &TypeAhead() const { return m_typeAhead; }
 
     // Delete, or the shortcut plug-ins; Key becomes 0 when it was consumed.
-    void FormKeyDown(uint16_t &Key, TShiftState Shift);
+    void FormKeyDown(uint16_t &Key, TShiftState shift);
     // A typed character: an ASCII letter or digit, outside a text control, with a page open,
     // grows the type-ahead and selects by it. The key is never consumed.
     void FormKeyPress(QChar Key);

@@ -11,7 +11,7 @@ int main(int argc, char **argv)
 {
     PellorinApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellorin"));
-    SetPrompter(std::make_unique<QtPrompter>());
+    setPrompter(std::make_unique<QtPrompter>());
     int result = 0;
     try {
         Program program;
@@ -23,6 +23,6 @@ int main(int argc, char **argv)
         ShowMessage(currentExceptionMessage());
         result = 1;
     }
-    SetPrompter(nullptr);
+    setPrompter(nullptr);
     return result;
 }

@@ -57,23 +57,23 @@ void addCommand(QMenu *menu, const char *name, const QString &caption, const QKe
 }
 } // namespace
 
-TMainFrm *MainFrm() { return g_mainFrm; }
+TMainFrm *mainFrm() { return g_mainFrm; }
 QString AppDir() { return g_appDir; }
 QString ImagesDir() { return g_imagesDir; }
 
-TMainFrm::TMainFrm(const MainFrmOptions &Options, QWidget *Parent)
+TMainFrm::TMainFrm(const MainFrmOptions &options, QWidget *Parent)
     : QMainWindow(Parent), m_page(std::make_unique<OpenPage>(this))
 {
     g_mainFrm = this;
     setObjectName(QStringLiteral("MainFrm"));
-    resize(MainDesignWidth, MainDesignHeight);
+    resize(mainDesignWidth, mainDesignHeight);
     setAcceptDrops(true);
-    createUnits(Options.ProgramFolder);
+    createUnits(options.ProgramFolder);
     createMenus();
     createLayout();
     connectUnits();
     try {
-        FormCreate(Options);
+        FormCreate(options);
     } catch (...) {
         // A window that failed to start is no main window.
         g_mainFrm = nullptr;
@@ -116,11 +116,11 @@ void TMainFrm::createMenus()
 
     QMenu *search = named(m_mainMenu->addMenu(QStringLiteral("Search")), "mnuSearch");
     addCommand(search, "MenuItem3", QStringLiteral("Find"), QKeySequence(Qt::CTRL | Qt::Key_F),
-               guarded([this] { m_search->ShowFindDialog(); }));
+               guarded([this] { m_search->showFindDialog(); }));
     addCommand(search, "mnuFindNext", QStringLiteral("Find Next"), QKeySequence(Qt::Key_F3),
                guarded([this] { mnuFindNextClick(); }));
     addCommand(search, "MenuItem10", QStringLiteral("Search Result"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F),
-               guarded([this] { m_search->ShowLastResults(); }));
+               guarded([this] { m_search->showLastResults(); }));
 
     QMenu *tools = named(m_mainMenu->addMenu(QStringLiteral("Tools")), "mnuTools");
     addCommand(tools, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9),
@@ -167,7 +167,7 @@ void TMainFrm::createLayout()
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
     splitter->setChildrenCollapsible(false);
-    splitter->setSizes({MainDesignHeight - 113, 113});
+    splitter->setSizes({mainDesignHeight - 113, 113});
     setCentralWidget(splitter);
 }
 
@@ -183,8 +183,8 @@ void TMainFrm::connectUnits()
     connect(commands, &DiagramCommands::diagramMenuRequested, this, [this] { m_diagramMenu->popup(QCursor::pos()); });
     for (DiagramTab *tab : m_views->diagramTabs())
         connect(tab, &DiagramTab::imageReleased, this,
-                [commands, tab](Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
-                    runGuarded([&] { commands->Image1MouseUp(tab->image(), Button, Shift, X, Y); });
+                [commands, tab](Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
+                    runGuarded([&] { commands->Image1MouseUp(tab->image(), button, shift, X, Y); });
                 });
     connect(m_keys.get(), &KeyDispatch::deleteRequested, this,
             [this](TGraphEditor *Editor) { runGuarded([&] { DeleteSelected(Editor); }); });
@@ -192,7 +192,7 @@ void TMainFrm::connectUnits()
 
 // ---- creation and destruction ----
 
-void TMainFrm::FormCreate(const MainFrmOptions &Options)
+void TMainFrm::FormCreate(const MainFrmOptions &options)
 {
     SetMainMenu(m_mainMenu);
     OptionStore().Load();
@@ -204,34 +204,34 @@ void TMainFrm::FormCreate(const MainFrmOptions &Options)
     connect(m_recentItems.get(), &RecentFilesMenu::chosen, this,
             [this](const QString &FileName) { runGuarded([&] { m_openRequests->RecentFileClick(FileName); }); });
     m_recentFiles->LoadRecentFiles();
-    g_appDir = Options.ProgramFolder;
+    g_appDir = options.ProgramFolder;
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_views->pictures().setFolder(g_imagesDir);
     // A description file that cannot be read is skipped; the message list names it.
     m_messages->addLines(LoadComponentDescrs(g_appDir + QStringLiteral("components/")));
     m_messages->addLines(LoadMacros(g_appDir + QStringLiteral("macros/")));
-    m_palette = std::make_unique<Palette>(static_cast<WindowHost &>(*this), ScreenDpiOf(this));
+    m_palette = std::make_unique<Palette>(static_cast<WindowHost &>(*this), screenDpiOf(this));
     for (DiagramTab *tab : m_views->diagramTabs())
         m_palette->BuildPalette(tab->palette());
-    m_openRequests->OpenCommandLineFile(Options.CommandLine ? *Options.CommandLine
+    m_openRequests->OpenCommandLineFile(options.commandLine ? *options.commandLine
                                                             : QCoreApplication::arguments().mid(1));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
             runGuarded([this] { AppActivate(); });
     });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
-    m_views->SelectTabByCaption(lastTab.isEmpty() ? opt::DefaultLastTab : lastTab);
+    m_views->SelectTabByCaption(lastTab.isEmpty() ? opt::defaultLastTab : lastTab);
     SetAppIntf(std::make_unique<TMainFormPellorinIntf>(static_cast<WindowHost &>(*this)));
     LoadPluginSettings();
     m_views->textTabs().rebindTabKeys();
-    InstallHostHooks(*this);
+    installHostHooks(*this);
 }
 
 void TMainFrm::LoadPluginSettings()
 {
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
-    ApplyCheckSettings(plugins, OptionStore());
+    applyCheckSettings(plugins, OptionStore());
 }
 
 void TMainFrm::FormDestroy()
@@ -248,7 +248,7 @@ void TMainFrm::FormDestroy()
         m_page->close(false);
     }
     m_views->ClearCommentRects();
-    RemoveHostHooks();
+    removeHostHooks();
 }
 
 void TMainFrm::writeViews(TWQFFile &Page) { m_views->textTabs().writeInto(Page); }
@@ -258,23 +258,23 @@ void TMainFrm::quickCheck() { m_messages->saveCheck(); }
 
 void TMainFrm::OpenWithDialog() { m_page->openWithDialog(); }
 void TMainFrm::OpenFile(const QString &FileName) { m_page->open(FileName); }
-bool TMainFrm::CloseDocument(bool Ask) { return m_page->close(Ask); }
+bool TMainFrm::CloseDocument(bool ask) { return m_page->close(ask); }
 void TMainFrm::SetFileName(const QString &FileName) { m_page->setFileName(FileName); }
 void TMainFrm::SetModified(bool Value) { m_page->setModified(Value); }
 PageOptions TMainFrm::XmlOptionFlags() const { return OpenPage::optionsFromSettings(); }
 bool TMainFrm::SaveFile(const QString &FileName) { return m_page->save(FileName); }
-QString TMainFrm::MakeBackupName(const QString &PagePath) const { return m_page->makeBackupName(PagePath); }
+QString TMainFrm::MakeBackupName(const QString &pagePath) const { return m_page->makeBackupName(pagePath); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
-void TMainFrm::FormDropFiles(const QStringList &FileNames) { m_openRequests->FormDropFiles(FileNames); }
+void TMainFrm::FormDropFiles(const QStringList &fileNames) { m_openRequests->FormDropFiles(fileNames); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
 TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
 TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
 const CommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
 const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
-const QImage *TMainFrm::GetImage(const QString &Prefix, const QString &Key)
+const QImage *TMainFrm::GetImage(const QString &prefix, const QString &Key)
 {
-    return m_views->pictures().GetImage(Prefix, Key);
+    return m_views->pictures().GetImage(prefix, Key);
 }
 const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
 {
@@ -286,7 +286,7 @@ void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TW
 }
 
 void TMainFrm::DebugLog(const QString &Line) { m_messages->DebugLog(Line); }
-void TMainFrm::RunChecks(bool QuickOnly) { m_messages->RunChecks(QuickOnly); }
+void TMainFrm::RunChecks(bool quickOnly) { m_messages->RunChecks(quickOnly); }
 QStringList TMainFrm::messageLines() const { return m_messages->messageLines(); }
 
 void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
@@ -357,7 +357,7 @@ void TMainFrm::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
 }
 
-void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List)
+void ListFiles(const QString &folder, const QString &Mask, unsigned Attributes, QStringList *List)
 {
-    ListFolder(Folder, Mask, Attributes, List);
+    ListFolder(folder, Mask, Attributes, List);
 }

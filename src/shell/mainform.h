@@ -38,13 +38,13 @@ struct MainFrmOptions {
     // Ending with "/", as the start-up resolved it.
     QString ProgramFolder;
     // None: the program's own arguments.
-    std::optional<QStringList> CommandLine;
+    std::optional<QStringList> commandLine;
 };
 
 class TMainFrm : public QMainWindow, private WindowHost, private SaveSteps {
     Q_OBJECT
 public:
-    explicit TMainFrm(const MainFrmOptions &Options, QWidget *Parent = nullptr);
+    explicit TMainFrm(const MainFrmOptions &options, QWidget *Parent = nullptr);
     ~TMainFrm() override;
 
     // The open page: document, file name, modified state, file stamp, and the operations on
@@ -54,7 +54,7 @@ public:
     // ---- the open page (OpenPage, OpenRequests) ----
     void OpenWithDialog();
     void OpenFile(const QString &FileName);
-    bool CloseDocument(bool Ask);
+    bool CloseDocument(bool ask);
     // Remembers the file name; caption, application title and icon from the naming plug-in.
     void SetFileName(const QString &FileName);
     // OpenPage::setModified: a change the views hold (true), or the page as it stands taken
@@ -62,12 +62,12 @@ public:
     void SetModified(bool Value);
     PageOptions XmlOptionFlags() const;
     bool SaveFile(const QString &FileName);
-    QString MakeBackupName(const QString &PagePath) const;
+    QString MakeBackupName(const QString &pagePath) const;
     void CheckFileChanged();
     void AppActivate() { CheckFileChanged(); }
     // Page files are opened, the first here and each further one by a new instance; other
     // files are skipped.
-    void FormDropFiles(const QStringList &FileNames);
+    void FormDropFiles(const QStringList &fileNames);
     TWQFFile *GetCurrentDoc() const;
 
     // ---- the views (PageViews) ----
@@ -76,8 +76,8 @@ public:
     const CommentRectList &CommentRects() const;
     // The text tabs: HTML, WQF Info, XML Respond and the two hidden HTML views.
     const TextTabs *textTabs() const;
-    // The cached picture ImagesDir + Prefix + Key + ".png"; none when it is missing.
-    const QImage *GetImage(const QString &Prefix, const QString &Key);
+    // The cached picture ImagesDir + prefix + Key + ".png"; none when it is missing.
+    const QImage *GetImage(const QString &prefix, const QString &Key);
     const QImage *GetRuleImage(const QString &Kind) { return GetImage(QStringLiteral("rule"), Kind); }
     // The diagrams' picture of a component: its macro's, else its type's.
     const QImage *GetItemImage(TWQFItem *Item, const QString &Kind);
@@ -87,8 +87,8 @@ public:
     // ---- the check message list (CheckMessagePanel) ----
     // Appends Line to the message list when the option DbgClip is on.
     void DebugLog(const QString &Line);
-    // The quick check of the save (QuickOnly) or the full check of Tools > "Check WQF file".
-    void RunChecks(bool QuickOnly);
+    // The quick check of the save (quickOnly) or the full check of Tools > "Check WQF file".
+    void RunChecks(bool quickOnly);
     QStringList messageLines() const;
 
     // ---- the editing commands on the diagrams (DiagramCommands) ----
@@ -124,7 +124,7 @@ private:
     void createMenus();
     void createLayout();
     void connectUnits();
-    void FormCreate(const MainFrmOptions &Options);
+    void FormCreate(const MainFrmOptions &options);
     void FormDestroy();
     void FormShow();
     // Enabled and priority of every check plug-in from the options, with their defaults.
@@ -165,14 +165,14 @@ private:
 };
 
 // The main window while it exists; set before its create steps run.
-TMainFrm *MainFrm();
+TMainFrm *mainFrm();
 
 // The program's folder (ending with "/") and its pictures folder, set when the main window
 // is created.
 QString AppDir();
 QString ImagesDir();
 
-// Appends to List the names, without folder, of the entries of Folder that match Mask and
+// Appends to List the names, without folder, of the entries of folder that match Mask and
 // Attributes (platform::FileAttr), in the folder listing's order; nothing without a list.
 // The start-up's name for ListFolder.
-void ListFiles(const QString &Folder, const QString &Mask, unsigned Attributes, QStringList *List);
+void ListFiles(const QString &folder, const QString &Mask, unsigned Attributes, QStringList *List);

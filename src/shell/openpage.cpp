@@ -103,7 +103,7 @@ PageOptions OpenPage::optionsFromSettings()
     PageOptions flags;
     if (options.GetBoolDef(opt::XMLWhitespace, false))
         flags |= poWhitespace;
-    if (options.GetBoolDef(opt::XMLForceHeader, opt::DefaultXMLForceHeader))
+    if (options.GetBoolDef(opt::XMLForceHeader, opt::defaultXMLForceHeader))
         flags |= poForceHeader;
     if (options.GetBoolDef(opt::XMLClearEol, false))
         flags |= poClearEol;
@@ -117,7 +117,7 @@ void OpenPage::openWithDialog()
     QString name;
     {
         Busy busy(*this);
-        name = prompter().OpenFileName(m_dialogParent, FileDialogOptions());
+        name = prompter().openFileName(m_dialogParent, FileDialogOptions());
     }
     if (name.isEmpty())
         return;
@@ -174,7 +174,7 @@ bool OpenPage::close(bool askFirst)
         prompt.Caption = QStringLiteral("Exit");
         prompt.Text = QStringLiteral("Do you want to save changes before exit?");
         prompt.Icon = PromptIcon::Question;
-        prompt.Buttons = pbYes | pbNo | pbCancel;
+        prompt.buttons = pbYes | pbNo | pbCancel;
         switch (ask(prompt)) {
         case pbYes:
             answer = save(m_fileName);
@@ -200,7 +200,7 @@ bool OpenPage::close(bool askFirst)
 
 QString OpenPage::makeBackupName(const QString &pagePath) const
 {
-    return MakeBackupPath(pagePath, OptionStore().GetString(opt::BackupPath), m_now(), QLocale::system());
+    return makeBackupPath(pagePath, OptionStore().GetString(opt::BackupPath), m_now(), QLocale::system());
 }
 
 std::optional<OpenPage::WriteTarget> OpenPage::writeTarget(const QString &fileName)
@@ -222,7 +222,7 @@ std::optional<OpenPage::WriteTarget> OpenPage::writeTarget(const QString &fileNa
         u'"' + fileName +
         QStringLiteral("\" has been changed by another program. \r\nWould you like to overwrite it with this page?");
     prompt.Icon = PromptIcon::Information;
-    prompt.Buttons = pbYes | pbNo;
+    prompt.buttons = pbYes | pbNo;
     if (ask(prompt) != pbYes)
         return std::nullopt;
     return inItsPlace;
@@ -242,10 +242,10 @@ bool OpenPage::save(const QString &fileName)
     try {
         // Only the file the page came from is copied, never what replaced it.
         if (!target->save.replaceName && QFileInfo(path).isFile() &&
-            OptionStore().GetBoolDef(opt::Backup, opt::DefaultBackup)) {
+            OptionStore().GetBoolDef(opt::Backup, opt::defaultBackup)) {
             const QString name = makeBackupName(fileName);
             // Only a copy known to be exact may ever be put back.
-            if (CopyFileVerified(path, name, target->file))
+            if (copyFileVerified(path, name, target->file))
                 backupName = name;
         }
         if (!m_doc) {
@@ -260,7 +260,7 @@ bool OpenPage::save(const QString &fileName)
             });
             if (m_saveSteps)
                 m_saveSteps->quickCheck();
-            m_doc->SetLastError(QString());
+            m_doc->setLastError(QString());
             saved = m_doc->SaveToFile(fileName, optionsFromSettings(), target->save);
             if (!saved)
                 reason = m_doc->LastError();
@@ -284,7 +284,7 @@ bool OpenPage::save(const QString &fileName)
         return true;
     }
     showMessage(QStringLiteral("Unable to save the file: ") + fileName + QStringLiteral(" Reason: ") + reason);
-    if (!backupName.isEmpty() && RestoreBackup(backupName, path) && pagesName)
+    if (!backupName.isEmpty() && restoreBackup(backupName, path) && pagesName)
         rememberWritten();
     return false;
 }
@@ -298,7 +298,7 @@ bool OpenPage::saveAs()
         Busy busy(*this);
         FileDialogOptions options;
         options.FileName = m_fileName;
-        name = prompter().SaveFileName(m_dialogParent, options);
+        name = prompter().saveFileName(m_dialogParent, options);
     }
     if (name.isEmpty() || !save(name))
         return false;
@@ -318,11 +318,11 @@ bool OpenPage::confirmOverwriteReadOnly(const QString &fileName)
         Prompt prompt;
         prompt.Text = name + QStringLiteral(" is read-only. Are you sure you want to overwrite the file?");
         prompt.Icon = PromptIcon::Warning;
-        prompt.Buttons = pbYes | pbNo;
+        prompt.buttons = pbYes | pbNo;
         allow = ask(prompt) == pbYes;
     }
     if (!allow && m_doc)
-        m_doc->SetLastError(name + QStringLiteral(" is read-only"));
+        m_doc->setLastError(name + QStringLiteral(" is read-only"));
     return allow;
 }
 
@@ -345,7 +345,7 @@ void OpenPage::checkChangedOnDisk()
         u'"' + m_fileName +
         QStringLiteral("\" has been changed by another program. \r\nWould you like to reload changed from disk?");
     prompt.Icon = PromptIcon::Information;
-    prompt.Buttons = pbYes | pbNo;
+    prompt.buttons = pbYes | pbNo;
     if (ask(prompt) != pbYes)
         return;
     close(false);
@@ -394,7 +394,7 @@ void OpenPage::contentReplaced()
 PromptButton OpenPage::ask(const Prompt &prompt)
 {
     Busy busy(*this);
-    return prompter().Ask(m_dialogParent, prompt);
+    return prompter().ask(m_dialogParent, prompt);
 }
 
 void OpenPage::showMessage(const QString &text)

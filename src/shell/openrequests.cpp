@@ -22,12 +22,12 @@ void OpenRequests::RecentFileClick(const QString &FileName)
         m_window.page().showMessage(u'"' + FileName + QStringLiteral("\" file doesn't exists or unavailable"));
 }
 
-void OpenRequests::FormDropFiles(const QStringList &FileNames)
+void OpenRequests::FormDropFiles(const QStringList &fileNames)
 {
     OpenPage &page = m_window.page();
     OpenPage::Busy busy(page);
     bool first = true;
-    for (const QString &name : FileNames) {
+    for (const QString &name : fileNames) {
         try {
             if (!IsWQFFile(name))
                 continue;
@@ -35,7 +35,7 @@ void OpenRequests::FormDropFiles(const QStringList &FileNames)
                 first = false;
                 page.open(name);
             } else {
-                platform::StartSecondInstance(name);
+                platform::startSecondInstance(name);
             }
         } catch (const std::exception &) {
             page.showMessage(QStringLiteral("on drop files: ") + currentExceptionMessage());
@@ -52,10 +52,10 @@ void OpenRequests::dropped(const QMimeData &data)
     QTimer::singleShot(0, this, guarded([this, names] { FormDropFiles(names); }));
 }
 
-void OpenRequests::OpenCommandLineFile(const QStringList &Arguments)
+void OpenRequests::OpenCommandLineFile(const QStringList &arguments)
 {
     QString last;
-    for (const QString &argument : Arguments)
+    for (const QString &argument : arguments)
         if (QFileInfo(argument).isFile())
             last = argument;
     if (!last.isEmpty())

@@ -17,12 +17,12 @@ public:
     void RecentFileClick(const QString &FileName);
     // Page files are opened, the first here and each further one by a new instance; other
     // files are skipped. An error with one name is shown and the next is taken.
-    void FormDropFiles(const QStringList &FileNames);
+    void FormDropFiles(const QStringList &fileNames);
     // What was dropped on the window: its local files, opened once the drop is over, since
     // the drop's source waits for it.
     void dropped(const QMimeData &data);
     // The last argument that names an existing file.
-    void OpenCommandLineFile(const QStringList &Arguments);
+    void OpenCommandLineFile(const QStringList &arguments);
 
 private:
     WindowHost &m_window;

@@ -54,14 +54,14 @@ TWarningPlugin *rowPlugin(const QListWidgetItem *row)
 }
 } // namespace
 
-void ApplyCheckSettings(const QList<TWarningPlugin *> &Plugins, const TGlobalOptions &Options)
+void applyCheckSettings(const QList<TWarningPlugin *> &Plugins, const TGlobalOptions &options)
 {
     const int count = int(Plugins.size());
     for (int i = 0; i < count; ++i) {
         TWarningPlugin *plugin = Plugins[i];
         const QString name = plugin->ClassName();
-        plugin->Enabled = Options.GetBoolDef(opt::EnabledKey(name), true);
-        plugin->Priority = Options.GetIntDef(opt::PriorityKey(name), i + count);
+        plugin->Enabled = options.GetBoolDef(opt::enabledKey(name), true);
+        plugin->Priority = options.getIntDef(opt::priorityKey(name), i + count);
     }
 }
 
@@ -71,7 +71,7 @@ TGlobalOptForm::TGlobalOptForm(QWidget *Parent) : QDialog(Parent)
     setObjectName(QStringLiteral("GlobalOptForm"));
     setWindowTitle(QStringLiteral("Preferences"));
     setModal(true);
-    resize(DesignWidth, DesignHeight);
+    resize(designWidth, designHeight);
 
     m_panel = named(new QWidget(this), "Panel1");
     m_pages = named(new QTabWidget(m_panel), "PageControl1");
@@ -204,15 +204,15 @@ void TGlobalOptForm::LoadOptions()
 {
     const TGlobalOptions &options = OptionStore();
     m_debugBox->setChecked(options.GetBool(opt::DbgClip));
-    m_marginEdit->setText(QString::number(options.GetIntDef(opt::VertSplit, opt::DefaultVertSplit)));
-    m_backupBox->setChecked(options.GetBoolDef(opt::Backup, opt::DefaultBackup));
+    m_marginEdit->setText(QString::number(options.getIntDef(opt::VertSplit, opt::defaultVertSplit)));
+    m_backupBox->setChecked(options.GetBoolDef(opt::Backup, opt::defaultBackup));
     m_forceCdataBox->setChecked(options.GetBoolDef(opt::ForceCDATA, false));
     const QString readOnly = options.GetString(opt::ReadOnly);
     m_readOnlyCombo->setCurrentIndex(readOnly == kReadOnlyValues[2] ? 2 : readOnly == kReadOnlyValues[1] ? 1 : 0);
     m_backupPathEdit->setText(options.GetString(opt::BackupPath));
     m_whitespaceBox->setChecked(options.GetBoolDef(opt::XMLWhitespace, false));
     m_removeEolBox->setChecked(options.GetBoolDef(opt::XMLClearEol, false));
-    m_forceHeaderBox->setChecked(options.GetBoolDef(opt::XMLForceHeader, opt::DefaultXMLForceHeader));
+    m_forceHeaderBox->setChecked(options.GetBoolDef(opt::XMLForceHeader, opt::defaultXMLForceHeader));
     // Matched with case here; the diagrams read the value upper-cased.
     const QString arrow = options.GetString(opt::DstArrow);
     m_arrowCombo->setCurrentIndex(arrow == kArrowValues[0] ? 0 : arrow == kArrowValues[2] ? 2 : 1);
@@ -223,7 +223,7 @@ void TGlobalOptForm::SaveOptions()
 {
     TGlobalOptions &options = OptionStore();
     options.SetBool(opt::DbgClip, m_debugBox->isChecked());
-    options.SetString(opt::VertSplit, QString::number(StrToIntDef(m_marginEdit->text(), opt::DefaultVertSplit)));
+    options.SetString(opt::VertSplit, QString::number(strToIntDef(m_marginEdit->text(), opt::defaultVertSplit)));
     options.SetString(opt::ReadOnly, kReadOnlyValues[std::clamp(m_readOnlyCombo->currentIndex(), 0, 2)]);
     options.SetBool(opt::Backup, m_backupBox->isChecked());
     options.SetBool(opt::ForceCDATA, m_forceCdataBox->isChecked());
@@ -240,7 +240,7 @@ void TGlobalOptForm::FillWarnList()
     m_checkList->clear();
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
-    ApplyCheckSettings(plugins, OptionStore());
+    applyCheckSettings(plugins, OptionStore());
     std::stable_sort(plugins.begin(), plugins.end(),
                      [](const TWarningPlugin *a, const TWarningPlugin *b) { return ComparePriority(a, b) < 0; });
     for (int i = 0; i < plugins.size(); ++i) {
@@ -269,18 +269,18 @@ void TGlobalOptForm::SaveWarnList()
         plugin->Priority = r;
         plugin->Enabled = row->checkState() == Qt::Checked;
         const QString name = plugin->ClassName();
-        options.SetBool(opt::EnabledKey(name), plugin->Enabled);
-        options.SetString(opt::PriorityKey(name), QString::number(r));
+        options.SetBool(opt::enabledKey(name), plugin->Enabled);
+        options.SetString(opt::priorityKey(name), QString::number(r));
     }
 }
 
-void TGlobalOptForm::moveRow(int From, int To)
+void TGlobalOptForm::moveRow(int from, int to)
 {
-    if (From < 0 || To < 0 || From >= m_checkList->count() || To >= m_checkList->count())
+    if (from < 0 || to < 0 || from >= m_checkList->count() || to >= m_checkList->count())
         return;
-    QListWidgetItem *row = m_checkList->takeItem(From);
-    m_checkList->insertItem(To, row);
-    m_checkList->setCurrentRow(To);
+    QListWidgetItem *row = m_checkList->takeItem(from);
+    m_checkList->insertItem(to, row);
+    m_checkList->setCurrentRow(to);
 }
 
 void TGlobalOptForm::PriorUpClick()
@@ -311,13 +311,13 @@ void TGlobalOptForm::btnDefMorivaneClick()
     m_forceHeaderBox->setChecked(false);
 }
 
-void TGlobalOptForm::Edit1Exit() { m_marginEdit->setText(QString::number(StrToIntDef(m_marginEdit->text(), 600))); }
+void TGlobalOptForm::Edit1Exit() { m_marginEdit->setText(QString::number(strToIntDef(m_marginEdit->text(), 600))); }
 
-void TGlobalOptForm::done(int Result)
+void TGlobalOptForm::done(int result)
 {
     // A move without a resize is not kept: the bounds of the last resize or showing come back.
     RestoreFormBounds(this);
-    QDialog::done(Result);
+    QDialog::done(result);
 }
 
 void TGlobalOptForm::placeButtons()
@@ -329,52 +329,52 @@ void TGlobalOptForm::placeButtons()
     m_cancelButton->setGeometry(half + 2, top, kButtonWidth, kButtonHeight);
 }
 
-void TGlobalOptForm::resizeEvent(QResizeEvent *Event)
+void TGlobalOptForm::resizeEvent(QResizeEvent *event)
 {
-    QDialog::resizeEvent(Event);
+    QDialog::resizeEvent(event);
     placeButtons();
     SaveFormBounds(this);
 }
 
-void TGlobalOptForm::showEvent(QShowEvent *Event)
+void TGlobalOptForm::showEvent(QShowEvent *event)
 {
     // The first showing's resize comes before the dialog is placed; where it was placed is what
     // closing brings back.
-    QDialog::showEvent(Event);
+    QDialog::showEvent(event);
     m_shown = true;
     SaveFormBounds(this);
 }
 
-bool TGlobalOptForm::eventFilter(QObject *Watched, QEvent *Event)
+bool TGlobalOptForm::eventFilter(QObject *watched, QEvent *event)
 {
     // Leaving the edit, not the window losing its activation or a popup opening.
-    if (Watched == m_marginEdit && Event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(Event)->reason();
+    if (watched == m_marginEdit && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             Edit1Exit();
     }
-    return QDialog::eventFilter(Watched, Event);
+    return QDialog::eventFilter(watched, event);
 }
 
-TGlobalOptForm *GlobalOptForm() { return g_form; }
+TGlobalOptForm *globalOptForm() { return g_form; }
 
-TGlobalOptForm *CreateGlobalOptForm()
+TGlobalOptForm *createGlobalOptForm()
 {
     if (!g_form)
         g_owned.reset(std::make_unique<TGlobalOptForm>());
     return g_form;
 }
 
-void FreeGlobalOptForm() { g_owned.reset(); }
+void freeGlobalOptForm() { g_owned.reset(); }
 
 void ShowPreferences()
 {
-    TGlobalOptForm *form = CreateGlobalOptForm();
+    TGlobalOptForm *form = createGlobalOptForm();
     form->LoadOptions();
     form->exec();
 }
 
-void InitOptionsDialog()
+void initOptionsDialog()
 {
     QAction *item = AddMenuItem(QStringLiteral("Tools"));
     item->setObjectName(QStringLiteral("mnuPreferences"));

@@ -17,7 +17,7 @@ class TWarningPlugin;
 
 // Enabled and Priority of each plug-in (registration order, I its index, N their number)
 // from its class's keys: enabled when missing, I + N when missing or not a number.
-void ApplyCheckSettings(const QList<TWarningPlugin *> &Plugins, const TGlobalOptions &Options);
+void applyCheckSettings(const QList<TWarningPlugin *> &Plugins, const TGlobalOptions &options);
 
 class TGlobalOptForm : public QDialog {
     Q_OBJECT
@@ -25,8 +25,8 @@ public:
     explicit TGlobalOptForm(QWidget *Parent = nullptr);
     ~TGlobalOptForm() override;
 
-    static constexpr int DesignWidth = 417;
-    static constexpr int DesignHeight = 452;
+    static constexpr int designWidth = 417;
+    static constexpr int designHeight = 452;
 
     // The controls from the option store.
     void LoadOptions();
@@ -44,18 +44,18 @@ public:
     // Leaving "Vertical Margin": its text as a number, 600 when it is none.
     void Edit1Exit();
 
-    void done(int Result) override;
+    void done(int result) override;
 
 protected:
-    void resizeEvent(QResizeEvent *Event) override;
-    void showEvent(QShowEvent *Event) override;
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *createFilesTab();
     QWidget *createVisualTab();
     QWidget *createMessagesTab();
-    void moveRow(int From, int To);
+    void moveRow(int from, int to);
     void placeButtons();
 
     QWidget *m_panel;
@@ -85,12 +85,12 @@ private:
 };
 
 // The dialog while it exists; set before its constructor's steps run.
-TGlobalOptForm *GlobalOptForm();
-// Makes the dialog once; it lives until FreeGlobalOptForm, which stores its bounds.
-TGlobalOptForm *CreateGlobalOptForm();
-void FreeGlobalOptForm();
+TGlobalOptForm *globalOptForm();
+// Makes the dialog once; it lives until freeGlobalOptForm, which stores its bounds.
+TGlobalOptForm *createGlobalOptForm();
+void freeGlobalOptForm();
 
 // Fills the dialog (made when missing) from the options and shows it modally.
 void ShowPreferences();
 // Queues the Tools entry "Preferences" (Ctrl+P); the menu queue must exist.
-void InitOptionsDialog();
+void initOptionsDialog();

@@ -26,7 +26,7 @@ void showPageCaption(QWidget *window, const PageCaption &caption)
 {
     window->setWindowTitle(caption.windowTitle);
     // Not Qt's display name: the window system would append it to every window's title.
-    platform::SetApplicationTitle(caption.applicationTitle);
+    platform::setApplicationTitle(caption.applicationTitle);
     QPixmap picture;
     if (!caption.iconFile.isEmpty() && picture.load(caption.iconFile)) {
         QApplication::setWindowIcon(QIcon(picture));

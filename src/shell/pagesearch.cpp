@@ -16,22 +16,22 @@
 
 #include <algorithm>
 
-TWQFFile *WidgetSearchHost::SearchPage() { return m_window.page().document(); }
+TWQFFile *WidgetSearchHost::searchPage() { return m_window.page().document(); }
 
-QByteArray WidgetSearchHost::HtmlEditorText() { return EditorTextBytes(m_window.views().textTabs().htmlEditor()); }
+QByteArray WidgetSearchHost::htmlEditorText() { return editorTextBytes(m_window.views().textTabs().htmlEditor()); }
 
-void WidgetSearchHost::SelectHtmlText(qsizetype Start, qsizetype Length)
+void WidgetSearchHost::selectHtmlText(qsizetype Start, qsizetype Length)
 {
-    SelectEditorBytes(m_window.views().textTabs().htmlEditor(), Start, Length);
+    selectEditorBytes(m_window.views().textTabs().htmlEditor(), Start, Length);
 }
 
-void WidgetSearchHost::ShowSectionTab(const QString &SectionName) { m_window.views().showSectionTab(SectionName); }
+void WidgetSearchHost::showSectionTab(const QString &sectionName) { m_window.views().showSectionTab(sectionName); }
 
 void WidgetSearchHost::SelectItemByName(const QString &Name) { m_window.views().SelectItemByName(Name); }
 
-QWidget *WidgetSearchHost::MessageParent() { return m_window.windowWidget(); }
+QWidget *WidgetSearchHost::messageParent() { return m_window.windowWidget(); }
 
-QByteArray EditorTextBytes(const QsciScintilla *Editor)
+QByteArray editorTextBytes(const QsciScintilla *Editor)
 {
     if (!Editor)
         return QByteArray();
@@ -44,7 +44,7 @@ QByteArray EditorTextBytes(const QsciScintilla *Editor)
     return bytes ? QByteArray(bytes, length) : QByteArray();
 }
 
-void SelectEditorBytes(QsciScintilla *Editor, qsizetype Start, qsizetype Length)
+void selectEditorBytes(QsciScintilla *Editor, qsizetype Start, qsizetype Length)
 {
     if (!Editor)
         return;
@@ -52,7 +52,7 @@ void SelectEditorBytes(QsciScintilla *Editor, qsizetype Start, qsizetype Length)
     qsizetype to = std::max(from, from + Length);
     if (!Editor->isUtf8()) {
         // A single-byte editor counts characters: convert the byte positions once.
-        const QByteArray bytes = EditorTextBytes(Editor);
+        const QByteArray bytes = editorTextBytes(Editor);
         from = std::min(from, bytes.size());
         to = std::min(to, bytes.size());
         const qsizetype fromChars = QString::fromUtf8(bytes.constData(), from).size();
@@ -65,7 +65,7 @@ void SelectEditorBytes(QsciScintilla *Editor, qsizetype Start, qsizetype Length)
     Editor->SendScintilla(QsciScintillaBase::SCI_SETSEL, uintptr_t(from), intptr_t(to));
 }
 
-bool FindInTextEditor(QWidget *Target, const QString &Text, bool CaseSensitive)
+bool findInTextEditor(QWidget *Target, const QString &Text, bool CaseSensitive)
 {
     auto *editor = qobject_cast<QsciScintilla *>(Target);
     if (!editor || Text.isEmpty())
@@ -76,10 +76,10 @@ bool FindInTextEditor(QWidget *Target, const QString &Text, bool CaseSensitive)
 }
 
 namespace {
-QByteArray searchPattern(const TSearchOptions &Options)
+QByteArray searchPattern(const TSearchOptions &options)
 {
-    const QByteArray pattern = Options.SearchText.toUtf8();
-    return Options.CaseSensitive ? pattern : UpperCaseAsciiBytes(pattern);
+    const QByteArray pattern = options.SearchText.toUtf8();
+    return options.CaseSensitive ? pattern : upperCaseAsciiBytes(pattern);
 }
 
 std::string_view bytesOf(const QByteArray &bytes) { return std::string_view(bytes.constData(), size_t(bytes.size())); }
@@ -110,7 +110,7 @@ public:
             StringList lines;
             GetItemTexts(Item, lines);
             for (qsizetype i = 0; i < lines.Count(); ++i)
-                visit([&] { return lines.Name(i); }, lines.ValueFromIndex(i));
+                visit([&] { return lines.Name(i); }, lines.valueFromIndex(i));
             return;
         }
         m_counters.clear();
@@ -127,7 +127,7 @@ private:
     int next(const QString &name)
     {
         for (auto &[known, count] : m_counters)
-            if (known->size() == name.size() && (known == &name || SameTextAscii(*known, name)))
+            if (known->size() == name.size() && (known == &name || sameTextAscii(*known, name)))
                 return count++;
         m_counters.emplace_back(&name, 1);
         return 0;
@@ -138,24 +138,24 @@ private:
 };
 } // namespace
 
-void SearchTextHits(const QString &SectionName, const TSearchOptions &Options, const QByteArray &Text,
+void SearchTextHits(const QString &sectionName, const TSearchOptions &options, const QByteArray &Text,
                     SearchResults &Results)
 {
-    const QByteArray pattern = searchPattern(Options);
+    const QByteArray pattern = searchPattern(options);
     if (pattern.isEmpty())
         return;
     UpperCaseFinder upper(bytesOf(Text), bytesOf(pattern));
     auto next = [&](size_t from) {
-        return Options.CaseSensitive ? FindFrom(bytesOf(Text), bytesOf(pattern), from) : upper.FindFrom(from);
+        return options.CaseSensitive ? findFrom(bytesOf(Text), bytesOf(pattern), from) : upper.findFrom(from);
     };
     // Each search starts one byte after the last hit's first byte, so overlapping hits count.
     for (qsizetype hit = next(0); hit >= 0; hit = next(size_t(hit) + 1))
-        Results.emplace_back(SectionName, QString(), QString(), Text, hit + 2);
+        Results.emplace_back(sectionName, QString(), QString(), Text, hit + 2);
 }
 
-void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, SearchResults &Results)
+void searchPageComponents(const TWQFFile &Page, const TSearchOptions &options, SearchResults &Results)
 {
-    const QByteArray pattern = searchPattern(Options);
+    const QByteArray pattern = searchPattern(options);
     ItemTextWalk walk;
     TDynIntegerArray positions;
     qsizetype count = 0;
@@ -167,9 +167,9 @@ void SearchPageComponents(const TWQFFile &Page, const TSearchOptions &Options, S
         for (const auto &item : section->Items()) {
             walk.Run(item.get(), [&](auto &&key, const QString &text) {
                 const QByteArray bytes = text.toUtf8();
-                if (!Options.CaseSensitive)
-                    UpperCaseAsciiInto(bytes, upper);
-                FindAll(Options.CaseSensitive ? bytes : upper, pattern, Options.WholeWord, true, WordDelimiters(),
+                if (!options.CaseSensitive)
+                    upperCaseAsciiInto(bytes, upper);
+                FindAll(options.CaseSensitive ? bytes : upper, pattern, options.WholeWord, true, WordDelimiters(),
                         count, positions);
                 if (count > 0)
                     Results.emplace_back(sectionName, item->GetName(), key(), bytes, positions[0]);
@@ -182,14 +182,14 @@ PageSearch::PageSearch(std::unique_ptr<SearchHost> Host, QObject *Parent) : QObj
 
 PageSearch::~PageSearch() = default;
 
-void PageSearch::ShowFindDialog()
+void PageSearch::showFindDialog()
 {
     // The dialog outlives this object: its callbacks do nothing once it is gone.
     const QPointer<PageSearch> self(this);
     ShowSearchForm(
-        [self](TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options) {
+        [self](TSearchForm *Sender, QWidget *Target, const TSearchOptions &options) {
             if (self)
-                self->DoFind(Sender, Target, Options);
+                self->DoFind(Sender, Target, options);
         },
         [self](TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension) {
             if (self)
@@ -201,11 +201,11 @@ void PageSearch::ShowFindDialog()
         });
 }
 
-void PageSearch::FindNext(QWidget *Focused) { FindInTextEditor(Focused, LastSearch(), false); }
+void PageSearch::FindNext(QWidget *focused) { findInTextEditor(focused, LastSearch(), false); }
 
-void PageSearch::ShowLastResults()
+void PageSearch::showLastResults()
 {
-    if (TSearchResultForm *form = CreateSearchResultForm())
+    if (TSearchResultForm *form = createSearchResultForm())
         form->show();
 }
 
@@ -230,55 +230,55 @@ void PageSearch::ReadSearchPanel(TSearchForm *, QWidget *Panel, TSearchExtension
     extension->SearchInComp = box && box->isChecked();
 }
 
-void PageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &Options)
+void PageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &options)
 {
     if (!Target)
         return;
-    const auto *extension = dynamic_cast<const TWQFSearchExtension *>(Options.Extension);
+    const auto *extension = dynamic_cast<const TWQFSearchExtension *>(options.Extension);
     if (!extension || !extension->SearchInComp) {
         if (qobject_cast<QsciScintilla *>(Target)) {
-            FindInTextEditor(Target, LastSearch(), Options.CaseSensitive);
+            findInTextEditor(Target, LastSearch(), options.CaseSensitive);
             Target->setFocus();
         }
         return;
     }
     SearchResults results;
-    SearchAllComponents(Options, results);
+    SearchAllComponents(options, results);
     if (results.empty()) {
-        ShowMessage(QStringLiteral("No matches found"), m_host->MessageParent());
+        ShowMessage(QStringLiteral("No matches found"), m_host->messageParent());
         return;
     }
     const QPointer<PageSearch> self(this);
-    ShowSearchResults(Options.SearchText, std::move(results),
-                      [self](TSearchResultForm *Sender, const TSearchResult &Result) {
+    ShowSearchResults(options.SearchText, std::move(results),
+                      [self](TSearchResultForm *Sender, const TSearchResult &result) {
                           if (self)
-                              self->SearchResultSelect(Sender, Result);
+                              self->SearchResultSelect(Sender, result);
                       });
 }
 
-void PageSearch::SearchAllComponents(const TSearchOptions &Options, SearchResults &Results)
+void PageSearch::SearchAllComponents(const TSearchOptions &options, SearchResults &Results)
 {
-    const TWQFFile *page = m_host->SearchPage();
+    const TWQFFile *page = m_host->searchPage();
     if (!page)
         return;
-    SearchPageComponents(*page, Options, Results);
-    SearchTextHits(QStringLiteral("html"), Options, m_host->HtmlEditorText(), Results);
+    searchPageComponents(*page, options, Results);
+    SearchTextHits(QStringLiteral("html"), options, m_host->htmlEditorText(), Results);
 }
 
-void PageSearch::SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &Result)
+void PageSearch::SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &result)
 {
-    if (!m_host->SearchPage())
+    if (!m_host->searchPage())
         return;
-    ShowSectionItem(Result.Section, Result.ItemName);
-    if (Result.Section != u"html" || !Sender)
+    ShowSectionItem(result.Section, result.ItemName);
+    if (result.Section != u"html" || !Sender)
         return;
     // Position is one past the hit's 1-based place: the hit starts at byte Position - 2.
-    m_host->SelectHtmlText(Result.Position - 2, Sender->Searched().toUtf8().size());
+    m_host->selectHtmlText(result.Position - 2, Sender->searched().toUtf8().size());
 }
 
-void PageSearch::ShowSectionItem(const QString &SectionName, const QString &ItemName)
+void PageSearch::ShowSectionItem(const QString &sectionName, const QString &ItemName)
 {
-    m_host->ShowSectionTab(SectionName);
+    m_host->showSectionTab(sectionName);
     if (!ItemName.isEmpty())
         m_host->SelectItemByName(ItemName);
 }

@@ -73,12 +73,12 @@ void PageViews::pageReplaced()
     m_window.windowWidget()->update();
 }
 
-void PageViews::CloseViews(bool FreeDoc)
+void PageViews::CloseViews(bool freeDoc)
 {
     for (DiagramTab *tab : m_tabs)
         tab->clear();
     m_textTabs->clear();
-    if (FreeDoc)
+    if (freeDoc)
         m_window.page().close(false);
 }
 
@@ -87,8 +87,8 @@ DiagramSettings PageViews::diagramSettings()
     const QWidget *window = m_window.windowWidget();
     DiagramSettings settings;
     settings.zoom = window->logicalDpiY() / 96.0;
-    settings.screenDpi = ScreenDpiOf(window);
-    settings.vertSplit = OptionStore().GetIntDef(opt::VertSplit, opt::DefaultVertSplit);
+    settings.screenDpi = screenDpiOf(window);
+    settings.vertSplit = OptionStore().getIntDef(opt::VertSplit, opt::defaultVertSplit);
     settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
     settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return m_pictures.GetItemImage(Item, Kind); };
     return settings;
@@ -159,11 +159,11 @@ QString PageViews::currentSectionName() const
     return QString();
 }
 
-void PageViews::showSectionTab(const QString &SectionName)
+void PageViews::showSectionTab(const QString &sectionName)
 {
-    if (DiagramTab *tab = diagramTabOf(m_tabs, SectionName))
+    if (DiagramTab *tab = diagramTabOf(m_tabs, sectionName))
         showTab(tab);
-    else if (SectionName == u"html")
+    else if (sectionName == u"html")
         showTab(m_textTabs->htmlSheet());
 }
 

@@ -45,8 +45,8 @@ public:
     // the page lacks one of the two diagram sections.
     bool LoadViews();
     // Frees both diagram editors and empties the notes, function name and flags without
-    // writing into the page; frees the page too when FreeDoc.
-    void CloseViews(bool FreeDoc);
+    // writing into the page; frees the page too when freeDoc.
+    void CloseViews(bool freeDoc);
     // Frees the open page's notes.
     void ClearCommentRects() { m_notes.clear(); }
     // The diagram editors' change (a move, a panel edit): the notes, which it may have moved
@@ -65,7 +65,7 @@ public:
     QString currentSectionName() const;
     // Brings "Pre process" to the front for exactly "preproc", "Post process" for "postproc"
     // and "HTML" for "html"; any other name keeps the tab in front.
-    void showSectionTab(const QString &SectionName);
+    void showSectionTab(const QString &sectionName);
     void showTab(QWidget *sheet);
     // The first tab, hidden ones counted, whose caption is exactly Caption; "Pre process" when
     // none is, or when the match is a tab that never shows.

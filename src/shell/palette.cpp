@@ -35,7 +35,7 @@ class PaletteButton : public QToolButton {
 public:
     using QToolButton::QToolButton;
 
-    void SetCaption(const QString &caption)
+    void setCaption(const QString &caption)
     {
         m_caption = caption;
         setText(literalCaption(caption));
@@ -60,16 +60,16 @@ private:
 };
 } // namespace
 
-QSize paletteButtonSize(double screenDpi) { return {RoundToInt(48 * screenDpi / 96), RoundToInt(64 * screenDpi / 96)}; }
+QSize paletteButtonSize(double screenDpi) { return {roundToInt(48 * screenDpi / 96), roundToInt(64 * screenDpi / 96)}; }
 
-int modelScrollPos(int position, double screenDpi) { return RoundToInt(position / (screenDpi / 96)); }
+int modelScrollPos(int position, double screenDpi) { return roundToInt(position / (screenDpi / 96)); }
 
 Point gridLandingPoint(int h, int v) { return {(h + 16) / 32 * 32, (v + 13) / 26 * 26}; }
 
 void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item)
 {
     Code.clear();
-    TWQFPasMacro *bound = ItemPasMacro(Item);
+    TWQFPasMacro *bound = itemPasMacro(Item);
     if (!bound || !bound->Macro)
         return;
     bound->Macro->InitValues(bound->Values);
@@ -80,7 +80,7 @@ void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, 
 
 Palette::Palette(WindowHost &window, double screenDpi) : m_window(window), m_screenDpi(screenDpi) {}
 
-QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QImage *Glyph, const QString &Caption)
+QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QImage *glyph, const QString &Caption)
 {
     auto *button = new PaletteButton(Panel);
     button->setAutoRaise(true);
@@ -88,11 +88,11 @@ QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QI
     button->setFocusPolicy(Qt::NoFocus);
     const QSize size = paletteButtonSize(m_screenDpi);
     button->setGeometry(Left, 2, size.width(), size.height());
-    if (Glyph && !Glyph->isNull()) {
-        button->setIcon(QIcon(QPixmap::fromImage(*Glyph)));
-        button->setIconSize(Glyph->size().boundedTo(size));
+    if (glyph && !glyph->isNull()) {
+        button->setIcon(QIcon(QPixmap::fromImage(*glyph)));
+        button->setIconSize(glyph->size().boundedTo(size));
     }
-    button->SetCaption(Caption);
+    button->setCaption(Caption);
     // The button is narrower than most captions, which it cuts short: the whole caption shows
     // under the mouse.
     button->setToolTip(Caption);
@@ -122,7 +122,7 @@ void Palette::BuildPalette(QWidget *Panel)
     }
     const MacroList &macros = Macros();
     for (int i = 0; i < macros.Count(); ++i) {
-        const TPascalMacro &macro = *macros.At(i);
+        const TPascalMacro &macro = *macros.at(i);
         QAbstractButton *button =
             PlacePaletteButton(Panel, left, pictures.GetImage(QStringLiteral("macro"), macro.Name), macro.Caption);
         button->setProperty(kTag, i);
@@ -210,8 +210,8 @@ void Palette::MacroButtonClick(QAbstractButton *Sender)
     TWQFItem *item = addComponent(tab, section, *kind, QStringLiteral("DELPHI"), false);
     if (!item)
         return;
-    TPascalMacro *macro = Macros().At(tag);
-    item->SetMacro(std::make_unique<TWQFPasMacro>(macro));
+    TPascalMacro *macro = Macros().at(tag);
+    item->setMacro(std::make_unique<TWQFPasMacro>(macro));
     item->SetComment(QStringLiteral("macro: ") + macro->Caption);
     QString code;
     ApplyMacro(doc, section, code, item);
@@ -232,7 +232,7 @@ void Palette::NoteButtonClick(QAbstractButton *)
     if (!tab || !doc->FindSection(name))
         return;
     const Point scroll = modelScrollOf(*tab);
-    views.notes().push_back(NewCommentRect(name, ClampedAdd(scroll.X, 5), ClampedAdd(scroll.Y, 5)));
+    views.notes().push_back(NewCommentRect(name, clampedAdd(scroll.X, 5), clampedAdd(scroll.Y, 5)));
     // The note reaches the page's tree only when the notes are next written.
     page.setModified(true);
     added(editor);

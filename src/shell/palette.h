@@ -45,7 +45,7 @@ public:
     void NoteButtonClick(QAbstractButton *Sender);
 
 private:
-    QAbstractButton *PlacePaletteButton(QWidget *Panel, int &Left, const QImage *Glyph, const QString &Caption);
+    QAbstractButton *PlacePaletteButton(QWidget *Panel, int &Left, const QImage *glyph, const QString &Caption);
     // The pre-process tab for a button of its palette, the post-process tab for any other.
     DiagramTab &tabOf(const QAbstractButton *Sender) const;
     // The scroll position of the tab's diagram in model units.

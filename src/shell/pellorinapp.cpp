@@ -6,20 +6,20 @@
 #include <cstdlib>
 #include <exception>
 
-QString UnhandledExceptionText(const QString &Message)
+QString unhandledExceptionText(const QString &Message)
 {
     return QStringLiteral("%1%2Press OK to ignore and risk data corruption.%3Press Abort to kill the program.")
         .arg(Message, QStringLiteral("\n\n"), QStringLiteral("\n"));
 }
 
-bool AskIgnoreException(const QString &Message, QWidget *Parent)
+bool askIgnoreException(const QString &Message, QWidget *Parent)
 {
     Prompt prompt;
-    prompt.Text = UnhandledExceptionText(Message);
+    prompt.Text = unhandledExceptionText(Message);
     prompt.Icon = PromptIcon::Error;
-    prompt.Buttons = pbOK | pbAbort;
+    prompt.buttons = pbOK | pbAbort;
     prompt.Default = pbOK;
-    return prompter().Ask(Parent, prompt) == pbOK;
+    return prompter().ask(Parent, prompt) == pbOK;
 }
 
 void handleCurrentException(QWidget *parent)
@@ -35,7 +35,7 @@ void handleCurrentException(QWidget *parent)
     }
     bool ignore = false;
     try {
-        ignore = AskIgnoreException(message, parent);
+        ignore = askIgnoreException(message, parent);
     } catch (...) {
         // No way to ask: ending is the only safe answer.
     }

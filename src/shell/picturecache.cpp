@@ -21,11 +21,11 @@ void PictureCache::setFolder(const QString &folder)
     clear();
 }
 
-const QImage *PictureCache::GetImage(const QString &Prefix, const QString &Key)
+const QImage *PictureCache::GetImage(const QString &prefix, const QString &Key)
 {
-    const QString name = Prefix + Key;
+    const QString name = prefix + Key;
     for (const auto &[key, picture] : m_pictures)
-        if (SameTextAscii(key, name))
+        if (sameTextAscii(key, name))
             return picture.get();
     m_pictures.emplace_back(name, loadPicture(m_folder + name + QStringLiteral(".png")));
     return m_pictures.back().second.get();
@@ -33,7 +33,7 @@ const QImage *PictureCache::GetImage(const QString &Prefix, const QString &Key)
 
 const QImage *PictureCache::GetItemImage(const TWQFItem *Item, const QString &Kind)
 {
-    if (const TWQFPasMacro *bound = ItemPasMacro(Item); bound && bound->Macro)
+    if (const TWQFPasMacro *bound = itemPasMacro(Item); bound && bound->Macro)
         return GetImage(QStringLiteral("macro"), bound->Macro->Name);
     return GetImage(QStringLiteral("rule"), Kind);
 }

@@ -18,10 +18,10 @@ public:
     void setFolder(const QString &folder);
     const QString &folder() const { return m_folder; }
 
-    // The picture folder + Prefix + Key + ".png", looked up without case; none when the file
+    // The picture folder + prefix + Key + ".png", looked up without case; none when the file
     // is missing or unreadable, which is remembered too. A picture keeps its place until
     // clear(), since the diagrams hold it while they paint.
-    const QImage *GetImage(const QString &Prefix, const QString &Key);
+    const QImage *GetImage(const QString &prefix, const QString &Key);
     // A diagram's picture of a component: its macro's for a component that carries one, else
     // its type's; none for the drawn box.
     const QImage *GetItemImage(const TWQFItem *Item, const QString &Kind);

@@ -42,12 +42,12 @@ QString captionOf(const QString &caption) { return caption.isEmpty() ? platform:
 
 QString runFileDialog(QWidget *parent, const FileDialogOptions &options, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, options.Caption, options.Folder, options.Filter);
+    QFileDialog dialog(parent, options.Caption, options.folder, options.Filter);
     dialog.setAcceptMode(mode);
     // A typed name need not exist: the opener completes a name without extension itself.
     dialog.setFileMode(QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptSave)
-        dialog.setDefaultSuffix(options.DefaultSuffix);
+        dialog.setDefaultSuffix(options.defaultSuffix);
     if (!options.FileName.isEmpty())
         dialog.selectFile(options.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -56,10 +56,10 @@ QString runFileDialog(QWidget *parent, const FileDialogOptions &options, QFileDi
 }
 } // namespace
 
-PromptButton QtPrompter::Ask(QWidget *Parent, const Prompt &prompt)
+PromptButton QtPrompter::ask(QWidget *Parent, const Prompt &prompt)
 {
     QMessageBox box(toQtIcon(prompt.Icon), captionOf(prompt.Caption), prompt.Text, QMessageBox::NoButton, Parent);
-    const PromptButtons buttons = prompt.Buttons ? prompt.Buttons : PromptButtons(pbOK);
+    const PromptButtons buttons = prompt.buttons ? prompt.buttons : PromptButtons(pbOK);
     PromptButton fallback = pbNone;
     for (const auto &[ours, qt] : kButtons) {
         if (!buttons.testFlag(ours))
@@ -78,12 +78,12 @@ PromptButton QtPrompter::Ask(QWidget *Parent, const Prompt &prompt)
     return buttons.testFlag(pbCancel) ? pbCancel : buttons.testFlag(pbNo) ? pbNo : fallback;
 }
 
-QString QtPrompter::OpenFileName(QWidget *Parent, const FileDialogOptions &Options)
+QString QtPrompter::openFileName(QWidget *Parent, const FileDialogOptions &options)
 {
-    return runFileDialog(Parent, Options, QFileDialog::AcceptOpen);
+    return runFileDialog(Parent, options, QFileDialog::AcceptOpen);
 }
 
-QString QtPrompter::SaveFileName(QWidget *Parent, const FileDialogOptions &Options)
+QString QtPrompter::saveFileName(QWidget *Parent, const FileDialogOptions &options)
 {
-    return runFileDialog(Parent, Options, QFileDialog::AcceptSave);
+    return runFileDialog(Parent, options, QFileDialog::AcceptSave);
 }

@@ -4,7 +4,7 @@
 
 class QtPrompter : public Prompter {
 public:
-    PromptButton Ask(QWidget *Parent, const Prompt &prompt) override;
-    QString OpenFileName(QWidget *Parent, const FileDialogOptions &Options) override;
-    QString SaveFileName(QWidget *Parent, const FileDialogOptions &Options) override;
+    PromptButton ask(QWidget *Parent, const Prompt &prompt) override;
+    QString openFileName(QWidget *Parent, const FileDialogOptions &options) override;
+    QString saveFileName(QWidget *Parent, const FileDialogOptions &options) override;
 };

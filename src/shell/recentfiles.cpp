@@ -10,13 +10,13 @@
 #include <QMenu>
 #include <algorithm>
 
-QStringList ReadRecentFiles(const QString &Path)
+QStringList readRecentFiles(const QString &Path)
 {
     QStringList files;
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return files;
-    for (int line = 0; line < MaxRecentFiles && !file.atEnd(); ++line) {
+    for (int line = 0; line < maxRecentFiles && !file.atEnd(); ++line) {
         const QByteArray bytes = file.readLine();
         if (bytes.isEmpty() && file.error() != QFileDevice::NoError)
             break;
@@ -29,39 +29,39 @@ QStringList ReadRecentFiles(const QString &Path)
     return files;
 }
 
-void WriteRecentFiles(const QString &Path, const QStringList &Files)
+void writeRecentFiles(const QString &Path, const QStringList &Files)
 {
     QDir().mkpath(QFileInfo(Path).path());
     QByteArray bytes;
-    for (const QString &name : Files.mid(0, MaxRecentFiles))
+    for (const QString &name : Files.mid(0, maxRecentFiles))
         bytes += name.toUtf8() + '\n';
-    WriteFileAtomically(Path, bytes);
+    writeFileAtomically(Path, bytes);
 }
 
-bool SameRecentFile(const QString &A, const QString &B) { return A.toUpper() == B.toUpper(); }
+bool sameRecentFile(const QString &a, const QString &b) { return a.toUpper() == b.toUpper(); }
 
 RecentFiles::RecentFiles(const QString &configFolder, QObject *parent)
-    : QObject(parent), m_path(configFolder.isEmpty() ? QString() : configFolder + RecentFilesName)
+    : QObject(parent), m_path(configFolder.isEmpty() ? QString() : configFolder + recentFilesName)
 {}
 
 void RecentFiles::LoadRecentFiles()
 {
     if (m_path.isEmpty())
         return;
-    m_files = ReadRecentFiles(m_path);
+    m_files = readRecentFiles(m_path);
     emit changed();
 }
 
 void RecentFiles::SaveRecentFiles() const
 {
     if (!m_path.isEmpty())
-        WriteRecentFiles(m_path, m_files);
+        writeRecentFiles(m_path, m_files);
 }
 
 void RecentFiles::AddRecentFile(const QString &FileName)
 {
     const auto listed = std::find_if(m_files.begin(), m_files.end(),
-                                     [&](const QString &name) { return SameRecentFile(name, FileName); });
+                                     [&](const QString &name) { return sameRecentFile(name, FileName); });
     if (listed != m_files.end()) {
         if (listed != m_files.begin()) {
             m_files.move(listed - m_files.begin(), 0);
@@ -69,7 +69,7 @@ void RecentFiles::AddRecentFile(const QString &FileName)
         }
         return;
     }
-    while (m_files.size() >= MaxRecentFiles)
+    while (m_files.size() >= maxRecentFiles)
         m_files.removeLast();
     m_files.prepend(FileName);
     emit changed();

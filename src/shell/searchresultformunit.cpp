@@ -21,12 +21,12 @@ namespace {
 // The bytes [from, to) of Text as text, without the pieces of characters cut at either end.
 QString wholeCharacters(const QByteArray &text, qsizetype from, qsizetype to)
 {
-    while (from < to && IsUtf8Continuation(text[from]))
+    while (from < to && isUtf8Continuation(text[from]))
         ++from;
     qsizetype lead = to;
-    while (lead > from && IsUtf8Continuation(text[lead - 1]))
+    while (lead > from && isUtf8Continuation(text[lead - 1]))
         --lead;
-    if (lead > from && lead - 1 + Utf8SequenceLength(text[lead - 1]) > to)
+    if (lead > from && lead - 1 + utf8SequenceLength(text[lead - 1]) > to)
         to = lead - 1;
     return QString::fromUtf8(text.constData() + from, to - from);
 }
@@ -35,17 +35,17 @@ TSearchResultForm *g_form = nullptr;
 ModuleSlot<TSearchResultForm> g_owned;
 } // namespace
 
-QString SearchResultLine(const TSearchResult &Result, const QString &Searched)
+QString searchResultLine(const TSearchResult &result, const QString &searched)
 {
-    QString line = Result.Section;
+    QString line = result.Section;
     const qsizetype proc = line.indexOf(QLatin1String("proc"));
     if (proc >= 0)
         line.remove(proc, 4);
-    if (!Result.ItemName.isEmpty())
-        line += QStringLiteral(": ") + Result.ItemName;
-    const QByteArray &text = Result.Text;
-    const qsizetype from = std::clamp<qsizetype>(Result.Position - 6, 0, text.size());
-    const qsizetype to = std::min(text.size(), from + Searched.toUtf8().size() + 10);
+    if (!result.ItemName.isEmpty())
+        line += QStringLiteral(": ") + result.ItemName;
+    const QByteArray &text = result.Text;
+    const qsizetype from = std::clamp<qsizetype>(result.Position - 6, 0, text.size());
+    const qsizetype to = std::min(text.size(), from + searched.toUtf8().size() + 10);
     return line + QStringLiteral(" - ") + wholeCharacters(text, from, to);
 }
 
@@ -78,8 +78,8 @@ TSearchResultForm::TSearchResultForm(QWidget *Parent) : QWidget(Parent, Qt::Wind
     layout->addWidget(m_list, 1);
     layout->addLayout(bottom);
 
-    connect(m_list, &QListWidget::itemClicked, this, guarded([this] { ChooseCurrent(); }));
-    connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { ChooseCurrent(); }));
+    connect(m_list, &QListWidget::itemClicked, this, guarded([this] { chooseCurrent(); }));
+    connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { chooseCurrent(); }));
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
@@ -89,14 +89,14 @@ TSearchResultForm::~TSearchResultForm()
         g_form = nullptr;
 }
 
-void TSearchResultForm::FillResults(const QString &Searched, SearchResults Results)
+void TSearchResultForm::FillResults(const QString &searched, SearchResults Results)
 {
     m_list->clear();
     m_results = std::move(Results);
-    m_searchedEdit->setText(Searched);
+    m_searchedEdit->setText(searched);
     for (size_t i = 0; i < m_results.size(); ++i) {
         // A row is one line: line breaks in the excerpt show as blanks.
-        QString line = SearchResultLine(m_results[i], Searched);
+        QString line = searchResultLine(m_results[i], searched);
         line.replace(u'\r', u' ').replace(u'\n', u' ');
         auto *row = new QListWidgetItem(line);
         row->setData(Qt::UserRole, qulonglong(i));
@@ -104,9 +104,9 @@ void TSearchResultForm::FillResults(const QString &Searched, SearchResults Resul
     }
 }
 
-QString TSearchResultForm::Searched() const { return m_searchedEdit->text(); }
+QString TSearchResultForm::searched() const { return m_searchedEdit->text(); }
 
-void TSearchResultForm::ChooseCurrent()
+void TSearchResultForm::chooseCurrent()
 {
     const QListWidgetItem *row = m_list->currentItem();
     if (!row || !OnSelect)
@@ -121,42 +121,42 @@ void TSearchResultForm::ChooseCurrent()
     select(this, chosen);
 }
 
-void TSearchResultForm::keyPressEvent(QKeyEvent *Event)
+void TSearchResultForm::keyPressEvent(QKeyEvent *event)
 {
-    if (platform::VirtualKeyFromEvent(*Event) == VK_ESCAPE) {
+    if (platform::virtualKeyFromEvent(*event) == VK_ESCAPE) {
         hide();
         return;
     }
-    QWidget::keyPressEvent(Event);
+    QWidget::keyPressEvent(event);
 }
 
-bool TSearchResultForm::eventFilter(QObject *Watched, QEvent *Event)
+bool TSearchResultForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (Watched == m_list && Event->type() == QEvent::KeyPress) {
-        const uint16_t key = platform::VirtualKeyFromEvent(*static_cast<QKeyEvent *>(Event));
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const uint16_t key = platform::virtualKeyFromEvent(*static_cast<QKeyEvent *>(event));
         if (key == VK_RETURN || key == VK_SPACE) {
-            ChooseCurrent();
+            chooseCurrent();
             return true;
         }
     }
-    return QWidget::eventFilter(Watched, Event);
+    return QWidget::eventFilter(watched, event);
 }
 
-TSearchResultForm *SearchResultForm() { return g_form; }
+TSearchResultForm *searchResultForm() { return g_form; }
 
-TSearchResultForm *CreateSearchResultForm()
+TSearchResultForm *createSearchResultForm()
 {
     if (!g_form)
         g_owned.reset(std::make_unique<TSearchResultForm>());
     return g_form;
 }
 
-void FreeSearchResultForm() { g_owned.reset(); }
+void freeSearchResultForm() { g_owned.reset(); }
 
-void ShowSearchResults(const QString &Searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect)
+void ShowSearchResults(const QString &searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect)
 {
-    TSearchResultForm *form = CreateSearchResultForm();
-    form->FillResults(Searched, std::move(Results));
+    TSearchResultForm *form = createSearchResultForm();
+    form->FillResults(searched, std::move(Results));
     form->OnSelect = std::move(OnSelect);
     form->show();
 }

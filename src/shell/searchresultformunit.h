@@ -36,32 +36,32 @@ using SearchResults = std::vector<TSearchResult>;
 
 // The list line of a hit: the section with its first "proc" removed, ": " and the component
 // for a component hit, " - " and the bytes of Text from Position - 5 (the first byte at
-// least), as many as Searched has plus 10 or up to the end. A character cut in two at either
+// least), as many as searched has plus 10 or up to the end. A character cut in two at either
 // end of that excerpt is left out rather than shown broken.
-QString SearchResultLine(const TSearchResult &Result, const QString &Searched);
+QString searchResultLine(const TSearchResult &result, const QString &searched);
 
 class TSearchResultForm : public QWidget {
     Q_OBJECT
 public:
-    using SelectEvent = std::function<void(TSearchResultForm *Sender, const TSearchResult &Result)>;
+    using SelectEvent = std::function<void(TSearchResultForm *Sender, const TSearchResult &result)>;
 
     explicit TSearchResultForm(QWidget *Parent = nullptr);
     ~TSearchResultForm() override;
 
-    // Replaces the hits and their lines (line breaks shown as blanks) and shows Searched; the
+    // Replaces the hits and their lines (line breaks shown as blanks) and shows searched; the
     // window owns the new hits.
-    void FillResults(const QString &Searched, SearchResults Results);
+    void FillResults(const QString &searched, SearchResults Results);
     const SearchResults &Results() const { return m_results; }
     // The text the hits were searched for, as the window shows it.
-    QString Searched() const;
+    QString searched() const;
     // The hit of the list's current line to OnSelect, when there is one.
-    void ChooseCurrent();
+    void chooseCurrent();
 
     SelectEvent OnSelect;
 
 protected:
-    void keyPressEvent(QKeyEvent *Event) override;
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLabel *m_searchedLabel;
@@ -72,11 +72,11 @@ private:
 };
 
 // The window while it exists; set before its constructor's steps run.
-TSearchResultForm *SearchResultForm();
-// Makes the window once; it lives until FreeSearchResultForm.
-TSearchResultForm *CreateSearchResultForm();
-void FreeSearchResultForm();
+TSearchResultForm *searchResultForm();
+// Makes the window once; it lives until freeSearchResultForm.
+TSearchResultForm *createSearchResultForm();
+void freeSearchResultForm();
 
 // Fills the window (made when missing) with the hits, which it takes over, sets OnSelect and
 // shows the window, not modal.
-void ShowSearchResults(const QString &Searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect);
+void ShowSearchResults(const QString &searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect);

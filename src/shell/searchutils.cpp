@@ -8,25 +8,25 @@ namespace {
 constexpr ByteSet makeWordDelimiters()
 {
     ByteSet set;
-    set.IncludeRange(0, 32);
-    set.Include(33);
-    set.IncludeRange(35, 38);
-    set.IncludeRange(40, 47);
-    set.IncludeRange(59, 62);
-    set.Include(64);
-    set.IncludeRange(91, 94);
-    set.Include(124);
-    set.Include(255);
+    set.includeRange(0, 32);
+    set.include(33);
+    set.includeRange(35, 38);
+    set.includeRange(40, 47);
+    set.includeRange(59, 62);
+    set.include(64);
+    set.includeRange(91, 94);
+    set.include(124);
+    set.include(255);
     return set;
 }
 constexpr ByteSet kWordDelimiters = makeWordDelimiters();
 
 bool isWholeWordAt(std::string_view text, size_t at, size_t length, const ByteSet &delimiters)
 {
-    if (at > 0 && !delimiters.Contains(static_cast<unsigned char>(text[at - 1])))
+    if (at > 0 && !delimiters.contains(static_cast<unsigned char>(text[at - 1])))
         return false;
     const size_t after = at + length;
-    return after >= text.size() || delimiters.Contains(static_cast<unsigned char>(text[after]));
+    return after >= text.size() || delimiters.contains(static_cast<unsigned char>(text[after]));
 }
 
 void addPosition(qsizetype &count, TDynIntegerArray &positions, qsizetype position)
@@ -42,106 +42,106 @@ const ByteSet &WordDelimiters() { return kWordDelimiters; }
 namespace {
 // a to z upper-cased in Count bytes, eight at a time: bit 7 of each byte marks a lower-case
 // ASCII letter, shifted down to the case bit.
-void upperCaseAscii(const char *From, char *To, size_t Count)
+void upperCaseAscii(const char *from, char *to, size_t Count)
 {
     constexpr uint64_t ones = 0x0101010101010101ULL;
     size_t i = 0;
     for (; i + 8 <= Count; i += 8) {
         uint64_t x;
-        std::memcpy(&x, From + i, 8);
+        std::memcpy(&x, from + i, 8);
         const uint64_t low7 = x & (0x7f * ones);
         const uint64_t fromA = low7 + (0x80 - 'a') * ones;
         const uint64_t beyondZ = low7 + (0x80 - 'z' - 1) * ones;
         const uint64_t lower = fromA & ~beyondZ & ~x & (0x80 * ones);
         x ^= lower >> 2;
-        std::memcpy(To + i, &x, 8);
+        std::memcpy(to + i, &x, 8);
     }
     for (; i < Count; ++i)
-        To[i] = (From[i] >= 'a' && From[i] <= 'z') ? char(From[i] - ('a' - 'A')) : From[i];
+        to[i] = (from[i] >= 'a' && from[i] <= 'z') ? char(from[i] - ('a' - 'A')) : from[i];
 }
 
 constexpr size_t kUpperBlock = 64 * 1024;
 } // namespace
 
-void UpperCaseAsciiInto(const QByteArray &Text, QByteArray &Target)
+void upperCaseAsciiInto(const QByteArray &Text, QByteArray &Target)
 {
     Target.resize(Text.size());
     upperCaseAscii(Text.constData(), Target.data(), size_t(Text.size()));
 }
 
-qsizetype FindFrom(std::string_view Text, std::string_view Pattern, size_t From)
+qsizetype findFrom(std::string_view Text, std::string_view pattern, size_t from)
 {
-    if (Pattern.empty() || Text.size() < Pattern.size())
+    if (pattern.empty() || Text.size() < pattern.size())
         return -1;
-    const char first = Pattern[0];
-    const size_t rest = Pattern.size() - 1;
-    const size_t last = Text.size() - Pattern.size(); // the last place a hit can start
+    const char first = pattern[0];
+    const size_t rest = pattern.size() - 1;
+    const size_t last = Text.size() - pattern.size(); // the last place a hit can start
     const char *data = Text.data();
-    for (size_t p = From; p <= last; ++p) {
+    for (size_t p = from; p <= last; ++p) {
         // The first byte decides most places; memchr skips the others in bulk.
         const void *found = std::memchr(data + p, first, last - p + 1);
         if (!found)
             return -1;
         p = size_t(static_cast<const char *>(found) - data);
-        if (std::memcmp(data + p + 1, Pattern.data() + 1, rest) == 0)
+        if (std::memcmp(data + p + 1, pattern.data() + 1, rest) == 0)
             return qsizetype(p);
     }
     return -1;
 }
 
-QByteArray UpperCaseAsciiBytes(QByteArray Text)
+QByteArray upperCaseAsciiBytes(QByteArray Text)
 {
     upperCaseAscii(Text.constData(), Text.data(), size_t(Text.size()));
     return Text;
 }
 
-UpperCaseFinder::UpperCaseFinder(std::string_view Text, std::string_view UpperPattern)
-    : m_text(Text), m_pattern(UpperPattern)
+UpperCaseFinder::UpperCaseFinder(std::string_view Text, std::string_view upperPattern)
+    : m_text(Text), m_pattern(upperPattern)
 {}
 
-void UpperCaseFinder::load(size_t From)
+void UpperCaseFinder::load(size_t from)
 {
-    m_blockStart = From;
-    m_blockLength = std::min(m_text.size() - From, kUpperBlock + m_pattern.size() - 1);
+    m_blockStart = from;
+    m_blockLength = std::min(m_text.size() - from, kUpperBlock + m_pattern.size() - 1);
     m_block.resize(m_blockLength);
-    upperCaseAscii(m_text.data() + From, m_block.data(), m_blockLength);
+    upperCaseAscii(m_text.data() + from, m_block.data(), m_blockLength);
     m_loaded = true;
 }
 
-qsizetype UpperCaseFinder::FindFrom(size_t From)
+qsizetype UpperCaseFinder::findFrom(size_t from)
 {
     if (m_pattern.empty() || m_text.size() < m_pattern.size())
         return -1;
     const size_t last = m_text.size() - m_pattern.size();
-    while (From <= last) {
-        if (!m_loaded || From < m_blockStart || From >= m_blockStart + kUpperBlock)
-            load(From);
+    while (from <= last) {
+        if (!m_loaded || from < m_blockStart || from >= m_blockStart + kUpperBlock)
+            load(from);
         // The block holds every hit that starts inside it, up to its last byte.
         const qsizetype hit =
-            ::FindFrom(std::string_view(m_block.data(), m_blockLength), m_pattern, From - m_blockStart);
+            ::findFrom(std::string_view(m_block.data(), m_blockLength), m_pattern, from - m_blockStart);
         if (hit >= 0 && size_t(hit) < kUpperBlock)
             return qsizetype(m_blockStart) + hit;
-        From = m_blockStart + kUpperBlock;
+        from = m_blockStart + kUpperBlock;
     }
     return -1;
 }
 
-void FindAll(std::string_view Text, std::string_view Pattern, bool WholeWord, bool FirstOnly, const ByteSet &Delimiters,
+void FindAll(std::string_view Text, std::string_view pattern, bool WholeWord, bool firstOnly, const ByteSet &delimiters,
              qsizetype &Count, TDynIntegerArray &Positions)
 {
     Count = 0;
     if (Text.empty())
         return;
     size_t p = 0;
-    for (qsizetype hit; (hit = FindFrom(Text, Pattern, p)) >= 0;) {
+    for (qsizetype hit; (hit = findFrom(Text, pattern, p)) >= 0;) {
         p = size_t(hit);
-        if (WholeWord && !isWholeWordAt(Text, p, Pattern.size(), Delimiters)) {
+        if (WholeWord && !isWholeWordAt(Text, p, pattern.size(), delimiters)) {
             ++p;
             continue;
         }
         addPosition(Count, Positions, qsizetype(p) + 1);
-        if (FirstOnly)
+        if (firstOnly)
             return;
-        p += Pattern.size();
+        p += pattern.size();
     }
 }

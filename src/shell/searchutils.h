@@ -30,13 +30,13 @@ using TDynIntegerArray = std::vector<qsizetype>;
 class ByteSet {
 public:
     constexpr ByteSet() = default;
-    constexpr void Include(unsigned char c) { m_in[c] = true; }
-    constexpr void IncludeRange(unsigned char from, unsigned char to)
+    constexpr void include(unsigned char c) { m_in[c] = true; }
+    constexpr void includeRange(unsigned char from, unsigned char to)
     {
         for (unsigned c = from; c <= to; ++c)
             m_in[c] = true;
     }
-    constexpr bool Contains(unsigned char c) const { return m_in[c]; }
+    constexpr bool contains(unsigned char c) const { return m_in[c]; }
 
 private:
     std::array<bool, 256> m_in{};
@@ -48,25 +48,25 @@ private:
 const ByteSet &WordDelimiters();
 
 // Copy of Text with a to z upper-cased, every other byte unchanged.
-QByteArray UpperCaseAsciiBytes(QByteArray Text);
+QByteArray upperCaseAsciiBytes(QByteArray Text);
 // The same into Target, whose room is kept for the next text.
-void UpperCaseAsciiInto(const QByteArray &Text, QByteArray &Target);
+void upperCaseAsciiInto(const QByteArray &Text, QByteArray &Target);
 
-// The 0-based place of the first Pattern in Text at From or after, -1 when there is none or
-// Pattern is empty.
-qsizetype FindFrom(std::string_view Text, std::string_view Pattern, size_t From);
+// The 0-based place of the first pattern in Text at from or after, -1 when there is none or
+// pattern is empty.
+qsizetype findFrom(std::string_view Text, std::string_view pattern, size_t from);
 
-// FindFrom in the upper-cased Text without an upper-cased copy of all of it: a block at a
+// findFrom in the upper-cased Text without an upper-cased copy of all of it: a block at a
 // time is upper-cased into a buffer of its own, so a large text is read once and the buffer
 // stays in the cache.
 class UpperCaseFinder {
 public:
-    // UpperPattern is upper-cased already; both views must outlive the finder.
-    UpperCaseFinder(std::string_view Text, std::string_view UpperPattern);
-    qsizetype FindFrom(size_t From);
+    // upperPattern is upper-cased already; both views must outlive the finder.
+    UpperCaseFinder(std::string_view Text, std::string_view upperPattern);
+    qsizetype findFrom(size_t from);
 
 private:
-    void load(size_t From);
+    void load(size_t from);
 
     std::string_view m_text;
     std::string_view m_pattern;
@@ -76,16 +76,16 @@ private:
     bool m_loaded = false;
 };
 
-// The positions of Pattern in Text, left to right, hits not overlapping; with WholeWord only
-// hits whose neighbours inside the text are delimiters; with FirstOnly the first hit alone.
+// The positions of pattern in Text, left to right, hits not overlapping; with WholeWord only
+// hits whose neighbours inside the text are delimiters; with firstOnly the first hit alone.
 // Count receives the number of hits, held in Positions[0 .. Count - 1]; Positions is reused
 // (grown to 4, then doubled) and may stay longer than Count.
-void FindAll(std::string_view Text, std::string_view Pattern, bool WholeWord, bool FirstOnly, const ByteSet &Delimiters,
+void FindAll(std::string_view Text, std::string_view pattern, bool WholeWord, bool firstOnly, const ByteSet &delimiters,
              qsizetype &Count, TDynIntegerArray &Positions);
-inline void FindAll(const QByteArray &Text, const QByteArray &Pattern, bool WholeWord, bool FirstOnly,
-                    const ByteSet &Delimiters, qsizetype &Count, TDynIntegerArray &Positions)
+inline void FindAll(const QByteArray &Text, const QByteArray &pattern, bool WholeWord, bool firstOnly,
+                    const ByteSet &delimiters, qsizetype &Count, TDynIntegerArray &Positions)
 {
     FindAll(std::string_view(Text.constData(), size_t(Text.size())),
-            std::string_view(Pattern.constData(), size_t(Pattern.size())), WholeWord, FirstOnly, Delimiters, Count,
+            std::string_view(pattern.constData(), size_t(pattern.size())), WholeWord, firstOnly, delimiters, Count,
             Positions);
 }

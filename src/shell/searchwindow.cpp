@@ -33,7 +33,7 @@ TSearchForm::TSearchForm(QWidget *Parent) : QDialog(Parent)
     g_form = this;
     setObjectName(QStringLiteral("SearchForm"));
     setWindowTitle(QStringLiteral("SearchForm"));
-    resize(DesignWidth, DesignHeight);
+    resize(designWidth, designHeight);
 
     m_searchLabel = new QLabel(QStringLiteral("Search:"), this);
     m_searchLabel->setObjectName(QStringLiteral("Label1"));
@@ -50,7 +50,7 @@ TSearchForm::TSearchForm(QWidget *Parent) : QDialog(Parent)
     m_caseSensitiveBox->setGeometry(8, 62, 340, 21);
     m_customPanel = new QWidget(this);
     m_customPanel->setObjectName(QStringLiteral("CustomPanel"));
-    m_customPanel->setGeometry(8, kPanelTop, 340, DesignHeight - kBelowPanel - kPanelTop);
+    m_customPanel->setGeometry(8, kPanelTop, 340, designHeight - kBelowPanel - kPanelTop);
     m_findButton = new QPushButton(QStringLiteral("Find"), this);
     m_findButton->setObjectName(QStringLiteral("Button1"));
     m_findButton->setDefault(true);
@@ -133,36 +133,36 @@ void TSearchForm::InitCustomPanel()
     place();
 }
 
-void TSearchForm::FocusSearchText()
+void TSearchForm::focusSearchText()
 {
     m_searchEdit->setFocus();
     m_searchEdit->selectAll();
 }
 
-void TSearchForm::keyPressEvent(QKeyEvent *Event)
+void TSearchForm::keyPressEvent(QKeyEvent *event)
 {
-    if (platform::VirtualKeyFromEvent(*Event) == VK_ESCAPE) {
+    if (platform::virtualKeyFromEvent(*event) == VK_ESCAPE) {
         hide();
         return;
     }
-    QDialog::keyPressEvent(Event);
+    QDialog::keyPressEvent(event);
 }
 
-TSearchForm *SearchForm() { return g_form; }
+TSearchForm *searchForm() { return g_form; }
 
-TSearchForm *CreateSearchForm()
+TSearchForm *createSearchForm()
 {
     if (!g_form)
         g_owned.reset(std::make_unique<TSearchForm>());
     return g_form;
 }
 
-void FreeSearchForm() { g_owned.reset(); }
+void freeSearchForm() { g_owned.reset(); }
 
 TSearchForm *ShowSearchForm(TSearchForm::FindEvent OnFind, TSearchForm::InitPanelEvent OnInitPanel,
                             TSearchForm::ReadPanelEvent OnReadPanel, QWidget *Target)
 {
-    TSearchForm *form = CreateSearchForm();
+    TSearchForm *form = createSearchForm();
     form->Target = Target ? Target : QApplication::focusWidget();
     form->OnFind = std::move(OnFind);
     form->OnInitPanel = std::move(OnInitPanel);
@@ -171,6 +171,6 @@ TSearchForm *ShowSearchForm(TSearchForm::FindEvent OnFind, TSearchForm::InitPane
     form->show();
     form->raise();
     form->activateWindow();
-    form->FocusSearchText();
+    form->focusSearchText();
     return form;
 }

@@ -19,7 +19,7 @@ class QPushButton;
 class TSearchForm : public QDialog {
     Q_OBJECT
 public:
-    using FindEvent = std::function<void(TSearchForm *Sender, QWidget *Target, const TSearchOptions &Options)>;
+    using FindEvent = std::function<void(TSearchForm *Sender, QWidget *Target, const TSearchOptions &options)>;
     // Fills the panel; may make the extension.
     using InitPanelEvent =
         std::function<void(TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension)>;
@@ -30,8 +30,8 @@ public:
     ~TSearchForm() override;
 
     // The design size; the height follows the extension panel.
-    static constexpr int DesignWidth = 356;
-    static constexpr int DesignHeight = 163;
+    static constexpr int designWidth = 356;
+    static constexpr int designHeight = 163;
 
     // "Find": remembers the text as LastSearch, searches, hides the dialog.
     void Button1Click();
@@ -42,7 +42,7 @@ public:
     // Frees the panel's controls, the last first.
     void ClearCustomPanel();
     // The search text gets the focus, all of it selected.
-    void FocusSearchText();
+    void focusSearchText();
 
     // Made by OnInitPanel on first use and kept for the rest of the run.
     std::unique_ptr<TSearchExtension> ExtObj;
@@ -54,7 +54,7 @@ public:
     QPointer<QWidget> Target;
 
 protected:
-    void keyPressEvent(QKeyEvent *Event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QLabel *m_searchLabel;
@@ -66,10 +66,10 @@ private:
 };
 
 // The dialog while it exists; set before its constructor's steps run.
-TSearchForm *SearchForm();
-// Makes the dialog once; it lives until FreeSearchForm.
-TSearchForm *CreateSearchForm();
-void FreeSearchForm();
+TSearchForm *searchForm();
+// Makes the dialog once; it lives until freeSearchForm.
+TSearchForm *createSearchForm();
+void freeSearchForm();
 
 // Opens the dialog (made when missing) for Target, or for the focused control when none is
 // given, with the three callbacks; rebuilds the panel, shows the dialog in front, not modal,

@@ -90,8 +90,8 @@ TSQLConn::TSQLConn(QWidget *Parent) : QWidget(Parent, Qt::Window)
 
     connect(m_connectionMemo, &QPlainTextEdit::textChanged, this, &TSQLConn::Memo1Change);
     connect(m_testValuesEditor, &QsciScintilla::textChanged, this, &TSQLConn::SynMemo1Change);
-    connect(m_testValuesEditor, &QsciScintilla::marginClicked, this, [this](int Margin, int Line) {
-        if (Margin != kBookmarkMargin)
+    connect(m_testValuesEditor, &QsciScintilla::marginClicked, this, [this](int margin, int Line) {
+        if (margin != kBookmarkMargin)
             return;
         if (m_testValuesEditor->markersAtLine(Line) & (1 << kBookmarkMarker))
             m_testValuesEditor->markerDelete(Line, kBookmarkMarker);
@@ -99,8 +99,8 @@ TSQLConn::TSQLConn(QWidget *Parent) : QWidget(Parent, Qt::Window)
             m_testValuesEditor->markerAdd(Line, kBookmarkMarker);
     });
     connect(m_testValuesEditor, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int Position, int Type, const char *, int, int LinesAdded) {
-                MarkChangedLines(Position, Type, LinesAdded);
+            [this](int Position, int Type, const char *, int, int linesAdded) {
+                markChangedLines(Position, Type, linesAdded);
             });
     m_connectionMemo->installEventFilter(this);
     m_testValuesEditor->installEventFilter(this);
@@ -126,7 +126,7 @@ void TSQLConn::FillMemo()
         m_connectionMemo->appendPlainText(line);
 }
 
-void TSQLConn::FillFromValues()
+void TSQLConn::fillFromValues()
 {
     {
         const QSignalBlocker blocker(m_connectionMemo);
@@ -163,12 +163,12 @@ void TSQLConn::SynMemo1Change() { sqlCheckState().TestValues = SplitLines(m_test
 
 void TSQLConn::SynMemo1Exit() { SynMemo1Change(); }
 
-void TSQLConn::MarkChangedLines(int Position, int ModificationType, int LinesAdded)
+void TSQLConn::markChangedLines(int Position, int modificationType, int linesAdded)
 {
-    if (!(ModificationType & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)))
+    if (!(modificationType & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)))
         return;
     const int first = int(m_testValuesEditor->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, Position));
-    for (int line = first; line <= first + std::max(LinesAdded, 0); ++line)
+    for (int line = first; line <= first + std::max(linesAdded, 0); ++line)
         m_testValuesEditor->markerAdd(line, kChangeMarker);
 }
 
@@ -178,30 +178,30 @@ void TSQLConn::FormResize() { SaveFormBounds(this); }
 
 void TSQLConn::FormDestroy() { SaveFormBounds(this); }
 
-void TSQLConn::closeEvent(QCloseEvent *Event)
+void TSQLConn::closeEvent(QCloseEvent *event)
 {
     FormClose();
-    Event->accept();
+    event->accept();
 }
 
-void TSQLConn::resizeEvent(QResizeEvent *Event)
+void TSQLConn::resizeEvent(QResizeEvent *event)
 {
-    QWidget::resizeEvent(Event);
+    QWidget::resizeEvent(event);
     FormResize();
 }
 
-bool TSQLConn::eventFilter(QObject *Watched, QEvent *Event)
+bool TSQLConn::eventFilter(QObject *watched, QEvent *event)
 {
-    if (Event->type() == QEvent::FocusOut) {
-        if (Watched == m_connectionMemo)
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == m_connectionMemo)
             Memo1Exit();
-        else if (Watched == m_testValuesEditor)
+        else if (watched == m_testValuesEditor)
             SynMemo1Exit();
     }
-    return QWidget::eventFilter(Watched, Event);
+    return QWidget::eventFilter(watched, event);
 }
 
-QString SampleDatabaseIn(const QString &ProgramFolder)
+QString sampleDatabaseIn(const QString &ProgramFolder)
 {
     return ProgramFolder + QStringLiteral("samples/customer_orders.sqlite");
 }
@@ -209,13 +209,13 @@ QString SampleDatabaseIn(const QString &ProgramFolder)
 void LoadSQLSettings(const QString &ProgramFolder)
 {
     SQLCheckState &state = sqlCheckState();
-    const SqlCheckValues stored = ReadSqlCheck();
+    const SqlCheckValues stored = readSqlCheck();
     state.SQLHost = stored.Host;
-    state.SQLUser = stored.User;
-    state.SQLPassword = stored.Password;
-    state.SQLDatabase = stored.Database;
+    state.SQLUser = stored.user;
+    state.SQLPassword = stored.password;
+    state.SQLDatabase = stored.database;
     const IniFile *ini = SettingsIni();
-    const QString sample = SampleDatabaseIn(ProgramFolder);
+    const QString sample = sampleDatabaseIn(ProgramFolder);
     if (ini && !ini->sectionExists(QStringLiteral("SQLCHECK")) && QFileInfo(sample).isFile())
         state.SQLDatabase = sample;
 
@@ -230,7 +230,7 @@ void LoadSQLSettings(const QString &ProgramFolder)
 void SaveSQLSettings()
 {
     const SQLCheckState &state = sqlCheckState();
-    WriteSqlCheck({state.SQLHost, state.SQLUser, state.SQLPassword, state.SQLDatabase});
+    writeSqlCheck({state.SQLHost, state.SQLUser, state.SQLPassword, state.SQLDatabase});
     const QString path = testValuesPath();
     if (path.isEmpty())
         return;
@@ -238,14 +238,14 @@ void SaveSQLSettings()
     for (const QString &line : state.TestValues)
         bytes += line.toUtf8() + '\n';
     // Test values may be secrets, as the password is.
-    WriteFileAtomically(path, bytes, nullptr, FileAccess::OwnerOnly);
+    writeFileAtomically(path, bytes, nullptr, FileAccess::OwnerOnly);
 }
 
 void ShowSQLSettings()
 {
     if (!g_window) {
         g_window.reset(std::make_unique<TSQLConn>());
-        g_window->FillFromValues();
+        g_window->fillFromValues();
         RestoreFormBounds(g_window.get());
     }
     g_window->show();
@@ -257,7 +257,7 @@ TSQLConn *SQLConnWindow() { return g_window.get(); }
 
 void TAppHandler::SQLTestParamsClick() { ShowSQLSettings(); }
 
-void InitSQLCfgForm(const QString &ProgramFolder)
+void initSQLCfgForm(const QString &ProgramFolder)
 {
     LoadSQLSettings(ProgramFolder);
     g_started = true;
@@ -268,7 +268,7 @@ void InitSQLCfgForm(const QString &ProgramFolder)
     QObject::connect(item, &QAction::triggered, item, guarded([] { TAppHandler::SQLTestParamsClick(); }));
 }
 
-void DoneSQLCfgForm()
+void doneSQLCfgForm()
 {
     g_window.reset();
     if (g_started)

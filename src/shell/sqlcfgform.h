@@ -20,12 +20,12 @@ public:
     // current values.
     void FillMemo();
     // The first showing: the controls show the current values without changing them.
-    void FillFromValues();
+    void fillFromValues();
 
 protected:
-    void closeEvent(QCloseEvent *Event) override;
-    void resizeEvent(QResizeEvent *Event) override;
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Memo1Change();
@@ -35,7 +35,7 @@ private:
     void FormClose();
     void FormResize();
     void FormDestroy();
-    void MarkChangedLines(int Position, int ModificationType, int LinesAdded);
+    void markChangedLines(int Position, int modificationType, int linesAdded);
 
     QPlainTextEdit *m_connectionMemo;
     QLabel *m_testValuesLabel;
@@ -43,7 +43,7 @@ private:
 };
 
 // The sample page's test database beside the program.
-QString SampleDatabaseIn(const QString &ProgramFolder);
+QString sampleDatabaseIn(const QString &ProgramFolder);
 // The connection values from "SQLCHECK" (empty when missing), then the test values from
 // "pounds.txt", an unreadable file leaving them as they were. A settings file without any
 // "SQLCHECK" section takes the sample database beside the program, when there is one, as its
@@ -62,7 +62,7 @@ struct TAppHandler {
 
 // After the SQL checks' module: loads the values and queues Tools > "SQL test params"
 // (Ctrl+L). ProgramFolder ends with "/".
-void InitSQLCfgForm(const QString &ProgramFolder);
+void initSQLCfgForm(const QString &ProgramFolder);
 // Destroys the window (which stores its bounds), then saves the values; before the settings
 // file closes.
-void DoneSQLCfgForm();
+void doneSQLCfgForm();

@@ -27,71 +27,71 @@
 
 #include <QApplication>
 
-StartOptions WithProgramFolder(StartOptions Options)
+StartOptions withProgramFolder(StartOptions options)
 {
-    Options.ProgramFolder = platform::WithTrailingSlash(Options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
-                                                                                        : Options.ProgramFolder);
-    return Options;
+    options.ProgramFolder = platform::WithTrailingSlash(options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
+                                                                                        : options.ProgramFolder);
+    return options;
 }
 
-void InitModules(const StartOptions &Options)
+void initModules(const StartOptions &options)
 {
     // An exception in a slot shows the unhandled-exception dialog, as one in an event does.
     setGuardHandler([] { handleCurrentException(QApplication::activeWindow()); });
     // The catalogue and the macro list start empty; the main window fills them.
-    ClearComponentDescrs();
+    clearComponentDescrs();
     ClearMacros();
     // The HTML control kinds, in their fixed order.
-    InitHTMLControls();
+    initHTMLControls();
     // Menu queue and host hooks: the modules below queue their Tools entries there.
-    InitAppGui();
-    InitPluginRegistry();
-    InitAppIni(Options.ConfigDir, Options.ProgramFileName);
-    InitGlobalOptions();
-    InitCompanyNamePlugin(Options.ProgramFolder);
-    InitExtAppPlugins(Options.ProgramFolder);
+    initAppGui();
+    initPluginRegistry();
+    initAppIni(options.ConfigDir, options.ProgramFileName);
+    initGlobalOptions();
+    initCompanyNamePlugin(options.ProgramFolder);
+    initExtAppPlugins(options.ProgramFolder);
     // The SQL checks; the SQL Settings window's values and its entry, then the Preferences
     // dialog's, in this order after those of the external check programs.
-    InitSQLQueryCheck(Options.ProgramFolder);
-    InitSQLCfgForm(Options.ProgramFolder);
-    InitOptionsDialog();
-    InitShortKeys();
+    initSQLQueryCheck(options.ProgramFolder);
+    initSQLCfgForm(options.ProgramFolder);
+    initOptionsDialog();
+    initShortKeys();
     // The check plug-ins, in their registration order; the HTML check comes last.
-    InitItemsCheck();
-    InitHTMLChecks();
+    initItemsCheck();
+    initHTMLChecks();
 }
 
-void DoneModules()
+void doneModules()
 {
-    DoneSQLCfgForm();
-    DoneSQLQueryCheck();
-    DoneGlobalOptions();
-    DoneAppIni();
-    DonePluginRegistry();
-    DoneAppGui();
-    DoneHTMLControls();
+    doneSQLCfgForm();
+    doneSQLQueryCheck();
+    doneGlobalOptions();
+    doneAppIni();
+    donePluginRegistry();
+    doneAppGui();
+    doneHTMLControls();
     PascalUnits().clear();
     ClearMacros();
-    ClearComponentDescrs();
+    clearComponentDescrs();
     setGuardHandler(nullptr);
 }
 
-Program::Program(const StartOptions &Options)
+Program::Program(const StartOptions &options)
 {
-    const StartOptions resolved = WithProgramFolder(Options);
-    InitModules(resolved);
+    const StartOptions resolved = withProgramFolder(options);
+    initModules(resolved);
     try {
         MainFrmOptions formOptions;
         formOptions.ProgramFolder = resolved.ProgramFolder;
-        formOptions.CommandLine = resolved.CommandLine;
+        formOptions.commandLine = resolved.commandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
-        CreateSearchForm();
+        createSearchForm();
         createForm2();
-        CreateGlobalOptForm();
-        CreateSearchResultForm();
+        createGlobalOptForm();
+        createSearchResultForm();
     } catch (...) {
         freeWindows();
-        DoneModules();
+        doneModules();
         throw;
     }
 }
@@ -99,15 +99,15 @@ Program::Program(const StartOptions &Options)
 Program::~Program()
 {
     freeWindows();
-    DoneModules();
+    doneModules();
 }
 
 void Program::freeWindows()
 {
     // Each window stores its state while the settings are still open.
     m_mainForm.reset();
-    FreeSearchResultForm();
-    FreeGlobalOptForm();
+    freeSearchResultForm();
+    freeGlobalOptForm();
     freeForm2();
-    FreeSearchForm();
+    freeSearchForm();
 }

@@ -15,25 +15,25 @@ struct StartOptions {
     // The program's folder, where the description folders lie; empty: the program's own.
     QString ProgramFolder;
     // None: the program's own arguments.
-    std::optional<QStringList> CommandLine;
+    std::optional<QStringList> commandLine;
 };
 
 // The options with the program folder named, ending with "/": the program's own for none.
 // The one place where the program folder is decided; everything after takes it as given.
-StartOptions WithProgramFolder(StartOptions Options);
-// Sets the modules up in start-up order; the application object must exist. Options as
-// WithProgramFolder gives them.
-void InitModules(const StartOptions &Options);
+StartOptions withProgramFolder(StartOptions options);
+// Sets the modules up in start-up order; the application object must exist. options as
+// withProgramFolder gives them.
+void initModules(const StartOptions &options);
 // Finalises them in reverse order: the options are written, the settings file closed, the
 // plug-ins freed.
-void DoneModules();
+void doneModules();
 
 // One run of the program: the modules and then the windows (main window, find dialog, the
-// empty Form2, Preferences, search results), in order; destroyed in reverse, so the windows store their
+// empty form2, Preferences, search results), in order; destroyed in reverse, so the windows store their
 // state before the options are written.
 class Program {
 public:
-    explicit Program(const StartOptions &Options = StartOptions());
+    explicit Program(const StartOptions &options = StartOptions());
     ~Program();
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;

@@ -115,13 +115,13 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
     // The differing middle, cut at whole characters.
     const qsizetype shorter = std::min(now.size(), next.size());
     qsizetype head = std::mismatch(now.cbegin(), now.cbegin() + shorter, next.cbegin()).first - now.cbegin();
-    while (head > 0 && ((head < now.size() && IsUtf8Continuation(now[head])) ||
-                        (head < next.size() && IsUtf8Continuation(next[head]))))
+    while (head > 0 && ((head < now.size() && isUtf8Continuation(now[head])) ||
+                        (head < next.size() && isUtf8Continuation(next[head]))))
         --head;
     qsizetype tail = 0;
     while (tail < shorter - head && now[now.size() - 1 - tail] == next[next.size() - 1 - tail])
         ++tail;
-    while (tail > 0 && IsUtf8Continuation(now[now.size() - tail]))
+    while (tail > 0 && isUtf8Continuation(now[now.size() - tail]))
         --tail;
     if (head == now.size() && head == next.size())
         return;
@@ -181,7 +181,7 @@ QWidget *TextTabs::createHtmlSheet()
 
     m_scriptEdit = named(new QsciScintilla, "JavaScriptMemo");
     m_scriptLexer = named(new KeywordLexer(m_scriptEdit), "SynAnySyn1");
-    m_scriptLexer->Scanner().SetWords(kScriptKeywords, kScriptConstants, kScriptObjects);
+    m_scriptLexer->Scanner().setWords(kScriptKeywords, kScriptConstants, kScriptObjects);
     m_scriptLexer->setDefaultFont(fixedFont());
     m_scriptEdit->setLexer(m_scriptLexer);
     m_scriptEdit->setMarginType(0, QsciScintilla::NumberMargin);
@@ -193,7 +193,7 @@ QWidget *TextTabs::createHtmlSheet()
     m_htmlSplitter->addWidget(m_scriptEdit);
     m_htmlSplitter->setStretchFactor(0, 1);
     m_htmlSplitter->setStretchFactor(1, 0);
-    m_htmlSplitter->setSizes({MainDesignHeight - 150, 150});
+    m_htmlSplitter->setSizes({mainDesignHeight - 150, 150});
     bareVBox(sheet)->addWidget(m_htmlSplitter);
     return sheet;
 }
@@ -213,7 +213,7 @@ QWidget *TextTabs::createHtmlGraphSheet()
     // The view takes the room, as a diagram does beside its property panel.
     m_htmlUiSplitter->setStretchFactor(0, 1);
     m_htmlUiSplitter->setStretchFactor(1, 0);
-    m_htmlUiSplitter->setSizes({MainDesignWidth - 260, 260});
+    m_htmlUiSplitter->setSizes({mainDesignWidth - 260, 260});
     bareVBox(sheet)->addWidget(m_htmlUiSplitter);
     return sheet;
 }
@@ -403,7 +403,7 @@ void TextTabs::HtmlTableShow()
     for (int i = 0; i < m_htmlUiEditor->ItemCount(); ++i) {
         const Rect &r = m_htmlUiEditor->Items(i)->Rect;
         extent.X = std::max(extent.X, r.Right);
-        extent.Y = std::max(extent.Y, r.Bottom);
+        extent.Y = std::max(extent.Y, r.bottom);
     }
     m_htmlUiEditor->SetGraphSize(extent);
     fillControlGrid();

@@ -33,10 +33,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("a.txt");
         QString error;
-        QVERIFY(WriteFileAtomically(path, "one", &error));
+        QVERIFY(writeFileAtomically(path, "one", &error));
         QCOMPARE(readBytes(path), QByteArray("one"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        QVERIFY(WriteFileAtomically(path, QByteArray(), &error));
+        QVERIFY(writeFileAtomically(path, QByteArray(), &error));
         QCOMPARE(readBytes(path), QByteArray());
         QCOMPARE(QFile::permissions(path) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.txt"});
@@ -67,7 +67,7 @@ private slots:
             QVERIFY(QDir().mkdir(name));
 
         QString error;
-        const bool written = WriteNewFile(name, "picture", &error, QFile::ReadOwner | QFile::WriteOwner);
+        const bool written = writeNewFile(name, "picture", &error, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(written, there.isEmpty());
         if (written) {
             QCOMPARE(readBytes(name), QByteArray("picture"));
@@ -103,7 +103,7 @@ private slots:
             writeBytes(path, "old");
             QVERIFY(setMode(path, unsigned(before)));
         }
-        QVERIFY(WriteFileAtomically(path, "PASSWORD=x\n", nullptr, FileAccess::OwnerOnly));
+        QVERIFY(writeFileAtomically(path, "PASSWORD=x\n", nullptr, FileAccess::OwnerOnly));
         QCOMPARE(readBytes(path), QByteArray("PASSWORD=x\n"));
         QCOMPARE(modeOf(path), unsigned(after));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.ini"});
@@ -172,9 +172,9 @@ private slots:
         });
         const auto restore = qScopeGuard([sync] { setSyncFileFunction(sync); });
         QString error;
-        const bool written = write == "replace" ? WriteFileAtomically(path, "new bytes", &error)
+        const bool written = write == "replace" ? writeFileAtomically(path, "new bytes", &error)
                              : write == "name"  ? replaceNameAtomically(path, "new bytes", &error)
-                                                : WriteNewFile(path, "new bytes", &error);
+                                                : writeNewFile(path, "new bytes", &error);
         QVERIFY(!written);
         QCOMPARE(error, QString("Input/output error"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
@@ -187,7 +187,7 @@ private slots:
     {
         QTemporaryDir dir;
         QString error;
-        QVERIFY(!WriteFileAtomically(dir.filePath("no/such/a.txt"), "x", &error));
+        QVERIFY(!writeFileAtomically(dir.filePath("no/such/a.txt"), "x", &error));
         QVERIFY(!error.isEmpty());
     }
 
@@ -205,10 +205,10 @@ private slots:
         TmpfsMount disk(64);
         PELLORIN_REQUIRE_MOUNT(disk);
         const QString path = disk.path("page.wqf");
-        QVERIFY(WriteFileAtomically(path, "old bytes"));
+        QVERIFY(writeFileAtomically(path, "old bytes"));
         QVERIFY(disk.fill());
         QString error;
-        QVERIFY(!WriteFileAtomically(path, QByteArray(size, 'n'), &error));
+        QVERIFY(!writeFileAtomically(path, QByteArray(size, 'n'), &error));
         QCOMPARE(error, QString("No space left on device"));
         QCOMPARE(readBytes(path), QByteArray("old bytes"));
         QCOMPARE(disk.entries(), (QStringList{"filler", "page.wqf"}));

@@ -10,8 +10,8 @@ private slots:
     void nameValueRules()
     {
         StringList list(QStringList{"plain line", "=empty name", "Left=1=2", "left=shadowed"});
-        QCOMPARE(list.IndexOfName(u"plain line"), -1); // no "=", no name
-        QCOMPARE(list.IndexOfName(u""), 1);
+        QCOMPARE(list.indexOfName(u"plain line"), -1); // no "=", no name
+        QCOMPARE(list.indexOfName(u""), 1);
         QCOMPARE(list.Value(u"LEFT"), QString("1=2")); // first line wins, value after the first "="
         QCOMPARE(list.Name(2), QString("Left"));
         QCOMPARE(list.Value(u"missing"), QString());
@@ -46,7 +46,7 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QString, name);
         StringList list(lines);
-        QTEST(int(list.IndexOfName(name)), "index");
+        QTEST(int(list.indexOfName(name)), "index");
         QTEST(list.Value(name), "value");
     }
 
@@ -54,8 +54,8 @@ private slots:
     {
         StringList list;
         int object = 7;
-        list.AddObject("a", &object);
-        list.Add("Key=1");
+        list.addObject("a", &object);
+        list.add("Key=1");
         list.SetValue("key", "2"); // replaced in place, with the name as given
         list.SetValue("new", "3");
         QCOMPARE(list.Lines(), QStringList({"a", "key=2", "new=3"}));
@@ -65,12 +65,12 @@ private slots:
         QCOMPARE(list.Object<int>(0), &object);
 
         StringList exact(true);
-        exact.Add("A=1");
+        exact.add("A=1");
         exact.SetValue("a", "2");
         QCOMPARE(exact.Lines(), QStringList({"A=1", "a=2"}));
-        QCOMPARE(exact.IndexOf(u"a=2"), 1);
-        QCOMPARE(exact.IndexOf(u"A=2"), -1);
-        QCOMPARE(list.IndexOf(u"NEW=3"), 1);
+        QCOMPARE(exact.indexOf(u"a=2"), 1);
+        QCOMPARE(exact.indexOf(u"A=2"), -1);
+        QCOMPARE(list.indexOf(u"NEW=3"), 1);
     }
 
     // The bulk form gives exactly the lines and objects of one SetValue after another.
@@ -97,18 +97,18 @@ private slots:
         StringList one(lines), all(lines);
         int objects[8];
         for (qsizetype i = 0; i < lines.size(); ++i) {
-            one.SetObject(i, &objects[i]);
-            all.SetObject(i, &objects[i]);
+            one.setObject(i, &objects[i]);
+            all.setObject(i, &objects[i]);
         }
-        one.SetCaseSensitive(caseSensitive);
-        all.SetCaseSensitive(caseSensitive);
+        one.setCaseSensitive(caseSensitive);
+        all.setCaseSensitive(caseSensitive);
         std::vector<std::pair<QString, QString>> bulk;
         for (const QString &pair : pairs) {
             const qsizetype colon = pair.lastIndexOf(u':');
             one.SetValue(pair.left(colon), pair.mid(colon + 1));
             bulk.emplace_back(pair.left(colon), pair.mid(colon + 1));
         }
-        all.SetValues(bulk);
+        all.setValues(bulk);
         QCOMPARE(all.Lines(), one.Lines());
         for (qsizetype i = 0; i < one.Count(); ++i)
             QCOMPARE(all.Object<int>(i), one.Object<int>(i));
@@ -117,12 +117,12 @@ private slots:
     void namesAndValuesByIndex()
     {
         StringList list;
-        list.Add("plain");
-        list.Add("n=v");
+        list.add("plain");
+        list.add("n=v");
         QCOMPARE(list.Name(0), QString());
-        QCOMPARE(list.ValueFromIndex(0), QString("plain"));
+        QCOMPARE(list.valueFromIndex(0), QString("plain"));
         QCOMPARE(list.Name(1), QString("n"));
-        QCOMPARE(list.ValueFromIndex(1), QString("v"));
+        QCOMPARE(list.valueFromIndex(1), QString("v"));
     }
 
     void objectsAreTyped()
@@ -130,28 +130,28 @@ private slots:
         StringList list;
         int i = 1;
         double d = 2;
-        list.AddObject("i", &i);
-        list.AddObject("d", &d);
-        list.Add("none");
+        list.addObject("i", &i);
+        list.addObject("d", &d);
+        list.add("none");
         QCOMPARE(list.Object<int>(0), &i);
         QCOMPARE(list.Object<double>(0), nullptr);
         QCOMPARE(list.Object<double>(1), &d);
         QCOMPARE(list.Object<int>(2), nullptr);
         list.SetString(0, "renamed");
         QCOMPARE(list.Object<int>(0), &i);
-        list.Delete(0);
+        list.removeAt(0);
         QCOMPARE(list.Object<double>(0), &d);
     }
 
     void indexOutOfRange()
     {
         StringList list;
-        list.Add("a");
+        list.add("a");
         QVERIFY_THROWS_EXCEPTION(ERunError, list[1]);
-        QVERIFY_THROWS_EXCEPTION(ERunError, list.Delete(-1));
-        QVERIFY_THROWS_EXCEPTION(ERunError, list.Insert(2, "x"));
-        list.Insert(1, "b");
-        list.Insert(0, "c");
+        QVERIFY_THROWS_EXCEPTION(ERunError, list.removeAt(-1));
+        QVERIFY_THROWS_EXCEPTION(ERunError, list.insert(2, "x"));
+        list.insert(1, "b");
+        list.insert(0, "c");
         QCOMPARE(list.Lines(), QStringList({"c", "a", "b"}));
         try {
             list.Object<int>(5);

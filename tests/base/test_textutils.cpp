@@ -34,8 +34,8 @@ private slots:
     {
         QFETCH(QString, in);
         QTEST(Trim(in), "both");
-        QTEST(TrimLeft(in), "left");
-        QTEST(TrimRight(in), "right");
+        QTEST(trimLeft(in), "left");
+        QTEST(trimRight(in), "right");
     }
 
     void strToInt_data()
@@ -69,28 +69,28 @@ private slots:
         QFETCH(bool, ok);
         QFETCH(int, value);
         int v = -99;
-        QCOMPARE(TryStrToInt(text, v), ok);
-        QCOMPARE(StrToIntDef(text, -99), ok ? value : -99);
+        QCOMPARE(tryStrToInt(text, v), ok);
+        QCOMPARE(strToIntDef(text, -99), ok ? value : -99);
     }
 
     void decimalToInt()
     {
         int v = 0;
-        QVERIFY(TryDecimalToInt(u"012", v) && v == 12);
-        QVERIFY(TryDecimalToInt(u"-1", v) && v == -1);
-        QVERIFY(TryDecimalToInt(u"999999999", v) && v == 999999999);
+        QVERIFY(tryDecimalToInt(u"012", v) && v == 12);
+        QVERIFY(tryDecimalToInt(u"-1", v) && v == -1);
+        QVERIFY(tryDecimalToInt(u"999999999", v) && v == 999999999);
         for (const char16_t *text : {u"$ff", u"0x10", u" 7", u"7 ", u"", u"-", u"2147483648", u"A1"})
-            QVERIFY2(!TryDecimalToInt(text, v), QString::fromUtf16(text).toUtf8());
+            QVERIFY2(!tryDecimalToInt(text, v), QString::fromUtf16(text).toUtf8());
     }
 
     void asciiCase()
     {
-        QCOMPARE(UpperCaseAscii(u"preproc \u00e9"), QStringView(u"PREPROC \u00e9").toString());
-        QCOMPARE(LowerCaseAscii(u"DIV \u00c9"), QStringView(u"div \u00c9").toString());
-        QVERIFY(SameTextAscii(u"PreProc", u"PREPROC"));
-        QVERIFY(!SameTextAscii(u"\u00e9", u"\u00c9"));
-        QVERIFY(CompareTextAscii(u"a", u"B") < 0);
-        QVERIFY(CompareTextAscii(u"ab", u"A") > 0);
+        QCOMPARE(upperCaseAscii(u"preproc \u00e9"), QStringView(u"PREPROC \u00e9").toString());
+        QCOMPARE(lowerCaseAscii(u"DIV \u00c9"), QStringView(u"div \u00c9").toString());
+        QVERIFY(sameTextAscii(u"PreProc", u"PREPROC"));
+        QVERIFY(!sameTextAscii(u"\u00e9", u"\u00c9"));
+        QVERIFY(compareTextAscii(u"a", u"B") < 0);
+        QVERIFY(compareTextAscii(u"ab", u"A") > 0);
     }
 
     void rounding_data()
@@ -106,26 +106,26 @@ private slots:
     void rounding()
     {
         QFETCH(double, v);
-        QTEST(RoundToInt(v), "r");
+        QTEST(roundToInt(v), "r");
     }
 
     void checkedArithmetic()
     {
-        QCOMPARE(ClampedAdd(2147483647, 1), 2147483647);
-        QCOMPARE(ClampedSub(-2147483647, 5), int(-2147483648LL));
-        QCOMPARE(CheckedAdd(2, 3), 5);
-        QVERIFY_THROWS_EXCEPTION(ERunError, CheckedAdd(2147483647, 1));
+        QCOMPARE(clampedAdd(2147483647, 1), 2147483647);
+        QCOMPARE(clampedSub(-2147483647, 5), int(-2147483648LL));
+        QCOMPARE(checkedAdd(2, 3), 5);
+        QVERIFY_THROWS_EXCEPTION(ERunError, checkedAdd(2147483647, 1));
         try {
-            CheckedMul(65536, 65536);
+            checkedMul(65536, 65536);
             QFAIL("no overflow raised");
         } catch (const ERunError &e) {
             QCOMPARE(e.message(), QString("Arithmetic overflow"));
         }
-        const Rect r = Rect::FromSize(2147483600, 0, 100, 10);
+        const Rect r = Rect::fromSize(2147483600, 0, 100, 10);
         QCOMPARE(r.Right, 2147483647);
         QCOMPARE(Rect(1, 2, 11, 22).Width(), 10);
-        QVERIFY(Rect(0, 0, 10, 10).Contains(9, 9));
-        QVERIFY(!Rect(0, 0, 10, 10).Contains(10, 5));
+        QVERIFY(Rect(0, 0, 10, 10).contains(9, 9));
+        QVERIFY(!Rect(0, 0, 10, 10).contains(10, 5));
     }
 };
 

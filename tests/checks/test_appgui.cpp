@@ -97,7 +97,7 @@ private slots:
         QPointer<QAction> tidyGuard(tidy), lateGuard(late);
         bar.reset();
         QVERIFY(!tidyGuard && !lateGuard);
-        QVERIFY(!queue.MainMenu());
+        QVERIFY(!queue.mainMenu());
         QVERIFY(!queue.AttachMenuItem("Tools", nullptr));
         delete lostGuard.data();
         delete loose;
@@ -105,7 +105,7 @@ private slots:
 
     void hooks()
     {
-        InitAppGui();
+        initAppGui();
         QCOMPARE(CallGetCurrentDoc(), nullptr);
         QCOMPARE(CallGetCurrentSectionName(), QString());
         CallDocReloaded(); // nothing, no error
@@ -126,7 +126,7 @@ private slots:
         SetMainMenu(bar.get());
         QCOMPARE(item->parent()->parent(), bar.get());
         QVERIFY(AttachMenuItem("File", nullptr));
-        DoneAppGui();
+        doneAppGui();
         QCOMPARE(CallGetCurrentDoc(), nullptr);
         QVERIFY_THROWS_EXCEPTION(ERunError, AddMenuItem("Tools"));
     }
@@ -135,33 +135,33 @@ private slots:
     // with the caller.
     void replaceHooks()
     {
-        InitAppGui();
-        CallStoreViewTexts(); // nothing, no error
+        initAppGui();
+        callStoreViewTexts(); // nothing, no error
         auto page = std::make_unique<TWQFFile>();
         TWQFFile *raw = page.get();
-        QVERIFY(!CallDocReplaced(page));
+        QVERIFY(!callDocReplaced(page));
         QCOMPARE(page.get(), raw);
 
         int stored = 0;
-        hostHooks().OnStoreViewTexts = [&stored] { ++stored; };
-        CallStoreViewTexts();
+        hostHooks().onStoreViewTexts = [&stored] { ++stored; };
+        callStoreViewTexts();
         QCOMPARE(stored, 1);
         std::unique_ptr<TWQFFile> taken;
         bool accept = false;
-        hostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
+        hostHooks().onDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
             if (accept)
                 taken = std::move(doc);
             return accept;
         };
-        QVERIFY(!CallDocReplaced(page));
+        QVERIFY(!callDocReplaced(page));
         QCOMPARE(page.get(), raw);
         accept = true;
-        QVERIFY(CallDocReplaced(page));
+        QVERIFY(callDocReplaced(page));
         QCOMPARE(taken.get(), raw);
         std::unique_ptr<TWQFFile> none;
-        QVERIFY(!CallDocReplaced(none)); // nothing to hand over
-        DoneAppGui();
-        QVERIFY(!hostHooks().OnDocReplaced);
+        QVERIFY(!callDocReplaced(none)); // nothing to hand over
+        doneAppGui();
+        QVERIFY(!hostHooks().onDocReplaced);
     }
 };
 

@@ -49,11 +49,11 @@ public:
         if (failFile)
             throw std::runtime_error("no file");
     }
-    void FinishGroup(bool Flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override
     {
         auto *counter = dynamic_cast<Counter *>(Data.get());
         Messages.append(
-            {"HINT " + name + " group " + QString::number(counter ? counter->items : -1) + (Flag ? "" : " unflagged"),
+            {"HINT " + name + " group " + QString::number(counter ? counter->items : -1) + (flag ? "" : " unflagged"),
              nullptr});
         if (failFinish)
             throw Exception("no group");

@@ -66,8 +66,8 @@ private slots:
     // the later company.
     void installed()
     {
-        InitPluginRegistry();
-        InitCompanyNamePlugin(GetAppDir());
+        initPluginRegistry();
+        initCompanyNamePlugin(GetAppDir());
         QCOMPARE(pluginRegistry().Plugins().size(), 1);
         auto *plugin = dynamic_cast<TCompanyNamingPlugin *>(GetNamingPlugin());
         QVERIFY(plugin);
@@ -77,7 +77,7 @@ private slots:
         QCOMPARE(plugin->GetAppTitle(), QString());
         plugin->NotifyFileName("/a/mtmorivane_B/p.wqf");
         QCOMPARE(plugin->GetIconFileName(), GetAppDir() + "companies/B.ico");
-        DonePluginRegistry();
+        donePluginRegistry();
     }
 };
 

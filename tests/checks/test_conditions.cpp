@@ -19,7 +19,7 @@ void loadCatalogue(const QTemporaryDir &dir)
     writeBytes(dir.filePath("IF.ini"), "[MAIN]\nName=IF\n[Condition]\ntag=v\n");
     writeBytes(dir.filePath("SCRIPT.ini"), "[MAIN]\nName=SCRIPT\n[Code]\ntag=v\n");
     writeBytes(dir.filePath("DELPHI.ini"), "[MAIN]\nName=DELPHI\n[Code]\ntag=v\n");
-    ClearComponentDescrs();
+    clearComponentDescrs();
     QCOMPARE(LoadComponentDescrs(dir.path()), QStringList());
 }
 
@@ -29,7 +29,7 @@ QByteArray pair(const QByteArray &name, const QByteArray &value) { return "<n>" 
 class TestConditions : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { ClearComponentDescrs(); }
+    void cleanup() { clearComponentDescrs(); }
 
     void svarsClosed_data()
     {
@@ -211,8 +211,8 @@ private slots:
         QTest::newRow("division by the variable") << "1 / #SCount# > 0" << false << "Division by zero";
         QTest::newRow("100000 deep") << QString(100000, u'(') + "#SCount#" + QString(100000, u')') << false
                                      << QStringLiteral("Expression nested deeper than %1 levels at position %2")
-                                            .arg(MaxExprNesting)
-                                            .arg(MaxExprNesting + 1);
+                                            .arg(maxExprNesting)
+                                            .arg(maxExprNesting + 1);
     }
     void checkCondition()
     {

@@ -8,8 +8,8 @@ namespace {
 // "Type value" of a clean pass, else the message.
 QString verdict(const ExprOutcome &outcome)
 {
-    if (outcome.Parsed && outcome.Error.isEmpty())
-        return ExprTypeName(outcome.Value.Type) + u' ' + ExprValueText(outcome.Value);
+    if (outcome.parsed && outcome.Error.isEmpty())
+        return exprTypeName(outcome.Value.Type) + u' ' + exprValueText(outcome.Value);
     return outcome.Error;
 }
 } // namespace
@@ -144,9 +144,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, valid);
         QFETCH(QString, expected);
-        const ExprOutcome outcome = ParseExpression(text.toUtf8());
+        const ExprOutcome outcome = parseExpression(text.toUtf8());
         QCOMPARE(verdict(outcome), expected);
-        QCOMPARE(outcome.Parsed && outcome.Error.isEmpty(), valid);
+        QCOMPARE(outcome.parsed && outcome.Error.isEmpty(), valid);
     }
 
     // Deep nesting is refused with a message, at any depth, before the stack runs out.
@@ -155,7 +155,7 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("expected");
         const int deep = 100000;
-        const int limit = MaxExprNesting;
+        const int limit = maxExprNesting;
         const QString refused = QStringLiteral("Expression nested deeper than %1 levels at position %2").arg(limit);
         QTest::newRow("brackets at the limit")
             << QByteArray(limit, '(') + '1' + QByteArray(limit, ')') << QStringLiteral("Integer 1");
@@ -176,7 +176,7 @@ private slots:
     void nestingIsBounded()
     {
         QFETCH(QByteArray, text);
-        QTEST(verdict(ParseExpression(text)), "expected");
+        QTEST(verdict(parseExpression(text)), "expected");
     }
 
     // Any bytes give a verdict: a value or a message, never a crash.
@@ -194,8 +194,8 @@ private slots:
                 else
                     text += alphabet[random.bounded(int(alphabet.size()))];
             }
-            const ExprOutcome outcome = ParseExpression(text);
-            if (!outcome.Parsed || !outcome.Error.isEmpty())
+            const ExprOutcome outcome = parseExpression(text);
+            if (!outcome.parsed || !outcome.Error.isEmpty())
                 QVERIFY2(!outcome.Error.isEmpty(), text.constData());
         }
     }
@@ -203,16 +203,16 @@ private slots:
     void parserObject()
     {
         ExpressionParser parser;
-        QVERIFY_THROWS_EXCEPTION(EExprParser, parser.Evaluate());
+        QVERIFY_THROWS_EXCEPTION(EExprParser, parser.evaluate());
         try {
-            parser.Evaluate();
+            parser.evaluate();
         } catch (const EExprParser &e) {
             QCOMPARE(e.message(), QString("Cannot evaluate: empty expression"));
         }
 
-        parser.SetExpression("1 + 2");
-        QCOMPARE(parser.Expression(), QString("1 + 2"));
-        QCOMPARE(ExprValueText(parser.Evaluate()), QString("3"));
+        parser.setExpression("1 + 2");
+        QCOMPARE(parser.expression(), QString("1 + 2"));
+        QCOMPARE(exprValueText(parser.evaluate()), QString("3"));
 
         // A fault of syntax raises when the text is set; the same text again is not parsed
         // again, and then only evaluating tells that it failed.
@@ -224,20 +224,20 @@ private slots:
             }
             return QString();
         };
-        QCOMPARE(message([&] { parser.SetExpression("Count > 2"); }), QString("Unknown identifier: Count"));
-        QCOMPARE(message([&] { parser.SetExpression("Count > 2"); }), QString());
-        QCOMPARE(message([&] { parser.Evaluate(); }), QString("Cannot evaluate: error in expression"));
+        QCOMPARE(message([&] { parser.setExpression("Count > 2"); }), QString("Unknown identifier: Count"));
+        QCOMPARE(message([&] { parser.setExpression("Count > 2"); }), QString());
+        QCOMPARE(message([&] { parser.evaluate(); }), QString("Cannot evaluate: error in expression"));
         parser.Clear();
-        QCOMPARE(parser.Expression(), QString());
-        QCOMPARE(message([&] { parser.SetExpression("Count > 2"); }), QString("Unknown identifier: Count"));
+        QCOMPARE(parser.expression(), QString());
+        QCOMPARE(message([&] { parser.setExpression("Count > 2"); }), QString("Unknown identifier: Count"));
 
         // Evaluation faults raise on evaluating only.
         parser.Clear();
-        QCOMPARE(message([&] { parser.SetExpression("1 / 0 > 1"); }), QString());
-        QCOMPARE(message([&] { parser.Evaluate(); }), QString("Division by zero"));
+        QCOMPARE(message([&] { parser.setExpression("1 / 0 > 1"); }), QString());
+        QCOMPARE(message([&] { parser.evaluate(); }), QString("Division by zero"));
 
-        parser.SetExpression(QString());
-        QCOMPARE(message([&] { parser.Evaluate(); }), QString("Cannot evaluate: empty expression"));
+        parser.setExpression(QString());
+        QCOMPARE(message([&] { parser.evaluate(); }), QString("Cannot evaluate: empty expression"));
     }
 };
 

@@ -54,14 +54,14 @@ class Loaded {
 public:
     explicit Loaded(const QString &dir)
     {
-        InitAppGui();
-        InitPluginRegistry();
+        initAppGui();
+        initPluginRegistry();
         LoadExternalPlugins(dir);
     }
     ~Loaded()
     {
-        DonePluginRegistry();
-        DoneAppGui();
+        donePluginRegistry();
+        doneAppGui();
     }
     QList<TExtAppWarnPlugin *> plugins() const
     {
@@ -84,7 +84,7 @@ std::unique_ptr<TExtAppWarnPlugin> plugin(const QString &folder, const QString &
 {
     auto p = std::make_unique<TExtAppWarnPlugin>();
     p->Name = "Fake";
-    p->Folder = folder.endsWith('/') ? folder : folder + '/';
+    p->folder = folder.endsWith('/') ? folder : folder + '/';
     p->Cmd = QuoteFileName(cmd);
     p->Timeout = timeout;
     return p;
@@ -167,7 +167,7 @@ private slots:
         QFETCH(QStringList, lines);
         auto page = loadPage(pageXml());
         CheckMessageList messages;
-        for (const auto &[key, text] : ParsePluginOutput(lines))
+        for (const auto &[key, text] : parsePluginOutput(lines))
             EmitPluginMessage(nullptr, page.get(), messages, key, text);
         QTEST(shown(messages), "messages");
     }
@@ -265,7 +265,7 @@ private slots:
         QCOMPARE(names, QStringList({"Ay", "Bee", "Sea", "Dee"}));
 
         TExtAppWarnPlugin *ay = plugins[0], *bee = plugins[1], *sea = plugins[2];
-        QCOMPARE(ay->Folder, folder.path() + "/A/");
+        QCOMPARE(ay->folder, folder.path() + "/A/");
         QCOMPARE(ay->Cmd, QString("tool/x.sh -v"));
         QCOMPARE(ay->Timeout, 15000);
         QVERIFY(!ay->GroupCheck);
@@ -275,7 +275,7 @@ private slots:
         QVERIFY(!bee->Update);
         QCOMPARE(sea->Timeout, 250);
         QVERIFY(!sea->GroupCheck);
-        QVERIFY(!sea->MenuItem());
+        QVERIFY(!sea->menuItem());
         for (TExtAppWarnPlugin *p : plugins) {
             QVERIFY(p->Enabled);
             QVERIFY(!p->InQuickCheck());
@@ -291,7 +291,7 @@ private slots:
         for (QAction *a : bar.actions().first()->menu()->actions())
             tools << a->text();
         QCOMPARE(tools, QStringList({"Check WQF file", "Run Ay", "Run &Bee"}));
-        QCOMPARE(ay->MenuItem(), bar.actions().first()->menu()->actions().at(1));
+        QCOMPARE(ay->menuItem(), bar.actions().first()->menu()->actions().at(1));
     }
 
     void missingFolderGivesNone()
@@ -522,7 +522,7 @@ private slots:
         Loaded loaded(folder.path());
         auto page = loadPage(pageXml());
         QStringList calls;
-        hostHooks().OnStoreViewTexts = [&] {
+        hostHooks().onStoreViewTexts = [&] {
             calls << "store";
             page->SetFunctionName("typed");
         };
@@ -531,7 +531,7 @@ private slots:
             return page.get();
         };
         std::unique_ptr<TWQFFile> taken;
-        hostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
+        hostHooks().onDocReplaced = [&](std::unique_ptr<TWQFFile> &doc) {
             calls << "replaced";
             taken = std::move(doc);
             return true;
@@ -540,7 +540,7 @@ private slots:
         QMenuBar bar;
         bar.addMenu("Tools");
         SetMainMenu(&bar);
-        QAction *entry = loaded.plugins().first()->MenuItem();
+        QAction *entry = loaded.plugins().first()->menuItem();
         QVERIFY(entry);
         QCOMPARE(entry->text(), QString("Fix the page"));
         entry->trigger();
@@ -551,7 +551,7 @@ private slots:
         QCOMPARE(copy.GetFunctionName(), QString("typed"));
         QVERIFY(taken);
         QCOMPARE(taken->GetFunctionName(), QString("fixed"));
-        QVERIFY(prompter->Prompts.isEmpty());
+        QVERIFY(prompter->prompts.isEmpty());
     }
 
     // A menu run that fails leaves the page to the window untouched and tells the user; a
@@ -579,16 +579,16 @@ private slots:
         auto page = loadPage(pageXml());
         hostHooks().OnGetCurrentDoc = [&] { return page.get(); };
         bool replaced = false;
-        hostHooks().OnDocReplaced = [&](std::unique_ptr<TWQFFile> &) { return replaced = true; };
+        hostHooks().onDocReplaced = [&](std::unique_ptr<TWQFFile> &) { return replaced = true; };
         PrompterGuard prompter;
         loaded.plugins().first()->RunFromMenu();
         QVERIFY(!replaced);
         QCOMPARE(page->GetFunctionName(), QString("orders"));
         if (box.isEmpty()) {
-            QVERIFY(prompter->Prompts.isEmpty());
+            QVERIFY(prompter->prompts.isEmpty());
         } else {
-            QCOMPARE(prompter->Prompts.size(), 1);
-            QVERIFY2(prompter->Prompts[0].Text.contains(box), qPrintable(prompter->Prompts[0].Text));
+            QCOMPARE(prompter->prompts.size(), 1);
+            QVERIFY2(prompter->prompts[0].Text.contains(box), qPrintable(prompter->prompts[0].Text));
         }
     }
 
@@ -602,7 +602,7 @@ private slots:
         PrompterGuard prompter;
         loaded.plugins().first()->RunFromMenu();
         QVERIFY(!QFile::exists(ran));
-        QVERIFY(prompter->Prompts.isEmpty());
+        QVERIFY(prompter->prompts.isEmpty());
     }
 
     // The plug-in takes its Tools entry with it.

@@ -18,7 +18,7 @@ std::unique_ptr<TWQFFile> pageWithHtml(const QByteArray &html)
 class TestHTMLChecks : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitHTMLControls(); }
+    void initTestCase() { initHTMLControls(); }
 
     void tooltip_data()
     {
@@ -82,15 +82,15 @@ private slots:
 
     void registration()
     {
-        InitPluginRegistry();
-        InitHTMLChecks();
+        initPluginRegistry();
+        initHTMLChecks();
         QList<TWarningPlugin *> checks;
         GetWarningPlugins(checks);
         QCOMPARE(checks.size(), 1);
         QCOMPARE(checks[0]->ClassName(), QString("THTMLVerify"));
         QCOMPARE(checks[0]->GetDescription(), QString("HTML Verification: condition and tooltips"));
         QVERIFY(checks[0]->InQuickCheck());
-        DonePluginRegistry();
+        donePluginRegistry();
     }
 };
 

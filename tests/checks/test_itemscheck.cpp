@@ -24,23 +24,23 @@ QString slowLoopLine(TWQFItem *query)
     StringList visited;
     CollectReachable(FindItemByName(items, exit0), visited);
     TWQFItem *body = FindItemByName(items, exit1);
-    if (!body || SameTextAscii(body->GetName(), query->GetName()))
+    if (!body || sameTextAscii(body->GetName(), query->GetName()))
         return QString();
     StringList seen;
-    seen.Add(body->GetName());
+    seen.add(body->GetName());
     std::vector<TWQFItem *> queue{body};
     for (size_t i = 0; i < queue.size(); ++i) {
         if (!queue[i])
             continue;
         for (int j = 0; j < queue[i]->JumpCount(); ++j) {
             const QString exit = queue[i]->GetJump(j);
-            if (exit.isEmpty() || SameTextAscii(exit, query->GetName()))
+            if (exit.isEmpty() || sameTextAscii(exit, query->GetName()))
                 continue;
-            if (visited.IndexOf(exit) >= 0)
+            if (visited.indexOf(exit) >= 0)
                 return "WARN SQL \"loop\" query goes out of the loop at " + queue[i]->GetName() + " -> " + exit +
                        " link";
-            if (seen.IndexOf(exit) < 0) {
-                seen.Add(exit);
+            if (seen.indexOf(exit) < 0) {
+                seen.add(exit);
                 queue.push_back(FindItemByName(items, exit));
             }
         }
@@ -54,14 +54,14 @@ class TestItemsCheck : public QObject {
 private slots:
     void registrationAndDescriptions()
     {
-        InitPluginRegistry();
-        InitItemsCheck();
+        initPluginRegistry();
+        initItemsCheck();
         QList<TWarningPlugin *> checks;
         GetWarningPlugins(checks);
         QStringList rows;
         for (TWarningPlugin *check : checks)
             rows << check->ClassName() + " = " + check->GetDescription() + (check->InQuickCheck() ? "" : " (full)");
-        DonePluginRegistry();
+        donePluginRegistry();
         QCOMPARE(rows, QStringList({
                            "TDeveloperRights = Developer Rights are hardcoded on the page!",
                            "TSQLUnderLoopCheck = SQL \"loop\" query goes out of the loop",
@@ -271,8 +271,8 @@ private slots:
         auto page = pageWith(comp("1", "SET"));
         QCOMPARE(runCheck(std::make_unique<TFileNameCheck>(), page.get()),
                  QStringList({"WARN WQF Function name (f) doesn't match file name ()"}));
-        QCOMPARE(FileBaseName("/x.y/z"), QStringLiteral("z"));
-        QCOMPARE(FileBaseName(QString()), QString());
+        QCOMPARE(fileBaseName("/x.y/z"), QStringLiteral("z"));
+        QCOMPARE(fileBaseName(QString()), QString());
     }
 
     void templateName()

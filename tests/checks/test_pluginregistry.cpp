@@ -39,16 +39,16 @@ public:
     {}
     ~FakeShortCut() override { m_log << "freed " + m_name; }
     QString ClassName() const override { return QStringLiteral("TFakeShortCut"); }
-    bool Accepts(uint16_t Key, TShiftState Shift) override
+    bool Accepts(uint16_t Key, TShiftState shift) override
     {
         m_log << "accepts? " + m_name;
-        return Key == m_key && Shift == TShiftState(ssCtrl);
+        return Key == m_key && shift == TShiftState(ssCtrl);
     }
-    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override
+    void Execute(uint16_t Key, TShiftState shift, bool &handled) override
     {
-        TShortCutPlugin::Execute(Key, Shift, Handled);
+        TShortCutPlugin::Execute(Key, shift, handled);
         m_log << "execute " + m_name;
-        Handled = m_handles;
+        handled = m_handles;
     }
 
 private:
@@ -210,7 +210,7 @@ private slots:
     {
         QVERIFY_THROWS_EXCEPTION(ERunError, GetAppIntf());
         QVERIFY_THROWS_EXCEPTION(ERunError, RegisterPlugin(nullptr));
-        InitPluginRegistry();
+        initPluginRegistry();
         QVERIFY(GetNamingPlugin());
         QVERIFY(dynamic_cast<TDoNothingAppIntf *>(GetAppIntf()));
         Log log;
@@ -222,7 +222,7 @@ private slots:
         GetWarningPlugins(checks);
         QVERIFY(checks.isEmpty());
         QVERIFY(GetAppDir().endsWith('/'));
-        DonePluginRegistry();
+        donePluginRegistry();
         QCOMPARE(log.last(), QStringLiteral("freed s"));
         QVERIFY_THROWS_EXCEPTION(ERunError, GetNamingPlugin());
     }

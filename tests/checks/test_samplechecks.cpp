@@ -16,17 +16,17 @@ class TestSampleChecks : public QObject {
 private slots:
     void init()
     {
-        InitHTMLControls();
-        InitPluginRegistry();
-        InitItemsCheck();
-        InitHTMLChecks();
-        ClearComponentDescrs();
+        initHTMLControls();
+        initPluginRegistry();
+        initItemsCheck();
+        initHTMLChecks();
+        clearComponentDescrs();
         QCOMPARE(LoadComponentDescrs(PELLORIN_RESOURCES "/components"), QStringList());
     }
     void cleanup()
     {
-        ClearComponentDescrs();
-        DonePluginRegistry();
+        clearComponentDescrs();
+        donePluginRegistry();
     }
 
     void registrationOrder()

@@ -25,18 +25,18 @@ public:
     TWQFFile *Doc = nullptr;
     QString Section;
     QString FileName;
-    QList<void *> Selection;
-    QStringList Calls;
+    QList<void *> selection;
+    QStringList calls;
 
-    void OpenFile(const QString &FileName) override { Calls << "open " + FileName; }
-    void GetSelection(QList<void *> &List) override { List.append(Selection); }
+    void OpenFile(const QString &FileName) override { calls << "open " + FileName; }
+    void GetSelection(QList<void *> &List) override { List.append(selection); }
     QString GetFileName() override { return FileName; }
     QString GetCurrent(TWQFFile *&Doc) override
     {
         Doc = this->Doc;
         return Section;
     }
-    void RefreshSection(const QString &SectionName) override { Calls << "refresh " + SectionName; }
+    void RefreshSection(const QString &sectionName) override { calls << "refresh " + sectionName; }
 };
 
 // The registry with the three plug-ins and the fake host installed.
@@ -44,13 +44,13 @@ class Registered {
 public:
     Registered()
     {
-        InitPluginRegistry();
-        InitShortKeys();
+        initPluginRegistry();
+        initShortKeys();
         auto host = std::make_unique<FakeHost>();
         m_host = host.get();
         SetAppIntf(std::move(host));
     }
-    ~Registered() { DonePluginRegistry(); }
+    ~Registered() { donePluginRegistry(); }
     FakeHost &host() const { return *m_host; }
     // The key as the main window offers it; whether a plug-in consumed it.
     bool press(uint16_t key, TShiftState shift) const
@@ -179,19 +179,19 @@ private slots:
         r.host().FileName = fileName;
         int note = 0; // stands for a note: not a component of the page
         for (int i : selected)
-            r.host().Selection << (i < 0 ? static_cast<void *>(&note)
+            r.host().selection << (i < 0 ? static_cast<void *>(&note)
                                          : page->FindSection("preproc")->Items()[size_t(i)].get());
         QVERIFY(!r.press(VK_RETURN, ssCtrl));
-        QTEST(r.host().Calls, "calls");
+        QTEST(r.host().calls, "calls");
     }
 
     void openExternalFileWithoutPage()
     {
         Registered r;
         int note = 0;
-        r.host().Selection << &note;
+        r.host().selection << &note;
         QVERIFY(!r.press(VK_RETURN, ssCtrl));
-        QVERIFY(r.host().Calls.isEmpty());
+        QVERIFY(r.host().calls.isEmpty());
     }
 
     // Alt+arrows move the selected components of the active section by one step each, which
@@ -214,7 +214,7 @@ private slots:
         int note = 0;
         r.host().Doc = page.get();
         r.host().Section = "preproc";
-        r.host().Selection = {items[0].get(), &note, items[1].get()};
+        r.host().selection = {items[0].get(), &note, items[1].get()};
         const uint64_t revision = page->revision();
         QVERIFY(!r.press(uint16_t(key), ssAlt));
         QVERIFY(page->revision() != revision);
@@ -222,7 +222,7 @@ private slots:
         for (const auto &item : items)
             positions << item->GetName() + ':' + QString::number(item->GetX()) + ',' + QString::number(item->GetY());
         QTEST(positions.join(' '), "positions");
-        QCOMPARE(r.host().Calls, QStringList({"refresh preproc"}));
+        QCOMPARE(r.host().calls, QStringList({"refresh preproc"}));
         QCOMPARE(note, 0);
     }
 
@@ -234,16 +234,16 @@ private slots:
         Registered r;
         r.host().Doc = page.get();
         r.host().Section = "postproc";
-        r.host().Selection = {page->FindSection("preproc")->Items()[0].get()};
+        r.host().selection = {page->FindSection("preproc")->Items()[0].get()};
         r.press(VK_RIGHT, ssAlt);
         QCOMPARE(page->FindSection("preproc")->Items()[0]->GetX(), 64);
-        QCOMPARE(r.host().Calls, QStringList({"refresh postproc"}));
+        QCOMPARE(r.host().calls, QStringList({"refresh postproc"}));
 
-        r.host().Calls.clear();
+        r.host().calls.clear();
         r.host().Doc = nullptr;
         r.host().Section.clear();
         r.press(VK_RIGHT, ssAlt);
-        QCOMPARE(r.host().Calls, QStringList({"refresh "}));
+        QCOMPARE(r.host().calls, QStringList({"refresh "}));
     }
 
     void moveClampsAtTheEdge()
@@ -252,7 +252,7 @@ private slots:
         Registered r;
         r.host().Doc = page.get();
         r.host().Section = "preproc";
-        r.host().Selection = {page->FindSection("preproc")->Items()[0].get()};
+        r.host().selection = {page->FindSection("preproc")->Items()[0].get()};
         r.press(VK_RIGHT, ssAlt);
         r.press(VK_UP, ssAlt);
         QCOMPARE(page->FindSection("preproc")->Items()[0]->GetX(), 2147483647);
@@ -277,13 +277,13 @@ private slots:
         const auto &items = page->FindSection("preproc")->Items();
         r.host().Doc = page.get();
         r.host().Section = "preproc";
-        r.host().Selection = {items[0].get(), items[1].get()};
+        r.host().selection = {items[0].get(), items[1].get()};
         r.press(uint16_t(key), ssAlt);
         QStringList positions;
         for (const auto &item : items)
             positions << item->GetName() + ':' + QString::number(item->GetX()) + ',' + QString::number(item->GetY());
         QTEST(positions.join(' '), "positions");
-        QCOMPARE(r.host().Calls, QStringList({"refresh preproc"}));
+        QCOMPARE(r.host().calls, QStringList({"refresh preproc"}));
     }
 
     // While a text control has the focus, the arrows belong to it.
@@ -308,7 +308,7 @@ private slots:
         Registered r;
         r.host().Doc = page.get();
         r.host().Section = "preproc";
-        r.host().Selection = {page->FindSection("preproc")->Items()[0].get()};
+        r.host().selection = {page->FindSection("preproc")->Items()[0].get()};
         r.press(VK_RIGHT, ssAlt);
         QTEST(page->FindSection("preproc")->Items()[0]->GetX(), "x");
     }

@@ -52,8 +52,8 @@ public:
         m_temp = m_root.filePath("temp files");
         QDir().mkpath(m_temp);
         qputenv("TMPDIR", m_temp.toLocal8Bit());
-        InitPluginRegistry();
-        InitSQLQueryCheck(m_program);
+        initPluginRegistry();
+        initSQLQueryCheck(m_program);
         QList<TWarningPlugin *> checks;
         GetWarningPlugins(checks);
         for (TWarningPlugin *check : checks)
@@ -62,8 +62,8 @@ public:
     }
     ~ProberFixture()
     {
-        DoneSQLQueryCheck();
-        DonePluginRegistry();
+        doneSQLQueryCheck();
+        donePluginRegistry();
         qputenv("TMPDIR", m_oldTmp);
     }
 
@@ -78,15 +78,15 @@ public:
     void writeProber(const QByteArray &script, bool executable = true) const
     {
         QDir().mkpath(m_program + "qverify");
-        writeBytes(m_group->ProberProgram, "#!/bin/sh\n" + script);
-        QFile::setPermissions(m_group->ProberProgram, executable
+        writeBytes(m_group->proberProgram, "#!/bin/sh\n" + script);
+        QFile::setPermissions(m_group->proberProgram, executable
                                                           ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                           : QFile::ReadOwner | QFile::WriteOwner);
     }
     void writeMasks(const QByteArray &text) const
     {
-        QDir().mkpath(QFileInfo(m_group->MaskFileName).path());
-        writeBytes(m_group->MaskFileName, text);
+        QDir().mkpath(QFileInfo(m_group->maskFileName).path());
+        writeBytes(m_group->maskFileName, text);
     }
     // The full check, as the message list shows its lines; the temporary folder must be as
     // empty afterwards as it was before.
@@ -289,7 +289,7 @@ private slots:
         if (!script.isEmpty())
             f.writeProber(script, executable);
         f.group()->TimeoutSeconds = 1;
-        line.replace("<prober>", f.group()->ProberProgram);
+        line.replace("<prober>", f.group()->proberProgram);
         auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")) + comp("1", "SELECTQUERY", {}, query("x")));
         QElapsedTimer clock;
         clock.start();
@@ -510,11 +510,11 @@ public:
             return "psql could not load the sample tables: " + out;
         return QString();
     }
-    QString SocketFolder() const { return m_dir.path(); }
+    QString socketFolder() const { return m_dir.path(); }
     // The folder of the server's programs, psql among them.
-    QString Bin() const { return m_bin; }
+    QString bin() const { return m_bin; }
     // Every row of the sample tables and the names of all tables.
-    QString Contents() const
+    QString contents() const
     {
         return Value("SELECT (SELECT string_agg(id || ':' || name || ':' || coalesce(note, '-'), ',' ORDER BY id) "
                      "FROM customers) || ' | ' || (SELECT string_agg(id || ':' || customer_id || ':' || placed_on "
@@ -617,7 +617,7 @@ private slots:
         QFETCH(QStringList, lines);
         ProberFixture f(kBinDir);
         SQLCheckState &state = sqlCheckState();
-        state.SQLHost = m_server->SocketFolder();
+        state.SQLHost = m_server->socketFolder();
         state.SQLUser = "pellorin";
         state.SQLDatabase = database;
         TWQFFile doc;
@@ -625,7 +625,7 @@ private slots:
         const QStringList got = f.fullCheck(&doc);
         if (lines == QStringList{"<connect>"}) {
             QCOMPARE(got.size(), 1);
-            QVERIFY2(got[0].startsWith("qverify: cannot connect to PostgreSQL on " + m_server->SocketFolder() + ": ") &&
+            QVERIFY2(got[0].startsWith("qverify: cannot connect to PostgreSQL on " + m_server->socketFolder() + ": ") &&
                          got[0].contains("\"nodb\" does not exist"),
                      qPrintable(got[0]));
         } else {
@@ -640,11 +640,11 @@ private slots:
     {
         QFETCH(QString, sql);
         QFETCH(QString, postgres);
-        const QString before = m_server->Contents();
+        const QString before = m_server->contents();
         ProberFixture f(kBinDir);
         useServer();
         const QStringList lines = verdictLines(f, sql);
-        QCOMPARE(m_server->Contents(), before);
+        QCOMPARE(m_server->contents(), before);
         QCOMPARE(lines, expectedLines(postgres));
     }
 
@@ -678,12 +678,12 @@ private slots:
         QFETCH(QString, sql);
         QFETCH(QString, verdict);
         m_server->Value("CREATE TABLE IF NOT EXISTS t (x integer)");
-        const QString before = m_server->Contents();
+        const QString before = m_server->contents();
         QVERIFY(before.endsWith("| customers,orders,t"));
         ProberFixture f(kBinDir);
         useServer();
         const QStringList lines = verdictLines(f, sql);
-        QCOMPARE(m_server->Contents(), before);
+        QCOMPARE(m_server->contents(), before);
         QCOMPARE(lines, expectedLines(verdict));
     }
 
@@ -693,7 +693,7 @@ private slots:
     {
         QProcess holder;
         holder.setProcessChannelMode(QProcess::ForwardedChannels);
-        holder.start(m_server->Bin() + "psql", {"-h", m_server->SocketFolder(), "-U", "pellorin", "-d", "postgres",
+        holder.start(m_server->bin() + "psql", {"-h", m_server->socketFolder(), "-U", "pellorin", "-d", "postgres",
                                                 "-v", "ON_ERROR_STOP=1", "-q"});
         QVERIFY(holder.waitForStarted());
         const auto release = qScopeGuard([&] {
@@ -716,7 +716,7 @@ private:
     void useServer() const
     {
         SQLCheckState &state = sqlCheckState();
-        state.SQLHost = m_server->SocketFolder();
+        state.SQLHost = m_server->socketFolder();
         state.SQLUser = "pellorin";
         state.SQLDatabase = "postgres";
     }

@@ -21,13 +21,13 @@ class TestSQLQueryCheck : public QObject {
 private slots:
     void init()
     {
-        InitPluginRegistry();
-        InitSQLQueryCheck(QStringLiteral("/nowhere/"));
+        initPluginRegistry();
+        initSQLQueryCheck(QStringLiteral("/nowhere/"));
     }
     void cleanup()
     {
-        DoneSQLQueryCheck();
-        DonePluginRegistry();
+        doneSQLQueryCheck();
+        donePluginRegistry();
     }
 
     void registration()
@@ -40,8 +40,8 @@ private slots:
         QCOMPARE(rows, QStringList({"TSQLParamCheck = Parameter #(%s) not used in query",
                                     "TGroupSQLCheck = (qverify) SQL Statement verification (full)"}));
         auto *group = dynamic_cast<TGroupSQLCheck *>(checks[1]);
-        QCOMPARE(group->ProberProgram, QStringLiteral("/nowhere/qverify/qverify"));
-        QCOMPARE(group->MaskFileName, QStringLiteral("/nowhere/plugins/qverify/mask.txt"));
+        QCOMPARE(group->proberProgram, QStringLiteral("/nowhere/qverify/qverify"));
+        QCOMPARE(group->maskFileName, QStringLiteral("/nowhere/plugins/qverify/mask.txt"));
         QCOMPARE(group->TimeoutSeconds, 120);
     }
 

@@ -29,7 +29,7 @@ inline std::unique_ptr<TWQFFile> pageWith(const QByteArray &components, PageOpti
 }
 
 // A component element as the writer puts it without indentation.
-inline QByteArray written(const XmlNode *node) { return node ? WriteXMLToBytes(*node, wfNoIndent) : QByteArray(); }
+inline QByteArray written(const XmlNode *node) { return node ? writeXMLToBytes(*node, wfNoIndent) : QByteArray(); }
 
 // "name:exit0:exit1" of each component.
 inline QStringList namesAndExits(const std::vector<TWQFItem *> &items)

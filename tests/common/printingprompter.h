@@ -9,13 +9,13 @@ namespace pellorin_test {
 
 class PrintingPrompter : public Prompter {
 public:
-    PromptButton Ask(QWidget *, const Prompt &prompt) override
+    PromptButton ask(QWidget *, const Prompt &prompt) override
     {
         std::fprintf(stderr, "asked: %s\n", qPrintable(prompt.Text));
         return pbCancel;
     }
-    QString OpenFileName(QWidget *, const FileDialogOptions &) override { return QString(); }
-    QString SaveFileName(QWidget *, const FileDialogOptions &) override { return QString(); }
+    QString openFileName(QWidget *, const FileDialogOptions &) override { return QString(); }
+    QString saveFileName(QWidget *, const FileDialogOptions &) override { return QString(); }
 };
 
 } // namespace pellorin_test

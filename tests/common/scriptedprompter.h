@@ -14,40 +14,40 @@ public:
         QString Caption;
         QString Text;
         PromptIcon Icon;
-        PromptButtons Buttons;
+        PromptButtons buttons;
         PromptButton Default;
     };
 
-    // Answers in order; a box asked with none left is counted in Unanswered and gets pbCancel.
-    QList<PromptButton> Answers;
+    // answers in order; a box asked with none left is counted in Unanswered and gets pbCancel.
+    QList<PromptButton> answers;
     // Paths the file dialogs answer in order; empty: cancelled.
-    QStringList FileAnswers;
+    QStringList fileAnswers;
 
-    QList<Asked> Prompts;
-    QList<FileDialogOptions> FileDialogs;
-    int Unanswered = 0;
+    QList<Asked> prompts;
+    QList<FileDialogOptions> fileDialogs;
+    int unanswered = 0;
 
-    PromptButton Ask(QWidget *, const Prompt &prompt) override
+    PromptButton ask(QWidget *, const Prompt &prompt) override
     {
-        Prompts.append({prompt.Caption, prompt.Text, prompt.Icon, prompt.Buttons, prompt.Default});
-        if (Answers.isEmpty()) {
-            ++Unanswered;
+        prompts.append({prompt.Caption, prompt.Text, prompt.Icon, prompt.buttons, prompt.Default});
+        if (answers.isEmpty()) {
+            ++unanswered;
             return pbCancel;
         }
-        return Answers.takeFirst();
+        return answers.takeFirst();
     }
-    QString OpenFileName(QWidget *, const FileDialogOptions &Options) override { return fileAnswer(Options); }
-    QString SaveFileName(QWidget *, const FileDialogOptions &Options) override { return fileAnswer(Options); }
+    QString openFileName(QWidget *, const FileDialogOptions &options) override { return fileAnswer(options); }
+    QString saveFileName(QWidget *, const FileDialogOptions &options) override { return fileAnswer(options); }
 
 private:
     QString fileAnswer(const FileDialogOptions &options)
     {
-        FileDialogs.append(options);
-        if (FileAnswers.isEmpty()) {
-            ++Unanswered;
+        fileDialogs.append(options);
+        if (fileAnswers.isEmpty()) {
+            ++unanswered;
             return QString();
         }
-        return FileAnswers.takeFirst();
+        return fileAnswers.takeFirst();
     }
 };
 
@@ -58,9 +58,9 @@ public:
     {
         auto own = std::make_unique<ScriptedPrompter>();
         m_prompter = own.get();
-        m_previous = SetPrompter(std::move(own));
+        m_previous = setPrompter(std::move(own));
     }
-    ~PrompterGuard() { SetPrompter(std::move(m_previous)); }
+    ~PrompterGuard() { setPrompter(std::move(m_previous)); }
     PrompterGuard(const PrompterGuard &) = delete;
     PrompterGuard &operator=(const PrompterGuard &) = delete;
 

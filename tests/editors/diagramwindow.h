@@ -37,7 +37,7 @@ struct OpenedPage {
 class FolderPictures {
 public:
     explicit FolderPictures(QString folder) : m_folder(std::move(folder)) {}
-    const QImage *Get(const QString &type)
+    const QImage *get(const QString &type)
     {
         auto it = m_pictures.find(type);
         if (it == m_pictures.end())
@@ -81,7 +81,7 @@ public:
         // At least 1024 x 1024, and room for every component.
         int w = 0, h = 0;
         GetItemsExtent(section ? &section->Items() : nullptr, 32, 32, w, h);
-        Editor->SetGraphSize({std::max(1024, RoundToInt(w * zoom)), std::max(1024, RoundToInt(h * zoom))});
+        Editor->SetGraphSize({std::max(1024, roundToInt(w * zoom)), std::max(1024, roundToInt(h * zoom))});
         Editor->Rebuild();
     }
 

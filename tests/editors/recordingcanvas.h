@@ -15,7 +15,7 @@ Q_DECLARE_METATYPE(Point)
 // Readable failures for the geometry types.
 inline char *toString(const Rect &r)
 {
-    return QTest::toString(QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom));
+    return QTest::toString(QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.bottom));
 }
 inline char *toString(const Point &p) { return QTest::toString(QStringLiteral("(%1,%2)").arg(p.X).arg(p.Y)); }
 
@@ -26,13 +26,13 @@ struct CanvasOp {
     std::vector<Point> Points;
     Rect R;
     QString Text;
-    Color Pen = 0;
+    Color pen = 0;
     int PenWidth = 0;
-    Color Brush = 0;
-    BrushFill BrushStyle = bsSolid;
-    Color Font = 0;
+    Color brush = 0;
+    BrushFill brushStyle = bsSolid;
+    Color font = 0;
     bool Bold = false;
-    Point Origin;
+    Point origin;
 };
 
 inline QString pointsText(const std::vector<Point> &points)
@@ -45,13 +45,13 @@ inline QString pointsText(const std::vector<Point> &points)
 
 inline QString rectText(const Rect &r)
 {
-    return QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom);
+    return QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.bottom);
 }
 
 class RecordingCanvas : public DrawingSurface {
 public:
-    static constexpr int CharWidth = 6;
-    static constexpr int TextHeight = 12;
+    static constexpr int charWidth = 6;
+    static constexpr int textHeight = 12;
 
     std::vector<CanvasOp> Ops;
 
@@ -64,56 +64,56 @@ public:
         return out;
     }
 
-    Color PenColor() const override { return m_pen; }
-    void SetPenColor(Color c) override { m_pen = c; }
+    Color penColor() const override { return m_pen; }
+    void setPenColor(Color c) override { m_pen = c; }
     int PenWidth() const override { return m_penWidth; }
-    void SetPenWidth(int w) override { m_penWidth = w; }
-    Color BrushColor() const override { return m_brush; }
-    void SetBrushColor(Color c) override { m_brush = c; }
-    BrushFill BrushStyle() const override { return m_brushStyle; }
-    void SetBrushStyle(BrushFill s) override { m_brushStyle = s; }
-    QString FontName() const override { return m_fontName; }
-    void SetFontName(const QString &name) override { m_fontName = name; }
-    int FontSize() const override { return m_fontSize; }
-    void SetFontSize(int points) override { m_fontSize = points; }
-    bool FontBold() const override { return m_bold; }
-    void SetFontBold(bool bold) override { m_bold = bold; }
-    Color FontColor() const override { return m_font; }
-    void SetFontColor(Color c) override { m_font = c; }
-    Point Origin() const override { return m_origin; }
-    void SetOrigin(int x, int y) override { m_origin = {x, y}; }
+    void setPenWidth(int w) override { m_penWidth = w; }
+    Color brushColor() const override { return m_brush; }
+    void setBrushColor(Color c) override { m_brush = c; }
+    BrushFill brushStyle() const override { return m_brushStyle; }
+    void setBrushStyle(BrushFill s) override { m_brushStyle = s; }
+    QString fontName() const override { return m_fontName; }
+    void setFontName(const QString &name) override { m_fontName = name; }
+    int fontSize() const override { return m_fontSize; }
+    void setFontSize(int points) override { m_fontSize = points; }
+    bool fontBold() const override { return m_bold; }
+    void setFontBold(bool bold) override { m_bold = bold; }
+    Color fontColor() const override { return m_font; }
+    void setFontColor(Color c) override { m_font = c; }
+    Point origin() const override { return m_origin; }
+    void setOrigin(int x, int y) override { m_origin = {x, y}; }
 
-    void Polyline(const std::vector<Point> &points) override { record(QStringLiteral("polyline")).Points = points; }
-    void Polygon(const std::vector<Point> &points) override { record(QStringLiteral("polygon")).Points = points; }
-    void Rectangle(const Rect &r) override { record(QStringLiteral("rectangle")).R = r; }
-    void FillRect(const Rect &r) override { record(QStringLiteral("fillrect")).R = r; }
-    void TextOut(int x, int y, const QString &text) override
+    void polyline(const std::vector<Point> &points) override { record(QStringLiteral("polyline")).Points = points; }
+    void polygon(const std::vector<Point> &points) override { record(QStringLiteral("polygon")).Points = points; }
+    void rectangle(const Rect &r) override { record(QStringLiteral("rectangle")).R = r; }
+    void fillRect(const Rect &r) override { record(QStringLiteral("fillrect")).R = r; }
+    void textOut(int x, int y, const QString &text) override
     {
         CanvasOp &op = record(QStringLiteral("text"));
         op.Points = {{x, y}};
         op.Text = text;
     }
-    void TextRect(const Rect &r, const QString &text) override
+    void textRect(const Rect &r, const QString &text) override
     {
         CanvasOp &op = record(QStringLiteral("textrect"));
         op.R = r;
         op.Text = text;
     }
-    Point TextExtent(const QString &text) override { return {int(text.size()) * CharWidth, TextHeight}; }
-    void StretchDraw(const Rect &r, const QImage &) override { record(QStringLiteral("stretch")).R = r; }
+    Point textExtent(const QString &text) override { return {int(text.size()) * charWidth, textHeight}; }
+    void stretchDraw(const Rect &r, const QImage &) override { record(QStringLiteral("stretch")).R = r; }
 
 private:
     CanvasOp &record(const QString &kind)
     {
         CanvasOp op;
         op.Kind = kind;
-        op.Pen = m_pen;
+        op.pen = m_pen;
         op.PenWidth = m_penWidth;
-        op.Brush = m_brush;
-        op.BrushStyle = m_brushStyle;
-        op.Font = m_font;
+        op.brush = m_brush;
+        op.brushStyle = m_brushStyle;
+        op.font = m_font;
         op.Bold = m_bold;
-        op.Origin = m_origin;
+        op.origin = m_origin;
         Ops.push_back(op);
         return Ops.back();
     }

@@ -23,16 +23,16 @@ public:
     std::vector<Box> Boxes;
     // Set to rebuild the editor from MoveItem, as a model binding does.
     TGraphEditor *Editor = nullptr;
-    QStringList Moves; // "index:dx,dy" in call order
-    QStringList Painted; // "bg off", "item index x,y sel", "overlay off"
-    TGraphPaintInfo LastInfo;
-    int ThrowOnMove = -1; // MoveItem raises for this index
-    bool *Destroyed = nullptr;
+    QStringList moves; // "index:dx,dy" in call order
+    QStringList painted; // "bg off", "item index x,y sel", "overlay off"
+    TGraphPaintInfo lastInfo;
+    int throwOnMove = -1; // MoveItem raises for this index
+    bool *destroyed = nullptr;
 
     ~RecordingSource() override
     {
-        if (Destroyed)
-            *Destroyed = true;
+        if (destroyed)
+            *destroyed = true;
     }
 
     int indexOf(void *data) const { return int(static_cast<Box *>(data) - Boxes.data()); }
@@ -54,25 +54,25 @@ public:
     void MoveItem(void *Data, int DX, int DY) override
     {
         const int i = indexOf(Data);
-        if (i == ThrowOnMove)
+        if (i == throwOnMove)
             throw std::runtime_error("move failed");
-        Moves << QStringLiteral("%1:%2,%3").arg(i).arg(DX).arg(DY);
-        Boxes[size_t(i)].R = Boxes[size_t(i)].R.Offset(DX, DY);
+        moves << QStringLiteral("%1:%2,%3").arg(i).arg(DX).arg(DY);
+        Boxes[size_t(i)].R = Boxes[size_t(i)].R.offset(DX, DY);
         if (Editor)
             Editor->Rebuild();
     }
-    void PaintBackground(DrawingSurface &, int OffsetX, int OffsetY, const TGraphPaintInfo &Info) override
+    void PaintBackground(DrawingSurface &, int offsetX, int offsetY, const TGraphPaintInfo &info) override
     {
-        LastInfo = Info;
-        Painted << QStringLiteral("bg %1,%2").arg(OffsetX).arg(OffsetY);
+        lastInfo = info;
+        painted << QStringLiteral("bg %1,%2").arg(offsetX).arg(offsetY);
     }
     void PaintItem(DrawingSurface &, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &) override
     {
-        Painted << QStringLiteral("item %1 %2,%3%4").arg(indexOf(Data)).arg(X).arg(Y).arg(Selected ? " sel" : "");
+        painted << QStringLiteral("item %1 %2,%3%4").arg(indexOf(Data)).arg(X).arg(Y).arg(Selected ? " sel" : "");
     }
-    void PaintOverlay(DrawingSurface &, int OffsetX, int OffsetY, const TGraphPaintInfo &) override
+    void PaintOverlay(DrawingSurface &, int offsetX, int offsetY, const TGraphPaintInfo &) override
     {
-        Painted << QStringLiteral("overlay %1,%2").arg(OffsetX).arg(OffsetY);
+        painted << QStringLiteral("overlay %1,%2").arg(offsetX).arg(offsetY);
     }
 };
 
@@ -80,16 +80,16 @@ public:
 template <class Base> class Counting : public Base {
 public:
     using Base::Base;
-    int SelectionChanges = 0;
-    int Invalidates = 0;
+    int selectionChanges = 0;
+    int invalidates = 0;
     void SelectionChanged() override
     {
-        ++SelectionChanges;
+        ++selectionChanges;
         Base::SelectionChanged();
     }
     void Invalidate() override
     {
-        ++Invalidates;
+        ++invalidates;
         Base::Invalidate();
     }
 };

@@ -117,12 +117,12 @@ private slots:
     {
         QFETCH(QFont, font);
         QFETCH(int, dpi);
-        const QFont scaled = ScaleFontToDpi(font, dpi);
+        const QFont scaled = scaleFontToDpi(font, dpi);
         QTEST(scaled.pixelSize(), "pixelSize");
         QTEST(scaled.pointSizeF(), "pointSize");
         QTEST(scaled.styleStrategy() == QFont::PreferDefault, "defaultQuality");
         // Applying it again changes nothing more.
-        QCOMPARE(ScaleFontToDpi(scaled, dpi), scaled);
+        QCOMPARE(scaleFontToDpi(scaled, dpi), scaled);
         QCOMPARE(scaled.family(), font.family());
     }
 
@@ -136,7 +136,7 @@ private slots:
         editor.setLexer(lexer);
         ScaleSynEditToDpi(&editor);
         const int dpi = editor.logicalDpiY();
-        QCOMPARE(lexer->font(QsciLexerHTML::Tag), ScaleFontToDpi(font, dpi));
+        QCOMPARE(lexer->font(QsciLexerHTML::Tag), scaleFontToDpi(font, dpi));
         ScaleSynEditToDpi(nullptr);
     }
 
@@ -179,17 +179,17 @@ private slots:
     {
         QFETCH(HighlighterKind, kind);
         TWheelSynEdit first, second;
-        first.SetHighlighter(kind);
-        second.SetHighlighter(kind);
+        first.setHighlighter(kind);
+        second.setHighlighter(kind);
         QVERIFY(first.lexer());
         QTEST(QString(first.lexer()->language()), "language");
         QVERIFY(first.lexer() != second.lexer());
         QCOMPARE(first.lexer()->parent(), &first);
         QPointer<QsciLexer> old = first.lexer();
-        first.SetHighlighter(HighlighterKind::None);
+        first.setHighlighter(HighlighterKind::None);
         QVERIFY(!first.lexer());
         QVERIFY(old.isNull());
-        QCOMPARE(NewHighlighterLexer(HighlighterKind::None, nullptr), nullptr);
+        QCOMPARE(newHighlighterLexer(HighlighterKind::None, nullptr), nullptr);
     }
 
     void pageStep_data()
@@ -224,7 +224,7 @@ private slots:
         const int lh = view.editor->LineHeight();
         QVERIFY(lh > 0);
         view.area->resize(320, viewportLines * lh + lh / 2);
-        view.editor->SetPageOptions(TWheelSynEdit::PageOptions(options));
+        view.editor->setPageOptions(TWheelSynEdit::PageOptions(options));
         view.editor->setFirstVisibleLine(100);
         view.editor->setCursorPosition(100, 3);
         view.editor->setFocus();
@@ -242,10 +242,10 @@ private slots:
     {
         TWheelSynEdit editor;
         editor.setText(lines(50));
-        QCOMPARE(editor.PageLines(), 1);
-        QVERIFY(editor.ExecutePageCommand(QsciCommand::PageDown));
+        QCOMPARE(editor.pageLines(), 1);
+        QVERIFY(editor.executePageCommand(QsciCommand::PageDown));
         QCOMPARE(editor.firstVisibleLine(), 1);
-        QVERIFY(!editor.ExecutePageCommand(QsciCommand::LineDown));
+        QVERIFY(!editor.executePageCommand(QsciCommand::LineDown));
     }
 
     void wheelGoesToTheHandler()
@@ -353,7 +353,7 @@ private slots:
         usual->addItems({"STRING", "INTEGER", "FLOAT"});
         usual->setEditable(true);
         auto *cheap = new TWheelComboBox;
-        cheap->MakeEditable();
+        cheap->makeEditable();
         cheap->addItems({"STRING", "INTEGER", "FLOAT"});
         layout->addWidget(usual);
         layout->addWidget(cheap);
@@ -386,7 +386,7 @@ private slots:
         QCOMPARE(cheap->view()->verticalScrollBarPolicy(), usual->view()->verticalScrollBarPolicy());
         // A box that never had the focus completes nothing, not even from another box's items.
         auto *other = new TWheelComboBox;
-        other->MakeEditable();
+        other->makeEditable();
         layout->addWidget(other);
         QVERIFY(other->completer()->completionModel()->rowCount() == 0);
     }
@@ -396,7 +396,7 @@ private slots:
         ScrolledEditor view;
         QVERIFY(QTest::qWaitForWindowActive(&view.window));
         view.editor->setText("a\nb");
-        view.editor->SetWantTabs(false);
+        view.editor->setWantTabs(false);
         RebindTabKeys(view.editor);
         view.editor->setFocus();
         QVERIFY(view.editor->hasFocus());

@@ -138,7 +138,7 @@ private slots:
         QVERIFY(b.standIns().size() < putOff);
         // Made everywhere, the panel is the plain one.
         while (!b.standIns().isEmpty())
-            QVERIFY(b.standIns().front()->Materialize());
+            QVERIFY(b.standIns().front()->materialize());
         QCOMPARE(describeRows(b.deferred), describeRows(b.plain));
         for (size_t i = 0; i < b.plain.Owned().size(); ++i) {
             QWidget *a = b.deferred.Owned()[i]->Control, *p = b.plain.Owned()[i]->Control;
@@ -225,12 +225,12 @@ private slots:
         QCOMPARE(b.bar()->value(), b.bar()->maximum());
         auto *sqlPlace = b.deferred.Owned()[3]->Control.data();
         QVERIFY(qobject_cast<CodeEditorStandIn *>(sqlPlace));
-        QsciScintilla *first = FirstCodeEditor(b.deferredWindow.Container);
+        QsciScintilla *first = firstCodeEditor(b.deferredWindow.Container);
         QVERIFY(first);
         QCOMPARE(b.deferred.Owned()[3]->Control.data(), first);
         QCOMPARE(first->text(), "select x\nfrom y");
-        QCOMPARE(FirstCodeEditor(b.plainWindow.Container)->text(), first->text());
-        QCOMPARE(FirstCodeEditor(nullptr), nullptr);
+        QCOMPARE(firstCodeEditor(b.plainWindow.Container)->text(), first->text());
+        QCOMPARE(firstCodeEditor(nullptr), nullptr);
     }
 
     void paintedStandInIsMade()

@@ -169,7 +169,7 @@ private slots:
         binding.DblQuote = dblQuote;
         binding.SetValue(text);
         QTEST(written(v), "written");
-        QCOMPARE(binding.GetValue(), TrimRight(text));
+        QCOMPARE(binding.GetValue(), trimRight(text));
         TControlBind none(nullptr, nullptr, true);
         none.SetValue("x");
         QCOMPARE(none.GetValue(), QString());
@@ -364,7 +364,7 @@ private slots:
         c.panel.SetGeneratedScript("x"); // no editor with a tag below 0: nothing
         QCOMPARE(nthControl<QsciScintilla>(c.panel)->text(), "a");
         UpdateGeneratedScript(nullptr, "x");
-        SetControlTag(nthControl<QsciScintilla>(c.panel), -1);
+        setControlTag(nthControl<QsciScintilla>(c.panel), -1);
         UpdateGeneratedScript(&c.panel, "one\ntwo");
         QCOMPARE(nthControl<QsciScintilla>(c.panel)->text(), "one\ntwo");
     }
@@ -375,13 +375,13 @@ private slots:
         parent.resize(300, 200);
         auto *stretched = new QWidget(&parent);
         stretched->setGeometry(10, 10, 280, 20);
-        SetAnchors(stretched, akLeft | akTop | akRight);
+        setAnchors(stretched, akLeft | akTop | akRight);
         auto *moved = new QWidget(&parent);
         moved->setGeometry(200, 40, 90, 20);
-        SetAnchors(moved, akTop | akRight);
+        setAnchors(moved, akTop | akRight);
         auto *tall = new QWidget(&parent);
         tall->setGeometry(0, 70, 100, 120);
-        SetAnchors(tall, akLeft | akTop | akBottom);
+        setAnchors(tall, akLeft | akTop | akBottom);
         auto *plain = new QWidget(&parent);
         plain->setGeometry(5, 5, 10, 10);
         parent.show();
@@ -390,8 +390,8 @@ private slots:
         QCOMPARE(moved->geometry(), QRect(300, 40, 90, 20));
         QCOMPARE(tall->geometry(), QRect(0, 70, 100, 220));
         QCOMPARE(plain->geometry(), QRect(5, 5, 10, 10));
-        QCOMPARE(GetAnchors(moved), Anchors(akTop | akRight));
-        QCOMPARE(GetAnchors(plain), Anchors(akLeft | akTop));
+        QCOMPARE(getAnchors(moved), Anchors(akTop | akRight));
+        QCOMPARE(getAnchors(plain), Anchors(akLeft | akTop));
     }
 };
 

@@ -201,7 +201,7 @@ private slots:
         source.Editor = &editor;
         editor.Rebuild();
         selectIndices(editor, source, initial);
-        editor.SelectionChanges = 0;
+        editor.selectionChanges = 0;
         int fired = 0;
         editor.OnSelectionChange = [&](TGraphEditor *sender) {
             QCOMPARE(sender, &editor);
@@ -211,10 +211,10 @@ private slots:
         runScript(editor, script);
 
         QTEST(selectionText(editor, source), "selection");
-        QTEST(source.Moves.join(QLatin1Char(' ')), "moves");
-        QTEST(editor.SelectionChanges, "selectionChanged");
+        QTEST(source.moves.join(QLatin1Char(' ')), "moves");
+        QTEST(editor.selectionChanges, "selectionChanged");
         QTEST(fired, "onSelectionChange");
-        QVERIFY(!editor.MouseIsDown());
+        QVERIFY(!editor.mouseIsDown());
         QVERIFY(!editor.AltLock());
         QVERIFY(!editor.InUpdate());
     }
@@ -326,18 +326,18 @@ private slots:
                 List.push_back(nullptr);
                 RecordingSource::GetItems(List);
             }
-            void GetItemInfo(void *Data, Rect &R, bool &G, QString &C) override
+            void GetItemInfo(void *Data, Rect &R, bool &g, QString &C) override
             {
                 if (indexOf(Data) == 2)
                     throw Exception(QStringLiteral("bad item"));
-                RecordingSource::GetItemInfo(Data, R, G, C);
+                RecordingSource::GetItemInfo(Data, R, g, C);
             }
         } source(fixtureBoxes());
         Editor editor(&source);
         QVERIFY_THROWS_EXCEPTION(Exception, editor.Rebuild());
         QCOMPARE(editor.ItemCount(), 2);
         QCOMPARE(editor.Items(0)->Data, source.data(0));
-        QCOMPARE(editor.Invalidates, 1);
+        QCOMPARE(editor.invalidates, 1);
     }
 
     void nilSource()
@@ -352,7 +352,7 @@ private slots:
         bool destroyed = false;
         {
             auto source = std::make_unique<RecordingSource>(fixtureBoxes());
-            source->Destroyed = &destroyed;
+            source->destroyed = &destroyed;
             TGraphEditor editor(std::move(source));
             QVERIFY(editor.OwnsSource());
             editor.Rebuild();
@@ -360,7 +360,7 @@ private slots:
         QVERIFY(destroyed);
         destroyed = false;
         RecordingSource borrowed;
-        borrowed.Destroyed = &destroyed;
+        borrowed.destroyed = &destroyed;
         {
             TGraphEditor editor(&borrowed);
             QVERIFY(!editor.OwnsSource());
@@ -395,7 +395,7 @@ private slots:
         editor.Rebuild();
         QFETCH(QString, selected);
         selectIndices(editor, source, selected);
-        editor.SelectionChanges = 0;
+        editor.selectionChanges = 0;
         int fired = 0;
         editor.OnSelectionChange = [&](TGraphEditor *) { ++fired; };
 
@@ -407,7 +407,7 @@ private slots:
         editor.EndUpdate();
         QCOMPARE(editor.ItemCount(), removeIndex < 0 ? 5 : 4);
         QTEST(selectionText(editor, source), "restored");
-        QTEST(editor.SelectionChanges, "selectionChanged");
+        QTEST(editor.selectionChanges, "selectionChanged");
         QCOMPARE(fired, 0);
     }
 
@@ -421,9 +421,9 @@ private slots:
         editor.BeginUpdate(); // forgets the rebuild asked for
         editor.EndUpdate();
         QVERIFY(!editor.InUpdate());
-        const int before = editor.Invalidates;
+        const int before = editor.invalidates;
         editor.EndUpdate();
-        QCOMPARE(editor.Invalidates, before);
+        QCOMPARE(editor.invalidates, before);
     }
 
     void failedMoveClosesTheBatch()
@@ -431,16 +431,16 @@ private slots:
         RecordingSource source(fixtureBoxes());
         Editor editor(&source);
         source.Editor = &editor;
-        source.ThrowOnMove = 1;
+        source.throwOnMove = 1;
         editor.Rebuild();
         selectIndices(editor, source, "0,1");
         editor.MouseEvent(60, 60, mekDown, Qt::LeftButton, {});
         editor.MouseEvent(70, 60, mekMove, Qt::LeftButton, {});
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, editor.MouseEvent(70, 60, mekUp, Qt::LeftButton, {}));
         QVERIFY(!editor.InUpdate());
-        QVERIFY(!editor.MouseIsDown());
+        QVERIFY(!editor.mouseIsDown());
         // The move that went through was rebuilt into the items.
-        QCOMPARE(source.Moves, QStringList{"0:10,0"});
+        QCOMPARE(source.moves, QStringList{"0:10,0"});
         QCOMPARE(editor.Items(0)->Rect, Rect(60, 50, 92, 76));
         source.Boxes[2].R = Rect(0, 0, 1, 1);
         editor.Rebuild();
@@ -456,13 +456,13 @@ private slots:
         editor.OnSelectionChange = [&](TGraphEditor *) { ++fired; };
         // A nil list is always a change.
         editor.SetSelected(nullptr, false);
-        QCOMPARE(editor.SelectionChanges, 1);
+        QCOMPARE(editor.selectionChanges, 1);
         DataList list{source.data(0), nullptr, source.data(2)};
         editor.SetSelected(&list, true);
         QCOMPARE(selectionText(editor, source), QStringLiteral("0,2"));
-        QCOMPARE(editor.SelectionChanges, 2);
+        QCOMPARE(editor.selectionChanges, 2);
         editor.SetSelected(&list, true); // nothing differs
-        QCOMPARE(editor.SelectionChanges, 2);
+        QCOMPARE(editor.selectionChanges, 2);
         DataList handle{source.data(4)};
         editor.SetSelected(&handle, true); // an ungroupable item never joins a group
         QCOMPARE(selectionText(editor, source), QStringLiteral("0,2"));
@@ -537,25 +537,25 @@ private slots:
         RecordingCanvas canvas;
         editor.Paint(canvas, true);
         // A at 50..82 lies wholly left of the view (its right edge is at client -18).
-        QCOMPARE(source.Painted, (QStringList{"bg 100,0", "item 1 50,50 sel", "overlay 100,0"}));
-        QVERIFY(source.LastInfo.ToView);
-        QVERIFY(!source.LastInfo.Dragging);
-        QVERIFY(!source.LastInfo.ShowRubberBand);
+        QCOMPARE(source.painted, (QStringList{"bg 100,0", "item 1 50,50 sel", "overlay 100,0"}));
+        QVERIFY(source.lastInfo.ToView);
+        QVERIFY(!source.lastInfo.Dragging);
+        QVERIFY(!source.lastInfo.ShowRubberBand);
 
         // An item whose right edge is exactly at the view's left edge is not handed over.
-        source.Painted.clear();
+        source.painted.clear();
         editor.SetScrollPos({82, 0});
         editor.Paint(canvas, true);
-        QVERIFY(!source.Painted.contains(QStringLiteral("item 0 -32,50")));
-        QVERIFY(source.Painted.contains(QStringLiteral("item 1 68,50 sel")));
+        QVERIFY(!source.painted.contains(QStringLiteral("item 0 -32,50")));
+        QVERIFY(source.painted.contains(QStringLiteral("item 1 68,50 sel")));
 
         // The whole graph: every item at its graph position.
-        source.Painted.clear();
+        source.painted.clear();
         editor.Paint(canvas, false);
-        QCOMPARE(source.Painted.size(), 7);
-        QCOMPARE(source.Painted.first(), QStringLiteral("bg 0,0"));
-        QCOMPARE(source.Painted[4], QStringLiteral("item 3 250,250"));
-        QVERIFY(!source.LastInfo.ToView);
+        QCOMPARE(source.painted.size(), 7);
+        QCOMPARE(source.painted.first(), QStringLiteral("bg 0,0"));
+        QCOMPARE(source.painted[4], QStringLiteral("item 3 250,250"));
+        QVERIFY(!source.lastInfo.ToView);
     }
 
     void paintInfoWhileDragging()
@@ -569,20 +569,20 @@ private slots:
         editor.MouseEvent(50, 50, mekDown, Qt::LeftButton, {});
         editor.MouseEvent(57, 45, mekMove, Qt::LeftButton, {});
         editor.Paint(canvas, true);
-        QVERIFY(source.LastInfo.Dragging);
-        QCOMPARE(source.LastInfo.DX, 7);
-        QCOMPARE(source.LastInfo.DY, -5);
-        QVERIFY(!source.LastInfo.ShowRubberBand);
+        QVERIFY(source.lastInfo.Dragging);
+        QCOMPARE(source.lastInfo.DX, 7);
+        QCOMPARE(source.lastInfo.DY, -5);
+        QVERIFY(!source.lastInfo.ShowRubberBand);
         editor.MouseEvent(57, 45, mekUp, Qt::LeftButton, {});
 
         // A band from empty space, in client coordinates and normalised.
         editor.MouseEvent(200, 100, mekDown, Qt::LeftButton, {});
         editor.MouseEvent(150, 120, mekMove, Qt::LeftButton, {});
         editor.Paint(canvas, true);
-        QVERIFY(source.LastInfo.ShowRubberBand);
-        QVERIFY(!source.LastInfo.Dragging);
-        QCOMPARE(source.LastInfo.DX, 0);
-        QCOMPARE(source.LastInfo.RubberBand, Rect(150, 100, 200, 120));
+        QVERIFY(source.lastInfo.ShowRubberBand);
+        QVERIFY(!source.lastInfo.Dragging);
+        QCOMPARE(source.lastInfo.DX, 0);
+        QCOMPARE(source.lastInfo.RubberBand, Rect(150, 100, 200, 120));
     }
 
     void emptySource()
@@ -592,8 +592,8 @@ private slots:
         editor.Rebuild();
         QCOMPARE(editor.ItemCount(), 0);
         runScript(editor, "d 10 10; m 20 20; u 20 20");
-        QVERIFY(source.Moves.isEmpty());
-        QCOMPARE(editor.SelectionChanges, 0);
+        QVERIFY(source.moves.isEmpty());
+        QCOMPARE(editor.selectionChanges, 0);
     }
 };
 

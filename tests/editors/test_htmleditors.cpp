@@ -84,7 +84,7 @@ bool isDark(const QColor &c) { return c.red() < 128 && c.green() < 128 && c.blue
 class TestHTMLControlDrawer : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitHTMLControls(); }
+    void initTestCase() { initHTMLControls(); }
 
     void defaultStyle()
     {
@@ -115,8 +115,8 @@ private slots:
         QTest::newRow("default style") << QStringList() << "Trebuchet MS" << 10 << clBlack;
         // The colour's digits are taken as the canvas value: low byte red.
         QTest::newRow("0000ff is red") << QStringList{"font-family=Arial", "Color=#0000ff", "font-size=9"} << "Arial"
-                                       << 9 << RGBToColor(255, 0, 0);
-        QTest::newRow("ff0000 is blue") << QStringList{"color=#ff0000"} << "" << 12 << RGBToColor(0, 0, 255);
+                                       << 9 << rgbToColor(255, 0, 0);
+        QTest::newRow("ff0000 is blue") << QStringList{"color=#ff0000"} << "" << 12 << rgbToColor(0, 0, 255);
         QTest::newRow("no size") << QStringList{"color=#000000"} << "" << 12 << clBlack;
         QTest::newRow("size not a number") << QStringList{"font-size=10px"} << "" << 12 << clBlack;
         QTest::newRow("size not positive") << QStringList{"font-size=0"} << "" << 12 << clBlack;
@@ -126,7 +126,7 @@ private slots:
     {
         QFETCH(QStringList, values);
         RecordingCanvas canvas;
-        canvas.SetFontColor(RGBToColor(1, 2, 3));
+        canvas.setFontColor(rgbToColor(1, 2, 3));
         if (values.isEmpty()) {
             ApplyFont(canvas, DefaultDrawStyle());
         } else {
@@ -134,9 +134,9 @@ private slots:
             style.Values = StringList(values);
             ApplyFont(canvas, style);
         }
-        QTEST(canvas.FontName(), "font");
-        QTEST(canvas.FontSize(), "size");
-        QTEST(canvas.FontColor(), "color");
+        QTEST(canvas.fontName(), "font");
+        QTEST(canvas.fontSize(), "size");
+        QTEST(canvas.fontColor(), "color");
     }
 
     void drawsFrameAndCaption()
@@ -151,24 +151,24 @@ private slots:
         QCOMPARE(canvas.Ops.size(), size_t(2));
         const CanvasOp &frame = canvas.Ops[0];
         QCOMPARE(frame.Kind, QString("rectangle"));
-        QCOMPARE(frame.R, Rect::FromSize(7, 9, bounds.Width(), bounds.Height()));
-        QCOMPARE(frame.Pen, RGBToColor(0, 0, 255));
-        QCOMPARE(frame.BrushStyle, bsClear);
+        QCOMPARE(frame.R, Rect::fromSize(7, 9, bounds.Width(), bounds.Height()));
+        QCOMPARE(frame.pen, rgbToColor(0, 0, 255));
+        QCOMPARE(frame.brushStyle, bsClear);
         const CanvasOp &caption = canvas.Ops[1];
         QCOMPARE(caption.Kind, QString("text"));
         QCOMPARE(caption.Text, QString("Name"));
         QCOMPARE(caption.Points, (std::vector<Point>{{7, 9}}));
-        QCOMPARE(caption.Font, clBlack);
-        QCOMPARE(canvas.FontName(), QString("Trebuchet MS"));
-        QCOMPARE(canvas.FontSize(), 10);
+        QCOMPARE(caption.font, clBlack);
+        QCOMPARE(canvas.fontName(), QString("Trebuchet MS"));
+        QCOMPARE(canvas.fontSize(), 10);
 
         // A style of its own.
         TTextDrawStyle style;
         style.SetValue("color", "#0000ff");
         RecordingCanvas styled;
         TDrawHMTLControl::Draw(*edit, styled, 0, 0, &style);
-        QCOMPARE(styled.Ops[1].Font, RGBToColor(255, 0, 0));
-        QCOMPARE(styled.FontSize(), 12);
+        QCOMPARE(styled.Ops[1].font, rgbToColor(255, 0, 0));
+        QCOMPARE(styled.fontSize(), 12);
     }
 
     void withoutCaptionOnlyTheFrame()
@@ -187,7 +187,7 @@ private slots:
 class TestHTMLEditor : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitHTMLControls(); }
+    void initTestCase() { initHTMLControls(); }
 
     void sourceListsTheControls()
     {
@@ -230,8 +230,8 @@ private slots:
             frames.push_back(op.R);
         // Boxes out of the view are left out: the page box (0 wide at the left edge) and the
         // static box below.
-        QCOMPARE(frames, (std::vector<Rect>{absolute(page.control("EditorText")).Offset(-15, -25),
-                                            absolute(page.control("EditorLink")).Offset(-15, -25)}));
+        QCOMPARE(frames, (std::vector<Rect>{absolute(page.control("EditorText")).offset(-15, -25),
+                                            absolute(page.control("EditorLink")).offset(-15, -25)}));
         // The whole graph for a picture: every box, unscrolled, in list order.
         RecordingCanvas picture;
         editor.PaintTo(&picture);
@@ -258,7 +258,7 @@ private slots:
         QTest::mousePress(editor.Content(), Qt::LeftButton, {}, inside);
         QTest::mouseMove(editor.Content(), inside + QPoint(40, 500));
         QTest::mouseRelease(editor.Content(), Qt::LeftButton, {}, inside + QPoint(40, 500));
-        QVERIFY(!editor.MouseIsDown());
+        QVERIFY(!editor.mouseIsDown());
         QCOMPARE(absolute(edit), before);
         QCOMPARE(edit->Bounds().Width(), before.Width());
         QCOMPARE(editor.FindItem(edit), item); // not rebuilt
@@ -295,18 +295,18 @@ private slots:
 
         auto check = [&](const QImage &shot, int dx, int dy) {
             QVERIFY(isBlue(shot.pixelColor(edit.Left - dx, edit.Top - dy + edit.Height() / 2)));
-            QVERIFY(isBlue(shot.pixelColor(edit.Left - dx + edit.Width() / 2, edit.Bottom - 1 - dy)));
+            QVERIFY(isBlue(shot.pixelColor(edit.Left - dx + edit.Width() / 2, edit.bottom - 1 - dy)));
             QVERIFY(isBlue(shot.pixelColor(link.Right - 1 - dx, link.Top - dy + 2)));
             QCOMPARE(shot.pixelColor(link.Left - dx + link.Width() / 2, link.Top - dy + link.Height() / 2),
                      QColor(Qt::white));
             int dark = 0;
-            for (int y = edit.Top + 1; y < edit.Bottom - 1; ++y)
+            for (int y = edit.Top + 1; y < edit.bottom - 1; ++y)
                 for (int x = edit.Left + 1; x < edit.Right - 1; ++x)
                     dark += isDark(shot.pixelColor(x - dx, y - dy));
             QVERIFY2(dark > 5, "the caption is drawn");
             QCOMPARE(shot.pixelColor(390, 5), QColor(Qt::white));
         };
-        check(editor.PaintToImage(), 0, 0);
+        check(editor.paintToImage(), 0, 0);
         editor.SetScrollPos({10, 20});
         check(editor.Content()->grab().toImage(), 10, 20);
     }

@@ -11,7 +11,7 @@ using S = KeywordScanner;
 KeywordScanner scriptScanner()
 {
     KeywordScanner scanner;
-    scanner.SetWords({"VAR", "IF", "RETURN", "FUNCTION"}, {"NULL"}, {"MATH", "$"});
+    scanner.setWords({"VAR", "IF", "RETURN", "FUNCTION"}, {"NULL"}, {"MATH", "$"});
     return scanner;
 }
 
@@ -62,7 +62,7 @@ private slots:
         QFETCH(QByteArray, text);
         bool inComment = false;
         const KeywordScanner scanner = scriptScanner();
-        QTEST(pieces(text, scanner.Scan(text, inComment)), "runs");
+        QTEST(pieces(text, scanner.scan(text, inComment)), "runs");
         QVERIFY(!inComment);
     }
 
@@ -70,12 +70,12 @@ private slots:
     {
         const KeywordScanner scanner = scriptScanner();
         bool inComment = false;
-        QCOMPARE(pieces("if /* open", scanner.Scan("if /* open", inComment)),
+        QCOMPARE(pieces("if /* open", scanner.scan("if /* open", inComment)),
                  QStringList({"keyword:if", "-: ", "comment:/* open"}));
         QVERIFY(inComment);
-        QCOMPARE(pieces("still var", scanner.Scan("still var", inComment)), QStringList({"comment:still var"}));
+        QCOMPARE(pieces("still var", scanner.scan("still var", inComment)), QStringList({"comment:still var"}));
         QVERIFY(inComment);
-        QCOMPARE(pieces("end */ var", scanner.Scan("end */ var", inComment)),
+        QCOMPARE(pieces("end */ var", scanner.scan("end */ var", inComment)),
                  QStringList({"comment:end */", "-: ", "keyword:var"}));
         QVERIFY(!inComment);
     }

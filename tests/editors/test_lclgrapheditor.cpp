@@ -17,24 +17,24 @@ namespace {
 class BoxPainter : public RecordingSource {
 public:
     using RecordingSource::RecordingSource;
-    void PaintItem(DrawingSurface &Canvas, void *Data, int X, int Y, bool Selected,
-                   const TGraphPaintInfo &Info) override
+    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+                   const TGraphPaintInfo &info) override
     {
-        RecordingSource::PaintItem(Canvas, Data, X, Y, Selected, Info);
+        RecordingSource::PaintItem(canvas, Data, X, Y, Selected, info);
         const Rect &r = static_cast<Box *>(Data)->R;
-        Canvas.SetBrushStyle(bsSolid);
-        Canvas.SetBrushColor(Selected ? RGBToColor(255, 0, 0) : RGBToColor(0, 0, 255));
-        Canvas.FillRect(Rect::FromSize(X, Y, r.Width(), r.Height()));
+        canvas.setBrushStyle(bsSolid);
+        canvas.setBrushColor(Selected ? rgbToColor(255, 0, 0) : rgbToColor(0, 0, 255));
+        canvas.fillRect(Rect::fromSize(X, Y, r.Width(), r.Height()));
     }
 };
 
 class CountingScroll : public TImageGraphEditor {
 public:
     using TImageGraphEditor::TImageGraphEditor;
-    int ScrollCalls = 0;
+    int scrollCalls = 0;
     void SetScrollPos(Point P) override
     {
-        ++ScrollCalls;
+        ++scrollCalls;
         TImageGraphEditor::SetScrollPos(P);
     }
 };
@@ -161,12 +161,12 @@ private slots:
         editor.SetGraphSize({1000, 800});
         editor.SetScrollPos({50, 60});
         // Setting the bars from inside does not come back through their change handler.
-        QCOMPARE(editor.ScrollCalls, 1);
+        QCOMPARE(editor.scrollCalls, 1);
         QCOMPARE(form.hbar->value(), 50);
         QCOMPARE(form.vbar->value(), 60);
         // A user's move of a bar scrolls.
         form.hbar->setValue(70);
-        QCOMPARE(editor.ScrollCalls, 2);
+        QCOMPARE(editor.scrollCalls, 2);
         QCOMPARE(editor.GetScrollPos(), (Point{70, 60}));
         // A bar clamps what it is given.
         editor.SetScrollPos({5000, 0});
@@ -224,13 +224,13 @@ private slots:
         QCOMPARE(editor.GetScrollPos(), (Point{100, 200}));
 
         QStringList order;
-        form.host->OnMouseDown = [&](QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+        form.host->onMouseDown = [&](QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
             QCOMPARE(sender, form.host);
             QCOMPARE(button, Qt::LeftButton);
-            order << QStringLiteral("host down %1,%2 editor %3").arg(x).arg(y).arg(editor.MouseIsDown());
+            order << QStringLiteral("host down %1,%2 editor %3").arg(x).arg(y).arg(editor.mouseIsDown());
         };
-        form.host->OnMouseUp = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-            order << QStringLiteral("host up editor %1").arg(editor.MouseIsDown());
+        form.host->onMouseUp = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            order << QStringLiteral("host up editor %1").arg(editor.mouseIsDown());
         };
         QFETCH(int, dy);
         QTest::mousePress(editor.Content(), Qt::LeftButton, {}, QPoint(60, 60));
@@ -238,7 +238,7 @@ private slots:
         QTest::mouseRelease(editor.Content(), Qt::LeftButton, {}, QPoint(70, 60 + dy));
 
         QCOMPARE(order, (QStringList{"host down 60,60 editor 1", "host up editor 0"}));
-        QCOMPARE(source.Moves, QStringList{QStringLiteral("0:10,%1").arg(dy)});
+        QCOMPARE(source.moves, QStringList{QStringLiteral("0:10,%1").arg(dy)});
         QCOMPARE(selectionText(editor, source), QStringLiteral("0"));
         QTEST(editor.GetGraphSize().Y, "height");
         QCOMPARE(editor.GetGraphSize().X, 1000);
@@ -269,12 +269,12 @@ private slots:
         editor.SetGraphSize({1000, 1000});
         editor.Rebuild();
         QStringList hostMoves;
-        form.host->OnMouseMove = [&](QObject *, Qt::KeyboardModifiers, int x, int y) {
+        form.host->onMouseMove = [&](QObject *, Qt::KeyboardModifiers, int x, int y) {
             hostMoves << QStringLiteral("%1,%2").arg(x).arg(y);
         };
         QTest::mousePress(editor.Content(), Qt::LeftButton, {}, QPoint(60, 60));
         QTest::mouseMove(editor.Content(), QPoint(90, 80));
-        QVERIFY(editor.MouseIsDown() && editor.Moved());
+        QVERIFY(editor.mouseIsDown() && editor.Moved());
 
         // Takes the release away from the diagram, as a window that gets it does.
         QWidget elsewhere;
@@ -283,7 +283,7 @@ private slots:
         };
         if (lost == "move") {
             releaseElsewhere(nullptr);
-            QVERIFY(editor.MouseIsDown());
+            QVERIFY(editor.mouseIsDown());
             QMouseEvent move(QEvent::MouseMove, QPointF(120, 100), editor.Content()->mapToGlobal(QPointF(120, 100)),
                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(editor.Content(), &move);
@@ -312,7 +312,7 @@ private slots:
             releaseElsewhere(nullptr);
             form.host->show();
         }
-        QVERIFY(!editor.MouseIsDown());
+        QVERIFY(!editor.mouseIsDown());
 
         // Moves and a release over the diagram later on move nothing either.
         QMouseEvent move(QEvent::MouseMove, QPointF(150, 120), editor.Content()->mapToGlobal(QPointF(150, 120)),
@@ -322,8 +322,8 @@ private slots:
                             editor.Content()->mapToGlobal(QPointF(150, 120)), Qt::LeftButton, Qt::NoButton,
                             Qt::NoModifier);
         QApplication::sendEvent(editor.Content(), &release);
-        QCOMPARE(source.Moves, QStringList());
-        QVERIFY(!editor.MouseIsDown());
+        QCOMPARE(source.moves, QStringList());
+        QVERIFY(!editor.mouseIsDown());
         QCOMPARE(selectionText(editor, source), QStringLiteral("0"));
     }
 
@@ -336,8 +336,8 @@ private slots:
         editor.Rebuild();
         editor.SetScrollPos({100, 200});
         const QImage shot = editor.Content()->grab().toImage();
-        QCOMPARE(source.Painted, (QStringList{"bg 100,200", "item 0 50,50", "overlay 100,200"}));
-        QVERIFY(source.LastInfo.ToView);
+        QCOMPARE(source.painted, (QStringList{"bg 100,200", "item 0 50,50", "overlay 100,200"}));
+        QVERIFY(source.lastInfo.ToView);
         QCOMPARE(shot.pixelColor(60, 60), QColor(0, 0, 255));
         QCOMPARE(shot.pixelColor(5, 5), QColor(Qt::white));
     }
@@ -347,16 +347,16 @@ private slots:
         Form form;
         BoxPainter source({Box(Rect(10, 10, 40, 30)), Box(Rect(900, 700, 950, 750))});
         TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
-        QVERIFY(editor.PaintToImage().isNull()); // no graph size yet
+        QVERIFY(editor.paintToImage().isNull()); // no graph size yet
         editor.SetGraphSize({1000, 800});
         editor.Rebuild();
         DataList second{source.data(1)};
         editor.SetSelected(&second, true);
-        const QImage picture = editor.PaintToImage();
+        const QImage picture = editor.paintToImage();
         QCOMPARE(picture.size(), QSize(1000, 800));
         QCOMPARE(picture.format(), QImage::Format_RGB888);
-        QCOMPARE(source.Painted.first(), QStringLiteral("bg 0,0"));
-        QVERIFY(!source.LastInfo.ToView);
+        QCOMPARE(source.painted.first(), QStringLiteral("bg 0,0"));
+        QVERIFY(!source.lastInfo.ToView);
         QCOMPARE(picture.pixelColor(20, 20), QColor(0, 0, 255));
         QCOMPARE(picture.pixelColor(940, 740), QColor(255, 0, 0)); // far outside the view
         QCOMPARE(picture.pixelColor(500, 500), QColor(Qt::white));
@@ -384,11 +384,11 @@ private slots:
         {
             QPainter painter(&image);
             PainterCanvas canvas(painter);
-            canvas.SetBrushStyle(bsClear);
-            canvas.Rectangle(Rect(10, 10, 20, 20));
-            canvas.SetBrushStyle(bsSolid);
-            canvas.SetBrushColor(RGBToColor(0, 255, 0));
-            canvas.FillRect(Rect(30, 30, 32, 32));
+            canvas.setBrushStyle(bsClear);
+            canvas.rectangle(Rect(10, 10, 20, 20));
+            canvas.setBrushStyle(bsSolid);
+            canvas.setBrushColor(rgbToColor(0, 255, 0));
+            canvas.fillRect(Rect(30, 30, 32, 32));
         }
         QCOMPARE(image.pixelColor(10, 10), QColor(Qt::black));
         QCOMPARE(image.pixelColor(19, 19), QColor(Qt::black));
@@ -405,20 +405,20 @@ private slots:
         {
             QPainter painter(&image);
             PainterCanvas canvas(painter);
-            canvas.SetPenColor(RGBToColor(255, 0, 0));
-            canvas.SetPenWidth(2);
-            canvas.SetOrigin(-1000, 0);
-            QCOMPARE(canvas.Origin(), (Point{-1000, 0}));
+            canvas.setPenColor(rgbToColor(255, 0, 0));
+            canvas.setPenWidth(2);
+            canvas.setOrigin(-1000, 0);
+            QCOMPARE(canvas.origin(), (Point{-1000, 0}));
             // Far beyond the device on both ends: what lies inside is drawn, joins included.
-            canvas.Polyline({{1050, -50000}, {1050, 50}, {1090, 50}, {1090, 80}, {90000, 80}});
-            canvas.SetOrigin(0, 0);
-            canvas.SetFontBold(true);
-            canvas.SetFontColor(RGBToColor(0, 0, 255));
-            canvas.SetBrushStyle(bsClear);
-            const Point extent = canvas.TextExtent(QStringLiteral("WWW"));
+            canvas.polyline({{1050, -50000}, {1050, 50}, {1090, 50}, {1090, 80}, {90000, 80}});
+            canvas.setOrigin(0, 0);
+            canvas.setFontBold(true);
+            canvas.setFontColor(rgbToColor(0, 0, 255));
+            canvas.setBrushStyle(bsClear);
+            const Point extent = canvas.textExtent(QStringLiteral("WWW"));
             QVERIFY(extent.X > 0 && extent.Y > 0);
-            QCOMPARE(canvas.TextHeight(QStringLiteral("x")), extent.Y);
-            canvas.TextOut(5, 5, QStringLiteral("WWW"));
+            QCOMPARE(canvas.textHeight(QStringLiteral("x")), extent.Y);
+            canvas.textOut(5, 5, QStringLiteral("WWW"));
         }
         for (const QPoint p :
              {QPoint(50, 0), QPoint(50, 30), QPoint(50, 50), QPoint(70, 50), QPoint(90, 65), QPoint(99, 80)})

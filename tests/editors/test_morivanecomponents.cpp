@@ -95,7 +95,7 @@ Q_DECLARE_METATYPE(TComponentDescr)
 class TestMorivaneComponents : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { ClearComponentDescrs(); }
+    void cleanup() { clearComponentDescrs(); }
 
     void loadFromIni_data()
     {
@@ -391,7 +391,7 @@ private slots:
     {
         auto readsBack = [](const QString &name) {
             try {
-                auto doc = ReadXMLBytes("<wqf><preproc><" + name.toUtf8() + "/></preproc></wqf>", false);
+                auto doc = readXMLBytes("<wqf><preproc><" + name.toUtf8() + "/></preproc></wqf>", false);
                 const XmlNode *element = doc->documentElement()->firstChild()->firstChild();
                 return element && element->name() == name;
             } catch (const EXMLReadError &) {

@@ -90,7 +90,7 @@ struct DiagramTab {
         Rect r;
         if (!Editor->GetItemRect(data, r))
             qFatal("no such item");
-        return Editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        return Editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
     }
     void press(void *data, Qt::KeyboardModifiers shift = {}, int dx = 0, int dy = 0)
     {
@@ -107,12 +107,12 @@ struct DiagramTab {
 struct Catalogue {
     Catalogue()
     {
-        ClearComponentDescrs();
+        clearComponentDescrs();
         const QStringList skipped = LoadComponentDescrs(QStringLiteral(PELLORIN_RESOURCES "/components"));
         if (!skipped.isEmpty())
             qFatal("catalogue: %s", qPrintable(skipped.join('\n')));
     }
-    ~Catalogue() { ClearComponentDescrs(); }
+    ~Catalogue() { clearComponentDescrs(); }
 };
 } // namespace
 
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(tab.Changes, 1);
         QCOMPARE(tab.component("6")->GetComment(), "vars!");
         // The diagram draws the new caption from the next paint on.
-        QImage picture = tab.Editor->PaintToImage();
+        QImage picture = tab.Editor->paintToImage();
         QVERIFY(!picture.isNull());
         auto *panel = tab.Editor->TagsEditor();
         QPushButton *add = nullptr;

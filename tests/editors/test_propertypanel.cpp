@@ -24,7 +24,7 @@ private slots:
         BuiltPanel b(kind("Q", {field("sql", "query")}), "<query><![CDATA[select a\nfrom b]]></query>");
         QCOMPARE(describeRows(b.panel), QStringList({"label:1: Q", "edit:note", "label:sql", "code:select a\nfrom b"}));
         auto *editor = nthControl<TWheelSynEdit>(b.panel);
-        QCOMPARE(editor->Highlighter(), HighlighterKind::SQL);
+        QCOMPARE(editor->highlighter(), HighlighterKind::SQL);
         QCOMPARE(editor->height(), FitCodeEditorHeight(editor));
         QVERIFY(!editor->WantTabs());
         QCOMPARE(editor->marginWidth(0) + editor->marginWidth(1) + editor->marginWidth(2), 5);
@@ -245,9 +245,9 @@ private slots:
         const QByteArray before = valuesBytes(b.item());
         const QStringList rows = describeRows(b.panel);
         click(b.button("Add"));
-        QCOMPARE(prompts->Prompts.size(), 1);
-        QVERIFY(prompts->Prompts[0].Text.contains("BAD"));
-        QVERIFY(prompts->Prompts[0].Text.contains("var"));
+        QCOMPARE(prompts->prompts.size(), 1);
+        QVERIFY(prompts->prompts[0].Text.contains("BAD"));
+        QVERIFY(prompts->prompts[0].Text.contains("var"));
         QCOMPARE(valuesBytes(b.item()), before);
         QCOMPARE(describeRows(b.panel), rows);
         QCOMPARE(b.changes, 0);
@@ -269,7 +269,7 @@ private slots:
         attached->Generate(code);
         SetCode(item, code);
         TWQFPasMacro *bound = attached.get();
-        item->SetMacro(std::move(attached));
+        item->setMacro(std::move(attached));
 
         PanelWindow window;
         auto descr = kind("SCRIPT", {field("Code", "v")});
@@ -290,11 +290,11 @@ private slots:
             auto *label = qobject_cast<QLabel *>(c);
             top += c->height() + (label && label->text().startsWith("Generated") ? 0 : 2);
         }
-        QVERIFY(panel.ScrollRange() > top);
+        QVERIFY(panel.scrollRange() > top);
         auto *script = nthControl<TWheelSynEdit>(panel);
         QVERIFY(script->isReadOnly());
         QVERIFY(!script->lexer());
-        QCOMPARE(ControlTag(script), -1);
+        QCOMPARE(controlTag(script), -1);
         QVERIFY(code.contains("page_pre_6;"));
 
         auto *message = nthControl<QLineEdit>(panel, 2);
@@ -313,7 +313,7 @@ private slots:
         QCOMPARE(GetCode(item), before);
         QCOMPARE(changes, 2);
         // A tag that is no parameter changes nothing.
-        SetControlTag(comment, 7);
+        setControlTag(comment, 7);
         panel.MacroParamChange(comment);
         QCOMPARE(changes, 2);
         QCOMPARE(item->GetComment(), "macro: Required!");

@@ -60,10 +60,10 @@ private slots:
     {
         Scrolled s;
         s.show(0);
-        QCOMPARE(s.panel.ScrollRange(), s.lowestBottom() + 12);
-        QCOMPARE(s.bar()->maximum(), s.panel.ScrollRange() - s.window.Scroll->viewport()->height());
+        QCOMPARE(s.panel.scrollRange(), s.lowestBottom() + 12);
+        QCOMPARE(s.bar()->maximum(), s.panel.scrollRange() - s.window.Scroll->viewport()->height());
         s.panel.Clear();
-        QCOMPARE(s.panel.ScrollRange(), 12);
+        QCOMPARE(s.panel.scrollRange(), 12);
         QCOMPARE(s.bar()->value(), 0);
     }
 
@@ -82,7 +82,7 @@ private slots:
         QFETCH(int, delta);
         Scrolled s;
         s.show(0);
-        s.panel.SetScrollPosition(100);
+        s.panel.setScrollPosition(100);
         auto *editor = nthControl<TWheelSynEdit>(s.panel, 1);
         editor->setText(QString("a\n").repeated(40));
         const int top = editor->firstVisibleLine();
@@ -112,7 +112,7 @@ private slots:
     {
         Scrolled s(1);
         s.show(0);
-        QVERIFY(s.panel.ScrollRange() < s.window.Scroll->viewport()->height());
+        QVERIFY(s.panel.scrollRange() < s.window.Scroll->viewport()->height());
         QVERIFY(turnWheel(nthControl<TWheelSynEdit>(s.panel)->viewport(), -120));
         QCOMPARE(s.bar()->value(), 0);
     }
@@ -146,7 +146,7 @@ private slots:
             s.show(0);
             const TControlBind &last = *s.panel.Owned()[s.panel.Owned().size() - 3];
             QVERIFY(qobject_cast<CodeEditorStandIn *>(last.Control.data()));
-            s.panel.SetScrollPosition(s.bar()->maximum() - 30);
+            s.panel.setScrollPosition(s.bar()->maximum() - 30);
             editor = qobject_cast<TWheelSynEdit *>(last.Control.data());
         }
         QVERIFY(editor);
@@ -163,10 +163,10 @@ private slots:
         QTemporaryDir dir;
         Scrolled s(30, dir.filePath("a.wqf"));
         s.show(0);
-        s.panel.SetScrollPosition(240);
+        s.panel.setScrollPosition(240);
         s.show(1);
         QCOMPARE(s.bar()->value(), 0);
-        s.panel.SetScrollPosition(60);
+        s.panel.setScrollPosition(60);
         s.show(0);
         QCOMPARE(s.bar()->value(), 240);
         s.show(1);
@@ -177,7 +177,7 @@ private slots:
         // Another page, even with the same component names, starts at the top.
         Scrolled other(30, dir.filePath("b.wqf"));
         other.panel.BuildPropertyPanel(s.item(0), other.window.Container, other.descr.get());
-        other.panel.SetScrollPosition(240);
+        other.panel.setScrollPosition(240);
         other.show(0);
         QCOMPARE(other.bar()->value(), 0);
     }
@@ -186,7 +186,7 @@ private slots:
     {
         Scrolled s(30);
         s.show(0);
-        s.panel.SetScrollPosition(s.bar()->maximum());
+        s.panel.setScrollPosition(s.bar()->maximum());
         const int stored = s.bar()->value();
         s.show(1);
         // The first component's values become shorter.
@@ -194,7 +194,7 @@ private slots:
         while (values->childNodes().size() > 4)
             values->removeChild(values->lastChild());
         s.show(0);
-        QVERIFY(s.panel.ScrollRange() <= stored);
+        QVERIFY(s.panel.scrollRange() <= stored);
         QCOMPARE(s.bar()->value(), 0);
     }
 
@@ -217,7 +217,7 @@ private slots:
         }
         QVERIFY(s.bar()->value() > 0);
         // Scrolled in whole lines.
-        QCOMPARE(s.panel.ScrollRange(), s.lowestBottom() + 12);
+        QCOMPARE(s.panel.scrollRange(), s.lowestBottom() + 12);
     }
 
     void tabbingBringsRowsIntoView()
@@ -239,8 +239,8 @@ private slots:
     {
         Scrolled s(30);
         s.show(0);
-        s.panel.SetScrollPosition(s.bar()->maximum());
-        const int fromEnd = s.panel.ScrollRange() - s.bar()->value();
+        s.panel.setScrollPosition(s.bar()->maximum());
+        const int fromEnd = s.panel.scrollRange() - s.bar()->value();
         QPushButton *add = nullptr;
         for (const auto &b : s.panel.Owned())
             if (auto *button = qobject_cast<QPushButton *>(b->Control.data()); button && button->text() == "Add")
@@ -249,7 +249,7 @@ private slots:
         focused->setFocus();
         pellorin_test::click(add);
         QCOMPARE(s.panel.UpdateCount(), 0);
-        QCOMPARE(s.panel.ScrollRange() - s.bar()->value(), fromEnd);
+        QCOMPARE(s.panel.scrollRange() - s.bar()->value(), fromEnd);
         QVERIFY(s.window.Scroll->isVisible());
         // The new entry is in view.
         auto *newest = nthControl<QLineEdit>(s.panel, 31);
@@ -283,7 +283,7 @@ private slots:
         panel.UpdateScrollRange();
         panel.KeepCaretVisible(nullptr);
         panel.ScrollToShow(0, 10);
-        QCOMPARE(panel.ScrollPosition(), 0);
+        QCOMPARE(panel.scrollPosition(), 0);
     }
 };
 

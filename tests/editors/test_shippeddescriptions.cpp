@@ -53,7 +53,7 @@ private slots:
     }
     void cleanup()
     {
-        ClearComponentDescrs();
+        clearComponentDescrs();
         ClearMacros();
     }
 
@@ -121,7 +121,7 @@ private slots:
     {
         QStringList names;
         for (int i = 0; i < Macros().Count(); ++i) {
-            const TPascalMacro *macro = Macros().At(i);
+            const TPascalMacro *macro = Macros().at(i);
             names << macro->Name + ": " + macro->Caption;
             QCOMPARE(QImage(shipped("images") + "/macro" + macro->Name + ".png").size(), QSize(32, 32));
             for (const QString gray : {"", "orders_pre_4;"}) {

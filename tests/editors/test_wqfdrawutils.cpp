@@ -95,10 +95,10 @@ private slots:
         const LinkBox source{QStringLiteral("1"), from.X, from.Y};
         const LinkBox target{QStringLiteral("2"), to.X, to.Y};
         RecordingCanvas canvas;
-        canvas.SetPenColor(clBlack);
-        canvas.SetBrushColor(clWhite);
-        canvas.SetBrushStyle(bsClear);
-        const Color colour = RGBToColor(1, 2, 3);
+        canvas.setPenColor(clBlack);
+        canvas.setBrushColor(clWhite);
+        canvas.setBrushStyle(bsClear);
+        const Color colour = rgbToColor(1, 2, 3);
         DrawArrowBetween(&canvas, &source, &target, colour, zoom);
 
         QCOMPARE(canvas.Ops.size(), size_t(2));
@@ -107,17 +107,17 @@ private slots:
         QCOMPARE(line.Kind, QStringLiteral("polyline"));
         QTEST(pointsText(line.Points), "line");
         QTEST(line.PenWidth, "penWidth");
-        QCOMPARE(line.Pen, colour);
+        QCOMPARE(line.pen, colour);
         QCOMPARE(head.Kind, QStringLiteral("polygon"));
         QTEST(pointsText(head.Points), "head");
         QCOMPARE(head.PenWidth, 1);
-        QCOMPARE(head.Brush, colour);
-        QCOMPARE(head.BrushStyle, bsSolid);
+        QCOMPARE(head.brush, colour);
+        QCOMPARE(head.brushStyle, bsSolid);
         // What the caller had comes back.
-        QCOMPARE(canvas.PenColor(), clBlack);
+        QCOMPARE(canvas.penColor(), clBlack);
         QCOMPARE(canvas.PenWidth(), 1);
-        QCOMPARE(canvas.BrushColor(), clWhite);
-        QCOMPARE(canvas.BrushStyle(), bsClear);
+        QCOMPARE(canvas.brushColor(), clWhite);
+        QCOMPARE(canvas.brushStyle(), bsClear);
     }
 
     void detourComparedBeforeRounding()
@@ -146,22 +146,22 @@ private slots:
         RecordingCanvas canvas;
         const Rect all(0, 0, 1000, 1000);
         // A name no component has draws nothing; every exit after the first is grey.
-        DrawBoxLinks(&canvas, &item, {"2", "9", "3"}, boxes.finder(), damNever, all, 1.0);
+        drawBoxLinks(&canvas, &item, {"2", "9", "3"}, boxes.finder(), damNever, all, 1.0);
         const auto lines = canvas.ops(QStringLiteral("polyline"));
         QCOMPARE(lines.size(), size_t(2));
-        QCOMPARE(lines[0].Pen, clFirstExit);
+        QCOMPARE(lines[0].pen, clFirstExit);
         QCOMPARE(lines[0].Points.back(), (Point{16, 52}));
-        QCOMPARE(lines[1].Pen, clOtherExit);
+        QCOMPARE(lines[1].pen, clOtherExit);
         QCOMPARE(lines[1].Points.back(), (Point{112, 104}));
-        QCOMPARE(clFirstExit, RGBToColor(166, 202, 240));
-        QCOMPARE(clOtherExit, RGBToColor(128, 128, 128));
+        QCOMPARE(clFirstExit, rgbToColor(166, 202, 240));
+        QCOMPARE(clOtherExit, rgbToColor(128, 128, 128));
         QVERIFY(canvas.ops(QStringLiteral("text")).empty());
 
         canvas.Ops.clear();
-        DrawBoxLinks(&canvas, &item, {}, boxes.finder(), damAlways, all, 1.0);
-        DrawBoxLinks(&canvas, nullptr, {"2"}, boxes.finder(), damAlways, all, 1.0);
-        DrawBoxLinks(nullptr, &item, {"2"}, boxes.finder(), damAlways, all, 1.0);
-        DrawBoxLinks(&canvas, &item, {"2"}, FindLinkBox(), damAlways, all, 1.0);
+        drawBoxLinks(&canvas, &item, {}, boxes.finder(), damAlways, all, 1.0);
+        drawBoxLinks(&canvas, nullptr, {"2"}, boxes.finder(), damAlways, all, 1.0);
+        drawBoxLinks(nullptr, &item, {"2"}, boxes.finder(), damAlways, all, 1.0);
+        drawBoxLinks(&canvas, &item, {"2"}, FindLinkBox(), damAlways, all, 1.0);
         QVERIFY(canvas.Ops.empty());
     }
 
@@ -199,7 +199,7 @@ private slots:
         boxes.add("T", target.X, target.Y);
         const LinkBox item = boxes.byName["I"];
         RecordingCanvas canvas;
-        DrawBoxLinks(&canvas, &item, {"T"}, boxes.finder(), TDstArrowMode(mode), visible, zoom);
+        drawBoxLinks(&canvas, &item, {"T"}, boxes.finder(), TDstArrowMode(mode), visible, zoom);
         QTEST(labelsText(canvas), "labels");
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(1));
     }
@@ -215,37 +215,37 @@ private slots:
         boxes.add("L", 0, 1000);
         const LinkBox item = boxes.byName["I"];
         RecordingCanvas canvas;
-        const Color fontColour = RGBToColor(9, 9, 9);
-        const Color penColour = RGBToColor(7, 7, 7);
-        canvas.SetFontColor(fontColour);
-        canvas.SetPenColor(penColour);
-        canvas.SetBrushStyle(bsClear);
-        DrawBoxLinks(&canvas, &item, {"R1", "B", "RR2", "L"}, boxes.finder(), damOutOfSight, Rect(0, 0, 500, 500), 1.0);
+        const Color fontColour = rgbToColor(9, 9, 9);
+        const Color penColour = rgbToColor(7, 7, 7);
+        canvas.setFontColor(fontColour);
+        canvas.setPenColor(penColour);
+        canvas.setBrushStyle(bsClear);
+        drawBoxLinks(&canvas, &item, {"R1", "B", "RR2", "L"}, boxes.finder(), damOutOfSight, Rect(0, 0, 500, 500), 1.0);
 
         // Left first; right from the same top; below continues under the right-hand ones.
         QCOMPARE(labelsText(canvas), QStringLiteral("L@108,138 R1@122,138 RR2@122,151 B@122,164"));
         const auto texts = canvas.ops(QStringLiteral("text"));
-        QCOMPARE(texts[0].Font, clOtherExit);
-        QCOMPARE(texts[1].Font, clFirstExit);
-        QCOMPARE(texts[3].Font, clOtherExit);
+        QCOMPARE(texts[0].font, clOtherExit);
+        QCOMPARE(texts[1].font, clFirstExit);
+        QCOMPARE(texts[3].font, clOtherExit);
         for (const CanvasOp &t : texts)
             QVERIFY(t.Bold);
         const auto frames = canvas.ops(QStringLiteral("rectangle"));
         QCOMPARE(frames.size(), size_t(4));
         QCOMPARE(frames[0].R, Rect(106, 138, 116, 150));
         QCOMPARE(frames[1].R, Rect(120, 138, 136, 150));
-        QCOMPARE(frames[1].Pen, clFirstExit);
-        QCOMPARE(frames[1].BrushStyle, bsClear);
+        QCOMPARE(frames[1].pen, clFirstExit);
+        QCOMPARE(frames[1].brushStyle, bsClear);
         QCOMPARE(frames[2].R, Rect(120, 151, 142, 163));
         QCOMPARE(frames[3].R, Rect(120, 164, 130, 176));
-        QVERIFY(!canvas.FontBold());
-        QCOMPARE(canvas.FontColor(), fontColour);
-        QCOMPARE(canvas.PenColor(), penColour);
+        QVERIFY(!canvas.fontBold());
+        QCOMPARE(canvas.fontColor(), fontColour);
+        QCOMPARE(canvas.penColor(), penColour);
 
         // A bold font stays bold.
-        canvas.SetFontBold(true);
-        DrawBoxLinks(&canvas, &item, {"R1"}, boxes.finder(), damAlways, Rect(0, 0, 500, 500), 1.0);
-        QVERIFY(canvas.FontBold());
+        canvas.setFontBold(true);
+        drawBoxLinks(&canvas, &item, {"R1"}, boxes.finder(), damAlways, Rect(0, 0, 500, 500), 1.0);
+        QVERIFY(canvas.fontBold());
     }
 
     void labelsAtZoom()
@@ -256,7 +256,7 @@ private slots:
         boxes.add("R2", 300, 1000);
         const LinkBox item = boxes.byName["I"];
         RecordingCanvas canvas;
-        DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 5000, 5000), 1.25);
+        drawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 5000, 5000), 1.25);
         // round(138 * 1.25) = 172 (172.5 to even), x = round(120 * 1.25) = 150.
         QCOMPARE(labelsText(canvas), QStringLiteral("R1@152,172 R2@152,185"));
     }
@@ -272,27 +272,27 @@ private slots:
         RecordingCanvas canvas;
         // The first label's frame ends on the view's bottom edge; the second lies below it.
         const LinkBox item = boxes.byName["I"];
-        DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 300, 150), 1.0);
+        drawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 0, 300, 150), 1.0);
         QCOMPARE(labelsText(canvas), QStringLiteral("R1@122,138"));
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(2));
         // Labels above the view still push the later ones down.
         canvas.Ops.clear();
-        DrawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 151, 300, 400), 1.0);
+        drawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 151, 300, 400), 1.0);
         QCOMPARE(labelsText(canvas), QStringLiteral("R2@122,151"));
         // A left-hand label ends 4 pixels right of its offset.
         boxes.add("L", 0, 1000);
         canvas.Ops.clear();
-        DrawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(116, 0, 300, 400), 1.0);
+        drawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(116, 0, 300, 400), 1.0);
         QCOMPARE(labelsText(canvas), QStringLiteral("L@108,138"));
         canvas.Ops.clear();
-        DrawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(117, 0, 300, 400), 1.0);
+        drawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(117, 0, 300, 400), 1.0);
         QCOMPARE(labelsText(canvas), QString());
         // An arrow wholly outside the view.
         canvas.Ops.clear();
         const LinkBox far = boxes.byName["F"];
-        DrawBoxLinks(&canvas, &far, {"G"}, boxes.finder(), damOutOfSight, Rect(0, 0, 300, 150), 1.0);
+        drawBoxLinks(&canvas, &far, {"G"}, boxes.finder(), damOutOfSight, Rect(0, 0, 300, 150), 1.0);
         QVERIFY(canvas.Ops.empty());
-        QVERIFY(!canvas.FontBold());
+        QVERIFY(!canvas.fontBold());
     }
 
     void sectionHeight_data()
@@ -310,7 +310,7 @@ private slots:
     {
         QFETCH(int, maxY);
         QFETCH(int, minimum);
-        QTEST(SteppedSectionHeight(maxY, minimum), "height");
+        QTEST(steppedSectionHeight(maxY, minimum), "height");
     }
 
     void linksOfComponents()
@@ -321,7 +321,7 @@ private slots:
         QVERIFY(section);
         const WQFItemList &items = section->Items();
         QCOMPARE(items.size(), size_t(5));
-        QCOMPARE(ExitsOf(*items[0]), (QStringList{"2", "9", "3"}));
+        QCOMPARE(exitsOf(*items[0]), (QStringList{"2", "9", "3"}));
         const ItemsByName index(items);
         QCOMPARE(index.Find(QStringLiteral("4")), items[3].get());
         QCOMPARE(index.Find(QString()), nullptr);
@@ -338,9 +338,9 @@ private slots:
             const auto lines = canvas.ops(QStringLiteral("polyline"));
             QCOMPARE(lines.size(), size_t(3));
             QCOMPARE(pointsText(lines[0].Points), QStringLiteral("(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"));
-            QCOMPARE(lines[0].Pen, clFirstExit);
+            QCOMPARE(lines[0].pen, clFirstExit);
             QCOMPARE(lines[1].Points.back(), (Point{112, 104}));
-            QCOMPARE(lines[1].Pen, clOtherExit); // the third exit is grey too
+            QCOMPARE(lines[1].pen, clOtherExit); // the third exit is grey too
             QCOMPARE(lines[2].Points.back(), (Point{336, 467}));
             QCOMPARE(labelsText(canvas), QStringLiteral("3@22,38 2@22,51 4@118,142"));
         }

@@ -94,7 +94,7 @@ QStringList filledRects(const RecordingCanvas &canvas, Color brush)
 {
     QStringList out;
     for (const CanvasOp &op : canvas.ops(QStringLiteral("rectangle")))
-        if (op.BrushStyle == bsSolid && op.Brush == brush)
+        if (op.brushStyle == bsSolid && op.brush == brush)
             out << rectText(op.R);
     return out;
 }
@@ -103,12 +103,12 @@ QStringList clearRects(const RecordingCanvas &canvas)
 {
     QStringList out;
     for (const CanvasOp &op : canvas.ops(QStringLiteral("rectangle")))
-        if (op.BrushStyle == bsClear)
+        if (op.brushStyle == bsClear)
             out << rectText(op.R);
     return out;
 }
 
-QRgb rgbOf(Color c) { return qRgb(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
+QRgb rgbOf(Color c) { return qRgb(colorRed(c), colorGreen(c), colorBlue(c)); }
 
 int countPixels(const QImage &image, Color colour)
 {
@@ -166,7 +166,7 @@ private slots:
         // The move rebuilt the editor: its item stands where the component now is.
         Rect r;
         QVERIFY(d.editor->GetItemRect(item, r));
-        QCOMPARE(r, ScaleRect(Rect::FromSize(to.X, to.Y, 32, 26), zoom));
+        QCOMPARE(r, ScaleRect(Rect::fromSize(to.X, to.Y, 32, 26), zoom));
     }
 
     void snappingCreatesMissingPosition()
@@ -291,14 +291,14 @@ private slots:
         QCOMPARE(ha->Comment, a);
         QCOMPARE(d.source->CommentOf(ha), a);
         QCOMPARE(d.source->CommentOf(a), nullptr);
-        QCOMPARE(d.source->KindOf(a), dikNote);
-        QCOMPARE(d.source->KindOf(ha), dikHandle);
-        QCOMPARE(d.source->KindOf(d.item(3)), dikComponent);
-        QCOMPARE(d.source->KindOf(d.notes[1].get()), dikNone);
-        QCOMPARE(d.source->ComponentOf(d.item(1)), d.item(1));
-        QCOMPARE(d.source->ComponentOf(a), nullptr);
-        QCOMPARE(d.source->NoteOf(c), c);
-        QCOMPARE(d.source->NoteOf(hc), nullptr);
+        QCOMPARE(d.source->kindOf(a), dikNote);
+        QCOMPARE(d.source->kindOf(ha), dikHandle);
+        QCOMPARE(d.source->kindOf(d.item(3)), dikComponent);
+        QCOMPARE(d.source->kindOf(d.notes[1].get()), dikNone);
+        QCOMPARE(d.source->componentOf(d.item(1)), d.item(1));
+        QCOMPARE(d.source->componentOf(a), nullptr);
+        QCOMPARE(d.source->noteOf(c), c);
+        QCOMPARE(d.source->noteOf(hc), nullptr);
         QCOMPARE(TCmtDrag().GetRect(), Rect(-1, -1, -1, -1));
 
         // A note keeps its handle from one listing to the next; a note gone loses it.
@@ -437,9 +437,9 @@ private slots:
         d.editor->Paint(canvas, true);
         QCOMPARE(canvas.Ops.front().Kind, QStringLiteral("fillrect"));
         QCOMPARE(canvas.Ops.front().R, Rect(0, 0, 800, 600));
-        QCOMPARE(canvas.Ops.front().Brush, clWhite);
+        QCOMPARE(canvas.Ops.front().brush, clWhite);
         QCOMPARE(canvas.Ops[1].R, Rect(300, 0, 302, 600));
-        QCOMPARE(canvas.Ops[1].Brush, clMarginLine);
+        QCOMPARE(canvas.Ops[1].brush, clMarginLine);
         // The picture scales; the plain box does not, its frame does.
         const std::vector<CanvasOp> stretched = canvas.ops(QStringLiteral("stretch"));
         QCOMPARE(stretched.size(), size_t(1));
@@ -636,8 +636,8 @@ private slots:
         {
             QPainter painter(&image);
             PainterCanvas canvas(painter);
-            canvas.SetBrushStyle(bsClear);
-            canvas.TextRect(Rect(20, 20, 80, 45), QStringLiteral("a long text that never fits into so small a box"));
+            canvas.setBrushStyle(bsClear);
+            canvas.textRect(Rect(20, 20, 80, 45), QStringLiteral("a long text that never fits into so small a box"));
         }
         int inside = 0;
         for (int y = 0; y < image.height(); ++y) {
@@ -666,7 +666,7 @@ private slots:
         TContent *content = window.Editor->Content();
         QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(600, 30));
         QCOMPARE(window.Editor->SelectedCount(), 1);
-        QVERIFY(window.Source->NoteOf(FirstSelectedData(window.Editor.get())));
+        QVERIFY(window.Source->noteOf(FirstSelectedData(window.Editor.get())));
 
         const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QString path = QDir(outputFolder()).filePath(QStringLiteral("diagram-orders-preproc.png"));

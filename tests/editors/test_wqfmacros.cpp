@@ -184,7 +184,7 @@ private slots:
         folder.write("m.ini", ini);
         folder.write("m.pas", pas);
         RegisterMacro(folder.load("m"));
-        const QString code = generated(*Macros().At(0), {});
+        const QString code = generated(*Macros().at(0), {});
         QTEST(code, "code");
         auto page = pageWith(codeComponent("0", "DELPHI", "macro: m", code.toUtf8()));
         ApplyMacros(page->FindSection("preproc")->Items(), "macro:");
@@ -268,10 +268,10 @@ private slots:
         RegisterMacro(folder.load("t"));
         auto page = pageWith(codeComponent("0", "DELPHI", "macro: T", "// Macro:t\r\nResult := "));
         ApplyMacros(page->FindSection("preproc")->Items(), "macro:");
-        const TWQFPasMacro *bound = ItemPasMacro(item(*page, 0));
+        const TWQFPasMacro *bound = itemPasMacro(item(*page, 0));
         QVERIFY(bound);
         QCOMPARE(bound->Values.Lines(), QStringList({"Text="}));
-        QVERIFY(RegenerateMacroCode(item(*page, 0)));
+        QVERIFY(regenerateMacroCode(item(*page, 0)));
         QCOMPARE(GetCode(item(*page, 0)), QString("// Macro:t\nResult := "));
     }
 
@@ -383,7 +383,7 @@ private slots:
         // The header's name finds its macro without case, but the code must fit the template as
         // generated, header included.
         QCOMPARE(bound, QStringList({"0", "2"}));
-        TWQFPasMacro *macro = ItemPasMacro(items[0].get());
+        TWQFPasMacro *macro = itemPasMacro(items[0].get());
         QCOMPARE(macro->Macro, Macros().Find("limit"));
         QCOMPARE(macro->Values.Lines(), QStringList({"Counter=n", "Step=2", "Limit=9", "_GRAY=f_pre_1;"}));
         // The code of a component left unbound is not touched.
@@ -403,17 +403,17 @@ private slots:
                                            "// Macro:limit\nif StrToIntDef('#Sa#', 0) + 1 >= 2 then\nbegin\n  \nend;"));
         const WQFItemList &items = page->FindSection("preproc")->Items();
         ApplyMacros(items, "macro:");
-        TWQFPasMacro *first = ItemPasMacro(items[0].get());
+        TWQFPasMacro *first = itemPasMacro(items[0].get());
         QVERIFY(first);
         SetCode(items[0].get(), "// Macro:limit\nif StrToIntDef('#Sb#', 0) + 1 >= 2 then\nbegin\n  g;\nend;");
         ApplyMacros(items, "macro:");
-        QCOMPARE(ItemPasMacro(items[0].get()), first);
+        QCOMPARE(itemPasMacro(items[0].get()), first);
         QCOMPARE(first->Values.Value(u"Counter"), QString("b"));
         QCOMPARE(first->Values.Value(u"_GRAY"), QString("g;"));
         // A macro name no longer known changes nothing.
         SetCode(items[0].get(), "// Macro:gone\nx");
         ApplyMacros(items, "macro:");
-        QCOMPARE(ItemPasMacro(items[0].get()), first);
+        QCOMPARE(itemPasMacro(items[0].get()), first);
         SetCode(items[0].get(), "// Macro:limit\nwhile true do");
         ApplyMacros(items, "macro:");
         QVERIFY(!HasMacro(items[0].get()));
@@ -474,7 +474,7 @@ private slots:
         TWQFItem *component = item(*page, 0);
         auto made = std::make_unique<TWQFPasMacro>(Macros().Find("LIMIT"));
         TWQFPasMacro *macro = made.get();
-        component->SetMacro(std::move(made));
+        component->setMacro(std::move(made));
         macro->Macro->InitValues(macro->Values);
         SetItemGrayValue(macro->Values, component);
         QString code;
@@ -498,9 +498,9 @@ private slots:
         RegisterMacro(limitMacro());
         auto page = pageWith(codeComponent("0", "DELPHI", "macro: Loop limit", "", "2"));
         TWQFItem *component = item(*page, 0);
-        auto made = std::make_unique<TWQFPasMacro>(Macros().At(0));
+        auto made = std::make_unique<TWQFPasMacro>(Macros().at(0));
         TWQFPasMacro *macro = made.get();
-        component->SetMacro(std::move(made));
+        component->setMacro(std::move(made));
         macro->Macro->InitValues(macro->Values);
         macro->Values.SetValue("Counter", "o'clock");
         SetItemGrayValue(macro->Values, component);
@@ -515,7 +515,7 @@ private slots:
                                       "begin\r\n  f_pre_2;\r\nend;</v>"));
         auto reopened = loadPage(saved.data());
         ApplyMacros(reopened->FindSection("preproc")->Items(), "macro:");
-        const TWQFPasMacro *bound = ItemPasMacro(item(*reopened, 0));
+        const TWQFPasMacro *bound = itemPasMacro(item(*reopened, 0));
         QVERIFY(bound);
         QCOMPARE(bound->Values.Lines(), QStringList({"Counter=o'clock", "Step=0", "Limit=100", "_GRAY=f_pre_2;"}));
     }
@@ -530,7 +530,7 @@ private slots:
         }
         RegisterMacro(nullptr);
         QCOMPARE(Macros().Count(), 3);
-        QCOMPARE(Macros().IndexOf("b"), 1);
+        QCOMPARE(Macros().indexOf("b"), 1);
         QCOMPARE(Macros().Find("A")->Caption, QString("a!"));
         QCOMPARE(Macros().Find("c"), nullptr);
         ClearMacros();
@@ -558,7 +558,7 @@ private slots:
                                         "Macro skipped: The file \"" + folder.path("e.ini") + "\" is not UTF-8 text"}));
         QStringList captions;
         for (int i = 0; i < Macros().Count(); ++i)
-            captions << Macros().At(i)->Caption;
+            captions << Macros().at(i)->Caption;
         QCOMPARE(captions, QStringList({"First", "Second"}));
     }
 
@@ -569,9 +569,9 @@ private slots:
         QVERIFY(!HasMacro(component));
         QVERIFY(!HasMacro(nullptr));
         auto macro = std::make_unique<TPascalMacro>();
-        component->SetMacro(std::make_unique<TWQFPasMacro>(macro.get()));
+        component->setMacro(std::make_unique<TWQFPasMacro>(macro.get()));
         QVERIFY(HasMacro(component));
-        QCOMPARE(ItemPasMacro(component)->Macro, macro.get());
+        QCOMPARE(itemPasMacro(component)->Macro, macro.get());
         // Freed with the page: the sanitizer build sees a leak otherwise.
         page.reset();
     }

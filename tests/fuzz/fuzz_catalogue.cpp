@@ -96,6 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const TComponentDescr &added = *kind;
     ComponentDescrs().push_back(std::move(kind));
     checkKind(added);
-    ClearComponentDescrs();
+    clearComponentDescrs();
     return 0;
 }

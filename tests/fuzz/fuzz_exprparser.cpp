@@ -47,7 +47,7 @@ const std::vector<MessageForm> &messageForms()
         form(QStringLiteral("Expected \\( bracket at position (\\d+), but got (.+)"), Kind::Parse, true),
         form(QStringLiteral("Expected comma \\(,\\) at position (\\d+), but got (.+)"), Kind::Parse, true),
         form(QStringLiteral("Unknown token at pos (\\d+) : (.+)"), Kind::Parse, true),
-        form(QStringLiteral("Expression nested deeper than %1 levels at position (\\d+)").arg(MaxExprNesting),
+        form(QStringLiteral("Expression nested deeper than %1 levels at position (\\d+)").arg(maxExprNesting),
              Kind::Parse, true),
         form(QStringLiteral("Unexpected end of expression"), Kind::Parse),
         form(QStringLiteral("Unknown identifier: .+"), Kind::Parse),
@@ -82,7 +82,7 @@ bool sameValue(const ExprValue &a, const ExprValue &b)
 
 bool same(const ExprOutcome &a, const ExprOutcome &b)
 {
-    return a.Parsed == b.Parsed && a.Error == b.Error && sameValue(a.Value, b.Value);
+    return a.parsed == b.parsed && a.Error == b.Error && sameValue(a.Value, b.Value);
 }
 
 QString esc(const QString &text) { return QString::fromUtf8(fuzz::escaped(text)); }
@@ -90,8 +90,8 @@ QString esc(const QString &text) { return QString::fromUtf8(fuzz::escaped(text))
 QString shown(const ExprOutcome &o)
 {
     if (!o.Error.isEmpty())
-        return (o.Parsed ? QStringLiteral("parsed, ") : QStringLiteral("not parsed, ")) + u'"' + esc(o.Error) + u'"';
-    return ExprTypeName(o.Value.Type) + u' ' + esc(ExprValueText(o.Value));
+        return (o.parsed ? QStringLiteral("parsed, ") : QStringLiteral("not parsed, ")) + u'"' + esc(o.Error) + u'"';
+    return exprTypeName(o.Value.Type) + u' ' + esc(exprValueText(o.Value));
 }
 
 // The outcome's message checked against the parser's forms; answers its kind.
@@ -134,24 +134,24 @@ QString raised(const std::function<void()> &work)
 void checkParserObject(const QString &text)
 {
     ExpressionParser parser;
-    const QString set = raised([&] { parser.SetExpression(text); });
-    FUZZ_CHECK(parser.Expression() == text, "the object holds the text it was given");
+    const QString set = raised([&] { parser.setExpression(text); });
+    FUZZ_CHECK(parser.expression() == text, "the object holds the text it was given");
     ExprValue value;
-    const QString evaluated = raised([&] { value = parser.Evaluate(); });
+    const QString evaluated = raised([&] { value = parser.evaluate(); });
     if (text.isEmpty()) {
         FUZZ_CHECK(set.isEmpty() && evaluated == QStringLiteral("Cannot evaluate: empty expression"),
                    "an empty text holds no expression: " + set + " / " + evaluated);
         return;
     }
-    const ExprOutcome expected = ParseExpression(text.toUtf8());
-    if (!expected.Parsed) {
+    const ExprOutcome expected = parseExpression(text.toUtf8());
+    if (!expected.parsed) {
         FUZZ_CHECK(set == expected.Error,
                    "setting the text raises the parse fault: " + esc(set) + " against " + shown(expected));
         FUZZ_CHECK(evaluated == QStringLiteral("Cannot evaluate: error in expression"),
                    "evaluating a text that failed says so: " + esc(evaluated));
-        FUZZ_CHECK(raised([&] { parser.SetExpression(text); }).isEmpty(), "the text held is not parsed again");
+        FUZZ_CHECK(raised([&] { parser.setExpression(text); }).isEmpty(), "the text held is not parsed again");
         parser.Clear();
-        FUZZ_CHECK(raised([&] { parser.SetExpression(text); }) == expected.Error,
+        FUZZ_CHECK(raised([&] { parser.setExpression(text); }) == expected.Error,
                    "after Clear the text is parsed again");
         return;
     }
@@ -160,7 +160,7 @@ void checkParserObject(const QString &text)
                "evaluating raises the evaluation fault: " + esc(evaluated) + " against " + shown(expected));
     if (expected.Error.isEmpty())
         FUZZ_CHECK(sameValue(value, expected.Value), "evaluating gives the value of the function: " +
-                                                         ExprValueText(value) + " against " + shown(expected));
+                                                         exprValueText(value) + " against " + shown(expected));
 }
 
 // The condition check on Text: no exception leaves it, and it answers what the parser says of
@@ -178,8 +178,8 @@ bool checkCondition(const QString &text, QString &error)
         FUZZ_CHECK(valid && error.isEmpty(), "a blank condition passes");
         return valid;
     }
-    const ExprOutcome expected = ParseExpression(ZeroSVars(text).toUtf8());
-    FUZZ_CHECK(valid == (expected.Parsed && expected.Error.isEmpty()) && error == expected.Error,
+    const ExprOutcome expected = parseExpression(ZeroSVars(text).toUtf8());
+    FUZZ_CHECK(valid == (expected.parsed && expected.Error.isEmpty()) && error == expected.Error,
                "the check answers what the parser says: " + esc(error) + " against " + shown(expected));
     return valid;
 }
@@ -191,8 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const fuzz::Input input(data, size);
     const QByteArray text = input.bytes();
 
-    const ExprOutcome outcome = ParseExpression(text);
-    const bool hasValue = outcome.Parsed && outcome.Error.isEmpty();
+    const ExprOutcome outcome = parseExpression(text);
+    const bool hasValue = outcome.parsed && outcome.Error.isEmpty();
     FUZZ_CHECK(hasValue != !outcome.Error.isEmpty(), "a value or a message: " + shown(outcome));
     std::optional<Kind> kind;
     if (hasValue) {
@@ -201,13 +201,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else {
         FUZZ_CHECK(sameValue(outcome.Value, ExprValue()), "a message comes without a value: " + shown(outcome));
         kind = checkMessage(text, outcome);
-        FUZZ_CHECK(outcome.Parsed == (*kind == Kind::Evaluation),
+        FUZZ_CHECK(outcome.parsed == (*kind == Kind::Evaluation),
                    "only an evaluation fault follows a parse: " + shown(outcome));
     }
     if (isNesting(outcome))
-        FUZZ_CHECK(nestingBytes(text) > MaxExprNesting, "only a text that deep is refused: " + shown(outcome));
+        FUZZ_CHECK(nestingBytes(text) > maxExprNesting, "only a text that deep is refused: " + shown(outcome));
 
-    FUZZ_CHECK(same(ParseExpression(text), outcome), "the same text gives the same outcome");
+    FUZZ_CHECK(same(parseExpression(text), outcome), "the same text gives the same outcome");
 
     // The object takes the text as a string: bytes that are not UTF-8 reach it replaced.
     checkParserObject(QString::fromUtf8(text));
@@ -219,22 +219,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                QByteArray(depth, ')');
     };
     const QByteArray wrapped = inBrackets(1);
-    const ExprOutcome once = ParseExpression(wrapped);
+    const ExprOutcome once = parseExpression(wrapped);
     if (isNesting(once)) {
-        FUZZ_CHECK(nestingBytes(text) >= MaxExprNesting,
+        FUZZ_CHECK(nestingBytes(text) >= maxExprNesting,
                    "one bracket more is too deep only for a text that deep: " + shown(once));
     } else if (!kind || *kind != Kind::Parse) {
         FUZZ_CHECK(same(once, outcome),
                    "a text that parses keeps its outcome in brackets: " + shown(outcome) + " then " + shown(once));
     } else if (!outcome.Error.startsWith(QStringLiteral("Badly terminated expression.")) ||
                !outcome.Error.endsWith(QStringLiteral(" : )"))) {
-        FUZZ_CHECK(!once.Parsed && checkMessage(wrapped, once) == Kind::Parse,
+        FUZZ_CHECK(!once.parsed && checkMessage(wrapped, once) == Kind::Parse,
                    "a parse fault stays one in brackets: " + shown(outcome) + " then " + shown(once));
     }
     // As many brackets as the bound leaves room for, whatever the text nests. (Parse faults are
     // left out: unwinding from that deep costs more than the run can spare for each input.)
-    if (const qsizetype room = MaxExprNesting - nestingBytes(text); room > 1 && (!kind || *kind != Kind::Parse)) {
-        const ExprOutcome full = ParseExpression(inBrackets(room));
+    if (const qsizetype room = maxExprNesting - nestingBytes(text); room > 1 && (!kind || *kind != Kind::Parse)) {
+        const ExprOutcome full = parseExpression(inBrackets(room));
         FUZZ_CHECK(same(full, outcome), "a text that parses keeps its outcome in brackets up to the bound: " +
                                             shown(outcome) + " then " + shown(full));
     }

@@ -49,15 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                        QStringLiteral("each token moves on: %1 after %2").arg(parser.Pos()).arg(pos));
             FUZZ_CHECK(parser.Pos() <= text.size() + 1, "the position stays within the text");
             pos = parser.Pos();
-            FUZZ_CHECK(inside(parser.TagNameBytes(), source) && inside(parser.TextBytes(), source),
+            FUZZ_CHECK(inside(parser.tagNameBytes(), source) && inside(parser.textBytes(), source),
                        "the tag name and the text are spans of the text");
-            FUZZ_CHECK(parser.AttrCount() >= 0 && parser.AttrCount() <= parser.AttrCapacity(),
+            FUZZ_CHECK(parser.AttrCount() >= 0 && parser.AttrCount() <= parser.attrCapacity(),
                        "the attributes fit their room");
             for (int i = 0; i < parser.AttrCount(); ++i) {
-                FUZZ_CHECK(inside(parser.AttributeNameBytes(i), source) &&
-                               inside(parser.AttributeValueBytes(i), source),
+                FUZZ_CHECK(inside(parser.attributeNameBytes(i), source) &&
+                               inside(parser.attributeValueBytes(i), source),
                            "the attributes are spans of the text");
-                FUZZ_CHECK(parser.AttributeHasValue(i) || parser.AttributeValueBytes(i).isEmpty(),
+                FUZZ_CHECK(parser.attributeHasValue(i) || parser.attributeValueBytes(i).isEmpty(),
                            "an attribute without '=' has no value");
             }
             (void)parser.Text();

@@ -122,7 +122,7 @@ void checkTree(const TMLTree &tree, const QByteArray &html)
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzz::startGuiApplication();
-    InitHTMLControls();
+    initHTMLControls();
     return 0;
 }
 
@@ -151,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(HtmlUnescape(HtmlEscape(html)) == html, "escaping is undone by unescaping");
     const QByteArray script = "a < b && c > d;\n&lt;";
     const QByteArray replaced = SetScript(html, script);
-    if (FindScriptBlock(html).Found())
+    if (FindScriptBlock(html).found())
         FUZZ_CHECK(GetScript(replaced) == script,
                    "a script put into the block reads back: \"" + fuzz::escaped(GetScript(replaced)) + '"');
     else

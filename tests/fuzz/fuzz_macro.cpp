@@ -59,12 +59,12 @@ void checkMacro(TPascalMacro &macro)
     // As the palette's macro button adds it, with a grey exit to call.
     TWQFItem *item = section->AddItem(QStringLiteral("DELPHI"));
     item->SetJump(1, QStringLiteral("0"));
-    item->SetMacro(std::make_unique<TWQFPasMacro>(&macro));
+    item->setMacro(std::make_unique<TWQFPasMacro>(&macro));
     item->SetComment(QStringLiteral("macro: ") + macro.Caption);
     QString code;
     ApplyMacro(&page, section, code, item);
     const QString name = item->GetName();
-    const bool tellsValuesApart = readable(macro, ItemPasMacro(item)->Values);
+    const bool tellsValuesApart = readable(macro, itemPasMacro(item)->Values);
 
     QByteArray saved;
     FUZZ_CHECK(fuzz::savePage(page, fuzz::kProgramOptions, saved),
@@ -80,7 +80,7 @@ void checkMacro(TPascalMacro &macro)
     const QString stored = GetCode(copy);
     if (!tellsValuesApart)
         return;
-    const TWQFPasMacro *bound = ItemPasMacro(copy);
+    const TWQFPasMacro *bound = itemPasMacro(copy);
     FUZZ_CHECK(bound && bound->Macro == &macro,
                "the reopened component is bound to its macro again; its code \"" + fuzz::escaped(stored) + '"');
     // A value at the very end of the template loses its trailing blanks.
@@ -89,7 +89,7 @@ void checkMacro(TPascalMacro &macro)
         NormalizeLineBreaks(code, text);
         return text;
     };
-    FUZZ_CHECK(RegenerateMacroCode(copy) && normal(GetCode(copy)) == normal(stored),
+    FUZZ_CHECK(regenerateMacroCode(copy) && normal(GetCode(copy)) == normal(stored),
                "the code made again from the values read back is the code stored: \"" + fuzz::escaped(stored) +
                    "\" then \"" + fuzz::escaped(GetCode(copy)) + "\"; the values read back:\n" +
                    valuesOf(macro, bound->Values));

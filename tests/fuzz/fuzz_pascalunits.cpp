@@ -26,7 +26,7 @@ bool usableName(const QByteArray &name)
 // 0 for a unit, 1 and 2 for the two kinds of fragment, -1 for anything else.
 int groupOf(const QString &name)
 {
-    const QString lower = LowerCaseAscii(name);
+    const QString lower = lowerCaseAscii(name);
     if (lower.endsWith(u".pas"))
         return 0;
     if (lower.endsWith(u".pascls"))
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const auto &unit : list) {
         const int group = unit->IsFragment ? groupOf(unit->Name) : 0;
         FUZZ_CHECK(!unit->IsFragment || group > 0, "a fragment is one by its extension: " + listed(list));
-        FUZZ_CHECK(unit->Name == LowerCaseAscii(unit->Name), "names are in lower case");
+        FUZZ_CHECK(unit->Name == lowerCaseAscii(unit->Name), "names are in lower case");
         // Listed by the file's name, the extension included.
         const QString file = unit->IsFragment ? unit->Name : unit->Name + QStringLiteral(".pas");
         FUZZ_CHECK(group > lastGroup || (group == lastGroup && file.compare(lastFile, Qt::CaseInsensitive) >= 0),
@@ -87,13 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QMap<QString, int> expected;
     for (auto it = written.cbegin(); it != written.cend(); ++it)
         if (groupOf(it.key()) >= 0 && !Trim(it.value()).isEmpty())
-            expected[LowerCaseAscii(it.key())] += 1;
+            expected[lowerCaseAscii(it.key())] += 1;
     FUZZ_CHECK(seen == expected, "every unit and fragment is listed once: " + listed(list));
     for (const auto &unit : list) {
         // The text of some file of that name, compared without case.
         bool found = false;
         for (auto it = written.cbegin(); it != written.cend() && !found; ++it)
-            found = LowerCaseAscii(it.key()) == (unit->IsFragment ? unit->Name : unit->Name + QStringLiteral(".pas")) &&
+            found = lowerCaseAscii(it.key()) == (unit->IsFragment ? unit->Name : unit->Name + QStringLiteral(".pas")) &&
                     it.value() == unit->Source;
         FUZZ_CHECK(found, "a source is its file's whole text: " + unit->Name);
     }

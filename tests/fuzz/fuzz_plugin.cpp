@@ -23,7 +23,7 @@ const QString kSection = QStringLiteral("preproc");
 // Occurrences of the field, ASCII case ignored, as the command line replaces them.
 qsizetype fieldCount(const QString &text, const QString &field)
 {
-    const QString lower = LowerCaseAscii(text);
+    const QString lower = lowerCaseAscii(text);
     qsizetype count = 0;
     for (qsizetype at = lower.indexOf(field); at >= 0; at = lower.indexOf(field, at + field.size()))
         ++count;
@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QDir(ownFolder()).removeRecursively();
     QDir().mkpath(ownFolder());
     fuzz::writeFile(ownFolder() + QStringLiteral("fuzz.ini"), bytes);
-    InitPluginRegistry();
-    InitAppGui();
+    initPluginRegistry();
+    initAppGui();
     QList<TWarningPlugin *> before;
     GetWarningPlugins(before);
     LoadExternalPlugins(ownFolder());
@@ -85,14 +85,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(plugin->Cmd == QuoteFileName(cmd), "the command has its fields quoted");
         FUZZ_CHECK(QuoteFileName(plugin->Cmd) == plugin->Cmd,
                    "quoting the quoted command changes nothing: \"" + fuzz::escaped(QuoteFileName(plugin->Cmd)) + '"');
-        FUZZ_CHECK(plugin->Folder == ownFolder() + QStringLiteral("fuzz/"),
+        FUZZ_CHECK(plugin->folder == ownFolder() + QStringLiteral("fuzz/"),
                    "the program is looked for in its own folder");
         FUZZ_CHECK(!plugin->InQuickCheck(), "a program never holds up a save");
         const bool menuEntry = !menu.isEmpty();
         FUZZ_CHECK(pending.size() == (menuEntry ? 1u : 0u), "a Tools entry exactly when one is named");
         if (menuEntry)
-            FUZZ_CHECK(pending[0].TopCaption == u"Tools" && pending[0].Item == plugin->MenuItem() &&
-                           plugin->MenuItem()->text() == menu,
+            FUZZ_CHECK(pending[0].topCaption == u"Tools" && pending[0].Item == plugin->menuItem() &&
+                           plugin->menuItem()->text() == menu,
                        "the entry goes under Tools with its caption");
         checkCommandLine(plugin->Cmd);
     } else {
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     checkCommandLine(cmd);
     // The plug-ins take their entries with them.
-    DonePluginRegistry();
-    DoneAppGui();
+    donePluginRegistry();
+    doneAppGui();
     return 0;
 }

@@ -55,7 +55,7 @@ const TWQFItem *namedItem(const TWQFFile &doc, const QString &key)
     const QString section = Trim(QStringView(rest).left(blank));
     const QString name = Trim(QStringView(rest).mid(blank + 1));
     for (const auto &s : doc.Sections()) {
-        if (!SameTextAscii(s->GetName(), section))
+        if (!sameTextAscii(s->GetName(), section))
             continue;
         for (const auto &item : s->Items())
             if (item->GetName() == name)
@@ -85,19 +85,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     lines << decoded.mid(start);
 
-    const Records records = ParsePluginOutput(lines);
-    FUZZ_CHECK(ParsePluginOutput(lines) == records, "the same lines give the same records");
+    const Records records = parsePluginOutput(lines);
+    FUZZ_CHECK(parsePluginOutput(lines) == records, "the same lines give the same records");
 
     QStringList withColon;
     for (const QString &line : lines)
         if (line.contains(u':'))
             withColon << line;
-    FUZZ_CHECK(ParsePluginOutput(withColon) == records, "lines without a colon count for nothing:\n" +
+    FUZZ_CHECK(parsePluginOutput(withColon) == records, "lines without a colon count for nothing:\n" +
                                                             recordsText(records) + "then\n" +
-                                                            recordsText(ParsePluginOutput(withColon)));
+                                                            recordsText(parsePluginOutput(withColon)));
     QStringList talk = lines;
     talk.insert(qsizetype(size % (lines.size() + 1)), QStringLiteral("talk without a colon"));
-    FUZZ_CHECK(ParsePluginOutput(talk) == records, "a line of talk changes nothing");
+    FUZZ_CHECK(parsePluginOutput(talk) == records, "a line of talk changes nothing");
 
     auto keyOf = [](const QString &line) { return Trim(QStringView(line).left(line.indexOf(u':'))); };
     auto textOf = [](const QString &line) { return line.mid(line.indexOf(u':') + 1); };
@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                QStringLiteral("one message for each record: %1 for %2").arg(messages.size()).arg(records.size()));
     for (qsizetype i = 0; i < messages.size(); ++i) {
         const auto &[key, text] = records[i];
-        const char16_t letter = UpCaseAscii(key[0].unicode());
+        const char16_t letter = upCaseAscii(key[0].unicode());
         const QString kind = letter == u'E'   ? QStringLiteral("ERROR")
                              : letter == u'W' ? QStringLiteral("WARN")
                                               : QStringLiteral("HINT");

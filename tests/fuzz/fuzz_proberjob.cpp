@@ -27,7 +27,7 @@ bool rewritten(const Job &job, QByteArray &bytes)
     bool writable = true;
     for (qsizetype i = 0; i < values.size(); ++i) {
         try {
-            bytes += JobLine(names[i], values[i]);
+            bytes += jobLine(names[i], values[i]);
         } catch (const Exception &) {
             FUZZ_CHECK(holdsLineBreak(values[i]), "only a value with a line break is refused: " + values[i]);
             writable = false;
@@ -35,7 +35,7 @@ bool rewritten(const Job &job, QByteArray &bytes)
     }
     for (qsizetype i = 0; i < job.statementFiles.size(); ++i) {
         try {
-            bytes += JobLine(QStringLiteral("wqf%1").arg(i), job.statementFiles[i]);
+            bytes += jobLine(QStringLiteral("wqf%1").arg(i), job.statementFiles[i]);
         } catch (const Exception &) {
             FUZZ_CHECK(holdsLineBreak(job.statementFiles[i]), "only a path with a line break is refused");
             writable = false;
@@ -48,7 +48,7 @@ bool rewritten(const Job &job, QByteArray &bytes)
 bool read(const QString &path, Job &job, QString &failure)
 {
     try {
-        job = ReadJob(path);
+        job = readJob(path);
         return true;
     } catch (const Failure &f) {
         failure = f.line;

@@ -60,9 +60,9 @@ SqliteJudge *g_judge = nullptr;
 
 void checkShape(const QString &text, SqlDialect dialect)
 {
-    const SqlShape shape = ShapeOf(text, dialect);
+    const SqlShape shape = shapeOf(text, dialect);
     FUZZ_CHECK(text.startsWith(shape.body), "the shape's body begins the text");
-    const SqlShape again = ShapeOf(shape.body, dialect);
+    const SqlShape again = shapeOf(shape.body, dialect);
     FUZZ_CHECK(again.body == shape.body && again.firstWord == shape.firstWord,
                "the body has the same shape: \"" + fuzz::escaped(shape.body) + "\" then \"" +
                    fuzz::escaped(again.body) + '"');
@@ -93,10 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkShape(statement, SqlDialect::PostgreSQL);
     if (statement.contains(QChar(0)))
         return 0;
-    const SqlShape shape = ShapeOf(statement, SqlDialect::SQLite);
+    const SqlShape shape = shapeOf(statement, SqlDialect::SQLite);
     if (shape.body.isEmpty())
         return 0;
-    const QString verdict = g_judge->Verdict(statement, shape);
+    const QString verdict = g_judge->verdict(statement, shape);
     FUZZ_CHECK(!verdict.contains(u'\n') && !verdict.contains(u'\r'),
                "a verdict is one line: " + fuzz::escaped(verdict));
     FUZZ_CHECK(databaseState() == g_state, "the test database never changes");

@@ -58,14 +58,14 @@ QString pairs(const QList<QPair<QString, QString>> &values)
 // and the shut-down that writes them; the main window stores the bounds it was restored to.
 Read startAndStop()
 {
-    InitAppGui();
-    InitPluginRegistry();
-    InitAppIni(kConfig, QStringLiteral("pellorin"));
-    InitGlobalOptions();
-    InitSQLQueryCheck(kProgram);
-    InitSQLCfgForm(kProgram);
-    InitItemsCheck();
-    InitHTMLChecks();
+    initAppGui();
+    initPluginRegistry();
+    initAppIni(kConfig, QStringLiteral("pellorin"));
+    initGlobalOptions();
+    initSQLQueryCheck(kProgram);
+    initSQLCfgForm(kProgram);
+    initItemsCheck();
+    initHTMLChecks();
 
     Read read;
     OptionStore().Load();
@@ -73,24 +73,24 @@ Read startAndStop()
     (void)OpenPage::optionsFromSettings();
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
-    ApplyCheckSettings(plugins, OptionStore());
+    applyCheckSettings(plugins, OptionStore());
     for (const TWarningPlugin *plugin : std::as_const(plugins))
         read.checks += QStringLiteral("%1 %2 %3\n").arg(plugin->ClassName()).arg(plugin->Enabled).arg(plugin->Priority);
     const SQLCheckState &state = sqlCheckState();
     read.sql = QStringList{state.SQLHost, state.SQLUser, state.SQLPassword, state.SQLDatabase}.join(u'|');
     read.testValues = state.TestValues;
-    read.bounds = ClampFormBounds(ReadBounds(QStringLiteral("MainFrm")), kScreen);
+    read.bounds = clampFormBounds(ReadBounds(QStringLiteral("MainFrm")), kScreen);
     WriteBounds(QStringLiteral("MainFrm"), read.bounds);
 
-    DoneSQLCfgForm();
-    DoneSQLQueryCheck();
-    DoneGlobalOptions();
-    DoneAppIni();
-    DonePluginRegistry();
+    doneSQLCfgForm();
+    doneSQLQueryCheck();
+    doneGlobalOptions();
+    doneAppIni();
+    donePluginRegistry();
     // The entries the modules queued belong to the application, which outlives every run.
     for (const TPendingMenu &entry : menuQueue().PendingMenus())
         delete entry.Item.data();
-    DoneAppGui();
+    doneAppGui();
     return read;
 }
 
@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                    .arg(b.Top)
                    .arg(b.Width())
                    .arg(b.Height()));
-    FUZZ_CHECK(ClampFormBounds(b, kScreen) == b, "bounds restored once stay where they are");
+    FUZZ_CHECK(clampFormBounds(b, kScreen) == b, "bounds restored once stay where they are");
 
     const QByteArray written = fileBytes(kIni);
     const QByteArray writtenValues = fileBytes(kTestValues);

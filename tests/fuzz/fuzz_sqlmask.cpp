@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList masks = SetMasks(text);
     QStringList reversed = masks;
     std::reverse(reversed.begin(), reversed.end());
-    const QStringList upper = SetMasks(UpperCaseAscii(text));
+    const QStringList upper = SetMasks(upperCaseAscii(text));
     const QStringList crlf = SetMasks(SplitLines(text).join(QStringLiteral("\r\n")));
 
     QStringList names = SplitLines(QString::fromUtf8(pairNames));
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         names << QString(mask).remove(u'*') << Trim(QString(mask).remove(u'*'));
     for (const QString &name : std::as_const(names)) {
         const bool sent = MatchesMask(masks, name);
-        FUZZ_CHECK(MatchesMask(masks, UpperCaseAscii(name)) == sent && MatchesMask(masks, LowerCaseAscii(name)) == sent,
+        FUZZ_CHECK(MatchesMask(masks, upperCaseAscii(name)) == sent && MatchesMask(masks, lowerCaseAscii(name)) == sent,
                    "the name's letter case does not count: " + name);
         FUZZ_CHECK(MatchesMask(upper, name) == sent, "the masks' letter case does not count: " + name);
         FUZZ_CHECK(MatchesMask(reversed, name) == sent, "the masks' order does not count: " + name);

@@ -8,7 +8,7 @@ namespace {
 // The style scan with one SetValue per name, as it was first written.
 void parseOneByOne(const QByteArray &text, StringList &list)
 {
-    const CharSet nameStart = LetterChars | DigitChars;
+    const CharSet nameStart = letterChars | digitChars;
     const CharSet nameChars = nameStart | CharSet("_");
     qsizetype pos = 1;
     while (!text.isEmpty() && pos <= text.size()) {
@@ -16,7 +16,7 @@ void parseOneByOne(const QByteArray &text, StringList &list)
         const QByteArray name = TakeWhile(text, pos, nameChars);
         TakeUntil(text, pos, CharSet(":"));
         ++pos;
-        TakeWhile(text, pos, BlankChars);
+        TakeWhile(text, pos, blankChars);
         list.SetValue(QString::fromUtf8(name), QString::fromUtf8(TakeUntil(text, pos, CharSet(";"))));
     }
 }

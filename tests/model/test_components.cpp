@@ -10,13 +10,13 @@ using namespace pellorin_test;
 namespace {
 // Components of the given names, held by one element.
 struct NamedItems {
-    std::unique_ptr<XmlElement> holder = NewElement("s");
+    std::unique_ptr<XmlElement> holder = newElement("s");
     WQFItemList items;
     explicit NamedItems(const QStringList &names)
     {
         for (const QString &name : names) {
-            auto *c = static_cast<XmlElement *>(holder->appendChild(NewElement("c")));
-            c->appendChild(NewElement("n"))->setTextContent(name);
+            auto *c = static_cast<XmlElement *>(holder->appendChild(newElement("c")));
+            c->appendChild(newElement("n"))->setTextContent(name);
             items.push_back(std::make_unique<TWQFItem>(c, nullptr));
         }
     }
@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(item->GetJump(2), QString("7"));
         QCOMPARE(item->GetJump(3), QString());
         QCOMPARE(item->GetJump(-1), QString());
-        QCOMPARE(item->GetJumps(), QStringList({"5", "6", "7"}));
+        QCOMPARE(item->getJumps(), QStringList({"5", "6", "7"}));
         QCOMPARE(item->GetDocument(), page->Doc());
 
         item->SetName("9");
@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(item->GetX(), 0);
         QCOMPARE(item->GetY(), 0);
         QCOMPARE(item->GetJump(1), QString());
-        QCOMPARE(item->GetJumps(), QStringList({"3"}));
+        QCOMPARE(item->getJumps(), QStringList({"3"}));
         item->SetType("IF");
         item->SetComment("c");
         item->SetJump(1, "4");
@@ -197,7 +197,7 @@ private slots:
             components += "<c><n>" + name.toUtf8() + "</n><t>SET</t><j/><j/></c>";
         auto page = pageWith(components);
         TWQFSection *section = page->FindSection("preproc");
-        auto clip = ReadXMLBytes("<clip>" + pasted + "</clip>", false);
+        auto clip = readXMLBytes("<clip>" + pasted + "</clip>", false);
 
         std::vector<TWQFItem *> result = refs(section->Items()); // replaced, not appended to
         PasteItems(clip->firstChild()->firstChild(), section, result);
@@ -217,7 +217,7 @@ private slots:
         TWQFSection *section = page->FindSection("postproc");
         const QByteArray component = "<c k=\"1\" l=\"&quot;\"><n>2</n><t>IF</t><c>note</c><j>2</j><j/><j>9</j><x>5</x>"
                                      "<y>6</y><values><v><![CDATA[a]]></v><!--k--><?pi d?><w>x<i/>y</w></values></c>";
-        auto clip = ReadXMLBytes("<clip>" + component + "</clip>", false);
+        auto clip = readXMLBytes("<clip>" + component + "</clip>", false);
         std::vector<TWQFItem *> result;
         PasteItems(clip->firstChild()->firstChild(), section, result);
         QCOMPARE(result.size(), size_t(1));
@@ -232,8 +232,8 @@ private slots:
                              "<query><![CDATA[select 1]]></query><param><n>id</n><t>INTEGER</t><v/></param>"
                              "<N>x</N><V>y</V></values></c>");
         StringList lines;
-        lines.Add("keep");
-        lines.Add("N0=replaced");
+        lines.add("keep");
+        lines.add("N0=replaced");
         GetItemTexts(page->FindSection("preproc")->Items().at(0).get(), lines);
         QCOMPARE(linesOf(lines), QStringList({"keep", "n0=5", "t0=SELECTQUERY", "c1=about", "j0=6", "x0=1", "y0=2",
                                               "query0=select 1", "N1=x", "V0=y", "n2=id", "t1=INTEGER"}));
@@ -259,18 +259,18 @@ private slots:
         QCOMPARE(linesOf(reached), QStringList({"1", "2", "4"}));
 
         StringList targets;
-        targets.Add("1");
+        targets.add("1");
         QString exitName, fromName;
         QVERIFY(ReachesAny(items[3].get(), targets, exitName, fromName));
         QCOMPARE(exitName, QString("1"));
         QCOMPARE(fromName, QString("0"));
         // The start's own name is not a target; the walk ends at unknown names.
         QVERIFY(!ReachesAny(items[1].get(), targets, exitName, fromName));
-        targets.Add("2");
+        targets.add("2");
         QVERIFY(ReachesAny(items[5].get(), targets, exitName, fromName)); // 5 -> 3 -> 0 -> 1
         QCOMPARE(fromName, QString("0"));
         StringList loop;
-        loop.Add("3"); // exit 1 of a query counts here
+        loop.add("3"); // exit 1 of a query counts here
         QVERIFY(ReachesAny(items[0].get(), loop, exitName, fromName));
         QCOMPARE(fromName, QString("0"));
         QVERIFY(!ReachesAny(nullptr, loop, exitName, fromName));

@@ -11,7 +11,7 @@ Q_DECLARE_METATYPE(Rect)
 static char *toString(const Rect &r)
 {
     return qstrdup(QByteArray::number(r.Left) + ", " + QByteArray::number(r.Top) + ", " + QByteArray::number(r.Right) +
-                   ", " + QByteArray::number(r.Bottom));
+                   ", " + QByteArray::number(r.bottom));
 }
 
 namespace {
@@ -21,14 +21,14 @@ struct Page {
     HTMLControlList Controls;
 
     explicit Page(const QByteArray &html) : Tree(ParseHTML(html)) { BuildControls(Tree.get(), Controls); }
-    THTMLControl *ById(const QString &id) const
+    THTMLControl *byId(const QString &id) const
     {
         for (const auto &c : Controls)
             if (c->Item()->GetAttribute(u"id", true) == id)
                 return c.get();
         return nullptr;
     }
-    QStringList Kinds() const
+    QStringList kinds() const
     {
         QStringList names;
         for (const auto &c : Controls)
@@ -44,11 +44,11 @@ QStringList lines(const StringList &list) { return list.Lines(); }
 class TestHtmlControls : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitHTMLControls(); }
+    void initTestCase() { initHTMLControls(); }
 
     void registry()
     {
-        InitHTMLControls(); // a second call registers nothing more
+        initHTMLControls(); // a second call registers nothing more
         QStringList names;
         for (const HTMLControlClass *kind : ControlClasses())
             names << kind->DisplayName() + u'|' + kind->CSSClass() + u'|' + kind->TagName();
@@ -103,12 +103,12 @@ private slots:
     void fixturePage()
     {
         const Page page(pellorin_test::readBytes(pellorin_test::dataPath("html/controls.html")));
-        QCOMPARE(page.Kinds(), (QStringList{"EditableContent/", "StaticContainer/", "EditorText/input",
+        QCOMPARE(page.kinds(), (QStringList{"EditableContent/", "StaticContainer/", "EditorText/input",
                                             "EditorText/textarea", "EditorCheckBox/input", "EditorRadio/input",
                                             "DynamicContainer/", "EditorLabel/", "EditorSubmitButton/input",
                                             "EditorLink/", "ValidationContainer/", "ScriptingContainer/"}));
-        QVERIFY(dynamic_cast<THTMLMemo *>(page.ById("m1")));
-        QVERIFY(!page.ById("hidden")); // inside an element that is no control
+        QVERIFY(dynamic_cast<THTMLMemo *>(page.byId("m1")));
+        QVERIFY(!page.byId("hidden")); // inside an element that is no control
         for (const auto &c : page.Controls)
             QCOMPARE(c->Item()->Data(), c.get());
 
@@ -121,18 +121,18 @@ private slots:
         // Parents and children through the element tree.
         THTMLControl *editable = FindEditableControl(page.Controls);
         QCOMPARE(editable, page.Controls[0].get());
-        QCOMPARE(FirstChildControl(editable), page.ById("box"));
-        QCOMPARE(NextSiblingControl(page.ById("box")), page.ById("rows"));
-        QCOMPARE(ParentControl(page.ById("r1")), page.ById("box"));
+        QCOMPARE(FirstChildControl(editable), page.byId("box"));
+        QCOMPARE(NextSiblingControl(page.byId("box")), page.byId("rows"));
+        QCOMPARE(ParentControl(page.byId("r1")), page.byId("box"));
         QVERIFY(!ParentControl(editable));
-        QVERIFY(!NextSiblingControl(page.ById("s1")));
-        QVERIFY(!FirstChildControl(page.ById("e1")));
+        QVERIFY(!NextSiblingControl(page.byId("s1")));
+        QVERIFY(!FirstChildControl(page.byId("e1")));
 
         const int checkWidth = MeasureText("Send <b>mail</b>").width() + 22;
-        QCOMPARE(page.ById("e1")->StyleRect(), Rect(10, 20, 110, 42));
-        QVERIFY(page.ById("e1")->Absolute());
-        QVERIFY(!page.ById("box")->Absolute());
-        QCOMPARE(page.ById("c1")->StyleRect(), Rect(0, 0, checkWidth, 22));
+        QCOMPARE(page.byId("e1")->StyleRect(), Rect(10, 20, 110, 42));
+        QVERIFY(page.byId("e1")->Absolute());
+        QVERIFY(!page.byId("box")->Absolute());
+        QCOMPARE(page.byId("c1")->StyleRect(), Rect(0, 0, checkWidth, 22));
 
         LayoutControls(page.Controls);
         const QStringList ids{"page", "box", "e1", "m1", "c1", "r1", "rows", "b1", "l1", "v1", "s1"};
@@ -141,7 +141,7 @@ private slots:
                                  Rect(7, 66, 7, 116),    Rect(0, 116, 80, 140),       Rect(0, 140, 0, 140),
                                  Rect(0, 140, 800, 160), Rect(0, 160, 800, 180)};
         for (int i = 0; i < ids.size(); ++i)
-            QCOMPARE(page.ById(ids[i])->Bounds(), bounds[i]);
+            QCOMPARE(page.byId(ids[i])->Bounds(), bounds[i]);
         const THTMLControl *label = page.Controls[7].get();
         QCOMPARE(label->Bounds(), Rect(0, 0, 0, 10));
         Rect abs(1, 2, 3, 4);
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(abs, Rect(7, 66, 7, 76));
         AbsoluteBounds(nullptr, abs);
         QCOMPARE(abs, Rect(7, 66, 7, 76));
-        QCOMPARE(ControlOffset(QPoint(100, 200), page.ById("r1")), QPoint(100, 244));
+        QCOMPARE(ControlOffset(QPoint(100, 200), page.byId("r1")), QPoint(100, 244));
     }
 
     void loading_data()
@@ -443,7 +443,7 @@ private slots:
         const int max = std::numeric_limits<int>::max();
         QCOMPARE(page.Controls[2]->Bounds().Top, 2000000000);
         QCOMPARE(page.Controls[3]->Bounds().Top, max);
-        QCOMPARE(page.Controls[0]->Bounds().Bottom, max);
+        QCOMPARE(page.Controls[0]->Bounds().bottom, max);
         QCOMPARE(ControlOffset(QPoint(0, 0), page.Controls[4].get()), QPoint(2000000000, max));
     }
 

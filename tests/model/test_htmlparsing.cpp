@@ -141,15 +141,15 @@ private slots:
         QCOMPARE(p.AttrCount(), 0);
         QVERIFY(p.Next()); // u follows a self-closed tag
         QCOMPARE(p.PrevOpenTag(), QString());
-        QCOMPARE(p.AttrCapacity(), 4);
+        QCOMPARE(p.attrCapacity(), 4);
         QVERIFY(p.Next()); // <p a b c d e >: the fifth attribute doubles the room
         QCOMPARE(p.AttrCount(), 5);
-        QCOMPARE(p.AttrCapacity(), 8);
+        QCOMPARE(p.attrCapacity(), 8);
         QCOMPARE(p.Attribute(4), (TTagAttributes{"e", "", false}));
         QVERIFY(p.Next());
         QVERIFY(p.Next()); // <q z>: fewer attributes, the room stays
         QCOMPARE(p.AttrCount(), 0);
-        QCOMPARE(p.AttrCapacity(), 8);
+        QCOMPARE(p.attrCapacity(), 8);
     }
 
     void errorsClearedByNext()

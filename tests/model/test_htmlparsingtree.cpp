@@ -101,7 +101,7 @@ private slots:
     void keepBlankText()
     {
         TMLTree tree;
-        tree.SetDropBlankText(false);
+        tree.setDropBlankText(false);
         tree.Parse(QByteArray("<p> </p>\n"));
         QCOMPARE(dump(tree.Root()), QString(R"(p[" "],")"
                                             "\n"

@@ -86,7 +86,7 @@ private slots:
         QTEST(b.Start, "start");
         QTEST(b.Length, "length");
         QTEST(GetScript(html), "script");
-        if (!b.Found())
+        if (!b.found())
             QCOMPARE(SetScript(html, "new & <script>"), html);
     }
 

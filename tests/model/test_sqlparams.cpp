@@ -104,8 +104,8 @@ private slots:
         QFETCH(QString, written);
         p.TypeLetter = letter;
         p.Default = written;
-        QTEST(p.TypeName(), "type");
-        QTEST(p.UnquotedDefault(), "unquoted");
+        QTEST(p.typeName(), "type");
+        QTEST(p.unquotedDefault(), "unquoted");
     }
 
     void flush_data()

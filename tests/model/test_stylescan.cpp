@@ -10,7 +10,7 @@ Q_DECLARE_METATYPE(Rect)
 char *toString(const Rect &r)
 {
     return qstrdup(QByteArray::number(r.Left) + ", " + QByteArray::number(r.Top) + ", " + QByteArray::number(r.Right) +
-                   ", " + QByteArray::number(r.Bottom));
+                   ", " + QByteArray::number(r.bottom));
 }
 
 class TestStyleScan : public QObject {
@@ -25,20 +25,20 @@ private slots:
         QTest::addColumn<QString>("token");
         QTest::addColumn<qsizetype>("newPos");
         const CharSet semi(";");
-        QTest::newRow("while digits") << "ab12cd" << qsizetype(3) << DigitChars << false << "12" << qsizetype(5);
-        QTest::newRow("while, empty run") << "ab12cd" << qsizetype(1) << DigitChars << false << "" << qsizetype(1);
-        QTest::newRow("while past end") << "ab12cd" << qsizetype(7) << DigitChars << false << "" << qsizetype(7);
-        QTest::newRow("while far past end") << "ab12cd" << qsizetype(99) << DigitChars << false << "" << qsizetype(99);
-        QTest::newRow("while at 0") << "12" << qsizetype(0) << DigitChars << false << "" << qsizetype(0);
-        QTest::newRow("while negative") << "12" << qsizetype(-3) << DigitChars << false << "" << qsizetype(-3);
-        QTest::newRow("while to the end") << "ab12" << qsizetype(3) << DigitChars << false << "12" << qsizetype(5);
-        QTest::newRow("while on empty text") << "" << qsizetype(1) << DigitChars << false << "" << qsizetype(1);
+        QTest::newRow("while digits") << "ab12cd" << qsizetype(3) << digitChars << false << "12" << qsizetype(5);
+        QTest::newRow("while, empty run") << "ab12cd" << qsizetype(1) << digitChars << false << "" << qsizetype(1);
+        QTest::newRow("while past end") << "ab12cd" << qsizetype(7) << digitChars << false << "" << qsizetype(7);
+        QTest::newRow("while far past end") << "ab12cd" << qsizetype(99) << digitChars << false << "" << qsizetype(99);
+        QTest::newRow("while at 0") << "12" << qsizetype(0) << digitChars << false << "" << qsizetype(0);
+        QTest::newRow("while negative") << "12" << qsizetype(-3) << digitChars << false << "" << qsizetype(-3);
+        QTest::newRow("while to the end") << "ab12" << qsizetype(3) << digitChars << false << "12" << qsizetype(5);
+        QTest::newRow("while on empty text") << "" << qsizetype(1) << digitChars << false << "" << qsizetype(1);
         QTest::newRow("until ;") << "a:1;b" << qsizetype(3) << semi << true << "1" << qsizetype(4);
         QTest::newRow("until, no member") << "a:1" << qsizetype(2) << semi << true << ":1" << qsizetype(4);
         QTest::newRow("until on a member") << "a;b" << qsizetype(2) << semi << true << "" << qsizetype(2);
         QTest::newRow("until past end") << "a;b" << qsizetype(4) << semi << true << "" << qsizetype(4);
         QTest::newRow("until at last char") << "abc" << qsizetype(3) << semi << true << "c" << qsizetype(4);
-        QTest::newRow("complement set") << "  x" << qsizetype(1) << ~BlankChars << true << "  " << qsizetype(3);
+        QTest::newRow("complement set") << "  x" << qsizetype(1) << ~blankChars << true << "  " << qsizetype(3);
     }
     void scanners()
     {
@@ -62,17 +62,17 @@ private slots:
         // UTF-8 is scanned byte by byte: "é" is two bytes, neither of them a letter.
         const QByteArray text = QString::fromUtf8("a\xc3\xa9z").toUtf8();
         qsizetype pos = 1;
-        QCOMPARE(TakeWhile(text, pos, LetterChars), QByteArray("a"));
-        QCOMPARE(TakeUntil(text, pos, LetterChars), QByteArray("\xc3\xa9"));
+        QCOMPARE(TakeWhile(text, pos, letterChars), QByteArray("a"));
+        QCOMPARE(TakeUntil(text, pos, letterChars), QByteArray("\xc3\xa9"));
         QCOMPARE(pos, 4);
-        const CharSet high = CharSet::Range(0x80, 0xFF);
+        const CharSet high = CharSet::range(0x80, 0xFF);
         pos = 2;
         QCOMPARE(TakeWhile(text, pos, high), QByteArray("\xc3\xa9"));
-        QVERIFY(high.Contains(char16_t(0xE9)));
-        QVERIFY(high.Contains('\xe9'));
-        QVERIFY(!LetterChars.Contains(QChar(0xE9)));
-        static_assert(BlankChars.Contains('\t') && !BlankChars.Contains('\f') && DigitChars.Contains(u'7'));
-        QVERIFY(!high.Contains(char16_t(0x1E9)));
+        QVERIFY(high.contains(char16_t(0xE9)));
+        QVERIFY(high.contains('\xe9'));
+        QVERIFY(!letterChars.contains(QChar(0xE9)));
+        static_assert(blankChars.contains('\t') && !blankChars.contains('\f') && digitChars.contains(u'7'));
+        QVERIFY(!high.contains(char16_t(0x1E9)));
     }
 
     void leadingInt_data()

@@ -431,7 +431,7 @@ private slots:
         QVERIFY(platform::SetFileMode(path, 0444));
         auto file = loadPage(kPage);
         file->SetFunctionName("changed");
-        file->SetLastError("earlier");
+        file->setLastError("earlier");
         QString asked;
         file->OnReadOnly = [&](const QString &name) {
             asked = name;
@@ -702,10 +702,10 @@ private slots:
 
     void writerFlagMapping()
     {
-        QCOMPARE(WriterFlagsFromOptions(poWhitespace), WriterFlags(wfNoIndent));
-        QCOMPARE(WriterFlagsFromOptions(poForceHeader), WriterFlags(wfForceHeader));
-        QCOMPARE(WriterFlagsFromOptions(poClearEol), WriterFlags(wfNoFinalEol));
-        QCOMPARE(WriterFlagsFromOptions(PageOptions::fromInt(0xF8)), WriterFlags());
+        QCOMPARE(writerFlagsFromOptions(poWhitespace), WriterFlags(wfNoIndent));
+        QCOMPARE(writerFlagsFromOptions(poForceHeader), WriterFlags(wfForceHeader));
+        QCOMPARE(writerFlagsFromOptions(poClearEol), WriterFlags(wfNoFinalEol));
+        QCOMPARE(writerFlagsFromOptions(PageOptions::fromInt(0xF8)), WriterFlags());
     }
 };
 

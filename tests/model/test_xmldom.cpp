@@ -7,7 +7,7 @@
 namespace {
 std::unique_ptr<XmlDocument> readDoc(const QByteArray &xml)
 {
-    std::unique_ptr<XmlDocument> doc = ReadXMLBytes(xml, false);
+    std::unique_ptr<XmlDocument> doc = readXMLBytes(xml, false);
     if (!doc)
         qFatal("fixture does not read");
     return doc;
@@ -72,9 +72,9 @@ private slots:
         doc->notifyNextChange([&] { ++told; });
 
         if (operation == "append a child")
-            root->appendChild(NewElement("n"));
+            root->appendChild(newElement("n"));
         else if (operation == "insert a child")
-            root->insertBefore(NewText("t"), e);
+            root->insertBefore(newText("t"), e);
         else if (operation == "remove a child")
             QVERIFY(root->removeChild(e));
         else if (operation == "remove a node that is no child")
@@ -144,8 +144,8 @@ private slots:
         QCOMPARE(doc->ownerDocument(), doc.get());
         QCOMPARE(doc->documentElement()->ownerDocument(), doc.get());
 
-        auto made = NewElement("n");
-        made->appendChild(NewText("t"));
+        auto made = newElement("n");
+        made->appendChild(newText("t"));
         QVERIFY(!made->ownerDocument() && !made->firstChild()->ownerDocument());
         const uint64_t start = doc->revision();
         made->setAttribute("a", "1");

@@ -13,7 +13,7 @@ void readRow()
     QFETCH(QByteArray, in);
     QFETCH(QString, error);
     try {
-        auto doc = ReadXMLBytes(in, false);
+        auto doc = readXMLBytes(in, false);
         QVERIFY2(error.isEmpty(), qPrintable("read without the error " + error));
         QVERIFY(doc->documentElement());
     } catch (const EXMLReadError &e) {
@@ -53,7 +53,7 @@ private slots:
         QFETCH(QByteArray, in);
         QFETCH(bool, keep);
         QFETCH(QStringList, children);
-        auto doc = ReadXMLBytes(in, keep);
+        auto doc = readXMLBytes(in, keep);
         QStringList got;
         for (const auto &child : doc->documentElement()->childNodes())
             got << (child->isElement() ? child->nodeName() : child->nodeName() + ":" + child->data());
@@ -63,7 +63,7 @@ private slots:
     void declarationAndDocumentType()
     {
         auto doc =
-            ReadXMLBytes("<?xml version=\"1.0\" encoding=\"Utf-8\" standalone=\"yes\"?>\n"
+            readXMLBytes("<?xml version=\"1.0\" encoding=\"Utf-8\" standalone=\"yes\"?>\n"
                          "<!DOCTYPE wqf PUBLIC \"-//x\" \"w.dtd\" [<!ENTITY e \"E\"><!ATTLIST wqf d CDATA \"v\">]>\n"
                          "<wqf k=\"1\">&e;</wqf>\n",
                          false);
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(doc->documentElement()->textContent(), QString("E"));
         QCOMPARE(doc->childNodes().size(), size_t(2)); // no whitespace outside the root
 
-        auto bare = ReadXMLBytes("<a/>", true);
+        auto bare = readXMLBytes("<a/>", true);
         QVERIFY(bare->xmlVersion().isEmpty());
         QVERIFY(bare->xmlEncoding().isEmpty());
         QVERIFY(!bare->xmlStandalone());
@@ -119,7 +119,7 @@ private slots:
     {
         QFETCH(QByteArray, in);
         for (bool keep : {false, true}) {
-            auto doc = ReadXMLBytes(in, keep);
+            auto doc = readXMLBytes(in, keep);
             QVERIFY(doc->doctype());
             QTEST(doc->doctype()->internalSubset(), "subset");
             QStringList nodes;
@@ -153,7 +153,7 @@ private slots:
         QFETCH(QByteArray, in);
         QFETCH(QStringList, nodes);
         QFETCH(QByteArray, written);
-        const auto doc = ReadXMLBytes(in, false);
+        const auto doc = readXMLBytes(in, false);
         QStringList got;
         for (const auto &child : doc->childNodes()) {
             got << child->nodeName() + ":" + child->data();
@@ -161,7 +161,7 @@ private slots:
                 QCOMPARE(child->previousSibling()->nextSibling(), child.get());
         }
         QCOMPARE(got, nodes);
-        QCOMPARE(WriteXMLToBytes(*doc, {}), written);
+        QCOMPARE(writeXMLToBytes(*doc, {}), written);
     }
 
     // What the entities of a document type add is what they really expand to: a character
@@ -284,7 +284,7 @@ private slots:
     void elementNames()
     {
         QFETCH(QString, name);
-        QTEST(IsXmlElementName(name), "readable");
+        QTEST(isXmlElementName(name), "readable");
     }
 
     // What a document type may ask of the reader: the bounds sit just past each row that passes.

@@ -12,8 +12,8 @@ using pellorin_test::visible;
 namespace {
 QByteArray roundTrip(const QByteArray &in, bool keep, WriterFlags flags)
 {
-    auto doc = ReadXMLBytes(in, keep);
-    return WriteXMLToBytes(*doc, flags);
+    auto doc = readXMLBytes(in, keep);
+    return writeXMLToBytes(*doc, flags);
 }
 } // namespace
 
@@ -135,13 +135,13 @@ private slots:
         QFETCH(bool, inCData);
         QFETCH(QString, error);
         XmlDocument doc;
-        auto *root = static_cast<XmlElement *>(doc.appendChild(NewElement("a")));
+        auto *root = static_cast<XmlElement *>(doc.appendChild(newElement("a")));
         if (inAttribute)
             root->setAttribute("v", text);
         else
-            root->appendChild(inCData ? NewCData(text) : NewText(text));
+            root->appendChild(inCData ? newCData(text) : newText(text));
         try {
-            WriteXMLToBytes(doc, {});
+            writeXMLToBytes(doc, {});
             QFAIL("no error raised");
         } catch (const EConvertError &e) {
             QCOMPARE(e.message(), error);
@@ -151,9 +151,9 @@ private slots:
     void outputBeforeErrorReachesStream()
     {
         XmlDocument doc;
-        auto *root = doc.appendChild(NewElement("a"));
-        root->appendChild(NewElement("b"));
-        root->appendChild(NewText(QString(QChar(2))));
+        auto *root = doc.appendChild(newElement("a"));
+        root->appendChild(newElement("b"));
+        root->appendChild(newText(QString(QChar(2))));
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         QVERIFY_THROWS_EXCEPTION(EConvertError, WriteXMLFlags(doc, buffer, {}));
@@ -165,9 +165,9 @@ private slots:
     void elementNameTheReaderRefuses()
     {
         XmlDocument doc;
-        auto *root = doc.appendChild(NewElement("wqf"));
-        root->appendChild(NewElement("ns:b"));
-        root->appendChild(NewElement(":query"));
+        auto *root = doc.appendChild(newElement("wqf"));
+        root->appendChild(newElement("ns:b"));
+        root->appendChild(newElement(":query"));
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         try {
@@ -200,14 +200,14 @@ private slots:
     void entityReferenceAndSingleElement()
     {
         XmlDocument doc;
-        auto *root = doc.appendChild(NewElement("a"));
-        auto *c = root->appendChild(NewElement("c"));
-        c->appendChild(NewText("x"));
-        c->appendChild(NewEntityReference("co"));
+        auto *root = doc.appendChild(newElement("a"));
+        auto *c = root->appendChild(newElement("c"));
+        c->appendChild(newText("x"));
+        c->appendChild(newEntityReference("co"));
         // An entity reference is not text: the end tag gets its own line.
-        QCOMPARE(WriteXMLToBytes(doc, wfNoFinalEol), QByteArray("\r\n<a>\r\n  <c>x&co;\r\n  </c>\r\n</a>"));
+        QCOMPARE(writeXMLToBytes(doc, wfNoFinalEol), QByteArray("\r\n<a>\r\n  <c>x&co;\r\n  </c>\r\n</a>"));
         // An element alone: no declaration and no final line break.
-        QCOMPARE(WriteXMLToBytes(*c, {}), QByteArray("\r\n<c>x&co;\r\n</c>"));
+        QCOMPARE(writeXMLToBytes(*c, {}), QByteArray("\r\n<c>x&co;\r\n</c>"));
     }
 
     // Indentation grows with depth squared: 10,000 levels would need 200 MB of blanks, 100,000
@@ -217,7 +217,7 @@ private slots:
     {
         for (int depth : {10000, 100000}) {
             const QByteArray in = QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth);
-            auto doc = ReadXMLBytes(in, false);
+            auto doc = readXMLBytes(in, false);
             for (const WriterFlags flags : {WriterFlags(), WriterFlags(wfForceHeader), WriterFlags(wfNoFinalEol)}) {
                 QBuffer out;
                 out.open(QIODevice::WriteOnly);
@@ -230,7 +230,7 @@ private slots:
                 }
                 QCOMPARE(out.data(), QByteArray());
             }
-            QCOMPARE(WriteXMLToBytes(*doc, wfNoIndent).size(), in.size() - 3 + 2); // "<e/>" and CR LF
+            QCOMPARE(writeXMLToBytes(*doc, wfNoIndent).size(), in.size() - 3 + 2); // "<e/>" and CR LF
         }
     }
 
@@ -242,8 +242,8 @@ private slots:
             in += "<e>";
         for (int i = 0; i < depth; ++i)
             in += "</e>";
-        auto doc = ReadXMLBytes(in, false);
-        const QByteArray out = WriteXMLToBytes(*doc, wfNoIndent | wfNoFinalEol);
+        auto doc = readXMLBytes(in, false);
+        const QByteArray out = writeXMLToBytes(*doc, wfNoIndent | wfNoFinalEol);
         QByteArray expected;
         for (int i = 0; i < depth - 1; ++i)
             expected += "<e>";

@@ -31,7 +31,7 @@ private slots:
         QCOMPARE(platform::ProgramFileName(), QStringLiteral("test_platform"));
         // The test runner points the per-user configuration at a temporary folder.
         const QString base = QDir::fromNativeSeparators(qEnvironmentVariable("XDG_CONFIG_HOME"));
-        QCOMPARE(platform::AppConfigDir(), base + "/test_platform/");
+        QCOMPARE(platform::appConfigDir(), base + "/test_platform/");
         QVERIFY(platform::ProgramFolder().endsWith('/'));
         QVERIFY(QFile::exists(platform::ProgramFolder() + "test_platform"));
     }

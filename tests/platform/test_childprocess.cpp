@@ -20,7 +20,7 @@ private slots:
         QTemporaryDir dir;
         const QString script = dir.filePath("talk.sh");
         writeScript(script, "echo one\necho two >&2\necho three\n");
-        const ChildRun run = RunChildProcess(script, {}, 10000);
+        const ChildRun run = runChildProcess(script, {}, 10000);
         QVERIFY(run.started);
         QVERIFY(!run.timedOut);
         QCOMPARE(run.output, QByteArray("one\ntwo\nthree\n"));
@@ -33,7 +33,7 @@ private slots:
         const QString script = dir.filePath("with blank/args.sh");
         QVERIFY(QDir().mkpath(dir.filePath("with blank")));
         writeScript(script, "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n");
-        const ChildRun run = RunChildProcess(script, {"a b", "\"q\"", "$HOME;*", ""}, 10000);
+        const ChildRun run = runChildProcess(script, {"a b", "\"q\"", "$HOME;*", ""}, 10000);
         QVERIFY2(run.started, qPrintable(run.error));
         QCOMPARE(run.output, QByteArray("[a b]\n[\"q\"]\n[$HOME;*]\n[]\n"));
     }
@@ -43,7 +43,7 @@ private slots:
         QTemporaryDir dir;
         const QString script = dir.filePath("cat.sh");
         writeScript(script, "cat; echo end\n");
-        const ChildRun run = RunChildProcess(script, {}, 10000);
+        const ChildRun run = runChildProcess(script, {}, 10000);
         QCOMPARE(run.output, QByteArray("end\n"));
         QVERIFY(!run.timedOut);
     }
@@ -55,7 +55,7 @@ private slots:
         const QString script = dir.filePath("long.sh");
         writeScript(script, "i=0\nwhile [ $i -lt 4000 ]; do echo 0123456789012345678901234567890123456789; "
                             "i=$((i+1)); done\n");
-        const ChildRun run = RunChildProcess(script, {}, 30000);
+        const ChildRun run = runChildProcess(script, {}, 30000);
         QVERIFY(!run.timedOut);
         QCOMPARE(run.output.size(), 4000 * 41);
     }
@@ -71,7 +71,7 @@ private slots:
         QFETCH(QString, name);
         QTemporaryDir dir;
         pellorin_test::writeBytes(dir.filePath("plain.txt"), "echo no\n");
-        const ChildRun run = RunChildProcess(dir.filePath(name), {}, 10000);
+        const ChildRun run = runChildProcess(dir.filePath(name), {}, 10000);
         QVERIFY(!run.started);
         QVERIFY(!run.timedOut);
         QVERIFY(!run.error.isEmpty());
@@ -88,7 +88,7 @@ private slots:
         writeScript(script, "echo before\nsleep 30 &\necho $! > \"$1\"\nwait\necho after\n");
         QElapsedTimer clock;
         clock.start();
-        const ChildRun run = RunChildProcess(script, {pidFile}, 500);
+        const ChildRun run = runChildProcess(script, {pidFile}, 500);
         const qint64 took = clock.elapsed();
         QVERIFY(run.started);
         QVERIFY(run.timedOut);
@@ -126,7 +126,7 @@ private slots:
         QTemporaryDir dir;
         const QString script = dir.filePath("print.sh");
         writeScript(script, print + "\n");
-        const ChildRun run = RunChildProcess(script, {}, 600000, ChildOutputLimit{bytes, lines});
+        const ChildRun run = runChildProcess(script, {}, 600000, ChildOutputLimit{bytes, lines});
         QVERIFY(run.started);
         QVERIFY(!run.timedOut);
         QTEST(run.output, "kept");
@@ -140,7 +140,7 @@ private slots:
         const QString script = dir.filePath("endless.sh");
         const QString pidFile = dir.filePath("child.pid");
         writeScript(script, "sleep 600 > /dev/null &\necho $! > \"$1\"\nyes\n");
-        const ChildRun run = RunChildProcess(script, {pidFile}, 600000, ChildOutputLimit{1 << 20, 100000});
+        const ChildRun run = runChildProcess(script, {pidFile}, 600000, ChildOutputLimit{1 << 20, 100000});
         QVERIFY(run.cut);
         QVERIFY(!run.timedOut);
         QCOMPARE(run.output, QByteArray("y\n").repeated(100000));
@@ -164,7 +164,7 @@ private slots:
         const QString script = dir.filePath("leaves.sh");
         const QString pidFile = dir.filePath("child.pid");
         writeScript(script, start + "\necho $! > \"$1\"\necho line\n");
-        const ChildRun run = RunChildProcess(script, {pidFile}, 60000);
+        const ChildRun run = runChildProcess(script, {pidFile}, 60000);
         QVERIFY(run.started);
         QVERIFY(!run.timedOut);
         QVERIFY(!run.crashed);
@@ -181,7 +181,7 @@ private slots:
         QTemporaryDir dir;
         const QString script = dir.filePath("quick.sh");
         writeScript(script, "sleep 0.2\necho done\nexit 3\n");
-        const ChildRun run = RunChildProcess(script, {}, 5000);
+        const ChildRun run = runChildProcess(script, {}, 5000);
         QVERIFY(!run.timedOut);
         QCOMPARE(run.output, QByteArray("done\n"));
     }

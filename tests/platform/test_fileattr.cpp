@@ -16,18 +16,18 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         QVERIFY(platform::SetFileMode(path, 0640));
-        QVERIFY(!platform::FileIsReadOnly(path));
-        QVERIFY(platform::SetFileReadOnly(path, true));
-        QVERIFY(platform::FileIsReadOnly(path));
+        QVERIFY(!platform::fileIsReadOnly(path));
+        QVERIFY(platform::setFileReadOnly(path, true));
+        QVERIFY(platform::fileIsReadOnly(path));
         QCOMPARE(*platform::FileMode(path), 0440u);
-        QVERIFY(platform::SetFileReadOnly(path, false));
+        QVERIFY(platform::setFileReadOnly(path, false));
         QCOMPARE(*platform::FileMode(path), 0640u);
     }
     void missingFile()
     {
         QVERIFY(!platform::FileMode("/nonexistent/x").has_value());
-        QVERIFY(!platform::FileIsReadOnly("/nonexistent/x"));
-        QVERIFY(!platform::SetFileReadOnly("/nonexistent/x", true));
+        QVERIFY(!platform::fileIsReadOnly("/nonexistent/x"));
+        QVERIFY(!platform::setFileReadOnly("/nonexistent/x", true));
     }
 };
 

@@ -56,10 +56,10 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         QVERIFY(QDir(dir.path()).mkdir("Delta.ini"));
-        QCOMPARE(ListFolderEntries(dir.path(), "*.ini", faAnyFile),
+        QCOMPARE(listFolderEntries(dir.path(), "*.ini", faAnyFile),
                  QStringList({".hidden.ini", "Alpha.ini", "beta.ini", "Delta.ini", "gamma.INI"}));
-        QCOMPARE(ListFolderEntries(dir.path(), "*.ini", 0), QStringList({"Alpha.ini", "beta.ini", "gamma.INI"}));
-        QCOMPARE(ListFolderEntries(dir.path() + "/missing", "*", faAnyFile), QStringList());
+        QCOMPARE(listFolderEntries(dir.path(), "*.ini", 0), QStringList({"Alpha.ini", "beta.ini", "gamma.INI"}));
+        QCOMPARE(listFolderEntries(dir.path() + "/missing", "*", faAnyFile), QStringList());
     }
 };
 

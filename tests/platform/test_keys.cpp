@@ -37,35 +37,35 @@ private slots:
     {
         QFETCH(int, qtKey);
         QFETCH(int, modifiers);
-        QTEST(int(platform::VirtualKeyFromQt(qtKey, Qt::KeyboardModifiers(modifiers))), "vk");
+        QTEST(int(platform::virtualKeyFromQt(qtKey, Qt::KeyboardModifiers(modifiers))), "vk");
         const QKeyEvent event(QEvent::KeyPress, qtKey, Qt::KeyboardModifiers(modifiers));
-        QTEST(int(platform::VirtualKeyFromEvent(event)), "vk");
+        QTEST(int(platform::virtualKeyFromEvent(event)), "vk");
     }
 
     void shiftState()
     {
-        using platform::ShiftStateFromQt;
-        QCOMPARE(ShiftStateFromQt(Qt::ControlModifier), TShiftState(ssCtrl));
-        QCOMPARE(ShiftStateFromQt(Qt::ControlModifier | Qt::ShiftModifier), ssShift | ssCtrl);
-        QCOMPARE(ShiftStateFromQt(Qt::AltModifier | Qt::KeypadModifier), TShiftState(ssAlt));
+        using platform::shiftStateFromQt;
+        QCOMPARE(shiftStateFromQt(Qt::ControlModifier), TShiftState(ssCtrl));
+        QCOMPARE(shiftStateFromQt(Qt::ControlModifier | Qt::ShiftModifier), ssShift | ssCtrl);
+        QCOMPARE(shiftStateFromQt(Qt::AltModifier | Qt::KeypadModifier), TShiftState(ssAlt));
         // "Exactly Ctrl" must fail while another modifier or a mouse button is down.
-        QVERIFY(ShiftStateFromQt(Qt::ControlModifier | Qt::MetaModifier) != TShiftState(ssCtrl));
-        const TShiftState withButton = ShiftStateFromQt(Qt::ControlModifier, Qt::LeftButton | Qt::MiddleButton);
+        QVERIFY(shiftStateFromQt(Qt::ControlModifier | Qt::MetaModifier) != TShiftState(ssCtrl));
+        const TShiftState withButton = shiftStateFromQt(Qt::ControlModifier, Qt::LeftButton | Qt::MiddleButton);
         QCOMPARE(withButton, ssCtrl | ssLeft | ssMiddle);
         QVERIFY(withButton.testFlag(ssCtrl));
-        QCOMPARE(ShiftStateFromQt(Qt::NoModifier, Qt::RightButton), TShiftState(ssRight));
-        QCOMPARE(ShiftStateFromQt(Qt::NoModifier), TShiftState());
+        QCOMPARE(shiftStateFromQt(Qt::NoModifier, Qt::RightButton), TShiftState(ssRight));
+        QCOMPARE(shiftStateFromQt(Qt::NoModifier), TShiftState());
     }
 
     // A key event's state: its modifiers, the keypad flag dropped; no button is down here.
     void shiftStateOfAnEvent()
     {
         const QKeyEvent ctrlEnter(QEvent::KeyPress, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-        QCOMPARE(platform::ShiftStateFromEvent(ctrlEnter), TShiftState(ssCtrl));
+        QCOMPARE(platform::shiftStateFromEvent(ctrlEnter), TShiftState(ssCtrl));
         const QKeyEvent altShift(QEvent::KeyPress, Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier);
-        QCOMPARE(platform::ShiftStateFromEvent(altShift), ssAlt | ssShift);
+        QCOMPARE(platform::shiftStateFromEvent(altShift), ssAlt | ssShift);
         const QKeyEvent plain(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
-        QCOMPARE(platform::ShiftStateFromEvent(plain), TShiftState());
+        QCOMPARE(platform::shiftStateFromEvent(plain), TShiftState());
     }
 };
 

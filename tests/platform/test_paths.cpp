@@ -52,11 +52,11 @@ private slots:
     void packedFileTime()
     {
         // 2021-02-19 14:05:09: seconds go in two-second steps.
-        const int32_t stamp = platform::PackFileTime(QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)));
+        const int32_t stamp = platform::packFileTime(QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)));
         QCOMPARE(uint32_t(stamp), (41u << 25) | (2u << 21) | (19u << 16) | (14u << 11) | (5u << 5) | 4u);
-        QCOMPARE(platform::PackFileTime(QDateTime(QDate(2021, 2, 19), QTime(14, 5, 8))), stamp);
+        QCOMPARE(platform::packFileTime(QDateTime(QDate(2021, 2, 19), QTime(14, 5, 8))), stamp);
         // From 2044 on the number is negative, as the platform's signed stamp is.
-        QVERIFY(platform::PackFileTime(QDateTime(QDate(2050, 1, 1), QTime(0, 0))) < 0);
+        QVERIFY(platform::packFileTime(QDateTime(QDate(2050, 1, 1), QTime(0, 0))) < 0);
     }
 
     void fileStamp()
@@ -74,7 +74,7 @@ private slots:
         QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
         f.close();
         QVERIFY(platform::GetFileStamp(file, stamp));
-        QCOMPARE(stamp, platform::PackFileTime(when));
+        QCOMPARE(stamp, platform::packFileTime(when));
     }
 
     void launcherReportsFailure()

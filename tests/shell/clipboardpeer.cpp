@@ -44,13 +44,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: clipboard_peer <config folder> <page> <saved page>\n");
         return 2;
     }
-    SetPrompter(std::make_unique<pellorin_test::PrintingPrompter>());
+    setPrompter(std::make_unique<pellorin_test::PrintingPrompter>());
     int result = 1;
     {
         StartOptions options;
         options.ConfigDir = args[1];
         options.ProgramFileName = QStringLiteral("pellorin");
-        options.CommandLine = QStringList{args[2]};
+        options.commandLine = QStringList{args[2]};
         Program program(options);
         TMainFrm *form = program.MainForm();
         OptionStore().SetDbgClip(true);
@@ -72,6 +72,6 @@ int main(int argc, char **argv)
             form->SetModified(false);
         }
     }
-    SetPrompter(nullptr);
+    setPrompter(nullptr);
     return result;
 }

@@ -51,7 +51,7 @@ public:
         writeBytes(m_path, page);
         QFile(m_path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         StartOptions options = m_dirs.options();
-        options.CommandLine = QStringList{m_path};
+        options.commandLine = QStringList{m_path};
         m_program = std::make_unique<Program>(options);
         if (ComponentDescrs().empty())
             LoadComponentDescrs(options.ProgramFolder + "components");
@@ -66,7 +66,7 @@ public:
     ~PanelsWindow()
     {
         m_program.reset();
-        ClearComponentDescrs();
+        clearComponentDescrs();
     }
 
     TMainFrm *form;
@@ -127,7 +127,7 @@ public:
         Rect r;
         if (!editor(tab)->GetItemRect(data, r))
             qFatal("no such item on the diagram");
-        const Point p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
         return QPoint(p.X, p.Y);
     }
     QWidget *diagram(int tab = 0) const { return editor(tab)->Content(); }

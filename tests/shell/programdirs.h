@@ -23,14 +23,14 @@ public:
         o.ConfigDir = filePath("cfg/pellorin/");
         o.ProgramFileName = "pellorin";
         o.ProgramFolder = filePath("app/");
-        o.CommandLine = QStringList();
+        o.commandLine = QStringList();
         return o;
     }
     // The same with these page files on the command line.
     StartOptions options(const QStringList &commandLine) const
     {
         StartOptions o = options();
-        o.CommandLine = commandLine;
+        o.commandLine = commandLine;
         return o;
     }
     // The same, but the program's own folder holds the description folders: those the build

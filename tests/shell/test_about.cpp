@@ -48,7 +48,7 @@ private slots:
         QCOMPARE(GetVersionDate(VersionInfo{"Pellorin", "2021.2.19.0", 2021}), QString("02/19/2021"));
         QCOMPARE(GetVersionDate(std::nullopt), QString());
         // The program's own version is compiled in.
-        QVERIFY(ReadVersionResource());
+        QVERIFY(readVersionResource());
         QVERIFY(!GetVersionDate().isEmpty());
     }
 

@@ -95,11 +95,11 @@ private slots:
             QSKIP("the application was made active before this test; run the class on its own");
         start();
         rewrite(m_page, "rewritten", 10);
-        (*m_prompter)->Answers << pbYes;
-        QCOMPARE((*m_prompter)->Prompts.size(), 0);
+        (*m_prompter)->answers << pbYes;
+        QCOMPARE((*m_prompter)->prompts.size(), 0);
         activate();
-        QTRY_COMPARE((*m_prompter)->Prompts.size(), 1);
-        QCOMPARE((*m_prompter)->Prompts[0].Caption, QString("Changed"));
+        QTRY_COMPARE((*m_prompter)->prompts.size(), 1);
+        QCOMPARE((*m_prompter)->prompts[0].Caption, QString("Changed"));
         QCOMPARE(functionName(), QString("rewritten"));
         QVERIFY(!form->openPage()->isModified());
     }
@@ -126,18 +126,18 @@ private slots:
         };
         away();
         back();
-        QCOMPARE((*m_prompter)->Prompts.size(), 0);
+        QCOMPARE((*m_prompter)->prompts.size(), 0);
 
         away();
         rewrite(m_page, "elsewhere", 10);
-        (*m_prompter)->Answers << pbNo;
+        (*m_prompter)->answers << pbNo;
         back();
-        QCOMPARE((*m_prompter)->Prompts.size(), 1);
-        QCOMPARE((*m_prompter)->Prompts[0].Caption, QString("Changed"));
+        QCOMPARE((*m_prompter)->prompts.size(), 1);
+        QCOMPARE((*m_prompter)->prompts[0].Caption, QString("Changed"));
         QCOMPARE(functionName(), QString("first"));
         away();
         back();
-        QCOMPARE((*m_prompter)->Prompts.size(), 1);
+        QCOMPARE((*m_prompter)->prompts.size(), 1);
     }
 };
 

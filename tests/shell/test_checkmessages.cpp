@@ -119,7 +119,7 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE((*m_prompter)->Unanswered, 0);
+        QCOMPARE((*m_prompter)->unanswered, 0);
         m_prompter.reset();
     }
 

@@ -97,7 +97,7 @@ private slots:
                                                  "3:SELECTQUERY:4::from 1", "4:IF:3::from 2"}));
         // This instance's page is as it was.
         QVERIFY(!form->openPage()->isModified());
-        QCOMPARE(prompter->Prompts.size(), 0);
+        QCOMPARE(prompter->prompts.size(), 0);
     }
 };
 

@@ -155,7 +155,7 @@ class TestDiagramCommands : public pellorin_test::WindowTest {
         editor->GetSelected(&data);
         QStringList out;
         for (void *d : data)
-            if (TWQFItem *c = static_cast<TWQFEditorSource *>(editor->Source())->ComponentOf(d))
+            if (TWQFItem *c = static_cast<TWQFEditorSource *>(editor->Source())->componentOf(d))
                 out << c->GetName();
             else
                 out << "other";
@@ -167,7 +167,7 @@ class TestDiagramCommands : public pellorin_test::WindowTest {
         Rect r;
         if (!form->PreEditor()->GetItemRect(data, r))
             qFatal("no such object on the diagram");
-        const Point p = form->PreEditor()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point p = form->PreEditor()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
         return QPoint(p.X, p.Y);
     }
     void shiftClick(Qt::MouseButton button, QPoint at)
@@ -213,7 +213,7 @@ private slots:
         QFETCH(int, dpi);
         QFETCH(QPoint, scroll);
         QFETCH(QPoint, offset);
-        const Point p = PasteLandingPoint({scroll.x(), scroll.y()}, dpi, offset.x(), offset.y());
+        const Point p = pasteLandingPoint({scroll.x(), scroll.y()}, dpi, offset.x(), offset.y());
         QTEST(QPoint(p.X, p.Y), "landing");
     }
 
@@ -250,7 +250,7 @@ private slots:
     void pictureName()
     {
         QFETCH(QString, page);
-        QTEST(SectionPictureName(page, QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9))), "picture");
+        QTEST(sectionPictureName(page, QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9))), "picture");
     }
 
     void editControls()
@@ -299,13 +299,13 @@ private slots:
         selection.push_back(note());
         selection.push_back(preSource()->HandleOf(note())); // handles are not counted
         select(form->PreEditor(), selection);
-        prompter().Answers << pbYes;
+        prompter().answers << pbYes;
         form->DeleteSelected(form->PreEditor());
 
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QCOMPARE(prompter().Prompts[0].Caption, QString("Delete"));
-        QCOMPARE(prompter().Prompts[0].Text, QString("Delete selected 3 item(s)?"));
-        QCOMPARE(prompter().Prompts[0].Buttons, PromptButtons(pbYes | pbNo));
+        QCOMPARE(prompter().prompts.size(), 1);
+        QCOMPARE(prompter().prompts[0].Caption, QString("Delete"));
+        QCOMPARE(prompter().prompts[0].Text, QString("Delete selected 3 item(s)?"));
+        QCOMPARE(prompter().prompts[0].buttons, PromptButtons(pbYes | pbNo));
         QCOMPARE(names(), QStringList({"1", "3", "6"}));
         QCOMPARE(exits("1"), QString("|"));
         QCOMPARE(exits("3"), QString("|"));
@@ -328,7 +328,7 @@ private slots:
     {
         open();
         selectNames({"5"});
-        prompter().Answers << pbYes;
+        prompter().answers << pbYes;
         part<QAction>(form, "MenuItem5")->trigger();
         QCOMPARE(promptTexts(), QStringList{"Delete selected 1 item(s)?"});
         QCOMPARE(names(), QStringList({"1", "2", "3", "6"}));
@@ -346,7 +346,7 @@ private slots:
         auto *messages = part<QWidget>(form, "ListBox1");
         messages->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), messages);
-        prompter().Answers << pbNo;
+        prompter().answers << pbNo;
         form->DeleteSelected(form->PreEditor());
         QCOMPARE(promptTexts(), QStringList{"Delete selected 1 item(s)?"});
         QCOMPARE(names(), QStringList({"1", "2", "3", "5", "6"}));
@@ -367,7 +367,7 @@ private slots:
         if (selection == "handle")
             select(form->PreEditor(), {preSource()->HandleOf(note())});
         form->DeleteSelected(form->PreEditor());
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
         QVERIFY(!modified());
         QCOMPARE(form->CommentRects().size(), size_t(1));
     }
@@ -378,7 +378,7 @@ private slots:
         selectNames({"1"});
         showTab("HtmlSheet");
         part<QAction>(form, "MenuItem5")->trigger();
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
         QVERIFY(!modified());
     }
 
@@ -482,8 +482,8 @@ private slots:
         hbar->setValue(hbar->maximum());
         const Point scroll = editor->GetScrollPos();
         const Point view = editor->GetViewSize();
-        QVERIFY2(r.Bottom <= scroll.Y + view.Y,
-                 qPrintable(QString("bottom %1, view ends at %2").arg(r.Bottom).arg(scroll.Y + view.Y)));
+        QVERIFY2(r.bottom <= scroll.Y + view.Y,
+                 qPrintable(QString("bottom %1, view ends at %2").arg(r.bottom).arg(scroll.Y + view.Y)));
         QVERIFY(r.Top >= scroll.Y);
         QVERIFY(r.Right <= scroll.X + view.X);
     }
@@ -551,10 +551,10 @@ private slots:
         open();
         QGuiApplication::clipboard()->setText(QString::fromUtf8(component("9", "SET", "", "", 0, 0, nested)));
         const int log = form->messageLines().size();
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         form->PasteCommand(0, 0);
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QCOMPARE(prompter().Prompts[0].Text,
+        QCOMPARE(prompter().prompts.size(), 1);
+        QCOMPARE(prompter().prompts[0].Text,
                  QString("Nothing was pasted: the components are nested too deeply to save the page indented; turn "
                          "on \"Preserve XML whitespaces\" in Preferences to paste them (5794 levels would need 64 "
                          "MB of blanks)"));
@@ -572,7 +572,7 @@ private slots:
         QGuiApplication::clipboard()->clear();
         selectNames({"0"});
         part<QAction>(form, "mnuMainCopy")->trigger();
-        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().prompts.size(), 1);
         QVERIFY(QGuiApplication::clipboard()->text().startsWith("\r\n<c><n>0</n><t>SET</t><c>9 comment</c>"));
     }
 
@@ -584,10 +584,10 @@ private slots:
         QGuiApplication::clipboard()->setText("before");
         item("1")->SetValue("query", QString(QChar(1)), false);
         selectNames({"1"});
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         part<QAction>(form, "mnuMainCopy")->trigger();
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QCOMPARE(prompter().Prompts[0].Text, QString("The components cannot be copied: Illegal character"));
+        QCOMPARE(prompter().prompts.size(), 1);
+        QCOMPARE(prompter().prompts[0].Text, QString("The components cannot be copied: Illegal character"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
     }
 
@@ -759,7 +759,7 @@ private slots:
         macro->Macro->InitValues(macro->Values);
         macro->Values.SetValue("Limit", "7"); // the user's value
         TWQFPasMacro *bound = macro.get();
-        script->SetMacro(std::move(macro));
+        script->setMacro(std::move(macro));
         selectNames({"1"});
 
         shiftClick(Qt::RightButton, middleOf(item("2")));
@@ -788,8 +788,8 @@ private slots:
         auto macro = std::make_unique<TWQFPasMacro>(Macros().Find("limit"));
         macro->Macro->InitValues(macro->Values);
         macro->Values.SetValue("Limit", "7");
-        script->SetMacro(std::move(macro));
-        QVERIFY(RegenerateMacroCode(script));
+        script->setMacro(std::move(macro));
+        QVERIFY(regenerateMacroCode(script));
         const auto code = [](const QString &call) { return "// Macro:limit\nif n >= 7 then\n  " + call + "\nend;"; };
         QCOMPARE(GetCode(script), code("orders_pre_2;"));
 
@@ -816,7 +816,7 @@ private slots:
         // Its target deleted, the component calls nothing, and the saved page says so.
         showTab("PreSheet");
         selectNames({"2"});
-        prompter().Answers << pbYes;
+        prompter().answers << pbYes;
         form->DeleteSelected(form->PreEditor());
         QCOMPARE(exits("1"), QString("|"));
         QCOMPARE(GetCode(script), code(QString()));
@@ -947,7 +947,7 @@ private slots:
         before = before.addMSecs(-before.time().msec());
         part<QAction>(form, "MenuItem6")->trigger();
         const QDateTime after = QDateTime::currentDateTime().addSecs(1);
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
         const QStringList made = pictures();
         QCOMPARE(made.size(), 1);
         const QRegularExpressionMatch name = QRegularExpression("^a\\.b-(\\d{8}-\\d{6})\\.png$").match(made.first());
@@ -991,10 +991,10 @@ private slots:
             QVERIFY(QDir(m_dir->filePath("sub")).removeRecursively());
         else
             form->PreEditor()->SetGraphSize({20000, 20000});
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         part<QAction>(form, "MenuItem6")->trigger();
-        QCOMPARE(prompter().Prompts.size(), 1);
-        const QString text = prompter().Prompts[0].Text;
+        QCOMPARE(prompter().prompts.size(), 1);
+        const QString text = prompter().prompts[0].Text;
         const QRegularExpressionMatch match =
             QRegularExpression("^Unable to save the picture: (.*/sub/page-\\d{8}-\\d{6}\\.png) Reason: (.+)$")
                 .match(text);
@@ -1029,7 +1029,7 @@ private slots:
         if (there == "link")
             writeBytes(target, "the user's own file");
 
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         part<QAction>(form, "MenuItem6")->trigger();
         QCOMPARE(promptTexts(), QStringList{"Unable to save the picture: " + name +
                                             " Reason: A file or link of that name exists already"});
@@ -1047,7 +1047,7 @@ private slots:
         showTab("NotesSheet");
         part<QAction>(form, "MenuItem6")->trigger();
         QVERIFY(pictures().isEmpty());
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
     }
 };
 

@@ -78,7 +78,7 @@ class TestDiagramCommandsPanel : public QObject {
         Rect r;
         if (!pre()->GetItemRect(item(name), r))
             qFatal("no such component on the diagram");
-        const Point p = pre()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point p = pre()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
         return QPoint(p.X, p.Y);
     }
 
@@ -87,7 +87,7 @@ private slots:
     {
         m_dirs = std::make_unique<pellorin_test::ProgramDirs>();
         m_prompter = std::make_unique<PrompterGuard>();
-        InitModules(m_dirs->options());
+        initModules(m_dirs->options());
         QVERIFY(LoadComponentDescrs(QString(PELLORIN_RESOURCES) + "/components").isEmpty());
         QVERIFY(LoadMacros(QString(PELLORIN_RESOURCES) + "/macros").isEmpty());
         OptionStore().SetDbgClip(true);
@@ -119,9 +119,9 @@ private slots:
         m_commands.reset();
         m_window.reset();
         ClearMacros();
-        ClearComponentDescrs();
-        DoneModules();
-        const int unanswered = (*m_prompter)->Unanswered;
+        clearComponentDescrs();
+        doneModules();
+        const int unanswered = (*m_prompter)->unanswered;
         m_prompter.reset();
         m_dirs.reset();
         QCOMPARE(unanswered, 0);
@@ -159,7 +159,7 @@ private slots:
         select("2");
         QVERIFY(!panel()->Owned().empty());
         QCOMPARE(panel()->Item(), item("2"));
-        (*m_prompter)->Answers << pbYes;
+        (*m_prompter)->answers << pbYes;
         m_commands->DeleteSelected(pre());
         QVERIFY(!item("2"));
         QVERIFY(panel()->Owned().empty());
@@ -182,8 +182,8 @@ private slots:
         auto macro = std::make_unique<TWQFPasMacro>(Macros().Find("looplimit"));
         QVERIFY(macro->Macro);
         macro->Macro->InitValues(macro->Values);
-        script->SetMacro(std::move(macro));
-        RegenerateMacroCode(script);
+        script->setMacro(std::move(macro));
+        regenerateMacroCode(script);
         select("3");
         QsciScintilla *generated = nullptr;
         for (QsciScintilla *editor : rows()->findChildren<QsciScintilla *>())

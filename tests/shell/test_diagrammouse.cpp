@@ -27,7 +27,7 @@ Placed placed(TImageGraphEditor *editor, const QString &name)
     auto *source = static_cast<TWQFEditorSource *>(editor->Source());
     for (int i = 0; i < editor->ItemCount(); ++i) {
         const TGraphEditorItem *item = editor->Items(i);
-        TWQFItem *component = source->ComponentOf(item->Data);
+        TWQFItem *component = source->componentOf(item->Data);
         if (!component || component->GetName() != name)
             continue;
         const Point at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
@@ -48,7 +48,7 @@ private slots:
     {
         pellorin_test::ProgramDirs dir;
         const QString page = dir.copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
-        auto previous = SetPrompter(std::make_unique<QtPrompter>());
+        auto previous = setPrompter(std::make_unique<QtPrompter>());
         {
             Program program(dir.options({page}));
             TMainFrm *form = program.MainForm();
@@ -66,7 +66,7 @@ private slots:
 
             QTest::mousePress(content, Qt::LeftButton, {}, first.centre);
             QTest::mouseMove(content, first.centre + QPoint(40, 30));
-            QVERIFY(editor->MouseIsDown());
+            QVERIFY(editor->mouseIsDown());
             bool dialogShown = false;
             auto *poll = new QTimer(form);
             poll->setInterval(10);
@@ -90,13 +90,13 @@ private slots:
                              content->mapToGlobal(QPointF(first.centre + QPoint(150, 110))), Qt::NoButton, Qt::NoButton,
                              Qt::NoModifier);
             QApplication::sendEvent(content, &move);
-            QVERIFY(!editor->MouseIsDown());
+            QVERIFY(!editor->mouseIsDown());
             QTest::mouseRelease(content, Qt::LeftButton, {}, first.centre + QPoint(150, 110));
             QCOMPARE(first.component->GetX(), x);
             QCOMPARE(first.component->GetY(), y);
             QCOMPARE(placed(editor, "0").centre, first.centre);
         }
-        SetPrompter(std::move(previous));
+        setPrompter(std::move(previous));
         QCOMPARE(readBytes(page), readBytes(pellorin_test::kSamplePage));
     }
 };

@@ -142,7 +142,7 @@ private slots:
         const int itemsBefore = pre->ItemCount();
         const int notesBefore = int(form->CommentRects().size());
 
-        (*m_prompter)->Answers << pbOK;
+        (*m_prompter)->answers << pbOK;
         toolsEntry("Rewrite the page")->trigger();
         QCOMPARE(promptTexts().size(), 1);
         QVERIFY2(promptTexts()[0].startsWith(reason), qPrintable(promptTexts()[0]));

@@ -82,7 +82,7 @@ private slots:
         stop();
         QVERIFY(!gone);
         QTest::qWait(20);
-        QCOMPARE(MainFrm(), nullptr);
+        QCOMPARE(mainFrm(), nullptr);
     }
 
     void selectionInItemOrder()

@@ -53,10 +53,10 @@ public:
     explicit KeyRecorder(QList<QPair<int, int>> *keys) : m_keys(keys) {}
     QString ClassName() const override { return QStringLiteral("TKeyRecorder"); }
     bool Accepts(uint16_t, TShiftState) override { return true; }
-    void Execute(uint16_t Key, TShiftState Shift, bool &Handled) override
+    void Execute(uint16_t Key, TShiftState shift, bool &handled) override
     {
-        m_keys->append({Key, int(Shift.toInt())});
-        Handled = Key == VK_UP && Shift == ssCtrl;
+        m_keys->append({Key, int(shift.toInt())});
+        handled = Key == VK_UP && shift == ssCtrl;
     }
 
 private:
@@ -144,9 +144,9 @@ class TestKeyDispatch : public pellorin_test::WindowTest {
         DataList selected;
         editor->GetSelected(&selected);
         for (void *data : selected)
-            if (TWQFItem *item = source->ComponentOf(data))
+            if (TWQFItem *item = source->componentOf(data))
                 names << item->GetName();
-            else if (source->NoteOf(data))
+            else if (source->noteOf(data))
                 names << "note";
         return names;
     }
@@ -379,9 +379,9 @@ private slots:
         QWidget *image = focusDiagram();
         select(form->PreEditor(), {component("preproc", "21")});
         KeySpy spy(image);
-        prompter().Answers << pbYes;
+        prompter().answers << pbYes;
         press(Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().prompts.size(), 1);
         QVERIFY(!component("preproc", "21"));
         QVERIFY(component("preproc", "10"));
         QVERIFY(form->openPage()->isModified());
@@ -397,7 +397,7 @@ private slots:
         QLineEdit *edit = panelEdit("abc");
         press(Qt::Key_Delete);
         QCOMPARE(edit->text(), QString("bc"));
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
         QVERIFY(component("preproc", "21"));
         QCOMPARE(offeredKeys(), QList<int>());
     }
@@ -412,7 +412,7 @@ private slots:
         KeySpy spy(form->focusWidget());
         press(Qt::Key_Delete);
         QCOMPARE(spy.presses, 1);
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
         QVERIFY(component("preproc", "21"));
         QVERIFY(!form->openPage()->isModified());
         QCOMPARE(offeredKeys(), QList<int>());
@@ -424,7 +424,7 @@ private slots:
         html->setCursorPosition(0, 0);
         press(Qt::Key_Delete);
         QCOMPARE(html->text(), before.mid(1));
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
     }
 
     void deleteWithoutAPage()
@@ -432,7 +432,7 @@ private slots:
         showTab("PreSheet");
         focusDiagram();
         press(Qt::Key_Delete);
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
         QCOMPARE(offeredKeys(), QList<int>());
     }
 

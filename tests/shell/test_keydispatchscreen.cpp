@@ -44,7 +44,7 @@ class TestKeyDispatchScreen : public pellorin_test::WindowTest {
         TImageGraphEditor *editor = form->PreEditor();
         Rect r;
         QVERIFY(editor->GetItemRect(component(name), r));
-        const Point client = editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const Point client = editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
         const QPoint at = editor->Host()->mapTo(form, QPoint(client.X, client.Y));
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
         QVERIFY(editor->IsSelected(component(name)));
@@ -92,7 +92,7 @@ private slots:
         QTest::keyClick(window(), Qt::Key_Return, Qt::ControlModifier);
         QTRY_COMPARE(form->openPage()->fileName(), m_dir->filePath("other.wqf"));
         QCOMPARE(form->GetCurrentDoc()->GetFunctionName(), QString("other"));
-        QCOMPARE((*m_prompter)->Prompts.size(), 0);
+        QCOMPARE((*m_prompter)->prompts.size(), 0);
     }
 
     void typedNameSelects()

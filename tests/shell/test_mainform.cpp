@@ -120,7 +120,7 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE((*m_prompter)->Unanswered, 0);
+        QCOMPARE((*m_prompter)->unanswered, 0);
         m_prompter.reset();
         LastSearch().clear();
     }
@@ -129,7 +129,7 @@ private slots:
     {
         Program program(m_dir->options());
         TMainFrm *form = program.MainForm();
-        QCOMPARE(MainFrm(), form);
+        QCOMPARE(mainFrm(), form);
         QCOMPARE(form->objectName(), QString("MainFrm"));
         QCOMPARE(form->size(), QSize(664, 541));
         QCOMPARE(currentCaption(form), QString("Pre process"));
@@ -153,7 +153,7 @@ private slots:
         {
             Program program(m_dir->options());
             program.MainForm()->show();
-            TForm2 *form = Form2();
+            TForm2 *form = form2();
             QVERIFY(form);
             QCOMPARE(form->objectName(), QString("Form2"));
             QCOMPARE(form->windowTitle(), QString("Form2"));
@@ -161,7 +161,7 @@ private slots:
             QVERIFY(form->findChildren<QWidget *>().isEmpty());
             QVERIFY(!form->isVisible());
         }
-        QVERIFY(!Form2());
+        QVERIFY(!form2());
         QVERIFY(!IniFile(m_dir->iniPath()).sectionExists("Form2"));
     }
 
@@ -242,7 +242,7 @@ private slots:
         // A module that starts before the main window queues its entry; the main window
         // attaches every entry in the order queued.
         StartOptions o = m_dir->options();
-        InitModules(o);
+        initModules(o);
         AddMenuItem("Tools")->setText("Tidy HTML");
         AddMenuItem("Nowhere")->setText("Lost");
         {
@@ -255,7 +255,7 @@ private slots:
             AddMenuItem("Tools")->setText("Late");
             QCOMPARE(part<QMenu>(&form, "mnuTools")->actions().last()->text(), QString("Late"));
         }
-        DoneModules();
+        doneModules();
     }
 
     void closeStoresAndRestores()
@@ -274,7 +274,7 @@ private slots:
         }
         const IniFile ini(m_dir->iniPath());
         QCOMPARE(ini.readString("Global", "LastTab"), QString("XML Respond"));
-        QCOMPARE(ReadBoundsFrom(ini), QRect(100, 120, 700, 560));
+        QCOMPARE(readBoundsFrom(ini), QRect(100, 120, 700, 560));
 
         Program second(m_dir->options());
         QCOMPARE(second.MainForm()->geometry(), QRect(100, 120, 700, 560));
@@ -328,7 +328,7 @@ private slots:
         m_dir->writeSettings(
             "[Global]\nTFakeA.enabled=0\nTFakeA.priority=7\nTFakeB.priority=abc\nTFakeB.enabled=true\n");
         StartOptions o = m_dir->options();
-        InitModules(o);
+        initModules(o);
         auto *a = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeA")));
         auto *b = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeB")));
         auto *c = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeC")));
@@ -341,7 +341,7 @@ private slots:
             QCOMPARE(c->Enabled, true);
             QCOMPARE(c->Priority, 13 + 14);
         }
-        DoneModules();
+        doneModules();
     }
 
     void hooksAndHostInterface_data()
@@ -384,24 +384,24 @@ private slots:
     void hooksLetGoOfTheWindow()
     {
         StartOptions o = m_dir->options();
-        InitModules(o);
+        initModules(o);
         {
             TMainFrm form(MainFrmOptions{o.ProgramFolder, QStringList()});
             part<QTabWidget>(&form, "PageControl1")->setCurrentWidget(part<QWidget>(&form, "HtmlSheet"));
             QCOMPARE(CallGetCurrentSectionName(), QString("html"));
-            QVERIFY(hostHooks().OnGetCurrentDoc && hostHooks().OnDocReloaded && hostHooks().OnStoreViewTexts &&
-                    hostHooks().OnDocReplaced);
+            QVERIFY(hostHooks().OnGetCurrentDoc && hostHooks().OnDocReloaded && hostHooks().onStoreViewTexts &&
+                    hostHooks().onDocReplaced);
         }
-        QCOMPARE(MainFrm(), nullptr);
+        QCOMPARE(mainFrm(), nullptr);
         QCOMPARE(CallGetCurrentSectionName(), QString());
         QVERIFY(!hostHooks().OnGetCurrentDoc && !hostHooks().OnGetCurrentSectionName && !hostHooks().OnDocReloaded &&
-                !hostHooks().OnStoreViewTexts && !hostHooks().OnDocReplaced);
+                !hostHooks().onStoreViewTexts && !hostHooks().onDocReplaced);
         auto page = std::make_unique<TWQFFile>();
-        QVERIFY(!CallDocReplaced(page));
+        QVERIFY(!callDocReplaced(page));
         QVERIFY(page);
-        CallStoreViewTexts();
+        callStoreViewTexts();
         QCOMPARE(GetAppIntf()->GetFileName(), QString());
-        DoneModules();
+        doneModules();
     }
 
     void findNext()
@@ -447,7 +447,7 @@ private slots:
         html->setCursorPosition(0, 0);
         findNext->trigger();
         QVERIFY(!html->hasSelectedText());
-        QCOMPARE((*m_prompter)->Prompts.size(), 0);
+        QCOMPARE((*m_prompter)->prompts.size(), 0);
     }
 
     void exitEndsWithoutAPage()
@@ -492,11 +492,11 @@ private slots:
         QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(m_dir->filePath("app/README.md"))}));
 
         // Nothing here can show it: the user is told where the page is.
-        QCOMPARE((*m_prompter)->Prompts.size(), 0);
-        (*m_prompter)->Answers << pbOK;
+        QCOMPARE((*m_prompter)->prompts.size(), 0);
+        (*m_prompter)->answers << pbOK;
         part<QAction>(form, "mnOnlineHelp")->trigger();
-        QCOMPARE((*m_prompter)->Prompts.size(), 1);
-        QCOMPARE((*m_prompter)->Prompts[0].Text,
+        QCOMPARE((*m_prompter)->prompts.size(), 1);
+        QCOMPARE((*m_prompter)->prompts[0].Text,
                  "Unable to open the help page \"" + m_dir->filePath("app/README.md") + '"');
     }
 
@@ -543,7 +543,7 @@ private slots:
     {
         // Without its modules the window cannot read its settings; the error goes on.
         QVERIFY_THROWS_EXCEPTION(ERunError, TMainFrm(MainFrmOptions{m_dir->path(), QStringList()}));
-        QCOMPARE(MainFrm(), nullptr);
+        QCOMPARE(mainFrm(), nullptr);
     }
 
     void unhandledExceptionDialog_data()
@@ -556,16 +556,16 @@ private slots:
     void unhandledExceptionDialog()
     {
         QFETCH(int, answer);
-        (*m_prompter)->Answers << PromptButton(answer);
-        QTEST(AskIgnoreException("Range check error"), "goesOn");
-        QCOMPARE((*m_prompter)->Prompts.size(), 1);
-        const auto &asked = (*m_prompter)->Prompts[0];
+        (*m_prompter)->answers << PromptButton(answer);
+        QTEST(askIgnoreException("Range check error"), "goesOn");
+        QCOMPARE((*m_prompter)->prompts.size(), 1);
+        const auto &asked = (*m_prompter)->prompts[0];
         QCOMPARE(
             asked.Text,
             QString(
                 "Range check error\n\nPress OK to ignore and risk data corruption.\nPress Abort to kill the program."));
         QCOMPARE(asked.Icon, PromptIcon::Error);
-        QCOMPARE(asked.Buttons, PromptButtons(pbOK | pbAbort));
+        QCOMPARE(asked.buttons, PromptButtons(pbOK | pbAbort));
         QCOMPARE(asked.Default, pbOK);
     }
 
@@ -573,8 +573,8 @@ private slots:
     {
         QTest::addColumn<QString>("raised");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("own") << "own" << QStringList{UnhandledExceptionText("Range check error")};
-        QTest::newRow("library") << "library" << QStringList{UnhandledExceptionText("no more processes")};
+        QTest::newRow("own") << "own" << QStringList{unhandledExceptionText("Range check error")};
+        QTest::newRow("library") << "library" << QStringList{unhandledExceptionText("no more processes")};
         QTest::newRow("abort") << "abort" << QStringList();
         QTest::newRow("none") << "none" << QStringList();
     }
@@ -584,9 +584,9 @@ private slots:
         // goes on normally.
         QFETCH(QString, raised);
         QFETCH(QStringList, shown);
-        InitModules(m_dir->options());
-        auto done = qScopeGuard([] { DoneModules(); });
-        (*m_prompter)->Answers << pbOK;
+        initModules(m_dir->options());
+        auto done = qScopeGuard([] { doneModules(); });
+        (*m_prompter)->answers << pbOK;
         QAction action;
         int ran = 0;
         connect(&action, &QAction::triggered, guarded([&] {
@@ -601,17 +601,17 @@ private slots:
         action.trigger();
         QCOMPARE(ran, 1);
         QStringList texts;
-        for (const auto &p : (*m_prompter)->Prompts)
+        for (const auto &p : (*m_prompter)->prompts)
             texts << p.Text;
         QCOMPARE(texts, shown);
         if (shown.isEmpty())
-            (*m_prompter)->Answers.clear();
+            (*m_prompter)->answers.clear();
         else
-            QCOMPARE((*m_prompter)->Prompts[0].Buttons, PromptButtons(pbOK | pbAbort));
+            QCOMPARE((*m_prompter)->prompts[0].buttons, PromptButtons(pbOK | pbAbort));
     }
 
 private:
-    static QRect ReadBoundsFrom(const IniFile &ini)
+    static QRect readBoundsFrom(const IniFile &ini)
     {
         return QRect(ini.readInteger("MainFrm", "Left", -1), ini.readInteger("MainFrm", "Top", -1),
                      ini.readInteger("MainFrm", "Width", -1), ini.readInteger("MainFrm", "Height", -1));

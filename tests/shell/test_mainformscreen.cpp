@@ -70,7 +70,7 @@ int checkComponentsShown(const QImage &shot, QWidget *window, TImageGraphEditor 
     int seen = 0;
     for (int i = 0; i < editor->ItemCount(); ++i) {
         const TGraphEditorItem *item = editor->Items(i);
-        const TWQFItem *component = source->ComponentOf(item->Data);
+        const TWQFItem *component = source->componentOf(item->Data);
         if (!component)
             continue;
         const Point at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
@@ -104,7 +104,7 @@ int checkComponentsAtTheirPlaces(const QImage &shot, TMainFrm *window, TImageGra
             qWarning("no picture for %s", qPrintable(component->GetType()));
             return -1;
         }
-        const Rect box = ScaleRect(Rect::FromSize(component->GetX(), component->GetY(), 32, 32), source->Zoom());
+        const Rect box = ScaleRect(Rect::fromSize(component->GetX(), component->GetY(), 32, 32), source->Zoom());
         const QRect drawn(place.topLeft() + QPoint(box.Left - scroll.X, box.Top - scroll.Y), picture->size());
         if (!place.contains(drawn))
             continue;
@@ -203,7 +203,7 @@ private slots:
         const QRect entries = onRealDisplay() ? tools->geometry() : tools->rect();
         QVERIFY(shareOtherThan(menu, entries, commonest(menu, entries)) > 0.02);
         tools->close();
-        QCOMPARE(prompter->Prompts.size(), 0);
+        QCOMPARE(prompter->prompts.size(), 0);
     }
 
     // The sample page opened from the command line, as ./run.sh starts it: both diagrams, the
@@ -253,7 +253,7 @@ private slots:
             for (int j = i + 1; j < shots.size(); ++j)
                 QVERIFY2(shots[i] != shots[j], qPrintable(QString("tabs %1 and %2 look the same").arg(i).arg(j)));
         QVERIFY(!form->openPage()->isModified());
-        QCOMPARE(prompter->Prompts.size(), 0);
+        QCOMPARE(prompter->prompts.size(), 0);
 
         // The sample is written as the editor writes pages: saving it unchanged gives its bytes.
         const QString copy = dir.filePath("copy.wqf");

@@ -45,7 +45,7 @@ void act(PanelsWindow &window, const QString &action)
     // ---- commands ----
     if (action == "Delete answered Yes" || action == "Delete answered No") {
         window.click("2");
-        prompter.Answers << (action.endsWith("Yes") ? pbYes : pbNo);
+        prompter.answers << (action.endsWith("Yes") ? pbYes : pbNo);
         trigger("MenuItem5");
     } else if (action == "Copy") {
         window.click("2");
@@ -75,21 +75,21 @@ void act(PanelsWindow &window, const QString &action)
         if (action == "Check WQF file")
             trigger("MenuItem9");
         else
-            CallStoreViewTexts();
+            callStoreViewTexts();
         QVERIFY(window.page()->GetHtml() != before);
     } else if (action == "Find in all components") {
         trigger("MenuItem3");
-        TSearchForm *search = SearchForm();
+        TSearchForm *search = searchForm();
         search->findChild<QLineEdit *>("edtSearch")->setText("orders");
         search->findChild<QCheckBox *>("SearchInComp")->setChecked(true);
         search->findChild<QPushButton *>("Button1")->click();
-        QVERIFY(SearchResultForm()->isVisible());
-        SearchResultForm()->hide();
+        QVERIFY(searchResultForm()->isVisible());
+        searchResultForm()->hide();
     } else if (action == "Preferences cancelled") {
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            shown = GlobalOptForm()->isVisible();
-            GlobalOptForm()->findChild<QPushButton *>("btnCancel")->click();
+            shown = globalOptForm()->isVisible();
+            globalOptForm()->findChild<QPushButton *>("btnCancel")->click();
         });
         trigger("mnuPreferences");
         QVERIFY(shown);
@@ -134,7 +134,7 @@ void act(PanelsWindow &window, const QString &action)
         // ---- keys ----
     } else if (action == "Delete key") {
         window.click("2");
-        prompter.Answers << pbYes;
+        prompter.answers << pbYes;
         QTest::keyClick(focused(), Qt::Key_Delete);
     } else if (action == "Alt+Right" || action == "Alt+Left") {
         window.click("2");
@@ -193,7 +193,7 @@ void act(PanelsWindow &window, const QString &action)
     } else if (action == "the page replaced by a program") {
         auto rewritten = std::make_unique<TWQFFile>();
         QVERIFY(rewritten->LoadFromFile(window.path(), {}));
-        QVERIFY(CallDocReplaced(rewritten));
+        QVERIFY(callDocReplaced(rewritten));
         // ---- saving and opening ----
     } else if (action == "an edit, then Save") {
         anEdit();
@@ -203,16 +203,16 @@ void act(PanelsWindow &window, const QString &action)
         trigger("mnuSave");
     } else if (action == "an edit, then Save As") {
         anEdit();
-        prompter.FileAnswers << window.filePath("other.wqf");
+        prompter.fileAnswers << window.filePath("other.wqf");
         trigger("mnuSaveAs");
     } else if (action == "an edit, then a failed save") {
         anEdit();
         QVERIFY(platform::SetFileMode(window.path(), 0444));
-        prompter.Answers << pbOK << pbOK;
+        prompter.answers << pbOK << pbOK;
         trigger("mnuSave");
     } else if (action == "an edit, then the page opened again unsaved") {
         anEdit();
-        prompter.Answers << pbNo;
+        prompter.answers << pbNo;
         form->OpenFile(window.path());
     } else {
         QFAIL(qPrintable("unknown action " + action));
@@ -302,15 +302,15 @@ private slots:
         QCOMPARE(page->isModified(), modified);
         // The window hears of every change of the state, and last of the one it is in.
         QCOMPARE(!told.isEmpty() && told.last().at(0).toBool(), modified);
-        QCOMPARE(window.prompter().Answers.size(), 0);
-        QCOMPARE(window.prompter().FileAnswers.size(), 0);
+        QCOMPARE(window.prompter().answers.size(), 0);
+        QCOMPARE(window.prompter().fileAnswers.size(), 0);
 
         // Closing asks exactly when the page is modified.
-        const qsizetype asked = window.prompter().Prompts.size();
+        const qsizetype asked = window.prompter().prompts.size();
         if (modified)
-            window.prompter().Answers << pbNo;
+            window.prompter().answers << pbNo;
         QVERIFY(window.form->CloseDocument(true));
-        QCOMPARE(window.prompter().Prompts.size() - asked, modified ? 1 : 0);
+        QCOMPARE(window.prompter().prompts.size() - asked, modified ? 1 : 0);
         QVERIFY(!page->isModified());
     }
 };

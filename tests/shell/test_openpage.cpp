@@ -93,7 +93,7 @@ class TestOpenPage : public QObject {
     QStringList promptTexts() const
     {
         QStringList texts;
-        for (const auto &p : prompter().Prompts)
+        for (const auto &p : prompter().prompts)
             texts << p.Text;
         return texts;
     }
@@ -104,16 +104,16 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompter = std::make_unique<PrompterGuard>();
-        InitAppIni(path("cfg/"), "pellorin");
-        InitGlobalOptions();
+        initAppIni(path("cfg/"), "pellorin");
+        initGlobalOptions();
         m_page = std::make_unique<OpenPage>();
     }
     void cleanup()
     {
         m_page.reset();
-        DoneGlobalOptions();
-        DoneAppIni();
-        const int unanswered = prompter().Unanswered;
+        doneGlobalOptions();
+        doneAppIni();
+        const int unanswered = prompter().unanswered;
         m_prompter.reset();
         QCOMPARE(unanswered, 0);
     }
@@ -164,10 +164,10 @@ private slots:
         QVERIFY(m_page->open(good));
         QSignalSpy closed(m_page.get(), &OpenPage::closed);
         QSignalSpy opened(m_page.get(), &OpenPage::opened);
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         QVERIFY(!m_page->open(writePage("bad.wqf", bytes)));
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QVERIFY2(prompter().Prompts[0].Text.startsWith(message), qPrintable(prompter().Prompts[0].Text));
+        QCOMPARE(prompter().prompts.size(), 1);
+        QVERIFY2(prompter().prompts[0].Text.startsWith(message), qPrintable(prompter().prompts[0].Text));
         // The page before is closed and nothing takes its place; the name stays.
         QCOMPARE(closed.count(), 1);
         QCOMPARE(opened.count(), 0);
@@ -199,10 +199,10 @@ private slots:
         bool hadPage = false;
         connect(m_page.get(), &OpenPage::aboutToClose, this, [&] { hadPage = m_page->document() != nullptr; });
         QSignalSpy modified(m_page.get(), &OpenPage::modifiedChanged);
-        prompter().Answers << PromptButton(answer);
+        prompter().answers << PromptButton(answer);
         QCOMPARE(m_page->close(true), closed);
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QCOMPARE(prompter().Prompts[0].Text, QString("Do you want to save changes before exit?"));
+        QCOMPARE(prompter().prompts.size(), 1);
+        QCOMPARE(prompter().prompts[0].Text, QString("Do you want to save changes before exit?"));
         QCOMPARE(hadPage, closed);
         QCOMPARE(bool(m_page->document()), !closed);
         QCOMPARE(m_page->isModified(), !closed);
@@ -252,7 +252,7 @@ private slots:
         m_page->document()->SetFunctionName("changed");
         m_page->setModified(true);
         QVERIFY(platform::SetFileMode(page, 0444));
-        prompter().Answers << pbOK << pbOK;
+        prompter().answers << pbOK << pbOK;
         QVERIFY(!m_page->save(page));
         QCOMPARE(promptTexts(), QStringList({"Cannot save file. Please check out p.wqf first!",
                                              "Unable to save the file: " + page + " Reason: p.wqf is read-only"}));
@@ -268,7 +268,7 @@ private slots:
         QVERIFY(m_page->open(page));
         useSteps([](TWQFFile &doc) { doc.SetFunctionName(QString("bad") + QChar(1)); });
         m_page->setModified(true);
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         QVERIFY(!m_page->save(page));
         QCOMPARE(promptTexts(), QStringList{"Unable to save the file: " + page + " Reason: Illegal character"});
         QCOMPARE(readBytes(page), before);
@@ -317,15 +317,15 @@ private slots:
             QVERIFY(QFile::remove(name));
             QVERIFY(QFile::link(swap == "link" ? victim : path("nowhere"), name));
         }
-        prompter().Answers << PromptButton(answer);
+        prompter().answers << PromptButton(answer);
         QCOMPARE(m_page->save(name), answer == pbYes);
 
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QCOMPARE(prompter().Prompts[0].Caption, QString("Changed"));
-        QCOMPARE(prompter().Prompts[0].Text,
+        QCOMPARE(prompter().prompts.size(), 1);
+        QCOMPARE(prompter().prompts[0].Caption, QString("Changed"));
+        QCOMPARE(prompter().prompts[0].Text,
                  '"' + name +
                      "\" has been changed by another program. \r\nWould you like to overwrite it with this page?");
-        QCOMPARE(prompter().Prompts[0].Buttons, pbYes | pbNo);
+        QCOMPARE(prompter().prompts[0].buttons, pbYes | pbNo);
         QCOMPARE(readBytes(victim), victimBytes);
         QCOMPARE(*platform::FileMode(victim), 0640u);
         QVERIFY(!QFileInfo::exists(path("nowhere")));
@@ -338,7 +338,7 @@ private slots:
             QVERIFY(readBytes(name).contains("<fn>mine</fn>"));
             // What the name holds now is the page's: the next save asks nothing.
             QVERIFY(m_page->save(name));
-            QCOMPARE(prompter().Prompts.size(), 1);
+            QCOMPARE(prompter().prompts.size(), 1);
         } else if (swap == "file") {
             QCOMPARE(readBytes(name), QByteArray("another program's file"));
         } else {
@@ -404,7 +404,7 @@ private slots:
             return -1;
         });
         const auto restore = qScopeGuard([sync] { setSyncFileFunction(sync); });
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         QVERIFY(!m_page->save(page));
         QCOMPARE(promptTexts(), QStringList{"Unable to save the file: " + page + " Reason: Unable to write file \"" +
                                             page + "\": Input/output error"});
@@ -417,9 +417,9 @@ private slots:
         const QString page = writePage("a.wqf", smallPage("a"));
         QVERIFY(m_page->open(page));
         QSignalSpy named(m_page.get(), &OpenPage::fileNameChanged);
-        prompter().FileAnswers << path("b.wqf") << QString();
+        prompter().fileAnswers << path("b.wqf") << QString();
         QVERIFY(m_page->saveAs());
-        QCOMPARE(prompter().FileDialogs[0].FileName, page);
+        QCOMPARE(prompter().fileDialogs[0].FileName, page);
         QCOMPARE(m_page->fileName(), path("b.wqf"));
         QCOMPARE(named.count(), 1);
         QVERIFY(QFile::exists(path("b.wqf")));
@@ -432,18 +432,18 @@ private slots:
         const QString page = writePage("a.wqf", smallPage("a"));
         QVERIFY(m_page->open(page));
         m_page->checkChangedOnDisk();
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
         writeBytes(page, smallPage("rewritten"));
         touch(page, 10);
         QSignalSpy opened(m_page.get(), &OpenPage::opened);
-        prompter().Answers << pbYes;
+        prompter().answers << pbYes;
         m_page->checkChangedOnDisk();
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QCOMPARE(prompter().Prompts[0].Caption, QString("Changed"));
+        QCOMPARE(prompter().prompts.size(), 1);
+        QCOMPARE(prompter().prompts[0].Caption, QString("Changed"));
         QCOMPARE(opened.count(), 1);
         QCOMPARE(m_page->document()->GetFunctionName(), QString("rewritten"));
         m_page->checkChangedOnDisk(); // asked once per change
-        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().prompts.size(), 1);
     }
 
     void busyPutsTheCheckOff()
@@ -451,15 +451,15 @@ private slots:
         const QString page = writePage("a.wqf", smallPage("a"));
         QVERIFY(m_page->open(page));
         touch(page, 10);
-        prompter().Answers << pbNo;
+        prompter().answers << pbNo;
         {
             OpenPage::Busy busy(*m_page);
             m_page->checkChangedOnDisk();
-            QCOMPARE(prompter().Prompts.size(), 0);
+            QCOMPARE(prompter().prompts.size(), 0);
         }
         // After the busy work, not inside it.
-        QCOMPARE(prompter().Prompts.size(), 0);
-        QTRY_COMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().prompts.size(), 0);
+        QTRY_COMPARE(prompter().prompts.size(), 1);
     }
 
     void contentReplaced()
@@ -496,7 +496,7 @@ private slots:
         auto broken = std::make_unique<TWQFFile>();
         QVERIFY(broken->LoadFromFile(writePage("b.wqf", "<wqf><preproc/></wqf>"), {}));
         TWQFFile *brokenDoc = broken.get();
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         QVERIFY(!m_page->replace(broken));
         QCOMPARE(promptTexts(), QStringList{"unable to find PostProcess section. Won't open!"});
         QCOMPARE(broken.get(), brokenDoc);

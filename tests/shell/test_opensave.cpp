@@ -76,9 +76,9 @@ private:
 class LauncherGuard {
 public:
     explicit LauncherGuard(std::unique_ptr<platform::InstanceLauncher> launcher)
-        : m_previous(platform::SetInstanceLauncher(std::move(launcher)))
+        : m_previous(platform::setInstanceLauncher(std::move(launcher)))
     {}
-    ~LauncherGuard() { platform::SetInstanceLauncher(std::move(m_previous)); }
+    ~LauncherGuard() { platform::setInstanceLauncher(std::move(m_previous)); }
 
 private:
     std::unique_ptr<platform::InstanceLauncher> m_previous;
@@ -124,7 +124,7 @@ int diagramNumber(TImageGraphEditor *editor, const QString &name)
 {
     auto *source = static_cast<TWQFEditorSource *>(editor->Source());
     for (int i = 0; i < editor->ItemCount(); ++i)
-        if (TWQFItem *item = source->ComponentOf(editor->Items(i)->Data); item && item->GetName() == name)
+        if (TWQFItem *item = source->componentOf(editor->Items(i)->Data); item && item->GetName() == name)
             return i;
     return -1;
 }
@@ -250,13 +250,13 @@ private slots:
         form->OpenFile(good);
         QVERIFY(form->GetCurrentDoc());
         const QString bad = writePage("bad.wqf", bytes);
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         form->OpenFile(bad);
         // The page open before is closed, and nothing takes its place.
         QVERIFY(!form->GetCurrentDoc());
         QVERIFY(!form->PreEditor() && !form->PostEditor());
-        QCOMPARE(prompter().Prompts.size(), 1);
-        QVERIFY2(prompter().Prompts[0].Text.startsWith(message), qPrintable(prompter().Prompts[0].Text));
+        QCOMPARE(prompter().prompts.size(), 1);
+        QVERIFY2(prompter().prompts[0].Text.startsWith(message), qPrintable(prompter().prompts[0].Text));
         QCOMPARE(form->openPage()->fileName(), good);
         QCOMPARE(form->windowTitle(), "Pellorin: " + good);
         QCOMPARE(recentMenu(form), QStringList{good});
@@ -283,12 +283,12 @@ private slots:
         QFETCH(QString, opened);
         for (const QString &file : files)
             writePage(file, smallPage(file.toUtf8()));
-        prompter().FileAnswers << (typed.isEmpty() ? QString() : path(typed));
+        prompter().fileAnswers << (typed.isEmpty() ? QString() : path(typed));
         if (!typed.isEmpty() && opened.isEmpty())
-            prompter().Answers << pbOK;
+            prompter().answers << pbOK;
         form->OpenWithDialog();
-        QCOMPARE(prompter().FileDialogs.size(), 1);
-        QCOMPARE(prompter().FileDialogs[0].Filter, QString());
+        QCOMPARE(prompter().fileDialogs.size(), 1);
+        QCOMPARE(prompter().fileDialogs[0].Filter, QString());
         QCOMPARE(form->GetCurrentDoc() ? form->openPage()->fileName() : QString(),
                  opened.isEmpty() ? QString() : path(opened));
     }
@@ -315,14 +315,14 @@ private slots:
         form->OpenFile(page);
         functionName()->setText("renamed");
         QVERIFY(form->openPage()->isModified());
-        prompter().Answers << PromptButton(answer);
+        prompter().answers << PromptButton(answer);
         QCOMPARE(form->CloseDocument(true), closed);
-        QCOMPARE(prompter().Prompts.size(), 1);
-        const auto &asked = prompter().Prompts[0];
+        QCOMPARE(prompter().prompts.size(), 1);
+        const auto &asked = prompter().prompts[0];
         QCOMPARE(asked.Caption, QString("Exit"));
         QCOMPARE(asked.Text, QString("Do you want to save changes before exit?"));
         QCOMPARE(asked.Icon, PromptIcon::Question);
-        QCOMPARE(asked.Buttons, pbYes | pbNo | pbCancel);
+        QCOMPARE(asked.buttons, pbYes | pbNo | pbCancel);
         QCOMPARE(bool(form->GetCurrentDoc()), !closed);
         QCOMPARE(form->openPage()->isModified(), !closed);
         QCOMPARE(readBytes(page) != before, saved);
@@ -339,7 +339,7 @@ private slots:
         form->OpenFile(copyPage("page.wqf"));
         QVERIFY(form->CloseDocument(true));
         QVERIFY(!form->GetCurrentDoc());
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
     }
 
     void openingAnotherPageAsksFirst()
@@ -348,12 +348,12 @@ private slots:
         const QString second = writePage("second.wqf", smallPage("second"));
         form->OpenFile(first);
         QTest::keyClicks(functionName(), "x");
-        prompter().Answers << pbCancel;
+        prompter().answers << pbCancel;
         form->OpenFile(second);
         QCOMPARE(form->openPage()->fileName(), first);
         QVERIFY(form->openPage()->isModified());
         QCOMPARE(functionName()->text(), QString("pagex"));
-        prompter().Answers << pbNo;
+        prompter().answers << pbNo;
         form->OpenFile(second);
         QCOMPARE(form->openPage()->fileName(), second);
         QCOMPARE(functionName()->text(), QString("second"));
@@ -364,11 +364,11 @@ private slots:
     {
         form->OpenFile(copyPage("page.wqf"));
         denyUrlCall()->setChecked(true);
-        prompter().Answers << pbCancel << pbNo;
+        prompter().answers << pbCancel << pbNo;
         QVERIFY(!form->close());
         QVERIFY(form->GetCurrentDoc());
         QVERIFY(form->close());
-        QCOMPARE(prompter().Prompts.size(), 2);
+        QCOMPARE(prompter().prompts.size(), 2);
     }
 
     // ---- the modified flag ----
@@ -493,7 +493,7 @@ private slots:
         scriptEditor()->setText("if (a && b) x();");
         QVERIFY(form->SaveFile(page));
         QVERIFY(!form->openPage()->isModified());
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
 
         TWQFFile saved;
         QVERIFY(saved.LoadFromFile(page, {}));
@@ -515,7 +515,7 @@ private slots:
         const QString other = path("other.wqf");
         form->OpenFile(page);
         const QByteArray before = readBytes(page);
-        prompter().FileAnswers << other;
+        prompter().fileAnswers << other;
         part<QAction>(form, "mnuSaveAs")->trigger();
         QCOMPARE(form->openPage()->fileName(), other);
         QCOMPARE(form->windowTitle(), "Pellorin: " + other);
@@ -525,7 +525,7 @@ private slots:
         QVERIFY(backups().isEmpty());
 
         // Cancelled: nothing changes.
-        prompter().FileAnswers << QString();
+        prompter().fileAnswers << QString();
         part<QAction>(form, "mnuSaveAs")->trigger();
         QCOMPARE(form->openPage()->fileName(), other);
     }
@@ -534,7 +534,7 @@ private slots:
     {
         part<QAction>(form, "mnuSave")->trigger();
         part<QAction>(form, "mnuSaveAs")->trigger();
-        QCOMPARE(prompter().Prompts.size() + prompter().FileDialogs.size(), 0);
+        QCOMPARE(prompter().prompts.size() + prompter().fileDialogs.size(), 0);
     }
 
     void backupNames_data()
@@ -569,7 +569,7 @@ private slots:
         QDir().mkpath(path("pages"));
         const QDateTime when(QDate(2021, 2, 19), QTime(14, 5, 9));
         const QLocale british(QLocale::English, QLocale::UnitedKingdom);
-        const QString name = MakeBackupPath(path("pages/order.wqf"), setting, when, british);
+        const QString name = makeBackupPath(path("pages/order.wqf"), setting, when, british);
         QCOMPARE(name, path(folder + "/order.19-02-2021_14-05-09.bak"));
         QVERIFY(QFileInfo(path(folder)).isDir());
         QVERIFY(!QFileInfo::exists(m_dir->filePath("D:\\backups")));
@@ -679,11 +679,11 @@ private slots:
         QVERIFY(platform::SetFileMode(page, 0444));
         const bool stops = policy == "STOP" || policy == "" || policy == "-";
         if (stops)
-            prompter().Answers << pbOK;
+            prompter().answers << pbOK;
         if (answer != pbNone)
-            prompter().Answers << PromptButton(answer);
+            prompter().answers << PromptButton(answer);
         if (!written)
-            prompter().Answers << pbOK;
+            prompter().answers << pbOK;
 
         QCOMPARE(form->SaveFile(page), written);
         QCOMPARE(readBytes(page) != before, written);
@@ -699,8 +699,8 @@ private slots:
             expected << "Unable to save the file: " + page + " Reason: page.wqf is read-only";
         QCOMPARE(promptTexts(), expected);
         if (policy == "ASK") {
-            QCOMPARE(prompter().Prompts[0].Icon, PromptIcon::Warning);
-            QCOMPARE(prompter().Prompts[0].Buttons, pbYes | pbNo);
+            QCOMPARE(prompter().prompts[0].Icon, PromptIcon::Warning);
+            QCOMPARE(prompter().prompts[0].buttons, pbYes | pbNo);
         }
     }
 
@@ -726,10 +726,10 @@ private slots:
         } else {
             functionName()->setText(QString("bad") + QChar(1));
         }
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         QVERIFY(!form->SaveFile(target));
-        QCOMPARE(prompter().Prompts.size(), 1);
-        const QString text = prompter().Prompts[0].Text;
+        QCOMPARE(prompter().prompts.size(), 1);
+        const QString text = prompter().prompts[0].Text;
         QVERIFY2(text.startsWith("Unable to save the file: " + target + " Reason: " + reason), qPrintable(text));
         // The page on disk is as it was, the window keeps its name and the edits.
         QCOMPARE(readBytes(page), before);
@@ -748,7 +748,7 @@ private slots:
         const QString backup = path("p.bak");
         writeBytes(page, "new");
         writeBytes(backup, "old");
-        QVERIFY(RestoreBackup(backup, page));
+        QVERIFY(restoreBackup(backup, page));
         QCOMPARE(readBytes(page), QByteArray("old"));
         const QDateTime stamp = QFileInfo(page).lastModified();
         QTest::qWait(20);
@@ -756,17 +756,17 @@ private slots:
         const QDateTime touched = QFileInfo(page).lastModified();
         QVERIFY(touched != stamp);
         // The same bytes: not written again.
-        QVERIFY(RestoreBackup(backup, page));
+        QVERIFY(restoreBackup(backup, page));
         QCOMPARE(QFileInfo(page).lastModified(), touched);
         // A backup that cannot be read puts nothing back.
-        QVERIFY(!RestoreBackup(path("missing.bak"), page));
+        QVERIFY(!restoreBackup(path("missing.bak"), page));
         QCOMPARE(readBytes(page), QByteArray("old"));
 
-        QVERIFY(CopyFileVerified(page, path("copy.bak")));
+        QVERIFY(copyFileVerified(page, path("copy.bak")));
         QCOMPARE(readBytes(path("copy.bak")), QByteArray("old"));
-        QVERIFY(!CopyFileVerified(path("missing"), path("copy2.bak")));
+        QVERIFY(!copyFileVerified(path("missing"), path("copy2.bak")));
         writeBytes(path("blocker"), "file");
-        QVERIFY(!CopyFileVerified(page, path("blocker/copy.bak")));
+        QVERIFY(!copyFileVerified(page, path("blocker/copy.bak")));
     }
 
     // ---- recent files ----
@@ -830,7 +830,7 @@ private slots:
         QCOMPARE(form->openPage()->fileName(), page);
         QVERIFY(form->GetCurrentDoc());
         QFile::remove(page);
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         item->trigger();
         QCOMPARE(promptTexts(), QStringList{"\"" + page + "\" file doesn't exists or unavailable"});
         QCOMPARE(part<QMenu>(form, "mnuOpenRecent")->actions().size(), 1);
@@ -850,7 +850,7 @@ private slots:
         QCOMPARE(form->openPage()->fileName(), a);
         const QString program = QCoreApplication::applicationFilePath();
         QCOMPARE(started, (QList<QStringList>{{program, b}, {program, c}}));
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
 
         // Through the window's drop: the pages open once the drop is over.
         QMimeData data;
@@ -872,7 +872,7 @@ private slots:
         const QString a = writePage("a.wqf", smallPage("a"));
         const QString b = writePage("b.wqf", smallPage("b"));
         const QString c = writePage("c.wqf", smallPage("c"));
-        prompter().Answers << pbOK << pbOK;
+        prompter().answers << pbOK << pbOK;
         form->FormDropFiles({a, b, c});
         QCOMPARE(form->openPage()->fileName(), a);
         QCOMPARE(promptTexts(), QStringList({"on drop files: no more processes", "on drop files: no more processes"}));
@@ -932,24 +932,24 @@ private slots:
         // The program's own save asks nothing.
         QVERIFY(form->SaveFile(page));
         form->CheckFileChanged();
-        QCOMPARE(prompter().Prompts.size(), 0);
+        QCOMPARE(prompter().prompts.size(), 0);
 
         writeBytes(page, smallPage("rewritten"));
         touch(page, 10);
-        prompter().Answers << (reload ? pbYes : pbNo);
+        prompter().answers << (reload ? pbYes : pbNo);
         form->AppActivate();
-        QCOMPARE(prompter().Prompts.size(), 1);
-        const auto &asked = prompter().Prompts[0];
+        QCOMPARE(prompter().prompts.size(), 1);
+        const auto &asked = prompter().prompts[0];
         QCOMPARE(asked.Caption, QString("Changed"));
         QCOMPARE(asked.Text,
                  "\"" + page +
                      "\" has been changed by another program. \r\nWould you like to reload changed from disk?");
         QCOMPARE(asked.Icon, PromptIcon::Information);
-        QCOMPARE(asked.Buttons, pbYes | pbNo);
+        QCOMPARE(asked.buttons, pbYes | pbNo);
         QCOMPARE(functionName()->text(), QString(reload ? "rewritten" : "page2"));
         // Asked once per change.
         form->AppActivate();
-        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().prompts.size(), 1);
     }
 
     void changedAfterClose()
@@ -958,7 +958,7 @@ private slots:
         form->OpenFile(page);
         form->CloseDocument(false);
         touch(page, 10);
-        prompter().Answers << pbYes;
+        prompter().answers << pbYes;
         form->CheckFileChanged();
         QVERIFY(form->GetCurrentDoc());
         QCOMPARE(form->openPage()->fileName(), page);
@@ -966,7 +966,7 @@ private slots:
         // A file that is gone asks nothing.
         QFile::remove(page);
         form->CheckFileChanged();
-        QCOMPARE(prompter().Prompts.size(), 1);
+        QCOMPARE(prompter().prompts.size(), 1);
     }
 
     void changedWhileADialogShows()
@@ -976,39 +976,39 @@ private slots:
         class ActivatingPrompter : public ScriptedPrompter {
         public:
             TMainFrm *Form = nullptr;
-            QString OpenFileName(QWidget *Parent, const FileDialogOptions &Options) override
+            QString openFileName(QWidget *Parent, const FileDialogOptions &options) override
             {
                 Form->AppActivate();
-                return ScriptedPrompter::OpenFileName(Parent, Options);
+                return ScriptedPrompter::openFileName(Parent, options);
             }
         };
         auto own = std::make_unique<ActivatingPrompter>();
         ActivatingPrompter *activating = own.get();
         activating->Form = form;
-        auto previous = SetPrompter(std::move(own));
+        auto previous = setPrompter(std::move(own));
 
         const QString page = writePage("a.wqf", smallPage("a"));
         const QString other = writePage("b.wqf", smallPage("b"));
         form->OpenFile(page);
         touch(page, 10);
-        activating->FileAnswers << other;
+        activating->fileAnswers << other;
         form->OpenWithDialog();
         QCOMPARE(form->openPage()->fileName(), other);
-        QCOMPARE(activating->Prompts.size(), 0);
+        QCOMPARE(activating->prompts.size(), 0);
         // b has not changed since it was opened.
         QTest::qWait(10);
-        QCOMPARE(activating->Prompts.size(), 0);
+        QCOMPARE(activating->prompts.size(), 0);
 
         touch(other, 10);
-        activating->FileAnswers << QString();
-        activating->Answers << pbNo;
+        activating->fileAnswers << QString();
+        activating->answers << pbNo;
         form->OpenWithDialog();
-        QCOMPARE(activating->Prompts.size(), 0);
-        QTRY_COMPARE(activating->Prompts.size(), 1);
-        QCOMPARE(activating->Prompts[0].Caption, QString("Changed"));
+        QCOMPARE(activating->prompts.size(), 0);
+        QTRY_COMPARE(activating->prompts.size(), 1);
+        QCOMPARE(activating->prompts[0].Caption, QString("Changed"));
         QVERIFY(form->GetCurrentDoc());
-        QCOMPARE(activating->Unanswered, 0);
-        SetPrompter(std::move(previous));
+        QCOMPARE(activating->unanswered, 0);
+        setPrompter(std::move(previous));
     }
 
     // ---- reload by an external program ----
@@ -1036,7 +1036,7 @@ private slots:
     {
         form->OpenFile(copyPage("page.wqf"));
         QVERIFY(form->GetCurrentDoc()->LoadFromFile(writePage("new.wqf", kNoPreproc), {}));
-        prompter().Answers << pbOK;
+        prompter().answers << pbOK;
         CallDocReloaded();
         QCOMPARE(promptTexts(), QStringList{"unable to find PreProcess section. Won't open!"});
         // Nothing of the previous page can be saved into the new content.

@@ -74,20 +74,20 @@ QString controlValue(QWidget *form, const QString &name)
     return child<QLineEdit>(form, name)->text();
 }
 
-// Runs While with the dialog shown by Tools > "Preferences"; While closes it. A dialog left
+// Runs whileShown with the dialog shown by Tools > "Preferences"; whileShown closes it. A dialog left
 // open is cancelled, so a failed check does not hang the run.
-void withPreferences(const std::function<void(TGlobalOptForm *)> &While)
+void withPreferences(const std::function<void(TGlobalOptForm *)> &whileShown)
 {
     bool ran = false;
     QTimer::singleShot(0, [&] {
         ran = true;
-        While(GlobalOptForm());
-        if (GlobalOptForm()->isVisible())
-            GlobalOptForm()->reject();
+        whileShown(globalOptForm());
+        if (globalOptForm()->isVisible())
+            globalOptForm()->reject();
     });
     ShowPreferences();
     QVERIFY(ran);
-    QVERIFY(!GlobalOptForm()->isVisible());
+    QVERIFY(!globalOptForm()->isVisible());
 }
 
 void pressOk(TGlobalOptForm *form) { child<QPushButton>(form, "btnOk")->click(); }
@@ -133,7 +133,7 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE((*m_prompter)->Unanswered, 0);
+        QCOMPARE((*m_prompter)->unanswered, 0);
         m_prompter.reset();
     }
 
@@ -141,16 +141,16 @@ private slots:
     {
         {
             Program program(m_dir->options());
-            QVERIFY(SearchForm() && GlobalOptForm() && SearchResultForm());
-            QVERIFY(!GlobalOptForm()->isVisible());
+            QVERIFY(searchForm() && globalOptForm() && searchResultForm());
+            QVERIFY(!globalOptForm()->isVisible());
         }
-        QVERIFY(!SearchForm() && !GlobalOptForm() && !SearchResultForm());
+        QVERIFY(!searchForm() && !globalOptForm() && !searchResultForm());
     }
 
     void design()
     {
         Program program(m_dir->options());
-        TGlobalOptForm *form = GlobalOptForm();
+        TGlobalOptForm *form = globalOptForm();
         QCOMPARE(form->objectName(), QString("GlobalOptForm"));
         QCOMPARE(form->windowTitle(), QString("Preferences"));
         QVERIFY(form->isModal());
@@ -186,7 +186,7 @@ private slots:
     void designLists()
     {
         Program program(m_dir->options());
-        TGlobalOptForm *form = GlobalOptForm();
+        TGlobalOptForm *form = globalOptForm();
         auto *pages = child<QTabWidget>(form, "PageControl1");
         QCOMPARE(pages->parentWidget(), child<QWidget>(form, "Panel1"));
         QStringList tabs;
@@ -220,8 +220,8 @@ private slots:
         QCOMPARE(entry->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
         bool shown = false;
         QTimer::singleShot(0, [&] {
-            shown = GlobalOptForm()->isVisible() && QApplication::activeModalWidget() == GlobalOptForm();
-            pressCancel(GlobalOptForm());
+            shown = globalOptForm()->isVisible() && QApplication::activeModalWidget() == globalOptForm();
+            pressCancel(globalOptForm());
         });
         entry->trigger();
         QVERIFY(shown);
@@ -498,7 +498,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, reason);
         Program program(m_dir->options());
-        auto *edit = child<QLineEdit>(GlobalOptForm(), "Edit1");
+        auto *edit = child<QLineEdit>(globalOptForm(), "Edit1");
         edit->setText(typed);
         QFocusEvent out(QEvent::FocusOut, Qt::FocusReason(reason));
         QCoreApplication::sendEvent(edit, &out);
@@ -530,10 +530,10 @@ private slots:
         QVERIFY(plugins.size() >= 3);
         QStringList expected;
         for (int i = 0; i < plugins.size(); ++i) {
-            OptionStore().SetString(opt::PriorityKey(plugins[i]->ClassName()), QString::number(100 - i));
+            OptionStore().SetString(opt::priorityKey(plugins[i]->ClassName()), QString::number(100 - i));
             expected.prepend(plugins[i]->GetDescription() + (i == 1 ? "|off" : "|on"));
         }
-        OptionStore().SetBool(opt::EnabledKey(plugins[1]->ClassName()), false);
+        OptionStore().SetBool(opt::enabledKey(plugins[1]->ClassName()), false);
         withPreferences([&](TGlobalOptForm *form) {
             QCOMPARE(rows(form), expected);
             auto *list = child<QListWidget>(form, "WarnList");
@@ -601,7 +601,7 @@ private slots:
         // The next start: the main window applies the stored settings to the checks
         // registered before it.
         StartOptions start = m_dir->options();
-        InitModules(start);
+        initModules(start);
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordFirst", "first"));
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordSecond", "second"));
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordThird", "third"));
@@ -609,7 +609,7 @@ private slots:
             TMainFrm form(MainFrmOptions{start.ProgramFolder, QStringList()});
             QCOMPARE(ranLines(page.get()), QStringList({"ran third", "ran second"}));
         }
-        DoneModules();
+        doneModules();
     }
 
     void oneClassOneKeyPair()
@@ -649,11 +649,11 @@ private slots:
                 QTRY_COMPARE(form->pos(), QPoint(90, 95));
                 pressCancel(form);
             });
-            QCOMPARE(GlobalOptForm()->geometry(), QRect(40, 50, 500, 400));
+            QCOMPARE(globalOptForm()->geometry(), QRect(40, 50, 500, 400));
         }
         QCOMPARE(IniFile(m_dir->iniPath()).readString("GlobalOptForm", "Left"), QString("40"));
         Program program(m_dir->options());
-        QCOMPARE(GlobalOptForm()->geometry(), QRect(40, 50, 500, 400));
+        QCOMPARE(globalOptForm()->geometry(), QRect(40, 50, 500, 400));
     }
 
     // The first start places the dialog itself; it keeps that place when it closes, and the
@@ -669,7 +669,7 @@ private slots:
                 pressCancel(form);
             });
             QVERIFY2(shown.topLeft() != QPoint(0, 0), "the dialog shows at the screen's corner");
-            QCOMPARE(GlobalOptForm()->geometry(), shown);
+            QCOMPARE(globalOptForm()->geometry(), shown);
         }
         const IniFile ini(m_dir->iniPath());
         QCOMPARE(ini.readString("GlobalOptForm", "Left"), QString::number(shown.x()));
@@ -688,7 +688,7 @@ private slots:
     {
         {
             Program program(m_dir->options());
-            QVERIFY(!GlobalOptForm()->isVisible());
+            QVERIFY(!globalOptForm()->isVisible());
         }
         QVERIFY(!IniFile(m_dir->iniPath()).sectionExists("GlobalOptForm"));
         Program program(m_dir->options());

@@ -68,7 +68,7 @@ QStringList captionsOf(const QWidget *panel)
 
 TWQFItem *lastOf(TWQFSection *section) { return section->Items().empty() ? nullptr : section->Items().back().get(); }
 
-QByteArray written(const XmlNode *node) { return node ? WriteXMLToBytes(*node, wfNoIndent) : QByteArray(); }
+QByteArray written(const XmlNode *node) { return node ? writeXMLToBytes(*node, wfNoIndent) : QByteArray(); }
 
 // A new component as the writer indents it at the end of its section.
 QByteArray componentLines(const QByteArray &name, const QByteArray &type, const QByteArray &comment, int x, int y,
@@ -399,8 +399,8 @@ private slots:
         QCOMPARE(added->GetComment(), QString("macro: Loop limit"));
         QCOMPARE(GetCode(added), kLoopLimitCode);
         QVERIFY(HasMacro(added));
-        QCOMPARE(ItemPasMacro(added)->Macro->Name, QString("looplimit"));
-        QCOMPARE(ItemPasMacro(added)->Values.Value(u"Counter"), QString("order_count"));
+        QCOMPARE(itemPasMacro(added)->Macro->Name, QString("looplimit"));
+        QCOMPARE(itemPasMacro(added)->Values.Value(u"Counter"), QString("order_count"));
         QVERIFY(form->openPage()->isModified());
         const QImage *picture = form->GetItemImage(added, "DELPHI");
         QVERIFY(picture);
@@ -423,7 +423,7 @@ private slots:
         form->OpenFile(pagePath());
         TWQFItem *again = lastOf(section(form, "preproc"));
         QVERIFY(HasMacro(again));
-        QCOMPARE(ItemPasMacro(again)->Values.Value(u"Limit"), QString("100"));
+        QCOMPARE(itemPasMacro(again)->Values.Value(u"Limit"), QString("100"));
         QCOMPARE(form->GetItemImage(again, "DELPHI"), form->GetImage("macro", "looplimit"));
     }
 
@@ -438,8 +438,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit")->click();
         TWQFItem *copied = lastOf(section(form, "preproc"));
-        ItemPasMacro(copied)->Values.SetValue("Limit", "7");
-        QVERIFY(RegenerateMacroCode(copied));
+        itemPasMacro(copied)->Values.SetValue("Limit", "7");
+        QVERIFY(regenerateMacroCode(copied));
         const QString code = GetCode(copied);
         QVERIFY(code.contains(">= 7 then"));
         TImageGraphEditor *editor = form->PreEditor();
@@ -453,8 +453,8 @@ private slots:
         TWQFItem *pasted = lastOf(section(form, "preproc"));
         QVERIFY(pasted != copied);
         QVERIFY(HasMacro(pasted));
-        QCOMPARE(ItemPasMacro(pasted)->Macro->Name, QString("looplimit"));
-        QCOMPARE(ItemPasMacro(pasted)->Values.Value(u"Limit"), QString("7"));
+        QCOMPARE(itemPasMacro(pasted)->Macro->Name, QString("looplimit"));
+        QCOMPARE(itemPasMacro(pasted)->Values.Value(u"Limit"), QString("7"));
         QCOMPARE(form->GetItemImage(pasted, "DELPHI"), form->GetImage("macro", "looplimit"));
         TTagsEditor *panel = static_cast<TPanelChanger *>(editor)->TagsEditor();
         QCOMPARE(panel->Item(), pasted);
@@ -513,7 +513,7 @@ private slots:
             QFile::copy(kResources + "/components/" + kind, appDir() + "components/" + kind);
         TMainFrm *form = start({copyTestPage()});
         if (!message.isEmpty())
-            (*m_prompter)->Answers << pbOK;
+            (*m_prompter)->answers << pbOK;
         buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit")->click();
         const WQFItemList &items = section(form, "preproc")->Items();
         if (message.isEmpty()) {
@@ -521,12 +521,12 @@ private slots:
             QCOMPARE(items.back()->GetType(), QString("DELPHI"));
             QCOMPARE(GetCode(items.back().get()), kLoopLimitCode);
             QVERIFY(form->openPage()->isModified());
-            QCOMPARE((*m_prompter)->Prompts.size(), 0);
+            QCOMPARE((*m_prompter)->prompts.size(), 0);
         } else {
             QCOMPARE(items.size(), size_t(2));
             QVERIFY(!form->openPage()->isModified());
-            QCOMPARE((*m_prompter)->Prompts.size(), 1);
-            QCOMPARE((*m_prompter)->Prompts[0].Text, message);
+            QCOMPARE((*m_prompter)->prompts.size(), 1);
+            QCOMPARE((*m_prompter)->prompts[0].Text, message);
         }
     }
 
@@ -552,10 +552,10 @@ private slots:
         writeBytes(appDir() + "components/BROKEN.ini", "[MAIN]\r\nName=BROKEN\r\nUserName=Broken\r\n" + field);
         TMainFrm *form = start({copyTestPage()});
         const QByteArray before = savedUnchanged(form);
-        (*m_prompter)->Answers << pbOK;
+        (*m_prompter)->answers << pbOK;
         buttonNamed(part<QWidget>(form, "Panel2"), "Broken")->click();
-        QCOMPARE((*m_prompter)->Prompts.size(), 1);
-        QCOMPARE((*m_prompter)->Prompts[0].Text, message);
+        QCOMPARE((*m_prompter)->prompts.size(), 1);
+        QCOMPARE((*m_prompter)->prompts[0].Text, message);
         QCOMPARE(section(form, "preproc")->Items().size(), size_t(2));
         QVERIFY(!form->openPage()->isModified());
         QCOMPARE(visible(save(form)), visible(before));
@@ -670,17 +670,17 @@ private slots:
     {
         PrompterGuard prompter;
         QTemporaryDir dir;
-        InitAppIni(dir.filePath("cfg/"), "pellorin");
-        InitGlobalOptions();
-        ClearComponentDescrs();
+        initAppIni(dir.filePath("cfg/"), "pellorin");
+        initGlobalOptions();
+        clearComponentDescrs();
         ClearMacros();
         LoadComponentDescrs(kResources + "/components");
         LoadMacros(kResources + "/macros");
         auto cleanup = qScopeGuard([] {
-            ClearComponentDescrs();
+            clearComponentDescrs();
             ClearMacros();
-            DoneGlobalOptions();
-            DoneAppIni();
+            doneGlobalOptions();
+            doneAppIni();
         });
         pellorin_test::TestWindow window;
         OpenPage &page = window.page();

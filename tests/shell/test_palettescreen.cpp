@@ -98,7 +98,7 @@ private slots:
             insertedBefore(expected, "]]></editorNotes>", "[[@@rect 155 205 100 40 preproc 0 Note||||Note text@@]]\n");
         QCOMPARE(visible(readBytes(page)), visible(expected));
         QVERIFY(!form->openPage()->isModified());
-        QCOMPARE(prompter->Prompts.size(), 0);
+        QCOMPARE(prompter->prompts.size(), 0);
     }
 };
 

@@ -208,7 +208,7 @@ private slots:
         // highlighter its text suggests.
         auto *code = window.control<TWheelSynEdit>(0, tab);
         QVERIFY(code);
-        QTEST(int(code->Highlighter()), "highlighter");
+        QTEST(int(code->highlighter()), "highlighter");
         for (int i = 0; auto *editor = window.control<TWheelSynEdit>(i, tab); ++i)
             QCOMPARE(editor->height(), FitCodeEditorHeight(editor));
         // Selecting shows, it does not write.
@@ -219,7 +219,7 @@ private slots:
     void withoutCatalogue()
     {
         PanelsWindow window;
-        ClearComponentDescrs();
+        clearComponentDescrs();
         window.click("0");
         QVERIFY(window.rowTexts().isEmpty());
         QVERIFY(window.shownRows().isEmpty());
@@ -306,10 +306,10 @@ private slots:
         window.click("6", Qt::ShiftModifier);
         QCOMPARE(window.component("0")->GetJump(0), QString("6"));
         QCOMPARE(window.control<QLineEdit>(0), comment);
-        window.prompter().Answers << pbNo;
+        window.prompter().answers << pbNo;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-        QCOMPARE(window.prompter().Prompts.size(), qsizetype(1));
-        QCOMPARE(window.prompter().Prompts[0].Text, QString("Delete selected 1 item(s)?"));
+        QCOMPARE(window.prompter().prompts.size(), qsizetype(1));
+        QCOMPARE(window.prompter().prompts[0].Text, QString("Delete selected 1 item(s)?"));
         QCOMPARE(comment->text(), QString("Read the orders"));
         QCOMPARE(window.component("0")->GetComment(), QString("Read the orders"));
     }
@@ -364,7 +364,7 @@ private slots:
         PanelsWindow window(QSize(1000, 500));
         const QString sql = window.component("0")->GetQuery();
         window.click("0");
-        QWidget *place = standIn ? longPanelAtItsEnd(window) : FirstCodeEditor(window.rows());
+        QWidget *place = standIn ? longPanelAtItsEnd(window) : firstCodeEditor(window.rows());
         QVERIFY(place);
         window.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.form));
@@ -397,7 +397,7 @@ private slots:
     {
         PanelsWindow window;
         window.click("0");
-        QList<QsciScintilla *> editors{FirstCodeEditor(window.rows())};
+        QList<QsciScintilla *> editors{firstCodeEditor(window.rows())};
         for (const char *name : {"htmlEdit", "JavaScriptMemo", "ReqListMemo"})
             editors << part<QsciScintilla>(window.form, name);
         QStringList keys;
@@ -569,7 +569,7 @@ private slots:
         QFETCH(QString, typed);
         PanelsWindow window;
         window.click(name);
-        const QImage before = window.editor()->PaintToImage();
+        const QImage before = window.editor()->paintToImage();
         PaintCounter paints(window.diagram());
         QCoreApplication::processEvents();
         paints.count = 0;
@@ -597,7 +597,7 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(paints.count > 0);
         if (control == "edit")
-            QVERIFY(window.editor()->PaintToImage() != before); // the caption shows the comment
+            QVERIFY(window.editor()->paintToImage() != before); // the caption shows the comment
         QFETCH(QByteArray, from);
         QFETCH(QByteArray, to);
         QCOMPARE(window.savedBytes(), replaced(PanelsWindow::fixtureBytes(), from, to));
@@ -619,19 +619,19 @@ private slots:
             // Only its own diagram lists it.
             QVERIFY(!window.editor(1 - tab)->FindItem(note));
             // Its title bar is drawn where it lies.
-            const QImage picture = window.editor(tab)->PaintToImage();
+            const QImage picture = window.editor(tab)->paintToImage();
             QCOMPARE(QColor(picture.pixel(r.Left + 4, r.Top + 3)), QColor(255, 255, 0));
         }
         // The first one shows its text, the second does not; the resize handle is left out.
         auto inked = [](const QImage &picture, const Rect &r) {
             int dark = 0;
-            for (int y = r.Top + 24; y < r.Bottom - 2; ++y)
+            for (int y = r.Top + 24; y < r.bottom - 2; ++y)
                 for (int x = r.Left + 2; x < r.Right - 18; ++x)
                     dark += qGray(picture.pixel(x, y)) < 128 ? 1 : 0;
             return dark;
         };
-        QVERIFY(inked(window.editor(0)->PaintToImage(), window.note("First note")->Rect) > 0);
-        QCOMPARE(inked(window.editor(1)->PaintToImage(), window.note("Second note")->Rect), 0);
+        QVERIFY(inked(window.editor(0)->paintToImage(), window.note("First note")->Rect) > 0);
+        QCOMPARE(inked(window.editor(1)->paintToImage(), window.note("Second note")->Rect), 0);
     }
 
     void notesTravelThroughTheEditorNotes()
@@ -760,7 +760,7 @@ private slots:
         auto *sql = window.control<TWheelSynEdit>();
         QVERIFY(sql);
         QCOMPARE(sql->text(), "SELECT id, total\nFROM orders\nWHERE customer_id = :customer");
-        QCOMPARE(FirstCodeEditor(window.rows()), sql);
+        QCOMPARE(firstCodeEditor(window.rows()), sql);
         int row = -1, column = -1;
         sql->getCursorPosition(&row, &column);
         QCOMPARE(row, 1);

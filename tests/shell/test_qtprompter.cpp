@@ -58,7 +58,7 @@ private slots:
             else
                 box->button(QMessageBox::StandardButton(clicked))->click();
         });
-        QTEST(int(prompter.Ask(nullptr, prompt)), "answer");
+        QTEST(int(prompter.ask(nullptr, prompt)), "answer");
         QCOMPARE(caption, QString("Exit"));
         QCOMPARE(text, prompt.Text);
         QCOMPARE(icon, QMessageBox::Question);
@@ -75,10 +75,10 @@ private slots:
             buttons = box->buttons();
             box->button(QMessageBox::Ok)->click();
         });
-        platform::SetApplicationTitle("page.wqf");
+        platform::setApplicationTitle("page.wqf");
         Prompt prompt;
         prompt.Text = "unable to find PreProcess section. Won't open!";
-        QCOMPARE(prompter.Ask(nullptr, prompt), pbOK);
+        QCOMPARE(prompter.ask(nullptr, prompt), pbOK);
         QCOMPARE(caption, QString("page.wqf")); // the application's title
         QCOMPARE(buttons.size(), 1);
     }

@@ -50,20 +50,20 @@ private slots:
         }
         QCOMPARE(changed.size(), 21);
         QCOMPARE(list.files(), pages.mid(0, 20));
-        QCOMPARE(readBytes(folder() + RecentFilesName), (pages.mid(0, 20).join('\n') + '\n').toUtf8());
+        QCOMPARE(readBytes(folder() + recentFilesName), (pages.mid(0, 20).join('\n') + '\n').toUtf8());
 
         // Named in other letter case: moved up with its own spelling, the file left for later.
-        const QByteArray written = readBytes(folder() + RecentFilesName);
+        const QByteArray written = readBytes(folder() + recentFilesName);
         list.AddRecentFile(page(5).toUpper());
         QCOMPARE(list.files().first(), page(5));
         QCOMPARE(list.files().size(), 20);
-        QCOMPARE(readBytes(folder() + RecentFilesName), written);
+        QCOMPARE(readBytes(folder() + recentFilesName), written);
         // The top one again changes nothing.
         changed.clear();
         list.AddRecentFile(page(5));
         QCOMPARE(changed.size(), 0);
         list.SaveRecentFiles();
-        QCOMPARE(readBytes(folder() + RecentFilesName).split('\n').first(), page(5).toUtf8());
+        QCOMPARE(readBytes(folder() + recentFilesName).split('\n').first(), page(5).toUtf8());
     }
 
     void loadedFromTheFile()
@@ -72,7 +72,7 @@ private slots:
         for (int i = 0; i < 25; ++i)
             lines << (i < 5 ? path(QString("gone%1.wqf").arg(i)) : page(i));
         QDir().mkpath(folder());
-        writeBytes(folder() + RecentFilesName, lines.join("\r\n").toUtf8());
+        writeBytes(folder() + recentFilesName, lines.join("\r\n").toUtf8());
         RecentFiles list(folder());
         list.LoadRecentFiles();
         QCOMPARE(list.files(), lines.mid(5, 15));

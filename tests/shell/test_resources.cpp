@@ -18,7 +18,7 @@ const QString kResources = QStringLiteral(PELLORIN_RESOURCES);
 
 QStringList componentFiles()
 {
-    return platform::ListFolderEntries(kResources + "/components", "*.ini", platform::faAnyFile);
+    return platform::listFolderEntries(kResources + "/components", "*.ini", platform::faAnyFile);
 }
 
 QString childText(const XmlNode *node, const QString &name)
@@ -65,7 +65,7 @@ private slots:
     void macrosAndPascal()
     {
         for (const char *folder : {"macros", "pascal"}) {
-            const QStringList files = platform::ListFolderEntries(kResources + "/" + folder, "*", platform::faAnyFile);
+            const QStringList files = platform::listFolderEntries(kResources + "/" + folder, "*", platform::faAnyFile);
             QVERIFY(!files.isEmpty());
             for (const QString &file : files)
                 QCOMPARE(readBytes(platform::ProgramFolder() + folder + "/" + file),

@@ -62,17 +62,17 @@ class FakeHost : public SearchHost {
 public:
     std::unique_ptr<TWQFFile> Page;
     QByteArray Html;
-    QStringList Calls;
+    QStringList calls;
 
-    TWQFFile *SearchPage() override { return Page.get(); }
-    QByteArray HtmlEditorText() override { return Html; }
-    void SelectHtmlText(qsizetype Start, qsizetype Length) override
+    TWQFFile *searchPage() override { return Page.get(); }
+    QByteArray htmlEditorText() override { return Html; }
+    void selectHtmlText(qsizetype Start, qsizetype Length) override
     {
-        Calls << QStringLiteral("select %1 %2").arg(Start).arg(Length);
+        calls << QStringLiteral("select %1 %2").arg(Start).arg(Length);
     }
-    void ShowSectionTab(const QString &SectionName) override { Calls << "tab " + SectionName; }
-    void SelectItemByName(const QString &Name) override { Calls << "item " + Name; }
-    QWidget *MessageParent() override { return nullptr; }
+    void showSectionTab(const QString &sectionName) override { calls << "tab " + sectionName; }
+    void SelectItemByName(const QString &Name) override { calls << "item " + Name; }
+    QWidget *messageParent() override { return nullptr; }
 };
 
 const QByteArray kComponents = "<c><n>12</n><t>SELECTQUERY</t><values><query>SELECT name FROM customers</query>"
@@ -140,8 +140,8 @@ class TestSearch : public QObject {
     TSearchForm *openDialog(QWidget *target, const QString &text, bool inComponents, bool caseSensitive = false,
                             bool wholeWord = false)
     {
-        m_search->ShowFindDialog();
-        TSearchForm *form = SearchForm();
+        m_search->showFindDialog();
+        TSearchForm *form = searchForm();
         form->Target = target;
         child<QLineEdit>(form, "edtSearch")->setText(text);
         child<QCheckBox>(form, "SearchInComp")->setChecked(inComponents);
@@ -160,19 +160,19 @@ private slots:
     }
     void cleanup()
     {
-        QCOMPARE((*m_prompter)->Unanswered, 0);
+        QCOMPARE((*m_prompter)->unanswered, 0);
         m_search.reset();
-        FreeSearchForm();
-        FreeSearchResultForm();
+        freeSearchForm();
+        freeSearchResultForm();
         m_prompter.reset();
         LastSearch().clear();
     }
 
     void dialogDesign()
     {
-        TSearchForm *form = CreateSearchForm();
-        QCOMPARE(SearchForm(), form);
-        QCOMPARE(CreateSearchForm(), form); // made once
+        TSearchForm *form = createSearchForm();
+        QCOMPARE(searchForm(), form);
+        QCOMPARE(createSearchForm(), form); // made once
         QCOMPARE(form->objectName(), QString("SearchForm"));
         QCOMPARE(form->windowTitle(), QString("SearchForm"));
         QCOMPARE(form->size(), QSize(356, 163));
@@ -186,7 +186,7 @@ private slots:
         QVERIFY(panel->children().isEmpty());
 
         // The page's panel: one check box, the panel and the dialog fitted to it.
-        m_search->ShowFindDialog();
+        m_search->showFindDialog();
         QVERIFY(form->isVisible());
         QVERIFY(!form->isModal());
         auto *box = child<QCheckBox>(panel, "SearchInComp");
@@ -202,7 +202,7 @@ private slots:
         QVERIFY(form->findChildren<QCheckBox *>("SearchInComp").size() == 1);
 
         // Opened again: the panel is built anew, one box still.
-        m_search->ShowFindDialog();
+        m_search->showFindDialog();
         QCOMPARE(form->findChildren<QCheckBox *>("SearchInComp").size(), 1);
     }
 
@@ -221,20 +221,20 @@ private slots:
         QVERIFY(!form->LastOptions.CaseSensitive && form->LastOptions.WholeWord);
         QCOMPARE(form->LastOptions.Extension, extension);
 
-        QCOMPARE(lines(SearchResultForm()), QStringList{"pre: 3 - Customer"});
-        m_search->ShowFindDialog();
+        QCOMPARE(lines(searchResultForm()), QStringList{"pre: 3 - Customer"});
+        m_search->showFindDialog();
         QCOMPARE(form->ExtObj.get(), extension);
         QVERIFY(child<QCheckBox>(form, "SearchInComp")->isChecked());
         QVERIFY(child<QCheckBox>(form, "chkWholeWord")->isChecked());
         QCOMPARE(child<QLineEdit>(form, "edtSearch")->text(), QString("customer"));
         QCOMPARE(child<QLineEdit>(form, "edtSearch")->selectedText(), QString("customer"));
-        SearchResultForm()->hide();
+        searchResultForm()->hide();
     }
 
     void escapeHidesTheDialog()
     {
-        m_search->ShowFindDialog();
-        TSearchForm *form = SearchForm();
+        m_search->showFindDialog();
+        TSearchForm *form = searchForm();
         QTest::keyClick(child<QLineEdit>(form, "edtSearch"), Qt::Key_Escape);
         QVERIFY(!form->isVisible());
     }
@@ -268,8 +268,8 @@ private slots:
             found << QStringLiteral("%1:%2-%3").arg(l1).arg(i1).arg(i2);
         }
         QCOMPARE(found, selections);
-        QVERIFY(!SearchResultForm() || !SearchResultForm()->isVisible());
-        QCOMPARE((*m_prompter)->Prompts.size(), 0); // nothing said when nothing more is found
+        QVERIFY(!searchResultForm() || !searchResultForm()->isVisible());
+        QCOMPARE((*m_prompter)->prompts.size(), 0); // nothing said when nothing more is found
     }
 
     void findNext()
@@ -292,9 +292,9 @@ private slots:
         m_host->Page = pellorin_test::pageWith(kComponents);
         TSearchForm *form = openDialog(nullptr, "customer", true);
         child<QPushButton>(form, "Button1")->click();
-        QVERIFY(!SearchResultForm() || !SearchResultForm()->isVisible());
-        QCOMPARE((*m_prompter)->Prompts.size(), 0);
-        QVERIFY(m_host->Calls.isEmpty());
+        QVERIFY(!searchResultForm() || !searchResultForm()->isVisible());
+        QCOMPARE((*m_prompter)->prompts.size(), 0);
+        QVERIFY(m_host->calls.isEmpty());
         QCOMPARE(LastSearch(), QString("customer"));
     }
 
@@ -302,19 +302,19 @@ private slots:
     {
         m_host->Page = pellorin_test::pageWith(kComponents);
         m_host->Html = "<p>nothing here</p>";
-        (*m_prompter)->Answers << pbOK;
+        (*m_prompter)->answers << pbOK;
         QLineEdit target;
         child<QPushButton>(openDialog(&target, "invoice", true), "Button1")->click();
-        QCOMPARE((*m_prompter)->Prompts.size(), 1);
-        QCOMPARE((*m_prompter)->Prompts[0].Text, QString("No matches found"));
-        QVERIFY(!SearchResultForm() || !SearchResultForm()->isVisible());
+        QCOMPARE((*m_prompter)->prompts.size(), 1);
+        QCOMPARE((*m_prompter)->prompts[0].Text, QString("No matches found"));
+        QVERIFY(!searchResultForm() || !searchResultForm()->isVisible());
 
         // Without a page nothing is searched, so nothing is found either.
         m_host->Page.reset();
         m_host->Html = "invoice";
-        (*m_prompter)->Answers << pbOK;
+        (*m_prompter)->answers << pbOK;
         child<QPushButton>(openDialog(&target, "invoice", true), "Button1")->click();
-        QCOMPARE((*m_prompter)->Prompts.size(), 2);
+        QCOMPARE((*m_prompter)->prompts.size(), 2);
     }
 
     void resultWindow()
@@ -325,7 +325,7 @@ private slots:
         m_host->Html = "<p>\xc3\xa4 customer</p><b>CUSTOMER</b>";
         QLineEdit target;
         child<QPushButton>(openDialog(&target, "customer", true), "Button1")->click();
-        TSearchResultForm *results = SearchResultForm();
+        TSearchResultForm *results = searchResultForm();
         QVERIFY(results && results->isVisible());
         QCOMPARE(results->objectName(), QString("searchresultform"));
         QCOMPARE(results->windowTitle(), QString("Search Result"));
@@ -343,21 +343,21 @@ private slots:
         clickRow(results, 0, false);
         clickRow(results, 2, true);
         clickRow(results, 3, false);
-        QCOMPARE(m_host->Calls, QStringList({"tab preproc", "item 12", "tab postproc", "item 1", "tab postproc",
+        QCOMPARE(m_host->calls, QStringList({"tab preproc", "item 12", "tab postproc", "item 1", "tab postproc",
                                              "item 1", "tab html", "select 6 8"}));
-        m_host->Calls.clear();
+        m_host->calls.clear();
         auto *list = child<QListWidget>(results, "ListBox1");
         list->setCurrentRow(4);
         QTest::keyClick(list, Qt::Key_Return);
         list->setCurrentRow(1);
         QTest::keyClick(list, Qt::Key_Space);
-        QCOMPARE(m_host->Calls, QStringList({"tab html", "select 21 8", "tab preproc", "item 3"}));
+        QCOMPARE(m_host->calls, QStringList({"tab html", "select 21 8", "tab preproc", "item 3"}));
         QVERIFY(results->isVisible()); // open after a choice
 
         QTest::keyClick(list, Qt::Key_Escape);
         QVERIFY(!results->isVisible());
         // Search > "Search Result": the same hits again.
-        m_search->ShowLastResults();
+        m_search->showLastResults();
         QVERIFY(results->isVisible());
         QCOMPARE(lines(results).size(), 5);
         child<QPushButton>(results, "Button1")->click();
@@ -365,10 +365,10 @@ private slots:
 
         // A hit chosen after the page was closed shows nothing.
         m_host->Page.reset();
-        m_host->Calls.clear();
-        m_search->ShowLastResults();
+        m_host->calls.clear();
+        m_search->showLastResults();
         clickRow(results, 0, false);
-        QVERIFY(m_host->Calls.isEmpty());
+        QVERIFY(m_host->calls.isEmpty());
         results->hide();
     }
 
@@ -376,9 +376,9 @@ private slots:
     {
         int finds = 0;
         bool inComponents = false;
-        auto onFind = [&](TSearchForm *, QWidget *, const TSearchOptions &Options) {
+        auto onFind = [&](TSearchForm *, QWidget *, const TSearchOptions &options) {
             ++finds;
-            inComponents = static_cast<TWQFSearchExtension *>(Options.Extension)->SearchInComp;
+            inComponents = static_cast<TWQFSearchExtension *>(options.Extension)->SearchInComp;
         };
         auto init = [&](TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension) {
             m_search->InitSearchPanel(Sender, Panel, Extension);
@@ -430,8 +430,8 @@ private slots:
         QFETCH(QString, searched);
         QFETCH(bool, utf8);
         pellorin_test::ProgramDirs dirs;
-        InitModules(dirs.options());
-        const auto done = qScopeGuard([] { DoneModules(); });
+        initModules(dirs.options());
+        const auto done = qScopeGuard([] { doneModules(); });
         pellorin_test::TestWindow window;
         QVERIFY(window.page().open(writtenPage(dirs, "")));
         QTabWidget &pages = *window.views().tabWidget();
@@ -440,7 +440,7 @@ private slots:
         QsciScintilla *editor = window.views().textTabs().htmlEditor();
         editor->setUtf8(utf8);
         editor->setText(html);
-        QCOMPARE(EditorTextBytes(editor), html.toUtf8());
+        QCOMPARE(editorTextBytes(editor), html.toUtf8());
         QStringList selectedNames;
         PageSearch search(std::make_unique<RecordingSearchHost>(window, selectedNames));
 
@@ -449,7 +449,7 @@ private slots:
         SearchResults hits;
         search.SearchAllComponents(options, hits);
         ShowSearchResults(searched, std::move(hits), nullptr);
-        TSearchResultForm *results = SearchResultForm();
+        TSearchResultForm *results = searchResultForm();
         QStringList selected;
         for (const TSearchResult &hit : results->Results()) {
             pages.setCurrentWidget(pre);
@@ -478,30 +478,30 @@ private slots:
     {
         QFETCH(bool, doubleClick);
         pellorin_test::ProgramDirs dirs;
-        InitModules(dirs.options());
-        const auto done = qScopeGuard([] { DoneModules(); });
+        initModules(dirs.options());
+        const auto done = qScopeGuard([] { doneModules(); });
         SearchResults hits;
         hits.emplace_back("html", "", "", "abc", 3);
         ShowSearchResults("b", std::move(hits),
                           [](TSearchResultForm *, const TSearchResult &) { throw Exception("No such place"); });
-        const auto freed = qScopeGuard([] { FreeSearchResultForm(); });
-        auto *list = SearchResultForm()->findChild<QListWidget *>("ListBox1");
+        const auto freed = qScopeGuard([] { freeSearchResultForm(); });
+        auto *list = searchResultForm()->findChild<QListWidget *>("ListBox1");
         list->setCurrentRow(0);
-        (*m_prompter)->Answers << pbOK;
+        (*m_prompter)->answers << pbOK;
         if (doubleClick)
             emit list->itemDoubleClicked(list->item(0));
         else
             emit list->itemClicked(list->item(0));
-        QCOMPARE((*m_prompter)->Prompts.size(), 1);
-        QVERIFY((*m_prompter)->Prompts[0].Text.contains("No such place"));
-        QVERIFY(SearchResultForm()->isVisible());
+        QCOMPARE((*m_prompter)->prompts.size(), 1);
+        QVERIFY((*m_prompter)->prompts[0].Text.contains("No such place"));
+        QVERIFY(searchResultForm()->isVisible());
     }
 
     void widgetHostTabs()
     {
         pellorin_test::ProgramDirs dirs;
-        InitModules(dirs.options());
-        const auto done = qScopeGuard([] { DoneModules(); });
+        initModules(dirs.options());
+        const auto done = qScopeGuard([] { doneModules(); });
         pellorin_test::TestWindow window;
         QTabWidget &pages = *window.views().tabWidget();
         const TextTabs &text = window.views().textTabs();
@@ -509,22 +509,22 @@ private slots:
                               text.respondSheet()};
         WidgetSearchHost host(window);
         pages.setCurrentWidget(sheets[3]);
-        host.ShowSectionTab("other");
-        host.ShowSectionTab("PREPROC");
+        host.showSectionTab("other");
+        host.showSectionTab("PREPROC");
         QCOMPARE(pages.currentWidget(), sheets[3]); // exact names only
-        host.ShowSectionTab("postproc");
+        host.showSectionTab("postproc");
         QCOMPARE(pages.currentWidget(), sheets[1]);
-        host.ShowSectionTab("preproc");
+        host.showSectionTab("preproc");
         QCOMPARE(pages.currentWidget(), sheets[0]);
-        host.ShowSectionTab("html");
+        host.showSectionTab("html");
         QCOMPARE(pages.currentWidget(), sheets[2]);
-        QCOMPARE(host.SearchPage(), nullptr);
-        QCOMPARE(host.HtmlEditorText(), QByteArray());
-        host.SelectHtmlText(0, 3); // no text: nothing
-        QCOMPARE(host.MessageParent(), window.windowWidget());
+        QCOMPARE(host.searchPage(), nullptr);
+        QCOMPARE(host.htmlEditorText(), QByteArray());
+        host.selectHtmlText(0, 3); // no text: nothing
+        QCOMPARE(host.messageParent(), window.windowWidget());
         // The component of that name on the diagram in front.
         QVERIFY(window.page().open(writtenPage(dirs, "<c><n>17</n><t>SET</t></c><c><n>7</n><t>SET</t></c>")));
-        host.ShowSectionTab("preproc");
+        host.showSectionTab("preproc");
         host.SelectItemByName("7");
         DataList selected;
         window.views().diagramTabs()[0]->editor()->GetSelected(&selected);
@@ -549,7 +549,7 @@ private slots:
         // Without "Search in all WQF components": the focused HTML editor's own find.
         htmlEdit->setCursorPosition(0, 0);
         find->trigger();
-        TSearchForm *dialog = SearchForm();
+        TSearchForm *dialog = searchForm();
         dialog->Target = htmlEdit;
         child<QLineEdit>(dialog, "edtSearch")->setText("CUSTOMER");
         child<QCheckBox>(dialog, "SearchInComp")->setChecked(false);
@@ -562,7 +562,7 @@ private slots:
         dialog->Target = htmlEdit;
         child<QCheckBox>(dialog, "SearchInComp")->setChecked(true);
         child<QPushButton>(dialog, "Button1")->click();
-        TSearchResultForm *results = SearchResultForm();
+        TSearchResultForm *results = searchResultForm();
         QVERIFY(results->isVisible());
         const QStringList found = lines(results);
         // Each element text of a component once, from five bytes before its first hit.
@@ -613,7 +613,7 @@ private slots:
 
         // Find: the dialog for the focused HTML editor, which selects the next occurrence.
         part<QAction>(form, "MenuItem3")->trigger();
-        TSearchForm *dialog = SearchForm();
+        TSearchForm *dialog = searchForm();
         QVERIFY(dialog && dialog->isVisible());
         QCOMPARE(dialog->Target.data(), htmlEdit);
         child<QLineEdit>(dialog, "edtSearch")->setText("customer");
@@ -635,7 +635,7 @@ private slots:
         part<QAction>(form, "MenuItem3")->trigger();
         child<QCheckBox>(dialog, "SearchInComp")->setChecked(true);
         child<QPushButton>(dialog, "Button1")->click();
-        TSearchResultForm *results = SearchResultForm();
+        TSearchResultForm *results = searchResultForm();
         QVERIFY(results->isVisible());
         const QStringList found = lines(results);
         const qsizetype postLine = firstStarting(found, "post: 1 - ");

@@ -48,7 +48,7 @@ private slots:
         int count = 0;
         for (int c = 0; c < 256; ++c) {
             const bool expected = c <= 32 || c == 255 || kDelimiterPunctuation.contains(char(c));
-            QVERIFY2(WordDelimiters().Contains(uchar(c)) == expected, qPrintable(QString::number(c)));
+            QVERIFY2(WordDelimiters().contains(uchar(c)) == expected, qPrintable(QString::number(c)));
             count += expected ? 1 : 0;
         }
         QCOMPARE(count, 57);
@@ -137,7 +137,7 @@ private slots:
 
     void upperCase()
     {
-        QCOMPARE(UpperCaseAsciiBytes("azAZ09_\xc3\xa4\xc3\xbf"), QByteArray("AZAZ09_\xc3\xa4\xc3\xbf"));
+        QCOMPARE(upperCaseAsciiBytes("azAZ09_\xc3\xa4\xc3\xbf"), QByteArray("AZAZ09_\xc3\xa4\xc3\xbf"));
         // Every byte value at every place of a word of eight, and a tail.
         QByteArray all, expected;
         for (int shift = 0; shift < 9; ++shift)
@@ -146,9 +146,9 @@ private slots:
                 expected += char(c >= 'a' && c <= 'z' ? c - 32 : c);
             }
         for (int start = 0; start < 8; ++start) {
-            QCOMPARE(UpperCaseAsciiBytes(all.mid(start)), expected.mid(start));
+            QCOMPARE(upperCaseAsciiBytes(all.mid(start)), expected.mid(start));
             QByteArray into("left over");
-            UpperCaseAsciiInto(all.mid(start, 13), into);
+            upperCaseAsciiInto(all.mid(start, 13), into);
             QCOMPARE(into, expected.mid(start, 13));
         }
     }
@@ -164,16 +164,16 @@ private slots:
         for (qsizetype at : {0, 1000, 65533, 65540, 131069, 196600, 299994})
             text.replace(at, word.size(), at % 2 ? word.toLower() : word);
         for (const QByteArray &pattern : {QByteArray("MAMA"), QByteArray("A"), QByteArray("MAMAMA")}) {
-            const QByteArray upper = UpperCaseAsciiBytes(text);
+            const QByteArray upper = upperCaseAsciiBytes(text);
             Positions expected, found;
-            for (qsizetype at = FindFrom(std::string_view(upper.constData(), upper.size()),
+            for (qsizetype at = findFrom(std::string_view(upper.constData(), upper.size()),
                                          std::string_view(pattern.constData(), pattern.size()), 0);
-                 at >= 0; at = FindFrom(std::string_view(upper.constData(), upper.size()),
+                 at >= 0; at = findFrom(std::string_view(upper.constData(), upper.size()),
                                         std::string_view(pattern.constData(), pattern.size()), at + 1))
                 expected << at;
             UpperCaseFinder finder(std::string_view(text.constData(), text.size()),
                                    std::string_view(pattern.constData(), pattern.size()));
-            for (qsizetype at = finder.FindFrom(0); at >= 0; at = finder.FindFrom(at + 1))
+            for (qsizetype at = finder.findFrom(0); at >= 0; at = finder.findFrom(at + 1))
                 found << at;
             QVERIFY(expected.size() >= 5);
             // One of them straddles the first block's end.
@@ -183,14 +183,14 @@ private slots:
             QCOMPARE(found, expected);
             // Asked again further back, it finds the same.
             QCOMPARE(
-                finder.FindFrom(65534),
+                finder.findFrom(65534),
                 expected[int(std::find_if(expected.begin(), expected.end(), [](qsizetype p) { return p >= 65534; }) -
                              expected.begin())]);
         }
         UpperCaseFinder none(std::string_view("ab"), std::string_view("ABC"));
-        QCOMPARE(none.FindFrom(0), -1);
+        QCOMPARE(none.findFrom(0), -1);
         UpperCaseFinder empty(std::string_view("ab"), std::string_view());
-        QCOMPARE(empty.FindFrom(0), -1);
+        QCOMPARE(empty.findFrom(0), -1);
     }
 
     void textHits_data()
@@ -239,8 +239,8 @@ private slots:
             QCOMPARE(r.Text, text.toUtf8()); // case unchanged
             // The hit's bytes, compared as the search did.
             const QByteArray hit = r.Text.mid(r.Position - 2, pattern.toUtf8().size());
-            QCOMPARE(caseSensitive ? hit : UpperCaseAsciiBytes(hit),
-                     caseSensitive ? pattern.toUtf8() : UpperCaseAsciiBytes(pattern.toUtf8()));
+            QCOMPARE(caseSensitive ? hit : upperCaseAsciiBytes(hit),
+                     caseSensitive ? pattern.toUtf8() : upperCaseAsciiBytes(pattern.toUtf8()));
         }
         QTEST(found, "expected");
     }
@@ -289,7 +289,7 @@ private slots:
         QFETCH(bool, wholeWord);
         const auto page = pellorin_test::pageWith(components);
         SearchResults results;
-        SearchPageComponents(*page, options(pattern, caseSensitive, wholeWord), results);
+        searchPageComponents(*page, options(pattern, caseSensitive, wholeWord), results);
         QTEST(hits(results), "expected");
     }
 
@@ -306,14 +306,14 @@ private slots:
                                                   QByteArray(values).replace("a1>", "b>") + "</values></c>");
         for (const bool caseSensitive : {false, true}) {
             SearchResults results;
-            SearchPageComponents(*page, options("x", caseSensitive), results);
+            searchPageComponents(*page, options("x", caseSensitive), results);
             QStringList expected;
             for (const auto &item : page->FindSection("preproc")->Items()) {
                 StringList lines;
                 GetItemTexts(item.get(), lines);
                 for (qsizetype i = 0; i < lines.Count(); ++i) {
-                    const QByteArray text = lines.ValueFromIndex(i).toUtf8();
-                    const qsizetype hit = caseSensitive ? text.indexOf("x") : UpperCaseAsciiBytes(text).indexOf("X");
+                    const QByteArray text = lines.valueFromIndex(i).toUtf8();
+                    const qsizetype hit = caseSensitive ? text.indexOf("x") : upperCaseAsciiBytes(text).indexOf("X");
                     if (hit >= 0)
                         expected << "preproc/" + item->GetName() + u'/' + lines.Name(i) + u'@' +
                                         QString::number(hit + 1);
@@ -332,7 +332,7 @@ private slots:
             "<postproc><c><n>7</n><t>IF</t><values><v>#Scustomer# = 1</v></values></c></postproc>"
             "<extra><c><n>x</n><t>SET</t><c>the CUSTOMER</c></c></extra></wqf>");
         SearchResults results;
-        SearchPageComponents(*page, options("customer"), results);
+        searchPageComponents(*page, options("customer"), results);
         QCOMPARE(hits(results), QStringList({"preproc/0/v0@1", "postproc/7/v0@3", "extra/x/c1@5"}));
         QCOMPARE(results[0].Text, QByteArray("Customer Name"));
         QCOMPARE(results[1].Text, QByteArray("#Scustomer# = 1"));
@@ -388,7 +388,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(int, position);
         QFETCH(QString, searched);
-        QTEST(SearchResultLine(TSearchResult(section, item, QString(), text, position), searched), "line");
+        QTEST(searchResultLine(TSearchResult(section, item, QString(), text, position), searched), "line");
     }
 };
 

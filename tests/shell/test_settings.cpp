@@ -19,7 +19,7 @@ Q_DECLARE_METATYPE(Rect)
 
 char *toString(const Rect &r)
 {
-    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom));
+    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.bottom));
 }
 
 class TestSettings : public QObject {
@@ -36,25 +36,25 @@ private slots:
     }
     void cleanup()
     {
-        DoneGlobalOptions();
-        DoneAppIni();
+        doneGlobalOptions();
+        doneAppIni();
     }
 
     void fileAndFolder()
     {
-        InitAppIni(m_config, "pellorin.exe");
+        initAppIni(m_config, "pellorin.exe");
         QCOMPARE(ConfigDir(), m_config);
         QCOMPARE(GetIniFileName(), m_config + "pellorin.ini");
         QVERIFY(QFileInfo(m_config).isDir()); // created when missing
         QVERIFY(!QFile::exists(GetIniFileName()));
-        WriteBounds("MainFrm", Rect::FromSize(1, 2, 3, 4));
+        WriteBounds("MainFrm", Rect::fromSize(1, 2, 3, 4));
         QCOMPARE(readBytes(GetIniFileName()), QByteArray("[MainFrm]\nLeft=1\nTop=2\nWidth=3\nHeight=4\n"));
-        DoneAppIni();
+        doneAppIni();
         QCOMPARE(SettingsIni(), nullptr);
         QCOMPARE(ReadBounds("MainFrm"), Rect()); // closed: defaults, no error
 
         // By default: the per-user configuration folder and the program's own name.
-        InitAppIni();
+        initAppIni();
         const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
         QCOMPARE(ConfigDir(), base + "/test_shell/");
         QCOMPARE(GetIniFileName(), base + "/test_shell/test_shell.ini");
@@ -64,11 +64,11 @@ private slots:
     {
         // The folder cannot be made (a file is in the way): writes fail silently.
         writeBytes(m_dir->filePath("blocked"), "x");
-        InitAppIni(m_dir->filePath("blocked/sub"), "pellorin");
-        InitGlobalOptions();
+        initAppIni(m_dir->filePath("blocked/sub"), "pellorin");
+        initGlobalOptions();
         OptionStore().SetBool(opt::Backup, false);
-        WriteBounds("MainFrm", Rect::FromSize(1, 2, 3, 4));
-        DoneGlobalOptions();
+        WriteBounds("MainFrm", Rect::fromSize(1, 2, 3, 4));
+        doneGlobalOptions();
         QCOMPARE(readBytes(m_dir->filePath("blocked")), QByteArray("x"));
     }
 
@@ -77,25 +77,25 @@ private slots:
         QTest::addColumn<Rect>("stored");
         QTest::addColumn<Rect>("restored");
         // The screen is 1024 x 768.
-        QTest::newRow("inside") << Rect::FromSize(10, 20, 300, 200) << Rect::FromSize(10, 20, 300, 200);
+        QTest::newRow("inside") << Rect::fromSize(10, 20, 300, 200) << Rect::fromSize(10, 20, 300, 200);
         QTest::newRow("beyond the right edge")
-            << Rect::FromSize(1024, 20, 300, 200) << Rect::FromSize(924, 20, 300, 200);
-        QTest::newRow("beyond the bottom") << Rect::FromSize(10, 5000, 300, 200) << Rect::FromSize(10, 668, 300, 200);
-        QTest::newRow("just inside") << Rect::FromSize(1023, 767, 300, 200) << Rect::FromSize(1023, 767, 300, 200);
-        QTest::newRow("negative kept") << Rect::FromSize(-1500, -40, 300, 200) << Rect::FromSize(-1500, -40, 300, 200);
-        QTest::newRow("tiny") << Rect::FromSize(10, 20, 5, 19) << Rect::FromSize(10, 20, 20, 20);
-        QTest::newRow("negative size") << Rect::FromSize(10, 20, -50, 0) << Rect::FromSize(10, 20, 20, 20);
-        QTest::newRow("nothing stored") << Rect() << Rect::FromSize(0, 0, 20, 20);
+            << Rect::fromSize(1024, 20, 300, 200) << Rect::fromSize(924, 20, 300, 200);
+        QTest::newRow("beyond the bottom") << Rect::fromSize(10, 5000, 300, 200) << Rect::fromSize(10, 668, 300, 200);
+        QTest::newRow("just inside") << Rect::fromSize(1023, 767, 300, 200) << Rect::fromSize(1023, 767, 300, 200);
+        QTest::newRow("negative kept") << Rect::fromSize(-1500, -40, 300, 200) << Rect::fromSize(-1500, -40, 300, 200);
+        QTest::newRow("tiny") << Rect::fromSize(10, 20, 5, 19) << Rect::fromSize(10, 20, 20, 20);
+        QTest::newRow("negative size") << Rect::fromSize(10, 20, -50, 0) << Rect::fromSize(10, 20, 20, 20);
+        QTest::newRow("nothing stored") << Rect() << Rect::fromSize(0, 0, 20, 20);
     }
     void clamp()
     {
         QFETCH(Rect, stored);
-        QTEST(ClampFormBounds(stored, QSize(1024, 768)), "restored");
+        QTEST(clampFormBounds(stored, QSize(1024, 768)), "restored");
     }
 
     void formBounds()
     {
-        InitAppIni(m_config, "pellorin");
+        initAppIni(m_config, "pellorin");
         QWidget form;
         form.setObjectName("MainFrm");
         form.setGeometry(50, 60, 664, 541);
@@ -109,7 +109,7 @@ private slots:
         QTRY_VERIFY(form.windowState() & Qt::WindowMaximized);
         QTRY_VERIFY(form.geometry().width() > 400);
         SaveFormBounds(&form);
-        QCOMPARE(ReadBounds("MainFrm"), Rect::FromSize(70, 80, 400, 300)); // the normal bounds
+        QCOMPARE(ReadBounds("MainFrm"), Rect::fromSize(70, 80, 400, 300)); // the normal bounds
 
         QWidget other;
         other.setObjectName("MainFrm");
@@ -135,16 +135,16 @@ private slots:
             "; written by hand\r\n[Global]\r\nbackup=0\r\nFuture.Key=a,b\\c \"%x%\"\r\nvertsplit=wide\r\n"
             "LastTab=XML Respond\r\nLastTab=HTML\r\n\r\n[MainFrm]\r\nLeft=5\r\n");
         writeBytes(m_config + "pellorin.ini", before);
-        InitAppIni(m_config, "pellorin");
-        InitGlobalOptions();
+        initAppIni(m_config, "pellorin");
+        initGlobalOptions();
         TGlobalOptions &o = OptionStore();
         QVERIFY(o.Values().isEmpty()); // read only when the main window asks
         o.Load();
-        QVERIFY(!o.GetBoolDef(opt::Backup, opt::DefaultBackup));
-        QCOMPARE(o.GetIntDef(opt::VertSplit, opt::DefaultVertSplit), 820);
+        QVERIFY(!o.GetBoolDef(opt::Backup, opt::defaultBackup));
+        QCOMPARE(o.getIntDef(opt::VertSplit, opt::defaultVertSplit), 820);
         QCOMPARE(o.GetString(opt::LastTab), QStringLiteral("XML Respond"));
         QCOMPARE(o.GetString("FUTURE.KEY"), QStringLiteral("a,b\\c \"%x%\""));
-        QVERIFY(o.GetBoolDef(opt::XMLForceHeader, opt::DefaultXMLForceHeader));
+        QVERIFY(o.GetBoolDef(opt::XMLForceHeader, opt::defaultXMLForceHeader));
         QVERIFY(!o.GetDbgClip());
 
         o.SetBool("Backup", true);
@@ -152,7 +152,7 @@ private slots:
         o.SetDbgClip(true);
         o.SetString("TSQLParamCheck.priority", "3");
         QCOMPARE(readBytes(GetIniFileName()), before); // memory only until shut-down
-        DoneGlobalOptions();
+        doneGlobalOptions();
         QCOMPARE(pellorin_test::visible(readBytes(GetIniFileName())),
                  pellorin_test::visible(
                      "; written by hand\r\n[Global]\r\nbackup=1\r\nFuture.Key=a,b\\c \"%x%\"\r\nvertsplit=wide\r\n"
@@ -184,14 +184,14 @@ private slots:
 
     void sqlCheck()
     {
-        InitAppIni(m_config, "pellorin");
-        QCOMPARE(ReadSqlCheck().Host, QString());
-        WriteSqlCheck({"db.local", "sa", "p;a=ss%", "orders"});
-        const SqlCheckValues v = ReadSqlCheck();
+        initAppIni(m_config, "pellorin");
+        QCOMPARE(readSqlCheck().Host, QString());
+        writeSqlCheck({"db.local", "sa", "p;a=ss%", "orders"});
+        const SqlCheckValues v = readSqlCheck();
         QCOMPARE(v.Host, QStringLiteral("db.local"));
-        QCOMPARE(v.User, QStringLiteral("sa"));
-        QCOMPARE(v.Password, QStringLiteral("p;a=ss%"));
-        QCOMPARE(v.Database, QStringLiteral("orders"));
+        QCOMPARE(v.user, QStringLiteral("sa"));
+        QCOMPARE(v.password, QStringLiteral("p;a=ss%"));
+        QCOMPARE(v.database, QStringLiteral("orders"));
         QVERIFY(readBytes(GetIniFileName())
                     .contains("[SQLCHECK]\nHOSTNAME=db.local\nUSERNAME=sa\nPASSWORD=p;a=ss%\nDATABASE=orders\n"));
     }

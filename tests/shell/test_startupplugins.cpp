@@ -54,7 +54,7 @@ private slots:
     // with its mode.
     void shippedDescriptions()
     {
-        const QStringList files = platform::ListFolderEntries(kResources + "/plugins", "*.ini", platform::faAnyFile);
+        const QStringList files = platform::listFolderEntries(kResources + "/plugins", "*.ini", platform::faAnyFile);
         QVERIFY(!files.isEmpty());
         for (const QString &file : files) {
             const IniFile ini(kResources + "/plugins/" + file);

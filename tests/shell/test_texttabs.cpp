@@ -554,7 +554,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(view->Items(i)->Data, static_cast<void *>(controls[size_t(i)].get()));
             right = std::max(right, view->Items(i)->Rect.Right);
-            bottom = std::max(bottom, view->Items(i)->Rect.Bottom);
+            bottom = std::max(bottom, view->Items(i)->Rect.bottom);
         }
         Rect staticBox;
         AbsoluteBounds(controls[2].get(), staticBox);

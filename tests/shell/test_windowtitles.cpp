@@ -92,13 +92,13 @@ private slots:
         QCOMPARE(m_titles->shown(form), "Pellorin: " + first);
         form->OpenFile(second);
         QCOMPARE(m_titles->shown(form), "Pellorin: " + second);
-        prompter->FileAnswers << renamed;
+        prompter->fileAnswers << renamed;
         part<QAction>(form, "mnuSaveAs")->trigger();
         QCOMPARE(form->openPage()->fileName(), renamed);
         QCOMPARE(m_titles->shown(form), "Pellorin: " + renamed);
         // The application's title follows the page too, for the boxes that name no caption.
         QCOMPARE(platform::ApplicationTitle(), QString("renamed.wqf"));
-        QCOMPARE(prompter->Prompts.size(), 0);
+        QCOMPARE(prompter->prompts.size(), 0);
     }
 
     void dialogTitles_data()
@@ -122,7 +122,7 @@ private slots:
     {
         QFETCH(QString, dialog);
         QFETCH(QString, expected);
-        auto previous = SetPrompter(std::make_unique<QtPrompter>());
+        auto previous = setPrompter(std::make_unique<QtPrompter>());
         const QString path = page("customer_orders.wqf");
         form->OpenFile(path);
         QVERIFY(form->GetCurrentDoc());
@@ -149,7 +149,7 @@ private slots:
         } else {
             form->OpenFile(m_dir->filePath("missing.wqf"));
         }
-        SetPrompter(std::move(previous));
+        setPrompter(std::move(previous));
         QVERIFY2(!own.isEmpty(), "no dialog showed");
         QCOMPARE(shown, expected.isEmpty() ? own : expected);
         QCOMPARE(shown, own);

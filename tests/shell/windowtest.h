@@ -37,7 +37,7 @@ protected:
     void finish()
     {
         stop();
-        const int unanswered = m_prompter ? (*m_prompter)->Unanswered : 0;
+        const int unanswered = m_prompter ? (*m_prompter)->unanswered : 0;
         m_prompter.reset();
         m_dir.reset();
         QCOMPARE(unanswered, 0);
@@ -48,7 +48,7 @@ protected:
     QStringList promptTexts() const
     {
         QStringList texts;
-        for (const auto &asked : prompter().Prompts)
+        for (const auto &asked : prompter().prompts)
             texts << asked.Text;
         return texts;
     }

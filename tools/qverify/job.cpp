@@ -52,7 +52,7 @@ int openPlainFile(const QString &path, bool forWriting, const char *what)
 
 } // namespace
 
-QByteArray ReadFile(const QString &path, const char *what)
+QByteArray readFile(const QString &path, const char *what)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -62,7 +62,7 @@ QByteArray ReadFile(const QString &path, const char *what)
     return bytes;
 }
 
-QByteArray ReadStatement(const QString &path)
+QByteArray readStatement(const QString &path)
 {
 #ifdef Q_OS_UNIX
     QFile file;
@@ -71,11 +71,11 @@ QByteArray ReadStatement(const QString &path)
     readInto(file, path, "statement file", bytes);
     return bytes;
 #else
-    return ReadFile(path, "statement file");
+    return readFile(path, "statement file");
 #endif
 }
 
-void WriteVerdict(const QString &path, const QString &verdict)
+void writeVerdict(const QString &path, const QString &verdict)
 {
     QFile file;
 #ifdef Q_OS_UNIX
@@ -90,14 +90,14 @@ void WriteVerdict(const QString &path, const QString &verdict)
         fail(QStringLiteral("cannot write the verdict to \"%1\": %2").arg(path, file.errorString()));
 }
 
-Job ReadJob(const QString &path)
+Job readJob(const QString &path)
 {
     Job job;
     QString *const connection[] = {&job.host, &job.user, &job.password, &job.database};
     const char *const names[] = {"hostname", "username", "password", "database"};
     bool given[4] = {};
     qlonglong lastNumber = -1;
-    const QStringList lines = QString::fromUtf8(ReadFile(path, "job file")).split(u'\n');
+    const QStringList lines = QString::fromUtf8(readFile(path, "job file")).split(u'\n');
     for (qsizetype n = 0; n < lines.size(); ++n) {
         QString line = lines[n];
         if (line.endsWith(u'\r'))

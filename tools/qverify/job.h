@@ -16,10 +16,10 @@ struct Job {
 // "wqf<n>=<path>" per statement file with n never falling (CR LF or LF; names without case).
 // Any other line, a connection value after a statement file, or a number that falls fails
 // the job: it is the trace of a value that held a line break.
-Job ReadJob(const QString &path);
+Job readJob(const QString &path);
 // Fails when the file cannot be read.
-QByteArray ReadFile(const QString &path, const char *what);
+QByteArray readFile(const QString &path, const char *what);
 // A statement file, which must be a plain file and no link.
-QByteArray ReadStatement(const QString &path);
+QByteArray readStatement(const QString &path);
 // Overwrites a statement file with the verdict; never follows a link and never creates a file.
-void WriteVerdict(const QString &path, const QString &verdict);
+void writeVerdict(const QString &path, const QString &verdict);

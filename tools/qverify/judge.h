@@ -8,8 +8,8 @@ class Judge {
 public:
     virtual ~Judge() = default;
     // How the database reads comments and quotes.
-    virtual SqlDialect Dialect() const = 0;
+    virtual SqlDialect dialect() const = 0;
     // Empty when the database accepts the statement, otherwise why not, on one line. The
     // shape is the statement's, never empty.
-    virtual QString Verdict(const QString &statement, const SqlShape &shape) = 0;
+    virtual QString verdict(const QString &statement, const SqlShape &shape) = 0;
 };

@@ -30,20 +30,20 @@ QString verdictOf(Judge &judge, const QString &statement)
     // The databases read a text only up to its first NUL, so the rest would go unjudged.
     if (statement.contains(QChar(0)))
         return QStringLiteral("the statement holds a NUL character");
-    const SqlShape shape = ShapeOf(statement, judge.Dialect());
+    const SqlShape shape = shapeOf(statement, judge.dialect());
     if (shape.body.isEmpty())
         return QStringLiteral("the statement is empty");
-    return judge.Verdict(statement, shape);
+    return judge.verdict(statement, shape);
 }
 
 int run(const QStringList &arguments)
 {
     if (arguments.size() != 2)
         fail(QStringLiteral("usage: qverify <job file>"));
-    const Job job = ReadJob(arguments[1]);
+    const Job job = readJob(arguments[1]);
     QStringList statements;
     for (const QString &path : job.statementFiles)
-        statements << QString::fromUtf8(ReadStatement(path));
+        statements << QString::fromUtf8(readStatement(path));
     if (statements.isEmpty())
         return 0;
     std::unique_ptr<Judge> judge;
@@ -58,7 +58,7 @@ int run(const QStringList &arguments)
     // Every statement is judged before the first file changes, so a database that fails
     // midway leaves the statements as they were.
     for (qsizetype i = 0; i < statements.size(); ++i)
-        WriteVerdict(job.statementFiles[i], verdicts[i]);
+        writeVerdict(job.statementFiles[i], verdicts[i]);
     return 0;
 }
 

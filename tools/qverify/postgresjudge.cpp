@@ -82,7 +82,7 @@ PostgresJudge::PostgresJudge(const Job &job)
 
 PostgresJudge::~PostgresJudge() = default;
 
-QString PostgresJudge::Verdict(const QString &statement, const SqlShape &shape)
+QString PostgresJudge::verdict(const QString &statement, const SqlShape &shape)
 {
     // The unnamed statement: the next prepare replaces it, and the session ends soon after.
     const std::unique_ptr<PGresult, ClearResult> result(

@@ -14,8 +14,8 @@ class PostgresJudge : public Judge {
 public:
     explicit PostgresJudge(const Job &job);
     ~PostgresJudge() override;
-    SqlDialect Dialect() const override { return SqlDialect::PostgreSQL; }
-    QString Verdict(const QString &statement, const SqlShape &shape) override;
+    SqlDialect dialect() const override { return SqlDialect::PostgreSQL; }
+    QString verdict(const QString &statement, const SqlShape &shape) override;
 
 private:
     struct CloseConnection {

@@ -50,7 +50,7 @@ SqliteJudge::SqliteJudge(const QString &path)
 
 SqliteJudge::~SqliteJudge() { QSqlDatabase::removeDatabase(kConnection); }
 
-QString SqliteJudge::Verdict(const QString &, const SqlShape &shape)
+QString SqliteJudge::verdict(const QString &, const SqlShape &shape)
 {
     // Compiling names every table and column; the driver refuses a text that goes on past
     // its first statement. Without the blanks, comments and semicolons after the last

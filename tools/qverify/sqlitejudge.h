@@ -6,6 +6,6 @@ class SqliteJudge : public Judge {
 public:
     explicit SqliteJudge(const QString &path);
     ~SqliteJudge() override;
-    SqlDialect Dialect() const override { return SqlDialect::SQLite; }
-    QString Verdict(const QString &statement, const SqlShape &shape) override;
+    SqlDialect dialect() const override { return SqlDialect::SQLite; }
+    QString verdict(const QString &statement, const SqlShape &shape) override;
 };

@@ -125,7 +125,7 @@ private:
 
 } // namespace
 
-SqlShape ShapeOf(const QString &text, SqlDialect dialect)
+SqlShape shapeOf(const QString &text, SqlDialect dialect)
 {
     SqlShape shape;
     Scanner scanner(text, dialect);

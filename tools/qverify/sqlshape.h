@@ -15,4 +15,4 @@ struct SqlShape {
     QString firstWord;
 };
 
-SqlShape ShapeOf(const QString &text, SqlDialect dialect);
+SqlShape shapeOf(const QString &text, SqlDialect dialect);

@@ -42,7 +42,7 @@ int main(int argc, char **argv)
     pellorin_test::FolderPictures pictures(images);
     pellorin_test::DiagramWindow window(section, &page.Notes, zoom > 0 ? zoom : 1.0);
     if (!images.isEmpty())
-        window.Source->OnGetImage = [&pictures](TWQFItem *, const QString &type) { return pictures.Get(type); };
+        window.Source->OnGetImage = [&pictures](TWQFItem *, const QString &type) { return pictures.get(type); };
     window.setWindowTitle(QStringLiteral("Pellorin - ") + args[0] + QStringLiteral(" [") + name + QStringLiteral("]"));
     window.resize(960, 640);
     window.show();
