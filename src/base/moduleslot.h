@@ -36,4 +36,31 @@ private:
     T *m_object = nullptr;
 };
 
+// A window made on demand whose global reference its constructor sets, so that code run from
+// the constructor already finds it, and its destructor clears; the slot owns it until free().
+template <class T> class WindowSlot {
+public:
+    constexpr WindowSlot() = default;
+
+    void constructed(T *window) { m_current = window; }
+    void destroyed(T *window)
+    {
+        if (m_current == window)
+            m_current = nullptr;
+    }
+    T *get() const { return m_current; }
+    T *create()
+    {
+        if (!m_current)
+            m_owned.reset(std::make_unique<T>());
+        return m_current;
+    }
+    void free() { m_owned.reset(); }
+
+private:
+    T *m_current = nullptr;
+    ModuleSlot<T> m_owned;
+};
+
 static_assert(std::is_trivially_destructible_v<ModuleSlot<int>>, "exit() must find nothing of a slot to destroy");
+static_assert(std::is_trivially_destructible_v<WindowSlot<int>>, "exit() must find nothing of a slot to destroy");

@@ -3,30 +3,20 @@
 #include "base/moduleslot.h"
 
 namespace {
-TForm2 *g_form = nullptr;
-ModuleSlot<TForm2> g_owned;
+WindowSlot<TForm2> g_form;
 } // namespace
 
 TForm2::TForm2(QWidget *Parent) : QWidget(Parent)
 {
-    g_form = this;
+    g_form.constructed(this);
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Form2"));
 }
 
-TForm2::~TForm2()
-{
-    if (g_form == this)
-        g_form = nullptr;
-}
+TForm2::~TForm2() { g_form.destroyed(this); }
 
-TForm2 *form2() { return g_form; }
+TForm2 *form2() { return g_form.get(); }
 
-TForm2 *createForm2()
-{
-    if (!g_form)
-        g_owned.reset(std::make_unique<TForm2>());
-    return g_form;
-}
+TForm2 *createForm2() { return g_form.create(); }
 
-void freeForm2() { g_owned.reset(); }
+void freeForm2() { g_form.free(); }

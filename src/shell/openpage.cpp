@@ -29,6 +29,18 @@ const std::array<DiagramSection, 2> &diagramSections()
 namespace {
 QString fullPath(const QString &fileName) { return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath()); }
 
+// The Yes/No question about a page another program changed (or put a different file under
+// its name): what it offers is question.
+Prompt changedQuestion(const QString &fileName, const QString &question)
+{
+    Prompt prompt;
+    prompt.Caption = QStringLiteral("Changed");
+    prompt.Text = u'"' + fileName + QStringLiteral("\" has been changed by another program. \r\n") + question;
+    prompt.Icon = PromptIcon::Information;
+    prompt.buttons = pbYes | pbNo;
+    return prompt;
+}
+
 // The message about the first diagram section the page lacks; empty when it has them all.
 QString missingSectionMessage(const TWQFFile &doc)
 {
@@ -216,14 +228,7 @@ std::optional<OpenPage::WriteTarget> OpenPage::writeTarget(const QString &fileNa
     // The page's file is gone and nothing took its name: a new file there.
     if (!now && !QFileInfo(fileName).isSymLink())
         return inItsPlace;
-    Prompt prompt;
-    prompt.Caption = QStringLiteral("Changed");
-    prompt.Text =
-        u'"' + fileName +
-        QStringLiteral("\" has been changed by another program. \r\nWould you like to overwrite it with this page?");
-    prompt.Icon = PromptIcon::Information;
-    prompt.buttons = pbYes | pbNo;
-    if (ask(prompt) != pbYes)
+    if (ask(changedQuestion(fileName, QStringLiteral("Would you like to overwrite it with this page?"))) != pbYes)
         return std::nullopt;
     return inItsPlace;
 }
@@ -339,14 +344,7 @@ void OpenPage::checkChangedOnDisk()
     if (!platform::GetFileStamp(m_fileName, stamp) || stamp == m_fileTime)
         return;
     m_fileTime = stamp;
-    Prompt prompt;
-    prompt.Caption = QStringLiteral("Changed");
-    prompt.Text =
-        u'"' + m_fileName +
-        QStringLiteral("\" has been changed by another program. \r\nWould you like to reload changed from disk?");
-    prompt.Icon = PromptIcon::Information;
-    prompt.buttons = pbYes | pbNo;
-    if (ask(prompt) != pbYes)
+    if (ask(changedQuestion(m_fileName, QStringLiteral("Would you like to reload changed from disk?"))) != pbYes)
         return;
     close(false);
     const QString name = m_fileName;

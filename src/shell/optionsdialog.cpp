@@ -37,8 +37,7 @@ constexpr int kButtonBand = 41;
 const QString kReadOnlyValues[] = {QString(), QStringLiteral("ASK"), QStringLiteral("IGNORE")};
 const QString kArrowValues[] = {QStringLiteral("NEVER"), QString(), QStringLiteral("ALWAYS")};
 
-TGlobalOptForm *g_form = nullptr;
-ModuleSlot<TGlobalOptForm> g_owned;
+WindowSlot<TGlobalOptForm> g_form;
 
 // Enter in an edit box does not confirm the dialog: OK is pressed, never defaulted to.
 QPushButton *button(const QString &caption, const char *name, QWidget *parent)
@@ -67,7 +66,7 @@ void applyCheckSettings(const QList<TWarningPlugin *> &Plugins, const TGlobalOpt
 
 TGlobalOptForm::TGlobalOptForm(QWidget *Parent) : QDialog(Parent)
 {
-    g_form = this;
+    g_form.constructed(this);
     setObjectName(QStringLiteral("GlobalOptForm"));
     setWindowTitle(QStringLiteral("Preferences"));
     setModal(true);
@@ -100,8 +99,7 @@ TGlobalOptForm::~TGlobalOptForm()
     // place it there at the next start.
     if (m_shown)
         SaveFormBounds(this);
-    if (g_form == this)
-        g_form = nullptr;
+    g_form.destroyed(this);
 }
 
 QWidget *TGlobalOptForm::createFilesTab()
@@ -356,16 +354,11 @@ bool TGlobalOptForm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-TGlobalOptForm *globalOptForm() { return g_form; }
+TGlobalOptForm *globalOptForm() { return g_form.get(); }
 
-TGlobalOptForm *createGlobalOptForm()
-{
-    if (!g_form)
-        g_owned.reset(std::make_unique<TGlobalOptForm>());
-    return g_form;
-}
+TGlobalOptForm *createGlobalOptForm() { return g_form.create(); }
 
-void freeGlobalOptForm() { g_owned.reset(); }
+void freeGlobalOptForm() { g_form.free(); }
 
 void ShowPreferences()
 {

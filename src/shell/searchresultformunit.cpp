@@ -31,8 +31,7 @@ QString wholeCharacters(const QByteArray &text, qsizetype from, qsizetype to)
     return QString::fromUtf8(text.constData() + from, to - from);
 }
 
-TSearchResultForm *g_form = nullptr;
-ModuleSlot<TSearchResultForm> g_owned;
+WindowSlot<TSearchResultForm> g_form;
 } // namespace
 
 QString searchResultLine(const TSearchResult &result, const QString &searched)
@@ -51,7 +50,7 @@ QString searchResultLine(const TSearchResult &result, const QString &searched)
 
 TSearchResultForm::TSearchResultForm(QWidget *Parent) : QWidget(Parent, Qt::Window)
 {
-    g_form = this;
+    g_form.constructed(this);
     setObjectName(QStringLiteral("searchresultform"));
     setWindowTitle(QStringLiteral("Search Result"));
     resize(320, 240);
@@ -83,11 +82,7 @@ TSearchResultForm::TSearchResultForm(QWidget *Parent) : QWidget(Parent, Qt::Wind
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-TSearchResultForm::~TSearchResultForm()
-{
-    if (g_form == this)
-        g_form = nullptr;
-}
+TSearchResultForm::~TSearchResultForm() { g_form.destroyed(this); }
 
 void TSearchResultForm::FillResults(const QString &searched, SearchResults Results)
 {
@@ -142,16 +137,11 @@ bool TSearchResultForm::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-TSearchResultForm *searchResultForm() { return g_form; }
+TSearchResultForm *searchResultForm() { return g_form.get(); }
 
-TSearchResultForm *createSearchResultForm()
-{
-    if (!g_form)
-        g_owned.reset(std::make_unique<TSearchResultForm>());
-    return g_form;
-}
+TSearchResultForm *createSearchResultForm() { return g_form.create(); }
 
-void freeSearchResultForm() { g_owned.reset(); }
+void freeSearchResultForm() { g_form.free(); }
 
 void ShowSearchResults(const QString &searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect)
 {

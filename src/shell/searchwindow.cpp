@@ -18,8 +18,7 @@ namespace {
 constexpr int kPanelTop = 88;
 constexpr int kBelowPanel = 50;
 
-TSearchForm *g_form = nullptr;
-ModuleSlot<TSearchForm> g_owned;
+WindowSlot<TSearchForm> g_form;
 } // namespace
 
 QString &LastSearch()
@@ -30,7 +29,7 @@ QString &LastSearch()
 
 TSearchForm::TSearchForm(QWidget *Parent) : QDialog(Parent)
 {
-    g_form = this;
+    g_form.constructed(this);
     setObjectName(QStringLiteral("SearchForm"));
     setWindowTitle(QStringLiteral("SearchForm"));
     resize(designWidth, designHeight);
@@ -62,11 +61,7 @@ TSearchForm::TSearchForm(QWidget *Parent) : QDialog(Parent)
     InitCustomPanel();
 }
 
-TSearchForm::~TSearchForm()
-{
-    if (g_form == this)
-        g_form = nullptr;
-}
+TSearchForm::~TSearchForm() { g_form.destroyed(this); }
 
 void TSearchForm::Button1Click()
 {
@@ -148,16 +143,11 @@ void TSearchForm::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-TSearchForm *searchForm() { return g_form; }
+TSearchForm *searchForm() { return g_form.get(); }
 
-TSearchForm *createSearchForm()
-{
-    if (!g_form)
-        g_owned.reset(std::make_unique<TSearchForm>());
-    return g_form;
-}
+TSearchForm *createSearchForm() { return g_form.create(); }
 
-void freeSearchForm() { g_owned.reset(); }
+void freeSearchForm() { g_form.free(); }
 
 TSearchForm *ShowSearchForm(TSearchForm::FindEvent OnFind, TSearchForm::InitPanelEvent OnInitPanel,
                             TSearchForm::ReadPanelEvent OnReadPanel, QWidget *Target)
