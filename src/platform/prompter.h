@@ -29,7 +29,7 @@ struct Prompt {
     QString Text;
     PromptIcon Icon = PromptIcon::None;
     PromptButtons buttons = pbOK;
-    // The button Enter presses; pbNone: the first of Buttons in the order above.
+    // The button Enter presses; pbNone: the first of buttons in the order above.
     PromptButton Default = pbNone;
 };
 

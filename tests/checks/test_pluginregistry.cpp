@@ -31,7 +31,7 @@ private:
     QString m_name;
 };
 
-// Accepts one key with exactly Ctrl; sets Handled as told.
+// Accepts one key with exactly Ctrl; sets handled as told.
 class FakeShortCut : public TShortCutPlugin {
 public:
     FakeShortCut(Log &log, QString name, uint16_t key, bool handles)
@@ -144,7 +144,7 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<bool>("handled");
         QTest::addColumn<Log>("calls");
-        // first: Enter, leaves Handled False; second: Enter, disabled, handles; third: Enter.
+        // first: Enter, leaves handled false; second: Enter, disabled, handles; third: Enter.
         QTest::newRow("stops at the first that handles")
             << int(VK_RETURN) << true << Log({"accepts? first", "execute first", "accepts? second", "execute second"});
         QTest::newRow("nobody accepts") << int(VK_DELETE) << false

@@ -18,7 +18,7 @@ public:
         PromptButton Default;
     };
 
-    // answers in order; a box asked with none left is counted in Unanswered and gets pbCancel.
+    // answers in order; a box asked with none left is counted in unanswered and gets pbCancel.
     QList<PromptButton> answers;
     // Paths the file dialogs answer in order; empty: cancelled.
     QStringList fileAnswers;
