@@ -116,19 +116,21 @@ QString TMLItem::ChildInnerHTML(QStringView name) const
 
 QString TMLItem::InnerHTML() const
 {
-    QByteArray out;
+    QString out;
     if (const TMLItem *first = FirstChild())
         appendMarkup(first, true, out);
-    return QString::fromUtf8(out);
+    return out;
 }
 
 QString TMLItem::GetHTML(TMLMarkupPart part) const
 {
     QByteArray out;
     switch (part) {
-    case mpWhole:
-        appendMarkup(this, false, out);
-        break;
+    case mpWhole: {
+        QString whole;
+        appendMarkup(this, false, whole);
+        return whole;
+    }
     case mpOpenTag:
         appendOpenTag(out);
         break;
@@ -191,18 +193,29 @@ void TMLItem::appendCloseTag(QByteArray &out) const
     out += '>';
 }
 
-void TMLItem::appendMarkup(const TMLItem *first, bool siblings, QByteArray &out)
+void TMLItem::appendMarkup(const TMLItem *first, bool siblings, QString &out)
 {
+    // Each tag is decoded on its own, as OpenTagText and CloseTagText decode it: broken byte
+    // runs on both sides of a dropped tag must not join into a character the page never held.
+    QByteArray tag;
+    const auto append = [&](const TMLItem *item, bool open) {
+        tag.clear();
+        if (open)
+            item->appendOpenTag(tag);
+        else
+            item->appendCloseTag(tag);
+        out += QString::fromUtf8(tag);
+    };
     // Depth first along the links, climbing back by the parents.
     const uint32_t level = first->m_parent;
     const TMLItem *n = first;
     while (n) {
-        n->appendOpenTag(out);
+        append(n, true);
         if (const TMLItem *child = n->FirstChild()) {
             n = child;
             continue;
         }
-        n->appendCloseTag(out);
+        append(n, false);
         for (;;) {
             if (n->m_parent == level) {
                 n = siblings ? n->NextSibling() : nullptr;
@@ -213,7 +226,7 @@ void TMLItem::appendMarkup(const TMLItem *first, bool siblings, QByteArray &out)
                 break;
             }
             n = n->Parent();
-            n->appendCloseTag(out);
+            append(n, false);
         }
     }
 }

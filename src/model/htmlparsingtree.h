@@ -86,7 +86,7 @@ private:
     void appendAttributes(QByteArray &out) const;
     // The whole markup of first and, with siblings, of the nodes after it, without a call
     // per nesting level or per sibling.
-    static void appendMarkup(const TMLItem *first, bool siblings, QByteArray &out);
+    static void appendMarkup(const TMLItem *first, bool siblings, QString &out);
 
     // A large page has a node for every 20 bytes or so, and fresh memory is the larger part
     // of building it; so a node is 32 bytes: links are node numbers, offsets are 32 bits

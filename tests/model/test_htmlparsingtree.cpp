@@ -188,6 +188,11 @@ private slots:
         QTest::newRow("comment") << QByteArray("<!--c-->") << int(mpWhole) << "<!--></!-->";
         QTest::newRow("siblings not included") << QByteArray("<p><i>1</i></p><q>") << int(mpWhole) << "<p><i>1</i></p>";
         QTest::newRow("unclosed nesting") << QByteArray("<p>1<p>2<p>3") << int(mpWhole) << "<p>1<p>2<p>3</p></p></p>";
+        // A dropped stray tag between two broken byte runs must not join them into a character
+        // the page never held (e5 9a 87 would read as U+5687).
+        QTest::newRow("broken bytes around a dropped tag")
+            << QByteArray("<p>a\xe5</x>\x9a\x87</p>") << int(mpWhole)
+            << QString::fromUtf8("<p>a") + QString::fromUtf8("\xe5") + QString::fromUtf8("\x9a\x87") + "</p>";
     }
     void markup()
     {
