@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <cstdio>
@@ -44,9 +45,7 @@ bool createOwnerOnly(const QString &fileName)
     QFile file(fileName);
     return file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
-} // namespace
 
-namespace {
 // QSaveFile::commit() syncs too, but carries on with the rename when that fails.
 SyncFileFunction g_sync = ::fdatasync;
 
@@ -73,24 +72,44 @@ bool writeAndCommit(QSaveFile &file, const QByteArray &bytes, const std::optiona
     return file.commit() || failed(file.errorString());
 }
 
-// A new, empty file beside fileName under a name no one has, for replaceNameAtomically to
-// write and rename; empty when none could be made, with error given the reason.
-QString makeSibling(const QString &fileName, QString *error)
+// Writes bytes into file, open and of our own making, syncs and closes it; on a failure error
+// receives the reason and the file stays for the caller to remove.
+bool fillAndClose(QFile &file, const QByteArray &bytes, QString *error)
+{
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        setReason(error, file.errorString());
+        return false;
+    }
+    if (g_sync(file.handle()) != 0) {
+        setReason(error, qt_error_string(errno));
+        return false;
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        setReason(error, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+// Opens file as a new, empty file beside fileName under a name no one has; false when none
+// could be made, with error given the reason.
+bool openSibling(QFile &file, const QString &fileName, QString *error)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name =
             fileName + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        QFile file(name);
+        file.setFileName(name);
         // Created exclusively: a link someone put at this name is never followed.
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return name;
+            return true;
         if (!nameTaken(name)) {
             setReason(error, file.errorString());
-            return QString();
+            return false;
         }
     }
     setReason(error, QStringLiteral("No free name for a temporary file"));
-    return QString();
+    return false;
 }
 } // namespace
 
@@ -120,24 +139,21 @@ bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QSt
         mode = atName.permissions() & kModeBits;
     // The bytes go to a file of our own beside the name, which a rename then puts in its place:
     // a rename replaces a link itself.
-    const QString sibling = makeSibling(fileName, error);
-    if (sibling.isEmpty())
+    QFile file;
+    if (!openSibling(file, fileName, error))
         return false;
-    QSaveFile file(sibling);
-    if (!file.open(QIODevice::WriteOnly)) {
+    auto removeSibling = qScopeGuard([&] { file.remove(); });
+    if (mode && !file.setPermissions(*mode)) {
         setReason(error, file.errorString());
-        QFile::remove(sibling);
         return false;
     }
-    if (!writeAndCommit(file, bytes, mode, error)) {
-        QFile::remove(sibling);
+    if (!fillAndClose(file, bytes, error))
         return false;
-    }
-    if (::rename(QFile::encodeName(sibling).constData(), QFile::encodeName(fileName).constData()) != 0) {
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
         setReason(error, qt_error_string(errno));
-        QFile::remove(sibling);
         return false;
     }
+    removeSibling.dismiss();
     return true;
 }
 
@@ -165,19 +181,8 @@ bool writeNewFile(const QString &fileName, const QByteArray &bytes, QString *err
                                              : file.errorString());
         return false;
     }
-    if (file.write(bytes) == bytes.size() && file.flush()) {
-        if (g_sync(file.handle()) != 0) {
-            setReason(error, qt_error_string(errno));
-            file.close();
-            file.remove();
-            return false;
-        }
-        file.close();
-        if (file.error() == QFileDevice::NoError)
-            return true;
-    }
-    setReason(error, file.errorString());
-    file.close();
+    if (fillAndClose(file, bytes, error))
+        return true;
     file.remove();
     return false;
 }
