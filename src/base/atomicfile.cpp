@@ -3,34 +3,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <cerrno>
-#include <cstdio>
-#include <optional>
+#include <utility>
+
+#ifdef PELLORIN_HELD_FOLDERS
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <QSaveFile>
+#endif
 
 namespace {
-// The mode bits alone, without the User flags: those tell what the running user may do (root
-// may write a read-only file), and setting them sets the owner's bits.
-constexpr QFileDevice::Permissions kOwnerOnly =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-constexpr QFileDevice::Permissions kModeBits = kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                               QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                               QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-// The permissions the new bytes get: an existing file's exact mode, narrowed as access says;
-// nothing to change for a new file of default access.
-std::optional<QFileDevice::Permissions> permissionsFor(const QString &fileName, FileAccess access)
-{
-    std::optional<QFileDevice::Permissions> mode;
-    if (QFileInfo::exists(fileName))
-        mode = QFile::permissions(fileName) & kModeBits;
-    if (access == FileAccess::OwnerOnly)
-        mode = mode.value_or(QFileDevice::ReadOwner | QFileDevice::WriteOwner) & kOwnerOnly;
-    return mode;
-}
+const QString kNameTaken = QStringLiteral("A file or link of that name exists already");
 
 void setReason(QString *error, const QString &reason)
 {
@@ -38,151 +25,241 @@ void setReason(QString *error, const QString &reason)
         *error = reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
 }
 
-// An empty file of the owner's alone, so that the temporary file that replaces it starts as
-// narrow as its permissions: a file made wider and narrowed later could be opened meanwhile.
-bool createOwnerOnly(const QString &fileName)
+WriteResult failed(QString *error, const QString &reason)
 {
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    setReason(error, reason);
+    return WriteResult::Failed;
 }
 
-// QSaveFile::commit() syncs too, but carries on with the rename when that fails.
-SyncFileFunction g_sync = ::fdatasync;
+#ifdef PELLORIN_HELD_FOLDERS
+SyncFileFunction g_syncFile = ::fdatasync;
+SyncFileFunction g_syncFolder = ::fsync;
+#else
+// QSaveFile syncs on its own.
+SyncFileFunction g_syncFile = nullptr;
+SyncFileFunction g_syncFolder = nullptr;
+#endif
 
-// Writes bytes into file, opened, with the given mode, and renames it over its name; file is
-// cancelled on any failure, with error given the reason.
-bool writeAndCommit(QSaveFile &file, const QByteArray &bytes, const std::optional<QFileDevice::Permissions> &mode,
-                    QString *error)
+#ifdef PELLORIN_HELD_FOLDERS
+// A name beside name that no one has yet, for the new bytes.
+QString siblingName(const QString &name)
 {
-    const auto failed = [&](const QString &reason) {
-        setReason(error, reason);
-        file.cancelWriting();
-        return false;
-    };
-    if (mode && !file.setPermissions(*mode))
-        return failed(file.errorString());
-    if (file.write(bytes) != bytes.size())
-        return failed(file.errorString());
-    // commit() would rename the temporary file over the old one even when this last flush of
-    // its buffer failed: a full disk would leave an empty file and report success.
-    if (!file.flush())
-        return failed(file.errorString());
-    if (g_sync(file.handle()) != 0)
-        return failed(qt_error_string(errno));
-    return file.commit() || failed(file.errorString());
+    return name + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
 }
 
-// Writes bytes into file, open and of our own making, syncs and closes it; on a failure error
-// receives the reason and the file stays for the caller to remove.
-bool fillAndClose(QFile &file, const QByteArray &bytes, QString *error)
+QByteArray encoded(const QString &name) { return QFile::encodeName(name); }
+
+bool writeAll(int fd, const QByteArray &bytes)
 {
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        setReason(error, file.errorString());
-        return false;
-    }
-    if (g_sync(file.handle()) != 0) {
-        setReason(error, qt_error_string(errno));
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        setReason(error, file.errorString());
-        return false;
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
     }
     return true;
 }
 
-// Opens file as a new, empty file beside fileName under a name no one has; false when none
-// could be made, with error given the reason.
-bool openSibling(QFile &file, const QString &fileName, QString *error)
+// Writes bytes into fd, a file of our own just made, syncs and closes it; false with error
+// given the reason. fd is closed either way.
+bool fillAndClose(int fd, const QByteArray &bytes, QString *error, std::optional<NameStatus> *made = nullptr)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name =
-            fileName + QStringLiteral(".%1.new").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        file.setFileName(name);
-        // Created exclusively: a link someone put at this name is never followed.
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return true;
-        if (!nameTaken(name)) {
-            setReason(error, file.errorString());
-            return false;
-        }
+    struct stat st {};
+    const bool filled = writeAll(fd, bytes) && g_syncFile(fd) == 0 && ::fstat(fd, &st) == 0;
+    const int reason = errno;
+    if (::close(fd) != 0 && filled) {
+        setReason(error, qt_error_string(errno));
+        return false;
     }
-    setReason(error, QStringLiteral("No free name for a temporary file"));
+    if (!filled) {
+        setReason(error, qt_error_string(reason));
+        return false;
+    }
+    if (made) {
+        NameStatus status;
+        status.identity = FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+        status.mode = unsigned(st.st_mode & 07777);
+        status.isFile = true;
+        *made = status;
+    }
+    return true;
+}
+#endif
+} // namespace
+
+#ifdef PELLORIN_HELD_FOLDERS
+
+WriteResult replaceInFolder(const HeldFolder &folder, const QString &name, const QByteArray &bytes,
+                            const ReplaceOptions &options, QString *error, std::optional<NameStatus> *written)
+{
+    const int at = folder.descriptor();
+    if (at < 0 || name.isEmpty())
+        return failed(error, QStringLiteral("No folder to write into"));
+    // Created exclusively and never through a link; as narrow as the owner's alone until it
+    // has its mode, so that no one can open it in between.
+    QByteArray sibling;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        sibling = encoded(siblingName(name));
+        fd = ::openat(at, sibling.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      options.mode ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            return failed(error, qt_error_string(errno));
+    }
+    if (fd < 0)
+        return failed(error, QStringLiteral("No free name for a temporary file"));
+    auto removeSibling = qScopeGuard([&] { ::unlinkat(at, sibling.constData(), 0); });
+    if (options.mode && ::fchmod(fd, mode_t(*options.mode & 0777)) != 0) {
+        const int reason = errno;
+        ::close(fd);
+        return failed(error, qt_error_string(reason));
+    }
+    std::optional<NameStatus> made;
+    if (!fillAndClose(fd, bytes, error, &made))
+        return WriteResult::Failed;
+    if (options.beforeRename && !options.beforeRename())
+        return WriteResult::Cancelled;
+    if (::renameat(at, sibling.constData(), at, encoded(name).constData()) != 0)
+        return failed(error, qt_error_string(errno));
+    removeSibling.dismiss();
+    if (written)
+        *written = made;
+    if (g_syncFolder(at) != 0) {
+        setReason(error, qt_error_string(errno));
+        return WriteResult::NotDurable;
+    }
+    return WriteResult::Written;
+}
+
+bool writeNewFileIn(const HeldFolder &folder, const QString &name, const QByteArray &bytes, unsigned mode,
+                    QString *error)
+{
+    const int at = folder.descriptor();
+    if (at < 0 || name.isEmpty()) {
+        setReason(error, QStringLiteral("No folder to write into"));
+        return false;
+    }
+    const QByteArray fileName = encoded(name);
+    // An exclusive creation refuses any name that exists, a link included, without following
+    // it.
+    const int fd =
+        ::openat(at, fileName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode_t(mode & 0777));
+    if (fd < 0) {
+        setReason(error, errno == EEXIST ? kNameTaken : qt_error_string(errno));
+        return false;
+    }
+    bool made = fillAndClose(fd, bytes, error);
+    if (made && g_syncFolder(at) != 0) {
+        setReason(error, qt_error_string(errno));
+        made = false;
+    }
+    if (!made)
+        ::unlinkat(at, fileName.constData(), 0);
+    return made;
+}
+
+#else
+
+WriteResult replaceInFolder(const HeldFolder &folder, const QString &name, const QByteArray &bytes,
+                            const ReplaceOptions &options, QString *error, std::optional<NameStatus> *written)
+{
+    if (!folder.isHeld() || name.isEmpty())
+        return failed(error, QStringLiteral("No folder to write into"));
+    QSaveFile file(folder.path() + name);
+    // Without a descriptor for the folder, a link at the name is followed here.
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(error, file.errorString());
+    const auto cancel = [&](const QString &reason) {
+        file.cancelWriting();
+        return failed(error, reason);
+    };
+    if (options.mode && !file.setPermissions(permissionsOf(*options.mode)))
+        return cancel(file.errorString());
+    // commit() renames even after a failed last flush of the buffer.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return cancel(file.errorString());
+    if (options.beforeRename && !options.beforeRename()) {
+        file.cancelWriting();
+        return WriteResult::Cancelled;
+    }
+    if (!file.commit())
+        return failed(error, file.errorString());
+    if (written)
+        *written = folder.status(name);
+    return WriteResult::Written;
+}
+
+bool writeNewFileIn(const HeldFolder &folder, const QString &name, const QByteArray &bytes, unsigned mode,
+                    QString *error)
+{
+    QFile file(folder.path() + name);
+    if (!folder.isHeld() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly, permissionsOf(mode))) {
+        setReason(error, folder.isHeld() && nameTaken(file.fileName()) ? kNameTaken : file.errorString());
+        return false;
+    }
+    if (file.write(bytes) == bytes.size() && file.flush()) {
+        file.close();
+        if (file.error() == QFileDevice::NoError)
+            return true;
+    }
+    setReason(error, file.errorString());
+    file.remove();
     return false;
 }
-} // namespace
+
+#endif
 
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
 {
-    const bool ownerOnly = access == FileAccess::OwnerOnly;
-    const bool created = ownerOnly && !nameTaken(fileName) && createOwnerOnly(fileName);
-    QSaveFile file(fileName);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (!written)
-        setReason(error, file.errorString());
-    else
-        // Qt copies an existing file's permissions with the running user's rights mixed in; and
-        // a secret's file is narrowed before its first byte is in it.
-        written = writeAndCommit(file, bytes, permissionsFor(fileName, access), error);
-    if (!written && created)
-        QFile::remove(fileName);
-    return written;
+    // A link at the name is followed, once: its target gets the bytes.
+    const QFileInfo info(fileName);
+    QString target = fileName;
+    if (info.isSymLink())
+        target = info.canonicalFilePath().isEmpty() ? info.symLinkTarget() : info.canonicalFilePath();
+    const QFileInfo targetInfo(target);
+    const HeldFolder folder = HeldFolder::open(targetInfo.path(), error);
+    if (!folder.isHeld())
+        return false;
+    ReplaceOptions options;
+    if (const std::optional<NameStatus> there = folder.status(targetInfo.fileName()); there && there->isFile)
+        options.mode = there->mode & 0777;
+    if (access == FileAccess::OwnerOnly)
+        options.mode = options.mode.value_or(0600) & 0700;
+    return replaceInFolder(folder, targetInfo.fileName(), bytes, options, error) == WriteResult::Written;
 }
 
 bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error)
 {
-    // The mode of what has the name, never of what a link there leads to.
-    const QFileInfo atName(fileName);
-    std::optional<QFileDevice::Permissions> mode;
-    if (!atName.isSymLink() && atName.isFile())
-        mode = atName.permissions() & kModeBits;
-    // The bytes go to a file of our own beside the name, which a rename then puts in its place:
-    // a rename replaces a link itself.
-    QFile file;
-    if (!openSibling(file, fileName, error))
-        return false;
-    auto removeSibling = qScopeGuard([&] { file.remove(); });
-    if (mode && !file.setPermissions(*mode)) {
-        setReason(error, file.errorString());
-        return false;
-    }
-    if (!fillAndClose(file, bytes, error))
-        return false;
-    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(fileName).constData()) != 0) {
-        setReason(error, qt_error_string(errno));
-        return false;
-    }
-    removeSibling.dismiss();
-    return true;
-}
-
-SyncFileFunction setSyncFileFunction(SyncFileFunction sync)
-{
-    const SyncFileFunction previous = g_sync;
-    g_sync = sync;
-    return previous;
-}
-
-bool nameTaken(const QString &fileName)
-{
     const QFileInfo info(fileName);
-    return info.exists() || info.isSymLink();
+    const HeldFolder folder = HeldFolder::open(info.path(), error);
+    if (!folder.isHeld())
+        return false;
+    // The mode of what has the name, never of what a link there leads to.
+    ReplaceOptions options;
+    if (const std::optional<NameStatus> there = folder.status(info.fileName()); there && there->isFile)
+        options.mode = there->mode & 0777;
+    return replaceInFolder(folder, info.fileName(), bytes, options, error) == WriteResult::Written;
 }
 
 bool writeNewFile(const QString &fileName, const QByteArray &bytes, QString *error,
                   QFileDevice::Permissions permissions)
 {
-    QFile file(fileName);
-    // NewOnly is an exclusive creation: it refuses any name that exists, a link included,
-    // without following it.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, permissions)) {
-        setReason(error, nameTaken(fileName) ? QStringLiteral("A file or link of that name exists already")
-                                             : file.errorString());
-        return false;
-    }
-    if (fillAndClose(file, bytes, error))
-        return true;
-    file.remove();
-    return false;
+    const QFileInfo info(fileName);
+    const HeldFolder folder = HeldFolder::open(info.path(), error);
+    return folder.isHeld() && writeNewFileIn(folder, info.fileName(), bytes, modeBits(permissions), error);
+}
+
+SyncFileFunction setSyncFileFunction(SyncFileFunction sync) { return std::exchange(g_syncFile, sync); }
+
+SyncFileFunction setSyncFolderFunction(SyncFileFunction sync) { return std::exchange(g_syncFolder, sync); }
+
+bool nameTaken(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    return info.exists() || info.isSymLink();
 }
