@@ -1,14 +1,13 @@
 #include "wqftypes.h"
 
-#include "base/atomicfile.h"
 #include "base/textutils.h"
+#include "pagefile.h"
 #include "platform/fileattr.h"
 #include "xmlread.h"
 #include "xmlwrite2.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <deque>
@@ -453,41 +452,28 @@ bool TWQFFile::SaveToStream(QIODevice &stream, PageOptions options)
 
 bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options)
 {
-    return SaveToFile(fileName, options, SaveTarget{fileName});
+    PageFile place(fileName);
+    return SaveToFile(fileName, options, place);
 }
 
-bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options, const SaveTarget &target)
+bool TWQFFile::SaveToFile(const QString &fileName, PageOptions options, PageFile &place)
 {
     m_fileName = fileName;
-    const QString &path = target.path;
-    // A link that is to be replaced lends no mode: its target is no file of this page's.
-    const bool replacingLink = target.replaceName && QFileInfo(path).isSymLink();
-    const std::optional<unsigned> oldMode = replacingLink ? std::nullopt : platform::FileMode(path);
-    const bool readOnly = oldMode && QFileInfo(path).isFile() && platform::fileIsReadOnly(path);
-    if (readOnly) {
+    // The new file takes the page's mode before it replaces the old one, the read-only
+    // attribute included; nothing is changed through the name.
+    if (const std::optional<unsigned> mode = place.mode(); mode && platform::modeIsReadOnly(*mode))
         if (!DoReadOnly(fileName))
             return false;
-    }
     QByteArray bytes;
     if (!serialize(bytes, options))
         return false;
-
     QString reason;
-    bool ok = false;
-    if (target.replaceName) {
-        // The new file takes its mode before the rename; nothing is changed through the name.
-        ok = replaceNameAtomically(path, bytes, &reason);
-    } else {
-        if (readOnly)
-            platform::setFileReadOnly(path, false);
-        ok = writeFileAtomically(path, bytes, &reason);
-        // The replaced file keeps the old one's mode, the read-only bit included.
-        if (oldMode)
-            platform::SetFileMode(path, *oldMode);
-    }
-    if (!ok)
+    const WriteResult result = place.write(bytes, &reason);
+    if (result == WriteResult::Written)
+        return true;
+    if (!place.declined())
         m_lastError = QStringLiteral("Unable to write file \"%1\": %2").arg(fileName, reason);
-    return ok;
+    return false;
 }
 
 bool TWQFFile::DoReadOnly(const QString &fileName)

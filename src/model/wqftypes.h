@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class PageFile;
 class TWQFFile;
 class TWQFSection;
 
@@ -185,17 +186,12 @@ public:
     void Clear();
     bool LoadFromFile(const QString &fileName, PageOptions options);
     bool LoadFromStream(QIODevice &stream, PageOptions options);
-    // Where a save of the page's file puts its bytes: path is the file the name leads to (a
-    // link at the name followed once, by the caller), or, with replaceName, the name itself,
-    // whose present holder (a link included) is replaced and never followed.
-    struct SaveTarget {
-        QString path;
-        bool replaceName = false;
-    };
     // The bytes are made in memory first and replace the file atomically, so a failure
-    // leaves the old file as it was. Without a target they go where the name leads.
+    // leaves the old file as it was. Without a place they go where the name leads now.
     bool SaveToFile(const QString &fileName, PageOptions options);
-    bool SaveToFile(const QString &fileName, PageOptions options, const SaveTarget &target);
+    // Into the page's place on disk, which checks right before the rename that the name still
+    // leads there and asks its question when it does not; an answer No is no error.
+    bool SaveToFile(const QString &fileName, PageOptions options, PageFile &place);
     bool SaveToStream(QIODevice &stream, PageOptions options);
     // The hook's answer; true without a hook. A hook that fails refuses: an answer that
     // could not be had is no consent to overwrite.

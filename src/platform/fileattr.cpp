@@ -18,10 +18,12 @@ bool SetFileMode(const QString &path, unsigned mode)
     return ::chmod(QFile::encodeName(path).constData(), mode_t(mode & 07777)) == 0;
 }
 
+bool modeIsReadOnly(unsigned mode) { return (mode & S_IWUSR) == 0; }
+
 bool fileIsReadOnly(const QString &path)
 {
     const auto mode = FileMode(path);
-    return mode && (*mode & S_IWUSR) == 0;
+    return mode && modeIsReadOnly(*mode);
 }
 
 bool setFileReadOnly(const QString &path, bool readOnly)
@@ -32,28 +34,4 @@ bool setFileReadOnly(const QString &path, bool readOnly)
     return SetFileMode(path, readOnly ? (*mode & ~unsigned(S_IWUSR)) : (*mode | S_IWUSR));
 }
 
-namespace {
-FileIdentity identityOf(const struct stat &st, bool throughLink)
-{
-    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), throughLink};
-}
-} // namespace
-
-std::optional<FileIdentity> identifyFile(const QString &name)
-{
-    const QByteArray encoded = QFile::encodeName(name);
-    struct stat atName {};
-    struct stat st {};
-    if (::lstat(encoded.constData(), &atName) != 0 || ::stat(encoded.constData(), &st) != 0)
-        return std::nullopt;
-    return identityOf(st, S_ISLNK(atName.st_mode));
-}
-
-std::optional<FileIdentity> identifyOpenFile(int fd)
-{
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0)
-        return std::nullopt;
-    return identityOf(st, false);
-}
 } // namespace platform

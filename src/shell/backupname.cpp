@@ -1,6 +1,7 @@
 #include "backupname.h"
 
 #include "base/atomicfile.h"
+#include "model/pagefile.h"
 #include "platform/paths.h"
 
 #include <QDir>
@@ -35,21 +36,47 @@ QString timeFormatWithoutZone(const QLocale &locale)
 
 bool makeFolder(const QString &folder) { return QDir().mkpath(folder) && QFileInfo(folder).isDir(); }
 
-// The whole file; with only, nothing unless the file opened is that one.
-std::optional<QByteArray> readAll(const QString &path, const std::optional<platform::FileIdentity> &only = std::nullopt)
+// Where the backups go under the setting: a folder below the page's (empty: the page's own),
+// or a folder of its own.
+struct BackupFolder {
+    bool belowPage = true;
+    QString path;
+};
+
+BackupFolder backupFolder(const QString &BackupPath)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    if (only) {
-        const std::optional<platform::FileIdentity> opened = platform::identifyOpenFile(file.handle());
-        if (!opened || !opened->sameFileAs(*only))
-            return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    const QString &b = BackupPath;
+    if (b.isEmpty() || folderPart(b) == u".")
+        return {};
+    if (!platform::HasDrive(b))
+        return {true, QString(b).replace(u'\\', u'/')};
+    if (QDir::isAbsolutePath(b))
+        return {false, b};
+    // A drive or share of another platform is no place here.
+    return {};
+}
+
+QString backupBaseName(const QString &pagePath, const QDateTime &when, const QLocale &locale)
+{
+    return QFileInfo(pagePath).completeBaseName() + u'.' + BackupTimeStamp(when, locale);
+}
+
+QString numbered(const QString &base, int n)
+{
+    return base + (n < 2 ? QString() : u'-' + QString::number(n)) + QStringLiteral(".bak");
+}
+
+// Writes bytes to the new file name in folder and reads them back; a copy that is not exact is
+// removed.
+bool copyExactly(const QByteArray &bytes, unsigned mode, const HeldFolder &folder, const QString &name)
+{
+    // A copy is never readable by more users than its page.
+    if (!writeNewFileIn(folder, name, bytes, mode & 0666))
+        return false;
+    if (folder.read(name) == bytes)
+        return true;
+    folder.remove(name);
+    return false;
 }
 } // namespace
 
@@ -69,48 +96,66 @@ QString BackupTimeStamp(const QDateTime &when, const QLocale &locale)
 QString makeBackupPath(const QString &pagePath, const QString &BackupPath, const QDateTime &when, const QLocale &locale)
 {
     const QString pageFolder = withDelimiter(QFileInfo(pagePath).path());
-    const QString &b = BackupPath;
-    QString folder;
-    if (b.isEmpty() || folderPart(b) == u".")
-        folder = pageFolder;
-    else if (!platform::HasDrive(b))
-        folder = withDelimiter(pageFolder + QString(b).replace(u'\\', u'/'));
-    else if (QDir::isAbsolutePath(b))
-        folder = b;
-    else
-        // A drive or share of another platform is no place here.
-        folder = pageFolder;
+    const BackupFolder where = backupFolder(BackupPath);
+    QString folder = where.belowPage ? withDelimiter(pageFolder + where.path) : where.path;
     if (!makeFolder(folder))
         folder = pageFolder;
-
-    const QString base =
-        withDelimiter(folder) + QFileInfo(pagePath).completeBaseName() + u'.' + BackupTimeStamp(when, locale);
-    QString name = base + QStringLiteral(".bak");
+    const QString base = withDelimiter(folder) + backupBaseName(pagePath, when, locale);
+    QString name = numbered(base, 1);
     for (int n = 2; nameTaken(name); ++n)
-        name = base + u'-' + QString::number(n) + QStringLiteral(".bak");
+        name = numbered(base, n);
     return name;
 }
 
-bool copyFileVerified(const QString &from, const QString &to, const std::optional<platform::FileIdentity> &only)
+QString makeBackup(const HeldFolder &pageFolder, const QString &pagePath, const QString &BackupPath,
+                   const QByteArray &bytes, unsigned mode, const QDateTime &when, const QLocale &locale)
 {
-    const std::optional<QByteArray> bytes = readAll(from, only);
+    const BackupFolder where = backupFolder(BackupPath);
+    HeldFolder own;
+    if (where.belowPage && !where.path.isEmpty())
+        own = pageFolder.subfolder(where.path);
+    else if (!where.belowPage && makeFolder(where.path))
+        own = HeldFolder::open(where.path);
+    const HeldFolder &folder = own.isHeld() ? own : pageFolder;
+    const QString base = backupBaseName(pagePath, when, locale);
+    for (int n = 1; n < 10000; ++n) {
+        const QString name = numbered(base, n);
+        if (folder.status(name))
+            continue;
+        if (copyExactly(bytes, mode, folder, name))
+            return folder.path() + name;
+        // Anything but another file taking the name first ends it.
+        if (!folder.status(name))
+            break;
+    }
+    return QString();
+}
+
+bool copyFileVerified(const QString &from, const QString &to, const std::optional<FileIdentity> &only)
+{
+    const QFileInfo source(from);
+    const QFileInfo copy(to);
+    unsigned mode = 0;
+    const std::optional<QByteArray> bytes = HeldFolder::open(source.path()).read(source.fileName(), only, &mode);
     if (!bytes)
         return false;
-    // A copy is never readable by more users than its page.
-    if (!writeNewFile(to, *bytes, nullptr, QFile::permissions(from) & kReadWriteForAll))
-        return false;
-    if (readAll(to) == bytes)
+    const HeldFolder folder = HeldFolder::open(copy.path());
+    return folder.isHeld() && copyExactly(*bytes, mode, folder, copy.fileName());
+}
+
+bool restoreBackup(const QByteArray &backup, PageFile &page)
+{
+    if (page.read() == backup)
         return true;
-    QFile::remove(to);
-    return false;
+    return page.write(backup) == WriteResult::Written;
 }
 
 bool restoreBackup(const QString &BackupPath, const QString &pagePath)
 {
-    const std::optional<QByteArray> backup = readAll(BackupPath);
-    if (!backup)
+    const QFileInfo backup(BackupPath);
+    const std::optional<QByteArray> bytes = HeldFolder::open(backup.path()).read(backup.fileName());
+    if (!bytes)
         return false;
-    if (readAll(pagePath) == backup)
-        return true;
-    return writeFileAtomically(pagePath, *backup);
+    PageFile page(pagePath);
+    return restoreBackup(*bytes, page);
 }

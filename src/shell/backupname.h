@@ -1,11 +1,14 @@
 #pragma once
 // Backup copies of a page: where they go, what they are called, and copying them safely.
-#include "platform/fileattr.h"
+#include "base/heldfolder.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <optional>
+
+class PageFile;
 
 // The date and time as the user's regional settings write them (short date, a blank, the
 // long time without a time zone) with every blank made "_" and every "/", ":" and "\" made
@@ -21,14 +24,23 @@ QString BackupTimeStamp(const QDateTime &when, const QLocale &locale);
 QString makeBackupPath(const QString &pagePath, const QString &BackupPath, const QDateTime &when,
                        const QLocale &locale);
 
+// Makes the backup of the page pagePath, which holds bytes with mode, as makeBackupPath names
+// it, but relative to pageFolder, the folder held for the page's path: a folder below it is
+// reached without following a link, whatever its path leads to by now. The copy is made
+// exclusively, is never readable by more users than the page, and is read back; the answer is
+// its path, or empty when no exact copy could be made.
+QString makeBackup(const HeldFolder &pageFolder, const QString &pagePath, const QString &BackupPath,
+                   const QByteArray &bytes, unsigned mode, const QDateTime &when, const QLocale &locale);
+
 // Copies from to a new file to, never over anything of that name and never through a link,
 // with no wider permissions than From's, and reads the copy back; true only when it holds
-// exactly From's bytes. A copy that is not exact is removed. With only, from is copied only
-// when it is still that file.
-bool copyFileVerified(const QString &from, const QString &to,
-                      const std::optional<platform::FileIdentity> &only = std::nullopt);
+// exactly From's bytes. A copy that is not exact is removed. from is read without following a
+// link at its name; with only, only when it is still that file.
+bool copyFileVerified(const QString &from, const QString &to, const std::optional<FileIdentity> &only = std::nullopt);
 
 // Puts the backup back over the page when the page no longer holds the backup's bytes;
-// nothing for a page that is untouched or a backup that cannot be read. True when the page
-// holds the backup's bytes afterwards.
+// nothing for a page that is untouched. True when the page holds the backup's bytes
+// afterwards.
+bool restoreBackup(const QByteArray &backup, PageFile &page);
+// The same with the backup read from its file; false for a backup that cannot be read.
 bool restoreBackup(const QString &BackupPath, const QString &pagePath);

@@ -151,7 +151,7 @@ bool OpenPage::open(const QString &fileName)
         return false;
     doc->OnReadOnly = [this](const QString &name) { return confirmOverwriteReadOnly(name); };
     // Looked at before the read: a file put in its place meanwhile is asked about at the save.
-    const std::optional<platform::FileIdentity> identity = platform::identifyFile(path);
+    auto place = std::make_unique<PageFile>(path);
     if (!doc->LoadFromFile(path, optionsFromSettings())) {
         const QString error = doc->LastError();
         doc.reset();
@@ -165,7 +165,7 @@ bool OpenPage::open(const QString &fileName)
         return false;
     }
     m_doc = std::move(doc);
-    m_fileIdentity = identity;
+    m_place = std::move(place);
     takeRevision();
     setFileName(path);
     emit fileOpened(path);
@@ -202,6 +202,7 @@ bool OpenPage::close(bool askFirst)
     if (answer && m_doc) {
         emit aboutToClose();
         m_doc.reset();
+        m_place.reset();
         setModified(false);
         emit closed();
     }
@@ -215,43 +216,30 @@ QString OpenPage::makeBackupName(const QString &pagePath) const
     return makeBackupPath(pagePath, OptionStore().GetString(opt::BackupPath), m_now(), QLocale::system());
 }
 
-std::optional<OpenPage::WriteTarget> OpenPage::writeTarget(const QString &fileName)
-{
-    const std::optional<platform::FileIdentity> now = platform::identifyFile(fileName);
-    // A link at the name is followed here, once: what the write and the mode changes touch
-    // is the file it leads to.
-    const WriteTarget through{{now && now->throughLink ? QFileInfo(fileName).canonicalFilePath() : fileName}, now};
-    const bool pagesName = m_fileIdentity && fullPath(fileName) == fullPath(m_fileName);
-    if (!pagesName || (now && *now == *m_fileIdentity))
-        return through;
-    const WriteTarget inItsPlace{{fileName, true}, std::nullopt};
-    // The page's file is gone and nothing took its name: a new file there.
-    if (!now && !QFileInfo(fileName).isSymLink())
-        return inItsPlace;
-    if (ask(changedQuestion(fileName, QStringLiteral("Would you like to overwrite it with this page?"))) != pbYes)
-        return std::nullopt;
-    return inItsPlace;
-}
-
 bool OpenPage::save(const QString &fileName)
 {
     Busy busy(*this);
-    const std::optional<WriteTarget> target = m_doc ? writeTarget(fileName) : WriteTarget{{fileName}, std::nullopt};
-    if (!target)
-        return false;
-    const QString &path = target->save.path;
-    const bool pagesName = fullPath(fileName) == fullPath(m_fileName);
-    QString backupName;
+    // Save As looks at its name now; the page's own file was held since the open.
+    const bool pagesName = m_place && fullPath(fileName) == fullPath(m_fileName);
+    std::unique_ptr<PageFile> newPlace = pagesName ? nullptr : std::make_unique<PageFile>(fileName);
+    PageFile &place = pagesName ? *m_place : *newPlace;
+    place.setReplaceQuestion([this, fileName] {
+        return ask(changedQuestion(fileName, QStringLiteral("Would you like to overwrite it with this page?"))) ==
+               pbYes;
+    });
+    std::optional<QByteArray> backup;
     QString reason;
     bool saved = false;
     try {
-        // Only the file the page came from is copied, never what replaced it.
-        if (!target->save.replaceName && QFileInfo(path).isFile() &&
-            OptionStore().GetBoolDef(opt::Backup, opt::defaultBackup)) {
-            const QString name = makeBackupName(fileName);
+        // Only the page's own file is copied, and only while its name still leads to it.
+        if (OptionStore().GetBoolDef(opt::Backup, opt::defaultBackup)) {
+            unsigned mode = 0;
+            backup = place.read(&mode);
             // Only a copy known to be exact may ever be put back.
-            if (copyFileVerified(path, name, target->file))
-                backupName = name;
+            if (backup && makeBackup(place.folderOfPath(), fileName, OptionStore().GetString(opt::BackupPath), *backup,
+                                     mode, m_now(), QLocale::system())
+                              .isEmpty())
+                backup.reset();
         }
         if (!m_doc) {
             reason = QStringLiteral("No page is open");
@@ -266,31 +254,29 @@ bool OpenPage::save(const QString &fileName)
             if (m_saveSteps)
                 m_saveSteps->quickCheck();
             m_doc->setLastError(QString());
-            saved = m_doc->SaveToFile(fileName, optionsFromSettings(), target->save);
+            saved = m_doc->SaveToFile(fileName, optionsFromSettings(), place);
             if (!saved)
                 reason = m_doc->LastError();
         }
     } catch (const std::exception &) {
         reason = currentExceptionMessage();
     }
-    // The file just written (or put back) is the page's from now on; the name still leads
-    // to it the way it led before.
-    const auto rememberWritten = [&] {
-        m_fileIdentity = platform::identifyFile(path);
-        if (m_fileIdentity)
-            m_fileIdentity->throughLink = target->file && target->file->throughLink;
-    };
     if (saved) {
         // The caption follows only Save As, not the name a save was given.
         m_fileName = fileName;
-        rememberWritten();
+        if (newPlace)
+            m_place = std::move(newPlace);
         platform::GetFileStamp(fileName, m_fileTime);
         setModified(false);
         return true;
     }
+    if (place.declined())
+        return false;
     showMessage(QStringLiteral("Unable to save the file: ") + fileName + QStringLiteral(" Reason: ") + reason);
-    if (!backupName.isEmpty() && restoreBackup(backupName, path) && pagesName)
-        rememberWritten();
+    // Only a write that got as far as replacing the file has anything to put back: a failed
+    // save leaves the page's file as it was.
+    if (backup && place.lastResult() == WriteResult::NotDurable)
+        restoreBackup(*backup, place);
     return false;
 }
 

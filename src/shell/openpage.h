@@ -9,8 +9,8 @@
 // its file holds (at open and save), so that any change to the tree, by whatever command,
 // panel, key or plug-in, makes the page modified without the change saying so. Only what
 // the views hold outside the tree (typed HTML, a new note) is marked by hand.
+#include "model/pagefile.h"
 #include "model/wqftypes.h"
-#include "platform/fileattr.h"
 #include "platform/prompter.h"
 
 #include <QDateTime>
@@ -78,9 +78,10 @@ public:
     // unmodified page stays so: its views held nothing new.
     void storeViewTexts();
     // Backup, the views' texts, the quick check, the write. False, with the reason shown,
-    // when it failed; the file then holds its old bytes and the page stays modified. When the
-    // page's name no longer leads to the file it was opened from or last saved to, the user
-    // is asked first: Yes replaces what now has the name, No writes nothing and answers false.
+    // when it failed; the file then holds its old bytes and the page stays modified. When,
+    // right before the new bytes replace the page's file, the page's name no longer leads to
+    // the file it was opened from or last saved to (or its folder is another now), the user
+    // is asked: Yes replaces what now has the name, No writes nothing and answers false.
     bool save(const QString &fileName);
     // The save dialog, then save() and setFileName(); false when cancelled or failed.
     bool saveAs();
@@ -141,13 +142,6 @@ signals:
     void replaced();
 
 private:
-    // Where a save of fileName writes, and the file a backup may copy (none for none).
-    struct WriteTarget {
-        TWQFFile::SaveTarget save;
-        std::optional<platform::FileIdentity> file;
-    };
-    // Asks when fileName no longer leads to the page's file; none when the user said No.
-    std::optional<WriteTarget> writeTarget(const QString &fileName);
     // The page as it now stands is what its file holds.
     void takeRevision();
     // modifiedChanged, when isModified() differs from what it told last.
@@ -167,9 +161,9 @@ private:
     // While the views write into the tree, nothing is told.
     bool m_holdTelling = false;
     int32_t m_fileTime = 0;
-    // The file the name led to at the last open or save; a save writes through the name only
-    // while it leads there still.
-    std::optional<platform::FileIdentity> m_fileIdentity;
+    // Where the page's file is, held from the open (and after a save under another name,
+    // from then) to the close.
+    std::unique_ptr<PageFile> m_place;
     SaveSteps *m_saveSteps = nullptr;
     std::function<QDateTime()> m_now = [] { return QDateTime::currentDateTime(); };
     int m_busy = 0;

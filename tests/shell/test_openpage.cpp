@@ -412,6 +412,166 @@ private slots:
         QVERIFY(m_page->isModified());
     }
 
+    // Another user renames a link over the page while the save runs, after the backup and
+    // before the write: the check right before the rename sees it, and the link's target gets
+    // nothing whatever the answer.
+    void linkSwappedInDuringTheSave_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(pbYes);
+        QTest::newRow("No") << int(pbNo);
+    }
+    void linkSwappedInDuringTheSave()
+    {
+        QFETCH(int, answer);
+        const QByteArray victimBytes = "the user's own file";
+        const QString victim = writePage("victim.txt", victimBytes);
+        QVERIFY(platform::SetFileMode(victim, 0640));
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(platform::SetFileMode(page, 0600));
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("mine");
+        useSteps({}, [&] {
+            QVERIFY(QFile::link(victim, path("swap")));
+            QCOMPARE(std::rename(qPrintable(path("swap")), qPrintable(page)), 0);
+        });
+        prompter().answers << PromptButton(answer);
+        QCOMPARE(m_page->save(page), answer == pbYes);
+        QCOMPARE(prompter().prompts.size(), 1);
+        QCOMPARE(prompter().prompts[0].Caption, QString("Changed"));
+        QCOMPARE(readBytes(victim), victimBytes);
+        QCOMPARE(*platform::FileMode(victim), 0640u);
+        // The backup was made before the swap, from the page's own file.
+        QCOMPARE(backups().size(), 1);
+        QCOMPARE(readBytes(path(backups()[0])), smallPage("a"));
+        QCOMPARE(QFileInfo(page).isSymLink(), answer == pbNo);
+        QCOMPARE(m_page->isModified(), answer == pbNo);
+        if (answer == pbYes) {
+            QVERIFY(readBytes(page).contains("<fn>mine</fn>"));
+            QCOMPARE(*platform::FileMode(page), 0600u);
+        }
+    }
+
+    // The page's folder is renamed and a link to another folder put in its place: the save asks
+    // before it writes anything into the other folder, and a Yes puts the page there.
+    void folderSwapped_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes") << int(pbYes);
+        QTest::newRow("No") << int(pbNo);
+    }
+    void folderSwapped()
+    {
+        QFETCH(int, answer);
+        QVERIFY(QDir(m_dir->path()).mkpath("pages"));
+        QVERIFY(QDir(m_dir->path()).mkpath("other"));
+        const QString page = writePage("pages/a.wqf", smallPage("a"));
+        QVERIFY(platform::SetFileMode(page, 0600));
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("mine");
+        QCOMPARE(std::rename(qPrintable(path("pages")), qPrintable(path("pages.old"))), 0);
+        QVERIFY(QFile::link(path("other"), path("pages")));
+
+        prompter().answers << PromptButton(answer);
+        QCOMPARE(m_page->save(page), answer == pbYes);
+        QCOMPARE(promptTexts(), QStringList{'"' + page +
+                                            "\" has been changed by another program. \r\nWould you like to "
+                                            "overwrite it with this page?"});
+        QCOMPARE(readBytes(path("pages.old/a.wqf")), smallPage("a"));
+        QCOMPARE(QDir(path("pages.old")).entryList(QDir::Files), QStringList{"a.wqf"});
+        if (answer == pbNo) {
+            QCOMPARE(QDir(path("other")).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QVERIFY(m_page->isModified());
+            return;
+        }
+        QCOMPARE(QDir(path("other")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.wqf"});
+        QVERIFY(readBytes(path("other/a.wqf")).contains("<fn>mine</fn>"));
+        QCOMPARE(*platform::FileMode(path("other/a.wqf")), 0600u);
+        // The page lives there now: the next save asks nothing and backs up that file.
+        m_page->document()->SetFunctionName("again");
+        QVERIFY(m_page->save(page));
+        QCOMPARE(prompter().prompts.size(), 1);
+        QVERIFY(readBytes(path("other/a.wqf")).contains("<fn>again</fn>"));
+        QCOMPARE(QDir(path("other")).entryList({"*.bak"}, QDir::Files).size(), 1);
+    }
+
+    // The new file takes the page's own mode, also where it replaces something else at the
+    // name: a page its owner keeps to themselves stays so.
+    void keepsItsMode_data()
+    {
+        QTest::addColumn<QString>("swap"); // what has the page's name at the save
+        QTest::newRow("the page") << "";
+        QTest::newRow("a link, Yes") << "link";
+        QTest::newRow("another file, Yes") << "file";
+    }
+    void keepsItsMode()
+    {
+        QFETCH(QString, swap);
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(platform::SetFileMode(page, 0600));
+        const QString victim = writePage("victim.txt", "readable by all");
+        QVERIFY(platform::SetFileMode(victim, 0644));
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("mine");
+        if (!swap.isEmpty()) {
+            // Made beside the page and renamed over it, as another program would.
+            if (swap == "link")
+                QVERIFY(QFile::link(victim, path("incoming")));
+            else
+                QVERIFY(QFile::copy(victim, path("incoming")));
+            QCOMPARE(std::rename(qPrintable(path("incoming")), qPrintable(page)), 0);
+            prompter().answers << pbYes;
+        }
+        QVERIFY(m_page->save(page));
+        QVERIFY(!QFileInfo(page).isSymLink());
+        QVERIFY(readBytes(page).contains("<fn>mine</fn>"));
+        QCOMPARE(*platform::FileMode(page), 0600u);
+        QCOMPARE(*platform::FileMode(victim), 0644u);
+    }
+
+    // The folder's entry is synced after the rename: a sync that fails is reported, the page
+    // stays modified, and the backup is put back, since the save did not end as it should.
+    void failedFolderSyncIsReported()
+    {
+        const QString page = writePage("p.wqf", smallPage("p"));
+        QVERIFY(m_page->open(page));
+        m_page->document()->SetFunctionName("changed");
+        static int syncs;
+        syncs = 0;
+        // The backup's folder sync succeeds; the page's fails.
+        const SyncFileFunction sync = setSyncFolderFunction([](int) {
+            if (++syncs == 1)
+                return 0;
+            errno = EIO;
+            return -1;
+        });
+        const auto restore = qScopeGuard([sync] { setSyncFolderFunction(sync); });
+        prompter().answers << pbOK;
+        QVERIFY(!m_page->save(page));
+        QCOMPARE(promptTexts(), QStringList{"Unable to save the file: " + page + " Reason: Unable to write file \"" +
+                                            page + "\": Input/output error"});
+        QVERIFY(m_page->isModified());
+        QCOMPARE(backups().size(), 1);
+        QCOMPARE(readBytes(page), smallPage("p"));
+    }
+
+    // A backup folder below the page's is reached from the page's folder, never through a
+    // link another user put in its place.
+    void backupFolderNeverALink()
+    {
+        OptionStore().SetString(opt::BackupPath, "bak");
+        QVERIFY(QDir(m_dir->path()).mkpath("elsewhere"));
+        const QString page = writePage("a.wqf", smallPage("a"));
+        QVERIFY(m_page->open(page));
+        QVERIFY(QFile::link(path("elsewhere"), path("bak")));
+        m_page->document()->SetFunctionName("mine");
+        QVERIFY(m_page->save(page));
+        QCOMPARE(QDir(path("elsewhere")).entryList(QDir::Files), QStringList());
+        // The page's own folder takes the backup instead.
+        QCOMPARE(backups().size(), 1);
+        QCOMPARE(readBytes(path(backups()[0])), smallPage("a"));
+    }
+
     void saveAsRenames()
     {
         const QString page = writePage("a.wqf", smallPage("a"));

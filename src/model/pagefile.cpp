@@ -1,0 +1,148 @@
+#include "pagefile.h"
+
+#include <QFileInfo>
+
+namespace {
+void setReason(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+}
+} // namespace
+
+PageFile::PageFile(const QString &path) : m_path(path)
+{
+    const QFileInfo info(path);
+    QString file = path;
+    if (info.isSymLink()) {
+        if (const QString target = info.canonicalFilePath(); !target.isEmpty()) {
+            file = target;
+            m_throughLink = true;
+            m_linkFolder = HeldFolder::open(info.path());
+        }
+    }
+    const QFileInfo fileInfo(file);
+    m_folder = HeldFolder::open(fileInfo.path(), &m_folderError);
+    m_name = fileInfo.fileName();
+    if (const std::optional<NameStatus> there = m_folder.status(m_name); there && there->isFile) {
+        m_file = there;
+        m_mode = there->mode & 0777;
+    }
+}
+
+void PageFile::setReplaceQuestion(ReplaceQuestion question)
+{
+    m_question = std::move(question);
+    m_lastResult = WriteResult::Written;
+    m_declined = false;
+}
+
+PageFile::Place PageFile::place() const
+{
+    if (!m_folder.isHeld())
+        return Place::Changed;
+    if (m_throughLink) {
+        // Still a link, and still to the page's file in the page's folder.
+        const QFileInfo info(m_path);
+        const QFileInfo target(info.isSymLink() ? info.canonicalFilePath() : QString());
+        if (target.filePath().isEmpty() || target.fileName() != m_name || !m_folder.isWherePathLeads(target.path()))
+            return Place::Changed;
+    } else if (!m_folder.isWherePathLeads(QFileInfo(m_path).path())) {
+        return Place::Changed;
+    }
+    const std::optional<NameStatus> there = m_folder.status(m_name);
+    if (!there)
+        return Place::Gone;
+    return m_file && there->holds(*m_file) ? Place::Page : Place::Changed;
+}
+
+std::optional<unsigned> PageFile::mode()
+{
+    if (m_file)
+        if (const std::optional<NameStatus> there = m_folder.status(m_name); there && there->holds(*m_file))
+            m_mode = there->mode & 0777;
+    return m_mode;
+}
+
+std::optional<QByteArray> PageFile::read(unsigned *mode) const
+{
+    if (!m_file || place() != Place::Page)
+        return std::nullopt;
+    return m_folder.read(m_name, m_file->identity, mode);
+}
+
+PageFile::Next PageFile::decide(const HeldFolder &into, const QString &name, bool moved) const
+{
+    const QFileInfo path(m_path);
+    // Into the page's own folder while the path leads to its file, or to nothing there; into
+    // the folder the user agreed to while the path still leads there.
+    if (moved ? into.isWherePathLeads(path.path()) : place() != Place::Changed)
+        return Next::Rename;
+    if (!m_question || !m_question())
+        return Next::Stop;
+    // The name itself as the path reads now: here, or in the folder the path leads to now.
+    return into.isWherePathLeads(path.path()) && path.fileName() == name ? Next::Rename : Next::Move;
+}
+
+WriteResult PageFile::write(const QByteArray &bytes, QString *error)
+{
+    m_lastResult = writeInPlace(bytes, error);
+    return m_lastResult;
+}
+
+WriteResult PageFile::writeInPlace(const QByteArray &bytes, QString *error)
+{
+    m_declined = false;
+    if (!m_folder.isHeld()) {
+        setReason(error, m_folderError);
+        return WriteResult::Failed;
+    }
+    HeldFolder elsewhere;
+    const HeldFolder *into = &m_folder;
+    QString name = m_name;
+    bool moved = false;
+    for (;;) {
+        Next next = Next::Stop;
+        ReplaceOptions options;
+        options.mode = m_mode;
+        options.beforeRename = [&] {
+            next = decide(*into, name, moved);
+            return next == Next::Rename;
+        };
+        std::optional<NameStatus> written;
+        const WriteResult result = replaceInFolder(*into, name, bytes, options, error, &written);
+        if (result != WriteResult::Cancelled) {
+            if (written)
+                adopt(moved ? &elsewhere : nullptr, name, *written);
+            return result;
+        }
+        if (next == Next::Stop) {
+            m_declined = bool(m_question);
+            if (!m_declined)
+                setReason(error, QStringLiteral("It has been changed by another program"));
+            return WriteResult::Cancelled;
+        }
+        const QFileInfo path(m_path);
+        QString reason;
+        elsewhere = HeldFolder::open(path.path(), &reason);
+        if (!elsewhere.isHeld()) {
+            setReason(error, reason);
+            return WriteResult::Failed;
+        }
+        into = &elsewhere;
+        name = path.fileName();
+        moved = true;
+    }
+}
+
+void PageFile::adopt(HeldFolder *into, const QString &name, const NameStatus &written)
+{
+    if (into) {
+        m_folder = std::move(*into);
+        m_linkFolder = HeldFolder();
+        m_throughLink = false;
+        m_name = name;
+    }
+    m_file = written;
+    m_mode = written.mode & 0777;
+}
