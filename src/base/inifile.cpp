@@ -112,7 +112,10 @@ bool IniFile::updateFile()
     const QString folder = QFileInfo(m_fileName).absolutePath();
     if (!QDir().mkpath(folder))
         return false;
-    return writeFileAtomically(m_fileName, toBytes(), nullptr, m_access);
+    if (!writeFileAtomically(m_fileName, toBytes(), nullptr, m_access))
+        return false;
+    m_unwritten = false;
+    return true;
 }
 
 template <class F> void IniFile::forEachKey(const QString &section, F f) const
@@ -224,7 +227,11 @@ void IniFile::insertLine(qsizetype at, const QByteArray &text)
     m_lines.insert(m_lines.begin() + at, makeLine(text, eol));
 }
 
-bool IniFile::changed() { return !m_autoUpdate || updateFile(); }
+bool IniFile::changed()
+{
+    m_unwritten = true;
+    return !m_autoUpdate || updateFile();
+}
 
 bool IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {

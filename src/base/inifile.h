@@ -29,6 +29,8 @@ public:
     // With auto-update on, every change is written to the file at once.
     bool autoUpdate() const { return m_autoUpdate; }
     void setAutoUpdate(bool on) { m_autoUpdate = on; }
+    // A change is not in the file yet: made without auto-update, or its write failed.
+    bool hasUnwrittenChanges() const { return m_unwritten; }
     // Writes the whole file (missing folders created) by way of a temporary file, so a
     // failed write leaves the old file as it was.
     bool updateFile();
@@ -89,5 +91,6 @@ private:
     bool m_bom = false;
     bool m_readOk = true;
     bool m_autoUpdate = false;
+    bool m_unwritten = false;
     FileAccess m_access = FileAccess::Default;
 };

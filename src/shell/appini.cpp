@@ -37,7 +37,18 @@ void initAppIni(const QString &configDir, const QString &programFileName)
     g_state.reset(std::move(state));
 }
 
-void doneAppIni() { g_state.reset(); }
+void doneAppIni()
+{
+    if (g_state && g_state->ini.hasUnwrittenChanges())
+        g_state->ini.updateFile();
+    g_state.reset();
+}
+
+void deferSettingsWrites()
+{
+    if (g_state)
+        g_state->ini.setAutoUpdate(false);
+}
 
 QString ConfigDir() { return g_state ? g_state->configDir : QString(); }
 

@@ -12,7 +12,11 @@ class QWidget;
 // configDir and programFileName replace the per-user folder and the program's own file name
 // (tests use a temporary folder). The folder is created when missing.
 void initAppIni(const QString &configDir = QString(), const QString &programFileName = QString());
+// Writes what is not in the file yet, then closes it.
 void doneAppIni();
+// From now on changes wait for doneAppIni, which writes them once: the shut-down's windows
+// and modules each store their part.
+void deferSettingsWrites();
 // Ends with "/"; empty outside initAppIni and doneAppIni.
 QString ConfigDir();
 // ConfigDir + the program's file name with the extension ".ini".

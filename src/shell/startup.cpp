@@ -98,6 +98,9 @@ Program::Program(const StartOptions &options)
 
 Program::~Program()
 {
+    // Each window and module below stores its part; the settings file is written once, at
+    // the end.
+    deferSettingsWrites();
     freeWindows();
     doneModules();
 }

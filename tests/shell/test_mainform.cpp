@@ -1,4 +1,5 @@
 #include "base/exception.h"
+#include "base/inifile.h"
 #include "checks/appgui.h"
 #include "checks/pellorinplugin.h"
 #include "common/scriptedprompter.h"
@@ -16,8 +17,10 @@
 #include "shell/htmlview.h"
 #include "shell/mainform.h"
 #include "shell/openpage.h"
+#include "shell/optionsdialog.h"
 #include "shell/pellorinapp.h"
 #include "shell/searchwindow.h"
+#include "shell/sqlcfgform.h"
 #include "shell/startup.h"
 #include "shell/texttabs.h"
 #include "windowparts.h"
@@ -45,6 +48,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <stdexcept>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using pellorin_test::part;
 using pellorin_test::PrompterGuard;
@@ -279,6 +284,37 @@ private slots:
         Program second(m_dir->options());
         QCOMPARE(second.MainForm()->geometry(), QRect(100, 120, 700, 560));
         QCOMPARE(currentCaption(second.MainForm()), QString("XML Respond"));
+    }
+
+    // Every window and module stores its part at shut-down, and the file is written once
+    // after the last of them: each write is a new file renamed over the old one.
+    void quittingWritesTheSettingsOnce()
+    {
+        auto program = std::make_unique<Program>(m_dir->options());
+        program->MainForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(program->MainForm()));
+        ShowSQLSettings();
+        createGlobalOptForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(globalOptForm()));
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        const auto closeWatch = qScopeGuard([watch] { ::close(watch); });
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(m_dir->filePath("cfg/pellorin")).constData(),
+                                    IN_MOVED_TO) >= 0);
+        program.reset();
+        QStringList written;
+        alignas(inotify_event) char buffer[16384];
+        for (ssize_t size; (size = ::read(watch, buffer, sizeof buffer)) > 0;)
+            for (ssize_t at = 0; at < size;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->len > 0)
+                    written << QString::fromLocal8Bit(event->name);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        QCOMPARE(written.count("pellorin.ini"), 1);
+        const IniFile ini(m_dir->iniPath());
+        for (const char *section : {"Global", "MainFrm", "SQLCHECK", "SQLConn", "GlobalOptForm"})
+            QVERIFY2(ini.sectionExists(section), section);
     }
 
     void unknownKeysSurvive()
