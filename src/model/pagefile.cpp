@@ -71,17 +71,31 @@ std::optional<QByteArray> PageFile::read(unsigned *mode) const
     return m_folder.read(m_name, m_file->identity, mode);
 }
 
-PageFile::Next PageFile::decide(const HeldFolder &into, const QString &name, bool moved) const
+namespace {
+// The same entry: the same file, or the same link, or nothing either time.
+bool sameEntry(const std::optional<NameStatus> &a, const std::optional<NameStatus> &b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return a->identity == b->identity && a->isLink == b->isLink && a->isFile == b->isFile;
+}
+} // namespace
+
+PageFile::Next PageFile::decide(const HeldFolder &into, const QString &name, bool moved, Consent &consent) const
 {
     const QFileInfo path(m_path);
+    const bool nameHere = into.isWherePathLeads(path.path()) && path.fileName() == name;
     // Into the page's own folder while the path leads to its file, or to nothing there; into
     // the folder the user agreed to while the path still leads there.
     if (moved ? into.isWherePathLeads(path.path()) : place() != Place::Changed)
         return Next::Rename;
+    if (consent.given && nameHere && sameEntry(into.status(name), consent.replacing))
+        return Next::Rename;
     if (!m_question || !m_question())
         return Next::Stop;
     // The name itself as the path reads now: here, or in the folder the path leads to now.
-    return into.isWherePathLeads(path.path()) && path.fileName() == name ? Next::Rename : Next::Move;
+    consent = {true, into.status(name)};
+    return nameHere ? Next::Rename : Next::Move;
 }
 
 WriteResult PageFile::write(const QByteArray &bytes, QString *error)
@@ -101,21 +115,25 @@ WriteResult PageFile::writeInPlace(const QByteArray &bytes, QString *error)
     const HeldFolder *into = &m_folder;
     QString name = m_name;
     bool moved = false;
+    Consent consent;
     for (;;) {
-        Next next = Next::Stop;
-        ReplaceOptions options;
-        options.mode = m_mode;
-        options.beforeRename = [&] {
-            next = decide(*into, name, moved);
-            return next == Next::Rename;
-        };
-        std::optional<NameStatus> written;
-        const WriteResult result = replaceInFolder(*into, name, bytes, options, error, &written);
-        if (result != WriteResult::Cancelled) {
+        // Asked before the new file exists, so that no half-made file waits on the answer.
+        Next next = decide(*into, name, moved, consent);
+        WriteResult result = WriteResult::Cancelled;
+        if (next == Next::Rename) {
+            ReplaceOptions options;
+            options.mode = m_mode;
+            options.beforeRename = [&] {
+                next = decide(*into, name, moved, consent);
+                return next == Next::Rename;
+            };
+            std::optional<NameStatus> written;
+            result = replaceInFolder(*into, name, bytes, options, error, &written);
             if (written)
                 adopt(moved ? &elsewhere : nullptr, name, *written);
-            return result;
         }
+        if (result != WriteResult::Cancelled)
+            return result;
         if (next == Next::Stop) {
             m_declined = bool(m_question);
             if (!m_declined)

@@ -50,9 +50,10 @@ public:
     const HeldFolder &folderOfPath() const { return m_linkFolder.isHeld() ? m_linkFolder : m_folder; }
 
     // Makes the page's file hold bytes, with the page's mode as mode() last gave it. The place
-    // is checked once the bytes are on the disk, right before the rename; when it changed,
-    // the question is asked, and a Yes puts the page in place of whatever has the path's name
-    // now, in the folder the path leads to now, which the page holds from then on. Without a
+    // is checked before the bytes are written and once more when they are on the disk, right
+    // before the rename; when it changed, the question is asked (once, unless it changes again
+    // after the Yes), and a Yes puts the page in place of whatever has the path's name now,
+    // in the folder the path leads to now, which the page holds from then on. Without a
     // question a changed place is not written. error (when given) receives the reason of a
     // failure.
     WriteResult write(const QByteArray &bytes, QString *error = nullptr);
@@ -62,10 +63,16 @@ public:
 
 private:
     enum class Next { Rename, Stop, Move };
+    // What had the name when the user said Yes.
+    struct Consent {
+        bool given = false;
+        std::optional<NameStatus> replacing;
+    };
     WriteResult writeInPlace(const QByteArray &bytes, QString *error);
-    // Right before the rename of the new bytes into name of into: moved when into is the
-    // folder the path led to at the user's Yes.
-    Next decide(const HeldFolder &into, const QString &name, bool moved) const;
+    // Where the new bytes for name in into go: decided before they are written, asking when
+    // the place changed, and again right before the rename, asking again only when it changed
+    // after the Yes. moved: into is the folder the path led to at the user's Yes.
+    Next decide(const HeldFolder &into, const QString &name, bool moved, Consent &consent) const;
     // The file just written is the page's from now on; with into, in that folder under name.
     void adopt(HeldFolder *into, const QString &name, const NameStatus &written);
 

@@ -20,6 +20,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 using pellorin_test::dataPath;
 using pellorin_test::PrompterGuard;
@@ -412,17 +413,22 @@ private slots:
         QVERIFY(m_page->isModified());
     }
 
-    // Another user renames a link over the page while the save runs, after the backup and
-    // before the write: the check right before the rename sees it, and the link's target gets
-    // nothing whatever the answer.
+    // Another user renames a link over the page while the save runs: after the backup, or
+    // after the new bytes are written and synced. The check right before the rename sees it,
+    // and the link's target gets nothing whatever the answer.
     void linkSwappedInDuringTheSave_data()
     {
+        QTest::addColumn<QString>("when");
         QTest::addColumn<int>("answer");
-        QTest::newRow("Yes") << int(pbYes);
-        QTest::newRow("No") << int(pbNo);
+        for (const int answer : {int(pbYes), int(pbNo)}) {
+            const char *row = answer == pbYes ? "Yes" : "No";
+            QTest::addRow("after the backup, %s", row) << "backup" << answer;
+            QTest::addRow("after the new bytes, %s", row) << "bytes" << answer;
+        }
     }
     void linkSwappedInDuringTheSave()
     {
+        QFETCH(QString, when);
         QFETCH(int, answer);
         const QByteArray victimBytes = "the user's own file";
         const QString victim = writePage("victim.txt", victimBytes);
@@ -431,12 +437,29 @@ private slots:
         QVERIFY(platform::SetFileMode(page, 0600));
         QVERIFY(m_page->open(page));
         m_page->document()->SetFunctionName("mine");
-        useSteps({}, [&] {
+        static std::function<void()> swap;
+        swap = [&] {
             QVERIFY(QFile::link(victim, path("swap")));
             QCOMPARE(std::rename(qPrintable(path("swap")), qPrintable(page)), 0);
+            swap = nullptr;
+        };
+        if (when == "backup")
+            useSteps({}, [] { swap(); });
+        // The page's new bytes are synced once they are all written, right before the rename.
+        const SyncFileFunction sync = setSyncFileFunction([](int fd) {
+            if (swap && QFileInfo(QFile::decodeName(QByteArray("/proc/self/fd/") + QByteArray::number(fd)))
+                            .symLinkTarget()
+                            .endsWith(".new"))
+                swap();
+            return ::fdatasync(fd);
+        });
+        const auto restore = qScopeGuard([sync] {
+            setSyncFileFunction(sync);
+            swap = nullptr;
         });
         prompter().answers << PromptButton(answer);
         QCOMPARE(m_page->save(page), answer == pbYes);
+        QVERIFY(!swap);
         QCOMPARE(prompter().prompts.size(), 1);
         QCOMPARE(prompter().prompts[0].Caption, QString("Changed"));
         QCOMPARE(readBytes(victim), victimBytes);
@@ -446,6 +469,7 @@ private slots:
         QCOMPARE(readBytes(path(backups()[0])), smallPage("a"));
         QCOMPARE(QFileInfo(page).isSymLink(), answer == pbNo);
         QCOMPARE(m_page->isModified(), answer == pbNo);
+        QCOMPARE(QDir(m_dir->path()).entryList({"*.new"}, QDir::Files | QDir::Hidden), QStringList());
         if (answer == pbYes) {
             QVERIFY(readBytes(page).contains("<fn>mine</fn>"));
             QCOMPARE(*platform::FileMode(page), 0600u);
