@@ -227,6 +227,16 @@ void IniFile::insertLine(qsizetype at, const QByteArray &text)
     m_lines.insert(m_lines.begin() + at, makeLine(text, eol));
 }
 
+void IniFile::inOneWrite(const std::function<void()> &writes)
+{
+    const bool autoUpdate = m_autoUpdate;
+    m_autoUpdate = false;
+    writes();
+    m_autoUpdate = autoUpdate;
+    if (autoUpdate && m_unwritten)
+        updateFile();
+}
+
 bool IniFile::changed()
 {
     m_unwritten = true;

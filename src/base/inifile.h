@@ -10,6 +10,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class IniFile {
@@ -31,6 +32,8 @@ public:
     void setAutoUpdate(bool on) { m_autoUpdate = on; }
     // A change is not in the file yet: made without auto-update, or its write failed.
     bool hasUnwrittenChanges() const { return m_unwritten; }
+    // Runs writes with auto-update held off; with it on, the file is then written once.
+    void inOneWrite(const std::function<void()> &writes);
     // Writes the whole file (missing folders created) by way of a temporary file, so a
     // failed write leaves the old file as it was.
     bool updateFile();

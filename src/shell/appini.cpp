@@ -61,10 +61,12 @@ void WriteBounds(const QString &Section, const Rect &Bounds)
     IniFile *ini = SettingsIni();
     if (!ini)
         return;
-    ini->writeInteger(Section, QStringLiteral("Left"), Bounds.Left);
-    ini->writeInteger(Section, QStringLiteral("Top"), Bounds.Top);
-    ini->writeInteger(Section, QStringLiteral("Width"), Bounds.Width());
-    ini->writeInteger(Section, QStringLiteral("Height"), Bounds.Height());
+    ini->inOneWrite([&] {
+        ini->writeInteger(Section, QStringLiteral("Left"), Bounds.Left);
+        ini->writeInteger(Section, QStringLiteral("Top"), Bounds.Top);
+        ini->writeInteger(Section, QStringLiteral("Width"), Bounds.Width());
+        ini->writeInteger(Section, QStringLiteral("Height"), Bounds.Height());
+    });
 }
 
 Rect ReadBounds(const QString &Section)
@@ -126,8 +128,10 @@ void writeSqlCheck(const SqlCheckValues &Values)
     IniFile *ini = SettingsIni();
     if (!ini)
         return;
-    ini->writeString(kSqlCheck, QStringLiteral("HOSTNAME"), Values.Host);
-    ini->writeString(kSqlCheck, QStringLiteral("USERNAME"), Values.user);
-    ini->writeString(kSqlCheck, QStringLiteral("PASSWORD"), Values.password);
-    ini->writeString(kSqlCheck, QStringLiteral("DATABASE"), Values.database);
+    ini->inOneWrite([&] {
+        ini->writeString(kSqlCheck, QStringLiteral("HOSTNAME"), Values.Host);
+        ini->writeString(kSqlCheck, QStringLiteral("USERNAME"), Values.user);
+        ini->writeString(kSqlCheck, QStringLiteral("PASSWORD"), Values.password);
+        ini->writeString(kSqlCheck, QStringLiteral("DATABASE"), Values.database);
+    });
 }

@@ -18,14 +18,10 @@ void TGlobalOptions::Save()
 {
     if (!m_ini)
         return;
-    // One file write for the whole list instead of one per line.
-    const bool autoUpdate = m_ini->autoUpdate();
-    m_ini->setAutoUpdate(false);
-    for (const NameValue &v : m_values)
-        m_ini->writeString(opt::Section, v.first, v.second);
-    m_ini->setAutoUpdate(autoUpdate);
-    if (autoUpdate)
-        m_ini->updateFile();
+    m_ini->inOneWrite([this] {
+        for (const NameValue &v : m_values)
+            m_ini->writeString(opt::Section, v.first, v.second);
+    });
 }
 
 qsizetype TGlobalOptions::indexOf(const QString &Name) const
