@@ -214,26 +214,10 @@ bool writeNewFileIn(const HeldFolder &folder, const QString &name, const QByteAr
 
 #endif
 
-bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
-{
-    // A link at the name is followed, once: its target gets the bytes.
-    const QFileInfo info(fileName);
-    QString target = fileName;
-    if (info.isSymLink())
-        target = info.canonicalFilePath().isEmpty() ? info.symLinkTarget() : info.canonicalFilePath();
-    const QFileInfo targetInfo(target);
-    const HeldFolder folder = HeldFolder::open(targetInfo.path(), error);
-    if (!folder.isHeld())
-        return false;
-    ReplaceOptions options;
-    if (const std::optional<NameStatus> there = folder.status(targetInfo.fileName()); there && there->isFile)
-        options.mode = there->mode & 0777;
-    if (access == FileAccess::OwnerOnly)
-        options.mode = options.mode.value_or(0600) & 0700;
-    return replaceInFolder(folder, targetInfo.fileName(), bytes, options, error) == WriteResult::Written;
-}
-
-bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error)
+namespace {
+// Replaces the name fileName itself in its folder; a plain file there passes on its mode,
+// narrowed as access says.
+bool replaceName(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
 {
     const QFileInfo info(fileName);
     const HeldFolder folder = HeldFolder::open(info.path(), error);
@@ -243,7 +227,25 @@ bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QSt
     ReplaceOptions options;
     if (const std::optional<NameStatus> there = folder.status(info.fileName()); there && there->isFile)
         options.mode = there->mode & 0777;
+    if (access == FileAccess::OwnerOnly)
+        options.mode = options.mode.value_or(0600) & 0700;
     return replaceInFolder(folder, info.fileName(), bytes, options, error) == WriteResult::Written;
+}
+} // namespace
+
+bool writeFileAtomically(const QString &fileName, const QByteArray &bytes, QString *error, FileAccess access)
+{
+    // A link at the name is followed, once: its target gets the bytes.
+    const QFileInfo info(fileName);
+    QString target = fileName;
+    if (info.isSymLink())
+        target = info.canonicalFilePath().isEmpty() ? info.symLinkTarget() : info.canonicalFilePath();
+    return replaceName(target, bytes, error, access);
+}
+
+bool replaceNameAtomically(const QString &fileName, const QByteArray &bytes, QString *error)
+{
+    return replaceName(fileName, bytes, error, FileAccess::Default);
 }
 
 bool writeNewFile(const QString &fileName, const QByteArray &bytes, QString *error,

@@ -22,6 +22,15 @@ void setReason(QString *error, const QString &reason)
         *error = reason;
 }
 
+// The rest of an open file; nothing when reading fails.
+std::optional<QByteArray> readRest(QFile &file)
+{
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
 #ifdef PELLORIN_HELD_FOLDERS
 FileIdentity identityOf(const struct stat &st) { return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino)}; }
 
@@ -123,10 +132,8 @@ std::optional<QByteArray> HeldFolder::read(const QString &name, const std::optio
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || ::fstat(fd, &st) != 0 ||
         !S_ISREG(st.st_mode) || (only && identityOf(st) != *only))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    if (mode)
+    std::optional<QByteArray> bytes = readRest(file);
+    if (bytes && mode)
         *mode = unsigned(st.st_mode & 0777);
     return bytes;
 }
@@ -184,10 +191,8 @@ std::optional<QByteArray> HeldFolder::read(const QString &name, const std::optio
     QFile file(m_path + name);
     if (!at || !at->isFile || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    if (mode)
+    std::optional<QByteArray> bytes = readRest(file);
+    if (bytes && mode)
         *mode = at->mode;
     return bytes;
 }
