@@ -199,26 +199,7 @@ QString TControlBind::GetValue() const { return Node ? UndoubleQuotes(DblQuote, 
 
 void TControlBind::SetValue(const QString &Text)
 {
-    const QString value = trimRight(DoubleQuotes(DblQuote, Text));
-    if (!Node)
-        return;
-    XmlNode *first = Node->firstChild();
-    if (first && first->isCData()) {
-        // The writer splits a value holding "]]>" into several sections, which read back as
-        // several nodes: the whole value goes into the first, the rest of the old text goes.
-        first->setData(value);
-        std::vector<XmlNode *> stale;
-        for (const auto &child : Node->childNodes())
-            if (child.get() != first && child->isTextOrCData())
-                stale.push_back(child.get());
-        for (XmlNode *child : stale)
-            Node->removeChild(child);
-    } else if (UseCData) {
-        Node->removeChildren();
-        Node->appendChild(newCData(value));
-    } else {
-        Node->setTextContent(value);
-    }
+    storeElementValue(Node, trimRight(DoubleQuotes(DblQuote, Text)), UseCData, true);
 }
 
 // ---- TTagsEditor ----

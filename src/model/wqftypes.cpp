@@ -172,16 +172,12 @@ QString TWQFItem::GetValue(const QString &name) const
 
 void TWQFItem::SetValue(const QString &name, const QString &value, bool create)
 {
-    if (XmlElement *e = valueElement(name, create))
-        e->setTextContent(value);
+    storeElementValue(valueElement(name, create), value, false);
 }
 
 void TWQFItem::SetValueCDATA(const QString &name, const QString &value, bool create)
 {
-    if (XmlElement *e = valueElement(name, create)) {
-        e->removeChildren();
-        e->appendChild(newCData(value));
-    }
+    storeElementValue(valueElement(name, create), value, true);
 }
 
 QString TWQFItem::GetValueN() const { return GetValue(QStringLiteral("n")); }
@@ -614,6 +610,27 @@ QString contentText(const XmlNode *element)
         if (isContentNode(*child))
             out += child->data();
     return out;
+}
+
+void storeElementValue(XmlNode *element, const QString &value, bool cdata, bool keepCData)
+{
+    if (!element)
+        return;
+    XmlNode *first = element->firstChild();
+    if (keepCData && first && first->isCData()) {
+        first->setData(value);
+        std::vector<XmlNode *> stale;
+        for (const auto &child : element->childNodes())
+            if (child.get() != first && child->isTextOrCData())
+                stale.push_back(child.get());
+        for (XmlNode *child : stale)
+            element->removeChild(child);
+    } else if (cdata) {
+        element->removeChildren();
+        element->appendChild(newCData(value));
+    } else {
+        element->setTextContent(value);
+    }
 }
 
 void setContentText(XmlNode *element, const QString &text)

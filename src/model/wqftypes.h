@@ -247,6 +247,12 @@ QString contentText(const XmlNode *element);
 // CDATA child, else the first text child, else a new CDATA section; other children holding part of the
 // content are removed so the value is not duplicated.
 void setContentText(XmlNode *element, const QString &text);
+// Stores value as an element's content: one plain text node, or with cdata one CDATA section,
+// in place of all its children. With keepCData an element whose first child is a CDATA section
+// keeps that form: the value goes into that section and the element's other text and CDATA
+// children go (the writer splits a value holding "]]>" into several sections, which read back
+// as several nodes), so the value read back is the value stored.
+void storeElementValue(XmlNode *element, const QString &value, bool cdata, bool keepCData = false);
 
 // ---- components in lists ----
 
