@@ -31,22 +31,22 @@ private:
     QPainter m_painter;
 };
 
-ModuleSlot<MeasureSurface> surface;
+ModuleSlot<MeasureSurface> g_surface;
 
 // Fonts belong to the application object, so the surface must go before it does.
-void freeSurface() { surface.reset(); }
+void freeSurface() { g_surface.reset(); }
 
 } // namespace
 
 QPainter *MeasureCanvas()
 {
-    if (!surface) {
+    if (!g_surface) {
         if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
             throw Exception(QStringLiteral("Text measuring needs the application object"));
-        surface.reset(std::make_unique<MeasureSurface>());
+        g_surface.reset(std::make_unique<MeasureSurface>());
         qAddPostRoutine(freeSurface);
     }
-    return surface->painter();
+    return g_surface->painter();
 }
 
 void SetCanvasFont(QPainter *canvas, const QFont *font)
