@@ -3,6 +3,7 @@
 // page, against the shipped SQLite database and against a PostgreSQL server of its own.
 #include "checkfixture.h"
 #include "checks/sqlquerycheck.h"
+#include "common/linkplanter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
 
@@ -18,6 +19,7 @@
 
 #include <csignal>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pellorin_test;
@@ -33,6 +35,13 @@ QByteArray param(const QByteArray &name, const QByteArray &type)
     return "<param><n>" + name + "</n><t>" + type + "</t><v>0</v></param>";
 }
 QByteArray pair(const QByteArray &name, const QByteArray &value) { return "<n>" + name + "</n><v>" + value + "</v>"; }
+
+// A file for its owner alone, as the editor makes the prober's files.
+void writePrivate(const QString &path, const QByteArray &bytes)
+{
+    writeBytes(path, bytes);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
 
 // A page with the components of each section.
 std::unique_ptr<TWQFFile> page(const QByteArray &pre, const QByteArray &post = {})
@@ -451,7 +460,10 @@ private slots:
             .replace("<victim>", victim)
             .replace("<statement>", dir.filePath("statement.txt"))
             .replace("<link>", dir.filePath("link.txt"));
-        writeBytes(dir.filePath("job.txt"), job.toUtf8());
+        // Private as the editor makes them, so each job is refused for its own fault.
+        writePrivate(dir.filePath("job.txt"), job.toUtf8());
+        QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(dir.filePath("statement.txt"), QFile::ReadOwner | QFile::WriteOwner);
         QProcess prober;
         prober.start(kBinDir + "qverify/qverify", {dir.filePath("job.txt")});
         QVERIFY(prober.waitForFinished(30000));
@@ -459,6 +471,80 @@ private slots:
         QVERIFY2(prober.readAllStandardError().startsWith("qverify: "), "one line says why");
         QCOMPARE(readBytes(victim), QByteArray("SELECT 1"));
         QCOMPARE(readBytes(dir.filePath("statement.txt")), QByteArray("SELECT 2"));
+    }
+
+    // The prober trusts only files made for it alone: a job or statement file that is a link,
+    // that belongs to another user, or that others may read or write is refused unread, with
+    // its own reason, and nothing is written anywhere.
+    void untrustedFileRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        for (const char *file : {"job", "statement"}) {
+            QTest::addRow("%s file a link", file) << file << "link"
+                                                  << "it is a link";
+            QTest::addRow("%s file of another user", file) << file << "owner"
+                                                           << "it belongs to another user";
+            QTest::addRow("%s file 0644", file) << file << "644"
+                                                << "others may read or write it";
+            QTest::addRow("%s file 0620", file) << file << "620"
+                                                << "others may read or write it";
+        }
+    }
+    void untrustedFileRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString statement = dir.filePath("statement.txt");
+        const QString job = dir.filePath("job.txt");
+        writePrivate(statement, "SELECT 1");
+        writePrivate(job, "Database=" + kBinDir.toUtf8() +
+                              "samples/customer_orders.sqlite\r\nwqf0=" + statement.toUtf8() + "\r\n");
+        const QString faulty = file == "job" ? job : statement;
+        const QByteArray name = QFile::encodeName(faulty);
+        if (fault == "link") {
+            const QString target = dir.filePath("target.txt");
+            QVERIFY(QFile::rename(faulty, target));
+            QVERIFY(QFile::link(target, faulty));
+        } else if (fault == "owner") {
+            if (::geteuid() != 0)
+                QSKIP("only root gives a file to another user");
+            QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
+        } else {
+            QCOMPARE(::chmod(name.constData(), mode_t(fault.toUInt(nullptr, 8))), 0);
+        }
+        QProcess prober;
+        prober.start(kBinDir + "qverify/qverify", {job});
+        QVERIFY(prober.waitForFinished(30000));
+        QCOMPARE(prober.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(prober.readAllStandardError()),
+                 "qverify: cannot read the " + file + " file \"" + faulty + "\": " + reason + "\n");
+        QCOMPARE(readBytes(statement), QByteArray("SELECT 1"));
+    }
+
+    // Another user who swaps the name of the job the editor made for a link to a job of their
+    // own, naming a file of the user's, gets nothing written: the prober refuses the link.
+    void jobSwappedForALink()
+    {
+        ProberFixture f(kBinDir);
+        const QString db = kBinDir + "samples/customer_orders.sqlite";
+        sqlCheckState().SQLDatabase = db;
+        const QString victim = f.root("victim.txt");
+        writePrivate(victim, "SELECT 1");
+        const QString theirs = f.root("their job.txt");
+        writePrivate(theirs, "Database=" + db.toUtf8() + "\r\nwqf0=" + victim.toUtf8() + "\r\n");
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 2")));
+        const LinkPlanter planter(f.root("temp files"), theirs);
+        const QStringList lines = f.fullCheck(doc.get());
+        QCOMPARE(planter.planted(), 2);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith("qverify: cannot read the job file \"" + f.root("temp files/")) &&
+                     lines[0].endsWith("\": it is a link"),
+                 qPrintable(lines[0]));
+        QCOMPARE(readBytes(victim), QByteArray("SELECT 1"));
     }
 };
 
