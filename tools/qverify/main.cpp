@@ -6,7 +6,9 @@
 // "wqf<n>=<path>" per statement file (see job.h). With an empty Hostname, Database is an
 // SQLite file, opened read-only, and each statement is compiled. With a Hostname ("host",
 // "host:port" or a socket folder), each statement is parsed by a PostgreSQL server in a
-// read-only session. No statement is ever run, whatever it holds.
+// read-only session; the waits of one job for tables that other sessions hold locked share a
+// budget, and the statements left when it is spent are not sent but told so. No statement is
+// ever run, whatever it holds.
 //
 // Exit status 0: every statement file has been rewritten with its verdict, empty when the
 // database accepts the statement, otherwise why not, on one line. Exit status 1: the job
@@ -18,6 +20,7 @@
 #include "job.h"
 #include "postgresjudge.h"
 #include "sqlitejudge.h"
+#include "waitbudget.h"
 
 #include <QCoreApplication>
 
@@ -75,7 +78,7 @@ int run(const QStringList &arguments)
     if (job.host.isEmpty())
         judge = std::make_unique<SqliteJudge>(job.database);
     else
-        judge = std::make_unique<PostgresJudge>(job);
+        judge = std::make_unique<PostgresJudge>(job, waitBudgetMs());
     QStringList verdicts;
     for (const QString &statement : statements)
         verdicts << verdictOf(*judge, statement);
