@@ -18,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QScopeGuard>
 
 #include <unordered_map>
 
@@ -73,11 +72,12 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
         return outcome;
     };
     try {
-        // Made exclusively, for its owner only, and written through the handle that made it,
-        // never by its name; it goes with the run, whatever happens.
-        const std::unique_ptr<QTemporaryFile> file = newTempFile();
+        // Made exclusively, for its owner only, in a folder of this run alone, and written
+        // through the handle that made it, never by its name; the folder goes with the run,
+        // whatever happens.
+        const RunFolder folder;
+        const std::unique_ptr<QTemporaryFile> file = folder.newFile();
         const QString copy = file->fileName();
-        const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
         if (!Doc->SaveToStream(*file, {}))
             return failed(Doc->LastError());
         if (!file->flush())
@@ -112,12 +112,10 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
 
         if (updated) {
             auto rewritten = std::make_unique<TWQFFile>();
-            QFile file(copy);
-            if (!file.open(QIODevice::ReadOnly)) {
-                outcome.reason = file.errorString();
+            const std::unique_ptr<QFile> rewrittenCopy = folder.openFile(copy, outcome.reason);
+            if (!rewrittenCopy)
                 return outcome;
-            }
-            if (!rewritten->LoadFromStream(file, {})) {
+            if (!rewritten->LoadFromStream(*rewrittenCopy, {})) {
                 outcome.reason = rewritten->LastError();
                 return outcome;
             }

@@ -127,14 +127,15 @@ QByteArray eachStatement(const QByteArray &commands)
 }
 
 // The job's lines with every statement path replaced by "<tmp>", after checking it names a
-// file in the temporary folder.
+// file in a folder of the temporary folder.
 QStringList jobLines(const ProberFixture &f, QByteArray *rawJob = nullptr)
 {
     const QByteArray job = readBytes(f.root("job.txt"));
     if (rawJob)
         *rawJob = job;
     QStringList lines = QString::fromUtf8(job).split(QStringLiteral("\r\n"));
-    const QRegularExpression statement("^(wqf\\d+=)" + QRegularExpression::escape(f.root("temp files")) + "/[^/]+$");
+    const QRegularExpression statement("^(wqf\\d+=)" + QRegularExpression::escape(f.root("temp files")) +
+                                       "/[^/]+/[^/]+$");
     for (QString &line : lines)
         if (const auto m = statement.match(line); m.hasMatch())
             line = m.captured(1) + "<tmp>";
@@ -325,6 +326,50 @@ private slots:
                 ::kill(pid_t(child), SIGKILL);
         });
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 5000);
+    }
+
+    // Every file the prober gets lies in one folder made for the run alone, which no one but
+    // its owner may enter, and the folder goes with the run however the run ends.
+    void filesInAFolderOfTheRun_data()
+    {
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("verdicts given") << QByteArray("exit 0\n");
+        QTest::newRow("failure") << QByteArray("exit 1\n");
+        QTest::newRow("crash") << QByteArray("kill -SEGV $$\n");
+        QTest::newRow("time-out") << QByteArray("exec sleep 60\n");
+    }
+    void filesInAFolderOfTheRun()
+    {
+        QFETCH(QByteArray, end);
+        ProberFixture f;
+        const QByteArray seen = f.root("seen.txt").toUtf8();
+        // The job's folder with its mode and owner, then the folder of each statement file.
+        f.writeProber("d=$(dirname \"$1\")\necho \"$d\" > '" + seen + "'\nstat -c '%a %u' \"$d\" >> '" + seen + "'\n" +
+                      eachStatement("dirname \"$f\" >> '" + seen + "'") + end);
+        f.group()->TimeoutSeconds = 1;
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("a")) + comp("1", "SELECTQUERY", {}, query("b")));
+        f.fullCheck(doc.get());
+        const QStringList lines = QString::fromUtf8(readBytes(f.root("seen.txt"))).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        const QString folder = lines[0];
+        QCOMPARE(QFileInfo(folder).path(), f.root("temp files"));
+        QCOMPARE(lines[1], "700 " + QString::number(::geteuid()));
+        QCOMPARE(lines.mid(2), QStringList({folder, folder}));
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    // Another user who renames the run's folder away and puts a folder of their own under its
+    // name gets none of their text shown: the verdicts are read through the run's own folder.
+    void verdictsReadFromTheRunsOwnFolder()
+    {
+        ProberFixture f;
+        const QByteArray gone = f.root("gone").toUtf8();
+        // The job is read again from its copy once the folder has moved.
+        f.writeProber(copyJob(f) + eachStatement("printf 'verdict %s' $n > \"$f\"") +
+                      "d=$(dirname \"$1\")\nmv \"$d\" '" + gone + "'\nmkdir \"$d\"\nset -- '" +
+                      f.root("job.txt").toUtf8() + "'\n" + eachStatement("printf 'their text' > \"$f\""));
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("a")) + comp("1", "SELECTQUERY", {}, query("b")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList({"preproc 0: verdict 1", "preproc 1: verdict 2"}));
     }
 
     void temporaryFolderUnusable()
