@@ -13,6 +13,7 @@
 #include "platform/folderlist.h"
 #include "platform/paths.h"
 #include "platform/prompter.h"
+#include "platform/slotguard.h"
 
 #include <QAction>
 #include <QDir>
@@ -144,30 +145,26 @@ void TExtAppWarnPlugin::setMenuItem(QAction *Item)
 {
     m_menuItem = Item;
     if (Item)
-        QObject::connect(Item, &QAction::triggered, Item, [this] { RunFromMenu(); });
+        QObject::connect(Item, &QAction::triggered, Item, guarded([this] { RunFromMenu(); }));
 }
 
 QAction *TExtAppWarnPlugin::menuItem() const { return m_menuItem; }
 
 void TExtAppWarnPlugin::RunFromMenu()
 {
-    try {
-        // The copy must hold what the window shows, typed since the last save included.
-        callStoreViewTexts();
-        TWQFFile *doc = CallGetCurrentDoc();
-        if (!doc)
-            return;
-        std::unique_ptr<TWQFFile> rewritten;
-        const RunOutcome outcome = runExternal(this, doc, nullptr, Update ? &rewritten : nullptr);
-        // A program that could not run says so; an update that did not happen says why.
-        // A program stopped at its time-out without an update to make stays silent.
-        if (!outcome.ran && (Update || !outcome.started))
-            ShowMessage(outcome.reason);
-        else if (outcome.ran && Update)
-            callDocReplaced(rewritten);
-    } catch (...) {
-        // Nothing may leave a menu click; without a prompter there is no one to tell.
-    }
+    // The copy must hold what the window shows, typed since the last save included.
+    callStoreViewTexts();
+    TWQFFile *doc = CallGetCurrentDoc();
+    if (!doc)
+        return;
+    std::unique_ptr<TWQFFile> rewritten;
+    const RunOutcome outcome = runExternal(this, doc, nullptr, Update ? &rewritten : nullptr);
+    // A program that could not run says so; an update that did not happen says why.
+    // A program stopped at its time-out without an update to make stays silent.
+    if (!outcome.ran && (Update || !outcome.started))
+        ShowMessage(outcome.reason);
+    else if (outcome.ran && Update)
+        callDocReplaced(rewritten);
 }
 
 QString GetPluginsDir() { return GetAppDir() + QStringLiteral("plugins"); }

@@ -1,3 +1,4 @@
+#include "base/exception.h"
 #include "checks/appgui.h"
 #include "checks/checkfixture.h"
 #include "checks/extappplugin.h"
@@ -5,6 +6,7 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "platform/slotguard.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,6 +15,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -646,6 +649,41 @@ private slots:
             QCOMPARE(prompter->prompts.size(), 1);
             QVERIFY2(prompter->prompts[0].Text.contains(box), qPrintable(prompter->prompts[0].Text));
         }
+    }
+
+    // A menu run that raises while it stores the views or replaces the page shows the message
+    // through the program's handler, as every menu command does.
+    void menuRunRaising_data()
+    {
+        QTest::addColumn<bool>("storing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("storing the views") << true << "Cannot store the views";
+        QTest::newRow("replacing the page") << false << "Cannot replace the page";
+    }
+    void menuRunRaising()
+    {
+        QFETCH(bool, storing);
+        QFETCH(QString, message);
+        PluginsFolder folder;
+        folder.add("fix", "Name=Fix\nCmd=run.sh\nMenu=Fix\nUpdate=1\n", "exit 0\n");
+        Loaded loaded(folder.path());
+        auto page = loadPage(pageXml());
+        hostHooks().OnGetCurrentDoc = [&] { return page.get(); };
+        if (storing)
+            hostHooks().onStoreViewTexts = [&] { throw Exception(message); };
+        else
+            hostHooks().onDocReplaced = [&](std::unique_ptr<TWQFFile> &) -> bool { throw Exception(message); };
+        QStringList handled;
+        setGuardHandler([&] { handled << currentExceptionMessage(); });
+        const auto noHandler = qScopeGuard([] { setGuardHandler(nullptr); });
+        PrompterGuard prompter;
+        QMenuBar bar;
+        bar.addMenu("Tools");
+        SetMainMenu(&bar);
+        loaded.plugins().first()->menuItem()->trigger();
+        QCOMPARE(handled, QStringList{message});
+        QVERIFY(prompter->prompts.isEmpty());
+        QCOMPARE(page->GetFunctionName(), QString("orders"));
     }
 
     // Without an open page a menu run does nothing.
