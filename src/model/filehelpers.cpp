@@ -55,7 +55,9 @@ bool writeAll(QFileDevice &file, const QByteArray &text)
     return file.error() == QFileDevice::NoError;
 }
 
+#ifdef Q_OS_UNIX
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+#endif
 
 } // namespace
 

@@ -60,5 +60,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+#ifdef Q_OS_UNIX
     int m_fd = -1;
+#endif
 };

@@ -16,9 +16,9 @@
 
 namespace {
 
+#ifdef Q_OS_UNIX
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-#ifdef Q_OS_UNIX
 // Bits that let someone other than the owner read or change the file.
 constexpr mode_t kOthersMayReadOrWrite = S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
 
