@@ -13,12 +13,12 @@
 #include "platform/folderlist.h"
 #include "platform/paths.h"
 #include "platform/prompter.h"
+#include "platform/slotguard.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QScopeGuard>
 
 #include <unordered_map>
 
@@ -73,11 +73,12 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
         return outcome;
     };
     try {
-        // Made exclusively, for its owner only, and written through the handle that made it,
-        // never by its name; it goes with the run, whatever happens.
-        const std::unique_ptr<QTemporaryFile> file = newTempFile();
+        // Made exclusively, for its owner only, in a folder of this run alone, and written
+        // through the handle that made it, never by its name; the folder goes with the run,
+        // whatever happens.
+        const RunFolder folder;
+        const std::unique_ptr<QTemporaryFile> file = folder.newFile();
         const QString copy = file->fileName();
-        const auto removeCopy = qScopeGuard([&] { QFile::remove(copy); });
         if (!Doc->SaveToStream(*file, {}))
             return failed(Doc->LastError());
         if (!file->flush())
@@ -112,12 +113,10 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
 
         if (updated) {
             auto rewritten = std::make_unique<TWQFFile>();
-            QFile file(copy);
-            if (!file.open(QIODevice::ReadOnly)) {
-                outcome.reason = file.errorString();
+            const std::unique_ptr<QFile> rewrittenCopy = folder.openFile(copy, outcome.reason);
+            if (!rewrittenCopy)
                 return outcome;
-            }
-            if (!rewritten->LoadFromStream(file, {})) {
+            if (!rewritten->LoadFromStream(*rewrittenCopy, {})) {
                 outcome.reason = rewritten->LastError();
                 return outcome;
             }
@@ -146,30 +145,26 @@ void TExtAppWarnPlugin::setMenuItem(QAction *Item)
 {
     m_menuItem = Item;
     if (Item)
-        QObject::connect(Item, &QAction::triggered, Item, [this] { RunFromMenu(); });
+        QObject::connect(Item, &QAction::triggered, Item, guarded([this] { RunFromMenu(); }));
 }
 
 QAction *TExtAppWarnPlugin::menuItem() const { return m_menuItem; }
 
 void TExtAppWarnPlugin::RunFromMenu()
 {
-    try {
-        // The copy must hold what the window shows, typed since the last save included.
-        callStoreViewTexts();
-        TWQFFile *doc = CallGetCurrentDoc();
-        if (!doc)
-            return;
-        std::unique_ptr<TWQFFile> rewritten;
-        const RunOutcome outcome = runExternal(this, doc, nullptr, Update ? &rewritten : nullptr);
-        // A program that could not run says so; an update that did not happen says why.
-        // A program stopped at its time-out without an update to make stays silent.
-        if (!outcome.ran && (Update || !outcome.started))
-            ShowMessage(outcome.reason);
-        else if (outcome.ran && Update)
-            callDocReplaced(rewritten);
-    } catch (...) {
-        // Nothing may leave a menu click; without a prompter there is no one to tell.
-    }
+    // The copy must hold what the window shows, typed since the last save included.
+    callStoreViewTexts();
+    TWQFFile *doc = CallGetCurrentDoc();
+    if (!doc)
+        return;
+    std::unique_ptr<TWQFFile> rewritten;
+    const RunOutcome outcome = runExternal(this, doc, nullptr, Update ? &rewritten : nullptr);
+    // A program that could not run says so; an update that did not happen says why.
+    // A program stopped at its time-out without an update to make stays silent.
+    if (!outcome.ran && (Update || !outcome.started))
+        ShowMessage(outcome.reason);
+    else if (outcome.ran && Update)
+        callDocReplaced(rewritten);
 }
 
 QString GetPluginsDir() { return GetAppDir() + QStringLiteral("plugins"); }

@@ -36,7 +36,9 @@ public:
     QString GetDescription() override { return Name; }
 
     // The click on the plug-in's Tools entry: the program runs on the open page, and with
-    // Update the page it rewrote replaces the open one. A failure is shown in a message box.
+    // Update the page it rewrote replaces the open one. A program that could not run, or an
+    // update that did not happen, is shown in a message box; anything else raises, and the
+    // entry runs it guarded.
     void RunFromMenu();
     // The Tools entry, when the description names one; it goes with the plug-in.
     void setMenuItem(QAction *Item);

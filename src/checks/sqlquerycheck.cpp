@@ -8,7 +8,6 @@
 #include "model/xmldom.h"
 #include "platform/childprocess.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <memory>
 
@@ -79,37 +78,6 @@ QString firstLine(const QByteArray &bytes)
             return Trim(line);
     return QString();
 }
-
-// The files of one run: each is removed when the run ends, however it ends.
-class RunFiles {
-public:
-    RunFiles() = default;
-    RunFiles(const RunFiles &) = delete;
-    RunFiles &operator=(const RunFiles &) = delete;
-    ~RunFiles()
-    {
-        for (const QString &path : m_paths)
-            QFile::remove(path);
-    }
-    // Writes text to a new temporary file; false (the file listed all the same) when the
-    // text could not be written.
-    bool Save(const QByteArray &text, QString &path)
-    {
-        path.clear();
-        try {
-            const bool saved = SaveToTempFile(text, path);
-            m_paths << path;
-            return saved;
-        } catch (...) {
-            if (!path.isEmpty())
-                m_paths << path;
-            throw;
-        }
-    }
-
-private:
-    QStringList m_paths;
-};
 
 // Runs the prober on the job and waits for it at most timeoutSeconds. Its own failures
 // (it could not start, was stopped, crashed, or ended with a status other than 0) raise one
@@ -295,7 +263,9 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
     std::vector<SQLStatementEntry> &entries = collected->entries;
     try {
         const SQLCheckState &state = sqlCheckState();
-        RunFiles files;
+        // Every file the prober gets lies in a folder of this run alone, which goes with them
+        // however the run ends.
+        const RunFolder folder;
         const QStringList masks = SetMasks(state.MaskText);
         QByteArray job = jobLine(QStringLiteral("Hostname"), state.SQLHost) +
                          jobLine(QStringLiteral("Username"), state.SQLUser) +
@@ -309,7 +279,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
                 WQFParamList params;
                 item->GetParams(params);
                 QString path;
-                if (files.Save(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
+                if (folder.saveFile(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
                     entries[i].Path = path;
                     job += jobLine(jobName, path);
                 }
@@ -322,7 +292,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
                 if (!MatchesMask(masks, pair->Name))
                     continue;
                 QString path;
-                if (!files.Save(PrepareSQL(pair->Value, &state.TestValues, nullptr).toUtf8(), path))
+                if (!folder.saveFile(PrepareSQL(pair->Value, &state.TestValues, nullptr).toUtf8(), path))
                     continue;
                 if (first)
                     entries[i].Path = path;
@@ -333,13 +303,13 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
             }
         }
         QString jobPath;
-        if (!files.Save(job, jobPath))
+        if (!folder.saveFile(job, jobPath))
             throw Exception(QStringLiteral("qverify: the job file \"%1\" could not be written").arg(jobPath));
         runProber(proberProgram, jobPath, TimeoutSeconds);
         for (const SQLStatementEntry &entry : entries) {
             if (entry.Path.isEmpty())
                 continue;
-            const QString verdict = QString::fromUtf8(LoadFileToString(entry.Path));
+            const QString verdict = QString::fromUtf8(folder.loadFile(entry.Path));
             if (!Trim(verdict).isEmpty())
                 Messages.append({verdict, entry.Item});
         }

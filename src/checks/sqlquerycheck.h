@@ -65,7 +65,7 @@ public:
 // Full check only: every statement of the page goes to its own file, all of them to the
 // prober in one job, and what the prober wrote back into a file becomes the line of its
 // component. The job file holds the password: every file of a run is created readable by its
-// owner only and removed on every path.
+// owner only, in a folder made for that run alone, and removed with it on every path.
 class TGroupSQLCheck : public TWarningPlugin {
 public:
     QString ClassName() const override { return QStringLiteral("TGroupSQLCheck"); }

@@ -2,20 +2,19 @@
 // Whole files as byte strings (no conversion of encoding or line breaks), folder listings
 // and temporary files.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <memory>
 
-// Creates a new empty file in the temporary folder (made with its parents when missing),
-// readable and writable by its owner only, and gives it open for reading and writing. Write
-// through it, never by its name: in a folder others can write, the name may lead elsewhere by
-// then. Neither closing it nor letting it go removes it; the caller does. Raises Exception
-// when the folder or the file cannot be made.
-std::unique_ptr<QTemporaryFile> newTempFile();
-// The name of a file newTempFile made and closed again, so that no one else can take the name
-// over; the caller removes it.
+// The name of a new empty file in the temporary folder (made with its parents when missing),
+// readable and writable by its owner only, made and closed again so that no one else can take
+// the name over; the caller removes it. Raises Exception when the folder or the file cannot be
+// made. For the program's own use: in a folder others can write, the name may lead elsewhere
+// by the time a child program opens it, so what a child gets goes in a RunFolder.
 QString TempFileName();
 
 // Appends the names (without folder) of the entries of dir that match mask and attr (kinds
@@ -27,6 +26,41 @@ void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringL
 QByteArray LoadFileToString(const QString &fileName);
 // Makes the file hold exactly text (an existing file is truncated); false on any error.
 bool SaveStringToFile(const QByteArray &text, const QString &fileName);
-// Writes text to a new temporary file through the handle it was created with. fileName is set
-// even when writing fails; raises where newTempFile does.
+// Writes text to a new file of the temporary folder, made as TempFileName makes one, through
+// the handle it was created with. fileName is set even when writing fails; raises where
+// TempFileName does. For the program's own use, as TempFileName.
 bool SaveToTempFile(const QByteArray &text, QString &fileName);
+
+// A folder made in the temporary folder for one run of a child program, which only its owner
+// may list, enter or change (0700): no one else can put a file or a link under a name in it
+// between the moment the program makes a file there and the moment a child opens it. What the
+// program reads back is opened through the folder itself, so a folder put in its place under
+// its name is never read. Everything in it goes with it.
+class RunFolder {
+public:
+    // Raises Exception when the temporary folder or this one cannot be made.
+    RunFolder();
+    ~RunFolder();
+    RunFolder(const RunFolder &) = delete;
+    RunFolder &operator=(const RunFolder &) = delete;
+
+    QString path() const { return m_dir.path(); }
+    // A new empty file in the folder, readable and writable by its owner only, open for
+    // reading and writing. Write through it, never by its name. Raises Exception when it
+    // cannot be made.
+    std::unique_ptr<QTemporaryFile> newFile() const;
+    // Writes text to a new file of the folder through the handle it was created with.
+    // fileName is set even when writing fails; raises where newFile does.
+    bool saveFile(const QByteArray &text, QString &fileName) const;
+    // A plain file of the folder, named by its path, opened for reading without following a
+    // link; none, with the reason in error, when it cannot be.
+    std::unique_ptr<QFile> openFile(const QString &fileName, QString &error) const;
+    // The whole file of the folder; '' for an empty file and on any error.
+    QByteArray loadFile(const QString &fileName) const;
+
+private:
+    QTemporaryDir m_dir;
+#ifdef Q_OS_UNIX
+    int m_fd = -1;
+#endif
+};

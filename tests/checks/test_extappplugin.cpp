@@ -1,3 +1,4 @@
+#include "base/exception.h"
 #include "checks/appgui.h"
 #include "checks/checkfixture.h"
 #include "checks/extappplugin.h"
@@ -5,6 +6,7 @@
 #include "common/scriptedprompter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
+#include "platform/slotguard.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,8 +15,11 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace pellorin_test;
 
@@ -350,6 +355,60 @@ private slots:
         QVERIFY(QDir(shared.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
     }
 
+    // The page's copy lies in a folder made for the run alone, which no one but its owner may
+    // enter, and the folder goes with the run, also when it fails.
+    void copyInAFolderOfTheRun_data()
+    {
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<bool>("ran");
+        QTest::newRow("ends") << QByteArray("exit 0\n") << false << true;
+        QTest::newRow("update that does not load") << QByteArray("echo '<wqf>' > \"$1\"\n") << true << false;
+        QTest::newRow("time-out") << QByteArray("sleep 5\n") << false << false;
+    }
+    void copyInAFolderOfTheRun()
+    {
+        QFETCH(QByteArray, end);
+        QFETCH(bool, update);
+        QFETCH(bool, ran);
+        QTemporaryDir dir;
+        const QString shared = dir.filePath("shared");
+        QVERIFY(QDir().mkpath(shared));
+        qputenv("TMPDIR", shared.toUtf8());
+        const QByteArray seen = dir.filePath("seen").toUtf8();
+        writeScript(dir.filePath("run.sh"), "d=$(dirname \"$1\")\necho \"$d\" > '" + seen +
+                                                "'\nstat -c '%a %u' \"$d\" >> '" + seen + "'\n" + end);
+        auto p = plugin(dir.path(), "run.sh", 1000);
+        auto page = loadPage(pageXml());
+        std::unique_ptr<TWQFFile> updated;
+        QCOMPARE(RunExternal(p.get(), page.get(), nullptr, update ? &updated : nullptr), ran);
+        const QStringList lines = QString::fromUtf8(readBytes(dir.filePath("seen"))).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(QFileInfo(lines[0]).path(), shared);
+        QCOMPARE(lines[1], "700 " + QString::number(::geteuid()));
+        QVERIFY(QDir(shared).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+    }
+
+    // Another user who renames the run's folder away and puts a folder of their own with a page
+    // under its name does not get that page loaded: the rewritten copy is read through the run's
+    // own folder.
+    void updateReadFromTheRunsOwnFolder()
+    {
+        QTemporaryDir dir;
+        qputenv("TMPDIR", dir.path().toUtf8());
+        const QByteArray gone = dir.filePath("gone").toUtf8();
+        writeScript(dir.filePath("run.sh"),
+                    "sed -i 's/orders/fixed/' \"$1\"\nd=$(dirname \"$1\")\nmv \"$d\" '" + gone +
+                        "'\nmkdir \"$d\"\necho '<wqf><function><fn>theirs</fn></function><preproc/>"
+                        "<postproc/></wqf>' > \"$1\"\n");
+        auto p = plugin(dir.path(), "run.sh");
+        auto page = loadPage(pageXml());
+        std::unique_ptr<TWQFFile> updated;
+        QVERIFY(RunExternal(p.get(), page.get(), nullptr, &updated));
+        QVERIFY(updated);
+        QCOMPARE(updated->GetFunctionName(), QString("fixed"));
+    }
+
     // Blanks in the plug-in's folder and in the copy's path reach the program whole.
     void pathsWithBlanks()
     {
@@ -590,6 +649,41 @@ private slots:
             QCOMPARE(prompter->prompts.size(), 1);
             QVERIFY2(prompter->prompts[0].Text.contains(box), qPrintable(prompter->prompts[0].Text));
         }
+    }
+
+    // A menu run that raises while it stores the views or replaces the page shows the message
+    // through the program's handler, as every menu command does.
+    void menuRunRaising_data()
+    {
+        QTest::addColumn<bool>("storing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("storing the views") << true << "Cannot store the views";
+        QTest::newRow("replacing the page") << false << "Cannot replace the page";
+    }
+    void menuRunRaising()
+    {
+        QFETCH(bool, storing);
+        QFETCH(QString, message);
+        PluginsFolder folder;
+        folder.add("fix", "Name=Fix\nCmd=run.sh\nMenu=Fix\nUpdate=1\n", "exit 0\n");
+        Loaded loaded(folder.path());
+        auto page = loadPage(pageXml());
+        hostHooks().OnGetCurrentDoc = [&] { return page.get(); };
+        if (storing)
+            hostHooks().onStoreViewTexts = [&] { throw Exception(message); };
+        else
+            hostHooks().onDocReplaced = [&](std::unique_ptr<TWQFFile> &) -> bool { throw Exception(message); };
+        QStringList handled;
+        setGuardHandler([&] { handled << currentExceptionMessage(); });
+        const auto noHandler = qScopeGuard([] { setGuardHandler(nullptr); });
+        PrompterGuard prompter;
+        QMenuBar bar;
+        bar.addMenu("Tools");
+        SetMainMenu(&bar);
+        loaded.plugins().first()->menuItem()->trigger();
+        QCOMPARE(handled, QStringList{message});
+        QVERIFY(prompter->prompts.isEmpty());
+        QCOMPARE(page->GetFunctionName(), QString("orders"));
     }
 
     // Without an open page a menu run does nothing.

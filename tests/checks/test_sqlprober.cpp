@@ -3,6 +3,7 @@
 // page, against the shipped SQLite database and against a PostgreSQL server of its own.
 #include "checkfixture.h"
 #include "checks/sqlquerycheck.h"
+#include "common/linkplanter.h"
 #include "common/testmain.h"
 #include "common/testutil.h"
 
@@ -18,6 +19,7 @@
 
 #include <csignal>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace pellorin_test;
@@ -33,6 +35,13 @@ QByteArray param(const QByteArray &name, const QByteArray &type)
     return "<param><n>" + name + "</n><t>" + type + "</t><v>0</v></param>";
 }
 QByteArray pair(const QByteArray &name, const QByteArray &value) { return "<n>" + name + "</n><v>" + value + "</v>"; }
+
+// A file for its owner alone, as the editor makes the prober's files.
+void writePrivate(const QString &path, const QByteArray &bytes)
+{
+    writeBytes(path, bytes);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
 
 // A page with the components of each section.
 std::unique_ptr<TWQFFile> page(const QByteArray &pre, const QByteArray &post = {})
@@ -118,14 +127,15 @@ QByteArray eachStatement(const QByteArray &commands)
 }
 
 // The job's lines with every statement path replaced by "<tmp>", after checking it names a
-// file in the temporary folder.
+// file in a folder of the temporary folder.
 QStringList jobLines(const ProberFixture &f, QByteArray *rawJob = nullptr)
 {
     const QByteArray job = readBytes(f.root("job.txt"));
     if (rawJob)
         *rawJob = job;
     QStringList lines = QString::fromUtf8(job).split(QStringLiteral("\r\n"));
-    const QRegularExpression statement("^(wqf\\d+=)" + QRegularExpression::escape(f.root("temp files")) + "/[^/]+$");
+    const QRegularExpression statement("^(wqf\\d+=)" + QRegularExpression::escape(f.root("temp files")) +
+                                       "/[^/]+/[^/]+$");
     for (QString &line : lines)
         if (const auto m = statement.match(line); m.hasMatch())
             line = m.captured(1) + "<tmp>";
@@ -318,6 +328,50 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(child), 5000);
     }
 
+    // Every file the prober gets lies in one folder made for the run alone, which no one but
+    // its owner may enter, and the folder goes with the run however the run ends.
+    void filesInAFolderOfTheRun_data()
+    {
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("verdicts given") << QByteArray("exit 0\n");
+        QTest::newRow("failure") << QByteArray("exit 1\n");
+        QTest::newRow("crash") << QByteArray("kill -SEGV $$\n");
+        QTest::newRow("time-out") << QByteArray("exec sleep 60\n");
+    }
+    void filesInAFolderOfTheRun()
+    {
+        QFETCH(QByteArray, end);
+        ProberFixture f;
+        const QByteArray seen = f.root("seen.txt").toUtf8();
+        // The job's folder with its mode and owner, then the folder of each statement file.
+        f.writeProber("d=$(dirname \"$1\")\necho \"$d\" > '" + seen + "'\nstat -c '%a %u' \"$d\" >> '" + seen + "'\n" +
+                      eachStatement("dirname \"$f\" >> '" + seen + "'") + end);
+        f.group()->TimeoutSeconds = 1;
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("a")) + comp("1", "SELECTQUERY", {}, query("b")));
+        f.fullCheck(doc.get());
+        const QStringList lines = QString::fromUtf8(readBytes(f.root("seen.txt"))).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        const QString folder = lines[0];
+        QCOMPARE(QFileInfo(folder).path(), f.root("temp files"));
+        QCOMPARE(lines[1], "700 " + QString::number(::geteuid()));
+        QCOMPARE(lines.mid(2), QStringList({folder, folder}));
+        QVERIFY(!QFileInfo::exists(folder));
+    }
+
+    // Another user who renames the run's folder away and puts a folder of their own under its
+    // name gets none of their text shown: the verdicts are read through the run's own folder.
+    void verdictsReadFromTheRunsOwnFolder()
+    {
+        ProberFixture f;
+        const QByteArray gone = f.root("gone").toUtf8();
+        // The job is read again from its copy once the folder has moved.
+        f.writeProber(copyJob(f) + eachStatement("printf 'verdict %s' $n > \"$f\"") +
+                      "d=$(dirname \"$1\")\nmv \"$d\" '" + gone + "'\nmkdir \"$d\"\nset -- '" +
+                      f.root("job.txt").toUtf8() + "'\n" + eachStatement("printf 'their text' > \"$f\""));
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("a")) + comp("1", "SELECTQUERY", {}, query("b")));
+        QCOMPARE(f.fullCheck(doc.get()), QStringList({"preproc 0: verdict 1", "preproc 1: verdict 2"}));
+    }
+
     void temporaryFolderUnusable()
     {
         ProberFixture f;
@@ -451,7 +505,10 @@ private slots:
             .replace("<victim>", victim)
             .replace("<statement>", dir.filePath("statement.txt"))
             .replace("<link>", dir.filePath("link.txt"));
-        writeBytes(dir.filePath("job.txt"), job.toUtf8());
+        // Private as the editor makes them, so each job is refused for its own fault.
+        writePrivate(dir.filePath("job.txt"), job.toUtf8());
+        QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(dir.filePath("statement.txt"), QFile::ReadOwner | QFile::WriteOwner);
         QProcess prober;
         prober.start(kBinDir + "qverify/qverify", {dir.filePath("job.txt")});
         QVERIFY(prober.waitForFinished(30000));
@@ -459,6 +516,80 @@ private slots:
         QVERIFY2(prober.readAllStandardError().startsWith("qverify: "), "one line says why");
         QCOMPARE(readBytes(victim), QByteArray("SELECT 1"));
         QCOMPARE(readBytes(dir.filePath("statement.txt")), QByteArray("SELECT 2"));
+    }
+
+    // The prober trusts only files made for it alone: a job or statement file that is a link,
+    // that belongs to another user, or that others may read or write is refused unread, with
+    // its own reason, and nothing is written anywhere.
+    void untrustedFileRefused_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        for (const char *file : {"job", "statement"}) {
+            QTest::addRow("%s file a link", file) << file << "link"
+                                                  << "it is a link";
+            QTest::addRow("%s file of another user", file) << file << "owner"
+                                                           << "it belongs to another user";
+            QTest::addRow("%s file 0644", file) << file << "644"
+                                                << "others may read or write it";
+            QTest::addRow("%s file 0620", file) << file << "620"
+                                                << "others may read or write it";
+        }
+    }
+    void untrustedFileRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString statement = dir.filePath("statement.txt");
+        const QString job = dir.filePath("job.txt");
+        writePrivate(statement, "SELECT 1");
+        writePrivate(job, "Database=" + kBinDir.toUtf8() +
+                              "samples/customer_orders.sqlite\r\nwqf0=" + statement.toUtf8() + "\r\n");
+        const QString faulty = file == "job" ? job : statement;
+        const QByteArray name = QFile::encodeName(faulty);
+        if (fault == "link") {
+            const QString target = dir.filePath("target.txt");
+            QVERIFY(QFile::rename(faulty, target));
+            QVERIFY(QFile::link(target, faulty));
+        } else if (fault == "owner") {
+            if (::geteuid() != 0)
+                QSKIP("only root gives a file to another user");
+            QCOMPARE(::chown(name.constData(), 65534, 65534), 0);
+        } else {
+            QCOMPARE(::chmod(name.constData(), mode_t(fault.toUInt(nullptr, 8))), 0);
+        }
+        QProcess prober;
+        prober.start(kBinDir + "qverify/qverify", {job});
+        QVERIFY(prober.waitForFinished(30000));
+        QCOMPARE(prober.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(prober.readAllStandardError()),
+                 "qverify: cannot read the " + file + " file \"" + faulty + "\": " + reason + "\n");
+        QCOMPARE(readBytes(statement), QByteArray("SELECT 1"));
+    }
+
+    // Another user who swaps the name of the job the editor made for a link to a job of their
+    // own, naming a file of the user's, gets nothing written: the prober refuses the link.
+    void jobSwappedForALink()
+    {
+        ProberFixture f(kBinDir);
+        const QString db = kBinDir + "samples/customer_orders.sqlite";
+        sqlCheckState().SQLDatabase = db;
+        const QString victim = f.root("victim.txt");
+        writePrivate(victim, "SELECT 1");
+        const QString theirs = f.root("their job.txt");
+        writePrivate(theirs, "Database=" + db.toUtf8() + "\r\nwqf0=" + victim.toUtf8() + "\r\n");
+        auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 2")));
+        const LinkPlanter planter(f.root("temp files"), theirs);
+        const QStringList lines = f.fullCheck(doc.get());
+        QCOMPARE(planter.planted(), 2);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].startsWith("qverify: cannot read the job file \"" + f.root("temp files/")) &&
+                     lines[0].endsWith("\": it is a link"),
+                 qPrintable(lines[0]));
+        QCOMPARE(readBytes(victim), QByteArray("SELECT 1"));
     }
 };
 
@@ -565,6 +696,44 @@ private:
     QString m_runuser;
     QString m_user;
     bool m_started = false;
+};
+
+// Another session that holds the orders table ACCESS EXCLUSIVE while the object lives.
+class OrdersLock {
+public:
+    explicit OrdersLock(const PostgresServer &server) : m_server(server)
+    {
+        m_holder.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_holder.start(server.bin() + "psql", {"-h", server.socketFolder(), "-U", "pellorin", "-d", "postgres", "-v",
+                                               "ON_ERROR_STOP=1", "-q"});
+        if (m_holder.waitForStarted())
+            m_holder.write("BEGIN;\nLOCK TABLE orders IN ACCESS EXCLUSIVE MODE;\n");
+    }
+    ~OrdersLock()
+    {
+        m_holder.write("ROLLBACK;\n");
+        m_holder.closeWriteChannel();
+        if (!m_holder.waitForFinished(30000))
+            m_holder.kill();
+    }
+    OrdersLock(const OrdersLock &) = delete;
+    OrdersLock &operator=(const OrdersLock &) = delete;
+
+    // Whether the server has granted the lock, asked for up to 30 s.
+    bool held() const
+    {
+        return m_holder.state() == QProcess::Running && QTest::qWaitFor([this] { return granted(); }, 30000);
+    }
+
+private:
+    bool granted() const
+    {
+        return m_server.Value("SELECT count(*) FROM pg_locks WHERE relation = 'orders'::regclass AND mode = "
+                              "'AccessExclusiveLock' AND granted") == "1";
+    }
+
+    const PostgresServer &m_server;
+    QProcess m_holder;
 };
 } // namespace
 
@@ -691,25 +860,41 @@ private slots:
     // the statement gets the database's own word on it.
     void lockedTable()
     {
-        QProcess holder;
-        holder.setProcessChannelMode(QProcess::ForwardedChannels);
-        holder.start(m_server->bin() + "psql", {"-h", m_server->socketFolder(), "-U", "pellorin", "-d", "postgres",
-                                                "-v", "ON_ERROR_STOP=1", "-q"});
-        QVERIFY(holder.waitForStarted());
-        const auto release = qScopeGuard([&] {
-            holder.write("ROLLBACK;\n");
-            holder.closeWriteChannel();
-            if (!holder.waitForFinished(30000))
-                holder.kill();
-        });
-        holder.write("BEGIN;\nLOCK TABLE orders IN ACCESS EXCLUSIVE MODE;\n");
-        QTRY_COMPARE_WITH_TIMEOUT(m_server->Value("SELECT count(*) FROM pg_locks WHERE relation = 'orders'::regclass "
-                                                  "AND mode = 'AccessExclusiveLock' AND granted"),
-                                  QString("1"), 30000);
+        OrdersLock lock(*m_server);
+        QVERIFY(lock.held());
         ProberFixture f(kBinDir);
         f.group()->TimeoutSeconds = 60;
         useServer();
         QCOMPARE(verdictLines(f, "SELECT total FROM orders"), expectedLines("canceling statement due to lock timeout"));
+    }
+
+    // Waiting for the lock once per statement, a long job would outlast the prober's time-out
+    // and show no verdict at all. The waits of a job share one budget: it ends in time with a
+    // verdict for every statement, the database's own word while the budget lasts (each
+    // statement waiting 3 s at most) and a line saying so for the statements left.
+    void manyStatementsOnALockedTable()
+    {
+        OrdersLock lock(*m_server);
+        QVERIFY(lock.held());
+        // Smaller than the default, so that the test waits seconds rather than half a minute.
+        qputenv("QVERIFY_WAIT_BUDGET_MS", "5000");
+        const auto restore = qScopeGuard([] { qunsetenv("QVERIFY_WAIT_BUDGET_MS"); });
+        ProberFixture f(kBinDir);
+        useServer();
+        const int count = 50;
+        QVERIFY(count * 3 > f.group()->TimeoutSeconds);
+        QByteArray components;
+        for (int i = 0; i < count; ++i)
+            components += comp(QByteArray::number(i), "SELECTQUERY", {}, query("SELECT total FROM orders"));
+        auto doc = page(components);
+        QStringList expected;
+        for (int i = 0; i < count; ++i)
+            expected << QStringLiteral("preproc %1: ").arg(i) +
+                            (i < 2 ? QStringLiteral("canceling statement due to lock timeout")
+                                   : QStringLiteral("not judged: earlier statements used up the 5 seconds qverify "
+                                                    "waits on the database, most likely for tables another session "
+                                                    "holds locked"));
+        QCOMPARE(f.fullCheck(doc.get()), expected);
     }
 
 private:

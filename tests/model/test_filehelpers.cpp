@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using pellorin_test::readBytes;
 using pellorin_test::writeBytes;
 
@@ -114,6 +116,56 @@ private slots:
         }
         QCOMPARE(readBytes(victim), QByteArray("the victim's own"));
         QVERIFY(QFile::remove(saved));
+    }
+
+    // A run's folder lies in the temporary folder, for its owner alone, and so do the files made
+    // in it; it reads back only plain files of its own, never through a link and never waiting
+    // on a pipe; it goes with everything in it.
+    void runFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("error"); // <path> stands for the file's path
+        QTest::newRow("link") << "link"
+                              << "\"<path>\" is a link";
+        QTest::newRow("folder") << "sub"
+                                << "\"<path>\" is not a plain file";
+        QTest::newRow("pipe") << "pipe"
+                              << "\"<path>\" is not a plain file";
+        QTest::newRow("missing") << "missing"
+                                 << "No such file or directory";
+        QTest::newRow("elsewhere") << "../elsewhere"
+                                   << "\"<path>\" is not a file of this run";
+    }
+    void runFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        const TmpDirGuard guard;
+        QTemporaryDir shared;
+        qputenv("TMPDIR", shared.path().toLocal8Bit());
+        QString path;
+        {
+            const RunFolder folder;
+            path = folder.path();
+            QCOMPARE(QFileInfo(path).path(), shared.path());
+            QCOMPARE(platform::FileMode(path).value_or(0), 0700u);
+            QString saved;
+            QVERIFY(folder.saveFile("a\r\nb", saved));
+            QCOMPARE(QFileInfo(saved).path(), path);
+            QCOMPARE(platform::FileMode(saved).value_or(0), 0600u);
+            QCOMPARE(folder.loadFile(saved), QByteArray("a\r\nb"));
+
+            QVERIFY(QFile::link(saved, path + "/link"));
+            QVERIFY(QDir(path).mkdir("sub"));
+            QCOMPARE(::mkfifo(QFile::encodeName(path + "/pipe").constData(), 0600), 0);
+            writeBytes(shared.filePath("elsewhere"), "x");
+            const QString other = QDir::cleanPath(path + "/" + name);
+            QString why;
+            QVERIFY(!folder.openFile(other, why));
+            QCOMPARE(why, QString(error).replace("<path>", other));
+            QCOMPARE(folder.loadFile(other), QByteArray());
+        }
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void tempFolder()

@@ -16,78 +16,109 @@
 
 namespace {
 
-void readInto(QFile &file, const QString &path, const char *what, QByteArray &bytes)
-{
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        fail(QStringLiteral("cannot read the %1 \"%2\": %3").arg(QLatin1String(what), path, file.errorString()));
-}
-
 #ifdef Q_OS_UNIX
-// An existing plain file, opened without following a link at its name and without waiting
-// on a pipe placed there.
-int openPlainFile(const QString &path, bool forWriting, const char *what)
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Bits that let someone other than the owner read or change the file.
+constexpr mode_t kOthersMayReadOrWrite = S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+
+// Why a file just opened is no file of this job, or empty when it is one.
+QString untrusted(const struct stat &st)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          (forWriting ? O_WRONLY : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    const QString action =
-        forWriting ? QStringLiteral("write the verdict to") : QStringLiteral("read the %1").arg(QLatin1String(what));
-    if (fd < 0)
-        fail(QStringLiteral("cannot %1 \"%2\": %3")
-                 .arg(action, path,
-                      errno == ELOOP ? QStringLiteral("it is a link") : QString::fromLocal8Bit(std::strerror(errno))));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        fail(QStringLiteral("cannot %1 \"%2\": it is not a plain file").arg(action, path));
-    }
-    if (forWriting && ::ftruncate(fd, 0) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        ::close(fd);
-        fail(QStringLiteral("cannot %1 \"%2\": %3").arg(action, path, reason));
-    }
-    return fd;
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("it is not a plain file");
+    if (st.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user");
+    if (st.st_mode & kOthersMayReadOrWrite)
+        return QStringLiteral("others may read or write it");
+    return QString();
 }
 #endif
 
 } // namespace
 
-QByteArray readFile(const QString &path, const char *what)
+JobFile::JobFile(const QString &path, const char *what, bool forRewriting) : m_path(path), m_what(what)
 {
-    QFile file(path);
+#ifdef Q_OS_UNIX
+    // Never waits on a pipe placed at the name.
+    m_fd = ::open(QFile::encodeName(path).constData(),
+                  (forRewriting ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const auto refuse = [&](const QString &why) {
+        fail(QStringLiteral("cannot read the %1 \"%2\": %3").arg(QLatin1String(what), path, why));
+    };
+    if (m_fd < 0)
+        refuse(errno == ELOOP ? QStringLiteral("it is a link") : systemReason(errno));
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) {
+        const int error = errno;
+        ::close(m_fd);
+        refuse(systemReason(error));
+    }
+    if (const QString why = untrusted(st); !why.isEmpty()) {
+        ::close(m_fd);
+        refuse(why);
+    }
+#else
+    Q_UNUSED(forRewriting);
+#endif
+}
+
+JobFile::~JobFile()
+{
+#ifdef Q_OS_UNIX
+    ::close(m_fd);
+#endif
+}
+
+QByteArray JobFile::readAll()
+{
+    const auto cannot = [&](const QString &why) {
+        fail(QStringLiteral("cannot read the %1 \"%2\": %3").arg(QLatin1String(m_what), m_path, why));
+    };
+#ifdef Q_OS_UNIX
+    QByteArray bytes;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
+        if (got == 0)
+            return bytes;
+        if (got > 0)
+            bytes.append(chunk, got);
+        else if (errno != EINTR)
+            cannot(systemReason(errno));
+    }
+#else
+    QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("cannot read the %1 \"%2\": %3").arg(QLatin1String(what), path, file.errorString()));
-    QByteArray bytes;
-    readInto(file, path, what, bytes);
+        cannot(file.errorString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        cannot(file.errorString());
     return bytes;
-}
-
-QByteArray readStatement(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    QFile file;
-    file.open(openPlainFile(path, false, "statement file"), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    QByteArray bytes;
-    readInto(file, path, "statement file", bytes);
-    return bytes;
-#else
-    return readFile(path, "statement file");
 #endif
 }
 
-void writeVerdict(const QString &path, const QString &verdict)
+void JobFile::rewrite(const QByteArray &bytes)
 {
-    QFile file;
+    const auto cannot = [&](const QString &why) {
+        fail(QStringLiteral("cannot write the verdict to \"%1\": %2").arg(m_path, why));
+    };
 #ifdef Q_OS_UNIX
-    const bool opened =
-        file.open(openPlainFile(path, true, "statement file"), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0)
+        cannot(systemReason(errno));
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t put = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put > 0)
+            done += put;
+        else if (put < 0 && errno != EINTR)
+            cannot(systemReason(errno));
+    }
 #else
-    file.setFileName(path);
-    const bool opened = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly);
+    QFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        cannot(file.errorString());
 #endif
-    const QByteArray bytes = verdict.toUtf8();
-    if (!opened || file.write(bytes) != bytes.size() || !file.flush())
-        fail(QStringLiteral("cannot write the verdict to \"%1\": %2").arg(path, file.errorString()));
 }
 
 Job readJob(const QString &path)
@@ -97,7 +128,7 @@ Job readJob(const QString &path)
     const char *const names[] = {"hostname", "username", "password", "database"};
     bool given[4] = {};
     qlonglong lastNumber = -1;
-    const QStringList lines = QString::fromUtf8(readFile(path, "job file")).split(u'\n');
+    const QStringList lines = QString::fromUtf8(JobFile(path, "job file", false).readAll()).split(u'\n');
     for (qsizetype n = 0; n < lines.size(); ++n) {
         QString line = lines[n];
         if (line.endsWith(u'\r'))
