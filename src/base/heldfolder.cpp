@@ -124,7 +124,8 @@ std::optional<QByteArray> HeldFolder::read(const QString &name, const std::optio
 {
     if (m_fd < 0 || name.isEmpty())
         return std::nullopt;
-    const int fd = ::openat(m_fd, QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    // Never waits on a pipe put at the name.
+    const int fd = ::openat(m_fd, QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     QFile file;

@@ -224,6 +224,29 @@ private slots:
         QCOMPARE(QDir(dir.filePath("pages.old")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.wqf"});
     }
 
+    // A held folder reads only a plain file at a name, never through a link, never waiting on
+    // a pipe someone put there, and with a file given only while the name holds that file.
+    void heldFolderReadsPlainFilesOnly()
+    {
+        QTemporaryDir dir;
+        writeBytes(dir.filePath("plain"), "bytes");
+        QVERIFY(QFile::link(dir.filePath("plain"), dir.filePath("link")));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        const HeldFolder folder = HeldFolder::open(dir.path());
+        unsigned mode = 0;
+        QCOMPARE(folder.read("plain", std::nullopt, &mode), std::optional<QByteArray>("bytes"));
+        QCOMPARE(mode, modeOf(dir.filePath("plain")));
+        for (const char *name : {"link", "pipe", "folder", "missing"})
+            QVERIFY2(!folder.read(name), name);
+        const std::optional<NameStatus> plain = folder.status("plain");
+        QVERIFY(plain && plain->isFile && !plain->isLink);
+        QVERIFY(folder.status("link")->isLink);
+        QVERIFY(folder.read("plain", plain->identity));
+        writeBytes(dir.filePath("other"), "other");
+        QVERIFY(!folder.read("plain", folder.status("other")->identity));
+    }
+
     // Each write syncs its new bytes once, then the folder that names them; a folder whose
     // sync fails leaves the bytes in place but is no success.
     void syncsOnceThenTheFolder_data()
