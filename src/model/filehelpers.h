@@ -24,7 +24,9 @@ void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringL
 
 // The whole file; '' for an empty file and on any error.
 QByteArray LoadFileToString(const QString &fileName);
-// Makes the file hold exactly text (an existing file is truncated); false on any error.
+// Makes the file hold exactly text (an existing file is truncated); false on any error. It
+// writes in place, so a failure can leave the file half written: the program itself writes
+// every whole file through base/atomicfile and keeps this one as the file routines' writer.
 bool SaveStringToFile(const QByteArray &text, const QString &fileName);
 // Writes text to a new file of the temporary folder, made as TempFileName makes one, through
 // the handle it was created with. fileName is set even when writing fails; raises where
