@@ -1,3 +1,5 @@
+// Every whole-file write: a new file beside the name in a held folder, its mode first, one sync,
+// the rename, the folder's sync; exclusive new files, owner-only modes.
 #include "atomicfile.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// The program's exception types and the message of the one being handled.
 #include "exception.h"
 
 #include <new>

@@ -1,3 +1,5 @@
+// A folder held open by its descriptor, and what a name in it holds, looked at without following a
+// link.
 #include "heldfolder.h"
 
 #include <QDir>

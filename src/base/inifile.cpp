@@ -1,3 +1,5 @@
+// INI files as people and other programs write them: case-blind keys, file order and unknown
+// entries kept.
 #include "inifile.h"
 
 #include "atomicfile.h"

@@ -1,3 +1,4 @@
+// Lines with name=value and comma-text rules.
 #include "stringlist.h"
 
 #include "exception.h"

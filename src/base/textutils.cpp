@@ -1,3 +1,4 @@
+// Trimming, number parsing and ASCII case routines whose exact results files rely on.
 #include "textutils.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Menu entries and host hooks for modules that start before the main window.
 #include "appgui.h"
 
 #include "base/exception.h"

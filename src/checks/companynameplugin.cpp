@@ -1,3 +1,4 @@
+// The naming plug-in: the company in the title and its icon.
 #include "companynameplugin.h"
 
 #include "base/textutils.h"

@@ -1,3 +1,4 @@
+// The constant-only language of IF and HTML conditions.
 #include "exprparser.h"
 
 #include "base/textutils.h"

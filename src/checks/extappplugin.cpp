@@ -1,3 +1,4 @@
+// External check programs named by plugins/*.ini.
 #include "extappplugin.h"
 
 #include "appgui.h"

@@ -1,3 +1,4 @@
+// The checks of the HTML part's form controls and conditions.
 #include "htmlchecks.h"
 
 #include "base/textutils.h"

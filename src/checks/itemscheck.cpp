@@ -1,3 +1,4 @@
+// The built-in checks of components, arrows, loops and names.
 #include "itemscheck.h"
 
 #include "base/exception.h"

@@ -1,3 +1,4 @@
+// The plug-in base classes and the registry.
 #include "pellorinplugin.h"
 
 #include "base/exception.h"

@@ -1,3 +1,4 @@
+// The window's key combinations served through the host interface.
 #include "shortkeys.h"
 
 #include "base/mathutils.h"

@@ -1,3 +1,4 @@
+// The checks of query SQL and the prober's job.
 #include "sqlquerycheck.h"
 
 #include "base/exception.h"

@@ -1,3 +1,4 @@
+// Control edges held at their distance from the parent's edges.
 #include "anchors.h"
 
 #include <QEvent>

@@ -1,3 +1,4 @@
+// The QScintilla code editor and its font scaling.
 #include "codeeditors.h"
 
 #include "base/textutils.h"

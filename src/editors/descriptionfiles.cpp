@@ -1,3 +1,4 @@
+// Reading the component and macro description files beside the program.
 #include "descriptionfiles.h"
 
 #include "base/exception.h"

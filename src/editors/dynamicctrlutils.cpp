@@ -1,3 +1,4 @@
+// The property panel, its bindings and its rows.
 #include "dynamicctrlutils.h"
 
 #include "anchors.h"

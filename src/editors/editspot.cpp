@@ -1,3 +1,4 @@
+// Remembered scroll positions by name.
 #include "editspot.h"
 
 #include "base/textutils.h"

@@ -1,3 +1,4 @@
+// The data-agnostic editor of boxes and arrows on a surface.
 #include "grapheditor.h"
 
 #include "base/exception.h"

@@ -1,3 +1,4 @@
+// One HTML form control drawn as a box.
 #include "htmlctrldrawer.h"
 
 #include "base/textutils.h"

@@ -1,3 +1,4 @@
+// The hidden HTML-UI and HTML-Table views of the form controls.
 #include "htmleditors.h"
 
 #include "htmlctrldrawer.h"

@@ -1,3 +1,4 @@
+// The word-list highlighter of the code editors.
 #include "keywordlexer.h"
 
 #include "base/textutils.h"

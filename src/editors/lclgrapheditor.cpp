@@ -1,3 +1,4 @@
+// The graph editor on a window: painting and mouse.
 #include "lclgrapheditor.h"
 
 #include "base/exception.h"

@@ -1,3 +1,4 @@
+// The component catalogue: kinds, fields and the elements a kind creates.
 #include "morivanecomponents.h"
 
 #include "descriptionfiles.h"

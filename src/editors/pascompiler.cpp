@@ -1,3 +1,4 @@
+// The Pascal fragments beside the program and compiler messages about a component.
 #include "pascompiler.h"
 
 #include "base/textutils.h"

@@ -1,3 +1,4 @@
+// The property panel in its scroll area, with the one wheel rule.
 #include "scrolledtagseditor.h"
 
 #include "model/wqftypes.h"

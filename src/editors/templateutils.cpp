@@ -1,3 +1,4 @@
+// Text templates with %name% placeholders.
 #include "templateutils.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Which children of a component's values the panel shows, and as what.
 #include "valueentries.h"
 
 #include "morivanecomponents.h"

@@ -1,3 +1,4 @@
+// Drawing and measuring of the diagrams' boxes and arrows.
 #include "wqfdrawutils.h"
 
 #include "base/exception.h"

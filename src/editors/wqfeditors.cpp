@@ -1,3 +1,4 @@
+// One page section as a graph source for the graph editor.
 #include "wqfeditors.h"
 
 #include "morivanecomponents.h"

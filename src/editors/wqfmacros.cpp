@@ -1,3 +1,4 @@
+// Script macros and the code generated from them.
 #include "wqfmacros.h"
 
 #include "descriptionfiles.h"

@@ -1,3 +1,5 @@
+// Components as the XML text of their elements on the clipboard, with the depth and size limits of
+// a paste.
 #include "clipboardxml.h"
 
 #include "xmlread.h"

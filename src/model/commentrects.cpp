@@ -1,3 +1,4 @@
+// The diagram notes, kept as marker lines of the page.
 #include "commentrects.h"
 
 #include "base/mathutils.h"

@@ -1,3 +1,5 @@
+// Whole files as bytes, folder listings, temporary files, the private folder of a child program's
+// run.
 #include "filehelpers.h"
 
 #include "base/exception.h"

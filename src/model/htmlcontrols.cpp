@@ -1,3 +1,4 @@
+// The HTML part's form controls found on its tree.
 #include "htmlcontrols.h"
 
 #include "base/textutils.h"

@@ -1,3 +1,4 @@
+// The forgiving tokenizer of the HTML part.
 #include "htmlparsing.h"
 
 #include "model/stylescan.h"

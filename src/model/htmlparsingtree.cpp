@@ -1,3 +1,4 @@
+// The HTML part as a tree of nodes.
 #include "htmlparsingtree.h"
 
 #include "base/exception.h"

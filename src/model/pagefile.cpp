@@ -1,3 +1,5 @@
+// Where a page lives on disk: its folder held from the open to the close, its file's identity and
+// mode, and the check before the rename.
 #include "pagefile.h"
 
 #include <QFileInfo>

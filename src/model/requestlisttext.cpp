@@ -1,3 +1,4 @@
+// A pasted platform answer turned into readable request lines.
 #include "requestlisttext.h"
 
 #include "base/stringlist.h"

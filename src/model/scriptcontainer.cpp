@@ -1,3 +1,4 @@
+// The script block inside the HTML part.
 #include "scriptcontainer.h"
 
 #include <QByteArrayView>

@@ -1,3 +1,4 @@
+// Parameter annotations in a query's SQL.
 #include "sqlparams.h"
 
 #include "base/textutils.h"

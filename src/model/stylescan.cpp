@@ -1,3 +1,4 @@
+// Character-set scanners and inline CSS.
 #include "stylescan.h"
 
 #include "base/textutils.h"

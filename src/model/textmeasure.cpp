@@ -1,3 +1,4 @@
+// Text extents in pixels without a window.
 #include "textmeasure.h"
 
 #include "base/exception.h"

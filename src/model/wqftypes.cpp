@@ -1,3 +1,4 @@
+// The page document's typed view (TWQFFile, sections, components, values).
 #include "wqftypes.h"
 
 #include "base/textutils.h"

@@ -1,3 +1,4 @@
+// The DOM that keeps everything a page holds, and counts its changes.
 #include "xmldom.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// The page writer: UTF-8, CR LF, two blanks per level, three flags.
 #include "xmlwrite2.h"
 
 #include "base/exception.h"

@@ -1,3 +1,4 @@
+// The program's folder and the per-user configuration folder.
 #include "appdirs.h"
 #include "paths.h"
 

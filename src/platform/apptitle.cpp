@@ -1,3 +1,4 @@
+// The application's title shown for the open page.
 #include "apptitle.h"
 
 #include <QCoreApplication>

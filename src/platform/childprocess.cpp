@@ -1,3 +1,5 @@
+// Runs a child program in its own process group to its end or a time-out, with bounded output, and
+// ends what it leaves in the group.
 #include "childprocess.h"
 
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// The read-only attribute as the owner-write bit.
 #include "fileattr.h"
 
 #include <QFile>

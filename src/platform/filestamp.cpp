@@ -1,3 +1,4 @@
+// A file's time stamp in the packed form the changed-on-disk check compares.
 #include "filestamp.h"
 
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// Folder listings sorted without case, masks without case.
 #include "folderlist.h"
 
 #include <QChar>

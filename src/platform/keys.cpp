@@ -1,3 +1,4 @@
+// Qt keys to the virtual-key numbers the program's logic speaks.
 #include "keys.h"
 
 #include <QGuiApplication>

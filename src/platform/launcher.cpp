@@ -1,3 +1,4 @@
+// Starts another instance of the program on a page.
 #include "launcher.h"
 
 #include "base/exception.h"

@@ -1,3 +1,4 @@
+// Path tests that settings written on other machines rely on.
 #include "paths.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// The one door of every message box, question and file dialog.
 #include "prompter.h"
 
 #include "base/exception.h"

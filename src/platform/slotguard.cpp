@@ -1,3 +1,4 @@
+// Runs raising code inside a slot and hands an exception to the program's handler.
 #include "slotguard.h"
 
 #include "base/exception.h"

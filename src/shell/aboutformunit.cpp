@@ -1,3 +1,4 @@
+// The About box and the release date it shows.
 #include "aboutformunit.h"
 
 #include "pellorinversion.h"

@@ -1,3 +1,4 @@
+// The settings file: the per-user INI file, the window bounds and the SQL prober's values in it.
 #include "appini.h"
 
 #include "base/moduleslot.h"

@@ -1,3 +1,4 @@
+// Where backup copies go, their names and their safe creation beside the page's held folder.
 #include "backupname.h"
 
 #include "base/atomicfile.h"

@@ -1,3 +1,4 @@
+// The check message list: running checks into it and going from a line to its place.
 #include "checkmessages.h"
 
 #include "base/textutils.h"

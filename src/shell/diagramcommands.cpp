@@ -1,3 +1,4 @@
+// The diagram commands: delete, copy, paste, link, flip, flush and the section picture.
 #include "diagramcommands.h"
 
 #include "base/atomicfile.h"

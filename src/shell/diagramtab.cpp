@@ -1,3 +1,4 @@
+// One diagram tab: its palette, diagram and property panel.
 #include "diagramtab.h"
 
 #include "base/mathutils.h"

@@ -1,3 +1,4 @@
+// Small pieces the forms are built with.
 #include "formparts.h"
 
 QString literalCaption(const QString &text) { return QString(text).replace(u'&', QStringLiteral("&&")); }

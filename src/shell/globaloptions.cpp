@@ -1,3 +1,4 @@
+// The "Global" options in memory.
 #include "globaloptions.h"
 
 #include "appini.h"

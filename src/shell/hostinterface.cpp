@@ -1,3 +1,4 @@
+// The doors through which plug-ins reach the window.
 #include "hostinterface.h"
 
 #include "base/mathutils.h"

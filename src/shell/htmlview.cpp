@@ -1,3 +1,4 @@
+// "Form2", the empty window made at start-up and never shown.
 #include "htmlview.h"
 
 #include "base/moduleslot.h"

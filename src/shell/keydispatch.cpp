@@ -1,3 +1,5 @@
+// The main window's keys, seen before the focused control sees them: tab switching, the
+// shortcut plug-ins and the type-ahead selection of a component by its name.
 #include "keydispatch.h"
 
 #include "checks/pellorinplugin.h"

@@ -1,3 +1,5 @@
+// main(): the application object, the prompter with real dialogs, the program's modules and
+// windows, and the event loop.
 #include "base/exception.h"
 #include "mainform.h"
 #include "pellorinapp.h"

@@ -1,3 +1,4 @@
+// The main window's layout and wiring.
 #include "mainform.h"
 
 #include "aboutformunit.h"

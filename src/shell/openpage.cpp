@@ -1,3 +1,4 @@
+// The open page: document, file name, modified state, open, save, backups, changed-on-disk check.
 #include "openpage.h"
 
 #include "backupname.h"

@@ -1,3 +1,4 @@
+// Recent items, drops and the command line.
 #include "openrequests.h"
 
 #include "base/exception.h"

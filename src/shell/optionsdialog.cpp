@@ -1,3 +1,5 @@
+// The Preferences dialog: the read-only policy, backups, the page options, the diagrams'
+// settings and which checks run in which order.
 #include "optionsdialog.h"
 
 #include "appini.h"

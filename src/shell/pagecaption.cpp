@@ -1,3 +1,4 @@
+// The window caption and title from the naming plug-in.
 #include "pagecaption.h"
 
 #include "checks/pellorinplugin.h"

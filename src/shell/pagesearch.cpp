@@ -1,3 +1,4 @@
+// The window's side of Find.
 #include "pagesearch.h"
 
 #include "base/textutils.h"

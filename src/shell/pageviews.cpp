@@ -1,3 +1,4 @@
+// The tabs that show the page and the life of its views.
 #include "pageviews.h"
 
 #include "diagramtab.h"

@@ -1,3 +1,4 @@
+// The palettes across the diagram tabs.
 #include "palette.h"
 
 #include "base/mathutils.h"

@@ -1,3 +1,4 @@
+// The application object and the last-resort handler.
 #include "pellorinapp.h"
 
 #include "base/exception.h"

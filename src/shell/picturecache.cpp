@@ -1,3 +1,4 @@
+// The pictures of the images folder, read once.
 #include "picturecache.h"
 
 #include "base/textutils.h"

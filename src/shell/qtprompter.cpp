@@ -1,3 +1,4 @@
+// The prompter with real dialogs.
 #include "qtprompter.h"
 
 #include "platform/apptitle.h"

@@ -1,3 +1,4 @@
+// The recent-files list and its menu.
 #include "recentfiles.h"
 
 #include "base/atomicfile.h"

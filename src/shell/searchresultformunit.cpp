@@ -1,3 +1,4 @@
+// The search result window.
 #include "searchresultformunit.h"
 
 #include "base/moduleslot.h"

@@ -1,3 +1,4 @@
+// What a search asks for, and the byte-wise search.
 #include "searchutils.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The find dialog.
 #include "searchwindow.h"
 
 #include "base/moduleslot.h"

@@ -1,3 +1,4 @@
+// The SQL Settings window: the prober's connection values and the #S test values.
 #include "sqlcfgform.h"
 
 #include "appini.h"

@@ -1,3 +1,4 @@
+// Start-up and shut-down, shared by main() and the tests.
 #include "startup.h"
 
 #include "appini.h"

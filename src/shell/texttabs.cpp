@@ -1,3 +1,4 @@
+// The HTML, script, page information and response tabs.
 #include "texttabs.h"
 
 #include "base/textutils.h"

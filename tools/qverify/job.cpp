@@ -1,3 +1,5 @@
+// The job file and the statement files it names, taken only as private plain files of the prober's
+// user and read and rewritten through one descriptor.
 #include "job.h"
 
 #include "failure.h"

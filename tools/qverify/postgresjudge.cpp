@@ -1,3 +1,5 @@
+// PostgreSQL through libpq's prepare, in a read-only session whose lock waits share the job's
+// budget.
 #include "postgresjudge.h"
 
 #include "failure.h"

@@ -1,3 +1,4 @@
+// SQLite opened read-only; statements compiled, never stepped.
 #include "sqlitejudge.h"
 
 #include "failure.h"

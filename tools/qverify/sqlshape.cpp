@@ -1,3 +1,4 @@
+// Where a statement's SQL ends once comments and blank tails are gone.
 #include "sqlshape.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// How long the statements of one job may wait on the database in all.
 #include "waitbudget.h"
 
 #include <QString>
