@@ -153,10 +153,12 @@ public:
 
     std::unique_ptr<XmlDocument> run(const QByteArray &input)
     {
-        if (const QString error = xmlLimitError(input); !error.isEmpty())
-            throw EXMLReadError(error);
         QByteArray bytes = input;
         const bool version11 = patchVersion11(bytes);
+        // Screened as the reader gets them: the screen asks a reader about the declaration, and
+        // version 1.1 would stop that one.
+        if (const QString error = xmlLimitError(bytes); !error.isEmpty())
+            throw EXMLReadError(error);
         QXmlStreamReader r(bytes);
         r.setNamespaceProcessing(false);
         r.setEntityExpansionLimit(kEntityExpansionLimit);
