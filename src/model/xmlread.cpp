@@ -1,12 +1,11 @@
 #include "xmlread.h"
 
+#include "xmldecoding.h"
 #include "xmllimits.h"
 
 #include <QFileDevice>
 #include <QSet>
-#include <QStringDecoder>
 #include <QXmlStreamReader>
-#include <optional>
 
 namespace {
 
@@ -87,21 +86,6 @@ QString normalizeLineEnds(QStringView s)
         }
     }
     return out;
-}
-
-// The input as the reader decoded it: by its declared encoding, else by its byte-order mark,
-// else as UTF-8.
-QString decodeInput(const QByteArray &bytes, QStringView declaredEncoding)
-{
-    std::optional<QStringConverter::Encoding> encoding;
-    if (!declaredEncoding.isEmpty())
-        encoding = QStringConverter::encodingForName(declaredEncoding.toLatin1().constData());
-    if (!encoding)
-        encoding = QStringConverter::encodingForData(bytes);
-    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
-    if (!decoder.isValid() && !declaredEncoding.isEmpty())
-        decoder = QStringDecoder(declaredEncoding.toLatin1().constData());
-    return decoder.isValid() ? QString(decoder(bytes)) : QString();
 }
 
 // Where the document type starts in the decoded input: only the declaration, comments,
@@ -244,7 +228,7 @@ private:
             return;
         }
         m_doctypeSeen = true;
-        const QString text = decodeInput(bytes, m_doc->xmlEncoding());
+        const QString text = XmlDecoding(bytes).text();
         const qsizetype end = r.characterOffset();
         const qsizetype start = doctypeStart(text);
         if (start < 0 || end > text.size() || end <= start || text[end - 1] != u'>') {

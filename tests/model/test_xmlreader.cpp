@@ -130,6 +130,22 @@ private slots:
         QTest::newRow("byte-order mark and UTF-8")
             << QByteArray("\xef\xbb\xbf<!-- \xf0\x9f\x98\x80 --><!DOCTYPE wqf [<!ENTITY e \"\xc3\xa9\">]><wqf/>")
             << QString::fromUtf8("<!ENTITY e \"\xc3\xa9\">") << QStringList{"#comment", "wqf", "wqf"};
+        // The subset as the reader decoded it, in the encoding the declaration names.
+        const QString subset = QStringLiteral("<!ENTITY e \"\u00e9\u20ac\">");
+        const QString page = "<!DOCTYPE wqf [" + subset + "]><wqf>&e;</wqf>";
+        auto declared = [&](const char *encoding) {
+            return "<?xml version=\"1.0\" encoding=\"" + QString(encoding) + "\"?>" + page;
+        };
+        const QStringList nodes{"wqf", "wqf"};
+        QTest::newRow("windows-1252") << encoded("windows-1252", declared("windows-1252")) << subset << nodes;
+        QTest::newRow("ISO-8859-15") << encoded("ISO-8859-15", declared("ISO-8859-15")) << subset << nodes;
+        QTest::newRow("UTF-16 without byte-order mark or declaration") << encoded("UTF-16LE", page) << subset << nodes;
+        QTest::newRow("UTF-16 big-endian with byte-order mark")
+            << encoded("UTF-16BE", declared("UTF-16"), QStringConverter::Flag::WriteBom) << subset << nodes;
+        QTest::newRow("UTF-32 without byte-order mark") << encoded("UTF-32LE", declared("UTF-32LE")) << subset << nodes;
+        QTest::newRow("UTF-7") << encoded("UTF-7", declared("UTF-7")) << subset << nodes;
+        QTest::newRow("EBCDIC after the declaration")
+            << "<?xml version=\"1.0\" encoding=\"IBM01140\"?>" + encoded("IBM01140", page) << subset << nodes;
     }
     void internalSubsetAsWritten()
     {
