@@ -1,9 +1,9 @@
 #include "xmllimits.h"
 
+#include "xmldecoding.h"
+
 #include <QHash>
 #include <QList>
-#include <QStringConverter>
-#include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -19,17 +19,6 @@ constexpr qsizetype kMaxAttributes = 1024;
 constexpr qsizetype kMaxExpansion = qsizetype(1) << 20;
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// The input with its markup characters as single bytes: UTF-16 and UTF-32, which the reader
-// recognises by their byte-order mark or their first character, as UTF-8.
-QByteArray asciiCompatible(const QByteArray &input)
-{
-    const std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(input, u'<');
-    if (!encoding || *encoding == QStringConverter::Utf8)
-        return input;
-    QStringDecoder decoder(*encoding);
-    return QString(decoder(input)).toUtf8();
-}
 
 // The position after byte offset, as the reader counts lines (CR LF, CR or LF) and characters.
 QString positionOf(const QByteArray &b, qsizetype offset)
@@ -504,12 +493,23 @@ private:
     qsizetype m_expansion = 0;
 };
 
+// The limits on the characters the reader parses, as UTF-8.
+QString limitError(const QByteArray &b)
+{
+    if (!b.contains("<!DOCTYPE") && !mayHoldTooManyAttributes(b))
+        return {};
+    return LimitScan(b).run();
+}
+
 } // namespace
 
 QString xmlLimitError(const QByteArray &input)
 {
-    const QByteArray b = asciiCompatible(input);
-    if (!b.contains("<!DOCTYPE") && !mayHoldTooManyAttributes(b))
-        return {};
-    return LimitScan(b).run();
+    const XmlDecoding decoding(input);
+    if (decoding.isUtf8())
+        return limitError(input);
+    // In another encoding the bytes may hide markup from a look at them (UTF-7 writes "&" as
+    // "+ACY-"), or count its characters wrong.
+    const QByteArray characters = decoding.text().toUtf8();
+    return limitError(characters);
 }

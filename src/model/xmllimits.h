@@ -12,5 +12,6 @@
 constexpr int kEntityExpansionLimit = 4096;
 
 // Empty when the input is within the limits; otherwise the error as the reader words its own:
-// "In 'stream:' (line L pos C): ...".
+// "In 'stream:' (line L pos C): ...". The limits hold on the characters the reader decodes, in
+// whatever encoding the input is.
 QString xmlLimitError(const QByteArray &input);

@@ -1,12 +1,11 @@
 #include "xmlread.h"
 
+#include "xmldecoding.h"
 #include "xmllimits.h"
 
 #include <QFileDevice>
 #include <QSet>
-#include <QStringDecoder>
 #include <QXmlStreamReader>
-#include <optional>
 
 namespace {
 
@@ -89,21 +88,6 @@ QString normalizeLineEnds(QStringView s)
     return out;
 }
 
-// The input as the reader decoded it: by its declared encoding, else by its byte-order mark,
-// else as UTF-8.
-QString decodeInput(const QByteArray &bytes, QStringView declaredEncoding)
-{
-    std::optional<QStringConverter::Encoding> encoding;
-    if (!declaredEncoding.isEmpty())
-        encoding = QStringConverter::encodingForName(declaredEncoding.toLatin1().constData());
-    if (!encoding)
-        encoding = QStringConverter::encodingForData(bytes);
-    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
-    if (!decoder.isValid() && !declaredEncoding.isEmpty())
-        decoder = QStringDecoder(declaredEncoding.toLatin1().constData());
-    return decoder.isValid() ? QString(decoder(bytes)) : QString();
-}
-
 // Where the document type starts in the decoded input: only the declaration, comments,
 // processing instructions and blanks can come before it. -1 when it is not found there.
 qsizetype doctypeStart(QStringView text)
@@ -153,10 +137,12 @@ public:
 
     std::unique_ptr<XmlDocument> run(const QByteArray &input)
     {
-        if (const QString error = xmlLimitError(input); !error.isEmpty())
-            throw EXMLReadError(error);
         QByteArray bytes = input;
         const bool version11 = patchVersion11(bytes);
+        // Screened as the reader gets them: the screen asks a reader about the declaration, and
+        // version 1.1 would stop that one.
+        if (const QString error = xmlLimitError(bytes); !error.isEmpty())
+            throw EXMLReadError(error);
         QXmlStreamReader r(bytes);
         r.setNamespaceProcessing(false);
         r.setEntityExpansionLimit(kEntityExpansionLimit);
@@ -242,7 +228,7 @@ private:
             return;
         }
         m_doctypeSeen = true;
-        const QString text = decodeInput(bytes, m_doc->xmlEncoding());
+        const QString text = XmlDecoding(bytes).text();
         const qsizetype end = r.characterOffset();
         const qsizetype start = doctypeStart(text);
         if (start < 0 || end > text.size() || end <= start || text[end - 1] != u'>') {

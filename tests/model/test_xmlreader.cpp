@@ -3,6 +3,7 @@
 #include "model/xmlwrite2.h"
 
 #include <QBuffer>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -19,6 +20,21 @@ void readRow()
     } catch (const EXMLReadError &e) {
         QCOMPARE(e.message(), error);
     }
+}
+
+// ASCII text as one UTF-7 base64 run: none of its bytes is a character it stands for.
+QByteArray utf7Run(QByteArrayView ascii)
+{
+    QByteArray utf16;
+    for (const char c : ascii)
+        utf16.append('\0').append(c);
+    return "+" + utf16.toBase64(QByteArray::OmitTrailingEquals) + "-";
+}
+
+QByteArray encoded(const char *encoding, const QString &text, QStringConverter::Flags flags = {})
+{
+    QStringEncoder encoder(encoding, flags);
+    return encoder(text);
 }
 } // namespace
 
@@ -114,6 +130,22 @@ private slots:
         QTest::newRow("byte-order mark and UTF-8")
             << QByteArray("\xef\xbb\xbf<!-- \xf0\x9f\x98\x80 --><!DOCTYPE wqf [<!ENTITY e \"\xc3\xa9\">]><wqf/>")
             << QString::fromUtf8("<!ENTITY e \"\xc3\xa9\">") << QStringList{"#comment", "wqf", "wqf"};
+        // The subset as the reader decoded it, in the encoding the declaration names.
+        const QString subset = QStringLiteral("<!ENTITY e \"\u00e9\u20ac\">");
+        const QString page = "<!DOCTYPE wqf [" + subset + "]><wqf>&e;</wqf>";
+        auto declared = [&](const char *encoding) {
+            return "<?xml version=\"1.0\" encoding=\"" + QString(encoding) + "\"?>" + page;
+        };
+        const QStringList nodes{"wqf", "wqf"};
+        QTest::newRow("windows-1252") << encoded("windows-1252", declared("windows-1252")) << subset << nodes;
+        QTest::newRow("ISO-8859-15") << encoded("ISO-8859-15", declared("ISO-8859-15")) << subset << nodes;
+        QTest::newRow("UTF-16 without byte-order mark or declaration") << encoded("UTF-16LE", page) << subset << nodes;
+        QTest::newRow("UTF-16 big-endian with byte-order mark")
+            << encoded("UTF-16BE", declared("UTF-16"), QStringConverter::Flag::WriteBom) << subset << nodes;
+        QTest::newRow("UTF-32 without byte-order mark") << encoded("UTF-32LE", declared("UTF-32LE")) << subset << nodes;
+        QTest::newRow("UTF-7") << encoded("UTF-7", declared("UTF-7")) << subset << nodes;
+        QTest::newRow("EBCDIC after the declaration")
+            << "<?xml version=\"1.0\" encoding=\"IBM01140\"?>" + encoded("IBM01140", page) << subset << nodes;
     }
     void internalSubsetAsWritten()
     {
@@ -353,6 +385,111 @@ private slots:
             << QString();
     }
     void documentTypeLimits() { readRow(); }
+
+    // The limits hold on the characters the reader decodes, whatever bytes stand for them; the
+    // error stands where the reader counts the character. The bounds sit just past the rows that pass.
+    void limitsInEveryEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        QTest::addColumn<QString>("error");
+        auto declaration = [](const char *encoding) {
+            return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\"?>";
+        };
+        auto expandsAt = [](const QByteArray &before) {
+            return "In 'stream:' (line 1 pos " + QString::number(before.size() + 1) +
+                   "): Entities and attribute defaults of the document type add more than 1048576 characters.";
+        };
+        // Every reference adds 4096 characters: 256 of them add 1048576.
+        const QByteArray entity = "<!DOCTYPE wqf [<!ENTITY a '" + QByteArray(4096, 'x') + "'>]><wqf>";
+        auto references = [](int n) { return QByteArray("&a;").repeated(n); };
+        const QByteArray utf7 = declaration("UTF-7");
+        QTest::newRow("UTF-7, 256 hidden references")
+            << utf7 + entity + utf7Run(references(256)) + "</wqf>" << QString();
+        // About 800 KB; the reader alone took seconds and more than a gigabyte for it.
+        QTest::newRow("UTF-7, 100000 hidden references")
+            << utf7 + entity + utf7Run(references(100000)) + "</wqf>" << expandsAt(utf7 + entity + references(256));
+        auto attributes = [](int n) {
+            QByteArray out = "<wqf";
+            for (int i = 0; i < n; ++i)
+                out += " a" + QByteArray::number(i) + "=''";
+            return out + "/>";
+        };
+        QTest::newRow("UTF-7, 1024 hidden attributes") << utf7 + utf7Run(attributes(1024)) << QString();
+        QTest::newRow("UTF-7, 1025 hidden attributes")
+            << utf7 + utf7Run(attributes(1025))
+            << "In 'stream:' (line 1 pos 39): Element with more than 1024 attributes.";
+        QTest::newRow("UTF-7, only the equals signs hidden")
+            << utf7 + attributes(1025).replace("=", utf7Run("="))
+            << "In 'stream:' (line 1 pos 39): Element with more than 1024 attributes.";
+        const QByteArray ebcdic = declaration("IBM037");
+        auto inEbcdic = [&](const QByteArray &markup) {
+            return ebcdic + encoded("IBM037", QString::fromLatin1(markup));
+        };
+        QTest::newRow("EBCDIC, 1025 attributes")
+            << inEbcdic(attributes(1025)) << "In 'stream:' (line 1 pos 40): Element with more than 1024 attributes.";
+        QTest::newRow("EBCDIC, 257 references")
+            << inEbcdic(entity + references(257) + "</wqf>") << expandsAt(ebcdic + entity + references(256));
+        // The reader decodes the whole input again as UTF-16 and goes on from the 40th character.
+        const QByteArray utf16 = declaration("UTF-16");
+        QTest::newRow("UTF-16 after a declaration in ASCII")
+            << utf16 + QByteArray(utf16.size(), ' ') +
+                   encoded("UTF-16LE", QString::fromLatin1(entity + references(257)))
+            << expandsAt(utf16 + entity + references(256));
+        // A byte of windows-1252 from 0x80 up is one character, whatever it would be in UTF-8.
+        const QByteArray cp1252 = declaration("windows-1252");
+        const QByteArray euros = "<!DOCTYPE wqf [<!ENTITY a '" + QByteArray(4096, '\x80') + "'>]><wqf>";
+        QTest::newRow("windows-1252, 256 references") << cp1252 + euros + references(256) + "</wqf>" << QString();
+        QTest::newRow("windows-1252, 257 references")
+            << cp1252 + euros + references(257) + "</wqf>" << expandsAt(cp1252 + entity + references(256));
+    }
+    void limitsInEveryEncoding() { readRow(); }
+
+    // A page reads alike in every encoding it may come in, and so does what the writer makes of it.
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("in");
+        const QString text = QStringLiteral("caf\u00e9 \u00dc");
+        auto page = [&](const char *encoding) {
+            const QString declaration =
+                encoding ? "<?xml version=\"1.0\" encoding=\"" + QString(encoding) + "\"?>\n" : QString();
+            return declaration + "<wqf a=\"" + text + "\">\n  <fn>" + text + "</fn>\n</wqf>\n";
+        };
+        const auto bom = QStringConverter::Flag::WriteBom;
+        QTest::newRow("UTF-8") << encoded("UTF-8", page("UTF-8"));
+        QTest::newRow("UTF-8, no declaration") << encoded("UTF-8", page(nullptr));
+        QTest::newRow("UTF-8, byte-order mark") << encoded("UTF-8", page("utf-8"), bom);
+        QTest::newRow("UTF-16 LE, byte-order mark") << encoded("UTF-16LE", page("UTF-16"), bom);
+        QTest::newRow("UTF-16 BE, byte-order mark") << encoded("UTF-16BE", page("UTF-16"), bom);
+        QTest::newRow("UTF-16 LE") << encoded("UTF-16LE", page("UTF-16LE"));
+        QTest::newRow("UTF-16 BE") << encoded("UTF-16BE", page("UTF-16BE"));
+        QTest::newRow("UTF-16 LE, no declaration") << encoded("UTF-16LE", page(nullptr));
+        QTest::newRow("UTF-16 BE, no declaration") << encoded("UTF-16BE", page(nullptr));
+        QTest::newRow("UTF-32 LE, byte-order mark") << encoded("UTF-32LE", page("UTF-32"), bom);
+        QTest::newRow("UTF-32 BE, byte-order mark") << encoded("UTF-32BE", page("UTF-32"), bom);
+        QTest::newRow("UTF-32 LE") << encoded("UTF-32LE", page("UTF-32LE"));
+        QTest::newRow("UTF-32 BE") << encoded("UTF-32BE", page("UTF-32BE"));
+        QTest::newRow("ISO-8859-1") << encoded("ISO-8859-1", page("ISO-8859-1"));
+        QTest::newRow("ISO-8859-15") << encoded("ISO-8859-15", page("ISO-8859-15"));
+        QTest::newRow("ISO-8859-2") << encoded("ISO-8859-2", page("ISO-8859-2"));
+        QTest::newRow("windows-1252") << encoded("windows-1252", page("windows-1252"));
+        QTest::newRow("windows-1250") << encoded("windows-1250", page("windows-1250"));
+    }
+    void encodings()
+    {
+        QFETCH(QByteArray, in);
+        const QString text = QStringLiteral("caf\u00e9 \u00dc");
+        for (bool keep : {false, true}) {
+            const auto doc = readXMLBytes(in, keep);
+            const XmlElement *root = doc->documentElement();
+            QVERIFY(root);
+            QCOMPARE(root->attributes().size(), size_t(1));
+            QCOMPARE(root->attributes().front().value, text);
+            QCOMPARE(root->textContent().trimmed(), text);
+            const auto again = readXMLBytes(writeXMLToBytes(*doc, {}), keep);
+            QCOMPARE(again->documentElement()->attributes().front().value, text);
+            QCOMPARE(again->documentElement()->textContent().trimmed(), text);
+        }
+    }
 
     void errors_data()
     {
