@@ -1,3 +1,5 @@
+// The characters the reader decodes from a document's bytes, in whatever encoding its declaration
+// names.
 #include "xmldecoding.h"
 
 #include <QStringDecoder>

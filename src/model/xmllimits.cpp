@@ -1,3 +1,5 @@
+// The screening of a document before the reader sees it (document type size, entity expansion), on
+// the characters the reader will decode.
 #include "xmllimits.h"
 
 #include "xmldecoding.h"

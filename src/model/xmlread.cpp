@@ -1,3 +1,4 @@
+// XML into the DOM, with the element-name rule every writer follows.
 #include "xmlread.h"
 
 #include "xmldecoding.h"
