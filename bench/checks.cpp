@@ -108,7 +108,7 @@ int main(int argc, char **argv)
             for (TWarningPlugin *check : checks)
                 check->Enabled = check == alone;
             qsizetype own = 0;
-            std::printf("    %-20s %8.3f ms\n", qPrintable(alone->ClassName()), timeFullCheck(page.get(), own));
+            std::printf("    %-20s %8.3f ms\n", qPrintable(alone->className()), timeFullCheck(page.get(), own));
         }
         for (TWarningPlugin *check : checks)
             check->Enabled = true;

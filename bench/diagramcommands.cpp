@@ -54,12 +54,12 @@ Figures measure(int components, int copied, int runs)
     Figures best;
     for (int run = 0; run < runs; ++run) {
         StartOptions options;
-        options.ConfigDir = dir.filePath("cfg/pellorin/");
-        options.ProgramFileName = QStringLiteral("pellorin");
-        options.ProgramFolder = dir.filePath("app/");
+        options.configDir = dir.filePath("cfg/pellorin/");
+        options.programFileName = QStringLiteral("pellorin");
+        options.programFolder = dir.filePath("app/");
         options.commandLine = QStringList{path};
         Program program(options);
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         form->show();
         QApplication::setActiveWindow(form);
         QApplication::processEvents();
@@ -83,7 +83,7 @@ Figures measure(int components, int copied, int runs)
 
         std::vector<TWQFItem *> pasted;
         timer.restart();
-        form->diagramCommands()->PasteClipIntoSection(true, &pasted);
+        form->diagramCommands()->pasteClipIntoSection(true, &pasted);
         best.import = std::min(best.import, double(timer.nsecsElapsed()) / 1e6);
 
         // What the window adds to the import: placing the group, the rebuild, the selection.

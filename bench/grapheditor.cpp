@@ -56,8 +56,8 @@ struct LinkSnapshot {
         for (const auto &item : items) {
             boxes.push_back(linkBoxOf(*item));
             exits.push_back(exitsOf(*item));
-            if (!byName.contains(boxes.back().Name))
-                byName.insert(boxes.back().Name, boxes.size() - 1);
+            if (!byName.contains(boxes.back().name))
+                byName.insert(boxes.back().name, boxes.size() - 1);
         }
     }
 };
@@ -71,24 +71,24 @@ public:
     LinkSnapshot snapshot;
     TGraphEditor *editor = nullptr;
 
-    void GetItems(DataList &List) override
+    void GetItems(DataList &list) override
     {
         for (const auto &item : section->Items())
-            List.push_back(item.get());
+            list.push_back(item.get());
         if (useSnapshot)
             snapshot.take(section->Items());
     }
-    void GetItemInfo(void *Data, Rect &R, bool &, QString &Caption) override
+    void GetItemInfo(void *data, Rect &r, bool &, QString &caption) override
     {
-        const TWQFItem &item = *static_cast<TWQFItem *>(Data);
-        R = Rect::fromSize(item.GetX(), item.GetY(), boxWidth, boxHeight);
-        Caption = item.GetName();
+        const TWQFItem &item = *static_cast<TWQFItem *>(data);
+        r = Rect::fromSize(item.GetX(), item.GetY(), boxWidth, boxHeight);
+        caption = item.GetName();
     }
-    void MoveItem(void *Data, int DX, int DY) override
+    void MoveItem(void *data, int dx, int dy) override
     {
-        TWQFItem &item = *static_cast<TWQFItem *>(Data);
-        item.SetX(item.GetX() + DX);
-        item.SetY(item.GetY() + DY);
+        TWQFItem &item = *static_cast<TWQFItem *>(data);
+        item.SetX(item.GetX() + dx);
+        item.SetY(item.GetY() + dy);
         editor->Rebuild();
     }
     void PaintBackground(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info) override
@@ -96,10 +96,10 @@ public:
         const Point size = info.ToView ? editor->GetViewSize() : editor->GetGraphSize();
         canvas.setBrushStyle(bsSolid);
         canvas.setBrushColor(clWhite);
-        canvas.fillRect(Rect(0, 0, size.X, size.Y));
+        canvas.fillRect(Rect(0, 0, size.x, size.y));
         canvas.setOrigin(-offsetX, -offsetY);
         canvas.setBrushStyle(bsClear);
-        const Rect visible = Rect::fromSize(offsetX, offsetY, size.X, size.Y);
+        const Rect visible = Rect::fromSize(offsetX, offsetY, size.x, size.y);
         if (useSnapshot) {
             for (size_t i = 0; i < snapshot.boxes.size(); ++i)
                 drawBoxLinks(&canvas, &snapshot.boxes[i], snapshot.exits[i], snapshot.find, damOutOfSight, visible,
@@ -111,21 +111,21 @@ public:
         }
         canvas.setOrigin(0, 0);
     }
-    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+    void PaintItem(DrawingSurface &canvas, void *data, int x, int y, bool selected,
                    const TGraphPaintInfo &info) override
     {
-        const TWQFItem &item = *static_cast<TWQFItem *>(Data);
-        if (Selected && info.Dragging) {
-            X += info.DX;
-            Y += info.DY;
+        const TWQFItem &item = *static_cast<TWQFItem *>(data);
+        if (selected && info.Dragging) {
+            x += info.DX;
+            y += info.DY;
         }
         canvas.setBrushStyle(bsSolid);
         canvas.setBrushColor(clFirstExit);
-        canvas.rectangle(Rect::fromSize(X, Y, boxWidth, boxHeight));
+        canvas.rectangle(Rect::fromSize(x, y, boxWidth, boxHeight));
         canvas.setBrushStyle(bsClear);
-        if (Selected)
-            canvas.rectangle(Rect::fromSize(X - 2, Y - 2, 36, 30));
-        canvas.textOut(X + 36, Y + 6, item.GetName());
+        if (selected)
+            canvas.rectangle(Rect::fromSize(x - 2, y - 2, 36, 30));
+        canvas.textOut(x + 36, y + 6, item.GetName());
     }
     void PaintOverlay(DrawingSurface &canvas, int, int, const TGraphPaintInfo &info) override
     {
@@ -186,7 +186,7 @@ void run(int count, int columns, Mode mode)
     int visible = 0;
     for (int i = 0; i < editor.ItemCount(); ++i) {
         const Rect &r = editor.Items(i)->Rect;
-        visible += r.Right > 0 && r.bottom > 0 && r.Left < viewW && r.Top < viewH;
+        visible += r.Right > 0 && r.Bottom > 0 && r.Left < viewW && r.Top < viewH;
     }
     const auto nothing = [] {};
     const double paintMs = timeIt(21, nothing, repaint);

@@ -19,7 +19,7 @@ namespace {
 class FixedLinesCheck : public TWarningPlugin {
 public:
     explicit FixedLinesCheck(QStringList lines) : m_lines(std::move(lines)) { Enabled = true; }
-    QString ClassName() const override { return QStringLiteral("FixedLinesCheck"); }
+    QString className() const override { return QStringLiteral("FixedLinesCheck"); }
     bool InQuickCheck() override { return true; }
     void CheckFile(TWQFFile *, CheckMessageList &messages) override
     {
@@ -63,7 +63,7 @@ double matchTime(int count)
     const double seconds = bench::bestOf(3, [&] {
         CheckMessageList messages;
         emitPluginOutput(nullptr, page.get(), messages, output);
-        tagged = std::count_if(messages.begin(), messages.end(), [](const CheckMessage &m) { return m.Item; });
+        tagged = std::count_if(messages.begin(), messages.end(), [](const CheckMessage &m) { return m.item; });
     });
     if (tagged != count) {
         std::fprintf(stderr, "%lld of %d lines tagged\n", static_cast<long long>(tagged), count);

@@ -118,7 +118,7 @@ int main(int argc, char **argv)
              auto element = std::shared_ptr<XmlElement>(newElement("c"));
              for (int i = 0; i < n; ++i)
                  element->appendAttribute("a" + QString::number(i), QString::number(i));
-             return [element] { CloneNode(*element); };
+             return [element] { cloneNode(*element); };
          }},
         {"paste components", 200,
          [](int n) {
@@ -164,7 +164,7 @@ int main(int argc, char **argv)
              return [file] {
                  StringList reached;
                  CollectReachable((*file)->Sections()[0]->Items()[0].get(), reached);
-                 if (reached.Count() != qsizetype((*file)->Sections()[0]->Items().size()))
+                 if (reached.count() != qsizetype((*file)->Sections()[0]->Items().size()))
                      std::abort();
              };
          }},

@@ -66,13 +66,13 @@ QByteArray generateHtml()
 
 class BenchHost : public SearchHost {
 public:
-    TWQFFile *Page = nullptr;
-    QByteArray Html;
-    TWQFFile *searchPage() override { return Page; }
-    QByteArray htmlEditorText() override { return Html; }
+    TWQFFile *page = nullptr;
+    QByteArray html;
+    TWQFFile *searchPage() override { return page; }
+    QByteArray htmlEditorText() override { return html; }
     void selectHtmlText(qsizetype, qsizetype) override {}
     void showSectionTab(const QString &) override {}
-    void SelectItemByName(const QString &) override {}
+    void selectItemByName(const QString &) override {}
     QWidget *messageParent() override { return nullptr; }
 };
 
@@ -88,8 +88,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const auto page = generatePage();
     BenchHost host;
-    host.Page = page.get();
-    host.Html = generateHtml();
+    host.page = page.get();
+    host.html = generateHtml();
 
     // The same texts, taken from the page beforehand.
     std::vector<QByteArray> texts;
@@ -97,15 +97,15 @@ int main(int argc, char **argv)
         for (const auto &item : sec->Items()) {
             StringList lines;
             GetItemTexts(item.get(), lines);
-            for (qsizetype i = 0; i < lines.Count(); ++i)
+            for (qsizetype i = 0; i < lines.count(); ++i)
                 texts.push_back(lines.valueFromIndex(i).toUtf8());
         }
     qsizetype elementBytes = 0;
     for (const QByteArray &t : texts)
         elementBytes += t.size();
-    texts.push_back(host.Html);
+    texts.push_back(host.html);
     std::printf("page: %d components, %zu element texts (%lld bytes), HTML %lld bytes\n", kComponents, texts.size() - 1,
-                static_cast<long long>(elementBytes), static_cast<long long>(host.Html.size()));
+                static_cast<long long>(elementBytes), static_cast<long long>(host.html.size()));
 
     const QByteArray pattern("customer");
     qsizetype count = 0;
@@ -142,7 +142,7 @@ int main(int argc, char **argv)
                 for (const auto &item : sec->Items()) {
                     StringList lines;
                     GetItemTexts(item.get(), lines);
-                    n += lines.Count();
+                    n += lines.count();
                 }
             return n;
         },
@@ -159,7 +159,7 @@ int main(int argc, char **argv)
             const double full = best(
                 [&] {
                     SearchResults results;
-                    search.SearchAllComponents(options, results);
+                    search.searchAllComponents(options, results);
                     htmlHits = std::count_if(results.begin(), results.end(),
                                              [](const TSearchResult &r) { return r.Section == u"html"; });
                     return qsizetype(results.size());

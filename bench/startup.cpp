@@ -34,17 +34,17 @@ int runProgram(int argc, char **argv, const QString &page, const QElapsedTimer &
     // A settings folder of its own, so that the bench neither reads nor writes the user's.
     QTemporaryDir config;
     StartOptions options;
-    options.ConfigDir = config.filePath(QStringLiteral("pellorin/"));
+    options.configDir = config.filePath(QStringLiteral("pellorin/"));
     options.commandLine = QStringList{page};
     int result = 0;
     {
         Program program(options);
-        if (!program.MainForm()->GetCurrentDoc()) {
+        if (!program.mainForm()->GetCurrentDoc()) {
             std::fputs("the sample page did not open\n", stderr);
             return 1;
         }
-        new ShownReporter(program.MainForm(), sinceMain);
-        program.MainForm()->show();
+        new ShownReporter(program.mainForm(), sinceMain);
+        program.mainForm()->show();
         result = app.exec();
     }
     setPrompter(nullptr);

@@ -5,11 +5,12 @@
 # program.
 # Testing: Xvfb, xauth and xdotool for the tests on a real display; postgresql for the server
 # the prober's PostgreSQL test starts for itself; clang with its run-time libraries builds the
-# fuzz targets; clang-format holds the code to the project's layout.
+# fuzz targets; clang-format holds the code to the project's layout; universal-ctags reads the
+# definitions that the names check holds to the names rule.
 packages=(cmake g++ make pkg-config qt6-base-dev libqscintilla2-qt6-dev fonts-liberation
   libqt6sql6-sqlite libpq-dev sqlite3 python3)
 if [ "${PELLORIN_SETUP:-run}" = test ]; then
-  packages+=(xvfb xauth xdotool postgresql clang libclang-rt-14-dev clang-format)
+  packages+=(xvfb xauth xdotool postgresql clang libclang-rt-14-dev clang-format universal-ctags)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -15,11 +15,11 @@ const QByteArray kBom("\xEF\xBB\xBF");
 
 bool hasLineBreak(const QString &s) { return s.contains(u'\n') || s.contains(u'\r'); }
 
-bool validSection(const QString &s) { return !s.isEmpty() && Trim(s) == s && !hasLineBreak(s) && !s.contains(u']'); }
+bool validSection(const QString &s) { return !s.isEmpty() && trim(s) == s && !hasLineBreak(s) && !s.contains(u']'); }
 
 bool validKey(const QString &k)
 {
-    return !k.isEmpty() && Trim(k) == k && !hasLineBreak(k) && !k.contains(u'=') && !k.startsWith(u'[') &&
+    return !k.isEmpty() && trim(k) == k && !hasLineBreak(k) && !k.contains(u'=') && !k.startsWith(u'[') &&
            !k.startsWith(u';');
 }
 } // namespace
@@ -74,19 +74,19 @@ IniFile::Line IniFile::makeLine(QByteArray text, QByteArray eol)
     line.text = std::move(text);
     line.eol = std::move(eol);
     const QString decoded = QString::fromUtf8(line.text);
-    const QString trimmed = Trim(decoded);
+    const QString trimmed = trim(decoded);
     if (trimmed.isEmpty() || trimmed.startsWith(u';'))
         return line;
     if (trimmed.startsWith(u'[')) {
         const qsizetype close = trimmed.lastIndexOf(u']');
         line.kind = LineKind::Section;
-        line.name = Trim(close > 0 ? QStringView(trimmed).mid(1, close - 1) : QStringView(trimmed).mid(1));
+        line.name = trim(close > 0 ? QStringView(trimmed).mid(1, close - 1) : QStringView(trimmed).mid(1));
         return line;
     }
     const qsizetype eq = line.text.indexOf('=');
     if (eq < 0)
         return line;
-    const QString name = Trim(QString::fromUtf8(line.text.left(eq)));
+    const QString name = trim(QString::fromUtf8(line.text.left(eq)));
     if (name.isEmpty())
         return line;
     line.kind = LineKind::Key;

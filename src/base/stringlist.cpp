@@ -37,7 +37,7 @@ void StringList::removeAt(qsizetype i)
     m_objects.erase(m_objects.begin() + i);
 }
 
-void StringList::Clear()
+void StringList::clear()
 {
     m_lines.clear();
     m_objects.clear();
@@ -61,7 +61,7 @@ qsizetype StringList::indexOfName(QStringView name) const
     return -1;
 }
 
-QString StringList::Name(qsizetype i) const
+QString StringList::name(qsizetype i) const
 {
     const QString &line = m_lines[check(i)];
     const qsizetype eq = line.indexOf(u'=');
@@ -75,13 +75,13 @@ QString StringList::valueFromIndex(qsizetype i) const
     return eq >= 0 ? line.mid(eq + 1) : line;
 }
 
-QString StringList::Value(QStringView name) const
+QString StringList::value(QStringView name) const
 {
     const qsizetype i = indexOfName(name);
     return i >= 0 ? valueFromIndex(i) : QString();
 }
 
-void StringList::SetValue(const QString &name, const QString &value)
+void StringList::setValue(const QString &name, const QString &value)
 {
     const qsizetype i = indexOfName(name);
     if (value.isEmpty()) {
@@ -160,7 +160,7 @@ void StringList::setValues(const std::vector<std::pair<QString, QString>> &pairs
     m_objects = std::move(objects);
 }
 
-QStringList SplitLines(QStringView text)
+QStringList splitLines(QStringView text)
 {
     QStringList lines;
     qsizetype start = 0;
@@ -183,7 +183,7 @@ namespace {
 bool isBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 0x20; }
 } // namespace
 
-QStringList SplitCommaText(QStringView text)
+QStringList splitCommaText(QStringView text)
 {
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0)

@@ -8,7 +8,7 @@ namespace {
 bool isTrimmed(QChar c) { return c.unicode() <= 0x20; }
 } // namespace
 
-QString Trim(QStringView s)
+QString trim(QStringView s)
 {
     qsizetype b = 0, e = s.size();
     while (b < e && isTrimmed(s[b]))

@@ -4,7 +4,7 @@
 #include <QStringView>
 
 // Removes characters up to U+0020 from both ends (not the Unicode notion of blanks).
-QString Trim(QStringView s);
+QString trim(QStringView s);
 QString trimLeft(QStringView s);
 QString trimRight(QStringView s);
 

@@ -9,56 +9,56 @@
 #include <QMenu>
 #include <QMenuBar>
 
-QString StripMnemonic(const QString &Caption)
+QString stripMnemonic(const QString &caption)
 {
     QString out;
-    out.reserve(Caption.size());
-    for (qsizetype i = 0; i < Caption.size(); ++i) {
-        if (Caption[i] == u'&') {
-            if (i + 1 < Caption.size() && Caption[i + 1] == u'&')
-                out += Caption[++i];
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&') {
+            if (i + 1 < caption.size() && caption[i + 1] == u'&')
+                out += caption[++i];
             continue;
         }
-        out += Caption[i];
+        out += caption[i];
     }
     return out;
 }
 
-QAction *MenuQueue::AddMenuItem(const QString &topCaption)
+QAction *MenuQueue::addMenuItem(const QString &topCaption)
 {
     if (m_mainMenu)
-        return AttachMenuItem(topCaption, nullptr);
+        return attachMenuItem(topCaption, nullptr);
     auto *item = new QAction(QCoreApplication::instance());
     m_pending.push_back({topCaption, item});
     return item;
 }
 
-void MenuQueue::SetMainMenu(QMenuBar *menu)
+void MenuQueue::setMainMenu(QMenuBar *menu)
 {
     m_mainMenu = menu;
     for (TPendingMenu &entry : m_pending) {
-        if (!entry.Item)
+        if (!entry.item)
             continue;
-        AttachMenuItem(entry.topCaption, entry.Item);
-        entry.Item = nullptr;
+        attachMenuItem(entry.topCaption, entry.item);
+        entry.item = nullptr;
     }
 }
 
-QAction *MenuQueue::AttachMenuItem(const QString &topCaption, QAction *Item)
+QAction *MenuQueue::attachMenuItem(const QString &topCaption, QAction *item)
 {
     if (!m_mainMenu)
         return nullptr;
-    const QString wanted = StripMnemonic(topCaption);
+    const QString wanted = stripMnemonic(topCaption);
     for (QAction *top : m_mainMenu->actions()) {
         QMenu *menu = top->menu();
-        if (!menu || StripMnemonic(top->text()) != wanted)
+        if (!menu || stripMnemonic(top->text()) != wanted)
             continue;
-        if (Item)
-            Item->setParent(menu);
+        if (item)
+            item->setParent(menu);
         else
-            Item = new QAction(menu);
-        menu->addAction(Item);
-        return Item;
+            item = new QAction(menu);
+        menu->addAction(item);
+        return item;
     }
     return nullptr;
 }
@@ -87,11 +87,11 @@ MenuQueue &menuQueue()
     return *g_queue;
 }
 
-QAction *AddMenuItem(const QString &topCaption) { return menuQueue().AddMenuItem(topCaption); }
-void SetMainMenu(QMenuBar *menu) { menuQueue().SetMainMenu(menu); }
-QAction *AttachMenuItem(const QString &topCaption, QAction *Item)
+QAction *AddMenuItem(const QString &topCaption) { return menuQueue().addMenuItem(topCaption); }
+void SetMainMenu(QMenuBar *menu) { menuQueue().setMainMenu(menu); }
+QAction *AttachMenuItem(const QString &topCaption, QAction *item)
 {
-    return menuQueue().AttachMenuItem(topCaption, Item);
+    return menuQueue().attachMenuItem(topCaption, item);
 }
 
 HostHooks &hostHooks() { return hooks(); }
@@ -120,8 +120,8 @@ void callStoreViewTexts()
         hook();
 }
 
-bool callDocReplaced(std::unique_ptr<TWQFFile> &Doc)
+bool callDocReplaced(std::unique_ptr<TWQFFile> &doc)
 {
     const auto &hook = hooks().onDocReplaced;
-    return hook && Doc && hook(Doc);
+    return hook && doc && hook(doc);
 }

@@ -15,22 +15,22 @@ class TWQFFile;
 struct TPendingMenu {
     QString topCaption;
     // Owned by the application object until attached; none once attached.
-    QPointer<QAction> Item;
+    QPointer<QAction> item;
 };
 
 class MenuQueue {
 public:
     // With the main menu known, a new entry under topCaption at once (none when there is no
     // such menu); otherwise a queued entry. The caller sets caption, shortcut and handler.
-    QAction *AddMenuItem(const QString &topCaption);
+    QAction *addMenuItem(const QString &topCaption);
     // Remembers the main menu and attaches the queued entries in queue order.
-    void SetMainMenu(QMenuBar *menu);
-    // Appends Item (a new entry for none) to the top-level menu whose caption equals
+    void setMainMenu(QMenuBar *menu);
+    // Appends item (a new entry for none) to the top-level menu whose caption equals
     // topCaption, "&" mnemonics ignored; the menu then owns it. None when there is no such
-    // menu or no main menu; Item then stays where it was.
-    QAction *AttachMenuItem(const QString &topCaption, QAction *Item);
+    // menu or no main menu; item then stays where it was.
+    QAction *attachMenuItem(const QString &topCaption, QAction *item);
 
-    const std::vector<TPendingMenu> &PendingMenus() const { return m_pending; }
+    const std::vector<TPendingMenu> &pendingMenus() const { return m_pending; }
     QMenuBar *mainMenu() const { return m_mainMenu; }
 
 private:
@@ -60,7 +60,7 @@ void doneAppGui();
 MenuQueue &menuQueue();
 QAction *AddMenuItem(const QString &topCaption);
 void SetMainMenu(QMenuBar *menu);
-QAction *AttachMenuItem(const QString &topCaption, QAction *Item);
+QAction *AttachMenuItem(const QString &topCaption, QAction *item);
 
 HostHooks &hostHooks();
 // The hooks' answers; nil, empty and nothing while a hook is empty.
@@ -68,8 +68,8 @@ TWQFFile *CallGetCurrentDoc();
 QString CallGetCurrentSectionName();
 void CallDocReloaded();
 void callStoreViewTexts();
-// False, Doc untouched, while the hook is empty.
-bool callDocReplaced(std::unique_ptr<TWQFFile> &Doc);
+// False, doc untouched, while the hook is empty.
+bool callDocReplaced(std::unique_ptr<TWQFFile> &doc);
 
 // A menu caption without its "&" mnemonic markers ("&&" stands for one "&").
-QString StripMnemonic(const QString &Caption);
+QString stripMnemonic(const QString &caption);

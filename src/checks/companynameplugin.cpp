@@ -19,9 +19,9 @@ QString fileNameOnly(const QString &path)
 }
 } // namespace
 
-TCompanyNamingPlugin::TCompanyNamingPlugin(const QString &AppDir) : m_appDir(platform::WithTrailingSlash(AppDir)) {}
+TCompanyNamingPlugin::TCompanyNamingPlugin(const QString &appDir) : m_appDir(platform::withTrailingSlash(appDir)) {}
 
-void TCompanyNamingPlugin::NotifyFileName(const QString &FileName) { this->FileName = FileName; }
+void TCompanyNamingPlugin::NotifyFileName(const QString &fileName) { this->FileName = fileName; }
 
 QString TCompanyNamingPlugin::GetAppTitle()
 {
@@ -35,19 +35,19 @@ QString TCompanyNamingPlugin::GetIconFileName()
     return company.isEmpty() ? QString() : m_appDir + QStringLiteral("companies/") + company + QStringLiteral(".ico");
 }
 
-QString ExtractCompanyName(const QString &Path)
+QString ExtractCompanyName(const QString &path)
 {
-    const qsizetype marker = lowerCaseAscii(Path).indexOf(kMarker);
+    const qsizetype marker = lowerCaseAscii(path).indexOf(kMarker);
     if (marker < 0)
         return QString();
     const qsizetype start = marker + kMarker.size();
-    for (qsizetype i = start; i < Path.size(); ++i)
-        if (isSeparator(Path[i]))
-            return Path.mid(start, i - start);
+    for (qsizetype i = start; i < path.size(); ++i)
+        if (isSeparator(path[i]))
+            return path.mid(start, i - start);
     return QString();
 }
 
-void initCompanyNamePlugin(const QString &ProgramFolder)
+void initCompanyNamePlugin(const QString &programFolder)
 {
-    SetNamingPlugin(std::make_unique<TCompanyNamingPlugin>(ProgramFolder));
+    SetNamingPlugin(std::make_unique<TCompanyNamingPlugin>(programFolder));
 }

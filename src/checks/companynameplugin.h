@@ -7,11 +7,11 @@
 
 class TCompanyNamingPlugin : public TNamingPlugin {
 public:
-    // AppDir is the program's folder.
-    explicit TCompanyNamingPlugin(const QString &AppDir);
-    QString ClassName() const override { return QStringLiteral("TCompanyNamingPlugin"); }
+    // appDir is the program's folder.
+    explicit TCompanyNamingPlugin(const QString &appDir);
+    QString className() const override { return QStringLiteral("TCompanyNamingPlugin"); }
 
-    void NotifyFileName(const QString &FileName) override;
+    void NotifyFileName(const QString &fileName) override;
     // "(<company>) <file name>"; empty without a company.
     QString GetAppTitle() override;
     // <program folder>companies/<company>.ico; empty without a company.
@@ -26,7 +26,7 @@ private:
 
 // The text between the first "mtmorivane_" (found without case) and the next "\" or "/", in
 // the path's own case; empty without the marker or without a separator after it.
-QString ExtractCompanyName(const QString &Path);
-// Installs the plug-in of the program in ProgramFolder in the default naming plug-in's place,
+QString ExtractCompanyName(const QString &path);
+// Installs the plug-in of the program in programFolder in the default naming plug-in's place,
 // at start-up.
-void initCompanyNamePlugin(const QString &ProgramFolder);
+void initCompanyNamePlugin(const QString &programFolder);

@@ -11,9 +11,9 @@
 #include <optional>
 #include <vector>
 
-QString exprTypeName(ExprType Type)
+QString exprTypeName(ExprType type)
 {
-    switch (Type) {
+    switch (type) {
     case ExprType::Boolean:
         return QStringLiteral("Boolean");
     case ExprType::Integer:
@@ -44,17 +44,17 @@ QString floatText(double v)
 }
 } // namespace
 
-QString exprValueText(const ExprValue &Value)
+QString exprValueText(const ExprValue &value)
 {
-    switch (Value.Type) {
+    switch (value.type) {
     case ExprType::Boolean:
-        return Value.Boolean ? QStringLiteral("True") : QStringLiteral("False");
+        return value.boolean ? QStringLiteral("True") : QStringLiteral("False");
     case ExprType::Integer:
-        return QString::number(Value.Integer);
+        return QString::number(value.integer);
     case ExprType::Float:
-        return floatText(Value.Float);
+        return floatText(value.real);
     case ExprType::String:
-        return Value.String;
+        return value.string;
     }
     return QString();
 }
@@ -97,24 +97,24 @@ enum class Tok : uint8_t {
 };
 
 struct Token {
-    Tok Kind = Tok::End;
-    qsizetype Start = 0; // byte offset in the source
-    qsizetype End = 0;
-    QString Text; // a string's content, quotes undone
+    Tok kind = Tok::End;
+    qsizetype start = 0; // byte offset in the source
+    qsizetype end = 0;
+    QString text; // a string's content, quotes undone
 };
 
 // A parse fault: it ends the parse at once.
 struct ParseFault {
-    QString Message;
+    QString message;
 };
 
 // A folded operand: its type, its value as evaluation would give it (or the first fault of
 // that evaluation), and the source it came from, for messages.
 struct Operand {
-    ExprValue Value;
+    ExprValue value;
     QString evalError;
-    qsizetype Start = 0;
-    qsizetype End = 0;
+    qsizetype start = 0;
+    qsizetype end = 0;
     // A number, string or truth value as written, possibly in brackets.
     bool literal = false;
 };
@@ -146,7 +146,7 @@ bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') 
 
 bool isNumeric(ExprType t) { return t == ExprType::Integer || t == ExprType::Float; }
 
-double asFloat(const ExprValue &v) { return v.Type == ExprType::Integer ? double(v.Integer) : v.Float; }
+double asFloat(const ExprValue &v) { return v.type == ExprType::Integer ? double(v.integer) : v.real; }
 
 // Integer arithmetic wraps, as the language's 64-bit integers do.
 int64_t wrap(uint64_t v) { return int64_t(v); }
@@ -164,19 +164,19 @@ public:
                 m_pos = 1;
             next();
             Operand result = level1();
-            if (m_tok.Kind != Tok::End)
+            if (m_tok.kind != Tok::End)
                 tokenFault(QStringLiteral("Badly terminated expression. Found token at position %1 : %2"));
             if (m_typeError) {
-                outcome.Error = *m_typeError;
+                outcome.error = *m_typeError;
                 return outcome;
             }
             outcome.parsed = true;
-            outcome.Error = result.evalError;
-            if (outcome.Error.isEmpty())
-                outcome.Value = std::move(result.Value);
+            outcome.error = result.evalError;
+            if (outcome.error.isEmpty())
+                outcome.value = std::move(result.value);
         } catch (const ParseFault &f) {
             outcome.parsed = false;
-            outcome.Error = f.Message;
+            outcome.error = f.message;
         }
         return outcome;
     }
@@ -190,12 +190,12 @@ private:
     // A fault about the current token: the pattern takes its position (%1) and text (%2).
     [[noreturn]] NOINLINE void tokenFault(const QString &pattern)
     {
-        fault(pattern.arg(m_tok.Start + 1).arg(tokenText()));
+        fault(pattern.arg(m_tok.start + 1).arg(tokenText()));
     }
 
     QString text(qsizetype start, qsizetype end) const { return QString::fromUtf8(m_src.sliced(start, end - start)); }
-    QString tokenText() const { return text(m_tok.Start, m_tok.End); }
-    QString sourceOf(const Operand &o) const { return text(o.Start, o.End); }
+    QString tokenText() const { return text(m_tok.start, m_tok.end); }
+    QString sourceOf(const Operand &o) const { return text(o.start, o.end); }
 
     // The whole UTF-8 sequence of the character at i.
     qsizetype charLength(qsizetype i) const
@@ -212,9 +212,9 @@ private:
         while (m_pos < m_src.size() && isWhite(m_src[m_pos]))
             ++m_pos;
         m_tok = Token();
-        m_tok.Start = m_pos;
+        m_tok.start = m_pos;
         if (m_pos >= m_src.size()) {
-            m_tok.End = m_pos;
+            m_tok.end = m_pos;
             return;
         }
         const char c = m_src[m_pos];
@@ -230,7 +230,7 @@ private:
             fault(QStringLiteral("Unknown character at pos %1: \"%2\"")
                       .arg(m_pos + 1)
                       .arg(text(m_pos, m_pos + charLength(m_pos))));
-        m_tok.End = m_pos;
+        m_tok.end = m_pos;
     }
 
     void scanOperator()
@@ -239,7 +239,7 @@ private:
         const char d = m_pos < m_src.size() ? m_src[m_pos] : '\0';
         auto two = [&](Tok kind) {
             ++m_pos;
-            m_tok.Kind = kind;
+            m_tok.kind = kind;
         };
         switch (c) {
         case '<':
@@ -247,39 +247,39 @@ private:
                 return two(Tok::LessEqual);
             if (d == '>')
                 return two(Tok::Unequal);
-            m_tok.Kind = Tok::Less;
+            m_tok.kind = Tok::Less;
             return;
         case '>':
             if (d == '=')
                 return two(Tok::GreaterEqual);
-            m_tok.Kind = Tok::Greater;
+            m_tok.kind = Tok::Greater;
             return;
         case '+':
-            m_tok.Kind = Tok::Plus;
+            m_tok.kind = Tok::Plus;
             return;
         case '-':
-            m_tok.Kind = Tok::Minus;
+            m_tok.kind = Tok::Minus;
             return;
         case '*':
-            m_tok.Kind = Tok::Mul;
+            m_tok.kind = Tok::Mul;
             return;
         case '/':
-            m_tok.Kind = Tok::Div;
+            m_tok.kind = Tok::Div;
             return;
         case '^':
-            m_tok.Kind = Tok::Power;
+            m_tok.kind = Tok::Power;
             return;
         case '=':
-            m_tok.Kind = Tok::Equal;
+            m_tok.kind = Tok::Equal;
             return;
         case '(':
-            m_tok.Kind = Tok::Left;
+            m_tok.kind = Tok::Left;
             return;
         case ')':
-            m_tok.Kind = Tok::Right;
+            m_tok.kind = Tok::Right;
             return;
         default:
-            m_tok.Kind = Tok::Comma;
+            m_tok.kind = Tok::Comma;
             return;
         }
     }
@@ -301,8 +301,8 @@ private:
             }
             break;
         }
-        m_tok.Kind = Tok::String;
-        m_tok.Text = QString::fromUtf8(content);
+        m_tok.kind = Tok::String;
+        m_tok.text = QString::fromUtf8(content);
     }
 
     void scanNumber()
@@ -320,8 +320,8 @@ private:
             prev = c;
             ++m_pos;
         }
-        m_tok.Kind = Tok::Number;
-        m_tok.End = m_pos;
+        m_tok.kind = Tok::Number;
+        m_tok.end = m_pos;
         const QByteArrayView digits = m_src.sliced(start, m_pos - start);
         if (!validNumber(digits))
             fault(QStringLiteral("Invalid numerical value : %1").arg(tokenText()));
@@ -355,15 +355,15 @@ private:
     {
         while (m_pos < m_src.size() && !endsWord(m_src[m_pos]))
             ++m_pos;
-        const QByteArray word = m_src.sliced(m_tok.Start, m_pos - m_tok.Start).toByteArray().toLower();
+        const QByteArray word = m_src.sliced(m_tok.start, m_pos - m_tok.start).toByteArray().toLower();
         static const std::pair<const char *, Tok> keywords[] = {
             {"or", Tok::Or},   {"xor", Tok::Xor}, {"and", Tok::And},   {"true", Tok::True}, {"false", Tok::False},
             {"not", Tok::Not}, {"if", Tok::If},   {"case", Tok::Case}, {"mod", Tok::Mod},
         };
-        m_tok.Kind = Tok::Identifier;
+        m_tok.kind = Tok::Identifier;
         for (const auto &[name, kind] : keywords)
             if (word == name)
-                m_tok.Kind = kind;
+                m_tok.kind = kind;
     }
 
     // ---- nesting ----
@@ -372,7 +372,7 @@ private:
     {
         fault(QStringLiteral("Expression nested deeper than %1 levels at position %2")
                   .arg(maxExprNesting)
-                  .arg(m_tok.Start + 1));
+                  .arg(m_tok.start + 1));
     }
 
     class Nested {
@@ -402,25 +402,25 @@ private:
     bool allowed(const Operand &o, std::initializer_list<ExprType> types)
     {
         for (ExprType t : types)
-            if (o.Value.Type == t)
+            if (o.value.type == t)
                 return true;
         QStringList names;
         for (ExprType t : types)
             names << exprTypeName(t);
         return typeFault(QStringLiteral("Node type (%1) not in allowed types (%2) for expression: %3")
-                             .arg(exprTypeName(o.Value.Type), names.join(QStringLiteral(", ")), sourceOf(o)));
+                             .arg(exprTypeName(o.value.type), names.join(QStringLiteral(", ")), sourceOf(o)));
     }
     bool mismatch(const Operand &a, const Operand &b)
     {
         return typeFault(QStringLiteral("Type mismatch: %1<>%2 for expressions \"%3\" and \"%4\".")
-                             .arg(exprTypeName(a.Value.Type), exprTypeName(b.Value.Type), sourceOf(a), sourceOf(b)));
+                             .arg(exprTypeName(a.value.type), exprTypeName(b.value.type), sourceOf(a), sourceOf(b)));
     }
     // Same types, or an integer and a float, which then both become floats.
     bool compatible(Operand &a, Operand &b)
     {
-        if (a.Value.Type == b.Value.Type)
+        if (a.value.type == b.value.type)
             return true;
-        if (!isNumeric(a.Value.Type) || !isNumeric(b.Value.Type))
+        if (!isNumeric(a.value.type) || !isNumeric(b.value.type))
             return mismatch(a, b);
         promote(a);
         promote(b);
@@ -428,9 +428,9 @@ private:
     }
     static void promote(Operand &o)
     {
-        if (o.Value.Type == ExprType::Integer) {
-            o.Value.Float = double(o.Value.Integer);
-            o.Value.Type = ExprType::Float;
+        if (o.value.type == ExprType::Integer) {
+            o.value.real = double(o.value.integer);
+            o.value.type = ExprType::Float;
         }
     }
 
@@ -438,8 +438,8 @@ private:
 
     Operand span(Operand value, qsizetype start, qsizetype end)
     {
-        value.Start = start;
-        value.End = end;
+        value.start = start;
+        value.end = end;
         value.literal = false;
         return value;
     }
@@ -460,8 +460,8 @@ private:
     NOINLINE Operand binary(Tok op, Operand a, Operand b)
     {
         Operand r;
-        r.Start = a.Start;
-        r.End = b.End;
+        r.start = a.start;
+        r.end = b.end;
         if (m_typeError)
             return r;
         bool ok;
@@ -483,7 +483,7 @@ private:
         case Tok::Or:
         case Tok::Xor:
             ok = allowed(a, {T::Integer, T::Boolean}) && allowed(b, {T::Integer, T::Boolean}) &&
-                 (a.Value.Type == b.Value.Type || mismatch(a, b));
+                 (a.value.type == b.value.type || mismatch(a, b));
             break;
         case Tok::Less:
         case Tok::Greater:
@@ -501,15 +501,15 @@ private:
         failWith(r, a, b);
         if (!r.evalError.isEmpty())
             return r;
-        compute(op, a.Value, b.Value, r);
+        compute(op, a.value, b.value, r);
         return r;
     }
 
     void compute(Tok op, ExprValue &a, const ExprValue &b, Operand &r)
     {
-        ExprValue &v = r.Value;
-        const T type = a.Type;
-        v.Type = type;
+        ExprValue &v = r.value;
+        const T type = a.type;
+        v.type = type;
         auto fail = [&](const QString &message) { r.evalError = message; };
         switch (op) {
         case Tok::Plus:
@@ -517,71 +517,69 @@ private:
         case Tok::Mul:
             if (type == T::String) {
                 // The left text is taken over, so a long chain of joins grows one string.
-                v.String = std::move(a.String);
-                v.String += b.String;
+                v.string = std::move(a.string);
+                v.string += b.string;
             } else if (type == T::Integer) {
-                const uint64_t x = uint64_t(a.Integer), y = uint64_t(b.Integer);
-                v.Integer = wrap(op == Tok::Plus ? x + y : op == Tok::Minus ? x - y : x * y);
+                const uint64_t x = uint64_t(a.integer), y = uint64_t(b.integer);
+                v.integer = wrap(op == Tok::Plus ? x + y : op == Tok::Minus ? x - y : x * y);
             } else {
-                v.Float = op == Tok::Plus    ? a.Float + b.Float
-                          : op == Tok::Minus ? a.Float - b.Float
-                                             : a.Float * b.Float;
-                fail(floatFault(v.Float, a.Float, b.Float, false));
+                v.real = op == Tok::Plus ? a.real + b.real : op == Tok::Minus ? a.real - b.real : a.real * b.real;
+                fail(floatFault(v.real, a.real, b.real, false));
             }
             return;
         case Tok::Div: {
-            v.Type = T::Float;
+            v.type = T::Float;
             const double x = asFloat(a), y = asFloat(b);
             if (y == 0)
                 return fail(x == 0 || std::isnan(x) ? QStringLiteral("Invalid floating point operation")
                                                     : QStringLiteral("Division by zero"));
-            v.Float = x / y;
-            return fail(floatFault(v.Float, x, y, false));
+            v.real = x / y;
+            return fail(floatFault(v.real, x, y, false));
         }
         case Tok::Power: {
-            v.Type = T::Float;
+            v.type = T::Float;
             const double x = asFloat(a), y = asFloat(b);
-            v.Float = std::pow(x, y);
-            return fail(floatFault(v.Float, x, y, x == 0 && y < 0));
+            v.real = std::pow(x, y);
+            return fail(floatFault(v.real, x, y, x == 0 && y < 0));
         }
         case Tok::Mod:
-            if (b.Integer == 0)
+            if (b.integer == 0)
                 return fail(QStringLiteral("Division by zero"));
-            v.Integer = b.Integer == -1 ? 0 : a.Integer % b.Integer;
+            v.integer = b.integer == -1 ? 0 : a.integer % b.integer;
             return;
         case Tok::And:
         case Tok::Or:
         case Tok::Xor:
             if (type == T::Boolean)
-                v.Boolean = op == Tok::And  ? a.Boolean && b.Boolean
-                            : op == Tok::Or ? a.Boolean || b.Boolean
-                                            : a.Boolean != b.Boolean;
+                v.boolean = op == Tok::And  ? a.boolean && b.boolean
+                            : op == Tok::Or ? a.boolean || b.boolean
+                                            : a.boolean != b.boolean;
             else
-                v.Integer = op == Tok::And  ? a.Integer & b.Integer
-                            : op == Tok::Or ? a.Integer | b.Integer
-                                            : a.Integer ^ b.Integer;
+                v.integer = op == Tok::And  ? a.integer & b.integer
+                            : op == Tok::Or ? a.integer | b.integer
+                                            : a.integer ^ b.integer;
             return;
         default: {
-            v.Type = T::Boolean;
+            v.type = T::Boolean;
             const int order = compare(a, b);
             switch (op) {
             case Tok::Equal:
-                v.Boolean = order == 0;
+                v.boolean = order == 0;
                 break;
             case Tok::Unequal:
-                v.Boolean = order != 0;
+                v.boolean = order != 0;
                 break;
             case Tok::Less:
-                v.Boolean = order < 0;
+                v.boolean = order < 0;
                 break;
             case Tok::Greater:
-                v.Boolean = order > 0;
+                v.boolean = order > 0;
                 break;
             case Tok::LessEqual:
-                v.Boolean = order <= 0;
+                v.boolean = order <= 0;
                 break;
             default:
-                v.Boolean = order >= 0;
+                v.boolean = order >= 0;
                 break;
             }
             return;
@@ -592,15 +590,15 @@ private:
     // -1, 0 or 1; both of one type, floats never NaN.
     static int compare(const ExprValue &a, const ExprValue &b)
     {
-        switch (a.Type) {
+        switch (a.type) {
         case T::Boolean:
-            return int(a.Boolean) - int(b.Boolean);
+            return int(a.boolean) - int(b.boolean);
         case T::Integer:
-            return a.Integer < b.Integer ? -1 : a.Integer > b.Integer ? 1 : 0;
+            return a.integer < b.integer ? -1 : a.integer > b.integer ? 1 : 0;
         case T::Float:
-            return a.Float < b.Float ? -1 : a.Float > b.Float ? 1 : 0;
+            return a.real < b.real ? -1 : a.real > b.real ? 1 : 0;
         case T::String: {
-            const int c = a.String.compare(b.String);
+            const int c = a.string.compare(b.string);
             return c < 0 ? -1 : c > 0 ? 1 : 0;
         }
         }
@@ -613,19 +611,19 @@ private:
     Operand level1()
     {
         Operand result;
-        if (m_tok.Kind == Tok::Not) {
-            const qsizetype start = m_tok.Start;
+        if (m_tok.kind == Tok::Not) {
+            const qsizetype start = m_tok.start;
             next();
-            if (m_tok.Kind == Tok::End)
+            if (m_tok.kind == Tok::End)
                 unexpectedEnd();
             result = negation(level2(), start);
         } else {
             result = level2();
         }
-        while (m_tok.Kind == Tok::And || m_tok.Kind == Tok::Or || m_tok.Kind == Tok::Xor) {
-            const Tok op = m_tok.Kind;
+        while (m_tok.kind == Tok::And || m_tok.kind == Tok::Or || m_tok.kind == Tok::Xor) {
+            const Tok op = m_tok.kind;
             next();
-            if (m_tok.Kind == Tok::End)
+            if (m_tok.kind == Tok::End)
                 unexpectedEnd();
             result = binary(op, std::move(result), level2());
         }
@@ -634,17 +632,17 @@ private:
 
     NOINLINE Operand negation(Operand o, qsizetype start)
     {
-        const qsizetype from = o.Start, end = o.End;
+        const qsizetype from = o.start, end = o.end;
         Operand r = span(std::move(o), start, end);
         if (m_typeError)
             return r;
-        if (r.Value.Type == T::Boolean)
-            r.Value.Boolean = !r.Value.Boolean;
-        else if (r.Value.Type == T::Integer)
-            r.Value.Integer = ~r.Value.Integer;
+        if (r.value.type == T::Boolean)
+            r.value.boolean = !r.value.boolean;
+        else if (r.value.type == T::Integer)
+            r.value.integer = ~r.value.integer;
         else
             typeFault(QStringLiteral("Cannot perform \"not\" on expression of type %1: %2")
-                          .arg(exprTypeName(r.Value.Type), text(from, end)));
+                          .arg(exprTypeName(r.value.type), text(from, end)));
         return r;
     }
 
@@ -652,16 +650,16 @@ private:
     Operand level2()
     {
         Operand left = level3();
-        switch (m_tok.Kind) {
+        switch (m_tok.kind) {
         case Tok::Equal:
         case Tok::Unequal:
         case Tok::Less:
         case Tok::Greater:
         case Tok::LessEqual:
         case Tok::GreaterEqual: {
-            const Tok op = m_tok.Kind;
+            const Tok op = m_tok.kind;
             next();
-            if (m_tok.Kind == Tok::End)
+            if (m_tok.kind == Tok::End)
                 unexpectedEnd();
             return binary(op, std::move(left), level3());
         }
@@ -673,10 +671,10 @@ private:
     Operand level3()
     {
         Operand result = level4();
-        while (m_tok.Kind == Tok::Plus || m_tok.Kind == Tok::Minus) {
-            const Tok op = m_tok.Kind;
+        while (m_tok.kind == Tok::Plus || m_tok.kind == Tok::Minus) {
+            const Tok op = m_tok.kind;
             next();
-            if (m_tok.Kind == Tok::End)
+            if (m_tok.kind == Tok::End)
                 unexpectedEnd();
             result = binary(op, std::move(result), level4());
         }
@@ -686,10 +684,10 @@ private:
     Operand level4()
     {
         Operand result = level5();
-        while (m_tok.Kind == Tok::Mul || m_tok.Kind == Tok::Div || m_tok.Kind == Tok::Mod) {
-            const Tok op = m_tok.Kind;
+        while (m_tok.kind == Tok::Mul || m_tok.kind == Tok::Div || m_tok.kind == Tok::Mod) {
+            const Tok op = m_tok.kind;
             next();
-            if (m_tok.Kind == Tok::End)
+            if (m_tok.kind == Tok::End)
                 unexpectedEnd();
             result = binary(op, std::move(result), level5());
         }
@@ -699,10 +697,10 @@ private:
     // One sign at most, applied after the powers: -2^2 is -4.
     Operand level5()
     {
-        if (m_tok.Kind != Tok::Plus && m_tok.Kind != Tok::Minus)
+        if (m_tok.kind != Tok::Plus && m_tok.kind != Tok::Minus)
             return level6();
-        const bool minus = m_tok.Kind == Tok::Minus;
-        const qsizetype start = m_tok.Start;
+        const bool minus = m_tok.kind == Tok::Minus;
+        const qsizetype start = m_tok.start;
         next();
         Operand o = level6();
         return minus ? negated(std::move(o), start) : o;
@@ -710,17 +708,17 @@ private:
 
     NOINLINE Operand negated(Operand o, qsizetype start)
     {
-        const qsizetype from = o.Start, end = o.End;
+        const qsizetype from = o.start, end = o.end;
         Operand r = span(std::move(o), start, end);
         if (m_typeError)
             return r;
-        if (r.Value.Type == T::Integer)
-            r.Value.Integer = wrap(0 - uint64_t(r.Value.Integer));
-        else if (r.Value.Type == T::Float)
-            r.Value.Float = -r.Value.Float;
+        if (r.value.type == T::Integer)
+            r.value.integer = wrap(0 - uint64_t(r.value.integer));
+        else if (r.value.type == T::Float)
+            r.value.real = -r.value.real;
         else
             typeFault(QStringLiteral("Cannot negate expression of type %1 : %2")
-                          .arg(exprTypeName(r.Value.Type), text(from, end)));
+                          .arg(exprTypeName(r.value.type), text(from, end)));
         return r;
     }
 
@@ -728,7 +726,7 @@ private:
     Operand level6()
     {
         Operand base = level7();
-        if (m_tok.Kind != Tok::Power)
+        if (m_tok.kind != Tok::Power)
             return base;
         next();
         Nested nested(*this);
@@ -737,45 +735,45 @@ private:
 
     Operand level7()
     {
-        if (m_tok.Kind != Tok::Left)
+        if (m_tok.kind != Tok::Left)
             return primitive();
-        const qsizetype start = m_tok.Start;
+        const qsizetype start = m_tok.start;
         Nested nested(*this);
         next();
         Operand inner = level1();
         expectRight();
-        inner.Start = start;
-        inner.End = m_tok.End;
+        inner.start = start;
+        inner.end = m_tok.end;
         next();
         return inner;
     }
 
     void expectRight()
     {
-        if (m_tok.Kind == Tok::End)
+        if (m_tok.kind == Tok::End)
             unexpectedEnd();
-        if (m_tok.Kind != Tok::Right)
+        if (m_tok.kind != Tok::Right)
             tokenFault(QStringLiteral("Expected ) bracket at position %1, but got %2"));
     }
 
     Operand primitive()
     {
         Operand o;
-        o.Start = m_tok.Start;
-        o.End = m_tok.End;
+        o.start = m_tok.start;
+        o.end = m_tok.end;
         o.literal = true;
-        switch (m_tok.Kind) {
+        switch (m_tok.kind) {
         case Tok::Number:
-            o.Value = number();
+            o.value = number();
             break;
         case Tok::String:
-            o.Value.Type = T::String;
-            o.Value.String = m_tok.Text;
+            o.value.type = T::String;
+            o.value.string = m_tok.text;
             break;
         case Tok::True:
         case Tok::False:
-            o.Value.Type = T::Boolean;
-            o.Value.Boolean = m_tok.Kind == Tok::True;
+            o.value.type = T::Boolean;
+            o.value.boolean = m_tok.kind == Tok::True;
             break;
         case Tok::If:
         case Tok::Case:
@@ -796,19 +794,19 @@ private:
     NOINLINE ExprValue number() const
     {
         ExprValue v;
-        const QByteArrayView digits = m_src.sliced(m_tok.Start, m_tok.End - m_tok.Start);
+        const QByteArrayView digits = m_src.sliced(m_tok.start, m_tok.end - m_tok.start);
         if (std::all_of(digits.begin(), digits.end(), isDigit)) {
-            const auto [end, ec] = std::from_chars(digits.begin(), digits.end(), v.Integer);
+            const auto [end, ec] = std::from_chars(digits.begin(), digits.end(), v.integer);
             if (ec == std::errc() && end == digits.end()) {
-                v.Type = T::Integer;
+                v.type = T::Integer;
                 return v;
             }
         }
-        v.Type = T::Float;
-        const auto [end, ec] = std::from_chars(digits.begin(), digits.end(), v.Float);
+        v.type = T::Float;
+        const auto [end, ec] = std::from_chars(digits.begin(), digits.end(), v.real);
         if (ec == std::errc::result_out_of_range && !overflows(digits))
-            v.Float = 0;
-        else if (ec != std::errc() || end != digits.end() || !std::isfinite(v.Float))
+            v.real = 0;
+        else if (ec != std::errc() || end != digits.end() || !std::isfinite(v.real))
             throw ParseFault{QStringLiteral("Invalid numerical value : %1").arg(tokenText())};
         return v;
     }
@@ -850,12 +848,12 @@ private:
     // if(c, a, b) and case(e, default, label, value, ...).
     Operand form()
     {
-        const bool isIf = m_tok.Kind == Tok::If;
-        const qsizetype start = m_tok.Start;
+        const bool isIf = m_tok.kind == Tok::If;
+        const qsizetype start = m_tok.start;
         next();
-        if (m_tok.Kind == Tok::End)
+        if (m_tok.kind == Tok::End)
             unexpectedEnd();
-        if (m_tok.Kind != Tok::Left)
+        if (m_tok.kind != Tok::Left)
             tokenFault(QStringLiteral("Expected ( bracket at position %1, but got %2"));
         Nested nested(*this);
         next();
@@ -864,27 +862,27 @@ private:
             args.push_back(level1());
             if (isIf && args.size() == 3)
                 break;
-            if (m_tok.Kind == Tok::Comma) {
+            if (m_tok.kind == Tok::Comma) {
                 next();
                 continue;
             }
             if (isIf) {
-                if (m_tok.Kind == Tok::End)
+                if (m_tok.kind == Tok::End)
                     unexpectedEnd();
                 tokenFault(QStringLiteral("Expected comma (,) at position %1, but got %2"));
             }
             break;
         }
         expectRight();
-        const qsizetype end = m_tok.End;
+        const qsizetype end = m_tok.end;
         if (!isIf && args.size() < 4)
             fault(QStringLiteral("Case statement needs to have at least 4 arguments"));
         if (!isIf && args.size() % 2 != 0)
             fault(QStringLiteral("Case statement needs to have an even number of arguments"));
         next();
         Operand r = isIf ? ifForm(args) : caseForm(args);
-        r.Start = start;
-        r.End = end;
+        r.start = start;
+        r.end = end;
         r.literal = false;
         return r;
     }
@@ -895,19 +893,19 @@ private:
         if (m_typeError)
             return r;
         Operand &c = args[0];
-        if (c.Value.Type != T::Boolean) {
+        if (c.value.type != T::Boolean) {
             typeFault(QStringLiteral("First argument to IF must be of type boolean: %1").arg(sourceOf(c)));
             return r;
         }
         if (!compatible(args[1], args[2]))
             return r;
         if (!c.evalError.isEmpty()) {
-            r.Value = args[1].Value;
+            r.value = args[1].value;
             r.evalError = c.evalError;
             return r;
         }
-        Operand &chosen = c.Value.Boolean ? args[1] : args[2];
-        r.Value = std::move(chosen.Value);
+        Operand &chosen = c.value.boolean ? args[1] : args[2];
+        r.value = std::move(chosen.value);
         r.evalError = chosen.evalError;
         return r;
     }
@@ -926,10 +924,10 @@ private:
                     QStringLiteral("Case label %1 \"%2\" is not a constant expression").arg(k).arg(sourceOf(label)));
                 return r;
             }
-            if (label.Value.Type != e.Value.Type && !(isNumeric(label.Value.Type) && isNumeric(e.Value.Type))) {
+            if (label.value.type != e.value.type && !(isNumeric(label.value.type) && isNumeric(e.value.type))) {
                 typeFault(QStringLiteral("Case label %1 \"%2\" needs type %3, but has type %4")
                               .arg(k)
-                              .arg(sourceOf(label), exprTypeName(e.Value.Type), exprTypeName(label.Value.Type)));
+                              .arg(sourceOf(label), exprTypeName(e.value.type), exprTypeName(label.value.type)));
                 return r;
             }
         }
@@ -937,17 +935,17 @@ private:
         Operand &fallback = args[1];
         for (size_t k = 1; k <= labels; ++k) {
             Operand &value = args[2 * k + 1];
-            if (value.Value.Type != fallback.Value.Type &&
-                !(isNumeric(value.Value.Type) && isNumeric(fallback.Value.Type))) {
+            if (value.value.type != fallback.value.type &&
+                !(isNumeric(value.value.type) && isNumeric(fallback.value.type))) {
                 typeFault(QStringLiteral("Case value %1 \"%2\" needs type %3, but has type %4")
                               .arg(k)
-                              .arg(sourceOf(value), exprTypeName(fallback.Value.Type), exprTypeName(value.Value.Type)));
+                              .arg(sourceOf(value), exprTypeName(fallback.value.type), exprTypeName(value.value.type)));
                 return r;
             }
         }
-        bool anyFloat = fallback.Value.Type == T::Float;
+        bool anyFloat = fallback.value.type == T::Float;
         for (size_t k = 1; k <= labels; ++k)
-            anyFloat = anyFloat || args[2 * k + 1].Value.Type == T::Float;
+            anyFloat = anyFloat || args[2 * k + 1].value.type == T::Float;
         if (!e.evalError.isEmpty()) {
             r.evalError = e.evalError;
             return r;
@@ -955,11 +953,11 @@ private:
         Operand *chosen = &fallback;
         for (size_t k = 1; k <= labels; ++k) {
             Operand &label = args[2 * k];
-            ExprValue a = e.Value, b = label.Value;
-            if (a.Type != b.Type) {
-                a.Float = asFloat(a);
-                b.Float = asFloat(b);
-                a.Type = b.Type = T::Float;
+            ExprValue a = e.value, b = label.value;
+            if (a.type != b.type) {
+                a.real = asFloat(a);
+                b.real = asFloat(b);
+                a.type = b.type = T::Float;
             }
             if (compare(a, b) == 0) {
                 chosen = &args[2 * k + 1];
@@ -968,7 +966,7 @@ private:
         }
         if (anyFloat)
             promote(*chosen);
-        r.Value = std::move(chosen->Value);
+        r.value = std::move(chosen->value);
         r.evalError = chosen->evalError;
         return r;
     }
@@ -982,22 +980,22 @@ private:
 
 } // namespace
 
-ExprOutcome parseExpression(QByteArrayView Utf8) { return Parser(Utf8).run(); }
+ExprOutcome parseExpression(QByteArrayView utf8) { return Parser(utf8).run(); }
 
-void ExpressionParser::setExpression(const QString &Text)
+void ExpressionParser::setExpression(const QString &text)
 {
-    if (Text == m_expression)
+    if (text == m_expression)
         return;
-    m_expression = Text;
+    m_expression = text;
     m_outcome = ExprOutcome();
-    if (Text.isEmpty())
+    if (text.isEmpty())
         return;
-    m_outcome = parseExpression(Text.toUtf8());
+    m_outcome = parseExpression(text.toUtf8());
     if (!m_outcome.parsed)
-        throw EExprParser(m_outcome.Error);
+        throw EExprParser(m_outcome.error);
 }
 
-void ExpressionParser::Clear()
+void ExpressionParser::clear()
 {
     m_expression.clear();
     m_outcome = ExprOutcome();
@@ -1009,7 +1007,7 @@ ExprValue ExpressionParser::evaluate() const
         throw EExprParser(QStringLiteral("Cannot evaluate: empty expression"));
     if (!m_outcome.parsed)
         throw EExprParser(QStringLiteral("Cannot evaluate: error in expression"));
-    if (!m_outcome.Error.isEmpty())
-        throw EExprParser(m_outcome.Error);
-    return m_outcome.Value;
+    if (!m_outcome.error.isEmpty())
+        throw EExprParser(m_outcome.error);
+    return m_outcome.value;
 }

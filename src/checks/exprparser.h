@@ -18,19 +18,19 @@
 enum class ExprType : uint8_t { Boolean, Integer, Float, String };
 
 // "Boolean", "Integer", "Float", "String".
-QString exprTypeName(ExprType Type);
+QString exprTypeName(ExprType type);
 
 struct ExprValue {
-    ExprType Type = ExprType::Integer;
-    bool Boolean = false;
-    int64_t Integer = 0;
-    double Float = 0;
-    QString String;
+    ExprType type = ExprType::Integer;
+    bool boolean = false;
+    int64_t integer = 0;
+    double real = 0;
+    QString string;
 };
 
 // The value as the messages write it: True or False, decimal digits, a float with 15
 // significant digits ("0.5", "1E20"), a string as it is.
-QString exprValueText(const ExprValue &Value);
+QString exprValueText(const ExprValue &value);
 
 // A fault of syntax, types or evaluation.
 class EExprParser : public Exception {
@@ -43,8 +43,8 @@ public:
 struct ExprOutcome {
     // parsed and type-checked; Error then holds an evaluation fault, if any.
     bool parsed = false;
-    QString Error;
-    ExprValue Value;
+    QString error;
+    ExprValue value;
 };
 
 // Deepest nesting of brackets, powers and if/case arguments.
@@ -52,16 +52,16 @@ constexpr int maxExprNesting = 128;
 
 // Parses, checks and evaluates UTF-8 text; positions in messages count bytes from 1. Never
 // raises on any input (memory aside).
-ExprOutcome parseExpression(QByteArrayView Utf8);
+ExprOutcome parseExpression(QByteArrayView utf8);
 
 // The parser object of the condition checks: set a text (which parses it), then evaluate.
 class ExpressionParser {
 public:
     const QString &expression() const { return m_expression; }
-    // Parses Text, raising EExprParser for a fault of syntax or types. An empty text holds
-    // no expression. Setting the text already held does nothing: Clear first to parse again.
-    void setExpression(const QString &Text);
-    void Clear();
+    // Parses text, raising EExprParser for a fault of syntax or types. An empty text holds
+    // no expression. Setting the text already held does nothing: clear() first to parse again.
+    void setExpression(const QString &text);
+    void clear();
     // Raises EExprParser without an expression, after a failed parse, or for a fault of
     // evaluation.
     ExprValue evaluate() const;

@@ -59,18 +59,18 @@ struct RunOutcome {
     QString reason;
 };
 
-RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
+RunOutcome runExternal(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList *messages,
                        std::unique_ptr<TWQFFile> *updated)
 {
     RunOutcome outcome;
-    if (!Plugin || Plugin->Cmd.isEmpty() || !Doc) {
+    if (!plugin || plugin->Cmd.isEmpty() || !doc) {
         outcome.reason = QStringLiteral("No page is open");
         return outcome;
     }
     const auto failed = [&](const QString &reason) {
-        outcome.reason = QStringLiteral("Plugin call failed: ") + Plugin->Name + QStringLiteral(": ") + reason;
-        if (Messages)
-            Messages->append(CheckMessage{outcome.reason, nullptr});
+        outcome.reason = QStringLiteral("Plugin call failed: ") + plugin->Name + QStringLiteral(": ") + reason;
+        if (messages)
+            messages->append(CheckMessage{outcome.reason, nullptr});
         return outcome;
     };
     try {
@@ -80,32 +80,32 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
         const RunFolder folder;
         const std::unique_ptr<QTemporaryFile> file = folder.newFile();
         const QString copy = file->fileName();
-        if (!Doc->SaveToStream(*file, {}))
-            return failed(Doc->LastError());
+        if (!doc->SaveToStream(*file, {}))
+            return failed(doc->LastError());
         if (!file->flush())
             return failed(file->errorString());
         file->close();
 
         // Without a program of its own the command would run the appended copy.
-        if (QProcess::splitCommand(Plugin->Cmd).isEmpty())
+        if (QProcess::splitCommand(plugin->Cmd).isEmpty())
             return failed(QStringLiteral("No program named"));
         const TEditContext context{copy, CallGetCurrentSectionName()};
-        QStringList command = BuildCommandLine(Plugin->Cmd, context);
+        QStringList command = BuildCommandLine(plugin->Cmd, context);
         QString program = command.takeFirst();
         if (!QDir::isAbsolutePath(program))
-            program = Plugin->folder + program;
-        const platform::ChildRun run = platform::runChildProcess(program, command, Plugin->Timeout);
+            program = plugin->folder + program;
+        const platform::ChildRun run = platform::runChildProcess(program, command, plugin->Timeout);
         if (!run.started)
             return failed(run.error);
         outcome.started = true;
 
-        const QString stopped = run.timedOut ? QStringLiteral("Plugin call timed out: ") + Plugin->Name
-                                : run.cut    ? outputCutReason(Plugin->Name)
+        const QString stopped = run.timedOut ? QStringLiteral("Plugin call timed out: ") + plugin->Name
+                                : run.cut    ? outputCutReason(plugin->Name)
                                              : QString();
-        if (!stopped.isEmpty() && Messages)
-            Messages->append(CheckMessage{QStringLiteral("WARN ") + stopped, nullptr});
-        if (Messages)
-            emitPluginOutput(Plugin, Doc, *Messages, run.output);
+        if (!stopped.isEmpty() && messages)
+            messages->append(CheckMessage{QStringLiteral("WARN ") + stopped, nullptr});
+        if (messages)
+            emitPluginOutput(plugin, doc, *messages, run.output);
         // A stopped program may have left its copy half-written.
         if (!stopped.isEmpty()) {
             outcome.reason = stopped;
@@ -122,8 +122,8 @@ RunOutcome runExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageLis
                 return outcome;
             }
             // The page stays the file it was, with its guard against overwriting.
-            rewritten->SetFileName(Doc->FileName());
-            rewritten->OnReadOnly = Doc->OnReadOnly;
+            rewritten->SetFileName(doc->FileName());
+            rewritten->OnReadOnly = doc->OnReadOnly;
             *updated = std::move(rewritten);
         }
         outcome.ran = true;
@@ -138,15 +138,15 @@ TExtAppWarnPlugin::~TExtAppWarnPlugin() { delete m_menuItem.data(); }
 
 std::unique_ptr<GroupData> TExtAppWarnPlugin::CreateGroupData() { return std::make_unique<UnreadGroupData>(); }
 
-void TExtAppWarnPlugin::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &) { Data.reset(); }
+void TExtAppWarnPlugin::FinishGroup(bool, std::unique_ptr<GroupData> &data, CheckMessageList &) { data.reset(); }
 
-void TExtAppWarnPlugin::CheckFile(TWQFFile *Doc, CheckMessageList &Messages) { RunExternal(this, Doc, &Messages); }
+void TExtAppWarnPlugin::CheckFile(TWQFFile *doc, CheckMessageList &messages) { RunExternal(this, doc, &messages); }
 
-void TExtAppWarnPlugin::setMenuItem(QAction *Item)
+void TExtAppWarnPlugin::setMenuItem(QAction *item)
 {
-    m_menuItem = Item;
-    if (Item)
-        QObject::connect(Item, &QAction::triggered, Item, guarded([this] { RunFromMenu(); }));
+    m_menuItem = item;
+    if (item)
+        QObject::connect(item, &QAction::triggered, item, guarded([this] { RunFromMenu(); }));
 }
 
 QAction *TExtAppWarnPlugin::menuItem() const { return m_menuItem; }
@@ -163,37 +163,37 @@ void TExtAppWarnPlugin::RunFromMenu()
     // A program that could not run says so; an update that did not happen says why.
     // A program stopped at its time-out without an update to make stays silent.
     if (!outcome.ran && (Update || !outcome.started))
-        ShowMessage(outcome.reason);
+        showMessage(outcome.reason);
     else if (outcome.ran && Update)
         callDocReplaced(rewritten);
 }
 
 QString GetPluginsDir() { return GetAppDir() + QStringLiteral("plugins"); }
 
-void LoadExternalPlugins(const QString &Dir)
+void LoadExternalPlugins(const QString &dir)
 {
     try {
-        const QString dir = platform::WithTrailingSlash(Dir.isEmpty() ? GetPluginsDir() : Dir);
+        const QString folder = platform::withTrailingSlash(dir.isEmpty() ? GetPluginsDir() : dir);
         QStringList files;
-        ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
+        ListFolder(folder, QStringLiteral("*.ini"), platform::faAnyFile, &files);
         for (const QString &file : files) {
             try {
-                const IniFile ini(dir + file);
+                const IniFile ini(folder + file);
                 if (!ini.readOk())
                     continue;
-                const QString name = Trim(ini.readString(kMain, QStringLiteral("Name")));
-                const QString cmd = Trim(ini.readString(kMain, QStringLiteral("Cmd")));
+                const QString name = trim(ini.readString(kMain, QStringLiteral("Name")));
+                const QString cmd = trim(ini.readString(kMain, QStringLiteral("Cmd")));
                 if (name.isEmpty() || cmd.isEmpty())
                     continue;
                 auto plugin = std::make_unique<TExtAppWarnPlugin>();
                 plugin->GroupCheck = ini.readInteger(kMain, QStringLiteral("GroupCheck"), 1) > 0;
                 plugin->Update = ini.readInteger(kMain, QStringLiteral("Update"), 0) > 0;
-                plugin->folder = dir + platform::WithoutExtension(file) + u'/';
+                plugin->folder = folder + platform::withoutExtension(file) + u'/';
                 plugin->Cmd = QuoteFileName(cmd);
                 plugin->Name = name;
                 plugin->Timeout = ini.readInteger(kMain, QStringLiteral("Timeout"), 15000);
                 auto *raw = static_cast<TExtAppWarnPlugin *>(RegisterPlugin(std::move(plugin)));
-                const QString menu = Trim(ini.readString(kMain, QStringLiteral("Menu")));
+                const QString menu = trim(ini.readString(kMain, QStringLiteral("Menu")));
                 if (raw && !menu.isEmpty()) {
                     QAction *item = AddMenuItem(QStringLiteral("Tools"));
                     if (item) {
@@ -208,21 +208,21 @@ void LoadExternalPlugins(const QString &Dir)
     } catch (...) {}
 }
 
-void initExtAppPlugins(const QString &ProgramFolder)
+void initExtAppPlugins(const QString &programFolder)
 {
-    LoadExternalPlugins(QDir(ProgramFolder).filePath(QStringLiteral("plugins")));
+    LoadExternalPlugins(QDir(programFolder).filePath(QStringLiteral("plugins")));
 }
 
-QString QuoteFileName(const QString &Cmd)
+QString QuoteFileName(const QString &cmd)
 {
     const QString quoted = u'"' + kFileNameField + u'"';
-    return replaceField(replaceField(Cmd, quoted, kFileNameField), kFileNameField, quoted);
+    return replaceField(replaceField(cmd, quoted, kFileNameField), kFileNameField, quoted);
 }
 
-QStringList BuildCommandLine(const QString &Cmd, const TEditContext &context)
+QStringList BuildCommandLine(const QString &cmd, const TEditContext &context)
 {
-    QStringList arguments = QProcess::splitCommand(Cmd);
-    if (!Cmd.contains(u'%')) {
+    QStringList arguments = QProcess::splitCommand(cmd);
+    if (!cmd.contains(u'%')) {
         arguments.append(context.FileName);
         return arguments;
     }
@@ -232,15 +232,15 @@ QStringList BuildCommandLine(const QString &Cmd, const TEditContext &context)
     return arguments;
 }
 
-QList<QPair<QString, QString>> parsePluginOutput(const QStringList &Lines)
+QList<QPair<QString, QString>> parsePluginOutput(const QStringList &lines)
 {
     QList<QPair<QString, QString>> records;
     QString key, text;
-    for (const QString &line : Lines) {
+    for (const QString &line : lines) {
         const qsizetype colon = line.indexOf(u':');
         if (colon < 0)
             continue;
-        const QString lineKey = Trim(QStringView(line).left(colon));
+        const QString lineKey = trim(QStringView(line).left(colon));
         const QString lineText = line.mid(colon + 1);
         if (!key.isEmpty()) {
             records.append({key, text});
@@ -276,7 +276,7 @@ public:
         auto found = m_sections.find(section);
         if (found == m_sections.end())
             found = m_sections.try_emplace(section, section->Items()).first;
-        return found->second.Find(itemName);
+        return found->second.find(itemName);
     }
 
 private:
@@ -293,25 +293,25 @@ void appendRecord(RunComponents &components, CheckMessageList &messages, const Q
                          : first == u'W' ? QStringLiteral("WARN")
                                          : QStringLiteral("HINT");
     TWQFItem *item = nullptr;
-    const QString rest = Trim(QStringView(key).mid(1));
+    const QString rest = trim(QStringView(key).mid(1));
     const qsizetype blank = rest.indexOf(u' ');
     if (blank >= 0)
-        item = components.find(Trim(QStringView(rest).left(blank)), Trim(QStringView(rest).mid(blank + 1)));
+        item = components.find(trim(QStringView(rest).left(blank)), trim(QStringView(rest).mid(blank + 1)));
     messages.append(CheckMessage{kind + u' ' + text, item});
 }
 } // namespace
 
-void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *Doc, CheckMessageList &Messages, const QString &Key,
-                       const QString &Text)
+void EmitPluginMessage(TExtAppWarnPlugin *, TWQFFile *doc, CheckMessageList &messages, const QString &key,
+                       const QString &text)
 {
-    RunComponents components(Doc);
-    appendRecord(components, Messages, Key, Text);
+    RunComponents components(doc);
+    appendRecord(components, messages, key, text);
 }
 
 void emitPluginOutput(TExtAppWarnPlugin *, TWQFFile *doc, CheckMessageList &messages, const QByteArray &output)
 {
     // Each step lets go of the text before it: a program's output may be tens of megabytes.
-    QStringList lines = SplitLines(QString::fromUtf8(output));
+    QStringList lines = splitLines(QString::fromUtf8(output));
     const QList<QPair<QString, QString>> records = parsePluginOutput(lines);
     lines.clear();
     RunComponents components(doc);
@@ -319,11 +319,11 @@ void emitPluginOutput(TExtAppWarnPlugin *, TWQFFile *doc, CheckMessageList &mess
         appendRecord(components, messages, key, text);
 }
 
-bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
-                 std::unique_ptr<TWQFFile> *updated, QString *Reason)
+bool RunExternal(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList *messages,
+                 std::unique_ptr<TWQFFile> *updated, QString *reason)
 {
-    const RunOutcome outcome = runExternal(Plugin, Doc, Messages, updated);
-    if (Reason)
-        *Reason = outcome.reason;
+    const RunOutcome outcome = runExternal(plugin, doc, messages, updated);
+    if (reason)
+        *reason = outcome.reason;
     return outcome.ran;
 }

@@ -25,14 +25,14 @@ struct TEditContext {
 class TExtAppWarnPlugin : public TWarningPlugin {
 public:
     ~TExtAppWarnPlugin() override;
-    QString ClassName() const override { return QStringLiteral("TExtAppWarnPlugin"); }
+    QString className() const override { return QStringLiteral("TExtAppWarnPlugin"); }
 
     // Not in the quick check: the save must not wait for a program.
     bool InQuickCheck() override { return false; }
     bool NeedsGroupData() override { return GroupCheck; }
     std::unique_ptr<GroupData> CreateGroupData() override;
-    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
-    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override;
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &data, CheckMessageList &messages) override;
+    void CheckFile(TWQFFile *doc, CheckMessageList &messages) override;
     QString GetDescription() override { return Name; }
 
     // The click on the plug-in's Tools entry: the program runs on the open page, and with
@@ -41,7 +41,7 @@ public:
     // entry runs it guarded.
     void RunFromMenu();
     // The Tools entry, when the description names one; it goes with the plug-in.
-    void setMenuItem(QAction *Item);
+    void setMenuItem(QAction *item);
     QAction *menuItem() const;
 
     // Milliseconds.
@@ -61,37 +61,37 @@ private:
 // The folder of the description files: the program folder + "plugins", without a final
 // delimiter.
 QString GetPluginsDir();
-// One plug-in per description file of Dir (empty: GetPluginsDir) that sets "Name" and "Cmd",
+// One plug-in per description file of dir (empty: GetPluginsDir) that sets "Name" and "Cmd",
 // in the folder's name order, registered with the registry; each that sets "Menu" queues its
 // Tools entry. A description that cannot be read is skipped silently.
-void LoadExternalPlugins(const QString &Dir);
+void LoadExternalPlugins(const QString &dir);
 // The plug-ins of the program folder, at start-up.
-void initExtAppPlugins(const QString &ProgramFolder);
+void initExtAppPlugins(const QString &programFolder);
 
-// Every "%filename%" of Cmd, in any case and whether quoted already or not, once inside
+// Every "%filename%" of cmd, in any case and whether quoted already or not, once inside
 // double quotes, written "%filename%".
-QString QuoteFileName(const QString &Cmd);
-// The program and its arguments for one run: Cmd split once at its blanks (double quotes
+QString QuoteFileName(const QString &cmd);
+// The program and its arguments for one run: cmd split once at its blanks (double quotes
 // group and are dropped); without any "%" the copy's path is appended as the last argument,
 // otherwise "%filename%" and then "%section%" are replaced in every argument, in any case.
 // The program is not yet resolved against the plug-in's folder.
-QStringList BuildCommandLine(const QString &Cmd, const TEditContext &context);
+QStringList BuildCommandLine(const QString &cmd, const TEditContext &context);
 // Output lines as records (key, text): the key before a line's first colon, trimmed, the text
 // after it; a line without a colon is ignored, a line with an empty key repeats the last key,
 // and lines before the first key are joined to the first record's text.
-QList<QPair<QString, QString>> parsePluginOutput(const QStringList &Lines);
+QList<QPair<QString, QString>> parsePluginOutput(const QStringList &lines);
 // One record as a message: "ERROR", "WARN" or "HINT" by the key's first letter, then a blank
-// and Text; tagged with the component that "<letter><section> <component>" names in Doc.
-void EmitPluginMessage(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList &Messages, const QString &Key,
-                       const QString &Text);
+// and text; tagged with the component that "<letter><section> <component>" names in doc.
+void EmitPluginMessage(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList &messages, const QString &key,
+                       const QString &text);
 // What a program printed, as check messages: its bytes read as UTF-8, split into lines at
 // CR LF, CR or LF, parsed into records, each emitted.
 void emitPluginOutput(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList &messages, const QByteArray &output);
 
-// One run of Plugin's program on a temporary copy of Doc. With Messages, the program's lines
+// One run of plugin's program on a temporary copy of doc. With messages, the program's lines
 // are added there, and a time-out, output cut at the runner's limit or a failure to run adds
 // its own line first. With updated, the copy the program rewrote is loaded into a new
-// document handed back there; Doc itself is never changed. False, with Reason when given, when the program did not run to its end or,
+// document handed back there; doc itself is never changed. False, with reason when given, when the program did not run to its end or,
 // for an update, the rewritten copy does not load.
-bool RunExternal(TExtAppWarnPlugin *Plugin, TWQFFile *Doc, CheckMessageList *Messages,
-                 std::unique_ptr<TWQFFile> *updated = nullptr, QString *Reason = nullptr);
+bool RunExternal(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageList *messages,
+                 std::unique_ptr<TWQFFile> *updated = nullptr, QString *reason = nullptr);

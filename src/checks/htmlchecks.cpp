@@ -9,23 +9,23 @@
 
 QString THTMLVerify::GetDescription() { return QStringLiteral("HTML Verification: condition and tooltips"); }
 
-bool CheckTooltip(const QString &Title, QString &msg)
+bool CheckTooltip(const QString &title, QString &msg)
 {
     msg.clear();
-    const QString title = Trim(Title);
-    if (title.isEmpty())
+    const QString trimmed = trim(title);
+    if (trimmed.isEmpty())
         msg = QStringLiteral("No tooltip specified");
-    else if (!title.endsWith(u'.'))
+    else if (!trimmed.endsWith(u'.'))
         msg = QStringLiteral("Period (\".\") is missing at the end of the tooltip");
     return msg.isEmpty();
 }
 
-void THTMLVerify::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
+void THTMLVerify::CheckFile(TWQFFile *doc, CheckMessageList &messages)
 {
-    if (!Doc)
+    if (!doc)
         return;
     // The controls are bound to the tree's elements, so they go first.
-    const std::unique_ptr<TMLTree> tree = ParseHTML(Doc->GetHtml());
+    const std::unique_ptr<TMLTree> tree = ParseHTML(doc->GetHtml());
     HTMLControlList controls;
     BuildControls(tree.get(), controls);
     for (const std::unique_ptr<THTMLControl> &control : controls) {
@@ -38,11 +38,11 @@ void THTMLVerify::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
             name = inner->GetAttribute(u"name", true);
             QString msg;
             if (!CheckTooltip(inner->GetAttribute(u"title", true), msg))
-                Messages.append({QStringLiteral("HINT: HTML \"") + name + QStringLiteral("\": ") + msg, nullptr});
+                messages.append({QStringLiteral("HINT: HTML \"") + name + QStringLiteral("\": ") + msg, nullptr});
         }
         QString error;
         if (!CheckCondition(element->GetAttribute(u"condition", true), error))
-            Messages.append(
+            messages.append(
                 {QStringLiteral("HINT: ") +
                      (name.isEmpty() ? QString() : QStringLiteral("HTML \"") + name + QStringLiteral("\": ")) + error,
                  nullptr});

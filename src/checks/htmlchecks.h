@@ -7,15 +7,15 @@
 
 class THTMLVerify : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("THTMLVerify"); }
+    QString className() const override { return QStringLiteral("THTMLVerify"); }
     QString GetDescription() override;
     // Lines "HINT: ...", not tagged with a component.
-    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override;
+    void CheckFile(TWQFFile *doc, CheckMessageList &messages) override;
 };
 
 // True when the title, trimmed, is not empty and ends with a full stop; otherwise false with
 // the message saying which.
-bool CheckTooltip(const QString &Title, QString &msg);
+bool CheckTooltip(const QString &title, QString &msg);
 
 // Registers the HTML check, after all other built-in checks.
 void initHTMLChecks();

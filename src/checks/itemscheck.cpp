@@ -38,15 +38,15 @@ TWQFFile *ownerOf(const TWQFItem *item) { return item && item->Section() ? item-
 class SectionWalks {
 public:
     struct Exit {
-        QString Text;
-        QString Key;
-        int Target; // the node of exactly that name, -1 for none
+        QString text;
+        QString key;
+        int target; // the node of exactly that name, -1 for none
     };
     struct Node {
-        QString Name;
-        QString Key;
+        QString name;
+        QString key;
         bool isIf;
-        std::vector<Exit> Exits;
+        std::vector<Exit> exits;
         std::array<int, 2> afterLoop; // exit 0, and exit 1 of IF, as nodes
     };
 
@@ -77,8 +77,8 @@ public:
         for (size_t v = 0; v < m_nodes.size(); ++v) {
             Node &node = m_nodes[v];
             for (const QString &text : items[v]->getJumps()) {
-                node.Exits.push_back({text, nameKey(text), Find(text)});
-                note(text, node.Exits.back().Key);
+                node.exits.push_back({text, nameKey(text), find(text)});
+                note(text, node.exits.back().key);
             }
             node.isIf = items[v]->GetType() == u"IF";
             node.afterLoop = {exitTarget(node, 0), node.isIf ? exitTarget(node, 1) : -1};
@@ -91,18 +91,18 @@ public:
 
     const Node &at(int v) const { return m_nodes[size_t(v)]; }
     // The node of exactly that name; -1 for none.
-    int Find(const QString &name) const { return name.isEmpty() ? -1 : m_byName.value(name, -1); }
+    int find(const QString &name) const { return name.isEmpty() ? -1 : m_byName.value(name, -1); }
 
-    // Whether Exit lands on a component reached after a loop from after. reached holds what
-    // CollectReachable gave for after, made on first need.
-    bool reachedFrom(int after, const Exit &Exit, std::optional<QSet<QString>> &reached) const
+    // Whether exit lands on a component reached after a loop from after. reached holds what
+    // collectReachable gave for after, made on first need.
+    bool reachedFrom(int after, const Exit &exit, std::optional<QSet<QString>> &reached) const
     {
         if (!m_caseStable) {
             if (!reached)
-                reached = CollectReachable(after);
-            return reached->contains(Exit.Key);
+                reached = collectReachable(after);
+            return reached->contains(exit.key);
         }
-        const int to = Exit.Target;
+        const int to = exit.target;
         if (to < 0 || m_part[size_t(to)] > m_part[size_t(after)])
             return false;
         // A walk that leaves out the parts numbered below the target's: they never get there.
@@ -122,24 +122,24 @@ public:
         return false;
     }
 
-    // The name keys of the components reached from Start after a loop, Start included.
-    QSet<QString> CollectReachable(int Start) const
+    // The name keys of the components reached from start after a loop, start included.
+    QSet<QString> collectReachable(int start) const
     {
         QSet<QString> reached;
-        QSet<QString> seen{at(Start).Key};
-        std::vector<int> queue{Start};
+        QSet<QString> seen{at(start).key};
+        std::vector<int> queue{start};
         for (size_t i = 0; i < queue.size(); ++i) {
             if (queue[i] < 0)
                 continue;
             const Node &node = at(queue[i]);
-            reached.insert(node.Key);
-            for (size_t e = 0; e < (node.isIf ? 2u : 1u) && e < node.Exits.size(); ++e) {
-                const Exit &exit = node.Exits[e];
-                if (exit.Text.isEmpty())
+            reached.insert(node.key);
+            for (size_t e = 0; e < (node.isIf ? 2u : 1u) && e < node.exits.size(); ++e) {
+                const Exit &exit = node.exits[e];
+                if (exit.text.isEmpty())
                     continue;
-                if (!seen.contains(exit.Key)) {
-                    seen.insert(exit.Key);
-                    queue.push_back(exit.Target);
+                if (!seen.contains(exit.key)) {
+                    seen.insert(exit.key);
+                    queue.push_back(exit.target);
                 }
             }
         }
@@ -147,7 +147,7 @@ public:
     }
 
 private:
-    static int exitTarget(const Node &node, size_t e) { return e < node.Exits.size() ? node.Exits[e].Target : -1; }
+    static int exitTarget(const Node &node, size_t e) { return e < node.exits.size() ? node.exits[e].target : -1; }
 
     // Tarjan's algorithm without recursion; parts are numbered as they complete.
     void numberParts()
@@ -213,7 +213,7 @@ private:
 
 class LoopData : public GroupData {
 public:
-    const SectionWalks &Walks(const TWQFSection &section)
+    const SectionWalks &walks(const TWQFSection &section)
     {
         auto &walks = m_sections[&section];
         if (!walks)
@@ -231,26 +231,26 @@ private:
 bool leavesLoop(const SectionWalks &walks, const QString &source, int after, int body, QString &exitText,
                 QString &fromName)
 {
-    if (after < 0 || body < 0 || sameTextAscii(walks.at(body).Name, source))
+    if (after < 0 || body < 0 || sameTextAscii(walks.at(body).name, source))
         return false;
     std::optional<QSet<QString>> reached;
-    QSet<QString> seen{walks.at(body).Key};
+    QSet<QString> seen{walks.at(body).key};
     std::vector<int> queue{body};
     for (size_t i = 0; i < queue.size(); ++i) {
         if (queue[i] < 0)
             continue;
         const SectionWalks::Node &node = walks.at(queue[i]);
-        for (const SectionWalks::Exit &exit : node.Exits) {
-            if (exit.Text.isEmpty() || sameTextAscii(exit.Text, source))
+        for (const SectionWalks::Exit &exit : node.exits) {
+            if (exit.text.isEmpty() || sameTextAscii(exit.text, source))
                 continue;
             if (walks.reachedFrom(after, exit, reached)) {
-                exitText = exit.Text;
-                fromName = node.Name;
+                exitText = exit.text;
+                fromName = node.name;
                 return true;
             }
-            if (!seen.contains(exit.Key)) {
-                seen.insert(exit.Key);
-                queue.push_back(exit.Target);
+            if (!seen.contains(exit.key)) {
+                seen.insert(exit.key);
+                queue.push_back(exit.target);
             }
         }
     }
@@ -262,14 +262,14 @@ bool leavesLoop(const SectionWalks &walks, const QString &source, int after, int
 
 QString TDeveloperRights::GetDescription() { return QStringLiteral("Developer Rights are hardcoded on the page!"); }
 
-void TDeveloperRights::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
+void TDeveloperRights::CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *)
 {
-    if (Item->GetName() != u"0" || Item->GetType() != u"IF")
+    if (item->GetName() != u"0" || item->GetType() != u"IF")
         return;
-    QString condition = Item->GetIfCondition();
+    QString condition = item->GetIfCondition();
     condition.remove(u' ');
     if (condition == u"(''#SUserRight_0_0_0_1#''=''1'')")
-        Messages.append({QStringLiteral("WARN Developer Rights are hardcoded on the page!"), nullptr});
+        messages.append({QStringLiteral("WARN Developer Rights are hardcoded on the page!"), nullptr});
 }
 
 // ---- loops ----
@@ -278,30 +278,30 @@ QString TSQLUnderLoopCheck::GetDescription() { return QStringLiteral("SQL \"loop
 
 std::unique_ptr<GroupData> TSQLUnderLoopCheck::CreateGroupData() { return std::make_unique<LoopData>(); }
 
-void TSQLUnderLoopCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data)
+void TSQLUnderLoopCheck::CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data)
 {
-    if (!isQuery(Item->GetType()) || !Item->Section())
+    if (!isQuery(item->GetType()) || !item->Section())
         return;
-    const QStringList exits = Item->getJumps();
+    const QStringList exits = item->getJumps();
     if (exits.size() < 2)
         return;
     const QString &exit0 = exits[0], &exit1 = exits[1];
     if (!exit0.isEmpty() && exit0 == exit1) {
-        Messages.append(
+        messages.append(
             {kWarn + QStringLiteral("Gray and blue arrows are pointing to the same step ") + exit0, nullptr});
         return;
     }
     std::optional<SectionWalks> ownWalks;
-    auto *data = dynamic_cast<LoopData *>(Data);
-    const SectionWalks &walks = data ? data->Walks(*Item->Section()) : ownWalks.emplace(*Item->Section());
+    auto *loopData = dynamic_cast<LoopData *>(data);
+    const SectionWalks &walks = loopData ? loopData->walks(*item->Section()) : ownWalks.emplace(*item->Section());
     QString exitText, fromName;
-    if (leavesLoop(walks, Item->GetName(), walks.Find(exit0), walks.Find(exit1), exitText, fromName))
-        Messages.append({kWarn + QStringLiteral("SQL \"loop\" query goes out of the loop at ") + fromName +
+    if (leavesLoop(walks, item->GetName(), walks.find(exit0), walks.find(exit1), exitText, fromName))
+        messages.append({kWarn + QStringLiteral("SQL \"loop\" query goes out of the loop at ") + fromName +
                              QStringLiteral(" -> ") + exitText + QStringLiteral(" link"),
                          nullptr});
 }
 
-void TSQLUnderLoopCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &) { Data.reset(); }
+void TSQLUnderLoopCheck::FinishGroup(bool, std::unique_ptr<GroupData> &data, CheckMessageList &) { data.reset(); }
 
 // ---- #S variables ----
 
@@ -309,17 +309,18 @@ namespace {
 bool isS(QChar c) { return c == u'S' || c == u's'; }
 
 // The characters of a variable's name after its "S".
-bool isSVarNameChar(QChar C)
+bool isSVarNameChar(QChar c)
 {
-    const char16_t c = C.unicode();
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '"' ||
-           c == '\'' || c == ',' || c == '.' || c == ':' || c == '{' || c == '}';
+    const char16_t code = c.unicode();
+    return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z') || (code >= '0' && code <= '9') ||
+           code == '_' || code == '"' || code == '\'' || code == ',' || code == '.' || code == ':' || code == '{' ||
+           code == '}';
 }
 
 // Where the look back from a stray "#" stops. Carriage return is not among them.
-bool isSVarDelimiter(QChar C)
+bool isSVarDelimiter(QChar c)
 {
-    switch (C.unicode()) {
+    switch (c.unicode()) {
     case 9:
     case 10:
     case 31:
@@ -349,20 +350,20 @@ bool isSVarDelimiter(QChar C)
 }
 } // namespace
 
-bool CheckSVarsClosed(const QString &Text, QString &Name, int &Pos)
+bool CheckSVarsClosed(const QString &text, QString &name, int &pos)
 {
-    const qsizetype n = Text.size();
+    const qsizetype n = text.size();
     for (qsizetype i = 0; i + 1 < n;) {
-        if (Text[i] != u'#' || !isS(Text[i + 1])) {
+        if (text[i] != u'#' || !isS(text[i + 1])) {
             ++i;
             continue;
         }
         qsizetype j = i + 2;
-        while (j < n && isSVarNameChar(Text[j]))
+        while (j < n && isSVarNameChar(text[j]))
             ++j;
-        if (j >= n || Text[j] != u'#') {
-            Name = Text.mid(i, j - i);
-            Pos = int(i + 1);
+        if (j >= n || text[j] != u'#') {
+            name = text.mid(i, j - i);
+            pos = int(i + 1);
             return false;
         }
         i = j + 1;
@@ -370,25 +371,25 @@ bool CheckSVarsClosed(const QString &Text, QString &Name, int &Pos)
     return true;
 }
 
-bool CheckSVarHashes(const QString &Text, QString &Name, int &Pos)
+bool CheckSVarHashes(const QString &text, QString &name, int &pos)
 {
     // The look back from a "#" stops at the last delimiter before it, so that one is kept
     // as the scan goes: one pass, however many "#" the text holds.
     qsizetype lastDelimiter = -1;
-    const qsizetype n = Text.size();
+    const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = Text[i];
+        const QChar c = text[i];
         if (c != u'#') {
             if (isSVarDelimiter(c))
                 lastDelimiter = i;
             continue;
         }
-        if (i + 1 < n && isS(Text[i + 1]))
+        if (i + 1 < n && isS(text[i + 1]))
             continue;
         const qsizetype start = lastDelimiter + 1;
-        if (isS(Text[start])) {
-            Name = Text.mid(start, i - start + 1);
-            Pos = int(start + 1);
+        if (isS(text[start])) {
+            name = text.mid(start, i - start + 1);
+            pos = int(start + 1);
             return false;
         }
     }
@@ -397,20 +398,20 @@ bool CheckSVarHashes(const QString &Text, QString &Name, int &Pos)
 
 QString TSVarCheck::GetDescription() { return QStringLiteral("Unclosed #S variable"); }
 
-void TSVarCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
+void TSVarCheck::CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *)
 {
-    const QString type = upperCaseAscii(Item->GetType());
+    const QString type = upperCaseAscii(item->GetType());
     if (type == u"SCRIPT" || type == u"DELPHI")
         return;
     QStringList values;
-    GetParamValues(Item, &values);
+    GetParamValues(item, &values);
     for (const QString &value : values) {
         QString name;
         int pos;
         if (!CheckSVarsClosed(value, name, pos))
-            Messages.append({QStringLiteral("WARN Unclosed #S variable ") + name, nullptr});
+            messages.append({QStringLiteral("WARN Unclosed #S variable ") + name, nullptr});
         else if (!CheckSVarHashes(value, name, pos))
-            Messages.append({QStringLiteral("HINT Did you mean #S variable ") + name, nullptr});
+            messages.append({QStringLiteral("HINT Did you mean #S variable ") + name, nullptr});
     }
 }
 
@@ -422,34 +423,34 @@ ExpressionParser &ExprParser()
     return parser;
 }
 
-QString ZeroSVars(const QString &Text)
+QString zeroSVars(const QString &text)
 {
     QString out;
-    out.reserve(Text.size());
-    const qsizetype n = Text.size();
+    out.reserve(text.size());
+    const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        if (Text[i] == u'#' && i + 1 < n && isS(Text[i + 1])) {
-            const qsizetype close = Text.indexOf(u'#', i + 2);
+        if (text[i] == u'#' && i + 1 < n && isS(text[i + 1])) {
+            const qsizetype close = text.indexOf(u'#', i + 2);
             out += u'0';
             if (close < 0)
                 break;
             i = close;
             continue;
         }
-        out += Text[i];
+        out += text[i];
     }
     return out;
 }
 
-bool CheckCondition(const QString &Condition, QString &errorText)
+bool CheckCondition(const QString &condition, QString &errorText)
 {
     errorText.clear();
-    if (Trim(Condition).isEmpty())
+    if (trim(condition).isEmpty())
         return true;
     ExpressionParser &parser = ExprParser();
     try {
-        parser.Clear();
-        parser.setExpression(ZeroSVars(Condition));
+        parser.clear();
+        parser.setExpression(zeroSVars(condition));
         parser.evaluate();
     } catch (const Exception &e) {
         errorText = e.message();
@@ -460,15 +461,15 @@ bool CheckCondition(const QString &Condition, QString &errorText)
 
 QString TIFCondCheck::GetDescription() { return QStringLiteral("If condition check"); }
 
-void TIFCondCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
+void TIFCondCheck::CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *)
 {
-    if (Item->GetType() != u"IF")
+    if (item->GetType() != u"IF")
         return;
-    QString condition = Item->GetIfCondition();
+    QString condition = item->GetIfCondition();
     condition.replace(QStringLiteral("''"), QStringLiteral("'"));
     QString error;
     if (!CheckCondition(condition, error))
-        Messages.append({QStringLiteral("WARN If component condition: ") + error, Item});
+        messages.append({QStringLiteral("WARN If component condition: ") + error, item});
 }
 
 // ---- arrows ----
@@ -478,35 +479,35 @@ QString TConnectCheck::GetDescription()
     return QStringLiteral("IF statement must have both arrows / pointing to the same component");
 }
 
-void TConnectCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
+void TConnectCheck::CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *)
 {
-    const QStringList exits = Item->getJumps();
+    const QStringList exits = item->getJumps();
     const qsizetype count = exits.size();
     const QString exit0 = exits.value(0), exit1 = exits.value(1);
-    if (Item->GetType() == u"IF" && (count < 2 || exit0.isEmpty() || exit1.isEmpty())) {
-        Messages.append({QStringLiteral("ERROR IF statement must have both arrows"), nullptr});
+    if (item->GetType() == u"IF" && (count < 2 || exit0.isEmpty() || exit1.isEmpty())) {
+        messages.append({QStringLiteral("ERROR IF statement must have both arrows"), nullptr});
         return;
     }
     if (count == 2 && !exit0.isEmpty() && exit0 == exit1)
-        Messages.append(
+        messages.append(
             {kWarn + QStringLiteral("both blue and gray arrows are pointing to the same component ") + exit0, nullptr});
 }
 
 // ---- unreferenced components ----
 
-void TUnconnData::AddItem(TWQFItem *Item)
+void TUnconnData::AddItem(TWQFItem *item)
 {
-    if (Item->Section() != m_lastSection || !m_lastGroup) {
-        m_lastSection = Item->Section();
+    if (item->Section() != m_lastSection || !m_lastGroup) {
+        m_lastSection = item->Section();
         const QString section = m_lastSection ? m_lastSection->GetName() : QString();
         m_lastGroup = lowerCaseAscii(section).contains(u"post") ? &Post : &Pre;
     }
     auto &group = *m_lastGroup;
     int number;
-    if (!tryDecimalToInt(Item->GetName(), number) || number < 0)
+    if (!tryDecimalToInt(item->GetName(), number) || number < 0)
         return;
-    group[number].Item = Item;
-    for (const QString &exit : Item->getJumps()) {
+    group[number].item = item;
+    for (const QString &exit : item->getJumps()) {
         int target;
         if (tryDecimalToInt(exit, target) && target >= 0)
             group[target].referenced = true;
@@ -517,32 +518,32 @@ QString TUnconnectCheck::GetDescription() { return QStringLiteral("A component, 
 
 std::unique_ptr<GroupData> TUnconnectCheck::CreateGroupData() { return std::make_unique<TUnconnData>(); }
 
-void TUnconnectCheck::CheckItem(TWQFItem *Item, CheckMessageList &, GroupData *Data)
+void TUnconnectCheck::CheckItem(TWQFItem *item, CheckMessageList &, GroupData *data)
 {
-    if (auto *data = dynamic_cast<TUnconnData *>(Data))
-        data->AddItem(Item);
+    if (auto *groups = dynamic_cast<TUnconnData *>(data))
+        groups->AddItem(item);
 }
 
-void TUnconnectCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages)
+void TUnconnectCheck::FinishGroup(bool, std::unique_ptr<GroupData> &data, CheckMessageList &messages)
 {
-    if (auto *data = dynamic_cast<TUnconnData *>(Data.get()))
-        for (const auto *group : {&data->Pre, &data->Post}) {
+    if (auto *groups = dynamic_cast<TUnconnData *>(data.get()))
+        for (const auto *group : {&groups->Pre, &groups->Post}) {
             std::vector<std::pair<int, TWQFItem *>> unreferenced;
             for (auto it = group->cbegin(); it != group->cend(); ++it)
-                if (it.key() > 0 && !it->referenced && it->Item)
-                    unreferenced.emplace_back(it.key(), it->Item);
+                if (it.key() > 0 && !it->referenced && it->item)
+                    unreferenced.emplace_back(it.key(), it->item);
             std::sort(unreferenced.begin(), unreferenced.end());
             for (const auto &[number, item] : unreferenced)
-                Messages.append({kWarn + QStringLiteral("not referenced by any element"), item});
+                messages.append({kWarn + QStringLiteral("not referenced by any element"), item});
         }
-    Data.reset();
+    data.reset();
 }
 
 // ---- names ----
 
-QString fileBaseName(const QString &FileName)
+QString fileBaseName(const QString &fileName)
 {
-    QString name = FileName.mid(FileName.lastIndexOf(u'/') + 1);
+    QString name = fileName.mid(fileName.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot >= 0)
         name.truncate(dot);
@@ -554,14 +555,14 @@ QString TFileNameCheck::GetDescription()
     return QStringLiteral("WQF Function name (%s) doesn't match file name (%S)");
 }
 
-void TFileNameCheck::CheckFile(TWQFFile *Doc, CheckMessageList &Messages)
+void TFileNameCheck::CheckFile(TWQFFile *doc, CheckMessageList &messages)
 {
-    if (!Doc)
+    if (!doc)
         return;
-    const QString function = Doc->GetFunctionName();
-    const QString base = fileBaseName(Doc->FileName());
+    const QString function = doc->GetFunctionName();
+    const QString base = fileBaseName(doc->FileName());
     if (function.toUpper() != base.toUpper())
-        Messages.append({QStringLiteral("WARN WQF Function name (") + function +
+        messages.append({QStringLiteral("WARN WQF Function name (") + function +
                              QStringLiteral(") doesn't match file name (") + base + u')',
                          nullptr});
 }
@@ -571,17 +572,17 @@ QString TTemplateNameCheck::GetDescription()
     return QStringLiteral("Template name (%s) doesn't match the WQF function name %s)");
 }
 
-void TTemplateNameCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
+void TTemplateNameCheck::CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *)
 {
-    if (Item->GetType() != u"TEMPLATE")
+    if (item->GetType() != u"TEMPLATE")
         return;
-    const QString name = Item->GetValueN();
-    TWQFFile *doc = ownerOf(Item);
+    const QString name = item->GetValueN();
+    TWQFFile *doc = ownerOf(item);
     const QString function = doc ? doc->GetFunctionName() : QString();
     if (name.toUpper() != function.toUpper())
-        Messages.append({QStringLiteral("HINT Template name (") + name +
+        messages.append({QStringLiteral("HINT Template name (") + name +
                              QStringLiteral(") doesn't match the WQF function name ") + function + u')',
-                         Item});
+                         item});
 }
 
 void initItemsCheck()

@@ -12,9 +12,9 @@ class TWQFSection;
 // Component 0 granting the developer right to every caller, written into the page.
 class TDeveloperRights : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TDeveloperRights"); }
+    QString className() const override { return QStringLiteral("TDeveloperRights"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override;
 };
 
 // A query whose loop body (exit 1) jumps to where the flow goes after the loop (exit 0).
@@ -22,33 +22,33 @@ public:
 // in about linear time.
 class TSQLUnderLoopCheck : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TSQLUnderLoopCheck"); }
+    QString className() const override { return QStringLiteral("TSQLUnderLoopCheck"); }
     QString GetDescription() override;
     bool NeedsGroupData() override { return true; }
     std::unique_ptr<GroupData> CreateGroupData() override;
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
-    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override;
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &data, CheckMessageList &messages) override;
 };
 
 // #S variables in the values of components other than code: one not closed, or a name that
 // looks like one without its leading "#".
 class TSVarCheck : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TSVarCheck"); }
+    QString className() const override { return QStringLiteral("TSVarCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override;
 };
 
 // IF components need both exits; no component should send both exits to one place.
 class TConnectCheck : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TConnectCheck"); }
+    QString className() const override { return QStringLiteral("TConnectCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override;
 };
 
 struct TCheckItem {
-    TWQFItem *Item = nullptr;
+    TWQFItem *item = nullptr;
     bool referenced = false;
 };
 
@@ -56,7 +56,7 @@ struct TCheckItem {
 // the others. Sparse, so a component named 999999999 costs one entry.
 class TUnconnData : public GroupData {
 public:
-    void AddItem(TWQFItem *Item);
+    void AddItem(TWQFItem *item);
 
     // By number, in no order.
     QHash<int, TCheckItem> Pre;
@@ -71,55 +71,55 @@ private:
 // Numbered components, other than 0, that no exit of their group names.
 class TUnconnectCheck : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TUnconnectCheck"); }
+    QString className() const override { return QStringLiteral("TUnconnectCheck"); }
     QString GetDescription() override;
     bool NeedsGroupData() override { return true; }
     std::unique_ptr<GroupData> CreateGroupData() override;
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
-    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override;
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override;
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &data, CheckMessageList &messages) override;
 };
 
 // The page's function name against the file's base name.
 class TFileNameCheck : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TFileNameCheck"); }
+    QString className() const override { return QStringLiteral("TFileNameCheck"); }
     QString GetDescription() override;
-    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override;
+    void CheckFile(TWQFFile *doc, CheckMessageList &messages) override;
 };
 
 // A TEMPLATE component's name value against the page's function name.
 class TTemplateNameCheck : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TTemplateNameCheck"); }
+    QString className() const override { return QStringLiteral("TTemplateNameCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override;
 };
 
 // The condition of every IF component must parse and evaluate.
 class TIFCondCheck : public TWarningPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TIFCondCheck"); }
+    QString className() const override { return QStringLiteral("TIFCondCheck"); }
     QString GetDescription() override;
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override;
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override;
 };
 
-// True when every #S variable of Text is closed by a "#"; otherwise false with the first
+// True when every #S variable of text is closed by a "#"; otherwise false with the first
 // unclosed one, from its "#S" to its last name character, and its position (from 1).
-bool CheckSVarsClosed(const QString &Text, QString &Name, int &Pos);
+bool CheckSVarsClosed(const QString &text, QString &name, int &pos);
 // True when no variable lacks its leading "#"; otherwise false with the first such one, from
 // its "S" up to and including its "#", and the position of the "S" (from 1).
-bool CheckSVarHashes(const QString &Text, QString &Name, int &Pos);
-// Each #S variable of Text replaced by the character 0: from a "#" followed by S or s up to
+bool CheckSVarHashes(const QString &text, QString &name, int &pos);
+// Each #S variable of text replaced by the character 0: from a "#" followed by S or s up to
 // and including the next "#", or to the end.
-QString ZeroSVars(const QString &Text);
-// True when Condition is blank or, its #S variables zeroed, parses and evaluates; otherwise
+QString zeroSVars(const QString &text);
+// True when condition is blank or, its #S variables zeroed, parses and evaluates; otherwise
 // false with the parser's message.
-bool CheckCondition(const QString &Condition, QString &errorText);
+bool CheckCondition(const QString &condition, QString &errorText);
 // The one parser of the condition checks, made on first use.
 ExpressionParser &ExprParser();
 
 // The file's name without folder and extension.
-QString fileBaseName(const QString &FileName);
+QString fileBaseName(const QString &fileName);
 
 // Registers the checks of this module, in their fixed order.
 void initItemsCheck();

@@ -24,12 +24,12 @@ std::unique_ptr<GroupData> TWarningPlugin::CreateGroupData() { return nullptr; }
 void TWarningPlugin::CheckItem(TWQFItem *, CheckMessageList &, GroupData *) {}
 void TWarningPlugin::FinishGroup(bool, std::unique_ptr<GroupData> &, CheckMessageList &) {}
 void TWarningPlugin::CheckFile(TWQFFile *, CheckMessageList &) {}
-QString TWarningPlugin::GetDescription() { return ClassName(); }
+QString TWarningPlugin::GetDescription() { return className(); }
 
-TPluginObjectPair::TPluginObjectPair(TWarningPlugin *Plugin, bool createData) : Plugin(Plugin)
+TPluginObjectPair::TPluginObjectPair(TWarningPlugin *plugin, bool createData) : Plugin(plugin)
 {
-    if (Plugin && Plugin->NeedsGroupData() && createData)
-        Data = Plugin->CreateGroupData();
+    if (plugin && plugin->NeedsGroupData() && createData)
+        Data = plugin->CreateGroupData();
 }
 
 int ComparePriority(const TWarningPlugin *a, const TWarningPlugin *b)
@@ -40,57 +40,57 @@ int ComparePriority(const TWarningPlugin *a, const TWarningPlugin *b)
 }
 
 namespace {
-void tagLines(CheckMessageList &Messages, qsizetype from, TWQFItem *Item)
+void tagLines(CheckMessageList &messages, qsizetype from, TWQFItem *item)
 {
-    for (qsizetype i = std::min(from, Messages.size()); i < Messages.size(); ++i)
-        if (!Messages[i].Item)
-            Messages[i].Item = Item;
+    for (qsizetype i = std::min(from, messages.size()); i < messages.size(); ++i)
+        if (!messages[i].item)
+            messages[i].item = item;
 }
 
 // A plug-in that broke outside its components must not look like a clean pass: one
 // untagged line among its own.
-void addBrokenLine(TWarningPlugin *Plugin)
+void addBrokenLine(TWarningPlugin *plugin)
 {
-    const QString line = Plugin->ClassName() + QStringLiteral(" failed: ") + currentExceptionMessage();
+    const QString line = plugin->className() + QStringLiteral(" failed: ") + currentExceptionMessage();
     try {
-        if (!Plugin->Messages)
-            Plugin->Messages = std::make_unique<CheckMessageList>();
-        Plugin->Messages->append(CheckMessage{line, nullptr});
+        if (!plugin->Messages)
+            plugin->Messages = std::make_unique<CheckMessageList>();
+        plugin->Messages->append(CheckMessage{line, nullptr});
     } catch (...) {}
 }
 } // namespace
 
-void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, CheckMessageList &Messages, GroupData *Data)
+void RunOnItems(TWarningPlugin *plugin, const QList<TWQFItem *> &items, CheckMessageList &messages, GroupData *data)
 {
-    for (TWQFItem *item : Items) {
-        const qsizetype before = Messages.size();
+    for (TWQFItem *item : items) {
+        const qsizetype before = messages.size();
         if (item) {
             try {
-                Plugin->CheckItem(item, Messages, Data);
+                plugin->CheckItem(item, messages, data);
             } catch (const std::exception &) {
-                Messages.append(CheckMessage{Plugin->ClassName() + QStringLiteral(" failed on ") + item->GetName() +
+                messages.append(CheckMessage{plugin->className() + QStringLiteral(" failed on ") + item->GetName() +
                                                  QStringLiteral(": ") + currentExceptionMessage(),
                                              nullptr});
             } catch (...) {
-                tagLines(Messages, before, item);
+                tagLines(messages, before, item);
                 throw;
             }
         }
-        tagLines(Messages, before, item);
+        tagLines(messages, before, item);
     }
 }
 
-void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool quickOnly,
-                       CheckMessageList *Messages)
+void RunWarningPlugins(const QList<TWarningPlugin *> &plugins, TWQFFile *doc, bool quickOnly,
+                       CheckMessageList *messages)
 {
-    if (!Doc || !Messages)
+    if (!doc || !messages)
         return;
     QList<TWQFItem *> items;
-    for (const auto &section : Doc->Sections())
+    for (const auto &section : doc->Sections())
         for (const auto &item : section->Items())
             items.append(item.get());
 
-    QList<TWarningPlugin *> sorted = Plugins;
+    QList<TWarningPlugin *> sorted = plugins;
     sorted.removeAll(nullptr);
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const TWarningPlugin *a, const TWarningPlugin *b) { return ComparePriority(a, b) < 0; });
@@ -113,7 +113,7 @@ void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bo
                 data = pairs.back()->Data.get();
             }
             RunOnItems(plugin, items, *plugin->Messages, data);
-            plugin->CheckFile(Doc, *plugin->Messages);
+            plugin->CheckFile(doc, *plugin->Messages);
         } catch (...) {
             addBrokenLine(plugin);
         }
@@ -130,7 +130,7 @@ void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bo
     }
     for (TWarningPlugin *plugin : sorted)
         if (plugin->Messages) {
-            Messages->append(*plugin->Messages);
+            messages->append(*plugin->Messages);
             plugin->Messages.reset();
         }
 }
@@ -138,20 +138,20 @@ void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bo
 void TPellorinAppIntf::OpenFile(const QString &) {}
 void TPellorinAppIntf::GetSelection(QList<void *> &) {}
 QString TPellorinAppIntf::GetFileName() { return QString(); }
-QString TPellorinAppIntf::GetCurrent(TWQFFile *&Doc)
+QString TPellorinAppIntf::GetCurrent(TWQFFile *&doc)
 {
-    Doc = nullptr;
+    doc = nullptr;
     return QString();
 }
-bool TPellorinAppIntf::GetMousePos(int &X, int &Y)
+bool TPellorinAppIntf::GetMousePos(int &x, int &y)
 {
-    X = 0;
-    Y = 0;
+    x = 0;
+    y = 0;
     return false;
 }
 void TPellorinAppIntf::RefreshSection(const QString &) {}
 
-PluginRegistry::PluginRegistry() { SetNamingPlugin(nullptr); }
+PluginRegistry::PluginRegistry() { setNamingPlugin(nullptr); }
 
 PluginRegistry::~PluginRegistry()
 {
@@ -160,35 +160,35 @@ PluginRegistry::~PluginRegistry()
     m_replacedIntfs.clear();
 }
 
-std::vector<std::unique_ptr<TPellorinPlugin>>::iterator PluginRegistry::find(const TPellorinPlugin *P)
+std::vector<std::unique_ptr<TPellorinPlugin>>::iterator PluginRegistry::find(const TPellorinPlugin *p)
 {
-    return std::find_if(m_plugins.begin(), m_plugins.end(), [P](const auto &entry) { return entry.get() == P; });
+    return std::find_if(m_plugins.begin(), m_plugins.end(), [p](const auto &entry) { return entry.get() == p; });
 }
 
-TPellorinPlugin *PluginRegistry::RegisterPlugin(std::unique_ptr<TPellorinPlugin> P)
+TPellorinPlugin *PluginRegistry::registerPlugin(std::unique_ptr<TPellorinPlugin> p)
 {
-    if (!P)
+    if (!p)
         return nullptr;
-    TPellorinPlugin *raw = P.get();
+    TPellorinPlugin *raw = p.get();
     // Already ours: a second entry would be freed twice.
     if (find(raw) != m_plugins.end()) {
-        (void)P.release();
+        (void)p.release();
         return raw;
     }
     raw->Enabled = true;
-    m_plugins.push_back(std::move(P));
+    m_plugins.push_back(std::move(p));
     return raw;
 }
 
-TNamingPlugin *PluginRegistry::SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
+TNamingPlugin *PluginRegistry::setNamingPlugin(std::unique_ptr<TNamingPlugin> p)
 {
-    if (!P)
-        P = std::make_unique<TNamingPlugin>();
-    TNamingPlugin *raw = P.get();
+    if (!p)
+        p = std::make_unique<TNamingPlugin>();
+    TNamingPlugin *raw = p.get();
     auto current = std::find_if(m_plugins.begin(), m_plugins.end(),
                                 [](const auto &entry) { return dynamic_cast<TNamingPlugin *>(entry.get()); });
     if (current != m_plugins.end() && current->get() == raw) {
-        (void)P.release();
+        (void)p.release();
         return raw;
     }
     // Listed further on already: take it out of its old place without freeing it.
@@ -200,13 +200,13 @@ TNamingPlugin *PluginRegistry::SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
                                [](const auto &entry) { return dynamic_cast<TNamingPlugin *>(entry.get()); });
     }
     if (current != m_plugins.end())
-        *current = std::move(P);
+        *current = std::move(p);
     else
-        m_plugins.push_back(std::move(P));
+        m_plugins.push_back(std::move(p));
     return raw;
 }
 
-TNamingPlugin *PluginRegistry::GetNamingPlugin() const
+TNamingPlugin *PluginRegistry::getNamingPlugin() const
 {
     for (const auto &entry : m_plugins)
         if (auto *naming = dynamic_cast<TNamingPlugin *>(entry.get()))
@@ -214,42 +214,42 @@ TNamingPlugin *PluginRegistry::GetNamingPlugin() const
     return nullptr;
 }
 
-void PluginRegistry::GetWarningPlugins(QList<TWarningPlugin *> &List) const
+void PluginRegistry::getWarningPlugins(QList<TWarningPlugin *> &list) const
 {
     for (const auto &entry : m_plugins)
         if (auto *check = dynamic_cast<TWarningPlugin *>(entry.get()))
-            List.append(check);
+            list.append(check);
 }
 
-void PluginRegistry::DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled)
+void PluginRegistry::dispatchShortCut(uint16_t key, TShiftState shift, bool &handled)
 {
     handled = false;
     // By index: a plug-in may reach the registry while it runs.
     for (size_t i = 0; i < m_plugins.size(); ++i) {
         auto *shortcut = dynamic_cast<TShortCutPlugin *>(m_plugins[i].get());
-        if (!shortcut || !shortcut->Accepts(Key, shift))
+        if (!shortcut || !shortcut->Accepts(key, shift))
             continue;
-        shortcut->Execute(Key, shift, handled);
+        shortcut->Execute(key, shift, handled);
         if (handled)
             return;
     }
 }
 
-void PluginRegistry::RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages)
+void PluginRegistry::runWarningPlugins(TWQFFile *doc, bool quickOnly, CheckMessageList *messages)
 {
     QList<TWarningPlugin *> plugins;
-    GetWarningPlugins(plugins);
-    ::RunWarningPlugins(plugins, Doc, quickOnly, Messages);
+    getWarningPlugins(plugins);
+    ::RunWarningPlugins(plugins, doc, quickOnly, messages);
 }
 
-TPellorinAppIntf *PluginRegistry::GetAppIntf()
+TPellorinAppIntf *PluginRegistry::getAppIntf()
 {
     if (!m_appIntf)
         m_appIntf = std::make_unique<TDoNothingAppIntf>();
     return m_appIntf.get();
 }
 
-void PluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf)
+void PluginRegistry::setAppIntf(std::unique_ptr<TPellorinAppIntf> intf)
 {
     if (intf && intf.get() == m_appIntf.get()) {
         (void)intf.release();
@@ -266,7 +266,7 @@ void PluginRegistry::SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf)
     m_appIntf = std::move(intf);
 }
 
-QList<TPellorinPlugin *> PluginRegistry::Plugins() const
+QList<TPellorinPlugin *> PluginRegistry::plugins() const
 {
     QList<TPellorinPlugin *> list;
     for (const auto &entry : m_plugins)
@@ -288,25 +288,25 @@ PluginRegistry &pluginRegistry()
     return *g_registry;
 }
 
-TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P)
+TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> p)
 {
-    return pluginRegistry().RegisterPlugin(std::move(P));
+    return pluginRegistry().registerPlugin(std::move(p));
 }
-TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P)
+TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> p)
 {
-    return pluginRegistry().SetNamingPlugin(std::move(P));
+    return pluginRegistry().setNamingPlugin(std::move(p));
 }
-TNamingPlugin *GetNamingPlugin() { return pluginRegistry().GetNamingPlugin(); }
-void GetWarningPlugins(QList<TWarningPlugin *> &List) { pluginRegistry().GetWarningPlugins(List); }
-void DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled)
+TNamingPlugin *GetNamingPlugin() { return pluginRegistry().getNamingPlugin(); }
+void GetWarningPlugins(QList<TWarningPlugin *> &list) { pluginRegistry().getWarningPlugins(list); }
+void DispatchShortCut(uint16_t key, TShiftState shift, bool &handled)
 {
-    pluginRegistry().DispatchShortCut(Key, shift, handled);
+    pluginRegistry().dispatchShortCut(key, shift, handled);
 }
-void RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages)
+void RunWarningPlugins(TWQFFile *doc, bool quickOnly, CheckMessageList *messages)
 {
-    if (Doc && Messages)
-        pluginRegistry().RunWarningPlugins(Doc, quickOnly, Messages);
+    if (doc && messages)
+        pluginRegistry().runWarningPlugins(doc, quickOnly, messages);
 }
-TPellorinAppIntf *GetAppIntf() { return pluginRegistry().GetAppIntf(); }
-void SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf) { pluginRegistry().SetAppIntf(std::move(intf)); }
-QString GetAppDir() { return platform::ProgramFolder(); }
+TPellorinAppIntf *GetAppIntf() { return pluginRegistry().getAppIntf(); }
+void SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf) { pluginRegistry().setAppIntf(std::move(intf)); }
+QString GetAppDir() { return platform::programFolder(); }

@@ -15,8 +15,8 @@ class TWQFItem;
 
 // One check message: the line and the component it concerns, or none.
 struct CheckMessage {
-    QString Text;
-    TWQFItem *Item = nullptr;
+    QString text;
+    TWQFItem *item = nullptr;
 };
 using CheckMessageList = QList<CheckMessage>;
 
@@ -31,7 +31,7 @@ public:
     virtual ~TPellorinPlugin() = default;
     // The class name under which the plug-in's settings and failure lines are stored; each
     // class answers its own literal, since the name is a stored format.
-    virtual QString ClassName() const = 0;
+    virtual QString className() const = 0;
 
     bool Enabled = false;
 };
@@ -39,8 +39,8 @@ public:
 // Window caption, application title and icon for the open file.
 class TNamingPlugin : public TPellorinPlugin {
 public:
-    QString ClassName() const override { return QStringLiteral("TNamingPlugin"); }
-    virtual void NotifyFileName(const QString &FileName);
+    QString className() const override { return QStringLiteral("TNamingPlugin"); }
+    virtual void NotifyFileName(const QString &fileName);
     virtual QString GetAppTitle();
     virtual QString GetCaption();
     virtual QString GetIconFileName();
@@ -49,8 +49,8 @@ public:
 // A key combination of the main window.
 class TShortCutPlugin : public TPellorinPlugin {
 public:
-    virtual bool Accepts(uint16_t Key, TShiftState shift);
-    virtual void Execute(uint16_t Key, TShiftState shift, bool &handled);
+    virtual bool Accepts(uint16_t key, TShiftState shift);
+    virtual void Execute(uint16_t key, TShiftState shift, bool &handled);
 };
 
 // A check whose findings are listed at the bottom of the main window. The runner calls it per
@@ -61,10 +61,10 @@ public:
     virtual bool InQuickCheck();
     virtual bool NeedsGroupData();
     virtual std::unique_ptr<GroupData> CreateGroupData();
-    virtual void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data);
-    // Adds the group's lines and frees Data.
-    virtual void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages);
-    virtual void CheckFile(TWQFFile *Doc, CheckMessageList &Messages);
+    virtual void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data);
+    // Adds the group's lines and frees data.
+    virtual void FinishGroup(bool flag, std::unique_ptr<GroupData> &data, CheckMessageList &messages);
+    virtual void CheckFile(TWQFFile *doc, CheckMessageList &messages);
     virtual QString GetDescription();
 
     int Priority = 0;
@@ -75,8 +75,8 @@ public:
 // A check plug-in with the group data it made for one run, which FinishGroup frees.
 class TPluginObjectPair {
 public:
-    // The data is made only when Plugin needs some and createData is set.
-    TPluginObjectPair(TWarningPlugin *Plugin, bool createData);
+    // The data is made only when plugin needs some and createData is set.
+    TPluginObjectPair(TWarningPlugin *plugin, bool createData);
 
     TWarningPlugin *Plugin;
     std::unique_ptr<GroupData> Data;
@@ -87,24 +87,24 @@ int ComparePriority(const TWarningPlugin *a, const TWarningPlugin *b);
 // Plugin's CheckItem over every component. A failure on one component becomes the line
 // "<class> failed on <name>: <message>" and the walk goes on; every line a component gave
 // without a component of its own is tagged with it.
-void RunOnItems(TWarningPlugin *Plugin, const QList<TWQFItem *> &Items, CheckMessageList &Messages, GroupData *Data);
-// Every enabled check plug-in (only those of the quick check with quickOnly) over Doc, in
+void RunOnItems(TWarningPlugin *plugin, const QList<TWQFItem *> &items, CheckMessageList &messages, GroupData *data);
+// Every enabled check plug-in (only those of the quick check with quickOnly) over doc, in
 // priority order, equal priorities in registration order; appends their lines grouped by
-// plug-in: component lines, file lines, group lines. Nothing without Doc or Messages.
-void RunWarningPlugins(const QList<TWarningPlugin *> &Plugins, TWQFFile *Doc, bool quickOnly,
-                       CheckMessageList *Messages);
+// plug-in: component lines, file lines, group lines. Nothing without doc or messages.
+void RunWarningPlugins(const QList<TWarningPlugin *> &plugins, TWQFFile *doc, bool quickOnly,
+                       CheckMessageList *messages);
 
 // What plug-ins may ask of the main window. The selection holds the diagram's item data:
 // components, notes and note handles.
 class TPellorinAppIntf {
 public:
     virtual ~TPellorinAppIntf() = default;
-    virtual void OpenFile(const QString &FileName);
-    virtual void GetSelection(QList<void *> &List);
+    virtual void OpenFile(const QString &fileName);
+    virtual void GetSelection(QList<void *> &list);
     virtual QString GetFileName();
     // The open document and the active tab's section name.
-    virtual QString GetCurrent(TWQFFile *&Doc);
-    virtual bool GetMousePos(int &X, int &Y);
+    virtual QString GetCurrent(TWQFFile *&doc);
+    virtual bool GetMousePos(int &x, int &y);
     virtual void RefreshSection(const QString &sectionName);
 };
 
@@ -120,29 +120,29 @@ public:
     PluginRegistry(const PluginRegistry &) = delete;
     PluginRegistry &operator=(const PluginRegistry &) = delete;
 
-    // Appends P and enables it; nothing for none or for a plug-in already listed.
-    TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P);
+    // Appends p and enables it; nothing for none or for a plug-in already listed.
+    TPellorinPlugin *registerPlugin(std::unique_ptr<TPellorinPlugin> p);
     // P (a new default one for none) replaces the first naming plug-in at its index, freeing
     // it, or is appended when there is none.
-    TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P);
-    TNamingPlugin *GetNamingPlugin() const;
+    TNamingPlugin *setNamingPlugin(std::unique_ptr<TNamingPlugin> p);
+    TNamingPlugin *getNamingPlugin() const;
     // Appends the check plug-ins in registration order.
-    void GetWarningPlugins(QList<TWarningPlugin *> &List) const;
+    void getWarningPlugins(QList<TWarningPlugin *> &list) const;
     // Offers the key to the shortcut plug-ins in registration order until one handles it.
-    void DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled);
+    void dispatchShortCut(uint16_t key, TShiftState shift, bool &handled);
     // The check run over this registry's check plug-ins.
-    void RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages);
+    void runWarningPlugins(TWQFFile *doc, bool quickOnly, CheckMessageList *messages);
 
     // The current host interface; a do-nothing one while none is installed.
-    TPellorinAppIntf *GetAppIntf();
+    TPellorinAppIntf *getAppIntf();
     // A do-nothing interface is freed at once; any other one it replaces stays owned (and
     // alive) until the registry ends, since plug-ins may still hold it.
-    void SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf);
+    void setAppIntf(std::unique_ptr<TPellorinAppIntf> intf);
 
-    QList<TPellorinPlugin *> Plugins() const;
+    QList<TPellorinPlugin *> plugins() const;
 
 private:
-    std::vector<std::unique_ptr<TPellorinPlugin>>::iterator find(const TPellorinPlugin *P);
+    std::vector<std::unique_ptr<TPellorinPlugin>>::iterator find(const TPellorinPlugin *p);
 
     std::vector<std::unique_ptr<TPellorinPlugin>> m_plugins;
     std::unique_ptr<TPellorinAppIntf> m_appIntf;
@@ -155,12 +155,12 @@ void initPluginRegistry();
 void donePluginRegistry();
 PluginRegistry &pluginRegistry();
 
-TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> P);
-TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> P);
+TPellorinPlugin *RegisterPlugin(std::unique_ptr<TPellorinPlugin> p);
+TNamingPlugin *SetNamingPlugin(std::unique_ptr<TNamingPlugin> p);
 TNamingPlugin *GetNamingPlugin();
-void GetWarningPlugins(QList<TWarningPlugin *> &List);
-void DispatchShortCut(uint16_t Key, TShiftState shift, bool &handled);
-void RunWarningPlugins(TWQFFile *Doc, bool quickOnly, CheckMessageList *Messages);
+void GetWarningPlugins(QList<TWarningPlugin *> &list);
+void DispatchShortCut(uint16_t key, TShiftState shift, bool &handled);
+void RunWarningPlugins(TWQFFile *doc, bool quickOnly, CheckMessageList *messages);
 TPellorinAppIntf *GetAppIntf();
 void SetAppIntf(std::unique_ptr<TPellorinAppIntf> intf);
 // The program's folder, ending with a path delimiter.

@@ -128,14 +128,14 @@ QString withPageExtension(const QString &name)
 }
 } // namespace
 
-TextControlKind textControlKind(const QWidget *Control)
+TextControlKind textControlKind(const QWidget *control)
 {
-    Control = owningControl(Control);
-    if (!Control)
+    control = owningControl(control);
+    if (!control)
         return TextControlKind::None;
-    if (qobject_cast<const QsciScintilla *>(Control))
+    if (qobject_cast<const QsciScintilla *>(control))
         return TextControlKind::SourceEditor;
-    if (auto *line = qobject_cast<const QLineEdit *>(Control)) {
+    if (auto *line = qobject_cast<const QLineEdit *>(control)) {
         // A combo box's edit part is no edit control of its own; a spin box is one, but not a
         // plain single-line edit.
         if (qobject_cast<const QComboBox *>(line->parentWidget()))
@@ -144,15 +144,15 @@ TextControlKind textControlKind(const QWidget *Control)
             return TextControlKind::OtherEdit;
         return TextControlKind::LineEdit;
     }
-    if (qobject_cast<const QAbstractSpinBox *>(Control) || qobject_cast<const QPlainTextEdit *>(Control) ||
-        qobject_cast<const QTextEdit *>(Control))
+    if (qobject_cast<const QAbstractSpinBox *>(control) || qobject_cast<const QPlainTextEdit *>(control) ||
+        qobject_cast<const QTextEdit *>(control))
         return TextControlKind::OtherEdit;
     return TextControlKind::None;
 }
 
 // ---- Ctrl+Enter ----
 
-bool TOpenExternalFile::Accepts(uint16_t Key, TShiftState shift) { return Key == VK_RETURN && shift == ssCtrl; }
+bool TOpenExternalFile::Accepts(uint16_t key, TShiftState shift) { return key == VK_RETURN && shift == ssCtrl; }
 
 void TOpenExternalFile::Execute(uint16_t, TShiftState, bool &)
 {
@@ -174,18 +174,18 @@ void TOpenExternalFile::Execute(uint16_t, TShiftState, bool &)
 
 // ---- Alt+arrows ----
 
-bool TMoveWQFComponents::Accepts(uint16_t Key, TShiftState shift)
+bool TMoveWQFComponents::Accepts(uint16_t key, TShiftState shift)
 {
-    const uint16_t key = Key & 0xFF;
-    return key >= VK_LEFT && key <= VK_DOWN && shift.testFlag(ssAlt);
+    const uint16_t code = key & 0xFF;
+    return code >= VK_LEFT && code <= VK_DOWN && shift.testFlag(ssAlt);
 }
 
-void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
+void TMoveWQFComponents::Execute(uint16_t key, TShiftState, bool &)
 {
     if (textControlKind(focusedControl()) != TextControlKind::None)
         return;
     int dx = 0, dy = 0;
-    switch (Key & 0xFF) {
+    switch (key & 0xFF) {
     case VK_LEFT:
         dx = -32;
         break;
@@ -219,7 +219,7 @@ void TMoveWQFComponents::Execute(uint16_t Key, TShiftState, bool &)
 
 // ---- Ctrl+' ----
 
-bool TRequote::Accepts(uint16_t Key, TShiftState shift) { return Key == VK_OEM_7 && shift.testFlag(ssCtrl); }
+bool TRequote::Accepts(uint16_t key, TShiftState shift) { return key == VK_OEM_7 && shift.testFlag(ssCtrl); }
 
 void TRequote::Execute(uint16_t, TShiftState shift, bool &handled)
 {

@@ -74,9 +74,9 @@ QString dummyValue(const QString &type)
 
 QString firstLine(const QByteArray &bytes)
 {
-    for (const QString &line : SplitLines(QString::fromUtf8(bytes)))
-        if (!Trim(line).isEmpty())
-            return Trim(line);
+    for (const QString &line : splitLines(QString::fromUtf8(bytes)))
+        if (!trim(line).isEmpty())
+            return trim(line);
     return QString();
 }
 
@@ -121,10 +121,10 @@ SQLCheckState &sqlCheckState()
     return *g_state;
 }
 
-QString ReplaceSVars(const QString &Text, const QStringList &Values)
+QString ReplaceSVars(const QString &text, const QStringList &values)
 {
-    QString result = Text;
-    for (const QString &line : Values) {
+    QString result = text;
+    for (const QString &line : values) {
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
             continue;
@@ -133,9 +133,9 @@ QString ReplaceSVars(const QString &Text, const QStringList &Values)
     return result;
 }
 
-QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFParamList *params)
+QString PrepareSQL(const QString &sql, const QStringList *testValues, const WQFParamList *params)
 {
-    QString text = TestValues ? ReplaceSVars(SQL, *TestValues) : SQL;
+    QString text = testValues ? ReplaceSVars(sql, *testValues) : sql;
     text.replace(QStringLiteral("''"), QStringLiteral("'"));
     QStringList nameTypes;
     if (params)
@@ -145,13 +145,13 @@ QString PrepareSQL(const QString &SQL, const QStringList *TestValues, const WQFP
     return SubstituteParams(text, nameTypes);
 }
 
-QString SubstituteParams(const QString &SQL, const QStringList &nameTypes)
+QString SubstituteParams(const QString &sql, const QStringList &nameTypes)
 {
-    QString text = SQL;
+    QString text = sql;
     for (const QString &line : nameTypes) {
         const qsizetype eq = line.indexOf(u'=');
         const QString name = eq < 0 ? line : line.left(eq);
-        const QString type = eq < 0 ? QString() : upperCaseAscii(Trim(line.mid(eq + 1)));
+        const QString type = eq < 0 ? QString() : upperCaseAscii(trim(line.mid(eq + 1)));
         // A parameter without a name would stand for every lone colon.
         if (!name.isEmpty())
             text = replaceNoCase(text, u':' + name, dummyValue(type), true);
@@ -168,36 +168,36 @@ QString SubstituteParams(const QString &SQL, const QStringList &nameTypes)
     return text;
 }
 
-QString ReadMaskFile(const QString &FileName)
+QString ReadMaskFile(const QString &fileName)
 {
-    return QFileInfo::exists(FileName) ? QString::fromUtf8(LoadFileToString(FileName)) : QString();
+    return QFileInfo::exists(fileName) ? QString::fromUtf8(LoadFileToString(fileName)) : QString();
 }
 
-QStringList SetMasks(const QString &Text)
+QStringList SetMasks(const QString &text)
 {
     QStringList masks;
-    for (const QString &line : SplitLines(Text))
+    for (const QString &line : splitLines(text))
         masks << lowerCaseAscii(line);
     return masks;
 }
 
-bool MatchesMask(const QStringList &masks, const QString &Name)
+bool MatchesMask(const QStringList &masks, const QString &name)
 {
-    const QString name = lowerCaseAscii(Name);
+    const QString lowered = lowerCaseAscii(name);
     for (const QString &mask : masks) {
-        const QString trimmed = Trim(mask);
+        const QString trimmed = trim(mask);
         if (trimmed.isEmpty())
             continue;
         const bool starFirst = trimmed.front() == u'*';
         const bool starLast = trimmed.back() == u'*';
         const QString core = QString(mask).remove(u'*');
-        if (starFirst && starLast && !core.isEmpty() && name.contains(core))
+        if (starFirst && starLast && !core.isEmpty() && lowered.contains(core))
             return true;
-        if (starLast && name.startsWith(core))
+        if (starLast && lowered.startsWith(core))
             return true;
-        if (starFirst && name.endsWith(core))
+        if (starFirst && lowered.endsWith(core))
             return true;
-        if (core == name)
+        if (core == lowered)
             return true;
     }
     return false;
@@ -207,14 +207,14 @@ bool MatchesMask(const QStringList &masks, const QString &Name)
 
 QString TSQLParamCheck::GetDescription() { return QStringLiteral("Parameter #(%s) not used in query"); }
 
-void TSQLParamCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *)
+void TSQLParamCheck::CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *)
 {
-    if (!Item)
+    if (!item)
         throw ERunError::nilReference();
-    const XmlElement *values = Item->ValuesNode();
-    if (!isQuery(Item->GetType()) || !values)
+    const XmlElement *values = item->ValuesNode();
+    if (!isQuery(item->GetType()) || !values)
         return;
-    QString query = ReplaceSVars(Item->GetQuery(), sqlCheckState().TestValues);
+    QString query = ReplaceSVars(item->GetQuery(), sqlCheckState().TestValues);
     query.replace(QStringLiteral("''"), QStringLiteral("'"));
     query = lowerCaseAscii(query);
 
@@ -224,14 +224,14 @@ void TSQLParamCheck::CheckItem(TWQFItem *Item, CheckMessageList &Messages, Group
             continue;
         const QString name = NodeTextDef(node->firstChildElement(QStringLiteral("n")), QString());
         if (name.isEmpty())
-            Messages.append(
+            messages.append(
                 {QStringLiteral("ERROR Missing name for SQL parameter #%1").arg(names.size() + 1), nullptr});
         else
             names << name;
     }
     for (qsizetype i = 0; i < names.size(); ++i)
         if (!query.contains(u':' + lowerCaseAscii(names[i])))
-            Messages.append(
+            messages.append(
                 {QStringLiteral("ERROR Parameter #%1 %2 not used in query").arg(i + 1).arg(names[i]), nullptr});
 }
 
@@ -245,19 +245,19 @@ std::unique_ptr<GroupData> TGroupSQLCheck::CreateGroupData()
     return std::make_unique<SQLCollected>();
 }
 
-void TGroupSQLCheck::CheckItem(TWQFItem *Item, CheckMessageList &, GroupData *Data)
+void TGroupSQLCheck::CheckItem(TWQFItem *item, CheckMessageList &, GroupData *data)
 {
-    auto *collected = dynamic_cast<SQLCollected *>(Data);
-    if (!Item || !collected)
+    auto *collected = dynamic_cast<SQLCollected *>(data);
+    if (!item || !collected)
         throw ERunError::nilReference();
-    const QString type = Item->GetType();
+    const QString type = item->GetType();
     if (isQuery(type) || type == u"SET" || sqlCheckState().MaskText.isEmpty())
-        collected->entries.push_back({QString(), Item});
+        collected->entries.push_back({QString(), item});
 }
 
-void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages)
+void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &data, CheckMessageList &messages)
 {
-    std::unique_ptr<GroupData> owned = std::move(Data);
+    std::unique_ptr<GroupData> owned = std::move(data);
     auto *collected = dynamic_cast<SQLCollected *>(owned.get());
     if (!collected)
         return;
@@ -274,14 +274,14 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
                          jobLine(QStringLiteral("Database"), state.SQLDatabase);
         const size_t count = entries.size();
         for (size_t i = 0; i < count; ++i) {
-            TWQFItem *item = entries[i].Item;
+            TWQFItem *item = entries[i].item;
             const QString jobName = QStringLiteral("wqf%1").arg(i);
             if (isQuery(item->GetType())) {
                 WQFParamList params;
                 item->GetParams(params);
                 QString path;
                 if (folder.saveFile(PrepareSQL(item->GetQuery(), &state.TestValues, &params).toUtf8(), path)) {
-                    entries[i].Path = path;
+                    entries[i].path = path;
                     job += jobLine(jobName, path);
                 }
                 continue;
@@ -296,7 +296,7 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
                 if (!folder.saveFile(PrepareSQL(pair->Value, &state.TestValues, nullptr).toUtf8(), path))
                     continue;
                 if (first)
-                    entries[i].Path = path;
+                    entries[i].path = path;
                 else
                     entries.push_back({path, item});
                 first = false;
@@ -306,37 +306,37 @@ void TGroupSQLCheck::FinishGroup(bool, std::unique_ptr<GroupData> &Data, CheckMe
         QString jobPath;
         if (!folder.saveFile(job, jobPath))
             throw Exception(QStringLiteral("qverify: the job file \"%1\" could not be written").arg(jobPath));
-        runProber(proberProgram, jobPath, TimeoutSeconds);
+        runProber(proberProgram, jobPath, timeoutSeconds);
         for (const SQLStatementEntry &entry : entries) {
-            if (entry.Path.isEmpty())
+            if (entry.path.isEmpty())
                 continue;
-            const QString verdict = QString::fromUtf8(folder.loadFile(entry.Path));
-            if (!Trim(verdict).isEmpty())
-                Messages.append({verdict, entry.Item});
+            const QString verdict = QString::fromUtf8(folder.loadFile(entry.path));
+            if (!trim(verdict).isEmpty())
+                messages.append({verdict, entry.item});
         }
     } catch (const Exception &e) {
-        Messages.append({e.message(), nullptr});
+        messages.append({e.message(), nullptr});
     }
 }
 
-QString proberProgramIn(const QString &ProgramFolder)
+QString proberProgramIn(const QString &programFolder)
 {
 #ifdef Q_OS_WIN
     return ProgramFolder + QStringLiteral("qverify/qverify.exe");
 #else
-    return ProgramFolder + QStringLiteral("qverify/qverify");
+    return programFolder + QStringLiteral("qverify/qverify");
 #endif
 }
 
-QString maskFileIn(const QString &ProgramFolder) { return ProgramFolder + QStringLiteral("plugins/qverify/mask.txt"); }
+QString maskFileIn(const QString &programFolder) { return programFolder + QStringLiteral("plugins/qverify/mask.txt"); }
 
-void initSQLQueryCheck(const QString &ProgramFolder)
+void initSQLQueryCheck(const QString &programFolder)
 {
     g_state.reset(std::make_unique<SQLCheckState>());
     RegisterPlugin(std::make_unique<TSQLParamCheck>());
     auto group = std::make_unique<TGroupSQLCheck>();
-    group->proberProgram = proberProgramIn(ProgramFolder);
-    group->maskFileName = maskFileIn(ProgramFolder);
+    group->proberProgram = proberProgramIn(programFolder);
+    group->maskFileName = maskFileIn(programFolder);
     RegisterPlugin(std::move(group));
 }
 

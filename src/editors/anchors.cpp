@@ -11,7 +11,7 @@ namespace {
 constexpr const char *kProperty = "pellorinAnchorKeeper";
 
 struct Anchored {
-    QPointer<QWidget> Control;
+    QPointer<QWidget> control;
     Anchors edges;
     int rightGap = 0;
     int bottomGap = 0;
@@ -68,7 +68,7 @@ private:
     {
         const QSize size = m_parent->size();
         for (auto it = m_anchored.begin(); it != m_anchored.end();) {
-            QWidget *control = it->Control;
+            QWidget *control = it->control;
             if (!control || control->parentWidget() != m_parent) {
                 it = m_anchored.erase(it);
                 continue;
@@ -99,19 +99,19 @@ private:
 };
 } // namespace
 
-void setAnchors(QWidget *Control, Anchors edges)
+void setAnchors(QWidget *control, Anchors edges)
 {
-    if (!Control || !Control->parentWidget())
+    if (!control || !control->parentWidget())
         return;
     const bool needed = edges & (akRight | akBottom);
-    if (AnchorKeeper *keeper = AnchorKeeper::of(Control->parentWidget(), needed))
-        keeper->set(Control, edges);
+    if (AnchorKeeper *keeper = AnchorKeeper::of(control->parentWidget(), needed))
+        keeper->set(control, edges);
 }
 
-Anchors getAnchors(const QWidget *Control)
+Anchors getAnchors(const QWidget *control)
 {
-    if (!Control || !Control->parentWidget())
+    if (!control || !control->parentWidget())
         return akLeft | akTop;
-    const AnchorKeeper *keeper = AnchorKeeper::of(Control->parentWidget(), false);
-    return keeper ? keeper->get(Control) : Anchors(akLeft | akTop);
+    const AnchorKeeper *keeper = AnchorKeeper::of(control->parentWidget(), false);
+    return keeper ? keeper->get(control) : Anchors(akLeft | akTop);
 }

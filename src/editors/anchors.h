@@ -13,5 +13,5 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(Anchors)
 
 // The distances are taken from the control's geometry in its parent now; set the geometry
 // first. Left and top alone (the default) leave the control where it is.
-void setAnchors(QWidget *Control, Anchors edges);
-Anchors getAnchors(const QWidget *Control);
+void setAnchors(QWidget *control, Anchors edges);
+Anchors getAnchors(const QWidget *control);

@@ -61,20 +61,20 @@ bool pagesUp(QsciCommand::Command command)
 
 } // namespace
 
-int visibleHeightOf(const QWidget *Container)
+int visibleHeightOf(const QWidget *container)
 {
-    if (!Container)
+    if (!container)
         return 0;
-    if (const QWidget *viewport = Container->parentWidget())
+    if (const QWidget *viewport = container->parentWidget())
         if (auto *area = qobject_cast<const QAbstractScrollArea *>(viewport->parentWidget()))
             if (area->viewport() == viewport)
                 return viewport->height();
-    return Container->contentsRect().height();
+    return container->contentsRect().height();
 }
 
-HighlighterKind GuessHighlighter(const QString &Text)
+HighlighterKind GuessHighlighter(const QString &text)
 {
-    const QString lower = lowerCaseAscii(Text);
+    const QString lower = lowerCaseAscii(text);
     const int pascal = countPresent(lower, {"begin", "var", ":="});
     const int sql = countPresent(lower, {"select", "insert", "update", "from", "where"});
     const int html = countPresent(lower, {"<div>", "<a>", "<table>"});
@@ -87,30 +87,30 @@ HighlighterKind GuessHighlighter(const QString &Text)
     return HighlighterKind::None;
 }
 
-QsciLexer *newHighlighterLexer(HighlighterKind Kind, QObject *Parent)
+QsciLexer *newHighlighterLexer(HighlighterKind kind, QObject *parent)
 {
-    switch (Kind) {
+    switch (kind) {
     case HighlighterKind::Pascal:
-        return new QsciLexerPascal(Parent);
+        return new QsciLexerPascal(parent);
     case HighlighterKind::SQL:
-        return new QsciLexerSQL(Parent);
+        return new QsciLexerSQL(parent);
     case HighlighterKind::HTML:
-        return new QsciLexerHTML(Parent);
+        return new QsciLexerHTML(parent);
     case HighlighterKind::JavaScript:
-        return new QsciLexerJavaScript(Parent);
+        return new QsciLexerJavaScript(parent);
     case HighlighterKind::Keywords:
-        return new KeywordLexer(Parent);
+        return new KeywordLexer(parent);
     case HighlighterKind::None:
         break;
     }
     return nullptr;
 }
 
-void RebindTabKeys(QsciScintilla *Editor)
+void RebindTabKeys(QsciScintilla *editor)
 {
-    if (!Editor)
+    if (!editor)
         return;
-    QsciCommandSet *commands = Editor->standardCommands();
+    QsciCommandSet *commands = editor->standardCommands();
     if (QsciCommand *tab = commands->find(QsciCommand::Tab)) {
         tab->setKey(QKeyCombination(Qt::CTRL, Qt::Key_Tab).toCombined());
         tab->setAlternateKey(0);
@@ -121,11 +121,11 @@ void RebindTabKeys(QsciScintilla *Editor)
     }
 }
 
-void releaseMenuKeys(QsciScintilla *Editor)
+void releaseMenuKeys(QsciScintilla *editor)
 {
-    if (!Editor)
+    if (!editor)
         return;
-    for (QsciCommand *command : Editor->standardCommands()->commands()) {
+    for (QsciCommand *command : editor->standardCommands()->commands()) {
         if (isMenuKey(command->key()))
             command->setKey(0);
         if (isMenuKey(command->alternateKey()))
@@ -142,13 +142,13 @@ QFont scaleFontToDpi(QFont font, int dpi)
     return font;
 }
 
-void ScaleSynEditToDpi(QsciScintilla *Editor)
+void ScaleSynEditToDpi(QsciScintilla *editor)
 {
-    if (!Editor)
+    if (!editor)
         return;
-    const int dpi = Editor->logicalDpiY();
-    Editor->setFont(scaleFontToDpi(Editor->font(), dpi));
-    QsciLexer *lexer = Editor->lexer();
+    const int dpi = editor->logicalDpiY();
+    editor->setFont(scaleFontToDpi(editor->font(), dpi));
+    QsciLexer *lexer = editor->lexer();
     if (!lexer)
         return;
     lexer->setDefaultFont(scaleFontToDpi(lexer->defaultFont(), dpi));
@@ -157,11 +157,11 @@ void ScaleSynEditToDpi(QsciScintilla *Editor)
             lexer->setFont(scaleFontToDpi(lexer->font(style), dpi), style);
 }
 
-void ScaleEditorFonts(QWidget *Control)
+void ScaleEditorFonts(QWidget *control)
 {
-    if (!Control)
+    if (!control)
         return;
-    for (QObject *child : Control->children()) {
+    for (QObject *child : control->children()) {
         auto *widget = qobject_cast<QWidget *>(child);
         if (!widget)
             continue;
@@ -174,7 +174,7 @@ void ScaleEditorFonts(QWidget *Control)
 
 // ---- TWheelSynEdit ----
 
-TWheelSynEdit::TWheelSynEdit(QWidget *Parent) : QsciScintilla(Parent)
+TWheelSynEdit::TWheelSynEdit(QWidget *parent) : QsciScintilla(parent)
 {
     ScaleSynEditToDpi(this);
     releaseMenuKeys(this);
@@ -197,26 +197,26 @@ bool TWheelSynEdit::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-void TWheelSynEdit::setHighlighter(HighlighterKind Kind)
+void TWheelSynEdit::setHighlighter(HighlighterKind kind)
 {
-    if (Kind == m_highlighter)
+    if (kind == m_highlighter)
         return;
     QsciLexer *old = lexer();
-    m_highlighter = Kind;
-    setLexer(newHighlighterLexer(Kind, this));
+    m_highlighter = kind;
+    setLexer(newHighlighterLexer(kind, this));
     delete old;
     ScaleSynEditToDpi(this);
 }
 
-int TWheelSynEdit::LineHeight() const
+int TWheelSynEdit::lineHeight() const
 {
     return int(const_cast<TWheelSynEdit *>(this)->SendScintilla(SCI_TEXTHEIGHT, 0));
 }
 
 int TWheelSynEdit::pageLines() const
 {
-    const int lineHeight = LineHeight();
-    int n = lineHeight > 0 ? visibleHeightOf(parentWidget()) / lineHeight : 0;
+    const int height = lineHeight();
+    int n = height > 0 ? visibleHeightOf(parentWidget()) / height : 0;
     if (n <= 0)
         n = 1;
     if (m_pageOptions & HalfPageScroll)
@@ -226,12 +226,12 @@ int TWheelSynEdit::pageLines() const
     return std::max(n, 1);
 }
 
-bool TWheelSynEdit::executePageCommand(QsciCommand::Command Command)
+bool TWheelSynEdit::executePageCommand(QsciCommand::Command command)
 {
-    if (std::find(std::begin(kPageCommands), std::end(kPageCommands), Command) == std::end(kPageCommands))
+    if (std::find(std::begin(kPageCommands), std::end(kPageCommands), command) == std::end(kPageCommands))
         return false;
     int n = pageLines();
-    if (pagesUp(Command))
+    if (pagesUp(command))
         n = -n;
     setFirstVisibleLine(std::max(0, firstVisibleLine() + n));
     int line = 0, index = 0;
@@ -240,12 +240,12 @@ bool TWheelSynEdit::executePageCommand(QsciCommand::Command Command)
     return true;
 }
 
-QsciCommand::Command TWheelSynEdit::pageCommandFor(int Key) const
+QsciCommand::Command TWheelSynEdit::pageCommandFor(int key) const
 {
     QsciCommandSet *commands = const_cast<TWheelSynEdit *>(this)->standardCommands();
     for (QsciCommand::Command command : kPageCommands)
         if (QsciCommand *c = commands->find(command))
-            if (Key != 0 && (c->key() == Key || c->alternateKey() == Key))
+            if (key != 0 && (c->key() == key || c->alternateKey() == key))
                 return command;
     return QsciCommand::Command(0);
 }
@@ -274,16 +274,16 @@ void TWheelSynEdit::wheelEvent(QWheelEvent *event)
     event->setAccepted(handled);
 }
 
-bool TWheelSynEdit::focusNextPrevChild(bool Next)
+bool TWheelSynEdit::focusNextPrevChild(bool next)
 {
     if (!m_wantTabs)
-        return QAbstractScrollArea::focusNextPrevChild(Next);
-    return QsciScintilla::focusNextPrevChild(Next);
+        return QAbstractScrollArea::focusNextPrevChild(next);
+    return QsciScintilla::focusNextPrevChild(next);
 }
 
 // ---- TWheelComboBox ----
 
-TWheelComboBox::TWheelComboBox(QWidget *Parent) : QComboBox(Parent) {}
+TWheelComboBox::TWheelComboBox(QWidget *parent) : QComboBox(parent) {}
 
 namespace {
 // The completer that keeps editable boxes from making their own until they take the focus.

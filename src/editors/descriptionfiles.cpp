@@ -32,7 +32,7 @@ QStringList loadDescriptionFolder(const QString &dir, const QString &skipped,
     QStringList messages;
     QStringList files;
     ListFolder(dir, QStringLiteral("*.ini"), platform::faAnyFile, &files);
-    const QString folder = platform::WithTrailingSlash(dir);
+    const QString folder = platform::withTrailingSlash(dir);
     for (const QString &file : files) {
         try {
             load(folder, file);

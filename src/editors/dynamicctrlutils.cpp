@@ -72,37 +72,37 @@ void setBold(QLabel *label, bool bold)
 }
 } // namespace
 
-QString DoubleQuotes(bool DblQuote, const QString &Text)
+QString DoubleQuotes(bool dblQuote, const QString &text)
 {
-    if (!DblQuote)
-        return Text;
-    QString out = Text;
+    if (!dblQuote)
+        return text;
+    QString out = text;
     return out.replace(u'\'', QStringLiteral("''"));
 }
 
-QString UndoubleQuotes(bool DblQuote, const QString &Text)
+QString UndoubleQuotes(bool dblQuote, const QString &text)
 {
-    if (!DblQuote)
-        return Text;
-    QString out = Text;
+    if (!dblQuote)
+        return text;
+    QString out = text;
     return out.replace(QStringLiteral("''"), QStringLiteral("'"));
 }
 
-void SetScriptText(QsciScintilla *Editor, const QString &Text)
+void SetScriptText(QsciScintilla *editor, const QString &text)
 {
-    if (!Editor)
+    if (!editor)
         return;
-    Editor->setText(Text);
-    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
-    const int frame = Editor->height() - Editor->viewport()->height();
-    Editor->resize(Editor->width(), (Editor->lines() + 1) * lineHeight + std::max(0, frame));
+    editor->setText(text);
+    const int lineHeight = int(editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
+    const int frame = editor->height() - editor->viewport()->height();
+    editor->resize(editor->width(), (editor->lines() + 1) * lineHeight + std::max(0, frame));
 }
 
-int FitCodeEditorHeight(QsciScintilla *Editor)
+int FitCodeEditorHeight(QsciScintilla *editor)
 {
-    if (!Editor)
+    if (!editor)
         return 0;
-    return fittedHeight(Editor->lines(), int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0)));
+    return fittedHeight(editor->lines(), int(editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0)));
 }
 
 void SetComboItems(QComboBox *combo, const QString &commaText)
@@ -110,33 +110,33 @@ void SetComboItems(QComboBox *combo, const QString &commaText)
     if (!combo)
         return;
     combo->clear();
-    combo->addItems(SplitCommaText(commaText));
+    combo->addItems(splitCommaText(commaText));
 }
 
-int controlTag(const QObject *Control) { return Control ? Control->property(kTagProperty).toInt() : 0; }
+int controlTag(const QObject *control) { return control ? control->property(kTagProperty).toInt() : 0; }
 
-void setControlTag(QObject *Control, int Tag)
+void setControlTag(QObject *control, int tag)
 {
-    if (Control)
-        Control->setProperty(kTagProperty, Tag);
+    if (control)
+        control->setProperty(kTagProperty, tag);
 }
 
-void discardControl(QWidget *Control, bool later)
+void discardControl(QWidget *control, bool later)
 {
-    if (!Control)
+    if (!control)
         return;
     if (!later) {
-        delete Control;
+        delete control;
         return;
     }
-    Control->hide();
-    Control->setParent(nullptr);
-    Control->deleteLater();
+    control->hide();
+    control->setParent(nullptr);
+    control->deleteLater();
 }
 
 // ---- CodeEditorStandIn ----
 
-CodeEditorStandIn::CodeEditorStandIn(QWidget *Parent) : QWidget(Parent) { setFocusPolicy(Qt::StrongFocus); }
+CodeEditorStandIn::CodeEditorStandIn(QWidget *parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
 
 QsciScintilla *CodeEditorStandIn::materialize() { return onMaterialize ? onMaterialize() : nullptr; }
 
@@ -153,12 +153,12 @@ void CodeEditorStandIn::paintEvent(QPaintEvent *)
         this, [this] { materialize(); }, Qt::QueuedConnection);
 }
 
-QsciScintilla *firstCodeEditor(QWidget *Container)
+QsciScintilla *firstCodeEditor(QWidget *container)
 {
-    if (!Container)
+    if (!container)
         return nullptr;
     // A copy: making an editor changes the list.
-    const QObjectList children = Container->children();
+    const QObjectList children = container->children();
     for (QObject *child : children) {
         if (auto *editor = qobject_cast<QsciScintilla *>(child))
             return editor;
@@ -171,19 +171,19 @@ QsciScintilla *firstCodeEditor(QWidget *Container)
 
 // ---- TControlBind ----
 
-TControlBind::TControlBind(XmlElement *Node, QWidget *Control, bool UseCData)
-    : Node(Node), Control(Control), UseCData(UseCData)
+TControlBind::TControlBind(XmlElement *node, QWidget *control, bool useCData)
+    : Node(node), Control(control), UseCData(useCData)
 {}
 
-std::unique_ptr<TControlBind> TControlBind::CreateForControl(QWidget *Control)
+std::unique_ptr<TControlBind> TControlBind::CreateForControl(QWidget *control)
 {
-    return std::make_unique<TControlBind>(nullptr, Control, true);
+    return std::make_unique<TControlBind>(nullptr, control, true);
 }
 
-std::unique_ptr<TControlBind> TControlBind::createUnplaced(QWidget *Control)
+std::unique_ptr<TControlBind> TControlBind::createUnplaced(QWidget *control)
 {
-    auto binding = CreateForControl(Control);
-    binding->Placed = false;
+    auto binding = CreateForControl(control);
+    binding->placed = false;
     return binding;
 }
 
@@ -198,9 +198,9 @@ QWidget *TControlBind::releaseControl()
 
 QString TControlBind::GetValue() const { return Node ? UndoubleQuotes(DblQuote, Node->textContent()) : QString(); }
 
-void TControlBind::SetValue(const QString &Text)
+void TControlBind::SetValue(const QString &text)
 {
-    storeElementValue(Node, trimRight(DoubleQuotes(DblQuote, Text)), UseCData, true);
+    storeElementValue(Node, trimRight(DoubleQuotes(DblQuote, text)), UseCData, true);
 }
 
 // ---- TTagsEditor ----
@@ -327,10 +327,10 @@ void TTagsEditor::Clear()
     AfterClear();
 }
 
-TControlBind *TTagsEditor::append(std::unique_ptr<TControlBind> Binding)
+TControlBind *TTagsEditor::append(std::unique_ptr<TControlBind> binding)
 {
-    routeWheel(Binding->Control);
-    m_owned.push_back(std::move(Binding));
+    routeWheel(binding->Control);
+    m_owned.push_back(std::move(binding));
     return m_owned.back().get();
 }
 
@@ -340,11 +340,11 @@ void TTagsEditor::DoChange()
         OnChange(this);
 }
 
-void TTagsEditor::WriteBack(QWidget *Control, const QString &Text)
+void TTagsEditor::WriteBack(QWidget *control, const QString &text)
 {
     for (auto &binding : m_owned)
-        if (binding->Control == Control)
-            binding->SetValue(Text);
+        if (binding->Control == control)
+            binding->SetValue(text);
     DoChange();
 }
 
@@ -352,18 +352,18 @@ void TTagsEditor::EditChange(QLineEdit *edit) { WriteBack(edit, edit->text()); }
 
 void TTagsEditor::ComboChange(QComboBox *combo) { WriteBack(combo, combo->currentText()); }
 
-void TTagsEditor::CodeEditorChange(QsciScintilla *Editor)
+void TTagsEditor::CodeEditorChange(QsciScintilla *editor)
 {
-    QPointer<QsciScintilla> guard(Editor);
-    WriteBack(Editor, Editor->text());
-    if (!guard || !Editor->parentWidget())
+    QPointer<QsciScintilla> guard(editor);
+    WriteBack(editor, editor->text());
+    if (!guard || !editor->parentWidget())
         return;
-    const int old = Editor->height();
-    const int height = FitCodeEditorHeight(Editor);
+    const int old = editor->height();
+    const int height = FitCodeEditorHeight(editor);
     if (height == old)
         return;
-    Editor->resize(Editor->width(), height);
-    moveRowsBelow(Editor, height - old);
+    editor->resize(editor->width(), height);
+    moveRowsBelow(editor, height - old);
     rowsMoved();
 }
 
@@ -381,17 +381,17 @@ void TTagsEditor::NoteTitleChange(QLineEdit *edit, TCommentRect *note)
     DoChange();
 }
 
-void TTagsEditor::NoteTextChange(QsciScintilla *Editor, TCommentRect *note)
+void TTagsEditor::NoteTextChange(QsciScintilla *editor, TCommentRect *note)
 {
     if (note)
-        note->Text = Editor->text();
+        note->Text = editor->text();
     DoChange();
 }
 
-void TTagsEditor::NoteShowClick(bool Checked, TCommentRect *note)
+void TTagsEditor::NoteShowClick(bool checked, TCommentRect *note)
 {
     if (note)
-        note->ShowText = Checked;
+        note->ShowText = checked;
     DoChange();
 }
 
@@ -407,72 +407,72 @@ void TTagsEditor::keyEvent(QObject *sender, QEvent *event)
 
 int TTagsEditor::panelVisibleHeight() const { return visibleHeightOf(m_panel); }
 
-QLabel *TTagsEditor::AddLabel(const QString &Text, QWidget *Parent, bool Bold, int Left, int Top)
+QLabel *TTagsEditor::AddLabel(const QString &text, QWidget *parent, bool bold, int left, int top)
 {
-    auto *label = new QLabel(Text, Parent);
-    setBold(label, Bold);
+    auto *label = new QLabel(text, parent);
+    setBold(label, bold);
     label->adjustSize();
-    label->move(Left, Top);
+    label->move(left, top);
     label->show();
     return label;
 }
 
-QLineEdit *TTagsEditor::AddEdit(const QString &Text, QWidget *Parent, int Left, int Top)
+QLineEdit *TTagsEditor::AddEdit(const QString &text, QWidget *parent, int left, int top)
 {
-    auto *edit = new QLineEdit(Text, Parent);
-    edit->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, edit->sizeHint().height());
+    auto *edit = new QLineEdit(text, parent);
+    edit->setGeometry(left, top, parent->contentsRect().width() - parent->x() - 10, edit->sizeHint().height());
     setAnchors(edit, akLeft | akTop | akRight);
     edit->show();
     return edit;
 }
 
-TWheelSynEdit *TTagsEditor::AddCodeEditor(QWidget *Parent, int Left, int Top)
+TWheelSynEdit *TTagsEditor::AddCodeEditor(QWidget *parent, int left, int top)
 {
-    auto *editor = new TWheelSynEdit(Parent);
-    editor->setGeometry(Left, Top, Parent->contentsRect().width() - Parent->x() - 10, editor->height());
+    auto *editor = new TWheelSynEdit(parent);
+    editor->setGeometry(left, top, parent->contentsRect().width() - parent->x() - 10, editor->height());
     setAnchors(editor, akLeft | akTop | akRight);
     editor->show();
     return editor;
 }
 
-void TTagsEditor::SetGeneratedScript(const QString &Text)
+void TTagsEditor::SetGeneratedScript(const QString &text)
 {
     for (auto &binding : m_owned)
         if (auto *editor = qobject_cast<QsciScintilla *>(binding->Control.data()); editor && controlTag(editor) < 0) {
-            SetScriptText(editor, Text);
+            SetScriptText(editor, text);
             return;
         }
 }
 
-void UpdateGeneratedScript(TTagsEditor *Editor, const QString &Text)
+void UpdateGeneratedScript(TTagsEditor *editor, const QString &text)
 {
-    if (Editor)
-        Editor->SetGeneratedScript(Text);
+    if (editor)
+        editor->SetGeneratedScript(text);
 }
 
 // ---- note panel ----
 
-void TTagsEditor::BuildNotesPanel(TCommentRect *note, QWidget *Panel)
+void TTagsEditor::BuildNotesPanel(TCommentRect *note, QWidget *panel)
 {
-    m_panel = Panel;
-    if (!Panel || !note)
+    m_panel = panel;
+    if (!panel || !note)
         return;
-    const int width = Panel->contentsRect().width() - 5;
+    const int width = panel->contentsRect().width() - 5;
 
-    auto *title = new QLineEdit(note->Title, Panel);
+    auto *title = new QLineEdit(note->Title, panel);
     title->setGeometry(0, 5, width, title->sizeHint().height());
     setAnchors(title, akLeft | akTop | akRight);
     QObject::connect(title, &QLineEdit::textChanged, m_events.get(),
                      [this, title, note] { handle([&] { NoteTitleChange(title, note); }); });
 
-    auto *show = new QCheckBox(QStringLiteral("Show notes in the editor"), Panel);
+    auto *show = new QCheckBox(QStringLiteral("Show notes in the editor"), panel);
     show->adjustSize();
     show->move(0, title->y() + title->height() + 5);
     show->setChecked(note->ShowText);
     QObject::connect(show, &QCheckBox::clicked, m_events.get(),
                      [this, note](bool checked) { handle([&] { NoteShowClick(checked, note); }); });
 
-    auto *text = new TWheelSynEdit(Panel);
+    auto *text = new TWheelSynEdit(panel);
     const int top = show->y() + show->height() + 5;
     text->setGeometry(0, top, width, std::max(0, panelVisibleHeight() - top - 5));
     setAnchors(text, akLeft | akTop | akRight | akBottom);
@@ -491,76 +491,76 @@ void TTagsEditor::BuildNotesPanel(TCommentRect *note, QWidget *Panel)
 
 QWidget *TTagsEditor::CreateValueEditor(const TComponentField &field)
 {
-    if (Trim(field.Values).isEmpty()) {
+    if (trim(field.Values).isEmpty()) {
         if (defersCodeEditors())
             return new CodeEditorStandIn(m_panel);
         return new TWheelSynEdit(m_panel);
     }
     auto *combo = new QComboBox(m_panel);
     combo->setEditable(false);
-    QStringList items = SplitCommaText(Trim(field.Values));
+    QStringList items = splitCommaText(trim(field.Values));
     for (QString &item : items)
-        item = Trim(item);
+        item = trim(item);
     combo->addItems(items);
     return combo;
 }
 
-void TTagsEditor::RegisterBinding(TControlBind *Binding, const TComponentField &field)
+void TTagsEditor::RegisterBinding(TControlBind *binding, const TComponentField &field)
 {
-    Binding->DblQuote = field.DblQuote;
-    Binding->UseCData = !field.NoCData;
+    binding->DblQuote = field.DblQuote;
+    binding->UseCData = !field.NoCData;
 }
 
-void TTagsEditor::AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, XmlElement *ValueNode,
+void TTagsEditor::AddVariableEntry(XmlElement *nameNode, XmlElement *typeNode, XmlElement *valueNode,
                                    const TComponentField &field, const QString &suffix)
 {
     append(TControlBind::CreateForControl(new QLabel(field.Name + suffix, m_panel)));
-    if (NameNode) {
+    if (nameNode) {
         auto *edit = new QLineEdit(m_panel);
-        setControlTag(edit, TypeNode ? 1 : 0);
-        append(std::make_unique<TControlBind>(NameNode, edit, true));
+        setControlTag(edit, typeNode ? 1 : 0);
+        append(std::make_unique<TControlBind>(nameNode, edit, true));
     }
-    if (TypeNode) {
+    if (typeNode) {
         auto *combo = new TWheelComboBox(m_panel);
         combo->makeEditable();
         SetComboItems(combo, field.Types);
-        append(std::make_unique<TControlBind>(TypeNode, combo, false));
+        append(std::make_unique<TControlBind>(typeNode, combo, false));
     }
-    if (ValueNode)
-        RegisterBinding(append(std::make_unique<TControlBind>(ValueNode, CreateValueEditor(field), true)), field);
+    if (valueNode)
+        RegisterBinding(append(std::make_unique<TControlBind>(valueNode, CreateValueEditor(field), true)), field);
 }
 
-void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentDescr *Descr)
+void TTagsEditor::BuildPropertyPanel(TWQFItem *item, QWidget *panel, TComponentDescr *descr)
 {
     Clear();
-    m_item = Item;
-    m_descr = Descr;
-    m_panel = Panel;
-    if (!Item || !Descr || !Panel)
+    m_item = item;
+    m_descr = descr;
+    m_panel = panel;
+    if (!item || !descr || !panel)
         return;
-    if (HasMacro(Item)) {
+    if (HasMacro(item)) {
         buildMacroPanel();
         return;
     }
     // A row shown on a shown container has Qt look for the widget under the mouse each time;
     // rows shown with their container cost that once. Hiding a container that holds the
     // keyboard focus would move it, so such a container stays shown.
-    const bool hidden = Panel->isVisible() && !Panel->isAncestorOf(QApplication::focusWidget());
+    const bool hidden = panel->isVisible() && !panel->isAncestorOf(QApplication::focusWidget());
     if (hidden)
-        Panel->hide();
-    auto showAgain = qScopeGuard([Panel, hidden] {
+        panel->hide();
+    auto showAgain = qScopeGuard([panel, hidden] {
         if (hidden)
-            Panel->show();
+            panel->show();
     });
 
     TControlBind *header = append(TControlBind::CreateForControl(
-        new QLabel(NodeText(Item->Node()->firstChildElement(QStringLiteral("n"))) + QStringLiteral(": ") +
-                       NodeText(Item->Node()->firstChildElement(QStringLiteral("t"))),
-                   Panel)));
-    if (XmlElement *comment = Item->Node()->firstChildElement(QStringLiteral("c")))
-        append(std::make_unique<TControlBind>(comment, new QLineEdit(Panel), false));
+        new QLabel(NodeText(item->Node()->firstChildElement(QStringLiteral("n"))) + QStringLiteral(": ") +
+                       NodeText(item->Node()->firstChildElement(QStringLiteral("t"))),
+                   panel)));
+    if (XmlElement *comment = item->Node()->firstChildElement(QStringLiteral("c")))
+        append(std::make_unique<TControlBind>(comment, new QLineEdit(panel), false));
 
-    XmlElement *values = Item->Node()->firstChildElement(QStringLiteral("values"));
+    XmlElement *values = item->Node()->firstChildElement(QStringLiteral("values"));
     if (!values) {
         // Nothing is placed: the header and the comment edit go with the next clear.
         for (auto &binding : m_owned)
@@ -569,7 +569,7 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
         return;
     }
 
-    const std::vector<TComponentField> &fields = Descr->Fields;
+    const std::vector<TComponentField> &fields = descr->Fields;
     const ValueEntries walk = walkValueEntries(values, fields);
     for (const ValueEntry &entry : walk.entries)
         appendEntryRows(entry);
@@ -587,7 +587,7 @@ void TTagsEditor::BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentD
     // The scroll range and position follow what shows.
     showAgain.dismiss();
     if (hidden)
-        Panel->show();
+        panel->show();
     AfterBuild();
 }
 
@@ -665,11 +665,11 @@ void TTagsEditor::fillControl(TControlBind &binding)
     }
 }
 
-QsciScintilla *TTagsEditor::materializeCodeEditor(TControlBind &Binding)
+QsciScintilla *TTagsEditor::materializeCodeEditor(TControlBind &binding)
 {
-    auto *standIn = qobject_cast<CodeEditorStandIn *>(Binding.Control.data());
+    auto *standIn = qobject_cast<CodeEditorStandIn *>(binding.Control.data());
     if (!standIn)
-        return qobject_cast<QsciScintilla *>(Binding.Control.data());
+        return qobject_cast<QsciScintilla *>(binding.Control.data());
     // Before the layout has placed it, the stand-in has neither its place nor its text.
     if (!standIn->property("placed").toBool())
         return nullptr;
@@ -678,9 +678,9 @@ QsciScintilla *TTagsEditor::materializeCodeEditor(TControlBind &Binding)
     editor->setGeometry(standIn->geometry());
     setControlTag(editor, controlTag(standIn));
     editor->setProperty("placed", standIn->property("placed"));
-    Binding.Control = editor;
+    binding.Control = editor;
     routeWheel(editor);
-    fillControl(Binding);
+    fillControl(binding);
     setAnchors(editor, getAnchors(standIn));
     // The editor's place among the children and in the focus chain is the stand-in's.
     editor->stackUnder(standIn);
@@ -709,7 +709,7 @@ int TTagsEditor::codeLineHeight(HighlighterKind kind)
     // An editor made as the rows' editors are, on their container: the same fonts and resolution.
     TWheelSynEdit probe(m_panel);
     probe.setHighlighter(kind);
-    return m_lineHeights[kind] = probe.LineHeight();
+    return m_lineHeights[kind] = probe.lineHeight();
 }
 
 int TTagsEditor::LayoutRows()
@@ -721,7 +721,7 @@ int TTagsEditor::LayoutRows()
     for (auto &binding : m_owned) {
         QWidget *control = binding->Control;
         // A button taken out during its own click has no control any more.
-        if (!binding->Placed || !control)
+        if (!binding->placed || !control)
             continue;
         const bool relaid = control->parentWidget() == m_panel && control->property("placed").toBool();
         if (control->parentWidget() != m_panel)
@@ -782,36 +782,36 @@ void TTagsEditor::rebuildAfterClick(QWidget *button)
     DoChange();
 }
 
-void TTagsEditor::AddClick(QWidget *Sender)
+void TTagsEditor::AddClick(QWidget *sender)
 {
     if (!m_item || !m_descr)
         return;
     const QString error = m_descr->variableParamNodesError();
     if (!error.isEmpty()) {
         // The kind cannot make the entry: say so and leave page and panel as they are.
-        ShowMessage(error, m_panel);
+        showMessage(error, m_panel);
         return;
     }
     for (auto &binding : m_owned)
-        if (binding->Control == Sender)
+        if (binding->Control == sender)
             binding->releaseControl();
-    if (Sender)
-        Sender->hide();
+    if (sender)
+        sender->hide();
     m_descr->AddVariableParamNodes(m_item);
-    rebuildAfterClick(Sender);
+    rebuildAfterClick(sender);
 }
 
-void TTagsEditor::DeleteClick(QWidget *Sender)
+void TTagsEditor::DeleteClick(QWidget *sender)
 {
-    auto it = std::find_if(m_owned.begin(), m_owned.end(), [Sender](const auto &b) { return b->Control == Sender; });
+    auto it = std::find_if(m_owned.begin(), m_owned.end(), [sender](const auto &b) { return b->Control == sender; });
     if (it == m_owned.end())
         return;
     TControlBind *entry = it->get();
     if (!entry->Host && entry->Linked.empty())
         return;
     entry->releaseControl();
-    if (Sender)
-        Sender->hide();
+    if (sender)
+        sender->hide();
     if (XmlElement *host = entry->Host) {
         if (XmlNode *parent = host->parentNode())
             parent->removeChild(host);
@@ -821,7 +821,7 @@ void TTagsEditor::DeleteClick(QWidget *Sender)
                 linked->Node->parentNode()->removeChild(linked->Node);
         entry->Linked.clear();
     }
-    rebuildAfterClick(Sender);
+    rebuildAfterClick(sender);
 }
 
 // ---- macro panel ----
@@ -848,10 +848,10 @@ void TTagsEditor::buildMacroPanel()
 
     place(AddLabel(m_item->GetName() + QStringLiteral(": ") + macro->Caption, panel, true, 0, top), 2);
     addParamEdit(m_item->GetComment(), -1);
-    for (qsizetype i = 0; i < macro->ParamTypes.Count(); ++i) {
-        const QString name = macro->ParamTypes.Name(i);
+    for (qsizetype i = 0; i < macro->ParamTypes.count(); ++i) {
+        const QString name = macro->ParamTypes.name(i);
         place(AddLabel(name, panel, true, 0, top), 2);
-        addParamEdit(attached->Values.Value(name), int(i));
+        addParamEdit(attached->Values.value(name), int(i));
     }
     place(AddLabel(QStringLiteral("Generated Script (Read Only)"), panel, true, 0, top), 0);
     TWheelSynEdit *script = AddCodeEditor(panel, 0, top);
@@ -873,9 +873,9 @@ void TTagsEditor::MacroParamChange(QLineEdit *edit)
         return;
     }
     TWQFPasMacro *attached = itemPasMacro(m_item);
-    if (!attached || !attached->Macro || index >= attached->Macro->ParamTypes.Count())
+    if (!attached || !attached->Macro || index >= attached->Macro->ParamTypes.count())
         return;
-    attached->Values.SetValue(attached->Macro->ParamTypes.Name(index), text);
+    attached->Values.setValue(attached->Macro->ParamTypes.name(index), text);
     regenerateMacroCode(m_item);
     SetGeneratedScript(GetCode(m_item));
     DoChange();

@@ -30,32 +30,32 @@ class TWQFItem;
 struct ValueEntry;
 class XmlElement;
 
-// With DblQuote every "'" doubled (DoubleQuotes) or every "''" made one (UndoubleQuotes);
+// With dblQuote every "'" doubled (DoubleQuotes) or every "''" made one (UndoubleQuotes);
 // otherwise the text unchanged.
-QString DoubleQuotes(bool DblQuote, const QString &Text);
-QString UndoubleQuotes(bool DblQuote, const QString &Text);
+QString DoubleQuotes(bool dblQuote, const QString &text);
+QString UndoubleQuotes(bool dblQuote, const QString &text);
 
 // The editor's text, and its client height made room for every line and one more.
-void SetScriptText(QsciScintilla *Editor, const QString &Text);
+void SetScriptText(QsciScintilla *editor, const QString &text);
 // The height a code editor of the panel takes for its text: a line more than it holds, and
 // room for the horizontal scroll bar.
-int FitCodeEditorHeight(QsciScintilla *Editor);
+int FitCodeEditorHeight(QsciScintilla *editor);
 // The combo box's items replaced by those of the comma text.
 void SetComboItems(QComboBox *combo, const QString &commaText);
 
 // The number a panel control carries: 0 for a row of its own, 1 for a control that has the
 // next one beside it, a macro parameter's index, -1 for the generated script.
-int controlTag(const QObject *Control);
-void setControlTag(QObject *Control, int Tag);
+int controlTag(const QObject *control);
+void setControlTag(QObject *control, int tag);
 
 // One control of the panel and the element whose text it edits. The binding owns the control.
 class TControlBind {
 public:
-    TControlBind(XmlElement *Node, QWidget *Control, bool UseCData);
+    TControlBind(XmlElement *node, QWidget *control, bool useCData);
     // A control without element: a label or a button.
-    static std::unique_ptr<TControlBind> CreateForControl(QWidget *Control);
+    static std::unique_ptr<TControlBind> CreateForControl(QWidget *control);
     // A control of a note or macro panel, owned but not placed by the layout.
-    static std::unique_ptr<TControlBind> createUnplaced(QWidget *Control);
+    static std::unique_ptr<TControlBind> createUnplaced(QWidget *control);
     ~TControlBind();
     TControlBind(const TControlBind &) = delete;
     TControlBind &operator=(const TControlBind &) = delete;
@@ -64,7 +64,7 @@ public:
     QPointer<QWidget> Control;
     bool DblQuote = false;
     bool UseCData;
-    bool Placed = true; // LayoutRows positions the control
+    bool placed = true; // LayoutRows positions the control
     // Only a "Delete" button's binding has them: the bindings of its entry's elements.
     std::vector<TControlBind *> Linked;
     // The element a "Delete" button removes when the entry has one wrapping it.
@@ -75,8 +75,8 @@ public:
     // Writes the text (apostrophes doubled for DblQuote, trailing characters up to U+0020
     // dropped): into the element's CDATA when it holds one, else as one new CDATA section with
     // UseCData, else as plain text.
-    void SetValue(const QString &Text);
-    void AddLinked(TControlBind *Binding) { Linked.push_back(Binding); }
+    void SetValue(const QString &text);
+    void AddLinked(TControlBind *binding) { Linked.push_back(binding); }
     // The control is no longer deleted with the binding.
     QWidget *releaseControl();
 };
@@ -85,7 +85,7 @@ using BindList = std::vector<std::unique_ptr<TControlBind>>;
 
 // Deletes a control of the panel; later takes it out of the panel at once and deletes it when
 // the events running now are over, for a control whose own signal may have led here.
-void discardControl(QWidget *Control, bool later);
+void discardControl(QWidget *control, bool later);
 
 // Holds the place of a row's code editor while the row lies far from the view: as high as the
 // editor its text asks for, in the editor's place among the container's children and in the
@@ -94,7 +94,7 @@ void discardControl(QWidget *Control, bool later);
 class CodeEditorStandIn : public QWidget {
     Q_OBJECT
 public:
-    explicit CodeEditorStandIn(QWidget *Parent = nullptr);
+    explicit CodeEditorStandIn(QWidget *parent = nullptr);
     // Makes the editor in this place and answers it; set by the panel.
     std::function<QsciScintilla *()> onMaterialize;
     QsciScintilla *materialize();
@@ -107,7 +107,7 @@ protected:
 
 // The first code editor among the container's own children, in child order; one whose row
 // was put off is made now. None when there is none.
-QsciScintilla *firstCodeEditor(QWidget *Container);
+QsciScintilla *firstCodeEditor(QWidget *container);
 
 class TTagsEditor {
 public:
@@ -118,34 +118,34 @@ public:
 
     // Keys in the panel's code editors, and wheel turns over any of its controls; nothing in
     // the base, where a turn goes on to the container's parents.
-    virtual void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers shift);
-    virtual void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers shift);
-    virtual void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers shift, int wheelDelta, QPoint mousePos,
+    virtual void ControlKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
+    virtual void ControlKeyUp(QObject *sender, int &key, Qt::KeyboardModifiers shift);
+    virtual void ControlMouseWheel(QObject *sender, Qt::KeyboardModifiers shift, int wheelDelta, QPoint mousePos,
                                    bool &handled);
     // Steps of a build and of a clear; nothing in the base.
     virtual void AfterBuild();
     virtual void BeforeClear();
     virtual void AfterClear();
     // The "Add" and "Delete" buttons of a component panel.
-    virtual void AddClick(QWidget *Sender);
-    virtual void DeleteClick(QWidget *Sender);
+    virtual void AddClick(QWidget *sender);
+    virtual void DeleteClick(QWidget *sender);
     // Empties the panel and forgets the component; the container and the kind stay.
     virtual void Clear();
 
     // The rows of a component of the kind in the container; an empty panel for no component
     // or no kind; the macro panel for a component that carries a macro.
-    void BuildPropertyPanel(TWQFItem *Item, QWidget *Panel, TComponentDescr *Descr);
+    void BuildPropertyPanel(TWQFItem *item, QWidget *panel, TComponentDescr *descr);
     // Title, "Show notes in the editor" and text of a note; does not clear the panel first.
-    void BuildNotesPanel(TCommentRect *note, QWidget *Panel);
-    // The generated-script editor of a macro panel shows Text; nothing without one.
-    void SetGeneratedScript(const QString &Text);
+    void BuildNotesPanel(TCommentRect *note, QWidget *panel);
+    // The generated-script editor of a macro panel shows text; nothing without one.
+    void SetGeneratedScript(const QString &text);
 
     // Places every bound control of a component panel; answers the first free top.
     int LayoutRows();
 
     void DoChange();
-    // SetValue on every binding of Control, then a change, also when none matched.
-    void WriteBack(QWidget *Control, const QString &Text);
+    // SetValue on every binding of control, then a change, also when none matched.
+    void WriteBack(QWidget *control, const QString &text);
 
     const BindList &Owned() const { return m_owned; }
     QWidget *Panel() const { return m_panel; }
@@ -159,24 +159,24 @@ public:
     // controls too.
     void EditChange(QLineEdit *edit);
     void ComboChange(QComboBox *combo);
-    void CodeEditorChange(QsciScintilla *Editor);
+    void CodeEditorChange(QsciScintilla *editor);
     void NoteTitleChange(QLineEdit *edit, TCommentRect *note);
-    void NoteTextChange(QsciScintilla *Editor, TCommentRect *note);
-    void NoteShowClick(bool Checked, TCommentRect *note);
+    void NoteTextChange(QsciScintilla *editor, TCommentRect *note);
+    void NoteShowClick(bool checked, TCommentRect *note);
     void MacroParamChange(QLineEdit *edit);
 
 protected:
-    // Controls of the note and macro panels: on Parent at (Left, Top), as wide as the parent
-    // leaves beside Parent's own left edge, stretched with it.
-    QLabel *AddLabel(const QString &Text, QWidget *Parent, bool Bold, int Left, int Top);
-    QLineEdit *AddEdit(const QString &Text, QWidget *Parent, int Left, int Top);
-    TWheelSynEdit *AddCodeEditor(QWidget *Parent, int Left, int Top);
+    // Controls of the note and macro panels: on parent at (Left, top), as wide as the parent
+    // leaves beside parent's own left edge, stretched with it.
+    QLabel *AddLabel(const QString &text, QWidget *parent, bool bold, int left, int top);
+    QLineEdit *AddEdit(const QString &text, QWidget *parent, int left, int top);
+    TWheelSynEdit *AddCodeEditor(QWidget *parent, int left, int top);
 
-    void AddVariableEntry(XmlElement *NameNode, XmlElement *TypeNode, XmlElement *ValueNode,
+    void AddVariableEntry(XmlElement *nameNode, XmlElement *typeNode, XmlElement *valueNode,
                           const TComponentField &field, const QString &suffix);
     QWidget *CreateValueEditor(const TComponentField &field);
-    void RegisterBinding(TControlBind *Binding, const TComponentField &field);
-    TControlBind *append(std::unique_ptr<TControlBind> Binding);
+    void RegisterBinding(TControlBind *binding, const TComponentField &field);
+    TControlBind *append(std::unique_ptr<TControlBind> binding);
 
     // A panel that AfterBuild does not finish (the macro panel) has placed its rows.
     virtual void rowsPlaced();
@@ -187,7 +187,7 @@ protected:
     virtual bool defersCodeEditors() const;
     // The editor in the place of the binding's stand-in, made now; the editor itself when it
     // is one already.
-    QsciScintilla *materializeCodeEditor(TControlBind &Binding);
+    QsciScintilla *materializeCodeEditor(TControlBind &binding);
 
     // The height in which the container is seen: a scroll area's visible part when the
     // container is the widget it scrolls.
@@ -237,4 +237,4 @@ private:
 };
 
 // SetGeneratedScript when there is a panel.
-void UpdateGeneratedScript(TTagsEditor *Editor, const QString &Text);
+void UpdateGeneratedScript(TTagsEditor *editor, const QString &text);

@@ -3,6 +3,6 @@
 
 #include "base/textutils.h"
 
-int TEditSpot::GetInt(const QString &Name) const { return m_values.value(lowerCaseAscii(Name), 0); }
+int TEditSpot::GetInt(const QString &name) const { return m_values.value(lowerCaseAscii(name), 0); }
 
-void TEditSpot::SetInt(const QString &Name, int Value) { m_values.insert(lowerCaseAscii(Name), Value); }
+void TEditSpot::SetInt(const QString &name, int value) { m_values.insert(lowerCaseAscii(name), value); }

@@ -5,10 +5,10 @@
 
 class TEditSpot {
 public:
-    // The value stored under Name; 0 when none is.
-    int GetInt(const QString &Name) const;
+    // The value stored under name; 0 when none is.
+    int GetInt(const QString &name) const;
     // Replaces an earlier value of that name.
-    void SetInt(const QString &Name, int Value);
+    void SetInt(const QString &name, int value);
 
 private:
     QHash<QString, int> m_values; // by the name in lower case

@@ -9,14 +9,14 @@
 
 Rect normalizedRect(Point a, Point b)
 {
-    return Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y));
+    return Rect(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y));
 }
 
-bool RectsTouch(const Rect &Item, const Rect &band)
+bool RectsTouch(const Rect &item, const Rect &band)
 {
-    return PointInRect(band, Item.Left, Item.Top) || PointInRect(band, Item.Right, Item.Top) ||
-           PointInRect(band, Item.Left, Item.bottom) || PointInRect(band, Item.Right, Item.bottom) ||
-           PointInRect(Item, band.Left, band.Top) || PointInRect(Item, band.Right, band.bottom);
+    return PointInRect(band, item.Left, item.Top) || PointInRect(band, item.Right, item.Top) ||
+           PointInRect(band, item.Left, item.Bottom) || PointInRect(band, item.Right, item.Bottom) ||
+           PointInRect(item, band.Left, band.Top) || PointInRect(item, band.Right, band.Bottom);
 }
 
 // ---- TGraphEditorSource ----
@@ -81,9 +81,9 @@ void TGraphEditor::EndUpdate()
         SelectionChanged();
 }
 
-void TGraphEditor::SetScrollPos(Point P)
+void TGraphEditor::SetScrollPos(Point p)
 {
-    m_scrollPos = P;
+    m_scrollPos = p;
     Invalidate();
 }
 
@@ -113,22 +113,22 @@ void TGraphEditor::Rebuild()
     Invalidate();
 }
 
-void TGraphEditor::SetGraphSize(Point P)
+void TGraphEditor::SetGraphSize(Point p)
 {
-    const bool changed = !(P == m_graphSize);
-    m_graphSize = P;
+    const bool changed = !(p == m_graphSize);
+    m_graphSize = p;
     if (changed)
         GraphSizeChanged();
 }
 
-Point TGraphEditor::ClientToGraph(int X, int Y) const
+Point TGraphEditor::ClientToGraph(int x, int y) const
 {
-    return {clampedAdd(X, m_scrollPos.X), clampedAdd(Y, m_scrollPos.Y)};
+    return {clampedAdd(x, m_scrollPos.x), clampedAdd(y, m_scrollPos.y)};
 }
 
-Point TGraphEditor::GraphToClient(int X, int Y) const
+Point TGraphEditor::GraphToClient(int x, int y) const
 {
-    return {clampedSub(X, m_scrollPos.X), clampedSub(Y, m_scrollPos.Y)};
+    return {clampedSub(x, m_scrollPos.x), clampedSub(y, m_scrollPos.y)};
 }
 
 TGraphEditorItem *TGraphEditor::Items(int index) const
@@ -138,30 +138,30 @@ TGraphEditorItem *TGraphEditor::Items(int index) const
     return m_items[size_t(index)].get();
 }
 
-TGraphEditorItem *TGraphEditor::FindItem(void *Data) const
+TGraphEditorItem *TGraphEditor::FindItem(void *data) const
 {
-    if (!Data)
+    if (!data)
         return nullptr;
     for (const auto &item : m_items)
-        if (item->Data == Data)
+        if (item->Data == data)
             return item.get();
     return nullptr;
 }
 
-bool TGraphEditor::GetItemRect(void *Data, Rect &R) const
+bool TGraphEditor::GetItemRect(void *data, Rect &r) const
 {
-    const TGraphEditorItem *item = FindItem(Data);
+    const TGraphEditorItem *item = FindItem(data);
     if (!item)
         return false;
-    R = item->Rect;
+    r = item->Rect;
     return true;
 }
 
-void *TGraphEditor::DataAt(int X, int Y) const
+void *TGraphEditor::DataAt(int x, int y) const
 {
-    const Point p = ClientToGraph(X, Y);
+    const Point p = ClientToGraph(x, y);
     for (auto it = m_items.rbegin(); it != m_items.rend(); ++it)
-        if (PointInRect((*it)->Rect, p.X, p.Y))
+        if (PointInRect((*it)->Rect, p.x, p.y))
             return (*it)->Data;
     return nullptr;
 }
@@ -173,16 +173,16 @@ bool TGraphEditor::itemSelected(const TGraphEditorItem &item) const
     // Items an Alt drag carries along: those beyond the press point on the axis of the move.
     if (!(m_mouseDown && m_altLock && item.BeyondDownPoint))
         return false;
-    if (m_curPoint.X == m_downPoint.X && item.Rect.bottom < m_downPoint.Y)
+    if (m_curPoint.x == m_downPoint.x && item.Rect.Bottom < m_downPoint.y)
         return false;
-    if (m_curPoint.Y == m_downPoint.Y && item.Rect.Right < m_downPoint.X)
+    if (m_curPoint.y == m_downPoint.y && item.Rect.Right < m_downPoint.x)
         return false;
     return true;
 }
 
-bool TGraphEditor::IsSelected(void *Data) const
+bool TGraphEditor::IsSelected(void *data) const
 {
-    const TGraphEditorItem *item = FindItem(Data);
+    const TGraphEditorItem *item = FindItem(data);
     return item && itemSelected(*item);
 }
 
@@ -191,28 +191,28 @@ int TGraphEditor::SelectedCount() const
     return int(std::count_if(m_items.begin(), m_items.end(), [](const auto &item) { return item->Selected; }));
 }
 
-void TGraphEditor::GetSelected(DataList *List) const
+void TGraphEditor::GetSelected(DataList *list) const
 {
-    if (!List)
+    if (!list)
         return;
     for (const auto &item : m_items)
         if (item->Selected)
-            List->push_back(item->Data);
+            list->push_back(item->Data);
 }
 
-void TGraphEditor::SetSelected(const DataList *List, bool Value)
+void TGraphEditor::SetSelected(const DataList *list, bool value)
 {
     bool changed = false;
-    if (!List) {
+    if (!list) {
         for (const auto &item : m_items)
-            item->Selected = Value;
+            item->Selected = value;
         changed = true;
-    } else if (!List->empty()) {
+    } else if (!list->empty()) {
         // One walk over the items, so that selecting many costs no more than listing them.
-        const std::unordered_set<void *> wanted(List->begin(), List->end());
+        const std::unordered_set<void *> wanted(list->begin(), list->end());
         for (const auto &item : m_items)
-            if (item->Selected != Value && wanted.count(item->Data)) {
-                item->Selected = Value;
+            if (item->Selected != value && wanted.count(item->Data)) {
+                item->Selected = value;
                 changed = true;
             }
     }
@@ -239,10 +239,10 @@ void TGraphEditor::NotifySelection(bool silent)
         OnSelectionChange(this);
 }
 
-void TGraphEditor::MarkBeyond(Point P)
+void TGraphEditor::MarkBeyond(Point p)
 {
     for (const auto &item : m_items)
-        item->BeyondDownPoint = item->Groupable && (item->Rect.bottom > P.Y || item->Rect.Right > P.X);
+        item->BeyondDownPoint = item->Groupable && (item->Rect.Bottom > p.y || item->Rect.Right > p.x);
 }
 
 namespace {
@@ -256,36 +256,36 @@ int centredScroll(int scroll, int view, int lo, int hi)
 }
 } // namespace
 
-void TGraphEditor::ShowItem(void *Data)
+void TGraphEditor::ShowItem(void *data)
 {
-    const TGraphEditorItem *item = FindItem(Data);
+    const TGraphEditorItem *item = FindItem(data);
     if (!item)
         return;
     Point s = GetScrollPos();
-    s.Y = centredScroll(s.Y, m_viewSize.Y, item->Rect.Top, item->Rect.bottom);
-    s.X = centredScroll(s.X, m_viewSize.X, item->Rect.Left, item->Rect.Right);
+    s.y = centredScroll(s.y, m_viewSize.y, item->Rect.Top, item->Rect.Bottom);
+    s.x = centredScroll(s.x, m_viewSize.x, item->Rect.Left, item->Rect.Right);
     SetScrollPos(s);
     SetSelected(nullptr, false);
-    const DataList only{Data};
+    const DataList only{data};
     SetSelected(&only, true);
 }
 
-void TGraphEditor::MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton button, Qt::KeyboardModifiers shift)
+void TGraphEditor::MouseEvent(int x, int y, MouseEventKind kind, Qt::MouseButton button, Qt::KeyboardModifiers shift)
 {
-    switch (Kind) {
+    switch (kind) {
     case mekDown:
-        mouseDown(X, Y, button, shift);
+        mouseDown(x, y, button, shift);
         break;
     case mekUp:
-        mouseUp(X, Y, button, shift);
+        mouseUp(x, y, button, shift);
         break;
     case mekMove:
-        mouseMove(X, Y, shift);
+        mouseMove(x, y, shift);
         break;
     }
 }
 
-void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift)
+void TGraphEditor::mouseDown(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers shift)
 {
     // Shift-clicks belong to the window (exit linking).
     if (button != Qt::LeftButton || shift.testFlag(Qt::ShiftModifier))
@@ -293,8 +293,8 @@ void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton button, Qt::KeyboardM
     // A lock left over from a cancelled drag would make the press test against a stale point.
     m_altLock = false;
     m_mouseDown = true;
-    m_downData = DataAt(X, Y);
-    m_downPoint = ClientToGraph(X, Y);
+    m_downData = DataAt(x, y);
+    m_downPoint = ClientToGraph(x, y);
     m_moved = false;
     if (!shift.testFlag(Qt::ControlModifier)) {
         if (!m_downData || !IsSelected(m_downData)) {
@@ -313,20 +313,20 @@ void TGraphEditor::mouseDown(int X, int Y, Qt::MouseButton button, Qt::KeyboardM
     MarkBeyond(m_downPoint);
 }
 
-void TGraphEditor::mouseMove(int X, int Y, Qt::KeyboardModifiers shift)
+void TGraphEditor::mouseMove(int x, int y, Qt::KeyboardModifiers shift)
 {
     if (!m_mouseDown)
         return;
     m_moved = true;
-    m_curPoint = ClientToGraph(X, Y);
+    m_curPoint = ClientToGraph(x, y);
     m_altLock = shift.testFlag(Qt::AltModifier);
     if (m_altLock) {
-        const int64_t dx = std::abs(int64_t(m_curPoint.X) - m_downPoint.X);
-        const int64_t dy = std::abs(int64_t(m_curPoint.Y) - m_downPoint.Y);
+        const int64_t dx = std::abs(int64_t(m_curPoint.x) - m_downPoint.x);
+        const int64_t dy = std::abs(int64_t(m_curPoint.y) - m_downPoint.y);
         if (dx > dy)
-            m_curPoint.Y = m_downPoint.Y;
+            m_curPoint.y = m_downPoint.y;
         else
-            m_curPoint.X = m_downPoint.X;
+            m_curPoint.x = m_downPoint.x;
     }
     Invalidate();
 }
@@ -339,7 +339,7 @@ void TGraphEditor::endMouse()
     m_moved = false;
 }
 
-void TGraphEditor::mouseUp(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift)
+void TGraphEditor::mouseUp(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers shift)
 {
     if (button != Qt::LeftButton || !m_mouseDown) {
         // Another button cancels a drag or band without moving anything.
@@ -361,7 +361,7 @@ void TGraphEditor::mouseUp(int X, int Y, Qt::MouseButton button, Qt::KeyboardMod
             }
             Invalidate();
         } else if (!m_downData) {
-            const Rect band = normalizedRect(m_downPoint, ClientToGraph(X, Y));
+            const Rect band = normalizedRect(m_downPoint, ClientToGraph(x, y));
             bool caught = false;
             for (const auto &item : m_items) {
                 if (RectsTouch(item->Rect, band)) {
@@ -387,8 +387,8 @@ void TGraphEditor::dropDragged()
 {
     BeginUpdate();
     try {
-        const int dx = clampedSub(m_curPoint.X, m_downPoint.X);
-        const int dy = clampedSub(m_curPoint.Y, m_downPoint.Y);
+        const int dx = clampedSub(m_curPoint.x, m_downPoint.x);
+        const int dy = clampedSub(m_curPoint.y, m_downPoint.y);
         // By index: a source that rebuilds inside MoveItem must not leave us on freed items.
         for (size_t i = 0; i < m_items.size(); ++i) {
             if (!itemSelected(*m_items[i]))
@@ -410,29 +410,29 @@ void TGraphEditor::dropDragged()
     EndUpdate();
 }
 
-void TGraphEditor::Paint(DrawingSurface &canvas, bool ToView)
+void TGraphEditor::Paint(DrawingSurface &canvas, bool toView)
 {
     TGraphPaintInfo info;
     info.Dragging = m_mouseDown && m_moved && m_downData;
     if (info.Dragging) {
-        info.DX = clampedSub(m_curPoint.X, m_downPoint.X);
-        info.DY = clampedSub(m_curPoint.Y, m_downPoint.Y);
+        info.DX = clampedSub(m_curPoint.x, m_downPoint.x);
+        info.DY = clampedSub(m_curPoint.y, m_downPoint.y);
     }
     info.ShowRubberBand = m_mouseDown && m_moved && !info.Dragging;
     info.RubberBand =
-        normalizedRect(GraphToClient(m_downPoint.X, m_downPoint.Y), GraphToClient(m_curPoint.X, m_curPoint.Y));
-    const Point offset = ToView ? m_scrollPos : Point();
-    info.ToView = ToView;
+        normalizedRect(GraphToClient(m_downPoint.x, m_downPoint.y), GraphToClient(m_curPoint.x, m_curPoint.y));
+    const Point offset = toView ? m_scrollPos : Point();
+    info.ToView = toView;
 
     TGraphEditorSource &src = source();
-    src.PaintBackground(canvas, offset.X, offset.Y, info);
+    src.PaintBackground(canvas, offset.x, offset.y, info);
     for (size_t i = 0; i < m_items.size(); ++i) {
         const TGraphEditorItem &item = *m_items[i];
-        const Rect r(clampedSub(item.Rect.Left, offset.X), clampedSub(item.Rect.Top, offset.Y),
-                     clampedSub(item.Rect.Right, offset.X), clampedSub(item.Rect.bottom, offset.Y));
-        if (ToView && !(r.Right > 0 && r.bottom > 0 && r.Left < m_viewSize.X && r.Top < m_viewSize.Y))
+        const Rect r(clampedSub(item.Rect.Left, offset.x), clampedSub(item.Rect.Top, offset.y),
+                     clampedSub(item.Rect.Right, offset.x), clampedSub(item.Rect.Bottom, offset.y));
+        if (toView && !(r.Right > 0 && r.Bottom > 0 && r.Left < m_viewSize.x && r.Top < m_viewSize.y))
             continue;
         src.PaintItem(canvas, item.Data, r.Left, r.Top, itemSelected(item), info);
     }
-    src.PaintOverlay(canvas, offset.X, offset.Y, info);
+    src.PaintOverlay(canvas, offset.x, offset.y, info);
 }

@@ -14,8 +14,8 @@
 #include <vector>
 
 struct Point {
-    int X = 0;
-    int Y = 0;
+    int x = 0;
+    int y = 0;
     friend bool operator==(const Point &, const Point &) = default;
 };
 
@@ -23,7 +23,7 @@ struct Point {
 // the right and bottom edges too.
 inline bool PointInRect(const Rect &r, int x, int y)
 {
-    return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.bottom;
+    return r.Left <= x && x <= r.Right && r.Top <= y && y <= r.Bottom;
 }
 Rect normalizedRect(Point a, Point b);
 
@@ -50,7 +50,7 @@ public:
 
     virtual Color penColor() const = 0;
     virtual void setPenColor(Color c) = 0;
-    virtual int PenWidth() const = 0;
+    virtual int penWidth() const = 0;
     virtual void setPenWidth(int w) = 0;
     virtual Color brushColor() const = 0;
     virtual void setBrushColor(Color c) = 0;
@@ -83,7 +83,7 @@ public:
     // Width and height of the text in the current font.
     virtual Point textExtent(const QString &text) = 0;
     // The height textExtent gives, where measuring the width would cost more.
-    virtual int textHeight(const QString &text) { return textExtent(text).Y; }
+    virtual int textHeight(const QString &text) { return textExtent(text).y; }
     // Text inside the box from its top-left corner: tabs expanded, word-wrapped, clipped to
     // the box, ending in an ellipsis when it does not fit.
     virtual void textRect(const Rect &r, const QString &text) = 0;
@@ -107,13 +107,13 @@ class TGraphEditorSource {
 public:
     virtual ~TGraphEditorSource() = default;
     // Bottom-most first: the paint order, and the hit-test priority (last = topmost).
-    virtual void GetItems(DataList &List) = 0;
+    virtual void GetItems(DataList &list) = 0;
     // Values left untouched keep what the item held.
-    virtual void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) = 0;
-    virtual void MoveItem(void *Data, int DX, int DY) = 0;
+    virtual void GetItemInfo(void *data, Rect &r, bool &groupable, QString &caption) = 0;
+    virtual void MoveItem(void *data, int dx, int dy) = 0;
     virtual void PaintBackground(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info);
-    // Top-left corner of the item at X, Y of the canvas.
-    virtual void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+    // Top-left corner of the item at x, y of the canvas.
+    virtual void PaintItem(DrawingSurface &canvas, void *data, int x, int y, bool selected,
                            const TGraphPaintInfo &info);
     virtual void PaintOverlay(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info);
 };
@@ -151,31 +151,31 @@ public:
     virtual void SelectionChanged();
     virtual void BeginUpdate();
     virtual void EndUpdate();
-    virtual void SetScrollPos(Point P);
+    virtual void SetScrollPos(Point p);
     virtual void Rebuild();
 
     Point GetGraphSize() const { return m_graphSize; }
-    void SetGraphSize(Point P);
+    void SetGraphSize(Point p);
     Point GetViewSize() const { return m_viewSize; }
-    void SetViewSize(Point P) { m_viewSize = P; }
-    Point ClientToGraph(int X, int Y) const;
-    Point GraphToClient(int X, int Y) const;
+    void SetViewSize(Point p) { m_viewSize = p; }
+    Point ClientToGraph(int x, int y) const;
+    Point GraphToClient(int x, int y) const;
 
     int ItemCount() const { return int(m_items.size()); }
     TGraphEditorItem *Items(int index) const;
-    TGraphEditorItem *FindItem(void *Data) const;
-    bool GetItemRect(void *Data, Rect &R) const;
-    void *DataAt(int X, int Y) const;
-    bool IsSelected(void *Data) const;
+    TGraphEditorItem *FindItem(void *data) const;
+    bool GetItemRect(void *data, Rect &r) const;
+    void *DataAt(int x, int y) const;
+    bool IsSelected(void *data) const;
     // IsSelected without the search for the item.
-    bool isItemSelected(const TGraphEditorItem &Item) const { return itemSelected(Item); }
+    bool isItemSelected(const TGraphEditorItem &item) const { return itemSelected(item); }
     int SelectedCount() const;
-    void GetSelected(DataList *List) const;
-    void SetSelected(const DataList *List, bool Value);
-    void ShowItem(void *Data);
+    void GetSelected(DataList *list) const;
+    void SetSelected(const DataList *list, bool value);
+    void ShowItem(void *data);
 
-    void MouseEvent(int X, int Y, MouseEventKind Kind, Qt::MouseButton button, Qt::KeyboardModifiers shift);
-    void Paint(DrawingSurface &canvas, bool ToView);
+    void MouseEvent(int x, int y, MouseEventKind kind, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+    void Paint(DrawingSurface &canvas, bool toView);
 
     // Fired after selection changes made with the mouse only.
     std::function<void(TGraphEditor *Sender)> OnSelectionChange;
@@ -193,7 +193,7 @@ protected:
     void ClearItems();
     void NotifySelection(bool silent);
     void DropUngroupable();
-    void MarkBeyond(Point P);
+    void MarkBeyond(Point p);
     TGraphEditorSource &source() const;
 
     Point m_graphSize;
@@ -201,9 +201,9 @@ protected:
     Point m_scrollPos;
 
 private:
-    void mouseDown(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift);
-    void mouseMove(int X, int Y, Qt::KeyboardModifiers shift);
-    void mouseUp(int X, int Y, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+    void mouseDown(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+    void mouseMove(int x, int y, Qt::KeyboardModifiers shift);
+    void mouseUp(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers shift);
     bool itemSelected(const TGraphEditorItem &item) const;
     void dropDragged();
     void endMouse();
@@ -223,4 +223,4 @@ private:
 
 // True when one of the item's corners lies in the band, or the band's top-left or
 // bottom-right corner lies in the item. A band merely crossing an item does not catch it.
-bool RectsTouch(const Rect &Item, const Rect &band);
+bool RectsTouch(const Rect &item, const Rect &band);

@@ -4,9 +4,9 @@
 #include "base/textutils.h"
 #include "model/htmlcontrols.h"
 
-QString TTextDrawStyle::GetValue(const QString &Name) const { return Values.Value(Name); }
+QString TTextDrawStyle::GetValue(const QString &name) const { return Values.value(name); }
 
-void TTextDrawStyle::SetValue(const QString &Name, const QString &Value) { Values.SetValue(Name, Value); }
+void TTextDrawStyle::SetValue(const QString &name, const QString &value) { Values.setValue(name, value); }
 
 TTextDrawStyle &DefaultDrawStyle()
 {
@@ -20,25 +20,25 @@ TTextDrawStyle &DefaultDrawStyle()
     return style;
 }
 
-void ApplyFont(DrawingSurface &canvas, const TDrawStyle &Style)
+void ApplyFont(DrawingSurface &canvas, const TDrawStyle &style)
 {
-    canvas.setFontName(Style.GetValue(QStringLiteral("font-family")));
-    canvas.setFontColor(Color(ParseHTMLColor(Style.GetValue(QStringLiteral("color")))));
+    canvas.setFontName(style.GetValue(QStringLiteral("font-family")));
+    canvas.setFontColor(Color(ParseHTMLColor(style.GetValue(QStringLiteral("color")))));
     int size = 0;
-    if (!tryStrToInt(Style.GetValue(QStringLiteral("font-size")), size) || size <= 0)
+    if (!tryStrToInt(style.GetValue(QStringLiteral("font-size")), size) || size <= 0)
         size = 12;
     canvas.setFontSize(size);
 }
 
-void TDrawHMTLControl::Draw(const THTMLControl &Control, DrawingSurface &canvas, int X, int Y, const TDrawStyle *Style)
+void TDrawHMTLControl::Draw(const THTMLControl &control, DrawingSurface &canvas, int x, int y, const TDrawStyle *given)
 {
-    const TDrawStyle &style = Style ? *Style : DefaultDrawStyle();
-    const Rect r = MoveRectTo(Control.Bounds(), X, Y);
+    const TDrawStyle &style = given ? *given : DefaultDrawStyle();
+    const Rect r = MoveRectTo(control.Bounds(), x, y);
     canvas.setPenColor(rgbToColor(0, 0, 255));
     canvas.setBrushStyle(bsClear);
     canvas.rectangle(r);
     ApplyFont(canvas, style);
-    const QString caption = Control.GetPropertyValue(QStringLiteral("caption"));
+    const QString caption = control.GetPropertyValue(QStringLiteral("caption"));
     if (!caption.isEmpty())
         canvas.textOut(r.Left, r.Top, caption);
 }

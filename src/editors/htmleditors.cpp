@@ -3,37 +3,37 @@
 
 #include "htmlctrldrawer.h"
 
-void THTMLEditorSource::SetControls(const HTMLControlList &List)
+void THTMLEditorSource::SetControls(const HTMLControlList &list)
 {
     m_controls.clear();
-    m_controls.reserve(List.size());
-    for (const std::unique_ptr<THTMLControl> &control : List)
+    m_controls.reserve(list.size());
+    for (const std::unique_ptr<THTMLControl> &control : list)
         m_controls.push_back(control.get());
 }
 
-void THTMLEditorSource::GetItems(DataList &List)
+void THTMLEditorSource::GetItems(DataList &list)
 {
     for (THTMLControl *control : m_controls)
-        List.push_back(control);
+        list.push_back(control);
 }
 
-void THTMLEditorSource::GetItemInfo(void *Data, Rect &R, bool &, QString &)
+void THTMLEditorSource::GetItemInfo(void *data, Rect &r, bool &, QString &)
 {
-    AbsoluteBounds(static_cast<const THTMLControl *>(Data), R);
+    AbsoluteBounds(static_cast<const THTMLControl *>(data), r);
 }
 
 void THTMLEditorSource::MoveItem(void *, int, int) {}
 
-void THTMLEditorSource::PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool, const TGraphPaintInfo &)
+void THTMLEditorSource::PaintItem(DrawingSurface &canvas, void *data, int x, int y, bool, const TGraphPaintInfo &)
 {
-    TDrawHMTLControl::Draw(*static_cast<const THTMLControl *>(Data), canvas, X, Y);
+    TDrawHMTLControl::Draw(*static_cast<const THTMLControl *>(data), canvas, x, y);
 }
 
-THTMLEditor::THTMLEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                         std::unique_ptr<THTMLEditorSource> Source)
-    : TImageGraphEditor(Host, HScrollBar, VScrollBar, std::move(Source))
+THTMLEditor::THTMLEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                         std::unique_ptr<THTMLEditorSource> source)
+    : TImageGraphEditor(host, hScrollBar, vScrollBar, std::move(source))
 {}
 
-THTMLEditor::THTMLEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, THTMLEditorSource *Source)
-    : TImageGraphEditor(Host, HScrollBar, VScrollBar, Source)
+THTMLEditor::THTMLEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar, THTMLEditorSource *source)
+    : TImageGraphEditor(host, hScrollBar, vScrollBar, source)
 {}

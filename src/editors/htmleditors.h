@@ -13,15 +13,15 @@ public:
     // The controls shown, in list order; they stay their owner's, who must keep them alive
     // while they are listed here.
     const std::vector<THTMLControl *> &Controls() const { return m_controls; }
-    // Shows the controls of List instead; the owner rebuilds the editor afterwards.
-    void SetControls(const HTMLControlList &List);
+    // Shows the controls of list instead; the owner rebuilds the editor afterwards.
+    void SetControls(const HTMLControlList &list);
 
-    void GetItems(DataList &List) override;
+    void GetItems(DataList &list) override;
     // The control's box in the coordinates of the page.
-    void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;
-    void MoveItem(void *Data, int DX, int DY) override;
-    // The box at X, Y; the selection is not drawn.
-    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+    void GetItemInfo(void *data, Rect &r, bool &groupable, QString &caption) override;
+    void MoveItem(void *data, int dx, int dy) override;
+    // The box at x, y; the selection is not drawn.
+    void PaintItem(DrawingSurface &canvas, void *data, int x, int y, bool selected,
                    const TGraphPaintInfo &info) override;
 
 private:
@@ -32,8 +32,8 @@ private:
 class THTMLEditor : public TImageGraphEditor {
 public:
     // The editor owns the source.
-    THTMLEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                std::unique_ptr<THTMLEditorSource> Source);
+    THTMLEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                std::unique_ptr<THTMLEditorSource> source);
     // The source stays the caller's.
-    THTMLEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, THTMLEditorSource *Source);
+    THTMLEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar, THTMLEditorSource *source);
 };

@@ -18,9 +18,9 @@ QSet<QByteArray> upperSet(const QStringList &words)
 }
 } // namespace
 
-void KeywordScanner::setWords(const QStringList &Keywords, const QStringList &constants, const QStringList &objects)
+void KeywordScanner::setWords(const QStringList &keywords, const QStringList &constants, const QStringList &objects)
 {
-    m_keywords = upperSet(Keywords);
+    m_keywords = upperSet(keywords);
     m_constants = upperSet(constants);
     m_objects = upperSet(objects);
 }
@@ -41,15 +41,15 @@ KeywordScanner::Style KeywordScanner::wordStyle(const QByteArray &word) const
     return Default;
 }
 
-std::vector<KeywordRun> KeywordScanner::scan(const QByteArray &Text, bool &inComment) const
+std::vector<KeywordRun> KeywordScanner::scan(const QByteArray &text, bool &inComment) const
 {
     std::vector<KeywordRun> runs;
-    const qsizetype n = Text.size();
+    const qsizetype n = text.size();
     auto add = [&runs](qsizetype length, int style) {
         if (length <= 0)
             return;
-        if (!runs.empty() && runs.back().Style == style)
-            runs.back().Length += int(length);
+        if (!runs.empty() && runs.back().style == style)
+            runs.back().length += int(length);
         else
             runs.push_back({int(length), style});
     };
@@ -57,42 +57,42 @@ std::vector<KeywordRun> KeywordScanner::scan(const QByteArray &Text, bool &inCom
     while (p < n) {
         const qsizetype start = p;
         if (inComment) {
-            const qsizetype close = Text.indexOf("*/", p);
+            const qsizetype close = text.indexOf("*/", p);
             p = close < 0 ? n : close + 2;
             inComment = close < 0;
             add(p - start, Comment);
             continue;
         }
-        const char c = Text[p];
+        const char c = text[p];
         if (isBlank(c)) {
-            while (p < n && isBlank(Text[p]))
+            while (p < n && isBlank(text[p]))
                 ++p;
             add(p - start, Default);
-        } else if (c == '/' && p + 1 < n && Text[p + 1] == '/') {
-            while (p < n && !isLineEnd(Text[p]))
+        } else if (c == '/' && p + 1 < n && text[p + 1] == '/') {
+            while (p < n && !isLineEnd(text[p]))
                 ++p;
             add(p - start, Comment);
-        } else if (c == '/' && p + 1 < n && Text[p + 1] == '*') {
+        } else if (c == '/' && p + 1 < n && text[p + 1] == '*') {
             p += 2;
             inComment = true;
             add(p - start, Comment);
         } else if (c == '"' || c == '\'') {
             ++p;
-            while (p < n && Text[p] != c && !isLineEnd(Text[p]))
+            while (p < n && text[p] != c && !isLineEnd(text[p]))
                 ++p;
-            if (p < n && Text[p] == c)
+            if (p < n && text[p] == c)
                 ++p;
             add(p - start, String);
         } else {
-            while (p < n && !isBlank(Text[p]))
+            while (p < n && !isBlank(text[p]))
                 ++p;
-            add(p - start, wordStyle(Text.mid(start, p - start)));
+            add(p - start, wordStyle(text.mid(start, p - start)));
         }
     }
     return runs;
 }
 
-KeywordLexer::KeywordLexer(QObject *Parent) : QsciLexerCustom(Parent) {}
+KeywordLexer::KeywordLexer(QObject *parent) : QsciLexerCustom(parent) {}
 
 const char *KeywordLexer::language() const { return "Keywords"; }
 
@@ -164,7 +164,7 @@ void KeywordLexer::styleText(int start, int end)
         QByteArray bytes(int(stop - lineStart), '\0');
         ed->SendScintilla(QsciScintilla::SCI_GETTEXTRANGE, lineStart, stop, bytes.data());
         for (const KeywordRun &run : m_scanner.scan(bytes, inComment))
-            setStyling(run.Length, run.Style);
+            setStyling(run.length, run.style);
         ed->SendScintilla(QsciScintilla::SCI_SETLINESTATE, line, long(inComment ? 1 : 0));
     }
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 struct KeywordRun {
-    int Length; // bytes
-    int Style;
+    int length; // bytes
+    int style;
     friend bool operator==(const KeywordRun &, const KeywordRun &) = default;
 };
 
@@ -20,10 +20,10 @@ public:
     enum Style { Default = 0, Comment, Keyword, Constant, Object, Number, String, StyleCount };
 
     // The words in any case; they are compared upper-cased.
-    void setWords(const QStringList &Keywords, const QStringList &constants, const QStringList &objects);
+    void setWords(const QStringList &keywords, const QStringList &constants, const QStringList &objects);
     // Splits UTF-8 text into styled runs covering every byte. inComment carries an open
     // "/*" comment in and out, so text can be scanned line by line.
-    std::vector<KeywordRun> scan(const QByteArray &Text, bool &inComment) const;
+    std::vector<KeywordRun> scan(const QByteArray &text, bool &inComment) const;
     Style wordStyle(const QByteArray &word) const;
 
 private:
@@ -33,9 +33,9 @@ private:
 class KeywordLexer : public QsciLexerCustom {
     Q_OBJECT
 public:
-    explicit KeywordLexer(QObject *Parent = nullptr);
+    explicit KeywordLexer(QObject *parent = nullptr);
 
-    KeywordScanner &Scanner() { return m_scanner; }
+    KeywordScanner &scanner() { return m_scanner; }
 
     const char *language() const override;
     QString description(int style) const override;

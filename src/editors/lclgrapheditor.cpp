@@ -21,7 +21,7 @@ QPolygon toPolygon(const std::vector<Point> &points)
     QPolygon poly;
     poly.reserve(qsizetype(points.size()));
     for (const Point &p : points)
-        poly << QPoint(p.X, p.Y);
+        poly << QPoint(p.x, p.y);
     return poly;
 }
 
@@ -131,7 +131,7 @@ void PainterCanvas::polyline(const std::vector<Point> &points)
         m_painter.worldTransform().inverted().mapRect(device).adjusted(-margin, -margin, margin, margin);
     QPolygon run;
     for (size_t i = 1; i < points.size(); ++i) {
-        QPoint a(points[i - 1].X, points[i - 1].Y), b(points[i].X, points[i].Y);
+        QPoint a(points[i - 1].x, points[i - 1].y), b(points[i].x, points[i].y);
         if (!clipSegment(a, b, visible))
             continue;
         if (run.isEmpty() || run.last() != a) {
@@ -154,13 +154,13 @@ void PainterCanvas::polygon(const std::vector<Point> &points)
 
 void PainterCanvas::rectangle(const Rect &r)
 {
-    const Rect n = normalizedRect({r.Left, r.Top}, {r.Right, r.bottom});
-    if (n.Width() <= 0 || n.Height() <= 0)
+    const Rect n = normalizedRect({r.Left, r.Top}, {r.Right, r.Bottom});
+    if (n.width() <= 0 || n.height() <= 0)
         return;
     usePen();
     useBrush();
     // QPainter's outline covers one pixel more than the exclusive right and bottom allow.
-    m_painter.drawRect(QRect(n.Left, n.Top, n.Width() - 1, n.Height() - 1));
+    m_painter.drawRect(QRect(n.Left, n.Top, n.width() - 1, n.height() - 1));
 }
 
 void PainterCanvas::fillRect(const Rect &r)
@@ -216,7 +216,7 @@ WrappedText wrapText(const QString &text, const QFont &font, const QPaintDevice 
 }
 } // namespace
 
-QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height)
+QStringList boxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height)
 {
     QStringList out;
     if (text.isEmpty())
@@ -243,14 +243,14 @@ void PainterCanvas::textRect(const Rect &r, const QString &text)
     if (r.isEmpty() || text.isEmpty())
         return;
     const QFontMetrics &fm = metrics();
-    const QStringList lines = BoxTextLines(text, m_font, m_painter.device(), r.Width(), r.Height());
+    const QStringList lines = boxTextLines(text, m_font, m_painter.device(), r.width(), r.height());
     m_painter.save();
     m_painter.setClipRect(r.toQRect(), Qt::IntersectClip);
     m_painter.setFont(m_font);
     m_painter.setPen(toQColor(m_fontColor));
     int y = r.Top;
     for (const QString &line : lines) {
-        const QRect box(r.Left, y, r.Width(), fm.height());
+        const QRect box(r.Left, y, r.width(), fm.height());
         if (m_brushStyle == bsSolid)
             m_painter.fillRect(m_painter.boundingRect(box, boxTextFlags, line), toQColor(m_brushColor));
         m_painter.drawText(box, boxTextFlags, line);
@@ -278,7 +278,7 @@ void PainterCanvas::stretchDraw(const Rect &r, const QImage &picture)
 
 TImage::TImage(QWidget *parent) : QWidget(parent) {}
 
-void TImage::SetPicture(const QImage &picture)
+void TImage::setPicture(const QImage &picture)
 {
     m_picture = picture;
     update();
@@ -328,7 +328,7 @@ TContent::TContent(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
-void TContent::Follow(QWidget *other)
+void TContent::follow(QWidget *other)
 {
     if (m_followed)
         m_followed->removeEventFilter(this);
@@ -415,26 +415,26 @@ void TContent::mouseMoveEvent(QMouseEvent *event)
 
 void TContent::wheelEvent(QWheelEvent *event)
 {
-    if (OnMouseWheel)
-        OnMouseWheel(event);
+    if (onMouseWheel)
+        onMouseWheel(event);
     else
         event->ignore();
 }
 
 // ---- TImageGraphEditor ----
 
-TImageGraphEditor::TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                                     std::unique_ptr<TGraphEditorSource> Source)
-    : TGraphEditor(std::move(Source))
+TImageGraphEditor::TImageGraphEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                                     std::unique_ptr<TGraphEditorSource> source)
+    : TGraphEditor(std::move(source))
 {
-    init(Host, HScrollBar, VScrollBar);
+    init(host, hScrollBar, vScrollBar);
 }
 
-TImageGraphEditor::TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                                     TGraphEditorSource *Source)
-    : TGraphEditor(Source)
+TImageGraphEditor::TImageGraphEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                                     TGraphEditorSource *source)
+    : TGraphEditor(source)
 {
-    init(Host, HScrollBar, VScrollBar);
+    init(host, hScrollBar, vScrollBar);
 }
 
 void TImageGraphEditor::init(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar)
@@ -448,7 +448,7 @@ void TImageGraphEditor::init(TImage *host, QScrollBar *hScrollBar, QScrollBar *v
     // Among the host's siblings when it has a parent, so that it lies over it in the form.
     m_content = new TContent(host->parentWidget() ? host->parentWidget() : host);
     m_content->setObjectName(QStringLiteral("Content"));
-    m_content->Follow(host);
+    m_content->follow(host);
     for (QScrollBar *bar : {hScrollBar, vScrollBar})
         QObject::connect(bar, &QScrollBar::valueChanged, m_content, guarded([this] { ScrollBarChange(); }));
 
@@ -457,7 +457,7 @@ void TImageGraphEditor::init(TImage *host, QScrollBar *hScrollBar, QScrollBar *v
     m_content->onMouseDown = [this](QMouseEvent *e) { ContentMouseDown(e); };
     m_content->onMouseUp = [this](QMouseEvent *e) { ContentMouseUp(e); };
     m_content->onMouseMove = [this](QMouseEvent *e) { ContentMouseMove(e); };
-    m_content->OnMouseWheel = [this](QWheelEvent *e) { ContentMouseWheel(e); };
+    m_content->onMouseWheel = [this](QWheelEvent *e) { ContentMouseWheel(e); };
     m_content->onMouseLost = [this] { contentMouseLost(); };
 
     m_content->setVisible(!host->isHidden());
@@ -470,7 +470,7 @@ TImageGraphEditor::~TImageGraphEditor()
     delete m_content.data();
 }
 
-double TImageGraphEditor::Zoom() const
+double TImageGraphEditor::zoom() const
 {
     if (m_zoom > 0)
         return m_zoom;
@@ -486,9 +486,9 @@ void TImageGraphEditor::PaintTo(DrawingSurface *canvas)
 QImage TImageGraphEditor::paintToImage()
 {
     const Point size = GetGraphSize();
-    if (size.X <= 0 || size.Y <= 0)
+    if (size.x <= 0 || size.y <= 0)
         return QImage();
-    QImage image(size.X, size.Y, QImage::Format_RGB888);
+    QImage image(size.x, size.y, QImage::Format_RGB888);
     if (image.isNull())
         return image;
     image.fill(Qt::white);
@@ -506,7 +506,7 @@ void TImageGraphEditor::Invalidate()
 
 void TImageGraphEditor::GraphSizeChanged() { UpdateScrollBars(); }
 
-void TImageGraphEditor::SetScrollPos(Point P)
+void TImageGraphEditor::SetScrollPos(Point p)
 {
     // Setting the bars from here must not come back as a user's scroll.
     m_barsDetached = true;
@@ -514,11 +514,11 @@ void TImageGraphEditor::SetScrollPos(Point P)
         bool &flag;
         ~Reattach() { flag = false; }
     } reattach{m_barsDetached};
-    TGraphEditor::SetScrollPos(P);
+    TGraphEditor::SetScrollPos(p);
     if (m_hScrollBar)
-        m_hScrollBar->setValue(P.X);
+        m_hScrollBar->setValue(p.x);
     if (m_vScrollBar)
-        m_vScrollBar->setValue(P.Y);
+        m_vScrollBar->setValue(p.y);
 }
 
 void TImageGraphEditor::EndUpdate()
@@ -534,10 +534,10 @@ void TImageGraphEditor::growGraphToItems(bool edgeCounts)
     const int reach = edgeCounts ? 0 : 1;
     for (int i = 0; i < ItemCount(); ++i) {
         const Rect &r = Items(i)->Rect;
-        if (r.bottom >= clampedAdd(n.Y, reach))
-            n.Y = clampedAdd(r.bottom, r.Height());
-        if (r.Right >= clampedAdd(n.X, reach))
-            n.X = clampedAdd(r.Right, r.Width());
+        if (r.Bottom >= clampedAdd(n.y, reach))
+            n.y = clampedAdd(r.Bottom, r.height());
+        if (r.Right >= clampedAdd(n.x, reach))
+            n.x = clampedAdd(r.Right, r.width());
     }
     if (!(n == GetGraphSize()))
         SetGraphSize(n);
@@ -549,11 +549,11 @@ void TImageGraphEditor::UpdateScrollBars()
         return;
     const Point graph = GetGraphSize();
     const Point view = GetViewSize();
-    m_hScrollBar->setRange(0, std::max(0, clampedSub(graph.X, view.X)));
-    m_vScrollBar->setRange(0, std::max(0, clampedSub(graph.Y, view.Y)));
+    m_hScrollBar->setRange(0, std::max(0, clampedSub(graph.x, view.x)));
+    m_vScrollBar->setRange(0, std::max(0, clampedSub(graph.y, view.y)));
     // Each bar pages by half the view's extent across it, not along it.
-    m_vScrollBar->setPageStep(std::max(1, roundToInt(view.X * 0.5)));
-    m_hScrollBar->setPageStep(std::max(1, roundToInt(view.Y * 0.5)));
+    m_vScrollBar->setPageStep(std::max(1, roundToInt(view.x * 0.5)));
+    m_hScrollBar->setPageStep(std::max(1, roundToInt(view.y * 0.5)));
 }
 
 void TImageGraphEditor::ScrollBarChange()
@@ -580,7 +580,7 @@ void TImageGraphEditor::ContentResize()
         picture = QImage(w, h, QImage::Format_RGB32);
         picture.fill(Qt::white);
     }
-    m_host->SetPicture(picture);
+    m_host->setPicture(picture);
     SetViewSize({w, h});
     UpdateScrollBars();
 }
@@ -618,8 +618,8 @@ void TImageGraphEditor::contentMouseLost()
     if (!mouseIsDown())
         return;
     // Released as another button would be: the graph editor drops the drag unmoved.
-    const Point p = GraphToClient(CurPoint().X, CurPoint().Y);
-    MouseEvent(p.X, p.Y, mekUp, Qt::NoButton, {});
+    const Point p = GraphToClient(CurPoint().x, CurPoint().y);
+    MouseEvent(p.x, p.y, mekUp, Qt::NoButton, {});
 }
 
 void TImageGraphEditor::ContentMouseWheel(QWheelEvent *event)

@@ -24,7 +24,7 @@ public:
 
     Color penColor() const override { return m_penColor; }
     void setPenColor(Color c) override { m_penColor = c; }
-    int PenWidth() const override { return m_penWidth; }
+    int penWidth() const override { return m_penWidth; }
     void setPenWidth(int w) override { m_penWidth = w; }
     Color brushColor() const override { return m_brushColor; }
     void setBrushColor(Color c) override { m_brushColor = c; }
@@ -74,7 +74,7 @@ QColor toQColor(Color c);
 
 // The lines textRect draws in a box of the given size: the word-wrapped lines that fit
 // whole (at least one), the last ending in an ellipsis when text is left over.
-QStringList BoxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height);
+QStringList boxTextLines(const QString &text, const QFont &font, const QPaintDevice *device, int width, int height);
 
 // (Sender, button, shift, X, Y) and (Sender, shift, X, Y), as the window's handlers take them.
 using MouseHandler =
@@ -87,8 +87,8 @@ class TImage : public QWidget {
 public:
     explicit TImage(QWidget *parent = nullptr);
 
-    const QImage &Picture() const { return m_picture; }
-    void SetPicture(const QImage &picture);
+    const QImage &picture() const { return m_picture; }
+    void setPicture(const QImage &picture);
 
     MouseHandler onMouseDown;
     MouseHandler onMouseUp;
@@ -113,14 +113,14 @@ class TContent : public QWidget {
 public:
     explicit TContent(QWidget *parent = nullptr);
     // Keeps this control on the other's place: its geometry, its visibility, above it.
-    void Follow(QWidget *other);
+    void follow(QWidget *other);
 
     std::function<void(QPainter &)> OnPaint;
     std::function<void()> onResize;
     std::function<void(QMouseEvent *)> onMouseDown;
     std::function<void(QMouseEvent *)> onMouseUp;
     std::function<void(QMouseEvent *)> onMouseMove;
-    std::function<void(QWheelEvent *)> OnMouseWheel;
+    std::function<void(QWheelEvent *)> onMouseWheel;
     std::function<void()> onMouseLost;
 
 protected:
@@ -142,9 +142,9 @@ private:
 class TImageGraphEditor : public TGraphEditor {
 public:
     // Both scroll bars are required.
-    TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                      std::unique_ptr<TGraphEditorSource> Source);
-    TImageGraphEditor(TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar, TGraphEditorSource *Source);
+    TImageGraphEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                      std::unique_ptr<TGraphEditorSource> source);
+    TImageGraphEditor(TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar, TGraphEditorSource *source);
     ~TImageGraphEditor() override;
 
     TImage *Host() const { return m_host; }
@@ -158,13 +158,13 @@ public:
     QImage paintToImage();
 
     // View pixels per model unit: the window's logical dots per inch / 96, unless set.
-    double Zoom() const;
-    void SetZoom(double zoom) { m_zoom = zoom; }
+    double zoom() const;
+    void setZoom(double zoom) { m_zoom = zoom; }
 
     void Invalidate() override;
     void GraphSizeChanged() override;
     void EndUpdate() override;
-    void SetScrollPos(Point P) override;
+    void SetScrollPos(Point p) override;
 
 protected:
     // Grows the graph by one item extent beyond every item that passes its edge, or also

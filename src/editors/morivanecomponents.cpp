@@ -85,13 +85,13 @@ void appendTextOf(const XmlNode *node, QStringList &values)
 
 } // namespace
 
-void TComponentDescr::LoadFromIni(const QString &FileName)
+void TComponentDescr::LoadFromIni(const QString &fileName)
 {
-    const IniFile ini = IniFile::fromText(readDescriptionFile(FileName));
+    const IniFile ini = IniFile::fromText(readDescriptionFile(fileName));
     auto readMain = [&](const QString &section) {
         MaxConn = strToIntDef(ini.readString(section, "MaxConn"), MaxConn);
         MinConn = strToIntDef(ini.readString(section, "MinConn"), MinConn);
-        Name = readText(ini, section, "Name", platform::WithoutExtension(QFileInfo(FileName).fileName()));
+        Name = readText(ini, section, "Name", platform::withoutExtension(QFileInfo(fileName).fileName()));
         UserName = readText(ini, section, "UserName", Name);
         OneValReq = ini.readBool(section, "onevalreq", false);
     };
@@ -135,12 +135,12 @@ QString TComponentDescr::paramNodesError() const
     // The type name and the defaults go into the page as texts; a blank type name would not
     // come back when the page is read again, and the component would lose its kind.
     const QString prefix = QStringLiteral("The kind \"%1\" cannot create its elements: ").arg(Name);
-    if (!IsXmlText(Name))
+    if (!isXmlText(Name))
         return prefix + QStringLiteral("its name holds a character that a page cannot hold");
     if (newText(Name)->isWhitespaceText())
         return prefix + QStringLiteral("its name is blank, which a page does not keep");
     for (const TComponentField &field : Fields)
-        if (!field.Variable && !IsXmlText(field.Default))
+        if (!field.Variable && !isXmlText(field.Default))
             return prefix + QStringLiteral("the default of the field \"%1\" holds a character that a page cannot hold")
                                 .arg(field.Name);
     for (const TComponentField &field : Fields) {
@@ -166,9 +166,9 @@ QString TComponentDescr::variableParamNodesError() const
     return {};
 }
 
-void TComponentDescr::CreateParamNodes(TWQFItem *Item, bool withDefaults) const
+void TComponentDescr::CreateParamNodes(TWQFItem *item, bool withDefaults) const
 {
-    XmlElement *values = Item ? Item->ValuesNode() : nullptr;
+    XmlElement *values = item ? item->ValuesNode() : nullptr;
     if (!values)
         return;
     // Checked before the first element, so that a refused kind leaves no half-made component.
@@ -197,9 +197,9 @@ void TComponentDescr::CreateParamNodes(TWQFItem *Item, bool withDefaults) const
     }
 }
 
-void TComponentDescr::AddVariableParamNodes(TWQFItem *Item) const
+void TComponentDescr::AddVariableParamNodes(TWQFItem *item) const
 {
-    XmlElement *values = Item ? Item->ValuesNode() : nullptr;
+    XmlElement *values = item ? item->ValuesNode() : nullptr;
     if (!values)
         return;
     const QString error = variableParamNodesError();
@@ -246,12 +246,12 @@ TComponentDescr *FindComponentDescr(const QString &typeName)
     return nullptr;
 }
 
-void GetParamValues(const TWQFItem *Item, QStringList *Values)
+void GetParamValues(const TWQFItem *item, QStringList *texts)
 {
-    if (!Item || !Values)
+    if (!item || !texts)
         return;
-    const TComponentDescr *kind = FindComponentDescr(Item->GetType());
-    const XmlElement *values = Item->ValuesNode();
+    const TComponentDescr *kind = FindComponentDescr(item->GetType());
+    const XmlElement *values = item->ValuesNode();
     if (!kind || !values)
         return;
     const XmlNode *child = values->firstChild();
@@ -259,23 +259,23 @@ void GetParamValues(const TWQFItem *Item, QStringList *Values)
         const XmlNode *next = child->nextSibling();
         for (const TComponentField &field : kind->Fields) {
             if (named(child, field.HostTag)) {
-                appendTextOf(firstChildNamed(child, field.NameTag), *Values);
-                appendTextOf(firstChildNamed(child, field.TypeTag), *Values);
-                appendTextOf(firstChildNamed(child, field.Tag), *Values);
+                appendTextOf(firstChildNamed(child, field.NameTag), *texts);
+                appendTextOf(firstChildNamed(child, field.TypeTag), *texts);
+                appendTextOf(firstChildNamed(child, field.Tag), *texts);
                 break;
             }
             if (named(child, field.NameTag)) {
-                Values->append(child->textContent());
+                texts->append(child->textContent());
                 const XmlNode *follower = child->nextSibling();
                 while (follower && follower->isText())
                     follower = follower->nextSibling();
                 if (follower && named(follower, field.Tag))
-                    Values->append(follower->textContent());
+                    texts->append(follower->textContent());
                 next = follower ? follower->nextSibling() : nullptr;
                 break;
             }
             if (named(child, field.Tag)) {
-                Values->append(child->textContent());
+                texts->append(child->textContent());
                 break;
             }
         }

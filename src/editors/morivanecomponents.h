@@ -40,16 +40,16 @@ public:
 
     // Fills the kind from one description file; raises Exception when the file cannot be
     // read or is no UTF-8 text, keeping what was read before.
-    void LoadFromIni(const QString &FileName);
+    void LoadFromIni(const QString &fileName);
     // The first field of exactly that name; an empty field is appended when there is none.
-    int FindOrAddField(const QString &Name);
+    int FindOrAddField(const QString &name);
 
     // The value elements of a new component: the fixed entries (with the defaults when asked),
     // and with OneValReq one bare entry of every field. Raises Exception with the text of
     // ParamNodesError, creating nothing, when an element name is not usable.
-    void CreateParamNodes(TWQFItem *Item, bool withDefaults) const;
+    void CreateParamNodes(TWQFItem *item, bool withDefaults) const;
     // One new empty entry of every variable field; raises like CreateParamNodes.
-    void AddVariableParamNodes(TWQFItem *Item) const;
+    void AddVariableParamNodes(TWQFItem *item) const;
 
     // Empty when every element CreateParamNodes would create has a valid name and the kind's
     // name (not blank) and defaults are texts a page can hold; otherwise a message naming the
@@ -77,4 +77,4 @@ TComponentDescr *FindComponentDescr(const QString &typeName);
 // Appends the text of every value, name and type element of the component that its kind
 // recognises, in document order, as stored (doubled apostrophes stay doubled). Nothing for a
 // missing component or list, a kind not in the catalogue, or a component without "values".
-void GetParamValues(const TWQFItem *Item, QStringList *Values);
+void GetParamValues(const TWQFItem *item, QStringList *values);

@@ -24,7 +24,7 @@ void appendSources(const QString &dir, const QString &mask, bool fragments, Unit
 {
     QStringList names;
     ListFolder(dir, mask, platform::faAnyFile, &names);
-    const QString folder = platform::WithTrailingSlash(dir);
+    const QString folder = platform::withTrailingSlash(dir);
     for (const QString &name : names) {
         const QString lower = lowerCaseAscii(name);
         const qsizetype dot = lower.lastIndexOf(u'.');
@@ -33,7 +33,7 @@ void appendSources(const QString &dir, const QString &mask, bool fragments, Unit
         if (!fragments && extension != u".pas")
             continue;
         const QString source = QString::fromUtf8(LoadFileToString(folder + name));
-        if (Trim(source).isEmpty())
+        if (trim(source).isEmpty())
             continue;
         auto unit = std::make_unique<TUnitFile>();
         unit->Name = fragments ? lower : lower.left(dot);
@@ -50,35 +50,35 @@ UnitFileList &PascalUnits()
     return list;
 }
 
-void LoadUnits(const QString &Dir)
+void LoadUnits(const QString &dir)
 {
     UnitFileList &list = PascalUnits();
     list.clear();
-    appendSources(Dir, QStringLiteral("*.pas"), false, list);
-    appendSources(Dir, QStringLiteral("*.pascls"), true, list);
-    appendSources(Dir, QStringLiteral("*.pasfn"), true, list);
+    appendSources(dir, QStringLiteral("*.pas"), false, list);
+    appendSources(dir, QStringLiteral("*.pascls"), true, list);
+    appendSources(dir, QStringLiteral("*.pasfn"), true, list);
 }
 
-bool ParseErrorLine(const QString &Line, int &col, int &Row)
+bool ParseErrorLine(const QString &line, int &col, int &row)
 {
     col = 0;
-    Row = 0;
+    row = 0;
     static const QString marker = QStringLiteral("[Error]");
-    const qsizetype at = Line.indexOf(marker);
+    const qsizetype at = line.indexOf(marker);
     if (at < 0)
         return false;
-    const qsizetype open = Line.indexOf(u'(');
+    const qsizetype open = line.indexOf(u'(');
     // Without a "(" after the marker the line names no place.
     if (open < at + marker.size())
         return false;
     for (qsizetype i = at + marker.size(); i < open; ++i)
-        if (Line[i].unicode() > 0x20)
+        if (line[i].unicode() > 0x20)
             return false;
     qsizetype pos = open + 1;
-    const int row = takeNumber(Line, pos);
-    while (pos < Line.size() && !isDigit(Line[pos]))
+    const int number = takeNumber(line, pos);
+    while (pos < line.size() && !isDigit(line[pos]))
         ++pos;
-    col = takeNumber(Line, pos);
-    Row = row;
+    col = takeNumber(line, pos);
+    row = number;
     return true;
 }

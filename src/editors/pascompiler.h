@@ -17,13 +17,13 @@ using UnitFileList = std::vector<std::unique_ptr<TUnitFile>>;
 
 // The sources last loaded; the list owns them.
 UnitFileList &PascalUnits();
-// Replaces the list by the sources of Dir that are not blank: the units, then the ".pascls"
+// Replaces the list by the sources of dir that are not blank: the units, then the ".pascls"
 // and then the ".pasfn" fragments, each group in the sorted order of the folder listing. A
 // missing folder gives none; an unreadable file counts as blank.
-void LoadUnits(const QString &Dir);
+void LoadUnits(const QString &dir);
 
-// Whether Line is a compiler error naming a place: "[Error]", nothing but blanks and control
+// Whether line is a compiler error naming a place: "[Error]", nothing but blanks and control
 // characters, "(", the row's digits, and after them the first run of digits as the column.
 // Row and col are 0 where no number stands (or it does not fit) and when the line is not of
 // that form.
-bool ParseErrorLine(const QString &Line, int &col, int &Row);
+bool ParseErrorLine(const QString &line, int &col, int &row);

@@ -118,13 +118,13 @@ TScrolledTagsEditor::~TScrolledTagsEditor()
     Clear();
 }
 
-QString TScrolledTagsEditor::SpotKey(const TWQFItem *Item)
+QString TScrolledTagsEditor::SpotKey(const TWQFItem *item)
 {
-    if (!Item || !Item->Section())
+    if (!item || !item->Section())
         return {};
-    const TWQFSection *section = Item->Section();
+    const TWQFSection *section = item->Section();
     const QString file = section->Owner() ? section->Owner()->FileName() : QString();
-    return file + u':' + section->GetName() + u'_' + Item->GetName();
+    return file + u':' + section->GetName() + u'_' + item->GetName();
 }
 
 int TScrolledTagsEditor::scrollRange() const
@@ -135,10 +135,10 @@ int TScrolledTagsEditor::scrollRange() const
 
 int TScrolledTagsEditor::scrollPosition() const { return ScrollBox ? ScrollBox->verticalScrollBar()->value() : 0; }
 
-void TScrolledTagsEditor::setScrollPosition(int Position)
+void TScrolledTagsEditor::setScrollPosition(int position)
 {
-    if (ScrollBox && Position != scrollPosition())
-        ScrollBox->verticalScrollBar()->setValue(Position);
+    if (ScrollBox && position != scrollPosition())
+        ScrollBox->verticalScrollBar()->setValue(position);
 }
 
 void TScrolledTagsEditor::UpdateScrollRange()
@@ -158,15 +158,15 @@ void TScrolledTagsEditor::UpdateScrollRange()
 
 void TScrolledTagsEditor::Relayout() { LayoutRows(); }
 
-void TScrolledTagsEditor::ControlKeyDown(QObject *Sender, int &, Qt::KeyboardModifiers)
+void TScrolledTagsEditor::ControlKeyDown(QObject *sender, int &, Qt::KeyboardModifiers)
 {
-    if (auto *editor = qobject_cast<QsciScintilla *>(Sender))
+    if (auto *editor = qobject_cast<QsciScintilla *>(sender))
         KeepCaretVisible(editor);
 }
 
-void TScrolledTagsEditor::ControlKeyUp(QObject *Sender, int &, Qt::KeyboardModifiers)
+void TScrolledTagsEditor::ControlKeyUp(QObject *sender, int &, Qt::KeyboardModifiers)
 {
-    if (auto *editor = qobject_cast<QsciScintilla *>(Sender)) {
+    if (auto *editor = qobject_cast<QsciScintilla *>(sender)) {
         KeepCaretVisible(editor);
         UpdateScrollRange();
     }
@@ -253,42 +253,42 @@ template <class Work> void TScrolledTagsEditor::rebuildSteady(QWidget *sender, W
     setScrollPosition(newRange > ScrollBox->height() ? position + (newRange - range) : 0);
 }
 
-void TScrolledTagsEditor::AddClick(QWidget *Sender)
+void TScrolledTagsEditor::AddClick(QWidget *sender)
 {
     rebuildSteady(
-        Sender, [this](QWidget *sender) { TTagsEditor::AddClick(sender); }, true);
+        sender, [this](QWidget *clicked) { TTagsEditor::AddClick(clicked); }, true);
 }
 
-void TScrolledTagsEditor::DeleteClick(QWidget *Sender)
+void TScrolledTagsEditor::DeleteClick(QWidget *sender)
 {
     rebuildSteady(
-        Sender, [this](QWidget *sender) { TTagsEditor::DeleteClick(sender); }, false);
+        sender, [this](QWidget *clicked) { TTagsEditor::DeleteClick(clicked); }, false);
     if (ScrollBox)
         ScrollBox->viewport()->update();
 }
 
-void TScrolledTagsEditor::ControlEnter(QWidget *Sender)
+void TScrolledTagsEditor::ControlEnter(QWidget *sender)
 {
-    if (Sender)
-        ScrollToControl(Sender);
+    if (sender)
+        ScrollToControl(sender);
 }
 
-void TScrolledTagsEditor::ScrollToControl(QWidget *Control)
+void TScrolledTagsEditor::ScrollToControl(QWidget *control)
 {
-    if (Control)
-        ScrollToShow(screenY(Control, 0), Control->height());
+    if (control)
+        ScrollToShow(screenY(control, 0), control->height());
 }
 
-void TScrolledTagsEditor::KeepCaretVisible(QsciScintilla *Editor)
+void TScrolledTagsEditor::KeepCaretVisible(QsciScintilla *editor)
 {
-    if (!ScrollBox || !Editor)
+    if (!ScrollBox || !editor)
         return;
-    const int lineHeight = int(Editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
+    const int lineHeight = int(editor->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0));
     if (lineHeight <= 0)
         return;
-    const long caret = Editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+    const long caret = editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
     const int y =
-        screenY(Editor->viewport(), int(Editor->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, caret)));
+        screenY(editor->viewport(), int(editor->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, caret)));
     QWidget *view = ScrollBox->viewport();
     const int bottom = screenY(view, view->height());
     const int top = screenY(view, 0);
@@ -299,7 +299,7 @@ void TScrolledTagsEditor::KeepCaretVisible(QsciScintilla *Editor)
         setScrollPosition(std::max(0, position - ((top - y) / lineHeight + 4) * lineHeight));
 }
 
-void TScrolledTagsEditor::ScrollToShow(int Y, int h)
+void TScrolledTagsEditor::ScrollToShow(int y, int h)
 {
     if (!ScrollBox || h <= 0)
         return;
@@ -309,11 +309,11 @@ void TScrolledTagsEditor::ScrollToShow(int Y, int h)
     const int bottom = screenY(view, clientHeight + boxTop);
     const int ref = screenY(view, boxTop);
     const int position = scrollPosition();
-    if (Y > bottom || bottom - Y < h) {
-        setScrollPosition(position + ((Y - bottom) / h + 2) * h);
+    if (y > bottom || bottom - y < h) {
+        setScrollPosition(position + ((y - bottom) / h + 2) * h);
         return;
     }
     const int viewTop = bottom - clientHeight;
-    if (Y < viewTop)
-        setScrollPosition(h + Y < clientHeight / 2 + ref ? 0 : std::max(0, position + (Y - viewTop)));
+    if (y < viewTop)
+        setScrollPosition(h + y < clientHeight / 2 + ref ? 0 : std::max(0, position + (y - viewTop)));
 }

@@ -30,15 +30,15 @@ public:
     int UpdateCount() const { return m_updateCount; }
     TEditSpot *EditSpot() const { return m_editSpot.get(); }
 
-    void ControlKeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers shift) override;
-    void ControlKeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers shift) override;
-    void ControlMouseWheel(QObject *Sender, Qt::KeyboardModifiers shift, int wheelDelta, QPoint mousePos,
+    void ControlKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift) override;
+    void ControlKeyUp(QObject *sender, int &key, Qt::KeyboardModifiers shift) override;
+    void ControlMouseWheel(QObject *sender, Qt::KeyboardModifiers shift, int wheelDelta, QPoint mousePos,
                            bool &handled) override;
     void AfterBuild() override;
     void BeforeClear() override;
     void AfterClear() override;
-    void AddClick(QWidget *Sender) override;
-    void DeleteClick(QWidget *Sender) override;
+    void AddClick(QWidget *sender) override;
+    void DeleteClick(QWidget *sender) override;
     void rowsPlaced() override;
     void rowsMoved() override;
     bool defersCodeEditors() const override;
@@ -51,18 +51,18 @@ public:
     void UpdateScrollRange();
     int scrollRange() const;
     int scrollPosition() const;
-    void setScrollPosition(int Position);
+    void setScrollPosition(int position);
     void Relayout();
-    void ControlEnter(QWidget *Sender);
-    void ScrollToControl(QWidget *Control);
+    void ControlEnter(QWidget *sender);
+    void ScrollToControl(QWidget *control);
     // Scrolls by whole lines so that the editor's caret line stays a line inside the view.
-    void KeepCaretVisible(QsciScintilla *Editor);
-    // Scrolls so that a control at screen Y, h high, comes into view.
-    void ScrollToShow(int Y, int h);
+    void KeepCaretVisible(QsciScintilla *editor);
+    // Scrolls so that a control at screen y, h high, comes into view.
+    void ScrollToShow(int y, int h);
 
     // The key under which a component's scroll position is remembered: the page's file name,
     // ":", the section's name, "_" and the component's name.
-    static QString SpotKey(const TWQFItem *Item);
+    static QString SpotKey(const TWQFItem *item);
 
 private:
     template <class Work> void rebuildSteady(QWidget *sender, Work work, bool swallow);

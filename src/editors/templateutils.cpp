@@ -17,7 +17,7 @@ void storeValue(StringList &values, const QString &name, const QString &value)
 {
     const qsizetype i = values.indexOfName(name);
     if (i >= 0)
-        values.SetString(i, name + u'=' + value);
+        values.setString(i, name + u'=' + value);
     else
         values.add(name + u'=' + value);
 }
@@ -25,12 +25,12 @@ void storeValue(StringList &values, const QString &name, const QString &value)
 QString failure(const QString &literal) { return QStringLiteral("failed to find the text section: ") + literal; }
 } // namespace
 
-TTmplSection::TTmplSection(const QString &Raw, bool IsVariable) : Raw(Raw), IsVariable(IsVariable)
+TTmplSection::TTmplSection(const QString &raw, bool isVariable) : Raw(raw), IsVariable(isVariable)
 {
-    if (IsVariable)
-        Text = Raw.mid(1, Raw.size() - 2);
+    if (isVariable)
+        Text = raw.mid(1, raw.size() - 2);
     else
-        Text = QString(Raw).replace(QStringLiteral("%%"), QStringLiteral("%"));
+        Text = QString(raw).replace(QStringLiteral("%%"), QStringLiteral("%"));
 }
 
 TTmplSection::~TTmplSection()
@@ -41,17 +41,17 @@ TTmplSection::~TTmplSection()
         rest = std::move(rest->Next);
 }
 
-std::unique_ptr<TTmplSection> ParseTemplate(const QString &Template)
+std::unique_ptr<TTmplSection> ParseTemplate(const QString &pattern)
 {
     std::unique_ptr<TTmplSection> head;
     TTmplSection *last = nullptr;
     QString literal;
-    const qsizetype n = Template.size();
+    const qsizetype n = pattern.size();
     qsizetype pos = 0;
     while (pos < n) {
-        const qsizetype percent = Template.indexOf(u'%', pos);
-        const QStringView taken = QStringView(Template).mid(pos, (percent < 0 ? n : percent) - pos);
-        if (percent >= 0 && percent + 1 < n && Template[percent + 1] == u'%') {
+        const qsizetype percent = pattern.indexOf(u'%', pos);
+        const QStringView taken = QStringView(pattern).mid(pos, (percent < 0 ? n : percent) - pos);
+        if (percent >= 0 && percent + 1 < n && pattern[percent + 1] == u'%') {
             literal += taken;
             literal += QStringLiteral("%%");
             pos = percent + 2;
@@ -66,9 +66,9 @@ std::unique_ptr<TTmplSection> ParseTemplate(const QString &Template)
             literal.clear();
             if (percent < 0)
                 break;
-            const qsizetype close = Template.indexOf(u'%', percent + 1);
+            const qsizetype close = pattern.indexOf(u'%', percent + 1);
             const qsizetype end = close < 0 ? n : close;
-            const QString name = Template.mid(percent + 1, end - percent - 1);
+            const QString name = pattern.mid(percent + 1, end - percent - 1);
             last = appendSection(head, last, u'%' + name + u'%', true);
             pos = close < 0 ? n : close + 1;
         }
@@ -78,20 +78,20 @@ std::unique_ptr<TTmplSection> ParseTemplate(const QString &Template)
     return head;
 }
 
-void RenderTemplate(const TTmplSection *first, const StringList &Values, QString &Text)
+void RenderTemplate(const TTmplSection *first, const StringList &values, QString &text)
 {
-    Text.clear();
+    text.clear();
     for (const TTmplSection *s = first; s; s = s->Next.get())
-        Text += s->IsVariable ? Values.Value(s->Text) : s->Text;
+        text += s->IsVariable ? values.value(s->Text) : s->Text;
 }
 
-bool MatchTemplate(const QString &Text, const TTmplSection *first, StringList &Values, QString &Error)
+bool MatchTemplate(const QString &text, const TTmplSection *first, StringList &values, QString &error)
 {
-    QStringView rest(Text);
+    QStringView rest(text);
     for (const TTmplSection *s = first; s; s = s->Next.get()) {
         if (!s->IsVariable) {
             if (!rest.startsWith(s->Text)) {
-                Error = failure(s->Text);
+                error = failure(s->Text);
                 return false;
             }
             rest = rest.mid(s->Text.size());
@@ -101,15 +101,15 @@ bool MatchTemplate(const QString &Text, const TTmplSection *first, StringList &V
         while (literal && literal->IsVariable)
             literal = literal->Next.get();
         if (!literal) {
-            storeValue(Values, s->Text, rest.toString());
+            storeValue(values, s->Text, rest.toString());
             continue;
         }
         const qsizetype at = rest.indexOf(literal->Text);
         if (at < 0) {
-            Error = failure(literal->Text);
+            error = failure(literal->Text);
             return false;
         }
-        storeValue(Values, s->Text, rest.left(at).toString());
+        storeValue(values, s->Text, rest.left(at).toString());
         rest = rest.mid(at);
     }
     return true;

@@ -10,9 +10,9 @@
 // One section of a parsed template; the first stands for the whole chain, which it owns.
 class TTmplSection {
 public:
-    // Text is derived from Raw: a literal's "%%" become "%", a variable's name is Raw without
+    // Text is derived from raw: a literal's "%%" become "%", a variable's name is raw without
     // its first and last character.
-    TTmplSection(const QString &Raw, bool IsVariable);
+    TTmplSection(const QString &raw, bool isVariable);
     ~TTmplSection();
     TTmplSection(const TTmplSection &) = delete;
     TTmplSection &operator=(const TTmplSection &) = delete;
@@ -25,10 +25,10 @@ public:
 
 // None for a template that yields no section. "%%" is a literal "%", a "%" at the very end is
 // literal, and a name without its closing "%" runs to the end of the template.
-std::unique_ptr<TTmplSection> ParseTemplate(const QString &Template);
+std::unique_ptr<TTmplSection> ParseTemplate(const QString &pattern);
 // Literals as they are, variables by their values ('' for a missing name), values unchanged.
-void RenderTemplate(const TTmplSection *first, const StringList &Values, QString &Text);
-// Stores the value of each variable in Values (an empty one as an entry with an empty value).
-// False, with Error "failed to find the text section: " and the literal, when a literal is not
+void RenderTemplate(const TTmplSection *first, const StringList &values, QString &text);
+// Stores the value of each variable in values (an empty one as an entry with an empty value).
+// False, with error "failed to find the text section: " and the literal, when a literal is not
 // where the template puts it; values found before stay.
-bool MatchTemplate(const QString &Text, const TTmplSection *first, StringList &Values, QString &Error);
+bool MatchTemplate(const QString &text, const TTmplSection *first, StringList &values, QString &error);

@@ -14,24 +14,24 @@ bool isNamed(const XmlNode *node, const QString &name)
 }
 } // namespace
 
-XmlNode *NextElementSibling(const XmlNode *Node)
+XmlNode *NextElementSibling(const XmlNode *node)
 {
-    XmlNode *next = Node ? Node->nextSibling() : nullptr;
+    XmlNode *next = node ? node->nextSibling() : nullptr;
     while (next && next->isText())
         next = next->nextSibling();
     return next;
 }
 
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &typeName, const QString &valueName,
-                         XmlElement *&TypeNode, XmlElement *&ValueNode)
+void MatchEntryFollowers(const XmlNode *nameNode, const QString &typeName, const QString &valueName,
+                         XmlElement *&typeNode, XmlElement *&valueNode)
 {
-    XmlNode *next = NextElementSibling(NameNode);
-    TypeNode = nullptr;
+    XmlNode *next = NextElementSibling(nameNode);
+    typeNode = nullptr;
     if (isNamed(next, typeName)) {
-        TypeNode = next->toElement();
+        typeNode = next->toElement();
         next = NextElementSibling(next);
     }
-    ValueNode = isNamed(next, valueName) ? next->toElement() : nullptr;
+    valueNode = isNamed(next, valueName) ? next->toElement() : nullptr;
 }
 
 ValueEntries walkValueEntries(const XmlElement *values, const std::vector<TComponentField> &fields)

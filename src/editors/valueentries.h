@@ -10,12 +10,12 @@ class XmlElement;
 class XmlNode;
 
 // The node's next sibling, passing over text nodes only (comments and CDATA sections count).
-XmlNode *NextElementSibling(const XmlNode *Node);
+XmlNode *NextElementSibling(const XmlNode *node);
 // The type and value elements that follow an entry's name element: the next sibling when it
 // is named typeName, then the sibling after it (or the next one when there was no type) when
 // it is named valueName. Empty names never match.
-void MatchEntryFollowers(const XmlNode *NameNode, const QString &typeName, const QString &valueName,
-                         XmlElement *&TypeNode, XmlElement *&ValueNode);
+void MatchEntryFollowers(const XmlNode *nameNode, const QString &typeName, const QString &valueName,
+                         XmlElement *&typeNode, XmlElement *&valueNode);
 
 // The elements of one field that one child of "values" (and the siblings it takes along)
 // gives the panel. Any of the three may be missing.

@@ -13,7 +13,7 @@ int add(int64_t a, int64_t b) { return clampToInt(a + b); }
 
 bool rectsMeet(const Rect &a, const Rect &b)
 {
-    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.bottom && b.Top <= a.bottom;
+    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
 }
 
 void requireCanvas(const DrawingSurface *canvas)
@@ -23,53 +23,53 @@ void requireCanvas(const DrawingSurface *canvas)
 }
 } // namespace
 
-Rect ArrowShape::Bounds() const
+Rect ArrowShape::bounds() const
 {
-    Rect r(Line[0].X, Line[0].Y, Line[0].X, Line[0].Y);
+    Rect r(line[0].x, line[0].y, line[0].x, line[0].y);
     auto take = [&r](const Point &p) {
-        r.Left = std::min(r.Left, p.X);
-        r.Top = std::min(r.Top, p.Y);
-        r.Right = std::max(r.Right, p.X);
-        r.bottom = std::max(r.bottom, p.Y);
+        r.Left = std::min(r.Left, p.x);
+        r.Top = std::min(r.Top, p.y);
+        r.Right = std::max(r.Right, p.x);
+        r.Bottom = std::max(r.Bottom, p.y);
     };
-    for (const Point &p : Line)
+    for (const Point &p : line)
         take(p);
     for (const Point &p : head)
         take(p);
-    const int pen = std::max(1, PenWidth);
-    return Rect(clampedSub(r.Left, pen), clampedSub(r.Top, pen), clampedAdd(r.Right, pen), clampedAdd(r.bottom, pen));
+    const int pen = std::max(1, penWidth);
+    return Rect(clampedSub(r.Left, pen), clampedSub(r.Top, pen), clampedAdd(r.Right, pen), clampedAdd(r.Bottom, pen));
 }
 
-ArrowShape arrowShape(int X1, int Y1, int X2, int Y2, double Zoom)
+ArrowShape arrowShape(int x1, int y1, int x2, int y2, double zoom)
 {
-    const double z = Zoom;
+    const double z = zoom;
     const int h = scaled(13, z);
-    const Point s{add(X1, scaled(16, z)), add(Y1, scaled(26, z))}; // bottom centre of the source
-    const Point e{add(X2, scaled(16, z)), Y2}; // top centre of the target
-    int m = int((int64_t(e.X) - s.X) / 2);
-    if (m == 0 && std::abs(double(int64_t(s.Y) - e.Y)) < 2 * z)
-        m = e.X < s.X ? scaled(32, z) : scaled(-32, z);
-    const int y1 = add(s.Y, h);
-    int y2 = add(e.Y, -int64_t(h));
+    const Point s{add(x1, scaled(16, z)), add(y1, scaled(26, z))}; // bottom centre of the source
+    const Point e{add(x2, scaled(16, z)), y2}; // top centre of the target
+    int m = int((int64_t(e.x) - s.x) / 2);
+    if (m == 0 && std::abs(double(int64_t(s.y) - e.y)) < 2 * z)
+        m = e.x < s.x ? scaled(32, z) : scaled(-32, z);
+    const int firstLevel = add(s.y, h);
+    int lastLevel = add(e.y, -int64_t(h));
     // Levels this close would show as a step of a pixel or two: one level instead.
-    if (std::abs(int64_t(y1) - y2) < scaled(3, z))
-        y2 = y1;
-    const int mx = add(s.X, m);
+    if (std::abs(int64_t(firstLevel) - lastLevel) < scaled(3, z))
+        lastLevel = firstLevel;
+    const int mx = add(s.x, m);
 
     ArrowShape shape;
-    shape.Line = {s, Point{s.X, y1}, Point{mx, y1}, Point{mx, y2}, Point{e.X, y2}, e};
-    const int headY = add(e.Y, -int64_t(scaled(6, z)));
-    shape.head = {e, Point{add(e.X, -int64_t(scaled(5, z))), headY}, Point{add(e.X, scaled(4, z)), headY}};
-    shape.PenWidth = scaled(2, z);
+    shape.line = {s, Point{s.x, firstLevel}, Point{mx, firstLevel}, Point{mx, lastLevel}, Point{e.x, lastLevel}, e};
+    const int headY = add(e.y, -int64_t(scaled(6, z)));
+    shape.head = {e, Point{add(e.x, -int64_t(scaled(5, z))), headY}, Point{add(e.x, scaled(4, z)), headY}};
+    shape.penWidth = scaled(2, z);
     return shape;
 }
 
 namespace {
 void drawShape(DrawingSurface &canvas, const ArrowShape &shape)
 {
-    const int oldWidth = canvas.PenWidth();
-    canvas.setPenWidth(shape.PenWidth);
-    canvas.polyline({shape.Line.begin(), shape.Line.end()});
+    const int oldWidth = canvas.penWidth();
+    canvas.setPenWidth(shape.penWidth);
+    canvas.polyline({shape.line.begin(), shape.line.end()});
     canvas.setPenWidth(oldWidth);
     canvas.setBrushStyle(bsSolid);
     canvas.polygon({shape.head.begin(), shape.head.end()});
@@ -79,7 +79,7 @@ void drawShape(DrawingSurface &canvas, const ArrowShape &shape)
 void drawShapeIn(DrawingSurface &canvas, const ArrowShape &shape, Color colour)
 {
     const Color penColour = canvas.penColor();
-    const int penWidth = canvas.PenWidth();
+    const int penWidth = canvas.penWidth();
     const Color brushColour = canvas.brushColor();
     const BrushFill brushStyle = canvas.brushStyle();
     canvas.setPenColor(colour);
@@ -93,57 +93,57 @@ void drawShapeIn(DrawingSurface &canvas, const ArrowShape &shape, Color colour)
 
 ArrowShape shapeBetween(const LinkBox &source, const LinkBox &target, double zoom)
 {
-    return arrowShape(scaled(source.X, zoom), scaled(source.Y, zoom), scaled(target.X, zoom), scaled(target.Y, zoom),
+    return arrowShape(scaled(source.x, zoom), scaled(source.y, zoom), scaled(target.x, zoom), scaled(target.y, zoom),
                       zoom);
 }
 
 uint8_t columnOf(const LinkBox &item, const LinkBox &target)
 {
-    if (int64_t(target.X) - item.X > 8)
+    if (int64_t(target.x) - item.x > 8)
         return dcRight;
-    if (int64_t(item.X) - target.X > 8)
+    if (int64_t(item.x) - target.x > 8)
         return dcLeft;
     return dcBelow;
 }
 } // namespace
 
-void DrawArrow(DrawingSurface *canvas, int X1, int Y1, int X2, int Y2, double Zoom)
+void DrawArrow(DrawingSurface *canvas, int x1, int y1, int x2, int y2, double zoom)
 {
     requireCanvas(canvas);
-    drawShape(*canvas, arrowShape(X1, Y1, X2, Y2, Zoom));
+    drawShape(*canvas, arrowShape(x1, y1, x2, y2, zoom));
 }
 
-void DrawArrowBetween(DrawingSurface *canvas, const LinkBox *Source, const LinkBox *Target, Color Colour, double Zoom)
+void DrawArrowBetween(DrawingSurface *canvas, const LinkBox *source, const LinkBox *target, Color colour, double zoom)
 {
-    if (!Source || !Target)
+    if (!source || !target)
         return;
     requireCanvas(canvas);
-    drawShapeIn(*canvas, shapeBetween(*Source, *Target, Zoom), Colour);
+    drawShapeIn(*canvas, shapeBetween(*source, *target, zoom), colour);
 }
 
-void drawBoxLinks(DrawingSurface *canvas, const LinkBox *Item, const QStringList &Exits, const FindLinkBox &Find,
-                  TDstArrowMode Mode, const Rect &visibleArea, double Zoom)
+void drawBoxLinks(DrawingSurface *canvas, const LinkBox *item, const QStringList &exits, const FindLinkBox &find,
+                  TDstArrowMode mode, const Rect &visibleArea, double zoom)
 {
-    if (!canvas || !Item || !Find || Exits.isEmpty())
+    if (!canvas || !item || !find || exits.isEmpty())
         return;
-    const double z = Zoom;
+    const double z = zoom;
     // The visible area in model units, where targets count as in sight.
     const Rect v = Rect::fromSize(roundToInt(visibleArea.Left / z), roundToInt(visibleArea.Top / z),
                                   roundToInt((int64_t(visibleArea.Right) - visibleArea.Left) / z),
-                                  roundToInt((int64_t(visibleArea.bottom) - visibleArea.Top) / z));
+                                  roundToInt((int64_t(visibleArea.Bottom) - visibleArea.Top) / z));
 
     std::vector<TDstLabel> labels;
-    for (int i = 0; i < Exits.size(); ++i) {
-        const std::optional<LinkBox> target = Find(Exits[i]);
+    for (int i = 0; i < exits.size(); ++i) {
+        const std::optional<LinkBox> target = find(exits[i]);
         if (!target)
             continue;
         const Color colour = linkColour(i);
-        const ArrowShape shape = shapeBetween(*Item, *target, z);
-        if (rectsMeet(shape.Bounds(), visibleArea))
+        const ArrowShape shape = shapeBetween(*item, *target, z);
+        if (rectsMeet(shape.bounds(), visibleArea))
             drawShapeIn(*canvas, shape, colour);
-        const bool outOfSight = !PointInRect(v, target->X, target->Y);
-        if (Mode == damAlways || (Mode == damOutOfSight && outOfSight))
-            labels.push_back({target->Name, columnOf(*Item, *target), colour});
+        const bool outOfSight = !PointInRect(v, target->x, target->y);
+        if (mode == damAlways || (mode == damOutOfSight && outOfSight))
+            labels.push_back({target->name, columnOf(*item, *target), colour});
     }
     if (labels.empty())
         return;
@@ -153,11 +153,11 @@ void drawBoxLinks(DrawingSurface *canvas, const LinkBox *Item, const QStringList
         canvas->setFontBold(true);
     const Color fontColour = canvas->fontColor();
     const Color penColour = canvas->penColor();
-    const int top = scaled(int64_t(Item->Y) + 38, z);
+    const int top = scaled(int64_t(item->y) + 38, z);
     // Left-hand frames end at leftEnd + 4, the others start at rightStart, and every column
     // runs downward: labels that cannot reach the visible area are not even measured.
-    const int leftEnd = scaled(int64_t(Item->X) + 12, z);
-    const int rightStart = scaled(int64_t(Item->X) + 20, z);
+    const int leftEnd = scaled(int64_t(item->x) + 12, z);
+    const int rightStart = scaled(int64_t(item->x) + 20, z);
     int y = top;
     for (uint8_t column : {dcLeft, dcRight, dcBelow}) {
         // Right-hand labels start level with the left-hand ones; those below continue under them.
@@ -168,23 +168,23 @@ void drawBoxLinks(DrawingSurface *canvas, const LinkBox *Item, const QStringList
         for (const TDstLabel &label : labels) {
             if (label.column != column)
                 continue;
-            if (columnAside || y > visibleArea.bottom)
+            if (columnAside || y > visibleArea.Bottom)
                 break;
-            const int height = canvas->textHeight(label.Name);
+            const int height = canvas->textHeight(label.name);
             if (int64_t(y) + height < visibleArea.Top) { // above the view: only its height matters
                 y = add(y, int64_t(height) + 1);
                 continue;
             }
-            const Point extent = canvas->textExtent(label.Name);
-            const int x = column == dcLeft ? clampedSub(leftEnd, extent.X) : rightStart;
-            const Rect frame = Rect::fromSize(x, y, clampedAdd(extent.X, 4), extent.Y);
+            const Point extent = canvas->textExtent(label.name);
+            const int x = column == dcLeft ? clampedSub(leftEnd, extent.x) : rightStart;
+            const Rect frame = Rect::fromSize(x, y, clampedAdd(extent.x, 4), extent.y);
             if (rectsMeet(frame, visibleArea)) {
-                canvas->setFontColor(label.Colour);
-                canvas->textOut(clampedAdd(x, 2), y, label.Name);
-                canvas->setPenColor(label.Colour);
+                canvas->setFontColor(label.colour);
+                canvas->textOut(clampedAdd(x, 2), y, label.name);
+                canvas->setPenColor(label.colour);
                 canvas->rectangle(frame);
             }
-            y = add(y, int64_t(extent.Y) + 1);
+            y = add(y, int64_t(extent.y) + 1);
         }
     }
     if (addedBold)
@@ -198,33 +198,33 @@ int steppedSectionHeight(int maxY, int minimum)
     return std::max(minimum, clampToInt((int64_t(maxY) / 500 + 1) * 500));
 }
 
-void *FirstSelectedData(const TGraphEditor *Editor)
+void *FirstSelectedData(const TGraphEditor *editor)
 {
-    if (!Editor)
+    if (!editor)
         return nullptr;
-    for (int i = 0; i < Editor->ItemCount(); ++i)
-        if (Editor->Items(i)->Selected)
-            return Editor->Items(i)->Data;
+    for (int i = 0; i < editor->ItemCount(); ++i)
+        if (editor->Items(i)->Selected)
+            return editor->Items(i)->Data;
     return nullptr;
 }
 
 // ---- on the components of a section ----
 
-LinkBox linkBoxOf(const TWQFItem &Item) { return LinkBox{Item.GetName(), Item.GetX(), Item.GetY()}; }
+LinkBox linkBoxOf(const TWQFItem &item) { return LinkBox{item.GetName(), item.GetX(), item.GetY()}; }
 
-QStringList exitsOf(const TWQFItem &Item)
+QStringList exitsOf(const TWQFItem &item)
 {
     QStringList exits;
-    const int count = Item.JumpCount();
+    const int count = item.JumpCount();
     for (int i = 0; i < count; ++i)
-        exits << Item.GetJump(i);
+        exits << item.GetJump(i);
     return exits;
 }
 
-ItemsByName::ItemsByName(const WQFItemList &Items)
+ItemsByName::ItemsByName(const WQFItemList &items)
 {
-    m_items.reserve(qsizetype(Items.size()));
-    for (const auto &item : Items) {
+    m_items.reserve(qsizetype(items.size()));
+    for (const auto &item : items) {
         if (!item)
             continue;
         const QString name = item->GetName();
@@ -233,7 +233,7 @@ ItemsByName::ItemsByName(const WQFItemList &Items)
     }
 }
 
-TWQFItem *ItemsByName::Find(const QString &Name) const { return Name.isEmpty() ? nullptr : m_items.value(Name); }
+TWQFItem *ItemsByName::find(const QString &name) const { return name.isEmpty() ? nullptr : m_items.value(name); }
 
 namespace {
 // A target found by its exact name carries that name: no need to read it back.
@@ -250,43 +250,43 @@ LinkBox sourceBox(const TWQFItem &item) { return LinkBox{QString(), item.GetX(),
 
 FindLinkBox ItemsByName::finder() const
 {
-    return [this](const QString &name) { return targetBox(Find(name), name); };
+    return [this](const QString &name) { return targetBox(find(name), name); };
 }
 
-void DrawArrowBetween(DrawingSurface *canvas, const TWQFItem *Source, const TWQFItem *Target, Color Colour, double Zoom)
+void DrawArrowBetween(DrawingSurface *canvas, const TWQFItem *source, const TWQFItem *target, Color colour, double zoom)
 {
-    if (!Source || !Target)
+    if (!source || !target)
         return;
-    const LinkBox s = linkBoxOf(*Source), t = linkBoxOf(*Target);
-    DrawArrowBetween(canvas, &s, &t, Colour, Zoom);
+    const LinkBox s = linkBoxOf(*source), t = linkBoxOf(*target);
+    DrawArrowBetween(canvas, &s, &t, colour, zoom);
 }
 
-void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
-                   const Rect &visibleArea, double Zoom)
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *item, const WQFItemList *items, TDstArrowMode mode,
+                   const Rect &visibleArea, double zoom)
 {
-    if (!canvas || !Item || !Items)
+    if (!canvas || !item || !items)
         return;
-    const LinkBox box = sourceBox(*Item);
-    const FindLinkBox find = [Items](const QString &name) { return targetBox(FindItemByName(*Items, name), name); };
-    drawBoxLinks(canvas, &box, exitsOf(*Item), find, Mode, visibleArea, Zoom);
+    const LinkBox box = sourceBox(*item);
+    const FindLinkBox find = [items](const QString &name) { return targetBox(FindItemByName(*items, name), name); };
+    drawBoxLinks(canvas, &box, exitsOf(*item), find, mode, visibleArea, zoom);
 }
 
-void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const ItemsByName &Items, TDstArrowMode Mode,
-                   const Rect &visibleArea, double Zoom)
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *item, const ItemsByName &items, TDstArrowMode mode,
+                   const Rect &visibleArea, double zoom)
 {
-    if (!canvas || !Item)
+    if (!canvas || !item)
         return;
-    const LinkBox box = sourceBox(*Item);
-    drawBoxLinks(canvas, &box, exitsOf(*Item), Items.finder(), Mode, visibleArea, Zoom);
+    const LinkBox box = sourceBox(*item);
+    drawBoxLinks(canvas, &box, exitsOf(*item), items.finder(), mode, visibleArea, zoom);
 }
 
-void GetItemsExtent(const WQFItemList *Items, int addX, int addY, int &maxX, int &maxY)
+void GetItemsExtent(const WQFItemList *items, int addX, int addY, int &maxX, int &maxY)
 {
     maxX = 0;
     maxY = 0;
-    if (!Items)
+    if (!items)
         return;
-    for (const auto &item : *Items) {
+    for (const auto &item : *items) {
         if (!item)
             continue;
         maxX = std::max(maxX, clampedAdd(item->GetX(), addX));
@@ -294,11 +294,11 @@ void GetItemsExtent(const WQFItemList *Items, int addX, int addY, int &maxX, int
     }
 }
 
-int SectionHeight(const TWQFSection *Section, int minimum)
+int SectionHeight(const TWQFSection *section, int minimum)
 {
-    if (!Section || Section->Items().empty())
+    if (!section || section->Items().empty())
         return minimum;
     int maxX = 0, maxY = 0;
-    GetItemsExtent(&Section->Items(), 32, 32, maxX, maxY);
+    GetItemsExtent(&section->Items(), 32, 32, maxX, maxY);
     return steppedSectionHeight(maxY, minimum);
 }

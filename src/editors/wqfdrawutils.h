@@ -20,9 +20,9 @@ enum TDstArrowMode : uint8_t { damNever = 0, damOutOfSight = 1, damAlways = 2 };
 enum DstColumn : uint8_t { dcLeft = 0, dcRight = 1, dcBelow = 2 };
 
 struct TDstLabel {
-    QString Name;
+    QString name;
     uint8_t column = dcBelow;
-    Color Colour = 0;
+    Color colour = 0;
 };
 
 constexpr Color clFirstExit = rgbToColor(166, 202, 240);
@@ -36,72 +36,72 @@ constexpr int boxHeight = 26;
 
 // The routed line and head of an arrow, in canvas pixels.
 struct ArrowShape {
-    std::array<Point, 6> Line;
+    std::array<Point, 6> line;
     std::array<Point, 3> head;
-    int PenWidth = 0;
+    int penWidth = 0;
     // Everything the arrow may touch, the pen's width included.
-    Rect Bounds() const;
+    Rect bounds() const;
 };
 
-// X1, Y1 is the top-left corner of the source box, X2, Y2 that of the target box, both
+// X1, y1 is the top-left corner of the source box, x2, y2 that of the target box, both
 // already scaled. The arrow leaves the source's bottom centre downward and enters the
 // target's top centre from above; a target straight below and touching is reached by a
 // detour to the side.
-ArrowShape arrowShape(int X1, int Y1, int X2, int Y2, double Zoom);
-void DrawArrow(DrawingSurface *canvas, int X1, int Y1, int X2, int Y2, double Zoom);
+ArrowShape arrowShape(int x1, int y1, int x2, int y2, double zoom);
+void DrawArrow(DrawingSurface *canvas, int x1, int y1, int x2, int y2, double zoom);
 
 // A component as the link drawing sees it: its name and stored position in model units.
 struct LinkBox {
-    QString Name;
-    int X = 0;
-    int Y = 0;
+    QString name;
+    int x = 0;
+    int y = 0;
 };
 // The component of a name, as the section's list answers it; none for no such component.
 using FindLinkBox = std::function<std::optional<LinkBox>(const QString &Name)>;
 
-// Nothing when either box is missing. Pen and brush take Colour for the arrow and are
+// Nothing when either box is missing. Pen and brush take colour for the arrow and are
 // restored afterwards.
-void DrawArrowBetween(DrawingSurface *canvas, const LinkBox *Source, const LinkBox *Target, Color Colour, double Zoom);
+void DrawArrowBetween(DrawingSurface *canvas, const LinkBox *source, const LinkBox *target, Color colour, double zoom);
 
-// The arrows of all exits of Item and its destination labels. visibleArea is the visible
+// The arrows of all exits of item and its destination labels. visibleArea is the visible
 // part of the diagram in canvas pixels; arrows and labels wholly outside it are not drawn,
 // which changes nothing on screen and keeps a large diagram's paint to what is seen.
-void drawBoxLinks(DrawingSurface *canvas, const LinkBox *Item, const QStringList &Exits, const FindLinkBox &Find,
-                  TDstArrowMode Mode, const Rect &visibleArea, double Zoom);
+void drawBoxLinks(DrawingSurface *canvas, const LinkBox *item, const QStringList &exits, const FindLinkBox &find,
+                  TDstArrowMode mode, const Rect &visibleArea, double zoom);
 
 // A full step of 500 above the lowest point, and at least minimum.
 int steppedSectionHeight(int maxY, int minimum);
 
 // ---- on the components of a section ----
 
-LinkBox linkBoxOf(const TWQFItem &Item);
+LinkBox linkBoxOf(const TWQFItem &item);
 // The texts of all exits, exit 0 first.
-QStringList exitsOf(const TWQFItem &Item);
+QStringList exitsOf(const TWQFItem &item);
 
 // The components of a list by name, for drawing the links of a whole section at once: the
 // first of equal names wins, as FindItemByName answers. Valid while the list is unchanged.
 class ItemsByName {
 public:
-    explicit ItemsByName(const WQFItemList &Items);
-    TWQFItem *Find(const QString &Name) const;
+    explicit ItemsByName(const WQFItemList &items);
+    TWQFItem *find(const QString &name) const;
     FindLinkBox finder() const;
 
 private:
     QHash<QString, TWQFItem *> m_items;
 };
 
-void DrawArrowBetween(DrawingSurface *canvas, const TWQFItem *Source, const TWQFItem *Target, Color Colour,
-                      double Zoom);
-// The arrows and destination labels of Item's exits; targets are looked up in Items.
-void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const WQFItemList *Items, TDstArrowMode Mode,
-                   const Rect &visibleArea, double Zoom);
-void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *Item, const ItemsByName &Items, TDstArrowMode Mode,
-                   const Rect &visibleArea, double Zoom);
+void DrawArrowBetween(DrawingSurface *canvas, const TWQFItem *source, const TWQFItem *target, Color colour,
+                      double zoom);
+// The arrows and destination labels of item's exits; targets are looked up in items.
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *item, const WQFItemList *items, TDstArrowMode mode,
+                   const Rect &visibleArea, double zoom);
+void DrawItemLinks(DrawingSurface *canvas, const TWQFItem *item, const ItemsByName &items, TDstArrowMode mode,
+                   const Rect &visibleArea, double zoom);
 
 // The largest x + addX and y + addY of the components; 0 for none (or only smaller values).
-void GetItemsExtent(const WQFItemList *Items, int addX, int addY, int &maxX, int &maxY);
+void GetItemsExtent(const WQFItemList *items, int addX, int addY, int &maxX, int &maxY);
 // The height stored for a section: minimum for none or an empty one.
-int SectionHeight(const TWQFSection *Section, int minimum);
+int SectionHeight(const TWQFSection *section, int minimum);
 
 // The first selected data of an editor; nil for no editor or no selection.
-void *FirstSelectedData(const TGraphEditor *Editor);
+void *FirstSelectedData(const TGraphEditor *editor);

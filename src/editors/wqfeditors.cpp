@@ -41,13 +41,13 @@ Rect keptInDiagram(const Rect &r) { return r.offset(r.Left < 0 ? -r.Left : 0, r.
 
 bool rectsMeet(const Rect &a, const Rect &b)
 {
-    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.bottom && b.Top <= a.bottom;
+    return a.Left <= b.Right && b.Left <= a.Right && a.Top <= b.Bottom && b.Top <= a.Bottom;
 }
 } // namespace
 
-Rect ScaleRect(const Rect &R, double Zoom)
+Rect ScaleRect(const Rect &r, double zoom)
 {
-    return Rect(scaled(R.Left, Zoom), scaled(R.Top, Zoom), scaled(R.Right, Zoom), scaled(R.bottom, Zoom));
+    return Rect(scaled(r.Left, zoom), scaled(r.Top, zoom), scaled(r.Right, zoom), scaled(r.Bottom, zoom));
 }
 
 // ---- TCmtDrag ----
@@ -56,21 +56,21 @@ Rect TCmtDrag::GetRect() const
 {
     if (!Comment)
         return Rect(-1, -1, -1, -1);
-    return Rect::fromSize(clampedSub(Comment->Rect.Right, handleSize), clampedSub(Comment->Rect.bottom, handleSize),
+    return Rect::fromSize(clampedSub(Comment->Rect.Right, handleSize), clampedSub(Comment->Rect.Bottom, handleSize),
                           handleSize, handleSize);
 }
 
 // ---- TWQFEditorSource ----
 
-TWQFEditorSource::TWQFEditorSource(TWQFSection *Section, CommentRectList *Comments)
-    : m_section(Section), m_comments(Comments)
+TWQFEditorSource::TWQFEditorSource(TWQFSection *section, CommentRectList *comments)
+    : m_section(section), m_comments(comments)
 {}
 
 TWQFEditorSource::~TWQFEditorSource() = default;
 
-void TWQFEditorSource::setSection(TWQFSection *Section)
+void TWQFEditorSource::setSection(TWQFSection *section)
 {
-    m_section = Section;
+    m_section = section;
     // Nothing of the old section may be drawn or answered for until the next listing.
     m_drawn.clear();
     m_componentIndex.clear();
@@ -79,15 +79,15 @@ void TWQFEditorSource::setSection(TWQFSection *Section)
     m_shifted.clear();
 }
 
-void TWQFEditorSource::SetZoom(double Value)
+void TWQFEditorSource::SetZoom(double value)
 {
-    if (Value != m_zoom)
-        m_zoom = Value;
+    if (value != m_zoom)
+        m_zoom = value;
 }
 
-const QImage *TWQFEditorSource::GetImage(TWQFItem *Item, const QString &Kind) const
+const QImage *TWQFEditorSource::GetImage(TWQFItem *item, const QString &kind) const
 {
-    return OnGetImage ? OnGetImage(Item, Kind) : nullptr;
+    return OnGetImage ? OnGetImage(item, kind) : nullptr;
 }
 
 TCmtDrag *TWQFEditorSource::HandleOf(const TCommentRect *note) const
@@ -100,31 +100,31 @@ TCmtDrag *TWQFEditorSource::HandleOf(const TCommentRect *note) const
     return nullptr;
 }
 
-TCommentRect *TWQFEditorSource::CommentOf(const void *Data) const
+TCommentRect *TWQFEditorSource::CommentOf(const void *data) const
 {
-    if (kindOf(Data) != dikHandle)
+    if (kindOf(data) != dikHandle)
         return nullptr;
-    return static_cast<const TCmtDrag *>(Data)->Comment;
+    return static_cast<const TCmtDrag *>(data)->Comment;
 }
 
-DiagramItemKind TWQFEditorSource::kindOf(const void *Data) const
+DiagramItemKind TWQFEditorSource::kindOf(const void *data) const
 {
-    if (!Data)
+    if (!data)
         return dikNone;
-    if (m_componentIndex.contains(Data))
+    if (m_componentIndex.contains(data))
         return dikComponent;
-    return m_noteKinds.value(Data, dikNone);
+    return m_noteKinds.value(data, dikNone);
 }
 
-TWQFItem *TWQFEditorSource::componentOf(const void *Data) const
+TWQFItem *TWQFEditorSource::componentOf(const void *data) const
 {
-    const int i = componentIndex(Data);
-    return i < 0 ? nullptr : m_drawn[size_t(i)].Item;
+    const int i = componentIndex(data);
+    return i < 0 ? nullptr : m_drawn[size_t(i)].item;
 }
 
-TCommentRect *TWQFEditorSource::noteOf(const void *Data) const
+TCommentRect *TWQFEditorSource::noteOf(const void *data) const
 {
-    return kindOf(Data) == dikNote ? static_cast<TCommentRect *>(const_cast<void *>(Data)) : nullptr;
+    return kindOf(data) == dikNote ? static_cast<TCommentRect *>(const_cast<void *>(data)) : nullptr;
 }
 
 int TWQFEditorSource::componentIndex(const void *data) const { return data ? m_componentIndex.value(data, -1) : -1; }
@@ -142,11 +142,11 @@ bool TWQFEditorSource::isSelected(const void *data) const
 
 void TWQFEditorSource::readComponent(Drawn &drawn) const
 {
-    const TWQFItem &item = *drawn.Item;
-    drawn.Box = linkBoxOf(item);
-    drawn.Type = item.GetType();
-    drawn.Caption = drawn.Box.Name + QStringLiteral(": ") + item.GetComment();
-    drawn.Exits = exitsOf(item);
+    const TWQFItem &item = *drawn.item;
+    drawn.box = linkBoxOf(item);
+    drawn.type = item.GetType();
+    drawn.caption = drawn.box.name + QStringLiteral(": ") + item.GetComment();
+    drawn.exits = exitsOf(item);
 }
 
 void TWQFEditorSource::takeSnapshot()
@@ -163,18 +163,18 @@ void TWQFEditorSource::takeSnapshot()
             if (!item)
                 continue;
             Drawn drawn;
-            drawn.Item = item.get();
+            drawn.item = item.get();
             readComponent(drawn);
             const int index = int(m_drawn.size());
-            m_componentIndex.insert(drawn.Item, index);
-            if (!drawn.Box.Name.isEmpty() && !m_byName.contains(drawn.Box.Name))
-                m_byName.insert(drawn.Box.Name, index);
+            m_componentIndex.insert(drawn.item, index);
+            if (!drawn.box.name.isEmpty() && !m_byName.contains(drawn.box.name))
+                m_byName.insert(drawn.box.name, index);
             m_drawn.push_back(std::move(drawn));
         }
     }
     m_paintPos.resize(m_drawn.size());
     for (size_t i = 0; i < m_drawn.size(); ++i)
-        m_paintPos[i] = {m_drawn[i].Box.X, m_drawn[i].Box.Y};
+        m_paintPos[i] = {m_drawn[i].box.x, m_drawn[i].box.y};
 }
 
 void TWQFEditorSource::refresh() { takeSnapshot(); }
@@ -197,82 +197,82 @@ void TWQFEditorSource::updateHandles()
     }
 }
 
-void TWQFEditorSource::GetItems(DataList &List)
+void TWQFEditorSource::GetItems(DataList &list)
 {
     updateHandles();
     // Notes lie under every component, each followed by its handle.
     for (const auto &handle : m_handles) {
-        List.push_back(handle->Comment);
-        List.push_back(handle.get());
+        list.push_back(handle->Comment);
+        list.push_back(handle.get());
     }
     takeSnapshot();
     for (const Drawn &drawn : m_drawn)
-        List.push_back(drawn.Item);
+        list.push_back(drawn.item);
 }
 
-void TWQFEditorSource::GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption)
+void TWQFEditorSource::GetItemInfo(void *data, Rect &r, bool &groupable, QString &caption)
 {
-    switch (kindOf(Data)) {
+    switch (kindOf(data)) {
     case dikComponent: {
-        const Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
-        R = Rect::fromSize(drawn.Box.X, drawn.Box.Y, boxWidth, boxHeight);
-        Caption = drawn.Box.Name;
+        const Drawn &drawn = m_drawn[size_t(componentIndex(data))];
+        r = Rect::fromSize(drawn.box.x, drawn.box.y, boxWidth, boxHeight);
+        caption = drawn.box.name;
         break;
     }
     case dikNote: {
         // Only the title bar can be hit and selected.
-        const Rect &note = static_cast<TCommentRect *>(Data)->Rect;
+        const Rect &note = static_cast<TCommentRect *>(data)->Rect;
         const int bar = clampedAdd(note.Top, noteBarHeight);
-        R = Rect(note.Left, note.Top, note.Right, note.bottom < note.Top ? bar : std::min(note.bottom, bar));
+        r = Rect(note.Left, note.Top, note.Right, note.Bottom < note.Top ? bar : std::min(note.Bottom, bar));
         break;
     }
     case dikHandle:
-        R = static_cast<TCmtDrag *>(Data)->GetRect();
-        Groupable = false;
+        r = static_cast<TCmtDrag *>(data)->GetRect();
+        groupable = false;
         break;
     case dikNone:
         return;
     }
-    R = ScaleRect(R, m_zoom);
+    r = ScaleRect(r, m_zoom);
 }
 
-void TWQFEditorSource::MoveItem(void *Data, int DX, int DY)
+void TWQFEditorSource::MoveItem(void *data, int dx, int dy)
 {
-    const int dx = unzoomed(DX, m_zoom);
-    const int dy = unzoomed(DY, m_zoom);
-    switch (kindOf(Data)) {
+    const int modelDx = unzoomed(dx, m_zoom);
+    const int modelDy = unzoomed(dy, m_zoom);
+    switch (kindOf(data)) {
     case dikComponent: {
-        Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
-        TWQFItem &item = *drawn.Item;
-        const int x = snap(item.GetX(), dx, gridX);
-        const int y = snap(item.GetY(), dy, gridY);
+        Drawn &drawn = m_drawn[size_t(componentIndex(data))];
+        TWQFItem &item = *drawn.item;
+        const int x = snap(item.GetX(), modelDx, gridX);
+        const int y = snap(item.GetY(), modelDy, gridY);
         item.SetX(x);
         item.SetY(y);
-        drawn.Box.X = x;
-        drawn.Box.Y = y;
-        m_paintPos[size_t(componentIndex(Data))] = {x, y};
+        drawn.box.x = x;
+        drawn.box.y = y;
+        m_paintPos[size_t(componentIndex(data))] = {x, y};
         break;
     }
     case dikNote: {
-        Rect &r = static_cast<TCommentRect *>(Data)->Rect;
-        r = keptInDiagram(r.offset(dx, dy));
+        Rect &r = static_cast<TCommentRect *>(data)->Rect;
+        r = keptInDiagram(r.offset(modelDx, modelDy));
         break;
     }
     case dikHandle: {
-        TCommentRect *note = static_cast<TCmtDrag *>(Data)->Comment;
+        TCommentRect *note = static_cast<TCmtDrag *>(data)->Comment;
         if (!note)
             break;
         Rect &r = note->Rect;
-        r.Right = clampedAdd(r.Right, dx);
-        r.bottom = clampedAdd(r.bottom, dy);
+        r.Right = clampedAdd(r.Right, modelDx);
+        r.Bottom = clampedAdd(r.Bottom, modelDy);
         if (r.Right < r.Left)
             std::swap(r.Left, r.Right);
-        if (r.bottom < r.Top)
-            std::swap(r.Top, r.bottom);
+        if (r.Bottom < r.Top)
+            std::swap(r.Top, r.Bottom);
         if (int64_t(r.Right) - r.Left < minNoteWidth)
             r.Right = clampedAdd(r.Left, minNoteWidth);
-        if (int64_t(r.bottom) - r.Top < minNoteHeight)
-            r.bottom = clampedAdd(r.Top, minNoteHeight);
+        if (int64_t(r.Bottom) - r.Top < minNoteHeight)
+            r.Bottom = clampedAdd(r.Top, minNoteHeight);
         r = keptInDiagram(r);
         break;
     }
@@ -298,14 +298,14 @@ Rect TWQFEditorSource::paintArea(int offsetX, int offsetY, const TGraphPaintInfo
         return Rect(-far, -far, far, far);
     }
     const Point size = paintSize(info);
-    return Rect::fromSize(offsetX, offsetY, size.X, size.Y);
+    return Rect::fromSize(offsetX, offsetY, size.x, size.y);
 }
 
 void TWQFEditorSource::unshift()
 {
     for (int i : m_shifted)
         if (size_t(i) < m_drawn.size())
-            m_paintPos[size_t(i)] = {m_drawn[size_t(i)].Box.X, m_drawn[size_t(i)].Box.Y};
+            m_paintPos[size_t(i)] = {m_drawn[size_t(i)].box.x, m_drawn[size_t(i)].box.y};
     m_shifted.clear();
 }
 
@@ -323,13 +323,13 @@ void TWQFEditorSource::shiftDragged(const TGraphPaintInfo &info)
         const int index = componentIndex(item.Data);
         if (index < 0)
             continue;
-        const LinkBox &box = m_drawn[size_t(index)].Box;
-        m_paintPos[size_t(index)] = {roundToInt(box.X + dx), roundToInt(box.Y + dy)};
+        const LinkBox &box = m_drawn[size_t(index)].box;
+        m_paintPos[size_t(index)] = {roundToInt(box.x + dx), roundToInt(box.y + dy)};
         m_shifted.push_back(index);
     }
 }
 
-void TWQFEditorSource::paintComments(DrawingSurface &canvas, const Rect &Visible, const TGraphPaintInfo &info)
+void TWQFEditorSource::paintComments(DrawingSurface &canvas, const Rect &visible, const TGraphPaintInfo &info)
 {
     if (!m_comments)
         return;
@@ -342,8 +342,8 @@ void TWQFEditorSource::paintComments(DrawingSurface &canvas, const Rect &Visible
             continue;
         const Rect shown = ScaleRect(note->Rect, m_zoom);
         const Rect bounds(shown.Left, shown.Top, std::max(shown.Right, shown.Left),
-                          std::max({shown.bottom, shown.Top, clampedAdd(shown.Top, scaled(noteBarHeight, m_zoom))}));
-        if (!rectsMeet(bounds, Visible))
+                          std::max({shown.Bottom, shown.Top, clampedAdd(shown.Top, scaled(noteBarHeight, m_zoom))}));
+        if (!rectsMeet(bounds, visible))
             continue;
         DrawComment(canvas, note, shown.Left, shown.Top, isSelected(note), TGraphPaintInfo());
     }
@@ -354,10 +354,10 @@ void TWQFEditorSource::PaintBackground(DrawingSurface &canvas, int offsetX, int 
     const Point size = paintSize(info);
     canvas.setBrushStyle(bsSolid);
     canvas.setBrushColor(clWhite);
-    canvas.fillRect(Rect(0, 0, size.X, size.Y));
+    canvas.fillRect(Rect(0, 0, size.x, size.y));
     if (VertSplit >= 0) {
         canvas.setBrushColor(clMarginLine);
-        canvas.fillRect(Rect::fromSize(clampedSub(VertSplit, offsetX), 0, 2, size.Y));
+        canvas.fillRect(Rect::fromSize(clampedSub(VertSplit, offsetX), 0, 2, size.y));
         canvas.setBrushColor(clWhite);
     }
     canvas.setOrigin(-offsetX, -offsetY);
@@ -379,30 +379,30 @@ void TWQFEditorSource::PaintBackground(DrawingSurface &canvas, int offsetX, int 
         if (it == m_byName.cend())
             return std::nullopt;
         const Point p = m_paintPos[size_t(*it)];
-        return LinkBox{name, p.X, p.Y};
+        return LinkBox{name, p.x, p.y};
     };
     for (size_t i = 0; i < m_drawn.size(); ++i) {
-        const LinkBox box{QString(), m_paintPos[i].X, m_paintPos[i].Y};
-        drawBoxLinks(&canvas, &box, m_drawn[i].Exits, find, DstArrow, visible, m_zoom);
+        const LinkBox box{QString(), m_paintPos[i].x, m_paintPos[i].y};
+        drawBoxLinks(&canvas, &box, m_drawn[i].exits, find, DstArrow, visible, m_zoom);
     }
     canvas.setOrigin(0, 0);
 }
 
-void TWQFEditorSource::PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+void TWQFEditorSource::PaintItem(DrawingSurface &canvas, void *data, int x, int y, bool selected,
                                  const TGraphPaintInfo &info)
 {
-    switch (kindOf(Data)) {
+    switch (kindOf(data)) {
     case dikNote: {
-        auto *note = static_cast<TCommentRect *>(Data);
-        if (info.Dragging && (Selected || isSelected(HandleOf(note))))
-            DrawComment(canvas, note, X, Y, Selected, info);
+        auto *note = static_cast<TCommentRect *>(data);
+        if (info.Dragging && (selected || isSelected(HandleOf(note))))
+            DrawComment(canvas, note, x, y, selected, info);
         break;
     }
     case dikHandle: {
-        auto *handle = static_cast<TCmtDrag *>(Data);
+        auto *handle = static_cast<TCmtDrag *>(data);
         const Rect shown = ScaleRect(handle->GetRect(), m_zoom);
-        Rect r = Rect::fromSize(X, Y, shown.Width(), shown.Height());
-        if (info.Dragging && (Selected || isSelected(handle->Comment)))
+        Rect r = Rect::fromSize(x, y, shown.width(), shown.height());
+        if (info.Dragging && (selected || isSelected(handle->Comment)))
             r = r.offset(info.DX, info.DY);
         canvas.setBrushStyle(bsSolid);
         canvas.setBrushColor(clWhite);
@@ -411,33 +411,33 @@ void TWQFEditorSource::PaintItem(DrawingSurface &canvas, void *Data, int X, int 
         break;
     }
     case dikComponent: {
-        const Drawn &drawn = m_drawn[size_t(componentIndex(Data))];
-        const QImage *picture = GetImage(drawn.Item, drawn.Type);
-        if (Selected && info.Dragging) {
-            X = clampedAdd(X, info.DX);
-            Y = clampedAdd(Y, info.DY);
+        const Drawn &drawn = m_drawn[size_t(componentIndex(data))];
+        const QImage *picture = GetImage(drawn.item, drawn.type);
+        if (selected && info.Dragging) {
+            x = clampedAdd(x, info.DX);
+            y = clampedAdd(y, info.DY);
         }
         canvas.setPenColor(clBlack);
         if (picture && !picture->isNull()) {
             canvas.stretchDraw(
-                Rect::fromSize(X, Y, scaled(picture->width(), m_zoom), scaled(picture->height(), m_zoom)), *picture);
+                Rect::fromSize(x, y, scaled(picture->width(), m_zoom), scaled(picture->height(), m_zoom)), *picture);
         } else {
             // The plain box keeps its size at every zoom; its frame and hit area scale.
             canvas.setBrushStyle(bsSolid);
             canvas.setBrushColor(clPlainBox);
-            canvas.rectangle(Rect::fromSize(X, Y, 32, 32));
+            canvas.rectangle(Rect::fromSize(x, y, 32, 32));
             canvas.setBrushStyle(bsClear);
             const int fontSize = canvas.fontSize();
             canvas.setFontSize(6);
             canvas.setFontColor(clBlack);
-            canvas.textOut(clampedSub(X, 8), clampedAdd(Y, 20), drawn.Type);
+            canvas.textOut(clampedSub(x, 8), clampedAdd(y, 20), drawn.type);
             canvas.setFontSize(fontSize);
         }
-        if (Selected) {
+        if (selected) {
             const int margin = scaled(2, m_zoom);
             canvas.setBrushStyle(bsClear);
             canvas.rectangle(
-                Rect::fromSize(clampedSub(X, margin), clampedSub(Y, margin), scaled(36, m_zoom), scaled(36, m_zoom)));
+                Rect::fromSize(clampedSub(x, margin), clampedSub(y, margin), scaled(36, m_zoom), scaled(36, m_zoom)));
         }
         break;
     }
@@ -455,15 +455,15 @@ void TWQFEditorSource::PaintOverlay(DrawingSurface &canvas, int offsetX, int off
     canvas.setFontColor(clBlack);
     const Rect visible = paintArea(offsetX, offsetY, info);
     for (size_t i = 0; i < m_drawn.size(); ++i) {
-        const QString &caption = m_drawn[i].Caption;
+        const QString &caption = m_drawn[i].caption;
         const Point p = m_paintPos[i];
         const int height = canvas.textHeight(caption);
-        const int x = scaled(int64_t(p.X) + 36, m_zoom);
-        const int y = clampedSub(scaled(int64_t(p.Y) + 13, m_zoom), height / 2);
+        const int x = scaled(int64_t(p.x) + 36, m_zoom);
+        const int y = clampedSub(scaled(int64_t(p.y) + 13, m_zoom), height / 2);
         // Captions out of view are not even measured.
-        if (x > visible.Right || y > visible.bottom || int64_t(y) + height < visible.Top)
+        if (x > visible.Right || y > visible.Bottom || int64_t(y) + height < visible.Top)
             continue;
-        if (x < visible.Left && int64_t(x) + canvas.textExtent(caption).X < visible.Left)
+        if (x < visible.Left && int64_t(x) + canvas.textExtent(caption).x < visible.Left)
             continue;
         canvas.textOut(x, y, caption);
     }
@@ -476,34 +476,34 @@ void TWQFEditorSource::PaintOverlay(DrawingSurface &canvas, int offsetX, int off
     unshift();
 }
 
-void TWQFEditorSource::DrawComment(DrawingSurface &canvas, TCommentRect *note, int X, int Y, bool Selected,
+void TWQFEditorSource::DrawComment(DrawingSurface &canvas, TCommentRect *note, int x, int y, bool selected,
                                    const TGraphPaintInfo &info)
 {
     if (!note)
         return;
-    const bool resizing = info.Dragging && !Selected && isSelected(HandleOf(note));
-    const int w = note->Rect.Width();
-    const int h = note->Rect.Height();
+    const bool resizing = info.Dragging && !selected && isSelected(HandleOf(note));
+    const int w = note->Rect.width();
+    const int h = note->Rect.height();
     const int height = scaled(h, m_zoom);
-    Rect r(X, Y, clampedAdd(X, scaled(w, m_zoom)), clampedAdd(Y, height));
+    Rect r(x, y, clampedAdd(x, scaled(w, m_zoom)), clampedAdd(y, height));
     if (info.Dragging) {
         if (!resizing) {
             r.Left = clampedAdd(r.Left, info.DX);
             r.Top = clampedAdd(r.Top, info.DY);
         }
         r.Right = clampedAdd(r.Right, info.DX);
-        r.bottom = clampedAdd(r.bottom, info.DY);
+        r.Bottom = clampedAdd(r.Bottom, info.DY);
     }
 
     Rect bar = r;
     const int barBottom = roundToInt(r.Top + noteBarHeight * m_zoom);
-    bar.bottom = r.bottom < r.Top ? barBottom : std::min(r.bottom, barBottom);
+    bar.Bottom = r.Bottom < r.Top ? barBottom : std::min(r.Bottom, barBottom);
     canvas.setPenColor(clBlack);
-    canvas.setBrushColor(Selected ? clSelectedNoteBar : clNoteBar);
+    canvas.setBrushColor(selected ? clSelectedNoteBar : clNoteBar);
     canvas.setBrushStyle(bsSolid);
     canvas.rectangle(bar);
 
-    r.bottom = clampedAdd(r.Top, resizing ? clampedAdd(height, info.DY) : height);
+    r.Bottom = clampedAdd(r.Top, resizing ? clampedAdd(height, info.DY) : height);
     canvas.setBrushStyle(bsClear);
     canvas.rectangle(r);
 
@@ -512,25 +512,25 @@ void TWQFEditorSource::DrawComment(DrawingSurface &canvas, TCommentRect *note, i
     if (note->ShowText) {
         const int two = scaled(2, m_zoom);
         const Rect body(clampedAdd(r.Left, two), clampedAdd(r.Top, scaled(22, m_zoom)), clampedSub(r.Right, two),
-                        clampedSub(r.bottom, two));
+                        clampedSub(r.Bottom, two));
         canvas.textRect(body, note->Text);
     }
 }
 
 // ---- TPanelChanger ----
 
-TPanelChanger::TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                             std::unique_ptr<TGraphEditorSource> Source)
-    : TImageGraphEditor(Host, HScrollBar, VScrollBar, std::move(Source))
+TPanelChanger::TPanelChanger(QWidget *panel, TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                             std::unique_ptr<TGraphEditorSource> source)
+    : TImageGraphEditor(host, hScrollBar, vScrollBar, std::move(source))
 {
-    init(Panel);
+    init(panel);
 }
 
-TPanelChanger::TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                             TGraphEditorSource *Source)
-    : TImageGraphEditor(Host, HScrollBar, VScrollBar, Source)
+TPanelChanger::TPanelChanger(QWidget *panel, TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                             TGraphEditorSource *source)
+    : TImageGraphEditor(host, hScrollBar, vScrollBar, source)
 {
-    init(Panel);
+    init(panel);
 }
 
 void TPanelChanger::init(QWidget *panel)
@@ -579,12 +579,12 @@ void TPanelChanger::Rebuild()
         growGraphToItems(false);
 }
 
-void TPanelChanger::PanelChange(TTagsEditor *Sender)
+void TPanelChanger::PanelChange(TTagsEditor *sender)
 {
     // The diagram paints what it read of the components; an edited comment shows at once.
     if (auto *source = dynamic_cast<TWQFEditorSource *>(Source()))
         source->refresh();
     Invalidate();
     if (OnChange)
-        OnChange(Sender);
+        OnChange(sender);
 }

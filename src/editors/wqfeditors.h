@@ -40,23 +40,23 @@ constexpr Color clNoteBar = rgbToColor(255, 255, 0);
 constexpr Color clSelectedNoteBar = rgbToColor(0, 255, 0);
 
 // Each edge times the zoom, rounded half to even.
-Rect ScaleRect(const Rect &R, double Zoom);
+Rect ScaleRect(const Rect &r, double zoom);
 
 class TWQFEditorSource : public TGraphEditorSource {
 public:
-    // Neither is owned; Comments holds the notes of every section and may be none.
-    TWQFEditorSource(TWQFSection *Section, CommentRectList *Comments);
+    // Neither is owned; comments holds the notes of every section and may be none.
+    TWQFEditorSource(TWQFSection *section, CommentRectList *comments);
     ~TWQFEditorSource() override;
     TWQFEditorSource(const TWQFEditorSource &) = delete;
     TWQFEditorSource &operator=(const TWQFEditorSource &) = delete;
 
     TWQFSection *Section() const { return m_section; }
     // The owner rebuilds the editor afterwards.
-    void setSection(TWQFSection *Section);
+    void setSection(TWQFSection *section);
     CommentRectList *Comments() const { return m_comments; }
     double Zoom() const { return m_zoom; }
     // Nothing is rebuilt; the owner does that.
-    void SetZoom(double Value);
+    void SetZoom(double value);
 
     // The editor served; not owned (the editor owns the source).
     TGraphEditor *Editor = nullptr;
@@ -65,46 +65,46 @@ public:
     TDstArrowMode DstArrow = damNever;
     GetImageEvent OnGetImage;
 
-    const QImage *GetImage(TWQFItem *Item, const QString &Kind) const;
+    const QImage *GetImage(TWQFItem *item, const QString &kind) const;
     // The handles of the listed notes, in listing order. A note keeps its handle from one
     // listing to the next, so a selected handle stays selected across a rebuild.
     const std::vector<std::unique_ptr<TCmtDrag>> &Handles() const { return m_handles; }
     TCmtDrag *HandleOf(const TCommentRect *note) const;
     // The note of a handle; none for anything else.
-    TCommentRect *CommentOf(const void *Data) const;
+    TCommentRect *CommentOf(const void *data) const;
     // Of the data of the last listing.
-    DiagramItemKind kindOf(const void *Data) const;
-    TWQFItem *componentOf(const void *Data) const;
-    TCommentRect *noteOf(const void *Data) const;
+    DiagramItemKind kindOf(const void *data) const;
+    TWQFItem *componentOf(const void *data) const;
+    TCommentRect *noteOf(const void *data) const;
 
     // Painting draws the components from what was read of them at the last listing, so that
     // a paint costs what is in view. Call this after changing a component's name, type,
     // comment, position or exits without rebuilding the editor.
     void refresh();
 
-    void GetItems(DataList &List) override;
-    void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override;
-    // DX, DY in view pixels. Components snap to the grid and are written to the page; notes
+    void GetItems(DataList &list) override;
+    void GetItemInfo(void *data, Rect &r, bool &groupable, QString &caption) override;
+    // DX, dy in view pixels. Components snap to the grid and are written to the page; notes
     // and handles change the note's rectangle.
-    void MoveItem(void *Data, int DX, int DY) override;
+    void MoveItem(void *data, int dx, int dy) override;
     void PaintBackground(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info) override;
-    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+    void PaintItem(DrawingSurface &canvas, void *data, int x, int y, bool selected,
                    const TGraphPaintInfo &info) override;
     void PaintOverlay(DrawingSurface &canvas, int offsetX, int offsetY, const TGraphPaintInfo &info) override;
 
-    // One note with its top-left corner at X, Y of the canvas; a drag in info moves a selected
+    // One note with its top-left corner at x, y of the canvas; a drag in info moves a selected
     // note and resizes one whose handle is dragged.
-    void DrawComment(DrawingSurface &canvas, TCommentRect *note, int X, int Y, bool Selected,
+    void DrawComment(DrawingSurface &canvas, TCommentRect *note, int x, int y, bool selected,
                      const TGraphPaintInfo &info);
 
 private:
     // What painting needs of one component, read once per listing.
     struct Drawn {
-        TWQFItem *Item = nullptr;
-        QString Type;
-        QString Caption; // "name: comment"
-        LinkBox Box; // name and stored position
-        QStringList Exits;
+        TWQFItem *item = nullptr;
+        QString type;
+        QString caption; // "name: comment"
+        LinkBox box; // name and stored position
+        QStringList exits;
     };
 
     bool listsNote(const TCommentRect &note) const;
@@ -116,7 +116,7 @@ private:
     // The size painted: the view's or the whole graph's; none known without an editor.
     Point paintSize(const TGraphPaintInfo &info) const;
     Rect paintArea(int offsetX, int offsetY, const TGraphPaintInfo &info) const;
-    void paintComments(DrawingSurface &canvas, const Rect &Visible, const TGraphPaintInfo &info);
+    void paintComments(DrawingSurface &canvas, const Rect &visible, const TGraphPaintInfo &info);
     // The positions drawn in this paint: the stored ones, the dragged components shifted.
     void shiftDragged(const TGraphPaintInfo &info);
     void unshift();
@@ -139,10 +139,10 @@ private:
 class TPanelChanger : public TImageGraphEditor {
 public:
     // Panel is the container the rows are built in; the editor owns the tags editor.
-    TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                  std::unique_ptr<TGraphEditorSource> Source);
-    TPanelChanger(QWidget *Panel, TImage *Host, QScrollBar *HScrollBar, QScrollBar *VScrollBar,
-                  TGraphEditorSource *Source);
+    TPanelChanger(QWidget *panel, TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                  std::unique_ptr<TGraphEditorSource> source);
+    TPanelChanger(QWidget *panel, TImage *host, QScrollBar *hScrollBar, QScrollBar *vScrollBar,
+                  TGraphEditorSource *source);
 
     QWidget *Panel() const { return m_panel; }
     TScrolledTagsEditor *TagsEditor() const { return m_tagsEditor.get(); }
@@ -154,7 +154,7 @@ public:
     // Also inside a batch the panel is emptied at once: its rows may name items that go.
     // Outside a batch the graph then grows to reach every item.
     void Rebuild() override;
-    void PanelChange(TTagsEditor *Sender);
+    void PanelChange(TTagsEditor *sender);
 
 private:
     void init(QWidget *panel);

@@ -17,7 +17,7 @@ const QString kGray = QStringLiteral("_GRAY");
 
 bool isStringType(const QString &type) { return type == u"STRING"; }
 
-QString baseName(const QString &path) { return platform::WithoutExtension(QFileInfo(path).fileName()); }
+QString baseName(const QString &path) { return platform::withoutExtension(QFileInfo(path).fileName()); }
 
 // LF CR, CR LF and a lone CR as LF.
 QString withLfBreaks(QString text)
@@ -32,58 +32,58 @@ QString withLfBreaks(QString text)
 // character the page cannot hold would make every save of the page fail.
 void checkWritable(const QString &text, const QString &fileName, const QString &what)
 {
-    if (!IsXmlText(text))
+    if (!isXmlText(text))
         throw Exception(
             QStringLiteral("The file \"%1\" gives %2 a character that a page cannot hold").arg(fileName, what));
 }
 } // namespace
 
-void TPascalMacro::InitValues(StringList &Values) const
+void TPascalMacro::InitValues(StringList &values) const
 {
-    for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
-        const QString name = ParamTypes.Name(i);
-        Values.SetValue(name, ParamDefaults.Value(name));
+    for (qsizetype i = 0; i < ParamTypes.count(); ++i) {
+        const QString name = ParamTypes.name(i);
+        values.setValue(name, ParamDefaults.value(name));
     }
 }
 
-void TPascalMacro::Generate(const StringList &Values, QString &Code) const
+void TPascalMacro::Generate(const StringList &values, QString &code) const
 {
-    StringList quoted = Values;
-    for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
+    StringList quoted = values;
+    for (qsizetype i = 0; i < ParamTypes.count(); ++i) {
         if (!isStringType(ParamTypes.valueFromIndex(i)))
             continue;
-        const QString name = ParamTypes.Name(i);
-        quoted.SetValue(name, quoted.Value(name).replace(u'\'', QStringLiteral("''")));
+        const QString name = ParamTypes.name(i);
+        quoted.setValue(name, quoted.value(name).replace(u'\'', QStringLiteral("''")));
     }
-    RenderTemplate(Template.get(), quoted, Code);
+    RenderTemplate(Template.get(), quoted, code);
 }
 
-bool TPascalMacro::ParseValues(const QString &Code, StringList &Values, QString &Error) const
+bool TPascalMacro::ParseValues(const QString &code, StringList &values, QString &error) const
 {
-    if (!MatchTemplate(Code, Template.get(), Values, Error))
+    if (!MatchTemplate(code, Template.get(), values, error))
         return false;
-    for (qsizetype i = 0; i < ParamTypes.Count(); ++i) {
+    for (qsizetype i = 0; i < ParamTypes.count(); ++i) {
         if (!isStringType(ParamTypes.valueFromIndex(i)))
             continue;
-        const QString name = ParamTypes.Name(i);
-        const QString value = Values.Value(name);
+        const QString name = ParamTypes.name(i);
+        const QString value = values.value(name);
         if (value.contains(QStringLiteral("''")))
-            Values.SetValue(name, QString(value).replace(QStringLiteral("''"), QStringLiteral("'")));
+            values.setValue(name, QString(value).replace(QStringLiteral("''"), QStringLiteral("'")));
     }
     return true;
 }
 
-void TWQFPasMacro::Generate(QString &Code) const
+void TWQFPasMacro::Generate(QString &code) const
 {
     if (Macro)
-        Macro->Generate(Values, Code);
+        Macro->Generate(Values, code);
     else
-        Code.clear();
+        code.clear();
 }
 
-bool TWQFPasMacro::ParseCode(const QString &Code, QString &Error)
+bool TWQFPasMacro::ParseCode(const QString &code, QString &error)
 {
-    return Macro && Macro->ParseValues(Code, Values, Error);
+    return Macro && Macro->ParseValues(code, Values, error);
 }
 
 int MacroList::indexOf(const QString &name) const
@@ -94,7 +94,7 @@ int MacroList::indexOf(const QString &name) const
     return -1;
 }
 
-TPascalMacro *MacroList::Find(const QString &name) const
+TPascalMacro *MacroList::find(const QString &name) const
 {
     const int i = indexOf(name);
     return i < 0 ? nullptr : at(i);
@@ -151,54 +151,54 @@ std::unique_ptr<TPascalMacro> LoadMacro(const QString &iniFileName, const QStrin
     return macro;
 }
 
-void RegisterMacro(std::unique_ptr<TPascalMacro> Macro) { Macros().add(std::move(Macro)); }
+void RegisterMacro(std::unique_ptr<TPascalMacro> macro) { Macros().add(std::move(macro)); }
 
-void ClearMacros() { Macros().Clear(); }
+void ClearMacros() { Macros().clear(); }
 
 QStringList LoadMacros(const QString &dir)
 {
     return loadDescriptionFolder(
         dir, QStringLiteral("Macro skipped: "), [](const QString &folder, const QString &file) {
-            RegisterMacro(LoadMacro(folder + file, folder + platform::WithoutExtension(file) + ".pas"));
+            RegisterMacro(LoadMacro(folder + file, folder + platform::withoutExtension(file) + ".pas"));
         });
 }
 
-bool IsCodeComponent(const TWQFItem *Item)
+bool IsCodeComponent(const TWQFItem *item)
 {
-    if (!Item)
+    if (!item)
         return false;
-    const QString type = Item->GetType();
+    const QString type = item->GetType();
     return type == u"DELPHI" || type == u"SCRIPT";
 }
 
-QString GetCode(const TWQFItem *Item) { return Item ? Item->GetValue(QStringLiteral("v")) : QString(); }
+QString GetCode(const TWQFItem *item) { return item ? item->GetValue(QStringLiteral("v")) : QString(); }
 
-void SetCode(TWQFItem *Item, const QString &Code)
+void SetCode(TWQFItem *item, const QString &code)
 {
-    if (Item)
-        Item->SetValue(QStringLiteral("v"), Code, true);
+    if (item)
+        item->SetValue(QStringLiteral("v"), code, true);
 }
 
-TWQFPasMacro *itemPasMacro(const TWQFItem *Item)
+TWQFPasMacro *itemPasMacro(const TWQFItem *item)
 {
-    return Item ? dynamic_cast<TWQFPasMacro *>(Item->Macro()) : nullptr;
+    return item ? dynamic_cast<TWQFPasMacro *>(item->Macro()) : nullptr;
 }
 
-bool HasMacro(const TWQFItem *Item) { return itemPasMacro(Item) != nullptr; }
+bool HasMacro(const TWQFItem *item) { return itemPasMacro(item) != nullptr; }
 
-void NormalizeLineBreaks(const QString &S, QString &R) { R = Trim(withLfBreaks(S)); }
+void NormalizeLineBreaks(const QString &s, QString &r) { r = trim(withLfBreaks(s)); }
 
-bool ParseMacroHeader(const QString &Code, QString &Name, QString &body)
+bool ParseMacroHeader(const QString &code, QString &name, QString &body)
 {
-    Name.clear();
+    name.clear();
     body.clear();
-    if (!Code.startsWith(kHeader))
+    if (!code.startsWith(kHeader))
         return false;
     qsizetype end = kHeader.size();
-    while (end < Code.size() && Code[end] != u'\r' && Code[end] != u'\n')
+    while (end < code.size() && code[end] != u'\r' && code[end] != u'\n')
         ++end;
-    Name = Code.mid(kHeader.size(), end - kHeader.size());
-    NormalizeLineBreaks(Code, body);
+    name = code.mid(kHeader.size(), end - kHeader.size());
+    NormalizeLineBreaks(code, body);
     return true;
 }
 
@@ -213,7 +213,7 @@ void applyMacro(TWQFItem *item, const QString &prefix)
         return;
     if (!prefix.isEmpty() && !sameTextAscii(QStringView(item->GetComment()).left(prefix.size()), prefix))
         return;
-    TPascalMacro *macro = Macros().Find(name);
+    TPascalMacro *macro = Macros().find(name);
     if (!macro)
         return;
     TWQFPasMacro *bound = itemPasMacro(item);
@@ -230,50 +230,50 @@ void applyMacro(TWQFItem *item, const QString &prefix)
 }
 } // namespace
 
-void ApplyMacros(const WQFItemList &Items, const QString &prefix)
+void ApplyMacros(const WQFItemList &items, const QString &prefix)
 {
-    for (const auto &item : Items)
+    for (const auto &item : items)
         applyMacro(item.get(), prefix);
 }
 
-void ApplyMacros(const std::vector<TWQFItem *> &Items, const QString &prefix)
+void ApplyMacros(const std::vector<TWQFItem *> &items, const QString &prefix)
 {
-    for (TWQFItem *item : Items)
+    for (TWQFItem *item : items)
         applyMacro(item, prefix);
 }
 
-void SetGrayValue(StringList &Values, const TWQFFile *File, const TWQFSection *Section, const TWQFItem *Item)
+void SetGrayValue(StringList &values, const TWQFFile *file, const TWQFSection *section, const TWQFItem *item)
 {
-    if (!File || !Section || !Item)
+    if (!file || !section || !item)
         return;
     QString gray;
-    const QString exit1 = Item->GetJump(1);
-    if (Item->JumpCount() >= 2 && !exit1.isEmpty()) {
-        QString section = Section->GetName();
-        const qsizetype proc = lowerCaseAscii(section).indexOf(QStringLiteral("proc"));
+    const QString exit1 = item->GetJump(1);
+    if (item->JumpCount() >= 2 && !exit1.isEmpty()) {
+        QString sectionName = section->GetName();
+        const qsizetype proc = lowerCaseAscii(sectionName).indexOf(QStringLiteral("proc"));
         if (proc >= 0)
-            section.remove(proc, 4);
-        gray = File->GetFunctionName() + u'_' + section + u'_' + exit1 + u';';
+            sectionName.remove(proc, 4);
+        gray = file->GetFunctionName() + u'_' + sectionName + u'_' + exit1 + u';';
     }
-    Values.SetValue(kGray, gray);
+    values.setValue(kGray, gray);
 }
 
-void SetItemGrayValue(StringList &Values, const TWQFItem *Item)
+void SetItemGrayValue(StringList &values, const TWQFItem *item)
 {
-    if (!Item || !Item->Section())
+    if (!item || !item->Section())
         return;
-    SetGrayValue(Values, Item->Section()->Owner(), Item->Section(), Item);
+    SetGrayValue(values, item->Section()->Owner(), item->Section(), item);
 }
 
-bool regenerateMacroCode(TWQFItem *Item)
+bool regenerateMacroCode(TWQFItem *item)
 {
-    TWQFPasMacro *macro = itemPasMacro(Item);
+    TWQFPasMacro *macro = itemPasMacro(item);
     if (!macro)
         return false;
     // The values the user set stay; only the call of exit 1's target follows the exits.
-    SetItemGrayValue(macro->Values, Item);
+    SetItemGrayValue(macro->Values, item);
     QString code;
     macro->Generate(code);
-    SetCode(Item, code);
+    SetCode(item, code);
     return true;
 }

@@ -8,7 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-QString SystemClipboardText::Text() const { return QGuiApplication::clipboard()->text(); }
+QString SystemClipboardText::text() const { return QGuiApplication::clipboard()->text(); }
 
 void SystemClipboardText::setText(const QString &text) { QGuiApplication::clipboard()->setText(text); }
 
@@ -31,7 +31,7 @@ void WriteClipboardXML(const std::vector<TWQFItem *> &items, ClipboardText &clip
 std::unique_ptr<XmlDocument> ReadClipboardXML(const ClipboardText &clipboard)
 {
     // No encoding is named, so the text is read as UTF-8.
-    const QByteArray wrapped = "<?xml version=\"1.0\"?><clip>" + clipboard.Text().toUtf8() + "</clip>";
+    const QByteArray wrapped = "<?xml version=\"1.0\"?><clip>" + clipboard.text().toUtf8() + "</clip>";
     try {
         return readXMLBytes(wrapped, false);
     } catch (const Exception &) {

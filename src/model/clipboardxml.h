@@ -11,21 +11,21 @@
 class ClipboardText {
 public:
     virtual ~ClipboardText() = default;
-    virtual QString Text() const = 0;
+    virtual QString text() const = 0;
     virtual void setText(const QString &text) = 0;
 };
 
 // The system clipboard; needs the application object.
 class SystemClipboardText : public ClipboardText {
 public:
-    QString Text() const override;
+    QString text() const override;
     void setText(const QString &text) override;
 };
 
 class MemoryClipboardText : public ClipboardText {
 public:
     explicit MemoryClipboardText(QString text = {}) : m_text(std::move(text)) {}
-    QString Text() const override { return m_text; }
+    QString text() const override { return m_text; }
     void setText(const QString &text) override { m_text = text; }
 
 private:

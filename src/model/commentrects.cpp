@@ -51,7 +51,7 @@ QString writtenTitle(const QString &title)
 
 QString readTitle(QStringView written)
 {
-    const QString trimmed = Trim(written);
+    const QString trimmed = trim(written);
     if (!trimmed.contains(u'&'))
         return trimmed;
     QString out;
@@ -76,7 +76,7 @@ QString markerLine(const TCommentRect &note)
 {
     const QChar blank = u' ';
     return kOpen + blank + QString::number(note.Rect.Left) + blank + QString::number(note.Rect.Top) + blank +
-           QString::number(note.Rect.Width()) + blank + QString::number(note.Rect.Height()) + blank + note.Section +
+           QString::number(note.Rect.width()) + blank + QString::number(note.Rect.height()) + blank + note.Section +
            blank + (note.ShowText ? u'1' : u'0') + blank + writtenTitle(oneLineTitle(note.Title)) + kBar +
            replaceLineBreaks(note.Text, QStringLiteral("<br>")) + kClose + u'\n';
 }

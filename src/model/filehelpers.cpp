@@ -69,7 +69,7 @@ void ListFolder(const QString &dir, const QString &mask, unsigned attr, QStringL
 {
     if (!list)
         return;
-    const QString folder = platform::WithTrailingSlash(dir);
+    const QString folder = platform::withTrailingSlash(dir);
     list->append(platform::listFolderEntries(folder, mask, attr));
 }
 

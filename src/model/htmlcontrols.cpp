@@ -21,7 +21,7 @@ void addProperties(StringList &list, std::initializer_list<std::string_view> lin
 {
     for (std::string_view line : lines) {
         const size_t eq = line.find('=');
-        list.SetValue(QString::fromLatin1(line.substr(0, eq)), QString::fromLatin1(line.substr(eq + 1)));
+        list.setValue(QString::fromLatin1(line.substr(0, eq)), QString::fromLatin1(line.substr(eq + 1)));
     }
 }
 
@@ -62,7 +62,7 @@ HTMLControlClass::HTMLControlClass(QString displayName, QString cssClass, QStrin
       m_create(create), m_filter(filter)
 {}
 
-bool HTMLControlClass::Matches(const TMLItem *item) const
+bool HTMLControlClass::matches(const TMLItem *item) const
 {
     return item && matchesClass(item->GetAttribute(u"class", true), *item);
 }
@@ -79,18 +79,18 @@ bool HTMLControlClass::matchesClass(const QString &classText, const TMLItem &ite
 bool THTMLControl::LoadFromItem(TMLItem *item, TMLItem *&content)
 {
     content = nullptr;
-    if (!m_class.Matches(item))
+    if (!m_class.matches(item))
         return false;
     m_item = item;
     content = ContentItem(item);
-    m_style.Clear();
+    m_style.clear();
     ParseStyle(item->GetAttribute(u"style", true), &m_style);
     if (content == item)
         content = nullptr;
     m_styleRect = StyleToRect(m_style);
-    const QString position = m_style.Value(u"POSITION");
+    const QString position = m_style.value(u"POSITION");
     m_absolute = upperCaseAscii(position) == u"ABSOLUTE" ||
-                 (position.isEmpty() && !m_style.Value(u"left").isEmpty() && !m_style.Value(u"top").isEmpty());
+                 (position.isEmpty() && !m_style.value(u"left").isEmpty() && !m_style.value(u"top").isEmpty());
 
     m_inner = InnerItem(item);
     m_innerStyle.reset();
@@ -99,12 +99,12 @@ bool THTMLControl::LoadFromItem(TMLItem *item, TMLItem *&content)
         ParseStyle(m_inner->GetAttribute(u"style", true), m_innerStyle.get());
         const Rect innerRect = StyleToRect(*m_innerStyle);
         const QString type = m_inner->GetAttribute(u"type", true);
-        const int minWidth = std::max(innerRect.Width(), MinInputWidth(type));
-        const int minHeight = std::max(innerRect.Height(), MinInputHeight(type));
-        if (m_styleRect.Width() < minWidth)
+        const int minWidth = std::max(innerRect.width(), MinInputWidth(type));
+        const int minHeight = std::max(innerRect.height(), MinInputHeight(type));
+        if (m_styleRect.width() < minWidth)
             m_styleRect.Right = clampedAdd(m_styleRect.Left, minWidth);
-        if (m_styleRect.Height() < minHeight)
-            m_styleRect.bottom = clampedAdd(m_styleRect.Top, minHeight);
+        if (m_styleRect.height() < minHeight)
+            m_styleRect.Bottom = clampedAdd(m_styleRect.Top, minHeight);
     }
 
     bool hasCaption = false;
@@ -113,7 +113,7 @@ bool THTMLControl::LoadFromItem(TMLItem *item, TMLItem *&content)
     GetCaption(hasCaption, caption, extraWidth);
     if (hasCaption) {
         const int need = clampedAdd(extraWidth, MeasureText(caption).width());
-        if (m_styleRect.Width() < need)
+        if (m_styleRect.width() < need)
             m_styleRect.Right = clampedAdd(m_styleRect.Left, need);
     }
 
@@ -144,17 +144,17 @@ void THTMLControl::GetCaption(bool &hasCaption, QString &caption, int &extraWidt
 
 void THTMLControl::AutoSize()
 {
-    if (m_styleRect.bottom != m_styleRect.Top) {
+    if (m_styleRect.Bottom != m_styleRect.Top) {
         m_bounds = m_styleRect;
         return;
     }
     bool any = false;
     int lowest = 0;
     for (THTMLControl *c = FirstChildControl(this); c; c = NextSiblingControl(c)) {
-        lowest = any ? std::max(lowest, c->Bounds().bottom) : c->Bounds().bottom;
+        lowest = any ? std::max(lowest, c->Bounds().Bottom) : c->Bounds().Bottom;
         any = true;
     }
-    m_bounds.bottom = clampedAdd(m_bounds.Top, lowest);
+    m_bounds.Bottom = clampedAdd(m_bounds.Top, lowest);
 }
 
 void THTMLControl::LayoutChildren()
@@ -163,11 +163,11 @@ void THTMLControl::LayoutChildren()
     for (THTMLControl *c = FirstChildControl(this); c; c = NextSiblingControl(c)) {
         if (!c->Absolute()) {
             c->SetBounds(MoveRectTo(c->Bounds(), c->Bounds().Left, y));
-            y = clampedAdd(y, c->Bounds().Height());
+            y = clampedAdd(y, c->Bounds().height());
         }
-        if (c->Bounds().Width() == 0) {
+        if (c->Bounds().width() == 0) {
             Rect r = c->Bounds();
-            r.Right = clampedAdd(r.Left, m_bounds.Width());
+            r.Right = clampedAdd(r.Left, m_bounds.width());
             c->SetBounds(r);
         }
     }
@@ -183,7 +183,7 @@ void THTMLControl::GetPropertyTypes(StringList &) const {}
 
 // The twelve kinds ------------------------------------------------------------------------
 
-const HTMLControlClass &THTMLStatic::Kind()
+const HTMLControlClass &THTMLStatic::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Static Container"), QStringLiteral("StaticContainer"), QString(),
                                        &make<THTMLStatic>);
@@ -197,7 +197,7 @@ void THTMLStatic::GetPropertyTypes(StringList &list) const
                          "Caption=string", "Height=integer", "Width=integer"});
 }
 
-const HTMLControlClass &THTMLDynamic::Kind()
+const HTMLControlClass &THTMLDynamic::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Dynamic Container"), QStringLiteral("DynamicContainer"),
                                        QString(), &make<THTMLDynamic>);
@@ -210,7 +210,7 @@ void THTMLDynamic::GetPropertyTypes(StringList &list) const
     addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
 }
 
-const HTMLControlClass &THTMLEdit::Kind()
+const HTMLControlClass &THTMLEdit::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"), QStringLiteral("input"),
                                        &make<THTMLEdit>, &hasInputField);
@@ -225,7 +225,7 @@ void THTMLEdit::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const HTMLControlClass &THTMLMemo::Kind()
+const HTMLControlClass &THTMLMemo::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Edit"), QStringLiteral("EditorText"), QStringLiteral("textarea"),
                                        &make<THTMLMemo>, &hasTextareaField);
@@ -242,7 +242,7 @@ void THTMLMemo::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const HTMLControlClass &THTMLButton::Kind()
+const HTMLControlClass &THTMLButton::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Button"), QStringLiteral("EditorSubmitButton"),
                                        QStringLiteral("input"), &make<THTMLButton>);
@@ -261,7 +261,7 @@ void THTMLButton::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const HTMLControlClass &THTMLLabel::Kind()
+const HTMLControlClass &THTMLLabel::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Label"), QStringLiteral("EditorLabel"), QString(),
                                        &make<THTMLLabel>);
@@ -276,7 +276,7 @@ void THTMLLabel::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const HTMLControlClass &THTMLCheckbox::Kind()
+const HTMLControlClass &THTMLCheckbox::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Checkbox"), QStringLiteral("EditorCheckBox"),
                                        QStringLiteral("input"), &make<THTMLCheckbox>);
@@ -296,7 +296,7 @@ void THTMLCheckbox::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const HTMLControlClass &THTMLRadio::Kind()
+const HTMLControlClass &THTMLRadio::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Radio"), QStringLiteral("EditorRadio"), QStringLiteral("input"),
                                        &make<THTMLRadio>);
@@ -311,7 +311,7 @@ void THTMLRadio::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const HTMLControlClass &THTMLLink::Kind()
+const HTMLControlClass &THTMLLink::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Link"), QStringLiteral("EditorLink"), QString(),
                                        &make<THTMLLink>);
@@ -325,7 +325,7 @@ void THTMLLink::GetPropertyTypes(StringList &list) const
     addEvents(list);
 }
 
-const HTMLControlClass &THTMLValidation::Kind()
+const HTMLControlClass &THTMLValidation::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Validation"), QStringLiteral("ValidationContainer"), QString(),
                                        &make<THTMLValidation>);
@@ -337,7 +337,7 @@ void THTMLValidation::GetPropertyTypes(StringList &list) const
     addProperties(list, {"Condition=string", "ID=string", "Caption=string"});
 }
 
-const HTMLControlClass &THTMLScripting::Kind()
+const HTMLControlClass &THTMLScripting::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("Scripting Container"), QStringLiteral("ScriptingContainer"),
                                        QString(), &make<THTMLScripting>);
@@ -349,7 +349,7 @@ void THTMLScripting::GetPropertyTypes(StringList &list) const
     addProperties(list, {"Condition=string", "ID=string", "Scripts=string"});
 }
 
-const HTMLControlClass &THTMLEditable::Kind()
+const HTMLControlClass &THTMLEditable::kind()
 {
     static const HTMLControlClass kind(QStringLiteral("HTML page"), QStringLiteral("EditableContent"), QString(),
                                        &make<THTMLEditable>);
@@ -373,9 +373,9 @@ void initHTMLControls()
         return;
     // Recognition takes the first kind that matches, so this order decides.
     for (const HTMLControlClass *kind :
-         {&THTMLStatic::Kind(), &THTMLDynamic::Kind(), &THTMLEdit::Kind(), &THTMLMemo::Kind(), &THTMLButton::Kind(),
-          &THTMLLabel::Kind(), &THTMLCheckbox::Kind(), &THTMLRadio::Kind(), &THTMLLink::Kind(),
-          &THTMLValidation::Kind(), &THTMLScripting::Kind(), &THTMLEditable::Kind()})
+         {&THTMLStatic::kind(), &THTMLDynamic::kind(), &THTMLEdit::kind(), &THTMLMemo::kind(), &THTMLButton::kind(),
+          &THTMLLabel::kind(), &THTMLCheckbox::kind(), &THTMLRadio::kind(), &THTMLLink::kind(),
+          &THTMLValidation::kind(), &THTMLScripting::kind(), &THTMLEditable::kind()})
         RegisterControlClass(kind);
 }
 
@@ -399,7 +399,7 @@ std::unique_ptr<THTMLControl> CreateControl(const HTMLControlClass *kind, TMLIte
     content = nullptr;
     if (!kind)
         return nullptr;
-    std::unique_ptr<THTMLControl> control = kind->Create();
+    std::unique_ptr<THTMLControl> control = kind->create();
     if (!control->LoadFromItem(item, content))
         return nullptr;
     return control;
@@ -464,7 +464,7 @@ void LayoutTree(THTMLControl *control)
 {
     // Children before their parent, in order, without a call per nesting level.
     struct Frame {
-        THTMLControl *Control;
+        THTMLControl *control;
         THTMLControl *nextChild;
     };
     if (!control)
@@ -477,8 +477,8 @@ void LayoutTree(THTMLControl *control)
             stack.push_back(Frame{child, FirstChildControl(child)});
             continue;
         }
-        top.Control->LayoutChildren();
-        top.Control->AutoSize();
+        top.control->LayoutChildren();
+        top.control->AutoSize();
         stack.pop_back();
     }
 }
@@ -531,7 +531,7 @@ void AbsoluteBounds(const THTMLControl *control, Rect &r)
     r = MoveRectTo(control->Bounds(), origin.x(), origin.y());
 }
 
-Rect MoveRectTo(const Rect &r, int x, int y) { return Rect::fromSize(x, y, r.Width(), r.Height()); }
+Rect MoveRectTo(const Rect &r, int x, int y) { return Rect::fromSize(x, y, r.width(), r.height()); }
 
 // Style and element lookups ---------------------------------------------------------------
 
@@ -589,7 +589,7 @@ int ParseHTMLColor(const QString &text)
 
 int ParseCSSLength(const QString &text, int defaultValue, int autoValue)
 {
-    QString t = Trim(lowerCaseAscii(text));
+    QString t = trim(lowerCaseAscii(text));
     if (t == u"auto")
         return autoValue;
     const qsizetype px = t.indexOf(u"px");

@@ -27,17 +27,17 @@ public:
     HTMLControlClass &operator=(const HTMLControlClass &) = delete;
 
     // The kind's name for people.
-    const QString &DisplayName() const { return m_displayName; }
+    const QString &displayName() const { return m_displayName; }
     // What marks the kind inside a class attribute.
-    const QString &CSSClass() const { return m_cssClass; }
+    const QString &cssClass() const { return m_cssClass; }
     // The child element that carries the form field; '' when the kind has none.
-    const QString &TagName() const { return m_tagName; }
+    const QString &tagName() const { return m_tagName; }
     // The CSS class occurs (case-sensitive) in the element's first class attribute; an
     // empty CSS class never matches.
-    bool Matches(const TMLItem *item) const;
+    bool matches(const TMLItem *item) const;
     // Matches, with the first class attribute already read (stripped of its quotes).
     bool matchesClass(const QString &classText, const TMLItem &item) const;
-    std::unique_ptr<THTMLControl> Create() const { return m_create(*this); }
+    std::unique_ptr<THTMLControl> create() const { return m_create(*this); }
 
 private:
     QString m_displayName;
@@ -57,10 +57,10 @@ public:
     THTMLControl(const THTMLControl &) = delete;
     THTMLControl &operator=(const THTMLControl &) = delete;
 
-    const HTMLControlClass &Class() const { return m_class; }
-    const QString &DisplayName() const { return m_class.DisplayName(); }
-    const QString &CSSClass() const { return m_class.CSSClass(); }
-    const QString &TagName() const { return m_class.TagName(); }
+    const HTMLControlClass &controlClass() const { return m_class; }
+    const QString &DisplayName() const { return m_class.displayName(); }
+    const QString &CSSClass() const { return m_class.cssClass(); }
+    const QString &TagName() const { return m_class.tagName(); }
 
     TMLItem *Item() const { return m_item; }
     // The inner element (by default the input child), or none.
@@ -109,11 +109,11 @@ private:
 };
 
 // The twelve kinds, in the order they are registered. Each answers only where it differs
-// from the base; Kind() is its class reference.
+// from the base; kind() is its class reference.
 class THTMLStatic : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     // The first child, or the second when the first is the h3 caption.
     TMLItem *ContentItem(TMLItem *item) const override;
     void GetPropertyTypes(StringList &list) const override;
@@ -125,7 +125,7 @@ protected:
 class THTMLDynamic : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     TMLItem *ContentItem(TMLItem *item) const override;
     void GetPropertyTypes(StringList &list) const override;
 
@@ -137,7 +137,7 @@ protected:
 class THTMLEdit : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
@@ -148,7 +148,7 @@ protected:
 class THTMLMemo : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     // The textarea child.
     TMLItem *InnerItem(TMLItem *item) const override;
     void GetPropertyTypes(StringList &list) const override;
@@ -160,7 +160,7 @@ protected:
 class THTMLButton : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
@@ -170,7 +170,7 @@ protected:
 class THTMLLabel : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     // 0 wide (the parent's layout gives it the parent's width) and 10 high, whatever the style.
     void AfterLoad() override;
     void GetPropertyTypes(StringList &list) const override;
@@ -182,7 +182,7 @@ protected:
 class THTMLCheckbox : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     // The caption is markup, measured with its tags, plus room for the box itself.
     void GetCaption(bool &hasCaption, QString &caption, int &extraWidth) const override;
     void GetPropertyTypes(StringList &list) const override;
@@ -194,7 +194,7 @@ protected:
 class THTMLRadio : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     void GetPropertyTypes(StringList &list) const override;
 
 protected:
@@ -204,14 +204,14 @@ protected:
 class THTMLLink : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     void GetPropertyTypes(StringList &list) const override;
 };
 
 class THTMLValidation : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     // 800 x 20 at the parent's origin.
     void AfterLoad() override;
     void GetPropertyTypes(StringList &list) const override;
@@ -220,7 +220,7 @@ public:
 class THTMLScripting : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     void AfterLoad() override;
     void GetPropertyTypes(StringList &list) const override;
 };
@@ -229,7 +229,7 @@ public:
 class THTMLEditable : public THTMLControl {
 public:
     using THTMLControl::THTMLControl;
-    static const HTMLControlClass &Kind();
+    static const HTMLControlClass &kind();
     TMLItem *ContentItem(TMLItem *item) const override;
 };
 

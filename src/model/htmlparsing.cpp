@@ -41,10 +41,10 @@ void TMarkupParser::Init(const QByteArray &source, qsizetype startPos)
     m_pos = startPos < 1 ? 1 : startPos;
 }
 
-TTagAttributes TMarkupParser::Attribute(int i) const
+TTagAttributes TMarkupParser::attribute(int i) const
 {
     const AttrSpans &a = m_attrs.at(i);
-    return TTagAttributes{QString::fromUtf8(span(a.Name)), QString::fromUtf8(span(a.Value)), a.HasValue};
+    return TTagAttributes{QString::fromUtf8(span(a.name)), QString::fromUtf8(span(a.value)), a.hasValue};
 }
 
 void TMarkupParser::SetError(const QString &text, bool replace)
@@ -65,9 +65,9 @@ void TMarkupParser::AddAttribute(Span name, Span value, bool hasValue)
     if (m_attrCount >= int(m_attrs.size()))
         m_attrs.resize(m_attrCount == 0 ? 4 : 2 * size_t(m_attrCount));
     AttrSpans &a = m_attrs[m_attrCount++];
-    a.Name = name;
-    a.Value = value;
-    a.HasValue = hasValue;
+    a.name = name;
+    a.value = value;
+    a.hasValue = hasValue;
 }
 
 bool TMarkupParser::Next()
@@ -96,7 +96,7 @@ bool TMarkupParser::isRawText() const
     if (!sameAsciiNoCase(span(m_prevOpenTag), "script"))
         return false;
     for (int i = 0; i < m_attrCount; ++i)
-        if (sameAsciiNoCase(span(m_attrs[i].Name), "src"))
+        if (sameAsciiNoCase(span(m_attrs[i].name), "src"))
             return false;
     return true;
 }
@@ -153,7 +153,7 @@ bool TMarkupParser::ParseTag()
     if (!IsValidTagName(span(m_tagName)))
         SetErrorFmt(errTagName, span(m_tagName));
     if (startsComment(span(m_tagName))) {
-        m_tagName.Length = 3;
+        m_tagName.length = 3;
         m_pos = pos;
         return ParseComment(nameStart + 3);
     }

@@ -42,10 +42,10 @@ public:
 
     // The attributes of the last tag read; a text token keeps those of the tag before it.
     int AttrCount() const { return m_attrCount; }
-    TTagAttributes Attribute(int i) const;
-    QByteArrayView attributeNameBytes(int i) const { return span(m_attrs.at(i).Name); }
-    QByteArrayView attributeValueBytes(int i) const { return span(m_attrs.at(i).Value); }
-    bool attributeHasValue(int i) const { return m_attrs.at(i).HasValue; }
+    TTagAttributes attribute(int i) const;
+    QByteArrayView attributeNameBytes(int i) const { return span(m_attrs.at(i).name); }
+    QByteArrayView attributeValueBytes(int i) const { return span(m_attrs.at(i).value); }
+    bool attributeHasValue(int i) const { return m_attrs.at(i).hasValue; }
     // Room for attributes; it only grows, by doubling, and serves every tag of the text.
     int attrCapacity() const { return int(m_attrs.size()); }
 
@@ -58,16 +58,16 @@ public:
 
 private:
     struct Span {
-        qsizetype Start = 0; // 0-based
-        qsizetype Length = 0;
+        qsizetype start = 0; // 0-based
+        qsizetype length = 0;
     };
     struct AttrSpans {
-        Span Name;
-        Span Value;
-        bool HasValue = false;
+        Span name;
+        Span value;
+        bool hasValue = false;
     };
 
-    QByteArrayView span(Span s) const { return QByteArrayView(m_source.constData() + s.Start, s.Length); }
+    QByteArrayView span(Span s) const { return QByteArrayView(m_source.constData() + s.start, s.length); }
     Span spanTo(qsizetype start, qsizetype endPos) const { return Span{start - 1, endPos - start}; }
     bool atEnd() const { return m_pos > m_source.size(); }
     char current() const { return m_source.at(m_pos - 1); }

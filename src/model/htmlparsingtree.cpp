@@ -33,7 +33,7 @@ bool isBlank(QByteArrayView text)
 
 // TMLItem -------------------------------------------------------------------------------
 
-const QString &TMLItem::Name() const { return m_name < 0 ? emptyName : m_tree->m_names[m_name].Text; }
+const QString &TMLItem::Name() const { return m_name < 0 ? emptyName : m_tree->m_names[m_name].text; }
 
 const QByteArray &TMLItem::nameBytes() const { return m_name < 0 ? emptyNameBytes : m_tree->m_names[m_name].bytes; }
 
@@ -57,12 +57,12 @@ void TMLItem::setData(THTMLControl *control)
 
 QString TMLItem::Text() const { return IsText() ? QString::fromUtf8(textBytes()) : QString(); }
 
-TTagAttributes TMLItem::Attribute(int i) const
+TTagAttributes TMLItem::attribute(int i) const
 {
     if (i < 0 || i >= AttrCount())
         throw ERunError::rangeCheck();
     const TMLTree::Attribute &a = *m_tree->m_attributes.at(m_first + i);
-    return TTagAttributes{m_tree->m_names[a.Name].Text, QString::fromUtf8(valueBytes(i)), a.HasValue};
+    return TTagAttributes{m_tree->m_names[a.name].text, QString::fromUtf8(valueBytes(i)), a.hasValue};
 }
 
 QString TMLItem::ClassText() const
@@ -70,7 +70,7 @@ QString TMLItem::ClassText() const
     QByteArray joined;
     bool first = true;
     for (int i = 0; i < AttrCount(); ++i) {
-        if (m_tree->m_attributes.at(m_first + i)->Name != m_tree->m_className)
+        if (m_tree->m_attributes.at(m_first + i)->name != m_tree->m_className)
             continue;
         if (!first)
             joined += ' ';
@@ -83,7 +83,7 @@ QString TMLItem::ClassText() const
 QString TMLItem::IdText() const
 {
     for (int i = AttrCount() - 1; i >= 0; --i)
-        if (m_tree->m_attributes.at(m_first + i)->Name == m_tree->m_idName)
+        if (m_tree->m_attributes.at(m_first + i)->name == m_tree->m_idName)
             return QString::fromUtf8(valueBytes(i));
     return QString();
 }
@@ -91,9 +91,9 @@ QString TMLItem::IdText() const
 QString TMLItem::GetAttribute(QStringView name, bool stripQuotes) const
 {
     for (int i = 0; i < AttrCount(); ++i) {
-        if (!sameTextAscii(m_tree->m_names[m_tree->m_attributes.at(m_first + i)->Name].Text, name))
+        if (!sameTextAscii(m_tree->m_names[m_tree->m_attributes.at(m_first + i)->name].text, name))
             continue;
-        QString value = Trim(QString::fromUtf8(valueBytes(i)));
+        QString value = trim(QString::fromUtf8(valueBytes(i)));
         if (stripQuotes && (value.startsWith(u'"') || value.startsWith(u'\'')))
             value = value.mid(1, qMax<qsizetype>(0, value.size() - 2));
         return value;
@@ -162,8 +162,8 @@ void TMLItem::appendAttributes(QByteArray &out) const
         const TMLTree::Attribute &a = *m_tree->m_attributes.at(m_first + i);
         if (i > 0)
             out += ' ';
-        out += m_tree->m_names[a.Name].bytes;
-        if (a.HasValue) {
+        out += m_tree->m_names[a.name].bytes;
+        if (a.hasValue) {
             out += '=';
             out += valueBytes(i);
         }
@@ -317,7 +317,7 @@ class TMLTree::Builder {
 public:
     explicit Builder(TMLTree &tree) : m_tree(tree) {}
 
-    void Run()
+    void run()
     {
         TMarkupParser parser;
         parser.Init(m_tree.m_source, 1);
@@ -358,8 +358,8 @@ public:
                     continue;
                 const size_t found = open.back();
                 while (m_stack.size() > found) {
-                    m_open[m_stack.back().Name].pop_back();
-                    m_last = m_stack.back().Node;
+                    m_open[m_stack.back().name].pop_back();
+                    m_last = m_stack.back().node;
                     m_stack.pop_back();
                 }
                 m_asSibling = true;
@@ -374,8 +374,8 @@ public:
 
 private:
     struct OpenElement {
-        int Name;
-        uint32_t Node;
+        int name;
+        uint32_t node;
     };
 
     // Names repeat all through a page, so each spelling is looked up in a table of spans
@@ -395,11 +395,11 @@ private:
         }
         const size_t mask = m_slots.size() - 1;
         size_t i = hash & mask;
-        for (; m_slots[i].Id >= 0; i = (i + 1) & mask) {
+        for (; m_slots[i].id >= 0; i = (i + 1) & mask) {
             const Slot &s = m_slots[i];
-            if (s.Hash == hash && s.spelling.size() == size &&
-                (size <= 8 ? s.Key == key : std::memcmp(s.spelling.data(), raw.data(), size_t(size)) == 0))
-                return s.Id;
+            if (s.hash == hash && s.spelling.size() == size &&
+                (size <= 8 ? s.key == key : std::memcmp(s.spelling.data(), raw.data(), size_t(size)) == 0))
+                return s.id;
         }
         const int id = lowerNameId(raw.toByteArray().toLower()); // ASCII letters only
         m_slots[i] = Slot{hash, id, key, raw};
@@ -437,10 +437,10 @@ private:
         old.swap(m_slots);
         const size_t mask = m_slots.size() - 1;
         for (const Slot &s : old) {
-            if (s.Id < 0)
+            if (s.id < 0)
                 continue;
-            size_t i = s.Hash & mask;
-            while (m_slots[i].Id >= 0)
+            size_t i = s.hash & mask;
+            while (m_slots[i].id >= 0)
                 i = (i + 1) & mask;
             m_slots[i] = s;
         }
@@ -467,9 +467,9 @@ private:
     }
 
     struct Slot {
-        uint32_t Hash = 0;
-        int Id = -1; // -1: empty
-        uint64_t Key = 0; // the bytes of a spelling of up to 8
+        uint32_t hash = 0;
+        int id = -1; // -1: empty
+        uint64_t key = 0; // the bytes of a spelling of up to 8
         QByteArrayView spelling; // into the text being built from
     };
 
@@ -492,7 +492,7 @@ bool TMLTree::Parse(const QByteArray &utf8)
     if (utf8.size() > qsizetype(UINT32_MAX))
         throw std::length_error("HTML text of 4 GiB or more");
     m_source = utf8;
-    Builder(*this).Run();
+    Builder(*this).run();
     return true;
 }
 

@@ -41,7 +41,7 @@ public:
     QString Text() const;
     // Names in lower case, values as written (quotes kept).
     int AttrCount() const { return IsText() ? 0 : int(m_count); }
-    TTagAttributes Attribute(int i) const;
+    TTagAttributes attribute(int i) const;
     // The values of every class attribute joined by one blank; the value of the last id.
     QString ClassText() const;
     QString IdText() const;
@@ -130,14 +130,14 @@ public:
 private:
     friend class TMLItem;
     struct Name {
-        QString Text;
+        QString text;
         QByteArray bytes;
     };
     struct Attribute {
-        int Name;
+        int name;
         uint32_t valueStart;
         uint32_t valueLength;
-        bool HasValue;
+        bool hasValue;
     };
     class Builder;
 

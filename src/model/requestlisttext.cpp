@@ -38,6 +38,6 @@ bool FillRequestList(const QString &text, QStringList *lines)
         working = QString(text).replace(QStringLiteral("  "), crlf);
     }
     working.replace(QStringLiteral("<br>"), crlf);
-    *lines = SplitLines(working);
+    *lines = splitLines(working);
     return true;
 }

@@ -126,15 +126,15 @@ ScriptBlock FindScriptBlock(const QByteArray &html)
     const qsizetype close = indexOfNoCase(html, "</pre", tagEnd);
     if (close < 0)
         return block;
-    block.Start = tagEnd + 2;
-    block.Length = close - (tagEnd + 1);
+    block.start = tagEnd + 2;
+    block.length = close - (tagEnd + 1);
     return block;
 }
 
 QByteArray GetScript(const QByteArray &html)
 {
     const ScriptBlock block = FindScriptBlock(html);
-    return block.found() ? HtmlUnescape(html.mid(block.Start - 1, block.Length)) : QByteArray();
+    return block.found() ? HtmlUnescape(html.mid(block.start - 1, block.length)) : QByteArray();
 }
 
 QByteArray SetScript(const QByteArray &html, const QByteArray &script)
@@ -143,7 +143,7 @@ QByteArray SetScript(const QByteArray &html, const QByteArray &script)
     if (!block.found())
         return html;
     QByteArray out = html;
-    out.replace(block.Start - 1, block.Length, HtmlEscape(script));
+    out.replace(block.start - 1, block.length, HtmlEscape(script));
     return out;
 }
 

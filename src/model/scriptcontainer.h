@@ -23,9 +23,9 @@ QByteArray HtmlUnescape(const QByteArray &text);
 
 // Start is the 1-based byte position of the block's first byte; both are -1 without a block.
 struct ScriptBlock {
-    qsizetype Start = -1;
-    qsizetype Length = -1;
-    bool found() const { return Start >= 0; }
+    qsizetype start = -1;
+    qsizetype length = -1;
+    bool found() const { return start >= 0; }
 };
 ScriptBlock FindScriptBlock(const QByteArray &html);
 

@@ -61,7 +61,7 @@ void ParseStyle(const QString &text, StringList *list) { parseStyle(text, list);
 
 Rect StyleToRect(const StringList &list)
 {
-    const int left = LeadingInt(list.Value(u"LEFT"), 0);
-    const int top = LeadingInt(list.Value(u"top"), 0);
-    return Rect::fromSize(left, top, LeadingInt(list.Value(u"width"), 0), LeadingInt(list.Value(u"height"), 0));
+    const int left = LeadingInt(list.value(u"LEFT"), 0);
+    const int top = LeadingInt(list.value(u"top"), 0);
+    return Rect::fromSize(left, top, LeadingInt(list.value(u"width"), 0), LeadingInt(list.value(u"height"), 0));
 }

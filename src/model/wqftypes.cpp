@@ -731,7 +731,7 @@ void PasteItems(const XmlNode *first, TWQFSection *section, std::vector<TWQFItem
             !node->firstChildElement(QStringLiteral("n")))
             continue;
         const QString newName = fresh.take();
-        auto *copy = static_cast<XmlElement *>(section->Node()->appendChild(CloneNode(*node)));
+        auto *copy = static_cast<XmlElement *>(section->Node()->appendChild(cloneNode(*node)));
         section->Items().push_back(std::make_unique<TWQFItem>(copy, section));
         TWQFItem *item = section->Items().back().get();
         newNames.insert(lowerCaseAscii(item->GetName()), newName);
@@ -790,7 +790,7 @@ void GetItemTexts(const TWQFItem *item, StringList &lines)
         const QString key = node->name() + QString::number(counter++);
         const QString text = NodeText(node);
         if (!text.isEmpty())
-            lines.SetValue(key, text);
+            lines.setValue(key, text);
         for (const auto &child : node->childNodes())
             if (child->isElement())
                 queue.push_back(child.get());
@@ -808,7 +808,7 @@ public:
         m_queue.push_back(start);
         m_seen.insert(lowerCaseAscii(start->GetName()));
     }
-    TWQFItem *Next()
+    TWQFItem *next()
     {
         while (m_next < m_queue.size())
             if (TWQFItem *item = m_queue[m_next++])
@@ -856,14 +856,14 @@ bool ReachesAny(TWQFItem *start, const StringList &targets, QString &exitName, Q
     if (!start)
         return false;
     QSet<QString> targetSet; // as the list compares its lines
-    for (const QString &target : targets.Lines())
-        targetSet.insert(targets.CaseSensitive() ? target : lowerCaseAscii(target));
+    for (const QString &target : targets.lines())
+        targetSet.insert(targets.caseSensitive() ? target : lowerCaseAscii(target));
     ExitWalk walk(start);
-    while (TWQFItem *item = walk.Next()) {
+    while (TWQFItem *item = walk.next()) {
         for (const QString &exit : item->getJumps()) {
             if (exit.isEmpty())
                 continue;
-            if (targetSet.contains(targets.CaseSensitive() ? exit : lowerCaseAscii(exit))) {
+            if (targetSet.contains(targets.caseSensitive() ? exit : lowerCaseAscii(exit))) {
                 exitName = exit;
                 fromName = item->GetName();
                 return true;
@@ -879,7 +879,7 @@ void CollectReachable(TWQFItem *start, StringList &reached)
     if (!start)
         return;
     ExitWalk walk(start);
-    while (TWQFItem *item = walk.Next()) {
+    while (TWQFItem *item = walk.next()) {
         reached.addObject(item->GetName(), item);
         const QString exit0 = item->GetJump(0);
         if (!exit0.isEmpty())

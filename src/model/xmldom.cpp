@@ -353,7 +353,7 @@ std::unique_ptr<XmlNode> cloneShallow(const XmlNode &node)
 }
 } // namespace
 
-std::unique_ptr<XmlNode> CloneNode(const XmlNode &node)
+std::unique_ptr<XmlNode> cloneNode(const XmlNode &node)
 {
     std::unique_ptr<XmlNode> root = cloneShallow(node);
     // Without recursion, like the destructor: pairs of source and copy still to fill.

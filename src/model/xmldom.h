@@ -179,4 +179,4 @@ std::unique_ptr<XmlNode> newProcessingInstruction(const QString &target, const Q
 std::unique_ptr<XmlNode> newEntityReference(const QString &name);
 // A copy of node with all its descendants, attributes and the declaration's details, not
 // attached to any parent.
-std::unique_ptr<XmlNode> CloneNode(const XmlNode &node);
+std::unique_ptr<XmlNode> cloneNode(const XmlNode &node);

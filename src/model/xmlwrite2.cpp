@@ -419,7 +419,7 @@ QByteArray writeXMLToBytes(const XmlNode &node, WriterFlags flags)
     return out;
 }
 
-bool IsXmlText(const QString &text)
+bool isXmlText(const QString &text)
 {
     // The writer is asked itself, so that the rule is the one every save applies.
     try {

@@ -37,4 +37,4 @@ QByteArray writeXMLToBytes(const XmlNode &node, WriterFlags flags);
 
 // Whether the writer takes text as the text of an element: the rule for every text made from
 // outside text that goes into a page.
-bool IsXmlText(const QString &text);
+bool isXmlText(const QString &text);

@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 
 namespace platform {
-QString ProgramFileName()
+QString programFileName()
 {
     QString path;
     if (QCoreApplication::instance())
@@ -16,19 +16,19 @@ QString ProgramFileName()
     return name.isEmpty() ? QStringLiteral("pellorin") : name;
 }
 
-QString WithoutExtension(const QString &fileName)
+QString withoutExtension(const QString &fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(u'.');
     return dot > 0 ? fileName.left(dot) : fileName;
 }
 
-QString programName() { return WithoutExtension(ProgramFileName()); }
+QString programName() { return withoutExtension(programFileName()); }
 
-QString ProgramFolder() { return WithTrailingSlash(QCoreApplication::applicationDirPath()); }
+QString programFolder() { return withTrailingSlash(QCoreApplication::applicationDirPath()); }
 
 QString appConfigDir()
 {
-    return WithTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + programName() +
+    return withTrailingSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + programName() +
            u'/';
 }
 } // namespace platform

@@ -4,14 +4,14 @@
 
 namespace platform {
 // The program file's name without folder, as started (argument 0).
-QString ProgramFileName();
+QString programFileName();
 // A file name without its last extension ("tool.exe" gives "tool"; a leading dot is no
 // extension).
-QString WithoutExtension(const QString &fileName);
+QString withoutExtension(const QString &fileName);
 // The program's name: its file name without the last extension.
 QString programName();
 // The folder of the program file, ending with "/".
-QString ProgramFolder();
+QString programFolder();
 // The per-user configuration folder of the program, ending with "/"; not created here.
 QString appConfigDir();
 } // namespace platform

@@ -9,7 +9,7 @@ std::optional<QString> g_title;
 } // namespace
 
 namespace platform {
-QString ApplicationTitle() { return g_title ? *g_title : QCoreApplication::applicationName(); }
+QString applicationTitle() { return g_title ? *g_title : QCoreApplication::applicationName(); }
 
 void setApplicationTitle(const QString &title) { g_title = title; }
 } // namespace platform

@@ -7,6 +7,6 @@
 
 namespace platform {
 // The title set last; the application's name while none was set.
-QString ApplicationTitle();
+QString applicationTitle();
 void setApplicationTitle(const QString &title);
 } // namespace platform

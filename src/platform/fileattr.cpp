@@ -6,7 +6,7 @@
 
 namespace platform {
 
-std::optional<unsigned> FileMode(const QString &path)
+std::optional<unsigned> fileMode(const QString &path)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
@@ -14,7 +14,7 @@ std::optional<unsigned> FileMode(const QString &path)
     return unsigned(st.st_mode & 07777);
 }
 
-bool SetFileMode(const QString &path, unsigned mode)
+bool setFileMode(const QString &path, unsigned mode)
 {
     return ::chmod(QFile::encodeName(path).constData(), mode_t(mode & 07777)) == 0;
 }
@@ -23,16 +23,16 @@ bool modeIsReadOnly(unsigned mode) { return (mode & S_IWUSR) == 0; }
 
 bool fileIsReadOnly(const QString &path)
 {
-    const auto mode = FileMode(path);
+    const auto mode = fileMode(path);
     return mode && modeIsReadOnly(*mode);
 }
 
 bool setFileReadOnly(const QString &path, bool readOnly)
 {
-    const auto mode = FileMode(path);
+    const auto mode = fileMode(path);
     if (!mode)
         return false;
-    return SetFileMode(path, readOnly ? (*mode & ~unsigned(S_IWUSR)) : (*mode | S_IWUSR));
+    return setFileMode(path, readOnly ? (*mode & ~unsigned(S_IWUSR)) : (*mode | S_IWUSR));
 }
 
 } // namespace platform

@@ -5,8 +5,8 @@
 
 namespace platform {
 // The file's full mode bits, or nothing when it cannot be examined.
-std::optional<unsigned> FileMode(const QString &path);
-bool SetFileMode(const QString &path, unsigned mode);
+std::optional<unsigned> fileMode(const QString &path);
+bool setFileMode(const QString &path, unsigned mode);
 
 // The attribute as mode bits tell it.
 bool modeIsReadOnly(unsigned mode);

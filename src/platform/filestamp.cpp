@@ -16,11 +16,11 @@ int32_t packFileTime(const QDateTime &local)
     return int32_t(packed);
 }
 
-bool GetFileStamp(const QString &Path, int32_t &stamp)
+bool GetFileStamp(const QString &path, int32_t &stamp)
 {
-    if (Path.isEmpty())
+    if (path.isEmpty())
         return false;
-    const QFileInfo info(Path);
+    const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return false;
     stamp = packFileTime(info.lastModified().toLocalTime());

@@ -11,5 +11,5 @@ namespace platform {
 // years outside 1980-2107 are clamped to that range.
 int32_t packFileTime(const QDateTime &local);
 // True and stamp for an existing file (not a folder); false and stamp untouched otherwise.
-bool GetFileStamp(const QString &Path, int32_t &stamp);
+bool GetFileStamp(const QString &path, int32_t &stamp);
 } // namespace platform

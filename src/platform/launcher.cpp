@@ -10,7 +10,7 @@ namespace platform {
 namespace {
 class ProcessLauncher : public InstanceLauncher {
 public:
-    void Start(const QString &program, const QStringList &arguments) override
+    void start(const QString &program, const QStringList &arguments) override
     {
         QProcess process;
         process.setProgram(program);
@@ -43,6 +43,6 @@ InstanceLauncher &instanceLauncher()
 
 void startSecondInstance(const QString &pagePath)
 {
-    instanceLauncher().Start(QCoreApplication::applicationFilePath(), {pagePath});
+    instanceLauncher().start(QCoreApplication::applicationFilePath(), {pagePath});
 }
 } // namespace platform

@@ -11,7 +11,7 @@ public:
     virtual ~InstanceLauncher() = default;
     // Starts program with arguments and does not wait for it; raises Exception with the
     // reason when it cannot be started.
-    virtual void Start(const QString &program, const QStringList &arguments) = 0;
+    virtual void start(const QString &program, const QStringList &arguments) = 0;
 };
 
 // Installs launcher (none: the one that starts processes) and answers the one it replaces.

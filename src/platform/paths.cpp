@@ -24,12 +24,12 @@ bool isShare(const QString &path)
 }
 } // namespace
 
-bool HasDrive(const QString &Path)
+bool HasDrive(const QString &path)
 {
-    if (Path.size() >= 2 && isAsciiLetter(Path[0]) && Path[1] == u':')
+    if (path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == u':')
         return true;
-    return isShare(Path) || QDir::isAbsolutePath(Path);
+    return isShare(path) || QDir::isAbsolutePath(path);
 }
 
-QString WithTrailingSlash(const QString &folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
+QString withTrailingSlash(const QString &folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
 } // namespace platform

@@ -3,11 +3,11 @@
 #include <QString>
 
 namespace platform {
-// Whether Path names a place of its own rather than one below another folder: a drive letter
+// Whether path names a place of its own rather than one below another folder: a drive letter
 // and colon ("D:"), a network share (two delimiters, a server and a share name), or an
 // absolute path of this platform. Both "/" and "\" count as delimiters.
-bool HasDrive(const QString &Path);
+bool HasDrive(const QString &path);
 
 // folder with a "/" at its end, as the names of its files are joined onto it.
-QString WithTrailingSlash(const QString &folder);
+QString withTrailingSlash(const QString &folder);
 } // namespace platform

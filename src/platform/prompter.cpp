@@ -22,9 +22,9 @@ Prompter &prompter()
     return *g_prompter;
 }
 
-void ShowMessage(const QString &Text, QWidget *Parent)
+void showMessage(const QString &text, QWidget *parent)
 {
     Prompt prompt;
-    prompt.Text = Text;
-    prompter().ask(Parent, prompt);
+    prompt.text = text;
+    prompter().ask(parent, prompt);
 }

@@ -24,21 +24,21 @@ Q_DECLARE_FLAGS(PromptButtons, PromptButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PromptButtons)
 
 struct Prompt {
-    // Empty: the application's title (platform::ApplicationTitle).
-    QString Caption;
-    QString Text;
-    PromptIcon Icon = PromptIcon::None;
+    // Empty: the application's title (platform::applicationTitle).
+    QString caption;
+    QString text;
+    PromptIcon icon = PromptIcon::None;
     PromptButtons buttons = pbOK;
     // The button Enter presses; pbNone: the first of buttons in the order above.
-    PromptButton Default = pbNone;
+    PromptButton defaultButton = pbNone;
 };
 
 struct FileDialogOptions {
-    QString Caption;
+    QString caption;
     // Filter lines as file dialogs take them ("Pages (*.wqf);;All files (*)"); empty: none.
-    QString Filter;
+    QString filter;
     QString folder;
-    QString FileName;
+    QString fileName;
     // Appended to a typed name without extension (save dialogs only); without the dot.
     QString defaultSuffix;
 };
@@ -47,10 +47,10 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
     // The button the user chose; pbCancel (or the last button) when the box was closed.
-    virtual PromptButton ask(QWidget *Parent, const Prompt &prompt) = 0;
+    virtual PromptButton ask(QWidget *parent, const Prompt &prompt) = 0;
     // The chosen file's path, empty when cancelled.
-    virtual QString openFileName(QWidget *Parent, const FileDialogOptions &options) = 0;
-    virtual QString saveFileName(QWidget *Parent, const FileDialogOptions &options) = 0;
+    virtual QString openFileName(QWidget *parent, const FileDialogOptions &options) = 0;
+    virtual QString saveFileName(QWidget *parent, const FileDialogOptions &options) = 0;
 };
 
 // Installs next (none removes it) and answers the one it replaces.
@@ -58,5 +58,5 @@ std::unique_ptr<Prompter> setPrompter(std::unique_ptr<Prompter> next);
 // The installed prompter; raises "Object reference is Nil" while none is installed.
 Prompter &prompter();
 
-// A box with Text, the application's title and an OK button.
-void ShowMessage(const QString &Text, QWidget *Parent = nullptr);
+// A box with text, the application's title and an OK button.
+void showMessage(const QString &text, QWidget *parent = nullptr);

@@ -48,7 +48,7 @@ QString GetVersionDate(const std::optional<VersionInfo> &info)
     return info ? VersionToDate(info->fileVersion) : QString();
 }
 
-TAboutForm::TAboutForm(QWidget *Parent, const std::optional<VersionInfo> &info) : QDialog(Parent)
+TAboutForm::TAboutForm(QWidget *parent, const std::optional<VersionInfo> &info) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(kDesignCaption);
@@ -82,8 +82,8 @@ void TAboutForm::FormCreate(const std::optional<VersionInfo> &info)
     Label1->setText(QStringLiteral("Copyright (c) %1 the Pellorin developers").arg(info->major));
 }
 
-void ShowAbout(QWidget *Parent)
+void ShowAbout(QWidget *parent)
 {
-    TAboutForm form(Parent);
+    TAboutForm form(parent);
     form.exec();
 }

@@ -28,7 +28,7 @@ QString GetVersionDate(const std::optional<VersionInfo> &info = readVersionResou
 class TAboutForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget *Parent = nullptr, const std::optional<VersionInfo> &info = readVersionResource());
+    explicit TAboutForm(QWidget *parent = nullptr, const std::optional<VersionInfo> &info = readVersionResource());
 
     QLabel *Label1;
     QPushButton *Button1;
@@ -37,5 +37,5 @@ private:
     void FormCreate(const std::optional<VersionInfo> &info);
 };
 
-// Shows the About box modally, centred on Parent, and frees it when it closes.
-void ShowAbout(QWidget *Parent = nullptr);
+// Shows the About box modally, centred on parent, and frees it when it closes.
+void ShowAbout(QWidget *parent = nullptr);

@@ -27,10 +27,10 @@ ModuleSlot<AppIniState> g_state;
 void initAppIni(const QString &configDir, const QString &programFileName)
 {
     auto state = std::make_unique<AppIniState>();
-    state->configDir = platform::WithTrailingSlash(configDir.isEmpty() ? platform::appConfigDir() : configDir);
+    state->configDir = platform::withTrailingSlash(configDir.isEmpty() ? platform::appConfigDir() : configDir);
     QDir().mkpath(state->configDir);
-    const QString program = programFileName.isEmpty() ? platform::ProgramFileName() : programFileName;
-    state->iniFileName = state->configDir + platform::WithoutExtension(program) + QStringLiteral(".ini");
+    const QString program = programFileName.isEmpty() ? platform::programFileName() : programFileName;
+    state->iniFileName = state->configDir + platform::withoutExtension(program) + QStringLiteral(".ini");
     state->ini = IniFile(state->iniFileName);
     // It holds the SQL prober's database password.
     state->ini.setFileAccess(FileAccess::OwnerOnly);
@@ -57,66 +57,66 @@ QString GetIniFileName() { return g_state ? g_state->iniFileName : QString(); }
 
 IniFile *SettingsIni() { return g_state ? &g_state->ini : nullptr; }
 
-void WriteBounds(const QString &Section, const Rect &Bounds)
+void WriteBounds(const QString &section, const Rect &bounds)
 {
     IniFile *ini = SettingsIni();
     if (!ini)
         return;
     ini->inOneWrite([&] {
-        ini->writeInteger(Section, QStringLiteral("Left"), Bounds.Left);
-        ini->writeInteger(Section, QStringLiteral("Top"), Bounds.Top);
-        ini->writeInteger(Section, QStringLiteral("Width"), Bounds.Width());
-        ini->writeInteger(Section, QStringLiteral("Height"), Bounds.Height());
+        ini->writeInteger(section, QStringLiteral("Left"), bounds.Left);
+        ini->writeInteger(section, QStringLiteral("Top"), bounds.Top);
+        ini->writeInteger(section, QStringLiteral("Width"), bounds.width());
+        ini->writeInteger(section, QStringLiteral("Height"), bounds.height());
     });
 }
 
-Rect ReadBounds(const QString &Section)
+Rect ReadBounds(const QString &section)
 {
     const IniFile *ini = SettingsIni();
     if (!ini)
         return Rect();
     return Rect::fromSize(
-        ini->readInteger(Section, QStringLiteral("Left"), 0), ini->readInteger(Section, QStringLiteral("Top"), 0),
-        ini->readInteger(Section, QStringLiteral("Width"), 0), ini->readInteger(Section, QStringLiteral("Height"), 0));
+        ini->readInteger(section, QStringLiteral("Left"), 0), ini->readInteger(section, QStringLiteral("Top"), 0),
+        ini->readInteger(section, QStringLiteral("Width"), 0), ini->readInteger(section, QStringLiteral("Height"), 0));
 }
 
-Rect clampFormBounds(const Rect &stored, const QSize &Screen)
+Rect clampFormBounds(const Rect &stored, const QSize &screen)
 {
     int left = stored.Left, top = stored.Top;
-    if (left >= Screen.width())
-        left = Screen.width() - 100;
-    if (top >= Screen.height())
-        top = Screen.height() - 100;
-    return Rect::fromSize(left, top, std::max(stored.Width(), 20), std::max(stored.Height(), 20));
+    if (left >= screen.width())
+        left = screen.width() - 100;
+    if (top >= screen.height())
+        top = screen.height() - 100;
+    return Rect::fromSize(left, top, std::max(stored.width(), 20), std::max(stored.height(), 20));
 }
 
-void SaveFormBounds(const QWidget *Form)
+void SaveFormBounds(const QWidget *form)
 {
-    if (!Form)
+    if (!form)
         return;
-    const bool normal = !(Form->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
-    QRect r = normal ? Form->geometry() : Form->normalGeometry();
+    const bool normal = !(form->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    QRect r = normal ? form->geometry() : form->normalGeometry();
     if (r.isEmpty())
-        r = Form->geometry();
-    WriteBounds(Form->objectName(), Rect::fromSize(r.x(), r.y(), r.width(), r.height()));
+        r = form->geometry();
+    WriteBounds(form->objectName(), Rect::fromSize(r.x(), r.y(), r.width(), r.height()));
 }
 
-void RestoreFormBounds(QWidget *Form)
+void RestoreFormBounds(QWidget *form)
 {
     const IniFile *ini = SettingsIni();
-    if (!Form || !ini || !ini->sectionExists(Form->objectName()))
+    if (!form || !ini || !ini->sectionExists(form->objectName()))
         return;
-    Rect r = ReadBounds(Form->objectName());
+    Rect r = ReadBounds(form->objectName());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         r = clampFormBounds(r, screen->geometry().size());
-    Form->setGeometry(r.toQRect());
+    form->setGeometry(r.toQRect());
 }
 
 SqlCheckValues readSqlCheck()
 {
     SqlCheckValues v;
     if (const IniFile *ini = SettingsIni()) {
-        v.Host = ini->readString(kSqlCheck, QStringLiteral("HOSTNAME"));
+        v.host = ini->readString(kSqlCheck, QStringLiteral("HOSTNAME"));
         v.user = ini->readString(kSqlCheck, QStringLiteral("USERNAME"));
         v.password = ini->readString(kSqlCheck, QStringLiteral("PASSWORD"));
         v.database = ini->readString(kSqlCheck, QStringLiteral("DATABASE"));
@@ -124,15 +124,15 @@ SqlCheckValues readSqlCheck()
     return v;
 }
 
-void writeSqlCheck(const SqlCheckValues &Values)
+void writeSqlCheck(const SqlCheckValues &values)
 {
     IniFile *ini = SettingsIni();
     if (!ini)
         return;
     ini->inOneWrite([&] {
-        ini->writeString(kSqlCheck, QStringLiteral("HOSTNAME"), Values.Host);
-        ini->writeString(kSqlCheck, QStringLiteral("USERNAME"), Values.user);
-        ini->writeString(kSqlCheck, QStringLiteral("PASSWORD"), Values.password);
-        ini->writeString(kSqlCheck, QStringLiteral("DATABASE"), Values.database);
+        ini->writeString(kSqlCheck, QStringLiteral("HOSTNAME"), values.host);
+        ini->writeString(kSqlCheck, QStringLiteral("USERNAME"), values.user);
+        ini->writeString(kSqlCheck, QStringLiteral("PASSWORD"), values.password);
+        ini->writeString(kSqlCheck, QStringLiteral("DATABASE"), values.database);
     });
 }

@@ -26,24 +26,24 @@ QString GetIniFileName();
 IniFile *SettingsIni();
 
 // Keys "Left", "Top", "Width", "Height"; a failed write is ignored.
-void WriteBounds(const QString &Section, const Rect &Bounds);
+void WriteBounds(const QString &section, const Rect &bounds);
 // Missing keys read as 0.
-Rect ReadBounds(const QString &Section);
+Rect ReadBounds(const QString &section);
 // The rules for stored bounds coming back: a window whose left or top edge lies beyond the
 // screen's width or height comes back 100 pixels inside it; negative values stay (screens
 // left of or above the primary one); width and height are at least 20.
-Rect clampFormBounds(const Rect &stored, const QSize &Screen);
+Rect clampFormBounds(const Rect &stored, const QSize &screen);
 // Section is the form's objectName; a maximised or minimised window stores its normal bounds.
-void SaveFormBounds(const QWidget *Form);
+void SaveFormBounds(const QWidget *form);
 // Nothing when the file has no section of the form's name.
-void RestoreFormBounds(QWidget *Form);
+void RestoreFormBounds(QWidget *form);
 
 // The SQL prober's connection values, section "SQLCHECK"; empty when missing.
 struct SqlCheckValues {
-    QString Host;
+    QString host;
     QString user;
     QString password; // stored as typed, in plain text
     QString database;
 };
 SqlCheckValues readSqlCheck();
-void writeSqlCheck(const SqlCheckValues &Values);
+void writeSqlCheck(const SqlCheckValues &values);

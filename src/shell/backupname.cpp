@@ -44,9 +44,9 @@ struct BackupFolder {
     QString path;
 };
 
-BackupFolder backupFolder(const QString &BackupPath)
+BackupFolder backupFolder(const QString &backupPath)
 {
-    const QString &b = BackupPath;
+    const QString &b = backupPath;
     if (b.isEmpty() || folderPart(b) == u".")
         return {};
     if (!platform::HasDrive(b))
@@ -59,7 +59,7 @@ BackupFolder backupFolder(const QString &BackupPath)
 
 QString backupBaseName(const QString &pagePath, const QDateTime &when, const QLocale &locale)
 {
-    return QFileInfo(pagePath).completeBaseName() + u'.' + BackupTimeStamp(when, locale);
+    return QFileInfo(pagePath).completeBaseName() + u'.' + backupTimeStamp(when, locale);
 }
 
 QString numbered(const QString &base, int n)
@@ -81,7 +81,7 @@ bool copyExactly(const QByteArray &bytes, unsigned mode, const HeldFolder &folde
 }
 } // namespace
 
-QString BackupTimeStamp(const QDateTime &when, const QLocale &locale)
+QString backupTimeStamp(const QDateTime &when, const QLocale &locale)
 {
     QString text = locale.toString(when.date(), QLocale::ShortFormat) + u' ' +
                    locale.toString(when.time(), timeFormatWithoutZone(locale));
@@ -94,10 +94,10 @@ QString BackupTimeStamp(const QDateTime &when, const QLocale &locale)
     return text;
 }
 
-QString makeBackupPath(const QString &pagePath, const QString &BackupPath, const QDateTime &when, const QLocale &locale)
+QString makeBackupPath(const QString &pagePath, const QString &backupPath, const QDateTime &when, const QLocale &locale)
 {
     const QString pageFolder = withDelimiter(QFileInfo(pagePath).path());
-    const BackupFolder where = backupFolder(BackupPath);
+    const BackupFolder where = backupFolder(backupPath);
     QString folder = where.belowPage ? withDelimiter(pageFolder + where.path) : where.path;
     if (!makeFolder(folder))
         folder = pageFolder;
@@ -108,10 +108,10 @@ QString makeBackupPath(const QString &pagePath, const QString &BackupPath, const
     return name;
 }
 
-QString makeBackup(const HeldFolder &pageFolder, const QString &pagePath, const QString &BackupPath,
+QString makeBackup(const HeldFolder &pageFolder, const QString &pagePath, const QString &backupPath,
                    const QByteArray &bytes, unsigned mode, const QDateTime &when, const QLocale &locale)
 {
-    const BackupFolder where = backupFolder(BackupPath);
+    const BackupFolder where = backupFolder(backupPath);
     HeldFolder own;
     if (where.belowPage && !where.path.isEmpty())
         own = pageFolder.subfolder(where.path);
@@ -151,9 +151,9 @@ bool restoreBackup(const QByteArray &backup, PageFile &page)
     return page.write(backup) == WriteResult::Written;
 }
 
-bool restoreBackup(const QString &BackupPath, const QString &pagePath)
+bool restoreBackup(const QString &backupPath, const QString &pagePath)
 {
-    const QFileInfo backup(BackupPath);
+    const QFileInfo backup(backupPath);
     const std::optional<QByteArray> bytes = HeldFolder::open(backup.path()).read(backup.fileName());
     if (!bytes)
         return false;

@@ -13,15 +13,15 @@ class PageFile;
 // The date and time as the user's regional settings write them (short date, a blank, the
 // long time without a time zone) with every blank made "_" and every "/", ":" and "\" made
 // "-".
-QString BackupTimeStamp(const QDateTime &when, const QLocale &locale);
+QString backupTimeStamp(const QDateTime &when, const QLocale &locale);
 
-// The backup path of the page pagePath under the setting BackupPath (empty: beside the
+// The backup path of the page pagePath under the setting backupPath (empty: beside the
 // page; relative: below the page's folder; ".\name": beside the page; with a drive: that
 // folder). The folder is created; a folder that cannot be made gives the page's own. The
 // name is the page's with its extension replaced by "." + time stamp + ".bak"; when that
 // name is taken already (two saves within one second, or a link, even a dangling one), "-2",
 // "-3"... follow the time stamp.
-QString makeBackupPath(const QString &pagePath, const QString &BackupPath, const QDateTime &when,
+QString makeBackupPath(const QString &pagePath, const QString &backupPath, const QDateTime &when,
                        const QLocale &locale);
 
 // Makes the backup of the page pagePath, which holds bytes with mode, as makeBackupPath names
@@ -29,7 +29,7 @@ QString makeBackupPath(const QString &pagePath, const QString &BackupPath, const
 // reached without following a link, whatever its path leads to by now. The copy is made
 // exclusively, is never readable by more users than the page, and is read back; the answer is
 // its path, or empty when no exact copy could be made.
-QString makeBackup(const HeldFolder &pageFolder, const QString &pagePath, const QString &BackupPath,
+QString makeBackup(const HeldFolder &pageFolder, const QString &pagePath, const QString &backupPath,
                    const QByteArray &bytes, unsigned mode, const QDateTime &when, const QLocale &locale);
 
 // Copies from to a new file to, never over anything of that name and never through a link,
@@ -43,4 +43,4 @@ bool copyFileVerified(const QString &from, const QString &to, const std::optiona
 // afterwards.
 bool restoreBackup(const QByteArray &backup, PageFile &page);
 // The same with the backup read from its file; false for a backup that cannot be read.
-bool restoreBackup(const QString &BackupPath, const QString &pagePath);
+bool restoreBackup(const QString &backupPath, const QString &pagePath);

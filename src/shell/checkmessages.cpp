@@ -86,25 +86,25 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly)
     }
 }
 
-int MessageComponentNumber(const QString &Line)
+int MessageComponentNumber(const QString &line)
 {
     static const CharSet blank(" ");
     static const CharSet numberEnd(" :");
-    const QString line = Trim(Line);
+    const QString trimmed = trim(line);
     qsizetype pos = 1;
-    TakeUntil(line, pos, blank);
-    TakeWhile(line, pos, blank);
+    TakeUntil(trimmed, pos, blank);
+    TakeWhile(trimmed, pos, blank);
     int number;
-    return tryDecimalToInt(TakeUntil(line, pos, numberEnd), number) ? number : -1;
+    return tryDecimalToInt(TakeUntil(trimmed, pos, numberEnd), number) ? number : -1;
 }
 
-QString checkMessageLine(const CheckMessage &Message)
+QString checkMessageLine(const CheckMessage &message)
 {
-    if (!Message.Item)
-        return Message.Text;
-    const TWQFSection *section = Message.Item->Section();
-    return (section ? section->GetName() : QString()) + u' ' + Message.Item->GetName() + QStringLiteral(": ") +
-           Message.Text;
+    if (!message.item)
+        return message.text;
+    const TWQFSection *section = message.item->Section();
+    return (section ? section->GetName() : QString()) + u' ' + message.item->GetName() + QStringLiteral(": ") +
+           message.text;
 }
 
 void showCompilerErrorPlace(QScrollArea *propertyPanel, const QString &line)
@@ -134,18 +134,18 @@ CheckMessagePanel::CheckMessagePanel(WindowHost &window, const QString &programF
     auto *layout = new QVBoxLayout(m_panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { ListBox1DblClick(); }));
+    connect(m_list, &QListWidget::itemDoubleClicked, this, guarded([this] { listBox1DblClick(); }));
 }
 
 void CheckMessagePanel::addLines(const QStringList &lines) { addMessageLines(m_list, lines); }
 
-void CheckMessagePanel::DebugLog(const QString &Line)
+void CheckMessagePanel::debugLog(const QString &line)
 {
     if (OptionStore().GetDbgClip())
-        addMessageLines(m_list, {Line});
+        addMessageLines(m_list, {line});
 }
 
-void CheckMessagePanel::RunChecks(bool quickOnly)
+void CheckMessagePanel::runChecks(bool quickOnly)
 {
     // The save has done this before its quick check.
     if (!quickOnly)
@@ -156,7 +156,7 @@ void CheckMessagePanel::RunChecks(bool quickOnly)
 void CheckMessagePanel::saveCheck()
 {
     LoadUnits(m_unitsFolder);
-    RunChecks(true);
+    runChecks(true);
 }
 
 QStringList CheckMessagePanel::messageLines() const
@@ -167,7 +167,7 @@ QStringList CheckMessagePanel::messageLines() const
     return lines;
 }
 
-void CheckMessagePanel::ListBox1DblClick()
+void CheckMessagePanel::listBox1DblClick()
 {
     const QListWidgetItem *selected = m_list->currentItem();
     if (!m_window.page().document() || !selected || !selected->isSelected())
@@ -186,7 +186,7 @@ void CheckMessagePanel::ListBox1DblClick()
     if (number == -1)
         return;
     views.showTab(target);
-    views.SelectItemByName(QString::number(number));
+    views.selectItemByName(QString::number(number));
     if (line.contains(u"[Error]"))
         showCompilerErrorPlace(target->propertyScroll(), line);
 }

@@ -25,17 +25,17 @@ public:
 
     // Appends the lines.
     void addLines(const QStringList &lines);
-    // Appends Line when the option DbgClip is on.
-    void DebugLog(const QString &Line);
+    // Appends line when the option DbgClip is on.
+    void debugLog(const QString &line);
     // The check run over the open page, filling the list: the quick check of the save
     // (quickOnly) or the full check of Tools > "Check WQF file", which first brings the texts
     // typed since the last save into the page.
-    void RunChecks(bool quickOnly);
+    void runChecks(bool quickOnly);
     // What a save checks: the Pascal units read again, then the quick check.
     void saveCheck();
     // The double-click on a line: the tab of the section it names, the component of the number
     // it names, and for a compiler error the place in that component's first code editor.
-    void ListBox1DblClick();
+    void listBox1DblClick();
     // The whole lines of the rows.
     QStringList messageLines() const;
 
@@ -59,10 +59,10 @@ void runChecksInto(QListWidget *list, TWQFFile *page, bool quickOnly);
 
 // The component number a check message line names: its second word up to a blank or colon,
 // read as a decimal number; -1 when there is none.
-int MessageComponentNumber(const QString &Line);
+int MessageComponentNumber(const QString &line);
 // A check message as the message list shows it: a line about a component after the
 // component's section and name.
-QString checkMessageLine(const CheckMessage &Message);
+QString checkMessageLine(const CheckMessage &message);
 
 // For a compiler error line ("[Error] (row,col) ..."): the caret at that place in the first
 // code editor among the property panel's own controls (made now when its row was put off),

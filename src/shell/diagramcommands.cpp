@@ -67,39 +67,39 @@ QString controlDescription(const QWidget *control)
 }
 } // namespace
 
-bool IsEditControl(const QWidget *Control)
+bool IsEditControl(const QWidget *control)
 {
-    return qobject_cast<const QsciScintilla *>(Control) || qobject_cast<const QLineEdit *>(Control) ||
-           qobject_cast<const QPlainTextEdit *>(Control) || qobject_cast<const QTextEdit *>(Control) ||
-           qobject_cast<const QComboBox *>(Control);
+    return qobject_cast<const QsciScintilla *>(control) || qobject_cast<const QLineEdit *>(control) ||
+           qobject_cast<const QPlainTextEdit *>(control) || qobject_cast<const QTextEdit *>(control) ||
+           qobject_cast<const QComboBox *>(control);
 }
 
-void CopyFromEditControl(QWidget *Control)
+void CopyFromEditControl(QWidget *control)
 {
-    onEditControl(Control, [](auto *edit) { edit->copy(); });
+    onEditControl(control, [](auto *edit) { edit->copy(); });
 }
 
-void PasteIntoEditControl(QWidget *Control)
+void PasteIntoEditControl(QWidget *control)
 {
-    onEditControl(Control, [](auto *edit) { edit->paste(); });
+    onEditControl(control, [](auto *edit) { edit->paste(); });
 }
 
-void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
+void DeleteItems(TWQFSection *section, const std::vector<TWQFItem *> &items)
 {
-    if (!Section || Items.empty())
+    if (!section || items.empty())
         return;
     // One pass over the section for all of them, whatever their number.
-    const QSet<const TWQFItem *> listed(Items.begin(), Items.end());
+    const QSet<const TWQFItem *> listed(items.begin(), items.end());
     QSet<const TWQFItem *> doomed;
     QSet<QString> names;
-    for (const auto &item : Section->Items())
+    for (const auto &item : section->Items())
         if (listed.contains(item.get())) {
             doomed.insert(item.get());
             names.insert(item->GetName());
         }
     if (doomed.isEmpty())
         return;
-    for (const auto &item : Section->Items()) {
+    for (const auto &item : section->Items()) {
         bool cleared = false;
         for (int exit = 0; exit < 2; ++exit)
             if (names.contains(item->GetJump(exit))) {
@@ -110,7 +110,7 @@ void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
         if (cleared && !doomed.contains(item.get()))
             regenerateMacroCode(item.get());
     }
-    std::erase_if(Section->Items(), [&](const std::unique_ptr<TWQFItem> &item) {
+    std::erase_if(section->Items(), [&](const std::unique_ptr<TWQFItem> &item) {
         if (!doomed.contains(item.get()))
             return false;
         if (XmlElement *node = item->Node(); node && node->parentNode())
@@ -119,12 +119,12 @@ void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items)
     });
 }
 
-void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items)
+void PlaceItemsAt(int x, int y, const std::vector<TWQFItem *> &items)
 {
     int minX = std::numeric_limits<int>::max();
     int minY = std::numeric_limits<int>::max();
     bool any = false;
-    for (const TWQFItem *item : Items)
+    for (const TWQFItem *item : items)
         if (item) {
             minX = std::min(minX, item->GetX());
             minY = std::min(minY, item->GetY());
@@ -132,17 +132,17 @@ void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items)
         }
     if (!any)
         return;
-    for (TWQFItem *item : Items)
+    for (TWQFItem *item : items)
         if (item) {
-            item->SetX(clampToInt(int64_t(X) + (int64_t(item->GetX()) - minX)));
-            item->SetY(clampToInt(int64_t(Y) + (int64_t(item->GetY()) - minY)));
+            item->SetX(clampToInt(int64_t(x) + (int64_t(item->GetX()) - minX)));
+            item->SetY(clampToInt(int64_t(y) + (int64_t(item->GetY()) - minY)));
         }
 }
 
-Point pasteLandingPoint(Point ScrollPos, double screenDpi, int X, int Y)
+Point pasteLandingPoint(Point scrollPos, double screenDpi, int x, int y)
 {
     const double scale = screenDpi / 96.0;
-    return {clampedAdd(X, roundToInt(ScrollPos.X / scale)), clampedAdd(Y, roundToInt(ScrollPos.Y / scale))};
+    return {clampedAdd(x, roundToInt(scrollPos.x / scale)), clampedAdd(y, roundToInt(scrollPos.y / scale))};
 }
 
 QString sectionPictureName(const QString &pageFileName, const QDateTime &when)
@@ -199,26 +199,26 @@ void DiagramCommands::rebuildSelecting(TGraphEditor *editor, TWQFItem *item)
 
 // ---- delete ----
 
-void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
+void DiagramCommands::deleteSelected(TGraphEditor *editor)
 {
-    TWQFEditorSource *source = sourceOf(Editor);
+    TWQFEditorSource *source = sourceOf(editor);
     OpenPage &page = m_window.page();
     PageViews &views = m_window.views();
     TWQFFile *doc = page.document();
     if (!source || !doc)
         return;
-    const DiagramTab *tab = diagramTabOf(views.diagramTabs(), Editor);
+    const DiagramTab *tab = diagramTabOf(views.diagramTabs(), editor);
     TWQFSection *section = tab ? doc->FindSection(tab->section()) : nullptr;
 
     DataList selected;
-    Editor->GetSelected(&selected);
+    editor->GetSelected(&selected);
     std::erase_if(selected, [source](void *data) { return source->kindOf(data) == dikHandle; });
     if (selected.empty())
         return;
 
     Prompt question;
-    question.Caption = QStringLiteral("Delete");
-    question.Text = QStringLiteral("Delete selected %1 item(s)?").arg(selected.size());
+    question.caption = QStringLiteral("Delete");
+    question.text = QStringLiteral("Delete selected %1 item(s)?").arg(selected.size());
     question.buttons = pbYes | pbNo;
     if (page.ask(question) == pbYes) {
         // What each entry is, read before the listing changes.
@@ -232,12 +232,12 @@ void DiagramCommands::DeleteSelected(TGraphEditor *Editor)
         }
         // The property panel must let go of what is about to go.
         if (selected.size() == 1)
-            Editor->SetSelected(nullptr, false);
-        Editor->Rebuild();
+            editor->SetSelected(nullptr, false);
+        editor->Rebuild();
         std::erase_if(views.notes(),
                       [&](const std::unique_ptr<TCommentRect> &note) { return notes.contains(note.get()); });
         DeleteItems(section, components);
-        Editor->Rebuild();
+        editor->Rebuild();
     } else {
         views.tabWidget()->setFocus();
     }
@@ -268,7 +268,7 @@ QString nestingError(const TWQFFile &page, const XmlNode *first)
 }
 } // namespace
 
-void DiagramCommands::CopyCommand()
+void DiagramCommands::copyCommand()
 {
     QWidget *form = QApplication::activeWindow();
     if (!form) {
@@ -317,7 +317,7 @@ void DiagramCommands::CopyCommand()
     log(QStringLiteral("copied!") + QString::number(components.size()) + QStringLiteral(" items"));
 }
 
-void DiagramCommands::PasteCommand(int X, int Y)
+void DiagramCommands::pasteCommand(int x, int y)
 {
     QWidget *form = QApplication::activeWindow();
     if (!form) {
@@ -344,7 +344,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
     const bool isPre = tab == views.diagramTabs().front();
     log(isPre ? QStringLiteral("pre process editor pasting!") : QStringLiteral("post process editor pasting!"));
     std::vector<TWQFItem *> pasted;
-    if (!PasteClipIntoSection(isPre, &pasted)) {
+    if (!pasteClipIntoSection(isPre, &pasted)) {
         log(QStringLiteral("failed to paste any controls. bad XML?"));
         return;
     }
@@ -352,8 +352,8 @@ void DiagramCommands::PasteCommand(int X, int Y)
     TImageGraphEditor *editor = tab->editor();
     if (!editor)
         return;
-    const Point at = pasteLandingPoint(editor->GetScrollPos(), screenDpi(), X, Y);
-    PlaceItemsAt(at.X, at.Y, pasted);
+    const Point at = pasteLandingPoint(editor->GetScrollPos(), screenDpi(), x, y);
+    PlaceItemsAt(at.x, at.y, pasted);
     for (TWQFItem *item : pasted) {
         if (item->GetX() < 0)
             item->SetX(0);
@@ -366,7 +366,7 @@ void DiagramCommands::PasteCommand(int X, int Y)
     editor->Invalidate();
 }
 
-bool DiagramCommands::PasteClipIntoSection(bool isPre, std::vector<TWQFItem *> *outList)
+bool DiagramCommands::pasteClipIntoSection(bool isPre, std::vector<TWQFItem *> *outList)
 {
     TWQFFile *doc = m_window.page().document();
     if (!doc) {
@@ -412,14 +412,14 @@ bool DiagramCommands::PasteClipIntoSection(bool isPre, std::vector<TWQFItem *> *
 
 // ---- exit linking ----
 
-void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y)
+void DiagramCommands::image1MouseUp(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
 {
     if (!m_window.page().document())
         return;
     // The pre-process image stands for its diagram; any other for the post-process one.
     const std::span<DiagramTab *const> tabs = m_window.views().diagramTabs();
     DiagramTab *tab = tabs.back();
-    if (Sender && Sender == tabs.front()->image())
+    if (sender && sender == tabs.front()->image())
         tab = tabs.front();
     TImageGraphEditor *editor = tab->editor();
     TWQFEditorSource *source = sourceOf(editor);
@@ -437,7 +437,7 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton button, Qt:
     DataList selected;
     editor->GetSelected(&selected);
     void *from = selected.empty() ? nullptr : selected.front();
-    void *target = editor->DataAt(X, Y);
+    void *target = editor->DataAt(x, y);
     if (!from || target == from)
         return;
     // Exits join components only: a note or a handle at either end links nothing.
@@ -458,7 +458,7 @@ void DiagramCommands::Image1MouseUp(QObject *Sender, Qt::MouseButton button, Qt:
 
 // ---- query components ----
 
-void DiagramCommands::FlipQueryType()
+void DiagramCommands::flipQueryType()
 {
     TGraphEditor *editor = activeEditor();
     TWQFItem *item = selectedQuery(editor);
@@ -468,7 +468,7 @@ void DiagramCommands::FlipQueryType()
     rebuildSelecting(editor, item);
 }
 
-void DiagramCommands::FlushQueryParams()
+void DiagramCommands::flushQueryParams()
 {
     TGraphEditor *editor = activeEditor();
     TWQFItem *item = selectedQuery(editor);
@@ -490,15 +490,15 @@ void DiagramCommands::sectionScreenShot()
     const QString fileName = sectionPictureName(page.fileName(), page.now());
     const Point size = editor->GetGraphSize();
     QString reason;
-    if (qint64(size.X) * qint64(size.Y) > kMaxPicturePixels) {
-        reason = QStringLiteral("the diagram of %1 x %2 pixels is too large for a picture").arg(size.X).arg(size.Y);
+    if (qint64(size.x) * qint64(size.y) > kMaxPicturePixels) {
+        reason = QStringLiteral("the diagram of %1 x %2 pixels is too large for a picture").arg(size.x).arg(size.y);
     } else {
         const QImage picture = editor->paintToImage();
         QByteArray bytes;
         QBuffer buffer(&bytes);
         if (picture.isNull())
             reason =
-                QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels").arg(size.X).arg(size.Y);
+                QStringLiteral("there is not enough memory for a picture of %1 x %2 pixels").arg(size.x).arg(size.y);
         else if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
             reason = QStringLiteral("the picture could not be encoded");
         else

@@ -21,19 +21,19 @@ class WindowHost;
 
 // A control whose own copy and paste the commands use: a code editor, a line or text edit,
 // or a combo box (which gets neither).
-bool IsEditControl(const QWidget *Control);
+bool IsEditControl(const QWidget *control);
 // The control's own clipboard operations; nothing for a combo box or any other control.
-void CopyFromEditControl(QWidget *Control);
-void PasteIntoEditControl(QWidget *Control);
+void CopyFromEditControl(QWidget *control);
+void PasteIntoEditControl(QWidget *control);
 
 // Removes the components from the section and the page; every exit of the section that
 // named one of them is cleared first. Notes are not touched. Nothing for a missing section.
-void DeleteItems(TWQFSection *Section, const std::vector<TWQFItem *> &Items);
-// Moves the group so that its top-left bound lands on X, Y, keeping its layout.
-void PlaceItemsAt(int X, int Y, const std::vector<TWQFItem *> &Items);
-// Where a paste lands: X, Y plus the scroll position brought back from the screen's dots per
+void DeleteItems(TWQFSection *section, const std::vector<TWQFItem *> &items);
+// Moves the group so that its top-left bound lands on x, y, keeping its layout.
+void PlaceItemsAt(int x, int y, const std::vector<TWQFItem *> &items);
+// Where a paste lands: x, y plus the scroll position brought back from the screen's dots per
 // inch to 96 (halves to even).
-Point pasteLandingPoint(Point ScrollPos, double screenDpi, int X, int Y);
+Point pasteLandingPoint(Point scrollPos, double screenDpi, int x, int y);
 // The page file's path with its extension replaced by "-", the time as "YYYYMMDD-HHNNSS" and
 // ".png".
 QString sectionPictureName(const QString &pageFileName, const QDateTime &when);
@@ -45,25 +45,25 @@ public:
 
     // Asks, then deletes the selected components and notes of the editor's diagram. The page
     // counts as modified whatever the answer.
-    void DeleteSelected(TGraphEditor *Editor);
+    void deleteSelected(TGraphEditor *editor);
     // The focused text control's selection, or the selected components of the active diagram
     // as clipboard text.
-    void CopyCommand();
+    void copyCommand();
     // Into the focused text control, or the clipboard's components into the active diagram
-    // at the scroll position plus X, Y.
-    void PasteCommand(int X, int Y);
+    // at the scroll position plus x, y.
+    void pasteCommand(int x, int y);
     // Imports the clipboard's components into "preproc" (isPre) or "postproc" with fresh names;
     // outList, when given, receives them. False, with a diagnostic, when there is nothing to
     // import.
-    bool PasteClipIntoSection(bool isPre, std::vector<TWQFItem *> *outList);
+    bool pasteClipIntoSection(bool isPre, std::vector<TWQFItem *> *outList);
     // A mouse release on a diagram's image (client coordinates): shift with the left or right
     // button links exit 0 or 1 of the one selected component to the component under the mouse,
     // or clears it over empty space; a plain right release asks for the diagram menu.
-    void Image1MouseUp(QObject *Sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+    void image1MouseUp(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     // "SELECTQUERY" and "INSERTUPDATEQUERY" swapped on the one selected component.
-    void FlipQueryType();
+    void flipQueryType();
     // The stored parameters of the one selected query component from the annotations of its SQL.
-    void FlushQueryParams();
+    void flushQueryParams();
     // A PNG picture of the whole active diagram beside the page file, as a new file: when
     // anything has its name already, a link included, a message says so and nothing is
     // written.

@@ -44,9 +44,9 @@ constexpr TabNames kTabNames[2] = {
 class PageSectionSource : public TWQFEditorSource {
 public:
     using TWQFEditorSource::TWQFEditorSource;
-    void MoveItem(void *Data, int DX, int DY) override
+    void MoveItem(void *data, int dx, int dy) override
     {
-        TWQFEditorSource::MoveItem(Data, DX, DY);
+        TWQFEditorSource::MoveItem(data, dx, dy);
         if (onMoved)
             onMoved();
     }
@@ -204,9 +204,9 @@ Point diagramSize(const TWQFSection *section, double screenDpi)
     return {std::max(scaledToScreen(w, screenDpi), 1024), std::max(scaledToScreen(h, screenDpi), 1024)};
 }
 
-TDstArrowMode ParseArrowMode(const QString &Text)
+TDstArrowMode ParseArrowMode(const QString &text)
 {
-    const QString mode = upperCaseAscii(Text);
+    const QString mode = upperCaseAscii(text);
     if (mode == u"NEVER")
         return damNever;
     if (mode == u"ALWAYS")

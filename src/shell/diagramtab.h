@@ -109,4 +109,4 @@ Point diagramSize(const TWQFSection *section, double screenDpi);
 
 // The destination-arrow mode of the setting DstArrow: "NEVER", "ALWAYS" in any case, else
 // out of sight.
-TDstArrowMode ParseArrowMode(const QString &Text);
+TDstArrowMode ParseArrowMode(const QString &text);

@@ -25,44 +25,47 @@ void TGlobalOptions::Save()
     });
 }
 
-qsizetype TGlobalOptions::indexOf(const QString &Name) const
+qsizetype TGlobalOptions::indexOf(const QString &name) const
 {
     for (qsizetype i = 0; i < m_values.size(); ++i)
-        if (sameTextAscii(m_values[i].first, Name))
+        if (sameTextAscii(m_values[i].first, name))
             return i;
     return -1;
 }
 
-QString TGlobalOptions::GetString(const QString &Name) const
+QString TGlobalOptions::GetString(const QString &name) const
 {
-    const qsizetype i = indexOf(Name);
+    const qsizetype i = indexOf(name);
     return i < 0 ? QString() : m_values[i].second;
 }
 
-void TGlobalOptions::SetString(const QString &Name, const QString &Value)
+void TGlobalOptions::SetString(const QString &name, const QString &value)
 {
-    const qsizetype i = indexOf(Name);
+    const qsizetype i = indexOf(name);
     if (i < 0)
-        m_values.append({Name, Value});
+        m_values.append({name, value});
     else
-        m_values[i].second = Value;
+        m_values[i].second = value;
 }
 
-bool TGlobalOptions::HasValue(const QString &Name) const { return indexOf(Name) >= 0; }
+bool TGlobalOptions::hasValue(const QString &name) const { return indexOf(name) >= 0; }
 
-bool TGlobalOptions::GetBool(const QString &Name) const { return GetString(Name) == QLatin1String("1"); }
+bool TGlobalOptions::GetBool(const QString &name) const { return GetString(name) == QLatin1String("1"); }
 
-bool TGlobalOptions::GetBoolDef(const QString &Name, bool Default) const
+bool TGlobalOptions::GetBoolDef(const QString &name, bool defaultValue) const
 {
-    return HasValue(Name) ? GetBool(Name) : Default;
+    return hasValue(name) ? GetBool(name) : defaultValue;
 }
 
-void TGlobalOptions::SetBool(const QString &Name, bool Value)
+void TGlobalOptions::SetBool(const QString &name, bool value)
 {
-    SetString(Name, Value ? QStringLiteral("1") : QStringLiteral("0"));
+    SetString(name, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-int TGlobalOptions::getIntDef(const QString &Name, int Default) const { return strToIntDef(GetString(Name), Default); }
+int TGlobalOptions::getIntDef(const QString &name, int defaultValue) const
+{
+    return strToIntDef(GetString(name), defaultValue);
+}
 
 namespace {
 ModuleSlot<TGlobalOptions> g_options;

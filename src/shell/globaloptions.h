@@ -39,7 +39,7 @@ public:
     using NameValue = QPair<QString, QString>;
 
     // Ini (not owned) is the file Load and Save use; with none they do nothing.
-    explicit TGlobalOptions(IniFile *Ini = nullptr) : m_ini(Ini) {}
+    explicit TGlobalOptions(IniFile *ini = nullptr) : m_ini(ini) {}
 
     // Replaces the list by the "Global" section (the first of duplicate keys).
     void Load();
@@ -47,21 +47,21 @@ public:
     void Save();
 
     // Names compare without case; the first spelling stays.
-    QString GetString(const QString &Name) const;
-    void SetString(const QString &Name, const QString &Value);
-    bool HasValue(const QString &Name) const;
-    bool GetBool(const QString &Name) const;
-    bool GetBoolDef(const QString &Name, bool Default) const;
-    void SetBool(const QString &Name, bool Value);
+    QString GetString(const QString &name) const;
+    void SetString(const QString &name, const QString &value);
+    bool hasValue(const QString &name) const;
+    bool GetBool(const QString &name) const;
+    bool GetBoolDef(const QString &name, bool defaultValue) const;
+    void SetBool(const QString &name, bool value);
     // Default when missing or not a number.
-    int getIntDef(const QString &Name, int Default) const;
+    int getIntDef(const QString &name, int defaultValue) const;
     bool GetDbgClip() const { return GetBool(opt::DbgClip); }
-    void SetDbgClip(bool Value) { SetBool(opt::DbgClip, Value); }
+    void SetDbgClip(bool value) { SetBool(opt::DbgClip, value); }
 
-    const QList<NameValue> &Values() const { return m_values; }
+    const QList<NameValue> &values() const { return m_values; }
 
 private:
-    qsizetype indexOf(const QString &Name) const;
+    qsizetype indexOf(const QString &name) const;
 
     IniFile *m_ini;
     QList<NameValue> m_values;

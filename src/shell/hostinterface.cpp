@@ -12,51 +12,51 @@
 #include <QCursor>
 #include <QTimer>
 
-TMainFormPellorinIntf::TMainFormPellorinIntf(WindowHost &Window) : MainForm(Window.windowWidget()), m_window(&Window) {}
+TMainFormPellorinIntf::TMainFormPellorinIntf(WindowHost &window) : MainForm(window.windowWidget()), m_window(&window) {}
 
-void TMainFormPellorinIntf::OpenFile(const QString &FileName)
+void TMainFormPellorinIntf::OpenFile(const QString &fileName)
 {
     if (WindowHost *window = host())
-        QTimer::singleShot(0, MainForm.data(), guarded([form = MainForm, window, FileName] {
+        QTimer::singleShot(0, MainForm.data(), guarded([form = MainForm, window, fileName] {
                                if (form)
-                                   window->page().open(FileName);
+                                   window->page().open(fileName);
                            }));
 }
 
-void TMainFormPellorinIntf::GetSelection(QList<void *> &List)
+void TMainFormPellorinIntf::GetSelection(QList<void *> &list)
 {
-    const TGraphEditor *editor = host() ? host()->views().ActiveGraphEditor() : nullptr;
+    const TGraphEditor *editor = host() ? host()->views().activeGraphEditor() : nullptr;
     if (!editor)
         return;
     DataList selected;
     editor->GetSelected(&selected);
     for (void *data : selected)
-        List.append(data);
+        list.append(data);
 }
 
 QString TMainFormPellorinIntf::GetFileName() { return host() ? host()->page().fileName() : QString(); }
 
-QString TMainFormPellorinIntf::GetCurrent(TWQFFile *&Doc)
+QString TMainFormPellorinIntf::GetCurrent(TWQFFile *&doc)
 {
-    Doc = nullptr;
+    doc = nullptr;
     WindowHost *window = host();
     if (!window)
         return QString();
-    Doc = window->page().document();
+    doc = window->page().document();
     // Unlike the host hook, the notes tab names no section here.
     const QString name = window->views().currentSectionName();
     return name == QLatin1String("notes") ? QString() : name;
 }
 
-bool TMainFormPellorinIntf::GetMousePos(int &X, int &Y)
+bool TMainFormPellorinIntf::GetMousePos(int &x, int &y)
 {
-    auto *editor = host() ? dynamic_cast<TImageGraphEditor *>(host()->views().ActiveGraphEditor()) : nullptr;
+    auto *editor = host() ? dynamic_cast<TImageGraphEditor *>(host()->views().activeGraphEditor()) : nullptr;
     if (!editor || !editor->Host())
         return false;
     const QPoint client = editor->Host()->mapFromGlobal(QCursor::pos());
     const Point scroll = editor->GetScrollPos();
-    X = clampedAdd(client.x(), scroll.X);
-    Y = clampedAdd(client.y(), scroll.Y);
+    x = clampedAdd(client.x(), scroll.x);
+    y = clampedAdd(client.y(), scroll.y);
     return true;
 }
 
@@ -71,14 +71,14 @@ void TMainFormPellorinIntf::RefreshSection(const QString &sectionName)
     editor->SetSelected(&selected, true);
 }
 
-void installHostHooks(WindowHost &Window)
+void installHostHooks(WindowHost &window)
 {
     HostHooks &hooks = hostHooks();
-    hooks.OnGetCurrentDoc = [&Window] { return Window.page().document(); };
-    hooks.OnGetCurrentSectionName = [&Window] { return Window.views().currentSectionName(); };
-    hooks.OnDocReloaded = [&Window] { Window.page().contentReplaced(); };
-    hooks.onStoreViewTexts = [&Window] { Window.page().storeViewTexts(); };
-    hooks.onDocReplaced = [&Window](std::unique_ptr<TWQFFile> &Doc) { return Window.page().replace(Doc); };
+    hooks.OnGetCurrentDoc = [&window] { return window.page().document(); };
+    hooks.OnGetCurrentSectionName = [&window] { return window.views().currentSectionName(); };
+    hooks.OnDocReloaded = [&window] { window.page().contentReplaced(); };
+    hooks.onStoreViewTexts = [&window] { window.page().storeViewTexts(); };
+    hooks.onDocReplaced = [&window](std::unique_ptr<TWQFFile> &doc) { return window.page().replace(doc); };
 }
 
 void removeHostHooks()

@@ -13,18 +13,18 @@ class WindowHost;
 
 class TMainFormPellorinIntf : public TPellorinAppIntf {
 public:
-    explicit TMainFormPellorinIntf(WindowHost &Window);
+    explicit TMainFormPellorinIntf(WindowHost &window);
     // Opens the page once the running event is over: a plug-in asks from inside a key event
     // whose widgets the open deletes.
-    void OpenFile(const QString &FileName) override;
+    void OpenFile(const QString &fileName) override;
     // The data of the active diagram's selected items in item order: components, notes and
     // note handles.
-    void GetSelection(QList<void *> &List) override;
+    void GetSelection(QList<void *> &list) override;
     QString GetFileName() override;
-    QString GetCurrent(TWQFFile *&Doc) override;
+    QString GetCurrent(TWQFFile *&doc) override;
     // The graph coordinates under the mouse cursor in the active diagram: its image's client
-    // coordinates plus the scroll position. False, X and Y untouched, without one.
-    bool GetMousePos(int &X, int &Y) override;
+    // coordinates plus the scroll position. False, x and y untouched, without one.
+    bool GetMousePos(int &x, int &y) override;
     // "preproc" or "postproc" (exact): the diagram is rebuilt from its section with the same
     // selection; the page is not changed. A plug-in's change to the page's tree has made the
     // page modified already.
@@ -42,6 +42,6 @@ private:
 
 // Points the host hooks at the window: the open page, the section of the tab in front, and
 // the three ways an external program's result reaches the page. Until removeHostHooks.
-void installHostHooks(WindowHost &Window);
+void installHostHooks(WindowHost &window);
 // The hooks must not reach a window that is gone.
 void removeHostHooks();

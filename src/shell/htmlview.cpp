@@ -7,7 +7,7 @@ namespace {
 WindowSlot<TForm2> g_form;
 } // namespace
 
-TForm2::TForm2(QWidget *Parent) : QWidget(Parent)
+TForm2::TForm2(QWidget *parent) : QWidget(parent)
 {
     g_form.constructed(this);
     setObjectName(QStringLiteral("Form2"));

@@ -6,7 +6,7 @@
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget *Parent = nullptr);
+    explicit TForm2(QWidget *parent = nullptr);
     ~TForm2() override;
 };
 

@@ -40,7 +40,7 @@ KeyDispatch::KeyDispatch(WindowHost &window)
     m_timer.setInterval(500);
     m_timer.setSingleShot(true);
     m_timer.stop();
-    connect(&m_timer, &QTimer::timeout, this, guarded([this] { SearchTimerTimer(); }));
+    connect(&m_timer, &QTimer::timeout, this, guarded([this] { searchTimerTimer(); }));
     qApp->installEventFilter(this);
 }
 
@@ -57,13 +57,13 @@ bool KeyDispatch::eventFilter(QObject *watched, QEvent *event)
     const QPointer<QObject> receiver = watched;
     runGuarded([&] {
         uint16_t key = platform::virtualKeyFromEvent(*keyEvent);
-        FormKeyDown(key, platform::shiftStateFromEvent(*keyEvent));
+        formKeyDown(key, platform::shiftStateFromEvent(*keyEvent));
         consumed = key == 0 || !receiver || altArrowOnTabBar(watched, *keyEvent);
         // Ctrl and Alt combinations type no character.
         const QString text = keyEvent->text();
         if (!consumed && text.size() == 1 &&
             !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-            FormKeyPress(text.front());
+            formKeyPress(text.front());
     });
     if (!receiver)
         consumed = true;
@@ -84,34 +84,34 @@ QWidget *KeyDispatch::firstReceiver() const
 
 bool KeyDispatch::textControlFocused() const { return IsEditControl(m_window.windowWidget()->focusWidget()); }
 
-void KeyDispatch::FormKeyDown(uint16_t &Key, TShiftState shift)
+void KeyDispatch::formKeyDown(uint16_t &key, TShiftState shift)
 {
-    if (Key == VK_DELETE) {
+    if (key == VK_DELETE) {
         // Otherwise the key goes on to the focused control; the plug-ins never see it.
-        TGraphEditor *editor = m_window.views().ActiveGraphEditor();
+        TGraphEditor *editor = m_window.views().activeGraphEditor();
         if (editor && !textControlFocused()) {
-            Key = 0;
+            key = 0;
             emit deleteRequested(editor);
         }
         return;
     }
     bool handled = false;
-    DispatchShortCut(Key, shift, handled);
+    DispatchShortCut(key, shift, handled);
     if (handled)
-        Key = 0;
+        key = 0;
 }
 
-void KeyDispatch::FormKeyPress(QChar Key)
+void KeyDispatch::formKeyPress(QChar key)
 {
-    if (!isTypeAheadChar(Key) || textControlFocused() || !m_window.page().document())
+    if (!isTypeAheadChar(key) || textControlFocused() || !m_window.page().document())
         return;
     m_timer.stop();
     m_timer.start();
-    m_typeAhead += Key;
-    m_window.views().SelectItemByName(m_typeAhead);
+    m_typeAhead += key;
+    m_window.views().selectItemByName(m_typeAhead);
 }
 
-void KeyDispatch::SearchTimerTimer()
+void KeyDispatch::searchTimerTimer()
 {
     m_typeAhead.clear();
     m_timer.stop();

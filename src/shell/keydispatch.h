@@ -26,14 +26,14 @@ public:
     KeyDispatch &operator=(const KeyDispatch &) = delete;
 
     // What was typed so far; empty once the timer ended it.
-    const QString &TypeAhead() const { return m_typeAhead; }
+    const QString &typeAhead() const { return m_typeAhead; }
 
-    // Delete, or the shortcut plug-ins; Key becomes 0 when it was consumed.
-    void FormKeyDown(uint16_t &Key, TShiftState shift);
+    // Delete, or the shortcut plug-ins; key becomes 0 when it was consumed.
+    void formKeyDown(uint16_t &key, TShiftState shift);
     // A typed character: an ASCII letter or digit, outside a text control, with a page open,
     // grows the type-ahead and selects by it. The key is never consumed.
-    void FormKeyPress(QChar Key);
-    void SearchTimerTimer();
+    void formKeyPress(QChar key);
+    void searchTimerTimer();
 
 signals:
     // Delete on a diagram, outside a text control: its selection is to be deleted.

@@ -17,12 +17,12 @@ int main(int argc, char **argv)
     int result = 0;
     try {
         Program program;
-        QObject::connect(program.MainForm(), &TMainFrm::Closed, &app, [] { QCoreApplication::exit(0); });
-        program.MainForm()->show();
+        QObject::connect(program.mainForm(), &TMainFrm::closed, &app, [] { QCoreApplication::exit(0); });
+        program.mainForm()->show();
         result = app.exec();
     } catch (const std::exception &) {
         // Start-up itself failed: there is no window to go on with.
-        ShowMessage(currentExceptionMessage());
+        showMessage(currentExceptionMessage());
         result = 1;
     }
     setPrompter(nullptr);

@@ -62,14 +62,14 @@ TMainFrm *mainFrm() { return g_mainFrm; }
 QString AppDir() { return g_appDir; }
 QString ImagesDir() { return g_imagesDir; }
 
-TMainFrm::TMainFrm(const MainFrmOptions &options, QWidget *Parent)
-    : QMainWindow(Parent), m_page(std::make_unique<OpenPage>(this))
+TMainFrm::TMainFrm(const MainFrmOptions &options, QWidget *parent)
+    : QMainWindow(parent), m_page(std::make_unique<OpenPage>(this))
 {
     g_mainFrm = this;
     setObjectName(QStringLiteral("MainFrm"));
     resize(mainDesignWidth, mainDesignHeight);
     setAcceptDrops(true);
-    createUnits(options.ProgramFolder);
+    createUnits(options.programFolder);
     createMenus();
     createLayout();
     connectUnits();
@@ -96,8 +96,8 @@ void TMainFrm::createMenus()
     m_mainMenu = named(new QMenuBar(this), "MainMenu1");
     setMenuBar(m_mainMenu);
     DiagramCommands *commands = m_commands.get();
-    auto copy = guarded([commands] { commands->CopyCommand(); });
-    auto paste = guarded([commands] { commands->PasteCommand(0, 0); });
+    auto copy = guarded([commands] { commands->copyCommand(); });
+    auto paste = guarded([commands] { commands->pasteCommand(0, 0); });
 
     QMenu *file = named(m_mainMenu->addMenu(QStringLiteral("File")), "mnuFile");
     addCommand(file, "mnuOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
@@ -127,9 +127,9 @@ void TMainFrm::createMenus()
     addCommand(tools, "MenuItem9", QStringLiteral("Check WQF file"), QKeySequence(Qt::CTRL | Qt::Key_F9),
                guarded([this] { RunChecks(false); }));
     addCommand(tools, "MenuItem11", QStringLiteral("Flip Select/Insert Query"), QKeySequence(Qt::CTRL | Qt::Key_T),
-               guarded([commands] { commands->FlipQueryType(); }));
+               guarded([commands] { commands->flipQueryType(); }));
     addCommand(tools, "FlushQueryMenu", QStringLiteral("Flush Query Params"), QKeySequence(Qt::CTRL | Qt::Key_Q),
-               guarded([commands] { commands->FlushQueryParams(); }));
+               guarded([commands] { commands->flushQueryParams(); }));
     addCommand(tools, "MenuItem6", QStringLiteral("Section Screen Shot"), QKeySequence(),
                guarded([commands] { commands->sectionScreenShot(); }));
 
@@ -143,17 +143,17 @@ void TMainFrm::createMenus()
     addCommand(m_diagramMenu, "mnuPopCopy", QStringLiteral("Copy"), QKeySequence(), copy);
     addCommand(m_diagramMenu, "mnuPopPaste", QStringLiteral("Paste"), QKeySequence(), paste);
     addCommand(m_diagramMenu, "MenuItem5", QStringLiteral("Delete"), QKeySequence(), guarded([this] {
-                   if (TGraphEditor *editor = m_views->ActiveGraphEditor())
+                   if (TGraphEditor *editor = m_views->activeGraphEditor())
                        DeleteSelected(editor);
                }));
 }
 
-void TMainFrm::createUnits(const QString &ProgramFolder)
+void TMainFrm::createUnits(const QString &programFolder)
 {
     WindowHost &host = *this;
     m_openRequests = std::make_unique<OpenRequests>(host);
     m_views = std::make_unique<PageViews>(host);
-    m_messages = std::make_unique<CheckMessagePanel>(host, ProgramFolder);
+    m_messages = std::make_unique<CheckMessagePanel>(host, programFolder);
     m_search = std::make_unique<PageSearch>(std::make_unique<WidgetSearchHost>(host));
     m_commands = std::make_unique<DiagramCommands>(host);
     m_keys = std::make_unique<KeyDispatch>(host);
@@ -175,20 +175,20 @@ void TMainFrm::createLayout()
 void TMainFrm::connectUnits()
 {
     connect(m_page.get(), &OpenPage::fileNameChanged, this,
-            [this](const QString &FileName) { runGuarded([&] { showPageCaption(this, captionOfFile(FileName)); }); });
+            [this](const QString &fileName) { runGuarded([&] { showPageCaption(this, captionOfFile(fileName)); }); });
     connect(m_page.get(), &OpenPage::fileOpened, this,
-            [this](const QString &FileName) { runGuarded([&] { m_recentFiles->AddRecentFile(FileName); }); });
+            [this](const QString &fileName) { runGuarded([&] { m_recentFiles->addRecentFile(fileName); }); });
     DiagramCommands *commands = m_commands.get();
     connect(commands, &DiagramCommands::diagnostic, this,
-            [this](const QString &Line) { runGuarded([&] { DebugLog(Line); }); });
+            [this](const QString &line) { runGuarded([&] { DebugLog(line); }); });
     connect(commands, &DiagramCommands::diagramMenuRequested, this, [this] { m_diagramMenu->popup(QCursor::pos()); });
     for (DiagramTab *tab : m_views->diagramTabs())
         connect(tab, &DiagramTab::imageReleased, this,
-                [commands, tab](Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
-                    runGuarded([&] { commands->Image1MouseUp(tab->image(), button, shift, X, Y); });
+                [commands, tab](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+                    runGuarded([&] { commands->image1MouseUp(tab->image(), button, shift, x, y); });
                 });
     connect(m_keys.get(), &KeyDispatch::deleteRequested, this,
-            [this](TGraphEditor *Editor) { runGuarded([&] { DeleteSelected(Editor); }); });
+            [this](TGraphEditor *editor) { runGuarded([&] { DeleteSelected(editor); }); });
 }
 
 // ---- creation and destruction ----
@@ -203,9 +203,9 @@ void TMainFrm::FormCreate(const MainFrmOptions &options)
     m_recentFiles = std::make_unique<RecentFiles>(m_configFolder);
     m_recentItems = std::make_unique<RecentFilesMenu>(*m_recentFiles, m_recentMenu);
     connect(m_recentItems.get(), &RecentFilesMenu::chosen, this,
-            [this](const QString &FileName) { runGuarded([&] { m_openRequests->RecentFileClick(FileName); }); });
-    m_recentFiles->LoadRecentFiles();
-    g_appDir = options.ProgramFolder;
+            [this](const QString &fileName) { runGuarded([&] { m_openRequests->recentFileClick(fileName); }); });
+    m_recentFiles->loadRecentFiles();
+    g_appDir = options.programFolder;
     g_imagesDir = g_appDir + QStringLiteral("images/");
     m_views->pictures().setFolder(g_imagesDir);
     // A description file that cannot be read is skipped; the message list names it.
@@ -213,15 +213,15 @@ void TMainFrm::FormCreate(const MainFrmOptions &options)
     m_messages->addLines(LoadMacros(g_appDir + QStringLiteral("macros/")));
     m_palette = std::make_unique<Palette>(static_cast<WindowHost &>(*this), screenDpiOf(this));
     for (DiagramTab *tab : m_views->diagramTabs())
-        m_palette->BuildPalette(tab->palette());
-    m_openRequests->OpenCommandLineFile(options.commandLine ? *options.commandLine
+        m_palette->buildPalette(tab->palette());
+    m_openRequests->openCommandLineFile(options.commandLine ? *options.commandLine
                                                             : QCoreApplication::arguments().mid(1));
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
-        if (State == Qt::ApplicationActive)
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
             runGuarded([this] { AppActivate(); });
     });
     const QString lastTab = OptionStore().GetString(opt::LastTab);
-    m_views->SelectTabByCaption(lastTab.isEmpty() ? opt::defaultLastTab : lastTab);
+    m_views->selectTabByCaption(lastTab.isEmpty() ? opt::defaultLastTab : lastTab);
     SetAppIntf(std::make_unique<TMainFormPellorinIntf>(static_cast<WindowHost &>(*this)));
     LoadPluginSettings();
     m_views->textTabs().rebindTabKeys();
@@ -239,7 +239,7 @@ void TMainFrm::FormDestroy()
 {
     OptionStore().SetString(opt::LastTab, m_views->currentTabCaption());
     SaveFormBounds(this);
-    m_recentFiles->SaveRecentFiles();
+    m_recentFiles->saveRecentFiles();
     for (DiagramTab *tab : m_views->diagramTabs())
         tab->clear();
     m_views->pictures().clear();
@@ -248,53 +248,53 @@ void TMainFrm::FormDestroy()
         const QSignalBlocker quiet(m_page.get());
         m_page->close(false);
     }
-    m_views->ClearCommentRects();
+    m_views->clearCommentRects();
     removeHostHooks();
 }
 
-void TMainFrm::writeViews(TWQFFile &Page) { m_views->textTabs().writeInto(Page); }
+void TMainFrm::writeViews(TWQFFile &page) { m_views->textTabs().writeInto(page); }
 void TMainFrm::quickCheck() { m_messages->saveCheck(); }
 
 // ---- forwarders ----
 
 void TMainFrm::OpenWithDialog() { m_page->openWithDialog(); }
-void TMainFrm::OpenFile(const QString &FileName) { m_page->open(FileName); }
+void TMainFrm::OpenFile(const QString &fileName) { m_page->open(fileName); }
 bool TMainFrm::CloseDocument(bool ask) { return m_page->close(ask); }
-void TMainFrm::SetFileName(const QString &FileName) { m_page->setFileName(FileName); }
-void TMainFrm::SetModified(bool Value) { m_page->setModified(Value); }
+void TMainFrm::SetFileName(const QString &fileName) { m_page->setFileName(fileName); }
+void TMainFrm::SetModified(bool value) { m_page->setModified(value); }
 PageOptions TMainFrm::XmlOptionFlags() const { return OpenPage::optionsFromSettings(); }
-bool TMainFrm::SaveFile(const QString &FileName) { return m_page->save(FileName); }
+bool TMainFrm::SaveFile(const QString &fileName) { return m_page->save(fileName); }
 QString TMainFrm::MakeBackupName(const QString &pagePath) const { return m_page->makeBackupName(pagePath); }
 void TMainFrm::CheckFileChanged() { m_page->checkChangedOnDisk(); }
-void TMainFrm::FormDropFiles(const QStringList &fileNames) { m_openRequests->FormDropFiles(fileNames); }
+void TMainFrm::FormDropFiles(const QStringList &fileNames) { m_openRequests->formDropFiles(fileNames); }
 TWQFFile *TMainFrm::GetCurrentDoc() const { return m_page->document(); }
 
 TImageGraphEditor *TMainFrm::PreEditor() const { return m_views->diagramTabs()[0]->editor(); }
 TImageGraphEditor *TMainFrm::PostEditor() const { return m_views->diagramTabs()[1]->editor(); }
-const CommentRectList &TMainFrm::CommentRects() const { return m_views->CommentRects(); }
+const CommentRectList &TMainFrm::CommentRects() const { return m_views->commentRects(); }
 const TextTabs *TMainFrm::textTabs() const { return &m_views->textTabs(); }
-const QImage *TMainFrm::GetImage(const QString &prefix, const QString &Key)
+const QImage *TMainFrm::GetImage(const QString &prefix, const QString &key)
 {
-    return m_views->pictures().GetImage(prefix, Key);
+    return m_views->pictures().getImage(prefix, key);
 }
-const QImage *TMainFrm::GetItemImage(TWQFItem *Item, const QString &Kind)
+const QImage *TMainFrm::GetItemImage(TWQFItem *item, const QString &kind)
 {
-    return m_views->pictures().GetItemImage(Item, Kind);
+    return m_views->pictures().getItemImage(item, kind);
 }
-void TMainFrm::ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item)
+void TMainFrm::ApplyMacro(TWQFFile *doc, TWQFSection *section, QString &code, TWQFItem *item)
 {
-    ::ApplyMacro(Doc, Section, Code, Item);
+    ::ApplyMacro(doc, section, code, item);
 }
 
-void TMainFrm::DebugLog(const QString &Line) { m_messages->DebugLog(Line); }
-void TMainFrm::RunChecks(bool quickOnly) { m_messages->RunChecks(quickOnly); }
+void TMainFrm::DebugLog(const QString &line) { m_messages->debugLog(line); }
+void TMainFrm::RunChecks(bool quickOnly) { m_messages->runChecks(quickOnly); }
 QStringList TMainFrm::messageLines() const { return m_messages->messageLines(); }
 
-void TMainFrm::DeleteSelected(TGraphEditor *Editor) { m_commands->DeleteSelected(Editor); }
-void TMainFrm::CopyCommand() { m_commands->CopyCommand(); }
-void TMainFrm::PasteCommand(int X, int Y) { m_commands->PasteCommand(X, Y); }
-void TMainFrm::FlipQueryType() { m_commands->FlipQueryType(); }
-void TMainFrm::FlushQueryParams() { m_commands->FlushQueryParams(); }
+void TMainFrm::DeleteSelected(TGraphEditor *editor) { m_commands->deleteSelected(editor); }
+void TMainFrm::CopyCommand() { m_commands->copyCommand(); }
+void TMainFrm::PasteCommand(int x, int y) { m_commands->pasteCommand(x, y); }
+void TMainFrm::FlipQueryType() { m_commands->flipQueryType(); }
+void TMainFrm::FlushQueryParams() { m_commands->flushQueryParams(); }
 
 // ---- menu commands and window events ----
 
@@ -310,7 +310,7 @@ void TMainFrm::mnuExitClick()
         close();
 }
 
-void TMainFrm::mnuFindNextClick() { m_search->FindNext(QApplication::focusWidget()); }
+void TMainFrm::mnuFindNextClick() { m_search->findNext(QApplication::focusWidget()); }
 
 void TMainFrm::mnOnlineHelpClick()
 {
@@ -327,7 +327,7 @@ void TMainFrm::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
-    emit Closed();
+    emit closed();
 }
 
 void TMainFrm::showEvent(QShowEvent *event)
@@ -358,7 +358,7 @@ void TMainFrm::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
 }
 
-void ListFiles(const QString &folder, const QString &Mask, unsigned Attributes, QStringList *List)
+void ListFiles(const QString &folder, const QString &mask, unsigned attributes, QStringList *list)
 {
-    ListFolder(folder, Mask, Attributes, List);
+    ListFolder(folder, mask, attributes, list);
 }

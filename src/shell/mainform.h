@@ -36,7 +36,7 @@ class TextTabs;
 // Where the main window finds its program folder and command line.
 struct MainFrmOptions {
     // Ending with "/", as the start-up resolved it.
-    QString ProgramFolder;
+    QString programFolder;
     // None: the program's own arguments.
     std::optional<QStringList> commandLine;
 };
@@ -44,7 +44,7 @@ struct MainFrmOptions {
 class TMainFrm : public QMainWindow, private WindowHost, private SaveSteps {
     Q_OBJECT
 public:
-    explicit TMainFrm(const MainFrmOptions &options, QWidget *Parent = nullptr);
+    explicit TMainFrm(const MainFrmOptions &options, QWidget *parent = nullptr);
     ~TMainFrm() override;
 
     // The open page: document, file name, modified state, file stamp, and the operations on
@@ -53,15 +53,15 @@ public:
 
     // ---- the open page (OpenPage, OpenRequests) ----
     void OpenWithDialog();
-    void OpenFile(const QString &FileName);
+    void OpenFile(const QString &fileName);
     bool CloseDocument(bool ask);
     // Remembers the file name; caption, application title and icon from the naming plug-in.
-    void SetFileName(const QString &FileName);
+    void SetFileName(const QString &fileName);
     // OpenPage::setModified: a change the views hold (true), or the page as it stands taken
     // for its file's (false).
-    void SetModified(bool Value);
+    void SetModified(bool value);
     PageOptions XmlOptionFlags() const;
-    bool SaveFile(const QString &FileName);
+    bool SaveFile(const QString &fileName);
     QString MakeBackupName(const QString &pagePath) const;
     void CheckFileChanged();
     void AppActivate() { CheckFileChanged(); }
@@ -77,25 +77,25 @@ public:
     // The text tabs: HTML, WQF Info, XML Respond and the two hidden HTML views.
     const TextTabs *textTabs() const;
     // The cached picture ImagesDir + prefix + Key + ".png"; none when it is missing.
-    const QImage *GetImage(const QString &prefix, const QString &Key);
-    const QImage *GetRuleImage(const QString &Kind) { return GetImage(QStringLiteral("rule"), Kind); }
+    const QImage *GetImage(const QString &prefix, const QString &key);
+    const QImage *GetRuleImage(const QString &kind) { return GetImage(QStringLiteral("rule"), kind); }
     // The diagrams' picture of a component: its macro's, else its type's.
-    const QImage *GetItemImage(TWQFItem *Item, const QString &Kind);
+    const QImage *GetItemImage(TWQFItem *item, const QString &kind);
     // A new macro component's code from its macro's defaults, written into the component.
-    void ApplyMacro(TWQFFile *Doc, TWQFSection *Section, QString &Code, TWQFItem *Item);
+    void ApplyMacro(TWQFFile *doc, TWQFSection *section, QString &code, TWQFItem *item);
 
     // ---- the check message list (CheckMessagePanel) ----
-    // Appends Line to the message list when the option DbgClip is on.
-    void DebugLog(const QString &Line);
+    // Appends line to the message list when the option DbgClip is on.
+    void DebugLog(const QString &line);
     // The quick check of the save (quickOnly) or the full check of Tools > "Check WQF file".
     void RunChecks(bool quickOnly);
     QStringList messageLines() const;
 
     // ---- the editing commands on the diagrams (DiagramCommands) ----
     DiagramCommands *diagramCommands() const { return m_commands.get(); }
-    void DeleteSelected(TGraphEditor *Editor);
+    void DeleteSelected(TGraphEditor *editor);
     void CopyCommand();
-    void PasteCommand(int X, int Y);
+    void PasteCommand(int x, int y);
     void FlipQueryType();
     void FlushQueryParams();
 
@@ -108,7 +108,7 @@ public:
 signals:
     // The window was closed; the program's event loop ends with it, whatever other windows
     // are open.
-    void Closed();
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -120,7 +120,7 @@ private:
     // The units with the tabs and the message list they make, the menus with the commands of
     // each entry, the places of the tabs and the list, and the units' signals to the units
     // that carry them out.
-    void createUnits(const QString &ProgramFolder);
+    void createUnits(const QString &programFolder);
     void createMenus();
     void createLayout();
     void connectUnits();
@@ -134,7 +134,7 @@ private:
     OpenPage &page() override { return *m_page; }
     PageViews &views() override { return *m_views; }
     QWidget *windowWidget() override { return this; }
-    void writeViews(TWQFFile &Page) override;
+    void writeViews(TWQFFile &page) override;
     void quickCheck() override;
 
     void mnuSaveClick();
@@ -172,7 +172,7 @@ TMainFrm *mainFrm();
 QString AppDir();
 QString ImagesDir();
 
-// Appends to List the names, without folder, of the entries of folder that match Mask and
+// Appends to list the names, without folder, of the entries of folder that match mask and
 // Attributes (platform::FileAttr), in the folder listing's order; nothing without a list.
 // The start-up's name for ListFolder.
-void ListFiles(const QString &folder, const QString &Mask, unsigned Attributes, QStringList *List);
+void ListFiles(const QString &folder, const QString &mask, unsigned attributes, QStringList *list);

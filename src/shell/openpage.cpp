@@ -35,9 +35,9 @@ QString fullPath(const QString &fileName) { return QDir::cleanPath(QFileInfo(fil
 Prompt changedQuestion(const QString &fileName, const QString &question)
 {
     Prompt prompt;
-    prompt.Caption = QStringLiteral("Changed");
-    prompt.Text = u'"' + fileName + QStringLiteral("\" has been changed by another program. \r\n") + question;
-    prompt.Icon = PromptIcon::Information;
+    prompt.caption = QStringLiteral("Changed");
+    prompt.text = u'"' + fileName + QStringLiteral("\" has been changed by another program. \r\n") + question;
+    prompt.icon = PromptIcon::Information;
     prompt.buttons = pbYes | pbNo;
     return prompt;
 }
@@ -184,9 +184,9 @@ bool OpenPage::close(bool askFirst)
     bool answer = true;
     if (askFirst && isModified()) {
         Prompt prompt;
-        prompt.Caption = QStringLiteral("Exit");
-        prompt.Text = QStringLiteral("Do you want to save changes before exit?");
-        prompt.Icon = PromptIcon::Question;
+        prompt.caption = QStringLiteral("Exit");
+        prompt.text = QStringLiteral("Do you want to save changes before exit?");
+        prompt.icon = PromptIcon::Question;
         prompt.buttons = pbYes | pbNo | pbCancel;
         switch (ask(prompt)) {
         case pbYes:
@@ -289,7 +289,7 @@ bool OpenPage::saveAs()
     {
         Busy busy(*this);
         FileDialogOptions options;
-        options.FileName = m_fileName;
+        options.fileName = m_fileName;
         name = prompter().saveFileName(m_dialogParent, options);
     }
     if (name.isEmpty() || !save(name))
@@ -308,8 +308,8 @@ bool OpenPage::confirmOverwriteReadOnly(const QString &fileName)
         allow = false;
     } else if (policy == u"ASK") {
         Prompt prompt;
-        prompt.Text = name + QStringLiteral(" is read-only. Are you sure you want to overwrite the file?");
-        prompt.Icon = PromptIcon::Warning;
+        prompt.text = name + QStringLiteral(" is read-only. Are you sure you want to overwrite the file?");
+        prompt.icon = PromptIcon::Warning;
         prompt.buttons = pbYes | pbNo;
         allow = ask(prompt) == pbYes;
     }
@@ -385,7 +385,7 @@ PromptButton OpenPage::ask(const Prompt &prompt)
 void OpenPage::showMessage(const QString &text)
 {
     Prompt prompt;
-    prompt.Text = text;
+    prompt.text = text;
     ask(prompt);
 }
 

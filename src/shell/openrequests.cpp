@@ -15,15 +15,15 @@
 
 OpenRequests::OpenRequests(WindowHost &window) : m_window(window) {}
 
-void OpenRequests::RecentFileClick(const QString &FileName)
+void OpenRequests::recentFileClick(const QString &fileName)
 {
-    if (QFileInfo(FileName).isFile())
-        m_window.page().open(FileName);
+    if (QFileInfo(fileName).isFile())
+        m_window.page().open(fileName);
     else
-        m_window.page().showMessage(u'"' + FileName + QStringLiteral("\" file doesn't exists or unavailable"));
+        m_window.page().showMessage(u'"' + fileName + QStringLiteral("\" file doesn't exists or unavailable"));
 }
 
-void OpenRequests::FormDropFiles(const QStringList &fileNames)
+void OpenRequests::formDropFiles(const QStringList &fileNames)
 {
     OpenPage &page = m_window.page();
     OpenPage::Busy busy(page);
@@ -50,10 +50,10 @@ void OpenRequests::dropped(const QMimeData &data)
     for (const QUrl &url : data.urls())
         if (url.isLocalFile())
             names << url.toLocalFile();
-    QTimer::singleShot(0, this, guarded([this, names] { FormDropFiles(names); }));
+    QTimer::singleShot(0, this, guarded([this, names] { formDropFiles(names); }));
 }
 
-void OpenRequests::OpenCommandLineFile(const QStringList &arguments)
+void OpenRequests::openCommandLineFile(const QStringList &arguments)
 {
     QString last;
     for (const QString &argument : arguments)

@@ -14,15 +14,15 @@ public:
     explicit OpenRequests(WindowHost &window);
 
     // The file of a recent item: opened when it exists, else a message names it.
-    void RecentFileClick(const QString &FileName);
+    void recentFileClick(const QString &fileName);
     // Page files are opened, the first here and each further one by a new instance; other
     // files are skipped. An error with one name is shown and the next is taken.
-    void FormDropFiles(const QStringList &fileNames);
+    void formDropFiles(const QStringList &fileNames);
     // What was dropped on the window: its local files, opened once the drop is over, since
     // the drop's source waits for it.
     void dropped(const QMimeData &data);
     // The last argument that names an existing file.
-    void OpenCommandLineFile(const QStringList &arguments);
+    void openCommandLineFile(const QStringList &arguments);
 
 private:
     WindowHost &m_window;

@@ -55,18 +55,18 @@ TWarningPlugin *rowPlugin(const QListWidgetItem *row)
 }
 } // namespace
 
-void applyCheckSettings(const QList<TWarningPlugin *> &Plugins, const TGlobalOptions &options)
+void applyCheckSettings(const QList<TWarningPlugin *> &plugins, const TGlobalOptions &options)
 {
-    const int count = int(Plugins.size());
+    const int count = int(plugins.size());
     for (int i = 0; i < count; ++i) {
-        TWarningPlugin *plugin = Plugins[i];
-        const QString name = plugin->ClassName();
+        TWarningPlugin *plugin = plugins[i];
+        const QString name = plugin->className();
         plugin->Enabled = options.GetBoolDef(opt::enabledKey(name), true);
         plugin->Priority = options.getIntDef(opt::priorityKey(name), i + count);
     }
 }
 
-TGlobalOptForm::TGlobalOptForm(QWidget *Parent) : QDialog(Parent)
+TGlobalOptForm::TGlobalOptForm(QWidget *parent) : QDialog(parent)
 {
     g_form.constructed(this);
     setObjectName(QStringLiteral("GlobalOptForm"));
@@ -268,7 +268,7 @@ void TGlobalOptForm::SaveWarnList()
             continue;
         plugin->Priority = r;
         plugin->Enabled = row->checkState() == Qt::Checked;
-        const QString name = plugin->ClassName();
+        const QString name = plugin->className();
         options.SetBool(opt::enabledKey(name), plugin->Enabled);
         options.SetString(opt::priorityKey(name), QString::number(r));
     }

@@ -17,12 +17,12 @@ class TWarningPlugin;
 
 // Enabled and Priority of each plug-in (registration order, I its index, N their number)
 // from its class's keys: enabled when missing, I + N when missing or not a number.
-void applyCheckSettings(const QList<TWarningPlugin *> &Plugins, const TGlobalOptions &options);
+void applyCheckSettings(const QList<TWarningPlugin *> &plugins, const TGlobalOptions &options);
 
 class TGlobalOptForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TGlobalOptForm(QWidget *Parent = nullptr);
+    explicit TGlobalOptForm(QWidget *parent = nullptr);
     ~TGlobalOptForm() override;
 
     static constexpr int designWidth = 417;

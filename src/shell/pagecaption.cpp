@@ -10,17 +10,17 @@
 #include <QPixmap>
 #include <QWidget>
 
-PageCaption captionOfFile(const QString &FileName)
+PageCaption captionOfFile(const QString &fileName)
 {
     QString caption, title, icon;
     if (TNamingPlugin *plugin = GetNamingPlugin()) {
-        plugin->NotifyFileName(FileName);
+        plugin->NotifyFileName(fileName);
         caption = plugin->GetCaption();
         title = plugin->GetAppTitle();
         icon = plugin->GetIconFileName();
     }
-    return {QStringLiteral("Pellorin: ") + (caption.isEmpty() ? FileName : caption),
-            title.isEmpty() ? QFileInfo(FileName).fileName() : title, icon};
+    return {QStringLiteral("Pellorin: ") + (caption.isEmpty() ? fileName : caption),
+            title.isEmpty() ? QFileInfo(fileName).fileName() : title, icon};
 }
 
 void showPageCaption(QWidget *window, const PageCaption &caption)

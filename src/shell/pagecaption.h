@@ -15,7 +15,7 @@ struct PageCaption {
 };
 
 // Tells the naming plug-in the file name and takes its answers.
-PageCaption captionOfFile(const QString &FileName);
+PageCaption captionOfFile(const QString &fileName);
 // The caption on the window, the title on the application, and the icon on both when its
 // file loads; a missing icon keeps the one shown.
 void showPageCaption(QWidget *window, const PageCaption &caption);

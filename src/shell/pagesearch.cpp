@@ -21,59 +21,59 @@ TWQFFile *WidgetSearchHost::searchPage() { return m_window.page().document(); }
 
 QByteArray WidgetSearchHost::htmlEditorText() { return editorTextBytes(m_window.views().textTabs().htmlEditor()); }
 
-void WidgetSearchHost::selectHtmlText(qsizetype Start, qsizetype Length)
+void WidgetSearchHost::selectHtmlText(qsizetype start, qsizetype length)
 {
-    selectEditorBytes(m_window.views().textTabs().htmlEditor(), Start, Length);
+    selectEditorBytes(m_window.views().textTabs().htmlEditor(), start, length);
 }
 
 void WidgetSearchHost::showSectionTab(const QString &sectionName) { m_window.views().showSectionTab(sectionName); }
 
-void WidgetSearchHost::SelectItemByName(const QString &Name) { m_window.views().SelectItemByName(Name); }
+void WidgetSearchHost::selectItemByName(const QString &name) { m_window.views().selectItemByName(name); }
 
 QWidget *WidgetSearchHost::messageParent() { return m_window.windowWidget(); }
 
-QByteArray editorTextBytes(const QsciScintilla *Editor)
+QByteArray editorTextBytes(const QsciScintilla *editor)
 {
-    if (!Editor)
+    if (!editor)
         return QByteArray();
-    if (!Editor->isUtf8())
-        return Editor->text().toUtf8();
+    if (!editor->isUtf8())
+        return editor->text().toUtf8();
     // The editor holds the text as UTF-8 already: one copy, no decoding.
-    const auto length = qsizetype(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    const auto length = qsizetype(editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
     const auto *bytes =
-        reinterpret_cast<const char *>(Editor->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+        reinterpret_cast<const char *>(editor->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
     return bytes ? QByteArray(bytes, length) : QByteArray();
 }
 
-void selectEditorBytes(QsciScintilla *Editor, qsizetype Start, qsizetype Length)
+void selectEditorBytes(QsciScintilla *editor, qsizetype start, qsizetype length)
 {
-    if (!Editor)
+    if (!editor)
         return;
-    qsizetype from = std::max<qsizetype>(Start, 0);
-    qsizetype to = std::max(from, from + Length);
-    if (!Editor->isUtf8()) {
+    qsizetype from = std::max<qsizetype>(start, 0);
+    qsizetype to = std::max(from, from + length);
+    if (!editor->isUtf8()) {
         // A single-byte editor counts characters: convert the byte positions once.
-        const QByteArray bytes = editorTextBytes(Editor);
+        const QByteArray bytes = editorTextBytes(editor);
         from = std::min(from, bytes.size());
         to = std::min(to, bytes.size());
         const qsizetype fromChars = QString::fromUtf8(bytes.constData(), from).size();
         to = fromChars + QString::fromUtf8(bytes.constData() + from, to - from).size();
         from = fromChars;
     }
-    const auto length = qsizetype(Editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
-    from = std::min(from, length);
-    to = std::min(to, length);
-    Editor->SendScintilla(QsciScintillaBase::SCI_SETSEL, uintptr_t(from), intptr_t(to));
+    const auto editorLength = qsizetype(editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    from = std::min(from, editorLength);
+    to = std::min(to, editorLength);
+    editor->SendScintilla(QsciScintillaBase::SCI_SETSEL, uintptr_t(from), intptr_t(to));
 }
 
-bool findInTextEditor(QWidget *Target, const QString &Text, bool CaseSensitive)
+bool findInTextEditor(QWidget *target, const QString &text, bool caseSensitive)
 {
-    auto *editor = qobject_cast<QsciScintilla *>(Target);
-    if (!editor || Text.isEmpty())
+    auto *editor = qobject_cast<QsciScintilla *>(target);
+    if (!editor || text.isEmpty())
         return false;
     // Forward from the caret, no regular expression, no whole words, no wrap; the hit is
     // selected and shown.
-    return editor->findFirst(Text, false, CaseSensitive, false, false, true, -1, -1, true);
+    return editor->findFirst(text, false, caseSensitive, false, false, true, -1, -1, true);
 }
 
 namespace {
@@ -93,12 +93,12 @@ std::string_view bytesOf(const QByteArray &bytes) { return std::string_view(byte
 class ItemTextWalk {
 public:
     // Visit(key maker, text) for every non-empty text.
-    template <class Visit> void Run(const TWQFItem *Item, Visit &&visit)
+    template <class Visit> void run(const TWQFItem *item, Visit &&visit)
     {
-        if (!Item || !Item->Node())
+        if (!item || !item->Node())
             return;
         m_nodes.clear();
-        m_nodes.push_back(Item->Node());
+        m_nodes.push_back(item->Node());
         bool digitAtEnd = false;
         for (size_t i = 0; i < m_nodes.size(); ++i) {
             const QString &name = m_nodes[i]->name();
@@ -109,9 +109,9 @@ public:
         }
         if (digitAtEnd) {
             StringList lines;
-            GetItemTexts(Item, lines);
-            for (qsizetype i = 0; i < lines.Count(); ++i)
-                visit([&] { return lines.Name(i); }, lines.valueFromIndex(i));
+            GetItemTexts(item, lines);
+            for (qsizetype i = 0; i < lines.count(); ++i)
+                visit([&] { return lines.name(i); }, lines.valueFromIndex(i));
             return;
         }
         m_counters.clear();
@@ -139,47 +139,47 @@ private:
 };
 } // namespace
 
-void SearchTextHits(const QString &sectionName, const TSearchOptions &options, const QByteArray &Text,
-                    SearchResults &Results)
+void SearchTextHits(const QString &sectionName, const TSearchOptions &options, const QByteArray &text,
+                    SearchResults &results)
 {
     const QByteArray pattern = searchPattern(options);
     if (pattern.isEmpty())
         return;
-    UpperCaseFinder upper(bytesOf(Text), bytesOf(pattern));
+    UpperCaseFinder upper(bytesOf(text), bytesOf(pattern));
     auto next = [&](size_t from) {
-        return options.CaseSensitive ? findFrom(bytesOf(Text), bytesOf(pattern), from) : upper.findFrom(from);
+        return options.CaseSensitive ? findFrom(bytesOf(text), bytesOf(pattern), from) : upper.findFrom(from);
     };
     // Each search starts one byte after the last hit's first byte, so overlapping hits count.
     for (qsizetype hit = next(0); hit >= 0; hit = next(size_t(hit) + 1))
-        Results.emplace_back(sectionName, QString(), QString(), Text, hit + 2);
+        results.emplace_back(sectionName, QString(), QString(), text, hit + 2);
 }
 
-void searchPageComponents(const TWQFFile &Page, const TSearchOptions &options, SearchResults &Results)
+void searchPageComponents(const TWQFFile &page, const TSearchOptions &options, SearchResults &results)
 {
     const QByteArray pattern = searchPattern(options);
     ItemTextWalk walk;
     TDynIntegerArray positions;
     qsizetype count = 0;
     QByteArray upper;
-    for (const auto &section : Page.Sections()) {
+    for (const auto &section : page.Sections()) {
         if (section->Items().empty())
             continue;
         const QString sectionName = section->GetName();
         for (const auto &item : section->Items()) {
-            walk.Run(item.get(), [&](auto &&key, const QString &text) {
+            walk.run(item.get(), [&](auto &&key, const QString &text) {
                 const QByteArray bytes = text.toUtf8();
                 if (!options.CaseSensitive)
                     upperCaseAsciiInto(bytes, upper);
                 FindAll(options.CaseSensitive ? bytes : upper, pattern, options.WholeWord, true, WordDelimiters(),
                         count, positions);
                 if (count > 0)
-                    Results.emplace_back(sectionName, item->GetName(), key(), bytes, positions[0]);
+                    results.emplace_back(sectionName, item->GetName(), key(), bytes, positions[0]);
             });
         }
     }
 }
 
-PageSearch::PageSearch(std::unique_ptr<SearchHost> Host, QObject *Parent) : QObject(Parent), m_host(std::move(Host)) {}
+PageSearch::PageSearch(std::unique_ptr<SearchHost> host, QObject *parent) : QObject(parent), m_host(std::move(host)) {}
 
 PageSearch::~PageSearch() = default;
 
@@ -188,21 +188,21 @@ void PageSearch::showFindDialog()
     // The dialog outlives this object: its callbacks do nothing once it is gone.
     const QPointer<PageSearch> self(this);
     ShowSearchForm(
-        [self](TSearchForm *Sender, QWidget *Target, const TSearchOptions &options) {
+        [self](TSearchForm *sender, QWidget *target, const TSearchOptions &options) {
             if (self)
-                self->DoFind(Sender, Target, options);
+                self->doFind(sender, target, options);
         },
-        [self](TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension) {
+        [self](TSearchForm *sender, QWidget *panel, std::unique_ptr<TSearchExtension> &extension) {
             if (self)
-                self->InitSearchPanel(Sender, Panel, Extension);
+                self->initSearchPanel(sender, panel, extension);
         },
-        [self](TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension) {
+        [self](TSearchForm *sender, QWidget *panel, TSearchExtension *extension) {
             if (self)
-                self->ReadSearchPanel(Sender, Panel, Extension);
+                self->readSearchPanel(sender, panel, extension);
         });
 }
 
-void PageSearch::FindNext(QWidget *focused) { findInTextEditor(focused, LastSearch(), false); }
+void PageSearch::findNext(QWidget *focused) { findInTextEditor(focused, LastSearch(), false); }
 
 void PageSearch::showLastResults()
 {
@@ -210,76 +210,76 @@ void PageSearch::showLastResults()
         form->show();
 }
 
-void PageSearch::InitSearchPanel(TSearchForm *, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension)
+void PageSearch::initSearchPanel(TSearchForm *, QWidget *panel, std::unique_ptr<TSearchExtension> &extension)
 {
-    if (!Extension)
-        Extension = std::make_unique<TWQFSearchExtension>();
-    auto *box = new QCheckBox(QStringLiteral("&Search in all WQF components"), Panel);
+    if (!extension)
+        extension = std::make_unique<TWQFSearchExtension>();
+    auto *box = new QCheckBox(QStringLiteral("&Search in all WQF components"), panel);
     box->setObjectName(QStringLiteral("SearchInComp"));
     box->adjustSize();
     box->move(0, 0);
-    if (const auto *extension = dynamic_cast<TWQFSearchExtension *>(Extension.get()))
-        box->setChecked(extension->SearchInComp);
+    if (const auto *wqfExtension = dynamic_cast<TWQFSearchExtension *>(extension.get()))
+        box->setChecked(wqfExtension->SearchInComp);
 }
 
-void PageSearch::ReadSearchPanel(TSearchForm *, QWidget *Panel, TSearchExtension *Extension)
+void PageSearch::readSearchPanel(TSearchForm *, QWidget *panel, TSearchExtension *extension)
 {
-    auto *extension = dynamic_cast<TWQFSearchExtension *>(Extension);
-    if (!extension || !Panel)
+    auto *wqfExtension = dynamic_cast<TWQFSearchExtension *>(extension);
+    if (!wqfExtension || !panel)
         return;
-    const auto *box = Panel->findChild<QCheckBox *>(QStringLiteral("SearchInComp"), Qt::FindDirectChildrenOnly);
-    extension->SearchInComp = box && box->isChecked();
+    const auto *box = panel->findChild<QCheckBox *>(QStringLiteral("SearchInComp"), Qt::FindDirectChildrenOnly);
+    wqfExtension->SearchInComp = box && box->isChecked();
 }
 
-void PageSearch::DoFind(TSearchForm *, QWidget *Target, const TSearchOptions &options)
+void PageSearch::doFind(TSearchForm *, QWidget *target, const TSearchOptions &options)
 {
-    if (!Target)
+    if (!target)
         return;
     const auto *extension = dynamic_cast<const TWQFSearchExtension *>(options.Extension);
     if (!extension || !extension->SearchInComp) {
-        if (qobject_cast<QsciScintilla *>(Target)) {
-            findInTextEditor(Target, LastSearch(), options.CaseSensitive);
-            Target->setFocus();
+        if (qobject_cast<QsciScintilla *>(target)) {
+            findInTextEditor(target, LastSearch(), options.CaseSensitive);
+            target->setFocus();
         }
         return;
     }
     SearchResults results;
-    SearchAllComponents(options, results);
+    searchAllComponents(options, results);
     if (results.empty()) {
-        ShowMessage(QStringLiteral("No matches found"), m_host->messageParent());
+        showMessage(QStringLiteral("No matches found"), m_host->messageParent());
         return;
     }
     const QPointer<PageSearch> self(this);
     ShowSearchResults(options.SearchText, std::move(results),
-                      [self](TSearchResultForm *Sender, const TSearchResult &result) {
+                      [self](TSearchResultForm *sender, const TSearchResult &result) {
                           if (self)
-                              self->SearchResultSelect(Sender, result);
+                              self->searchResultSelect(sender, result);
                       });
 }
 
-void PageSearch::SearchAllComponents(const TSearchOptions &options, SearchResults &Results)
+void PageSearch::searchAllComponents(const TSearchOptions &options, SearchResults &results)
 {
     const TWQFFile *page = m_host->searchPage();
     if (!page)
         return;
-    searchPageComponents(*page, options, Results);
-    SearchTextHits(QStringLiteral("html"), options, m_host->htmlEditorText(), Results);
+    searchPageComponents(*page, options, results);
+    SearchTextHits(QStringLiteral("html"), options, m_host->htmlEditorText(), results);
 }
 
-void PageSearch::SearchResultSelect(TSearchResultForm *Sender, const TSearchResult &result)
+void PageSearch::searchResultSelect(TSearchResultForm *sender, const TSearchResult &result)
 {
     if (!m_host->searchPage())
         return;
-    ShowSectionItem(result.Section, result.ItemName);
-    if (result.Section != u"html" || !Sender)
+    showSectionItem(result.Section, result.ItemName);
+    if (result.Section != u"html" || !sender)
         return;
     // Position is one past the hit's 1-based place: the hit starts at byte Position - 2.
-    m_host->selectHtmlText(result.Position - 2, Sender->searched().toUtf8().size());
+    m_host->selectHtmlText(result.Position - 2, sender->searched().toUtf8().size());
 }
 
-void PageSearch::ShowSectionItem(const QString &sectionName, const QString &ItemName)
+void PageSearch::showSectionItem(const QString &sectionName, const QString &itemName)
 {
     m_host->showSectionTab(sectionName);
-    if (!ItemName.isEmpty())
-        m_host->SelectItemByName(ItemName);
+    if (!itemName.isEmpty())
+        m_host->selectItemByName(itemName);
 }

@@ -21,7 +21,7 @@ PageViews::PageViews(WindowHost &window) : m_window(window), m_pages(named(new Q
         DiagramTab *tab = new DiagramTab(i);
         m_tabs[size_t(i)] = tab;
         m_pages->addTab(tab, tab->caption());
-        connect(tab, &DiagramTab::changed, this, guarded([this] { EditorChanged(); }));
+        connect(tab, &DiagramTab::changed, this, guarded([this] { editorChanged(); }));
     }
     m_textTabs = std::make_unique<TextTabs>(page, m_notes);
     m_pages->addTab(m_textTabs->htmlSheet(), QStringLiteral("HTML"));
@@ -33,7 +33,7 @@ PageViews::PageViews(WindowHost &window) : m_window(window), m_pages(named(new Q
     m_pages->setTabVisible(graphIndex, false);
 
     connect(&page, &OpenPage::opened, this, guarded([this] { pageOpened(); }));
-    connect(&page, &OpenPage::aboutToClose, this, guarded([this] { CloseViews(false); }));
+    connect(&page, &OpenPage::aboutToClose, this, guarded([this] { closeViews(false); }));
     connect(&page, &OpenPage::reloaded, this, guarded([this] { pageReloaded(); }));
     connect(&page, &OpenPage::aboutToReplace, this, guarded([this] { pageReplacing(); }));
     connect(&page, &OpenPage::replaced, this, guarded([this] { pageReplaced(); }));
@@ -45,18 +45,18 @@ PageViews::~PageViews() = default;
 
 void PageViews::pageOpened()
 {
-    ClearCommentRects();
-    LoadViews();
+    clearCommentRects();
+    loadViews();
     m_window.windowWidget()->update();
 }
 
 void PageViews::pageReloaded()
 {
-    CloseViews(false);
-    ClearCommentRects();
-    if (!LoadViews()) {
+    closeViews(false);
+    clearCommentRects();
+    if (!loadViews()) {
         // Nothing may save the previous page's texts into the new content.
-        CloseViews(true);
+        closeViews(true);
         return;
     }
     m_window.windowWidget()->update();
@@ -64,17 +64,17 @@ void PageViews::pageReloaded()
 
 void PageViews::pageReplacing()
 {
-    CloseViews(false);
-    ClearCommentRects();
+    closeViews(false);
+    clearCommentRects();
 }
 
 void PageViews::pageReplaced()
 {
-    LoadViews();
+    loadViews();
     m_window.windowWidget()->update();
 }
 
-void PageViews::CloseViews(bool freeDoc)
+void PageViews::closeViews(bool freeDoc)
 {
     for (DiagramTab *tab : m_tabs)
         tab->clear();
@@ -91,11 +91,11 @@ DiagramSettings PageViews::diagramSettings()
     settings.screenDpi = screenDpiOf(window);
     settings.vertSplit = OptionStore().getIntDef(opt::VertSplit, opt::defaultVertSplit);
     settings.dstArrow = ParseArrowMode(OptionStore().GetString(opt::DstArrow));
-    settings.getImage = [this](TWQFItem *Item, const QString &Kind) { return m_pictures.GetItemImage(Item, Kind); };
+    settings.getImage = [this](TWQFItem *item, const QString &kind) { return m_pictures.getItemImage(item, kind); };
     return settings;
 }
 
-bool PageViews::LoadViews()
+bool PageViews::loadViews()
 {
     OpenPage &page = m_window.page();
     TWQFFile *doc = page.document();
@@ -117,7 +117,7 @@ bool PageViews::LoadViews()
 }
 
 // The page's editor notes carry the notes.
-void PageViews::EditorChanged() { m_textTabs->storeNotes(); }
+void PageViews::editorChanged() { m_textTabs->storeNotes(); }
 
 // ---- the tab in front ----
 
@@ -126,25 +126,25 @@ DiagramTab *PageViews::activeDiagramTab() const
     return m_window.page().document() ? diagramTabOfSheet(m_tabs, m_pages->currentWidget()) : nullptr;
 }
 
-TGraphEditor *PageViews::ActiveGraphEditor() const
+TGraphEditor *PageViews::activeGraphEditor() const
 {
     const DiagramTab *tab = activeDiagramTab();
     return tab ? tab->editor() : nullptr;
 }
 
-TImageGraphEditor *PageViews::diagramEditor(const QString &Section) const
+TImageGraphEditor *PageViews::diagramEditor(const QString &section) const
 {
-    const DiagramTab *tab = diagramTabOf(m_tabs, Section);
+    const DiagramTab *tab = diagramTabOf(m_tabs, section);
     return tab ? tab->editor() : nullptr;
 }
 
-void PageViews::SelectItemByName(const QString &Name)
+void PageViews::selectItemByName(const QString &name)
 {
-    TGraphEditor *editor = ActiveGraphEditor();
+    TGraphEditor *editor = activeGraphEditor();
     auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
     if (!source || !source->Section())
         return;
-    if (TWQFItem *item = FindItemFuzzy(source->Section()->Items(), Name))
+    if (TWQFItem *item = FindItemFuzzy(source->Section()->Items(), name))
         editor->ShowItem(item);
 }
 
@@ -170,11 +170,11 @@ void PageViews::showSectionTab(const QString &sectionName)
 
 void PageViews::showTab(QWidget *sheet) { m_pages->setCurrentWidget(sheet); }
 
-void PageViews::SelectTabByCaption(const QString &Caption)
+void PageViews::selectTabByCaption(const QString &caption)
 {
     int index = 0;
     for (int i = 0; i < m_pages->count(); ++i)
-        if (m_pages->tabText(i) == Caption) {
+        if (m_pages->tabText(i) == caption) {
             index = i;
             break;
         }

@@ -38,38 +38,38 @@ public:
     TextTabs &textTabs() const { return *m_textTabs; }
     // The open page's notes, which its diagrams show.
     CommentRectList &notes() { return m_notes; }
-    const CommentRectList &CommentRects() const { return m_notes; }
+    const CommentRectList &commentRects() const { return m_notes; }
     PictureCache &pictures() { return m_pictures; }
 
     // Builds every view from the open page; false, with a message and nothing built, when
     // the page lacks one of the two diagram sections.
-    bool LoadViews();
+    bool loadViews();
     // Frees both diagram editors and empties the notes, function name and flags without
     // writing into the page; frees the page too when freeDoc.
-    void CloseViews(bool freeDoc);
+    void closeViews(bool freeDoc);
     // Frees the open page's notes.
-    void ClearCommentRects() { m_notes.clear(); }
+    void clearCommentRects() { m_notes.clear(); }
     // The diagram editors' change (a move, a panel edit): the notes, which it may have moved
     // or edited, into the page.
-    void EditorChanged();
+    void editorChanged();
 
     // The diagram tab in front while a page is open; none on the other tabs and without a page.
     DiagramTab *activeDiagramTab() const;
-    TGraphEditor *ActiveGraphEditor() const;
+    TGraphEditor *activeGraphEditor() const;
     // The editor of the section named exactly so; none for any other name or without a page.
-    TImageGraphEditor *diagramEditor(const QString &Section) const;
+    TImageGraphEditor *diagramEditor(const QString &section) const;
     // Selects and shows the component of the active diagram with that name, else the first
     // whose name contains it.
-    void SelectItemByName(const QString &Name);
+    void selectItemByName(const QString &name);
     // "preproc", "postproc", "html" or "notes" by the tab in front, else empty.
     QString currentSectionName() const;
     // Brings "Pre process" to the front for exactly "preproc", "Post process" for "postproc"
     // and "HTML" for "html"; any other name keeps the tab in front.
     void showSectionTab(const QString &sectionName);
     void showTab(QWidget *sheet);
-    // The first tab, hidden ones counted, whose caption is exactly Caption; "Pre process" when
+    // The first tab, hidden ones counted, whose caption is exactly caption; "Pre process" when
     // none is, or when the match is a tab that never shows.
-    void SelectTabByCaption(const QString &Caption);
+    void selectTabByCaption(const QString &caption);
     // The caption of the tab in front; empty without one.
     QString currentTabCaption() const;
 

@@ -67,42 +67,42 @@ int modelScrollPos(int position, double screenDpi) { return roundToInt(position 
 
 Point gridLandingPoint(int h, int v) { return {(h + 16) / 32 * 32, (v + 13) / 26 * 26}; }
 
-void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item)
+void ApplyMacro(const TWQFFile *doc, const TWQFSection *section, QString &code, TWQFItem *item)
 {
-    Code.clear();
-    TWQFPasMacro *bound = itemPasMacro(Item);
+    code.clear();
+    TWQFPasMacro *bound = itemPasMacro(item);
     if (!bound || !bound->Macro)
         return;
     bound->Macro->InitValues(bound->Values);
-    SetGrayValue(bound->Values, Doc, Section, Item);
-    bound->Generate(Code);
-    SetCode(Item, Code);
+    SetGrayValue(bound->Values, doc, section, item);
+    bound->Generate(code);
+    SetCode(item, code);
 }
 
 Palette::Palette(WindowHost &window, double screenDpi) : m_window(window), m_screenDpi(screenDpi) {}
 
-QAbstractButton *Palette::PlacePaletteButton(QWidget *Panel, int &Left, const QImage *glyph, const QString &Caption)
+QAbstractButton *Palette::placePaletteButton(QWidget *panel, int &left, const QImage *glyph, const QString &caption)
 {
-    auto *button = new PaletteButton(Panel);
+    auto *button = new PaletteButton(panel);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setFocusPolicy(Qt::NoFocus);
     const QSize size = paletteButtonSize(m_screenDpi);
-    button->setGeometry(Left, 2, size.width(), size.height());
+    button->setGeometry(left, 2, size.width(), size.height());
     if (glyph && !glyph->isNull()) {
         button->setIcon(QIcon(QPixmap::fromImage(*glyph)));
         button->setIconSize(glyph->size().boundedTo(size));
     }
-    button->setCaption(Caption);
+    button->setCaption(caption);
     // The button is narrower than most captions, which it cuts short: the whole caption shows
     // under the mouse.
-    button->setToolTip(Caption);
+    button->setToolTip(caption);
     button->setProperty(kTag, 0);
-    Left += button->width();
+    left += button->width();
     return button;
 }
 
-void Palette::BuildPalette(QWidget *Panel)
+void Palette::buildPalette(QWidget *panel)
 {
     int left = 2;
     PictureCache &pictures = m_window.views().pictures();
@@ -110,37 +110,37 @@ void Palette::BuildPalette(QWidget *Panel)
     for (size_t i = 0; i < kinds.size(); ++i) {
         const TComponentDescr &kind = *kinds[i];
         QAbstractButton *button =
-            PlacePaletteButton(Panel, left, pictures.GetImage(QStringLiteral("rule"), kind.Name), kind.UserName);
+            placePaletteButton(panel, left, pictures.getImage(QStringLiteral("rule"), kind.Name), kind.UserName);
         button->setProperty(kTag, int(i));
         QObject::connect(button, &QAbstractButton::clicked, button,
-                         guarded([this, button] { PaletteButtonClick(button); }));
+                         guarded([this, button] { paletteButtonClick(button); }));
     }
     {
-        const std::unique_ptr<QImage> glyph = pictures.LoadNoteImage();
-        QAbstractButton *button = PlacePaletteButton(Panel, left, glyph.get(), QStringLiteral("NOTE"));
+        const std::unique_ptr<QImage> glyph = pictures.loadNoteImage();
+        QAbstractButton *button = placePaletteButton(panel, left, glyph.get(), QStringLiteral("NOTE"));
         QObject::connect(button, &QAbstractButton::clicked, button,
-                         guarded([this, button] { NoteButtonClick(button); }));
+                         guarded([this, button] { noteButtonClick(button); }));
     }
     const MacroList &macros = Macros();
-    for (int i = 0; i < macros.Count(); ++i) {
+    for (int i = 0; i < macros.count(); ++i) {
         const TPascalMacro &macro = *macros.at(i);
         QAbstractButton *button =
-            PlacePaletteButton(Panel, left, pictures.GetImage(QStringLiteral("macro"), macro.Name), macro.Caption);
+            placePaletteButton(panel, left, pictures.getImage(QStringLiteral("macro"), macro.Name), macro.Caption);
         button->setProperty(kTag, i);
         QObject::connect(button, &QAbstractButton::clicked, button,
-                         guarded([this, button] { MacroButtonClick(button); }));
+                         guarded([this, button] { macroButtonClick(button); }));
     }
-    int height = std::max(Panel->height(), Panel->minimumHeight());
-    for (const QWidget *control : Panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+    int height = std::max(panel->height(), panel->minimumHeight());
+    for (const QWidget *control : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         height = std::max(height, control->y() + control->height());
-    if (height > Panel->height())
-        Panel->setFixedHeight(height);
+    if (height > panel->height())
+        panel->setFixedHeight(height);
 }
 
-DiagramTab &Palette::tabOf(const QAbstractButton *Sender) const
+DiagramTab &Palette::tabOf(const QAbstractButton *sender) const
 {
     const std::span<DiagramTab *const> tabs = m_window.views().diagramTabs();
-    return Sender->parentWidget() == tabs[0]->palette() ? *tabs[0] : *tabs[1];
+    return sender->parentWidget() == tabs[0]->palette() ? *tabs[0] : *tabs[1];
 }
 
 Point Palette::modelScrollOf(const DiagramTab &tab) const
@@ -159,11 +159,11 @@ TWQFItem *Palette::addComponent(const DiagramTab &tab, TWQFSection *section, con
         return nullptr;
     }
     const Point scroll = modelScrollOf(tab);
-    const Point at = gridLandingPoint(scroll.X, scroll.Y);
+    const Point at = gridLandingPoint(scroll.x, scroll.y);
     TWQFItem *item = section->AddItem(type);
     kind.CreateParamNodes(item, withDefaults);
-    item->SetX(at.X);
-    item->SetY(at.Y);
+    item->SetX(at.x);
+    item->SetY(at.y);
     return item;
 }
 
@@ -173,15 +173,15 @@ void Palette::added(TGraphEditor *editor)
         editor->Rebuild();
 }
 
-void Palette::PaletteButtonClick(QAbstractButton *Sender)
+void Palette::paletteButtonClick(QAbstractButton *sender)
 {
     TWQFFile *doc = m_window.page().document();
-    const int tag = tagOf(Sender);
+    const int tag = tagOf(sender);
     const ComponentDescrList &kinds = ComponentDescrs();
     if (!doc || tag < 0 || tag >= int(kinds.size()))
         return;
     const TComponentDescr &kind = *kinds[size_t(tag)];
-    DiagramTab &tab = tabOf(Sender);
+    DiagramTab &tab = tabOf(sender);
     TWQFSection *section = doc->FindSection(tab.section());
     if (!section)
         return;
@@ -190,11 +190,11 @@ void Palette::PaletteButtonClick(QAbstractButton *Sender)
     added(tab.editor());
 }
 
-void Palette::MacroButtonClick(QAbstractButton *Sender)
+void Palette::macroButtonClick(QAbstractButton *sender)
 {
     TWQFFile *doc = m_window.page().document();
-    const int tag = tagOf(Sender);
-    if (!doc || tag < 0 || tag >= Macros().Count())
+    const int tag = tagOf(sender);
+    if (!doc || tag < 0 || tag >= Macros().count())
         return;
     const TComponentDescr *kind = FindComponentDescr(QStringLiteral("DELPHI"));
     if (!kind)
@@ -203,7 +203,7 @@ void Palette::MacroButtonClick(QAbstractButton *Sender)
         m_window.page().showMessage(QStringLiteral("DELPHI or SCRIPT not available"));
         return;
     }
-    DiagramTab &tab = tabOf(Sender);
+    DiagramTab &tab = tabOf(sender);
     TWQFSection *section = doc->FindSection(tab.section());
     if (!section)
         return;
@@ -219,12 +219,12 @@ void Palette::MacroButtonClick(QAbstractButton *Sender)
     added(tab.editor());
 }
 
-void Palette::NoteButtonClick(QAbstractButton *)
+void Palette::noteButtonClick(QAbstractButton *)
 {
     OpenPage &page = m_window.page();
     PageViews &views = m_window.views();
     TWQFFile *doc = page.document();
-    TGraphEditor *editor = views.ActiveGraphEditor();
+    TGraphEditor *editor = views.activeGraphEditor();
     auto *source = editor ? dynamic_cast<TWQFEditorSource *>(editor->Source()) : nullptr;
     if (!doc || !source || !source->Section())
         return;
@@ -233,7 +233,7 @@ void Palette::NoteButtonClick(QAbstractButton *)
     if (!tab || !doc->FindSection(name))
         return;
     const Point scroll = modelScrollOf(*tab);
-    views.notes().push_back(NewCommentRect(name, clampedAdd(scroll.X, 5), clampedAdd(scroll.Y, 5)));
+    views.notes().push_back(NewCommentRect(name, clampedAdd(scroll.x, 5), clampedAdd(scroll.y, 5)));
     // The note reaches the page's tree only when the notes are next written.
     page.setModified(true);
     added(editor);

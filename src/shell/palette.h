@@ -27,8 +27,8 @@ int modelScrollPos(int position, double screenDpi);
 Point gridLandingPoint(int h, int v);
 
 // A new macro component's code from its macro's defaults, written as the component's "v"
-// value; Code stays empty for a component without a macro.
-void ApplyMacro(const TWQFFile *Doc, const TWQFSection *Section, QString &Code, TWQFItem *Item);
+// value; code stays empty for a component without a macro.
+void ApplyMacro(const TWQFFile *doc, const TWQFSection *section, QString &code, TWQFItem *item);
 
 class Palette {
 public:
@@ -36,18 +36,18 @@ public:
 
     // The kinds of the catalogue, "NOTE", the macros: one row of buttons from the left; the
     // panel grows to hold them and never shrinks.
-    void BuildPalette(QWidget *Panel);
+    void buildPalette(QWidget *panel);
 
     // The buttons' clicks; a button's "Tag" property is its index in the catalogue or the macro
     // list.
-    void PaletteButtonClick(QAbstractButton *Sender);
-    void MacroButtonClick(QAbstractButton *Sender);
-    void NoteButtonClick(QAbstractButton *Sender);
+    void paletteButtonClick(QAbstractButton *sender);
+    void macroButtonClick(QAbstractButton *sender);
+    void noteButtonClick(QAbstractButton *sender);
 
 private:
-    QAbstractButton *PlacePaletteButton(QWidget *Panel, int &Left, const QImage *glyph, const QString &Caption);
+    QAbstractButton *placePaletteButton(QWidget *panel, int &left, const QImage *glyph, const QString &caption);
     // The pre-process tab for a button of its palette, the post-process tab for any other.
-    DiagramTab &tabOf(const QAbstractButton *Sender) const;
+    DiagramTab &tabOf(const QAbstractButton *sender) const;
     // The scroll position of the tab's diagram in model units.
     Point modelScrollOf(const DiagramTab &tab) const;
     // A new component of the type at the end of the section with the kind's value elements, at

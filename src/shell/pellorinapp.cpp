@@ -7,20 +7,20 @@
 #include <cstdlib>
 #include <exception>
 
-QString unhandledExceptionText(const QString &Message)
+QString unhandledExceptionText(const QString &message)
 {
     return QStringLiteral("%1%2Press OK to ignore and risk data corruption.%3Press Abort to kill the program.")
-        .arg(Message, QStringLiteral("\n\n"), QStringLiteral("\n"));
+        .arg(message, QStringLiteral("\n\n"), QStringLiteral("\n"));
 }
 
-bool askIgnoreException(const QString &Message, QWidget *Parent)
+bool askIgnoreException(const QString &message, QWidget *parent)
 {
     Prompt prompt;
-    prompt.Text = unhandledExceptionText(Message);
-    prompt.Icon = PromptIcon::Error;
+    prompt.text = unhandledExceptionText(message);
+    prompt.icon = PromptIcon::Error;
     prompt.buttons = pbOK | pbAbort;
-    prompt.Default = pbOK;
-    return prompter().ask(Parent, prompt) == pbOK;
+    prompt.defaultButton = pbOK;
+    return prompter().ask(parent, prompt) == pbOK;
 }
 
 void handleCurrentException(QWidget *parent)

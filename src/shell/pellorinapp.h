@@ -7,9 +7,9 @@
 
 // "%s%sPress OK to ignore and risk data corruption.%sPress Abort to kill the program." with
 // the exception's message, a blank line and a line break.
-QString unhandledExceptionText(const QString &Message);
+QString unhandledExceptionText(const QString &message);
 // Shows the text as an error with OK and Abort; true when the user chose OK.
-bool askIgnoreException(const QString &Message, QWidget *Parent = nullptr);
+bool askIgnoreException(const QString &message, QWidget *parent = nullptr);
 // Inside a catch handler: nothing for an abort; otherwise the unhandled-exception dialog, and
 // the program ends unless the user chooses to go on. Events and guarded slots end up here.
 void handleCurrentException(QWidget *parent = nullptr);

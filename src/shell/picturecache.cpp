@@ -22,24 +22,24 @@ void PictureCache::setFolder(const QString &folder)
     clear();
 }
 
-const QImage *PictureCache::GetImage(const QString &prefix, const QString &Key)
+const QImage *PictureCache::getImage(const QString &prefix, const QString &key)
 {
-    const QString name = prefix + Key;
-    for (const auto &[key, picture] : m_pictures)
-        if (sameTextAscii(key, name))
+    const QString name = prefix + key;
+    for (const auto &[storedName, picture] : m_pictures)
+        if (sameTextAscii(storedName, name))
             return picture.get();
     m_pictures.emplace_back(name, loadPicture(m_folder + name + QStringLiteral(".png")));
     return m_pictures.back().second.get();
 }
 
-const QImage *PictureCache::GetItemImage(const TWQFItem *Item, const QString &Kind)
+const QImage *PictureCache::getItemImage(const TWQFItem *item, const QString &kind)
 {
-    if (const TWQFPasMacro *bound = itemPasMacro(Item); bound && bound->Macro)
-        return GetImage(QStringLiteral("macro"), bound->Macro->Name);
-    return GetImage(QStringLiteral("rule"), Kind);
+    if (const TWQFPasMacro *bound = itemPasMacro(item); bound && bound->Macro)
+        return getImage(QStringLiteral("macro"), bound->Macro->Name);
+    return getImage(QStringLiteral("rule"), kind);
 }
 
-std::unique_ptr<QImage> PictureCache::LoadNoteImage() const
+std::unique_ptr<QImage> PictureCache::loadNoteImage() const
 {
     return loadPicture(m_folder + QStringLiteral("comment.png"));
 }

@@ -21,12 +21,12 @@ public:
     // The picture folder + prefix + Key + ".png", looked up without case; none when the file
     // is missing or unreadable, which is remembered too. A picture keeps its place until
     // clear(), since the diagrams hold it while they paint.
-    const QImage *GetImage(const QString &prefix, const QString &Key);
+    const QImage *getImage(const QString &prefix, const QString &key);
     // A diagram's picture of a component: its macro's for a component that carries one, else
     // its type's; none for the drawn box.
-    const QImage *GetItemImage(const TWQFItem *Item, const QString &Kind);
+    const QImage *getItemImage(const TWQFItem *item, const QString &kind);
     // A new picture of folder + "comment.png", not cached; none when it is missing or unreadable.
-    std::unique_ptr<QImage> LoadNoteImage() const;
+    std::unique_ptr<QImage> loadNoteImage() const;
 
     void clear() { m_pictures.clear(); }
 

@@ -39,27 +39,27 @@ QMessageBox::Icon toQtIcon(PromptIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QString captionOf(const QString &caption) { return caption.isEmpty() ? platform::ApplicationTitle() : caption; }
+QString captionOf(const QString &caption) { return caption.isEmpty() ? platform::applicationTitle() : caption; }
 
 QString runFileDialog(QWidget *parent, const FileDialogOptions &options, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, options.Caption, options.folder, options.Filter);
+    QFileDialog dialog(parent, options.caption, options.folder, options.filter);
     dialog.setAcceptMode(mode);
     // A typed name need not exist: the opener completes a name without extension itself.
     dialog.setFileMode(QFileDialog::AnyFile);
     if (mode == QFileDialog::AcceptSave)
         dialog.setDefaultSuffix(options.defaultSuffix);
-    if (!options.FileName.isEmpty())
-        dialog.selectFile(options.FileName);
+    if (!options.fileName.isEmpty())
+        dialog.selectFile(options.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
 }
 } // namespace
 
-PromptButton QtPrompter::ask(QWidget *Parent, const Prompt &prompt)
+PromptButton QtPrompter::ask(QWidget *parent, const Prompt &prompt)
 {
-    QMessageBox box(toQtIcon(prompt.Icon), captionOf(prompt.Caption), prompt.Text, QMessageBox::NoButton, Parent);
+    QMessageBox box(toQtIcon(prompt.icon), captionOf(prompt.caption), prompt.text, QMessageBox::NoButton, parent);
     const PromptButtons buttons = prompt.buttons ? prompt.buttons : PromptButtons(pbOK);
     PromptButton fallback = pbNone;
     for (const auto &[ours, qt] : kButtons) {
@@ -68,7 +68,7 @@ PromptButton QtPrompter::ask(QWidget *Parent, const Prompt &prompt)
         box.addButton(qt);
         if (fallback == pbNone)
             fallback = ours;
-        if (ours == prompt.Default)
+        if (ours == prompt.defaultButton)
             box.setDefaultButton(qt);
     }
     const auto answer = QMessageBox::StandardButton(box.exec());
@@ -79,12 +79,12 @@ PromptButton QtPrompter::ask(QWidget *Parent, const Prompt &prompt)
     return buttons.testFlag(pbCancel) ? pbCancel : buttons.testFlag(pbNo) ? pbNo : fallback;
 }
 
-QString QtPrompter::openFileName(QWidget *Parent, const FileDialogOptions &options)
+QString QtPrompter::openFileName(QWidget *parent, const FileDialogOptions &options)
 {
-    return runFileDialog(Parent, options, QFileDialog::AcceptOpen);
+    return runFileDialog(parent, options, QFileDialog::AcceptOpen);
 }
 
-QString QtPrompter::saveFileName(QWidget *Parent, const FileDialogOptions &options)
+QString QtPrompter::saveFileName(QWidget *parent, const FileDialogOptions &options)
 {
-    return runFileDialog(Parent, options, QFileDialog::AcceptSave);
+    return runFileDialog(parent, options, QFileDialog::AcceptSave);
 }

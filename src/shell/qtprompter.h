@@ -4,7 +4,7 @@
 
 class QtPrompter : public Prompter {
 public:
-    PromptButton ask(QWidget *Parent, const Prompt &prompt) override;
-    QString openFileName(QWidget *Parent, const FileDialogOptions &options) override;
-    QString saveFileName(QWidget *Parent, const FileDialogOptions &options) override;
+    PromptButton ask(QWidget *parent, const Prompt &prompt) override;
+    QString openFileName(QWidget *parent, const FileDialogOptions &options) override;
+    QString saveFileName(QWidget *parent, const FileDialogOptions &options) override;
 };

@@ -11,10 +11,10 @@
 #include <QMenu>
 #include <algorithm>
 
-QStringList readRecentFiles(const QString &Path)
+QStringList readRecentFiles(const QString &path)
 {
     QStringList files;
-    QFile file(Path);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return files;
     for (int line = 0; line < maxRecentFiles && !file.atEnd(); ++line) {
@@ -30,13 +30,13 @@ QStringList readRecentFiles(const QString &Path)
     return files;
 }
 
-void writeRecentFiles(const QString &Path, const QStringList &Files)
+void writeRecentFiles(const QString &path, const QStringList &files)
 {
-    QDir().mkpath(QFileInfo(Path).path());
+    QDir().mkpath(QFileInfo(path).path());
     QByteArray bytes;
-    for (const QString &name : Files.mid(0, maxRecentFiles))
+    for (const QString &name : files.mid(0, maxRecentFiles))
         bytes += name.toUtf8() + '\n';
-    writeFileAtomically(Path, bytes);
+    writeFileAtomically(path, bytes);
 }
 
 bool sameRecentFile(const QString &a, const QString &b) { return a.toUpper() == b.toUpper(); }
@@ -45,7 +45,7 @@ RecentFiles::RecentFiles(const QString &configFolder, QObject *parent)
     : QObject(parent), m_path(configFolder.isEmpty() ? QString() : configFolder + recentFilesName)
 {}
 
-void RecentFiles::LoadRecentFiles()
+void RecentFiles::loadRecentFiles()
 {
     if (m_path.isEmpty())
         return;
@@ -53,16 +53,16 @@ void RecentFiles::LoadRecentFiles()
     emit changed();
 }
 
-void RecentFiles::SaveRecentFiles() const
+void RecentFiles::saveRecentFiles() const
 {
     if (!m_path.isEmpty())
         writeRecentFiles(m_path, m_files);
 }
 
-void RecentFiles::AddRecentFile(const QString &FileName)
+void RecentFiles::addRecentFile(const QString &fileName)
 {
     const auto listed = std::find_if(m_files.begin(), m_files.end(),
-                                     [&](const QString &name) { return sameRecentFile(name, FileName); });
+                                     [&](const QString &name) { return sameRecentFile(name, fileName); });
     if (listed != m_files.end()) {
         if (listed != m_files.begin()) {
             m_files.move(listed - m_files.begin(), 0);
@@ -72,9 +72,9 @@ void RecentFiles::AddRecentFile(const QString &FileName)
     }
     while (m_files.size() >= maxRecentFiles)
         m_files.removeLast();
-    m_files.prepend(FileName);
+    m_files.prepend(fileName);
     emit changed();
-    SaveRecentFiles();
+    saveRecentFiles();
 }
 
 RecentFilesMenu::RecentFilesMenu(const RecentFiles &list, QMenu *menu) : m_list(list), m_menu(menu)

@@ -14,9 +14,9 @@ inline const QString recentFilesName = QStringLiteral("recentfiles.txt");
 
 // Of the file's first 20 lines, those that name an existing file, in file order; what was
 // read before an error; nothing for a missing file.
-QStringList readRecentFiles(const QString &Path);
+QStringList readRecentFiles(const QString &path);
 // Writes the first 20 names as the file's lines, creating the folder; errors are ignored.
-void writeRecentFiles(const QString &Path, const QStringList &Files);
+void writeRecentFiles(const QString &path, const QStringList &files);
 // Whether two paths name the same recent file: compared upper-cased.
 bool sameRecentFile(const QString &a, const QString &b);
 
@@ -31,13 +31,13 @@ public:
     const QStringList &files() const { return m_files; }
 
     // The list from the file.
-    void LoadRecentFiles();
+    void loadRecentFiles();
     // The list into the file.
-    void SaveRecentFiles() const;
-    // FileName at the top: a file listed already (letter case aside) moves up, keeping its
-    // spelling, and the file is written only at the next SaveRecentFiles; a new one comes
+    void saveRecentFiles() const;
+    // fileName at the top: a file listed already (letter case aside) moves up, keeping its
+    // spelling, and the file is written only at the next saveRecentFiles; a new one comes
     // first, the oldest beyond 20 go, and the file is written at once.
-    void AddRecentFile(const QString &FileName);
+    void addRecentFile(const QString &fileName);
 
 signals:
     void changed();

@@ -49,7 +49,7 @@ QString searchResultLine(const TSearchResult &result, const QString &searched)
     return line + QStringLiteral(" - ") + wholeCharacters(text, from, to);
 }
 
-TSearchResultForm::TSearchResultForm(QWidget *Parent) : QWidget(Parent, Qt::Window)
+TSearchResultForm::TSearchResultForm(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     g_form.constructed(this);
     setObjectName(QStringLiteral("searchresultform"));
@@ -85,10 +85,10 @@ TSearchResultForm::TSearchResultForm(QWidget *Parent) : QWidget(Parent, Qt::Wind
 
 TSearchResultForm::~TSearchResultForm() { g_form.destroyed(this); }
 
-void TSearchResultForm::FillResults(const QString &searched, SearchResults Results)
+void TSearchResultForm::FillResults(const QString &searched, SearchResults results)
 {
     m_list->clear();
-    m_results = std::move(Results);
+    m_results = std::move(results);
     m_searchedEdit->setText(searched);
     for (size_t i = 0; i < m_results.size(); ++i) {
         // A row is one line: line breaks in the excerpt show as blanks.
@@ -144,10 +144,10 @@ TSearchResultForm *createSearchResultForm() { return g_form.create(); }
 
 void freeSearchResultForm() { g_form.free(); }
 
-void ShowSearchResults(const QString &searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect)
+void ShowSearchResults(const QString &searched, SearchResults results, TSearchResultForm::SelectEvent onSelect)
 {
     TSearchResultForm *form = createSearchResultForm();
-    form->FillResults(searched, std::move(Results));
-    form->OnSelect = std::move(OnSelect);
+    form->FillResults(searched, std::move(results));
+    form->OnSelect = std::move(onSelect);
     form->show();
 }

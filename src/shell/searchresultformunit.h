@@ -16,9 +16,9 @@ class QPushButton;
 // One hit.
 class TSearchResult {
 public:
-    TSearchResult(QString Section, QString ItemName, QString Key, QByteArray Text, qsizetype Position)
-        : Section(std::move(Section)), ItemName(std::move(ItemName)), Key(std::move(Key)), Text(std::move(Text)),
-          Position(Position)
+    TSearchResult(QString section, QString itemName, QString key, QByteArray text, qsizetype position)
+        : Section(std::move(section)), ItemName(std::move(itemName)), Key(std::move(key)), Text(std::move(text)),
+          Position(position)
     {}
 
     // "preproc", "postproc", another section's name, or "html".
@@ -45,12 +45,12 @@ class TSearchResultForm : public QWidget {
 public:
     using SelectEvent = std::function<void(TSearchResultForm *Sender, const TSearchResult &result)>;
 
-    explicit TSearchResultForm(QWidget *Parent = nullptr);
+    explicit TSearchResultForm(QWidget *parent = nullptr);
     ~TSearchResultForm() override;
 
     // Replaces the hits and their lines (line breaks shown as blanks) and shows searched; the
     // window owns the new hits.
-    void FillResults(const QString &searched, SearchResults Results);
+    void FillResults(const QString &searched, SearchResults results);
     const SearchResults &Results() const { return m_results; }
     // The text the hits were searched for, as the window shows it.
     QString searched() const;
@@ -77,6 +77,6 @@ TSearchResultForm *searchResultForm();
 TSearchResultForm *createSearchResultForm();
 void freeSearchResultForm();
 
-// Fills the window (made when missing) with the hits, which it takes over, sets OnSelect and
+// Fills the window (made when missing) with the hits, which it takes over, sets onSelect and
 // shows the window, not modal.
-void ShowSearchResults(const QString &searched, SearchResults Results, TSearchResultForm::SelectEvent OnSelect);
+void ShowSearchResults(const QString &searched, SearchResults results, TSearchResultForm::SelectEvent onSelect);

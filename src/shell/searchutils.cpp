@@ -41,13 +41,13 @@ void addPosition(qsizetype &count, TDynIntegerArray &positions, qsizetype positi
 const ByteSet &WordDelimiters() { return kWordDelimiters; }
 
 namespace {
-// a to z upper-cased in Count bytes, eight at a time: bit 7 of each byte marks a lower-case
+// a to z upper-cased in count bytes, eight at a time: bit 7 of each byte marks a lower-case
 // ASCII letter, shifted down to the case bit.
-void upperCaseAscii(const char *from, char *to, size_t Count)
+void upperCaseAscii(const char *from, char *to, size_t count)
 {
     constexpr uint64_t ones = 0x0101010101010101ULL;
     size_t i = 0;
-    for (; i + 8 <= Count; i += 8) {
+    for (; i + 8 <= count; i += 8) {
         uint64_t x;
         std::memcpy(&x, from + i, 8);
         const uint64_t low7 = x & (0x7f * ones);
@@ -57,27 +57,27 @@ void upperCaseAscii(const char *from, char *to, size_t Count)
         x ^= lower >> 2;
         std::memcpy(to + i, &x, 8);
     }
-    for (; i < Count; ++i)
+    for (; i < count; ++i)
         to[i] = (from[i] >= 'a' && from[i] <= 'z') ? char(from[i] - ('a' - 'A')) : from[i];
 }
 
 constexpr size_t kUpperBlock = 64 * 1024;
 } // namespace
 
-void upperCaseAsciiInto(const QByteArray &Text, QByteArray &Target)
+void upperCaseAsciiInto(const QByteArray &text, QByteArray &target)
 {
-    Target.resize(Text.size());
-    upperCaseAscii(Text.constData(), Target.data(), size_t(Text.size()));
+    target.resize(text.size());
+    upperCaseAscii(text.constData(), target.data(), size_t(text.size()));
 }
 
-qsizetype findFrom(std::string_view Text, std::string_view pattern, size_t from)
+qsizetype findFrom(std::string_view text, std::string_view pattern, size_t from)
 {
-    if (pattern.empty() || Text.size() < pattern.size())
+    if (pattern.empty() || text.size() < pattern.size())
         return -1;
     const char first = pattern[0];
     const size_t rest = pattern.size() - 1;
-    const size_t last = Text.size() - pattern.size(); // the last place a hit can start
-    const char *data = Text.data();
+    const size_t last = text.size() - pattern.size(); // the last place a hit can start
+    const char *data = text.data();
     for (size_t p = from; p <= last; ++p) {
         // The first byte decides most places; memchr skips the others in bulk.
         const void *found = std::memchr(data + p, first, last - p + 1);
@@ -90,14 +90,14 @@ qsizetype findFrom(std::string_view Text, std::string_view pattern, size_t from)
     return -1;
 }
 
-QByteArray upperCaseAsciiBytes(QByteArray Text)
+QByteArray upperCaseAsciiBytes(QByteArray text)
 {
-    upperCaseAscii(Text.constData(), Text.data(), size_t(Text.size()));
-    return Text;
+    upperCaseAscii(text.constData(), text.data(), size_t(text.size()));
+    return text;
 }
 
-UpperCaseFinder::UpperCaseFinder(std::string_view Text, std::string_view upperPattern)
-    : m_text(Text), m_pattern(upperPattern)
+UpperCaseFinder::UpperCaseFinder(std::string_view text, std::string_view upperPattern)
+    : m_text(text), m_pattern(upperPattern)
 {}
 
 void UpperCaseFinder::load(size_t from)
@@ -127,20 +127,20 @@ qsizetype UpperCaseFinder::findFrom(size_t from)
     return -1;
 }
 
-void FindAll(std::string_view Text, std::string_view pattern, bool WholeWord, bool firstOnly, const ByteSet &delimiters,
-             qsizetype &Count, TDynIntegerArray &Positions)
+void FindAll(std::string_view text, std::string_view pattern, bool wholeWord, bool firstOnly, const ByteSet &delimiters,
+             qsizetype &count, TDynIntegerArray &positions)
 {
-    Count = 0;
-    if (Text.empty())
+    count = 0;
+    if (text.empty())
         return;
     size_t p = 0;
-    for (qsizetype hit; (hit = findFrom(Text, pattern, p)) >= 0;) {
+    for (qsizetype hit; (hit = findFrom(text, pattern, p)) >= 0;) {
         p = size_t(hit);
-        if (WholeWord && !isWholeWordAt(Text, p, pattern.size(), delimiters)) {
+        if (wholeWord && !isWholeWordAt(text, p, pattern.size(), delimiters)) {
             ++p;
             continue;
         }
-        addPosition(Count, Positions, qsizetype(p) + 1);
+        addPosition(count, positions, qsizetype(p) + 1);
         if (firstOnly)
             return;
         p += pattern.size();

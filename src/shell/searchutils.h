@@ -47,14 +47,14 @@ private:
 // mark, the underscore, the grave accent, braces, tilde, DEL and 128 to 254 belong to words.
 const ByteSet &WordDelimiters();
 
-// Copy of Text with a to z upper-cased, every other byte unchanged.
-QByteArray upperCaseAsciiBytes(QByteArray Text);
-// The same into Target, whose room is kept for the next text.
-void upperCaseAsciiInto(const QByteArray &Text, QByteArray &Target);
+// Copy of text with a to z upper-cased, every other byte unchanged.
+QByteArray upperCaseAsciiBytes(QByteArray text);
+// The same into target, whose room is kept for the next text.
+void upperCaseAsciiInto(const QByteArray &text, QByteArray &target);
 
-// The 0-based place of the first pattern in Text at from or after, -1 when there is none or
+// The 0-based place of the first pattern in text at from or after, -1 when there is none or
 // pattern is empty.
-qsizetype findFrom(std::string_view Text, std::string_view pattern, size_t from);
+qsizetype findFrom(std::string_view text, std::string_view pattern, size_t from);
 
 // findFrom in the upper-cased Text without an upper-cased copy of all of it: a block at a
 // time is upper-cased into a buffer of its own, so a large text is read once and the buffer
@@ -62,7 +62,7 @@ qsizetype findFrom(std::string_view Text, std::string_view pattern, size_t from)
 class UpperCaseFinder {
 public:
     // upperPattern is upper-cased already; both views must outlive the finder.
-    UpperCaseFinder(std::string_view Text, std::string_view upperPattern);
+    UpperCaseFinder(std::string_view text, std::string_view upperPattern);
     qsizetype findFrom(size_t from);
 
 private:
@@ -76,16 +76,16 @@ private:
     bool m_loaded = false;
 };
 
-// The positions of pattern in Text, left to right, hits not overlapping; with WholeWord only
+// The positions of pattern in text, left to right, hits not overlapping; with wholeWord only
 // hits whose neighbours inside the text are delimiters; with firstOnly the first hit alone.
-// Count receives the number of hits, held in Positions[0 .. Count - 1]; Positions is reused
-// (grown to 4, then doubled) and may stay longer than Count.
-void FindAll(std::string_view Text, std::string_view pattern, bool WholeWord, bool firstOnly, const ByteSet &delimiters,
-             qsizetype &Count, TDynIntegerArray &Positions);
-inline void FindAll(const QByteArray &Text, const QByteArray &pattern, bool WholeWord, bool firstOnly,
-                    const ByteSet &delimiters, qsizetype &Count, TDynIntegerArray &Positions)
+// Count receives the number of hits, held in positions[0 .. Count - 1]; positions is reused
+// (grown to 4, then doubled) and may stay longer than count.
+void FindAll(std::string_view text, std::string_view pattern, bool wholeWord, bool firstOnly, const ByteSet &delimiters,
+             qsizetype &count, TDynIntegerArray &positions);
+inline void FindAll(const QByteArray &text, const QByteArray &pattern, bool wholeWord, bool firstOnly,
+                    const ByteSet &delimiters, qsizetype &count, TDynIntegerArray &positions)
 {
-    FindAll(std::string_view(Text.constData(), size_t(Text.size())),
-            std::string_view(pattern.constData(), size_t(pattern.size())), WholeWord, firstOnly, delimiters, Count,
-            Positions);
+    FindAll(std::string_view(text.constData(), size_t(text.size())),
+            std::string_view(pattern.constData(), size_t(pattern.size())), wholeWord, firstOnly, delimiters, count,
+            positions);
 }

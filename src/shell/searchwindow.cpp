@@ -28,7 +28,7 @@ QString &LastSearch()
     return text;
 }
 
-TSearchForm::TSearchForm(QWidget *Parent) : QDialog(Parent)
+TSearchForm::TSearchForm(QWidget *parent) : QDialog(parent)
 {
     g_form.constructed(this);
     setObjectName(QStringLiteral("SearchForm"));
@@ -150,14 +150,14 @@ TSearchForm *createSearchForm() { return g_form.create(); }
 
 void freeSearchForm() { g_form.free(); }
 
-TSearchForm *ShowSearchForm(TSearchForm::FindEvent OnFind, TSearchForm::InitPanelEvent OnInitPanel,
-                            TSearchForm::ReadPanelEvent OnReadPanel, QWidget *Target)
+TSearchForm *ShowSearchForm(TSearchForm::FindEvent onFind, TSearchForm::InitPanelEvent onInitPanel,
+                            TSearchForm::ReadPanelEvent onReadPanel, QWidget *target)
 {
     TSearchForm *form = createSearchForm();
-    form->Target = Target ? Target : QApplication::focusWidget();
-    form->OnFind = std::move(OnFind);
-    form->OnInitPanel = std::move(OnInitPanel);
-    form->OnReadPanel = std::move(OnReadPanel);
+    form->Target = target ? target : QApplication::focusWidget();
+    form->OnFind = std::move(onFind);
+    form->OnInitPanel = std::move(onInitPanel);
+    form->OnReadPanel = std::move(onReadPanel);
     form->InitCustomPanel();
     form->show();
     form->raise();

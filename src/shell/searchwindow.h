@@ -26,7 +26,7 @@ public:
     // Reads the panel into the extension.
     using ReadPanelEvent = std::function<void(TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension)>;
 
-    explicit TSearchForm(QWidget *Parent = nullptr);
+    explicit TSearchForm(QWidget *parent = nullptr);
     ~TSearchForm() override;
 
     // The design size; the height follows the extension panel.
@@ -71,11 +71,11 @@ TSearchForm *searchForm();
 TSearchForm *createSearchForm();
 void freeSearchForm();
 
-// Opens the dialog (made when missing) for Target, or for the focused control when none is
+// Opens the dialog (made when missing) for target, or for the focused control when none is
 // given, with the three callbacks; rebuilds the panel, shows the dialog in front, not modal,
 // with the search text selected. Texts, check boxes and extension keep their last state.
-TSearchForm *ShowSearchForm(TSearchForm::FindEvent OnFind, TSearchForm::InitPanelEvent OnInitPanel,
-                            TSearchForm::ReadPanelEvent OnReadPanel, QWidget *Target = nullptr);
+TSearchForm *ShowSearchForm(TSearchForm::FindEvent onFind, TSearchForm::InitPanelEvent onInitPanel,
+                            TSearchForm::ReadPanelEvent onReadPanel, QWidget *target = nullptr);
 
 // The text of the last Find; empty at start. Find Next searches for it.
 QString &LastSearch();

@@ -48,7 +48,7 @@ bool isBlank(const QString &text)
 }
 } // namespace
 
-TSQLConn::TSQLConn(QWidget *Parent) : QWidget(Parent, Qt::Window)
+TSQLConn::TSQLConn(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("SQLConn"));
     setWindowTitle(QStringLiteral("SQL Settings"));
@@ -91,17 +91,17 @@ TSQLConn::TSQLConn(QWidget *Parent) : QWidget(Parent, Qt::Window)
 
     connect(m_connectionMemo, &QPlainTextEdit::textChanged, this, &TSQLConn::Memo1Change);
     connect(m_testValuesEditor, &QsciScintilla::textChanged, this, &TSQLConn::SynMemo1Change);
-    connect(m_testValuesEditor, &QsciScintilla::marginClicked, this, [this](int margin, int Line) {
+    connect(m_testValuesEditor, &QsciScintilla::marginClicked, this, [this](int margin, int line) {
         if (margin != kBookmarkMargin)
             return;
-        if (m_testValuesEditor->markersAtLine(Line) & (1 << kBookmarkMarker))
-            m_testValuesEditor->markerDelete(Line, kBookmarkMarker);
+        if (m_testValuesEditor->markersAtLine(line) & (1 << kBookmarkMarker))
+            m_testValuesEditor->markerDelete(line, kBookmarkMarker);
         else
-            m_testValuesEditor->markerAdd(Line, kBookmarkMarker);
+            m_testValuesEditor->markerAdd(line, kBookmarkMarker);
     });
     connect(m_testValuesEditor, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int Position, int Type, const char *, int, int linesAdded) {
-                markChangedLines(Position, Type, linesAdded);
+            [this](int position, int type, const char *, int, int linesAdded) {
+                markChangedLines(position, type, linesAdded);
             });
     m_connectionMemo->installEventFilter(this);
     m_testValuesEditor->installEventFilter(this);
@@ -144,12 +144,12 @@ void TSQLConn::fillFromValues()
 
 void TSQLConn::Memo1Change()
 {
-    const StringList lines(SplitLines(m_connectionMemo->toPlainText()));
+    const StringList lines(splitLines(m_connectionMemo->toPlainText()));
     SQLCheckState &state = sqlCheckState();
-    state.SQLHost = lines.Value(u"Hostname");
-    state.SQLUser = lines.Value(u"Username");
-    state.SQLPassword = lines.Value(u"Password");
-    state.SQLDatabase = lines.Value(u"Database");
+    state.SQLHost = lines.value(u"Hostname");
+    state.SQLUser = lines.value(u"Username");
+    state.SQLPassword = lines.value(u"Password");
+    state.SQLDatabase = lines.value(u"Database");
 }
 
 void TSQLConn::Memo1Exit()
@@ -160,15 +160,15 @@ void TSQLConn::Memo1Exit()
     FillMemo();
 }
 
-void TSQLConn::SynMemo1Change() { sqlCheckState().TestValues = SplitLines(m_testValuesEditor->text()); }
+void TSQLConn::SynMemo1Change() { sqlCheckState().TestValues = splitLines(m_testValuesEditor->text()); }
 
 void TSQLConn::SynMemo1Exit() { SynMemo1Change(); }
 
-void TSQLConn::markChangedLines(int Position, int modificationType, int linesAdded)
+void TSQLConn::markChangedLines(int position, int modificationType, int linesAdded)
 {
     if (!(modificationType & (QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT)))
         return;
-    const int first = int(m_testValuesEditor->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, Position));
+    const int first = int(m_testValuesEditor->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, position));
     for (int line = first; line <= first + std::max(linesAdded, 0); ++line)
         m_testValuesEditor->markerAdd(line, kChangeMarker);
 }
@@ -202,21 +202,21 @@ bool TSQLConn::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-QString sampleDatabaseIn(const QString &ProgramFolder)
+QString sampleDatabaseIn(const QString &programFolder)
 {
-    return ProgramFolder + QStringLiteral("samples/customer_orders.sqlite");
+    return programFolder + QStringLiteral("samples/customer_orders.sqlite");
 }
 
-void LoadSQLSettings(const QString &ProgramFolder)
+void LoadSQLSettings(const QString &programFolder)
 {
     SQLCheckState &state = sqlCheckState();
     const SqlCheckValues stored = readSqlCheck();
-    state.SQLHost = stored.Host;
+    state.SQLHost = stored.host;
     state.SQLUser = stored.user;
     state.SQLPassword = stored.password;
     state.SQLDatabase = stored.database;
     const IniFile *ini = SettingsIni();
-    const QString sample = sampleDatabaseIn(ProgramFolder);
+    const QString sample = sampleDatabaseIn(programFolder);
     if (ini && !ini->sectionExists(QStringLiteral("SQLCHECK")) && QFileInfo(sample).isFile())
         state.SQLDatabase = sample;
 
@@ -224,7 +224,7 @@ void LoadSQLSettings(const QString &ProgramFolder)
     if (!testValuesPath().isEmpty() && file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();
         if (file.error() == QFileDevice::NoError)
-            state.TestValues = SplitLines(QString::fromUtf8(bytes));
+            state.TestValues = splitLines(QString::fromUtf8(bytes));
     }
 }
 
@@ -258,9 +258,9 @@ TSQLConn *SQLConnWindow() { return g_window.get(); }
 
 void TAppHandler::SQLTestParamsClick() { ShowSQLSettings(); }
 
-void initSQLCfgForm(const QString &ProgramFolder)
+void initSQLCfgForm(const QString &programFolder)
 {
-    LoadSQLSettings(ProgramFolder);
+    LoadSQLSettings(programFolder);
     g_started = true;
     QAction *item = AddMenuItem(QStringLiteral("Tools"));
     item->setObjectName(QStringLiteral("mnuSqlTestParams"));

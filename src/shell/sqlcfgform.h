@@ -13,7 +13,7 @@ class QsciScintilla;
 class TSQLConn : public QWidget {
     Q_OBJECT
 public:
-    explicit TSQLConn(QWidget *Parent = nullptr);
+    explicit TSQLConn(QWidget *parent = nullptr);
     ~TSQLConn() override;
 
     // Appends the four lines "Hostname=", "Username=", "Password=", "Database=" with the
@@ -35,7 +35,7 @@ private:
     void FormClose();
     void FormResize();
     void FormDestroy();
-    void markChangedLines(int Position, int modificationType, int linesAdded);
+    void markChangedLines(int position, int modificationType, int linesAdded);
 
     QPlainTextEdit *m_connectionMemo;
     QLabel *m_testValuesLabel;
@@ -43,12 +43,12 @@ private:
 };
 
 // The sample page's test database beside the program.
-QString sampleDatabaseIn(const QString &ProgramFolder);
+QString sampleDatabaseIn(const QString &programFolder);
 // The connection values from "SQLCHECK" (empty when missing), then the test values from
 // "pounds.txt", an unreadable file leaving them as they were. A settings file without any
 // "SQLCHECK" section takes the sample database beside the program, when there is one, as its
 // database, so the sample page is checked for real from the first run on.
-void LoadSQLSettings(const QString &ProgramFolder);
+void LoadSQLSettings(const QString &programFolder);
 // The four values to "SQLCHECK", then the test values to "pounds.txt"; errors ignored.
 void SaveSQLSettings();
 // Creates the window on the first call; shows it, modeless, on every call.
@@ -61,8 +61,8 @@ struct TAppHandler {
 };
 
 // After the SQL checks' module: loads the values and queues Tools > "SQL test params"
-// (Ctrl+L). ProgramFolder ends with "/".
-void initSQLCfgForm(const QString &ProgramFolder);
+// (Ctrl+L). programFolder ends with "/".
+void initSQLCfgForm(const QString &programFolder);
 // Destroys the window (which stores its bounds), then saves the values; before the settings
 // file closes.
 void doneSQLCfgForm();

@@ -30,8 +30,8 @@
 
 StartOptions withProgramFolder(StartOptions options)
 {
-    options.ProgramFolder = platform::WithTrailingSlash(options.ProgramFolder.isEmpty() ? platform::ProgramFolder()
-                                                                                        : options.ProgramFolder);
+    options.programFolder = platform::withTrailingSlash(options.programFolder.isEmpty() ? platform::programFolder()
+                                                                                        : options.programFolder);
     return options;
 }
 
@@ -47,14 +47,14 @@ void initModules(const StartOptions &options)
     // Menu queue and host hooks: the modules below queue their Tools entries there.
     initAppGui();
     initPluginRegistry();
-    initAppIni(options.ConfigDir, options.ProgramFileName);
+    initAppIni(options.configDir, options.programFileName);
     initGlobalOptions();
-    initCompanyNamePlugin(options.ProgramFolder);
-    initExtAppPlugins(options.ProgramFolder);
+    initCompanyNamePlugin(options.programFolder);
+    initExtAppPlugins(options.programFolder);
     // The SQL checks; the SQL Settings window's values and its entry, then the Preferences
     // dialog's, in this order after those of the external check programs.
-    initSQLQueryCheck(options.ProgramFolder);
-    initSQLCfgForm(options.ProgramFolder);
+    initSQLQueryCheck(options.programFolder);
+    initSQLCfgForm(options.programFolder);
     initOptionsDialog();
     initShortKeys();
     // The check plug-ins, in their registration order; the HTML check comes last.
@@ -83,7 +83,7 @@ Program::Program(const StartOptions &options)
     initModules(resolved);
     try {
         MainFrmOptions formOptions;
-        formOptions.ProgramFolder = resolved.ProgramFolder;
+        formOptions.programFolder = resolved.programFolder;
         formOptions.commandLine = resolved.commandLine;
         m_mainForm = std::make_unique<TMainFrm>(formOptions);
         createSearchForm();

@@ -9,11 +9,11 @@ class TMainFrm;
 
 struct StartOptions {
     // Empty: the per-user configuration folder.
-    QString ConfigDir;
+    QString configDir;
     // Empty: the program's own file name (argument 0); the settings file is named after it.
-    QString ProgramFileName;
+    QString programFileName;
     // The program's folder, where the description folders lie; empty: the program's own.
-    QString ProgramFolder;
+    QString programFolder;
     // None: the program's own arguments.
     std::optional<QStringList> commandLine;
 };
@@ -38,7 +38,7 @@ public:
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
 
-    TMainFrm *MainForm() const { return m_mainForm.get(); }
+    TMainFrm *mainForm() const { return m_mainForm.get(); }
 
 private:
     void freeWindows();

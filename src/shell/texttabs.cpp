@@ -107,12 +107,12 @@ long limitedXOffset(QsciScintilla *editor, long column)
 }
 } // namespace
 
-void SetEditorText(QsciScintilla *Editor, const QString &Text)
+void SetEditorText(QsciScintilla *editor, const QString &text)
 {
-    const int line = Editor->firstVisibleLine();
-    const long column = Editor->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
-    const QByteArray now = editorBytes(Editor->text(), Editor);
-    const QByteArray next = editorBytes(Text, Editor);
+    const int line = editor->firstVisibleLine();
+    const long column = editor->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+    const QByteArray now = editorBytes(editor->text(), editor);
+    const QByteArray next = editorBytes(text, editor);
     // The differing middle, cut at whole characters.
     const qsizetype shorter = std::min(now.size(), next.size());
     qsizetype head = std::mismatch(now.cbegin(), now.cbegin() + shorter, next.cbegin()).first - now.cbegin();
@@ -130,21 +130,21 @@ void SetEditorText(QsciScintilla *Editor, const QString &Text)
     // The editor keeps a caret at the end of the replaced part before the new text; it
     // belongs after it, as after typing.
     auto moved = [&](long position) { return position >= oldEnd ? long(position + next.size() - now.size()) : -1L; };
-    const long caret = moved(Editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
-    const long anchor = moved(Editor->SendScintilla(QsciScintillaBase::SCI_GETANCHOR));
+    const long caret = moved(editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
+    const long anchor = moved(editor->SendScintilla(QsciScintillaBase::SCI_GETANCHOR));
     {
-        const QSignalBlocker blocker(Editor);
-        const UndoStep step(Editor);
-        Editor->SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, uintptr_t(head), intptr_t(oldEnd));
-        Editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, uintptr_t(next.size() - tail - head),
+        const QSignalBlocker blocker(editor);
+        const UndoStep step(editor);
+        editor->SendScintilla(QsciScintillaBase::SCI_SETTARGETRANGE, uintptr_t(head), intptr_t(oldEnd));
+        editor->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, uintptr_t(next.size() - tail - head),
                               next.constData() + head);
         if (anchor >= 0)
-            Editor->SendScintilla(QsciScintillaBase::SCI_SETANCHOR, uintptr_t(anchor));
+            editor->SendScintilla(QsciScintillaBase::SCI_SETANCHOR, uintptr_t(anchor));
         if (caret >= 0)
-            Editor->SendScintilla(QsciScintillaBase::SCI_SETCURRENTPOS, uintptr_t(caret));
+            editor->SendScintilla(QsciScintillaBase::SCI_SETCURRENTPOS, uintptr_t(caret));
     }
-    Editor->setFirstVisibleLine(line);
-    Editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, limitedXOffset(Editor, column));
+    editor->setFirstVisibleLine(line);
+    editor->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, limitedXOffset(editor, column));
 }
 
 TextTabs::TextTabs(OpenPage &page, CommentRectList &notes) : m_page(page), m_notes(notes)
@@ -182,7 +182,7 @@ QWidget *TextTabs::createHtmlSheet()
 
     m_scriptEdit = named(new QsciScintilla, "JavaScriptMemo");
     m_scriptLexer = named(new KeywordLexer(m_scriptEdit), "SynAnySyn1");
-    m_scriptLexer->Scanner().setWords(kScriptKeywords, kScriptConstants, kScriptObjects);
+    m_scriptLexer->scanner().setWords(kScriptKeywords, kScriptConstants, kScriptObjects);
     m_scriptLexer->setDefaultFont(fixedFont());
     m_scriptEdit->setLexer(m_scriptLexer);
     m_scriptEdit->setMarginType(0, QsciScintilla::NumberMargin);
@@ -253,14 +253,14 @@ void TextTabs::connectEditors()
         editor->setEolMode(QsciScintilla::EolWindows);
     }
     connect(m_htmlEdit, &QsciScintilla::textChanged, this, guarded([this] { htmlEditChange(); }));
-    connect(m_scriptEdit, &QsciScintilla::textChanged, this, guarded([this] { JavaScriptMemoChange(); }));
+    connect(m_scriptEdit, &QsciScintilla::textChanged, this, guarded([this] { javaScriptMemoChange(); }));
     connect(m_functionName, &QLineEdit::textChanged, this, guarded([this] { txtFuncNameChange(); }));
     connect(m_denyUrlCall, &QCheckBox::toggled, this, guarded([this] { chkNoHTTPPreChange(); }));
     connect(m_denyAjaxCall, &QCheckBox::toggled, this, guarded([this] { chkNoHTTPPostChange(); }));
-    connect(m_notesEdit, &QPlainTextEdit::textChanged, this, guarded([this] { EditorNotesMemoChange(); }));
+    connect(m_notesEdit, &QPlainTextEdit::textChanged, this, guarded([this] { editorNotesMemoChange(); }));
     // The editor refuses changes to its own text while it reports one: the conversion runs
     // right after.
-    connect(m_responseEdit, &QsciScintilla::textChanged, this, guarded([this] { ReqListMemoChange(); }),
+    connect(m_responseEdit, &QsciScintilla::textChanged, this, guarded([this] { reqListMemoChange(); }),
             Qt::QueuedConnection);
 }
 
@@ -277,7 +277,7 @@ void TextTabs::fill(const TWQFFile &page)
         const QSignalBlocker blocker(m_notesEdit);
         m_notesEdit->setPlainText(notes);
     }
-    SetHtmlText(page.GetHtml().replace(u'\n', QStringLiteral("\r\n")));
+    setHtmlText(page.GetHtml().replace(u'\n', QStringLiteral("\r\n")));
     const QSignalBlocker name(m_functionName), url(m_denyUrlCall), ajax(m_denyAjaxCall);
     m_functionName->setText(page.GetFunctionName());
     m_denyAjaxCall->setChecked(page.GetFlag(kDenyAjax));
@@ -308,13 +308,13 @@ void TextTabs::storeNotes()
         page->SetEditorNotes(storedNotes());
 }
 
-void TextTabs::SetHtmlText(const QString &Text)
+void TextTabs::setHtmlText(const QString &text)
 {
     {
         const QSignalBlocker blocker(m_htmlEdit);
-        m_htmlEdit->setText(Text);
+        m_htmlEdit->setText(text);
     }
-    SetEditorText(m_scriptEdit, scriptOfHtml(Text));
+    SetEditorText(m_scriptEdit, scriptOfHtml(text));
     // Undoing past the fill would bring back the previous page's script into this HTML.
     m_scriptEdit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     dropHtmlControls();
@@ -328,7 +328,7 @@ void TextTabs::htmlEditChange()
     SetEditorText(m_scriptEdit, scriptOfHtml(m_htmlEdit->text()));
 }
 
-void TextTabs::JavaScriptMemoChange()
+void TextTabs::javaScriptMemoChange()
 {
     // Held here, as the HTML it goes into is.
     m_page.setModified(true);
@@ -354,9 +354,9 @@ void TextTabs::chkNoHTTPPostChange()
         page->SetFlag(kDenyAjax, m_denyAjaxCall->isChecked());
 }
 
-void TextTabs::EditorNotesMemoChange() { storeNotes(); }
+void TextTabs::editorNotesMemoChange() { storeNotes(); }
 
-void TextTabs::ReqListMemoChange()
+void TextTabs::reqListMemoChange()
 {
     // The text as lines each ended by a line break, the last one too, unless there are none;
     // the lines come back joined, so a finished line stays finished.
@@ -370,7 +370,7 @@ void TextTabs::ReqListMemoChange()
 bool TextTabs::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Show && (watched == m_htmlTableSheet || watched == m_htmlGraphSheet))
-        runGuarded([this] { HtmlTableShow(); });
+        runGuarded([this] { htmlTableShow(); });
     return QObject::eventFilter(watched, event);
 }
 
@@ -384,7 +384,7 @@ void TextTabs::dropHtmlControls()
     m_htmlControls.clear();
 }
 
-void TextTabs::HtmlTableShow()
+void TextTabs::htmlTableShow()
 {
     const TWQFFile *page = m_page.document();
     if (!page)
@@ -403,8 +403,8 @@ void TextTabs::HtmlTableShow()
     Point extent{0, 0};
     for (int i = 0; i < m_htmlUiEditor->ItemCount(); ++i) {
         const Rect &r = m_htmlUiEditor->Items(i)->Rect;
-        extent.X = std::max(extent.X, r.Right);
-        extent.Y = std::max(extent.Y, r.bottom);
+        extent.x = std::max(extent.x, r.Right);
+        extent.y = std::max(extent.y, r.Bottom);
     }
     m_htmlUiEditor->SetGraphSize(extent);
     fillControlGrid();
@@ -416,8 +416,8 @@ void TextTabs::fillControlGrid()
     for (const auto &control : m_htmlControls) {
         StringList types;
         control->GetPropertyTypes(types);
-        for (qsizetype i = 0; i < types.Count(); ++i)
-            if (const QString name = types.Name(i); !columns.contains(name))
+        for (qsizetype i = 0; i < types.count(); ++i)
+            if (const QString name = types.name(i); !columns.contains(name))
                 columns << name;
     }
     m_controlGrid->clear();

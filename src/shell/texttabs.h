@@ -33,7 +33,7 @@ class TWQFFile;
 // is rewritten, as one undo step, so the caret and the selection stay where they were; the
 // first visible line and the horizontal scroll position are kept (as far as the new text
 // reaches).
-void SetEditorText(QsciScintilla *Editor, const QString &Text);
+void SetEditorText(QsciScintilla *editor, const QString &text);
 
 class TextTabs : public QObject {
     Q_OBJECT
@@ -62,7 +62,7 @@ public:
     void storeNotes();
 
     // Fills the HTML editor and, from its script block, the script editor.
-    void SetHtmlText(const QString &Text);
+    void setHtmlText(const QString &text);
     // Tab and Shift+Tab of the two HTML editors indent only together with Ctrl.
     void rebindTabKeys();
 
@@ -72,7 +72,7 @@ public:
     // Showing "HTML-Table" or "HTML-UI" (which never show in the window): the form controls
     // of the page's stored HTML into the HTML-UI view and the grid. Nothing without a page or
     // when the HTML gives no tree.
-    void HtmlTableShow();
+    void htmlTableShow();
     // The element tree of the HTML, built when a hidden tab needs it; none until then.
     const TMLTree *htmlTree() const { return m_htmlTree.get(); }
     const HTMLControlList &htmlControls() const { return m_htmlControls; }
@@ -91,12 +91,12 @@ private:
     QString storedNotes() const;
 
     void htmlEditChange();
-    void JavaScriptMemoChange();
+    void javaScriptMemoChange();
     void txtFuncNameChange();
     void chkNoHTTPPreChange();
     void chkNoHTTPPostChange();
-    void EditorNotesMemoChange();
-    void ReqListMemoChange();
+    void editorNotesMemoChange();
+    void reqListMemoChange();
     // Empties the HTML-UI view, then frees the controls: they point into the tree.
     void dropHtmlControls();
     void fillControlGrid();

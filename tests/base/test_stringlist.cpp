@@ -12,18 +12,18 @@ private slots:
         StringList list(QStringList{"plain line", "=empty name", "Left=1=2", "left=shadowed"});
         QCOMPARE(list.indexOfName(u"plain line"), -1); // no "=", no name
         QCOMPARE(list.indexOfName(u""), 1);
-        QCOMPARE(list.Value(u"LEFT"), QString("1=2")); // first line wins, value after the first "="
-        QCOMPARE(list.Name(2), QString("Left"));
-        QCOMPARE(list.Value(u"missing"), QString());
+        QCOMPARE(list.value(u"LEFT"), QString("1=2")); // first line wins, value after the first "="
+        QCOMPARE(list.name(2), QString("Left"));
+        QCOMPARE(list.value(u"missing"), QString());
 
-        list.SetValue("LEFT", "5"); // replaced in place, with the new spelling
-        QCOMPARE(list.Lines(), QStringList({"plain line", "=empty name", "LEFT=5", "left=shadowed"}));
-        list.SetValue("top", "7");
+        list.setValue("LEFT", "5"); // replaced in place, with the new spelling
+        QCOMPARE(list.lines(), QStringList({"plain line", "=empty name", "LEFT=5", "left=shadowed"}));
+        list.setValue("top", "7");
         QCOMPARE(list[4], QString("top=7"));
-        list.SetValue("Left", "");
-        QCOMPARE(list.Lines(), QStringList({"plain line", "=empty name", "left=shadowed", "top=7"}));
-        list.SetValue("absent", "");
-        QCOMPARE(list.Count(), 4);
+        list.setValue("Left", "");
+        QCOMPARE(list.lines(), QStringList({"plain line", "=empty name", "left=shadowed", "top=7"}));
+        list.setValue("absent", "");
+        QCOMPARE(list.count(), 4);
     }
 
     void value_data()
@@ -47,7 +47,7 @@ private slots:
         QFETCH(QString, name);
         StringList list(lines);
         QTEST(int(list.indexOfName(name)), "index");
-        QTEST(list.Value(name), "value");
+        QTEST(list.value(name), "value");
     }
 
     void setValue()
@@ -56,18 +56,18 @@ private slots:
         int object = 7;
         list.addObject("a", &object);
         list.add("Key=1");
-        list.SetValue("key", "2"); // replaced in place, with the name as given
-        list.SetValue("new", "3");
-        QCOMPARE(list.Lines(), QStringList({"a", "key=2", "new=3"}));
-        list.SetValue("KEY", "");
-        list.SetValue("absent", "");
-        QCOMPARE(list.Lines(), QStringList({"a", "new=3"}));
-        QCOMPARE(list.Object<int>(0), &object);
+        list.setValue("key", "2"); // replaced in place, with the name as given
+        list.setValue("new", "3");
+        QCOMPARE(list.lines(), QStringList({"a", "key=2", "new=3"}));
+        list.setValue("KEY", "");
+        list.setValue("absent", "");
+        QCOMPARE(list.lines(), QStringList({"a", "new=3"}));
+        QCOMPARE(list.object<int>(0), &object);
 
         StringList exact(true);
         exact.add("A=1");
-        exact.SetValue("a", "2");
-        QCOMPARE(exact.Lines(), QStringList({"A=1", "a=2"}));
+        exact.setValue("a", "2");
+        QCOMPARE(exact.lines(), QStringList({"A=1", "a=2"}));
         QCOMPARE(exact.indexOf(u"a=2"), 1);
         QCOMPARE(exact.indexOf(u"A=2"), -1);
         QCOMPARE(list.indexOf(u"NEW=3"), 1);
@@ -105,13 +105,13 @@ private slots:
         std::vector<std::pair<QString, QString>> bulk;
         for (const QString &pair : pairs) {
             const qsizetype colon = pair.lastIndexOf(u':');
-            one.SetValue(pair.left(colon), pair.mid(colon + 1));
+            one.setValue(pair.left(colon), pair.mid(colon + 1));
             bulk.emplace_back(pair.left(colon), pair.mid(colon + 1));
         }
         all.setValues(bulk);
-        QCOMPARE(all.Lines(), one.Lines());
-        for (qsizetype i = 0; i < one.Count(); ++i)
-            QCOMPARE(all.Object<int>(i), one.Object<int>(i));
+        QCOMPARE(all.lines(), one.lines());
+        for (qsizetype i = 0; i < one.count(); ++i)
+            QCOMPARE(all.object<int>(i), one.object<int>(i));
     }
 
     void namesAndValuesByIndex()
@@ -119,9 +119,9 @@ private slots:
         StringList list;
         list.add("plain");
         list.add("n=v");
-        QCOMPARE(list.Name(0), QString());
+        QCOMPARE(list.name(0), QString());
         QCOMPARE(list.valueFromIndex(0), QString("plain"));
-        QCOMPARE(list.Name(1), QString("n"));
+        QCOMPARE(list.name(1), QString("n"));
         QCOMPARE(list.valueFromIndex(1), QString("v"));
     }
 
@@ -133,14 +133,14 @@ private slots:
         list.addObject("i", &i);
         list.addObject("d", &d);
         list.add("none");
-        QCOMPARE(list.Object<int>(0), &i);
-        QCOMPARE(list.Object<double>(0), nullptr);
-        QCOMPARE(list.Object<double>(1), &d);
-        QCOMPARE(list.Object<int>(2), nullptr);
-        list.SetString(0, "renamed");
-        QCOMPARE(list.Object<int>(0), &i);
+        QCOMPARE(list.object<int>(0), &i);
+        QCOMPARE(list.object<double>(0), nullptr);
+        QCOMPARE(list.object<double>(1), &d);
+        QCOMPARE(list.object<int>(2), nullptr);
+        list.setString(0, "renamed");
+        QCOMPARE(list.object<int>(0), &i);
         list.removeAt(0);
-        QCOMPARE(list.Object<double>(0), &d);
+        QCOMPARE(list.object<double>(0), &d);
     }
 
     void indexOutOfRange()
@@ -152,16 +152,16 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ERunError, list.insert(2, "x"));
         list.insert(1, "b");
         list.insert(0, "c");
-        QCOMPARE(list.Lines(), QStringList({"c", "a", "b"}));
+        QCOMPARE(list.lines(), QStringList({"c", "a", "b"}));
         try {
-            list.Object<int>(5);
+            list.object<int>(5);
             QFAIL("no exception");
         } catch (const ERunError &e) {
             QCOMPARE(e.message(), QString("Range check error"));
         }
     }
 
-    void splitLines_data()
+    void splitsLines_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("lines");
@@ -171,13 +171,13 @@ private slots:
         QTest::newRow("LF CR is two breaks") << "a\n\rb" << QStringList{"a", "", "b"};
         QTest::newRow("empty lines kept") << "\r\n\r\nx\n\n" << QStringList{"", "", "x", ""};
     }
-    void splitLines()
+    void splitsLines()
     {
         QFETCH(QString, text);
-        QTEST(SplitLines(text), "lines");
+        QTEST(splitLines(text), "lines");
     }
 
-    void splitCommaText_data()
+    void splitsCommaText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("items");
@@ -199,10 +199,10 @@ private slots:
         QTest::newRow("quote inside an item") << "a\"b\",c" << QStringList{"a\"b\"", "c"};
         QTest::newRow("ends at character 0") << QString("a,b") + QChar(0) + ",c" << QStringList{"a", "b"};
     }
-    void splitCommaText()
+    void splitsCommaText()
     {
         QFETCH(QString, text);
-        QTEST(SplitCommaText(text), "items");
+        QTEST(splitCommaText(text), "items");
     }
 };
 

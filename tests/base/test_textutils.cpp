@@ -8,7 +8,7 @@
 class TestTextUtils : public QObject {
     Q_OBJECT
 private slots:
-    void trim_data()
+    void trims_data()
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("both");
@@ -30,10 +30,10 @@ private slots:
                                     << ""
                                     << "";
     }
-    void trim()
+    void trims()
     {
         QFETCH(QString, in);
-        QTEST(Trim(in), "both");
+        QTEST(trim(in), "both");
         QTEST(trimLeft(in), "left");
         QTEST(trimRight(in), "right");
     }
@@ -123,7 +123,7 @@ private slots:
         }
         const Rect r = Rect::fromSize(2147483600, 0, 100, 10);
         QCOMPARE(r.Right, 2147483647);
-        QCOMPARE(Rect(1, 2, 11, 22).Width(), 10);
+        QCOMPARE(Rect(1, 2, 11, 22).width(), 10);
         QVERIFY(Rect(0, 0, 10, 10).contains(9, 9));
         QVERIFY(!Rect(0, 0, 10, 10).contains(10, 5));
     }

@@ -23,8 +23,8 @@ inline QStringList shown(const CheckMessageList &messages)
 {
     QStringList out;
     for (const CheckMessage &m : messages)
-        out << (m.Item ? m.Item->Section()->GetName() + u' ' + m.Item->GetName() + QStringLiteral(": ") + m.Text
-                       : m.Text);
+        out << (m.item ? m.item->Section()->GetName() + u' ' + m.item->GetName() + QStringLiteral(": ") + m.text
+                       : m.text);
     return out;
 }
 
@@ -32,9 +32,9 @@ inline QStringList shown(const CheckMessageList &messages)
 inline QStringList runCheck(std::unique_ptr<TWarningPlugin> check, TWQFFile *page)
 {
     PluginRegistry registry;
-    registry.RegisterPlugin(std::move(check));
+    registry.registerPlugin(std::move(check));
     CheckMessageList messages;
-    registry.RunWarningPlugins(page, false, &messages);
+    registry.runWarningPlugins(page, false, &messages);
     return shown(messages);
 }
 } // namespace pellorin_test

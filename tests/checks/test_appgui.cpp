@@ -23,7 +23,7 @@ std::unique_ptr<QMenuBar> makeMenuBar()
 QStringList captions(QMenuBar &bar, const QString &top)
 {
     for (QAction *a : bar.actions())
-        if (a->menu() && StripMnemonic(a->text()) == top) {
+        if (a->menu() && stripMnemonic(a->text()) == top) {
             QStringList list;
             for (QAction *item : a->menu()->actions())
                 list << item->text();
@@ -36,7 +36,7 @@ QStringList captions(QMenuBar &bar, const QString &top)
 class TestAppGui : public QObject {
     Q_OBJECT
 private slots:
-    void stripMnemonic_data()
+    void strippedMnemonic_data()
     {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("plain");
@@ -51,54 +51,54 @@ private slots:
         QTest::newRow("none") << "Tools"
                               << "Tools";
     }
-    void stripMnemonic()
+    void strippedMnemonic()
     {
         QFETCH(QString, caption);
-        QTEST(StripMnemonic(caption), "plain");
+        QTEST(stripMnemonic(caption), "plain");
     }
 
     void queueAttachesInOrder()
     {
         MenuQueue queue;
-        QAction *tidy = queue.AddMenuItem("Tools");
+        QAction *tidy = queue.addMenuItem("Tools");
         tidy->setText("Tidy HTML");
-        QAction *lost = queue.AddMenuItem("Extras");
+        QAction *lost = queue.addMenuItem("Extras");
         lost->setText("Nowhere");
         QPointer<QAction> lostGuard(lost);
-        QAction *loose = queue.AddMenuItem("Loose");
+        QAction *loose = queue.addMenuItem("Loose");
         loose->setText("Also nowhere");
-        queue.AddMenuItem("Tools")->setText("SQL test params");
-        queue.AddMenuItem("Tools")->setText("Preferences");
+        queue.addMenuItem("Tools")->setText("SQL test params");
+        queue.addMenuItem("Tools")->setText("Preferences");
         QCOMPARE(tidy->parent(), QCoreApplication::instance());
-        QCOMPARE(queue.PendingMenus().size(), size_t(5));
+        QCOMPARE(queue.pendingMenus().size(), size_t(5));
 
         auto bar = makeMenuBar();
-        queue.SetMainMenu(bar.get());
+        queue.setMainMenu(bar.get());
         QCOMPARE(captions(*bar, "Tools"),
                  QStringList({"&Check WQF file", "Tidy HTML", "SQL test params", "Preferences"}));
         QCOMPARE(captions(*bar, "File"), QStringList({"&Open"}));
-        for (const TPendingMenu &entry : queue.PendingMenus())
-            QVERIFY(!entry.Item);
+        for (const TPendingMenu &entry : queue.pendingMenus())
+            QVERIFY(!entry.item);
         // A caption the menu lacks: not shown, still owned by the application.
         QCOMPARE(lost->parent(), QCoreApplication::instance());
         QVERIFY(lost->associatedObjects().isEmpty());
 
         // After the main menu is known, an entry is attached at once.
-        QAction *late = queue.AddMenuItem("tools");
+        QAction *late = queue.addMenuItem("tools");
         QVERIFY(!late); // the caption must match
-        late = queue.AddMenuItem("T&ools");
+        late = queue.addMenuItem("T&ools");
         QVERIFY(late);
         late->setText("Late");
         QCOMPARE(captions(*bar, "Tools").last(), QStringLiteral("Late"));
-        QVERIFY(!queue.AddMenuItem("Extras"));
-        QCOMPARE(queue.PendingMenus().size(), size_t(5));
+        QVERIFY(!queue.addMenuItem("Extras"));
+        QCOMPARE(queue.pendingMenus().size(), size_t(5));
 
         // Attached entries belong to the menu and go with it.
         QPointer<QAction> tidyGuard(tidy), lateGuard(late);
         bar.reset();
         QVERIFY(!tidyGuard && !lateGuard);
         QVERIFY(!queue.mainMenu());
-        QVERIFY(!queue.AttachMenuItem("Tools", nullptr));
+        QVERIFY(!queue.attachMenuItem("Tools", nullptr));
         delete lostGuard.data();
         delete loose;
     }

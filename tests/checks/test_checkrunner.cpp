@@ -20,7 +20,7 @@ struct Counter : GroupData {
 class FakeCheck : public TWarningPlugin {
 public:
     FakeCheck(QStringList &log, QString name, int priority) : log(log), name(std::move(name)) { Priority = priority; }
-    QString ClassName() const override { return name; }
+    QString className() const override { return name; }
     bool InQuickCheck() override { return quick; }
     bool NeedsGroupData() override { return group; }
     std::unique_ptr<GroupData> CreateGroupData() override
@@ -30,34 +30,34 @@ public:
         log << name + " create";
         return std::make_unique<Counter>(log);
     }
-    void CheckItem(TWQFItem *Item, CheckMessageList &Messages, GroupData *Data) override
+    void CheckItem(TWQFItem *item, CheckMessageList &messages, GroupData *data) override
     {
-        if (auto *counter = dynamic_cast<Counter *>(Data))
+        if (auto *counter = dynamic_cast<Counter *>(data))
             ++counter->items;
-        Messages.append({"HINT " + name + " item", nullptr});
-        if (Item->GetName() == failOn)
+        messages.append({"HINT " + name + " item", nullptr});
+        if (item->GetName() == failOn)
             throw Exception("bad item");
-        if (Item->GetName() == strangeOn)
+        if (item->GetName() == strangeOn)
             throw 42;
-        if (Item->GetName() == ownObjectOn)
-            Messages.append(
-                {"HINT " + name + " about 1", Item->Section()->Owner()->Sections().front()->Items().front().get()});
+        if (item->GetName() == ownObjectOn)
+            messages.append(
+                {"HINT " + name + " about 1", item->Section()->Owner()->Sections().front()->Items().front().get()});
     }
-    void CheckFile(TWQFFile *, CheckMessageList &Messages) override
+    void CheckFile(TWQFFile *, CheckMessageList &messages) override
     {
-        Messages.append({"HINT " + name + " file", nullptr});
+        messages.append({"HINT " + name + " file", nullptr});
         if (failFile)
             throw std::runtime_error("no file");
     }
-    void FinishGroup(bool flag, std::unique_ptr<GroupData> &Data, CheckMessageList &Messages) override
+    void FinishGroup(bool flag, std::unique_ptr<GroupData> &data, CheckMessageList &messages) override
     {
-        auto *counter = dynamic_cast<Counter *>(Data.get());
-        Messages.append(
+        auto *counter = dynamic_cast<Counter *>(data.get());
+        messages.append(
             {"HINT " + name + " group " + QString::number(counter ? counter->items : -1) + (flag ? "" : " unflagged"),
              nullptr});
         if (failFinish)
             throw Exception("no group");
-        Data.reset();
+        data.reset();
     }
 
     QStringList &log;
@@ -77,15 +77,15 @@ struct Run {
     FakeCheck *add(const QString &name, int priority)
     {
         auto *check = new FakeCheck(log, name, priority);
-        registry.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(check));
+        registry.registerPlugin(std::unique_ptr<TPellorinPlugin>(check));
         return check;
     }
     QStringList run(bool quick, TWQFFile *doc)
     {
         CheckMessageList messages{{"earlier", nullptr}};
-        registry.RunWarningPlugins(doc, quick, &messages);
+        registry.runWarningPlugins(doc, quick, &messages);
         QList<TWarningPlugin *> checks;
-        registry.GetWarningPlugins(checks);
+        registry.getWarningPlugins(checks);
         for (TWarningPlugin *check : checks)
             if (check->Messages)
                 qFatal("a plug-in kept its list after the run");
@@ -204,7 +204,7 @@ private slots:
         Run r;
         r.add("TA", 0);
         QCOMPARE(r.run(false, nullptr), QStringList({"earlier"}));
-        r.registry.RunWarningPlugins(r.page.get(), false, nullptr);
+        r.registry.runWarningPlugins(r.page.get(), false, nullptr);
         // The program's functions need no registry for that.
         CheckMessageList messages;
         RunWarningPlugins(nullptr, false, &messages);

@@ -68,10 +68,10 @@ private slots:
     {
         initPluginRegistry();
         initCompanyNamePlugin(GetAppDir());
-        QCOMPARE(pluginRegistry().Plugins().size(), 1);
+        QCOMPARE(pluginRegistry().plugins().size(), 1);
         auto *plugin = dynamic_cast<TCompanyNamingPlugin *>(GetNamingPlugin());
         QVERIFY(plugin);
-        QCOMPARE(plugin->ClassName(), QString("TCompanyNamingPlugin"));
+        QCOMPARE(plugin->className(), QString("TCompanyNamingPlugin"));
         plugin->NotifyFileName("/a/mtmorivane_A/p.wqf");
         plugin->NotifyFileName("/a/other/p.wqf");
         QCOMPARE(plugin->GetAppTitle(), QString());

@@ -168,7 +168,7 @@ private slots:
         QTEST(runCheck(std::make_unique<TSVarCheck>(), page.get()), "lines");
     }
 
-    void zeroSVars_data()
+    void zeroedSVars_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("zeroed");
@@ -185,10 +185,10 @@ private slots:
         QTest::newRow("empty name") << "#S#1"
                                     << "01";
     }
-    void zeroSVars()
+    void zeroedSVars()
     {
         QFETCH(QString, text);
-        QTEST(ZeroSVars(text), "zeroed");
+        QTEST(zeroSVars(text), "zeroed");
     }
 
     void checkCondition_data()

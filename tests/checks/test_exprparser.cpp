@@ -8,9 +8,9 @@ namespace {
 // "Type value" of a clean pass, else the message.
 QString verdict(const ExprOutcome &outcome)
 {
-    if (outcome.parsed && outcome.Error.isEmpty())
-        return exprTypeName(outcome.Value.Type) + u' ' + exprValueText(outcome.Value);
-    return outcome.Error;
+    if (outcome.parsed && outcome.error.isEmpty())
+        return exprTypeName(outcome.value.type) + u' ' + exprValueText(outcome.value);
+    return outcome.error;
 }
 } // namespace
 
@@ -146,7 +146,7 @@ private slots:
         QFETCH(QString, expected);
         const ExprOutcome outcome = parseExpression(text.toUtf8());
         QCOMPARE(verdict(outcome), expected);
-        QCOMPARE(outcome.parsed && outcome.Error.isEmpty(), valid);
+        QCOMPARE(outcome.parsed && outcome.error.isEmpty(), valid);
     }
 
     // Deep nesting is refused with a message, at any depth, before the stack runs out.
@@ -195,8 +195,8 @@ private slots:
                     text += alphabet[random.bounded(int(alphabet.size()))];
             }
             const ExprOutcome outcome = parseExpression(text);
-            if (!outcome.parsed || !outcome.Error.isEmpty())
-                QVERIFY2(!outcome.Error.isEmpty(), text.constData());
+            if (!outcome.parsed || !outcome.error.isEmpty())
+                QVERIFY2(!outcome.error.isEmpty(), text.constData());
         }
     }
 
@@ -227,12 +227,12 @@ private slots:
         QCOMPARE(message([&] { parser.setExpression("Count > 2"); }), QString("Unknown identifier: Count"));
         QCOMPARE(message([&] { parser.setExpression("Count > 2"); }), QString());
         QCOMPARE(message([&] { parser.evaluate(); }), QString("Cannot evaluate: error in expression"));
-        parser.Clear();
+        parser.clear();
         QCOMPARE(parser.expression(), QString());
         QCOMPARE(message([&] { parser.setExpression("Count > 2"); }), QString("Unknown identifier: Count"));
 
         // Evaluation faults raise on evaluating only.
-        parser.Clear();
+        parser.clear();
         QCOMPARE(message([&] { parser.setExpression("1 / 0 > 1"); }), QString());
         QCOMPARE(message([&] { parser.evaluate(); }), QString("Division by zero"));
 

@@ -71,7 +71,7 @@ public:
     QList<TExtAppWarnPlugin *> plugins() const
     {
         QList<TExtAppWarnPlugin *> list;
-        for (TPellorinPlugin *p : pluginRegistry().Plugins())
+        for (TPellorinPlugin *p : pluginRegistry().plugins())
             if (auto *ext = dynamic_cast<TExtAppWarnPlugin *>(p))
                 list << ext;
         return list;
@@ -222,10 +222,10 @@ private slots:
         CheckMessageList messages;
         emitPluginOutput(nullptr, page.get(), messages, "W preproc a:x\nW postproc x:x\n" + line.toUtf8());
         QCOMPARE(messages.size(), 3);
-        QCOMPARE(messages.last().Item, expected);
+        QCOMPARE(messages.last().item, expected);
         CheckMessageList alone;
         emitPluginOutput(nullptr, page.get(), alone, line.toUtf8());
-        QCOMPARE(alone.value(0).Item, expected);
+        QCOMPARE(alone.value(0).item, expected);
     }
 
     // The bytes a program printed: UTF-8, lines ending at CR LF, CR or LF.
@@ -286,7 +286,7 @@ private slots:
             QVERIFY(!p->InQuickCheck());
             QCOMPARE(p->NeedsGroupData(), p->GroupCheck);
             QCOMPARE(p->GetDescription(), p->Name);
-            QCOMPARE(p->ClassName(), QString("TExtAppWarnPlugin"));
+            QCOMPARE(p->className(), QString("TExtAppWarnPlugin"));
         }
 
         QMenuBar bar;
@@ -486,7 +486,7 @@ private slots:
         QCOMPARE(reason, cut ? cutLine : QString());
         QCOMPARE(messages.size(), records + int(cut));
         if (cut)
-            QCOMPARE(messages.takeFirst().Text, "WARN " + cutLine);
+            QCOMPARE(messages.takeFirst().text, "WARN " + cutLine);
         if (records > 0)
             QCOMPARE(shown({messages.last()}), QStringList{last});
         QTRY_VERIFY_WITH_TIMEOUT(!processAlive(readBytes(pidFile).trimmed().toLongLong()), 2000);
@@ -647,7 +647,7 @@ private slots:
             QVERIFY(prompter->prompts.isEmpty());
         } else {
             QCOMPARE(prompter->prompts.size(), 1);
-            QVERIFY2(prompter->prompts[0].Text.contains(box), qPrintable(prompter->prompts[0].Text));
+            QVERIFY2(prompter->prompts[0].text.contains(box), qPrintable(prompter->prompts[0].text));
         }
     }
 

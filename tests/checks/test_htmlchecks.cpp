@@ -87,7 +87,7 @@ private slots:
         QList<TWarningPlugin *> checks;
         GetWarningPlugins(checks);
         QCOMPARE(checks.size(), 1);
-        QCOMPARE(checks[0]->ClassName(), QString("THTMLVerify"));
+        QCOMPARE(checks[0]->className(), QString("THTMLVerify"));
         QCOMPARE(checks[0]->GetDescription(), QString("HTML Verification: condition and tooltips"));
         QVERIFY(checks[0]->InQuickCheck());
         donePluginRegistry();

@@ -60,7 +60,7 @@ private slots:
         GetWarningPlugins(checks);
         QStringList rows;
         for (TWarningPlugin *check : checks)
-            rows << check->ClassName() + " = " + check->GetDescription() + (check->InQuickCheck() ? "" : " (full)");
+            rows << check->className() + " = " + check->GetDescription() + (check->InQuickCheck() ? "" : " (full)");
         donePluginRegistry();
         QCOMPARE(rows, QStringList({
                            "TDeveloperRights = Developer Rights are hardcoded on the page!",

@@ -12,7 +12,7 @@ class FakeNaming : public TNamingPlugin {
 public:
     FakeNaming(Log &log, QString name) : m_log(log), m_name(std::move(name)) {}
     ~FakeNaming() override { m_log << "freed " + m_name; }
-    QString ClassName() const override { return QStringLiteral("TFakeNaming"); }
+    QString className() const override { return QStringLiteral("TFakeNaming"); }
     QString GetCaption() override { return m_name; }
 
 private:
@@ -24,7 +24,7 @@ class FakeCheck : public TWarningPlugin {
 public:
     FakeCheck(Log &log, QString name) : m_log(log), m_name(std::move(name)) {}
     ~FakeCheck() override { m_log << "freed " + m_name; }
-    QString ClassName() const override { return QStringLiteral("TFakeCheck"); }
+    QString className() const override { return QStringLiteral("TFakeCheck"); }
 
 private:
     Log &m_log;
@@ -38,15 +38,15 @@ public:
         : m_log(log), m_name(std::move(name)), m_key(key), m_handles(handles)
     {}
     ~FakeShortCut() override { m_log << "freed " + m_name; }
-    QString ClassName() const override { return QStringLiteral("TFakeShortCut"); }
-    bool Accepts(uint16_t Key, TShiftState shift) override
+    QString className() const override { return QStringLiteral("TFakeShortCut"); }
+    bool Accepts(uint16_t key, TShiftState shift) override
     {
         m_log << "accepts? " + m_name;
-        return Key == m_key && shift == TShiftState(ssCtrl);
+        return key == m_key && shift == TShiftState(ssCtrl);
     }
-    void Execute(uint16_t Key, TShiftState shift, bool &handled) override
+    void Execute(uint16_t key, TShiftState shift, bool &handled) override
     {
-        TShortCutPlugin::Execute(Key, shift, handled);
+        TShortCutPlugin::Execute(key, shift, handled);
         m_log << "execute " + m_name;
         handled = m_handles;
     }
@@ -77,30 +77,30 @@ private slots:
     {
         Log log;
         PluginRegistry r;
-        QCOMPARE(r.Plugins().size(), 1);
-        TNamingPlugin *naming = r.GetNamingPlugin();
-        QVERIFY(naming && naming->ClassName() == "TNamingPlugin");
+        QCOMPARE(r.plugins().size(), 1);
+        TNamingPlugin *naming = r.getNamingPlugin();
+        QVERIFY(naming && naming->className() == "TNamingPlugin");
         QVERIFY(!naming->Enabled); // installed as naming plug-in, never "registered"
 
         auto *a = new FakeCheck(log, "a");
         auto *s = new FakeShortCut(log, "s", VK_RETURN, false);
         auto *b = new FakeCheck(log, "b");
         b->Priority = -5;
-        QCOMPARE(r.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(a)), a);
-        r.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(s));
-        r.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(b));
-        QCOMPARE(r.RegisterPlugin(nullptr), nullptr);
-        QCOMPARE(r.Plugins(), QList<TPellorinPlugin *>({naming, a, s, b}));
+        QCOMPARE(r.registerPlugin(std::unique_ptr<TPellorinPlugin>(a)), a);
+        r.registerPlugin(std::unique_ptr<TPellorinPlugin>(s));
+        r.registerPlugin(std::unique_ptr<TPellorinPlugin>(b));
+        QCOMPARE(r.registerPlugin(nullptr), nullptr);
+        QCOMPARE(r.plugins(), QList<TPellorinPlugin *>({naming, a, s, b}));
         QVERIFY(a->Enabled && s->Enabled && b->Enabled);
 
         QList<TWarningPlugin *> checks{nullptr};
-        r.GetWarningPlugins(checks); // appends, in registration order whatever the priority
+        r.getWarningPlugins(checks); // appends, in registration order whatever the priority
         QCOMPARE(checks, QList<TWarningPlugin *>({nullptr, a, b}));
         QCOMPARE(a->GetDescription(), QStringLiteral("TFakeCheck"));
 
         // A second registration of a listed plug-in neither lists nor frees it twice.
-        r.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(a));
-        QCOMPARE(r.Plugins().size(), 4);
+        r.registerPlugin(std::unique_ptr<TPellorinPlugin>(a));
+        QCOMPARE(r.plugins().size(), 4);
         QVERIFY(log.isEmpty());
     }
 
@@ -110,30 +110,30 @@ private slots:
         {
             PluginRegistry r;
             auto *check = new FakeCheck(log, "check");
-            r.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(check));
+            r.registerPlugin(std::unique_ptr<TPellorinPlugin>(check));
             auto *company = new FakeNaming(log, "company");
-            QCOMPARE(r.SetNamingPlugin(std::unique_ptr<TNamingPlugin>(company)), company);
-            QCOMPARE(r.Plugins(), QList<TPellorinPlugin *>({company, check}));
+            QCOMPARE(r.setNamingPlugin(std::unique_ptr<TNamingPlugin>(company)), company);
+            QCOMPARE(r.plugins(), QList<TPellorinPlugin *>({company, check}));
             QVERIFY(!company->Enabled);
 
             // Setting the current one again changes nothing and frees nothing.
-            r.SetNamingPlugin(std::unique_ptr<TNamingPlugin>(company));
-            QCOMPARE(r.Plugins(), QList<TPellorinPlugin *>({company, check}));
+            r.setNamingPlugin(std::unique_ptr<TNamingPlugin>(company));
+            QCOMPARE(r.plugins(), QList<TPellorinPlugin *>({company, check}));
             QVERIFY(log.isEmpty());
 
             // None: a new default takes the company plug-in's place, which is freed.
-            TNamingPlugin *fresh = r.SetNamingPlugin(nullptr);
+            TNamingPlugin *fresh = r.setNamingPlugin(nullptr);
             QCOMPARE(log, Log({"freed company"}));
-            QCOMPARE(r.Plugins(), QList<TPellorinPlugin *>({fresh, check}));
-            QCOMPARE(fresh->ClassName(), QStringLiteral("TNamingPlugin"));
+            QCOMPARE(r.plugins(), QList<TPellorinPlugin *>({fresh, check}));
+            QCOMPARE(fresh->className(), QStringLiteral("TNamingPlugin"));
             QCOMPARE(fresh->GetCaption(), QString());
 
             // A naming plug-in registered later and then set moves to the front, listed once.
             auto *late = new FakeNaming(log, "late");
-            r.RegisterPlugin(std::unique_ptr<TPellorinPlugin>(late));
-            r.SetNamingPlugin(std::unique_ptr<TNamingPlugin>(late));
-            QCOMPARE(r.Plugins(), QList<TPellorinPlugin *>({late, check}));
-            QCOMPARE(r.GetNamingPlugin(), late);
+            r.registerPlugin(std::unique_ptr<TPellorinPlugin>(late));
+            r.setNamingPlugin(std::unique_ptr<TNamingPlugin>(late));
+            QCOMPARE(r.plugins(), QList<TPellorinPlugin *>({late, check}));
+            QCOMPARE(r.getNamingPlugin(), late);
             log.clear();
         }
         QCOMPARE(log, Log({"freed late", "freed check"}));
@@ -155,17 +155,17 @@ private slots:
         QFETCH(int, key);
         Log log;
         PluginRegistry r;
-        r.RegisterPlugin(std::make_unique<FakeShortCut>(log, "first", VK_RETURN, false));
-        r.RegisterPlugin(std::make_unique<FakeCheck>(log, "check"));
-        r.RegisterPlugin(std::make_unique<FakeShortCut>(log, "second", VK_RETURN, true))->Enabled = false;
-        r.RegisterPlugin(std::make_unique<FakeShortCut>(log, "third", VK_RETURN, true));
+        r.registerPlugin(std::make_unique<FakeShortCut>(log, "first", VK_RETURN, false));
+        r.registerPlugin(std::make_unique<FakeCheck>(log, "check"));
+        r.registerPlugin(std::make_unique<FakeShortCut>(log, "second", VK_RETURN, true))->Enabled = false;
+        r.registerPlugin(std::make_unique<FakeShortCut>(log, "third", VK_RETURN, true));
         bool handled = true; // dispatch starts from False
-        r.DispatchShortCut(uint16_t(key), ssCtrl, handled);
+        r.dispatchShortCut(uint16_t(key), ssCtrl, handled);
         QTEST(handled, "handled");
         QTEST(log, "calls");
 
         log.clear();
-        r.DispatchShortCut(uint16_t(key), ssCtrl | ssShift, handled);
+        r.dispatchShortCut(uint16_t(key), ssCtrl | ssShift, handled);
         QVERIFY(!handled);
         QCOMPARE(log, Log({"accepts? first", "accepts? second", "accepts? third"}));
         log.clear();
@@ -176,9 +176,9 @@ private slots:
         Log log;
         {
             PluginRegistry r;
-            TPellorinAppIntf *none = r.GetAppIntf();
+            TPellorinAppIntf *none = r.getAppIntf();
             QVERIFY(dynamic_cast<TDoNothingAppIntf *>(none));
-            QCOMPARE(r.GetAppIntf(), none); // kept
+            QCOMPARE(r.getAppIntf(), none); // kept
             TWQFFile *doc = reinterpret_cast<TWQFFile *>(&log); // any pointer: it must be reset
             QCOMPARE(none->GetCurrent(doc), QString());
             QCOMPARE(doc, nullptr);
@@ -192,15 +192,15 @@ private slots:
             QCOMPARE(none->GetFileName(), QString());
 
             auto *first = new FakeIntf(log, "first");
-            r.SetAppIntf(std::unique_ptr<TPellorinAppIntf>(first)); // frees the do-nothing one
-            QCOMPARE(r.GetAppIntf(), first);
-            r.SetAppIntf(std::unique_ptr<TPellorinAppIntf>(first)); // the same again: nothing
+            r.setAppIntf(std::unique_ptr<TPellorinAppIntf>(first)); // frees the do-nothing one
+            QCOMPARE(r.getAppIntf(), first);
+            r.setAppIntf(std::unique_ptr<TPellorinAppIntf>(first)); // the same again: nothing
             auto *second = new FakeIntf(log, "second");
-            r.SetAppIntf(std::unique_ptr<TPellorinAppIntf>(second));
-            QCOMPARE(r.GetAppIntf(), second);
+            r.setAppIntf(std::unique_ptr<TPellorinAppIntf>(second));
+            QCOMPARE(r.getAppIntf(), second);
             QVERIFY(log.isEmpty()); // the first stays alive for whoever still holds it
             QCOMPARE(first->GetFileName(), QStringLiteral("first"));
-            r.RegisterPlugin(std::make_unique<FakeCheck>(log, "check"));
+            r.registerPlugin(std::make_unique<FakeCheck>(log, "check"));
         }
         // Plug-ins first, then the current interface, then those it replaced.
         QCOMPARE(log, Log({"freed check", "freed second", "freed first"}));

@@ -35,7 +35,7 @@ private slots:
         GetWarningPlugins(checks);
         QStringList names;
         for (TWarningPlugin *check : checks)
-            names << check->ClassName();
+            names << check->className();
         QCOMPARE(names, QStringList({"TDeveloperRights", "TSQLUnderLoopCheck", "TSVarCheck", "TConnectCheck",
                                      "TUnconnectCheck", "TFileNameCheck", "TTemplateNameCheck", "TIFCondCheck",
                                      "THTMLVerify"}));

@@ -22,19 +22,19 @@ namespace {
 // record of what they asked of it.
 class FakeHost : public TPellorinAppIntf {
 public:
-    TWQFFile *Doc = nullptr;
-    QString Section;
-    QString FileName;
+    TWQFFile *doc = nullptr;
+    QString section;
+    QString fileName;
     QList<void *> selection;
     QStringList calls;
 
-    void OpenFile(const QString &FileName) override { calls << "open " + FileName; }
-    void GetSelection(QList<void *> &List) override { List.append(selection); }
-    QString GetFileName() override { return FileName; }
-    QString GetCurrent(TWQFFile *&Doc) override
+    void OpenFile(const QString &fileName) override { calls << "open " + fileName; }
+    void GetSelection(QList<void *> &list) override { list.append(selection); }
+    QString GetFileName() override { return fileName; }
+    QString GetCurrent(TWQFFile *&doc) override
     {
-        Doc = this->Doc;
-        return Section;
+        doc = this->doc;
+        return section;
     }
     void RefreshSection(const QString &sectionName) override { calls << "refresh " + sectionName; }
 };
@@ -112,8 +112,8 @@ private slots:
     {
         Registered r;
         QStringList names;
-        for (TPellorinPlugin *p : pluginRegistry().Plugins())
-            names << p->ClassName();
+        for (TPellorinPlugin *p : pluginRegistry().plugins())
+            names << p->className();
         QCOMPARE(names, QStringList({"TNamingPlugin", "TOpenExternalFile", "TMoveWQFComponents", "TRequote"}));
     }
 
@@ -174,9 +174,9 @@ private slots:
         QFETCH(QList<int>, selected);
         auto page = pageWith(externalComp("0", "orders") + externalComp("1", "audit.log") + comp("2", "SET"));
         Registered r;
-        r.host().Doc = page.get();
-        r.host().Section = "preproc";
-        r.host().FileName = fileName;
+        r.host().doc = page.get();
+        r.host().section = "preproc";
+        r.host().fileName = fileName;
         int note = 0; // stands for a note: not a component of the page
         for (int i : selected)
             r.host().selection << (i < 0 ? static_cast<void *>(&note)
@@ -212,8 +212,8 @@ private slots:
         Registered r;
         const auto &items = page->FindSection("preproc")->Items();
         int note = 0;
-        r.host().Doc = page.get();
-        r.host().Section = "preproc";
+        r.host().doc = page.get();
+        r.host().section = "preproc";
         r.host().selection = {items[0].get(), &note, items[1].get()};
         const uint64_t revision = page->revision();
         QVERIFY(!r.press(uint16_t(key), ssAlt));
@@ -232,16 +232,16 @@ private slots:
     {
         auto page = pageWith(placed("0", 64, 48));
         Registered r;
-        r.host().Doc = page.get();
-        r.host().Section = "postproc";
+        r.host().doc = page.get();
+        r.host().section = "postproc";
         r.host().selection = {page->FindSection("preproc")->Items()[0].get()};
         r.press(VK_RIGHT, ssAlt);
         QCOMPARE(page->FindSection("preproc")->Items()[0]->GetX(), 64);
         QCOMPARE(r.host().calls, QStringList({"refresh postproc"}));
 
         r.host().calls.clear();
-        r.host().Doc = nullptr;
-        r.host().Section.clear();
+        r.host().doc = nullptr;
+        r.host().section.clear();
         r.press(VK_RIGHT, ssAlt);
         QCOMPARE(r.host().calls, QStringList({"refresh "}));
     }
@@ -250,8 +250,8 @@ private slots:
     {
         auto page = pageWith(placed("0", 2147483640, -2147483640));
         Registered r;
-        r.host().Doc = page.get();
-        r.host().Section = "preproc";
+        r.host().doc = page.get();
+        r.host().section = "preproc";
         r.host().selection = {page->FindSection("preproc")->Items()[0].get()};
         r.press(VK_RIGHT, ssAlt);
         r.press(VK_UP, ssAlt);
@@ -275,8 +275,8 @@ private slots:
         auto page = pageWith(placed("0", 20, 48) + placed("1", 40, 10));
         Registered r;
         const auto &items = page->FindSection("preproc")->Items();
-        r.host().Doc = page.get();
-        r.host().Section = "preproc";
+        r.host().doc = page.get();
+        r.host().section = "preproc";
         r.host().selection = {items[0].get(), items[1].get()};
         r.press(uint16_t(key), ssAlt);
         QStringList positions;
@@ -306,8 +306,8 @@ private slots:
         QVERIFY(w.focus(controls[control]));
         auto page = pageWith(placed("0", 64, 48));
         Registered r;
-        r.host().Doc = page.get();
-        r.host().Section = "preproc";
+        r.host().doc = page.get();
+        r.host().section = "preproc";
         r.host().selection = {page->FindSection("preproc")->Items()[0].get()};
         r.press(VK_RIGHT, ssAlt);
         QTEST(page->FindSection("preproc")->Items()[0]->GetX(), "x");

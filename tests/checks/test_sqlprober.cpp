@@ -298,7 +298,7 @@ private slots:
         ProberFixture f;
         if (!script.isEmpty())
             f.writeProber(script, executable);
-        f.group()->TimeoutSeconds = 1;
+        f.group()->timeoutSeconds = 1;
         line.replace("<prober>", f.group()->proberProgram);
         auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")) + comp("1", "SELECTQUERY", {}, query("x")));
         QElapsedTimer clock;
@@ -316,7 +316,7 @@ private slots:
         ProberFixture f;
         const QString pidFile = f.root("child.pid");
         f.writeProber("sleep 60 &\necho $! > \"" + pidFile.toUtf8() + "\"\nwait\n");
-        f.group()->TimeoutSeconds = 1;
+        f.group()->timeoutSeconds = 1;
         auto doc = page(comp("0", "SELECTQUERY", {}, query("SELECT 1")));
         QCOMPARE(f.fullCheck(doc.get()), QStringList({"qverify: did not end within 1 seconds and was stopped"}));
         const qint64 child = readBytes(pidFile).trimmed().toLongLong();
@@ -346,7 +346,7 @@ private slots:
         // The job's folder with its mode and owner, then the folder of each statement file.
         f.writeProber("d=$(dirname \"$1\")\necho \"$d\" > '" + seen + "'\nstat -c '%a %u' \"$d\" >> '" + seen + "'\n" +
                       eachStatement("dirname \"$f\" >> '" + seen + "'") + end);
-        f.group()->TimeoutSeconds = 1;
+        f.group()->timeoutSeconds = 1;
         auto doc = page(comp("0", "SELECTQUERY", {}, query("a")) + comp("1", "SELECTQUERY", {}, query("b")));
         f.fullCheck(doc.get());
         const QStringList lines = QString::fromUtf8(readBytes(f.root("seen.txt"))).split(u'\n', Qt::SkipEmptyParts);
@@ -606,7 +606,7 @@ public:
     }
 
     // Empty when the server runs, else why it could not be started.
-    QString Start()
+    QString start()
     {
         m_bin = findBinFolder();
         if (m_bin.isEmpty())
@@ -647,13 +647,13 @@ public:
     // Every row of the sample tables and the names of all tables.
     QString contents() const
     {
-        return Value("SELECT (SELECT string_agg(id || ':' || name || ':' || coalesce(note, '-'), ',' ORDER BY id) "
+        return value("SELECT (SELECT string_agg(id || ':' || name || ':' || coalesce(note, '-'), ',' ORDER BY id) "
                      "FROM customers) || ' | ' || (SELECT string_agg(id || ':' || customer_id || ':' || placed_on "
                      "|| ':' || total, ',' ORDER BY id) FROM orders) || ' | ' || (SELECT string_agg(tablename, ',' "
                      "ORDER BY tablename) FROM pg_tables WHERE schemaname = 'public')");
     }
     // One value of a query run with psql.
-    QString Value(const QString &sql) const
+    QString value(const QString &sql) const
     {
         QString out;
         run(m_bin + "psql", {"-h", m_dir.path(), "-U", "pellorin", "-d", "postgres", "-tA", "-c", sql}, false, &out);
@@ -728,7 +728,7 @@ public:
 private:
     bool granted() const
     {
-        return m_server.Value("SELECT count(*) FROM pg_locks WHERE relation = 'orders'::regclass AND mode = "
+        return m_server.value("SELECT count(*) FROM pg_locks WHERE relation = 'orders'::regclass AND mode = "
                               "'AccessExclusiveLock' AND granted") == "1";
     }
 
@@ -745,7 +745,7 @@ private slots:
     void initTestCase()
     {
         m_server = std::make_unique<PostgresServer>();
-        const QString reason = m_server->Start();
+        const QString reason = m_server->start();
         if (!reason.isEmpty())
             QSKIP(qPrintable("no PostgreSQL server: " + reason));
     }
@@ -800,7 +800,7 @@ private slots:
         } else {
             QCOMPARE(got, lines);
         }
-        QCOMPARE(m_server->Value("SELECT count(*) FROM orders"), QString("3"));
+        QCOMPARE(m_server->value("SELECT count(*) FROM orders"), QString("3"));
     }
 
     // The same statements as on SQLite; nothing of them runs.
@@ -846,7 +846,7 @@ private slots:
     {
         QFETCH(QString, sql);
         QFETCH(QString, verdict);
-        m_server->Value("CREATE TABLE IF NOT EXISTS t (x integer)");
+        m_server->value("CREATE TABLE IF NOT EXISTS t (x integer)");
         const QString before = m_server->contents();
         QVERIFY(before.endsWith("| customers,orders,t"));
         ProberFixture f(kBinDir);
@@ -863,7 +863,7 @@ private slots:
         OrdersLock lock(*m_server);
         QVERIFY(lock.held());
         ProberFixture f(kBinDir);
-        f.group()->TimeoutSeconds = 60;
+        f.group()->timeoutSeconds = 60;
         useServer();
         QCOMPARE(verdictLines(f, "SELECT total FROM orders"), expectedLines("canceling statement due to lock timeout"));
     }
@@ -882,7 +882,7 @@ private slots:
         ProberFixture f(kBinDir);
         useServer();
         const int count = 50;
-        QVERIFY(count * 3 > f.group()->TimeoutSeconds);
+        QVERIFY(count * 3 > f.group()->timeoutSeconds);
         QByteArray components;
         for (int i = 0; i < count; ++i)
             components += comp(QByteArray::number(i), "SELECTQUERY", {}, query("SELECT total FROM orders"));

@@ -36,13 +36,13 @@ private slots:
         GetWarningPlugins(checks);
         QStringList rows;
         for (TWarningPlugin *check : checks)
-            rows << check->ClassName() + " = " + check->GetDescription() + (check->InQuickCheck() ? "" : " (full)");
+            rows << check->className() + " = " + check->GetDescription() + (check->InQuickCheck() ? "" : " (full)");
         QCOMPARE(rows, QStringList({"TSQLParamCheck = Parameter #(%s) not used in query",
                                     "TGroupSQLCheck = (qverify) SQL Statement verification (full)"}));
         auto *group = dynamic_cast<TGroupSQLCheck *>(checks[1]);
         QCOMPARE(group->proberProgram, QStringLiteral("/nowhere/qverify/qverify"));
         QCOMPARE(group->maskFileName, QStringLiteral("/nowhere/plugins/qverify/mask.txt"));
-        QCOMPARE(group->TimeoutSeconds, 120);
+        QCOMPARE(group->timeoutSeconds, 120);
     }
 
     void replaceSVars_data()

@@ -11,7 +11,7 @@ class PrintingPrompter : public Prompter {
 public:
     PromptButton ask(QWidget *, const Prompt &prompt) override
     {
-        std::fprintf(stderr, "asked: %s\n", qPrintable(prompt.Text));
+        std::fprintf(stderr, "asked: %s\n", qPrintable(prompt.text));
         return pbCancel;
     }
     QString openFileName(QWidget *, const FileDialogOptions &) override { return QString(); }

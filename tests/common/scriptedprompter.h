@@ -11,11 +11,11 @@ namespace pellorin_test {
 class ScriptedPrompter : public Prompter {
 public:
     struct Asked {
-        QString Caption;
-        QString Text;
-        PromptIcon Icon;
+        QString caption;
+        QString text;
+        PromptIcon icon;
         PromptButtons buttons;
-        PromptButton Default;
+        PromptButton defaultButton;
     };
 
     // answers in order; a box asked with none left is counted in unanswered and gets pbCancel.
@@ -29,7 +29,7 @@ public:
 
     PromptButton ask(QWidget *, const Prompt &prompt) override
     {
-        prompts.append({prompt.Caption, prompt.Text, prompt.Icon, prompt.buttons, prompt.Default});
+        prompts.append({prompt.caption, prompt.text, prompt.icon, prompt.buttons, prompt.defaultButton});
         if (answers.isEmpty()) {
             ++unanswered;
             return pbCancel;

@@ -10,5 +10,5 @@ bool registerTestClass(const char *name, Factory factory);
 } // namespace pellorin_test
 
 #define PELLORIN_TEST_CLASS(Class)                                                                                     \
-    static const bool Class##_registered =                                                                             \
+    static const bool registered##Class =                                                                              \
         ::pellorin_test::registerTestClass(#Class, [] { return std::unique_ptr<QObject>(new Class); });

@@ -21,14 +21,14 @@ namespace pellorin_test {
 
 // A page with its notes taken out of the editor notes, as opening a page does.
 struct OpenedPage {
-    TWQFFile File;
-    CommentRectList Notes;
+    TWQFFile file;
+    CommentRectList notes;
 
-    bool Load(const QString &path)
+    bool load(const QString &path)
     {
-        if (!File.LoadFromFile(path, {}))
+        if (!file.LoadFromFile(path, {}))
             return false;
-        ExtractCommentRects(File.GetEditorNotes(), Notes);
+        ExtractCommentRects(file.GetEditorNotes(), notes);
         return true;
     }
 };
@@ -57,39 +57,39 @@ public:
         : QWidget(parent)
     {
         setObjectName(QStringLiteral("DiagramWindow"));
-        Image = new TImage(this);
-        Image->setObjectName(QStringLiteral("Image1"));
-        HorzScroll = new QScrollBar(Qt::Horizontal, this);
-        HorzScroll->setObjectName(QStringLiteral("PreHorzScroll"));
-        VertScroll = new QScrollBar(Qt::Vertical, this);
-        VertScroll->setObjectName(QStringLiteral("PreVertScroll"));
+        image = new TImage(this);
+        image->setObjectName(QStringLiteral("Image1"));
+        horzScroll = new QScrollBar(Qt::Horizontal, this);
+        horzScroll->setObjectName(QStringLiteral("PreHorzScroll"));
+        vertScroll = new QScrollBar(Qt::Vertical, this);
+        vertScroll->setObjectName(QStringLiteral("PreVertScroll"));
         auto *layout = new QGridLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
-        layout->addWidget(Image, 0, 0);
-        layout->addWidget(VertScroll, 0, 1);
-        layout->addWidget(HorzScroll, 1, 0);
+        layout->addWidget(image, 0, 0);
+        layout->addWidget(vertScroll, 0, 1);
+        layout->addWidget(horzScroll, 1, 0);
 
-        auto source = std::make_unique<TWQFEditorSource>(section, notes);
-        Source = source.get();
-        Source->SetZoom(zoom);
-        Source->VertSplit = 820;
-        Source->DstArrow = damOutOfSight;
-        Editor = std::make_unique<TImageGraphEditor>(Image, HorzScroll, VertScroll, std::move(source));
-        Source->Editor = Editor.get();
+        auto owned = std::make_unique<TWQFEditorSource>(section, notes);
+        source = owned.get();
+        source->SetZoom(zoom);
+        source->VertSplit = 820;
+        source->DstArrow = damOutOfSight;
+        editor = std::make_unique<TImageGraphEditor>(image, horzScroll, vertScroll, std::move(owned));
+        source->Editor = editor.get();
 
         // At least 1024 x 1024, and room for every component.
         int w = 0, h = 0;
         GetItemsExtent(section ? &section->Items() : nullptr, 32, 32, w, h);
-        Editor->SetGraphSize({std::max(1024, roundToInt(w * zoom)), std::max(1024, roundToInt(h * zoom))});
-        Editor->Rebuild();
+        editor->SetGraphSize({std::max(1024, roundToInt(w * zoom)), std::max(1024, roundToInt(h * zoom))});
+        editor->Rebuild();
     }
 
-    TImage *Image;
-    QScrollBar *HorzScroll;
-    QScrollBar *VertScroll;
-    TWQFEditorSource *Source; // owned by the editor
-    std::unique_ptr<TImageGraphEditor> Editor;
+    TImage *image;
+    QScrollBar *horzScroll;
+    QScrollBar *vertScroll;
+    TWQFEditorSource *source; // owned by the editor
+    std::unique_ptr<TImageGraphEditor> editor;
 };
 
 } // namespace pellorin_test

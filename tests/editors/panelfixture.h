@@ -40,26 +40,26 @@ inline bool turnWheel(QWidget *target, int delta, Qt::KeyboardModifiers modifier
 
 // The scroll area of a diagram tab and its container, on a shown window.
 struct PanelWindow {
-    QWidget Window;
-    QScrollArea *Scroll;
-    QWidget *Container;
+    QWidget window;
+    QScrollArea *scroll;
+    QWidget *container;
 
     explicit PanelWindow(int width = 320, int height = 400)
     {
-        Window.setObjectName(QStringLiteral("PanelWindow"));
-        Scroll = new QScrollArea(&Window);
-        Scroll->setObjectName(QStringLiteral("PreScroll"));
-        Scroll->setWidgetResizable(true);
-        Scroll->setFrameShape(QFrame::NoFrame);
-        Scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        Scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        Container = new QWidget;
-        Container->setObjectName(QStringLiteral("PrePanel"));
-        Scroll->setWidget(Container);
-        Scroll->setGeometry(0, 0, width, height);
-        Window.resize(width, height);
-        Window.show();
-        QApplication::setActiveWindow(&Window);
+        window.setObjectName(QStringLiteral("PanelWindow"));
+        scroll = new QScrollArea(&window);
+        scroll->setObjectName(QStringLiteral("PreScroll"));
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        container = new QWidget;
+        container->setObjectName(QStringLiteral("PrePanel"));
+        scroll->setWidget(container);
+        scroll->setGeometry(0, 0, width, height);
+        window.resize(width, height);
+        window.show();
+        QApplication::setActiveWindow(&window);
     }
 };
 
@@ -183,7 +183,7 @@ struct BuiltPanel {
         };
         build();
     }
-    void build() { panel.BuildPropertyPanel(firstItem(*page), window.Container, descr.get()); }
+    void build() { panel.BuildPropertyPanel(firstItem(*page), window.container, descr.get()); }
     TWQFItem *item() { return firstItem(*page); }
     // The n-th button of the panel with that caption; none when there is none.
     QPushButton *button(const QString &caption, int n = 0)

@@ -15,23 +15,23 @@ Q_DECLARE_METATYPE(Point)
 // Readable failures for the geometry types.
 inline char *toString(const Rect &r)
 {
-    return QTest::toString(QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.bottom));
+    return QTest::toString(QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom));
 }
-inline char *toString(const Point &p) { return QTest::toString(QStringLiteral("(%1,%2)").arg(p.X).arg(p.Y)); }
+inline char *toString(const Point &p) { return QTest::toString(QStringLiteral("(%1,%2)").arg(p.x).arg(p.y)); }
 
 namespace pellorin_test {
 
 struct CanvasOp {
-    QString Kind; // polyline, polygon, rectangle, fillrect, text, textrect, stretch
-    std::vector<Point> Points;
-    Rect R;
-    QString Text;
+    QString kind; // polyline, polygon, rectangle, fillrect, text, textrect, stretch
+    std::vector<Point> points;
+    Rect r;
+    QString text;
     Color pen = 0;
-    int PenWidth = 0;
+    int penWidth = 0;
     Color brush = 0;
     BrushFill brushStyle = bsSolid;
     Color font = 0;
-    bool Bold = false;
+    bool bold = false;
     Point origin;
 };
 
@@ -39,13 +39,13 @@ inline QString pointsText(const std::vector<Point> &points)
 {
     QStringList parts;
     for (const Point &p : points)
-        parts << QStringLiteral("(%1,%2)").arg(p.X).arg(p.Y);
+        parts << QStringLiteral("(%1,%2)").arg(p.x).arg(p.y);
     return parts.join(QLatin1Char(' '));
 }
 
 inline QString rectText(const Rect &r)
 {
-    return QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.bottom);
+    return QStringLiteral("(%1,%2,%3,%4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom);
 }
 
 class RecordingCanvas : public DrawingSurface {
@@ -53,20 +53,20 @@ public:
     static constexpr int charWidth = 6;
     static constexpr int textHeight = 12;
 
-    std::vector<CanvasOp> Ops;
+    std::vector<CanvasOp> recorded;
 
     std::vector<CanvasOp> ops(const QString &kind) const
     {
         std::vector<CanvasOp> out;
-        for (const CanvasOp &op : Ops)
-            if (op.Kind == kind)
+        for (const CanvasOp &op : recorded)
+            if (op.kind == kind)
                 out.push_back(op);
         return out;
     }
 
     Color penColor() const override { return m_pen; }
     void setPenColor(Color c) override { m_pen = c; }
-    int PenWidth() const override { return m_penWidth; }
+    int penWidth() const override { return m_penWidth; }
     void setPenWidth(int w) override { m_penWidth = w; }
     Color brushColor() const override { return m_brush; }
     void setBrushColor(Color c) override { m_brush = c; }
@@ -83,39 +83,39 @@ public:
     Point origin() const override { return m_origin; }
     void setOrigin(int x, int y) override { m_origin = {x, y}; }
 
-    void polyline(const std::vector<Point> &points) override { record(QStringLiteral("polyline")).Points = points; }
-    void polygon(const std::vector<Point> &points) override { record(QStringLiteral("polygon")).Points = points; }
-    void rectangle(const Rect &r) override { record(QStringLiteral("rectangle")).R = r; }
-    void fillRect(const Rect &r) override { record(QStringLiteral("fillrect")).R = r; }
+    void polyline(const std::vector<Point> &points) override { record(QStringLiteral("polyline")).points = points; }
+    void polygon(const std::vector<Point> &points) override { record(QStringLiteral("polygon")).points = points; }
+    void rectangle(const Rect &r) override { record(QStringLiteral("rectangle")).r = r; }
+    void fillRect(const Rect &r) override { record(QStringLiteral("fillrect")).r = r; }
     void textOut(int x, int y, const QString &text) override
     {
         CanvasOp &op = record(QStringLiteral("text"));
-        op.Points = {{x, y}};
-        op.Text = text;
+        op.points = {{x, y}};
+        op.text = text;
     }
     void textRect(const Rect &r, const QString &text) override
     {
         CanvasOp &op = record(QStringLiteral("textrect"));
-        op.R = r;
-        op.Text = text;
+        op.r = r;
+        op.text = text;
     }
     Point textExtent(const QString &text) override { return {int(text.size()) * charWidth, textHeight}; }
-    void stretchDraw(const Rect &r, const QImage &) override { record(QStringLiteral("stretch")).R = r; }
+    void stretchDraw(const Rect &r, const QImage &) override { record(QStringLiteral("stretch")).r = r; }
 
 private:
     CanvasOp &record(const QString &kind)
     {
         CanvasOp op;
-        op.Kind = kind;
+        op.kind = kind;
         op.pen = m_pen;
-        op.PenWidth = m_penWidth;
+        op.penWidth = m_penWidth;
         op.brush = m_brush;
         op.brushStyle = m_brushStyle;
         op.font = m_font;
-        op.Bold = m_bold;
+        op.bold = m_bold;
         op.origin = m_origin;
-        Ops.push_back(op);
-        return Ops.back();
+        recorded.push_back(op);
+        return recorded.back();
     }
 
     Color m_pen = clBlack;

@@ -10,19 +10,19 @@
 namespace pellorin_test {
 
 struct Box {
-    Box(Rect r = {}, bool groupable = true) : R(r), Groupable(groupable) {}
-    Rect R;
-    bool Groupable = true;
-    QString Caption;
+    Box(Rect r = {}, bool groupable = true) : r(r), groupable(groupable) {}
+    Rect r;
+    bool groupable = true;
+    QString caption;
 };
 
 class RecordingSource : public TGraphEditorSource {
 public:
-    explicit RecordingSource(std::vector<Box> boxes = {}) : Boxes(std::move(boxes)) {}
+    explicit RecordingSource(std::vector<Box> boxes = {}) : boxes(std::move(boxes)) {}
 
-    std::vector<Box> Boxes;
+    std::vector<Box> boxes;
     // Set to rebuild the editor from MoveItem, as a model binding does.
-    TGraphEditor *Editor = nullptr;
+    TGraphEditor *editor = nullptr;
     QStringList moves; // "index:dx,dy" in call order
     QStringList painted; // "bg off", "item index x,y sel", "overlay off"
     TGraphPaintInfo lastInfo;
@@ -35,40 +35,40 @@ public:
             *destroyed = true;
     }
 
-    int indexOf(void *data) const { return int(static_cast<Box *>(data) - Boxes.data()); }
-    void *data(int index) { return &Boxes[size_t(index)]; }
+    int indexOf(void *data) const { return int(static_cast<Box *>(data) - boxes.data()); }
+    void *data(int index) { return &boxes[size_t(index)]; }
 
-    void GetItems(DataList &List) override
+    void GetItems(DataList &list) override
     {
-        for (Box &b : Boxes)
-            List.push_back(&b);
+        for (Box &b : boxes)
+            list.push_back(&b);
     }
-    void GetItemInfo(void *Data, Rect &R, bool &Groupable, QString &Caption) override
+    void GetItemInfo(void *data, Rect &r, bool &groupable, QString &caption) override
     {
-        const Box &b = *static_cast<Box *>(Data);
-        R = b.R;
-        Groupable = b.Groupable;
-        if (!b.Caption.isEmpty())
-            Caption = b.Caption;
+        const Box &b = *static_cast<Box *>(data);
+        r = b.r;
+        groupable = b.groupable;
+        if (!b.caption.isEmpty())
+            caption = b.caption;
     }
-    void MoveItem(void *Data, int DX, int DY) override
+    void MoveItem(void *data, int dx, int dy) override
     {
-        const int i = indexOf(Data);
+        const int i = indexOf(data);
         if (i == throwOnMove)
             throw std::runtime_error("move failed");
-        moves << QStringLiteral("%1:%2,%3").arg(i).arg(DX).arg(DY);
-        Boxes[size_t(i)].R = Boxes[size_t(i)].R.offset(DX, DY);
-        if (Editor)
-            Editor->Rebuild();
+        moves << QStringLiteral("%1:%2,%3").arg(i).arg(dx).arg(dy);
+        boxes[size_t(i)].r = boxes[size_t(i)].r.offset(dx, dy);
+        if (editor)
+            editor->Rebuild();
     }
     void PaintBackground(DrawingSurface &, int offsetX, int offsetY, const TGraphPaintInfo &info) override
     {
         lastInfo = info;
         painted << QStringLiteral("bg %1,%2").arg(offsetX).arg(offsetY);
     }
-    void PaintItem(DrawingSurface &, void *Data, int X, int Y, bool Selected, const TGraphPaintInfo &) override
+    void PaintItem(DrawingSurface &, void *data, int x, int y, bool selected, const TGraphPaintInfo &) override
     {
-        painted << QStringLiteral("item %1 %2,%3%4").arg(indexOf(Data)).arg(X).arg(Y).arg(Selected ? " sel" : "");
+        painted << QStringLiteral("item %1 %2,%3%4").arg(indexOf(data)).arg(x).arg(y).arg(selected ? " sel" : "");
     }
     void PaintOverlay(DrawingSurface &, int offsetX, int offsetY, const TGraphPaintInfo &) override
     {

@@ -221,7 +221,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         ScrolledEditor view;
-        const int lh = view.editor->LineHeight();
+        const int lh = view.editor->lineHeight();
         QVERIFY(lh > 0);
         view.area->resize(320, viewportLines * lh + lh / 2);
         view.editor->setPageOptions(TWheelSynEdit::PageOptions(options));

@@ -46,18 +46,18 @@ struct Both {
         page = pageWith("<c><n>1</n><t>Q</t><c>note</c><j/><j/><x>0</x><y>0</y><values>" + entries(count, firstValue) +
                         "</values></c>" + "<c><n>2</n><t>Q</t><c/><j/><j/><x>0</x><y>0</y><values>" + entries(2) +
                         "</values></c>");
-        deferred.ScrollBox = deferredWindow.Scroll;
-        QVERIFY(QTest::qWaitForWindowExposed(&deferredWindow.Window));
+        deferred.ScrollBox = deferredWindow.scroll;
+        QVERIFY(QTest::qWaitForWindowExposed(&deferredWindow.window));
         build();
     }
     TWQFItem *item(int i = 0) { return page->Sections().front()->Items()[size_t(i)].get(); }
     void build(int i = 0)
     {
-        deferred.BuildPropertyPanel(item(i), deferredWindow.Container, descr.get());
-        plain.BuildPropertyPanel(item(i), plainWindow.Container, descr.get());
+        deferred.BuildPropertyPanel(item(i), deferredWindow.container, descr.get());
+        plain.BuildPropertyPanel(item(i), plainWindow.container, descr.get());
     }
-    QScrollBar *bar() { return deferredWindow.Scroll->verticalScrollBar(); }
-    int viewHeight() { return deferredWindow.Scroll->viewport()->height(); }
+    QScrollBar *bar() { return deferredWindow.scroll->verticalScrollBar(); }
+    int viewHeight() { return deferredWindow.scroll->viewport()->height(); }
 
     QList<CodeEditorStandIn *> standIns()
     {
@@ -70,7 +70,7 @@ struct Both {
     // A stand-in whose place shows in the view.
     bool standInInView()
     {
-        const QRect view(0, bar()->value(), deferredWindow.Container->width(), viewHeight());
+        const QRect view(0, bar()->value(), deferredWindow.container->width(), viewHeight());
         for (CodeEditorStandIn *s : standIns())
             if (s->geometry().intersects(view))
                 return true;
@@ -146,7 +146,7 @@ private slots:
             QCOMPARE(a->metaObject(), p->metaObject());
             QCOMPARE(a->isVisible(), p->isVisible());
         }
-        QCOMPARE(b.childOrder(b.deferred, b.deferredWindow.Container), b.childOrder(b.plain, b.plainWindow.Container));
+        QCOMPARE(b.childOrder(b.deferred, b.deferredWindow.container), b.childOrder(b.plain, b.plainWindow.container));
         QCOMPARE(b.focusOrder(b.deferred), b.focusOrder(b.plain));
         // A made editor is a panel editor like the others: it writes back and reports.
         int changes = 0;
@@ -159,14 +159,14 @@ private slots:
         QVERIFY(valuesBytes(b.item()).contains("<v><![CDATA[new]]></v></p></values>"));
         // The stand-ins are gone once the events are over.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(b.deferredWindow.Container->findChildren<CodeEditorStandIn *>().size(), 0);
+        QCOMPARE(b.deferredWindow.container->findChildren<CodeEditorStandIn *>().size(), 0);
     }
 
     void standInHandsOverTheFocus()
     {
         Both b;
-        QApplication::setActiveWindow(&b.deferredWindow.Window);
-        QVERIFY(QTest::qWaitForWindowActive(&b.deferredWindow.Window));
+        QApplication::setActiveWindow(&b.deferredWindow.window);
+        QVERIFY(QTest::qWaitForWindowActive(&b.deferredWindow.window));
         CodeEditorStandIn *s = b.standIns().back();
         const int index = b.indexOf(b.deferred, s);
         QWidget *before = b.deferred.Owned()[size_t(index - 1)]->Control;
@@ -207,8 +207,8 @@ private slots:
     {
         Both b;
         const qsizetype before = b.standIns().size();
-        b.deferredWindow.Window.resize(320, 900);
-        b.deferredWindow.Scroll->resize(320, 900);
+        b.deferredWindow.window.resize(320, 900);
+        b.deferredWindow.scroll->resize(320, 900);
         QVERIFY(b.standIns().size() < before);
         QVERIFY(!b.standInInView());
     }
@@ -225,11 +225,11 @@ private slots:
         QCOMPARE(b.bar()->value(), b.bar()->maximum());
         auto *sqlPlace = b.deferred.Owned()[3]->Control.data();
         QVERIFY(qobject_cast<CodeEditorStandIn *>(sqlPlace));
-        QsciScintilla *first = firstCodeEditor(b.deferredWindow.Container);
+        QsciScintilla *first = firstCodeEditor(b.deferredWindow.container);
         QVERIFY(first);
         QCOMPARE(b.deferred.Owned()[3]->Control.data(), first);
         QCOMPARE(first->text(), "select x\nfrom y");
-        QCOMPARE(firstCodeEditor(b.plainWindow.Container)->text(), first->text());
+        QCOMPARE(firstCodeEditor(b.plainWindow.container)->text(), first->text());
         QCOMPARE(firstCodeEditor(nullptr), nullptr);
     }
 
@@ -246,9 +246,9 @@ private slots:
     void noStandInsWithoutScrollBox()
     {
         Both b;
-        QVERIFY(b.plainWindow.Container->findChildren<CodeEditorStandIn *>().isEmpty());
+        QVERIFY(b.plainWindow.container->findChildren<CodeEditorStandIn *>().isEmpty());
         TScrolledTagsEditor loose;
-        loose.BuildPropertyPanel(b.item(), b.plainWindow.Container, b.descr.get());
+        loose.BuildPropertyPanel(b.item(), b.plainWindow.container, b.descr.get());
         for (const auto &binding : loose.Owned())
             QVERIFY(!qobject_cast<CodeEditorStandIn *>(binding->Control.data()));
     }

@@ -252,7 +252,7 @@ private slots:
         for (int round = 0; round < 10; ++round) {
             auto again = c.reopened();
             c.page = std::move(again);
-            c.panel.BuildPropertyPanel(firstItem(*c.page), c.window.Container, c.descr.get());
+            c.panel.BuildPropertyPanel(firstItem(*c.page), c.window.container, c.descr.get());
             auto *editor = nthControl<QsciScintilla>(c.panel);
             QCOMPARE(editor->text(), round == 0 ? "if a[b[0]]>1 then" : "if a[b[0]]>1 thenx");
             editor->setFocus();
@@ -297,7 +297,7 @@ private slots:
         int rebuilt = 0;
         c.panel.OnChange = [&](TTagsEditor *) {
             ++rebuilt;
-            c.panel.BuildPropertyPanel(firstItem(*c.page), c.window.Container, c.descr.get());
+            c.panel.BuildPropertyPanel(firstItem(*c.page), c.window.container, c.descr.get());
         };
         QPointer<QsciScintilla> editor = nthControl<QsciScintilla>(c.panel);
         typeInto(editor, "b");
@@ -321,18 +321,18 @@ private slots:
         TTagsEditor panel;
         int changes = 0;
         panel.OnChange = [&](TTagsEditor *) { ++changes; };
-        panel.BuildNotesPanel(&note, window.Container);
+        panel.BuildNotesPanel(&note, window.container);
         QCOMPARE(describeRows(panel),
                  QStringList({"edit:Title", "check:Show notes in the editor=1", "code:line 1\nline 2"}));
         QCOMPARE(changes, 0);
         auto *title = nthControl<QLineEdit>(panel);
         auto *show = nthControl<QCheckBox>(panel);
         auto *text = nthControl<QsciScintilla>(panel);
-        const int width = window.Container->width() - 5;
+        const int width = window.container->width() - 5;
         QCOMPARE(title->geometry(), QRect(0, 5, width, title->height()));
         QCOMPARE(show->y(), title->y() + title->height() + 5);
         QCOMPARE(text->y(), show->y() + show->height() + 5);
-        QCOMPARE(text->y() + text->height(), window.Scroll->viewport()->height() - 5);
+        QCOMPARE(text->y() + text->height(), window.scroll->viewport()->height() - 5);
         QCOMPARE(text->width(), width);
         QVERIFY(!text->lexer());
 
@@ -353,9 +353,9 @@ private slots:
         QCOMPARE(pageBytes(*page), before);
 
         // The rows follow the container's width.
-        window.Scroll->resize(420, 400);
-        QCOMPARE(title->width(), window.Container->width() - 5);
-        QCOMPARE(text->width(), window.Container->width() - 5);
+        window.scroll->resize(420, 400);
+        QCOMPARE(title->width(), window.container->width() - 5);
+        QCOMPARE(text->width(), window.container->width() - 5);
     }
 
     void generatedScriptNeedsItsEditor()

@@ -198,7 +198,7 @@ private slots:
         QFETCH(QString, script);
         RecordingSource source(fixtureBoxes());
         Editor editor(&source);
-        source.Editor = &editor;
+        source.editor = &editor;
         editor.Rebuild();
         selectIndices(editor, source, initial);
         editor.selectionChanges = 0;
@@ -292,7 +292,7 @@ private slots:
     void rebuild()
     {
         RecordingSource source(fixtureBoxes());
-        source.Boxes[1].Caption = QStringLiteral("B");
+        source.boxes[1].caption = QStringLiteral("B");
         Editor editor(&source);
         QCOMPARE(editor.ItemCount(), 0);
         editor.Rebuild();
@@ -321,16 +321,16 @@ private slots:
     {
         struct Source : RecordingSource {
             using RecordingSource::RecordingSource;
-            void GetItems(DataList &List) override
+            void GetItems(DataList &list) override
             {
-                List.push_back(nullptr);
-                RecordingSource::GetItems(List);
+                list.push_back(nullptr);
+                RecordingSource::GetItems(list);
             }
-            void GetItemInfo(void *Data, Rect &R, bool &g, QString &C) override
+            void GetItemInfo(void *data, Rect &r, bool &g, QString &c) override
             {
-                if (indexOf(Data) == 2)
+                if (indexOf(data) == 2)
                     throw Exception(QStringLiteral("bad item"));
-                RecordingSource::GetItemInfo(Data, R, g, C);
+                RecordingSource::GetItemInfo(data, r, g, c);
             }
         } source(fixtureBoxes());
         Editor editor(&source);
@@ -383,12 +383,12 @@ private slots:
     {
         struct Source : RecordingSource {
             using RecordingSource::RecordingSource;
-            int Skip = -1;
-            void GetItems(DataList &List) override
+            int skip = -1;
+            void GetItems(DataList &list) override
             {
-                for (size_t i = 0; i < Boxes.size(); ++i)
-                    if (int(i) != Skip)
-                        List.push_back(&Boxes[i]);
+                for (size_t i = 0; i < boxes.size(); ++i)
+                    if (int(i) != skip)
+                        list.push_back(&boxes[i]);
             }
         } source(fixtureBoxes());
         Editor editor(&source);
@@ -403,7 +403,7 @@ private slots:
         editor.Rebuild();
         QCOMPARE(editor.ItemCount(), 5); // deferred
         QFETCH(int, removeIndex);
-        source.Skip = removeIndex;
+        source.skip = removeIndex;
         editor.EndUpdate();
         QCOMPARE(editor.ItemCount(), removeIndex < 0 ? 5 : 4);
         QTEST(selectionText(editor, source), "restored");
@@ -430,7 +430,7 @@ private slots:
     {
         RecordingSource source(fixtureBoxes());
         Editor editor(&source);
-        source.Editor = &editor;
+        source.editor = &editor;
         source.throwOnMove = 1;
         editor.Rebuild();
         selectIndices(editor, source, "0,1");
@@ -442,7 +442,7 @@ private slots:
         // The move that went through was rebuilt into the items.
         QCOMPARE(source.moves, QStringList{"0:10,0"});
         QCOMPARE(editor.Items(0)->Rect, Rect(60, 50, 92, 76));
-        source.Boxes[2].R = Rect(0, 0, 1, 1);
+        source.boxes[2].r = Rect(0, 0, 1, 1);
         editor.Rebuild();
         QCOMPARE(editor.Items(2)->Rect, Rect(0, 0, 1, 1));
     }
@@ -486,7 +486,7 @@ private slots:
     void showItem()
     {
         RecordingSource source(fixtureBoxes());
-        source.Boxes[0].R = Rect(10, 10, 42, 36);
+        source.boxes[0].r = Rect(10, 10, 42, 36);
         Editor editor(&source);
         editor.SetViewSize({100, 80});
         editor.Rebuild();

@@ -20,21 +20,21 @@ const QByteArray kHtml = R"(<div class="EditableContent">
 </div>)";
 
 struct Page {
-    Page() : Tree(ParseHTML(kHtml))
+    Page() : tree(ParseHTML(kHtml))
     {
-        BuildControls(Tree.get(), Controls);
-        LayoutControls(Controls);
+        BuildControls(tree.get(), controls);
+        LayoutControls(controls);
     }
     // The controls of a kind, in order.
     THTMLControl *control(const QString &cssClass) const
     {
-        for (const auto &c : Controls)
+        for (const auto &c : controls)
             if (c->CSSClass() == cssClass)
                 return c.get();
         return nullptr;
     }
-    std::unique_ptr<TMLTree> Tree;
-    HTMLControlList Controls;
+    std::unique_ptr<TMLTree> tree;
+    HTMLControlList controls;
 };
 
 Rect absolute(const THTMLControl *control)
@@ -68,7 +68,7 @@ struct Form {
 struct PageOnEditor {
     explicit PageOnEditor(Point graphSize)
     {
-        static_cast<THTMLEditorSource *>(editor.Source())->SetControls(page.Controls);
+        static_cast<THTMLEditorSource *>(editor.Source())->SetControls(page.controls);
         editor.SetGraphSize(graphSize);
         editor.Rebuild();
     }
@@ -89,7 +89,7 @@ private slots:
     void defaultStyle()
     {
         const TTextDrawStyle &style = DefaultDrawStyle();
-        QCOMPARE(style.Values.Lines(), QStringList({"color=#000000", "font-family=Trebuchet MS", "font-size=10"}));
+        QCOMPARE(style.Values.lines(), QStringList({"color=#000000", "font-family=Trebuchet MS", "font-size=10"}));
         QCOMPARE(&DefaultDrawStyle(), &style);
     }
 
@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(style.GetValue("Color"), QString("#0000ff")); // names without case
         QCOMPARE(style.GetValue("FONT-SIZE"), QString("14"));
         style.SetValue("COLOR", "#ff0000"); // replaced in place
-        QCOMPARE(style.Values.Lines(), QStringList({"COLOR=#ff0000", "Font-Size=14"}));
+        QCOMPARE(style.Values.lines(), QStringList({"COLOR=#ff0000", "Font-Size=14"}));
         QCOMPARE(style.GetValue("font-family"), QString());
     }
 
@@ -145,19 +145,19 @@ private slots:
         THTMLControl *edit = page.control("EditorText");
         QVERIFY(edit);
         const Rect bounds = edit->Bounds();
-        QVERIFY(bounds.Width() > 0 && bounds.Height() > 0);
+        QVERIFY(bounds.width() > 0 && bounds.height() > 0);
         RecordingCanvas canvas;
         TDrawHMTLControl::Draw(*edit, canvas, 7, 9);
-        QCOMPARE(canvas.Ops.size(), size_t(2));
-        const CanvasOp &frame = canvas.Ops[0];
-        QCOMPARE(frame.Kind, QString("rectangle"));
-        QCOMPARE(frame.R, Rect::fromSize(7, 9, bounds.Width(), bounds.Height()));
+        QCOMPARE(canvas.recorded.size(), size_t(2));
+        const CanvasOp &frame = canvas.recorded[0];
+        QCOMPARE(frame.kind, QString("rectangle"));
+        QCOMPARE(frame.r, Rect::fromSize(7, 9, bounds.width(), bounds.height()));
         QCOMPARE(frame.pen, rgbToColor(0, 0, 255));
         QCOMPARE(frame.brushStyle, bsClear);
-        const CanvasOp &caption = canvas.Ops[1];
-        QCOMPARE(caption.Kind, QString("text"));
-        QCOMPARE(caption.Text, QString("Name"));
-        QCOMPARE(caption.Points, (std::vector<Point>{{7, 9}}));
+        const CanvasOp &caption = canvas.recorded[1];
+        QCOMPARE(caption.kind, QString("text"));
+        QCOMPARE(caption.text, QString("Name"));
+        QCOMPARE(caption.points, (std::vector<Point>{{7, 9}}));
         QCOMPARE(caption.font, clBlack);
         QCOMPARE(canvas.fontName(), QString("Trebuchet MS"));
         QCOMPARE(canvas.fontSize(), 10);
@@ -167,7 +167,7 @@ private slots:
         style.SetValue("color", "#0000ff");
         RecordingCanvas styled;
         TDrawHMTLControl::Draw(*edit, styled, 0, 0, &style);
-        QCOMPARE(styled.Ops[1].font, rgbToColor(255, 0, 0));
+        QCOMPARE(styled.recorded[1].font, rgbToColor(255, 0, 0));
         QCOMPARE(styled.fontSize(), 12);
     }
 
@@ -179,8 +179,8 @@ private slots:
         QCOMPARE(link->GetPropertyValue("caption"), QString());
         RecordingCanvas canvas;
         TDrawHMTLControl::Draw(*link, canvas, 0, 0);
-        QCOMPARE(canvas.Ops.size(), size_t(1));
-        QCOMPARE(canvas.Ops[0].Kind, QString("rectangle"));
+        QCOMPARE(canvas.recorded.size(), size_t(1));
+        QCOMPARE(canvas.recorded[0].kind, QString("rectangle"));
     }
 };
 
@@ -194,18 +194,18 @@ private slots:
         Page page;
         THTMLEditorSource source;
         QVERIFY(source.Controls().empty());
-        source.SetControls(page.Controls);
-        QCOMPARE(source.Controls().size(), page.Controls.size());
+        source.SetControls(page.controls);
+        QCOMPARE(source.Controls().size(), page.controls.size());
         DataList items;
         source.GetItems(items);
-        QCOMPARE(items.size(), page.Controls.size());
+        QCOMPARE(items.size(), page.controls.size());
         for (size_t i = 0; i < items.size(); ++i) {
-            QCOMPARE(items[i], static_cast<void *>(page.Controls[i].get()));
+            QCOMPARE(items[i], static_cast<void *>(page.controls[i].get()));
             Rect r;
             bool groupable = true;
             QString caption = "kept";
             source.GetItemInfo(items[i], r, groupable, caption);
-            QCOMPARE(r, absolute(page.Controls[i].get()));
+            QCOMPARE(r, absolute(page.controls[i].get()));
             QVERIFY(groupable);
             QCOMPARE(caption, QString("kept"));
         }
@@ -227,7 +227,7 @@ private slots:
         editor.Paint(canvas, true);
         std::vector<Rect> frames;
         for (const CanvasOp &op : canvas.ops("rectangle"))
-            frames.push_back(op.R);
+            frames.push_back(op.r);
         // Boxes out of the view are left out: the page box (0 wide at the left edge) and the
         // static box below.
         QCOMPARE(frames, (std::vector<Rect>{absolute(page.control("EditorText")).offset(-15, -25),
@@ -237,9 +237,9 @@ private slots:
         editor.PaintTo(&picture);
         std::vector<Rect> all;
         for (const CanvasOp &op : picture.ops("rectangle"))
-            all.push_back(op.R);
+            all.push_back(op.r);
         std::vector<Rect> expected;
-        for (const auto &control : page.Controls)
+        for (const auto &control : page.controls)
             expected.push_back(absolute(control.get()));
         QCOMPARE(all, expected);
         QCOMPARE(picture.ops("text").size(), size_t(2)); // "Name" and "Orders"
@@ -260,7 +260,7 @@ private slots:
         QTest::mouseRelease(editor.Content(), Qt::LeftButton, {}, inside + QPoint(40, 500));
         QVERIFY(!editor.mouseIsDown());
         QCOMPARE(absolute(edit), before);
-        QCOMPARE(edit->Bounds().Width(), before.Width());
+        QCOMPARE(edit->Bounds().width(), before.width());
         QCOMPARE(editor.FindItem(edit), item); // not rebuilt
         QCOMPARE(item->Rect, before);
         QVERIFY(editor.IsSelected(edit));
@@ -294,13 +294,13 @@ private slots:
         const Rect link = absolute(page.control("EditorLink"));
 
         auto check = [&](const QImage &shot, int dx, int dy) {
-            QVERIFY(isBlue(shot.pixelColor(edit.Left - dx, edit.Top - dy + edit.Height() / 2)));
-            QVERIFY(isBlue(shot.pixelColor(edit.Left - dx + edit.Width() / 2, edit.bottom - 1 - dy)));
+            QVERIFY(isBlue(shot.pixelColor(edit.Left - dx, edit.Top - dy + edit.height() / 2)));
+            QVERIFY(isBlue(shot.pixelColor(edit.Left - dx + edit.width() / 2, edit.Bottom - 1 - dy)));
             QVERIFY(isBlue(shot.pixelColor(link.Right - 1 - dx, link.Top - dy + 2)));
-            QCOMPARE(shot.pixelColor(link.Left - dx + link.Width() / 2, link.Top - dy + link.Height() / 2),
+            QCOMPARE(shot.pixelColor(link.Left - dx + link.width() / 2, link.Top - dy + link.height() / 2),
                      QColor(Qt::white));
             int dark = 0;
-            for (int y = edit.Top + 1; y < edit.bottom - 1; ++y)
+            for (int y = edit.Top + 1; y < edit.Bottom - 1; ++y)
                 for (int x = edit.Left + 1; x < edit.Right - 1; ++x)
                     dark += isDark(shot.pixelColor(x - dx, y - dy));
             QVERIFY2(dark > 5, "the caption is drawn");

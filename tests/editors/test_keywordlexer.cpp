@@ -22,8 +22,8 @@ QStringList pieces(const QByteArray &text, const std::vector<KeywordRun> &runs)
     QStringList list;
     int at = 0;
     for (const KeywordRun &r : runs) {
-        list << QString("%1:%2").arg(names[r.Style], QString::fromUtf8(text.mid(at, r.Length)));
-        at += r.Length;
+        list << QString("%1:%2").arg(names[r.style], QString::fromUtf8(text.mid(at, r.length)));
+        at += r.length;
     }
     return list;
 }
@@ -84,7 +84,7 @@ private slots:
     {
         QsciScintilla editor;
         auto *lexer = new KeywordLexer(&editor);
-        lexer->Scanner() = scriptScanner();
+        lexer->scanner() = scriptScanner();
         editor.setLexer(lexer);
         editor.setText("var a\n/* x\nif */ if\n'q'");
         editor.SendScintilla(QsciScintilla::SCI_COLOURISE, 0L, -1L);

@@ -17,14 +17,14 @@ namespace {
 class BoxPainter : public RecordingSource {
 public:
     using RecordingSource::RecordingSource;
-    void PaintItem(DrawingSurface &canvas, void *Data, int X, int Y, bool Selected,
+    void PaintItem(DrawingSurface &canvas, void *data, int x, int y, bool selected,
                    const TGraphPaintInfo &info) override
     {
-        RecordingSource::PaintItem(canvas, Data, X, Y, Selected, info);
-        const Rect &r = static_cast<Box *>(Data)->R;
+        RecordingSource::PaintItem(canvas, data, x, y, selected, info);
+        const Rect &r = static_cast<Box *>(data)->r;
         canvas.setBrushStyle(bsSolid);
-        canvas.setBrushColor(Selected ? rgbToColor(255, 0, 0) : rgbToColor(0, 0, 255));
-        canvas.fillRect(Rect::fromSize(X, Y, r.Width(), r.Height()));
+        canvas.setBrushColor(selected ? rgbToColor(255, 0, 0) : rgbToColor(0, 0, 255));
+        canvas.fillRect(Rect::fromSize(x, y, r.width(), r.height()));
     }
 };
 
@@ -32,10 +32,10 @@ class CountingScroll : public TImageGraphEditor {
 public:
     using TImageGraphEditor::TImageGraphEditor;
     int scrollCalls = 0;
-    void SetScrollPos(Point P) override
+    void SetScrollPos(Point p) override
     {
         ++scrollCalls;
-        TImageGraphEditor::SetScrollPos(P);
+        TImageGraphEditor::SetScrollPos(p);
     }
 };
 
@@ -83,13 +83,13 @@ private slots:
         QCOMPARE(content->geometry(), form.host->geometry());
         QVERIFY(content->isVisible());
         QCOMPARE(editor.GetViewSize(), (Point{300, 200}));
-        QCOMPARE(form.host->Picture().size(), QSize(300, 200));
-        QCOMPARE(form.host->Picture().pixelColor(299, 199), QColor(Qt::white));
+        QCOMPARE(form.host->picture().size(), QSize(300, 200));
+        QCOMPARE(form.host->picture().pixelColor(299, 199), QColor(Qt::white));
 
         form.host->setGeometry(20, 30, 250, 150);
         QCOMPARE(content->geometry(), QRect(20, 30, 250, 150));
         QCOMPARE(editor.GetViewSize(), (Point{250, 150}));
-        QCOMPARE(form.host->Picture().size(), QSize(250, 150));
+        QCOMPARE(form.host->picture().size(), QSize(250, 150));
         form.host->hide();
         QVERIFY(!content->isVisible());
         form.host->show();
@@ -174,7 +174,7 @@ private slots:
         // The view growing past the graph pulls the scroll position back with the bars.
         form.host->resize(900, 200);
         QCOMPARE(form.hbar->maximum(), 100);
-        QCOMPARE(editor.GetScrollPos().X, 100);
+        QCOMPARE(editor.GetScrollPos().x, 100);
     }
 
     void wheel_data()
@@ -201,7 +201,7 @@ private slots:
         sendWheel(editor.Content(), angle, &accepted);
         QVERIFY(!accepted);
         QTEST(form.vbar->value(), "expected");
-        QTEST(editor.GetScrollPos().Y, "expected");
+        QTEST(editor.GetScrollPos().y, "expected");
     }
 
     void dragInAScrolledViewGrowsTheGraph_data()
@@ -216,7 +216,7 @@ private slots:
         Form form;
         RecordingSource source({Box(Rect(150, 250, 182, 276)), Box(Rect(0, 0, 10, 10))});
         TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
-        source.Editor = &editor;
+        source.editor = &editor;
         editor.SetGraphSize({1000, 600});
         editor.Rebuild();
         form.vbar->setValue(200);
@@ -240,9 +240,9 @@ private slots:
         QCOMPARE(order, (QStringList{"host down 60,60 editor 1", "host up editor 0"}));
         QCOMPARE(source.moves, QStringList{QStringLiteral("0:10,%1").arg(dy)});
         QCOMPARE(selectionText(editor, source), QStringLiteral("0"));
-        QTEST(editor.GetGraphSize().Y, "height");
-        QCOMPARE(editor.GetGraphSize().X, 1000);
-        QCOMPARE(form.vbar->maximum(), editor.GetGraphSize().Y - 200);
+        QTEST(editor.GetGraphSize().y, "height");
+        QCOMPARE(editor.GetGraphSize().x, 1000);
+        QCOMPARE(form.vbar->maximum(), editor.GetGraphSize().y - 200);
     }
 
     // The release of the button that started a drag goes to another window: the drag ends as
@@ -265,7 +265,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form.window));
         RecordingSource source({Box(Rect(50, 50, 82, 76)), Box(Rect(0, 0, 10, 10))});
         TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
-        source.Editor = &editor;
+        source.editor = &editor;
         editor.SetGraphSize({1000, 1000});
         editor.Rebuild();
         QStringList hostMoves;
@@ -368,9 +368,9 @@ private slots:
         Form form;
         RecordingSource source;
         TImageGraphEditor editor(form.host, form.hbar, form.vbar, &source);
-        QCOMPARE(editor.Zoom(), form.host->logicalDpiY() / 96.0);
-        editor.SetZoom(1.25);
-        QCOMPARE(editor.Zoom(), 1.25);
+        QCOMPARE(editor.zoom(), form.host->logicalDpiY() / 96.0);
+        editor.setZoom(1.25);
+        QCOMPARE(editor.zoom(), 1.25);
     }
 };
 
@@ -416,8 +416,8 @@ private slots:
             canvas.setFontColor(rgbToColor(0, 0, 255));
             canvas.setBrushStyle(bsClear);
             const Point extent = canvas.textExtent(QStringLiteral("WWW"));
-            QVERIFY(extent.X > 0 && extent.Y > 0);
-            QCOMPARE(canvas.textHeight(QStringLiteral("x")), extent.Y);
+            QVERIFY(extent.x > 0 && extent.y > 0);
+            QCOMPARE(canvas.textHeight(QStringLiteral("x")), extent.y);
             canvas.textOut(5, 5, QStringLiteral("WWW"));
         }
         for (const QPoint p :

@@ -32,76 +32,76 @@ const QByteArray kPage =
 
 // A diagram tab: the image with its scroll bars and the property scroll box beside it.
 struct DiagramTab {
-    QWidget Window;
-    TImage *Image;
-    QScrollBar *HorzScroll;
-    QScrollBar *VertScroll;
-    QScrollArea *Scroll;
-    QWidget *Container;
-    std::unique_ptr<TWQFFile> Page;
-    CommentRectList Notes;
-    std::unique_ptr<TPanelChanger> Editor;
-    TWQFEditorSource *Source;
-    int Changes = 0;
+    QWidget window;
+    TImage *image;
+    QScrollBar *horzScroll;
+    QScrollBar *vertScroll;
+    QScrollArea *scroll;
+    QWidget *container;
+    std::unique_ptr<TWQFFile> page;
+    CommentRectList notes;
+    std::unique_ptr<TPanelChanger> editor;
+    TWQFEditorSource *source;
+    int changes = 0;
 
     DiagramTab()
     {
-        Image = new TImage(&Window);
-        HorzScroll = new QScrollBar(Qt::Horizontal, &Window);
-        VertScroll = new QScrollBar(Qt::Vertical, &Window);
-        Scroll = new QScrollArea(&Window);
-        Scroll->setObjectName("PreScroll");
-        Scroll->setWidgetResizable(true);
-        Container = new QWidget;
-        Scroll->setWidget(Container);
-        auto *layout = new QGridLayout(&Window);
-        layout->addWidget(Image, 0, 0);
-        layout->addWidget(VertScroll, 0, 1);
-        layout->addWidget(HorzScroll, 1, 0);
-        layout->addWidget(Scroll, 0, 2);
+        image = new TImage(&window);
+        horzScroll = new QScrollBar(Qt::Horizontal, &window);
+        vertScroll = new QScrollBar(Qt::Vertical, &window);
+        scroll = new QScrollArea(&window);
+        scroll->setObjectName("PreScroll");
+        scroll->setWidgetResizable(true);
+        container = new QWidget;
+        scroll->setWidget(container);
+        auto *layout = new QGridLayout(&window);
+        layout->addWidget(image, 0, 0);
+        layout->addWidget(vertScroll, 0, 1);
+        layout->addWidget(horzScroll, 1, 0);
+        layout->addWidget(scroll, 0, 2);
         layout->setColumnStretch(0, 1);
-        Scroll->setFixedWidth(320);
-        Window.resize(1100, 600);
+        scroll->setFixedWidth(320);
+        window.resize(1100, 600);
 
-        Page = loadPage(kPage);
+        page = loadPage(kPage);
         auto note = NewCommentRect("preproc", 600, 200);
         note->Title = "Remember";
         note->Text = "the text";
-        Notes.push_back(std::move(note));
-        auto source = std::make_unique<TWQFEditorSource>(Page->FindSection("preproc"), &Notes);
-        Source = source.get();
-        Editor = std::make_unique<TPanelChanger>(Container, Image, HorzScroll, VertScroll, std::move(source));
-        Source->Editor = Editor.get();
-        Source->SetZoom(1.0);
-        Editor->SetZoom(1.0);
-        Editor->TagsEditor()->ScrollBox = Scroll;
-        Editor->OnChange = [this](TTagsEditor *) { ++Changes; };
-        Editor->SetGraphSize({1024, 1024});
-        Editor->Rebuild();
-        Window.show();
-        QApplication::setActiveWindow(&Window);
+        notes.push_back(std::move(note));
+        auto owned = std::make_unique<TWQFEditorSource>(page->FindSection("preproc"), &notes);
+        source = owned.get();
+        editor = std::make_unique<TPanelChanger>(container, image, horzScroll, vertScroll, std::move(owned));
+        source->Editor = editor.get();
+        source->SetZoom(1.0);
+        editor->setZoom(1.0);
+        editor->TagsEditor()->ScrollBox = scroll;
+        editor->OnChange = [this](TTagsEditor *) { ++changes; };
+        editor->SetGraphSize({1024, 1024});
+        editor->Rebuild();
+        window.show();
+        QApplication::setActiveWindow(&window);
     }
 
-    TWQFItem *component(const QString &name) { return FindItemByName(Page->FindSection("preproc")->Items(), name); }
+    TWQFItem *component(const QString &name) { return FindItemByName(page->FindSection("preproc")->Items(), name); }
 
     // The client point in the middle of a diagram item.
     Point middle(void *data)
     {
         Rect r;
-        if (!Editor->GetItemRect(data, r))
+        if (!editor->GetItemRect(data, r))
             qFatal("no such item");
-        return Editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
+        return editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
     }
     void press(void *data, Qt::KeyboardModifiers shift = {}, int dx = 0, int dy = 0)
     {
         const Point p = middle(data);
-        Editor->MouseEvent(p.X, p.Y, mekDown, Qt::LeftButton, shift);
+        editor->MouseEvent(p.x, p.y, mekDown, Qt::LeftButton, shift);
         if (dx || dy)
-            Editor->MouseEvent(p.X + dx, p.Y + dy, mekMove, Qt::LeftButton, shift);
-        Editor->MouseEvent(p.X + dx, p.Y + dy, mekUp, Qt::LeftButton, shift);
+            editor->MouseEvent(p.x + dx, p.y + dy, mekMove, Qt::LeftButton, shift);
+        editor->MouseEvent(p.x + dx, p.y + dy, mekUp, Qt::LeftButton, shift);
     }
     void click(const QString &name, Qt::KeyboardModifiers shift = {}) { press(component(name), shift); }
-    QStringList rows() { return describeRows(*Editor->TagsEditor()); }
+    QStringList rows() { return describeRows(*editor->TagsEditor()); }
 };
 
 struct Catalogue {
@@ -167,8 +167,8 @@ private slots:
         tab.click(name);
         QTEST(tab.rows(), "rows");
         // Every row is on the container and shown.
-        for (const auto &binding : tab.Editor->TagsEditor()->Owned())
-            QVERIFY(binding->Control->parentWidget() == tab.Container && binding->Control->isVisible());
+        for (const auto &binding : tab.editor->TagsEditor()->Owned())
+            QVERIFY(binding->Control->parentWidget() == tab.container && binding->Control->isVisible());
     }
 
     // The table above covers the whole shipped catalogue.
@@ -192,8 +192,8 @@ private slots:
         tab.click("4", Qt::ControlModifier);
         QCOMPARE(tab.rows(), first);
         // An empty click empties it too.
-        tab.Editor->MouseEvent(1000, 500, mekDown, Qt::LeftButton, {});
-        tab.Editor->MouseEvent(1000, 500, mekUp, Qt::LeftButton, {});
+        tab.editor->MouseEvent(1000, 500, mekDown, Qt::LeftButton, {});
+        tab.editor->MouseEvent(1000, 500, mekUp, Qt::LeftButton, {});
         QVERIFY(tab.rows().isEmpty());
     }
 
@@ -208,60 +208,60 @@ private slots:
         // Several dragged: empty.
         tab.click("4", Qt::ControlModifier);
         tab.press(item, {}, 32, 0);
-        QCOMPARE(tab.Editor->SelectedCount(), 2);
+        QCOMPARE(tab.editor->SelectedCount(), 2);
         QVERIFY(tab.rows().isEmpty());
     }
 
     void notePanel()
     {
         DiagramTab tab;
-        TCommentRect *note = tab.Notes.front().get();
+        TCommentRect *note = tab.notes.front().get();
         tab.press(note);
         QCOMPARE(tab.rows(), QStringList({"edit:Remember", "check:Show notes in the editor=0", "code:the text"}));
         // The resize handle alone: whatever the panel shows stays.
-        const int before = tab.Changes;
-        tab.Editor->FindItem(note)->Selected = false;
-        tab.Editor->FindItem(tab.Source->HandleOf(note))->Selected = true;
-        tab.Editor->SelectionChanged();
+        const int before = tab.changes;
+        tab.editor->FindItem(note)->Selected = false;
+        tab.editor->FindItem(tab.source->HandleOf(note))->Selected = true;
+        tab.editor->SelectionChanged();
         QCOMPARE(tab.rows().size(), 3);
-        QCOMPARE(tab.Changes, before);
+        QCOMPARE(tab.changes, before);
         // A note straight after a component, as code may select it.
         tab.click("2");
-        tab.Editor->FindItem(tab.component("2"))->Selected = false;
-        tab.Editor->FindItem(note)->Selected = true;
-        tab.Editor->SelectionChanged();
+        tab.editor->FindItem(tab.component("2"))->Selected = false;
+        tab.editor->FindItem(note)->Selected = true;
+        tab.editor->SelectionChanged();
         QCOMPARE(tab.rows(), QStringList({"edit:Remember", "check:Show notes in the editor=0", "code:the text"}));
-        typeInto(nthControl<QLineEdit>(*tab.Editor->TagsEditor()), "!");
+        typeInto(nthControl<QLineEdit>(*tab.editor->TagsEditor()), "!");
         QCOMPARE(note->Title, "Remember!");
-        QCOMPARE(tab.Changes, before + 1);
+        QCOMPARE(tab.changes, before + 1);
     }
 
     void editsReportAndRepaint()
     {
         DiagramTab tab;
         tab.click("6");
-        auto *comment = nthControl<QLineEdit>(*tab.Editor->TagsEditor());
+        auto *comment = nthControl<QLineEdit>(*tab.editor->TagsEditor());
         typeInto(comment, "!");
-        QCOMPARE(tab.Changes, 1);
+        QCOMPARE(tab.changes, 1);
         QCOMPARE(tab.component("6")->GetComment(), "vars!");
         // The diagram draws the new caption from the next paint on.
-        QImage picture = tab.Editor->paintToImage();
+        QImage picture = tab.editor->paintToImage();
         QVERIFY(!picture.isNull());
-        auto *panel = tab.Editor->TagsEditor();
+        auto *panel = tab.editor->TagsEditor();
         QPushButton *add = nullptr;
         for (const auto &b : panel->Owned())
             if (auto *button = qobject_cast<QPushButton *>(b->Control.data()); button && button->text() == "Add")
                 add = button;
         const QByteArray before = valuesBytes(tab.component("6"));
         pellorin_test::click(add);
-        QCOMPARE(tab.Changes, 2);
+        QCOMPARE(tab.changes, 2);
         QCOMPARE(tab.rows().first(), "label:6: SET (Variables: 3)");
         QPushButton *last = nullptr;
         for (const auto &b : panel->Owned())
             if (auto *button = qobject_cast<QPushButton *>(b->Control.data()); button && button->text() == "Delete")
                 last = button;
         pellorin_test::click(last);
-        QCOMPARE(tab.Changes, 3);
+        QCOMPARE(tab.changes, 3);
         QCOMPARE(valuesBytes(tab.component("6")), before);
     }
 
@@ -270,12 +270,12 @@ private slots:
         DiagramTab tab;
         tab.click("2");
         QVERIFY(!tab.rows().isEmpty());
-        tab.Editor->BeginUpdate();
-        tab.Editor->Rebuild();
+        tab.editor->BeginUpdate();
+        tab.editor->Rebuild();
         QVERIFY(tab.rows().isEmpty());
-        QCOMPARE(tab.Editor->TagsEditor()->Item(), nullptr);
+        QCOMPARE(tab.editor->TagsEditor()->Item(), nullptr);
         // The batch's end brings the one selected component back.
-        tab.Editor->EndUpdate();
+        tab.editor->EndUpdate();
         QCOMPARE(tab.rows().first(), "label:2: IF");
     }
 
@@ -303,39 +303,39 @@ private slots:
         QFETCH(bool, batched);
         DiagramTab tab;
         if (moved == "note") {
-            TCommentRect &note = *tab.Notes.front();
+            TCommentRect &note = *tab.notes.front();
             note.Rect = Rect{to.x(), to.y(), to.x() + 100, to.y() + 40};
         } else {
             tab.component(moved)->SetX(to.x());
             tab.component(moved)->SetY(to.y());
         }
         if (batched)
-            tab.Editor->BeginUpdate();
-        tab.Editor->Rebuild();
+            tab.editor->BeginUpdate();
+        tab.editor->Rebuild();
         if (batched) {
-            QCOMPARE(tab.Editor->GetGraphSize(), (Point{1024, 1024}));
-            tab.Editor->EndUpdate();
+            QCOMPARE(tab.editor->GetGraphSize(), (Point{1024, 1024}));
+            tab.editor->EndUpdate();
         }
-        const Point graph = tab.Editor->GetGraphSize();
-        QTEST(QSize(graph.X, graph.Y), "graph");
-        const Point view = tab.Editor->GetViewSize();
-        QCOMPARE(tab.VertScroll->maximum(), std::max(0, graph.Y - view.Y));
-        QCOMPARE(tab.HorzScroll->maximum(), std::max(0, graph.X - view.X));
+        const Point graph = tab.editor->GetGraphSize();
+        QTEST(QSize(graph.x, graph.y), "graph");
+        const Point view = tab.editor->GetViewSize();
+        QCOMPARE(tab.vertScroll->maximum(), std::max(0, graph.y - view.y));
+        QCOMPARE(tab.horzScroll->maximum(), std::max(0, graph.x - view.x));
     }
 
     void destroyedWithItsRows()
     {
         auto tab = std::make_unique<DiagramTab>();
         tab->click("3");
-        QPointer<QWidget> row = tab->Editor->TagsEditor()->Owned().back()->Control.data();
+        QPointer<QWidget> row = tab->editor->TagsEditor()->Owned().back()->Control.data();
         QVERIFY(row);
-        tab->Editor.reset();
+        tab->editor.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!row);
         // The window going first leaves the panel nothing to free twice.
         auto other = std::make_unique<DiagramTab>();
         other->click("3");
-        auto editor = std::move(other->Editor);
+        auto editor = std::move(other->editor);
         other.reset();
         editor.reset();
     }

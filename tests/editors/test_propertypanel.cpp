@@ -56,7 +56,7 @@ private slots:
                               "combo:STRING|STRING,INTEGER", "code:1", "button:Delete", "label:param #2", "edit:b",
                               "combo:X|STRING,INTEGER", "code:2", "button:Delete", "button:Add"}));
         // Geometry of the second entry's rows.
-        const int width = b.window.Container->width();
+        const int width = b.window.container->width();
         auto *label = nthControl<QLabel>(b.panel, 3);
         auto *name = nthControl<QLineEdit>(b.panel, 2);
         auto *type = nthControl<TWheelComboBox>(b.panel, 1);
@@ -76,9 +76,9 @@ private slots:
         auto *header = nthControl<QLabel>(b.panel);
         QCOMPARE(header->pos(), QPoint(0, 0));
         QCOMPARE(comment->geometry(), QRect(0, QFontMetrics(header->font()).height(), width - 3, comment->height()));
-        b.window.Scroll->resize(520, 400);
-        QCOMPARE(comment->width(), b.window.Container->width() - 3);
-        QCOMPARE(del->x(), b.window.Container->width() - 72);
+        b.window.scroll->resize(520, 400);
+        QCOMPARE(comment->width(), b.window.container->width() - 3);
+        QCOMPARE(del->x(), b.window.container->width() - 72);
         QCOMPARE(name->width(), 100);
     }
 
@@ -94,12 +94,12 @@ private slots:
         // The clicked button waits hidden for the next clear; the panel shows the two left.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         int shown = 0;
-        for (QPushButton *button : b.window.Container->findChildren<QPushButton *>())
+        for (QPushButton *button : b.window.container->findChildren<QPushButton *>())
             shown += button->isVisible() ? 1 : 0;
         QCOMPARE(shown, 2);
         b.panel.Clear();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(b.window.Container->findChildren<QWidget *>().size(), 0);
+        QCOMPARE(b.window.container->findChildren<QWidget *>().size(), 0);
     }
 
     void unwrappedEntries()
@@ -109,7 +109,7 @@ private slots:
                  QStringList({"label:1: S (var: 2)", "edit:note", "label:var #1", "edit:a", "code:1", "button:Delete",
                               "label:var #2", "edit:b", "code:2", "button:Delete", "button:Add"}));
         // Without a type the name edit goes across the panel.
-        QCOMPARE(nthControl<QLineEdit>(b.panel, 1)->width(), b.window.Container->width() - 3);
+        QCOMPARE(nthControl<QLineEdit>(b.panel, 1)->width(), b.window.container->width() - 3);
         click(b.button("Delete", 0));
         QCOMPARE(valuesBytes(b.item()), "<values><n>b</n><v>2</v></values>");
         QCOMPARE(describeRows(b.panel).filter("label:"), QStringList({"label:1: S (var: 1)", "label:var #1"}));
@@ -120,18 +120,18 @@ private slots:
     void buildKeepsTheFocus()
     {
         BuiltPanel b(hostedKind(), "<query>q</query>");
-        auto *outside = new QLineEdit(&b.window.Window);
+        auto *outside = new QLineEdit(&b.window.window);
         outside->setGeometry(0, 380, 100, 20);
         outside->show();
-        QVERIFY(QTest::qWaitForWindowActive(&b.window.Window));
+        QVERIFY(QTest::qWaitForWindowActive(&b.window.window));
         outside->setFocus();
         QVERIFY(outside->hasFocus());
         b.build();
         QVERIFY(outside->hasFocus());
-        QVERIFY(b.window.Container->isVisible());
+        QVERIFY(b.window.container->isVisible());
         for (const auto &binding : b.panel.Owned())
             QVERIFY(binding->Control->isVisible());
-        auto *inside = new QLineEdit(b.window.Container);
+        auto *inside = new QLineEdit(b.window.container);
         inside->move(0, 350);
         inside->show();
         inside->setFocus();
@@ -149,9 +149,9 @@ private slots:
         QPushButton *del = b.button("Delete");
         QVERIFY(name->geometry().intersects(del->geometry()));
         QCOMPARE(name->geometry().right() - name->textMargins().right(), del->x() - 3);
-        b.window.Scroll->resize(520, 400);
+        b.window.scroll->resize(520, 400);
         QCOMPARE(name->geometry().right() - name->textMargins().right(), del->x() - 3);
-        b.window.Scroll->resize(320, 400);
+        b.window.scroll->resize(320, 400);
         BuiltPanel typed(hostedKind(), "<p><n>a</n><t>STRING</t><v>1</v></p>");
         QCOMPARE(nthControl<QLineEdit>(typed.panel, 1)->textMargins().right(), 0);
     }
@@ -208,19 +208,19 @@ private slots:
         auto page = pageWith("<c><n>1</n><t>K</t><c>x</c></c>");
         auto k = kind("K", {field("f", "v")});
         TTagsEditor panel;
-        panel.BuildPropertyPanel(firstItem(*page), window.Container, k.get());
+        panel.BuildPropertyPanel(firstItem(*page), window.container, k.get());
         // Without "values" nothing shows, though header and comment were made.
-        for (QWidget *w : window.Container->findChildren<QWidget *>())
+        for (QWidget *w : window.container->findChildren<QWidget *>())
             QVERIFY(!w->isVisible());
-        panel.BuildPropertyPanel(firstItem(*page), window.Container, nullptr);
+        panel.BuildPropertyPanel(firstItem(*page), window.container, nullptr);
         QVERIFY(panel.Owned().empty());
         QCOMPARE(panel.Item(), firstItem(*page));
-        panel.BuildPropertyPanel(nullptr, window.Container, k.get());
+        panel.BuildPropertyPanel(nullptr, window.container, k.get());
         QVERIFY(panel.Owned().empty());
         panel.Clear();
         QCOMPARE(panel.Item(), nullptr);
         QCOMPARE(panel.Descr(), k.get());
-        QCOMPARE(panel.Panel(), window.Container);
+        QCOMPARE(panel.Panel(), window.container);
     }
 
     void addThenDeleteRestoresValues()
@@ -246,8 +246,8 @@ private slots:
         const QStringList rows = describeRows(b.panel);
         click(b.button("Add"));
         QCOMPARE(prompts->prompts.size(), 1);
-        QVERIFY(prompts->prompts[0].Text.contains("BAD"));
-        QVERIFY(prompts->prompts[0].Text.contains("var"));
+        QVERIFY(prompts->prompts[0].text.contains("BAD"));
+        QVERIFY(prompts->prompts[0].text.contains("var"));
         QCOMPARE(valuesBytes(b.item()), before);
         QCOMPARE(describeRows(b.panel), rows);
         QCOMPARE(b.changes, 0);
@@ -274,10 +274,10 @@ private slots:
         PanelWindow window;
         auto descr = kind("SCRIPT", {field("Code", "v")});
         TScrolledTagsEditor panel;
-        panel.ScrollBox = window.Scroll;
+        panel.ScrollBox = window.scroll;
         int changes = 0;
         panel.OnChange = [&](TTagsEditor *) { ++changes; };
-        panel.BuildPropertyPanel(item, window.Container, descr.get());
+        panel.BuildPropertyPanel(item, window.container, descr.get());
         QCOMPARE(describeRows(panel),
                  QStringList({"label:4: Required", "edit:macro: Required", "label:Field", "edit:customer_id",
                               "label:Message", "edit:Please fill in this value.", "label:Generated Script (Read Only)",
@@ -301,7 +301,7 @@ private slots:
         message->end(false);
         QTest::keyClicks(message, "'");
         QCOMPARE(changes, 1);
-        QCOMPARE(bound->Values.Value(u"Message"), "Please fill in this value.'");
+        QCOMPARE(bound->Values.value(u"Message"), "Please fill in this value.'");
         QVERIFY(GetCode(item).contains("Result := 'Please fill in this value.''';"));
         QCOMPARE(script->text(), GetCode(item));
 

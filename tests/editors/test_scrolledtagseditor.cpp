@@ -31,16 +31,16 @@ struct Scrolled {
         page = pageWith(components);
         if (!fileName.isEmpty())
             setFileName(*page, fileName);
-        panel.ScrollBox = window.Scroll;
-        QVERIFY(QTest::qWaitForWindowExposed(&window.Window));
+        panel.ScrollBox = window.scroll;
+        QVERIFY(QTest::qWaitForWindowExposed(&window.window));
     }
     TWQFItem *item(int i) { return page->Sections().front()->Items()[size_t(i)].get(); }
-    void show(int i) { panel.BuildPropertyPanel(item(i), window.Container, descr.get()); }
-    QScrollBar *bar() { return window.Scroll->verticalScrollBar(); }
+    void show(int i) { panel.BuildPropertyPanel(item(i), window.container, descr.get()); }
+    QScrollBar *bar() { return window.scroll->verticalScrollBar(); }
     int lowestBottom()
     {
         int bottom = 0;
-        for (QWidget *w : window.Container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        for (QWidget *w : window.container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             if (!w->isHidden())
                 bottom = std::max(bottom, w->geometry().bottom() + 1);
         return bottom;
@@ -61,7 +61,7 @@ private slots:
         Scrolled s;
         s.show(0);
         QCOMPARE(s.panel.scrollRange(), s.lowestBottom() + 12);
-        QCOMPARE(s.bar()->maximum(), s.panel.scrollRange() - s.window.Scroll->viewport()->height());
+        QCOMPARE(s.bar()->maximum(), s.panel.scrollRange() - s.window.scroll->viewport()->height());
         s.panel.Clear();
         QCOMPARE(s.panel.scrollRange(), 12);
         QCOMPARE(s.bar()->value(), 0);
@@ -101,7 +101,7 @@ private slots:
         for (int i = 0; i < 20; ++i)
             values += "<p><n>n</n><t>B</t><v>v</v></p>";
         s.page = componentPage("S", values);
-        s.panel.BuildPropertyPanel(firstItem(*s.page), s.window.Container, s.descr.get());
+        s.panel.BuildPropertyPanel(firstItem(*s.page), s.window.container, s.descr.get());
         auto *type = nthControl<TWheelComboBox>(s.panel);
         QVERIFY(turnWheel(type, -120));
         QCOMPARE(type->currentText(), "B");
@@ -112,7 +112,7 @@ private slots:
     {
         Scrolled s(1);
         s.show(0);
-        QVERIFY(s.panel.scrollRange() < s.window.Scroll->viewport()->height());
+        QVERIFY(s.panel.scrollRange() < s.window.scroll->viewport()->height());
         QVERIFY(turnWheel(nthControl<TWheelSynEdit>(s.panel)->viewport(), -120));
         QCOMPARE(s.bar()->value(), 0);
     }
@@ -130,8 +130,8 @@ private slots:
     {
         QFETCH(bool, note);
         Scrolled s;
-        auto *outside = new QLineEdit(&s.window.Window);
-        s.window.Window.resize(320, 340);
+        auto *outside = new QLineEdit(&s.window.window);
+        s.window.window.resize(320, 340);
         outside->setGeometry(0, 310, 320, 24);
         outside->show();
         outside->setFocus();
@@ -140,7 +140,7 @@ private slots:
         comment.Text = QString("line\n").repeated(40);
         QsciScintilla *editor = nullptr;
         if (note) {
-            s.panel.BuildNotesPanel(&comment, s.window.Container);
+            s.panel.BuildNotesPanel(&comment, s.window.container);
             editor = nthControl<QsciScintilla>(s.panel);
         } else {
             s.show(0);
@@ -176,7 +176,7 @@ private slots:
 
         // Another page, even with the same component names, starts at the top.
         Scrolled other(30, dir.filePath("b.wqf"));
-        other.panel.BuildPropertyPanel(s.item(0), other.window.Container, other.descr.get());
+        other.panel.BuildPropertyPanel(s.item(0), other.window.container, other.descr.get());
         other.panel.setScrollPosition(240);
         other.show(0);
         QCOMPARE(other.bar()->value(), 0);
@@ -205,8 +205,8 @@ private slots:
         auto *editor = nthControl<TWheelSynEdit>(s.panel, 2);
         editor->setFocus();
         editor->setCursorPosition(0, editor->text(0).size());
-        const int lineHeight = editor->LineHeight();
-        QWidget *view = s.window.Scroll->viewport();
+        const int lineHeight = editor->lineHeight();
+        QWidget *view = s.window.scroll->viewport();
         for (int i = 0; i < 40; ++i) {
             QTest::keyClick(editor, Qt::Key_Return);
             const long pos = editor->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
@@ -226,7 +226,7 @@ private slots:
         s.show(0);
         auto *first = nthControl<QLineEdit>(s.panel, 1);
         auto *far = nthControl<QLineEdit>(s.panel, 10);
-        QWidget *view = s.window.Scroll->viewport();
+        QWidget *view = s.window.scroll->viewport();
         QVERIFY(far->mapTo(view, QPoint(0, 0)).y() > view->height());
         far->setFocus();
         const int farTop = far->mapTo(view, QPoint(0, 0)).y();
@@ -250,11 +250,11 @@ private slots:
         pellorin_test::click(add);
         QCOMPARE(s.panel.UpdateCount(), 0);
         QCOMPARE(s.panel.scrollRange() - s.bar()->value(), fromEnd);
-        QVERIFY(s.window.Scroll->isVisible());
+        QVERIFY(s.window.scroll->isVisible());
         // The new entry is in view.
         auto *newest = nthControl<QLineEdit>(s.panel, 31);
         QVERIFY(newest);
-        QVERIFY(newest->mapTo(s.window.Scroll->viewport(), QPoint(0, 0)).y() < s.window.Scroll->viewport()->height());
+        QVERIFY(newest->mapTo(s.window.scroll->viewport(), QPoint(0, 0)).y() < s.window.scroll->viewport()->height());
     }
 
     void addToAFittingPanelGoesToTop()
@@ -276,7 +276,7 @@ private slots:
         auto descr = kind("S", {variableField("var", "", "n", "", "v")});
         auto page = componentPage("S", manyEntries(3));
         TScrolledTagsEditor panel;
-        panel.BuildPropertyPanel(firstItem(*page), window.Container, descr.get());
+        panel.BuildPropertyPanel(firstItem(*page), window.container, descr.get());
         bool handled = false;
         panel.ControlMouseWheel(nullptr, {}, -120, {}, handled);
         QVERIFY(handled);

@@ -120,14 +120,14 @@ private slots:
     void macros()
     {
         QStringList names;
-        for (int i = 0; i < Macros().Count(); ++i) {
+        for (int i = 0; i < Macros().count(); ++i) {
             const TPascalMacro *macro = Macros().at(i);
             names << macro->Name + ": " + macro->Caption;
             QCOMPARE(QImage(shipped("images") + "/macro" + macro->Name + ".png").size(), QSize(32, 32));
             for (const QString gray : {"", "orders_pre_4;"}) {
                 StringList values;
                 macro->InitValues(values);
-                values.SetValue("_GRAY", gray);
+                values.setValue("_GRAY", gray);
                 QString code;
                 macro->Generate(values, code);
                 QVERIFY(code.startsWith("// Macro:" + macro->Name + "\n"));
@@ -136,17 +136,17 @@ private slots:
                 StringList back;
                 QString error;
                 QVERIFY2(macro->ParseValues(body, back, error), qPrintable(macro->Name + ": " + error));
-                for (qsizetype p = 0; p < macro->ParamTypes.Count(); ++p) {
-                    const QString param = macro->ParamTypes.Name(p);
-                    QCOMPARE(back.Value(param), values.Value(param));
+                for (qsizetype p = 0; p < macro->ParamTypes.count(); ++p) {
+                    const QString param = macro->ParamTypes.name(p);
+                    QCOMPARE(back.value(param), values.value(param));
                 }
             }
         }
         QCOMPARE(names, QStringList({"looplimit: Loop limit", "requiredvalue: Required", "sharepercent: Share in %"}));
         // The untyped parameter is an integer with the default 0.
-        const TPascalMacro *share = Macros().Find("sharepercent");
-        QCOMPARE(share->ParamTypes.Lines(), QStringList({"Part=STRING", "Whole=STRING", "Digits=INTEGER"}));
-        QCOMPARE(share->ParamDefaults.Value(u"Digits"), QString("0"));
+        const TPascalMacro *share = Macros().find("sharepercent");
+        QCOMPARE(share->ParamTypes.lines(), QStringList({"Part=STRING", "Whole=STRING", "Digits=INTEGER"}));
+        QCOMPARE(share->ParamDefaults.value(u"Digits"), QString("0"));
     }
 
     void pascalSources()

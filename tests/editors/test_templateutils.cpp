@@ -134,7 +134,7 @@ private slots:
         StringList found;
         QString got = "untouched";
         QTEST(MatchTemplate(text, first.get(), found, got), "ok");
-        QTEST(found.Lines(), "values");
+        QTEST(found.lines(), "values");
         QFETCH(QString, error);
         // Written only on failure.
         QCOMPARE(got, error.isEmpty() ? QString("untouched") : error);
@@ -147,7 +147,7 @@ private slots:
         QString error = "earlier";
         QVERIFY(MatchTemplate("v=;", first.get(), found, error));
         // Replaced in place, written with the template's spelling of the name.
-        QCOMPARE(found.Lines(), QStringList({"keep=1", "V="}));
+        QCOMPARE(found.lines(), QStringList({"keep=1", "V="}));
         QCOMPARE(error, QString("earlier"));
         QVERIFY(!MatchTemplate("w=1;", first.get(), found, error));
         QCOMPARE(error, QString("failed to find the text section: v="));

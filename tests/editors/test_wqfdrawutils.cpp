@@ -43,7 +43,7 @@ QString labelsText(const RecordingCanvas &canvas)
 {
     QStringList out;
     for (const CanvasOp &op : canvas.ops(QStringLiteral("text")))
-        out << QStringLiteral("%1@%2,%3").arg(op.Text).arg(op.Points[0].X).arg(op.Points[0].Y);
+        out << QStringLiteral("%1@%2,%3").arg(op.text).arg(op.points[0].x).arg(op.points[0].y);
     return out.join(QLatin1Char(' '));
 }
 } // namespace
@@ -92,8 +92,8 @@ private slots:
         QFETCH(Point, from);
         QFETCH(Point, to);
         QFETCH(double, zoom);
-        const LinkBox source{QStringLiteral("1"), from.X, from.Y};
-        const LinkBox target{QStringLiteral("2"), to.X, to.Y};
+        const LinkBox source{QStringLiteral("1"), from.x, from.y};
+        const LinkBox target{QStringLiteral("2"), to.x, to.y};
         RecordingCanvas canvas;
         canvas.setPenColor(clBlack);
         canvas.setBrushColor(clWhite);
@@ -101,21 +101,21 @@ private slots:
         const Color colour = rgbToColor(1, 2, 3);
         DrawArrowBetween(&canvas, &source, &target, colour, zoom);
 
-        QCOMPARE(canvas.Ops.size(), size_t(2));
-        const CanvasOp &line = canvas.Ops[0];
-        const CanvasOp &head = canvas.Ops[1];
-        QCOMPARE(line.Kind, QStringLiteral("polyline"));
-        QTEST(pointsText(line.Points), "line");
-        QTEST(line.PenWidth, "penWidth");
+        QCOMPARE(canvas.recorded.size(), size_t(2));
+        const CanvasOp &line = canvas.recorded[0];
+        const CanvasOp &head = canvas.recorded[1];
+        QCOMPARE(line.kind, QStringLiteral("polyline"));
+        QTEST(pointsText(line.points), "line");
+        QTEST(line.penWidth, "penWidth");
         QCOMPARE(line.pen, colour);
-        QCOMPARE(head.Kind, QStringLiteral("polygon"));
-        QTEST(pointsText(head.Points), "head");
-        QCOMPARE(head.PenWidth, 1);
+        QCOMPARE(head.kind, QStringLiteral("polygon"));
+        QTEST(pointsText(head.points), "head");
+        QCOMPARE(head.penWidth, 1);
         QCOMPARE(head.brush, colour);
         QCOMPARE(head.brushStyle, bsSolid);
         // What the caller had comes back.
         QCOMPARE(canvas.penColor(), clBlack);
-        QCOMPARE(canvas.PenWidth(), 1);
+        QCOMPARE(canvas.penWidth(), 1);
         QCOMPARE(canvas.brushColor(), clWhite);
         QCOMPARE(canvas.brushStyle(), bsClear);
     }
@@ -125,12 +125,13 @@ private slots:
         // At zoom 1.25 the touching test is gap < 2.5: a gap of 2 detours, one of 3 does not.
         RecordingCanvas canvas;
         DrawArrow(&canvas, 0, 0, 0, 34, 1.25);
-        QCOMPARE(pointsText(canvas.Ops[0].Points), QStringLiteral("(20,32) (20,48) (-20,48) (-20,18) (20,18) (20,34)"));
-        QCOMPARE(pointsText(canvas.Ops[1].Points), QStringLiteral("(20,34) (14,26) (25,26)"));
-        QCOMPARE(canvas.Ops[0].PenWidth, 2);
-        canvas.Ops.clear();
+        QCOMPARE(pointsText(canvas.recorded[0].points),
+                 QStringLiteral("(20,32) (20,48) (-20,48) (-20,18) (20,18) (20,34)"));
+        QCOMPARE(pointsText(canvas.recorded[1].points), QStringLiteral("(20,34) (14,26) (25,26)"));
+        QCOMPARE(canvas.recorded[0].penWidth, 2);
+        canvas.recorded.clear();
         DrawArrow(&canvas, 0, 0, 0, 35, 1.25);
-        QCOMPARE(canvas.Ops[0].Points[2].X, 20);
+        QCOMPARE(canvas.recorded[0].points[2].x, 20);
 
         DrawArrowBetween(&canvas, static_cast<const LinkBox *>(nullptr), nullptr, clBlack, 1);
         QVERIFY_THROWS_EXCEPTION(ERunError, DrawArrow(nullptr, 0, 0, 0, 0, 1));
@@ -150,19 +151,19 @@ private slots:
         const auto lines = canvas.ops(QStringLiteral("polyline"));
         QCOMPARE(lines.size(), size_t(2));
         QCOMPARE(lines[0].pen, clFirstExit);
-        QCOMPARE(lines[0].Points.back(), (Point{16, 52}));
+        QCOMPARE(lines[0].points.back(), (Point{16, 52}));
         QCOMPARE(lines[1].pen, clOtherExit);
-        QCOMPARE(lines[1].Points.back(), (Point{112, 104}));
+        QCOMPARE(lines[1].points.back(), (Point{112, 104}));
         QCOMPARE(clFirstExit, rgbToColor(166, 202, 240));
         QCOMPARE(clOtherExit, rgbToColor(128, 128, 128));
         QVERIFY(canvas.ops(QStringLiteral("text")).empty());
 
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         drawBoxLinks(&canvas, &item, {}, boxes.finder(), damAlways, all, 1.0);
         drawBoxLinks(&canvas, nullptr, {"2"}, boxes.finder(), damAlways, all, 1.0);
         drawBoxLinks(nullptr, &item, {"2"}, boxes.finder(), damAlways, all, 1.0);
         drawBoxLinks(&canvas, &item, {"2"}, FindLinkBox(), damAlways, all, 1.0);
-        QVERIFY(canvas.Ops.empty());
+        QVERIFY(canvas.recorded.empty());
     }
 
     void labels_data()
@@ -196,7 +197,7 @@ private slots:
         QFETCH(double, zoom);
         Boxes boxes;
         boxes.add("I", 100, 100);
-        boxes.add("T", target.X, target.Y);
+        boxes.add("T", target.x, target.y);
         const LinkBox item = boxes.byName["I"];
         RecordingCanvas canvas;
         drawBoxLinks(&canvas, &item, {"T"}, boxes.finder(), TDstArrowMode(mode), visible, zoom);
@@ -229,15 +230,15 @@ private slots:
         QCOMPARE(texts[1].font, clFirstExit);
         QCOMPARE(texts[3].font, clOtherExit);
         for (const CanvasOp &t : texts)
-            QVERIFY(t.Bold);
+            QVERIFY(t.bold);
         const auto frames = canvas.ops(QStringLiteral("rectangle"));
         QCOMPARE(frames.size(), size_t(4));
-        QCOMPARE(frames[0].R, Rect(106, 138, 116, 150));
-        QCOMPARE(frames[1].R, Rect(120, 138, 136, 150));
+        QCOMPARE(frames[0].r, Rect(106, 138, 116, 150));
+        QCOMPARE(frames[1].r, Rect(120, 138, 136, 150));
         QCOMPARE(frames[1].pen, clFirstExit);
         QCOMPARE(frames[1].brushStyle, bsClear);
-        QCOMPARE(frames[2].R, Rect(120, 151, 142, 163));
-        QCOMPARE(frames[3].R, Rect(120, 164, 130, 176));
+        QCOMPARE(frames[2].r, Rect(120, 151, 142, 163));
+        QCOMPARE(frames[3].r, Rect(120, 164, 130, 176));
         QVERIFY(!canvas.fontBold());
         QCOMPARE(canvas.fontColor(), fontColour);
         QCOMPARE(canvas.penColor(), penColour);
@@ -276,22 +277,22 @@ private slots:
         QCOMPARE(labelsText(canvas), QStringLiteral("R1@122,138"));
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(2));
         // Labels above the view still push the later ones down.
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         drawBoxLinks(&canvas, &item, {"R1", "R2"}, boxes.finder(), damAlways, Rect(0, 151, 300, 400), 1.0);
         QCOMPARE(labelsText(canvas), QStringLiteral("R2@122,151"));
         // A left-hand label ends 4 pixels right of its offset.
         boxes.add("L", 0, 1000);
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         drawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(116, 0, 300, 400), 1.0);
         QCOMPARE(labelsText(canvas), QStringLiteral("L@108,138"));
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         drawBoxLinks(&canvas, &item, {"L"}, boxes.finder(), damAlways, Rect(117, 0, 300, 400), 1.0);
         QCOMPARE(labelsText(canvas), QString());
         // An arrow wholly outside the view.
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         const LinkBox far = boxes.byName["F"];
         drawBoxLinks(&canvas, &far, {"G"}, boxes.finder(), damOutOfSight, Rect(0, 0, 300, 150), 1.0);
-        QVERIFY(canvas.Ops.empty());
+        QVERIFY(canvas.recorded.empty());
         QVERIFY(!canvas.fontBold());
     }
 
@@ -323,8 +324,8 @@ private slots:
         QCOMPARE(items.size(), size_t(5));
         QCOMPARE(exitsOf(*items[0]), (QStringList{"2", "9", "3"}));
         const ItemsByName index(items);
-        QCOMPARE(index.Find(QStringLiteral("4")), items[3].get());
-        QCOMPARE(index.Find(QString()), nullptr);
+        QCOMPARE(index.find(QStringLiteral("4")), items[3].get());
+        QCOMPARE(index.find(QString()), nullptr);
 
         for (bool indexed : {false, true}) {
             RecordingCanvas canvas;
@@ -337,11 +338,11 @@ private slots:
             }
             const auto lines = canvas.ops(QStringLiteral("polyline"));
             QCOMPARE(lines.size(), size_t(3));
-            QCOMPARE(pointsText(lines[0].Points), QStringLiteral("(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"));
+            QCOMPARE(pointsText(lines[0].points), QStringLiteral("(16,26) (16,39) (16,39) (16,39) (16,39) (16,52)"));
             QCOMPARE(lines[0].pen, clFirstExit);
-            QCOMPARE(lines[1].Points.back(), (Point{112, 104}));
+            QCOMPARE(lines[1].points.back(), (Point{112, 104}));
             QCOMPARE(lines[1].pen, clOtherExit); // the third exit is grey too
-            QCOMPARE(lines[2].Points.back(), (Point{336, 467}));
+            QCOMPARE(lines[2].points.back(), (Point{336, 467}));
             QCOMPARE(labelsText(canvas), QStringLiteral("3@22,38 2@22,51 4@118,142"));
         }
         RecordingCanvas canvas;
@@ -349,7 +350,7 @@ private slots:
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(1));
         DrawArrowBetween(&canvas, items[2].get(), nullptr, clOtherExit, 1.0);
         DrawItemLinks(&canvas, items[0].get(), static_cast<const WQFItemList *>(nullptr), damAlways, Rect(), 1.0);
-        QCOMPARE(canvas.Ops.size(), size_t(2));
+        QCOMPARE(canvas.recorded.size(), size_t(2));
     }
 
     void extentAndHeight()

@@ -77,8 +77,8 @@ struct Diagram {
 
 const CanvasOp *textOp(const RecordingCanvas &canvas, const QString &text)
 {
-    for (const CanvasOp &op : canvas.Ops)
-        if (op.Kind == u"text" && op.Text == text)
+    for (const CanvasOp &op : canvas.recorded)
+        if (op.kind == u"text" && op.text == text)
             return &op;
     return nullptr;
 }
@@ -86,7 +86,7 @@ const CanvasOp *textOp(const RecordingCanvas &canvas, const QString &text)
 Point textAt(const RecordingCanvas &canvas, const QString &text)
 {
     const CanvasOp *op = textOp(canvas, text);
-    return op ? op->Points[0] : Point{-9999, -9999};
+    return op ? op->points[0] : Point{-9999, -9999};
 }
 
 // Rectangles drawn with a solid brush of the colour.
@@ -95,7 +95,7 @@ QStringList filledRects(const RecordingCanvas &canvas, Color brush)
     QStringList out;
     for (const CanvasOp &op : canvas.ops(QStringLiteral("rectangle")))
         if (op.brushStyle == bsSolid && op.brush == brush)
-            out << rectText(op.R);
+            out << rectText(op.r);
     return out;
 }
 
@@ -104,7 +104,7 @@ QStringList clearRects(const RecordingCanvas &canvas)
     QStringList out;
     for (const CanvasOp &op : canvas.ops(QStringLiteral("rectangle")))
         if (op.brushStyle == bsClear)
-            out << rectText(op.R);
+            out << rectText(op.r);
     return out;
 }
 
@@ -158,15 +158,15 @@ private slots:
         QFETCH(Point, to);
         Diagram d(zoom);
         TWQFItem *item = d.item(0);
-        item->SetX(from.X);
-        item->SetY(from.Y);
+        item->SetX(from.x);
+        item->SetY(from.y);
         d.editor->Rebuild();
-        d.source->MoveItem(item, drag.X, drag.Y);
+        d.source->MoveItem(item, drag.x, drag.y);
         QCOMPARE((Point{item->GetX(), item->GetY()}), to);
         // The move rebuilt the editor: its item stands where the component now is.
         Rect r;
         QVERIFY(d.editor->GetItemRect(item, r));
-        QCOMPARE(r, ScaleRect(Rect::fromSize(to.X, to.Y, 32, 26), zoom));
+        QCOMPARE(r, ScaleRect(Rect::fromSize(to.x, to.y, 32, 26), zoom));
     }
 
     void snappingCreatesMissingPosition()
@@ -210,7 +210,7 @@ private slots:
         TCommentRect *note = d.addNote(Rect(10, 20, 110, 60));
         d.editor->Rebuild();
         const QByteArray before = pageBytes(*d.file);
-        d.source->MoveItem(handle ? static_cast<void *>(d.source->HandleOf(note)) : note, drag.X, drag.Y);
+        d.source->MoveItem(handle ? static_cast<void *>(d.source->HandleOf(note)) : note, drag.x, drag.y);
         QCOMPARE(note->Rect, result);
         // Notes live in the note list only.
         QCOMPARE(pageBytes(*d.file), before);
@@ -346,7 +346,7 @@ private slots:
         d.mouse(171, 139, mekMove); // 41, 29: 20.5 and 14.5 model units
         RecordingCanvas canvas;
         for (bool toView : {true, false, true}) {
-            canvas.Ops.clear();
+            canvas.recorded.clear();
             d.editor->Paint(canvas, toView);
             QCOMPARE(pageBytes(*d.file), before);
         }
@@ -358,7 +358,7 @@ private slots:
         QCOMPARE(textAt(canvas, QStringLiteral("2: second")), (Point{138, 282}));
         const std::vector<CanvasOp> lines = canvas.ops(QStringLiteral("polyline"));
         QVERIFY(std::any_of(lines.begin(), lines.end(), [](const CanvasOp &op) {
-            return op.Points.front() == Point{72, 80} && op.Points.back() == Point{200, 132}; // 3 to 1
+            return op.points.front() == Point{72, 80} && op.points.back() == Point{200, 132}; // 3 to 1
         }));
 
         // The drop writes exactly the moved components' x and y, snapped.
@@ -371,7 +371,7 @@ private slots:
         section->Items()[2]->SetY(26);
         QCOMPARE(pageBytes(*d.file), pageBytes(*expected));
         // And the next paint draws them there.
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         d.editor->Paint(canvas, true);
         QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (Point{264, 176}));
     }
@@ -395,7 +395,7 @@ private slots:
         // The drag is cancelled; the next paint draws everything where it is stored.
         d.mouse(171, 139, mekUp, Qt::RightButton);
         d.source->OnGetImage = nullptr;
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         d.editor->Paint(canvas, true);
         QCOMPARE(textAt(canvas, QStringLiteral("1: first")), (Point{200, 124}));
         QCOMPARE(pageBytes(*d.file), before);
@@ -435,15 +435,15 @@ private slots:
         d.select({d.item(1)});
         RecordingCanvas canvas;
         d.editor->Paint(canvas, true);
-        QCOMPARE(canvas.Ops.front().Kind, QStringLiteral("fillrect"));
-        QCOMPARE(canvas.Ops.front().R, Rect(0, 0, 800, 600));
-        QCOMPARE(canvas.Ops.front().brush, clWhite);
-        QCOMPARE(canvas.Ops[1].R, Rect(300, 0, 302, 600));
-        QCOMPARE(canvas.Ops[1].brush, clMarginLine);
+        QCOMPARE(canvas.recorded.front().kind, QStringLiteral("fillrect"));
+        QCOMPARE(canvas.recorded.front().r, Rect(0, 0, 800, 600));
+        QCOMPARE(canvas.recorded.front().brush, clWhite);
+        QCOMPARE(canvas.recorded[1].r, Rect(300, 0, 302, 600));
+        QCOMPARE(canvas.recorded[1].brush, clMarginLine);
         // The picture scales; the plain box does not, its frame does.
         const std::vector<CanvasOp> stretched = canvas.ops(QStringLiteral("stretch"));
         QCOMPARE(stretched.size(), size_t(1));
-        QCOMPARE(stretched[0].R, Rect(128, 104, 208, 164));
+        QCOMPARE(stretched[0].r, Rect(128, 104, 208, 164));
         QCOMPARE(filledRects(canvas, clPlainBox), (QStringList{"(66,262,98,294)", "(0,0,32,32)"}));
         QCOMPARE(textAt(canvas, QStringLiteral("SET")), (Point{58, 282}));
         QVERIFY(clearRects(canvas).contains(QStringLiteral("(62,258,134,330)")));
@@ -451,9 +451,9 @@ private slots:
 
         // Scrolled, the margin line keeps to the view; it is not scaled.
         d.editor->SetScrollPos({100, 50});
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         d.editor->Paint(canvas, true);
-        QCOMPARE(canvas.Ops[1].R, Rect(200, 0, 202, 600));
+        QCOMPARE(canvas.recorded[1].r, Rect(200, 0, 202, 600));
     }
 
     void destinationLabels_data()
@@ -475,8 +475,8 @@ private slots:
         d.editor->Paint(canvas, true);
         QStringList bold;
         for (const CanvasOp &op : canvas.ops(QStringLiteral("text")))
-            if (op.Bold)
-                bold << op.Text;
+            if (op.bold)
+                bold << op.text;
         QCOMPARE(bold, labels);
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(3)); // 1 to 2, 1 to 3, 3 to 1
     }
@@ -490,11 +490,11 @@ private slots:
         d.editor->Paint(canvas, true);
         QStringList texts;
         for (const CanvasOp &op : canvas.ops(QStringLiteral("text")))
-            texts << op.Text;
+            texts << op.text;
         QCOMPARE(texts, (QStringList{"TEMPLATE", "4: far"}));
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(0));
         // The whole graph, as for a picture, draws everything.
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         d.editor->Paint(canvas, false);
         QCOMPARE(canvas.ops(QStringLiteral("polyline")).size(), size_t(3));
         QVERIFY(textOp(canvas, QStringLiteral("2: second")));
@@ -512,14 +512,14 @@ private slots:
         QCOMPARE(textAt(canvas, QStringLiteral("Plan")), (Point{22, 42}));
         const std::vector<CanvasOp> body = canvas.ops(QStringLiteral("textrect"));
         QCOMPARE(body.size(), size_t(1));
-        QCOMPARE(body[0].R, Rect(24, 84, 216, 116));
-        QCOMPARE(body[0].Text, QStringLiteral("Body"));
+        QCOMPARE(body[0].r, Rect(24, 84, 216, 116));
+        QCOMPARE(body[0].text, QStringLiteral("Body"));
         QCOMPARE(filledRects(canvas, clWhite).last(), QStringLiteral("(190,90,220,120)")); // the handle
 
         // Without its text shown the body is left out; selected, the bar turns lime.
         note->ShowText = false;
         d.select({note});
-        canvas.Ops.clear();
+        canvas.recorded.clear();
         d.editor->Paint(canvas, true);
         QCOMPARE(filledRects(canvas, clSelectedNoteBar), QStringList{"(20,40,220,80)"});
         QCOMPARE(canvas.ops(QStringLiteral("textrect")).size(), size_t(0));
@@ -548,15 +548,15 @@ private slots:
         TCommentRect *note = d.addNote(Rect(10, 20, 110, 60));
         d.editor->Rebuild();
         const Point press = onHandle ? Point{200, 100} : Point{100, 50};
-        d.mouse(press.X, press.Y, mekDown);
-        d.mouse(press.X + 10, press.Y + 6, mekMove);
+        d.mouse(press.x, press.y, mekDown);
+        d.mouse(press.x + 10, press.y + 6, mekMove);
         RecordingCanvas canvas;
         d.editor->Paint(canvas, true);
         // Drawn once, where it will be, with its handle.
         QCOMPARE(filledRects(canvas, barColour), QStringList{bar});
         QVERIFY(clearRects(canvas).contains(frame));
         QCOMPARE(filledRects(canvas, clWhite).last(), QStringLiteral("(200,96,230,126)"));
-        d.mouse(press.X + 10, press.Y + 6, mekUp);
+        d.mouse(press.x + 10, press.y + 6, mekUp);
         QCOMPARE(note->Rect, dropped);
     }
 
@@ -587,7 +587,7 @@ private slots:
         QCOMPARE(image.pixel(200, 60), rgbOf(clWhite)); // a note's body is not filled
     }
 
-    void boxTextLines_data()
+    void boxText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("widthInX"); // box width in widths of an "x"
@@ -602,7 +602,7 @@ private slots:
         QTest::newRow("a box lower than a line shows one") << "one two three" << 40 << 0 << 1 << false;
         QTest::newRow("tabs are expanded") << "x\tyy" << 5 << 3 << 2 << false;
     }
-    void boxTextLines()
+    void boxText()
     {
         QFETCH(QString, text);
         QFETCH(int, widthInX);
@@ -613,7 +613,7 @@ private slots:
         const QFont font(QStringLiteral("Arial"), 10);
         const QFontMetrics fm(font, &device);
         const int width = widthInX * fm.horizontalAdvance(QLatin1Char('x'));
-        const QStringList out = BoxTextLines(text, font, &device, width, std::max(3, heightInLines * fm.height()));
+        const QStringList out = boxTextLines(text, font, &device, width, std::max(3, heightInLines * fm.height()));
         if (lines < 0)
             QVERIFY(out.size() > 1);
         else
@@ -626,7 +626,7 @@ private slots:
             if (!line.contains(u'\t'))
                 QVERIFY2(fm.horizontalAdvance(line) <= width, qPrintable(line));
         }
-        QVERIFY(BoxTextLines(QString(), font, &device, width, 100).isEmpty());
+        QVERIFY(boxTextLines(QString(), font, &device, width, 100).isEmpty());
     }
 
     void textRectKeepsInsideItsBox()
@@ -654,19 +654,19 @@ private slots:
     void pictureOfARealPage()
     {
         OpenedPage opened;
-        QVERIFY2(opened.Load(dataPath(QStringLiteral("diagram/orders.wqf"))), qPrintable(opened.File.LastError()));
-        QCOMPARE(opened.Notes.size(), size_t(3));
-        DiagramWindow window(opened.File.FindSection(QStringLiteral("preproc")), &opened.Notes, 1.0);
+        QVERIFY2(opened.load(dataPath(QStringLiteral("diagram/orders.wqf"))), qPrintable(opened.file.LastError()));
+        QCOMPARE(opened.notes.size(), size_t(3));
+        DiagramWindow window(opened.file.FindSection(QStringLiteral("preproc")), &opened.notes, 1.0);
         window.resize(960, 640);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.Editor->ItemCount(), 2 * 2 + 9); // two notes of preproc with handles, nine components
+        QCOMPARE(window.editor->ItemCount(), 2 * 2 + 9); // two notes of preproc with handles, nine components
 
         // A click on the first note's title bar selects it, as a user would.
-        TContent *content = window.Editor->Content();
+        TContent *content = window.editor->Content();
         QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(600, 30));
-        QCOMPARE(window.Editor->SelectedCount(), 1);
-        QVERIFY(window.Source->noteOf(FirstSelectedData(window.Editor.get())));
+        QCOMPARE(window.editor->SelectedCount(), 1);
+        QVERIFY(window.source->noteOf(FirstSelectedData(window.editor.get())));
 
         const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QString path = QDir(outputFolder()).filePath(QStringLiteral("diagram-orders-preproc.png"));

@@ -73,9 +73,9 @@ private slots:
         QVERIFY(macro);
         QCOMPARE(macro->Name, QString("m"));
         QCOMPARE(macro->Caption, QString("m"));
-        QCOMPARE(macro->ParamTypes.Lines(),
+        QCOMPARE(macro->ParamTypes.lines(),
                  QStringList({"count=INTEGER", "label=STRING", "ratio=FLOAT", "day=DATE", "quoted=STRING"}));
-        QCOMPARE(macro->ParamDefaults.Lines(), QStringList({"count=0", "label=", "ratio=0", "day=", "quoted='a b' "}));
+        QCOMPARE(macro->ParamDefaults.lines(), QStringList({"count=0", "label=", "ratio=0", "day=", "quoted='a b' "}));
     }
 
     void loadMacroNamesAndTemplate()
@@ -197,7 +197,7 @@ private slots:
         StringList values(QStringList{"other=1", "limit=5"});
         macro->InitValues(values);
         // Step has the default "0" of an untyped parameter.
-        QCOMPARE(values.Lines(), QStringList({"other=1", "Limit=100", "Counter=count", "Step=0"}));
+        QCOMPARE(values.lines(), QStringList({"other=1", "Limit=100", "Counter=count", "Step=0"}));
     }
 
     // Parameters to code and back: a STRING value keeps its apostrophe, INTEGER and untyped
@@ -237,7 +237,7 @@ private slots:
         StringList out;
         QString error;
         QVERIFY2(macro->ParseValues(body, out, error), qPrintable(error));
-        QTEST(out.Lines(), "back");
+        QTEST(out.lines(), "back");
     }
 
     // A value at the end of the template loses its trailing blanks through a save and a
@@ -255,7 +255,7 @@ private slots:
         StringList out;
         QString error;
         QVERIFY(macro->ParseValues(body, out, error));
-        QCOMPARE(out.Value(u"Text"), QString("a"));
+        QCOMPARE(out.value(u"Text"), QString("a"));
     }
 
     // An empty value at the end leaves the template's blank before it at the end of the code,
@@ -270,7 +270,7 @@ private slots:
         ApplyMacros(page->FindSection("preproc")->Items(), "macro:");
         const TWQFPasMacro *bound = itemPasMacro(item(*page, 0));
         QVERIFY(bound);
-        QCOMPARE(bound->Values.Lines(), QStringList({"Text="}));
+        QCOMPARE(bound->Values.lines(), QStringList({"Text="}));
         QVERIFY(regenerateMacroCode(item(*page, 0)));
         QCOMPARE(GetCode(item(*page, 0)), QString("// Macro:t\nResult := "));
     }
@@ -282,7 +282,7 @@ private slots:
         QString error;
         QVERIFY(!macro->ParseValues("// Macro:limit\nif StrToIntDef('#Sx#', 0) + 1 < 2 then", out, error));
         QCOMPARE(error, QString("failed to find the text section:  >= "));
-        QCOMPARE(out.Lines(), QStringList({"Limit=5", "Counter=x"}));
+        QCOMPARE(out.lines(), QStringList({"Limit=5", "Counter=x"}));
     }
 
     void normalizeLineBreaks_data()
@@ -384,8 +384,8 @@ private slots:
         // generated, header included.
         QCOMPARE(bound, QStringList({"0", "2"}));
         TWQFPasMacro *macro = itemPasMacro(items[0].get());
-        QCOMPARE(macro->Macro, Macros().Find("limit"));
-        QCOMPARE(macro->Values.Lines(), QStringList({"Counter=n", "Step=2", "Limit=9", "_GRAY=f_pre_1;"}));
+        QCOMPARE(macro->Macro, Macros().find("limit"));
+        QCOMPARE(macro->Values.lines(), QStringList({"Counter=n", "Step=2", "Limit=9", "_GRAY=f_pre_1;"}));
         // The code of a component left unbound is not touched.
         QCOMPARE(GetCode(items[4].get()), QString("// Macro:limit\nbegin end;"));
 
@@ -408,8 +408,8 @@ private slots:
         SetCode(items[0].get(), "// Macro:limit\nif StrToIntDef('#Sb#', 0) + 1 >= 2 then\nbegin\n  g;\nend;");
         ApplyMacros(items, "macro:");
         QCOMPARE(itemPasMacro(items[0].get()), first);
-        QCOMPARE(first->Values.Value(u"Counter"), QString("b"));
-        QCOMPARE(first->Values.Value(u"_GRAY"), QString("g;"));
+        QCOMPARE(first->Values.value(u"Counter"), QString("b"));
+        QCOMPARE(first->Values.value(u"_GRAY"), QString("g;"));
         // A macro name no longer known changes nothing.
         SetCode(items[0].get(), "// Macro:gone\nx");
         ApplyMacros(items, "macro:");
@@ -447,11 +447,11 @@ private slots:
         StringList values(QStringList{"_GRAY=old", "a=1"});
         SetItemGrayValue(values, component);
         QFETCH(QString, gray);
-        QCOMPARE(values.Value(u"_gray"), gray);
-        QCOMPARE(values.Value(u"a"), QString("1"));
+        QCOMPARE(values.value(u"_gray"), gray);
+        QCOMPARE(values.value(u"a"), QString("1"));
         StringList direct;
         SetGrayValue(direct, page.get(), found, component);
-        QCOMPARE(direct.Value(u"_GRAY"), gray);
+        QCOMPARE(direct.value(u"_GRAY"), gray);
     }
 
     void grayValueNothing()
@@ -463,7 +463,7 @@ private slots:
         SetGrayValue(values, page.get(), nullptr, component);
         SetGrayValue(values, page.get(), component->Section(), nullptr);
         SetItemGrayValue(values, nullptr);
-        QCOMPARE(values.Lines(), QStringList({"_GRAY=old"}));
+        QCOMPARE(values.lines(), QStringList({"_GRAY=old"}));
     }
 
     // The values of a new macro component, then its code after an exit change.
@@ -472,7 +472,7 @@ private slots:
         RegisterMacro(limitMacro());
         auto page = pageWith(codeComponent("0", "DELPHI", "", ""));
         TWQFItem *component = item(*page, 0);
-        auto made = std::make_unique<TWQFPasMacro>(Macros().Find("LIMIT"));
+        auto made = std::make_unique<TWQFPasMacro>(Macros().find("LIMIT"));
         TWQFPasMacro *macro = made.get();
         component->setMacro(std::move(made));
         macro->Macro->InitValues(macro->Values);
@@ -502,7 +502,7 @@ private slots:
         TWQFPasMacro *macro = made.get();
         component->setMacro(std::move(made));
         macro->Macro->InitValues(macro->Values);
-        macro->Values.SetValue("Counter", "o'clock");
+        macro->Values.setValue("Counter", "o'clock");
         SetItemGrayValue(macro->Values, component);
         QString code;
         macro->Generate(code);
@@ -517,7 +517,7 @@ private slots:
         ApplyMacros(reopened->FindSection("preproc")->Items(), "macro:");
         const TWQFPasMacro *bound = itemPasMacro(item(*reopened, 0));
         QVERIFY(bound);
-        QCOMPARE(bound->Values.Lines(), QStringList({"Counter=o'clock", "Step=0", "Limit=100", "_GRAY=f_pre_2;"}));
+        QCOMPARE(bound->Values.lines(), QStringList({"Counter=o'clock", "Step=0", "Limit=100", "_GRAY=f_pre_2;"}));
     }
 
     void macroList()
@@ -529,12 +529,12 @@ private slots:
             RegisterMacro(std::move(macro));
         }
         RegisterMacro(nullptr);
-        QCOMPARE(Macros().Count(), 3);
+        QCOMPARE(Macros().count(), 3);
         QCOMPARE(Macros().indexOf("b"), 1);
-        QCOMPARE(Macros().Find("A")->Caption, QString("a!"));
-        QCOMPARE(Macros().Find("c"), nullptr);
+        QCOMPARE(Macros().find("A")->Caption, QString("a!"));
+        QCOMPARE(Macros().find("c"), nullptr);
         ClearMacros();
-        QCOMPARE(Macros().Count(), 0);
+        QCOMPARE(Macros().count(), 0);
     }
 
     // An unreadable file skips its macro with a line naming it; the others load in the
@@ -557,7 +557,7 @@ private slots:
                                             "\": file to open is a directory",
                                         "Macro skipped: The file \"" + folder.path("e.ini") + "\" is not UTF-8 text"}));
         QStringList captions;
-        for (int i = 0; i < Macros().Count(); ++i)
+        for (int i = 0; i < Macros().count(); ++i)
             captions << Macros().at(i)->Caption;
         QCOMPARE(captions, QStringList({"First", "Second"}));
     }

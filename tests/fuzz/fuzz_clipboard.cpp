@@ -75,11 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     MemoryClipboardText copied;
     WriteClipboardXML(pasted, copied);
     auto once = page("");
-    const std::vector<TWQFItem *> first = paste(copied.Text(), once->Sections()[0].get());
-    FUZZ_CHECK(first.size() == pasted.size(), "a copied group pastes whole: " + fuzz::escaped(copied.Text()));
+    const std::vector<TWQFItem *> first = paste(copied.text(), once->Sections()[0].get());
+    FUZZ_CHECK(first.size() == pasted.size(), "a copied group pastes whole: " + fuzz::escaped(copied.text()));
     WriteClipboardXML(first, copied);
     auto twice = page("");
-    const std::vector<TWQFItem *> second = paste(copied.Text(), twice->Sections()[0].get());
+    const std::vector<TWQFItem *> second = paste(copied.text(), twice->Sections()[0].get());
     FUZZ_CHECK(namesAndExits(second) == namesAndExits(first),
                "pasting a pasted group again gives its names and exits: " + namesAndExits(first).join(u' ') + " then " +
                    namesAndExits(second).join(u' '));

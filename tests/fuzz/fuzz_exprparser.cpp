@@ -72,33 +72,33 @@ const std::vector<MessageForm> &messageForms()
     return forms;
 }
 
-bool isNesting(const ExprOutcome &o) { return o.Error.startsWith(QStringLiteral("Expression nested deeper than ")); }
+bool isNesting(const ExprOutcome &o) { return o.error.startsWith(QStringLiteral("Expression nested deeper than ")); }
 
 bool sameValue(const ExprValue &a, const ExprValue &b)
 {
-    return a.Type == b.Type && a.Boolean == b.Boolean && a.Integer == b.Integer &&
-           (a.Float == b.Float || (std::isnan(a.Float) && std::isnan(b.Float))) && a.String == b.String;
+    return a.type == b.type && a.boolean == b.boolean && a.integer == b.integer &&
+           (a.real == b.real || (std::isnan(a.real) && std::isnan(b.real))) && a.string == b.string;
 }
 
 bool same(const ExprOutcome &a, const ExprOutcome &b)
 {
-    return a.parsed == b.parsed && a.Error == b.Error && sameValue(a.Value, b.Value);
+    return a.parsed == b.parsed && a.error == b.error && sameValue(a.value, b.value);
 }
 
 QString esc(const QString &text) { return QString::fromUtf8(fuzz::escaped(text)); }
 
 QString shown(const ExprOutcome &o)
 {
-    if (!o.Error.isEmpty())
-        return (o.parsed ? QStringLiteral("parsed, ") : QStringLiteral("not parsed, ")) + u'"' + esc(o.Error) + u'"';
-    return exprTypeName(o.Value.Type) + u' ' + esc(exprValueText(o.Value));
+    if (!o.error.isEmpty())
+        return (o.parsed ? QStringLiteral("parsed, ") : QStringLiteral("not parsed, ")) + u'"' + esc(o.error) + u'"';
+    return exprTypeName(o.value.type) + u' ' + esc(exprValueText(o.value));
 }
 
 // The outcome's message checked against the parser's forms; answers its kind.
 Kind checkMessage(const QByteArray &text, const ExprOutcome &o)
 {
     for (const MessageForm &f : messageForms()) {
-        const QRegularExpressionMatch match = f.pattern.match(o.Error);
+        const QRegularExpressionMatch match = f.pattern.match(o.error);
         if (!match.hasMatch())
             continue;
         if (f.position) {
@@ -145,21 +145,21 @@ void checkParserObject(const QString &text)
     }
     const ExprOutcome expected = parseExpression(text.toUtf8());
     if (!expected.parsed) {
-        FUZZ_CHECK(set == expected.Error,
+        FUZZ_CHECK(set == expected.error,
                    "setting the text raises the parse fault: " + esc(set) + " against " + shown(expected));
         FUZZ_CHECK(evaluated == QStringLiteral("Cannot evaluate: error in expression"),
                    "evaluating a text that failed says so: " + esc(evaluated));
         FUZZ_CHECK(raised([&] { parser.setExpression(text); }).isEmpty(), "the text held is not parsed again");
-        parser.Clear();
-        FUZZ_CHECK(raised([&] { parser.setExpression(text); }) == expected.Error,
+        parser.clear();
+        FUZZ_CHECK(raised([&] { parser.setExpression(text); }) == expected.error,
                    "after Clear the text is parsed again");
         return;
     }
     FUZZ_CHECK(set.isEmpty(), "a text that parses sets without a fault: " + esc(set));
-    FUZZ_CHECK(evaluated == expected.Error,
+    FUZZ_CHECK(evaluated == expected.error,
                "evaluating raises the evaluation fault: " + esc(evaluated) + " against " + shown(expected));
-    if (expected.Error.isEmpty())
-        FUZZ_CHECK(sameValue(value, expected.Value), "evaluating gives the value of the function: " +
+    if (expected.error.isEmpty())
+        FUZZ_CHECK(sameValue(value, expected.value), "evaluating gives the value of the function: " +
                                                          exprValueText(value) + " against " + shown(expected));
 }
 
@@ -174,12 +174,12 @@ bool checkCondition(const QString &text, QString &error)
     } catch (...) {
         FUZZ_CHECK(false, "the condition check raises nothing: " + currentExceptionMessage());
     }
-    if (Trim(text).isEmpty()) {
+    if (trim(text).isEmpty()) {
         FUZZ_CHECK(valid && error.isEmpty(), "a blank condition passes");
         return valid;
     }
-    const ExprOutcome expected = parseExpression(ZeroSVars(text).toUtf8());
-    FUZZ_CHECK(valid == (expected.parsed && expected.Error.isEmpty()) && error == expected.Error,
+    const ExprOutcome expected = parseExpression(zeroSVars(text).toUtf8());
+    FUZZ_CHECK(valid == (expected.parsed && expected.error.isEmpty()) && error == expected.error,
                "the check answers what the parser says: " + esc(error) + " against " + shown(expected));
     return valid;
 }
@@ -192,14 +192,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray text = input.bytes();
 
     const ExprOutcome outcome = parseExpression(text);
-    const bool hasValue = outcome.parsed && outcome.Error.isEmpty();
-    FUZZ_CHECK(hasValue != !outcome.Error.isEmpty(), "a value or a message: " + shown(outcome));
+    const bool hasValue = outcome.parsed && outcome.error.isEmpty();
+    FUZZ_CHECK(hasValue != !outcome.error.isEmpty(), "a value or a message: " + shown(outcome));
     std::optional<Kind> kind;
     if (hasValue) {
-        FUZZ_CHECK(outcome.Value.Type != ExprType::Float || std::isfinite(outcome.Value.Float),
+        FUZZ_CHECK(outcome.value.type != ExprType::Float || std::isfinite(outcome.value.real),
                    "a float value is finite: " + shown(outcome));
     } else {
-        FUZZ_CHECK(sameValue(outcome.Value, ExprValue()), "a message comes without a value: " + shown(outcome));
+        FUZZ_CHECK(sameValue(outcome.value, ExprValue()), "a message comes without a value: " + shown(outcome));
         kind = checkMessage(text, outcome);
         FUZZ_CHECK(outcome.parsed == (*kind == Kind::Evaluation),
                    "only an evaluation fault follows a parse: " + shown(outcome));
@@ -226,8 +226,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else if (!kind || *kind != Kind::Parse) {
         FUZZ_CHECK(same(once, outcome),
                    "a text that parses keeps its outcome in brackets: " + shown(outcome) + " then " + shown(once));
-    } else if (!outcome.Error.startsWith(QStringLiteral("Badly terminated expression.")) ||
-               !outcome.Error.endsWith(QStringLiteral(" : )"))) {
+    } else if (!outcome.error.startsWith(QStringLiteral("Badly terminated expression.")) ||
+               !outcome.error.endsWith(QStringLiteral(" : )"))) {
         FUZZ_CHECK(!once.parsed && checkMessage(wrapped, once) == Kind::Parse,
                    "a parse fault stays one in brackets: " + shown(outcome) + " then " + shown(once));
     }

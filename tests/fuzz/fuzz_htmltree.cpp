@@ -104,7 +104,7 @@ void checkTree(const TMLTree &tree, const QByteArray &html)
         FUZZ_CHECK(tags.startsWith(open) && QStringView(tags).mid(open.size()) == item->CloseTagText(),
                    "an element without its children is its two tags");
         for (int i = 0; i < item->AttrCount(); ++i)
-            FUZZ_CHECK(item->Attribute(i).HasValue || item->Attribute(i).Value.isEmpty(),
+            FUZZ_CHECK(item->attribute(i).HasValue || item->attribute(i).Value.isEmpty(),
                        "an attribute without '=' has no value");
         const qsizetype begin = assembled.size();
         assembled += open;

@@ -17,9 +17,9 @@ namespace {
 QString valuesOf(const TPascalMacro &macro, const StringList &values)
 {
     QString text;
-    for (qsizetype i = 0; i < macro.ParamTypes.Count(); ++i) {
-        const QString name = macro.ParamTypes.Name(i);
-        text += name + u'=' + fuzz::escaped(values.Value(name)) + u'\n';
+    for (qsizetype i = 0; i < macro.ParamTypes.count(); ++i) {
+        const QString name = macro.ParamTypes.name(i);
+        text += name + u'=' + fuzz::escaped(values.value(name)) + u'\n';
     }
     return text;
 }
@@ -31,8 +31,8 @@ QString valuesOf(const TPascalMacro &macro, const StringList &values)
 bool readable(const TPascalMacro &macro, const StringList &values)
 {
     QStringList names{QStringLiteral("_GRAY")}, texts, written;
-    for (qsizetype i = 0; i < macro.ParamTypes.Count(); ++i)
-        names << macro.ParamTypes.Name(i);
+    for (qsizetype i = 0; i < macro.ParamTypes.count(); ++i)
+        names << macro.ParamTypes.name(i);
     for (const TTmplSection *s = macro.Template.get(); s; s = s->Next.get()) {
         if (s->IsVariable && (!names.contains(s->Text) || (s->Next && s->Next->IsVariable)))
             return false;
@@ -40,8 +40,8 @@ bool readable(const TPascalMacro &macro, const StringList &values)
             texts << s->Text;
     }
     for (const QString &name : std::as_const(names)) {
-        const bool quoted = macro.ParamTypes.Value(name) == u"STRING";
-        written << (quoted ? values.Value(name).replace(u'\'', QStringLiteral("''")) : values.Value(name));
+        const bool quoted = macro.ParamTypes.value(name) == u"STRING";
+        written << (quoted ? values.value(name).replace(u'\'', QStringLiteral("''")) : values.value(name));
     }
     for (const QString &value : std::as_const(written))
         for (const QString &text : std::as_const(texts))

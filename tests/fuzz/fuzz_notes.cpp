@@ -12,7 +12,7 @@ QString describe(const CommentRectList &list)
                    .arg(n->Rect.Left)
                    .arg(n->Rect.Top)
                    .arg(n->Rect.Right)
-                   .arg(n->Rect.bottom)
+                   .arg(n->Rect.Bottom)
                    .arg(n->Section)
                    .arg(n->ShowText ? 1 : 0)
                    .arg(n->Title, n->Text);

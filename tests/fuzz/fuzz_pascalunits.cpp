@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString file = unit->IsFragment ? unit->Name : unit->Name + QStringLiteral(".pas");
         FUZZ_CHECK(group > lastGroup || (group == lastGroup && file.compare(lastFile, Qt::CaseInsensitive) >= 0),
                    "units come first, then each kind of fragment, by name: " + listed(list));
-        FUZZ_CHECK(!Trim(unit->Source).isEmpty(), "a blank file is left out");
+        FUZZ_CHECK(!trim(unit->Source).isEmpty(), "a blank file is left out");
         lastGroup = group;
         lastFile = file;
         seen[file] += 1;
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Every file that should be listed is, as often as its lower-case name is written.
     QMap<QString, int> expected;
     for (auto it = written.cbegin(); it != written.cend(); ++it)
-        if (groupOf(it.key()) >= 0 && !Trim(it.value()).isEmpty())
+        if (groupOf(it.key()) >= 0 && !trim(it.value()).isEmpty())
             expected[lowerCaseAscii(it.key())] += 1;
     FUZZ_CHECK(seen == expected, "every unit and fragment is listed once: " + listed(list));
     for (const auto &unit : list) {

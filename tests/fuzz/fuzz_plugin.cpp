@@ -71,13 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     GetWarningPlugins(after);
 
     const IniFile ini = IniFile::fromBytes(bytes);
-    const QString name = Trim(ini.readString(QStringLiteral("Main"), QStringLiteral("Name")));
-    const QString cmd = Trim(ini.readString(QStringLiteral("Main"), QStringLiteral("Cmd")));
-    const QString menu = Trim(ini.readString(QStringLiteral("Main"), QStringLiteral("Menu")));
+    const QString name = trim(ini.readString(QStringLiteral("Main"), QStringLiteral("Name")));
+    const QString cmd = trim(ini.readString(QStringLiteral("Main"), QStringLiteral("Cmd")));
+    const QString menu = trim(ini.readString(QStringLiteral("Main"), QStringLiteral("Menu")));
     const bool described = !name.isEmpty() && !cmd.isEmpty();
     FUZZ_CHECK(after.size() == before.size() + (described ? 1 : 0),
                "a description that names a program and a name gives one plug-in, any other none");
-    const std::vector<TPendingMenu> &pending = menuQueue().PendingMenus();
+    const std::vector<TPendingMenu> &pending = menuQueue().pendingMenus();
     if (described) {
         auto *plugin = dynamic_cast<TExtAppWarnPlugin *>(after.back());
         FUZZ_CHECK(plugin, "the plug-in runs a program");
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const bool menuEntry = !menu.isEmpty();
         FUZZ_CHECK(pending.size() == (menuEntry ? 1u : 0u), "a Tools entry exactly when one is named");
         if (menuEntry)
-            FUZZ_CHECK(pending[0].topCaption == u"Tools" && pending[0].Item == plugin->menuItem() &&
+            FUZZ_CHECK(pending[0].topCaption == u"Tools" && pending[0].item == plugin->menuItem() &&
                            plugin->menuItem()->text() == menu,
                        "the entry goes under Tools with its caption");
         checkCommandLine(plugin->Cmd);

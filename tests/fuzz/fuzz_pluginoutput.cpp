@@ -48,12 +48,12 @@ QString recordsText(const Records &records)
 // The component Key names in Doc, found by walking the page.
 const TWQFItem *namedItem(const TWQFFile &doc, const QString &key)
 {
-    const QString rest = Trim(QStringView(key).mid(1));
+    const QString rest = trim(QStringView(key).mid(1));
     const qsizetype blank = rest.indexOf(u' ');
     if (blank < 0)
         return nullptr;
-    const QString section = Trim(QStringView(rest).left(blank));
-    const QString name = Trim(QStringView(rest).mid(blank + 1));
+    const QString section = trim(QStringView(rest).left(blank));
+    const QString name = trim(QStringView(rest).mid(blank + 1));
     for (const auto &s : doc.Sections()) {
         if (!sameTextAscii(s->GetName(), section))
             continue;
@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     talk.insert(qsizetype(size % (lines.size() + 1)), QStringLiteral("talk without a colon"));
     FUZZ_CHECK(parsePluginOutput(talk) == records, "a line of talk changes nothing");
 
-    auto keyOf = [](const QString &line) { return Trim(QStringView(line).left(line.indexOf(u':'))); };
+    auto keyOf = [](const QString &line) { return trim(QStringView(line).left(line.indexOf(u':'))); };
     auto textOf = [](const QString &line) { return line.mid(line.indexOf(u':') + 1); };
     qsizetype first = 0;
     while (first < withColon.size() && keyOf(withColon[first]).isEmpty())
@@ -139,10 +139,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString kind = letter == u'E'   ? QStringLiteral("ERROR")
                              : letter == u'W' ? QStringLiteral("WARN")
                                               : QStringLiteral("HINT");
-        FUZZ_CHECK(messages[i].Text == kind + u' ' + text,
-                   "the kind by the key's first letter, then the text: " + esc(messages[i].Text));
+        FUZZ_CHECK(messages[i].text == kind + u' ' + text,
+                   "the kind by the key's first letter, then the text: " + esc(messages[i].text));
         const TWQFItem *named = namedItem(*doc, key);
-        FUZZ_CHECK(messages[i].Item == named, "tagged exactly with the component the key names: " + esc(key));
+        FUZZ_CHECK(messages[i].item == named, "tagged exactly with the component the key names: " + esc(key));
     }
 
     CheckMessageList again, untagged;
@@ -151,9 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(again.size() == messages.size() && untagged.size() == messages.size(),
                "the same output gives as many messages, with a page or without");
     for (qsizetype i = 0; i < messages.size(); ++i) {
-        FUZZ_CHECK(again[i].Text == messages[i].Text && again[i].Item == messages[i].Item,
+        FUZZ_CHECK(again[i].text == messages[i].text && again[i].item == messages[i].item,
                    "the same output gives the same messages");
-        FUZZ_CHECK(untagged[i].Text == messages[i].Text && !untagged[i].Item, "without a page nothing is tagged");
+        FUZZ_CHECK(untagged[i].text == messages[i].text && !untagged[i].item, "without a page nothing is tagged");
     }
     return 0;
 }

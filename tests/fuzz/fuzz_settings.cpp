@@ -69,13 +69,13 @@ Read startAndStop()
 
     Read read;
     OptionStore().Load();
-    read.options = pairs(OptionStore().Values());
+    read.options = pairs(OptionStore().values());
     (void)OpenPage::optionsFromSettings();
     QList<TWarningPlugin *> plugins;
     GetWarningPlugins(plugins);
     applyCheckSettings(plugins, OptionStore());
     for (const TWarningPlugin *plugin : std::as_const(plugins))
-        read.checks += QStringLiteral("%1 %2 %3\n").arg(plugin->ClassName()).arg(plugin->Enabled).arg(plugin->Priority);
+        read.checks += QStringLiteral("%1 %2 %3\n").arg(plugin->className()).arg(plugin->Enabled).arg(plugin->Priority);
     const SQLCheckState &state = sqlCheckState();
     read.sql = QStringList{state.SQLHost, state.SQLUser, state.SQLPassword, state.SQLDatabase}.join(u'|');
     read.testValues = state.TestValues;
@@ -88,8 +88,8 @@ Read startAndStop()
     doneAppIni();
     donePluginRegistry();
     // The entries the modules queued belong to the application, which outlives every run.
-    for (const TPendingMenu &entry : menuQueue().PendingMenus())
-        delete entry.Item.data();
+    for (const TPendingMenu &entry : menuQueue().pendingMenus())
+        delete entry.item.data();
     doneAppGui();
     return read;
 }
@@ -127,15 +127,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList sql{before.readString("SQLCHECK", "HOSTNAME"), before.readString("SQLCHECK", "USERNAME"),
                           before.readString("SQLCHECK", "PASSWORD"), before.readString("SQLCHECK", "DATABASE")};
     FUZZ_CHECK(first.sql == sql.join(u'|'), "the prober's connection values are the file's: " + first.sql);
-    FUZZ_CHECK(first.testValues == SplitLines(QString::fromUtf8(testValues)),
+    FUZZ_CHECK(first.testValues == splitLines(QString::fromUtf8(testValues)),
                "the test values are the lines of their file");
     const Rect &b = first.bounds;
-    FUZZ_CHECK(b.Left < kScreen.width() && b.Top < kScreen.height() && b.Width() >= 20 && b.Height() >= 20,
+    FUZZ_CHECK(b.Left < kScreen.width() && b.Top < kScreen.height() && b.width() >= 20 && b.height() >= 20,
                QStringLiteral("the window comes back on the screen: %1 %2 %3 %4")
                    .arg(b.Left)
                    .arg(b.Top)
-                   .arg(b.Width())
-                   .arg(b.Height()));
+                   .arg(b.width())
+                   .arg(b.height()));
     FUZZ_CHECK(clampFormBounds(b, kScreen) == b, "bounds restored once stay where they are");
 
     const QByteArray written = fileBytes(kIni);

@@ -40,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList reversed = masks;
     std::reverse(reversed.begin(), reversed.end());
     const QStringList upper = SetMasks(upperCaseAscii(text));
-    const QStringList crlf = SetMasks(SplitLines(text).join(QStringLiteral("\r\n")));
+    const QStringList crlf = SetMasks(splitLines(text).join(QStringLiteral("\r\n")));
 
-    QStringList names = SplitLines(QString::fromUtf8(pairNames));
+    QStringList names = splitLines(QString::fromUtf8(pairNames));
     for (const QString &mask : masks)
-        names << QString(mask).remove(u'*') << Trim(QString(mask).remove(u'*'));
+        names << QString(mask).remove(u'*') << trim(QString(mask).remove(u'*'));
     for (const QString &name : std::as_const(names)) {
         const bool sent = MatchesMask(masks, name);
         FUZZ_CHECK(MatchesMask(masks, upperCaseAscii(name)) == sent && MatchesMask(masks, lowerCaseAscii(name)) == sent,
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(!holdsParameter(statement), "a statement holds no parameter: \"" + fuzz::escaped(statement) + '"');
     }
     for (const QString &mask : masks)
-        if (!Trim(mask).isEmpty())
+        if (!trim(mask).isEmpty())
             FUZZ_CHECK(MatchesMask(masks, QString(mask).remove(u'*')), "a mask selects its own name: " + mask);
     return 0;
 }

@@ -17,7 +17,7 @@ void parseOneByOne(const QByteArray &text, StringList &list)
         TakeUntil(text, pos, CharSet(":"));
         ++pos;
         TakeWhile(text, pos, blankChars);
-        list.SetValue(QString::fromUtf8(name), QString::fromUtf8(TakeUntil(text, pos, CharSet(";"))));
+        list.setValue(QString::fromUtf8(name), QString::fromUtf8(TakeUntil(text, pos, CharSet(";"))));
     }
 }
 } // namespace
@@ -30,13 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     StringList fromBytes(start), expected(start);
     ParseStyle(bytes, &fromBytes);
     parseOneByOne(bytes, expected);
-    FUZZ_CHECK(fromBytes == expected, "the names are stored as by SetValue: " + fromBytes.Lines().join(u'|') +
-                                          " instead of " + expected.Lines().join(u'|'));
+    FUZZ_CHECK(fromBytes == expected, "the names are stored as by SetValue: " + fromBytes.lines().join(u'|') +
+                                          " instead of " + expected.lines().join(u'|'));
     const QString text = input.text();
     if (text.toUtf8() == bytes) {
         StringList fromText(start);
         ParseStyle(text, &fromText);
-        FUZZ_CHECK(fromText == fromBytes, "the text reads as its bytes: " + fromText.Lines().join(u'|'));
+        FUZZ_CHECK(fromText == fromBytes, "the text reads as its bytes: " + fromText.lines().join(u'|'));
     }
     (void)StyleToRect(fromBytes);
     (void)LeadingInt(text, -1);

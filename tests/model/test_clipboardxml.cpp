@@ -42,7 +42,7 @@ private slots:
             "    </param>\r\n  </values>\r\n</c>"
             "\r\n<c>\r\n  <n>1</n>\r\n  <t>IF</t>\r\n  <c/>\r\n  <j>0</j>\r\n  <j>7</j>\r\n"
             "  <x>10</x>\r\n  <y>80</y>\r\n  <values>\r\n    <v>a &lt; b</v>\r\n  </values>\r\n</c>";
-        QCOMPARE(visible(clipboard.Text().toUtf8()), visible(expected));
+        QCOMPARE(visible(clipboard.text().toUtf8()), visible(expected));
     }
 
     void copyKeepsTheLayoutOfAWhitespacePage()
@@ -50,7 +50,7 @@ private slots:
         auto page = pageWith("\n<c>\n  <n>0</n>\n  <t>IF</t>\n</c>\n", poWhitespace);
         MemoryClipboardText clipboard;
         WriteClipboardXML(refs(page->FindSection("preproc")->Items()), clipboard);
-        QCOMPARE(visible(clipboard.Text().toUtf8()), visible("\r\n<c>\r\n  <n>0</n>\r\n  <t>IF</t>\r\n</c>"));
+        QCOMPARE(visible(clipboard.text().toUtf8()), visible("\r\n<c>\r\n  <n>0</n>\r\n  <t>IF</t>\r\n</c>"));
     }
 
     // A component too deep to indent (5791 levels, the fewest for which the writer would need
@@ -64,7 +64,7 @@ private slots:
         auto page = pageWith("<c><n>0</n><t>SET</t>" + values + "</c>");
         MemoryClipboardText clipboard;
         WriteClipboardXML(refs(page->FindSection("preproc")->Items()), clipboard);
-        QCOMPARE(clipboard.Text().toUtf8(), "\r\n<c><n>0</n><t>SET</t>" + values + "</c>");
+        QCOMPARE(clipboard.text().toUtf8(), "\r\n<c><n>0</n><t>SET</t>" + values + "</c>");
         auto other = pageWith("");
         const std::vector<TWQFItem *> pasted = paste(clipboard, other->FindSection("preproc"));
         QCOMPARE(pasted.size(), size_t(1));
@@ -170,7 +170,7 @@ private slots:
         auto page = pageWith(kTwo);
         MemoryClipboardText clipboard("kept");
         WriteClipboardXML({}, clipboard);
-        QCOMPARE(clipboard.Text(), QString("kept"));
+        QCOMPARE(clipboard.text(), QString("kept"));
 
         std::vector<TWQFItem *> items = refs(page->FindSection("preproc")->Items());
         items[1]->SetComment(QString(QChar(1)));
@@ -180,7 +180,7 @@ private slots:
         } catch (const EConvertError &e) {
             QCOMPARE(e.message(), QString("Illegal character"));
         }
-        QCOMPARE(clipboard.Text(), QString("kept"));
+        QCOMPARE(clipboard.text(), QString("kept"));
     }
 
     void systemClipboard()
@@ -188,7 +188,7 @@ private slots:
         auto page = pageWith(kTwo);
         SystemClipboardText clipboard;
         WriteClipboardXML(refs(page->FindSection("preproc")->Items()), clipboard);
-        QVERIFY(clipboard.Text().startsWith("\r\n<c>\r\n  <n>0</n>"));
+        QVERIFY(clipboard.text().startsWith("\r\n<c>\r\n  <n>0</n>"));
         auto target = pageWith("");
         QCOMPARE(namesAndExits(paste(clipboard, target->FindSection("postproc"))), QStringList({"0:1:", "1:0:"}));
     }

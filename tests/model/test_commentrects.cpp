@@ -31,7 +31,7 @@ QString describe(const TCommentRect &n)
         .arg(n.Rect.Left)
         .arg(n.Rect.Top)
         .arg(n.Rect.Right)
-        .arg(n.Rect.bottom)
+        .arg(n.Rect.Bottom)
         .arg(n.Section)
         .arg(n.ShowText ? 1 : 0)
         .arg(n.Title, n.Text);

@@ -22,7 +22,7 @@ struct NamedItems {
     }
 };
 
-QStringList linesOf(const StringList &list) { return list.Lines(); }
+QStringList linesOf(const StringList &list) { return list.lines(); }
 } // namespace
 
 class TestComponents : public QObject {
@@ -253,8 +253,8 @@ private slots:
         StringList reached;
         CollectReachable(items[0].get(), reached);
         QCOMPARE(linesOf(reached), QStringList({"0", "1", "2", "4"}));
-        QCOMPARE(reached.Object<TWQFItem>(3), items[4].get());
-        reached.Clear();
+        QCOMPARE(reached.object<TWQFItem>(3), items[4].get());
+        reached.clear();
         CollectReachable(items[1].get(), reached);
         QCOMPARE(linesOf(reached), QStringList({"1", "2", "4"}));
 

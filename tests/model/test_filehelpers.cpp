@@ -84,7 +84,7 @@ private slots:
         // The name is taken by an empty file of our own, closed to everyone else.
         QVERIFY(QFileInfo(first).isFile());
         QCOMPARE(QFileInfo(first).size(), 0);
-        QCOMPARE(platform::FileMode(first).value_or(0), 0600u);
+        QCOMPARE(platform::fileMode(first).value_or(0), 0600u);
         QCOMPARE(QFileInfo(first).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
         const QString second = TempFileName();
         QVERIFY(second != first);
@@ -148,11 +148,11 @@ private slots:
             const RunFolder folder;
             path = folder.path();
             QCOMPARE(QFileInfo(path).path(), shared.path());
-            QCOMPARE(platform::FileMode(path).value_or(0), 0700u);
+            QCOMPARE(platform::fileMode(path).value_or(0), 0700u);
             QString saved;
             QVERIFY(folder.saveFile("a\r\nb", saved));
             QCOMPARE(QFileInfo(saved).path(), path);
-            QCOMPARE(platform::FileMode(saved).value_or(0), 0600u);
+            QCOMPARE(platform::fileMode(saved).value_or(0), 0600u);
             QCOMPARE(folder.loadFile(saved), QByteArray("a\r\nb"));
 
             QVERIFY(QFile::link(saved, path + "/link"));

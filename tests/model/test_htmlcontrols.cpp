@@ -11,19 +11,19 @@ Q_DECLARE_METATYPE(Rect)
 static char *toString(const Rect &r)
 {
     return qstrdup(QByteArray::number(r.Left) + ", " + QByteArray::number(r.Top) + ", " + QByteArray::number(r.Right) +
-                   ", " + QByteArray::number(r.bottom));
+                   ", " + QByteArray::number(r.Bottom));
 }
 
 namespace {
 
 struct Page {
-    std::unique_ptr<TMLTree> Tree;
-    HTMLControlList Controls;
+    std::unique_ptr<TMLTree> tree;
+    HTMLControlList controls;
 
-    explicit Page(const QByteArray &html) : Tree(ParseHTML(html)) { BuildControls(Tree.get(), Controls); }
+    explicit Page(const QByteArray &html) : tree(ParseHTML(html)) { BuildControls(tree.get(), controls); }
     THTMLControl *byId(const QString &id) const
     {
-        for (const auto &c : Controls)
+        for (const auto &c : controls)
             if (c->Item()->GetAttribute(u"id", true) == id)
                 return c.get();
         return nullptr;
@@ -31,13 +31,13 @@ struct Page {
     QStringList kinds() const
     {
         QStringList names;
-        for (const auto &c : Controls)
-            names << c->Class().CSSClass() + u'/' + c->TagName();
+        for (const auto &c : controls)
+            names << c->controlClass().cssClass() + u'/' + c->TagName();
         return names;
     }
 };
 
-QStringList lines(const StringList &list) { return list.Lines(); }
+QStringList lines(const StringList &list) { return list.lines(); }
 
 } // namespace
 
@@ -51,14 +51,14 @@ private slots:
         initHTMLControls(); // a second call registers nothing more
         QStringList names;
         for (const HTMLControlClass *kind : ControlClasses())
-            names << kind->DisplayName() + u'|' + kind->CSSClass() + u'|' + kind->TagName();
+            names << kind->displayName() + u'|' + kind->cssClass() + u'|' + kind->tagName();
         QCOMPARE(names,
                  (QStringList{"Static Container|StaticContainer|", "Dynamic Container|DynamicContainer|",
                               "Edit|EditorText|input", "Edit|EditorText|textarea", "Button|EditorSubmitButton|input",
                               "Label|EditorLabel|", "Checkbox|EditorCheckBox|input", "Radio|EditorRadio|input",
                               "Link|EditorLink|", "Validation|ValidationContainer|",
                               "Scripting Container|ScriptingContainer|", "HTML page|EditableContent|"}));
-        QCOMPARE(ControlClasses()[2], &THTMLEdit::Kind());
+        QCOMPARE(ControlClasses()[2], &THTMLEdit::kind());
         RegisterControlClass(nullptr);
         QCOMPARE(ControlClasses().size(), size_t(12));
         TMLItem *content = reinterpret_cast<TMLItem *>(1);
@@ -94,9 +94,9 @@ private slots:
         QFETCH(QString, kind);
         const std::unique_ptr<TMLTree> tree = ParseHTML(html);
         const HTMLControlClass *found = FindControlClass(tree->Root());
-        QString name = found ? found->DisplayName() : QString();
+        QString name = found ? found->displayName() : QString();
         if (found && kind.contains(u'/'))
-            name += u'/' + found->TagName();
+            name += u'/' + found->tagName();
         QCOMPARE(name, kind);
     }
 
@@ -109,18 +109,18 @@ private slots:
                                             "EditorLink/", "ValidationContainer/", "ScriptingContainer/"}));
         QVERIFY(dynamic_cast<THTMLMemo *>(page.byId("m1")));
         QVERIFY(!page.byId("hidden")); // inside an element that is no control
-        for (const auto &c : page.Controls)
+        for (const auto &c : page.controls)
             QCOMPARE(c->Item()->Data(), c.get());
 
         QStringList captions;
-        for (const auto &c : page.Controls)
+        for (const auto &c : page.controls)
             captions << c->GetPropertyValue("Caption");
         QCOMPARE(captions, (QStringList{"", "Customer", "Name", "Notes", "Send <b>mail</b>", "Yes", "Rows", "Total",
                                         "Save", "", "", ""}));
 
         // Parents and children through the element tree.
-        THTMLControl *editable = FindEditableControl(page.Controls);
-        QCOMPARE(editable, page.Controls[0].get());
+        THTMLControl *editable = FindEditableControl(page.controls);
+        QCOMPARE(editable, page.controls[0].get());
         QCOMPARE(FirstChildControl(editable), page.byId("box"));
         QCOMPARE(NextSiblingControl(page.byId("box")), page.byId("rows"));
         QCOMPARE(ParentControl(page.byId("r1")), page.byId("box"));
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!page.byId("box")->Absolute());
         QCOMPARE(page.byId("c1")->StyleRect(), Rect(0, 0, checkWidth, 22));
 
-        LayoutControls(page.Controls);
+        LayoutControls(page.controls);
         const QStringList ids{"page", "box", "e1", "m1", "c1", "r1", "rows", "b1", "l1", "v1", "s1"};
         const QList<Rect> bounds{Rect(0, 0, 0, 180),     Rect(0, 0, 0, 66),           Rect(10, 20, 110, 42),
                                  Rect(0, 0, 22, 22),     Rect(0, 22, checkWidth, 44), Rect(0, 44, 22, 66),
@@ -142,7 +142,7 @@ private slots:
                                  Rect(0, 140, 800, 160), Rect(0, 160, 800, 180)};
         for (int i = 0; i < ids.size(); ++i)
             QCOMPARE(page.byId(ids[i])->Bounds(), bounds[i]);
-        const THTMLControl *label = page.Controls[7].get();
+        const THTMLControl *label = page.controls[7].get();
         QCOMPARE(label->Bounds(), Rect(0, 0, 0, 10));
         Rect abs(1, 2, 3, 4);
         AbsoluteBounds(label, abs);
@@ -197,27 +197,27 @@ private slots:
     {
         QFETCH(QByteArray, html);
         const Page page(html);
-        QCOMPARE(page.Controls.size(), size_t(1));
-        QTEST(page.Controls[0]->StyleRect(), "styleRect");
-        QTEST(page.Controls[0]->Absolute(), "absolute");
+        QCOMPARE(page.controls.size(), size_t(1));
+        QTEST(page.controls[0]->StyleRect(), "styleRect");
+        QTEST(page.controls[0]->Absolute(), "absolute");
     }
 
     void innerElement()
     {
         const Page page("<div class=EditorText style=\"left:1px\"><INPUT style=\"width:30px;height:9px\"></div>"
                         "<div class=EditorLink style=\"top:1px\"><a></a></div>");
-        const THTMLControl *edit = page.Controls[0].get();
+        const THTMLControl *edit = page.controls[0].get();
         QCOMPARE(edit->Inner(), edit->Item()->FirstChild());
         QVERIFY(edit->InnerStyle());
-        QCOMPARE(edit->InnerStyle()->Value(u"width"), QString("30px"));
-        QCOMPARE(edit->Style().Lines(), QStringList{"left=1px"});
-        QVERIFY(!page.Controls[1]->Inner());
-        QVERIFY(!page.Controls[1]->InnerStyle());
+        QCOMPARE(edit->InnerStyle()->value(u"width"), QString("30px"));
+        QCOMPARE(edit->Style().lines(), QStringList{"left=1px"});
+        QVERIFY(!page.controls[1]->Inner());
+        QVERIFY(!page.controls[1]->InnerStyle());
 
         const Page memo("<div class=EditorText><span>x</span><textarea rows=3></textarea></div>");
-        QVERIFY(dynamic_cast<const THTMLMemo *>(memo.Controls[0].get()));
-        QCOMPARE(memo.Controls[0]->Inner(), memo.Controls[0]->Item()->ChildByName(u"textarea"));
-        QVERIFY(memo.Controls[0]->InnerStyle());
+        QVERIFY(dynamic_cast<const THTMLMemo *>(memo.controls[0].get()));
+        QCOMPARE(memo.controls[0]->Inner(), memo.controls[0]->Item()->ChildByName(u"textarea"));
+        QVERIFY(memo.controls[0]->InnerStyle());
     }
 
     void checkboxCaptionWidth()
@@ -225,12 +225,12 @@ private slots:
         const Page narrow(
             "<div class=EditorCheckBox style=\"width:10px\"><span>Agree to <b>all</b> terms</span></div>");
         const int need = MeasureText("Agree to <b>all</b> terms").width() + 22;
-        QCOMPARE(narrow.Controls[0]->StyleRect().Width(), need);
+        QCOMPARE(narrow.controls[0]->StyleRect().width(), need);
         const Page wide("<div class=EditorCheckBox style=\"width:2000px\"><span>x</span></div>");
-        QCOMPARE(wide.Controls[0]->StyleRect().Width(), 2000);
+        QCOMPARE(wide.controls[0]->StyleRect().width(), 2000);
         const Page none("<div class=EditorCheckBox></div>");
-        QCOMPARE(none.Controls[0]->StyleRect().Width(), 22);
-        QCOMPARE(none.Controls[0]->GetPropertyValue("caption"), QString());
+        QCOMPARE(none.controls[0]->StyleRect().width(), 22);
+        QCOMPARE(none.controls[0]->GetPropertyValue("caption"), QString());
     }
 
     void captions_data()
@@ -253,7 +253,7 @@ private slots:
     {
         QFETCH(QByteArray, html);
         const Page page(html);
-        QTEST(page.Controls[0]->GetPropertyValue("CAPTION"), "caption");
+        QTEST(page.controls[0]->GetPropertyValue("CAPTION"), "caption");
     }
 
     void propertyValues_data()
@@ -285,7 +285,7 @@ private slots:
         QFETCH(QString, style);
         QFETCH(QString, name);
         const Page page(QString("<div class=EditorLink style=\"%1\"></div>").arg(style).toUtf8());
-        QTEST(page.Controls[0]->GetPropertyValue(name), "value");
+        QTEST(page.controls[0]->GetPropertyValue(name), "value");
     }
 
     void styleLookups()
@@ -314,20 +314,20 @@ private slots:
     {
         const Page page("<div class=EditorText></div><div class=StaticContainer></div><div class=EditableContent>");
         StringList grid;
-        page.Controls[0]->GetPropertyTypes(grid);
-        page.Controls[1]->GetPropertyTypes(grid);
+        page.controls[0]->GetPropertyTypes(grid);
+        page.controls[1]->GetPropertyTypes(grid);
         QStringList names;
-        for (qsizetype i = 0; i < grid.Count(); ++i)
-            names << grid.Name(i);
+        for (qsizetype i = 0; i < grid.count(); ++i)
+            names << grid.name(i);
         QCOMPARE(names, (QStringList{"Left",          "Top",     "Condition",  "TabIndex",  "Tooltip",
                                      "ValueLessAttr", "Name",    "Caption",    "MaxLength", "Required",
                                      "Width",         "Value",   "blur",       "change",    "click",
                                      "dblclick",      "focus",   "mousedown",  "mousemove", "mouseout",
                                      "mouseover",     "mouseup", "Borderless", "ID",        "Height"}));
         StringList editable;
-        page.Controls[2]->GetPropertyTypes(editable);
-        QCOMPARE(editable.Count(), 0);
-        QCOMPARE(page.Controls[2]->DisplayName(), QString("HTML page"));
+        page.controls[2]->GetPropertyTypes(editable);
+        QCOMPARE(editable.count(), 0);
+        QCOMPARE(page.controls[2]->DisplayName(), QString("HTML page"));
     }
 
     void propertyTypesPerKind_data()
@@ -380,7 +380,7 @@ private slots:
         QFETCH(QByteArray, html);
         const Page page(html);
         StringList list;
-        page.Controls[0]->GetPropertyTypes(list);
+        page.controls[0]->GetPropertyTypes(list);
         QTEST(lines(list), "types");
     }
 
@@ -389,19 +389,19 @@ private slots:
         // Without an h3 the content starts at the first child, a text node here: the walk
         // goes on to its siblings.
         const Page text("<div class=StaticContainer>words<div class=EditorLabel></div></div>");
-        QCOMPARE(text.Controls.size(), size_t(2));
+        QCOMPARE(text.controls.size(), size_t(2));
         const Page empty("<div class=DynamicContainer></div><div class=EditorLink></div>");
-        QCOMPARE(empty.Controls.size(), size_t(2));
+        QCOMPARE(empty.controls.size(), size_t(2));
         const Page h3Only("<div class=StaticContainer><h3>t</h3></div>");
         TMLItem *content = reinterpret_cast<TMLItem *>(1);
-        QVERIFY(CreateControlFor(h3Only.Tree->Root(), content));
+        QVERIFY(CreateControlFor(h3Only.tree->Root(), content));
         QVERIFY(!content);
         // A kind without content hides what is inside it.
         const Page edit("<div class=EditorText><div class=EditorLabel></div></div>");
-        QCOMPARE(edit.Controls.size(), size_t(1));
+        QCOMPARE(edit.controls.size(), size_t(1));
         // A control of a kind that does not match the element is refused.
         const Page plain("<div class=EditorLink></div>");
-        QVERIFY(!CreateControl(&THTMLEdit::Kind(), plain.Tree->Root(), content));
+        QVERIFY(!CreateControl(&THTMLEdit::kind(), plain.tree->Root(), content));
     }
 
     void stackingAroundAbsoluteChild()
@@ -411,22 +411,22 @@ private slots:
                   "<div class=EditorLink style=\"position:absolute;top:5px;height:7px;width:3px\"></div>"
                   "<div class=StaticContainer style=\"height:20px\"></div>"
                   "<div class=StaticContainer style=\"height:30px;width:4px\"></div></div>");
-        LayoutControls(page.Controls);
-        QCOMPARE(page.Controls[1]->Bounds(), Rect(0, 0, 0, 10));
-        QCOMPARE(page.Controls[2]->Bounds(), Rect(0, 5, 3, 12));
-        QCOMPARE(page.Controls[3]->Bounds(), Rect(0, 10, 0, 30));
-        QCOMPARE(page.Controls[4]->Bounds(), Rect(0, 30, 4, 60));
-        QCOMPARE(page.Controls[0]->Bounds(), Rect(0, 0, 0, 60));
+        LayoutControls(page.controls);
+        QCOMPARE(page.controls[1]->Bounds(), Rect(0, 0, 0, 10));
+        QCOMPARE(page.controls[2]->Bounds(), Rect(0, 5, 3, 12));
+        QCOMPARE(page.controls[3]->Bounds(), Rect(0, 10, 0, 30));
+        QCOMPARE(page.controls[4]->Bounds(), Rect(0, 30, 4, 60));
+        QCOMPARE(page.controls[0]->Bounds(), Rect(0, 0, 0, 60));
         // A second run hands down the page's bounds of the first one (zero width here).
-        LayoutControls(page.Controls);
-        QCOMPARE(page.Controls[3]->Bounds(), Rect(0, 10, 0, 30));
+        LayoutControls(page.controls);
+        QCOMPARE(page.controls[3]->Bounds(), Rect(0, 10, 0, 30));
     }
 
     void layoutWithoutEditable()
     {
         Page page("<div class=StaticContainer style=\"height:10px\"><div class=EditorLabel></div></div>");
-        LayoutControls(page.Controls);
-        for (const auto &c : page.Controls)
+        LayoutControls(page.controls);
+        for (const auto &c : page.controls)
             QCOMPARE(c->Bounds(), Rect());
         LayoutControls(HTMLControlList());
     }
@@ -439,12 +439,12 @@ private slots:
                   "<div class=StaticContainer style=\"top:2000000000px;height:2000000000px\">"
                   "<div class=EditorLink style=\"position:absolute;left:2000000000px;top:2000000000px;height:1px\">"
                   "</div></div></div>");
-        LayoutControls(page.Controls);
+        LayoutControls(page.controls);
         const int max = std::numeric_limits<int>::max();
-        QCOMPARE(page.Controls[2]->Bounds().Top, 2000000000);
-        QCOMPARE(page.Controls[3]->Bounds().Top, max);
-        QCOMPARE(page.Controls[0]->Bounds().bottom, max);
-        QCOMPARE(ControlOffset(QPoint(0, 0), page.Controls[4].get()), QPoint(2000000000, max));
+        QCOMPARE(page.controls[2]->Bounds().Top, 2000000000);
+        QCOMPARE(page.controls[3]->Bounds().Top, max);
+        QCOMPARE(page.controls[0]->Bounds().Bottom, max);
+        QCOMPARE(ControlOffset(QPoint(0, 0), page.controls[4].get()), QPoint(2000000000, max));
     }
 
     void deepNesting()
@@ -455,10 +455,10 @@ private slots:
                                 QByteArray("<div class=DynamicContainer>").repeated(depth) + "<div class=EditorLabel>" +
                                 QByteArray("</div>").repeated(depth + 2);
         Page page(html);
-        QCOMPARE(page.Controls.size(), size_t(depth + 2));
-        LayoutControls(page.Controls);
-        QCOMPARE(page.Controls[0]->Bounds(), Rect(0, 0, 0, 10));
-        QCOMPARE(ControlOffset(QPoint(0, 0), page.Controls.back().get()), QPoint(0, 0));
+        QCOMPARE(page.controls.size(), size_t(depth + 2));
+        LayoutControls(page.controls);
+        QCOMPARE(page.controls[0]->Bounds(), Rect(0, 0, 0, 10));
+        QCOMPARE(ControlOffset(QPoint(0, 0), page.controls.back().get()), QPoint(0, 0));
     }
 
     void colorsAndLengths_data()

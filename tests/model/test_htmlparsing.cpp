@@ -23,7 +23,7 @@ QStringList tokens(const QByteArray &source)
             if (p.TagName() == u"!--")
                 line += u'[' + p.Text() + u']';
             for (int i = 0; i < p.AttrCount(); ++i) {
-                const TTagAttributes a = p.Attribute(i);
+                const TTagAttributes a = p.attribute(i);
                 line += u' ' + a.Name + (a.HasValue ? u'=' + a.Value : QString());
             }
         }
@@ -135,7 +135,7 @@ private slots:
         QVERIFY(p.Next()); // t: follows an opening tag, still carries its attributes
         QCOMPARE(p.PrevOpenTag(), QString("b"));
         QCOMPARE(p.AttrCount(), 1);
-        QCOMPARE(p.Attribute(0), (TTagAttributes{"x", "1", true}));
+        QCOMPARE(p.attribute(0), (TTagAttributes{"x", "1", true}));
         QVERIFY(p.Next()); // <i/>
         QCOMPARE(p.PrevOpenTag(), QString());
         QCOMPARE(p.AttrCount(), 0);
@@ -145,7 +145,7 @@ private slots:
         QVERIFY(p.Next()); // <p a b c d e >: the fifth attribute doubles the room
         QCOMPARE(p.AttrCount(), 5);
         QCOMPARE(p.attrCapacity(), 8);
-        QCOMPARE(p.Attribute(4), (TTagAttributes{"e", "", false}));
+        QCOMPARE(p.attribute(4), (TTagAttributes{"e", "", false}));
         QVERIFY(p.Next());
         QVERIFY(p.Next()); // <q z>: fewer attributes, the room stays
         QCOMPARE(p.AttrCount(), 0);

@@ -115,8 +115,8 @@ private slots:
         const TMLItem *a = tree->Root();
         QCOMPARE(a->Name(), QString("a"));
         QCOMPARE(a->AttrCount(), 9);
-        QCOMPARE(a->Attribute(0), (TTagAttributes{"class", "x", true}));
-        QCOMPARE(a->Attribute(4), (TTagAttributes{"hidden", "", false}));
+        QCOMPARE(a->attribute(0), (TTagAttributes{"class", "x", true}));
+        QCOMPARE(a->attribute(4), (TTagAttributes{"hidden", "", false}));
         QCOMPARE(a->ClassText(), QString("x y"));
         QCOMPARE(a->IdText(), QString("2"));
         QCOMPARE(a->GetAttribute(u"CLASS", false), QString("x"));
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(quoted->Root()->ClassText(), QString("\"x\" 'y'"));
         QCOMPARE(quoted->Root()->IdText(), QString("\"1\""));
 
-        QVERIFY_THROWS_EXCEPTION(ERunError, a->Attribute(9));
+        QVERIFY_THROWS_EXCEPTION(ERunError, a->attribute(9));
     }
 
     void manyAttributesKeepTheirElements()
@@ -155,7 +155,7 @@ private slots:
             QVERIFY(p);
             QCOMPARE(p->AttrCount(), attrCount(e));
             for (int a : {0, attrCount(e) / 2, attrCount(e) - 1})
-                QCOMPARE(p->Attribute(a), (TTagAttributes{"a" + QString::number(a), QString::number(e), true}));
+                QCOMPARE(p->attribute(a), (TTagAttributes{"a" + QString::number(a), QString::number(e), true}));
         }
         QVERIFY(!p);
     }

@@ -83,8 +83,8 @@ private slots:
     {
         QFETCH(QByteArray, html);
         const ScriptBlock b = FindScriptBlock(html);
-        QTEST(b.Start, "start");
-        QTEST(b.Length, "length");
+        QTEST(b.start, "start");
+        QTEST(b.length, "length");
         QTEST(GetScript(html), "script");
         if (!b.found())
             QCOMPARE(SetScript(html, "new & <script>"), html);

@@ -10,7 +10,7 @@ Q_DECLARE_METATYPE(Rect)
 char *toString(const Rect &r)
 {
     return qstrdup(QByteArray::number(r.Left) + ", " + QByteArray::number(r.Top) + ", " + QByteArray::number(r.Right) +
-                   ", " + QByteArray::number(r.bottom));
+                   ", " + QByteArray::number(r.Bottom));
 }
 
 class TestStyleScan : public QObject {
@@ -131,10 +131,10 @@ private slots:
         QFETCH(QStringList, after);
         StringList list(before);
         ParseStyle(style, &list);
-        QCOMPARE(list.Lines(), after);
+        QCOMPARE(list.lines(), after);
         StringList fromBytes(before);
         ParseStyle(style.toUtf8(), &fromBytes);
-        QCOMPARE(fromBytes.Lines(), after);
+        QCOMPARE(fromBytes.lines(), after);
         ParseStyle(style, nullptr);
     }
 

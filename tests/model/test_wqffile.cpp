@@ -428,7 +428,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, kPage);
-        QVERIFY(platform::SetFileMode(path, 0444));
+        QVERIFY(platform::setFileMode(path, 0444));
         auto file = loadPage(kPage);
         file->SetFunctionName("changed");
         file->setLastError("earlier");
@@ -441,7 +441,7 @@ private slots:
         };
         QCOMPARE(file->SaveToFile(path, {}), written);
         QCOMPARE(asked, path);
-        QCOMPARE(*platform::FileMode(path), 0444u);
+        QCOMPARE(*platform::fileMode(path), 0444u);
         QCOMPARE(readBytes(path).contains("changed"), written);
         QCOMPARE(file->LastError(), QString("earlier"));
     }
@@ -451,10 +451,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("p.wqf");
         writeBytes(path, kPage);
-        QVERIFY(platform::SetFileMode(path, 0640));
+        QVERIFY(platform::setFileMode(path, 0640));
         auto file = loadPage(kPage);
         QVERIFY(file->SaveToFile(path, poForceHeader));
-        QCOMPARE(*platform::FileMode(path), 0640u);
+        QCOMPARE(*platform::fileMode(path), 0640u);
         QVERIFY(readBytes(path).startsWith("<?xml"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"p.wqf"});
     }
@@ -475,14 +475,14 @@ private slots:
         const QString path = dir.filePath("p.wqf");
         const QByteArray old = readBytes(dataPath("xml/own.wqf"));
         writeBytes(path, old);
-        QVERIFY(platform::SetFileMode(path, 0444));
+        QVERIFY(platform::setFileMode(path, 0444));
         TWQFFile file;
         QVERIFY(file.LoadFromFile(path, poForceHeader));
         file.SetFunctionName("x" + bad);
         QVERIFY(!file.SaveToFile(path, poForceHeader));
         QCOMPARE(file.LastError(), error);
         QCOMPARE(readBytes(path), old);
-        QCOMPARE(*platform::FileMode(path), 0444u);
+        QCOMPARE(*platform::fileMode(path), 0444u);
     }
 
     // The page is written in one go, so a full disk shows only where the new bytes are
@@ -493,14 +493,14 @@ private slots:
         PELLORIN_REQUIRE_MOUNT(disk);
         const QString path = disk.path("p.wqf");
         writeBytes(path, kPage);
-        QVERIFY(platform::SetFileMode(path, 0640));
+        QVERIFY(platform::setFileMode(path, 0640));
         QVERIFY(disk.fill());
         auto file = loadPage(kPage);
         file->SetFunctionName("changed");
         QVERIFY(!file->SaveToFile(path, poForceHeader));
         QCOMPARE(file->LastError(), "Unable to write file \"" + path + "\": No space left on device");
         QCOMPARE(readBytes(path), kPage);
-        QCOMPARE(*platform::FileMode(path), 0640u);
+        QCOMPARE(*platform::fileMode(path), 0640u);
         QCOMPARE(disk.entries(), (QStringList{"filler", "p.wqf"}));
     }
 

@@ -176,9 +176,9 @@ private slots:
     void aCopyIsDetached()
     {
         const auto doc = readDoc("<?xml version=\"1.0\"?><r><e>t</e></r>");
-        const std::unique_ptr<XmlNode> element = CloneNode(*doc->documentElement());
+        const std::unique_ptr<XmlNode> element = cloneNode(*doc->documentElement());
         QVERIFY(!element->ownerDocument() && !element->firstChild()->ownerDocument());
-        const std::unique_ptr<XmlNode> whole = CloneNode(*doc);
+        const std::unique_ptr<XmlNode> whole = cloneNode(*doc);
         auto *copy = static_cast<XmlDocument *>(whole.get());
         XmlNode *text = copy->documentElement()->firstChild()->firstChild();
         QCOMPARE(text->ownerDocument(), copy);

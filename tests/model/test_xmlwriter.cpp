@@ -180,7 +180,7 @@ private slots:
     }
 
     // The question asked of texts made from outside text, answered as a save would.
-    void isXmlText_data()
+    void xmlText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("writable");
@@ -191,10 +191,10 @@ private slots:
         QTest::newRow("U+FFFE") << QString(QChar(0xFFFE)) << false;
         QTest::newRow("lone surrogate") << QString(QChar(0xDC00)) << false;
     }
-    void isXmlText()
+    void xmlText()
     {
         QFETCH(QString, text);
-        QTEST(IsXmlText(text), "writable");
+        QTEST(isXmlText(text), "writable");
     }
 
     void entityReferenceAndSingleElement()

@@ -23,17 +23,17 @@ private slots:
     void withoutExtension()
     {
         QFETCH(QString, file);
-        QTEST(platform::WithoutExtension(file), "name");
+        QTEST(platform::withoutExtension(file), "name");
     }
 
     void folders()
     {
-        QCOMPARE(platform::ProgramFileName(), QStringLiteral("test_platform"));
+        QCOMPARE(platform::programFileName(), QStringLiteral("test_platform"));
         // The test runner points the per-user configuration at a temporary folder.
         const QString base = QDir::fromNativeSeparators(qEnvironmentVariable("XDG_CONFIG_HOME"));
         QCOMPARE(platform::appConfigDir(), base + "/test_platform/");
-        QVERIFY(platform::ProgramFolder().endsWith('/'));
-        QVERIFY(QFile::exists(platform::ProgramFolder() + "test_platform"));
+        QVERIFY(platform::programFolder().endsWith('/'));
+        QVERIFY(QFile::exists(platform::programFolder() + "test_platform"));
     }
 };
 

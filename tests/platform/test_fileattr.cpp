@@ -15,17 +15,17 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        QVERIFY(platform::SetFileMode(path, 0640));
+        QVERIFY(platform::setFileMode(path, 0640));
         QVERIFY(!platform::fileIsReadOnly(path));
         QVERIFY(platform::setFileReadOnly(path, true));
         QVERIFY(platform::fileIsReadOnly(path));
-        QCOMPARE(*platform::FileMode(path), 0440u);
+        QCOMPARE(*platform::fileMode(path), 0440u);
         QVERIFY(platform::setFileReadOnly(path, false));
-        QCOMPARE(*platform::FileMode(path), 0640u);
+        QCOMPARE(*platform::fileMode(path), 0640u);
     }
     void missingFile()
     {
-        QVERIFY(!platform::FileMode("/nonexistent/x").has_value());
+        QVERIFY(!platform::fileMode("/nonexistent/x").has_value());
         QVERIFY(!platform::fileIsReadOnly("/nonexistent/x"));
         QVERIFY(!platform::setFileReadOnly("/nonexistent/x", true));
     }

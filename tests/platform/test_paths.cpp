@@ -46,7 +46,7 @@ private slots:
     void withTrailingSlash()
     {
         QFETCH(QString, folder);
-        QTEST(platform::WithTrailingSlash(folder), "joined");
+        QTEST(platform::withTrailingSlash(folder), "joined");
     }
 
     void packedFileTime()
@@ -82,7 +82,7 @@ private slots:
         QTemporaryDir dir;
         bool raised = false;
         try {
-            platform::instanceLauncher().Start(dir.filePath("no such program"), {dir.filePath("page with blanks.wqf")});
+            platform::instanceLauncher().start(dir.filePath("no such program"), {dir.filePath("page with blanks.wqf")});
         } catch (const Exception &e) {
             raised = true;
             QVERIFY2(e.message().contains("no such program"), qPrintable(e.message()));

@@ -48,11 +48,11 @@ int main(int argc, char **argv)
     int result = 1;
     {
         StartOptions options;
-        options.ConfigDir = args[1];
-        options.ProgramFileName = QStringLiteral("pellorin");
+        options.configDir = args[1];
+        options.programFileName = QStringLiteral("pellorin");
         options.commandLine = QStringList{args[2]};
         Program program(options);
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         OptionStore().SetDbgClip(true);
         form->findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
         form->show();

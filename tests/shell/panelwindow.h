@@ -44,9 +44,9 @@ public:
                           const QList<QPair<QString, QByteArray>> &kinds = {})
     {
         m_dirs.writeSettings("[Global]\nBackup=0\n");
-        shipCatalogue(m_dirs.options().ProgramFolder);
+        shipCatalogue(m_dirs.options().programFolder);
         for (const auto &[file, text] : kinds)
-            writeBytes(m_dirs.options().ProgramFolder + "components/" + file, text);
+            writeBytes(m_dirs.options().programFolder + "components/" + file, text);
         m_path = m_dirs.filePath("panels.wqf");
         writeBytes(m_path, page);
         QFile(m_path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -54,8 +54,8 @@ public:
         options.commandLine = QStringList{m_path};
         m_program = std::make_unique<Program>(options);
         if (ComponentDescrs().empty())
-            LoadComponentDescrs(options.ProgramFolder + "components");
-        form = m_program->MainForm();
+            LoadComponentDescrs(options.programFolder + "components");
+        form = m_program->mainForm();
         form->move(0, 0);
         form->resize(size);
         form->show();
@@ -127,8 +127,8 @@ public:
         Rect r;
         if (!editor(tab)->GetItemRect(data, r))
             qFatal("no such item on the diagram");
-        const Point p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
-        return QPoint(p.X, p.Y);
+        const Point p = editor(tab)->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        return QPoint(p.x, p.y);
     }
     QWidget *diagram(int tab = 0) const { return editor(tab)->Content(); }
 

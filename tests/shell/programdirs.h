@@ -20,9 +20,9 @@ public:
     StartOptions options() const
     {
         StartOptions o;
-        o.ConfigDir = filePath("cfg/pellorin/");
-        o.ProgramFileName = "pellorin";
-        o.ProgramFolder = filePath("app/");
+        o.configDir = filePath("cfg/pellorin/");
+        o.programFileName = "pellorin";
+        o.programFolder = filePath("app/");
         o.commandLine = QStringList();
         return o;
     }
@@ -38,7 +38,7 @@ public:
     StartOptions shippedOptions(const QStringList &commandLine) const
     {
         StartOptions o = options(commandLine);
-        o.ProgramFolder.clear();
+        o.programFolder.clear();
         return o;
     }
     // A copy of the file in the folder under name; its path.

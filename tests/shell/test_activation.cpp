@@ -99,7 +99,7 @@ private slots:
         QCOMPARE((*m_prompter)->prompts.size(), 0);
         activate();
         QTRY_COMPARE((*m_prompter)->prompts.size(), 1);
-        QCOMPARE((*m_prompter)->prompts[0].Caption, QString("Changed"));
+        QCOMPARE((*m_prompter)->prompts[0].caption, QString("Changed"));
         QCOMPARE(functionName(), QString("rewritten"));
         QVERIFY(!form->openPage()->isModified());
     }
@@ -133,7 +133,7 @@ private slots:
         (*m_prompter)->answers << pbNo;
         back();
         QCOMPARE((*m_prompter)->prompts.size(), 1);
-        QCOMPARE((*m_prompter)->prompts[0].Caption, QString("Changed"));
+        QCOMPARE((*m_prompter)->prompts[0].caption, QString("Changed"));
         QCOMPARE(functionName(), QString("first"));
         away();
         back();

@@ -53,10 +53,10 @@ public:
     {
         Enabled = true;
     }
-    QString ClassName() const override { return QStringLiteral("TOneLineCheck"); }
-    void CheckFile(TWQFFile *Doc, CheckMessageList &Messages) override
+    QString className() const override { return QStringLiteral("TOneLineCheck"); }
+    void CheckFile(TWQFFile *doc, CheckMessageList &messages) override
     {
-        Messages.append(CheckMessage{m_text, FindItemByName(Doc->FindSection(m_section)->Items(), m_name)});
+        messages.append(CheckMessage{m_text, FindItemByName(doc->FindSection(m_section)->Items(), m_name)});
     }
 
 private:
@@ -192,7 +192,7 @@ private slots:
         QFETCH(QString, sheet);
         QFETCH(bool, compilerError);
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         open(form);
         form->resize(900, 700);
         form->show();
@@ -228,7 +228,7 @@ private slots:
     void fullCheckWithoutPage()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         QVERIFY(checkCommand(form)->isEnabled());
         messageList(form)->addItem("old");
         checkCommand(form)->trigger();
@@ -240,7 +240,7 @@ private slots:
         // Stored settings: the connection check first, the template check off.
         m_dir->writeSettings("[Global]\nTConnectCheck.priority=0\nTTemplateNameCheck.enabled=0\n");
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         open(form);
         checkCommand(form)->trigger();
         // No prober beside this program: the SQL prober check gives its one line, in its
@@ -270,7 +270,7 @@ private slots:
     void doubleClickSelectsOnItsTab()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         open(form);
         form->resize(900, 700);
         form->show();
@@ -280,7 +280,7 @@ private slots:
         doubleClick(form, "preproc 4: WARN not referenced by any element");
         QCOMPARE(activeSheet(form), QString("PreSheet"));
         QCOMPARE(selected(form->PreEditor()), QStringList({"4"}));
-        QVERIFY(form->PreEditor()->GetScrollPos().Y > 0); // brought into view, far down
+        QVERIFY(form->PreEditor()->GetScrollPos().y > 0); // brought into view, far down
 
         doubleClick(form, "postproc 17: WARN not referenced by any element");
         QCOMPARE(activeSheet(form), QString("PostSheet"));
@@ -315,7 +315,7 @@ private slots:
     void compilerErrorPutsTheCaret()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         open(form);
         form->resize(900, 700);
         form->show();

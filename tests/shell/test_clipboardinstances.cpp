@@ -67,7 +67,7 @@ private slots:
                                 component("2", "SET", "", "", 192, 0)));
 
         Program program(dir.shippedOptions({source}));
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         QVERIFY(form->GetCurrentDoc());
         form->show();
         // No window manager: the window takes the input focus itself once it is mapped.

@@ -167,8 +167,8 @@ class TestDiagramCommands : public pellorin_test::WindowTest {
         Rect r;
         if (!form->PreEditor()->GetItemRect(data, r))
             qFatal("no such object on the diagram");
-        const Point p = form->PreEditor()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
-        return QPoint(p.X, p.Y);
+        const Point p = form->PreEditor()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        return QPoint(p.x, p.y);
     }
     void shiftClick(Qt::MouseButton button, QPoint at)
     {
@@ -214,7 +214,7 @@ private slots:
         QFETCH(QPoint, scroll);
         QFETCH(QPoint, offset);
         const Point p = pasteLandingPoint({scroll.x(), scroll.y()}, dpi, offset.x(), offset.y());
-        QTEST(QPoint(p.X, p.Y), "landing");
+        QTEST(QPoint(p.x, p.y), "landing");
     }
 
     void placeItemsAt()
@@ -303,8 +303,8 @@ private slots:
         form->DeleteSelected(form->PreEditor());
 
         QCOMPARE(prompter().prompts.size(), 1);
-        QCOMPARE(prompter().prompts[0].Caption, QString("Delete"));
-        QCOMPARE(prompter().prompts[0].Text, QString("Delete selected 3 item(s)?"));
+        QCOMPARE(prompter().prompts[0].caption, QString("Delete"));
+        QCOMPARE(prompter().prompts[0].text, QString("Delete selected 3 item(s)?"));
         QCOMPARE(prompter().prompts[0].buttons, PromptButtons(pbYes | pbNo));
         QCOMPARE(names(), QStringList({"1", "3", "6"}));
         QCOMPARE(exits("1"), QString("|"));
@@ -470,11 +470,11 @@ private slots:
         vbar->setValue(vbar->maximum());
         hbar->setValue(hbar->maximum());
         const Point landing = editor->GetScrollPos();
-        QVERIFY(landing.Y > 0);
+        QVERIFY(landing.y > 0);
         part<QAction>(form, "mnuMainPaste")->trigger();
         TWQFItem *last = item("4");
         QVERIFY(last);
-        QCOMPARE(last->GetY(), landing.Y + 1560);
+        QCOMPARE(last->GetY(), landing.y + 1560);
         Rect r;
         QVERIFY(editor->GetItemRect(last, r));
         // The bars reach far enough to show the lowest pasted component whole.
@@ -482,10 +482,10 @@ private slots:
         hbar->setValue(hbar->maximum());
         const Point scroll = editor->GetScrollPos();
         const Point view = editor->GetViewSize();
-        QVERIFY2(r.bottom <= scroll.Y + view.Y,
-                 qPrintable(QString("bottom %1, view ends at %2").arg(r.bottom).arg(scroll.Y + view.Y)));
-        QVERIFY(r.Top >= scroll.Y);
-        QVERIFY(r.Right <= scroll.X + view.X);
+        QVERIFY2(r.Bottom <= scroll.y + view.y,
+                 qPrintable(QString("bottom %1, view ends at %2").arg(r.Bottom).arg(scroll.y + view.y)));
+        QVERIFY(r.Top >= scroll.y);
+        QVERIFY(r.Right <= scroll.x + view.x);
     }
 
     void pastedGroupIsNeverNegative()
@@ -554,7 +554,7 @@ private slots:
         prompter().answers << pbOK;
         form->PasteCommand(0, 0);
         QCOMPARE(prompter().prompts.size(), 1);
-        QCOMPARE(prompter().prompts[0].Text,
+        QCOMPARE(prompter().prompts[0].text,
                  QString("Nothing was pasted: the components are nested too deeply to save the page indented; turn "
                          "on \"Preserve XML whitespaces\" in Preferences to paste them (5794 levels would need 64 "
                          "MB of blanks)"));
@@ -587,7 +587,7 @@ private slots:
         prompter().answers << pbOK;
         part<QAction>(form, "mnuMainCopy")->trigger();
         QCOMPARE(prompter().prompts.size(), 1);
-        QCOMPARE(prompter().prompts[0].Text, QString("The components cannot be copied: Illegal character"));
+        QCOMPARE(prompter().prompts[0].text, QString("The components cannot be copied: Illegal character"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("before"));
     }
 
@@ -740,7 +740,7 @@ private slots:
         const QPoint at = middleOf(item("6"));
         showTab("PostSheet");
         // The image that received the click decides, not the active tab.
-        form->diagramCommands()->Image1MouseUp(part<QObject>(form, "Image1"), Qt::RightButton, Qt::ShiftModifier,
+        form->diagramCommands()->image1MouseUp(part<QObject>(form, "Image1"), Qt::RightButton, Qt::ShiftModifier,
                                                at.x(), at.y());
         QCOMPARE(exits("1"), QString("5|6"));
         QCOMPARE(exits("1", "postproc"), QString("5|"));
@@ -755,9 +755,9 @@ private slots:
         open("<wqf><function><fn>orders</fn></function><preproc>" + component("1", "SCRIPT", "", "", 64, 52) +
              component("2", "SET", "", "", 256, 52) + "</preproc><postproc/></wqf>");
         TWQFItem *script = item("1");
-        auto macro = std::make_unique<TWQFPasMacro>(Macros().Find("limit"));
+        auto macro = std::make_unique<TWQFPasMacro>(Macros().find("limit"));
         macro->Macro->InitValues(macro->Values);
-        macro->Values.SetValue("Limit", "7"); // the user's value
+        macro->Values.setValue("Limit", "7"); // the user's value
         TWQFPasMacro *bound = macro.get();
         script->setMacro(std::move(macro));
         selectNames({"1"});
@@ -765,7 +765,7 @@ private slots:
         shiftClick(Qt::RightButton, middleOf(item("2")));
         QCOMPARE(exits("1"), QString("|2"));
         QCOMPARE(GetCode(script), QString("// Macro:limit\nif n >= 7 then\n  orders_pre_2;\nend;"));
-        QCOMPARE(bound->Values.Value(u"Limit"), QString("7"));
+        QCOMPARE(bound->Values.value(u"Limit"), QString("7"));
         QVERIFY(modified());
 
         shiftClick(Qt::RightButton, QPoint(900, 650));
@@ -785,9 +785,9 @@ private slots:
              component("2", "SET", "", "", 256, 52) + "</preproc><postproc/></wqf>");
         TWQFItem *script = item("1");
         script->SetComment("macro: Limit");
-        auto macro = std::make_unique<TWQFPasMacro>(Macros().Find("limit"));
+        auto macro = std::make_unique<TWQFPasMacro>(Macros().find("limit"));
         macro->Macro->InitValues(macro->Values);
-        macro->Values.SetValue("Limit", "7");
+        macro->Values.setValue("Limit", "7");
         script->setMacro(std::move(macro));
         QVERIFY(regenerateMacroCode(script));
         const auto code = [](const QString &call) { return "// Macro:limit\nif n >= 7 then\n  " + call + "\nend;"; };
@@ -960,9 +960,9 @@ private slots:
         const PngHeader header = pngHeader(bytes);
         QVERIFY(header.valid);
         const Point graph = form->PreEditor()->GetGraphSize();
-        QCOMPARE(int(header.width), graph.X);
-        QCOMPARE(int(header.height), graph.Y);
-        QVERIFY(graph.X > form->PreEditor()->GetViewSize().X);
+        QCOMPARE(int(header.width), graph.x);
+        QCOMPARE(int(header.height), graph.y);
+        QVERIFY(graph.x > form->PreEditor()->GetViewSize().x);
         QCOMPARE(header.bitDepth, 8);
         QCOMPARE(header.colourType, 2); // RGB without alpha
         QImage picture;
@@ -994,7 +994,7 @@ private slots:
         prompter().answers << pbOK;
         part<QAction>(form, "MenuItem6")->trigger();
         QCOMPARE(prompter().prompts.size(), 1);
-        const QString text = prompter().prompts[0].Text;
+        const QString text = prompter().prompts[0].text;
         const QRegularExpressionMatch match =
             QRegularExpression("^Unable to save the picture: (.*/sub/page-\\d{8}-\\d{6}\\.png) Reason: (.+)$")
                 .match(text);

@@ -78,8 +78,8 @@ class TestDiagramCommandsPanel : public QObject {
         Rect r;
         if (!pre()->GetItemRect(item(name), r))
             qFatal("no such component on the diagram");
-        const Point p = pre()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
-        return QPoint(p.X, p.Y);
+        const Point p = pre()->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        return QPoint(p.x, p.y);
     }
 
 private slots:
@@ -108,7 +108,7 @@ private slots:
         for (DiagramTab *each : m_window->views().diagramTabs())
             connect(each, &DiagramTab::imageReleased, this,
                     [this, each](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-                        m_commands->Image1MouseUp(each->image(), button, shift, x, y);
+                        m_commands->image1MouseUp(each->image(), button, shift, x, y);
                     });
         window->show();
         QApplication::setActiveWindow(window);
@@ -140,7 +140,7 @@ private slots:
         comment->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), comment);
         comment->setCursorPosition(0);
-        m_commands->PasteCommand(0, 0);
+        m_commands->pasteCommand(0, 0);
         QCOMPARE(comment->text(), copied + "1 comment");
         QCOMPARE(item("1")->GetComment(), copied + "1 comment"); // the field writes into the page
         QCOMPARE(m_log, QStringList{"is edit control focused :QLineEdit"});
@@ -148,7 +148,7 @@ private slots:
         query->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), query);
         query->selectAll();
-        m_commands->PasteCommand(0, 0);
+        m_commands->pasteCommand(0, 0);
         QCOMPARE(item("1")->GetQuery(), copied);
         QCOMPARE(section()->Items().size(), size_t(3)); // no component was added
         QVERIFY(m_log.last().startsWith("is edit control focused "));
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(!panel()->Owned().empty());
         QCOMPARE(panel()->Item(), item("2"));
         (*m_prompter)->answers << pbYes;
-        m_commands->DeleteSelected(pre());
+        m_commands->deleteSelected(pre());
         QVERIFY(!item("2"));
         QVERIFY(panel()->Owned().empty());
         QVERIFY(!panel()->Item());
@@ -171,7 +171,7 @@ private slots:
     void flipBuildsThePanelAgain()
     {
         select("1");
-        m_commands->FlipQueryType();
+        m_commands->flipQueryType();
         QCOMPARE(panel()->Item(), item("1"));
         QCOMPARE(control<QLabel>()->text(), QString("1: INSERTUPDATEQUERY"));
     }
@@ -179,7 +179,7 @@ private slots:
     void shiftClickShowsTheNewCode()
     {
         TWQFItem *script = item("3");
-        auto macro = std::make_unique<TWQFPasMacro>(Macros().Find("looplimit"));
+        auto macro = std::make_unique<TWQFPasMacro>(Macros().find("looplimit"));
         QVERIFY(macro->Macro);
         macro->Macro->InitValues(macro->Values);
         script->setMacro(std::move(macro));

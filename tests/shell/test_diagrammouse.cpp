@@ -31,7 +31,7 @@ Placed placed(TImageGraphEditor *editor, const QString &name)
         if (!component || component->GetName() != name)
             continue;
         const Point at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
-        return {component, QPoint(at.X + item->Rect.Width() / 2, at.Y + item->Rect.Height() / 2)};
+        return {component, QPoint(at.x + item->Rect.width() / 2, at.y + item->Rect.height() / 2)};
     }
     return {};
 }
@@ -51,7 +51,7 @@ private slots:
         auto previous = setPrompter(std::make_unique<QtPrompter>());
         {
             Program program(dir.options({page}));
-            TMainFrm *form = program.MainForm();
+            TMainFrm *form = program.mainForm();
             form->move(0, 0);
             form->resize(1000, 700);
             form->show();

@@ -224,7 +224,7 @@ private slots:
         Rect r;
         QVERIFY(editor->GetItemRect(post, r));
         const Point onItem = editor->GraphToClient(r.Left + 3, r.Top + 3);
-        QCursor::setPos(image->mapToGlobal(QPoint(onItem.X, onItem.Y)));
+        QCursor::setPos(image->mapToGlobal(QPoint(onItem.x, onItem.y)));
         QVERIFY(GetAppIntf()->GetMousePos(x, y));
         QCOMPARE(x, r.Left + 3);
         QCOMPARE(y, r.Top + 3);

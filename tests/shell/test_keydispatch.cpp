@@ -51,12 +51,12 @@ QByteArray keysPage()
 class KeyRecorder : public TShortCutPlugin {
 public:
     explicit KeyRecorder(QList<QPair<int, int>> *keys) : m_keys(keys) {}
-    QString ClassName() const override { return QStringLiteral("TKeyRecorder"); }
+    QString className() const override { return QStringLiteral("TKeyRecorder"); }
     bool Accepts(uint16_t, TShiftState) override { return true; }
-    void Execute(uint16_t Key, TShiftState shift, bool &handled) override
+    void Execute(uint16_t key, TShiftState shift, bool &handled) override
     {
-        m_keys->append({Key, int(shift.toInt())});
-        handled = Key == VK_UP && shift == ssCtrl;
+        m_keys->append({key, int(shift.toInt())});
+        handled = key == VK_UP && shift == ssCtrl;
     }
 
 private:
@@ -93,7 +93,7 @@ class TestKeyDispatch : public pellorin_test::WindowTest {
     QList<QPair<int, int>> m_offered;
 
     QTimer *timer() const { return part<QTimer>(form, "SearchTimer"); }
-    const QString &typeAhead() const { return form->keyDispatch()->TypeAhead(); }
+    const QString &typeAhead() const { return form->keyDispatch()->typeAhead(); }
     QString pagePath() const { return m_dir->filePath("keys.wqf"); }
 
     void openPage()
@@ -209,8 +209,8 @@ private slots:
         // "12" lies below the view: it was scrolled into sight.
         Rect r;
         QVERIFY(form->PreEditor()->GetItemRect(component("preproc", "12"), r));
-        QVERIFY(form->PreEditor()->GetScrollPos().Y > 0);
-        QVERIFY(form->PreEditor()->GetScrollPos().Y <= r.Top);
+        QVERIFY(form->PreEditor()->GetScrollPos().y > 0);
+        QVERIFY(form->PreEditor()->GetScrollPos().y <= r.Top);
     }
 
     void aPauseStartsANewName()

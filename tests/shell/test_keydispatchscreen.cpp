@@ -44,8 +44,8 @@ class TestKeyDispatchScreen : public pellorin_test::WindowTest {
         TImageGraphEditor *editor = form->PreEditor();
         Rect r;
         QVERIFY(editor->GetItemRect(component(name), r));
-        const Point client = editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.bottom) / 2);
-        const QPoint at = editor->Host()->mapTo(form, QPoint(client.X, client.Y));
+        const Point client = editor->GraphToClient((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        const QPoint at = editor->Host()->mapTo(form, QPoint(client.x, client.y));
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, at);
         QVERIFY(editor->IsSelected(component(name)));
     }

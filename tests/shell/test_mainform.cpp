@@ -89,7 +89,7 @@ QMenu *topMenu(QMenuBar *bar, const QString &caption)
 class FakeCheck : public TWarningPlugin {
 public:
     explicit FakeCheck(QString name) : m_name(std::move(name)) {}
-    QString ClassName() const override { return m_name; }
+    QString className() const override { return m_name; }
 
 private:
     QString m_name;
@@ -133,7 +133,7 @@ private slots:
     void firstStart()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         QCOMPARE(mainFrm(), form);
         QCOMPARE(form->objectName(), QString("MainFrm"));
         QCOMPARE(form->size(), QSize(664, 541));
@@ -157,7 +157,7 @@ private slots:
     {
         {
             Program program(m_dir->options());
-            program.MainForm()->show();
+            program.mainForm()->show();
             TForm2 *form = form2();
             QVERIFY(form);
             QCOMPARE(form->objectName(), QString("Form2"));
@@ -173,7 +173,7 @@ private slots:
     void tabs()
     {
         Program program(m_dir->options());
-        const QTabWidget *pages = part<QTabWidget>(program.MainForm(), "PageControl1");
+        const QTabWidget *pages = part<QTabWidget>(program.mainForm(), "PageControl1");
         QStringList seen;
         for (int i = 0; i < pages->count(); ++i)
             seen << pages->widget(i)->objectName() + "|" + pages->tabText(i) + "|" +
@@ -192,11 +192,11 @@ private slots:
               "chkNoHTTPPre",   "chkNoHTTPPost",  "lblEditorNotes", "EditorNotesMemo", "ReqListMemo",
               "Splitter5",      "Panel5",         "ListBox1",       "SearchTimer",     "PopupMenu1",
               "MainMenu1"})
-            QVERIFY2(program.MainForm()->findChild<QObject *>(name), name);
-        QCOMPARE(part<QWidget>(program.MainForm(), "Panel2")->height(), 68);
-        QCOMPARE(part<QWidget>(program.MainForm(), "Panel5")->parentWidget(),
-                 part<QSplitter>(program.MainForm(), "Splitter5"));
-        const QTimer *typeAhead = part<QTimer>(program.MainForm(), "SearchTimer");
+            QVERIFY2(program.mainForm()->findChild<QObject *>(name), name);
+        QCOMPARE(part<QWidget>(program.mainForm(), "Panel2")->height(), 68);
+        QCOMPARE(part<QWidget>(program.mainForm(), "Panel5")->parentWidget(),
+                 part<QSplitter>(program.mainForm(), "Splitter5"));
+        const QTimer *typeAhead = part<QTimer>(program.mainForm(), "SearchTimer");
         QVERIFY(!typeAhead->isActive());
         QCOMPARE(typeAhead->interval(), 500);
     }
@@ -225,7 +225,7 @@ private slots:
     {
         QFETCH(QString, menu);
         Program program(m_dir->options());
-        QMenuBar *bar = part<QMenuBar>(program.MainForm(), "MainMenu1");
+        QMenuBar *bar = part<QMenuBar>(program.mainForm(), "MainMenu1");
         QStringList tops;
         for (QAction *a : bar->actions())
             tops << a->text();
@@ -238,7 +238,7 @@ private slots:
     void popupMenu()
     {
         Program program(m_dir->options());
-        QCOMPARE(entries(part<QMenu>(program.MainForm(), "PopupMenu1")),
+        QCOMPARE(entries(part<QMenu>(program.mainForm(), "PopupMenu1")),
                  QStringList({"Copy||on", "Paste||on", "Delete||on"}));
     }
 
@@ -251,7 +251,7 @@ private slots:
         AddMenuItem("Tools")->setText("Tidy HTML");
         AddMenuItem("Nowhere")->setText("Lost");
         {
-            MainFrmOptions formOptions{o.ProgramFolder, QStringList()};
+            MainFrmOptions formOptions{o.programFolder, QStringList()};
             TMainFrm form(formOptions);
             const QStringList items = entries(part<QMenu>(&form, "mnuTools"));
             QCOMPARE(items.mid(4),
@@ -267,7 +267,7 @@ private slots:
     {
         {
             Program program(m_dir->options());
-            TMainFrm *form = program.MainForm();
+            TMainFrm *form = program.mainForm();
             form->show();
             QVERIFY(QTest::qWaitForWindowExposed(form));
             form->setGeometry(100, 120, 700, 560);
@@ -282,8 +282,8 @@ private slots:
         QCOMPARE(readBoundsFrom(ini), QRect(100, 120, 700, 560));
 
         Program second(m_dir->options());
-        QCOMPARE(second.MainForm()->geometry(), QRect(100, 120, 700, 560));
-        QCOMPARE(currentCaption(second.MainForm()), QString("XML Respond"));
+        QCOMPARE(second.mainForm()->geometry(), QRect(100, 120, 700, 560));
+        QCOMPARE(currentCaption(second.mainForm()), QString("XML Respond"));
     }
 
     // Every window and module stores its part at shut-down, and the file is written once
@@ -291,8 +291,8 @@ private slots:
     void quittingWritesTheSettingsOnce()
     {
         auto program = std::make_unique<Program>(m_dir->options());
-        program->MainForm()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(program->MainForm()));
+        program->mainForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(program->mainForm()));
         ShowSQLSettings();
         createGlobalOptForm()->show();
         QVERIFY(QTest::qWaitForWindowExposed(globalOptForm()));
@@ -323,8 +323,8 @@ private slots:
         {
             Program program(m_dir->options());
             QCOMPARE(OptionStore().GetBoolDef(opt::Backup, true), false);
-            part<QTabWidget>(program.MainForm(), "PageControl1")
-                ->setCurrentWidget(part<QWidget>(program.MainForm(), "HtmlSheet"));
+            part<QTabWidget>(program.mainForm(), "PageControl1")
+                ->setCurrentWidget(part<QWidget>(program.mainForm(), "HtmlSheet"));
         }
         const QByteArray text = readBytes(m_dir->iniPath());
         QVERIFY(text.startsWith("[Global]\nbackup=0\nSomeoneElse=a,b\\c %d\nLastTab=HTML\n[Other]\nx=1\n"));
@@ -354,9 +354,9 @@ private slots:
         QFETCH(QString, stored);
         m_dir->writeSettings("[Global]\nLastTab=" + stored.toUtf8() + "\n");
         Program program(m_dir->options());
-        QTEST(currentCaption(program.MainForm()), "active");
-        QVERIFY(!part<QTabWidget>(program.MainForm(), "PageControl1")->isTabVisible(3));
-        QVERIFY(!part<QTabWidget>(program.MainForm(), "PageControl1")->isTabVisible(4));
+        QTEST(currentCaption(program.mainForm()), "active");
+        QVERIFY(!part<QTabWidget>(program.mainForm(), "PageControl1")->isTabVisible(3));
+        QVERIFY(!part<QTabWidget>(program.mainForm(), "PageControl1")->isTabVisible(4));
     }
 
     void pluginSettings()
@@ -369,7 +369,7 @@ private slots:
         auto *b = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeB")));
         auto *c = static_cast<TWarningPlugin *>(RegisterPlugin(std::make_unique<FakeCheck>("TFakeC")));
         {
-            TMainFrm form(MainFrmOptions{o.ProgramFolder, QStringList()});
+            TMainFrm form(MainFrmOptions{o.programFolder, QStringList()});
             QCOMPARE(a->Enabled, false);
             QCOMPARE(a->Priority, 7);
             QCOMPARE(b->Enabled, false); // only "1" is true
@@ -405,7 +405,7 @@ private slots:
     {
         QFETCH(QString, sheet);
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         part<QTabWidget>(form, "PageControl1")->setCurrentWidget(form->findChild<QWidget *>(sheet));
         QTEST(CallGetCurrentSectionName(), "hook");
         TWQFFile *doc = reinterpret_cast<TWQFFile *>(1);
@@ -422,7 +422,7 @@ private slots:
         StartOptions o = m_dir->options();
         initModules(o);
         {
-            TMainFrm form(MainFrmOptions{o.ProgramFolder, QStringList()});
+            TMainFrm form(MainFrmOptions{o.programFolder, QStringList()});
             part<QTabWidget>(&form, "PageControl1")->setCurrentWidget(part<QWidget>(&form, "HtmlSheet"));
             QCOMPARE(CallGetCurrentSectionName(), QString("html"));
             QVERIFY(hostHooks().OnGetCurrentDoc && hostHooks().OnDocReloaded && hostHooks().onStoreViewTexts &&
@@ -443,7 +443,7 @@ private slots:
     void findNext()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         auto *pages = part<QTabWidget>(form, "PageControl1");
         auto *html = part<QsciScintilla>(form, "htmlEdit");
         auto *findNext = part<QAction>(form, "mnuFindNext");
@@ -489,10 +489,10 @@ private slots:
     void exitEndsWithoutAPage()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
-        QSignalSpy closed(form, &TMainFrm::Closed);
+        QSignalSpy closed(form, &TMainFrm::closed);
         part<QAction>(form, "mnuExit")->trigger();
         QVERIFY(!form->isVisible());
         QCOMPARE(closed.count(), 1);
@@ -501,7 +501,7 @@ private slots:
     void aboutAndHelp()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         form->show();
         QString title, rights;
         // Reads the box once it shows, then closes it.
@@ -532,14 +532,14 @@ private slots:
         (*m_prompter)->answers << pbOK;
         part<QAction>(form, "mnOnlineHelp")->trigger();
         QCOMPARE((*m_prompter)->prompts.size(), 1);
-        QCOMPARE((*m_prompter)->prompts[0].Text,
+        QCOMPARE((*m_prompter)->prompts[0].text,
                  "Unable to open the help page \"" + m_dir->filePath("app/README.md") + '"');
     }
 
     void debugLog()
     {
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         form->DebugLog("quiet");
         OptionStore().SetDbgClip(true);
         form->DebugLog("copied 2 components");
@@ -549,8 +549,8 @@ private slots:
     void tabKeysNeedCtrl()
     {
         Program program(m_dir->options());
-        for (QsciScintilla *editor : {part<QsciScintilla>(program.MainForm(), "htmlEdit"),
-                                      part<QsciScintilla>(program.MainForm(), "JavaScriptMemo")}) {
+        for (QsciScintilla *editor : {part<QsciScintilla>(program.mainForm(), "htmlEdit"),
+                                      part<QsciScintilla>(program.mainForm(), "JavaScriptMemo")}) {
             QsciCommand *tab = editor->standardCommands()->find(QsciCommand::Tab);
             QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::CTRL | Qt::Key_Tab));
             QsciCommand *backtab = editor->standardCommands()->find(QsciCommand::Backtab);
@@ -558,7 +558,7 @@ private slots:
         }
         // The response editor keeps its plain Tab.
         QsciCommand *tab =
-            part<QsciScintilla>(program.MainForm(), "ReqListMemo")->standardCommands()->find(QsciCommand::Tab);
+            part<QsciScintilla>(program.mainForm(), "ReqListMemo")->standardCommands()->find(QsciCommand::Tab);
         QCOMPARE(QKeySequence(tab->key()), QKeySequence(Qt::Key_Tab));
     }
 
@@ -597,12 +597,12 @@ private slots:
         QCOMPARE((*m_prompter)->prompts.size(), 1);
         const auto &asked = (*m_prompter)->prompts[0];
         QCOMPARE(
-            asked.Text,
+            asked.text,
             QString(
                 "Range check error\n\nPress OK to ignore and risk data corruption.\nPress Abort to kill the program."));
-        QCOMPARE(asked.Icon, PromptIcon::Error);
+        QCOMPARE(asked.icon, PromptIcon::Error);
         QCOMPARE(asked.buttons, PromptButtons(pbOK | pbAbort));
-        QCOMPARE(asked.Default, pbOK);
+        QCOMPARE(asked.defaultButton, pbOK);
     }
 
     void guardedSlot_data()
@@ -638,7 +638,7 @@ private slots:
         QCOMPARE(ran, 1);
         QStringList texts;
         for (const auto &p : (*m_prompter)->prompts)
-            texts << p.Text;
+            texts << p.text;
         QCOMPARE(texts, shown);
         if (shown.isEmpty())
             (*m_prompter)->answers.clear();

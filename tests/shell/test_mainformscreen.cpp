@@ -74,9 +74,9 @@ int checkComponentsShown(const QImage &shot, QWidget *window, TImageGraphEditor 
         if (!component)
             continue;
         const Point at = editor->GraphToClient(item->Rect.Left, item->Rect.Top);
-        const QRect drawn = QRect(place.topLeft() + QPoint(at.X, at.Y), QSize(item->Rect.Width(), item->Rect.Height()))
+        const QRect drawn = QRect(place.topLeft() + QPoint(at.x, at.y), QSize(item->Rect.width(), item->Rect.height()))
                                 .intersected(place);
-        if (drawn.width() < item->Rect.Width() || drawn.height() < item->Rect.Height())
+        if (drawn.width() < item->Rect.width() || drawn.height() < item->Rect.height())
             continue; // not wholly in view
         const double share = shareOtherThan(shot, drawn, background);
         if (share < 0.3) {
@@ -105,7 +105,7 @@ int checkComponentsAtTheirPlaces(const QImage &shot, TMainFrm *window, TImageGra
             return -1;
         }
         const Rect box = ScaleRect(Rect::fromSize(component->GetX(), component->GetY(), 32, 32), source->Zoom());
-        const QRect drawn(place.topLeft() + QPoint(box.Left - scroll.X, box.Top - scroll.Y), picture->size());
+        const QRect drawn(place.topLeft() + QPoint(box.Left - scroll.x, box.Top - scroll.y), picture->size());
         if (!place.contains(drawn))
             continue;
         // The picture as the diagram draws it: over white.
@@ -140,7 +140,7 @@ void checkGroundAndMargin(const QImage &shot, TMainFrm *window, TImageGraphEdito
 {
     const QRect place = placeInShot(window, image);
     QCOMPARE(QColor(commonest(shot, place)), QColor(Qt::white));
-    const int margin = static_cast<TWQFEditorSource *>(editor->Source())->VertSplit - editor->GetScrollPos().X;
+    const int margin = static_cast<TWQFEditorSource *>(editor->Source())->VertSplit - editor->GetScrollPos().x;
     QVERIFY2(margin > 0 && margin + 2 < place.width(), "the margin line is out of view");
     const QRgb grey = qRgb(128, 128, 128);
     QVERIFY(columnShare(shot, place, margin, grey) > 0.9);
@@ -162,7 +162,7 @@ private slots:
         pellorin_test::PrompterGuard prompter;
         pellorin_test::ProgramDirs dir;
         Program program(dir.shippedOptions({}));
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         form->move(0, 0);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -213,7 +213,7 @@ private slots:
         pellorin_test::PrompterGuard prompter;
         pellorin_test::ProgramDirs dir;
         Program program(dir.shippedOptions({pellorin_test::kSamplePage}));
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);
         // Wide enough for the diagrams to show their margin line.

@@ -207,7 +207,7 @@ void act(PanelsWindow &window, const QString &action)
         trigger("mnuSaveAs");
     } else if (action == "an edit, then a failed save") {
         anEdit();
-        QVERIFY(platform::SetFileMode(window.path(), 0444));
+        QVERIFY(platform::setFileMode(window.path(), 0444));
         prompter.answers << pbOK << pbOK;
         trigger("mnuSave");
     } else if (action == "an edit, then the page opened again unsaved") {

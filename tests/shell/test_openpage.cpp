@@ -95,7 +95,7 @@ class TestOpenPage : public QObject {
     {
         QStringList texts;
         for (const auto &p : prompter().prompts)
-            texts << p.Text;
+            texts << p.text;
         return texts;
     }
     QStringList backups() const { return QDir(m_dir->path()).entryList({"*.bak"}, QDir::Files, QDir::Name); }
@@ -168,7 +168,7 @@ private slots:
         prompter().answers << pbOK;
         QVERIFY(!m_page->open(writePage("bad.wqf", bytes)));
         QCOMPARE(prompter().prompts.size(), 1);
-        QVERIFY2(prompter().prompts[0].Text.startsWith(message), qPrintable(prompter().prompts[0].Text));
+        QVERIFY2(prompter().prompts[0].text.startsWith(message), qPrintable(prompter().prompts[0].text));
         // The page before is closed and nothing takes its place; the name stays.
         QCOMPARE(closed.count(), 1);
         QCOMPARE(opened.count(), 0);
@@ -203,7 +203,7 @@ private slots:
         prompter().answers << PromptButton(answer);
         QCOMPARE(m_page->close(true), closed);
         QCOMPARE(prompter().prompts.size(), 1);
-        QCOMPARE(prompter().prompts[0].Text, QString("Do you want to save changes before exit?"));
+        QCOMPARE(prompter().prompts[0].text, QString("Do you want to save changes before exit?"));
         QCOMPARE(hadPage, closed);
         QCOMPARE(bool(m_page->document()), !closed);
         QCOMPARE(m_page->isModified(), !closed);
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(m_page->fileTime(), stamp);
         // The backup holds the bytes from before the save, under the name of the clock's time.
         const QString backup = m_page->makeBackupName(page);
-        QCOMPARE(backups(), QStringList{"a." + BackupTimeStamp(m_page->now(), QLocale::system()) + ".bak"});
+        QCOMPARE(backups(), QStringList{"a." + backupTimeStamp(m_page->now(), QLocale::system()) + ".bak"});
         QCOMPARE(readBytes(path(backups()[0])), original);
         QVERIFY(backup.endsWith("-2.bak")); // the next save would not replace it
     }
@@ -252,13 +252,13 @@ private slots:
         QVERIFY(m_page->open(page));
         m_page->document()->SetFunctionName("changed");
         m_page->setModified(true);
-        QVERIFY(platform::SetFileMode(page, 0444));
+        QVERIFY(platform::setFileMode(page, 0444));
         prompter().answers << pbOK << pbOK;
         QVERIFY(!m_page->save(page));
         QCOMPARE(promptTexts(), QStringList({"Cannot save file. Please check out p.wqf first!",
                                              "Unable to save the file: " + page + " Reason: p.wqf is read-only"}));
         QCOMPARE(readBytes(page), before);
-        QCOMPARE(*platform::FileMode(page), 0444u);
+        QCOMPARE(*platform::fileMode(page), 0444u);
         QVERIFY(m_page->isModified());
     }
 
@@ -302,7 +302,7 @@ private slots:
         QFETCH(int, answer);
         const QByteArray victimBytes = "the user's own file";
         const QString victim = writePage("victim.txt", victimBytes);
-        QVERIFY(platform::SetFileMode(victim, 0640));
+        QVERIFY(platform::setFileMode(victim, 0640));
         const QString name = path("a.wqf");
         const QString real = writePage(throughLink ? "real.wqf" : "a.wqf", smallPage("a"));
         if (throughLink)
@@ -322,13 +322,13 @@ private slots:
         QCOMPARE(m_page->save(name), answer == pbYes);
 
         QCOMPARE(prompter().prompts.size(), 1);
-        QCOMPARE(prompter().prompts[0].Caption, QString("Changed"));
-        QCOMPARE(prompter().prompts[0].Text,
+        QCOMPARE(prompter().prompts[0].caption, QString("Changed"));
+        QCOMPARE(prompter().prompts[0].text,
                  '"' + name +
                      "\" has been changed by another program. \r\nWould you like to overwrite it with this page?");
         QCOMPARE(prompter().prompts[0].buttons, pbYes | pbNo);
         QCOMPARE(readBytes(victim), victimBytes);
-        QCOMPARE(*platform::FileMode(victim), 0640u);
+        QCOMPARE(*platform::fileMode(victim), 0640u);
         QVERIFY(!QFileInfo::exists(path("nowhere")));
         QCOMPARE(backups(), QStringList());
         if (throughLink)
@@ -376,7 +376,7 @@ private slots:
         const QString real = writePage("real.wqf", smallPage("a"));
         const QString name = path("a.wqf");
         QVERIFY(QFile::link("real.wqf", name));
-        QVERIFY(platform::SetFileMode(real, unsigned(mode)));
+        QVERIFY(platform::setFileMode(real, unsigned(mode)));
         m_page->setClock([] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); });
         QVERIFY(m_page->open(name));
         for (const QString fn : {"one", "two"}) {
@@ -387,10 +387,10 @@ private slots:
         QCOMPARE(promptTexts(), QStringList());
         QVERIFY(QFileInfo(name).isSymLink());
         QCOMPARE(QFileInfo(name).symLinkTarget(), real);
-        QCOMPARE(*platform::FileMode(real), unsigned(mode));
+        QCOMPARE(*platform::fileMode(real), unsigned(mode));
         // The first backup holds what the target held when the page was opened.
         QCOMPARE(backups().size(), 2);
-        QCOMPARE(readBytes(path("a." + BackupTimeStamp(m_page->now(), QLocale::system()) + ".bak")), smallPage("a"));
+        QCOMPARE(readBytes(path("a." + backupTimeStamp(m_page->now(), QLocale::system()) + ".bak")), smallPage("a"));
     }
 
     // The new bytes are synced before they replace the old ones: a sync that fails is a
@@ -432,9 +432,9 @@ private slots:
         QFETCH(int, answer);
         const QByteArray victimBytes = "the user's own file";
         const QString victim = writePage("victim.txt", victimBytes);
-        QVERIFY(platform::SetFileMode(victim, 0640));
+        QVERIFY(platform::setFileMode(victim, 0640));
         const QString page = writePage("a.wqf", smallPage("a"));
-        QVERIFY(platform::SetFileMode(page, 0600));
+        QVERIFY(platform::setFileMode(page, 0600));
         QVERIFY(m_page->open(page));
         m_page->document()->SetFunctionName("mine");
         static std::function<void()> swap;
@@ -461,9 +461,9 @@ private slots:
         QCOMPARE(m_page->save(page), answer == pbYes);
         QVERIFY(!swap);
         QCOMPARE(prompter().prompts.size(), 1);
-        QCOMPARE(prompter().prompts[0].Caption, QString("Changed"));
+        QCOMPARE(prompter().prompts[0].caption, QString("Changed"));
         QCOMPARE(readBytes(victim), victimBytes);
-        QCOMPARE(*platform::FileMode(victim), 0640u);
+        QCOMPARE(*platform::fileMode(victim), 0640u);
         // The backup was made before the swap, from the page's own file.
         QCOMPARE(backups().size(), 1);
         QCOMPARE(readBytes(path(backups()[0])), smallPage("a"));
@@ -472,7 +472,7 @@ private slots:
         QCOMPARE(QDir(m_dir->path()).entryList({"*.new"}, QDir::Files | QDir::Hidden), QStringList());
         if (answer == pbYes) {
             QVERIFY(readBytes(page).contains("<fn>mine</fn>"));
-            QCOMPARE(*platform::FileMode(page), 0600u);
+            QCOMPARE(*platform::fileMode(page), 0600u);
         }
     }
 
@@ -490,7 +490,7 @@ private slots:
         QVERIFY(QDir(m_dir->path()).mkpath("pages"));
         QVERIFY(QDir(m_dir->path()).mkpath("other"));
         const QString page = writePage("pages/a.wqf", smallPage("a"));
-        QVERIFY(platform::SetFileMode(page, 0600));
+        QVERIFY(platform::setFileMode(page, 0600));
         QVERIFY(m_page->open(page));
         m_page->document()->SetFunctionName("mine");
         QCOMPARE(std::rename(qPrintable(path("pages")), qPrintable(path("pages.old"))), 0);
@@ -510,7 +510,7 @@ private slots:
         }
         QCOMPARE(QDir(path("other")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.wqf"});
         QVERIFY(readBytes(path("other/a.wqf")).contains("<fn>mine</fn>"));
-        QCOMPARE(*platform::FileMode(path("other/a.wqf")), 0600u);
+        QCOMPARE(*platform::fileMode(path("other/a.wqf")), 0600u);
         // The page lives there now: the next save asks nothing and backs up that file.
         m_page->document()->SetFunctionName("again");
         QVERIFY(m_page->save(page));
@@ -532,9 +532,9 @@ private slots:
     {
         QFETCH(QString, swap);
         const QString page = writePage("a.wqf", smallPage("a"));
-        QVERIFY(platform::SetFileMode(page, 0600));
+        QVERIFY(platform::setFileMode(page, 0600));
         const QString victim = writePage("victim.txt", "readable by all");
-        QVERIFY(platform::SetFileMode(victim, 0644));
+        QVERIFY(platform::setFileMode(victim, 0644));
         QVERIFY(m_page->open(page));
         m_page->document()->SetFunctionName("mine");
         if (!swap.isEmpty()) {
@@ -549,8 +549,8 @@ private slots:
         QVERIFY(m_page->save(page));
         QVERIFY(!QFileInfo(page).isSymLink());
         QVERIFY(readBytes(page).contains("<fn>mine</fn>"));
-        QCOMPARE(*platform::FileMode(page), 0600u);
-        QCOMPARE(*platform::FileMode(victim), 0644u);
+        QCOMPARE(*platform::fileMode(page), 0600u);
+        QCOMPARE(*platform::fileMode(victim), 0644u);
     }
 
     // The folder's entry is synced after the rename: a sync that fails is reported, the page
@@ -603,7 +603,7 @@ private slots:
         QSignalSpy named(m_page.get(), &OpenPage::fileNameChanged);
         prompter().fileAnswers << path("b.wqf") << QString();
         QVERIFY(m_page->saveAs());
-        QCOMPARE(prompter().fileDialogs[0].FileName, page);
+        QCOMPARE(prompter().fileDialogs[0].fileName, page);
         QCOMPARE(m_page->fileName(), path("b.wqf"));
         QCOMPARE(named.count(), 1);
         QVERIFY(QFile::exists(path("b.wqf")));
@@ -623,7 +623,7 @@ private slots:
         prompter().answers << pbYes;
         m_page->checkChangedOnDisk();
         QCOMPARE(prompter().prompts.size(), 1);
-        QCOMPARE(prompter().prompts[0].Caption, QString("Changed"));
+        QCOMPARE(prompter().prompts[0].caption, QString("Changed"));
         QCOMPARE(opened.count(), 1);
         QCOMPARE(m_page->document()->GetFunctionName(), QString("rewritten"));
         m_page->checkChangedOnDisk(); // asked once per change

@@ -61,7 +61,7 @@ QByteArray smallPage(const QByteArray &fn)
 class RecordingLauncher : public platform::InstanceLauncher {
 public:
     explicit RecordingLauncher(QList<QStringList> *started, bool fail = false) : m_started(started), m_fail(fail) {}
-    void Start(const QString &program, const QStringList &arguments) override
+    void start(const QString &program, const QStringList &arguments) override
     {
         if (m_fail)
             throw Exception("no more processes");
@@ -172,7 +172,7 @@ private slots:
         QCOMPARE(promptTexts(), QStringList());
         QCOMPARE(form->openPage()->fileName(), page);
         QCOMPARE(form->windowTitle(), "Pellorin: " + page);
-        QCOMPARE(platform::ApplicationTitle(), QString("page.wqf"));
+        QCOMPARE(platform::applicationTitle(), QString("page.wqf"));
         QVERIFY(!form->openPage()->isModified());
 
         // Both diagrams, at least 1024 x 1024, bound to their sections; the note on its tab.
@@ -181,8 +181,8 @@ private slots:
         auto *post = static_cast<TWQFEditorSource *>(form->PostEditor()->Source());
         QCOMPARE(pre->Section(), form->GetCurrentDoc()->FindSection("preproc"));
         QCOMPARE(post->Section(), form->GetCurrentDoc()->FindSection("postproc"));
-        QCOMPARE(form->PreEditor()->GetGraphSize().X, 1024);
-        QCOMPARE(form->PreEditor()->GetGraphSize().Y, 1024);
+        QCOMPARE(form->PreEditor()->GetGraphSize().x, 1024);
+        QCOMPARE(form->PreEditor()->GetGraphSize().y, 1024);
         QCOMPARE(pre->VertSplit, 820);
         QCOMPARE(pre->DstArrow, damOutOfSight);
         QCOMPARE(form->CommentRects().size(), size_t(1));
@@ -214,8 +214,8 @@ private slots:
         auto *pre = static_cast<TWQFEditorSource *>(form->PreEditor()->Source());
         QCOMPARE(pre->DstArrow, damAlways);
         QCOMPARE(pre->VertSplit, 600);
-        QCOMPARE(form->PreEditor()->GetGraphSize().X, 1032);
-        QCOMPARE(form->PreEditor()->GetGraphSize().Y, 2032);
+        QCOMPARE(form->PreEditor()->GetGraphSize().x, 1032);
+        QCOMPARE(form->PreEditor()->GetGraphSize().y, 2032);
     }
 
     void arrowMode_data()
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(!form->GetCurrentDoc());
         QVERIFY(!form->PreEditor() && !form->PostEditor());
         QCOMPARE(prompter().prompts.size(), 1);
-        QVERIFY2(prompter().prompts[0].Text.startsWith(message), qPrintable(prompter().prompts[0].Text));
+        QVERIFY2(prompter().prompts[0].text.startsWith(message), qPrintable(prompter().prompts[0].text));
         QCOMPARE(form->openPage()->fileName(), good);
         QCOMPARE(form->windowTitle(), "Pellorin: " + good);
         QCOMPARE(recentMenu(form), QStringList{good});
@@ -288,7 +288,7 @@ private slots:
             prompter().answers << pbOK;
         form->OpenWithDialog();
         QCOMPARE(prompter().fileDialogs.size(), 1);
-        QCOMPARE(prompter().fileDialogs[0].Filter, QString());
+        QCOMPARE(prompter().fileDialogs[0].filter, QString());
         QCOMPARE(form->GetCurrentDoc() ? form->openPage()->fileName() : QString(),
                  opened.isEmpty() ? QString() : path(opened));
     }
@@ -319,9 +319,9 @@ private slots:
         QCOMPARE(form->CloseDocument(true), closed);
         QCOMPARE(prompter().prompts.size(), 1);
         const auto &asked = prompter().prompts[0];
-        QCOMPARE(asked.Caption, QString("Exit"));
-        QCOMPARE(asked.Text, QString("Do you want to save changes before exit?"));
-        QCOMPARE(asked.Icon, PromptIcon::Question);
+        QCOMPARE(asked.caption, QString("Exit"));
+        QCOMPARE(asked.text, QString("Do you want to save changes before exit?"));
+        QCOMPARE(asked.icon, PromptIcon::Question);
         QCOMPARE(asked.buttons, pbYes | pbNo | pbCancel);
         QCOMPARE(bool(form->GetCurrentDoc()), !closed);
         QCOMPARE(form->openPage()->isModified(), !closed);
@@ -402,9 +402,9 @@ private slots:
             const int index = diagramNumber(editor, "1");
             const Rect r = editor->Items(index)->Rect;
             const Point p = editor->GraphToClient(r.Left + 5, r.Top + 5);
-            editor->MouseEvent(p.X, p.Y, mekDown, Qt::LeftButton, {});
-            editor->MouseEvent(p.X + 70, p.Y + 60, mekMove, Qt::LeftButton, {});
-            editor->MouseEvent(p.X + 70, p.Y + 60, mekUp, Qt::LeftButton, {});
+            editor->MouseEvent(p.x, p.y, mekDown, Qt::LeftButton, {});
+            editor->MouseEvent(p.x + 70, p.y + 60, mekMove, Qt::LeftButton, {});
+            editor->MouseEvent(p.x + 70, p.y + 60, mekUp, Qt::LeftButton, {});
             TWQFItem *item = form->GetCurrentDoc()->FindSection("preproc")->Items()[1].get();
             QCOMPARE(item->GetX(), 96);
         } else if (what == "plug-in") {
@@ -575,7 +575,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(m_dir->filePath("D:\\backups")));
     }
 
-    void backupTimeStamp_data()
+    void backupTimeStamps_data()
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("stamp");
@@ -583,10 +583,10 @@ private slots:
         QTest::newRow("month/day/year") << QLocale(QLocale::English, QLocale::UnitedStates) << "2-19-21_2-05-09_PM";
         QTest::newRow("dots") << QLocale(QLocale::German, QLocale::Germany) << "19.02.21_14-05-09";
     }
-    void backupTimeStamp()
+    void backupTimeStamps()
     {
         QFETCH(QLocale, locale);
-        QTEST(BackupTimeStamp(QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)), locale), "stamp");
+        QTEST(backupTimeStamp(QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)), locale), "stamp");
     }
 
     void backupsOfSaves()
@@ -600,7 +600,7 @@ private slots:
         QTest::keyClicks(functionName(), "2");
         // Two saves within one second keep both backups.
         QVERIFY(form->SaveFile(page));
-        const QString stamp = BackupTimeStamp(form->openPage()->now(), QLocale::system());
+        const QString stamp = backupTimeStamp(form->openPage()->now(), QLocale::system());
         QStringList made = backups();
         made.sort();
         QCOMPARE(made, QStringList({"page." + stamp + "-2.bak", "page." + stamp + ".bak"}));
@@ -630,7 +630,7 @@ private slots:
         QFETCH(int, mode);
         const QString page = copyPage("page.wqf");
         const QByteArray original = readBytes(page);
-        QVERIFY(platform::SetFileMode(page, unsigned(mode)));
+        QVERIFY(platform::setFileMode(page, unsigned(mode)));
         form->openPage()->setClock([] { return QDateTime(QDate(2021, 2, 19), QTime(14, 5, 9)); });
         form->OpenFile(page);
         const QString first = form->MakeBackupName(page);
@@ -646,10 +646,10 @@ private slots:
         QCOMPARE(QFileInfo::exists(target), link == "file");
         if (link == "file")
             QCOMPARE(readBytes(target), QByteArray("the user's own file"));
-        const QString stamp = BackupTimeStamp(form->openPage()->now(), QLocale::system());
+        const QString stamp = backupTimeStamp(form->openPage()->now(), QLocale::system());
         const QString backup = path("page." + stamp + (link.isEmpty() ? ".bak" : "-2.bak"));
         QCOMPARE(readBytes(backup), original);
-        QCOMPARE(*platform::FileMode(backup) & 0777, unsigned(mode));
+        QCOMPARE(*platform::fileMode(backup) & 0777, unsigned(mode));
     }
 
     void readOnlyPolicy_data()
@@ -676,7 +676,7 @@ private slots:
         form->OpenFile(page);
         QTest::keyClicks(functionName(), "2");
         const QByteArray before = readBytes(page);
-        QVERIFY(platform::SetFileMode(page, 0444));
+        QVERIFY(platform::setFileMode(page, 0444));
         const bool stops = policy == "STOP" || policy == "" || policy == "-";
         if (stops)
             prompter().answers << pbOK;
@@ -687,7 +687,7 @@ private slots:
 
         QCOMPARE(form->SaveFile(page), written);
         QCOMPARE(readBytes(page) != before, written);
-        QCOMPARE(*platform::FileMode(page), 0444u);
+        QCOMPARE(*platform::fileMode(page), 0444u);
         QCOMPARE(form->openPage()->isModified(), !written);
 
         QStringList expected;
@@ -699,7 +699,7 @@ private slots:
             expected << "Unable to save the file: " + page + " Reason: page.wqf is read-only";
         QCOMPARE(promptTexts(), expected);
         if (policy == "ASK") {
-            QCOMPARE(prompter().prompts[0].Icon, PromptIcon::Warning);
+            QCOMPARE(prompter().prompts[0].icon, PromptIcon::Warning);
             QCOMPARE(prompter().prompts[0].buttons, pbYes | pbNo);
         }
     }
@@ -729,7 +729,7 @@ private slots:
         prompter().answers << pbOK;
         QVERIFY(!form->SaveFile(target));
         QCOMPARE(prompter().prompts.size(), 1);
-        const QString text = prompter().prompts[0].Text;
+        const QString text = prompter().prompts[0].text;
         QVERIFY2(text.startsWith("Unable to save the file: " + target + " Reason: " + reason), qPrintable(text));
         // The page on disk is as it was, the window keeps its name and the edits.
         QCOMPARE(readBytes(page), before);
@@ -940,11 +940,11 @@ private slots:
         form->AppActivate();
         QCOMPARE(prompter().prompts.size(), 1);
         const auto &asked = prompter().prompts[0];
-        QCOMPARE(asked.Caption, QString("Changed"));
-        QCOMPARE(asked.Text,
+        QCOMPARE(asked.caption, QString("Changed"));
+        QCOMPARE(asked.text,
                  "\"" + page +
                      "\" has been changed by another program. \r\nWould you like to reload changed from disk?");
-        QCOMPARE(asked.Icon, PromptIcon::Information);
+        QCOMPARE(asked.icon, PromptIcon::Information);
         QCOMPARE(asked.buttons, pbYes | pbNo);
         QCOMPARE(functionName()->text(), QString(reload ? "rewritten" : "page2"));
         // Asked once per change.
@@ -975,16 +975,16 @@ private slots:
         // check runs once the dialog is over.
         class ActivatingPrompter : public ScriptedPrompter {
         public:
-            TMainFrm *Form = nullptr;
-            QString openFileName(QWidget *Parent, const FileDialogOptions &options) override
+            TMainFrm *form = nullptr;
+            QString openFileName(QWidget *parent, const FileDialogOptions &options) override
             {
-                Form->AppActivate();
-                return ScriptedPrompter::openFileName(Parent, options);
+                form->AppActivate();
+                return ScriptedPrompter::openFileName(parent, options);
             }
         };
         auto own = std::make_unique<ActivatingPrompter>();
         ActivatingPrompter *activating = own.get();
-        activating->Form = form;
+        activating->form = form;
         auto previous = setPrompter(std::move(own));
 
         const QString page = writePage("a.wqf", smallPage("a"));
@@ -1005,7 +1005,7 @@ private slots:
         form->OpenWithDialog();
         QCOMPARE(activating->prompts.size(), 0);
         QTRY_COMPARE(activating->prompts.size(), 1);
-        QCOMPARE(activating->prompts[0].Caption, QString("Changed"));
+        QCOMPARE(activating->prompts[0].caption, QString("Changed"));
         QVERIFY(form->GetCurrentDoc());
         QCOMPARE(activating->unanswered, 0);
         setPrompter(std::move(previous));

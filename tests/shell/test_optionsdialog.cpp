@@ -33,11 +33,11 @@ public:
     RecordingCheck(QString className, QString description)
         : m_class(std::move(className)), m_description(std::move(description))
     {}
-    QString ClassName() const override { return m_class; }
+    QString className() const override { return m_class; }
     QString GetDescription() override { return m_description; }
-    void CheckFile(TWQFFile *, CheckMessageList &Messages) override
+    void CheckFile(TWQFFile *, CheckMessageList &messages) override
     {
-        Messages.append({"ran " + m_description, nullptr});
+        messages.append({"ran " + m_description, nullptr});
     }
 
 private:
@@ -108,8 +108,8 @@ QStringList ranLines(TWQFFile *page)
     RunWarningPlugins(page, false, &messages);
     QStringList out;
     for (const CheckMessage &m : messages)
-        if (m.Text.startsWith("ran "))
-            out << m.Text;
+        if (m.text.startsWith("ran "))
+            out << m.text;
     return out;
 }
 } // namespace
@@ -213,7 +213,7 @@ private slots:
     {
         Program program(m_dir->options());
         QAction *entry = nullptr;
-        for (QAction *a : program.MainForm()->findChild<QMenu *>("mnuTools")->actions())
+        for (QAction *a : program.mainForm()->findChild<QMenu *>("mnuTools")->actions())
             if (a->text() == "Preferences")
                 entry = a;
         QVERIFY(entry && entry->isEnabled());
@@ -345,7 +345,7 @@ private slots:
             GetWarningPlugins(plugins);
             QVERIFY(!plugins.isEmpty());
             for (TWarningPlugin *p : plugins)
-                classes << p->ClassName();
+                classes << p->className();
             withPreferences(pressOk);
         }
         const QList<QPair<QString, QString>> expected = {
@@ -421,7 +421,7 @@ private slots:
     {
         m_dir->writeSettings("[Global]\r\nDbgClip=1\r\nReadOnly=ASK\r\nVertSplit=700\r\nFuture=x\r\n");
         Program program(m_dir->options());
-        const QList<TGlobalOptions::NameValue> before = OptionStore().Values();
+        const QList<TGlobalOptions::NameValue> before = OptionStore().values();
         withPreferences([&](TGlobalOptForm *form) {
             for (const char *box : {"dbgGlobOpt", "chkMakeBackups", "chkForceCDATA", "chkXMLWhitespace",
                                     "chkXMLForceHeader", "chkXMLRemoveEOL"})
@@ -436,13 +436,13 @@ private slots:
             child<QPushButton>(form, "PriorDwn")->click();
             pressCancel(form);
         });
-        QCOMPARE(OptionStore().Values(), before);
+        QCOMPARE(OptionStore().values(), before);
         // Escape cancels too.
         withPreferences([&](TGlobalOptForm *form) {
             setControl(form, "Edit1", "10");
             QTest::keyClick(child<QLineEdit>(form, "Edit1"), Qt::Key_Escape);
         });
-        QCOMPARE(OptionStore().Values(), before);
+        QCOMPARE(OptionStore().values(), before);
     }
 
     void presets_data()
@@ -530,10 +530,10 @@ private slots:
         QVERIFY(plugins.size() >= 3);
         QStringList expected;
         for (int i = 0; i < plugins.size(); ++i) {
-            OptionStore().SetString(opt::priorityKey(plugins[i]->ClassName()), QString::number(100 - i));
+            OptionStore().SetString(opt::priorityKey(plugins[i]->className()), QString::number(100 - i));
             expected.prepend(plugins[i]->GetDescription() + (i == 1 ? "|off" : "|on"));
         }
-        OptionStore().SetBool(opt::enabledKey(plugins[1]->ClassName()), false);
+        OptionStore().SetBool(opt::enabledKey(plugins[1]->className()), false);
         withPreferences([&](TGlobalOptForm *form) {
             QCOMPARE(rows(form), expected);
             auto *list = child<QListWidget>(form, "WarnList");
@@ -606,7 +606,7 @@ private slots:
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordSecond", "second"));
         RegisterPlugin(std::make_unique<RecordingCheck>("TRecordThird", "third"));
         {
-            TMainFrm form(MainFrmOptions{start.ProgramFolder, QStringList()});
+            TMainFrm form(MainFrmOptions{start.programFolder, QStringList()});
             QCOMPARE(ranLines(page.get()), QStringList({"ran third", "ran second"}));
         }
         doneModules();

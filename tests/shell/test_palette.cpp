@@ -181,8 +181,8 @@ private slots:
         QFETCH(int, y);
         const int mh = modelScrollPos(h, dpi), mv = modelScrollPos(v, dpi);
         const Point at = gridLandingPoint(mh, mv);
-        QCOMPARE(at.X, x);
-        QCOMPARE(at.Y, y);
+        QCOMPARE(at.x, x);
+        QCOMPARE(at.y, y);
     }
 
     void halvesToEven()
@@ -400,7 +400,7 @@ private slots:
         QCOMPARE(GetCode(added), kLoopLimitCode);
         QVERIFY(HasMacro(added));
         QCOMPARE(itemPasMacro(added)->Macro->Name, QString("looplimit"));
-        QCOMPARE(itemPasMacro(added)->Values.Value(u"Counter"), QString("order_count"));
+        QCOMPARE(itemPasMacro(added)->Values.value(u"Counter"), QString("order_count"));
         QVERIFY(form->openPage()->isModified());
         const QImage *picture = form->GetItemImage(added, "DELPHI");
         QVERIFY(picture);
@@ -423,7 +423,7 @@ private slots:
         form->OpenFile(pagePath());
         TWQFItem *again = lastOf(section(form, "preproc"));
         QVERIFY(HasMacro(again));
-        QCOMPARE(itemPasMacro(again)->Values.Value(u"Limit"), QString("100"));
+        QCOMPARE(itemPasMacro(again)->Values.value(u"Limit"), QString("100"));
         QCOMPARE(form->GetItemImage(again, "DELPHI"), form->GetImage("macro", "looplimit"));
     }
 
@@ -438,7 +438,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form));
         buttonNamed(part<QWidget>(form, "Panel2"), "Loop limit")->click();
         TWQFItem *copied = lastOf(section(form, "preproc"));
-        itemPasMacro(copied)->Values.SetValue("Limit", "7");
+        itemPasMacro(copied)->Values.setValue("Limit", "7");
         QVERIFY(regenerateMacroCode(copied));
         const QString code = GetCode(copied);
         QVERIFY(code.contains(">= 7 then"));
@@ -454,7 +454,7 @@ private slots:
         QVERIFY(pasted != copied);
         QVERIFY(HasMacro(pasted));
         QCOMPARE(itemPasMacro(pasted)->Macro->Name, QString("looplimit"));
-        QCOMPARE(itemPasMacro(pasted)->Values.Value(u"Limit"), QString("7"));
+        QCOMPARE(itemPasMacro(pasted)->Values.value(u"Limit"), QString("7"));
         QCOMPARE(form->GetItemImage(pasted, "DELPHI"), form->GetImage("macro", "looplimit"));
         TTagsEditor *panel = static_cast<TPanelChanger *>(editor)->TagsEditor();
         QCOMPARE(panel->Item(), pasted);
@@ -526,7 +526,7 @@ private slots:
             QCOMPARE(items.size(), size_t(2));
             QVERIFY(!form->openPage()->isModified());
             QCOMPARE((*m_prompter)->prompts.size(), 1);
-            QCOMPARE((*m_prompter)->prompts[0].Text, message);
+            QCOMPARE((*m_prompter)->prompts[0].text, message);
         }
     }
 
@@ -555,7 +555,7 @@ private slots:
         (*m_prompter)->answers << pbOK;
         buttonNamed(part<QWidget>(form, "Panel2"), "Broken")->click();
         QCOMPARE((*m_prompter)->prompts.size(), 1);
-        QCOMPARE((*m_prompter)->prompts[0].Text, message);
+        QCOMPARE((*m_prompter)->prompts[0].text, message);
         QCOMPARE(section(form, "preproc")->Items().size(), size_t(2));
         QVERIFY(!form->openPage()->isModified());
         QCOMPARE(visible(save(form)), visible(before));
@@ -685,10 +685,10 @@ private slots:
         pellorin_test::TestWindow window;
         OpenPage &page = window.page();
         const std::span<DiagramTab *const> tabs = window.views().diagramTabs();
-        const CommentRectList &notes = window.views().CommentRects();
+        const CommentRectList &notes = window.views().commentRects();
         window.views().pictures().setFolder(kResources + "/images/");
         Palette palette(window, 144);
-        palette.BuildPalette(tabs[0]->palette());
+        palette.buildPalette(tabs[0]->palette());
         const QList<QAbstractButton *> buttons = buttonsOf(tabs[0]->palette());
         QCOMPARE(buttons.size(), 12);
         QCOMPARE(buttons[1]->geometry(), QRect(74, 2, 72, 96));

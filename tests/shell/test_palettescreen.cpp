@@ -49,7 +49,7 @@ private slots:
         pellorin_test::ProgramDirs dir;
         const QString page = dir.copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
         Program program(dir.shippedOptions({page}));
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         QVERIFY(form->GetCurrentDoc());
         form->move(0, 0);
         form->resize(1000, 700);
@@ -78,12 +78,12 @@ private slots:
         TImageGraphEditor *editor = form->PreEditor();
         // The new component's box, over the ground of the diagram.
         const Point box = editor->GraphToClient(160, 312);
-        const QRect boxArea(inShot(form, image, QPoint(box.X, box.Y)), QSize(32, 32));
-        const QRgb ground = shot.pixel(inShot(form, image, QPoint(box.X + 40, box.Y + 40)));
+        const QRect boxArea(inShot(form, image, QPoint(box.x, box.y)), QSize(32, 32));
+        const QRgb ground = shot.pixel(inShot(form, image, QPoint(box.x + 40, box.y + 40)));
         QVERIFY2(shareOf(shot, boxArea, ground) < 0.7, "the new component is not drawn");
         // The note's title bar is yellow.
         const Point bar = editor->GraphToClient(155, 205);
-        QVERIFY2(shareOf(shot, QRect(inShot(form, image, QPoint(bar.X + 2, bar.Y + 2)), QSize(90, 8)),
+        QVERIFY2(shareOf(shot, QRect(inShot(form, image, QPoint(bar.x + 2, bar.y + 2)), QSize(90, 8)),
                          qRgb(255, 255, 0)) > 0.3,
                  "the new note is not drawn");
 

@@ -309,7 +309,7 @@ private slots:
         window.prompter().answers << pbNo;
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
         QCOMPARE(window.prompter().prompts.size(), qsizetype(1));
-        QCOMPARE(window.prompter().prompts[0].Text, QString("Delete selected 1 item(s)?"));
+        QCOMPARE(window.prompter().prompts[0].text, QString("Delete selected 1 item(s)?"));
         QCOMPARE(comment->text(), QString("Read the orders"));
         QCOMPARE(window.component("0")->GetComment(), QString("Read the orders"));
     }
@@ -625,7 +625,7 @@ private slots:
         // The first one shows its text, the second does not; the resize handle is left out.
         auto inked = [](const QImage &picture, const Rect &r) {
             int dark = 0;
-            for (int y = r.Top + 24; y < r.bottom - 2; ++y)
+            for (int y = r.Top + 24; y < r.Bottom - 2; ++y)
                 for (int x = r.Left + 2; x < r.Right - 18; ++x)
                     dark += qGray(picture.pixel(x, y)) < 128 ? 1 : 0;
             return dark;

@@ -60,7 +60,7 @@ private slots:
         });
         QTEST(int(prompter.ask(nullptr, prompt)), "answer");
         QCOMPARE(caption, QString("Exit"));
-        QCOMPARE(text, prompt.Text);
+        QCOMPARE(text, prompt.text);
         QCOMPARE(icon, QMessageBox::Question);
         QVERIFY(yesIsDefault);
     }
@@ -77,7 +77,7 @@ private slots:
         });
         platform::setApplicationTitle("page.wqf");
         Prompt prompt;
-        prompt.Text = "unable to find PreProcess section. Won't open!";
+        prompt.text = "unable to find PreProcess section. Won't open!";
         QCOMPARE(prompter.ask(nullptr, prompt), pbOK);
         QCOMPARE(caption, QString("page.wqf")); // the application's title
         QCOMPARE(buttons.size(), 1);

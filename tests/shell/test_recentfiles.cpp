@@ -46,7 +46,7 @@ private slots:
         QStringList pages;
         for (int i = 0; i < 21; ++i) {
             pages.prepend(page(i));
-            list.AddRecentFile(pages.front());
+            list.addRecentFile(pages.front());
         }
         QCOMPARE(changed.size(), 21);
         QCOMPARE(list.files(), pages.mid(0, 20));
@@ -54,15 +54,15 @@ private slots:
 
         // Named in other letter case: moved up with its own spelling, the file left for later.
         const QByteArray written = readBytes(folder() + recentFilesName);
-        list.AddRecentFile(page(5).toUpper());
+        list.addRecentFile(page(5).toUpper());
         QCOMPARE(list.files().first(), page(5));
         QCOMPARE(list.files().size(), 20);
         QCOMPARE(readBytes(folder() + recentFilesName), written);
         // The top one again changes nothing.
         changed.clear();
-        list.AddRecentFile(page(5));
+        list.addRecentFile(page(5));
         QCOMPARE(changed.size(), 0);
-        list.SaveRecentFiles();
+        list.saveRecentFiles();
         QCOMPARE(readBytes(folder() + recentFilesName).split('\n').first(), page(5).toUtf8());
     }
 
@@ -74,15 +74,15 @@ private slots:
         QDir().mkpath(folder());
         writeBytes(folder() + recentFilesName, lines.join("\r\n").toUtf8());
         RecentFiles list(folder());
-        list.LoadRecentFiles();
+        list.loadRecentFiles();
         QCOMPARE(list.files(), lines.mid(5, 15));
     }
 
     void withoutAFolder()
     {
         RecentFiles list{QString()};
-        list.AddRecentFile(page(1));
-        list.SaveRecentFiles();
+        list.addRecentFile(page(1));
+        list.saveRecentFiles();
         QCOMPARE(list.files(), QStringList{page(1)});
         QVERIFY(!QFileInfo::exists(folder()));
     }
@@ -90,19 +90,19 @@ private slots:
     void theMenuShowsTheList()
     {
         RecentFiles list(folder());
-        list.AddRecentFile(page(1));
+        list.addRecentFile(page(1));
         QMenu menu;
         RecentFilesMenu items(list, &menu);
         QCOMPARE(shown(menu), QStringList{page(1)});
         const QString ampersand = path("a & b.wqf");
         writeBytes(ampersand, "<wqf/>");
-        list.AddRecentFile(ampersand);
+        list.addRecentFile(ampersand);
         QCOMPARE(shown(menu), QStringList({ampersand, page(1)}));
         QCOMPARE(menu.actions().first()->text(), QString(ampersand).replace("&", "&&"));
 
         // An item keeps its place; a click names the file it shows now.
         QAction *second = menu.actions()[1];
-        list.AddRecentFile(page(1));
+        list.addRecentFile(page(1));
         QCOMPARE(menu.actions()[1], second);
         QSignalSpy chosen(&items, &RecentFilesMenu::chosen);
         second->trigger();

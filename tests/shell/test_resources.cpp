@@ -55,8 +55,8 @@ private slots:
             const QImage picture(kResources + "/images/rule" + kind + ".png");
             QCOMPARE(picture.size(), QSize(32, 32));
             // Copied beside the program.
-            QCOMPARE(readBytes(platform::ProgramFolder() + "components/" + file), readBytes(path));
-            QVERIFY(QFile::exists(platform::ProgramFolder() + "images/rule" + kind + ".png"));
+            QCOMPARE(readBytes(platform::programFolder() + "components/" + file), readBytes(path));
+            QVERIFY(QFile::exists(platform::programFolder() + "images/rule" + kind + ".png"));
         }
         QCOMPARE(QImage(kResources + "/images/comment.png").size(), QSize(32, 32));
     }
@@ -68,7 +68,7 @@ private slots:
             const QStringList files = platform::listFolderEntries(kResources + "/" + folder, "*", platform::faAnyFile);
             QVERIFY(!files.isEmpty());
             for (const QString &file : files)
-                QCOMPARE(readBytes(platform::ProgramFolder() + folder + "/" + file),
+                QCOMPARE(readBytes(platform::programFolder() + folder + "/" + file),
                          readBytes(kResources + "/" + folder + "/" + file));
         }
     }

@@ -38,10 +38,10 @@ namespace {
 class RecordingSearchHost : public WidgetSearchHost {
 public:
     RecordingSearchHost(WindowHost &window, QStringList &names) : WidgetSearchHost(window), m_names(names) {}
-    void SelectItemByName(const QString &Name) override
+    void selectItemByName(const QString &name) override
     {
-        m_names << Name;
-        WidgetSearchHost::SelectItemByName(Name);
+        m_names << name;
+        WidgetSearchHost::selectItemByName(name);
     }
 
 private:
@@ -60,18 +60,18 @@ QString writtenPage(const pellorin_test::ProgramDirs &dirs, const QByteArray &co
 // Records what the search asks of the main window.
 class FakeHost : public SearchHost {
 public:
-    std::unique_ptr<TWQFFile> Page;
-    QByteArray Html;
+    std::unique_ptr<TWQFFile> page;
+    QByteArray html;
     QStringList calls;
 
-    TWQFFile *searchPage() override { return Page.get(); }
-    QByteArray htmlEditorText() override { return Html; }
-    void selectHtmlText(qsizetype Start, qsizetype Length) override
+    TWQFFile *searchPage() override { return page.get(); }
+    QByteArray htmlEditorText() override { return html; }
+    void selectHtmlText(qsizetype start, qsizetype length) override
     {
-        calls << QStringLiteral("select %1 %2").arg(Start).arg(Length);
+        calls << QStringLiteral("select %1 %2").arg(start).arg(length);
     }
     void showSectionTab(const QString &sectionName) override { calls << "tab " + sectionName; }
-    void SelectItemByName(const QString &Name) override { calls << "item " + Name; }
+    void selectItemByName(const QString &name) override { calls << "item " + name; }
     QWidget *messageParent() override { return nullptr; }
 };
 
@@ -208,7 +208,7 @@ private slots:
 
     void dialogKeepsItsState()
     {
-        m_host->Page = pellorin_test::pageWith(kComponents);
+        m_host->page = pellorin_test::pageWith(kComponents);
         QLineEdit target;
         TSearchForm *form = openDialog(&target, "customer", true, false, true);
         TSearchExtension *extension = form->ExtObj.get();
@@ -277,19 +277,19 @@ private slots:
         QsciScintilla editor;
         editor.setText("<div>x</DIV>");
         LastSearch() = "div";
-        m_search->FindNext(&editor);
+        m_search->findNext(&editor);
         QCOMPARE(editor.selectedText(), QString("div"));
-        m_search->FindNext(&editor);
+        m_search->findNext(&editor);
         QCOMPARE(editor.selectedText(), QString("DIV"));
         QLineEdit box("div div");
         box.setCursorPosition(0);
-        m_search->FindNext(&box);
+        m_search->findNext(&box);
         QVERIFY(!box.hasSelectedText());
     }
 
     void nothingWithoutTarget()
     {
-        m_host->Page = pellorin_test::pageWith(kComponents);
+        m_host->page = pellorin_test::pageWith(kComponents);
         TSearchForm *form = openDialog(nullptr, "customer", true);
         child<QPushButton>(form, "Button1")->click();
         QVERIFY(!searchResultForm() || !searchResultForm()->isVisible());
@@ -300,18 +300,18 @@ private slots:
 
     void noMatches()
     {
-        m_host->Page = pellorin_test::pageWith(kComponents);
-        m_host->Html = "<p>nothing here</p>";
+        m_host->page = pellorin_test::pageWith(kComponents);
+        m_host->html = "<p>nothing here</p>";
         (*m_prompter)->answers << pbOK;
         QLineEdit target;
         child<QPushButton>(openDialog(&target, "invoice", true), "Button1")->click();
         QCOMPARE((*m_prompter)->prompts.size(), 1);
-        QCOMPARE((*m_prompter)->prompts[0].Text, QString("No matches found"));
+        QCOMPARE((*m_prompter)->prompts[0].text, QString("No matches found"));
         QVERIFY(!searchResultForm() || !searchResultForm()->isVisible());
 
         // Without a page nothing is searched, so nothing is found either.
-        m_host->Page.reset();
-        m_host->Html = "invoice";
+        m_host->page.reset();
+        m_host->html = "invoice";
         (*m_prompter)->answers << pbOK;
         child<QPushButton>(openDialog(&target, "invoice", true), "Button1")->click();
         QCOMPARE((*m_prompter)->prompts.size(), 2);
@@ -319,10 +319,10 @@ private slots:
 
     void resultWindow()
     {
-        m_host->Page = pellorin_test::loadPage("<wqf><preproc>" + kComponents +
+        m_host->page = pellorin_test::loadPage("<wqf><preproc>" + kComponents +
                                                "</preproc><postproc><c><n>0</n><t>IF</t><values><v>x = 1</v></values>"
                                                "</c><c><n>1</n><t>SET</t><c>customer note</c></c></postproc></wqf>");
-        m_host->Html = "<p>\xc3\xa4 customer</p><b>CUSTOMER</b>";
+        m_host->html = "<p>\xc3\xa4 customer</p><b>CUSTOMER</b>";
         QLineEdit target;
         child<QPushButton>(openDialog(&target, "customer", true), "Button1")->click();
         TSearchResultForm *results = searchResultForm();
@@ -364,7 +364,7 @@ private slots:
         QVERIFY(!results->isVisible());
 
         // A hit chosen after the page was closed shows nothing.
-        m_host->Page.reset();
+        m_host->page.reset();
         m_host->calls.clear();
         m_search->showLastResults();
         clickRow(results, 0, false);
@@ -380,11 +380,11 @@ private slots:
             ++finds;
             inComponents = static_cast<TWQFSearchExtension *>(options.Extension)->SearchInComp;
         };
-        auto init = [&](TSearchForm *Sender, QWidget *Panel, std::unique_ptr<TSearchExtension> &Extension) {
-            m_search->InitSearchPanel(Sender, Panel, Extension);
+        auto init = [&](TSearchForm *sender, QWidget *panel, std::unique_ptr<TSearchExtension> &extension) {
+            m_search->initSearchPanel(sender, panel, extension);
         };
-        auto read = [&](TSearchForm *Sender, QWidget *Panel, TSearchExtension *Extension) {
-            m_search->ReadSearchPanel(Sender, Panel, Extension);
+        auto read = [&](TSearchForm *sender, QWidget *panel, TSearchExtension *extension) {
+            m_search->readSearchPanel(sender, panel, extension);
         };
         auto failingRead = [](TSearchForm *, QWidget *, TSearchExtension *) { throw std::runtime_error("broken"); };
         TSearchForm *form = ShowSearchForm(onFind, init, read);
@@ -447,13 +447,13 @@ private slots:
         TSearchOptions options;
         options.SearchText = searched;
         SearchResults hits;
-        search.SearchAllComponents(options, hits);
+        search.searchAllComponents(options, hits);
         ShowSearchResults(searched, std::move(hits), nullptr);
         TSearchResultForm *results = searchResultForm();
         QStringList selected;
         for (const TSearchResult &hit : results->Results()) {
             pages.setCurrentWidget(pre);
-            search.SearchResultSelect(results, hit);
+            search.searchResultSelect(results, hit);
             QCOMPARE(pages.currentWidget(), htmlSheet);
             selected << editor->selectedText();
             // The selection starts exactly at the hit.
@@ -493,7 +493,7 @@ private slots:
         else
             emit list->itemClicked(list->item(0));
         QCOMPARE((*m_prompter)->prompts.size(), 1);
-        QVERIFY((*m_prompter)->prompts[0].Text.contains("No such place"));
+        QVERIFY((*m_prompter)->prompts[0].text.contains("No such place"));
         QVERIFY(searchResultForm()->isVisible());
     }
 
@@ -525,7 +525,7 @@ private slots:
         // The component of that name on the diagram in front.
         QVERIFY(window.page().open(writtenPage(dirs, "<c><n>17</n><t>SET</t></c><c><n>7</n><t>SET</t></c>")));
         host.showSectionTab("preproc");
-        host.SelectItemByName("7");
+        host.selectItemByName("7");
         DataList selected;
         window.views().diagramTabs()[0]->editor()->GetSelected(&selected);
         QCOMPARE(selected.size(), size_t(1));
@@ -537,7 +537,7 @@ private slots:
     {
         pellorin_test::ProgramDirs dirs;
         Program program(dirs.options({pellorin_test::kSamplePage}));
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         QVERIFY(form->GetCurrentDoc() && form->PreEditor());
         using pellorin_test::part;
         auto *pages = part<QTabWidget>(form, "PageControl1");
@@ -599,7 +599,7 @@ private slots:
     {
         pellorin_test::ProgramDirs dirs;
         Program program(dirs.options({pellorin_test::kSamplePage}));
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         using pellorin_test::part;
         auto *pages = part<QTabWidget>(form, "PageControl1");
         auto *htmlEdit = part<QsciScintilla>(form, "htmlEdit");

@@ -311,11 +311,11 @@ private slots:
             for (const auto &item : page->FindSection("preproc")->Items()) {
                 StringList lines;
                 GetItemTexts(item.get(), lines);
-                for (qsizetype i = 0; i < lines.Count(); ++i) {
+                for (qsizetype i = 0; i < lines.count(); ++i) {
                     const QByteArray text = lines.valueFromIndex(i).toUtf8();
                     const qsizetype hit = caseSensitive ? text.indexOf("x") : upperCaseAsciiBytes(text).indexOf("X");
                     if (hit >= 0)
-                        expected << "preproc/" + item->GetName() + u'/' + lines.Name(i) + u'@' +
+                        expected << "preproc/" + item->GetName() + u'/' + lines.name(i) + u'@' +
                                         QString::number(hit + 1);
                 }
             }

@@ -19,7 +19,7 @@ Q_DECLARE_METATYPE(Rect)
 
 char *toString(const Rect &r)
 {
-    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.bottom));
+    return QTest::toString(QStringLiteral("(%1, %2, %3, %4)").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom));
 }
 
 class TestSettings : public QObject {
@@ -138,7 +138,7 @@ private slots:
         initAppIni(m_config, "pellorin");
         initGlobalOptions();
         TGlobalOptions &o = OptionStore();
-        QVERIFY(o.Values().isEmpty()); // read only when the main window asks
+        QVERIFY(o.values().isEmpty()); // read only when the main window asks
         o.Load();
         QVERIFY(!o.GetBoolDef(opt::Backup, opt::defaultBackup));
         QCOMPARE(o.getIntDef(opt::VertSplit, opt::defaultVertSplit), 820);
@@ -185,10 +185,10 @@ private slots:
     void sqlCheck()
     {
         initAppIni(m_config, "pellorin");
-        QCOMPARE(readSqlCheck().Host, QString());
+        QCOMPARE(readSqlCheck().host, QString());
         writeSqlCheck({"db.local", "sa", "p;a=ss%", "orders"});
         const SqlCheckValues v = readSqlCheck();
-        QCOMPARE(v.Host, QStringLiteral("db.local"));
+        QCOMPARE(v.host, QStringLiteral("db.local"));
         QCOMPARE(v.user, QStringLiteral("sa"));
         QCOMPARE(v.password, QStringLiteral("p;a=ss%"));
         QCOMPARE(v.database, QStringLiteral("orders"));

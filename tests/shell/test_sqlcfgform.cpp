@@ -63,7 +63,7 @@ private slots:
     void toolsEntryCreatesTheWindowOnce()
     {
         Program program(m_dir->options());
-        QAction *entry = testParamsEntry(program.MainForm());
+        QAction *entry = testParamsEntry(program.mainForm());
         QVERIFY(entry);
         QVERIFY(entry->isEnabled());
         QCOMPARE(entry->text(), QString("SQL test params"));
@@ -157,7 +157,7 @@ private slots:
         SQLConnWindow()->close();
         QVERIFY(!SQLConnWindow()->isVisible());
         sqlCheckState().SQLHost = "elsewhere";
-        testParamsEntry(program.MainForm())->trigger();
+        testParamsEntry(program.mainForm())->trigger();
         QVERIFY(SQLConnWindow()->isVisible());
         QCOMPARE(memo()->toPlainText(), QString("Hostname=h\njunk"));
     }
@@ -208,8 +208,8 @@ private slots:
         if (before >= 0) {
             m_dir->writeSettings("[SQLCHECK]\nPASSWORD=old\n");
             writeBytes(values, "UserId=1\n");
-            QVERIFY(platform::SetFileMode(m_dir->iniPath(), unsigned(before)));
-            QVERIFY(platform::SetFileMode(values, unsigned(before)));
+            QVERIFY(platform::setFileMode(m_dir->iniPath(), unsigned(before)));
+            QVERIFY(platform::setFileMode(values, unsigned(before)));
         }
         {
             Program program(m_dir->options());
@@ -219,8 +219,8 @@ private slots:
         }
         QVERIFY(readBytes(m_dir->iniPath()).contains("PASSWORD=secret\n"));
         QCOMPARE(readBytes(values), QByteArray("UserId=42\n"));
-        QCOMPARE(*platform::FileMode(m_dir->iniPath()) & 0777, unsigned(after));
-        QCOMPARE(*platform::FileMode(values) & 0777, unsigned(after));
+        QCOMPARE(*platform::fileMode(m_dir->iniPath()) & 0777, unsigned(after));
+        QCOMPARE(*platform::fileMode(values) & 0777, unsigned(after));
     }
 
     void sampleDatabaseWhenNothingIsStored_data()
@@ -252,13 +252,13 @@ private slots:
         // The program's own folder, with the prober and the sample database the build put
         // there, and no settings: the sample page is checked on the sample database.
         StartOptions options = m_dir->options();
-        options.ProgramFolder = PELLORIN_BIN_DIR "/";
+        options.programFolder = PELLORIN_BIN_DIR "/";
         QByteArray page = readBytes(pellorin_test::kSamplePage);
         page.replace("o.total", "o.totl");
         const QString path = m_dir->filePath("customer_orders.wqf");
         writeBytes(path, page);
         Program program(options);
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         form->OpenFile(path);
         QVERIFY(form->GetCurrentDoc());
         pellorin_test::part<QAction>(form, "MenuItem9")->trigger();

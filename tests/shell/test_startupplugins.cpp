@@ -64,7 +64,7 @@ private slots:
             const QString program = QFileInfo(file).completeBaseName() + "/" + command.first();
             const QFileInfo shipped(kResources + "/plugins/" + program);
             QVERIFY2(shipped.isExecutable(), qPrintable(program));
-            const QFileInfo copied(platform::ProgramFolder() + "plugins/" + program);
+            const QFileInfo copied(platform::programFolder() + "plugins/" + program);
             QVERIFY2(copied.isExecutable(), qPrintable(copied.filePath()));
             QCOMPARE(readBytes(copied.filePath()), readBytes(shipped.filePath()));
         }
@@ -77,8 +77,8 @@ private slots:
         writeBytes(m_dir->filePath("app/plugins/a tidy.ini"), "[Main]\nName=Tidy\nCmd=tidy.sh\nMenu=Tidy the page\n");
         Program program(m_dir->options());
         QStringList names;
-        for (TPellorinPlugin *p : pluginRegistry().Plugins())
-            names << p->ClassName();
+        for (TPellorinPlugin *p : pluginRegistry().plugins())
+            names << p->className();
         QCOMPARE(names.mid(0, 8),
                  QStringList({"TCompanyNamingPlugin", "TExtAppWarnPlugin", "TExtAppWarnPlugin", "TSQLParamCheck",
                               "TGroupSQLCheck", "TOpenExternalFile", "TMoveWQFComponents", "TRequote"}));
@@ -89,8 +89,8 @@ private slots:
         QCOMPARE(checks[1]->GetDescription(), QString("Components without a comment"));
 
         // The modules' entries follow the window's own, the last of which is the screen shot.
-        const QList<QAction *> entries = pellorin_test::part<QMenu>(program.MainForm(), "mnuTools")->actions();
-        const qsizetype lastOwn = entries.indexOf(pellorin_test::part<QAction>(program.MainForm(), "MenuItem6"));
+        const QList<QAction *> entries = pellorin_test::part<QMenu>(program.mainForm(), "mnuTools")->actions();
+        const qsizetype lastOwn = entries.indexOf(pellorin_test::part<QAction>(program.mainForm(), "MenuItem6"));
         QVERIFY(lastOwn >= 0);
         QStringList tools;
         for (QAction *a : entries.mid(lastOwn + 1))
@@ -105,7 +105,7 @@ private slots:
         QByteArray page = readBytes(pellorin_test::kSamplePage);
         const QString path = m_dir->copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         form->OpenFile(path);
         QVERIFY(form->GetCurrentDoc());
         pellorin_test::part<QAction>(form, "MenuItem9")->trigger();
@@ -129,7 +129,7 @@ private slots:
     {
         const QString path = m_dir->copyOf(pellorin_test::kSamplePage, "customer_orders.wqf");
         Program program(m_dir->shippedOptions({path}));
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         QVERIFY(form->GetCurrentDoc());
         pellorin_test::part<QAction>(form, "MenuItem9")->trigger();
         // A finding of the prober has no kind of its own, so every line is named here.
@@ -147,17 +147,17 @@ private slots:
         picture.fill(Qt::red);
         QVERIFY(picture.save(m_dir->filePath("app/companies/Acme.ico")));
         Program program(m_dir->options());
-        TMainFrm *form = program.MainForm();
+        TMainFrm *form = program.mainForm();
         const qint64 before = form->windowIcon().cacheKey();
         form->SetFileName("/sites/mtMorivane_Nobody/list.wqf");
-        QCOMPARE(platform::ApplicationTitle(), QString("(Nobody) list.wqf"));
+        QCOMPARE(platform::applicationTitle(), QString("(Nobody) list.wqf"));
         QCOMPARE(form->windowIcon().cacheKey(), before);
         form->SetFileName("C:\\Sites\\mtmorivane_Acme\\pages\\list.wqf");
-        QCOMPARE(platform::ApplicationTitle(), QString("(Acme) list.wqf"));
+        QCOMPARE(platform::applicationTitle(), QString("(Acme) list.wqf"));
         QVERIFY(form->windowIcon().cacheKey() != before);
         QCOMPARE(form->windowIcon().pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
         form->SetFileName("/home/me/list.wqf");
-        QCOMPARE(platform::ApplicationTitle(), QString("list.wqf"));
+        QCOMPARE(platform::applicationTitle(), QString("list.wqf"));
     }
 };
 

@@ -554,13 +554,13 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(view->Items(i)->Data, static_cast<void *>(controls[size_t(i)].get()));
             right = std::max(right, view->Items(i)->Rect.Right);
-            bottom = std::max(bottom, view->Items(i)->Rect.bottom);
+            bottom = std::max(bottom, view->Items(i)->Rect.Bottom);
         }
         Rect staticBox;
         AbsoluteBounds(controls[2].get(), staticBox);
         QCOMPARE(view->Items(2)->Rect, staticBox);
-        QCOMPARE(view->GetGraphSize().X, right);
-        QCOMPARE(view->GetGraphSize().Y, bottom);
+        QCOMPARE(view->GetGraphSize().x, right);
+        QCOMPARE(view->GetGraphSize().y, bottom);
         QVERIFY(bottom >= 480);
 
         // The page's stored HTML counts, not the editor's; the tree is kept.

@@ -69,7 +69,7 @@ private slots:
         m_titles = std::make_unique<pellorin_test::WindowTitles>();
         m_dir = std::make_unique<pellorin_test::ProgramDirs>();
         m_program = std::make_unique<Program>(m_dir->options());
-        form = m_program->MainForm();
+        form = m_program->mainForm();
         form->move(0, 0);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(form->openPage()->fileName(), renamed);
         QCOMPARE(m_titles->shown(form), "Pellorin: " + renamed);
         // The application's title follows the page too, for the boxes that name no caption.
-        QCOMPARE(platform::ApplicationTitle(), QString("renamed.wqf"));
+        QCOMPARE(platform::applicationTitle(), QString("renamed.wqf"));
         QCOMPARE(prompter->prompts.size(), 0);
     }
 

@@ -24,7 +24,7 @@ protected:
     TMainFrm *startWith(const StartOptions &options)
     {
         m_program = std::make_unique<Program>(options);
-        form = m_program->MainForm();
+        form = m_program->mainForm();
         return form;
     }
     // With these page files on the command line.
@@ -49,7 +49,7 @@ protected:
     {
         QStringList texts;
         for (const auto &asked : prompter().prompts)
-            texts << asked.Text;
+            texts << asked.text;
         return texts;
     }
 

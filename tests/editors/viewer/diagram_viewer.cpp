@@ -29,20 +29,20 @@ int main(int argc, char **argv)
         return 2;
     }
     pellorin_test::OpenedPage page;
-    if (!page.Load(args[0])) {
-        std::fprintf(stderr, "%s\n", qPrintable(page.File.LastError()));
+    if (!page.load(args[0])) {
+        std::fprintf(stderr, "%s\n", qPrintable(page.file.LastError()));
         return 1;
     }
     const QString name = args.size() > 1 ? args[1] : QStringLiteral("preproc");
-    TWQFSection *section = page.File.FindSection(name);
+    TWQFSection *section = page.file.FindSection(name);
     if (!section) {
         std::fprintf(stderr, "no section %s\n", qPrintable(name));
         return 1;
     }
     pellorin_test::FolderPictures pictures(images);
-    pellorin_test::DiagramWindow window(section, &page.Notes, zoom > 0 ? zoom : 1.0);
+    pellorin_test::DiagramWindow window(section, &page.notes, zoom > 0 ? zoom : 1.0);
     if (!images.isEmpty())
-        window.Source->OnGetImage = [&pictures](TWQFItem *, const QString &type) { return pictures.get(type); };
+        window.source->OnGetImage = [&pictures](TWQFItem *, const QString &type) { return pictures.get(type); };
     window.setWindowTitle(QStringLiteral("Pellorin - ") + args[0] + QStringLiteral(" [") + name + QStringLiteral("]"));
     window.resize(960, 640);
     window.show();
