@@ -24,12 +24,18 @@ void setReason(QString *error, const QString &reason)
         *error = reason;
 }
 
-// The rest of an open file; nothing when reading fails.
-std::optional<QByteArray> readRest(QFile &file)
+const QString kALink = QStringLiteral("It is a link");
+const QString kNotPlain = QStringLiteral("It is not a plain file");
+const QString kAnother = QStringLiteral("It has been changed by another program");
+
+// The rest of an open file; nothing, and error given the reason, when reading fails.
+std::optional<QByteArray> readRest(QFile &file, QString *error)
 {
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        setReason(error, file.errorString());
         return std::nullopt;
+    }
     return bytes;
 }
 
@@ -121,21 +127,37 @@ bool HeldFolder::isWherePathLeads(const QString &path) const
            identityOf(st) == *m_identity;
 }
 
-std::optional<QByteArray> HeldFolder::read(const QString &name, const std::optional<FileIdentity> &only,
-                                           unsigned *mode) const
+std::optional<QByteArray> HeldFolder::read(const QString &name, const std::optional<FileIdentity> &only, unsigned *mode,
+                                           QString *error) const
 {
-    if (m_fd < 0 || name.isEmpty())
+    if (m_fd < 0 || name.isEmpty()) {
+        setReason(error, QStringLiteral("No folder to read from"));
         return std::nullopt;
+    }
     // Never waits on a pipe put at the name.
     const int fd = ::openat(m_fd, QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        setReason(error, errno == ELOOP ? kALink : qt_error_string(errno));
         return std::nullopt;
-    QFile file;
+    }
     struct stat st {};
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || ::fstat(fd, &st) != 0 ||
-        !S_ISREG(st.st_mode) || (only && identityOf(st) != *only))
+    QString reason;
+    if (::fstat(fd, &st) != 0)
+        reason = qt_error_string(errno);
+    else if (!S_ISREG(st.st_mode))
+        reason = kNotPlain;
+    else if (only && identityOf(st) != *only)
+        reason = kAnother;
+    QFile file;
+    if (reason.isEmpty() && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        reason = file.errorString();
+    if (!reason.isEmpty()) {
+        if (!file.isOpen())
+            ::close(fd);
+        setReason(error, reason);
         return std::nullopt;
-    std::optional<QByteArray> bytes = readRest(file);
+    }
+    std::optional<QByteArray> bytes = readRest(file, error);
     if (bytes && mode)
         *mode = unsigned(st.st_mode & 0777);
     return bytes;
@@ -187,14 +209,19 @@ bool HeldFolder::isWherePathLeads(const QString &path) const
     return isHeld() && QFileInfo(path).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath();
 }
 
-std::optional<QByteArray> HeldFolder::read(const QString &name, const std::optional<FileIdentity> &,
-                                           unsigned *mode) const
+std::optional<QByteArray> HeldFolder::read(const QString &name, const std::optional<FileIdentity> &, unsigned *mode,
+                                           QString *error) const
 {
     const std::optional<NameStatus> at = status(name);
     QFile file(m_path + name);
-    if (!at || !at->isFile || !file.open(QIODevice::ReadOnly))
+    if (!at || !at->isFile || !file.open(QIODevice::ReadOnly)) {
+        setReason(error, !at           ? QStringLiteral("No such file")
+                         : at->isLink  ? kALink
+                         : !at->isFile ? kNotPlain
+                                       : file.errorString());
         return std::nullopt;
-    std::optional<QByteArray> bytes = readRest(file);
+    }
+    std::optional<QByteArray> bytes = readRest(file, error);
     if (bytes && mode)
         *mode = at->mode;
     return bytes;

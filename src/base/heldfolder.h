@@ -68,10 +68,11 @@ public:
     std::optional<NameStatus> status(const QString &name) const;
     // True when path leads to this folder now.
     bool isWherePathLeads(const QString &path) const;
-    // The whole regular file name holds, opened without following a link at the name; with
-    // only, nothing unless the file opened is that one. mode (when given) receives its mode.
+    // The whole regular file name holds, opened without following a link at the name and
+    // without waiting on a pipe; with only, nothing unless the file opened is that one. mode
+    // (when given) receives its mode; error (when given) why there is nothing.
     std::optional<QByteArray> read(const QString &name, const std::optional<FileIdentity> &only = std::nullopt,
-                                   unsigned *mode = nullptr) const;
+                                   unsigned *mode = nullptr, QString *error = nullptr) const;
     // Removes what has name (a link itself, never its target); false when nothing was removed.
     bool remove(const QString &name) const;
 

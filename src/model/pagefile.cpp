@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace {
 void setReason(QString *error, const QString &reason)
 {
@@ -26,17 +28,14 @@ PageFile::PageFile(const QString &path) : m_path(path)
     const QFileInfo fileInfo(file);
     m_folder = HeldFolder::open(fileInfo.path(), &m_folderError);
     m_name = fileInfo.fileName();
-    if (const std::optional<NameStatus> there = m_folder.status(m_name); there && there->isFile) {
+    if (const std::optional<NameStatus> there = m_folder.status(m_name); there && there->isFile)
         m_file = there;
-        m_mode = there->mode & 0777;
-    }
 }
 
 void PageFile::setReplaceQuestion(ReplaceQuestion question)
 {
     m_question = std::move(question);
     m_lastResult = WriteResult::Written;
-    m_declined = false;
 }
 
 PageFile::Place PageFile::place() const
@@ -60,17 +59,26 @@ PageFile::Place PageFile::place() const
 
 std::optional<unsigned> PageFile::mode()
 {
-    if (m_file)
-        if (const std::optional<NameStatus> there = m_folder.status(m_name); there && there->holds(*m_file))
-            m_mode = there->mode & 0777;
-    return m_mode;
+    if (!m_file)
+        return std::nullopt;
+    if (const std::optional<NameStatus> there = m_folder.status(m_name); there && there->holds(*m_file))
+        m_file->mode = there->mode;
+    return m_file->mode & 0777;
 }
 
-std::optional<QByteArray> PageFile::read(unsigned *mode) const
+std::optional<QByteArray> PageFile::read(unsigned *mode, QString *error) const
 {
-    if (!m_file || place() != Place::Page)
-        return std::nullopt;
-    return m_folder.read(m_name, m_file->identity, mode);
+    QString reason;
+    if (!m_folder.isHeld())
+        reason = m_folderError;
+    else if (!m_file)
+        reason = m_folder.status(m_name) ? QStringLiteral("It is not a plain file") : qt_error_string(ENOENT);
+    else if (place() != Place::Page)
+        reason = QStringLiteral("It has been changed by another program");
+    else
+        return m_folder.read(m_name, m_file->identity, mode, error);
+    setReason(error, reason);
+    return std::nullopt;
 }
 
 namespace {
@@ -108,7 +116,6 @@ WriteResult PageFile::write(const QByteArray &bytes, QString *error)
 
 WriteResult PageFile::writeInPlace(const QByteArray &bytes, QString *error)
 {
-    m_declined = false;
     if (!m_folder.isHeld()) {
         setReason(error, m_folderError);
         return WriteResult::Failed;
@@ -124,7 +131,8 @@ WriteResult PageFile::writeInPlace(const QByteArray &bytes, QString *error)
         WriteResult result = WriteResult::Cancelled;
         if (next == Next::Rename) {
             ReplaceOptions options;
-            options.mode = m_mode;
+            if (m_file)
+                options.mode = m_file->mode & 0777;
             options.beforeRename = [&] {
                 next = decide(*into, name, moved, consent);
                 return next == Next::Rename;
@@ -137,8 +145,7 @@ WriteResult PageFile::writeInPlace(const QByteArray &bytes, QString *error)
         if (result != WriteResult::Cancelled)
             return result;
         if (next == Next::Stop) {
-            m_declined = bool(m_question);
-            if (!m_declined)
+            if (!m_question)
                 setReason(error, QStringLiteral("It has been changed by another program"));
             return WriteResult::Cancelled;
         }
@@ -164,5 +171,4 @@ void PageFile::adopt(HeldFolder *into, const QString &name, const NameStatus &wr
         m_name = name;
     }
     m_file = written;
-    m_mode = written.mode & 0777;
 }

@@ -43,8 +43,8 @@ public:
     // was when last seen; none for a page that had no file.
     std::optional<unsigned> mode();
     // The page's file, read only while the path still leads to it; mode (when given) receives
-    // its mode.
-    std::optional<QByteArray> read(unsigned *mode = nullptr) const;
+    // its mode, error (when given) why there is nothing.
+    std::optional<QByteArray> read(unsigned *mode = nullptr, QString *error = nullptr) const;
     // The folder the page's path names, that of the link for a page behind one: what lies
     // "beside the page" is made there.
     const HeldFolder &folderOfPath() const { return m_linkFolder.isHeld() ? m_linkFolder : m_folder; }
@@ -59,7 +59,7 @@ public:
     WriteResult write(const QByteArray &bytes, QString *error = nullptr);
     // How the last write ended, and whether it was cancelled by the question's No.
     WriteResult lastResult() const { return m_lastResult; }
-    bool declined() const { return m_declined; }
+    bool declined() const { return m_lastResult == WriteResult::Cancelled && m_question; }
 
 private:
     enum class Next { Rename, Stop, Move };
@@ -84,10 +84,8 @@ private:
     bool m_throughLink = false;
     // Why the folder could not be held.
     QString m_folderError;
-    // The page's file when last seen; none while it had none.
+    // The page's file when last seen, its mode as last seen; none while it had none.
     std::optional<NameStatus> m_file;
-    std::optional<unsigned> m_mode;
     ReplaceQuestion m_question;
     WriteResult m_lastResult = WriteResult::Written;
-    bool m_declined = false;
 };

@@ -356,17 +356,24 @@ void TWQFFile::Clear()
 
 bool TWQFFile::LoadFromFile(const QString &fileName, PageOptions options)
 {
+    const PageFile place(fileName);
+    return LoadFromFile(fileName, options, place);
+}
+
+bool TWQFFile::LoadFromFile(const QString &fileName, PageOptions options, const PageFile &place)
+{
     m_fileName = fileName;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString reason;
+    const std::optional<QByteArray> bytes = place.read(nullptr, &reason);
+    if (!bytes) {
         m_sections.clear();
         replaceDocument(nullptr);
         m_html = m_function = nullptr;
-        m_lastError = QStringLiteral("Unable to open file \"%1\": %2").arg(fileName, file.errorString());
+        m_lastError = QStringLiteral("Unable to open file \"%1\": %2").arg(fileName, reason);
         tellReplaced();
         return false;
     }
-    return LoadFromStream(file, options);
+    return load([&](bool whitespace) { return readXMLBytes(*bytes, whitespace); }, options);
 }
 
 // Runs work; an exception becomes the last-error text and the answer False.
@@ -382,13 +389,20 @@ bool TWQFFile::captureError(const std::function<bool()> &work)
 
 bool TWQFFile::LoadFromStream(QIODevice &stream, PageOptions options)
 {
+    return load(
+        [&](bool whitespace) { return whitespace ? ReadXMLFilePreservingWhitespace(stream) : ReadXMLFile(stream); },
+        options);
+}
+
+bool TWQFFile::load(const std::function<std::unique_ptr<XmlDocument>(bool whitespace)> &read, PageOptions options)
+{
     // Sections point into the document about to be freed.
     m_sections.clear();
     replaceDocument(nullptr);
     m_html = m_function = nullptr;
     bool missingRoot = false;
     const bool loaded = captureError([&] {
-        replaceDocument((options & poWhitespace) ? ReadXMLFilePreservingWhitespace(stream) : ReadXMLFile(stream));
+        replaceDocument(read(options & poWhitespace));
         XmlElement *root = nullptr;
         for (const auto &child : m_doc->childNodes())
             if (child->isElement() && child->name() == u"wqf") {

@@ -185,6 +185,9 @@ public:
 
     void Clear();
     bool LoadFromFile(const QString &fileName, PageOptions options);
+    // Reads the page's file through its place, so that what is read is the file the place
+    // holds, never what took its name meanwhile.
+    bool LoadFromFile(const QString &fileName, PageOptions options, const PageFile &place);
     bool LoadFromStream(QIODevice &stream, PageOptions options);
     // The bytes are made in memory first and replace the file atomically, so a failure
     // leaves the old file as it was. Without a place they go where the name leads now.
@@ -214,6 +217,9 @@ public:
 private:
     bool serialize(QByteArray &bytes, PageOptions options);
     bool captureError(const std::function<bool()> &work);
+    // Puts the document read parses (keeping whitespace-only text with whitespace) in the
+    // tree's place and sorts its children into the page's parts.
+    bool load(const std::function<std::unique_ptr<XmlDocument>(bool whitespace)> &read, PageOptions options);
     // doc takes the tree's place (none: no tree), counted at once and told by tellReplaced
     // once the load is over.
     void replaceDocument(std::unique_ptr<XmlDocument> doc);

@@ -151,9 +151,10 @@ bool OpenPage::open(const QString &fileName)
     if (!close(true))
         return false;
     doc->OnReadOnly = [this](const QString &name) { return confirmOverwriteReadOnly(name); };
-    // Looked at before the read: a file put in its place meanwhile is asked about at the save.
+    // The page is read through its place: what is read is the file whose folder and identity
+    // a save later checks, never what took its name meanwhile.
     auto place = std::make_unique<PageFile>(path);
-    if (!doc->LoadFromFile(path, optionsFromSettings())) {
+    if (!doc->LoadFromFile(path, optionsFromSettings(), *place)) {
         const QString error = doc->LastError();
         doc.reset();
         showMessage(error);

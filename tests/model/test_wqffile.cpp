@@ -2,6 +2,7 @@
 #include "common/testmain.h"
 #include "common/testutil.h"
 #include "common/tmpfsmount.h"
+#include "model/pagefile.h"
 #include "model/wqftypes.h"
 #include "model/xmlwrite2.h"
 #include "platform/fileattr.h"
@@ -11,8 +12,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 #include <new>
 #include <stdexcept>
+#include <sys/stat.h>
 
 using namespace pellorin_test;
 
@@ -605,6 +608,44 @@ private slots:
         writeBytes(path, "old");
         QVERIFY(!file.SaveToFile(path, {}));
         QCOMPARE(readBytes(path), QByteArray("old"));
+    }
+
+    // The page is read through its place: a file renamed over its name after the place looked
+    // at it is not read, and neither a pipe nor a folder at the name makes the read wait.
+    void readsOnlyThePlacesFile_data()
+    {
+        QTest::addColumn<QString>("there"); // what has the page's name when it is read
+        QTest::newRow("another file") << "file";
+        QTest::newRow("a pipe") << "pipe";
+        QTest::newRow("a folder") << "folder";
+    }
+    void readsOnlyThePlacesFile()
+    {
+        QFETCH(QString, there);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.wqf");
+        writeBytes(path, kPage);
+        const PageFile place(path);
+        if (there == "file") {
+            // Made while the page's file still holds its inode, so that it gets another.
+            writeBytes(dir.filePath("other"), "<wqf><function><fn>other</fn></function><preproc/><postproc/></wqf>");
+            QCOMPARE(std::rename(qPrintable(dir.filePath("other")), qPrintable(path)), 0);
+        } else {
+            QVERIFY(QFile::remove(path));
+            if (there == "pipe")
+                QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            else
+                QVERIFY(QDir(dir.path()).mkdir("p.wqf"));
+        }
+        TWQFFile file;
+        QVERIFY(!file.LoadFromFile(path, {}, place));
+        QVERIFY2(file.LastError().startsWith("Unable to open file \"" + path + "\": "), qPrintable(file.LastError()));
+        QVERIFY(!file.Doc());
+        if (there != "file") {
+            // Looked at afresh, the name holds no page either.
+            QVERIFY(!file.LoadFromFile(path, {}));
+            QVERIFY(file.LastError().startsWith("Unable to open file \"" + path + "\": "));
+        }
     }
 
     void missingFile()
