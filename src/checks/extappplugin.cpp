@@ -78,8 +78,8 @@ RunOutcome runExternal(TExtAppWarnPlugin *plugin, TWQFFile *doc, CheckMessageLis
         // through the handle that made it, never by its name; the folder goes with the run,
         // whatever happens.
         const RunFolder folder;
-        const std::unique_ptr<QTemporaryFile> file = folder.newFile();
-        const QString copy = file->fileName();
+        QString copy;
+        const std::unique_ptr<QFile> file = folder.newFile(copy);
         if (!doc->SaveToStream(*file, {}))
             return failed(doc->LastError());
         if (!file->flush())

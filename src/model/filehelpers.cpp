@@ -9,12 +9,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #ifdef Q_OS_UNIX
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,6 +109,9 @@ RunFolder::RunFolder() : m_dir(madeTempFolder() + QStringLiteral("/runXXXXXX"))
     if (!m_dir.isValid())
         throw Exception(QStringLiteral("Unable to create directory \"%1\": %2").arg(m_dir.path(), m_dir.errorString()));
 #ifdef Q_OS_UNIX
+    // Removed through the descriptor, never by its path: what has the name by then may be a
+    // link to someone's own folder, whose files a removal by path would take.
+    m_dir.setAutoRemove(false);
     // Held from now on: another user who renames the folder away and puts one of their own
     // under its name changes nothing that is read through it.
     m_fd = ::open(QFile::encodeName(m_dir.path()).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -113,24 +120,90 @@ RunFolder::RunFolder() : m_dir(madeTempFolder() + QStringLiteral("/runXXXXXX"))
         const QString reason = m_fd < 0 ? systemReason(errno) : QStringLiteral("another folder has taken its name");
         if (m_fd >= 0)
             ::close(m_fd);
+        // An empty folder only, and never through a link.
+        ::rmdir(QFile::encodeName(m_dir.path()).constData());
         throw Exception(QStringLiteral("Unable to create directory \"%1\": %2").arg(m_dir.path(), reason));
     }
 #endif
 }
 
+#ifdef Q_OS_UNIX
+namespace {
+// Everything below the folder fd, a child's folders included, removed next to the descriptors.
+void removeContents(int fd)
+{
+    const int listing = ::dup(fd);
+    DIR *entries = listing < 0 ? nullptr : ::fdopendir(listing);
+    if (!entries) {
+        if (listing >= 0)
+            ::close(listing);
+        return;
+    }
+    std::vector<std::string> names;
+    while (const dirent *entry = ::readdir(entries))
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.emplace_back(entry->d_name);
+    ::closedir(entries);
+    for (const std::string &name : names) {
+        if (::unlinkat(fd, name.c_str(), 0) == 0)
+            continue;
+        const int folder = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder >= 0) {
+            removeContents(folder);
+            ::close(folder);
+            ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+        }
+    }
+}
+} // namespace
+#endif
+
 RunFolder::~RunFolder()
 {
 #ifdef Q_OS_UNIX
+    removeContents(m_fd);
+    // The name goes only while it still is this folder.
+    struct stat held {};
+    struct stat named {};
+    const QByteArray path = QFile::encodeName(m_dir.path());
+    if (::fstat(m_fd, &held) == 0 && ::lstat(path.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino)
+        ::rmdir(path.constData());
     ::close(m_fd);
 #endif
 }
 
-std::unique_ptr<QTemporaryFile> RunFolder::newFile() const { return newFileIn(m_dir.path()); }
+std::unique_ptr<QFile> RunFolder::newFile(QString &fileName) const
+{
+#ifdef Q_OS_UNIX
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            QStringLiteral("TMP%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        const int fd = ::openat(m_fd, QFile::encodeName(name).constData(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        fileName = m_dir.filePath(name);
+        auto file = std::make_unique<QFile>();
+        if (fd < 0 || !file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+            const QString reason = fd < 0 ? systemReason(errno) : file->errorString();
+            if (fd >= 0)
+                ::close(fd);
+            throw Exception(QStringLiteral("Unable to create file \"%1\": %2").arg(fileName, reason));
+        }
+        return file;
+    }
+    throw Exception(QStringLiteral("Unable to create file in \"%1\": no free name").arg(m_dir.path()));
+#else
+    std::unique_ptr<QTemporaryFile> file = newFileIn(m_dir.path());
+    fileName = file->fileName();
+    return file;
+#endif
+}
 
 bool RunFolder::saveFile(const QByteArray &text, QString &fileName) const
 {
-    const std::unique_ptr<QTemporaryFile> file = newFile();
-    fileName = file->fileName();
+    const std::unique_ptr<QFile> file = newFile(fileName);
     return writeAll(*file, text);
 }
 

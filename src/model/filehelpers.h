@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 
 #include <memory>
 
@@ -47,10 +46,11 @@ public:
     RunFolder &operator=(const RunFolder &) = delete;
 
     QString path() const { return m_dir.path(); }
-    // A new empty file in the folder, readable and writable by its owner only, open for
-    // reading and writing. Write through it, never by its name. Raises Exception when it
-    // cannot be made.
-    std::unique_ptr<QTemporaryFile> newFile() const;
+    // A new empty file in the folder, made exclusively next to the folder's descriptor (never
+    // through its path, which someone may have swapped by then), readable and writable by its
+    // owner only and open for reading and writing; fileName receives its path, the one a child
+    // gets. Write through it, never by its name. Raises Exception when it cannot be made.
+    std::unique_ptr<QFile> newFile(QString &fileName) const;
     // Writes text to a new file of the folder through the handle it was created with.
     // fileName is set even when writing fails; raises where newFile does.
     bool saveFile(const QByteArray &text, QString &fileName) const;

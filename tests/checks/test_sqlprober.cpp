@@ -360,16 +360,38 @@ private slots:
 
     // Another user who renames the run's folder away and puts a folder of their own under its
     // name gets none of their text shown: the verdicts are read through the run's own folder.
+    // Another user moves the run's folder away and puts a folder of their own, or a link to
+    // someone's folder, under its name: the verdicts still come from the run's own folder, the
+    // run's own files go with it, and nothing at the name is removed or emptied.
+    void verdictsReadFromTheRunsOwnFolder_data()
+    {
+        QTest::addColumn<QString>("swap"); // what takes the folder's name
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a link to someone's folder") << "link";
+    }
     void verdictsReadFromTheRunsOwnFolder()
     {
+        QFETCH(QString, swap);
         ProberFixture f;
         const QByteArray gone = f.root("gone").toUtf8();
+        const QByteArray theirs = f.root("theirs").toUtf8();
+        QVERIFY(QDir().mkpath(f.root("theirs")));
+        writeBytes(f.root("theirs/own"), "someone's own file");
+        const QByteArray replace = swap == "folder" ? "mkdir \"$d\"\n" : "ln -s '" + theirs + "' \"$d\"\n";
         // The job is read again from its copy once the folder has moved.
         f.writeProber(copyJob(f) + eachStatement("printf 'verdict %s' $n > \"$f\"") +
-                      "d=$(dirname \"$1\")\nmv \"$d\" '" + gone + "'\nmkdir \"$d\"\nset -- '" +
+                      "d=$(dirname \"$1\")\nmv \"$d\" '" + gone + "'\n" + replace + "set -- '" +
                       f.root("job.txt").toUtf8() + "'\n" + eachStatement("printf 'their text' > \"$f\""));
         auto doc = page(comp("0", "SELECTQUERY", {}, query("a")) + comp("1", "SELECTQUERY", {}, query("b")));
-        QCOMPARE(f.fullCheck(doc.get()), QStringList({"preproc 0: verdict 1", "preproc 1: verdict 2"}));
+        CheckMessageList messages;
+        RunWarningPlugins(doc.get(), false, &messages);
+        QCOMPARE(shown(messages), QStringList({"preproc 0: verdict 1", "preproc 1: verdict 2"}));
+        QCOMPARE(QDir(f.root("gone")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(readBytes(f.root("theirs/own")), QByteArray("someone's own file"));
+        const QStringList left = f.tempFiles();
+        QCOMPARE(left.size(), 1);
+        // The other user's statement-named files stay with them.
+        QCOMPARE(QDir(f.root("temp files/" + left[0])).entryList({"TMP*"}, QDir::Files).size(), 2);
     }
 
     void temporaryFolderUnusable()

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 namespace pellorin_test {
@@ -34,7 +35,8 @@ void plantAt(const char *path)
 } // namespace
 
 // Qt makes a new file either as an unnamed one that linkat then names, or by an exclusive
-// open64; these definitions in the executable come before the C library's.
+// open64; the program's own files are made by an exclusive openat. These definitions in the
+// executable come before the C library's.
 extern "C" int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags)
 {
     using Link = int (*)(int, const char *, int, const char *, int);
@@ -59,6 +61,28 @@ extern "C" int open64(const char *path, int flags, ...)
     const int fd = realOpen(path, flags, mode);
     if (fd >= 0 && (flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL))
         plantAt(path);
+    return fd;
+}
+
+// The program makes the files of a run's own folder next to the folder's descriptor.
+extern "C" int openat(int folder, const char *path, int flags, ...)
+{
+    using Open = int (*)(int, const char *, int, ...);
+    static const auto realOpen = reinterpret_cast<Open>(::dlsym(RTLD_NEXT, "openat"));
+    mode_t mode = 0;
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list args;
+        va_start(args, flags);
+        mode = mode_t(va_arg(args, int));
+        va_end(args);
+    }
+    const int fd = realOpen(folder, path, flags, mode);
+    if (fd >= 0 && (flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL) && path[0] != '/') {
+        char where[4096];
+        const ssize_t size = ::readlink(("/proc/self/fd/" + std::to_string(folder)).c_str(), where, sizeof where - 1);
+        if (size > 0)
+            plantAt((std::string(where, size_t(size)) + '/' + path).c_str());
+    }
     return fd;
 }
 

@@ -168,6 +168,34 @@ private slots:
         QVERIFY(!QFileInfo::exists(path));
     }
 
+    // Another user renames the run's folder away and puts a link to someone's folder under its
+    // name: files are still made in the run's own folder, and its removal takes them and
+    // nothing of that other folder.
+    void runFolderSwapped()
+    {
+        const TmpDirGuard guard;
+        QTemporaryDir shared;
+        qputenv("TMPDIR", shared.path().toLocal8Bit());
+        QVERIFY(QDir(shared.path()).mkdir("theirs"));
+        writeBytes(shared.filePath("theirs/own"), "someone's own file");
+        QString path;
+        {
+            const RunFolder folder;
+            path = folder.path();
+            QVERIFY(QFile::rename(path, shared.filePath("moved")));
+            QVERIFY(QFile::link(shared.filePath("theirs"), path));
+            QString saved;
+            QVERIFY(folder.saveFile("statement", saved));
+            QCOMPARE(QFileInfo(saved).path(), path);
+            QCOMPARE(QDir(shared.filePath("moved")).entryList(QDir::Files).size(), 1);
+            QCOMPARE(folder.loadFile(saved), QByteArray("statement"));
+        }
+        QCOMPARE(QDir(shared.filePath("theirs")).entryList(QDir::Files), QStringList{"own"});
+        QCOMPARE(readBytes(shared.filePath("theirs/own")), QByteArray("someone's own file"));
+        QCOMPARE(QDir(shared.filePath("moved")).entryList(QDir::Files), QStringList());
+        QVERIFY(QFileInfo(path).isSymLink());
+    }
+
     void tempFolder()
     {
         const TmpDirGuard guard;
